@@ -1,0 +1,74 @@
+#include "app/AutoStart.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace zelvane {
+
+QString autoStartEntryPath()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir(config).filePath(QStringLiteral("autostart/Zelvane.desktop"));
+}
+
+QString autoStartEntryText(const QString& executablePath)
+{
+    // Desktop-entry Exec quoting: a path with blanks or reserved characters
+    // goes in double quotes with ", `, $ and \ escaped.
+    QString exec = executablePath;
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = false;
+    for (QChar c : exec)
+        needsQuotes = needsQuotes || reserved.contains(c);
+    if (needsQuotes) {
+        QString quoted;
+        for (QChar c : exec) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += QLatin1Char('\\');
+            quoted += c;
+        }
+        exec = QLatin1Char('"') + quoted + QLatin1Char('"');
+    }
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Zelvane\n"
+                          "Comment=Watches frequent-flyer award seats\n"
+                          "Exec=%1\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(exec);
+}
+
+void SetAutoStart(bool enable)
+{
+    const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+#ifdef Q_OS_WIN
+    QSettings run(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+                  QSettings::NativeFormat);
+    if (!run.isWritable())
+        return;
+    if (enable)
+        run.setValue(kAutoStartName, exe);
+    else
+        run.remove(kAutoStartName);
+#else
+    const QString path = autoStartEntryPath();
+    if (enable) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QSaveFile f(path);
+        if (f.open(QIODevice::WriteOnly)) {
+            f.write(autoStartEntryText(exe).toUtf8());
+            f.commit();
+        }
+    } else {
+        QFile::remove(path);
+    }
+#endif
+}
+
+} // namespace zelvane

@@ -1,0 +1,71 @@
+#include "app/SettingsArea.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace zelvane {
+
+NativeSettingsArea::NativeSettingsArea()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            kSettingsApplication, kSettingsApplication))
+{
+}
+
+QString NativeSettingsArea::fileName() const
+{
+    return settings_->fileName();
+}
+
+bool NativeSettingsArea::save(const QString& key, const QString& value)
+{
+    if (!settings_->isWritable())
+        return false;
+    ensurePrivateFile();
+    settings_->setValue(kSettingsSection + QLatin1Char('/') + key, value);
+    // Written through at once, so a failure belongs to this key and a crash
+    // later loses nothing already saved.
+    settings_->sync();
+    if (settings_->status() != QSettings::NoError)
+        return false;
+    restrictToOwner();
+    return true;
+}
+
+QString NativeSettingsArea::get(const QString& key, const QString& defaultValue)
+{
+    const QVariant v = settings_->value(kSettingsSection + QLatin1Char('/') + key);
+    if (!v.isValid())
+        return defaultValue;
+    // The ini reader turns a text with commas into a list; put it back together.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1String(", "));
+    return v.toString();
+}
+
+void NativeSettingsArea::ensurePrivateFile()
+{
+#ifndef Q_OS_WIN
+    // Made private before anything is written to it: the settings writer
+    // keeps the permissions of the file it replaces.
+    const QFileInfo info(settings_->fileName());
+    if (info.exists() || !QDir().mkpath(info.absolutePath()))
+        return;
+    QFile f(info.absoluteFilePath());
+    if (f.open(QIODevice::WriteOnly))
+        f.close();
+    restrictToOwner();
+#endif
+}
+
+void NativeSettingsArea::restrictToOwner()
+{
+#ifndef Q_OS_WIN
+    const QFileInfo info(settings_->fileName());
+    QFile::setPermissions(info.absolutePath(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(info.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner);
+#endif
+}
+
+} // namespace zelvane

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <memory>
+
+namespace zelvane {
+
+// The per-user store of named text values that the settings live in.
+class SettingsArea {
+public:
+    virtual ~SettingsArea() = default;
+    // Stores one value; false when it could not be written.
+    virtual bool save(const QString& key, const QString& value) = 0;
+    // The stored text, or defaultValue when the key does not exist.
+    virtual QString get(const QString& key, const QString& defaultValue) = 0;
+};
+
+// The platform's settings area: the registry on Windows, an ini file under the
+// user's configuration folder elsewhere. It holds the PIN, so on Linux the file
+// and its folder are kept private to the user.
+class NativeSettingsArea final : public SettingsArea {
+public:
+    NativeSettingsArea();
+    bool save(const QString& key, const QString& value) override;
+    QString get(const QString& key, const QString& defaultValue) override;
+    QString fileName() const;
+
+private:
+    void ensurePrivateFile();
+    void restrictToOwner();
+    std::unique_ptr<QSettings> settings_;
+};
+
+inline const QString kSettingsApplication = QStringLiteral("Zelvapp");
+inline const QString kSettingsSection = QStringLiteral("Settings");
+
+} // namespace zelvane

@@ -1,0 +1,149 @@
+#include "app/clsSettings.h"
+
+#include "app/Clock.h"
+#include "app/SettingsArea.h"
+#include "app/TextConversions.h"
+
+#include <functional>
+#include <utility>
+
+namespace zelvane {
+
+namespace {
+
+bool allDigits(const QString& s)
+{
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+QString int16Text(qint16 v)
+{
+    return QString::number(v);
+}
+
+} // namespace
+
+clsSettings::clsSettings(SettingsArea& area, const Clock& clock, QString programFolder)
+    : area_(area), clock_(clock), programFolder_(std::move(programFolder))
+{
+}
+
+QString clsSettings::pinText() const
+{
+    const QString typed = m_strPin.trimmed();
+    if (allDigits(typed) && leadingNumber(typed) == m_nPin)
+        return typed;
+    return int16Text(m_nPin);
+}
+
+bool clsSettings::setPinText(const QString& typed)
+{
+    const QString t = typed.trimmed();
+    const auto pin = strictInt16(t);
+    if (!pin)
+        return false;
+    m_nPin = *pin;
+    m_strPin = t;
+    return true;
+}
+
+bool clsSettings::memberDetailsMissing() const
+{
+    return m_dMemberNo == 0 && m_strLastName.trimmed().isEmpty() && m_nPin == 0;
+}
+
+SettingsStatus clsSettings::LoadSettings()
+{
+    // Each step reads one key and converts it; the first that cannot be
+    // converted stops the load and leaves the later fields as they were.
+    const auto int16Into = [](qint16& field) {
+        return [&field](const QString& text) {
+            const auto v = strictInt16(text);
+            if (v)
+                field = *v;
+            return v.has_value();
+        };
+    };
+    const auto dateInto = [](QDateTime& field) {
+        return [&field](const QString& text) {
+            const auto v = parseGeneralDateTime(text);
+            if (v)
+                field = *v;
+            return v.has_value();
+        };
+    };
+    const auto nowText = [this] { return generalDateTimeText(clock_.now()); };
+
+    struct Key {
+        const char* name;
+        std::function<QString()> defaultText;
+        std::function<bool(const QString&)> apply;
+    };
+    const Key keys[] = {
+        {"MemberNo", [] { return QStringLiteral("0"); },
+         [this](const QString& t) { m_dMemberNo = leadingNumber(t); return true; }},
+        {"LastName", [] { return QString(); },
+         [this](const QString& t) { m_strLastName = t; return true; }},
+        {"Pin", [] { return QStringLiteral("0"); },
+         [this](const QString& t) {
+             const auto pin = roundToInt16(leadingNumber(t));
+             if (!pin)
+                 return false;
+             m_nPin = *pin;
+             const QString typed = t.trimmed();
+             m_strPin = allDigits(typed) ? typed : int16Text(*pin);
+             return true;
+         }},
+        {"Mail", [] { return QString(); },
+         [this](const QString& t) { m_strMail = t; return true; }},
+        {"Autostartup", [] { return QStringLiteral("1"); }, int16Into(m_Autostartup)},
+        {"ProgDirectory", [this] { return programFolder_; },
+         [this](const QString& t) { m_ProgDirectory = t; return true; }},
+        {"strCurrTime", nowText, dateInto(m_dtstrCurrTime)},
+        {"TimeMin", [] { return QStringLiteral("10"); }, int16Into(m_nTimeMin)},
+        {"TimeHou", [] { return QStringLiteral("0"); }, int16Into(m_nTimeHou)},
+        {"TimeDay", [] { return QStringLiteral("1"); }, int16Into(m_nTimeDay)},
+        {"TimeIndex", [] { return QStringLiteral("1"); }, int16Into(m_nCBTimeIndex)},
+        {"LastLoginTime", nowText, dateInto(m_dLastLoginTime)},
+        {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(m_nMailSendType)},
+    };
+    for (const Key& k : keys) {
+        const QString name = QString::fromLatin1(k.name);
+        const QString text = area_.get(name, k.defaultText());
+        if (!k.apply(text))
+            return {name, QStringLiteral("cannot convert \"%1\"").arg(text)};
+    }
+    return {};
+}
+
+SettingsStatus clsSettings::SaveSettings()
+{
+    const std::pair<const char*, QString> values[] = {
+        {"MemberNo", numberText(m_dMemberNo)},
+        {"LastName", m_strLastName},
+        {"Pin", pinText()},
+        {"ProgDirectory", m_ProgDirectory},
+        {"strCurrTime", generalDateTimeText(m_dtstrCurrTime)},
+        {"Autostartup", int16Text(m_Autostartup)},
+        {"Mail", m_strMail},
+        {"TimeMin", int16Text(m_nTimeMin)},
+        {"TimeHou", int16Text(m_nTimeHou)},
+        {"TimeDay", int16Text(m_nTimeDay)},
+        {"TimeIndex", int16Text(m_nCBTimeIndex)},
+        {"LastLoginTime", generalDateTimeText(m_dLastLoginTime)},
+        {"MailSendType", int16Text(m_nMailSendType)},
+    };
+    for (const auto& [key, text] : values) {
+        const QString name = QString::fromLatin1(key);
+        if (!area_.save(name, text))
+            return {name, QStringLiteral("cannot write")};
+    }
+    return {};
+}
+
+} // namespace zelvane

@@ -1,0 +1,37 @@
+// The executable: joins the logic and the windows.
+#include "app/Clock.h"
+#include "app/SettingsArea.h"
+#include "app/modMain.h"
+#include "ui/AppWindows.h"
+#include "ui/QtMessageBoxes.h"
+#include "ui/Skin.h"
+
+#include <QApplication>
+
+using namespace zelvane;
+
+int main(int argc, char* argv[])
+{
+    // Taken before the toolkit removes its own options: any argument at all counts.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kProductTitle);
+    QApplication::setWindowIcon(applicationIcon());
+    // The tray window is hidden; closing a shown window must not end the run.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QtMessageBoxes boxes;
+    NativeSettingsArea area;
+    // No data folder yet: start-up settles it after the one-copy rule, so a
+    // refused second copy touches no file.
+    modMain state(area, SystemClock::instance(), programFolder, QString());
+    AppWindows windows(state);
+
+    if (Main(state, arguments, boxes, windows) == StartResult::AlreadyRunning)
+        return 1;
+    return app.exec();
+}

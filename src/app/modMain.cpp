@@ -1,0 +1,54 @@
+#include "app/modMain.h"
+
+#include "app/DataFolder.h"
+#include "app/MessageBoxes.h"
+
+#include <cstdlib>
+
+namespace zelvane {
+
+modMain::modMain(SettingsArea& area, const Clock& clk, const QString& program,
+                 const QString& data)
+    : clock(clk),
+      programFolder(program),
+      dataFolder(data),
+      settings(area, clk, program),
+      itineraries(data),
+      cities(data)
+{
+}
+
+void modMain::setDataFolder(const QString& folder)
+{
+    dataFolder = folder;
+    itineraries.setDataFolder(folder);
+    cities.setDataFolder(folder);
+}
+
+StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
+                 StartupWindows& windows)
+{
+    if (arguments.isEmpty() && !state.instance.acquire()) {
+        boxes.show(kAlreadyRunning, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+        return StartResult::AlreadyRunning;
+    }
+    if (state.dataFolder.isEmpty())
+        state.setDataFolder(resolveDataFolder(state.programFolder, userDataFolder()));
+    state.settings.LoadSettings(); // a failed value keeps its default; start-up goes on
+    state.itineraries.load();
+    state.cities.load();
+    if (state.settings.memberDetailsMissing())
+        windows.showFirstRun();
+    state.idle = true;
+    windows.loadTrayWindow();
+    return StartResult::Running;
+}
+
+void EndProgram(modMain& state)
+{
+    state.settings.SaveSettings();
+    state.instance.release();
+    std::_Exit(0);
+}
+
+} // namespace zelvane

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/SingleInstance.h"
+#include "app/clsSettings.h"
+#include "itineraries/CityLists.h"
+#include "itineraries/ItineraryStore.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace zelvane {
+
+class Clock;
+class MessageBoxes;
+class SettingsArea;
+
+// The state every window and module shares for the whole run. Main makes one;
+// tests make their own.
+class modMain {
+public:
+    modMain(SettingsArea& area, const Clock& clock, const QString& programFolder,
+            const QString& dataFolder);
+
+    void setDataFolder(const QString& folder);
+
+    const Clock& clock;
+    QString programFolder;
+    QString dataFolder;
+    clsSettings settings;
+    ItineraryStore itineraries;
+    CityLists cities;
+    bool idle = false;         // no check session is working through the list
+    bool loginLockout = false; // the last session gave up on the login
+    bool newVersion = false;   // the version check found a newer release
+    QString noticeText;        // the product site's special notice
+    SingleInstance instance;
+};
+
+// What start-up asks of the windows, which live in the widget layer.
+class StartupWindows {
+public:
+    virtual ~StartupWindows() = default;
+    // No member details yet: the main window opens at the member details panel.
+    virtual void showFirstRun() = 0;
+    // The hidden tray window: tray icon, autostart entry, version check, scheduler tick.
+    virtual void loadTrayWindow() = 0;
+};
+
+enum class StartResult { Running, AlreadyRunning };
+
+inline const QString kAlreadyRunning = QStringLiteral("Application already running");
+inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Required Information.");
+
+// The start-up sequence. An empty data folder is settled here, after the
+// one-copy rule. Any argument at all lifts the one-copy rule. A refused
+// second copy has read nothing and must end at once.
+StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
+                 StartupWindows& windows);
+
+// The exits of the program: settings saved, then the process ends at once
+// without running any window's unload handling.
+[[noreturn]] void EndProgram(modMain& state);
+
+} // namespace zelvane

@@ -1,0 +1,83 @@
+#include "itineraries/CityLists.h"
+
+#include "app/DataFolder.h"
+#include "app/TextFile.h"
+
+#include <QDir>
+#include <utility>
+
+namespace zelvane {
+
+std::optional<QString> cutArrayText(const QString& markup, const QString& marker, int offset)
+{
+    const qsizetype p = markup.indexOf(marker);
+    if (p < 0)
+        return std::nullopt;
+    const qsizetype q = markup.indexOf(QLatin1String(");"), p + 1);
+    const qsizetype start = p + offset;
+    if (q < start)
+        return std::nullopt;
+    return markup.mid(start, q - start);
+}
+
+CityLists::CityLists(QString dataFolder) : dataFolder_(std::move(dataFolder)) {}
+
+QString CityLists::cityFilePath() const
+{
+    return QDir(dataFolder_).filePath(kCityFile);
+}
+
+QString CityLists::cityCodeFilePath() const
+{
+    return QDir(dataFolder_).filePath(kCityCodeFile);
+}
+
+void CityLists::load()
+{
+    const auto loadInto = [](const QString& path, QStringList& list) {
+        if (const auto lines = readTextLines(path))
+            for (const QString& l : *lines)
+                list << l.trimmed();
+    };
+    loadInto(cityFilePath(), names);
+    loadInto(cityCodeFilePath(), codes);
+}
+
+void CityLists::splitInto(const QString& text, QStringList& list)
+{
+    if (text.isEmpty())
+        return;
+    for (QString piece : text.split(QLatin1Char(','))) {
+        piece.remove(QLatin1Char('"'));
+        list << piece.trimmed();
+    }
+}
+
+bool CityLists::SaveCityList() const
+{
+    return writeTextLines(cityFilePath(), webNames);
+}
+
+bool CityLists::SaveCityCodeList() const
+{
+    return writeTextLines(cityCodeFilePath(), webCodes);
+}
+
+bool CityLists::FillCityfromMarkup(const QString& markup)
+{
+    const auto namesText = cutArrayText(markup, kNamesMarker, kNamesOffset);
+    webNames.clear();
+    if (namesText)
+        FillcollCity(*namesText);
+    const auto codesText = cutArrayText(markup, kCodesMarker, kCodesOffset);
+    webCodes.clear();
+    if (codesText)
+        FillcollCityCode(*codesText);
+    if (webNames.size() > names.size())
+        SaveCityList();
+    if (webCodes.size() > codes.size())
+        SaveCityCodeList();
+    return namesText && codesText;
+}
+
+} // namespace zelvane

@@ -1,0 +1,86 @@
+#include "itineraries/ItineraryStore.h"
+
+#include "app/DataFolder.h"
+#include "app/TextFile.h"
+
+#include <QDir>
+#include <utility>
+
+namespace zelvane {
+
+ItineraryCells itineraryCells(const QString& line)
+{
+    ItineraryCells cells;
+    const QStringList parts = line.split(QLatin1Char(';'));
+    for (int i = 0; i < int(cells.size()) && i < parts.size(); ++i)
+        cells[i] = parts[i];
+    return cells;
+}
+
+ItineraryStore::ItineraryStore(QString dataFolder) : dataFolder_(std::move(dataFolder)) {}
+
+QString ItineraryStore::filePath() const
+{
+    return QDir(dataFolder_).filePath(kQueryFile);
+}
+
+void ItineraryStore::load()
+{
+    const auto read = readTextLines(filePath());
+    if (!read)
+        return;
+    for (const QString& raw : *read)
+        append(raw);
+}
+
+bool ItineraryStore::SaveQueryList() const
+{
+    QStringList out;
+    for (const QString& l : lines_) {
+        const QString t = l.trimmed();
+        if (!t.isEmpty())
+            out << t;
+    }
+    return writeTextLines(filePath(), out);
+}
+
+bool ItineraryStore::FillDataQueryList(const ItineraryChoice& c, const QStringList& cityCodes)
+{
+    const auto codeAt = [&cityCodes](int index) -> const QString* {
+        return index >= 0 && index < cityCodes.size() ? &cityCodes[index] : nullptr;
+    };
+    const QString* originCode = codeAt(c.originIndex);
+    const QString* destinationCode = codeAt(c.destinationIndex);
+    if (!originCode || !destinationCode || !c.date.isValid())
+        return false;
+    const QStringList fields = {
+        c.origin,
+        c.destination,
+        c.date.toString(QStringLiteral("dd/MM/yyyy")),
+        c.timeText.trimmed(),
+        originCode->trimmed(),
+        destinationCode->trimmed(),
+    };
+    append(fields.join(QLatin1Char(';')));
+    return true;
+}
+
+QString ItineraryStore::line(int position) const
+{
+    return position >= 1 && position <= lines_.size() ? lines_[position - 1] : QString();
+}
+
+void ItineraryStore::removeAt(int position)
+{
+    if (position >= 1 && position <= lines_.size())
+        lines_.removeAt(position - 1);
+}
+
+void ItineraryStore::append(const QString& line)
+{
+    const QString t = line.trimmed();
+    if (!t.isEmpty())
+        lines_ << t;
+}
+
+} // namespace zelvane

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace zelvane {
+
+// The watch list never shows, checks or stores results for more than this.
+inline constexpr int kMaxItineraries = 100;
+
+// The six cells of an itinerary line: origin, destination, date, time, origin
+// code, destination code. Missing fields are empty, fields after the sixth are
+// dropped.
+using ItineraryCells = std::array<QString, 6>;
+ItineraryCells itineraryCells(const QString& line);
+
+// What the itinerary panel has chosen when the user adds an itinerary.
+// A list position is -1 when nothing is selected.
+struct ItineraryChoice {
+    QString origin;
+    int originIndex = -1;
+    QString destination;
+    int destinationIndex = -1;
+    QDate date;
+    QString timeText;
+};
+
+// The watch list: one trimmed, non-empty text line per itinerary, in order,
+// mirrored by "Query.txt" in the data folder. Positions count from 1.
+class ItineraryStore {
+public:
+    explicit ItineraryStore(QString dataFolder = QString());
+
+    void setDataFolder(const QString& folder) { dataFolder_ = folder; }
+    QString filePath() const;
+
+    // Start-up load; a missing file leaves the list empty and creates nothing.
+    void load();
+    // Rewrites "Query.txt" from the list. A hand-edited file may hold more
+    // than the program shows; all of it is written back.
+    bool SaveQueryList() const;
+
+    // Composes the line from the panel's choices and appends it; false (and
+    // nothing appended) when a part is missing.
+    bool FillDataQueryList(const ItineraryChoice& choice, const QStringList& cityCodes);
+
+    int count() const { return lines_.size(); }
+    // The line at 1-based position, empty when there is none.
+    QString line(int position) const;
+    void removeAt(int position);
+    void clear() { lines_.clear(); }
+    void append(const QString& line);
+    const QStringList& lines() const { return lines_; }
+
+private:
+    QString dataFolder_;
+    QStringList lines_;
+};
+
+} // namespace zelvane

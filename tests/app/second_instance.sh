@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# A second copy of the real program, started without an argument while the first
+# runs, shows its message and ends without touching settings or files; with an
+# argument it runs.
+set -euo pipefail
+exe=$1
+home=${ZELVANE_TEST_HOME:-$(mktemp -d)}
+rm -rf "$home"; mkdir -p "$home/config/Zelvapp" "$home/data" "$home/run"; chmod 700 "$home/run"
+export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
+unset QT_QPA_PLATFORM
+
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+trap cleanup EXIT
+
+exec 3>"$home/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$home/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$home/display")
+
+# Stored details: the first copy starts in the tray without a window.
+printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' \
+  >"$home/config/Zelvapp/Zelvapp.conf"
+
+"$exe" >"$home/first.log" 2>&1 &
+pids+=($!); first=$!
+for _ in $(seq 100); do [ -e "$home/run/Zelvane.lock" ] && break; sleep 0.1; done
+[ -e "$home/run/Zelvane.lock" ] || { echo "first copy never took the lock"; exit 1; }
+sleep 1
+before=$(cd "$home" && find config data -type f -printf '%p %s %T@\n' | sort)
+
+"$exe" >"$home/second.log" 2>&1 &
+pids+=($!); second=$!
+win=$(timeout 30 xdotool search --sync --onlyvisible --pid "$second" | head -n1)
+[ -n "$win" ] || { echo "no message window"; exit 1; }
+title=$(xdotool getwindowname "$win")
+[ "$title" = "Zelvane" ] || { echo "message title was '$title'"; exit 1; }
+grep -q "Application already running" "$home/second.log" || { echo "message text missing"; cat "$home/second.log"; exit 1; }
+xdotool windowfocus --sync "$win" key Return
+for _ in $(seq 100); do kill -0 "$second" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$second" 2>/dev/null; then echo "second copy did not end"; exit 1; fi
+set +e; wait "$second"; rc=$?; set -e
+[ "$rc" -ne 0 ] || { echo "second copy ended as if it had run"; exit 1; }
+after=$(cd "$home" && find config data -type f -printf '%p %s %T@\n' | sort)
+[ "$before" = "$after" ] || { echo "second copy touched files:"; diff <(echo "$before") <(echo "$after"); exit 1; }
+kill -0 "$first" || { echo "first copy died"; exit 1; }
+
+# With an argument the rule does not apply.
+"$exe" --again >"$home/third.log" 2>&1 &
+pids+=($!); third=$!
+sleep 2
+kill -0 "$third" || { echo "copy with an argument did not run"; cat "$home/third.log"; exit 1; }
+echo "ok"

@@ -1,0 +1,276 @@
+// Settings: defaults, key order, text forms and the stop-at-first-failure rule.
+#include "app/TextConversions.h"
+#include "app/clsSettings.h"
+#include "support/TestSupport.h"
+
+#include <QFileInfo>
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostartup",
+                                "ProgDirectory", "strCurrTime", "TimeMin", "TimeHou",
+                                "TimeDay", "TimeIndex", "LastLoginTime", "MailSendType"};
+const QStringList kSaveOrder = {"MemberNo", "LastName", "Pin", "ProgDirectory", "strCurrTime",
+                                "Autostartup", "Mail", "TimeMin", "TimeHou", "TimeDay",
+                                "TimeIndex", "LastLoginTime", "MailSendType"};
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+    VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30))};
+
+private slots:
+    void initTestCase()
+    {
+        // Regional forms are the user's; pin them so the texts are known.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::Australia));
+    }
+
+    void freshUserLoadsDefaultsInOrder()
+    {
+        MemorySettingsArea area;
+        clsSettings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.LoadSettings().ok());
+        QCOMPARE(area.reads, kLoadOrder);
+        QCOMPARE(s.m_dMemberNo, 0.0);
+        QCOMPARE(s.m_strLastName, QString());
+        QCOMPARE(s.m_nPin, qint16(0));
+        QCOMPARE(s.m_strMail, QString());
+        QCOMPARE(s.m_Autostartup, qint16(1));
+        QCOMPARE(s.m_nCBTimeIndex, qint16(1));
+        QCOMPARE(s.m_nTimeMin, qint16(10));
+        QCOMPARE(s.m_nTimeHou, qint16(0));
+        QCOMPARE(s.m_nTimeDay, qint16(1));
+        QCOMPARE(s.m_nMailSendType, qint16(0));
+        QCOMPARE(s.m_dtstrCurrTime, clock.now());
+        QCOMPARE(s.m_dLastLoginTime, clock.now());
+        QCOMPARE(s.m_ProgDirectory, QString("/opt/zelvane"));
+        QVERIFY(s.memberDetailsMissing());
+    }
+
+    void saveWritesEveryKeyInOrderAsText()
+    {
+        MemorySettingsArea area;
+        clsSettings s(area, clock, "/opt/zelvane");
+        s.m_dMemberNo = 1234567890;
+        s.m_strLastName = "Smith";
+        s.m_nPin = 4321;
+        s.m_strMail = "a@b.com";
+        s.m_nTimeHou = 24;
+        s.m_nTimeMin = -5;
+        s.m_dtstrCurrTime = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
+        QVERIFY(s.SaveSettings().ok());
+        QCOMPARE(area.writes, kSaveOrder);
+        QCOMPARE(area.values["MemberNo"], QString("1234567890"));
+        QCOMPARE(area.values["Pin"], QString("4321"));
+        QCOMPARE(area.values["TimeHou"], QString("24"));
+        QCOMPARE(area.values["TimeMin"], QString("-5"));
+        QCOMPARE(area.values["strCurrTime"], QString("4/3/2026 5:05:09 PM"));
+    }
+
+    void saveBeforeAnyLoadWritesZeroValuesAndZeroDate()
+    {
+        MemorySettingsArea area;
+        clsSettings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.SaveSettings().ok());
+        QCOMPARE(area.values["MemberNo"], QString("0"));
+        QCOMPARE(area.values["Pin"], QString("0"));
+        QCOMPARE(area.values["LastName"], QString());
+        QCOMPARE(area.values["LastLoginTime"], QString("30/12/1899"));
+        // ... and what it wrote loads again.
+        clsSettings back(area, clock, "/x");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_dLastLoginTime, clsSettings::zeroDate());
+    }
+
+    void loadStopsAtFirstValueItCannotConvert()
+    {
+        MemorySettingsArea area;
+        area.values = {{"MemberNo", "111"}, {"LastName", "Jones"}, {"Pin", "22"},
+                       {"Mail", "j@x.org"}, {"Autostartup", "0"}, {"ProgDirectory", "/p"},
+                       {"strCurrTime", "1/2/2026 3:04:05 am"}, {"TimeMin", "ten"},
+                       {"TimeHou", "12"}, {"TimeDay", "3"}, {"MailSendType", "2"}};
+        clsSettings s(area, clock, "/opt/zelvane");
+        s.m_nTimeHou = 48; // held before the load
+        const SettingsStatus st = s.LoadSettings();
+        QCOMPARE(st.failedKey, QString("TimeMin"));
+        QCOMPARE(s.m_dMemberNo, 111.0);
+        QCOMPARE(s.m_strLastName, QString("Jones"));
+        QCOMPARE(s.m_nPin, qint16(22));
+        QCOMPARE(s.m_strMail, QString("j@x.org"));
+        QCOMPARE(s.m_Autostartup, qint16(0));
+        QCOMPARE(s.m_ProgDirectory, QString("/p"));
+        QCOMPARE(s.m_dtstrCurrTime, QDateTime(QDate(2026, 2, 1), QTime(3, 4, 5)));
+        QCOMPARE(s.m_nTimeMin, qint16(0));
+        QCOMPARE(s.m_nTimeHou, qint16(48));
+        QCOMPARE(s.m_nMailSendType, qint16(0));
+        QCOMPARE(area.reads.last(), QString("TimeMin"));
+    }
+
+    void saveStopsAtFirstKeyItCannotWrite()
+    {
+        MemorySettingsArea area;
+        area.refuseKey = "strCurrTime";
+        clsSettings s(area, clock, "/opt/zelvane");
+        const SettingsStatus st = s.SaveSettings();
+        QCOMPARE(st.failedKey, QString("strCurrTime"));
+        QCOMPARE(area.writes, kSaveOrder.mid(0, 4));
+    }
+
+    void numbersReadTheForgivingWay_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<double>("memberNo");
+        QTest::newRow("blanks between digits") << "12 34 56" << 123456.0;
+        QTest::newRow("letter among digits") << "123A45" << 123.0;
+        QTest::newRow("leading blanks and sign") << "  -42" << -42.0;
+        QTest::newRow("one decimal point") << "1.5.7" << 1.5;
+        QTest::newRow("no number") << "abc" << 0.0;
+        QTest::newRow("empty") << "" << 0.0;
+    }
+    void numbersReadTheForgivingWay()
+    {
+        QFETCH(QString, stored);
+        QFETCH(double, memberNo);
+        MemorySettingsArea area;
+        area.values["MemberNo"] = stored;
+        clsSettings s(area, clock, "/p");
+        QVERIFY(s.LoadSettings().ok());
+        QCOMPARE(s.m_dMemberNo, memberNo);
+    }
+
+    void pinRoundsHalfToEvenAndRefusesOutOfRange_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("pin");
+        QTest::newRow("2.5 to 2") << "2.5" << true << 2;
+        QTest::newRow("3.5 to 4") << "3.5" << true << 4;
+        QTest::newRow("-2.5 to -2") << "-2.5" << true << -2;
+        QTest::newRow("2.51 to 3") << "2.51" << true << 3;
+        QTest::newRow("32767 fits") << "32767" << true << 32767;
+        QTest::newRow("32768 fails") << "32768" << false << 0;
+    }
+    void pinRoundsHalfToEvenAndRefusesOutOfRange()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, ok);
+        QFETCH(int, pin);
+        MemorySettingsArea area;
+        area.values["Pin"] = stored;
+        area.values["Mail"] = "m@x";
+        clsSettings s(area, clock, "/p");
+        const SettingsStatus st = s.LoadSettings();
+        QCOMPARE(st.ok(), ok);
+        QCOMPARE(int(s.m_nPin), pin);
+        if (!ok) {
+            QCOMPARE(st.failedKey, QString("Pin"));
+            QCOMPARE(s.m_strMail, QString()); // later keys untouched
+        }
+    }
+
+    void pinKeepsTheDigitsAsTyped()
+    {
+        MemorySettingsArea area;
+        clsSettings s(area, clock, "/p");
+        QVERIFY(s.setPinText("0123"));
+        QCOMPARE(s.m_nPin, qint16(123));
+        QVERIFY(s.SaveSettings().ok());
+        QCOMPARE(area.values["Pin"], QString("0123"));
+
+        clsSettings back(area, clock, "/p");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_nPin, qint16(123));
+        QCOMPARE(back.pinText(), QString("0123"));
+
+        // A PIN stored by an older release as its plain number still loads.
+        area.values["Pin"] = "4567";
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.pinText(), QString("4567"));
+        area.values["Pin"] = "12.5";
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.pinText(), QString("12"));
+
+        // Code that sets the number directly is not contradicted by old digits.
+        back.m_nPin = 99;
+        QCOMPARE(back.pinText(), QString("99"));
+        QVERIFY(!back.setPinText("12a"));
+        QCOMPARE(back.m_nPin, qint16(99));
+    }
+
+    void strictIntegersRefuseText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("value");
+        QTest::newRow("blanks around") << "  24 " << true << 24;
+        QTest::newRow("fraction half even") << "12.5" << true << 12;
+        QTest::newRow("letters") << "24 Hours" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("too large") << "40000" << false << 0;
+    }
+    void strictIntegersRefuseText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, value);
+        const auto v = strictInt16(text);
+        QCOMPARE(v.has_value(), ok);
+        if (ok)
+            QCOMPARE(int(*v), value);
+    }
+
+    void dateTimesKeepTheSecondAndMidnightIsTheDateAlone()
+    {
+        MemorySettingsArea area;
+        clsSettings s(area, clock, "/p");
+        s.m_dtstrCurrTime = QDateTime(QDate(2026, 1, 31), QTime(0, 0));
+        s.m_dLastLoginTime = QDateTime(QDate(2026, 12, 25), QTime(23, 59, 58));
+        QVERIFY(s.SaveSettings().ok());
+        QCOMPARE(area.values["strCurrTime"], QString("31/1/2026"));
+        QCOMPARE(area.values["LastLoginTime"], QString("25/12/2026 11:59:58 PM"));
+
+        clsSettings back(area, clock, "/p");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_dtstrCurrTime, s.m_dtstrCurrTime);
+        QCOMPARE(back.m_dLastLoginTime, s.m_dLastLoginTime);
+
+        // Another region reads its own form back just as well.
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        const QDateTime t(QDate(2031, 7, 4), QTime(6, 7, 8));
+        QCOMPARE(parseGeneralDateTime(generalDateTimeText(t, us), us), t);
+        QVERIFY(!parseGeneralDateTime(QString("not a date")).has_value());
+    }
+
+    void nativeAreaRoundTripsAndIsPrivate()
+    {
+        freshHome();
+        NativeSettingsArea area;
+        clsSettings s(area, clock, "/p");
+        QVERIFY(s.LoadSettings().ok());
+        s.m_strLastName = "O'Neil, Jr";
+        s.setPinText("0042");
+        QVERIFY(s.SaveSettings().ok());
+        QVERIFY(area.fileName().contains("Zelvapp/Zelvapp.conf"));
+        const auto perms = QFileInfo(area.fileName()).permissions();
+        QVERIFY(perms & QFile::ReadOwner);
+        QVERIFY(!(perms & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther
+                           | QFile::WriteOther)));
+
+        NativeSettingsArea again;
+        clsSettings back(again, clock, "/q");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_strLastName, QString("O'Neil, Jr"));
+        QCOMPARE(back.pinText(), QString("0042"));
+        QCOMPARE(back.m_ProgDirectory, QString("/p"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "test_settings.moc"

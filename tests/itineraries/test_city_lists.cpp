@@ -1,0 +1,144 @@
+// City names and codes: start-up load, cutting the arrays out of a page, and
+// the rule that only a longer web list is saved.
+#include "itineraries/CityLists.h"
+#include "support/TestSupport.h"
+
+#include <QtTest>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <csignal>
+#include <unistd.h>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+QString page(const QStringList& names, const QStringList& codes)
+{
+    const auto quoted = [](const QStringList& l) {
+        QStringList q;
+        for (const QString& s : l)
+            q << '"' + s + '"';
+        return q.join(',');
+    };
+    return "<html><head><script>\nvar x=1;\ndepartureValues=new Array(" + quoted(names)
+           + ");\nvar departureKeys=new Array(" + quoted(codes) + ");\n</script></head></html>";
+}
+
+QStringList numbered(const QString& stem, int n)
+{
+    QStringList l;
+    for (int i = 1; i <= n; ++i)
+        l << stem + QString::number(i);
+    return l;
+}
+
+} // namespace
+
+class TestCityLists : public QObject {
+    Q_OBJECT
+
+    QString folder;
+
+private slots:
+    void init() { folder = freshFolder("cities"); }
+
+    void startupLoadTrimsAndKeepsEmptyLines()
+    {
+        writeFile(folder + "/City.txt", " Adelaide \r\n\r\nAlbany");
+        writeFile(folder + "/City Code.txt", "ADL\r\n\r\nALH\r\n");
+        CityLists c(folder);
+        c.load();
+        QCOMPARE(c.names, QStringList({"Adelaide", "", "Albany"}));
+        QCOMPARE(c.codes, QStringList({"ADL", "", "ALH"}));
+    }
+
+    void arrayTextSplitsAtEveryComma_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("quoted names") << "\"Adelaide\",\"Albany\"" << QStringList{"Adelaide", "Albany"};
+        QTest::newRow("blanks around a comma")
+            << "\"Adelaide\" ,  \"Albany\",\"Alice Springs\""
+            << QStringList{"Adelaide", "Albany", "Alice Springs"};
+        QTest::newRow("trailing comma") << "\"A\",\"B\"," << QStringList{"A", "B", ""};
+        QTest::newRow("comma inside a name") << "\"Ballina, Byron\"" << QStringList{"Ballina", "Byron"};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+    void arrayTextSplitsAtEveryComma()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, entries);
+        CityLists c(folder);
+        c.FillcollCity(text);
+        QCOMPARE(c.webNames, entries);
+        c.FillcollCityCode(text);
+        QCOMPARE(c.webCodes, entries);
+    }
+
+    void cutTakesWhatLiesBetweenMarkerAndClose()
+    {
+        const QString markup = page({"Adelaide", "Albany"}, {"ADL", "ALH"});
+        QCOMPARE(cutArrayText(markup, kNamesMarker, kNamesOffset),
+                 std::optional<QString>("\"Adelaide\",\"Albany\""));
+        QCOMPARE(cutArrayText(markup, kCodesMarker, kCodesOffset),
+                 std::optional<QString>("\"ADL\",\"ALH\""));
+        // Without a marker, or without a close after it, nothing is cut.
+        QVERIFY(!cutArrayText("no arrays here);", kNamesMarker, kNamesOffset));
+        QVERIFY(!cutArrayText("departureValues=new Array(\"A\"", kNamesMarker, kNamesOffset));
+        QVERIFY(!cutArrayText("var departureKeys=new Array);", kCodesMarker, kCodesOffset));
+    }
+
+    void onlyALongerWebListIsSaved()
+    {
+        writeFile(folder + "/City.txt", numbered("City", 120).join("\r\n").toUtf8() + "\r\n");
+        writeFile(folder + "/City Code.txt", ""); // empty: any web list is longer
+        CityLists c(folder);
+        c.load();
+        QCOMPARE(c.names.size(), 120);
+        const QByteArray before = readFile(folder + "/City.txt");
+
+        QVERIFY(c.FillCityfromMarkup(page(numbered("Web", 119), {"ADL"})));
+        QCOMPARE(c.webNames.size(), 119);
+        QCOMPARE(readFile(folder + "/City.txt"), before);
+        QCOMPARE(readFile(folder + "/City Code.txt"), QByteArray("ADL\r\n"));
+
+        QVERIFY(c.FillCityfromMarkup(page(numbered("Web", 121), {"ADL"})));
+        QCOMPARE(readFile(folder + "/City.txt"), numbered("Web", 121).join("\r\n").toUtf8() + "\r\n");
+        // The start-up lists stay as loaded, so the next refresh writes again.
+        QCOMPARE(c.names.size(), 120);
+    }
+
+    void markupWithoutMarkersCutsAndSavesNothing()
+    {
+        CityLists c(folder);
+        c.webNames = {"stale"};
+        QVERIFY(!c.FillCityfromMarkup("<html><body>Login);</body></html>"));
+        QVERIFY(c.webNames.isEmpty());
+        QVERIFY(c.webCodes.isEmpty());
+        QVERIFY(!QFile::exists(folder + "/City.txt"));
+        QVERIFY(!QFile::exists(folder + "/City Code.txt"));
+    }
+
+    void aSaveKilledHalfWayLeavesTheOldFileWhole()
+    {
+        writeFile(folder + "/City.txt", "Adelaide\r\n");
+        CityLists c(folder);
+        c.webNames = numbered("A rather long city name number ", 100);
+        const pid_t child = fork();
+        if (child == 0) {
+            rlimit limit{256, 256};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            c.SaveCityList();
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(readFile(folder + "/City.txt"), QByteArray("Adelaide\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCityLists)
+#include "test_city_lists.moc"

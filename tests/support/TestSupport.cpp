@@ -1,0 +1,75 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace zelvane::test {
+
+bool MemorySettingsArea::save(const QString& key, const QString& value)
+{
+    if (key == refuseKey)
+        return false;
+    values[key] = value;
+    writes << key;
+    return true;
+}
+
+QString MemorySettingsArea::get(const QString& key, const QString& defaultValue)
+{
+    reads << key;
+    return values.value(key, defaultValue);
+}
+
+MsgAnswer RecordingMessageBoxes::show(const QString& text, const QString& title, MsgIcon icon,
+                                      MsgButtons buttons)
+{
+    shown.append({text, title, icon, buttons});
+    if (!answers.empty()) {
+        const MsgAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+}
+
+QString freshHome()
+{
+    QString home = qEnvironmentVariable("ZELVANE_TEST_HOME");
+    if (home.isEmpty())
+        home = QDir::temp().filePath(QStringLiteral("zelvane-test-home"));
+    QDir(home).removeRecursively();
+    QDir().mkpath(home + QStringLiteral("/config"));
+    QDir().mkpath(home + QStringLiteral("/data"));
+    QDir().mkpath(home + QStringLiteral("/run"));
+    QFile::setPermissions(home + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return home;
+}
+
+QString freshFolder(const QString& name)
+{
+    QString home = qEnvironmentVariable("ZELVANE_TEST_HOME");
+    if (home.isEmpty())
+        home = QDir::temp().filePath(QStringLiteral("zelvane-test-home"));
+    const QString path = QDir(home).filePath(QStringLiteral("work/") + name);
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace zelvane::test

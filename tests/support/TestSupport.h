@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/Clock.h"
+#include "app/MessageBoxes.h"
+#include "app/SettingsArea.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+namespace zelvane::test {
+
+// A clock the test moves by hand.
+class VirtualClock final : public Clock {
+public:
+    explicit VirtualClock(QDateTime start = QDateTime(QDate(2026, 12, 8), QTime(8, 0)))
+        : now_(std::move(start)) {}
+    QDateTime now() const override { return now_; }
+    void set(const QDateTime& t) { now_ = t; }
+    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
+
+private:
+    QDateTime now_;
+};
+
+// An in-memory settings area that records the order of writes and reads and
+// can refuse a key.
+class MemorySettingsArea final : public SettingsArea {
+public:
+    bool save(const QString& key, const QString& value) override;
+    QString get(const QString& key, const QString& defaultValue) override;
+
+    QMap<QString, QString> values;
+    QStringList writes; // keys in the order they were written
+    QStringList reads;  // keys in the order they were read
+    QString refuseKey;  // save() of this key fails
+};
+
+// Records every message box and answers from a queue (Ok / Yes by default).
+class RecordingMessageBoxes final : public MessageBoxes {
+public:
+    struct Shown {
+        QString text, title;
+        MsgIcon icon;
+        MsgButtons buttons;
+    };
+    MsgAnswer show(const QString& text, const QString& title, MsgIcon icon,
+                   MsgButtons buttons) override;
+    std::deque<MsgAnswer> answers;
+    QList<Shown> shown;
+};
+
+// The test's own home (set by CTest), emptied and made again.
+QString freshHome();
+// A new empty folder under the test's home.
+QString freshFolder(const QString& name);
+// Writes raw bytes to a file, making its folder.
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+} // namespace zelvane::test
