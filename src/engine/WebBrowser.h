@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+namespace zelvane {
+
+// What the program asks of a web browser: navigate, tell when loading is done,
+// where it ended up and what the page says. The reads give nothing (not an
+// empty text) when there is no such document or frame.
+class WebBrowser : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~WebBrowser() override = default;
+
+    // Starts loading the address and returns at once.
+    virtual void Navigate(const QString& url) = 0;
+    // True while a navigation is still loading.
+    virtual bool Busy() const = 0;
+    // The whole address of the page now shown, after redirects, as the server gave it.
+    virtual QString LocationURL() const = 0;
+
+    // The visible text of the page (documentElement.innerText).
+    virtual std::optional<QString> documentText() const = 0;
+    // The visible text of frame `index` of the page (frames(index)...innerText).
+    virtual std::optional<QString> frameText(int index) const = 0;
+    // The page's markup without the outer html tags (documentElement.innerHTML).
+    virtual std::optional<QString> documentHtml() const = 0;
+
+signals:
+    // A document (the page or one of its frames) finished loading.
+    void DocumentComplete(const QString& url);
+    void StatusTextChange(const QString& text);
+};
+
+} // namespace zelvane

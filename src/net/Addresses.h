@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace zelvane {
+
+// The three web addresses the program talks to, each a scheme and host (and
+// port) without a trailing "/". Tests, the demo and packagers point them
+// elsewhere through the environment.
+QString airlineBase(); // ZELVANE_AIRLINE_URL, else https://www.qantas.com.au
+QString siteBase();    // ZELVANE_SITE_URL, else http://zelvane.example
+QString relayBase();   // ZELVANE_RELAY_URL, else the product site
+
+// Factor applied to the engine's fixed pauses (ZELVANE_TIME_SCALE). Honoured
+// only when the airline address is overridden, so the real site is never
+// asked faster than the pauses allow.
+double timeScale();
+
+} // namespace zelvane
