@@ -32,6 +32,7 @@ public:
     bool idle = false;         // no check session is working through the list
     bool loginLockout = false; // the last session gave up on the login
     bool newVersion = false;   // the version check found a newer release
+    QString updateAddress;     // where that release is offered
     QString noticeText;        // the product site's special notice
     SingleInstance instance;
 };

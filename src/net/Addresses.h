@@ -11,6 +11,10 @@ QString airlineBase(); // ZELVANE_AIRLINE_URL, else https://www.qantas.com.au
 QString siteBase();    // ZELVANE_SITE_URL, else http://zelvane.example
 QString relayBase();   // ZELVANE_RELAY_URL, else the product site
 
+// The product's public web address as printed and mailed to the user (not
+// where requests go: that is siteBase()).
+inline const QString kProductWebAddress = QStringLiteral("http://www.zelvane.example");
+
 // Factor applied to the engine's fixed pauses (ZELVANE_TIME_SCALE). Honoured
 // only when the airline address is overridden, so the real site is never
 // asked faster than the pauses allow.
