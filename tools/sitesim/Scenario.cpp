@@ -1,0 +1,200 @@
+#include "Scenario.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace sitesim {
+
+namespace {
+
+const QStringList kDefaultNames = {
+    QStringLiteral("Adelaide"),  QStringLiteral("Albany"),   QStringLiteral("Alice Springs"),
+    QStringLiteral("Auckland"),  QStringLiteral("Brisbane"), QStringLiteral("Cairns"),
+    QStringLiteral("Canberra"),  QStringLiteral("Darwin"),   QStringLiteral("Hobart"),
+    QStringLiteral("London"),    QStringLiteral("Melbourne"), QStringLiteral("Perth"),
+    QStringLiteral("Singapore"), QStringLiteral("Sydney")};
+const QStringList kDefaultCodes = {
+    QStringLiteral("ADL"), QStringLiteral("ALH"), QStringLiteral("ASP"), QStringLiteral("AKL"),
+    QStringLiteral("BNE"), QStringLiteral("CNS"), QStringLiteral("CBR"), QStringLiteral("DRW"),
+    QStringLiteral("HBA"), QStringLiteral("LON"), QStringLiteral("MEL"), QStringLiteral("PER"),
+    QStringLiteral("SIN"), QStringLiteral("SYD")};
+
+const QList<QStringList> kDefaultRows = {
+    {QStringLiteral("SYD 07:00"), QStringLiteral("MEL 08:35"), QStringLiteral("QF 401"),
+     QStringLiteral("Boeing 767"), QStringLiteral("0"), QStringLiteral("Available"),
+     QStringLiteral("Waitlist"), QStringLiteral("-")}};
+
+// Member numbers and PINs may be written as JSON numbers or as texts; a text
+// keeps its leading zeros.
+bool readText(const QJsonValue& v, QString* out)
+{
+    if (v.isString()) {
+        *out = v.toString();
+        return true;
+    }
+    if (v.isDouble()) {
+        *out = QString::number(static_cast<qint64>(v.toDouble()));
+        return true;
+    }
+    return false;
+}
+
+bool readTextList(const QJsonValue& v, QStringList* out)
+{
+    if (!v.isArray())
+        return false;
+    out->clear();
+    for (const QJsonValue& item : v.toArray()) {
+        QString s;
+        if (!readText(item, &s))
+            return false;
+        out->append(s);
+    }
+    return true;
+}
+
+// A reply text, or null for "answer 404".
+bool readOptionalText(const QJsonValue& v, std::optional<QString>* out)
+{
+    if (v.isNull()) {
+        out->reset();
+        return true;
+    }
+    QString s;
+    if (!readText(v, &s))
+        return false;
+    *out = s;
+    return true;
+}
+
+} // namespace
+
+std::optional<FaultSpec> parseFault(const QString& text)
+{
+    static const QStringList kWithArgument = {QStringLiteral("status"), QStringLiteral("slow"),
+                                              QStringLiteral("oversize"),
+                                              QStringLiteral("binary")};
+    static const QStringList kBare = {QStringLiteral("silent"), QStringLiteral("drop"),
+                                      QStringLiteral("redirectloop"), QStringLiteral("binary")};
+    FaultSpec f;
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    f.name = colon < 0 ? text : text.left(colon);
+    if (colon < 0) {
+        if (!kBare.contains(f.name))
+            return std::nullopt;
+        return f;
+    }
+    if (!kWithArgument.contains(f.name))
+        return std::nullopt;
+    bool ok = false;
+    f.argument = text.mid(colon + 1).toLongLong(&ok);
+    if (!ok || f.argument < 0)
+        return std::nullopt;
+    return f;
+}
+
+std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (doc.isNull())
+        return fail(QStringLiteral("not JSON: ") + parseError.errorString());
+    if (!doc.isObject())
+        return fail(QStringLiteral("the scenario must be a JSON object"));
+    const QJsonObject root = doc.object();
+
+    Scenario s;
+    s.cityNames = kDefaultNames;
+    s.cityCodes = kDefaultCodes;
+
+    if (root.contains(QLatin1String("member"))) {
+        const QJsonObject m = root.value(QLatin1String("member")).toObject();
+        if (m.contains(QLatin1String("number")) && !readText(m.value(QLatin1String("number")), &s.memberNumber))
+            return fail(QStringLiteral("member.number must be a number or a text"));
+        if (m.contains(QLatin1String("surname")) && !readText(m.value(QLatin1String("surname")), &s.surname))
+            return fail(QStringLiteral("member.surname must be a text"));
+        if (m.contains(QLatin1String("pin")) && !readText(m.value(QLatin1String("pin")), &s.pin))
+            return fail(QStringLiteral("member.pin must be a number or a text"));
+    }
+
+    if (root.contains(QLatin1String("cities"))) {
+        const QJsonValue c = root.value(QLatin1String("cities"));
+        if (c.isNull()) {
+            s.cityArrays = false;
+        } else {
+            const QJsonObject o = c.toObject();
+            if (o.contains(QLatin1String("names")) && !readTextList(o.value(QLatin1String("names")), &s.cityNames))
+                return fail(QStringLiteral("cities.names must be a list of texts"));
+            if (o.contains(QLatin1String("codes")) && !readTextList(o.value(QLatin1String("codes")), &s.cityCodes))
+                return fail(QStringLiteral("cities.codes must be a list of texts"));
+        }
+    }
+
+    const QJsonValue avail = root.value(QLatin1String("available"));
+    if (!avail.isUndefined() && !avail.isArray())
+        return fail(QStringLiteral("available must be a list"));
+    for (const QJsonValue& item : avail.toArray()) {
+        const QJsonObject o = item.toObject();
+        Availability a;
+        a.from = o.value(QLatin1String("from")).toString();
+        a.to = o.value(QLatin1String("to")).toString();
+        const QString date = o.value(QLatin1String("date")).toString();
+        a.date = QDate::fromString(date, QStringLiteral("dd/MM/yyyy"));
+        if (a.from.isEmpty() || a.to.isEmpty() || !a.date.isValid())
+            return fail(QStringLiteral("each available entry needs from, to and a date dd/mm/yyyy"));
+        if (!o.contains(QLatin1String("rows"))) {
+            a.rows = kDefaultRows;
+        } else {
+            if (!o.value(QLatin1String("rows")).isArray())
+                return fail(QStringLiteral("available rows must be a list of lists"));
+            for (const QJsonValue& row : o.value(QLatin1String("rows")).toArray()) {
+                QStringList cells;
+                if (!readTextList(row, &cells))
+                    return fail(QStringLiteral("each flight row must be a list of cell texts"));
+                a.rows.append(cells);
+            }
+        }
+        s.available.append(a);
+    }
+
+    const QString style = root.value(QLatin1String("frameStyle")).toString(QStringLiteral("iframe"));
+    if (style != QLatin1String("iframe") && style != QLatin1String("frameset"))
+        return fail(QStringLiteral("frameStyle must be \"iframe\" or \"frameset\""));
+    s.frameset = style == QLatin1String("frameset");
+
+    s.logoutAfterSearches = root.value(QLatin1String("logoutAfterSearches")).toInt(0);
+    s.failLoginsFrom = root.value(QLatin1String("failLoginsFrom")).toInt(0);
+
+    const QJsonObject faults = root.value(QLatin1String("searchFaults")).toObject();
+    for (auto it = faults.begin(); it != faults.end(); ++it) {
+        bool ok = false;
+        const int n = it.key().toInt(&ok);
+        const auto fault = parseFault(it.value().toString());
+        if (!ok || n < 1 || !fault)
+            return fail(QStringLiteral("bad searchFaults entry \"%1\"").arg(it.key()));
+        s.searchFaults.insert(n, *fault);
+    }
+
+    if (root.contains(QLatin1String("site"))) {
+        const QJsonObject site = root.value(QLatin1String("site")).toObject();
+        if (site.contains(QLatin1String("version")) && !readOptionalText(site.value(QLatin1String("version")), &s.version))
+            return fail(QStringLiteral("site.version must be a text or null"));
+        if (site.contains(QLatin1String("alert")) && !readOptionalText(site.value(QLatin1String("alert")), &s.alert))
+            return fail(QStringLiteral("site.alert must be a text or null"));
+        if (site.contains(QLatin1String("emailReply")))
+            s.emailReply = site.value(QLatin1String("emailReply")).toString();
+        if (site.contains(QLatin1String("relayReply")))
+            s.relayReply = site.value(QLatin1String("relayReply")).toString();
+        if (site.contains(QLatin1String("relayReplyBytes")))
+            s.relayReplyBytes = static_cast<qint64>(site.value(QLatin1String("relayReplyBytes")).toDouble(-1));
+    }
+    return s;
+}
+
+} // namespace sitesim
