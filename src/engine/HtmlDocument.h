@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+#include <memory>
+#include <optional>
+
+namespace zelvane {
+
+// One HTML page as the browser layer shows it to the program: its visible
+// text, its markup and where its first frame comes from. The markup is read
+// the forgiving way a browser reads it (upper-case tags, unclosed cells,
+// stray entities), so pages of any age give a document. Copies share the
+// parsed tree; it is freed with the last copy.
+class HtmlDocument {
+public:
+    // An empty page, as a frame without a source shows.
+    HtmlDocument();
+
+    // Reads the page's bytes. `httpCharset` is the charset parameter of the
+    // reply's Content-Type (empty when it had none); `address` is where the
+    // page came from, for resolving its frame's source.
+    static HtmlDocument parse(const QByteArray& bytes, const QByteArray& httpCharset = {},
+                              const QUrl& address = {});
+
+    // documentElement.innerText: text in document order, blanks collapsed,
+    // blocks and br on lines of their own, table cells run together, lines
+    // joined with CR LF.
+    QString innerText() const;
+    // documentElement.innerHTML: the markup inside the html element, scripts
+    // as they were written.
+    QString innerHtml() const;
+    // The source of the first frame or iframe, resolved against the page's
+    // address (or its <base href>). Empty optional when the page has no
+    // frame; an empty QUrl when the frame names no source (a blank frame).
+    std::optional<QUrl> firstFrameSource() const;
+
+    // The character set the bytes were read in ("utf-8", "windows-1252", ...).
+    QString encoding() const;
+    QUrl address() const;
+
+    // The charset parameter of a Content-Type value; empty when there is none.
+    static QByteArray charsetParameter(const QByteArray& contentType);
+    // The charset a page declares in a <meta> near its start; empty when none.
+    static QByteArray declaredCharset(const QByteArray& bytes);
+
+private:
+    struct Tree;
+    std::shared_ptr<const Tree> tree_;
+};
+
+} // namespace zelvane
