@@ -1,0 +1,289 @@
+#include "engine/CheckEngine.h"
+
+#include "app/Clock.h"
+#include "app/modMain.h"
+#include "engine/AwardQuery.h"
+#include "engine/CityUpdate.h"
+#include "engine/ResultTable.h"
+#include "engine/Waits.h"
+#include "engine/WebBrowser.h"
+#include "net/Addresses.h"
+#include "notify/ResultsViewModel.h"
+
+#include <cmath>
+
+namespace zelvane {
+
+namespace {
+
+constexpr int kLoginsPerWindow = 3;
+constexpr int kThrottleWindowMinutes = 5;
+constexpr int kPopupPlaces = 4;
+constexpr int kGiveUpAfterPasses = 3;
+
+// "&", "+", "#" and "%" would end or change the query they sit in.
+QString encodeQueryBreakers(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '%': out += QLatin1String("%25"); break;
+        case '&': out += QLatin1String("%26"); break;
+        case '+': out += QLatin1String("%2B"); break;
+        case '#': out += QLatin1String("%23"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// Clears `flag` when the scope ends, however the session ends.
+struct RunningGuard {
+    bool& flag;
+    explicit RunningGuard(bool& f) : flag(f) { flag = true; }
+    ~RunningGuard() { flag = false; }
+};
+
+} // namespace
+
+QString loginUrlFor(const QString& base, double memberNo, const QString& surname,
+                    const QString& pinDigits)
+{
+    return base + QStringLiteral("/fflyer/dyns/dologin?action=login&origin=homepage&login_ffNumber=")
+           + QString::number(std::round(memberNo), 'f', 0) + QStringLiteral("&login_surname=")
+           + encodeQueryBreakers(surname) + QStringLiteral("&login_pin=") + pinDigits;
+}
+
+CheckEngine::CheckEngine(modMain& state, ResultsViewModel& results, ResultTable& table,
+                         Browsers browsers, Waits& waits, SessionView& view, SessionMail& mail,
+                         QObject* parent)
+    : QObject(parent),
+      state_(state),
+      results_(results),
+      table_(table),
+      browsers_(browsers),
+      waits_(waits),
+      view_(view),
+      mail_(mail)
+{
+    tmrCheckNow.setInterval(60000);
+    TMRJustSent.setInterval(5000);
+    Timer1.setInterval(100);
+    connect(&tmrCheckNow, &QTimer::timeout, this, &CheckEngine::tmrCheckNow_Timer);
+    connect(&TMRJustSent, &QTimer::timeout, this, &CheckEngine::TMRJustSent_Timer);
+    connect(&Timer1, &QTimer::timeout, this, &CheckEngine::Timer1_Timer);
+    connect(&browsers_.session, &WebBrowser::DocumentComplete, this,
+            &CheckEngine::WebBrowser1_DocumentComplete);
+}
+
+QString CheckEngine::loginUrl() const
+{
+    return loginUrlFor(airlineBase(), cachedMemberNo_, cachedSurname_, cachedPin_);
+}
+
+QString CheckEngine::accountUrl() const
+{
+    return airlineBase() + kAccountPath;
+}
+
+QString CheckEngine::bareLoginUrl() const
+{
+    return airlineBase() + kBareLoginPath;
+}
+
+void CheckEngine::FillListViewQuery()
+{
+    results_.FillListViewQuery(state_.itineraries, table_);
+}
+
+void CheckEngine::announce(int row)
+{
+    results_.setIcon(row, kIconAvailable);
+    const ResultsViewModel::Row& r = results_.row(row);
+    const QString text = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
+    NoPopup = NoPopup + 1;
+    view_.raisePopup(NoPopup - 1, text, NoPopup);
+    if (NoPopup == kPopupPlaces)
+        NoPopup = 0;
+    Timer1.start();
+}
+
+QCoro::Task<SessionOutcome> CheckEngine::MainPro()
+{
+    if (running_)
+        co_return SessionOutcome::Refused;
+    RunningGuard guard(running_);
+    WebBrowser& browser = browsers_.session;
+
+    FillListViewQuery();
+    view_.setStatus(state_.itineraries.count() > 0 ? status::kWaitingNewSession
+                                                   : status::kWaitingItineraries);
+    if (state_.itineraries.count() == 0) {
+        FillListViewQuery();
+        co_return SessionOutcome::NoItineraries;
+    }
+    state_.idle = false;
+
+    cachedMemberNo_ = state_.settings.m_dMemberNo;
+    cachedSurname_ = state_.settings.m_strLastName;
+    cachedPin_ = state_.settings.pinText();
+    loginAttempts_ = 0;
+    if (cachedMemberNo_ == 0) {
+        view_.setStatus(status::kFillAll);
+        state_.idle = true;
+        co_return SessionOutcome::NoMember;
+    }
+
+    for (;;) {
+        // Login step; the session comes back here after a failed login and
+        // when the site has logged it out.
+        ++loginAttempts_;
+        view_.FillList();
+        if (view_.status().toLower().contains(QLatin1String("login failed"))) {
+            state_.idle = true;
+            co_return SessionOutcome::LoginFailed;
+        }
+        view_.setStatus(status::kWaitingLogin);
+        state_.idle = true;
+        co_await waits_.timedWait(10);
+
+        view_.setStatus(status::kSendingLogin);
+        view_.showOverKill(OverKill);
+        if (!tmrCheckNow.isActive())
+            tmrCheckNow.start();
+        if (OverKill >= kLoginsPerWindow) {
+            view_.setStatus(status::kMaxLogins);
+            co_return SessionOutcome::Throttled;
+        }
+        browser.Navigate(loginUrl());
+        ++OverKill;
+        co_await waits_.busyWait(browser);
+        co_await waits_.timedWait(5);
+
+        if (browser.LocationURL() == accountUrl()) {
+            view_.setStatus(status::kLoginOk);
+            state_.settings.SaveSettings();
+            state_.idle = false;
+            state_.loginLockout = false;
+            if (stopLockoutRetry)
+                stopLockoutRetry();
+            view_.FillList();
+        } else if (loginAttempts_ > kGiveUpAfterPasses) {
+            view_.setStatus(status::kGaveUp);
+            state_.loginLockout = true;
+            state_.settings.m_dtstrCurrTime = state_.clock.now();
+            if (startLockoutRetry)
+                startLockoutRetry();
+            state_.idle = true;
+            co_await mail_.QFLoginFailMail();
+            co_return SessionOutcome::GaveUp;
+        }
+        FillCityfromWeb(browser, state_.cities);
+        if (browser.LocationURL() != accountUrl()) {
+            view_.setStatus(status::kLoginFailed);
+            continue;
+        }
+
+        // The rows as they are now; an itinerary added meanwhile waits for the next session.
+        const int n = results_.count();
+        bool loggedOut = false;
+        for (int i = 1; i <= n; ++i) {
+            view_.setStatus(status::checking(i));
+            const std::optional<QString> url =
+                awardSearchUrl(airlineBase(), results_.row(i).cells);
+            if (url)
+                browser.Navigate(*url);
+            co_await waits_.timedWait(15);
+            const bool loaded = co_await waits_.busyWait(browser);
+            co_await waits_.timedWait(15);
+            table_.clearResultText(i - 1);
+            if (browser.LocationURL() == bareLoginUrl()) {
+                loggedOut = true;
+                break;
+            }
+            // Without its own search (an unreadable date) or a finished load,
+            // the page shown is not this itinerary's answer.
+            if (url && loaded && ReadResultPage(browser, table_, i - 1))
+                announce(i);
+            if (table_.entry(i - 1).ResultText.isEmpty()) {
+                table_.markNotAvailableIfEmpty(i - 1);
+                results_.setIcon(i, kIconNotAvailable);
+            }
+            view_.setStatus(status::processed(i));
+            co_await waits_.pumpOnce();
+        }
+        if (!loggedOut)
+            break;
+    }
+
+    view_.ImageResult_Click();
+    const QDateTime now = state_.clock.now();
+    state_.settings.m_dLastLoginTime =
+        QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    view_.showLastLoginTime(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+    view_.setStatus(status::kCompleted);
+    const int mailType = state_.settings.m_nMailSendType;
+    if ((mailType == 0 || mailType == 1) && !TMRJustSent.isActive())
+        co_await mail_.sendmail();
+    state_.idle = true;
+    FillListViewQuery();
+    co_return SessionOutcome::Completed;
+}
+
+QCoro::Task<SessionOutcome> CheckEngine::cmdCheckItinerary_Click()
+{
+    if (running_)
+        co_return SessionOutcome::Refused;
+    FillListViewQuery();
+    if (state_.newVersion)
+        view_.showNewVersion();
+    if (state_.itineraries.count() == 0) {
+        view_.setStatus(status::kWaitingItineraries);
+        co_return SessionOutcome::NoItineraries;
+    }
+    co_return co_await MainPro();
+}
+
+QCoro::Task<> CheckEngine::cndTest_Click()
+{
+    if (testRunning_)
+        co_return;
+    RunningGuard guard(testRunning_);
+    WebBrowser& browser = browsers_.test;
+    view_.setStatus(status::kAttempting);
+    browser.Navigate(loginUrl());
+    co_await waits_.busyWait(browser);
+    co_await waits_.timedWait(15);
+    view_.setStatus(browser.LocationURL() == accountUrl() ? status::kTestOk : status::kTestFailed);
+}
+
+void CheckEngine::cmdCancel_Click()
+{
+    state_.settings.SaveSettings();
+}
+
+void CheckEngine::WebBrowser1_DocumentComplete()
+{
+    if (browsers_.session.LocationURL().toLower().contains(QLatin1String("error")))
+        view_.setStatus(status::kLoginIncorrect);
+}
+
+void CheckEngine::tmrCheckNow_Timer()
+{
+    CheckNowCount = CheckNowCount + 1;
+    view_.showCheckNowCount(CheckNowCount);
+    if (CheckNowCount >= kThrottleWindowMinutes) {
+        OverKill = 0;
+        CheckNowCount = 0;
+        tmrCheckNow.stop();
+    }
+}
+
+void CheckEngine::Timer1_Timer()
+{
+    trayPicture_ = trayPicture_ == kIconBlinkA ? kIconBlinkB : kIconBlinkA;
+    view_.UpdaIcon(trayPicture_);
+}
+
+} // namespace zelvane

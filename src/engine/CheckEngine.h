@@ -1,0 +1,161 @@
+#pragma once
+
+#include "engine/StatusLine.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+namespace zelvane {
+
+class CityLists;
+class ResultTable;
+class ResultsViewModel;
+class Waits;
+class WebBrowser;
+class modMain;
+
+// What a check session shows on the main window besides its status line.
+// Every call has a do-nothing default, so a window-less run shows nothing.
+class SessionView : public StatusLine {
+public:
+    virtual void FillList() {}                                  // itinerary list view
+    virtual void ImageResult_Click() {}                         // results panel forward
+    virtual void showOverKill(int /*count*/) {}                 // Label25
+    virtual void showCheckNowCount(int /*minutes*/) {}          // Label24
+    virtual void showLastLoginTime(const QString& /*text*/) {}  // lblLastLoginTime
+    // One availability pop-up in place `slot` (0-based) of the stack.
+    virtual void raisePopup(int /*slot*/, const QString& /*announcement*/, int /*NoPopup*/) {}
+    virtual void UpdaIcon(int /*picture*/) {}                   // tray icon picture
+    virtual void showNewVersion() {}                            // lblNewVer over Label4
+};
+
+// The two e-mails a session sends.
+class SessionMail {
+public:
+    virtual ~SessionMail() = default;
+    virtual QCoro::Task<> sendmail() = 0;
+    virtual QCoro::Task<> QFLoginFailMail() = 0;
+};
+
+// How a session ended; the tray program ignores it, the headless check reports it.
+enum class SessionOutcome {
+    Refused,       // another session was running
+    NoItineraries,
+    NoMember,
+    Throttled,     // three logins already sent in this five-minute window
+    LoginFailed,
+    GaveUp,        // the login failed on the fourth pass: warning mailed, retry armed
+    Completed,
+};
+
+// The check session engine of the main window: logs in, searches every
+// itinerary of the results view and records what it finds, one session at a
+// time. The login throttle, the just-sent window and the tray blink live here.
+class CheckEngine : public QObject {
+    Q_OBJECT
+public:
+    struct Browsers {
+        WebBrowser& session; // WebBrowser1
+        WebBrowser& test;    // WebBrowser3
+    };
+
+    CheckEngine(modMain& state, ResultsViewModel& results, ResultTable& table, Browsers browsers,
+                Waits& waits, SessionView& view, SessionMail& mail, QObject* parent = nullptr);
+
+    // One whole session. A start while one runs is refused: two sessions
+    // would share one browser.
+    QCoro::Task<SessionOutcome> MainPro();
+    bool running() const { return running_; }
+
+    // "Check Itinerary Now".
+    QCoro::Task<SessionOutcome> cmdCheckItinerary_Click();
+    // "Test": a login in the test browser with the session's cached details.
+    QCoro::Task<> cndTest_Click();
+    // "Cancel".
+    void cmdCancel_Click();
+    // Document complete of the session browser.
+    void WebBrowser1_DocumentComplete();
+
+    // The login address from the session's cached details (before the first
+    // session: number 0, no surname, PIN 0).
+    QString loginUrl() const;
+    QString accountUrl() const;
+    QString bareLoginUrl() const;
+
+    // Throttle: login requests sent in this window, minutes the window has run.
+    int OverKill = 0;
+    int CheckNowCount = 0;
+    int NoPopup = 0;   // pop-ups raised, wrapping after four
+    QTimer tmrCheckNow; // 60 s: closes the throttle window after five ticks
+    QTimer TMRJustSent; // 5 s: a results e-mail was just asked for
+    QTimer Timer1;      // 100 ms: tray icon blink
+    void tmrCheckNow_Timer();
+    void TMRJustSent_Timer() { TMRJustSent.stop(); }
+    void Timer1_Timer();
+    // The main window was activated: the announcement has been seen.
+    void stopBlink() { Timer1.stop(); }
+    int trayPicture() const { return trayPicture_; }
+
+    // The lockout retry tick belongs to the tray window.
+    std::function<void()> startLockoutRetry;
+    std::function<void()> stopLockoutRetry;
+
+private:
+    void FillListViewQuery();
+    void announce(int row);
+
+    modMain& state_;
+    ResultsViewModel& results_;
+    ResultTable& table_;
+    Browsers browsers_;
+    Waits& waits_;
+    SessionView& view_;
+    SessionMail& mail_;
+
+    // Copied from the settings when a session starts.
+    double cachedMemberNo_ = 0;
+    QString cachedSurname_;
+    QString cachedPin_ = QStringLiteral("0");
+    int loginAttempts_ = 0;
+
+    bool running_ = false;
+    bool testRunning_ = false;
+    int trayPicture_ = 0;
+};
+
+// Status texts of a session, as the user sees them.
+namespace status {
+inline const QString kWaitingNewSession = QStringLiteral(" Waiting For New Session To Start...");
+inline const QString kWaitingItineraries =
+    QStringLiteral(" Waiting For Itinerary Details To Be Entered...");
+inline const QString kFillAll = QStringLiteral(" Please Fill All Required Information.");
+inline const QString kWaitingLogin = QStringLiteral(" Waiting For Next Qantas Login...");
+inline const QString kSendingLogin = QStringLiteral(" Sending Qantas Login Request...");
+inline const QString kMaxLogins = QStringLiteral(" Max Logins Reached, Try Again In 5 Mins...");
+inline const QString kLoginOk = QStringLiteral("Login Successfull!");
+inline const QString kGaveUp = QStringLiteral("Login Details Incorrect...3 login attempts failed!");
+inline const QString kLoginFailed = QStringLiteral("Login Failed...Check Details and Try Again");
+inline const QString kCompleted = QStringLiteral("Session completed...See Results");
+inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect.  Please Try Again...");
+inline const QString kAttempting = QStringLiteral("Atempting to Login!");
+inline const QString kTestOk = QStringLiteral("Login Successful!");
+inline const QString kTestFailed = QStringLiteral("Login Failed Check your MyDetails");
+inline QString checking(int i) { return QStringLiteral("Checking Itinerary #") + QString::number(i); }
+inline QString processed(int i)
+{
+    return QStringLiteral("Itinerary Process ") + QString::number(i) + QStringLiteral(" Complete....");
+}
+} // namespace status
+
+inline const QString kAccountPath = QStringLiteral("/fflyer/do/dyns/auth/youraccount/yourAccount");
+inline const QString kBareLoginPath = QStringLiteral("/fflyer/dyns/dologin?action=login");
+
+// The login request for the given details; the surname goes as typed except
+// for the four characters that would break the query.
+QString loginUrlFor(const QString& base, double memberNo, const QString& surname,
+                    const QString& pinDigits);
+
+} // namespace zelvane

@@ -1,0 +1,33 @@
+#include "engine/CityUpdate.h"
+
+#include "engine/StatusLine.h"
+#include "engine/Waits.h"
+#include "engine/WebBrowser.h"
+#include "itineraries/CityLists.h"
+
+namespace zelvane {
+
+void FillCityfromWeb(const WebBrowser& browser, CityLists& cities)
+{
+    cities.FillCityfromMarkup(browser.documentHtml().value_or(QString()));
+}
+
+QCoro::Task<> CallUpdates(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
+                          StatusLine& status, Waits& waits, CityUpdateSteps steps)
+{
+    status.setStatus(QStringLiteral("Opening Qantas website for Update... "));
+    browser.Navigate(loginUrl);
+    status.setStatus(QStringLiteral("Qantas Website Update Successfull."));
+    co_await waits.busyWait(browser);
+    status.setStatus(QStringLiteral("Getting Updates From Qantas Website..."));
+    FillCityfromWeb(browser, cities);
+    if (steps.reloadLists)
+        steps.reloadLists();
+    if (steps.refillResults)
+        steps.refillResults();
+    status.setStatus(QStringLiteral("Update From Qantas Website Successfully Completed..."));
+    if (steps.versionCheck)
+        co_await steps.versionCheck();
+}
+
+} // namespace zelvane

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <functional>
+
+namespace zelvane {
+
+class CityLists;
+class StatusLine;
+class Waits;
+class WebBrowser;
+
+// Reads the city arrays from the page the browser shows and saves the lists
+// that have grown. A browser without a page cuts nothing.
+void FillCityfromWeb(const WebBrowser& browser, CityLists& cities);
+
+// What the city list update needs around the browser steps.
+struct CityUpdateSteps {
+    std::function<void()> reloadLists;         // itinerary list, city drop-downs
+    std::function<void()> refillResults;       // results view
+    std::function<QCoro::Task<>()> versionCheck;
+};
+
+// The city list update: logs in with the given address in the update browser,
+// reads the arrays from where it lands and refreshes what shows them.
+QCoro::Task<> CallUpdates(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
+                          StatusLine& status, Waits& waits, CityUpdateSteps steps);
+
+} // namespace zelvane

@@ -1,0 +1,78 @@
+#include "engine/ResultTable.h"
+
+#include "engine/WebBrowser.h"
+
+namespace zelvane {
+
+const ResultEntry& ResultTable::entry(int k) const
+{
+    static const ResultEntry none;
+    return inRange(k) ? entries_[k] : none;
+}
+
+int ResultTable::icon(int k) const
+{
+    const ResultEntry& e = entry(k);
+    if (!e.ResultText.isEmpty())
+        return kIconAvailable;
+    return e.NotAvailable ? kIconNotAvailable : kIconNotChecked;
+}
+
+void ResultTable::setResultText(int k, const QString& text)
+{
+    if (inRange(k))
+        entries_[k].ResultText = text;
+}
+
+void ResultTable::markNotAvailableIfEmpty(int k)
+{
+    if (inRange(k) && entries_[k].ResultText.isEmpty())
+        entries_[k].NotAvailable = true;
+}
+
+void ResultTable::resetEntry(int k)
+{
+    if (inRange(k))
+        entries_[k] = ResultEntry{};
+}
+
+void ResultTable::removePosition(int p, int n)
+{
+    n = std::min(n, kMaxItineraries);
+    if (p < 1 || p > n)
+        return;
+    for (int e = p - 1; e <= n - 2; ++e)
+        entries_[e] = entries_[e + 1];
+    entries_[n - 1] = ResultEntry{};
+}
+
+void ResultTable::clearAll()
+{
+    entries_.fill(ResultEntry{});
+}
+
+ResultPageReading readResultPage(const std::optional<QString>& pageText,
+                                 const std::optional<QString>& frameText)
+{
+    if (!pageText || pageText->contains(kNoFlightsMarker) || pageText->contains(kStartAgainMarker)
+        || !pageText->contains(kAvailabilityMarker) || !frameText)
+        return {};
+    const qsizetype at = frameText->indexOf(kDeparting);
+    if (at < 0)
+        return {};
+    QString rest = frameText->mid(at);
+    rest.remove(kFlightTableHeadings);
+    return {!rest.isEmpty(), rest};
+}
+
+bool ReadResultPage(const WebBrowser& browser, ResultTable& table, int k)
+{
+    const std::optional<QString> page = browser.documentText();
+    // The frame is only worth reading once the page itself qualifies.
+    const ResultPageReading reading =
+        readResultPage(page, page ? browser.frameText(0) : std::nullopt);
+    table.setResultText(k, reading.resultText);
+    return reading.available;
+}
+
+} // namespace zelvane

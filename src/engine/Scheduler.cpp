@@ -1,0 +1,119 @@
+#include "engine/Scheduler.h"
+
+#include "app/Clock.h"
+#include "app/TextConversions.h"
+#include "app/modMain.h"
+#include "engine/CheckEngine.h"
+
+#include <utility>
+
+namespace zelvane {
+
+namespace {
+
+std::optional<int> combo1IndexOf(const QString& count)
+{
+    const int i = QStringList{QStringLiteral("12"), QStringLiteral("24"), QStringLiteral("36"),
+                              QStringLiteral("48")}
+                      .indexOf(count);
+    return i < 0 ? std::nullopt : std::optional<int>(i);
+}
+
+} // namespace
+
+Scheduler::Scheduler(modMain& state, CheckEngine& engine, std::function<StatusLine&()> status,
+                     QObject* parent)
+    : QObject(parent), state_(state), engine_(engine), status_(std::move(status))
+{
+    NextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
+    Timer1.setInterval(1000);
+    Timer2.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
+}
+
+QCoro::Task<> Scheduler::Timer1_Timer()
+{
+    // A session waiting for its login sets the idle flag too; the schedule
+    // still must not start a second one beside it.
+    if (!state_.idle || engine_.running())
+        co_return;
+    const QDateTime now = state_.clock.now();
+    if (state_.settings.m_nCBTimeIndex == 1) {
+        const qint64 hours = state_.settings.m_nTimeHou;
+        if (!LastCheckTime)
+            LastCheckTime = now.addSecs(-hours * 3600);
+        NextCheckTime = LastCheckTime->addSecs(hours * 3600);
+    } else {
+        if (status_)
+            status_().setStatus(kInvalidInterval);
+        co_return;
+    }
+    if (now >= NextCheckTime) {
+        LastCheckTime = now;
+        if (state_.itineraries.count() == 0)
+            co_return;
+        co_await engine_.MainPro();
+    }
+}
+
+QCoro::Task<> Scheduler::Timer2_Timer()
+{
+    if (!state_.loginLockout || engine_.running())
+        co_return;
+    if (minuteChangesBetween(state_.settings.m_dtstrCurrTime, state_.clock.now())
+        <= kLockoutRetryMinutes)
+        co_return;
+    co_await engine_.MainPro();
+    state_.loginLockout = false;
+}
+
+qint64 minuteChangesBetween(const QDateTime& from, const QDateTime& to)
+{
+    const auto minuteOf = [](const QDateTime& t) { return t.toSecsSinceEpoch() / 60; };
+    return minuteOf(to) - minuteOf(from);
+}
+
+const QStringList& intervalChoices()
+{
+    static const QStringList choices = {QStringLiteral("12 Hours"), QStringLiteral("24 Hours"),
+                                        QStringLiteral("36 Hours"), QStringLiteral("48 Hours")};
+    return choices;
+}
+
+IntervalControls loadIntervalControls(const clsSettings& s)
+{
+    IntervalControls c;
+    c.combo3Index = s.m_nCBTimeIndex;
+    if (s.m_nCBTimeIndex == 1)
+        c.combo1Index = combo1IndexOf(QString::number(s.m_nTimeHou)).value_or(-1);
+    else if (s.m_nCBTimeIndex == 0)
+        c.txtTIme = QString::number(s.m_nTimeMin);
+    else
+        c.txtTIme = QString::number(s.m_nTimeDay);
+    return c;
+}
+
+std::optional<int> txtTIme_Change(clsSettings& s, const QString& txtTIme, const QString& combo1Text)
+{
+    const auto asInt = [](const QString& t) { return strictInt16(t); };
+    if (s.m_nCBTimeIndex == 0) {
+        if (const auto v = asInt(txtTIme.trimmed()))
+            s.m_nTimeMin = *v;
+    } else if (s.m_nCBTimeIndex == 1) {
+        // The number at the start of "24 Hours".
+        if (const auto v = roundToInt16(leadingNumber(combo1Text)))
+            s.m_nTimeHou = *v;
+    } else {
+        if (const auto v = asInt(txtTIme.trimmed()))
+            s.m_nTimeDay = *v;
+    }
+    return combo1IndexOf(txtTIme);
+}
+
+void Combo3_Change(clsSettings& s, int index)
+{
+    s.m_nCBTimeIndex = qint16(index);
+}
+
+} // namespace zelvane

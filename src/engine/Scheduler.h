@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+namespace zelvane {
+
+class CheckEngine;
+class Clock;
+class StatusLine;
+class clsSettings;
+class modMain;
+
+// The tray window's two ticks: the regular schedule and the one retry after a
+// login lockout.
+class Scheduler : public QObject {
+    Q_OBJECT
+public:
+    // `status` gives the main window's status line, making the window if need be.
+    Scheduler(modMain& state, CheckEngine& engine, std::function<StatusLine&()> status,
+              QObject* parent = nullptr);
+
+    QTimer Timer1; // 1 s: the schedule
+    QTimer Timer2; // 1 s: the lockout retry
+
+    QCoro::Task<> Timer1_Timer();
+    QCoro::Task<> Timer2_Timer();
+
+    std::optional<QDateTime> LastCheckTime; // when the schedule last started a session
+    QDateTime NextCheckTime;
+
+private:
+    modMain& state_;
+    CheckEngine& engine_;
+    std::function<StatusLine&()> status_;
+};
+
+// Minutes between two times counted as changes of the clock's minute.
+qint64 minuteChangesBetween(const QDateTime& from, const QDateTime& to);
+
+inline constexpr int kLockoutRetryMinutes = 15;
+inline const QString kInvalidInterval = QStringLiteral("Invalid Check Interval Format.");
+
+// The interval controls: the hidden unit chooser Combo3 and count box txtTIme,
+// and the visible Combo1 ("12 Hours" ... "48 Hours").
+const QStringList& intervalChoices();
+
+struct IntervalControls {
+    int combo3Index = -1;  // unit: 0 minutes, 1 hours, 2 days
+    int combo1Index = -1;  // -1: no entry selected
+    QString txtTIme;       // count shown for minutes and days
+};
+
+// What the controls show for the stored interval when the main window loads.
+IntervalControls loadIntervalControls(const clsSettings& settings);
+// The count box changed: stores the interval; returns the Combo1 entry to select, if any.
+std::optional<int> txtTIme_Change(clsSettings& settings, const QString& txtTIme,
+                                  const QString& combo1Text);
+// The unit chooser changed.
+void Combo3_Change(clsSettings& settings, int index);
+
+} // namespace zelvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+
+namespace zelvane {
+
+class Clock;
+class WebBrowser;
+
+// The two ways the check session waits, both keeping the event loop running.
+class Waits {
+public:
+    virtual ~Waits() = default;
+    // Whole seconds on the clock: the wait ends once the clock's second count
+    // has moved on by `seconds` since the start.
+    virtual QCoro::Task<> timedWait(int seconds) = 0;
+    // While the browser is loading. False when the bound ran out first; the
+    // page then counts as not read.
+    virtual QCoro::Task<bool> busyWait(const WebBrowser& browser) = 0;
+    // Lets everything that is waiting in the event loop run once.
+    virtual QCoro::Task<> pumpOnce() = 0;
+};
+
+// The browser's own time-outs end every load well within this; it is only a
+// last guard so that a browser that never settles cannot hold a session.
+inline constexpr int kBusyWaitLimitSeconds = 300;
+
+// Real time. `scale` shortens the fixed pauses (tests and the demo against a
+// local site); 1 is the real pace.
+class RealWaits final : public Waits {
+public:
+    RealWaits(const Clock& clock, double scale);
+    QCoro::Task<> timedWait(int seconds) override;
+    QCoro::Task<bool> busyWait(const WebBrowser& browser) override;
+    QCoro::Task<> pumpOnce() override;
+
+private:
+    const Clock& clock_;
+    double scale_;
+};
+
+} // namespace zelvane

@@ -1,0 +1,101 @@
+#include "notify/ResultsViewModel.h"
+
+#include "engine/ResultTable.h"
+
+#include <utility>
+
+namespace zelvane {
+
+namespace {
+
+const QStringList& columnTitles()
+{
+    static const QStringList titles = {QStringLiteral("Origin"),  QStringLiteral("Destination"),
+                                       QStringLiteral("Date"),    QStringLiteral("Time"),
+                                       QStringLiteral("OriCode"), QStringLiteral("DesCode")};
+    return titles;
+}
+
+} // namespace
+
+ResultsViewModel::ResultsViewModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ResultsViewModel::FillListViewQuery(const ItineraryStore& store, const ResultTable& table)
+{
+    beginResetModel();
+    rows_.clear();
+    // Only the positions the result table has room for become rows.
+    for (int p = 1; p <= store.count() && rows_.size() < kMaxItineraries; ++p) {
+        const QString line = store.line(p);
+        if (line.isEmpty())
+            continue;
+        rows_.append({itineraryCells(line), table.icon(p - 1)});
+    }
+    endResetModel();
+}
+
+const ResultsViewModel::Row& ResultsViewModel::row(int position) const
+{
+    static const Row none;
+    return position >= 1 && position <= rows_.size() ? rows_[position - 1] : none;
+}
+
+void ResultsViewModel::setIcon(int position, int icon)
+{
+    if (position < 1 || position > rows_.size())
+        return;
+    rows_[position - 1].icon = icon;
+    const QModelIndex i = index(position - 1, 0);
+    emit dataChanged(i, i, {Qt::DecorationRole, IconRole});
+}
+
+QString ResultsViewModel::rowClickText(const ResultTable& table, int position)
+{
+    return table.entry(position - 1).ResultText;
+}
+
+void ResultsViewModel::setIconProvider(std::function<QIcon(int)> provider)
+{
+    iconProvider_ = std::move(provider);
+    if (!rows_.isEmpty())
+        emit dataChanged(index(0, 0), index(rows_.size() - 1, 0), {Qt::DecorationRole});
+}
+
+int ResultsViewModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows_.size();
+}
+
+int ResultsViewModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : columnTitles().size();
+}
+
+QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rows_.size())
+        return {};
+    const Row& r = rows_[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+        return r.cells[index.column()];
+    case IconRole:
+        return r.icon;
+    case Qt::DecorationRole:
+        if (index.column() == 0 && iconProvider_)
+            return iconProvider_(r.icon);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ResultsViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < columnTitles().size())
+        return columnTitles()[section];
+    return {};
+}
+
+} // namespace zelvane

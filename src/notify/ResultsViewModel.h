@@ -1,0 +1,53 @@
+#pragma once
+
+#include "itineraries/ItineraryStore.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+#include <functional>
+
+namespace zelvane {
+
+class ResultTable;
+
+// The rows of the results view: one per watch-list position (at most 100),
+// six cells and a result icon. The check engine reads its itineraries from
+// here, so the view and the engine always agree on what row i is.
+class ResultsViewModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Row {
+        ItineraryCells cells;
+        int icon = 0; // picture number
+    };
+
+    explicit ResultsViewModel(QObject* parent = nullptr);
+
+    // Rebuilds every row from the watch list and the result table.
+    void FillListViewQuery(const ItineraryStore& store, const ResultTable& table);
+
+    int count() const { return rows_.size(); }
+    // Row at 1-based position; an empty row when there is none.
+    const Row& row(int position) const;
+    void setIcon(int position, int icon);
+    // The flight details a click on row `position` shows; empty for none.
+    static QString rowClickText(const ResultTable& table, int position);
+
+    // Pictures for the icon column; the windows supply them.
+    void setIconProvider(std::function<QIcon(int)> provider);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    static constexpr int IconRole = Qt::UserRole + 1; // picture number of a row
+
+private:
+    QList<Row> rows_;
+    std::function<QIcon(int)> iconProvider_;
+};
+
+} // namespace zelvane

@@ -1,0 +1,126 @@
+// Reading result pages into the result table, and the rows of the results view.
+#include "engine/ResultTable.h"
+#include "notify/ResultsViewModel.h"
+
+#include <QtTest>
+
+using namespace zelvane;
+
+namespace {
+
+const QString kHeadings = "DepartingArrivingFlightAircraftStopsEcon.Bus.First";
+const QString kAvailabilityPage = "Qantas Frequent Flyer - Award Availability\r\nSelect your flights";
+
+} // namespace
+
+class TestResults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pagesDecideAvailability_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<bool>("hasFrame");
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<QString>("text");
+        const QString rows = kHeadings + "\r\n09:05 SYD10:15 MELQF 40073801YesNo";
+        QTest::newRow("flights found")
+            << kAvailabilityPage << rows << true << true << "\r\n09:05 SYD10:15 MELQF 40073801YesNo";
+        QTest::newRow("no-flights page despite the word Availability")
+            << "Award Availability\r\nFrequent Flyer - Award Bookings - No available flights"
+            << rows << true << false << "";
+        QTest::newRow("start-again page") << "Availability < Start again Help? Close" << rows
+                                          << true << false << "";
+        QTest::newRow("login page") << "Member login" << rows << true << false << "";
+        QTest::newRow("no frame") << kAvailabilityPage << "" << false << false << "";
+        QTest::newRow("headings and nothing else") << kAvailabilityPage << kHeadings << true
+                                                   << false << "";
+        QTest::newRow("text before the table is dropped")
+            << kAvailabilityPage << "Select a flight\r\n" + kHeadings + "QF1" << true << true << "QF1";
+        QTest::newRow("every headings line removed")
+            << kAvailabilityPage << kHeadings + "QF1\r\n" + kHeadings + "QF2" << true << true
+            << "QF1\r\nQF2";
+        QTest::newRow("no table in the frame") << kAvailabilityPage << "Sorry" << true << false << "";
+    }
+    void pagesDecideAvailability()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, frame);
+        QFETCH(bool, hasFrame);
+        QFETCH(bool, available);
+        QFETCH(QString, text);
+        const ResultPageReading r =
+            readResultPage(page, hasFrame ? std::optional<QString>(frame) : std::nullopt);
+        QCOMPARE(r.available, available);
+        QCOMPARE(r.resultText, text);
+        QCOMPARE(readResultPage(std::nullopt, frame).available, false);
+    }
+
+    void iconFollowsTheResultState()
+    {
+        ResultTable t;
+        QCOMPARE(t.icon(0), int(kIconNotChecked));
+        t.markNotAvailableIfEmpty(0);
+        QCOMPARE(t.icon(0), int(kIconNotAvailable));
+        t.setResultText(0, "QF1"); // found later: available, though once not
+        QCOMPARE(t.icon(0), int(kIconAvailable));
+        t.markNotAvailableIfEmpty(0);
+        QCOMPARE(t.icon(0), int(kIconAvailable));
+        // Outside the table nothing happens and nothing is found.
+        t.setResultText(100, "x");
+        t.setResultText(-1, "x");
+        QCOMPARE(t.icon(100), int(kIconNotChecked));
+    }
+
+    void deletingAPositionMovesLaterResultsUp()
+    {
+        ResultTable t;
+        for (int k = 0; k < 5; ++k)
+            t.setResultText(k, QString("R%1").arg(k + 1));
+        t.markNotAvailableIfEmpty(3);
+        t.clearResultText(3);
+        t.markNotAvailableIfEmpty(3); // position 4: not available
+        t.removePosition(3, 5);
+        QCOMPARE(t.entry(1).ResultText, QString("R2"));
+        QCOMPARE(t.entry(2).ResultText, QString());
+        QVERIFY(t.entry(2).NotAvailable); // position 4 moved to 3
+        QCOMPARE(t.entry(3).ResultText, QString("R5"));
+        QCOMPARE(t.entry(4).ResultText, QString());
+        QVERIFY(!t.entry(4).NotAvailable);
+
+        // With more lines than the table, the last entry is freed.
+        ResultTable big;
+        big.setResultText(99, "last");
+        big.removePosition(50, 130);
+        QCOMPARE(big.entry(98).ResultText, QString("last"));
+        QCOMPARE(big.entry(99).ResultText, QString());
+    }
+
+    void viewRowsMirrorTheWatchListUpToAHundred()
+    {
+        ItineraryStore store;
+        for (int i = 1; i <= 130; ++i)
+            store.append(QString("City%1;Perth;01/01/2027;Evening").arg(i));
+        ResultTable table;
+        table.setResultText(1, "QF9");
+        table.markNotAvailableIfEmpty(2);
+        ResultsViewModel model;
+        model.FillListViewQuery(store, table);
+        QCOMPARE(model.count(), 100);
+        QCOMPARE(model.rowCount(), 100);
+        QCOMPARE(model.row(100).cells[0], QString("City100"));
+        QCOMPARE(model.row(1).icon, int(kIconNotChecked));
+        QCOMPARE(model.row(2).icon, int(kIconAvailable));
+        QCOMPARE(model.row(3).icon, int(kIconNotAvailable));
+        QCOMPARE(model.row(1).cells[4], QString()); // missing code cells stay empty
+        QCOMPARE(model.data(model.index(1, 3)).toString(), QString("Evening"));
+        QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("OriCode"));
+        QCOMPARE(ResultsViewModel::rowClickText(table, 2), QString("QF9"));
+        QCOMPARE(ResultsViewModel::rowClickText(table, 1), QString());
+        QCOMPARE(model.row(101).cells[0], QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestResults)
+#include "test_results.moc"
