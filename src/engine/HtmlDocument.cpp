@@ -161,6 +161,13 @@ QByteArray windows1252ToUtf8(const QByteArray& in)
     return out;
 }
 
+// QString::fromUtf8 drops a leading U+FEFF; a page's text keeps what it has.
+QString fromUtf8Keeping(const char* data, qsizetype size)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(data, size));
+}
+
 bool isAscii(const QByteArray& bytes)
 {
     for (char c : bytes)
@@ -360,7 +367,7 @@ public:
     QString finish()
     {
         lineBreak();
-        return QString::fromUtf8(out_.data(), qsizetype(out_.size()));
+        return fromUtf8Keeping(out_.data(), qsizetype(out_.size()));
     }
 
 private:
@@ -616,7 +623,7 @@ QString HtmlDocument::innerHtml() const
     xmlOutputBufferFlush(out);
     const auto* content = reinterpret_cast<const char*>(xmlOutputBufferGetContent(out));
     const qsizetype size = content ? qsizetype(xmlOutputBufferGetSize(out)) : 0;
-    QString html = QString::fromUtf8(content, size);
+    QString html = fromUtf8Keeping(content, size);
     xmlOutputBufferClose(out);
     return html;
 }

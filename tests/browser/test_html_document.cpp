@@ -246,6 +246,9 @@ private slots:
         QTest::newRow("a NUL byte does not end the page")
             << QByteArray("<p>Bus.\0First</p><p>Econ.</p>", 29) << QByteArray("utf-8")
             << "utf-8" << QString::fromUtf8("Bus.\uFFFDFirst\r\nEcon.");
+        QTest::newRow("a byte order mark inside the page stays in the text")
+            << QByteArray("<p>\xEF\xBB\xBF x</p>") << QByteArray("utf-8") << "utf-8"
+            << QChar(0xFEFF) + QStringLiteral(" x");
         // A set Qt cannot read is read by libxml2 itself: 0xA4 is the euro in -15.
         QTest::newRow("iso-8859-15 through libxml2")
             << QByteArray("<p>\xA4" "5 caf\xE9</p>") << QByteArray("iso-8859-15")

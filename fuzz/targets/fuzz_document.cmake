@@ -1,0 +1,5 @@
+# Page bytes in, everything the browser layer reads out of a page.
+zelvane_fuzzer(fuzz_document
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_document.cpp
+          ${ZELVANE_SOURCE_DIR}/src/engine/HtmlDocument.cpp
+  LIBS LibXml2::LibXml2)
