@@ -73,6 +73,19 @@ void plainAnswer(httplib::Response& res, int status, const QString& title, const
 
 } // namespace
 
+void redirect(httplib::Response& res, const std::string& url)
+{
+    res.status = 302;
+    res.set_header("Location", url);
+    const QString href = pages::escape(QString::fromStdString(url));
+    res.set_content(pages::plain(QStringLiteral("Object moved"),
+                                 QStringLiteral("This document may be found <A HREF=\"") + href
+                                     + QStringLiteral("\">here</A>."))
+                        .toLatin1()
+                        .toStdString(),
+                    pages::kHtmlType);
+}
+
 bool stopRequested()
 {
     return g_stop.load();
@@ -176,7 +189,7 @@ void answerFault(const FaultSpec& fault, const httplib::Request& req, httplib::R
                                      return sink.write(chunk->data(), std::min(length, chunk->size()));
                                  });
     } else if (name == QLatin1String("redirectloop")) {
-        res.set_redirect(loopUrl, 302);
+        redirect(res, loopUrl);
     } else if (name == QLatin1String("binary")) {
         const qint64 kb = fault.argument > 0 ? fault.argument : kDefaultBinaryKb;
         std::string bytes(size_t(kb * 1024), '\0');

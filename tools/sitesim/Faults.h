@@ -17,6 +17,9 @@ void requestStop();
 // two cases.
 bool waitOnClient(const httplib::Request& req, qint64 ms);
 
+// A 302 to url, with the little "moved" page servers of the time sent along.
+void redirect(httplib::Response& res, const std::string& url);
+
 // Answers req with the given fault. selfUrl is the absolute address of the
 // redirect loop.
 void answerFault(const FaultSpec& fault, const httplib::Request& req, httplib::Response& res,

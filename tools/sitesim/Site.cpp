@@ -171,6 +171,8 @@ void Site::handle(const httplib::Request& req, httplib::Response& res, const std
     e.insert(QStringLiteral("query"), in.query);
     e.insert(QStringLiteral("target"), fromRaw(target));
     e.insert(QStringLiteral("cookies"), fromRaw(req.get_header_value("Cookie")));
+    // Tells the client's connections apart, e.g. to see a request sent twice.
+    e.insert(QStringLiteral("connection"), req.remote_port);
     e.insert(QStringLiteral("body"), fromRaw(body));
     if (!isUtf8(body))
         e.insert(QStringLiteral("bodyBase64"),
@@ -215,7 +217,7 @@ void Site::handle(const httplib::Request& req, httplib::Response& res, const std
         if (live)
             res.set_content(accountPage_, pages::kHtmlType);
         else
-            res.set_redirect(absolute(req, kBareLogin));
+            redirect(res, absolute(req, kBareLogin));
     } else if (path == kSearch) {
         search(in, res);
     } else if (path == kFrame) {
@@ -262,7 +264,7 @@ void Site::login(Incoming& in, httplib::Response& res)
     t_logged = true;
 
     if (id.empty()) {
-        res.set_redirect(absolute(in.req, kLoginError));
+        redirect(res, absolute(in.req, kLoginError));
         return;
     }
     std::string cookie = kCookieName + "=" + id + "; Path=/";
@@ -270,7 +272,7 @@ void Site::login(Incoming& in, httplib::Response& res)
         cookie += "; Secure";
     cookie += "; HttpOnly";
     res.set_header("Set-Cookie", cookie);
-    res.set_redirect(absolute(in.req, kAccount));
+    redirect(res, absolute(in.req, kAccount));
 }
 
 void Site::search(Incoming& in, httplib::Response& res)
@@ -320,7 +322,7 @@ void Site::search(Incoming& in, httplib::Response& res)
     if (fault && !waitOnClient(in.req, fault->argument))
         return;
     if (!live) {
-        res.set_redirect(absolute(in.req, kBareLogin));
+        redirect(res, absolute(in.req, kBareLogin));
         return;
     }
     if (!check.valid) {
@@ -342,7 +344,7 @@ void Site::frame(Incoming& in, httplib::Response& res)
     log_.write(in.entry);
     t_logged = true;
     if (!live) {
-        res.set_redirect(absolute(in.req, kBareLogin));
+        redirect(res, absolute(in.req, kBareLogin));
         return;
     }
     bool ok = false;
