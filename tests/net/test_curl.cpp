@@ -1,0 +1,286 @@
+// The URL parser: addresses taken apart and put back together, the ones it
+// refuses, and the query list with its numbered errors.
+#include "net/CUrl.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(zelvane::ParamArg)
+
+using namespace zelvane;
+
+namespace {
+
+template <typename F>
+UrlError raised(F&& f)
+{
+    try {
+        f();
+    } catch (const UrlError& e) {
+        return e;
+    }
+    return UrlError{0, QStringLiteral("nothing raised")};
+}
+
+} // namespace
+
+class TestCUrl : public QObject {
+    Q_OBJECT
+
+private slots:
+    void takesAddressApart_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QStringList>("parts"); // scheme login host subdomain domain port
+        QTest::addColumn<QStringList>("rest");  // path page parameters fragment query
+        QTest::newRow("localhost with port, page, query and fragment")
+            << "http://localhost:8080/x/y.asp?a=1&b#top"
+            << QStringList{"http:", "", "localhost", "", "", "8080"}
+            << QStringList{"/x/", "y.asp", "", "top", "a=1&b"};
+        QTest::newRow("numeric host, root path")
+            << "http://1.2.3.4/" << QStringList{"http:", "", "1.2.3.4", "", "", ""}
+            << QStringList{"/", "", "", "", ""};
+        QTest::newRow("four labels: the last two are the domain")
+            << "http://w.x.y.z/dev/email.asp" << QStringList{"http:", "", "w.x.y.z", "w.x", "y.z", ""}
+            << QStringList{"/dev/", "email.asp", "", "", ""};
+        QTest::newRow("login, port, parameters, letter case kept")
+            << "HTTPS://Me@WWW.Example.com:443/a.b/c;sid=9?Q=2#F"
+            << QStringList{"HTTPS:", "Me", "WWW.Example.com", "WWW", "Example.com", "443"}
+            << QStringList{"/a.b/c", "", "sid=9", "F", "Q=2"};
+        QTest::newRow("no path at all")
+            << "http://example.com" << QStringList{"http:", "", "example.com", "", "example.com", ""}
+            << QStringList{"", "", "", "", ""};
+        QTest::newRow("directory only")
+            << "http://www.example.com/dev/" << QStringList{"http:", "", "www.example.com", "www", "example.com", ""}
+            << QStringList{"/dev/", "", "", "", ""};
+        QTest::newRow("localhost in capitals is not split")
+            << "http://LOCALHOST/p.php" << QStringList{"http:", "", "LOCALHOST", "", "", ""}
+            << QStringList{"/", "p.php", "", "", ""};
+        QTest::newRow("text before the scheme belongs to it")
+            << "see http://a.b/" << QStringList{"see http:", "", "a.b", "", "a.b", ""}
+            << QStringList{"/", "", "", "", ""};
+    }
+    void takesAddressApart()
+    {
+        QFETCH(QString, url);
+        QFETCH(QStringList, parts);
+        QFETCH(QStringList, rest);
+        CUrl u;
+        u.setHref(url);
+        QCOMPARE(QStringList({u.Scheme(), u.Login(), u.Host(), u.Subdomain(), u.Domain(), u.Port()}),
+                 parts);
+        QCOMPARE(QStringList({u.Path(), u.Page(), u.Parameters(), u.Fragment(), u.QueryString()}),
+                 rest);
+        QCOMPARE(u.PagePath(), u.Path() + u.Page());
+        // Nothing is encoded or decoded, so every address comes back as written.
+        QCOMPARE(u.Href(), url);
+    }
+
+    void piecesOfTheAddress()
+    {
+        CUrl u;
+        u.setHref("http://me@www.example.com:81/dev/email.asp;x?a=1#f");
+        QCOMPARE(u.HostUrl(), QString("http://me@www.example.com:81"));
+        QCOMPARE(u.PathUrl(), QString("http://me@www.example.com:81/dev/"));
+        QCOMPARE(u.PageUrl(), QString("http://me@www.example.com:81/dev/email.asp"));
+        QCOMPARE(u.AfterPage(), QString(";x?a=1#f"));
+
+        u.setHref("http://www.example.com/dev/email.asp");
+        QCOMPARE(u.HostUrl(), QString("http://www.example.com")); // no ":" without a port
+        QCOMPARE(u.AfterPage(), QString());
+    }
+
+    void writtenPartsShowInTheAddress()
+    {
+        CUrl u;
+        u.setHref("http://www.example.com/dev/a.asp?x=1");
+        u.setSubdomain("mail");
+        u.setDomain("example.org");
+        u.setPage("b.asp");
+        u.setFragment("end");
+        u.setScheme("https:");
+        u.setLogin("me");
+        QCOMPARE(u.Href(), QString("https://me@mail.example.org/dev/b.asp?x=1#end"));
+        u.setSubdomain("");
+        QCOMPARE(u.Host(), QString("example.org"));
+    }
+
+    void refusesAddresses_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::newRow("one-label host") << "http://intranet/x.asp";
+        QTest::newRow("no // after the scheme") << "http:www.example.com/x.asp";
+        QTest::newRow("plain text") << "www.example.com";
+        QTest::newRow("empty") << "";
+        QTest::newRow("empty host") << "http:///x.asp";
+        QTest::newRow("host of dots only") << "http://" + QString(40, '.') + "/";
+        QTest::newRow("scheme on an earlier line only") << "http:\n//a.b/";
+    }
+    void refusesAddresses()
+    {
+        QFETCH(QString, url);
+        CUrl u;
+        u.setHref("http://www.old.example/old.asp?old=1");
+        const UrlError e = raised([&] { u.setHref(url); });
+        QCOMPARE(e.number, 5);
+        QCOMPARE(e.description, "Invalid URL:\r\n" + url);
+        // Nothing of the address before survives a refused one.
+        QVERIFY(!u.Href().contains("old"));
+        QCOMPARE(u.QueryString().contains("old"), false);
+    }
+
+    // The host split gives the same parts as the label-repeating form of the
+    // pattern (which backtracks exponentially), for every host of up to ten
+    // characters made of a letter, a digit and dots.
+    void hostSplitAgreesWithLabelForm()
+    {
+        const QRegularExpression reference(R"(((?:[^:?#/]*\.)*)([^.]+\.[^.]+))",
+                                           QRegularExpression::CaseInsensitiveOption);
+        const QString alphabet = "a.1";
+        QStringList hosts{""};
+        int checked = 0;
+        for (int len = 1; len <= 10; ++len) {
+            QStringList longer;
+            for (const QString& h : hosts)
+                for (QChar c : alphabet)
+                    longer << h + c;
+            hosts = longer;
+            for (const QString& host : hosts) {
+                if (host.front().isDigit() && host.back().isDigit())
+                    continue; // numeric addresses are not split
+                const auto m = reference.match(host);
+                CUrl u;
+                const UrlError e = raised([&] { u.setHref("http://" + host + "/"); });
+                if (!m.hasMatch()) {
+                    QVERIFY2(e.number == 5, qPrintable(host));
+                    continue;
+                }
+                QString sub = m.captured(1);
+                if (sub.endsWith('.'))
+                    sub.chop(1);
+                QVERIFY2(e.number == 0, qPrintable(host));
+                QVERIFY2(u.Subdomain() == sub && u.Domain() == m.captured(2), qPrintable(host));
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 10000);
+    }
+
+    void queryListKeepsWhatWasWritten()
+    {
+        CUrl u;
+        u.setHref("http://a.b/p.asp?&name=%20Jo+Smith%20&&x=1=2&flag&empty=&Name=other");
+        QCOMPARE(u.ParamNames(), QStringList({"name", "x", "flag", "empty", "Name"}));
+        QCOMPARE(u.ParamValues(), QStringList({"%20Jo+Smith%20", "1", "", "", "other"}));
+        // A name without "=" has no value, "empty=" has an empty one.
+        QCOMPARE(u.QueryString(), QString("name=%20Jo+Smith%20&x=1&flag&empty=&Name=other"));
+        QCOMPARE(std::get<QString>(u.GetParam("x")), QString("1"));
+        QCOMPARE(std::get<QString>(u.GetParam("Name")), QString("other")); // letter case counts
+    }
+
+    void queryStringTrimsBlanksButGetParamDoesNot()
+    {
+        CUrl u;
+        u.setHref("http://a.b/p.asp?city= New York &code=\tNYC ");
+        QCOMPARE(u.QueryString(), QString("city=New York&code=\tNYC"));
+        QCOMPARE(std::get<QString>(u.GetParam("city")), QString(" New York "));
+        QCOMPARE(u.Href(), QString("http://a.b/p.asp?city=New York&code=\tNYC"));
+    }
+
+    void repeatedNameGivesEveryValue()
+    {
+        CUrl u;
+        u.setHref("http://a.b/?c=1&d=x&c=2&c");
+        const ParamResult r = u.GetParam("c");
+        QVERIFY(std::holds_alternative<QStringList>(r));
+        QCOMPARE(std::get<QStringList>(r), QStringList({"1", "2", ""}));
+    }
+
+    void unknownNameIsAnError()
+    {
+        CUrl u;
+        u.setHref("http://a.b/?c=1");
+        const UrlError e = raised([&] { u.GetParam("C"); });
+        QCOMPARE(e.number, 9);
+        QCOMPARE(e.description, QString("Subscript out of range"));
+    }
+
+    void freshParserHasNoLists()
+    {
+        CUrl u;
+        u.setQuery("a=1");
+        u.PutParam("b", QString("2"));
+        QCOMPARE(u.QueryString(), QString());
+        QVERIFY(u.ParamNames().isEmpty());
+        QVERIFY(u.ParamValues().isEmpty());
+        QCOMPARE(std::get<QString>(u.GetParam("a")), QString());
+
+        // PutParams makes its own lists.
+        u.PutParams(ParamArray{{"a"}}, ParamArray{{"1"}});
+        QCOMPARE(u.QueryString(), QString("a=1"));
+    }
+
+    void setHrefStartsAFreshList()
+    {
+        CUrl u;
+        u.setHref("http://a.b/?a=1");
+        u.setQuery("b=2");
+        QCOMPARE(u.QueryString(), QString("a=1&b=2"));
+        u.setHref("http://a.b/");
+        QCOMPARE(u.QueryString(), QString());
+        QCOMPARE(u.Href(), QString("http://a.b/"));
+    }
+
+    void putParamAddsOrReplaces()
+    {
+        CUrl u;
+        u.setHref("http://a.b/?k=1&x=0&k=2");
+        u.PutParam("k", QString("3"));
+        QCOMPARE(u.QueryString(), QString("k=1&x=0&k=2&k=3"));
+        u.PutParam("k", ParamArray{{"a", "b"}}, true);
+        QCOMPARE(u.QueryString(), QString("x=0&k=a&k=b"));
+        u.PutParam("x", QString("9"), true);
+        QCOMPARE(u.QueryString(), QString("k=a&k=b&x=9"));
+    }
+
+    void putParamsReplacesEveryPair()
+    {
+        CUrl u;
+        u.setHref("http://a.b/?old=1");
+        u.PutParams(ParamArray{{"to", "sub"}, 1}, ParamArray{{"me@x.y", "Hi"}, 1});
+        QCOMPARE(u.QueryString(), QString("to=me@x.y&sub=Hi"));
+        QCOMPARE(u.ParamNames(), QStringList({"to", "sub"}));
+    }
+
+    void putParamsRefusesBadArguments_data()
+    {
+        QTest::addColumn<ParamArg>("names");
+        QTest::addColumn<ParamArg>("values");
+        QTest::addColumn<QString>("description");
+        const QString notArrays = "You must pass arrays as parameters";
+        const QString bounds = "Array must have the same lbound and ubound";
+        QTest::newRow("names not an array") << ParamArg(QString("a")) << ParamArg(ParamArray{{"1"}})
+                                            << notArrays;
+        QTest::newRow("values not an array") << ParamArg(ParamArray{{"a"}}) << ParamArg(QString("1"))
+                                             << notArrays;
+        QTest::newRow("different lower bounds")
+            << ParamArg(ParamArray{{"a", "b"}, 0}) << ParamArg(ParamArray{{"1", "2"}, 1}) << bounds;
+        QTest::newRow("different upper bounds")
+            << ParamArg(ParamArray{{"a", "b"}}) << ParamArg(ParamArray{{"1"}}) << bounds;
+    }
+    void putParamsRefusesBadArguments()
+    {
+        QFETCH(ParamArg, names);
+        QFETCH(ParamArg, values);
+        QFETCH(QString, description);
+        CUrl u;
+        u.setHref("http://a.b/?keep=1");
+        const UrlError e = raised([&] { u.PutParams(names, values); });
+        QCOMPARE(e.number, 438);
+        QCOMPARE(e.description, description);
+        QCOMPARE(u.QueryString(), QString("keep=1")); // a refused call changes nothing
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCUrl)
+#include "test_curl.moc"
