@@ -1,0 +1,30 @@
+#pragma once
+
+#include "net/WebText.h"
+
+#include <QCoroTask>
+#include <QString>
+
+namespace zelvane {
+
+class MessageBoxes;
+
+inline const QString kPostAgent = QStringLiteral("http generic");
+inline const QString kFormContentType = QStringLiteral("application/x-www-form-urlencoded");
+inline const QString kExtendedErrorText = QStringLiteral("Extended error returned from server.");
+
+// Posts already encoded form data ("a=1&b=2") to Url and gives back the
+// reply body, whatever its status. The address is taken apart with CUrl, whose
+// UrlError reaches the caller. The reply is empty when nothing was read: a
+// host that cannot be reached, a refused connection or a time-out give an
+// empty reply and no message. Only an address that cannot be made into a
+// request at all (no host, a port out of range) is reported in a box.
+QCoro::Task<QString> PostForm(QString Url, QString FormData, MessageBoxes& boxes,
+                              NetTimeouts timeouts = {});
+
+// The exclamation box of a request that could not be opened: the server's
+// last response text when there is one (cut at its first NUL), otherwise a
+// fixed text.
+void ReportInternetError(MessageBoxes& boxes, const QString& lastResponseInfo = QString());
+
+} // namespace zelvane
