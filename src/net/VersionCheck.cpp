@@ -1,0 +1,107 @@
+#include "net/VersionCheck.h"
+
+#include "app/MessageBoxes.h"
+#include "app/modMain.h"
+#include "net/Addresses.h"
+
+namespace zelvane {
+
+QString runningVersionText()
+{
+    return QString::number(ZELVANE_VERSION_MAJOR) + QLatin1Char('.')
+           + QString::number(ZELVANE_VERSION_MINOR);
+}
+
+QString versionFileAddress()
+{
+    return siteBase() + kVersionFilePath;
+}
+
+QString noticeAddress()
+{
+    return siteBase() + kNoticeFilePath;
+}
+
+VersionFile readVersionFile(const QString& body)
+{
+    const QStringList fields = (body + QLatin1Char(',')).split(QLatin1Char(','));
+    return {fields.value(0), fields.value(1)};
+}
+
+bool isNewerVersion(const QString& latest, const QString& running)
+{
+    return QString::compare(latest, running, Qt::CaseSensitive) > 0;
+}
+
+VerCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
+                                 const std::function<bool()>& resultsPanelVisible,
+                                 const QString& running)
+{
+    if (!body) {
+        state.newVersion = false;
+        return VerCheckOutcome::FetchFailed;
+    }
+    const VersionFile file = readVersionFile(*body);
+    if (!isNewerVersion(file.latest, running)) {
+        state.newVersion = false;
+        return VerCheckOutcome::NotNewer;
+    }
+    if (resultsPanelVisible && resultsPanelVisible())
+        return VerCheckOutcome::ResultsShown;
+    state.updateAddress = file.updateAddress;
+    if (state.updateAddress.isEmpty()) {
+        state.newVersion = false;
+        return VerCheckOutcome::NoAddress;
+    }
+    state.newVersion = true;
+    return VerCheckOutcome::NewVersion;
+}
+
+QCoro::Task<VerCheckOutcome> VerCheck(modMain& state, std::function<bool()> resultsPanelVisible,
+                                      NetTimeouts timeouts)
+{
+    const std::optional<QString> body = co_await GetWebText(versionFileAddress(), timeouts);
+    co_return applyVersionFile(state, body, resultsPanelVisible);
+}
+
+bool showNewVersionLabel(const modMain& state)
+{
+    return state.newVersion;
+}
+
+bool OfferUpdate(const modMain& state, MessageBoxes& boxes,
+                 const std::function<void(const QString&)>& openPage,
+                 const std::function<void()>& endProgram)
+{
+    if (state.updateAddress.isEmpty())
+        return false;
+    if (boxes.show(kUpdateOfferText, kUpdateOfferTitle, MsgIcon::Information, MsgButtons::YesNo)
+        != MsgAnswer::Yes)
+        return false;
+    if (openPage)
+        openPage(state.updateAddress);
+    if (endProgram)
+        endProgram();
+    return true;
+}
+
+QCoro::Task<bool> FetchNotice(modMain& state, QString address, NetTimeouts timeouts)
+{
+    const std::optional<QString> text = co_await GetWebText(address, timeouts);
+    if (!text)
+        co_return false;
+    state.noticeText = *text;
+    co_return true;
+}
+
+bool showNoticeButton(const modMain& state)
+{
+    return !state.noticeText.isEmpty();
+}
+
+void ShowNotice(const modMain& state, MessageBoxes& boxes)
+{
+    boxes.show(state.noticeText, kNoticeTitle, MsgIcon::Information, MsgButtons::Ok);
+}
+
+} // namespace zelvane

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "net/WebText.h"
+
+#include <QCoroTask>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace zelvane {
+
+class MessageBoxes;
+class modMain;
+
+inline const QString kVersionFilePath = QStringLiteral("/prgver.txt");
+inline const QString kNoticeFilePath = QStringLiteral("/dev/alert.txt");
+inline const QString kNewVersionCaption = QStringLiteral("New Version Available. Click Here");
+inline const QString kUpdateOfferText = QStringLiteral(
+    "Your program will now close and you will be taken to the Update page. Press No to update later...");
+inline const QString kUpdateOfferTitle = QStringLiteral("Get Latest");
+inline const QString kNoticeTitle = QStringLiteral("ZLV Special Notice");
+
+// Major "." minor of this build, the revision left out: "1.1".
+QString runningVersionText();
+QString versionFileAddress(); // on the product site
+QString noticeAddress();      // on the product site
+
+// The version file's first two fields. The body gets one "," appended and is
+// split at every ",", so a body without a comma has an empty address. Nothing
+// is trimmed: a line break after the address belongs to it.
+struct VersionFile {
+    QString latest;
+    QString updateAddress;
+};
+VersionFile readVersionFile(const QString& body);
+
+// Compared as texts, character by character: "1.10" is not newer than "1.9".
+bool isNewerVersion(const QString& latest, const QString& running);
+
+enum class VerCheckOutcome {
+    FetchFailed,  // nothing announced
+    NotNewer,     // nothing announced
+    ResultsShown, // the results panel was up: flag and label left as they were
+    NoAddress,    // newer, but no page to get it from: nothing announced
+    NewVersion,   // show lblNewVer; the address is in updateAddress
+};
+
+// The decisions of the version check on an already fetched body (nothing when
+// the fetch failed). The results panel is asked only once the file names a
+// newer version, as asking may bring up the main window.
+VerCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
+                                 const std::function<bool()>& resultsPanelVisible,
+                                 const QString& running = runningVersionText());
+
+// Fetches the version file from the product site and applies it. `state`
+// must outlive the check (it is the process's own).
+QCoro::Task<VerCheckOutcome> VerCheck(modMain& state, std::function<bool()> resultsPanelVisible,
+                                      NetTimeouts timeouts = {});
+
+// What the main window shows from the outcome, at each load and panel switch.
+bool showNewVersionLabel(const modMain& state);
+
+// A click on lblNewVer: with an update address, asks; on Yes opens the page
+// and ends the program (the caller's endProgram saves the settings first).
+// True when the offer was accepted.
+bool OfferUpdate(const modMain& state, MessageBoxes& boxes,
+                 const std::function<void(const QString&)>& openPage,
+                 const std::function<void()>& endProgram);
+
+// Fetches the notice; only a successful fetch replaces the stored text (an
+// empty file empties it). True when it was replaced.
+QCoro::Task<bool> FetchNotice(modMain& state, QString address, NetTimeouts timeouts = {});
+// imgInfo is shown when there is a notice to read.
+bool showNoticeButton(const modMain& state);
+// A click on imgInfo: the whole notice, lines and all.
+void ShowNotice(const modMain& state, MessageBoxes& boxes);
+
+} // namespace zelvane
