@@ -1,0 +1,50 @@
+#include "notify/LoginFailMail.h"
+
+#include "app/clsSettings.h"
+#include "net/Addresses.h"
+#include "net/CUrl.h"
+#include "net/modAFS.h"
+#include "notify/ResultsMail.h"
+
+namespace zelvane {
+
+QString loginFailBody()
+{
+    const QString crlf = QStringLiteral("\r\n");
+    return QLatin1String("Hi There,") + crlf + crlf
+           + QLatin1String("Login 3 time attempts failed!") + crlf
+           + QLatin1String("IF Qantas site is down or Login details incorrect.") + crlf
+           + QLatin1String(" Qantas Program check after 15 minute wait") + crlf
+           + QLatin1String("and after 15 minute trying again.") + crlf
+           + QLatin1String(" For more detailed results plus booking times please ")
+           + QLatin1String("check the results in your Frequent Flyer Program. ") + crlf + crlf
+           + QLatin1String("Thank you,") + crlf + crlf
+           + QLatin1String("Zelvane Alert") + crlf + crlf
+           + kProductWebAddress;
+}
+
+QString loginFailFormData(const QString& to)
+{
+    // The address is escaped like the results mail's: in a form body a "+"
+    // would arrive as a blank and an "&" would start a new field.
+    return QLatin1String("to=") + escapeMailValue(to) + QLatin1String("&sub=") + kMailSubject
+           + QLatin1String("&body=") + encodeMailText(loginFailBody());
+}
+
+QString loginFailAddress()
+{
+    return relayBase() + kRelayMailPath;
+}
+
+QCoro::Task<> QFLoginFailMail(const clsSettings& settings, MessageBoxes& boxes,
+                              NetTimeouts timeouts)
+{
+    const QString form = loginFailFormData(settings.m_strMail);
+    try {
+        co_await PostForm(loginFailAddress(), form, boxes, timeouts);
+    } catch (const UrlError&) {
+        // A relay address the parser cannot take apart: no mail, nothing to say.
+    }
+}
+
+} // namespace zelvane

@@ -1,0 +1,123 @@
+#include "notify/ResultsMail.h"
+
+#include "app/clsSettings.h"
+#include "engine/ResultIcons.h"
+#include "engine/StatusLine.h"
+#include "net/Addresses.h"
+
+namespace zelvane {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString flightLine(const MailRow& row)
+{
+    return QLatin1String("<br>") + QLatin1String("<B>Flight ") + row.origin
+           + QLatin1String(" TO ") + row.destination + QLatin1String(" On Date ") + row.date
+           + QLatin1String("</B> ") + kCrLf;
+}
+
+} // namespace
+
+QString escapeMailValue(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '%': out += QLatin1String("%25"); break;
+        case '&': out += QLatin1String("%26"); break;
+        case '+': out += QLatin1String("%2B"); break;
+        case '#': out += QLatin1String("%23"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString encodeMailText(const QString& text)
+{
+    return escapeMailValue(text)
+        .replace(QLatin1Char(' '), QLatin1String("%20"))
+        .replace(kCrLf, QLatin1String("<br>"));
+}
+
+ResultsMail buildResultsMail(const QList<MailRow>& rows)
+{
+    ResultsMail mail;
+    QString availableLines;
+    QString unavailableLines;
+    for (const MailRow& row : rows) {
+        if (row.icon == kIconNotAvailable) {
+            unavailableLines += flightLine(row);
+            ++mail.unavailable;
+        } else if (row.icon == kIconAvailable) {
+            availableLines += flightLine(row);
+            ++mail.available;
+        }
+    }
+    const QString a = QString::number(mail.available);
+    const QString u = QString::number(mail.unavailable);
+    mail.body = QLatin1String("Hi There,") + kCrLf + kCrLf
+                + QLatin1String("Below are your scheduled results from a check that just took place. ")
+                + kCrLf
+                + QLatin1String("You have (") + a + QLatin1String(")")
+                + QLatin1String("Available and (") + u
+                + QLatin1String(") Unavailable  Flights ") + kCrLf
+                + QLatin1String(" <BR><B>Available:</B>") + kCrLf
+                + availableLines
+                + kCrLf + kCrLf + QLatin1String(" <B>Unavailable:</B> ") + kCrLf
+                + unavailableLines
+                + kCrLf + kCrLf
+                + QLatin1String(" For more detailed itinerary information check ")
+                + QLatin1String("the results at Zelvane. To make the booking contact your airline.")
+                + kCrLf + kCrLf
+                + QLatin1String("Thank you,") + kCrLf + kCrLf
+                + QLatin1String("Zelvane Alert") + kCrLf + kCrLf
+                + kProductWebAddress + kCrLf + kCrLf
+                + QLatin1String("**This is an auto-generated email, please do not reply to this email address.");
+    return mail;
+}
+
+QString resultsMailAddress(const QString& to, const QString& encodedBody)
+{
+    return siteBase() + kResultsMailPath + QLatin1String("?to=") + escapeMailValue(to)
+           + QLatin1String("&from=") + kAlertSender + QLatin1String("&subject=") + kMailSubject
+           + QLatin1String("&body=") + encodedBody;
+}
+
+QString availableResultsStatus(int available, const QString& reply)
+{
+    return QLatin1String("( ") + QString::number(available)
+           + QLatin1String(" )Available Results Found, ") + reply;
+}
+
+QString mailSentStatus(int available, int unavailable)
+{
+    return QLatin1String("(") + QString::number(available) + QLatin1String(")Available and (")
+           + QString::number(unavailable) + QLatin1String(")Unavailable Results Found, Mail Sent");
+}
+
+QCoro::Task<> sendmail(QList<MailRow> rows, const clsSettings& settings, StatusLine& status,
+                       std::function<void()> startJustSent, NetTimeouts timeouts)
+{
+    const ResultsMail mail = buildResultsMail(rows);
+    const QString address = resultsMailAddress(settings.m_strMail, encodeMailText(mail.body));
+    const qint16 sendType = settings.m_nMailSendType;
+
+    if (startJustSent)
+        startJustSent();
+
+    if (sendType == 1) {
+        if (mail.available > 0) {
+            const std::optional<QString> reply = co_await GetWebText(address, timeouts);
+            status.setStatus(availableResultsStatus(mail.available, reply.value_or(QString())));
+        }
+    } else if (sendType == 0) {
+        co_await GetWebText(address, timeouts);
+        status.setStatus(mailSentStatus(mail.available, mail.unavailable));
+    }
+}
+
+} // namespace zelvane

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "net/WebText.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace zelvane {
+
+class StatusLine;
+class clsSettings;
+
+// One row of the results view as the mail reads it; icon is a ResultIcon.
+struct MailRow {
+    QString origin, destination, date;
+    int icon;
+};
+
+inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");
+inline const QString kMailSubject = QStringLiteral("Your%20Frequent%20Flyer%20Results");
+inline const QString kResultsMailPath = QStringLiteral("/dev/mainsite/zlv/admin/email.php");
+
+// The letters that would end a value early or change it on the way ("&" a
+// new field, "#" the fragment, "+" a blank, "%" an escape) written as
+// escapes; every other character is left as it is.
+QString escapeMailValue(const QString& text);
+// The two replacements every mailed text gets, after escaping those letters:
+// blanks become "%20", then CR LF becomes "<br>".
+QString encodeMailText(const QString& text);
+
+struct ResultsMail {
+    QString body; // not yet encoded
+    int available = 0;
+    int unavailable = 0;
+};
+// Available and unavailable rows, each in its own section in list order;
+// rows not yet checked are in neither.
+ResultsMail buildResultsMail(const QList<MailRow>& rows);
+
+// The GET address of the product site's mail endpoint.
+QString resultsMailAddress(const QString& to, const QString& encodedBody);
+
+QString availableResultsStatus(int available, const QString& reply); // send type 1
+QString mailSentStatus(int available, int unavailable);              // send type 0
+
+// Mails the results through the product site: type 0 always, type 1 when
+// something is available, any other type never. startJustSent runs on every
+// call, mail or not, so that a second session ending soon after sends none.
+// A failed request leaves the reply empty; the status line is still written.
+// `settings` and `status` must outlive the call (they belong to the process
+// and the main window).
+QCoro::Task<> sendmail(QList<MailRow> rows, const clsSettings& settings, StatusLine& status,
+                       std::function<void()> startJustSent, NetTimeouts timeouts = {});
+
+} // namespace zelvane
