@@ -25,16 +25,17 @@ constexpr int kPollStepMs = 100;
 constexpr qint64 kMiB = 1024 * 1024;
 constexpr qint64 kOversizeChunk = 64 * 1024;
 constexpr qint64 kDefaultBinaryKb = 64;
+constexpr qint64 kMaxBinaryKb = 64 * 1024; // held in memory, unlike oversize
 constexpr size_t kDropAfterBytes = 1500;
 
-// The handler is not given its connection, so find the socket whose two ends
-// are the request's. Only the client's going away is read from it.
-int connectionSocket(const httplib::Request& req)
+// Calls fn(fd, local port, peer port) for every IPv4 socket of the process;
+// fn returns false to stop.
+template <typename Fn>
+void forEachSocket(Fn fn)
 {
     DIR* dir = opendir("/proc/self/fd");
     if (!dir)
-        return -1;
-    int found = -1;
+        return;
     while (dirent* e = readdir(dir)) {
         char* end = nullptr;
         const long fd = std::strtol(e->d_name, &end, 10);
@@ -42,17 +43,28 @@ int connectionSocket(const httplib::Request& req)
             continue;
         sockaddr_in local{}, peer{};
         socklen_t len = sizeof local;
-        if (getsockname(int(fd), reinterpret_cast<sockaddr*>(&local), &len) != 0
-            || local.sin_family != AF_INET || ntohs(local.sin_port) != req.local_port)
+        if (getsockname(int(fd), reinterpret_cast<sockaddr*>(&local), &len) != 0 || local.sin_family != AF_INET)
             continue;
         len = sizeof peer;
-        if (getpeername(int(fd), reinterpret_cast<sockaddr*>(&peer), &len) != 0
-            || ntohs(peer.sin_port) != req.remote_port)
+        if (getpeername(int(fd), reinterpret_cast<sockaddr*>(&peer), &len) != 0)
             continue;
-        found = int(fd);
-        break;
+        if (!fn(int(fd), int(ntohs(local.sin_port)), int(ntohs(peer.sin_port))))
+            break;
     }
     closedir(dir);
+}
+
+// The handler is not given its connection, so find the socket whose two ends
+// are the request's. Only the client's going away is read from it.
+int connectionSocket(const httplib::Request& req)
+{
+    int found = -1;
+    forEachSocket([&](int fd, int localPort, int peerPort) {
+        if (localPort != req.local_port || peerPort != req.remote_port)
+            return true;
+        found = fd;
+        return false;
+    });
     return found;
 }
 
@@ -94,6 +106,15 @@ bool stopRequested()
 void requestStop()
 {
     g_stop.store(true);
+}
+
+void cutConnections(int port)
+{
+    forEachSocket([port](int fd, int localPort, int) {
+        if (localPort == port)
+            shutdown(fd, SHUT_RDWR);
+        return true;
+    });
 }
 
 bool waitOnClient(const httplib::Request& req, qint64 ms)
@@ -191,7 +212,7 @@ void answerFault(const FaultSpec& fault, const httplib::Request& req, httplib::R
     } else if (name == QLatin1String("redirectloop")) {
         redirect(res, loopUrl);
     } else if (name == QLatin1String("binary")) {
-        const qint64 kb = fault.argument > 0 ? fault.argument : kDefaultBinaryKb;
+        const qint64 kb = fault.argument > 0 ? std::min(fault.argument, kMaxBinaryKb) : kDefaultBinaryKb;
         std::string bytes(size_t(kb * 1024), '\0');
         std::mt19937 random(std::random_device{}());
         for (char& b : bytes)

@@ -11,6 +11,9 @@ namespace sitesim {
 // so stopping never hangs on a silent or slow connection.
 bool stopRequested();
 void requestStop();
+// Shuts down every connection accepted on port, so idle kept-alive ones do
+// not hold the stop up for their time-out.
+void cutConnections(int port);
 
 // Waits up to ms milliseconds (forever when ms < 0), returning early when the
 // simulator stops or the client of req has gone away. Returns false in those

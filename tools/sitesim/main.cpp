@@ -171,13 +171,14 @@ int main(int argc, char** argv)
 
     std::promise<void> finished;
     std::shared_future<void> done = finished.get_future().share();
-    std::thread stopper([&server, &log, done, &stopSignals] {
+    std::thread stopper([&server, &log, done, &stopSignals, port] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
         sitesim::requestStop();
         server->stop();
+        sitesim::cutConnections(port);
         if (done.wait_for(kStopGrace) != std::future_status::ready) {
-            // A kept-alive connection is still idling; nothing is lost by
+            // A connection still hangs on somewhere; nothing is lost by
             // leaving it.
             log.flush();
             std::fflush(stdout);
