@@ -72,7 +72,7 @@ public:
         }
         Reply r;
         r.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        r.body = reply->readAll();
+        r.body = reply->isOpen() ? reply->readAll() : QByteArray(); // closed after a time-out
         r.url = reply->url();
         r.error = reply->error();
         r.location = reply->rawHeader("Location");
@@ -237,6 +237,8 @@ private slots:
     void mailEndpointsLogExactBytes_data();
     void mailEndpointsLogExactBytes();
     void stopsDespiteSilentConnection();
+    void refusesAMistakenScenario_data();
+    void refusesAMistakenScenario();
 };
 
 void TestSiteSim::login_data()
@@ -627,6 +629,28 @@ void TestSiteSim::stopsDespiteSilentConnection()
     const Reply r = Client::finish(silent);
     QVERIFY(r.error != QNetworkReply::NoError);
     QCOMPARE(r.status, 0);
+}
+
+void TestSiteSim::refusesAMistakenScenario_data()
+{
+    // A scenario that silently fell back to its defaults would make the test
+    // that wrote it check something else.
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("not JSON") << "{\"available\": [";
+    QTest::newRow("misspelt key") << "{\"logoutAfterSearchs\": 2}";
+    QTest::newRow("misspelt site key") << "{\"site\": {\"versoin\": \"1.2\"}}";
+    QTest::newRow("count as text") << "{\"failLoginsFrom\": \"4\"}";
+    QTest::newRow("date the other way round") << "{\"available\": [{\"from\": \"SYD\", \"to\": \"MEL\", \"date\": \"2006-12-25\"}]}";
+    QTest::newRow("unknown frame style") << "{\"frameStyle\": \"frames\"}";
+    QTest::newRow("unknown fault") << "{\"searchFaults\": {\"1\": \"hang\"}}";
+}
+
+void TestSiteSim::refusesAMistakenScenario()
+{
+    QFETCH(QString, scenario);
+    SiteSim sim(scenario);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ended at start")));
+    QVERIFY(!sim.start());
 }
 
 QTEST_GUILESS_MAIN(TestSiteSim)

@@ -68,6 +68,17 @@ bool readOptionalText(const QJsonValue& v, std::optional<QString>* out)
     return true;
 }
 
+// A misspelt key would otherwise quietly leave its default in place and the
+// test that wrote it would test something else.
+QString unknownKey(const QJsonObject& o, const QStringList& known)
+{
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        if (!known.contains(it.key()))
+            return it.key();
+    }
+    return QString();
+}
+
 } // namespace
 
 std::optional<FaultSpec> parseFault(const QString& text)
@@ -108,6 +119,13 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
     if (!doc.isObject())
         return fail(QStringLiteral("the scenario must be a JSON object"));
     const QJsonObject root = doc.object();
+    const QString stray = unknownKey(root, {QStringLiteral("member"), QStringLiteral("cities"),
+                                            QStringLiteral("available"), QStringLiteral("frameStyle"),
+                                            QStringLiteral("logoutAfterSearches"),
+                                            QStringLiteral("failLoginsFrom"), QStringLiteral("searchFaults"),
+                                            QStringLiteral("site")});
+    if (!stray.isEmpty())
+        return fail(QStringLiteral("unknown key \"%1\"").arg(stray));
 
     Scenario s;
     s.cityNames = kDefaultNames;
@@ -115,6 +133,9 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
 
     if (root.contains(QLatin1String("member"))) {
         const QJsonObject m = root.value(QLatin1String("member")).toObject();
+        if (const QString k = unknownKey(m, {QStringLiteral("number"), QStringLiteral("surname"), QStringLiteral("pin")});
+            !k.isEmpty())
+            return fail(QStringLiteral("unknown key \"member.%1\"").arg(k));
         if (m.contains(QLatin1String("number")) && !readText(m.value(QLatin1String("number")), &s.memberNumber))
             return fail(QStringLiteral("member.number must be a number or a text"));
         if (m.contains(QLatin1String("surname")) && !readText(m.value(QLatin1String("surname")), &s.surname))
@@ -129,6 +150,8 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
             s.cityArrays = false;
         } else {
             const QJsonObject o = c.toObject();
+            if (const QString k = unknownKey(o, {QStringLiteral("names"), QStringLiteral("codes")}); !k.isEmpty())
+                return fail(QStringLiteral("unknown key \"cities.%1\"").arg(k));
             if (o.contains(QLatin1String("names")) && !readTextList(o.value(QLatin1String("names")), &s.cityNames))
                 return fail(QStringLiteral("cities.names must be a list of texts"));
             if (o.contains(QLatin1String("codes")) && !readTextList(o.value(QLatin1String("codes")), &s.cityCodes))
@@ -141,6 +164,10 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
         return fail(QStringLiteral("available must be a list"));
     for (const QJsonValue& item : avail.toArray()) {
         const QJsonObject o = item.toObject();
+        if (const QString k = unknownKey(o, {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("date"),
+                                             QStringLiteral("rows")});
+            !k.isEmpty())
+            return fail(QStringLiteral("unknown key \"available.%1\"").arg(k));
         Availability a;
         a.from = o.value(QLatin1String("from")).toString();
         a.to = o.value(QLatin1String("to")).toString();
@@ -168,8 +195,15 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
         return fail(QStringLiteral("frameStyle must be \"iframe\" or \"frameset\""));
     s.frameset = style == QLatin1String("frameset");
 
-    s.logoutAfterSearches = root.value(QLatin1String("logoutAfterSearches")).toInt(0);
-    s.failLoginsFrom = root.value(QLatin1String("failLoginsFrom")).toInt(0);
+    for (const auto& [key, field] : {std::pair{QStringLiteral("logoutAfterSearches"), &s.logoutAfterSearches},
+                                     std::pair{QStringLiteral("failLoginsFrom"), &s.failLoginsFrom}}) {
+        const QJsonValue v = root.value(key);
+        if (v.isUndefined())
+            continue;
+        if (!v.isDouble() || v.toDouble() < 0)
+            return fail(key + QStringLiteral(" must be a number, 0 or more"));
+        *field = v.toInt();
+    }
 
     const QJsonObject faults = root.value(QLatin1String("searchFaults")).toObject();
     for (auto it = faults.begin(); it != faults.end(); ++it) {
@@ -183,6 +217,11 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
 
     if (root.contains(QLatin1String("site"))) {
         const QJsonObject site = root.value(QLatin1String("site")).toObject();
+        if (const QString k = unknownKey(site, {QStringLiteral("version"), QStringLiteral("alert"),
+                                                QStringLiteral("emailReply"), QStringLiteral("relayReply"),
+                                                QStringLiteral("relayReplyBytes")});
+            !k.isEmpty())
+            return fail(QStringLiteral("unknown key \"site.%1\"").arg(k));
         if (site.contains(QLatin1String("version")) && !readOptionalText(site.value(QLatin1String("version")), &s.version))
             return fail(QStringLiteral("site.version must be a text or null"));
         if (site.contains(QLatin1String("alert")) && !readOptionalText(site.value(QLatin1String("alert")), &s.alert))
