@@ -1,0 +1,469 @@
+// Check sessions end to end: the engine, the real browser and the simulated
+// airline site over HTTPS, on a virtual clock. Each case checks the status
+// texts in order, what reached the site, and the virtual time the session took.
+#include "app/modMain.h"
+#include "engine/CheckEngine.h"
+#include "engine/HttpBrowser.h"
+#include "engine/ResultTable.h"
+#include "engine/Scheduler.h"
+#include "notify/ResultsViewModel.h"
+#include "support/EngineDoubles.h"
+#include "support/SiteSim.h"
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+namespace st = zelvane::status;
+
+namespace {
+
+struct Trip {
+    QString from, to, fromCode, toCode, date, time = QStringLiteral("Morning");
+};
+
+const QList<Trip> kTrips = {
+    {"Sydney", "Melbourne", "SYD", "MEL", "25/12/2026"},
+    {"Perth", "Darwin", "PER", "DRW", "03/01/2027", "Evening"},
+    {"Brisbane", "Cairns", "BNE", "CNS", "14/02/2027", "13:00"},
+    {"Adelaide", "Hobart", "ADL", "HBA", "01/03/2027"},
+    {"Canberra", "Perth", "CBR", "PER", "09/04/2027"},
+    {"Darwin", "Singapore", "DRW", "SIN", "10/05/2027"},
+    {"Hobart", "Sydney", "HBA", "SYD", "11/06/2027"},
+    {"Auckland", "Brisbane", "AKL", "BNE", "12/07/2027"},
+    {"Cairns", "Adelaide", "CNS", "ADL", "13/08/2027"},
+    {"Melbourne", "London", "MEL", "LON", "14/09/2027"},
+};
+
+QJsonObject availableEntry(const Trip& t)
+{
+    return {{"from", t.fromCode}, {"to", t.toCode}, {"date", t.date},
+            {"rows", QJsonArray{QJsonArray{"09:05 " + t.fromCode, "11:15 " + t.toCode, "QF 401",
+                                           "738", "0", "Yes", "No", "No"}}}};
+}
+
+// Everything one session needs, made after the simulator is up (the browser
+// reads the trusted certificate when it is made).
+struct Rig {
+    VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))};
+    MemorySettingsArea area;
+    QString folder = freshFolder("session");
+    modMain state{area, clock, folder, folder};
+    ResultsViewModel results;
+    ResultTable table;
+    HttpBrowser b1, b3;
+    VirtualWaits waits{clock};
+    RecordingSessionView view{clock};
+    RecordingMail mail;
+    CheckEngine engine{state, results, table, {b1, b3}, waits, view, mail};
+    ThrottleDriver throttle{engine, clock};
+    int retriesArmed = 0;
+
+    Rig()
+    {
+        state.settings.m_dMemberNo = 1234567;
+        state.settings.m_strLastName = "Smith";
+        state.settings.setPinText("1234");
+        state.idle = true;
+        waits.onSecond = [this] { throttle.second(); };
+        mail.startJustSent = [this] { engine.TMRJustSent.start(); };
+        mail.clock = &clock;
+        engine.startLockoutRetry = [this] { ++retriesArmed; };
+    }
+
+    void watch(const QList<Trip>& trips)
+    {
+        for (const Trip& t : trips)
+            state.itineraries.append(QStringList{t.from, t.to, t.date, t.time, t.fromCode, t.toCode}
+                                         .join(';'));
+    }
+
+    SessionOutcome run() { return QCoro::waitFor(engine.MainPro()); }
+    // Lets virtual minutes pass between sessions, the throttle ticking as it would.
+    void idleMinutes(int minutes)
+    {
+        for (int s = 0; s < minutes * 60; ++s) {
+            clock.advance(1000);
+            throttle.second();
+        }
+    }
+    qint64 secondsSince(const QDateTime& t) const { return t.secsTo(clock.now()); }
+};
+
+QString scenario(const QJsonObject& o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+QStringList searchedFrom(const QList<QJsonObject>& searches)
+{
+    QStringList codes;
+    for (const QJsonObject& s : searches) {
+        const QString q = s["query"].toString();
+        const qsizetype at = q.indexOf("departureCity=");
+        codes << q.mid(at + 14, 3);
+    }
+    return codes;
+}
+
+} // namespace
+
+class TestSession : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SiteSim> sim;
+
+    void startSite(const QJsonObject& scenarioObject = {})
+    {
+        sim = std::make_unique<SiteSim>(scenario(scenarioObject), true);
+        QVERIFY(sim->start());
+        qputenv("ZELVANE_AIRLINE_URL", sim->baseUrl().toUtf8());
+        qputenv("ZELVANE_CA_FILE", sim->caFile().toUtf8());
+    }
+
+private slots:
+    void initTestCase() { freshHome(); }
+    void cleanup() { sim.reset(); }
+
+    void emptyListEndsBeforeAnythingHappens()
+    {
+        startSite();
+        Rig rig;
+        rig.state.idle = false;
+        const QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::NoItineraries);
+        QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
+        QVERIFY(!rig.state.idle);
+        QCOMPARE(rig.secondsSince(start), 0);
+        QVERIFY(sim->requests().isEmpty());
+    }
+
+    void memberNumberZeroSendsNoLogin()
+    {
+        startSite();
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.state.settings.m_dMemberNo = 0;
+        rig.state.idle = false;
+        QCOMPARE(rig.run(), SessionOutcome::NoMember);
+        QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, st::kFillAll}));
+        QVERIFY(rig.state.idle);
+        QVERIFY(sim->requests().isEmpty());
+    }
+
+    void wrongPinOnTheFirstLoginEndsWithoutMail()
+    {
+        startSite();
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.state.settings.setPinText("9999");
+        rig.state.cities.webNames = {"stale"};
+        const QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
+        QCOMPARE(rig.view.statuses,
+                 QStringList({st::kWaitingNewSession, st::kWaitingLogin, st::kSendingLogin,
+                              st::kLoginIncorrect, st::kLoginFailed}));
+        QCOMPARE(rig.secondsSince(start), 15);
+        QCOMPARE(rig.waits.timedWaits, QList<int>({10, 5}));
+        QVERIFY(rig.mail.calls.isEmpty());
+        QVERIFY(!rig.state.loginLockout);
+        QCOMPARE(rig.engine.OverKill, 1);
+        // The city arrays were still looked for on the page shown.
+        QVERIFY(rig.state.cities.webNames.isEmpty());
+        const auto logins = sim->requests("login");
+        QCOMPARE(logins.size(), 1);
+        QVERIFY(logins[0]["query"].toString().endsWith(
+            "login_ffNumber=1234567&login_surname=Smith&login_pin=9999"));
+        QVERIFY(sim->requests("search").isEmpty());
+        QVERIFY(rig.state.idle);
+    }
+
+    void fourthLoginInFiveMinutesIsRefused()
+    {
+        startSite();
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.state.settings.setPinText("9999");
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
+        rig.view.statuses.clear();
+        const QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::Throttled);
+        QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, st::kWaitingLogin,
+                                                 st::kSendingLogin, st::kMaxLogins}));
+        QCOMPARE(rig.secondsSince(start), 10);
+        QCOMPARE(rig.engine.OverKill, 3);
+        QCOMPARE(sim->requests("login").size(), 3);
+
+        // The window closes five minutes after it opened; Label24 counts them.
+        rig.idleMinutes(5);
+        QCOMPARE(rig.view.checkNowShown, QList<int>({1, 2, 3, 4, 5}));
+        QCOMPARE(rig.engine.OverKill, 0);
+        QVERIFY(!rig.engine.tmrCheckNow.isActive());
+        rig.state.settings.setPinText("1234");
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+    }
+
+    void loggedOutMidListLogsInAgainAndStartsOver()
+    {
+        startSite({{"logoutAfterSearches", 5}, {"failLoginsFrom", 3}});
+        Rig rig;
+        rig.watch(kTrips);
+        const QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
+        const QStringList fromCodes = searchedFrom(sim->requests("search"));
+        QStringList expected;
+        for (int pass = 0; pass < 2; ++pass)
+            for (int i = 0; i < 6; ++i)
+                expected << kTrips[i].fromCode;
+        QCOMPARE(fromCodes, expected);
+        const QStringList& s = rig.view.statuses;
+        const qsizetype sixth = s.indexOf(st::checking(6));
+        QVERIFY(sixth > 0);
+        QCOMPARE(s.mid(sixth, 3), QStringList({st::checking(6), st::kWaitingLogin, st::kSendingLogin}));
+        QCOMPARE(s[sixth + 4], st::checking(1));
+        QVERIFY(!s.contains(st::processed(6)));
+        // Two passes of a login and six searches, then the failed third login.
+        QCOMPARE(rig.secondsSince(start), 2 * (15 + 6 * 30) + 15);
+        QVERIFY(rig.mail.calls.isEmpty());
+    }
+
+    void fourthFailedPassGivesUpAndRetriesOnce()
+    {
+        startSite({{"logoutAfterSearches", 5}, {"failLoginsFrom", 4}});
+        Rig rig;
+        rig.watch(kTrips);
+        QCOMPARE(rig.run(), SessionOutcome::GaveUp);
+        QCOMPARE(rig.view.statuses.last(), st::kGaveUp);
+        QCOMPARE(rig.mail.calls, QStringList{"QFLoginFailMail"});
+        QVERIFY(rig.state.loginLockout);
+        QVERIFY(rig.state.idle);
+        QCOMPARE(rig.retriesArmed, 1);
+        const QDateTime lockedAt = rig.state.settings.m_dtstrCurrTime;
+        QCOMPARE(lockedAt, rig.clock.now());
+        QCOMPARE(sim->requests("login").size(), 4);
+
+        // The retry tick runs a session once, 15 to 16 minutes later.
+        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        const int loginsBefore = sim->requests("login").size();
+        QDateTime retryAt;
+        rig.view.onStatus = [&](const QString& t) {
+            if (t == st::kWaitingNewSession && !retryAt.isValid())
+                retryAt = rig.clock.now();
+        };
+        for (int s = 0; s < 30 * 60; ++s) {
+            rig.clock.advance(1000);
+            QCoro::waitFor(scheduler.Timer2_Timer());
+        }
+        QVERIFY(retryAt.isValid());
+        QVERIFY(lockedAt.secsTo(retryAt) > 15 * 60);
+        QVERIFY(lockedAt.secsTo(retryAt) <= 16 * 60);
+        QCOMPARE(sim->requests("login").size(), loginsBefore + 1);
+        QVERIFY(!rig.state.loginLockout);
+    }
+
+    void retryWaitsForTheSixteenthMinuteChange()
+    {
+        startSite();
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.state.loginLockout = true;
+        rig.state.settings.m_dtstrCurrTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30));
+        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59)));
+        QCoro::waitFor(scheduler.Timer2_Timer());
+        QVERIFY(rig.view.statuses.isEmpty());
+        rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0)));
+        QCoro::waitFor(scheduler.Timer2_Timer());
+        QCOMPARE(rig.view.statuses.value(0), st::kWaitingNewSession);
+        QCOMPARE(rig.view.statusTimes.value(0), QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0)));
+        QCOMPARE(rig.view.statuses.last(), st::kCompleted);
+        QVERIFY(!rig.state.loginLockout);
+    }
+
+    void availableFlightsAreAnnouncedAndRecorded()
+    {
+        QJsonArray available;
+        for (int i : {0, 1, 3, 4, 5})
+            available << availableEntry(kTrips[i]);
+        startSite({{"available", available}, {"frameStyle", "frameset"}});
+        Rig rig;
+        rig.watch(kTrips.mid(0, 6));
+        const QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+
+        QCOMPARE(rig.secondsSince(start), 15 + 6 * 30);
+        QList<int> places, counts;
+        for (const auto& p : rig.view.popups) {
+            places << p.slot;
+            counts << p.noPopup;
+        }
+        QCOMPARE(places, QList<int>({0, 1, 2, 3, 0}));
+        QCOMPARE(counts, QList<int>({1, 2, 3, 4, 1}));
+        QCOMPARE(rig.view.popups[0].text, QString("Sydney:Melbourne:25/12/2026"));
+        QCOMPARE(rig.view.popups[1].text, QString("Perth:Darwin:03/01/2027"));
+        QVERIFY(rig.engine.Timer1.isActive());
+
+        for (int i : {1, 2, 4, 5, 6})
+            QCOMPARE(rig.results.row(i).icon, int(kIconAvailable));
+        QCOMPARE(rig.results.row(3).icon, int(kIconNotAvailable));
+        QVERIFY(rig.table.entry(2).NotAvailable);
+        QVERIFY(rig.table.entry(0).ResultText.contains("09:05 SYD"));
+        QVERIFY(!rig.table.entry(0).ResultText.contains("DepartingArriving"));
+
+        const QStringList& s = rig.view.statuses;
+        QCOMPARE(s.mid(0, 4), QStringList({st::kWaitingNewSession, st::kWaitingLogin,
+                                           st::kSendingLogin, st::kLoginOk}));
+        QCOMPARE(s.mid(4, 2), QStringList({st::checking(1), st::processed(1)}));
+        QCOMPARE(s.last(), st::kCompleted);
+        QCOMPARE(rig.view.resultsPanelShown, 1);
+        QCOMPARE(rig.view.lastLoginTime, rig.clock.now().toString("dd/MM/yyyy HH:mm:ss"));
+        QCOMPARE(rig.state.settings.m_dLastLoginTime, rig.clock.now());
+        QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
+        QVERIFY(rig.state.idle);
+        for (const QJsonObject& search : sim->requests("search"))
+            QVERIFY2(search["valid"].toBool(), qPrintable(search["query"].toString()));
+        QCOMPARE(sim->requests("frame").size(), 5);
+        // The city arrays of the account page were saved: the start-up lists were empty.
+        QVERIFY(QFile::exists(rig.folder + "/City.txt"));
+    }
+
+    void resultsMailFollowsTheSettingAndTheJustSentWindow()
+    {
+        startSite();
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.state.settings.m_nMailSendType = 2;
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QVERIFY(rig.mail.calls.isEmpty());
+
+        rig.state.settings.m_nMailSendType = 1;
+        rig.idleMinutes(5);
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
+        QVERIFY(rig.engine.TMRJustSent.isActive());
+        // A mail asked for moments ago: this session sends none.
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
+        rig.engine.TMRJustSent_Timer();
+        rig.idleMinutes(5);
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(rig.mail.calls.size(), 2);
+    }
+
+    void twentyFourHoursCountFromTheStartOfTheLastSession()
+    {
+        startSite();
+        Rig rig;
+        rig.watch(kTrips.mid(0, 3));
+        rig.state.settings.m_nCBTimeIndex = 1;
+        rig.state.settings.m_nTimeHou = 24;
+        rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0)));
+        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+
+        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCOMPARE(rig.view.statusTimes.value(0), QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0)));
+        QCOMPARE(rig.view.statuses.last(), st::kCompleted);
+        QCOMPARE(rig.clock.now(), QDateTime(QDate(2026, 12, 8), QTime(8, 1, 45)));
+
+        rig.view.statuses.clear();
+        rig.view.statusTimes.clear();
+        rig.clock.set(QDateTime(QDate(2026, 12, 9), QTime(7, 59, 59)));
+        QCoro::waitFor(scheduler.Timer1_Timer());
+        QVERIFY(rig.view.statuses.isEmpty());
+        rig.clock.set(QDateTime(QDate(2026, 12, 9), QTime(8, 0, 0)));
+        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCOMPARE(rig.view.statusTimes.value(0), QDateTime(QDate(2026, 12, 9), QTime(8, 0, 0)));
+        QCOMPARE(sim->requests("login").size(), 2);
+    }
+
+    void scheduleNeedsHoursAndItineraries()
+    {
+        startSite();
+        Rig rig;
+        rig.state.settings.m_nCBTimeIndex = 1;
+        rig.state.settings.m_nTimeHou = 12;
+        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        // Due at once, but nothing to check: the schedule still moves on.
+        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCOMPARE(scheduler.LastCheckTime, std::optional<QDateTime>(rig.clock.now()));
+        rig.watch({kTrips[0]});
+        rig.clock.advance(60 * 1000);
+        QCoro::waitFor(scheduler.Timer1_Timer());
+        QVERIFY(rig.view.statuses.isEmpty());
+
+        rig.state.settings.m_nCBTimeIndex = 0;
+        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCOMPARE(rig.view.statuses, QStringList{kInvalidInterval});
+        QVERIFY(sim->requests().isEmpty());
+    }
+
+    void aSecondStartWhileOneRunsIsRefused()
+    {
+        startSite();
+        Rig rig;
+        rig.watch(kTrips.mid(0, 2));
+        rig.state.settings.m_nCBTimeIndex = 1;
+        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        QCoro::Task<SessionOutcome> first = rig.engine.MainPro();
+        QVERIFY(rig.engine.running());
+        QCOMPARE(QCoro::waitFor(rig.engine.cmdCheckItinerary_Click()), SessionOutcome::Refused);
+        rig.state.idle = true; // as during the wait for a login
+        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCOMPARE(QCoro::waitFor(first), SessionOutcome::Completed);
+        QCOMPARE(sim->requests("login").size(), 1);
+        QCOMPARE(sim->requests("search").size(), 2);
+        QVERIFY(!rig.engine.running());
+    }
+
+    void checkNowShowsTheNewVersionAndNeedsItineraries()
+    {
+        startSite();
+        Rig rig;
+        rig.state.newVersion = true;
+        QCOMPARE(QCoro::waitFor(rig.engine.cmdCheckItinerary_Click()), SessionOutcome::NoItineraries);
+        QCOMPARE(rig.view.newVersionShown, 1);
+        QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
+    }
+
+    void loginTestUsesTheSessionCacheAndIsNotThrottled()
+    {
+        startSite();
+        Rig rig;
+        const QDateTime start = rig.clock.now();
+        QCoro::waitFor(rig.engine.cndTest_Click());
+        // Only the session browser reports a wrong login on its own.
+        QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestFailed}));
+        QCOMPARE(rig.secondsSince(start), 15);
+        QVERIFY(sim->requests("login").value(0)["query"].toString().endsWith(
+            "login_ffNumber=0&login_surname=&login_pin=0"));
+        QCOMPARE(rig.engine.OverKill, 0);
+
+        // After a session the cache holds the member: the test now logs in.
+        rig.watch({kTrips[0]});
+        rig.run();
+        rig.view.statuses.clear();
+        QCoro::waitFor(rig.engine.cndTest_Click());
+        QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestOk}));
+    }
+
+    void pinWithLeadingZerosLogsIn()
+    {
+        startSite({{"member", QJsonObject{{"number", "1234567"}, {"surname", "O'Neil & Co"},
+                                          {"pin", "0123"}}}});
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.state.settings.m_strLastName = "O'Neil & Co";
+        QVERIFY(rig.state.settings.setPinText("0123"));
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        const QString q = sim->requests("login").value(0)["query"].toString();
+        QVERIFY2(q.endsWith("login_surname=O'Neil%20%26%20Co&login_pin=0123"), qPrintable(q));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "test_session.moc"

@@ -1,0 +1,85 @@
+#include "support/EngineDoubles.h"
+
+#include "engine/WebBrowser.h"
+
+#include <QCoroTimer>
+#include <QElapsedTimer>
+#include <chrono>
+
+namespace zelvane::test {
+
+using namespace std::chrono_literals;
+
+QCoro::Task<> VirtualWaits::timedWait(int seconds)
+{
+    timedWaits << seconds;
+    for (int s = 0; s < seconds; ++s) {
+        clock_.advance(1000);
+        if (onSecond)
+            onSecond();
+    }
+    co_await QCoro::sleepFor(0ms);
+}
+
+QCoro::Task<bool> VirtualWaits::busyWait(const WebBrowser& browser)
+{
+    QElapsedTimer t;
+    t.start();
+    while (browser.Busy()) {
+        if (t.elapsed() > 60000)
+            co_return false;
+        co_await QCoro::sleepFor(1ms);
+    }
+    co_return true;
+}
+
+QCoro::Task<> VirtualWaits::pumpOnce()
+{
+    co_await QCoro::sleepFor(0ms);
+}
+
+void RecordingSessionView::setStatus(const QString& text)
+{
+    status_ = text;
+    statuses << text;
+    statusTimes << clock_.now();
+    if (onStatus)
+        onStatus(text);
+}
+
+void RecordingSessionView::raisePopup(int slot, const QString& text, int noPopup)
+{
+    popups.append({slot, text, noPopup});
+}
+
+QCoro::Task<> RecordingMail::sendmail()
+{
+    calls << QStringLiteral("sendmail");
+    callTimes << (clock ? clock->now() : QDateTime());
+    if (startJustSent)
+        startJustSent();
+    co_return;
+}
+
+QCoro::Task<> RecordingMail::QFLoginFailMail()
+{
+    calls << QStringLiteral("QFLoginFailMail");
+    callTimes << (clock ? clock->now() : QDateTime());
+    co_return;
+}
+
+void ThrottleDriver::second()
+{
+    if (!engine_.tmrCheckNow.isActive()) {
+        since_ = QDateTime();
+        return;
+    }
+    if (!since_.isValid()) {
+        since_ = clock_.now().addSecs(-1);
+        return;
+    }
+    if (since_.secsTo(clock_.now()) % 60 == 0)
+        engine_.tmrCheckNow_Timer();
+}
+
+} // namespace zelvane::test
