@@ -85,10 +85,12 @@ HttpBrowser::HttpBrowser(QNetworkCookieJar* jar, QObject* parent)
     connectTimer_.setSingleShot(true);
     deadline_.setSingleShot(true);
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("no connection within ") + milliseconds(limits_.connectTimeout));
+        if (Busy())
+            fail(QStringLiteral("no connection within ") + milliseconds(limits_.connectTimeout));
     });
     connect(&deadline_, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("not loaded within ") + milliseconds(limits_.navigationDeadline));
+        if (Busy())
+            fail(QStringLiteral("not loaded within ") + milliseconds(limits_.navigationDeadline));
     });
 }
 
