@@ -8,6 +8,7 @@
 #include "engine/Waits.h"
 #include "engine/WebBrowser.h"
 #include "net/Addresses.h"
+#include "net/QueryText.h"
 #include "notify/ResultsViewModel.h"
 
 #include <cmath>
@@ -20,23 +21,6 @@ constexpr int kLoginsPerWindow = 3;
 constexpr int kThrottleWindowMinutes = 5;
 constexpr int kPopupPlaces = 4;
 constexpr int kGiveUpAfterPasses = 3;
-
-// "&", "+", "#" and "%" would end or change the query they sit in.
-QString encodeQueryBreakers(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '%': out += QLatin1String("%25"); break;
-        case '&': out += QLatin1String("%26"); break;
-        case '+': out += QLatin1String("%2B"); break;
-        case '#': out += QLatin1String("%23"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 // Clears `flag` when the scope ends, however the session ends.
 struct RunningGuard {
@@ -52,7 +36,7 @@ QString loginUrlFor(const QString& base, double memberNo, const QString& surname
 {
     return base + QStringLiteral("/fflyer/dyns/dologin?action=login&origin=homepage&login_ffNumber=")
            + QString::number(std::round(memberNo), 'f', 0) + QStringLiteral("&login_surname=")
-           + encodeQueryBreakers(surname) + QStringLiteral("&login_pin=") + pinDigits;
+           + escapeQueryBreakers(surname) + QStringLiteral("&login_pin=") + pinDigits;
 }
 
 CheckEngine::CheckEngine(modMain& state, ResultsViewModel& results, ResultTable& table,

@@ -2,6 +2,7 @@
 
 #include "app/clsSettings.h"
 #include "net/Addresses.h"
+#include "net/QueryText.h"
 #include "net/CUrl.h"
 #include "net/modAFS.h"
 #include "notify/ResultsMail.h"
@@ -27,7 +28,7 @@ QString loginFailFormData(const QString& to)
 {
     // The address is escaped like the results mail's: in a form body a "+"
     // would arrive as a blank and an "&" would start a new field.
-    return QLatin1String("to=") + escapeMailValue(to) + QLatin1String("&sub=") + kMailSubject
+    return QLatin1String("to=") + escapeQueryBreakers(to) + QLatin1String("&sub=") + kMailSubject
            + QLatin1String("&body=") + encodeMailText(loginFailBody());
 }
 

@@ -4,6 +4,7 @@
 #include "engine/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "net/Addresses.h"
+#include "net/QueryText.h"
 
 namespace zelvane {
 
@@ -20,25 +21,9 @@ QString flightLine(const MailRow& row)
 
 } // namespace
 
-QString escapeMailValue(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '%': out += QLatin1String("%25"); break;
-        case '&': out += QLatin1String("%26"); break;
-        case '+': out += QLatin1String("%2B"); break;
-        case '#': out += QLatin1String("%23"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 QString encodeMailText(const QString& text)
 {
-    return escapeMailValue(text)
+    return escapeQueryBreakers(text)
         .replace(QLatin1Char(' '), QLatin1String("%20"))
         .replace(kCrLf, QLatin1String("<br>"));
 }
@@ -82,7 +67,7 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows)
 
 QString resultsMailAddress(const QString& to, const QString& encodedBody)
 {
-    return siteBase() + kResultsMailPath + QLatin1String("?to=") + escapeMailValue(to)
+    return siteBase() + kResultsMailPath + QLatin1String("?to=") + escapeQueryBreakers(to)
            + QLatin1String("&from=") + kAlertSender + QLatin1String("&subject=") + kMailSubject
            + QLatin1String("&body=") + encodedBody;
 }

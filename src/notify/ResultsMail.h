@@ -22,10 +22,6 @@ inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");
 inline const QString kMailSubject = QStringLiteral("Your%20Frequent%20Flyer%20Results");
 inline const QString kResultsMailPath = QStringLiteral("/dev/mainsite/zlv/admin/email.php");
 
-// The letters that would end a value early or change it on the way ("&" a
-// new field, "#" the fragment, "+" a blank, "%" an escape) written as
-// escapes; every other character is left as it is.
-QString escapeMailValue(const QString& text);
 // The two replacements every mailed text gets, after escaping those letters:
 // blanks become "%20", then CR LF becomes "<br>".
 QString encodeMailText(const QString& text);
