@@ -3,7 +3,6 @@
 #include "app/Clock.h"
 #include "engine/WebBrowser.h"
 
-#include <QCoroSignal>
 #include <QCoroTimer>
 #include <QElapsedTimer>
 #include <chrono>
@@ -43,13 +42,12 @@ QCoro::Task<bool> RealWaits::busyWait(const WebBrowser& browser)
 {
     QElapsedTimer elapsed;
     elapsed.start();
-    auto* b = const_cast<WebBrowser*>(&browser);
     while (browser.Busy()) {
         if (elapsed.elapsed() > kBusyWaitLimitSeconds * 1000LL)
             co_return false;
-        // Woken by the end of a document, or after a short while in case a
-        // load ends without one.
-        co_await qCoro(b, &WebBrowser::DocumentComplete, 5ms);
+        // Polled: a load can end without a signal, and awaiting a signal with
+        // a time-out crashes this QCoro when the signal comes twice.
+        co_await QCoro::sleepFor(1ms);
     }
     co_return true;
 }

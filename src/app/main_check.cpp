@@ -1,0 +1,183 @@
+// zelvane-check: one check session from the command line, for a machine
+// without a display (a home server, cron). Same settings, watch list and
+// e-mails as the tray program, which must not run at the same time.
+#include "app/Clock.h"
+#include "app/DataFolder.h"
+#include "app/MessageBoxes.h"
+#include "app/SettingsArea.h"
+#include "app/modMain.h"
+#include "engine/CheckEngine.h"
+#include "engine/HttpBrowser.h"
+#include "engine/ResultTable.h"
+#include "engine/Waits.h"
+#include "net/Addresses.h"
+#include "notify/ResultsViewModel.h"
+#include "notify/SessionMailer.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+
+using namespace zelvane;
+
+namespace {
+
+enum ExitCode {
+    kExitCompleted = 0,
+    kExitAlreadyRunning = 2,
+    kExitNoMember = 3,
+    kExitNoItineraries = 4,
+    kExitThrottled = 5,
+    kExitLoginFailed = 6,
+    kExitGaveUp = 7,
+    kExitUsage = 64,
+};
+
+const char* const kHelp =
+    "Usage: zelvane-check [--help]\n"
+    "\n"
+    "Runs one award-seat check session with the stored member details and watch\n"
+    "list, as the Zelvane tray program would, and then ends. Every status change\n"
+    "is printed with the time; at the end one line per itinerary: position,\n"
+    "origin, destination, date, time of day and state (available, not available,\n"
+    "not checked), separated by tabs. The e-mails the settings ask for are sent.\n"
+    "\n"
+    "It refuses to run while the tray program runs: both would log in and write\n"
+    "the same settings.\n"
+    "\n"
+    "Exit status: 0 the session completed; 2 the tray program is running;\n"
+    "3 no member details; 4 no itineraries; 5 too many logins in five minutes;\n"
+    "6 the login failed; 7 the login failed repeatedly (a warning was mailed);\n"
+    "64 wrong usage.\n";
+
+void out(const QString& line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+void fail(const QString& reason)
+{
+    std::fputs(qPrintable(QStringLiteral("zelvane-check: ") + reason + QLatin1Char('\n')), stderr);
+}
+
+// Status changes go to standard output with the time they happened.
+class ConsoleView final : public SessionView {
+public:
+    explicit ConsoleView(const Clock& clock) : clock_(clock) {}
+    void setStatus(const QString& text) override
+    {
+        status_ = text;
+        out(clock_.now().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + text);
+    }
+    QString status() const override { return status_; }
+
+private:
+    const Clock& clock_;
+    QString status_;
+};
+
+// Nobody can answer a box here: its text goes to standard error.
+class ConsoleBoxes final : public MessageBoxes {
+public:
+    MsgAnswer show(const QString& text, const QString& title, MsgIcon, MsgButtons buttons) override
+    {
+        fail(title + QStringLiteral(": ") + text);
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+};
+
+QString stateText(int icon)
+{
+    switch (icon) {
+    case kIconAvailable: return QStringLiteral("available");
+    case kIconNotAvailable: return QStringLiteral("not available");
+    default: return QStringLiteral("not checked");
+    }
+}
+
+int exitFor(SessionOutcome outcome)
+{
+    switch (outcome) {
+    case SessionOutcome::Completed: return kExitCompleted;
+    case SessionOutcome::NoMember:
+        fail(QStringLiteral("no member details stored; enter them in Zelvane first"));
+        return kExitNoMember;
+    case SessionOutcome::NoItineraries:
+        fail(QStringLiteral("the watch list is empty"));
+        return kExitNoItineraries;
+    case SessionOutcome::Throttled:
+        fail(QStringLiteral("three logins were sent in the last five minutes; try again later"));
+        return kExitThrottled;
+    case SessionOutcome::LoginFailed:
+        fail(QStringLiteral("the login failed; check the member number, surname and PIN"));
+        return kExitLoginFailed;
+    case SessionOutcome::GaveUp:
+        fail(QStringLiteral("the login failed four times; a warning was mailed"));
+        return kExitGaveUp;
+    case SessionOutcome::Refused: break;
+    }
+    return kExitAlreadyRunning;
+}
+
+// A plain function, not a capturing lambda: the coroutine outlives the call
+// that starts it, and its parameters are kept in its own frame.
+QCoro::Task<> runSession(CheckEngine& engine, const ResultsViewModel& results, modMain& state,
+                         int& code)
+{
+    const SessionOutcome outcome = co_await engine.MainPro();
+    for (int i = 1; i <= results.count(); ++i) {
+        const ResultsViewModel::Row& r = results.row(i);
+        out(QStringList{QString::number(i), r.cells[0], r.cells[1], r.cells[2], r.cells[3],
+                        stateText(r.icon)}
+                .join(QLatin1Char('\t')));
+    }
+    state.settings.SaveSettings();
+    code = exitFor(outcome);
+    QCoreApplication::exit(code);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {
+        std::fputs(kHelp, stdout);
+        return kExitCompleted;
+    }
+    if (!args.isEmpty()) {
+        fail(QStringLiteral("unknown argument \"%1\"; see --help").arg(args.first()));
+        return kExitUsage;
+    }
+
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    NativeSettingsArea area;
+    modMain state(area, SystemClock::instance(), programFolder, QString());
+    if (!state.instance.acquire()) {
+        fail(QStringLiteral("the Zelvane tray program is running and checks on its own schedule; "
+                            "close it to check from here"));
+        return kExitAlreadyRunning;
+    }
+    state.setDataFolder(resolveDataFolder(programFolder, userDataFolder()));
+    state.settings.LoadSettings();
+    state.itineraries.load();
+    state.cities.load();
+    state.idle = true;
+
+    ResultsViewModel results;
+    ResultTable table;
+    HttpBrowser session, test;
+    RealWaits waits(state.clock, timeScale());
+    ConsoleView view(state.clock);
+    ConsoleBoxes boxes;
+    SessionMailer mail(results, state.settings, view, boxes);
+    CheckEngine engine(state, results, table, {session, test}, waits, view, mail);
+    mail.startJustSent = [&engine] { engine.TMRJustSent.start(); };
+
+    int code = kExitCompleted;
+    QTimer::singleShot(0, &app, [&] { runSession(engine, results, state, code); });
+    app.exec();
+    return code;
+}
