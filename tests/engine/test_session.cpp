@@ -3,6 +3,7 @@
 // texts in order, what reached the site, and the virtual time the session took.
 #include "app/modMain.h"
 #include "engine/CheckEngine.h"
+#include "engine/CityUpdate.h"
 #include "engine/HttpBrowser.h"
 #include "engine/ResultTable.h"
 #include "engine/Scheduler.h"
@@ -307,6 +308,12 @@ private slots:
         QCOMPARE(rig.view.popups[0].text, QString("Sydney:Melbourne:25/12/2026"));
         QCOMPARE(rig.view.popups[1].text, QString("Perth:Darwin:03/01/2027"));
         QVERIFY(rig.engine.Timer1.isActive());
+        // The tray icon alternates between the two blink pictures until the window is seen.
+        for (int t = 0; t < 3; ++t)
+            rig.engine.Timer1_Timer();
+        QCOMPARE(rig.view.trayPictures, QList<int>({kIconBlinkA, kIconBlinkB, kIconBlinkA}));
+        rig.engine.stopBlink();
+        QVERIFY(!rig.engine.Timer1.isActive());
 
         for (int i : {1, 2, 4, 5, 6})
             QCOMPARE(rig.results.row(i).icon, int(kIconAvailable));
@@ -449,6 +456,37 @@ private slots:
         rig.view.statuses.clear();
         QCoro::waitFor(rig.engine.cndTest_Click());
         QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestOk}));
+    }
+
+    void cityUpdateLogsInAndSavesTheLongerLists()
+    {
+        startSite();
+        Rig rig;
+        rig.state.settings.m_dMemberNo = 0; // the update uses the session's cache
+        rig.watch({kTrips[0]});
+        rig.run();
+        rig.state.settings.m_dMemberNo = 1234567;
+        rig.idleMinutes(5);
+        rig.run(); // fills the cache with the member
+        QFile::remove(rig.folder + "/City.txt");
+        rig.state.cities.names = {"Adelaide"};
+        HttpBrowser b2;
+        QStringList steps;
+        rig.view.statuses.clear();
+        QCoro::waitFor(CallUpdates(b2, rig.engine.loginUrl(), rig.state.cities, rig.view, rig.waits,
+                                   {[&] { steps << "lists"; }, [&] { steps << "results"; },
+                                    [&]() -> QCoro::Task<> {
+                                        steps << "version";
+                                        co_return;
+                                    }}));
+        QCOMPARE(rig.view.statuses,
+                 QStringList({"Opening Qantas website for Update... ",
+                              "Qantas Website Update Successfull.",
+                              "Getting Updates From Qantas Website...",
+                              "Update From Qantas Website Successfully Completed..."}));
+        QCOMPARE(steps, QStringList({"lists", "results", "version"}));
+        QCOMPARE(rig.state.cities.webNames.size(), 14);
+        QVERIFY(readFile(rig.folder + "/City.txt").startsWith("Adelaide\r\nAlbany\r\n"));
     }
 
     void pinWithLeadingZerosLogsIn()

@@ -1,0 +1,91 @@
+// The interval controls and the pause scale.
+#include "app/clsSettings.h"
+#include "engine/Scheduler.h"
+#include "net/Addresses.h"
+#include "support/TestSupport.h"
+
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+class TestInterval : public QObject {
+    Q_OBJECT
+
+    MemorySettingsArea area;
+    VirtualClock clock;
+
+private slots:
+    void controlsShowTheStoredInterval_data()
+    {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<int>("hours");
+        QTest::addColumn<int>("combo1");
+        QTest::addColumn<QString>("txtTIme");
+        QTest::newRow("24 hours") << 1 << 24 << 1 << "";
+        QTest::newRow("48 hours") << 1 << 48 << 3 << "";
+        QTest::newRow("hours not offered") << 1 << 6 << -1 << "";
+        QTest::newRow("minutes") << 0 << 24 << -1 << "10";
+        QTest::newRow("days") << 2 << 24 << -1 << "1";
+    }
+    void controlsShowTheStoredInterval()
+    {
+        QFETCH(int, unit);
+        QFETCH(int, hours);
+        QFETCH(int, combo1);
+        QFETCH(QString, txtTIme);
+        clsSettings s(area, clock, "/p");
+        s.m_nCBTimeIndex = qint16(unit);
+        s.m_nTimeHou = qint16(hours);
+        s.m_nTimeMin = 10;
+        s.m_nTimeDay = 1;
+        const IntervalControls c = loadIntervalControls(s);
+        QCOMPARE(c.combo3Index, unit);
+        QCOMPARE(c.combo1Index, combo1);
+        QCOMPARE(c.txtTIme, txtTIme);
+    }
+
+    void countBoxStoresTheIntervalOfItsUnit()
+    {
+        clsSettings s(area, clock, "/p");
+        s.m_nCBTimeIndex = 1;
+        QCOMPARE(txtTIme_Change(s, "36", "36 Hours"), std::optional<int>(2));
+        QCOMPARE(s.m_nTimeHou, qint16(36));
+        Combo3_Change(s, 0);
+        QCOMPARE(s.m_nCBTimeIndex, qint16(0));
+        QCOMPARE(txtTIme_Change(s, " 45 ", "36 Hours"), std::nullopt);
+        QCOMPARE(s.m_nTimeMin, qint16(45));
+        Combo3_Change(s, 2);
+        txtTIme_Change(s, "3", "");
+        QCOMPARE(s.m_nTimeDay, qint16(3));
+        txtTIme_Change(s, "soon", ""); // not a number: the count stays
+        QCOMPARE(s.m_nTimeDay, qint16(3));
+        QCOMPARE(intervalChoices().value(3), QString("48 Hours"));
+    }
+
+    void minutesCountAsChangesOfTheClocksMinute()
+    {
+        const QDateTime lock(QDate(2026, 12, 8), QTime(10, 0, 30));
+        QCOMPARE(minuteChangesBetween(lock, lock.addSecs(29)), 0);
+        QCOMPARE(minuteChangesBetween(lock, lock.addSecs(30)), 1);
+        QCOMPARE(minuteChangesBetween(lock, QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59))), 15);
+        QCOMPARE(minuteChangesBetween(lock, QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0))), 16);
+    }
+
+    void pausesShortenOnlyAgainstAnotherSite()
+    {
+        qputenv("ZELVANE_TIME_SCALE", "0.01");
+        qunsetenv("ZELVANE_AIRLINE_URL");
+        QCOMPARE(timeScale(), 1.0);
+        qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:4443/");
+        QCOMPARE(timeScale(), 0.01);
+        QCOMPARE(airlineBase(), QString("https://127.0.0.1:4443"));
+        qputenv("ZELVANE_TIME_SCALE", "-3");
+        QCOMPARE(timeScale(), 1.0);
+        qunsetenv("ZELVANE_AIRLINE_URL");
+        QCOMPARE(airlineBase(), QString("https://www.qantas.com.au"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInterval)
+#include "test_interval.moc"
