@@ -3,6 +3,7 @@
 // memory of one session, then memory across 200 sessions back to back.
 // Prints figures; never fails on time.
 #include "app/Clock.h"
+#include "app/SettingsArea.h"
 #include "app/modMain.h"
 #include "engine/CheckEngine.h"
 #include "engine/HttpBrowser.h"
@@ -48,6 +49,23 @@ double cpuSeconds()
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// Keeps the last value only: a recording double would grow with every session.
+class PlainSettingsArea final : public SettingsArea {
+public:
+    bool save(const QString& key, const QString& value) override
+    {
+        values_[key] = value;
+        return true;
+    }
+    QString get(const QString& key, const QString& fallback) override
+    {
+        return values_.value(key, fallback);
+    }
+
+private:
+    QHash<QString, QString> values_;
+};
+
 class QuietView final : public SessionView {
 public:
     void setStatus(const QString& t) override { status_ = t; }
@@ -82,7 +100,7 @@ int main(int argc, char* argv[])
     qputenv("ZELVANE_AIRLINE_URL", sim.baseUrl().toUtf8());
     qputenv("ZELVANE_CA_FILE", sim.caFile().toUtf8());
 
-    MemorySettingsArea area;
+    PlainSettingsArea area;
     const QString folder = freshFolder("bench");
     modMain state(area, SystemClock::instance(), folder, folder);
     state.settings.m_dMemberNo = 1234567;
