@@ -5,6 +5,7 @@
 #include "engine/HtmlDocument.h"
 #include "engine/HttpBrowser.h"
 #include "support/SiteSim.h"
+#include "support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 #include <vector>
 
 using namespace zelvane;
+using zelvane::test::procStatus;
 
 namespace {
 
@@ -30,17 +32,6 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
-}
-
-QByteArray procStatus(const char* key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return "?";
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).simplified();
-    return "?";
 }
 
 QStringList flightRow(int i)

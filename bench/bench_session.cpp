@@ -31,17 +31,6 @@ namespace {
 constexpr int kItineraries = 100;
 constexpr int kSessions = 200;
 
-QByteArray procStatus(const char* key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return "?";
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).simplified();
-    return "?";
-}
-
 double cpuSeconds()
 {
     rusage u{};

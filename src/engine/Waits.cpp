@@ -20,7 +20,10 @@ qint64 wholeSeconds(const QDateTime& t)
 
 } // namespace
 
-RealWaits::RealWaits(const Clock& clock, double scale) : clock_(clock), scale_(scale) {}
+RealWaits::RealWaits(const Clock& clock, double scale, std::chrono::milliseconds busyLimit)
+    : clock_(clock), scale_(scale), busyLimit_(busyLimit)
+{
+}
 
 QCoro::Task<> RealWaits::timedWait(int seconds)
 {
@@ -43,7 +46,7 @@ QCoro::Task<bool> RealWaits::busyWait(const WebBrowser& browser)
     QElapsedTimer elapsed;
     elapsed.start();
     while (browser.Busy()) {
-        if (elapsed.elapsed() > kBusyWaitLimitSeconds * 1000LL)
+        if (elapsed.elapsed() > busyLimit_.count())
             co_return false;
         // Polled: a load can end without a signal, and awaiting a signal with
         // a time-out crashes this QCoro when the signal comes twice.

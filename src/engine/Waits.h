@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoro/QCoroTask>
+#include <chrono>
 
 namespace zelvane {
 
@@ -29,7 +30,8 @@ inline constexpr int kBusyWaitLimitSeconds = 300;
 // local site); 1 is the real pace.
 class RealWaits final : public Waits {
 public:
-    RealWaits(const Clock& clock, double scale);
+    RealWaits(const Clock& clock, double scale,
+              std::chrono::milliseconds busyLimit = std::chrono::seconds(kBusyWaitLimitSeconds));
     QCoro::Task<> timedWait(int seconds) override;
     QCoro::Task<bool> busyWait(const WebBrowser& browser) override;
     QCoro::Task<> pumpOnce() override;
@@ -37,6 +39,7 @@ public:
 private:
     const Clock& clock_;
     double scale_;
+    std::chrono::milliseconds busyLimit_;
 };
 
 } // namespace zelvane

@@ -5,6 +5,7 @@
 #include "app/modMain.h"
 #include "ui/Skin.h"
 
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <utility>
 
@@ -25,6 +26,10 @@ void frmmenu::load()
         if (r == QSystemTrayIcon::DoubleClick && showMainWindow_)
             showMainWindow_();
     });
+    // Until the tray menu window is built, the icon's own menu offers the way out.
+    auto* menu = new QMenu(this);
+    menu->addAction(tr("Exit"), this, [this] { EndProgram(state_); });
+    tray_->setContextMenu(menu);
     tray_->show();
     if (state_.settings.m_Autostartup == 1)
         SetAutoStart(true);

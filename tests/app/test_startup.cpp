@@ -1,6 +1,7 @@
 // Start-up: the one-copy rule, the first-run path, the data folder and autostart.
 #include "app/AutoStart.h"
 #include "app/DataFolder.h"
+#include "app/SettingsArea.h"
 #include "app/modMain.h"
 #include "support/TestSupport.h"
 
@@ -156,6 +157,27 @@ private slots:
 
         // A writable program folder is used as it is.
         QCOMPARE(resolveDataFolder(program, user), program);
+    }
+
+    void endingTheProgramSavesTheSettingsAndLetsTheNextCopyStart()
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            NativeSettingsArea area;
+            modMain state(area, clock, "/p", freshFolder("end"));
+            if (!state.instance.acquire())
+                _exit(3);
+            state.settings.m_strLastName = "Leaving";
+            EndProgram(state);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(readFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf")
+                    .contains("LastName=Leaving"));
+        SingleInstance next;
+        QVERIFY(next.acquire());
     }
 
     void autostartEntryRunsTheProgramWithoutArguments()

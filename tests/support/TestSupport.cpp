@@ -73,3 +73,18 @@ QByteArray readFile(const QString& path)
 }
 
 } // namespace zelvane::test
+
+namespace zelvane::test {
+
+QByteArray procStatus(const char* key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return "?";
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).simplified();
+    return "?";
+}
+
+} // namespace zelvane::test

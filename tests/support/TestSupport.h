@@ -58,5 +58,7 @@ QString freshFolder(const QString& name);
 // Writes raw bytes to a file, making its folder.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// A field of /proc/self/status ("VmRSS:", "VmHWM:"), for the benchmarks.
+QByteArray procStatus(const char* key);
 
 } // namespace zelvane::test
