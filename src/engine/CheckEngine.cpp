@@ -114,7 +114,7 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
     cachedPin_ = state_.settings.pinText();
     loginAttempts_ = 0;
     if (cachedMemberNo_ == 0) {
-        view_.setStatus(status::kFillAll);
+        view_.setStatus(kFillAllRequired);
         state_.idle = true;
         co_return SessionOutcome::NoMember;
     }

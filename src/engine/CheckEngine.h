@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/modMain.h"
 #include "engine/StatusLine.h"
 
 #include <QCoro/QCoroTask>
@@ -15,7 +16,6 @@ class ResultTable;
 class ResultsViewModel;
 class Waits;
 class WebBrowser;
-class modMain;
 
 // What a check session shows on the main window besides its status line.
 // Every call has a do-nothing default, so a window-less run shows nothing.
@@ -131,7 +131,6 @@ namespace status {
 inline const QString kWaitingNewSession = QStringLiteral(" Waiting For New Session To Start...");
 inline const QString kWaitingItineraries =
     QStringLiteral(" Waiting For Itinerary Details To Be Entered...");
-inline const QString kFillAll = QStringLiteral(" Please Fill All Required Information.");
 inline const QString kWaitingLogin = QStringLiteral(" Waiting For Next Qantas Login...");
 inline const QString kSendingLogin = QStringLiteral(" Sending Qantas Login Request...");
 inline const QString kMaxLogins = QStringLiteral(" Max Logins Reached, Try Again In 5 Mins...");

@@ -151,7 +151,7 @@ private slots:
         rig.state.settings.m_dMemberNo = 0;
         rig.state.idle = false;
         QCOMPARE(rig.run(), SessionOutcome::NoMember);
-        QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, st::kFillAll}));
+        QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, kFillAllRequired}));
         QVERIFY(rig.state.idle);
         QVERIFY(sim->requests().isEmpty());
     }
