@@ -26,7 +26,10 @@ bool NativeSettingsArea::save(const QString& key, const QString& value)
     // Written through at once, so a failure belongs to this key and a crash
     // later loses nothing already saved.
     settings_->sync();
-    if (settings_->status() != QSettings::NoError)
+    // A format error is about the file as it was read (a hand edit gone
+    // wrong) and stays set; the write itself went through, and the file now
+    // holds clean text.
+    if (settings_->status() == QSettings::AccessError)
         return false;
     restrictToOwner();
     return true;

@@ -1,5 +1,7 @@
 #include "engine/AwardQuery.h"
 
+#include "net/QueryText.h"
+
 #include <QDate>
 
 namespace zelvane {
@@ -58,7 +60,8 @@ std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells&
     const int day = parts[0].trimmed().toInt(&okDay);
     const int month = parts[1].trimmed().toInt(&okMonth);
     const int year = parts[2].trimmed().toInt(&okYear);
-    if (!okDay || !okMonth || !okYear || !QDate(year, month, day).isValid())
+    // Years before 1 are valid dates to QDate, but no date of a flight.
+    if (!okDay || !okMonth || !okYear || year < 1 || !QDate(year, month, day).isValid())
         return std::nullopt;
 
     const TimeOfDayRow time = timeOfDayRowOrMorning(cells[3]);
@@ -78,11 +81,11 @@ std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells&
         QStringLiteral("QAB_availabilitySearch_departureBookLeadFormatted=200506120000"),
         QStringLiteral("QAB_passengerForm_selfTravelling=true"),
         QStringLiteral("QAB_passengerForm_promoCode="),
-        QStringLiteral("QAB_availabilitySearch_departureCity=") + cells[4],
+        QStringLiteral("QAB_availabilitySearch_departureCity=") + escapeQueryBreakers(cells[4]),
         QStringLiteral("QAB_availabilitySearch_departureMonthYear=") + m + QLatin1Char(',') + y,
         QStringLiteral("QAB_availabilitySearch_departureDay=") + QString::number(day),
         QStringLiteral("QAB_availabilitySearch_departureHour=Morning"),
-        QStringLiteral("QAB_availabilitySearch_arrivalCity=") + cells[5],
+        QStringLiteral("QAB_availabilitySearch_arrivalCity=") + escapeQueryBreakers(cells[5]),
         QStringLiteral("QAB_passengerForm_numberOfAdultPassengers=1"),
         QStringLiteral("QAB_passengerForm_numberOfChildPassengers=0"),
         QStringLiteral("QAB_passengerForm_numberOfInfantPassengers=0"),

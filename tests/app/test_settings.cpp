@@ -270,6 +270,29 @@ private slots:
         QCOMPARE(back.pinText(), QString("0042"));
         QCOMPARE(back.m_ProgDirectory, QString("/p"));
     }
+
+    // A hand edit that leaves the file unreadable in places must not make
+    // every later save fail: the member details typed next would be lost.
+    void handEditedFileThatDoesNotParseStillSaves()
+    {
+        freshHome();
+        const QString path = NativeSettingsArea().fileName();
+        writeFile(path, "[Settings\nMemberNo=1234567\n[Settings]\nLastName=Smith\n");
+        {
+            NativeSettingsArea area;
+            clsSettings s(area, clock, "/p");
+            s.LoadSettings();
+            s.m_strLastName = "Jones";
+            s.setPinText("4321");
+            QVERIFY(s.SaveSettings().ok());
+        }
+        NativeSettingsArea again;
+        clsSettings back(again, clock, "/p");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_strLastName, QString("Jones"));
+        QCOMPARE(back.pinText(), QString("4321"));
+        QVERIFY(!(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)
