@@ -145,6 +145,27 @@ private slots:
         QCOMPARE(s.m_dMemberNo, memberNo);
     }
 
+    // The reader takes no exponent, so what a save writes must not need one.
+    void memberNumberReadsBackAsSaved_data()
+    {
+        QTest::addColumn<double>("memberNo");
+        QTest::newRow("ten digits") << 1234567890.0;
+        QTest::newRow("twenty digits") << 12345678901234567890.0;
+        QTest::newRow("thirty-one digits") << 1.234567e30;
+        QTest::newRow("tiny fraction") << 0.00001;
+    }
+    void memberNumberReadsBackAsSaved()
+    {
+        QFETCH(double, memberNo);
+        MemorySettingsArea area;
+        clsSettings s(area, clock, "/p");
+        s.m_dMemberNo = memberNo;
+        QVERIFY(s.SaveSettings().ok());
+        clsSettings back(area, clock, "/p");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_dMemberNo, memberNo);
+    }
+
     void pinRoundsHalfToEvenAndRefusesOutOfRange_data()
     {
         QTest::addColumn<QString>("stored");
