@@ -30,12 +30,13 @@ foreach(pair "${ZELVANE_APP_ID}.desktop|share/applications"
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 name)
   list(GET pair 1 destination)
+  # One scratch folder per destination: the tests install and package at once.
   install(CODE "
     set(ZELVANE_BIN \"\${CMAKE_INSTALL_PREFIX}/bin\")
-    configure_file(\"${CMAKE_SOURCE_DIR}/resources/${name}.in\"
-                   \"${CMAKE_BINARY_DIR}/install-time/${name}\" @ONLY)
-    file(INSTALL \"${CMAKE_BINARY_DIR}/install-time/${name}\"
-         DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${destination}\")")
+    string(MD5 scratch \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    set(scratch \"${CMAKE_BINARY_DIR}/install-time/\${scratch}/${name}\")
+    configure_file(\"${CMAKE_SOURCE_DIR}/resources/${name}.in\" \"\${scratch}\" @ONLY)
+    file(INSTALL \"\${scratch}\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${destination}\")")
 endforeach()
 install(FILES resources/zelvane-check.timer DESTINATION lib/systemd/user)
 
