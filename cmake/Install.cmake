@@ -6,9 +6,9 @@
 set(ZELVANE_APP_ID example.zelvane.Zelvane)
 set(ZELVANE_PROGRAM_DIR lib/zelvane)
 
-# Nothing of ours is a shared library: no search path in the installed programs
-# (an empty one pads the build tree's with colons, which the loader reads as the
-# working folder).
+# Nothing of ours is a shared library, so no library search path. Qt's default
+# one ($ORIGIN/../lib) is also why the build pads the path with colons, and the
+# loader reads an empty entry as the working folder.
 set_target_properties(zelvane zelvane-check PROPERTIES INSTALL_RPATH "")
 install(TARGETS zelvane zelvane-check RUNTIME DESTINATION ${ZELVANE_PROGRAM_DIR})
 install(FILES ${ZELVANE_DATA_FILES} DESTINATION ${ZELVANE_PROGRAM_DIR})
