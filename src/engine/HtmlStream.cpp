@@ -97,21 +97,24 @@ public:
         layout_.text(s, size_t(n));
     }
 
-    // Comments, processing instructions and the doctype: a node of their own
-    // that ends the text node before it; at the top they decide where a
-    // second top-level element goes.
-    void otherNode(bool isDoctype)
+    // A comment or processing instruction: a node of its own that ends the
+    // text node before it; at the top it decides where a second top-level
+    // element goes.
+    void otherNode()
     {
         flushText();
-        if (isDoctype) {
-            // Put first among the document's children, whenever it comes.
-            if (!doctype_)
-                firstChildIsElement_ = false;
-            doctype_ = true;
+        if (depth_ == 0)
             docHasChild_ = true;
-        } else if (depth_ == 0 && !docHasChild_) {
-            docHasChild_ = true;
-        }
+    }
+
+    // The doctype, wherever it comes, is put first among the document's
+    // children and leaves the open element's text alone.
+    void doctype()
+    {
+        if (!doctype_)
+            firstChildIsElement_ = false;
+        doctype_ = true;
+        docHasChild_ = true;
     }
 
     StreamedPage finish()
@@ -175,16 +178,16 @@ StreamedPage streamPage(const PageInput& page)
         stream(ctx)->characters(chars(s), n);
     };
     handler.cdataBlock = [](void* ctx, const xmlChar* s, int n) {
-        stream(ctx)->otherNode(false);
+        stream(ctx)->otherNode();
         stream(ctx)->characters(chars(s), n);
-        stream(ctx)->otherNode(false);
+        stream(ctx)->otherNode();
     };
-    handler.comment = [](void* ctx, const xmlChar*) { stream(ctx)->otherNode(false); };
+    handler.comment = [](void* ctx, const xmlChar*) { stream(ctx)->otherNode(); };
     handler.processingInstruction = [](void* ctx, const xmlChar*, const xmlChar*) {
-        stream(ctx)->otherNode(false);
+        stream(ctx)->otherNode();
     };
     handler.internalSubset = [](void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
-        stream(ctx)->otherNode(true);
+        stream(ctx)->doctype();
     };
     Stream s;
     runParser(page, &handler, &s);
