@@ -71,6 +71,13 @@ QByteArray largeResultPage(qsizetype size)
     return page;
 }
 
+// The machine may be shared: the best run says what the code costs, the
+// median what a user would see on it today.
+double best(const std::vector<double>& v)
+{
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
 double threadCpuMs()
 {
     timespec t{};
@@ -112,13 +119,14 @@ void benchReading(qsizetype size, const char* what, const char* goal)
     }
     std::printf("read %s result page (%lld bytes, %lld characters of text), median of %d "
                 "(goal %s):\n"
-                "  streaming reader, page + innerText: %7.2f ms wall, %7.2f ms CPU\n"
-                "  tree reader,      page + innerText: %7.2f ms wall, %7.2f ms CPU\n"
+                "  streaming reader, page + innerText: %7.2f ms wall, %7.2f ms CPU (best %.2f)\n"
+                "  tree reader,      page + innerText: %7.2f ms wall, %7.2f ms CPU (best %.2f)\n"
                 "  same text from both: %s; innerHTML afterwards (tree built then): %.2f ms\n",
                 what, static_cast<long long>(page.size()),
                 static_cast<long long>(streamed.text.size()), kParseRuns, goal,
-                median(streamed.wallMs), median(streamed.cpuMs), median(tree.wallMs),
-                median(tree.cpuMs), streamed.text == tree.text ? "yes" : "NO", median(htmlMs));
+                median(streamed.wallMs), median(streamed.cpuMs), best(streamed.cpuMs),
+                median(tree.wallMs), median(tree.cpuMs), best(tree.cpuMs),
+                streamed.text == tree.text ? "yes" : "NO", median(htmlMs));
 }
 
 // Runs the event loop until the browser is done; replies freed as they would
@@ -228,15 +236,18 @@ bool benchNavigation(bool tls)
 
     std::printf("award search over %s on loopback (page ~%lld B + frame 0 ~%lld B, %lld text "
                 "characters), %d searches, %d with the flight table:\n"
-                "  browser: Navigate, busy wait, frame 0 read: median %.2f ms, p90 %.2f ms\n",
+                "  browser: Navigate, busy wait, frame 0 read: median %.2f ms, p90 %.2f ms, "
+                "best %.2f ms\n",
                 tls ? "HTTPS" : "HTTP", static_cast<long long>(pageBytes),
                 static_cast<long long>(frameBytes), static_cast<long long>(browser.frameChars),
-                kNavigations, browser.withFlights, median(browser.ms), p90(browser.ms));
+                kNavigations, browser.withFlights, median(browser.ms), p90(browser.ms),
+                best(browser.ms));
     if (!tls)
-        std::printf("  bare QNetworkAccessManager, the same two GETs: median %.2f ms, p90 %.2f ms"
-                    " (%d with the flight table)\n"
-                    "  browser / bare: %.2fx (goal within 2x)\n",
-                    median(raw.ms), p90(raw.ms), raw.withFlights, median(browser.ms) / median(raw.ms));
+        std::printf("  bare QNetworkAccessManager, the same two GETs: median %.2f ms, p90 %.2f ms,"
+                    " best %.2f ms (%d with the flight table)\n"
+                    "  browser / bare: %.2fx at the median, %.2fx at the best (goal within 2x)\n",
+                    median(raw.ms), p90(raw.ms), best(raw.ms), raw.withFlights,
+                    median(browser.ms) / median(raw.ms), best(browser.ms) / best(raw.ms));
     return true;
 }
 
