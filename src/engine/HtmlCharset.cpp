@@ -1,3 +1,4 @@
+// Which character set a page is in, and its bytes as the parser is to read them.
 #include "engine/HtmlReading.h"
 
 #include <QStringDecoder>

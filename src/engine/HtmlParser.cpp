@@ -1,3 +1,4 @@
+// libxml2 set up the one way both page readers use it, and kept quiet.
 #include "engine/HtmlReading.h"
 
 #include <QLoggingCategory>
