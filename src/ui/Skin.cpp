@@ -4,7 +4,6 @@
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
-#include <QBitmap>
 #include <QPixmap>
 #include <functional>
 
@@ -355,14 +354,27 @@ QIcon imageList2(int index)
 
 QRegion shapeFromPicture(const QImage& picture)
 {
-    QImage logical = picture;
-    logical.setDevicePixelRatio(1);
+    // Read in logical pixels: a window's mask is set in them.
     const QSize size = (QSizeF(picture.size()) / picture.devicePixelRatio()).toSize();
+    QImage logical = picture.convertToFormat(QImage::Format_RGB32);
+    logical.setDevicePixelRatio(1);
     if (logical.size() != size)
         logical = logical.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    const QBitmap holes = QBitmap::fromImage(
-        logical.createMaskFromColor(kColourKey.rgb(), Qt::MaskOutColor), Qt::MonoOnly);
-    return QRegion(holes);
+    const QRgb key = kColourKey.rgb();
+    QRegion shape;
+    for (int y = 0; y < logical.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(logical.constScanLine(y));
+        for (int x = 0; x < logical.width();) {
+            while (x < logical.width() && (line[x] | 0xff000000) == key)
+                ++x;
+            const int start = x;
+            while (x < logical.width() && (line[x] | 0xff000000) != key)
+                ++x;
+            if (x > start)
+                shape += QRect(start, y, x - start, 1);
+        }
+    }
+    return shape;
 }
 
 QImage mainBackground(const BackgroundLayout& l, qreal dpr, const Theme& t)

@@ -382,6 +382,8 @@ void frmmain::buildResultPanel()
 {
     PictureResult_ = named(new QWidget(this), "PictureResult");
     PictureResult_->setGeometry(kPanel.adjusted(1, 1, -1, -1));
+    PictureResult_->setMouseTracking(true);
+    PictureResult_->installEventFilter(this);
     auto* box = new QVBoxLayout(PictureResult_);
     box->setContentsMargins(14, 12, 14, 12);
     box->setSpacing(8);
@@ -817,19 +819,23 @@ void frmmain::closeEvent(QCloseEvent* e)
 
 bool frmmain::eventFilter(QObject* watched, QEvent* e)
 {
-    if (e->type() == QEvent::MouseMove) {
+    const bool panel = watched == PictureMember_ || watched == PictureItinerary_ || watched == PictureResult_;
+    if (e->type() == QEvent::MouseMove && panel) {
         if (watched == PictureItinerary_)
             for (ImageButton* b : {ImageSaveQuery_, Imagedelete_, Image6_})
                 b->resetPicture();
         else if (watched == PictureMember_)
             for (ImageButton* b : {ImageSave_, ImageClear_})
                 b->resetPicture();
-    } else if (e->type() == QEvent::MouseButtonPress) {
+        return true; // the panel is its own surface, not the window background
+    }
+    if (e->type() == QEvent::MouseButtonPress) {
         if (watched == DTPicker1_)
             datePicked_ = true;
-        else if (watched == PictureMember_ || watched == PictureItinerary_)
+        else if (panel)
             return true; // a panel is not part of the title bar
-    } else if (e->type() == QEvent::MouseButtonRelease && watched == lblNewVer_) {
+    }
+    if (e->type() == QEvent::MouseButtonRelease && watched == lblNewVer_) {
         lblNewVer_Click();
         return true;
     }
