@@ -6,6 +6,7 @@
 #include "engine/CheckEngine.h"
 #include "support/SiteSim.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeView>
