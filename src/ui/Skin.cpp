@@ -424,7 +424,7 @@ QImage mainBackground(const BackgroundLayout& l, qreal dpr, const Theme& t)
     const qreal taglineLeft = logoBox.right() + 18 + QFontMetricsF(f).horizontalAdvance(name);
     f.setBold(false);
     f.setLetterSpacing(QFont::PercentageSpacing, 100);
-    f.setPixelSize(int(l.headerHeight * 0.3));
+    f.setPixelSize(int(l.headerHeight * 0.26));
     p.setFont(f);
     p.setPen(QColor(255, 255, 255, 190));
     p.drawText(QRectF(taglineLeft, 2, 220, l.headerHeight), Qt::AlignVCenter | Qt::AlignLeft,

@@ -204,10 +204,10 @@ void frmmain::buildHeader()
     connect(imgInfo_, &ImageButton::activated, this, [this] { ShowNotice(state_, boxes_); });
 
     lblNewVer_ = named(new QLabel(kNewVersionCaption, this), "lblNewVer");
-    lblNewVer_->setGeometry(292, 0, 200, kHeader);
-    lblNewVer_->setAlignment(Qt::AlignCenter);
+    lblNewVer_->setGeometry(256, 0, imgInfo_->x() - 10 - 256, kHeader);
+    lblNewVer_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblNewVer_->setCursor(Qt::PointingHandCursor);
-    lblNewVer_->setStyleSheet(QStringLiteral("color: #ffd43b; text-decoration: underline; font-weight: 600;"));
+    lblNewVer_->setStyleSheet(QStringLiteral("color: #ffd43b; text-decoration: underline; font-weight: 600; font-size: 12px;"));
     lblNewVer_->installEventFilter(this);
     lblNewVer_->hide();
 }
@@ -251,7 +251,7 @@ void frmmain::buildMemberPanel()
                        QStringLiteral("Never send!")});
     Combo2_->setCurrentIndex(-1);
     grid->addWidget(caption(QStringLiteral("Email Frequency:"), PictureMember_), 5, 0);
-    grid->addWidget(Combo2_, 5, 1);
+    grid->addWidget(Combo2_, 5, 1, 1, 3); // its entries are long
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(2, 14);
 
@@ -283,7 +283,7 @@ void frmmain::buildMemberPanel()
     pair->addWidget(cmdCancel);
     side->addLayout(pair);
     side->addWidget(testPopup);
-    grid->addLayout(side, 0, 3, 6, 1);
+    grid->addLayout(side, 0, 3, 5, 1);
 
     connect(Combo1_, &QComboBox::currentIndexChanged, this, &frmmain::Combo1_Choice);
 
@@ -385,7 +385,7 @@ void frmmain::buildResultPanel()
     PictureResult_->setMouseTracking(true);
     PictureResult_->installEventFilter(this);
     auto* box = new QVBoxLayout(PictureResult_);
-    box->setContentsMargins(14, 12, 14, 12);
+    box->setContentsMargins(14, 30, 14, 12);
     box->setSpacing(8);
     ListViewQuery_ = named(new QTreeView(PictureResult_), "ListViewQuery");
     ListViewQuery_->setModel(&results_);
@@ -410,6 +410,7 @@ void frmmain::buildResultPanel()
     auto* details = new QHBoxLayout;
     RichTextBox1_ = named(new QTextEdit(PictureResult_), "RichTextBox1");
     RichTextBox1_->setAcceptRichText(false);
+    RichTextBox1_->setLineWrapMode(QTextEdit::NoWrap);
     RichTextBox1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     RichTextBox1_->setPlaceholderText(QStringLiteral("Flight details of the itinerary you click"));
     details->addWidget(RichTextBox1_, 1);
@@ -442,9 +443,9 @@ void frmmain::buildStatusRow()
         x += 21 + text->width() + 20;
         legend_ << image << text;
     }
+    // The hint sits above the list it speaks of.
     Label4_ = named(new QLabel(QStringLiteral("Please Click on the List and See Results Below  "), this), "Label4");
-    Label4_->setGeometry(x, kLegendTop, kWidth - 16 - x, 20);
-    Label4_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label4_->setGeometry(kPanel.x() + 16, kPanel.y() + 6, kPanel.width() - 32, 22);
     Label4_->setForegroundRole(QPalette::PlaceholderText);
     for (QWidget* w : legend_)
         w->hide();
