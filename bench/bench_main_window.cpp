@@ -1,11 +1,8 @@
 // The main window: time from asking for it (as the tray's double click does)
 // to the window shown with 100 itineraries loaded, then the process's memory
 // across 1,000 rebuilds of the results view. Prints figures; never fails on time.
-#include "app/Clock.h"
-#include "app/modMain.h"
-#include "support/TestSupport.h"
 #include "ui/AppWindows.h"
-#include "ui/frmmain.h"
+#include "ui/WindowRig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,22 +18,6 @@ namespace {
 constexpr int kItineraries = 100;
 constexpr int kOpenings = 10;
 constexpr int kRebuilds = 1000;
-
-void fill(modMain& state, const QString& folder)
-{
-    writeFile(folder + "/City.txt", "Adelaide\r\nBrisbane\r\nMelbourne\r\nPerth\r\nSydney\r\n");
-    writeFile(folder + "/City Code.txt", "ADL\r\nBNE\r\nMEL\r\nPER\r\nSYD\r\n");
-    state.cities.load();
-    state.settings.m_dMemberNo = 1234567;
-    state.settings.m_strLastName = "Smith";
-    state.settings.setPinText("1234");
-    state.settings.m_strMail = "smith@example.com";
-    state.settings.m_nCBTimeIndex = 1;
-    state.settings.m_nTimeHou = 24;
-    for (int i = 0; i < kItineraries; ++i)
-        state.itineraries.append(QString("Sydney;Perth;%1/03/2027;Morning;SYD;PER").arg(i % 28 + 1, 2, 10, QChar('0')));
-    state.idle = true;
-}
 
 double megabytes(const QByteArray& field)
 {
@@ -54,11 +35,10 @@ int main(int argc, char* argv[])
 
     QList<double> shown;
     for (int i = 0; i < kOpenings; ++i) {
-        MemorySettingsArea area;
-        const QString folder = freshFolder(QString("bench%1").arg(i));
-        modMain state(area, SystemClock::instance(), folder, folder);
-        fill(state, folder);
-        AppWindows windows(state);
+        WindowRig rig(QString("bench%1").arg(i));
+        rig.storeMember();
+        rig.watch(kItineraries);
+        AppWindows windows(rig.state);
         QElapsedTimer t;
         t.start();
         windows.showMainWindow();
@@ -72,13 +52,13 @@ int main(int argc, char* argv[])
     std::printf("main window shown with %d itineraries: first %.1f ms, median of %d %.1f ms, worst %.1f ms (goal < 150 ms)\n",
                 kItineraries, shown.first(), kOpenings, sorted[sorted.size() / 2], sorted.back());
 
-    MemorySettingsArea area;
-    const QString folder = freshFolder("rebuilds");
-    modMain state(area, SystemClock::instance(), folder, folder);
-    fill(state, folder);
-    frmmain w(state);
+    WindowRig rig("rebuilds");
+    rig.storeMember();
+    rig.watch(kItineraries);
+    frmmain& w = rig.open();
     w.show();
-    QTest::qWaitForWindowExposed(&w);
+    if (!QTest::qWaitForWindowExposed(&w))
+        std::fprintf(stderr, "the window was not shown\n");
     w.ImageResult_Click();
     double at100 = 0;
     const double before = megabytes(procStatus("VmRSS:"));

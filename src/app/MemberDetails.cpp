@@ -27,9 +27,8 @@ MemberSave saveMemberDetails(clsSettings& s, const MemberEntries& e, MessageBoxe
         boxes.show(kFillAllInformation, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return MemberSave::Missing;
     }
-    // Checked on a copy first: nothing is taken until the PIN is known good.
-    clsSettings checked = s;
-    if (!checked.setPinText(e.pin.trimmed())) {
+    // Nothing is taken until the PIN is known good.
+    if (!strictInt16(e.pin.trimmed())) {
         boxes.show(kPinTooLong, kPinInvalidTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return MemberSave::PinInvalid;
     }
