@@ -306,6 +306,8 @@ private slots:
         QTest::newRow("100 is the limit") << 100 << 2 << true << kMaxItinerariesText << 100 << "";
         QTest::newRow("no destination") << 0 << -1 << true << kSelectCities << 0 << "";
         QTest::newRow("during a session: stored, shown later") << 3 << 2 << false << "" << 4 << kResultsAfterProcess;
+        // City.txt names a city that "City Code.txt" has no code for.
+        QTest::newRow("city without a code is not reported as added") << 0 << 4 << true << "" << 0 << kItineraryNotAdded;
     }
     void addRules()
     {
@@ -320,6 +322,8 @@ private slots:
         rig.watch(before);
         frmmain& w = rig.open();
         rig.state.idle = idle;
+        if (status == kItineraryNotAdded)
+            rig.state.cities.codes.removeLast();
         w.setStatus("before");
         rig.find<QComboBox>("cbDestation")->setCurrentIndex(destination);
         click(rig.find<ImageButton>("ImageSaveQuery"));
@@ -526,6 +530,35 @@ private slots:
         QVERIFY(!w.engine().Timer1.isActive());
         QCOMPARE(tray.value(0).value(0).toInt(), int(kIconBlinkA));
         QCOMPARE(activated.count(), 1);
+    }
+
+    void waysOut_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("ended");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("close button ends the program") << "ImageClose" << 1 << false;
+        QTest::newRow("minimise only hides") << "ImageMin" << 0 << false;
+        QTest::newRow("closed by the desktop: settings and list saved") << "" << 0 << true;
+    }
+    void waysOut()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, ended);
+        QFETCH(bool, saved);
+        WindowRig rig("out");
+        frmmain& w = rig.open();
+        w.show();
+        rig.state.itineraries.append("Perth;Sydney;01/02/2027;Morning;PER;SYD");
+        rig.state.settings.m_strMail = "new@example.com";
+        if (how.isEmpty())
+            w.close();
+        else
+            click(rig.find<ImageButton>(how));
+        QCOMPARE(rig.ended, ended);
+        QCOMPARE(w.isHidden(), how != "ImageClose");
+        QCOMPARE(QFileInfo::exists(rig.folder + "/Query.txt"), saved);
+        QCOMPARE(rig.area.values.value("Mail") == "new@example.com", saved);
     }
 
     void noticeAndUpdateOffer()
