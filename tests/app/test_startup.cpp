@@ -197,6 +197,30 @@ private slots:
         SetAutoStart(false);
         QVERIFY(!QFile::exists(autoStartEntryPath()));
     }
+
+    void autostartStartsTheInstalledLink_data()
+    {
+        QTest::addColumn<QString>("linkTarget"); // what PREFIX/bin/zelvane points to; empty: none
+        QTest::addColumn<bool>("usesLink");
+        QTest::newRow("installed with its link") << "../lib/zelvane/zelvane" << true;
+        QTest::newRow("build tree, no link") << "" << false;
+        QTest::newRow("link to another copy") << "../opt/zelvane" << false;
+        QTest::newRow("dangling link") << "../lib/zelvane/gone" << false;
+    }
+
+    void autostartStartsTheInstalledLink()
+    {
+        QFETCH(QString, linkTarget);
+        QFETCH(bool, usesLink);
+        const QString prefix = freshFolder("prefix");
+        const QString program = prefix + "/lib/zelvane/zelvane";
+        writeFile(program, "#!/bin/sh\n");
+        writeFile(prefix + "/opt/zelvane", "#!/bin/sh\n");
+        QDir().mkpath(prefix + "/bin");
+        if (!linkTarget.isEmpty())
+            QVERIFY(QFile::link(linkTarget, prefix + "/bin/zelvane"));
+        QCOMPARE(launcherPath(program), usesLink ? prefix + "/bin/zelvane" : program);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStartup)
