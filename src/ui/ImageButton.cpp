@@ -8,24 +8,15 @@ namespace zelvane {
 
 ImageButton::ImageButton(const QString& objectName, Picture pressed, Picture normal, Picture hover,
                          Trigger trigger, QWidget* parent)
-    : QWidget(parent), trigger_(trigger)
+    : QWidget(parent), pressed_(std::move(pressed)), normal_(std::move(normal)), hover_(std::move(hover)),
+      trigger_(trigger)
 {
     setObjectName(objectName);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
     // Reachable from the keyboard too: Space or Enter act like a click.
     setFocusPolicy(Qt::TabFocus);
-    setPictures(std::move(pressed), std::move(normal), std::move(hover));
-}
-
-void ImageButton::setPictures(Picture pressed, Picture normal, Picture hover)
-{
-    const bool wasPressed = current_ == pressed_.name && !current_.isEmpty();
-    const bool wasHover = current_ == hover_.name && !current_.isEmpty();
-    pressed_ = std::move(pressed);
-    normal_ = std::move(normal);
-    hover_ = std::move(hover);
-    setPicture(wasPressed ? pressed_ : wasHover ? hover_ : normal_);
+    setPicture(normal_);
 }
 
 void ImageButton::setPicture(const Picture& p)

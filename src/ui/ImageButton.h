@@ -25,8 +25,6 @@ public:
 
     void resetPicture() { setPicture(normal_); }
     QString picture() const { return current_; }
-    // Pictures change with the skin.
-    void setPictures(Picture pressed, Picture normal, Picture hover);
 
 signals:
     void activated();
