@@ -217,13 +217,21 @@ QPoint frmmain::tabLeft(int i) const
     return {16 + i * 134, kTabTop};
 }
 
+QWidget* frmmain::makePanel(const char* name)
+{
+    // The panels take turns in one place; each is a surface of its own for
+    // the pointer (see eventFilter).
+    QWidget* panel = named(new QWidget(this), name);
+    panel->setGeometry(kPanel.adjusted(1, 1, -1, -1));
+    panel->setMouseTracking(true);
+    panel->installEventFilter(this);
+    return panel;
+}
+
 void frmmain::buildMemberPanel()
 {
     const Theme& t = theme_;
-    PictureMember_ = named(new QWidget(this), "PictureMember");
-    PictureMember_->setGeometry(kPanel.adjusted(1, 1, -1, -1));
-    PictureMember_->setMouseTracking(true);
-    PictureMember_->installEventFilter(this);
+    PictureMember_ = makePanel("PictureMember");
     auto* grid = new QGridLayout(PictureMember_);
     grid->setContentsMargins(20, 16, 20, 16);
     grid->setHorizontalSpacing(12);
@@ -305,10 +313,7 @@ void frmmain::buildMemberPanel()
 void frmmain::buildItineraryPanel()
 {
     const Theme& t = theme_;
-    PictureItinerary_ = named(new QWidget(this), "PictureItinerary");
-    PictureItinerary_->setGeometry(kPanel.adjusted(1, 1, -1, -1));
-    PictureItinerary_->setMouseTracking(true);
-    PictureItinerary_->installEventFilter(this);
+    PictureItinerary_ = makePanel("PictureItinerary");
     auto* grid = new QGridLayout(PictureItinerary_);
     grid->setContentsMargins(16, 14, 16, 14);
     grid->setHorizontalSpacing(10);
@@ -380,10 +385,7 @@ void frmmain::buildItineraryPanel()
 
 void frmmain::buildResultPanel()
 {
-    PictureResult_ = named(new QWidget(this), "PictureResult");
-    PictureResult_->setGeometry(kPanel.adjusted(1, 1, -1, -1));
-    PictureResult_->setMouseTracking(true);
-    PictureResult_->installEventFilter(this);
+    PictureResult_ = makePanel("PictureResult");
     auto* box = new QVBoxLayout(PictureResult_);
     box->setContentsMargins(14, 30, 14, 12);
     box->setSpacing(8);

@@ -90,6 +90,7 @@ protected:
 private:
     enum class Panel { Member, Itinerary, Result };
 
+    QWidget* makePanel(const char* name);
     void buildHeader();
     void buildMemberPanel();
     void buildItineraryPanel();
