@@ -617,10 +617,11 @@ void frmmain::ImageSave_Click()
 {
     const MemberEntries entries{txtMemNo_->text(),      txtMemLName_->text(),     txtPIN_->text(),
                                 txtEmail_->text(),      Combo1_->currentIndex(), Combo2_->currentIndex()};
-    if (saveMemberDetails(state_.settings, entries, boxes_) != MemberSave::Saved) {
+    const MemberSave saved = saveMemberDetails(state_.settings, entries, boxes_);
+    if (saved == MemberSave::Missing)
         txtMemNo_->setFocus();
+    if (saved != MemberSave::Saved)
         return;
-    }
     lockMemberEntries(true);
     SetMemberLock();
     showPanel(Panel::Member);
