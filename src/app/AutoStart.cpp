@@ -34,6 +34,8 @@ QString autoStartEntryText(const QString& executablePath)
         }
         exec = QLatin1Char('"') + quoted + QLatin1Char('"');
     }
+    // A lone "%" starts a field code, which the desktop would expand or drop.
+    exec.replace(QLatin1Char('%'), QLatin1String("%%"));
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Zelvane\n"

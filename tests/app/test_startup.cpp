@@ -188,6 +188,7 @@ private slots:
         QVERIFY(autoStartEntryText("/home/me/My Apps/zelvane")
                     .contains("\nExec=\"/home/me/My Apps/zelvane\"\n"));
         QVERIFY(autoStartEntryText("/x/a$b").contains("\nExec=\"/x/a\\$b\"\n"));
+        QVERIFY(autoStartEntryText("/opt/100%/zelvane").contains("\nExec=/opt/100%%/zelvane\n"));
 
         SetAutoStart(true);
         const QByteArray entry = readFile(autoStartEntryPath());

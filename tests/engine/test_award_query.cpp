@@ -126,6 +126,8 @@ private slots:
         QTest::newRow("words") << "tomorrow";
         QTest::newRow("empty") << "";
         QTest::newRow("two parts") << "01/2027";
+        QTest::newRow("two-digit year") << "25/12/06";
+        QTest::newRow("signed year") << "25/12/+206";
     }
     void unreadableDateBuildsNoAddress()
     {
