@@ -1,18 +1,27 @@
-// The browser layer's costs: reading a 1 MB result page, a whole award
-// search navigation (page and frame 0) on loopback, and memory across 1,000
-// navigations. Prints figures; never fails on time.
+// The browser layer's costs: reading a 1 MB and a 20 KB result page with the
+// streaming reader and with the tree reader side by side, a whole award
+// search (page and frame 0) on loopback through the browser and its busy
+// wait next to a bare client making the same two requests, and memory across
+// 1,000 searches. Prints figures; never fails on time.
+#include "app/Clock.h"
 #include "engine/AwardQuery.h"
 #include "engine/HtmlDocument.h"
 #include "engine/HttpBrowser.h"
+#include "engine/Waits.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <QCoroNetworkReply>
+#include <QCoroTask>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkReply>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -62,6 +71,13 @@ QByteArray largeResultPage(qsizetype size)
     return page;
 }
 
+// The machine may be shared: the best run says what the code costs, the
+// median what a user would see on it today.
+double best(const std::vector<double>& v)
+{
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
 double threadCpuMs()
 {
     timespec t{};
@@ -69,33 +85,48 @@ double threadCpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-void benchReading(qsizetype size, const char* what)
+struct Reading {
+    std::vector<double> wallMs, cpuMs;
+    QString text;
+    void add(const QElapsedTimer& t, double cpuStart)
+    {
+        wallMs.push_back(t.nsecsElapsed() / 1e6);
+        cpuMs.push_back(threadCpuMs() - cpuStart);
+    }
+};
+
+void benchReading(qsizetype size, const char* what, const char* goal)
 {
     const QByteArray page = largeResultPage(size);
-    std::vector<double> wallMs, cpuMs, parseMs, textMs, htmlMs;
-    qsizetype textSize = 0;
+    Reading streamed, tree;
+    std::vector<double> htmlMs;
     for (int run = 0; run < kParseRuns; ++run) {
         QElapsedTimer t;
         t.start();
-        const double cpu = threadCpuMs();
+        double cpu = threadCpuMs();
         const HtmlDocument doc = HtmlDocument::parse(page, "ISO-8859-1");
-        const double parsed = t.nsecsElapsed() / 1e6;
-        const QString text = doc.innerText();
-        wallMs.push_back(t.nsecsElapsed() / 1e6);
-        cpuMs.push_back(threadCpuMs() - cpu);
-        parseMs.push_back(parsed);
-        textMs.push_back(wallMs.back() - parsed);
-        textSize = text.size();
+        streamed.text = doc.innerText();
+        streamed.add(t, cpu);
+
         t.restart();
-        const QString html = doc.innerHtml();
+        (void)doc.innerHtml();
         htmlMs.push_back(t.nsecsElapsed() / 1e6);
+
+        t.restart();
+        cpu = threadCpuMs();
+        tree.text = HtmlDocument::treeInnerText(page, "ISO-8859-1");
+        tree.add(t, cpu);
     }
-    std::printf("read %s result page (%lld bytes, %lld characters of text), median of %d:\n"
-                "  parse + innerText: %.2f ms wall, %.2f ms CPU (parse %.2f, innerText %.2f)\n"
-                "  innerHTML afterwards: %.2f ms\n",
-                what, static_cast<long long>(page.size()), static_cast<long long>(textSize),
-                kParseRuns, median(wallMs), median(cpuMs), median(parseMs), median(textMs),
-                median(htmlMs));
+    std::printf("read %s result page (%lld bytes, %lld characters of text), median of %d "
+                "(goal %s):\n"
+                "  streaming reader, page + innerText: %7.2f ms wall, %7.2f ms CPU (best %.2f)\n"
+                "  tree reader,      page + innerText: %7.2f ms wall, %7.2f ms CPU (best %.2f)\n"
+                "  same text from both: %s; innerHTML afterwards (tree built then): %.2f ms\n",
+                what, static_cast<long long>(page.size()),
+                static_cast<long long>(streamed.text.size()), kParseRuns, goal,
+                median(streamed.wallMs), median(streamed.cpuMs), best(streamed.cpuMs),
+                median(tree.wallMs), median(tree.cpuMs), best(tree.cpuMs),
+                streamed.text == tree.text ? "yes" : "NO", median(htmlMs));
 }
 
 // Runs the event loop until the browser is done; replies freed as they would
@@ -105,6 +136,57 @@ void waitIdle(HttpBrowser& b)
     while (b.Busy())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+double p90(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() * 9 / 10];
+}
+
+struct Searches {
+    std::vector<double> ms;
+    int withFlights = 0;
+    qsizetype frameChars = 0;
+};
+
+// What the session does for one search: navigate, wait while busy, read frame 0.
+QCoro::Task<> browserSearches(HttpBrowser& b, Waits& waits, QString url, int count, Searches& r)
+{
+    for (int i = 0; i < count; ++i) {
+        QElapsedTimer t;
+        t.start();
+        b.Navigate(url);
+        co_await waits.busyWait(b);
+        const std::optional<QString> frame = b.frameText(0);
+        r.ms.push_back(t.nsecsElapsed() / 1e6);
+        if (frame && frame->contains(QLatin1String("QF 400"))) {
+            ++r.withFlights;
+            r.frameChars = frame->size();
+        }
+        if (r.ms.size() == 100 || r.ms.size() == size_t(kNavigations))
+            std::printf("  after %4zu searches by the browser: VmRSS %s, VmHWM %s\n", r.ms.size(),
+                        procStatus("VmRSS:").constData(), procStatus("VmHWM:").constData());
+    }
+}
+
+// The least a client can do: the same two requests, nothing read.
+QCoro::Task<> rawSearches(QNetworkAccessManager& nam, QUrl page, QUrl frame, int count,
+                          Searches& r)
+{
+    for (int i = 0; i < count; ++i) {
+        QElapsedTimer t;
+        t.start();
+        qsizetype bytes = 0;
+        for (const QUrl& url : {page, frame}) {
+            QNetworkReply* reply = nam.get(QNetworkRequest(url));
+            co_await reply;
+            bytes += reply->readAll().size();
+            reply->deleteLater();
+        }
+        r.ms.push_back(t.nsecsElapsed() / 1e6);
+        r.withFlights += bytes > 10000;
+    }
 }
 
 bool benchNavigation(bool tls)
@@ -128,44 +210,44 @@ bool benchNavigation(bool tls)
     const QString search = *awardSearchUrl(
         base, {"Sydney", "Melbourne", "24/12/2026", "Morning", "SYD", "MEL"});
 
-    std::vector<double> ms;
-    int withFrame = 0;
-    qsizetype pageBytes = 0, frameChars = 0;
-    for (int i = 1; i <= kNavigations; ++i) {
-        QElapsedTimer t;
-        t.start();
-        b.Navigate(search);
-        while (b.Busy())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        ms.push_back(t.nsecsElapsed() / 1e6);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (const auto f = b.frameText(0); f && f->contains("QF 400")) {
-            ++withFrame;
-            frameChars = f->size();
-        }
-        if (i == 1)
-            pageBytes = b.documentHtml().value_or(QString()).size();
-        if (i == 100 || i == kNavigations)
-            std::printf("  after %4d navigations: VmRSS %s, VmHWM %s\n", i,
-                        procStatus("VmRSS:").constData(), procStatus("VmHWM:").constData());
-    }
-    // Frame 0 on its own, to say how large a result page this is.
+    // The bare client logs in through the same jar and knows frame 0's address.
+    QNetworkAccessManager nam;
+    nam.setCookieJar(HttpBrowser::processCookieJar());
+    HttpBrowser::processCookieJar()->setParent(nullptr);
     const QString frameUrl = base + "/fflyer/dyns/auth/AwardBookingFrame?id=1";
+
+    RealWaits waits(SystemClock::instance(), 0.0);
+    Searches browser, raw;
+    // In turns, so that a busy machine weighs on both alike.
+    constexpr int kTurn = 100;
+    for (int done = 0; done < kNavigations; done += kTurn) {
+        if (!tls)
+            QCoro::waitFor(rawSearches(nam, QUrl(search), QUrl(frameUrl), kTurn, raw));
+        QCoro::waitFor(browserSearches(b, waits, search, kTurn, browser));
+    }
+    const qsizetype pageBytes = [&] {
+        b.Navigate(search);
+        waitIdle(b);
+        return b.documentHtml().value_or(QString()).size();
+    }();
     b.Navigate(frameUrl);
     waitIdle(b);
     const qsizetype frameBytes = b.documentHtml().value_or(QString()).size();
 
     std::printf("award search over %s on loopback (page ~%lld B + frame 0 ~%lld B, %lld text "
-                "characters), %d navigations, %d with the flight table:\n"
-                "  Navigate to Busy false: median %.2f ms, p90 %.2f ms (goal < 5 ms)\n",
+                "characters), %d searches, %d with the flight table:\n"
+                "  browser: Navigate, busy wait, frame 0 read: median %.2f ms, p90 %.2f ms, "
+                "best %.2f ms\n",
                 tls ? "HTTPS" : "HTTP", static_cast<long long>(pageBytes),
-                static_cast<long long>(frameBytes), static_cast<long long>(frameChars),
-                kNavigations, withFrame, median(ms),
-                [&] {
-                    std::vector<double> s = ms;
-                    std::sort(s.begin(), s.end());
-                    return s[s.size() * 9 / 10];
-                }());
+                static_cast<long long>(frameBytes), static_cast<long long>(browser.frameChars),
+                kNavigations, browser.withFlights, median(browser.ms), p90(browser.ms),
+                best(browser.ms));
+    if (!tls)
+        std::printf("  bare QNetworkAccessManager, the same two GETs: median %.2f ms, p90 %.2f ms,"
+                    " best %.2f ms (%d with the flight table)\n"
+                    "  browser / bare: %.2fx at the median, %.2fx at the best (goal within 2x)\n",
+                    median(raw.ms), p90(raw.ms), best(raw.ms), raw.withFlights,
+                    median(browser.ms) / median(raw.ms), best(browser.ms) / best(raw.ms));
     return true;
 }
 
@@ -178,7 +260,7 @@ int main(int argc, char** argv)
     bool ok = benchNavigation(true);
     std::fflush(stdout);
     ok = benchNavigation(false) && ok;
-    benchReading(kLargePage, "1 MB"); // goal < 20 ms
-    benchReading(20 * 1024, "20 KB");
+    benchReading(kLargePage, "1 MB", "< 20 ms, aim 10");
+    benchReading(20 * 1024, "20 KB", "< 0.3 ms");
     return ok ? 0 : 1;
 }

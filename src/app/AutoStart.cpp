@@ -34,6 +34,8 @@ QString autoStartEntryText(const QString& executablePath)
         }
         exec = QLatin1Char('"') + quoted + QLatin1Char('"');
     }
+    // A lone "%" starts a field code, which the desktop would expand or drop.
+    exec.replace(QLatin1Char('%'), QLatin1String("%%"));
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Zelvane\n"
@@ -44,9 +46,23 @@ QString autoStartEntryText(const QString& executablePath)
         .arg(exec);
 }
 
+QString launcherPath(const QString& programFile)
+{
+    // The program's own path comes resolved from /proc/self/exe; the link in
+    // bin/ is what stays put when a package update moves the program folder.
+    const QFileInfo program(programFile);
+    const QString link =
+        QDir::cleanPath(program.absolutePath() + QStringLiteral("/../../bin/") + program.fileName());
+    const QString target = QFileInfo(link).canonicalFilePath();
+    if (!target.isEmpty() && target == program.canonicalFilePath())
+        return link;
+    return programFile;
+}
+
 void SetAutoStart(bool enable)
 {
-    const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+    const QString exe =
+        QDir::toNativeSeparators(launcherPath(QCoreApplication::applicationFilePath()));
 #ifdef Q_OS_WIN
     QSettings run(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
                   QSettings::NativeFormat);

@@ -12,6 +12,10 @@ void SetAutoStart(bool enable);
 QString autoStartEntryPath();
 QString autoStartEntryText(const QString& executablePath);
 
+// The path to start the program by: PREFIX/bin/NAME when that leads to this
+// very program in PREFIX/lib/zelvane, else the program itself.
+QString launcherPath(const QString& programFile);
+
 inline const QString kAutoStartName = QStringLiteral("Zelvane");
 
 } // namespace zelvane

@@ -18,15 +18,17 @@ public:
 
 // The platform's settings area: the registry on Windows, an ini file under the
 // user's configuration folder elsewhere. It holds the PIN, so on Linux the file
-// and its folder are kept private to the user.
+// and its folder are kept private to the user. The file is opened at the first
+// read or write, not when the area is made: a copy refused at start-up must
+// not have read it.
 class NativeSettingsArea final : public SettingsArea {
 public:
-    NativeSettingsArea();
     bool save(const QString& key, const QString& value) override;
     QString get(const QString& key, const QString& defaultValue) override;
-    QString fileName() const;
+    QString fileName();
 
 private:
+    QSettings& settings();
     void ensurePrivateFile();
     void restrictToOwner();
     std::unique_ptr<QSettings> settings_;

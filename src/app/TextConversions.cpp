@@ -106,6 +106,9 @@ QString generalDateTimeText(const QDateTime& value, const QLocale& locale)
 std::optional<QDateTime> parseGeneralDateTime(QStringView text, const QLocale& locale)
 {
     const QString t = text.trimmed().toString();
+    const QDateTime iso = QDateTime::fromString(t, Qt::ISODate);
+    if (iso.isValid())
+        return iso;
     const QString dateFmt = shortDateFormat(locale);
     QDateTime dt = locale.toDateTime(t, dateFmt + QLatin1Char(' ') + longTimeFormat(locale));
     if (dt.isValid())
@@ -114,6 +117,16 @@ std::optional<QDateTime> parseGeneralDateTime(QStringView text, const QLocale& l
     if (d.isValid())
         return QDateTime(d, QTime(0, 0));
     return std::nullopt;
+}
+
+QString storedDateTimeText(const QDateTime& value, const QLocale& locale)
+{
+    QDateTime whole = value;
+    whole.setTime(QTime(value.time().hour(), value.time().minute(), value.time().second()));
+    const QString regional = generalDateTimeText(whole, locale);
+    if (parseGeneralDateTime(regional, locale) == std::optional<QDateTime>(whole))
+        return regional;
+    return whole.toString(Qt::ISODate);
 }
 
 } // namespace zelvane

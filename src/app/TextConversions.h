@@ -29,7 +29,12 @@ QString numberText(double value);
 // (seconds included); midnight is written as the date alone. Two-digit years
 // are widened to four so the text reads back to the same day.
 QString generalDateTimeText(const QDateTime& value, const QLocale& locale = QLocale());
+// Reads the regional form back, or ISO 8601 ("2026-12-08T17:28:43").
 std::optional<QDateTime> parseGeneralDateTime(QStringView text,
                                               const QLocale& locale = QLocale());
+// The text a date-time is kept as: the regional form where this locale reads
+// it back to the same second, ISO 8601 where it does not (some locales' day
+// periods and digits do not survive the trip).
+QString storedDateTimeText(const QDateTime& value, const QLocale& locale = QLocale());
 
 } // namespace zelvane

@@ -77,7 +77,9 @@ SettingsStatus clsSettings::LoadSettings()
             return v.has_value();
         };
     };
-    const auto nowText = [this] { return generalDateTimeText(clock_.now()); };
+    // A missing key never fails the load: its default is written in a form
+    // that reads back.
+    const auto nowText = [this] { return storedDateTimeText(clock_.now()); };
 
     struct Key {
         const char* name;
@@ -128,14 +130,14 @@ SettingsStatus clsSettings::SaveSettings()
         {"LastName", m_strLastName},
         {"Pin", pinText()},
         {"ProgDirectory", m_ProgDirectory},
-        {"strCurrTime", generalDateTimeText(m_dtstrCurrTime)},
+        {"strCurrTime", storedDateTimeText(m_dtstrCurrTime)},
         {"Autostartup", int16Text(m_Autostartup)},
         {"Mail", m_strMail},
         {"TimeMin", int16Text(m_nTimeMin)},
         {"TimeHou", int16Text(m_nTimeHou)},
         {"TimeDay", int16Text(m_nTimeDay)},
         {"TimeIndex", int16Text(m_nCBTimeIndex)},
-        {"LastLoginTime", generalDateTimeText(m_dLastLoginTime)},
+        {"LastLoginTime", storedDateTimeText(m_dLastLoginTime)},
         {"MailSendType", int16Text(m_nMailSendType)},
     };
     for (const auto& [key, text] : values) {

@@ -28,7 +28,10 @@ void modMain::setDataFolder(const QString& folder)
 StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
                  StartupWindows& windows)
 {
-    if (arguments.isEmpty() && !state.instance.acquire()) {
+    // Every copy holds the lock when it can, so later starts and the check
+    // command see it however it was started; only the own command line
+    // decides whether a copy may run without it.
+    if (!state.instance.acquire() && arguments.isEmpty()) {
         boxes.show(kAlreadyRunning, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return StartResult::AlreadyRunning;
     }

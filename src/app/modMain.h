@@ -53,8 +53,9 @@ inline const QString kAlreadyRunning = QStringLiteral("Application already runni
 inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Required Information.");
 
 // The start-up sequence. An empty data folder is settled here, after the
-// one-copy rule. Any argument at all lifts the one-copy rule. A refused
-// second copy has read nothing and must end at once.
+// one-copy rule. Any argument at all lifts the one-copy rule for this copy,
+// which still takes the lock when it is free. A refused second copy has read
+// nothing and must end at once.
 StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
                  StartupWindows& windows);
 

@@ -59,9 +59,11 @@ std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells&
     bool okDay = false, okMonth = false, okYear = false;
     const int day = parts[0].trimmed().toInt(&okDay);
     const int month = parts[1].trimmed().toInt(&okMonth);
-    const int year = parts[2].trimmed().toInt(&okYear);
-    // Years before 1 are valid dates to QDate, but no date of a flight.
-    if (!okDay || !okMonth || !okYear || year < 1 || !QDate(year, month, day).isValid())
+    const QString yearText = parts[2].trimmed();
+    const int year = yearText.toInt(&okYear);
+    // "06" is not 2006: a year has four digits.
+    const bool fourDigits = yearText.size() == 4 && yearText.front().isDigit();
+    if (!okDay || !okMonth || !okYear || !fourDigits || !QDate(year, month, day).isValid())
         return std::nullopt;
 
     const TimeOfDayRow time = timeOfDayRowOrMorning(cells[3]);

@@ -85,12 +85,17 @@ void CheckEngine::announce(int row)
 {
     results_.setIcon(row, kIconAvailable);
     const ResultsViewModel::Row& r = results_.row(row);
-    const QString text = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
+    lastAnnouncement = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
+    raisePopup();
+    Timer1.start();
+}
+
+void CheckEngine::raisePopup()
+{
     NoPopup = NoPopup + 1;
-    view_.raisePopup(NoPopup - 1, text, NoPopup);
+    view_.raisePopup(NoPopup - 1, lastAnnouncement, NoPopup);
     if (NoPopup == kPopupPlaces)
         NoPopup = 0;
-    Timer1.start();
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::MainPro()

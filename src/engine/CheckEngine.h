@@ -89,6 +89,9 @@ public:
     int OverKill = 0;
     int CheckNowCount = 0;
     int NoPopup = 0;   // pop-ups raised, wrapping after four
+    QString lastAnnouncement; // of the last available itinerary
+    // One pop-up with the last announcement in the next place ("test popup").
+    void raisePopup();
     QTimer tmrCheckNow; // 60 s: closes the throttle window after five ticks
     QTimer TMRJustSent; // 5 s: a results e-mail was just asked for
     QTimer Timer1;      // 100 ms: tray icon blink

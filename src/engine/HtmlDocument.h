@@ -11,8 +11,8 @@ namespace zelvane {
 // One HTML page as the browser layer shows it to the program: its visible
 // text, its markup and where its first frame comes from. The markup is read
 // the forgiving way a browser reads it (upper-case tags, unclosed cells,
-// stray entities), so pages of any age give a document. Copies share the
-// parsed tree; it is freed with the last copy.
+// stray entities), so pages of any age give a document. Copies share what
+// was read; it is freed with the last copy. Not for use from two threads.
 class HtmlDocument {
 public:
     // An empty page, as a frame without a source shows.
@@ -40,14 +40,19 @@ public:
     QString encoding() const;
     QUrl address() const;
 
+    // The page's text read the slow way, from the whole parsed tree: the
+    // reference the streaming reader is measured and checked against.
+    static QString treeInnerText(const QByteArray& bytes, const QByteArray& httpCharset = {});
+
     // The charset parameter of a Content-Type value; empty when there is none.
     static QByteArray charsetParameter(const QByteArray& contentType);
     // The charset a page declares in a <meta> near its start; empty when none.
     static QByteArray declaredCharset(const QByteArray& bytes);
 
 private:
-    struct Tree;
-    std::shared_ptr<const Tree> tree_;
+    struct Page;
+    explicit HtmlDocument(std::shared_ptr<const Page> page);
+    std::shared_ptr<const Page> page_;
 };
 
 } // namespace zelvane

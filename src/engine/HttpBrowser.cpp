@@ -291,6 +291,7 @@ void HttpBrowser::fail(const QString& why)
     page_.reset();
     frame_.reset();
     stage_ = Stage::Idle;
+    emit busyEnded();
 }
 
 void HttpBrowser::complete()
@@ -304,6 +305,8 @@ void HttpBrowser::complete()
         emit DocumentComplete(frameLocation_);
     if (generation == generation_ && page_)
         emit DocumentComplete(location_);
+    if (generation == generation_)
+        emit busyEnded();
 }
 
 void HttpBrowser::dropReply()

@@ -19,6 +19,18 @@ std::optional<int> combo1IndexOf(const QString& count)
     return i < 0 ? std::nullopt : std::optional<int>(i);
 }
 
+// Hours on the wall clock: a session at 08:00 with 24 hours is due at 08:00
+// the next day, also on the days the clock is put forward or back.
+QDateTime addClockHours(const QDateTime& t, qint64 hours)
+{
+    const QDateTime wall = QDateTime(t.date(), t.time(), Qt::UTC).addSecs(hours * 3600);
+    QDateTime out = t;
+    out.setDate(wall.date());
+    out.setTime(wall.time());
+    // A clock time the change skips has no moment; count real hours then.
+    return out.isValid() ? out : t.addSecs(hours * 3600);
+}
+
 } // namespace
 
 Scheduler::Scheduler(modMain& state, CheckEngine& engine, std::function<StatusLine&()> status,
@@ -42,8 +54,8 @@ QCoro::Task<> Scheduler::Timer1_Timer()
     if (state_.settings.m_nCBTimeIndex == 1) {
         const qint64 hours = state_.settings.m_nTimeHou;
         if (!LastCheckTime)
-            LastCheckTime = now.addSecs(-hours * 3600);
-        NextCheckTime = LastCheckTime->addSecs(hours * 3600);
+            LastCheckTime = addClockHours(now, -hours);
+        NextCheckTime = addClockHours(*LastCheckTime, hours);
     } else {
         if (status_)
             status_().setStatus(kInvalidInterval);

@@ -5,6 +5,8 @@
 
 #include <QCoroTimer>
 #include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 
 namespace zelvane {
@@ -16,6 +18,22 @@ namespace {
 qint64 wholeSeconds(const QDateTime& t)
 {
     return t.toSecsSinceEpoch();
+}
+
+// Busy is looked at again at least this often, so a browser that settles
+// without saying so costs a second rather than the whole bound.
+constexpr auto kBusyRecheck = 1000ms;
+
+// QCoro's own signal await with a time-out resumes a second time when the
+// signal comes twice (it queues one resume per emission). Here the signal
+// only restarts a timer, and the one timeout resumes, from the event loop.
+QCoro::Task<> untilBusyEnds(const WebBrowser& browser, std::chrono::milliseconds limit)
+{
+    QTimer wake;
+    wake.setSingleShot(true);
+    QObject::connect(&browser, &WebBrowser::busyEnded, &wake, [&wake] { wake.start(0); });
+    wake.start(limit);
+    co_await wake;
 }
 
 } // namespace
@@ -43,14 +61,18 @@ QCoro::Task<> RealWaits::timedWait(int seconds)
 
 QCoro::Task<bool> RealWaits::busyWait(const WebBrowser& browser)
 {
+    return waitWhileBusy(browser, busyLimit_);
+}
+
+QCoro::Task<bool> waitWhileBusy(const WebBrowser& browser, std::chrono::milliseconds limit)
+{
     QElapsedTimer elapsed;
     elapsed.start();
     while (browser.Busy()) {
-        if (elapsed.elapsed() > busyLimit_.count())
+        const auto left = limit - std::chrono::milliseconds(elapsed.elapsed());
+        if (left <= 0ms)
             co_return false;
-        // Polled: a load can end without a signal, and awaiting a signal with
-        // a time-out crashes this QCoro when the signal comes twice.
-        co_await QCoro::sleepFor(1ms);
+        co_await untilBusyEnds(browser, std::min(left, kBusyRecheck));
     }
     co_return true;
 }

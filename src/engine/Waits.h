@@ -26,6 +26,10 @@ public:
 // last guard so that a browser that never settles cannot hold a session.
 inline constexpr int kBusyWaitLimitSeconds = 300;
 
+// While `browser` is busy, for at most `limit`; woken by the browser's
+// busyEnded(). False when the limit ran out first.
+QCoro::Task<bool> waitWhileBusy(const WebBrowser& browser, std::chrono::milliseconds limit);
+
 // Real time. `scale` shortens the fixed pauses (tests and the demo against a
 // local site); 1 is the real pace.
 class RealWaits final : public Waits {

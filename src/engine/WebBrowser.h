@@ -17,7 +17,7 @@ public:
 
     // Starts loading the address and returns at once.
     virtual void Navigate(const QString& url) = 0;
-    // True while a navigation is still loading.
+    // True while a navigation is still loading; busyEnded() says when it ends.
     virtual bool Busy() const = 0;
     // The whole address of the page now shown, after redirects, as the server gave it.
     virtual QString LocationURL() const = 0;
@@ -30,6 +30,8 @@ public:
     virtual std::optional<QString> documentHtml() const = 0;
 
 signals:
+    // Busy has just gone false, whether the load succeeded or failed.
+    void busyEnded();
     // A document (the page or one of its frames) finished loading.
     void DocumentComplete(const QString& url);
     void StatusTextChange(const QString& text);

@@ -77,7 +77,10 @@ QCoro::Task<HttpReply> httpExchange(QNetworkRequest request, QByteArray verb, QB
     co_return out;
 }
 
-QCoro::Task<std::optional<QString>> GetWebText(QString address, NetTimeouts timeouts)
+namespace {
+
+// Nothing when the address is not an http(s) address.
+QCoro::Task<std::optional<HttpReply>> getReply(QString address, NetTimeouts timeouts)
 {
     // Tolerant: a space or a stray character is encoded for the wire, but an
     // escape already written ("%2B", "%20") goes out as it stands.
@@ -86,11 +89,26 @@ QCoro::Task<std::optional<QString>> GetWebText(QString address, NetTimeouts time
     if (!url.isValid() || url.host().isEmpty()
         || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         co_return std::nullopt;
+    co_return co_await httpExchange(QNetworkRequest(url), "GET", {}, timeouts);
+}
 
-    const HttpReply reply = co_await httpExchange(QNetworkRequest(url), "GET", {}, timeouts);
-    if (reply.timedOut || reply.error != QNetworkReply::NoError || reply.status >= 400)
+} // namespace
+
+QCoro::Task<std::optional<QString>> GetWebText(QString address, NetTimeouts timeouts)
+{
+    const std::optional<HttpReply> reply = co_await getReply(std::move(address), timeouts);
+    if (!reply || reply->timedOut || reply->error != QNetworkReply::NoError
+        || reply->status >= 400)
         co_return std::nullopt;
-    co_return QString::fromLocal8Bit(reply.body);
+    co_return QString::fromLocal8Bit(reply->body);
+}
+
+QCoro::Task<QString> GetWebReply(QString address, NetTimeouts timeouts)
+{
+    const std::optional<HttpReply> reply = co_await getReply(std::move(address), timeouts);
+    if (!reply || reply->timedOut || reply->status == 0)
+        co_return QString();
+    co_return QString::fromLocal8Bit(reply->body);
 }
 
 } // namespace zelvane

@@ -43,4 +43,8 @@ QCoro::Task<HttpReply> httpExchange(QNetworkRequest request, QByteArray verb, QB
 // error status (a missing file is not a text).
 QCoro::Task<std::optional<QString>> GetWebText(QString address, NetTimeouts timeouts = {});
 
+// What the server answered, whatever its status ("quota exceeded" with a 500
+// says more than nothing); empty when no answer came at all.
+QCoro::Task<QString> GetWebReply(QString address, NetTimeouts timeouts = {});
+
 } // namespace zelvane

@@ -96,8 +96,8 @@ QCoro::Task<> sendmail(QList<MailRow> rows, const clsSettings& settings, StatusL
 
     if (sendType == 1) {
         if (mail.available > 0) {
-            const std::optional<QString> reply = co_await GetWebText(address, timeouts);
-            status.setStatus(availableResultsStatus(mail.available, reply.value_or(QString())));
+            const QString reply = co_await GetWebReply(address, timeouts);
+            status.setStatus(availableResultsStatus(mail.available, reply));
         }
     } else if (sendType == 0) {
         co_await GetWebText(address, timeouts);

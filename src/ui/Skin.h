@@ -1,10 +1,51 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
+#include <QImage>
+#include <QPalette>
+#include <QRegion>
+#include <QString>
 
 namespace zelvane {
 
-// The program's own pictures, drawn rather than shipped as binaries.
+// The program's own pictures, drawn as vectors so that they stay sharp at
+// any scale. Colours follow the desktop: a dark palette gets the dark skin.
+struct Theme {
+    bool dark = false;
+    QColor card, panel, base, headerTop, headerBottom, text, dim, button, hover, pressed, border,
+        accent, onAccent;
+};
+Theme lightTheme();
+Theme darkTheme();
+// The skin that suits the application's palette.
+Theme currentTheme();
+QPalette paletteFor(const Theme& theme);
+
 QIcon applicationIcon();
+
+// Picture `index` (1..27) of the image buttons' list: three per button in the
+// order pressed, normal, hover.
+QIcon imageList1(int index, const Theme& theme);
+// The pictures of the image buttons that hold their own (imgCNOff, imgHelpOver...).
+QIcon holderPicture(const QString& name, const Theme& theme);
+// Picture `index` of the icon list: 2, 5, 6 the result states (told apart by
+// shape as well as colour), 3 and 4 the two tray pictures of the blink.
+QIcon imageList2(int index);
+
+// The colour key of the window shapes: a pixel of exactly this colour is a hole.
+inline const QColor kColourKey = QColor(255, 0, 255);
+// The window's outline from its background picture (logical pixels).
+QRegion shapeFromPicture(const QImage& picture);
+
+// The main window's background: a card with rounded corners on the colour
+// key, the header band, the panel area and the status strip.
+struct BackgroundLayout {
+    QSize size;
+    int headerHeight = 0;
+    QRect panel;
+    int statusTop = 0;
+};
+QImage mainBackground(const BackgroundLayout& layout, qreal devicePixelRatio, const Theme& theme);
 
 } // namespace zelvane

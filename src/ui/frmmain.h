@@ -1,33 +1,151 @@
 #pragma once
 
-#include <QWidget>
+#include "engine/CheckEngine.h"
+#include "engine/ResultTable.h"
+#include "itineraries/ItineraryEditing.h"
+#include "notify/ResultsViewModel.h"
+#include "ui/Skin.h"
 
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QDateEdit;
 class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextEdit;
+class QTreeView;
+class QTreeWidget;
 
 namespace zelvane {
 
+class HttpBrowser;
+class ImageButton;
+class MessageBoxes;
+class RealWaits;
+class SessionMailer;
 class modMain;
 
-// The main window. For now it carries the status line and the three panels
-// the start-up sequence switches between.
-class frmmain : public QWidget {
+// The main window: a skinned, frameless card with three panels in one place
+// (member details, itineraries, results), a row of image buttons, the status
+// line and the check engine whose sessions it shows.
+class frmmain : public QWidget, public SessionView {
     Q_OBJECT
 public:
-    explicit frmmain(modMain& state, QWidget* parent = nullptr);
+    // Without `boxes` the window asks with real message boxes.
+    explicit frmmain(modMain& state, QWidget* parent = nullptr, MessageBoxes* boxes = nullptr);
+    ~frmmain() override;
 
-    void setStatus(const QString& text);
-    QString status() const;
-    // Only the member details panel can be reached until details are saved.
+    CheckEngine& engine() { return *engine_; }
+    ResultTable& resultTable() { return table_; }
+    const ResultsViewModel& results() const { return results_; }
+
+    // The panel switches.
+    void ImageMyD_Click();
+    void ImageItin_Click();
+    void ImageResult_Click() override;
+    // First run: only the member details panel can be reached.
     void openAtMemberDetails();
+    // Entries locked and panels chosen by whether member details are stored.
+    void SetMemberLock();
+    // The window became the program's active window.
+    void Form_Activate();
+
+    // SessionView
+    void setStatus(const QString& text) override;
+    QString status() const override;
+    void FillList() override;
+    void showOverKill(int count) override;
+    void showCheckNowCount(int minutes) override;
+    void showLastLoginTime(const QString& text) override;
+    void raisePopup(int slot, const QString& announcement, int NoPopup) override;
+    void UpdaIcon(int picture) override;
+    void showNewVersion() override;
+
+    void FillListViewQuery();
+    void FillCityCombo();
+
+    // The ways out that end the process; tests replace them.
+    std::function<void()> endProgram;
+    std::function<void(const QString&)> openPage;
+    // The about window belongs to the tray program, which sets this.
+    std::function<void()> showAbout;
+
+signals:
+    void popupRequested(int slot, const QString& announcement, int NoPopup);
+    void trayPictureChanged(int picture);
+    void windowActivated();
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    enum class Panel { Member, Itinerary, Result };
+
+    QWidget* makePanel(const char* name);
+    void buildHeader();
+    void buildMemberPanel();
+    void buildItineraryPanel();
+    void buildResultPanel();
+    void buildStatusRow();
+    void Form_Load();
+    void loadIntervalAndItineraryControls();
+    void showPanel(Panel panel);
+    void lockMemberEntries(bool locked);
+    void refreshSkin();
+    QPoint tabLeft(int i) const;
+
+    // Commands
+    void ImageSave_Click();
+    void Combo1_Choice(int index);
+    void ImageSaveQuery_Click();
+    void Imagedelete_Click();
+    void Image6_Release();
+    int selectedItinerary() const;
+    void afterEdit(bool redraw);
+    void cmdCheckItinerary_Click();
+    void Command2_Click();
+    void lblNewVer_Click();
+    QCoro::Task<> fetchNotice();
+
     modMain& state_;
-    QLabel* lblStatus_;
-    QWidget* PictureMember_;
-    QWidget* PictureItinerary_;
-    QWidget* PictureResult_;
-    QWidget* ImageItin_;
-    QWidget* ImageResult_;
+    std::unique_ptr<MessageBoxes> ownBoxes_;
+    MessageBoxes& boxes_;
+    Theme theme_;
+    QImage background_;
+
+    ResultsViewModel results_;
+    ResultTable table_;
+    std::unique_ptr<HttpBrowser> WebBrowser1_, WebBrowser3_;
+    std::unique_ptr<RealWaits> waits_;
+    std::unique_ptr<SessionMailer> mailer_;
+    std::unique_ptr<CheckEngine> engine_;
+    ItineraryEditing editing_;
+
+    Panel current_ = Panel::Itinerary;
+    bool datePicked_ = false;
+
+    QWidget *PictureMember_, *PictureItinerary_, *PictureResult_;
+    ImageButton *ImageMyD_, *ImageItin_, *ImageResult_, *Image5_, *ImageMin_, *ImageClose_,
+        *imgabout_, *imgInfo_;
+    ImageButton *ImageSave_, *ImageClear_, *ImageSaveQuery_, *Imagedelete_, *Image6_;
+    QLabel *lblStatus_, *lblLastLoginTime_, *lblNewVer_, *Label4_, *Label24_, *Label25_;
+    QList<QWidget*> legend_;
+    QPushButton* cmdCheckItinerary_;
+    QLineEdit *txtMemNo_, *txtMemLName_, *txtPIN_, *txtEmail_, *txtTIme_;
+    QComboBox *Combo1_, *Combo2_, *Combo3_, *cbOrigin_, *cbDestation_, *cbTime_;
+    QDateEdit* DTPicker1_;
+    QTreeWidget* ListView1_;
+    QTreeView* ListViewQuery_;
+    QTextEdit* RichTextBox1_;
 };
 
 } // namespace zelvane

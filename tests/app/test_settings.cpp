@@ -269,6 +269,36 @@ private slots:
         QVERIFY(!parseGeneralDateTime(QString("not a date")).has_value());
     }
 
+    // In every region a store with no keys loads, and what is saved loads back
+    // to the second, morning and afternoon, with the keys after it intact.
+    void dateTimesSurviveEveryRegion_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        int i = 0;
+        for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                         QLocale::AnyTerritory))
+            QTest::addRow("%d %s", i++, qPrintable(l.name())) << l;
+    }
+    void dateTimesSurviveEveryRegion()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        const auto restore = qScopeGuard([this] { initTestCase(); });
+        MemorySettingsArea area;
+        VirtualClock afternoon{QDateTime(QDate(2026, 12, 8), QTime(17, 28, 43))};
+        clsSettings s(area, afternoon, "/p");
+        QCOMPARE(s.LoadSettings().failedKey, QString());
+        for (const QDateTime& t : {QDateTime(QDate(2027, 1, 5), QTime(9, 5, 7)), afternoon.now()}) {
+            s.m_dtstrCurrTime = s.m_dLastLoginTime = t;
+            s.m_nMailSendType = 2;
+            QVERIFY(s.SaveSettings().ok());
+            clsSettings back(area, afternoon, "/p");
+            QCOMPARE(back.LoadSettings().failedKey, QString());
+            QCOMPARE(back.m_dtstrCurrTime, t);
+            QCOMPARE(back.m_nMailSendType, qint16(2));
+        }
+    }
+
     void nativeAreaRoundTripsAndIsPrivate()
     {
         freshHome();

@@ -188,6 +188,7 @@ private slots:
         QVERIFY(autoStartEntryText("/home/me/My Apps/zelvane")
                     .contains("\nExec=\"/home/me/My Apps/zelvane\"\n"));
         QVERIFY(autoStartEntryText("/x/a$b").contains("\nExec=\"/x/a\\$b\"\n"));
+        QVERIFY(autoStartEntryText("/opt/100%/zelvane").contains("\nExec=/opt/100%%/zelvane\n"));
 
         SetAutoStart(true);
         const QByteArray entry = readFile(autoStartEntryPath());
@@ -196,6 +197,30 @@ private slots:
         QCOMPARE(readFile(autoStartEntryPath()), entry);
         SetAutoStart(false);
         QVERIFY(!QFile::exists(autoStartEntryPath()));
+    }
+
+    void autostartStartsTheInstalledLink_data()
+    {
+        QTest::addColumn<QString>("linkTarget"); // what PREFIX/bin/zelvane points to; empty: none
+        QTest::addColumn<bool>("usesLink");
+        QTest::newRow("installed with its link") << "../lib/zelvane/zelvane" << true;
+        QTest::newRow("build tree, no link") << "" << false;
+        QTest::newRow("link to another copy") << "../opt/zelvane" << false;
+        QTest::newRow("dangling link") << "../lib/zelvane/gone" << false;
+    }
+
+    void autostartStartsTheInstalledLink()
+    {
+        QFETCH(QString, linkTarget);
+        QFETCH(bool, usesLink);
+        const QString prefix = freshFolder("prefix");
+        const QString program = prefix + "/lib/zelvane/zelvane";
+        writeFile(program, "#!/bin/sh\n");
+        writeFile(prefix + "/opt/zelvane", "#!/bin/sh\n");
+        QDir().mkpath(prefix + "/bin");
+        if (!linkTarget.isEmpty())
+            QVERIFY(QFile::link(linkTarget, prefix + "/bin/zelvane"));
+        QCOMPARE(launcherPath(program), usesLink ? prefix + "/bin/zelvane" : program);
     }
 };
 

@@ -4,6 +4,9 @@
 #include "itineraries/CityLists.h"
 
 #include <QtTest>
+#include <cstdio>
+#include <random>
+#include <unistd.h>
 
 using namespace zelvane;
 
@@ -24,6 +27,35 @@ const QByteArray kResultFrame =
     "<TR>\n<TD>06:00 SYD\n<TD>07:35 MEL\n<TD>QF 401\n<TD>767\n<TD>0\n<TD>Yes\n<TD>No\n<TD>-\n"
     "<TR>\n<TD>  09:00  SYD </TD>  <TD>10:35 MEL</TD>\n<TD>QF&nbsp;409</TD><TD>&nbsp;</TD>\n"
     "</TABLE>\n</BODY>\n</HTML>\n";
+
+// Markup that moves the parser between its states: closing the root early,
+// reopening it, blanks in tables, raw text, things outside the root.
+const char* const kPieces[] = {
+    "</html>", "<html>", "</body>", "<body>", "<!DOCTYPE html>", "<!-- c -->", "<?pi x?>",
+    "<table>", "</table>", "<tr>", "</tr>", "<td>", "</td>", "<th>", "<tbody>", " ", "\n\t ",
+    "&nbsp;", "&amp;", "&bogus;", "<p>", "</p>", "<br>", "<div>", "<li>", "<title>", "<script>",
+    "</script>", "<style>", "<noscript>", "</noscript>", "<![CDATA[ x ]]>", "<frame src=f>",
+    "<font>", "</font>", "<head>", "<option>", "<textarea>", "<", "x y", "\xC3", "\xA0"};
+
+// Pages cut, spliced and sprinkled with kPieces, the same ones on every run.
+QList<QByteArray> variantsOf(const QByteArray& page, const QByteArray& other, int count)
+{
+    std::mt19937 random(uint32_t(qHash(page)));
+    const auto pick = [&](qsizetype n) { return qsizetype(random() % quint32(n + 1)); };
+    QList<QByteArray> out;
+    for (int i = 0; i < count; ++i) {
+        QByteArray v = page;
+        switch (random() % 3) {
+        case 0: v.truncate(pick(v.size())); break;
+        case 1: v = v.left(pick(v.size())) + other.mid(pick(other.size())); break;
+        default: break;
+        }
+        for (int k = int(random() % 6); k >= 0; --k)
+            v.insert(pick(v.size()), kPieces[random() % std::size(kPieces)]);
+        out << v;
+    }
+    return out;
+}
 
 QString crlf(const QStringList& lines)
 {
@@ -112,6 +144,44 @@ private slots:
         QFETCH(QByteArray, html);
         QFETCH(QString, text);
         QCOMPARE(HtmlDocument::parse(html).innerText(), text);
+        QCOMPARE(HtmlDocument::treeInnerText(html), text);
+    }
+
+    // The streaming reader renders what a walk of libxml2's tree renders,
+    // whatever the page: the fuzzing seeds and a few thousand pages made
+    // from them.
+    void streamingTextMatchesTheTree_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("other");
+        QList<QByteArray> pages{kResultFrame};
+        const QDir corpus(QStringLiteral(ZELVANE_DOCUMENT_CORPUS));
+        for (const QFileInfo& f : corpus.entryInfoList(QDir::Files, QDir::Name)) {
+            QFile file(f.filePath());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            pages << file.readAll();
+        }
+        QVERIFY(pages.size() > 1);
+        for (qsizetype i = 0; i < pages.size(); ++i)
+            QTest::addRow("page %lld", static_cast<long long>(i))
+                << pages[i] << pages[(i + 1) % pages.size()];
+    }
+
+    void streamingTextMatchesTheTree()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, other);
+        for (const QByteArray& v : variantsOf(page, other, 800)) {
+            for (const QByteArray charset : {"utf-8", "", "shift_jis"}) {
+                const QString tree = HtmlDocument::treeInnerText(v, charset);
+                const QString streamed = HtmlDocument::parse(v, charset).innerText();
+                if (streamed != tree)
+                    QFAIL(qPrintable(QStringLiteral("page %1\nstreamed %2\ntree     %3")
+                                         .arg(QString::fromLatin1(v.toPercentEncoding(" <>/=!\"")),
+                                              streamed.toUtf8().toPercentEncoding(" "),
+                                              tree.toUtf8().toPercentEncoding(" "))));
+            }
+        }
     }
 
     // What the result reader does with a frame: everything from the first
@@ -267,6 +337,35 @@ private slots:
         const HtmlDocument d = HtmlDocument::parse(html, httpCharset);
         QCOMPARE(d.encoding(), encoding);
         QCOMPARE(d.innerText(), text);
+    }
+
+    // Bytes a character set cannot hold make libxml2's converters complain on
+    // stderr unless kept quiet; zelvane-check under cron mails every line.
+    void badBytesStayOffStandardError_data()
+    {
+        QTest::addColumn<QByteArray>("charset");
+        for (const char* set : {"shift_jis", "euc-jp", "big5", "iso-2022-jp", "koi8-r", "utf-8", ""})
+            QTest::newRow(*set ? set : "none said") << QByteArray(set);
+    }
+
+    void badBytesStayOffStandardError()
+    {
+        QFETCH(QByteArray, charset);
+        const QByteArray page("<p>cafe\x82\xFF\xFE\x81\x00 x\x1B$B\x80\xFF</p><p>Bus.</p>", 31);
+        QTemporaryFile capture;
+        QVERIFY(capture.open());
+        std::fflush(stderr);
+        const int saved = dup(STDERR_FILENO);
+        dup2(capture.handle(), STDERR_FILENO);
+        const HtmlDocument d = HtmlDocument::parse(page, charset);
+        (void)d.innerHtml();
+        (void)HtmlDocument::treeInnerText(page, charset);
+        std::fflush(stderr);
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+        QVERIFY(capture.seek(0)); // the offset moved with what fd 2 wrote
+        QCOMPARE(capture.readAll(), QByteArray());
+        QVERIFY2(d.innerText().startsWith(QStringLiteral("cafe")), qPrintable(d.innerText()));
     }
 
     void charsetParameterOfContentType_data()

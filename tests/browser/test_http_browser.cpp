@@ -273,8 +273,10 @@ private slots:
         l.connectTimeout = std::chrono::milliseconds(400);
         b->setLimits(l);
         QSignalSpy complete(b.get(), &WebBrowser::DocumentComplete);
+        QSignalSpy ended(b.get(), &WebBrowser::busyEnded);
         const qint64 ms = load(*b, base + path);
         QVERIFY2(!b->Busy(), qPrintable(path));
+        QCOMPARE(ended.count(), 1); // the busy wait sleeps until it comes
         QVERIFY2(ms <= boundMs, qPrintable(QString("%1 ms").arg(ms)));
         QCOMPARE(b->documentText().has_value(), page);
         QCOMPARE(b->documentHtml().has_value(), page);
@@ -356,7 +358,9 @@ private slots:
         QFETCH(QByteArray, route);
         auto b = isolatedBrowser();
         QSignalSpy complete(b.get(), &WebBrowser::DocumentComplete);
+        QSignalSpy ended(b.get(), &WebBrowser::busyEnded);
         load(*b, raw.base() + route);
+        QCOMPARE(ended.count(), 1);
         QCOMPARE(b->documentText(), QString("Award Availability"));
         QVERIFY(!b->frameText(0).has_value());
         QVERIFY(b->errorString().startsWith("frame 0"));
@@ -395,8 +399,10 @@ private slots:
             if (seen.size() == 1)
                 b->Navigate(base + kBareLoginPath);
         });
+        QSignalSpy ended(b.get(), &WebBrowser::busyEnded);
         load(*b, searchUrl(base)); // logged out: lands on the bare login page too
         QVERIFY(QTest::qWaitFor([&] { return seen.size() == 2 && !b->Busy(); }, 5000));
+        QCOMPARE(ended.count(), 1); // not while the handler's navigation was loading
         QCOMPARE(b->LocationURL(), base + kBareLoginPath);
     }
 

@@ -138,6 +138,8 @@ private slots:
         QTest::newRow("words") << "tomorrow";
         QTest::newRow("empty") << "";
         QTest::newRow("two parts") << "01/2027";
+        QTest::newRow("two-digit year") << "25/12/06";
+        QTest::newRow("signed year") << "25/12/+206";
         QTest::newRow("year before 1") << "25/12/-006";
     }
     void unreadableDateBuildsNoAddress()

@@ -80,6 +80,12 @@ private slots:
         qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:4443/");
         QCOMPARE(timeScale(), 0.01);
         QCOMPARE(airlineBase(), QString("https://127.0.0.1:4443"));
+        // Empty, "/", blank, or the real site spelt another way: still the real site.
+        for (const char* real : {"", "/", "   ", " HTTPS://www.Qantas.com.au/ "}) {
+            qputenv("ZELVANE_AIRLINE_URL", real);
+            QCOMPARE(timeScale(), 1.0);
+        }
+        qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:4443/");
         qputenv("ZELVANE_TIME_SCALE", "-3");
         QCOMPARE(timeScale(), 1.0);
         qunsetenv("ZELVANE_AIRLINE_URL");

@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
+#include <ctime>
 
 using namespace zelvane;
 using namespace zelvane::test;
@@ -128,7 +129,12 @@ class TestSession : public QObject {
 
 private slots:
     void initTestCase() { freshHome(); }
-    void cleanup() { sim.reset(); }
+    void cleanup()
+    {
+        sim.reset();
+        qunsetenv("TZ");
+        tzset();
+    }
 
     void emptyListEndsBeforeAnythingHappens()
     {
@@ -362,29 +368,46 @@ private slots:
         QCOMPARE(rig.mail.calls.size(), 2);
     }
 
+    // Hours count on the wall clock, also across the nights the clocks change.
+    void twentyFourHoursCountFromTheStartOfTheLastSession_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("UTC") << QByteArray("UTC") << QDate(2026, 12, 8);
+        QTest::newRow("Sydney, clocks back") << QByteArray("Australia/Sydney") << QDate(2025, 4, 5);
+        QTest::newRow("Sydney, clocks forward") << QByteArray("Australia/Sydney") << QDate(2025, 10, 4);
+        QTest::newRow("Berlin, clocks forward") << QByteArray("Europe/Berlin") << QDate(2025, 3, 29);
+        QTest::newRow("Berlin, clocks back") << QByteArray("Europe/Berlin") << QDate(2025, 10, 25);
+    }
     void twentyFourHoursCountFromTheStartOfTheLastSession()
     {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, day);
+        qputenv("TZ", zone);
+        tzset();
+        const QDateTime first(day, QTime(8, 0)), next(day.addDays(1), QTime(8, 0));
+        QVERIFY(zone == "UTC" || first.secsTo(next) != 24 * 3600); // the zone is in force
         startSite();
         Rig rig;
         rig.watch(kTrips.mid(0, 3));
         rig.state.settings.m_nCBTimeIndex = 1;
         rig.state.settings.m_nTimeHou = 24;
-        rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0)));
+        rig.clock.set(first);
         Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
 
         QCoro::waitFor(scheduler.Timer1_Timer());
-        QCOMPARE(rig.view.statusTimes.value(0), QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0)));
+        QCOMPARE(rig.view.statusTimes.value(0), first);
         QCOMPARE(rig.view.statuses.last(), st::kCompleted);
-        QCOMPARE(rig.clock.now(), QDateTime(QDate(2026, 12, 8), QTime(8, 1, 45)));
+        QCOMPARE(rig.clock.now(), first.addSecs(105));
 
         rig.view.statuses.clear();
         rig.view.statusTimes.clear();
-        rig.clock.set(QDateTime(QDate(2026, 12, 9), QTime(7, 59, 59)));
+        rig.clock.set(next.addSecs(-1));
         QCoro::waitFor(scheduler.Timer1_Timer());
         QVERIFY(rig.view.statuses.isEmpty());
-        rig.clock.set(QDateTime(QDate(2026, 12, 9), QTime(8, 0, 0)));
+        rig.clock.set(next);
         QCoro::waitFor(scheduler.Timer1_Timer());
-        QCOMPARE(rig.view.statusTimes.value(0), QDateTime(QDate(2026, 12, 9), QTime(8, 0, 0)));
+        QCOMPARE(rig.view.statusTimes.value(0), next);
         QCOMPARE(sim->requests("login").size(), 2);
     }
 

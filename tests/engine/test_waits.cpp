@@ -1,5 +1,6 @@
-// The session's waits: whole seconds on the clock, and a browser that never
-// settles cannot hold a session nor pass off an old page as the answer.
+// The session's waits: whole seconds on the clock, the busy wait woken by the
+// browser as soon as it settles, and a browser that never settles cannot
+// hold a session nor pass off an old page as the answer.
 #include "app/modMain.h"
 #include "engine/CheckEngine.h"
 #include "engine/ResultTable.h"
@@ -41,7 +42,40 @@ private:
     QString location_;
 };
 
+// After Navigate, changes its busy state at set moments, saying so or not.
+struct Step {
+    int atMs;
+    bool busy;
+    bool signal;
+};
+
+class ScriptedBrowser final : public WebBrowser {
+public:
+    explicit ScriptedBrowser(QList<Step> steps) : steps_(std::move(steps)) {}
+    void Navigate(const QString&) override
+    {
+        busy_ = true;
+        for (const Step& s : steps_)
+            QTimer::singleShot(s.atMs, this, [this, s] {
+                busy_ = s.busy;
+                if (s.signal)
+                    emit busyEnded();
+            });
+    }
+    bool Busy() const override { return busy_; }
+    QString LocationURL() const override { return {}; }
+    std::optional<QString> documentText() const override { return std::nullopt; }
+    std::optional<QString> frameText(int) const override { return std::nullopt; }
+    std::optional<QString> documentHtml() const override { return std::nullopt; }
+
+private:
+    QList<Step> steps_;
+    bool busy_ = false;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<Step>)
 
 class TestWaits : public QObject {
     Q_OBJECT
@@ -56,6 +90,45 @@ private slots:
         QCoro::waitFor(waits.timedWait(1));
         QVERIFY(QDateTime::currentDateTime().toSecsSinceEpoch() - start.toSecsSinceEpoch() >= 1);
         QVERIFY(t.elapsed() <= 1100);
+    }
+
+    void busyWaitEndsWhenTheBrowserSettles_data()
+    {
+        QTest::addColumn<QList<Step>>("steps");
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<int>("atLeastMs");
+        QTest::addColumn<int>("atMostMs");
+
+        // The wait looks at Busy again once a second on its own; ending well
+        // before that shows the browser's signal woke it.
+        QTest::newRow("woken by the signal") << QList<Step>{{20, false, true}} << true << 15 << 700;
+        QTest::newRow("signal twice") << QList<Step>{{20, false, true}, {20, false, true}} << true
+                                      << 15 << 700;
+        QTest::newRow("signal while a new load is under way")
+            << QList<Step>{{20, true, true}, {200, false, true}} << true << 190 << 900;
+        QTest::newRow("settles without a word") << QList<Step>{{20, false, false}} << true << 15
+                                                << 2500;
+        QTest::newRow("never settles: the bound ends it") << QList<Step>{} << false << 1200
+                                                         << 4000;
+        QTest::newRow("settles after the bound") << QList<Step>{{3000, false, true}} << false
+                                                 << 1200 << 2900;
+    }
+
+    void busyWaitEndsWhenTheBrowserSettles()
+    {
+        QFETCH(QList<Step>, steps);
+        QFETCH(bool, loaded);
+        QFETCH(int, atLeastMs);
+        QFETCH(int, atMostMs);
+        ScriptedBrowser browser(steps);
+        RealWaits waits(SystemClock::instance(), 0.0, 1200ms);
+        QElapsedTimer t;
+        t.start();
+        browser.Navigate(QString());
+        QCOMPARE(QCoro::waitFor(waits.busyWait(browser)), loaded);
+        const qint64 ms = t.elapsed();
+        QVERIFY2(ms >= atLeastMs && ms <= atMostMs, qPrintable(QString("%1 ms").arg(ms)));
+        QTest::qWait(50); // a late signal must not resume a wait that has ended
     }
 
     void aPageThatNeverLoadsIsNotRead()

@@ -8,10 +8,10 @@
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "MailWire.h"
+#include "net/LocalHttpServer.h"
 
 #include <QCoroTask>
 #include <QJsonObject>
-#include <QTcpServer>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(QList<zelvane::MailRow>)
@@ -195,19 +195,25 @@ private slots:
     void failedSendStillWritesTheStatus_data()
     {
         QTest::addColumn<int>("sendType");
+        QTest::addColumn<int>("httpStatus"); // 0: nobody listens
         QTest::addColumn<QString>("status");
-        QTest::newRow("only if available") << 1 << "( 2 )Available Results Found, ";
-        QTest::newRow("always") << 0 << "(2)Available and (1)Unavailable Results Found, Mail Sent";
+        const QString sent = "(2)Available and (1)Unavailable Results Found, Mail Sent";
+        QTest::newRow("only if available") << 1 << 0 << "( 2 )Available Results Found, ";
+        QTest::newRow("only if available, error status")
+            << 1 << 500 << "( 2 )Available Results Found, quota exceeded";
+        QTest::newRow("always") << 0 << 0 << sent;
+        QTest::newRow("always, error status") << 0 << 500 << sent;
     }
     void failedSendStillWritesTheStatus()
     {
         QFETCH(int, sendType);
+        QFETCH(int, httpStatus);
         QFETCH(QString, status);
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        const QString closed = QString("http://127.0.0.1:%1").arg(probe.serverPort());
-        probe.close();
-        qputenv("ZELVANE_SITE_URL", closed.toUtf8());
+        LocalHttpServer endpoint;
+        endpoint.answer = {httpStatus, "quota exceeded"};
+        QVERIFY(endpoint.start());
+        const QString closed = QString("http://127.0.0.1:%1").arg(LocalHttpServer::closedPort());
+        qputenv("ZELVANE_SITE_URL", (httpStatus ? endpoint.base() : closed).toUtf8());
         clsSettings settings(area, clock, freshFolder("program"));
         settings.m_strMail = "member@example.com";
         settings.m_nMailSendType = qint16(sendType);

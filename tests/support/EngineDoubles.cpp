@@ -3,7 +3,6 @@
 #include "engine/WebBrowser.h"
 
 #include <QCoroTimer>
-#include <QElapsedTimer>
 #include <chrono>
 
 namespace zelvane::test {
@@ -23,14 +22,7 @@ QCoro::Task<> VirtualWaits::timedWait(int seconds)
 
 QCoro::Task<bool> VirtualWaits::busyWait(const WebBrowser& browser)
 {
-    QElapsedTimer t;
-    t.start();
-    while (browser.Busy()) {
-        if (t.elapsed() > 60000)
-            co_return false;
-        co_await QCoro::sleepFor(1ms);
-    }
-    co_return true;
+    return waitWhileBusy(browser, 60s);
 }
 
 QCoro::Task<> VirtualWaits::pumpOnce()

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace zelvane {
+
+class MessageBoxes;
+class clsSettings;
+
+// What the member details panel holds when the user saves. A list position
+// is -1 when nothing is chosen.
+struct MemberEntries {
+    QString memNo, lastName, pin, email;
+    int combo1Index = -1; // check interval
+    int combo2Index = -1; // when the results e-mail goes out
+};
+
+// What the panel shows for the stored details: a number or PIN of 0 is an
+// empty box, not "0".
+MemberEntries memberEntriesFrom(const clsSettings& settings);
+
+enum class MemberSave { Missing, PinInvalid, Saved };
+
+// The save command: checks the entries, then takes them into the settings
+// and writes the store. A refused save leaves the settings as they were, so
+// a later save (Cancel, closing) cannot write half-checked values.
+MemberSave saveMemberDetails(clsSettings& settings, const MemberEntries& entries,
+                             MessageBoxes& boxes);
+
+// lblLastLoginTime: empty while no session has completed.
+QString lastLoginText(const QDateTime& lastLogin);
+
+inline const QString kFillAllInformation = QStringLiteral("Please fill all information then save!");
+inline const QString kPinTooLong = QStringLiteral("Invalid PIN. PIN too long!");
+inline const QString kPinInvalidTitle = QStringLiteral("PIN Invalid");
+
+} // namespace zelvane

@@ -1,0 +1,114 @@
+// libxml2 set up the one way both page readers use it, and kept quiet.
+#include "engine/HtmlReading.h"
+
+#include <QLoggingCategory>
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlerror.h>
+
+#include <climits>
+#include <mutex>
+
+namespace zelvane::html {
+
+namespace {
+
+// Off unless QT_LOGGING_RULES asks for it: bad bytes in a page are the
+// site's business, and zelvane-check under cron mails whatever reaches stderr.
+Q_LOGGING_CATEGORY(lcPage, "zelvane.page", QtWarningMsg)
+
+void dropGenericError(void*, const char*, ...) {}
+
+void logStructuredError(void*, xmlError* error)
+{
+    if (error && error->message)
+        qCDebug(lcPage, "libxml2: %s", QByteArray(error->message).trimmed().constData());
+}
+
+// libxml2 sends what it finds wrong with a page (encoding errors from the
+// converters, I/O errors) to stderr unless told otherwise. Its handlers are
+// per thread, so they are set around each parse and put back afterwards.
+class QuietErrors {
+public:
+    QuietErrors()
+        : generic_(xmlGenericError), genericCtx_(xmlGenericErrorContext),
+          structured_(xmlStructuredError), structuredCtx_(xmlStructuredErrorContext)
+    {
+        xmlSetGenericErrorFunc(nullptr, dropGenericError);
+        xmlSetStructuredErrorFunc(nullptr, logStructuredError);
+    }
+    ~QuietErrors()
+    {
+        xmlSetGenericErrorFunc(genericCtx_, generic_);
+        xmlSetStructuredErrorFunc(structuredCtx_, structured_);
+    }
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+private:
+    xmlGenericErrorFunc generic_;
+    void* genericCtx_;
+    xmlStructuredErrorFunc structured_;
+    void* structuredCtx_;
+};
+
+} // namespace
+
+void initLibxml()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+}
+
+void DocFree::operator()(xmlDoc* doc) const
+{
+    xmlFreeDoc(doc);
+}
+
+DocPtr runParser(const PageInput& page, xmlSAXHandler* handler, void* user)
+{
+    const int size = int(qMin<qsizetype>(page.bytes.size(), INT_MAX));
+    if (size <= 0)
+        return nullptr;
+    initLibxml();
+    const QuietErrors quiet;
+
+    // Without the huge option libxml2 stops reading at 256 open elements, and
+    // a page that never closes its FONT tags would lose everything after.
+    int options = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR
+                  | HTML_PARSE_NOWARNING | HTML_PARSE_COMPACT | HTML_PARSE_NODEFDTD
+                  | XML_PARSE_HUGE;
+    if (page.libxmlCharset.isEmpty())
+        options |= HTML_PARSE_IGNORE_ENC;
+
+    // What htmlReadMemory does, with room to swap in a handler: the event
+    // reader and the tree reader must see the very same parse.
+    htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(page.bytes.constData(), size);
+    if (!ctxt)
+        return nullptr;
+    if (handler) {
+        *ctxt->sax = *handler;
+        ctxt->userData = user;
+    }
+    htmlCtxtUseOptions(ctxt, options);
+    const QByteArray charset = page.libxmlCharset.isEmpty() ? QByteArray("UTF-8")
+                                                            : page.libxmlCharset;
+    if (xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(charset.constData())) {
+        xmlSwitchToEncoding(ctxt, h);
+        if (ctxt->input->encoding)
+            xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
+        ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(charset.constData()));
+    }
+    htmlParseDocument(ctxt);
+    DocPtr doc(handler ? nullptr : ctxt->myDoc);
+    if (handler && ctxt->myDoc)
+        xmlFreeDoc(ctxt->myDoc);
+    ctxt->myDoc = nullptr;
+    if (doc && ctxt->dictNames && doc->dict == ctxt->dict)
+        ctxt->dict = nullptr; // the tree keeps the names
+    htmlFreeParserCtxt(ctxt);
+    return doc;
+}
+
+} // namespace zelvane::html

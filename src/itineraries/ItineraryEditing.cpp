@@ -1,0 +1,88 @@
+#include "itineraries/ItineraryEditing.h"
+
+#include "app/MessageBoxes.h"
+#include "engine/ResultTable.h"
+
+namespace zelvane {
+
+ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice,
+                                            const QStringList& cityCodes, int rows)
+{
+    if (rows >= kMaxItineraries) {
+        boxes_.show(kMaxItinerariesText, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        return Add::Full;
+    }
+    if (choice.originIndex < 0 || choice.destinationIndex < 0) {
+        boxes_.show(kSelectCities, kSelectItinerary, MsgIcon::Information, MsgButtons::Ok);
+        return Add::NoCities;
+    }
+    const bool added = store_.FillDataQueryList(choice, cityCodes);
+    if (added)
+        table_.resetEntry(store_.count() - 1);
+    store_.SaveQueryList();
+    return added ? Add::Added : Add::NotComposed;
+}
+
+ItineraryEditing::Delete ItineraryEditing::confirm(int selected, bool idle, const QString& question,
+                                                   const QString& title)
+{
+    if (selected < 1 || selected > store_.count())
+        return Delete::NothingSelected;
+    if (!idle) {
+        boxes_.show(kWaitBeforeDeleting, kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
+        return Delete::Refused;
+    }
+    if (boxes_.show(question, title, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return Delete::Kept;
+    return Delete::Deleted;
+}
+
+ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
+{
+    const int before = store_.count();
+    const Delete d = confirm(selected, idle, kReallyDelete, kDeleteItinerary);
+    if (d == Delete::Deleted) {
+        store_.removeAt(selected);
+        table_.removePosition(selected, before);
+    }
+    if (d != Delete::Refused)
+        store_.SaveQueryList();
+    return d;
+}
+
+ItineraryEditing::Delete ItineraryEditing::deleteAll(int selected, bool idle)
+{
+    const Delete d = confirm(selected, idle, kReallyDeleteAll, kDeleteAllItineraries);
+    if (d == Delete::Deleted) {
+        store_.clear();
+        table_.clearAll();
+    }
+    if (d != Delete::Refused)
+        store_.SaveQueryList();
+    return d;
+}
+
+QString ItineraryEditing::statusAfterAdd(Add outcome, bool idle)
+{
+    // A line that could not be made is not reported as added.
+    if (outcome == Add::NotComposed)
+        return kItineraryNotAdded;
+    return idle ? kItineraryAdded : kResultsAfterProcess;
+}
+
+QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today)
+{
+    return datePicked ? picked : today.addDays(1);
+}
+
+QDate earliestDeparture(const QDate& today)
+{
+    return today.addDays(1);
+}
+
+QDate latestDeparture(const QDate& today)
+{
+    return earliestDeparture(today).addDays(352);
+}
+
+} // namespace zelvane

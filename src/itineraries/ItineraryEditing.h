@@ -1,0 +1,68 @@
+#pragma once
+
+#include "itineraries/ItineraryStore.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace zelvane {
+
+class MessageBoxes;
+class ResultTable;
+
+// The commands of the itinerary panel on the watch list and the result
+// table, so that each itinerary keeps its result when others are deleted.
+// The panel redraws its lists afterwards as the outcome says.
+class ItineraryEditing {
+public:
+    ItineraryEditing(ItineraryStore& store, ResultTable& table, MessageBoxes& boxes)
+        : store_(store), table_(table), boxes_(boxes) {}
+
+    enum class Add { Full, NoCities, Added, NotComposed };
+    // `rows` is what the list view shows; the limit is checked on it.
+    Add add(const ItineraryChoice& choice, const QStringList& cityCodes, int rows);
+
+    // No selection, the user said No, a session is running (nothing saved or
+    // redrawn), or the delete went through.
+    enum class Delete { NothingSelected, Kept, Refused, Deleted };
+    // `selected` is the 1-based row of the list view, 0 when none.
+    Delete deleteOne(int selected, bool idle);
+    Delete deleteAll(int selected, bool idle);
+
+    // The status line after an add.
+    static QString statusAfterAdd(Add outcome, bool idle);
+
+private:
+    Delete confirm(int selected, bool idle, const QString& question, const QString& title);
+
+    ItineraryStore& store_;
+    ResultTable& table_;
+    MessageBoxes& boxes_;
+};
+
+// The date an added itinerary gets: the picker's only once the user has
+// touched it, tomorrow otherwise.
+QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today);
+// The dates the picker offers: tomorrow up to 352 days after it.
+QDate earliestDeparture(const QDate& today);
+QDate latestDeparture(const QDate& today);
+
+inline const QString kMaxItinerariesText = QStringLiteral("Maximum of 100 itineraries entered.");
+inline const QString kZlvAlert = QStringLiteral("ZLV Alert");
+inline const QString kSelectCities = QStringLiteral("Please Select Origin and Destination");
+inline const QString kSelectItinerary = QStringLiteral("Select Itinerary");
+inline const QString kWaitBeforeDeleting =
+    QStringLiteral("Please wait until all tasks are complete before deleting...");
+inline const QString kZelvaneAlert = QStringLiteral("Zelvane Alert");
+inline const QString kReallyDelete = QStringLiteral("Really Delete Selected Item");
+inline const QString kDeleteItinerary = QStringLiteral("Delete Itinerary");
+inline const QString kReallyDeleteAll = QStringLiteral("Really Delete All Items?");
+inline const QString kDeleteAllItineraries = QStringLiteral("Delete All Itineraries");
+inline const QString kItineraryAdded = QStringLiteral("New Itinerary Added!");
+inline const QString kResultsAfterProcess =
+    QStringLiteral("Results Will Be Updated After Current Process...");
+inline const QString kItineraryNotAdded =
+    QStringLiteral("Itinerary Not Added: No City Code For That City.");
+
+} // namespace zelvane

@@ -1,0 +1,74 @@
+#include "ui/ImageButton.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace zelvane {
+
+ImageButton::ImageButton(const QString& objectName, Picture pressed, Picture normal, Picture hover,
+                         Trigger trigger, QWidget* parent)
+    : QWidget(parent), pressed_(std::move(pressed)), normal_(std::move(normal)), hover_(std::move(hover)),
+      trigger_(trigger)
+{
+    setObjectName(objectName);
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+    // Reachable from the keyboard too: Space or Enter act like a click.
+    setFocusPolicy(Qt::TabFocus);
+    setPicture(normal_);
+}
+
+void ImageButton::setPicture(const Picture& p)
+{
+    current_ = p.name;
+    currentIcon_ = p.icon;
+    update();
+}
+
+void ImageButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    currentIcon_.paint(&p, rect());
+    if (hasFocus()) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 1.5, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 5, 5);
+    }
+}
+
+void ImageButton::mousePressEvent(QMouseEvent* e)
+{
+    pressedWith_ = e->button();
+    setPicture(pressed_);
+}
+
+void ImageButton::mouseMoveEvent(QMouseEvent*)
+{
+    setPicture(hover_);
+}
+
+void ImageButton::mouseReleaseEvent(QMouseEvent* e)
+{
+    const bool click = pressedWith_ == Qt::LeftButton && e->button() == Qt::LeftButton
+                       && rect().contains(e->position().toPoint());
+    pressedWith_ = Qt::NoButton;
+    if (trigger_ == Trigger::Release) {
+        emit activated();
+        return;
+    }
+    setPicture(normal_);
+    if (click)
+        emit activated();
+}
+
+void ImageButton::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        emit activated();
+    else
+        QWidget::keyPressEvent(e);
+}
+
+} // namespace zelvane

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/Clock.h"
+#include "app/modMain.h"
+#include "support/TestSupport.h"
+#include "ui/frmmain.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <memory>
+
+namespace zelvane::test {
+
+// A main window over its own settings, clock, data folder and message boxes.
+struct WindowRig {
+    VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))};
+    MemorySettingsArea area;
+    QString folder;
+    modMain state;
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<frmmain> window;
+    int ended = 0;
+
+    // A session waits on the clock: `realTime` gives it the system's.
+    explicit WindowRig(const QString& name, bool realTime = false)
+        : folder(freshFolder(name)),
+          state(area, realTime ? static_cast<const Clock&>(SystemClock::instance()) : clock, folder, folder)
+    {
+        writeFile(folder + "/City.txt", "Adelaide\r\nBrisbane\r\nMelbourne\r\nPerth\r\nSydney\r\n");
+        writeFile(folder + "/City Code.txt", "ADL\r\nBNE\r\nMEL\r\nPER\r\nSYD\r\n");
+        state.cities.load();
+        state.idle = true;
+    }
+    void storeMember()
+    {
+        state.settings.m_dMemberNo = 1234567;
+        state.settings.m_strLastName = "Smith";
+        state.settings.setPinText("1234");
+        state.settings.m_strMail = "smith@example.com";
+        state.settings.m_nCBTimeIndex = 1;
+        state.settings.m_nTimeHou = 24;
+    }
+    void watch(int n)
+    {
+        for (int i = 1; i <= n; ++i)
+            state.itineraries.append(QString("Sydney;Perth;%1/01/2027;Morning;SYD;PER").arg(i, 2, 10, QChar('0')));
+    }
+    template <typename Window = frmmain>
+    Window& open()
+    {
+        auto* w = new Window(state, nullptr, &boxes);
+        window.reset(w);
+        window->endProgram = [this] { ++ended; };
+        window->openPage = [](const QString&) {};
+        return *w;
+    }
+    template <typename T>
+    T* find(const QString& name) const
+    {
+        return window->findChild<T*>(name);
+    }
+};
+
+inline void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::LeftButton)
+{
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
+                                      ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton)
+{
+    mouse(w, QEvent::MouseButtonPress, button);
+    mouse(w, QEvent::MouseButtonRelease, button);
+}
+
+} // namespace zelvane::test

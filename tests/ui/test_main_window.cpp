@@ -1,0 +1,595 @@
+// The main window as the user drives it: what a load shows, the panel
+// switches, the image buttons, the member details save, the itinerary
+// commands, the print and the notice. Offscreen; controls found by name.
+#include "WindowRig.h"
+
+#include "app/MemberDetails.h"
+#include "engine/CheckEngine.h"
+#include "itineraries/ItineraryEditing.h"
+#include "net/VersionCheck.h"
+#include "notify/ResultsPrint.h"
+#include "support/SiteSim.h"
+#include "ui/ImageButton.h"
+#include "ui/Skin.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextEdit>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        freshHome();
+        // Nothing answers here: the notice fetch of every load fails at once.
+        qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:1");
+    }
+
+    void loadShowsStoredDetails_data()
+    {
+        QTest::addColumn<double>("memberNo");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<QString>("shownNo");
+        QTest::addColumn<QString>("shownPin");
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("nothing stored: empty boxes, not 0") << 0.0 << "0" << "" << "" << false;
+        QTest::newRow("stored details") << 1234567.0 << "1234" << "1234567" << "1234" << true;
+        QTest::newRow("PIN keeps its leading zeros") << 1234567.0 << "0042" << "1234567" << "0042" << true;
+    }
+    void loadShowsStoredDetails()
+    {
+        QFETCH(double, memberNo);
+        QFETCH(QString, pin);
+        QFETCH(QString, shownNo);
+        QFETCH(QString, shownPin);
+        QFETCH(bool, locked);
+        WindowRig rig("load");
+        rig.state.settings.m_dMemberNo = memberNo;
+        rig.state.settings.setPinText(pin);
+        rig.open();
+        QCOMPARE(rig.find<QLineEdit>("txtMemNo")->text(), shownNo);
+        QCOMPARE(rig.find<QLineEdit>("txtPIN")->text(), shownPin);
+        QCOMPARE(rig.find<QLineEdit>("txtPIN")->echoMode(), QLineEdit::Password);
+        QCOMPARE(!rig.find<QLineEdit>("txtMemNo")->isEnabled(), locked);
+        // The load ends on the itinerary panel, the destination not yet chosen.
+        QVERIFY(!rig.find<QWidget>("PictureItinerary")->isHidden());
+        QCOMPARE(rig.find<QComboBox>("cbOrigin")->currentIndex(), 0);
+        QCOMPARE(rig.find<QComboBox>("cbDestation")->currentIndex(), -1);
+        QCOMPARE(rig.find<QComboBox>("cbTime")->currentText(), QString("Morning"));
+        QCOMPARE(rig.find<QDateEdit>("DTPicker1")->minimumDate(), QDate(2026, 12, 9));
+        QCOMPARE(rig.find<QDateEdit>("DTPicker1")->maximumDate(), QDate(2027, 11, 26));
+        QVERIFY(rig.boxes.shown.isEmpty());
+    }
+
+    void panelSwitching_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("newVersion");
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<bool>("legend");
+        QTest::addColumn<bool>("newVerLabel");
+        QTest::newRow("details") << "ImageMyD" << false << "PictureMember" << false << false;
+        QTest::newRow("itineraries") << "ImageItin" << false << "PictureItinerary" << false << false;
+        QTest::newRow("results") << "ImageResult" << false << "PictureResult" << true << false;
+        QTest::newRow("details, new version") << "ImageMyD" << true << "PictureMember" << false << true;
+        QTest::newRow("itineraries, new version") << "ImageItin" << true << "PictureItinerary" << false << true;
+        // The results switch leaves the label as the load left it.
+        QTest::newRow("results, new version") << "ImageResult" << true << "PictureResult" << true << true;
+    }
+    void panelSwitching()
+    {
+        QFETCH(QString, panel);
+        QFETCH(bool, legend);
+        QFETCH(bool, newVersion);
+        QFETCH(QString, button);
+        QFETCH(bool, newVerLabel);
+        WindowRig rig("panels");
+        rig.storeMember();
+        rig.state.newVersion = newVersion;
+        rig.state.updateAddress = "http://www.zelvane.example/get";
+        rig.open();
+        QCOMPARE(!rig.find<QLabel>("lblNewVer")->isHidden(), rig.state.newVersion);
+        click(rig.find<ImageButton>(button));
+        for (const char* p : {"PictureMember", "PictureItinerary", "PictureResult"})
+            QCOMPARE(!rig.find<QWidget>(p)->isHidden(), panel == QLatin1String(p));
+        for (const char* l : {"Image2", "Image3", "Image4", "Label10", "Label13", "Label18"})
+            QCOMPARE(!rig.find<QWidget>(l)->isHidden(), legend);
+        QCOMPARE(!rig.find<QLabel>("Label4")->isHidden(), legend);
+        QCOMPARE(!rig.find<QLabel>("lblNewVer")->isHidden(), newVerLabel);
+        QVERIFY(rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
+    }
+
+    void firstRunReachesOnlyTheDetails()
+    {
+        WindowRig rig("firstrun");
+        frmmain& w = rig.open();
+        w.openAtMemberDetails();
+        QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
+        QVERIFY(!rig.find<ImageButton>("ImageItin")->isEnabled());
+        QVERIFY(!rig.find<ImageButton>("ImageResult")->isEnabled());
+    }
+
+    void magentaIsAHole()
+    {
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        picture.setPixelColor(20, 15, kColourKey);
+        picture.setPixelColor(21, 15, QColor(254, 0, 255)); // near the key is not the key
+        const QRegion shape = shapeFromPicture(picture);
+        QVERIFY(!shape.contains(QPoint(20, 15)));
+        QVERIFY(shape.contains(QPoint(21, 15)));
+        QVERIFY(shape.contains(QPoint(0, 0)));
+
+        WindowRig rig("shape");
+        frmmain& w = rig.open();
+        QVERIFY(!w.mask().contains(QPoint(0, 0)));          // rounded corner cut away
+        QVERIFY(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
+    }
+
+    void imageButtonsGoBackByTheirSurface_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<QString>("pressed");
+        QTest::addColumn<QString>("hover");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("tab over background") << "ImageMyD" << "frmmain" << "1" << "3" << "2";
+        QTest::newRow("results tab over background") << "ImageResult" << "frmmain" << "13" << "15" << "14";
+        QTest::newRow("close over background") << "ImageClose" << "frmmain" << "22" << "24" << "23";
+        QTest::newRow("minimise over background") << "ImageMin" << "frmmain" << "25" << "27" << "26";
+        QTest::newRow("check now over background") << "Image5" << "frmmain" << "imgCNDown" << "imgCNOver" << "imgCNOff";
+        QTest::newRow("help over background") << "imgabout" << "frmmain" << "imgHelpDown" << "imgHelpOver" << "imgHelpOff";
+        QTest::newRow("add over its panel") << "ImageSaveQuery" << "PictureItinerary" << "16" << "18" << "17";
+        QTest::newRow("delete over its panel") << "Imagedelete" << "PictureItinerary" << "19" << "21" << "20";
+        QTest::newRow("delete all over its panel") << "Image6" << "PictureItinerary" << "imgCADown" << "imgCAover" << "imgCAoff";
+        QTest::newRow("save over its panel") << "ImageSave" << "PictureMember" << "16" << "18" << "17";
+        QTest::newRow("change over its panel") << "ImageClear" << "PictureMember" << "imgChDown" << "imgChOver" << "imgChOff";
+        QTest::newRow("save over the other panel stays") << "ImageSave" << "PictureItinerary" << "16" << "18" << "18";
+        QTest::newRow("tab over a panel stays") << "ImageItin" << "PictureMember" << "4" << "6" << "6";
+        QTest::newRow("the results panel resets nothing") << "ImageMyD" << "PictureResult" << "1" << "3" << "3";
+    }
+    void imageButtonsGoBackByTheirSurface()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, surface);
+        QFETCH(QString, pressed);
+        QFETCH(QString, hover);
+        QFETCH(QString, after);
+        WindowRig rig("buttons");
+        rig.storeMember();
+        rig.open();
+        auto* b = rig.find<ImageButton>(button);
+        QWidget* over = surface == "frmmain" ? rig.window.get() : rig.find<QWidget>(surface);
+        mouse(b, QEvent::MouseButtonPress, Qt::MiddleButton); // no action on a middle press
+        QCOMPARE(b->picture(), pressed);
+        mouse(b, QEvent::MouseMove);
+        QCOMPARE(b->picture(), hover);
+        mouse(over, QEvent::MouseMove);
+        QCOMPARE(b->picture(), after);
+    }
+
+    void imageButtonReleaseRules_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("mouseButton");
+        QTest::addColumn<bool>("acts");
+        QTest::addColumn<QString>("pictureAfter");
+        QTest::newRow("check now, right release") << "Image5" << int(Qt::RightButton) << true << "imgCNDown";
+        QTest::newRow("delete all, right release") << "Image6" << int(Qt::RightButton) << true << "imgCADown";
+        QTest::newRow("help, right release") << "imgabout" << int(Qt::RightButton) << true << "imgHelpDown";
+        QTest::newRow("tab, left click") << "ImageResult" << int(Qt::LeftButton) << true << "14";
+        QTest::newRow("tab, right click does nothing") << "ImageResult" << int(Qt::RightButton) << false << "14";
+        QTest::newRow("change, left click") << "ImageClear" << int(Qt::LeftButton) << true << "imgChOff";
+    }
+    void imageButtonReleaseRules()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, mouseButton);
+        QFETCH(bool, acts);
+        QFETCH(QString, pictureAfter);
+        WindowRig rig("release");
+        rig.storeMember();
+        rig.watch(2);
+        int abouts = 0;
+        rig.open().showAbout = [&] { ++abouts; };
+        rig.boxes.answers = {MsgAnswer::No};
+        auto* b = rig.find<ImageButton>(button);
+        QSignalSpy acted(b, &ImageButton::activated);
+        rig.find<QTreeWidget>("ListView1")->setCurrentItem(rig.find<QTreeWidget>("ListView1")->topLevelItem(0));
+        click(b, Qt::MouseButton(mouseButton));
+        QCOMPARE(acted.count() == 1, acts);
+        QCOMPARE(b->picture(), pictureAfter);
+        if (b->objectName() == "imgabout")
+            QCOMPARE(abouts, 1);
+        if (b->objectName() == "Image6")
+            QCOMPARE(rig.boxes.shown.value(0).title, kDeleteAllItineraries);
+    }
+
+    void memberSave_data()
+    {
+        QTest::addColumn<QString>("memNo");
+        QTest::addColumn<QString>("surname");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<bool>("byInterval");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<double>("storedNo");
+        QTest::addColumn<QString>("storedPin");
+        QTest::addColumn<QString>("storedSurname");
+        // Stored before each row: 7654321, "Jones", PIN 1111.
+        QTest::newRow("all good") << "1234567" << "Smith" << "1234" << false << "" << "" << 1234567.0 << "1234" << "Smith";
+        QTest::newRow("interval choice with blank surname")
+            << "1234567" << "  " << "1234" << true << kFillAllInformation << "Zelvane" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("empty member number")
+            << "" << "Smith" << "1234" << false << kFillAllInformation << "Zelvane" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("six-digit PIN changes nothing")
+            << "1234567" << "Smith" << "123456" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("PIN with a letter")
+            << "1234567" << "Smith" << "12a4" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("blanks keep the stored number")
+            << "   " << "Smith" << "1234" << false << "" << "" << 7654321.0 << "1234" << "Smith";
+        QTest::newRow("leading zeros kept") << "1234567" << "Smith" << "0042" << false << "" << "" << 1234567.0 << "0042" << "Smith";
+    }
+    void memberSave()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, memNo);
+        QFETCH(QString, surname);
+        QFETCH(QString, pin);
+        QFETCH(bool, byInterval);
+        QFETCH(QString, title);
+        QFETCH(double, storedNo);
+        QFETCH(QString, storedPin);
+        QFETCH(QString, storedSurname);
+        WindowRig rig("save");
+        rig.state.settings.m_dMemberNo = 7654321;
+        rig.state.settings.m_strLastName = "Jones";
+        rig.state.settings.setPinText("1111");
+        rig.state.settings.m_strMail = "jones@example.com";
+        rig.state.settings.SaveSettings();
+        rig.open();
+        click(rig.find<ImageButton>("ImageClear"));
+        QVERIFY(rig.find<QLineEdit>("txtMemNo")->isEnabled());
+        rig.find<QLineEdit>("txtMemNo")->setText(memNo);
+        rig.find<QLineEdit>("txtMemLName")->setText(surname);
+        rig.find<QLineEdit>("txtPIN")->setText(pin);
+        rig.find<QComboBox>("Combo2")->setCurrentIndex(1);
+        if (byInterval) {
+            rig.find<QComboBox>("Combo1")->setCurrentIndex(2);
+        } else {
+            rig.find<QComboBox>("Combo1")->blockSignals(true);
+            rig.find<QComboBox>("Combo1")->setCurrentIndex(1);
+            rig.find<QComboBox>("Combo1")->blockSignals(false);
+            click(rig.find<ImageButton>("ImageSave"));
+        }
+        QCOMPARE(rig.boxes.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(rig.boxes.shown[0].text, message);
+            QCOMPARE(rig.boxes.shown[0].title, title);
+            QCOMPARE(rig.boxes.shown[0].icon, MsgIcon::Exclamation);
+        }
+        // What a save leaves in the settings is what the next save writes.
+        rig.state.settings.SaveSettings();
+        QCOMPARE(rig.area.values.value("MemberNo").toDouble(), storedNo);
+        QCOMPARE(rig.state.settings.pinText(), storedPin);
+        QCOMPARE(rig.state.settings.m_strLastName, storedSurname);
+        // A good save locks the entries and opens the other panels; a refused one leaves them open.
+        QCOMPARE(rig.find<QLineEdit>("txtMemNo")->isEnabled(), !message.isEmpty());
+        if (message.isEmpty()) {
+            QCOMPARE(rig.state.settings.m_nMailSendType, qint16(1));
+            QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
+        }
+    }
+
+    void addRules_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<bool>("idle");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("99 takes one more") << 99 << 2 << true << "" << 100 << kItineraryAdded;
+        QTest::newRow("100 is the limit") << 100 << 2 << true << kMaxItinerariesText << 100 << "";
+        QTest::newRow("no destination") << 0 << -1 << true << kSelectCities << 0 << "";
+        QTest::newRow("during a session: stored, shown later") << 3 << 2 << false << "" << 4 << kResultsAfterProcess;
+        // City.txt names a city that "City Code.txt" has no code for.
+        QTest::newRow("city without a code is not reported as added") << 0 << 4 << true << "" << 0 << kItineraryNotAdded;
+    }
+    void addRules()
+    {
+        QFETCH(QString, message);
+        QFETCH(int, before);
+        QFETCH(bool, idle);
+        QFETCH(int, destination);
+        QFETCH(int, after);
+        QFETCH(QString, status);
+        WindowRig rig("add");
+        rig.storeMember();
+        rig.watch(before);
+        frmmain& w = rig.open();
+        rig.state.idle = idle;
+        if (status == kItineraryNotAdded)
+            rig.state.cities.codes.removeLast();
+        w.setStatus("before");
+        rig.find<QComboBox>("cbDestation")->setCurrentIndex(destination);
+        click(rig.find<ImageButton>("ImageSaveQuery"));
+        QCOMPARE(rig.boxes.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(rig.boxes.shown[0].text, message);
+        QCOMPARE(rig.find<QTreeWidget>("ListView1")->topLevelItemCount(), after);
+        QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(message.isEmpty() ? after : 0));
+        QCOMPARE(w.results().count(), rig.state.idle ? after : before);
+        QCOMPARE(w.status(), status.isEmpty() ? QString("before") : status);
+    }
+
+    void addedDate_data()
+    {
+        QTest::addColumn<bool>("userPicked");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("picker untouched: tomorrow, whatever it shows") << false << "09/12/2026";
+        QTest::newRow("picked by the user") << true << "20/02/2027";
+    }
+    void addedDate()
+    {
+        QFETCH(bool, userPicked);
+        QFETCH(QString, date);
+        WindowRig rig("date");
+        rig.open();
+        auto* picker = rig.find<QDateEdit>("DTPicker1");
+        picker->blockSignals(!userPicked);
+        picker->setDate(QDate(2027, 2, 20));
+        picker->blockSignals(false);
+        rig.find<QComboBox>("cbOrigin")->setCurrentIndex(4);
+        rig.find<QComboBox>("cbDestation")->setCurrentIndex(1);
+        rig.find<QComboBox>("cbTime")->setCurrentText("13:00");
+        click(rig.find<ImageButton>("ImageSaveQuery"));
+        QCOMPARE(rig.state.itineraries.line(1),
+                 QString("Sydney;Brisbane;%1;13:00;SYD;BNE").arg(date));
+    }
+
+    void deleteRules_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("idle");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("left");
+        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << kWaitBeforeDeleting << 5;
+        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << kWaitBeforeDeleting << 5;
+        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << kReallyDelete << 5;
+        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << kReallyDeleteAll << 5;
+        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << kReallyDelete << 4;
+        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << kReallyDeleteAll << 0;
+    }
+    void deleteRules()
+    {
+        QFETCH(bool, idle);
+        QFETCH(int, answer);
+        QFETCH(QString, button);
+        QFETCH(QString, message);
+        QFETCH(int, left);
+        WindowRig rig("delete");
+        rig.watch(5);
+        rig.state.itineraries.SaveQueryList();
+        const QByteArray file = readFile(rig.folder + "/Query.txt");
+        rig.open();
+        rig.state.idle = idle;
+        rig.boxes.answers = {MsgAnswer(answer)};
+        auto* list = rig.find<QTreeWidget>("ListView1");
+        list->setCurrentItem(list->topLevelItem(2));
+        click(rig.find<ImageButton>(button));
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QCOMPARE(rig.boxes.shown[0].text, message);
+        QCOMPARE(list->topLevelItemCount(), left);
+        QCOMPARE(rig.state.itineraries.count(), left);
+        if (left == 5)
+            QCOMPARE(readFile(rig.folder + "/Query.txt"), file);
+        else
+            QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(left));
+    }
+
+    void deleteKeepsEachItineraryItsResult()
+    {
+        WindowRig rig("shift");
+        rig.watch(5);
+        frmmain& w = rig.open();
+        w.resultTable().setResultText(3, "QF 401 09:05 SYD 11:15 PER");
+        w.resultTable().markNotAvailableIfEmpty(4);
+        w.FillListViewQuery();
+        rig.boxes.answers = {MsgAnswer::Yes};
+        auto* list = rig.find<QTreeWidget>("ListView1");
+        list->setCurrentItem(list->topLevelItem(2));
+        click(rig.find<ImageButton>("Imagedelete"));
+        QCOMPARE(w.results().count(), 4);
+        QCOMPARE(w.results().row(3).cells[2], QString("04/01/2027"));
+        QCOMPARE(w.results().row(3).icon, int(kIconAvailable));
+        QCOMPARE(w.results().row(4).icon, int(kIconNotAvailable));
+        auto* view = rig.find<QTreeView>("ListViewQuery");
+        w.ImageResult_Click();
+        emit view->clicked(view->model()->index(2, 0));
+        QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("QF 401 09:05 SYD 11:15 PER"));
+        // The freed last entry holds nothing for the next itinerary.
+        QVERIFY(w.resultTable().entry(4).ResultText.isEmpty());
+        QVERIFY(!w.resultTable().entry(4).NotAvailable);
+    }
+
+    void deleteAllThenAddLeavesNoStaleResult()
+    {
+        WindowRig rig("stale");
+        rig.watch(2);
+        frmmain& w = rig.open();
+        w.resultTable().setResultText(0, "QF 1 seats");
+        w.FillListViewQuery();
+        rig.boxes.answers = {MsgAnswer::Yes};
+        auto* list = rig.find<QTreeWidget>("ListView1");
+        list->setCurrentItem(list->topLevelItem(0));
+        click(rig.find<ImageButton>("Image6"), Qt::RightButton);
+        QCOMPARE(rig.state.itineraries.count(), 0);
+        rig.find<QComboBox>("cbDestation")->setCurrentIndex(1);
+        click(rig.find<ImageButton>("ImageSaveQuery"));
+        QCOMPARE(w.results().count(), 1);
+        QCOMPARE(w.results().row(1).icon, int(kIconNotChecked));
+        auto* view = rig.find<QTreeView>("ListViewQuery");
+        rig.find<QTextEdit>("RichTextBox1")->setPlainText("old");
+        emit view->clicked(view->model()->index(0, 0));
+        QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+    }
+
+    void print_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("made");
+        QTest::newRow("to the named file") << "prints/results.pdf" << true;
+        QTest::newRow("no folder can be made") << "/proc/zelvane/results.pdf" << false;
+    }
+    void print()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, made);
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        WindowRig rig("print");
+        if (!target.startsWith('/'))
+            target = rig.folder + "/" + target;
+        qputenv("ZELVANE_PRINT_PDF", target.toUtf8());
+        frmmain& w = rig.open();
+        w.ImageResult_Click();
+        rig.find<QTextEdit>("RichTextBox1")->setPlainText("QF 401 09:05 SYD 11:15 PER");
+        auto* print = rig.find<QPushButton>("Command2");
+        print->click();
+        print->click();
+        qunsetenv("ZELVANE_PRINT_PDF");
+        QCOMPARE(QFileInfo::exists(target), made);
+        QVERIFY(!QFileInfo::exists(target + ".part"));
+        QVERIFY2(w.status().contains(QDir::toNativeSeparators(target)), qPrintable(w.status()));
+        if (!made) {
+            QVERIFY(w.status().startsWith("Print failed"));
+            return;
+        }
+        QProcess text;
+        text.start("pdftotext", {target, "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QCOMPARE(printed.count("Zelvane Results"), 2);
+        QCOMPARE(printed.count("http://www.zelvane.example"), 2);
+        QVERIFY(printed.contains("QF 401 09:05 SYD 11:15 PER"));
+    }
+
+    void printDestination_data()
+    {
+        QTest::addColumn<QString>("override");
+        QTest::addColumn<bool>("printer");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("named file wins") << "/tmp/x.pdf" << true << false << "/tmp/x.pdf";
+        QTest::newRow("default printer") << "" << true << false << "printer";
+        QTest::newRow("no printer: documents") << "" << false << false << "Zelvane Results 2026-12-08.pdf";
+        QTest::newRow("an earlier print is kept") << "" << false << true << "Zelvane Results 2026-12-08 (2).pdf";
+    }
+    void printDestination()
+    {
+        QFETCH(bool, existing);
+        QFETCH(QString, override);
+        QFETCH(bool, printer);
+        QFETCH(QString, expected);
+        const QString docs = freshFolder("docs");
+        if (existing)
+            writeFile(docs + "/Zelvane Results 2026-12-08.pdf", "%PDF");
+        const PrintDestination d =
+            choosePrintDestination(override, printer, docs, QDate(2026, 12, 8));
+        if (expected == "printer")
+            QVERIFY(d.printer);
+        else
+            QCOMPARE(QFileInfo(d.pdfFile).fileName(), QFileInfo(expected).fileName());
+    }
+
+    void activationStopsTheBlink()
+    {
+        WindowRig rig("activate");
+        rig.state.settings.m_dLastLoginTime = QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9));
+        frmmain& w = rig.open();
+        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), QString("07/12/2026 21:05:09"));
+        QSignalSpy tray(&w, &frmmain::trayPictureChanged);
+        QSignalSpy activated(&w, &frmmain::windowActivated);
+        w.engine().Timer1.start();
+        w.Form_Activate();
+        QVERIFY(!w.engine().Timer1.isActive());
+        QCOMPARE(tray.value(0).value(0).toInt(), int(kIconBlinkA));
+        QCOMPARE(activated.count(), 1);
+    }
+
+    void waysOut_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("ended");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("close button ends the program") << "ImageClose" << 1 << false;
+        QTest::newRow("minimise only hides") << "ImageMin" << 0 << false;
+        QTest::newRow("closed by the desktop: settings and list saved") << "" << 0 << true;
+    }
+    void waysOut()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, ended);
+        QFETCH(bool, saved);
+        WindowRig rig("out");
+        frmmain& w = rig.open();
+        w.show();
+        rig.state.itineraries.append("Perth;Sydney;01/02/2027;Morning;PER;SYD");
+        rig.state.settings.m_strMail = "new@example.com";
+        if (how.isEmpty())
+            w.close();
+        else
+            click(rig.find<ImageButton>(how));
+        QCOMPARE(rig.ended, ended);
+        QCOMPARE(w.isHidden(), how != "ImageClose");
+        QCOMPARE(QFileInfo::exists(rig.folder + "/Query.txt"), saved);
+        QCOMPARE(rig.area.values.value("Mail") == "new@example.com", saved);
+    }
+
+    void noticeAndUpdateOffer()
+    {
+        SiteSim sim(R"({"site": {"alert": "Fares change on 1 July.\nCheck your list.", "version": null}})", false);
+        QVERIFY(sim.start());
+        qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
+        WindowRig rig("notice");
+        rig.state.newVersion = true;
+        rig.state.updateAddress = "http://www.zelvane.example/get";
+        QString opened;
+        frmmain& w = rig.open();
+        w.openPage = [&](const QString& a) { opened = a; };
+        qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:1");
+        auto* info = rig.find<ImageButton>("imgInfo");
+        QVERIFY(info->isHidden()); // the load does not wait for the site
+        QTRY_VERIFY_WITH_TIMEOUT(!info->isHidden(), 10000);
+        click(info);
+        QCOMPARE(rig.boxes.shown.value(0).text, QString("Fares change on 1 July.\nCheck your list."));
+        QCOMPARE(rig.boxes.shown.value(0).title, kNoticeTitle);
+
+        rig.boxes.answers = {MsgAnswer::No, MsgAnswer::Yes};
+        auto* label = rig.find<QLabel>("lblNewVer");
+        mouse(label, QEvent::MouseButtonRelease);
+        QCOMPARE(rig.boxes.shown.value(1).title, kUpdateOfferTitle);
+        QCOMPARE(rig.ended, 0);
+        mouse(label, QEvent::MouseButtonRelease);
+        QCOMPARE(opened, rig.state.updateAddress);
+        QCOMPARE(rig.ended, 1);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

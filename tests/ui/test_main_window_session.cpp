@@ -1,0 +1,86 @@
+// One whole check session started from "Check Itinerary Now" in the real
+// window, with the real browser, against the simulated airline site, the
+// fixed pauses scaled down.
+#include "WindowRig.h"
+
+#include "engine/CheckEngine.h"
+#include "support/SiteSim.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+namespace st = zelvane::status;
+
+namespace {
+
+// The window as the engine sees it, every status kept in order.
+class RecordingWindow final : public frmmain {
+public:
+    using frmmain::frmmain;
+    void setStatus(const QString& text) override
+    {
+        statuses << text;
+        frmmain::setStatus(text);
+    }
+    QStringList statuses;
+};
+
+} // namespace
+
+class TestMainWindowSession : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { freshHome(); }
+
+    void checkNowRunsAWholeSession()
+    {
+        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                        "available": [{"from": "SYD", "to": "MEL", "date": "25/12/2026",
+                                       "rows": [["09:05 SYD", "10:35 MEL", "QF 401", "738", "0",
+                                                 "Yes", "No", "No"]]}],
+                        "site": {"alert": null, "version": null}})");
+        QVERIFY(sim.start());
+        for (const char* var : {"ZELVANE_AIRLINE_URL", "ZELVANE_SITE_URL", "ZELVANE_RELAY_URL"})
+            qputenv(var, sim.baseUrl().toUtf8());
+        qputenv("ZELVANE_CA_FILE", sim.caFile().toUtf8());
+        qputenv("ZELVANE_TIME_SCALE", "0.02");
+
+        WindowRig rig("session", true);
+        rig.storeMember();
+        rig.state.settings.m_nMailSendType = 2;
+        rig.state.itineraries.append("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
+        rig.state.itineraries.append("Perth;Darwin;03/01/2027;Evening;PER;DRW");
+        auto& w = rig.open<RecordingWindow>();
+        w.show();
+        QSignalSpy popups(&w, &frmmain::popupRequested);
+
+        rig.find<QPushButton>("cmdCheckItinerary")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 120000);
+
+        const QStringList expected = {st::kWaitingNewSession, st::kWaitingLogin, st::kSendingLogin,
+                                      st::kLoginOk,           st::checking(1),   st::processed(1),
+                                      st::checking(2),        st::processed(2),  st::kCompleted};
+        QCOMPARE(w.statuses.mid(0, expected.size()), expected);
+        QCOMPARE(popups.count(), 1);
+        QCOMPARE(popups[0][1].toString(), QString("Sydney:Melbourne:25/12/2026"));
+        QVERIFY(!rig.find<QWidget>("PictureResult")->isHidden());
+        QCOMPARE(w.results().row(1).icon, int(kIconAvailable));
+        QCOMPARE(w.results().row(2).icon, int(kIconNotAvailable));
+        QVERIFY(!rig.find<QLabel>("lblLastLoginTime")->text().isEmpty());
+        QCOMPARE(rig.find<QLabel>("Label25")->text(), QString("0"));
+
+        auto* view = rig.find<QTreeView>("ListViewQuery");
+        emit view->clicked(view->model()->index(0, 0));
+        QVERIFY2(rig.find<QTextEdit>("RichTextBox1")->toPlainText().contains("QF 401"),
+                 qPrintable(rig.find<QTextEdit>("RichTextBox1")->toPlainText()));
+    }
+};
+
+QTEST_MAIN(TestMainWindowSession)
+#include "test_main_window_session.moc"

@@ -1,0 +1,121 @@
+// Shows the main window with a sample watch list and writes one picture per
+// panel: zelvane-shots [--dark] [--suffix TEXT] FOLDER
+#include "app/Clock.h"
+#include "app/MessageBoxes.h"
+#include "app/SettingsArea.h"
+#include "app/modMain.h"
+#include "engine/ResultIcons.h"
+#include "ui/Skin.h"
+#include "ui/frmmain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+using namespace zelvane;
+
+namespace {
+
+class NoBoxes final : public MessageBoxes {
+public:
+    MsgAnswer show(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgAnswer::Ok; }
+};
+
+void settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// The colour key's holes become transparent, as on the desktop.
+QImage withHoles(QImage shot)
+{
+    shot = shot.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < shot.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shot.scanLine(y));
+        for (int x = 0; x < shot.width(); ++x)
+            if ((line[x] | 0xff000000) == kColourKey.rgb())
+                line[x] = 0;
+    }
+    return shot;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const bool dark = args.removeAll(QStringLiteral("--dark")) > 0;
+    QString suffix;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--suffix")); i >= 0 && i + 1 < args.size()) {
+        suffix = args[i + 1];
+        args.remove(i, 2);
+    }
+    if (args.size() != 1) {
+        qWarning("usage: zelvane-shots [--dark] [--suffix TEXT] FOLDER");
+        return 64;
+    }
+    QApplication::setPalette(paletteFor(dark ? darkTheme() : lightTheme()));
+
+    QTemporaryDir data;
+    QDir source(QStringLiteral(ZELVANE_DATA_DIR));
+    for (const char* f : {"City.txt", "City Code.txt"})
+        QFile::copy(source.filePath(QLatin1String(f)), QDir(data.path()).filePath(QLatin1String(f)));
+    NativeSettingsArea area;
+    modMain state(area, SystemClock::instance(), data.path(), data.path());
+    state.cities.load();
+    state.idle = true;
+    clsSettings& s = state.settings;
+    s.m_dMemberNo = 1234567;
+    s.m_strLastName = QStringLiteral("Smith");
+    s.setPinText(QStringLiteral("1234"));
+    s.m_strMail = QStringLiteral("j.smith@example.com");
+    s.m_nCBTimeIndex = 1;
+    s.m_nTimeHou = 24;
+    s.m_nMailSendType = 1;
+    s.m_dLastLoginTime = QDateTime(QDate(2026, 12, 8), QTime(7, 42, 15));
+    state.newVersion = true;
+    state.updateAddress = QStringLiteral("http://www.zelvane.example/download.html");
+    state.noticeText = QStringLiteral("Scheduled maintenance on Sunday.");
+    for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
+                             "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
+                             "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW"})
+        state.itineraries.append(QString::fromLatin1(line));
+
+    NoBoxes boxes;
+    frmmain w(state, nullptr, &boxes);
+    w.resultTable().setResultText(0, QStringLiteral(
+        "Departing\tArriving\tFlight\tAircraft\tStops\r\n09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. No"));
+    w.resultTable().markNotAvailableIfEmpty(1);
+    w.resultTable().setResultText(3, QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"));
+    w.FillListViewQuery();
+    w.setStatus(QStringLiteral("Session completed...See Results"));
+    w.move(40, 40);
+    w.show();
+    settle(800);
+
+    const QDir out(args[0]);
+    QDir().mkpath(out.path());
+    const auto shoot = [&](const QString& name) {
+        settle(200);
+        const QString file = out.filePath(name + suffix + QStringLiteral(".png"));
+        if (!withHoles(w.grab().toImage()).save(file))
+            qWarning("could not write %s", qPrintable(file));
+    };
+    w.ImageMyD_Click();
+    shoot(QStringLiteral("member") + (dark ? QStringLiteral("-dark") : QString()));
+    w.ImageItin_Click();
+    shoot(QStringLiteral("itineraries") + (dark ? QStringLiteral("-dark") : QString()));
+    w.ImageResult_Click();
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    emit list->clicked(list->model()->index(0, 0));
+    shoot(QStringLiteral("results") + (dark ? QStringLiteral("-dark") : QString()));
+    return 0;
+}
