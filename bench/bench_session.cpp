@@ -87,8 +87,6 @@ private:
     QString status_;
 };
 
-} // namespace
-
 qint64 rssKb()
 {
     return procStatus("VmRSS:").split(' ').first().toLongLong();
@@ -209,6 +207,7 @@ int longRun(modMain& state, CheckEngine& engine, ResultsViewModel& results, Resu
                 kLongSessions);
     return wrong + (longest > bound ? 1 : 0);
 }
+} // namespace
 
 int main(int argc, char* argv[])
 {
