@@ -24,12 +24,18 @@ bool NativeSettingsArea::save(const QString& key, const QString& value)
 {
     if (!settings().isWritable())
         return false;
+    // Private before anything is written: the settings writer keeps the
+    // permissions of the file it replaces.
     ensurePrivateFile();
+    restrictToOwner();
     settings().setValue(kSettingsSection + QLatin1Char('/') + key, value);
     // Written through at once, so a failure belongs to this key and a crash
     // later loses nothing already saved.
     settings().sync();
-    if (settings().status() != QSettings::NoError)
+    // A format error is about the file as it was read (a hand edit gone
+    // wrong) and stays set; the write itself went through, and the file now
+    // holds clean text.
+    if (settings().status() == QSettings::AccessError)
         return false;
     restrictToOwner();
     return true;
@@ -49,15 +55,14 @@ QString NativeSettingsArea::get(const QString& key, const QString& defaultValue)
 void NativeSettingsArea::ensurePrivateFile()
 {
 #ifndef Q_OS_WIN
-    // Made private before anything is written to it: the settings writer
-    // keeps the permissions of the file it replaces.
+    // Born private: made with the usual mode and narrowed after, a kill in
+    // between would leave the file readable by everyone.
     const QFileInfo info(settings().fileName());
     if (info.exists() || !QDir().mkpath(info.absolutePath()))
         return;
     QFile f(info.absoluteFilePath());
-    if (f.open(QIODevice::WriteOnly))
+    if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
         f.close();
-    restrictToOwner();
 #endif
 }
 

@@ -86,7 +86,12 @@ std::optional<qint16> strictInt16(QStringView text)
 
 QString numberText(double value)
 {
-    return QString::number(value, 'g', 15);
+    const QString text = QString::number(value, 'g', 15);
+    // The reader takes no exponent ("1.2e+30" would read back as 1.2), so a
+    // number that needs one is written out in full.
+    return text.contains(QLatin1Char('e'))
+               ? QString::number(value, 'f', QLocale::FloatingPointShortest)
+               : text;
 }
 
 QString generalDateTimeText(const QDateTime& value, const QLocale& locale)

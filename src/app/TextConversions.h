@@ -21,7 +21,8 @@ std::optional<qint16> roundToInt16(double value);
 std::optional<qint16> strictInt16(QStringView text);
 
 // The plain text of a member number: whole numbers of up to 15 digits come
-// out as bare digits, without grouping or decimal point.
+// out as bare digits, without grouping or decimal point; larger ones (or
+// tiny ones) in full, never with an exponent, so leadingNumber reads them back.
 QString numberText(double value);
 
 // The regional general date-time form: short date, a blank and the long time

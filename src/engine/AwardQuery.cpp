@@ -1,5 +1,7 @@
 #include "engine/AwardQuery.h"
 
+#include "net/QueryText.h"
+
 #include <QDate>
 
 namespace zelvane {
@@ -81,11 +83,11 @@ std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells&
         QStringLiteral("QAB_availabilitySearch_departureBookLeadFormatted=200506120000"),
         QStringLiteral("QAB_passengerForm_selfTravelling=true"),
         QStringLiteral("QAB_passengerForm_promoCode="),
-        QStringLiteral("QAB_availabilitySearch_departureCity=") + cells[4],
+        QStringLiteral("QAB_availabilitySearch_departureCity=") + escapeQueryBreakers(cells[4]),
         QStringLiteral("QAB_availabilitySearch_departureMonthYear=") + m + QLatin1Char(',') + y,
         QStringLiteral("QAB_availabilitySearch_departureDay=") + QString::number(day),
         QStringLiteral("QAB_availabilitySearch_departureHour=Morning"),
-        QStringLiteral("QAB_availabilitySearch_arrivalCity=") + cells[5],
+        QStringLiteral("QAB_availabilitySearch_arrivalCity=") + escapeQueryBreakers(cells[5]),
         QStringLiteral("QAB_passengerForm_numberOfAdultPassengers=1"),
         QStringLiteral("QAB_passengerForm_numberOfChildPassengers=0"),
         QStringLiteral("QAB_passengerForm_numberOfInfantPassengers=0"),

@@ -28,7 +28,8 @@ TimeOfDayRow timeOfDayRowOrMorning(const QString& choice);
 
 // The award search address for one itinerary: base is scheme and host of the
 // airline site. Nothing when the date cell is not a real dd/mm/yyyy date:
-// searching anyway would read whatever page was shown last.
+// searching anyway would read whatever page was shown last. The city codes
+// go as they are but for the characters that would end or add a parameter.
 std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells& cells);
 
 inline const QString kAwardBookingPath = QStringLiteral("/fflyer/dyns/auth/AwardBooking");

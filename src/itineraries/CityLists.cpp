@@ -49,6 +49,9 @@ void CityLists::splitInto(const QString& text, QStringList& list)
         return;
     for (QString piece : text.split(QLatin1Char(','))) {
         piece.remove(QLatin1Char('"'));
+        // A line break inside an entry would put it on two lines of its file
+        // and shift every later name off its code.
+        piece.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
         list << piece.trimmed();
     }
 }

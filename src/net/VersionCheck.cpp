@@ -4,6 +4,8 @@
 #include "app/modMain.h"
 #include "net/Addresses.h"
 
+#include <QUrl>
+
 namespace zelvane {
 
 QString runningVersionText()
@@ -49,7 +51,13 @@ VerCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& b
     if (resultsPanelVisible && resultsPanelVisible())
         return VerCheckOutcome::ResultsShown;
     state.updateAddress = file.updateAddress;
-    if (state.updateAddress.isEmpty()) {
+    // The file comes over plain HTTP and the address is handed to the
+    // desktop to open: only a web page is offered, never a local file or a
+    // program.
+    const QUrl page(state.updateAddress.trimmed());
+    if (!page.isValid() || page.host().isEmpty()
+        || (page.scheme() != QLatin1String("http") && page.scheme() != QLatin1String("https"))) {
+        state.updateAddress.clear();
         state.newVersion = false;
         return VerCheckOutcome::NoAddress;
     }

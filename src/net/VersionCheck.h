@@ -41,7 +41,7 @@ enum class VerCheckOutcome {
     FetchFailed,  // nothing announced
     NotNewer,     // nothing announced
     ResultsShown, // the results panel was up: flag and label left as they were
-    NoAddress,    // newer, but no page to get it from: nothing announced
+    NoAddress,    // newer, but no web page to get it from: nothing announced
     NewVersion,   // show lblNewVer; the address is in updateAddress
 };
 

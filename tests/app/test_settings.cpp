@@ -145,6 +145,27 @@ private slots:
         QCOMPARE(s.m_dMemberNo, memberNo);
     }
 
+    // The reader takes no exponent, so what a save writes must not need one.
+    void memberNumberReadsBackAsSaved_data()
+    {
+        QTest::addColumn<double>("memberNo");
+        QTest::newRow("ten digits") << 1234567890.0;
+        QTest::newRow("twenty digits") << 12345678901234567890.0;
+        QTest::newRow("thirty-one digits") << 1.234567e30;
+        QTest::newRow("tiny fraction") << 0.00001;
+    }
+    void memberNumberReadsBackAsSaved()
+    {
+        QFETCH(double, memberNo);
+        MemorySettingsArea area;
+        clsSettings s(area, clock, "/p");
+        s.m_dMemberNo = memberNo;
+        QVERIFY(s.SaveSettings().ok());
+        clsSettings back(area, clock, "/p");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_dMemberNo, memberNo);
+    }
+
     void pinRoundsHalfToEvenAndRefusesOutOfRange_data()
     {
         QTest::addColumn<QString>("stored");
@@ -299,6 +320,29 @@ private slots:
         QCOMPARE(back.m_strLastName, QString("O'Neil, Jr"));
         QCOMPARE(back.pinText(), QString("0042"));
         QCOMPARE(back.m_ProgDirectory, QString("/p"));
+    }
+
+    // A hand edit that leaves the file unreadable in places must not make
+    // every later save fail: the member details typed next would be lost.
+    void handEditedFileThatDoesNotParseStillSaves()
+    {
+        freshHome();
+        const QString path = NativeSettingsArea().fileName();
+        writeFile(path, "[Settings\nMemberNo=1234567\n[Settings]\nLastName=Smith\n");
+        {
+            NativeSettingsArea area;
+            clsSettings s(area, clock, "/p");
+            s.LoadSettings();
+            s.m_strLastName = "Jones";
+            s.setPinText("4321");
+            QVERIFY(s.SaveSettings().ok());
+        }
+        NativeSettingsArea again;
+        clsSettings back(again, clock, "/p");
+        QVERIFY(back.LoadSettings().ok());
+        QCOMPARE(back.m_strLastName, QString("Jones"));
+        QCOMPARE(back.pinText(), QString("4321"));
+        QVERIFY(!(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
     }
 };
 

@@ -119,6 +119,18 @@ private slots:
                  awardSearchUrl("https://h", cells("01/02/2027", "01:00")));
     }
 
+    // Codes come from the airline's page and from a file anyone can edit.
+    void cityCodesCannotAddOrCutParameters()
+    {
+        const auto url = awardSearchUrl("https://h", itineraryCells("A;B;01/01/2027;Morning;SY&D=1;P#E+R%"));
+        QVERIFY(url);
+        const auto p = params(*url);
+        QCOMPARE(p.size(), 21);
+        QCOMPARE(p[13].second, QString("SY%26D=1"));
+        QCOMPARE(p[17].second, QString("P%23E%2BR%25"));
+        QCOMPARE(p[20].first, QString("QAB_passengerForm_numberOfInfantPassengers"));
+    }
+
     void unreadableDateBuildsNoAddress_data()
     {
         QTest::addColumn<QString>("date");
@@ -128,6 +140,7 @@ private slots:
         QTest::newRow("two parts") << "01/2027";
         QTest::newRow("two-digit year") << "25/12/06";
         QTest::newRow("signed year") << "25/12/+206";
+        QTest::newRow("year before 1") << "25/12/-006";
     }
     void unreadableDateBuildsNoAddress()
     {

@@ -65,6 +65,9 @@ private slots:
         QTest::newRow("trailing comma") << "\"A\",\"B\"," << QStringList{"A", "B", ""};
         QTest::newRow("comma inside a name") << "\"Ballina, Byron\"" << QStringList{"Ballina", "Byron"};
         QTest::newRow("empty") << "" << QStringList{};
+        // Each entry is one line of its file; a break inside would shift the rest.
+        QTest::newRow("line breaks inside a name")
+            << "\"Alice\r\nSprings\",\"Ho\nbart\",\"Perth\r\"" << QStringList{"Alice  Springs", "Ho bart", "Perth"};
     }
     void arrayTextSplitsAtEveryComma()
     {

@@ -75,6 +75,11 @@ private slots:
             << false << int(VerCheckOutcome::NewVersion) << true << "http://u.example/\r\n" << 1;
         row("fields after the second are ignored") << true << "1.2,http://u.example/, extra" << "1.1"
             << false << int(VerCheckOutcome::NewVersion) << true << "http://u.example/" << 1;
+        // The address goes to the desktop to open; the file comes over plain HTTP.
+        row("newer, a local file as address") << true << "1.2,file:///home/u/run.desktop" << "1.1"
+            << false << int(VerCheckOutcome::NoAddress) << false << "" << 1;
+        row("newer, no host in the address") << true << "1.2,get.htm" << "1.1" << false
+            << int(VerCheckOutcome::NoAddress) << false << "" << 1;
         row("fetch failed") << false << "" << "1.1" << false
             << int(VerCheckOutcome::FetchFailed) << false << "earlier" << 0;
         row("results panel up: everything left as it was") << true << "1.2,http://u.example/" << "1.1"

@@ -1,0 +1,82 @@
+// The version file and the notice come over plain HTTP from the product
+// site: whatever they say, an update is offered only with a newer version
+// and a web page to get it from, and the notice is shown whole.
+#include "app/Clock.h"
+#include "app/MessageBoxes.h"
+#include "app/SettingsArea.h"
+#include "app/modMain.h"
+#include "net/VersionCheck.h"
+
+#include <QUrl>
+#include <cstddef>
+#include <cstdint>
+
+using namespace zelvane;
+
+namespace {
+
+class NoSettings final : public SettingsArea {
+public:
+    bool save(const QString&, const QString&) override { return true; }
+    QString get(const QString&, const QString& fallback) override { return fallback; }
+};
+
+class YesBoxes final : public MessageBoxes {
+public:
+    MsgAnswer show(const QString& text, const QString&, MsgIcon, MsgButtons) override
+    {
+        shown = text;
+        return MsgAnswer::Yes;
+    }
+    QString shown;
+};
+
+// The running version is the first byte's pick, so "newer" is met often.
+const char* const kRunning[] = {"1.1", "1.9", "0", "", "1.10", "2.0"};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static NoSettings area;
+    static modMain state(area, SystemClock::instance(), QString(), QString());
+    if (size == 0)
+        return 0;
+    const QString running = QString::fromLatin1(kRunning[data[0] % std::size(kRunning)]);
+    const bool panelUp = data[0] & 0x80;
+    // Decoded as the fetch decodes a reply body.
+    const QString body =
+        QString::fromLocal8Bit(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+
+    state.newVersion = true;
+    state.updateAddress = QStringLiteral("http://earlier.example/");
+    const VerCheckOutcome outcome =
+        applyVersionFile(state, body, [panelUp] { return panelUp; }, running);
+    if (showNewVersionLabel(state) != state.newVersion)
+        __builtin_trap();
+    if (outcome == VerCheckOutcome::NewVersion) {
+        const QUrl page(state.updateAddress.trimmed());
+        if (!state.newVersion
+            || (page.scheme() != QLatin1String("http") && page.scheme() != QLatin1String("https"))
+            || page.host().isEmpty())
+            __builtin_trap();
+    } else if (outcome != VerCheckOutcome::ResultsShown && state.newVersion) {
+        __builtin_trap();
+    }
+
+    YesBoxes boxes;
+    QString opened;
+    bool ended = false;
+    const bool accepted = OfferUpdate(
+        state, boxes, [&opened](const QString& a) { opened = a; }, [&ended] { ended = true; });
+    if (accepted != ended || (accepted && opened != state.updateAddress))
+        __builtin_trap();
+
+    state.noticeText = body;
+    if (showNoticeButton(state) == body.isEmpty())
+        __builtin_trap();
+    ShowNotice(state, boxes);
+    if (boxes.shown != body)
+        __builtin_trap();
+    return 0;
+}

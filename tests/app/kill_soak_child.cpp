@@ -1,0 +1,43 @@
+// Saves the watch list, both city files and the settings again and again
+// with the program's own save functions, every round's texts carrying the
+// round's number, until it is killed. test_kill_soak starts and kills it.
+// Usage: kill_soak_child DATA_FOLDER
+#include "app/Clock.h"
+#include "app/SettingsArea.h"
+#include "app/modMain.h"
+#include "SoakRound.h"
+
+#include <QCoreApplication>
+#include <sys/stat.h>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2)
+        return 2;
+    umask(022); // the usual mask: anything private must be made so on purpose
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    NativeSettingsArea area;
+    modMain state(area, SystemClock::instance(), folder, folder);
+    // Go on from what the last run left, through the program's own loading.
+    state.itineraries.load();
+    state.settings.LoadSettings();
+    int round = state.itineraries.line(1).section(QLatin1Char(' '), 1, 1).toInt();
+    for (;;) {
+        ++round;
+        state.itineraries.clear();
+        for (const QString& line : soakItineraries(round))
+            state.itineraries.append(line);
+        state.itineraries.SaveQueryList();
+        state.cities.webNames = soakNames(round);
+        state.cities.webCodes = soakCodes(round);
+        state.cities.SaveCityList();
+        state.cities.SaveCityCodeList();
+        state.settings.m_dMemberNo = round;
+        state.settings.m_strLastName = soakTag(round);
+        state.settings.SaveSettings();
+    }
+}
