@@ -29,7 +29,7 @@ int main(int argc, char* argv[])
     // No data folder yet: start-up settles it after the one-copy rule, so a
     // refused second copy touches no file.
     modMain state(area, SystemClock::instance(), programFolder, QString());
-    AppWindows windows(state);
+    AppWindows windows(state, boxes);
 
     if (Main(state, arguments, boxes, windows) == StartResult::AlreadyRunning)
         return 1;

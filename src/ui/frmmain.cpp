@@ -2,7 +2,16 @@
 
 #include "app/MessageBoxes.h"
 #include "app/modMain.h"
+#include "engine/HttpBrowser.h"
+#include "engine/ResultTable.h"
+#include "engine/Waits.h"
+#include "net/Addresses.h"
+#include "notify/ResultsViewModel.h"
+#include "notify/SessionMailer.h"
+#include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"
+
+#include <QEvent>
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,7 +20,26 @@
 
 namespace zelvane {
 
-frmmain::frmmain(modMain& state, QWidget* parent) : QWidget(parent), state_(state)
+// The session parts a check needs, in the order they are made.
+struct frmmain::Session {
+    Session(modMain& state, frmmain& view)
+        : waits(state.clock, timeScale()),
+          mail(results, state.settings, view, boxes),
+          engine(state, results, table, {browser, test}, waits, view, mail)
+    {
+        mail.startJustSent = [this] { engine.TMRJustSent.start(); };
+    }
+    ResultsViewModel results;
+    ResultTable table;
+    HttpBrowser browser, test;
+    RealWaits waits;
+    QtMessageBoxes boxes;
+    SessionMailer mail;
+    CheckEngine engine;
+};
+
+frmmain::frmmain(modMain& state, QWidget* parent)
+    : QWidget(parent), session_(std::make_unique<Session>(state, *this)), state_(state)
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kProductTitle);
@@ -49,6 +77,29 @@ frmmain::frmmain(modMain& state, QWidget* parent) : QWidget(parent), state_(stat
     layout->addWidget(PictureItinerary_);
     layout->addWidget(PictureResult_);
     layout->addWidget(lblStatus_);
+}
+
+frmmain::~frmmain() = default;
+
+CheckEngine& frmmain::engine()
+{
+    return session_->engine;
+}
+
+void frmmain::ImageResult_Click()
+{
+    PictureMember_->setVisible(false);
+    PictureItinerary_->setVisible(false);
+    PictureResult_->setVisible(true);
+}
+
+void frmmain::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
+        session_->engine.stopBlink();
+        emit windowActivated();
+    }
 }
 
 void frmmain::setStatus(const QString& text)
