@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
 
@@ -87,8 +88,11 @@ QCoro::Task<> frmmenu::Form_Load()
     if (state_.settings.m_Autostartup == 1)
         SetAutoStart(true);
     AppWindows& windows = windows_;
+    const QPointer<frmmenu> self(this);
     const VerCheckOutcome outcome =
         co_await VerCheck(state_, [&windows] { return windows.resultsPanelVisible(); });
+    if (!self)
+        co_return;
     if (outcome == VerCheckOutcome::NewVersion)
         static_cast<SessionView&>(windows_.mainWindow()).showNewVersion();
     scheduler_.Timer1.start();
