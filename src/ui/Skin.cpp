@@ -71,8 +71,8 @@ QRegion colourKeyMask(QSize size, const std::function<void(QPainter&, const QRec
     QPainter p(&img);
     draw(p, img.rect());
     p.end();
-    const QRgb key = img.pixel(0, 0);
-    return QRegion(QBitmap::fromImage(img.createMaskFromColor(key, Qt::MaskOutColor)));
+    const QPixmap face = QPixmap::fromImage(img);
+    return QRegion(face.createMaskFromColor(img.pixelColor(0, 0), Qt::MaskInColor));
 }
 
 void drawReminderFace(QPainter& p, const QRect& r, bool smooth)

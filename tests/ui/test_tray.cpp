@@ -7,6 +7,7 @@
 #include "notify/PopupGeometry.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
+#include "ui/Skin.h"
 #include "ui/frmAboutus.h"
 #include "ui/frmReminder.h"
 #include "ui/frmmain.h"
@@ -329,6 +330,20 @@ private slots:
         QScreen* s = QGuiApplication::primaryScreen();
         QCOMPARE(raised[0]->geometry().bottom() + 1, s->availableGeometry().bottom() + 1);
         QCOMPARE(raised[0]->geometry().right(), s->geometry().right());
+    }
+
+    void shapedWindowsLoseOnlyTheirKeyedCorners()
+    {
+        for (const auto& draw : {std::function<void(QPainter&, const QRect&)>(
+                                     [](QPainter& p, const QRect& r) { drawReminderFace(p, r, false); }),
+                                 std::function<void(QPainter&, const QRect&)>(
+                                     [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); })}) {
+            const QRegion shape = colourKeyMask(QSize(265, 181), draw);
+            QVERIFY(!shape.contains(QPoint(0, 0)));
+            QVERIFY(!shape.contains(QPoint(264, 180)));
+            QVERIFY(shape.contains(QPoint(132, 90)));
+            QVERIFY(shape.contains(QPoint(132, 1)));
+        }
     }
 
     void aboutWindowOpensOnceAndClosesOnThePress()
