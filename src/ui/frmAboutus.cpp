@@ -94,9 +94,11 @@ frmAboutus::frmAboutus(modMain& state, QWidget* parent)
 
     Check1_ = new QCheckBox(this);
     Check1_->setObjectName(QStringLiteral("Check1"));
-    Check1_->setGeometry(px(540), px(2010), px(180) + 8, px(210) + 4);
     connect(Check1_, &QCheckBox::toggled, this, [this] { Check1_Click(); });
     Label5_ = link("Label5", QStringLiteral("Launch When Windows Starts"), 840, 1995);
+    // The box sits on its caption's middle line, whatever the font's height.
+    const int box = Check1_->sizeHint().height();
+    Check1_->setGeometry(px(540), Label5_->y() + (Label5_->height() - box) / 2, box, box);
     link("Label6", QStringLiteral("Check For Updates"), 840, 2370);
     link("Label7", QStringLiteral("Report A Problem"), 840, 2745)
         ->setProperty("address", host + QStringLiteral("/support.html#contact"));
