@@ -121,7 +121,8 @@ void frmmenu::UpdaIcon(const QIcon& mainIcon)
 {
     if (!tray_)
         return;
-    if (!mainIcon.isNull())
+    // The blink calls this ten times a second; an unchanged picture is not redrawn.
+    if (!mainIcon.isNull() && mainIcon.cacheKey() != tray_->icon().cacheKey())
         tray_->setIcon(mainIcon);
     tray_->setToolTip(kTrayToolTip);
 }
