@@ -7,7 +7,9 @@
 
 namespace zelvane {
 
-QIcon applicationIcon()
+namespace {
+
+QIcon drawApplicationIcon()
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -33,6 +35,16 @@ QIcon applicationIcon()
     p.setBrush(Qt::white);
     p.drawPath(plane);
     return QIcon(pm);
+}
+
+} // namespace
+
+QIcon applicationIcon()
+{
+    // One icon for the run: each new one would fill the pixmap cache afresh
+    // with its scaled copies.
+    static const QIcon icon = drawApplicationIcon();
+    return icon;
 }
 
 } // namespace zelvane

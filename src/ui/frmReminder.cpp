@@ -20,6 +20,15 @@ QFont arialBold(double points)
     return f;
 }
 
+// A palette, not a style sheet: a style sheet per pop-up costs memory that
+// is not all given back when the pop-up goes.
+void setTextColour(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
 } // namespace
 
 frmReminder::frmReminder(QWidget* parent)
@@ -50,7 +59,7 @@ frmReminder::frmReminder(QWidget* parent)
     lblCaption_->setFont(arialBold(12));
     lblCaption_->setGeometry(px(180), px(540), px(3660), px(1845));
     lblCaption_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    lblCaption_->setStyleSheet(QStringLiteral("color: #13345a"));
+    setTextColour(lblCaption_, QColor(0x13, 0x34, 0x5a));
     lblCaption_->setCursor(Qt::PointingHandCursor);
     lblCaption_->installEventFilter(this);
 
@@ -58,7 +67,7 @@ frmReminder::frmReminder(QWidget* parent)
     Label1_->setObjectName(QStringLiteral("Label1"));
     Label1_->setFont(arialBold(14.25));
     Label1_->setGeometry(px(600), px(2055), px(3660), px(435));
-    Label1_->setStyleSheet(QStringLiteral("color: #b3122e"));
+    setTextColour(Label1_, QColor(0xb3, 0x12, 0x2e));
     Label1_->setCursor(Qt::PointingHandCursor);
     Label1_->installEventFilter(this);
 
