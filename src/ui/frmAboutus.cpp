@@ -61,20 +61,13 @@ frmAboutus::frmAboutus(modMain& state, QWidget* parent)
     const auto px = [this](int twips) { return toPixels(twips, perPixel_); };
     setFixedSize(px(kWidth), px(kHeight));
 
-    const auto label = [&](const char* name, const QString& text, int left, int top, bool bold) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
-        QFont f(QStringLiteral("Arial"));
-        f.setPointSize(9);
-        f.setBold(bold);
-        l->setFont(f);
-        l->move(px(left), px(top));
-        l->setStyleSheet(QStringLiteral("color: #13345a"));
-        l->adjustSize();
-        return l;
+    const auto label = [this](const char* name, const QString& text, int left, int top, bool bold) {
+        return text_(name, text, left, top, bold ? Text::Heading : Text::Plain);
     };
     QLabel* title = label("Label1", QStringLiteral("Help / About Menu"), 180, 90, true);
-    title->setStyleSheet(QStringLiteral("color: white"));
+    QPalette white = title->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    title->setPalette(white);
     label("Label2", QStringLiteral("Version :"), 300, 660, true);
     label("lblVersion", editionVersionText(), 1350, 660, false);
     label("Label10", QStringLiteral("About:"), 300, 1080, true);
@@ -120,18 +113,27 @@ frmAboutus::frmAboutus(modMain& state, QWidget* parent)
     Check1_->setChecked(state_.settings.m_Autostartup == 1);
 }
 
-QLabel* frmAboutus::link(const char* name, const QString& text, int left, int top)
+QLabel* frmAboutus::text_(const char* name, const QString& text, int left, int top, Text kind)
 {
     auto* l = new QLabel(text, this);
     l->setObjectName(QString::fromLatin1(name));
     QFont f(QStringLiteral("Arial"));
     f.setPointSize(9);
-    f.setUnderline(true);
+    f.setBold(kind == Text::Heading);
+    f.setUnderline(kind == Text::Link);
     l->setFont(f);
-    l->setStyleSheet(QStringLiteral("color: #1d5f99"));
-    l->setCursor(Qt::PointingHandCursor);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, kind == Text::Link ? QColor(0x1d, 0x5f, 0x99) : QColor(0x13, 0x34, 0x5a));
+    l->setPalette(p);
     l->move(toPixels(left, perPixel_), toPixels(top, perPixel_));
     l->adjustSize();
+    return l;
+}
+
+QLabel* frmAboutus::link(const char* name, const QString& text, int left, int top)
+{
+    QLabel* l = text_(name, text, left, top, Text::Link);
+    l->setCursor(Qt::PointingHandCursor);
     l->installEventFilter(this);
     return l;
 }

@@ -32,6 +32,8 @@ protected:
 private:
     enum Picture { kPressed = 1, kNormal = 2, kHover = 3 };
     void setClosePicture(Picture picture);
+    enum class Text { Plain, Heading, Link };
+    QLabel* text_(const char* name, const QString& text, int left, int top, Text kind);
     QLabel* link(const char* name, const QString& text, int left, int top);
 
     modMain& state_;
