@@ -64,7 +64,8 @@ frmmenu::frmmenu(modMain& state, AppWindows& windows, QWidget* parent)
     QFont itemFont(QStringLiteral("Arial"));
     itemFont.setPointSizeF(9.75);
     const auto item = [&](const char* name, const QString& text, int top, int height) {
-        auto* l = new QLabel(QLatin1Char(' ') + text, this);
+        auto* l = new QLabel(text, this);
+        l->setIndent(4);
         l->setObjectName(QString::fromLatin1(name));
         l->setFont(itemFont);
         l->setAutoFillBackground(true);
