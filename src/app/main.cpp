@@ -17,6 +17,12 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
+    // Pop-ups and the tray menu are placed in the screen's corner, which
+    // Wayland does not let a program do; XWayland does, unless the user chose.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductTitle);
     QApplication::setWindowIcon(applicationIcon());
@@ -29,7 +35,7 @@ int main(int argc, char* argv[])
     // No data folder yet: start-up settles it after the one-copy rule, so a
     // refused second copy touches no file.
     modMain state(area, SystemClock::instance(), programFolder, QString());
-    AppWindows windows(state);
+    AppWindows windows(state, boxes);
 
     if (Main(state, arguments, boxes, windows) == StartResult::AlreadyRunning)
         return 1;

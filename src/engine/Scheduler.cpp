@@ -35,7 +35,13 @@ QDateTime addClockHours(const QDateTime& t, qint64 hours)
 
 Scheduler::Scheduler(modMain& state, CheckEngine& engine, std::function<StatusLine&()> status,
                      QObject* parent)
-    : QObject(parent), state_(state), engine_(engine), status_(std::move(status))
+    : Scheduler(state, EngineSource([&engine](bool) { return &engine; }), std::move(status), parent)
+{
+}
+
+Scheduler::Scheduler(modMain& state, EngineSource engine, std::function<StatusLine&()> status,
+                     QObject* parent)
+    : QObject(parent), state_(state), engine_(std::move(engine)), status_(std::move(status))
 {
     NextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
     Timer1.setInterval(1000);
@@ -48,7 +54,7 @@ QCoro::Task<> Scheduler::Timer1_Timer()
 {
     // A session waiting for its login sets the idle flag too; the schedule
     // still must not start a second one beside it.
-    if (!state_.idle || engine_.running())
+    if (!state_.idle || sessionRunning())
         co_return;
     const QDateTime now = state_.clock.now();
     if (state_.settings.m_nCBTimeIndex == 1) {
@@ -65,19 +71,25 @@ QCoro::Task<> Scheduler::Timer1_Timer()
         LastCheckTime = now;
         if (state_.itineraries.count() == 0)
             co_return;
-        co_await engine_.MainPro();
+        co_await engine_(true)->MainPro();
     }
 }
 
 QCoro::Task<> Scheduler::Timer2_Timer()
 {
-    if (!state_.loginLockout || engine_.running())
+    if (!state_.loginLockout || sessionRunning())
         co_return;
     if (minuteChangesBetween(state_.settings.m_dtstrCurrTime, state_.clock.now())
         <= kLockoutRetryMinutes)
         co_return;
-    co_await engine_.MainPro();
+    co_await engine_(true)->MainPro();
     state_.loginLockout = false;
+}
+
+bool Scheduler::sessionRunning() const
+{
+    const CheckEngine* engine = engine_(false);
+    return engine && engine->running();
 }
 
 qint64 minuteChangesBetween(const QDateTime& from, const QDateTime& to)

@@ -24,6 +24,11 @@ public:
     // `status` gives the main window's status line, making the window if need be.
     Scheduler(modMain& state, CheckEngine& engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
+    // The engine as the tray sees it: it belongs to the main window, which is
+    // made only once a session is due. With `make` false it is nullptr until then.
+    using EngineSource = std::function<CheckEngine*(bool make)>;
+    Scheduler(modMain& state, EngineSource engine, std::function<StatusLine&()> status,
+              QObject* parent = nullptr);
 
     QTimer Timer1; // 1 s: the schedule
     QTimer Timer2; // 1 s: the lockout retry
@@ -35,8 +40,10 @@ public:
     QDateTime NextCheckTime;
 
 private:
+    bool sessionRunning() const;
+
     modMain& state_;
-    CheckEngine& engine_;
+    EngineSource engine_;
     std::function<StatusLine&()> status_;
 };
 

@@ -14,6 +14,12 @@ QString runningVersionText()
            + QString::number(ZELVANE_VERSION_MINOR);
 }
 
+QString editionVersionText()
+{
+    return runningVersionText() + QLatin1Char('.') + QString::number(ZELVANE_VERSION_PATCH)
+           + QStringLiteral(" Qantas Edition");
+}
+
 QString versionFileAddress()
 {
     return siteBase() + kVersionFilePath;

@@ -22,6 +22,8 @@ inline const QString kNoticeTitle = QStringLiteral("ZLV Special Notice");
 
 // Major "." minor of this build, the revision left out: "1.1".
 QString runningVersionText();
+// The whole version with the edition, as the about window shows it.
+QString editionVersionText();
 QString versionFileAddress(); // on the product site
 QString noticeAddress();      // on the product site
 

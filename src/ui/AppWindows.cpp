@@ -1,25 +1,78 @@
 #include "ui/AppWindows.h"
 
+#include "app/MessageBoxes.h"
+#include "engine/Scheduler.h"
+#include "ui/frmAboutus.h"
+#include "ui/frmReminder.h"
 #include "ui/frmmain.h"
 #include "ui/frmmenu.h"
 
+#include <QSystemTrayIcon>
+
 namespace zelvane {
 
-AppWindows::AppWindows(modMain& state) : state_(state) {}
+AppWindows::AppWindows(modMain& state, MessageBoxes& boxes)
+    : trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
+      // Runs on by itself; the status line tells how it goes.
+      callUpdates([](frmmain& w) { w.CallUpdates(); }), state_(state), boxes_(boxes)
+{
+}
 
-AppWindows::~AppWindows() = default;
+AppWindows::~AppWindows()
+{
+    for (auto& p : popups_)
+        delete p.data();
+    delete about_.data();
+}
 
 frmmain& AppWindows::mainWindow()
 {
-    if (!main_)
-        main_ = std::make_unique<frmmain>(state_);
+    if (!main_) {
+        main_ = std::make_unique<frmmain>(state_, nullptr, &boxes_);
+        joinMainWindow(*main_);
+    }
     return *main_;
+}
+
+void AppWindows::joinMainWindow(frmmain& w)
+{
+    QObject::connect(&w, &frmmain::popupRequested, &w,
+                     [this](int slot, const QString& text, int NoPopup) {
+                         raisePopup(slot, text, NoPopup);
+                     });
+    const auto updateTray = [this, &w] {
+        if (menu_)
+            menu_->UpdaIcon(w.windowIcon());
+    };
+    QObject::connect(&w, &frmmain::trayPictureChanged, &w, updateTray);
+    QObject::connect(&w, &frmmain::windowActivated, &w, [updateTray, &w] {
+        w.engine().stopBlink();
+        updateTray();
+    });
+    w.showAbout = [this] { showAbout(); };
+    w.versionCheck = [this]() -> QCoro::Task<> {
+        if (menu_)
+            co_await menu_->VerCheck();
+    };
+    // The lockout retry ticks on the tray window; the tray window may come
+    // after the main window on a first run, so it is looked up when needed.
+    w.engine().startLockoutRetry = [this] {
+        if (menu_)
+            menu_->scheduler().Timer2.start();
+    };
+    w.engine().stopLockoutRetry = [this] {
+        if (menu_)
+            menu_->scheduler().Timer2.stop();
+    };
 }
 
 void AppWindows::showMainWindow()
 {
     frmmain& w = mainWindow();
-    w.show();
+    if (w.isMinimized())
+        w.showNormal();
+    else
+        w.show();
     w.raise();
     w.activateWindow();
 }
@@ -35,8 +88,71 @@ void AppWindows::loadTrayWindow()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<frmmenu>(state_, [this] { showMainWindow(); });
-    menu_->load();
+    menu_ = std::make_unique<frmmenu>(state_, *this);
+    menu_->Form_Load();
+    // Without a tray the icon would be nowhere: the window is the way in.
+    if (trayAvailable && !trayAvailable()) {
+        boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok);
+        showMainWindow();
+    }
+}
+
+void AppWindows::showPanels(const QStringList& shown, const QStringList& hidden)
+{
+    frmmain& w = mainWindow();
+    for (const QString& name : hidden)
+        if (auto* c = w.findChild<QWidget*>(name))
+            c->setVisible(false);
+    for (const QString& name : shown)
+        if (auto* c = w.findChild<QWidget*>(name))
+            c->setVisible(true);
+}
+
+bool AppWindows::resultsPanelVisible()
+{
+    frmmain& w = mainWindow();
+    const auto* panel = w.findChild<QWidget*>(QStringLiteral("PictureResult"));
+    return panel && panel->isVisibleTo(&w);
+}
+
+void AppWindows::raisePopup(int slot, const QString& announcement, int NoPopup)
+{
+    if (slot < 0 || slot >= int(popups_.size()))
+        return;
+    // The pop-up that held the slot stays up until it is clicked.
+    auto* p = new frmReminder;
+    popups_[size_t(slot)] = p;
+    QObject::connect(p, &frmReminder::captionClicked, p, [this] { showResultsFromPopup(); });
+    p->Iniciar(announcement, NoPopup);
+}
+
+frmReminder* AppWindows::popup(int slot) const
+{
+    return slot >= 0 && slot < int(popups_.size()) ? popups_[size_t(slot)].data() : nullptr;
+}
+
+void AppWindows::showResultsFromPopup()
+{
+    // A tray program's main window is usually hidden: switching panels in it
+    // alone would show the user nothing, so it always comes up.
+    showMainWindow();
+    mainWindow().ImageResult_Click();
+}
+
+frmAboutus& AppWindows::showAbout()
+{
+    if (!about_) {
+        about_ = new frmAboutus(state_);
+        about_->checkForUpdates = [this] {
+            frmmain& w = mainWindow();
+            if (callUpdates)
+                callUpdates(w);
+        };
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+    return *about_;
 }
 
 } // namespace zelvane

@@ -2,30 +2,67 @@
 
 #include "app/modMain.h"
 
+#include <QPointer>
+#include <array>
+#include <functional>
 #include <memory>
 
 namespace zelvane {
 
+class MessageBoxes;
+class frmAboutus;
+class frmReminder;
 class frmmain;
 class frmmenu;
 
-// Owns the two windows of the run. The main window is made the first time
-// anything needs it and then stays loaded, shown or hidden.
+// Owns the windows of the run and joins them: the tray window, the main
+// window (made the first time anything needs it, then kept, shown or
+// hidden), the pop-ups and the about window.
 class AppWindows final : public StartupWindows {
 public:
-    explicit AppWindows(modMain& state);
+    AppWindows(modMain& state, MessageBoxes& boxes);
     ~AppWindows() override;
 
     void showFirstRun() override;
     void loadTrayWindow() override;
 
     frmmain& mainWindow();
+    bool mainWindowMade() const { return main_ != nullptr; }
+    // Shown, restored from minimised and brought to the front.
     void showMainWindow();
+    frmmenu* trayWindow() const { return menu_.get(); }
+
+    // The panels of the main window, switched by their names.
+    void showPanels(const QStringList& shown, const QStringList& hidden);
+    bool resultsPanelVisible();
+
+    // One availability pop-up in place `slot` (0-based) of the stack.
+    void raisePopup(int slot, const QString& announcement, int NoPopup);
+    frmReminder* popup(int slot) const;
+    // A click on a pop-up's message text.
+    void showResultsFromPopup();
+
+    // Opened not modal; asked again while open, it is only brought up.
+    frmAboutus& showAbout();
+
+    // Whether the desktop has a tray to put the icon in; tests answer it.
+    std::function<bool()> trayAvailable;
+    // The main window's city list update, run from the about window.
+    std::function<void(frmmain&)> callUpdates;
 
 private:
+    void joinMainWindow(frmmain& w);
+
     modMain& state_;
+    MessageBoxes& boxes_;
     std::unique_ptr<frmmain> main_;
     std::unique_ptr<frmmenu> menu_;
+    std::array<QPointer<frmReminder>, 100> popups_;
+    QPointer<frmAboutus> about_;
 };
+
+inline const QString kNoTrayText = QStringLiteral(
+    "This desktop has no system tray, so Zelvane shows its window instead of a tray icon. "
+    "Closing the window ends the program.");
 
 } // namespace zelvane

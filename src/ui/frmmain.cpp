@@ -2,10 +2,12 @@
 
 #include "app/MemberDetails.h"
 #include "app/MessageBoxes.h"
+#include "app/ShowWebPage.h"
 #include "app/Clock.h"
 #include "app/TextFile.h"
 #include "app/modMain.h"
 #include "engine/AwardQuery.h"
+#include "engine/CityUpdate.h"
 #include "engine/HttpBrowser.h"
 #include "engine/Scheduler.h"
 #include "engine/Waits.h"
@@ -123,7 +125,10 @@ frmmain::frmmain(modMain& state, QWidget* parent, MessageBoxes* boxes)
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     endProgram = [this] { EndProgram(state_); };
-    openPage = [](const QString& address) { QDesktopServices::openUrl(QUrl(address.trimmed())); };
+    openPage = [](const QString& address) {
+        QString page = address;
+        ShowWebPage(page);
+    };
 
     WebBrowser1_ = std::make_unique<HttpBrowser>();
     WebBrowser3_ = std::make_unique<HttpBrowser>();
@@ -549,6 +554,24 @@ void frmmain::FillList()
 void frmmain::FillListViewQuery()
 {
     results_.FillListViewQuery(state_.itineraries, table_);
+}
+
+QCoro::Task<> frmmain::CallUpdates()
+{
+    // Its own browser, so an update never disturbs a session's page.
+    if (!WebBrowser2_)
+        WebBrowser2_ = std::make_unique<HttpBrowser>();
+    CityUpdateSteps steps;
+    steps.reloadLists = [this] {
+        FillList();
+        FillCityCombo();
+        cbOrigin_->setCurrentIndex(cbOrigin_->count() > 0 ? 0 : -1);
+        cbDestation_->setCurrentIndex(-1);
+    };
+    steps.refillResults = [this] { FillListViewQuery(); };
+    steps.versionCheck = versionCheck;
+    co_await zelvane::CallUpdates(*WebBrowser2_, engine_->loginUrl(), state_.cities, *this, *waits_,
+                                  std::move(steps));
 }
 
 void frmmain::SetMemberLock()

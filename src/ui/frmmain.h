@@ -67,12 +67,15 @@ public:
 
     void FillListViewQuery();
     void FillCityCombo();
+    // The city list update, reached from the about window.
+    QCoro::Task<> CallUpdates();
 
     // The ways out that end the process; tests replace them.
     std::function<void()> endProgram;
     std::function<void(const QString&)> openPage;
-    // The about window belongs to the tray program, which sets this.
+    // The about window and the version check belong to the tray program, which sets these.
     std::function<void()> showAbout;
+    std::function<QCoro::Task<>()> versionCheck;
 
 signals:
     void popupRequested(int slot, const QString& announcement, int NoPopup);
@@ -124,7 +127,7 @@ private:
 
     ResultsViewModel results_;
     ResultTable table_;
-    std::unique_ptr<HttpBrowser> WebBrowser1_, WebBrowser3_;
+    std::unique_ptr<HttpBrowser> WebBrowser1_, WebBrowser2_, WebBrowser3_;
     std::unique_ptr<RealWaits> waits_;
     std::unique_ptr<SessionMailer> mailer_;
     std::unique_ptr<CheckEngine> engine_;

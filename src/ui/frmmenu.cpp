@@ -3,36 +3,209 @@
 #include "app/AutoStart.h"
 #include "app/MessageBoxes.h"
 #include "app/modMain.h"
+#include "net/VersionCheck.h"
+#include "notify/PopupGeometry.h"
+#include "ui/AppWindows.h"
 #include "ui/Skin.h"
+#include "ui/frmmain.h"
 
-#include <QMenu>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
 #include <QSystemTrayIcon>
-#include <utility>
 
 namespace zelvane {
 
-frmmenu::frmmenu(modMain& state, std::function<void()> showMainWindow, QWidget* parent)
-    : QWidget(parent), state_(state), showMainWindow_(std::move(showMainWindow))
+namespace {
+
+double screenTwipsPerPixel(QScreen* s)
+{
+    return twipsPerPixel(s ? s->logicalDotsPerInchY() : 96.0);
+}
+
+const QStringList kLegend = {QStringLiteral("Image2"), QStringLiteral("Image3"),
+                             QStringLiteral("Image4"), QStringLiteral("Label10"),
+                             QStringLiteral("Label13"), QStringLiteral("Label18"),
+                             QStringLiteral("Label4")};
+
+} // namespace
+
+frmmenu::frmmenu(modMain& state, AppWindows& windows, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      state_(state),
+      windows_(windows),
+      scheduler_(
+          state,
+          [&windows](bool make) -> CheckEngine* {
+              if (!make && !windows.mainWindowMade())
+                  return nullptr;
+              return &windows.mainWindow().engine();
+          },
+          [&windows]() -> StatusLine& { return windows.mainWindow(); }, this)
 {
     setObjectName(QStringLiteral("frmmenu"));
     setWindowTitle(kProductTitle);
+    const double perPixel = screenTwipsPerPixel(QGuiApplication::primaryScreen());
+    const auto px = [perPixel](int twips) { return toPixels(twips, perPixel); };
+    setFixedSize(px(kMenuWidth), px(kMenuHeight));
+
+    QFont title(QStringLiteral("Arial"));
+    title.setPointSize(12);
+    title.setBold(true);
+    Label1_ = new QLabel(QStringLiteral("Options"), this);
+    Label1_->setObjectName(QStringLiteral("Label1"));
+    Label1_->setFont(title);
+    Label1_->setStyleSheet(QStringLiteral("color: white"));
+    Label1_->setGeometry(px(495), px(0), px(1860), px(330));
+
+    QFont itemFont(QStringLiteral("Arial"));
+    itemFont.setPointSizeF(9.75);
+    const auto item = [&](const char* name, const QString& text, int top, int height) {
+        auto* l = new QLabel(text, this);
+        l->setIndent(4);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFont(itemFont);
+        l->setAutoFillBackground(true);
+        l->setGeometry(px(495), px(top), px(1950), px(height));
+        l->setMouseTracking(true);
+        l->setCursor(Qt::PointingHandCursor);
+        l->installEventFilter(this);
+        return l;
+    };
+    lblsettings_ = item("lblsettings", QStringLiteral("Settings"), 720, 285);
+    lblResult_ = item("lblResult", QStringLiteral("Show Results"), 1080, 285);
+    lblExit_ = item("lblExit", QStringLiteral("Exit"), 1485, 330);
+    Label1_->setMouseTracking(true);
+    Label1_->installEventFilter(this);
+    highlight(nullptr);
 }
 
-void frmmenu::load()
+QCoro::Task<> frmmenu::Form_Load()
 {
-    tray_ = new QSystemTrayIcon(applicationIcon(), this);
-    tray_->setToolTip(kProductTitle);
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::DoubleClick && showMainWindow_)
-            showMainWindow_();
-    });
-    // Until the tray menu window is built, the icon's own menu offers the way out.
-    auto* menu = new QMenu(this);
-    menu->addAction(tr("Exit"), this, [this] { EndProgram(state_); });
-    tray_->setContextMenu(menu);
-    tray_->show();
+    TrayIcon();
     if (state_.settings.m_Autostartup == 1)
         SetAutoStart(true);
+    const QPointer<frmmenu> self(this);
+    co_await VerCheck();
+    if (self)
+        scheduler_.Timer1.start();
+}
+
+QCoro::Task<> frmmenu::VerCheck()
+{
+    AppWindows& windows = windows_;
+    const QPointer<frmmenu> self(this);
+    const VerCheckOutcome outcome =
+        co_await zelvane::VerCheck(state_, [&windows] { return windows.resultsPanelVisible(); });
+    if (self && outcome == VerCheckOutcome::NewVersion)
+        static_cast<SessionView&>(windows_.mainWindow()).showNewVersion();
+}
+
+void frmmenu::TrayIcon()
+{
+    setWindowIcon(applicationIcon());
+    ADDIcon();
+}
+
+void frmmenu::ADDIcon()
+{
+    // No tooltip until the main window has been seen.
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Context)
+            Form_Activate();
+        else if (r == QSystemTrayIcon::DoubleClick)
+            windows_.showMainWindow();
+    });
+    tray_->show();
+}
+
+void frmmenu::UpdaIcon(const QIcon& mainIcon)
+{
+    if (!tray_)
+        return;
+    // The blink calls this ten times a second; an unchanged picture is not redrawn.
+    if (!mainIcon.isNull() && mainIcon.cacheKey() != tray_->icon().cacheKey())
+        tray_->setIcon(mainIcon);
+    tray_->setToolTip(kTrayToolTip);
+}
+
+void frmmenu::Form_Activate()
+{
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (s)
+        move(menuPlace(s->geometry(), screenTwipsPerPixel(s)));
+    highlight(nullptr);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmmenu::lblsettings_Click()
+{
+    hide();
+    windows_.showPanels({QStringLiteral("PictureMember")},
+                        {QStringLiteral("PictureItinerary"), QStringLiteral("PictureResult")});
+    windows_.showMainWindow();
+}
+
+void frmmenu::lblResult_Click()
+{
+    hide();
+    windows_.showPanels(QStringList{QStringLiteral("PictureResult")} + kLegend,
+                        {QStringLiteral("PictureMember"), QStringLiteral("PictureItinerary")});
+    windows_.showMainWindow();
+}
+
+void frmmenu::lblExit_Click()
+{
+    EndProgram(state_);
+}
+
+void frmmenu::highlight(QLabel* under)
+{
+    const QColor lit = palette().color(QPalette::Active, QPalette::HighlightedText);
+    for (QLabel* l : {lblsettings_, lblResult_, lblExit_}) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, l == under ? lit : kMenuItemColour);
+        p.setColor(QPalette::WindowText, l == under ? kMenuItemColour : QColor(Qt::white));
+        l->setPalette(p);
+    }
+}
+
+bool frmmenu::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::MouseMove) {
+        if (watched == Label1_)
+            hide();
+        else
+            highlight(qobject_cast<QLabel*>(watched));
+    } else if (e->type() == QEvent::MouseButtonRelease
+               && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        if (watched == lblsettings_)
+            lblsettings_Click();
+        else if (watched == lblResult_)
+            lblResult_Click();
+        else if (watched == lblExit_)
+            lblExit_Click();
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void frmmenu::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
+        hide();
+}
+
+void frmmenu::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    drawMenuFace(p, rect());
 }
 
 } // namespace zelvane

@@ -1,28 +1,65 @@
 #pragma once
 
-#include <QWidget>
-#include <functional>
+#include "engine/Scheduler.h"
 
+#include <QCoro/QCoroTask>
+#include <QIcon>
+#include <QWidget>
+
+class QLabel;
 class QSystemTrayIcon;
 
 namespace zelvane {
 
+class AppWindows;
 class modMain;
 
-// The hidden tray window: it owns the tray icon and stays loaded, unseen, for
-// the whole run.
+// The tray window: owns the tray icon and the schedule, stays loaded for the
+// whole run, and is itself the menu of the icon, shown on a right click.
 class frmmenu : public QWidget {
     Q_OBJECT
 public:
-    frmmenu(modMain& state, std::function<void()> showMainWindow, QWidget* parent = nullptr);
+    frmmenu(modMain& state, AppWindows& windows, QWidget* parent = nullptr);
 
-    // The window's load: tray icon, autostart entry when asked for.
-    void load();
+    // The window's load: tray icon, autostart entry when asked for, version
+    // check (waited for without holding up the tray), then the schedule.
+    QCoro::Task<> Form_Load();
+    // The version check; a newer version shows its notice on the main window.
+    QCoro::Task<> VerCheck();
+    void TrayIcon();
+    void ADDIcon();
+    // The tray icon takes the main window's icon, and the tooltip says the
+    // program is on.
+    void UpdaIcon(const QIcon& mainIcon);
+    // Shows this window as the icon's menu, near the screen's bottom right.
+    void Form_Activate();
+
+    void lblsettings_Click();
+    void lblResult_Click();
+    [[noreturn]] void lblExit_Click();
+
+    QSystemTrayIcon* tray() const { return tray_; }
+    Scheduler& scheduler() { return scheduler_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void paintEvent(QPaintEvent*) override;
 
 private:
+    void highlight(QLabel* item);
+
     modMain& state_;
-    std::function<void()> showMainWindow_;
+    AppWindows& windows_;
+    Scheduler scheduler_;
     QSystemTrayIcon* tray_ = nullptr;
+    QLabel* Label1_;
+    QLabel* lblsettings_;
+    QLabel* lblResult_;
+    QLabel* lblExit_;
 };
+
+inline const QString kTrayToolTip = QStringLiteral("Zelvane") + QStringLiteral("Enabled");
+inline const QColor kMenuItemColour(67, 117, 150);
 
 } // namespace zelvane

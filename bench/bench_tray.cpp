@@ -1,0 +1,201 @@
+// The tray program's own costs. Prints figures; never fails on time.
+//  1. The real program under Xvfb with a tray, against the simulator: time
+//     from process start to its icon in the tray, then memory and CPU while it
+//     sits idle in the tray for 60 s after a session with two pop-ups.
+//  2. In this process, offscreen: memory after each of five rounds of 100
+//     pop-ups raised, animated and clicked away.
+#include "app/Clock.h"
+#include "app/modMain.h"
+#include "support/SiteSim.h"
+#include "support/TestSupport.h"
+#include "ui/AppWindows.h"
+#include "ui/frmReminder.h"
+#include "ui/frmmain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+#include <cstdio>
+#include <malloc.h>
+#include <unistd.h>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+constexpr int kIdleSeconds = 60;
+constexpr int kRounds = 5;
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// utime + stime of a process, in clock ticks, and its resident memory in kB.
+qint64 cpuTicks(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray s = f.readAll();
+    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
+    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+}
+qint64 rssKb(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+void realProgramInTheTray(const QString& exe)
+{
+    for (const char* tool : {"Xvfb", "trayer", "xdotool"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+            std::printf("tray start and idle: skipped, %s is not installed\n", tool);
+            return;
+        }
+    }
+    const QString home = freshHome();
+    const QString program = home + "/program";
+    QDir().mkpath(program);
+    QDir().mkpath(home + "/config/Zelvapp");
+    QDir().mkpath(home + "/run");
+    QFile::copy(exe, program + "/zelvane");
+    QFile(program + "/zelvane").setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeFile(program + "/Query.txt", "Sydney;Melbourne;24/12/2027;Morning;SYD;MEL\r\n"
+                                      "Perth;Darwin;03/01/2028;Afternoon;PER;DRW\r\n"
+                                      "Brisbane;Cairns;15/02/2028;Morning;BNE;CNS\r\n");
+    writeFile(home + "/config/Zelvapp/Zelvapp.conf",
+              "[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\n"
+              "TimeIndex=1\nTimeHou=24\nAutostartup=0\n");
+    SiteSim site(R"({"available": [{"from": "SYD", "to": "MEL", "date": "24/12/2027"},
+                                  {"from": "PER", "to": "DRW", "date": "03/01/2028"}]})",
+                 false);
+    if (!site.start()) {
+        std::printf("tray start and idle: the simulator did not start\n");
+        return;
+    }
+
+    QProcess xvfb;
+    // Xvfb picks a free display and writes its number to standard output.
+    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    xvfb.waitForReadyRead(10000);
+    const QString display = ":" + QString::fromLatin1(xvfb.readAllStandardOutput()).trimmed();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("ZELVANE_AIRLINE_URL", site.baseUrl());
+    env.insert("ZELVANE_SITE_URL", site.baseUrl());
+    env.insert("ZELVANE_TIME_SCALE", "0.05");
+    QProcess trayer;
+    trayer.setProcessEnvironment(env);
+    trayer.start("trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "request"});
+    QTest::qWait(1000);
+    qputenv("DISPLAY", display.toLatin1());
+
+    QProcess zelvane;
+    zelvane.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    zelvane.start(program + "/zelvane", {});
+    zelvane.waitForStarted();
+    qint64 iconMs = -1;
+    QPoint icon;
+    // The icon is shown once the program's small window sits inside the panel.
+    static const QRegularExpression embedded(
+        QStringLiteral(R"(^\s{6,}0x\w+ "Zelvane": \("zelvane" "Zelvane"\)\s+(\d+)x(\d+)\S*\s+\+(\d+)\+(\d+))"),
+        QRegularExpression::MultilineOption);
+    while (clock.elapsed() < 10000 && iconMs < 0) {
+        const auto m = embedded.match(run("xwininfo", {"-root", "-tree"}));
+        if (m.hasMatch() && m.captured(1).toInt() <= 32) {
+            iconMs = clock.elapsed();
+            icon = QPoint(m.captured(3).toInt() + m.captured(1).toInt() / 2,
+                          m.captured(4).toInt() + m.captured(2).toInt() / 2);
+        }
+    }
+    std::printf("start to tray icon shown: %lld ms (goal under 300 ms; polled, +/- 20 ms)\n", iconMs);
+
+    QElapsedTimer wait;
+    wait.start();
+    while (site.requests("email").isEmpty() && wait.elapsed() < 60000)
+        QTest::qWait(100);
+    QTest::qWait(2000);
+    const auto idle = [&](const char* what, int seconds) {
+        const qint64 t0 = cpuTicks(zelvane.processId());
+        QTest::qWait(seconds * 1000);
+        const qint64 t1 = cpuTicks(zelvane.processId());
+        const double cpu = 100.0 * double(t1 - t0) / double(sysconf(_SC_CLK_TCK)) / seconds;
+        std::printf("idle in the tray after a session, %s: %lld kB resident, %.3f %% CPU over %d s "
+                    "(goals under 60 MB, under 0.1 %%)\n",
+                    what, rssKb(zelvane.processId()), cpu, seconds);
+    };
+    idle("tray icon blinking", kIdleSeconds / 2);
+    // A double click on the icon shows the main window; its activation ends the blink.
+    run("xdotool", {"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click",
+                    "--repeat", "2", "--delay", "80", "1"});
+    QTest::qWait(1000);
+    idle("announcement seen", kIdleSeconds);
+    zelvane.kill();
+    trayer.kill();
+    xvfb.kill();
+    zelvane.waitForFinished();
+    trayer.waitForFinished();
+    xvfb.waitForFinished();
+}
+
+void popupsRaisedAndClosed()
+{
+    qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:9");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "bench_tray";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    MemorySettingsArea area;
+    const QString data = freshFolder("popups");
+    modMain state(area, SystemClock::instance(), data, data);
+    RecordingMessageBoxes boxes;
+    AppWindows windows(state, boxes);
+    frmmain& main = windows.mainWindow();
+    std::printf("pop-ups raised and closed, resident memory:");
+    for (int round = 0; round <= kRounds; ++round) {
+        if (round > 0) {
+            for (int i = 0; i < 100; ++i) {
+                emit main.popupRequested(i % 4, "Sydney:Melbourne:24/12/2027", i % 4 + 1);
+                QPointer<frmReminder> p = windows.popup(i % 4);
+                QTest::qWaitFor([&p] { return !p->Timer1.isActive() && !p->tmrSlideIn.isActive(); });
+                QTest::mouseClick(p->findChild<QLabel*>("Label1"), Qt::LeftButton);
+                QTest::qWaitFor([&p] { return !p; });
+            }
+        }
+        std::printf(" %s%s kB (heap in use %zu kB)", round ? "" : "before ",
+                    procStatus("VmRSS:").trimmed().split(' ').value(0).constData(),
+                    mallinfo2().uordblks / 1024);
+    }
+    std::printf(" (after each 100; goal: flat)\n");
+    main.hide();
+}
+
+} // namespace
+
+int main(int, char**)
+{
+    if (!qEnvironmentVariableIsSet("BENCH_TRAY_POPUPS_ONLY"))
+        realProgramInTheTray(QStringLiteral(ZELVANE_EXE_PATH));
+    popupsRaisedAndClosed();
+    return 0;
+}

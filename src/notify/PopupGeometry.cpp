@@ -1,0 +1,87 @@
+#include "notify/PopupGeometry.h"
+
+#include <QStringList>
+#include <cmath>
+
+namespace zelvane {
+
+namespace {
+constexpr double kTwipsPerInch = 1440.0;
+constexpr int kMenuAboveBottom = 400;
+constexpr int kMenuFromRight = 50;
+
+int toTwips(int pixels, double perPixel)
+{
+    return int(std::lround(pixels * perPixel));
+}
+} // namespace
+
+double twipsPerPixel(double logicalDpi)
+{
+    return logicalDpi > 0 ? kTwipsPerInch / logicalDpi : 15.0;
+}
+
+int toPixels(int twips, double perPixel)
+{
+    return int(std::lround(twips / perPixel));
+}
+
+ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
+                            QSize window)
+{
+    ReminderStart s;
+    const int screenHeight = toTwips(screen.height(), perPixel);
+    const int screenWidth = toTwips(screen.width(), perPixel);
+    // The work area's bottom edge, exclusive, relative to the screen.
+    const int workBottom = workArea.y() + workArea.height() - screen.y();
+    s.taskbarGap = toTwips(screen.height() - workBottom, perPixel);
+    s.left = screenWidth - window.width();
+    s.finalTop = screenHeight - (window.height() * index + s.taskbarGap);
+    s.fullHeight = window.height();
+    s.top = screenHeight - kReminderStartAboveBottom;
+    return s;
+}
+
+void growTick(ReminderFrame& f, int fullHeight, int finalTop)
+{
+    if (!f.growing)
+        return;
+    if (f.height > fullHeight) {
+        f.height = fullHeight;
+        f.top = finalTop;
+        f.growing = false;
+    } else {
+        f.top -= kReminderStep;
+        f.height += kReminderStep;
+    }
+}
+
+void slideTick(ReminderFrame& f)
+{
+    if (!f.sliding)
+        return;
+    if (f.top > kReminderSlideRest) {
+        f.top -= kReminderStep;
+    } else {
+        f.sliding = false;
+        f.top = kReminderSlideRest;
+    }
+}
+
+std::optional<QString> reminderCaption(const QString& announcement)
+{
+    const QStringList parts = announcement.split(QLatin1Char(':'));
+    if (parts.size() < 3)
+        return std::nullopt;
+    return QStringLiteral("Flight ") + parts[0] + QStringLiteral("\r\n To ") + parts[1]
+           + QStringLiteral("\r\n On Date ") + parts[2] + QStringLiteral("\r\n is Available!");
+}
+
+QPoint menuPlace(const QRect& screen, double perPixel, QSize window)
+{
+    const int top = toTwips(screen.height(), perPixel) - window.height() - kMenuAboveBottom;
+    const int left = toTwips(screen.width(), perPixel) - window.width() - kMenuFromRight;
+    return {screen.x() + toPixels(left, perPixel), screen.y() + toPixels(top, perPixel)};
+}
+
+} // namespace zelvane

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <optional>
+
+namespace zelvane {
+
+// Positions and sizes of the tray's own windows are worked out in twips, so
+// they come out the same at any resolution; they turn into pixels only when
+// a window is moved.
+inline constexpr int kReminderWidth = 3975;  // client area of the pop-up
+inline constexpr int kReminderHeight = 2715;
+inline constexpr int kReminderStep = 100;    // per animation tick, both timers
+inline constexpr int kReminderSlideRest = 8320;
+inline constexpr int kReminderStartAboveBottom = 500;
+inline constexpr int kMenuWidth = 2340;      // the tray menu window
+inline constexpr int kMenuHeight = 1770;
+
+double twipsPerPixel(double logicalDpi);
+int toPixels(int twips, double perPixel);
+
+// Where a pop-up is placed when it is raised in stacking place `index` (1-4).
+struct ReminderStart {
+    int taskbarGap = 0; // strip between the work area and the screen's bottom
+    int finalTop = 0;   // where the grow animation leaves the window's top
+    int left = 0;
+    int top = 0;        // where it appears, collapsed to height 0
+    int fullHeight = 0;
+};
+// `screen` and `workArea` in pixels, as the screen reports them.
+ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
+                            QSize window = {kReminderWidth, kReminderHeight});
+
+// One frame of the two animations that run side by side.
+struct ReminderFrame {
+    int top = 0;
+    int height = 0;
+    bool growing = true; // Timer1
+    bool sliding = true; // tmrSlideIn
+};
+// Timer1: grows by one step; a height past the full one is clamped on the
+// tick after it went past, and the window comes to rest at its final top.
+void growTick(ReminderFrame& f, int fullHeight, int finalTop);
+// tmrSlideIn: moves up until it reaches the fixed rest line.
+void slideTick(ReminderFrame& f);
+
+// "Flight A\r\n To B\r\n On Date D\r\n is Available!" from "A:B:D"; nothing
+// when the announcement has fewer than three parts.
+std::optional<QString> reminderCaption(const QString& announcement);
+
+// The tray menu's top-left: near the bottom right of the whole screen (not
+// the work area), 400 twips up and 50 in. Pixels in, pixels out.
+QPoint menuPlace(const QRect& screen, double perPixel, QSize window = {kMenuWidth, kMenuHeight});
+
+} // namespace zelvane

@@ -1,0 +1,207 @@
+#include "ui/frmAboutus.h"
+
+#include "app/AutoStart.h"
+#include "app/ShowWebPage.h"
+#include "app/modMain.h"
+#include "net/Addresses.h"
+#include "net/VersionCheck.h"
+#include "notify/PopupGeometry.h"
+#include "ui/Skin.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace zelvane {
+
+namespace {
+
+constexpr int kWidth = 5715;
+constexpr int kHeight = 4170;
+
+QString siteHost()
+{
+    return QUrl(siteBase()).authority();
+}
+
+QPixmap closePicture(int picture, qreal dpr)
+{
+    QPixmap pm(QSize(18, 18) * dpr);
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor fill = picture == 1 ? QColor(0x8c, 0x0c, 0x22)
+                        : picture == 3 ? QColor(0xe0, 0x2a, 0x45)
+                                       : QColor(0xc8, 0x10, 0x2e);
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(fill);
+    p.drawEllipse(QRectF(1, 1, 16, 16));
+    p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(6, 6), QPointF(12, 12));
+    p.drawLine(QPointF(12, 6), QPointF(6, 12));
+    return pm;
+}
+
+} // namespace
+
+frmAboutus::frmAboutus(modMain& state, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(state)
+{
+    setObjectName(QStringLiteral("frmAboutus"));
+    setWindowTitle(QStringLiteral("Help / About Menu"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        perPixel_ = twipsPerPixel(s->logicalDotsPerInchY());
+    const auto px = [this](int twips) { return toPixels(twips, perPixel_); };
+    setFixedSize(px(kWidth), px(kHeight));
+
+    const auto label = [this](const char* name, const QString& text, int left, int top, bool bold) {
+        return text_(name, text, left, top, bold ? Text::Heading : Text::Plain);
+    };
+    QLabel* title = label("Label1", QStringLiteral("Help / About Menu"), 180, 90, true);
+    QPalette white = title->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    title->setPalette(white);
+    label("Label2", QStringLiteral("Version :"), 300, 660, true);
+    label("lblVersion", editionVersionText(), 1350, 660, false);
+    label("Label10", QStringLiteral("About:"), 300, 1080, true);
+    label("Label4", QStringLiteral("Quick Support:"), 300, 1620, true);
+
+    const auto line = [&](const char* name, int top) {
+        auto* l = new QFrame(this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(px(300), px(top), px(kWidth - 600), 1);
+        l->setStyleSheet(QStringLiteral("background: #7a9bb8"));
+    };
+    line("Line1", 960);
+    line("Line2", 1500);
+
+    const QString host = siteHost();
+    link("lblWEBLink", host, 1350, 1080)->setProperty("address", QStringLiteral("http://") + host);
+
+    Check1_ = new QCheckBox(this);
+    Check1_->setObjectName(QStringLiteral("Check1"));
+    connect(Check1_, &QCheckBox::toggled, this, [this] { Check1_Click(); });
+    Label5_ = link("Label5", QStringLiteral("Launch When Windows Starts"), 840, 1995);
+    // The box sits on its caption's middle line, whatever the font's height.
+    const int box = Check1_->sizeHint().height();
+    Check1_->setGeometry(px(540), Label5_->y() + (Label5_->height() - box) / 2, box, box);
+    link("Label6", QStringLiteral("Check For Updates"), 840, 2370);
+    link("Label7", QStringLiteral("Report A Problem"), 840, 2745)
+        ->setProperty("address", host + QStringLiteral("/support.html#contact"));
+    link("Label8", QStringLiteral("Online Help"), 840, 3120)
+        ->setProperty("address", host + QStringLiteral("/support.html"));
+    link("Label9", QStringLiteral("Online FAQ"), 840, 3495)
+        ->setProperty("address", host + QStringLiteral("/faq.html"));
+
+    Image1_ = new QLabel(this);
+    Image1_->setObjectName(QStringLiteral("Image1"));
+    Image1_->setGeometry(width() - 26, 6, 18, 18);
+    Image1_->setMouseTracking(true);
+    Image1_->installEventFilter(this);
+    setClosePicture(kNormal);
+
+    setMask(colourKeyMask(size(), [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); }));
+
+    // Opening with the entry asked for writes it again.
+    Check1_->setChecked(state_.settings.m_Autostartup == 1);
+}
+
+QLabel* frmAboutus::text_(const char* name, const QString& text, int left, int top, Text kind)
+{
+    auto* l = new QLabel(text, this);
+    l->setObjectName(QString::fromLatin1(name));
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSize(9);
+    f.setBold(kind == Text::Heading);
+    f.setUnderline(kind == Text::Link);
+    l->setFont(f);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, kind == Text::Link ? QColor(0x1d, 0x5f, 0x99) : QColor(0x13, 0x34, 0x5a));
+    l->setPalette(p);
+    l->move(toPixels(left, perPixel_), toPixels(top, perPixel_));
+    l->adjustSize();
+    return l;
+}
+
+QLabel* frmAboutus::link(const char* name, const QString& text, int left, int top)
+{
+    QLabel* l = text_(name, text, left, top, Text::Link);
+    l->setCursor(Qt::PointingHandCursor);
+    l->installEventFilter(this);
+    return l;
+}
+
+void frmAboutus::Check1_Click()
+{
+    const bool on = Check1_->isChecked();
+    state_.settings.m_Autostartup = on ? 1 : 0;
+    state_.settings.SaveSettings();
+    state_.settings.LoadSettings();
+    SetAutoStart(on);
+}
+
+void frmAboutus::Label5_Click()
+{
+    Check1_->setChecked(!Check1_->isChecked());
+    SetAutoStart(Check1_->isChecked());
+}
+
+void frmAboutus::setClosePicture(Picture picture)
+{
+    Image1_->setPixmap(closePicture(picture, devicePixelRatioF()));
+    Image1_->setProperty("picture", int(picture));
+}
+
+void frmAboutus::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && windowHandle())
+        windowHandle()->startSystemMove();
+}
+
+void frmAboutus::mouseMoveEvent(QMouseEvent*)
+{
+    setClosePicture(kNormal);
+}
+
+void frmAboutus::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    drawAboutFace(p, rect(), true);
+}
+
+bool frmAboutus::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == Image1_) {
+        if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter)
+            setClosePicture(kHover);
+        if (e->type() == QEvent::MouseButtonPress) {
+            // Closes on the press, not on the release.
+            setClosePicture(kPressed);
+            close();
+            return true;
+        }
+        return false;
+    }
+    if (e->type() != QEvent::MouseButtonRelease
+        || static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton)
+        return QWidget::eventFilter(watched, e);
+    if (watched == Label5_) {
+        Label5_Click();
+    } else if (watched->objectName() == QLatin1String("Label6")) {
+        if (checkForUpdates)
+            checkForUpdates();
+    } else if (const QVariant address = watched->property("address"); address.isValid()) {
+        QString url = address.toString();
+        ShowWebPage(url);
+    }
+    return true;
+}
+
+} // namespace zelvane

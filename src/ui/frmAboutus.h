@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+
+namespace zelvane {
+
+class modMain;
+
+// Help / about: the version, the start-with-the-desktop choice, the city list
+// update and the product site's pages. Borderless, moved by its background;
+// closing it deletes it.
+class frmAboutus : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmAboutus(modMain& state, QWidget* parent = nullptr);
+
+    void Check1_Click();
+    void Label5_Click();
+    // "Check For Updates": the main window's city list update.
+    std::function<void()> checkForUpdates;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    enum Picture { kPressed = 1, kNormal = 2, kHover = 3 };
+    void setClosePicture(Picture picture);
+    enum class Text { Plain, Heading, Link };
+    QLabel* text_(const char* name, const QString& text, int left, int top, Text kind);
+    QLabel* link(const char* name, const QString& text, int left, int top);
+
+    modMain& state_;
+    double perPixel_ = 15.0;
+    QCheckBox* Check1_;
+    QLabel* Image1_;
+    QLabel* Label5_;
+};
+
+} // namespace zelvane

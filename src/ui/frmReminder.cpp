@@ -1,0 +1,165 @@
+#include "ui/frmReminder.h"
+
+#include "ui/Skin.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace zelvane {
+
+namespace {
+
+QFont arialBold(double points)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(points);
+    f.setBold(true);
+    return f;
+}
+
+// A palette, not a style sheet: a style sheet per pop-up costs memory that
+// is not all given back when the pop-up goes.
+void setTextColour(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
+} // namespace
+
+frmReminder::frmReminder(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                          | Qt::WindowDoesNotAcceptFocus)
+{
+    setObjectName(QStringLiteral("frmReminder"));
+    setWindowTitle(QStringLiteral("Reminder"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        screen_ = s->geometry();
+        perPixel_ = twipsPerPixel(s->logicalDotsPerInchY());
+    }
+    const auto px = [this](int twips) { return toPixels(twips, perPixel_); };
+    const QSize full(px(kReminderWidth), px(kReminderHeight));
+    resize(full);
+
+    Image1_ = new QLabel(this);
+    Image1_->setObjectName(QStringLiteral("Image1"));
+    Image1_->setGeometry((full.width() - 200) / 2, px(150), 200, 22);
+    Image1_->setPixmap(reminderBanner(QSize(200, 22), devicePixelRatioF()));
+    Image1_->installEventFilter(this);
+
+    lblCaption_ = new QLabel(this);
+    lblCaption_->setObjectName(QStringLiteral("lblCaption"));
+    lblCaption_->setFont(arialBold(12));
+    lblCaption_->setGeometry(px(180), px(540), px(3660), px(1845));
+    lblCaption_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    setTextColour(lblCaption_, QColor(0x13, 0x34, 0x5a));
+    lblCaption_->setCursor(Qt::PointingHandCursor);
+    lblCaption_->installEventFilter(this);
+
+    Label1_ = new QLabel(QStringLiteral("Check Results!"), this);
+    Label1_->setObjectName(QStringLiteral("Label1"));
+    Label1_->setFont(arialBold(14.25));
+    Label1_->setGeometry(px(600), px(2055), px(3660), px(435));
+    setTextColour(Label1_, QColor(0xb3, 0x12, 0x2e));
+    Label1_->setCursor(Qt::PointingHandCursor);
+    Label1_->installEventFilter(this);
+
+    Timer1.setInterval(10);
+    tmrSlideIn.setInterval(20);
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+        growTick(frame_, start_.fullHeight, start_.finalTop);
+        if (!frame_.growing)
+            Timer1.stop();
+        place();
+    });
+    connect(&tmrSlideIn, &QTimer::timeout, this, [this] {
+        slideTick(frame_);
+        if (!frame_.sliding)
+            tmrSlideIn.stop();
+        place();
+    });
+    applyShape();
+}
+
+void frmReminder::Iniciar(const QString& Texto, int Index)
+{
+    QRect work = screen_;
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        work = s->availableGeometry();
+    start_ = reminderStart(screen_, work, perPixel_, Index);
+    frame_ = {};
+    frame_.top = start_.top;
+    frame_.height = 0;
+    // An announcement that cannot be split leaves the caption empty; the
+    // pop-up still comes up.
+    if (const auto caption = reminderCaption(Texto))
+        lblCaption_->setText(*caption);
+    place();
+    show();
+    Timer1.start();
+    SetTopMost();
+    applyShape();
+    tmrSlideIn.start();
+}
+
+void frmReminder::SetTopMost()
+{
+    // Raised without taking the focus from what the user is typing into.
+    raise();
+}
+
+void frmReminder::applyShape()
+{
+    // The colour of the face's top-left pixel is see-through.
+    setMask(colourKeyMask(QSize(toPixels(kReminderWidth, perPixel_),
+                                toPixels(kReminderHeight, perPixel_)),
+                          [](QPainter& p, const QRect& r) { drawReminderFace(p, r, false); }));
+}
+
+void frmReminder::place()
+{
+    const int h = std::max(1, toPixels(frame_.height, perPixel_));
+    setGeometry(screen_.x() + toPixels(start_.left, perPixel_),
+                screen_.y() + toPixels(frame_.top, perPixel_), toPixels(kReminderWidth, perPixel_),
+                h);
+}
+
+void frmReminder::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QSize full(toPixels(kReminderWidth, perPixel_), toPixels(kReminderHeight, perPixel_));
+    drawReminderFace(p, QRect(QPoint(0, 0), full), true);
+}
+
+void frmReminder::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        close();
+}
+
+bool frmReminder::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() != QEvent::MouseButtonRelease && e->type() != QEvent::MouseButtonPress)
+        return QWidget::eventFilter(watched, e);
+    auto* me = static_cast<QMouseEvent*>(e);
+    auto* label = qobject_cast<QWidget*>(watched);
+    // The banner takes no clicks; everything else acts on a left release over itself.
+    if (watched == Image1_)
+        return true;
+    if (e->type() == QEvent::MouseButtonPress || me->button() != Qt::LeftButton || !label
+        || !label->rect().contains(me->position().toPoint()))
+        return true;
+    close();
+    if (watched == lblCaption_)
+        emit captionClicked();
+    return true;
+}
+
+} // namespace zelvane

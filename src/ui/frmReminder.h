@@ -1,0 +1,53 @@
+#pragma once
+
+#include "notify/PopupGeometry.h"
+
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+
+namespace zelvane {
+
+// The availability pop-up: grows up out of the bottom right corner, above the
+// task bar, and stays on top until it is clicked. Closing deletes it.
+class frmReminder : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmReminder(QWidget* parent = nullptr);
+
+    // Places, shows and animates the pop-up for `Texto` ("origin:destination:date")
+    // in stacking place `Index` (1-4).
+    void Iniciar(const QString& Texto, int Index);
+
+    QTimer Timer1;     // 10 ms: grow
+    QTimer tmrSlideIn; // 20 ms: slide
+    const ReminderFrame& frame() const { return frame_; }
+    int finalTop() const { return start_.finalTop; }
+
+signals:
+    // The message text was clicked: the user wants to see the results.
+    void captionClicked();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void SetTopMost();
+    void applyShape();
+    void place();
+
+    QLabel* lblCaption_;
+    QLabel* Label1_;
+    QLabel* Image1_;
+    QPixmap face_;
+    QRect screen_;
+    double perPixel_ = 15.0;
+    ReminderStart start_;
+    ReminderFrame frame_;
+};
+
+} // namespace zelvane

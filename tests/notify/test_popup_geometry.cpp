@@ -1,0 +1,137 @@
+// Where the availability pop-ups and the tray menu come to rest, worked out
+// without a display.
+#include "notify/PopupGeometry.h"
+
+#include <QtTest>
+
+using namespace zelvane;
+
+namespace {
+
+// Runs the two animations side by side as their timers would (10 ms and 20 ms).
+ReminderFrame animate(const ReminderStart& s, int* growTicks = nullptr)
+{
+    ReminderFrame f;
+    f.top = s.top;
+    for (int ms = 10; f.growing || f.sliding; ms += 10) {
+        const bool wasGrowing = f.growing;
+        growTick(f, s.fullHeight, s.finalTop);
+        if (growTicks && wasGrowing)
+            ++*growTicks;
+        if (ms % 20 == 0)
+            slideTick(f);
+    }
+    return f;
+}
+
+} // namespace
+
+class TestPopupGeometry : public QObject {
+    Q_OBJECT
+
+private slots:
+    void placesRestAboveTheTaskBar_data()
+    {
+        QTest::addColumn<QRect>("work");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("gap");
+        QTest::addColumn<int>("finalTop");
+        const QRect screen(0, 0, 1024, 768); // 11520 twips high at 96 dpi
+        QTest::newRow("40 px bar at the bottom, place 1")
+            << QRect(0, 0, 1024, 728) << 1 << 600 << 11520 - 3315;
+        QTest::newRow("place 2 one window higher") << QRect(0, 0, 1024, 728) << 2 << 600 << 5490;
+        QTest::newRow("place 3") << QRect(0, 0, 1024, 728) << 3 << 600 << 2775;
+        QTest::newRow("place 4") << QRect(0, 0, 1024, 728) << 4 << 600 << 60;
+        QTest::newRow("bar at the top") << QRect(0, 40, 1024, 728) << 1 << 0 << 11520 - 2715;
+        QTest::newRow("bar at the left") << QRect(60, 0, 964, 768) << 1 << 0 << 11520 - 2715;
+    }
+    void placesRestAboveTheTaskBar()
+    {
+        QFETCH(QRect, work);
+        QFETCH(int, index);
+        QFETCH(int, gap);
+        QFETCH(int, finalTop);
+        const ReminderStart s = reminderStart(QRect(0, 0, 1024, 768), work, twipsPerPixel(96), index);
+        QCOMPARE(s.taskbarGap, gap);
+        QCOMPARE(s.finalTop, finalTop);
+        QCOMPARE(s.left + kReminderWidth, 15360); // right edge on the screen's right edge
+        QCOMPARE(s.top, 11520 - 500);
+        QCOMPARE(s.fullHeight, 2715);
+    }
+
+    void growIsClampedOnTheTickAfterPassingTheFullHeight()
+    {
+        ReminderFrame f;
+        f.top = 11020;
+        for (int tick = 1; tick <= 28; ++tick)
+            growTick(f, 2715, 8205);
+        QCOMPARE(f.height, 2800);
+        QVERIFY(f.growing);
+        growTick(f, 2715, 8205);
+        QCOMPARE(f.height, 2715);
+        QCOMPARE(f.top, 8205);
+        QVERIFY(!f.growing);
+        growTick(f, 2715, 8205); // a stopped timer changes nothing
+        QCOMPARE(f.top, 8205);
+    }
+
+    void restingPlaceIsDecidedByTheLaterTimer_data()
+    {
+        QTest::addColumn<int>("screenHeight");
+        QTest::addColumn<int>("rest");
+        // Short screen: the grow stops last and leaves the window above the bar.
+        QTest::newRow("768 px") << 768 << 11520 - 3315;
+        // Tall screen: the slide is still on its way up to its fixed line.
+        QTest::newRow("1080 px") << 1080 << 8320;
+    }
+    void restingPlaceIsDecidedByTheLaterTimer()
+    {
+        QFETCH(int, screenHeight);
+        QFETCH(int, rest);
+        const QRect screen(0, 0, 1920, screenHeight);
+        const ReminderStart s = reminderStart(screen, screen.adjusted(0, 0, 0, -40), 15.0, 1);
+        int growTicks = 0;
+        const ReminderFrame f = animate(s, &growTicks);
+        QCOMPARE(growTicks, 29);
+        QCOMPARE(f.height, 2715);
+        QCOMPARE(f.top, rest);
+    }
+
+    void captionBreaksTheAnnouncementIntoLines_data()
+    {
+        QTest::addColumn<QString>("announcement");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("three parts")
+            << "Sydney:Melbourne:25/12/2026"
+            << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!";
+        QTest::newRow("no separator") << "Sydney Melbourne" << QString();
+        QTest::newRow("two parts") << "Sydney:Melbourne" << QString();
+    }
+    void captionBreaksTheAnnouncementIntoLines()
+    {
+        QFETCH(QString, announcement);
+        QFETCH(QString, caption);
+        QCOMPARE(reminderCaption(announcement).value_or(QString()), caption);
+    }
+
+    void trayMenuSitsNearTheWholeScreensBottomRight_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<double>("dpi");
+        QTest::addColumn<QPoint>("topLeft");
+        // 1770 + 400 twips above the bottom, 2340 + 50 in from the right.
+        QTest::newRow("1024x768 at 96 dpi") << QRect(0, 0, 1024, 768) << 96.0 << QPoint(865, 623);
+        QTest::newRow("second screen") << QRect(1024, 0, 1024, 768) << 96.0 << QPoint(1889, 623);
+        QTest::newRow("144 dpi") << QRect(0, 0, 1536, 1152) << 144.0 << QPoint(1297, 935);
+    }
+    void trayMenuSitsNearTheWholeScreensBottomRight()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(double, dpi);
+        QFETCH(QPoint, topLeft);
+        QCOMPARE(menuPlace(screen, twipsPerPixel(dpi)), topLeft);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPopupGeometry)
+#include "test_popup_geometry.moc"

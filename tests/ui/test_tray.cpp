@@ -1,0 +1,442 @@
+// The tray side of the program on an offscreen display: the icon and its
+// menu, the schedule on the tray window, the pop-ups and the about window.
+#include "app/AutoStart.h"
+#include "app/Clock.h"
+#include "app/ShowWebPage.h"
+#include "app/modMain.h"
+#include "notify/PopupGeometry.h"
+#include "support/TestSupport.h"
+#include "ui/AppWindows.h"
+#include "ui/Skin.h"
+#include "ui/frmAboutus.h"
+#include "ui/frmReminder.h"
+#include "ui/frmmain.h"
+#include "ui/frmmenu.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QtTest>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+// One run's state and windows, with a tray the test says is there.
+struct Rig {
+    explicit Rig(bool stored = true)
+    {
+        if (stored) {
+            area.values = {{"MemberNo", "1234567"}, {"LastName", "Smith"}, {"Pin", "1234"},
+                           {"Mail", "j.smith@example.com"}, {"TimeIndex", "1"}, {"TimeHou", "24"},
+                           {"Autostartup", "0"}};
+        }
+        state.settings.LoadSettings();
+        state.idle = true;
+        windows.trayAvailable = [] { return true; };
+    }
+    ~Rig()
+    {
+        // The tray's version check must have come back before its state goes.
+        if (frmmenu* menu = windows.trayWindow())
+            QTest::qWaitFor([menu] { return menu->scheduler().Timer1.isActive(); }, 5000);
+        // And so must a session the schedule started.
+        if (windows.mainWindowMade())
+            QTest::qWaitFor([this] { return !windows.mainWindow().engine().running(); }, 30000);
+    }
+    frmmenu& tray()
+    {
+        windows.loadTrayWindow();
+        return *windows.trayWindow();
+    }
+    QWidget* child(const char* name) { return windows.mainWindow().findChild<QWidget*>(name); }
+
+    MemorySettingsArea area;
+    QString data = freshFolder("data");
+    modMain state{area, SystemClock::instance(), data, data};
+    RecordingMessageBoxes boxes;
+    AppWindows windows{state, boxes};
+};
+
+void click(QWidget* w, QPoint at = {})
+{
+    QVERIFY(w);
+    QTest::mouseClick(w, Qt::LeftButton, {}, at.isNull() ? w->rect().center() : at);
+}
+
+} // namespace
+
+class TestTray : public QObject {
+    Q_OBJECT
+
+    QList<QUrl> opened;
+
+private slots:
+    void initTestCase()
+    {
+        // Nothing here may reach a real site: both addresses refuse at once.
+        qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:9");
+        qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:9");
+        qputenv("ZELVANE_TIME_SCALE", "0.001");
+        setWebPageOpener([this](const QUrl& url) { opened << url; });
+    }
+    void init()
+    {
+        freshHome();
+        opened.clear();
+    }
+
+    void trayIconActivation_data()
+    {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("mainShown");
+        QTest::addColumn<bool>("menuShown");
+        QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << true << false;
+        QTest::newRow("context") << int(QSystemTrayIcon::Context) << false << true;
+        QTest::newRow("single click") << int(QSystemTrayIcon::Trigger) << false << false;
+        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false << false;
+    }
+    void trayIconActivation()
+    {
+        QFETCH(int, reason);
+        QFETCH(bool, mainShown);
+        QFETCH(bool, menuShown);
+        Rig rig;
+        frmmenu& menu = rig.tray();
+        QVERIFY(menu.tray()->isVisible());
+        QVERIFY(!menu.isVisible());
+        emit menu.tray()->activated(QSystemTrayIcon::ActivationReason(reason));
+        // A double click makes the main window when there is none yet.
+        QCOMPARE(rig.windows.mainWindowMade() && rig.windows.mainWindow().isVisible(), mainShown);
+        QCOMPARE(menu.isVisible(), menuShown);
+        if (menuShown) {
+            QScreen* s = QGuiApplication::primaryScreen();
+            QCOMPARE(menu.pos(), menuPlace(s->geometry(), twipsPerPixel(s->logicalDotsPerInchY())));
+            for (const char* item : {"Label1", "lblsettings", "lblResult", "lblExit"})
+                QVERIFY(menu.findChild<QLabel*>(item)->isVisible());
+        }
+    }
+
+    void menuItemsChoosePanels_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("Settings") << "lblsettings" << "PictureMember";
+        QTest::newRow("Show Results") << "lblResult" << "PictureResult";
+    }
+    void menuItemsChoosePanels()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, panel);
+        Rig rig;
+        frmmenu& menu = rig.tray();
+        menu.Form_Activate();
+        click(menu.findChild<QLabel*>(item));
+        QVERIFY(!menu.isVisible());
+        QVERIFY(rig.windows.mainWindow().isVisible());
+        for (const char* p : {"PictureMember", "PictureItinerary", "PictureResult"})
+            QCOMPARE(rig.child(p)->isVisible(), panel == QLatin1String(p));
+    }
+
+    void menuHidesOnItsTitleAndHighlightsTheItemUnderThePointer()
+    {
+        Rig rig;
+        frmmenu& menu = rig.tray();
+        menu.Form_Activate();
+        auto* result = menu.findChild<QLabel*>("lblResult");
+        auto* exit = menu.findChild<QLabel*>("lblExit");
+        QTest::mouseMove(result);
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), result->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(result, &move);
+        QVERIFY(result->palette().color(QPalette::Window) != kMenuItemColour);
+        QCOMPARE(exit->palette().color(QPalette::Window), kMenuItemColour);
+        QMouseEvent overTitle(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
+                              Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(menu.findChild<QLabel*>("Label1"), &overTitle);
+        QVERIFY(!menu.isVisible());
+    }
+
+    void exitSavesTheSettingsAndEnds()
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            NativeSettingsArea area;
+            modMain state(area, SystemClock::instance(), "/p", freshFolder("exit"));
+            RecordingMessageBoxes boxes;
+            AppWindows windows(state, boxes);
+            windows.trayAvailable = [] { return true; };
+            windows.loadTrayWindow();
+            state.settings.m_strLastName = "Leaving";
+            windows.trayWindow()->Form_Activate();
+            QTest::mouseClick(windows.trayWindow()->findChild<QLabel*>("lblExit"), Qt::LeftButton);
+            _exit(3); // not reached when the item ends the program
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(readFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf")
+                    .contains("LastName=Leaving"));
+    }
+
+    void tooltipAndIconFollowTheMainWindow()
+    {
+        Rig rig;
+        frmmenu& menu = rig.tray();
+        QCOMPARE(menu.tray()->toolTip(), QString());
+        frmmain& main = rig.windows.mainWindow();
+        QCOMPARE(menu.tray()->toolTip(), QString());
+        emit main.windowActivated();
+        QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
+        // Each picture of the blink reaches the tray.
+        QPixmap blink(16, 16);
+        blink.fill(Qt::yellow);
+        main.setWindowIcon(QIcon(blink));
+        emit main.trayPictureChanged(4);
+        QCOMPARE(menu.tray()->icon().cacheKey(), main.windowIcon().cacheKey());
+    }
+
+    void scheduleRunsOnTheTrayWindow_data()
+    {
+        QTest::addColumn<QByteArray>("watchList");
+        QTest::addColumn<bool>("sessionStarted");
+        QTest::newRow("empty watch list") << QByteArray() << false;
+        QTest::newRow("one itinerary")
+            << QByteArray("Sydney;Melbourne;25/12/2027;Morning;SYD;MEL\r\n") << true;
+    }
+    void scheduleRunsOnTheTrayWindow()
+    {
+        QFETCH(QByteArray, watchList);
+        QFETCH(bool, sessionStarted);
+        Rig rig;
+        writeFile(rig.data + "/Query.txt", watchList);
+        rig.state.itineraries.load();
+        frmmenu& menu = rig.tray();
+        // The version check fails at once here; the schedule starts after it.
+        QTRY_VERIFY(menu.scheduler().Timer1.isActive());
+        QTRY_VERIFY(menu.scheduler().LastCheckTime.has_value());
+        QCOMPARE(rig.windows.mainWindowMade(), sessionStarted);
+        if (!sessionStarted)
+            return;
+        frmmain& main = rig.windows.mainWindow();
+        QVERIFY(!main.isVisible()); // made hidden for the session
+        QTRY_VERIFY(!main.status().isEmpty()); // the session is reporting
+        // The engine's give-up arms the retry on the tray window; a good login stops it.
+        main.engine().startLockoutRetry();
+        QVERIFY(menu.scheduler().Timer2.isActive());
+        main.engine().stopLockoutRetry();
+        QVERIFY(!menu.scheduler().Timer2.isActive());
+    }
+
+    void startWindows_data()
+    {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("mainShown");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("later run") << true << true << false << 0;
+        QTest::newRow("first run") << false << true << true << 0;
+        QTest::newRow("no tray") << true << false << true << 1;
+    }
+    void startWindows()
+    {
+        QFETCH(bool, stored);
+        QFETCH(bool, tray);
+        QFETCH(bool, mainShown);
+        QFETCH(int, boxes);
+        Rig rig(stored);
+        rig.windows.trayAvailable = [tray] { return tray; };
+        QCOMPARE(Main(rig.state, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
+        QVERIFY(rig.windows.trayWindow());
+        QCOMPARE(rig.windows.mainWindowMade() && rig.windows.mainWindow().isVisible(), mainShown);
+        QCOMPARE(rig.boxes.shown.size(), boxes);
+        if (boxes)
+            QCOMPARE(rig.boxes.shown[0].text, kNoTrayText);
+        if (!stored) {
+            QVERIFY(rig.child("PictureMember")->isVisible());
+            QVERIFY(!rig.child("ImageItin")->isEnabled());
+            QVERIFY(!rig.child("ImageResult")->isEnabled());
+            QCOMPARE(rig.windows.mainWindow().status(), kFillAllRequired);
+        }
+    }
+
+    void popupClicks_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("mainState");
+        QTest::addColumn<bool>("resultsShown");
+        QTest::newRow("message text, main window hidden")
+            << "lblCaption" << int(Qt::WindowNoState) << true;
+        QTest::newRow("message text, main window minimised")
+            << "lblCaption" << int(Qt::WindowMinimized) << true;
+        QTest::newRow("Check Results!") << "Label1" << int(Qt::WindowNoState) << false;
+        QTest::newRow("the window itself") << "frmReminder" << int(Qt::WindowNoState) << false;
+        QTest::newRow("banner") << "Image1" << int(Qt::WindowNoState) << false;
+    }
+    void popupClicks()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, mainState);
+        QFETCH(bool, resultsShown);
+        Rig rig;
+        rig.tray();
+        frmmain& main = rig.windows.mainWindow();
+        rig.windows.showPanels({"PictureMember"}, {"PictureItinerary", "PictureResult"});
+        if (mainState == Qt::WindowMinimized)
+            main.showMinimized();
+        emit main.popupRequested(0, "Sydney:Melbourne:25/12/2026", 1);
+        QPointer<frmReminder> popup = rig.windows.popup(0);
+        QVERIFY(popup && popup->isVisible());
+        QCOMPARE(popup->findChild<QLabel*>("lblCaption")->text(),
+                 QString("Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!"));
+        QTRY_VERIFY(!popup->Timer1.isActive() && !popup->tmrSlideIn.isActive());
+        QWidget* w = target == "frmReminder" ? popup.data() : popup->findChild<QWidget*>(target);
+        // The window itself is clicked where none of its labels is.
+        click(w, target == "frmReminder" ? QPoint(4, popup->height() / 2) : QPoint());
+        if (target == "Image1") {
+            QVERIFY(popup);
+            QVERIFY(popup->isVisible());
+            return;
+        }
+        QTRY_VERIFY(!popup);
+        QCOMPARE(main.isVisible() && !main.isMinimized(), resultsShown);
+        QCOMPARE(rig.child("PictureResult")->isVisibleTo(&main), resultsShown);
+    }
+
+    void popupsStackInFourPlacesAndTheFifthStartsAgain()
+    {
+        Rig rig;
+        rig.tray();
+        frmmain& main = rig.windows.mainWindow();
+        const QList<int> counts = {1, 2, 3, 4, 1};
+        QList<QPointer<frmReminder>> raised;
+        for (int n : counts) {
+            emit main.popupRequested(n - 1, "Perth:Darwin:03/01/2027", n);
+            raised << rig.windows.popup(n - 1);
+        }
+        for (auto& p : raised)
+            QTRY_VERIFY(p && !p->Timer1.isActive() && !p->tmrSlideIn.isActive());
+        const int height = raised[0]->height();
+        for (int i = 1; i < 4; ++i)
+            QCOMPARE(raised[i]->y(), raised[0]->y() - i * height);
+        QCOMPARE(raised[4]->y(), raised[0]->y());
+        // The first stays up under the fifth until it is clicked.
+        QVERIFY(raised[0]->isVisible());
+        QCOMPARE(rig.windows.popup(0), raised[4].data());
+        QScreen* s = QGuiApplication::primaryScreen();
+        QCOMPARE(raised[0]->geometry().bottom() + 1, s->availableGeometry().bottom() + 1);
+        QCOMPARE(raised[0]->geometry().right(), s->geometry().right());
+    }
+
+    void shapedWindowsLoseOnlyTheirKeyedCorners()
+    {
+        for (const auto& draw : {std::function<void(QPainter&, const QRect&)>(
+                                     [](QPainter& p, const QRect& r) { drawReminderFace(p, r, false); }),
+                                 std::function<void(QPainter&, const QRect&)>(
+                                     [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); })}) {
+            const QRegion shape = colourKeyMask(QSize(265, 181), draw);
+            QVERIFY(!shape.contains(QPoint(0, 0)));
+            QVERIFY(!shape.contains(QPoint(264, 180)));
+            QVERIFY(shape.contains(QPoint(132, 90)));
+            QVERIFY(shape.contains(QPoint(132, 1)));
+        }
+    }
+
+    void aboutWindowOpensOnceAndClosesOnThePress()
+    {
+        Rig rig;
+        frmAboutus& about = rig.windows.showAbout();
+        QPointer<frmAboutus> first = &about;
+        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QString("1.1.0 Qantas Edition"));
+        QVERIFY(!about.isModal());
+        QCOMPARE(&rig.windows.showAbout(), first.data());
+        QTest::mousePress(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
+        QTRY_VERIFY(!first);
+        QVERIFY(&rig.windows.showAbout() != nullptr);
+    }
+
+    void aboutBoxAndCaptionFlipTheAutostartEntry_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("box") << "Check1";
+        QTest::newRow("caption") << "Label5";
+    }
+    void aboutBoxAndCaptionFlipTheAutostartEntry()
+    {
+        QFETCH(QString, control);
+        Rig rig;
+        frmAboutus& about = rig.windows.showAbout();
+        QVERIFY(!QFile::exists(autoStartEntryPath()));
+        auto* w = about.findChild<QWidget*>(control);
+        click(w);
+        QVERIFY(QFile::exists(autoStartEntryPath()));
+        QCOMPARE(rig.area.values["Autostartup"], QString("1"));
+        QVERIFY(about.findChild<QCheckBox*>("Check1")->isChecked());
+        click(w);
+        QVERIFY(!QFile::exists(autoStartEntryPath()));
+        QCOMPARE(rig.area.values["Autostartup"], QString("0"));
+        QCOMPARE(rig.state.settings.m_Autostartup, 0);
+    }
+
+    void aboutWithAutostartOnWritesTheEntryAgain()
+    {
+        Rig rig;
+        rig.area.values["Autostartup"] = "1";
+        rig.state.settings.LoadSettings();
+        frmAboutus& about = rig.windows.showAbout();
+        QVERIFY(about.findChild<QCheckBox*>("Check1")->isChecked());
+        QVERIFY(QFile::exists(autoStartEntryPath()));
+    }
+
+    void aboutLinksAndUpdates_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("Report A Problem") << "Label7" << "http://127.0.0.1:9/support.html#contact";
+        QTest::newRow("Online Help") << "Label8" << "http://127.0.0.1:9/support.html";
+        QTest::newRow("Online FAQ") << "Label9" << "http://127.0.0.1:9/faq.html";
+        QTest::newRow("site") << "lblWEBLink" << "http://127.0.0.1:9";
+        QTest::newRow("Check For Updates") << "Label6" << QString();
+    }
+    void aboutLinksAndUpdates()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, url);
+        Rig rig;
+        int updates = 0;
+        rig.windows.callUpdates = [&updates](frmmain&) { ++updates; };
+        click(rig.windows.showAbout().findChild<QLabel*>(label));
+        QCOMPARE(opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
+        QCOMPARE(updates, url.isEmpty() ? 1 : 0);
+    }
+
+    void webPagesAreOpenedTrimmed_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("trimmed");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("blanks around") << "  example.org/faq.html " << "example.org/faq.html"
+                                       << "http://example.org/faq.html";
+        QTest::newRow("with a scheme") << "https://example.org/" << "https://example.org/"
+                                       << "https://example.org/";
+        QTest::newRow("empty") << "" << "" << QString();
+        QTest::newRow("only blanks") << "    " << "" << QString();
+    }
+    void webPagesAreOpenedTrimmed()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, trimmed);
+        QFETCH(QString, url);
+        ShowWebPage(address);
+        QCOMPARE(address, trimmed);
+        QCOMPARE(opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
+    }
+};
+
+QTEST_MAIN(TestTray)
+#include "test_tray.moc"

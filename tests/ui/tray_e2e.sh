@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The whole program under a virtual display with a tray, against the site
+# simulator: the session starts by itself, two pop-ups stack at the bottom
+# right, the results e-mail arrives, a click on a pop-up's message brings up
+# the main window, so does a double click on the tray icon, and Exit from the
+# tray menu ends the program with its settings saved.
+set -euo pipefail
+exe=$1 sitesim=$2 datadir=$3
+for tool in Xvfb trayer xdotool xprop; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/bootstrap installs it)"; exit 77; }
+done
+home=${ZELVANE_TEST_HOME:-$(mktemp -d)}
+rm -rf "$home"; mkdir -p "$home/config/Zelvapp" "$home/data" "$home/run" "$home/program"
+chmod 700 "$home/run"
+export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
+unset QT_QPA_PLATFORM
+
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; echo "--- program output"; cat "$home/zelvane.log" 2>/dev/null; exit 1; }
+# Polls a command for up to $1 tenths of a second.
+until_ok() { local n=$1; shift; for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done; return 1; }
+
+cp "$exe" "$home/program/"
+cp "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
+printf 'Sydney;Melbourne;24/12/2027;Morning;SYD;MEL\r\nPerth;Darwin;03/01/2028;Afternoon;PER;DRW\r\nBrisbane;Cairns;15/02/2028;Morning;BNE;CNS\r\n' \
+  >"$home/program/Query.txt"
+cat >"$home/scenario.json" <<'JSON'
+{"available": [{"from": "SYD", "to": "MEL", "date": "24/12/2027"},
+               {"from": "PER", "to": "DRW", "date": "03/01/2028"}]}
+JSON
+printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\nTimeIndex=1\nTimeHou=24\nAutostartup=0\nMailSendType=0\n' \
+  >"$home/config/Zelvapp/Zelvapp.conf"
+
+"$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
+  --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
+pids+=($!)
+until_ok 100 test -s "$home/port" || fail "the simulator did not start"
+base=http://127.0.0.1:$(cat "$home/port")
+
+exec 3>"$home/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
+pids+=($!)
+until_ok 100 test -s "$home/display" || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$home/display")
+trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
+pids+=($!)
+until_ok 100 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+# There is no window manager to say where the desktop's work area ends; say it
+# for it, 24 pixels of panel at the bottom.
+xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED _NET_WORKAREA
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA '0, 0, 1024, 744'
+
+ZELVANE_AIRLINE_URL=$base ZELVANE_SITE_URL=$base ZELVANE_TIME_SCALE=0.05 \
+  "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
+zelvane=$!
+pids+=($zelvane)
+
+# Windows of the program by size: pop-up, menu and main window differ, and
+# the title alone does not tell them apart from the tray icon's own window.
+windows_of() {
+  local name=$1 min=$2 max=$3
+  for w in $(xdotool search --onlyvisible --pid "$zelvane" --name "$name" 2>/dev/null); do
+    geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue # gone meanwhile
+    eval "$geometry"
+    [ "$WIDTH" -ge "$min" ] && [ "$WIDTH" -le "$max" ] && echo "$w"
+  done
+  return 0
+}
+popups() { windows_of '^Reminder$' 200 300; }
+two_popups() { [ "$(popups | wc -l)" -eq 2 ]; }
+until_ok 600 two_popups || fail "two pop-ups did not come up (saw $(popups | wc -l))"
+sleep 1 # both animations end within half a second
+declare -A top
+for w in $(popups); do
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  [ $((X + WIDTH)) -eq 1024 ] || fail "pop-up $w at x=$X width $WIDTH does not end at the right edge"
+  top[$w]=$Y; height=$HEIGHT
+done
+read -r low high < <(printf '%s\n' "${top[@]}" | sort -n | tr '\n' ' ' | awk '{print $2, $1}')
+[ $((low + height)) -eq 744 ] || fail "lowest pop-up rests at y=$low, not on the panel"
+[ $((low - high)) -eq "$height" ] || fail "pop-ups at y=$low and y=$high are not one above the other"
+
+has_mail() { grep -q '"kind":"email"' "$home/requests.jsonl"; }
+until_ok 300 has_mail || fail "no results e-mail reached the simulator"
+grep '"kind":"email"' "$home/requests.jsonl" | grep -q 'You%20have%20(2)Available%20and%20(1)%20Unavailable' \
+  || fail "the results e-mail has the wrong counts: $(grep '"kind":"email"' "$home/requests.jsonl")"
+
+main_window() { windows_of '^Zelvane$' 301 5000 | grep .; }
+main_window >/dev/null && fail "the main window was up before anything asked for it"
+
+# The main window was made hidden for the session; a double click on the
+# tray icon shows it.
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+icon_x=$((X + WIDTH / 2)) icon_y=$((Y + HEIGHT / 2))
+xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+until_ok 50 main_window >/dev/null || fail "a double click on the tray icon did not show the main window"
+
+# The message text of the lower pop-up (what it shows of the main window is
+# checked offscreen: the results panel, also from a hidden window).
+for w in "${!top[@]}"; do [ "${top[$w]}" -eq "$low" ] && lower=$w; done
+xdotool mousemove --window "$lower" 130 90 click 1
+until_ok 50 main_window >/dev/null || fail "the main window went away after a click on a pop-up"
+one_popup() { [ "$(popups | wc -l)" -eq 1 ]; }
+until_ok 50 one_popup || fail "the clicked pop-up did not close"
+
+# Exit from the icon's menu.
+xdotool mousemove "$icon_x" "$icon_y" click 3
+menu_window() { windows_of '^Zelvane$' 100 199 | grep .; }
+until_ok 50 menu_window >/dev/null || fail "a right click on the tray icon did not show the menu"
+menu=$(menu_window)
+xdotool mousemove --window "$menu" 60 108 click 1
+# Ended means a zombie waiting for us, or gone.
+ended() { ! ps -o stat= -p "$zelvane" | grep -qv Z; }
+until_ok 50 ended || fail "Exit did not end the program"
+set +e; wait "$zelvane"; rc=$?; set -e
+[ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+grep -q '^ProgDirectory=' "$home/config/Zelvapp/Zelvapp.conf" || fail "the settings were not saved on Exit"
+echo ok

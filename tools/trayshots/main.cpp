@@ -1,0 +1,47 @@
+// Puts one of the tray program's own windows on the screen as a user would
+// see it, for the screenshots in the documentation:
+//   trayshots menu | popups | about
+// It runs with whatever profile HOME points at; scripts/screenshots-tray
+// gives it a throwaway one. Ends by itself after a few seconds.
+#include "app/Clock.h"
+#include "app/SettingsArea.h"
+#include "app/modMain.h"
+#include "ui/AppWindows.h"
+#include "ui/frmAboutus.h"
+#include "ui/QtMessageBoxes.h"
+#include "ui/frmmain.h"
+#include "ui/frmmenu.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+using namespace zelvane;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString what = app.arguments().value(1);
+    NativeSettingsArea area;
+    modMain state(area, SystemClock::instance(), QString(), QDir::tempPath());
+    state.settings.LoadSettings();
+    QtMessageBoxes boxes;
+    AppWindows windows(state, boxes);
+    windows.loadTrayWindow();
+
+    QTimer::singleShot(500, &app, [&] {
+        if (what == QLatin1String("menu")) {
+            windows.trayWindow()->Form_Activate();
+        } else if (what == QLatin1String("popups")) {
+            const QStringList flights = {"Sydney:Melbourne:24/12/2027", "Perth:Darwin:03/01/2028",
+                                         "Brisbane:Cairns:15/02/2028"};
+            for (int i = 0; i < flights.size(); ++i)
+                emit windows.mainWindow().popupRequested(i, flights[i], i + 1);
+        } else if (what == QLatin1String("about")) {
+            windows.showAbout().move(120, 120);
+        }
+    });
+    QTimer::singleShot(8000, &app, &QCoreApplication::quit);
+    return app.exec();
+}
