@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QBitmap>
 #include <QPixmap>
+#include <array>
 #include <functional>
 
 namespace zelvane {
@@ -273,10 +274,7 @@ QPalette paletteFor(const Theme& t)
 
 QIcon applicationIcon()
 {
-    // One icon for the run: each new one would fill the pixmap cache afresh
-    // with its scaled copies.
-    static const QIcon icon = imageList2(3);
-    return icon;
+    return imageList2(3);
 }
 
 QIcon imageList1(int index, const Theme& theme)
@@ -320,7 +318,7 @@ QIcon holderPicture(const QString& name, const Theme& theme)
     return {};
 }
 
-QIcon imageList2(int index)
+static QIcon drawImageList2(int index)
 {
     switch (index) {
     case 2: // not checked yet: an open ring with a dash
@@ -354,6 +352,19 @@ QIcon imageList2(int index)
         });
     default: return {};
     }
+}
+
+QIcon imageList2(int index)
+{
+    // Each drawn once for the run: the blink and the results list ask many
+    // times a second, and every new icon would fill the pixmap cache afresh.
+    static std::array<QIcon, 7> drawn;
+    if (index < 0 || index >= int(drawn.size()))
+        return {};
+    QIcon& icon = drawn[size_t(index)];
+    if (icon.isNull())
+        icon = drawImageList2(index);
+    return icon;
 }
 
 QRegion shapeFromPicture(const QImage& picture)
