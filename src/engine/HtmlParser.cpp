@@ -53,6 +53,20 @@ private:
     void* structuredCtx_;
 };
 
+// UTF-8 goes in as it is: a conversion pass would copy the page once more
+// into a buffer grown by doubling, costing a 1 MB page more than the parse.
+htmlParserCtxtPtr utf8Context(const char* bytes, int size)
+{
+    htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(bytes, size);
+    if (!ctxt)
+        return nullptr;
+    // Named, as a converted page's is, so a built tree says what it holds.
+    ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>("UTF-8"));
+    // Otherwise the first byte over 0x7F makes it guess Latin-1.
+    ctxt->charset = XML_CHAR_ENCODING_UTF8;
+    return ctxt;
+}
+
 } // namespace
 
 void initLibxml()
@@ -84,7 +98,9 @@ DocPtr runParser(const PageInput& page, xmlSAXHandler* handler, void* user)
 
     // What htmlReadMemory does, with room to swap in a handler: the event
     // reader and the tree reader must see the very same parse.
-    htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(page.bytes.constData(), size);
+    const bool utf8 = page.libxmlCharset.isEmpty();
+    htmlParserCtxtPtr ctxt = utf8 ? utf8Context(page.bytes.constData(), size)
+                                  : htmlCreateMemoryParserCtxt(page.bytes.constData(), size);
     if (!ctxt)
         return nullptr;
     if (handler) {
@@ -92,13 +108,13 @@ DocPtr runParser(const PageInput& page, xmlSAXHandler* handler, void* user)
         ctxt->userData = user;
     }
     htmlCtxtUseOptions(ctxt, options);
-    const QByteArray charset = page.libxmlCharset.isEmpty() ? QByteArray("UTF-8")
-                                                            : page.libxmlCharset;
-    if (xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(charset.constData())) {
+    // A character set only libxml2 (iconv) reads: it converts its own copy.
+    if (xmlCharEncodingHandlerPtr h
+        = utf8 ? nullptr : xmlFindCharEncodingHandler(page.libxmlCharset.constData())) {
         xmlSwitchToEncoding(ctxt, h);
         if (ctxt->input->encoding)
             xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
-        ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(charset.constData()));
+        ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(page.libxmlCharset.constData()));
     }
     htmlParseDocument(ctxt);
     DocPtr doc(handler ? nullptr : ctxt->myDoc);

@@ -279,6 +279,9 @@ void HttpBrowser::startFrame()
 void HttpBrowser::fail(const QString& why)
 {
     dropReply();
+    // No connection is reused after a failure: the manager's cache otherwise
+    // keeps a few kB more after every failed HTTPS load, for as long as it lives.
+    nam_->clearConnectionCache();
     connectTimer_.stop();
     if (stage_ == Stage::Frame) {
         // The page itself is there; only its frame is missing.
