@@ -70,7 +70,7 @@ struct XWindow {
 QList<XWindow> programWindows()
 {
     static const QRegularExpression line(
-        QStringLiteral(R"re(^(\s*)0x\w+ "([^"]*)": \("zelvane" "Zelvane"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+))re"),
+        QStringLiteral(R"re(^( *)0x\w+ "([^"]*)": \("zelvane" "Zelvane"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+))re"),
         QRegularExpression::MultilineOption);
     QList<XWindow> found;
     for (auto it = line.globalMatch(run("xwininfo", {"-root", "-tree"})); it.hasNext();) {
