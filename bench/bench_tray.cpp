@@ -61,6 +61,43 @@ qint64 rssKb(qint64 pid)
     return -1;
 }
 
+// The program's windows as xwininfo lists them, with their place on the screen.
+struct XWindow {
+    QString name;
+    QRect rect;
+    bool nested; // inside another client's window, as the icon in the panel
+};
+QList<XWindow> programWindows()
+{
+    static const QRegularExpression line(
+        QStringLiteral(R"re(^( *)0x\w+ "([^"]*)": \("zelvane" "Zelvane"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+))re"),
+        QRegularExpression::MultilineOption);
+    QList<XWindow> found;
+    for (auto it = line.globalMatch(run("xwininfo", {"-root", "-tree"})); it.hasNext();) {
+        const auto m = it.next();
+        found.append({m.captured(2),
+                      QRect(m.captured(5).toInt(), m.captured(6).toInt(), m.captured(3).toInt(),
+                            m.captured(4).toInt()),
+                      m.capturedLength(1) > 5});
+    }
+    return found;
+}
+bool popupCovers(QPoint p)
+{
+    for (const XWindow& w : programWindows())
+        if (w.name == QLatin1String("Reminder") && w.rect.contains(p))
+            return true;
+    return false;
+}
+// The main window gets its X window when first shown.
+bool mainWindowShown()
+{
+    for (const XWindow& w : programWindows())
+        if (w.name == QLatin1String("Zelvane") && !w.nested && w.rect.width() > 32)
+            return true;
+    return false;
+}
+
 void realProgramInTheTray(const QString& exe)
 {
     for (const char* tool : {"Xvfb", "trayer", "xdotool"}) {
@@ -116,15 +153,12 @@ void realProgramInTheTray(const QString& exe)
     qint64 iconMs = -1;
     QPoint icon;
     // The icon is shown once the program's small window sits inside the panel.
-    static const QRegularExpression embedded(
-        QStringLiteral(R"(^\s{6,}0x\w+ "Zelvane": \("zelvane" "Zelvane"\)\s+(\d+)x(\d+)\S*\s+\+(\d+)\+(\d+))"),
-        QRegularExpression::MultilineOption);
     while (clock.elapsed() < 10000 && iconMs < 0) {
-        const auto m = embedded.match(run("xwininfo", {"-root", "-tree"}));
-        if (m.hasMatch() && m.captured(1).toInt() <= 32) {
-            iconMs = clock.elapsed();
-            icon = QPoint(m.captured(3).toInt() + m.captured(1).toInt() / 2,
-                          m.captured(4).toInt() + m.captured(2).toInt() / 2);
+        for (const XWindow& w : programWindows()) {
+            if (w.name == QLatin1String("Zelvane") && w.nested && w.rect.width() <= 32) {
+                iconMs = clock.elapsed();
+                icon = w.rect.center();
+            }
         }
     }
     std::printf("start to tray icon shown: %lld ms (goal under 300 ms; polled, +/- 20 ms)\n", iconMs);
@@ -144,10 +178,19 @@ void realProgramInTheTray(const QString& exe)
                     what, rssKb(zelvane.processId()), cpu, seconds);
     };
     idle("tray icon blinking", kIdleSeconds / 2);
+    // Without a window manager there is no work area, so a pop-up may lie over
+    // the icon; a busy program then lets both clicks of the double click land
+    // on the pop-up and the main window never comes. Pop-ups there go first.
+    const QString at[] = {QString::number(icon.x()), QString::number(icon.y())};
+    for (int i = 0; i < 4 && popupCovers(icon); ++i) {
+        run("xdotool", {"mousemove", at[0], at[1], "click", "1"});
+        QTest::qWait(500);
+    }
     // A double click on the icon shows the main window; its activation ends the blink.
-    run("xdotool", {"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click",
-                    "--repeat", "2", "--delay", "80", "1"});
+    run("xdotool", {"mousemove", at[0], at[1], "click", "--repeat", "2", "--delay", "80", "1"});
     QTest::qWait(1000);
+    if (!mainWindowShown())
+        std::printf("the double click did not show the main window: the blink runs on\n");
     idle("announcement seen", kIdleSeconds);
     zelvane.kill();
     trayer.kill();
