@@ -5,5 +5,7 @@ zelvane_fuzzer(fuzz_document
           ${ZELVANE_SOURCE_DIR}/src/engine/HtmlCharset.cpp
           ${ZELVANE_SOURCE_DIR}/src/engine/HtmlParser.cpp
           ${ZELVANE_SOURCE_DIR}/src/engine/HtmlStream.cpp
+          ${ZELVANE_SOURCE_DIR}/src/engine/HtmlScanner.cpp
+          ${ZELVANE_SOURCE_DIR}/src/engine/HtmlScanNames.cpp
           ${ZELVANE_SOURCE_DIR}/src/engine/HtmlTree.cpp
   LIBS LibXml2::LibXml2)
