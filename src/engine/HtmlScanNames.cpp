@@ -95,6 +95,47 @@ size_t appendUtf8(char* out, uint32_t c)
     return 4;
 }
 
+uint32_t charRef(const char*& s)
+{
+    s += 2;
+    const bool hex = *s == 'x' || *s == 'X';
+    if (hex)
+        ++s;
+    uint32_t value = 0;
+    for (; *s != ';'; ++s) {
+        int d;
+        if (isDigit(*s))
+            d = *s - '0';
+        else if (hex && lower(*s) >= 'a' && lower(*s) <= 'f')
+            d = lower(*s) - 'a' + 10;
+        else
+            break;
+        if (value < 0x110000)
+            value = value * (hex ? 16 : 10) + uint32_t(d);
+    }
+    if (*s == ';')
+        ++s;
+    if (!isXmlChar(value))
+        throw Unsupported{}; // libxml2 drops it, and any paragraph with it
+    return value;
+}
+
+const char* nameEnd(const char* s, const char* end)
+{
+    if (!isNameStart(*s)) {
+        if (static_cast<unsigned char>(*s) >= 0x80)
+            throw Unsupported{}; // libxml2 decodes letters beyond ASCII
+        return nullptr;
+    }
+    while (isTagNameChar(*++s)) {
+    }
+    if (s == end)
+        return nullptr;
+    if (static_cast<unsigned char>(*s) >= 0x80)
+        throw Unsupported{};
+    return s;
+}
+
 Names& Names::ofThisThread()
 {
     thread_local Names names;
@@ -137,6 +178,18 @@ bool Names::closes(uint16_t newTag, uint16_t oldTag, int& probes)
         row[newTag] = startTagCloses(info_[oldTag].name.c_str(), info_[newTag].name.c_str());
     }
     return row[newTag] != 0;
+}
+
+uint32_t Names::entity(std::string_view name)
+{
+    if (const auto it = entities_.find(name); it != entities_.end())
+        return it->second;
+    std::string s(name);
+    const htmlEntityDesc* e = htmlEntityLookup(reinterpret_cast<const xmlChar*>(s.c_str()));
+    const uint32_t c = e ? e->value : 0;
+    if (entities_.size() < kMaxNames)
+        entities_.emplace(std::move(s), c);
+    return c;
 }
 
 } // namespace zelvane::html::scan

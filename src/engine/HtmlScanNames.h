@@ -49,6 +49,11 @@ bool plainCharacters(const unsigned char* s, size_t n);
 bool isXmlChar(uint32_t c);
 // Writes c as UTF-8 (at most four bytes) and says how many.
 size_t appendUtf8(char* out, uint32_t c);
+// "&#65;" or "&#x41;" at s, which is left after it.
+uint32_t charRef(const char*& s);
+// Where the name libxml2 reads at s (a doctype's, an entity's) ends, in a
+// page ending at `end`; nullptr where it reads none and leaves the cursor.
+const char* nameEnd(const char* s, const char* end);
 
 // Names the parser's rules single out, at fixed ids.
 enum Fixed : uint16_t {
@@ -74,6 +79,8 @@ public:
     // Whether a `newTag` start tag closes an open `oldTag`; asking libxml2
     // the first time costs one of `probes`.
     bool closes(uint16_t newTag, uint16_t oldTag, int& probes);
+    // The character an entity name stands for; 0 for none.
+    uint32_t entity(std::string_view name);
 
 private:
     Names();
@@ -85,6 +92,7 @@ private:
     std::unordered_map<std::string, uint16_t, Hash, std::equal_to<>> ids_;
     std::vector<NameInfo> info_;
     std::vector<std::vector<signed char>> closes_; // [old][new]: -1 not asked yet
+    std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>> entities_;
 };
 
 } // namespace zelvane::html::scan

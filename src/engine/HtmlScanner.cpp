@@ -106,16 +106,8 @@ private:
     {
         p_ += 9;
         skipSpaces();
-        if (isNameStart(cur())) {
-            const char* s = p_ + 1;
-            while (isTagNameChar(*s))
-                ++s;
-            if (s == end_ || static_cast<unsigned char>(*s) >= 0x80)
-                throw Unsupported{};
-            p_ = s;
-        } else if (static_cast<unsigned char>(cur()) >= 0x80) {
-            throw Unsupported{};
-        }
+        if (const char* e = nameEnd(p_, end_))
+            p_ = e;
         skipSpaces();
         if (word("SYSTEM")) {
             skipSpaces();
@@ -206,25 +198,32 @@ private:
         }
     }
 
-    // The tag name after '<' as the look-ahead reads it; a name libxml2
-    // would read differently further on is not this scanner's business.
-    uint16_t peekTagName()
+    // A tag name as libxml2 reads it, from s on, which is left after it.
+    // The look-ahead for start tags stops at dots where the tag itself
+    // does not.
+    uint16_t tagName(const char*& s, bool dots)
     {
-        if (peeked_ == p_)
-            return peekedName_;
-        const char* s = p_ + 1;
         char buf[kNameMax];
         size_t n = 0;
-        while (isTagNameChar(*s) && *s != '.') {
+        while (isTagNameChar(*s) && (dots || *s != '.')) {
             if (n == kNameMax)
-                throw Unsupported{};
+                throw Unsupported{}; // libxml2 cuts it short
             buf[n++] = lower(*s++);
         }
-        if (*s == '.' || n == kNameMax)
-            throw Unsupported{};
-        peeked_ = p_;
-        peekedEnd_ = s;
-        peekedName_ = names().id(std::string_view(buf, n));
+        return names().id(std::string_view(buf, n));
+    }
+
+    // The start tag's name after '<', read once for the look-ahead and the
+    // tag; one the two would read differently is left to libxml2.
+    uint16_t peekTagName()
+    {
+        if (peeked_ != p_) {
+            peekedEnd_ = p_ + 1;
+            peekedName_ = tagName(peekedEnd_, false);
+            if (*peekedEnd_ == '.')
+                throw Unsupported{};
+            peeked_ = p_;
+        }
         return peekedName_;
     }
 
@@ -376,11 +375,9 @@ private:
                 if (wanted && !a.seen && nameSize == std::strlen(wanted)
                     && std::equal(name, name + nameSize, wanted,
                                   [](char x, char y) { return lower(x) == y; })) {
-                    if (value && std::memchr(value, '&', size_t(valueEnd - value)))
-                        throw Unsupported{}; // entities in an address
                     a.seen = true;
                     if (value)
-                        a.value = QString::fromUtf8(value, qsizetype(valueEnd - value));
+                        a.value = QString::fromStdString(decoded(value, valueEnd));
                 }
             } else {
                 while (p_ < end_ && !isSpace(cur()) && cur() != '>'
@@ -390,6 +387,32 @@ private:
             skipSpaces();
         }
         return a;
+    }
+
+    // An attribute value with its references read.
+    std::string decoded(const char* s, const char* end)
+    {
+        std::string out;
+        char buf[4];
+        while (s < end) {
+            if (*s != '&') {
+                out += *s++;
+            } else if (s[1] == '#') {
+                out.append(buf, appendUtf8(buf, charRef(s)));
+            } else if (const char* e = nameEnd(++s, end_)) {
+                const uint32_t c = *e == ';' ? names().entity(std::string_view(s, size_t(e - s))) : 0;
+                if (c) {
+                    out.append(buf, appendUtf8(buf, c));
+                    s = e + 1;
+                } else {
+                    out.append(s - 1, e);
+                    s = e;
+                }
+            } else {
+                out += '&';
+            }
+        }
+        return out;
     }
 
     void attributeValue(const char*& value, const char*& valueEnd)
@@ -416,14 +439,7 @@ private:
         const char c = cur();
         if (!isLetter(c) && c != '_' && c != ':' && c != '.')
             return false;
-        char buf[kNameMax];
-        size_t n = 0;
-        while (isTagNameChar(*p_)) {
-            if (n == kNameMax)
-                throw Unsupported{};
-            buf[n++] = lower(*p_++);
-        }
-        const uint16_t name = names().id(std::string_view(buf, n));
+        const uint16_t name = tagName(p_, true);
         skipSpaces();
         skipTo('>');
         if (p_ < end_)
@@ -498,64 +514,28 @@ private:
     {
         char buf[4];
         if (at(1) == '#') {
-            const char* s = p_ + 2;
-            const bool hex = *s == 'x' || *s == 'X';
-            if (hex)
-                ++s;
-            uint32_t value = 0;
-            for (; *s != ';'; ++s) {
-                int d;
-                if (isDigit(*s))
-                    d = *s - '0';
-                else if (hex && lower(*s) >= 'a' && lower(*s) <= 'f')
-                    d = lower(*s) - 'a' + 10;
-                else
-                    break;
-                if (value < 0x110000)
-                    value = value * (hex ? 16 : 10) + uint32_t(d);
-            }
-            if (*s == ';')
-                ++s;
-            if (!isXmlChar(value))
-                throw Unsupported{};
-            p_ = s;
+            const uint32_t c = charRef(p_);
             paragraph();
-            out_.characters(buf, appendUtf8(buf, value));
+            out_.characters(buf, appendUtf8(buf, c));
             return;
         }
-        ++p_;
-        const char* name = p_;
-        if (!isNameStart(*name)) {
-            if (static_cast<unsigned char>(*name) >= 0x80)
-                throw Unsupported{};
-            paragraph();
+        const char* name = ++p_;
+        const char* e = nameEnd(name, end_);
+        paragraph();
+        if (!e) {
             out_.characters("&", 1);
             return;
         }
-        const char* s = name + 1;
-        while (isTagNameChar(*s))
-            ++s;
-        if (s == end_) { // libxml2 reads no name there and leaves it as text
-            paragraph();
-            out_.characters("&", 1);
-            return;
-        }
-        if (static_cast<unsigned char>(*s) >= 0x80)
-            throw Unsupported{};
-        p_ = s;
+        p_ = e;
         if (*p_ == ';') {
-            const std::string n(name, size_t(s - name));
-            if (const htmlEntityDesc* e = htmlEntityLookup(reinterpret_cast<const xmlChar*>(n.c_str()));
-                e && e->value > 0) {
+            if (const uint32_t c = names().entity(std::string_view(name, size_t(e - name)))) {
                 ++p_;
-                paragraph();
-                out_.characters(buf, appendUtf8(buf, e->value));
+                out_.characters(buf, appendUtf8(buf, c));
                 return;
             }
         }
-        paragraph();
         out_.characters("&", 1);
-        out_.characters(name, size_t(s - name));
+        out_.characters(name, size_t(e - name));
     }
 
     static Names& names() { return Names::ofThisThread(); }

@@ -383,6 +383,9 @@ private slots:
         QTest::newRow("iso-8859-15 through iconv")
             << QByteArray("<p>\xA4" "5 caf\xE9</p>") << QByteArray("iso-8859-15")
             << "iso-8859-15" << QString::fromUtf8("\u20AC5 caf\u00E9");
+        QTest::newRow("shift_jis through iconv, a bad byte replaced")
+            << QByteArray("<p>\x93\xFA\x96\x7B \xFF Bus.</p>") << QByteArray("shift_jis")
+            << "shift_jis" << QString::fromUtf8("\u65E5\u672C \uFFFD Bus.");
         QTest::newRow("utf-16 with its mark")
             << QByteArray("\xFF\xFE<\0p\0>\0\xE9\0", 10) << QByteArray() << "utf-16le"
             << QString::fromUtf8("\u00E9");
