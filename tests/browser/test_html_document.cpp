@@ -4,6 +4,8 @@
 #include "engine/HtmlReading.h"
 #include "itineraries/CityLists.h"
 
+#include "Pages.h"
+
 #include <QtTest>
 #include <cstdio>
 #include <random>
@@ -196,6 +198,20 @@ private slots:
         const auto row = [](const char* name, const QByteArray& page, bool scanned = true) {
             QTest::newRow(name) << page << scanned;
         };
+        namespace site = sitesim::pages;
+        const QList<QStringList> flights{{"SYD 06:05", "MEL 07:40", "QF 401", "767", "0", "Yes", "No", "-"}};
+        const QList<std::pair<const char*, QString>> sitePages{
+            {"site: login form", site::loginForm()},
+            {"site: login failed", site::loginFailed()},
+            {"site: account", site::account("Smith", true, {"Adelaide", "Sydney"}, {"ADL", "SYD"})},
+            {"site: availability, iframe", site::availability("AwardBookingFrame?id=1&x=2", false)},
+            {"site: availability, frameset", site::availability("AwardBookingFrame?id=1", true)},
+            {"site: flight table", site::flightTable(flights)},
+            {"site: frame expired", site::frameExpired()},
+            {"site: no availability", site::noAvailability()},
+            {"site: start again", site::startAgain({"Date: not valid"})}};
+        for (const auto& [name, page] : sitePages)
+            row(name, page.toUtf8());
         row("result frame", kResultFrame);
         row("doctype with quoted identifiers",
             "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN>\" 'http://x/>'><p>a</p>");
