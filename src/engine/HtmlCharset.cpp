@@ -3,10 +3,9 @@
 
 #include <QStringDecoder>
 
-#include <libxml/encoding.h>
-#include <libxml/parser.h>
-
+#include <cerrno>
 #include <cstring>
+#include <iconv.h>
 #include <string_view>
 #include <unordered_map>
 
@@ -18,7 +17,7 @@ namespace {
 // put a long script or comment first, so look a little further than they do.
 constexpr qsizetype kMetaScanBytes = 8192;
 
-enum class Reader { Utf8, Utf16LE, Utf16BE, Windows1252, Libxml };
+enum class Reader { Utf8, Utf16LE, Utf16BE, Windows1252, Iconv };
 
 struct Charset {
     Reader reader;
@@ -36,22 +35,14 @@ bool isLabelChar(char c)
            || c == ':';
 }
 
-// Whether libxml2 (through iconv) can read this character set.
-bool libxmlReads(const QByteArray& name)
+// Whether iconv can read this character set.
+bool iconvReads(const QByteArray& name)
 {
-    initLibxml();
-    xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(name.constData());
-    if (!h)
+    const iconv_t cd = iconv_open("UTF-8", name.constData());
+    if (cd == iconv_t(-1))
         return false;
-    bool reads = h->input != nullptr;
-#ifdef LIBXML_ICONV_ENABLED
-    reads = reads || h->iconv_in != nullptr;
-#endif
-#ifdef LIBXML_ICU_ENABLED
-    reads = reads || h->uconv_in != nullptr;
-#endif
-    xmlCharEncCloseFunc(h);
-    return reads;
+    iconv_close(cd);
+    return true;
 }
 
 // Maps a charset label to how the page is read. Labels that name Latin-1 or
@@ -111,8 +102,8 @@ std::optional<Charset> recognise(QByteArray label, bool fromMeta)
         static const QByteArray names[] = {"utf-8", "utf-16le", "utf-16be", "windows-1252"};
         return Charset{r, names[int(r)]};
     }
-    if (libxmlReads(label))
-        return Charset{Reader::Libxml, label};
+    if (iconvReads(label))
+        return Charset{Reader::Iconv, label};
     return std::nullopt;
 }
 
@@ -158,9 +149,45 @@ bool isAscii(const QByteArray& bytes)
     return true;
 }
 
+// Other sets through iconv, as libxml2 would read them, except that a byte
+// the set cannot hold becomes U+FFFD where libxml2 would drop the rest of
+// the page.
+QByteArray iconvToUtf8(const QByteArray& bytes, const QByteArray& name)
+{
+    const iconv_t cd = iconv_open("UTF-8", name.constData());
+    if (cd == iconv_t(-1))
+        return {};
+    QByteArray out;
+    out.reserve(bytes.size() * 2);
+    char* in = const_cast<char*>(bytes.constData());
+    size_t inLeft = size_t(bytes.size());
+    char buf[4096];
+    for (;;) {
+        char* o = buf;
+        size_t oLeft = sizeof buf;
+        // Once the input is used up, a null input writes what a stateful
+        // set still owes.
+        const bool flushing = inLeft == 0;
+        const size_t r = flushing ? iconv(cd, nullptr, nullptr, &o, &oLeft)
+                                  : iconv(cd, &in, &inLeft, &o, &oLeft);
+        out.append(buf, o - buf);
+        if (r == size_t(-1) && errno == E2BIG)
+            continue;
+        if (flushing)
+            break;
+        if (r == size_t(-1)) { // a bad or cut-off sequence
+            out += "\xEF\xBF\xBD";
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
 // The page as UTF-8 bytes for the parser. Broken sequences become U+FFFD and
 // NUL bytes too, which the parser would otherwise take for the end of input.
-QByteArray toUtf8(const QByteArray& bytes, Reader reader)
+QByteArray toUtf8(const QByteArray& bytes, Reader reader, const QByteArray& name)
 {
     QByteArray out;
     switch (reader) {
@@ -179,8 +206,9 @@ QByteArray toUtf8(const QByteArray& bytes, Reader reader)
     case Reader::Utf16BE:
         out = QStringDecoder(QStringConverter::Utf16BE)(bytes).operator QString().toUtf8();
         break;
-    case Reader::Libxml:
-        return bytes;
+    case Reader::Iconv:
+        out = iconvToUtf8(bytes, name);
+        break;
     }
     if (out.contains('\0'))
         out.replace(QByteArray(1, '\0'), QByteArrayLiteral("\xEF\xBF\xBD"));
@@ -338,9 +366,7 @@ PageInput decodePage(const QByteArray& bytes, const QByteArray& httpCharset)
 
     PageInput page;
     page.encoding = QString::fromLatin1(charset->name);
-    page.bytes = toUtf8(body, charset->reader);
-    if (charset->reader == Reader::Libxml)
-        page.libxmlCharset = charset->name;
+    page.bytes = toUtf8(body, charset->reader, charset->name);
     return page;
 }
 

@@ -8,6 +8,7 @@
 #include <libxml/xmlerror.h>
 
 #include <climits>
+#include <cstring>
 #include <mutex>
 
 namespace zelvane::html {
@@ -67,6 +68,12 @@ htmlParserCtxtPtr utf8Context(const char* bytes, int size)
     return ctxt;
 }
 
+// Without the huge option libxml2 stops reading at 256 open elements, and
+// a page that never closes its FONT tags would lose everything after.
+constexpr int kOptions = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR
+                         | HTML_PARSE_NOWARNING | HTML_PARSE_COMPACT | HTML_PARSE_NODEFDTD
+                         | XML_PARSE_HUGE;
+
 } // namespace
 
 void initLibxml()
@@ -88,34 +95,17 @@ DocPtr runParser(const PageInput& page, xmlSAXHandler* handler, void* user)
     initLibxml();
     const QuietErrors quiet;
 
-    // Without the huge option libxml2 stops reading at 256 open elements, and
-    // a page that never closes its FONT tags would lose everything after.
-    int options = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR
-                  | HTML_PARSE_NOWARNING | HTML_PARSE_COMPACT | HTML_PARSE_NODEFDTD
-                  | XML_PARSE_HUGE;
-    if (page.libxmlCharset.isEmpty())
-        options |= HTML_PARSE_IGNORE_ENC;
-
     // What htmlReadMemory does, with room to swap in a handler: the event
     // reader and the tree reader must see the very same parse.
-    const bool utf8 = page.libxmlCharset.isEmpty();
-    htmlParserCtxtPtr ctxt = utf8 ? utf8Context(page.bytes.constData(), size)
-                                  : htmlCreateMemoryParserCtxt(page.bytes.constData(), size);
+    htmlParserCtxtPtr ctxt = utf8Context(page.bytes.constData(), size);
     if (!ctxt)
         return nullptr;
     if (handler) {
         *ctxt->sax = *handler;
         ctxt->userData = user;
     }
-    htmlCtxtUseOptions(ctxt, options);
-    // A character set only libxml2 (iconv) reads: it converts its own copy.
-    if (xmlCharEncodingHandlerPtr h
-        = utf8 ? nullptr : xmlFindCharEncodingHandler(page.libxmlCharset.constData())) {
-        xmlSwitchToEncoding(ctxt, h);
-        if (ctxt->input->encoding)
-            xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
-        ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(page.libxmlCharset.constData()));
-    }
+    // The page is UTF-8 already, whatever its <meta> says.
+    htmlCtxtUseOptions(ctxt, kOptions | HTML_PARSE_IGNORE_ENC);
     htmlParseDocument(ctxt);
     DocPtr doc(handler ? nullptr : ctxt->myDoc);
     if (handler && ctxt->myDoc)
@@ -125,6 +115,43 @@ DocPtr runParser(const PageInput& page, xmlSAXHandler* handler, void* user)
         ctxt->dict = nullptr; // the tree keeps the names
     htmlFreeParserCtxt(ctxt);
     return doc;
+}
+
+// libxml2 keeps the list of which start tags close which open elements to
+// itself; "<old><new>" shows it. An end element for the old tag while the
+// parser is still short of the input's end is the new tag closing it; at the
+// end every element is closed anyway.
+bool startTagCloses(const char* oldTag, const char* newTag)
+{
+    struct Probe {
+        const char* oldTag;
+        bool closed = false;
+    } probe{oldTag};
+    const QByteArray doc = QByteArray("<") + oldTag + "><" + newTag + ">";
+    initLibxml();
+    const QuietErrors quiet;
+    htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(doc.constData(), int(doc.size()));
+    if (!ctxt)
+        return false;
+    htmlSAXHandler handler{};
+    handler.initialized = 1;
+    handler.endElement = [](void* ctx, const xmlChar* name) {
+        const auto* c = static_cast<htmlParserCtxtPtr>(ctx);
+        auto* p = static_cast<Probe*>(c->_private);
+        if (c->input->cur < c->input->end
+            && std::strcmp(reinterpret_cast<const char*>(name), p->oldTag) == 0)
+            p->closed = true;
+    };
+    *ctxt->sax = handler;
+    ctxt->userData = ctxt;
+    ctxt->_private = &probe;
+    htmlCtxtUseOptions(ctxt, kOptions | HTML_PARSE_IGNORE_ENC);
+    htmlParseDocument(ctxt);
+    if (ctxt->myDoc)
+        xmlFreeDoc(ctxt->myDoc);
+    ctxt->myDoc = nullptr;
+    htmlFreeParserCtxt(ctxt);
+    return probe.closed;
 }
 
 } // namespace zelvane::html
