@@ -162,20 +162,12 @@ QByteArray iconvToUtf8(const QByteArray& bytes, const QByteArray& name)
     char* in = const_cast<char*>(bytes.constData());
     size_t inLeft = size_t(bytes.size());
     char buf[4096];
-    for (;;) {
+    while (inLeft > 0) {
         char* o = buf;
         size_t oLeft = sizeof buf;
-        // Once the input is used up, a null input writes what a stateful
-        // set still owes.
-        const bool flushing = inLeft == 0;
-        const size_t r = flushing ? iconv(cd, nullptr, nullptr, &o, &oLeft)
-                                  : iconv(cd, &in, &inLeft, &o, &oLeft);
+        const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
         out.append(buf, o - buf);
-        if (r == size_t(-1) && errno == E2BIG)
-            continue;
-        if (flushing)
-            break;
-        if (r == size_t(-1)) { // a bad or cut-off sequence
+        if (r == size_t(-1) && errno != E2BIG) { // a bad or cut-off sequence
             out += "\xEF\xBF\xBD";
             ++in;
             --inLeft;

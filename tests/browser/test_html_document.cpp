@@ -244,6 +244,31 @@ private slots:
         row("a tag cut off by the end", "<p>a<b", false);
     }
 
+    // Which start tags close which open elements is asked of libxml2.
+    void startTagsCloseWhatLibxmlCloses_data()
+    {
+        QTest::addColumn<QByteArray>("open");
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("cell, cell") << QByteArray("td") << QByteArray("td") << true;
+        QTest::newRow("cell, row") << QByteArray("td") << QByteArray("tr") << true;
+        QTest::newRow("paragraph, paragraph") << QByteArray("p") << QByteArray("p") << true;
+        QTest::newRow("head, body") << QByteArray("head") << QByteArray("body") << true;
+        QTest::newRow("font, cell") << QByteArray("font") << QByteArray("td") << true;
+        QTest::newRow("cell, font") << QByteArray("td") << QByteArray("font") << false;
+        QTest::newRow("html, html") << QByteArray("html") << QByteArray("html") << false;
+        QTest::newRow("script, cell") << QByteArray("script") << QByteArray("td") << false;
+        QTest::newRow("unknown names") << QByteArray("x1") << QByteArray("x1") << false;
+    }
+
+    void startTagsCloseWhatLibxmlCloses()
+    {
+        QFETCH(QByteArray, open);
+        QFETCH(QByteArray, start);
+        QFETCH(bool, closes);
+        QCOMPARE(html::startTagCloses(open.constData(), start.constData()), closes);
+    }
+
     void scannerReadsAsLibxmlDoes()
     {
         QFETCH(QByteArray, page);
@@ -402,6 +427,10 @@ private slots:
         QTest::newRow("shift_jis through iconv, a bad byte replaced")
             << QByteArray("<p>\x93\xFA\x96\x7B \xFF Bus.</p>") << QByteArray("shift_jis")
             << "shift_jis" << QString::fromUtf8("\u65E5\u672C \uFFFD Bus.");
+        // A set that shifts between alphabets as it goes.
+        QTest::newRow("iso-2022-jp through iconv")
+            << QByteArray("<p>\x1B$BF|K\\\x1B(B x</p>") << QByteArray("iso-2022-jp")
+            << "iso-2022-jp" << QString::fromUtf8("\u65E5\u672C x");
         QTest::newRow("utf-16 with its mark")
             << QByteArray("\xFF\xFE<\0p\0>\0\xE9\0", 10) << QByteArray() << "utf-16le"
             << QString::fromUtf8("\u00E9");
@@ -482,6 +511,11 @@ private slots:
         for (int i = 0; i < noise.size(); ++i)
             noise[i] = char((i * 2654435761u) >> 13);
         QTest::newRow("binary noise") << noise << QString();
+        // More new pairs of names than the scanner asks libxml2 about for one page.
+        QByteArray names;
+        for (int i = 0; i < 400; ++i)
+            names += "<x" + QByteArray::number(i) + ">";
+        QTest::newRow("400 different tag names") << names + "text" << "text";
         QTest::newRow("unterminated everything")
             << QByteArray("<table><tr><td><!-- <script> <a href=\"x") << QString();
     }
