@@ -8,10 +8,10 @@
 // Prints figures; never fails on time, only on a wrong state.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "app/modMain.h"
-#include "engine/BrowserLimits.h"
+#include "itineraries/modMain.h"
+#include "browser/BrowserLimits.h"
 #include "engine/CheckEngine.h"
-#include "engine/HttpBrowser.h"
+#include "browser/HttpBrowser.h"
 #include "engine/ResultTable.h"
 #include "engine/Waits.h"
 #include "notify/ResultsViewModel.h"

@@ -5,7 +5,7 @@
 //  2. In this process, offscreen: memory after each of five rounds of 100
 //     pop-ups raised, animated and clicked away.
 #include "app/Clock.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"

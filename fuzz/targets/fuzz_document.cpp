@@ -1,6 +1,6 @@
 // Any bytes a server sends must give a document: no crash, no hang, whatever
 // the markup or the character set it claims.
-#include "engine/HtmlDocument.h"
+#include "browser/HtmlDocument.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // one of its three states.
 #include "engine/ResultIcons.h"
 #include "engine/ResultTable.h"
-#include "engine/WebBrowser.h"
+#include "browser/WebBrowser.h"
 
 #include <cstddef>
 #include <cstdint>

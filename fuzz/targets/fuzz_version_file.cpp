@@ -4,7 +4,7 @@
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "net/VersionCheck.h"
 
 #include <QUrl>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "engine/StatusLine.h"
 
 #include <QCoro/QCoroTask>

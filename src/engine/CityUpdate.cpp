@@ -2,7 +2,7 @@
 
 #include "engine/StatusLine.h"
 #include "engine/Waits.h"
-#include "engine/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "itineraries/CityLists.h"
 
 namespace zelvane {

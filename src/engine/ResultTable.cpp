@@ -1,6 +1,6 @@
 #include "engine/ResultTable.h"
 
-#include "engine/WebBrowser.h"
+#include "browser/WebBrowser.h"
 
 namespace zelvane {
 

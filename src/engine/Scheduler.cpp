@@ -2,7 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/TextConversions.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "engine/CheckEngine.h"
 
 #include <utility>

@@ -1,7 +1,7 @@
 #include "engine/Waits.h"
 
 #include "app/Clock.h"
-#include "engine/WebBrowser.h"
+#include "browser/WebBrowser.h"
 
 #include <QCoroTimer>
 #include <QElapsedTimer>

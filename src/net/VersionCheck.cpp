@@ -1,7 +1,7 @@
 #include "net/VersionCheck.h"
 
 #include "app/MessageBoxes.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "net/Addresses.h"
 
 #include <QUrl>

@@ -2,7 +2,7 @@
 
 #include "app/AutoStart.h"
 #include "app/ShowWebPage.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
 #include "notify/PopupGeometry.h"

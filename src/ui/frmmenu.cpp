@@ -2,7 +2,7 @@
 
 #include "app/AutoStart.h"
 #include "app/MessageBoxes.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "net/VersionCheck.h"
 #include "notify/PopupGeometry.h"
 #include "ui/AppWindows.h"

@@ -4,7 +4,7 @@
 // Usage: kill_soak_child DATA_FOLDER
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "SoakRound.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 #include "app/AutoStart.h"
 #include "app/DataFolder.h"
 #include "app/SettingsArea.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

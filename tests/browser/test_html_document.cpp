@@ -1,7 +1,7 @@
 // The page reader: visible text as the result and city readers expect it,
 // markup that keeps the city arrays, frame 0, and character sets.
-#include "engine/HtmlDocument.h"
-#include "engine/HtmlReading.h"
+#include "browser/HtmlDocument.h"
+#include "browser/HtmlReading.h"
 #include "itineraries/CityLists.h"
 
 #include "Pages.h"
@@ -185,104 +185,6 @@ private slots:
                                               tree.toUtf8().toPercentEncoding(" "))));
             }
         }
-    }
-
-    // UTF-8 pages are read by a scanner of our own where it can repeat
-    // libxml2's reading exactly, and by libxml2 where it cannot. The site's
-    // pages and the markup libxml2 treats specially must stay with the
-    // scanner (its speed is the point) and read the same.
-    void scannerReadsAsLibxmlDoes_data()
-    {
-        QTest::addColumn<QByteArray>("page");
-        QTest::addColumn<bool>("scanned");
-        const auto row = [](const char* name, const QByteArray& page, bool scanned = true) {
-            QTest::newRow(name) << page << scanned;
-        };
-        namespace site = sitesim::pages;
-        const QList<QStringList> flights{{"SYD 06:05", "MEL 07:40", "QF 401", "767", "0", "Yes", "No", "-"}};
-        const QList<std::pair<const char*, QString>> sitePages{
-            {"site: login form", site::loginForm()},
-            {"site: login failed", site::loginFailed()},
-            {"site: account", site::account("Smith", true, {"Adelaide", "Sydney"}, {"ADL", "SYD"})},
-            {"site: availability, iframe", site::availability("AwardBookingFrame?id=1&x=2", false)},
-            {"site: availability, frameset", site::availability("AwardBookingFrame?id=1", true)},
-            {"site: flight table", site::flightTable(flights)},
-            {"site: frame expired", site::frameExpired()},
-            {"site: no availability", site::noAvailability()},
-            {"site: start again", site::startAgain({"Date: not valid"})}};
-        for (const auto& [name, page] : sitePages)
-            row(name, page.toUtf8());
-        row("result frame", kResultFrame);
-        row("doctype with quoted identifiers",
-            "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN>\" 'http://x/>'><p>a</p>");
-        row("comments, short, odd and unfinished",
-            "<!----><!-- a -- b --!><p>x<!--->y-->z<!-- never closed <p>gone");
-        row("script holding tags and a near end tag",
-            "<body>x<SCRIPT>document.write('</TD><TD>A');</SCRIPTS>\n</SCRIPT >y</body>");
-        row("entities known, unknown and cut",
-            "<p>&amp;&nbsp;&copy;&#65;&#x42;&bogus;&copy &;&#66 &eacute;x &amp");
-        row("text straight in html and head gets a paragraph",
-            "<html>one<head>two<title>t</title></head>\n<body>three</body></html>four");
-        row("repeated html, head and body tags are dropped",
-            "<html><body>a<body>b<html>c<head>d</body></html>e<body/>f");
-        row("end tags close only what they outrank",
-            "<table><tr><td><div>a</td>b</div>c</tr></table><b><p>d</b>e</p>");
-        row("empty elements and self-closed tags",
-            "<p>a<br>b<br/>c<img src=x>d<hr>e<span/>f<input value='<p>'>g</p>");
-        row("frames and base",
-            "<head><base HREF=' /b/ '><BASE href=c></head><frameset><frame name=m SRC=\"f?x=1\">"
-            "<frame src=g></frameset>");
-        row("attributes odd and unquoted",
-            "<p a=1 b = '2>' \"c\" =d e/ f=g/>h<td x=>i</td><a href=\"x>\">j</a>");
-        row("text at the end of a table cell", "<table>\n<tr>\n<td> a </td>\n</tr>\n</table>");
-        row("a NUL byte", QByteArray("<p>a\0b</p>", 10), false);
-        row("bad UTF-8", "<p>caf\xC3</p>", false);
-        row("a control byte", "<p>a\x0C b</p>", false);
-        row("a processing instruction", "<p>a<?php echo 1; ?>b</p>", false);
-        row("a doctype inside the page", "<p>a<!DOCTYPE html>b</p>", false);
-        row("a byte order mark", "\xEF\xBB\xBF<p>a</p>", false);
-        row("a tag cut off by the end", "<p>a<b", false);
-    }
-
-    // Which start tags close which open elements is asked of libxml2.
-    void startTagsCloseWhatLibxmlCloses_data()
-    {
-        QTest::addColumn<QByteArray>("open");
-        QTest::addColumn<QByteArray>("start");
-        QTest::addColumn<bool>("closes");
-        QTest::newRow("cell, cell") << QByteArray("td") << QByteArray("td") << true;
-        QTest::newRow("cell, row") << QByteArray("td") << QByteArray("tr") << true;
-        QTest::newRow("paragraph, paragraph") << QByteArray("p") << QByteArray("p") << true;
-        QTest::newRow("head, body") << QByteArray("head") << QByteArray("body") << true;
-        QTest::newRow("font, cell") << QByteArray("font") << QByteArray("td") << true;
-        QTest::newRow("cell, font") << QByteArray("td") << QByteArray("font") << false;
-        QTest::newRow("html, html") << QByteArray("html") << QByteArray("html") << false;
-        QTest::newRow("script, cell") << QByteArray("script") << QByteArray("td") << false;
-        QTest::newRow("unknown names") << QByteArray("x1") << QByteArray("x1") << false;
-    }
-
-    void startTagsCloseWhatLibxmlCloses()
-    {
-        QFETCH(QByteArray, open);
-        QFETCH(QByteArray, start);
-        QFETCH(bool, closes);
-        QCOMPARE(html::startTagCloses(open.constData(), start.constData()), closes);
-    }
-
-    void scannerReadsAsLibxmlDoes()
-    {
-        QFETCH(QByteArray, page);
-        QFETCH(bool, scanned);
-        const std::optional<html::StreamedPage> s = html::scanPage(page);
-        QCOMPARE(s.has_value(), scanned);
-        const html::StreamedPage p = html::parserStreamPage({page, QStringLiteral("utf-8")});
-        if (s) {
-            QCOMPARE(s->text, p.text);
-            QCOMPARE(s->frameSource, p.frameSource);
-            QCOMPARE(s->baseHref, p.baseHref);
-        }
-        QCOMPARE(HtmlDocument::parse(page, "utf-8").innerText(),
-                 html::parserStreamPage(html::decodePage(page, "utf-8")).text);
     }
 
     // What the result reader does with a frame: everything from the first
@@ -511,7 +413,7 @@ private slots:
         for (int i = 0; i < noise.size(); ++i)
             noise[i] = char((i * 2654435761u) >> 13);
         QTest::newRow("binary noise") << noise << QString();
-        // More new pairs of names than the scanner asks libxml2 about for one page.
+        // Hundreds of element names that no page of the site uses.
         QByteArray names;
         for (int i = 0; i < 400; ++i)
             names += "<x" + QByteArray::number(i) + ">";

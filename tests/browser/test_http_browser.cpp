@@ -3,7 +3,7 @@
 // redirect, shared cookies, frame 0, logged-out searches, and every way a
 // server can fail ending with Busy false in bounded time and no page.
 #include "engine/AwardQuery.h"
-#include "engine/HttpBrowser.h"
+#include "browser/HttpBrowser.h"
 #include "support/SiteSim.h"
 
 #include <QElapsedTimer>

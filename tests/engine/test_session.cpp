@@ -1,10 +1,10 @@
 // Check sessions end to end: the engine, the real browser and the simulated
 // airline site over HTTPS, on a virtual clock. Each case checks the status
 // texts in order, what reached the site, and the virtual time the session took.
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "engine/CheckEngine.h"
 #include "engine/CityUpdate.h"
-#include "engine/HttpBrowser.h"
+#include "browser/HttpBrowser.h"
 #include "engine/ResultTable.h"
 #include "engine/Scheduler.h"
 #include "notify/ResultsViewModel.h"

@@ -1,11 +1,11 @@
 // The session's waits: whole seconds on the clock, the busy wait woken by the
 // browser as soon as it settles, and a browser that never settles cannot
 // hold a session nor pass off an old page as the answer.
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "engine/CheckEngine.h"
 #include "engine/ResultTable.h"
 #include "engine/Waits.h"
-#include "engine/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "net/Addresses.h"
 #include "notify/ResultsViewModel.h"
 #include "support/EngineDoubles.h"

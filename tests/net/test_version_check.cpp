@@ -1,6 +1,6 @@
 // The version check and the special notice: what a version file announces,
 // the update offer, and both files fetched from the simulated product site.
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "net/VersionCheck.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"

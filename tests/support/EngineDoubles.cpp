@@ -1,6 +1,6 @@
 #include "support/EngineDoubles.h"
 
-#include "engine/WebBrowser.h"
+#include "browser/WebBrowser.h"
 
 #include <QCoroTimer>
 #include <chrono>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Clock.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "support/TestSupport.h"
 #include "ui/frmmain.h"
 

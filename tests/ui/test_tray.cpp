@@ -3,7 +3,7 @@
 #include "app/AutoStart.h"
 #include "app/Clock.h"
 #include "app/ShowWebPage.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "notify/PopupGeometry.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"

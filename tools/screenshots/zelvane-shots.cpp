@@ -3,7 +3,7 @@
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "engine/ResultIcons.h"
 #include "ui/Skin.h"
 #include "ui/frmmain.h"

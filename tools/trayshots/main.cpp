@@ -5,7 +5,7 @@
 // gives it a throwaway one. Ends by itself after a few seconds.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "ui/AppWindows.h"
 #include "ui/frmAboutus.h"
 #include "ui/QtMessageBoxes.h"

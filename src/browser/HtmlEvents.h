@@ -1,10 +1,9 @@
 #pragma once
 
-// A page's text, first frame and base address from the parser's events,
-// without building the tree. Both event sources feed it: libxml2's own
-// parser and the quicker scanner that repeats its reading of UTF-8 pages.
+// A page's text, first frame and base address from libxml2's parser events,
+// without building the tree.
 
-#include "engine/HtmlTextLayout.h"
+#include "browser/HtmlTextLayout.h"
 
 #include <vector>
 

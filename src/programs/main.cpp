@@ -1,7 +1,7 @@
 // The executable: joins the logic and the windows.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 #include "ui/AppWindows.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"

@@ -1,6 +1,6 @@
 // The page as a libxml2 tree: its markup, and its text by walking the tree,
 // which the streaming reader must always agree with.
-#include "engine/HtmlTextLayout.h"
+#include "browser/HtmlTextLayout.h"
 
 #include <libxml/HTMLtree.h>
 #include <libxml/tree.h>

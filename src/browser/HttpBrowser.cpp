@@ -1,4 +1,4 @@
-#include "engine/HttpBrowser.h"
+#include "browser/HttpBrowser.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>

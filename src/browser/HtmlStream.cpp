@@ -1,7 +1,6 @@
-// The page's text, first frame and base address in one pass, without
-// building the tree: from the scanner where it can vouch for libxml2's
-// reading, else from libxml2's own parser events.
-#include "engine/HtmlEvents.h"
+// The page's text, first frame and base address in one pass over libxml2's
+// parser events, without building the tree.
+#include "browser/HtmlEvents.h"
 
 #include <libxml/HTMLparser.h>
 
@@ -40,7 +39,7 @@ void startElement(void* ctx, const xmlChar* name, const xmlChar** atts)
 
 } // namespace
 
-StreamedPage parserStreamPage(const PageInput& page)
+StreamedPage streamPage(const PageInput& page)
 {
     htmlSAXHandler handler{};
     handler.initialized = 1;
@@ -66,13 +65,6 @@ StreamedPage parserStreamPage(const PageInput& page)
     PageEvents e;
     runParser(page, &handler, &e);
     return e.finish();
-}
-
-StreamedPage streamPage(const PageInput& page)
-{
-    if (std::optional<StreamedPage> scanned = scanPage(page.bytes))
-        return std::move(*scanned);
-    return parserStreamPage(page);
 }
 
 } // namespace zelvane::html

@@ -1,6 +1,6 @@
-#include "engine/HtmlDocument.h"
+#include "browser/HtmlDocument.h"
 
-#include "engine/HtmlReading.h"
+#include "browser/HtmlReading.h"
 
 namespace zelvane {
 

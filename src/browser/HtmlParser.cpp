@@ -1,5 +1,5 @@
-// libxml2 set up the one way both page readers use it, and kept quiet.
-#include "engine/HtmlReading.h"
+// libxml2 set up the one way both page readers (events and tree) use it, and kept quiet.
+#include "browser/HtmlReading.h"
 
 #include <QLoggingCategory>
 
@@ -8,7 +8,6 @@
 #include <libxml/xmlerror.h>
 
 #include <climits>
-#include <cstring>
 #include <mutex>
 
 namespace zelvane::html {
@@ -115,43 +114,6 @@ DocPtr runParser(const PageInput& page, xmlSAXHandler* handler, void* user)
         ctxt->dict = nullptr; // the tree keeps the names
     htmlFreeParserCtxt(ctxt);
     return doc;
-}
-
-// libxml2 keeps the list of which start tags close which open elements to
-// itself; "<old><new>" shows it. An end element for the old tag while the
-// parser is still short of the input's end is the new tag closing it; at the
-// end every element is closed anyway.
-bool startTagCloses(const char* oldTag, const char* newTag)
-{
-    struct Probe {
-        const char* oldTag;
-        bool closed = false;
-    } probe{oldTag};
-    const QByteArray doc = QByteArray("<") + oldTag + "><" + newTag + ">";
-    initLibxml();
-    const QuietErrors quiet;
-    htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(doc.constData(), int(doc.size()));
-    if (!ctxt)
-        return false;
-    htmlSAXHandler handler{};
-    handler.initialized = 1;
-    handler.endElement = [](void* ctx, const xmlChar* name) {
-        const auto* c = static_cast<htmlParserCtxtPtr>(ctx);
-        auto* p = static_cast<Probe*>(c->_private);
-        if (c->input->cur < c->input->end
-            && std::strcmp(reinterpret_cast<const char*>(name), p->oldTag) == 0)
-            p->closed = true;
-    };
-    *ctxt->sax = handler;
-    ctxt->userData = ctxt;
-    ctxt->_private = &probe;
-    htmlCtxtUseOptions(ctxt, kOptions | HTML_PARSE_IGNORE_ENC);
-    htmlParseDocument(ctxt);
-    if (ctxt->myDoc)
-        xmlFreeDoc(ctxt->myDoc);
-    ctxt->myDoc = nullptr;
-    htmlFreeParserCtxt(ctxt);
-    return probe.closed;
 }
 
 } // namespace zelvane::html

@@ -1,5 +1,5 @@
 // Which character set a page is in, and its bytes as the parser is to read them.
-#include "engine/HtmlReading.h"
+#include "browser/HtmlReading.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "app/modMain.h"
+#include "itineraries/modMain.h"
 
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"

@@ -3,7 +3,7 @@
 // How elements lay out their text, and the line layout itself: what both of
 // the page readers (the event stream and the tree walk) share.
 
-#include "engine/HtmlReading.h"
+#include "browser/HtmlReading.h"
 
 #include <cstring>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
 // The insides of HtmlDocument: how page bytes become UTF-8, how they reach
-// libxml2 or the scanner, and the two ways their text is rendered. Only the
-// page reader and its checks use this.
+// libxml2, and the two ways their text is rendered. Only the page reader and
+// its checks use this.
 
 #include <QByteArray>
 #include <QString>
@@ -52,19 +52,8 @@ struct StreamedPage {
     QString baseHref;
 };
 
-// From the scanner when it can vouch for the page, else from libxml2.
+// From libxml2's parser events, without building the tree.
 StreamedPage streamPage(const PageInput& page);
-// From libxml2's parser events.
-StreamedPage parserStreamPage(const PageInput& page);
-// From the scanner, which repeats libxml2's reading of UTF-8 pages several
-// times faster; nullopt for a page holding anything it does not repeat
-// exactly (bad bytes, processing instructions, rare markup) or when the
-// libxml2 in use is not the one whose reading it repeats.
-std::optional<StreamedPage> scanPage(const QByteArray& utf8);
-
-// Whether libxml2 closes an open `oldTag` element when a `newTag` start tag
-// comes, asked of libxml2 itself; both names lower case.
-bool startTagCloses(const char* oldTag, const char* newTag);
 
 // documentElement.innerText and innerHTML from a built tree.
 QString treeText(const xmlDoc* doc);

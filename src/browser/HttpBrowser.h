@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/BrowserLimits.h"
-#include "engine/HtmlDocument.h"
-#include "engine/WebBrowser.h"
+#include "browser/BrowserLimits.h"
+#include "browser/HtmlDocument.h"
+#include "browser/WebBrowser.h"
 
 #include <QByteArray>
 #include <QSslConfiguration>
