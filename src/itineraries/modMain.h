@@ -15,7 +15,8 @@ class MessageBoxes;
 class SettingsArea;
 
 // The state every window and module shares for the whole run. Main makes one;
-// tests make their own.
+// tests make their own. It lives beside the watch list and city lists it holds,
+// so the ground floor (src/app) needs nothing above it.
 class modMain {
 public:
     modMain(SettingsArea& area, const Clock& clock, const QString& programFolder,
