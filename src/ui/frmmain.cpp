@@ -670,7 +670,7 @@ void frmmain::ImageSaveQuery_Click()
     choice.destinationIndex = cbDestation_->currentIndex();
     choice.date = chosenDate(datePicked_, DTPicker1_->date(), state_.clock.now().date());
     choice.timeText = cbTime_->currentText();
-    const auto outcome = editing_.add(choice, state_.cities.codes, ListView1_->topLevelItemCount());
+    const auto outcome = editing_.add(choice, state_.cities, ListView1_->topLevelItemCount());
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities)
         return;
     FillList();

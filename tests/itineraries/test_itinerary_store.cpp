@@ -1,4 +1,5 @@
 // The watch list file: loading, composing, saving, and surviving a crash mid-save.
+#include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
 #include "support/TestSupport.h"
 
@@ -54,7 +55,9 @@ private slots:
 
     void composesTheLineFromTheChoices()
     {
-        const QStringList codes = {"ADL", " ALH ", "SYD"};
+        CityLists codes;
+        codes.names = {"Adelaide", "Albany", "Sydney"};
+        codes.codes = {"ADL", " ALH ", "SYD"};
         ItineraryStore store(folder);
         QVERIFY(store.FillDataQueryList(
             {"Adelaide", 0, "Albany", 1, QDate(2005, 6, 5), " Evening "}, codes));
