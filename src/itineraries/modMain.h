@@ -64,4 +64,9 @@ StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& box
 // without running any window's unload handling.
 [[noreturn]] void EndProgram(modMain& state);
 
+// The desktop session ends or the process is told to stop: the settings and
+// the watch list are saved, as when the main window is unloaded, and the
+// process ends.
+[[noreturn]] void EndProgramSavingAll(modMain& state);
+
 } // namespace zelvane
