@@ -63,12 +63,35 @@ void ImageButton::mouseReleaseEvent(QMouseEvent* e)
         emit activated();
 }
 
+namespace {
+bool actionKey(const QKeyEvent* e)
+{
+    return e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
+} // namespace
+
+// A key acts once, when it comes up: held down, it would repeat the action
+// (fifteen identical itineraries) and, still down when a question opens,
+// answer it unseen.
 void ImageButton::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
-        emit activated();
-    else
-        QWidget::keyPressEvent(e);
+    if (!actionKey(e))
+        return QWidget::keyPressEvent(e);
+    if (!e->isAutoRepeat()) {
+        keyDown_ = e->key();
+        setPicture(pressed_);
+    }
+}
+
+void ImageButton::keyReleaseEvent(QKeyEvent* e)
+{
+    if (!actionKey(e))
+        return QWidget::keyReleaseEvent(e);
+    if (e->isAutoRepeat() || e->key() != keyDown_)
+        return;
+    keyDown_ = 0;
+    setPicture(normal_);
+    emit activated();
 }
 
 } // namespace zelvane
