@@ -353,6 +353,8 @@ private slots:
         frmAboutus& about = rig.windows.showAbout();
         QPointer<frmAboutus> first = &about;
         QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QString("1.1.0 Qantas Edition"));
+        // Said in the words of this desktop, not of another system.
+        QCOMPARE(about.findChild<QLabel*>("Label5")->text(), QString("Launch When I Log In"));
         QVERIFY(!about.isModal());
         QCOMPARE(&rig.windows.showAbout(), first.data());
         QTest::mousePress(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
