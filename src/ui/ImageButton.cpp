@@ -29,6 +29,9 @@ void ImageButton::setPicture(const Picture& p)
 void ImageButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    // A button that cannot act must not look as if it could.
+    if (!isEnabled())
+        p.setOpacity(0.35);
     currentIcon_.paint(&p, rect());
     if (hasFocus()) {
         p.setRenderHint(QPainter::Antialiasing);
@@ -36,6 +39,15 @@ void ImageButton::paintEvent(QPaintEvent*)
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 5, 5);
     }
+}
+
+void ImageButton::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::EnabledChange) {
+        setCursor(isEnabled() ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        update();
+    }
+    QWidget::changeEvent(e);
 }
 
 void ImageButton::mousePressEvent(QMouseEvent* e)

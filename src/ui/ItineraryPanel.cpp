@@ -114,6 +114,7 @@ void ItineraryPanel::chooseFirstCities()
 
 void ItineraryPanel::FillCityCombo()
 {
+    cityRevision_ = host_.state().cities.revision();
     cbOrigin_->clear();
     cbDestation_->clear();
     if (const auto lines = readTextLines(host_.state().cities.cityFilePath())) {
@@ -133,9 +134,27 @@ void ItineraryPanel::FillList()
     ListView1_->addTopLevelItems(items);
 }
 
+void ItineraryPanel::refreshCitiesIfRewritten()
+{
+    if (cityRevision_ == host_.state().cities.revision())
+        return;
+    const QString origin = cbOrigin_->currentText(), destination = cbDestation_->currentText();
+    const int originAt = cbOrigin_->currentIndex(), destinationAt = cbDestation_->currentIndex();
+    FillCityCombo();
+    cbOrigin_->setCurrentIndex(originAt < 0 ? -1 : cbOrigin_->findText(origin));
+    cbDestation_->setCurrentIndex(destinationAt < 0 ? -1 : cbDestation_->findText(destination));
+}
+
+void ItineraryPanel::showEvent(QShowEvent* e)
+{
+    Panel::showEvent(e);
+    refreshCitiesIfRewritten();
+}
+
 void ItineraryPanel::ImageSaveQuery_Click()
 {
     modMain& state = host_.state();
+    refreshCitiesIfRewritten();
     ItineraryChoice choice;
     choice.origin = cbOrigin_->currentText();
     choice.originIndex = cbOrigin_->currentIndex();

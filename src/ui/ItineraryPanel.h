@@ -26,9 +26,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void chooseFirstCities();
+    // A session that rewrote the city files since the drop-downs were filled:
+    // they are filled again, keeping what was chosen.
+    void refreshCitiesIfRewritten();
     void ImageSaveQuery_Click();
     void Imagedelete_Click();
     void Image6_Release();
@@ -37,6 +41,7 @@ private:
 
     ItineraryEditing editing_;
     bool datePicked_ = false;
+    int cityRevision_ = -1; // of the city lists the drop-downs show
 
     ImageButton *ImageSaveQuery_, *Imagedelete_, *Image6_;
     QComboBox *cbOrigin_, *cbDestation_, *cbTime_;

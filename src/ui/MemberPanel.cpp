@@ -53,7 +53,10 @@ MemberPanel::MemberPanel(PanelHost& host, QWidget* parent) : Panel("PictureMembe
     ImageClear_ = holderButton("ImageClear", "imgChDown", "imgChOff", "imgChOver", ImageButton::Trigger::Click, t, this);
     resetOnMove_ = {ImageSave_, ImageClear_};
     connect(ImageSave_, &ImageButton::activated, this, &MemberPanel::ImageSave_Click);
-    connect(ImageClear_, &ImageButton::activated, this, [this] { lockEntries(false); });
+    connect(ImageClear_, &ImageButton::activated, this, [this] {
+        lockEntries(false);
+        focusFirstEmpty();
+    });
     auto* side = new QVBoxLayout;
     side->setSpacing(9);
     for (ImageButton* b : {ImageSave_, ImageClear_}) {
@@ -115,6 +118,23 @@ void MemberPanel::lockEntries(bool locked)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{txtMemNo_, txtMemLName_, txtPIN_, txtEmail_, Combo1_, Combo2_})
         w->setEnabled(!locked);
+}
+
+void MemberPanel::showEvent(QShowEvent* e)
+{
+    Panel::showEvent(e);
+    focusFirstEmpty();
+}
+
+void MemberPanel::focusFirstEmpty()
+{
+    if (!txtMemNo_->isEnabled())
+        return;
+    for (QLineEdit* e : {txtMemNo_, txtMemLName_, txtPIN_, txtEmail_})
+        if (e->text().trimmed().isEmpty())
+            return e->setFocus();
+    if (Combo1_->currentIndex() < 0)
+        Combo1_->setFocus();
 }
 
 void MemberPanel::ImageSave_Click()

@@ -20,7 +20,12 @@ public:
     // Stored details are locked against slips until the user unlocks them.
     void lockEntries(bool locked);
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
+    // The keyboard starts where typing is needed: the first empty entry.
+    void focusFirstEmpty();
     void ImageSave_Click();
     void Combo1_Choice(int index);
 

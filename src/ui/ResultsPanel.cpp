@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -41,9 +42,14 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
         ListViewQuery_->setColumnHidden(4, true);
         ListViewQuery_->setColumnHidden(5, true);
     });
-    connect(ListViewQuery_, &QTreeView::clicked, this, [this](const QModelIndex& i) {
-        RichTextBox1_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), i.row() + 1));
-    });
+    // The details follow the current row, however it became current: a click
+    // or the arrow keys.
+    const auto showDetails = [this](const QModelIndex& i) {
+        if (i.isValid())
+            RichTextBox1_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), i.row() + 1));
+    };
+    connect(ListViewQuery_, &QTreeView::clicked, this, showDetails);
+    connect(ListViewQuery_->selectionModel(), &QItemSelectionModel::currentChanged, this, showDetails);
     box->addWidget(ListViewQuery_, 3);
 
     auto* details = new QHBoxLayout;

@@ -141,7 +141,7 @@ void frmmain::buildHeader()
     connect(ImageClose_, &ImageButton::activated, this, [this] { endProgram(); });
     ImageMin_ = listButton("ImageMin", 25, t, this);
     ImageMin_->setGeometry(kWidth - 12 - 2 * round - 4, top, round, round);
-    connect(ImageMin_, &ImageButton::activated, this, &QWidget::hide);
+    connect(ImageMin_, &ImageButton::activated, this, &frmmain::ImageMin_Click);
     imgabout_ = holderButton("imgabout", "imgHelpDown", "imgHelpOff", "imgHelpOver", ImageButton::Trigger::Release,
                              t, this);
     imgabout_->setGeometry(kWidth - 12 - 3 * round - 8, top, round, round);
@@ -213,11 +213,12 @@ void frmmain::buildStatusRow()
         w->hide();
     Label4_->hide();
 
-    lblStatus_ = named(new QLabel(status::kWaitingItineraries, this), "lblStatus");
+    lblStatus_ = named(new QLabel(this), "lblStatus");
     lblStatus_->setGeometry(18, kStatusTop, 430, kHeight - kStatusTop);
     QFont f = lblStatus_->font();
     f.setBold(true);
     lblStatus_->setFont(f);
+    setStatus(status::kWaitingItineraries);
     // Throttle figures of the engine: logins sent, minutes into the window.
     Label25_ = named(new QLabel(this), "Label25");
     Label25_->setGeometry(452, kStatusTop, 22, kHeight - kStatusTop);
@@ -302,6 +303,9 @@ void frmmain::memberDetailsSaved()
     showPanel(member_);
     for (ImageButton* tab : tabs_)
         tab->setEnabled(true);
+    // The request to fill them in is answered; say what comes next.
+    if (status() == kFillAllRequired)
+        setStatus(state_.itineraries.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
 }
 
 void frmmain::showPanel(Panel* panel)
@@ -366,12 +370,23 @@ void frmmain::lblNewVer_Click()
 
 void frmmain::setStatus(const QString& text)
 {
-    lblStatus_->setText(text);
+    statusText_ = text;
+    showStatusText();
+}
+
+void frmmain::showStatusText()
+{
+    // A long text (a PDF's path) is shortened in the middle, where the
+    // figures beside it cannot cover it; the whole of it is the tooltip.
+    const QString shown = lblStatus_->fontMetrics().elidedText(statusText_, Qt::ElideMiddle,
+                                                               lblStatus_->contentsRect().width());
+    lblStatus_->setText(shown);
+    lblStatus_->setToolTip(shown == statusText_ ? QString() : statusText_.trimmed());
 }
 
 QString frmmain::status() const
 {
-    return lblStatus_->text();
+    return statusText_;
 }
 
 void frmmain::showOverKill(int count)
@@ -454,8 +469,19 @@ void frmmain::mouseMoveEvent(QMouseEvent*)
         b->resetPicture();
 }
 
+void frmmain::ImageMin_Click()
+{
+    if (trayShown())
+        hide();
+    else
+        showMinimized(); // to the task bar, where the user can find it again
+}
+
 void frmmain::closeEvent(QCloseEvent* e)
 {
+    // Without a tray icon nothing would be left to bring the window back.
+    if (!trayShown())
+        return endProgram();
     state_.settings.SaveSettings();
     state_.itineraries.SaveQueryList();
     QWidget::closeEvent(e);

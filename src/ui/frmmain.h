@@ -69,6 +69,9 @@ public:
     // The ways out that end the process; tests replace them.
     std::function<void()> endProgram;
     std::function<void(const QString&)> openPage;
+    // Whether the program's icon is in a tray now: without one, hiding the
+    // window would lose it, so "–" minimises and closing ends the program.
+    std::function<bool()> trayShown = [] { return true; };
     // The about window and the version check belong to the tray program, which sets these.
     std::function<void()> showAbout;
     std::function<QCoro::Task<>()> versionCheck;
@@ -94,6 +97,8 @@ private:
     const Theme& theme() const override { return theme_; }
     void memberDetailsSaved() override;
 
+    void ImageMin_Click();
+    void showStatusText();
     void buildHeader();
     void buildPanels();
     void buildStatusRow();
@@ -128,6 +133,7 @@ private:
     Panel* current_ = nullptr;
 
     ImageButton *Image5_, *ImageMin_, *ImageClose_, *imgabout_, *imgInfo_;
+    QString statusText_; // the whole text; the label may show it shortened
     QLabel *lblStatus_, *lblLastLoginTime_, *lblNewVer_, *Label4_, *Label24_, *Label25_;
     QList<QWidget*> legend_;
     QPushButton* cmdCheckItinerary_;
