@@ -87,4 +87,17 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "systemd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# What Debian asks of every package's documentation folder: the copyright and
+# the package's own change log, compressed as dpkg ships it.
+set(ZELVANE_DOC_DIR share/doc/zelvane)
+configure_file(resources/debian/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog.Debian @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
+  COMMAND sh -c "'${GZIP}' -9n < '${CMAKE_BINARY_DIR}/doc/changelog.Debian' > '${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz'"
+  DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.Debian VERBATIM)
+add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
+install(FILES resources/debian/copyright ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
+        DESTINATION ${ZELVANE_DOC_DIR})
+install(FILES resources/debian/lintian-overrides DESTINATION share/lintian/overrides RENAME zelvane)
+
 include(CPack)

@@ -36,14 +36,20 @@ QString autoStartEntryText(const QString& executablePath)
     }
     // A lone "%" starts a field code, which the desktop would expand or drop.
     exec.replace(QLatin1Char('%'), QLatin1String("%%"));
+    // TryExec lets the desktop skip the entry once the program is uninstalled,
+    // instead of failing to start it at every log-in. A plain string value:
+    // only the backslash escapes apply.
+    QString tryExec = executablePath;
+    tryExec.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Zelvane\n"
                           "Comment=Watches frequent-flyer award seats\n"
                           "Exec=%1\n"
+                          "TryExec=%2\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(exec);
+        .arg(exec, tryExec);
 }
 
 QString launcherPath(const QString& programFile)

@@ -11,6 +11,7 @@
 #include "engine/ResultTable.h"
 #include "engine/Waits.h"
 #include "net/Addresses.h"
+#include "net/TlsLibrary.h"
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionMailer.h"
 
@@ -142,6 +143,7 @@ QCoro::Task<> runSession(CheckEngine& engine, const ResultsViewModel& results, m
 
 int main(int argc, char* argv[])
 {
+    keepTlsLibraryUntilExit();
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {

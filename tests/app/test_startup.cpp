@@ -189,6 +189,10 @@ private slots:
                     .contains("\nExec=\"/home/me/My Apps/zelvane\"\n"));
         QVERIFY(autoStartEntryText("/x/a$b").contains("\nExec=\"/x/a\\$b\"\n"));
         QVERIFY(autoStartEntryText("/opt/100%/zelvane").contains("\nExec=/opt/100%%/zelvane\n"));
+        // Once the program is removed, the desktop skips the entry.
+        QVERIFY(autoStartEntryText("/home/me/My Apps/zelvane")
+                    .contains("\nTryExec=/home/me/My Apps/zelvane\n"));
+        QVERIFY(autoStartEntryText("/x/a\\b").contains("\nTryExec=/x/a\\\\b\n"));
 
         SetAutoStart(true);
         const QByteArray entry = readFile(autoStartEntryPath());

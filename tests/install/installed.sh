@@ -8,7 +8,13 @@
 set -euo pipefail
 src=$1 build=$2
 tmp=$(mktemp -d)
-trap 'chmod -R u+w "$tmp"; rm -rf "$tmp"' EXIT
+pid=
+# Whatever the outcome, the tray program started below does not outlive the test.
+cleanup() {
+  [ -z "$pid" ] || { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; } || true
+  chmod -R u+w "$tmp"; rm -rf "$tmp"
+}
+trap cleanup EXIT
 chmod 755 "$tmp"
 prefix=$tmp/prefix
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -32,13 +38,13 @@ if [ "$(id -u)" -eq 0 ]; then
   user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 fi
 chmod 700 "$home/run"
-as_user() {
-  env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home/run" QT_QPA_PLATFORM=offscreen \
-    ZELVANE_AIRLINE_URL=https://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 "${user[@]}" "$@"
-}
+# A simple command, not a function, so that a program started in the
+# background is $! itself (env and setpriv hand their process on to it).
+as_user=(env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home/run" QT_QPA_PLATFORM=offscreen
+         ZELVANE_AIRLINE_URL=https://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 "${user[@]}")
 
 set +e
-as_user "$prefix/bin/zelvane-check" >"$tmp/check.out" 2>"$tmp/check.err"
+"${as_user[@]}" "$prefix/bin/zelvane-check" >"$tmp/check.out" 2>"$tmp/check.err"
 rc=$?
 set -e
 [ "$rc" -eq 4 ] || { cat "$tmp/check.out" "$tmp/check.err"; fail "first run ended with $rc, not 4 (empty watch list)"; }
@@ -51,12 +57,19 @@ done
 [ "$(ls "$prefix/lib/zelvane" | wc -l)" -eq 4 ] || fail "the run left files in the program folder"
 
 # The tray program, started from the menu's link, enters that link for autostart.
-as_user "$prefix/bin/zelvane" >"$tmp/zelvane.log" 2>&1 &
+"${as_user[@]}" "$prefix/bin/zelvane" >"$tmp/zelvane.log" 2>&1 &
 pid=$!
 entry=$home/.config/autostart/Zelvane.desktop
-for _ in $(seq 100); do [ -s "$entry" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$entry" ] && break; sleep 0.1; done
+[ -s "$entry" ] || { cat "$tmp/zelvane.log"; fail "no autostart entry"; }
+[ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$prefix/lib/zelvane/zelvane" ] \
+  || fail "the process started is not the tray program: $(readlink "/proc/$pid/exe" 2>/dev/null)"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
-[ -s "$entry" ] || { cat "$tmp/zelvane.log"; fail "no autostart entry"; }
+kill -0 "$pid" 2>/dev/null && fail "the tray program outlived the test"
+pid=
 grep -qx "Exec=$prefix/bin/zelvane" "$entry" || fail "autostart runs $(grep ^Exec= "$entry")"
+# Once the program is removed, the desktop skips the entry rather than failing at every log-in.
+grep -qx "TryExec=$prefix/bin/zelvane" "$entry" || fail "the autostart entry has no TryExec for the program"
+desktop-file-validate "$entry" || fail "the autostart entry is not a valid desktop entry"
 echo ok

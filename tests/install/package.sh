@@ -30,10 +30,17 @@ expected="bin/zelvane bin/zelvane-check lib/systemd/user/zelvane-check.service
 lib/systemd/user/zelvane-check.timer lib/zelvane/City Code.txt lib/zelvane/City.txt
 lib/zelvane/zelvane lib/zelvane/zelvane-check
 share/applications/example.zelvane.Zelvane.desktop
-share/icons/hicolor/scalable/apps/example.zelvane.Zelvane.svg share/man/man1/zelvane-check.1.gz
+share/doc/zelvane/changelog.Debian.gz share/doc/zelvane/copyright
+share/icons/hicolor/scalable/apps/example.zelvane.Zelvane.svg share/lintian/overrides/zelvane
+share/man/man1/zelvane-check.1.gz
 share/man/man1/zelvane.1.gz share/metainfo/example.zelvane.Zelvane.metainfo.xml"
 actual=$(cd "$tmp/root/usr" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort | paste -sd' ')
 [ "$actual" = "$(echo $expected)" ] || fail "package files differ:
  expected: $(echo $expected)
  actual:   $actual"
-echo "package $(basename "$deb") is complete"
+
+# Debian's own checks of a package, errors and warnings alike.
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/bootstrap installs it)"
+lintian --fail-on error,warning --display-info "$deb" >"$tmp/lintian.log" 2>&1 \
+  || { cat "$tmp/lintian.log"; fail "lintian finds fault with the package"; }
+echo "package $(basename "$deb") is complete and lintian clean"

@@ -42,12 +42,15 @@ struct Rig {
     }
     ~Rig()
     {
-        // The tray's version check must have come back before its state goes.
-        if (frmmenu* menu = windows.trayWindow())
-            QTest::qWaitFor([menu] { return menu->scheduler().Timer1.isActive(); }, 5000);
-        // And so must a session the schedule started.
-        if (windows.mainWindowMade())
-            QTest::qWaitFor([this] { return !windows.mainWindow().engine().running(); }, 30000);
+        // The tray's version check must have come back before its state goes,
+        // and so must a session the schedule started; going on would free what
+        // they still use.
+        if (frmmenu* menu = windows.trayWindow();
+            menu && !QTest::qWaitFor([menu] { return menu->scheduler().Timer1.isActive(); }, 5000))
+            qFatal("the tray's version check did not come back");
+        if (windows.mainWindowMade()
+            && !QTest::qWaitFor([this] { return !windows.mainWindow().engine().running(); }, 30000))
+            qFatal("the check session did not end");
     }
     frmmenu& tray()
     {
