@@ -277,6 +277,38 @@ QIcon applicationIcon()
     return imageList2(3);
 }
 
+QIcon loginTroubleIcon()
+{
+    // The program's icon with a warning sign over its corner, drawn at the
+    // sizes a tray asks for so that it stays sharp at 200 %.
+    static QIcon drawn;
+    if (!drawn.isNull())
+        return drawn;
+    const QIcon base = applicationIcon();
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        base.paint(&p, QRect(0, 0, size, size));
+        const qreal s = size * 0.62, x = size - s, y = size - s;
+        QPainterPath sign;
+        sign.moveTo(x + s / 2, y);
+        sign.lineTo(x + s, y + s);
+        sign.lineTo(x, y + s);
+        sign.closeSubpath();
+        p.setPen(QPen(QColor(0x3d, 0x2c, 0x00), qMax(1.0, size / 24.0)));
+        p.setBrush(QColor(0xfc, 0xc4, 0x19));
+        p.drawPath(sign);
+        p.setPen(QPen(QColor(0x3d, 0x2c, 0x00), qMax(1.5, size / 12.0), Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(x + s / 2, y + s * 0.36), QPointF(x + s / 2, y + s * 0.66));
+        p.drawPoint(QPointF(x + s / 2, y + s * 0.84));
+        p.end();
+        drawn.addPixmap(pm);
+    }
+    return drawn;
+}
+
 QIcon imageList1(int index, const Theme& theme)
 {
     static const Face faces[] = {

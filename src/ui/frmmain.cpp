@@ -9,7 +9,7 @@
 #include "engine/Waits.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
-#include "notify/SessionMailer.h"
+#include "notify/SessionAlerter.h"
 #include "ui/ImageButton.h"
 #include "ui/ItineraryPanel.h"
 #include "ui/MemberPanel.h"
@@ -96,11 +96,11 @@ frmmain::frmmain(modMain& state, QWidget* parent, MessageBoxes* boxes)
     WebBrowser1_ = std::make_unique<HttpBrowser>();
     WebBrowser3_ = std::make_unique<HttpBrowser>();
     waits_ = std::make_unique<RealWaits>(state_.clock, timeScale());
-    mailer_ = std::make_unique<SessionMailer>(results_, state_.settings, *this, boxes_);
+    alerts_ = std::make_unique<SessionAlerter>(results_, state_.settings, *this, boxes_);
     engine_ = std::make_unique<CheckEngine>(state_, results_, table_,
                                             CheckEngine::Browsers{*WebBrowser1_, *WebBrowser3_},
-                                            *waits_, *this, *mailer_, this);
-    mailer_->startJustSent = [this] { engine_->TMRJustSent.start(); };
+                                            *waits_, *this, *alerts_, this);
+    alerts_->startJustSent = [this] { engine_->TMRJustSent.start(); };
     results_.setIconProvider([](int picture) { return imageList2(picture); });
 
     buildHeader();
@@ -419,6 +419,12 @@ void frmmain::showNewVersion()
 {
     lblNewVer_->show();
     Label4_->hide();
+}
+
+void frmmain::showLoginTrouble(bool refused)
+{
+    state_.loginTrouble = refused;
+    emit loginTroubleChanged(refused);
 }
 
 void frmmain::refreshSkin()

@@ -22,7 +22,7 @@ class MemberPanel;
 class MessageBoxes;
 class ResultsPanel;
 class RealWaits;
-class SessionMailer;
+class SessionAlerter;
 class modMain;
 
 // The main window: a skinned, frameless card whose panels take turns in one
@@ -37,6 +37,7 @@ public:
 
     CheckEngine& engine() override { return *engine_; }
     ResultTable& resultTable() override { return table_; }
+    SessionAlerter& alerts() { return *alerts_; }
     const ResultsViewModel& results() const { return results_; }
 
     // The panel switches.
@@ -60,6 +61,7 @@ public:
     void raisePopup(int slot, const QString& announcement, int NoPopup) override;
     void UpdaIcon(int picture) override;
     void showNewVersion() override;
+    void showLoginTrouble(bool refused) override;
 
     void FillListViewQuery() override;
     void FillCityCombo();
@@ -79,6 +81,7 @@ public:
 signals:
     void popupRequested(int slot, const QString& announcement, int NoPopup);
     void trayPictureChanged(int picture);
+    void loginTroubleChanged(bool refused);
     void windowActivated();
 
 protected:
@@ -121,7 +124,7 @@ private:
     ResultTable table_;
     std::unique_ptr<HttpBrowser> WebBrowser1_, WebBrowser2_, WebBrowser3_;
     std::unique_ptr<RealWaits> waits_;
-    std::unique_ptr<SessionMailer> mailer_;
+    std::unique_ptr<SessionAlerter> alerts_;
     std::unique_ptr<CheckEngine> engine_;
 
     MemberPanel* member_;

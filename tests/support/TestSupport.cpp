@@ -15,6 +15,14 @@ bool MemorySettingsArea::save(const QString& key, const QString& value)
     return true;
 }
 
+bool MemorySettingsArea::remove(const QString& key)
+{
+    if (key == refuseKey)
+        return false;
+    values.remove(key);
+    return true;
+}
+
 QString MemorySettingsArea::get(const QString& key, const QString& defaultValue)
 {
     reads << key;

@@ -30,6 +30,7 @@ class MemorySettingsArea final : public SettingsArea {
 public:
     bool save(const QString& key, const QString& value) override;
     QString get(const QString& key, const QString& defaultValue) override;
+    bool remove(const QString& key) override;
 
     QMap<QString, QString> values;
     QStringList writes; // keys in the order they were written

@@ -1,0 +1,207 @@
+#include "notify/SessionAlerter.h"
+
+#include "app/clsSettings.h"
+#include "engine/ResultIcons.h"
+#include "engine/StatusLine.h"
+#include "notify/LoginFailMail.h"
+#include "notify/Push.h"
+#include "notify/ResultsViewModel.h"
+
+namespace zelvane {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString testAlertBody()
+{
+    return QLatin1String("Hi There,") + kCrLf + kCrLf
+           + QLatin1String("This is a <B>test alert</B> from Zelvane. When seats open on a flight "
+                           "you watch, or when Zelvane cannot log in, it tells you this way.")
+           + kCrLf + kCrLf + QLatin1String("Zelvane Alert");
+}
+
+} // namespace
+
+QList<MailRow> mailRows(const ResultsViewModel& results)
+{
+    QList<MailRow> rows;
+    for (int i = 1; i <= results.count(); ++i) {
+        const ResultsViewModel::Row& r = results.row(i);
+        rows.append({r.cells[0], r.cells[1], r.cells[2], r.icon});
+    }
+    return rows;
+}
+
+QString flightLine(const QString& origin, const QString& destination, const QString& date,
+                   const QString& timeOfDay)
+{
+    return origin + QStringLiteral(" → ") + destination + QStringLiteral(", ") + date
+           + QStringLiteral(", ") + timeOfDay;
+}
+
+QString outcomeLine(const QList<ChannelOutcome>& outcomes)
+{
+    if (outcomes.isEmpty())
+        return QStringLiteral("No alert channel is set up");
+    QStringList parts;
+    for (const ChannelOutcome& o : outcomes) {
+        const QString done = o.channel == QLatin1String("Desktop") ? QStringLiteral("shown")
+                                                                   : QStringLiteral("sent");
+        parts << o.channel + QStringLiteral(": ")
+                     + (o.delivery.delivered ? done
+                                             : QStringLiteral("failed (") + o.delivery.failure
+                                                   + QLatin1Char(')'));
+    }
+    return parts.join(QStringLiteral(" · "));
+}
+
+SessionAlerter::SessionAlerter(const ResultsViewModel& results, clsSettings& settings,
+                               StatusLine& status, MessageBoxes& boxes)
+    : results_(results), settings_(settings), status_(status), boxes_(boxes)
+{
+}
+
+void SessionAlerter::note(const ChannelOutcome& o)
+{
+    if (o.counts && !o.delivery.delivered)
+        undelivered << o.channel + QStringLiteral(": ") + o.delivery.failure;
+}
+
+QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
+{
+    QList<Flight> flights;
+    for (int i = 1; i <= results_.count(); ++i) {
+        const ResultsViewModel::Row& r = results_.row(i);
+        if (r.icon == kIconAvailable)
+            flights.append({flightLine(r.cells[0], r.cells[1], r.cells[2], r.cells[3])});
+    }
+    return flights;
+}
+
+QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsMailDue)
+{
+    undelivered.clear();
+    if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) {
+        co_await announceLoginFailure();
+        co_return;
+    }
+    if (outcome != SessionOutcome::Completed)
+        co_return;
+    if (resultsMailDue) {
+        const std::optional<Delivery> mail =
+            co_await sendmail(mailRows(results_), settings_, status_, startJustSent, deadlines);
+        if (mail)
+            note({QStringLiteral("E-mail"), *mail});
+    }
+    for (const ChannelOutcome& o : co_await announceFlights(flightsToAnnounce()))
+        note(o);
+}
+
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(const QList<Flight>& flights)
+{
+    QList<ChannelOutcome> outcomes;
+    if (flights.isEmpty())
+        co_return outcomes;
+    QStringList lines;
+    for (const Flight& f : flights)
+        lines << f.line;
+    if (settings_.m_nNotifyDesktop) {
+        // A desktop without a notification service is no failure of the alert.
+        if (flights.size() > kNotesBeforeGrouping) {
+            outcomes << ChannelOutcome{QStringLiteral("Desktop"),
+                                       co_await desktop_.notify({kSeatsFound, lines.join('\n'), true},
+                                                                desktopDeadline),
+                                       false};
+        } else {
+            for (const QString& line : lines)
+                outcomes << ChannelOutcome{QStringLiteral("Desktop"),
+                                           co_await desktop_.notify({kSeatsFound, line, true},
+                                                                    desktopDeadline),
+                                           false};
+        }
+    }
+    if (!settings_.m_strPushUrl.trimmed().isEmpty())
+        outcomes << ChannelOutcome{
+            QStringLiteral("Push"),
+            co_await sendPush(settings_.m_strPushUrl,
+                              {kSeatsFound, lines.join('\n'), QStringLiteral("high"),
+                               QStringLiteral("airplane")},
+                              deadlines.http)};
+    co_return outcomes;
+}
+
+QCoro::Task<> SessionAlerter::announceLoginFailure()
+{
+    // Told once per failing streak; a good login clears the mark.
+    if (settings_.m_nLoginFailTold)
+        co_return;
+    QList<ChannelOutcome> outcomes;
+    // Without any way to mail, the other channels tell; that is the user's choice.
+    outcomes << ChannelOutcome{QStringLiteral("E-mail"),
+                               co_await QFLoginFailMail(settings_, boxes_, deadlines),
+                               mailWay(settings_) != MailWay::NotSetUp};
+    if (settings_.m_nNotifyDesktop)
+        outcomes << ChannelOutcome{
+            QStringLiteral("Desktop"),
+            co_await desktop_.notify({kLoginTroubleText,
+                                      QStringLiteral("Zelvane could not log in to the frequent-flyer "
+                                                     "site. Check the member details."),
+                                      false},
+                                     desktopDeadline),
+            false};
+    if (!settings_.m_strPushUrl.trimmed().isEmpty())
+        outcomes << ChannelOutcome{
+            QStringLiteral("Push"),
+            co_await sendPush(settings_.m_strPushUrl,
+                              {kLoginTroubleText,
+                               QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
+                                              "Check the member details."),
+                               QStringLiteral("high"), QStringLiteral("warning")},
+                              deadlines.http)};
+    bool told = true;
+    for (const ChannelOutcome& o : outcomes) {
+        note(o);
+        told = told && (o.delivery.delivered || !o.counts);
+    }
+    if (told) {
+        settings_.m_nLoginFailTold = 1;
+        settings_.SaveSettings();
+    } else {
+        // Kept unmarked: the next refusal tries again.
+        status_.setStatus(status_.status() + QStringLiteral(" (Warning Not Sent: ")
+                          + undelivered.join(QStringLiteral("; ")) + QLatin1Char(')'));
+    }
+}
+
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
+{
+    QList<ChannelOutcome> outcomes;
+    switch (mailWay(settings_)) {
+    case MailWay::Smtp:
+        outcomes << ChannelOutcome{QStringLiteral("E-mail"),
+                                   co_await mailBySmtp(settings_, kTestAlertTitle,
+                                                       mailHtml(testAlertBody()),
+                                                       mailPlain(testAlertBody()), deadlines)};
+        break;
+    case MailWay::Site:
+    case MailWay::NotSetUp:
+        // The site's endpoints carry only the two e-mails they were made for.
+        break;
+    }
+    const QString text = QStringLiteral("This is a test alert from Zelvane.");
+    if (settings_.m_nNotifyDesktop)
+        outcomes << ChannelOutcome{QStringLiteral("Desktop"),
+                                   co_await desktop_.notify({kTestAlertTitle, text, false},
+                                                            desktopDeadline),
+                                   false};
+    if (!settings_.m_strPushUrl.trimmed().isEmpty())
+        outcomes << ChannelOutcome{QStringLiteral("Push"),
+                                   co_await sendPush(settings_.m_strPushUrl,
+                                                     {kTestAlertTitle, text, QStringLiteral("default"),
+                                                      QStringLiteral("bell")},
+                                                     deadlines.http)};
+    co_return outcomes;
+}
+
+} // namespace zelvane
