@@ -138,8 +138,8 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSett
         const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
                                                    settings.m_strMail, encodeMailText(mail.body));
         const QUrl url(address, QUrl::TolerantMode);
-        delivery = httpDelivery(co_await httpExchange(QNetworkRequest(url), "GET", {}, deadlines.http),
-                                QStringLiteral("the product site"));
+        const HttpReply reply = co_await httpExchange(QNetworkRequest(url), "GET", {}, deadlines.http);
+        delivery = httpDelivery(reply, QStringLiteral("the product site"));
         break;
     }
     }

@@ -94,9 +94,13 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
         if (mail)
             note({QStringLiteral("E-mail"), *mail});
     }
-    for (const ChannelOutcome& o : co_await announceFlights(flightsToAnnounce()))
+    const QList<ChannelOutcome> others = co_await announceFlights(flightsToAnnounce());
+    for (const ChannelOutcome& o : others)
         note(o);
 }
+
+// Every co_await below stands in a statement of its own: g++ 12 mishandles
+// one inside a braced initialiser (the heap gets corrupted).
 
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(const QList<Flight>& flights)
 {
@@ -107,27 +111,23 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(const QList<F
     for (const Flight& f : flights)
         lines << f.line;
     if (settings_.m_nNotifyDesktop) {
-        // A desktop without a notification service is no failure of the alert.
-        if (flights.size() > kNotesBeforeGrouping) {
-            outcomes << ChannelOutcome{QStringLiteral("Desktop"),
-                                       co_await desktop_.notify({kSeatsFound, lines.join('\n'), true},
-                                                                desktopDeadline),
-                                       false};
-        } else {
-            for (const QString& line : lines)
-                outcomes << ChannelOutcome{QStringLiteral("Desktop"),
-                                           co_await desktop_.notify({kSeatsFound, line, true},
-                                                                    desktopDeadline),
-                                           false};
+        // More than a few become one note that lists them all.
+        const QStringList notes = flights.size() > kNotesBeforeGrouping
+                                      ? QStringList{lines.join(QLatin1Char('\n'))}
+                                      : lines;
+        for (const QString& body : notes) {
+            const Delivery shown = co_await desktop_.notify({kSeatsFound, body, true}, desktopDeadline);
+            // A desktop without a notification service is no failure of the alert.
+            outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
         }
     }
-    if (!settings_.m_strPushUrl.trimmed().isEmpty())
-        outcomes << ChannelOutcome{
-            QStringLiteral("Push"),
-            co_await sendPush(settings_.m_strPushUrl,
-                              {kSeatsFound, lines.join('\n'), QStringLiteral("high"),
-                               QStringLiteral("airplane")},
-                              deadlines.http)};
+    if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
+        const Delivery pushed = co_await sendPush(
+            settings_.m_strPushUrl,
+            {kSeatsFound, lines.join(QLatin1Char('\n')), QStringLiteral("high"), QStringLiteral("airplane")},
+            deadlines.http);
+        outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
+    }
     co_return outcomes;
 }
 
@@ -136,29 +136,23 @@ QCoro::Task<> SessionAlerter::announceLoginFailure()
     // Told once per failing streak; a good login clears the mark.
     if (settings_.m_nLoginFailTold)
         co_return;
+    const QString text = QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
+                                        "Check the member details.");
     QList<ChannelOutcome> outcomes;
+    const Delivery mailed = co_await QFLoginFailMail(settings_, boxes_, deadlines);
     // Without any way to mail, the other channels tell; that is the user's choice.
-    outcomes << ChannelOutcome{QStringLiteral("E-mail"),
-                               co_await QFLoginFailMail(settings_, boxes_, deadlines),
+    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
                                mailWay(settings_) != MailWay::NotSetUp};
-    if (settings_.m_nNotifyDesktop)
-        outcomes << ChannelOutcome{
-            QStringLiteral("Desktop"),
-            co_await desktop_.notify({kLoginTroubleText,
-                                      QStringLiteral("Zelvane could not log in to the frequent-flyer "
-                                                     "site. Check the member details."),
-                                      false},
-                                     desktopDeadline),
-            false};
-    if (!settings_.m_strPushUrl.trimmed().isEmpty())
-        outcomes << ChannelOutcome{
-            QStringLiteral("Push"),
-            co_await sendPush(settings_.m_strPushUrl,
-                              {kLoginTroubleText,
-                               QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
-                                              "Check the member details."),
-                               QStringLiteral("high"), QStringLiteral("warning")},
-                              deadlines.http)};
+    if (settings_.m_nNotifyDesktop) {
+        const Delivery shown = co_await desktop_.notify({kLoginTroubleText, text, false}, desktopDeadline);
+        outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
+    }
+    if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
+        const Delivery pushed = co_await sendPush(
+            settings_.m_strPushUrl,
+            {kLoginTroubleText, text, QStringLiteral("high"), QStringLiteral("warning")}, deadlines.http);
+        outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
+    }
     bool told = true;
     for (const ChannelOutcome& o : outcomes) {
         note(o);
@@ -177,30 +171,23 @@ QCoro::Task<> SessionAlerter::announceLoginFailure()
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
 {
     QList<ChannelOutcome> outcomes;
-    switch (mailWay(settings_)) {
-    case MailWay::Smtp:
-        outcomes << ChannelOutcome{QStringLiteral("E-mail"),
-                                   co_await mailBySmtp(settings_, kTestAlertTitle,
-                                                       mailHtml(testAlertBody()),
-                                                       mailPlain(testAlertBody()), deadlines)};
-        break;
-    case MailWay::Site:
-    case MailWay::NotSetUp:
-        // The site's endpoints carry only the two e-mails they were made for.
-        break;
+    // The site's endpoints carry only the two e-mails they were made for.
+    if (mailWay(settings_) == MailWay::Smtp) {
+        const Delivery mailed = co_await mailBySmtp(settings_, kTestAlertTitle, mailHtml(testAlertBody()),
+                                                    mailPlain(testAlertBody()), deadlines);
+        outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed};
     }
     const QString text = QStringLiteral("This is a test alert from Zelvane.");
-    if (settings_.m_nNotifyDesktop)
-        outcomes << ChannelOutcome{QStringLiteral("Desktop"),
-                                   co_await desktop_.notify({kTestAlertTitle, text, false},
-                                                            desktopDeadline),
-                                   false};
-    if (!settings_.m_strPushUrl.trimmed().isEmpty())
-        outcomes << ChannelOutcome{QStringLiteral("Push"),
-                                   co_await sendPush(settings_.m_strPushUrl,
-                                                     {kTestAlertTitle, text, QStringLiteral("default"),
-                                                      QStringLiteral("bell")},
-                                                     deadlines.http)};
+    if (settings_.m_nNotifyDesktop) {
+        const Delivery shown = co_await desktop_.notify({kTestAlertTitle, text, false}, desktopDeadline);
+        outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
+    }
+    if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
+        const Delivery pushed = co_await sendPush(
+            settings_.m_strPushUrl, {kTestAlertTitle, text, QStringLiteral("default"), QStringLiteral("bell")},
+            deadlines.http);
+        outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
+    }
     co_return outcomes;
 }
 
