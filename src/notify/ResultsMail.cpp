@@ -137,8 +137,8 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSett
     case MailWay::Site: {
         const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
                                                    settings.m_strMail, encodeMailText(mail.body));
-        const QUrl url(address, QUrl::TolerantMode);
-        const HttpReply reply = co_await httpExchange(QNetworkRequest(url), "GET", {}, deadlines.http);
+        const QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
+        const HttpReply reply = co_await httpExchange(request, "GET", QByteArray(), deadlines.http);
         delivery = httpDelivery(reply, QStringLiteral("the product site"));
         break;
     }

@@ -89,20 +89,23 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
     if (outcome != SessionOutcome::Completed)
         co_return;
     if (resultsMailDue) {
+        const QList<MailRow> rows = mailRows(results_);
         const std::optional<Delivery> mail =
-            co_await sendmail(mailRows(results_), settings_, status_, startJustSent, deadlines);
+            co_await sendmail(rows, settings_, status_, startJustSent, deadlines);
         if (mail)
             note({QStringLiteral("E-mail"), *mail});
     }
-    const QList<ChannelOutcome> others = co_await announceFlights(flightsToAnnounce());
+    const QList<Flight> flights = flightsToAnnounce();
+    const QList<ChannelOutcome> others = co_await announceFlights(flights);
     for (const ChannelOutcome& o : others)
         note(o);
 }
 
-// Every co_await below stands in a statement of its own: g++ 12 mishandles
-// one inside a braced initialiser (the heap gets corrupted).
+// Every co_await below stands in a statement of its own and takes named
+// values: g++ 12 mishandles braced temporaries around one (the heap gets
+// corrupted).
 
-QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(const QList<Flight>& flights)
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight> flights)
 {
     QList<ChannelOutcome> outcomes;
     if (flights.isEmpty())
@@ -116,16 +119,16 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(const QList<F
                                       ? QStringList{lines.join(QLatin1Char('\n'))}
                                       : lines;
         for (const QString& body : notes) {
-            const Delivery shown = co_await desktop_.notify({kSeatsFound, body, true}, desktopDeadline);
+            const DesktopNotifier::Note note{kSeatsFound, body, true};
+            const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
             // A desktop without a notification service is no failure of the alert.
             outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
         }
     }
     if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
-        const Delivery pushed = co_await sendPush(
-            settings_.m_strPushUrl,
-            {kSeatsFound, lines.join(QLatin1Char('\n')), QStringLiteral("high"), QStringLiteral("airplane")},
-            deadlines.http);
+        const PushMessage push{kSeatsFound, lines.join(QLatin1Char('\n')), QStringLiteral("high"),
+                               QStringLiteral("airplane")};
+        const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
         outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
     }
     co_return outcomes;
@@ -144,13 +147,13 @@ QCoro::Task<> SessionAlerter::announceLoginFailure()
     outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
                                mailWay(settings_) != MailWay::NotSetUp};
     if (settings_.m_nNotifyDesktop) {
-        const Delivery shown = co_await desktop_.notify({kLoginTroubleText, text, false}, desktopDeadline);
+        const DesktopNotifier::Note note{kLoginTroubleText, text, false};
+        const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
         outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
     }
     if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
-        const Delivery pushed = co_await sendPush(
-            settings_.m_strPushUrl,
-            {kLoginTroubleText, text, QStringLiteral("high"), QStringLiteral("warning")}, deadlines.http);
+        const PushMessage push{kLoginTroubleText, text, QStringLiteral("high"), QStringLiteral("warning")};
+        const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
         outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
     }
     bool told = true;
@@ -179,13 +182,13 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
     }
     const QString text = QStringLiteral("This is a test alert from Zelvane.");
     if (settings_.m_nNotifyDesktop) {
-        const Delivery shown = co_await desktop_.notify({kTestAlertTitle, text, false}, desktopDeadline);
+        const DesktopNotifier::Note note{kTestAlertTitle, text, false};
+        const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
         outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
     }
     if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
-        const Delivery pushed = co_await sendPush(
-            settings_.m_strPushUrl, {kTestAlertTitle, text, QStringLiteral("default"), QStringLiteral("bell")},
-            deadlines.http);
+        const PushMessage push{kTestAlertTitle, text, QStringLiteral("default"), QStringLiteral("bell")};
+        const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
         outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
     }
     co_return outcomes;

@@ -62,7 +62,7 @@ private:
     // The flights this session announces. Every channel takes them from
     // here, so announcing only what changed is decided in this one place.
     QList<Flight> flightsToAnnounce() const;
-    QCoro::Task<QList<ChannelOutcome>> announceFlights(const QList<Flight>& flights);
+    QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights);
     QCoro::Task<> announceLoginFailure();
     void note(const ChannelOutcome& outcome);
 

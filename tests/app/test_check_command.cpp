@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(site->requests("relay").size(), 1);
         writeSettings("1234567", "1234", 2);
         const Run good = run();
-        QVERIFY2(good.exitCode == 0, qPrintable(good.out + good.err));
+        QVERIFY2(good.exitCode == 0, qPrintable(QString::number(good.exitCode) + good.err));
         writeSettings("1234567", "9999", 2);
         QCOMPARE(run().exitCode, 6);
         QCOMPARE(site->requests("relay").size(), 2);
