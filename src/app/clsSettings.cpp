@@ -141,13 +141,13 @@ namespace {
 struct AlertKey {
     const char* name;
     QString clsSettings::*text = nullptr;
-    qint16 clsSettings::*number = nullptr;
-    qint16 lowest = 0, highest = 0, fallback = 0;
+    int clsSettings::*number = nullptr;
+    int lowest = 0, highest = 0, fallback = 0;
 };
 
 const AlertKey kAlertKeys[] = {
     {"SmtpHost", &clsSettings::m_strSmtpHost},
-    {"SmtpPort", nullptr, &clsSettings::m_nSmtpPort, 1, 32767, 587},
+    {"SmtpPort", nullptr, &clsSettings::m_nSmtpPort, 1, 65535, 587},
     {"SmtpSecurity", nullptr, &clsSettings::m_nSmtpSecurity, 0, 2, 1},
     {"SmtpUser", &clsSettings::m_strSmtpUser},
     {"SmtpFrom", &clsSettings::m_strSmtpFrom},
@@ -168,8 +168,9 @@ void clsSettings::loadAlertSettings()
             this->*k.text = area_.get(name, QString());
             continue;
         }
-        const auto v = strictInt16(area_.get(name, QString::number(k.fallback)));
-        this->*k.number = v && *v >= k.lowest && *v <= k.highest ? *v : k.fallback;
+        bool ok = false;
+        const int v = area_.get(name, QString::number(k.fallback)).trimmed().toInt(&ok);
+        this->*k.number = ok && v >= k.lowest && v <= k.highest ? v : k.fallback;
     }
 }
 
@@ -177,7 +178,7 @@ SettingsStatus clsSettings::saveAlertSettings()
 {
     for (const AlertKey& k : kAlertKeys) {
         const QString name = QString::fromLatin1(k.name);
-        const QString text = k.text ? this->*k.text : int16Text(this->*k.number);
+        const QString text = k.text ? this->*k.text : QString::number(this->*k.number);
         // A password the secret store keeps leaves no trace in the file.
         const bool ok = k.text == &clsSettings::m_strSmtpPassword && text.isEmpty()
                             ? area_.remove(name)

@@ -44,14 +44,18 @@ QCoro::Task<Delivery> QFLoginFailMail(const clsSettings& settings, MessageBoxes&
     case MailWay::NotSetUp:
         co_return Delivery::failed(kMailNotSetUpReason);
     case MailWay::Smtp:
-        co_return co_await mailBySmtp(settings, kMailSubjectText, mailHtml(loginFailBody()),
-                                      mailPlain(loginFailBody()), deadlines);
+    {
+        const QString html = mailHtml(loginFailBody()), plain = mailPlain(loginFailBody());
+        const Delivery mailed = co_await mailBySmtp(settings, kMailSubjectText, html, plain, deadlines);
+        co_return mailed;
+    }
     case MailWay::Site: break;
     }
     const QString form = loginFailFormData(settings.m_strMail);
     try {
-        const std::optional<HttpReply> reply = co_await PostFormExchange(
-            loginFailAddress(mailRelayBase(settings)), form, boxes, deadlines.http);
+        const QString address = loginFailAddress(mailRelayBase(settings));
+        const std::optional<HttpReply> reply =
+            co_await PostFormExchange(address, form, boxes, deadlines.http);
         if (reply)
             co_return httpDelivery(*reply, QStringLiteral("the mail relay"));
     } catch (const UrlError&) {

@@ -36,7 +36,8 @@ QCoro::Task<Delivery> sendPush(QString address, PushMessage message, NetTimeouts
     request.setRawHeader("Priority", headerText(message.priority));
     if (!message.tags.isEmpty())
         request.setRawHeader("Tags", headerText(message.tags));
-    const HttpReply reply = co_await httpExchange(request, "POST", message.text.toUtf8(), timeouts);
+    const QByteArray body = message.text.toUtf8();
+    const HttpReply reply = co_await httpExchange(request, "POST", body, timeouts);
     co_return httpDelivery(reply, QStringLiteral("the push server"));
 }
 

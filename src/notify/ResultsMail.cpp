@@ -128,12 +128,14 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSett
         status.setStatus(kMailNotSetUp);
         co_return Delivery::failed(kMailNotSetUpReason);
     case MailWay::Smtp:
-        delivery = co_await mailBySmtp(settings, kMailSubjectText,
-                                       mailHtml(buildResultsMail(htmlEscaped(rows)).body),
-                                       mailPlain(mail.body), deadlines);
+    {
+        const QString html = mailHtml(buildResultsMail(htmlEscaped(rows)).body);
+        const QString plain = mailPlain(mail.body);
+        delivery = co_await mailBySmtp(settings, kMailSubjectText, html, plain, deadlines);
         if (delivery.delivered)
             delivery.reply = QStringLiteral("Mail Sent");
         break;
+    }
     case MailWay::Site: {
         const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
                                                    settings.m_strMail, encodeMailText(mail.body));

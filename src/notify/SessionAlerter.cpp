@@ -176,8 +176,8 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
     QList<ChannelOutcome> outcomes;
     // The site's endpoints carry only the two e-mails they were made for.
     if (mailWay(settings_) == MailWay::Smtp) {
-        const Delivery mailed = co_await mailBySmtp(settings_, kTestAlertTitle, mailHtml(testAlertBody()),
-                                                    mailPlain(testAlertBody()), deadlines);
+        const QString html = mailHtml(testAlertBody()), plain = mailPlain(testAlertBody());
+        const Delivery mailed = co_await mailBySmtp(settings_, kTestAlertTitle, html, plain, deadlines);
         outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed};
     }
     const QString text = QStringLiteral("This is a test alert from Zelvane.");

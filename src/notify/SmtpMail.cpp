@@ -150,7 +150,9 @@ QString mailHtml(const QString& body)
 
 QString mailPlain(const QString& body)
 {
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    // Only the program's own markup goes: a "<" in a city name stays.
+    static const QRegularExpression tag(QStringLiteral("</?(b|br)>"),
+                                        QRegularExpression::CaseInsensitiveOption);
     QStringList lines = QString(body).remove(tag).split(kCrLf);
     for (QString& line : lines)
         line = line.trimmed();
@@ -256,10 +258,10 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
 QCoro::Task<Delivery> sendSmtp(SmtpServer server, MailMessage message, SmtpDeadlines deadlines)
 {
     initCurlOnce();
-    co_return co_await QtConcurrent::run(
-        [server = std::move(server), message = std::move(message), deadlines] {
-            return sendSmtpNow(server, message, deadlines);
-        });
+    QFuture<Delivery> sending = QtConcurrent::run(
+        [server, message, deadlines] { return sendSmtpNow(server, message, deadlines); });
+    const Delivery delivery = co_await sending;
+    co_return delivery;
 }
 
 } // namespace zelvane

@@ -96,6 +96,8 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("loaded");
         QTest::newRow("port") << "SmtpPort" << "465" << 465;
+        QTest::newRow("port above 32767") << "SmtpPort" << "40025" << 40025;
+        QTest::newRow("port above 65535") << "SmtpPort" << "65536" << 587;
         QTest::newRow("port not a number") << "SmtpPort" << "smtp" << 587;
         QTest::newRow("port zero") << "SmtpPort" << "0" << 587;
         QTest::newRow("security TLS") << "SmtpSecurity" << "2" << 2;
@@ -113,10 +115,10 @@ private slots:
         area.values["MailSendType"] = "1";
         clsSettings s(area, clock, "/opt/zelvane");
         QVERIFY(s.LoadSettings().ok());
-        const QMap<QString, qint16> numbers{{"SmtpPort", s.m_nSmtpPort},
+        const QMap<QString, int> numbers{{"SmtpPort", s.m_nSmtpPort},
                                             {"SmtpSecurity", s.m_nSmtpSecurity},
                                             {"NotifyDesktop", s.m_nNotifyDesktop}};
-        QCOMPARE(int(numbers.value(key)), loaded);
+        QCOMPARE(numbers.value(key), loaded);
         QCOMPARE(s.m_nMailSendType, qint16(1));
     }
 
