@@ -8,7 +8,7 @@
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "MailWire.h"
-#include "net/LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 
 #include <QCoroTask>
 #include <QJsonObject>

@@ -21,6 +21,8 @@ fi
 if [ -n "$notifications" ] && ! /usr/bin/python3 -c 'import dbus, gi' 2>/dev/null; then
   echo "skipped: python3-dbus or python3-gi is missing"; exit 77
 fi
+# The bus and the keyring keep their sockets there.
+[ -n "$XDG_RUNTIME_DIR" ] && mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export ZELVANE_TEST_NOTIFICATIONS=$notifications ZELVANE_TEST_KEYRING=$keyring HERE=$here
 exec dbus-run-session -- sh -c '
   if [ -n "$ZELVANE_TEST_NOTIFICATIONS" ]; then
