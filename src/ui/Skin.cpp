@@ -72,7 +72,7 @@ void drawPlane(QPainter& p, const QRectF& r, const QColor& colour)
     p.restore();
 }
 
-enum class Glyph { None, Person, List, Results, Check, Trash, TrashAll, Close, Minimise, Help, Play, Pencil };
+enum class Glyph { None, Person, List, Results, Check, Trash, TrashAll, Close, Minimise, Help, Play, Pencil, Bell };
 enum class State { Pressed, Normal, Hover };
 
 struct Face {
@@ -144,6 +144,16 @@ void drawGlyph(QPainter& p, Glyph g, const QRectF& box, const QColor& c)
         p.drawLine(at(0.88, 0.38), at(0.28, 0.98));
         p.drawLine(at(0.15, 0.85), at(0.12, 0.98));
         break;
+    case Glyph::Bell: {
+        QPainterPath bell;
+        bell.moveTo(at(0.12, 0.78));
+        bell.cubicTo(at(0.28, 0.62), at(0.2, 0.12), at(0.5, 0.12));
+        bell.cubicTo(at(0.8, 0.12), at(0.72, 0.62), at(0.88, 0.78));
+        bell.closeSubpath();
+        p.drawPath(bell);
+        p.drawLine(at(0.42, 0.92), at(0.58, 0.92));
+        break;
+    }
     }
 }
 
@@ -335,6 +345,7 @@ QIcon holderPicture(const QString& name, const Theme& theme)
         {"imgCA", {QStringLiteral("Delete All"), Glyph::TrashAll}},
         {"imgHelp", {QString(), Glyph::Help, false, true}},
         {"imgCh", {QStringLiteral("Change"), Glyph::Pencil}},
+        {"imgAl", {QStringLiteral("Alerts"), Glyph::Bell}},
     };
     for (const Holder& h : holders) {
         const QString prefix = QLatin1String(h.prefix);

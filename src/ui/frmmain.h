@@ -17,6 +17,7 @@ class QPushButton;
 namespace zelvane {
 
 class HttpBrowser;
+class AlertsPanel;
 class ItineraryPanel;
 class MemberPanel;
 class MessageBoxes;
@@ -37,7 +38,7 @@ public:
 
     CheckEngine& engine() override { return *engine_; }
     ResultTable& resultTable() override { return table_; }
-    SessionAlerter& alerts() { return *alerts_; }
+    SessionAlerter& alerts() override { return *alerts_; }
     const ResultsViewModel& results() const { return results_; }
 
     // The panel switches.
@@ -130,6 +131,7 @@ private:
     MemberPanel* member_;
     ItineraryPanel* itinerary_;
     ResultsPanel* resultsPanel_;
+    AlertsPanel* alertsPanel_;
     // The panels in the order of their tabs; tab i shows panels_[i].
     QList<Panel*> panels_;
     QList<ImageButton*> tabs_;
