@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpServer>
 #include <QtTest>
 #include <ctime>
 
@@ -189,6 +190,27 @@ private slots:
         QVERIFY(rig.state.idle);
     }
 
+    // No page at all is not a refusal: the details were never judged, so
+    // nothing is told about them and no retry is armed.
+    void unreachableSiteIsNotABadLogin()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        const quint16 closed = probe.serverPort();
+        probe.close();
+        qputenv("ZELVANE_AIRLINE_URL", QString("http://127.0.0.1:%1").arg(closed).toUtf8());
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.view.statuses.clear();
+        QCOMPARE(rig.run(), SessionOutcome::Unreachable);
+        QCOMPARE(rig.view.statuses.last(), st::kSiteUnreachable);
+        QVERIFY(!rig.engine.unreachableReason.isEmpty());
+        QVERIFY(rig.mail.calls.isEmpty());
+        QVERIFY(!rig.state.loginLockout);
+        QCOMPARE(rig.retriesArmed, 0);
+        QVERIFY(rig.state.idle);
+    }
+
     void fourthLoginInFiveMinutesIsRefused()
     {
         startSite();
@@ -300,6 +322,7 @@ private slots:
         startSite({{"available", available}, {"frameStyle", "frameset"}});
         Rig rig;
         rig.watch(kTrips.mid(0, 6));
+        rig.state.settings.m_nLoginFailTold = 1;
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
 
@@ -335,6 +358,8 @@ private slots:
         QCOMPARE(s.last(), st::kCompleted);
         QCOMPARE(rig.view.resultsPanelShown, 1);
         QCOMPARE(rig.view.lastLoginTime, rig.clock.now().toString("dd/MM/yyyy HH:mm:ss"));
+        // A good login ends a failing streak: the next refusal is told again.
+        QCOMPARE(rig.state.settings.m_nLoginFailTold, 0);
         QCOMPARE(rig.state.settings.m_dLastLoginTime, rig.clock.now());
         QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
         QVERIFY(rig.state.idle);
