@@ -2,6 +2,7 @@
 // airline and product sites.
 #include "app/SingleInstance.h"
 #include "support/SiteSim.h"
+#include "support/SmtpTestServer.h"
 #include "support/TestSupport.h"
 
 #include <QProcess>
@@ -196,6 +197,35 @@ private slots:
         writeSettings("1234567", "9999", 2);
         QCOMPARE(run().exitCode, 6);
         QCOMPARE(site->requests("relay").size(), 2);
+    }
+
+    // The whole road: a check against the simulated airline whose results
+    // reach a real mail server, and what --test-alert says of it.
+    void resultsReachTheUsersMailServer()
+    {
+        if (!SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 0,
+                      {{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(mail.port())},
+                       {"SmtpSecurity", "0"}, {"NotifyDesktop", "0"}});
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY(r.out.contains(" (1)Available and (0)Unavailable Results Found, Mail Sent\n"));
+        QCOMPARE(mail.messages().size(), 1);
+        QVERIFY(site->requests("email").isEmpty()); // the user's server, not the site
+        const Run test = run({"--test-alert"});
+        QCOMPARE(test.exitCode, 0);
+        QCOMPARE(test.out, QString("E-mail: sent\n"));
+        QCOMPARE(mail.messages().size(), 2);
+
+        mail.stop();
+        const Run down = run({"--test-alert"});
+        QCOMPARE(down.exitCode, 8);
+        QVERIFY2(down.out.startsWith("E-mail: failed (could not connect to 127.0.0.1:"), qPrintable(down.out));
     }
 
     void refusesWhileTheTrayProgramRuns()
