@@ -105,32 +105,37 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
 // values: g++ 12 mishandles braced temporaries around one (the heap gets
 // corrupted).
 
-QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight> flights)
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
 {
     QList<ChannelOutcome> outcomes;
-    if (flights.isEmpty())
-        co_return outcomes;
-    QStringList lines;
-    for (const Flight& f : flights)
-        lines << f.line;
     if (settings_.m_nNotifyDesktop) {
-        // More than a few become one note that lists them all.
-        const QStringList notes = flights.size() > kNotesBeforeGrouping
-                                      ? QStringList{lines.join(QLatin1Char('\n'))}
-                                      : lines;
-        for (const QString& body : notes) {
-            const DesktopNotifier::Note note{kSeatsFound, body, true};
+        for (const QString& body : alert.notes) {
+            const DesktopNotifier::Note note{alert.title, body, alert.showResults};
             const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
             // A desktop without a notification service is no failure of the alert.
             outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
         }
     }
     if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
-        const PushMessage push{kSeatsFound, lines.join(QLatin1Char('\n')), QStringLiteral("high"),
-                               QStringLiteral("airplane")};
+        const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
         const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
         outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
     }
+    co_return outcomes;
+}
+
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight> flights)
+{
+    if (flights.isEmpty())
+        co_return QList<ChannelOutcome>();
+    QStringList lines;
+    for (const Flight& f : flights)
+        lines << f.line;
+    Alert alert{kSeatsFound, lines, true, QStringLiteral("high"), QStringLiteral("airplane")};
+    // More than a few become one note that lists them all.
+    if (lines.size() > kNotesBeforeGrouping)
+        alert.notes = QStringList{lines.join(QLatin1Char('\n'))};
+    const QList<ChannelOutcome> outcomes = co_await noteAndPush(alert);
     co_return outcomes;
 }
 
@@ -139,23 +144,17 @@ QCoro::Task<> SessionAlerter::announceLoginFailure()
     // Told once per failing streak; a good login clears the mark.
     if (settings_.m_nLoginFailTold)
         co_return;
-    const QString text = QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
-                                        "Check the member details.");
     QList<ChannelOutcome> outcomes;
     const Delivery mailed = co_await QFLoginFailMail(settings_, boxes_, deadlines);
     // Without any way to mail, the other channels tell; that is the user's choice.
     outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
                                mailWay(settings_) != MailWay::NotSetUp};
-    if (settings_.m_nNotifyDesktop) {
-        const DesktopNotifier::Note note{kLoginTroubleText, text, false};
-        const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
-        outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
-    }
-    if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
-        const PushMessage push{kLoginTroubleText, text, QStringLiteral("high"), QStringLiteral("warning")};
-        const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
-        outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
-    }
+    const Alert alert{kLoginTroubleText,
+                      {QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
+                                      "Check the member details.")},
+                      false, QStringLiteral("high"), QStringLiteral("warning")};
+    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
+    outcomes << noted;
     bool told = true;
     for (const ChannelOutcome& o : outcomes) {
         note(o);
@@ -180,17 +179,10 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
         const Delivery mailed = co_await mailBySmtp(settings_, kTestAlertTitle, html, plain, deadlines);
         outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed};
     }
-    const QString text = QStringLiteral("This is a test alert from Zelvane.");
-    if (settings_.m_nNotifyDesktop) {
-        const DesktopNotifier::Note note{kTestAlertTitle, text, false};
-        const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
-        outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
-    }
-    if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
-        const PushMessage push{kTestAlertTitle, text, QStringLiteral("default"), QStringLiteral("bell")};
-        const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
-        outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
-    }
+    const Alert alert{kTestAlertTitle, {QStringLiteral("This is a test alert from Zelvane.")}, false,
+                      QStringLiteral("default"), QStringLiteral("bell")};
+    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
+    outcomes << noted;
     co_return outcomes;
 }
 

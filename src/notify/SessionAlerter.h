@@ -63,6 +63,15 @@ private:
     // here, so announcing only what changed is decided in this one place.
     QList<Flight> flightsToAnnounce() const;
     QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights);
+    // One alert on the desktop (a note per entry of `notes`, when wanted)
+    // and to the phone (all of them in one push, when set up).
+    struct Alert {
+        QString title;
+        QStringList notes;
+        bool showResults = false;
+        QString priority, tags;
+    };
+    QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
     QCoro::Task<> announceLoginFailure();
     void note(const ChannelOutcome& outcome);
 
