@@ -96,7 +96,7 @@ private slots:
         QVERIFY(rig.area.writes.isEmpty());
         QCOMPARE(rig.state.settings.m_strSmtpHost, QString());
         // The keyboard is put where the mistake is.
-        const char* focus = control == "txtSmtpPassword" ? "cbSmtpSecurity" : qPrintable(control);
+        const QString focus = control == "txtSmtpPassword" ? QString("cbSmtpSecurity") : control;
         QCOMPARE(rig.window->focusWidget(), rig.find<QWidget>(focus));
     }
 
