@@ -79,6 +79,7 @@ public:
     {
         return values_.value(key, fallback);
     }
+    bool remove(const QString& key) override { return values_.remove(key) >= 0; }
 
 private:
     QHash<QString, QString> values_;

@@ -19,6 +19,7 @@ class NoSettings final : public SettingsArea {
 public:
     bool save(const QString&, const QString&) override { return true; }
     QString get(const QString&, const QString& fallback) override { return fallback; }
+    bool remove(const QString&) override { return true; }
 };
 
 class YesBoxes final : public MessageBoxes {

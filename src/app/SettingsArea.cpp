@@ -52,6 +52,18 @@ QString NativeSettingsArea::get(const QString& key, const QString& defaultValue)
     return v.toString();
 }
 
+bool NativeSettingsArea::remove(const QString& key)
+{
+    const QString path = kSettingsSection + QLatin1Char('/') + key;
+    if (!settings().contains(path))
+        return true;
+    if (!settings().isWritable())
+        return false;
+    settings().remove(path);
+    settings().sync();
+    return settings().status() != QSettings::AccessError;
+}
+
 void NativeSettingsArea::ensurePrivateFile()
 {
 #ifndef Q_OS_WIN

@@ -14,6 +14,8 @@ public:
     virtual bool save(const QString& key, const QString& value) = 0;
     // The stored text, or defaultValue when the key does not exist.
     virtual QString get(const QString& key, const QString& defaultValue) = 0;
+    // The key is gone (or was never there); false when it could not be removed.
+    virtual bool remove(const QString& key) = 0;
 };
 
 // The platform's settings area: the registry on Windows, an ini file under the
@@ -25,6 +27,7 @@ class NativeSettingsArea final : public SettingsArea {
 public:
     bool save(const QString& key, const QString& value) override;
     QString get(const QString& key, const QString& defaultValue) override;
+    bool remove(const QString& key) override;
     QString fileName();
 
 private:

@@ -131,6 +131,61 @@ SettingsStatus clsSettings::LoadSettings()
         if (!k.apply(text))
             return {name, QStringLiteral("cannot convert \"%1\"").arg(text)};
     }
+    loadAlertSettings();
+    return {};
+}
+
+namespace {
+
+// The alert keys, in the order they are written; each with its default.
+struct AlertKey {
+    const char* name;
+    QString clsSettings::*text = nullptr;
+    int clsSettings::*number = nullptr;
+    int lowest = 0, highest = 0, fallback = 0;
+};
+
+const AlertKey kAlertKeys[] = {
+    {"SmtpHost", &clsSettings::m_strSmtpHost},
+    {"SmtpPort", nullptr, &clsSettings::m_nSmtpPort, 1, 65535, 587},
+    {"SmtpSecurity", nullptr, &clsSettings::m_nSmtpSecurity, 0, 2, 1},
+    {"SmtpUser", &clsSettings::m_strSmtpUser},
+    {"SmtpFrom", &clsSettings::m_strSmtpFrom},
+    {"SmtpPassword", &clsSettings::m_strSmtpPassword},
+    {"SiteUrl", &clsSettings::m_strSiteUrl},
+    {"NotifyDesktop", nullptr, &clsSettings::m_nNotifyDesktop, 0, 1, 1},
+    {"PushUrl", &clsSettings::m_strPushUrl},
+    {"LoginFailTold", nullptr, &clsSettings::m_nLoginFailTold, 0, 1, 0},
+};
+
+} // namespace
+
+void clsSettings::loadAlertSettings()
+{
+    for (const AlertKey& k : kAlertKeys) {
+        const QString name = QString::fromLatin1(k.name);
+        if (k.text) {
+            this->*k.text = area_.get(name, QString());
+            continue;
+        }
+        bool ok = false;
+        const int v = area_.get(name, QString::number(k.fallback)).trimmed().toInt(&ok);
+        this->*k.number = ok && v >= k.lowest && v <= k.highest ? v : k.fallback;
+    }
+}
+
+SettingsStatus clsSettings::saveAlertSettings()
+{
+    for (const AlertKey& k : kAlertKeys) {
+        const QString name = QString::fromLatin1(k.name);
+        const QString text = k.text ? this->*k.text : QString::number(this->*k.number);
+        // A password the secret store keeps leaves no trace in the file.
+        const bool ok = k.text == &clsSettings::m_strSmtpPassword && text.isEmpty()
+                            ? area_.remove(name)
+                            : area_.save(name, text);
+        if (!ok)
+            return {name, QStringLiteral("cannot write")};
+    }
     return {};
 }
 
@@ -156,7 +211,7 @@ SettingsStatus clsSettings::SaveSettings()
         if (!area_.save(name, text))
             return {name, QStringLiteral("cannot write")};
     }
-    return {};
+    return saveAlertSettings();
 }
 
 } // namespace zelvane

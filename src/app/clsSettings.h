@@ -45,6 +45,21 @@ public:
     // "not entered" rules.
     QString m_strPin;
 
+    // Where alerts go. Kept beside the keys above, which older copies read
+    // alone; a value that does not read back takes its default.
+    QString m_strSmtpHost;      // empty: no mail server of the user's own
+    int m_nSmtpPort = 587;      // up to 65535: wider than the seed's numbers
+    int m_nSmtpSecurity = 1;    // 0 none, 1 STARTTLS, 2 TLS
+    QString m_strSmtpUser;
+    QString m_strSmtpFrom;      // empty: the member's own address
+    // Only where no secret store answers; empty otherwise, and then not written.
+    QString m_strSmtpPassword;
+    QString m_strSiteUrl;       // the product site, for its e-mail endpoints
+    int m_nNotifyDesktop = 1;
+    QString m_strPushUrl;
+    // The login has failed since the last good one and the user was told.
+    int m_nLoginFailTold = 0;
+
     SettingsStatus LoadSettings();
     SettingsStatus SaveSettings();
 
@@ -63,6 +78,9 @@ public:
     bool memberDetailsMissing() const;
 
 private:
+    void loadAlertSettings();
+    SettingsStatus saveAlertSettings();
+
     SettingsArea& area_;
     const Clock& clock_;
     QString programFolder_;

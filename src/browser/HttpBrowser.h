@@ -58,6 +58,7 @@ public:
     // Why the last navigation gave no page, or its frame no document; empty
     // when nothing went wrong.
     QString errorString() const { return error_; }
+    QString loadError() const override { return page_ ? QString() : error_; }
 
 private:
     enum class Stage { Idle, Page, Frame };

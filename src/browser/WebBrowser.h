@@ -28,6 +28,9 @@ public:
     virtual std::optional<QString> frameText(int index) const = 0;
     // The page's markup without the outer html tags (documentElement.innerHTML).
     virtual std::optional<QString> documentHtml() const = 0;
+    // Why the last navigation gave no page at all (no connection, no such
+    // host, a time-out); empty when a page arrived, even an error page.
+    virtual QString loadError() const { return {}; }
 
 signals:
     // Busy has just gone false, whether the load succeeded or failed.

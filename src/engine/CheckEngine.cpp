@@ -40,7 +40,7 @@ QString loginUrlFor(const QString& base, double memberNo, const QString& surname
 }
 
 CheckEngine::CheckEngine(modMain& state, ResultsViewModel& results, ResultTable& table,
-                         Browsers browsers, Waits& waits, SessionView& view, SessionMail& mail,
+                         Browsers browsers, Waits& waits, SessionView& view, SessionAlerts& alerts,
                          QObject* parent)
     : QObject(parent),
       state_(state),
@@ -49,7 +49,7 @@ CheckEngine::CheckEngine(modMain& state, ResultsViewModel& results, ResultTable&
       browsers_(browsers),
       waits_(waits),
       view_(view),
-      mail_(mail)
+      alerts_(alerts)
 {
     tmrCheckNow.setInterval(60000);
     TMRJustSent.setInterval(5000);
@@ -118,6 +118,7 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
     cachedSurname_ = state_.settings.m_strLastName;
     cachedPin_ = state_.settings.pinText();
     loginAttempts_ = 0;
+    bool refused = false; // the site answered the last login with a refusal
     if (cachedMemberNo_ == 0) {
         view_.setStatus(kFillAllRequired);
         state_.idle = true;
@@ -131,6 +132,10 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
         view_.FillList();
         if (view_.status().toLower().contains(QLatin1String("login failed"))) {
             state_.idle = true;
+            if (refused) {
+                view_.showLoginTrouble(true);
+                co_await alerts_.sessionEnded(SessionOutcome::LoginFailed, false);
+            }
             co_return SessionOutcome::LoginFailed;
         }
         view_.setStatus(status::kWaitingLogin);
@@ -152,12 +157,22 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
 
         if (browser.LocationURL() == accountUrl()) {
             view_.setStatus(status::kLoginOk);
+            // A failing streak ends here: the next refusal is told again.
+            state_.settings.m_nLoginFailTold = 0;
             state_.settings.SaveSettings();
+            view_.showLoginTrouble(false);
             state_.idle = false;
             state_.loginLockout = false;
             if (stopLockoutRetry)
                 stopLockoutRetry();
             view_.FillList();
+        } else if (!browser.documentText() && !browser.loadError().isEmpty()) {
+            // No page at all: no network, no name, a refused connection. The
+            // member's details were never judged.
+            unreachableReason = browser.loadError();
+            view_.setStatus(status::kSiteUnreachable);
+            state_.idle = true;
+            co_return SessionOutcome::Unreachable;
         } else if (loginAttempts_ > kGiveUpAfterPasses) {
             view_.setStatus(status::kGaveUp);
             state_.loginLockout = true;
@@ -165,14 +180,17 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
             if (startLockoutRetry)
                 startLockoutRetry();
             state_.idle = true;
-            co_await mail_.QFLoginFailMail();
+            view_.showLoginTrouble(true);
+            co_await alerts_.sessionEnded(SessionOutcome::GaveUp, false);
             co_return SessionOutcome::GaveUp;
         }
         FillCityfromWeb(browser, state_.cities);
         if (browser.LocationURL() != accountUrl()) {
             view_.setStatus(status::kLoginFailed);
+            refused = true;
             continue;
         }
+        refused = false;
 
         // The rows as they are now; an itinerary added meanwhile waits for the next session.
         const int n = results_.count();
@@ -213,8 +231,8 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
     view_.showLastLoginTime(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     view_.setStatus(status::kCompleted);
     const int mailType = state_.settings.m_nMailSendType;
-    if ((mailType == 0 || mailType == 1) && !TMRJustSent.isActive())
-        co_await mail_.sendmail();
+    co_await alerts_.sessionEnded(SessionOutcome::Completed,
+                                  (mailType == 0 || mailType == 1) && !TMRJustSent.isActive());
     state_.idle = true;
     FillListViewQuery();
     co_return SessionOutcome::Completed;

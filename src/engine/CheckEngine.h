@@ -30,14 +30,9 @@ public:
     virtual void raisePopup(int /*slot*/, const QString& /*announcement*/, int /*NoPopup*/) {}
     virtual void UpdaIcon(int /*picture*/) {}                   // tray icon picture
     virtual void showNewVersion() {}                            // lblNewVer over Label4
-};
-
-// The two e-mails a session sends.
-class SessionMail {
-public:
-    virtual ~SessionMail() = default;
-    virtual QCoro::Task<> sendmail() = 0;
-    virtual QCoro::Task<> QFLoginFailMail() = 0;
+    // The site refused the login (true) until a login gets through (false):
+    // the tray shows a warning picture meanwhile.
+    virtual void showLoginTrouble(bool /*refused*/) {}
 };
 
 // How a session ended; the tray program ignores it, the headless check reports it.
@@ -47,8 +42,19 @@ enum class SessionOutcome {
     NoMember,
     Throttled,     // three logins already sent in this five-minute window
     LoginFailed,
-    GaveUp,        // the login failed on the fourth pass: warning mailed, retry armed
+    GaveUp,        // the login failed on the fourth pass: warning sent, retry armed
+    Unreachable,   // the airline's site gave no page at all: not the member's details
     Completed,
+};
+
+// Every channel that tells the user how a session went (e-mail, desktop
+// notification, push) is fed from this one place, after the session.
+class SessionAlerts {
+public:
+    virtual ~SessionAlerts() = default;
+    // `resultsMailDue`: the member's e-mail choice allows a results e-mail
+    // and none was asked for moments ago.
+    virtual QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue) = 0;
 };
 
 // The check session engine of the main window: logs in, searches every
@@ -63,7 +69,7 @@ public:
     };
 
     CheckEngine(modMain& state, ResultsViewModel& results, ResultTable& table, Browsers browsers,
-                Waits& waits, SessionView& view, SessionMail& mail, QObject* parent = nullptr);
+                Waits& waits, SessionView& view, SessionAlerts& alerts, QObject* parent = nullptr);
 
     // One whole session. A start while one runs is refused: two sessions
     // would share one browser.
@@ -102,6 +108,9 @@ public:
     void stopBlink() { Timer1.stop(); }
     int trayPicture() const { return trayPicture_; }
 
+    // Why the last login gave no page at all (the site could not be reached).
+    QString unreachableReason;
+
     // The lockout retry tick belongs to the tray window.
     std::function<void()> startLockoutRetry;
     std::function<void()> stopLockoutRetry;
@@ -116,7 +125,7 @@ private:
     Browsers browsers_;
     Waits& waits_;
     SessionView& view_;
-    SessionMail& mail_;
+    SessionAlerts& alerts_;
 
     // Copied from the settings when a session starts.
     double cachedMemberNo_ = 0;
@@ -145,6 +154,8 @@ inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect. 
 inline const QString kAttempting = QStringLiteral("Atempting to Login!");
 inline const QString kTestOk = QStringLiteral("Login Successful!");
 inline const QString kTestFailed = QStringLiteral("Login Failed Check your MyDetails");
+inline const QString kSiteUnreachable =
+    QStringLiteral("Qantas Website Could Not Be Reached...Check Your Connection");
 inline QString checking(int i) { return QStringLiteral("Checking Itinerary #") + QString::number(i); }
 inline QString processed(int i)
 {

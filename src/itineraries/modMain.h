@@ -32,6 +32,7 @@ public:
     CityLists cities;
     bool idle = false;         // no check session is working through the list
     bool loginLockout = false; // the last session gave up on the login
+    bool loginTrouble = false; // the site refused the last login: the tray warns
     bool newVersion = false;   // the version check found a newer release
     QString updateAddress;     // where that release is offered
     QString noticeText;        // the product site's special notice

@@ -45,13 +45,21 @@ std::optional<QUrl> postTarget(const CUrl& parsed)
 QCoro::Task<QString> PostForm(QString Url, QString FormData, MessageBoxes& boxes,
                               NetTimeouts timeouts)
 {
+    const std::optional<HttpReply> reply =
+        co_await PostFormExchange(std::move(Url), std::move(FormData), boxes, timeouts);
+    co_return reply ? QString::fromLocal8Bit(reply->body) : QString();
+}
+
+QCoro::Task<std::optional<HttpReply>> PostFormExchange(QString Url, QString FormData,
+                                                       MessageBoxes& boxes, NetTimeouts timeouts)
+{
     CUrl parsed;
     parsed.setHref(Url); // an address the parser refuses goes to the caller
 
     const std::optional<QUrl> target = postTarget(parsed);
     if (!target) {
         ReportInternetError(boxes);
-        co_return QString();
+        co_return std::nullopt;
     }
 
     QNetworkRequest request(*target);
@@ -65,9 +73,11 @@ QCoro::Task<QString> PostForm(QString Url, QString FormData, MessageBoxes& boxes
         co_await httpExchange(request, "POST", FormData.toLocal8Bit(), timeouts);
     // This stack cannot speak the address's protocol (no TLS support): the
     // request never started, which is what the box is for.
-    if (reply.error == QNetworkReply::ProtocolUnknownError)
+    if (reply.error == QNetworkReply::ProtocolUnknownError) {
         ReportInternetError(boxes);
-    co_return QString::fromLocal8Bit(reply.body);
+        co_return std::nullopt;
+    }
+    co_return reply;
 }
 
 void ReportInternetError(MessageBoxes& boxes, const QString& lastResponseInfo)

@@ -21,6 +21,11 @@ inline const QString kExtendedErrorText = QStringLiteral("Extended error returne
 // request at all (no host, a port out of range) is reported in a box.
 QCoro::Task<QString> PostForm(QString Url, QString FormData, MessageBoxes& boxes,
                               NetTimeouts timeouts = {});
+// The same post, with the whole exchange: its status tells whether the
+// server took the form. Nothing when no request could be made.
+QCoro::Task<std::optional<HttpReply>> PostFormExchange(QString Url, QString FormData,
+                                                       MessageBoxes& boxes,
+                                                       NetTimeouts timeouts = {});
 
 // The exclamation box of a request that could not be opened: the server's
 // last response text when there is one (cut at its first NUL), otherwise a

@@ -32,20 +32,36 @@ QString loginFailFormData(const QString& to)
            + QLatin1String("&body=") + encodeMailText(loginFailBody());
 }
 
-QString loginFailAddress()
+QString loginFailAddress(const QString& relay)
 {
-    return relayBase() + kRelayMailPath;
+    return relay + kRelayMailPath;
 }
 
-QCoro::Task<> QFLoginFailMail(const clsSettings& settings, MessageBoxes& boxes,
-                              NetTimeouts timeouts)
+QCoro::Task<Delivery> QFLoginFailMail(const clsSettings& settings, MessageBoxes& boxes,
+                                      MailDeadlines deadlines)
 {
+    switch (mailWay(settings)) {
+    case MailWay::NotSetUp:
+        co_return Delivery::failed(kMailNotSetUpReason);
+    case MailWay::Smtp:
+    {
+        const QString html = mailHtml(loginFailBody()), plain = mailPlain(loginFailBody());
+        const Delivery mailed = co_await mailBySmtp(settings, kMailSubjectText, html, plain, deadlines);
+        co_return mailed;
+    }
+    case MailWay::Site: break;
+    }
     const QString form = loginFailFormData(settings.m_strMail);
     try {
-        co_await PostForm(loginFailAddress(), form, boxes, timeouts);
+        const QString address = loginFailAddress(mailRelayBase(settings));
+        const std::optional<HttpReply> reply =
+            co_await PostFormExchange(address, form, boxes, deadlines.http);
+        if (reply)
+            co_return httpDelivery(*reply, QStringLiteral("the mail relay"));
     } catch (const UrlError&) {
-        // A relay address the parser cannot take apart: no mail, nothing to say.
+        // A relay address the parser cannot take apart: no mail, no box.
     }
+    co_return Delivery::failed(QStringLiteral("the mail relay's address is not usable"));
 }
 
 } // namespace zelvane

@@ -4,6 +4,9 @@
 #include "engine/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "net/Addresses.h"
+
+#include <QNetworkRequest>
+#include <QUrl>
 #include "net/QueryText.h"
 
 namespace zelvane {
@@ -65,9 +68,9 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows)
     return mail;
 }
 
-QString resultsMailAddress(const QString& to, const QString& encodedBody)
+QString resultsMailAddress(const QString& site, const QString& to, const QString& encodedBody)
 {
-    return siteBase() + kResultsMailPath + QLatin1String("?to=") + escapeQueryBreakers(to)
+    return site + kResultsMailPath + QLatin1String("?to=") + escapeQueryBreakers(to)
            + QLatin1String("&from=") + kAlertSender + QLatin1String("&subject=") + kMailSubject
            + QLatin1String("&body=") + encodedBody;
 }
@@ -84,25 +87,71 @@ QString mailSentStatus(int available, int unavailable)
            + QString::number(unavailable) + QLatin1String(")Unavailable Results Found, Mail Sent");
 }
 
-QCoro::Task<> sendmail(QList<MailRow> rows, const clsSettings& settings, StatusLine& status,
-                       std::function<void()> startJustSent, NetTimeouts timeouts)
+QString mailNotSentStatus(int sendType, int available, int unavailable, const QString& why)
+{
+    const QString prefix = sendType == 1
+                               ? availableResultsStatus(available, QString())
+                               : QLatin1String("(") + QString::number(available)
+                                     + QLatin1String(")Available and (") + QString::number(unavailable)
+                                     + QLatin1String(")Unavailable Results Found, ");
+    return prefix + QLatin1String("Mail Not Sent: ") + why;
+}
+
+namespace {
+
+QList<MailRow> htmlEscaped(QList<MailRow> rows)
+{
+    for (MailRow& r : rows)
+        for (QString* text : {&r.origin, &r.destination, &r.date})
+            *text = text->toHtmlEscaped();
+    return rows;
+}
+
+} // namespace
+
+QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSettings& settings,
+                                              StatusLine& status,
+                                              std::function<void()> startJustSent,
+                                              MailDeadlines deadlines)
 {
     const ResultsMail mail = buildResultsMail(rows);
-    const QString address = resultsMailAddress(settings.m_strMail, encodeMailText(mail.body));
     const qint16 sendType = settings.m_nMailSendType;
 
     if (startJustSent)
         startJustSent();
+    if (!(sendType == 0 || (sendType == 1 && mail.available > 0)))
+        co_return std::nullopt;
 
-    if (sendType == 1) {
-        if (mail.available > 0) {
-            const QString reply = co_await GetWebReply(address, timeouts);
-            status.setStatus(availableResultsStatus(mail.available, reply));
-        }
-    } else if (sendType == 0) {
-        co_await GetWebText(address, timeouts);
-        status.setStatus(mailSentStatus(mail.available, mail.unavailable));
+    Delivery delivery;
+    switch (mailWay(settings)) {
+    case MailWay::NotSetUp:
+        status.setStatus(kMailNotSetUp);
+        co_return Delivery::failed(kMailNotSetUpReason);
+    case MailWay::Smtp:
+    {
+        const QString html = mailHtml(buildResultsMail(htmlEscaped(rows)).body);
+        const QString plain = mailPlain(mail.body);
+        delivery = co_await mailBySmtp(settings, kMailSubjectText, html, plain, deadlines);
+        if (delivery.delivered)
+            delivery.reply = QStringLiteral("Mail Sent");
+        break;
     }
+    case MailWay::Site: {
+        const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
+                                                   settings.m_strMail, encodeMailText(mail.body));
+        const QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
+        const HttpReply reply = co_await httpExchange(request, "GET", QByteArray(), deadlines.http);
+        delivery = httpDelivery(reply, QStringLiteral("the product site"));
+        break;
+    }
+    }
+    if (!delivery.delivered)
+        status.setStatus(mailNotSentStatus(sendType, mail.available, mail.unavailable, delivery.failure));
+    else if (sendType == 1)
+        status.setStatus(availableResultsStatus(mail.available, delivery.reply));
+    else
+        status.setStatus(mailSentStatus(mail.available, mail.unavailable));
+    co_return delivery;
 }
 
 } // namespace zelvane

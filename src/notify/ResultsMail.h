@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/WebText.h"
+#include "notify/MailRoute.h"
 
 #include <QCoroTask>
 #include <QList>
@@ -19,6 +19,7 @@ struct MailRow {
 };
 
 inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");
+inline const QString kMailSubjectText = QStringLiteral("Your Frequent Flyer Results");
 inline const QString kMailSubject = QStringLiteral("Your%20Frequent%20Flyer%20Results");
 inline const QString kResultsMailPath = QStringLiteral("/dev/mainsite/zlv/admin/email.php");
 
@@ -35,19 +36,24 @@ struct ResultsMail {
 // rows not yet checked are in neither.
 ResultsMail buildResultsMail(const QList<MailRow>& rows);
 
-// The GET address of the product site's mail endpoint.
-QString resultsMailAddress(const QString& to, const QString& encodedBody);
+// The GET address of the mail endpoint of the product site at `site`.
+QString resultsMailAddress(const QString& site, const QString& to, const QString& encodedBody);
 
 QString availableResultsStatus(int available, const QString& reply); // send type 1
 QString mailSentStatus(int available, int unavailable);              // send type 0
+// A wanted mail that no server took, for either send type.
+QString mailNotSentStatus(int sendType, int available, int unavailable, const QString& why);
 
-// Mails the results through the product site: type 0 always, type 1 when
+// Mails the results, the way mailWay() says: type 0 always, type 1 when
 // something is available, any other type never. startJustSent runs on every
 // call, mail or not, so that a second session ending soon after sends none.
-// A failed request leaves the reply empty; the status line is still written.
+// The status line says "Mail Sent" only when a server took the message, and
+// otherwise what failed. Nothing when no mail was wanted.
 // `settings` and `status` must outlive the call (they belong to the process
 // and the main window).
-QCoro::Task<> sendmail(QList<MailRow> rows, const clsSettings& settings, StatusLine& status,
-                       std::function<void()> startJustSent, NetTimeouts timeouts = {});
+QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSettings& settings,
+                                              StatusLine& status,
+                                              std::function<void()> startJustSent,
+                                              MailDeadlines deadlines = {});
 
 } // namespace zelvane

@@ -13,7 +13,7 @@
 #include "net/Addresses.h"
 #include "net/TlsLibrary.h"
 #include "notify/ResultsViewModel.h"
-#include "notify/SessionMailer.h"
+#include "notify/SessionAlerter.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -31,26 +31,42 @@ enum ExitCode {
     kExitThrottled = 5,
     kExitLoginFailed = 6,
     kExitGaveUp = 7,
+    kExitAlertUndelivered = 8,
+    kExitSiteUnreachable = 9,
     kExitUsage = 64,
 };
 
 const char* const kHelp =
-    "Usage: zelvane-check [--help]\n"
+    "Usage: zelvane-check [--help | --test-alert]\n"
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
     "list, as the Zelvane tray program would, and then ends. Every status change\n"
     "is printed with the time; at the end one line per itinerary: position,\n"
     "origin, destination, date, time of day and state (available, not available,\n"
-    "not checked), separated by tabs. The e-mails the settings ask for are sent.\n"
+    "not checked), separated by tabs. The alerts the settings ask for go out:\n"
+    "the results e-mail, desktop notifications where a desktop answers, a push\n"
+    "to the phone; after a refused login a warning, once until a login succeeds.\n"
     "\n"
-    "It refuses to run while the tray program runs: both would log in and write\n"
-    "the same settings. Each run keeps its own login throttle (three logins in\n"
-    "five minutes), so schedule it no more often than every five minutes.\n"
+    "  --test-alert  send a test through every alert channel that is set up,\n"
+    "                print each one's outcome and end; no check is made\n"
     "\n"
-    "Exit status: 0 the session completed; 2 the tray program is running;\n"
-    "3 no member details; 4 no itineraries; 5 too many logins in five minutes;\n"
-    "6 the login failed; 7 the login failed repeatedly (a warning was mailed);\n"
-    "64 wrong usage.\n";
+    "It refuses to run a check while the tray program runs: both would log in and\n"
+    "write the same settings. Each run keeps its own login throttle (three logins\n"
+    "in five minutes), so schedule it no more often than every five minutes.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the session completed and every alert was delivered\n"
+    "  2  the tray program is running\n"
+    "  3  no member details are stored\n"
+    "  4  the watch list is empty\n"
+    "  5  three logins were sent in the last five minutes\n"
+    "  6  the site refused the login (member number, surname or PIN)\n"
+    "  7  the site refused the login four times; a retry follows in the tray program\n"
+    "  8  the check ran, but an alert could not be delivered (the reason is printed);\n"
+    "     with --test-alert: a channel failed, or none reached you\n"
+    "  9  the airline's site could not be reached (no network, no such host,\n"
+    "     connection refused or timed out): the details were not judged\n"
+    " 64  wrong usage\n";
 
 void out(const QString& line)
 {
@@ -115,8 +131,10 @@ int exitFor(SessionOutcome outcome)
         fail(QStringLiteral("the login failed; check the member number, surname and PIN"));
         return kExitLoginFailed;
     case SessionOutcome::GaveUp:
-        fail(QStringLiteral("the login failed four times; a warning was mailed"));
+        fail(QStringLiteral("the login failed four times; check the member number, surname and PIN"));
         return kExitGaveUp;
+    case SessionOutcome::Unreachable:
+        return kExitSiteUnreachable;
     case SessionOutcome::Refused: break;
     }
     return kExitAlreadyRunning;
@@ -124,8 +142,8 @@ int exitFor(SessionOutcome outcome)
 
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
-QCoro::Task<> runSession(CheckEngine& engine, const ResultsViewModel& results, modMain& state,
-                         int& code)
+QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
+                         const ResultsViewModel& results, modMain& state, int& code)
 {
     const SessionOutcome outcome = co_await engine.MainPro();
     for (int i = 1; i <= results.count(); ++i) {
@@ -134,8 +152,34 @@ QCoro::Task<> runSession(CheckEngine& engine, const ResultsViewModel& results, m
                         stateText(r.icon)}
                 .join(QLatin1Char('\t')));
     }
-    state.settings.SaveSettings();
+    // Nothing was set up or nothing ran: the settings file is left as it was.
+    if (outcome != SessionOutcome::NoItineraries && outcome != SessionOutcome::NoMember)
+        state.settings.SaveSettings();
+    if (outcome == SessionOutcome::Unreachable)
+        fail(QStringLiteral("the airline's site could not be reached (%1); check the network "
+                            "connection. The member details were not judged.")
+                 .arg(engine.unreachableReason));
+    for (const QString& reason : alerts.undelivered)
+        fail(QStringLiteral("an alert could not be delivered: ") + reason);
     code = exitFor(outcome);
+    if (code == kExitCompleted && !alerts.undelivered.isEmpty())
+        code = kExitAlertUndelivered;
+    QCoreApplication::exit(code);
+}
+
+QCoro::Task<> runTestAlert(SessionAlerter& alerts, int& code)
+{
+    const QList<ChannelOutcome> outcomes = co_await alerts.sendTestAlert();
+    bool reached = false, failed = false;
+    for (const ChannelOutcome& o : outcomes) {
+        out(outcomeLine({o}));
+        reached = reached || o.delivery.delivered;
+        failed = failed || (o.counts && !o.delivery.delivered);
+    }
+    if (!reached)
+        fail(QStringLiteral("no alert reached you: set up e-mail or a push address in the "
+                            "Alerts panel of Zelvane"));
+    code = failed || !reached ? kExitAlertUndelivered : kExitCompleted;
     QCoreApplication::exit(code);
 }
 
@@ -150,7 +194,8 @@ int main(int argc, char* argv[])
         std::fputs(kHelp, stdout);
         return kExitCompleted;
     }
-    if (!args.isEmpty()) {
+    const bool testAlert = args == QStringList{QStringLiteral("--test-alert")};
+    if (!args.isEmpty() && !testAlert) {
         fail(QStringLiteral("unknown argument \"%1\"; see --help").arg(args.first()));
         return kExitUsage;
     }
@@ -158,29 +203,40 @@ int main(int argc, char* argv[])
     const QString programFolder = QCoreApplication::applicationDirPath();
     NativeSettingsArea area;
     modMain state(area, SystemClock::instance(), programFolder, QString());
+    ResultsViewModel results;
+    ConsoleView view(state.clock);
+    ConsoleBoxes boxes;
+    SessionAlerter alerts(results, state.settings, view, boxes);
+    int code = kExitCompleted;
+    if (testAlert) {
+        // Reads the settings only; it may run beside the tray program.
+        state.settings.LoadSettings();
+        QTimer::singleShot(0, &app, [&] { runTestAlert(alerts, code); });
+        app.exec();
+        return code;
+    }
+
     if (!state.instance.acquire()) {
         fail(QStringLiteral("the Zelvane tray program is running and checks on its own schedule; "
                             "close it to check from here"));
         return kExitAlreadyRunning;
     }
-    state.setDataFolder(resolveDataFolder(programFolder, userDataFolder()));
     state.settings.LoadSettings();
+    // The details first: with nothing set up nothing is written, not even defaults.
+    if (state.settings.m_dMemberNo == 0)
+        return exitFor(SessionOutcome::NoMember);
+    state.setDataFolder(resolveDataFolder(programFolder, userDataFolder()));
     state.itineraries.load();
     state.cities.load();
     state.idle = true;
 
-    ResultsViewModel results;
     ResultTable table;
     HttpBrowser session, test;
     RealWaits waits(state.clock, timeScale());
-    ConsoleView view(state.clock);
-    ConsoleBoxes boxes;
-    SessionMailer mail(results, state.settings, view, boxes);
-    CheckEngine engine(state, results, table, {session, test}, waits, view, mail);
-    mail.startJustSent = [&engine] { engine.TMRJustSent.start(); };
+    CheckEngine engine(state, results, table, {session, test}, waits, view, alerts);
+    alerts.startJustSent = [&engine] { engine.TMRJustSent.start(); };
 
-    int code = kExitCompleted;
-    QTimer::singleShot(0, &app, [&] { runSession(engine, results, state, code); });
+    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, state, code); });
     app.exec();
     return code;
 }

@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
+#include "notify/SessionAlerter.h"
 #include "ui/frmAboutus.h"
 #include "ui/frmReminder.h"
 #include "ui/frmmain.h"
@@ -62,6 +63,12 @@ void AppWindows::joinMainWindow(frmmain& w)
             menu_->UpdaIcon(w.windowIcon());
     };
     QObject::connect(&w, &frmmain::trayPictureChanged, &w, updateTray);
+    QObject::connect(&w, &frmmain::loginTroubleChanged, &w, [this](bool refused) {
+        if (menu_)
+            menu_->showLoginTrouble(refused);
+    });
+    // "Show results" on a desktop note brings the window up at the results.
+    w.alerts().desktop().showResults = [this] { showResultsFromPopup(); };
     QObject::connect(&w, &frmmain::windowActivated, &w, [updateTray, &w] {
         w.engine().stopBlink();
         updateTray();

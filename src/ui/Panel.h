@@ -13,6 +13,7 @@ class CheckEngine;
 class MessageBoxes;
 class ResultTable;
 class ResultsViewModel;
+class SessionAlerter;
 class modMain;
 struct Theme;
 
@@ -26,6 +27,7 @@ public:
     virtual CheckEngine& engine() = 0;
     virtual ResultTable& resultTable() = 0;
     virtual ResultsViewModel& resultsModel() = 0;
+    virtual SessionAlerter& alerts() = 0;
     virtual const Theme& theme() const = 0;
     virtual void setStatus(const QString& text) = 0;
     // The results view rebuilt from the watch list and the result table.

@@ -72,7 +72,7 @@ void drawPlane(QPainter& p, const QRectF& r, const QColor& colour)
     p.restore();
 }
 
-enum class Glyph { None, Person, List, Results, Check, Trash, TrashAll, Close, Minimise, Help, Play, Pencil };
+enum class Glyph { None, Person, List, Results, Check, Trash, TrashAll, Close, Minimise, Help, Play, Pencil, Bell };
 enum class State { Pressed, Normal, Hover };
 
 struct Face {
@@ -144,6 +144,16 @@ void drawGlyph(QPainter& p, Glyph g, const QRectF& box, const QColor& c)
         p.drawLine(at(0.88, 0.38), at(0.28, 0.98));
         p.drawLine(at(0.15, 0.85), at(0.12, 0.98));
         break;
+    case Glyph::Bell: {
+        QPainterPath bell;
+        bell.moveTo(at(0.12, 0.78));
+        bell.cubicTo(at(0.28, 0.62), at(0.2, 0.12), at(0.5, 0.12));
+        bell.cubicTo(at(0.8, 0.12), at(0.72, 0.62), at(0.88, 0.78));
+        bell.closeSubpath();
+        p.drawPath(bell);
+        p.drawLine(at(0.42, 0.92), at(0.58, 0.92));
+        break;
+    }
     }
 }
 
@@ -277,6 +287,38 @@ QIcon applicationIcon()
     return imageList2(3);
 }
 
+QIcon loginTroubleIcon()
+{
+    // The program's icon with a warning sign over its corner, drawn at the
+    // sizes a tray asks for so that it stays sharp at 200 %.
+    static QIcon drawn;
+    if (!drawn.isNull())
+        return drawn;
+    const QIcon base = applicationIcon();
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        base.paint(&p, QRect(0, 0, size, size));
+        const qreal s = size * 0.62, x = size - s, y = size - s;
+        QPainterPath sign;
+        sign.moveTo(x + s / 2, y);
+        sign.lineTo(x + s, y + s);
+        sign.lineTo(x, y + s);
+        sign.closeSubpath();
+        p.setPen(QPen(QColor(0x3d, 0x2c, 0x00), qMax(1.0, size / 24.0)));
+        p.setBrush(QColor(0xfc, 0xc4, 0x19));
+        p.drawPath(sign);
+        p.setPen(QPen(QColor(0x3d, 0x2c, 0x00), qMax(1.5, size / 12.0), Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(x + s / 2, y + s * 0.36), QPointF(x + s / 2, y + s * 0.66));
+        p.drawPoint(QPointF(x + s / 2, y + s * 0.84));
+        p.end();
+        drawn.addPixmap(pm);
+    }
+    return drawn;
+}
+
 QIcon imageList1(int index, const Theme& theme)
 {
     static const Face faces[] = {
@@ -303,6 +345,7 @@ QIcon holderPicture(const QString& name, const Theme& theme)
         {"imgCA", {QStringLiteral("Delete All"), Glyph::TrashAll}},
         {"imgHelp", {QString(), Glyph::Help, false, true}},
         {"imgCh", {QStringLiteral("Change"), Glyph::Pencil}},
+        {"imgAl", {QStringLiteral("Alerts"), Glyph::Bell}},
     };
     for (const Holder& h : holders) {
         const QString prefix = QLatin1String(h.prefix);

@@ -26,6 +26,8 @@ Theme currentTheme();
 QPalette paletteFor(const Theme& theme);
 
 QIcon applicationIcon();
+// The tray's picture while the site refuses the login.
+QIcon loginTroubleIcon();
 
 // Picture `index` (1..27) of the image buttons' list: three per button in the
 // order pressed, normal, hover.

@@ -9,7 +9,8 @@
 #include "engine/Waits.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
-#include "notify/SessionMailer.h"
+#include "notify/SessionAlerter.h"
+#include "ui/AlertsPanel.h"
 #include "ui/ImageButton.h"
 #include "ui/ItineraryPanel.h"
 #include "ui/MemberPanel.h"
@@ -34,6 +35,7 @@ constexpr int kHeight = 452;
 constexpr int kHeader = 46;
 constexpr int kTabTop = 56;
 constexpr int kTabHeight = 30;
+constexpr int kTabWidth = 112;
 constexpr QRect kPanel(16, 96, 628, 292);
 constexpr int kLegendTop = 394;
 constexpr int kStatusTop = 420;
@@ -96,11 +98,11 @@ frmmain::frmmain(modMain& state, QWidget* parent, MessageBoxes* boxes)
     WebBrowser1_ = std::make_unique<HttpBrowser>();
     WebBrowser3_ = std::make_unique<HttpBrowser>();
     waits_ = std::make_unique<RealWaits>(state_.clock, timeScale());
-    mailer_ = std::make_unique<SessionMailer>(results_, state_.settings, *this, boxes_);
+    alerts_ = std::make_unique<SessionAlerter>(results_, state_.settings, *this, boxes_);
     engine_ = std::make_unique<CheckEngine>(state_, results_, table_,
                                             CheckEngine::Browsers{*WebBrowser1_, *WebBrowser3_},
-                                            *waits_, *this, *mailer_, this);
-    mailer_->startJustSent = [this] { engine_->TMRJustSent.start(); };
+                                            *waits_, *this, *alerts_, this);
+    alerts_->startJustSent = [this] { engine_->TMRJustSent.start(); };
     results_.setIconProvider([](int picture) { return imageList2(picture); });
 
     buildHeader();
@@ -116,15 +118,23 @@ void frmmain::buildHeader()
     const Theme& t = theme_;
     for (const auto& tab : kTabs) {
         auto* b = listButton(tab.name, tab.pressed, t, this);
-        b->setGeometry(QRect(tabLeft(int(tabs_.size())), QSize(128, kTabHeight)));
+        b->setGeometry(QRect(tabLeft(int(tabs_.size())), QSize(kTabWidth, kTabHeight)));
         b->setToolTip(QString::fromUtf8(tab.tip));
         const int i = int(tabs_.size());
         connect(b, &ImageButton::activated, this, [this, i] { showPanel(panels_.value(i)); });
         tabs_ << b;
     }
+    // The fourth tab draws its own pictures: the button list holds three tabs only.
+    auto* alerts = holderButton("ImageAlerts", "imgAlDown", "imgAlOff", "imgAlOver",
+                                ImageButton::Trigger::Click, t, this);
+    alerts->setGeometry(QRect(tabLeft(int(tabs_.size())), QSize(kTabWidth, kTabHeight)));
+    alerts->setToolTip(QStringLiteral("Where alerts go: e-mail, phone, desktop"));
+    const int alertsTab = int(tabs_.size());
+    connect(alerts, &ImageButton::activated, this, [this, alertsTab] { showPanel(panels_.value(alertsTab)); });
+    tabs_ << alerts;
 
     Image5_ = holderButton("Image5", "imgCNDown", "imgCNOff", "imgCNOver", ImageButton::Trigger::Release, t, this);
-    Image5_->setGeometry(kWidth - 16 - 168, kTabTop, 168, kTabHeight);
+    Image5_->setGeometry(kWidth - 16 - 156, kTabTop, 156, kTabHeight);
     Image5_->setToolTip(QStringLiteral("Initiate Process Now"));
     connect(Image5_, &ImageButton::activated, this, &frmmain::cmdCheckItinerary_Click);
 
@@ -169,7 +179,7 @@ void frmmain::buildHeader()
 
 QPoint frmmain::tabLeft(int i) const
 {
-    return {16 + i * 134, kTabTop};
+    return {16 + i * (kTabWidth + 4), kTabTop};
 }
 
 void frmmain::buildPanels()
@@ -178,7 +188,8 @@ void frmmain::buildPanels()
     member_ = new MemberPanel(*this, this);
     itinerary_ = new ItineraryPanel(*this, this);
     resultsPanel_ = new ResultsPanel(*this, this);
-    panels_ = {member_, itinerary_, resultsPanel_};
+    alertsPanel_ = new AlertsPanel(*this, this);
+    panels_ = {member_, itinerary_, resultsPanel_, alertsPanel_};
     for (Panel* p : panels_)
         p->setGeometry(kPanel.adjusted(1, 1, -1, -1));
 }
@@ -241,6 +252,7 @@ void frmmain::Form_Load()
     lblLastLoginTime_->setText(lastLoginText(state_.settings.m_dLastLoginTime));
     SetMemberLock();
     member_->load();
+    alertsPanel_->load();
     itinerary_->load();
     FillListViewQuery();
     ImageItin_Click();
@@ -421,6 +433,12 @@ void frmmain::showNewVersion()
     Label4_->hide();
 }
 
+void frmmain::showLoginTrouble(bool refused)
+{
+    state_.loginTrouble = refused;
+    emit loginTroubleChanged(refused);
+}
+
 void frmmain::refreshSkin()
 {
     background_ = mainBackground(windowLayout(), devicePixelRatioF(), theme_);
@@ -450,7 +468,7 @@ void frmmain::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(theme_.pressed);
-    p.drawRoundedRect(QRectF(tabLeft(i).x() + 10, kTabTop + kTabHeight + 3, 108, 3), 1.5, 1.5);
+    p.drawRoundedRect(QRectF(tabLeft(i).x() + 10, kTabTop + kTabHeight + 3, kTabWidth - 20, 3), 1.5, 1.5);
 }
 
 void frmmain::mousePressEvent(QMouseEvent* e)

@@ -17,12 +17,13 @@ class QPushButton;
 namespace zelvane {
 
 class HttpBrowser;
+class AlertsPanel;
 class ItineraryPanel;
 class MemberPanel;
 class MessageBoxes;
 class ResultsPanel;
 class RealWaits;
-class SessionMailer;
+class SessionAlerter;
 class modMain;
 
 // The main window: a skinned, frameless card whose panels take turns in one
@@ -37,6 +38,7 @@ public:
 
     CheckEngine& engine() override { return *engine_; }
     ResultTable& resultTable() override { return table_; }
+    SessionAlerter& alerts() override { return *alerts_; }
     const ResultsViewModel& results() const { return results_; }
 
     // The panel switches.
@@ -60,6 +62,7 @@ public:
     void raisePopup(int slot, const QString& announcement, int NoPopup) override;
     void UpdaIcon(int picture) override;
     void showNewVersion() override;
+    void showLoginTrouble(bool refused) override;
 
     void FillListViewQuery() override;
     void FillCityCombo();
@@ -79,6 +82,7 @@ public:
 signals:
     void popupRequested(int slot, const QString& announcement, int NoPopup);
     void trayPictureChanged(int picture);
+    void loginTroubleChanged(bool refused);
     void windowActivated();
 
 protected:
@@ -121,12 +125,13 @@ private:
     ResultTable table_;
     std::unique_ptr<HttpBrowser> WebBrowser1_, WebBrowser2_, WebBrowser3_;
     std::unique_ptr<RealWaits> waits_;
-    std::unique_ptr<SessionMailer> mailer_;
+    std::unique_ptr<SessionAlerter> alerts_;
     std::unique_ptr<CheckEngine> engine_;
 
     MemberPanel* member_;
     ItineraryPanel* itinerary_;
     ResultsPanel* resultsPanel_;
+    AlertsPanel* alertsPanel_;
     // The panels in the order of their tabs; tab i shows panels_[i].
     QList<Panel*> panels_;
     QList<ImageButton*> tabs_;

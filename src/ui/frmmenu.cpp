@@ -125,12 +125,27 @@ void frmmenu::ADDIcon()
 
 void frmmenu::UpdaIcon(const QIcon& mainIcon)
 {
+    if (!mainIcon.isNull())
+        lastMainIcon_ = mainIcon;
     if (!tray_)
         return;
+    // A refused login outweighs the blink: the warning stays until a login succeeds.
+    const QIcon normal = lastMainIcon_.isNull() ? windowIcon() : lastMainIcon_;
+    const QIcon shown = state_.loginTrouble ? loginTroubleIcon() : normal;
     // The blink calls this ten times a second; an unchanged picture is not redrawn.
-    if (!mainIcon.isNull() && mainIcon.cacheKey() != tray_->icon().cacheKey())
-        tray_->setIcon(mainIcon);
-    tray_->setToolTip(kTrayToolTip);
+    if (!shown.isNull() && shown.cacheKey() != tray_->icon().cacheKey())
+        tray_->setIcon(shown);
+    // No tooltip until the main window has been seen, unless there is trouble to tell.
+    const QString tip = state_.loginTrouble ? kTrayLoginTrouble
+                        : lastMainIcon_.isNull() ? QString() : kTrayToolTip;
+    if (tray_->toolTip() != tip)
+        tray_->setToolTip(tip);
+}
+
+void frmmenu::showLoginTrouble(bool refused)
+{
+    state_.loginTrouble = refused;
+    UpdaIcon({});
 }
 
 void frmmenu::Form_Activate()

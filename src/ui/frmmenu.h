@@ -31,6 +31,9 @@ public:
     // The tray icon takes the main window's icon, and the tooltip says the
     // program is on.
     void UpdaIcon(const QIcon& mainIcon);
+    // While the site refuses the login the icon shows a warning and the
+    // tooltip says why; a good login puts the usual picture back.
+    void showLoginTrouble(bool refused);
     // Shows this window as the icon's menu, near the screen's bottom right.
     void Form_Activate();
 
@@ -53,6 +56,7 @@ private:
     AppWindows& windows_;
     Scheduler scheduler_;
     QSystemTrayIcon* tray_ = nullptr;
+    QIcon lastMainIcon_;
     QLabel* Label1_;
     QLabel* lblsettings_;
     QLabel* lblResult_;
@@ -60,6 +64,7 @@ private:
 };
 
 inline const QString kTrayToolTip = QStringLiteral("Zelvane") + QStringLiteral("Enabled");
+inline const QString kTrayLoginTrouble = QStringLiteral("Login failed — check your details");
 inline const QColor kMenuItemColour(67, 117, 150);
 
 } // namespace zelvane

@@ -2,14 +2,24 @@
 // airline and product sites.
 #include "app/SingleInstance.h"
 #include "support/SiteSim.h"
+#include "support/SmtpTestServer.h"
 #include "support/TestSupport.h"
 
 #include <QProcess>
+#include <QSettings>
+#include <QTcpServer>
 #include <QtTest>
 
 using namespace zelvane::test;
 
 namespace {
+
+int closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
 
 struct Run {
     int exitCode = -1;
@@ -24,23 +34,29 @@ class TestCheckCommand : public QObject {
     QString program; // a copy of the executable in a folder of its own: its data folder
     std::unique_ptr<SiteSim> airline, site;
 
-    void writeSettings(const QString& memberNo, const QString& pin, int mailType = 0)
+    // Sets these keys and keeps the others, as a user changing details would.
+    void writeSettings(const QString& memberNo, const QString& pin, int mailType = 0,
+                       const QMap<QString, QString>& more = {})
     {
-        writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf",
-                  QString("[Settings]\nMemberNo=%1\nLastName=Smith\nPin=%2\nMail=me+flights@example.com\n"
-                          "MailSendType=%3\n")
-                      .arg(memberNo, pin)
-                      .arg(mailType)
-                      .toUtf8());
+        QSettings file(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf",
+                       QSettings::IniFormat);
+        QMap<QString, QString> keys{{"MemberNo", memberNo}, {"LastName", "Smith"}, {"Pin", pin},
+                                    {"Mail", "me+flights@example.com"},
+                                    {"MailSendType", QString::number(mailType)}};
+        keys.insert(more);
+        for (auto k = keys.cbegin(); k != keys.cend(); ++k)
+            file.setValue("Settings/" + k.key(), k.value());
     }
 
-    Run run(const QStringList& args = {})
+    // `down` names a site that nobody answers for.
+    Run run(const QStringList& args = {}, const QString& down = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ZELVANE_AIRLINE_URL", airline->baseUrl());
+        const QString closed = QString("http://127.0.0.1:%1").arg(closedPort());
+        env.insert("ZELVANE_AIRLINE_URL", down == "airline" ? closed : airline->baseUrl());
         env.insert("ZELVANE_CA_FILE", airline->caFile());
-        env.insert("ZELVANE_SITE_URL", site->baseUrl());
+        env.insert("ZELVANE_SITE_URL", down == "site" ? closed : site->baseUrl());
         env.insert("ZELVANE_TIME_SCALE", "0");
         p.setProcessEnvironment(env);
         p.start(program, args);
@@ -104,25 +120,112 @@ private slots:
                     .contains("LastLoginTime"));
     }
 
+    // Each way a check can end short, from where the user stands: the exit
+    // code, the reason on standard error, the last status printed, and
+    // whether the warning e-mail went out (through the site's relay here).
+    void failuresEndWithAReasonAndTheirOwnStatus_data()
+    {
+        QTest::addColumn<QString>("memberNo");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<bool>("watchList");
+        QTest::addColumn<QString>("down"); // "airline" or "site": nobody listens there
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("lastStatus");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("nothing set up") << "" << "" << false << "" << 3
+                                        << "no member details stored" << "" << 0;
+        QTest::newRow("details, no watch list") << "1234567" << "1234" << false << "" << 4
+                                                << "the watch list is empty"
+                                                << " Waiting For Itinerary Details To Be Entered..." << 0;
+        QTest::newRow("wrong PIN") << "1234567" << "9999" << true << "" << 6
+                                   << "the login failed; check the member number, surname and PIN"
+                                   << "Login Failed...Check Details and Try Again" << 1;
+        QTest::newRow("airline site unreachable")
+            << "1234567" << "1234" << true << "airline" << 9
+            << "the airline's site could not be reached (Connection refused)"
+            << "Qantas Website Could Not Be Reached...Check Your Connection" << 0;
+        QTest::newRow("results e-mail not delivered")
+            << "1234567" << "1234" << true << "site" << 8
+            << "an alert could not be delivered: E-mail: could not reach the product site "
+               "(connection refused)"
+            << "(1)Available and (0)Unavailable Results Found, Mail Not Sent: could not reach "
+               "the product site (connection refused)"
+            << 0;
+    }
     void failuresEndWithAReasonAndTheirOwnStatus()
     {
-        writeSettings("0", "0");
-        Run r = run();
-        QCOMPARE(r.exitCode, 4);
-        QVERIFY(r.err.contains("watch list is empty"));
+        QFETCH(QString, memberNo);
+        QFETCH(QString, pin);
+        QFETCH(bool, watchList);
+        QFETCH(QString, down);
+        QFETCH(int, exitCode);
+        QFETCH(QString, reason);
+        QFETCH(QString, lastStatus);
+        QFETCH(int, warnings);
+        const QString settingsFile = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf";
+        if (!memberNo.isEmpty())
+            writeSettings(memberNo, pin);
+        if (watchList)
+            writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                      "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        const Run r = run({}, down);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.startsWith("zelvane-check: " + reason), qPrintable(r.err));
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        const QStringList statuses = lines.filter(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d "));
+        QCOMPARE(statuses.isEmpty() ? QString() : statuses.last().mid(9), lastStatus);
+        QCOMPARE(site->requests("relay").size(), warnings);
+        // With nothing set up, nothing is written either.
+        if (memberNo.isEmpty())
+            QVERIFY(!QFile::exists(settingsFile));
+    }
 
+    // The warning goes once per failing streak: three refused checks in a row
+    // mail once; after a good login the next refusal mails again.
+    void refusedLoginIsToldOncePerStreak()
+    {
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
-        r = run();
-        QCOMPARE(r.exitCode, 3);
-        QCOMPARE(r.err.count('\n'), 1);
+        writeSettings("1234567", "9999", 2);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(run().exitCode, 6);
+        QCOMPARE(site->requests("relay").size(), 1);
+        writeSettings("1234567", "1234", 2);
+        const Run good = run();
+        QVERIFY2(good.exitCode == 0, qPrintable(QString::number(good.exitCode) + good.err));
+        writeSettings("1234567", "9999", 2);
+        QCOMPARE(run().exitCode, 6);
+        QCOMPARE(site->requests("relay").size(), 2);
+    }
 
-        writeSettings("1234567", "9999");
-        r = run();
-        QCOMPARE(r.exitCode, 6);
-        QVERIFY(r.err.startsWith("zelvane-check: the login failed"));
-        QVERIFY(r.out.contains("Login Failed...Check Details and Try Again"));
-        QVERIFY(site->requests("email").isEmpty());
+    // The whole road: a check against the simulated airline whose results
+    // reach a real mail server, and what --test-alert says of it.
+    void resultsReachTheUsersMailServer()
+    {
+        if (!SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 0,
+                      {{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(mail.port())},
+                       {"SmtpSecurity", "0"}, {"NotifyDesktop", "0"}});
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY(r.out.contains(" (1)Available and (0)Unavailable Results Found, Mail Sent\n"));
+        QCOMPARE(mail.messages().size(), 1);
+        QVERIFY(site->requests("email").isEmpty()); // the user's server, not the site
+        const Run test = run({"--test-alert"});
+        QCOMPARE(test.exitCode, 0);
+        QCOMPARE(test.out, QString("E-mail: sent\n"));
+        QCOMPARE(mail.messages().size(), 2);
+
+        mail.stop();
+        const Run down = run({"--test-alert"});
+        QCOMPARE(down.exitCode, 8);
+        QVERIFY2(down.out.startsWith("E-mail: failed (could not connect to 127.0.0.1:"), qPrintable(down.out));
     }
 
     void refusesWhileTheTrayProgramRuns()

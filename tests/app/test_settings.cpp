@@ -13,10 +13,16 @@ namespace {
 
 const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostartup",
                                 "ProgDirectory", "strCurrTime", "TimeMin", "TimeHou",
-                                "TimeDay", "TimeIndex", "LastLoginTime", "MailSendType"};
+                                "TimeDay", "TimeIndex", "LastLoginTime", "MailSendType",
+                                // After the seed's keys, which older copies read alone.
+                                "SmtpHost", "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom",
+                                "SmtpPassword", "SiteUrl", "NotifyDesktop", "PushUrl",
+                                "LoginFailTold"};
 const QStringList kSaveOrder = {"MemberNo", "LastName", "Pin", "ProgDirectory", "strCurrTime",
                                 "Autostartup", "Mail", "TimeMin", "TimeHou", "TimeDay",
-                                "TimeIndex", "LastLoginTime", "MailSendType"};
+                                "TimeIndex", "LastLoginTime", "MailSendType", "SmtpHost",
+                                "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom", "SiteUrl",
+                                "NotifyDesktop", "PushUrl", "LoginFailTold"};
 
 } // namespace
 
@@ -72,6 +78,48 @@ private slots:
         QCOMPARE(area.values["TimeHou"], QString("24"));
         QCOMPARE(area.values["TimeMin"], QString("-5"));
         QCOMPARE(area.values["strCurrTime"], QString("4/3/2026 5:05:09 PM"));
+        // No password in the file unless the secret store did not take it.
+        QVERIFY(!area.values.contains("SmtpPassword"));
+        s.m_strSmtpPassword = "app password";
+        QVERIFY(s.SaveSettings().ok());
+        QCOMPARE(area.values["SmtpPassword"], QString("app password"));
+        s.m_strSmtpPassword.clear();
+        QVERIFY(s.SaveSettings().ok());
+        QVERIFY(!area.values.contains("SmtpPassword"));
+    }
+
+    // A hand-edited alert key that does not read back takes its default and
+    // never stops the load: the check still runs.
+    void alertKeysReadBackOrTakeTheirDefault_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("loaded");
+        QTest::newRow("port") << "SmtpPort" << "465" << 465;
+        QTest::newRow("port above 32767") << "SmtpPort" << "40025" << 40025;
+        QTest::newRow("port above 65535") << "SmtpPort" << "65536" << 587;
+        QTest::newRow("port not a number") << "SmtpPort" << "smtp" << 587;
+        QTest::newRow("port zero") << "SmtpPort" << "0" << 587;
+        QTest::newRow("security TLS") << "SmtpSecurity" << "2" << 2;
+        QTest::newRow("security unknown") << "SmtpSecurity" << "3" << 1;
+        QTest::newRow("notifications off") << "NotifyDesktop" << "0" << 0;
+        QTest::newRow("notifications garbled") << "NotifyDesktop" << "yes" << 1;
+    }
+    void alertKeysReadBackOrTakeTheirDefault()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(int, loaded);
+        MemorySettingsArea area;
+        area.values[key] = stored;
+        area.values["MailSendType"] = "1";
+        clsSettings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.LoadSettings().ok());
+        const QMap<QString, int> numbers{{"SmtpPort", s.m_nSmtpPort},
+                                            {"SmtpSecurity", s.m_nSmtpSecurity},
+                                            {"NotifyDesktop", s.m_nNotifyDesktop}};
+        QCOMPARE(numbers.value(key), loaded);
+        QCOMPARE(s.m_nMailSendType, qint16(1));
     }
 
     void saveBeforeAnyLoadWritesZeroValuesAndZeroDate()

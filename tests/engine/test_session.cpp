@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpServer>
 #include <QtTest>
 #include <ctime>
 
@@ -162,7 +163,7 @@ private slots:
         QVERIFY(sim->requests().isEmpty());
     }
 
-    void wrongPinOnTheFirstLoginEndsWithoutMail()
+    void wrongPinOnTheFirstLoginIsTold()
     {
         startSite();
         Rig rig;
@@ -176,7 +177,7 @@ private slots:
                               st::kLoginIncorrect, st::kLoginFailed}));
         QCOMPARE(rig.secondsSince(start), 15);
         QCOMPARE(rig.waits.timedWaits, QList<int>({10, 5}));
-        QVERIFY(rig.mail.calls.isEmpty());
+        QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
         QVERIFY(!rig.state.loginLockout);
         QCOMPARE(rig.engine.OverKill, 1);
         // The city arrays were still looked for on the page shown.
@@ -186,6 +187,27 @@ private slots:
         QVERIFY(logins[0]["query"].toString().endsWith(
             "login_ffNumber=1234567&login_surname=Smith&login_pin=9999"));
         QVERIFY(sim->requests("search").isEmpty());
+        QVERIFY(rig.state.idle);
+    }
+
+    // No page at all is not a refusal: the details were never judged, so
+    // nothing is told about them and no retry is armed.
+    void unreachableSiteIsNotABadLogin()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        const quint16 closed = probe.serverPort();
+        probe.close();
+        qputenv("ZELVANE_AIRLINE_URL", QString("http://127.0.0.1:%1").arg(closed).toUtf8());
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.view.statuses.clear();
+        QCOMPARE(rig.run(), SessionOutcome::Unreachable);
+        QCOMPARE(rig.view.statuses.last(), st::kSiteUnreachable);
+        QVERIFY(!rig.engine.unreachableReason.isEmpty());
+        QVERIFY(rig.mail.calls.isEmpty());
+        QVERIFY(!rig.state.loginLockout);
+        QCOMPARE(rig.retriesArmed, 0);
         QVERIFY(rig.state.idle);
     }
 
@@ -236,7 +258,7 @@ private slots:
         QVERIFY(!s.contains(st::processed(6)));
         // Two passes of a login and six searches, then the failed third login.
         QCOMPARE(rig.secondsSince(start), 2 * (15 + 6 * 30) + 15);
-        QVERIFY(rig.mail.calls.isEmpty());
+        QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
     }
 
     void fourthFailedPassGivesUpAndRetriesOnce()
@@ -246,7 +268,7 @@ private slots:
         rig.watch(kTrips);
         QCOMPARE(rig.run(), SessionOutcome::GaveUp);
         QCOMPARE(rig.view.statuses.last(), st::kGaveUp);
-        QCOMPARE(rig.mail.calls, QStringList{"QFLoginFailMail"});
+        QCOMPARE(rig.mail.calls, QStringList{"gaveUp"});
         QVERIFY(rig.state.loginLockout);
         QVERIFY(rig.state.idle);
         QCOMPARE(rig.retriesArmed, 1);
@@ -300,6 +322,7 @@ private slots:
         startSite({{"available", available}, {"frameStyle", "frameset"}});
         Rig rig;
         rig.watch(kTrips.mid(0, 6));
+        rig.state.settings.m_nLoginFailTold = 1;
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
 
@@ -335,6 +358,8 @@ private slots:
         QCOMPARE(s.last(), st::kCompleted);
         QCOMPARE(rig.view.resultsPanelShown, 1);
         QCOMPARE(rig.view.lastLoginTime, rig.clock.now().toString("dd/MM/yyyy HH:mm:ss"));
+        // A good login ends a failing streak: the next refusal is told again.
+        QCOMPARE(rig.state.settings.m_nLoginFailTold, 0);
         QCOMPARE(rig.state.settings.m_dLastLoginTime, rig.clock.now());
         QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
         QVERIFY(rig.state.idle);

@@ -4,7 +4,7 @@
 #include "net/CUrl.h"
 #include "net/modAFS.h"
 #include "support/TestSupport.h"
-#include "LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>

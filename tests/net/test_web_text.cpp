@@ -1,7 +1,7 @@
 // Fetching a text by GET: the body on success, nothing on any failure, and
 // the address going out without being re-encoded or decoded.
 #include "net/WebText.h"
-#include "LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>

@@ -8,7 +8,7 @@
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "MailWire.h"
-#include "net/LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 
 #include <QCoroTask>
 #include <QJsonObject>
@@ -142,7 +142,7 @@ private slots:
         line.setStatus("previous");
         int justSent = 0;
 
-        QCoro::waitFor(sendmail(rows, settings, line, [&] { ++justSent; }, kShort));
+        QCoro::waitFor(sendmail(rows, settings, line, [&] { ++justSent; }, {{}, kShort}));
 
         QCOMPARE(justSent, 1); // mail or not
         QCOMPARE(sim.requests("email").size(), mails);
@@ -172,7 +172,7 @@ private slots:
         const QList<MailRow> rows{{"SYDNEY", "LONDON", "01/02/2009", kIconAvailable},
                                   {"SAO PAULO", "B&B #1 100%", "03/04/2009", kIconNotAvailable}};
 
-        QCoro::waitFor(sendmail(rows, settings, line, {}, kShort));
+        QCoro::waitFor(sendmail(rows, settings, line, {}, {{}, kShort}));
 
         QCOMPARE(sim.requests("email").size(), 1);
         const QJsonObject request = sim.requests("email").front();
@@ -192,34 +192,43 @@ private slots:
         QVERIFY(f.value("body").contains("<B>Flight SAO PAULO TO B&B #1 100% On Date 03/04/2009</B> <br>"));
     }
 
-    void failedSendStillWritesTheStatus_data()
+    // "Mail Sent" only when the site took the mail; otherwise what failed.
+    void failedSendSaysWhatFailed_data()
     {
         QTest::addColumn<int>("sendType");
-        QTest::addColumn<int>("httpStatus"); // 0: nobody listens
+        QTest::addColumn<int>("httpStatus"); // 0: nobody listens, -1: no site given
         QTest::addColumn<QString>("status");
-        const QString sent = "(2)Available and (1)Unavailable Results Found, Mail Sent";
-        QTest::newRow("only if available") << 1 << 0 << "( 2 )Available Results Found, ";
-        QTest::newRow("only if available, error status")
-            << 1 << 500 << "( 2 )Available Results Found, quota exceeded";
-        QTest::newRow("always") << 0 << 0 << sent;
-        QTest::newRow("always, error status") << 0 << 500 << sent;
+        const QString some = "( 2 )Available Results Found, Mail Not Sent: ";
+        const QString all = "(2)Available and (1)Unavailable Results Found, Mail Not Sent: ";
+        const QString refused = "could not reach the product site (connection refused)";
+        const QString error = "the product site answered HTTP 500";
+        QTest::newRow("only if available") << 1 << 0 << some + refused;
+        QTest::newRow("only if available, error status") << 1 << 500 << some + error;
+        QTest::newRow("always") << 0 << 0 << all + refused;
+        QTest::newRow("always, error status") << 0 << 500 << all + error;
+        QTest::newRow("no site and no mail server") << 0 << -1 << " E-mail Not Set Up";
     }
-    void failedSendStillWritesTheStatus()
+    void failedSendSaysWhatFailed()
     {
         QFETCH(int, sendType);
         QFETCH(int, httpStatus);
         QFETCH(QString, status);
         LocalHttpServer endpoint;
-        endpoint.answer = {httpStatus, "quota exceeded"};
+        endpoint.answer = {qMax(httpStatus, 0), "quota exceeded"};
         QVERIFY(endpoint.start());
         const QString closed = QString("http://127.0.0.1:%1").arg(LocalHttpServer::closedPort());
-        qputenv("ZELVANE_SITE_URL", (httpStatus ? endpoint.base() : closed).toUtf8());
+        if (httpStatus < 0)
+            qunsetenv("ZELVANE_SITE_URL");
+        else
+            qputenv("ZELVANE_SITE_URL", (httpStatus ? endpoint.base() : closed).toUtf8());
         clsSettings settings(area, clock, freshFolder("program"));
         settings.m_strMail = "member@example.com";
         settings.m_nMailSendType = qint16(sendType);
         RecordingStatus line;
-        QCoro::waitFor(sendmail(kMixedRows, settings, line, {}, kShort));
+        const std::optional<Delivery> d =
+            QCoro::waitFor(sendmail(kMixedRows, settings, line, {}, {{}, kShort}));
         QCOMPARE(line.texts, QStringList{status});
+        QVERIFY(d && !d->delivered);
     }
 };
 

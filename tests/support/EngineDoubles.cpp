@@ -44,19 +44,22 @@ void RecordingSessionView::raisePopup(int slot, const QString& text, int noPopup
     popups.append({slot, text, noPopup});
 }
 
-QCoro::Task<> RecordingMail::sendmail()
+QCoro::Task<> RecordingMail::sessionEnded(SessionOutcome outcome, bool resultsMailDue)
 {
-    calls << QStringLiteral("sendmail");
-    callTimes << (clock ? clock->now() : QDateTime());
-    if (startJustSent)
-        startJustSent();
-    co_return;
-}
-
-QCoro::Task<> RecordingMail::QFLoginFailMail()
-{
-    calls << QStringLiteral("QFLoginFailMail");
-    callTimes << (clock ? clock->now() : QDateTime());
+    QString call;
+    if (outcome == SessionOutcome::Completed && resultsMailDue) {
+        call = QStringLiteral("sendmail");
+        if (startJustSent)
+            startJustSent();
+    } else if (outcome == SessionOutcome::LoginFailed) {
+        call = QStringLiteral("loginRefused");
+    } else if (outcome == SessionOutcome::GaveUp) {
+        call = QStringLiteral("gaveUp");
+    }
+    if (!call.isEmpty()) {
+        calls << call;
+        callTimes << (clock ? clock->now() : QDateTime());
+    }
     co_return;
 }
 

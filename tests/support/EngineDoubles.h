@@ -61,12 +61,12 @@ private:
     QString status_;
 };
 
-// Records the e-mails a session asks for; like the real results e-mail it
-// starts the just-sent window on every call.
-class RecordingMail final : public SessionMail {
+// Records the alerts a session asks for: "sendmail" for a results e-mail
+// that is due (which, like the real one, starts the just-sent window),
+// "loginRefused" and "gaveUp" for the two ends of a refused login.
+class RecordingMail final : public SessionAlerts {
 public:
-    QCoro::Task<> sendmail() override;
-    QCoro::Task<> QFLoginFailMail() override;
+    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue) override;
     std::function<void()> startJustSent;
     QStringList calls;
     QList<QDateTime> callTimes;

@@ -1,12 +1,12 @@
 #include "support/SiteSim.h"
 
+#include "support/TestSupport.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QtDebug>
 
 namespace zelvane::test {
@@ -14,10 +14,6 @@ namespace zelvane::test {
 namespace {
 
 constexpr int kCertificateTimeoutMs = 30000;
-constexpr int kStartTimeoutMs = 10000;
-constexpr int kReadyTimeoutMs = 15000;
-constexpr int kStopTimeoutMs = 5000;
-constexpr int kPollMs = 10;
 
 struct Certificate {
     QString cert, key;
@@ -98,47 +94,17 @@ bool SiteSim::start()
     }
 
     process_ = std::make_unique<QProcess>();
-    process_->setStandardOutputFile(QProcess::nullDevice());
-    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_->start(QStringLiteral(ZELVANE_SITESIM_PATH), args);
-    if (!process_->waitForStarted(kStartTimeoutMs)) {
-        qWarning() << "SiteSim: cannot start" << ZELVANE_SITESIM_PATH << process_->errorString();
+    port_ = startListening(*process_, QStringLiteral(ZELVANE_SITESIM_PATH), args, portFile, "SiteSim");
+    if (port_ == 0)
         process_.reset();
-        return false;
-    }
-
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < kReadyTimeoutMs) {
-        QFile f(portFile);
-        if (f.open(QIODevice::ReadOnly)) {
-            bool ok = false;
-            port_ = f.readAll().trimmed().toInt(&ok);
-            if (ok && port_ > 0)
-                return true;
-        }
-        if (process_->state() == QProcess::NotRunning || process_->waitForFinished(kPollMs)) {
-            qWarning() << "SiteSim: the simulator ended at start, exit code" << process_->exitCode();
-            process_.reset();
-            return false;
-        }
-    }
-    qWarning("SiteSim: the simulator did not get ready in time");
-    stop();
-    return false;
+    return port_ > 0;
 }
 
 void SiteSim::stop()
 {
     if (!process_)
         return;
-    if (process_->state() != QProcess::NotRunning) {
-        process_->terminate();
-        if (!process_->waitForFinished(kStopTimeoutMs)) {
-            process_->kill();
-            process_->waitForFinished(kStopTimeoutMs);
-        }
-    }
+    stopProcess(*process_);
     process_.reset();
     port_ = 0;
 }

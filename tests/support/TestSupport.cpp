@@ -1,8 +1,11 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QtDebug>
 
 namespace zelvane::test {
 
@@ -12,6 +15,14 @@ bool MemorySettingsArea::save(const QString& key, const QString& value)
         return false;
     values[key] = value;
     writes << key;
+    return true;
+}
+
+bool MemorySettingsArea::remove(const QString& key)
+{
+    if (key == refuseKey)
+        return false;
+    values.remove(key);
     return true;
 }
 
@@ -85,6 +96,51 @@ QByteArray procStatus(const char* key)
         if (line.startsWith(key))
             return line.mid(qstrlen(key)).simplified();
     return "?";
+}
+
+} // namespace zelvane::test
+
+namespace zelvane::test {
+
+int startListening(QProcess& process, const QString& program, const QStringList& args,
+                   const QString& portFile, const char* who)
+{
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, args);
+    if (!process.waitForStarted(10000)) {
+        qWarning() << who << ": cannot start" << program << process.errorString();
+        return 0;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 15000) {
+        QFile f(portFile);
+        if (f.open(QIODevice::ReadOnly)) {
+            bool ok = false;
+            const int port = f.readAll().trimmed().toInt(&ok);
+            if (ok && port > 0)
+                return port;
+        }
+        if (process.state() == QProcess::NotRunning || process.waitForFinished(10)) {
+            qWarning() << who << ": ended at start, exit code" << process.exitCode();
+            return 0;
+        }
+    }
+    qWarning() << who << ": not ready in time";
+    stopProcess(process);
+    return 0;
+}
+
+void stopProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
 }
 
 } // namespace zelvane::test

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <deque>
 
+class QProcess;
+
 namespace zelvane::test {
 
 // A clock the test moves by hand.
@@ -30,6 +32,7 @@ class MemorySettingsArea final : public SettingsArea {
 public:
     bool save(const QString& key, const QString& value) override;
     QString get(const QString& key, const QString& defaultValue) override;
+    bool remove(const QString& key) override;
 
     QMap<QString, QString> values;
     QStringList writes; // keys in the order they were written
@@ -58,6 +61,12 @@ QString freshFolder(const QString& name);
 // Writes raw bytes to a file, making its folder.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// Starts a helper server and waits until it writes its port to `portFile`
+// (a file renamed into place). The port, or 0 with a warning naming `who`.
+int startListening(QProcess& process, const QString& program, const QStringList& args,
+                   const QString& portFile, const char* who);
+// Ends a helper started that way: politely, then for sure.
+void stopProcess(QProcess& process);
 // A field of /proc/self/status ("VmRSS:", "VmHWM:"), for the benchmarks.
 QByteArray procStatus(const char* key);
 

@@ -227,6 +227,24 @@ private slots:
         QCOMPARE(menu.tray()->icon().cacheKey(), main.windowIcon().cacheKey());
     }
 
+    // A refused login shows the warning picture and says why, over the
+    // blink, until a login gets through.
+    void refusedLoginWarnsInTheTrayUntilALoginSucceeds()
+    {
+        Rig rig;
+        frmmenu& menu = rig.tray();
+        frmmain& main = rig.windows.mainWindow();
+        emit main.windowActivated();
+        main.showLoginTrouble(true);
+        QCOMPARE(menu.tray()->toolTip(), QString("Login failed — check your details"));
+        QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
+        main.UpdaIcon(kIconBlinkB);
+        QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
+        main.showLoginTrouble(false);
+        QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
+        QCOMPARE(menu.tray()->icon().cacheKey(), main.windowIcon().cacheKey());
+    }
+
     void scheduleRunsOnTheTrayWindow_data()
     {
         QTest::addColumn<QByteArray>("watchList");

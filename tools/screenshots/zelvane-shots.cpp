@@ -6,6 +6,7 @@
 #include "itineraries/modMain.h"
 #include "engine/ResultIcons.h"
 #include "ui/Skin.h"
+#include "ui/ImageButton.h"
 #include "ui/frmmain.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QTreeView>
 
 using namespace zelvane;
@@ -80,6 +82,9 @@ int main(int argc, char* argv[])
     s.m_nTimeHou = 24;
     s.m_nMailSendType = 1;
     s.m_dLastLoginTime = QDateTime(QDate(2026, 12, 8), QTime(7, 42, 15));
+    s.m_strSmtpHost = QStringLiteral("smtp.example.com");
+    s.m_strSmtpUser = QStringLiteral("j.smith@example.com");
+    s.m_strPushUrl = QStringLiteral("https://ntfy.sh/smith-seats");
     state.newVersion = true;
     state.updateAddress = QStringLiteral("http://www.zelvane.example/download.html");
     state.noticeText = QStringLiteral("Scheduled maintenance on Sunday.");
@@ -117,5 +122,9 @@ int main(int argc, char* argv[])
     list->setCurrentIndex(list->model()->index(0, 0));
     emit list->clicked(list->model()->index(0, 0));
     shoot(QStringLiteral("results") + (dark ? QStringLiteral("-dark") : QString()));
+    emit w.findChild<ImageButton*>(QStringLiteral("ImageAlerts"))->activated();
+    w.findChild<QLabel*>(QStringLiteral("lblTestOutcome"))
+        ->setText(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
+    shoot(QStringLiteral("alerts") + (dark ? QStringLiteral("-dark") : QString()));
     return 0;
 }

@@ -1,0 +1,70 @@
+#include "notify/AlertEntries.h"
+
+#include "app/clsSettings.h"
+#include "notify/Push.h"
+#include "notify/SmtpMail.h"
+
+#include <QRegularExpression>
+
+namespace zelvane {
+
+AlertEntries alertEntriesFrom(const clsSettings& s)
+{
+    AlertEntries e;
+    e.smtpHost = s.m_strSmtpHost;
+    e.smtpPort = QString::number(s.m_nSmtpPort);
+    e.smtpSecurity = s.m_nSmtpSecurity;
+    e.smtpUser = s.m_strSmtpUser;
+    e.smtpFrom = s.m_strSmtpFrom;
+    e.pushUrl = s.m_strPushUrl;
+    e.notifyDesktop = s.m_nNotifyDesktop != 0;
+    return e;
+}
+
+std::optional<EntryProblem> checkAlertEntries(const AlertEntries& e, bool passwordKept)
+{
+    const QString host = e.smtpHost.trimmed();
+    static const QRegularExpression hostName(
+        QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?"
+                       "(\\.[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?)*)$"));
+    if (!host.isEmpty() && !hostName.match(host).hasMatch())
+        return EntryProblem{"txtSmtpHost", QStringLiteral("The mail server must be a host name such as "
+                                                          "smtp.example.com.")};
+    bool isNumber = false;
+    const int port = e.smtpPort.trimmed().toInt(&isNumber);
+    if (!isNumber || port < 1 || port > 65535)
+        return EntryProblem{"txtSmtpPort", QStringLiteral("The port must be a number from 1 to 65535.")};
+    const bool needsHost = !e.smtpUser.trimmed().isEmpty() || !e.smtpPassword.isEmpty()
+                           || !e.smtpFrom.trimmed().isEmpty();
+    if (host.isEmpty() && needsHost)
+        return EntryProblem{"txtSmtpHost", QStringLiteral("Please enter the mail server these details "
+                                                          "belong to.")};
+    const QString from = e.smtpFrom.trimmed();
+    static const QRegularExpression address(QStringLiteral("^[^@\\s]+@[^@\\s]+$"));
+    if (!from.isEmpty() && !address.match(from).hasMatch())
+        return EntryProblem{"txtSmtpFrom", QStringLiteral("The sender must be an e-mail address with "
+                                                          "one \"@\", such as me@example.com.")};
+    SmtpServer server{host, port, e.smtpSecurity, e.smtpUser.trimmed(),
+                      e.smtpPassword.isEmpty() && passwordKept && !e.smtpUser.trimmed().isEmpty()
+                          ? QStringLiteral("kept") : e.smtpPassword};
+    if (!host.isEmpty())
+        if (const auto problem = smtpSetupProblem(server))
+            return EntryProblem{"cbSmtpSecurity", problem->left(1).toUpper() + problem->mid(1) + '.'};
+    if (!e.pushUrl.trimmed().isEmpty() && !isPushAddress(e.pushUrl))
+        return EntryProblem{"txtPushUrl", QStringLiteral("The push address must be a web address "
+                                                         "starting with https:// or http://.")};
+    return std::nullopt;
+}
+
+void applyAlertEntries(clsSettings& s, const AlertEntries& e)
+{
+    s.m_strSmtpHost = e.smtpHost.trimmed();
+    s.m_nSmtpPort = e.smtpPort.trimmed().toInt();
+    s.m_nSmtpSecurity = e.smtpSecurity;
+    s.m_strSmtpUser = e.smtpUser.trimmed();
+    s.m_strSmtpFrom = e.smtpFrom.trimmed();
+    s.m_strPushUrl = e.pushUrl.trimmed();
+    s.m_nNotifyDesktop = e.notifyDesktop ? 1 : 0;
+}
+
+} // namespace zelvane

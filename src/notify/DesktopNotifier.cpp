@@ -1,0 +1,48 @@
+#include "notify/DesktopNotifier.h"
+
+#include <QCoroDBusPendingCall>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QVariantMap>
+
+namespace zelvane {
+
+DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {}
+
+QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::milliseconds deadline)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        co_return Delivery::failed(QStringLiteral("no desktop session bus"));
+    if (!listening_) {
+        // QtDBus knows only the string form of a connection.
+        listening_ = bus.connect(kNotificationsService, kNotificationsPath, kNotificationsService,
+                                 QStringLiteral("ActionInvoked"), this,
+                                 SLOT(ActionInvoked(uint, QString)));
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(kNotificationsService, kNotificationsPath,
+                                                       kNotificationsService, QStringLiteral("Notify"));
+    const QStringList actions = note.showResultsAction
+                                    ? QStringList{kShowResultsAction, QStringLiteral("Show results")}
+                                    : QStringList{};
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), kIconName);
+    call << QStringLiteral("Zelvane") << uint(0) << kIconName << note.summary << note.body << actions
+         << hints << int(-1);
+    const QDBusMessage reply = co_await bus.asyncCall(call, int(deadline.count()));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        co_return Delivery::failed(QStringLiteral("no desktop notification service answered"));
+    if (note.showResultsAction)
+        withResults_.insert(reply.arguments().constFirst().toUInt());
+    co_return Delivery::ok();
+}
+
+void DesktopNotifier::ActionInvoked(uint id, const QString& action)
+{
+    // The signal goes to every program on the bus; only our own notes count.
+    if (action == kShowResultsAction && withResults_.contains(id) && showResults)
+        showResults();
+}
+
+} // namespace zelvane

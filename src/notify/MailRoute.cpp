@@ -1,0 +1,62 @@
+#include "notify/MailRoute.h"
+
+#include "app/clsSettings.h"
+
+namespace zelvane {
+
+namespace {
+
+QString trimmedBase(QString address)
+{
+    address = address.trimmed();
+    while (address.endsWith(QLatin1Char('/')))
+        address.chop(1);
+    return address;
+}
+
+} // namespace
+
+std::optional<QString> mailSiteBase(const clsSettings& settings)
+{
+    for (const QString& given : {qEnvironmentVariable("ZELVANE_SITE_URL"), settings.m_strSiteUrl}) {
+        const QString base = trimmedBase(given);
+        if (!base.isEmpty())
+            return base;
+    }
+    return std::nullopt;
+}
+
+QString mailRelayBase(const clsSettings& settings)
+{
+    const QString relay = trimmedBase(qEnvironmentVariable("ZELVANE_RELAY_URL"));
+    return relay.isEmpty() ? mailSiteBase(settings).value_or(QString()) : relay;
+}
+
+MailWay mailWay(const clsSettings& settings)
+{
+    if (!settings.m_strSmtpHost.trimmed().isEmpty())
+        return MailWay::Smtp;
+    return mailSiteBase(settings) ? MailWay::Site : MailWay::NotSetUp;
+}
+
+QCoro::Task<Delivery> mailBySmtp(const clsSettings& settings, QString subject, QString html,
+                                 QString plain, MailDeadlines deadlines)
+{
+    MailMessage message;
+    message.to = settings.m_strMail.trimmed();
+    message.from = settings.m_strSmtpFrom.trimmed().isEmpty() ? message.to
+                                                              : settings.m_strSmtpFrom.trimmed();
+    message.subject = subject;
+    message.html = html;
+    message.plain = plain;
+    if (message.to.isEmpty())
+        co_return Delivery::failed(QStringLiteral("no e-mail address in the member details"));
+    SmtpServer server = smtpServerFrom(settings);
+    const SmtpPassword password = co_await smtpPassword(settings, deadlines.secret);
+    if (!password.problem.isEmpty())
+        co_return Delivery::failed(password.problem);
+    server.password = password.password;
+    co_return co_await sendSmtp(server, message, deadlines.smtp);
+}
+
+} // namespace zelvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "net/WebText.h"
+#include "notify/Delivery.h"
+#include "notify/SecretStore.h"
+#include "notify/SmtpMail.h"
+
+#include <QCoroTask>
+#include <QString>
+#include <optional>
+
+namespace zelvane {
+
+class clsSettings;
+
+// Which way an e-mail leaves: the user's own mail server when one is set;
+// otherwise the product site's endpoints, but only where a site address was
+// given (no site runs at the placeholder address); otherwise not at all.
+enum class MailWay { Smtp, Site, NotSetUp };
+MailWay mailWay(const clsSettings& settings);
+// ZELVANE_SITE_URL, else the SiteUrl setting; nothing when neither is given.
+std::optional<QString> mailSiteBase(const clsSettings& settings);
+// ZELVANE_RELAY_URL, else that site.
+QString mailRelayBase(const clsSettings& settings);
+
+struct MailDeadlines {
+    SmtpDeadlines smtp;
+    NetTimeouts http;
+    std::chrono::milliseconds secret = kSecretDeadline;
+};
+
+// One e-mail to the member through their mail server: from SmtpFrom (else
+// the member's own address), the password from the secret store or the
+// settings file.
+QCoro::Task<Delivery> mailBySmtp(const clsSettings& settings, QString subject, QString html,
+                                 QString plain, MailDeadlines deadlines);
+
+inline const QString kMailNotSetUp = QStringLiteral(" E-mail Not Set Up");
+inline const QString kMailNotSetUpReason =
+    QStringLiteral("e-mail is not set up: enter a mail server in the Alerts panel");
+
+} // namespace zelvane

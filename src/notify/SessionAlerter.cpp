@@ -1,0 +1,189 @@
+#include "notify/SessionAlerter.h"
+
+#include "app/clsSettings.h"
+#include "engine/ResultIcons.h"
+#include "engine/StatusLine.h"
+#include "notify/LoginFailMail.h"
+#include "notify/Push.h"
+#include "notify/ResultsViewModel.h"
+
+namespace zelvane {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString testAlertBody()
+{
+    return QLatin1String("Hi There,") + kCrLf + kCrLf
+           + QLatin1String("This is a <B>test alert</B> from Zelvane. When seats open on a flight "
+                           "you watch, or when Zelvane cannot log in, it tells you this way.")
+           + kCrLf + kCrLf + QLatin1String("Zelvane Alert");
+}
+
+} // namespace
+
+QList<MailRow> mailRows(const ResultsViewModel& results)
+{
+    QList<MailRow> rows;
+    for (int i = 1; i <= results.count(); ++i) {
+        const ResultsViewModel::Row& r = results.row(i);
+        rows.append({r.cells[0], r.cells[1], r.cells[2], r.icon});
+    }
+    return rows;
+}
+
+QString flightLine(const QString& origin, const QString& destination, const QString& date,
+                   const QString& timeOfDay)
+{
+    return origin + QStringLiteral(" → ") + destination + QStringLiteral(", ") + date
+           + QStringLiteral(", ") + timeOfDay;
+}
+
+QString outcomeLine(const QList<ChannelOutcome>& outcomes)
+{
+    if (outcomes.isEmpty())
+        return QStringLiteral("No alert channel is set up");
+    QStringList parts;
+    for (const ChannelOutcome& o : outcomes) {
+        const QString done = o.channel == QLatin1String("Desktop") ? QStringLiteral("shown")
+                                                                   : QStringLiteral("sent");
+        parts << o.channel + QStringLiteral(": ")
+                     + (o.delivery.delivered ? done
+                                             : QStringLiteral("failed (") + o.delivery.failure
+                                                   + QLatin1Char(')'));
+    }
+    return parts.join(QStringLiteral(" · "));
+}
+
+SessionAlerter::SessionAlerter(const ResultsViewModel& results, clsSettings& settings,
+                               StatusLine& status, MessageBoxes& boxes)
+    : results_(results), settings_(settings), status_(status), boxes_(boxes)
+{
+}
+
+void SessionAlerter::note(const ChannelOutcome& o)
+{
+    if (o.counts && !o.delivery.delivered)
+        undelivered << o.channel + QStringLiteral(": ") + o.delivery.failure;
+}
+
+QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
+{
+    QList<Flight> flights;
+    for (int i = 1; i <= results_.count(); ++i) {
+        const ResultsViewModel::Row& r = results_.row(i);
+        if (r.icon == kIconAvailable)
+            flights.append({flightLine(r.cells[0], r.cells[1], r.cells[2], r.cells[3])});
+    }
+    return flights;
+}
+
+QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsMailDue)
+{
+    undelivered.clear();
+    if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) {
+        co_await announceLoginFailure();
+        co_return;
+    }
+    if (outcome != SessionOutcome::Completed)
+        co_return;
+    if (resultsMailDue) {
+        const QList<MailRow> rows = mailRows(results_);
+        const std::optional<Delivery> mail =
+            co_await sendmail(rows, settings_, status_, startJustSent, deadlines);
+        if (mail)
+            note({QStringLiteral("E-mail"), *mail});
+    }
+    const QList<Flight> flights = flightsToAnnounce();
+    const QList<ChannelOutcome> others = co_await announceFlights(flights);
+    for (const ChannelOutcome& o : others)
+        note(o);
+}
+
+// Every co_await below stands in a statement of its own and takes named
+// values: g++ 12 mishandles braced temporaries around one (the heap gets
+// corrupted).
+
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
+{
+    QList<ChannelOutcome> outcomes;
+    if (settings_.m_nNotifyDesktop) {
+        for (const QString& body : alert.notes) {
+            const DesktopNotifier::Note note{alert.title, body, alert.showResults};
+            const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
+            // A desktop without a notification service is no failure of the alert.
+            outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
+        }
+    }
+    if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
+        const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
+        const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
+        outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
+    }
+    co_return outcomes;
+}
+
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight> flights)
+{
+    if (flights.isEmpty())
+        co_return QList<ChannelOutcome>();
+    QStringList lines;
+    for (const Flight& f : flights)
+        lines << f.line;
+    Alert alert{kSeatsFound, lines, true, QStringLiteral("high"), QStringLiteral("airplane")};
+    // More than a few become one note that lists them all.
+    if (lines.size() > kNotesBeforeGrouping)
+        alert.notes = QStringList{lines.join(QLatin1Char('\n'))};
+    const QList<ChannelOutcome> outcomes = co_await noteAndPush(alert);
+    co_return outcomes;
+}
+
+QCoro::Task<> SessionAlerter::announceLoginFailure()
+{
+    // Told once per failing streak; a good login clears the mark.
+    if (settings_.m_nLoginFailTold)
+        co_return;
+    QList<ChannelOutcome> outcomes;
+    const Delivery mailed = co_await QFLoginFailMail(settings_, boxes_, deadlines);
+    // Without any way to mail, the other channels tell; that is the user's choice.
+    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
+                               mailWay(settings_) != MailWay::NotSetUp};
+    const Alert alert{kLoginTroubleText,
+                      {QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
+                                      "Check the member details.")},
+                      false, QStringLiteral("high"), QStringLiteral("warning")};
+    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
+    outcomes << noted;
+    bool told = true;
+    for (const ChannelOutcome& o : outcomes) {
+        note(o);
+        told = told && (o.delivery.delivered || !o.counts);
+    }
+    if (told) {
+        settings_.m_nLoginFailTold = 1;
+        settings_.SaveSettings();
+    } else {
+        // Kept unmarked: the next refusal tries again.
+        status_.setStatus(status_.status() + QStringLiteral(" (Warning Not Sent: ")
+                          + undelivered.join(QStringLiteral("; ")) + QLatin1Char(')'));
+    }
+}
+
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
+{
+    QList<ChannelOutcome> outcomes;
+    // The site's endpoints carry only the two e-mails they were made for.
+    if (mailWay(settings_) == MailWay::Smtp) {
+        const QString html = mailHtml(testAlertBody()), plain = mailPlain(testAlertBody());
+        const Delivery mailed = co_await mailBySmtp(settings_, kTestAlertTitle, html, plain, deadlines);
+        outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed};
+    }
+    const Alert alert{kTestAlertTitle, {QStringLiteral("This is a test alert from Zelvane.")}, false,
+                      QStringLiteral("default"), QStringLiteral("bell")};
+    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
+    outcomes << noted;
+    co_return outcomes;
+}
+
+} // namespace zelvane

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/CheckEngine.h"
+#include "notify/DesktopNotifier.h"
+#include "notify/MailRoute.h"
+#include "notify/ResultsMail.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+namespace zelvane {
+
+class MessageBoxes;
+class ResultsViewModel;
+class StatusLine;
+class clsSettings;
+
+// The rows of the results view as the results e-mail lists them.
+QList<MailRow> mailRows(const ResultsViewModel& results);
+
+// One flight to announce, as the notes and the push show it:
+// "Sydney → London, 25/12/2026, Evening".
+QString flightLine(const QString& origin, const QString& destination, const QString& date,
+                   const QString& timeOfDay);
+
+// One channel's part in an alert.
+struct ChannelOutcome {
+    QString channel; // "E-mail", "Push", "Desktop"
+    Delivery delivery;
+    bool counts = true; // a failure here means the user was not reached
+};
+// "E-mail: sent · Push: failed (…)": every channel in one line.
+QString outcomeLine(const QList<ChannelOutcome>& outcomes);
+
+// Feeds every alert channel after a session: the results e-mail, a desktop
+// note per available flight, a push to the phone; after a refused login the
+// warning on each of them, once per failing streak.
+class SessionAlerter final : public SessionAlerts {
+public:
+    SessionAlerter(const ResultsViewModel& results, clsSettings& settings, StatusLine& status,
+                   MessageBoxes& boxes);
+
+    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue) override;
+    // A test through every channel that is set up.
+    QCoro::Task<QList<ChannelOutcome>> sendTestAlert();
+
+    // What could not reach the user in the last session's alerts, one reason each.
+    QStringList undelivered;
+
+    // The just-sent window of the engine, started on every results e-mail.
+    std::function<void()> startJustSent;
+    DesktopNotifier& desktop() { return desktop_; }
+    MailDeadlines deadlines;
+    std::chrono::milliseconds desktopDeadline{5000};
+
+private:
+    struct Flight {
+        QString line;
+    };
+    // The flights this session announces. Every channel takes them from
+    // here, so announcing only what changed is decided in this one place.
+    QList<Flight> flightsToAnnounce() const;
+    QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights);
+    // One alert on the desktop (a note per entry of `notes`, when wanted)
+    // and to the phone (all of them in one push, when set up).
+    struct Alert {
+        QString title;
+        QStringList notes;
+        bool showResults = false;
+        QString priority, tags;
+    };
+    QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
+    QCoro::Task<> announceLoginFailure();
+    void note(const ChannelOutcome& outcome);
+
+    const ResultsViewModel& results_;
+    clsSettings& settings_;
+    StatusLine& status_;
+    MessageBoxes& boxes_;
+    DesktopNotifier desktop_;
+};
+
+inline const QString kSeatsFound = QStringLiteral("Seats found");
+inline const QString kLoginTroubleText = QStringLiteral("Login failed — check your details");
+inline const QString kTestAlertTitle = QStringLiteral("Zelvane test alert");
+// More notes than this in one session become one that lists them.
+inline constexpr int kNotesBeforeGrouping = 3;
+
+} // namespace zelvane

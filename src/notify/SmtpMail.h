@@ -1,0 +1,56 @@
+#pragma once
+
+#include "notify/Delivery.h"
+
+#include <QCoroTask>
+#include <QDateTime>
+#include <QString>
+#include <chrono>
+#include <optional>
+
+namespace zelvane {
+
+class clsSettings;
+
+// The user's own mail server, as the alerts panel stores it.
+struct SmtpServer {
+    enum Security { None = 0, StartTls = 1, Tls = 2 };
+    QString host;
+    int port = 587;
+    int security = StartTls;
+    QString user;     // empty: no login
+    QString password;
+};
+SmtpServer smtpServerFrom(const clsSettings& settings); // without the password
+
+// One e-mail, sent as multipart/alternative in UTF-8: the HTML part and the
+// plain part with the same text (see mailHtml and mailPlain).
+struct MailMessage {
+    QString from, to, subject, html, plain;
+    QDateTime date;    // now when not set
+    QString messageId; // made up when not set
+};
+
+struct SmtpDeadlines {
+    std::chrono::milliseconds connect{15000}; // until the server is reached
+    std::chrono::milliseconds whole{60000};   // the whole exchange
+};
+
+// The HTML part: the body's own markup, each line break a <br>.
+QString mailHtml(const QString& body);
+// The plain part: the same text without its markup (<B>, <br>), with real line breaks.
+QString mailPlain(const QString& body);
+
+bool isLocalHost(const QString& host);
+// Why the server cannot be used as it is set up; nothing when it can.
+// A password is never sent in clear text to another machine.
+std::optional<QString> smtpSetupProblem(const SmtpServer& server);
+
+// Sends on the calling thread, which it blocks: run it off the window's thread.
+Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message,
+                     SmtpDeadlines deadlines = {});
+// Sends on a worker thread; the event loop runs on meanwhile.
+QCoro::Task<Delivery> sendSmtp(SmtpServer server, MailMessage message,
+                               SmtpDeadlines deadlines = {});
+
+} // namespace zelvane

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ui/Panel.h"
+
+#include <QCoro/QCoroTask>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zelvane {
+
+struct AlertEntries;
+
+// The Alerts panel: the user's own mail server, the push address, the
+// desktop-notification box, and "Send Test Alert". Entries are checked
+// before anything is saved; the password goes to the secret store.
+class AlertsPanel final : public Panel {
+    Q_OBJECT
+public:
+    AlertsPanel(PanelHost& host, QWidget* parent);
+
+    // The entries from the settings; where the password is kept is looked up.
+    QCoro::Task<> load();
+    // Checks and saves; false (nothing saved) on bad input, after saying why.
+    QCoro::Task<bool> save();
+    // Saves, then sends a test through every channel that is set up.
+    QCoro::Task<> sendTestAlert();
+
+private:
+    AlertEntries entries() const;
+    void showPasswordPlace(const QString& text);
+    void setBusy(bool busy);
+
+    QLineEdit *txtSmtpHost_, *txtSmtpPort_, *txtSmtpUser_, *txtSmtpPassword_, *txtSmtpFrom_, *txtPushUrl_;
+    QComboBox* cbSmtpSecurity_;
+    QCheckBox* chkNotifyDesktop_;
+    QLabel *lblPasswordPlace_, *lblTestOutcome_;
+    ImageButton* ImageSaveAlerts_;
+    QPushButton* cmdTestAlert_;
+    bool passwordKept_ = false;
+    bool busy_ = false;
+};
+
+inline const QString kPasswordInStore = QStringLiteral("The password is kept in the desktop's secret store.");
+inline const QString kPasswordInFile = QStringLiteral(
+    "No secret store answered: the password is kept in the settings file, which only you can read.");
+
+} // namespace zelvane

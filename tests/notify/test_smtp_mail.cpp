@@ -1,0 +1,224 @@
+// Both e-mails through a real SMTP server on loopback (aiosmtpd): once plain,
+// once with STARTTLS and a login, and every way a server lets a user down.
+#include "app/clsSettings.h"
+#include "engine/ResultIcons.h"
+#include "engine/StatusLine.h"
+#include "notify/LoginFailMail.h"
+#include "notify/ResultsMail.h"
+#include "support/SmtpTestServer.h"
+#include "support/TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+class RecordingStatus final : public StatusLine {
+public:
+    void setStatus(const QString& text) override { texts << text; }
+    QString status() const override { return texts.value(texts.size() - 1); }
+    QStringList texts;
+};
+
+const QList<MailRow> kRows{{"Sydney", "London", "01/02/2027", kIconAvailable},
+                           {"Zürich", "B&B <Bay>", "03/04/2027", kIconNotAvailable}};
+
+const QString kPlain =
+    "Hi There,\r\n\r\n"
+    "Below are your scheduled results from a check that just took place.\r\n"
+    "You have (1)Available and (1) Unavailable  Flights\r\n"
+    "Available:\r\n"
+    "Flight Sydney TO London On Date 01/02/2027\r\n\r\n\r\n"
+    "Unavailable:\r\n"
+    "Flight Zürich TO B&B <Bay> On Date 03/04/2027\r\n\r\n\r\n"
+    "For more detailed itinerary information check the results at Zelvane. To make the booking "
+    "contact your airline.\r\n\r\n"
+    "Thank you,\r\n\r\nZelvane Alert\r\n\r\nhttp://www.zelvane.example\r\n\r\n"
+    "**This is an auto-generated email, please do not reply to this email address.\r\n";
+
+MailDeadlines shortDeadlines()
+{
+    MailDeadlines d;
+    d.smtp = {3s, 4s};
+    d.secret = 2s;
+    return d;
+}
+
+QMap<QString, QString> headersOf(const QJsonObject& message)
+{
+    QMap<QString, QString> h;
+    for (const QJsonValue& pair : message["headers"].toArray())
+        h.insert(pair[0].toString(), pair[1].toString());
+    return h;
+}
+
+// The text parts as the server decoded them, by type.
+QMap<QString, QString> textParts(const QJsonObject& message)
+{
+    QMap<QString, QString> parts;
+    for (const QJsonValue& p : message["parts"].toArray())
+        if (p["type"].toString().startsWith("text/"))
+            parts.insert(p["type"].toString(), p["text"].toString());
+    return parts;
+}
+
+} // namespace
+
+class TestSmtpMail : public QObject {
+    Q_OBJECT
+
+    MemorySettingsArea area;
+    VirtualClock clock;
+
+    void pointAt(clsSettings& s, const SmtpTestServer& server, int security, const QString& user = {},
+                 const QString& password = {})
+    {
+        s.m_strMail = "member@example.com";
+        s.m_strSmtpFrom = "alerts@example.com";
+        s.m_strSmtpHost = "127.0.0.1";
+        s.m_nSmtpPort = server.port();
+        s.m_nSmtpSecurity = security;
+        s.m_strSmtpUser = user;
+        s.m_strSmtpPassword = password; // as kept where no secret store answers
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
+        QVERIFY(testCa().ok);
+    }
+    void init()
+    {
+        qunsetenv("ZELVANE_SITE_URL");
+        qunsetenv("ZELVANE_CA_FILE");
+    }
+
+    void resultsMailArrivesAsTwoAlternatives()
+    {
+        SmtpTestServer server;
+        QVERIFY(server.start());
+        clsSettings s(area, clock, freshFolder("program"));
+        pointAt(s, server, SmtpServer::None);
+        RecordingStatus line;
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        QVERIFY2(d && d->delivered, qPrintable(d ? d->failure : "no mail"));
+        QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Sent"});
+
+        QCOMPARE(server.messages().size(), 1);
+        const QJsonObject m = server.messages().first();
+        QCOMPARE(m["mail_from"].toString(), QString("alerts@example.com"));
+        QCOMPARE(m["rcpt_tos"].toArray(), QJsonArray{"member@example.com"});
+        const auto h = headersOf(m);
+        QCOMPARE(h["From"], QString("Zelvane <alerts@example.com>"));
+        QCOMPARE(h["To"], QString("member@example.com"));
+        QCOMPARE(h["Subject"], QString("Your Frequent Flyer Results"));
+        QVERIFY(QDateTime::fromString(h["Date"], Qt::RFC2822Date).isValid());
+        QVERIFY(QRegularExpression("^<[0-9a-f-]{36}@example\\.com>$").match(h["Message-ID"]).hasMatch());
+        QCOMPARE(m["parts"][1]["type"].toString(), QString("multipart/alternative"));
+        const auto parts = textParts(m);
+        QCOMPARE(parts.keys(), QStringList({"text/html", "text/plain"}));
+        QCOMPARE(parts["text/plain"], kPlain);
+        const QString html = parts["text/html"];
+        QVERIFY(html.contains("<B>Available:</B><br>\r\n<br><B>Flight Sydney TO London On Date 01/02/2027</B> <br>\r\n"));
+        QVERIFY(html.contains("<B>Flight Zürich TO B&amp;B &lt;Bay&gt; On Date 03/04/2027</B>"));
+        QVERIFY(!html.contains("%20"));
+    }
+
+    void warningGoesThroughStartTlsWithALogin()
+    {
+        SmtpTestServer server({true, "member:app password"});
+        QVERIFY(server.start());
+        qputenv("ZELVANE_CA_FILE", testCa().caFile.toUtf8());
+        clsSettings s(area, clock, freshFolder("program"));
+        pointAt(s, server, SmtpServer::StartTls, "member", "app password");
+        s.m_strSmtpFrom.clear(); // the member's own address then
+        RecordingMessageBoxes boxes;
+        const Delivery d = QCoro::waitFor(QFLoginFailMail(s, boxes, shortDeadlines()));
+        QVERIFY2(d.delivered, qPrintable(d.failure));
+        QCOMPARE(server.messages().size(), 1);
+        const QJsonObject m = server.messages().first();
+        QCOMPARE(headersOf(m)["From"], QString("Zelvane <member@example.com>"));
+        QCOMPARE(headersOf(m)["Subject"], QString("Your Frequent Flyer Results"));
+        QCOMPARE(textParts(m)["text/plain"],
+                 QString("Hi There,\r\n\r\nLogin 3 time attempts failed!\r\n"
+                         "IF Qantas site is down or Login details incorrect.\r\n"
+                         "Qantas Program check after 15 minute wait\r\n"
+                         "and after 15 minute trying again.\r\n"
+                         "For more detailed results plus booking times please check the results "
+                         "in your Frequent Flyer Program.\r\n\r\n"
+                         "Thank you,\r\n\r\nZelvane Alert\r\n\r\nhttp://www.zelvane.example\r\n"));
+        QVERIFY(textParts(m)["text/html"].contains("Login 3 time attempts failed!<br>\r\n"));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
+    // Each failure names itself on the status line, writes no setting, and
+    // the next session mails again once the server behaves.
+    void failuresSayWhatFailedAndLoseNothing_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("wrong password") << "normal" << true << "wrong" << true
+                                        << "the mail server refused the login (535)";
+        QTest::newRow("recipient refused") << "refuse-rcpt" << false << "" << true
+                                           << "the mail server refused the recipient (550)";
+        QTest::newRow("server closes mid-data") << "close-in-data" << false << "" << true
+                                                << "the connection to the mail server was lost";
+        QTest::newRow("server silent") << "silent" << false << "" << true
+                                       << "mail server 127.0.0.1:%1 did not answer in time";
+        QTest::newRow("certificate not trusted") << "normal" << true << "app password" << false
+                                                 << "TLS failed: the mail server's certificate is not trusted";
+        QTest::newRow("password in clear text elsewhere") << "none" << false << "app password" << true
+                                                          << "a password is never sent unencrypted to "
+                                                             "another machine: choose STARTTLS or TLS";
+    }
+    void failuresSayWhatFailedAndLoseNothing()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, tls);
+        QFETCH(QString, password);
+        QFETCH(bool, trusted);
+        QFETCH(QString, why);
+        SmtpTestServer server({tls, tls ? "member:app password" : "", mode == "none" ? "normal" : mode});
+        QVERIFY(server.start());
+        if (trusted)
+            qputenv("ZELVANE_CA_FILE", testCa().caFile.toUtf8());
+        area.values.clear();
+        clsSettings s(area, clock, freshFolder("program"));
+        pointAt(s, server, tls ? SmtpServer::StartTls : SmtpServer::None,
+                password.isEmpty() ? "" : "member", password);
+        if (mode == "none")
+            s.m_strSmtpHost = "mail.example.com";
+        s.m_nMailSendType = 0;
+        RecordingStatus line;
+        QElapsedTimer took;
+        took.start();
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        QVERIFY(took.elapsed() < 15000); // the deadline holds
+        QVERIFY(d && !d->delivered);
+        QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Not Sent: "
+                                         + QString(why).replace("%1", QString::number(server.port()))});
+        QVERIFY(area.writes.isEmpty());
+        QVERIFY(server.messages().isEmpty());
+
+        // The server mends; the next session's mail arrives.
+        SmtpTestServer good;
+        QVERIFY(good.start());
+        pointAt(s, good, SmtpServer::None);
+        const auto again = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        QVERIFY2(again && again->delivered, qPrintable(again ? again->failure : "no mail"));
+        QCOMPARE(good.messages().size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmtpMail)
+#include "test_smtp_mail.moc"

@@ -1,0 +1,105 @@
+#!/usr/bin/python3
+"""A real SMTP server on 127.0.0.1 for the tests (aiosmtpd), with faults.
+
+smtp_server.py --port-file FILE --log FILE [--tls CERT KEY] [--auth USER:PASSWORD]
+               [--mode normal|refuse-rcpt|close-in-data|silent]
+
+With --tls it offers STARTTLS and asks for it before AUTH and MAIL. Every
+message it accepts is written to the log as one JSON line: the envelope,
+the headers in order and each text part decoded.
+"""
+import argparse
+import asyncio
+import email
+import email.policy
+import json
+import os
+import ssl
+import sys
+
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+
+def parts_of(message):
+    out = []
+    for part in message.walk():
+        if part.is_multipart():
+            out.append({"type": part.get_content_type()})
+            continue
+        out.append({"type": part.get_content_type(),
+                    "charset": part.get_content_charset(),
+                    "encoding": part.get("Content-Transfer-Encoding"),
+                    "text": part.get_content()})
+    return out
+
+
+class Handler:
+    def __init__(self, mode, log):
+        self.mode = mode
+        self.log = log
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if self.mode == "refuse-rcpt":
+            return "550 5.1.1 Mailbox unavailable"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        if self.mode == "close-in-data":
+            # The data arrived, but no answer to its end ever does.
+            server.transport.close()
+            return "421 closing"
+        message = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
+        record = {"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
+                  "headers": [[k, str(v)] for k, v in message.items()],
+                  "parts": parts_of(message)}
+        with open(self.log, "a", encoding="utf-8") as f:
+            f.write(json.dumps(record) + "\n")
+        return "250 2.0.0 Message accepted for delivery"
+
+
+def authenticator(expected):
+    def check(server, session, envelope, mechanism, auth_data):
+        ok = (isinstance(auth_data, LoginPassword)
+              and f"{auth_data.login.decode()}:{auth_data.password.decode()}" == expected)
+        return AuthResult(success=ok, handled=False)
+    return check
+
+
+async def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--port-file", required=True)
+    p.add_argument("--log", required=True)
+    p.add_argument("--tls", nargs=2)
+    p.add_argument("--auth")
+    p.add_argument("--mode", default="normal")
+    a = p.parse_args()
+
+    loop = asyncio.get_running_loop()
+    if a.mode == "silent":
+        # Takes the connection and never says a word.
+        server = await loop.create_server(asyncio.Protocol, "127.0.0.1", 0)
+    else:
+        context = None
+        if a.tls:
+            context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+            context.load_cert_chain(a.tls[0], a.tls[1])
+        kwargs = {"tls_context": context, "require_starttls": bool(context)}
+        if a.auth:
+            kwargs.update(authenticator=authenticator(a.auth), auth_required=True,
+                          auth_require_tls=bool(context))
+        handler = Handler(a.mode, a.log)
+        server = await loop.create_server(lambda: SMTP(handler, hostname="mail.test", **kwargs),
+                                          "127.0.0.1", 0)
+    port = server.sockets[0].getsockname()[1]
+    with open(a.port_file + ".part", "w") as f:
+        f.write(str(port))
+    os.replace(a.port_file + ".part", a.port_file)
+    await asyncio.Event().wait()
+
+
+if __name__ == "__main__":
+    try:
+        asyncio.run(main())
+    except KeyboardInterrupt:
+        sys.exit(0)

@@ -1,0 +1,155 @@
+// Desktop notifications on a session bus of their own, with a recording
+// notification service: one note per flight found, one listing them when
+// there are more than three, one for a refused login (once per streak), and
+// "Show results" bringing up the results panel.
+#include "engine/ResultIcons.h"
+#include "notify/SessionAlerter.h"
+#include "ui/AppWindows.h"
+#include "ui/frmmain.h"
+#include "WindowRig.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+QList<QJsonObject> notes()
+{
+    QList<QJsonObject> out;
+    for (const QByteArray& line : readFile(qEnvironmentVariable("ZELVANE_NOTIFY_LOG")).split('\n'))
+        if (const QJsonDocument d = QJsonDocument::fromJson(line); d.isObject())
+            out << d.object();
+    return out;
+}
+
+const QStringList kTrips = {"Sydney;London;25/12/2026;Evening;SYD;LON",
+                            "Perth;Darwin;03/01/2027;Morning;PER;DRW",
+                            "Brisbane;Cairns;14/02/2027;13:00;BNE;CNS",
+                            "Adelaide;Hobart;01/03/2027;Morning;ADL;HBA",
+                            "Melbourne;Perth;09/04/2027;Evening;MEL;PER"};
+
+} // namespace
+
+class TestDesktopAlerts : public QObject {
+    Q_OBJECT
+
+    // The rig's window with `available` of the trips found available.
+    frmmain& sessionWith(WindowRig& rig, int available)
+    {
+        rig.storeMember();
+        rig.state.settings.m_nMailSendType = 2;
+        for (const QString& t : kTrips)
+            rig.state.itineraries.append(t);
+        frmmain& w = rig.open();
+        for (int i = 0; i < available; ++i)
+            w.resultTable().setResultText(i, "09:05 flight");
+        w.FillListViewQuery();
+        return w;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("ZELVANE_NOTIFY_LOG"))
+            QSKIP("needs its session bus: run through CTest (with_session_bus.sh)");
+        QTRY_VERIFY_WITH_TIMEOUT(QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                                     kNotificationsService),
+                                 15000);
+    }
+    void init() { writeFile(qEnvironmentVariable("ZELVANE_NOTIFY_LOG"), {}); }
+
+    void oneNotePerFlightUpToThree_data()
+    {
+        QTest::addColumn<int>("available");
+        QTest::addColumn<QStringList>("bodies");
+        const QString l = "Sydney → London, 25/12/2026, Evening", p = "Perth → Darwin, 03/01/2027, Morning",
+                      b = "Brisbane → Cairns, 14/02/2027, 13:00", a = "Adelaide → Hobart, 01/03/2027, Morning";
+        QTest::newRow("none") << 0 << QStringList{};
+        QTest::newRow("one") << 1 << QStringList{l};
+        QTest::newRow("three") << 3 << QStringList{l, p, b};
+        QTest::newRow("four become one") << 4 << QStringList{QStringList{l, p, b, a}.join('\n')};
+    }
+    void oneNotePerFlightUpToThree()
+    {
+        QFETCH(int, available);
+        QFETCH(QStringList, bodies);
+        WindowRig rig("desktop-notes");
+        frmmain& w = sessionWith(rig, available);
+        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
+        QStringList seen;
+        for (const QJsonObject& n : notes()) {
+            seen << n["body"].toString();
+            QCOMPARE(n["summary"].toString(), QString("Seats found"));
+            QCOMPARE(n["app"].toString(), QString("Zelvane"));
+            QCOMPARE(n["icon"].toString(), QString("example.zelvane.Zelvane"));
+            QCOMPARE(n["actions"].toArray(), QJsonArray({"show-results", "Show results"}));
+        }
+        QCOMPARE(seen, bodies);
+        QVERIFY(w.alerts().undelivered.isEmpty());
+    }
+
+    void switchedOffShowsNothing()
+    {
+        WindowRig rig("desktop-off");
+        frmmain& w = sessionWith(rig, 2);
+        rig.state.settings.m_nNotifyDesktop = 0;
+        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
+        QVERIFY(notes().isEmpty());
+    }
+
+    void refusedLoginIsNotedOncePerStreak()
+    {
+        WindowRig rig("desktop-login");
+        frmmain& w = sessionWith(rig, 0);
+        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::LoginFailed, false));
+        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::GaveUp, false));
+        QCOMPARE(notes().size(), 1);
+        QCOMPARE(notes().first()["summary"].toString(), QString("Login failed — check your details"));
+        QCOMPARE(notes().first()["actions"].toArray(), QJsonArray());
+        rig.state.settings.m_nLoginFailTold = 0; // as a good login does
+        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::LoginFailed, false));
+        QCOMPARE(notes().size(), 2);
+    }
+
+    void showResultsOpensTheResultsPanel()
+    {
+        WindowRig rig("desktop-action");
+        rig.storeMember();
+        for (const QString& t : kTrips)
+            rig.state.itineraries.append(t);
+        AppWindows windows(rig.state, rig.boxes);
+        frmmain& w = windows.mainWindow();
+        w.resultTable().setResultText(0, "09:05 flight");
+        w.FillListViewQuery();
+        w.ImageItin_Click();
+        QVERIFY(!w.isVisible());
+        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
+        QCOMPARE(notes().size(), 1);
+
+        // Another program's note with the same action does nothing here.
+        const auto invoke = [](uint id) {
+            QDBusMessage m = QDBusMessage::createMethodCall(kNotificationsService, kNotificationsPath,
+                                                            "org.zelvane.Test", "Invoke");
+            m << id << QString("show-results");
+            QDBusConnection::sessionBus().call(m);
+        };
+        invoke(99);
+        QTest::qWait(200);
+        QVERIFY(!w.isVisible());
+        invoke(uint(notes().first()["id"].toInt()));
+        QTRY_VERIFY(w.isVisible());
+        QVERIFY(w.findChild<QWidget*>("PictureResult")->isVisible());
+        QVERIFY(!w.findChild<QWidget*>("PictureItinerary")->isVisible());
+    }
+};
+
+QTEST_MAIN(TestDesktopAlerts)
+#include "test_desktop_alerts.moc"
