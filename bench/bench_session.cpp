@@ -79,7 +79,11 @@ public:
     {
         return values_.value(key, fallback);
     }
-    bool remove(const QString& key) override { return values_.remove(key) >= 0; }
+    bool remove(const QString& key) override
+    {
+        values_.remove(key);
+        return true;
+    }
 
 private:
     QHash<QString, QString> values_;
