@@ -1,5 +1,7 @@
 #pragma once
 
+#include "browser/HtmlDocument.h"
+
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -28,6 +30,9 @@ public:
     virtual std::optional<QString> frameText(int index) const = 0;
     // The page's markup without the outer html tags (documentElement.innerHTML).
     virtual std::optional<QString> documentHtml() const = 0;
+    // The tables of frame `index`, rows of cell texts. A browser that cannot
+    // tell gives nothing, as for a missing frame.
+    virtual std::optional<QList<HtmlTable>> frameTables(int /*index*/) const { return std::nullopt; }
 
 signals:
     // Busy has just gone false, whether the load succeeded or failed.
