@@ -20,6 +20,7 @@ public:
     struct Row {
         ItineraryCells cells;
         int icon = 0; // picture number
+        Cabin cabin = Cabin::Any;
     };
 
     explicit ResultsViewModel(QObject* parent = nullptr);
