@@ -10,11 +10,13 @@
 #include "browser/HttpBrowser.h"
 #include "engine/ResultTable.h"
 #include "engine/Waits.h"
+#include "history/HistoryExport.h"
 #include "net/Addresses.h"
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionMailer.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -31,10 +33,12 @@ enum ExitCode {
     kExitLoginFailed = 6,
     kExitGaveUp = 7,
     kExitUsage = 64,
+    kExitNoHistory = 66,
 };
 
 const char* const kHelp =
     "Usage: zelvane-check [--help]\n"
+    "       zelvane-check --history [N] [--json]\n"
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
     "list, as the Zelvane tray program would, and then ends. Every status change\n"
@@ -49,7 +53,14 @@ const char* const kHelp =
     "Exit status: 0 the session completed; 2 the tray program is running;\n"
     "3 no member details; 4 no itineraries; 5 too many logins in five minutes;\n"
     "6 the login failed; 7 the login failed repeatedly (a warning was mailed);\n"
-    "64 wrong usage.\n";
+    "64 wrong usage.\n"
+    "\n"
+    "--history [N] prints the checks of the last N sessions (10 when N is not\n"
+    "given) from the history file and ends, without logging in: one line per\n"
+    "check with the session's start, the itinerary, its cabin, the outcome and\n"
+    "the number of flights in the table. With --json each check is one JSON\n"
+    "object on a line of its own, flights included. It may run while the tray\n"
+    "program runs. Exit status 0, or 66 when the history cannot be read.\n";
 
 void out(const QString& line)
 {
@@ -138,6 +149,33 @@ QCoro::Task<> runSession(CheckEngine& engine, const ResultsViewModel& results, m
     QCoreApplication::exit(code);
 }
 
+// --history [N] [--json]; nothing when the arguments ask for something else.
+std::optional<int> historyCommand(const QStringList& args)
+{
+    if (args.value(0) != QLatin1String("--history"))
+        return std::nullopt;
+    QStringList rest = args.mid(1);
+    const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
+    bool ok = rest.isEmpty();
+    const int sessions = rest.isEmpty() ? 10 : rest.first().toInt(&ok);
+    if (!ok || sessions < 1 || rest.size() > 1) {
+        fail(QStringLiteral("--history takes a number of sessions and --json; see --help"));
+        return kExitUsage;
+    }
+    HistoryStore history;
+    if (!history.openForReading(resolveDataFolder(QCoreApplication::applicationDirPath(),
+                                                  userDataFolder()))) {
+        fail(history.filePath() + QStringLiteral(": ") + history.error());
+        return QFile::exists(history.filePath()) ? kExitNoHistory : kExitCompleted;
+    }
+    const QList<HistoryCheck> checks = history.checks(sessions);
+    if (json)
+        std::fputs(historyJsonLines(checks).constData(), stdout);
+    else
+        std::fputs(qPrintable(historyTable(checks)), stdout);
+    return kExitCompleted;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -148,6 +186,8 @@ int main(int argc, char* argv[])
         std::fputs(kHelp, stdout);
         return kExitCompleted;
     }
+    if (const std::optional<int> code = historyCommand(args))
+        return *code;
     if (!args.isEmpty()) {
         fail(QStringLiteral("unknown argument \"%1\"; see --help").arg(args.first()));
         return kExitUsage;
@@ -165,6 +205,7 @@ int main(int argc, char* argv[])
     state.settings.LoadSettings();
     state.itineraries.load();
     state.cities.load();
+    state.history.open(state.dataFolder, state.clock.now());
     state.idle = true;
 
     ResultsViewModel results;
