@@ -1,7 +1,6 @@
 #include "app/MemberDetails.h"
 
 #include "app/MessageBoxes.h"
-#include "app/TextConversions.h"
 #include "app/clsSettings.h"
 
 #include <cmath>
@@ -28,7 +27,7 @@ MemberSave saveMemberDetails(clsSettings& s, const MemberEntries& e, MessageBoxe
         return MemberSave::Missing;
     }
     // Nothing is taken until the PIN is known good.
-    if (!strictInt16(e.pin.trimmed())) {
+    if (!clsSettings::pinNumber(e.pin)) {
         boxes.show(kPinTooLong, kPinInvalidTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return MemberSave::PinInvalid;
     }
@@ -37,7 +36,7 @@ MemberSave saveMemberDetails(clsSettings& s, const MemberEntries& e, MessageBoxe
     if (isNumber && std::isfinite(number))
         s.m_dMemberNo = number; // blanks only keep the stored number
     s.m_strLastName = e.lastName.trimmed();
-    s.setPinText(e.pin.trimmed());
+    s.setPinText(e.pin);
     s.m_strMail = e.email.trimmed();
     s.m_nMailSendType = qint16(e.combo2Index);
     s.SaveSettings();

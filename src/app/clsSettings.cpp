@@ -5,6 +5,7 @@
 #include "app/TextConversions.h"
 
 #include <functional>
+#include <limits>
 #include <utility>
 
 namespace zelvane {
@@ -41,14 +42,24 @@ QString clsSettings::pinText() const
     return int16Text(m_nPin);
 }
 
+std::optional<qint16> clsSettings::pinNumber(const QString& typed)
+{
+    if (!allDigits(typed))
+        return std::nullopt;
+    bool ok = false;
+    const int n = typed.toInt(&ok);
+    if (!ok || n > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return qint16(n);
+}
+
 bool clsSettings::setPinText(const QString& typed)
 {
-    const QString t = typed.trimmed();
-    const auto pin = strictInt16(t);
+    const auto pin = pinNumber(typed);
     if (!pin)
         return false;
     m_nPin = *pin;
-    m_strPin = t;
+    m_strPin = typed;
     return true;
 }
 

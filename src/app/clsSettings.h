@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace zelvane {
 
@@ -50,8 +51,12 @@ public:
     // The PIN digits to store and send: as typed when they still stand for
     // m_nPin, otherwise the plain number.
     QString pinText() const;
+    // A PIN as typed is ASCII digits only, nothing around them, and its number
+    // fits m_nPin; anything else ("1234.6", " 1234", "+12", full-width digits)
+    // is no PIN rather than a rounded or trimmed one the site would refuse.
+    static std::optional<qint16> pinNumber(const QString& typed);
     // Takes a typed PIN: the number into m_nPin, the digits into m_strPin.
-    // False (nothing changed) when it is not a 16-bit whole number.
+    // False (nothing changed) when it is no PIN.
     bool setPinText(const QString& typed);
 
     // Member details count as missing only when number, surname and PIN all are.

@@ -76,11 +76,25 @@ bool CityLists::FillCityfromMarkup(const QString& markup)
     webCodes.clear();
     if (codesText)
         FillcollCityCode(*codesText);
-    if (webNames.size() > names.size())
-        SaveCityList();
-    if (webCodes.size() > codes.size())
-        SaveCityCodeList();
+    if (webNames.size() > names.size() && SaveCityList()) {
+        names = webNames;
+        ++revision_;
+    }
+    if (webCodes.size() > codes.size() && SaveCityCodeList()) {
+        codes = webCodes;
+        ++revision_;
+    }
     return namesText && codesText;
+}
+
+std::optional<QString> CityLists::codeFor(const QString& name, int index) const
+{
+    qsizetype at = index;
+    if (index < 0 || (index < names.size() && names[index] != name.trimmed()))
+        at = names.indexOf(name.trimmed());
+    if (at < 0 || at >= codes.size())
+        return std::nullopt;
+    return codes[at].trimmed();
 }
 
 } // namespace zelvane

@@ -7,9 +7,10 @@
 namespace zelvane {
 
 // The airline's city names and codes, line n of one belonging to line n of the
-// other. The start-up lists come from "City.txt" and "City Code.txt"; the web
+// other. The lists come from "City.txt" and "City Code.txt" at start-up; the web
 // lists are cut out of the airline's booking page, and a web list that has
-// grown past its start-up list is written back to its file.
+// grown past its list is written back to its file and becomes the list, so
+// that memory and files never disagree.
 class CityLists {
 public:
     explicit CityLists(QString dataFolder = QString());
@@ -19,8 +20,8 @@ public:
     // Start-up load; each line trimmed, empty lines kept.
     void load();
 
-    QStringList names;    // start-up city names
-    QStringList codes;    // start-up city codes
+    QStringList names;    // city names, as "City.txt" holds them
+    QStringList codes;    // city codes, as "City Code.txt" holds them
     QStringList webNames; // from the last page read
     QStringList webCodes;
 
@@ -34,12 +35,23 @@ public:
     // arrays were found.
     bool FillCityfromMarkup(const QString& markup);
 
+    // The code of the city shown at `index` of a drop-down filled from the
+    // names. A drop-down filled before the files were rewritten may show
+    // another list; its entry is then found by name. Empty optional when the
+    // city has no code.
+    std::optional<QString> codeFor(const QString& name, int index) const;
+
+    // Grows by one each time the lists in memory change after start-up, so
+    // that what shows them knows to refill.
+    int revision() const { return revision_; }
+
     QString cityFilePath() const;
     QString cityCodeFilePath() const;
 
 private:
     static void splitInto(const QString& text, QStringList& list);
     QString dataFolder_;
+    int revision_ = 0;
 };
 
 // The text between an array's opening marker and the next ");": starts

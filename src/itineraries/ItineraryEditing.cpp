@@ -5,8 +5,8 @@
 
 namespace zelvane {
 
-ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice,
-                                            const QStringList& cityCodes, int rows)
+ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const CityLists& cities,
+                                            int rows)
 {
     if (rows >= kMaxItineraries) {
         boxes_.show(kMaxItinerariesText, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
@@ -16,7 +16,7 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice,
         boxes_.show(kSelectCities, kSelectItinerary, MsgIcon::Information, MsgButtons::Ok);
         return Add::NoCities;
     }
-    const bool added = store_.FillDataQueryList(choice, cityCodes);
+    const bool added = store_.FillDataQueryList(choice, cities);
     if (added)
         table_.resetEntry(store_.count() - 1);
     store_.SaveQueryList();

@@ -8,6 +8,7 @@
 
 namespace zelvane {
 
+class CityLists;
 class MessageBoxes;
 class ResultTable;
 
@@ -21,7 +22,7 @@ public:
 
     enum class Add { Full, NoCities, Added, NotComposed };
     // `rows` is what the list view shows; the limit is checked on it.
-    Add add(const ItineraryChoice& choice, const QStringList& cityCodes, int rows);
+    Add add(const ItineraryChoice& choice, const CityLists& cities, int rows);
 
     // No selection, the user said No, a session is running (nothing saved or
     // redrawn), or the delete went through.

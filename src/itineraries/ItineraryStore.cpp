@@ -1,5 +1,7 @@
 #include "itineraries/ItineraryStore.h"
 
+#include "itineraries/CityLists.h"
+
 #include "app/DataFolder.h"
 #include "app/TextFile.h"
 
@@ -70,13 +72,12 @@ bool ItineraryStore::SaveQueryList() const
     return writeTextLines(filePath(), out);
 }
 
-bool ItineraryStore::FillDataQueryList(const ItineraryChoice& c, const QStringList& cityCodes)
+bool ItineraryStore::FillDataQueryList(const ItineraryChoice& c, const CityLists& cities)
 {
-    const auto codeAt = [&cityCodes](int index) -> const QString* {
-        return index >= 0 && index < cityCodes.size() ? &cityCodes[index] : nullptr;
-    };
-    const QString* originCode = codeAt(c.originIndex);
-    const QString* destinationCode = codeAt(c.destinationIndex);
+    if (c.originIndex < 0 || c.destinationIndex < 0)
+        return false;
+    const std::optional<QString> originCode = cities.codeFor(c.origin, c.originIndex);
+    const std::optional<QString> destinationCode = cities.codeFor(c.destination, c.destinationIndex);
     if (!originCode || !destinationCode || !c.date.isValid())
         return false;
     QStringList fields = {
@@ -84,8 +85,8 @@ bool ItineraryStore::FillDataQueryList(const ItineraryChoice& c, const QStringLi
         c.destination,
         c.date.toString(QStringLiteral("dd/MM/yyyy")),
         c.timeText.trimmed(),
-        originCode->trimmed(),
-        destinationCode->trimmed(),
+        *originCode,
+        *destinationCode,
     };
     if (c.cabin != Cabin::Any)
         fields << cabinName(c.cabin);

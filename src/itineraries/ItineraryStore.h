@@ -7,6 +7,8 @@
 
 namespace zelvane {
 
+class CityLists;
+
 // The watch list never shows, checks or stores results for more than this.
 inline constexpr int kMaxItineraries = 100;
 
@@ -55,7 +57,7 @@ public:
 
     // Composes the line from the panel's choices and appends it; false (and
     // nothing appended) when a part is missing.
-    bool FillDataQueryList(const ItineraryChoice& choice, const QStringList& cityCodes);
+    bool FillDataQueryList(const ItineraryChoice& choice, const CityLists& cities);
 
     int count() const { return lines_.size(); }
     // The line at 1-based position, empty when there is none.

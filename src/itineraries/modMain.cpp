@@ -57,4 +57,10 @@ void EndProgram(modMain& state)
     std::_Exit(0);
 }
 
+void EndProgramSavingAll(modMain& state)
+{
+    state.itineraries.SaveQueryList();
+    EndProgram(state);
+}
+
 } // namespace zelvane

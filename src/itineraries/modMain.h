@@ -16,7 +16,8 @@ class MessageBoxes;
 class SettingsArea;
 
 // The state every window and module shares for the whole run. Main makes one;
-// tests make their own.
+// tests make their own. It lives beside the watch list and city lists it holds,
+// so the ground floor (src/app) needs nothing above it.
 class modMain {
 public:
     modMain(SettingsArea& area, const Clock& clock, const QString& programFolder,
@@ -64,5 +65,10 @@ StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& box
 // The exits of the program: settings saved, then the process ends at once
 // without running any window's unload handling.
 [[noreturn]] void EndProgram(modMain& state);
+
+// The desktop session ends or the process is told to stop: the settings and
+// the watch list are saved, as when the main window is unloaded, and the
+// process ends.
+[[noreturn]] void EndProgramSavingAll(modMain& state);
 
 } // namespace zelvane

@@ -39,6 +39,7 @@ ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double p
     s.finalTop = screenHeight - (window.height() * index + s.taskbarGap);
     s.fullHeight = window.height();
     s.top = screenHeight - kReminderStartAboveBottom;
+    s.slideRest = screenHeight - s.taskbarGap - kReminderSlideRestAboveBottom;
     return s;
 }
 
@@ -56,15 +57,15 @@ void growTick(ReminderFrame& f, int fullHeight, int finalTop)
     }
 }
 
-void slideTick(ReminderFrame& f)
+void slideTick(ReminderFrame& f, int restLine)
 {
     if (!f.sliding)
         return;
-    if (f.top > kReminderSlideRest) {
+    if (f.top > restLine) {
         f.top -= kReminderStep;
     } else {
         f.sliding = false;
-        f.top = kReminderSlideRest;
+        f.top = restLine;
     }
 }
 

@@ -13,7 +13,10 @@ namespace zelvane {
 inline constexpr int kReminderWidth = 3975;  // client area of the pop-up
 inline constexpr int kReminderHeight = 2715;
 inline constexpr int kReminderStep = 100;    // per animation tick, both timers
-inline constexpr int kReminderSlideRest = 8320;
+// The slide's rest line lies this far above the bottom of the work area:
+// 8320 twips from the top of an 800-pixel screen without a task bar. Measured
+// from the top, it left every pop-up of a taller screen on the same line.
+inline constexpr int kReminderSlideRestAboveBottom = 3680;
 inline constexpr int kReminderStartAboveBottom = 500;
 inline constexpr int kMenuWidth = 2340;      // the tray menu window
 inline constexpr int kMenuHeight = 1770;
@@ -28,6 +31,7 @@ struct ReminderStart {
     int left = 0;
     int top = 0;        // where it appears, collapsed to height 0
     int fullHeight = 0;
+    int slideRest = 0;  // where tmrSlideIn stops
 };
 // `screen` and `workArea` in pixels, as the screen reports them.
 ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
@@ -43,8 +47,8 @@ struct ReminderFrame {
 // Timer1: grows by one step; a height past the full one is clamped on the
 // tick after it went past, and the window comes to rest at its final top.
 void growTick(ReminderFrame& f, int fullHeight, int finalTop);
-// tmrSlideIn: moves up until it reaches the fixed rest line.
-void slideTick(ReminderFrame& f);
+// tmrSlideIn: moves up until it reaches its rest line.
+void slideTick(ReminderFrame& f, int restLine);
 
 // "Flight A\r\n To B\r\n On Date D\r\n is Available!" from "A:B:D"; nothing
 // when the announcement has fewer than three parts.

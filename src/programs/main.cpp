@@ -7,8 +7,53 @@
 #include "ui/Skin.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace zelvane;
+
+namespace {
+
+const char* const kHelp =
+    "Usage: zelvane [--help | --version]\n"
+    "\n"
+    "Watches frequent-flyer award seats from the desktop tray: logs in to the\n"
+    "airline's site at the chosen interval, searches every itinerary of the watch\n"
+    "list, announces available flights and mails a summary. Only one copy runs per\n"
+    "user; any other argument lets this copy run beside it. For a machine without\n"
+    "a display, see zelvane-check.\n";
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM at log-off (or from a service manager), SIGHUP when the terminal
+// goes, Ctrl+C. The handler only wakes the event loop; what to do is decided
+// there, by `stop`.
+void onTermination(QObject* context, std::function<void()> stop)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, std::move(stop));
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(sig, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -16,6 +61,17 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+
+    // Answered before any display is opened and without taking the one-copy lock.
+    if (arguments == QStringList{QStringLiteral("--help")} || arguments == QStringList{QStringLiteral("-h")}) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        std::printf("zelvane %d.%d.%d\n", ZELVANE_VERSION_MAJOR, ZELVANE_VERSION_MINOR,
+                    ZELVANE_VERSION_PATCH);
+        return 0;
+    }
 
     // Pop-ups and the tray menu are placed in the screen's corner, which
     // Wayland does not let a program do; XWayland does, unless the user chose.
@@ -37,7 +93,22 @@ int main(int argc, char* argv[])
     modMain state(area, SystemClock::instance(), programFolder, QString());
     AppWindows windows(state, boxes);
 
+    // The settings and the watch list are saved before the end, but only by a
+    // copy that got past start-up: until then nothing has changed, and a
+    // refused copy has read nothing to save.
+    bool started = false;
+    onTermination(&app, [&] {
+        if (started)
+            EndProgramSavingAll(state);
+        std::_Exit(1);
+    });
     if (Main(state, arguments, boxes, windows) == StartResult::AlreadyRunning)
         return 1;
+    started = true;
+    // A session manager asks before it ends the desktop session.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&state] {
+        state.settings.SaveSettings();
+        state.itineraries.SaveQueryList();
+    });
     return app.exec();
 }

@@ -7,12 +7,29 @@
 #include "ui/frmmain.h"
 #include "ui/frmmenu.h"
 
+#include <QDBusConnection>
+#include <QDBusInterface>
 #include <QSystemTrayIcon>
 
 namespace zelvane {
 
+namespace {
+
+// Qt puts its icon on a StatusNotifier host when the watcher says one is
+// registered, and on an XEmbed tray otherwise.
+bool statusNotifierHostRegistered()
+{
+    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                           QStringLiteral("/StatusNotifierWatcher"),
+                           QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+} // namespace
+
 AppWindows::AppWindows(modMain& state, MessageBoxes& boxes)
     : trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
+      statusNotifierTray(&statusNotifierHostRegistered),
       // Runs on by itself; the status line tells how it goes.
       callUpdates([](frmmain& w) { w.CallUpdates(); }), state_(state), boxes_(boxes)
 {
@@ -50,6 +67,7 @@ void AppWindows::joinMainWindow(frmmain& w)
         updateTray();
     });
     w.showAbout = [this] { showAbout(); };
+    w.trayShown = [this] { return trayShown(); };
     w.versionCheck = [this]() -> QCoro::Task<> {
         if (menu_)
             co_await menu_->VerCheck();
@@ -90,22 +108,36 @@ void AppWindows::loadTrayWindow()
         return;
     menu_ = std::make_unique<frmmenu>(state_, *this);
     menu_->Form_Load();
-    // Without a tray the icon would be nowhere: the window is the way in.
-    if (trayAvailable && !trayAvailable()) {
-        boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok);
-        showMainWindow();
+    if (!trayShown()) {
+        trayLook_ = new QTimer(menu_.get());
+        QObject::connect(trayLook_, &QTimer::timeout, menu_.get(), [this] { lookForTray(); });
+        trayLook_->start(trayPollMs);
     }
 }
 
-void AppWindows::showPanels(const QStringList& shown, const QStringList& hidden)
+bool AppWindows::trayShown() const
 {
-    frmmain& w = mainWindow();
-    for (const QString& name : hidden)
-        if (auto* c = w.findChild<QWidget*>(name))
-            c->setVisible(false);
-    for (const QString& name : shown)
-        if (auto* c = w.findChild<QWidget*>(name))
-            c->setVisible(true);
+    return menu_ && menu_->tray() && (!trayAvailable || trayAvailable());
+}
+
+void AppWindows::lookForTray()
+{
+    trayWaited_ += trayPollMs;
+    if (trayShown()) {
+        // A panel that came up late (or again): the icon goes into it now.
+        menu_->tray()->hide();
+        menu_->tray()->show();
+        trayLook_->stop();
+        return;
+    }
+    // Without a tray the icon would be nowhere: the window is the way in.
+    // It keeps looking, so an icon still docks when a panel starts later.
+    if (trayWaited_ >= trayWaitMs && !noTrayTold_) {
+        noTrayTold_ = true;
+        trayLook_->setInterval(std::max(trayPollMs, 5000));
+        showMainWindow();
+        boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok);
+    }
 }
 
 bool AppWindows::resultsPanelVisible()

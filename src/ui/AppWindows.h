@@ -3,6 +3,7 @@
 #include "itineraries/modMain.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -32,8 +33,6 @@ public:
     void showMainWindow();
     frmmenu* trayWindow() const { return menu_.get(); }
 
-    // The panels of the main window, switched by their names.
-    void showPanels(const QStringList& shown, const QStringList& hidden);
     bool resultsPanelVisible();
 
     // One availability pop-up in place `slot` (0-based) of the stack.
@@ -47,11 +46,21 @@ public:
 
     // Whether the desktop has a tray to put the icon in; tests answer it.
     std::function<bool()> trayAvailable;
+    // Whether that tray is a StatusNotifier host (KDE, GNOME with
+    // AppIndicator), which reports a click as Trigger and never DoubleClick.
+    std::function<bool()> statusNotifierTray;
+    // A panel may come up after the program at log-in: how long to wait for a
+    // tray before the window is shown instead, and how often to look.
+    int trayWaitMs = 30000;
+    int trayPollMs = 1000;
+    // The icon is in a tray now.
+    bool trayShown() const;
     // The main window's city list update, run from the about window.
     std::function<void(frmmain&)> callUpdates;
 
 private:
     void joinMainWindow(frmmain& w);
+    void lookForTray();
 
     modMain& state_;
     MessageBoxes& boxes_;
@@ -59,6 +68,9 @@ private:
     std::unique_ptr<frmmenu> menu_;
     std::array<QPointer<frmReminder>, 100> popups_;
     QPointer<frmAboutus> about_;
+    QTimer* trayLook_ = nullptr;
+    bool noTrayTold_ = false;
+    qint64 trayWaited_ = 0;
 };
 
 inline const QString kNoTrayText = QStringLiteral(

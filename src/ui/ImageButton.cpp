@@ -29,6 +29,9 @@ void ImageButton::setPicture(const Picture& p)
 void ImageButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    // A button that cannot act must not look as if it could.
+    if (!isEnabled())
+        p.setOpacity(0.35);
     currentIcon_.paint(&p, rect());
     if (hasFocus()) {
         p.setRenderHint(QPainter::Antialiasing);
@@ -36,6 +39,15 @@ void ImageButton::paintEvent(QPaintEvent*)
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 5, 5);
     }
+}
+
+void ImageButton::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::EnabledChange) {
+        setCursor(isEnabled() ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        update();
+    }
+    QWidget::changeEvent(e);
 }
 
 void ImageButton::mousePressEvent(QMouseEvent* e)
@@ -63,12 +75,35 @@ void ImageButton::mouseReleaseEvent(QMouseEvent* e)
         emit activated();
 }
 
+namespace {
+bool actionKey(const QKeyEvent* e)
+{
+    return e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
+} // namespace
+
+// A key acts once, when it comes up: held down, it would repeat the action
+// (fifteen identical itineraries) and, still down when a question opens,
+// answer it unseen.
 void ImageButton::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
-        emit activated();
-    else
-        QWidget::keyPressEvent(e);
+    if (!actionKey(e))
+        return QWidget::keyPressEvent(e);
+    if (!e->isAutoRepeat()) {
+        keyDown_ = e->key();
+        setPicture(pressed_);
+    }
+}
+
+void ImageButton::keyReleaseEvent(QKeyEvent* e)
+{
+    if (!actionKey(e))
+        return QWidget::keyReleaseEvent(e);
+    if (e->isAutoRepeat() || e->key() != keyDown_)
+        return;
+    keyDown_ = 0;
+    setPicture(normal_);
+    emit activated();
 }
 
 } // namespace zelvane

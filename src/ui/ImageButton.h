@@ -31,10 +31,12 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void changeEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
 
 private:
     void setPicture(const Picture& p);
@@ -44,6 +46,7 @@ private:
     QString current_;
     QIcon currentIcon_;
     Qt::MouseButton pressedWith_ = Qt::NoButton;
+    int keyDown_ = 0; // Space or Enter pressed on this button and not yet released
 };
 
 } // namespace zelvane

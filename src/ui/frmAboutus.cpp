@@ -88,7 +88,7 @@ frmAboutus::frmAboutus(modMain& state, QWidget* parent)
     Check1_ = new QCheckBox(this);
     Check1_->setObjectName(QStringLiteral("Check1"));
     connect(Check1_, &QCheckBox::toggled, this, [this] { Check1_Click(); });
-    Label5_ = link("Label5", QStringLiteral("Launch When Windows Starts"), 840, 1995);
+    Label5_ = link("Label5", kLaunchAtStartText, 840, 1995);
     // The box sits on its caption's middle line, whatever the font's height.
     const int box = Check1_->sizeHint().height();
     Check1_->setGeometry(px(540), Label5_->y() + (Label5_->height() - box) / 2, box, box);

@@ -43,4 +43,11 @@ private:
     QLabel* Label5_;
 };
 
+// The start-with-the-desktop caption, in the words of the desktop it runs on.
+#ifdef Q_OS_WIN
+inline const QString kLaunchAtStartText = QStringLiteral("Launch When Windows Starts");
+#else
+inline const QString kLaunchAtStartText = QStringLiteral("Launch When I Log In");
+#endif
+
 } // namespace zelvane

@@ -80,7 +80,7 @@ frmReminder::frmReminder(QWidget* parent)
         place();
     });
     connect(&tmrSlideIn, &QTimer::timeout, this, [this] {
-        slideTick(frame_);
+        slideTick(frame_, start_.slideRest);
         if (!frame_.sliding)
             tmrSlideIn.stop();
         place();

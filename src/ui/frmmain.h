@@ -2,8 +2,8 @@
 
 #include "engine/CheckEngine.h"
 #include "engine/ResultTable.h"
-#include "itineraries/ItineraryEditing.h"
 #include "notify/ResultsViewModel.h"
+#include "ui/Panel.h"
 #include "ui/Skin.h"
 
 #include <QImage>
@@ -11,36 +11,32 @@
 #include <functional>
 #include <memory>
 
-class QComboBox;
-class QDateEdit;
 class QLabel;
-class QLineEdit;
 class QPushButton;
-class QTextEdit;
-class QTreeView;
-class QTreeWidget;
 
 namespace zelvane {
 
 class HttpBrowser;
-class ImageButton;
+class ItineraryPanel;
+class MemberPanel;
 class MessageBoxes;
+class ResultsPanel;
 class RealWaits;
 class SessionMailer;
 class modMain;
 
-// The main window: a skinned, frameless card with three panels in one place
-// (member details, itineraries, results), a row of image buttons, the status
-// line and the check engine whose sessions it shows.
-class frmmain : public QWidget, public SessionView {
+// The main window: a skinned, frameless card whose panels take turns in one
+// place (member details, itineraries, results), a row of image buttons, the
+// status line and the check engine whose sessions it shows.
+class frmmain : public QWidget, public SessionView, private PanelHost {
     Q_OBJECT
 public:
     // Without `boxes` the window asks with real message boxes.
     explicit frmmain(modMain& state, QWidget* parent = nullptr, MessageBoxes* boxes = nullptr);
     ~frmmain() override;
 
-    CheckEngine& engine() { return *engine_; }
-    ResultTable& resultTable() { return table_; }
+    CheckEngine& engine() override { return *engine_; }
+    ResultTable& resultTable() override { return table_; }
     const ResultsViewModel& results() const { return results_; }
 
     // The panel switches.
@@ -65,7 +61,7 @@ public:
     void UpdaIcon(int picture) override;
     void showNewVersion() override;
 
-    void FillListViewQuery();
+    void FillListViewQuery() override;
     void FillCityCombo();
     // The city list update, reached from the about window.
     QCoro::Task<> CallUpdates();
@@ -73,6 +69,9 @@ public:
     // The ways out that end the process; tests replace them.
     std::function<void()> endProgram;
     std::function<void(const QString&)> openPage;
+    // Whether the program's icon is in a tray now: without one, hiding the
+    // window would lose it, so "–" minimises and closing ends the program.
+    std::function<bool()> trayShown = [] { return true; };
     // The about window and the version check belong to the tray program, which sets these.
     std::function<void()> showAbout;
     std::function<QCoro::Task<>()> versionCheck;
@@ -91,31 +90,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    enum class Panel { Member, Itinerary, Result };
+    // PanelHost
+    modMain& state() override { return state_; }
+    MessageBoxes& boxes() override { return boxes_; }
+    ResultsViewModel& resultsModel() override { return results_; }
+    const Theme& theme() const override { return theme_; }
+    void memberDetailsSaved() override;
 
-    QWidget* makePanel(const char* name);
+    void ImageMin_Click();
+    void showStatusText();
     void buildHeader();
-    void buildMemberPanel();
-    void buildItineraryPanel();
-    void buildResultPanel();
+    void buildPanels();
     void buildStatusRow();
     void Form_Load();
-    void loadIntervalAndItineraryControls();
-    void showPanel(Panel panel);
-    void lockMemberEntries(bool locked);
+    void showPanel(Panel* panel);
     void refreshSkin();
     QPoint tabLeft(int i) const;
 
-    // Commands
-    void ImageSave_Click();
-    void Combo1_Choice(int index);
-    void ImageSaveQuery_Click();
-    void Imagedelete_Click();
-    void Image6_Release();
-    int selectedItinerary() const;
-    void afterEdit(bool redraw);
     void cmdCheckItinerary_Click();
-    void Command2_Click();
     void lblNewVer_Click();
     QCoro::Task<> fetchNotice();
 
@@ -131,24 +123,20 @@ private:
     std::unique_ptr<RealWaits> waits_;
     std::unique_ptr<SessionMailer> mailer_;
     std::unique_ptr<CheckEngine> engine_;
-    ItineraryEditing editing_;
 
-    Panel current_ = Panel::Itinerary;
-    bool datePicked_ = false;
+    MemberPanel* member_;
+    ItineraryPanel* itinerary_;
+    ResultsPanel* resultsPanel_;
+    // The panels in the order of their tabs; tab i shows panels_[i].
+    QList<Panel*> panels_;
+    QList<ImageButton*> tabs_;
+    Panel* current_ = nullptr;
 
-    QWidget *PictureMember_, *PictureItinerary_, *PictureResult_;
-    ImageButton *ImageMyD_, *ImageItin_, *ImageResult_, *Image5_, *ImageMin_, *ImageClose_,
-        *imgabout_, *imgInfo_;
-    ImageButton *ImageSave_, *ImageClear_, *ImageSaveQuery_, *Imagedelete_, *Image6_;
+    ImageButton *Image5_, *ImageMin_, *ImageClose_, *imgabout_, *imgInfo_;
+    QString statusText_; // the whole text; the label may show it shortened
     QLabel *lblStatus_, *lblLastLoginTime_, *lblNewVer_, *Label4_, *Label24_, *Label25_;
     QList<QWidget*> legend_;
     QPushButton* cmdCheckItinerary_;
-    QLineEdit *txtMemNo_, *txtMemLName_, *txtPIN_, *txtEmail_, *txtTIme_;
-    QComboBox *Combo1_, *Combo2_, *Combo3_, *cbOrigin_, *cbDestation_, *cbTime_;
-    QDateEdit* DTPicker1_;
-    QTreeWidget* ListView1_;
-    QTreeView* ListViewQuery_;
-    QTextEdit* RichTextBox1_;
 };
 
 } // namespace zelvane

@@ -26,11 +26,6 @@ double screenTwipsPerPixel(QScreen* s)
     return twipsPerPixel(s ? s->logicalDotsPerInchY() : 96.0);
 }
 
-const QStringList kLegend = {QStringLiteral("Image2"), QStringLiteral("Image3"),
-                             QStringLiteral("Image4"), QStringLiteral("Label10"),
-                             QStringLiteral("Label13"), QStringLiteral("Label18"),
-                             QStringLiteral("Label4")};
-
 } // namespace
 
 frmmenu::frmmenu(modMain& state, AppWindows& windows, QWidget* parent)
@@ -115,9 +110,14 @@ void frmmenu::ADDIcon()
     // No tooltip until the main window has been seen.
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        // A StatusNotifier host reports every left click as Trigger and
+        // never a double click; on an XEmbed tray a single click does nothing.
+        const bool opens = r == QSystemTrayIcon::DoubleClick
+                           || (r == QSystemTrayIcon::Trigger && windows_.statusNotifierTray
+                               && windows_.statusNotifierTray());
         if (r == QSystemTrayIcon::Context)
             Form_Activate();
-        else if (r == QSystemTrayIcon::DoubleClick)
+        else if (opens)
             windows_.showMainWindow();
     });
     tray_->show();
@@ -144,19 +144,19 @@ void frmmenu::Form_Activate()
     activateWindow();
 }
 
+// The window's own panel switches: each panel comes with its own parts (the
+// results legend and hint only with the results) and its tab marked.
 void frmmenu::lblsettings_Click()
 {
     hide();
-    windows_.showPanels({QStringLiteral("PictureMember")},
-                        {QStringLiteral("PictureItinerary"), QStringLiteral("PictureResult")});
+    windows_.mainWindow().ImageMyD_Click();
     windows_.showMainWindow();
 }
 
 void frmmenu::lblResult_Click()
 {
     hide();
-    windows_.showPanels(QStringList{QStringLiteral("PictureResult")} + kLegend,
-                        {QStringLiteral("PictureMember"), QStringLiteral("PictureItinerary")});
+    windows_.mainWindow().ImageResult_Click();
     windows_.showMainWindow();
 }
 

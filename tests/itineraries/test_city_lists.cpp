@@ -109,8 +109,38 @@ private slots:
 
         QVERIFY(c.FillCityfromMarkup(page(numbered("Web", 121), {"ADL"})));
         QCOMPARE(readFile(folder + "/City.txt"), numbered("Web", 121).join("\r\n").toUtf8() + "\r\n");
-        // The start-up lists stay as loaded, so the next refresh writes again.
-        QCOMPARE(c.names.size(), 120);
+        // What was written is what the program now looks codes up in.
+        QCOMPARE(c.names, numbered("Web", 121));
+        QCOMPARE(c.codes, QStringList{"ADL"});
+    }
+
+    // A site list that inserts a city moves every later one down a line: a
+    // drop-down still showing the old list must not give its neighbour's code.
+    void codesFollowTheNamesAfterARewrite_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("old drop-down, Sydney") << "Sydney" << 1 << "SYD";
+        QTest::newRow("old drop-down, Melbourne") << "Melbourne" << 0 << "MEL";
+        QTest::newRow("new drop-down, Ballina") << "Ballina" << 0 << "BNK";
+        QTest::newRow("new drop-down, Sydney") << "Sydney" << 2 << "SYD";
+        QTest::newRow("a city the site dropped") << "Tamworth" << 3 << "";
+    }
+    void codesFollowTheNamesAfterARewrite()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        QFETCH(QString, code);
+        writeFile(folder + "/City.txt", "Melbourne\r\nSydney\r\nTamworth\r\n");
+        writeFile(folder + "/City Code.txt", "MEL\r\nSYD\r\nTMW\r\n");
+        CityLists c(folder);
+        c.load();
+        const int before = c.revision();
+        QVERIFY(c.FillCityfromMarkup(page({"Ballina", "Melbourne", "Sydney", "Wagga", "Young"},
+                                          {"BNK", "MEL", "SYD", "WGA", "NTL"})));
+        QCOMPARE(c.revision(), before + 2);
+        QCOMPARE(c.codeFor(name, index).value_or(QString()), code);
     }
 
     void markupWithoutMarkersCutsAndSavesNothing()

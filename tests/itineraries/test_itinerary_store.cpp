@@ -1,4 +1,5 @@
 // The watch list file: loading, composing, saving, and surviving a crash mid-save.
+#include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
 #include "support/TestSupport.h"
 
@@ -56,7 +57,9 @@ private slots:
 
     void composesTheLineFromTheChoices()
     {
-        const QStringList codes = {"ADL", " ALH ", "SYD"};
+        CityLists codes;
+        codes.names = {"Adelaide", "Albany", "Sydney"};
+        codes.codes = {"ADL", " ALH ", "SYD"};
         ItineraryStore store(folder);
         QVERIFY(store.FillDataQueryList(
             {"Adelaide", 0, "Albany", 1, QDate(2005, 6, 5), " Evening "}, codes));
@@ -109,7 +112,9 @@ private slots:
 
     void aChosenCabinIsTheSeventhField()
     {
-        const QStringList codes = {"SYD", "LON"};
+        CityLists codes;
+        codes.names = {"Sydney", "London"};
+        codes.codes = {"SYD", "LON"};
         ItineraryStore store(folder);
         for (Cabin c : {Cabin::Any, Cabin::Economy, Cabin::Business, Cabin::First})
             QVERIFY(store.FillDataQueryList({"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", c}, codes));

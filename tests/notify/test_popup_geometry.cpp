@@ -19,7 +19,7 @@ ReminderFrame animate(const ReminderStart& s, int* growTicks = nullptr)
         if (growTicks && wasGrowing)
             ++*growTicks;
         if (ms % 20 == 0)
-            slideTick(f);
+            slideTick(f, s.slideRest);
     }
     return f;
 }
@@ -75,26 +75,38 @@ private slots:
         QCOMPARE(f.top, 8205);
     }
 
-    void restingPlaceIsDecidedByTheLaterTimer_data()
+    // Each place rests one window above the last, over the task bar, however
+    // tall the screen: the grow, not the slide, decides where a pop-up stays.
+    void popupsStackOnAnyScreen_data()
     {
         QTest::addColumn<int>("screenHeight");
-        QTest::addColumn<int>("rest");
-        // Short screen: the grow stops last and leaves the window above the bar.
-        QTest::newRow("768 px") << 768 << 11520 - 3315;
-        // Tall screen: the slide is still on its way up to its fixed line.
-        QTest::newRow("1080 px") << 1080 << 8320;
+        QTest::addColumn<int>("bar");
+        QTest::newRow("768 px, 40 px bar") << 768 << 40;
+        QTest::newRow("800 px, no bar") << 800 << 0;
+        QTest::newRow("1080 px, 40 px bar") << 1080 << 40;
+        QTest::newRow("1440 px, 48 px bar") << 1440 << 48;
+        QTest::newRow("2160 px, no bar") << 2160 << 0;
     }
-    void restingPlaceIsDecidedByTheLaterTimer()
+    void popupsStackOnAnyScreen()
     {
         QFETCH(int, screenHeight);
-        QFETCH(int, rest);
+        QFETCH(int, bar);
         const QRect screen(0, 0, 1920, screenHeight);
-        const ReminderStart s = reminderStart(screen, screen.adjusted(0, 0, 0, -40), 15.0, 1);
-        int growTicks = 0;
-        const ReminderFrame f = animate(s, &growTicks);
-        QCOMPARE(growTicks, 29);
-        QCOMPARE(f.height, 2715);
-        QCOMPARE(f.top, rest);
+        const int workBottom = (screenHeight - bar) * 15;
+        for (int place = 1; place <= 4; ++place) {
+            const ReminderStart s = reminderStart(screen, screen.adjusted(0, 0, 0, -bar), 15.0, place);
+            int growTicks = 0;
+            const ReminderFrame f = animate(s, &growTicks);
+            QCOMPARE(growTicks, 29);
+            QCOMPARE(f.height, 2715);
+            QCOMPARE(f.top, workBottom - place * 2715);
+        }
+    }
+
+    void theSlideRestsOnTheOldLineOnAnEightHundredPixelScreen()
+    {
+        const QRect screen(0, 0, 1280, 800);
+        QCOMPARE(reminderStart(screen, screen, 15.0, 1).slideRest, 8320);
     }
 
     void captionBreaksTheAnnouncementIntoLines_data()

@@ -10,6 +10,7 @@
 #include "notify/ResultsPrint.h"
 #include "support/SiteSim.h"
 #include "ui/ImageButton.h"
+#include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"
 
 #include <QComboBox>
@@ -120,6 +121,38 @@ private slots:
         QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
         QVERIFY(!rig.find<ImageButton>("ImageItin")->isEnabled());
         QVERIFY(!rig.find<ImageButton>("ImageResult")->isEnabled());
+        // A tab that cannot be used does not look like one that can.
+        const auto face = [](QWidget* b) { return b->grab().toImage(); };
+        QVERIFY(face(rig.find<ImageButton>("ImageResult")) != face(rig.find<ImageButton>("ImageMyD")));
+        const QImage dimmed = face(rig.find<ImageButton>("ImageItin"));
+        rig.find<ImageButton>("ImageItin")->setEnabled(true);
+        QVERIFY(face(rig.find<ImageButton>("ImageItin")) != dimmed);
+        rig.find<ImageButton>("ImageItin")->setEnabled(false);
+        // Typing starts in the first box; the keyboard needs no click first.
+        w.show();
+        QCOMPARE(w.focusWidget(), rig.find<QWidget>("txtMemNo"));
+
+        rig.find<QLineEdit>("txtMemNo")->setText("1234567");
+        rig.find<QLineEdit>("txtMemLName")->setText("Smith");
+        rig.find<QLineEdit>("txtPIN")->setText("1234");
+        rig.find<QLineEdit>("txtEmail")->setText("smith@example.com");
+        rig.find<QComboBox>("Combo1")->setCurrentIndex(1); // the choice saves
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QVERIFY(rig.find<ImageButton>("ImageItin")->isEnabled());
+        // The request to fill everything in has been answered.
+        QCOMPARE(w.status(), zelvane::status::kWaitingItineraries);
+    }
+
+    void changeFocusesTheFirstEmptyEntry()
+    {
+        WindowRig rig("focus");
+        rig.storeMember();
+        rig.state.settings.m_strMail.clear();
+        frmmain& w = rig.open();
+        w.show();
+        w.ImageMyD_Click();
+        click(rig.find<ImageButton>("ImageClear"));
+        QCOMPARE(w.focusWidget(), rig.find<QWidget>("txtEmail"));
     }
 
     void magentaIsAHole()
@@ -242,6 +275,11 @@ private slots:
         QTest::newRow("blanks keep the stored number")
             << "   " << "Smith" << "1234" << false << "" << "" << 7654321.0 << "1234" << "Smith";
         QTest::newRow("leading zeros kept") << "1234567" << "Smith" << "0042" << false << "" << "" << 1234567.0 << "0042" << "Smith";
+        QTest::newRow("PIN 0123 kept as typed") << "1234567" << "Smith" << "0123" << false << "" << "" << 1234567.0 << "0123" << "Smith";
+        // A PIN is digits only: nothing is rounded, trimmed or read another way.
+        for (const char* pin : {"1234.6", "1234.4", "12e3", " 1234", "+123", "0x12", "\uff11\uff12\uff13\uff14", "99999"})
+            QTest::addRow("PIN \"%s\" refused", pin)
+                << "1234567" << "Smith" << QString::fromUtf8(pin) << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
     }
     void memberSave()
     {
@@ -402,6 +440,90 @@ private slots:
             QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(left));
     }
 
+    // Enter held on a focused image button: the repeats of the key neither
+    // repeat the command nor answer the question it asks.
+    void aHeldKeyActsOnce_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("left");
+        QTest::newRow("add") << "ImageSaveQuery" << 0 << 3;
+        QTest::newRow("delete all, answered No") << "Image6" << 1 << 2;
+    }
+    void aHeldKeyActsOnce()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, questions);
+        QFETCH(int, left);
+        WindowRig rig("held");
+        rig.watch(2);
+        rig.open();
+        rig.find<QComboBox>("cbDestation")->setCurrentIndex(1);
+        auto* list = rig.find<QTreeWidget>("ListView1");
+        list->setCurrentItem(list->topLevelItem(1));
+        rig.boxes.answers = {MsgAnswer::No};
+        auto* b = rig.find<ImageButton>(button);
+        const auto key = [b](QEvent::Type type, bool repeat) {
+            QKeyEvent e(type, Qt::Key_Return, Qt::NoModifier, QString("\r"), repeat);
+            QCoreApplication::sendEvent(b, &e);
+        };
+        key(QEvent::KeyPress, false);
+        for (int i = 0; i < 15; ++i) {
+            key(QEvent::KeyRelease, true);
+            key(QEvent::KeyPress, true);
+        }
+        QCOMPARE(rig.state.itineraries.count(), 2); // nothing yet: the key is still down
+        key(QEvent::KeyRelease, false);
+        QCOMPARE(rig.boxes.shown.size(), questions);
+        QCOMPARE(rig.state.itineraries.count(), left);
+    }
+
+    // A real question box: over the main window, and deaf to a key that was
+    // already down when it opened.
+    void aQuestionIgnoresAKeyHeldSinceBeforeIt()
+    {
+        WindowRig rig("question");
+        frmmain& w = rig.open();
+        w.move(40, 30);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QtMessageBoxes real;
+        QPoint boxCentre;
+        bool stillOpenAfterRepeats = false;
+        QTimer::singleShot(50, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            boxCentre = box->geometry().center();
+            for (int i = 0; i < 5; ++i) {
+                QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString("\r"), true);
+                QCoreApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : box, &repeat);
+            }
+            stillOpenAfterRepeats = QApplication::activeModalWidget() == box;
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QCOMPARE(real.show(kReallyDeleteAll, kDeleteAllItineraries, MsgIcon::Question, MsgButtons::YesNo),
+                 MsgAnswer::No);
+        QVERIFY(stillOpenAfterRepeats);
+        QVERIFY2((boxCentre - w.geometry().center()).manhattanLength() < 40,
+                 qPrintable(QString("box centred at %1,%2").arg(boxCentre.x()).arg(boxCentre.y())));
+    }
+
+    void detailsFollowTheCurrentRow()
+    {
+        WindowRig rig("arrows");
+        rig.watch(3);
+        frmmain& w = rig.open();
+        w.resultTable().setResultText(1, "QF 2 seats");
+        w.FillListViewQuery();
+        w.ImageResult_Click();
+        auto* view = rig.find<QTreeView>("ListViewQuery");
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("QF 2 seats"));
+        QTest::keyClick(view, Qt::Key_Down);
+        QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+    }
+
     void deleteKeepsEachItineraryItsResult()
     {
         WindowRig rig("shift");
@@ -464,7 +586,7 @@ private slots:
             QSKIP("pdftotext (poppler-utils) is not installed");
         WindowRig rig("print");
         if (!target.startsWith('/'))
-            target = rig.folder + "/" + target;
+            target = rig.folder + "/a folder with a rather long name for its prints/" + target;
         qputenv("ZELVANE_PRINT_PDF", target.toUtf8());
         frmmain& w = rig.open();
         w.ImageResult_Click();
@@ -476,6 +598,14 @@ private slots:
         QCOMPARE(QFileInfo::exists(target), made);
         QVERIFY(!QFileInfo::exists(target + ".part"));
         QVERIFY2(w.status().contains(QDir::toNativeSeparators(target)), qPrintable(w.status()));
+        // A status too long for its place is shortened in the middle, not cut
+        // at the end, and told whole in its tooltip.
+        auto* line = rig.find<QLabel>("lblStatus");
+        QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <= line->contentsRect().width());
+        if (made)
+            QVERIFY(line->text().contains(QChar(0x2026)));
+        QCOMPARE(line->text().right(8), w.status().right(8));
+        QCOMPARE(line->toolTip(), line->text() == w.status() ? QString() : w.status().trimmed());
         if (!made) {
             QVERIFY(w.status().startsWith("Print failed"));
             return;

@@ -6,6 +6,10 @@
 #include "engine/CheckEngine.h"
 #include "support/SiteSim.h"
 
+#include "itineraries/CityLists.h"
+#include "ui/ImageButton.h"
+
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
@@ -79,6 +83,46 @@ private slots:
         emit view->clicked(view->model()->index(0, 0));
         QVERIFY2(rig.find<QTextEdit>("RichTextBox1")->toPlainText().contains("QF 401"),
                  qPrintable(rig.find<QTextEdit>("RichTextBox1")->toPlainText()));
+    }
+
+    // "Check For Updates" brings a list with a city inserted before the ones
+    // already shown: a flight added afterwards carries its own cities' codes,
+    // not those of the cities one line further up.
+    void itinerariesAddedAfterACityUpdateCarryTheirOwnCodes()
+    {
+        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                        "cities": {"names": ["Ballina", "Melbourne", "Sydney", "Tamworth"],
+                                   "codes": ["BNK", "MEL", "SYD", "TMW"]},
+                        "site": {"alert": null, "version": null}})");
+        QVERIFY(sim.start());
+        for (const char* var : {"ZELVANE_AIRLINE_URL", "ZELVANE_SITE_URL", "ZELVANE_RELAY_URL"})
+            qputenv(var, sim.baseUrl().toUtf8());
+        qputenv("ZELVANE_CA_FILE", sim.caFile().toUtf8());
+        qputenv("ZELVANE_TIME_SCALE", "0.02");
+
+        WindowRig rig("update", true);
+        writeFile(rig.folder + "/City.txt", "Melbourne\r\nSydney\r\nTamworth\r\n");
+        writeFile(rig.folder + "/City Code.txt", "MEL\r\nSYD\r\nTMW\r\n");
+        rig.state.cities = CityLists(rig.folder);
+        rig.state.cities.load();
+        rig.storeMember();
+        rig.state.itineraries.append("Melbourne;Tamworth;25/12/2026;Morning;MEL;TMW");
+        auto& w = rig.open<RecordingWindow>();
+        // The update logs in with what the last session used.
+        rig.find<QPushButton>("cmdCheckItinerary")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 60000);
+        w.CallUpdates();
+        QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains("Update From Qantas Website Successfully Completed..."), 60000);
+        QCOMPARE(readFile(rig.folder + "/City.txt"), QByteArray("Ballina\r\nMelbourne\r\nSydney\r\nTamworth\r\n"));
+
+        w.ImageItin_Click();
+        auto* origin = rig.find<QComboBox>("cbOrigin");
+        auto* destination = rig.find<QComboBox>("cbDestation");
+        origin->setCurrentIndex(origin->findText("Sydney"));
+        destination->setCurrentIndex(destination->findText("Melbourne"));
+        click(rig.find<ImageButton>("ImageSaveQuery"));
+        QCOMPARE(rig.state.itineraries.count(), 2);
+        QVERIFY2(rig.state.itineraries.line(2).endsWith(";SYD;MEL"), qPrintable(rig.state.itineraries.line(2)));
     }
 };
 

@@ -14,6 +14,7 @@
 #include "ui/frmmenu.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -93,19 +94,25 @@ private slots:
     void trayIconActivation_data()
     {
         QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("statusNotifier");
         QTest::addColumn<bool>("mainShown");
         QTest::addColumn<bool>("menuShown");
-        QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << true << false;
-        QTest::newRow("context") << int(QSystemTrayIcon::Context) << false << true;
-        QTest::newRow("single click") << int(QSystemTrayIcon::Trigger) << false << false;
-        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false << false;
+        QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << false << true << false;
+        QTest::newRow("context") << int(QSystemTrayIcon::Context) << false << false << true;
+        QTest::newRow("single click, XEmbed tray") << int(QSystemTrayIcon::Trigger) << false << false << false;
+        // A StatusNotifier host never reports a double click.
+        QTest::newRow("click, StatusNotifier tray") << int(QSystemTrayIcon::Trigger) << true << true << false;
+        QTest::newRow("context, StatusNotifier tray") << int(QSystemTrayIcon::Context) << true << false << true;
+        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << true << false << false;
     }
     void trayIconActivation()
     {
         QFETCH(int, reason);
+        QFETCH(bool, statusNotifier);
         QFETCH(bool, mainShown);
         QFETCH(bool, menuShown);
         Rig rig;
+        rig.windows.statusNotifierTray = [statusNotifier] { return statusNotifier; };
         frmmenu& menu = rig.tray();
         QVERIFY(menu.tray()->isVisible());
         QVERIFY(!menu.isVisible());
@@ -134,12 +141,28 @@ private slots:
         QFETCH(QString, panel);
         Rig rig;
         frmmenu& menu = rig.tray();
-        menu.Form_Activate();
-        click(menu.findChild<QLabel*>(item));
+        // The other item first: what it showed must not stay over this panel.
+        for (const QString& choice : {item == "lblResult" ? QString("lblsettings") : QString("lblResult"), item}) {
+            menu.Form_Activate();
+            click(menu.findChild<QLabel*>(choice));
+        }
         QVERIFY(!menu.isVisible());
-        QVERIFY(rig.windows.mainWindow().isVisible());
+        frmmain& main = rig.windows.mainWindow();
+        QVERIFY(main.isVisible());
         for (const char* p : {"PictureMember", "PictureItinerary", "PictureResult"})
             QCOMPARE(rig.child(p)->isVisible(), panel == QLatin1String(p));
+        for (const char* part : {"Label4", "Image2", "Image3", "Image4", "Label10", "Label13", "Label18"})
+            QCOMPARE(rig.child(part)->isVisible(), panel == "PictureResult");
+        // The bar under the tabs marks the panel in view, and only that one.
+        const QImage shown = main.grab().toImage();
+        const auto marker = [&](const char* tab) {
+            const QRect r = rig.child(tab)->geometry();
+            return shown.pixel(r.center().x(), r.bottom() + 5);
+        };
+        const char* marked = panel == "PictureMember" ? "ImageMyD" : "ImageResult";
+        const char* other = panel == "PictureMember" ? "ImageResult" : "ImageMyD";
+        QVERIFY(marker(marked) != marker("ImageItin"));
+        QCOMPARE(marker(other), marker("ImageItin"));
     }
 
     void menuHidesOnItsTitleAndHighlightsTheItemUnderThePointer()
@@ -236,23 +259,36 @@ private slots:
     void startWindows_data()
     {
         QTest::addColumn<bool>("stored");
-        QTest::addColumn<bool>("tray");
+        QTest::addColumn<int>("trayAfterMs"); // -1: never
         QTest::addColumn<bool>("mainShown");
         QTest::addColumn<int>("boxes");
-        QTest::newRow("later run") << true << true << false << 0;
-        QTest::newRow("first run") << false << true << true << 0;
-        QTest::newRow("no tray") << true << false << true << 1;
+        QTest::newRow("later run") << true << 0 << false << 0;
+        QTest::newRow("first run") << false << 0 << true << 0;
+        // A panel that comes up after the program at log-in gets the icon.
+        QTest::newRow("tray comes late") << true << 150 << false << 0;
+        QTest::newRow("no tray") << true << -1 << true << 1;
+        QTest::newRow("no tray, first run") << false << -1 << true << 1;
     }
     void startWindows()
     {
         QFETCH(bool, stored);
-        QFETCH(bool, tray);
+        QFETCH(int, trayAfterMs);
         QFETCH(bool, mainShown);
         QFETCH(int, boxes);
         Rig rig(stored);
-        rig.windows.trayAvailable = [tray] { return tray; };
+        QElapsedTimer since;
+        since.start();
+        rig.windows.trayAvailable = [&] { return trayAfterMs >= 0 && since.elapsed() >= trayAfterMs; };
+        rig.windows.trayWaitMs = 400;
+        rig.windows.trayPollMs = 20;
         QCOMPARE(Main(rig.state, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
         QVERIFY(rig.windows.trayWindow());
+        // Nothing is given up on while a tray may still come.
+        QCOMPARE(rig.boxes.shown.size(), 0);
+        if (trayAfterMs != 0)
+            QTRY_COMPARE(rig.windows.trayShown() || !rig.boxes.shown.isEmpty(), true);
+        QTest::qWait(60);
+        QCOMPARE(rig.windows.trayShown(), trayAfterMs >= 0);
         QCOMPARE(rig.windows.mainWindowMade() && rig.windows.mainWindow().isVisible(), mainShown);
         QCOMPARE(rig.boxes.shown.size(), boxes);
         if (boxes)
@@ -263,6 +299,32 @@ private slots:
             QVERIFY(!rig.child("ImageResult")->isEnabled());
             QCOMPARE(rig.windows.mainWindow().status(), kFillAllRequired);
         }
+    }
+
+    // Without a tray the window is the only way in: "–" leaves it on the task
+    // bar, and closing it ends the program as the close button does.
+    void withoutATrayTheWindowIsNeverLost_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("tray") << true;
+        QTest::newRow("no tray") << false;
+    }
+    void withoutATrayTheWindowIsNeverLost()
+    {
+        QFETCH(bool, tray);
+        Rig rig;
+        rig.windows.trayAvailable = [tray] { return tray; };
+        rig.tray();
+        rig.windows.showMainWindow();
+        frmmain& main = rig.windows.mainWindow();
+        int ended = 0;
+        main.endProgram = [&ended] { ++ended; };
+        click(rig.child("ImageMin"));
+        QCOMPARE(main.isHidden(), tray);
+        QCOMPARE(main.isMinimized(), !tray);
+        rig.windows.showMainWindow();
+        main.close();
+        QCOMPARE(ended, tray ? 0 : 1);
     }
 
     void popupClicks_data()
@@ -286,7 +348,7 @@ private slots:
         Rig rig;
         rig.tray();
         frmmain& main = rig.windows.mainWindow();
-        rig.windows.showPanels({"PictureMember"}, {"PictureItinerary", "PictureResult"});
+        main.ImageMyD_Click();
         if (mainState == Qt::WindowMinimized)
             main.showMinimized();
         emit main.popupRequested(0, "Sydney:Melbourne:25/12/2026", 1);
@@ -353,6 +415,8 @@ private slots:
         frmAboutus& about = rig.windows.showAbout();
         QPointer<frmAboutus> first = &about;
         QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QString("1.1.0 Qantas Edition"));
+        // Said in the words of this desktop, not of another system.
+        QCOMPARE(about.findChild<QLabel*>("Label5")->text(), QString("Launch When I Log In"));
         QVERIFY(!about.isModal());
         QCOMPARE(&rig.windows.showAbout(), first.data());
         QTest::mousePress(about.findChild<QLabel*>("Image1"), Qt::LeftButton);

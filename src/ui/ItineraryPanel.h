@@ -1,0 +1,52 @@
+#pragma once
+
+#include "itineraries/ItineraryEditing.h"
+#include "ui/Panel.h"
+
+class QComboBox;
+class QDateEdit;
+class QTreeWidget;
+
+namespace zelvane {
+
+// The itinerary panel (PictureItinerary): origin, destination, date and time
+// of a flight to watch, the watch list, and the add / delete / delete all
+// commands.
+class ItineraryPanel final : public Panel {
+    Q_OBJECT
+public:
+    ItineraryPanel(PanelHost& host, QWidget* parent);
+
+    // The city choices, the watch list and the dates and times on offer.
+    void load();
+    // After a city list update: the lists drawn again from what is in memory.
+    void reloadLists();
+    void FillCityCombo();
+    void FillList();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void chooseFirstCities();
+    // A session that rewrote the city files since the drop-downs were filled:
+    // they are filled again, keeping what was chosen.
+    void refreshCitiesIfRewritten();
+    void ImageSaveQuery_Click();
+    void Imagedelete_Click();
+    void Image6_Release();
+    int selectedItinerary() const;
+    void afterEdit(bool redraw);
+
+    ItineraryEditing editing_;
+    bool datePicked_ = false;
+    int cityRevision_ = -1; // of the city lists the drop-downs show
+
+    ImageButton *ImageSaveQuery_, *Imagedelete_, *Image6_;
+    QComboBox *cbOrigin_, *cbDestation_, *cbTime_;
+    QDateEdit* DTPicker1_;
+    QTreeWidget* ListView1_;
+};
+
+} // namespace zelvane

@@ -1,0 +1,54 @@
+#include "ui/Panel.h"
+
+#include "ui/Skin.h"
+
+#include <QEvent>
+#include <QLabel>
+
+namespace zelvane {
+
+Panel::Panel(const char* name, PanelHost& host, QWidget* parent) : QWidget(parent), host_(host)
+{
+    setObjectName(QLatin1String(name));
+    setMouseTracking(true);
+}
+
+bool Panel::event(QEvent* e)
+{
+    // Taken here, before any handler: an unhandled press or move would go on
+    // to the window, whose background is the title bar.
+    switch (e->type()) {
+    case QEvent::MouseMove:
+        for (ImageButton* b : resetOnMove_)
+            b->resetPicture();
+        return true;
+    case QEvent::MouseButtonPress: return true;
+    default: return QWidget::event(e);
+    }
+}
+
+QLabel* caption(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+ImageButton* listButton(const char* name, int pressed, const Theme& theme, QWidget* parent)
+{
+    const auto picture = [&](int index) { return ImageButton::Picture{imageList1(index, theme), QString::number(index)}; };
+    return new ImageButton(QLatin1String(name), picture(pressed), picture(pressed + 1), picture(pressed + 2),
+                           ImageButton::Trigger::Click, parent);
+}
+
+ImageButton* holderButton(const char* name, const char* pressed, const char* normal, const char* hover,
+                          ImageButton::Trigger trigger, const Theme& theme, QWidget* parent)
+{
+    const auto picture = [&](const char* holder) {
+        const QString n = QLatin1String(holder);
+        return ImageButton::Picture{holderPicture(n, theme), n};
+    };
+    return new ImageButton(QLatin1String(name), picture(pressed), picture(normal), picture(hover), trigger, parent);
+}
+
+} // namespace zelvane

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# How the real program ends where no window of its own is involved:
+#  - `zelvane --help` and `--version` print and end, without a display and
+#    without starting a running copy;
+#  - told to stop (SIGTERM at log-off, SIGHUP, Ctrl+C) the running program
+#    saves its settings and its watch list first, and gives up its lock.
+set -euo pipefail
+exe=$1
+for tool in Xvfb trayer xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/bootstrap installs it)"; exit 77; }
+done
+home=${ZELVANE_TEST_HOME:-$(mktemp -d)}
+rm -rf "$home"; mkdir -p "$home/config/Zelvapp" "$home/data" "$home/run" "$home/program"
+chmod 700 "$home/run"
+export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
+unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; cat "$home/zelvane.log" 2>/dev/null; exit 1; }
+until_ok() { local n=$1; shift; for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done; return 1; }
+cp "$exe" "$home/program/"
+exe=$home/program/zelvane
+
+for arg in --help -h --version; do
+  set +e; out=$(timeout 20 "$exe" "$arg" 2>&1); rc=$?; set -e
+  [ "$rc" -eq 0 ] || fail "zelvane $arg without a display ended with status $rc: $out"
+  case $arg in
+    --version) grep -qE '^zelvane [0-9]+\.[0-9]+\.[0-9]+$' <<<"$out" || fail "zelvane --version printed: $out" ;;
+    *) grep -q '^Usage: zelvane' <<<"$out" || fail "zelvane $arg printed: $out" ;;
+  esac
+done
+[ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help or --version took the lock or wrote settings"
+
+exec 3>"$home/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
+pids+=($!)
+until_ok 100 test -s "$home/display" || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$home/display")
+trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
+pids+=($!)
+until_ok 100 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+
+conf=$home/config/Zelvapp/Zelvapp.conf
+for sig in TERM HUP INT; do
+  # Stored details without the keys the program writes itself, and a watch
+  # list written by hand: both come back whole and in the program's own form.
+  printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+  printf '  Sydney;Perth;01/02/2028;Morning;SYD;PER  \n\nPerth;Darwin;03/01/2028;Evening;PER;DRW' >"$home/program/Query.txt"
+  ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 \
+    "$exe" >"$home/zelvane.log" 2>&1 &
+  pid=$!
+  pids+=($pid)
+  until_ok 100 test -e "$home/run/Zelvane.lock" || fail "the program never took its lock"
+  until_ok 100 xdotool search --pid "$pid" >/dev/null || fail "the program never showed its tray icon"
+  kill -"$sig" "$pid"
+  ended() { ! kill -0 "$pid" 2>/dev/null; }
+  until_ok 100 ended || fail "SIG$sig did not end the program"
+  set +e; wait "$pid"; rc=$?; set -e
+  [ "$rc" -eq 0 ] || fail "after SIG$sig the program ended with status $rc"
+  for key in ProgDirectory strCurrTime TimeIndex LastLoginTime MailSendType; do
+    grep -q "^$key=" "$conf" || fail "after SIG$sig the settings were not saved ($key missing)"
+  done
+  grep -q '^Pin=0123$' "$conf" || fail "after SIG$sig the PIN was not kept as typed"
+  expected=$(printf 'Sydney;Perth;01/02/2028;Morning;SYD;PER\r\nPerth;Darwin;03/01/2028;Evening;PER;DRW\r\n')
+  [ "$(cat "$home/program/Query.txt")" = "$expected" ] || fail "after SIG$sig the watch list was not saved"
+  [ ! -e "$home/run/Zelvane.lock" ] || fail "after SIG$sig the lock was left behind"
+done
+echo ok
