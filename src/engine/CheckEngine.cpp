@@ -100,10 +100,9 @@ void CheckEngine::raisePopup()
 
 void CheckEngine::noteCheck(int row, CheckOutcome outcome)
 {
-    const ResultsViewModel::Row& r = results_.row(row);
     CheckRecord c;
     c.position = row;
-    c.key = {r.cells[4], r.cells[5], r.cells[2], r.cells[3], cabinName(r.cabin)};
+    c.key = results_.row(row).historyKey();
     c.outcome = outcome;
     c.flights = table_.entry(row - 1).Flights;
     sessionChecks_.insert(row, c);
