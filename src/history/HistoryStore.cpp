@@ -174,6 +174,7 @@ void HistoryStore::close()
         connection_.clear();
     }
     open_ = false;
+    createLater_ = false;
     itineraryIds_.clear();
     tableIds_.clear();
 }
@@ -325,6 +326,16 @@ bool HistoryStore::open(const QString& folder, const QDateTime& now)
         fail(QStringLiteral("Qt's SQLite driver is not installed"));
         return false;
     }
+    // A start leaves no file behind: it is made with the first session.
+    if (!QFile::exists(path_)) {
+        createLater_ = true;
+        return true;
+    }
+    return openFileForWriting(now);
+}
+
+bool HistoryStore::openFileForWriting(const QDateTime& now)
+{
     const bool existed = QFile::exists(path_);
     if (openFile(true) && prepareForWriting(now))
         return open_ = true;
@@ -474,6 +485,11 @@ void HistoryStore::recordSession(const QDateTime& start, bool completed, QList<C
     const QList<std::optional<CheckOutcome>> before = lastCheckedOutcomes(keys);
     for (qsizetype i = 0; i < checks.size(); ++i)
         checks[i].changed = outcomeChanged(before[i], checks[i].outcome);
+    if (createLater_ && !checks.isEmpty()) {
+        createLater_ = false;
+        if (!openFileForWriting(start))
+            return;
+    }
     if (!open_ || readOnly_ || checks.isEmpty())
         return;
     if (writeSession(start, completed, checks))

@@ -81,8 +81,9 @@ public:
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
-    // Opens folder/history.sqlite, creating or bringing its tables up to
-    // date, and drops checks older than kHistoryKeepDays before `now`. A file
+    // Opens folder/history.sqlite, bringing its tables up to date (a missing
+    // file is made when the first session is recorded), and drops checks
+    // older than kHistoryKeepDays before `now`. A file
     // that is not a readable history is moved aside (with its journal) and a
     // new one started. False when no history can be kept in this run.
     bool open(const QString& folder, const QDateTime& now);
@@ -90,7 +91,7 @@ public:
     // when there is no file or it cannot be read.
     bool openForReading(const QString& folder);
     void close();
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return open_ || createLater_; }
     QString filePath() const { return path_; }
     QString error() const { return error_; }
     // A status text about the history the user should see, once; empty when
@@ -116,6 +117,7 @@ private:
     QSqlDatabase database() const;
     bool openFile(bool forWriting);
     int schemaVersion();
+    bool openFileForWriting(const QDateTime& now);
     bool prepareForWriting(const QDateTime& now);
     bool prune(const QDateTime& now);
     bool moveAside(const QDateTime& now, const QString& why);
@@ -132,6 +134,7 @@ private:
     QString notice_;
     bool open_ = false;
     bool readOnly_ = false;
+    bool createLater_ = false; // no file yet: made by the first session
     bool newerSchema_ = false;
     QHash<ItineraryKey, qint64> itineraryIds_;
     QHash<QString, qint64> tableIds_; // flight table text to id

@@ -139,6 +139,7 @@ private slots:
             HistoryStore store;
             QVERIFY(store.open(folder, kNow));
             QCOMPARE(store.filePath(), file);
+            QCOMPARE(QFile::exists(file), emptyFileFirst); // a start alone makes no file
             record(store, kNow, {check(1, kSydMel, CheckOutcome::Available)});
         }
         QCOMPARE(pragma(file, "user_version").toInt(), 1);
