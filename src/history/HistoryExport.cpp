@@ -61,7 +61,7 @@ private:
 
 QString tableTime(const QDateTime& t)
 {
-    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 } // namespace

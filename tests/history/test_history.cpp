@@ -295,7 +295,7 @@ private slots:
 
         const QStringList table = historyTable(store.checks()).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(table.size(), 3);
-        QVERIFY(table[1].startsWith("2026-12-08 10:00  SYD"));
+        QVERIFY(table[1].startsWith("2026-12-08 10:00:00  SYD"));
         QCOMPARE(table[1].indexOf("available"), table[0].indexOf("Outcome"));
     }
 };
