@@ -4,6 +4,7 @@
 #    a header of QtWidgets or QtPrintSupport;
 #  - src/app is the ground floor and includes from no other folder of src/;
 #  - src/browser includes nothing of the engine, the alerts or the windows;
+#  - src/history stands alone: the engine, the alerts and the windows read it;
 #  - only src/programs joins everything, and nothing includes from it.
 # Usage: layering.sh SRC_DIR WIDGETS_HEADERS PRINT_HEADERS CORE_SOURCES...
 set -euo pipefail
@@ -28,6 +29,7 @@ done
 declare -A forbidden=(
   [app]="itineraries browser engine notify net ui programs"
   [browser]="engine notify ui programs"
+  [history]="app itineraries browser engine notify net ui programs"
   [itineraries]="programs" [engine]="programs" [notify]="programs" [net]="programs" [ui]="programs"
 )
 for folder in "${!forbidden[@]}"; do

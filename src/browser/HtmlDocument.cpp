@@ -5,8 +5,9 @@
 namespace zelvane {
 
 // The text, frame and base are read in one streaming pass; the tree only
-// when the markup is asked for (the city reader, once a session), from the
-// page kept as the parser reads it.
+// when the markup or the tables are asked for (the city reader, once a
+// session; the flight table of a page with seats), from the page kept as the
+// parser reads it.
 struct HtmlDocument::Page {
     html::PageInput input;
     QUrl address;
@@ -89,6 +90,11 @@ QString HtmlDocument::innerText() const
 QString HtmlDocument::innerHtml() const
 {
     return html::treeHtml(const_cast<xmlDoc*>(page_->builtTree()));
+}
+
+QList<HtmlTable> HtmlDocument::tables() const
+{
+    return html::treeTables(page_->builtTree());
 }
 
 std::optional<QUrl> HtmlDocument::firstFrameSource() const

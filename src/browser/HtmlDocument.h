@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <memory>
 #include <optional>
 
 namespace zelvane {
+
+// One table of a page: its rows, each the texts of its cells in order.
+using HtmlTable = QList<QStringList>;
 
 // One HTML page as the browser layer shows it to the program: its visible
 // text, its markup and where its first frame comes from. The markup is read
@@ -31,6 +36,9 @@ public:
     // documentElement.innerHTML: the markup inside the html element, scripts
     // as they were written.
     QString innerHtml() const;
+    // Every table, in the order they start; a cell's text is its innerText,
+    // so a blank cell or one holding only &nbsp; reads as empty.
+    QList<HtmlTable> tables() const;
     // The source of the first frame or iframe, resolved against the page's
     // address (or its <base href>). Empty optional when the page has no
     // frame; an empty QUrl when the frame names no source (a blank frame).

@@ -5,7 +5,9 @@
 // its checks use this.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -57,6 +59,13 @@ StreamedPage streamPage(const PageInput& page);
 
 // documentElement.innerText and innerHTML from a built tree.
 QString treeText(const xmlDoc* doc);
+// Every table of the page in the order they start, each as its rows (a row
+// of a table inside a cell belongs to the inner table), each row the
+// innerText of its cells. Tables nested deeper than kMaxTableNesting are not
+// read; their text stays in the cell around them.
+using TableRows = QList<QStringList>;
+inline constexpr int kMaxTableNesting = 16;
+QList<TableRows> treeTables(const xmlDoc* doc);
 QString treeHtml(xmlDoc* doc);
 
 } // namespace zelvane::html

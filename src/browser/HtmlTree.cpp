@@ -5,6 +5,8 @@
 #include <libxml/HTMLtree.h>
 #include <libxml/tree.h>
 
+#include <vector>
+
 namespace zelvane::html {
 
 namespace {
@@ -78,26 +80,17 @@ unsigned elementKind(const char* name)
     }
 }
 
-QString treeText(const xmlDoc* doc)
+namespace {
+
+// Visits root and everything below it in document order without recursion
+// (a page of thousands of unclosed tags nests deeply): enter(n) says whether
+// to go into n, leave(n) comes after the children of every node entered.
+template <class Enter, class Leave>
+void walk(const xmlNode* root, Enter enter, Leave leave)
 {
-    const xmlNode* root = doc ? xmlDocGetRootElement(doc) : nullptr;
-    if (!root)
-        return {};
-    TextLayout layout;
-    // An iterative walk: a page of thousands of unclosed tags nests deeply.
     const xmlNode* n = root;
     while (n) {
-        const unsigned kind = kindOf(n);
-        bool entered = false;
-        if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
-            textNode(layout, n);
-        } else if (n->type == XML_ELEMENT_NODE && !(kind & kSkip)) {
-            if (kind & (kBreak | kBlock))
-                layout.lineBreak();
-            if (kind & kCell)
-                layout.cellStart();
-            entered = true;
-        }
+        const bool entered = enter(n);
         if (entered && n->children) {
             n = n->children;
             continue;
@@ -105,17 +98,10 @@ QString treeText(const xmlDoc* doc)
         // Leave n and every ancestor whose last child it was.
         const xmlNode* done = entered ? n : nullptr;
         for (;;) {
-            if (done) {
-                const unsigned k = kindOf(done);
-                if (k & kCell)
-                    layout.cellEnd();
-                if (k & kBlock)
-                    layout.lineBreak();
-            }
-            if (n == root) {
-                n = nullptr;
-                break;
-            }
+            if (done)
+                leave(done);
+            if (n == root)
+                return;
             if (n->next) {
                 n = n->next;
                 break;
@@ -123,10 +109,86 @@ QString treeText(const xmlDoc* doc)
             n = n->parent;
             done = n;
             if (!n)
-                break;
+                return;
         }
     }
+}
+
+// The innerText of one element.
+QString nodeText(const xmlNode* root)
+{
+    if (!root)
+        return {};
+    TextLayout layout;
+    const auto enter = [&layout](const xmlNode* n) {
+        const unsigned kind = kindOf(n);
+        if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
+            textNode(layout, n);
+            return false;
+        }
+        if (n->type != XML_ELEMENT_NODE || (kind & kSkip))
+            return false;
+        if (kind & (kBreak | kBlock))
+            layout.lineBreak();
+        if (kind & kCell)
+            layout.cellStart();
+        return true;
+    };
+    const auto leave = [&layout](const xmlNode* n) {
+        const unsigned kind = kindOf(n);
+        if (kind & kCell)
+            layout.cellEnd();
+        if (kind & kBlock)
+            layout.lineBreak();
+    };
+    walk(root, enter, leave);
     return layout.finish();
+}
+
+bool named(const xmlNode* n, const char* name)
+{
+    return n->type == XML_ELEMENT_NODE && n->name && is(reinterpret_cast<const char*>(n->name), name);
+}
+
+} // namespace
+
+QString treeText(const xmlDoc* doc)
+{
+    return nodeText(doc ? xmlDocGetRootElement(doc) : nullptr);
+}
+
+QList<TableRows> treeTables(const xmlDoc* doc)
+{
+    const xmlNode* root = doc ? xmlDocGetRootElement(doc) : nullptr;
+    QList<TableRows> tables;
+    if (!root)
+        return tables;
+    // The table each open table element became; beyond the cap a table's
+    // rows are not read, so no node is rendered more than that many times.
+    std::vector<qsizetype> open;
+    const auto enter = [&](const xmlNode* n) {
+        if (n->type != XML_ELEMENT_NODE)
+            return false;
+        if (named(n, "table")) {
+            const bool read = open.size() < size_t(kMaxTableNesting) && (open.empty() || open.back() >= 0);
+            open.push_back(read ? tables.size() : -1);
+            if (read)
+                tables.append(TableRows());
+        } else if (named(n, "tr") && !open.empty() && open.back() >= 0) {
+            QStringList cells;
+            for (const xmlNode* c = n->children; c; c = c->next)
+                if (named(c, "td") || named(c, "th"))
+                    cells << nodeText(c);
+            tables[open.back()].append(cells);
+        }
+        return true;
+    };
+    const auto leave = [&open](const xmlNode* n) {
+        if (named(n, "table"))
+            open.pop_back();
+    };
+    walk(root, enter, leave);
+    return tables;
 }
 
 QString treeHtml(xmlDoc* doc)

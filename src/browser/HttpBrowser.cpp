@@ -345,4 +345,11 @@ std::optional<QString> HttpBrowser::documentHtml() const
     return page_->innerHtml();
 }
 
+std::optional<QList<HtmlTable>> HttpBrowser::frameTables(int index) const
+{
+    if (Busy() || index != 0 || !frame_)
+        return std::nullopt;
+    return frame_->tables();
+}
+
 } // namespace zelvane

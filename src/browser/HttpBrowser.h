@@ -54,6 +54,7 @@ public:
     std::optional<QString> documentText() const override;
     std::optional<QString> frameText(int index) const override;
     std::optional<QString> documentHtml() const override;
+    std::optional<QList<HtmlTable>> frameTables(int index) const override;
 
     // Why the last navigation gave no page, or its frame no document; empty
     // when nothing went wrong.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "browser/HtmlDocument.h"
+
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -31,6 +33,9 @@ public:
     // Why the last navigation gave no page at all (no connection, no such
     // host, a time-out); empty when a page arrived, even an error page.
     virtual QString loadError() const { return {}; }
+    // The tables of frame `index`, rows of cell texts. A browser that cannot
+    // tell gives nothing, as for a missing frame.
+    virtual std::optional<QList<HtmlTable>> frameTables(int /*index*/) const { return std::nullopt; }
 
 signals:
     // Busy has just gone false, whether the load succeeded or failed.

@@ -98,11 +98,44 @@ void CheckEngine::raisePopup()
         NoPopup = 0;
 }
 
+void CheckEngine::noteCheck(int row, CheckOutcome outcome)
+{
+    CheckRecord c;
+    c.position = row;
+    c.key = results_.row(row).historyKey();
+    c.outcome = outcome;
+    c.flights = table_.entry(row - 1).Flights;
+    sessionChecks_.insert(row, c);
+}
+
+void CheckEngine::recordHistory(bool completed)
+{
+    if (sessionChecks_.isEmpty())
+        return;
+    lastChecks_ = sessionChecks_.values();
+    sessionChecks_.clear();
+    state_.history.recordSession(sessionStart_, completed, lastChecks_);
+}
+
 QCoro::Task<SessionOutcome> CheckEngine::MainPro()
 {
     if (running_)
         co_return SessionOutcome::Refused;
     RunningGuard guard(running_);
+    sessionStart_ = state_.clock.now();
+    sessionChecks_.clear();
+    const SessionOutcome outcome = co_await runSession();
+    // A session that ended on a login after a logout keeps what it checked.
+    recordHistory(false);
+    // The history going wrong stops no check, but the user hears of it.
+    const QString notice = state_.history.takeNotice();
+    if (!notice.isEmpty())
+        view_.setStatus(notice);
+    co_return outcome;
+}
+
+QCoro::Task<SessionOutcome> CheckEngine::runSession()
+{
     WebBrowser& browser = browsers_.session;
 
     FillListViewQuery();
@@ -206,13 +239,19 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
             co_await waits_.timedWait(15);
             table_.clearResultText(i - 1);
             if (browser.LocationURL() == bareLoginUrl()) {
+                noteCheck(i, CheckOutcome::LoggedOut);
                 loggedOut = true;
                 break;
             }
             // Without its own search (an unreadable date) or a finished load,
             // the page shown is not this itinerary's answer.
-            if (url && loaded && ReadResultPage(browser, table_, i - 1))
+            const Cabin cabin = results_.row(i).cabin;
+            const bool available = url && loaded && ReadResultPage(browser, table_, i - 1, cabin);
+            if (available)
                 announce(i);
+            noteCheck(i, !url || !loaded ? CheckOutcome::Failed
+                         : available     ? CheckOutcome::Available
+                                         : CheckOutcome::NotAvailable);
             if (table_.entry(i - 1).ResultText.isEmpty()) {
                 table_.markNotAvailableIfEmpty(i - 1);
                 results_.setIcon(i, kIconNotAvailable);
@@ -224,6 +263,8 @@ QCoro::Task<SessionOutcome> CheckEngine::MainPro()
             break;
     }
 
+    // Before the e-mail, which may go only for what changed.
+    recordHistory(true);
     view_.ImageResult_Click();
     const QDateTime now = state_.clock.now();
     state_.settings.m_dLastLoginTime =

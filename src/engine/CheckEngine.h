@@ -2,8 +2,10 @@
 
 #include "itineraries/modMain.h"
 #include "engine/StatusLine.h"
+#include "history/HistoryStore.h"
 
 #include <QCoro/QCoroTask>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -110,14 +112,24 @@ public:
 
     // Why the last login gave no page at all (the site could not be reached).
     QString unreachableReason;
+    // What the last session that searched anything found, one record per
+    // itinerary in list order, each marked changed or not against the
+    // history: what alerts that announce only changes go by.
+    const QList<CheckRecord>& lastSessionChecks() const { return lastChecks_; }
 
     // The lockout retry tick belongs to the tray window.
     std::function<void()> startLockoutRetry;
     std::function<void()> stopLockoutRetry;
 
 private:
+    QCoro::Task<SessionOutcome> runSession();
     void FillListViewQuery();
     void announce(int row);
+    // The latest outcome of row i in this session; a later pass after a
+    // logout replaces it.
+    void noteCheck(int row, CheckOutcome outcome);
+    // Writes the session's checks into the history, once.
+    void recordHistory(bool completed);
 
     modMain& state_;
     ResultsViewModel& results_;
@@ -132,6 +144,10 @@ private:
     QString cachedSurname_;
     QString cachedPin_ = QStringLiteral("0");
     int loginAttempts_ = 0;
+
+    QDateTime sessionStart_;
+    QMap<int, CheckRecord> sessionChecks_;
+    QList<CheckRecord> lastChecks_;
 
     bool running_ = false;
     bool testRunning_ = false;

@@ -24,6 +24,18 @@ void ResultTable::setResultText(int k, const QString& text)
         entries_[k].ResultText = text;
 }
 
+void ResultTable::setFlights(int k, const QList<FlightRow>& flights)
+{
+    if (inRange(k))
+        entries_[k].Flights = flights;
+}
+
+void ResultTable::clearResultText(int k)
+{
+    setResultText(k, QString());
+    setFlights(k, {});
+}
+
 void ResultTable::markNotAvailableIfEmpty(int k)
 {
     if (inRange(k) && entries_[k].ResultText.isEmpty())
@@ -62,16 +74,33 @@ ResultPageReading readResultPage(const std::optional<QString>& pageText,
         return {};
     QString rest = frameText->mid(at);
     rest.remove(kFlightTableHeadings);
-    return {!rest.isEmpty(), rest};
+    return {!rest.isEmpty(), rest, {}};
 }
 
-bool ReadResultPage(const WebBrowser& browser, ResultTable& table, int k)
+ResultPageReading withFlights(ResultPageReading reading,
+                              const std::optional<QList<HtmlTable>>& frameTables, Cabin cabin)
+{
+    if (!reading.available)
+        return reading;
+    if (frameTables)
+        reading.flights = flightRows(*frameTables);
+    if (!cabinHasSeats(cabin, reading.flights)) {
+        reading.available = false;
+        reading.resultText.clear();
+    }
+    return reading;
+}
+
+bool ReadResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin)
 {
     const std::optional<QString> page = browser.documentText();
-    // The frame is only worth reading once the page itself qualifies.
-    const ResultPageReading reading =
-        readResultPage(page, page ? browser.frameText(0) : std::nullopt);
+    // The frame is only worth reading once the page itself qualifies, and
+    // its tables only once it shows a flight table.
+    ResultPageReading reading = readResultPage(page, page ? browser.frameText(0) : std::nullopt);
+    const auto tables = reading.available ? browser.frameTables(0) : std::nullopt;
+    reading = withFlights(std::move(reading), tables, cabin);
     table.setResultText(k, reading.resultText);
+    table.setFlights(k, reading.flights);
     return reading.available;
 }
 

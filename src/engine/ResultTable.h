@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FlightTable.h"
 #include "engine/ResultIcons.h"
 #include "itineraries/ItineraryStore.h"
 
@@ -15,6 +16,7 @@ class WebBrowser;
 struct ResultEntry {
     QString ResultText;        // flight table text; non-empty means seats were found
     bool NotAvailable = false; // a check ended without seats
+    QList<FlightRow> Flights;  // the flight table's rows, also when none had seats in the cabin
 };
 
 // One entry per watch-list position 1..100 (entry k belongs to position k + 1).
@@ -29,7 +31,9 @@ public:
     int icon(int k) const;
 
     void setResultText(int k, const QString& text);
-    void clearResultText(int k) { setResultText(k, QString()); }
+    void setFlights(int k, const QList<FlightRow>& flights);
+    // A new check of the entry begins: what the last one found is gone.
+    void clearResultText(int k);
     // After a check: an empty result means not available.
     void markNotAvailableIfEmpty(int k);
     // A new itinerary at entry k starts unchecked.
@@ -47,6 +51,7 @@ private:
 struct ResultPageReading {
     bool available = false;
     QString resultText;
+    QList<FlightRow> flights;
 };
 
 // Decides from the page's text and its first frame's text whether seats were
@@ -54,8 +59,15 @@ struct ResultPageReading {
 ResultPageReading readResultPage(const std::optional<QString>& pageText,
                                  const std::optional<QString>& frameText);
 
-// Reads the page now shown in the browser into entry k; true when available.
-bool ReadResultPage(const WebBrowser& browser, ResultTable& table, int k);
+// Adds the flights of the frame's tables to a reading that found seats, and
+// with a cabin other than Any keeps it available only when a flight has
+// seats in that cabin; otherwise its text goes, so it reads as none found.
+ResultPageReading withFlights(ResultPageReading reading,
+                              const std::optional<QList<HtmlTable>>& frameTables, Cabin cabin);
+
+// Reads the page now shown in the browser into entry k, for an itinerary
+// that wants seats in `cabin`; true when available.
+bool ReadResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin = Cabin::Any);
 
 inline const QString kNoFlightsMarker =
     QStringLiteral("Frequent Flyer - Award Bookings - No available flights");

@@ -19,6 +19,32 @@ ItineraryCells itineraryCells(const QString& line)
     return cells;
 }
 
+const QStringList& cabinNames()
+{
+    static const QStringList names = {QStringLiteral("Any"), QStringLiteral("Economy"),
+                                      QStringLiteral("Business"), QStringLiteral("First")};
+    return names;
+}
+
+QString cabinName(Cabin cabin)
+{
+    return cabinNames().value(int(cabin), cabinNames().first());
+}
+
+Cabin cabinFromName(const QString& name)
+{
+    const QString n = name.trimmed();
+    for (int i = 0; i < cabinNames().size(); ++i)
+        if (n.compare(cabinNames()[i], Qt::CaseInsensitive) == 0)
+            return Cabin(i);
+    return Cabin::Any;
+}
+
+Cabin cabinOfLine(const QString& line)
+{
+    return cabinFromName(line.section(QLatin1Char(';'), 6, 6));
+}
+
 ItineraryStore::ItineraryStore(QString dataFolder) : dataFolder_(std::move(dataFolder)) {}
 
 QString ItineraryStore::filePath() const
@@ -54,7 +80,7 @@ bool ItineraryStore::FillDataQueryList(const ItineraryChoice& c, const CityLists
     const std::optional<QString> destinationCode = cities.codeFor(c.destination, c.destinationIndex);
     if (!originCode || !destinationCode || !c.date.isValid())
         return false;
-    const QStringList fields = {
+    QStringList fields = {
         c.origin,
         c.destination,
         c.date.toString(QStringLiteral("dd/MM/yyyy")),
@@ -62,6 +88,8 @@ bool ItineraryStore::FillDataQueryList(const ItineraryChoice& c, const CityLists
         *originCode,
         *destinationCode,
     };
+    if (c.cabin != Cabin::Any)
+        fields << cabinName(c.cabin);
     append(fields.join(QLatin1Char(';')));
     return true;
 }

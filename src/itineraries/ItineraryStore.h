@@ -18,6 +18,16 @@ inline constexpr int kMaxItineraries = 100;
 using ItineraryCells = std::array<QString, 6>;
 ItineraryCells itineraryCells(const QString& line);
 
+// The cabin an itinerary wants seats in, the seventh field of its line
+// ("...;SYD;LHR;Business"). Any is written as no seventh field at all, so a
+// list that never chose a cabin keeps its six-field lines.
+enum class Cabin { Any, Economy, Business, First };
+const QStringList& cabinNames(); // in Cabin order: "Any", "Economy", "Business", "First"
+QString cabinName(Cabin cabin);
+// Any letter case, blanks around it allowed; anything else is Any.
+Cabin cabinFromName(const QString& name);
+Cabin cabinOfLine(const QString& line);
+
 // What the itinerary panel has chosen when the user adds an itinerary.
 // A list position is -1 when nothing is selected.
 struct ItineraryChoice {
@@ -27,6 +37,7 @@ struct ItineraryChoice {
     int destinationIndex = -1;
     QDate date;
     QString timeText;
+    Cabin cabin = Cabin::Any;
 };
 
 // The watch list: one trimmed, non-empty text line per itinerary, in order,

@@ -1,5 +1,6 @@
 #include "itineraries/modMain.h"
 
+#include "app/Clock.h"
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
 
@@ -40,6 +41,8 @@ StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& box
     state.settings.LoadSettings(); // a failed value keeps its default; start-up goes on
     state.itineraries.load();
     state.cities.load();
+    // A history that cannot be kept says so later; the program runs on.
+    state.history.open(state.dataFolder, state.clock.now());
     if (state.settings.memberDetailsMissing())
         windows.showFirstRun();
     state.idle = true;

@@ -4,6 +4,7 @@
 #include "app/clsSettings.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
+#include "history/HistoryStore.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,7 @@ public:
     clsSettings settings;
     ItineraryStore itineraries;
     CityLists cities;
+    HistoryStore history; // opened by start-up in the data folder
     bool idle = false;         // no check session is working through the list
     bool loginLockout = false; // the last session gave up on the login
     bool loginTrouble = false; // the site refused the last login: the tray warns

@@ -29,7 +29,7 @@ void ResultsViewModel::FillListViewQuery(const ItineraryStore& store, const Resu
         const QString line = store.line(p);
         if (line.isEmpty())
             continue;
-        rows_.append({itineraryCells(line), table.icon(p - 1)});
+        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line)});
     }
     endResetModel();
 }

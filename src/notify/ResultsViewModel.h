@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/HistoryStore.h"
 #include "itineraries/ItineraryStore.h"
 
 #include <QAbstractTableModel>
@@ -20,6 +21,12 @@ public:
     struct Row {
         ItineraryCells cells;
         int icon = 0; // picture number
+        Cabin cabin = Cabin::Any;
+        // How the history knows this itinerary: codes, date, time, cabin.
+        ItineraryKey historyKey() const
+        {
+            return {cells[4], cells[5], cells[2], cells[3], cabinName(cabin)};
+        }
     };
 
     explicit ResultsViewModel(QObject* parent = nullptr);

@@ -10,12 +10,14 @@
 #include "browser/HttpBrowser.h"
 #include "engine/ResultTable.h"
 #include "engine/Waits.h"
+#include "history/HistoryExport.h"
 #include "net/Addresses.h"
 #include "net/TlsLibrary.h"
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -34,10 +36,12 @@ enum ExitCode {
     kExitAlertUndelivered = 8,
     kExitSiteUnreachable = 9,
     kExitUsage = 64,
+    kExitNoHistory = 66,
 };
 
 const char* const kHelp =
     "Usage: zelvane-check [--help | --test-alert]\n"
+    "       zelvane-check --history [N] [--json]\n"
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
     "list, as the Zelvane tray program would, and then ends. Every status change\n"
@@ -54,6 +58,14 @@ const char* const kHelp =
     "write the same settings. Each run keeps its own login throttle (three logins\n"
     "in five minutes), so schedule it no more often than every five minutes.\n"
     "\n"
+    "  --history [N] print the checks of the last N sessions (10 when N is not\n"
+    "                given) from the history file and end, without logging in:\n"
+    "                one line per check with the session's start, the itinerary,\n"
+    "                its cabin, the outcome and the number of flights in the\n"
+    "                table. With --json each check is one JSON object on a line\n"
+    "                of its own, flights included. It may run while the tray\n"
+    "                program runs.\n"
+    "\n"
     "Exit status:\n"
     "  0  the session completed and every alert was delivered\n"
     "  2  the tray program is running\n"
@@ -66,7 +78,8 @@ const char* const kHelp =
     "     with --test-alert: a channel failed, or none reached you\n"
     "  9  the airline's site could not be reached (no network, no such host,\n"
     "     connection refused or timed out): the details were not judged\n"
-    " 64  wrong usage\n";
+    " 64  wrong usage\n"
+    " 66  --history: the history cannot be read\n";
 
 void out(const QString& line)
 {
@@ -183,6 +196,33 @@ QCoro::Task<> runTestAlert(SessionAlerter& alerts, int& code)
     QCoreApplication::exit(code);
 }
 
+// --history [N] [--json]; nothing when the arguments ask for something else.
+std::optional<int> historyCommand(const QStringList& args)
+{
+    if (args.value(0) != QLatin1String("--history"))
+        return std::nullopt;
+    QStringList rest = args.mid(1);
+    const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
+    bool ok = rest.isEmpty();
+    const int sessions = rest.isEmpty() ? 10 : rest.first().toInt(&ok);
+    if (!ok || sessions < 1 || rest.size() > 1) {
+        fail(QStringLiteral("--history takes a number of sessions and --json; see --help"));
+        return kExitUsage;
+    }
+    HistoryStore history;
+    if (!history.openForReading(resolveDataFolder(QCoreApplication::applicationDirPath(),
+                                                  userDataFolder()))) {
+        fail(history.filePath() + QStringLiteral(": ") + history.error());
+        return QFile::exists(history.filePath()) ? kExitNoHistory : kExitCompleted;
+    }
+    const QList<HistoryCheck> checks = history.checks(sessions);
+    if (json)
+        std::fputs(historyJsonLines(checks).constData(), stdout);
+    else
+        std::fputs(qPrintable(historyTable(checks)), stdout);
+    return kExitCompleted;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -194,6 +234,8 @@ int main(int argc, char* argv[])
         std::fputs(kHelp, stdout);
         return kExitCompleted;
     }
+    if (const std::optional<int> code = historyCommand(args))
+        return *code;
     const bool testAlert = args == QStringList{QStringLiteral("--test-alert")};
     if (!args.isEmpty() && !testAlert) {
         fail(QStringLiteral("unknown argument \"%1\"; see --help").arg(args.first()));
@@ -228,6 +270,7 @@ int main(int argc, char* argv[])
     state.setDataFolder(resolveDataFolder(programFolder, userDataFolder()));
     state.itineraries.load();
     state.cities.load();
+    state.history.open(state.dataFolder, state.clock.now());
     state.idle = true;
 
     ResultTable table;

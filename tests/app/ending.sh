@@ -36,11 +36,11 @@ done
 exec 3>"$home/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
 pids+=($!)
-until_ok 100 test -s "$home/display" || fail "Xvfb did not start"
+until_ok 600 test -s "$home/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$home/display")
 trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
 pids+=($!)
-until_ok 100 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+until_ok 600 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
 
 conf=$home/config/Zelvapp/Zelvapp.conf
 for sig in TERM HUP INT; do
@@ -52,11 +52,11 @@ for sig in TERM HUP INT; do
     "$exe" >"$home/zelvane.log" 2>&1 &
   pid=$!
   pids+=($pid)
-  until_ok 100 test -e "$home/run/Zelvane.lock" || fail "the program never took its lock"
-  until_ok 100 xdotool search --pid "$pid" >/dev/null || fail "the program never showed its tray icon"
+  until_ok 600 test -e "$home/run/Zelvane.lock" || fail "the program never took its lock"
+  until_ok 600 xdotool search --pid "$pid" >/dev/null || fail "the program never showed its tray icon"
   kill -"$sig" "$pid"
   ended() { ! kill -0 "$pid" 2>/dev/null; }
-  until_ok 100 ended || fail "SIG$sig did not end the program"
+  until_ok 600 ended || fail "SIG$sig did not end the program"
   set +e; wait "$pid"; rc=$?; set -e
   [ "$rc" -eq 0 ] || fail "after SIG$sig the program ended with status $rc"
   for key in ProgDirectory strCurrTime TimeIndex LastLoginTime MailSendType; do

@@ -1,6 +1,7 @@
-// Saves the watch list, both city files and the settings again and again
-// with the program's own save functions, every round's texts carrying the
-// round's number, until it is killed. test_kill_soak starts and kills it.
+// Saves the watch list, records a session of a hundred checks into the
+// history, saves both city files and the settings, again and again with the
+// program's own functions, every round's texts carrying the round's number,
+// until it is killed. test_kill_soak starts and kills it.
 // Usage: kill_soak_child DATA_FOLDER
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     // Go on from what the last run left, through the program's own loading.
     state.itineraries.load();
     state.settings.LoadSettings();
+    state.history.open(folder, QDateTime::currentDateTime());
     int round = state.itineraries.line(1).section(QLatin1Char(' '), 1, 1).toInt();
     for (;;) {
         ++round;
@@ -32,6 +34,8 @@ int main(int argc, char* argv[])
         for (const QString& line : soakItineraries(round))
             state.itineraries.append(line);
         state.itineraries.SaveQueryList();
+        QList<CheckRecord> checks = soakChecks(round);
+        state.history.recordSession(QDateTime::currentDateTime(), true, checks);
         state.cities.webNames = soakNames(round);
         state.cities.webCodes = soakCodes(round);
         state.cities.SaveCityList();

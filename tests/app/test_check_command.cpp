@@ -5,6 +5,9 @@
 #include "support/SmtpTestServer.h"
 #include "support/TestSupport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
 #include <QTcpServer>
@@ -118,6 +121,53 @@ private slots:
         // The session's time is kept for the tray program.
         QVERIFY(readFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf")
                     .contains("LastLoginTime"));
+    }
+
+    void historyPrintsTheLastSessions()
+    {
+        const QString folder = QFileInfo(program).absolutePath();
+        Run r = run({"--history"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.contains("no history yet"), qPrintable(r.err));
+
+        writeSettings("1234567", "1234", 2);
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                                         "Perth;Darwin;03/01/2027;Morning;PER;DRW;First\r\n");
+        QCOMPARE(run().exitCode, 0);
+        QCOMPARE(run().exitCode, 0);
+
+        r = run({"--history", "1"});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList table = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(table.size(), 3);
+        QVERIFY(table[0].startsWith("Session"));
+        QVERIFY2(table[1].contains(QRegularExpression("SYD +MEL +25/12/2026 +Evening +Any +available +1$")),
+                 qPrintable(table[1]));
+        QVERIFY2(table[2].contains(QRegularExpression("PER +DRW +03/01/2027 +Morning +First +not available +0$")),
+                 qPrintable(table[2]));
+
+        r = run({"--history", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4); // both sessions
+        const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+        QCOMPARE(first["destination"].toString(), QString("MEL"));
+        QCOMPARE(first["flights"].toArray().size(), 1);
+        QVERIFY(QDateTime::fromString(first["session"].toString(), Qt::ISODate).isValid());
+
+        for (const QStringList& wrong : {QStringList{"--history", "0"}, QStringList{"--history", "x"},
+                                         QStringList{"--json"}, QStringList{"--history", "2", "3"}})
+            QCOMPARE(run(wrong).exitCode, 64);
+
+        // Unreadable: said so, and the file is left as it is for the tray program to deal with.
+        writeFile(folder + "/history.sqlite", QByteArray(4096, 'x'));
+        QFile::remove(folder + "/history.sqlite-wal");
+        QFile::remove(folder + "/history.sqlite-shm");
+        r = run({"--history"});
+        QCOMPARE(r.exitCode, 66);
+        QVERIFY(r.err.startsWith("zelvane-check: "));
+        QCOMPARE(readFile(folder + "/history.sqlite"), QByteArray(4096, 'x'));
     }
 
     // Each way a check can end short, from where the user stands: the exit

@@ -199,6 +199,25 @@ private slots:
         QVERIFY(r.startsWith(QStringLiteral("\r\n06:00 SYD07:35 MEL")));
     }
 
+    // The flight table as rows of cells: a cell reads as its text, a table in
+    // a cell is a table of its own and its text is also the cell's.
+    void tablesReadAsRowsOfCells()
+    {
+        const QList<HtmlTable> frame = HtmlDocument::parse(kResultFrame).tables();
+        QCOMPARE(frame.size(), 1);
+        QCOMPARE(frame[0].size(), 3);
+        QCOMPARE(frame[0][0].join('|'), QString("Departing|Arriving|Flight|Aircraft|Stops|Econ.|Bus.|First"));
+        QCOMPARE(frame[0][1], QStringList({"06:00 SYD", "07:35 MEL", "QF 401", "767", "0", "Yes", "No", "-"}));
+        QCOMPARE(frame[0][2][2], QString::fromUtf8("QF\u00A0409"));
+
+        const QList<HtmlTable> nested = HtmlDocument::parse(
+            "<table><tr><td>a<table><tr><td>b<td> c </table><td>&nbsp;<tr><td>e</table>").tables();
+        QCOMPARE(nested.size(), 2);
+        QCOMPARE(nested[0], HtmlTable({{"a\r\nbc", ""}, {"e"}}));
+        QCOMPARE(nested[1], HtmlTable({{"b", "c"}}));
+        QVERIFY(HtmlDocument::parse("<p>no tables</p>").tables().isEmpty());
+    }
+
     void markupKeepsScriptsAndDropsTheHtmlTags()
     {
         const QByteArray page =
@@ -418,6 +437,10 @@ private slots:
         for (int i = 0; i < 400; ++i)
             names += "<x" + QByteArray::number(i) + ">";
         QTest::newRow("400 different tag names") << names + "text" << "text";
+        QByteArray tables;
+        for (int i = 0; i < 20000; ++i)
+            tables += "<table><tr><td>";
+        QTest::newRow("20000 tables nested") << tables + "cell" << "cell";
         QTest::newRow("unterminated everything")
             << QByteArray("<table><tr><td><!-- <script> <a href=\"x") << QString();
     }
@@ -430,6 +453,7 @@ private slots:
         QVERIFY(d.innerText().startsWith(textStart));
         (void)d.innerHtml();
         (void)d.firstFrameSource();
+        QVERIFY(d.tables().size() <= html::kMaxTableNesting);
     }
 };
 

@@ -1,6 +1,9 @@
-// Reading result pages into the result table, and the rows of the results view.
+// Reading result pages into the result table, the flight rows and the cabin
+// an itinerary asks for, and the rows of the results view.
 #include "engine/ResultTable.h"
 #include "notify/ResultsViewModel.h"
+
+#include "Pages.h"
 
 #include <QtTest>
 
@@ -11,7 +14,24 @@ namespace {
 const QString kHeadings = "DepartingArrivingFlightAircraftStopsEcon.Bus.First";
 const QString kAvailabilityPage = "Qantas Frequent Flyer - Award Availability\r\nSelect your flights";
 
+const QStringList kHeadingCells = {"Departing", "Arriving", "Flight", "Aircraft",
+                                  "Stops", "Econ.", "Bus.", "First"};
+
+QStringList flight(const QString& economy, const QString& business, const QString& first)
+{
+    return {"09:05 SYD", "10:15 MEL", "QF 400", "738", "0", economy, business, first};
+}
+
+// A page that found flights, with its frame's table holding `rows`.
+ResultPageReading readWithTable(const QList<QStringList>& rows, Cabin cabin)
+{
+    return withFlights(readResultPage(kAvailabilityPage, kHeadings + "\r\nQF 400"),
+                       QList<HtmlTable>{HtmlTable{kHeadingCells} + rows}, cabin);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(zelvane::Cabin)
 
 class TestResults : public QObject {
     Q_OBJECT
@@ -55,6 +75,60 @@ private slots:
         QCOMPARE(r.available, available);
         QCOMPARE(r.resultText, text);
         QCOMPARE(readResultPage(std::nullopt, frame).available, false);
+    }
+
+    void theCabinAsksForSeatsInItsColumn_data()
+    {
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<Cabin>("cabin");
+        QTest::addColumn<bool>("available");
+        const QString nbsp = QString(QChar(0xA0));
+        QTest::newRow("Yes") << QList<QStringList>{flight("Yes", "No", "No")} << Cabin::Economy << true;
+        QTest::newRow("Y") << QList<QStringList>{flight("No", "Y", "No")} << Cabin::Business << true;
+        QTest::newRow("a count of seats") << QList<QStringList>{flight("No", "No", "4")} << Cabin::First << true;
+        QTest::newRow("blanks around Yes") << QList<QStringList>{flight(" Yes ", "", "")} << Cabin::Economy << true;
+        QTest::newRow("No") << QList<QStringList>{flight("Yes", "No", "Yes")} << Cabin::Business << false;
+        QTest::newRow("no-break space") << QList<QStringList>{flight("Yes", nbsp, "Yes")} << Cabin::Business << false;
+        QTest::newRow("&nbsp; left as text") << QList<QStringList>{flight("Yes", " &NBSP; ", "Yes")} << Cabin::Business << false;
+        QTest::newRow("-") << QList<QStringList>{flight("-", "Yes", "Yes")} << Cabin::Economy << false;
+        QTest::newRow("0") << QList<QStringList>{flight("Yes", "Yes", "0")} << Cabin::First << false;
+        QTest::newRow("NONE, n, empty") << QList<QStringList>{flight("NONE", "n", "")} << Cabin::Economy << false;
+        QTest::newRow("seats on the second flight")
+            << QList<QStringList>{flight("No", "No", "No"), flight("No", "2", "No")} << Cabin::Business << true;
+        QTest::newRow("seats only in another cabin") << QList<QStringList>{flight("No", "Yes", "No")} << Cabin::First << false;
+        QTest::newRow("Any takes any flight, even without a seat mark")
+            << QList<QStringList>{flight("No", "No", "No")} << Cabin::Any << true;
+    }
+    void theCabinAsksForSeatsInItsColumn()
+    {
+        QFETCH(QList<QStringList>, rows);
+        QFETCH(Cabin, cabin);
+        QFETCH(bool, available);
+        const ResultPageReading r = readWithTable(rows, cabin);
+        QCOMPARE(r.available, available);
+        // The text of the e-mail and print goes with the seats; the rows stay for the table.
+        QCOMPARE(r.resultText.isEmpty(), !available);
+        QCOMPARE(r.flights.size(), rows.size());
+    }
+
+    void flightRowsAreTheRowsUnderTheHeadings()
+    {
+        const HtmlTable layout = {{"Award Availability"}, {"Step 2 of 4"}};
+        const HtmlTable flights = {{"Select a flight"}, kHeadingCells, flight("Yes", "No", "No"),
+                                   {"Fares include taxes"}, kHeadingCells,
+                                   {"", "", "", "", "", "", "", ""}, flight("No", "Yes", "No")};
+        QCOMPARE(flightRows({layout, flights, {kHeadingCells, flight("x", "x", "x")}}),
+                 QList<QStringList>({flight("Yes", "No", "No"), flight("No", "Yes", "No")}));
+        QVERIFY(flightRows({layout}).isEmpty());
+        // The simulator's own page, as its site sends it.
+        const QList<QStringList> rows = {{"06:00 SYD", "07:35 MEL", "QF 401 & 7401", "767", "0", "Yes", "<none>", "-"},
+                                         {"18:00 SYD", "19:35 MEL", "QF 499", "A330", "1", "No", "4", QString(QChar(0xA0))}};
+        const HtmlDocument page = HtmlDocument::parse(sitesim::pages::flightTable(rows).toLatin1(), "ISO-8859-1");
+        QList<QStringList> expected = rows;
+        expected[1][7] = ""; // a no-break space alone is a blank cell
+        QCOMPARE(flightRows(page.tables()), expected);
+        // A page without seats leaves no flights, whatever its frame shows.
+        QVERIFY(withFlights(readResultPage("Login", "x"), page.tables(), Cabin::Any).flights.isEmpty());
     }
 
     void iconFollowsTheResultState()

@@ -370,6 +370,62 @@ private slots:
         QVERIFY(QFile::exists(rig.folder + "/City.txt"));
     }
 
+    // Each itinerary's cabin decides from the flight rows of the site's real
+    // frame, and every session lands in the history, which a restart reads.
+    void cabinsDecideAndSessionsAreKept()
+    {
+        const QJsonArray rows{QJsonArray{"09:05 SYD", "11:15 MEL", "QF 401", "738", "0", "Yes", "No", "-"},
+                              QJsonArray{"13:05 SYD", "14:20 MEL", "QF 409", "A330", "0", "No", "\u00a0", "4"}};
+        QJsonObject sydMel = availableEntry(kTrips[0]);
+        sydMel["rows"] = rows;
+        startSite({{"available", QJsonArray{sydMel}}});
+        Rig rig;
+        rig.watch({kTrips[0]});
+        for (const char* cabin : {"Business", "First", "Economy"})
+            rig.state.itineraries.append(rig.state.itineraries.line(1) + ";" + cabin);
+        rig.watch({kTrips[1]});
+        QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
+        const QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+
+        QList<int> icons;
+        for (int i = 1; i <= 5; ++i)
+            icons << rig.results.row(i).icon;
+        QCOMPARE(icons, QList<int>({kIconAvailable, kIconNotAvailable, kIconAvailable,
+                                    kIconAvailable, kIconNotAvailable}));
+        QCOMPARE(rig.view.popups.size(), 3);
+        QCOMPARE(rig.table.entry(1).Flights.size(), 2); // the rows stay, no Business seat among them
+        QCOMPARE(rig.table.entry(1).Flights[1][6], QString());
+        QCOMPARE(rig.table.entry(0).ResultText, rig.table.entry(3).ResultText);
+
+        QList<bool> changed;
+        for (const CheckRecord& c : rig.engine.lastSessionChecks())
+            changed << c.changed;
+        QCOMPARE(changed, QList<bool>(5, true)); // all first checks
+
+        // A second session finds the same: nothing changed.
+        rig.idleMinutes(10);
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        changed.clear();
+        for (const CheckRecord& c : rig.engine.lastSessionChecks())
+            changed << c.changed;
+        QCOMPARE(changed, QList<bool>(5, false));
+        rig.state.history.close();
+
+        HistoryStore reopened;
+        QVERIFY(reopened.open(rig.folder, rig.clock.now()));
+        const QList<HistoryCheck> checks = reopened.checks();
+        QCOMPARE(checks.size(), 10);
+        QCOMPARE(checks[0].session, start);
+        QCOMPARE(checks[1].check.key, (ItineraryKey{"SYD", "MEL", "25/12/2026", "Morning", "Business"}));
+        QCOMPARE(checks[1].check.outcome, CheckOutcome::NotAvailable);
+        QCOMPARE(checks[3].check.flights[0],
+                 QStringList({"09:05 SYD", "11:15 MEL", "QF 401", "738", "0", "Yes", "No", "-"}));
+        QCOMPARE(checks[4].check.outcome, CheckOutcome::NotAvailable);
+        QVERIFY(checks[4].check.flights.isEmpty());
+        QCOMPARE(reopened.summaries({checks[2].check.key})[0].lastAvailable, checks[5].session);
+    }
+
     void resultsMailFollowsTheSettingAndTheJustSentWindow()
     {
         startSite();

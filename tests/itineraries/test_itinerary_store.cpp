@@ -12,6 +12,8 @@
 using namespace zelvane;
 using namespace zelvane::test;
 
+Q_DECLARE_METATYPE(zelvane::Cabin)
+
 class TestItineraryStore : public QObject {
     Q_OBJECT
 
@@ -70,6 +72,56 @@ private slots:
         QVERIFY(!store.FillDataQueryList({"Sydney", 2, "", -1, QDate(2027, 1, 1), "Morning"},
                                          codes));
         QCOMPARE(store.count(), 1);
+    }
+
+    // A list written before cabins existed, and one with cabins, both come
+    // back from a load and a save byte for byte.
+    void watchListsRoundTripUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<Cabin>>("cabins");
+        QTest::newRow("six fields")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON\r\nPerth;Darwin;03/04/2027;13:00;PER;DRW\r\n")
+            << QList<Cabin>{Cabin::Any, Cabin::Any};
+        QTest::newRow("seven fields")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Business\r\n"
+                          "Perth;Darwin;03/04/2027;13:00;PER;DRW;first\r\n"
+                          "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any\r\n"
+                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER; economy\r\n")
+            << QList<Cabin>{Cabin::Business, Cabin::First, Cabin::Any, Cabin::Economy};
+        QTest::newRow("a cabin this program does not know")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Premium Economy\r\n"
+                          "Perth;Darwin;03/04/2027;13:00;PER;DRW;;\r\n")
+            << QList<Cabin>{Cabin::Any, Cabin::Any};
+    }
+    void watchListsRoundTripUnchanged()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<Cabin>, cabins);
+        writeFile(folder + "/Query.txt", file);
+        ItineraryStore store(folder);
+        store.load();
+        QCOMPARE(store.count(), cabins.size());
+        for (int p = 1; p <= store.count(); ++p) {
+            QCOMPARE(cabinOfLine(store.line(p)), cabins[p - 1]);
+            QCOMPARE(itineraryCells(store.line(p))[5].size(), 3); // the six cells are as before
+        }
+        QVERIFY(store.SaveQueryList());
+        QCOMPARE(readFile(folder + "/Query.txt"), file);
+    }
+
+    void aChosenCabinIsTheSeventhField()
+    {
+        CityLists codes;
+        codes.names = {"Sydney", "London"};
+        codes.codes = {"SYD", "LON"};
+        ItineraryStore store(folder);
+        for (Cabin c : {Cabin::Any, Cabin::Economy, Cabin::Business, Cabin::First})
+            QVERIFY(store.FillDataQueryList({"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", c}, codes));
+        QCOMPARE(store.lines(), QStringList({"Sydney;London;01/02/2027;Morning;SYD;LON",
+                                             "Sydney;London;01/02/2027;Morning;SYD;LON;Economy",
+                                             "Sydney;London;01/02/2027;Morning;SYD;LON;Business",
+                                             "Sydney;London;01/02/2027;Morning;SYD;LON;First"}));
     }
 
     void linesSplitIntoSixCells()

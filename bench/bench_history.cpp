@@ -1,0 +1,202 @@
+// A year of checks in the history: 100 itineraries, two sessions a day, 365
+// days (73,000 checks), written session by session as the engine writes
+// them. Prints the time of one session's write, the size of the file, the
+// time to build the "Last seen" data of the results view, one itinerary's
+// timeline, opening the file at start-up and a CSV export of it all.
+// Never fails on time, only when the history does not hold what was written.
+#include "history/HistoryExport.h"
+#include "history/HistoryStore.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <time.h>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+constexpr int kItineraries = 100;
+constexpr int kDays = 365;
+constexpr int kSessionsPerDay = 2;
+
+qint64 cpuNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+double ms(qint64 ns)
+{
+    return double(ns) / 1e6;
+}
+
+struct Figures {
+    double median, p95, max;
+};
+
+Figures figures(QList<qint64> ns)
+{
+    std::sort(ns.begin(), ns.end());
+    return {ms(ns[ns.size() / 2]), ms(ns[ns.size() * 95 / 100]), ms(ns.last())};
+}
+
+// Times `run` `times` times.
+QList<qint64> timed(int times, const std::function<void()>& run)
+{
+    QList<qint64> ns;
+    QElapsedTimer t;
+    for (int i = 0; i < times; ++i) {
+        t.start();
+        run();
+        ns << t.nsecsElapsed();
+    }
+    return ns;
+}
+
+void print(const char* what, const Figures& f, const char* goal)
+{
+    std::printf("%-44s median %7.2f ms  p95 %7.2f ms  max %7.2f ms  (goal %s)\n", what, f.median,
+                f.p95, f.max, goal);
+}
+
+qint64 sizeOnDisk(const QString& file)
+{
+    qint64 size = 0;
+    for (const char* suffix : {"", "-wal", "-shm"})
+        size += QFileInfo(file + suffix).size();
+    return size;
+}
+
+ItineraryKey keyOf(int i)
+{
+    static const QStringList codes = {"SYD", "MEL", "BNE", "PER", "ADL", "HBA", "CNS", "DRW", "LON", "SIN"};
+    return {codes[i % 10], codes[(i / 10 + 1 + i % 10) % 10],
+            QDate(2027, 1, 1).addDays(i).toString("dd/MM/yyyy"),
+            i % 2 ? QStringLiteral("Morning") : QStringLiteral("%1:00").arg(i % 23 + 1, 2, 10, QLatin1Char('0')),
+            i % 4 == 0 ? QStringLiteral("Business") : QStringLiteral("Any")};
+}
+
+// An itinerary's flight table: mostly the same from one session to the next,
+// now and then a seat mark moves.
+QList<QStringList> flightsOf(const ItineraryKey& k, int variant)
+{
+    QList<QStringList> rows;
+    for (int f = 0; f < 1 + variant % 3; ++f)
+        rows << QStringList{QStringLiteral("%1:05 %2").arg(6 + 3 * f, 2, 10, QLatin1Char('0')).arg(k.origin),
+                            QStringLiteral("%1:40 %2").arg(8 + 3 * f, 2, 10, QLatin1Char('0')).arg(k.destination),
+                            QStringLiteral("QF %1").arg(400 + f), QStringLiteral("738"), QStringLiteral("0"),
+                            (variant + f) % 2 ? QStringLiteral("Yes") : QStringLiteral("No"),
+                            (variant + f) % 3 ? QStringLiteral("No") : QStringLiteral("4"),
+                            QStringLiteral("No")};
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString folder = freshFolder("bench_history");
+    const QDateTime now(QDate(2026, 12, 8), QTime(8, 0));
+    const QDateTime first = now.addDays(-kDays);
+    QRandomGenerator random(19);
+
+    QList<ItineraryKey> keys;
+    QList<bool> available(kItineraries);
+    QList<int> variant(kItineraries);
+    for (int i = 0; i < kItineraries; ++i) {
+        keys << keyOf(i);
+        available[i] = random.bounded(4) == 0;
+    }
+
+    std::printf("bench_history: %d itineraries x %d sessions a day x %d days = %d checks\n",
+                kItineraries, kSessionsPerDay, kDays, kItineraries * kSessionsPerDay * kDays);
+    QList<qint64> inserts, insertsCpu;
+    int withFlights = 0;
+    {
+        HistoryStore store;
+        if (!store.open(folder, first)) {
+            std::printf("FAIL: no history: %s\n", qPrintable(store.takeNotice()));
+            return 1;
+        }
+        QElapsedTimer t;
+        for (int s = 0; s < kDays * kSessionsPerDay; ++s) {
+            QList<CheckRecord> checks;
+            for (int i = 0; i < kItineraries; ++i) {
+                // Availability changes in one session in twenty; one check in a hundred is
+                // cut short by a logout.
+                if (random.bounded(20) == 0)
+                    available[i] = !available[i];
+                if (random.bounded(10) == 0)
+                    ++variant[i];
+                CheckRecord c;
+                c.position = i + 1;
+                c.key = keys[i];
+                c.outcome = random.bounded(100) == 0 ? CheckOutcome::LoggedOut
+                            : available[i]           ? CheckOutcome::Available
+                                                     : CheckOutcome::NotAvailable;
+                if (c.outcome == CheckOutcome::Available)
+                    c.flights = flightsOf(keys[i], variant[i]);
+                withFlights += !c.flights.isEmpty();
+                checks << c;
+            }
+            const QDateTime at = first.addSecs(qint64(s) * 43200);
+            t.start();
+            const qint64 cpu = cpuNs();
+            store.recordSession(at, true, checks);
+            inserts << t.nsecsElapsed();
+            insertsCpu << cpuNs() - cpu;
+        }
+        const QString notice = store.takeNotice();
+        if (!notice.isEmpty()) {
+            std::printf("FAIL: %s\n", qPrintable(notice));
+            return 1;
+        }
+    }
+    std::printf("%d of the checks carry a flight table\n", withFlights);
+    print("a session's insert (100 checks)", figures(inserts), "<= 5 ms");
+    print("  the same in CPU time of the thread", figures(insertsCpu), "<= 5 ms");
+    const QString file = QDir(folder).filePath(kHistoryFile);
+    std::printf("%-44s %7.2f MB  (goal <= 10 MB)\n", "file after a year, closed",
+                double(sizeOnDisk(file)) / (1024.0 * 1024.0));
+
+    HistoryStore store;
+    const QList<qint64> opens = timed(1, [&] { store.open(folder, now); });
+    std::printf("%-44s %7.2f ms  (check of the file and pruning included)\n", "open at start-up",
+                ms(opens[0]));
+    QList<ItinerarySummary> summaries;
+    print("\"Last seen\" of 100 itineraries", figures(timed(50, [&] { summaries = store.summaries(keys); })),
+          "<= 50 ms");
+    int timelinePoints = 0;
+    int k = 0;
+    print("timeline of one itinerary", figures(timed(100, [&] {
+              timelinePoints = store.timeline(keys[k++ % kItineraries]).size();
+          })),
+          "<= 20 ms");
+    QList<HistoryCheck> lastFive;
+    print("last 5 sessions (zelvane-check --history 5)", figures(timed(20, [&] { lastFive = store.checks(5); })),
+          "none");
+    QList<HistoryCheck> all;
+    print("every check read", figures(timed(3, [&] { all = store.checks(); })), "none");
+    QByteArray csv;
+    print("CSV of every check, from those read", figures(timed(3, [&] { csv = historyCsv(all); })), "none");
+    std::printf("%-44s %7.2f MB\n", "CSV size", double(csv.size()) / (1024.0 * 1024.0));
+
+    // What was written must be what is read.
+    const int expected = kItineraries * kSessionsPerDay * kDays;
+    if (all.size() != expected || timelinePoints != kSessionsPerDay * kDays
+        || lastFive.size() != 5 * kItineraries || !summaries[0].lastOutcome) {
+        std::printf("FAIL: the history does not hold what was written\n");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,98 @@
+#include "engine/FlightTable.h"
+
+namespace zelvane {
+
+namespace {
+
+// A no-break space is a blank here, also when a page escaped it twice and
+// it arrives as the text "&nbsp;".
+QString cellText(const QString& cell)
+{
+    QString t = cell;
+    t.replace(QChar(0xA0), QLatin1Char(' '));
+    t.replace(QLatin1String("&nbsp;"), QLatin1String(" "), Qt::CaseInsensitive);
+    return t.trimmed();
+}
+
+bool isHeadingRow(const QStringList& cells)
+{
+    if (cells.size() != kFlightCells)
+        return false;
+    for (int c = 0; c < kFlightCells; ++c)
+        if (cellText(cells[c]) != flightColumns()[c])
+            return false;
+    return true;
+}
+
+int cabinColumn(Cabin cabin)
+{
+    switch (cabin) {
+    case Cabin::Economy: return 5;
+    case Cabin::Business: return 6;
+    case Cabin::First: return 7;
+    case Cabin::Any: break;
+    }
+    return -1;
+}
+
+} // namespace
+
+const QStringList& flightColumns()
+{
+    static const QStringList columns = {
+        QStringLiteral("Departing"), QStringLiteral("Arriving"), QStringLiteral("Flight"),
+        QStringLiteral("Aircraft"),  QStringLiteral("Stops"),    QStringLiteral("Econ."),
+        QStringLiteral("Bus."),      QStringLiteral("First")};
+    return columns;
+}
+
+QList<FlightRow> flightRows(const QList<HtmlTable>& tables)
+{
+    for (const HtmlTable& table : tables) {
+        qsizetype heading = 0;
+        while (heading < table.size() && !isHeadingRow(table[heading]))
+            ++heading;
+        if (heading == table.size())
+            continue;
+        QList<FlightRow> flights;
+        for (qsizetype r = heading + 1; r < table.size(); ++r) {
+            const QStringList& cells = table[r];
+            // A row that does not line up with the headings (a note across
+            // the table) is no flight.
+            if (cells.size() != kFlightCells || isHeadingRow(cells))
+                continue;
+            FlightRow row;
+            bool any = false;
+            for (const QString& c : cells) {
+                row << cellText(c);
+                any = any || !row.last().isEmpty();
+            }
+            if (any)
+                flights << row;
+        }
+        return flights;
+    }
+    return {};
+}
+
+bool cellHasSeats(const QString& cell)
+{
+    static const QStringList none = {QStringLiteral("no"), QStringLiteral("n"),
+                                     QStringLiteral("none"), QStringLiteral("-"),
+                                     QStringLiteral("0")};
+    const QString t = cellText(cell);
+    return !t.isEmpty() && !none.contains(t.toLower());
+}
+
+bool cabinHasSeats(Cabin cabin, const QList<FlightRow>& flights)
+{
+    const int column = cabinColumn(cabin);
+    if (column < 0)
+        return true;
+    for (const FlightRow& f : flights)
+        if (f.size() > column && cellHasSeats(f[column]))
+            return true;
+    return false;
+}
+
+} // namespace zelvane

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "browser/HtmlDocument.h"
+#include "itineraries/ItineraryStore.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace zelvane {
+
+// A flight of the result page's flight table: its eight cells in the order
+// of the headings below.
+using FlightRow = QStringList;
+
+// The headings of the flight table, one per cell.
+const QStringList& flightColumns(); // "Departing" ... "Econ.", "Bus.", "First"
+inline constexpr int kFlightCells = 8;
+
+// The flights of the first table that has the heading row: the rows after
+// it with one cell per heading, empty rows and repeated heading rows left
+// out. No such table gives no flights.
+QList<FlightRow> flightRows(const QList<HtmlTable>& tables);
+
+// Whether a cabin cell offers seats: anything but blank (&nbsp; counts as a
+// blank) and the words for none ("No", "N", "None", "-", "0", any case).
+bool cellHasSeats(const QString& cell);
+
+// Whether some flight has seats in the cabin; Any asks nothing of the
+// cabins, so it is true whatever the rows.
+bool cabinHasSeats(Cabin cabin, const QList<FlightRow>& flights);
+
+} // namespace zelvane

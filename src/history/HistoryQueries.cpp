@@ -1,0 +1,136 @@
+// The history's queries for the windows, the headless check and the
+// change-only alerts.
+#include "history/HistoryStore.h"
+
+#include "history/HistorySql.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace zelvane {
+
+using history::flightsFromText;
+using history::outcomeOf;
+using history::timeOf;
+
+std::optional<CheckOutcome> HistoryStore::lastCheckedOutcome(const ItineraryKey& key) const
+{
+    return lastCheckedOutcomes({key}).value(0);
+}
+
+QList<std::optional<CheckOutcome>> HistoryStore::lastCheckedOutcomes(const QList<ItineraryKey>& keys) const
+{
+    QList<std::optional<CheckOutcome>> out(keys.size());
+    if (!open_)
+        return out;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT outcome FROM checks WHERE itinerary = ? AND outcome IN (0, 1)"
+                             " ORDER BY session DESC LIMIT 1"));
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const std::optional<qint64> id = itineraryId(keys[i]);
+        if (!id)
+            continue;
+        q.addBindValue(*id);
+        if (q.exec() && q.next())
+            out[i] = outcomeOf(q.value(0));
+        q.finish();
+    }
+    return out;
+}
+
+QList<ItinerarySummary> HistoryStore::summaries(const QList<ItineraryKey>& keys) const
+{
+    QList<ItinerarySummary> out(keys.size());
+    if (!open_)
+        return out;
+    QSqlQuery last(database()), seen(database());
+    last.setForwardOnly(true);
+    seen.setForwardOnly(true);
+    last.prepare(QStringLiteral("SELECT c.outcome, s.started FROM checks c JOIN sessions s"
+                                " ON s.id = c.session WHERE c.itinerary = ?"
+                                " ORDER BY c.session DESC LIMIT 1"));
+    seen.prepare(QStringLiteral("SELECT s.started FROM checks c JOIN sessions s"
+                                " ON s.id = c.session WHERE c.itinerary = ? AND c.outcome = 1"
+                                " ORDER BY c.session DESC LIMIT 1"));
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const std::optional<qint64> id = itineraryId(keys[i]);
+        if (!id)
+            continue;
+        last.addBindValue(*id);
+        if (last.exec() && last.next()) {
+            out[i].lastOutcome = outcomeOf(last.value(0));
+            out[i].lastTime = timeOf(last.value(1));
+        }
+        last.finish();
+        seen.addBindValue(*id);
+        if (seen.exec() && seen.next())
+            out[i].lastAvailable = timeOf(seen.value(0));
+        seen.finish();
+    }
+    return out;
+}
+
+QList<TimelinePoint> HistoryStore::timeline(const ItineraryKey& key) const
+{
+    QList<TimelinePoint> points;
+    const std::optional<qint64> id = open_ ? itineraryId(key) : std::nullopt;
+    if (!id)
+        return points;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT s.started, c.outcome FROM checks c JOIN sessions s"
+                             " ON s.id = c.session WHERE c.itinerary = ? ORDER BY c.session, c.position"));
+    q.addBindValue(*id);
+    if (q.exec())
+        while (q.next())
+            points.append({timeOf(q.value(0)), outcomeOf(q.value(1))});
+    return points;
+}
+
+QList<HistoryCheck> HistoryStore::checks(int sessions) const
+{
+    QList<HistoryCheck> out;
+    if (!open_)
+        return out;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral(
+        "SELECT s.started, c.position, i.origin, i.destination, i.date, i.time, i.cabin,"
+        " c.outcome, c.flights, t.rows FROM checks c JOIN sessions s ON s.id = c.session"
+        " JOIN itineraries i ON i.id = c.itinerary LEFT JOIN flight_tables t ON t.id = c.flights"
+        " WHERE c.session >= (SELECT coalesce(min(id), 0) FROM"
+        " (SELECT id FROM sessions ORDER BY id DESC LIMIT ?))"
+        " ORDER BY c.session, c.position"));
+    q.addBindValue(sessions > 0 ? sessions : -1);
+    if (!q.exec())
+        return out;
+    // Rows of one session share its time, and most flight tables recur.
+    QHash<qint64, QList<QStringList>> tables;
+    qint64 started = -1;
+    QDateTime session;
+    while (q.next()) {
+        HistoryCheck h;
+        if (q.value(0).toLongLong() != started) {
+            started = q.value(0).toLongLong();
+            session = timeOf(started);
+        }
+        h.session = session;
+        h.check.position = q.value(1).toInt();
+        h.check.key = {q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
+                       q.value(5).toString(), q.value(6).toString()};
+        h.check.outcome = outcomeOf(q.value(7));
+        if (!q.value(8).isNull()) {
+            const qint64 table = q.value(8).toLongLong();
+            auto it = tables.find(table);
+            if (it == tables.end())
+                it = tables.insert(table, flightsFromText(q.value(9).toString()));
+            h.check.flights = *it;
+        }
+        out << h;
+    }
+    return out;
+}
+
+} // namespace zelvane

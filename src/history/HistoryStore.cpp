@@ -1,0 +1,508 @@
+#include "history/HistoryStore.h"
+
+#include "history/HistorySql.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace zelvane {
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+constexpr int kBusyTimeoutMs = 3000;
+// Flight tables whose ids are kept in memory: most checks find the table
+// their itinerary had last time.
+constexpr int kKnownTables = 4096;
+
+// Schema 1, from an empty file. Checks point at their itinerary and at a
+// flight table, so a year of the same itineraries and mostly unchanged
+// tables is stored once.
+const char* const kSchema1[] = {
+    "CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
+    " completed INTEGER NOT NULL)",
+    "CREATE INDEX sessions_started ON sessions(started)",
+    "CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+    " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+    " UNIQUE(origin, destination, date, time, cabin))",
+    "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
+    "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+    " itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL, flights INTEGER,"
+    " PRIMARY KEY(session, position)) WITHOUT ROWID",
+    "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
+};
+
+// SQLite's primary result codes that mean the file itself is bad, as
+// opposed to busy, read-only or full, where the file is kept as it is.
+bool fileIsBad(int code)
+{
+    switch (code & 0xff) {
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+    case 14: // SQLITE_CANTOPEN
+    case 10: // SQLITE_IOERR
+        return true;
+    default:
+        return false;
+    }
+}
+
+// SQLite's own words ("file is not a database"), without Qt's.
+QString reason(const QSqlError& e)
+{
+    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
+}
+
+QString flightsText(const QList<QStringList>& flights)
+{
+    QJsonArray rows;
+    for (const QStringList& r : flights)
+        rows.append(QJsonArray::fromStringList(r));
+    return QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact));
+}
+
+void bindKey(QSqlQuery& q, const ItineraryKey& k)
+{
+    q.addBindValue(k.origin);
+    q.addBindValue(k.destination);
+    q.addBindValue(k.date);
+    q.addBindValue(k.time);
+    q.addBindValue(k.cabin);
+}
+
+} // namespace
+
+namespace history {
+
+QList<QStringList> flightsFromText(const QString& text)
+{
+    QList<QStringList> flights;
+    if (text.isEmpty())
+        return flights;
+    for (const QJsonValue& row : QJsonDocument::fromJson(text.toUtf8()).array()) {
+        QStringList cells;
+        for (const QJsonValue& c : row.toArray())
+            cells << c.toString();
+        flights << cells;
+    }
+    return flights;
+}
+
+CheckOutcome outcomeOf(const QVariant& v)
+{
+    const int o = v.toInt();
+    return o >= 0 && o <= 3 ? CheckOutcome(o) : CheckOutcome::Failed;
+}
+
+QDateTime timeOf(const QVariant& v)
+{
+    return QDateTime::fromSecsSinceEpoch(v.toLongLong());
+}
+
+} // namespace history
+
+QString outcomeName(CheckOutcome outcome)
+{
+    switch (outcome) {
+    case CheckOutcome::Available: return QStringLiteral("available");
+    case CheckOutcome::NotAvailable: return QStringLiteral("not available");
+    case CheckOutcome::LoggedOut: return QStringLiteral("not checked (logged out)");
+    case CheckOutcome::Failed: break;
+    }
+    return QStringLiteral("not checked (failed)");
+}
+
+bool outcomeChanged(std::optional<CheckOutcome> lastChecked, CheckOutcome now)
+{
+    if (!wasChecked(now))
+        return false;
+    return !lastChecked || *lastChecked != now;
+}
+
+size_t qHash(const ItineraryKey& k, size_t seed)
+{
+    return qHashMulti(seed, k.origin, k.destination, k.date, k.time, k.cabin);
+}
+
+// Keeps the last SQL error of a store: its text and SQLite's code.
+struct HistoryStore::Db {
+    static bool run(QSqlQuery& q, HistoryStore& store)
+    {
+        if (q.exec())
+            return true;
+        store.error_ = reason(q.lastError());
+        store.lastCode_ = q.lastError().nativeErrorCode().toInt();
+        return false;
+    }
+    static bool run(QSqlQuery& q, const QString& sql, HistoryStore& store)
+    {
+        if (q.exec(sql))
+            return true;
+        store.error_ = reason(q.lastError());
+        store.lastCode_ = q.lastError().nativeErrorCode().toInt();
+        return false;
+    }
+};
+
+HistoryStore::HistoryStore() = default;
+
+HistoryStore::~HistoryStore()
+{
+    close();
+}
+
+QSqlDatabase HistoryStore::database() const
+{
+    return QSqlDatabase::database(connection_, false);
+}
+
+void HistoryStore::close()
+{
+    if (!connection_.isEmpty()) {
+        {
+            QSqlDatabase db = database();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(connection_);
+        connection_.clear();
+    }
+    open_ = false;
+    createLater_ = false;
+    itineraryIds_.clear();
+    tableIds_.clear();
+}
+
+QString HistoryStore::takeNotice()
+{
+    return std::exchange(notice_, QString());
+}
+
+void HistoryStore::fail(const QString& why)
+{
+    close();
+    notice_ = QStringLiteral("History not kept: ") + why;
+    qWarning("%s", qPrintable(notice_));
+}
+
+bool HistoryStore::openFile(bool forWriting)
+{
+    close();
+    static QAtomicInt serial;
+    connection_ = QStringLiteral("zelvane-history-%1").arg(serial.fetchAndAddRelaxed(1));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    db.setDatabaseName(path_);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+    if (!forWriting)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+    readOnly_ = !forWriting;
+    if (db.open())
+        return true;
+    error_ = reason(db.lastError());
+    lastCode_ = db.lastError().nativeErrorCode().toInt();
+    return false;
+}
+
+int HistoryStore::schemaVersion()
+{
+    QSqlQuery q(database());
+    if (!Db::run(q, QStringLiteral("PRAGMA user_version"), *this) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+bool HistoryStore::prepareForWriting(const QDateTime& now)
+{
+    newerSchema_ = false;
+    const int version = schemaVersion();
+    if (version < 0)
+        return false;
+    if (version > kSchemaVersion) {
+        newerSchema_ = true;
+        error_ = QStringLiteral("%1 was written by a newer Zelvane").arg(kHistoryFile);
+        return false;
+    }
+    QSqlQuery q(database());
+    if (!Db::run(q, QStringLiteral("PRAGMA quick_check"), *this))
+        return false;
+    if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
+        error_ = QStringLiteral("the file is damaged");
+        lastCode_ = 11;
+        return false;
+    }
+    q.finish();
+    // WAL: a kill in the middle of a write leaves the last whole session;
+    // NORMAL syncs at checkpoints only, which WAL keeps safe.
+    if (!Db::run(q, QStringLiteral("PRAGMA journal_mode=WAL"), *this)
+        || !Db::run(q, QStringLiteral("PRAGMA synchronous=NORMAL"), *this))
+        return false;
+    if (version < 1) {
+        QSqlDatabase db = database();
+        db.transaction();
+        for (const char* sql : kSchema1)
+            if (!Db::run(q, QString::fromLatin1(sql), *this)) {
+                db.rollback();
+                return false;
+            }
+        if (!Db::run(q, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), *this)
+            || !db.commit()) {
+            db.rollback();
+            return false;
+        }
+    }
+    return prune(now);
+}
+
+bool HistoryStore::prune(const QDateTime& now)
+{
+    QSqlDatabase db = database();
+    QSqlQuery q(db);
+    const qint64 before = now.addDays(-kHistoryKeepDays).toSecsSinceEpoch();
+    q.prepare(QStringLiteral("SELECT count(*) FROM sessions WHERE started < ?"));
+    q.addBindValue(before);
+    if (!Db::run(q, *this) || !q.next())
+        return false;
+    if (q.value(0).toLongLong() == 0)
+        return true;
+    q.finish();
+    db.transaction();
+    const QStringList steps = {
+        QStringLiteral("DELETE FROM checks WHERE session IN (SELECT id FROM sessions WHERE started < ?)"),
+        QStringLiteral("DELETE FROM sessions WHERE started < ?"),
+        QStringLiteral("DELETE FROM itineraries WHERE id NOT IN (SELECT itinerary FROM checks)"),
+        QStringLiteral("DELETE FROM flight_tables WHERE id NOT IN"
+                       " (SELECT flights FROM checks WHERE flights IS NOT NULL)"),
+    };
+    for (const QString& sql : steps) {
+        q.prepare(sql);
+        if (sql.contains(QLatin1Char('?')))
+            q.addBindValue(before);
+        if (!Db::run(q, *this)) {
+            db.rollback();
+            return false;
+        }
+    }
+    return db.commit();
+}
+
+bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
+{
+    close();
+    const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside;
+    for (int n = 0;; ++n) {
+        aside = QDir(folder_).filePath(QStringLiteral("history-broken-%1%2.sqlite")
+                                           .arg(stamp, n ? QStringLiteral("-%1").arg(n) : QString()));
+        if (!QFile::exists(aside))
+            break;
+    }
+    if (!QFile::rename(path_, aside)) {
+        error_ = QStringLiteral("%1 is unreadable (%2) and could not be moved aside").arg(kHistoryFile, why);
+        return false;
+    }
+    // Its journal goes with it: left behind, it would be read into the new file.
+    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
+        if (QFile::exists(path_ + suffix) && !QFile::rename(path_ + suffix, aside + suffix))
+            QFile::remove(path_ + suffix);
+    notice_ = QStringLiteral("History unreadable (%1): moved to %2, a new one started")
+                  .arg(why, QDir(folder_).relativeFilePath(aside));
+    qWarning("%s", qPrintable(notice_));
+    return true;
+}
+
+bool HistoryStore::open(const QString& folder, const QDateTime& now)
+{
+    close();
+    folder_ = folder;
+    path_ = QDir(folder).filePath(kHistoryFile);
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        fail(QStringLiteral("Qt's SQLite driver is not installed"));
+        return false;
+    }
+    // A start leaves no file behind: it is made with the first session.
+    if (!QFile::exists(path_)) {
+        createLater_ = true;
+        return true;
+    }
+    return openFileForWriting(now);
+}
+
+bool HistoryStore::openFileForWriting(const QDateTime& now)
+{
+    const bool existed = QFile::exists(path_);
+    if (openFile(true) && prepareForWriting(now))
+        return open_ = true;
+    const QString why = error_;
+    if (!existed || newerSchema_ || !fileIsBad(lastCode_)) {
+        fail(why);
+        return false;
+    }
+    if (!moveAside(now, why)) {
+        fail(error_);
+        return false;
+    }
+    if (openFile(true) && prepareForWriting(now))
+        return open_ = true;
+    fail(error_);
+    return false;
+}
+
+bool HistoryStore::openForReading(const QString& folder)
+{
+    close();
+    folder_ = folder;
+    path_ = QDir(folder).filePath(kHistoryFile);
+    if (!QFile::exists(path_)) {
+        error_ = QStringLiteral("there is no history yet");
+        return false;
+    }
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        error_ = QStringLiteral("Qt's SQLite driver is not installed");
+        return false;
+    }
+    if (!openFile(false))
+        return false;
+    const int version = schemaVersion();
+    if (version != kSchemaVersion) {
+        if (version > kSchemaVersion)
+            error_ = QStringLiteral("it was written by a newer Zelvane");
+        else if (version == 0)
+            error_ = QStringLiteral("it holds no history");
+        close();
+        return false;
+    }
+    return open_ = true;
+}
+
+std::optional<qint64> HistoryStore::itineraryId(const ItineraryKey& key, bool create)
+{
+    if (const auto it = itineraryIds_.constFind(key); it != itineraryIds_.constEnd())
+        return *it;
+    QSqlQuery q(database());
+    if (create) {
+        q.prepare(QStringLiteral("INSERT OR IGNORE INTO itineraries(origin, destination, date,"
+                                 " time, cabin) VALUES(?, ?, ?, ?, ?)"));
+        bindKey(q, key);
+        if (!Db::run(q, *this))
+            return std::nullopt;
+    }
+    q.prepare(QStringLiteral("SELECT id FROM itineraries WHERE origin = ? AND destination = ?"
+                             " AND date = ? AND time = ? AND cabin = ?"));
+    bindKey(q, key);
+    if (!Db::run(q, *this) || !q.next())
+        return std::nullopt;
+    const qint64 id = q.value(0).toLongLong();
+    itineraryIds_.insert(key, id);
+    return id;
+}
+
+std::optional<qint64> HistoryStore::itineraryId(const ItineraryKey& key) const
+{
+    return const_cast<HistoryStore*>(this)->itineraryId(key, false);
+}
+
+bool HistoryStore::writeSession(const QDateTime& start, bool completed,
+                                const QList<CheckRecord>& checks)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        error_ = reason(db.lastError());
+        lastCode_ = db.lastError().nativeErrorCode().toInt();
+        return false;
+    }
+    const auto rollback = [&] {
+        db.rollback();
+        // Ids made in this transaction are gone.
+        itineraryIds_.clear();
+        tableIds_.clear();
+        return false;
+    };
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO sessions(started, completed) VALUES(?, ?)"));
+    q.addBindValue(start.toSecsSinceEpoch());
+    q.addBindValue(completed ? 1 : 0);
+    if (!Db::run(q, *this))
+        return rollback();
+    const qint64 session = q.lastInsertId().toLongLong();
+
+    QSqlQuery addTable(db), findTable(db), addCheck(db);
+    findTable.setForwardOnly(true);
+    addTable.prepare(QStringLiteral("INSERT OR IGNORE INTO flight_tables(rows) VALUES(?)"));
+    findTable.prepare(QStringLiteral("SELECT id FROM flight_tables WHERE rows = ?"));
+    addCheck.prepare(QStringLiteral("INSERT INTO checks(session, position, itinerary, outcome,"
+                                    " flights) VALUES(?, ?, ?, ?, ?)"));
+    for (const CheckRecord& c : checks) {
+        const std::optional<qint64> itinerary = itineraryId(c.key, true);
+        if (!itinerary)
+            return rollback();
+        QVariant table(QMetaType::fromType<qint64>());
+        if (!c.flights.isEmpty()) {
+            const QString text = flightsText(c.flights);
+            if (const auto known = tableIds_.constFind(text); known != tableIds_.constEnd()) {
+                table = *known;
+            } else {
+                addTable.addBindValue(text);
+                findTable.addBindValue(text);
+                if (!Db::run(addTable, *this) || !Db::run(findTable, *this) || !findTable.next())
+                    return rollback();
+                table = findTable.value(0);
+                findTable.finish();
+                if (tableIds_.size() > kKnownTables)
+                    tableIds_.clear();
+                tableIds_.insert(text, table.toLongLong());
+            }
+        }
+        addCheck.addBindValue(session);
+        addCheck.addBindValue(c.position);
+        addCheck.addBindValue(*itinerary);
+        addCheck.addBindValue(int(c.outcome));
+        addCheck.addBindValue(table);
+        if (!Db::run(addCheck, *this))
+            return rollback();
+    }
+    if (!db.commit()) {
+        error_ = reason(db.lastError());
+        lastCode_ = db.lastError().nativeErrorCode().toInt();
+        return rollback();
+    }
+    return true;
+}
+
+void HistoryStore::recordSession(const QDateTime& start, bool completed, QList<CheckRecord>& checks)
+{
+    // Against what was there before this session, so an itinerary listed
+    // twice is judged the same way both times.
+    QList<ItineraryKey> keys;
+    for (const CheckRecord& c : checks)
+        keys << c.key;
+    const QList<std::optional<CheckOutcome>> before = lastCheckedOutcomes(keys);
+    for (qsizetype i = 0; i < checks.size(); ++i)
+        checks[i].changed = outcomeChanged(before[i], checks[i].outcome);
+    if (createLater_ && !checks.isEmpty()) {
+        createLater_ = false;
+        if (!openFileForWriting(start))
+            return;
+    }
+    if (!open_ || readOnly_ || checks.isEmpty())
+        return;
+    if (writeSession(start, completed, checks))
+        return;
+    // A file that went bad under us is moved aside and the session goes
+    // into a new one; anything else only stops the history for this run.
+    const QString why = error_;
+    if (fileIsBad(lastCode_) && moveAside(start, why) && openFile(true) && prepareForWriting(start)) {
+        open_ = true;
+        if (writeSession(start, completed, checks))
+            return;
+    }
+    fail(QStringLiteral("the session could not be written (%1)").arg(error_));
+}
+
+} // namespace zelvane

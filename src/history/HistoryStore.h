@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QSqlDatabase;
+
+namespace zelvane {
+
+inline const QString kHistoryFile = QStringLiteral("history.sqlite");
+// Checks older than this are dropped when the history is opened.
+inline constexpr int kHistoryKeepDays = 400;
+
+// What one check of one itinerary came to.
+enum class CheckOutcome {
+    NotAvailable = 0,
+    Available = 1,
+    LoggedOut = 2, // not checked: the site logged the session out first
+    Failed = 3,    // not checked: the search could not be made or its page did not load
+};
+// "available", "not available", "not checked (logged out)", "not checked (failed)".
+QString outcomeName(CheckOutcome outcome);
+inline bool wasChecked(CheckOutcome o)
+{
+    return o == CheckOutcome::Available || o == CheckOutcome::NotAvailable;
+}
+
+// Whether a check counts as a change against the last checked outcome of
+// its itinerary: the first check does, a check that did not happen never.
+bool outcomeChanged(std::optional<CheckOutcome> lastChecked, CheckOutcome now);
+
+// What makes two checks the same itinerary across sessions and list edits.
+struct ItineraryKey {
+    QString origin;      // city codes
+    QString destination;
+    QString date;        // dd/mm/yyyy
+    QString time;        // time of day
+    QString cabin;       // "Any", "Economy", ...
+    bool operator==(const ItineraryKey&) const = default;
+};
+size_t qHash(const ItineraryKey& key, size_t seed = 0);
+
+// One itinerary's check in a session.
+struct CheckRecord {
+    int position = 0; // in the watch list, from 1
+    ItineraryKey key;
+    CheckOutcome outcome = CheckOutcome::NotAvailable;
+    QList<QStringList> flights; // the flight table's rows
+    bool changed = false;       // filled in when the session is recorded
+};
+
+// A recorded check with the session it belongs to.
+struct HistoryCheck {
+    QDateTime session; // when the session started, local time
+    CheckRecord check;
+};
+
+// What the results view shows beside an itinerary.
+struct ItinerarySummary {
+    std::optional<CheckOutcome> lastOutcome; // nothing when never recorded
+    QDateTime lastTime;                      // of lastOutcome
+    QDateTime lastAvailable;                 // last check that found seats; invalid if none
+};
+
+struct TimelinePoint {
+    QDateTime when;
+    CheckOutcome outcome;
+};
+
+// The history of checks: a SQLite file in the data folder, one transaction
+// per session. Nothing here may fail a check: when the file cannot be kept,
+// the store says so once through notice() and records nothing.
+class HistoryStore {
+public:
+    HistoryStore();
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    // Opens folder/history.sqlite, bringing its tables up to date (a missing
+    // file is made when the first session is recorded), and drops checks
+    // older than kHistoryKeepDays before `now`. A file
+    // that is not a readable history is moved aside (with its journal) and a
+    // new one started. False when no history can be kept in this run.
+    bool open(const QString& folder, const QDateTime& now);
+    // Reads only: nothing is created, changed or moved. False (with error())
+    // when there is no file or it cannot be read.
+    bool openForReading(const QString& folder);
+    void close();
+    bool isOpen() const { return open_ || createLater_; }
+    QString filePath() const { return path_; }
+    QString error() const { return error_; }
+    // A status text about the history the user should see, once; empty when
+    // all is well.
+    QString takeNotice();
+
+    // Writes one session's checks, all or nothing, and sets each record's
+    // `changed` against what was recorded before this session.
+    void recordSession(const QDateTime& start, bool completed, QList<CheckRecord>& checks);
+
+    // The last outcome that was a real check (available or not), if any.
+    std::optional<CheckOutcome> lastCheckedOutcome(const ItineraryKey& key) const;
+    QList<std::optional<CheckOutcome>> lastCheckedOutcomes(const QList<ItineraryKey>& keys) const;
+    QList<ItinerarySummary> summaries(const QList<ItineraryKey>& keys) const;
+    // One itinerary's checks, oldest first.
+    QList<TimelinePoint> timeline(const ItineraryKey& key) const;
+    // The checks of the last `sessions` sessions (all when 0 or less),
+    // oldest session first, each in watch-list order.
+    QList<HistoryCheck> checks(int sessions = 0) const;
+
+private:
+    struct Db;
+    QSqlDatabase database() const;
+    bool openFile(bool forWriting);
+    int schemaVersion();
+    bool openFileForWriting(const QDateTime& now);
+    bool prepareForWriting(const QDateTime& now);
+    bool prune(const QDateTime& now);
+    bool moveAside(const QDateTime& now, const QString& why);
+    bool writeSession(const QDateTime& start, bool completed, const QList<CheckRecord>& checks);
+    std::optional<qint64> itineraryId(const ItineraryKey& key, bool create);
+    std::optional<qint64> itineraryId(const ItineraryKey& key) const;
+    void fail(const QString& why);
+
+    QString connection_;
+    QString folder_;
+    QString path_;
+    QString error_;
+    int lastCode_ = 0; // SQLite's code of the last error
+    QString notice_;
+    bool open_ = false;
+    bool readOnly_ = false;
+    bool createLater_ = false; // no file yet: made by the first session
+    bool newerSchema_ = false;
+    QHash<ItineraryKey, qint64> itineraryIds_;
+    QHash<QString, qint64> tableIds_; // flight table text to id
+};
+
+} // namespace zelvane

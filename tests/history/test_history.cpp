@@ -1,0 +1,304 @@
+// The history file: what a session writes is there after a restart, a new or
+// empty file gets its tables, a bad file is moved aside, old checks go, and
+// what counts as a change.
+#include "history/HistoryExport.h"
+#include "history/HistoryStore.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+#include <ctime>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 8), QTime(10, 0), Qt::UTC);
+const ItineraryKey kSydMel{"SYD", "MEL", "25/12/2026", "Morning", "Any"};
+const ItineraryKey kPerDrw{"PER", "DRW", "03/01/2027", "Evening", "Business"};
+const QList<QStringList> kFlights = {{"09:05 SYD", "11:15 MEL", "QF 401", "738", "0", "Yes", "No", "No"},
+                                     {"13:05 SYD", "15:15 MEL", "QF 9, \"late\"", "738", "1", "No", "", "4"}};
+
+CheckRecord check(int position, const ItineraryKey& key, CheckOutcome outcome,
+                  const QList<QStringList>& flights = {})
+{
+    CheckRecord c;
+    c.position = position;
+    c.key = key;
+    c.outcome = outcome;
+    c.flights = flights;
+    return c;
+}
+
+// Records one session and gives back its records as the store marked them.
+QList<CheckRecord> record(HistoryStore& store, const QDateTime& at, QList<CheckRecord> checks)
+{
+    store.recordSession(at, true, checks);
+    return checks;
+}
+
+// A PRAGMA's answer, asked on a connection of the test's own.
+QVariant pragma(const QString& file, const QString& name)
+{
+    QVariant v;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "probe");
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec("PRAGMA " + name) && q.next())
+                v = q.value(0);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("probe");
+    return v;
+}
+
+QStringList brokenFiles(const QString& folder)
+{
+    return QDir(folder).entryList({"history-broken-*"}, QDir::Files);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(zelvane::CheckOutcome)
+
+class TestHistory : public QObject {
+    Q_OBJECT
+
+    QString folder;
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC");
+        tzset();
+    }
+    void init() { folder = freshFolder("history"); }
+
+    void sessionsAreThereAfterARestart()
+    {
+        {
+            HistoryStore store;
+            QVERIFY(store.open(folder, kNow));
+            record(store, kNow, {check(1, kSydMel, CheckOutcome::Available, kFlights),
+                                 check(2, kPerDrw, CheckOutcome::NotAvailable)});
+            record(store, kNow.addSecs(43200), {check(1, kSydMel, CheckOutcome::NotAvailable),
+                                                check(2, kPerDrw, CheckOutcome::LoggedOut)});
+            QVERIFY(store.takeNotice().isEmpty());
+        }
+        HistoryStore store;
+        QVERIFY(store.open(folder, kNow.addDays(1)));
+        const QList<HistoryCheck> all = store.checks();
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[0].session, kNow);
+        QCOMPARE(all[0].check.key, kSydMel);
+        QCOMPARE(all[0].check.flights, kFlights);
+        QCOMPARE(all[1].check.key, kPerDrw);
+        QCOMPARE(all[3].check.outcome, CheckOutcome::LoggedOut);
+        QCOMPARE(all[3].session, kNow.addSecs(43200));
+
+        const QList<HistoryCheck> last = store.checks(1);
+        QCOMPARE(last.size(), 2);
+        QCOMPARE(last[0].session, kNow.addSecs(43200));
+
+        const QList<ItinerarySummary> s = store.summaries({kSydMel, kPerDrw, {"ADL", "HBA", "", "", "Any"}});
+        QVERIFY(s[0].lastOutcome == CheckOutcome::NotAvailable);
+        QCOMPARE(s[0].lastTime, kNow.addSecs(43200));
+        QCOMPARE(s[0].lastAvailable, kNow);
+        QVERIFY(s[1].lastOutcome == CheckOutcome::LoggedOut);
+        QVERIFY(!s[1].lastAvailable.isValid());
+        QVERIFY(!s[2].lastOutcome);
+
+        const QList<TimelinePoint> t = store.timeline(kSydMel);
+        QCOMPARE(t.size(), 2);
+        QCOMPARE(t[0].outcome, CheckOutcome::Available);
+        QCOMPARE(t[1].when, kNow.addSecs(43200));
+    }
+
+    void aNewOrEmptyFileGetsItsTables_data()
+    {
+        QTest::addColumn<bool>("emptyFileFirst");
+        QTest::newRow("no file") << false;
+        QTest::newRow("zero bytes") << true;
+    }
+    void aNewOrEmptyFileGetsItsTables()
+    {
+        QFETCH(bool, emptyFileFirst);
+        const QString file = folder + "/" + kHistoryFile;
+        if (emptyFileFirst)
+            writeFile(file, {});
+        {
+            HistoryStore store;
+            QVERIFY(store.open(folder, kNow));
+            QCOMPARE(store.filePath(), file);
+            QCOMPARE(QFile::exists(file), emptyFileFirst); // a start alone makes no file
+            record(store, kNow, {check(1, kSydMel, CheckOutcome::Available)});
+        }
+        QCOMPARE(pragma(file, "user_version").toInt(), 1);
+        QCOMPARE(pragma(file, "journal_mode").toString(), QString("wal"));
+        HistoryStore again;
+        QVERIFY(again.open(folder, kNow));
+        QCOMPARE(again.checks().size(), 1);
+        QVERIFY(brokenFiles(folder).isEmpty());
+    }
+
+    void anUnreadableFileIsMovedAsideAndANewOneStarted_data()
+    {
+        QTest::addColumn<QByteArray>("damage"); // written over the file...
+        QTest::addColumn<int>("at");            // ...from this byte on
+        QTest::newRow("not a database") << QByteArray(5000, 'x') << 0;
+        QTest::newRow("damaged tables") << QByteArray(8192, char(0xff)) << 4096;
+    }
+    void anUnreadableFileIsMovedAsideAndANewOneStarted()
+    {
+        QFETCH(QByteArray, damage);
+        QFETCH(int, at);
+        const QString file = folder + "/" + kHistoryFile;
+        {
+            HistoryStore store;
+            QVERIFY(store.open(folder, kNow));
+            for (int s = 0; s < 20; ++s)
+                record(store, kNow.addSecs(s * 60), {check(1, kSydMel, CheckOutcome::Available, kFlights)});
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.seek(at);
+        f.write(damage);
+        f.close();
+        const QByteArray bad = readFile(file);
+
+        HistoryStore store;
+        QVERIFY(store.open(folder, kNow.addDays(1)));
+        const QStringList aside = brokenFiles(folder);
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(readFile(folder + "/" + aside[0]), bad); // kept for whoever wants it back
+        const QString notice = store.takeNotice();
+        QVERIFY2(notice.contains(aside[0]), qPrintable(notice));
+        QVERIFY(store.takeNotice().isEmpty()); // said once
+        QVERIFY(store.checks().isEmpty());
+        record(store, kNow.addDays(1), {check(1, kSydMel, CheckOutcome::NotAvailable)});
+        QCOMPARE(store.checks().size(), 1);
+    }
+
+    void aHistoryOfANewerProgramIsLeftAlone()
+    {
+        const QString file = folder + "/" + kHistoryFile;
+        QVERIFY(pragma(file, "user_version=99").isNull());
+        const QByteArray before = readFile(file);
+        HistoryStore store;
+        QVERIFY(!store.open(folder, kNow));
+        QVERIFY(store.takeNotice().contains("newer"));
+        QList<CheckRecord> checks{check(1, kSydMel, CheckOutcome::Available)};
+        store.recordSession(kNow, true, checks);
+        QVERIFY(checks[0].changed); // nothing known: a first check
+        QCOMPARE(readFile(file), before);
+        QVERIFY(brokenFiles(folder).isEmpty());
+    }
+
+    void checksOlderThan400DaysGoWhenOpened()
+    {
+        {
+            HistoryStore store;
+            QVERIFY(store.open(folder, kNow.addDays(-401)));
+            record(store, kNow.addDays(-401), {check(1, kSydMel, CheckOutcome::Available, kFlights)});
+            record(store, kNow.addDays(-399), {check(1, kPerDrw, CheckOutcome::NotAvailable)});
+        }
+        HistoryStore store;
+        QVERIFY(store.open(folder, kNow));
+        const QList<HistoryCheck> left = store.checks();
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left[0].check.key, kPerDrw);
+        QVERIFY(store.timeline(kSydMel).isEmpty());
+        QVERIFY(!store.lastCheckedOutcome(kSydMel));
+    }
+
+    void aChangeIsJudgedAgainstTheLastCheckedOutcome_data()
+    {
+        using O = CheckOutcome;
+        QTest::addColumn<QList<CheckOutcome>>("before");
+        QTest::addColumn<CheckOutcome>("now");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("first check, seats") << QList<O>{} << O::Available << true;
+        QTest::newRow("first check, none") << QList<O>{} << O::NotAvailable << true;
+        QTest::newRow("seats again") << QList<O>{O::Available} << O::Available << false;
+        QTest::newRow("none again") << QList<O>{O::Available, O::NotAvailable} << O::NotAvailable << false;
+        QTest::newRow("seats came") << QList<O>{O::NotAvailable} << O::Available << true;
+        QTest::newRow("seats went") << QList<O>{O::Available} << O::NotAvailable << true;
+        QTest::newRow("logged out") << QList<O>{O::Available} << O::LoggedOut << false;
+        QTest::newRow("failed") << QList<O>{O::NotAvailable} << O::Failed << false;
+        QTest::newRow("same as before the logout")
+            << QList<O>{O::Available, O::LoggedOut} << O::Available << false;
+        QTest::newRow("only logouts before") << QList<O>{O::LoggedOut} << O::NotAvailable << true;
+    }
+    void aChangeIsJudgedAgainstTheLastCheckedOutcome()
+    {
+        QFETCH(QList<CheckOutcome>, before);
+        QFETCH(CheckOutcome, now);
+        QFETCH(bool, changed);
+        HistoryStore store;
+        QVERIFY(store.open(folder, kNow));
+        QDateTime at = kNow;
+        for (CheckOutcome o : before) {
+            record(store, at, {check(1, kSydMel, o)});
+            at = at.addSecs(3600);
+        }
+        // Another itinerary's outcomes must not count.
+        record(store, at, {check(2, kPerDrw, CheckOutcome::Failed)});
+        QCOMPARE(record(store, at.addSecs(60), {check(1, kSydMel, now)})[0].changed, changed);
+    }
+
+    void anItineraryListedTwiceIsRecordedTwice()
+    {
+        HistoryStore store;
+        QVERIFY(store.open(folder, kNow));
+        const auto records = record(store, kNow, {check(1, kSydMel, CheckOutcome::Available),
+                                                  check(2, kSydMel, CheckOutcome::Available)});
+        QVERIFY(records[0].changed && records[1].changed);
+        QCOMPARE(store.checks().size(), 2);
+        QVERIFY(store.takeNotice().isEmpty());
+    }
+
+    void exportsAsCsvAndJsonLines()
+    {
+        HistoryStore store;
+        QVERIFY(store.open(folder, kNow));
+        const ItineraryKey zurich{"ZRH", "SYD", "01/02/2027", "13:00", "First"};
+        record(store, kNow, {check(1, kSydMel, CheckOutcome::Available, kFlights),
+                             check(2, zurich, CheckOutcome::Failed)});
+        const QString csvFile = folder + "/export.csv";
+        QVERIFY(exportHistoryCsv(store, csvFile));
+        QCOMPARE(readFile(csvFile),
+                 QByteArray("session,origin,destination,date,time,cabin,outcome,flights\r\n"
+                            "2026-12-08T10:00:00Z,SYD,MEL,25/12/2026,Morning,Any,available,"
+                            "\"09:05 SYD | 11:15 MEL | QF 401 | 738 | 0 | Yes | No | No\n"
+                            "13:05 SYD | 15:15 MEL | QF 9, \"\"late\"\" | 738 | 1 | No |  | 4\"\r\n"
+                            "2026-12-08T10:00:00Z,ZRH,SYD,01/02/2027,13:00,First,not checked (failed),\r\n"));
+        QString error;
+        QVERIFY(!exportHistoryCsv(store, folder + "/no such folder/x.csv", &error));
+        QVERIFY(!error.isEmpty());
+
+        const QList<QByteArray> lines = historyJsonLines(store.checks()).split('\n');
+        QCOMPARE(lines.size(), 3); // two lines, each ended
+        const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+        QCOMPARE(first["origin"].toString(), QString("SYD"));
+        QCOMPARE(first["outcome"].toString(), QString("available"));
+        QCOMPARE(first["flights"].toArray()[1].toArray()[2].toString(), QString("QF 9, \"late\""));
+        QCOMPARE(QJsonDocument::fromJson(lines[1]).object()["cabin"].toString(), QString("First"));
+
+        const QStringList table = historyTable(store.checks()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(table.size(), 3);
+        QVERIFY(table[1].startsWith("2026-12-08 10:00:00  SYD"));
+        QCOMPARE(table[1].indexOf("available"), table[0].indexOf("Outcome"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "test_history.moc"
