@@ -15,11 +15,48 @@ namespace {
 
 using Draw = std::function<void(QPainter&, const QRectF&)>;
 
-// An icon painted on demand at the size and scale asked for.
+// An icon painted on demand at the size and scale asked for. A `kept` icon
+// holds each picture it paints, so a picture shown again and again (the tray
+// blink, ten times a second) is drawn once and then only copied.
 class PaintedIcon final : public QIconEngine {
 public:
-    explicit PaintedIcon(Draw draw) : draw_(std::move(draw)) {}
-    void paint(QPainter* p, const QRect& rect, QIcon::Mode, QIcon::State) override
+    PaintedIcon(Draw draw, bool kept) : draw_(std::move(draw)), kept_(kept) {}
+    void paint(QPainter* p, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        if (kept_) {
+            const qreal scale = p->device() ? p->device()->devicePixelRatio() : 1.0;
+            p->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+            return;
+        }
+        draw(p, rect);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal scale) override
+    {
+        const QSize pixels = (QSizeF(size) * scale).toSize();
+        if (kept_) {
+            for (const QPixmap& pm : std::as_const(renders_))
+                if (pm.size() == pixels && qFuzzyCompare(pm.devicePixelRatio(), scale))
+                    return pm;
+        }
+        QPixmap pm(pixels);
+        pm.setDevicePixelRatio(scale);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        draw(&p, QRect(QPoint(0, 0), size));
+        p.end();
+        // Small ones only: the large renders a window manager asks for come once.
+        if (kept_ && pixels.width() <= kKeptEdge && pixels.height() <= kKeptEdge)
+            renders_.append(pm);
+        return pm;
+    }
+    QIconEngine* clone() const override { return new PaintedIcon(draw_, kept_); }
+
+private:
+    void draw(QPainter* p, const QRect& rect) const
     {
         p->save();
         p->setRenderHint(QPainter::Antialiasing);
@@ -27,29 +64,16 @@ public:
         draw_(*p, rect);
         p->restore();
     }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return scaledPixmap(size, mode, state, 1.0);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override
-    {
-        QPixmap pm(size * scale);
-        pm.setDevicePixelRatio(scale);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        paint(&p, QRect(QPoint(0, 0), size), mode, state);
-        return pm;
-    }
-    QIconEngine* clone() const override { return new PaintedIcon(draw_); }
 
-private:
+    static constexpr int kKeptEdge = 64;
     Draw draw_;
+    bool kept_;
+    QList<QPixmap> renders_;
 };
 
-QIcon painted(Draw draw)
+QIcon painted(Draw draw, bool kept = false)
 {
-    return QIcon(new PaintedIcon(std::move(draw)));
+    return QIcon(new PaintedIcon(std::move(draw), kept));
 }
 
 void drawPlane(QPainter& p, const QRectF& r, const QColor& colour)
@@ -361,11 +385,11 @@ QIcon holderPicture(const QString& name, const Theme& theme)
     return {};
 }
 
-static QIcon drawImageList2(int index)
+static Draw drawImageList2(int index)
 {
     switch (index) {
     case 2: // not checked yet: an open ring with a dash
-        return painted([](QPainter& p, const QRectF& r) {
+        return Draw([](QPainter& p, const QRectF& r) {
             const QRectF c = r.adjusted(r.width() * 0.12, r.height() * 0.12, -r.width() * 0.12, -r.height() * 0.12);
             p.setPen(QPen(QColor(0x86, 0x8e, 0x9a), std::max<qreal>(1.2, r.width() * 0.1)));
             p.setBrush(Qt::NoBrush);
@@ -375,7 +399,7 @@ static QIcon drawImageList2(int index)
         });
     case 5: // not available: a filled disc with a cross
     case 6: // available: a filled disc with a tick
-        return painted([index](QPainter& p, const QRectF& r) {
+        return Draw([index](QPainter& p, const QRectF& r) {
             const QRectF c = r.adjusted(r.width() * 0.06, r.height() * 0.06, -r.width() * 0.06, -r.height() * 0.06);
             p.setPen(Qt::NoPen);
             p.setBrush(index == 6 ? QColor(0x2b, 0x8a, 0x3e) : QColor(0xc9, 0x2a, 0x2a));
@@ -385,7 +409,7 @@ static QIcon drawImageList2(int index)
         });
     case 3: // the program's own picture
     case 4: // its other face while the tray blinks
-        return painted([index](QPainter& p, const QRectF& r) {
+        return Draw([index](QPainter& p, const QRectF& r) {
             const bool lit = index == 4;
             p.setPen(lit ? QPen(QColor(0xd9, 0x48, 0x0f), std::max<qreal>(1, r.width() * 0.06)) : Qt::NoPen);
             p.setBrush(lit ? QColor(Qt::white) : QColor(0x1f, 0x6f, 0xb2));
@@ -405,8 +429,10 @@ QIcon imageList2(int index)
     if (index < 0 || index >= int(drawn.size()))
         return {};
     QIcon& icon = drawn[size_t(index)];
-    if (icon.isNull())
-        icon = drawImageList2(index);
+    if (icon.isNull()) {
+        if (Draw draw = drawImageList2(index))
+            icon = painted(std::move(draw), true);
+    }
     return icon;
 }
 

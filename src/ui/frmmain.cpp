@@ -423,7 +423,11 @@ void frmmain::raisePopup(int slot, const QString& announcement, int NoPopup)
 
 void frmmain::UpdaIcon(int picture)
 {
-    setWindowIcon(imageList2(picture));
+    picture_ = picture;
+    // Ten times a second while the tray blinks: a hidden window's icon is seen
+    // by nobody, and setting it would tell every control of the window.
+    if (isVisible())
+        setWindowIcon(imageList2(picture));
     emit trayPictureChanged(picture);
 }
 
@@ -443,6 +447,9 @@ void frmmain::refreshSkin()
 {
     background_ = mainBackground(windowLayout(), devicePixelRatioF(), theme_);
     setMask(shapeFromPicture(background_));
+    // The shape is kept; the picture (a megabyte, four at 200 %) only while it is seen.
+    if (!isVisible())
+        background_ = QImage();
 }
 
 bool frmmain::event(QEvent* e)
@@ -450,6 +457,8 @@ bool frmmain::event(QEvent* e)
     switch (e->type()) {
     case QEvent::WindowActivate: Form_Activate(); break;
     case QEvent::ScreenChangeInternal: refreshSkin(); break;
+    case QEvent::Hide: background_ = QImage(); break;
+    case QEvent::Show: setWindowIcon(imageList2(picture_)); break;
     default: break;
     }
     return QWidget::event(e);
@@ -457,7 +466,7 @@ bool frmmain::event(QEvent* e)
 
 void frmmain::paintEvent(QPaintEvent*)
 {
-    if (!qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF()))
+    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF()))
         refreshSkin();
     QPainter p(this);
     p.drawImage(QPoint(0, 0), background_);

@@ -120,6 +120,7 @@ private:
     MessageBoxes& boxes_;
     Theme theme_;
     QImage background_;
+    int picture_ = kIconBlinkA; // the window's icon, one of the blink's two
 
     ResultsViewModel results_;
     ResultTable table_;

@@ -219,12 +219,11 @@ private slots:
         QCOMPARE(menu.tray()->toolTip(), QString());
         emit main.windowActivated();
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
-        // Each picture of the blink reaches the tray.
-        QPixmap blink(16, 16);
-        blink.fill(Qt::yellow);
-        main.setWindowIcon(QIcon(blink));
-        emit main.trayPictureChanged(4);
-        QCOMPARE(menu.tray()->icon().cacheKey(), main.windowIcon().cacheKey());
+        // Each picture of the blink reaches the tray, also from a window never shown.
+        for (int picture : {kIconBlinkB, kIconBlinkA}) {
+            main.UpdaIcon(picture);
+            QCOMPARE(menu.tray()->icon().cacheKey(), imageList2(picture).cacheKey());
+        }
     }
 
     // A refused login shows the warning picture and says why, over the
