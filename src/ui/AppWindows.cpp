@@ -150,9 +150,11 @@ void AppWindows::lookForTray()
 
 bool AppWindows::resultsPanelVisible()
 {
-    frmmain& w = mainWindow();
-    const auto* panel = w.findChild<QWidget*>(QStringLiteral("PictureResult"));
-    return panel && panel->isVisibleTo(&w);
+    // A window not made yet shows no panel, and is not made only to say so.
+    if (!main_)
+        return false;
+    const auto* panel = main_->findChild<QWidget*>(QStringLiteral("PictureResult"));
+    return panel && panel->isVisibleTo(main_.get());
 }
 
 void AppWindows::raisePopup(int slot, const QString& announcement, int NoPopup)

@@ -5,6 +5,7 @@
 #include "app/ShowWebPage.h"
 #include "itineraries/modMain.h"
 #include "notify/PopupGeometry.h"
+#include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
 #include "ui/Skin.h"
@@ -241,7 +242,34 @@ private slots:
         QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
         main.showLoginTrouble(false);
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
-        QCOMPARE(menu.tray()->icon().cacheKey(), main.windowIcon().cacheKey());
+        // Back to the picture the blink last set.
+        QCOMPARE(menu.tray()->icon().cacheKey(), imageList2(kIconBlinkB).cacheKey());
+    }
+
+    void newVersionReachesTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("openBefore");
+        QTest::newRow("window open while the tray checks") << true;
+        QTest::newRow("window opened after the check") << false;
+    }
+    void newVersionReachesTheMainWindow()
+    {
+        QFETCH(bool, openBefore);
+        SiteSim site("{\"site\": {\"version\": \"9.9,http://www.zelvane.example/get\"}}", false);
+        QVERIFY(site.start());
+        qputenv("ZELVANE_SITE_URL", site.baseUrl().toUtf8());
+        Rig rig;
+        if (openBefore)
+            rig.windows.showMainWindow();
+        frmmenu& menu = rig.tray();
+        // The schedule starts once the version check has come back.
+        QTRY_VERIFY(menu.scheduler().Timer1.isActive());
+        qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:9");
+        // Nothing is brought up for the news: the window shows it when it is opened.
+        QCOMPARE(rig.windows.mainWindowMade(), openBefore);
+        rig.windows.showMainWindow();
+        QVERIFY(rig.child("lblNewVer")->isVisible());
+        QCOMPARE(rig.state.updateAddress, QString("http://www.zelvane.example/get"));
     }
 
     void scheduleRunsOnTheTrayWindow_data()
