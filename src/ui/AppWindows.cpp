@@ -150,8 +150,8 @@ void AppWindows::lookForTray()
 
 bool AppWindows::resultsPanelVisible()
 {
-    // A window not made yet shows no panel, and is not made only to say so.
-    if (!main_)
+    // A window not made (or not loaded) yet shows no panel, and is not made only to say so.
+    if (!main_ || !main_->built())
         return false;
     const auto* panel = main_->findChild<QWidget*>(QStringLiteral("PictureResult"));
     return panel && panel->isVisibleTo(main_.get());

@@ -302,6 +302,11 @@ private slots:
         QVERIFY(menu.scheduler().Timer2.isActive());
         main.engine().stopLockoutRetry();
         QVERIFY(!menu.scheduler().Timer2.isActive());
+        // Opened after the check, the window shows what the check last said.
+        QTRY_VERIFY_WITH_TIMEOUT(!main.engine().running(), 30000);
+        const QString last = main.status();
+        rig.windows.showMainWindow();
+        QCOMPARE(main.findChild<QLabel*>("lblStatus")->text(), last);
     }
 
     void startWindows_data()
