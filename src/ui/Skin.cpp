@@ -465,8 +465,15 @@ QImage mainBackground(const BackgroundLayout& l, qreal dpr, const Theme& t)
 {
     QImage img(l.size * dpr, QImage::Format_RGB32);
     img.setDevicePixelRatio(dpr);
-    img.fill(kColourKey);
     QPainter p(&img);
+    drawMainBackground(p, l, t);
+    return img;
+}
+
+void drawMainBackground(QPainter& p, const BackgroundLayout& l, const Theme& t)
+{
+    p.save();
+    p.fillRect(QRect(QPoint(0, 0), l.size), kColourKey);
     // The outline is drawn without smoothing: a blended edge pixel would be
     // neither the key nor the card, and would show as a pink fringe.
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -513,7 +520,7 @@ QImage mainBackground(const BackgroundLayout& l, qreal dpr, const Theme& t)
     p.setPen(QColor(255, 255, 255, 190));
     p.drawText(QRectF(taglineLeft, 2, 220, l.headerHeight), Qt::AlignVCenter | Qt::AlignLeft,
                QStringLiteral("award seat watch"));
-    return img;
+    p.restore();
 }
 
 namespace {

@@ -489,11 +489,9 @@ void frmmain::showLoginTrouble(bool refused)
 
 void frmmain::refreshSkin()
 {
-    background_ = mainBackground(windowLayout(), devicePixelRatioF(), theme_);
-    setMask(shapeFromPicture(background_));
-    // The shape is kept; the picture (a megabyte, four at 200 %) only while it is seen.
-    if (!isVisible())
-        background_ = QImage();
+    // The shape, in logical pixels, from a picture drawn for it and let go:
+    // the window paints its face anew, holding no megabyte picture of it.
+    setMask(shapeFromPicture(mainBackground(windowLayout(), 1.0, theme_)));
 }
 
 bool frmmain::event(QEvent* e)
@@ -501,7 +499,6 @@ bool frmmain::event(QEvent* e)
     switch (e->type()) {
     case QEvent::WindowActivate: Form_Activate(); break;
     case QEvent::ScreenChangeInternal: refreshSkin(); break;
-    case QEvent::Hide: background_ = QImage(); break;
     case QEvent::Show: setWindowIcon(imageList2(picture_)); break;
     default: break;
     }
@@ -510,10 +507,8 @@ bool frmmain::event(QEvent* e)
 
 void frmmain::paintEvent(QPaintEvent*)
 {
-    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF()))
-        refreshSkin();
     QPainter p(this);
-    p.drawImage(QPoint(0, 0), background_);
+    drawMainBackground(p, windowLayout(), theme_);
     // A bar under the tab of the panel in view.
     const int i = int(panels_.indexOf(current_));
     if (i < 0)

@@ -126,7 +126,6 @@ private:
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
     Theme theme_;
-    QImage background_;
     int picture_ = kIconBlinkA; // the window's icon, one of the blink's two
 
     ResultsViewModel results_;
