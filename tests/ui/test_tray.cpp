@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QtTest>
@@ -284,6 +285,11 @@ private slots:
     {
         QFETCH(QByteArray, watchList);
         QFETCH(bool, sessionStarted);
+        // The airline's site, where the itinerary has seats.
+        SiteSim airline("{\"available\": [{\"from\": \"SYD\", \"to\": \"MEL\", \"date\": \"25/12/2027\"}]}", false);
+        QVERIFY(airline.start());
+        qputenv("ZELVANE_AIRLINE_URL", airline.baseUrl().toUtf8());
+        const auto refused = qScopeGuard([] { qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:9"); });
         Rig rig;
         writeFile(rig.data + "/Query.txt", watchList);
         rig.state.itineraries.load();
@@ -302,11 +308,16 @@ private slots:
         QVERIFY(menu.scheduler().Timer2.isActive());
         main.engine().stopLockoutRetry();
         QVERIFY(!menu.scheduler().Timer2.isActive());
-        // Opened after the check, the window shows what the check last said.
+        // Opened after the check, the window shows what the check last said,
+        // on the results it brought forward.
         QTRY_VERIFY_WITH_TIMEOUT(!main.engine().running(), 30000);
+        QCOMPARE(main.results().row(1).icon, int(kIconAvailable));
         const QString last = main.status();
         rig.windows.showMainWindow();
-        QCOMPARE(main.findChild<QLabel*>("lblStatus")->text(), last);
+        // Whole, or shortened with the whole of it as the tooltip.
+        const auto* status = main.findChild<QLabel*>("lblStatus");
+        QVERIFY2(status->text() == last || status->toolTip() == last.trimmed(), qPrintable(status->text()));
+        QVERIFY(rig.child("PictureResult")->isVisible());
     }
 
     void startWindows_data()
