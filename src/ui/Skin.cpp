@@ -1,7 +1,8 @@
 #include "ui/Skin.h"
 
+#include "ui/PaintedIcon.h"
+
 #include <QGuiApplication>
-#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QBitmap>
@@ -13,68 +14,6 @@ namespace zelvane {
 
 namespace {
 
-using Draw = std::function<void(QPainter&, const QRectF&)>;
-
-// An icon painted on demand at the size and scale asked for. A `kept` icon
-// holds each picture it paints, so a picture shown again and again (the tray
-// blink, ten times a second) is drawn once and then only copied.
-class PaintedIcon final : public QIconEngine {
-public:
-    PaintedIcon(Draw draw, bool kept) : draw_(std::move(draw)), kept_(kept) {}
-    void paint(QPainter* p, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        if (kept_) {
-            const qreal scale = p->device() ? p->device()->devicePixelRatio() : 1.0;
-            p->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
-            return;
-        }
-        draw(p, rect);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return scaledPixmap(size, mode, state, 1.0);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal scale) override
-    {
-        const QSize pixels = (QSizeF(size) * scale).toSize();
-        if (kept_) {
-            for (const QPixmap& pm : std::as_const(renders_))
-                if (pm.size() == pixels && qFuzzyCompare(pm.devicePixelRatio(), scale))
-                    return pm;
-        }
-        QPixmap pm(pixels);
-        pm.setDevicePixelRatio(scale);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        draw(&p, QRect(QPoint(0, 0), size));
-        p.end();
-        // Small ones only: the large renders a window manager asks for come once.
-        if (kept_ && pixels.width() <= kKeptEdge && pixels.height() <= kKeptEdge)
-            renders_.append(pm);
-        return pm;
-    }
-    QIconEngine* clone() const override { return new PaintedIcon(draw_, kept_); }
-
-private:
-    void draw(QPainter* p, const QRect& rect) const
-    {
-        p->save();
-        p->setRenderHint(QPainter::Antialiasing);
-        p->setRenderHint(QPainter::TextAntialiasing);
-        draw_(*p, rect);
-        p->restore();
-    }
-
-    static constexpr int kKeptEdge = 64;
-    Draw draw_;
-    bool kept_;
-    QList<QPixmap> renders_;
-};
-
-QIcon painted(Draw draw, bool kept = false)
-{
-    return QIcon(new PaintedIcon(std::move(draw), kept));
-}
 
 void drawPlane(QPainter& p, const QRectF& r, const QColor& colour)
 {
@@ -229,7 +168,7 @@ void drawFace(QPainter& p, const QRectF& r, const Face& f, State s, const Theme&
 
 QIcon faceIcon(const Face& face, State state, const Theme& theme)
 {
-    return painted([=](QPainter& p, const QRectF& r) { drawFace(p, r, face, state, theme); });
+    return paintedIcon([=](QPainter& p, const QRectF& r) { drawFace(p, r, face, state, theme); });
 }
 
 } // namespace
@@ -385,11 +324,11 @@ QIcon holderPicture(const QString& name, const Theme& theme)
     return {};
 }
 
-static Draw drawImageList2(int index)
+static PaintedDraw drawImageList2(int index)
 {
     switch (index) {
     case 2: // not checked yet: an open ring with a dash
-        return Draw([](QPainter& p, const QRectF& r) {
+        return PaintedDraw([](QPainter& p, const QRectF& r) {
             const QRectF c = r.adjusted(r.width() * 0.12, r.height() * 0.12, -r.width() * 0.12, -r.height() * 0.12);
             p.setPen(QPen(QColor(0x86, 0x8e, 0x9a), std::max<qreal>(1.2, r.width() * 0.1)));
             p.setBrush(Qt::NoBrush);
@@ -399,7 +338,7 @@ static Draw drawImageList2(int index)
         });
     case 5: // not available: a filled disc with a cross
     case 6: // available: a filled disc with a tick
-        return Draw([index](QPainter& p, const QRectF& r) {
+        return PaintedDraw([index](QPainter& p, const QRectF& r) {
             const QRectF c = r.adjusted(r.width() * 0.06, r.height() * 0.06, -r.width() * 0.06, -r.height() * 0.06);
             p.setPen(Qt::NoPen);
             p.setBrush(index == 6 ? QColor(0x2b, 0x8a, 0x3e) : QColor(0xc9, 0x2a, 0x2a));
@@ -409,7 +348,7 @@ static Draw drawImageList2(int index)
         });
     case 3: // the program's own picture
     case 4: // its other face while the tray blinks
-        return Draw([index](QPainter& p, const QRectF& r) {
+        return PaintedDraw([index](QPainter& p, const QRectF& r) {
             const bool lit = index == 4;
             p.setPen(lit ? QPen(QColor(0xd9, 0x48, 0x0f), std::max<qreal>(1, r.width() * 0.06)) : Qt::NoPen);
             p.setBrush(lit ? QColor(Qt::white) : QColor(0x1f, 0x6f, 0xb2));
@@ -430,8 +369,8 @@ QIcon imageList2(int index)
         return {};
     QIcon& icon = drawn[size_t(index)];
     if (icon.isNull()) {
-        if (Draw draw = drawImageList2(index))
-            icon = painted(std::move(draw), true);
+        if (PaintedDraw draw = drawImageList2(index))
+            icon = paintedIcon(std::move(draw), true);
     }
     return icon;
 }
