@@ -75,12 +75,7 @@ HttpBrowser::HttpBrowser(QNetworkCookieJar* jar, QObject* parent)
     nam_->setCookieJar(jar);
     jar->setParent(owner);
     nam_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-
-    tls_ = QSslConfiguration::defaultConfiguration();
-    tls_.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    const QString caFile = qEnvironmentVariable("ZELVANE_CA_FILE");
-    if (!caFile.isEmpty() && !tls_.addCaCertificates(caFile, QSsl::Pem))
-        qWarning("ZELVANE_CA_FILE: no certificate read from %s", qPrintable(caFile));
+    caFile_ = qEnvironmentVariable("ZELVANE_CA_FILE");
 
     connectTimer_.setSingleShot(true);
     deadline_.setSingleShot(true);
@@ -92,6 +87,17 @@ HttpBrowser::HttpBrowser(QNetworkCookieJar* jar, QObject* parent)
         if (Busy())
             fail(QStringLiteral("not loaded within ") + milliseconds(limits_.navigationDeadline));
     });
+}
+
+const QSslConfiguration& HttpBrowser::tlsConfiguration()
+{
+    if (!tls_) {
+        tls_ = QSslConfiguration::defaultConfiguration();
+        tls_->setPeerVerifyMode(QSslSocket::VerifyPeer);
+        if (!caFile_.isEmpty() && !tls_->addCaCertificates(caFile_, QSsl::Pem))
+            qWarning("ZELVANE_CA_FILE: no certificate read from %s", qPrintable(caFile_));
+    }
+    return *tls_;
 }
 
 HttpBrowser::~HttpBrowser()
@@ -130,7 +136,8 @@ void HttpBrowser::request(const QUrl& url)
     req.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                      QNetworkRequest::ManualRedirectPolicy);
     req.setTransferTimeout(int(limits_.transferTimeout.count()));
-    req.setSslConfiguration(tls_);
+    if (url.scheme() == QLatin1String("https"))
+        req.setSslConfiguration(tlsConfiguration());
     reply_ = nam_->get(req);
     connect(reply_, &QNetworkReply::requestSent, this, &HttpBrowser::onConnected);
     connect(reply_, &QNetworkReply::metaDataChanged, this, &HttpBrowser::onMetaData);

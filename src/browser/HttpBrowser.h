@@ -8,6 +8,7 @@
 #include <QSslConfiguration>
 #include <QTimer>
 #include <QUrl>
+#include <optional>
 
 class QNetworkAccessManager;
 class QNetworkCookieJar;
@@ -65,6 +66,7 @@ private:
     enum class Stage { Idle, Page, Frame };
 
     void request(const QUrl& url);
+    const QSslConfiguration& tlsConfiguration();
     void onConnected();
     void onMetaData();
     void onReadyRead();
@@ -76,7 +78,10 @@ private:
     void dropReply();
 
     QNetworkAccessManager* nam_ = nullptr;
-    QSslConfiguration tls_;
+    // Made for the first secure address only: loading the TLS library costs
+    // megabytes that a program speaking plain HTTP never needs.
+    std::optional<QSslConfiguration> tls_;
+    QString caFile_; // extra trusted certificates, named when the browser was made
     BrowserLimits limits_;
     QTimer connectTimer_;
     QTimer deadline_;

@@ -4,6 +4,7 @@
 #include "engine/Scheduler.h"
 #include "notify/SessionAlerter.h"
 #include "ui/frmAboutus.h"
+#include "ui/Skin.h"
 #include "ui/frmReminder.h"
 #include "ui/frmmain.h"
 #include "ui/frmmenu.h"
@@ -58,9 +59,9 @@ void AppWindows::joinMainWindow(frmmain& w)
                      [this](int slot, const QString& text, int NoPopup) {
                          raisePopup(slot, text, NoPopup);
                      });
-    const auto updateTray = [this, &w] {
+    const auto updateTray = [this](int picture) {
         if (menu_)
-            menu_->UpdaIcon(w.windowIcon());
+            menu_->UpdaIcon(imageList2(picture));
     };
     QObject::connect(&w, &frmmain::trayPictureChanged, &w, updateTray);
     QObject::connect(&w, &frmmain::loginTroubleChanged, &w, [this](bool refused) {
@@ -71,7 +72,7 @@ void AppWindows::joinMainWindow(frmmain& w)
     w.alerts().desktop().showResults = [this] { showResultsFromPopup(); };
     QObject::connect(&w, &frmmain::windowActivated, &w, [updateTray, &w] {
         w.engine().stopBlink();
-        updateTray();
+        updateTray(kIconBlinkA);
     });
     w.showAbout = [this] { showAbout(); };
     w.trayShown = [this] { return trayShown(); };
@@ -149,9 +150,11 @@ void AppWindows::lookForTray()
 
 bool AppWindows::resultsPanelVisible()
 {
-    frmmain& w = mainWindow();
-    const auto* panel = w.findChild<QWidget*>(QStringLiteral("PictureResult"));
-    return panel && panel->isVisibleTo(&w);
+    // A window not made (or not loaded) yet shows no panel, and is not made only to say so.
+    if (!main_ || !main_->built())
+        return false;
+    const auto* panel = main_->findChild<QWidget*>(QStringLiteral("PictureResult"));
+    return panel && panel->isVisibleTo(main_.get());
 }
 
 void AppWindows::raisePopup(int slot, const QString& announcement, int NoPopup)

@@ -1,7 +1,8 @@
 #include "ui/Skin.h"
 
+#include "ui/PaintedIcon.h"
+
 #include <QGuiApplication>
-#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QBitmap>
@@ -13,44 +14,6 @@ namespace zelvane {
 
 namespace {
 
-using Draw = std::function<void(QPainter&, const QRectF&)>;
-
-// An icon painted on demand at the size and scale asked for.
-class PaintedIcon final : public QIconEngine {
-public:
-    explicit PaintedIcon(Draw draw) : draw_(std::move(draw)) {}
-    void paint(QPainter* p, const QRect& rect, QIcon::Mode, QIcon::State) override
-    {
-        p->save();
-        p->setRenderHint(QPainter::Antialiasing);
-        p->setRenderHint(QPainter::TextAntialiasing);
-        draw_(*p, rect);
-        p->restore();
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return scaledPixmap(size, mode, state, 1.0);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override
-    {
-        QPixmap pm(size * scale);
-        pm.setDevicePixelRatio(scale);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        paint(&p, QRect(QPoint(0, 0), size), mode, state);
-        return pm;
-    }
-    QIconEngine* clone() const override { return new PaintedIcon(draw_); }
-
-private:
-    Draw draw_;
-};
-
-QIcon painted(Draw draw)
-{
-    return QIcon(new PaintedIcon(std::move(draw)));
-}
 
 void drawPlane(QPainter& p, const QRectF& r, const QColor& colour)
 {
@@ -205,7 +168,7 @@ void drawFace(QPainter& p, const QRectF& r, const Face& f, State s, const Theme&
 
 QIcon faceIcon(const Face& face, State state, const Theme& theme)
 {
-    return painted([=](QPainter& p, const QRectF& r) { drawFace(p, r, face, state, theme); });
+    return paintedIcon([=](QPainter& p, const QRectF& r) { drawFace(p, r, face, state, theme); });
 }
 
 } // namespace
@@ -361,11 +324,11 @@ QIcon holderPicture(const QString& name, const Theme& theme)
     return {};
 }
 
-static QIcon drawImageList2(int index)
+static PaintedDraw drawImageList2(int index)
 {
     switch (index) {
     case 2: // not checked yet: an open ring with a dash
-        return painted([](QPainter& p, const QRectF& r) {
+        return PaintedDraw([](QPainter& p, const QRectF& r) {
             const QRectF c = r.adjusted(r.width() * 0.12, r.height() * 0.12, -r.width() * 0.12, -r.height() * 0.12);
             p.setPen(QPen(QColor(0x86, 0x8e, 0x9a), std::max<qreal>(1.2, r.width() * 0.1)));
             p.setBrush(Qt::NoBrush);
@@ -375,7 +338,7 @@ static QIcon drawImageList2(int index)
         });
     case 5: // not available: a filled disc with a cross
     case 6: // available: a filled disc with a tick
-        return painted([index](QPainter& p, const QRectF& r) {
+        return PaintedDraw([index](QPainter& p, const QRectF& r) {
             const QRectF c = r.adjusted(r.width() * 0.06, r.height() * 0.06, -r.width() * 0.06, -r.height() * 0.06);
             p.setPen(Qt::NoPen);
             p.setBrush(index == 6 ? QColor(0x2b, 0x8a, 0x3e) : QColor(0xc9, 0x2a, 0x2a));
@@ -385,7 +348,7 @@ static QIcon drawImageList2(int index)
         });
     case 3: // the program's own picture
     case 4: // its other face while the tray blinks
-        return painted([index](QPainter& p, const QRectF& r) {
+        return PaintedDraw([index](QPainter& p, const QRectF& r) {
             const bool lit = index == 4;
             p.setPen(lit ? QPen(QColor(0xd9, 0x48, 0x0f), std::max<qreal>(1, r.width() * 0.06)) : Qt::NoPen);
             p.setBrush(lit ? QColor(Qt::white) : QColor(0x1f, 0x6f, 0xb2));
@@ -405,8 +368,10 @@ QIcon imageList2(int index)
     if (index < 0 || index >= int(drawn.size()))
         return {};
     QIcon& icon = drawn[size_t(index)];
-    if (icon.isNull())
-        icon = drawImageList2(index);
+    if (icon.isNull()) {
+        if (PaintedDraw draw = drawImageList2(index))
+            icon = paintedIcon(std::move(draw), true);
+    }
     return icon;
 }
 
@@ -439,8 +404,15 @@ QImage mainBackground(const BackgroundLayout& l, qreal dpr, const Theme& t)
 {
     QImage img(l.size * dpr, QImage::Format_RGB32);
     img.setDevicePixelRatio(dpr);
-    img.fill(kColourKey);
     QPainter p(&img);
+    drawMainBackground(p, l, t);
+    return img;
+}
+
+void drawMainBackground(QPainter& p, const BackgroundLayout& l, const Theme& t)
+{
+    p.save();
+    p.fillRect(QRect(QPoint(0, 0), l.size), kColourKey);
     // The outline is drawn without smoothing: a blended edge pixel would be
     // neither the key nor the card, and would show as a pink fringe.
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -487,7 +459,7 @@ QImage mainBackground(const BackgroundLayout& l, qreal dpr, const Theme& t)
     p.setPen(QColor(255, 255, 255, 190));
     p.drawText(QRectF(taglineLeft, 2, 220, l.headerHeight), Qt::AlignVCenter | Qt::AlignLeft,
                QStringLiteral("award seat watch"));
-    return img;
+    p.restore();
 }
 
 namespace {

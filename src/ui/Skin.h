@@ -52,6 +52,8 @@ struct BackgroundLayout {
     int statusTop = 0;
 };
 QImage mainBackground(const BackgroundLayout& layout, qreal devicePixelRatio, const Theme& theme);
+// The same, painted straight onto a window.
+void drawMainBackground(QPainter& p, const BackgroundLayout& layout, const Theme& theme);
 
 // The shape of a window whose face is drawn by `draw`: every pixel but those
 // of the colour at the face's top-left corner. Drawn without smoothing, so

@@ -104,14 +104,32 @@ frmmain::frmmain(modMain& state, QWidget* parent, MessageBoxes* boxes)
                                             *waits_, *this, *alerts_, this);
     alerts_->startJustSent = [this] { engine_->TMRJustSent.start(); };
     results_.setIconProvider([](int picture) { return imageList2(picture); });
+}
 
+frmmain::~frmmain() = default;
+
+void frmmain::ensureBuilt()
+{
+    if (built_)
+        return;
+    built_ = true;
     buildHeader();
     buildPanels();
     buildStatusRow();
     Form_Load();
+    // What a check reported meanwhile.
+    Label25_->setText(overKill_);
+    Label24_->setText(checkNowCount_);
+    if (resultsAsked_)
+        ImageResult_Click();
 }
 
-frmmain::~frmmain() = default;
+void frmmain::setVisible(bool visible)
+{
+    if (visible)
+        ensureBuilt();
+    QWidget::setVisible(visible);
+}
 
 void frmmain::buildHeader()
 {
@@ -229,7 +247,10 @@ void frmmain::buildStatusRow()
     QFont f = lblStatus_->font();
     f.setBold(true);
     lblStatus_->setFont(f);
-    setStatus(status::kWaitingItineraries);
+    // A check may have reported before the controls were made.
+    if (statusText_.isEmpty())
+        statusText_ = status::kWaitingItineraries;
+    showStatusText();
     // Throttle figures of the engine: logins sent, minutes into the window.
     Label25_ = named(new QLabel(this), "Label25");
     Label25_->setGeometry(452, kStatusTop, 22, kHeight - kStatusTop);
@@ -275,12 +296,14 @@ QCoro::Task<> frmmain::fetchNotice()
 
 void frmmain::FillCityCombo()
 {
-    itinerary_->FillCityCombo();
+    if (built_)
+        itinerary_->FillCityCombo();
 }
 
 void frmmain::FillList()
 {
-    itinerary_->FillList();
+    if (built_)
+        itinerary_->FillList();
 }
 
 void frmmain::FillListViewQuery()
@@ -294,7 +317,10 @@ QCoro::Task<> frmmain::CallUpdates()
     if (!WebBrowser2_)
         WebBrowser2_ = std::make_unique<HttpBrowser>();
     CityUpdateSteps steps;
-    steps.reloadLists = [this] { itinerary_->reloadLists(); };
+    steps.reloadLists = [this] {
+        if (built_)
+            itinerary_->reloadLists();
+    };
     steps.refillResults = [this] { FillListViewQuery(); };
     steps.versionCheck = versionCheck;
     co_await zelvane::CallUpdates(*WebBrowser2_, engine_->loginUrl(), state_.cities, *this, *waits_,
@@ -340,21 +366,29 @@ void frmmain::showPanel(Panel* panel)
 
 void frmmain::ImageMyD_Click()
 {
+    ensureBuilt();
     showPanel(member_);
 }
 
 void frmmain::ImageItin_Click()
 {
+    ensureBuilt();
     showPanel(itinerary_);
 }
 
 void frmmain::ImageResult_Click()
 {
+    // The end of a check asks for it; a window not made up yet shows it when it is.
+    if (!built_) {
+        resultsAsked_ = true;
+        return;
+    }
     showPanel(resultsPanel_);
 }
 
 void frmmain::openAtMemberDetails()
 {
+    ensureBuilt();
     showPanel(member_);
     for (int i = 0; i < tabs_.size(); ++i)
         tabs_[i]->setEnabled(panels_.value(i) == member_);
@@ -383,7 +417,8 @@ void frmmain::lblNewVer_Click()
 void frmmain::setStatus(const QString& text)
 {
     statusText_ = text;
-    showStatusText();
+    if (built_)
+        showStatusText();
 }
 
 void frmmain::showStatusText()
@@ -403,17 +438,23 @@ QString frmmain::status() const
 
 void frmmain::showOverKill(int count)
 {
-    Label25_->setText(QString::number(count));
+    overKill_ = QString::number(count);
+    if (built_)
+        Label25_->setText(overKill_);
 }
 
 void frmmain::showCheckNowCount(int minutes)
 {
-    Label24_->setText(QString::number(minutes));
+    checkNowCount_ = QString::number(minutes);
+    if (built_)
+        Label24_->setText(checkNowCount_);
 }
 
 void frmmain::showLastLoginTime(const QString& text)
 {
-    lblLastLoginTime_->setText(text);
+    // Unmade, the load reads the same time from the settings.
+    if (built_)
+        lblLastLoginTime_->setText(text);
 }
 
 void frmmain::raisePopup(int slot, const QString& announcement, int NoPopup)
@@ -423,12 +464,19 @@ void frmmain::raisePopup(int slot, const QString& announcement, int NoPopup)
 
 void frmmain::UpdaIcon(int picture)
 {
-    setWindowIcon(imageList2(picture));
+    picture_ = picture;
+    // Ten times a second while the tray blinks: a hidden window's icon is seen
+    // by nobody, and setting it would tell every control of the window.
+    if (isVisible())
+        setWindowIcon(imageList2(picture));
     emit trayPictureChanged(picture);
 }
 
 void frmmain::showNewVersion()
 {
+    // Unmade, the load shows it from the flag.
+    if (!built_)
+        return;
     lblNewVer_->show();
     Label4_->hide();
 }
@@ -441,8 +489,9 @@ void frmmain::showLoginTrouble(bool refused)
 
 void frmmain::refreshSkin()
 {
-    background_ = mainBackground(windowLayout(), devicePixelRatioF(), theme_);
-    setMask(shapeFromPicture(background_));
+    // The shape, in logical pixels, from a picture drawn for it and let go:
+    // the window paints its face anew, holding no megabyte picture of it.
+    setMask(shapeFromPicture(mainBackground(windowLayout(), 1.0, theme_)));
 }
 
 bool frmmain::event(QEvent* e)
@@ -450,6 +499,7 @@ bool frmmain::event(QEvent* e)
     switch (e->type()) {
     case QEvent::WindowActivate: Form_Activate(); break;
     case QEvent::ScreenChangeInternal: refreshSkin(); break;
+    case QEvent::Show: setWindowIcon(imageList2(picture_)); break;
     default: break;
     }
     return QWidget::event(e);
@@ -457,10 +507,8 @@ bool frmmain::event(QEvent* e)
 
 void frmmain::paintEvent(QPaintEvent*)
 {
-    if (!qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF()))
-        refreshSkin();
     QPainter p(this);
-    p.drawImage(QPoint(0, 0), background_);
+    drawMainBackground(p, windowLayout(), theme_);
     // A bar under the tab of the panel in view.
     const int i = int(panels_.indexOf(current_));
     if (i < 0)

@@ -41,6 +41,13 @@ public:
     SessionAlerter& alerts() override { return *alerts_; }
     const ResultsViewModel& results() const { return results_; }
 
+    // The controls are made, and the window loaded, the first time it is shown
+    // or anything asks for them: a window made only for a scheduled check
+    // keeps what the check reports and shows it when it is opened.
+    void ensureBuilt();
+    bool built() const { return built_; }
+    void setVisible(bool visible) override;
+
     // The panel switches.
     void ImageMyD_Click();
     void ImageItin_Click();
@@ -119,7 +126,7 @@ private:
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
     Theme theme_;
-    QImage background_;
+    int picture_ = kIconBlinkA; // the window's icon, one of the blink's two
 
     ResultsViewModel results_;
     ResultTable table_;
@@ -128,20 +135,26 @@ private:
     std::unique_ptr<SessionAlerter> alerts_;
     std::unique_ptr<CheckEngine> engine_;
 
-    MemberPanel* member_;
-    ItineraryPanel* itinerary_;
-    ResultsPanel* resultsPanel_;
-    AlertsPanel* alertsPanel_;
+    bool built_ = false;
+    bool resultsAsked_ = false; // a check ended before the controls were made
+    QString overKill_, checkNowCount_;
+
+    MemberPanel* member_ = nullptr;
+    ItineraryPanel* itinerary_ = nullptr;
+    ResultsPanel* resultsPanel_ = nullptr;
+    AlertsPanel* alertsPanel_ = nullptr;
     // The panels in the order of their tabs; tab i shows panels_[i].
     QList<Panel*> panels_;
     QList<ImageButton*> tabs_;
     Panel* current_ = nullptr;
 
-    ImageButton *Image5_, *ImageMin_, *ImageClose_, *imgabout_, *imgInfo_;
+    ImageButton *Image5_ = nullptr, *ImageMin_ = nullptr, *ImageClose_ = nullptr, *imgabout_ = nullptr,
+                *imgInfo_ = nullptr;
     QString statusText_; // the whole text; the label may show it shortened
-    QLabel *lblStatus_, *lblLastLoginTime_, *lblNewVer_, *Label4_, *Label24_, *Label25_;
+    QLabel *lblStatus_ = nullptr, *lblLastLoginTime_ = nullptr, *lblNewVer_ = nullptr, *Label4_ = nullptr,
+           *Label24_ = nullptr, *Label25_ = nullptr;
     QList<QWidget*> legend_;
-    QPushButton* cmdCheckItinerary_;
+    QPushButton* cmdCheckItinerary_ = nullptr;
 };
 
 } // namespace zelvane

@@ -95,7 +95,8 @@ QCoro::Task<> frmmenu::VerCheck()
     const QPointer<frmmenu> self(this);
     const VerCheckOutcome outcome =
         co_await zelvane::VerCheck(state_, [&windows] { return windows.resultsPanelVisible(); });
-    if (self && outcome == VerCheckOutcome::NewVersion)
+    // A window made later shows the news at its load, from the flag.
+    if (self && outcome == VerCheckOutcome::NewVersion && windows_.mainWindowMade())
         static_cast<SessionView&>(windows_.mainWindow()).showNewVersion();
 }
 

@@ -49,6 +49,7 @@ struct WindowRig {
     Window& open()
     {
         auto* w = new Window(state, nullptr, &boxes);
+        w->ensureBuilt(); // loaded as when it is first shown
         window.reset(w);
         window->endProgram = [this] { ++ended; };
         window->openPage = [](const QString&) {};

@@ -5,6 +5,7 @@
 
 #include "app/MemberDetails.h"
 #include "engine/CheckEngine.h"
+#include "engine/Scheduler.h"
 #include "itineraries/ItineraryEditing.h"
 #include "net/VersionCheck.h"
 #include "notify/ResultsPrint.h"
@@ -335,6 +336,50 @@ private slots:
         }
     }
 
+    void intervalChoiceSetsTheSchedule_data()
+    {
+        QTest::addColumn<int>("storedHours"); // before the window opens
+        QTest::addColumn<int>("chosen");      // entry of Combo1 the user picks; -1 none
+        QTest::addColumn<bool>("saveClicked");
+        QTest::addColumn<int>("hours");       // the schedule's interval after
+        QTest::newRow("12 Hours chosen") << 24 << 0 << false << 12;
+        QTest::newRow("24 Hours chosen") << 12 << 1 << false << 24;
+        QTest::newRow("48 Hours chosen") << 12 << 3 << false << 48;
+        QTest::newRow("12 Hours stored is shown as chosen") << 12 << -1 << false << 12;
+        QTest::newRow("12 Hours stored, saved again") << 12 << -1 << true << 12;
+        QTest::newRow("36 Hours stored, saved again") << 36 << -1 << true << 36;
+    }
+    void intervalChoiceSetsTheSchedule()
+    {
+        QFETCH(int, storedHours);
+        QFETCH(int, chosen);
+        QFETCH(bool, saveClicked);
+        QFETCH(int, hours);
+        WindowRig rig("interval");
+        rig.storeMember();
+        rig.state.settings.m_nTimeHou = qint16(storedHours);
+        rig.state.settings.SaveSettings();
+        frmmain& w = rig.open();
+        auto* combo = rig.find<QComboBox>("Combo1");
+        QCOMPARE(combo->currentText(), QString("%1 Hours").arg(storedHours));
+        if (chosen >= 0 || saveClicked)
+            click(rig.find<ImageButton>("ImageClear"));
+        if (chosen >= 0)
+            combo->setCurrentIndex(chosen);
+        if (saveClicked)
+            click(rig.find<ImageButton>("ImageSave"));
+        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
+        QVERIFY(!rig.find<QLineEdit>("txtMemNo")->isEnabled()); // saved and locked
+        QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
+        QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
+        // The schedule reads what was stored: the check after the first comes `hours` later.
+        Scheduler schedule(rig.state, Scheduler::EngineSource([](bool) { return nullptr; }),
+                           [&w]() -> StatusLine& { return w; });
+        schedule.Timer1_Timer();
+        schedule.Timer1_Timer();
+        QCOMPARE(schedule.NextCheckTime, rig.clock.now().addSecs(hours * 3600));
+    }
+
     void addRules_data()
     {
         QTest::addColumn<int>("before");
@@ -407,14 +452,18 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<bool>("idle");
         QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("selected"); // row of the five, from 0
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("left");
-        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << kWaitBeforeDeleting << 5;
-        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << kWaitBeforeDeleting << 5;
-        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << kReallyDelete << 5;
-        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << kReallyDeleteAll << 5;
-        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << kReallyDelete << 4;
-        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << kReallyDeleteAll << 0;
+        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5;
+        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5;
+        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << 2 << kReallyDelete << 5;
+        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << 2 << kReallyDeleteAll << 5;
+        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << 2 << kReallyDelete << 4;
+        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << 2 << kReallyDeleteAll << 0;
+        QTest::newRow("one, the last row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 4 << kReallyDelete << 4;
+        QTest::newRow("all, the last row selected") << "Image6" << true << int(MsgAnswer::Yes) << 4 << kReallyDeleteAll << 0;
+        QTest::newRow("one, the first row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 0 << kReallyDelete << 4;
     }
     void deleteRules()
     {
@@ -423,6 +472,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, message);
         QFETCH(int, left);
+        QFETCH(int, selected);
         WindowRig rig("delete");
         rig.watch(5);
         rig.state.itineraries.SaveQueryList();
@@ -431,7 +481,8 @@ private slots:
         rig.state.idle = idle;
         rig.boxes.answers = {MsgAnswer(answer)};
         auto* list = rig.find<QTreeWidget>("ListView1");
-        list->setCurrentItem(list->topLevelItem(2));
+        list->setCurrentItem(list->topLevelItem(selected));
+        const QString chosen = rig.state.itineraries.line(selected + 1);
         click(rig.find<ImageButton>(button));
         QCOMPARE(rig.boxes.shown.size(), 1);
         QCOMPARE(rig.boxes.shown[0].text, message);
@@ -441,6 +492,8 @@ private slots:
             QCOMPARE(readFile(rig.folder + "/Query.txt"), file);
         else
             QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(left));
+        // What goes is the selected itinerary.
+        QCOMPARE(rig.state.itineraries.lines().contains(chosen), left == 5);
     }
 
     // Enter held on a focused image button: the repeats of the key neither
@@ -574,6 +627,41 @@ private slots:
         QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
     }
 
+    void legendPicturesMatchTheRows_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("row"); // the results row in that state
+        QTest::newRow("available") << "Image2" << "Label10" << "Flight Available" << 0;
+        QTest::newRow("not available") << "Image3" << "Label13" << "Flight Not Available" << 1;
+        QTest::newRow("not checked") << "Image4" << "Label18" << "Not Checked Yet" << 2;
+    }
+    void legendPicturesMatchTheRows()
+    {
+        QFETCH(QString, image);
+        QFETCH(QString, label);
+        QFETCH(QString, caption);
+        QFETCH(int, row);
+        WindowRig rig("legend");
+        rig.watch(3);
+        frmmain& w = rig.open();
+        w.resultTable().setResultText(0, "QF 401 09:05 SYD 11:15 PER");
+        w.resultTable().markNotAvailableIfEmpty(1);
+        w.FillListViewQuery();
+        w.ImageResult_Click();
+        auto* picture = rig.find<QLabel>(image);
+        auto* text = rig.find<QLabel>(label);
+        QCOMPARE(text->text(), caption);
+        // The picture is the one just before its caption, on the same line.
+        QVERIFY(picture->geometry().right() < text->x() && text->x() - picture->geometry().right() < 12);
+        QVERIFY(qAbs(picture->geometry().center().y() - text->geometry().center().y()) < 4);
+        const QAbstractItemModel* model = rig.find<QTreeView>("ListViewQuery")->model();
+        const QIcon shown = model->data(model->index(row, 0), Qt::DecorationRole).value<QIcon>();
+        const QImage inRow = shown.pixmap(picture->pixmap().size()).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(picture->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), inRow);
+    }
+
     void print_data()
     {
         QTest::addColumn<QString>("target");
@@ -619,6 +707,8 @@ private slots:
         const QString printed = QString::fromUtf8(text.readAllStandardOutput());
         QCOMPARE(printed.count("Zelvane Results"), 2);
         QCOMPARE(printed.count("http://www.zelvane.example"), 2);
+        // Each header says when it was printed, in the user's short date form.
+        QCOMPARE(printed.count(QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat)), 2);
         QVERIFY(printed.contains("QF 401 09:05 SYD 11:15 PER"));
     }
 

@@ -5,6 +5,7 @@
 #include "app/ShowWebPage.h"
 #include "itineraries/modMain.h"
 #include "notify/PopupGeometry.h"
+#include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
 #include "ui/Skin.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QtTest>
@@ -219,12 +221,11 @@ private slots:
         QCOMPARE(menu.tray()->toolTip(), QString());
         emit main.windowActivated();
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
-        // Each picture of the blink reaches the tray.
-        QPixmap blink(16, 16);
-        blink.fill(Qt::yellow);
-        main.setWindowIcon(QIcon(blink));
-        emit main.trayPictureChanged(4);
-        QCOMPARE(menu.tray()->icon().cacheKey(), main.windowIcon().cacheKey());
+        // Each picture of the blink reaches the tray, also from a window never shown.
+        for (int picture : {kIconBlinkB, kIconBlinkA}) {
+            main.UpdaIcon(picture);
+            QCOMPARE(menu.tray()->icon().cacheKey(), imageList2(picture).cacheKey());
+        }
     }
 
     // A refused login shows the warning picture and says why, over the
@@ -242,7 +243,34 @@ private slots:
         QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
         main.showLoginTrouble(false);
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
-        QCOMPARE(menu.tray()->icon().cacheKey(), main.windowIcon().cacheKey());
+        // Back to the picture the blink last set.
+        QCOMPARE(menu.tray()->icon().cacheKey(), imageList2(kIconBlinkB).cacheKey());
+    }
+
+    void newVersionReachesTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("openBefore");
+        QTest::newRow("window open while the tray checks") << true;
+        QTest::newRow("window opened after the check") << false;
+    }
+    void newVersionReachesTheMainWindow()
+    {
+        QFETCH(bool, openBefore);
+        SiteSim site("{\"site\": {\"version\": \"9.9,http://www.zelvane.example/get\"}}", false);
+        QVERIFY(site.start());
+        qputenv("ZELVANE_SITE_URL", site.baseUrl().toUtf8());
+        Rig rig;
+        if (openBefore)
+            rig.windows.showMainWindow();
+        frmmenu& menu = rig.tray();
+        // The schedule starts once the version check has come back.
+        QTRY_VERIFY(menu.scheduler().Timer1.isActive());
+        qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:9");
+        // Nothing is brought up for the news: the window shows it when it is opened.
+        QCOMPARE(rig.windows.mainWindowMade(), openBefore);
+        rig.windows.showMainWindow();
+        QVERIFY(rig.child("lblNewVer")->isVisible());
+        QCOMPARE(rig.state.updateAddress, QString("http://www.zelvane.example/get"));
     }
 
     void scheduleRunsOnTheTrayWindow_data()
@@ -257,6 +285,11 @@ private slots:
     {
         QFETCH(QByteArray, watchList);
         QFETCH(bool, sessionStarted);
+        // The airline's site, where the itinerary has seats.
+        SiteSim airline("{\"available\": [{\"from\": \"SYD\", \"to\": \"MEL\", \"date\": \"25/12/2027\"}]}", false);
+        QVERIFY(airline.start());
+        qputenv("ZELVANE_AIRLINE_URL", airline.baseUrl().toUtf8());
+        const auto refused = qScopeGuard([] { qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:9"); });
         Rig rig;
         writeFile(rig.data + "/Query.txt", watchList);
         rig.state.itineraries.load();
@@ -275,6 +308,16 @@ private slots:
         QVERIFY(menu.scheduler().Timer2.isActive());
         main.engine().stopLockoutRetry();
         QVERIFY(!menu.scheduler().Timer2.isActive());
+        // Opened after the check, the window shows what the check last said,
+        // on the results it brought forward.
+        QTRY_VERIFY_WITH_TIMEOUT(!main.engine().running(), 30000);
+        QCOMPARE(main.results().row(1).icon, int(kIconAvailable));
+        const QString last = main.status();
+        rig.windows.showMainWindow();
+        // Whole, or shortened with the whole of it as the tooltip.
+        const auto* status = main.findChild<QLabel*>("lblStatus");
+        QVERIFY2(status->text() == last || status->toolTip() == last.trimmed(), qPrintable(status->text()));
+        QVERIFY(rig.child("PictureResult")->isVisible());
     }
 
     void startWindows_data()
