@@ -34,6 +34,19 @@ public:
     QStringList statuses;
 };
 
+// Starts the simulator and points every address of the program at it, with
+// the fixed pauses scaled down.
+bool pointAtSimulator(SiteSim& sim)
+{
+    if (!sim.start())
+        return false;
+    for (const char* var : {"ZELVANE_AIRLINE_URL", "ZELVANE_SITE_URL", "ZELVANE_RELAY_URL"})
+        qputenv(var, sim.baseUrl().toUtf8());
+    qputenv("ZELVANE_CA_FILE", sim.caFile().toUtf8());
+    qputenv("ZELVANE_TIME_SCALE", "0.02");
+    return true;
+}
+
 } // namespace
 
 class TestMainWindowSession : public QObject {
@@ -49,11 +62,7 @@ private slots:
                                        "rows": [["09:05 SYD", "10:35 MEL", "QF 401", "738", "0",
                                                  "Yes", "No", "No"]]}],
                         "site": {"alert": null, "version": null}})");
-        QVERIFY(sim.start());
-        for (const char* var : {"ZELVANE_AIRLINE_URL", "ZELVANE_SITE_URL", "ZELVANE_RELAY_URL"})
-            qputenv(var, sim.baseUrl().toUtf8());
-        qputenv("ZELVANE_CA_FILE", sim.caFile().toUtf8());
-        qputenv("ZELVANE_TIME_SCALE", "0.02");
+        QVERIFY(pointAtSimulator(sim));
 
         WindowRig rig("session", true);
         rig.storeMember();
@@ -94,11 +103,7 @@ private slots:
                         "cities": {"names": ["Ballina", "Melbourne", "Sydney", "Tamworth"],
                                    "codes": ["BNK", "MEL", "SYD", "TMW"]},
                         "site": {"alert": null, "version": null}})");
-        QVERIFY(sim.start());
-        for (const char* var : {"ZELVANE_AIRLINE_URL", "ZELVANE_SITE_URL", "ZELVANE_RELAY_URL"})
-            qputenv(var, sim.baseUrl().toUtf8());
-        qputenv("ZELVANE_CA_FILE", sim.caFile().toUtf8());
-        qputenv("ZELVANE_TIME_SCALE", "0.02");
+        QVERIFY(pointAtSimulator(sim));
 
         WindowRig rig("update", true);
         writeFile(rig.folder + "/City.txt", "Melbourne\r\nSydney\r\nTamworth\r\n");
