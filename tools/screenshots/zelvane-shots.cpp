@@ -1,5 +1,6 @@
-// Shows the main window with a sample watch list and writes one picture per
-// panel: zelvane-shots [--dark] [--suffix TEXT] FOLDER
+// Shows the main window with a sample watch list and history and writes one
+// picture per panel and one of the first itinerary's history window:
+// zelvane-shots [--dark] [--suffix TEXT] FOLDER
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
@@ -12,6 +13,7 @@
 #include "ui/frmmain.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -150,6 +152,8 @@ int main(int argc, char* argv[])
     w.ImageMyD_Click();
     shoot(QStringLiteral("member") + (dark ? QStringLiteral("-dark") : QString()));
     w.ImageItin_Click();
+    auto* cabin = w.findChild<QComboBox*>(QStringLiteral("cbCabin"));
+    cabin->setCurrentIndex(cabin->findText(QStringLiteral("Business")));
     shoot(QStringLiteral("itineraries") + (dark ? QStringLiteral("-dark") : QString()));
     w.ImageResult_Click();
     auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
