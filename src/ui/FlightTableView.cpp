@@ -48,10 +48,17 @@ void drawSeatMark(QPainter& p, const QRectF& cell, bool seats, const QString& te
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     const bool dark = palette.color(QPalette::Base).lightness() < 128;
+    p.setClipRect(cell);
     const qreal d = std::min<qreal>(14, cell.height() - 6);
-    const QString extra = seats && !plainYes(text) ? text : QString();
+    // A count ("4") or a word ("Waitlist") goes beside the tick when it fits
+    // the cell; otherwise the tooltip tells it.
+    QString extra = seats && !plainYes(text) ? text : QString();
     const QFontMetricsF fm(p.font());
-    const qreal extraWidth = extra.isEmpty() ? 0 : fm.horizontalAdvance(extra) + 4;
+    qreal extraWidth = extra.isEmpty() ? 0 : fm.horizontalAdvance(extra) + 4;
+    if (d + extraWidth > cell.width() - 4) {
+        extra.clear();
+        extraWidth = 0;
+    }
     const qreal left = cell.center().x() - (d + extraWidth) / 2;
     const QRectF badge(left, cell.center().y() - d / 2, d, d);
     if (seats) {

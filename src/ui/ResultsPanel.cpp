@@ -159,9 +159,13 @@ void ResultsPanel::showHistory(int position)
 
 void ResultsPanel::exportHistory()
 {
+    // The documents folder when there is one; a dialog opened on a missing
+    // folder would start wherever the program happened to be started.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     const QString suggested =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-            .filePath(QStringLiteral("zelvane-history-%1.csv")
+        QDir(folder).filePath(QStringLiteral("zelvane-history-%1.csv")
                           .arg(host_.state().clock.now().date().toString(Qt::ISODate)));
     const QString path = chooseExportFile(suggested);
     if (path.isEmpty())
