@@ -52,6 +52,15 @@ class TestCheckCommand : public QObject {
             file.setValue("Settings/" + k.key(), k.value());
     }
 
+    // The keys that send mail to `mail`, a plain server on this machine, and
+    // no desktop notes (no desktop here).
+    static QMap<QString, QString> mailTo(const SmtpTestServer& mail, QMap<QString, QString> more = {})
+    {
+        more.insert({{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(mail.port())},
+                     {"SmtpSecurity", "0"}, {"NotifyDesktop", "0"}});
+        return more;
+    }
+
     // `down` names a site that nobody answers for.
     Run run(const QStringList& args = {}, const QString& down = {})
     {
@@ -190,9 +199,7 @@ private slots:
         SmtpTestServer mail;
         QVERIFY(mail.start());
         writeSettings("1234567", "1234", 3,
-                      {{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(mail.port())},
-                       {"SmtpSecurity", "0"}, {"NotifyDesktop", "0"}, {"AnnounceChangesOnly", "1"},
-                       {"PushUrl", site->baseUrl() + "/"}});
+                      mailTo(mail, {{"AnnounceChangesOnly", "1"}, {"PushUrl", site->baseUrl() + "/"}}));
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
                   "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
@@ -315,9 +322,7 @@ private slots:
             QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
         SmtpTestServer mail;
         QVERIFY(mail.start());
-        writeSettings("1234567", "1234", 0,
-                      {{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(mail.port())},
-                       {"SmtpSecurity", "0"}, {"NotifyDesktop", "0"}});
+        writeSettings("1234567", "1234", 0, mailTo(mail));
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         const Run r = run();
