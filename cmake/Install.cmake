@@ -82,8 +82,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.zelvane.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The tray needs a display plugin, which Qt only recommends, and the history
-# Qt's SQLite plugin, which no library links; https needs the CA list.
+# The libraries the programs link (Qt Charts for the history's picture among
+# them) come from shlibdeps. The tray needs a display plugin, which Qt only
+# recommends, and the history Qt's SQLite plugin, which no library links;
+# https needs the CA list.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "systemd")

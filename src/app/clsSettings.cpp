@@ -156,6 +156,7 @@ const AlertKey kAlertKeys[] = {
     {"NotifyDesktop", nullptr, &clsSettings::m_nNotifyDesktop, 0, 1, 1},
     {"PushUrl", &clsSettings::m_strPushUrl},
     {"LoginFailTold", nullptr, &clsSettings::m_nLoginFailTold, 0, 1, 0},
+    {"AnnounceChangesOnly", nullptr, &clsSettings::m_nAnnounceChangesOnly, 0, 1, 0},
 };
 
 } // namespace

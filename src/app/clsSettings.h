@@ -9,6 +9,15 @@ namespace zelvane {
 class Clock;
 class SettingsArea;
 
+// Values of m_nMailSendType. Older copies send nothing for a value they do
+// not know, so mail only on a change was added last.
+enum MailSendType : qint16 {
+    kMailAlways = 0,
+    kMailIfAvailable = 1,
+    kMailNever = 2,
+    kMailOnChange = 3,
+};
+
 // Outcome of a load or save: the first key that failed, if any.
 struct SettingsStatus {
     QString failedKey;
@@ -59,6 +68,9 @@ public:
     QString m_strPushUrl;
     // The login has failed since the last good one and the user was told.
     int m_nLoginFailTold = 0;
+    // The pop-up, the desktop notes and the push tell only of flights that
+    // became available since their last check.
+    int m_nAnnounceChangesOnly = 0;
 
     SettingsStatus LoadSettings();
     SettingsStatus SaveSettings();

@@ -86,6 +86,11 @@ void CheckEngine::announce(int row)
     results_.setIcon(row, kIconAvailable);
     const ResultsViewModel::Row& r = results_.row(row);
     lastAnnouncement = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
+    // Judged against the history as it was before this session, as the
+    // other channels are when it ends.
+    if (state_.settings.m_nAnnounceChangesOnly
+        && !outcomeChanged(state_.history.lastCheckedOutcome(r.historyKey()), CheckOutcome::Available))
+        return;
     raisePopup();
     Timer1.start();
 }
@@ -272,8 +277,9 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
     view_.showLastLoginTime(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     view_.setStatus(status::kCompleted);
     const int mailType = state_.settings.m_nMailSendType;
-    co_await alerts_.sessionEnded(SessionOutcome::Completed,
-                                  (mailType == 0 || mailType == 1) && !TMRJustSent.isActive());
+    const bool mailWanted = mailType == kMailAlways || mailType == kMailIfAvailable || mailType == kMailOnChange;
+    co_await alerts_.sessionEnded(SessionOutcome::Completed, mailWanted && !TMRJustSent.isActive(),
+                                  lastChecks_);
     state_.idle = true;
     FillListViewQuery();
     co_return SessionOutcome::Completed;

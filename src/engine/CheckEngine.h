@@ -55,8 +55,10 @@ class SessionAlerts {
 public:
     virtual ~SessionAlerts() = default;
     // `resultsMailDue`: the member's e-mail choice allows a results e-mail
-    // and none was asked for moments ago.
-    virtual QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue) = 0;
+    // and none was asked for moments ago. `checks`: what the session found,
+    // one record per itinerary searched, each marked changed or not.
+    virtual QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
+                                       QList<CheckRecord> checks = {}) = 0;
 };
 
 // The check session engine of the main window: logs in, searches every
@@ -124,6 +126,9 @@ public:
 private:
     QCoro::Task<SessionOutcome> runSession();
     void FillListViewQuery();
+    // Row `row` has seats: its icon, and the pop-up and the blink unless
+    // the user hears only of flights that became available and this one
+    // had seats at its last check too.
     void announce(int row);
     // The latest outcome of row i in this session; a later pass after a
     // logout replaces it.

@@ -24,6 +24,8 @@ bool isHeadingRow(const QStringList& cells)
     return true;
 }
 
+} // namespace
+
 int cabinColumn(Cabin cabin)
 {
     switch (cabin) {
@@ -35,7 +37,13 @@ int cabinColumn(Cabin cabin)
     return -1;
 }
 
-} // namespace
+Cabin cabinOfColumn(int column)
+{
+    for (Cabin c : {Cabin::Economy, Cabin::Business, Cabin::First})
+        if (cabinColumn(c) == column)
+            return c;
+    return Cabin::Any;
+}
 
 const QStringList& flightColumns()
 {

@@ -21,6 +21,11 @@ inline constexpr int kFlightCells = 8;
 // out. No such table gives no flights.
 QList<FlightRow> flightRows(const QList<HtmlTable>& tables);
 
+// The cell of a flight row that tells of seats in `cabin`; -1 for Any.
+int cabinColumn(Cabin cabin);
+// The cabin whose seats column `column` tells of; Any for the other columns.
+Cabin cabinOfColumn(int column);
+
 // Whether a cabin cell offers seats: anything but blank (&nbsp; counts as a
 // blank) and the words for none ("No", "N", "None", "-", "0", any case).
 bool cellHasSeats(const QString& cell);

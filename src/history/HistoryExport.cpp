@@ -82,8 +82,17 @@ QByteArray historyCsv(const QList<HistoryCheck>& checks)
 
 bool exportHistoryCsv(const HistoryStore& store, const QString& path, QString* error)
 {
+    const QList<HistoryCheck> checks = store.checks();
+    // A file of headings alone would look like a lost history.
+    if (checks.isEmpty()) {
+        if (error)
+            *error = store.isOpen() || store.error().isEmpty()
+                         ? QStringLiteral("no check has been recorded yet")
+                         : QStringLiteral("there is no history (%1)").arg(store.error());
+        return false;
+    }
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(historyCsv(store.checks())) >= 0 && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(historyCsv(checks)) >= 0 && file.commit())
         return true;
     if (error)
         *error = file.errorString();

@@ -13,7 +13,7 @@ namespace zelvane {
 // joined by " | ".
 QByteArray historyCsv(const QList<HistoryCheck>& checks);
 // Writes historyCsv to `path` through a temporary file; false with `error`
-// set when it could not be written.
+// set when it could not be written or there is no check to write.
 bool exportHistoryCsv(const HistoryStore& store, const QString& path, QString* error = nullptr);
 
 // One JSON object a line per check, for scripts.

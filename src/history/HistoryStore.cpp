@@ -187,8 +187,9 @@ QString HistoryStore::takeNotice()
 void HistoryStore::fail(const QString& why)
 {
     close();
+    // Told through notice() alone: the windows and the headless check each
+    // show it once, where their user looks.
     notice_ = QStringLiteral("History not kept: ") + why;
-    qWarning("%s", qPrintable(notice_));
 }
 
 bool HistoryStore::openFile(bool forWriting)
@@ -313,7 +314,6 @@ bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
             QFile::remove(path_ + suffix);
     notice_ = QStringLiteral("History unreadable (%1): moved to %2, a new one started")
                   .arg(why, QDir(folder_).relativeFilePath(aside));
-    qWarning("%s", qPrintable(notice_));
     return true;
 }
 

@@ -18,6 +18,7 @@ AlertEntries alertEntriesFrom(const clsSettings& s)
     e.smtpFrom = s.m_strSmtpFrom;
     e.pushUrl = s.m_strPushUrl;
     e.notifyDesktop = s.m_nNotifyDesktop != 0;
+    e.announceChangesOnly = s.m_nAnnounceChangesOnly != 0;
     return e;
 }
 
@@ -65,6 +66,7 @@ void applyAlertEntries(clsSettings& s, const AlertEntries& e)
     s.m_strSmtpFrom = e.smtpFrom.trimmed();
     s.m_strPushUrl = e.pushUrl.trimmed();
     s.m_nNotifyDesktop = e.notifyDesktop ? 1 : 0;
+    s.m_nAnnounceChangesOnly = e.announceChangesOnly ? 1 : 0;
 }
 
 } // namespace zelvane

@@ -12,6 +12,7 @@ struct AlertEntries {
     QString smtpHost, smtpPort, smtpUser, smtpPassword, smtpFrom, pushUrl;
     int smtpSecurity = 1;
     bool notifyDesktop = true;
+    bool announceChangesOnly = false;
 };
 AlertEntries alertEntriesFrom(const clsSettings& settings); // the password stays empty
 

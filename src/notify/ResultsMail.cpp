@@ -68,6 +68,15 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows)
     return mail;
 }
 
+const QStringList& mailSendChoices()
+{
+    static const QStringList choices = {QStringLiteral("Send regardless of results"),
+                                        QStringLiteral("Send only if at least one itinerary is available"),
+                                        QStringLiteral("Never send!"),
+                                        QStringLiteral("Send only when availability changes")};
+    return choices;
+}
+
 QString resultsMailAddress(const QString& site, const QString& to, const QString& encodedBody)
 {
     return site + kResultsMailPath + QLatin1String("?to=") + escapeQueryBreakers(to)
@@ -89,7 +98,7 @@ QString mailSentStatus(int available, int unavailable)
 
 QString mailNotSentStatus(int sendType, int available, int unavailable, const QString& why)
 {
-    const QString prefix = sendType == 1
+    const QString prefix = sendType == kMailIfAvailable
                                ? availableResultsStatus(available, QString())
                                : QLatin1String("(") + QString::number(available)
                                      + QLatin1String(")Available and (") + QString::number(unavailable)
@@ -112,14 +121,16 @@ QList<MailRow> htmlEscaped(QList<MailRow> rows)
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSettings& settings,
                                               StatusLine& status,
                                               std::function<void()> startJustSent,
-                                              MailDeadlines deadlines)
+                                              MailDeadlines deadlines, bool changed)
 {
     const ResultsMail mail = buildResultsMail(rows);
     const qint16 sendType = settings.m_nMailSendType;
 
     if (startJustSent)
         startJustSent();
-    if (!(sendType == 0 || (sendType == 1 && mail.available > 0)))
+    const bool wanted = sendType == kMailAlways || (sendType == kMailIfAvailable && mail.available > 0)
+                        || (sendType == kMailOnChange && changed);
+    if (!wanted)
         co_return std::nullopt;
 
     Delivery delivery;
@@ -147,7 +158,7 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSett
     }
     if (!delivery.delivered)
         status.setStatus(mailNotSentStatus(sendType, mail.available, mail.unavailable, delivery.failure));
-    else if (sendType == 1)
+    else if (sendType == kMailIfAvailable)
         status.setStatus(availableResultsStatus(mail.available, delivery.reply));
     else
         status.setStatus(mailSentStatus(mail.available, mail.unavailable));

@@ -5,6 +5,7 @@
 #include <QCoroTask>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace zelvane {
@@ -39,13 +40,17 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows);
 // The GET address of the mail endpoint of the product site at `site`.
 QString resultsMailAddress(const QString& site, const QString& to, const QString& encodedBody);
 
+// The e-mail choices of the member details, in the order of their values (MailSendType).
+const QStringList& mailSendChoices();
+
 QString availableResultsStatus(int available, const QString& reply); // send type 1
 QString mailSentStatus(int available, int unavailable);              // send type 0
 // A wanted mail that no server took, for either send type.
 QString mailNotSentStatus(int sendType, int available, int unavailable, const QString& why);
 
 // Mails the results, the way mailWay() says: type 0 always, type 1 when
-// something is available, any other type never. startJustSent runs on every
+// something is available, type 3 when `changed` (some itinerary's outcome
+// differs from its last check), any other type never. startJustSent runs on every
 // call, mail or not, so that a second session ending soon after sends none.
 // The status line says "Mail Sent" only when a server took the message, and
 // otherwise what failed. Nothing when no mail was wanted.
@@ -54,6 +59,6 @@ QString mailNotSentStatus(int sendType, int available, int unavailable, const QS
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSettings& settings,
                                               StatusLine& status,
                                               std::function<void()> startJustSent,
-                                              MailDeadlines deadlines = {});
+                                              MailDeadlines deadlines = {}, bool changed = true);
 
 } // namespace zelvane

@@ -12,8 +12,22 @@ const QStringList& columnTitles()
 {
     static const QStringList titles = {QStringLiteral("Origin"),  QStringLiteral("Destination"),
                                        QStringLiteral("Date"),    QStringLiteral("Time"),
-                                       QStringLiteral("OriCode"), QStringLiteral("DesCode")};
+                                       QStringLiteral("OriCode"), QStringLiteral("DesCode"),
+                                       QStringLiteral("Last seen")};
     return titles;
+}
+
+// "Last checked 08/12/2026 07:42: not available"; the row's state in this
+// run is its icon, so the tooltip speaks of what the history knows.
+QString historyTip(const ItinerarySummary& h)
+{
+    if (!h.lastOutcome)
+        return QStringLiteral("No check of this itinerary recorded yet");
+    QString tip = QStringLiteral("Last checked ") + h.lastTime.toString(QStringLiteral("dd/MM/yyyy HH:mm"))
+                  + QStringLiteral(": ") + outcomeName(*h.lastOutcome);
+    if (h.lastAvailable.isValid() && *h.lastOutcome != CheckOutcome::Available)
+        tip += QStringLiteral("\nSeats last seen ") + h.lastAvailable.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+    return tip;
 }
 
 } // namespace
@@ -29,7 +43,16 @@ void ResultsViewModel::FillListViewQuery(const ItineraryStore& store, const Resu
         const QString line = store.line(p);
         if (line.isEmpty())
             continue;
-        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line)});
+        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line), {}});
+    }
+    if (history_) {
+        // One pass over the history for all rows.
+        QList<ItineraryKey> keys;
+        for (const Row& r : rows_)
+            keys << r.historyKey();
+        const QList<ItinerarySummary> summaries = history_->summaries(keys);
+        for (qsizetype i = 0; i < rows_.size() && i < summaries.size(); ++i)
+            rows_[i].history = summaries[i];
     }
     endResetModel();
 }
@@ -78,7 +101,12 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
     const Row& r = rows_[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        return r.cells[index.column()];
+        if (index.column() == kLastSeenColumn)
+            return r.history.lastAvailable.isValid()
+                       ? r.history.lastAvailable.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+        return r.cells[size_t(index.column())];
+    case Qt::ToolTipRole:
+        return history_ ? historyTip(r.history) : QVariant();
     case IconRole:
         return r.icon;
     case Qt::DecorationRole:

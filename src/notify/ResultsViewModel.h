@@ -22,6 +22,7 @@ public:
         ItineraryCells cells;
         int icon = 0; // picture number
         Cabin cabin = Cabin::Any;
+        ItinerarySummary history; // what earlier runs found; empty without a history
         // How the history knows this itinerary: codes, date, time, cabin.
         ItineraryKey historyKey() const
         {
@@ -31,8 +32,12 @@ public:
 
     explicit ResultsViewModel(QObject* parent = nullptr);
 
-    // Rebuilds every row from the watch list and the result table.
+    // Rebuilds every row from the watch list and the result table, and,
+    // when a history is given, what it holds of each itinerary.
     void FillListViewQuery(const ItineraryStore& store, const ResultTable& table);
+    // The history the rows read "Last seen" and their tooltips from; none
+    // leaves both empty (the headless check shows neither).
+    void setHistory(const HistoryStore* history) { history_ = history; }
 
     int count() const { return rows_.size(); }
     // Row at 1-based position; an empty row when there is none.
@@ -51,10 +56,13 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     static constexpr int IconRole = Qt::UserRole + 1; // picture number of a row
+    // Columns past the six cells of an itinerary.
+    static constexpr int kLastSeenColumn = 6;
 
 private:
     QList<Row> rows_;
     std::function<QIcon(int)> iconProvider_;
+    const HistoryStore* history_ = nullptr;
 };
 
 } // namespace zelvane

@@ -7,6 +7,8 @@
 #include "notify/Push.h"
 #include "notify/ResultsViewModel.h"
 
+#include <algorithm>
+
 namespace zelvane {
 
 namespace {
@@ -68,20 +70,31 @@ void SessionAlerter::note(const ChannelOutcome& o)
         undelivered << o.channel + QStringLiteral(": ") + o.delivery.failure;
 }
 
+bool SessionAlerter::becameAvailable(int position) const
+{
+    for (const CheckRecord& c : checks_)
+        if (c.position == position)
+            return c.changed && c.outcome == CheckOutcome::Available;
+    return false;
+}
+
 QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
 {
+    const bool changesOnly = settings_.m_nAnnounceChangesOnly != 0;
     QList<Flight> flights;
     for (int i = 1; i <= results_.count(); ++i) {
         const ResultsViewModel::Row& r = results_.row(i);
-        if (r.icon == kIconAvailable)
+        if (r.icon == kIconAvailable && (!changesOnly || becameAvailable(i)))
             flights.append({flightLine(r.cells[0], r.cells[1], r.cells[2], r.cells[3])});
     }
     return flights;
 }
 
-QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsMailDue)
+QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsMailDue,
+                                           QList<CheckRecord> checks)
 {
     undelivered.clear();
+    checks_ = std::move(checks);
     if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) {
         co_await announceLoginFailure();
         co_return;
@@ -90,8 +103,10 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
         co_return;
     if (resultsMailDue) {
         const QList<MailRow> rows = mailRows(results_);
+        const bool changed = std::any_of(checks_.cbegin(), checks_.cend(),
+                                         [](const CheckRecord& c) { return c.changed; });
         const std::optional<Delivery> mail =
-            co_await sendmail(rows, settings_, status_, startJustSent, deadlines);
+            co_await sendmail(rows, settings_, status_, startJustSent, deadlines, changed);
         if (mail)
             note({QStringLiteral("E-mail"), *mail});
     }

@@ -42,7 +42,8 @@ public:
     SessionAlerter(const ResultsViewModel& results, clsSettings& settings, StatusLine& status,
                    MessageBoxes& boxes);
 
-    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue) override;
+    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
+                               QList<CheckRecord> checks = {}) override;
     // A test through every channel that is set up.
     QCoro::Task<QList<ChannelOutcome>> sendTestAlert();
 
@@ -62,6 +63,8 @@ private:
     // The flights this session announces. Every channel takes them from
     // here, so announcing only what changed is decided in this one place.
     QList<Flight> flightsToAnnounce() const;
+    // Whether row `position` became available in this session.
+    bool becameAvailable(int position) const;
     QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights);
     // One alert on the desktop (a note per entry of `notes`, when wanted)
     // and to the phone (all of them in one push, when set up).
@@ -80,6 +83,7 @@ private:
     StatusLine& status_;
     MessageBoxes& boxes_;
     DesktopNotifier desktop_;
+    QList<CheckRecord> checks_; // of the session that ended last
 };
 
 inline const QString kSeatsFound = QStringLiteral("Seats found");

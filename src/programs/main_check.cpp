@@ -271,6 +271,9 @@ int main(int argc, char* argv[])
     state.itineraries.load();
     state.cities.load();
     state.history.open(state.dataFolder, state.clock.now());
+    // Said here, once, before the check: the session takes none later.
+    if (const QString notice = state.history.takeNotice(); !notice.isEmpty())
+        view.setStatus(notice);
     state.idle = true;
 
     ResultTable table;

@@ -57,10 +57,15 @@ AlertsPanel::AlertsPanel(PanelHost& host, QWidget* parent) : Panel("PictureAlert
     chkNotifyDesktop_ = named(new QCheckBox(QStringLiteral("Show &desktop notifications"), this),
                               "chkNotifyDesktop");
     grid->addWidget(chkNotifyDesktop_, 7, 1, 1, 3);
+    chkAnnounceChangesOnly_ = named(new QCheckBox(QStringLiteral("&Announce only flights that became available"), this),
+                                    "chkAnnounceChangesOnly");
+    chkAnnounceChangesOnly_->setToolTip(QStringLiteral(
+        "Pop-ups, desktop notifications and the push tell only of flights that had no seats at their last check"));
+    grid->addWidget(chkAnnounceChangesOnly_, 8, 1, 1, 3);
     lblTestOutcome_ = named(new QLabel(this), "lblTestOutcome");
     lblTestOutcome_->setWordWrap(true);
     lblTestOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(lblTestOutcome_, 8, 0, 1, 4);
+    grid->addWidget(lblTestOutcome_, 9, 0, 1, 4);
     grid->setColumnStretch(1, 1);
 
     ImageSaveAlerts_ = listButton("ImageSaveAlerts", 16, host.theme(), this);
@@ -91,6 +96,7 @@ AlertEntries AlertsPanel::entries() const
     e.smtpFrom = txtSmtpFrom_->text();
     e.pushUrl = txtPushUrl_->text();
     e.notifyDesktop = chkNotifyDesktop_->isChecked();
+    e.announceChangesOnly = chkAnnounceChangesOnly_->isChecked();
     return e;
 }
 
@@ -106,6 +112,7 @@ QCoro::Task<> AlertsPanel::load()
     txtSmtpFrom_->setText(e.smtpFrom);
     txtPushUrl_->setText(e.pushUrl);
     chkNotifyDesktop_->setChecked(e.notifyDesktop);
+    chkAnnounceChangesOnly_->setChecked(e.announceChangesOnly);
     passwordKept_ = !settings.m_strSmtpPassword.isEmpty();
     showPasswordPlace(passwordKept_ ? kPasswordInFile : QString());
     if (passwordKept_ || settings.m_strSmtpUser.trimmed().isEmpty())

@@ -36,7 +36,7 @@ private:
 
     QLineEdit *txtSmtpHost_, *txtSmtpPort_, *txtSmtpUser_, *txtSmtpPassword_, *txtSmtpFrom_, *txtPushUrl_;
     QComboBox* cbSmtpSecurity_;
-    QCheckBox* chkNotifyDesktop_;
+    QCheckBox *chkNotifyDesktop_, *chkAnnounceChangesOnly_;
     QLabel *lblPasswordPlace_, *lblTestOutcome_;
     ImageButton* ImageSaveAlerts_;
     QPushButton* cmdTestAlert_;

@@ -50,6 +50,13 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, QWidget* parent)
     when->addWidget(DTPicker1_, 3);
     when->addWidget(cbTime_, 2);
     grid->addLayout(when, 1, 1);
+    cbCabin_ = named(new QComboBox(this), "cbCabin");
+    cbCabin_->addItems(cabinNames());
+    cbCabin_->setToolTip(QStringLiteral("Count the flight as available only with seats in this cabin"));
+    auto* cabinCaption = caption(QStringLiteral("&Cabin :"), this);
+    cabinCaption->setBuddy(cbCabin_);
+    grid->addWidget(cabinCaption, 1, 2);
+    grid->addWidget(cbCabin_, 1, 3, 1, 2);
 
     ImageSaveQuery_ = listButton("ImageSaveQuery", 16, t, this);
     Imagedelete_ = listButton("Imagedelete", 19, t, this);
@@ -67,21 +74,23 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, QWidget* parent)
     ImageSaveQuery_->setFixedSize(84, 28);
     Imagedelete_->setFixedSize(90, 28);
     Image6_->setFixedSize(110, 28);
-    grid->addLayout(commands, 1, 2, 1, 3, Qt::AlignRight);
+    grid->addLayout(commands, 2, 0, 1, 5, Qt::AlignRight);
 
     ListView1_ = named(new QTreeWidget(this), "ListView1");
     ListView1_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
-                                 QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode")});
+                                 QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode"),
+                                 QStringLiteral("Cabin")});
     ListView1_->setRootIsDecorated(false);
     ListView1_->setAlternatingRowColors(true);
     ListView1_->setUniformRowHeights(true);
     ListView1_->hideColumn(4);
     ListView1_->hideColumn(5);
-    ListView1_->setColumnWidth(0, 180);
-    ListView1_->setColumnWidth(1, 180);
-    ListView1_->setColumnWidth(2, 110);
-    grid->addWidget(ListView1_, 2, 0, 1, 5);
-    grid->setRowStretch(2, 1);
+    ListView1_->setColumnWidth(0, 146);
+    ListView1_->setColumnWidth(1, 146);
+    ListView1_->setColumnWidth(2, 94);
+    ListView1_->setColumnWidth(3, 94);
+    grid->addWidget(ListView1_, 3, 0, 1, 5);
+    grid->setRowStretch(3, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }
@@ -96,6 +105,7 @@ void ItineraryPanel::load()
     cbTime_->clear();
     cbTime_->addItems(timeOfDayChoices());
     cbTime_->setCurrentIndex(0);
+    cbCabin_->setCurrentIndex(int(Cabin::Any));
     datePicked_ = false;
 }
 
@@ -129,7 +139,7 @@ void ItineraryPanel::FillList()
     QList<QTreeWidgetItem*> items;
     for (const QString& line : host_.state().itineraries.lines()) {
         const ItineraryCells cells = itineraryCells(line);
-        items << new QTreeWidgetItem(QStringList(cells.begin(), cells.end()));
+        items << new QTreeWidgetItem(QStringList(cells.begin(), cells.end()) << cabinName(cabinOfLine(line)));
     }
     ListView1_->addTopLevelItems(items);
 }
@@ -162,6 +172,7 @@ void ItineraryPanel::ImageSaveQuery_Click()
     choice.destinationIndex = cbDestation_->currentIndex();
     choice.date = chosenDate(datePicked_, DTPicker1_->date(), state.clock.now().date());
     choice.timeText = cbTime_->currentText();
+    choice.cabin = Cabin(std::max(0, cbCabin_->currentIndex()));
     const auto outcome = editing_.add(choice, state.cities, ListView1_->topLevelItemCount());
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities)
         return;

@@ -44,7 +44,7 @@ private:
     int cityRevision_ = -1; // of the city lists the drop-downs show
 
     ImageButton *ImageSaveQuery_, *Imagedelete_, *Image6_;
-    QComboBox *cbOrigin_, *cbDestation_, *cbTime_;
+    QComboBox *cbOrigin_, *cbDestation_, *cbTime_, *cbCabin_;
     QDateEdit* DTPicker1_;
     QTreeWidget* ListView1_;
 };

@@ -4,6 +4,7 @@
 #include "engine/CheckEngine.h"
 #include "engine/Scheduler.h"
 #include "itineraries/modMain.h"
+#include "notify/ResultsMail.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -40,9 +41,7 @@ MemberPanel::MemberPanel(PanelHost& host, QWidget* parent) : Panel("PictureMembe
     grid->addWidget(caption(QStringLiteral("Check Availability Every.."), this), 4, 0);
     grid->addWidget(Combo1_, 4, 1);
     Combo2_ = named(new QComboBox(this), "Combo2");
-    Combo2_->addItems({QStringLiteral("Send regardless of results"),
-                       QStringLiteral("Send only if at least one itinerary is available"),
-                       QStringLiteral("Never send!")});
+    Combo2_->addItems(mailSendChoices());
     Combo2_->setCurrentIndex(-1);
     grid->addWidget(caption(QStringLiteral("Email Frequency:"), this), 5, 0);
     grid->addWidget(Combo2_, 5, 1, 1, 3); // its entries are long

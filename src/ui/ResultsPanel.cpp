@@ -2,19 +2,28 @@
 
 #include "app/Clock.h"
 #include "itineraries/modMain.h"
+#include "engine/ResultTable.h"
+#include "history/HistoryExport.h"
+#include "notify/FlightTableModel.h"
 #include "notify/ResultsPrint.h"
 #include "notify/ResultsViewModel.h"
+#include "notify/SessionAlerter.h"
+#include "ui/FlightTableView.h"
+#include "ui/frmHistory.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -24,8 +33,8 @@ namespace zelvane {
 ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureResult", host, parent)
 {
     auto* box = new QVBoxLayout(this);
-    box->setContentsMargins(14, 30, 14, 12);
-    box->setSpacing(8);
+    box->setContentsMargins(14, 30, 14, 10);
+    box->setSpacing(6);
     ResultsViewModel& results = host.resultsModel();
     ListViewQuery_ = named(new QTreeView(this), "ListViewQuery");
     ListViewQuery_->setModel(&results);
@@ -33,37 +42,139 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
     ListViewQuery_->setAlternatingRowColors(true);
     ListViewQuery_->setUniformRowHeights(true);
     ListViewQuery_->setIconSize(QSize(16, 16));
-    ListViewQuery_->setColumnHidden(4, true);
-    ListViewQuery_->setColumnHidden(5, true);
-    ListViewQuery_->setColumnWidth(0, 190);
-    ListViewQuery_->setColumnWidth(1, 170);
-    ListViewQuery_->setColumnWidth(2, 110);
-    connect(&results, &QAbstractItemModel::modelReset, this, [this] {
+    const auto hideCodes = [this] {
         ListViewQuery_->setColumnHidden(4, true);
         ListViewQuery_->setColumnHidden(5, true);
-    });
+    };
+    hideCodes();
+    ListViewQuery_->setColumnWidth(0, 146);
+    ListViewQuery_->setColumnWidth(1, 146);
+    ListViewQuery_->setColumnWidth(2, 90);
+    ListViewQuery_->setColumnWidth(3, 90);
+    connect(&results, &QAbstractItemModel::modelReset, this, hideCodes);
     // The details follow the current row, however it became current: a click
     // or the arrow keys.
-    const auto showDetails = [this](const QModelIndex& i) {
+    const auto follow = [this](const QModelIndex& i) {
         if (i.isValid())
-            RichTextBox1_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), i.row() + 1));
+            showDetails(i.row() + 1);
     };
-    connect(ListViewQuery_, &QTreeView::clicked, this, showDetails);
-    connect(ListViewQuery_->selectionModel(), &QItemSelectionModel::currentChanged, this, showDetails);
-    box->addWidget(ListViewQuery_, 3);
+    connect(ListViewQuery_, &QTreeView::clicked, this, follow);
+    connect(ListViewQuery_->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
+    connect(ListViewQuery_, &QTreeView::doubleClicked, this, [this](const QModelIndex& i) {
+        if (i.isValid())
+            showHistory(i.row() + 1);
+    });
+    box->addWidget(ListViewQuery_, 1);
 
     auto* details = new QHBoxLayout;
+    details->setSpacing(8);
+    tabDetails_ = named(new QTabWidget(this), "tabDetails");
+    tabDetails_->setDocumentMode(true);
+    flights_ = new FlightTableModel(this);
+    tblFlights_ = named(new FlightTableView(this), "tblFlights");
+    tblFlights_->setModel(flights_);
+    tblFlights_->setEmptyText(QStringLiteral("Click an itinerary to see the flights its last check found"));
+    // The times and airports take what the narrow columns leave: no
+    // sideways scrolling in a table this small.
+    tblFlights_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QHeaderView* header = tblFlights_->horizontalHeader();
+    header->setStretchLastSection(false);
+    const int widths[] = {0, 0, 58, 60, 44, 48, 48, 48};
+    for (int c = 0; c < int(std::size(widths)); ++c) {
+        header->setSectionResizeMode(c, widths[c] ? QHeaderView::Fixed : QHeaderView::Stretch);
+        if (widths[c])
+            header->resizeSection(c, widths[c]);
+    }
+    tabDetails_->addTab(tblFlights_, QStringLiteral("&Flights"));
     RichTextBox1_ = named(new QTextEdit(this), "RichTextBox1");
     RichTextBox1_->setAcceptRichText(false);
     RichTextBox1_->setLineWrapMode(QTextEdit::NoWrap);
     RichTextBox1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    RichTextBox1_->setPlaceholderText(QStringLiteral("Flight details of the itinerary you click"));
-    details->addWidget(RichTextBox1_, 1);
+    RichTextBox1_->setPlaceholderText(QStringLiteral("Flight details of the itinerary you click, as printed"));
+    tabDetails_->addTab(RichTextBox1_, QStringLiteral("&Text"));
+    details->addWidget(tabDetails_, 1);
+
+    auto* commands = new QVBoxLayout;
+    commands->setSpacing(6);
+    auto* history = named(new QPushButton(QStringLiteral("&History…"), this), "cmdHistory");
+    history->setToolTip(QStringLiteral("What every check of this itinerary found, as a picture"));
+    connect(history, &QPushButton::clicked, this, [this] { showHistory(currentPosition()); });
+    auto* exporter = named(new QPushButton(QStringLiteral("E&xport history…"), this), "cmdExportHistory");
+    exporter->setToolTip(QStringLiteral("Every check of every itinerary as a CSV file"));
+    connect(exporter, &QPushButton::clicked, this, &ResultsPanel::exportHistory);
     auto* print = named(new QPushButton(QStringLiteral("Print"), this), "Command2");
-    print->setMinimumWidth(84);
     connect(print, &QPushButton::clicked, this, &ResultsPanel::Command2_Click);
-    details->addWidget(print, 0, Qt::AlignBottom);
-    box->addLayout(details, 2);
+    for (QPushButton* b : {history, exporter, print}) {
+        b->setMinimumWidth(118);
+        b->setAutoDefault(false);
+    }
+    commands->addWidget(history);
+    commands->addWidget(exporter);
+    commands->addStretch(1);
+    commands->addWidget(print);
+    details->addLayout(commands);
+    box->addLayout(details, 1);
+
+    chooseExportFile = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export history"), suggested,
+                                            QStringLiteral("CSV files (*.csv);;All files (*)"));
+    };
+}
+
+int ResultsPanel::currentPosition() const
+{
+    const QModelIndex i = ListViewQuery_->currentIndex();
+    return i.isValid() ? i.row() + 1 : 0;
+}
+
+void ResultsPanel::showDetails(int position)
+{
+    const ResultEntry& entry = host_.resultTable().entry(position - 1);
+    RichTextBox1_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), position));
+    flights_->setFlights(entry.Flights, host_.resultsModel().row(position).cabin);
+    tblFlights_->setEmptyText(entry.ResultText.isEmpty() && !entry.NotAvailable
+                                  ? QStringLiteral("Not checked since Zelvane started")
+                                  : QStringLiteral("The check found no flight table"));
+}
+
+void ResultsPanel::showHistory(int position)
+{
+    const ResultsViewModel& results = host_.resultsModel();
+    if (position < 1 || position > results.count()) {
+        host_.setStatus(QStringLiteral("Please Select An Itinerary To See Its History"));
+        return;
+    }
+    const ResultsViewModel::Row& r = results.row(position);
+    QString title = flightLine(r.cells[0], r.cells[1], r.cells[2], r.cells[3]);
+    if (r.cabin != Cabin::Any)
+        title += QStringLiteral(", ") + cabinName(r.cabin);
+    if (history_)
+        history_->close();
+    history_ = new frmHistory(title, host_.state().history.timeline(r.historyKey()), host_.theme(), this);
+    history_->setWindowFlag(Qt::Window);
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
+}
+
+void ResultsPanel::exportHistory()
+{
+    // The documents folder when there is one; a dialog opened on a missing
+    // folder would start wherever the program happened to be started.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString suggested =
+        QDir(folder).filePath(QStringLiteral("zelvane-history-%1.csv")
+                          .arg(host_.state().clock.now().date().toString(Qt::ISODate)));
+    const QString path = chooseExportFile(suggested);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (exportHistoryCsv(host_.state().history, path, &error))
+        host_.setStatus(kHistoryExported + QDir::toNativeSeparators(path));
+    else
+        host_.setStatus(kHistoryNotExported + error);
 }
 
 void ResultsPanel::Command2_Click()

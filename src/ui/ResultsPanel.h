@@ -2,23 +2,49 @@
 
 #include "ui/Panel.h"
 
+#include <QPointer>
+#include <functional>
+
+class QTabWidget;
 class QTextEdit;
 class QTreeView;
 
 namespace zelvane {
 
-// The results panel (PictureResult): the results view, the flight details of
-// the row clicked, and "Print".
+class FlightTableModel;
+class FlightTableView;
+class frmHistory;
+
+// The results panel (PictureResult): the results view with the date seats
+// were last seen, the flights of the row in view as a table (and as the
+// text that is printed), "Print", a picture of the row's history and the
+// export of the whole history.
 class ResultsPanel final : public Panel {
     Q_OBJECT
 public:
     ResultsPanel(PanelHost& host, QWidget* parent);
 
+    // Where "Export history…" writes; an empty answer is a cancel. Tests answer it.
+    std::function<QString(const QString& suggested)> chooseExportFile;
+
+    // The history window of the itinerary at `position` (from 1).
+    void showHistory(int position);
+    void exportHistory();
+
 private:
+    void showDetails(int position);
     void Command2_Click();
+    int currentPosition() const;
 
     QTreeView* ListViewQuery_;
+    QTabWidget* tabDetails_;
+    FlightTableModel* flights_;
+    FlightTableView* tblFlights_;
     QTextEdit* RichTextBox1_;
+    QPointer<frmHistory> history_;
 };
+
+inline const QString kHistoryExported = QStringLiteral("History Exported To ");
+inline const QString kHistoryNotExported = QStringLiteral("History Not Exported: ");
 
 } // namespace zelvane

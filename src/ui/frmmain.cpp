@@ -104,6 +104,7 @@ frmmain::frmmain(modMain& state, QWidget* parent, MessageBoxes* boxes)
                                             *waits_, *this, *alerts_, this);
     alerts_->startJustSent = [this] { engine_->TMRJustSent.start(); };
     results_.setIconProvider([](int picture) { return imageList2(picture); });
+    results_.setHistory(&state_.history);
 }
 
 frmmain::~frmmain() = default;
@@ -281,6 +282,10 @@ void frmmain::Form_Load()
         lblNewVer_->show();
         Label4_->hide();
     }
+    // A history moved aside at start-up is told when the user first looks,
+    // not only after the next check.
+    if (const QString notice = state_.history.takeNotice(); !notice.isEmpty())
+        setStatus(notice);
     fetchNotice();
 }
 

@@ -5,6 +5,7 @@
 #include "support/SmtpTestServer.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,6 +50,15 @@ class TestCheckCommand : public QObject {
         keys.insert(more);
         for (auto k = keys.cbegin(); k != keys.cend(); ++k)
             file.setValue("Settings/" + k.key(), k.value());
+    }
+
+    // The keys that send mail to `mail`, a plain server on this machine, and
+    // no desktop notes (no desktop here).
+    static QMap<QString, QString> mailTo(const SmtpTestServer& mail, QMap<QString, QString> more = {})
+    {
+        more.insert({{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(mail.port())},
+                     {"SmtpSecurity", "0"}, {"NotifyDesktop", "0"}});
+        return more;
     }
 
     // `down` names a site that nobody answers for.
@@ -168,6 +178,61 @@ private slots:
         QCOMPARE(r.exitCode, 66);
         QVERIFY(r.err.startsWith("zelvane-check: "));
         QCOMPARE(readFile(folder + "/history.sqlite"), QByteArray(4096, 'x'));
+
+        // A check moves it aside and says so once, before it starts.
+        r = run();
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE((r.out + r.err).count("History unreadable"), 1);
+        QVERIFY2(r.out.section('\n', 0, 0).contains("moved to history-broken-"), qPrintable(r.out));
+        QCOMPARE(QDir(folder).entryList({"history-broken-*.sqlite"}).size(), 1);
+        QCOMPARE(run({"--history", "1"}).out.count('\n'), 3);
+    }
+
+    // "Send only when availability changes" and "Announce only flights that
+    // became available", run from a timer: the first check mails and pushes,
+    // the same again does neither, a flight that opens is mailed and pushed
+    // alone.
+    void onlyChangesAreMailedAndAnnounced()
+    {
+        if (!SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 3,
+                      mailTo(mail, {{"AnnounceChangesOnly", "1"}, {"PushUrl", site->baseUrl() + "/"}}));
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                  "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
+        const auto pushes = [this] {
+            QStringList bodies;
+            for (const QJsonObject& r : site->requests())
+                if (r["method"].toString() == "POST" && r["path"].toString() == "/")
+                    bodies << r["body"].toString();
+            return bodies;
+        };
+
+        Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY(r.out.contains(" (1)Available and (1)Unavailable Results Found, Mail Sent\n"));
+        QCOMPARE(mail.messages().size(), 1);
+        QCOMPARE(pushes(), QStringList{"Sydney → Melbourne, 25/12/2026, Evening"});
+
+        r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(!r.out.contains("Mail"), qPrintable(r.out));
+        QCOMPARE(mail.messages().size(), 1);
+        QCOMPARE(pushes().size(), 1);
+
+        airline = std::make_unique<SiteSim>(
+            R"({"available": [{"from": "SYD", "to": "MEL", "date": "25/12/2026"},
+                              {"from": "PER", "to": "DRW", "date": "03/01/2027"}]})", true);
+        QVERIFY(airline->start());
+        r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY(r.out.contains(" (2)Available and (0)Unavailable Results Found, Mail Sent\n"));
+        QCOMPARE(mail.messages().size(), 2);
+        QCOMPARE(pushes(), QStringList({"Sydney → Melbourne, 25/12/2026, Evening",
+                                        "Perth → Darwin, 03/01/2027, Morning"}));
     }
 
     // Each way a check can end short, from where the user stands: the exit
@@ -257,9 +322,7 @@ private slots:
             QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
         SmtpTestServer mail;
         QVERIFY(mail.start());
-        writeSettings("1234567", "1234", 0,
-                      {{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(mail.port())},
-                       {"SmtpSecurity", "0"}, {"NotifyDesktop", "0"}});
+        writeSettings("1234567", "1234", 0, mailTo(mail));
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         const Run r = run();

@@ -17,12 +17,12 @@ const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostar
                                 // After the seed's keys, which older copies read alone.
                                 "SmtpHost", "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom",
                                 "SmtpPassword", "SiteUrl", "NotifyDesktop", "PushUrl",
-                                "LoginFailTold"};
+                                "LoginFailTold", "AnnounceChangesOnly"};
 const QStringList kSaveOrder = {"MemberNo", "LastName", "Pin", "ProgDirectory", "strCurrTime",
                                 "Autostartup", "Mail", "TimeMin", "TimeHou", "TimeDay",
                                 "TimeIndex", "LastLoginTime", "MailSendType", "SmtpHost",
                                 "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom", "SiteUrl",
-                                "NotifyDesktop", "PushUrl", "LoginFailTold"};
+                                "NotifyDesktop", "PushUrl", "LoginFailTold", "AnnounceChangesOnly"};
 
 } // namespace
 
@@ -104,6 +104,8 @@ private slots:
         QTest::newRow("security unknown") << "SmtpSecurity" << "3" << 1;
         QTest::newRow("notifications off") << "NotifyDesktop" << "0" << 0;
         QTest::newRow("notifications garbled") << "NotifyDesktop" << "yes" << 1;
+        QTest::newRow("changes only") << "AnnounceChangesOnly" << "1" << 1;
+        QTest::newRow("changes only garbled") << "AnnounceChangesOnly" << "2" << 0;
     }
     void alertKeysReadBackOrTakeTheirDefault()
     {
@@ -117,7 +119,8 @@ private slots:
         QVERIFY(s.LoadSettings().ok());
         const QMap<QString, int> numbers{{"SmtpPort", s.m_nSmtpPort},
                                             {"SmtpSecurity", s.m_nSmtpSecurity},
-                                            {"NotifyDesktop", s.m_nNotifyDesktop}};
+                                            {"NotifyDesktop", s.m_nNotifyDesktop},
+                                            {"AnnounceChangesOnly", s.m_nAnnounceChangesOnly}};
         QCOMPARE(numbers.value(key), loaded);
         QCOMPARE(s.m_nMailSendType, qint16(1));
     }

@@ -403,13 +403,19 @@ private slots:
             changed << c.changed;
         QCOMPARE(changed, QList<bool>(5, true)); // all first checks
 
-        // A second session finds the same: nothing changed.
+        // A second session finds the same: nothing changed, and a user who
+        // hears only of flights that became available gets no pop-up.
+        rig.state.settings.m_nAnnounceChangesOnly = 1;
+        rig.engine.stopBlink();
         rig.idleMinutes(10);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         changed.clear();
         for (const CheckRecord& c : rig.engine.lastSessionChecks())
             changed << c.changed;
         QCOMPARE(changed, QList<bool>(5, false));
+        QCOMPARE(rig.view.popups.size(), 3);
+        QVERIFY(!rig.engine.Timer1.isActive());
+        QCOMPARE(rig.mail.lastChecks.size(), 5); // the alerts judge by the same records
         rig.state.history.close();
 
         HistoryStore reopened;

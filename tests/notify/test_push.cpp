@@ -1,9 +1,11 @@
 // The push to the phone: what a loopback server receives after a session
 // with seats found and after a refused login, and how a failing push server
-// is reported.
+// is reported; and the change-only choices, which decide for the push and
+// the results e-mail alike.
 #include "engine/ResultIcons.h"
 #include "engine/ResultTable.h"
 #include "engine/StatusLine.h"
+#include "history/HistoryStore.h"
 #include "itineraries/modMain.h"
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
@@ -39,6 +41,16 @@ QMap<QByteArray, QByteArray> headers(const QByteArray& request)
 QByteArray body(const QByteArray& request)
 {
     return request.mid(request.indexOf("\r\n\r\n") + 4);
+}
+
+// The requests of `server` whose request line starts with `start`.
+QList<QByteArray> requestsTo(const LocalHttpServer& server, const QByteArray& start)
+{
+    QList<QByteArray> out;
+    for (const QByteArray& r : server.requests)
+        if (r.startsWith(start))
+            out << r;
+    return out;
 }
 
 } // namespace
@@ -107,6 +119,69 @@ private slots:
         QCOMPARE(headers(server.requests.first())["title"],
                  "=?UTF-8?B?" + QString("Login failed — check your details").toUtf8().toBase64() + "?=");
         QCOMPARE(headers(server.requests.first())["tags"], QByteArray("warning"));
+    }
+
+    // With "Send only when availability changes" and "Announce only flights
+    // that became available", session after session against a real history:
+    // the first session tells, the same again tells nothing, a logout is no
+    // change, seats gone are mailed but not pushed, seats back are both.
+    void onlyChangesAreMailedAndAnnounced()
+    {
+        LocalHttpServer server;
+        QVERIFY(server.start());
+        Rig rig(server.base() + "/push");
+        rig.state.settings.m_strSiteUrl = server.base(); // the results e-mail goes to the same server
+        rig.state.settings.m_strMail = "member@example.com";
+        rig.state.settings.m_nMailSendType = kMailOnChange;
+        rig.state.settings.m_nAnnounceChangesOnly = 1;
+        QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
+        using O = CheckOutcome;
+        const struct {
+            const char* what;
+            QList<O> outcomes; // of the three itineraries
+            bool mailed;
+            QString pushed;
+        } sessions[] = {
+            {"first session", {O::Available, O::NotAvailable, O::Available}, true,
+             "Sydney → London, 25/12/2026, Evening\nHobart → Cairns, 04/01/2027, Morning"},
+            {"the same again", {O::Available, O::NotAvailable, O::Available}, false, ""},
+            {"logged out before the first", {O::LoggedOut, O::NotAvailable, O::Available}, false, ""},
+            {"first found again after the logout", {O::Available, O::NotAvailable, O::Available}, false, ""},
+            {"seats gone on the third", {O::Available, O::NotAvailable, O::NotAvailable}, true, ""},
+            {"seats back on the third", {O::Available, O::NotAvailable, O::Available}, true,
+             "Hobart → Cairns, 04/01/2027, Morning"},
+        };
+        qsizetype mails = 0, pushes = 0;
+        for (const auto& session : sessions) {
+            rig.table.clearAll();
+            QList<CheckRecord> checks;
+            for (int i = 0; i < session.outcomes.size(); ++i) {
+                if (session.outcomes[i] == O::Available)
+                    rig.table.setResultText(i, "09:05 flight");
+                else if (session.outcomes[i] == O::NotAvailable)
+                    rig.table.markNotAvailableIfEmpty(i);
+                CheckRecord c;
+                c.position = i + 1;
+                c.outcome = session.outcomes[i];
+                checks << c;
+            }
+            rig.results.FillListViewQuery(rig.state.itineraries, rig.table);
+            for (CheckRecord& c : checks)
+                c.key = rig.results.row(c.position).historyKey();
+            rig.clock.advance(12 * 3600 * 1000);
+            rig.state.history.recordSession(rig.clock.now(), true, checks);
+            QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::Completed, true, checks));
+
+            const QList<QByteArray> mailed = requestsTo(server, "GET /dev/mainsite/zlv/admin/email.php");
+            const QList<QByteArray> pushed = requestsTo(server, "POST /push");
+            QVERIFY2(mailed.size() == mails + session.mailed, session.what);
+            QVERIFY2(pushed.size() == pushes + !session.pushed.isEmpty(), session.what);
+            if (!session.pushed.isEmpty())
+                QCOMPARE(QString::fromUtf8(body(pushed.last())), session.pushed);
+            mails = mailed.size();
+            pushes = pushed.size();
+            QVERIFY2(rig.alerts.undelivered.isEmpty(), qPrintable(rig.alerts.undelivered.join("; ")));
+        }
     }
 
     void failingPushServerIsReported_data()

@@ -112,24 +112,30 @@ private slots:
     {
         QTest::addColumn<int>("sendType");
         QTest::addColumn<QList<MailRow>>("rows");
+        QTest::addColumn<bool>("changed"); // some itinerary's outcome changed in the session
         QTest::addColumn<int>("mails");
         QTest::addColumn<QString>("status");
         const QList<MailRow> none{{"PERTH", "SINGAPORE", "20/04/2009", kIconNotAvailable}};
-        QTest::newRow("always: mixed") << 0 << kMixedRows << 1
-                                       << "(2)Available and (1)Unavailable Results Found, Mail Sent";
-        QTest::newRow("always: empty list") << 0 << QList<MailRow>{} << 1
+        const QString mixedSent = "(2)Available and (1)Unavailable Results Found, Mail Sent";
+        QTest::newRow("always: mixed") << 0 << kMixedRows << false << 1 << mixedSent;
+        QTest::newRow("always: empty list") << 0 << QList<MailRow>{} << false << 1
                                             << "(0)Available and (0)Unavailable Results Found, Mail Sent";
         QTest::newRow("only if available: some")
-            << 1 << kMixedRows << 1 << "( 2 )Available Results Found, Mail queued";
-        QTest::newRow("only if available: none") << 1 << none << 0 << "previous";
-        QTest::newRow("only if available: empty list") << 1 << QList<MailRow>{} << 0 << "previous";
-        QTest::newRow("never") << 2 << kMixedRows << 0 << "previous";
-        QTest::newRow("unknown choice") << 7 << kMixedRows << 0 << "previous";
+            << 1 << kMixedRows << false << 1 << "( 2 )Available Results Found, Mail queued";
+        QTest::newRow("only if available: none") << 1 << none << true << 0 << "previous";
+        QTest::newRow("only if available: empty list") << 1 << QList<MailRow>{} << true << 0 << "previous";
+        QTest::newRow("never") << 2 << kMixedRows << true << 0 << "previous";
+        QTest::newRow("only on change: changed") << 3 << kMixedRows << true << 1 << mixedSent;
+        QTest::newRow("only on change: a change to none available")
+            << 3 << none << true << 1 << "(0)Available and (1)Unavailable Results Found, Mail Sent";
+        QTest::newRow("only on change: nothing changed") << 3 << kMixedRows << false << 0 << "previous";
+        QTest::newRow("unknown choice") << 7 << kMixedRows << true << 0 << "previous";
     }
     void sendingDependsOnTheChoice()
     {
         QFETCH(int, sendType);
         QFETCH(QList<MailRow>, rows);
+        QFETCH(bool, changed);
         QFETCH(int, mails);
         QFETCH(QString, status);
         SiteSim sim("{}", false);
@@ -142,7 +148,7 @@ private slots:
         line.setStatus("previous");
         int justSent = 0;
 
-        QCoro::waitFor(sendmail(rows, settings, line, [&] { ++justSent; }, {{}, kShort}));
+        QCoro::waitFor(sendmail(rows, settings, line, [&] { ++justSent; }, {{}, kShort}, changed));
 
         QCOMPARE(justSent, 1); // mail or not
         QCOMPARE(sim.requests("email").size(), mails);

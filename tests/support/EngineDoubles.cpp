@@ -44,8 +44,10 @@ void RecordingSessionView::raisePopup(int slot, const QString& text, int noPopup
     popups.append({slot, text, noPopup});
 }
 
-QCoro::Task<> RecordingMail::sessionEnded(SessionOutcome outcome, bool resultsMailDue)
+QCoro::Task<> RecordingMail::sessionEnded(SessionOutcome outcome, bool resultsMailDue,
+                                          QList<CheckRecord> checks)
 {
+    lastChecks = checks;
     QString call;
     if (outcome == SessionOutcome::Completed && resultsMailDue) {
         call = QStringLiteral("sendmail");

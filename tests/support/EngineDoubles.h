@@ -66,7 +66,9 @@ private:
 // "loginRefused" and "gaveUp" for the two ends of a refused login.
 class RecordingMail final : public SessionAlerts {
 public:
-    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue) override;
+    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
+                               QList<CheckRecord> checks = {}) override;
+    QList<CheckRecord> lastChecks; // handed over with the last call
     std::function<void()> startJustSent;
     QStringList calls;
     QList<QDateTime> callTimes;

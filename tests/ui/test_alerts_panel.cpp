@@ -111,8 +111,10 @@ private slots:
         type(rig, "txtSmtpPassword", "app password");
         type(rig, "txtPushUrl", "https://ntfy.example/smith");
         rig.find<QCheckBox>("chkNotifyDesktop")->setChecked(false);
+        rig.find<QCheckBox>("chkAnnounceChangesOnly")->setChecked(true);
         click(rig.find<ImageButton>("ImageSaveAlerts"));
         QTRY_COMPARE(rig.area.values.value("SmtpHost"), QString("smtp.example.com"));
+        QCOMPARE(rig.area.values.value("AnnounceChangesOnly"), QString("1"));
         QCOMPARE(rig.area.values.value("SmtpPort"), QString("465"));
         QCOMPARE(rig.area.values.value("SmtpSecurity"), QString("2"));
         QCOMPARE(rig.area.values.value("PushUrl"), QString("https://ntfy.example/smith"));

@@ -308,7 +308,7 @@ private slots:
         rig.find<QLineEdit>("txtMemNo")->setText(memNo);
         rig.find<QLineEdit>("txtMemLName")->setText(surname);
         rig.find<QLineEdit>("txtPIN")->setText(pin);
-        rig.find<QComboBox>("Combo2")->setCurrentIndex(1);
+        rig.find<QComboBox>("Combo2")->setCurrentIndex(3); // only when availability changes
         if (byInterval) {
             rig.find<QComboBox>("Combo1")->setCurrentIndex(2);
         } else {
@@ -331,7 +331,8 @@ private slots:
         // A good save locks the entries and opens the other panels; a refused one leaves them open.
         QCOMPARE(rig.find<QLineEdit>("txtMemNo")->isEnabled(), !message.isEmpty());
         if (message.isEmpty()) {
-            QCOMPARE(rig.state.settings.m_nMailSendType, qint16(1));
+            QCOMPARE(rig.state.settings.m_nMailSendType, qint16(kMailOnChange));
+            QCOMPARE(rig.area.values.value("MailSendType"), QString("3"));
             QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
         }
     }

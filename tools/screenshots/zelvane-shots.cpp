@@ -1,5 +1,6 @@
-// Shows the main window with a sample watch list and writes one picture per
-// panel: zelvane-shots [--dark] [--suffix TEXT] FOLDER
+// Shows the main window with a sample watch list and history and writes one
+// picture per panel and one of the first itinerary's history window:
+// zelvane-shots [--dark] [--suffix TEXT] FOLDER
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
@@ -7,9 +8,12 @@
 #include "engine/ResultIcons.h"
 #include "ui/Skin.h"
 #include "ui/ImageButton.h"
+#include "ui/ResultsPanel.h"
+#include "ui/frmHistory.h"
 #include "ui/frmmain.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -45,6 +49,33 @@ QImage withHoles(QImage shot)
                 line[x] = 0;
     }
     return shot;
+}
+
+// Two months of checks twice a day: seats on the first flight come and go,
+// the second never has any, a logout now and then.
+void recordSampleHistory(modMain& state, const QDateTime& last)
+{
+    state.history.open(state.dataFolder, last);
+    QList<ItineraryKey> keys;
+    for (const QString& line : state.itineraries.lines()) {
+        const ItineraryCells c = itineraryCells(line);
+        keys << ItineraryKey{c[4], c[5], c[2], c[3], cabinName(cabinOfLine(line))};
+    }
+    const int sessions = 120;
+    for (int n = 0; n < sessions; ++n) {
+        QList<CheckRecord> checks;
+        for (int i = 0; i < 4; ++i) {
+            CheckRecord c;
+            c.position = i + 1;
+            c.key = keys[i];
+            const bool seats = (i == 0 && ((n / 9) % 3 == 1 || n > 112)) || (i == 3 && n % 40 > 30);
+            c.outcome = n % 23 == 7 ? CheckOutcome::LoggedOut
+                        : seats     ? CheckOutcome::Available
+                                    : CheckOutcome::NotAvailable;
+            checks << c;
+        }
+        state.history.recordSession(last.addSecs(-qint64(sessions - 1 - n) * 12 * 3600), true, checks);
+    }
 }
 
 } // namespace
@@ -88,15 +119,20 @@ int main(int argc, char* argv[])
     state.newVersion = true;
     state.updateAddress = QStringLiteral("http://www.zelvane.example/download.html");
     state.noticeText = QStringLiteral("Scheduled maintenance on Sunday.");
-    for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
-                             "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
+    for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON;Business", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
+                             "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
                              "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW"})
         state.itineraries.append(QString::fromLatin1(line));
+    recordSampleHistory(state, s.m_dLastLoginTime);
 
     NoBoxes boxes;
     frmmain w(state, nullptr, &boxes);
     w.resultTable().setResultText(0, QStringLiteral(
         "Departing\tArriving\tFlight\tAircraft\tStops\r\n09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. No"));
+    w.resultTable().setFlights(0, {{"09:05 SYD", "06:10 LHR", "QF 1", "388", "1", "Yes", "No", "No"},
+                                   {"16:15 SYD", "05:20 LHR", "QF 9", "789", "1", "Yes", "2", "-"},
+                                   {"21:25 SYD", "12:45 LHR", "QF 31", "333", "1", "No", "Yes", "No"},
+                                   {"23:55 SYD", "14:10 LHR", "QF 35", "789", "1", "No", "No", "1"}});
     w.resultTable().markNotAvailableIfEmpty(1);
     w.resultTable().setResultText(3, QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"));
     w.FillListViewQuery();
@@ -116,12 +152,24 @@ int main(int argc, char* argv[])
     w.ImageMyD_Click();
     shoot(QStringLiteral("member") + (dark ? QStringLiteral("-dark") : QString()));
     w.ImageItin_Click();
+    auto* cabin = w.findChild<QComboBox*>(QStringLiteral("cbCabin"));
+    cabin->setCurrentIndex(cabin->findText(QStringLiteral("Business")));
     shoot(QStringLiteral("itineraries") + (dark ? QStringLiteral("-dark") : QString()));
     w.ImageResult_Click();
     auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
     list->setCurrentIndex(list->model()->index(0, 0));
     emit list->clicked(list->model()->index(0, 0));
     shoot(QStringLiteral("results") + (dark ? QStringLiteral("-dark") : QString()));
+    // The history of the first itinerary, in its own window.
+    w.findChild<ResultsPanel*>(QStringLiteral("PictureResult"))->showHistory(1);
+    settle(400);
+    if (auto* history = w.findChild<frmHistory*>(QStringLiteral("frmHistory"))) {
+        const QString file = out.filePath(QStringLiteral("history") + (dark ? QStringLiteral("-dark") : QString())
+                                          + suffix + QStringLiteral(".png"));
+        if (!history->grab().save(file))
+            qWarning("could not write %s", qPrintable(file));
+        history->close();
+    }
     emit w.findChild<ImageButton*>(QStringLiteral("ImageAlerts"))->activated();
     w.findChild<QLabel*>(QStringLiteral("lblTestOutcome"))
         ->setText(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "engine/FlightTable.h"
+
+#include <QAbstractTableModel>
+
+namespace zelvane {
+
+// The flight table of one itinerary's last check as rows of eight cells
+// (Departing ... First). The three cabin columns say through SeatsRole
+// whether the cell offers seats, so a view can mark them rather than show
+// the site's words; the cabin the itinerary asks for is marked in the heading.
+class FlightTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setFlights(const QList<FlightRow>& flights, Cabin wanted);
+    Cabin wantedCabin() const { return wanted_; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // bool, on the cabin columns only.
+    static constexpr int SeatsRole = Qt::UserRole + 1;
+
+private:
+    QList<FlightRow> flights_;
+    Cabin wanted_ = Cabin::Any;
+};
+
+} // namespace zelvane

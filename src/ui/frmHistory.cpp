@@ -1,0 +1,187 @@
+#include "ui/frmHistory.h"
+
+#include "ui/Skin.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QVBoxLayout>
+
+namespace zelvane {
+
+namespace {
+
+constexpr qreal kAvailableLevel = 2, kNotAvailableLevel = 1, kNotCheckedLevel = 0;
+
+struct Mark {
+    const char* name;
+    qreal level;
+    QScatterSeries::MarkerShape shape; // told apart by shape as well as colour
+    QColor light, dark;
+};
+
+const Mark kMarks[] = {
+    {"Available", kAvailableLevel, QScatterSeries::MarkerShapeCircle, QColor(0x1e, 0x8e, 0x3e),
+     QColor(0x5c, 0xd0, 0x7e)},
+    {"Not available", kNotAvailableLevel, QScatterSeries::MarkerShapeRectangle, QColor(0xc5, 0x22, 0x1f),
+     QColor(0xff, 0x7b, 0x72)},
+    {"Not checked", kNotCheckedLevel, QScatterSeries::MarkerShapeTriangle, QColor(0x7a, 0x84, 0x93),
+     QColor(0xa8, 0xb1, 0xbf)},
+};
+
+qreal msOf(const QDateTime& t)
+{
+    return qreal(t.toMSecsSinceEpoch());
+}
+
+QString day(const QDateTime& t)
+{
+    return t.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+} // namespace
+
+qreal frmHistory::levelOf(CheckOutcome outcome)
+{
+    switch (outcome) {
+    case CheckOutcome::Available: return kAvailableLevel;
+    case CheckOutcome::NotAvailable: return kNotAvailableLevel;
+    case CheckOutcome::LoggedOut:
+    case CheckOutcome::Failed: break;
+    }
+    return kNotCheckedLevel;
+}
+
+QString historyFigures(const QList<TimelinePoint>& points)
+{
+    if (points.isEmpty())
+        return QStringLiteral("No check of this itinerary has been recorded yet.");
+    int available = 0;
+    QDateTime lastSeen;
+    for (const TimelinePoint& p : points)
+        if (p.outcome == CheckOutcome::Available) {
+            ++available;
+            lastSeen = p.when;
+        }
+    QString text = points.size() == 1
+                       ? QStringLiteral("1 check on %1").arg(day(points.first().when))
+                       : QStringLiteral("%1 checks from %2 to %3")
+                             .arg(points.size())
+                             .arg(day(points.first().when), day(points.last().when));
+    text += QStringLiteral(" · seats found: %1").arg(available);
+    return text + (lastSeen.isValid() ? QStringLiteral(" · last seen %1").arg(day(lastSeen))
+                                      : QStringLiteral(" · never seen"));
+}
+
+frmHistory::frmHistory(const QString& itinerary, const QList<TimelinePoint>& points, const Theme& theme,
+                       QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(QStringLiteral("History — ") + itinerary);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setPalette(paletteFor(theme));
+
+    auto* chart = new QChart;
+    chart->setBackgroundBrush(theme.panel);
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(6, 6, 6, 6));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setLabelColor(theme.text);
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+
+    // The step line goes through the real checks only: a check that did not
+    // happen says nothing of the seats.
+    auto* line = new QLineSeries;
+    line->setName(QStringLiteral("Seats"));
+    line->setPen(QPen(theme.dim, 1.5));
+    std::optional<qreal> level;
+    for (const TimelinePoint& p : points) {
+        if (!wasChecked(p.outcome))
+            continue;
+        const qreal y = levelOf(p.outcome);
+        if (level && *level != y)
+            line->append(msOf(p.when), *level);
+        line->append(msOf(p.when), y);
+        level = y;
+    }
+    chart->addSeries(line);
+    QList<QAbstractSeries*> series{line};
+    for (const Mark& m : kMarks) {
+        auto* s = new QScatterSeries;
+        s->setName(QLatin1String(m.name));
+        s->setMarkerShape(m.shape);
+        s->setMarkerSize(m.shape == QScatterSeries::MarkerShapeRectangle ? 8 : 9);
+        s->setColor(theme.dark ? m.dark : m.light);
+        s->setBorderColor(theme.panel);
+        for (const TimelinePoint& p : points)
+            if (levelOf(p.outcome) == m.level)
+                s->append(msOf(p.when), m.level);
+        chart->addSeries(s);
+        series << s;
+    }
+    for (QLegendMarker* marker : chart->legend()->markers(line))
+        marker->setVisible(false);
+
+    auto* time = new QDateTimeAxis;
+    const QDateTime first = points.isEmpty() ? QDateTime::currentDateTime() : points.first().when;
+    const QDateTime last = points.isEmpty() ? first : points.last().when;
+    // A little room either side, so the first and last marks are not cut.
+    const qint64 pad = std::max<qint64>(first.secsTo(last) / 40, 3600);
+    time->setRange(first.addSecs(-pad), last.addSecs(pad));
+    time->setFormat(first.daysTo(last) > 2 ? QStringLiteral("dd/MM/yy") : QStringLiteral("dd/MM HH:mm"));
+    time->setTickCount(5);
+    // One band per outcome, its name in the middle of it.
+    auto* outcome = new QCategoryAxis;
+    outcome->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    outcome->setStartValue(kNotCheckedLevel - 0.5);
+    for (auto m = std::rbegin(kMarks); m != std::rend(kMarks); ++m)
+        outcome->append(QLatin1String(m->name), m->level + 0.5);
+    outcome->setRange(kNotCheckedLevel - 0.5, kAvailableLevel + 0.5);
+    for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{time, outcome}) {
+        axis->setLabelsColor(theme.text);
+        axis->setGridLineColor(theme.border);
+        axis->setLinePenColor(theme.border);
+    }
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(outcome, Qt::AlignLeft);
+    for (QAbstractSeries* s : series) {
+        s->attachAxis(time);
+        s->attachAxis(outcome);
+    }
+
+    view_ = new QChartView(chart, this);
+    view_->setObjectName(QStringLiteral("chartHistory"));
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setMinimumSize(520, 280);
+    view_->setVisible(!points.isEmpty());
+    view_->setFocusPolicy(Qt::NoFocus);
+
+    auto* figures = new QLabel(historyFigures(points), this);
+    figures->setObjectName(QStringLiteral("lblHistoryFigures"));
+    figures->setWordWrap(true);
+    figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    buttons->button(QDialogButtonBox::Close)->setDefault(true);
+
+    auto* box = new QVBoxLayout(this);
+    box->addWidget(view_, 1);
+    box->addWidget(figures);
+    box->addWidget(buttons);
+}
+
+QChart* frmHistory::chart() const
+{
+    return view_->chart();
+}
+
+} // namespace zelvane

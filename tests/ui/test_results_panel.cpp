@@ -1,0 +1,294 @@
+// The results panel beyond its list: the flights of the row in view as a
+// table with a seat mark per cabin, "Last seen" and the last outcome from the
+// history (also after a restart, while every row is still not checked), the
+// history as a picture and its export; the cabin an itinerary is added with;
+// and a history moved aside, told when the window opens. Offscreen.
+#include "WindowRig.h"
+
+#include "history/HistoryStore.h"
+#include "notify/FlightTableModel.h"
+#include "ui/ImageButton.h"
+#include "ui/ResultsPanel.h"
+#include "ui/frmHistory.h"
+
+#include <QChart>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTableView>
+#include <QTextEdit>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace zelvane;
+using namespace zelvane::test;
+
+namespace {
+
+const QString kSydPer = "Sydney;Perth;01/01/2027;Morning;SYD;PER";
+const ItineraryKey kSydPerAny{"SYD", "PER", "01/01/2027", "Morning", "Any"};
+const ItineraryKey kSydPerBusiness{"SYD", "PER", "01/01/2027", "Morning", "Business"};
+
+// Sessions twelve hours apart before the rig's clock, each checking the
+// given itineraries with the given outcomes; their start times, oldest first.
+QList<QDateTime> recordSessions(WindowRig& rig, const QList<ItineraryKey>& keys,
+                                const QList<QList<CheckOutcome>>& sessions)
+{
+    QList<QDateTime> times;
+    HistoryStore history;
+    history.open(rig.folder, rig.clock.now());
+    for (qsizetype s = 0; s < sessions.size(); ++s) {
+        QList<CheckRecord> checks;
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            CheckRecord c;
+            c.position = int(i + 1);
+            c.key = keys[i];
+            c.outcome = sessions[s][i];
+            checks << c;
+        }
+        times << rig.clock.now().addSecs(-12 * 3600 * (sessions.size() - s));
+        history.recordSession(times.last(), true, checks);
+    }
+    return times;
+}
+
+QString day(const QDateTime& t)
+{
+    return t.toString("dd/MM/yyyy");
+}
+
+template <typename Series>
+Series* seriesNamed(QChart* chart, const QString& name)
+{
+    for (QAbstractSeries* s : chart->series())
+        if (s->name() == name)
+            return qobject_cast<Series*>(s);
+    return nullptr;
+}
+
+} // namespace
+
+class TestResultsPanel : public QObject {
+    Q_OBJECT
+
+    // The rig's window, opened at the results panel with `lines` watched, the
+    // history of the rig's folder open as at start-up.
+    frmmain& openResults(WindowRig& rig, const QStringList& lines)
+    {
+        rig.storeMember();
+        for (const QString& l : lines)
+            rig.state.itineraries.append(l);
+        rig.state.history.open(rig.folder, rig.clock.now());
+        frmmain& w = rig.open();
+        w.ImageResult_Click();
+        return w;
+    }
+
+    void makeCurrent(WindowRig& rig, int row)
+    {
+        auto* list = rig.find<QTreeView>("ListViewQuery");
+        list->setCurrentIndex(list->model()->index(row, 0));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        freshHome();
+        qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:1");
+    }
+
+    // Each cabin cell marked by what the site's word means, the cabin the
+    // itinerary asks for marked in the heading, the printed text untouched.
+    void flightsOfTheRowInView()
+    {
+        WindowRig rig("flights");
+        frmmain& w = openResults(rig, {kSydPer + ";Business", kSydPer});
+        w.resultTable().setResultText(0, "09:05 SYD 11:15 PER QF 401");
+        w.resultTable().setFlights(0, {{"09:05 SYD", "11:15 PER", "QF 401", "738", "0", "Y", "None", "-"},
+                                       {"13:05 SYD", "15:15 PER", "QF 409", "A330", "1", "0", "4", ""}});
+        w.FillListViewQuery();
+        makeCurrent(rig, 0);
+
+        const QAbstractItemModel* m = rig.find<QTableView>("tblFlights")->model();
+        QCOMPARE(m->columnCount(), 8);
+        QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QString("Bus."));
+        QCOMPARE(m->rowCount(), 2);
+        QCOMPARE(m->index(1, 2).data().toString(), QString("QF 409"));
+        QList<QList<bool>> seats;
+        for (int r = 0; r < 2; ++r)
+            seats << QList<bool>{m->index(r, 5).data(FlightTableModel::SeatsRole).toBool(),
+                                 m->index(r, 6).data(FlightTableModel::SeatsRole).toBool(),
+                                 m->index(r, 7).data(FlightTableModel::SeatsRole).toBool()};
+        QCOMPARE(seats, (QList<QList<bool>>{{true, false, false}, {false, true, false}}));
+        QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Seats in Business (4)"));
+        QVERIFY(!m->index(0, 4).data(FlightTableModel::SeatsRole).isValid()); // stops are no cabin
+        QVERIFY(m->headerData(6, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
+        QVERIFY(!m->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("09:05 SYD 11:15 PER QF 401"));
+
+        // The row below was not checked in this run: no flights, no text.
+        makeCurrent(rig, 1);
+        QCOMPARE(m->rowCount(), 0);
+        QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+    }
+
+    // After a restart every row is "Not Checked Yet", and beside it the
+    // history tells when seats were last seen and how the last check went.
+    void lastSeenAndLastOutcomeSurviveARestart()
+    {
+        WindowRig rig("lastseen");
+        using O = CheckOutcome;
+        const QList<QDateTime> t = recordSessions(rig, {kSydPerAny, kSydPerBusiness},
+                                                  {{O::Available, O::NotAvailable},
+                                                   {O::NotAvailable, O::LoggedOut}});
+        frmmain& w = openResults(rig, {kSydPer, kSydPer + ";Business", "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
+        const QAbstractItemModel* m = rig.find<QTreeView>("ListViewQuery")->model();
+        QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QString("Last seen"));
+        QStringList lastSeen, tips;
+        for (int r = 0; r < 3; ++r) {
+            QCOMPARE(w.results().row(r + 1).icon, int(kIconNotChecked));
+            lastSeen << m->index(r, 6).data().toString();
+            tips << m->index(r, 0).data(Qt::ToolTipRole).toString();
+        }
+        const QString last = t[1].toString("dd/MM/yyyy HH:mm");
+        QCOMPARE(lastSeen, QStringList({day(t[0]), "", ""}));
+        QCOMPARE(tips, QStringList({"Last checked " + last + ": not available\nSeats last seen "
+                                        + t[0].toString("dd/MM/yyyy HH:mm"),
+                                    "Last checked " + last + ": not checked (logged out)",
+                                    "No check of this itinerary recorded yet"}));
+    }
+
+    // A double click opens the itinerary's checks as a picture: one mark per
+    // check on its outcome's level, a step line through the real checks
+    // only, and the figures under it.
+    void historyPictureShowsEveryCheck()
+    {
+        WindowRig rig("chart");
+        using O = CheckOutcome;
+        const QList<QDateTime> t = recordSessions(rig, {kSydPerAny}, {{O::Available}, {O::NotAvailable},
+                                                                      {O::LoggedOut}, {O::NotAvailable},
+                                                                      {O::Available}});
+        openResults(rig, {kSydPer, "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
+        auto* list = rig.find<QTreeView>("ListViewQuery");
+        emit list->doubleClicked(list->model()->index(0, 0));
+        QPointer<frmHistory> history = rig.window->findChild<frmHistory*>("frmHistory");
+        QVERIFY(history && history->isVisible());
+        QVERIFY(history->windowTitle().endsWith("Sydney → Perth, 01/01/2027, Morning"));
+
+        const auto points = [](QXYSeries* s) {
+            QList<QPointF> p;
+            for (int i = 0; s && i < s->count(); ++i)
+                p << s->at(i);
+            return p;
+        };
+        const auto at = [&](int i, qreal level) { return QPointF(qreal(t[i].toMSecsSinceEpoch()), level); };
+        QChart* chart = history->chart();
+        QCOMPARE(points(seriesNamed<QScatterSeries>(chart, "Available")), QList<QPointF>({at(0, 2), at(4, 2)}));
+        QCOMPARE(points(seriesNamed<QScatterSeries>(chart, "Not available")), QList<QPointF>({at(1, 1), at(3, 1)}));
+        QCOMPARE(points(seriesNamed<QScatterSeries>(chart, "Not checked")), QList<QPointF>({at(2, 0)}));
+        QCOMPARE(points(seriesNamed<QLineSeries>(chart, "Seats")),
+                 QList<QPointF>({at(0, 2), at(1, 2), at(1, 1), at(3, 1), at(4, 1), at(4, 2)}));
+        QCOMPARE(history->findChild<QLabel*>("lblHistoryFigures")->text(),
+                 QString("5 checks from %1 to %2 · seats found: 2 · last seen %2").arg(day(t[0]), day(t[4])));
+
+        // The button opens the row in view instead; one never checked says so.
+        makeCurrent(rig, 1);
+        rig.find<QPushButton>("cmdHistory")->click();
+        QTRY_VERIFY(history.isNull());
+        history = rig.window->findChild<frmHistory*>("frmHistory");
+        QVERIFY(history && history->isVisible());
+        QVERIFY(history->findChild<QWidget*>("chartHistory")->isHidden());
+        QCOMPARE(history->findChild<QLabel*>("lblHistoryFigures")->text(),
+                 QString("No check of this itinerary has been recorded yet."));
+    }
+
+    void exportWritesEveryCheckOrSaysWhy_data()
+    {
+        QTest::addColumn<int>("sessions");
+        QTest::addColumn<QString>("file"); // in the rig's folder; empty: the dialog was cancelled
+        QTest::addColumn<QString>("status");
+        QTest::newRow("three sessions") << 3 << "out.csv" << "History Exported To ";
+        QTest::newRow("nothing recorded yet") << 0 << "out.csv"
+                                              << "History Not Exported: no check has been recorded yet";
+        QTest::newRow("no such folder") << 3 << "gone/out.csv" << "History Not Exported: ";
+        QTest::newRow("cancelled") << 3 << "" << "before";
+    }
+    void exportWritesEveryCheckOrSaysWhy()
+    {
+        QFETCH(int, sessions);
+        QFETCH(QString, file);
+        QFETCH(QString, status);
+        WindowRig rig("export");
+        recordSessions(rig, {kSydPerAny, kSydPerBusiness},
+                       QList<QList<CheckOutcome>>(sessions, {CheckOutcome::Available, CheckOutcome::NotAvailable}));
+        frmmain& w = openResults(rig, {kSydPer});
+        auto* panel = rig.find<ResultsPanel>("PictureResult");
+        const QString path = file.isEmpty() ? QString() : rig.folder + "/" + file;
+        QString suggested;
+        panel->chooseExportFile = [&](const QString& s) {
+            suggested = s;
+            return path;
+        };
+        w.setStatus("before");
+        rig.find<QPushButton>("cmdExportHistory")->click();
+        QVERIFY(suggested.endsWith("/zelvane-history-2026-12-08.csv"));
+        QVERIFY2(w.status().startsWith(status), qPrintable(w.status()));
+        const bool written = status == "History Exported To ";
+        QCOMPARE(QFile::exists(path), written);
+        if (written) {
+            QCOMPARE(w.status(), "History Exported To " + path);
+            const QList<QByteArray> lines = readFile(path).split('\n');
+            QCOMPARE(lines.first(), QByteArray("session,origin,destination,date,time,cabin,outcome,flights\r"));
+            QCOMPARE(lines.size(), 1 + 2 * sessions + 1); // the heading, a row per check, the last line end
+        }
+    }
+
+    // The cabin is the seventh field of the line; Any writes the six-field
+    // line older copies wrote. The list shows it.
+    void cabinChoiceIsTheSeventhField_data()
+    {
+        QTest::addColumn<QString>("cabin");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("any") << "Any" << "Sydney;Perth;09/12/2026;Morning;SYD;PER";
+        QTest::newRow("economy") << "Economy" << "Sydney;Perth;09/12/2026;Morning;SYD;PER;Economy";
+        QTest::newRow("business") << "Business" << "Sydney;Perth;09/12/2026;Morning;SYD;PER;Business";
+        QTest::newRow("first") << "First" << "Sydney;Perth;09/12/2026;Morning;SYD;PER;First";
+    }
+    void cabinChoiceIsTheSeventhField()
+    {
+        QFETCH(QString, cabin);
+        QFETCH(QString, line);
+        WindowRig rig("cabin");
+        rig.storeMember();
+        frmmain& w = rig.open();
+        w.ImageItin_Click();
+        auto* choice = rig.find<QComboBox>("cbCabin");
+        QCOMPARE(choice->currentText(), QString("Any"));
+        rig.find<QComboBox>("cbOrigin")->setCurrentIndex(rig.find<QComboBox>("cbOrigin")->findText("Sydney"));
+        rig.find<QComboBox>("cbDestation")->setCurrentIndex(rig.find<QComboBox>("cbDestation")->findText("Perth"));
+        choice->setCurrentIndex(choice->findText(cabin));
+        click(rig.find<ImageButton>("ImageSaveQuery"));
+        QCOMPARE(readFile(rig.folder + "/Query.txt"), (line + "\r\n").toUtf8());
+        QCOMPARE(rig.find<QTreeWidget>("ListView1")->topLevelItem(0)->text(6), cabin);
+        QCOMPARE(w.results().row(1).cabin, cabinFromName(cabin));
+    }
+
+    // A history found unreadable at start-up is told as soon as the window
+    // opens, and only then.
+    void historyMovedAsideIsToldWhenTheWindowOpens()
+    {
+        WindowRig rig("notice");
+        writeFile(rig.folder + "/history.sqlite", QByteArray(4096, 'x'));
+        QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
+        frmmain& w = rig.open();
+        QVERIFY2(w.status().startsWith("History unreadable"), qPrintable(w.status()));
+        QVERIFY(w.status().contains("moved to history-broken-"));
+        QVERIFY(rig.state.history.takeNotice().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestResultsPanel)
+#include "test_results_panel.moc"
