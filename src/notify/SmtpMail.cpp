@@ -1,6 +1,7 @@
 #include "notify/SmtpMail.h"
 
 #include "app/clsSettings.h"
+#include "net/TlsLibrary.h"
 
 #include <QCoroFuture>
 #include <QFile>
@@ -21,8 +22,12 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 void initCurlOnce()
 {
-    // Not thread-safe itself, so done once, before any worker uses curl.
-    static const bool done = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    // Not thread-safe itself, so done once, before any worker uses curl; curl
+    // initialises OpenSSL, which must be set up before it.
+    static const bool done = [] {
+        prepareTlsLibrary();
+        return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    }();
     (void)done;
 }
 
