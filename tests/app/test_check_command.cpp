@@ -253,7 +253,8 @@ private slots:
     }
 
     // The whole road: a check against the simulated airline whose results
-    // reach a real mail server, and what --test-alert says of it. Whether a secure session or a mail comes
+    // reach a real mail server, and what --test-alert says of it, also
+    // without the mail library. Whether a secure session or a mail comes
     // first, OpenSSL's clean-up at exit, which now and then freed memory
     // twice as the program ended, is never registered.
     void resultsReachTheUsersMailServer()
@@ -282,6 +283,14 @@ private slots:
         QCOMPARE(test.exitCode, 0);
         QCOMPARE(test.out, QString("E-mail: sent\n"));
         QVERIFY2(!test.err.contains(registered), qPrintable(test.err));
+        QCOMPARE(mail.messages().size(), 2);
+
+        // A broken libcurl.so.4 found first, as a missing one would be.
+        const QString libraries = freshFolder("libraries");
+        writeFile(libraries + "/libcurl.so.4", "not a library");
+        const Run broken = run({"--test-alert"}, {}, {{"LD_LIBRARY_PATH", libraries}});
+        QCOMPARE(broken.exitCode, 8);
+        QCOMPARE(broken.out, QString("E-mail: failed (the mail library could not be loaded)\n"));
         QCOMPARE(mail.messages().size(), 2);
 
         mail.stop();
