@@ -84,9 +84,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.zelvane.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries the programs link (Qt Charts for the history's picture among
 # them) come from shlibdeps. The tray needs a display plugin, which Qt only
-# recommends, and the history Qt's SQLite plugin, which no library links;
+# recommends, and the history Qt's SQLite plugin, which no library links; mail
+# needs libcurl (7.77 for a certificate bundle in memory) and TLS OpenSSL, both
+# opened when first used rather than linked, so the linker records neither;
 # https needs the CA list.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libcurl4 (>= 7.77.0), libssl3")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "systemd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

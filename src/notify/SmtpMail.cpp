@@ -1,6 +1,7 @@
 #include "notify/SmtpMail.h"
 
 #include "app/clsSettings.h"
+#include "notify/CurlLibrary.h"
 
 #include <QCoroFuture>
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <QUuid>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <curl/curl.h>
 #include <cstring>
 #include <memory>
 
@@ -18,13 +18,6 @@ namespace zelvane {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-void initCurlOnce()
-{
-    // Not thread-safe itself, so done once, before any worker uses curl.
-    static const bool done = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
-    (void)done;
-}
 
 QByteArray headerWord(const QString& text)
 {
@@ -46,14 +39,14 @@ QByteArray domainOf(const QString& address)
 
 // The system's trusted certificates and, when ZELVANE_CA_FILE names one, an
 // extra file: curl takes one bundle, so both go in it.
-QByteArray trustedBundle(CURL* curl)
+QByteArray trustedBundle(const CurlApi& api, CURL* curl)
 {
     const QString extra = qEnvironmentVariable("ZELVANE_CA_FILE");
     if (extra.isEmpty())
         return {};
     QByteArray bundle;
     char* system = nullptr;
-    if (curl_easy_getinfo(curl, CURLINFO_CAINFO, &system) == CURLE_OK && system) {
+    if (api.easy_getinfo(curl, CURLINFO_CAINFO, &system) == CURLE_OK && system) {
         QFile f(QString::fromLocal8Bit(system));
         if (f.open(QIODevice::ReadOnly))
             bundle = f.readAll() + '\n';
@@ -69,7 +62,8 @@ QString codeText(long code)
     return code > 0 ? QStringLiteral(" (%1)").arg(code) : QString();
 }
 
-QString failureText(CURLcode rc, const QString& detail, long code, const SmtpServer& server)
+QString failureText(const CurlApi& api, CURLcode rc, const QString& detail, long code,
+                    const SmtpServer& server)
 {
     const QString where = server.host + QLatin1Char(':') + QString::number(server.port);
     switch (rc) {
@@ -105,28 +99,30 @@ QString failureText(CURLcode rc, const QString& detail, long code, const SmtpSer
         || rc == CURLE_PARTIAL_FILE)
         return QStringLiteral("the connection to the mail server was lost");
     return QStringLiteral("sending failed: ")
-           + (detail.isEmpty() ? QString::fromUtf8(curl_easy_strerror(rc)) : detail);
+           + (detail.isEmpty() ? QString::fromUtf8(api.easy_strerror(rc)) : detail);
 }
 
 struct CurlCleanup {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
-    void operator()(curl_mime* m) const { curl_mime_free(m); }
-    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+    const CurlApi* api;
+    void operator()(CURL* c) const { api->easy_cleanup(c); }
+    void operator()(curl_mime* m) const { api->mime_free(m); }
+    void operator()(curl_slist* l) const { api->slist_free_all(l); }
 };
 
-curl_slist* append(curl_slist* list, const QByteArray& line)
+curl_slist* append(const CurlApi& api, curl_slist* list, const QByteArray& line)
 {
-    curl_slist* grown = curl_slist_append(list, line.constData());
+    curl_slist* grown = api.slist_append(list, line.constData());
     return grown ? grown : list;
 }
 
-void addTextPart(curl_mime* alternative, const char* type, const QByteArray& text)
+void addTextPart(const CurlApi& api, curl_mime* alternative, const char* type,
+                 const QByteArray& text)
 {
-    curl_mimepart* part = curl_mime_addpart(alternative);
-    curl_mime_data(part, text.constData(), size_t(text.size()));
-    curl_mime_type(part, type);
+    curl_mimepart* part = api.mime_addpart(alternative);
+    api.mime_data(part, text.constData(), size_t(text.size()));
+    api.mime_type(part, type);
     // Long lines and letters outside ASCII travel safely.
-    curl_mime_encoder(part, "quoted-printable");
+    api.mime_encoder(part, "quoted-printable");
 }
 
 } // namespace
@@ -185,8 +181,13 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
 {
     if (const auto problem = smtpSetupProblem(server))
         return Delivery::failed(*problem);
-    initCurlOnce();
-    std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
+    // Loaded here, on the worker that sends, the first time a mail goes out.
+    const CurlApi* loaded = curlApi();
+    if (!loaded)
+        return Delivery::failed(QStringLiteral("the mail library could not be loaded"));
+    const CurlApi& api = *loaded;
+    const CurlCleanup cleanup{loaded};
+    std::unique_ptr<CURL, CurlCleanup> curl(api.easy_init(), cleanup);
     if (!curl)
         return Delivery::failed(QStringLiteral("sending failed: no mail client"));
     CURL* c = curl.get();
@@ -194,32 +195,33 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
     const bool implicitTls = server.security == SmtpServer::Tls;
     const QByteArray url = (implicitTls ? "smtps://" : "smtp://") + server.host.trimmed().toUtf8()
                            + ':' + QByteArray::number(server.port);
-    curl_easy_setopt(c, CURLOPT_URL, url.constData());
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(deadlines.connect.count()));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(deadlines.whole.count()));
+    api.easy_setopt(c, CURLOPT_URL, url.constData());
+    api.easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    api.easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(deadlines.connect.count()));
+    api.easy_setopt(c, CURLOPT_TIMEOUT_MS, long(deadlines.whole.count()));
     if (server.security == SmtpServer::StartTls)
-        curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+        api.easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     // Certificates are always checked.
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    const QByteArray bundle = trustedBundle(c);
+    api.easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+    api.easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+    const QByteArray bundle = trustedBundle(api, c);
     if (!bundle.isEmpty()) {
         curl_blob blob{const_cast<char*>(bundle.constData()), size_t(bundle.size()),
                        CURL_BLOB_COPY};
-        curl_easy_setopt(c, CURLOPT_CAINFO_BLOB, &blob);
+        api.easy_setopt(c, CURLOPT_CAINFO_BLOB, &blob);
     }
     const QByteArray user = server.user.toUtf8(), password = server.password.toUtf8();
     if (!server.user.isEmpty()) {
-        curl_easy_setopt(c, CURLOPT_USERNAME, user.constData());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, password.constData());
+        api.easy_setopt(c, CURLOPT_USERNAME, user.constData());
+        api.easy_setopt(c, CURLOPT_PASSWORD, password.constData());
     }
 
     const QByteArray from = message.from.trimmed().toUtf8(), to = message.to.trimmed().toUtf8();
     const QByteArray mailFrom = '<' + from + '>';
-    curl_easy_setopt(c, CURLOPT_MAIL_FROM, mailFrom.constData());
-    std::unique_ptr<curl_slist, CurlCleanup> recipients(append(nullptr, '<' + to + '>'));
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, recipients.get());
+    api.easy_setopt(c, CURLOPT_MAIL_FROM, mailFrom.constData());
+    std::unique_ptr<curl_slist, CurlCleanup> recipients(append(api, nullptr, '<' + to + '>'),
+                                                        cleanup);
+    api.easy_setopt(c, CURLOPT_MAIL_RCPT, recipients.get());
 
     const QDateTime date = message.date.isValid() ? message.date : QDateTime::currentDateTime();
     const QByteArray id = message.messageId.isEmpty()
@@ -227,37 +229,36 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
                                     + domainOf(message.from)
                               : message.messageId.toUtf8();
     curl_slist* headers = nullptr;
-    headers = append(headers, "Date: " + date.toString(Qt::RFC2822Date).toLatin1());
-    headers = append(headers, "From: Zelvane <" + from + '>');
-    headers = append(headers, "To: <" + to + '>');
-    headers = append(headers, "Message-ID: <" + id + '>');
-    headers = append(headers, "Subject: " + headerWord(message.subject));
-    std::unique_ptr<curl_slist, CurlCleanup> headerList(headers);
-    curl_easy_setopt(c, CURLOPT_HTTPHEADER, headerList.get());
+    headers = append(api, headers, "Date: " + date.toString(Qt::RFC2822Date).toLatin1());
+    headers = append(api, headers, "From: Zelvane <" + from + '>');
+    headers = append(api, headers, "To: <" + to + '>');
+    headers = append(api, headers, "Message-ID: <" + id + '>');
+    headers = append(api, headers, "Subject: " + headerWord(message.subject));
+    std::unique_ptr<curl_slist, CurlCleanup> headerList(headers, cleanup);
+    api.easy_setopt(c, CURLOPT_HTTPHEADER, headerList.get());
 
     // One part holding the two alternatives, plain first as mail readers expect.
-    std::unique_ptr<curl_mime, CurlCleanup> mime(curl_mime_init(c));
-    curl_mime* alternative = curl_mime_init(c);
-    addTextPart(alternative, "text/plain; charset=UTF-8", message.plain.toUtf8());
-    addTextPart(alternative, "text/html; charset=UTF-8", message.html.toUtf8());
-    curl_mimepart* holder = curl_mime_addpart(mime.get());
-    curl_mime_subparts(holder, alternative); // the holder owns it now
-    curl_mime_type(holder, "multipart/alternative");
-    curl_easy_setopt(c, CURLOPT_MIMEPOST, mime.get());
+    std::unique_ptr<curl_mime, CurlCleanup> mime(api.mime_init(c), cleanup);
+    curl_mime* alternative = api.mime_init(c);
+    addTextPart(api, alternative, "text/plain; charset=UTF-8", message.plain.toUtf8());
+    addTextPart(api, alternative, "text/html; charset=UTF-8", message.html.toUtf8());
+    curl_mimepart* holder = api.mime_addpart(mime.get());
+    api.mime_subparts(holder, alternative); // the holder owns it now
+    api.mime_type(holder, "multipart/alternative");
+    api.easy_setopt(c, CURLOPT_MIMEPOST, mime.get());
 
     char detail[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
-    const CURLcode rc = curl_easy_perform(c);
+    api.easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
+    const CURLcode rc = api.easy_perform(c);
     if (rc == CURLE_OK)
         return Delivery::ok();
     long code = 0;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &code);
-    return Delivery::failed(failureText(rc, QString::fromUtf8(detail), code, server));
+    api.easy_getinfo(c, CURLINFO_RESPONSE_CODE, &code);
+    return Delivery::failed(failureText(api, rc, QString::fromUtf8(detail), code, server));
 }
 
 QCoro::Task<Delivery> sendSmtp(SmtpServer server, MailMessage message, SmtpDeadlines deadlines)
 {
-    initCurlOnce();
     QFuture<Delivery> sending = QtConcurrent::run(
         [server, message, deadlines] { return sendSmtpNow(server, message, deadlines); });
     const Delivery delivery = co_await sending;

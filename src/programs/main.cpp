@@ -2,7 +2,6 @@
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
 #include "itineraries/modMain.h"
-#include "net/TlsLibrary.h"
 #include "ui/AppWindows.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"
@@ -58,7 +57,6 @@ void onTermination(QObject* context, std::function<void()> stop)
 
 int main(int argc, char* argv[])
 {
-    keepTlsLibraryUntilExit();
     // Taken before the toolkit removes its own options: any argument at all counts.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

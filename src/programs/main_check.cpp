@@ -12,7 +12,6 @@
 #include "engine/Waits.h"
 #include "history/HistoryExport.h"
 #include "net/Addresses.h"
-#include "net/TlsLibrary.h"
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
 
@@ -227,7 +226,6 @@ std::optional<int> historyCommand(const QStringList& args)
 
 int main(int argc, char* argv[])
 {
-    keepTlsLibraryUntilExit();
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {

@@ -130,6 +130,11 @@ void frmmain::setVisible(bool visible)
     if (visible)
         ensureBuilt();
     QWidget::setVisible(visible);
+    // Hidden in the tray, often for days: the native window and the picture
+    // of it that the display shares with us (a megabyte, four at 200 %) go,
+    // and are made again when the window is next shown.
+    if (!visible && testAttribute(Qt::WA_WState_Created))
+        destroy();
 }
 
 void frmmain::buildHeader()

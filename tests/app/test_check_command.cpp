@@ -61,11 +61,14 @@ class TestCheckCommand : public QObject {
         return more;
     }
 
-    // `down` names a site that nobody answers for.
-    Run run(const QStringList& args = {}, const QString& down = {})
+    // `down` names a site that nobody answers for; `more` adds to the environment.
+    Run run(const QStringList& args = {}, const QString& down = {},
+            const QMap<QString, QString>& more = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (auto k = more.cbegin(); k != more.cend(); ++k)
+            env.insert(k.key(), k.value());
         const QString closed = QString("http://127.0.0.1:%1").arg(closedPort());
         env.insert("ZELVANE_AIRLINE_URL", down == "airline" ? closed : airline->baseUrl());
         env.insert("ZELVANE_CA_FILE", airline->caFile());
@@ -315,7 +318,10 @@ private slots:
     }
 
     // The whole road: a check against the simulated airline whose results
-    // reach a real mail server, and what --test-alert says of it.
+    // reach a real mail server, and what --test-alert says of it, also
+    // without the mail library. Whether a secure session or a mail comes
+    // first, OpenSSL's clean-up at exit, which now and then freed memory
+    // twice as the program ended, is never registered.
     void resultsReachTheUsersMailServer()
     {
         if (!SmtpTestServer::available())
@@ -325,14 +331,29 @@ private slots:
         writeSettings("1234567", "1234", 0, mailTo(mail));
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
-        const Run r = run();
+        // The sanitizers' runtime need not come first where the probe does.
+        const QMap<QString, QString> probe{
+            {"LD_PRELOAD", ZELVANE_EXIT_PROBE},
+            {"ASAN_OPTIONS", qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0"}};
+        const QString registered = "OPENSSL_cleanup registered";
+        const Run r = run({}, {}, probe);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY(r.out.contains(" (1)Available and (0)Unavailable Results Found, Mail Sent\n"));
+        QVERIFY2(!r.err.contains(registered), qPrintable(r.err));
         QCOMPARE(mail.messages().size(), 1);
         QVERIFY(site->requests("email").isEmpty()); // the user's server, not the site
-        const Run test = run({"--test-alert"});
+        const Run test = run({"--test-alert"}, {}, probe);
         QCOMPARE(test.exitCode, 0);
         QCOMPARE(test.out, QString("E-mail: sent\n"));
+        QVERIFY2(!test.err.contains(registered), qPrintable(test.err));
+        QCOMPARE(mail.messages().size(), 2);
+
+        // A broken libcurl.so.4 found first, as a missing one would be.
+        const QString libraries = freshFolder("libraries");
+        writeFile(libraries + "/libcurl.so.4", "not a library");
+        const Run broken = run({"--test-alert"}, {}, {{"LD_LIBRARY_PATH", libraries}});
+        QCOMPARE(broken.exitCode, 8);
+        QCOMPARE(broken.out, QString("E-mail: failed (the mail library could not be loaded)\n"));
         QCOMPARE(mail.messages().size(), 2);
 
         mail.stop();

@@ -386,7 +386,12 @@ private slots:
         click(rig.child("ImageMin"));
         QCOMPARE(main.isHidden(), tray);
         QCOMPARE(main.isMinimized(), !tray);
+        // Hidden in the tray it holds no native window nor picture of itself,
+        // and comes back whole, shape included.
+        QCOMPARE(main.windowHandle() == nullptr, tray);
         rig.windows.showMainWindow();
+        QVERIFY(main.isVisible() && !main.isMinimized() && main.windowHandle());
+        QVERIFY(!main.mask().isEmpty());
         main.close();
         QCOMPARE(ended, tray ? 0 : 1);
     }
