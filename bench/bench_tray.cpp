@@ -2,8 +2,8 @@
 //  1. The real program under Xvfb with a tray, against the simulator: time
 //     from process start to its icon in the tray, then memory, CPU and
 //     wake-ups while it sits idle in the tray after a session with two
-//     pop-ups (10 s while the icon blinks, 10 s with the main window open,
-//     10 s with it hidden again; BENCH_TRAY_IDLE_SECONDS sets each), each
+//     pop-ups (4 s while the icon blinks, 4 s with the main window open,
+//     4 s with it hidden again; BENCH_TRAY_IDLE_SECONDS sets each), each
 //     beside the floor: a bare Qt tray icon in the same tray, steady and
 //     blinking. Resident memory is told with its anonymous part (heap,
 //     stacks): the rest is pages of the program and its libraries. The
@@ -236,7 +236,7 @@ void realProgramInTheTray(const QString& exe)
     std::printf("idle in the tray after a session over %s (goals: under 35 MB, under 0.1 %% CPU), beside "
                 "a bare Qt tray icon with a menu and a 1 s timer:\n",
                 site.caFile().isEmpty() ? "plain HTTP" : "HTTPS");
-    const int idleSeconds = setting("BENCH_TRAY_IDLE_SECONDS", 10);
+    const int idleSeconds = setting("BENCH_TRAY_IDLE_SECONDS", 4);
     printIdle({{"tray icon blinking", zelvane.processId()},
                {"bare tray icon, blinking every 100 ms", floorBlinking.processId()}},
               idleSeconds);
