@@ -6,20 +6,8 @@
 #    saves its settings and its watch list first, and gives up its lock.
 set -euo pipefail
 exe=$1
-for tool in Xvfb trayer xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/bootstrap installs it)"; exit 77; }
-done
-home=${ZELVANE_TEST_HOME:-$(mktemp -d)}
-rm -rf "$home"; mkdir -p "$home/config/Zelvapp" "$home/data" "$home/run" "$home/program"
-chmod 700 "$home/run"
-export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
-unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
-
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; cat "$home/zelvane.log" 2>/dev/null; exit 1; }
-until_ok() { local n=$1; shift; for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done; return 1; }
+source "$(dirname "$0")/../support/desktop.sh"
+need_tools Xvfb trayer xdotool
 cp "$exe" "$home/program/"
 exe=$home/program/zelvane
 
@@ -33,16 +21,8 @@ for arg in --help -h --version; do
 done
 [ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help or --version took the lock or wrote settings"
 
-exec 3>"$home/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
-pids+=($!)
-until_ok 600 test -s "$home/display" || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$home/display")
-trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
-pids+=($!)
-until_ok 600 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+start_display tray
 
-conf=$home/config/Zelvapp/Zelvapp.conf
 for sig in TERM HUP INT; do
   # Stored details without the keys the program writes itself, and a watch
   # list written by hand: both come back whole and in the program's own form.
@@ -52,11 +32,11 @@ for sig in TERM HUP INT; do
     "$exe" >"$home/zelvane.log" 2>&1 &
   pid=$!
   pids+=($pid)
-  until_ok 600 test -e "$home/run/Zelvane.lock" || fail "the program never took its lock"
-  until_ok 600 xdotool search --pid "$pid" >/dev/null || fail "the program never showed its tray icon"
+  until_ok test -e "$home/run/Zelvane.lock" || fail "the program never took its lock"
+  until_ok xdotool search --pid "$pid" >/dev/null || fail "the program never showed its tray icon"
   kill -"$sig" "$pid"
   ended() { ! kill -0 "$pid" 2>/dev/null; }
-  until_ok 600 ended || fail "SIG$sig did not end the program"
+  until_ok ended || fail "SIG$sig did not end the program"
   set +e; wait "$pid"; rc=$?; set -e
   [ "$rc" -eq 0 ] || fail "after SIG$sig the program ended with status $rc"
   for key in ProgDirectory strCurrTime TimeIndex LastLoginTime MailSendType; do

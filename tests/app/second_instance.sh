@@ -6,23 +6,11 @@
 set -euo pipefail
 exe=$1
 check=$2
-home=${ZELVANE_TEST_HOME:-$(mktemp -d)}
-rm -rf "$home"; mkdir -p "$home/config/Zelvapp" "$home/data" "$home/run"; chmod 700 "$home/run"
-export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
-unset QT_QPA_PLATFORM
-
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
-
-exec 3>"$home/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$home/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$home/display")
+source "$(dirname "$0")/../support/desktop.sh"
+need_tools Xvfb xdotool
+start_display
 
 # Stored details: the first copy starts in the tray without a window.
-conf=$home/config/Zelvapp/Zelvapp.conf
 printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
 
 # However the first copy was started, it holds the lock.

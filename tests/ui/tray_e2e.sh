@@ -6,23 +6,8 @@
 # tray menu ends the program with its settings saved.
 set -euo pipefail
 exe=$1 sitesim=$2 datadir=$3
-for tool in Xvfb trayer xdotool xprop; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/bootstrap installs it)"; exit 77; }
-done
-home=${ZELVANE_TEST_HOME:-$(mktemp -d)}
-rm -rf "$home"; mkdir -p "$home/config/Zelvapp" "$home/data" "$home/run" "$home/program"
-chmod 700 "$home/run"
-export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
-unset QT_QPA_PLATFORM
-
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; echo "--- program output"; cat "$home/zelvane.log" 2>/dev/null; exit 1; }
-# Waits for a condition: polls a command every tenth of a second until it
-# holds. The bound only ends a test that would otherwise hang; a machine busy
-# with other tests may take many times longer than an idle one, so it is wide.
-until_ok() { local end=$((SECONDS + 60)); until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done; }
+source "$(dirname "$0")/../support/desktop.sh"
+need_tools Xvfb trayer xdotool xprop
 
 cp "$exe" "$home/program/"
 cp "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
@@ -33,7 +18,7 @@ cat >"$home/scenario.json" <<'JSON'
                {"from": "PER", "to": "DRW", "date": "03/01/2028"}]}
 JSON
 printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\nTimeIndex=1\nTimeHou=24\nAutostartup=0\nMailSendType=0\n' \
-  >"$home/config/Zelvapp/Zelvapp.conf"
+  >"$conf"
 
 "$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
   --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
@@ -41,14 +26,7 @@ pids+=($!)
 until_ok test -s "$home/port" || fail "the simulator did not start"
 base=http://127.0.0.1:$(cat "$home/port")
 
-exec 3>"$home/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
-pids+=($!)
-until_ok test -s "$home/display" || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$home/display")
-trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
-pids+=($!)
-until_ok xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+start_display tray
 # There is no window manager to say where the desktop's work area ends; say it
 # for it, 24 pixels of panel at the bottom.
 xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED _NET_WORKAREA
@@ -126,5 +104,5 @@ ended() { ! ps -o stat= -p "$zelvane" | grep -qv Z; }
 until_ok ended || fail "Exit did not end the program"
 set +e; wait "$zelvane"; rc=$?; set -e
 [ "$rc" -eq 0 ] || fail "the program ended with status $rc"
-grep -q '^ProgDirectory=' "$home/config/Zelvapp/Zelvapp.conf" || fail "the settings were not saved on Exit"
+grep -q '^ProgDirectory=' "$conf" || fail "the settings were not saved on Exit"
 echo ok
