@@ -143,7 +143,7 @@ void benchReading(qsizetype size, const char* what, const char* goal)
 // be under the program's own loop.
 void waitIdle(HttpBrowser& b)
 {
-    while (b.Busy())
+    while (b.busy())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -166,7 +166,7 @@ QCoro::Task<> browserSearches(HttpBrowser& b, Waits& waits, QString url, int cou
     for (int i = 0; i < count; ++i) {
         QElapsedTimer t;
         t.start();
-        b.Navigate(url);
+        b.navigate(url);
         co_await waits.busyWait(b);
         const std::optional<QString> frame = b.frameText(0);
         r.ms.push_back(t.nsecsElapsed() / 1e6);
@@ -214,7 +214,7 @@ bool benchNavigation(bool tls)
     qputenv("ZELVANE_CA_FILE", sim.caFile().toLocal8Bit());
     HttpBrowser b;
     const QString base = sim.baseUrl();
-    b.Navigate(base + "/fflyer/dyns/dologin?action=login&origin=homepage&login_ffNumber=1234567"
+    b.navigate(base + "/fflyer/dyns/dologin?action=login&origin=homepage&login_ffNumber=1234567"
                       "&login_surname=Smith&login_pin=1234");
     waitIdle(b);
     const QString search = *awardSearchUrl(
@@ -236,11 +236,11 @@ bool benchNavigation(bool tls)
         QCoro::waitFor(browserSearches(b, waits, search, kTurn, browser));
     }
     const qsizetype pageBytes = [&] {
-        b.Navigate(search);
+        b.navigate(search);
         waitIdle(b);
         return b.documentHtml().value_or(QString()).size();
     }();
-    b.Navigate(frameUrl);
+    b.navigate(frameUrl);
     waitIdle(b);
     const qsizetype frameBytes = b.documentHtml().value_or(QString()).size();
 

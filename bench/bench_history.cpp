@@ -191,7 +191,7 @@ int main(int argc, char* argv[])
     ResultsViewModel view;
     view.setHistory(&store);
     print("results view of 100 rows with \"Last seen\"",
-          figures(timed(50, [&] { view.FillListViewQuery(watchList, table); })), "<= 50 ms");
+          figures(timed(50, [&] { view.refreshResults(watchList, table); })), "<= 50 ms");
     int timelinePoints = 0;
     int k = 0;
     print("timeline of one itinerary", figures(timed(100, [&] {

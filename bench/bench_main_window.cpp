@@ -55,15 +55,15 @@ int main(int argc, char* argv[])
     WindowRig rig("rebuilds");
     rig.storeMember();
     rig.watch(kItineraries);
-    frmmain& w = rig.open();
+    MainWindow& w = rig.open();
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))
         std::fprintf(stderr, "the window was not shown\n");
-    w.ImageResult_Click();
+    w.showResultsPanel();
     double at100 = 0;
     const double before = megabytes(procStatus("VmRSS:"));
     for (int i = 1; i <= kRebuilds; ++i) {
-        w.FillListViewQuery();
+        w.refreshResults();
         QCoreApplication::processEvents(); // the view repaints each time, as on screen
         if (i == 100)
             at100 = megabytes(procStatus("VmRSS:"));

@@ -169,9 +169,9 @@ int longRun(modMain& state, CheckEngine& engine, ResultsViewModel& results, Resu
     std::printf("%d sessions of %d itineraries, every %dth search a fault (%s):\n", kLongSessions,
                 kLongItineraries, kFaultEvery, qPrintable(kFaults.join(", ")));
     for (int s = 1; s <= kLongSessions; ++s) {
-        engine.OverKill = 0;
+        engine.loginsSent = 0;
         one.start();
-        const SessionOutcome outcome = QCoro::waitFor(engine.MainPro());
+        const SessionOutcome outcome = QCoro::waitFor(engine.runCheck());
         const qint64 ms = one.elapsed();
         if (ms > longest) {
             longest = ms;
@@ -183,7 +183,7 @@ int longRun(modMain& state, CheckEngine& engine, ResultsViewModel& results, Resu
         QStringList problems;
         if (outcome != SessionOutcome::Completed)
             problems << "not completed";
-        if (!state.idle || engine.running() || browser.Busy())
+        if (!state.idle || engine.running() || browser.busy())
             problems << "not idle";
         const QList<QJsonObject> searches = log.next();
         if (searches.size() != kLongItineraries)
@@ -246,10 +246,10 @@ int main(int argc, char* argv[])
     PlainSettingsArea area;
     const QString folder = freshFolder("bench");
     modMain state(area, SystemClock::instance(), folder, folder);
-    state.settings.m_dMemberNo = 1234567;
-    state.settings.m_strLastName = "Smith";
+    state.settings.memberNo = 1234567;
+    state.settings.surname = "Smith";
     state.settings.setPinText("1234");
-    state.settings.m_nMailSendType = 2;
+    state.settings.mailSendType = 2;
     for (const QString& l : lines)
         state.itineraries.append(l);
     ResultsViewModel results;
@@ -261,8 +261,8 @@ int main(int argc, char* argv[])
     CheckEngine engine(state, results, table, {b1, b3}, waits, view, mail);
 
     const auto session = [&] {
-        engine.OverKill = 0; // back to back, far faster than the login throttle allows
-        return QCoro::waitFor(engine.MainPro());
+        engine.loginsSent = 0; // back to back, far faster than the login throttle allows
+        return QCoro::waitFor(engine.runCheck());
     };
 
     QElapsedTimer wall;

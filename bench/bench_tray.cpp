@@ -19,8 +19,8 @@
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
-#include "ui/frmReminder.h"
-#include "ui/frmmain.h"
+#include "ui/SeatPopup.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -303,15 +303,15 @@ void popupsRaisedAndClosed()
     modMain state(area, SystemClock::instance(), data, data);
     RecordingMessageBoxes boxes;
     AppWindows windows(state, boxes);
-    frmmain& main = windows.mainWindow();
+    MainWindow& main = windows.mainWindow();
     const int perRound = setting("BENCH_TRAY_POPUPS", 10);
     std::printf("pop-ups raised and closed, resident memory:");
     for (int round = 0; round <= kRounds; ++round) {
         if (round > 0) {
             for (int i = 0; i < perRound; ++i) {
                 emit main.popupRequested(i % 4, "Sydney:Melbourne:24/12/2027", i % 4 + 1);
-                QPointer<frmReminder> p = windows.popup(i % 4);
-                if (!QTest::qWaitFor([&p] { return !p->Timer1.isActive() && !p->tmrSlideIn.isActive(); })) {
+                QPointer<SeatPopup> p = windows.popup(i % 4);
+                if (!QTest::qWaitFor([&p] { return !p->growTimer.isActive() && !p->slideTimer.isActive(); })) {
                     std::printf("\na pop-up did not come to rest: figures stop here\n");
                     return;
                 }

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString markup =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 2), qsizetype(size - 2));
 
-    const bool both = cities.FillCityfromMarkup(markup);
+    const bool both = cities.readCitiesFromMarkup(markup);
     if (both && !(markup.contains(kNamesMarker) && markup.contains(kCodesMarker)))
         __builtin_trap();
     if ((!cities.webNames.isEmpty() && !markup.contains(kNamesMarker))

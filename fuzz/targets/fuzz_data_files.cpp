@@ -43,14 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
     ResultsViewModel view;
     ResultTable table;
-    view.FillListViewQuery(store, table);
+    view.refreshResults(store, table);
     if (view.count() != std::min(store.count(), kMaxItineraries))
         __builtin_trap();
     for (int i = 1; i <= view.count(); ++i)
         if (view.row(i).cells != itineraryCells(store.line(i)))
             __builtin_trap();
 
-    if (!store.SaveQueryList())
+    if (!store.save())
         __builtin_trap();
     ItineraryStore reread(fuzzFolder());
     reread.load();

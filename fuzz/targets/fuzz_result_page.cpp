@@ -19,9 +19,9 @@ namespace {
 class ShownPage final : public WebBrowser {
 public:
     std::optional<QString> page, frame;
-    void Navigate(const QString&) override {}
-    bool Busy() const override { return false; }
-    QString LocationURL() const override { return {}; }
+    void navigate(const QString&) override {}
+    bool busy() const override { return false; }
+    QString locationUrl() const override { return {}; }
     std::optional<QString> documentText() const override { return page; }
     std::optional<QString> frameText(int index) const override
     {
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // On the heap, so a write past the last entry is caught.
     auto table = std::make_unique<ResultTable>();
-    const bool available = ReadResultPage(browser, *table, k);
+    const bool available = readResultPage(browser, *table, k);
     if (available != reading.available)
         __builtin_trap();
     if (ResultTable::inRange(k) && table->entry(k).ResultText != reading.resultText)

@@ -4,7 +4,7 @@
 // holds the PIN).
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "FuzzFolder.h"
 
 #include <QDir>
@@ -44,32 +44,32 @@ struct Loaded {
 Loaded load(const FixedClock& clock)
 {
     NativeSettingsArea area;
-    clsSettings s(area, clock, QStringLiteral("/opt/zelvane"));
-    s.LoadSettings();
-    return {s.m_dMemberNo,   s.m_strLastName,    s.pinText(),       s.m_strMail,
-            s.m_ProgDirectory, s.m_dtstrCurrTime, s.m_dLastLoginTime, s.m_Autostartup,
-            s.m_nTimeMin,    s.m_nTimeHou,       s.m_nTimeDay,      s.m_nCBTimeIndex,
-            s.m_nMailSendType};
+    Settings s(area, clock, QStringLiteral("/opt/zelvane"));
+    s.load();
+    return {s.memberNo,   s.surname,    s.pinText(),       s.email,
+            s.programDirectory, s.lastSessionTime, s.lastLoginTime, s.autoStart,
+            s.intervalMinutes,    s.intervalHours,       s.intervalDays,      s.intervalChoice,
+            s.mailSendType};
 }
 
 void save(const Loaded& v, const FixedClock& clock)
 {
     NativeSettingsArea area;
-    clsSettings s(area, clock, QStringLiteral("/opt/zelvane"));
-    s.m_dMemberNo = v.memberNo;
-    s.m_strLastName = v.lastName;
+    Settings s(area, clock, QStringLiteral("/opt/zelvane"));
+    s.memberNo = v.memberNo;
+    s.surname = v.lastName;
     s.setPinText(v.pin);
-    s.m_strMail = v.mail;
-    s.m_ProgDirectory = v.progDirectory;
-    s.m_dtstrCurrTime = v.currTime;
-    s.m_dLastLoginTime = v.lastLoginTime;
-    s.m_Autostartup = v.autostart;
-    s.m_nTimeMin = v.timeMin;
-    s.m_nTimeHou = v.timeHou;
-    s.m_nTimeDay = v.timeDay;
-    s.m_nCBTimeIndex = v.timeIndex;
-    s.m_nMailSendType = v.mailSendType;
-    if (!s.SaveSettings().ok())
+    s.email = v.mail;
+    s.programDirectory = v.progDirectory;
+    s.lastSessionTime = v.currTime;
+    s.lastLoginTime = v.lastLoginTime;
+    s.autoStart = v.autostart;
+    s.intervalMinutes = v.timeMin;
+    s.intervalHours = v.timeHou;
+    s.intervalDays = v.timeDay;
+    s.intervalChoice = v.timeIndex;
+    s.mailSendType = v.mailSendType;
+    if (!s.save().ok())
         __builtin_trap();
 }
 

@@ -51,24 +51,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     state.newVersion = true;
     state.updateAddress = QStringLiteral("http://earlier.example/");
-    const VerCheckOutcome outcome =
+    const VersionCheckOutcome outcome =
         applyVersionFile(state, body, [panelUp] { return panelUp; }, running);
     if (showNewVersionLabel(state) != state.newVersion)
         __builtin_trap();
-    if (outcome == VerCheckOutcome::NewVersion) {
+    if (outcome == VersionCheckOutcome::NewVersion) {
         const QUrl page(state.updateAddress.trimmed());
         if (!state.newVersion
             || (page.scheme() != QLatin1String("http") && page.scheme() != QLatin1String("https"))
             || page.host().isEmpty())
             __builtin_trap();
-    } else if (outcome != VerCheckOutcome::ResultsShown && state.newVersion) {
+    } else if (outcome != VersionCheckOutcome::ResultsShown && state.newVersion) {
         __builtin_trap();
     }
 
     YesBoxes boxes;
     QString opened;
     bool ended = false;
-    const bool accepted = OfferUpdate(
+    const bool accepted = offerUpdate(
         state, boxes, [&opened](const QString& a) { opened = a; }, [&ended] { ended = true; });
     if (accepted != ended || (accepted && opened != state.updateAddress))
         __builtin_trap();
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state.noticeText = body;
     if (showNoticeButton(state) == body.isEmpty())
         __builtin_trap();
-    ShowNotice(state, boxes);
+    showNotice(state, boxes);
     if (boxes.shown != body)
         __builtin_trap();
     return 0;

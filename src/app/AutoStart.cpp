@@ -65,7 +65,7 @@ QString launcherPath(const QString& programFile)
     return programFile;
 }
 
-void SetAutoStart(bool enable)
+void setAutoStart(bool enable)
 {
     const QString exe =
         QDir::toNativeSeparators(launcherPath(QCoreApplication::applicationFilePath()));

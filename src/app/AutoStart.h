@@ -6,7 +6,7 @@ namespace zelvane {
 
 // Enters (enable) or removes the program in the user's list of programs started
 // with the desktop session. Fails silently.
-void SetAutoStart(bool enable);
+void setAutoStart(bool enable);
 
 // Where the entry lives and what it runs; exposed so tests can point it elsewhere.
 QString autoStartEntryPath();

@@ -1,24 +1,24 @@
 #include "app/MemberDetails.h"
 
 #include "app/MessageBoxes.h"
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 
 #include <cmath>
 
 namespace zelvane {
 
-MemberEntries memberEntriesFrom(const clsSettings& s)
+MemberEntries memberEntriesFrom(const Settings& s)
 {
     MemberEntries e;
-    e.memNo = s.m_dMemberNo == 0 ? QString() : QString::number(std::round(s.m_dMemberNo), 'f', 0);
-    e.lastName = s.m_strLastName.trimmed();
-    e.pin = s.m_nPin == 0 ? QString() : s.pinText().trimmed();
-    e.email = s.m_strMail.trimmed();
-    e.combo2Index = s.m_nMailSendType;
+    e.memNo = s.memberNo == 0 ? QString() : QString::number(std::round(s.memberNo), 'f', 0);
+    e.lastName = s.surname.trimmed();
+    e.pin = s.pin == 0 ? QString() : s.pinText().trimmed();
+    e.email = s.email.trimmed();
+    e.combo2Index = s.mailSendType;
     return e;
 }
 
-MemberSave saveMemberDetails(clsSettings& s, const MemberEntries& e, MessageBoxes& boxes)
+MemberSave saveMemberDetails(Settings& s, const MemberEntries& e, MessageBoxes& boxes)
 {
     // The number and PIN boxes count as filled even when they hold blanks only.
     if (e.memNo.isEmpty() || e.lastName.trimmed().isEmpty() || e.pin.isEmpty()
@@ -27,26 +27,26 @@ MemberSave saveMemberDetails(clsSettings& s, const MemberEntries& e, MessageBoxe
         return MemberSave::Missing;
     }
     // Nothing is taken until the PIN is known good.
-    if (!clsSettings::pinNumber(e.pin)) {
+    if (!Settings::pinNumber(e.pin)) {
         boxes.show(kPinTooLong, kPinInvalidTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return MemberSave::PinInvalid;
     }
     bool isNumber = false;
     const double number = e.memNo.trimmed().toDouble(&isNumber);
     if (isNumber && std::isfinite(number))
-        s.m_dMemberNo = number; // blanks only keep the stored number
-    s.m_strLastName = e.lastName.trimmed();
+        s.memberNo = number; // blanks only keep the stored number
+    s.surname = e.lastName.trimmed();
     s.setPinText(e.pin);
-    s.m_strMail = e.email.trimmed();
-    s.m_nMailSendType = qint16(e.combo2Index);
-    s.SaveSettings();
-    s.LoadSettings();
+    s.email = e.email.trimmed();
+    s.mailSendType = qint16(e.combo2Index);
+    s.save();
+    s.load();
     return MemberSave::Saved;
 }
 
 QString lastLoginText(const QDateTime& lastLogin)
 {
-    if (lastLogin == clsSettings::zeroDate() || !lastLogin.isValid())
+    if (lastLogin == Settings::zeroDate() || !lastLogin.isValid())
         return {};
     return lastLogin.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
 }

@@ -6,7 +6,7 @@
 namespace zelvane {
 
 class MessageBoxes;
-class clsSettings;
+class Settings;
 
 // What the member details panel holds when the user saves. A list position
 // is -1 when nothing is chosen.
@@ -18,14 +18,14 @@ struct MemberEntries {
 
 // What the panel shows for the stored details: a number or PIN of 0 is an
 // empty box, not "0".
-MemberEntries memberEntriesFrom(const clsSettings& settings);
+MemberEntries memberEntriesFrom(const Settings& settings);
 
 enum class MemberSave { Missing, PinInvalid, Saved };
 
 // The save command: checks the entries, then takes them into the settings
 // and writes the store. A refused save leaves the settings as they were, so
 // a later save (Cancel, closing) cannot write half-checked values.
-MemberSave saveMemberDetails(clsSettings& settings, const MemberEntries& entries,
+MemberSave saveMemberDetails(Settings& settings, const MemberEntries& entries,
                              MessageBoxes& boxes);
 
 // lblLastLoginTime: empty while no session has completed.

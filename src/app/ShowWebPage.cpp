@@ -26,7 +26,7 @@ QString trimBlanks(const QString& s)
 
 } // namespace
 
-void ShowWebPage(QString& WebURL)
+void showWebPage(QString& WebURL)
 {
     WebURL = trimBlanks(WebURL);
     if (WebURL.isEmpty())

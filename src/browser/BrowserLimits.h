@@ -6,7 +6,7 @@
 namespace zelvane {
 
 // How long and how far the browser goes for one navigation. The engine waits
-// on Busy without a limit of its own, so these bound every wait whatever the
+// on busy without a limit of its own, so these bound every wait whatever the
 // site does: never answers, answers a byte a minute, loops, or sends a film.
 struct BrowserLimits {
     // From starting a request until it has been sent (TCP and TLS set up).

@@ -82,11 +82,11 @@ HttpBrowser::HttpBrowser(QNetworkCookieJar* jar, QObject* parent)
     connectTimer_.setSingleShot(true);
     deadline_.setSingleShot(true);
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
-        if (Busy())
+        if (busy())
             fail(QStringLiteral("no connection within ") + milliseconds(limits_.connectTimeout));
     });
     connect(&deadline_, &QTimer::timeout, this, [this] {
-        if (Busy())
+        if (busy())
             fail(QStringLiteral("not loaded within ") + milliseconds(limits_.navigationDeadline));
     });
 }
@@ -108,7 +108,7 @@ HttpBrowser::~HttpBrowser()
     dropReply();
 }
 
-void HttpBrowser::Navigate(const QString& url)
+void HttpBrowser::navigate(const QString& url)
 {
     // A navigation under way is dropped for the new one, as a click does.
     dropReply();
@@ -315,9 +315,9 @@ void HttpBrowser::complete()
     // A handler may navigate again; nothing of the old load is touched after that.
     const quint64 generation = generation_;
     if (frame_)
-        emit DocumentComplete(frameLocation_);
+        emit documentComplete(frameLocation_);
     if (generation == generation_ && page_)
-        emit DocumentComplete(location_);
+        emit documentComplete(location_);
     if (generation == generation_)
         emit busyEnded();
 }
@@ -336,28 +336,28 @@ void HttpBrowser::dropReply()
 
 std::optional<QString> HttpBrowser::documentText() const
 {
-    if (Busy() || !page_)
+    if (busy() || !page_)
         return std::nullopt;
     return page_->innerText();
 }
 
 std::optional<QString> HttpBrowser::frameText(int index) const
 {
-    if (Busy() || index != 0 || !frame_)
+    if (busy() || index != 0 || !frame_)
         return std::nullopt;
     return frame_->innerText();
 }
 
 std::optional<QString> HttpBrowser::documentHtml() const
 {
-    if (Busy() || !page_)
+    if (busy() || !page_)
         return std::nullopt;
     return page_->innerHtml();
 }
 
 std::optional<QList<HtmlTable>> HttpBrowser::frameTables(int index) const
 {
-    if (Busy() || index != 0 || !frame_)
+    if (busy() || index != 0 || !frame_)
         return std::nullopt;
     return frame_->tables();
 }

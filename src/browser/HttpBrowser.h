@@ -28,7 +28,7 @@ namespace zelvane {
 // variable must be set before the browser is made.
 //
 // A navigation that cannot give a page (no connection, time-out, too large,
-// not a web page, too many redirects) ends with Busy false and the reads
+// not a web page, too many redirects) ends with busy false and the reads
 // giving nothing. An HTTP error status with a page (500, 404, ...) is a page
 // like any other: it is what the site showed.
 class HttpBrowser final : public WebBrowser {
@@ -46,11 +46,11 @@ public:
     void setLimits(const BrowserLimits& limits) { limits_ = limits; }
     const BrowserLimits& limits() const { return limits_; }
 
-    void Navigate(const QString& url) override;
-    bool Busy() const override { return stage_ != Stage::Idle; }
+    void navigate(const QString& url) override;
+    bool busy() const override { return stage_ != Stage::Idle; }
     // Where the navigation got to: the last address asked for, a redirect's
     // Location exactly as sent (resolved only when relative).
-    QString LocationURL() const override { return location_; }
+    QString locationUrl() const override { return location_; }
 
     std::optional<QString> documentText() const override;
     std::optional<QString> frameText(int index) const override;

@@ -18,11 +18,11 @@ public:
     ~WebBrowser() override = default;
 
     // Starts loading the address and returns at once.
-    virtual void Navigate(const QString& url) = 0;
+    virtual void navigate(const QString& url) = 0;
     // True while a navigation is still loading; busyEnded() says when it ends.
-    virtual bool Busy() const = 0;
+    virtual bool busy() const = 0;
     // The whole address of the page now shown, after redirects, as the server gave it.
-    virtual QString LocationURL() const = 0;
+    virtual QString locationUrl() const = 0;
 
     // The visible text of the page (documentElement.innerText).
     virtual std::optional<QString> documentText() const = 0;
@@ -38,11 +38,11 @@ public:
     virtual std::optional<QList<HtmlTable>> frameTables(int /*index*/) const { return std::nullopt; }
 
 signals:
-    // Busy has just gone false, whether the load succeeded or failed.
+    // busy has just gone false, whether the load succeeded or failed.
     void busyEnded();
     // A document (the page or one of its frames) finished loading.
-    void DocumentComplete(const QString& url);
-    void StatusTextChange(const QString& text);
+    void documentComplete(const QString& url);
+    void statusTextChanged(const QString& text);
 };
 
 } // namespace zelvane

@@ -51,14 +51,14 @@ CheckEngine::CheckEngine(modMain& state, ResultsViewModel& results, ResultTable&
       view_(view),
       alerts_(alerts)
 {
-    tmrCheckNow.setInterval(60000);
-    TMRJustSent.setInterval(5000);
-    Timer1.setInterval(100);
-    connect(&tmrCheckNow, &QTimer::timeout, this, &CheckEngine::tmrCheckNow_Timer);
-    connect(&TMRJustSent, &QTimer::timeout, this, &CheckEngine::TMRJustSent_Timer);
-    connect(&Timer1, &QTimer::timeout, this, &CheckEngine::Timer1_Timer);
-    connect(&browsers_.session, &WebBrowser::DocumentComplete, this,
-            &CheckEngine::WebBrowser1_DocumentComplete);
+    throttleTimer.setInterval(60000);
+    justSentTimer.setInterval(5000);
+    blinkTimer.setInterval(100);
+    connect(&throttleTimer, &QTimer::timeout, this, &CheckEngine::onThrottleTick);
+    connect(&justSentTimer, &QTimer::timeout, this, &CheckEngine::onJustSentTick);
+    connect(&blinkTimer, &QTimer::timeout, this, &CheckEngine::onBlinkTick);
+    connect(&browsers_.session, &WebBrowser::documentComplete, this,
+            &CheckEngine::onSessionPageLoaded);
 }
 
 QString CheckEngine::loginUrl() const
@@ -76,9 +76,9 @@ QString CheckEngine::bareLoginUrl() const
     return airlineBase() + kBareLoginPath;
 }
 
-void CheckEngine::FillListViewQuery()
+void CheckEngine::refreshResults()
 {
-    results_.FillListViewQuery(state_.itineraries, table_);
+    results_.refreshResults(state_.itineraries, table_);
 }
 
 void CheckEngine::announce(int row)
@@ -88,19 +88,19 @@ void CheckEngine::announce(int row)
     lastAnnouncement = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
     // Judged against the history as it was before this session, as the
     // other channels are when it ends.
-    if (state_.settings.m_nAnnounceChangesOnly
+    if (state_.settings.announceChangesOnly
         && !outcomeChanged(state_.history.lastCheckedOutcome(r.historyKey()), CheckOutcome::Available))
         return;
     raisePopup();
-    Timer1.start();
+    blinkTimer.start();
 }
 
 void CheckEngine::raisePopup()
 {
-    NoPopup = NoPopup + 1;
-    view_.raisePopup(NoPopup - 1, lastAnnouncement, NoPopup);
-    if (NoPopup == kPopupPlaces)
-        NoPopup = 0;
+    popupCount = popupCount + 1;
+    view_.raisePopup(popupCount - 1, lastAnnouncement, popupCount);
+    if (popupCount == kPopupPlaces)
+        popupCount = 0;
 }
 
 void CheckEngine::noteCheck(int row, CheckOutcome outcome)
@@ -122,7 +122,7 @@ void CheckEngine::recordHistory(bool completed)
     state_.history.recordSession(sessionStart_, completed, lastChecks_);
 }
 
-QCoro::Task<SessionOutcome> CheckEngine::MainPro()
+QCoro::Task<SessionOutcome> CheckEngine::runCheck()
 {
     if (running_)
         co_return SessionOutcome::Refused;
@@ -143,17 +143,17 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
 {
     WebBrowser& browser = browsers_.session;
 
-    FillListViewQuery();
+    refreshResults();
     view_.setStatus(state_.itineraries.count() > 0 ? status::kWaitingNewSession
                                                    : status::kWaitingItineraries);
     if (state_.itineraries.count() == 0) {
-        FillListViewQuery();
+        refreshResults();
         co_return SessionOutcome::NoItineraries;
     }
     state_.idle = false;
 
-    cachedMemberNo_ = state_.settings.m_dMemberNo;
-    cachedSurname_ = state_.settings.m_strLastName;
+    cachedMemberNo_ = state_.settings.memberNo;
+    cachedSurname_ = state_.settings.surname;
     cachedPin_ = state_.settings.pinText();
     loginAttempts_ = 0;
     bool refused = false; // the site answered the last login with a refusal
@@ -167,7 +167,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         // Login step; the session comes back here after a failed login and
         // when the site has logged it out.
         ++loginAttempts_;
-        view_.FillList();
+        view_.showItineraries();
         if (view_.status().toLower().contains(QLatin1String("login failed"))) {
             state_.idle = true;
             if (refused) {
@@ -181,29 +181,29 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         co_await waits_.timedWait(10);
 
         view_.setStatus(status::kSendingLogin);
-        view_.showOverKill(OverKill);
-        if (!tmrCheckNow.isActive())
-            tmrCheckNow.start();
-        if (OverKill >= kLoginsPerWindow) {
+        view_.showLoginsSent(loginsSent);
+        if (!throttleTimer.isActive())
+            throttleTimer.start();
+        if (loginsSent >= kLoginsPerWindow) {
             view_.setStatus(status::kMaxLogins);
             co_return SessionOutcome::Throttled;
         }
-        browser.Navigate(loginUrl());
-        ++OverKill;
+        browser.navigate(loginUrl());
+        ++loginsSent;
         co_await waits_.busyWait(browser);
         co_await waits_.timedWait(5);
 
-        if (browser.LocationURL() == accountUrl()) {
+        if (browser.locationUrl() == accountUrl()) {
             view_.setStatus(status::kLoginOk);
             // A failing streak ends here: the next refusal is told again.
-            state_.settings.m_nLoginFailTold = 0;
-            state_.settings.SaveSettings();
+            state_.settings.loginFailTold = 0;
+            state_.settings.save();
             view_.showLoginTrouble(false);
             state_.idle = false;
             state_.loginLockout = false;
             if (stopLockoutRetry)
                 stopLockoutRetry();
-            view_.FillList();
+            view_.showItineraries();
         } else if (!browser.documentText() && !browser.loadError().isEmpty()) {
             // No page at all: no network, no name, a refused connection. The
             // member's details were never judged.
@@ -214,7 +214,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         } else if (loginAttempts_ > kGiveUpAfterPasses) {
             view_.setStatus(status::kGaveUp);
             state_.loginLockout = true;
-            state_.settings.m_dtstrCurrTime = state_.clock.now();
+            state_.settings.lastSessionTime = state_.clock.now();
             if (startLockoutRetry)
                 startLockoutRetry();
             state_.idle = true;
@@ -222,8 +222,8 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
             co_await alerts_.sessionEnded(SessionOutcome::GaveUp, false);
             co_return SessionOutcome::GaveUp;
         }
-        FillCityfromWeb(browser, state_.cities);
-        if (browser.LocationURL() != accountUrl()) {
+        readCitiesFromPage(browser, state_.cities);
+        if (browser.locationUrl() != accountUrl()) {
             view_.setStatus(status::kLoginFailed);
             refused = true;
             continue;
@@ -238,12 +238,12 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
             const std::optional<QString> url =
                 awardSearchUrl(airlineBase(), results_.row(i).cells);
             if (url)
-                browser.Navigate(*url);
+                browser.navigate(*url);
             co_await waits_.timedWait(15);
             const bool loaded = co_await waits_.busyWait(browser);
             co_await waits_.timedWait(15);
             table_.clearResultText(i - 1);
-            if (browser.LocationURL() == bareLoginUrl()) {
+            if (browser.locationUrl() == bareLoginUrl()) {
                 noteCheck(i, CheckOutcome::LoggedOut);
                 loggedOut = true;
                 break;
@@ -251,7 +251,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
             // Without its own search (an unreadable date) or a finished load,
             // the page shown is not this itinerary's answer.
             const Cabin cabin = results_.row(i).cabin;
-            const bool available = url && loaded && ReadResultPage(browser, table_, i - 1, cabin);
+            const bool available = url && loaded && readResultPage(browser, table_, i - 1, cabin);
             if (available)
                 announce(i);
             noteCheck(i, !url || !loaded ? CheckOutcome::Failed
@@ -270,74 +270,74 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
 
     // Before the e-mail, which may go only for what changed.
     recordHistory(true);
-    view_.ImageResult_Click();
+    view_.showResultsPanel();
     const QDateTime now = state_.clock.now();
-    state_.settings.m_dLastLoginTime =
+    state_.settings.lastLoginTime =
         QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
     view_.showLastLoginTime(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     view_.setStatus(status::kCompleted);
-    const int mailType = state_.settings.m_nMailSendType;
+    const int mailType = state_.settings.mailSendType;
     const bool mailWanted = mailType == kMailAlways || mailType == kMailIfAvailable || mailType == kMailOnChange;
-    co_await alerts_.sessionEnded(SessionOutcome::Completed, mailWanted && !TMRJustSent.isActive(),
+    co_await alerts_.sessionEnded(SessionOutcome::Completed, mailWanted && !justSentTimer.isActive(),
                                   lastChecks_);
     state_.idle = true;
-    FillListViewQuery();
+    refreshResults();
     co_return SessionOutcome::Completed;
 }
 
-QCoro::Task<SessionOutcome> CheckEngine::cmdCheckItinerary_Click()
+QCoro::Task<SessionOutcome> CheckEngine::checkNow()
 {
     if (running_)
         co_return SessionOutcome::Refused;
-    FillListViewQuery();
+    refreshResults();
     if (state_.newVersion)
         view_.showNewVersion();
     if (state_.itineraries.count() == 0) {
         view_.setStatus(status::kWaitingItineraries);
         co_return SessionOutcome::NoItineraries;
     }
-    co_return co_await MainPro();
+    co_return co_await runCheck();
 }
 
-QCoro::Task<> CheckEngine::cndTest_Click()
+QCoro::Task<> CheckEngine::testLogin()
 {
     if (testRunning_)
         co_return;
     RunningGuard guard(testRunning_);
     WebBrowser& browser = browsers_.test;
     view_.setStatus(status::kAttempting);
-    browser.Navigate(loginUrl());
+    browser.navigate(loginUrl());
     co_await waits_.busyWait(browser);
     co_await waits_.timedWait(15);
-    view_.setStatus(browser.LocationURL() == accountUrl() ? status::kTestOk : status::kTestFailed);
+    view_.setStatus(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
 }
 
-void CheckEngine::cmdCancel_Click()
+void CheckEngine::cancelTestLogin()
 {
-    state_.settings.SaveSettings();
+    state_.settings.save();
 }
 
-void CheckEngine::WebBrowser1_DocumentComplete()
+void CheckEngine::onSessionPageLoaded()
 {
-    if (browsers_.session.LocationURL().toLower().contains(QLatin1String("error")))
+    if (browsers_.session.locationUrl().toLower().contains(QLatin1String("error")))
         view_.setStatus(status::kLoginIncorrect);
 }
 
-void CheckEngine::tmrCheckNow_Timer()
+void CheckEngine::onThrottleTick()
 {
-    CheckNowCount = CheckNowCount + 1;
-    view_.showCheckNowCount(CheckNowCount);
-    if (CheckNowCount >= kThrottleWindowMinutes) {
-        OverKill = 0;
-        CheckNowCount = 0;
-        tmrCheckNow.stop();
+    throttleMinutes = throttleMinutes + 1;
+    view_.showThrottleMinutes(throttleMinutes);
+    if (throttleMinutes >= kThrottleWindowMinutes) {
+        loginsSent = 0;
+        throttleMinutes = 0;
+        throttleTimer.stop();
     }
 }
 
-void CheckEngine::Timer1_Timer()
+void CheckEngine::onBlinkTick()
 {
     trayPicture_ = trayPicture_ == kIconBlinkA ? kIconBlinkB : kIconBlinkA;
-    view_.UpdaIcon(trayPicture_);
+    view_.setTrayIcon(trayPicture_);
 }
 
 } // namespace zelvane

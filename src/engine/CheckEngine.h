@@ -23,14 +23,14 @@ class WebBrowser;
 // Every call has a do-nothing default, so a window-less run shows nothing.
 class SessionView : public StatusLine {
 public:
-    virtual void FillList() {}                                  // itinerary list view
-    virtual void ImageResult_Click() {}                         // results panel forward
-    virtual void showOverKill(int /*count*/) {}                 // Label25
-    virtual void showCheckNowCount(int /*minutes*/) {}          // Label24
+    virtual void showItineraries() {}                                  // itinerary list view
+    virtual void showResultsPanel() {}                         // results panel forward
+    virtual void showLoginsSent(int /*count*/) {}                 // Label25
+    virtual void showThrottleMinutes(int /*minutes*/) {}          // Label24
     virtual void showLastLoginTime(const QString& /*text*/) {}  // lblLastLoginTime
     // One availability pop-up in place `slot` (0-based) of the stack.
-    virtual void raisePopup(int /*slot*/, const QString& /*announcement*/, int /*NoPopup*/) {}
-    virtual void UpdaIcon(int /*picture*/) {}                   // tray icon picture
+    virtual void raisePopup(int /*slot*/, const QString& /*announcement*/, int /*popupCount*/) {}
+    virtual void setTrayIcon(int /*picture*/) {}                   // tray icon picture
     virtual void showNewVersion() {}                            // lblNewVer over Label4
     // The site refused the login (true) until a login gets through (false):
     // the tray shows a warning picture meanwhile.
@@ -77,17 +77,17 @@ public:
 
     // One whole session. A start while one runs is refused: two sessions
     // would share one browser.
-    QCoro::Task<SessionOutcome> MainPro();
+    QCoro::Task<SessionOutcome> runCheck();
     bool running() const { return running_; }
 
     // "Check Itinerary Now".
-    QCoro::Task<SessionOutcome> cmdCheckItinerary_Click();
+    QCoro::Task<SessionOutcome> checkNow();
     // "Test": a login in the test browser with the session's cached details.
-    QCoro::Task<> cndTest_Click();
+    QCoro::Task<> testLogin();
     // "Cancel".
-    void cmdCancel_Click();
+    void cancelTestLogin();
     // Document complete of the session browser.
-    void WebBrowser1_DocumentComplete();
+    void onSessionPageLoaded();
 
     // The login address from the session's cached details (before the first
     // session: number 0, no surname, PIN 0).
@@ -96,20 +96,20 @@ public:
     QString bareLoginUrl() const;
 
     // Throttle: login requests sent in this window, minutes the window has run.
-    int OverKill = 0;
-    int CheckNowCount = 0;
-    int NoPopup = 0;   // pop-ups raised, wrapping after four
+    int loginsSent = 0;
+    int throttleMinutes = 0;
+    int popupCount = 0;   // pop-ups raised, wrapping after four
     QString lastAnnouncement; // of the last available itinerary
     // One pop-up with the last announcement in the next place ("test popup").
     void raisePopup();
-    QTimer tmrCheckNow; // 60 s: closes the throttle window after five ticks
-    QTimer TMRJustSent; // 5 s: a results e-mail was just asked for
-    QTimer Timer1;      // 100 ms: tray icon blink
-    void tmrCheckNow_Timer();
-    void TMRJustSent_Timer() { TMRJustSent.stop(); }
-    void Timer1_Timer();
+    QTimer throttleTimer; // 60 s: closes the throttle window after five ticks
+    QTimer justSentTimer; // 5 s: a results e-mail was just asked for
+    QTimer blinkTimer;      // 100 ms: tray icon blink
+    void onThrottleTick();
+    void onJustSentTick() { justSentTimer.stop(); }
+    void onBlinkTick();
     // The main window was activated: the announcement has been seen.
-    void stopBlink() { Timer1.stop(); }
+    void stopBlink() { blinkTimer.stop(); }
     int trayPicture() const { return trayPicture_; }
 
     // Why the last login gave no page at all (the site could not be reached).
@@ -125,7 +125,7 @@ public:
 
 private:
     QCoro::Task<SessionOutcome> runSession();
-    void FillListViewQuery();
+    void refreshResults();
     // Row `row` has seats: its icon, and the pop-up and the blink unless
     // the user hears only of flights that became available and this one
     // had seats at its last check too.

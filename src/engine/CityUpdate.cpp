@@ -7,20 +7,20 @@
 
 namespace zelvane {
 
-void FillCityfromWeb(const WebBrowser& browser, CityLists& cities)
+void readCitiesFromPage(const WebBrowser& browser, CityLists& cities)
 {
-    cities.FillCityfromMarkup(browser.documentHtml().value_or(QString()));
+    cities.readCitiesFromMarkup(browser.documentHtml().value_or(QString()));
 }
 
-QCoro::Task<> CallUpdates(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
+QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
                           StatusLine& status, Waits& waits, CityUpdateSteps steps)
 {
     status.setStatus(QStringLiteral("Opening Qantas website for Update... "));
-    browser.Navigate(loginUrl);
+    browser.navigate(loginUrl);
     status.setStatus(QStringLiteral("Qantas Website Update Successfull."));
     co_await waits.busyWait(browser);
     status.setStatus(QStringLiteral("Getting Updates From Qantas Website..."));
-    FillCityfromWeb(browser, cities);
+    readCitiesFromPage(browser, cities);
     if (steps.reloadLists)
         steps.reloadLists();
     if (steps.refillResults)

@@ -12,7 +12,7 @@ class WebBrowser;
 
 // Reads the city arrays from the page the browser shows and saves the lists
 // that have grown. A browser without a page cuts nothing.
-void FillCityfromWeb(const WebBrowser& browser, CityLists& cities);
+void readCitiesFromPage(const WebBrowser& browser, CityLists& cities);
 
 // What the city list update needs around the browser steps.
 struct CityUpdateSteps {
@@ -23,7 +23,7 @@ struct CityUpdateSteps {
 
 // The city list update: logs in with the given address in the update browser,
 // reads the arrays from where it lands and refreshes what shows them.
-QCoro::Task<> CallUpdates(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
+QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
                           StatusLine& status, Waits& waits, CityUpdateSteps steps);
 
 } // namespace zelvane

@@ -91,7 +91,7 @@ ResultPageReading withFlights(ResultPageReading reading,
     return reading;
 }
 
-bool ReadResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin)
+bool readResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin)
 {
     const std::optional<QString> page = browser.documentText();
     // The frame is only worth reading once the page itself qualifies, and

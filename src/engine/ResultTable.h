@@ -67,7 +67,7 @@ ResultPageReading withFlights(ResultPageReading reading,
 
 // Reads the page now shown in the browser into entry k, for an itinerary
 // that wants seats in `cabin`; true when available.
-bool ReadResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin = Cabin::Any);
+bool readResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin = Cabin::Any);
 
 inline const QString kNoFlightsMarker =
     QStringLiteral("Frequent Flyer - Award Bookings - No available flights");

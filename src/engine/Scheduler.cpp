@@ -44,21 +44,21 @@ Scheduler::Scheduler(modMain& state, EngineSource engine, std::function<StatusLi
     : QObject(parent), state_(state), engine_(std::move(engine)), status_(std::move(status))
 {
     NextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
-    Timer1.setInterval(1000);
-    Timer2.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-    connect(&Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
+    scheduleTimer.setInterval(1000);
+    lockoutRetryTimer.setInterval(1000);
+    connect(&scheduleTimer, &QTimer::timeout, this, [this] { onScheduleTick(); });
+    connect(&lockoutRetryTimer, &QTimer::timeout, this, [this] { onLockoutRetryTick(); });
 }
 
-QCoro::Task<> Scheduler::Timer1_Timer()
+QCoro::Task<> Scheduler::onScheduleTick()
 {
     // A session waiting for its login sets the idle flag too; the schedule
     // still must not start a second one beside it.
     if (!state_.idle || sessionRunning())
         co_return;
     const QDateTime now = state_.clock.now();
-    if (state_.settings.m_nCBTimeIndex == 1) {
-        const qint64 hours = state_.settings.m_nTimeHou;
+    if (state_.settings.intervalChoice == 1) {
+        const qint64 hours = state_.settings.intervalHours;
         if (!LastCheckTime)
             LastCheckTime = addClockHours(now, -hours);
         NextCheckTime = addClockHours(*LastCheckTime, hours);
@@ -71,18 +71,18 @@ QCoro::Task<> Scheduler::Timer1_Timer()
         LastCheckTime = now;
         if (state_.itineraries.count() == 0)
             co_return;
-        co_await engine_(true)->MainPro();
+        co_await engine_(true)->runCheck();
     }
 }
 
-QCoro::Task<> Scheduler::Timer2_Timer()
+QCoro::Task<> Scheduler::onLockoutRetryTick()
 {
     if (!state_.loginLockout || sessionRunning())
         co_return;
-    if (minuteChangesBetween(state_.settings.m_dtstrCurrTime, state_.clock.now())
+    if (minuteChangesBetween(state_.settings.lastSessionTime, state_.clock.now())
         <= kLockoutRetryMinutes)
         co_return;
-    co_await engine_(true)->MainPro();
+    co_await engine_(true)->runCheck();
     state_.loginLockout = false;
 }
 
@@ -105,39 +105,39 @@ const QStringList& intervalChoices()
     return choices;
 }
 
-IntervalControls loadIntervalControls(const clsSettings& s)
+IntervalControls loadIntervalControls(const Settings& s)
 {
     IntervalControls c;
-    c.combo3Index = s.m_nCBTimeIndex;
-    if (s.m_nCBTimeIndex == 1)
-        c.combo1Index = combo1IndexOf(QString::number(s.m_nTimeHou)).value_or(-1);
-    else if (s.m_nCBTimeIndex == 0)
-        c.txtTIme = QString::number(s.m_nTimeMin);
+    c.combo3Index = s.intervalChoice;
+    if (s.intervalChoice == 1)
+        c.combo1Index = combo1IndexOf(QString::number(s.intervalHours)).value_or(-1);
+    else if (s.intervalChoice == 0)
+        c.txtTIme = QString::number(s.intervalMinutes);
     else
-        c.txtTIme = QString::number(s.m_nTimeDay);
+        c.txtTIme = QString::number(s.intervalDays);
     return c;
 }
 
-std::optional<int> txtTIme_Change(clsSettings& s, const QString& txtTIme, const QString& combo1Text)
+std::optional<int> setIntervalCount(Settings& s, const QString& txtTIme, const QString& combo1Text)
 {
     const auto asInt = [](const QString& t) { return strictInt16(t); };
-    if (s.m_nCBTimeIndex == 0) {
+    if (s.intervalChoice == 0) {
         if (const auto v = asInt(txtTIme.trimmed()))
-            s.m_nTimeMin = *v;
-    } else if (s.m_nCBTimeIndex == 1) {
+            s.intervalMinutes = *v;
+    } else if (s.intervalChoice == 1) {
         // The number at the start of "24 Hours".
         if (const auto v = roundToInt16(leadingNumber(combo1Text)))
-            s.m_nTimeHou = *v;
+            s.intervalHours = *v;
     } else {
         if (const auto v = asInt(txtTIme.trimmed()))
-            s.m_nTimeDay = *v;
+            s.intervalDays = *v;
     }
     return combo1IndexOf(txtTIme);
 }
 
-void Combo3_Change(clsSettings& s, int index)
+void setIntervalUnit(Settings& s, int index)
 {
-    s.m_nCBTimeIndex = qint16(index);
+    s.intervalChoice = qint16(index);
 }
 
 } // namespace zelvane

@@ -13,7 +13,7 @@ namespace zelvane {
 class CheckEngine;
 class Clock;
 class StatusLine;
-class clsSettings;
+class Settings;
 class modMain;
 
 // The tray window's two ticks: the regular schedule and the one retry after a
@@ -30,11 +30,11 @@ public:
     Scheduler(modMain& state, EngineSource engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
 
-    QTimer Timer1; // 1 s: the schedule
-    QTimer Timer2; // 1 s: the lockout retry
+    QTimer scheduleTimer; // 1 s: the schedule
+    QTimer lockoutRetryTimer; // 1 s: the lockout retry
 
-    QCoro::Task<> Timer1_Timer();
-    QCoro::Task<> Timer2_Timer();
+    QCoro::Task<> onScheduleTick();
+    QCoro::Task<> onLockoutRetryTick();
 
     std::optional<QDateTime> LastCheckTime; // when the schedule last started a session
     QDateTime NextCheckTime;
@@ -64,11 +64,11 @@ struct IntervalControls {
 };
 
 // What the controls show for the stored interval when the main window loads.
-IntervalControls loadIntervalControls(const clsSettings& settings);
+IntervalControls loadIntervalControls(const Settings& settings);
 // The count box changed: stores the interval; returns the Combo1 entry to select, if any.
-std::optional<int> txtTIme_Change(clsSettings& settings, const QString& txtTIme,
+std::optional<int> setIntervalCount(Settings& settings, const QString& txtTIme,
                                   const QString& combo1Text);
 // The unit chooser changed.
-void Combo3_Change(clsSettings& settings, int index);
+void setIntervalUnit(Settings& settings, int index);
 
 } // namespace zelvane

@@ -20,7 +20,7 @@ qint64 wholeSeconds(const QDateTime& t)
     return t.toSecsSinceEpoch();
 }
 
-// Busy is looked at again at least this often, so a browser that settles
+// busy is looked at again at least this often, so a browser that settles
 // without saying so costs a second rather than the whole bound.
 constexpr auto kBusyRecheck = 1000ms;
 
@@ -68,7 +68,7 @@ QCoro::Task<bool> waitWhileBusy(const WebBrowser& browser, std::chrono::millisec
 {
     QElapsedTimer elapsed;
     elapsed.start();
-    while (browser.Busy()) {
+    while (browser.busy()) {
         const auto left = limit - std::chrono::milliseconds(elapsed.elapsed());
         if (left <= 0ms)
             co_return false;

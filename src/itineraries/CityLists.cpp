@@ -56,31 +56,31 @@ void CityLists::splitInto(const QString& text, QStringList& list)
     }
 }
 
-bool CityLists::SaveCityList() const
+bool CityLists::saveCityNames() const
 {
     return writeTextLines(cityFilePath(), webNames);
 }
 
-bool CityLists::SaveCityCodeList() const
+bool CityLists::saveCityCodes() const
 {
     return writeTextLines(cityCodeFilePath(), webCodes);
 }
 
-bool CityLists::FillCityfromMarkup(const QString& markup)
+bool CityLists::readCitiesFromMarkup(const QString& markup)
 {
     const auto namesText = cutArrayText(markup, kNamesMarker, kNamesOffset);
     webNames.clear();
     if (namesText)
-        FillcollCity(*namesText);
+        takeCityNames(*namesText);
     const auto codesText = cutArrayText(markup, kCodesMarker, kCodesOffset);
     webCodes.clear();
     if (codesText)
-        FillcollCityCode(*codesText);
-    if (webNames.size() > names.size() && SaveCityList()) {
+        takeCityCodes(*codesText);
+    if (webNames.size() > names.size() && saveCityNames()) {
         names = webNames;
         ++revision_;
     }
-    if (webCodes.size() > codes.size() && SaveCityCodeList()) {
+    if (webCodes.size() > codes.size() && saveCityCodes()) {
         codes = webCodes;
         ++revision_;
     }

@@ -25,15 +25,15 @@ public:
     QStringList webNames; // from the last page read
     QStringList webCodes;
 
-    void FillcollCity(const QString& cName) { splitInto(cName, webNames); }
-    void FillcollCityCode(const QString& cCode) { splitInto(cCode, webCodes); }
-    bool SaveCityList() const;
-    bool SaveCityCodeList() const;
+    void takeCityNames(const QString& cName) { splitInto(cName, webNames); }
+    void takeCityCodes(const QString& cCode) { splitInto(cCode, webCodes); }
+    bool saveCityNames() const;
+    bool saveCityCodes() const;
 
     // Cuts the two arrays out of a page's markup into the web lists and saves
     // each one that is longer than its start-up list. Returns whether both
     // arrays were found.
-    bool FillCityfromMarkup(const QString& markup);
+    bool readCitiesFromMarkup(const QString& markup);
 
     // The code of the city shown at `index` of a drop-down filled from the
     // names. A drop-down filled before the files were rewritten may show

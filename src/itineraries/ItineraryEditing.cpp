@@ -16,10 +16,10 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
         boxes_.show(kSelectCities, kSelectItinerary, MsgIcon::Information, MsgButtons::Ok);
         return Add::NoCities;
     }
-    const bool added = store_.FillDataQueryList(choice, cities);
+    const bool added = store_.add(choice, cities);
     if (added)
         table_.resetEntry(store_.count() - 1);
-    store_.SaveQueryList();
+    store_.save();
     return added ? Add::Added : Add::NotComposed;
 }
 
@@ -46,7 +46,7 @@ ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
         table_.removePosition(selected, before);
     }
     if (d != Delete::Refused)
-        store_.SaveQueryList();
+        store_.save();
     return d;
 }
 
@@ -58,7 +58,7 @@ ItineraryEditing::Delete ItineraryEditing::deleteAll(int selected, bool idle)
         table_.clearAll();
     }
     if (d != Delete::Refused)
-        store_.SaveQueryList();
+        store_.save();
     return d;
 }
 

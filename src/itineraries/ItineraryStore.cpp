@@ -61,7 +61,7 @@ void ItineraryStore::load()
         append(raw);
 }
 
-bool ItineraryStore::SaveQueryList() const
+bool ItineraryStore::save() const
 {
     QStringList out;
     for (const QString& l : lines_) {
@@ -72,7 +72,7 @@ bool ItineraryStore::SaveQueryList() const
     return writeTextLines(filePath(), out);
 }
 
-bool ItineraryStore::FillDataQueryList(const ItineraryChoice& c, const CityLists& cities)
+bool ItineraryStore::add(const ItineraryChoice& c, const CityLists& cities)
 {
     if (c.originIndex < 0 || c.destinationIndex < 0)
         return false;

@@ -53,11 +53,11 @@ public:
     void load();
     // Rewrites "Query.txt" from the list. A hand-edited file may hold more
     // than the program shows; all of it is written back.
-    bool SaveQueryList() const;
+    bool save() const;
 
     // Composes the line from the panel's choices and appends it; false (and
     // nothing appended) when a part is missing.
-    bool FillDataQueryList(const ItineraryChoice& choice, const CityLists& cities);
+    bool add(const ItineraryChoice& choice, const CityLists& cities);
 
     int count() const { return lines_.size(); }
     // The line at 1-based position, empty when there is none.

@@ -26,7 +26,7 @@ void modMain::setDataFolder(const QString& folder)
     cities.setDataFolder(folder);
 }
 
-StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
+StartResult startUp(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
                  StartupWindows& windows)
 {
     // Every copy holds the lock when it can, so later starts and the check
@@ -38,7 +38,7 @@ StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& box
     }
     if (state.dataFolder.isEmpty())
         state.setDataFolder(resolveDataFolder(state.programFolder, userDataFolder()));
-    state.settings.LoadSettings(); // a failed value keeps its default; start-up goes on
+    state.settings.load(); // a failed value keeps its default; start-up goes on
     state.itineraries.load();
     state.cities.load();
     // A history that cannot be kept says so later; the program runs on.
@@ -50,17 +50,17 @@ StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& box
     return StartResult::Running;
 }
 
-void EndProgram(modMain& state)
+void endProcess(modMain& state)
 {
-    state.settings.SaveSettings();
+    state.settings.save();
     state.instance.release();
     std::_Exit(0);
 }
 
-void EndProgramSavingAll(modMain& state)
+void endProcessSavingAll(modMain& state)
 {
-    state.itineraries.SaveQueryList();
-    EndProgram(state);
+    state.itineraries.save();
+    endProcess(state);
 }
 
 } // namespace zelvane

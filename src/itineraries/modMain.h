@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/SingleInstance.h"
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
 #include "history/HistoryStore.h"
@@ -28,7 +28,7 @@ public:
     const Clock& clock;
     QString programFolder;
     QString dataFolder;
-    clsSettings settings;
+    Settings settings;
     ItineraryStore itineraries;
     CityLists cities;
     HistoryStore history; // opened by start-up in the data folder
@@ -60,16 +60,16 @@ inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Require
 // one-copy rule. Any argument at all lifts the one-copy rule for this copy,
 // which still takes the lock when it is free. A refused second copy has read
 // nothing and must end at once.
-StartResult Main(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
+StartResult startUp(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
                  StartupWindows& windows);
 
 // The exits of the program: settings saved, then the process ends at once
 // without running any window's unload handling.
-[[noreturn]] void EndProgram(modMain& state);
+[[noreturn]] void endProcess(modMain& state);
 
 // The desktop session ends or the process is told to stop: the settings and
 // the watch list are saved, as when the main window is unloaded, and the
 // process ends.
-[[noreturn]] void EndProgramSavingAll(modMain& state);
+[[noreturn]] void endProcessSavingAll(modMain& state);
 
 } // namespace zelvane

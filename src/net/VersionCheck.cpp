@@ -41,21 +41,21 @@ bool isNewerVersion(const QString& latest, const QString& running)
     return QString::compare(latest, running, Qt::CaseSensitive) > 0;
 }
 
-VerCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
+VersionCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
                                  const std::function<bool()>& resultsPanelVisible,
                                  const QString& running)
 {
     if (!body) {
         state.newVersion = false;
-        return VerCheckOutcome::FetchFailed;
+        return VersionCheckOutcome::FetchFailed;
     }
     const VersionFile file = readVersionFile(*body);
     if (!isNewerVersion(file.latest, running)) {
         state.newVersion = false;
-        return VerCheckOutcome::NotNewer;
+        return VersionCheckOutcome::NotNewer;
     }
     if (resultsPanelVisible && resultsPanelVisible())
-        return VerCheckOutcome::ResultsShown;
+        return VersionCheckOutcome::ResultsShown;
     state.updateAddress = file.updateAddress;
     // The file comes over plain HTTP and the address is handed to the
     // desktop to open: only a web page is offered, never a local file or a
@@ -65,16 +65,16 @@ VerCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& b
         || (page.scheme() != QLatin1String("http") && page.scheme() != QLatin1String("https"))) {
         state.updateAddress.clear();
         state.newVersion = false;
-        return VerCheckOutcome::NoAddress;
+        return VersionCheckOutcome::NoAddress;
     }
     state.newVersion = true;
-    return VerCheckOutcome::NewVersion;
+    return VersionCheckOutcome::NewVersion;
 }
 
-QCoro::Task<VerCheckOutcome> VerCheck(modMain& state, std::function<bool()> resultsPanelVisible,
+QCoro::Task<VersionCheckOutcome> checkVersion(modMain& state, std::function<bool()> resultsPanelVisible,
                                       NetTimeouts timeouts)
 {
-    const std::optional<QString> body = co_await GetWebText(versionFileAddress(), timeouts);
+    const std::optional<QString> body = co_await getWebText(versionFileAddress(), timeouts);
     co_return applyVersionFile(state, body, resultsPanelVisible);
 }
 
@@ -83,7 +83,7 @@ bool showNewVersionLabel(const modMain& state)
     return state.newVersion;
 }
 
-bool OfferUpdate(const modMain& state, MessageBoxes& boxes,
+bool offerUpdate(const modMain& state, MessageBoxes& boxes,
                  const std::function<void(const QString&)>& openPage,
                  const std::function<void()>& endProgram)
 {
@@ -99,9 +99,9 @@ bool OfferUpdate(const modMain& state, MessageBoxes& boxes,
     return true;
 }
 
-QCoro::Task<bool> FetchNotice(modMain& state, QString address, NetTimeouts timeouts)
+QCoro::Task<bool> fetchNotice(modMain& state, QString address, NetTimeouts timeouts)
 {
-    const std::optional<QString> text = co_await GetWebText(address, timeouts);
+    const std::optional<QString> text = co_await getWebText(address, timeouts);
     if (!text)
         co_return false;
     state.noticeText = *text;
@@ -113,7 +113,7 @@ bool showNoticeButton(const modMain& state)
     return !state.noticeText.isEmpty();
 }
 
-void ShowNotice(const modMain& state, MessageBoxes& boxes)
+void showNotice(const modMain& state, MessageBoxes& boxes)
 {
     boxes.show(state.noticeText, kNoticeTitle, MsgIcon::Information, MsgButtons::Ok);
 }

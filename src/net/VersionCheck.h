@@ -39,7 +39,7 @@ VersionFile readVersionFile(const QString& body);
 // Compared as texts, character by character: "1.10" is not newer than "1.9".
 bool isNewerVersion(const QString& latest, const QString& running);
 
-enum class VerCheckOutcome {
+enum class VersionCheckOutcome {
     FetchFailed,  // nothing announced
     NotNewer,     // nothing announced
     ResultsShown, // the results panel was up: flag and label left as they were
@@ -50,13 +50,13 @@ enum class VerCheckOutcome {
 // The decisions of the version check on an already fetched body (nothing when
 // the fetch failed). The results panel is asked only once the file names a
 // newer version, as asking may bring up the main window.
-VerCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
+VersionCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
                                  const std::function<bool()>& resultsPanelVisible,
                                  const QString& running = runningVersionText());
 
 // Fetches the version file from the product site and applies it. `state`
 // must outlive the check (it is the process's own).
-QCoro::Task<VerCheckOutcome> VerCheck(modMain& state, std::function<bool()> resultsPanelVisible,
+QCoro::Task<VersionCheckOutcome> checkVersion(modMain& state, std::function<bool()> resultsPanelVisible,
                                       NetTimeouts timeouts = {});
 
 // What the main window shows from the outcome, at each load and panel switch.
@@ -65,16 +65,16 @@ bool showNewVersionLabel(const modMain& state);
 // A click on lblNewVer: with an update address, asks; on Yes opens the page
 // and ends the program (the caller's endProgram saves the settings first).
 // True when the offer was accepted.
-bool OfferUpdate(const modMain& state, MessageBoxes& boxes,
+bool offerUpdate(const modMain& state, MessageBoxes& boxes,
                  const std::function<void(const QString&)>& openPage,
                  const std::function<void()>& endProgram);
 
 // Fetches the notice; only a successful fetch replaces the stored text (an
 // empty file empties it). True when it was replaced.
-QCoro::Task<bool> FetchNotice(modMain& state, QString address, NetTimeouts timeouts = {});
+QCoro::Task<bool> fetchNotice(modMain& state, QString address, NetTimeouts timeouts = {});
 // imgInfo is shown when there is a notice to read.
 bool showNoticeButton(const modMain& state);
 // A click on imgInfo: the whole notice, lines and all.
-void ShowNotice(const modMain& state, MessageBoxes& boxes);
+void showNotice(const modMain& state, MessageBoxes& boxes);
 
 } // namespace zelvane

@@ -109,7 +109,7 @@ QCoro::Task<std::optional<HttpReply>> getReply(QString address, NetTimeouts time
 
 } // namespace
 
-QCoro::Task<std::optional<QString>> GetWebText(QString address, NetTimeouts timeouts)
+QCoro::Task<std::optional<QString>> getWebText(QString address, NetTimeouts timeouts)
 {
     const std::optional<HttpReply> reply = co_await getReply(std::move(address), timeouts);
     if (!reply || reply->timedOut || reply->error != QNetworkReply::NoError
@@ -118,7 +118,7 @@ QCoro::Task<std::optional<QString>> GetWebText(QString address, NetTimeouts time
     co_return QString::fromLocal8Bit(reply->body);
 }
 
-QCoro::Task<QString> GetWebReply(QString address, NetTimeouts timeouts)
+QCoro::Task<QString> getWebReply(QString address, NetTimeouts timeouts)
 {
     const std::optional<HttpReply> reply = co_await getReply(std::move(address), timeouts);
     if (!reply || reply->timedOut || reply->status == 0)

@@ -41,10 +41,10 @@ QCoro::Task<HttpReply> httpExchange(QNetworkRequest request, QByteArray verb, QB
 // The body of a GET as text; nothing when the address is not an http(s)
 // address, the exchange fails or times out, or the server answers with an
 // error status (a missing file is not a text).
-QCoro::Task<std::optional<QString>> GetWebText(QString address, NetTimeouts timeouts = {});
+QCoro::Task<std::optional<QString>> getWebText(QString address, NetTimeouts timeouts = {});
 
 // What the server answered, whatever its status ("quota exceeded" with a 500
 // says more than nothing); empty when no answer came at all.
-QCoro::Task<QString> GetWebReply(QString address, NetTimeouts timeouts = {});
+QCoro::Task<QString> getWebReply(QString address, NetTimeouts timeouts = {});
 
 } // namespace zelvane

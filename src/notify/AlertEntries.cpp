@@ -1,6 +1,6 @@
 #include "notify/AlertEntries.h"
 
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "notify/Push.h"
 #include "notify/SmtpMail.h"
 
@@ -8,17 +8,17 @@
 
 namespace zelvane {
 
-AlertEntries alertEntriesFrom(const clsSettings& s)
+AlertEntries alertEntriesFrom(const Settings& s)
 {
     AlertEntries e;
-    e.smtpHost = s.m_strSmtpHost;
-    e.smtpPort = QString::number(s.m_nSmtpPort);
-    e.smtpSecurity = s.m_nSmtpSecurity;
-    e.smtpUser = s.m_strSmtpUser;
-    e.smtpFrom = s.m_strSmtpFrom;
-    e.pushUrl = s.m_strPushUrl;
-    e.notifyDesktop = s.m_nNotifyDesktop != 0;
-    e.announceChangesOnly = s.m_nAnnounceChangesOnly != 0;
+    e.smtpHost = s.smtpHost;
+    e.smtpPort = QString::number(s.smtpPort);
+    e.smtpSecurity = s.smtpSecurity;
+    e.smtpUser = s.smtpUser;
+    e.smtpFrom = s.smtpFrom;
+    e.pushUrl = s.pushUrl;
+    e.notifyDesktop = s.notifyDesktop != 0;
+    e.announceChangesOnly = s.announceChangesOnly != 0;
     return e;
 }
 
@@ -57,16 +57,16 @@ std::optional<EntryProblem> checkAlertEntries(const AlertEntries& e, bool passwo
     return std::nullopt;
 }
 
-void applyAlertEntries(clsSettings& s, const AlertEntries& e)
+void applyAlertEntries(Settings& s, const AlertEntries& e)
 {
-    s.m_strSmtpHost = e.smtpHost.trimmed();
-    s.m_nSmtpPort = e.smtpPort.trimmed().toInt();
-    s.m_nSmtpSecurity = e.smtpSecurity;
-    s.m_strSmtpUser = e.smtpUser.trimmed();
-    s.m_strSmtpFrom = e.smtpFrom.trimmed();
-    s.m_strPushUrl = e.pushUrl.trimmed();
-    s.m_nNotifyDesktop = e.notifyDesktop ? 1 : 0;
-    s.m_nAnnounceChangesOnly = e.announceChangesOnly ? 1 : 0;
+    s.smtpHost = e.smtpHost.trimmed();
+    s.smtpPort = e.smtpPort.trimmed().toInt();
+    s.smtpSecurity = e.smtpSecurity;
+    s.smtpUser = e.smtpUser.trimmed();
+    s.smtpFrom = e.smtpFrom.trimmed();
+    s.pushUrl = e.pushUrl.trimmed();
+    s.notifyDesktop = e.notifyDesktop ? 1 : 0;
+    s.announceChangesOnly = e.announceChangesOnly ? 1 : 0;
 }
 
 } // namespace zelvane

@@ -5,7 +5,7 @@
 
 namespace zelvane {
 
-class clsSettings;
+class Settings;
 
 // What the Alerts panel holds when the user saves.
 struct AlertEntries {
@@ -14,7 +14,7 @@ struct AlertEntries {
     bool notifyDesktop = true;
     bool announceChangesOnly = false;
 };
-AlertEntries alertEntriesFrom(const clsSettings& settings); // the password stays empty
+AlertEntries alertEntriesFrom(const Settings& settings); // the password stays empty
 
 // The first entry that cannot be saved: its control and what to tell the user.
 struct EntryProblem {
@@ -24,6 +24,6 @@ struct EntryProblem {
 // `passwordKept`: a password is stored already (typing none keeps it).
 std::optional<EntryProblem> checkAlertEntries(const AlertEntries& entries, bool passwordKept);
 // Takes checked entries into the settings (the password is stored apart).
-void applyAlertEntries(clsSettings& settings, const AlertEntries& entries);
+void applyAlertEntries(Settings& settings, const AlertEntries& entries);
 
 } // namespace zelvane

@@ -1,10 +1,10 @@
 #include "notify/LoginFailMail.h"
 
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "net/Addresses.h"
 #include "net/QueryText.h"
 #include "net/CUrl.h"
-#include "net/modAFS.h"
+#include "net/FormPost.h"
 #include "notify/ResultsMail.h"
 
 namespace zelvane {
@@ -37,7 +37,7 @@ QString loginFailAddress(const QString& relay)
     return relay + kRelayMailPath;
 }
 
-QCoro::Task<Delivery> QFLoginFailMail(const clsSettings& settings, MessageBoxes& boxes,
+QCoro::Task<Delivery> QFLoginFailMail(const Settings& settings, MessageBoxes& boxes,
                                       MailDeadlines deadlines)
 {
     switch (mailWay(settings)) {
@@ -51,11 +51,11 @@ QCoro::Task<Delivery> QFLoginFailMail(const clsSettings& settings, MessageBoxes&
     }
     case MailWay::Site: break;
     }
-    const QString form = loginFailFormData(settings.m_strMail);
+    const QString form = loginFailFormData(settings.email);
     try {
         const QString address = loginFailAddress(mailRelayBase(settings));
         const std::optional<HttpReply> reply =
-            co_await PostFormExchange(address, form, boxes, deadlines.http);
+            co_await postFormExchange(address, form, boxes, deadlines.http);
         if (reply)
             co_return httpDelivery(*reply, QStringLiteral("the mail relay"));
     } catch (const UrlError&) {

@@ -8,7 +8,7 @@
 namespace zelvane {
 
 class MessageBoxes;
-class clsSettings;
+class Settings;
 
 inline const QString kRelayMailPath = QStringLiteral("/dev/email.asp");
 
@@ -21,7 +21,7 @@ QString loginFailAddress(const QString& relay); // the relay's form
 // form; an address the URL parser refuses fails quietly, a request that
 // cannot be opened is reported by the form POST client.
 // `settings` must outlive the call.
-QCoro::Task<Delivery> QFLoginFailMail(const clsSettings& settings, MessageBoxes& boxes,
+QCoro::Task<Delivery> QFLoginFailMail(const Settings& settings, MessageBoxes& boxes,
                                       MailDeadlines deadlines = {});
 
 } // namespace zelvane

@@ -1,6 +1,6 @@
 #include "notify/MailRoute.h"
 
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 
 namespace zelvane {
 
@@ -16,9 +16,9 @@ QString trimmedBase(QString address)
 
 } // namespace
 
-std::optional<QString> mailSiteBase(const clsSettings& settings)
+std::optional<QString> mailSiteBase(const Settings& settings)
 {
-    for (const QString& given : {qEnvironmentVariable("ZELVANE_SITE_URL"), settings.m_strSiteUrl}) {
+    for (const QString& given : {qEnvironmentVariable("ZELVANE_SITE_URL"), settings.siteUrl}) {
         const QString base = trimmedBase(given);
         if (!base.isEmpty())
             return base;
@@ -26,26 +26,26 @@ std::optional<QString> mailSiteBase(const clsSettings& settings)
     return std::nullopt;
 }
 
-QString mailRelayBase(const clsSettings& settings)
+QString mailRelayBase(const Settings& settings)
 {
     const QString relay = trimmedBase(qEnvironmentVariable("ZELVANE_RELAY_URL"));
     return relay.isEmpty() ? mailSiteBase(settings).value_or(QString()) : relay;
 }
 
-MailWay mailWay(const clsSettings& settings)
+MailWay mailWay(const Settings& settings)
 {
-    if (!settings.m_strSmtpHost.trimmed().isEmpty())
+    if (!settings.smtpHost.trimmed().isEmpty())
         return MailWay::Smtp;
     return mailSiteBase(settings) ? MailWay::Site : MailWay::NotSetUp;
 }
 
-QCoro::Task<Delivery> mailBySmtp(const clsSettings& settings, QString subject, QString html,
+QCoro::Task<Delivery> mailBySmtp(const Settings& settings, QString subject, QString html,
                                  QString plain, MailDeadlines deadlines)
 {
     MailMessage message;
-    message.to = settings.m_strMail.trimmed();
-    message.from = settings.m_strSmtpFrom.trimmed().isEmpty() ? message.to
-                                                              : settings.m_strSmtpFrom.trimmed();
+    message.to = settings.email.trimmed();
+    message.from = settings.smtpFrom.trimmed().isEmpty() ? message.to
+                                                              : settings.smtpFrom.trimmed();
     message.subject = subject;
     message.html = html;
     message.plain = plain;

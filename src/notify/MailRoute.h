@@ -11,17 +11,17 @@
 
 namespace zelvane {
 
-class clsSettings;
+class Settings;
 
 // Which way an e-mail leaves: the user's own mail server when one is set;
 // otherwise the product site's endpoints, but only where a site address was
 // given (no site runs at the placeholder address); otherwise not at all.
 enum class MailWay { Smtp, Site, NotSetUp };
-MailWay mailWay(const clsSettings& settings);
+MailWay mailWay(const Settings& settings);
 // ZELVANE_SITE_URL, else the SiteUrl setting; nothing when neither is given.
-std::optional<QString> mailSiteBase(const clsSettings& settings);
+std::optional<QString> mailSiteBase(const Settings& settings);
 // ZELVANE_RELAY_URL, else that site.
-QString mailRelayBase(const clsSettings& settings);
+QString mailRelayBase(const Settings& settings);
 
 struct MailDeadlines {
     SmtpDeadlines smtp;
@@ -32,7 +32,7 @@ struct MailDeadlines {
 // One e-mail to the member through their mail server: from SmtpFrom (else
 // the member's own address), the password from the secret store or the
 // settings file.
-QCoro::Task<Delivery> mailBySmtp(const clsSettings& settings, QString subject, QString html,
+QCoro::Task<Delivery> mailBySmtp(const Settings& settings, QString subject, QString html,
                                  QString plain, MailDeadlines deadlines);
 
 inline const QString kMailNotSetUp = QStringLiteral(" E-mail Not Set Up");

@@ -31,7 +31,7 @@ struct ReminderStart {
     int left = 0;
     int top = 0;        // where it appears, collapsed to height 0
     int fullHeight = 0;
-    int slideRest = 0;  // where tmrSlideIn stops
+    int slideRest = 0;  // where slideTimer stops
 };
 // `screen` and `workArea` in pixels, as the screen reports them.
 ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
@@ -41,13 +41,13 @@ ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double p
 struct ReminderFrame {
     int top = 0;
     int height = 0;
-    bool growing = true; // Timer1
-    bool sliding = true; // tmrSlideIn
+    bool growing = true; // growTimer
+    bool sliding = true; // slideTimer
 };
-// Timer1: grows by one step; a height past the full one is clamped on the
+// growTimer: grows by one step; a height past the full one is clamped on the
 // tick after it went past, and the window comes to rest at its final top.
 void growTick(ReminderFrame& f, int fullHeight, int finalTop);
-// tmrSlideIn: moves up until it reaches its rest line.
+// slideTimer: moves up until it reaches its rest line.
 void slideTick(ReminderFrame& f, int restLine);
 
 // "Flight A\r\n To B\r\n On Date D\r\n is Available!" from "A:B:D"; nothing

@@ -1,6 +1,6 @@
 #include "notify/ResultsMail.h"
 
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "engine/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "net/Addresses.h"
@@ -118,13 +118,13 @@ QList<MailRow> htmlEscaped(QList<MailRow> rows)
 
 } // namespace
 
-QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSettings& settings,
+QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
                                               StatusLine& status,
                                               std::function<void()> startJustSent,
                                               MailDeadlines deadlines, bool changed)
 {
     const ResultsMail mail = buildResultsMail(rows);
-    const qint16 sendType = settings.m_nMailSendType;
+    const qint16 sendType = settings.mailSendType;
 
     if (startJustSent)
         startJustSent();
@@ -149,7 +149,7 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSett
     }
     case MailWay::Site: {
         const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
-                                                   settings.m_strMail, encodeMailText(mail.body));
+                                                   settings.email, encodeMailText(mail.body));
         const QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
         const HttpReply reply = co_await httpExchange(request, "GET", QByteArray(), deadlines.http);
         delivery = httpDelivery(reply, QStringLiteral("the product site"));

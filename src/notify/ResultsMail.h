@@ -11,7 +11,7 @@
 namespace zelvane {
 
 class StatusLine;
-class clsSettings;
+class Settings;
 
 // One row of the results view as the mail reads it; icon is a ResultIcon.
 struct MailRow {
@@ -56,7 +56,7 @@ QString mailNotSentStatus(int sendType, int available, int unavailable, const QS
 // otherwise what failed. Nothing when no mail was wanted.
 // `settings` and `status` must outlive the call (they belong to the process
 // and the main window).
-QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const clsSettings& settings,
+QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
                                               StatusLine& status,
                                               std::function<void()> startJustSent,
                                               MailDeadlines deadlines = {}, bool changed = true);

@@ -34,7 +34,7 @@ QString historyTip(const ItinerarySummary& h)
 
 ResultsViewModel::ResultsViewModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void ResultsViewModel::FillListViewQuery(const ItineraryStore& store, const ResultTable& table)
+void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultTable& table)
 {
     beginResetModel();
     rows_.clear();

@@ -34,7 +34,7 @@ public:
 
     // Rebuilds every row from the watch list and the result table, and,
     // when a history is given, what it holds of each itinerary.
-    void FillListViewQuery(const ItineraryStore& store, const ResultTable& table);
+    void refreshResults(const ItineraryStore& store, const ResultTable& table);
     // The history the rows read "Last seen" and their tooltips from; none
     // leaves both empty (the headless check shows neither).
     void setHistory(const HistoryStore* history) { history_ = history; }

@@ -1,6 +1,6 @@
 #include "notify/SecretStore.h"
 
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 
 #include <QCoroSignal>
 #include <QPointer>
@@ -59,11 +59,11 @@ QCoro::Task<std::optional<QString>> writeSecret(QString key, QString secret,
     co_return co_await finish(job, deadline);
 }
 
-QCoro::Task<SmtpPassword> smtpPassword(const clsSettings& settings, std::chrono::milliseconds deadline)
+QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings, std::chrono::milliseconds deadline)
 {
-    if (settings.m_strSmtpUser.trimmed().isEmpty())
+    if (settings.smtpUser.trimmed().isEmpty())
         co_return SmtpPassword{};
-    const QString kept = settings.m_strSmtpPassword;
+    const QString kept = settings.smtpPassword;
     const SecretRead read = co_await readSecret(kSmtpPasswordSecret, deadline);
     if (read.answered && !read.secret.isEmpty())
         co_return SmtpPassword{read.secret, {}};
@@ -77,12 +77,12 @@ QCoro::Task<SmtpPassword> smtpPassword(const clsSettings& settings, std::chrono:
                                    .arg(read.error)};
 }
 
-QCoro::Task<bool> storeSmtpPassword(clsSettings& settings, QString password,
+QCoro::Task<bool> storeSmtpPassword(Settings& settings, QString password,
                                     std::chrono::milliseconds deadline)
 {
     const std::optional<QString> refused =
         co_await writeSecret(kSmtpPasswordSecret, password, deadline);
-    settings.m_strSmtpPassword = refused ? password : QString();
+    settings.smtpPassword = refused ? password : QString();
     co_return !refused;
 }
 

@@ -7,7 +7,7 @@
 
 namespace zelvane {
 
-class clsSettings;
+class Settings;
 
 // The desktop's secret store (through QtKeychain), which keeps the mail
 // server's password out of plain files where it answers. A store that is
@@ -33,13 +33,13 @@ struct SmtpPassword {
     QString password;
     QString problem;
 };
-QCoro::Task<SmtpPassword> smtpPassword(const clsSettings& settings,
+QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings,
                                        std::chrono::milliseconds deadline = kSecretDeadline);
 
 // Stores a password typed in the alerts panel: in the store when it answers
 // (and then none is left in the settings), otherwise in the settings file,
 // which only its owner can read. True when the store took it.
-QCoro::Task<bool> storeSmtpPassword(clsSettings& settings, QString password,
+QCoro::Task<bool> storeSmtpPassword(Settings& settings, QString password,
                                     std::chrono::milliseconds deadline = kSecretDeadline);
 
 } // namespace zelvane

@@ -1,6 +1,6 @@
 #include "notify/SessionAlerter.h"
 
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "engine/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
@@ -58,7 +58,7 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes)
     return parts.join(QStringLiteral(" · "));
 }
 
-SessionAlerter::SessionAlerter(const ResultsViewModel& results, clsSettings& settings,
+SessionAlerter::SessionAlerter(const ResultsViewModel& results, Settings& settings,
                                StatusLine& status, MessageBoxes& boxes)
     : results_(results), settings_(settings), status_(status), boxes_(boxes)
 {
@@ -80,7 +80,7 @@ bool SessionAlerter::becameAvailable(int position) const
 
 QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
 {
-    const bool changesOnly = settings_.m_nAnnounceChangesOnly != 0;
+    const bool changesOnly = settings_.announceChangesOnly != 0;
     QList<Flight> flights;
     for (int i = 1; i <= results_.count(); ++i) {
         const ResultsViewModel::Row& r = results_.row(i);
@@ -123,7 +123,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
 {
     QList<ChannelOutcome> outcomes;
-    if (settings_.m_nNotifyDesktop) {
+    if (settings_.notifyDesktop) {
         for (const QString& body : alert.notes) {
             const DesktopNotifier::Note note{alert.title, body, alert.showResults};
             const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
@@ -131,9 +131,9 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
             outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
         }
     }
-    if (!settings_.m_strPushUrl.trimmed().isEmpty()) {
+    if (!settings_.pushUrl.trimmed().isEmpty()) {
         const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
-        const Delivery pushed = co_await sendPush(settings_.m_strPushUrl, push, deadlines.http);
+        const Delivery pushed = co_await sendPush(settings_.pushUrl, push, deadlines.http);
         outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
     }
     co_return outcomes;
@@ -157,7 +157,7 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight>
 QCoro::Task<> SessionAlerter::announceLoginFailure()
 {
     // Told once per failing streak; a good login clears the mark.
-    if (settings_.m_nLoginFailTold)
+    if (settings_.loginFailTold)
         co_return;
     QList<ChannelOutcome> outcomes;
     const Delivery mailed = co_await QFLoginFailMail(settings_, boxes_, deadlines);
@@ -176,8 +176,8 @@ QCoro::Task<> SessionAlerter::announceLoginFailure()
         told = told && (o.delivery.delivered || !o.counts);
     }
     if (told) {
-        settings_.m_nLoginFailTold = 1;
-        settings_.SaveSettings();
+        settings_.loginFailTold = 1;
+        settings_.save();
     } else {
         // Kept unmarked: the next refusal tries again.
         status_.setStatus(status_.status() + QStringLiteral(" (Warning Not Sent: ")

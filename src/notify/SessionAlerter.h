@@ -15,7 +15,7 @@ namespace zelvane {
 class MessageBoxes;
 class ResultsViewModel;
 class StatusLine;
-class clsSettings;
+class Settings;
 
 // The rows of the results view as the results e-mail lists them.
 QList<MailRow> mailRows(const ResultsViewModel& results);
@@ -39,7 +39,7 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes);
 // warning on each of them, once per failing streak.
 class SessionAlerter final : public SessionAlerts {
 public:
-    SessionAlerter(const ResultsViewModel& results, clsSettings& settings, StatusLine& status,
+    SessionAlerter(const ResultsViewModel& results, Settings& settings, StatusLine& status,
                    MessageBoxes& boxes);
 
     QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
@@ -79,7 +79,7 @@ private:
     void note(const ChannelOutcome& outcome);
 
     const ResultsViewModel& results_;
-    clsSettings& settings_;
+    Settings& settings_;
     StatusLine& status_;
     MessageBoxes& boxes_;
     DesktopNotifier desktop_;

@@ -1,6 +1,6 @@
 #include "notify/SmtpMail.h"
 
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "notify/CurlLibrary.h"
 
 #include <QCoroFuture>
@@ -127,13 +127,13 @@ void addTextPart(const CurlApi& api, curl_mime* alternative, const char* type,
 
 } // namespace
 
-SmtpServer smtpServerFrom(const clsSettings& s)
+SmtpServer smtpServerFrom(const Settings& s)
 {
     SmtpServer server;
-    server.host = s.m_strSmtpHost.trimmed();
-    server.port = s.m_nSmtpPort;
-    server.security = s.m_nSmtpSecurity;
-    server.user = s.m_strSmtpUser.trimmed();
+    server.host = s.smtpHost.trimmed();
+    server.port = s.smtpPort;
+    server.security = s.smtpSecurity;
+    server.user = s.smtpUser.trimmed();
     return server;
 }
 

@@ -10,7 +10,7 @@
 
 namespace zelvane {
 
-class clsSettings;
+class Settings;
 
 // The user's own mail server, as the alerts panel stores it.
 struct SmtpServer {
@@ -21,7 +21,7 @@ struct SmtpServer {
     QString user;     // empty: no login
     QString password;
 };
-SmtpServer smtpServerFrom(const clsSettings& settings); // without the password
+SmtpServer smtpServerFrom(const Settings& settings); // without the password
 
 // One e-mail, sent as multipart/alternative in UTF-8: the HTML part and the
 // plain part with the same text (see mailHtml and mailPlain).

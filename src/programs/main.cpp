@@ -99,16 +99,16 @@ int main(int argc, char* argv[])
     bool started = false;
     onTermination(&app, [&] {
         if (started)
-            EndProgramSavingAll(state);
+            endProcessSavingAll(state);
         std::_Exit(1);
     });
-    if (Main(state, arguments, boxes, windows) == StartResult::AlreadyRunning)
+    if (startUp(state, arguments, boxes, windows) == StartResult::AlreadyRunning)
         return 1;
     started = true;
     // A session manager asks before it ends the desktop session.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&state] {
-        state.settings.SaveSettings();
-        state.itineraries.SaveQueryList();
+        state.settings.save();
+        state.itineraries.save();
     });
     return app.exec();
 }

@@ -157,7 +157,7 @@ int exitFor(SessionOutcome outcome)
 QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
                          const ResultsViewModel& results, modMain& state, int& code)
 {
-    const SessionOutcome outcome = co_await engine.MainPro();
+    const SessionOutcome outcome = co_await engine.runCheck();
     for (int i = 1; i <= results.count(); ++i) {
         const ResultsViewModel::Row& r = results.row(i);
         out(QStringList{QString::number(i), r.cells[0], r.cells[1], r.cells[2], r.cells[3],
@@ -166,7 +166,7 @@ QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.
     if (outcome != SessionOutcome::NoItineraries && outcome != SessionOutcome::NoMember)
-        state.settings.SaveSettings();
+        state.settings.save();
     if (outcome == SessionOutcome::Unreachable)
         fail(QStringLiteral("the airline's site could not be reached (%1); check the network "
                             "connection. The member details were not judged.")
@@ -250,7 +250,7 @@ int main(int argc, char* argv[])
     int code = kExitCompleted;
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
-        state.settings.LoadSettings();
+        state.settings.load();
         QTimer::singleShot(0, &app, [&] { runTestAlert(alerts, code); });
         app.exec();
         return code;
@@ -261,9 +261,9 @@ int main(int argc, char* argv[])
                             "close it to check from here"));
         return kExitAlreadyRunning;
     }
-    state.settings.LoadSettings();
+    state.settings.load();
     // The details first: with nothing set up nothing is written, not even defaults.
-    if (state.settings.m_dMemberNo == 0)
+    if (state.settings.memberNo == 0)
         return exitFor(SessionOutcome::NoMember);
     state.setDataFolder(resolveDataFolder(programFolder, userDataFolder()));
     state.itineraries.load();
@@ -278,7 +278,7 @@ int main(int argc, char* argv[])
     HttpBrowser session, test;
     RealWaits waits(state.clock, timeScale());
     CheckEngine engine(state, results, table, {session, test}, waits, view, alerts);
-    alerts.startJustSent = [&engine] { engine.TMRJustSent.start(); };
+    alerts.startJustSent = [&engine] { engine.justSentTimer.start(); };
 
     QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, state, code); });
     app.exec();

@@ -33,89 +33,89 @@ AlertsPanel::AlertsPanel(PanelHost& host, QWidget* parent) : Panel("PictureAlert
         grid->addWidget(e, row, column + 1, 1, span);
         return e;
     };
-    txtSmtpHost_ = entry("txtSmtpHost", "Mail &server :", 0, 0, 1);
-    txtSmtpHost_->setPlaceholderText(QStringLiteral("smtp.example.com"));
-    txtSmtpPort_ = entry("txtSmtpPort", "P&ort :", 0, 2, 1);
-    txtSmtpPort_->setMaximumWidth(64);
-    cbSmtpSecurity_ = named(new QComboBox(this), "cbSmtpSecurity");
-    cbSmtpSecurity_->addItems({QStringLiteral("None"), QStringLiteral("STARTTLS"), QStringLiteral("TLS")});
+    smtpHostEdit_ = entry("txtSmtpHost", "Mail &server :", 0, 0, 1);
+    smtpHostEdit_->setPlaceholderText(QStringLiteral("smtp.example.com"));
+    smtpPortEdit_ = entry("txtSmtpPort", "P&ort :", 0, 2, 1);
+    smtpPortEdit_->setMaximumWidth(64);
+    smtpSecurityChoice_ = named(new QComboBox(this), "cbSmtpSecurity");
+    smtpSecurityChoice_->addItems({QStringLiteral("None"), QStringLiteral("STARTTLS"), QStringLiteral("TLS")});
     auto* securityCaption = caption(QStringLiteral("Se&curity :"), this);
-    securityCaption->setBuddy(cbSmtpSecurity_);
+    securityCaption->setBuddy(smtpSecurityChoice_);
     grid->addWidget(securityCaption, 1, 0);
-    grid->addWidget(cbSmtpSecurity_, 1, 1);
-    txtSmtpUser_ = entry("txtSmtpUser", "&User :", 2, 0, 3);
-    txtSmtpPassword_ = entry("txtSmtpPassword", "&Password :", 3, 0, 3);
-    txtSmtpPassword_->setEchoMode(QLineEdit::Password);
-    lblPasswordPlace_ = named(new QLabel(this), "lblPasswordPlace");
-    lblPasswordPlace_->setForegroundRole(QPalette::PlaceholderText);
-    lblPasswordPlace_->setWordWrap(true);
-    grid->addWidget(lblPasswordPlace_, 4, 1, 1, 3);
-    txtSmtpFrom_ = entry("txtSmtpFrom", "&From :", 5, 0, 3);
-    txtSmtpFrom_->setPlaceholderText(QStringLiteral("the e-mail address of the member details"));
-    txtPushUrl_ = entry("txtPushUrl", "Pus&h address :", 6, 0, 3);
-    txtPushUrl_->setPlaceholderText(QStringLiteral("https://ntfy.sh/your-topic"));
-    chkNotifyDesktop_ = named(new QCheckBox(QStringLiteral("Show &desktop notifications"), this),
+    grid->addWidget(smtpSecurityChoice_, 1, 1);
+    smtpUserEdit_ = entry("txtSmtpUser", "&User :", 2, 0, 3);
+    smtpPasswordEdit_ = entry("txtSmtpPassword", "&Password :", 3, 0, 3);
+    smtpPasswordEdit_->setEchoMode(QLineEdit::Password);
+    passwordPlace_ = named(new QLabel(this), "lblPasswordPlace");
+    passwordPlace_->setForegroundRole(QPalette::PlaceholderText);
+    passwordPlace_->setWordWrap(true);
+    grid->addWidget(passwordPlace_, 4, 1, 1, 3);
+    smtpFromEdit_ = entry("txtSmtpFrom", "&From :", 5, 0, 3);
+    smtpFromEdit_->setPlaceholderText(QStringLiteral("the e-mail address of the member details"));
+    pushUrlEdit_ = entry("txtPushUrl", "Pus&h address :", 6, 0, 3);
+    pushUrlEdit_->setPlaceholderText(QStringLiteral("https://ntfy.sh/your-topic"));
+    notifyDesktopCheck_ = named(new QCheckBox(QStringLiteral("Show &desktop notifications"), this),
                               "chkNotifyDesktop");
-    grid->addWidget(chkNotifyDesktop_, 7, 1, 1, 3);
-    chkAnnounceChangesOnly_ = named(new QCheckBox(QStringLiteral("&Announce only flights that became available"), this),
+    grid->addWidget(notifyDesktopCheck_, 7, 1, 1, 3);
+    announceChangesOnlyCheck_ = named(new QCheckBox(QStringLiteral("&Announce only flights that became available"), this),
                                     "chkAnnounceChangesOnly");
-    chkAnnounceChangesOnly_->setToolTip(QStringLiteral(
+    announceChangesOnlyCheck_->setToolTip(QStringLiteral(
         "Pop-ups, desktop notifications and the push tell only of flights that had no seats at their last check"));
-    grid->addWidget(chkAnnounceChangesOnly_, 8, 1, 1, 3);
-    lblTestOutcome_ = named(new QLabel(this), "lblTestOutcome");
-    lblTestOutcome_->setWordWrap(true);
-    lblTestOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(lblTestOutcome_, 9, 0, 1, 4);
+    grid->addWidget(announceChangesOnlyCheck_, 8, 1, 1, 3);
+    testOutcome_ = named(new QLabel(this), "lblTestOutcome");
+    testOutcome_->setWordWrap(true);
+    testOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(testOutcome_, 9, 0, 1, 4);
     grid->setColumnStretch(1, 1);
 
-    ImageSaveAlerts_ = listButton("ImageSaveAlerts", 16, host.theme(), this);
-    ImageSaveAlerts_->setFixedSize(128, 30);
-    resetOnMove_ = {ImageSaveAlerts_};
-    connect(ImageSaveAlerts_, &ImageButton::activated, this, [this] { save(); });
-    cmdTestAlert_ = named(new QPushButton(QStringLiteral("Send &Test Alert"), this), "cmdTestAlert");
-    connect(cmdTestAlert_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
+    saveAlertsButton_ = listButton("ImageSaveAlerts", 16, host.theme(), this);
+    saveAlertsButton_->setFixedSize(128, 30);
+    resetOnMove_ = {saveAlertsButton_};
+    connect(saveAlertsButton_, &ImageButton::activated, this, [this] { save(); });
+    testAlertButton_ = named(new QPushButton(QStringLiteral("Send &Test Alert"), this), "cmdTestAlert");
+    connect(testAlertButton_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
     auto* side = new QVBoxLayout;
     side->setSpacing(9);
-    side->addWidget(ImageSaveAlerts_);
-    side->addWidget(cmdTestAlert_);
+    side->addWidget(saveAlertsButton_);
+    side->addWidget(testAlertButton_);
     side->addStretch(1);
     grid->addLayout(side, 0, 4, 8, 1);
-    setTabOrder(txtSmtpHost_, txtSmtpPort_);
-    setTabOrder(txtSmtpPort_, cbSmtpSecurity_);
-    setTabOrder(cbSmtpSecurity_, txtSmtpUser_);
+    setTabOrder(smtpHostEdit_, smtpPortEdit_);
+    setTabOrder(smtpPortEdit_, smtpSecurityChoice_);
+    setTabOrder(smtpSecurityChoice_, smtpUserEdit_);
 }
 
 AlertEntries AlertsPanel::entries() const
 {
     AlertEntries e;
-    e.smtpHost = txtSmtpHost_->text();
-    e.smtpPort = txtSmtpPort_->text();
-    e.smtpSecurity = cbSmtpSecurity_->currentIndex();
-    e.smtpUser = txtSmtpUser_->text();
-    e.smtpPassword = txtSmtpPassword_->text();
-    e.smtpFrom = txtSmtpFrom_->text();
-    e.pushUrl = txtPushUrl_->text();
-    e.notifyDesktop = chkNotifyDesktop_->isChecked();
-    e.announceChangesOnly = chkAnnounceChangesOnly_->isChecked();
+    e.smtpHost = smtpHostEdit_->text();
+    e.smtpPort = smtpPortEdit_->text();
+    e.smtpSecurity = smtpSecurityChoice_->currentIndex();
+    e.smtpUser = smtpUserEdit_->text();
+    e.smtpPassword = smtpPasswordEdit_->text();
+    e.smtpFrom = smtpFromEdit_->text();
+    e.pushUrl = pushUrlEdit_->text();
+    e.notifyDesktop = notifyDesktopCheck_->isChecked();
+    e.announceChangesOnly = announceChangesOnlyCheck_->isChecked();
     return e;
 }
 
 QCoro::Task<> AlertsPanel::load()
 {
-    const clsSettings& settings = host_.state().settings;
+    const Settings& settings = host_.state().settings;
     const AlertEntries e = alertEntriesFrom(settings);
-    txtSmtpHost_->setText(e.smtpHost);
-    txtSmtpPort_->setText(e.smtpPort);
-    cbSmtpSecurity_->setCurrentIndex(e.smtpSecurity);
-    txtSmtpUser_->setText(e.smtpUser);
-    txtSmtpPassword_->clear();
-    txtSmtpFrom_->setText(e.smtpFrom);
-    txtPushUrl_->setText(e.pushUrl);
-    chkNotifyDesktop_->setChecked(e.notifyDesktop);
-    chkAnnounceChangesOnly_->setChecked(e.announceChangesOnly);
-    passwordKept_ = !settings.m_strSmtpPassword.isEmpty();
+    smtpHostEdit_->setText(e.smtpHost);
+    smtpPortEdit_->setText(e.smtpPort);
+    smtpSecurityChoice_->setCurrentIndex(e.smtpSecurity);
+    smtpUserEdit_->setText(e.smtpUser);
+    smtpPasswordEdit_->clear();
+    smtpFromEdit_->setText(e.smtpFrom);
+    pushUrlEdit_->setText(e.pushUrl);
+    notifyDesktopCheck_->setChecked(e.notifyDesktop);
+    announceChangesOnlyCheck_->setChecked(e.announceChangesOnly);
+    passwordKept_ = !settings.smtpPassword.isEmpty();
     showPasswordPlace(passwordKept_ ? kPasswordInFile : QString());
-    if (passwordKept_ || settings.m_strSmtpUser.trimmed().isEmpty())
+    if (passwordKept_ || settings.smtpUser.trimmed().isEmpty())
         co_return;
     // Looked up without holding the window: a locked store may take a while.
     QPointer<AlertsPanel> self(this);
@@ -128,17 +128,17 @@ QCoro::Task<> AlertsPanel::load()
 
 void AlertsPanel::showPasswordPlace(const QString& text)
 {
-    lblPasswordPlace_->setText(text);
-    lblPasswordPlace_->setVisible(!text.isEmpty());
-    txtSmtpPassword_->setPlaceholderText(passwordKept_ ? QStringLiteral("kept; type to change")
+    passwordPlace_->setText(text);
+    passwordPlace_->setVisible(!text.isEmpty());
+    smtpPasswordEdit_->setPlaceholderText(passwordKept_ ? QStringLiteral("kept; type to change")
                                                        : QString());
 }
 
 void AlertsPanel::setBusy(bool busy)
 {
     busy_ = busy;
-    ImageSaveAlerts_->setEnabled(!busy);
-    cmdTestAlert_->setEnabled(!busy);
+    saveAlertsButton_->setEnabled(!busy);
+    testAlertButton_->setEnabled(!busy);
 }
 
 QCoro::Task<bool> AlertsPanel::save()
@@ -153,7 +153,7 @@ QCoro::Task<bool> AlertsPanel::save()
         co_return false;
     }
     QPointer<AlertsPanel> self(this);
-    clsSettings& settings = host_.state().settings;
+    Settings& settings = host_.state().settings;
     setBusy(true);
     applyAlertEntries(settings, e);
     if (!e.smtpPassword.isEmpty()) {
@@ -161,10 +161,10 @@ QCoro::Task<bool> AlertsPanel::save()
         if (!self)
             co_return false;
         passwordKept_ = true;
-        txtSmtpPassword_->clear();
+        smtpPasswordEdit_->clear();
         showPasswordPlace(inStore ? kPasswordInStore : kPasswordInFile);
     }
-    settings.SaveSettings();
+    settings.save();
     setBusy(false);
     co_return true;
 }
@@ -176,11 +176,11 @@ QCoro::Task<> AlertsPanel::sendTestAlert()
     if (!saved || !self)
         co_return;
     setBusy(true);
-    lblTestOutcome_->setText(QStringLiteral("Sending a test alert…"));
+    testOutcome_->setText(QStringLiteral("Sending a test alert…"));
     const QList<ChannelOutcome> outcomes = co_await host_.alerts().sendTestAlert();
     if (!self)
         co_return;
-    lblTestOutcome_->setText(outcomeLine(outcomes));
+    testOutcome_->setText(outcomeLine(outcomes));
     setBusy(false);
 }
 

@@ -34,12 +34,12 @@ private:
     void showPasswordPlace(const QString& text);
     void setBusy(bool busy);
 
-    QLineEdit *txtSmtpHost_, *txtSmtpPort_, *txtSmtpUser_, *txtSmtpPassword_, *txtSmtpFrom_, *txtPushUrl_;
-    QComboBox* cbSmtpSecurity_;
-    QCheckBox *chkNotifyDesktop_, *chkAnnounceChangesOnly_;
-    QLabel *lblPasswordPlace_, *lblTestOutcome_;
-    ImageButton* ImageSaveAlerts_;
-    QPushButton* cmdTestAlert_;
+    QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
+    QComboBox* smtpSecurityChoice_;
+    QCheckBox *notifyDesktopCheck_, *announceChangesOnlyCheck_;
+    QLabel *passwordPlace_, *testOutcome_;
+    ImageButton* saveAlertsButton_;
+    QPushButton* testAlertButton_;
     bool passwordKept_ = false;
     bool busy_ = false;
 };

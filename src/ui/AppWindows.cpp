@@ -3,11 +3,11 @@
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
 #include "notify/SessionAlerter.h"
-#include "ui/frmAboutus.h"
+#include "ui/AboutWindow.h"
 #include "ui/Skin.h"
-#include "ui/frmReminder.h"
-#include "ui/frmmain.h"
-#include "ui/frmmenu.h"
+#include "ui/SeatPopup.h"
+#include "ui/MainWindow.h"
+#include "ui/TrayMenu.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>
@@ -33,7 +33,7 @@ AppWindows::AppWindows(modMain& state, MessageBoxes& boxes)
     : trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
       statusNotifierTray(&statusNotifierHostRegistered),
       // Runs on by itself; the status line tells how it goes.
-      callUpdates([](frmmain& w) { w.CallUpdates(); }), state_(state), boxes_(boxes)
+      callUpdates([](MainWindow& w) { w.updateCities(); }), state_(state), boxes_(boxes)
 {
 }
 
@@ -44,33 +44,33 @@ AppWindows::~AppWindows()
     delete about_.data();
 }
 
-frmmain& AppWindows::mainWindow()
+MainWindow& AppWindows::mainWindow()
 {
     if (!main_) {
-        main_ = std::make_unique<frmmain>(state_, nullptr, &boxes_);
+        main_ = std::make_unique<MainWindow>(state_, nullptr, &boxes_);
         joinMainWindow(*main_);
     }
     return *main_;
 }
 
-void AppWindows::joinMainWindow(frmmain& w)
+void AppWindows::joinMainWindow(MainWindow& w)
 {
-    QObject::connect(&w, &frmmain::popupRequested, &w,
-                     [this](int slot, const QString& text, int NoPopup) {
-                         raisePopup(slot, text, NoPopup);
+    QObject::connect(&w, &MainWindow::popupRequested, &w,
+                     [this](int slot, const QString& text, int popupCount) {
+                         raisePopup(slot, text, popupCount);
                      });
     const auto updateTray = [this](int picture) {
         if (menu_)
-            menu_->UpdaIcon(imageList2(picture));
+            menu_->setTrayIcon(imageList2(picture));
     };
-    QObject::connect(&w, &frmmain::trayPictureChanged, &w, updateTray);
-    QObject::connect(&w, &frmmain::loginTroubleChanged, &w, [this](bool refused) {
+    QObject::connect(&w, &MainWindow::trayPictureChanged, &w, updateTray);
+    QObject::connect(&w, &MainWindow::loginTroubleChanged, &w, [this](bool refused) {
         if (menu_)
             menu_->showLoginTrouble(refused);
     });
     // "Show results" on a desktop note brings the window up at the results.
     w.alerts().desktop().showResults = [this] { showResultsFromPopup(); };
-    QObject::connect(&w, &frmmain::windowActivated, &w, [updateTray, &w] {
+    QObject::connect(&w, &MainWindow::windowActivated, &w, [updateTray, &w] {
         w.engine().stopBlink();
         updateTray(kIconBlinkA);
     });
@@ -78,23 +78,23 @@ void AppWindows::joinMainWindow(frmmain& w)
     w.trayShown = [this] { return trayShown(); };
     w.versionCheck = [this]() -> QCoro::Task<> {
         if (menu_)
-            co_await menu_->VerCheck();
+            co_await menu_->checkVersion();
     };
     // The lockout retry ticks on the tray window; the tray window may come
     // after the main window on a first run, so it is looked up when needed.
     w.engine().startLockoutRetry = [this] {
         if (menu_)
-            menu_->scheduler().Timer2.start();
+            menu_->scheduler().lockoutRetryTimer.start();
     };
     w.engine().stopLockoutRetry = [this] {
         if (menu_)
-            menu_->scheduler().Timer2.stop();
+            menu_->scheduler().lockoutRetryTimer.stop();
     };
 }
 
 void AppWindows::showMainWindow()
 {
-    frmmain& w = mainWindow();
+    MainWindow& w = mainWindow();
     if (w.isMinimized())
         w.showNormal();
     else
@@ -105,7 +105,7 @@ void AppWindows::showMainWindow()
 
 void AppWindows::showFirstRun()
 {
-    frmmain& w = mainWindow();
+    MainWindow& w = mainWindow();
     w.openAtMemberDetails();
     w.show();
 }
@@ -114,8 +114,8 @@ void AppWindows::loadTrayWindow()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<frmmenu>(state_, *this);
-    menu_->Form_Load();
+    menu_ = std::make_unique<TrayMenu>(state_, *this);
+    menu_->onLoad();
     if (!trayShown()) {
         trayLook_ = new QTimer(menu_.get());
         QObject::connect(trayLook_, &QTimer::timeout, menu_.get(), [this] { lookForTray(); });
@@ -157,18 +157,18 @@ bool AppWindows::resultsPanelVisible()
     return panel && panel->isVisibleTo(main_.get());
 }
 
-void AppWindows::raisePopup(int slot, const QString& announcement, int NoPopup)
+void AppWindows::raisePopup(int slot, const QString& announcement, int popupCount)
 {
     if (slot < 0 || slot >= int(popups_.size()))
         return;
     // The pop-up that held the slot stays up until it is clicked.
-    auto* p = new frmReminder;
+    auto* p = new SeatPopup;
     popups_[size_t(slot)] = p;
-    QObject::connect(p, &frmReminder::captionClicked, p, [this] { showResultsFromPopup(); });
-    p->Iniciar(announcement, NoPopup);
+    QObject::connect(p, &SeatPopup::captionClicked, p, [this] { showResultsFromPopup(); });
+    p->start(announcement, popupCount);
 }
 
-frmReminder* AppWindows::popup(int slot) const
+SeatPopup* AppWindows::popup(int slot) const
 {
     return slot >= 0 && slot < int(popups_.size()) ? popups_[size_t(slot)].data() : nullptr;
 }
@@ -178,15 +178,15 @@ void AppWindows::showResultsFromPopup()
     // A tray program's main window is usually hidden: switching panels in it
     // alone would show the user nothing, so it always comes up.
     showMainWindow();
-    mainWindow().ImageResult_Click();
+    mainWindow().showResultsPanel();
 }
 
-frmAboutus& AppWindows::showAbout()
+AboutWindow& AppWindows::showAbout()
 {
     if (!about_) {
-        about_ = new frmAboutus(state_);
+        about_ = new AboutWindow(state_);
         about_->checkForUpdates = [this] {
-            frmmain& w = mainWindow();
+            MainWindow& w = mainWindow();
             if (callUpdates)
                 callUpdates(w);
         };

@@ -11,10 +11,10 @@
 namespace zelvane {
 
 class MessageBoxes;
-class frmAboutus;
-class frmReminder;
-class frmmain;
-class frmmenu;
+class AboutWindow;
+class SeatPopup;
+class MainWindow;
+class TrayMenu;
 
 // Owns the windows of the run and joins them: the tray window, the main
 // window (made the first time anything needs it, then kept, shown or
@@ -27,22 +27,22 @@ public:
     void showFirstRun() override;
     void loadTrayWindow() override;
 
-    frmmain& mainWindow();
+    MainWindow& mainWindow();
     bool mainWindowMade() const { return main_ != nullptr; }
     // Shown, restored from minimised and brought to the front.
     void showMainWindow();
-    frmmenu* trayWindow() const { return menu_.get(); }
+    TrayMenu* trayWindow() const { return menu_.get(); }
 
     bool resultsPanelVisible();
 
     // One availability pop-up in place `slot` (0-based) of the stack.
-    void raisePopup(int slot, const QString& announcement, int NoPopup);
-    frmReminder* popup(int slot) const;
+    void raisePopup(int slot, const QString& announcement, int popupCount);
+    SeatPopup* popup(int slot) const;
     // A click on a pop-up's message text.
     void showResultsFromPopup();
 
     // Opened not modal; asked again while open, it is only brought up.
-    frmAboutus& showAbout();
+    AboutWindow& showAbout();
 
     // Whether the desktop has a tray to put the icon in; tests answer it.
     std::function<bool()> trayAvailable;
@@ -56,18 +56,18 @@ public:
     // The icon is in a tray now.
     bool trayShown() const;
     // The main window's city list update, run from the about window.
-    std::function<void(frmmain&)> callUpdates;
+    std::function<void(MainWindow&)> callUpdates;
 
 private:
-    void joinMainWindow(frmmain& w);
+    void joinMainWindow(MainWindow& w);
     void lookForTray();
 
     modMain& state_;
     MessageBoxes& boxes_;
-    std::unique_ptr<frmmain> main_;
-    std::unique_ptr<frmmenu> menu_;
-    std::array<QPointer<frmReminder>, 100> popups_;
-    QPointer<frmAboutus> about_;
+    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<TrayMenu> menu_;
+    std::array<QPointer<SeatPopup>, 100> popups_;
+    QPointer<AboutWindow> about_;
     QTimer* trayLook_ = nullptr;
     bool noTrayTold_ = false;
     qint64 trayWaited_ = 0;

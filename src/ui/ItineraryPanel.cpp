@@ -25,71 +25,71 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, QWidget* parent)
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(9);
 
-    cbOrigin_ = named(new QComboBox(this), "cbOrigin");
-    cbDestation_ = named(new QComboBox(this), "cbDestation");
-    for (QComboBox* c : {cbOrigin_, cbDestation_}) {
+    originChoice_ = named(new QComboBox(this), "cbOrigin");
+    destinationChoice_ = named(new QComboBox(this), "cbDestation");
+    for (QComboBox* c : {originChoice_, destinationChoice_}) {
         c->setMaxVisibleItems(20);
         c->setMinimumContentsLength(12);
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     }
     grid->addWidget(caption(QStringLiteral("Origin :"), this), 0, 0);
-    grid->addWidget(cbOrigin_, 0, 1);
+    grid->addWidget(originChoice_, 0, 1);
     grid->addWidget(caption(QStringLiteral("Destination :"), this), 0, 2);
-    grid->addWidget(cbDestation_, 0, 3, 1, 2);
+    grid->addWidget(destinationChoice_, 0, 3, 1, 2);
 
-    DTPicker1_ = named(new QDateEdit(this), "DTPicker1");
-    DTPicker1_->setCalendarPopup(true);
-    DTPicker1_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    DTPicker1_->installEventFilter(this);
-    connect(DTPicker1_, &QDateEdit::dateChanged, this, [this] { datePicked_ = true; });
-    cbTime_ = named(new QComboBox(this), "cbTime");
+    datePicker_ = named(new QDateEdit(this), "DTPicker1");
+    datePicker_->setCalendarPopup(true);
+    datePicker_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    datePicker_->installEventFilter(this);
+    connect(datePicker_, &QDateEdit::dateChanged, this, [this] { datePicked_ = true; });
+    timeChoice_ = named(new QComboBox(this), "cbTime");
     auto* dateCaption = caption(QStringLiteral("Date && Time :"), this);
-    dateCaption->setBuddy(DTPicker1_);
+    dateCaption->setBuddy(datePicker_);
     grid->addWidget(dateCaption, 1, 0);
     auto* when = new QHBoxLayout;
-    when->addWidget(DTPicker1_, 3);
-    when->addWidget(cbTime_, 2);
+    when->addWidget(datePicker_, 3);
+    when->addWidget(timeChoice_, 2);
     grid->addLayout(when, 1, 1);
-    cbCabin_ = named(new QComboBox(this), "cbCabin");
-    cbCabin_->addItems(cabinNames());
-    cbCabin_->setToolTip(QStringLiteral("Count the flight as available only with seats in this cabin"));
+    cabinChoice_ = named(new QComboBox(this), "cbCabin");
+    cabinChoice_->addItems(cabinNames());
+    cabinChoice_->setToolTip(QStringLiteral("Count the flight as available only with seats in this cabin"));
     auto* cabinCaption = caption(QStringLiteral("&Cabin :"), this);
-    cabinCaption->setBuddy(cbCabin_);
+    cabinCaption->setBuddy(cabinChoice_);
     grid->addWidget(cabinCaption, 1, 2);
-    grid->addWidget(cbCabin_, 1, 3, 1, 2);
+    grid->addWidget(cabinChoice_, 1, 3, 1, 2);
 
-    ImageSaveQuery_ = listButton("ImageSaveQuery", 16, t, this);
-    Imagedelete_ = listButton("Imagedelete", 19, t, this);
-    Image6_ = holderButton("Image6", "imgCADown", "imgCAoff", "imgCAover", ImageButton::Trigger::Release, t, this);
-    resetOnMove_ = {ImageSaveQuery_, Imagedelete_, Image6_};
-    ImageSaveQuery_->setToolTip(QStringLiteral("Add this itinerary"));
-    connect(ImageSaveQuery_, &ImageButton::activated, this, &ItineraryPanel::ImageSaveQuery_Click);
-    connect(Imagedelete_, &ImageButton::activated, this, &ItineraryPanel::Imagedelete_Click);
-    connect(Image6_, &ImageButton::activated, this, &ItineraryPanel::Image6_Release);
+    addButton_ = listButton("ImageSaveQuery", 16, t, this);
+    deleteButton_ = listButton("Imagedelete", 19, t, this);
+    deleteAllButton_ = holderButton("Image6", "imgCADown", "imgCAoff", "imgCAover", ImageButton::Trigger::Release, t, this);
+    resetOnMove_ = {addButton_, deleteButton_, deleteAllButton_};
+    addButton_->setToolTip(QStringLiteral("Add this itinerary"));
+    connect(addButton_, &ImageButton::activated, this, &ItineraryPanel::addItinerary);
+    connect(deleteButton_, &ImageButton::activated, this, &ItineraryPanel::deleteSelected);
+    connect(deleteAllButton_, &ImageButton::activated, this, &ItineraryPanel::deleteAll);
     auto* commands = new QHBoxLayout;
     commands->setSpacing(8);
-    commands->addWidget(ImageSaveQuery_);
-    commands->addWidget(Imagedelete_);
-    commands->addWidget(Image6_);
-    ImageSaveQuery_->setFixedSize(84, 28);
-    Imagedelete_->setFixedSize(90, 28);
-    Image6_->setFixedSize(110, 28);
+    commands->addWidget(addButton_);
+    commands->addWidget(deleteButton_);
+    commands->addWidget(deleteAllButton_);
+    addButton_->setFixedSize(84, 28);
+    deleteButton_->setFixedSize(90, 28);
+    deleteAllButton_->setFixedSize(110, 28);
     grid->addLayout(commands, 2, 0, 1, 5, Qt::AlignRight);
 
-    ListView1_ = named(new QTreeWidget(this), "ListView1");
-    ListView1_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
+    itineraryList_ = named(new QTreeWidget(this), "ListView1");
+    itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
                                  QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode"),
                                  QStringLiteral("Cabin")});
-    ListView1_->setRootIsDecorated(false);
-    ListView1_->setAlternatingRowColors(true);
-    ListView1_->setUniformRowHeights(true);
-    ListView1_->hideColumn(4);
-    ListView1_->hideColumn(5);
-    ListView1_->setColumnWidth(0, 146);
-    ListView1_->setColumnWidth(1, 146);
-    ListView1_->setColumnWidth(2, 94);
-    ListView1_->setColumnWidth(3, 94);
-    grid->addWidget(ListView1_, 3, 0, 1, 5);
+    itineraryList_->setRootIsDecorated(false);
+    itineraryList_->setAlternatingRowColors(true);
+    itineraryList_->setUniformRowHeights(true);
+    itineraryList_->hideColumn(4);
+    itineraryList_->hideColumn(5);
+    itineraryList_->setColumnWidth(0, 146);
+    itineraryList_->setColumnWidth(1, 146);
+    itineraryList_->setColumnWidth(2, 94);
+    itineraryList_->setColumnWidth(3, 94);
+    grid->addWidget(itineraryList_, 3, 0, 1, 5);
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
@@ -97,62 +97,62 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, QWidget* parent)
 
 void ItineraryPanel::load()
 {
-    FillCityCombo();
+    fillCityChoices();
     chooseFirstCities();
-    FillList();
+    showItineraries();
     const QDate today = host_.state().clock.now().date();
-    DTPicker1_->setDateRange(earliestDeparture(today), latestDeparture(today));
-    cbTime_->clear();
-    cbTime_->addItems(timeOfDayChoices());
-    cbTime_->setCurrentIndex(0);
-    cbCabin_->setCurrentIndex(int(Cabin::Any));
+    datePicker_->setDateRange(earliestDeparture(today), latestDeparture(today));
+    timeChoice_->clear();
+    timeChoice_->addItems(timeOfDayChoices());
+    timeChoice_->setCurrentIndex(0);
+    cabinChoice_->setCurrentIndex(int(Cabin::Any));
     datePicked_ = false;
 }
 
 void ItineraryPanel::reloadLists()
 {
-    FillList();
-    FillCityCombo();
+    showItineraries();
+    fillCityChoices();
     chooseFirstCities();
 }
 
 void ItineraryPanel::chooseFirstCities()
 {
-    cbOrigin_->setCurrentIndex(cbOrigin_->count() > 0 ? 0 : -1);
-    cbDestation_->setCurrentIndex(-1);
+    originChoice_->setCurrentIndex(originChoice_->count() > 0 ? 0 : -1);
+    destinationChoice_->setCurrentIndex(-1);
 }
 
-void ItineraryPanel::FillCityCombo()
+void ItineraryPanel::fillCityChoices()
 {
     cityRevision_ = host_.state().cities.revision();
-    cbOrigin_->clear();
-    cbDestation_->clear();
+    originChoice_->clear();
+    destinationChoice_->clear();
     if (const auto lines = readTextLines(host_.state().cities.cityFilePath())) {
-        cbOrigin_->addItems(*lines);
-        cbDestation_->addItems(*lines);
+        originChoice_->addItems(*lines);
+        destinationChoice_->addItems(*lines);
     }
 }
 
-void ItineraryPanel::FillList()
+void ItineraryPanel::showItineraries()
 {
-    ListView1_->clear();
+    itineraryList_->clear();
     QList<QTreeWidgetItem*> items;
     for (const QString& line : host_.state().itineraries.lines()) {
         const ItineraryCells cells = itineraryCells(line);
         items << new QTreeWidgetItem(QStringList(cells.begin(), cells.end()) << cabinName(cabinOfLine(line)));
     }
-    ListView1_->addTopLevelItems(items);
+    itineraryList_->addTopLevelItems(items);
 }
 
 void ItineraryPanel::refreshCitiesIfRewritten()
 {
     if (cityRevision_ == host_.state().cities.revision())
         return;
-    const QString origin = cbOrigin_->currentText(), destination = cbDestation_->currentText();
-    const int originAt = cbOrigin_->currentIndex(), destinationAt = cbDestation_->currentIndex();
-    FillCityCombo();
-    cbOrigin_->setCurrentIndex(originAt < 0 ? -1 : cbOrigin_->findText(origin));
-    cbDestation_->setCurrentIndex(destinationAt < 0 ? -1 : cbDestation_->findText(destination));
+    const QString origin = originChoice_->currentText(), destination = destinationChoice_->currentText();
+    const int originAt = originChoice_->currentIndex(), destinationAt = destinationChoice_->currentIndex();
+    fillCityChoices();
+    originChoice_->setCurrentIndex(originAt < 0 ? -1 : originChoice_->findText(origin));
+    destinationChoice_->setCurrentIndex(destinationAt < 0 ? -1 : destinationChoice_->findText(destination));
 }
 
 void ItineraryPanel::showEvent(QShowEvent* e)
@@ -161,19 +161,19 @@ void ItineraryPanel::showEvent(QShowEvent* e)
     refreshCitiesIfRewritten();
 }
 
-void ItineraryPanel::ImageSaveQuery_Click()
+void ItineraryPanel::addItinerary()
 {
     modMain& state = host_.state();
     refreshCitiesIfRewritten();
     ItineraryChoice choice;
-    choice.origin = cbOrigin_->currentText();
-    choice.originIndex = cbOrigin_->currentIndex();
-    choice.destination = cbDestation_->currentText();
-    choice.destinationIndex = cbDestation_->currentIndex();
-    choice.date = chosenDate(datePicked_, DTPicker1_->date(), state.clock.now().date());
-    choice.timeText = cbTime_->currentText();
-    choice.cabin = Cabin(std::max(0, cbCabin_->currentIndex()));
-    const auto outcome = editing_.add(choice, state.cities, ListView1_->topLevelItemCount());
+    choice.origin = originChoice_->currentText();
+    choice.originIndex = originChoice_->currentIndex();
+    choice.destination = destinationChoice_->currentText();
+    choice.destinationIndex = destinationChoice_->currentIndex();
+    choice.date = chosenDate(datePicked_, datePicker_->date(), state.clock.now().date());
+    choice.timeText = timeChoice_->currentText();
+    choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
+    const auto outcome = editing_.add(choice, state.cities, itineraryList_->topLevelItemCount());
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities)
         return;
     afterEdit(true);
@@ -182,26 +182,26 @@ void ItineraryPanel::ImageSaveQuery_Click()
 
 int ItineraryPanel::selectedItinerary() const
 {
-    QTreeWidgetItem* item = ListView1_->currentItem();
-    return item && item->isSelected() ? ListView1_->indexOfTopLevelItem(item) + 1 : 0;
+    QTreeWidgetItem* item = itineraryList_->currentItem();
+    return item && item->isSelected() ? itineraryList_->indexOfTopLevelItem(item) + 1 : 0;
 }
 
 void ItineraryPanel::afterEdit(bool redraw)
 {
     if (!redraw)
         return;
-    FillList();
+    showItineraries();
     // While a session runs the results view keeps the rows it is working through.
     if (host_.state().idle)
-        host_.FillListViewQuery();
+        host_.refreshResults();
 }
 
-void ItineraryPanel::Imagedelete_Click()
+void ItineraryPanel::deleteSelected()
 {
     afterEdit(editing_.deleteOne(selectedItinerary(), host_.state().idle) != ItineraryEditing::Delete::Refused);
 }
 
-void ItineraryPanel::Image6_Release()
+void ItineraryPanel::deleteAll()
 {
     afterEdit(editing_.deleteAll(selectedItinerary(), host_.state().idle) != ItineraryEditing::Delete::Refused);
 }
@@ -209,7 +209,7 @@ void ItineraryPanel::Image6_Release()
 bool ItineraryPanel::eventFilter(QObject* watched, QEvent* e)
 {
     // A click on the picker counts as a choice even when the date stays.
-    if (watched == DTPicker1_ && e->type() == QEvent::MouseButtonPress)
+    if (watched == datePicker_ && e->type() == QEvent::MouseButtonPress)
         datePicked_ = true;
     return Panel::eventFilter(watched, e);
 }

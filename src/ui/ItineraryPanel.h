@@ -21,8 +21,8 @@ public:
     void load();
     // After a city list update: the lists drawn again from what is in memory.
     void reloadLists();
-    void FillCityCombo();
-    void FillList();
+    void fillCityChoices();
+    void showItineraries();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -33,9 +33,9 @@ private:
     // A session that rewrote the city files since the drop-downs were filled:
     // they are filled again, keeping what was chosen.
     void refreshCitiesIfRewritten();
-    void ImageSaveQuery_Click();
-    void Imagedelete_Click();
-    void Image6_Release();
+    void addItinerary();
+    void deleteSelected();
+    void deleteAll();
     int selectedItinerary() const;
     void afterEdit(bool redraw);
 
@@ -43,10 +43,10 @@ private:
     bool datePicked_ = false;
     int cityRevision_ = -1; // of the city lists the drop-downs show
 
-    ImageButton *ImageSaveQuery_, *Imagedelete_, *Image6_;
-    QComboBox *cbOrigin_, *cbDestation_, *cbTime_, *cbCabin_;
-    QDateEdit* DTPicker1_;
-    QTreeWidget* ListView1_;
+    ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
+    QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
+    QDateEdit* datePicker_;
+    QTreeWidget* itineraryList_;
 };
 
 } // namespace zelvane

@@ -26,12 +26,12 @@ protected:
 private:
     // The keyboard starts where typing is needed: the first empty entry.
     void focusFirstEmpty();
-    void ImageSave_Click();
-    void Combo1_Choice(int index);
+    void storeMemberDetails();
+    void chooseInterval(int index);
 
-    ImageButton *ImageSave_, *ImageClear_;
-    QLineEdit *txtMemNo_, *txtMemLName_, *txtPIN_, *txtEmail_, *txtTIme_;
-    QComboBox *Combo1_, *Combo2_, *Combo3_;
+    ImageButton *saveButton_, *unlockButton_;
+    QLineEdit *memberNoEdit_, *surnameEdit_, *pinEdit_, *emailEdit_, *intervalCountEdit_;
+    QComboBox *intervalChoice_, *mailChoice_, *intervalUnitChoice_;
 };
 
 } // namespace zelvane

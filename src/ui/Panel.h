@@ -31,7 +31,7 @@ public:
     virtual const Theme& theme() const = 0;
     virtual void setStatus(const QString& text) = 0;
     // The results view rebuilt from the watch list and the result table.
-    virtual void FillListViewQuery() = 0;
+    virtual void refreshResults() = 0;
     // The member details were stored: the window opens its other panels.
     virtual void memberDetailsSaved() = 0;
 

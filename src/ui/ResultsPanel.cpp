@@ -9,7 +9,7 @@
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
 #include "ui/FlightTableView.h"
-#include "ui/frmHistory.h"
+#include "ui/HistoryWindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,21 +36,21 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
     box->setContentsMargins(14, 30, 14, 10);
     box->setSpacing(6);
     ResultsViewModel& results = host.resultsModel();
-    ListViewQuery_ = named(new QTreeView(this), "ListViewQuery");
-    ListViewQuery_->setModel(&results);
-    ListViewQuery_->setRootIsDecorated(false);
-    ListViewQuery_->setAlternatingRowColors(true);
-    ListViewQuery_->setUniformRowHeights(true);
-    ListViewQuery_->setIconSize(QSize(16, 16));
+    resultsList_ = named(new QTreeView(this), "ListViewQuery");
+    resultsList_->setModel(&results);
+    resultsList_->setRootIsDecorated(false);
+    resultsList_->setAlternatingRowColors(true);
+    resultsList_->setUniformRowHeights(true);
+    resultsList_->setIconSize(QSize(16, 16));
     const auto hideCodes = [this] {
-        ListViewQuery_->setColumnHidden(4, true);
-        ListViewQuery_->setColumnHidden(5, true);
+        resultsList_->setColumnHidden(4, true);
+        resultsList_->setColumnHidden(5, true);
     };
     hideCodes();
-    ListViewQuery_->setColumnWidth(0, 146);
-    ListViewQuery_->setColumnWidth(1, 146);
-    ListViewQuery_->setColumnWidth(2, 90);
-    ListViewQuery_->setColumnWidth(3, 90);
+    resultsList_->setColumnWidth(0, 146);
+    resultsList_->setColumnWidth(1, 146);
+    resultsList_->setColumnWidth(2, 90);
+    resultsList_->setColumnWidth(3, 90);
     connect(&results, &QAbstractItemModel::modelReset, this, hideCodes);
     // The details follow the current row, however it became current: a click
     // or the arrow keys.
@@ -58,26 +58,26 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
         if (i.isValid())
             showDetails(i.row() + 1);
     };
-    connect(ListViewQuery_, &QTreeView::clicked, this, follow);
-    connect(ListViewQuery_->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
-    connect(ListViewQuery_, &QTreeView::doubleClicked, this, [this](const QModelIndex& i) {
+    connect(resultsList_, &QTreeView::clicked, this, follow);
+    connect(resultsList_->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
+    connect(resultsList_, &QTreeView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.isValid())
             showHistory(i.row() + 1);
     });
-    box->addWidget(ListViewQuery_, 1);
+    box->addWidget(resultsList_, 1);
 
     auto* details = new QHBoxLayout;
     details->setSpacing(8);
-    tabDetails_ = named(new QTabWidget(this), "tabDetails");
-    tabDetails_->setDocumentMode(true);
+    detailTabs_ = named(new QTabWidget(this), "tabDetails");
+    detailTabs_->setDocumentMode(true);
     flights_ = new FlightTableModel(this);
-    tblFlights_ = named(new FlightTableView(this), "tblFlights");
-    tblFlights_->setModel(flights_);
-    tblFlights_->setEmptyText(QStringLiteral("Click an itinerary to see the flights its last check found"));
+    flightTable_ = named(new FlightTableView(this), "tblFlights");
+    flightTable_->setModel(flights_);
+    flightTable_->setEmptyText(QStringLiteral("Click an itinerary to see the flights its last check found"));
     // The times and airports take what the narrow columns leave: no
     // sideways scrolling in a table this small.
-    tblFlights_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QHeaderView* header = tblFlights_->horizontalHeader();
+    flightTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QHeaderView* header = flightTable_->horizontalHeader();
     header->setStretchLastSection(false);
     const int widths[] = {0, 0, 58, 60, 44, 48, 48, 48};
     for (int c = 0; c < int(std::size(widths)); ++c) {
@@ -85,14 +85,14 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
         if (widths[c])
             header->resizeSection(c, widths[c]);
     }
-    tabDetails_->addTab(tblFlights_, QStringLiteral("&Flights"));
-    RichTextBox1_ = named(new QTextEdit(this), "RichTextBox1");
-    RichTextBox1_->setAcceptRichText(false);
-    RichTextBox1_->setLineWrapMode(QTextEdit::NoWrap);
-    RichTextBox1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    RichTextBox1_->setPlaceholderText(QStringLiteral("Flight details of the itinerary you click, as printed"));
-    tabDetails_->addTab(RichTextBox1_, QStringLiteral("&Text"));
-    details->addWidget(tabDetails_, 1);
+    detailTabs_->addTab(flightTable_, QStringLiteral("&Flights"));
+    detailsText_ = named(new QTextEdit(this), "RichTextBox1");
+    detailsText_->setAcceptRichText(false);
+    detailsText_->setLineWrapMode(QTextEdit::NoWrap);
+    detailsText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    detailsText_->setPlaceholderText(QStringLiteral("Flight details of the itinerary you click, as printed"));
+    detailTabs_->addTab(detailsText_, QStringLiteral("&Text"));
+    details->addWidget(detailTabs_, 1);
 
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
@@ -103,7 +103,7 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
     exporter->setToolTip(QStringLiteral("Every check of every itinerary as a CSV file"));
     connect(exporter, &QPushButton::clicked, this, &ResultsPanel::exportHistory);
     auto* print = named(new QPushButton(QStringLiteral("Print"), this), "Command2");
-    connect(print, &QPushButton::clicked, this, &ResultsPanel::Command2_Click);
+    connect(print, &QPushButton::clicked, this, &ResultsPanel::printResults);
     for (QPushButton* b : {history, exporter, print}) {
         b->setMinimumWidth(118);
         b->setAutoDefault(false);
@@ -123,16 +123,16 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
 
 int ResultsPanel::currentPosition() const
 {
-    const QModelIndex i = ListViewQuery_->currentIndex();
+    const QModelIndex i = resultsList_->currentIndex();
     return i.isValid() ? i.row() + 1 : 0;
 }
 
 void ResultsPanel::showDetails(int position)
 {
     const ResultEntry& entry = host_.resultTable().entry(position - 1);
-    RichTextBox1_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), position));
+    detailsText_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), position));
     flights_->setFlights(entry.Flights, host_.resultsModel().row(position).cabin);
-    tblFlights_->setEmptyText(entry.ResultText.isEmpty() && !entry.NotAvailable
+    flightTable_->setEmptyText(entry.ResultText.isEmpty() && !entry.NotAvailable
                                   ? QStringLiteral("Not checked since Zelvane started")
                                   : QStringLiteral("The check found no flight table"));
 }
@@ -150,7 +150,7 @@ void ResultsPanel::showHistory(int position)
         title += QStringLiteral(", ") + cabinName(r.cabin);
     if (history_)
         history_->close();
-    history_ = new frmHistory(title, host_.state().history.timeline(r.historyKey()), host_.theme(), this);
+    history_ = new HistoryWindow(title, host_.state().history.timeline(r.historyKey()), host_.theme(), this);
     history_->setWindowFlag(Qt::Window);
     history_->show();
     history_->raise();
@@ -177,17 +177,17 @@ void ResultsPanel::exportHistory()
         host_.setStatus(kHistoryNotExported + error);
 }
 
-void ResultsPanel::Command2_Click()
+void ResultsPanel::printResults()
 {
     const QDate today = host_.state().clock.now().date();
-    RichTextBox1_->setPlainText(withPrintHeader(RichTextBox1_->toPlainText(), today));
+    detailsText_->setPlainText(withPrintHeader(detailsText_->toPlainText(), today));
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     const PrintDestination where = choosePrintDestination(
         qEnvironmentVariable("ZELVANE_PRINT_PDF"), !printer.isNull(),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), today);
     if (where.printer) {
         QPrinter device(printer, QPrinter::HighResolution);
-        RichTextBox1_->document()->print(&device);
+        detailsText_->document()->print(&device);
         host_.setStatus(device.printerState() == QPrinter::Error ? printFailed(where, QStringLiteral("printer error"))
                                                                  : printedTo(where));
         return;
@@ -202,7 +202,7 @@ void ResultsPanel::Command2_Click()
     QPrinter device(QPrinter::HighResolution);
     device.setOutputFormat(QPrinter::PdfFormat);
     device.setOutputFileName(part);
-    RichTextBox1_->document()->print(&device);
+    detailsText_->document()->print(&device);
     const bool written = device.printerState() != QPrinter::Error && QFileInfo(part).size() > 0;
     if (written)
         QFile::remove(target.absoluteFilePath());

@@ -13,7 +13,7 @@ namespace zelvane {
 
 class FlightTableModel;
 class FlightTableView;
-class frmHistory;
+class HistoryWindow;
 
 // The results panel (PictureResult): the results view with the date seats
 // were last seen, the flights of the row in view as a table (and as the
@@ -33,15 +33,15 @@ public:
 
 private:
     void showDetails(int position);
-    void Command2_Click();
+    void printResults();
     int currentPosition() const;
 
-    QTreeView* ListViewQuery_;
-    QTabWidget* tabDetails_;
+    QTreeView* resultsList_;
+    QTabWidget* detailTabs_;
     FlightTableModel* flights_;
-    FlightTableView* tblFlights_;
-    QTextEdit* RichTextBox1_;
-    QPointer<frmHistory> history_;
+    FlightTableView* flightTable_;
+    QTextEdit* detailsText_;
+    QPointer<HistoryWindow> history_;
 };
 
 inline const QString kHistoryExported = QStringLiteral("History Exported To ");

@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
     modMain state(area, SystemClock::instance(), folder, folder);
     // Go on from what the last run left, through the program's own loading.
     state.itineraries.load();
-    state.settings.LoadSettings();
+    state.settings.load();
     state.history.open(folder, QDateTime::currentDateTime());
     int round = state.itineraries.line(1).section(QLatin1Char(' '), 1, 1).toInt();
     for (;;) {
@@ -33,15 +33,15 @@ int main(int argc, char* argv[])
         state.itineraries.clear();
         for (const QString& line : soakItineraries(round))
             state.itineraries.append(line);
-        state.itineraries.SaveQueryList();
+        state.itineraries.save();
         QList<CheckRecord> checks = soakChecks(round);
         state.history.recordSession(QDateTime::currentDateTime(), true, checks);
         state.cities.webNames = soakNames(round);
         state.cities.webCodes = soakCodes(round);
-        state.cities.SaveCityList();
-        state.cities.SaveCityCodeList();
-        state.settings.m_dMemberNo = round;
-        state.settings.m_strLastName = soakTag(round);
-        state.settings.SaveSettings();
+        state.cities.saveCityNames();
+        state.cities.saveCityCodes();
+        state.settings.memberNo = round;
+        state.settings.surname = soakTag(round);
+        state.settings.save();
     }
 }

@@ -1,6 +1,6 @@
 // Settings: defaults, key order, text forms and the stop-at-first-failure rule.
 #include "app/TextConversions.h"
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>
@@ -41,37 +41,37 @@ private slots:
     void freshUserLoadsDefaultsInOrder()
     {
         MemorySettingsArea area;
-        clsSettings s(area, clock, "/opt/zelvane");
-        QVERIFY(s.LoadSettings().ok());
+        Settings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.load().ok());
         QCOMPARE(area.reads, kLoadOrder);
-        QCOMPARE(s.m_dMemberNo, 0.0);
-        QCOMPARE(s.m_strLastName, QString());
-        QCOMPARE(s.m_nPin, qint16(0));
-        QCOMPARE(s.m_strMail, QString());
-        QCOMPARE(s.m_Autostartup, qint16(1));
-        QCOMPARE(s.m_nCBTimeIndex, qint16(1));
-        QCOMPARE(s.m_nTimeMin, qint16(10));
-        QCOMPARE(s.m_nTimeHou, qint16(0));
-        QCOMPARE(s.m_nTimeDay, qint16(1));
-        QCOMPARE(s.m_nMailSendType, qint16(0));
-        QCOMPARE(s.m_dtstrCurrTime, clock.now());
-        QCOMPARE(s.m_dLastLoginTime, clock.now());
-        QCOMPARE(s.m_ProgDirectory, QString("/opt/zelvane"));
+        QCOMPARE(s.memberNo, 0.0);
+        QCOMPARE(s.surname, QString());
+        QCOMPARE(s.pin, qint16(0));
+        QCOMPARE(s.email, QString());
+        QCOMPARE(s.autoStart, qint16(1));
+        QCOMPARE(s.intervalChoice, qint16(1));
+        QCOMPARE(s.intervalMinutes, qint16(10));
+        QCOMPARE(s.intervalHours, qint16(0));
+        QCOMPARE(s.intervalDays, qint16(1));
+        QCOMPARE(s.mailSendType, qint16(0));
+        QCOMPARE(s.lastSessionTime, clock.now());
+        QCOMPARE(s.lastLoginTime, clock.now());
+        QCOMPARE(s.programDirectory, QString("/opt/zelvane"));
         QVERIFY(s.memberDetailsMissing());
     }
 
     void saveWritesEveryKeyInOrderAsText()
     {
         MemorySettingsArea area;
-        clsSettings s(area, clock, "/opt/zelvane");
-        s.m_dMemberNo = 1234567890;
-        s.m_strLastName = "Smith";
-        s.m_nPin = 4321;
-        s.m_strMail = "a@b.com";
-        s.m_nTimeHou = 24;
-        s.m_nTimeMin = -5;
-        s.m_dtstrCurrTime = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
-        QVERIFY(s.SaveSettings().ok());
+        Settings s(area, clock, "/opt/zelvane");
+        s.memberNo = 1234567890;
+        s.surname = "Smith";
+        s.pin = 4321;
+        s.email = "a@b.com";
+        s.intervalHours = 24;
+        s.intervalMinutes = -5;
+        s.lastSessionTime = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
+        QVERIFY(s.save().ok());
         QCOMPARE(area.writes, kSaveOrder);
         QCOMPARE(area.values["MemberNo"], QString("1234567890"));
         QCOMPARE(area.values["Pin"], QString("4321"));
@@ -80,11 +80,11 @@ private slots:
         QCOMPARE(area.values["strCurrTime"], QString("4/3/2026 5:05:09 PM"));
         // No password in the file unless the secret store did not take it.
         QVERIFY(!area.values.contains("SmtpPassword"));
-        s.m_strSmtpPassword = "app password";
-        QVERIFY(s.SaveSettings().ok());
+        s.smtpPassword = "app password";
+        QVERIFY(s.save().ok());
         QCOMPARE(area.values["SmtpPassword"], QString("app password"));
-        s.m_strSmtpPassword.clear();
-        QVERIFY(s.SaveSettings().ok());
+        s.smtpPassword.clear();
+        QVERIFY(s.save().ok());
         QVERIFY(!area.values.contains("SmtpPassword"));
     }
 
@@ -115,29 +115,29 @@ private slots:
         MemorySettingsArea area;
         area.values[key] = stored;
         area.values["MailSendType"] = "1";
-        clsSettings s(area, clock, "/opt/zelvane");
-        QVERIFY(s.LoadSettings().ok());
-        const QMap<QString, int> numbers{{"SmtpPort", s.m_nSmtpPort},
-                                            {"SmtpSecurity", s.m_nSmtpSecurity},
-                                            {"NotifyDesktop", s.m_nNotifyDesktop},
-                                            {"AnnounceChangesOnly", s.m_nAnnounceChangesOnly}};
+        Settings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.load().ok());
+        const QMap<QString, int> numbers{{"SmtpPort", s.smtpPort},
+                                            {"SmtpSecurity", s.smtpSecurity},
+                                            {"NotifyDesktop", s.notifyDesktop},
+                                            {"AnnounceChangesOnly", s.announceChangesOnly}};
         QCOMPARE(numbers.value(key), loaded);
-        QCOMPARE(s.m_nMailSendType, qint16(1));
+        QCOMPARE(s.mailSendType, qint16(1));
     }
 
     void saveBeforeAnyLoadWritesZeroValuesAndZeroDate()
     {
         MemorySettingsArea area;
-        clsSettings s(area, clock, "/opt/zelvane");
-        QVERIFY(s.SaveSettings().ok());
+        Settings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.save().ok());
         QCOMPARE(area.values["MemberNo"], QString("0"));
         QCOMPARE(area.values["Pin"], QString("0"));
         QCOMPARE(area.values["LastName"], QString());
         QCOMPARE(area.values["LastLoginTime"], QString("30/12/1899"));
         // ... and what it wrote loads again.
-        clsSettings back(area, clock, "/x");
-        QVERIFY(back.LoadSettings().ok());
-        QCOMPARE(back.m_dLastLoginTime, clsSettings::zeroDate());
+        Settings back(area, clock, "/x");
+        QVERIFY(back.load().ok());
+        QCOMPARE(back.lastLoginTime, Settings::zeroDate());
     }
 
     void loadStopsAtFirstValueItCannotConvert()
@@ -147,20 +147,20 @@ private slots:
                        {"Mail", "j@x.org"}, {"Autostartup", "0"}, {"ProgDirectory", "/p"},
                        {"strCurrTime", "1/2/2026 3:04:05 am"}, {"TimeMin", "ten"},
                        {"TimeHou", "12"}, {"TimeDay", "3"}, {"MailSendType", "2"}};
-        clsSettings s(area, clock, "/opt/zelvane");
-        s.m_nTimeHou = 48; // held before the load
-        const SettingsStatus st = s.LoadSettings();
+        Settings s(area, clock, "/opt/zelvane");
+        s.intervalHours = 48; // held before the load
+        const SettingsStatus st = s.load();
         QCOMPARE(st.failedKey, QString("TimeMin"));
-        QCOMPARE(s.m_dMemberNo, 111.0);
-        QCOMPARE(s.m_strLastName, QString("Jones"));
-        QCOMPARE(s.m_nPin, qint16(22));
-        QCOMPARE(s.m_strMail, QString("j@x.org"));
-        QCOMPARE(s.m_Autostartup, qint16(0));
-        QCOMPARE(s.m_ProgDirectory, QString("/p"));
-        QCOMPARE(s.m_dtstrCurrTime, QDateTime(QDate(2026, 2, 1), QTime(3, 4, 5)));
-        QCOMPARE(s.m_nTimeMin, qint16(0));
-        QCOMPARE(s.m_nTimeHou, qint16(48));
-        QCOMPARE(s.m_nMailSendType, qint16(0));
+        QCOMPARE(s.memberNo, 111.0);
+        QCOMPARE(s.surname, QString("Jones"));
+        QCOMPARE(s.pin, qint16(22));
+        QCOMPARE(s.email, QString("j@x.org"));
+        QCOMPARE(s.autoStart, qint16(0));
+        QCOMPARE(s.programDirectory, QString("/p"));
+        QCOMPARE(s.lastSessionTime, QDateTime(QDate(2026, 2, 1), QTime(3, 4, 5)));
+        QCOMPARE(s.intervalMinutes, qint16(0));
+        QCOMPARE(s.intervalHours, qint16(48));
+        QCOMPARE(s.mailSendType, qint16(0));
         QCOMPARE(area.reads.last(), QString("TimeMin"));
     }
 
@@ -168,8 +168,8 @@ private slots:
     {
         MemorySettingsArea area;
         area.refuseKey = "strCurrTime";
-        clsSettings s(area, clock, "/opt/zelvane");
-        const SettingsStatus st = s.SaveSettings();
+        Settings s(area, clock, "/opt/zelvane");
+        const SettingsStatus st = s.save();
         QCOMPARE(st.failedKey, QString("strCurrTime"));
         QCOMPARE(area.writes, kSaveOrder.mid(0, 4));
     }
@@ -191,9 +191,9 @@ private slots:
         QFETCH(double, memberNo);
         MemorySettingsArea area;
         area.values["MemberNo"] = stored;
-        clsSettings s(area, clock, "/p");
-        QVERIFY(s.LoadSettings().ok());
-        QCOMPARE(s.m_dMemberNo, memberNo);
+        Settings s(area, clock, "/p");
+        QVERIFY(s.load().ok());
+        QCOMPARE(s.memberNo, memberNo);
     }
 
     // The reader takes no exponent, so what a save writes must not need one.
@@ -209,12 +209,12 @@ private slots:
     {
         QFETCH(double, memberNo);
         MemorySettingsArea area;
-        clsSettings s(area, clock, "/p");
-        s.m_dMemberNo = memberNo;
-        QVERIFY(s.SaveSettings().ok());
-        clsSettings back(area, clock, "/p");
-        QVERIFY(back.LoadSettings().ok());
-        QCOMPARE(back.m_dMemberNo, memberNo);
+        Settings s(area, clock, "/p");
+        s.memberNo = memberNo;
+        QVERIFY(s.save().ok());
+        Settings back(area, clock, "/p");
+        QVERIFY(back.load().ok());
+        QCOMPARE(back.memberNo, memberNo);
     }
 
     void pinRoundsHalfToEvenAndRefusesOutOfRange_data()
@@ -237,43 +237,43 @@ private slots:
         MemorySettingsArea area;
         area.values["Pin"] = stored;
         area.values["Mail"] = "m@x";
-        clsSettings s(area, clock, "/p");
-        const SettingsStatus st = s.LoadSettings();
+        Settings s(area, clock, "/p");
+        const SettingsStatus st = s.load();
         QCOMPARE(st.ok(), ok);
-        QCOMPARE(int(s.m_nPin), pin);
+        QCOMPARE(int(s.pin), pin);
         if (!ok) {
             QCOMPARE(st.failedKey, QString("Pin"));
-            QCOMPARE(s.m_strMail, QString()); // later keys untouched
+            QCOMPARE(s.email, QString()); // later keys untouched
         }
     }
 
     void pinKeepsTheDigitsAsTyped()
     {
         MemorySettingsArea area;
-        clsSettings s(area, clock, "/p");
+        Settings s(area, clock, "/p");
         QVERIFY(s.setPinText("0123"));
-        QCOMPARE(s.m_nPin, qint16(123));
-        QVERIFY(s.SaveSettings().ok());
+        QCOMPARE(s.pin, qint16(123));
+        QVERIFY(s.save().ok());
         QCOMPARE(area.values["Pin"], QString("0123"));
 
-        clsSettings back(area, clock, "/p");
-        QVERIFY(back.LoadSettings().ok());
-        QCOMPARE(back.m_nPin, qint16(123));
+        Settings back(area, clock, "/p");
+        QVERIFY(back.load().ok());
+        QCOMPARE(back.pin, qint16(123));
         QCOMPARE(back.pinText(), QString("0123"));
 
         // A PIN stored by an older release as its plain number still loads.
         area.values["Pin"] = "4567";
-        QVERIFY(back.LoadSettings().ok());
+        QVERIFY(back.load().ok());
         QCOMPARE(back.pinText(), QString("4567"));
         area.values["Pin"] = "12.5";
-        QVERIFY(back.LoadSettings().ok());
+        QVERIFY(back.load().ok());
         QCOMPARE(back.pinText(), QString("12"));
 
         // Code that sets the number directly is not contradicted by old digits.
-        back.m_nPin = 99;
+        back.pin = 99;
         QCOMPARE(back.pinText(), QString("99"));
         QVERIFY(!back.setPinText("12a"));
-        QCOMPARE(back.m_nPin, qint16(99));
+        QCOMPARE(back.pin, qint16(99));
     }
 
     void strictIntegersRefuseText_data()
@@ -301,17 +301,17 @@ private slots:
     void dateTimesKeepTheSecondAndMidnightIsTheDateAlone()
     {
         MemorySettingsArea area;
-        clsSettings s(area, clock, "/p");
-        s.m_dtstrCurrTime = QDateTime(QDate(2026, 1, 31), QTime(0, 0));
-        s.m_dLastLoginTime = QDateTime(QDate(2026, 12, 25), QTime(23, 59, 58));
-        QVERIFY(s.SaveSettings().ok());
+        Settings s(area, clock, "/p");
+        s.lastSessionTime = QDateTime(QDate(2026, 1, 31), QTime(0, 0));
+        s.lastLoginTime = QDateTime(QDate(2026, 12, 25), QTime(23, 59, 58));
+        QVERIFY(s.save().ok());
         QCOMPARE(area.values["strCurrTime"], QString("31/1/2026"));
         QCOMPARE(area.values["LastLoginTime"], QString("25/12/2026 11:59:58 PM"));
 
-        clsSettings back(area, clock, "/p");
-        QVERIFY(back.LoadSettings().ok());
-        QCOMPARE(back.m_dtstrCurrTime, s.m_dtstrCurrTime);
-        QCOMPARE(back.m_dLastLoginTime, s.m_dLastLoginTime);
+        Settings back(area, clock, "/p");
+        QVERIFY(back.load().ok());
+        QCOMPARE(back.lastSessionTime, s.lastSessionTime);
+        QCOMPARE(back.lastLoginTime, s.lastLoginTime);
 
         // Another region reads its own form back just as well.
         const QLocale us(QLocale::English, QLocale::UnitedStates);
@@ -337,16 +337,16 @@ private slots:
         const auto restore = qScopeGuard([this] { initTestCase(); });
         MemorySettingsArea area;
         VirtualClock afternoon{QDateTime(QDate(2026, 12, 8), QTime(17, 28, 43))};
-        clsSettings s(area, afternoon, "/p");
-        QCOMPARE(s.LoadSettings().failedKey, QString());
+        Settings s(area, afternoon, "/p");
+        QCOMPARE(s.load().failedKey, QString());
         for (const QDateTime& t : {QDateTime(QDate(2027, 1, 5), QTime(9, 5, 7)), afternoon.now()}) {
-            s.m_dtstrCurrTime = s.m_dLastLoginTime = t;
-            s.m_nMailSendType = 2;
-            QVERIFY(s.SaveSettings().ok());
-            clsSettings back(area, afternoon, "/p");
-            QCOMPARE(back.LoadSettings().failedKey, QString());
-            QCOMPARE(back.m_dtstrCurrTime, t);
-            QCOMPARE(back.m_nMailSendType, qint16(2));
+            s.lastSessionTime = s.lastLoginTime = t;
+            s.mailSendType = 2;
+            QVERIFY(s.save().ok());
+            Settings back(area, afternoon, "/p");
+            QCOMPARE(back.load().failedKey, QString());
+            QCOMPARE(back.lastSessionTime, t);
+            QCOMPARE(back.mailSendType, qint16(2));
         }
     }
 
@@ -354,11 +354,11 @@ private slots:
     {
         freshHome();
         NativeSettingsArea area;
-        clsSettings s(area, clock, "/p");
-        QVERIFY(s.LoadSettings().ok());
-        s.m_strLastName = "O'Neil, Jr";
+        Settings s(area, clock, "/p");
+        QVERIFY(s.load().ok());
+        s.surname = "O'Neil, Jr";
         s.setPinText("0042");
-        QVERIFY(s.SaveSettings().ok());
+        QVERIFY(s.save().ok());
         QVERIFY(area.fileName().contains("Zelvapp/Zelvapp.conf"));
         const auto perms = QFileInfo(area.fileName()).permissions();
         QVERIFY(perms & QFile::ReadOwner);
@@ -366,11 +366,11 @@ private slots:
                            | QFile::WriteOther)));
 
         NativeSettingsArea again;
-        clsSettings back(again, clock, "/q");
-        QVERIFY(back.LoadSettings().ok());
-        QCOMPARE(back.m_strLastName, QString("O'Neil, Jr"));
+        Settings back(again, clock, "/q");
+        QVERIFY(back.load().ok());
+        QCOMPARE(back.surname, QString("O'Neil, Jr"));
         QCOMPARE(back.pinText(), QString("0042"));
-        QCOMPARE(back.m_ProgDirectory, QString("/p"));
+        QCOMPARE(back.programDirectory, QString("/p"));
     }
 
     // A hand edit that leaves the file unreadable in places must not make
@@ -382,16 +382,16 @@ private slots:
         writeFile(path, "[Settings\nMemberNo=1234567\n[Settings]\nLastName=Smith\n");
         {
             NativeSettingsArea area;
-            clsSettings s(area, clock, "/p");
-            s.LoadSettings();
-            s.m_strLastName = "Jones";
+            Settings s(area, clock, "/p");
+            s.load();
+            s.surname = "Jones";
             s.setPinText("4321");
-            QVERIFY(s.SaveSettings().ok());
+            QVERIFY(s.save().ok());
         }
         NativeSettingsArea again;
-        clsSettings back(again, clock, "/p");
-        QVERIFY(back.LoadSettings().ok());
-        QCOMPARE(back.m_strLastName, QString("Jones"));
+        Settings back(again, clock, "/p");
+        QVERIFY(back.load().ok());
+        QCOMPARE(back.surname, QString("Jones"));
         QCOMPARE(back.pinText(), QString("4321"));
         QVERIFY(!(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
     }

@@ -45,7 +45,7 @@ private slots:
         RecordingMessageBoxes boxes;
         RecordingWindows windows;
 
-        QCOMPARE(Main(state, {}, boxes, windows), StartResult::AlreadyRunning);
+        QCOMPARE(startUp(state, {}, boxes, windows), StartResult::AlreadyRunning);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text, QString("Application already running"));
         QCOMPARE(boxes.shown[0].title, QString("Zelvane"));
@@ -58,7 +58,7 @@ private slots:
         QVERIFY(!state.idle);
 
         // Any argument at all lifts the rule.
-        QCOMPARE(Main(state, {"--again"}, boxes, windows), StartResult::Running);
+        QCOMPARE(startUp(state, {"--again"}, boxes, windows), StartResult::Running);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(state.itineraries.count(), 1);
         QVERIFY(state.idle);
@@ -104,7 +104,7 @@ private slots:
         modMain state(area, clock, data, data);
         RecordingMessageBoxes boxes;
         RecordingWindows windows;
-        QCOMPARE(Main(state, {}, boxes, windows), StartResult::Running);
+        QCOMPARE(startUp(state, {}, boxes, windows), StartResult::Running);
         QCOMPARE(windows.calls, calls);
         QVERIFY(state.idle);
         QVERIFY(boxes.shown.isEmpty());
@@ -117,7 +117,7 @@ private slots:
         modMain state(area, clock, data, data);
         RecordingMessageBoxes boxes;
         RecordingWindows windows;
-        Main(state, {}, boxes, windows);
+        startUp(state, {}, boxes, windows);
         QCOMPARE(state.itineraries.count(), 0);
         QVERIFY(state.cities.names.isEmpty());
         QVERIFY(state.cities.codes.isEmpty());
@@ -167,8 +167,8 @@ private slots:
             modMain state(area, clock, "/p", freshFolder("end"));
             if (!state.instance.acquire())
                 _exit(3);
-            state.settings.m_strLastName = "Leaving";
-            EndProgram(state);
+            state.settings.surname = "Leaving";
+            endProcess(state);
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -194,12 +194,12 @@ private slots:
                     .contains("\nTryExec=/home/me/My Apps/zelvane\n"));
         QVERIFY(autoStartEntryText("/x/a\\b").contains("\nTryExec=/x/a\\\\b\n"));
 
-        SetAutoStart(true);
+        setAutoStart(true);
         const QByteArray entry = readFile(autoStartEntryPath());
         QVERIFY(entry.contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
-        SetAutoStart(true); // written again at every start, no harm
+        setAutoStart(true); // written again at every start, no harm
         QCOMPARE(readFile(autoStartEntryPath()), entry);
-        SetAutoStart(false);
+        setAutoStart(false);
         QVERIFY(!QFile::exists(autoStartEntryPath()));
     }
 

@@ -236,7 +236,7 @@ private slots:
 
         // The city reader cuts both arrays out of exactly this text.
         CityLists cities(QDir::tempPath() + "/no-such-folder-for-city-files");
-        QVERIFY(cities.FillCityfromMarkup(html));
+        QVERIFY(cities.readCitiesFromMarkup(html));
         QCOMPARE(cities.webNames, QStringList({"Adelaide", "Albany", "Alice Springs"}));
         QCOMPARE(cities.webCodes, QStringList({"ADL", "ALH", "ASP"}));
     }

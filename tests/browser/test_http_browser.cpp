@@ -1,7 +1,7 @@
 // The browser against the site simulator over HTTPS, and against a raw
 // loopback server for what the simulator does not do: login through the
 // redirect, shared cookies, frame 0, logged-out searches, and every way a
-// server can fail ending with Busy false in bounded time and no page.
+// server can fail ending with busy false in bounded time and no page.
 #include "engine/AwardQuery.h"
 #include "browser/HttpBrowser.h"
 #include "support/SiteSim.h"
@@ -59,8 +59,8 @@ qint64 load(HttpBrowser& b, const QString& url, int waitMs = 10000)
 {
     QElapsedTimer t;
     t.start();
-    b.Navigate(url);
-    if (!QTest::qWaitFor([&] { return !b.Busy(); }, waitMs))
+    b.navigate(url);
+    if (!QTest::qWaitFor([&] { return !b.busy(); }, waitMs))
         qWarning("still busy after %d ms", waitMs);
     return t.elapsed();
 }
@@ -156,16 +156,16 @@ private slots:
         QFETCH(QString, pin);
         QFETCH(bool, accepted);
         auto b = isolatedBrowser();
-        QSignalSpy complete(b.get(), &WebBrowser::DocumentComplete);
-        b->Navigate(loginUrl(base, pin));
-        QVERIFY(b->Busy());
+        QSignalSpy complete(b.get(), &WebBrowser::documentComplete);
+        b->navigate(loginUrl(base, pin));
+        QVERIFY(b->busy());
         QVERIFY(!b->documentText().has_value());
-        QVERIFY(QTest::qWaitFor([&] { return !b->Busy(); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return !b->busy(); }, 10000));
 
         QCOMPARE(complete.count(), 1);
-        QCOMPARE(complete.at(0).at(0).toString(), b->LocationURL());
+        QCOMPARE(complete.at(0).at(0).toString(), b->locationUrl());
         if (accepted) {
-            QCOMPARE(b->LocationURL(), base + kAccountPath);
+            QCOMPARE(b->locationUrl(), base + kAccountPath);
             const auto html = b->documentHtml();
             QVERIFY(html.has_value());
             QVERIFY(html->contains("departureValues=new Array("));
@@ -173,7 +173,7 @@ private slots:
             QVERIFY(b->documentText()->contains("Welcome back, Smith"));
         } else {
             // The session's document-complete handler looks for "error" here.
-            QVERIFY2(b->LocationURL().toLower().contains("error"), qPrintable(b->LocationURL()));
+            QVERIFY2(b->locationUrl().toLower().contains("error"), qPrintable(b->locationUrl()));
             QVERIFY(b->documentText()->contains("Login failed."));
         }
         QVERIFY(!b->frameText(0).has_value());
@@ -188,15 +188,15 @@ private slots:
         cityUpdate.setLimits(testLimits());
 
         load(cityUpdate, base + kAccountPath);
-        QCOMPARE(cityUpdate.LocationURL(), base + kBareLoginPath);
+        QCOMPARE(cityUpdate.locationUrl(), base + kBareLoginPath);
 
         load(session, loginUrl(base));
-        QCOMPARE(session.LocationURL(), base + kAccountPath);
+        QCOMPARE(session.locationUrl(), base + kAccountPath);
 
         load(cityUpdate, base + kAccountPath);
-        QCOMPARE(cityUpdate.LocationURL(), base + kAccountPath);
+        QCOMPARE(cityUpdate.locationUrl(), base + kAccountPath);
         load(*stranger, base + kAccountPath);
-        QCOMPARE(stranger->LocationURL(), base + kBareLoginPath);
+        QCOMPARE(stranger->locationUrl(), base + kBareLoginPath);
     }
 
     void searchLoadsFrameZeroWithTheSessionCookie_data()
@@ -213,12 +213,12 @@ private slots:
         QVERIFY(site.start());
         auto b = isolatedBrowser();
         load(*b, loginUrl(site.baseUrl()));
-        QCOMPARE(b->LocationURL(), site.baseUrl() + kAccountPath);
+        QCOMPARE(b->locationUrl(), site.baseUrl() + kAccountPath);
 
-        QSignalSpy complete(b.get(), &WebBrowser::DocumentComplete);
+        QSignalSpy complete(b.get(), &WebBrowser::documentComplete);
         const QString search = searchUrl(site.baseUrl());
         load(*b, search);
-        QCOMPARE(b->LocationURL(), search);
+        QCOMPARE(b->locationUrl(), search);
         QVERIFY(b->documentText()->contains("Availability"));
         const auto frame = b->frameText(0);
         QVERIFY2(frame.has_value(), qPrintable(b->errorString()));
@@ -238,7 +238,7 @@ private slots:
     {
         auto b = isolatedBrowser();
         load(*b, searchUrl(base));
-        QCOMPARE(b->LocationURL(), base + kBareLoginPath);
+        QCOMPARE(b->locationUrl(), base + kBareLoginPath);
         QVERIFY(b->documentText().has_value());
         QVERIFY(!b->documentText()->contains("Availability"));
         QVERIFY(!b->frameText(0).has_value());
@@ -272,10 +272,10 @@ private slots:
         BrowserLimits l = testLimits();
         l.connectTimeout = std::chrono::milliseconds(400);
         b->setLimits(l);
-        QSignalSpy complete(b.get(), &WebBrowser::DocumentComplete);
+        QSignalSpy complete(b.get(), &WebBrowser::documentComplete);
         QSignalSpy ended(b.get(), &WebBrowser::busyEnded);
         const qint64 ms = load(*b, base + path);
-        QVERIFY2(!b->Busy(), qPrintable(path));
+        QVERIFY2(!b->busy(), qPrintable(path));
         QCOMPARE(ended.count(), 1); // the busy wait sleeps until it comes
         QVERIFY2(ms <= boundMs, qPrintable(QString("%1 ms").arg(ms)));
         QCOMPARE(b->documentText().has_value(), page);
@@ -284,7 +284,7 @@ private slots:
         QCOMPARE(complete.count(), page ? 1 : 0);
         QCOMPARE(b->errorString().isEmpty(), page);
         if (path == "/fault/redirectloop")
-            QCOMPARE(b->LocationURL(), base + path);
+            QCOMPARE(b->locationUrl(), base + path);
     }
 
     // A server that sends a byte now and then never trips the transfer
@@ -341,7 +341,7 @@ private slots:
         QFETCH(QString, location);
         auto b = isolatedBrowser();
         load(*b, raw.base() + path);
-        QCOMPARE(b->LocationURL(), location.arg(raw.base()));
+        QCOMPARE(b->locationUrl(), location.arg(raw.base()));
         QCOMPARE(b->documentText(), QString("landed"));
     }
 
@@ -357,7 +357,7 @@ private slots:
     {
         QFETCH(QByteArray, route);
         auto b = isolatedBrowser();
-        QSignalSpy complete(b.get(), &WebBrowser::DocumentComplete);
+        QSignalSpy complete(b.get(), &WebBrowser::documentComplete);
         QSignalSpy ended(b.get(), &WebBrowser::busyEnded);
         load(*b, raw.base() + route);
         QCOMPARE(ended.count(), 1);
@@ -378,12 +378,12 @@ private slots:
     void newNavigationDropsTheOldOne()
     {
         auto b = isolatedBrowser();
-        QSignalSpy complete(b.get(), &WebBrowser::DocumentComplete);
-        b->Navigate(base + "/fault/silent");
+        QSignalSpy complete(b.get(), &WebBrowser::documentComplete);
+        b->navigate(base + "/fault/silent");
         QTest::qWait(100);
         const qint64 ms = load(*b, base + kBareLoginPath);
         QVERIFY(ms < 1000);
-        QCOMPARE(b->LocationURL(), base + kBareLoginPath);
+        QCOMPARE(b->locationUrl(), base + kBareLoginPath);
         QTest::qWait(1200); // past the old request's time-outs
         QCOMPARE(complete.count(), 1);
         QVERIFY(b->errorString().isEmpty());
@@ -394,16 +394,16 @@ private slots:
     {
         auto b = isolatedBrowser();
         QStringList seen;
-        connect(b.get(), &WebBrowser::DocumentComplete, this, [&](const QString& url) {
+        connect(b.get(), &WebBrowser::documentComplete, this, [&](const QString& url) {
             seen << url;
             if (seen.size() == 1)
-                b->Navigate(base + kBareLoginPath);
+                b->navigate(base + kBareLoginPath);
         });
         QSignalSpy ended(b.get(), &WebBrowser::busyEnded);
         load(*b, searchUrl(base)); // logged out: lands on the bare login page too
-        QVERIFY(QTest::qWaitFor([&] { return seen.size() == 2 && !b->Busy(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return seen.size() == 2 && !b->busy(); }, 5000));
         QCOMPARE(ended.count(), 1); // not while the handler's navigation was loading
-        QCOMPARE(b->LocationURL(), base + kBareLoginPath);
+        QCOMPARE(b->locationUrl(), base + kBareLoginPath);
     }
 
     void certificatesAreChecked()
@@ -420,10 +420,10 @@ private slots:
     void onlyWebAddressesAreLoaded()
     {
         auto b = isolatedBrowser();
-        b->Navigate(QStringLiteral("file:///etc/passwd"));
-        QVERIFY(!b->Busy());
+        b->navigate(QStringLiteral("file:///etc/passwd"));
+        QVERIFY(!b->busy());
         QVERIFY(!b->documentText().has_value());
-        QCOMPARE(b->LocationURL(), QString("file:///etc/passwd"));
+        QCOMPARE(b->locationUrl(), QString("file:///etc/passwd"));
     }
 
 private:

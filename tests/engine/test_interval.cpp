@@ -1,5 +1,5 @@
 // The interval controls and the pause scale.
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "engine/Scheduler.h"
 #include "net/Addresses.h"
 #include "support/TestSupport.h"
@@ -34,11 +34,11 @@ private slots:
         QFETCH(int, hours);
         QFETCH(int, combo1);
         QFETCH(QString, txtTIme);
-        clsSettings s(area, clock, "/p");
-        s.m_nCBTimeIndex = qint16(unit);
-        s.m_nTimeHou = qint16(hours);
-        s.m_nTimeMin = 10;
-        s.m_nTimeDay = 1;
+        Settings s(area, clock, "/p");
+        s.intervalChoice = qint16(unit);
+        s.intervalHours = qint16(hours);
+        s.intervalMinutes = 10;
+        s.intervalDays = 1;
         const IntervalControls c = loadIntervalControls(s);
         QCOMPARE(c.combo3Index, unit);
         QCOMPARE(c.combo1Index, combo1);
@@ -47,19 +47,19 @@ private slots:
 
     void countBoxStoresTheIntervalOfItsUnit()
     {
-        clsSettings s(area, clock, "/p");
-        s.m_nCBTimeIndex = 1;
-        QCOMPARE(txtTIme_Change(s, "36", "36 Hours"), std::optional<int>(2));
-        QCOMPARE(s.m_nTimeHou, qint16(36));
-        Combo3_Change(s, 0);
-        QCOMPARE(s.m_nCBTimeIndex, qint16(0));
-        QCOMPARE(txtTIme_Change(s, " 45 ", "36 Hours"), std::nullopt);
-        QCOMPARE(s.m_nTimeMin, qint16(45));
-        Combo3_Change(s, 2);
-        txtTIme_Change(s, "3", "");
-        QCOMPARE(s.m_nTimeDay, qint16(3));
-        txtTIme_Change(s, "soon", ""); // not a number: the count stays
-        QCOMPARE(s.m_nTimeDay, qint16(3));
+        Settings s(area, clock, "/p");
+        s.intervalChoice = 1;
+        QCOMPARE(setIntervalCount(s, "36", "36 Hours"), std::optional<int>(2));
+        QCOMPARE(s.intervalHours, qint16(36));
+        setIntervalUnit(s, 0);
+        QCOMPARE(s.intervalChoice, qint16(0));
+        QCOMPARE(setIntervalCount(s, " 45 ", "36 Hours"), std::nullopt);
+        QCOMPARE(s.intervalMinutes, qint16(45));
+        setIntervalUnit(s, 2);
+        setIntervalCount(s, "3", "");
+        QCOMPARE(s.intervalDays, qint16(3));
+        setIntervalCount(s, "soon", ""); // not a number: the count stays
+        QCOMPARE(s.intervalDays, qint16(3));
         QCOMPARE(intervalChoices().value(3), QString("48 Hours"));
     }
 

@@ -180,7 +180,7 @@ private slots:
         table.setResultText(1, "QF9");
         table.markNotAvailableIfEmpty(2);
         ResultsViewModel model;
-        model.FillListViewQuery(store, table);
+        model.refreshResults(store, table);
         QCOMPARE(model.count(), 100);
         QCOMPARE(model.rowCount(), 100);
         QCOMPARE(model.row(100).cells[0], QString("City100"));

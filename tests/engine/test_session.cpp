@@ -68,12 +68,12 @@ struct Rig {
 
     Rig()
     {
-        state.settings.m_dMemberNo = 1234567;
-        state.settings.m_strLastName = "Smith";
+        state.settings.memberNo = 1234567;
+        state.settings.surname = "Smith";
         state.settings.setPinText("1234");
         state.idle = true;
         waits.onSecond = [this] { throttle.second(); };
-        mail.startJustSent = [this] { engine.TMRJustSent.start(); };
+        mail.startJustSent = [this] { engine.justSentTimer.start(); };
         mail.clock = &clock;
         engine.startLockoutRetry = [this] { ++retriesArmed; };
     }
@@ -85,7 +85,7 @@ struct Rig {
                                          .join(';'));
     }
 
-    SessionOutcome run() { return QCoro::waitFor(engine.MainPro()); }
+    SessionOutcome run() { return QCoro::waitFor(engine.runCheck()); }
     // Lets virtual minutes pass between sessions, the throttle ticking as it would.
     void idleMinutes(int minutes)
     {
@@ -155,7 +155,7 @@ private slots:
         startSite();
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.m_dMemberNo = 0;
+        rig.state.settings.memberNo = 0;
         rig.state.idle = false;
         QCOMPARE(rig.run(), SessionOutcome::NoMember);
         QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, kFillAllRequired}));
@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(rig.waits.timedWaits, QList<int>({10, 5}));
         QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
         QVERIFY(!rig.state.loginLockout);
-        QCOMPARE(rig.engine.OverKill, 1);
+        QCOMPARE(rig.engine.loginsSent, 1);
         // The city arrays were still looked for on the page shown.
         QVERIFY(rig.state.cities.webNames.isEmpty());
         const auto logins = sim->requests("login");
@@ -225,14 +225,14 @@ private slots:
         QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, st::kWaitingLogin,
                                                  st::kSendingLogin, st::kMaxLogins}));
         QCOMPARE(rig.secondsSince(start), 10);
-        QCOMPARE(rig.engine.OverKill, 3);
+        QCOMPARE(rig.engine.loginsSent, 3);
         QCOMPARE(sim->requests("login").size(), 3);
 
         // The window closes five minutes after it opened; Label24 counts them.
         rig.idleMinutes(5);
         QCOMPARE(rig.view.checkNowShown, QList<int>({1, 2, 3, 4, 5}));
-        QCOMPARE(rig.engine.OverKill, 0);
-        QVERIFY(!rig.engine.tmrCheckNow.isActive());
+        QCOMPARE(rig.engine.loginsSent, 0);
+        QVERIFY(!rig.engine.throttleTimer.isActive());
         rig.state.settings.setPinText("1234");
         QCOMPARE(rig.run(), SessionOutcome::Completed);
     }
@@ -272,7 +272,7 @@ private slots:
         QVERIFY(rig.state.loginLockout);
         QVERIFY(rig.state.idle);
         QCOMPARE(rig.retriesArmed, 1);
-        const QDateTime lockedAt = rig.state.settings.m_dtstrCurrTime;
+        const QDateTime lockedAt = rig.state.settings.lastSessionTime;
         QCOMPARE(lockedAt, rig.clock.now());
         QCOMPARE(sim->requests("login").size(), 4);
 
@@ -286,7 +286,7 @@ private slots:
         };
         for (int s = 0; s < 30 * 60; ++s) {
             rig.clock.advance(1000);
-            QCoro::waitFor(scheduler.Timer2_Timer());
+            QCoro::waitFor(scheduler.onLockoutRetryTick());
         }
         QVERIFY(retryAt.isValid());
         QVERIFY(lockedAt.secsTo(retryAt) > 15 * 60);
@@ -301,13 +301,13 @@ private slots:
         Rig rig;
         rig.watch({kTrips[0]});
         rig.state.loginLockout = true;
-        rig.state.settings.m_dtstrCurrTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30));
+        rig.state.settings.lastSessionTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30));
         Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59)));
-        QCoro::waitFor(scheduler.Timer2_Timer());
+        QCoro::waitFor(scheduler.onLockoutRetryTick());
         QVERIFY(rig.view.statuses.isEmpty());
         rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0)));
-        QCoro::waitFor(scheduler.Timer2_Timer());
+        QCoro::waitFor(scheduler.onLockoutRetryTick());
         QCOMPARE(rig.view.statuses.value(0), st::kWaitingNewSession);
         QCOMPARE(rig.view.statusTimes.value(0), QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0)));
         QCOMPARE(rig.view.statuses.last(), st::kCompleted);
@@ -322,7 +322,7 @@ private slots:
         startSite({{"available", available}, {"frameStyle", "frameset"}});
         Rig rig;
         rig.watch(kTrips.mid(0, 6));
-        rig.state.settings.m_nLoginFailTold = 1;
+        rig.state.settings.loginFailTold = 1;
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
 
@@ -336,13 +336,13 @@ private slots:
         QCOMPARE(counts, QList<int>({1, 2, 3, 4, 1}));
         QCOMPARE(rig.view.popups[0].text, QString("Sydney:Melbourne:25/12/2026"));
         QCOMPARE(rig.view.popups[1].text, QString("Perth:Darwin:03/01/2027"));
-        QVERIFY(rig.engine.Timer1.isActive());
+        QVERIFY(rig.engine.blinkTimer.isActive());
         // The tray icon alternates between the two blink pictures until the window is seen.
         for (int t = 0; t < 3; ++t)
-            rig.engine.Timer1_Timer();
+            rig.engine.onBlinkTick();
         QCOMPARE(rig.view.trayPictures, QList<int>({kIconBlinkA, kIconBlinkB, kIconBlinkA}));
         rig.engine.stopBlink();
-        QVERIFY(!rig.engine.Timer1.isActive());
+        QVERIFY(!rig.engine.blinkTimer.isActive());
 
         for (int i : {1, 2, 4, 5, 6})
             QCOMPARE(rig.results.row(i).icon, int(kIconAvailable));
@@ -359,8 +359,8 @@ private slots:
         QCOMPARE(rig.view.resultsPanelShown, 1);
         QCOMPARE(rig.view.lastLoginTime, rig.clock.now().toString("dd/MM/yyyy HH:mm:ss"));
         // A good login ends a failing streak: the next refusal is told again.
-        QCOMPARE(rig.state.settings.m_nLoginFailTold, 0);
-        QCOMPARE(rig.state.settings.m_dLastLoginTime, rig.clock.now());
+        QCOMPARE(rig.state.settings.loginFailTold, 0);
+        QCOMPARE(rig.state.settings.lastLoginTime, rig.clock.now());
         QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
         QVERIFY(rig.state.idle);
         for (const QJsonObject& search : sim->requests("search"))
@@ -405,7 +405,7 @@ private slots:
 
         // A second session finds the same: nothing changed, and a user who
         // hears only of flights that became available gets no pop-up.
-        rig.state.settings.m_nAnnounceChangesOnly = 1;
+        rig.state.settings.announceChangesOnly = 1;
         rig.engine.stopBlink();
         rig.idleMinutes(10);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
@@ -414,7 +414,7 @@ private slots:
             changed << c.changed;
         QCOMPARE(changed, QList<bool>(5, false));
         QCOMPARE(rig.view.popups.size(), 3);
-        QVERIFY(!rig.engine.Timer1.isActive());
+        QVERIFY(!rig.engine.blinkTimer.isActive());
         QCOMPARE(rig.mail.lastChecks.size(), 5); // the alerts judge by the same records
         rig.state.history.close();
 
@@ -437,19 +437,19 @@ private slots:
         startSite();
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.m_nMailSendType = 2;
+        rig.state.settings.mailSendType = 2;
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         QVERIFY(rig.mail.calls.isEmpty());
 
-        rig.state.settings.m_nMailSendType = 1;
+        rig.state.settings.mailSendType = 1;
         rig.idleMinutes(5);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
-        QVERIFY(rig.engine.TMRJustSent.isActive());
+        QVERIFY(rig.engine.justSentTimer.isActive());
         // A mail asked for moments ago: this session sends none.
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
-        rig.engine.TMRJustSent_Timer();
+        rig.engine.onJustSentTick();
         rig.idleMinutes(5);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         QCOMPARE(rig.mail.calls.size(), 2);
@@ -477,12 +477,12 @@ private slots:
         startSite();
         Rig rig;
         rig.watch(kTrips.mid(0, 3));
-        rig.state.settings.m_nCBTimeIndex = 1;
-        rig.state.settings.m_nTimeHou = 24;
+        rig.state.settings.intervalChoice = 1;
+        rig.state.settings.intervalHours = 24;
         rig.clock.set(first);
         Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
 
-        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statusTimes.value(0), first);
         QCOMPARE(rig.view.statuses.last(), st::kCompleted);
         QCOMPARE(rig.clock.now(), first.addSecs(105));
@@ -490,10 +490,10 @@ private slots:
         rig.view.statuses.clear();
         rig.view.statusTimes.clear();
         rig.clock.set(next.addSecs(-1));
-        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCoro::waitFor(scheduler.onScheduleTick());
         QVERIFY(rig.view.statuses.isEmpty());
         rig.clock.set(next);
-        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statusTimes.value(0), next);
         QCOMPARE(sim->requests("login").size(), 2);
     }
@@ -502,19 +502,19 @@ private slots:
     {
         startSite();
         Rig rig;
-        rig.state.settings.m_nCBTimeIndex = 1;
-        rig.state.settings.m_nTimeHou = 12;
+        rig.state.settings.intervalChoice = 1;
+        rig.state.settings.intervalHours = 12;
         Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         // Due at once, but nothing to check: the schedule still moves on.
-        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(scheduler.LastCheckTime, std::optional<QDateTime>(rig.clock.now()));
         rig.watch({kTrips[0]});
         rig.clock.advance(60 * 1000);
-        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCoro::waitFor(scheduler.onScheduleTick());
         QVERIFY(rig.view.statuses.isEmpty());
 
-        rig.state.settings.m_nCBTimeIndex = 0;
-        QCoro::waitFor(scheduler.Timer1_Timer());
+        rig.state.settings.intervalChoice = 0;
+        QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statuses, QStringList{kInvalidInterval});
         QVERIFY(sim->requests().isEmpty());
     }
@@ -524,13 +524,13 @@ private slots:
         startSite();
         Rig rig;
         rig.watch(kTrips.mid(0, 2));
-        rig.state.settings.m_nCBTimeIndex = 1;
+        rig.state.settings.intervalChoice = 1;
         Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
-        QCoro::Task<SessionOutcome> first = rig.engine.MainPro();
+        QCoro::Task<SessionOutcome> first = rig.engine.runCheck();
         QVERIFY(rig.engine.running());
-        QCOMPARE(QCoro::waitFor(rig.engine.cmdCheckItinerary_Click()), SessionOutcome::Refused);
+        QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::Refused);
         rig.state.idle = true; // as during the wait for a login
-        QCoro::waitFor(scheduler.Timer1_Timer());
+        QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(QCoro::waitFor(first), SessionOutcome::Completed);
         QCOMPARE(sim->requests("login").size(), 1);
         QCOMPARE(sim->requests("search").size(), 2);
@@ -542,7 +542,7 @@ private slots:
         startSite();
         Rig rig;
         rig.state.newVersion = true;
-        QCOMPARE(QCoro::waitFor(rig.engine.cmdCheckItinerary_Click()), SessionOutcome::NoItineraries);
+        QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::NoItineraries);
         QCOMPARE(rig.view.newVersionShown, 1);
         QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
     }
@@ -552,19 +552,19 @@ private slots:
         startSite();
         Rig rig;
         const QDateTime start = rig.clock.now();
-        QCoro::waitFor(rig.engine.cndTest_Click());
+        QCoro::waitFor(rig.engine.testLogin());
         // Only the session browser reports a wrong login on its own.
         QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestFailed}));
         QCOMPARE(rig.secondsSince(start), 15);
         QVERIFY(sim->requests("login").value(0)["query"].toString().endsWith(
             "login_ffNumber=0&login_surname=&login_pin=0"));
-        QCOMPARE(rig.engine.OverKill, 0);
+        QCOMPARE(rig.engine.loginsSent, 0);
 
         // After a session the cache holds the member: the test now logs in.
         rig.watch({kTrips[0]});
         rig.run();
         rig.view.statuses.clear();
-        QCoro::waitFor(rig.engine.cndTest_Click());
+        QCoro::waitFor(rig.engine.testLogin());
         QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestOk}));
     }
 
@@ -572,10 +572,10 @@ private slots:
     {
         startSite();
         Rig rig;
-        rig.state.settings.m_dMemberNo = 0; // the update uses the session's cache
+        rig.state.settings.memberNo = 0; // the update uses the session's cache
         rig.watch({kTrips[0]});
         rig.run();
-        rig.state.settings.m_dMemberNo = 1234567;
+        rig.state.settings.memberNo = 1234567;
         rig.idleMinutes(5);
         rig.run(); // fills the cache with the member
         QFile::remove(rig.folder + "/City.txt");
@@ -583,7 +583,7 @@ private slots:
         HttpBrowser b2;
         QStringList steps;
         rig.view.statuses.clear();
-        QCoro::waitFor(CallUpdates(b2, rig.engine.loginUrl(), rig.state.cities, rig.view, rig.waits,
+        QCoro::waitFor(updateCities(b2, rig.engine.loginUrl(), rig.state.cities, rig.view, rig.waits,
                                    {[&] { steps << "lists"; }, [&] { steps << "results"; },
                                     [&]() -> QCoro::Task<> {
                                         steps << "version";
@@ -605,7 +605,7 @@ private slots:
                                           {"pin", "0123"}}}});
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.m_strLastName = "O'Neil & Co";
+        rig.state.settings.surname = "O'Neil & Co";
         QVERIFY(rig.state.settings.setPinText("0123"));
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         const QString q = sim->requests("login").value(0)["query"].toString();

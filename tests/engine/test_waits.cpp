@@ -23,13 +23,13 @@ namespace {
 // that would read as seats found.
 class StuckBrowser final : public WebBrowser {
 public:
-    void Navigate(const QString& url) override
+    void navigate(const QString& url) override
     {
         busy_ = !url.contains("dologin");
         location_ = busy_ ? url : airlineBase() + kAccountPath;
     }
-    bool Busy() const override { return busy_; }
-    QString LocationURL() const override { return location_; }
+    bool busy() const override { return busy_; }
+    QString locationUrl() const override { return location_; }
     std::optional<QString> documentText() const override { return QString("Award Availability"); }
     std::optional<QString> frameText(int) const override
     {
@@ -42,7 +42,7 @@ private:
     QString location_;
 };
 
-// After Navigate, changes its busy state at set moments, saying so or not.
+// After navigate, changes its busy state at set moments, saying so or not.
 struct Step {
     int atMs;
     bool busy;
@@ -52,7 +52,7 @@ struct Step {
 class ScriptedBrowser final : public WebBrowser {
 public:
     explicit ScriptedBrowser(QList<Step> steps) : steps_(std::move(steps)) {}
-    void Navigate(const QString&) override
+    void navigate(const QString&) override
     {
         busy_ = true;
         for (const Step& s : steps_)
@@ -62,8 +62,8 @@ public:
                     emit busyEnded();
             });
     }
-    bool Busy() const override { return busy_; }
-    QString LocationURL() const override { return {}; }
+    bool busy() const override { return busy_; }
+    QString locationUrl() const override { return {}; }
     std::optional<QString> documentText() const override { return std::nullopt; }
     std::optional<QString> frameText(int) const override { return std::nullopt; }
     std::optional<QString> documentHtml() const override { return std::nullopt; }
@@ -99,7 +99,7 @@ private slots:
         QTest::addColumn<int>("atLeastMs");
         QTest::addColumn<int>("atMostMs");
 
-        // The wait looks at Busy again once a second on its own; ending well
+        // The wait looks at busy again once a second on its own; ending well
         // before that shows the browser's signal woke it.
         QTest::newRow("woken by the signal") << QList<Step>{{20, false, true}} << true << 15 << 700;
         QTest::newRow("signal twice") << QList<Step>{{20, false, true}, {20, false, true}} << true
@@ -124,7 +124,7 @@ private slots:
         RealWaits waits(SystemClock::instance(), 0.0, 1200ms);
         QElapsedTimer t;
         t.start();
-        browser.Navigate(QString());
+        browser.navigate(QString());
         QCOMPARE(QCoro::waitFor(waits.busyWait(browser)), loaded);
         const qint64 ms = t.elapsed();
         QVERIFY2(ms >= atLeastMs && ms <= atMostMs, qPrintable(QString("%1 ms").arg(ms)));
@@ -137,8 +137,8 @@ private slots:
         MemorySettingsArea area;
         const QString folder = freshFolder("waits");
         modMain state(area, SystemClock::instance(), folder, folder);
-        state.settings.m_dMemberNo = 42;
-        state.settings.m_nMailSendType = 2;
+        state.settings.memberNo = 42;
+        state.settings.mailSendType = 2;
         state.itineraries.append("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
         ResultsViewModel results;
         ResultTable table;
@@ -150,7 +150,7 @@ private slots:
 
         QElapsedTimer t;
         t.start();
-        QCOMPARE(QCoro::waitFor(engine.MainPro()), SessionOutcome::Completed);
+        QCOMPARE(QCoro::waitFor(engine.runCheck()), SessionOutcome::Completed);
         QVERIFY(t.elapsed() < 5000);
         QCOMPARE(results.row(1).icon, int(kIconNotAvailable));
         QVERIFY(table.entry(0).ResultText.isEmpty());

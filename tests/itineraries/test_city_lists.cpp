@@ -74,9 +74,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, entries);
         CityLists c(folder);
-        c.FillcollCity(text);
+        c.takeCityNames(text);
         QCOMPARE(c.webNames, entries);
-        c.FillcollCityCode(text);
+        c.takeCityCodes(text);
         QCOMPARE(c.webCodes, entries);
     }
 
@@ -102,12 +102,12 @@ private slots:
         QCOMPARE(c.names.size(), 120);
         const QByteArray before = readFile(folder + "/City.txt");
 
-        QVERIFY(c.FillCityfromMarkup(page(numbered("Web", 119), {"ADL"})));
+        QVERIFY(c.readCitiesFromMarkup(page(numbered("Web", 119), {"ADL"})));
         QCOMPARE(c.webNames.size(), 119);
         QCOMPARE(readFile(folder + "/City.txt"), before);
         QCOMPARE(readFile(folder + "/City Code.txt"), QByteArray("ADL\r\n"));
 
-        QVERIFY(c.FillCityfromMarkup(page(numbered("Web", 121), {"ADL"})));
+        QVERIFY(c.readCitiesFromMarkup(page(numbered("Web", 121), {"ADL"})));
         QCOMPARE(readFile(folder + "/City.txt"), numbered("Web", 121).join("\r\n").toUtf8() + "\r\n");
         // What was written is what the program now looks codes up in.
         QCOMPARE(c.names, numbered("Web", 121));
@@ -137,7 +137,7 @@ private slots:
         CityLists c(folder);
         c.load();
         const int before = c.revision();
-        QVERIFY(c.FillCityfromMarkup(page({"Ballina", "Melbourne", "Sydney", "Wagga", "Young"},
+        QVERIFY(c.readCitiesFromMarkup(page({"Ballina", "Melbourne", "Sydney", "Wagga", "Young"},
                                           {"BNK", "MEL", "SYD", "WGA", "NTL"})));
         QCOMPARE(c.revision(), before + 2);
         QCOMPARE(c.codeFor(name, index).value_or(QString()), code);
@@ -147,7 +147,7 @@ private slots:
     {
         CityLists c(folder);
         c.webNames = {"stale"};
-        QVERIFY(!c.FillCityfromMarkup("<html><body>Login);</body></html>"));
+        QVERIFY(!c.readCitiesFromMarkup("<html><body>Login);</body></html>"));
         QVERIFY(c.webNames.isEmpty());
         QVERIFY(c.webCodes.isEmpty());
         QVERIFY(!QFile::exists(folder + "/City.txt"));
@@ -163,7 +163,7 @@ private slots:
         if (child == 0) {
             rlimit limit{256, 256};
             setrlimit(RLIMIT_FSIZE, &limit);
-            c.SaveCityList();
+            c.saveCityNames();
             _exit(0);
         }
         int status = 0;

@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(store.line(2), QString("Perth;Tokyo;03/04/2027;13:00;PER;NRT"));
         QCOMPARE(store.line(3), QString("Cairns;Darwin;05/06/2027;Evening;CNS;DRW"));
 
-        QVERIFY(store.SaveQueryList());
+        QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"),
                  QByteArray("Sydney;London;01/02/2009;Morning;SYD;LHR\r\n"
                             "Perth;Tokyo;03/04/2027;13:00;PER;NRT\r\n"
@@ -50,7 +50,7 @@ private slots:
         store.load();
         QCOMPARE(store.count(), 0);
         QVERIFY(!QFile::exists(folder + "/Query.txt"));
-        QVERIFY(store.SaveQueryList());
+        QVERIFY(store.save());
         QVERIFY(QFile::exists(folder + "/Query.txt"));
         QCOMPARE(QFileInfo(folder + "/Query.txt").size(), 0);
     }
@@ -61,15 +61,15 @@ private slots:
         codes.names = {"Adelaide", "Albany", "Sydney"};
         codes.codes = {"ADL", " ALH ", "SYD"};
         ItineraryStore store(folder);
-        QVERIFY(store.FillDataQueryList(
+        QVERIFY(store.add(
             {"Adelaide", 0, "Albany", 1, QDate(2005, 6, 5), " Evening "}, codes));
         QCOMPARE(store.line(1), QString("Adelaide;Albany;05/06/2005;Evening;ADL;ALH"));
         QCOMPARE(itineraryCells(store.line(1))[2].size(), 10);
 
         // A choice without a code at its position appends nothing.
-        QVERIFY(!store.FillDataQueryList({"Sydney", 2, "Nowhere", 3, QDate(2027, 1, 1), "Morning"},
+        QVERIFY(!store.add({"Sydney", 2, "Nowhere", 3, QDate(2027, 1, 1), "Morning"},
                                          codes));
-        QVERIFY(!store.FillDataQueryList({"Sydney", 2, "", -1, QDate(2027, 1, 1), "Morning"},
+        QVERIFY(!store.add({"Sydney", 2, "", -1, QDate(2027, 1, 1), "Morning"},
                                          codes));
         QCOMPARE(store.count(), 1);
     }
@@ -106,7 +106,7 @@ private slots:
             QCOMPARE(cabinOfLine(store.line(p)), cabins[p - 1]);
             QCOMPARE(itineraryCells(store.line(p))[5].size(), 3); // the six cells are as before
         }
-        QVERIFY(store.SaveQueryList());
+        QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"), file);
     }
 
@@ -117,7 +117,7 @@ private slots:
         codes.codes = {"SYD", "LON"};
         ItineraryStore store(folder);
         for (Cabin c : {Cabin::Any, Cabin::Economy, Cabin::Business, Cabin::First})
-            QVERIFY(store.FillDataQueryList({"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", c}, codes));
+            QVERIFY(store.add({"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", c}, codes));
         QCOMPARE(store.lines(), QStringList({"Sydney;London;01/02/2027;Morning;SYD;LON",
                                              "Sydney;London;01/02/2027;Morning;SYD;LON;Economy",
                                              "Sydney;London;01/02/2027;Morning;SYD;LON;Business",
@@ -154,7 +154,7 @@ private slots:
         ItineraryStore store(folder);
         store.load();
         QCOMPARE(store.count(), 130);
-        QVERIFY(store.SaveQueryList());
+        QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"), file);
     }
 
@@ -172,7 +172,7 @@ private slots:
         if (child == 0) {
             rlimit limit{512, 512};
             setrlimit(RLIMIT_FSIZE, &limit);
-            store.SaveQueryList();
+            store.save();
             _exit(0);
         }
         int status = 0;
@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(readFile(folder + "/Query.txt"), old);
 
         // The next save goes through and replaces it.
-        QVERIFY(store.SaveQueryList());
+        QVERIFY(store.save());
         ItineraryStore back(folder);
         back.load();
         QCOMPARE(back.count(), 100);

@@ -2,7 +2,7 @@
 // replies read whole, and which failures are reported in a box (only an
 // address that cannot become a request) and which just give an empty reply.
 #include "net/CUrl.h"
-#include "net/modAFS.h"
+#include "net/FormPost.h"
 #include "support/TestSupport.h"
 #include "support/LocalHttpServer.h"
 
@@ -33,7 +33,7 @@ private slots:
         const QString form = "to=a%2Bb@x.y&sub=Your%20Frequent%20Flyer%20Results&body=<br>Hi%20There";
 
         const QString reply = QCoro::waitFor(
-            PostForm(server.base() + "/dev/email.asp?ignored=1#top", form, boxes, kShort));
+            postForm(server.base() + "/dev/email.asp?ignored=1#top", form, boxes, kShort));
 
         QCOMPARE(reply, QString("OK"));
         QCOMPARE(server.requests.size(), 1);
@@ -53,7 +53,7 @@ private slots:
         LocalHttpServer server;
         QVERIFY(server.start());
         RecordingMessageBoxes boxes;
-        QCoro::waitFor(PostForm(server.base(), "a=1", boxes, kShort));
+        QCoro::waitFor(postForm(server.base(), "a=1", boxes, kShort));
         QCOMPARE(server.requests.size(), 1);
         QCOMPARE(LocalHttpServer::headLines(server.requests.front()).front().trimmed(),
                  QByteArray("POST / HTTP/1.1"));
@@ -85,7 +85,7 @@ private slots:
         server.answer = {status, body, pieceSize, 5};
         RecordingMessageBoxes boxes;
         const QString reply =
-            QCoro::waitFor(PostForm(server.base() + "/dev/email.asp", "a=1", boxes, kShort));
+            QCoro::waitFor(postForm(server.base() + "/dev/email.asp", "a=1", boxes, kShort));
         QCOMPARE(reply, QString::fromUtf8(body));
         QVERIFY(boxes.shown.isEmpty());
     }
@@ -114,7 +114,7 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        const QString reply = QCoro::waitFor(PostForm(address, "a=1", boxes, kShort));
+        const QString reply = QCoro::waitFor(postForm(address, "a=1", boxes, kShort));
 
         QCOMPARE(reply, QString());
         QVERIFY(boxes.shown.isEmpty());
@@ -132,7 +132,7 @@ private slots:
     {
         QFETCH(QString, address);
         RecordingMessageBoxes boxes;
-        const QString reply = QCoro::waitFor(PostForm(address, "a=1", boxes, kShort));
+        const QString reply = QCoro::waitFor(postForm(address, "a=1", boxes, kShort));
         QCOMPARE(reply, QString());
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown.front().text, QString("Extended error returned from server."));
@@ -146,7 +146,7 @@ private slots:
         RecordingMessageBoxes boxes;
         auto attempt = [&]() -> QCoro::Task<int> {
             try {
-                co_await PostForm("http:relay/dev/email.asp", "a=1", boxes, kShort);
+                co_await postForm("http:relay/dev/email.asp", "a=1", boxes, kShort);
             } catch (const UrlError& e) {
                 co_return e.number;
             }
@@ -159,8 +159,8 @@ private slots:
     void reportShowsTheServersLastWords()
     {
         RecordingMessageBoxes boxes;
-        ReportInternetError(boxes, QString("550 Relay refused") + QChar(0) + "garbage");
-        ReportInternetError(boxes, QString());
+        reportInternetError(boxes, QString("550 Relay refused") + QChar(0) + "garbage");
+        reportInternetError(boxes, QString());
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(boxes.shown.at(0).text, QString("550 Relay refused"));
         QCOMPARE(boxes.shown.at(1).text, QString("Extended error returned from server."));

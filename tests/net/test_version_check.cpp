@@ -54,36 +54,36 @@ private slots:
         QTest::addColumn<int>("panelAsked");
         const auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
         row("newer, with an address") << true << "1.2,http://u.example/get.htm" << "1.1" << false
-            << int(VerCheckOutcome::NewVersion) << true << "http://u.example/get.htm" << 1;
+            << int(VersionCheckOutcome::NewVersion) << true << "http://u.example/get.htm" << 1;
         row("same version") << true << "1.1,http://u.example/get.htm" << "1.1" << false
-            << int(VerCheckOutcome::NotNewer) << false << "earlier" << 0;
+            << int(VersionCheckOutcome::NotNewer) << false << "earlier" << 0;
         row("older version") << true << "1.0,http://u.example/get.htm" << "1.1" << false
-            << int(VerCheckOutcome::NotNewer) << false << "earlier" << 0;
+            << int(VersionCheckOutcome::NotNewer) << false << "earlier" << 0;
         row("newer, no comma") << true << "1.2" << "1.1" << false
-            << int(VerCheckOutcome::NoAddress) << false << "" << 1;
+            << int(VersionCheckOutcome::NoAddress) << false << "" << 1;
         row("newer, empty address") << true << "1.2," << "1.1" << false
-            << int(VerCheckOutcome::NoAddress) << false << "" << 1;
+            << int(VersionCheckOutcome::NoAddress) << false << "" << 1;
         row("1.10 is not newer than 1.9, as texts") << true << "1.10,http://u.example/" << "1.9" << false
-            << int(VerCheckOutcome::NotNewer) << false << "earlier" << 0;
+            << int(VersionCheckOutcome::NotNewer) << false << "earlier" << 0;
         row("1.1.1 is newer than 1.1") << true << "1.1.1,http://u.example/" << "1.1" << false
-            << int(VerCheckOutcome::NewVersion) << true << "http://u.example/" << 1;
+            << int(VersionCheckOutcome::NewVersion) << true << "http://u.example/" << 1;
         row("empty first field") << true << ",http://u.example/" << "1.1" << false
-            << int(VerCheckOutcome::NotNewer) << false << "earlier" << 0;
+            << int(VersionCheckOutcome::NotNewer) << false << "earlier" << 0;
         row("empty file") << true << "" << "1.1" << false
-            << int(VerCheckOutcome::NotNewer) << false << "earlier" << 0;
+            << int(VersionCheckOutcome::NotNewer) << false << "earlier" << 0;
         row("a final line break belongs to the address") << true << "1.2,http://u.example/\r\n" << "1.1"
-            << false << int(VerCheckOutcome::NewVersion) << true << "http://u.example/\r\n" << 1;
+            << false << int(VersionCheckOutcome::NewVersion) << true << "http://u.example/\r\n" << 1;
         row("fields after the second are ignored") << true << "1.2,http://u.example/, extra" << "1.1"
-            << false << int(VerCheckOutcome::NewVersion) << true << "http://u.example/" << 1;
+            << false << int(VersionCheckOutcome::NewVersion) << true << "http://u.example/" << 1;
         // The address goes to the desktop to open; the file comes over plain HTTP.
         row("newer, a local file as address") << true << "1.2,file:///home/u/run.desktop" << "1.1"
-            << false << int(VerCheckOutcome::NoAddress) << false << "" << 1;
+            << false << int(VersionCheckOutcome::NoAddress) << false << "" << 1;
         row("newer, no host in the address") << true << "1.2,get.htm" << "1.1" << false
-            << int(VerCheckOutcome::NoAddress) << false << "" << 1;
+            << int(VersionCheckOutcome::NoAddress) << false << "" << 1;
         row("fetch failed") << false << "" << "1.1" << false
-            << int(VerCheckOutcome::FetchFailed) << false << "earlier" << 0;
+            << int(VersionCheckOutcome::FetchFailed) << false << "earlier" << 0;
         row("results panel up: everything left as it was") << true << "1.2,http://u.example/" << "1.1"
-            << true << int(VerCheckOutcome::ResultsShown) << true << "earlier" << 1;
+            << true << int(VersionCheckOutcome::ResultsShown) << true << "earlier" << 1;
     }
     void versionFileDecides()
     {
@@ -103,7 +103,7 @@ private slots:
             ++asked;
             return panelUp;
         };
-        const VerCheckOutcome got = applyVersionFile(
+        const VersionCheckOutcome got = applyVersionFile(
             s.main, fetched ? std::optional<QString>(body) : std::nullopt, panel, running);
         QCOMPARE(int(got), outcome);
         QCOMPARE(s.main.newVersion, flag);
@@ -136,7 +136,7 @@ private slots:
         RecordingMessageBoxes box;
         box.answers.push_back(MsgAnswer(answer));
         QStringList did;
-        const bool accepted = OfferUpdate(
+        const bool accepted = offerUpdate(
             s.main, box, [&](const QString& a) { did << "open " + a; }, [&] { did << "end"; });
         QCOMPARE(accepted, !done.isEmpty());
         QCOMPARE(did, done);
@@ -157,12 +157,12 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("address");
         QTest::newRow("newer") << QJsonValue("1.2,http://www.zelvane.example/download.html")
-                               << int(VerCheckOutcome::NewVersion)
+                               << int(VersionCheckOutcome::NewVersion)
                                << "http://www.zelvane.example/download.html";
         QTest::newRow("current") << QJsonValue("1.1,http://www.zelvane.example/download.html")
-                                 << int(VerCheckOutcome::NotNewer) << "";
+                                 << int(VersionCheckOutcome::NotNewer) << "";
         QTest::newRow("missing file") << QJsonValue(QJsonValue::Null)
-                                      << int(VerCheckOutcome::FetchFailed) << "";
+                                      << int(VersionCheckOutcome::FetchFailed) << "";
     }
     void versionFileFromTheSite()
     {
@@ -173,8 +173,8 @@ private slots:
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
         State s;
-        const VerCheckOutcome got =
-            QCoro::waitFor(VerCheck(s.main, [] { return false; }, kShort));
+        const VersionCheckOutcome got =
+            QCoro::waitFor(checkVersion(s.main, [] { return false; }, kShort));
         QCOMPARE(int(got), outcome);
         QCOMPARE(s.main.updateAddress, address);
         QCOMPARE(sim.requests("version").size(), 1);
@@ -204,13 +204,13 @@ private slots:
         State s;
         s.main.noticeText = "old notice";
 
-        QCOMPARE(QCoro::waitFor(FetchNotice(s.main, noticeAddress(), kShort)), replaced);
+        QCOMPARE(QCoro::waitFor(fetchNotice(s.main, noticeAddress(), kShort)), replaced);
         QCOMPARE(s.main.noticeText, notice);
         QCOMPARE(showNoticeButton(s.main), !notice.isEmpty());
         QCOMPARE(sim.requests("alert").size(), 1);
 
         RecordingMessageBoxes box;
-        ShowNotice(s.main, box);
+        showNotice(s.main, box);
         QCOMPARE(box.shown.front().text, notice);
         QCOMPARE(box.shown.front().title, QString("ZLV Special Notice"));
         QCOMPARE(box.shown.front().icon, MsgIcon::Information);

@@ -39,7 +39,7 @@ private slots:
         server.answer.body = body;
         server.answer.pieceSize = pieceSize;
         const std::optional<QString> text =
-            QCoro::waitFor(GetWebText(server.base() + "/prgver.txt", kShort));
+            QCoro::waitFor(getWebText(server.base() + "/prgver.txt", kShort));
         QVERIFY(text.has_value());
         QCOMPARE(*text, QString::fromUtf8(body));
         QCOMPARE(LocalHttpServer::headLines(server.requests.value(0)).value(0).trimmed(),
@@ -76,7 +76,7 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        const std::optional<QString> text = QCoro::waitFor(GetWebText(address, kShort));
+        const std::optional<QString> text = QCoro::waitFor(getWebText(address, kShort));
         QVERIFY(!text.has_value());
         QVERIFY(clock.elapsed() < 20000);
     }
@@ -105,7 +105,7 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        const std::optional<QString> text = QCoro::waitFor(GetWebText(
+        const std::optional<QString> text = QCoro::waitFor(getWebText(
             server.base() + "/prgver.txt",
             NetTimeouts{std::chrono::milliseconds(connectMs), std::chrono::milliseconds(transferMs)}));
         QVERIFY(!text.has_value());
@@ -118,7 +118,7 @@ private slots:
     {
         LocalHttpServer server;
         QVERIFY(server.start());
-        QCoro::waitFor(GetWebText(server.base() + "/e.php?to=a%2Bb%26c@x.y&body=Hi%20There,%25<br>",
+        QCoro::waitFor(getWebText(server.base() + "/e.php?to=a%2Bb%26c@x.y&body=Hi%20There,%25<br>",
                                   kShort));
         const QByteArray line = LocalHttpServer::headLines(server.requests.value(0)).value(0);
         QVERIFY2(line.startsWith("GET /e.php?to=a%2Bb%26c@x.y&body=Hi%20There,%25"), line.constData());

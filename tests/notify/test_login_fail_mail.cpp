@@ -1,7 +1,7 @@
 // The login-failure e-mail: the form it posts, what the relay receives, and
 // failures that must pass quietly.
-#include "app/clsSettings.h"
-#include "net/modAFS.h"
+#include "app/Settings.h"
+#include "net/FormPost.h"
 #include "notify/LoginFailMail.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
@@ -83,8 +83,8 @@ private slots:
         SiteSim sim("{}", false);
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
-        clsSettings settings(area, clock, freshFolder("program"));
-        settings.m_strMail = "jo+flights@example.com";
+        Settings settings(area, clock, freshFolder("program"));
+        settings.email = "jo+flights@example.com";
         RecordingMessageBoxes boxes;
 
         QCoro::waitFor(QFLoginFailMail(settings, boxes, {{}, kShort}));
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(relay.start());
         qputenv("ZELVANE_SITE_URL", closedAddress().toUtf8());
         qputenv("ZELVANE_RELAY_URL", relay.baseUrl().toUtf8());
-        clsSettings settings(area, clock, freshFolder("program"));
+        Settings settings(area, clock, freshFolder("program"));
         RecordingMessageBoxes boxes;
         QCoro::waitFor(QFLoginFailMail(settings, boxes, {{}, kShort}));
         QCOMPARE(relay.requests("relay").size(), 1);
@@ -118,7 +118,7 @@ private slots:
         QVERIFY(sim.start());
         RecordingMessageBoxes boxes;
         const QString reply = QCoro::waitFor(
-            PostForm(sim.baseUrl() + "/dev/email.asp", loginFailFormData("a@b.c"), boxes, kShort));
+            postForm(sim.baseUrl() + "/dev/email.asp", loginFailFormData("a@b.c"), boxes, kShort));
         QCOMPARE(reply.size(), 70000);
         QCOMPARE(reply, QString("0123456789abcdef").repeated(4375));
     }
@@ -135,8 +135,8 @@ private slots:
         QFETCH(QString, relay);
         qputenv("ZELVANE_SITE_URL", closedAddress().toUtf8());
         qputenv("ZELVANE_RELAY_URL", relay.toUtf8());
-        clsSettings settings(area, clock, freshFolder("program"));
-        settings.m_strMail = "member@example.com";
+        Settings settings(area, clock, freshFolder("program"));
+        settings.email = "member@example.com";
         RecordingMessageBoxes boxes;
         bool finished = false;
         auto run = [&]() -> QCoro::Task<> {

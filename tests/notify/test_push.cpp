@@ -71,9 +71,9 @@ class TestPush : public QObject {
 
         explicit Rig(const QString& pushUrl)
         {
-            state.settings.m_strPushUrl = pushUrl;
-            state.settings.m_nNotifyDesktop = 0;
-            state.settings.m_nMailSendType = 2;
+            state.settings.pushUrl = pushUrl;
+            state.settings.notifyDesktop = 0;
+            state.settings.mailSendType = 2;
             alerts.deadlines.http = {2000ms, 3000ms};
             state.itineraries.append("Sydney;London;25/12/2026;Evening;SYD;LON");
             state.itineraries.append("Perth;Darwin;03/01/2027;Morning;PER;DRW");
@@ -81,7 +81,7 @@ class TestPush : public QObject {
             table.setResultText(0, "09:05 flight");
             table.setResultText(2, "10:05 flight");
             table.markNotAvailableIfEmpty(1);
-            results.FillListViewQuery(state.itineraries, table);
+            results.refreshResults(state.itineraries, table);
         }
     };
 
@@ -130,10 +130,10 @@ private slots:
         LocalHttpServer server;
         QVERIFY(server.start());
         Rig rig(server.base() + "/push");
-        rig.state.settings.m_strSiteUrl = server.base(); // the results e-mail goes to the same server
-        rig.state.settings.m_strMail = "member@example.com";
-        rig.state.settings.m_nMailSendType = kMailOnChange;
-        rig.state.settings.m_nAnnounceChangesOnly = 1;
+        rig.state.settings.siteUrl = server.base(); // the results e-mail goes to the same server
+        rig.state.settings.email = "member@example.com";
+        rig.state.settings.mailSendType = kMailOnChange;
+        rig.state.settings.announceChangesOnly = 1;
         QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
         using O = CheckOutcome;
         const struct {
@@ -165,7 +165,7 @@ private slots:
                 c.outcome = session.outcomes[i];
                 checks << c;
             }
-            rig.results.FillListViewQuery(rig.state.itineraries, rig.table);
+            rig.results.refreshResults(rig.state.itineraries, rig.table);
             for (CheckRecord& c : checks)
                 c.key = rig.results.row(c.position).historyKey();
             rig.clock.advance(12 * 3600 * 1000);
@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(rig.alerts.undelivered, QStringList{why});
         // A refused login whose push failed is tried again at the next refusal.
         QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::LoginFailed, false));
-        QCOMPARE(rig.state.settings.m_nLoginFailTold, 0);
+        QCOMPARE(rig.state.settings.loginFailTold, 0);
     }
 };
 

@@ -1,7 +1,7 @@
 // The results e-mail: the message as the member reads it, the encoding that
 // carries it in a query string, when it is sent, and what the product site
 // receives.
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "engine/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/ResultsMail.h"
@@ -141,9 +141,9 @@ private slots:
         SiteSim sim("{}", false);
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
-        clsSettings settings(area, clock, freshFolder("program"));
-        settings.m_strMail = "member@example.com";
-        settings.m_nMailSendType = qint16(sendType);
+        Settings settings(area, clock, freshFolder("program"));
+        settings.email = "member@example.com";
+        settings.mailSendType = qint16(sendType);
         RecordingStatus line;
         line.setStatus("previous");
         int justSent = 0;
@@ -171,9 +171,9 @@ private slots:
         SiteSim sim("{}", false);
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
-        clsSettings settings(area, clock, freshFolder("program"));
-        settings.m_strMail = "jo+flights&co@example.com";
-        settings.m_nMailSendType = 0;
+        Settings settings(area, clock, freshFolder("program"));
+        settings.email = "jo+flights&co@example.com";
+        settings.mailSendType = 0;
         RecordingStatus line;
         const QList<MailRow> rows{{"SYDNEY", "LONDON", "01/02/2009", kIconAvailable},
                                   {"SAO PAULO", "B&B #1 100%", "03/04/2009", kIconNotAvailable}};
@@ -227,9 +227,9 @@ private slots:
             qunsetenv("ZELVANE_SITE_URL");
         else
             qputenv("ZELVANE_SITE_URL", (httpStatus ? endpoint.base() : closed).toUtf8());
-        clsSettings settings(area, clock, freshFolder("program"));
-        settings.m_strMail = "member@example.com";
-        settings.m_nMailSendType = qint16(sendType);
+        Settings settings(area, clock, freshFolder("program"));
+        settings.email = "member@example.com";
+        settings.mailSendType = qint16(sendType);
         RecordingStatus line;
         const std::optional<Delivery> d =
             QCoro::waitFor(sendmail(kMixedRows, settings, line, {}, {{}, kShort}));

@@ -2,7 +2,7 @@
 // unlocked on a session bus of the test's own), never in the settings file;
 // and the settings file where no store answers.
 #include "app/SettingsArea.h"
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "notify/SecretStore.h"
 #include "support/TestSupport.h"
 
@@ -28,21 +28,21 @@ private slots:
     void passwordGoesToTheStoreNotTheFile()
     {
         NativeSettingsArea area;
-        clsSettings settings(area, clock, freshFolder("program"));
-        settings.m_strSmtpUser = "member@example.com";
-        settings.m_strSmtpPassword = "left from before";
+        Settings settings(area, clock, freshFolder("program"));
+        settings.smtpUser = "member@example.com";
+        settings.smtpPassword = "left from before";
         const std::optional<QString> refused =
             QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "probe", 10s));
         QVERIFY2(!refused, qPrintable(refused.value_or(QString())));
         QVERIFY(QCoro::waitFor(storeSmtpPassword(settings, "app pässword 1", 10s)));
-        QVERIFY(settings.SaveSettings().ok());
+        QVERIFY(settings.save().ok());
         const QByteArray file = readFile(area.fileName());
         QVERIFY(file.contains("SmtpUser"));
         QVERIFY(!file.contains("SmtpPassword"));
         QVERIFY(!file.contains("pässword"));
 
-        clsSettings later(area, clock, freshFolder("program"));
-        QVERIFY(later.LoadSettings().ok());
+        Settings later(area, clock, freshFolder("program"));
+        QVERIFY(later.load().ok());
         const SmtpPassword read = QCoro::waitFor(smtpPassword(later, 10s));
         QCOMPARE(read.password, QString("app pässword 1"));
         QCOMPARE(read.problem, QString());
@@ -65,19 +65,19 @@ int fallback(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     VirtualClock clock;
     MemorySettingsArea area;
-    clsSettings settings(area, clock, QString());
-    settings.m_strSmtpUser = "member";
+    Settings settings(area, clock, QString());
+    settings.smtpUser = "member";
     if (QCoro::waitFor(storeSmtpPassword(settings, "kept here", 10s))) {
         std::fputs("a store answered\n", stdout);
         return 1;
     }
-    settings.SaveSettings();
+    settings.save();
     if (area.values.value("SmtpPassword") != "kept here")
         return 2;
     const SmtpPassword read = QCoro::waitFor(smtpPassword(settings, 10s));
     if (read.password != "kept here")
         return 3;
-    settings.m_strSmtpPassword.clear();
+    settings.smtpPassword.clear();
     const SmtpPassword none = QCoro::waitFor(smtpPassword(settings, 10s));
     std::fputs(qPrintable(none.problem + "\n"), stdout);
     return none.problem.startsWith("no password for the mail server: the secret store did not answer")

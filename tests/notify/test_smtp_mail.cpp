@@ -1,6 +1,6 @@
 // Both e-mails through a real SMTP server on loopback (aiosmtpd): once plain,
 // once with STARTTLS and a login, and every way a server lets a user down.
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 #include "engine/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
@@ -75,16 +75,16 @@ class TestSmtpMail : public QObject {
     MemorySettingsArea area;
     VirtualClock clock;
 
-    void pointAt(clsSettings& s, const SmtpTestServer& server, int security, const QString& user = {},
+    void pointAt(Settings& s, const SmtpTestServer& server, int security, const QString& user = {},
                  const QString& password = {})
     {
-        s.m_strMail = "member@example.com";
-        s.m_strSmtpFrom = "alerts@example.com";
-        s.m_strSmtpHost = "127.0.0.1";
-        s.m_nSmtpPort = server.port();
-        s.m_nSmtpSecurity = security;
-        s.m_strSmtpUser = user;
-        s.m_strSmtpPassword = password; // as kept where no secret store answers
+        s.email = "member@example.com";
+        s.smtpFrom = "alerts@example.com";
+        s.smtpHost = "127.0.0.1";
+        s.smtpPort = server.port();
+        s.smtpSecurity = security;
+        s.smtpUser = user;
+        s.smtpPassword = password; // as kept where no secret store answers
     }
 
 private slots:
@@ -104,7 +104,7 @@ private slots:
     {
         SmtpTestServer server;
         QVERIFY(server.start());
-        clsSettings s(area, clock, freshFolder("program"));
+        Settings s(area, clock, freshFolder("program"));
         pointAt(s, server, SmtpServer::None);
         RecordingStatus line;
         const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
@@ -136,9 +136,9 @@ private slots:
         SmtpTestServer server({true, "member:app password"});
         QVERIFY(server.start());
         qputenv("ZELVANE_CA_FILE", testCa().caFile.toUtf8());
-        clsSettings s(area, clock, freshFolder("program"));
+        Settings s(area, clock, freshFolder("program"));
         pointAt(s, server, SmtpServer::StartTls, "member", "app password");
-        s.m_strSmtpFrom.clear(); // the member's own address then
+        s.smtpFrom.clear(); // the member's own address then
         RecordingMessageBoxes boxes;
         const Delivery d = QCoro::waitFor(QFLoginFailMail(s, boxes, shortDeadlines()));
         QVERIFY2(d.delivered, qPrintable(d.failure));
@@ -193,12 +193,12 @@ private slots:
         if (trusted)
             qputenv("ZELVANE_CA_FILE", testCa().caFile.toUtf8());
         area.values.clear();
-        clsSettings s(area, clock, freshFolder("program"));
+        Settings s(area, clock, freshFolder("program"));
         pointAt(s, server, tls ? SmtpServer::StartTls : SmtpServer::None,
                 password.isEmpty() ? "" : "member", password);
         if (mode == "none")
-            s.m_strSmtpHost = "mail.example.com";
-        s.m_nMailSendType = 0;
+            s.smtpHost = "mail.example.com";
+        s.mailSendType = 0;
         RecordingStatus line;
         QElapsedTimer took;
         took.start();

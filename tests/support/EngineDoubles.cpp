@@ -67,7 +67,7 @@ QCoro::Task<> RecordingMail::sessionEnded(SessionOutcome outcome, bool resultsMa
 
 void ThrottleDriver::second()
 {
-    if (!engine_.tmrCheckNow.isActive()) {
+    if (!engine_.throttleTimer.isActive()) {
         since_ = QDateTime();
         return;
     }
@@ -76,7 +76,7 @@ void ThrottleDriver::second()
         return;
     }
     if (since_.secsTo(clock_.now()) % 60 == 0)
-        engine_.tmrCheckNow_Timer();
+        engine_.onThrottleTick();
 }
 
 } // namespace zelvane::test

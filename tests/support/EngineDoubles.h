@@ -34,13 +34,13 @@ public:
     explicit RecordingSessionView(const Clock& clock) : clock_(clock) {}
     void setStatus(const QString& text) override;
     QString status() const override { return status_; }
-    void FillList() override { ++fillLists; }
-    void ImageResult_Click() override { ++resultsPanelShown; }
-    void showOverKill(int count) override { overKillShown << count; }
-    void showCheckNowCount(int minutes) override { checkNowShown << minutes; }
+    void showItineraries() override { ++fillLists; }
+    void showResultsPanel() override { ++resultsPanelShown; }
+    void showLoginsSent(int count) override { overKillShown << count; }
+    void showThrottleMinutes(int minutes) override { checkNowShown << minutes; }
     void showLastLoginTime(const QString& text) override { lastLoginTime = text; }
     void raisePopup(int slot, const QString& text, int noPopup) override;
-    void UpdaIcon(int picture) override { trayPictures << picture; }
+    void setTrayIcon(int picture) override { trayPictures << picture; }
     void showNewVersion() override { ++newVersionShown; }
 
     struct Popup {

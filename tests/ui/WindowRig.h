@@ -3,7 +3,7 @@
 #include "app/Clock.h"
 #include "itineraries/modMain.h"
 #include "support/TestSupport.h"
-#include "ui/frmmain.h"
+#include "ui/MainWindow.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -18,7 +18,7 @@ struct WindowRig {
     QString folder;
     modMain state;
     RecordingMessageBoxes boxes;
-    std::unique_ptr<frmmain> window;
+    std::unique_ptr<MainWindow> window;
     int ended = 0;
 
     // A session waits on the clock: `realTime` gives it the system's.
@@ -33,19 +33,19 @@ struct WindowRig {
     }
     void storeMember()
     {
-        state.settings.m_dMemberNo = 1234567;
-        state.settings.m_strLastName = "Smith";
+        state.settings.memberNo = 1234567;
+        state.settings.surname = "Smith";
         state.settings.setPinText("1234");
-        state.settings.m_strMail = "smith@example.com";
-        state.settings.m_nCBTimeIndex = 1;
-        state.settings.m_nTimeHou = 24;
+        state.settings.email = "smith@example.com";
+        state.settings.intervalChoice = 1;
+        state.settings.intervalHours = 24;
     }
     void watch(int n)
     {
         for (int i = 1; i <= n; ++i)
             state.itineraries.append(QString("Sydney;Perth;%1/01/2027;Morning;SYD;PER").arg(i, 2, 10, QChar('0')));
     }
-    template <typename Window = frmmain>
+    template <typename Window = MainWindow>
     Window& open()
     {
         auto* w = new Window(state, nullptr, &boxes);

@@ -21,10 +21,10 @@ using namespace zelvane::test;
 class TestAlertsPanel : public QObject {
     Q_OBJECT
 
-    frmmain& openAtAlerts(WindowRig& rig)
+    MainWindow& openAtAlerts(WindowRig& rig)
     {
         rig.storeMember();
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.show();
         click(rig.find<ImageButton>("ImageAlerts"));
         return w;
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(rig.boxes.shown[0].text, message);
         QCOMPARE(rig.boxes.shown[0].title, QString("Zelvane"));
         QVERIFY(rig.area.writes.isEmpty());
-        QCOMPARE(rig.state.settings.m_strSmtpHost, QString());
+        QCOMPARE(rig.state.settings.smtpHost, QString());
         // The keyboard is put where the mistake is.
         const QString focus = control == "txtSmtpPassword" ? QString("cbSmtpSecurity") : control;
         QCOMPARE(rig.window->focusWidget(), rig.find<QWidget>(focus));

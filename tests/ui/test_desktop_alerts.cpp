@@ -5,7 +5,7 @@
 #include "engine/ResultIcons.h"
 #include "notify/SessionAlerter.h"
 #include "ui/AppWindows.h"
-#include "ui/frmmain.h"
+#include "ui/MainWindow.h"
 #include "WindowRig.h"
 
 #include <QDBusConnection>
@@ -42,16 +42,16 @@ class TestDesktopAlerts : public QObject {
     Q_OBJECT
 
     // The rig's window with `available` of the trips found available.
-    frmmain& sessionWith(WindowRig& rig, int available)
+    MainWindow& sessionWith(WindowRig& rig, int available)
     {
         rig.storeMember();
-        rig.state.settings.m_nMailSendType = 2;
+        rig.state.settings.mailSendType = 2;
         for (const QString& t : kTrips)
             rig.state.itineraries.append(t);
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         for (int i = 0; i < available; ++i)
             w.resultTable().setResultText(i, "09:05 flight");
-        w.FillListViewQuery();
+        w.refreshResults();
         return w;
     }
 
@@ -82,7 +82,7 @@ private slots:
         QFETCH(int, available);
         QFETCH(QStringList, bodies);
         WindowRig rig("desktop-notes");
-        frmmain& w = sessionWith(rig, available);
+        MainWindow& w = sessionWith(rig, available);
         QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
         QStringList seen;
         for (const QJsonObject& n : notes()) {
@@ -99,8 +99,8 @@ private slots:
     void switchedOffShowsNothing()
     {
         WindowRig rig("desktop-off");
-        frmmain& w = sessionWith(rig, 2);
-        rig.state.settings.m_nNotifyDesktop = 0;
+        MainWindow& w = sessionWith(rig, 2);
+        rig.state.settings.notifyDesktop = 0;
         QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
         QVERIFY(notes().isEmpty());
     }
@@ -108,13 +108,13 @@ private slots:
     void refusedLoginIsNotedOncePerStreak()
     {
         WindowRig rig("desktop-login");
-        frmmain& w = sessionWith(rig, 0);
+        MainWindow& w = sessionWith(rig, 0);
         QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::LoginFailed, false));
         QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::GaveUp, false));
         QCOMPARE(notes().size(), 1);
         QCOMPARE(notes().first()["summary"].toString(), QString("Login failed — check your details"));
         QCOMPARE(notes().first()["actions"].toArray(), QJsonArray());
-        rig.state.settings.m_nLoginFailTold = 0; // as a good login does
+        rig.state.settings.loginFailTold = 0; // as a good login does
         QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::LoginFailed, false));
         QCOMPARE(notes().size(), 2);
     }
@@ -126,10 +126,10 @@ private slots:
         for (const QString& t : kTrips)
             rig.state.itineraries.append(t);
         AppWindows windows(rig.state, rig.boxes);
-        frmmain& w = windows.mainWindow();
+        MainWindow& w = windows.mainWindow();
         w.resultTable().setResultText(0, "09:05 flight");
-        w.FillListViewQuery();
-        w.ImageItin_Click();
+        w.refreshResults();
+        w.showItineraryPanel();
         QVERIFY(!w.isVisible());
         QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
         QCOMPARE(notes().size(), 1);

@@ -59,7 +59,7 @@ private slots:
         QFETCH(QString, shownPin);
         QFETCH(bool, locked);
         WindowRig rig("load");
-        rig.state.settings.m_dMemberNo = memberNo;
+        rig.state.settings.memberNo = memberNo;
         rig.state.settings.setPinText(pin);
         rig.open();
         QCOMPARE(rig.find<QLineEdit>("txtMemNo")->text(), shownNo);
@@ -117,7 +117,7 @@ private slots:
     void firstRunReachesOnlyTheDetails()
     {
         WindowRig rig("firstrun");
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.openAtMemberDetails();
         QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
         QVERIFY(!rig.find<ImageButton>("ImageItin")->isEnabled());
@@ -148,10 +148,10 @@ private slots:
     {
         WindowRig rig("focus");
         rig.storeMember();
-        rig.state.settings.m_strMail.clear();
-        frmmain& w = rig.open();
+        rig.state.settings.email.clear();
+        MainWindow& w = rig.open();
         w.show();
-        w.ImageMyD_Click();
+        w.showMemberPanel();
         click(rig.find<ImageButton>("ImageClear"));
         QCOMPARE(w.focusWidget(), rig.find<QWidget>("txtEmail"));
     }
@@ -168,7 +168,7 @@ private slots:
         QVERIFY(shape.contains(QPoint(0, 0)));
 
         WindowRig rig("shape");
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         QVERIFY(!w.mask().contains(QPoint(0, 0)));          // rounded corner cut away
         QVERIFY(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
     }
@@ -297,11 +297,11 @@ private slots:
         QFETCH(QString, storedPin);
         QFETCH(QString, storedSurname);
         WindowRig rig("save");
-        rig.state.settings.m_dMemberNo = 7654321;
-        rig.state.settings.m_strLastName = "Jones";
+        rig.state.settings.memberNo = 7654321;
+        rig.state.settings.surname = "Jones";
         rig.state.settings.setPinText("1111");
-        rig.state.settings.m_strMail = "jones@example.com";
-        rig.state.settings.SaveSettings();
+        rig.state.settings.email = "jones@example.com";
+        rig.state.settings.save();
         rig.open();
         click(rig.find<ImageButton>("ImageClear"));
         QVERIFY(rig.find<QLineEdit>("txtMemNo")->isEnabled());
@@ -324,14 +324,14 @@ private slots:
             QCOMPARE(rig.boxes.shown[0].icon, MsgIcon::Exclamation);
         }
         // What a save leaves in the settings is what the next save writes.
-        rig.state.settings.SaveSettings();
+        rig.state.settings.save();
         QCOMPARE(rig.area.values.value("MemberNo").toDouble(), storedNo);
         QCOMPARE(rig.state.settings.pinText(), storedPin);
-        QCOMPARE(rig.state.settings.m_strLastName, storedSurname);
+        QCOMPARE(rig.state.settings.surname, storedSurname);
         // A good save locks the entries and opens the other panels; a refused one leaves them open.
         QCOMPARE(rig.find<QLineEdit>("txtMemNo")->isEnabled(), !message.isEmpty());
         if (message.isEmpty()) {
-            QCOMPARE(rig.state.settings.m_nMailSendType, qint16(kMailOnChange));
+            QCOMPARE(rig.state.settings.mailSendType, qint16(kMailOnChange));
             QCOMPARE(rig.area.values.value("MailSendType"), QString("3"));
             QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
         }
@@ -358,9 +358,9 @@ private slots:
         QFETCH(int, hours);
         WindowRig rig("interval");
         rig.storeMember();
-        rig.state.settings.m_nTimeHou = qint16(storedHours);
-        rig.state.settings.SaveSettings();
-        frmmain& w = rig.open();
+        rig.state.settings.intervalHours = qint16(storedHours);
+        rig.state.settings.save();
+        MainWindow& w = rig.open();
         auto* combo = rig.find<QComboBox>("Combo1");
         QCOMPARE(combo->currentText(), QString("%1 Hours").arg(storedHours));
         if (chosen >= 0 || saveClicked)
@@ -376,8 +376,8 @@ private slots:
         // The schedule reads what was stored: the check after the first comes `hours` later.
         Scheduler schedule(rig.state, Scheduler::EngineSource([](bool) { return nullptr; }),
                            [&w]() -> StatusLine& { return w; });
-        schedule.Timer1_Timer();
-        schedule.Timer1_Timer();
+        schedule.onScheduleTick();
+        schedule.onScheduleTick();
         QCOMPARE(schedule.NextCheckTime, rig.clock.now().addSecs(hours * 3600));
     }
 
@@ -407,7 +407,7 @@ private slots:
         WindowRig rig("add");
         rig.storeMember();
         rig.watch(before);
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         rig.state.idle = idle;
         if (status == kItineraryNotAdded)
             rig.state.cities.codes.removeLast();
@@ -476,7 +476,7 @@ private slots:
         QFETCH(int, selected);
         WindowRig rig("delete");
         rig.watch(5);
-        rig.state.itineraries.SaveQueryList();
+        rig.state.itineraries.save();
         const QByteArray file = readFile(rig.folder + "/Query.txt");
         rig.open();
         rig.state.idle = idle;
@@ -540,7 +540,7 @@ private slots:
     void aQuestionIgnoresAKeyHeldSinceBeforeIt()
     {
         WindowRig rig("question");
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.move(40, 30);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -569,10 +569,10 @@ private slots:
     {
         WindowRig rig("arrows");
         rig.watch(3);
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.resultTable().setResultText(1, "QF 2 seats");
-        w.FillListViewQuery();
-        w.ImageResult_Click();
+        w.refreshResults();
+        w.showResultsPanel();
         auto* view = rig.find<QTreeView>("ListViewQuery");
         view->setCurrentIndex(view->model()->index(0, 0));
         QTest::keyClick(view, Qt::Key_Down);
@@ -585,10 +585,10 @@ private slots:
     {
         WindowRig rig("shift");
         rig.watch(5);
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.resultTable().setResultText(3, "QF 401 09:05 SYD 11:15 PER");
         w.resultTable().markNotAvailableIfEmpty(4);
-        w.FillListViewQuery();
+        w.refreshResults();
         rig.boxes.answers = {MsgAnswer::Yes};
         auto* list = rig.find<QTreeWidget>("ListView1");
         list->setCurrentItem(list->topLevelItem(2));
@@ -598,7 +598,7 @@ private slots:
         QCOMPARE(w.results().row(3).icon, int(kIconAvailable));
         QCOMPARE(w.results().row(4).icon, int(kIconNotAvailable));
         auto* view = rig.find<QTreeView>("ListViewQuery");
-        w.ImageResult_Click();
+        w.showResultsPanel();
         emit view->clicked(view->model()->index(2, 0));
         QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("QF 401 09:05 SYD 11:15 PER"));
         // The freed last entry holds nothing for the next itinerary.
@@ -610,9 +610,9 @@ private slots:
     {
         WindowRig rig("stale");
         rig.watch(2);
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.resultTable().setResultText(0, "QF 1 seats");
-        w.FillListViewQuery();
+        w.refreshResults();
         rig.boxes.answers = {MsgAnswer::Yes};
         auto* list = rig.find<QTreeWidget>("ListView1");
         list->setCurrentItem(list->topLevelItem(0));
@@ -646,11 +646,11 @@ private slots:
         QFETCH(int, row);
         WindowRig rig("legend");
         rig.watch(3);
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.resultTable().setResultText(0, "QF 401 09:05 SYD 11:15 PER");
         w.resultTable().markNotAvailableIfEmpty(1);
-        w.FillListViewQuery();
-        w.ImageResult_Click();
+        w.refreshResults();
+        w.showResultsPanel();
         auto* picture = rig.find<QLabel>(image);
         auto* text = rig.find<QLabel>(label);
         QCOMPARE(text->text(), caption);
@@ -680,8 +680,8 @@ private slots:
         if (!target.startsWith('/'))
             target = rig.folder + "/a folder with a rather long name for its prints/" + target;
         qputenv("ZELVANE_PRINT_PDF", target.toUtf8());
-        frmmain& w = rig.open();
-        w.ImageResult_Click();
+        MainWindow& w = rig.open();
+        w.showResultsPanel();
         rig.find<QTextEdit>("RichTextBox1")->setPlainText("QF 401 09:05 SYD 11:15 PER");
         auto* print = rig.find<QPushButton>("Command2");
         print->click();
@@ -744,14 +744,14 @@ private slots:
     void activationStopsTheBlink()
     {
         WindowRig rig("activate");
-        rig.state.settings.m_dLastLoginTime = QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9));
-        frmmain& w = rig.open();
+        rig.state.settings.lastLoginTime = QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9));
+        MainWindow& w = rig.open();
         QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), QString("07/12/2026 21:05:09"));
-        QSignalSpy tray(&w, &frmmain::trayPictureChanged);
-        QSignalSpy activated(&w, &frmmain::windowActivated);
-        w.engine().Timer1.start();
-        w.Form_Activate();
-        QVERIFY(!w.engine().Timer1.isActive());
+        QSignalSpy tray(&w, &MainWindow::trayPictureChanged);
+        QSignalSpy activated(&w, &MainWindow::windowActivated);
+        w.engine().blinkTimer.start();
+        w.onActivate();
+        QVERIFY(!w.engine().blinkTimer.isActive());
         QCOMPARE(tray.value(0).value(0).toInt(), int(kIconBlinkA));
         QCOMPARE(activated.count(), 1);
     }
@@ -771,10 +771,10 @@ private slots:
         QFETCH(int, ended);
         QFETCH(bool, saved);
         WindowRig rig("out");
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.show();
         rig.state.itineraries.append("Perth;Sydney;01/02/2027;Morning;PER;SYD");
-        rig.state.settings.m_strMail = "new@example.com";
+        rig.state.settings.email = "new@example.com";
         if (how.isEmpty())
             w.close();
         else
@@ -794,7 +794,7 @@ private slots:
         rig.state.newVersion = true;
         rig.state.updateAddress = "http://www.zelvane.example/get";
         QString opened;
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         w.openPage = [&](const QString& a) { opened = a; };
         qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:1");
         auto* info = rig.find<ImageButton>("imgInfo");

@@ -23,13 +23,13 @@ namespace st = zelvane::status;
 namespace {
 
 // The window as the engine sees it, every status kept in order.
-class RecordingWindow final : public frmmain {
+class RecordingWindow final : public MainWindow {
 public:
-    using frmmain::frmmain;
+    using MainWindow::MainWindow;
     void setStatus(const QString& text) override
     {
         statuses << text;
-        frmmain::setStatus(text);
+        MainWindow::setStatus(text);
     }
     QStringList statuses;
 };
@@ -66,12 +66,12 @@ private slots:
 
         WindowRig rig("session", true);
         rig.storeMember();
-        rig.state.settings.m_nMailSendType = 2;
+        rig.state.settings.mailSendType = 2;
         rig.state.itineraries.append("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
         rig.state.itineraries.append("Perth;Darwin;03/01/2027;Evening;PER;DRW");
         auto& w = rig.open<RecordingWindow>();
         w.show();
-        QSignalSpy popups(&w, &frmmain::popupRequested);
+        QSignalSpy popups(&w, &MainWindow::popupRequested);
 
         rig.find<QPushButton>("cmdCheckItinerary")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 120000);
@@ -116,11 +116,11 @@ private slots:
         // The update logs in with what the last session used.
         rig.find<QPushButton>("cmdCheckItinerary")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 60000);
-        w.CallUpdates();
+        w.updateCities();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains("Update From Qantas Website Successfully Completed..."), 60000);
         QCOMPARE(readFile(rig.folder + "/City.txt"), QByteArray("Ballina\r\nMelbourne\r\nSydney\r\nTamworth\r\n"));
 
-        w.ImageItin_Click();
+        w.showItineraryPanel();
         auto* origin = rig.find<QComboBox>("cbOrigin");
         auto* destination = rig.find<QComboBox>("cbDestation");
         origin->setCurrentIndex(origin->findText("Sydney"));

@@ -9,7 +9,7 @@
 #include "notify/FlightTableModel.h"
 #include "ui/ImageButton.h"
 #include "ui/ResultsPanel.h"
-#include "ui/frmHistory.h"
+#include "ui/HistoryWindow.h"
 
 #include <QChart>
 #include <QComboBox>
@@ -76,14 +76,14 @@ class TestResultsPanel : public QObject {
 
     // The rig's window, opened at the results panel with `lines` watched, the
     // history of the rig's folder open as at start-up.
-    frmmain& openResults(WindowRig& rig, const QStringList& lines)
+    MainWindow& openResults(WindowRig& rig, const QStringList& lines)
     {
         rig.storeMember();
         for (const QString& l : lines)
             rig.state.itineraries.append(l);
         rig.state.history.open(rig.folder, rig.clock.now());
-        frmmain& w = rig.open();
-        w.ImageResult_Click();
+        MainWindow& w = rig.open();
+        w.showResultsPanel();
         return w;
     }
 
@@ -105,11 +105,11 @@ private slots:
     void flightsOfTheRowInView()
     {
         WindowRig rig("flights");
-        frmmain& w = openResults(rig, {kSydPer + ";Business", kSydPer});
+        MainWindow& w = openResults(rig, {kSydPer + ";Business", kSydPer});
         w.resultTable().setResultText(0, "09:05 SYD 11:15 PER QF 401");
         w.resultTable().setFlights(0, {{"09:05 SYD", "11:15 PER", "QF 401", "738", "0", "Y", "None", "-"},
                                        {"13:05 SYD", "15:15 PER", "QF 409", "A330", "1", "0", "4", ""}});
-        w.FillListViewQuery();
+        w.refreshResults();
         makeCurrent(rig, 0);
 
         const QAbstractItemModel* m = rig.find<QTableView>("tblFlights")->model();
@@ -142,7 +142,7 @@ private slots:
         const QList<QDateTime> t = recordSessions(rig, {kSydPerAny, kSydPerBusiness},
                                                   {{O::Available, O::NotAvailable},
                                                    {O::NotAvailable, O::LoggedOut}});
-        frmmain& w = openResults(rig, {kSydPer, kSydPer + ";Business", "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
+        MainWindow& w = openResults(rig, {kSydPer, kSydPer + ";Business", "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
         const QAbstractItemModel* m = rig.find<QTreeView>("ListViewQuery")->model();
         QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QString("Last seen"));
         QStringList lastSeen, tips;
@@ -172,7 +172,7 @@ private slots:
         openResults(rig, {kSydPer, "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
         auto* list = rig.find<QTreeView>("ListViewQuery");
         emit list->doubleClicked(list->model()->index(0, 0));
-        QPointer<frmHistory> history = rig.window->findChild<frmHistory*>("frmHistory");
+        QPointer<HistoryWindow> history = rig.window->findChild<HistoryWindow*>("frmHistory");
         QVERIFY(history && history->isVisible());
         QVERIFY(history->windowTitle().endsWith("Sydney → Perth, 01/01/2027, Morning"));
 
@@ -196,7 +196,7 @@ private slots:
         makeCurrent(rig, 1);
         rig.find<QPushButton>("cmdHistory")->click();
         QTRY_VERIFY(history.isNull());
-        history = rig.window->findChild<frmHistory*>("frmHistory");
+        history = rig.window->findChild<HistoryWindow*>("frmHistory");
         QVERIFY(history && history->isVisible());
         QVERIFY(history->findChild<QWidget*>("chartHistory")->isHidden());
         QCOMPARE(history->findChild<QLabel*>("lblHistoryFigures")->text(),
@@ -222,7 +222,7 @@ private slots:
         WindowRig rig("export");
         recordSessions(rig, {kSydPerAny, kSydPerBusiness},
                        QList<QList<CheckOutcome>>(sessions, {CheckOutcome::Available, CheckOutcome::NotAvailable}));
-        frmmain& w = openResults(rig, {kSydPer});
+        MainWindow& w = openResults(rig, {kSydPer});
         auto* panel = rig.find<ResultsPanel>("PictureResult");
         const QString path = file.isEmpty() ? QString() : rig.folder + "/" + file;
         QString suggested;
@@ -259,8 +259,8 @@ private slots:
         QFETCH(QString, line);
         WindowRig rig("cabin");
         rig.storeMember();
-        frmmain& w = rig.open();
-        w.ImageItin_Click();
+        MainWindow& w = rig.open();
+        w.showItineraryPanel();
         auto* choice = rig.find<QComboBox>("cbCabin");
         QCOMPARE(choice->currentText(), QString("Any"));
         rig.find<QComboBox>("cbOrigin")->setCurrentIndex(rig.find<QComboBox>("cbOrigin")->findText("Sydney"));
@@ -279,7 +279,7 @@ private slots:
         WindowRig rig("notice");
         writeFile(rig.folder + "/history.sqlite", QByteArray(4096, 'x'));
         QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
-        frmmain& w = rig.open();
+        MainWindow& w = rig.open();
         QVERIFY2(w.status().startsWith("History unreadable"), qPrintable(w.status()));
         QVERIFY(w.status().contains("moved to history-broken-"));
         QVERIFY(rig.state.history.takeNotice().isEmpty());

@@ -9,10 +9,10 @@
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
 #include "ui/Skin.h"
-#include "ui/frmAboutus.h"
-#include "ui/frmReminder.h"
-#include "ui/frmmain.h"
-#include "ui/frmmenu.h"
+#include "ui/AboutWindow.h"
+#include "ui/SeatPopup.h"
+#include "ui/MainWindow.h"
+#include "ui/TrayMenu.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -38,7 +38,7 @@ struct Rig {
                            {"Mail", "j.smith@example.com"}, {"TimeIndex", "1"}, {"TimeHou", "24"},
                            {"Autostartup", "0"}};
         }
-        state.settings.LoadSettings();
+        state.settings.load();
         state.idle = true;
         windows.trayAvailable = [] { return true; };
     }
@@ -47,14 +47,14 @@ struct Rig {
         // The tray's version check must have come back before its state goes,
         // and so must a session the schedule started; going on would free what
         // they still use.
-        if (frmmenu* menu = windows.trayWindow();
-            menu && !QTest::qWaitFor([menu] { return menu->scheduler().Timer1.isActive(); }, 5000))
+        if (TrayMenu* menu = windows.trayWindow();
+            menu && !QTest::qWaitFor([menu] { return menu->scheduler().scheduleTimer.isActive(); }, 5000))
             qFatal("the tray's version check did not come back");
         if (windows.mainWindowMade()
             && !QTest::qWaitFor([this] { return !windows.mainWindow().engine().running(); }, 30000))
             qFatal("the check session did not end");
     }
-    frmmenu& tray()
+    TrayMenu& tray()
     {
         windows.loadTrayWindow();
         return *windows.trayWindow();
@@ -118,7 +118,7 @@ private slots:
         QFETCH(bool, menuShown);
         Rig rig;
         rig.windows.statusNotifierTray = [statusNotifier] { return statusNotifier; };
-        frmmenu& menu = rig.tray();
+        TrayMenu& menu = rig.tray();
         QVERIFY(menu.tray()->isVisible());
         QVERIFY(!menu.isVisible());
         emit menu.tray()->activated(QSystemTrayIcon::ActivationReason(reason));
@@ -145,14 +145,14 @@ private slots:
         QFETCH(QString, item);
         QFETCH(QString, panel);
         Rig rig;
-        frmmenu& menu = rig.tray();
+        TrayMenu& menu = rig.tray();
         // The other item first: what it showed must not stay over this panel.
         for (const QString& choice : {item == "lblResult" ? QString("lblsettings") : QString("lblResult"), item}) {
-            menu.Form_Activate();
+            menu.onActivate();
             click(menu.findChild<QLabel*>(choice));
         }
         QVERIFY(!menu.isVisible());
-        frmmain& main = rig.windows.mainWindow();
+        MainWindow& main = rig.windows.mainWindow();
         QVERIFY(main.isVisible());
         for (const char* p : {"PictureMember", "PictureItinerary", "PictureResult"})
             QCOMPARE(rig.child(p)->isVisible(), panel == QLatin1String(p));
@@ -173,8 +173,8 @@ private slots:
     void menuHidesOnItsTitleAndHighlightsTheItemUnderThePointer()
     {
         Rig rig;
-        frmmenu& menu = rig.tray();
-        menu.Form_Activate();
+        TrayMenu& menu = rig.tray();
+        menu.onActivate();
         auto* result = menu.findChild<QLabel*>("lblResult");
         auto* exit = menu.findChild<QLabel*>("lblExit");
         QTest::mouseMove(result);
@@ -199,8 +199,8 @@ private slots:
             AppWindows windows(state, boxes);
             windows.trayAvailable = [] { return true; };
             windows.loadTrayWindow();
-            state.settings.m_strLastName = "Leaving";
-            windows.trayWindow()->Form_Activate();
+            state.settings.surname = "Leaving";
+            windows.trayWindow()->onActivate();
             QTest::mouseClick(windows.trayWindow()->findChild<QLabel*>("lblExit"), Qt::LeftButton);
             _exit(3); // not reached when the item ends the program
         }
@@ -215,15 +215,15 @@ private slots:
     void tooltipAndIconFollowTheMainWindow()
     {
         Rig rig;
-        frmmenu& menu = rig.tray();
+        TrayMenu& menu = rig.tray();
         QCOMPARE(menu.tray()->toolTip(), QString());
-        frmmain& main = rig.windows.mainWindow();
+        MainWindow& main = rig.windows.mainWindow();
         QCOMPARE(menu.tray()->toolTip(), QString());
         emit main.windowActivated();
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
         // Each picture of the blink reaches the tray, also from a window never shown.
         for (int picture : {kIconBlinkB, kIconBlinkA}) {
-            main.UpdaIcon(picture);
+            main.setTrayIcon(picture);
             QCOMPARE(menu.tray()->icon().cacheKey(), imageList2(picture).cacheKey());
         }
     }
@@ -233,13 +233,13 @@ private slots:
     void refusedLoginWarnsInTheTrayUntilALoginSucceeds()
     {
         Rig rig;
-        frmmenu& menu = rig.tray();
-        frmmain& main = rig.windows.mainWindow();
+        TrayMenu& menu = rig.tray();
+        MainWindow& main = rig.windows.mainWindow();
         emit main.windowActivated();
         main.showLoginTrouble(true);
         QCOMPARE(menu.tray()->toolTip(), QString("Login failed — check your details"));
         QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
-        main.UpdaIcon(kIconBlinkB);
+        main.setTrayIcon(kIconBlinkB);
         QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
         main.showLoginTrouble(false);
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
@@ -262,9 +262,9 @@ private slots:
         Rig rig;
         if (openBefore)
             rig.windows.showMainWindow();
-        frmmenu& menu = rig.tray();
+        TrayMenu& menu = rig.tray();
         // The schedule starts once the version check has come back.
-        QTRY_VERIFY(menu.scheduler().Timer1.isActive());
+        QTRY_VERIFY(menu.scheduler().scheduleTimer.isActive());
         qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:9");
         // Nothing is brought up for the news: the window shows it when it is opened.
         QCOMPARE(rig.windows.mainWindowMade(), openBefore);
@@ -293,21 +293,21 @@ private slots:
         Rig rig;
         writeFile(rig.data + "/Query.txt", watchList);
         rig.state.itineraries.load();
-        frmmenu& menu = rig.tray();
+        TrayMenu& menu = rig.tray();
         // The version check fails at once here; the schedule starts after it.
-        QTRY_VERIFY(menu.scheduler().Timer1.isActive());
+        QTRY_VERIFY(menu.scheduler().scheduleTimer.isActive());
         QTRY_VERIFY(menu.scheduler().LastCheckTime.has_value());
         QCOMPARE(rig.windows.mainWindowMade(), sessionStarted);
         if (!sessionStarted)
             return;
-        frmmain& main = rig.windows.mainWindow();
+        MainWindow& main = rig.windows.mainWindow();
         QVERIFY(!main.isVisible()); // made hidden for the session
         QTRY_VERIFY(!main.status().isEmpty()); // the session is reporting
         // The engine's give-up arms the retry on the tray window; a good login stops it.
         main.engine().startLockoutRetry();
-        QVERIFY(menu.scheduler().Timer2.isActive());
+        QVERIFY(menu.scheduler().lockoutRetryTimer.isActive());
         main.engine().stopLockoutRetry();
-        QVERIFY(!menu.scheduler().Timer2.isActive());
+        QVERIFY(!menu.scheduler().lockoutRetryTimer.isActive());
         // Opened after the check, the window shows what the check last said,
         // on the results it brought forward.
         QTRY_VERIFY_WITH_TIMEOUT(!main.engine().running(), 30000);
@@ -345,7 +345,7 @@ private slots:
         rig.windows.trayAvailable = [&] { return trayAfterMs >= 0 && since.elapsed() >= trayAfterMs; };
         rig.windows.trayWaitMs = 400;
         rig.windows.trayPollMs = 20;
-        QCOMPARE(Main(rig.state, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
+        QCOMPARE(startUp(rig.state, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
         QVERIFY(rig.windows.trayWindow());
         // Nothing is given up on while a tray may still come.
         QCOMPARE(rig.boxes.shown.size(), 0);
@@ -380,7 +380,7 @@ private slots:
         rig.windows.trayAvailable = [tray] { return tray; };
         rig.tray();
         rig.windows.showMainWindow();
-        frmmain& main = rig.windows.mainWindow();
+        MainWindow& main = rig.windows.mainWindow();
         int ended = 0;
         main.endProgram = [&ended] { ++ended; };
         click(rig.child("ImageMin"));
@@ -416,16 +416,16 @@ private slots:
         QFETCH(bool, resultsShown);
         Rig rig;
         rig.tray();
-        frmmain& main = rig.windows.mainWindow();
-        main.ImageMyD_Click();
+        MainWindow& main = rig.windows.mainWindow();
+        main.showMemberPanel();
         if (mainState == Qt::WindowMinimized)
             main.showMinimized();
         emit main.popupRequested(0, "Sydney:Melbourne:25/12/2026", 1);
-        QPointer<frmReminder> popup = rig.windows.popup(0);
+        QPointer<SeatPopup> popup = rig.windows.popup(0);
         QVERIFY(popup && popup->isVisible());
         QCOMPARE(popup->findChild<QLabel*>("lblCaption")->text(),
                  QString("Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!"));
-        QTRY_VERIFY(!popup->Timer1.isActive() && !popup->tmrSlideIn.isActive());
+        QTRY_VERIFY(!popup->growTimer.isActive() && !popup->slideTimer.isActive());
         QWidget* w = target == "frmReminder" ? popup.data() : popup->findChild<QWidget*>(target);
         // The window itself is clicked where none of its labels is.
         click(w, target == "frmReminder" ? QPoint(4, popup->height() / 2) : QPoint());
@@ -443,15 +443,15 @@ private slots:
     {
         Rig rig;
         rig.tray();
-        frmmain& main = rig.windows.mainWindow();
+        MainWindow& main = rig.windows.mainWindow();
         const QList<int> counts = {1, 2, 3, 4, 1};
-        QList<QPointer<frmReminder>> raised;
+        QList<QPointer<SeatPopup>> raised;
         for (int n : counts) {
             emit main.popupRequested(n - 1, "Perth:Darwin:03/01/2027", n);
             raised << rig.windows.popup(n - 1);
         }
         for (auto& p : raised)
-            QTRY_VERIFY(p && !p->Timer1.isActive() && !p->tmrSlideIn.isActive());
+            QTRY_VERIFY(p && !p->growTimer.isActive() && !p->slideTimer.isActive());
         const int height = raised[0]->height();
         for (int i = 1; i < 4; ++i)
             QCOMPARE(raised[i]->y(), raised[0]->y() - i * height);
@@ -481,8 +481,8 @@ private slots:
     void aboutWindowOpensOnceAndClosesOnThePress()
     {
         Rig rig;
-        frmAboutus& about = rig.windows.showAbout();
-        QPointer<frmAboutus> first = &about;
+        AboutWindow& about = rig.windows.showAbout();
+        QPointer<AboutWindow> first = &about;
         QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QString("1.1.0 Qantas Edition"));
         // Said in the words of this desktop, not of another system.
         QCOMPARE(about.findChild<QLabel*>("Label5")->text(), QString("Launch When I Log In"));
@@ -503,7 +503,7 @@ private slots:
     {
         QFETCH(QString, control);
         Rig rig;
-        frmAboutus& about = rig.windows.showAbout();
+        AboutWindow& about = rig.windows.showAbout();
         QVERIFY(!QFile::exists(autoStartEntryPath()));
         auto* w = about.findChild<QWidget*>(control);
         click(w);
@@ -513,15 +513,15 @@ private slots:
         click(w);
         QVERIFY(!QFile::exists(autoStartEntryPath()));
         QCOMPARE(rig.area.values["Autostartup"], QString("0"));
-        QCOMPARE(rig.state.settings.m_Autostartup, 0);
+        QCOMPARE(rig.state.settings.autoStart, 0);
     }
 
     void aboutWithAutostartOnWritesTheEntryAgain()
     {
         Rig rig;
         rig.area.values["Autostartup"] = "1";
-        rig.state.settings.LoadSettings();
-        frmAboutus& about = rig.windows.showAbout();
+        rig.state.settings.load();
+        AboutWindow& about = rig.windows.showAbout();
         QVERIFY(about.findChild<QCheckBox*>("Check1")->isChecked());
         QVERIFY(QFile::exists(autoStartEntryPath()));
     }
@@ -542,7 +542,7 @@ private slots:
         QFETCH(QString, url);
         Rig rig;
         int updates = 0;
-        rig.windows.callUpdates = [&updates](frmmain&) { ++updates; };
+        rig.windows.callUpdates = [&updates](MainWindow&) { ++updates; };
         click(rig.windows.showAbout().findChild<QLabel*>(label));
         QCOMPARE(opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
         QCOMPARE(updates, url.isEmpty() ? 1 : 0);
@@ -565,7 +565,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, trimmed);
         QFETCH(QString, url);
-        ShowWebPage(address);
+        showWebPage(address);
         QCOMPARE(address, trimmed);
         QCOMPARE(opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
     }

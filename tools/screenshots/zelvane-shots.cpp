@@ -9,8 +9,8 @@
 #include "ui/Skin.h"
 #include "ui/ImageButton.h"
 #include "ui/ResultsPanel.h"
-#include "ui/frmHistory.h"
-#include "ui/frmmain.h"
+#include "ui/HistoryWindow.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -104,18 +104,18 @@ int main(int argc, char* argv[])
     modMain state(area, SystemClock::instance(), data.path(), data.path());
     state.cities.load();
     state.idle = true;
-    clsSettings& s = state.settings;
-    s.m_dMemberNo = 1234567;
-    s.m_strLastName = QStringLiteral("Smith");
+    Settings& s = state.settings;
+    s.memberNo = 1234567;
+    s.surname = QStringLiteral("Smith");
     s.setPinText(QStringLiteral("1234"));
-    s.m_strMail = QStringLiteral("j.smith@example.com");
-    s.m_nCBTimeIndex = 1;
-    s.m_nTimeHou = 24;
-    s.m_nMailSendType = 1;
-    s.m_dLastLoginTime = QDateTime(QDate(2026, 12, 8), QTime(7, 42, 15));
-    s.m_strSmtpHost = QStringLiteral("smtp.example.com");
-    s.m_strSmtpUser = QStringLiteral("j.smith@example.com");
-    s.m_strPushUrl = QStringLiteral("https://ntfy.sh/smith-seats");
+    s.email = QStringLiteral("j.smith@example.com");
+    s.intervalChoice = 1;
+    s.intervalHours = 24;
+    s.mailSendType = 1;
+    s.lastLoginTime = QDateTime(QDate(2026, 12, 8), QTime(7, 42, 15));
+    s.smtpHost = QStringLiteral("smtp.example.com");
+    s.smtpUser = QStringLiteral("j.smith@example.com");
+    s.pushUrl = QStringLiteral("https://ntfy.sh/smith-seats");
     state.newVersion = true;
     state.updateAddress = QStringLiteral("http://www.zelvane.example/download.html");
     state.noticeText = QStringLiteral("Scheduled maintenance on Sunday.");
@@ -123,10 +123,10 @@ int main(int argc, char* argv[])
                              "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
                              "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW"})
         state.itineraries.append(QString::fromLatin1(line));
-    recordSampleHistory(state, s.m_dLastLoginTime);
+    recordSampleHistory(state, s.lastLoginTime);
 
     NoBoxes boxes;
-    frmmain w(state, nullptr, &boxes);
+    MainWindow w(state, nullptr, &boxes);
     w.resultTable().setResultText(0, QStringLiteral(
         "Departing\tArriving\tFlight\tAircraft\tStops\r\n09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. No"));
     w.resultTable().setFlights(0, {{"09:05 SYD", "06:10 LHR", "QF 1", "388", "1", "Yes", "No", "No"},
@@ -135,7 +135,7 @@ int main(int argc, char* argv[])
                                    {"23:55 SYD", "14:10 LHR", "QF 35", "789", "1", "No", "No", "1"}});
     w.resultTable().markNotAvailableIfEmpty(1);
     w.resultTable().setResultText(3, QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"));
-    w.FillListViewQuery();
+    w.refreshResults();
     w.setStatus(QStringLiteral("Session completed...See Results"));
     w.move(40, 40);
     w.show();
@@ -149,13 +149,13 @@ int main(int argc, char* argv[])
         if (!withHoles(w.grab().toImage()).save(file))
             qWarning("could not write %s", qPrintable(file));
     };
-    w.ImageMyD_Click();
+    w.showMemberPanel();
     shoot(QStringLiteral("member") + (dark ? QStringLiteral("-dark") : QString()));
-    w.ImageItin_Click();
+    w.showItineraryPanel();
     auto* cabin = w.findChild<QComboBox*>(QStringLiteral("cbCabin"));
     cabin->setCurrentIndex(cabin->findText(QStringLiteral("Business")));
     shoot(QStringLiteral("itineraries") + (dark ? QStringLiteral("-dark") : QString()));
-    w.ImageResult_Click();
+    w.showResultsPanel();
     auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
     list->setCurrentIndex(list->model()->index(0, 0));
     emit list->clicked(list->model()->index(0, 0));
@@ -163,7 +163,7 @@ int main(int argc, char* argv[])
     // The history of the first itinerary, in its own window.
     w.findChild<ResultsPanel*>(QStringLiteral("PictureResult"))->showHistory(1);
     settle(400);
-    if (auto* history = w.findChild<frmHistory*>(QStringLiteral("frmHistory"))) {
+    if (auto* history = w.findChild<HistoryWindow*>(QStringLiteral("frmHistory"))) {
         const QString file = out.filePath(QStringLiteral("history") + (dark ? QStringLiteral("-dark") : QString())
                                           + suffix + QStringLiteral(".png"));
         if (!history->grab().save(file))

@@ -7,10 +7,10 @@
 #include "app/SettingsArea.h"
 #include "itineraries/modMain.h"
 #include "ui/AppWindows.h"
-#include "ui/frmAboutus.h"
+#include "ui/AboutWindow.h"
 #include "ui/QtMessageBoxes.h"
-#include "ui/frmmain.h"
-#include "ui/frmmenu.h"
+#include "ui/MainWindow.h"
+#include "ui/TrayMenu.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,14 +25,14 @@ int main(int argc, char* argv[])
     const QString what = app.arguments().value(1);
     NativeSettingsArea area;
     modMain state(area, SystemClock::instance(), QString(), QDir::tempPath());
-    state.settings.LoadSettings();
+    state.settings.load();
     QtMessageBoxes boxes;
     AppWindows windows(state, boxes);
     windows.loadTrayWindow();
 
     QTimer::singleShot(500, &app, [&] {
         if (what == QLatin1String("menu")) {
-            windows.trayWindow()->Form_Activate();
+            windows.trayWindow()->onActivate();
         } else if (what == QLatin1String("popups")) {
             const QStringList flights = {"Sydney:Melbourne:24/12/2027", "Perth:Darwin:03/01/2028",
                                          "Brisbane:Cairns:15/02/2028"};

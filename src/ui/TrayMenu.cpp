@@ -1,4 +1,4 @@
-#include "ui/frmmenu.h"
+#include "ui/TrayMenu.h"
 
 #include "app/AutoStart.h"
 #include "app/MessageBoxes.h"
@@ -7,7 +7,7 @@
 #include "notify/PopupGeometry.h"
 #include "ui/AppWindows.h"
 #include "ui/Skin.h"
-#include "ui/frmmain.h"
+#include "ui/MainWindow.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -28,7 +28,7 @@ double screenTwipsPerPixel(QScreen* s)
 
 } // namespace
 
-frmmenu::frmmenu(modMain& state, AppWindows& windows, QWidget* parent)
+TrayMenu::TrayMenu(modMain& state, AppWindows& windows, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       state_(state),
       windows_(windows),
@@ -50,11 +50,11 @@ frmmenu::frmmenu(modMain& state, AppWindows& windows, QWidget* parent)
     QFont title(QStringLiteral("Arial"));
     title.setPointSize(12);
     title.setBold(true);
-    Label1_ = new QLabel(QStringLiteral("Options"), this);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    Label1_->setFont(title);
-    Label1_->setStyleSheet(QStringLiteral("color: white"));
-    Label1_->setGeometry(px(495), px(0), px(1860), px(330));
+    heading_ = new QLabel(QStringLiteral("Options"), this);
+    heading_->setObjectName(QStringLiteral("Label1"));
+    heading_->setFont(title);
+    heading_->setStyleSheet(QStringLiteral("color: white"));
+    heading_->setGeometry(px(495), px(0), px(1860), px(330));
 
     QFont itemFont(QStringLiteral("Arial"));
     itemFont.setPointSizeF(9.75);
@@ -70,43 +70,43 @@ frmmenu::frmmenu(modMain& state, AppWindows& windows, QWidget* parent)
         l->installEventFilter(this);
         return l;
     };
-    lblsettings_ = item("lblsettings", QStringLiteral("Settings"), 720, 285);
-    lblResult_ = item("lblResult", QStringLiteral("Show Results"), 1080, 285);
-    lblExit_ = item("lblExit", QStringLiteral("Exit"), 1485, 330);
-    Label1_->setMouseTracking(true);
-    Label1_->installEventFilter(this);
+    settingsItem_ = item("lblsettings", QStringLiteral("Settings"), 720, 285);
+    resultsItem_ = item("lblResult", QStringLiteral("Show Results"), 1080, 285);
+    exitItem_ = item("lblExit", QStringLiteral("Exit"), 1485, 330);
+    heading_->setMouseTracking(true);
+    heading_->installEventFilter(this);
     highlight(nullptr);
 }
 
-QCoro::Task<> frmmenu::Form_Load()
+QCoro::Task<> TrayMenu::onLoad()
 {
-    TrayIcon();
-    if (state_.settings.m_Autostartup == 1)
-        SetAutoStart(true);
-    const QPointer<frmmenu> self(this);
-    co_await VerCheck();
+    makeTrayIcon();
+    if (state_.settings.autoStart == 1)
+        setAutoStart(true);
+    const QPointer<TrayMenu> self(this);
+    co_await checkVersion();
     if (self)
-        scheduler_.Timer1.start();
+        scheduler_.scheduleTimer.start();
 }
 
-QCoro::Task<> frmmenu::VerCheck()
+QCoro::Task<> TrayMenu::checkVersion()
 {
     AppWindows& windows = windows_;
-    const QPointer<frmmenu> self(this);
-    const VerCheckOutcome outcome =
-        co_await zelvane::VerCheck(state_, [&windows] { return windows.resultsPanelVisible(); });
+    const QPointer<TrayMenu> self(this);
+    const VersionCheckOutcome outcome =
+        co_await zelvane::checkVersion(state_, [&windows] { return windows.resultsPanelVisible(); });
     // A window made later shows the news at its load, from the flag.
-    if (self && outcome == VerCheckOutcome::NewVersion && windows_.mainWindowMade())
+    if (self && outcome == VersionCheckOutcome::NewVersion && windows_.mainWindowMade())
         static_cast<SessionView&>(windows_.mainWindow()).showNewVersion();
 }
 
-void frmmenu::TrayIcon()
+void TrayMenu::makeTrayIcon()
 {
     setWindowIcon(applicationIcon());
-    ADDIcon();
+    addTrayIcon();
 }
 
-void frmmenu::ADDIcon()
+void TrayMenu::addTrayIcon()
 {
     // No tooltip until the main window has been seen.
     tray_ = new QSystemTrayIcon(windowIcon(), this);
@@ -117,14 +117,14 @@ void frmmenu::ADDIcon()
                            || (r == QSystemTrayIcon::Trigger && windows_.statusNotifierTray
                                && windows_.statusNotifierTray());
         if (r == QSystemTrayIcon::Context)
-            Form_Activate();
+            onActivate();
         else if (opens)
             windows_.showMainWindow();
     });
     tray_->show();
 }
 
-void frmmenu::UpdaIcon(const QIcon& mainIcon)
+void TrayMenu::setTrayIcon(const QIcon& mainIcon)
 {
     if (!mainIcon.isNull())
         lastMainIcon_ = mainIcon;
@@ -143,13 +143,13 @@ void frmmenu::UpdaIcon(const QIcon& mainIcon)
         tray_->setToolTip(tip);
 }
 
-void frmmenu::showLoginTrouble(bool refused)
+void TrayMenu::showLoginTrouble(bool refused)
 {
     state_.loginTrouble = refused;
-    UpdaIcon({});
+    setTrayIcon({});
 }
 
-void frmmenu::Form_Activate()
+void TrayMenu::onActivate()
 {
     QScreen* s = QGuiApplication::primaryScreen();
     if (s)
@@ -162,29 +162,29 @@ void frmmenu::Form_Activate()
 
 // The window's own panel switches: each panel comes with its own parts (the
 // results legend and hint only with the results) and its tab marked.
-void frmmenu::lblsettings_Click()
+void TrayMenu::openSettings()
 {
     hide();
-    windows_.mainWindow().ImageMyD_Click();
+    windows_.mainWindow().showMemberPanel();
     windows_.showMainWindow();
 }
 
-void frmmenu::lblResult_Click()
+void TrayMenu::showResults()
 {
     hide();
-    windows_.mainWindow().ImageResult_Click();
+    windows_.mainWindow().showResultsPanel();
     windows_.showMainWindow();
 }
 
-void frmmenu::lblExit_Click()
+void TrayMenu::exitProgram()
 {
-    EndProgram(state_);
+    endProcess(state_);
 }
 
-void frmmenu::highlight(QLabel* under)
+void TrayMenu::highlight(QLabel* under)
 {
     const QColor lit = palette().color(QPalette::Active, QPalette::HighlightedText);
-    for (QLabel* l : {lblsettings_, lblResult_, lblExit_}) {
+    for (QLabel* l : {settingsItem_, resultsItem_, exitItem_}) {
         QPalette p = l->palette();
         p.setColor(QPalette::Window, l == under ? lit : kMenuItemColour);
         p.setColor(QPalette::WindowText, l == under ? kMenuItemColour : QColor(Qt::white));
@@ -192,33 +192,33 @@ void frmmenu::highlight(QLabel* under)
     }
 }
 
-bool frmmenu::eventFilter(QObject* watched, QEvent* e)
+bool TrayMenu::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::MouseMove) {
-        if (watched == Label1_)
+        if (watched == heading_)
             hide();
         else
             highlight(qobject_cast<QLabel*>(watched));
     } else if (e->type() == QEvent::MouseButtonRelease
                && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-        if (watched == lblsettings_)
-            lblsettings_Click();
-        else if (watched == lblResult_)
-            lblResult_Click();
-        else if (watched == lblExit_)
-            lblExit_Click();
+        if (watched == settingsItem_)
+            openSettings();
+        else if (watched == resultsItem_)
+            showResults();
+        else if (watched == exitItem_)
+            exitProgram();
     }
     return QWidget::eventFilter(watched, e);
 }
 
-void frmmenu::changeEvent(QEvent* e)
+void TrayMenu::changeEvent(QEvent* e)
 {
     QWidget::changeEvent(e);
     if (e->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
         hide();
 }
 
-void frmmenu::paintEvent(QPaintEvent*)
+void TrayMenu::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     drawMenuFace(p, rect());

@@ -1,4 +1,4 @@
-#include "app/clsSettings.h"
+#include "app/Settings.h"
 
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
@@ -29,20 +29,20 @@ QString int16Text(qint16 v)
 
 } // namespace
 
-clsSettings::clsSettings(SettingsArea& area, const Clock& clock, QString programFolder)
+Settings::Settings(SettingsArea& area, const Clock& clock, QString programFolder)
     : area_(area), clock_(clock), programFolder_(std::move(programFolder))
 {
 }
 
-QString clsSettings::pinText() const
+QString Settings::pinText() const
 {
-    const QString typed = m_strPin.trimmed();
-    if (allDigits(typed) && leadingNumber(typed) == m_nPin)
+    const QString typed = typedPin.trimmed();
+    if (allDigits(typed) && leadingNumber(typed) == pin)
         return typed;
-    return int16Text(m_nPin);
+    return int16Text(pin);
 }
 
-std::optional<qint16> clsSettings::pinNumber(const QString& typed)
+std::optional<qint16> Settings::pinNumber(const QString& typed)
 {
     if (!allDigits(typed))
         return std::nullopt;
@@ -53,22 +53,22 @@ std::optional<qint16> clsSettings::pinNumber(const QString& typed)
     return qint16(n);
 }
 
-bool clsSettings::setPinText(const QString& typed)
+bool Settings::setPinText(const QString& typed)
 {
-    const auto pin = pinNumber(typed);
-    if (!pin)
+    const auto number = pinNumber(typed);
+    if (!number)
         return false;
-    m_nPin = *pin;
-    m_strPin = typed;
+    pin = *number;
+    typedPin = typed;
     return true;
 }
 
-bool clsSettings::memberDetailsMissing() const
+bool Settings::memberDetailsMissing() const
 {
-    return m_dMemberNo == 0 && m_strLastName.trimmed().isEmpty() && m_nPin == 0;
+    return memberNo == 0 && surname.trimmed().isEmpty() && pin == 0;
 }
 
-SettingsStatus clsSettings::LoadSettings()
+SettingsStatus Settings::load()
 {
     // Each step reads one key and converts it; the first that cannot be
     // converted stops the load and leaves the later fields as they were.
@@ -99,31 +99,31 @@ SettingsStatus clsSettings::LoadSettings()
     };
     const Key keys[] = {
         {"MemberNo", [] { return QStringLiteral("0"); },
-         [this](const QString& t) { m_dMemberNo = leadingNumber(t); return true; }},
+         [this](const QString& t) { memberNo = leadingNumber(t); return true; }},
         {"LastName", [] { return QString(); },
-         [this](const QString& t) { m_strLastName = t; return true; }},
+         [this](const QString& t) { surname = t; return true; }},
         {"Pin", [] { return QStringLiteral("0"); },
          [this](const QString& t) {
-             const auto pin = roundToInt16(leadingNumber(t));
-             if (!pin)
+             const auto number = roundToInt16(leadingNumber(t));
+             if (!number)
                  return false;
-             m_nPin = *pin;
+             pin = *number;
              const QString typed = t.trimmed();
-             m_strPin = allDigits(typed) ? typed : int16Text(*pin);
+             typedPin = allDigits(typed) ? typed : int16Text(*number);
              return true;
          }},
         {"Mail", [] { return QString(); },
-         [this](const QString& t) { m_strMail = t; return true; }},
-        {"Autostartup", [] { return QStringLiteral("1"); }, int16Into(m_Autostartup)},
+         [this](const QString& t) { email = t; return true; }},
+        {"Autostartup", [] { return QStringLiteral("1"); }, int16Into(autoStart)},
         {"ProgDirectory", [this] { return programFolder_; },
-         [this](const QString& t) { m_ProgDirectory = t; return true; }},
-        {"strCurrTime", nowText, dateInto(m_dtstrCurrTime)},
-        {"TimeMin", [] { return QStringLiteral("10"); }, int16Into(m_nTimeMin)},
-        {"TimeHou", [] { return QStringLiteral("0"); }, int16Into(m_nTimeHou)},
-        {"TimeDay", [] { return QStringLiteral("1"); }, int16Into(m_nTimeDay)},
-        {"TimeIndex", [] { return QStringLiteral("1"); }, int16Into(m_nCBTimeIndex)},
-        {"LastLoginTime", nowText, dateInto(m_dLastLoginTime)},
-        {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(m_nMailSendType)},
+         [this](const QString& t) { programDirectory = t; return true; }},
+        {"strCurrTime", nowText, dateInto(lastSessionTime)},
+        {"TimeMin", [] { return QStringLiteral("10"); }, int16Into(intervalMinutes)},
+        {"TimeHou", [] { return QStringLiteral("0"); }, int16Into(intervalHours)},
+        {"TimeDay", [] { return QStringLiteral("1"); }, int16Into(intervalDays)},
+        {"TimeIndex", [] { return QStringLiteral("1"); }, int16Into(intervalChoice)},
+        {"LastLoginTime", nowText, dateInto(lastLoginTime)},
+        {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(mailSendType)},
     };
     for (const Key& k : keys) {
         const QString name = QString::fromLatin1(k.name);
@@ -140,28 +140,28 @@ namespace {
 // The alert keys, in the order they are written; each with its default.
 struct AlertKey {
     const char* name;
-    QString clsSettings::*text = nullptr;
-    int clsSettings::*number = nullptr;
+    QString Settings::*text = nullptr;
+    int Settings::*number = nullptr;
     int lowest = 0, highest = 0, fallback = 0;
 };
 
 const AlertKey kAlertKeys[] = {
-    {"SmtpHost", &clsSettings::m_strSmtpHost},
-    {"SmtpPort", nullptr, &clsSettings::m_nSmtpPort, 1, 65535, 587},
-    {"SmtpSecurity", nullptr, &clsSettings::m_nSmtpSecurity, 0, 2, 1},
-    {"SmtpUser", &clsSettings::m_strSmtpUser},
-    {"SmtpFrom", &clsSettings::m_strSmtpFrom},
-    {"SmtpPassword", &clsSettings::m_strSmtpPassword},
-    {"SiteUrl", &clsSettings::m_strSiteUrl},
-    {"NotifyDesktop", nullptr, &clsSettings::m_nNotifyDesktop, 0, 1, 1},
-    {"PushUrl", &clsSettings::m_strPushUrl},
-    {"LoginFailTold", nullptr, &clsSettings::m_nLoginFailTold, 0, 1, 0},
-    {"AnnounceChangesOnly", nullptr, &clsSettings::m_nAnnounceChangesOnly, 0, 1, 0},
+    {"SmtpHost", &Settings::smtpHost},
+    {"SmtpPort", nullptr, &Settings::smtpPort, 1, 65535, 587},
+    {"SmtpSecurity", nullptr, &Settings::smtpSecurity, 0, 2, 1},
+    {"SmtpUser", &Settings::smtpUser},
+    {"SmtpFrom", &Settings::smtpFrom},
+    {"SmtpPassword", &Settings::smtpPassword},
+    {"SiteUrl", &Settings::siteUrl},
+    {"NotifyDesktop", nullptr, &Settings::notifyDesktop, 0, 1, 1},
+    {"PushUrl", &Settings::pushUrl},
+    {"LoginFailTold", nullptr, &Settings::loginFailTold, 0, 1, 0},
+    {"AnnounceChangesOnly", nullptr, &Settings::announceChangesOnly, 0, 1, 0},
 };
 
 } // namespace
 
-void clsSettings::loadAlertSettings()
+void Settings::loadAlertSettings()
 {
     for (const AlertKey& k : kAlertKeys) {
         const QString name = QString::fromLatin1(k.name);
@@ -175,13 +175,13 @@ void clsSettings::loadAlertSettings()
     }
 }
 
-SettingsStatus clsSettings::saveAlertSettings()
+SettingsStatus Settings::saveAlertSettings()
 {
     for (const AlertKey& k : kAlertKeys) {
         const QString name = QString::fromLatin1(k.name);
         const QString text = k.text ? this->*k.text : QString::number(this->*k.number);
         // A password the secret store keeps leaves no trace in the file.
-        const bool ok = k.text == &clsSettings::m_strSmtpPassword && text.isEmpty()
+        const bool ok = k.text == &Settings::smtpPassword && text.isEmpty()
                             ? area_.remove(name)
                             : area_.save(name, text);
         if (!ok)
@@ -190,22 +190,22 @@ SettingsStatus clsSettings::saveAlertSettings()
     return {};
 }
 
-SettingsStatus clsSettings::SaveSettings()
+SettingsStatus Settings::save()
 {
     const std::pair<const char*, QString> values[] = {
-        {"MemberNo", numberText(m_dMemberNo)},
-        {"LastName", m_strLastName},
+        {"MemberNo", numberText(memberNo)},
+        {"LastName", surname},
         {"Pin", pinText()},
-        {"ProgDirectory", m_ProgDirectory},
-        {"strCurrTime", storedDateTimeText(m_dtstrCurrTime)},
-        {"Autostartup", int16Text(m_Autostartup)},
-        {"Mail", m_strMail},
-        {"TimeMin", int16Text(m_nTimeMin)},
-        {"TimeHou", int16Text(m_nTimeHou)},
-        {"TimeDay", int16Text(m_nTimeDay)},
-        {"TimeIndex", int16Text(m_nCBTimeIndex)},
-        {"LastLoginTime", storedDateTimeText(m_dLastLoginTime)},
-        {"MailSendType", int16Text(m_nMailSendType)},
+        {"ProgDirectory", programDirectory},
+        {"strCurrTime", storedDateTimeText(lastSessionTime)},
+        {"Autostartup", int16Text(autoStart)},
+        {"Mail", email},
+        {"TimeMin", int16Text(intervalMinutes)},
+        {"TimeHou", int16Text(intervalHours)},
+        {"TimeDay", int16Text(intervalDays)},
+        {"TimeIndex", int16Text(intervalChoice)},
+        {"LastLoginTime", storedDateTimeText(lastLoginTime)},
+        {"MailSendType", int16Text(mailSendType)},
     };
     for (const auto& [key, text] : values) {
         const QString name = QString::fromLatin1(key);

@@ -12,17 +12,17 @@ namespace zelvane {
 
 // The availability pop-up: grows up out of the bottom right corner, above the
 // task bar, and stays on top until it is clicked. Closing deletes it.
-class frmReminder : public QWidget {
+class SeatPopup : public QWidget {
     Q_OBJECT
 public:
-    explicit frmReminder(QWidget* parent = nullptr);
+    explicit SeatPopup(QWidget* parent = nullptr);
 
-    // Places, shows and animates the pop-up for `Texto` ("origin:destination:date")
+    // Places, shows and animates the pop-up for `text` ("origin:destination:date")
     // in stacking place `Index` (1-4).
-    void Iniciar(const QString& Texto, int Index);
+    void start(const QString& text, int Index);
 
-    QTimer Timer1;     // 10 ms: grow
-    QTimer tmrSlideIn; // 20 ms: slide
+    QTimer growTimer;     // 10 ms: grow
+    QTimer slideTimer; // 20 ms: slide
     const ReminderFrame& frame() const { return frame_; }
     int finalTop() const { return start_.finalTop; }
 
@@ -36,13 +36,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void SetTopMost();
+    void keepOnTop();
     void applyShape();
     void place();
 
-    QLabel* lblCaption_;
-    QLabel* Label1_;
-    QLabel* Image1_;
+    QLabel* caption_;
+    QLabel* heading_;
+    QLabel* image_;
     QPixmap face_;
     QRect screen_;
     double perPixel_ = 15.0;

@@ -19,17 +19,17 @@ inline const QString kExtendedErrorText = QStringLiteral("Extended error returne
 // host that cannot be reached, a refused connection or a time-out give an
 // empty reply and no message. Only an address that cannot be made into a
 // request at all (no host, a port out of range) is reported in a box.
-QCoro::Task<QString> PostForm(QString Url, QString FormData, MessageBoxes& boxes,
+QCoro::Task<QString> postForm(QString Url, QString FormData, MessageBoxes& boxes,
                               NetTimeouts timeouts = {});
 // The same post, with the whole exchange: its status tells whether the
 // server took the form. Nothing when no request could be made.
-QCoro::Task<std::optional<HttpReply>> PostFormExchange(QString Url, QString FormData,
+QCoro::Task<std::optional<HttpReply>> postFormExchange(QString Url, QString FormData,
                                                        MessageBoxes& boxes,
                                                        NetTimeouts timeouts = {});
 
 // The exclamation box of a request that could not be opened: the server's
 // last response text when there is one (cut at its first NUL), otherwise a
 // fixed text.
-void ReportInternetError(MessageBoxes& boxes, const QString& lastResponseInfo = QString());
+void reportInternetError(MessageBoxes& boxes, const QString& lastResponseInfo = QString());
 
 } // namespace zelvane

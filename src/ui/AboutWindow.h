@@ -13,13 +13,13 @@ class modMain;
 // Help / about: the version, the start-with-the-desktop choice, the city list
 // update and the product site's pages. Borderless, moved by its background;
 // closing it deletes it.
-class frmAboutus : public QWidget {
+class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmAboutus(modMain& state, QWidget* parent = nullptr);
+    explicit AboutWindow(modMain& state, QWidget* parent = nullptr);
 
-    void Check1_Click();
-    void Label5_Click();
+    void saveLaunchAtLogin();
+    void toggleLaunchAtLogin();
     // "Check For Updates": the main window's city list update.
     std::function<void()> checkForUpdates;
 
@@ -38,9 +38,9 @@ private:
 
     modMain& state_;
     double perPixel_ = 15.0;
-    QCheckBox* Check1_;
-    QLabel* Image1_;
-    QLabel* Label5_;
+    QCheckBox* launchAtLoginCheck_;
+    QLabel* image_;
+    QLabel* launchAtLoginLink_;
 };
 
 // The start-with-the-desktop caption, in the words of the desktop it runs on.

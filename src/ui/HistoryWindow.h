@@ -15,10 +15,10 @@ struct Theme;
 // (available, not available, not checked) along the time of its session,
 // joined by a step line through the real checks, with a line of figures
 // under it. Opened from the results panel; Escape or Close shuts it.
-class frmHistory final : public QDialog {
+class HistoryWindow final : public QDialog {
     Q_OBJECT
 public:
-    frmHistory(const QString& itinerary, const QList<TimelinePoint>& points, const Theme& theme,
+    HistoryWindow(const QString& itinerary, const QList<TimelinePoint>& points, const Theme& theme,
                QWidget* parent = nullptr);
 
     QChart* chart() const;

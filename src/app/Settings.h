@@ -9,7 +9,7 @@ namespace zelvane {
 class Clock;
 class SettingsArea;
 
-// Values of m_nMailSendType. Older copies send nothing for a value they do
+// Values of mailSendType. Older copies send nothing for a value they do
 // not know, so mail only on a change was added last.
 enum MailSendType : qint16 {
     kMailAlways = 0,
@@ -26,63 +26,63 @@ struct SettingsStatus {
 };
 
 // The user's settings. Fields are public and read and written directly by the
-// rest of the program; LoadSettings and SaveSettings move them to and from the
+// rest of the program; load and save move them to and from the
 // settings area, one key at a time, stopping at the first failure.
-class clsSettings {
+class Settings {
 public:
     // The date-time that stands for "never": the zero of the date arithmetic
     // the stored texts come from.
     static QDateTime zeroDate() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
 
-    clsSettings(SettingsArea& area, const Clock& clock, QString programFolder);
+    Settings(SettingsArea& area, const Clock& clock, QString programFolder);
 
-    double m_dMemberNo = 0;
-    QString m_strLastName;
-    qint16 m_nPin = 0;
-    QString m_strMail;
-    QDateTime m_dtstrCurrTime = zeroDate();
-    qint16 m_Autostartup = 0;
-    qint16 m_nTimeMin = 0;
-    qint16 m_nTimeHou = 0;
-    qint16 m_nTimeDay = 0;
-    QDateTime m_dLastLoginTime = zeroDate();
-    qint16 m_nCBTimeIndex = 0;
-    QString m_ProgDirectory;
-    qint16 m_nMailSendType = 0;
+    double memberNo = 0;
+    QString surname;
+    qint16 pin = 0;
+    QString email;
+    QDateTime lastSessionTime = zeroDate();
+    qint16 autoStart = 0;
+    qint16 intervalMinutes = 0;
+    qint16 intervalHours = 0;
+    qint16 intervalDays = 0;
+    QDateTime lastLoginTime = zeroDate();
+    qint16 intervalChoice = 0;
+    QString programDirectory;
+    qint16 mailSendType = 0;
     // The PIN as the user typed it: leading zeros belong to a PIN and must
-    // reach the login unchanged. m_nPin keeps its number for the range and
+    // reach the login unchanged. pin keeps its number for the range and
     // "not entered" rules.
-    QString m_strPin;
+    QString typedPin;
 
     // Where alerts go. Kept beside the keys above, which older copies read
     // alone; a value that does not read back takes its default.
-    QString m_strSmtpHost;      // empty: no mail server of the user's own
-    int m_nSmtpPort = 587;      // up to 65535: wider than the seed's numbers
-    int m_nSmtpSecurity = 1;    // 0 none, 1 STARTTLS, 2 TLS
-    QString m_strSmtpUser;
-    QString m_strSmtpFrom;      // empty: the member's own address
+    QString smtpHost;      // empty: no mail server of the user's own
+    int smtpPort = 587;      // up to 65535: wider than the seed's numbers
+    int smtpSecurity = 1;    // 0 none, 1 STARTTLS, 2 TLS
+    QString smtpUser;
+    QString smtpFrom;      // empty: the member's own address
     // Only where no secret store answers; empty otherwise, and then not written.
-    QString m_strSmtpPassword;
-    QString m_strSiteUrl;       // the product site, for its e-mail endpoints
-    int m_nNotifyDesktop = 1;
-    QString m_strPushUrl;
+    QString smtpPassword;
+    QString siteUrl;       // the product site, for its e-mail endpoints
+    int notifyDesktop = 1;
+    QString pushUrl;
     // The login has failed since the last good one and the user was told.
-    int m_nLoginFailTold = 0;
+    int loginFailTold = 0;
     // The pop-up, the desktop notes and the push tell only of flights that
     // became available since their last check.
-    int m_nAnnounceChangesOnly = 0;
+    int announceChangesOnly = 0;
 
-    SettingsStatus LoadSettings();
-    SettingsStatus SaveSettings();
+    SettingsStatus load();
+    SettingsStatus save();
 
     // The PIN digits to store and send: as typed when they still stand for
-    // m_nPin, otherwise the plain number.
+    // pin, otherwise the plain number.
     QString pinText() const;
     // A PIN as typed is ASCII digits only, nothing around them, and its number
-    // fits m_nPin; anything else ("1234.6", " 1234", "+12", full-width digits)
+    // fits pin; anything else ("1234.6", " 1234", "+12", full-width digits)
     // is no PIN rather than a rounded or trimmed one the site would refuse.
     static std::optional<qint16> pinNumber(const QString& typed);
-    // Takes a typed PIN: the number into m_nPin, the digits into m_strPin.
+    // Takes a typed PIN: the number into pin, the digits into typedPin.
     // False (nothing changed) when it is no PIN.
     bool setPinText(const QString& typed);
 

@@ -29,12 +29,12 @@ class modMain;
 // The main window: a skinned, frameless card whose panels take turns in one
 // place (member details, itineraries, results), a row of image buttons, the
 // status line and the check engine whose sessions it shows.
-class frmmain : public QWidget, public SessionView, private PanelHost {
+class MainWindow : public QWidget, public SessionView, private PanelHost {
     Q_OBJECT
 public:
     // Without `boxes` the window asks with real message boxes.
-    explicit frmmain(modMain& state, QWidget* parent = nullptr, MessageBoxes* boxes = nullptr);
-    ~frmmain() override;
+    explicit MainWindow(modMain& state, QWidget* parent = nullptr, MessageBoxes* boxes = nullptr);
+    ~MainWindow() override;
 
     CheckEngine& engine() override { return *engine_; }
     ResultTable& resultTable() override { return table_; }
@@ -49,32 +49,32 @@ public:
     void setVisible(bool visible) override;
 
     // The panel switches.
-    void ImageMyD_Click();
-    void ImageItin_Click();
-    void ImageResult_Click() override;
+    void showMemberPanel();
+    void showItineraryPanel();
+    void showResultsPanel() override;
     // First run: only the member details panel can be reached.
     void openAtMemberDetails();
     // Entries locked and panels chosen by whether member details are stored.
-    void SetMemberLock();
+    void lockMemberDetails();
     // The window became the program's active window.
-    void Form_Activate();
+    void onActivate();
 
     // SessionView
     void setStatus(const QString& text) override;
     QString status() const override;
-    void FillList() override;
-    void showOverKill(int count) override;
-    void showCheckNowCount(int minutes) override;
+    void showItineraries() override;
+    void showLoginsSent(int count) override;
+    void showThrottleMinutes(int minutes) override;
     void showLastLoginTime(const QString& text) override;
-    void raisePopup(int slot, const QString& announcement, int NoPopup) override;
-    void UpdaIcon(int picture) override;
+    void raisePopup(int slot, const QString& announcement, int popupCount) override;
+    void setTrayIcon(int picture) override;
     void showNewVersion() override;
     void showLoginTrouble(bool refused) override;
 
-    void FillListViewQuery() override;
-    void FillCityCombo();
+    void refreshResults() override;
+    void fillCityChoices();
     // The city list update, reached from the about window.
-    QCoro::Task<> CallUpdates();
+    QCoro::Task<> updateCities();
 
     // The ways out that end the process; tests replace them.
     std::function<void()> endProgram;
@@ -87,7 +87,7 @@ public:
     std::function<QCoro::Task<>()> versionCheck;
 
 signals:
-    void popupRequested(int slot, const QString& announcement, int NoPopup);
+    void popupRequested(int slot, const QString& announcement, int popupCount);
     void trayPictureChanged(int picture);
     void loginTroubleChanged(bool refused);
     void windowActivated();
@@ -108,18 +108,18 @@ private:
     const Theme& theme() const override { return theme_; }
     void memberDetailsSaved() override;
 
-    void ImageMin_Click();
+    void minimize();
     void showStatusText();
     void buildHeader();
     void buildPanels();
     void buildStatusRow();
-    void Form_Load();
+    void onLoad();
     void showPanel(Panel* panel);
     void refreshSkin();
     QPoint tabLeft(int i) const;
 
-    void cmdCheckItinerary_Click();
-    void lblNewVer_Click();
+    void checkNow();
+    void offerNewVersion();
     QCoro::Task<> fetchNotice();
 
     modMain& state_;
@@ -130,7 +130,7 @@ private:
 
     ResultsViewModel results_;
     ResultTable table_;
-    std::unique_ptr<HttpBrowser> WebBrowser1_, WebBrowser2_, WebBrowser3_;
+    std::unique_ptr<HttpBrowser> sessionBrowser_, pageBrowser_, testBrowser_;
     std::unique_ptr<RealWaits> waits_;
     std::unique_ptr<SessionAlerter> alerts_;
     std::unique_ptr<CheckEngine> engine_;
@@ -148,13 +148,13 @@ private:
     QList<ImageButton*> tabs_;
     Panel* current_ = nullptr;
 
-    ImageButton *Image5_ = nullptr, *ImageMin_ = nullptr, *ImageClose_ = nullptr, *imgabout_ = nullptr,
-                *imgInfo_ = nullptr;
+    ImageButton *checkNowButton_ = nullptr, *minimizeButton_ = nullptr, *closeButton_ = nullptr, *aboutButton_ = nullptr,
+                *noticeButton_ = nullptr;
     QString statusText_; // the whole text; the label may show it shortened
-    QLabel *lblStatus_ = nullptr, *lblLastLoginTime_ = nullptr, *lblNewVer_ = nullptr, *Label4_ = nullptr,
-           *Label24_ = nullptr, *Label25_ = nullptr;
+    QLabel *statusLabel_ = nullptr, *lastLoginLabel_ = nullptr, *newVersionLabel_ = nullptr, *resultsHint_ = nullptr,
+           *throttleMinutesLabel_ = nullptr, *loginsSentLabel_ = nullptr;
     QList<QWidget*> legend_;
-    QPushButton* cmdCheckItinerary_ = nullptr;
+    QPushButton* checkNowKey_ = nullptr;
 };
 
 } // namespace zelvane

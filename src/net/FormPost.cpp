@@ -1,4 +1,4 @@
-#include "net/modAFS.h"
+#include "net/FormPost.h"
 
 #include "app/MessageBoxes.h"
 #include "net/CUrl.h"
@@ -42,15 +42,15 @@ std::optional<QUrl> postTarget(const CUrl& parsed)
 
 } // namespace
 
-QCoro::Task<QString> PostForm(QString Url, QString FormData, MessageBoxes& boxes,
+QCoro::Task<QString> postForm(QString Url, QString FormData, MessageBoxes& boxes,
                               NetTimeouts timeouts)
 {
     const std::optional<HttpReply> reply =
-        co_await PostFormExchange(std::move(Url), std::move(FormData), boxes, timeouts);
+        co_await postFormExchange(std::move(Url), std::move(FormData), boxes, timeouts);
     co_return reply ? QString::fromLocal8Bit(reply->body) : QString();
 }
 
-QCoro::Task<std::optional<HttpReply>> PostFormExchange(QString Url, QString FormData,
+QCoro::Task<std::optional<HttpReply>> postFormExchange(QString Url, QString FormData,
                                                        MessageBoxes& boxes, NetTimeouts timeouts)
 {
     CUrl parsed;
@@ -58,7 +58,7 @@ QCoro::Task<std::optional<HttpReply>> PostFormExchange(QString Url, QString Form
 
     const std::optional<QUrl> target = postTarget(parsed);
     if (!target) {
-        ReportInternetError(boxes);
+        reportInternetError(boxes);
         co_return std::nullopt;
     }
 
@@ -74,13 +74,13 @@ QCoro::Task<std::optional<HttpReply>> PostFormExchange(QString Url, QString Form
     // This stack cannot speak the address's protocol (no TLS support): the
     // request never started, which is what the box is for.
     if (reply.error == QNetworkReply::ProtocolUnknownError) {
-        ReportInternetError(boxes);
+        reportInternetError(boxes);
         co_return std::nullopt;
     }
     co_return reply;
 }
 
-void ReportInternetError(MessageBoxes& boxes, const QString& lastResponseInfo)
+void reportInternetError(MessageBoxes& boxes, const QString& lastResponseInfo)
 {
     QString text = lastResponseInfo;
     const qsizetype nul = text.indexOf(QChar(0));

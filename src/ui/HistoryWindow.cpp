@@ -1,4 +1,4 @@
-#include "ui/frmHistory.h"
+#include "ui/HistoryWindow.h"
 
 #include "ui/Skin.h"
 
@@ -48,7 +48,7 @@ QString day(const QDateTime& t)
 
 } // namespace
 
-qreal frmHistory::levelOf(CheckOutcome outcome)
+qreal HistoryWindow::levelOf(CheckOutcome outcome)
 {
     switch (outcome) {
     case CheckOutcome::Available: return kAvailableLevel;
@@ -80,7 +80,7 @@ QString historyFigures(const QList<TimelinePoint>& points)
                                       : QStringLiteral(" · never seen"));
 }
 
-frmHistory::frmHistory(const QString& itinerary, const QList<TimelinePoint>& points, const Theme& theme,
+HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint>& points, const Theme& theme,
                        QWidget* parent)
     : QDialog(parent)
 {
@@ -179,7 +179,7 @@ frmHistory::frmHistory(const QString& itinerary, const QList<TimelinePoint>& poi
     box->addWidget(buttons);
 }
 
-QChart* frmHistory::chart() const
+QChart* HistoryWindow::chart() const
 {
     return view_->chart();
 }

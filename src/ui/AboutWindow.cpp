@@ -1,4 +1,4 @@
-#include "ui/frmAboutus.h"
+#include "ui/AboutWindow.h"
 
 #include "app/AutoStart.h"
 #include "app/ShowWebPage.h"
@@ -49,7 +49,7 @@ QPixmap closePicture(int picture, qreal dpr)
 
 } // namespace
 
-frmAboutus::frmAboutus(modMain& state, QWidget* parent)
+AboutWindow::AboutWindow(modMain& state, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(state)
 {
     setObjectName(QStringLiteral("frmAboutus"));
@@ -85,13 +85,13 @@ frmAboutus::frmAboutus(modMain& state, QWidget* parent)
     const QString host = siteHost();
     link("lblWEBLink", host, 1350, 1080)->setProperty("address", QStringLiteral("http://") + host);
 
-    Check1_ = new QCheckBox(this);
-    Check1_->setObjectName(QStringLiteral("Check1"));
-    connect(Check1_, &QCheckBox::toggled, this, [this] { Check1_Click(); });
-    Label5_ = link("Label5", kLaunchAtStartText, 840, 1995);
+    launchAtLoginCheck_ = new QCheckBox(this);
+    launchAtLoginCheck_->setObjectName(QStringLiteral("Check1"));
+    connect(launchAtLoginCheck_, &QCheckBox::toggled, this, [this] { saveLaunchAtLogin(); });
+    launchAtLoginLink_ = link("Label5", kLaunchAtStartText, 840, 1995);
     // The box sits on its caption's middle line, whatever the font's height.
-    const int box = Check1_->sizeHint().height();
-    Check1_->setGeometry(px(540), Label5_->y() + (Label5_->height() - box) / 2, box, box);
+    const int box = launchAtLoginCheck_->sizeHint().height();
+    launchAtLoginCheck_->setGeometry(px(540), launchAtLoginLink_->y() + (launchAtLoginLink_->height() - box) / 2, box, box);
     link("Label6", QStringLiteral("Check For Updates"), 840, 2370);
     link("Label7", QStringLiteral("Report A Problem"), 840, 2745)
         ->setProperty("address", host + QStringLiteral("/support.html#contact"));
@@ -100,20 +100,20 @@ frmAboutus::frmAboutus(modMain& state, QWidget* parent)
     link("Label9", QStringLiteral("Online FAQ"), 840, 3495)
         ->setProperty("address", host + QStringLiteral("/faq.html"));
 
-    Image1_ = new QLabel(this);
-    Image1_->setObjectName(QStringLiteral("Image1"));
-    Image1_->setGeometry(width() - 26, 6, 18, 18);
-    Image1_->setMouseTracking(true);
-    Image1_->installEventFilter(this);
+    image_ = new QLabel(this);
+    image_->setObjectName(QStringLiteral("Image1"));
+    image_->setGeometry(width() - 26, 6, 18, 18);
+    image_->setMouseTracking(true);
+    image_->installEventFilter(this);
     setClosePicture(kNormal);
 
     setMask(colourKeyMask(size(), [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); }));
 
     // Opening with the entry asked for writes it again.
-    Check1_->setChecked(state_.settings.m_Autostartup == 1);
+    launchAtLoginCheck_->setChecked(state_.settings.autoStart == 1);
 }
 
-QLabel* frmAboutus::text_(const char* name, const QString& text, int left, int top, Text kind)
+QLabel* AboutWindow::text_(const char* name, const QString& text, int left, int top, Text kind)
 {
     auto* l = new QLabel(text, this);
     l->setObjectName(QString::fromLatin1(name));
@@ -130,7 +130,7 @@ QLabel* frmAboutus::text_(const char* name, const QString& text, int left, int t
     return l;
 }
 
-QLabel* frmAboutus::link(const char* name, const QString& text, int left, int top)
+QLabel* AboutWindow::link(const char* name, const QString& text, int left, int top)
 {
     QLabel* l = text_(name, text, left, top, Text::Link);
     l->setCursor(Qt::PointingHandCursor);
@@ -138,47 +138,47 @@ QLabel* frmAboutus::link(const char* name, const QString& text, int left, int to
     return l;
 }
 
-void frmAboutus::Check1_Click()
+void AboutWindow::saveLaunchAtLogin()
 {
-    const bool on = Check1_->isChecked();
-    state_.settings.m_Autostartup = on ? 1 : 0;
-    state_.settings.SaveSettings();
-    state_.settings.LoadSettings();
-    SetAutoStart(on);
+    const bool on = launchAtLoginCheck_->isChecked();
+    state_.settings.autoStart = on ? 1 : 0;
+    state_.settings.save();
+    state_.settings.load();
+    setAutoStart(on);
 }
 
-void frmAboutus::Label5_Click()
+void AboutWindow::toggleLaunchAtLogin()
 {
-    Check1_->setChecked(!Check1_->isChecked());
-    SetAutoStart(Check1_->isChecked());
+    launchAtLoginCheck_->setChecked(!launchAtLoginCheck_->isChecked());
+    setAutoStart(launchAtLoginCheck_->isChecked());
 }
 
-void frmAboutus::setClosePicture(Picture picture)
+void AboutWindow::setClosePicture(Picture picture)
 {
-    Image1_->setPixmap(closePicture(picture, devicePixelRatioF()));
-    Image1_->setProperty("picture", int(picture));
+    image_->setPixmap(closePicture(picture, devicePixelRatioF()));
+    image_->setProperty("picture", int(picture));
 }
 
-void frmAboutus::mousePressEvent(QMouseEvent* e)
+void AboutWindow::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton && windowHandle())
         windowHandle()->startSystemMove();
 }
 
-void frmAboutus::mouseMoveEvent(QMouseEvent*)
+void AboutWindow::mouseMoveEvent(QMouseEvent*)
 {
     setClosePicture(kNormal);
 }
 
-void frmAboutus::paintEvent(QPaintEvent*)
+void AboutWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     drawAboutFace(p, rect(), true);
 }
 
-bool frmAboutus::eventFilter(QObject* watched, QEvent* e)
+bool AboutWindow::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == Image1_) {
+    if (watched == image_) {
         if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter)
             setClosePicture(kHover);
         if (e->type() == QEvent::MouseButtonPress) {
@@ -192,14 +192,14 @@ bool frmAboutus::eventFilter(QObject* watched, QEvent* e)
     if (e->type() != QEvent::MouseButtonRelease
         || static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton)
         return QWidget::eventFilter(watched, e);
-    if (watched == Label5_) {
-        Label5_Click();
+    if (watched == launchAtLoginLink_) {
+        toggleLaunchAtLogin();
     } else if (watched->objectName() == QLatin1String("Label6")) {
         if (checkForUpdates)
             checkForUpdates();
     } else if (const QVariant address = watched->property("address"); address.isValid()) {
         QString url = address.toString();
-        ShowWebPage(url);
+        showWebPage(url);
     }
     return true;
 }

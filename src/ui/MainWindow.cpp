@@ -1,4 +1,4 @@
-#include "ui/frmmain.h"
+#include "ui/MainWindow.h"
 
 #include "app/MemberDetails.h"
 #include "app/MessageBoxes.h"
@@ -73,7 +73,7 @@ QIcon noticeIcon(bool over)
 
 } // namespace
 
-frmmain::frmmain(modMain& state, QWidget* parent, MessageBoxes* boxes)
+MainWindow::MainWindow(modMain& state, QWidget* parent, MessageBoxes* boxes)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
       ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>()),
@@ -89,27 +89,27 @@ frmmain::frmmain(modMain& state, QWidget* parent, MessageBoxes* boxes)
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    endProgram = [this] { EndProgram(state_); };
+    endProgram = [this] { endProcess(state_); };
     openPage = [](const QString& address) {
         QString page = address;
-        ShowWebPage(page);
+        showWebPage(page);
     };
 
-    WebBrowser1_ = std::make_unique<HttpBrowser>();
-    WebBrowser3_ = std::make_unique<HttpBrowser>();
+    sessionBrowser_ = std::make_unique<HttpBrowser>();
+    testBrowser_ = std::make_unique<HttpBrowser>();
     waits_ = std::make_unique<RealWaits>(state_.clock, timeScale());
     alerts_ = std::make_unique<SessionAlerter>(results_, state_.settings, *this, boxes_);
     engine_ = std::make_unique<CheckEngine>(state_, results_, table_,
-                                            CheckEngine::Browsers{*WebBrowser1_, *WebBrowser3_},
+                                            CheckEngine::Browsers{*sessionBrowser_, *testBrowser_},
                                             *waits_, *this, *alerts_, this);
-    alerts_->startJustSent = [this] { engine_->TMRJustSent.start(); };
+    alerts_->startJustSent = [this] { engine_->justSentTimer.start(); };
     results_.setIconProvider([](int picture) { return imageList2(picture); });
     results_.setHistory(&state_.history);
 }
 
-frmmain::~frmmain() = default;
+MainWindow::~MainWindow() = default;
 
-void frmmain::ensureBuilt()
+void MainWindow::ensureBuilt()
 {
     if (built_)
         return;
@@ -117,15 +117,15 @@ void frmmain::ensureBuilt()
     buildHeader();
     buildPanels();
     buildStatusRow();
-    Form_Load();
+    onLoad();
     // What a check reported meanwhile.
-    Label25_->setText(overKill_);
-    Label24_->setText(checkNowCount_);
+    loginsSentLabel_->setText(overKill_);
+    throttleMinutesLabel_->setText(checkNowCount_);
     if (resultsAsked_)
-        ImageResult_Click();
+        showResultsPanel();
 }
 
-void frmmain::setVisible(bool visible)
+void MainWindow::setVisible(bool visible)
 {
     if (visible)
         ensureBuilt();
@@ -137,7 +137,7 @@ void frmmain::setVisible(bool visible)
         destroy();
 }
 
-void frmmain::buildHeader()
+void MainWindow::buildHeader()
 {
     const Theme& t = theme_;
     for (const auto& tab : kTabs) {
@@ -157,56 +157,56 @@ void frmmain::buildHeader()
     connect(alerts, &ImageButton::activated, this, [this, alertsTab] { showPanel(panels_.value(alertsTab)); });
     tabs_ << alerts;
 
-    Image5_ = holderButton("Image5", "imgCNDown", "imgCNOff", "imgCNOver", ImageButton::Trigger::Release, t, this);
-    Image5_->setGeometry(kWidth - 16 - 156, kTabTop, 156, kTabHeight);
-    Image5_->setToolTip(QStringLiteral("Initiate Process Now"));
-    connect(Image5_, &ImageButton::activated, this, &frmmain::cmdCheckItinerary_Click);
+    checkNowButton_ = holderButton("Image5", "imgCNDown", "imgCNOff", "imgCNOver", ImageButton::Trigger::Release, t, this);
+    checkNowButton_->setGeometry(kWidth - 16 - 156, kTabTop, 156, kTabHeight);
+    checkNowButton_->setToolTip(QStringLiteral("Initiate Process Now"));
+    connect(checkNowButton_, &ImageButton::activated, this, &MainWindow::checkNow);
 
     // The command button does what Image5 does; the skin shows Image5 in its place.
-    cmdCheckItinerary_ = named(new QPushButton(QStringLiteral("Check Itinerary Now"), this), "cmdCheckItinerary");
-    cmdCheckItinerary_->setGeometry(Image5_->geometry());
-    cmdCheckItinerary_->hide();
-    connect(cmdCheckItinerary_, &QPushButton::clicked, this, &frmmain::cmdCheckItinerary_Click);
+    checkNowKey_ = named(new QPushButton(QStringLiteral("Check Itinerary Now"), this), "cmdCheckItinerary");
+    checkNowKey_->setGeometry(checkNowButton_->geometry());
+    checkNowKey_->hide();
+    connect(checkNowKey_, &QPushButton::clicked, this, &MainWindow::checkNow);
 
     const int round = 28, top = (kHeader - round) / 2;
-    ImageClose_ = listButton("ImageClose", 22, t, this);
-    ImageClose_->setGeometry(kWidth - 12 - round, top, round, round);
-    ImageClose_->setAccessibleName(QStringLiteral("Exit"));
-    connect(ImageClose_, &ImageButton::activated, this, [this] { endProgram(); });
-    ImageMin_ = listButton("ImageMin", 25, t, this);
-    ImageMin_->setGeometry(kWidth - 12 - 2 * round - 4, top, round, round);
-    connect(ImageMin_, &ImageButton::activated, this, &frmmain::ImageMin_Click);
-    imgabout_ = holderButton("imgabout", "imgHelpDown", "imgHelpOff", "imgHelpOver", ImageButton::Trigger::Release,
+    closeButton_ = listButton("ImageClose", 22, t, this);
+    closeButton_->setGeometry(kWidth - 12 - round, top, round, round);
+    closeButton_->setAccessibleName(QStringLiteral("Exit"));
+    connect(closeButton_, &ImageButton::activated, this, [this] { endProgram(); });
+    minimizeButton_ = listButton("ImageMin", 25, t, this);
+    minimizeButton_->setGeometry(kWidth - 12 - 2 * round - 4, top, round, round);
+    connect(minimizeButton_, &ImageButton::activated, this, &MainWindow::minimize);
+    aboutButton_ = holderButton("imgabout", "imgHelpDown", "imgHelpOff", "imgHelpOver", ImageButton::Trigger::Release,
                              t, this);
-    imgabout_->setGeometry(kWidth - 12 - 3 * round - 8, top, round, round);
-    connect(imgabout_, &ImageButton::activated, this, [this] {
+    aboutButton_->setGeometry(kWidth - 12 - 3 * round - 8, top, round, round);
+    connect(aboutButton_, &ImageButton::activated, this, [this] {
         if (showAbout)
             showAbout();
     });
 
     const ImageButton::Picture notice{noticeIcon(false), QStringLiteral("imgInfo")};
-    imgInfo_ = new ImageButton(QStringLiteral("imgInfo"), notice, notice,
+    noticeButton_ = new ImageButton(QStringLiteral("imgInfo"), notice, notice,
                                {noticeIcon(true), QStringLiteral("imgInfo")}, ImageButton::Trigger::Click, this);
-    imgInfo_->setGeometry(kWidth - 12 - 4 * round - 20, top + 2, 24, 24);
-    imgInfo_->setToolTip(QStringLiteral("There Is An Alert: Click To Read!"));
-    imgInfo_->hide();
-    connect(imgInfo_, &ImageButton::activated, this, [this] { ShowNotice(state_, boxes_); });
+    noticeButton_->setGeometry(kWidth - 12 - 4 * round - 20, top + 2, 24, 24);
+    noticeButton_->setToolTip(QStringLiteral("There Is An Alert: Click To Read!"));
+    noticeButton_->hide();
+    connect(noticeButton_, &ImageButton::activated, this, [this] { showNotice(state_, boxes_); });
 
-    lblNewVer_ = named(new QLabel(kNewVersionCaption, this), "lblNewVer");
-    lblNewVer_->setGeometry(256, 0, imgInfo_->x() - 10 - 256, kHeader);
-    lblNewVer_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblNewVer_->setCursor(Qt::PointingHandCursor);
-    lblNewVer_->setStyleSheet(QStringLiteral("color: #ffd43b; text-decoration: underline; font-weight: 600; font-size: 12px;"));
-    lblNewVer_->installEventFilter(this);
-    lblNewVer_->hide();
+    newVersionLabel_ = named(new QLabel(kNewVersionCaption, this), "lblNewVer");
+    newVersionLabel_->setGeometry(256, 0, noticeButton_->x() - 10 - 256, kHeader);
+    newVersionLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    newVersionLabel_->setCursor(Qt::PointingHandCursor);
+    newVersionLabel_->setStyleSheet(QStringLiteral("color: #ffd43b; text-decoration: underline; font-weight: 600; font-size: 12px;"));
+    newVersionLabel_->installEventFilter(this);
+    newVersionLabel_->hide();
 }
 
-QPoint frmmain::tabLeft(int i) const
+QPoint MainWindow::tabLeft(int i) const
 {
     return {16 + i * (kTabWidth + 4), kTabTop};
 }
 
-void frmmain::buildPanels()
+void MainWindow::buildPanels()
 {
     // Made in the order of their tabs, which is also the order the keyboard visits them.
     member_ = new MemberPanel(*this, this);
@@ -218,7 +218,7 @@ void frmmain::buildPanels()
         p->setGeometry(kPanel.adjusted(1, 1, -1, -1));
 }
 
-void frmmain::buildStatusRow()
+void MainWindow::buildStatusRow()
 {
     // The legend and the hint share the row under the panels.
     const struct {
@@ -241,51 +241,51 @@ void frmmain::buildStatusRow()
         legend_ << image << text;
     }
     // The hint sits above the list it speaks of.
-    Label4_ = named(new QLabel(QStringLiteral("Please Click on the List and See Results Below  "), this), "Label4");
-    Label4_->setGeometry(kPanel.x() + 16, kPanel.y() + 6, kPanel.width() - 32, 22);
-    Label4_->setForegroundRole(QPalette::PlaceholderText);
+    resultsHint_ = named(new QLabel(QStringLiteral("Please Click on the List and See Results Below  "), this), "Label4");
+    resultsHint_->setGeometry(kPanel.x() + 16, kPanel.y() + 6, kPanel.width() - 32, 22);
+    resultsHint_->setForegroundRole(QPalette::PlaceholderText);
     for (QWidget* w : legend_)
         w->hide();
-    Label4_->hide();
+    resultsHint_->hide();
 
-    lblStatus_ = named(new QLabel(this), "lblStatus");
-    lblStatus_->setGeometry(18, kStatusTop, 430, kHeight - kStatusTop);
-    QFont f = lblStatus_->font();
+    statusLabel_ = named(new QLabel(this), "lblStatus");
+    statusLabel_->setGeometry(18, kStatusTop, 430, kHeight - kStatusTop);
+    QFont f = statusLabel_->font();
     f.setBold(true);
-    lblStatus_->setFont(f);
+    statusLabel_->setFont(f);
     // A check may have reported before the controls were made.
     if (statusText_.isEmpty())
         statusText_ = status::kWaitingItineraries;
     showStatusText();
     // Throttle figures of the engine: logins sent, minutes into the window.
-    Label25_ = named(new QLabel(this), "Label25");
-    Label25_->setGeometry(452, kStatusTop, 22, kHeight - kStatusTop);
-    Label25_->setToolTip(QStringLiteral("Logins sent in the last five minutes"));
-    Label24_ = named(new QLabel(this), "Label24");
-    Label24_->setGeometry(476, kStatusTop, 22, kHeight - kStatusTop);
-    Label24_->setToolTip(QStringLiteral("Minutes since the first of those logins"));
-    lblLastLoginTime_ = named(new QLabel(this), "lblLastLoginTime");
-    lblLastLoginTime_->setGeometry(500, kStatusTop, kWidth - 18 - 500, kHeight - kStatusTop);
-    lblLastLoginTime_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblLastLoginTime_->setToolTip(QStringLiteral("Last completed check"));
-    for (QLabel* l : {Label24_, Label25_, lblLastLoginTime_})
+    loginsSentLabel_ = named(new QLabel(this), "Label25");
+    loginsSentLabel_->setGeometry(452, kStatusTop, 22, kHeight - kStatusTop);
+    loginsSentLabel_->setToolTip(QStringLiteral("Logins sent in the last five minutes"));
+    throttleMinutesLabel_ = named(new QLabel(this), "Label24");
+    throttleMinutesLabel_->setGeometry(476, kStatusTop, 22, kHeight - kStatusTop);
+    throttleMinutesLabel_->setToolTip(QStringLiteral("Minutes since the first of those logins"));
+    lastLoginLabel_ = named(new QLabel(this), "lblLastLoginTime");
+    lastLoginLabel_->setGeometry(500, kStatusTop, kWidth - 18 - 500, kHeight - kStatusTop);
+    lastLoginLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lastLoginLabel_->setToolTip(QStringLiteral("Last completed check"));
+    for (QLabel* l : {throttleMinutesLabel_, loginsSentLabel_, lastLoginLabel_})
         l->setForegroundRole(QPalette::PlaceholderText);
 }
 
-void frmmain::Form_Load()
+void MainWindow::onLoad()
 {
     // Each step stands on its own: one that finds nothing to do leaves the next to run.
     refreshSkin();
-    lblLastLoginTime_->setText(lastLoginText(state_.settings.m_dLastLoginTime));
-    SetMemberLock();
+    lastLoginLabel_->setText(lastLoginText(state_.settings.lastLoginTime));
+    lockMemberDetails();
     member_->load();
     alertsPanel_->load();
     itinerary_->load();
-    FillListViewQuery();
-    ImageItin_Click();
+    refreshResults();
+    showItineraryPanel();
     if (showNewVersionLabel(state_)) {
-        lblNewVer_->show();
-        Label4_->hide();
+        newVersionLabel_->show();
+        resultsHint_->hide();
     }
     // A history moved aside at start-up is told when the user first looks,
     // not only after the next check.
@@ -294,50 +294,50 @@ void frmmain::Form_Load()
     fetchNotice();
 }
 
-QCoro::Task<> frmmain::fetchNotice()
+QCoro::Task<> MainWindow::fetchNotice()
 {
-    QPointer<frmmain> self(this);
+    QPointer<MainWindow> self(this);
     modMain& state = state_;
     // Awaited on the event loop: the window is usable while the site answers.
-    co_await FetchNotice(state, noticeAddress());
+    co_await zelvane::fetchNotice(state, noticeAddress());
     if (self && showNoticeButton(state))
-        self->imgInfo_->show();
+        self->noticeButton_->show();
 }
 
-void frmmain::FillCityCombo()
+void MainWindow::fillCityChoices()
 {
     if (built_)
-        itinerary_->FillCityCombo();
+        itinerary_->fillCityChoices();
 }
 
-void frmmain::FillList()
+void MainWindow::showItineraries()
 {
     if (built_)
-        itinerary_->FillList();
+        itinerary_->showItineraries();
 }
 
-void frmmain::FillListViewQuery()
+void MainWindow::refreshResults()
 {
-    results_.FillListViewQuery(state_.itineraries, table_);
+    results_.refreshResults(state_.itineraries, table_);
 }
 
-QCoro::Task<> frmmain::CallUpdates()
+QCoro::Task<> MainWindow::updateCities()
 {
     // Its own browser, so an update never disturbs a session's page.
-    if (!WebBrowser2_)
-        WebBrowser2_ = std::make_unique<HttpBrowser>();
+    if (!pageBrowser_)
+        pageBrowser_ = std::make_unique<HttpBrowser>();
     CityUpdateSteps steps;
     steps.reloadLists = [this] {
         if (built_)
             itinerary_->reloadLists();
     };
-    steps.refillResults = [this] { FillListViewQuery(); };
+    steps.refillResults = [this] { refreshResults(); };
     steps.versionCheck = versionCheck;
-    co_await zelvane::CallUpdates(*WebBrowser2_, engine_->loginUrl(), state_.cities, *this, *waits_,
+    co_await zelvane::updateCities(*pageBrowser_, engine_->loginUrl(), state_.cities, *this, *waits_,
                                   std::move(steps));
 }
 
-void frmmain::SetMemberLock()
+void MainWindow::lockMemberDetails()
 {
     const bool missing = state_.settings.memberDetailsMissing();
     member_->lockEntries(!missing);
@@ -345,9 +345,9 @@ void frmmain::SetMemberLock()
         showPanel(itinerary_);
 }
 
-void frmmain::memberDetailsSaved()
+void MainWindow::memberDetailsSaved()
 {
-    SetMemberLock();
+    lockMemberDetails();
     showPanel(member_);
     for (ImageButton* tab : tabs_)
         tab->setEnabled(true);
@@ -356,37 +356,37 @@ void frmmain::memberDetailsSaved()
         setStatus(state_.itineraries.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
 }
 
-void frmmain::showPanel(Panel* panel)
+void MainWindow::showPanel(Panel* panel)
 {
     current_ = panel;
     for (Panel* p : panels_)
         p->setVisible(p == panel);
     // The legend and the hint speak of the results view only.
     const bool results = panel == resultsPanel_;
-    Label4_->setVisible(results);
+    resultsHint_->setVisible(results);
     for (QWidget* w : legend_)
         w->setVisible(results);
-    cmdCheckItinerary_->setEnabled(true);
+    checkNowKey_->setEnabled(true);
     if (!results && showNewVersionLabel(state_)) {
-        lblNewVer_->show();
-        Label4_->hide();
+        newVersionLabel_->show();
+        resultsHint_->hide();
     }
     update(); // the tab marker follows the panel
 }
 
-void frmmain::ImageMyD_Click()
+void MainWindow::showMemberPanel()
 {
     ensureBuilt();
     showPanel(member_);
 }
 
-void frmmain::ImageItin_Click()
+void MainWindow::showItineraryPanel()
 {
     ensureBuilt();
     showPanel(itinerary_);
 }
 
-void frmmain::ImageResult_Click()
+void MainWindow::showResultsPanel()
 {
     // The end of a check asks for it; a window not made up yet shows it when it is.
     if (!built_) {
@@ -396,7 +396,7 @@ void frmmain::ImageResult_Click()
     showPanel(resultsPanel_);
 }
 
-void frmmain::openAtMemberDetails()
+void MainWindow::openAtMemberDetails()
 {
     ensureBuilt();
     showPanel(member_);
@@ -405,74 +405,74 @@ void frmmain::openAtMemberDetails()
     setStatus(kFillAllRequired);
 }
 
-void frmmain::Form_Activate()
+void MainWindow::onActivate()
 {
-    lblLastLoginTime_->setText(lastLoginText(state_.settings.m_dLastLoginTime));
+    lastLoginLabel_->setText(lastLoginText(state_.settings.lastLoginTime));
     engine_->stopBlink();
-    UpdaIcon(kIconBlinkA);
+    setTrayIcon(kIconBlinkA);
     emit windowActivated();
 }
 
-void frmmain::cmdCheckItinerary_Click()
+void MainWindow::checkNow()
 {
     // Runs on; the engine refuses a second session while one is going.
-    engine_->cmdCheckItinerary_Click();
+    engine_->checkNow();
 }
 
-void frmmain::lblNewVer_Click()
+void MainWindow::offerNewVersion()
 {
-    OfferUpdate(state_, boxes_, openPage, endProgram);
+    offerUpdate(state_, boxes_, openPage, endProgram);
 }
 
-void frmmain::setStatus(const QString& text)
+void MainWindow::setStatus(const QString& text)
 {
     statusText_ = text;
     if (built_)
         showStatusText();
 }
 
-void frmmain::showStatusText()
+void MainWindow::showStatusText()
 {
     // A long text (a PDF's path) is shortened in the middle, where the
     // figures beside it cannot cover it; the whole of it is the tooltip.
-    const QString shown = lblStatus_->fontMetrics().elidedText(statusText_, Qt::ElideMiddle,
-                                                               lblStatus_->contentsRect().width());
-    lblStatus_->setText(shown);
-    lblStatus_->setToolTip(shown == statusText_ ? QString() : statusText_.trimmed());
+    const QString shown = statusLabel_->fontMetrics().elidedText(statusText_, Qt::ElideMiddle,
+                                                               statusLabel_->contentsRect().width());
+    statusLabel_->setText(shown);
+    statusLabel_->setToolTip(shown == statusText_ ? QString() : statusText_.trimmed());
 }
 
-QString frmmain::status() const
+QString MainWindow::status() const
 {
     return statusText_;
 }
 
-void frmmain::showOverKill(int count)
+void MainWindow::showLoginsSent(int count)
 {
     overKill_ = QString::number(count);
     if (built_)
-        Label25_->setText(overKill_);
+        loginsSentLabel_->setText(overKill_);
 }
 
-void frmmain::showCheckNowCount(int minutes)
+void MainWindow::showThrottleMinutes(int minutes)
 {
     checkNowCount_ = QString::number(minutes);
     if (built_)
-        Label24_->setText(checkNowCount_);
+        throttleMinutesLabel_->setText(checkNowCount_);
 }
 
-void frmmain::showLastLoginTime(const QString& text)
+void MainWindow::showLastLoginTime(const QString& text)
 {
     // Unmade, the load reads the same time from the settings.
     if (built_)
-        lblLastLoginTime_->setText(text);
+        lastLoginLabel_->setText(text);
 }
 
-void frmmain::raisePopup(int slot, const QString& announcement, int NoPopup)
+void MainWindow::raisePopup(int slot, const QString& announcement, int popupCount)
 {
-    emit popupRequested(slot, announcement, NoPopup);
+    emit popupRequested(slot, announcement, popupCount);
 }
 
-void frmmain::UpdaIcon(int picture)
+void MainWindow::setTrayIcon(int picture)
 {
     picture_ = picture;
     // Ten times a second while the tray blinks: a hidden window's icon is seen
@@ -482,32 +482,32 @@ void frmmain::UpdaIcon(int picture)
     emit trayPictureChanged(picture);
 }
 
-void frmmain::showNewVersion()
+void MainWindow::showNewVersion()
 {
     // Unmade, the load shows it from the flag.
     if (!built_)
         return;
-    lblNewVer_->show();
-    Label4_->hide();
+    newVersionLabel_->show();
+    resultsHint_->hide();
 }
 
-void frmmain::showLoginTrouble(bool refused)
+void MainWindow::showLoginTrouble(bool refused)
 {
     state_.loginTrouble = refused;
     emit loginTroubleChanged(refused);
 }
 
-void frmmain::refreshSkin()
+void MainWindow::refreshSkin()
 {
     // The shape, in logical pixels, from a picture drawn for it and let go:
     // the window paints its face anew, holding no megabyte picture of it.
     setMask(shapeFromPicture(mainBackground(windowLayout(), 1.0, theme_)));
 }
 
-bool frmmain::event(QEvent* e)
+bool MainWindow::event(QEvent* e)
 {
     switch (e->type()) {
-    case QEvent::WindowActivate: Form_Activate(); break;
+    case QEvent::WindowActivate: onActivate(); break;
     case QEvent::ScreenChangeInternal: refreshSkin(); break;
     case QEvent::Show: setWindowIcon(imageList2(picture_)); break;
     default: break;
@@ -515,7 +515,7 @@ bool frmmain::event(QEvent* e)
     return QWidget::event(e);
 }
 
-void frmmain::paintEvent(QPaintEvent*)
+void MainWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     drawMainBackground(p, windowLayout(), theme_);
@@ -529,7 +529,7 @@ void frmmain::paintEvent(QPaintEvent*)
     p.drawRoundedRect(QRectF(tabLeft(i).x() + 10, kTabTop + kTabHeight + 3, kTabWidth - 20, 3), 1.5, 1.5);
 }
 
-void frmmain::mousePressEvent(QMouseEvent* e)
+void MainWindow::mousePressEvent(QMouseEvent* e)
 {
     // The background is the title bar.
     if (windowHandle())
@@ -537,15 +537,15 @@ void frmmain::mousePressEvent(QMouseEvent* e)
     e->accept();
 }
 
-void frmmain::mouseMoveEvent(QMouseEvent*)
+void MainWindow::mouseMoveEvent(QMouseEvent*)
 {
     for (ImageButton* b : tabs_)
         b->resetPicture();
-    for (ImageButton* b : {ImageMin_, ImageClose_, Image5_, imgabout_})
+    for (ImageButton* b : {minimizeButton_, closeButton_, checkNowButton_, aboutButton_})
         b->resetPicture();
 }
 
-void frmmain::ImageMin_Click()
+void MainWindow::minimize()
 {
     if (trayShown())
         hide();
@@ -553,20 +553,20 @@ void frmmain::ImageMin_Click()
         showMinimized(); // to the task bar, where the user can find it again
 }
 
-void frmmain::closeEvent(QCloseEvent* e)
+void MainWindow::closeEvent(QCloseEvent* e)
 {
     // Without a tray icon nothing would be left to bring the window back.
     if (!trayShown())
         return endProgram();
-    state_.settings.SaveSettings();
-    state_.itineraries.SaveQueryList();
+    state_.settings.save();
+    state_.itineraries.save();
     QWidget::closeEvent(e);
 }
 
-bool frmmain::eventFilter(QObject* watched, QEvent* e)
+bool MainWindow::eventFilter(QObject* watched, QEvent* e)
 {
-    if (e->type() == QEvent::MouseButtonRelease && watched == lblNewVer_) {
-        lblNewVer_Click();
+    if (e->type() == QEvent::MouseButtonRelease && watched == newVersionLabel_) {
+        offerNewVersion();
         return true;
     }
     return QWidget::eventFilter(watched, e);

@@ -1,4 +1,4 @@
-#include "ui/frmReminder.h"
+#include "ui/SeatPopup.h"
 
 #include "ui/Skin.h"
 
@@ -31,7 +31,7 @@ void setTextColour(QWidget* w, const QColor& c)
 
 } // namespace
 
-frmReminder::frmReminder(QWidget* parent)
+SeatPopup::SeatPopup(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                           | Qt::WindowDoesNotAcceptFocus)
 {
@@ -48,47 +48,47 @@ frmReminder::frmReminder(QWidget* parent)
     const QSize full(px(kReminderWidth), px(kReminderHeight));
     resize(full);
 
-    Image1_ = new QLabel(this);
-    Image1_->setObjectName(QStringLiteral("Image1"));
-    Image1_->setGeometry((full.width() - 200) / 2, px(150), 200, 22);
-    Image1_->setPixmap(reminderBanner(QSize(200, 22), devicePixelRatioF()));
-    Image1_->installEventFilter(this);
+    image_ = new QLabel(this);
+    image_->setObjectName(QStringLiteral("Image1"));
+    image_->setGeometry((full.width() - 200) / 2, px(150), 200, 22);
+    image_->setPixmap(reminderBanner(QSize(200, 22), devicePixelRatioF()));
+    image_->installEventFilter(this);
 
-    lblCaption_ = new QLabel(this);
-    lblCaption_->setObjectName(QStringLiteral("lblCaption"));
-    lblCaption_->setFont(arialBold(12));
-    lblCaption_->setGeometry(px(180), px(540), px(3660), px(1845));
-    lblCaption_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    setTextColour(lblCaption_, QColor(0x13, 0x34, 0x5a));
-    lblCaption_->setCursor(Qt::PointingHandCursor);
-    lblCaption_->installEventFilter(this);
+    caption_ = new QLabel(this);
+    caption_->setObjectName(QStringLiteral("lblCaption"));
+    caption_->setFont(arialBold(12));
+    caption_->setGeometry(px(180), px(540), px(3660), px(1845));
+    caption_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    setTextColour(caption_, QColor(0x13, 0x34, 0x5a));
+    caption_->setCursor(Qt::PointingHandCursor);
+    caption_->installEventFilter(this);
 
-    Label1_ = new QLabel(QStringLiteral("Check Results!"), this);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    Label1_->setFont(arialBold(14.25));
-    Label1_->setGeometry(px(600), px(2055), px(3660), px(435));
-    setTextColour(Label1_, QColor(0xb3, 0x12, 0x2e));
-    Label1_->setCursor(Qt::PointingHandCursor);
-    Label1_->installEventFilter(this);
+    heading_ = new QLabel(QStringLiteral("Check Results!"), this);
+    heading_->setObjectName(QStringLiteral("Label1"));
+    heading_->setFont(arialBold(14.25));
+    heading_->setGeometry(px(600), px(2055), px(3660), px(435));
+    setTextColour(heading_, QColor(0xb3, 0x12, 0x2e));
+    heading_->setCursor(Qt::PointingHandCursor);
+    heading_->installEventFilter(this);
 
-    Timer1.setInterval(10);
-    tmrSlideIn.setInterval(20);
-    connect(&Timer1, &QTimer::timeout, this, [this] {
+    growTimer.setInterval(10);
+    slideTimer.setInterval(20);
+    connect(&growTimer, &QTimer::timeout, this, [this] {
         growTick(frame_, start_.fullHeight, start_.finalTop);
         if (!frame_.growing)
-            Timer1.stop();
+            growTimer.stop();
         place();
     });
-    connect(&tmrSlideIn, &QTimer::timeout, this, [this] {
+    connect(&slideTimer, &QTimer::timeout, this, [this] {
         slideTick(frame_, start_.slideRest);
         if (!frame_.sliding)
-            tmrSlideIn.stop();
+            slideTimer.stop();
         place();
     });
     applyShape();
 }
 
-void frmReminder::Iniciar(const QString& Texto, int Index)
+void SeatPopup::start(const QString& text, int Index)
 {
     QRect work = screen_;
     if (QScreen* s = QGuiApplication::primaryScreen())
@@ -99,23 +99,23 @@ void frmReminder::Iniciar(const QString& Texto, int Index)
     frame_.height = 0;
     // An announcement that cannot be split leaves the caption empty; the
     // pop-up still comes up.
-    if (const auto caption = reminderCaption(Texto))
-        lblCaption_->setText(*caption);
+    if (const auto caption = reminderCaption(text))
+        caption_->setText(*caption);
     place();
     show();
-    Timer1.start();
-    SetTopMost();
+    growTimer.start();
+    keepOnTop();
     applyShape();
-    tmrSlideIn.start();
+    slideTimer.start();
 }
 
-void frmReminder::SetTopMost()
+void SeatPopup::keepOnTop()
 {
     // Raised without taking the focus from what the user is typing into.
     raise();
 }
 
-void frmReminder::applyShape()
+void SeatPopup::applyShape()
 {
     // The colour of the face's top-left pixel is see-through.
     setMask(colourKeyMask(QSize(toPixels(kReminderWidth, perPixel_),
@@ -123,7 +123,7 @@ void frmReminder::applyShape()
                           [](QPainter& p, const QRect& r) { drawReminderFace(p, r, false); }));
 }
 
-void frmReminder::place()
+void SeatPopup::place()
 {
     const int h = std::max(1, toPixels(frame_.height, perPixel_));
     setGeometry(screen_.x() + toPixels(start_.left, perPixel_),
@@ -131,33 +131,33 @@ void frmReminder::place()
                 h);
 }
 
-void frmReminder::paintEvent(QPaintEvent*)
+void SeatPopup::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QSize full(toPixels(kReminderWidth, perPixel_), toPixels(kReminderHeight, perPixel_));
     drawReminderFace(p, QRect(QPoint(0, 0), full), true);
 }
 
-void frmReminder::mouseReleaseEvent(QMouseEvent* e)
+void SeatPopup::mouseReleaseEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
         close();
 }
 
-bool frmReminder::eventFilter(QObject* watched, QEvent* e)
+bool SeatPopup::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() != QEvent::MouseButtonRelease && e->type() != QEvent::MouseButtonPress)
         return QWidget::eventFilter(watched, e);
     auto* me = static_cast<QMouseEvent*>(e);
     auto* label = qobject_cast<QWidget*>(watched);
     // The banner takes no clicks; everything else acts on a left release over itself.
-    if (watched == Image1_)
+    if (watched == image_)
         return true;
     if (e->type() == QEvent::MouseButtonPress || me->button() != Qt::LeftButton || !label
         || !label->rect().contains(me->position().toPoint()))
         return true;
     close();
-    if (watched == lblCaption_)
+    if (watched == caption_)
         emit captionClicked();
     return true;
 }

@@ -16,30 +16,30 @@ class modMain;
 
 // The tray window: owns the tray icon and the schedule, stays loaded for the
 // whole run, and is itself the menu of the icon, shown on a right click.
-class frmmenu : public QWidget {
+class TrayMenu : public QWidget {
     Q_OBJECT
 public:
-    frmmenu(modMain& state, AppWindows& windows, QWidget* parent = nullptr);
+    TrayMenu(modMain& state, AppWindows& windows, QWidget* parent = nullptr);
 
     // The window's load: tray icon, autostart entry when asked for, version
     // check (waited for without holding up the tray), then the schedule.
-    QCoro::Task<> Form_Load();
+    QCoro::Task<> onLoad();
     // The version check; a newer version shows its notice on the main window.
-    QCoro::Task<> VerCheck();
-    void TrayIcon();
-    void ADDIcon();
+    QCoro::Task<> checkVersion();
+    void makeTrayIcon();
+    void addTrayIcon();
     // The tray icon takes the main window's icon, and the tooltip says the
     // program is on.
-    void UpdaIcon(const QIcon& mainIcon);
+    void setTrayIcon(const QIcon& mainIcon);
     // While the site refuses the login the icon shows a warning and the
     // tooltip says why; a good login puts the usual picture back.
     void showLoginTrouble(bool refused);
     // Shows this window as the icon's menu, near the screen's bottom right.
-    void Form_Activate();
+    void onActivate();
 
-    void lblsettings_Click();
-    void lblResult_Click();
-    [[noreturn]] void lblExit_Click();
+    void openSettings();
+    void showResults();
+    [[noreturn]] void exitProgram();
 
     QSystemTrayIcon* tray() const { return tray_; }
     Scheduler& scheduler() { return scheduler_; }
@@ -57,10 +57,10 @@ private:
     Scheduler scheduler_;
     QSystemTrayIcon* tray_ = nullptr;
     QIcon lastMainIcon_;
-    QLabel* Label1_;
-    QLabel* lblsettings_;
-    QLabel* lblResult_;
-    QLabel* lblExit_;
+    QLabel* heading_;
+    QLabel* settingsItem_;
+    QLabel* resultsItem_;
+    QLabel* exitItem_;
 };
 
 inline const QString kTrayToolTip = QStringLiteral("Zelvane") + QStringLiteral("Enabled");
