@@ -38,7 +38,7 @@ int main(int argc, char* argv[])
         WindowRig rig(QString("bench%1").arg(i));
         rig.storeMember();
         rig.watch(kItineraries);
-        AppWindows windows(rig.state, rig.boxes);
+        AppWindows windows(rig.state.parts, rig.news, rig.boxes);
         QElapsedTimer t;
         t.start();
         windows.showMainWindow();

@@ -8,7 +8,7 @@
 // Prints figures; never fails on time, only on a wrong state.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
+#include "startup/Startup.h"
 #include "browser/BrowserLimits.h"
 #include "engine/CheckEngine.h"
 #include "browser/HttpBrowser.h"
@@ -131,7 +131,7 @@ private:
 
 // kLongSessions sessions of four itineraries, rows 1 and 3 available, every seventh
 // search of the run a fault. Returns how many sessions left a wrong state.
-int longRun(modMain& state, CheckEngine& engine, ResultsViewModel& results, ResultTable& table,
+int longRun(ProgramData& state, CheckEngine& engine, ResultsViewModel& results, ResultTable& table,
             HttpBrowser& browser)
 {
     const BrowserLimits limits = longRunLimits();
@@ -183,7 +183,7 @@ int longRun(modMain& state, CheckEngine& engine, ResultsViewModel& results, Resu
         QStringList problems;
         if (outcome != SessionOutcome::Completed)
             problems << "not completed";
-        if (!state.idle || engine.running() || browser.busy())
+        if (!engine.idle() || engine.running() || browser.busy())
             problems << "not idle";
         const QList<QJsonObject> searches = log.next();
         if (searches.size() != kLongItineraries)
@@ -245,7 +245,7 @@ int main(int argc, char* argv[])
 
     PlainSettingsArea area;
     const QString folder = freshFolder("bench");
-    modMain state(area, SystemClock::instance(), folder, folder);
+    ProgramData state(area, SystemClock::instance(), folder, folder);
     state.settings.memberNo = 1234567;
     state.settings.surname = "Smith";
     state.settings.setPinText("1234");
@@ -258,7 +258,7 @@ int main(int argc, char* argv[])
     RealWaits waits(SystemClock::instance(), 0.0);
     QuietView view;
     RecordingMail mail;
-    CheckEngine engine(state, results, table, {b1, b3}, waits, view, mail);
+    CheckEngine engine(state.parts.data, results, table, {b1, b3}, waits, view, mail);
 
     const auto session = [&] {
         engine.loginsSent = 0; // back to back, far faster than the login throttle allows

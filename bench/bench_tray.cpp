@@ -14,7 +14,8 @@
 //     pop-ups raised, animated and clicked away (BENCH_TRAY_POPUPS sets the
 //     number a round), and what the TLS library adds once loaded.
 #include "app/Clock.h"
-#include "itineraries/modMain.h"
+#include "net/VersionCheck.h"
+#include "startup/Startup.h"
 #include "net/TlsLibrary.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
@@ -300,9 +301,10 @@ void popupsRaisedAndClosed()
     QApplication app(argc, argv);
     MemorySettingsArea area;
     const QString data = freshFolder("popups");
-    modMain state(area, SystemClock::instance(), data, data);
+    ProgramData state(area, SystemClock::instance(), data, data);
     RecordingMessageBoxes boxes;
-    AppWindows windows(state, boxes);
+    ProductNews news;
+    AppWindows windows(state.parts, news, boxes);
     MainWindow& main = windows.mainWindow();
     const int perRound = setting("BENCH_TRAY_POPUPS", 10);
     std::printf("pop-ups raised and closed, resident memory:");

@@ -1,10 +1,7 @@
 // The version file and the notice come over plain HTTP from the product
 // site: whatever they say, an update is offered only with a newer version
 // and a web page to get it from, and the notice is shown whole.
-#include "app/Clock.h"
 #include "app/MessageBoxes.h"
-#include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
 #include "net/VersionCheck.h"
 
 #include <QUrl>
@@ -14,13 +11,6 @@
 using namespace zelvane;
 
 namespace {
-
-class NoSettings final : public SettingsArea {
-public:
-    bool save(const QString&, const QString&) override { return true; }
-    QString get(const QString&, const QString& fallback) override { return fallback; }
-    bool remove(const QString&) override { return true; }
-};
 
 class YesBoxes final : public MessageBoxes {
 public:
@@ -39,8 +29,7 @@ const char* const kRunning[] = {"1.1", "1.9", "0", "", "1.10", "2.0"};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static NoSettings area;
-    static modMain state(area, SystemClock::instance(), QString(), QString());
+    static ProductNews news;
     if (size == 0)
         return 0;
     const QString running = QString::fromLatin1(kRunning[data[0] % std::size(kRunning)]);
@@ -49,19 +38,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString body =
         QString::fromLocal8Bit(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
-    state.newVersion = true;
-    state.updateAddress = QStringLiteral("http://earlier.example/");
+    news.newVersion = true;
+    news.updateAddress = QStringLiteral("http://earlier.example/");
     const VersionCheckOutcome outcome =
-        applyVersionFile(state, body, [panelUp] { return panelUp; }, running);
-    if (showNewVersionLabel(state) != state.newVersion)
+        applyVersionFile(news, body, [panelUp] { return panelUp; }, running);
+    if (showNewVersionLabel(news) != news.newVersion)
         __builtin_trap();
     if (outcome == VersionCheckOutcome::NewVersion) {
-        const QUrl page(state.updateAddress.trimmed());
-        if (!state.newVersion
+        const QUrl page(news.updateAddress.trimmed());
+        if (!news.newVersion
             || (page.scheme() != QLatin1String("http") && page.scheme() != QLatin1String("https"))
             || page.host().isEmpty())
             __builtin_trap();
-    } else if (outcome != VersionCheckOutcome::ResultsShown && state.newVersion) {
+    } else if (outcome != VersionCheckOutcome::ResultsShown && news.newVersion) {
         __builtin_trap();
     }
 
@@ -69,14 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString opened;
     bool ended = false;
     const bool accepted = offerUpdate(
-        state, boxes, [&opened](const QString& a) { opened = a; }, [&ended] { ended = true; });
-    if (accepted != ended || (accepted && opened != state.updateAddress))
+        news, boxes, [&opened](const QString& a) { opened = a; }, [&ended] { ended = true; });
+    if (accepted != ended || (accepted && opened != news.updateAddress))
         __builtin_trap();
 
-    state.noticeText = body;
-    if (showNoticeButton(state) == body.isEmpty())
+    news.noticeText = body;
+    if (showNoticeButton(news) == body.isEmpty())
         __builtin_trap();
-    showNotice(state, boxes);
+    showNotice(news, boxes);
     if (boxes.shown != body)
         __builtin_trap();
     return 0;

@@ -31,6 +31,7 @@ MemberSave saveMemberDetails(Settings& settings, const MemberEntries& entries,
 // lblLastLoginTime: empty while no session has completed.
 QString lastLoginText(const QDateTime& lastLogin);
 
+inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Required Information.");
 inline const QString kFillAllInformation = QStringLiteral("Please fill all information then save!");
 inline const QString kPinTooLong = QStringLiteral("Invalid PIN. PIN too long!");
 inline const QString kPinInvalidTitle = QStringLiteral("PIN Invalid");

@@ -1,7 +1,10 @@
 #include "engine/CheckEngine.h"
 
 #include "app/Clock.h"
-#include "itineraries/modMain.h"
+#include "app/MemberDetails.h"
+#include "app/Settings.h"
+#include "history/HistoryStore.h"
+#include "itineraries/ItineraryStore.h"
 #include "engine/AwardQuery.h"
 #include "engine/CityUpdate.h"
 #include "engine/ResultTable.h"
@@ -39,11 +42,11 @@ QString loginUrlFor(const QString& base, double memberNo, const QString& surname
            + escapeQueryBreakers(surname) + QStringLiteral("&login_pin=") + pinDigits;
 }
 
-CheckEngine::CheckEngine(modMain& state, ResultsViewModel& results, ResultTable& table,
+CheckEngine::CheckEngine(SessionParts parts, ResultsViewModel& results, ResultTable& table,
                          Browsers browsers, Waits& waits, SessionView& view, SessionAlerts& alerts,
                          QObject* parent)
     : QObject(parent),
-      state_(state),
+      parts_(parts),
       results_(results),
       table_(table),
       browsers_(browsers),
@@ -78,7 +81,7 @@ QString CheckEngine::bareLoginUrl() const
 
 void CheckEngine::refreshResults()
 {
-    results_.refreshResults(state_.itineraries, table_);
+    results_.refreshResults(parts_.itineraries, table_);
 }
 
 void CheckEngine::announce(int row)
@@ -88,11 +91,17 @@ void CheckEngine::announce(int row)
     lastAnnouncement = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
     // Judged against the history as it was before this session, as the
     // other channels are when it ends.
-    if (state_.settings.announceChangesOnly
-        && !outcomeChanged(state_.history.lastCheckedOutcome(r.historyKey()), CheckOutcome::Available))
+    if (parts_.settings.announceChangesOnly
+        && !outcomeChanged(parts_.history.lastCheckedOutcome(r.historyKey()), CheckOutcome::Available))
         return;
     raisePopup();
     blinkTimer.start();
+}
+
+void CheckEngine::setLoginTrouble(bool refused)
+{
+    loginTrouble_ = refused;
+    view_.showLoginTrouble(refused);
 }
 
 void CheckEngine::raisePopup()
@@ -119,7 +128,7 @@ void CheckEngine::recordHistory(bool completed)
         return;
     lastChecks_ = sessionChecks_.values();
     sessionChecks_.clear();
-    state_.history.recordSession(sessionStart_, completed, lastChecks_);
+    parts_.history.recordSession(sessionStart_, completed, lastChecks_);
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::runCheck()
@@ -127,13 +136,13 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     if (running_)
         co_return SessionOutcome::Refused;
     RunningGuard guard(running_);
-    sessionStart_ = state_.clock.now();
+    sessionStart_ = parts_.clock.now();
     sessionChecks_.clear();
     const SessionOutcome outcome = co_await runSession();
     // A session that ended on a login after a logout keeps what it checked.
     recordHistory(false);
     // The history going wrong stops no check, but the user hears of it.
-    const QString notice = state_.history.takeNotice();
+    const QString notice = parts_.history.takeNotice();
     if (!notice.isEmpty())
         view_.setStatus(notice);
     co_return outcome;
@@ -144,22 +153,22 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
     WebBrowser& browser = browsers_.session;
 
     refreshResults();
-    view_.setStatus(state_.itineraries.count() > 0 ? status::kWaitingNewSession
+    view_.setStatus(parts_.itineraries.count() > 0 ? status::kWaitingNewSession
                                                    : status::kWaitingItineraries);
-    if (state_.itineraries.count() == 0) {
+    if (parts_.itineraries.count() == 0) {
         refreshResults();
         co_return SessionOutcome::NoItineraries;
     }
-    state_.idle = false;
+    idle_ = false;
 
-    cachedMemberNo_ = state_.settings.memberNo;
-    cachedSurname_ = state_.settings.surname;
-    cachedPin_ = state_.settings.pinText();
+    cachedMemberNo_ = parts_.settings.memberNo;
+    cachedSurname_ = parts_.settings.surname;
+    cachedPin_ = parts_.settings.pinText();
     loginAttempts_ = 0;
     bool refused = false; // the site answered the last login with a refusal
     if (cachedMemberNo_ == 0) {
         view_.setStatus(kFillAllRequired);
-        state_.idle = true;
+        idle_ = true;
         co_return SessionOutcome::NoMember;
     }
 
@@ -169,15 +178,15 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         ++loginAttempts_;
         view_.showItineraries();
         if (view_.status().toLower().contains(QLatin1String("login failed"))) {
-            state_.idle = true;
+            idle_ = true;
             if (refused) {
-                view_.showLoginTrouble(true);
+                setLoginTrouble(true);
                 co_await alerts_.sessionEnded(SessionOutcome::LoginFailed, false);
             }
             co_return SessionOutcome::LoginFailed;
         }
         view_.setStatus(status::kWaitingLogin);
-        state_.idle = true;
+        idle_ = true;
         co_await waits_.timedWait(10);
 
         view_.setStatus(status::kSendingLogin);
@@ -196,11 +205,11 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         if (browser.locationUrl() == accountUrl()) {
             view_.setStatus(status::kLoginOk);
             // A failing streak ends here: the next refusal is told again.
-            state_.settings.loginFailTold = 0;
-            state_.settings.save();
-            view_.showLoginTrouble(false);
-            state_.idle = false;
-            state_.loginLockout = false;
+            parts_.settings.loginFailTold = 0;
+            parts_.settings.save();
+            setLoginTrouble(false);
+            idle_ = false;
+            loginLockout_ = false;
             if (stopLockoutRetry)
                 stopLockoutRetry();
             view_.showItineraries();
@@ -209,20 +218,20 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
             // member's details were never judged.
             unreachableReason = browser.loadError();
             view_.setStatus(status::kSiteUnreachable);
-            state_.idle = true;
+            idle_ = true;
             co_return SessionOutcome::Unreachable;
         } else if (loginAttempts_ > kGiveUpAfterPasses) {
             view_.setStatus(status::kGaveUp);
-            state_.loginLockout = true;
-            state_.settings.lastSessionTime = state_.clock.now();
+            loginLockout_ = true;
+            parts_.settings.lastSessionTime = parts_.clock.now();
             if (startLockoutRetry)
                 startLockoutRetry();
-            state_.idle = true;
-            view_.showLoginTrouble(true);
+            idle_ = true;
+            setLoginTrouble(true);
             co_await alerts_.sessionEnded(SessionOutcome::GaveUp, false);
             co_return SessionOutcome::GaveUp;
         }
-        readCitiesFromPage(browser, state_.cities);
+        readCitiesFromPage(browser, parts_.cities);
         if (browser.locationUrl() != accountUrl()) {
             view_.setStatus(status::kLoginFailed);
             refused = true;
@@ -271,16 +280,16 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
     // Before the e-mail, which may go only for what changed.
     recordHistory(true);
     view_.showResultsPanel();
-    const QDateTime now = state_.clock.now();
-    state_.settings.lastLoginTime =
+    const QDateTime now = parts_.clock.now();
+    parts_.settings.lastLoginTime =
         QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
     view_.showLastLoginTime(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     view_.setStatus(status::kCompleted);
-    const int mailType = state_.settings.mailSendType;
+    const int mailType = parts_.settings.mailSendType;
     const bool mailWanted = mailType == kMailAlways || mailType == kMailIfAvailable || mailType == kMailOnChange;
     co_await alerts_.sessionEnded(SessionOutcome::Completed, mailWanted && !justSentTimer.isActive(),
                                   lastChecks_);
-    state_.idle = true;
+    idle_ = true;
     refreshResults();
     co_return SessionOutcome::Completed;
 }
@@ -290,9 +299,8 @@ QCoro::Task<SessionOutcome> CheckEngine::checkNow()
     if (running_)
         co_return SessionOutcome::Refused;
     refreshResults();
-    if (state_.newVersion)
-        view_.showNewVersion();
-    if (state_.itineraries.count() == 0) {
+    view_.showNewVersion();
+    if (parts_.itineraries.count() == 0) {
         view_.setStatus(status::kWaitingItineraries);
         co_return SessionOutcome::NoItineraries;
     }
@@ -314,7 +322,7 @@ QCoro::Task<> CheckEngine::testLogin()
 
 void CheckEngine::cancelTestLogin()
 {
-    state_.settings.save();
+    parts_.settings.save();
 }
 
 void CheckEngine::onSessionPageLoaded()

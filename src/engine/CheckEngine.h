@@ -1,6 +1,6 @@
 #pragma once
 
-#include "itineraries/modMain.h"
+#include "engine/SessionParts.h"
 #include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
 
@@ -31,7 +31,9 @@ public:
     // One availability pop-up in place `slot` (0-based) of the stack.
     virtual void raisePopup(int /*slot*/, const QString& /*announcement*/, int /*popupCount*/) {}
     virtual void setTrayIcon(int /*picture*/) {}                   // tray icon picture
-    virtual void showNewVersion() {}                            // lblNewVer over Label4
+    // "Check Itinerary Now" was pressed: lblNewVer over Label4 when a newer
+    // release is known.
+    virtual void showNewVersion() {}
     // The site refused the login (true) until a login gets through (false):
     // the tray shows a warning picture meanwhile.
     virtual void showLoginTrouble(bool /*refused*/) {}
@@ -72,13 +74,22 @@ public:
         WebBrowser& test;    // WebBrowser3
     };
 
-    CheckEngine(modMain& state, ResultsViewModel& results, ResultTable& table, Browsers browsers,
+    CheckEngine(SessionParts parts, ResultsViewModel& results, ResultTable& table, Browsers browsers,
                 Waits& waits, SessionView& view, SessionAlerts& alerts, QObject* parent = nullptr);
 
     // One whole session. A start while one runs is refused: two sessions
     // would share one browser.
     QCoro::Task<SessionOutcome> runCheck();
     bool running() const { return running_; }
+    // No session is working through the list (also while one waits for its
+    // login): the schedule may start one and itineraries may be deleted.
+    bool idle() const { return idle_; }
+    void setIdle(bool idle) { idle_ = idle; }
+    // The last session gave up on the login; the lockout retry ends it.
+    bool loginLockout() const { return loginLockout_; }
+    void setLoginLockout(bool locked) { loginLockout_ = locked; }
+    // The site refused the last login and no login has got through since.
+    bool loginTrouble() const { return loginTrouble_; }
 
     // "Check Itinerary Now".
     QCoro::Task<SessionOutcome> checkNow();
@@ -135,8 +146,9 @@ private:
     void noteCheck(int row, CheckOutcome outcome);
     // Writes the session's checks into the history, once.
     void recordHistory(bool completed);
+    void setLoginTrouble(bool refused);
 
-    modMain& state_;
+    SessionParts parts_;
     ResultsViewModel& results_;
     ResultTable& table_;
     Browsers browsers_;
@@ -157,6 +169,9 @@ private:
     bool running_ = false;
     bool testRunning_ = false;
     int trayPicture_ = 0;
+    bool idle_ = true;
+    bool loginLockout_ = false;
+    bool loginTrouble_ = false;
 };
 
 // Status texts of a session, as the user sees them.

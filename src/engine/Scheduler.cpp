@@ -2,7 +2,8 @@
 
 #include "app/Clock.h"
 #include "app/TextConversions.h"
-#include "itineraries/modMain.h"
+#include "app/Settings.h"
+#include "itineraries/ItineraryStore.h"
 #include "engine/CheckEngine.h"
 
 #include <utility>
@@ -33,15 +34,15 @@ QDateTime addClockHours(const QDateTime& t, qint64 hours)
 
 } // namespace
 
-Scheduler::Scheduler(modMain& state, CheckEngine& engine, std::function<StatusLine&()> status,
-                     QObject* parent)
-    : Scheduler(state, EngineSource([&engine](bool) { return &engine; }), std::move(status), parent)
+Scheduler::Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+                     CheckEngine& engine, std::function<StatusLine&()> status, QObject* parent)
+    : Scheduler(settings, itineraries, clock, EngineSource([&engine](bool) { return &engine; }), std::move(status), parent)
 {
 }
 
-Scheduler::Scheduler(modMain& state, EngineSource engine, std::function<StatusLine&()> status,
-                     QObject* parent)
-    : QObject(parent), state_(state), engine_(std::move(engine)), status_(std::move(status))
+Scheduler::Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+                     EngineSource engine, std::function<StatusLine&()> status, QObject* parent)
+    : QObject(parent), settings_(settings), itineraries_(itineraries), clock_(clock), engine_(std::move(engine)), status_(std::move(status))
 {
     NextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
     scheduleTimer.setInterval(1000);
@@ -54,11 +55,12 @@ QCoro::Task<> Scheduler::onScheduleTick()
 {
     // A session waiting for its login sets the idle flag too; the schedule
     // still must not start a second one beside it.
-    if (!state_.idle || sessionRunning())
+    const CheckEngine* made = engine_(false);
+    if (made && (!made->idle() || made->running()))
         co_return;
-    const QDateTime now = state_.clock.now();
-    if (state_.settings.intervalChoice == 1) {
-        const qint64 hours = state_.settings.intervalHours;
+    const QDateTime now = clock_.now();
+    if (settings_.intervalChoice == 1) {
+        const qint64 hours = settings_.intervalHours;
         if (!LastCheckTime)
             LastCheckTime = addClockHours(now, -hours);
         NextCheckTime = addClockHours(*LastCheckTime, hours);
@@ -69,7 +71,7 @@ QCoro::Task<> Scheduler::onScheduleTick()
     }
     if (now >= NextCheckTime) {
         LastCheckTime = now;
-        if (state_.itineraries.count() == 0)
+        if (itineraries_.count() == 0)
             co_return;
         co_await engine_(true)->runCheck();
     }
@@ -77,19 +79,14 @@ QCoro::Task<> Scheduler::onScheduleTick()
 
 QCoro::Task<> Scheduler::onLockoutRetryTick()
 {
-    if (!state_.loginLockout || sessionRunning())
+    CheckEngine* made = engine_(false);
+    if (!made || !made->loginLockout() || made->running())
         co_return;
-    if (minuteChangesBetween(state_.settings.lastSessionTime, state_.clock.now())
+    if (minuteChangesBetween(settings_.lastSessionTime, clock_.now())
         <= kLockoutRetryMinutes)
         co_return;
-    co_await engine_(true)->runCheck();
-    state_.loginLockout = false;
-}
-
-bool Scheduler::sessionRunning() const
-{
-    const CheckEngine* engine = engine_(false);
-    return engine && engine->running();
+    co_await made->runCheck();
+    made->setLoginLockout(false);
 }
 
 qint64 minuteChangesBetween(const QDateTime& from, const QDateTime& to)

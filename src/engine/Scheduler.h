@@ -14,7 +14,7 @@ class CheckEngine;
 class Clock;
 class StatusLine;
 class Settings;
-class modMain;
+class ItineraryStore;
 
 // The tray window's two ticks: the regular schedule and the one retry after a
 // login lockout.
@@ -22,12 +22,14 @@ class Scheduler : public QObject {
     Q_OBJECT
 public:
     // `status` gives the main window's status line, making the window if need be.
-    Scheduler(modMain& state, CheckEngine& engine, std::function<StatusLine&()> status,
+    Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+              CheckEngine& engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
     // The engine as the tray sees it: it belongs to the main window, which is
     // made only once a session is due. With `make` false it is nullptr until then.
     using EngineSource = std::function<CheckEngine*(bool make)>;
-    Scheduler(modMain& state, EngineSource engine, std::function<StatusLine&()> status,
+    Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+              EngineSource engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
 
     QTimer scheduleTimer; // 1 s: the schedule
@@ -40,9 +42,10 @@ public:
     QDateTime NextCheckTime;
 
 private:
-    bool sessionRunning() const;
 
-    modMain& state_;
+    const Settings& settings_;
+    const ItineraryStore& itineraries_;
+    const Clock& clock_;
     EngineSource engine_;
     std::function<StatusLine&()> status_;
 };

@@ -1,7 +1,6 @@
 #include "net/VersionCheck.h"
 
 #include "app/MessageBoxes.h"
-#include "itineraries/modMain.h"
 #include "net/Addresses.h"
 
 #include <QUrl>
@@ -41,81 +40,81 @@ bool isNewerVersion(const QString& latest, const QString& running)
     return QString::compare(latest, running, Qt::CaseSensitive) > 0;
 }
 
-VersionCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
+VersionCheckOutcome applyVersionFile(ProductNews& news, const std::optional<QString>& body,
                                  const std::function<bool()>& resultsPanelVisible,
                                  const QString& running)
 {
     if (!body) {
-        state.newVersion = false;
+        news.newVersion = false;
         return VersionCheckOutcome::FetchFailed;
     }
     const VersionFile file = readVersionFile(*body);
     if (!isNewerVersion(file.latest, running)) {
-        state.newVersion = false;
+        news.newVersion = false;
         return VersionCheckOutcome::NotNewer;
     }
     if (resultsPanelVisible && resultsPanelVisible())
         return VersionCheckOutcome::ResultsShown;
-    state.updateAddress = file.updateAddress;
+    news.updateAddress = file.updateAddress;
     // The file comes over plain HTTP and the address is handed to the
     // desktop to open: only a web page is offered, never a local file or a
     // program.
-    const QUrl page(state.updateAddress.trimmed());
+    const QUrl page(news.updateAddress.trimmed());
     if (!page.isValid() || page.host().isEmpty()
         || (page.scheme() != QLatin1String("http") && page.scheme() != QLatin1String("https"))) {
-        state.updateAddress.clear();
-        state.newVersion = false;
+        news.updateAddress.clear();
+        news.newVersion = false;
         return VersionCheckOutcome::NoAddress;
     }
-    state.newVersion = true;
+    news.newVersion = true;
     return VersionCheckOutcome::NewVersion;
 }
 
-QCoro::Task<VersionCheckOutcome> checkVersion(modMain& state, std::function<bool()> resultsPanelVisible,
+QCoro::Task<VersionCheckOutcome> checkVersion(ProductNews& news, std::function<bool()> resultsPanelVisible,
                                       NetTimeouts timeouts)
 {
     const std::optional<QString> body = co_await getWebText(versionFileAddress(), timeouts);
-    co_return applyVersionFile(state, body, resultsPanelVisible);
+    co_return applyVersionFile(news, body, resultsPanelVisible);
 }
 
-bool showNewVersionLabel(const modMain& state)
+bool showNewVersionLabel(const ProductNews& news)
 {
-    return state.newVersion;
+    return news.newVersion;
 }
 
-bool offerUpdate(const modMain& state, MessageBoxes& boxes,
+bool offerUpdate(const ProductNews& news, MessageBoxes& boxes,
                  const std::function<void(const QString&)>& openPage,
                  const std::function<void()>& endProgram)
 {
-    if (state.updateAddress.isEmpty())
+    if (news.updateAddress.isEmpty())
         return false;
     if (boxes.show(kUpdateOfferText, kUpdateOfferTitle, MsgIcon::Information, MsgButtons::YesNo)
         != MsgAnswer::Yes)
         return false;
     if (openPage)
-        openPage(state.updateAddress);
+        openPage(news.updateAddress);
     if (endProgram)
         endProgram();
     return true;
 }
 
-QCoro::Task<bool> fetchNotice(modMain& state, QString address, NetTimeouts timeouts)
+QCoro::Task<bool> fetchNotice(ProductNews& news, QString address, NetTimeouts timeouts)
 {
     const std::optional<QString> text = co_await getWebText(address, timeouts);
     if (!text)
         co_return false;
-    state.noticeText = *text;
+    news.noticeText = *text;
     co_return true;
 }
 
-bool showNoticeButton(const modMain& state)
+bool showNoticeButton(const ProductNews& news)
 {
-    return !state.noticeText.isEmpty();
+    return !news.noticeText.isEmpty();
 }
 
-void showNotice(const modMain& state, MessageBoxes& boxes)
+void showNotice(const ProductNews& news, MessageBoxes& boxes)
 {
-    boxes.show(state.noticeText, kNoticeTitle, MsgIcon::Information, MsgButtons::Ok);
+    boxes.show(news.noticeText, kNoticeTitle, MsgIcon::Information, MsgButtons::Ok);
 }
 
 } // namespace zelvane

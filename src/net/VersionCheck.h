@@ -10,7 +10,15 @@
 namespace zelvane {
 
 class MessageBoxes;
-class modMain;
+
+// What the product site told this run: a newer release and where to get it,
+// and the special notice. The version check and the notice fetch decide it;
+// the windows show it.
+struct ProductNews {
+    bool newVersion = false; // the version check found a newer release
+    QString updateAddress;   // where that release is offered
+    QString noticeText;      // the product site's special notice
+};
 
 inline const QString kVersionFilePath = QStringLiteral("/prgver.txt");
 inline const QString kNoticeFilePath = QStringLiteral("/dev/alert.txt");
@@ -50,31 +58,31 @@ enum class VersionCheckOutcome {
 // The decisions of the version check on an already fetched body (nothing when
 // the fetch failed). The results panel is asked only once the file names a
 // newer version, as asking may bring up the main window.
-VersionCheckOutcome applyVersionFile(modMain& state, const std::optional<QString>& body,
+VersionCheckOutcome applyVersionFile(ProductNews& news, const std::optional<QString>& body,
                                  const std::function<bool()>& resultsPanelVisible,
                                  const QString& running = runningVersionText());
 
-// Fetches the version file from the product site and applies it. `state`
-// must outlive the check (it is the process's own).
-QCoro::Task<VersionCheckOutcome> checkVersion(modMain& state, std::function<bool()> resultsPanelVisible,
+// Fetches the version file from the product site and applies it. `news`
+// must outlive the check.
+QCoro::Task<VersionCheckOutcome> checkVersion(ProductNews& news, std::function<bool()> resultsPanelVisible,
                                       NetTimeouts timeouts = {});
 
 // What the main window shows from the outcome, at each load and panel switch.
-bool showNewVersionLabel(const modMain& state);
+bool showNewVersionLabel(const ProductNews& news);
 
 // A click on lblNewVer: with an update address, asks; on Yes opens the page
 // and ends the program (the caller's endProgram saves the settings first).
 // True when the offer was accepted.
-bool offerUpdate(const modMain& state, MessageBoxes& boxes,
+bool offerUpdate(const ProductNews& news, MessageBoxes& boxes,
                  const std::function<void(const QString&)>& openPage,
                  const std::function<void()>& endProgram);
 
 // Fetches the notice; only a successful fetch replaces the stored text (an
 // empty file empties it). True when it was replaced.
-QCoro::Task<bool> fetchNotice(modMain& state, QString address, NetTimeouts timeouts = {});
+QCoro::Task<bool> fetchNotice(ProductNews& news, QString address, NetTimeouts timeouts = {});
 // imgInfo is shown when there is a notice to read.
-bool showNoticeButton(const modMain& state);
+bool showNoticeButton(const ProductNews& news);
 // A click on imgInfo: the whole notice, lines and all.
-void showNotice(const modMain& state, MessageBoxes& boxes);
+void showNotice(const ProductNews& news, MessageBoxes& boxes);
 
 } // namespace zelvane

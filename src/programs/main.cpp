@@ -1,7 +1,8 @@
 // The executable: joins the logic and the windows.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
+#include "net/VersionCheck.h"
+#include "startup/Startup.h"
 #include "ui/AppWindows.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"
@@ -90,8 +91,11 @@ int main(int argc, char* argv[])
     NativeSettingsArea area;
     // No data folder yet: start-up settles it after the one-copy rule, so a
     // refused second copy touches no file.
-    modMain state(area, SystemClock::instance(), programFolder, QString());
-    AppWindows windows(state, boxes);
+    const Clock& clock = SystemClock::instance();
+    ProgramData program(area, clock, programFolder, QString());
+    ProgramParts& parts = program.parts;
+    ProductNews news;
+    AppWindows windows(parts, news, boxes);
 
     // The settings and the watch list are saved before the end, but only by a
     // copy that got past start-up: until then nothing has changed, and a
@@ -99,16 +103,16 @@ int main(int argc, char* argv[])
     bool started = false;
     onTermination(&app, [&] {
         if (started)
-            endProcessSavingAll(state);
+            endProcessSavingAll(parts);
         std::_Exit(1);
     });
-    if (startUp(state, arguments, boxes, windows) == StartResult::AlreadyRunning)
+    if (startUp(parts, arguments, boxes, windows) == StartResult::AlreadyRunning)
         return 1;
     started = true;
     // A session manager asks before it ends the desktop session.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&state] {
-        state.settings.save();
-        state.itineraries.save();
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
+        program.settings.save();
+        program.itineraries.save();
     });
     return app.exec();
 }

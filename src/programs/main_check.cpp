@@ -5,7 +5,7 @@
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
+#include "startup/Startup.h"
 #include "engine/CheckEngine.h"
 #include "browser/HttpBrowser.h"
 #include "engine/ResultTable.h"
@@ -155,7 +155,7 @@ int exitFor(SessionOutcome outcome)
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
 QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
-                         const ResultsViewModel& results, modMain& state, int& code)
+                         const ResultsViewModel& results, Settings& settings, int& code)
 {
     const SessionOutcome outcome = co_await engine.runCheck();
     for (int i = 1; i <= results.count(); ++i) {
@@ -166,7 +166,7 @@ QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.
     if (outcome != SessionOutcome::NoItineraries && outcome != SessionOutcome::NoMember)
-        state.settings.save();
+        settings.save();
     if (outcome == SessionOutcome::Unreachable)
         fail(QStringLiteral("the airline's site could not be reached (%1); check the network "
                             "connection. The member details were not judged.")
@@ -242,45 +242,47 @@ int main(int argc, char* argv[])
 
     const QString programFolder = QCoreApplication::applicationDirPath();
     NativeSettingsArea area;
-    modMain state(area, SystemClock::instance(), programFolder, QString());
+    const Clock& clock = SystemClock::instance();
+    ProgramData program(area, clock, programFolder, QString());
+    ProgramParts& parts = program.parts;
+    Settings& settings = program.settings;
     ResultsViewModel results;
-    ConsoleView view(state.clock);
+    ConsoleView view(clock);
     ConsoleBoxes boxes;
-    SessionAlerter alerts(results, state.settings, view, boxes);
+    SessionAlerter alerts(results, settings, view, boxes);
     int code = kExitCompleted;
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
-        state.settings.load();
+        settings.load();
         QTimer::singleShot(0, &app, [&] { runTestAlert(alerts, code); });
         app.exec();
         return code;
     }
 
-    if (!state.instance.acquire()) {
+    if (!program.instance.acquire()) {
         fail(QStringLiteral("the Zelvane tray program is running and checks on its own schedule; "
                             "close it to check from here"));
         return kExitAlreadyRunning;
     }
-    state.settings.load();
+    settings.load();
     // The details first: with nothing set up nothing is written, not even defaults.
-    if (state.settings.memberNo == 0)
+    if (settings.memberNo == 0)
         return exitFor(SessionOutcome::NoMember);
-    state.setDataFolder(resolveDataFolder(programFolder, userDataFolder()));
-    state.itineraries.load();
-    state.cities.load();
-    state.history.open(state.dataFolder, state.clock.now());
+    useDataFolder(parts, resolveDataFolder(programFolder, userDataFolder()));
+    program.itineraries.load();
+    program.cities.load();
+    program.history.open(parts.dataFolder, clock.now());
     // Said here, once, before the check: the session takes none later.
-    if (const QString notice = state.history.takeNotice(); !notice.isEmpty())
+    if (const QString notice = program.history.takeNotice(); !notice.isEmpty())
         view.setStatus(notice);
-    state.idle = true;
 
     ResultTable table;
     HttpBrowser session, test;
-    RealWaits waits(state.clock, timeScale());
-    CheckEngine engine(state, results, table, {session, test}, waits, view, alerts);
+    RealWaits waits(clock, timeScale());
+    CheckEngine engine(parts.data, results, table, {session, test}, waits, view, alerts);
     alerts.startJustSent = [&engine] { engine.justSentTimer.start(); };
 
-    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, state, code); });
+    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, settings, code); });
     app.exec();
     return code;
 }

@@ -2,7 +2,7 @@
 
 #include "app/AutoStart.h"
 #include "app/ShowWebPage.h"
-#include "itineraries/modMain.h"
+#include "app/Settings.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
 #include "notify/PopupGeometry.h"
@@ -49,8 +49,8 @@ QPixmap closePicture(int picture, qreal dpr)
 
 } // namespace
 
-AboutWindow::AboutWindow(modMain& state, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(state)
+AboutWindow::AboutWindow(Settings& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), settings_(settings)
 {
     setObjectName(QStringLiteral("frmAboutus"));
     setWindowTitle(QStringLiteral("Help / About Menu"));
@@ -110,7 +110,7 @@ AboutWindow::AboutWindow(modMain& state, QWidget* parent)
     setMask(colourKeyMask(size(), [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); }));
 
     // Opening with the entry asked for writes it again.
-    launchAtLoginCheck_->setChecked(state_.settings.autoStart == 1);
+    launchAtLoginCheck_->setChecked(settings_.autoStart == 1);
 }
 
 QLabel* AboutWindow::text_(const char* name, const QString& text, int left, int top, Text kind)
@@ -141,9 +141,9 @@ QLabel* AboutWindow::link(const char* name, const QString& text, int left, int t
 void AboutWindow::saveLaunchAtLogin()
 {
     const bool on = launchAtLoginCheck_->isChecked();
-    state_.settings.autoStart = on ? 1 : 0;
-    state_.settings.save();
-    state_.settings.load();
+    settings_.autoStart = on ? 1 : 0;
+    settings_.save();
+    settings_.load();
     setAutoStart(on);
 }
 

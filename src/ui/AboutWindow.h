@@ -8,7 +8,7 @@ class QLabel;
 
 namespace zelvane {
 
-class modMain;
+class Settings;
 
 // Help / about: the version, the start-with-the-desktop choice, the city list
 // update and the product site's pages. Borderless, moved by its background;
@@ -16,7 +16,7 @@ class modMain;
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit AboutWindow(modMain& state, QWidget* parent = nullptr);
+    explicit AboutWindow(Settings& settings, QWidget* parent = nullptr);
 
     void saveLaunchAtLogin();
     void toggleLaunchAtLogin();
@@ -36,7 +36,7 @@ private:
     QLabel* text_(const char* name, const QString& text, int left, int top, Text kind);
     QLabel* link(const char* name, const QString& text, int left, int top);
 
-    modMain& state_;
+    Settings& settings_;
     double perPixel_ = 15.0;
     QCheckBox* launchAtLoginCheck_;
     QLabel* image_;

@@ -1,7 +1,7 @@
 #include "ui/AlertsPanel.h"
 
 #include "app/MessageBoxes.h"
-#include "itineraries/modMain.h"
+#include "app/Settings.h"
 #include "notify/AlertEntries.h"
 #include "notify/SecretStore.h"
 #include "notify/SessionAlerter.h"
@@ -19,7 +19,8 @@
 
 namespace zelvane {
 
-AlertsPanel::AlertsPanel(PanelHost& host, QWidget* parent) : Panel("PictureAlerts", host, parent)
+AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
+    : Panel("PictureAlerts", host, parent), settings_(settings)
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(20, 12, 20, 12);
@@ -102,7 +103,7 @@ AlertEntries AlertsPanel::entries() const
 
 QCoro::Task<> AlertsPanel::load()
 {
-    const Settings& settings = host_.state().settings;
+    const Settings& settings = settings_;
     const AlertEntries e = alertEntriesFrom(settings);
     smtpHostEdit_->setText(e.smtpHost);
     smtpPortEdit_->setText(e.smtpPort);
@@ -153,7 +154,7 @@ QCoro::Task<bool> AlertsPanel::save()
         co_return false;
     }
     QPointer<AlertsPanel> self(this);
-    Settings& settings = host_.state().settings;
+    Settings& settings = settings_;
     setBusy(true);
     applyAlertEntries(settings, e);
     if (!e.smtpPassword.isEmpty()) {

@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace zelvane {
 
+class Settings;
+
 struct AlertEntries;
 
 // The Alerts panel: the user's own mail server, the push address, the
@@ -20,7 +22,7 @@ struct AlertEntries;
 class AlertsPanel final : public Panel {
     Q_OBJECT
 public:
-    AlertsPanel(PanelHost& host, QWidget* parent);
+    AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent);
 
     // The entries from the settings; where the password is kept is looked up.
     QCoro::Task<> load();
@@ -34,6 +36,7 @@ private:
     void showPasswordPlace(const QString& text);
     void setBusy(bool busy);
 
+    Settings& settings_;
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
     QComboBox* smtpSecurityChoice_;
     QCheckBox *notifyDesktopCheck_, *announceChangesOnlyCheck_;

@@ -3,6 +3,7 @@
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
 #include "notify/SessionAlerter.h"
+#include "startup/Startup.h"
 #include "ui/AboutWindow.h"
 #include "ui/Skin.h"
 #include "ui/SeatPopup.h"
@@ -29,11 +30,11 @@ bool statusNotifierHostRegistered()
 
 } // namespace
 
-AppWindows::AppWindows(modMain& state, MessageBoxes& boxes)
+AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes)
     : trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
       statusNotifierTray(&statusNotifierHostRegistered),
       // Runs on by itself; the status line tells how it goes.
-      callUpdates([](MainWindow& w) { w.updateCities(); }), state_(state), boxes_(boxes)
+      callUpdates([](MainWindow& w) { w.updateCities(); }), parts_(parts), news_(news), boxes_(boxes)
 {
 }
 
@@ -44,10 +45,15 @@ AppWindows::~AppWindows()
     delete about_.data();
 }
 
+void AppWindows::endProgram()
+{
+    endProcess(parts_.data.settings, &parts_.instance);
+}
+
 MainWindow& AppWindows::mainWindow()
 {
     if (!main_) {
-        main_ = std::make_unique<MainWindow>(state_, nullptr, &boxes_);
+        main_ = std::make_unique<MainWindow>(parts_.data, news_, nullptr, &boxes_);
         joinMainWindow(*main_);
     }
     return *main_;
@@ -74,6 +80,7 @@ void AppWindows::joinMainWindow(MainWindow& w)
         w.engine().stopBlink();
         updateTray(kIconBlinkA);
     });
+    w.endProgram = [this] { endProgram(); };
     w.showAbout = [this] { showAbout(); };
     w.trayShown = [this] { return trayShown(); };
     w.versionCheck = [this]() -> QCoro::Task<> {
@@ -114,7 +121,7 @@ void AppWindows::loadTrayWindow()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<TrayMenu>(state_, *this);
+    menu_ = std::make_unique<TrayMenu>(parts_.data.settings, parts_.data.itineraries, parts_.data.clock, news_, *this);
     menu_->onLoad();
     if (!trayShown()) {
         trayLook_ = new QTimer(menu_.get());
@@ -184,7 +191,7 @@ void AppWindows::showResultsFromPopup()
 AboutWindow& AppWindows::showAbout()
 {
     if (!about_) {
-        about_ = new AboutWindow(state_);
+        about_ = new AboutWindow(parts_.data.settings);
         about_->checkForUpdates = [this] {
             MainWindow& w = mainWindow();
             if (callUpdates)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "itineraries/modMain.h"
+#include "startup/Startup.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -11,6 +11,7 @@
 namespace zelvane {
 
 class MessageBoxes;
+struct ProductNews;
 class AboutWindow;
 class SeatPopup;
 class MainWindow;
@@ -21,7 +22,9 @@ class TrayMenu;
 // hidden), the pop-ups and the about window.
 class AppWindows final : public StartupWindows {
 public:
-    AppWindows(modMain& state, MessageBoxes& boxes);
+    AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes);
+    // Settings saved, the one-copy lock let go, the process ended.
+    [[noreturn]] void endProgram();
     ~AppWindows() override;
 
     void showFirstRun() override;
@@ -62,7 +65,8 @@ private:
     void joinMainWindow(MainWindow& w);
     void lookForTray();
 
-    modMain& state_;
+    ProgramParts& parts_;
+    ProductNews& news_;
     MessageBoxes& boxes_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;

@@ -3,7 +3,10 @@
 #include "app/Clock.h"
 #include "app/TextFile.h"
 #include "engine/AwardQuery.h"
-#include "itineraries/modMain.h"
+#include "app/Clock.h"
+#include "itineraries/CityLists.h"
+#include "itineraries/ItineraryStore.h"
+#include "engine/CheckEngine.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -15,9 +18,13 @@
 
 namespace zelvane {
 
-ItineraryPanel::ItineraryPanel(PanelHost& host, QWidget* parent)
+ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, CityLists& cities,
+                               const Clock& clock, QWidget* parent)
     : Panel("PictureItinerary", host, parent),
-      editing_(host.state().itineraries, host.resultTable(), host.boxes())
+      itineraries_(itineraries),
+      cities_(cities),
+      clock_(clock),
+      editing_(itineraries, host.resultTable(), host.boxes())
 {
     const Theme& t = host.theme();
     auto* grid = new QGridLayout(this);
@@ -100,7 +107,7 @@ void ItineraryPanel::load()
     fillCityChoices();
     chooseFirstCities();
     showItineraries();
-    const QDate today = host_.state().clock.now().date();
+    const QDate today = clock_.now().date();
     datePicker_->setDateRange(earliestDeparture(today), latestDeparture(today));
     timeChoice_->clear();
     timeChoice_->addItems(timeOfDayChoices());
@@ -124,10 +131,10 @@ void ItineraryPanel::chooseFirstCities()
 
 void ItineraryPanel::fillCityChoices()
 {
-    cityRevision_ = host_.state().cities.revision();
+    cityRevision_ = cities_.revision();
     originChoice_->clear();
     destinationChoice_->clear();
-    if (const auto lines = readTextLines(host_.state().cities.cityFilePath())) {
+    if (const auto lines = readTextLines(cities_.cityFilePath())) {
         originChoice_->addItems(*lines);
         destinationChoice_->addItems(*lines);
     }
@@ -137,7 +144,7 @@ void ItineraryPanel::showItineraries()
 {
     itineraryList_->clear();
     QList<QTreeWidgetItem*> items;
-    for (const QString& line : host_.state().itineraries.lines()) {
+    for (const QString& line : itineraries_.lines()) {
         const ItineraryCells cells = itineraryCells(line);
         items << new QTreeWidgetItem(QStringList(cells.begin(), cells.end()) << cabinName(cabinOfLine(line)));
     }
@@ -146,7 +153,7 @@ void ItineraryPanel::showItineraries()
 
 void ItineraryPanel::refreshCitiesIfRewritten()
 {
-    if (cityRevision_ == host_.state().cities.revision())
+    if (cityRevision_ == cities_.revision())
         return;
     const QString origin = originChoice_->currentText(), destination = destinationChoice_->currentText();
     const int originAt = originChoice_->currentIndex(), destinationAt = destinationChoice_->currentIndex();
@@ -163,21 +170,20 @@ void ItineraryPanel::showEvent(QShowEvent* e)
 
 void ItineraryPanel::addItinerary()
 {
-    modMain& state = host_.state();
     refreshCitiesIfRewritten();
     ItineraryChoice choice;
     choice.origin = originChoice_->currentText();
     choice.originIndex = originChoice_->currentIndex();
     choice.destination = destinationChoice_->currentText();
     choice.destinationIndex = destinationChoice_->currentIndex();
-    choice.date = chosenDate(datePicked_, datePicker_->date(), state.clock.now().date());
+    choice.date = chosenDate(datePicked_, datePicker_->date(), clock_.now().date());
     choice.timeText = timeChoice_->currentText();
     choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
-    const auto outcome = editing_.add(choice, state.cities, itineraryList_->topLevelItemCount());
+    const auto outcome = editing_.add(choice, cities_, itineraryList_->topLevelItemCount());
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities)
         return;
     afterEdit(true);
-    host_.setStatus(ItineraryEditing::statusAfterAdd(outcome, state.idle));
+    host_.setStatus(ItineraryEditing::statusAfterAdd(outcome, host_.engine().idle()));
 }
 
 int ItineraryPanel::selectedItinerary() const
@@ -192,18 +198,18 @@ void ItineraryPanel::afterEdit(bool redraw)
         return;
     showItineraries();
     // While a session runs the results view keeps the rows it is working through.
-    if (host_.state().idle)
+    if (host_.engine().idle())
         host_.refreshResults();
 }
 
 void ItineraryPanel::deleteSelected()
 {
-    afterEdit(editing_.deleteOne(selectedItinerary(), host_.state().idle) != ItineraryEditing::Delete::Refused);
+    afterEdit(editing_.deleteOne(selectedItinerary(), host_.engine().idle()) != ItineraryEditing::Delete::Refused);
 }
 
 void ItineraryPanel::deleteAll()
 {
-    afterEdit(editing_.deleteAll(selectedItinerary(), host_.state().idle) != ItineraryEditing::Delete::Refused);
+    afterEdit(editing_.deleteAll(selectedItinerary(), host_.engine().idle()) != ItineraryEditing::Delete::Refused);
 }
 
 bool ItineraryPanel::eventFilter(QObject* watched, QEvent* e)

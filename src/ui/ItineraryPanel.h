@@ -9,13 +9,18 @@ class QTreeWidget;
 
 namespace zelvane {
 
+class CityLists;
+class Clock;
+class ItineraryStore;
+
 // The itinerary panel (PictureItinerary): origin, destination, date and time
 // of a flight to watch, the watch list, and the add / delete / delete all
 // commands.
 class ItineraryPanel final : public Panel {
     Q_OBJECT
 public:
-    ItineraryPanel(PanelHost& host, QWidget* parent);
+    ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, CityLists& cities, const Clock& clock,
+                   QWidget* parent);
 
     // The city choices, the watch list and the dates and times on offer.
     void load();
@@ -39,6 +44,9 @@ private:
     int selectedItinerary() const;
     void afterEdit(bool redraw);
 
+    ItineraryStore& itineraries_;
+    CityLists& cities_;
+    const Clock& clock_;
     ItineraryEditing editing_;
     bool datePicked_ = false;
     int cityRevision_ = -1; // of the city lists the drop-downs show

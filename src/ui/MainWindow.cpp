@@ -3,7 +3,10 @@
 #include "app/MemberDetails.h"
 #include "app/MessageBoxes.h"
 #include "app/ShowWebPage.h"
-#include "itineraries/modMain.h"
+#include "app/Settings.h"
+#include "history/HistoryStore.h"
+#include "itineraries/ItineraryStore.h"
+#include "startup/Startup.h"
 #include "engine/CityUpdate.h"
 #include "browser/HttpBrowser.h"
 #include "engine/Waits.h"
@@ -73,9 +76,10 @@ QIcon noticeIcon(bool over)
 
 } // namespace
 
-MainWindow::MainWindow(modMain& state, QWidget* parent, MessageBoxes* boxes)
+MainWindow::MainWindow(SessionParts parts, ProductNews& news, QWidget* parent, MessageBoxes* boxes)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      state_(state),
+      parts_(parts),
+      news_(news),
       ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>()),
       boxes_(boxes ? *boxes : *ownBoxes_),
       theme_(currentTheme())
@@ -89,7 +93,7 @@ MainWindow::MainWindow(modMain& state, QWidget* parent, MessageBoxes* boxes)
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    endProgram = [this] { endProcess(state_); };
+    endProgram = [this] { endProcess(parts_.settings); };
     openPage = [](const QString& address) {
         QString page = address;
         showWebPage(page);
@@ -97,14 +101,14 @@ MainWindow::MainWindow(modMain& state, QWidget* parent, MessageBoxes* boxes)
 
     sessionBrowser_ = std::make_unique<HttpBrowser>();
     testBrowser_ = std::make_unique<HttpBrowser>();
-    waits_ = std::make_unique<RealWaits>(state_.clock, timeScale());
-    alerts_ = std::make_unique<SessionAlerter>(results_, state_.settings, *this, boxes_);
-    engine_ = std::make_unique<CheckEngine>(state_, results_, table_,
+    waits_ = std::make_unique<RealWaits>(parts_.clock, timeScale());
+    alerts_ = std::make_unique<SessionAlerter>(results_, parts_.settings, *this, boxes_);
+    engine_ = std::make_unique<CheckEngine>(parts_, results_, table_,
                                             CheckEngine::Browsers{*sessionBrowser_, *testBrowser_},
                                             *waits_, *this, *alerts_, this);
     alerts_->startJustSent = [this] { engine_->justSentTimer.start(); };
     results_.setIconProvider([](int picture) { return imageList2(picture); });
-    results_.setHistory(&state_.history);
+    results_.setHistory(&parts_.history);
 }
 
 MainWindow::~MainWindow() = default;
@@ -190,7 +194,7 @@ void MainWindow::buildHeader()
     noticeButton_->setGeometry(kWidth - 12 - 4 * round - 20, top + 2, 24, 24);
     noticeButton_->setToolTip(QStringLiteral("There Is An Alert: Click To Read!"));
     noticeButton_->hide();
-    connect(noticeButton_, &ImageButton::activated, this, [this] { showNotice(state_, boxes_); });
+    connect(noticeButton_, &ImageButton::activated, this, [this] { showNotice(news_, boxes_); });
 
     newVersionLabel_ = named(new QLabel(kNewVersionCaption, this), "lblNewVer");
     newVersionLabel_->setGeometry(256, 0, noticeButton_->x() - 10 - 256, kHeader);
@@ -209,10 +213,10 @@ QPoint MainWindow::tabLeft(int i) const
 void MainWindow::buildPanels()
 {
     // Made in the order of their tabs, which is also the order the keyboard visits them.
-    member_ = new MemberPanel(*this, this);
-    itinerary_ = new ItineraryPanel(*this, this);
-    resultsPanel_ = new ResultsPanel(*this, this);
-    alertsPanel_ = new AlertsPanel(*this, this);
+    member_ = new MemberPanel(*this, parts_.settings, this);
+    itinerary_ = new ItineraryPanel(*this, parts_.itineraries, parts_.cities, parts_.clock, this);
+    resultsPanel_ = new ResultsPanel(*this, parts_.history, parts_.clock, this);
+    alertsPanel_ = new AlertsPanel(*this, parts_.settings, this);
     panels_ = {member_, itinerary_, resultsPanel_, alertsPanel_};
     for (Panel* p : panels_)
         p->setGeometry(kPanel.adjusted(1, 1, -1, -1));
@@ -276,20 +280,20 @@ void MainWindow::onLoad()
 {
     // Each step stands on its own: one that finds nothing to do leaves the next to run.
     refreshSkin();
-    lastLoginLabel_->setText(lastLoginText(state_.settings.lastLoginTime));
+    lastLoginLabel_->setText(lastLoginText(parts_.settings.lastLoginTime));
     lockMemberDetails();
     member_->load();
     alertsPanel_->load();
     itinerary_->load();
     refreshResults();
     showItineraryPanel();
-    if (showNewVersionLabel(state_)) {
+    if (showNewVersionLabel(news_)) {
         newVersionLabel_->show();
         resultsHint_->hide();
     }
     // A history moved aside at start-up is told when the user first looks,
     // not only after the next check.
-    if (const QString notice = state_.history.takeNotice(); !notice.isEmpty())
+    if (const QString notice = parts_.history.takeNotice(); !notice.isEmpty())
         setStatus(notice);
     fetchNotice();
 }
@@ -297,10 +301,10 @@ void MainWindow::onLoad()
 QCoro::Task<> MainWindow::fetchNotice()
 {
     QPointer<MainWindow> self(this);
-    modMain& state = state_;
+    ProductNews& news = news_;
     // Awaited on the event loop: the window is usable while the site answers.
-    co_await zelvane::fetchNotice(state, noticeAddress());
-    if (self && showNoticeButton(state))
+    co_await zelvane::fetchNotice(news, noticeAddress());
+    if (self && showNoticeButton(news))
         self->noticeButton_->show();
 }
 
@@ -318,7 +322,7 @@ void MainWindow::showItineraries()
 
 void MainWindow::refreshResults()
 {
-    results_.refreshResults(state_.itineraries, table_);
+    results_.refreshResults(parts_.itineraries, table_);
 }
 
 QCoro::Task<> MainWindow::updateCities()
@@ -333,13 +337,13 @@ QCoro::Task<> MainWindow::updateCities()
     };
     steps.refillResults = [this] { refreshResults(); };
     steps.versionCheck = versionCheck;
-    co_await zelvane::updateCities(*pageBrowser_, engine_->loginUrl(), state_.cities, *this, *waits_,
+    co_await zelvane::updateCities(*pageBrowser_, engine_->loginUrl(), parts_.cities, *this, *waits_,
                                   std::move(steps));
 }
 
 void MainWindow::lockMemberDetails()
 {
-    const bool missing = state_.settings.memberDetailsMissing();
+    const bool missing = parts_.settings.memberDetailsMissing();
     member_->lockEntries(!missing);
     if (missing)
         showPanel(itinerary_);
@@ -353,7 +357,7 @@ void MainWindow::memberDetailsSaved()
         tab->setEnabled(true);
     // The request to fill them in is answered; say what comes next.
     if (status() == kFillAllRequired)
-        setStatus(state_.itineraries.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
+        setStatus(parts_.itineraries.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
 }
 
 void MainWindow::showPanel(Panel* panel)
@@ -367,7 +371,7 @@ void MainWindow::showPanel(Panel* panel)
     for (QWidget* w : legend_)
         w->setVisible(results);
     checkNowKey_->setEnabled(true);
-    if (!results && showNewVersionLabel(state_)) {
+    if (!results && showNewVersionLabel(news_)) {
         newVersionLabel_->show();
         resultsHint_->hide();
     }
@@ -407,7 +411,7 @@ void MainWindow::openAtMemberDetails()
 
 void MainWindow::onActivate()
 {
-    lastLoginLabel_->setText(lastLoginText(state_.settings.lastLoginTime));
+    lastLoginLabel_->setText(lastLoginText(parts_.settings.lastLoginTime));
     engine_->stopBlink();
     setTrayIcon(kIconBlinkA);
     emit windowActivated();
@@ -421,7 +425,7 @@ void MainWindow::checkNow()
 
 void MainWindow::offerNewVersion()
 {
-    offerUpdate(state_, boxes_, openPage, endProgram);
+    offerUpdate(news_, boxes_, openPage, endProgram);
 }
 
 void MainWindow::setStatus(const QString& text)
@@ -485,7 +489,7 @@ void MainWindow::setTrayIcon(int picture)
 void MainWindow::showNewVersion()
 {
     // Unmade, the load shows it from the flag.
-    if (!built_)
+    if (!built_ || !showNewVersionLabel(news_))
         return;
     newVersionLabel_->show();
     resultsHint_->hide();
@@ -493,7 +497,6 @@ void MainWindow::showNewVersion()
 
 void MainWindow::showLoginTrouble(bool refused)
 {
-    state_.loginTrouble = refused;
     emit loginTroubleChanged(refused);
 }
 
@@ -558,8 +561,8 @@ void MainWindow::closeEvent(QCloseEvent* e)
     // Without a tray icon nothing would be left to bring the window back.
     if (!trayShown())
         return endProgram();
-    state_.settings.save();
-    state_.itineraries.save();
+    parts_.settings.save();
+    parts_.itineraries.save();
     QWidget::closeEvent(e);
 }
 

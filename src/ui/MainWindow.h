@@ -24,7 +24,7 @@ class MessageBoxes;
 class ResultsPanel;
 class RealWaits;
 class SessionAlerter;
-class modMain;
+struct ProductNews;
 
 // The main window: a skinned, frameless card whose panels take turns in one
 // place (member details, itineraries, results), a row of image buttons, the
@@ -33,7 +33,8 @@ class MainWindow : public QWidget, public SessionView, private PanelHost {
     Q_OBJECT
 public:
     // Without `boxes` the window asks with real message boxes.
-    explicit MainWindow(modMain& state, QWidget* parent = nullptr, MessageBoxes* boxes = nullptr);
+    MainWindow(SessionParts parts, ProductNews& news, QWidget* parent = nullptr,
+               MessageBoxes* boxes = nullptr);
     ~MainWindow() override;
 
     CheckEngine& engine() override { return *engine_; }
@@ -102,7 +103,6 @@ protected:
 
 private:
     // PanelHost
-    modMain& state() override { return state_; }
     MessageBoxes& boxes() override { return boxes_; }
     ResultsViewModel& resultsModel() override { return results_; }
     const Theme& theme() const override { return theme_; }
@@ -122,7 +122,8 @@ private:
     void offerNewVersion();
     QCoro::Task<> fetchNotice();
 
-    modMain& state_;
+    SessionParts parts_;
+    ProductNews& news_;
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
     Theme theme_;

@@ -3,7 +3,7 @@
 #include "app/MemberDetails.h"
 #include "engine/CheckEngine.h"
 #include "engine/Scheduler.h"
-#include "itineraries/modMain.h"
+#include "app/Settings.h"
 #include "notify/ResultsMail.h"
 
 #include <QComboBox>
@@ -16,7 +16,8 @@
 
 namespace zelvane {
 
-MemberPanel::MemberPanel(PanelHost& host, QWidget* parent) : Panel("PictureMember", host, parent)
+MemberPanel::MemberPanel(PanelHost& host, Settings& settings, QWidget* parent)
+    : Panel("PictureMember", host, parent), settings_(settings)
 {
     const Theme& t = host.theme();
     auto* grid = new QGridLayout(this);
@@ -87,18 +88,18 @@ MemberPanel::MemberPanel(PanelHost& host, QWidget* parent) : Panel("PictureMembe
     intervalUnitChoice_->setCurrentIndex(-1);
     intervalUnitChoice_->hide();
     connect(intervalUnitChoice_, &QComboBox::currentIndexChanged, this,
-            [this](int i) { setIntervalUnit(host_.state().settings, i); });
+            [this](int i) { setIntervalUnit(settings_, i); });
     intervalCountEdit_ = named(new QLineEdit(this), "txtTIme");
     intervalCountEdit_->hide();
     connect(intervalCountEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (const auto entry = setIntervalCount(host_.state().settings, text, intervalChoice_->currentText()))
+        if (const auto entry = setIntervalCount(settings_, text, intervalChoice_->currentText()))
             intervalChoice_->setCurrentIndex(*entry);
     });
 }
 
 void MemberPanel::load()
 {
-    Settings& settings = host_.state().settings;
+    Settings& settings = settings_;
     const MemberEntries e = memberEntriesFrom(settings);
     memberNoEdit_->setText(e.memNo);
     surnameEdit_->setText(e.lastName);
@@ -140,7 +141,7 @@ void MemberPanel::storeMemberDetails()
 {
     const MemberEntries entries{memberNoEdit_->text(),      surnameEdit_->text(),     pinEdit_->text(),
                                 emailEdit_->text(),      intervalChoice_->currentIndex(), mailChoice_->currentIndex()};
-    const MemberSave saved = saveMemberDetails(host_.state().settings, entries, host_.boxes());
+    const MemberSave saved = saveMemberDetails(settings_, entries, host_.boxes());
     if (saved == MemberSave::Missing)
         memberNoEdit_->setFocus();
     if (saved != MemberSave::Saved)
@@ -153,7 +154,7 @@ void MemberPanel::chooseInterval(int index)
 {
     if (index < 0)
         return;
-    host_.state().settings.intervalChoice = 1;
+    settings_.intervalChoice = 1;
     intervalCountEdit_->setText(intervalChoice_->itemText(index).left(2));
     storeMemberDetails();
 }

@@ -7,13 +7,15 @@ class QLineEdit;
 
 namespace zelvane {
 
+class Settings;
+
 // The member details panel (PictureMember): the frequent-flyer login, the
 // e-mail address, how often to check and when to mail, the login test
 // buttons, and the hidden unit and count of the check interval.
 class MemberPanel final : public Panel {
     Q_OBJECT
 public:
-    MemberPanel(PanelHost& host, QWidget* parent);
+    MemberPanel(PanelHost& host, Settings& settings, QWidget* parent);
 
     // The entries and the interval controls from the settings.
     void load();
@@ -29,6 +31,7 @@ private:
     void storeMemberDetails();
     void chooseInterval(int index);
 
+    Settings& settings_;
     ImageButton *saveButton_, *unlockButton_;
     QLineEdit *memberNoEdit_, *surnameEdit_, *pinEdit_, *emailEdit_, *intervalCountEdit_;
     QComboBox *intervalChoice_, *mailChoice_, *intervalUnitChoice_;

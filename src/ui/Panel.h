@@ -14,7 +14,6 @@ class MessageBoxes;
 class ResultTable;
 class ResultsViewModel;
 class SessionAlerter;
-class modMain;
 struct Theme;
 
 // What a panel may ask of the main window that holds it. Panels never reach
@@ -22,7 +21,6 @@ struct Theme;
 // the window.
 class PanelHost {
 public:
-    virtual modMain& state() = 0;
     virtual MessageBoxes& boxes() = 0;
     virtual CheckEngine& engine() = 0;
     virtual ResultTable& resultTable() = 0;

@@ -1,7 +1,8 @@
 #include "ui/ResultsPanel.h"
 
 #include "app/Clock.h"
-#include "itineraries/modMain.h"
+#include "app/Clock.h"
+#include "history/HistoryStore.h"
 #include "engine/ResultTable.h"
 #include "history/HistoryExport.h"
 #include "notify/FlightTableModel.h"
@@ -30,7 +31,8 @@
 
 namespace zelvane {
 
-ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureResult", host, parent)
+ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& clock, QWidget* parent)
+    : Panel("PictureResult", host, parent), historyStore_(history), clock_(clock)
 {
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(14, 30, 14, 10);
@@ -96,19 +98,19 @@ ResultsPanel::ResultsPanel(PanelHost& host, QWidget* parent) : Panel("PictureRes
 
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
-    auto* history = named(new QPushButton(QStringLiteral("&History…"), this), "cmdHistory");
-    history->setToolTip(QStringLiteral("What every check of this itinerary found, as a picture"));
-    connect(history, &QPushButton::clicked, this, [this] { showHistory(currentPosition()); });
+    auto* historyButton = named(new QPushButton(QStringLiteral("&History…"), this), "cmdHistory");
+    historyButton->setToolTip(QStringLiteral("What every check of this itinerary found, as a picture"));
+    connect(historyButton, &QPushButton::clicked, this, [this] { showHistory(currentPosition()); });
     auto* exporter = named(new QPushButton(QStringLiteral("E&xport history…"), this), "cmdExportHistory");
     exporter->setToolTip(QStringLiteral("Every check of every itinerary as a CSV file"));
     connect(exporter, &QPushButton::clicked, this, &ResultsPanel::exportHistory);
     auto* print = named(new QPushButton(QStringLiteral("Print"), this), "Command2");
     connect(print, &QPushButton::clicked, this, &ResultsPanel::printResults);
-    for (QPushButton* b : {history, exporter, print}) {
+    for (QPushButton* b : {historyButton, exporter, print}) {
         b->setMinimumWidth(118);
         b->setAutoDefault(false);
     }
-    commands->addWidget(history);
+    commands->addWidget(historyButton);
     commands->addWidget(exporter);
     commands->addStretch(1);
     commands->addWidget(print);
@@ -148,13 +150,13 @@ void ResultsPanel::showHistory(int position)
     QString title = flightLine(r.cells[0], r.cells[1], r.cells[2], r.cells[3]);
     if (r.cabin != Cabin::Any)
         title += QStringLiteral(", ") + cabinName(r.cabin);
-    if (history_)
-        history_->close();
-    history_ = new HistoryWindow(title, host_.state().history.timeline(r.historyKey()), host_.theme(), this);
-    history_->setWindowFlag(Qt::Window);
-    history_->show();
-    history_->raise();
-    history_->activateWindow();
+    if (historyWindow_)
+        historyWindow_->close();
+    historyWindow_ = new HistoryWindow(title, historyStore_.timeline(r.historyKey()), host_.theme(), this);
+    historyWindow_->setWindowFlag(Qt::Window);
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
 }
 
 void ResultsPanel::exportHistory()
@@ -166,12 +168,12 @@ void ResultsPanel::exportHistory()
         folder = QDir::homePath();
     const QString suggested =
         QDir(folder).filePath(QStringLiteral("zelvane-history-%1.csv")
-                          .arg(host_.state().clock.now().date().toString(Qt::ISODate)));
+                          .arg(clock_.now().date().toString(Qt::ISODate)));
     const QString path = chooseExportFile(suggested);
     if (path.isEmpty())
         return;
     QString error;
-    if (exportHistoryCsv(host_.state().history, path, &error))
+    if (exportHistoryCsv(historyStore_, path, &error))
         host_.setStatus(kHistoryExported + QDir::toNativeSeparators(path));
     else
         host_.setStatus(kHistoryNotExported + error);
@@ -179,7 +181,7 @@ void ResultsPanel::exportHistory()
 
 void ResultsPanel::printResults()
 {
-    const QDate today = host_.state().clock.now().date();
+    const QDate today = clock_.now().date();
     detailsText_->setPlainText(withPrintHeader(detailsText_->toPlainText(), today));
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     const PrintDestination where = choosePrintDestination(

@@ -11,7 +11,9 @@ class QTreeView;
 
 namespace zelvane {
 
+class Clock;
 class FlightTableModel;
+class HistoryStore;
 class FlightTableView;
 class HistoryWindow;
 
@@ -22,7 +24,7 @@ class HistoryWindow;
 class ResultsPanel final : public Panel {
     Q_OBJECT
 public:
-    ResultsPanel(PanelHost& host, QWidget* parent);
+    ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& clock, QWidget* parent);
 
     // Where "Export history…" writes; an empty answer is a cancel. Tests answer it.
     std::function<QString(const QString& suggested)> chooseExportFile;
@@ -36,12 +38,14 @@ private:
     void printResults();
     int currentPosition() const;
 
+    HistoryStore& historyStore_;
+    const Clock& clock_;
     QTreeView* resultsList_;
     QTabWidget* detailTabs_;
     FlightTableModel* flights_;
     FlightTableView* flightTable_;
     QTextEdit* detailsText_;
-    QPointer<HistoryWindow> history_;
+    QPointer<HistoryWindow> historyWindow_;
 };
 
 inline const QString kHistoryExported = QStringLiteral("History Exported To ");

@@ -2,7 +2,7 @@
 
 #include "app/AutoStart.h"
 #include "app/MessageBoxes.h"
-#include "itineraries/modMain.h"
+#include "app/Settings.h"
 #include "net/VersionCheck.h"
 #include "notify/PopupGeometry.h"
 #include "ui/AppWindows.h"
@@ -28,12 +28,14 @@ double screenTwipsPerPixel(QScreen* s)
 
 } // namespace
 
-TrayMenu::TrayMenu(modMain& state, AppWindows& windows, QWidget* parent)
+TrayMenu::TrayMenu(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+                   ProductNews& news, AppWindows& windows, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      state_(state),
+      settings_(settings),
+      news_(news),
       windows_(windows),
       scheduler_(
-          state,
+          settings, itineraries, clock,
           [&windows](bool make) -> CheckEngine* {
               if (!make && !windows.mainWindowMade())
                   return nullptr;
@@ -81,7 +83,7 @@ TrayMenu::TrayMenu(modMain& state, AppWindows& windows, QWidget* parent)
 QCoro::Task<> TrayMenu::onLoad()
 {
     makeTrayIcon();
-    if (state_.settings.autoStart == 1)
+    if (settings_.autoStart == 1)
         setAutoStart(true);
     const QPointer<TrayMenu> self(this);
     co_await checkVersion();
@@ -94,7 +96,7 @@ QCoro::Task<> TrayMenu::checkVersion()
     AppWindows& windows = windows_;
     const QPointer<TrayMenu> self(this);
     const VersionCheckOutcome outcome =
-        co_await zelvane::checkVersion(state_, [&windows] { return windows.resultsPanelVisible(); });
+        co_await zelvane::checkVersion(news_, [&windows] { return windows.resultsPanelVisible(); });
     // A window made later shows the news at its load, from the flag.
     if (self && outcome == VersionCheckOutcome::NewVersion && windows_.mainWindowMade())
         static_cast<SessionView&>(windows_.mainWindow()).showNewVersion();
@@ -132,12 +134,12 @@ void TrayMenu::setTrayIcon(const QIcon& mainIcon)
         return;
     // A refused login outweighs the blink: the warning stays until a login succeeds.
     const QIcon normal = lastMainIcon_.isNull() ? windowIcon() : lastMainIcon_;
-    const QIcon shown = state_.loginTrouble ? loginTroubleIcon() : normal;
+    const QIcon shown = loginTrouble_ ? loginTroubleIcon() : normal;
     // The blink calls this ten times a second; an unchanged picture is not redrawn.
     if (!shown.isNull() && shown.cacheKey() != tray_->icon().cacheKey())
         tray_->setIcon(shown);
     // No tooltip until the main window has been seen, unless there is trouble to tell.
-    const QString tip = state_.loginTrouble ? kTrayLoginTrouble
+    const QString tip = loginTrouble_ ? kTrayLoginTrouble
                         : lastMainIcon_.isNull() ? QString() : kTrayToolTip;
     if (tray_->toolTip() != tip)
         tray_->setToolTip(tip);
@@ -145,7 +147,7 @@ void TrayMenu::setTrayIcon(const QIcon& mainIcon)
 
 void TrayMenu::showLoginTrouble(bool refused)
 {
-    state_.loginTrouble = refused;
+    loginTrouble_ = refused;
     setTrayIcon({});
 }
 
@@ -178,7 +180,7 @@ void TrayMenu::showResults()
 
 void TrayMenu::exitProgram()
 {
-    endProcess(state_);
+    windows_.endProgram();
 }
 
 void TrayMenu::highlight(QLabel* under)

@@ -12,14 +12,18 @@ class QSystemTrayIcon;
 namespace zelvane {
 
 class AppWindows;
-class modMain;
+class Clock;
+class ItineraryStore;
+class Settings;
+struct ProductNews;
 
 // The tray window: owns the tray icon and the schedule, stays loaded for the
 // whole run, and is itself the menu of the icon, shown on a right click.
 class TrayMenu : public QWidget {
     Q_OBJECT
 public:
-    TrayMenu(modMain& state, AppWindows& windows, QWidget* parent = nullptr);
+    TrayMenu(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+             ProductNews& news, AppWindows& windows, QWidget* parent = nullptr);
 
     // The window's load: tray icon, autostart entry when asked for, version
     // check (waited for without holding up the tray), then the schedule.
@@ -52,7 +56,9 @@ protected:
 private:
     void highlight(QLabel* item);
 
-    modMain& state_;
+    const Settings& settings_;
+    ProductNews& news_;
+    bool loginTrouble_ = false; // shown until a login gets through
     AppWindows& windows_;
     Scheduler scheduler_;
     QSystemTrayIcon* tray_ = nullptr;

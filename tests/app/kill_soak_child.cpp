@@ -5,7 +5,7 @@
 // Usage: kill_soak_child DATA_FOLDER
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
+#include "startup/Startup.h"
 #include "SoakRound.h"
 
 #include <QCoreApplication>
@@ -22,7 +22,7 @@ int main(int argc, char* argv[])
     umask(022); // the usual mask: anything private must be made so on purpose
     const QString folder = QString::fromLocal8Bit(argv[1]);
     NativeSettingsArea area;
-    modMain state(area, SystemClock::instance(), folder, folder);
+    ProgramData state(area, SystemClock::instance(), folder, folder);
     // Go on from what the last run left, through the program's own loading.
     state.itineraries.load();
     state.settings.load();

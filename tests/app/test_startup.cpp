@@ -2,7 +2,7 @@
 #include "app/AutoStart.h"
 #include "app/DataFolder.h"
 #include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
+#include "startup/Startup.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -41,11 +41,11 @@ private slots:
         writeFile(data + "/Query.txt", "A;B;01/01/2027;Morning;AAA;BBB\r\n");
         MemorySettingsArea area;
         area.values["LastName"] = "Smith";
-        modMain state(area, clock, data, data);
+        ProgramData state(area, clock, data, data);
         RecordingMessageBoxes boxes;
         RecordingWindows windows;
 
-        QCOMPARE(startUp(state, {}, boxes, windows), StartResult::AlreadyRunning);
+        QCOMPARE(startUp(state.parts, {}, boxes, windows), StartResult::AlreadyRunning);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text, QString("Application already running"));
         QCOMPARE(boxes.shown[0].title, QString("Zelvane"));
@@ -55,13 +55,11 @@ private slots:
         QVERIFY(area.writes.isEmpty());
         QCOMPARE(state.itineraries.count(), 0);
         QVERIFY(windows.calls.isEmpty());
-        QVERIFY(!state.idle);
 
         // Any argument at all lifts the rule.
-        QCOMPARE(startUp(state, {"--again"}, boxes, windows), StartResult::Running);
+        QCOMPARE(startUp(state.parts, {"--again"}, boxes, windows), StartResult::Running);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(state.itineraries.count(), 1);
-        QVERIFY(state.idle);
     }
 
     void lockOfACrashedCopyIsTakenOver()
@@ -101,12 +99,11 @@ private slots:
         if (!pin.isEmpty())
             area.values["Pin"] = pin;
         const QString data = freshFolder("data");
-        modMain state(area, clock, data, data);
+        ProgramData state(area, clock, data, data);
         RecordingMessageBoxes boxes;
         RecordingWindows windows;
-        QCOMPARE(startUp(state, {}, boxes, windows), StartResult::Running);
+        QCOMPARE(startUp(state.parts, {}, boxes, windows), StartResult::Running);
         QCOMPARE(windows.calls, calls);
-        QVERIFY(state.idle);
         QVERIFY(boxes.shown.isEmpty());
     }
 
@@ -114,10 +111,10 @@ private slots:
     {
         MemorySettingsArea area;
         const QString data = freshFolder("data");
-        modMain state(area, clock, data, data);
+        ProgramData state(area, clock, data, data);
         RecordingMessageBoxes boxes;
         RecordingWindows windows;
-        startUp(state, {}, boxes, windows);
+        startUp(state.parts, {}, boxes, windows);
         QCOMPARE(state.itineraries.count(), 0);
         QVERIFY(state.cities.names.isEmpty());
         QVERIFY(state.cities.codes.isEmpty());
@@ -164,11 +161,11 @@ private slots:
         const pid_t child = fork();
         if (child == 0) {
             NativeSettingsArea area;
-            modMain state(area, clock, "/p", freshFolder("end"));
+            ProgramData state(area, clock, "/p", freshFolder("end"));
             if (!state.instance.acquire())
                 _exit(3);
             state.settings.surname = "Leaving";
-            endProcess(state);
+            endProcess(state.settings, &state.instance);
         }
         int status = 0;
         waitpid(child, &status, 0);

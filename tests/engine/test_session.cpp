@@ -1,7 +1,8 @@
 // Check sessions end to end: the engine, the real browser and the simulated
 // airline site over HTTPS, on a virtual clock. Each case checks the status
 // texts in order, what reached the site, and the virtual time the session took.
-#include "itineraries/modMain.h"
+#include "app/MemberDetails.h"
+#include "startup/Startup.h"
 #include "engine/CheckEngine.h"
 #include "engine/CityUpdate.h"
 #include "browser/HttpBrowser.h"
@@ -55,14 +56,14 @@ struct Rig {
     VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))};
     MemorySettingsArea area;
     QString folder = freshFolder("session");
-    modMain state{area, clock, folder, folder};
+    ProgramData state{area, clock, folder, folder};
     ResultsViewModel results;
     ResultTable table;
     HttpBrowser b1, b3;
     VirtualWaits waits{clock};
     RecordingSessionView view{clock};
     RecordingMail mail;
-    CheckEngine engine{state, results, table, {b1, b3}, waits, view, mail};
+    CheckEngine engine{state.parts.data, results, table, {b1, b3}, waits, view, mail};
     ThrottleDriver throttle{engine, clock};
     int retriesArmed = 0;
 
@@ -71,7 +72,6 @@ struct Rig {
         state.settings.memberNo = 1234567;
         state.settings.surname = "Smith";
         state.settings.setPinText("1234");
-        state.idle = true;
         waits.onSecond = [this] { throttle.second(); };
         mail.startJustSent = [this] { engine.justSentTimer.start(); };
         mail.clock = &clock;
@@ -141,11 +141,11 @@ private slots:
     {
         startSite();
         Rig rig;
-        rig.state.idle = false;
+        rig.engine.setIdle(false);
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::NoItineraries);
         QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
-        QVERIFY(!rig.state.idle);
+        QVERIFY(!rig.engine.idle());
         QCOMPARE(rig.secondsSince(start), 0);
         QVERIFY(sim->requests().isEmpty());
     }
@@ -156,10 +156,10 @@ private slots:
         Rig rig;
         rig.watch({kTrips[0]});
         rig.state.settings.memberNo = 0;
-        rig.state.idle = false;
+        rig.engine.setIdle(false);
         QCOMPARE(rig.run(), SessionOutcome::NoMember);
         QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, kFillAllRequired}));
-        QVERIFY(rig.state.idle);
+        QVERIFY(rig.engine.idle());
         QVERIFY(sim->requests().isEmpty());
     }
 
@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(rig.secondsSince(start), 15);
         QCOMPARE(rig.waits.timedWaits, QList<int>({10, 5}));
         QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
-        QVERIFY(!rig.state.loginLockout);
+        QVERIFY(!rig.engine.loginLockout());
         QCOMPARE(rig.engine.loginsSent, 1);
         // The city arrays were still looked for on the page shown.
         QVERIFY(rig.state.cities.webNames.isEmpty());
@@ -187,7 +187,7 @@ private slots:
         QVERIFY(logins[0]["query"].toString().endsWith(
             "login_ffNumber=1234567&login_surname=Smith&login_pin=9999"));
         QVERIFY(sim->requests("search").isEmpty());
-        QVERIFY(rig.state.idle);
+        QVERIFY(rig.engine.idle());
     }
 
     // No page at all is not a refusal: the details were never judged, so
@@ -206,9 +206,9 @@ private slots:
         QCOMPARE(rig.view.statuses.last(), st::kSiteUnreachable);
         QVERIFY(!rig.engine.unreachableReason.isEmpty());
         QVERIFY(rig.mail.calls.isEmpty());
-        QVERIFY(!rig.state.loginLockout);
+        QVERIFY(!rig.engine.loginLockout());
         QCOMPARE(rig.retriesArmed, 0);
-        QVERIFY(rig.state.idle);
+        QVERIFY(rig.engine.idle());
     }
 
     void fourthLoginInFiveMinutesIsRefused()
@@ -269,15 +269,15 @@ private slots:
         QCOMPARE(rig.run(), SessionOutcome::GaveUp);
         QCOMPARE(rig.view.statuses.last(), st::kGaveUp);
         QCOMPARE(rig.mail.calls, QStringList{"gaveUp"});
-        QVERIFY(rig.state.loginLockout);
-        QVERIFY(rig.state.idle);
+        QVERIFY(rig.engine.loginLockout());
+        QVERIFY(rig.engine.idle());
         QCOMPARE(rig.retriesArmed, 1);
         const QDateTime lockedAt = rig.state.settings.lastSessionTime;
         QCOMPARE(lockedAt, rig.clock.now());
         QCOMPARE(sim->requests("login").size(), 4);
 
         // The retry tick runs a session once, 15 to 16 minutes later.
-        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         const int loginsBefore = sim->requests("login").size();
         QDateTime retryAt;
         rig.view.onStatus = [&](const QString& t) {
@@ -292,7 +292,7 @@ private slots:
         QVERIFY(lockedAt.secsTo(retryAt) > 15 * 60);
         QVERIFY(lockedAt.secsTo(retryAt) <= 16 * 60);
         QCOMPARE(sim->requests("login").size(), loginsBefore + 1);
-        QVERIFY(!rig.state.loginLockout);
+        QVERIFY(!rig.engine.loginLockout());
     }
 
     void retryWaitsForTheSixteenthMinuteChange()
@@ -300,9 +300,9 @@ private slots:
         startSite();
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.loginLockout = true;
+        rig.engine.setLoginLockout(true);
         rig.state.settings.lastSessionTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30));
-        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59)));
         QCoro::waitFor(scheduler.onLockoutRetryTick());
         QVERIFY(rig.view.statuses.isEmpty());
@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(rig.view.statuses.value(0), st::kWaitingNewSession);
         QCOMPARE(rig.view.statusTimes.value(0), QDateTime(QDate(2026, 12, 8), QTime(10, 16, 0)));
         QCOMPARE(rig.view.statuses.last(), st::kCompleted);
-        QVERIFY(!rig.state.loginLockout);
+        QVERIFY(!rig.engine.loginLockout());
     }
 
     void availableFlightsAreAnnouncedAndRecorded()
@@ -362,7 +362,7 @@ private slots:
         QCOMPARE(rig.state.settings.loginFailTold, 0);
         QCOMPARE(rig.state.settings.lastLoginTime, rig.clock.now());
         QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
-        QVERIFY(rig.state.idle);
+        QVERIFY(rig.engine.idle());
         for (const QJsonObject& search : sim->requests("search"))
             QVERIFY2(search["valid"].toBool(), qPrintable(search["query"].toString()));
         QCOMPARE(sim->requests("frame").size(), 5);
@@ -480,7 +480,7 @@ private slots:
         rig.state.settings.intervalChoice = 1;
         rig.state.settings.intervalHours = 24;
         rig.clock.set(first);
-        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
 
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statusTimes.value(0), first);
@@ -504,7 +504,7 @@ private slots:
         Rig rig;
         rig.state.settings.intervalChoice = 1;
         rig.state.settings.intervalHours = 12;
-        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         // Due at once, but nothing to check: the schedule still moves on.
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(scheduler.LastCheckTime, std::optional<QDateTime>(rig.clock.now()));
@@ -525,11 +525,11 @@ private slots:
         Rig rig;
         rig.watch(kTrips.mid(0, 2));
         rig.state.settings.intervalChoice = 1;
-        Scheduler scheduler(rig.state, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         QCoro::Task<SessionOutcome> first = rig.engine.runCheck();
         QVERIFY(rig.engine.running());
         QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::Refused);
-        rig.state.idle = true; // as during the wait for a login
+        rig.engine.setIdle(true); // as during the wait for a login
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(QCoro::waitFor(first), SessionOutcome::Completed);
         QCOMPARE(sim->requests("login").size(), 1);
@@ -541,7 +541,6 @@ private slots:
     {
         startSite();
         Rig rig;
-        rig.state.newVersion = true;
         QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::NoItineraries);
         QCOMPARE(rig.view.newVersionShown, 1);
         QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});

@@ -1,7 +1,7 @@
 // The session's waits: whole seconds on the clock, the busy wait woken by the
 // browser as soon as it settles, and a browser that never settles cannot
 // hold a session nor pass off an old page as the answer.
-#include "itineraries/modMain.h"
+#include "startup/Startup.h"
 #include "engine/CheckEngine.h"
 #include "engine/ResultTable.h"
 #include "engine/Waits.h"
@@ -136,7 +136,7 @@ private slots:
         qputenv("ZELVANE_AIRLINE_URL", "https://airline.test");
         MemorySettingsArea area;
         const QString folder = freshFolder("waits");
-        modMain state(area, SystemClock::instance(), folder, folder);
+        ProgramData state(area, SystemClock::instance(), folder, folder);
         state.settings.memberNo = 42;
         state.settings.mailSendType = 2;
         state.itineraries.append("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
@@ -146,7 +146,7 @@ private slots:
         RealWaits waits(SystemClock::instance(), 0.0, 50ms);
         RecordingSessionView view(SystemClock::instance());
         RecordingMail mail;
-        CheckEngine engine(state, results, table, {b1, b3}, waits, view, mail);
+        CheckEngine engine(state.parts.data, results, table, {b1, b3}, waits, view, mail);
 
         QElapsedTimer t;
         t.start();

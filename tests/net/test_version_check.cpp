@@ -1,6 +1,5 @@
 // The version check and the special notice: what a version file announces,
 // the update offer, and both files fetched from the simulated product site.
-#include "itineraries/modMain.h"
 #include "net/VersionCheck.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
@@ -24,9 +23,7 @@ QString siteScenario(const QJsonObject& site)
 }
 
 struct State {
-    MemorySettingsArea area;
-    VirtualClock clock;
-    modMain main{area, clock, freshFolder("program"), freshFolder("data")};
+    ProductNews main;
 };
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "engine/ResultTable.h"
 #include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
-#include "itineraries/modMain.h"
+#include "startup/Startup.h"
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
 #include "support/LocalHttpServer.h"
@@ -62,7 +62,7 @@ class TestPush : public QObject {
         VirtualClock clock;
         MemorySettingsArea area;
         QString folder = freshFolder("push");
-        modMain state{area, clock, folder, folder};
+        ProgramData state{area, clock, folder, folder};
         ResultsViewModel results;
         ResultTable table;
         Line line;

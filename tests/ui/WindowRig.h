@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/Clock.h"
-#include "itineraries/modMain.h"
+#include "net/VersionCheck.h"
+#include "startup/Startup.h"
 #include "support/TestSupport.h"
 #include "ui/MainWindow.h"
 
@@ -16,7 +17,8 @@ struct WindowRig {
     VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))};
     MemorySettingsArea area;
     QString folder;
-    modMain state;
+    ProgramData state;
+    ProductNews news;
     RecordingMessageBoxes boxes;
     std::unique_ptr<MainWindow> window;
     int ended = 0;
@@ -29,7 +31,6 @@ struct WindowRig {
         writeFile(folder + "/City.txt", "Adelaide\r\nBrisbane\r\nMelbourne\r\nPerth\r\nSydney\r\n");
         writeFile(folder + "/City Code.txt", "ADL\r\nBNE\r\nMEL\r\nPER\r\nSYD\r\n");
         state.cities.load();
-        state.idle = true;
     }
     void storeMember()
     {
@@ -48,7 +49,7 @@ struct WindowRig {
     template <typename Window = MainWindow>
     Window& open()
     {
-        auto* w = new Window(state, nullptr, &boxes);
+        auto* w = new Window(state.parts.data, news, nullptr, &boxes);
         w->ensureBuilt(); // loaded as when it is first shown
         window.reset(w);
         window->endProgram = [this] { ++ended; };

@@ -125,7 +125,7 @@ private slots:
         rig.storeMember();
         for (const QString& t : kTrips)
             rig.state.itineraries.append(t);
-        AppWindows windows(rig.state, rig.boxes);
+        AppWindows windows(rig.state.parts, rig.news, rig.boxes);
         MainWindow& w = windows.mainWindow();
         w.resultTable().setResultText(0, "09:05 flight");
         w.refreshResults();

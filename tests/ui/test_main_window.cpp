@@ -100,10 +100,10 @@ private slots:
         QFETCH(bool, newVerLabel);
         WindowRig rig("panels");
         rig.storeMember();
-        rig.state.newVersion = newVersion;
-        rig.state.updateAddress = "http://www.zelvane.example/get";
+        rig.news.newVersion = newVersion;
+        rig.news.updateAddress = "http://www.zelvane.example/get";
         rig.open();
-        QCOMPARE(!rig.find<QLabel>("lblNewVer")->isHidden(), rig.state.newVersion);
+        QCOMPARE(!rig.find<QLabel>("lblNewVer")->isHidden(), rig.news.newVersion);
         click(rig.find<ImageButton>(button));
         for (const char* p : {"PictureMember", "PictureItinerary", "PictureResult"})
             QCOMPARE(!rig.find<QWidget>(p)->isHidden(), panel == QLatin1String(p));
@@ -374,7 +374,7 @@ private slots:
         QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
         QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
         // The schedule reads what was stored: the check after the first comes `hours` later.
-        Scheduler schedule(rig.state, Scheduler::EngineSource([](bool) { return nullptr; }),
+        Scheduler schedule(rig.state.settings, rig.state.itineraries, rig.clock, Scheduler::EngineSource([](bool) { return nullptr; }),
                            [&w]() -> StatusLine& { return w; });
         schedule.onScheduleTick();
         schedule.onScheduleTick();
@@ -408,7 +408,7 @@ private slots:
         rig.storeMember();
         rig.watch(before);
         MainWindow& w = rig.open();
-        rig.state.idle = idle;
+        rig.window->engine().setIdle(idle);
         if (status == kItineraryNotAdded)
             rig.state.cities.codes.removeLast();
         w.setStatus("before");
@@ -419,7 +419,7 @@ private slots:
             QCOMPARE(rig.boxes.shown[0].text, message);
         QCOMPARE(rig.find<QTreeWidget>("ListView1")->topLevelItemCount(), after);
         QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(message.isEmpty() ? after : 0));
-        QCOMPARE(w.results().count(), rig.state.idle ? after : before);
+        QCOMPARE(w.results().count(), w.engine().idle() ? after : before);
         QCOMPARE(w.status(), status.isEmpty() ? QString("before") : status);
     }
 
@@ -479,7 +479,7 @@ private slots:
         rig.state.itineraries.save();
         const QByteArray file = readFile(rig.folder + "/Query.txt");
         rig.open();
-        rig.state.idle = idle;
+        rig.window->engine().setIdle(idle);
         rig.boxes.answers = {MsgAnswer(answer)};
         auto* list = rig.find<QTreeWidget>("ListView1");
         list->setCurrentItem(list->topLevelItem(selected));
@@ -791,8 +791,8 @@ private slots:
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
         WindowRig rig("notice");
-        rig.state.newVersion = true;
-        rig.state.updateAddress = "http://www.zelvane.example/get";
+        rig.news.newVersion = true;
+        rig.news.updateAddress = "http://www.zelvane.example/get";
         QString opened;
         MainWindow& w = rig.open();
         w.openPage = [&](const QString& a) { opened = a; };
@@ -810,7 +810,7 @@ private slots:
         QCOMPARE(rig.boxes.shown.value(1).title, kUpdateOfferTitle);
         QCOMPARE(rig.ended, 0);
         mouse(label, QEvent::MouseButtonRelease);
-        QCOMPARE(opened, rig.state.updateAddress);
+        QCOMPARE(opened, rig.news.updateAddress);
         QCOMPARE(rig.ended, 1);
     }
 };

@@ -3,7 +3,9 @@
 #include "app/AutoStart.h"
 #include "app/Clock.h"
 #include "app/ShowWebPage.h"
-#include "itineraries/modMain.h"
+#include "app/MemberDetails.h"
+#include "net/VersionCheck.h"
+#include "startup/Startup.h"
 #include "notify/PopupGeometry.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
@@ -39,7 +41,6 @@ struct Rig {
                            {"Autostartup", "0"}};
         }
         state.settings.load();
-        state.idle = true;
         windows.trayAvailable = [] { return true; };
     }
     ~Rig()
@@ -63,9 +64,10 @@ struct Rig {
 
     MemorySettingsArea area;
     QString data = freshFolder("data");
-    modMain state{area, SystemClock::instance(), data, data};
+    ProgramData state{area, SystemClock::instance(), data, data};
+    ProductNews news;
     RecordingMessageBoxes boxes;
-    AppWindows windows{state, boxes};
+    AppWindows windows{state.parts, news, boxes};
 };
 
 void click(QWidget* w, QPoint at = {})
@@ -194,9 +196,10 @@ private slots:
         const pid_t child = fork();
         if (child == 0) {
             NativeSettingsArea area;
-            modMain state(area, SystemClock::instance(), "/p", freshFolder("exit"));
+            ProgramData state(area, SystemClock::instance(), "/p", freshFolder("exit"));
+            ProductNews news;
             RecordingMessageBoxes boxes;
-            AppWindows windows(state, boxes);
+            AppWindows windows(state.parts, news, boxes);
             windows.trayAvailable = [] { return true; };
             windows.loadTrayWindow();
             state.settings.surname = "Leaving";
@@ -270,7 +273,7 @@ private slots:
         QCOMPARE(rig.windows.mainWindowMade(), openBefore);
         rig.windows.showMainWindow();
         QVERIFY(rig.child("lblNewVer")->isVisible());
-        QCOMPARE(rig.state.updateAddress, QString("http://www.zelvane.example/get"));
+        QCOMPARE(rig.news.updateAddress, QString("http://www.zelvane.example/get"));
     }
 
     void scheduleRunsOnTheTrayWindow_data()
@@ -345,7 +348,7 @@ private slots:
         rig.windows.trayAvailable = [&] { return trayAfterMs >= 0 && since.elapsed() >= trayAfterMs; };
         rig.windows.trayWaitMs = 400;
         rig.windows.trayPollMs = 20;
-        QCOMPARE(startUp(rig.state, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
+        QCOMPARE(startUp(rig.state.parts, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
         QVERIFY(rig.windows.trayWindow());
         // Nothing is given up on while a tray may still come.
         QCOMPARE(rig.boxes.shown.size(), 0);

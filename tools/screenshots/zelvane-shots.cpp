@@ -4,7 +4,8 @@
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
+#include "net/VersionCheck.h"
+#include "startup/Startup.h"
 #include "engine/ResultIcons.h"
 #include "ui/Skin.h"
 #include "ui/ImageButton.h"
@@ -53,9 +54,9 @@ QImage withHoles(QImage shot)
 
 // Two months of checks twice a day: seats on the first flight come and go,
 // the second never has any, a logout now and then.
-void recordSampleHistory(modMain& state, const QDateTime& last)
+void recordSampleHistory(ProgramData& state, const QDateTime& last)
 {
-    state.history.open(state.dataFolder, last);
+    state.history.open(state.parts.dataFolder, last);
     QList<ItineraryKey> keys;
     for (const QString& line : state.itineraries.lines()) {
         const ItineraryCells c = itineraryCells(line);
@@ -101,9 +102,8 @@ int main(int argc, char* argv[])
     for (const char* f : {"City.txt", "City Code.txt"})
         QFile::copy(source.filePath(QLatin1String(f)), QDir(data.path()).filePath(QLatin1String(f)));
     NativeSettingsArea area;
-    modMain state(area, SystemClock::instance(), data.path(), data.path());
+    ProgramData state(area, SystemClock::instance(), data.path(), data.path());
     state.cities.load();
-    state.idle = true;
     Settings& s = state.settings;
     s.memberNo = 1234567;
     s.surname = QStringLiteral("Smith");
@@ -116,9 +116,10 @@ int main(int argc, char* argv[])
     s.smtpHost = QStringLiteral("smtp.example.com");
     s.smtpUser = QStringLiteral("j.smith@example.com");
     s.pushUrl = QStringLiteral("https://ntfy.sh/smith-seats");
-    state.newVersion = true;
-    state.updateAddress = QStringLiteral("http://www.zelvane.example/download.html");
-    state.noticeText = QStringLiteral("Scheduled maintenance on Sunday.");
+    ProductNews news;
+    news.newVersion = true;
+    news.updateAddress = QStringLiteral("http://www.zelvane.example/download.html");
+    news.noticeText = QStringLiteral("Scheduled maintenance on Sunday.");
     for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON;Business", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
                              "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
                              "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW"})
@@ -126,7 +127,7 @@ int main(int argc, char* argv[])
     recordSampleHistory(state, s.lastLoginTime);
 
     NoBoxes boxes;
-    MainWindow w(state, nullptr, &boxes);
+    MainWindow w(state.parts.data, news, nullptr, &boxes);
     w.resultTable().setResultText(0, QStringLiteral(
         "Departing\tArriving\tFlight\tAircraft\tStops\r\n09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. No"));
     w.resultTable().setFlights(0, {{"09:05 SYD", "06:10 LHR", "QF 1", "388", "1", "Yes", "No", "No"},

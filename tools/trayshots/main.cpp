@@ -5,7 +5,8 @@
 // gives it a throwaway one. Ends by itself after a few seconds.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
-#include "itineraries/modMain.h"
+#include "net/VersionCheck.h"
+#include "startup/Startup.h"
 #include "ui/AppWindows.h"
 #include "ui/AboutWindow.h"
 #include "ui/QtMessageBoxes.h"
@@ -24,10 +25,11 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     const QString what = app.arguments().value(1);
     NativeSettingsArea area;
-    modMain state(area, SystemClock::instance(), QString(), QDir::tempPath());
+    ProgramData state(area, SystemClock::instance(), QString(), QDir::tempPath());
     state.settings.load();
     QtMessageBoxes boxes;
-    AppWindows windows(state, boxes);
+    ProductNews news;
+    AppWindows windows(state.parts, news, boxes);
     windows.loadTrayWindow();
 
     QTimer::singleShot(500, &app, [&] {

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/SingleInstance.h"
 #include "app/Settings.h"
+#include "app/SingleInstance.h"
+#include "engine/SessionParts.h"
+#include "history/HistoryStore.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
-#include "history/HistoryStore.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,30 +16,32 @@ class Clock;
 class MessageBoxes;
 class SettingsArea;
 
-// The state every window and module shares for the whole run. Main makes one;
-// tests make their own. It lives beside the watch list and city lists it holds,
-// so the ground floor (src/app) needs nothing above it.
-class modMain {
-public:
-    modMain(SettingsArea& area, const Clock& clock, const QString& programFolder,
-            const QString& dataFolder);
-
-    void setDataFolder(const QString& folder);
-
-    const Clock& clock;
+// The long-lived parts of a running program. The entry points make them and
+// the window factory hands each window only the ones it uses; nothing else
+// sees them together.
+struct ProgramParts {
+    SingleInstance& instance;
+    SessionParts data;
     QString programFolder;
-    QString dataFolder;
+    QString dataFolder; // empty until start-up settles it
+};
+
+// What one run of a program keeps for its whole life, made by its entry point
+// (or a test). It is never handed on whole: each window and the engine get
+// the parts they use.
+class ProgramData {
+public:
+    ProgramData(SettingsArea& area, const Clock& clock, const QString& programFolder,
+                const QString& dataFolder);
+    ProgramData(const ProgramData&) = delete;
+    ProgramData& operator=(const ProgramData&) = delete;
+
     Settings settings;
     ItineraryStore itineraries;
     CityLists cities;
-    HistoryStore history; // opened by start-up in the data folder
-    bool idle = false;         // no check session is working through the list
-    bool loginLockout = false; // the last session gave up on the login
-    bool loginTrouble = false; // the site refused the last login: the tray warns
-    bool newVersion = false;   // the version check found a newer release
-    QString updateAddress;     // where that release is offered
-    QString noticeText;        // the product site's special notice
+    HistoryStore history;
     SingleInstance instance;
+    ProgramParts parts; // the members above
 };
 
 // What start-up asks of the windows, which live in the widget layer.
@@ -54,22 +57,24 @@ public:
 enum class StartResult { Running, AlreadyRunning };
 
 inline const QString kAlreadyRunning = QStringLiteral("Application already running");
-inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Required Information.");
+
+// Points the watch list and the city lists at the data folder.
+void useDataFolder(ProgramParts& parts, const QString& folder);
 
 // The start-up sequence. An empty data folder is settled here, after the
 // one-copy rule. Any argument at all lifts the one-copy rule for this copy,
 // which still takes the lock when it is free. A refused second copy has read
 // nothing and must end at once.
-StartResult startUp(modMain& state, const QStringList& arguments, MessageBoxes& boxes,
-                 StartupWindows& windows);
+StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBoxes& boxes,
+                    StartupWindows& windows);
 
 // The exits of the program: settings saved, then the process ends at once
 // without running any window's unload handling.
-[[noreturn]] void endProcess(modMain& state);
+[[noreturn]] void endProcess(Settings& settings, SingleInstance* instance = nullptr);
 
 // The desktop session ends or the process is told to stop: the settings and
 // the watch list are saved, as when the main window is unloaded, and the
 // process ends.
-[[noreturn]] void endProcessSavingAll(modMain& state);
+[[noreturn]] void endProcessSavingAll(const ProgramParts& parts);
 
 } // namespace zelvane

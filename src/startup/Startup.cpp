@@ -1,0 +1,65 @@
+#include "startup/Startup.h"
+
+#include "app/Clock.h"
+#include "app/DataFolder.h"
+#include "app/MessageBoxes.h"
+
+#include <cstdlib>
+
+namespace zelvane {
+
+ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& programFolder,
+                         const QString& dataFolder)
+    : settings(area, clock, programFolder),
+      itineraries(dataFolder),
+      cities(dataFolder),
+      parts{instance, {settings, itineraries, cities, history, clock}, programFolder, dataFolder}
+{
+}
+
+void useDataFolder(ProgramParts& parts, const QString& folder)
+{
+    parts.dataFolder = folder;
+    parts.data.itineraries.setDataFolder(folder);
+    parts.data.cities.setDataFolder(folder);
+}
+
+StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBoxes& boxes,
+                    StartupWindows& windows)
+{
+    // Every copy holds the lock when it can, so later starts and the check
+    // command see it however it was started; only the own command line
+    // decides whether a copy may run without it.
+    if (!parts.instance.acquire() && arguments.isEmpty()) {
+        boxes.show(kAlreadyRunning, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+        return StartResult::AlreadyRunning;
+    }
+    if (parts.dataFolder.isEmpty())
+        useDataFolder(parts, resolveDataFolder(parts.programFolder, userDataFolder()));
+    SessionParts& data = parts.data;
+    data.settings.load(); // a failed value keeps its default; start-up goes on
+    data.itineraries.load();
+    data.cities.load();
+    // A history that cannot be kept says so later; the program runs on.
+    data.history.open(parts.dataFolder, data.clock.now());
+    if (data.settings.memberDetailsMissing())
+        windows.showFirstRun();
+    windows.loadTrayWindow();
+    return StartResult::Running;
+}
+
+void endProcess(Settings& settings, SingleInstance* instance)
+{
+    settings.save();
+    if (instance)
+        instance->release();
+    std::_Exit(0);
+}
+
+void endProcessSavingAll(const ProgramParts& parts)
+{
+    parts.data.itineraries.save();
+    endProcess(parts.data.settings, &parts.instance);
+}
+
+} // namespace zelvane
