@@ -6,8 +6,8 @@
 // Never fails on time, only when the history does not hold what was written.
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
-#include "engine/ResultTable.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultTable.h"
+#include "results/ResultsViewModel.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

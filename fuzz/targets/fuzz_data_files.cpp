@@ -4,10 +4,10 @@
 // table's 100, and what the program writes back reads back the same.
 #include "app/DataFolder.h"
 #include "app/TextFile.h"
-#include "engine/ResultTable.h"
+#include "results/ResultTable.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultsViewModel.h"
 #include "FuzzFolder.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // a real availability page with a flight table in its frame, the table keeps
 // its 100 entries whatever index or deletion comes in, and every entry shows
 // one of its three states.
-#include "engine/ResultIcons.h"
-#include "engine/ResultTable.h"
+#include "results/ResultIcons.h"
+#include "results/ResultTable.h"
 #include "browser/WebBrowser.h"
 
 #include <cstddef>

@@ -7,12 +7,12 @@
 #include "itineraries/ItineraryStore.h"
 #include "engine/AwardQuery.h"
 #include "engine/CityUpdate.h"
-#include "engine/ResultTable.h"
+#include "results/ResultTable.h"
 #include "engine/Waits.h"
 #include "browser/WebBrowser.h"
 #include "net/Addresses.h"
 #include "net/QueryText.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultsViewModel.h"
 
 #include <cmath>
 

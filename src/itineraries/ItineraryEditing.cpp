@@ -1,7 +1,6 @@
 #include "itineraries/ItineraryEditing.h"
 
 #include "app/MessageBoxes.h"
-#include "engine/ResultTable.h"
 
 namespace zelvane {
 

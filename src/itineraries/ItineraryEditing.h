@@ -10,14 +10,28 @@ namespace zelvane {
 
 class CityLists;
 class MessageBoxes;
-class ResultTable;
 
-// The commands of the itinerary panel on the watch list and the result
-// table, so that each itinerary keeps its result when others are deleted.
+// Whatever keeps something per watch-list position follows the edits, so
+// that each itinerary keeps its result when others are deleted.
+class PositionFollower {
+public:
+    // A new itinerary at entry k (0-based) starts unchecked.
+    virtual void resetEntry(int k) = 0;
+    // Position p (1-based) of n itineraries was deleted: later entries move up
+    // and the freed last entry is cleared.
+    virtual void removePosition(int p, int n) = 0;
+    virtual void clearAll() = 0;
+
+protected:
+    ~PositionFollower() = default;
+};
+
+// The commands of the itinerary panel on the watch list, followed by the
+// result table.
 // The panel redraws its lists afterwards as the outcome says.
 class ItineraryEditing {
 public:
-    ItineraryEditing(ItineraryStore& store, ResultTable& table, MessageBoxes& boxes)
+    ItineraryEditing(ItineraryStore& store, PositionFollower& table, MessageBoxes& boxes)
         : store_(store), table_(table), boxes_(boxes) {}
 
     enum class Add { Full, NoCities, Added, NotComposed };
@@ -38,7 +52,7 @@ private:
     Delete confirm(int selected, bool idle, const QString& question, const QString& title);
 
     ItineraryStore& store_;
-    ResultTable& table_;
+    PositionFollower& table_;
     MessageBoxes& boxes_;
 };
 

@@ -1,7 +1,7 @@
 #include "notify/ResultsMail.h"
 
 #include "app/Settings.h"
-#include "engine/ResultIcons.h"
+#include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "net/Addresses.h"
 

@@ -1,11 +1,11 @@
 #include "notify/SessionAlerter.h"
 
 #include "app/Settings.h"
-#include "engine/ResultIcons.h"
+#include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
 #include "notify/Push.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultsViewModel.h"
 
 #include <algorithm>
 

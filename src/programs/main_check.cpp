@@ -8,11 +8,11 @@
 #include "startup/Startup.h"
 #include "engine/CheckEngine.h"
 #include "browser/HttpBrowser.h"
-#include "engine/ResultTable.h"
+#include "results/ResultTable.h"
 #include "engine/Waits.h"
 #include "history/HistoryExport.h"
 #include "net/Addresses.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "ui/FlightTableView.h"
 
-#include "notify/FlightTableModel.h"
+#include "results/FlightTableModel.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -7,6 +7,7 @@
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
 #include "engine/CheckEngine.h"
+#include "results/ResultTable.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/CheckEngine.h"
-#include "engine/ResultTable.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultTable.h"
+#include "results/ResultsViewModel.h"
 #include "ui/Panel.h"
 #include "ui/Skin.h"
 

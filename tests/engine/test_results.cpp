@@ -1,7 +1,7 @@
 // Reading result pages into the result table, the flight rows and the cabin
 // an itinerary asks for, and the rows of the results view.
-#include "engine/ResultTable.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultTable.h"
+#include "results/ResultsViewModel.h"
 
 #include "Pages.h"
 

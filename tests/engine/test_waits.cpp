@@ -3,11 +3,11 @@
 // hold a session nor pass off an old page as the answer.
 #include "startup/Startup.h"
 #include "engine/CheckEngine.h"
-#include "engine/ResultTable.h"
+#include "results/ResultTable.h"
 #include "engine/Waits.h"
 #include "browser/WebBrowser.h"
 #include "net/Addresses.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultsViewModel.h"
 #include "support/EngineDoubles.h"
 
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 // with seats found and after a refused login, and how a failing push server
 // is reported; and the change-only choices, which decide for the push and
 // the results e-mail alike.
-#include "engine/ResultIcons.h"
-#include "engine/ResultTable.h"
+#include "results/ResultIcons.h"
+#include "results/ResultTable.h"
 #include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
 #include "startup/Startup.h"
-#include "notify/ResultsViewModel.h"
+#include "results/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"

@@ -2,7 +2,7 @@
 // carries it in a query string, when it is sent, and what the product site
 // receives.
 #include "app/Settings.h"
-#include "engine/ResultIcons.h"
+#include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/ResultsMail.h"
 #include "support/SiteSim.h"

@@ -1,7 +1,7 @@
 // Both e-mails through a real SMTP server on loopback (aiosmtpd): once plain,
 // once with STARTTLS and a login, and every way a server lets a user down.
 #include "app/Settings.h"
-#include "engine/ResultIcons.h"
+#include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
 #include "notify/ResultsMail.h"

@@ -2,7 +2,7 @@
 // notification service: one note per flight found, one listing them when
 // there are more than three, one for a refused login (once per streak), and
 // "Show results" bringing up the results panel.
-#include "engine/ResultIcons.h"
+#include "results/ResultIcons.h"
 #include "notify/SessionAlerter.h"
 #include "ui/AppWindows.h"
 #include "ui/MainWindow.h"

@@ -6,7 +6,7 @@
 #include "WindowRig.h"
 
 #include "history/HistoryStore.h"
-#include "notify/FlightTableModel.h"
+#include "results/FlightTableModel.h"
 #include "ui/ImageButton.h"
 #include "ui/ResultsPanel.h"
 #include "ui/HistoryWindow.h"

@@ -6,7 +6,7 @@
 #include "app/SettingsArea.h"
 #include "net/VersionCheck.h"
 #include "startup/Startup.h"
-#include "engine/ResultIcons.h"
+#include "results/ResultIcons.h"
 #include "ui/Skin.h"
 #include "ui/ImageButton.h"
 #include "ui/ResultsPanel.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/FlightTable.h"
+#include "results/FlightTable.h"
 
 #include <QAbstractTableModel>
 

@@ -1,4 +1,4 @@
-#include "engine/FlightTable.h"
+#include "results/FlightTable.h"
 
 namespace zelvane {
 

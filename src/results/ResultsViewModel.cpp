@@ -1,6 +1,6 @@
-#include "notify/ResultsViewModel.h"
+#include "results/ResultsViewModel.h"
 
-#include "engine/ResultTable.h"
+#include "results/ResultTable.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "notify/FlightTableModel.h"
+#include "results/FlightTableModel.h"
 
 #include <QFont>
 

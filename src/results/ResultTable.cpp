@@ -1,4 +1,4 @@
-#include "engine/ResultTable.h"
+#include "results/ResultTable.h"
 
 #include "browser/WebBrowser.h"
 

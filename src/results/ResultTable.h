@@ -1,7 +1,8 @@
 #pragma once
 
-#include "engine/FlightTable.h"
-#include "engine/ResultIcons.h"
+#include "results/FlightTable.h"
+#include "results/ResultIcons.h"
+#include "itineraries/ItineraryEditing.h"
 #include "itineraries/ItineraryStore.h"
 
 #include <QString>
@@ -22,7 +23,7 @@ struct ResultEntry {
 // One entry per watch-list position 1..100 (entry k belongs to position k + 1).
 // Indexes outside the table are ignored, so a hand-edited list longer than
 // the table never reaches it.
-class ResultTable {
+class ResultTable final : public PositionFollower {
 public:
     static bool inRange(int entry) { return entry >= 0 && entry < kMaxItineraries; }
 
@@ -36,12 +37,9 @@ public:
     void clearResultText(int k);
     // After a check: an empty result means not available.
     void markNotAvailableIfEmpty(int k);
-    // A new itinerary at entry k starts unchecked.
-    void resetEntry(int k);
-    // Position p (1-based) of n itineraries was deleted: later entries move up
-    // and the freed last entry is cleared.
-    void removePosition(int p, int n);
-    void clearAll();
+    void resetEntry(int k) override;
+    void removePosition(int p, int n) override;
+    void clearAll() override;
 
 private:
     std::array<ResultEntry, kMaxItineraries> entries_{};
