@@ -1,6 +1,7 @@
 // zelvane-check run as a user would run it from cron, against the simulated
 // airline and product sites.
 #include "app/SingleInstance.h"
+#include "support/MissingTool.h"
 #include "support/SiteSim.h"
 #include "support/SmtpTestServer.h"
 #include "support/TestSupport.h"
@@ -197,7 +198,7 @@ private slots:
     void onlyChangesAreMailedAndAnnounced()
     {
         if (!SmtpTestServer::available())
-            QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         SmtpTestServer mail;
         QVERIFY(mail.start());
         writeSettings("1234567", "1234", 3,
@@ -313,7 +314,7 @@ private slots:
     void resultsReachTheUsersMailServer()
     {
         if (!SmtpTestServer::available())
-            QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         SmtpTestServer mail;
         QVERIFY(mail.start());
         writeSettings("1234567", "1234", 0, mailTo(mail));
@@ -362,5 +363,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCheckCommand)
+ZELVANE_TEST_GUILESS_MAIN(TestCheckCommand)
 #include "test_check_command.moc"

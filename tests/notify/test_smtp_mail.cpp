@@ -5,6 +5,7 @@
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
 #include "notify/ResultsMail.h"
+#include "support/MissingTool.h"
 #include "support/SmtpTestServer.h"
 #include "support/TestSupport.h"
 
@@ -91,7 +92,7 @@ private slots:
     void initTestCase()
     {
         if (!SmtpTestServer::available())
-            QSKIP("python3-aiosmtpd is not installed (scripts/bootstrap installs it)");
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         QVERIFY(testCa().ok);
     }
     void init()
@@ -220,5 +221,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSmtpMail)
+ZELVANE_TEST_GUILESS_MAIN(TestSmtpMail)
 #include "test_smtp_mail.moc"

@@ -9,6 +9,7 @@
 #include "itineraries/ItineraryEditing.h"
 #include "net/VersionCheck.h"
 #include "notify/ResultsPrint.h"
+#include "support/MissingTool.h"
 #include "support/SiteSim.h"
 #include "ui/ImageButton.h"
 #include "ui/QtMessageBoxes.h"
@@ -675,7 +676,7 @@ private slots:
         QFETCH(QString, target);
         QFETCH(bool, made);
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
+            ZELVANE_SKIP_MISSING_TOOL("pdftotext (poppler-utils)");
         WindowRig rig("print");
         if (!target.startsWith('/'))
             target = rig.folder + "/a folder with a rather long name for its prints/" + target;
@@ -815,5 +816,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+ZELVANE_TEST_MAIN(TestMainWindow)
 #include "test_main_window.moc"
