@@ -150,8 +150,6 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
 
 QCoro::Task<SessionOutcome> CheckEngine::runSession()
 {
-    WebBrowser& browser = browsers_.session;
-
     refreshResults();
     view_.setStatus(parts_.itineraries.count() > 0 ? status::kWaitingNewSession
                                                    : status::kWaitingItineraries);
@@ -165,118 +163,135 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
     cachedSurname_ = parts_.settings.surname;
     cachedPin_ = parts_.settings.pinText();
     loginAttempts_ = 0;
-    bool refused = false; // the site answered the last login with a refusal
     if (cachedMemberNo_ == 0) {
         view_.setStatus(kFillAllRequired);
         idle_ = true;
         co_return SessionOutcome::NoMember;
     }
 
+    // The session comes back to the login after a refused login (which then
+    // ends it) and when the site has logged it out.
+    bool refused = false;
     for (;;) {
-        // Login step; the session comes back here after a failed login and
-        // when the site has logged it out.
         ++loginAttempts_;
         view_.showItineraries();
-        if (view_.status().toLower().contains(QLatin1String("login failed"))) {
-            idle_ = true;
-            if (refused) {
-                setLoginTrouble(true);
-                co_await alerts_.sessionEnded(SessionOutcome::LoginFailed, false);
-            }
-            co_return SessionOutcome::LoginFailed;
-        }
-        view_.setStatus(status::kWaitingLogin);
-        idle_ = true;
-        co_await waits_.timedWait(10);
-
-        view_.setStatus(status::kSendingLogin);
-        view_.showLoginsSent(loginsSent);
-        if (!throttleTimer.isActive())
-            throttleTimer.start();
-        if (loginsSent >= kLoginsPerWindow) {
-            view_.setStatus(status::kMaxLogins);
-            co_return SessionOutcome::Throttled;
-        }
-        browser.navigate(loginUrl());
-        ++loginsSent;
-        co_await waits_.busyWait(browser);
-        co_await waits_.timedWait(5);
-
-        if (browser.locationUrl() == accountUrl()) {
-            view_.setStatus(status::kLoginOk);
-            // A failing streak ends here: the next refusal is told again.
-            parts_.settings.loginFailTold = 0;
-            parts_.settings.save();
-            setLoginTrouble(false);
-            idle_ = false;
-            loginLockout_ = false;
-            if (stopLockoutRetry)
-                stopLockoutRetry();
-            view_.showItineraries();
-        } else if (!browser.documentText() && !browser.loadError().isEmpty()) {
-            // No page at all: no network, no name, a refused connection. The
-            // member's details were never judged.
-            unreachableReason = browser.loadError();
-            view_.setStatus(status::kSiteUnreachable);
-            idle_ = true;
-            co_return SessionOutcome::Unreachable;
-        } else if (loginAttempts_ > kGiveUpAfterPasses) {
-            view_.setStatus(status::kGaveUp);
-            loginLockout_ = true;
-            parts_.settings.lastSessionTime = parts_.clock.now();
-            if (startLockoutRetry)
-                startLockoutRetry();
+        if (refused) {
             idle_ = true;
             setLoginTrouble(true);
+            co_await alerts_.sessionEnded(SessionOutcome::LoginFailed, false);
+            co_return SessionOutcome::LoginFailed;
+        }
+        switch (co_await logIn()) {
+        case LoginStep::Accepted: break;
+        case LoginStep::Refused: refused = true; continue;
+        case LoginStep::Throttled: co_return SessionOutcome::Throttled;
+        case LoginStep::Unreachable: co_return SessionOutcome::Unreachable;
+        case LoginStep::GaveUp:
             co_await alerts_.sessionEnded(SessionOutcome::GaveUp, false);
             co_return SessionOutcome::GaveUp;
         }
-        readCitiesFromPage(browser, parts_.cities);
-        if (browser.locationUrl() != accountUrl()) {
-            view_.setStatus(status::kLoginFailed);
-            refused = true;
-            continue;
-        }
-        refused = false;
-
-        // The rows as they are now; an itinerary added meanwhile waits for the next session.
-        const int n = results_.count();
-        bool loggedOut = false;
-        for (int i = 1; i <= n; ++i) {
-            view_.setStatus(status::checking(i));
-            const std::optional<QString> url =
-                awardSearchUrl(airlineBase(), results_.row(i).cells);
-            if (url)
-                browser.navigate(*url);
-            co_await waits_.timedWait(15);
-            const bool loaded = co_await waits_.busyWait(browser);
-            co_await waits_.timedWait(15);
-            table_.clearResultText(i - 1);
-            if (browser.locationUrl() == bareLoginUrl()) {
-                noteCheck(i, CheckOutcome::LoggedOut);
-                loggedOut = true;
-                break;
-            }
-            // Without its own search (an unreadable date) or a finished load,
-            // the page shown is not this itinerary's answer.
-            const Cabin cabin = results_.row(i).cabin;
-            const bool available = url && loaded && readResultPage(browser, table_, i - 1, cabin);
-            if (available)
-                announce(i);
-            noteCheck(i, !url || !loaded ? CheckOutcome::Failed
-                         : available     ? CheckOutcome::Available
-                                         : CheckOutcome::NotAvailable);
-            if (table_.entry(i - 1).ResultText.isEmpty()) {
-                table_.markNotAvailableIfEmpty(i - 1);
-                results_.setIcon(i, kIconNotAvailable);
-            }
-            view_.setStatus(status::processed(i));
-            co_await waits_.pumpOnce();
-        }
-        if (!loggedOut)
+        if (co_await searchAll() == SearchStep::Completed)
             break;
     }
+    co_await finishSession();
+    co_return SessionOutcome::Completed;
+}
 
+QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
+{
+    WebBrowser& browser = browsers_.session;
+    view_.setStatus(status::kWaitingLogin);
+    idle_ = true;
+    co_await waits_.timedWait(10);
+
+    view_.setStatus(status::kSendingLogin);
+    view_.showLoginsSent(loginsSent);
+    if (!throttleTimer.isActive())
+        throttleTimer.start();
+    if (loginsSent >= kLoginsPerWindow) {
+        view_.setStatus(status::kMaxLogins);
+        co_return LoginStep::Throttled;
+    }
+    browser.navigate(loginUrl());
+    ++loginsSent;
+    co_await waits_.busyWait(browser);
+    co_await waits_.timedWait(5);
+
+    if (browser.locationUrl() == accountUrl()) {
+        view_.setStatus(status::kLoginOk);
+        // A failing streak ends here: the next refusal is told again.
+        parts_.settings.loginFailTold = 0;
+        parts_.settings.save();
+        setLoginTrouble(false);
+        idle_ = false;
+        loginLockout_ = false;
+        if (stopLockoutRetry)
+            stopLockoutRetry();
+        view_.showItineraries();
+    } else if (!browser.documentText() && !browser.loadError().isEmpty()) {
+        // No page at all: no network, no name, a refused connection. The
+        // member's details were never judged.
+        unreachableReason = browser.loadError();
+        view_.setStatus(status::kSiteUnreachable);
+        idle_ = true;
+        co_return LoginStep::Unreachable;
+    } else if (loginAttempts_ > kGiveUpAfterPasses) {
+        view_.setStatus(status::kGaveUp);
+        loginLockout_ = true;
+        parts_.settings.lastSessionTime = parts_.clock.now();
+        if (startLockoutRetry)
+            startLockoutRetry();
+        idle_ = true;
+        setLoginTrouble(true);
+        co_return LoginStep::GaveUp;
+    }
+    readCitiesFromPage(browser, parts_.cities);
+    if (browser.locationUrl() != accountUrl()) {
+        view_.setStatus(status::kLoginFailed);
+        co_return LoginStep::Refused;
+    }
+    co_return LoginStep::Accepted;
+}
+
+QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
+{
+    WebBrowser& browser = browsers_.session;
+    // The rows as they are now; an itinerary added meanwhile waits for the next session.
+    const int n = results_.count();
+    for (int i = 1; i <= n; ++i) {
+        view_.setStatus(status::checking(i));
+        const std::optional<QString> url = awardSearchUrl(airlineBase(), results_.row(i).cells);
+        if (url)
+            browser.navigate(*url);
+        co_await waits_.timedWait(15);
+        const bool loaded = co_await waits_.busyWait(browser);
+        co_await waits_.timedWait(15);
+        table_.clearResultText(i - 1);
+        if (browser.locationUrl() == bareLoginUrl()) {
+            noteCheck(i, CheckOutcome::LoggedOut);
+            co_return SearchStep::LoggedOut;
+        }
+        // Without its own search (an unreadable date) or a finished load,
+        // the page shown is not this itinerary's answer.
+        const Cabin cabin = results_.row(i).cabin;
+        const bool available = url && loaded && readResultPage(browser, table_, i - 1, cabin);
+        if (available)
+            announce(i);
+        noteCheck(i, !url || !loaded ? CheckOutcome::Failed
+                     : available     ? CheckOutcome::Available
+                                     : CheckOutcome::NotAvailable);
+        if (table_.entry(i - 1).ResultText.isEmpty()) {
+            table_.markNotAvailableIfEmpty(i - 1);
+            results_.setIcon(i, kIconNotAvailable);
+        }
+        view_.setStatus(status::processed(i));
+        co_await waits_.pumpOnce();
+    }
+    co_return SearchStep::Completed;
+}
+
+QCoro::Task<> CheckEngine::finishSession()
+{
     // Before the e-mail, which may go only for what changed.
     recordHistory(true);
     view_.showResultsPanel();
@@ -291,7 +306,6 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
                                   lastChecks_);
     idle_ = true;
     refreshResults();
-    co_return SessionOutcome::Completed;
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::checkNow()

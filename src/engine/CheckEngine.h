@@ -136,6 +136,15 @@ public:
 
 private:
     QCoro::Task<SessionOutcome> runSession();
+    // One pass of the login; the session decides from what it gives.
+    enum class LoginStep { Accepted, Refused, Throttled, Unreachable, GaveUp };
+    QCoro::Task<LoginStep> logIn();
+    // Every row of the results view searched in turn, unless the site logs
+    // the session out on the way.
+    enum class SearchStep { Completed, LoggedOut };
+    QCoro::Task<SearchStep> searchAll();
+    // The session's record, the results panel, the last login time and the alerts.
+    QCoro::Task<> finishSession();
     void refreshResults();
     // Row `row` has seats: its icon, and the pop-up and the blink unless
     // the user hears only of flights that became available and this one
