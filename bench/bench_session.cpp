@@ -192,7 +192,7 @@ int longRun(ProgramData& state, CheckEngine& engine, ResultsViewModel& results, 
             const bool faulted = searches[i - 1].contains("fault");
             const bool seats = !faulted && i % 2 == 1;
             if (results.row(i).icon != (seats ? kIconAvailable : kIconNotAvailable)
-                || table.entry(i - 1).ResultText.isEmpty() == seats)
+                || table.entry(i - 1).resultText.isEmpty() == seats)
                 problems << QStringLiteral("row %1 (%2)").arg(i).arg(
                     faulted ? searches[i - 1].value("fault").toString() : QStringLiteral("no fault"));
         }

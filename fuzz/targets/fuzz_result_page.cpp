@@ -35,7 +35,7 @@ void checkStates(const ResultTable& table)
     for (int k = 0; k < kMaxItineraries; ++k) {
         const ResultEntry& e = table.entry(k);
         const int icon = table.icon(k);
-        if ((icon == kIconAvailable) != !e.ResultText.isEmpty()
+        if ((icon == kIconAvailable) != !e.resultText.isEmpty()
             || (icon != kIconAvailable && icon != kIconNotAvailable && icon != kIconNotChecked))
             __builtin_trap();
     }
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool available = readResultPage(browser, *table, k);
     if (available != reading.available)
         __builtin_trap();
-    if (ResultTable::inRange(k) && table->entry(k).ResultText != reading.resultText)
+    if (ResultTable::inRange(k) && table->entry(k).resultText != reading.resultText)
         __builtin_trap();
     table->markNotAvailableIfEmpty(k);
     checkStates(*table);

@@ -56,14 +56,14 @@ public:
 
     // Where alerts go. Kept beside the keys above, which older copies read
     // alone; a value that does not read back takes its default.
-    QString smtpHost;      // empty: no mail server of the user's own
-    int smtpPort = 587;      // up to 65535: wider than the seed's numbers
-    int smtpSecurity = 1;    // 0 none, 1 STARTTLS, 2 TLS
+    QString smtpHost;       // empty: no mail server of the user's own
+    int smtpPort = 587;     // up to 65535, past the 16-bit fields above
+    int smtpSecurity = 1;   // 0 none, 1 STARTTLS, 2 TLS
     QString smtpUser;
-    QString smtpFrom;      // empty: the member's own address
+    QString smtpFrom;       // empty: the member's own address
     // Only where no secret store answers; empty otherwise, and then not written.
     QString smtpPassword;
-    QString siteUrl;       // the product site, for its e-mail endpoints
+    QString siteUrl;        // the product site, for its e-mail endpoints
     int notifyDesktop = 1;
     QString pushUrl;
     // The login has failed since the last good one and the user was told.

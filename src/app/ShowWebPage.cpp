@@ -26,14 +26,14 @@ QString trimBlanks(const QString& s)
 
 } // namespace
 
-void showWebPage(QString& WebURL)
+void showWebPage(QString& page)
 {
-    WebURL = trimBlanks(WebURL);
-    if (WebURL.isEmpty())
+    page = trimBlanks(page);
+    if (page.isEmpty())
         return;
-    const bool hasScheme = WebURL.contains(QStringLiteral("://"))
-                           || WebURL.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive);
-    const QString address = hasScheme ? WebURL : QStringLiteral("http://") + WebURL;
+    const bool hasScheme = page.contains(QStringLiteral("://"))
+                           || page.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive);
+    const QString address = hasScheme ? page : QStringLiteral("http://") + page;
     if (opener())
         opener()(QUrl(address, QUrl::TolerantMode));
 }

@@ -10,7 +10,7 @@ namespace zelvane {
 // address is trimmed of blanks in place; an empty one opens nothing; one
 // without a scheme is taken as a web address, as the desktop would not know
 // what to open it with.
-void showWebPage(QString& WebURL);
+void showWebPage(QString& page);
 
 // Where pages go: the desktop's browser, or a recorder in tests. Returns the
 // opener it replaces.

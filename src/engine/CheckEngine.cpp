@@ -118,7 +118,7 @@ void CheckEngine::noteCheck(int row, CheckOutcome outcome)
     c.position = row;
     c.key = results_.row(row).historyKey();
     c.outcome = outcome;
-    c.flights = table_.entry(row - 1).Flights;
+    c.flights = table_.entry(row - 1).flights;
     sessionChecks_.insert(row, c);
 }
 
@@ -280,7 +280,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         noteCheck(i, !url || !loaded ? CheckOutcome::Failed
                      : available     ? CheckOutcome::Available
                                      : CheckOutcome::NotAvailable);
-        if (table_.entry(i - 1).ResultText.isEmpty()) {
+        if (table_.entry(i - 1).resultText.isEmpty()) {
             table_.markNotAvailableIfEmpty(i - 1);
             results_.setIcon(i, kIconNotAvailable);
         }

@@ -44,7 +44,7 @@ Scheduler::Scheduler(const Settings& settings, const ItineraryStore& itineraries
                      EngineSource engine, std::function<StatusLine&()> status, QObject* parent)
     : QObject(parent), settings_(settings), itineraries_(itineraries), clock_(clock), engine_(std::move(engine)), status_(std::move(status))
 {
-    NextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
+    nextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
     scheduleTimer.setInterval(1000);
     lockoutRetryTimer.setInterval(1000);
     connect(&scheduleTimer, &QTimer::timeout, this, [this] { onScheduleTick(); });
@@ -61,16 +61,16 @@ QCoro::Task<> Scheduler::onScheduleTick()
     const QDateTime now = clock_.now();
     if (settings_.intervalChoice == 1) {
         const qint64 hours = settings_.intervalHours;
-        if (!LastCheckTime)
-            LastCheckTime = addClockHours(now, -hours);
-        NextCheckTime = addClockHours(*LastCheckTime, hours);
+        if (!lastCheckTime)
+            lastCheckTime = addClockHours(now, -hours);
+        nextCheckTime = addClockHours(*lastCheckTime, hours);
     } else {
         if (status_)
             status_().setStatus(kInvalidInterval);
         co_return;
     }
-    if (now >= NextCheckTime) {
-        LastCheckTime = now;
+    if (now >= nextCheckTime) {
+        lastCheckTime = now;
         if (itineraries_.count() == 0)
             co_return;
         co_await engine_(true)->runCheck();

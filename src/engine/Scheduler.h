@@ -38,8 +38,8 @@ public:
     QCoro::Task<> onScheduleTick();
     QCoro::Task<> onLockoutRetryTick();
 
-    std::optional<QDateTime> LastCheckTime; // when the schedule last started a session
-    QDateTime NextCheckTime;
+    std::optional<QDateTime> lastCheckTime; // when the schedule last started a session
+    QDateTime nextCheckTime;
 
 private:
 

@@ -13,17 +13,17 @@ inline const QString kPostAgent = QStringLiteral("http generic");
 inline const QString kFormContentType = QStringLiteral("application/x-www-form-urlencoded");
 inline const QString kExtendedErrorText = QStringLiteral("Extended error returned from server.");
 
-// Posts already encoded form data ("a=1&b=2") to Url and gives back the
-// reply body, whatever its status. The address is taken apart with CUrl, whose
+// Posts already encoded form data ("a=1&b=2") to `address` and gives back the
+// reply body, whatever its status. The address is taken apart with Url, whose
 // UrlError reaches the caller. The reply is empty when nothing was read: a
 // host that cannot be reached, a refused connection or a time-out give an
 // empty reply and no message. Only an address that cannot be made into a
 // request at all (no host, a port out of range) is reported in a box.
-QCoro::Task<QString> postForm(QString Url, QString FormData, MessageBoxes& boxes,
+QCoro::Task<QString> postForm(QString address, QString formData, MessageBoxes& boxes,
                               NetTimeouts timeouts = {});
 // The same post, with the whole exchange: its status tells whether the
 // server took the form. Nothing when no request could be made.
-QCoro::Task<std::optional<HttpReply>> postFormExchange(QString Url, QString FormData,
+QCoro::Task<std::optional<HttpReply>> postFormExchange(QString address, QString formData,
                                                        MessageBoxes& boxes,
                                                        NetTimeouts timeouts = {});
 

@@ -3,7 +3,7 @@
 #include "app/Settings.h"
 #include "net/Addresses.h"
 #include "net/QueryText.h"
-#include "net/CUrl.h"
+#include "net/Url.h"
 #include "net/FormPost.h"
 #include "notify/ResultsMail.h"
 

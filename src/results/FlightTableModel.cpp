@@ -31,7 +31,7 @@ QVariant FlightTableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return cell;
-    case SeatsRole:
+    case kSeatsRole:
         return cabin == Cabin::Any ? QVariant() : QVariant(cellHasSeats(cell));
     case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:

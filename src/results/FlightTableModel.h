@@ -7,7 +7,7 @@
 namespace zelvane {
 
 // The flight table of one itinerary's last check as rows of eight cells
-// (Departing ... First). The three cabin columns say through SeatsRole
+// (Departing ... First). The three cabin columns say through kSeatsRole
 // whether the cell offers seats, so a view can mark them rather than show
 // the site's words; the cabin the itinerary asks for is marked in the heading.
 class FlightTableModel final : public QAbstractTableModel {
@@ -25,7 +25,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     // bool, on the cabin columns only.
-    static constexpr int SeatsRole = Qt::UserRole + 1;
+    static constexpr int kSeatsRole = Qt::UserRole + 1;
 
 private:
     QList<FlightRow> flights_;

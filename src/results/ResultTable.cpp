@@ -13,21 +13,21 @@ const ResultEntry& ResultTable::entry(int k) const
 int ResultTable::icon(int k) const
 {
     const ResultEntry& e = entry(k);
-    if (!e.ResultText.isEmpty())
+    if (!e.resultText.isEmpty())
         return kIconAvailable;
-    return e.NotAvailable ? kIconNotAvailable : kIconNotChecked;
+    return e.notAvailable ? kIconNotAvailable : kIconNotChecked;
 }
 
 void ResultTable::setResultText(int k, const QString& text)
 {
     if (inRange(k))
-        entries_[k].ResultText = text;
+        entries_[k].resultText = text;
 }
 
 void ResultTable::setFlights(int k, const QList<FlightRow>& flights)
 {
     if (inRange(k))
-        entries_[k].Flights = flights;
+        entries_[k].flights = flights;
 }
 
 void ResultTable::clearResultText(int k)
@@ -38,8 +38,8 @@ void ResultTable::clearResultText(int k)
 
 void ResultTable::markNotAvailableIfEmpty(int k)
 {
-    if (inRange(k) && entries_[k].ResultText.isEmpty())
-        entries_[k].NotAvailable = true;
+    if (inRange(k) && entries_[k].resultText.isEmpty())
+        entries_[k].notAvailable = true;
 }
 
 void ResultTable::resetEntry(int k)

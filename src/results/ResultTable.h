@@ -15,9 +15,9 @@ class WebBrowser;
 
 // What the last check of one itinerary found. Held in memory only.
 struct ResultEntry {
-    QString ResultText;        // flight table text; non-empty means seats were found
-    bool NotAvailable = false; // a check ended without seats
-    QList<FlightRow> Flights;  // the flight table's rows, also when none had seats in the cabin
+    QString resultText;        // flight table text; non-empty means seats were found
+    bool notAvailable = false; // a check ended without seats
+    QList<FlightRow> flights;  // the flight table's rows, also when none had seats in the cabin
 };
 
 // One entry per watch-list position 1..100 (entry k belongs to position k + 1).

@@ -69,12 +69,12 @@ void ResultsViewModel::setIcon(int position, int icon)
         return;
     rows_[position - 1].icon = icon;
     const QModelIndex i = index(position - 1, 0);
-    emit dataChanged(i, i, {Qt::DecorationRole, IconRole});
+    emit dataChanged(i, i, {Qt::DecorationRole, kIconRole});
 }
 
 QString ResultsViewModel::rowClickText(const ResultTable& table, int position)
 {
-    return table.entry(position - 1).ResultText;
+    return table.entry(position - 1).resultText;
 }
 
 void ResultsViewModel::setIconProvider(std::function<QIcon(int)> provider)
@@ -107,7 +107,7 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
         return r.cells[size_t(index.column())];
     case Qt::ToolTipRole:
         return history_ ? historyTip(r.history) : QVariant();
-    case IconRole:
+    case kIconRole:
         return r.icon;
     case Qt::DecorationRole:
         if (index.column() == 0 && iconProvider_)

@@ -55,7 +55,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    static constexpr int IconRole = Qt::UserRole + 1; // picture number of a row
+    static constexpr int kIconRole = Qt::UserRole + 1; // picture number of a row
     // Columns past the six cells of an itinerary.
     static constexpr int kLastSeenColumn = 6;
 

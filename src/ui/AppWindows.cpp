@@ -67,7 +67,7 @@ void AppWindows::joinMainWindow(MainWindow& w)
                      });
     const auto updateTray = [this](int picture) {
         if (menu_)
-            menu_->setTrayIcon(imageList2(picture));
+            menu_->setTrayIcon(listPicture(picture));
     };
     QObject::connect(&w, &MainWindow::trayPictureChanged, &w, updateTray);
     QObject::connect(&w, &MainWindow::loginTroubleChanged, &w, [this](bool refused) {

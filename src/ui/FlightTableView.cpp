@@ -26,7 +26,7 @@ public:
 
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const QVariant seats = index.data(FlightTableModel::SeatsRole);
+        const QVariant seats = index.data(FlightTableModel::kSeatsRole);
         if (!seats.isValid())
             return QStyledItemDelegate::paint(p, option, index);
         // The cell's background and focus as the style draws them, without its text.

@@ -80,23 +80,11 @@ QString historyFigures(const QList<TimelinePoint>& points)
                                       : QStringLiteral(" · never seen"));
 }
 
-HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint>& points, const Theme& theme,
-                       QWidget* parent)
-    : QDialog(parent)
+namespace {
+
+// The step line through the real checks and one series of marks per outcome.
+QList<QAbstractSeries*> addSeries(QChart* chart, const QList<TimelinePoint>& points, const Theme& theme)
 {
-    setObjectName(QStringLiteral("frmHistory"));
-    setWindowTitle(QStringLiteral("History — ") + itinerary);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setPalette(paletteFor(theme));
-
-    auto* chart = new QChart;
-    chart->setBackgroundBrush(theme.panel);
-    chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(6, 6, 6, 6));
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->legend()->setLabelColor(theme.text);
-    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
-
     // The step line goes through the real checks only: a check that did not
     // happen says nothing of the seats.
     auto* line = new QLineSeries;
@@ -106,7 +94,7 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint
     for (const TimelinePoint& p : points) {
         if (!wasChecked(p.outcome))
             continue;
-        const qreal y = levelOf(p.outcome);
+        const qreal y = HistoryWindow::levelOf(p.outcome);
         if (level && *level != y)
             line->append(msOf(p.when), *level);
         line->append(msOf(p.when), y);
@@ -122,14 +110,20 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint
         s->setColor(theme.dark ? m.dark : m.light);
         s->setBorderColor(theme.panel);
         for (const TimelinePoint& p : points)
-            if (levelOf(p.outcome) == m.level)
+            if (HistoryWindow::levelOf(p.outcome) == m.level)
                 s->append(msOf(p.when), m.level);
         chart->addSeries(s);
         series << s;
     }
     for (QLegendMarker* marker : chart->legend()->markers(line))
         marker->setVisible(false);
+    return series;
+}
 
+// Time along the bottom, one band per outcome up the side.
+void addAxes(QChart* chart, const QList<QAbstractSeries*>& series, const QList<TimelinePoint>& points,
+             const Theme& theme)
+{
     auto* time = new QDateTimeAxis;
     const QDateTime first = points.isEmpty() ? QDateTime::currentDateTime() : points.first().when;
     const QDateTime last = points.isEmpty() ? first : points.last().when;
@@ -156,8 +150,33 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint
         s->attachAxis(time);
         s->attachAxis(outcome);
     }
+}
 
-    view_ = new QChartView(chart, this);
+QChart* timelineChart(const QList<TimelinePoint>& points, const Theme& theme)
+{
+    auto* chart = new QChart;
+    chart->setBackgroundBrush(theme.panel);
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(6, 6, 6, 6));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setLabelColor(theme.text);
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    addAxes(chart, addSeries(chart, points, theme), points, theme);
+    return chart;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint>& points,
+                             const Theme& theme, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(QStringLiteral("History — ") + itinerary);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setPalette(paletteFor(theme));
+
+    view_ = new QChartView(timelineChart(points, theme), this);
     view_->setObjectName(QStringLiteral("chartHistory"));
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setMinimumSize(520, 280);

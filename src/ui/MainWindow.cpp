@@ -86,7 +86,7 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, QWidget* parent, M
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kProductTitle);
-    setWindowIcon(imageList2(kIconBlinkA));
+    setWindowIcon(listPicture(kIconBlinkA));
     setFixedSize(kWidth, kHeight);
     setMouseTracking(true);
     setPalette(paletteFor(theme_));
@@ -107,7 +107,7 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, QWidget* parent, M
                                             CheckEngine::Browsers{*sessionBrowser_, *testBrowser_},
                                             *waits_, *this, *alerts_, this);
     alerts_->startJustSent = [this] { engine_->justSentTimer.start(); };
-    results_.setIconProvider([](int picture) { return imageList2(picture); });
+    results_.setIconProvider([](int picture) { return listPicture(picture); });
     results_.setHistory(&parts_.history);
 }
 
@@ -236,7 +236,7 @@ void MainWindow::buildStatusRow()
     int x = 20;
     for (const auto& l : legend) {
         auto* image = named(new QLabel(this), l.image);
-        image->setPixmap(imageList2(l.picture).pixmap(QSize(16, 16), qGuiApp->devicePixelRatio()));
+        image->setPixmap(listPicture(l.picture).pixmap(QSize(16, 16), qGuiApp->devicePixelRatio()));
         image->setGeometry(x, kLegendTop + 2, 16, 16);
         auto* text = named(new QLabel(QString::fromUtf8(l.text), this), l.label);
         text->adjustSize();
@@ -482,7 +482,7 @@ void MainWindow::setTrayIcon(int picture)
     // Ten times a second while the tray blinks: a hidden window's icon is seen
     // by nobody, and setting it would tell every control of the window.
     if (isVisible())
-        setWindowIcon(imageList2(picture));
+        setWindowIcon(listPicture(picture));
     emit trayPictureChanged(picture);
 }
 
@@ -512,7 +512,7 @@ bool MainWindow::event(QEvent* e)
     switch (e->type()) {
     case QEvent::WindowActivate: onActivate(); break;
     case QEvent::ScreenChangeInternal: refreshSkin(); break;
-    case QEvent::Show: setWindowIcon(imageList2(picture_)); break;
+    case QEvent::Show: setWindowIcon(listPicture(picture_)); break;
     default: break;
     }
     return QWidget::event(e);

@@ -37,7 +37,21 @@ ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& 
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(14, 30, 14, 10);
     box->setSpacing(6);
-    ResultsViewModel& results = host.resultsModel();
+    box->addWidget(makeResultsList(host.resultsModel()), 1);
+    auto* details = new QHBoxLayout;
+    details->setSpacing(8);
+    details->addWidget(makeDetailTabs(), 1);
+    details->addLayout(makeCommands());
+    box->addLayout(details, 1);
+
+    chooseExportFile = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export history"), suggested,
+                                            QStringLiteral("CSV files (*.csv);;All files (*)"));
+    };
+}
+
+QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
+{
     resultsList_ = named(new QTreeView(this), "ListViewQuery");
     resultsList_->setModel(&results);
     resultsList_->setRootIsDecorated(false);
@@ -66,10 +80,11 @@ ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& 
         if (i.isValid())
             showHistory(i.row() + 1);
     });
-    box->addWidget(resultsList_, 1);
+    return resultsList_;
+}
 
-    auto* details = new QHBoxLayout;
-    details->setSpacing(8);
+QTabWidget* ResultsPanel::makeDetailTabs()
+{
     detailTabs_ = named(new QTabWidget(this), "tabDetails");
     detailTabs_->setDocumentMode(true);
     flights_ = new FlightTableModel(this);
@@ -94,8 +109,11 @@ ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& 
     detailsText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     detailsText_->setPlaceholderText(QStringLiteral("Flight details of the itinerary you click, as printed"));
     detailTabs_->addTab(detailsText_, QStringLiteral("&Text"));
-    details->addWidget(detailTabs_, 1);
+    return detailTabs_;
+}
 
+QVBoxLayout* ResultsPanel::makeCommands()
+{
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
     auto* historyButton = named(new QPushButton(QStringLiteral("&History…"), this), "cmdHistory");
@@ -114,13 +132,7 @@ ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& 
     commands->addWidget(exporter);
     commands->addStretch(1);
     commands->addWidget(print);
-    details->addLayout(commands);
-    box->addLayout(details, 1);
-
-    chooseExportFile = [this](const QString& suggested) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Export history"), suggested,
-                                            QStringLiteral("CSV files (*.csv);;All files (*)"));
-    };
+    return commands;
 }
 
 int ResultsPanel::currentPosition() const
@@ -133,8 +145,8 @@ void ResultsPanel::showDetails(int position)
 {
     const ResultEntry& entry = host_.resultTable().entry(position - 1);
     detailsText_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), position));
-    flights_->setFlights(entry.Flights, host_.resultsModel().row(position).cabin);
-    flightTable_->setEmptyText(entry.ResultText.isEmpty() && !entry.NotAvailable
+    flights_->setFlights(entry.flights, host_.resultsModel().row(position).cabin);
+    flightTable_->setEmptyText(entry.resultText.isEmpty() && !entry.notAvailable
                                   ? QStringLiteral("Not checked since Zelvane started")
                                   : QStringLiteral("The check found no flight table"));
 }

@@ -8,12 +8,14 @@
 class QTabWidget;
 class QTextEdit;
 class QTreeView;
+class QVBoxLayout;
 
 namespace zelvane {
 
 class Clock;
 class FlightTableModel;
 class HistoryStore;
+class ResultsViewModel;
 class FlightTableView;
 class HistoryWindow;
 
@@ -34,6 +36,9 @@ public:
     void exportHistory();
 
 private:
+    QTreeView* makeResultsList(ResultsViewModel& results);
+    QTabWidget* makeDetailTabs();
+    QVBoxLayout* makeCommands();
     void showDetails(int position);
     void printResults();
     int currentPosition() const;

@@ -88,12 +88,12 @@ SeatPopup::SeatPopup(QWidget* parent)
     applyShape();
 }
 
-void SeatPopup::start(const QString& text, int Index)
+void SeatPopup::start(const QString& text, int slot)
 {
     QRect work = screen_;
     if (QScreen* s = QGuiApplication::primaryScreen())
         work = s->availableGeometry();
-    start_ = reminderStart(screen_, work, perPixel_, Index);
+    start_ = reminderStart(screen_, work, perPixel_, slot);
     frame_ = {};
     frame_.top = start_.top;
     frame_.height = 0;

@@ -19,7 +19,7 @@ public:
 
     // Places, shows and animates the pop-up for `text` ("origin:destination:date")
     // in stacking place `Index` (1-4).
-    void start(const QString& text, int Index);
+    void start(const QString& text, int slot);
 
     QTimer growTimer;     // 10 ms: grow
     QTimer slideTimer; // 20 ms: slide

@@ -247,7 +247,7 @@ QPalette paletteFor(const Theme& t)
 
 QIcon applicationIcon()
 {
-    return imageList2(3);
+    return listPicture(3);
 }
 
 QIcon loginTroubleIcon()
@@ -360,7 +360,7 @@ static PaintedDraw drawImageList2(int index)
     }
 }
 
-QIcon imageList2(int index)
+QIcon listPicture(int index)
 {
     // Each drawn once for the run: the blink and the results list ask many
     // times a second, and every new icon would fill the pixmap cache afresh.

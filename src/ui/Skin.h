@@ -36,7 +36,7 @@ QIcon imageList1(int index, const Theme& theme);
 QIcon holderPicture(const QString& name, const Theme& theme);
 // Picture `index` of the icon list: 2, 5, 6 the result states (told apart by
 // shape as well as colour), 3 and 4 the two tray pictures of the blink.
-QIcon imageList2(int index);
+QIcon listPicture(int index);
 
 // The colour key of the window shapes: a pixel of exactly this colour is a hole.
 inline const QColor kColourKey = QColor(255, 0, 255);

@@ -14,7 +14,7 @@ namespace {
 const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostartup",
                                 "ProgDirectory", "strCurrTime", "TimeMin", "TimeHou",
                                 "TimeDay", "TimeIndex", "LastLoginTime", "MailSendType",
-                                // After the seed's keys, which older copies read alone.
+                                // After the first thirteen keys, which older copies read alone.
                                 "SmtpHost", "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom",
                                 "SmtpPassword", "SiteUrl", "NotifyDesktop", "PushUrl",
                                 "LoginFailTold", "AnnounceChangesOnly"};

@@ -156,19 +156,19 @@ private slots:
         t.clearResultText(3);
         t.markNotAvailableIfEmpty(3); // position 4: not available
         t.removePosition(3, 5);
-        QCOMPARE(t.entry(1).ResultText, QString("R2"));
-        QCOMPARE(t.entry(2).ResultText, QString());
-        QVERIFY(t.entry(2).NotAvailable); // position 4 moved to 3
-        QCOMPARE(t.entry(3).ResultText, QString("R5"));
-        QCOMPARE(t.entry(4).ResultText, QString());
-        QVERIFY(!t.entry(4).NotAvailable);
+        QCOMPARE(t.entry(1).resultText, QString("R2"));
+        QCOMPARE(t.entry(2).resultText, QString());
+        QVERIFY(t.entry(2).notAvailable); // position 4 moved to 3
+        QCOMPARE(t.entry(3).resultText, QString("R5"));
+        QCOMPARE(t.entry(4).resultText, QString());
+        QVERIFY(!t.entry(4).notAvailable);
 
         // With more lines than the table, the last entry is freed.
         ResultTable big;
         big.setResultText(99, "last");
         big.removePosition(50, 130);
-        QCOMPARE(big.entry(98).ResultText, QString("last"));
-        QCOMPARE(big.entry(99).ResultText, QString());
+        QCOMPARE(big.entry(98).resultText, QString("last"));
+        QCOMPARE(big.entry(99).resultText, QString());
     }
 
     void viewRowsMirrorTheWatchListUpToAHundred()

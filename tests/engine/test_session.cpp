@@ -347,9 +347,9 @@ private slots:
         for (int i : {1, 2, 4, 5, 6})
             QCOMPARE(rig.results.row(i).icon, int(kIconAvailable));
         QCOMPARE(rig.results.row(3).icon, int(kIconNotAvailable));
-        QVERIFY(rig.table.entry(2).NotAvailable);
-        QVERIFY(rig.table.entry(0).ResultText.contains("09:05 SYD"));
-        QVERIFY(!rig.table.entry(0).ResultText.contains("DepartingArriving"));
+        QVERIFY(rig.table.entry(2).notAvailable);
+        QVERIFY(rig.table.entry(0).resultText.contains("09:05 SYD"));
+        QVERIFY(!rig.table.entry(0).resultText.contains("DepartingArriving"));
 
         const QStringList& s = rig.view.statuses;
         QCOMPARE(s.mid(0, 4), QStringList({st::kWaitingNewSession, st::kWaitingLogin,
@@ -394,9 +394,9 @@ private slots:
         QCOMPARE(icons, QList<int>({kIconAvailable, kIconNotAvailable, kIconAvailable,
                                     kIconAvailable, kIconNotAvailable}));
         QCOMPARE(rig.view.popups.size(), 3);
-        QCOMPARE(rig.table.entry(1).Flights.size(), 2); // the rows stay, no Business seat among them
-        QCOMPARE(rig.table.entry(1).Flights[1][6], QString());
-        QCOMPARE(rig.table.entry(0).ResultText, rig.table.entry(3).ResultText);
+        QCOMPARE(rig.table.entry(1).flights.size(), 2); // the rows stay, no Business seat among them
+        QCOMPARE(rig.table.entry(1).flights[1][6], QString());
+        QCOMPARE(rig.table.entry(0).resultText, rig.table.entry(3).resultText);
 
         QList<bool> changed;
         for (const CheckRecord& c : rig.engine.lastSessionChecks())
@@ -507,7 +507,7 @@ private slots:
         Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         // Due at once, but nothing to check: the schedule still moves on.
         QCoro::waitFor(scheduler.onScheduleTick());
-        QCOMPARE(scheduler.LastCheckTime, std::optional<QDateTime>(rig.clock.now()));
+        QCOMPARE(scheduler.lastCheckTime, std::optional<QDateTime>(rig.clock.now()));
         rig.watch({kTrips[0]});
         rig.clock.advance(60 * 1000);
         QCoro::waitFor(scheduler.onScheduleTick());

@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(QCoro::waitFor(engine.runCheck()), SessionOutcome::Completed);
         QVERIFY(t.elapsed() < 5000);
         QCOMPARE(results.row(1).icon, int(kIconNotAvailable));
-        QVERIFY(table.entry(0).ResultText.isEmpty());
+        QVERIFY(table.entry(0).resultText.isEmpty());
         QVERIFY(view.popups.isEmpty());
         qunsetenv("ZELVANE_AIRLINE_URL");
     }

@@ -1,7 +1,7 @@
 // The form POST client against a server on 127.0.0.1: what goes on the wire,
 // replies read whole, and which failures are reported in a box (only an
 // address that cannot become a request) and which just give an empty reply.
-#include "net/CUrl.h"
+#include "net/Url.h"
 #include "net/FormPost.h"
 #include "support/TestSupport.h"
 #include "support/LocalHttpServer.h"

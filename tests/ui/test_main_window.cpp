@@ -379,7 +379,7 @@ private slots:
                            [&w]() -> StatusLine& { return w; });
         schedule.onScheduleTick();
         schedule.onScheduleTick();
-        QCOMPARE(schedule.NextCheckTime, rig.clock.now().addSecs(hours * 3600));
+        QCOMPARE(schedule.nextCheckTime, rig.clock.now().addSecs(hours * 3600));
     }
 
     void addRules_data()
@@ -603,8 +603,8 @@ private slots:
         emit view->clicked(view->model()->index(2, 0));
         QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("QF 401 09:05 SYD 11:15 PER"));
         // The freed last entry holds nothing for the next itinerary.
-        QVERIFY(w.resultTable().entry(4).ResultText.isEmpty());
-        QVERIFY(!w.resultTable().entry(4).NotAvailable);
+        QVERIFY(w.resultTable().entry(4).resultText.isEmpty());
+        QVERIFY(!w.resultTable().entry(4).notAvailable);
     }
 
     void deleteAllThenAddLeavesNoStaleResult()

@@ -117,12 +117,12 @@ private slots:
         QCOMPARE(m->index(1, 2).data().toString(), QString("QF 409"));
         QList<QList<bool>> seats;
         for (int r = 0; r < 2; ++r)
-            seats << QList<bool>{m->index(r, 5).data(FlightTableModel::SeatsRole).toBool(),
-                                 m->index(r, 6).data(FlightTableModel::SeatsRole).toBool(),
-                                 m->index(r, 7).data(FlightTableModel::SeatsRole).toBool()};
+            seats << QList<bool>{m->index(r, 5).data(FlightTableModel::kSeatsRole).toBool(),
+                                 m->index(r, 6).data(FlightTableModel::kSeatsRole).toBool(),
+                                 m->index(r, 7).data(FlightTableModel::kSeatsRole).toBool()};
         QCOMPARE(seats, (QList<QList<bool>>{{true, false, false}, {false, true, false}}));
         QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Seats in Business (4)"));
-        QVERIFY(!m->index(0, 4).data(FlightTableModel::SeatsRole).isValid()); // stops are no cabin
+        QVERIFY(!m->index(0, 4).data(FlightTableModel::kSeatsRole).isValid()); // stops are no cabin
         QVERIFY(m->headerData(6, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QVERIFY(!m->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("09:05 SYD 11:15 PER QF 401"));

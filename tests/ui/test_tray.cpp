@@ -227,7 +227,7 @@ private slots:
         // Each picture of the blink reaches the tray, also from a window never shown.
         for (int picture : {kIconBlinkB, kIconBlinkA}) {
             main.setTrayIcon(picture);
-            QCOMPARE(menu.tray()->icon().cacheKey(), imageList2(picture).cacheKey());
+            QCOMPARE(menu.tray()->icon().cacheKey(), listPicture(picture).cacheKey());
         }
     }
 
@@ -247,7 +247,7 @@ private slots:
         main.showLoginTrouble(false);
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
         // Back to the picture the blink last set.
-        QCOMPARE(menu.tray()->icon().cacheKey(), imageList2(kIconBlinkB).cacheKey());
+        QCOMPARE(menu.tray()->icon().cacheKey(), listPicture(kIconBlinkB).cacheKey());
     }
 
     void newVersionReachesTheMainWindow_data()
@@ -299,7 +299,7 @@ private slots:
         TrayMenu& menu = rig.tray();
         // The version check fails at once here; the schedule starts after it.
         QTRY_VERIFY(menu.scheduler().scheduleTimer.isActive());
-        QTRY_VERIFY(menu.scheduler().LastCheckTime.has_value());
+        QTRY_VERIFY(menu.scheduler().lastCheckTime.has_value());
         QCOMPARE(rig.windows.mainWindowMade(), sessionStarted);
         if (!sessionStarted)
             return;

@@ -1,4 +1,4 @@
-#include "net/CUrl.h"
+#include "net/Url.h"
 
 #include <QRegularExpression>
 
@@ -59,12 +59,12 @@ QString trimBlanks(const QString& s)
 
 } // namespace
 
-QString CUrl::Href() const
+QString Url::href() const
 {
-    return PageUrl() + AfterPage();
+    return pageUrl() + afterPage();
 }
 
-void CUrl::setHref(const QString& url)
+void Url::setHref(const QString& url)
 {
     scheme_.clear();
     login_.clear();
@@ -122,22 +122,22 @@ void CUrl::setHref(const QString& url)
     }
 }
 
-QString CUrl::PathUrl() const
+QString Url::pathUrl() const
 {
-    return HostUrl() + path_;
+    return hostUrl() + path_;
 }
 
-QString CUrl::PageUrl() const
+QString Url::pageUrl() const
 {
-    return PathUrl() + page_;
+    return pathUrl() + page_;
 }
 
-QString CUrl::AfterPage() const
+QString Url::afterPage() const
 {
     QString s;
     if (!parameters_.isEmpty())
         s += QLatin1Char(';') + parameters_;
-    const QString query = QueryString();
+    const QString query = queryString();
     if (!query.isEmpty())
         s += QLatin1Char('?') + query;
     if (!fragment_.isEmpty())
@@ -145,7 +145,7 @@ QString CUrl::AfterPage() const
     return s;
 }
 
-QString CUrl::Host() const
+QString Url::host() const
 {
     QString host;
     if (!subdomain_.isEmpty())
@@ -154,20 +154,20 @@ QString CUrl::Host() const
     return host.isEmpty() ? rawHost_ : host;
 }
 
-QString CUrl::HostUrl() const
+QString Url::hostUrl() const
 {
     QString s;
     if (!scheme_.isEmpty())
         s = scheme_ + QLatin1String("//");
     if (!login_.isEmpty())
         s += login_ + QLatin1Char('@');
-    s += Host();
+    s += host();
     if (!port_.isEmpty())
         s += QLatin1Char(':') + port_;
     return s;
 }
 
-QString CUrl::QueryString() const
+QString Url::queryString() const
 {
     if (!pairs_)
         return {};
@@ -181,7 +181,7 @@ QString CUrl::QueryString() const
     return parts.join(QLatin1Char('&'));
 }
 
-void CUrl::setQuery(const QString& query)
+void Url::setQuery(const QString& query)
 {
     if (!pairs_)
         return;
@@ -193,12 +193,12 @@ void CUrl::setQuery(const QString& query)
     }
 }
 
-QStringList CUrl::ParamNames() const
+QStringList Url::paramNames() const
 {
     return pairs_ ? pairs_->names : QStringList();
 }
 
-QStringList CUrl::ParamValues() const
+QStringList Url::paramValues() const
 {
     QStringList values;
     if (!pairs_)
@@ -208,7 +208,7 @@ QStringList CUrl::ParamValues() const
     return values;
 }
 
-void CUrl::PutParams(const ParamArg& names, const ParamArg& values)
+void Url::putParams(const ParamArg& names, const ParamArg& values)
 {
     const auto* n = std::get_if<ParamArray>(&names);
     const auto* v = std::get_if<ParamArray>(&values);
@@ -223,7 +223,7 @@ void CUrl::PutParams(const ParamArg& names, const ParamArg& values)
     }
 }
 
-ParamResult CUrl::GetParam(const QString& name) const
+ParamResult Url::param(const QString& name) const
 {
     if (!pairs_)
         return QString();
@@ -239,7 +239,7 @@ ParamResult CUrl::GetParam(const QString& name) const
     return found;
 }
 
-void CUrl::PutParam(const QString& name, const ParamArg& value, bool replace)
+void Url::putParam(const QString& name, const ParamArg& value, bool replace)
 {
     if (!pairs_)
         return;

@@ -35,38 +35,38 @@ using ParamResult = std::variant<QString, QStringList>;
 // A URL taken apart into its pieces, every piece kept exactly as written:
 // nothing is encoded or decoded. Plain value class, no QObject, so the fuzzer
 // can build it alone.
-class CUrl {
+class Url {
 public:
-    QString Href() const;
+    QString href() const;
     void setHref(const QString& url); // throws UrlError 5
 
-    QString PathUrl() const;
-    QString PageUrl() const;
-    QString AfterPage() const;
-    QString Parameters() const { return parameters_; }
-    QString Port() const { return port_; }
-    QString Host() const;
-    QString HostUrl() const;
-    QString Domain() const { return domain_; }
+    QString pathUrl() const;
+    QString pageUrl() const;
+    QString afterPage() const;
+    QString parameters() const { return parameters_; }
+    QString port() const { return port_; }
+    QString host() const;
+    QString hostUrl() const;
+    QString domain() const { return domain_; }
     void setDomain(const QString& v) { domain_ = v; }
-    QString Subdomain() const { return subdomain_; }
+    QString subdomain() const { return subdomain_; }
     void setSubdomain(const QString& v) { subdomain_ = v; }
-    QString Path() const { return path_; }
-    QString Scheme() const { return scheme_; }
+    QString path() const { return path_; }
+    QString scheme() const { return scheme_; }
     void setScheme(const QString& v) { scheme_ = v; }
-    QString QueryString() const;
+    QString queryString() const;
     void setQuery(const QString& query);
-    QStringList ParamNames() const;  // empty: there is nothing to give
-    QStringList ParamValues() const; // absent values as empty texts
-    void PutParams(const ParamArg& names, const ParamArg& values); // throws UrlError 438
-    ParamResult GetParam(const QString& name) const;                // throws UrlError 9
-    void PutParam(const QString& name, const ParamArg& value, bool replace = false);
-    QString Login() const { return login_; }
+    QStringList paramNames() const;  // empty: there is nothing to give
+    QStringList paramValues() const; // absent values as empty texts
+    void putParams(const ParamArg& names, const ParamArg& values); // throws UrlError 438
+    ParamResult param(const QString& name) const;                // throws UrlError 9
+    void putParam(const QString& name, const ParamArg& value, bool replace = false);
+    QString login() const { return login_; }
     void setLogin(const QString& v) { login_ = v; }
-    QString Page() const { return page_; }
+    QString page() const { return page_; }
     void setPage(const QString& v) { page_ = v; }
-    QString PagePath() const { return path_ + page_; }
-    QString Fragment() const { return fragment_; }
+    QString pagePath() const { return path_ + page_; }
+    QString fragment() const { return fragment_; }
     void setFragment(const QString& v) { fragment_ = v; }
 
 private:
@@ -77,7 +77,7 @@ private:
 
     QString scheme_, login_, rawHost_, subdomain_, domain_, port_;
     QString fullPath_, path_, page_, parameters_, fragment_;
-    // No lists at all until an address has been set: a fresh CUrl ignores
+    // No lists at all until an address has been set: a fresh Url ignores
     // query writes.
     std::optional<Pairs> pairs_;
 };

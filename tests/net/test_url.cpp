@@ -1,6 +1,6 @@
 // The URL parser: addresses taken apart and put back together, the ones it
 // refuses, and the query list with its numbered errors.
-#include "net/CUrl.h"
+#include "net/Url.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -65,34 +65,34 @@ private slots:
         QFETCH(QString, url);
         QFETCH(QStringList, parts);
         QFETCH(QStringList, rest);
-        CUrl u;
+        Url u;
         u.setHref(url);
-        QCOMPARE(QStringList({u.Scheme(), u.Login(), u.Host(), u.Subdomain(), u.Domain(), u.Port()}),
+        QCOMPARE(QStringList({u.scheme(), u.login(), u.host(), u.subdomain(), u.domain(), u.port()}),
                  parts);
-        QCOMPARE(QStringList({u.Path(), u.Page(), u.Parameters(), u.Fragment(), u.QueryString()}),
+        QCOMPARE(QStringList({u.path(), u.page(), u.parameters(), u.fragment(), u.queryString()}),
                  rest);
-        QCOMPARE(u.PagePath(), u.Path() + u.Page());
+        QCOMPARE(u.pagePath(), u.path() + u.page());
         // Nothing is encoded or decoded, so every address comes back as written.
-        QCOMPARE(u.Href(), url);
+        QCOMPARE(u.href(), url);
     }
 
     void piecesOfTheAddress()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://me@www.example.com:81/dev/email.asp;x?a=1#f");
-        QCOMPARE(u.HostUrl(), QString("http://me@www.example.com:81"));
-        QCOMPARE(u.PathUrl(), QString("http://me@www.example.com:81/dev/"));
-        QCOMPARE(u.PageUrl(), QString("http://me@www.example.com:81/dev/email.asp"));
-        QCOMPARE(u.AfterPage(), QString(";x?a=1#f"));
+        QCOMPARE(u.hostUrl(), QString("http://me@www.example.com:81"));
+        QCOMPARE(u.pathUrl(), QString("http://me@www.example.com:81/dev/"));
+        QCOMPARE(u.pageUrl(), QString("http://me@www.example.com:81/dev/email.asp"));
+        QCOMPARE(u.afterPage(), QString(";x?a=1#f"));
 
         u.setHref("http://www.example.com/dev/email.asp");
-        QCOMPARE(u.HostUrl(), QString("http://www.example.com")); // no ":" without a port
-        QCOMPARE(u.AfterPage(), QString());
+        QCOMPARE(u.hostUrl(), QString("http://www.example.com")); // no ":" without a port
+        QCOMPARE(u.afterPage(), QString());
     }
 
     void writtenPartsShowInTheAddress()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://www.example.com/dev/a.asp?x=1");
         u.setSubdomain("mail");
         u.setDomain("example.org");
@@ -100,9 +100,9 @@ private slots:
         u.setFragment("end");
         u.setScheme("https:");
         u.setLogin("me");
-        QCOMPARE(u.Href(), QString("https://me@mail.example.org/dev/b.asp?x=1#end"));
+        QCOMPARE(u.href(), QString("https://me@mail.example.org/dev/b.asp?x=1#end"));
         u.setSubdomain("");
-        QCOMPARE(u.Host(), QString("example.org"));
+        QCOMPARE(u.host(), QString("example.org"));
     }
 
     void refusesAddresses_data()
@@ -119,14 +119,14 @@ private slots:
     void refusesAddresses()
     {
         QFETCH(QString, url);
-        CUrl u;
+        Url u;
         u.setHref("http://www.old.example/old.asp?old=1");
         const UrlError e = raised([&] { u.setHref(url); });
         QCOMPARE(e.number, 5);
         QCOMPARE(e.description, "Invalid URL:\r\n" + url);
         // Nothing of the address before survives a refused one.
-        QVERIFY(!u.Href().contains("old"));
-        QCOMPARE(u.QueryString().contains("old"), false);
+        QVERIFY(!u.href().contains("old"));
+        QCOMPARE(u.queryString().contains("old"), false);
     }
 
     // The host split gives the same parts as the label-repeating form of the
@@ -149,7 +149,7 @@ private slots:
                 if (host.front().isDigit() && host.back().isDigit())
                     continue; // numeric addresses are not split
                 const auto m = reference.match(host);
-                CUrl u;
+                Url u;
                 const UrlError e = raised([&] { u.setHref("http://" + host + "/"); });
                 if (!m.hasMatch()) {
                     QVERIFY2(e.number == 5, qPrintable(host));
@@ -159,7 +159,7 @@ private slots:
                 if (sub.endsWith('.'))
                     sub.chop(1);
                 QVERIFY2(e.number == 0, qPrintable(host));
-                QVERIFY2(u.Subdomain() == sub && u.Domain() == m.captured(2), qPrintable(host));
+                QVERIFY2(u.subdomain() == sub && u.domain() == m.captured(2), qPrintable(host));
                 ++checked;
             }
         }
@@ -168,88 +168,88 @@ private slots:
 
     void queryListKeepsWhatWasWritten()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/p.asp?&name=%20Jo+Smith%20&&x=1=2&flag&empty=&Name=other");
-        QCOMPARE(u.ParamNames(), QStringList({"name", "x", "flag", "empty", "Name"}));
-        QCOMPARE(u.ParamValues(), QStringList({"%20Jo+Smith%20", "1", "", "", "other"}));
+        QCOMPARE(u.paramNames(), QStringList({"name", "x", "flag", "empty", "Name"}));
+        QCOMPARE(u.paramValues(), QStringList({"%20Jo+Smith%20", "1", "", "", "other"}));
         // A name without "=" has no value, "empty=" has an empty one.
-        QCOMPARE(u.QueryString(), QString("name=%20Jo+Smith%20&x=1&flag&empty=&Name=other"));
-        QCOMPARE(std::get<QString>(u.GetParam("x")), QString("1"));
-        QCOMPARE(std::get<QString>(u.GetParam("Name")), QString("other")); // letter case counts
+        QCOMPARE(u.queryString(), QString("name=%20Jo+Smith%20&x=1&flag&empty=&Name=other"));
+        QCOMPARE(std::get<QString>(u.param("x")), QString("1"));
+        QCOMPARE(std::get<QString>(u.param("Name")), QString("other")); // letter case counts
     }
 
     void queryStringTrimsBlanksButGetParamDoesNot()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/p.asp?city= New York &code=\tNYC ");
-        QCOMPARE(u.QueryString(), QString("city=New York&code=\tNYC"));
-        QCOMPARE(std::get<QString>(u.GetParam("city")), QString(" New York "));
-        QCOMPARE(u.Href(), QString("http://a.b/p.asp?city=New York&code=\tNYC"));
+        QCOMPARE(u.queryString(), QString("city=New York&code=\tNYC"));
+        QCOMPARE(std::get<QString>(u.param("city")), QString(" New York "));
+        QCOMPARE(u.href(), QString("http://a.b/p.asp?city=New York&code=\tNYC"));
     }
 
     void repeatedNameGivesEveryValue()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/?c=1&d=x&c=2&c");
-        const ParamResult r = u.GetParam("c");
+        const ParamResult r = u.param("c");
         QVERIFY(std::holds_alternative<QStringList>(r));
         QCOMPARE(std::get<QStringList>(r), QStringList({"1", "2", ""}));
     }
 
     void unknownNameIsAnError()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/?c=1");
-        const UrlError e = raised([&] { u.GetParam("C"); });
+        const UrlError e = raised([&] { u.param("C"); });
         QCOMPARE(e.number, 9);
         QCOMPARE(e.description, QString("Subscript out of range"));
     }
 
     void freshParserHasNoLists()
     {
-        CUrl u;
+        Url u;
         u.setQuery("a=1");
-        u.PutParam("b", QString("2"));
-        QCOMPARE(u.QueryString(), QString());
-        QVERIFY(u.ParamNames().isEmpty());
-        QVERIFY(u.ParamValues().isEmpty());
-        QCOMPARE(std::get<QString>(u.GetParam("a")), QString());
+        u.putParam("b", QString("2"));
+        QCOMPARE(u.queryString(), QString());
+        QVERIFY(u.paramNames().isEmpty());
+        QVERIFY(u.paramValues().isEmpty());
+        QCOMPARE(std::get<QString>(u.param("a")), QString());
 
         // PutParams makes its own lists.
-        u.PutParams(ParamArray{{"a"}}, ParamArray{{"1"}});
-        QCOMPARE(u.QueryString(), QString("a=1"));
+        u.putParams(ParamArray{{"a"}}, ParamArray{{"1"}});
+        QCOMPARE(u.queryString(), QString("a=1"));
     }
 
     void setHrefStartsAFreshList()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/?a=1");
         u.setQuery("b=2");
-        QCOMPARE(u.QueryString(), QString("a=1&b=2"));
+        QCOMPARE(u.queryString(), QString("a=1&b=2"));
         u.setHref("http://a.b/");
-        QCOMPARE(u.QueryString(), QString());
-        QCOMPARE(u.Href(), QString("http://a.b/"));
+        QCOMPARE(u.queryString(), QString());
+        QCOMPARE(u.href(), QString("http://a.b/"));
     }
 
     void putParamAddsOrReplaces()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/?k=1&x=0&k=2");
-        u.PutParam("k", QString("3"));
-        QCOMPARE(u.QueryString(), QString("k=1&x=0&k=2&k=3"));
-        u.PutParam("k", ParamArray{{"a", "b"}}, true);
-        QCOMPARE(u.QueryString(), QString("x=0&k=a&k=b"));
-        u.PutParam("x", QString("9"), true);
-        QCOMPARE(u.QueryString(), QString("k=a&k=b&x=9"));
+        u.putParam("k", QString("3"));
+        QCOMPARE(u.queryString(), QString("k=1&x=0&k=2&k=3"));
+        u.putParam("k", ParamArray{{"a", "b"}}, true);
+        QCOMPARE(u.queryString(), QString("x=0&k=a&k=b"));
+        u.putParam("x", QString("9"), true);
+        QCOMPARE(u.queryString(), QString("k=a&k=b&x=9"));
     }
 
     void putParamsReplacesEveryPair()
     {
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/?old=1");
-        u.PutParams(ParamArray{{"to", "sub"}, 1}, ParamArray{{"me@x.y", "Hi"}, 1});
-        QCOMPARE(u.QueryString(), QString("to=me@x.y&sub=Hi"));
-        QCOMPARE(u.ParamNames(), QStringList({"to", "sub"}));
+        u.putParams(ParamArray{{"to", "sub"}, 1}, ParamArray{{"me@x.y", "Hi"}, 1});
+        QCOMPARE(u.queryString(), QString("to=me@x.y&sub=Hi"));
+        QCOMPARE(u.paramNames(), QStringList({"to", "sub"}));
     }
 
     void putParamsRefusesBadArguments_data()
@@ -273,14 +273,14 @@ private slots:
         QFETCH(ParamArg, names);
         QFETCH(ParamArg, values);
         QFETCH(QString, description);
-        CUrl u;
+        Url u;
         u.setHref("http://a.b/?keep=1");
-        const UrlError e = raised([&] { u.PutParams(names, values); });
+        const UrlError e = raised([&] { u.putParams(names, values); });
         QCOMPARE(e.number, 438);
         QCOMPARE(e.description, description);
-        QCOMPARE(u.QueryString(), QString("keep=1")); // a refused call changes nothing
+        QCOMPARE(u.queryString(), QString("keep=1")); // a refused call changes nothing
     }
 };
 
 QTEST_APPLESS_MAIN(TestCUrl)
-#include "test_curl.moc"
+#include "test_url.moc"
