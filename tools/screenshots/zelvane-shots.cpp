@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QTreeView>
+#include <optional>
 
 using namespace zelvane;
 
@@ -79,32 +80,37 @@ void recordSampleHistory(ProgramData& state, const QDateTime& last)
     }
 }
 
-} // namespace
+struct ShotOptions {
+    bool dark = false;
+    QString suffix; // ends every file name, after the theme
+    QDir folder;
+};
 
-int main(int argc, char* argv[])
+std::optional<ShotOptions> parseArguments(QStringList args)
 {
-    QApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    const bool dark = args.removeAll(QStringLiteral("--dark")) > 0;
-    QString suffix;
+    ShotOptions o;
+    o.dark = args.removeAll(QStringLiteral("--dark")) > 0;
     if (const qsizetype i = args.indexOf(QStringLiteral("--suffix")); i >= 0 && i + 1 < args.size()) {
-        suffix = args[i + 1];
+        o.suffix = args[i + 1];
         args.remove(i, 2);
     }
-    if (args.size() != 1) {
-        qWarning("usage: zelvane-shots [--dark] [--suffix TEXT] FOLDER");
-        return 64;
-    }
-    QApplication::setPalette(paletteFor(dark ? darkTheme() : lightTheme()));
+    if (args.size() != 1)
+        return std::nullopt;
+    o.folder = QDir(args[0]);
+    return o;
+}
 
-    QTemporaryDir data;
-    QDir source(QStringLiteral(ZELVANE_DATA_DIR));
-    for (const char* f : {"City.txt", "City Code.txt"})
-        QFile::copy(source.filePath(QLatin1String(f)), QDir(data.path()).filePath(QLatin1String(f)));
-    NativeSettingsArea area;
-    ProgramData state(area, SystemClock::instance(), data.path(), data.path());
-    state.cities.load();
-    Settings& s = state.settings;
+// Writes FOLDER/NAME[-dark]SUFFIX.png.
+void savePicture(const QImage& picture, const QString& name, const ShotOptions& o)
+{
+    const QString file = o.folder.filePath(name + (o.dark ? QStringLiteral("-dark") : QString()) + o.suffix
+                                           + QStringLiteral(".png"));
+    if (!picture.save(file))
+        qWarning("could not write %s", qPrintable(file));
+}
+
+void fillSampleSettings(Settings& s)
+{
     s.memberNo = 1234567;
     s.surname = QStringLiteral("Smith");
     s.setPinText(QStringLiteral("1234"));
@@ -116,18 +122,28 @@ int main(int argc, char* argv[])
     s.smtpHost = QStringLiteral("smtp.example.com");
     s.smtpUser = QStringLiteral("j.smith@example.com");
     s.pushUrl = QStringLiteral("https://ntfy.sh/smith-seats");
+}
+
+ProductNews sampleNews()
+{
     ProductNews news;
     news.newVersion = true;
     news.updateAddress = QStringLiteral("http://www.zelvane.example/download.html");
     news.noticeText = QStringLiteral("Scheduled maintenance on Sunday.");
+    return news;
+}
+
+void addSampleItineraries(ProgramData& state)
+{
     for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON;Business", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
                              "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
                              "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW"})
         state.itineraries.append(QString::fromLatin1(line));
-    recordSampleHistory(state, s.lastLoginTime);
+}
 
-    NoBoxes boxes;
-    MainWindow w(state.parts.data, news, nullptr, &boxes);
+// Flights for the first itinerary, none for the second, one line for the fourth.
+void showSampleResults(MainWindow& w)
+{
     w.resultTable().setResultText(0, QStringLiteral(
         "Departing\tArriving\tFlight\tAircraft\tStops\r\n09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. No"));
     w.resultTable().setFlights(0, {{"09:05 SYD", "06:10 LHR", "QF 1", "388", "1", "Yes", "No", "No"},
@@ -138,42 +154,77 @@ int main(int argc, char* argv[])
     w.resultTable().setResultText(3, QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"));
     w.refreshResults();
     w.setStatus(QStringLiteral("Session completed...See Results"));
-    w.move(40, 40);
-    w.show();
-    settle(800);
+}
 
-    const QDir out(args[0]);
-    QDir().mkpath(out.path());
-    const auto shoot = [&](const QString& name) {
-        settle(200);
-        const QString file = out.filePath(name + suffix + QStringLiteral(".png"));
-        if (!withHoles(w.grab().toImage()).save(file))
-            qWarning("could not write %s", qPrintable(file));
-    };
+void shootWindow(MainWindow& w, const QString& name, const ShotOptions& o)
+{
+    settle(200);
+    savePicture(withHoles(w.grab().toImage()), name, o);
+}
+
+// The history of the first itinerary, in its own window.
+void shootHistory(MainWindow& w, const ShotOptions& o)
+{
+    w.findChild<ResultsPanel*>(QStringLiteral("PictureResult"))->showHistory(1);
+    settle(400);
+    if (auto* history = w.findChild<HistoryWindow*>(QStringLiteral("frmHistory"))) {
+        savePicture(history->grab().toImage(), QStringLiteral("history"), o);
+        history->close();
+    }
+}
+
+void shootPanels(MainWindow& w, const ShotOptions& o)
+{
     w.showMemberPanel();
-    shoot(QStringLiteral("member") + (dark ? QStringLiteral("-dark") : QString()));
+    shootWindow(w, QStringLiteral("member"), o);
     w.showItineraryPanel();
     auto* cabin = w.findChild<QComboBox*>(QStringLiteral("cbCabin"));
     cabin->setCurrentIndex(cabin->findText(QStringLiteral("Business")));
-    shoot(QStringLiteral("itineraries") + (dark ? QStringLiteral("-dark") : QString()));
+    shootWindow(w, QStringLiteral("itineraries"), o);
     w.showResultsPanel();
     auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
     list->setCurrentIndex(list->model()->index(0, 0));
     emit list->clicked(list->model()->index(0, 0));
-    shoot(QStringLiteral("results") + (dark ? QStringLiteral("-dark") : QString()));
-    // The history of the first itinerary, in its own window.
-    w.findChild<ResultsPanel*>(QStringLiteral("PictureResult"))->showHistory(1);
-    settle(400);
-    if (auto* history = w.findChild<HistoryWindow*>(QStringLiteral("frmHistory"))) {
-        const QString file = out.filePath(QStringLiteral("history") + (dark ? QStringLiteral("-dark") : QString())
-                                          + suffix + QStringLiteral(".png"));
-        if (!history->grab().save(file))
-            qWarning("could not write %s", qPrintable(file));
-        history->close();
-    }
+    shootWindow(w, QStringLiteral("results"), o);
+    shootHistory(w, o);
     emit w.findChild<ImageButton*>(QStringLiteral("ImageAlerts"))->activated();
     w.findChild<QLabel*>(QStringLiteral("lblTestOutcome"))
         ->setText(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
-    shoot(QStringLiteral("alerts") + (dark ? QStringLiteral("-dark") : QString()));
+    shootWindow(w, QStringLiteral("alerts"), o);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const std::optional<ShotOptions> options = parseArguments(app.arguments().mid(1));
+    if (!options) {
+        qWarning("usage: zelvane-shots [--dark] [--suffix TEXT] FOLDER");
+        return 64;
+    }
+    QApplication::setPalette(paletteFor(options->dark ? darkTheme() : lightTheme()));
+
+    QTemporaryDir data;
+    QDir source(QStringLiteral(ZELVANE_DATA_DIR));
+    for (const char* f : {"City.txt", "City Code.txt"})
+        QFile::copy(source.filePath(QLatin1String(f)), QDir(data.path()).filePath(QLatin1String(f)));
+    NativeSettingsArea area;
+    ProgramData state(area, SystemClock::instance(), data.path(), data.path());
+    state.cities.load();
+    fillSampleSettings(state.settings);
+    ProductNews news = sampleNews();
+    addSampleItineraries(state);
+    recordSampleHistory(state, state.settings.lastLoginTime);
+
+    NoBoxes boxes;
+    MainWindow w(state.parts.data, news, nullptr, &boxes);
+    showSampleResults(w);
+    w.move(40, 40);
+    w.show();
+    settle(800);
+
+    QDir().mkpath(options->folder.path());
+    shootPanels(w, *options);
     return 0;
 }

@@ -73,6 +73,142 @@ std::optional<int> plainNumber(const QString& key, const QString& v, int digitsM
     return n;
 }
 
+void expectValue(const QString& key, const QString& given, const QString& want, QStringList* problems)
+{
+    if (given != want)
+        problems->append(QStringLiteral("%1: \"%2\" instead of \"%3\"").arg(key, given, want));
+}
+
+QHash<QString, int> expectedPositions()
+{
+    QHash<QString, int> positions;
+    for (int i = 0; i < kParamCount; ++i)
+        positions.insert(QString::fromLatin1(kParams[i].key), i);
+    return positions;
+}
+
+// The parameters of the search as they came, by name.
+struct Given {
+    QHash<QString, int> count;
+    QHash<QString, QString> value; // first occurrence wins
+};
+
+Given collectParams(const QList<QPair<QString, QString>>& pairs, const QHash<QString, int>& positions,
+                    QStringList* problems)
+{
+    Given given;
+    for (const auto& [key, v] : pairs) {
+        if (!positions.contains(key)) {
+            problems->append(QStringLiteral("%1: not a parameter of the search").arg(key));
+            continue;
+        }
+        if (given.count[key]++ == 0)
+            given.value.insert(key, v);
+    }
+    return given;
+}
+
+// False when a parameter is missing or repeated.
+bool checkEachOnce(const QHash<QString, int>& count, QStringList* problems)
+{
+    bool complete = true;
+    for (int i = 0; i < kParamCount; ++i) {
+        const QString key = QString::fromLatin1(kParams[i].key);
+        const int n = count.value(key);
+        if (n == 0) {
+            problems->append(QStringLiteral("%1: missing").arg(key));
+            complete = false;
+        } else if (n > 1) {
+            problems->append(QStringLiteral("%1: given %2 times").arg(key).arg(n));
+            complete = false;
+        }
+    }
+    return complete;
+}
+
+void checkOrder(const QList<QPair<QString, QString>>& pairs, const QHash<QString, int>& positions,
+                QStringList* problems)
+{
+    for (int i = 0; i < kParamCount; ++i) {
+        if (pairs[i].first != QLatin1String(kParams[i].key)) {
+            problems->append(QStringLiteral("%1: out of order (position %2, belongs at %3)")
+                                 .arg(pairs[i].first)
+                                 .arg(i + 1)
+                                 .arg(positions.value(pairs[i].first) + 1));
+        }
+    }
+}
+
+void checkFixedValues(const QHash<QString, QString>& value, QStringList* problems)
+{
+    for (int i = 0; i < kParamCount; ++i) {
+        const QString key = QString::fromLatin1(kParams[i].key);
+        if (!kParams[i].fixed || !value.contains(key))
+            continue;
+        expectValue(key, value.value(key), QString::fromLatin1(*kParams[i].fixed), problems);
+    }
+}
+
+// The departure day from its year, month and day, which the month-year field
+// must repeat; invalid unless all three are there.
+QDate checkDepartureDate(const QHash<QString, QString>& value, QStringList* problems)
+{
+    std::optional<int> year, month, day;
+    if (value.contains(kYear))
+        year = plainNumber(kYear, value.value(kYear), 4, 4, 1000, 9999, problems);
+    if (value.contains(kMonth))
+        month = plainNumber(kMonth, value.value(kMonth), 1, 2, 1, 12, problems);
+    if (value.contains(kDay))
+        day = plainNumber(kDay, value.value(kDay), 1, 2, 1, 31, problems);
+    QDate date;
+    if (year && month && day) {
+        date = QDate(*year, *month, *day);
+        if (!date.isValid())
+            problems->append(QStringLiteral("%1: %2/%3/%4 is not a date")
+                                 .arg(kDay).arg(*day).arg(*month).arg(*year));
+    }
+
+    if (value.contains(kMonthYear) && value.contains(kMonth) && value.contains(kYear))
+        expectValue(kMonthYear, value.value(kMonthYear), value.value(kMonth) + QLatin1Char(',') + value.value(kYear),
+                    problems);
+    return date;
+}
+
+// The departure time and its formatted twin name the same hour slot.
+void checkDepartureSlot(const QHash<QString, QString>& value, QStringList* problems)
+{
+    int hour = 0;
+    if (value.contains(kTime)) {
+        bool ok = false;
+        const QString t = value.value(kTime);
+        const qint64 ms = t.toLongLong(&ok);
+        const qint64 offset = ms - kFirstSlotMs;
+        if (ok && t.size() == 13 && offset >= 0 && offset % kHourMs == 0 && offset / kHourMs < 23)
+            hour = int(offset / kHourMs) + 1;
+        else
+            problems->append(QStringLiteral("%1: \"%2\" is not a departure time").arg(kTime, t));
+    }
+    if (value.contains(kFormatted)) {
+        const QString f = value.value(kFormatted);
+        static const QRegularExpression slot(QStringLiteral("^20050630(0[1-9]|1[0-9]|2[0-3])00$"));
+        const auto m = slot.match(f);
+        if (!m.hasMatch())
+            problems->append(QStringLiteral("%1: \"%2\" is not a departure slot").arg(kFormatted, f));
+        else if (hour != 0 && m.captured(1).toInt() != hour)
+            problems->append(QStringLiteral("%1: \"%2\" does not match the departure time of hour %3")
+                                 .arg(kFormatted, f)
+                                 .arg(hour));
+    }
+}
+
+void checkCities(const QHash<QString, QString>& value, QStringList* problems)
+{
+    for (const QString& key : {kFrom, kTo}) {
+        if (value.contains(key) && value.value(key).isEmpty())
+            problems->append(QStringLiteral("%1: empty city code").arg(key));
+    }
+}
+
 } // namespace
 
 QList<QPair<QString, QString>> splitQuery(const QString& rawQuery)
@@ -93,109 +229,23 @@ QList<QPair<QString, QString>> splitQuery(const QString& rawQuery)
 SearchCheck checkAwardSearch(const QString& rawQuery)
 {
     SearchCheck result;
-    QStringList& problems = result.problems;
+    QStringList* problems = &result.problems;
     const auto pairs = splitQuery(rawQuery);
+    const QHash<QString, int> positions = expectedPositions();
 
-    QHash<QString, int> expectedPosition;
-    for (int i = 0; i < kParamCount; ++i)
-        expectedPosition.insert(QString::fromLatin1(kParams[i].key), i);
-
-    QHash<QString, int> seen;
-    QHash<QString, QString> value; // first occurrence wins
-    for (const auto& [key, v] : pairs) {
-        if (!expectedPosition.contains(key)) {
-            problems.append(QStringLiteral("%1: not a parameter of the search").arg(key));
-            continue;
-        }
-        if (seen[key]++ == 0)
-            value.insert(key, v);
-    }
-    bool keysComplete = true;
-    for (int i = 0; i < kParamCount; ++i) {
-        const QString key = QString::fromLatin1(kParams[i].key);
-        const int count = seen.value(key);
-        if (count == 0) {
-            problems.append(QStringLiteral("%1: missing").arg(key));
-            keysComplete = false;
-        } else if (count > 1) {
-            problems.append(QStringLiteral("%1: given %2 times").arg(key).arg(count));
-            keysComplete = false;
-        }
-    }
+    const Given given = collectParams(pairs, positions, problems);
     // The servlet reads the form positionally, so the right keys in the wrong
     // order are as bad as missing ones.
-    if (keysComplete && pairs.size() == kParamCount) {
-        for (int i = 0; i < kParamCount; ++i) {
-            if (pairs[i].first != QLatin1String(kParams[i].key)) {
-                problems.append(QStringLiteral("%1: out of order (position %2, belongs at %3)")
-                                    .arg(pairs[i].first)
-                                    .arg(i + 1)
-                                    .arg(expectedPosition.value(pairs[i].first) + 1));
-            }
-        }
-    }
+    if (checkEachOnce(given.count, problems) && pairs.size() == kParamCount)
+        checkOrder(pairs, positions, problems);
+    checkFixedValues(given.value, problems);
+    result.date = checkDepartureDate(given.value, problems);
+    checkDepartureSlot(given.value, problems);
+    checkCities(given.value, problems);
+    result.from = given.value.value(kFrom);
+    result.to = given.value.value(kTo);
 
-    for (int i = 0; i < kParamCount; ++i) {
-        const QString key = QString::fromLatin1(kParams[i].key);
-        if (!kParams[i].fixed || !value.contains(key))
-            continue;
-        const QString want = QString::fromLatin1(*kParams[i].fixed);
-        if (value.value(key) != want)
-            problems.append(QStringLiteral("%1: \"%2\" instead of \"%3\"").arg(key, value.value(key), want));
-    }
-
-    std::optional<int> year, month, day;
-    if (value.contains(kYear))
-        year = plainNumber(kYear, value.value(kYear), 4, 4, 1000, 9999, &problems);
-    if (value.contains(kMonth))
-        month = plainNumber(kMonth, value.value(kMonth), 1, 2, 1, 12, &problems);
-    if (value.contains(kDay))
-        day = plainNumber(kDay, value.value(kDay), 1, 2, 1, 31, &problems);
-    if (year && month && day) {
-        result.date = QDate(*year, *month, *day);
-        if (!result.date.isValid())
-            problems.append(QStringLiteral("%1: %2/%3/%4 is not a date")
-                                .arg(kDay).arg(*day).arg(*month).arg(*year));
-    }
-
-    if (value.contains(kMonthYear) && value.contains(kMonth) && value.contains(kYear)) {
-        const QString want = value.value(kMonth) + QLatin1Char(',') + value.value(kYear);
-        if (value.value(kMonthYear) != want)
-            problems.append(QStringLiteral("%1: \"%2\" instead of \"%3\"")
-                                .arg(kMonthYear, value.value(kMonthYear), want));
-    }
-
-    int hour = 0;
-    if (value.contains(kTime)) {
-        bool ok = false;
-        const QString t = value.value(kTime);
-        const qint64 ms = t.toLongLong(&ok);
-        const qint64 offset = ms - kFirstSlotMs;
-        if (ok && t.size() == 13 && offset >= 0 && offset % kHourMs == 0 && offset / kHourMs < 23)
-            hour = int(offset / kHourMs) + 1;
-        else
-            problems.append(QStringLiteral("%1: \"%2\" is not a departure time").arg(kTime, t));
-    }
-    if (value.contains(kFormatted)) {
-        const QString f = value.value(kFormatted);
-        static const QRegularExpression slot(QStringLiteral("^20050630(0[1-9]|1[0-9]|2[0-3])00$"));
-        const auto m = slot.match(f);
-        if (!m.hasMatch())
-            problems.append(QStringLiteral("%1: \"%2\" is not a departure slot").arg(kFormatted, f));
-        else if (hour != 0 && m.captured(1).toInt() != hour)
-            problems.append(QStringLiteral("%1: \"%2\" does not match the departure time of hour %3")
-                                .arg(kFormatted, f)
-                                .arg(hour));
-    }
-
-    for (const QString& key : {kFrom, kTo}) {
-        if (value.contains(key) && value.value(key).isEmpty())
-            problems.append(QStringLiteral("%1: empty city code").arg(key));
-    }
-    result.from = value.value(kFrom);
-    result.to = value.value(kTo);
-
-    result.valid = problems.isEmpty();
+    result.valid = problems->isEmpty();
     if (!result.valid)
         result.date = QDate();
     return result;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <future>
 #include <memory>
+#include <optional>
 #include <pthread.h>
 #include <string>
 #include <thread>
@@ -100,53 +101,46 @@ bool writePortFile(const std::string& path, int port)
     return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+std::optional<sitesim::Scenario> loadScenario(const std::string& path)
 {
-    Options options;
-    const char* why = nullptr;
-    if (!parseOptions(argc, argv, &options, &why))
-        return usage(why);
-
-    QFile file(QString::fromLocal8Bit(options.scenario.c_str()));
+    QFile file(QString::fromLocal8Bit(path.c_str()));
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "sitesim: cannot read the scenario %s\n", options.scenario.c_str());
-        return 2;
+        std::fprintf(stderr, "sitesim: cannot read the scenario %s\n", path.c_str());
+        return std::nullopt;
     }
     QString error;
     auto scenario = sitesim::parseScenario(file.readAll(), &error);
-    if (!scenario) {
-        std::fprintf(stderr, "sitesim: bad scenario %s: %s\n", options.scenario.c_str(),
-                     qPrintable(error));
-        return 2;
-    }
+    if (!scenario)
+        std::fprintf(stderr, "sitesim: bad scenario %s: %s\n", path.c_str(), qPrintable(error));
+    return scenario;
+}
 
-    sitesim::RequestLog log;
-    if (!options.log.empty() && !log.open(options.log)) {
-        std::fprintf(stderr, "sitesim: cannot write the log %s\n", options.log.c_str());
-        return 2;
-    }
-
-    // A client that hangs up mid-answer must not kill the server, and the stop
-    // signals are taken by one thread instead of interrupting any handler.
+// A client that hangs up mid-answer must not kill the server, and the stop
+// signals are taken by one thread instead of interrupting any handler.
+sigset_t blockStopSignals()
+{
     std::signal(SIGPIPE, SIG_IGN);
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    return stopSignals;
+}
 
-    const bool tls = !options.cert.empty();
+// Plain or TLS, set up for the waiting handlers; nothing when the certificate
+// or key cannot be used.
+std::unique_ptr<httplib::Server> makeServer(const Options& options)
+{
     std::unique_ptr<httplib::Server> server;
-    if (tls)
+    if (!options.cert.empty())
         server = std::make_unique<httplib::SSLServer>(options.cert.c_str(), options.key.c_str());
     else
         server = std::make_unique<httplib::Server>();
     if (!server->is_valid()) {
         std::fprintf(stderr, "sitesim: cannot use the certificate %s and key %s\n",
                      options.cert.c_str(), options.key.c_str());
-        return 2;
+        return nullptr;
     }
     server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     server->set_keep_alive_max_count(kKeepAliveRequests);
@@ -154,28 +148,28 @@ int main(int argc, char** argv)
     server->set_read_timeout(kReadTimeoutSeconds);
     server->set_write_timeout(kWriteTimeoutSeconds);
     server->set_tcp_nodelay(true);
+    return server;
+}
 
-    int port = options.port;
-    if (port == 0) {
-        port = server->bind_to_any_port("127.0.0.1");
-    } else if (!server->bind_to_port("127.0.0.1", port)) {
-        port = -1;
-    }
-    if (port <= 0) {
-        std::fprintf(stderr, "sitesim: cannot listen on 127.0.0.1:%d\n", options.port);
-        return 1;
-    }
+// The port bound on the loopback address (any free one for 0); 0 or less
+// when it cannot be had.
+int bindLoopback(httplib::Server& server, int port)
+{
+    if (port == 0)
+        return server.bind_to_any_port("127.0.0.1");
+    return server.bind_to_port("127.0.0.1", port) ? port : -1;
+}
 
-    sitesim::Site site(std::move(*scenario), tls, port, log);
-    site.install(*server);
-
-    std::promise<void> finished;
-    std::shared_future<void> done = finished.get_future().share();
-    std::thread stopper([&server, &log, done, &stopSignals, port] {
+// Waits for a stop signal, stops the server and gives the open connections
+// a moment to finish once `done` is ready.
+std::thread watchStopSignals(httplib::Server& server, sitesim::RequestLog& log, std::shared_future<void> done,
+                             sigset_t stopSignals, int port)
+{
+    return std::thread([&server, &log, done, stopSignals, port] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
         sitesim::requestStop();
-        server->stop();
+        server.stop();
         sitesim::cutConnections(port);
         if (done.wait_for(kStopGrace) != std::future_status::ready) {
             // A connection still hangs on somewhere; nothing is lost by
@@ -185,15 +179,23 @@ int main(int argc, char** argv)
             std::_Exit(0);
         }
     });
+}
 
-    if (!options.portFile.empty() && !writePortFile(options.portFile, port)) {
-        std::fprintf(stderr, "sitesim: cannot write the port file %s\n", options.portFile.c_str());
+// Announces the port and answers until a stop signal; the exit status.
+int serve(httplib::Server& server, sitesim::RequestLog& log, sigset_t stopSignals, int port, bool tls,
+          const std::string& portFile)
+{
+    std::promise<void> finished;
+    std::thread stopper = watchStopSignals(server, log, finished.get_future().share(), stopSignals, port);
+
+    if (!portFile.empty() && !writePortFile(portFile, port)) {
+        std::fprintf(stderr, "sitesim: cannot write the port file %s\n", portFile.c_str());
         return 1;
     }
     std::printf("listening on %s://127.0.0.1:%d\n", tls ? "https" : "http", port);
     std::fflush(stdout);
 
-    const bool ok = server->listen_after_bind();
+    const bool ok = server.listen_after_bind();
     finished.set_value();
     if (!sitesim::stopRequested()) {
         // listen ended on its own: wake the signal thread so it can be joined.
@@ -204,4 +206,39 @@ int main(int argc, char** argv)
     stopper.join();
     log.flush();
     return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    const char* why = nullptr;
+    if (!parseOptions(argc, argv, &options, &why))
+        return usage(why);
+
+    auto scenario = loadScenario(options.scenario);
+    if (!scenario)
+        return 2;
+
+    sitesim::RequestLog log;
+    if (!options.log.empty() && !log.open(options.log)) {
+        std::fprintf(stderr, "sitesim: cannot write the log %s\n", options.log.c_str());
+        return 2;
+    }
+
+    const sigset_t stopSignals = blockStopSignals();
+    const std::unique_ptr<httplib::Server> server = makeServer(options);
+    if (!server)
+        return 2;
+    const int port = bindLoopback(*server, options.port);
+    if (port <= 0) {
+        std::fprintf(stderr, "sitesim: cannot listen on 127.0.0.1:%d\n", options.port);
+        return 1;
+    }
+
+    const bool tls = !options.cert.empty();
+    sitesim::Site site(std::move(*scenario), tls, port, log);
+    site.install(*server);
+    return serve(*server, log, stopSignals, port, tls, options.portFile);
 }
