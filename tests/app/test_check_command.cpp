@@ -254,10 +254,8 @@ private slots:
             << "Qantas Website Could Not Be Reached...Check Your Connection" << 0;
         QTest::newRow("results e-mail not delivered")
             << "1234567" << "1234" << true << "site" << 8
-            << "an alert could not be delivered: E-mail: could not reach the product site "
-               "(connection refused)"
-            << "(1)Available and (0)Unavailable Results Found, Mail Not Sent: could not reach "
-               "the product site (connection refused)"
+            << "an alert could not be delivered and waits in the outbox: Results e-mail of "
+            << "1 alert waiting to be sent: could not reach the product site (connection refused)"
             << 0;
     }
     void failuresEndWithAReasonAndTheirOwnStatus()
@@ -349,6 +347,36 @@ private slots:
         const Run down = run({"--test-alert"});
         QCOMPARE(down.exitCode, 8);
         QVERIFY2(down.out.startsWith("E-mail: failed (could not connect to 127.0.0.1:"), qPrintable(down.out));
+    }
+
+    // The mail server is down when seats open: the results mail waits in the
+    // outbox, a later check that finds no change does not lose it, and once
+    // the server is back it arrives once.
+    void anUndeliveredMailWaitsAndArrivesOnce()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer down;
+        QVERIFY(down.start());
+        down.stop();
+        writeSettings("1234567", "1234", 3, mailTo(down));
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        for (int i = 0; i < 2; ++i) {
+            const Run r = run();
+            QCOMPARE(r.exitCode, 8);
+            QVERIFY2(r.err.contains("waits in the outbox: Results e-mail of "), qPrintable(r.err));
+        }
+        SmtpTestServer back;
+        QVERIFY(back.start());
+        writeSettings("1234567", "1234", 3, mailTo(back));
+        const Run sent = run({"--send-waiting"});
+        QVERIFY2(sent.exitCode == 0, qPrintable(sent.out + sent.err));
+        QCOMPARE(back.messages().size(), 1);
+        QCOMPARE(airline->requests("login").size(), 2); // it checked nothing
+        const Run after = run();
+        QCOMPARE(after.exitCode, 0);
+        QCOMPARE(back.messages().size(), 1);
     }
 
     void refusesWhileTheTrayProgramRuns()

@@ -7,6 +7,7 @@
 #include "notify/ResultsMail.h"
 #include "support/MissingTool.h"
 #include "support/SmtpTestServer.h"
+#include "support/TestPost.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -108,7 +109,8 @@ private slots:
         Settings s(area, clock, freshFolder("program"));
         pointAt(s, server, SmtpServer::None);
         RecordingStatus line;
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        TestPost postd(s, shortDeadlines());
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, postd.sender));
         QVERIFY2(d && d->delivered, qPrintable(d ? d->failure : "no mail"));
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Sent"});
 
@@ -141,7 +143,8 @@ private slots:
         pointAt(s, server, SmtpServer::StartTls, "member", "app password");
         s.smtpFrom.clear(); // the member's own address then
         RecordingMessageBoxes boxes;
-        const Delivery d = QCoro::waitFor(QFLoginFailMail(s, boxes, shortDeadlines()));
+        TestPost post(s, shortDeadlines(), &boxes);
+        const Delivery d = QCoro::waitFor(sendLoginFailMail(s, post.sender));
         QVERIFY2(d.delivered, qPrintable(d.failure));
         QCOMPARE(server.messages().size(), 1);
         const QJsonObject m = server.messages().first();
@@ -203,7 +206,8 @@ private slots:
         RecordingStatus line;
         QElapsedTimer took;
         took.start();
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        TestPost postd(s, shortDeadlines());
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, postd.sender));
         QVERIFY(took.elapsed() < 15000); // the deadline holds
         QVERIFY(d && !d->delivered);
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Not Sent: "
@@ -215,7 +219,8 @@ private slots:
         SmtpTestServer good;
         QVERIFY(good.start());
         pointAt(s, good, SmtpServer::None);
-        const auto again = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        TestPost postagain(s, shortDeadlines());
+        const auto again = QCoro::waitFor(sendmail(kRows, s, line, {}, postagain.sender));
         QVERIFY2(again && again->delivered, qPrintable(again ? again->failure : "no mail"));
         QCOMPARE(good.messages().size(), 1);
     }

@@ -5,6 +5,7 @@
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
 #include "net/VersionCheck.h"
+#include "notify/AlertSender.h"
 #include "startup/Startup.h"
 #include "results/ResultIcons.h"
 #include "ui/Skin.h"
@@ -218,7 +219,8 @@ int main(int argc, char* argv[])
     recordSampleHistory(state, state.settings.lastLoginTime);
 
     NoBoxes boxes;
-    MainWindow w(state.parts.data, news, nullptr, &boxes);
+    AlertSender post(state.outbox, state.settings, boxes, SystemClock::instance());
+    MainWindow w(state.parts.data, news, post, nullptr, &boxes);
     showSampleResults(w);
     w.move(40, 40);
     w.show();
