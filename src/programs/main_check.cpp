@@ -74,7 +74,7 @@ const char* const kHelp =
     "                program runs.\n"
     "\n"
     "Exit status:\n"
-    "  0  the session completed and every alert was delivered\n"
+    "  0  the session completed and nothing waits in the outbox\n"
     "  2  the tray program is running\n"
     "  3  no member details are stored\n"
     "  4  the watch list is empty\n"

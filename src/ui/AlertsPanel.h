@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 namespace zelvane {
@@ -35,14 +36,17 @@ private:
     AlertEntries entries() const;
     void showPasswordPlace(const QString& text);
     void setBusy(bool busy);
+    // What waits in the outbox, with a button to try it now.
+    void showWaiting();
 
     Settings& settings_;
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
     QComboBox* smtpSecurityChoice_;
     QCheckBox *notifyDesktopCheck_, *announceChangesOnlyCheck_;
-    QLabel *passwordPlace_, *testOutcome_;
+    QLabel *passwordPlace_, *testOutcome_, *waitingCaption_;
+    QListWidget* waiting_;
     ImageButton* saveAlertsButton_;
-    QPushButton* testAlertButton_;
+    QPushButton *testAlertButton_, *sendNowButton_;
     bool passwordKept_ = false;
     bool busy_ = false;
 };
