@@ -14,6 +14,7 @@
 #include "net/Addresses.h"
 #include "notify/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
+#include "notify/SmtpMail.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -240,6 +241,8 @@ int main(int argc, char* argv[])
         return kExitUsage;
     }
 
+    // This program links libcurl: its mail goes from here.
+    setSmtpSender(sendSmtpNow);
     const QString programFolder = QCoreApplication::applicationDirPath();
     NativeSettingsArea area;
     modMain state(area, SystemClock::instance(), programFolder, QString());

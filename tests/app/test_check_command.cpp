@@ -306,10 +306,10 @@ private slots:
     }
 
     // The whole road: a check against the simulated airline whose results
-    // reach a real mail server, and what --test-alert says of it, also
-    // without the mail library. Whether a secure session or a mail comes
-    // first, OpenSSL's clean-up at exit, which now and then freed memory
-    // twice as the program ended, is never registered.
+    // reach a real mail server, what --test-alert says of it, of an option
+    // the mail library refuses, and without the mail library. Whether a
+    // secure session or a mail comes first, OpenSSL's clean-up at exit, which
+    // now and then freed memory twice as the program ended, is never registered.
     void resultsReachTheUsersMailServer()
     {
         if (!SmtpTestServer::available())
@@ -336,12 +336,25 @@ private slots:
         QVERIFY2(!test.err.contains(registered), qPrintable(test.err));
         QCOMPARE(mail.messages().size(), 2);
 
-        // A broken libcurl.so.4 found first, as a missing one would be.
+        // libcurl takes no text over 8 MB: the refused user name ends the
+        // send, named, where it used to be dropped and the mail sent without a login.
+        writeSettings("1234567", "1234", 0,
+                      mailTo(mail, {{"SmtpUser", QString(8'000'001, 'u')}, {"SmtpPassword", "pw"}}));
+        const Run refused = run({"--test-alert"});
+        QCOMPARE(refused.exitCode, 8);
+        QCOMPARE(refused.out, QString("E-mail: failed (sending failed: the mail library refused "
+                                      "CURLOPT_USERNAME (A libcurl function was given a bad argument))\n"));
+        QCOMPARE(mail.messages().size(), 2);
+        writeSettings("1234567", "1234", 0, mailTo(mail, {{"SmtpUser", ""}, {"SmtpPassword", ""}}));
+
+        // A broken libcurl.so.4 found first, as a missing one would be: linked
+        // the ordinary way, it stops the program at its start, before any
+        // check or mail.
         const QString libraries = freshFolder("libraries");
         writeFile(libraries + "/libcurl.so.4", "not a library");
         const Run broken = run({"--test-alert"}, {}, {{"LD_LIBRARY_PATH", libraries}});
-        QCOMPARE(broken.exitCode, 8);
-        QCOMPARE(broken.out, QString("E-mail: failed (the mail library could not be loaded)\n"));
+        QCOMPARE(broken.exitCode, 127);
+        QVERIFY2(broken.err.contains("libcurl.so.4"), qPrintable(broken.err));
         QCOMPARE(mail.messages().size(), 2);
 
         mail.stop();

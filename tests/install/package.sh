@@ -29,7 +29,7 @@ dpkg -x "$deb" "$tmp/root"
 [ "$(ls -A "$tmp/root")" = usr ] || fail "the package installs outside /usr: $(ls -A "$tmp/root")"
 expected="bin/zelvane bin/zelvane-check lib/systemd/user/zelvane-check.service
 lib/systemd/user/zelvane-check.timer lib/zelvane/City Code.txt lib/zelvane/City.txt
-lib/zelvane/zelvane lib/zelvane/zelvane-check
+lib/zelvane/zelvane lib/zelvane/zelvane-check lib/zelvane/zelvane-mail
 share/applications/example.zelvane.Zelvane.desktop
 share/doc/zelvane/changelog.Debian.gz share/doc/zelvane/copyright
 share/icons/hicolor/scalable/apps/example.zelvane.Zelvane.svg share/lintian/overrides/zelvane
