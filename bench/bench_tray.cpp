@@ -15,7 +15,6 @@
 //     number a round), and what the TLS library adds once loaded.
 #include "app/Clock.h"
 #include "itineraries/modMain.h"
-#include "net/TlsLibrary.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
@@ -284,7 +283,6 @@ void realProgramInTheTray(const QString& exe)
 void tlsLibraryCost()
 {
     const qint64 before = usageOf(QCoreApplication::applicationPid()).rssKb;
-    prepareTlsLibrary();
     const QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     std::printf("TLS library, loaded by the first https address: +%lld kB resident\n",
                 usageOf(QCoreApplication::applicationPid()).rssKb - before);

@@ -84,11 +84,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.zelvane.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries the programs link (Qt Charts for the history's picture and
-# libcurl for mail among them) come from shlibdeps. The tray needs a display
-# plugin, which Qt only recommends, and the history Qt's SQLite plugin, which
-# no library links; TLS needs OpenSSL, opened when first used rather than
-# linked, so the linker does not record it; https needs the CA list.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libssl3")
+# libcurl for mail among them) come from shlibdeps; OpenSSL comes with Qt's
+# network library and libcurl. Named here is what no program links: the tray
+# needs a display plugin, which Qt only recommends, and the history Qt's
+# SQLite plugin; https needs the CA list.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "systemd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

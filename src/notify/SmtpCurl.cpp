@@ -1,7 +1,5 @@
 #include "notify/SmtpMail.h"
 
-#include "net/TlsLibrary.h"
-
 #include <QFile>
 #include <QUuid>
 #include <curl/curl.h>
@@ -161,9 +159,8 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
 {
     if (const auto problem = smtpSetupProblem(server))
         return Delivery::failed(*problem);
-    // Once for the program; any thread may send first. libcurl speaks TLS
-    // through OpenSSL, which must be set up before it.
-    static const CURLcode started = (prepareTlsLibrary(), curl_global_init(CURL_GLOBAL_DEFAULT));
+    // Once for the program; any thread may send first.
+    static const CURLcode started = curl_global_init(CURL_GLOBAL_DEFAULT);
     if (started != CURLE_OK)
         return Delivery::failed(QStringLiteral("the mail library could not start (%1)")
                                     .arg(QString::fromUtf8(curl_easy_strerror(started))));

@@ -17,9 +17,10 @@ fi
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = zelvane ] || fail "package name '$(field Package)'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture '$(field Architecture)'"
-# The dependencies come from the libraries the programs link, and from those
-# they open when first needed (mail, TLS).
-for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6charts6 libxml2 libqcoro6core0 libcurl4 libssl3; do
+# The dependencies come from the libraries the programs link (shlibdeps),
+# and from the plugins that no program links, named by hand.
+for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6charts6 libxml2 libqcoro6core0 libcurl4 \
+           qt6-qpa-plugins libqt6sql6-sqlite; do
   field Depends | grep -q "\b$lib\b" || fail "Depends lacks $lib: $(field Depends)"
 done
 
