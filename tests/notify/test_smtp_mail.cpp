@@ -1,9 +1,12 @@
-// Both e-mails through a real SMTP server on loopback (aiosmtpd): once plain,
-// once with STARTTLS and a login, and every way a server lets a user down.
+// Both e-mails through a real SMTP server on loopback (aiosmtpd), each handed
+// to the mail program as the tray program sends it: once plain, once with
+// STARTTLS and a login, every way a server lets a user down, and the mail
+// program's own failures.
 #include "app/Settings.h"
 #include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
+#include "notify/MailProgram.h"
 #include "notify/ResultsMail.h"
 #include "support/MissingTool.h"
 #include "support/SmtpTestServer.h"
@@ -95,6 +98,7 @@ private slots:
         if (!SmtpTestServer::available())
             ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         QVERIFY(testCa().ok);
+        mailThroughTheMailProgram();
     }
     void init()
     {
@@ -223,6 +227,44 @@ private slots:
         const auto again = QCoro::waitFor(sendmail(kRows, s, line, {}, postagain.sender));
         QVERIFY2(again && again->delivered, qPrintable(again ? again->failure : "no mail"));
         QCOMPARE(good.messages().size(), 1);
+    }
+
+    // The mail program cannot do its part: nothing leaves, and the reason says why.
+    void mailProgramFailuresAreNamed_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("brokenLibrary");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("mail library broken") << ZELVANE_MAIL_PROGRAM_PATH << true
+                                             << "the mail library could not be loaded";
+        QTest::newRow("mail program missing") << freshFolder("nothing") + "/zelvane-mail" << false
+                                              << "the mail program could not be started (";
+    }
+    void mailProgramFailuresAreNamed()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, brokenLibrary);
+        QFETCH(QString, why);
+        SmtpTestServer server;
+        QVERIFY(server.start());
+        // A broken libcurl.so.4 found first, as a missing one would be.
+        const QString libraries = freshFolder("libraries");
+        writeFile(libraries + "/libcurl.so.4", "not a library");
+        const QByteArray searched = qgetenv("LD_LIBRARY_PATH");
+        if (brokenLibrary)
+            qputenv("LD_LIBRARY_PATH", libraries.toUtf8());
+        SmtpServer to;
+        to.host = "127.0.0.1";
+        to.port = server.port();
+        to.security = SmtpServer::None;
+        MailMessage message;
+        message.from = "alerts@example.com";
+        message.to = "member@example.com";
+        const Delivery d = sendSmtpByProgram(program, to, message, {3s, 4s});
+        searched.isNull() ? qunsetenv("LD_LIBRARY_PATH") : qputenv("LD_LIBRARY_PATH", searched);
+        QVERIFY(!d.delivered);
+        QVERIFY2(d.failure.startsWith(why), qPrintable(d.failure));
+        QVERIFY(server.messages().isEmpty());
     }
 };
 

@@ -45,6 +45,7 @@ private slots:
         freshHome();
         // No secret store answers here: the settings file keeps the password.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        mailThroughTheMailProgram();
     }
 
     void fourthTabShowsOnlyTheAlerts()
