@@ -70,19 +70,7 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     testOutcome_->setWordWrap(true);
     testOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(testOutcome_, 9, 0, 1, 4);
-    // Two lines of what waits; each line's tooltip has it whole.
-    waitingCaption_ = caption(QString(), this);
-    waitingCaption_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    waiting_ = named(new QListWidget(this), "lstWaiting");
-    waiting_->setFrameShape(QFrame::NoFrame);
-    waiting_->setFocusPolicy(Qt::NoFocus);
-    waiting_->setSelectionMode(QAbstractItemView::NoSelection);
-    waiting_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    waiting_->setTextElideMode(Qt::ElideRight);
-    waiting_->setFixedHeight(2 * waiting_->fontMetrics().height() + 6);
-    waiting_->viewport()->setAutoFillBackground(false);
-    grid->addWidget(waitingCaption_, 10, 0);
-    grid->addWidget(waiting_, 10, 1, 1, 3);
+    addWaitingList(grid, 10);
     grid->setColumnStretch(1, 1);
 
     saveAlertsButton_ = listButton("ImageSaveAlerts", 16, host.theme(), this);
@@ -106,6 +94,23 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     setTabOrder(smtpHostEdit_, smtpPortEdit_);
     setTabOrder(smtpPortEdit_, smtpSecurityChoice_);
     setTabOrder(smtpSecurityChoice_, smtpUserEdit_);
+}
+
+void AlertsPanel::addWaitingList(QGridLayout* grid, int row)
+{
+    // Two lines of what waits; each line's tooltip has it whole.
+    waitingCaption_ = caption(QString(), this);
+    waitingCaption_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    waiting_ = named(new QListWidget(this), "lstWaiting");
+    waiting_->setFrameShape(QFrame::NoFrame);
+    waiting_->setFocusPolicy(Qt::NoFocus);
+    waiting_->setSelectionMode(QAbstractItemView::NoSelection);
+    waiting_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    waiting_->setTextElideMode(Qt::ElideRight);
+    waiting_->setFixedHeight(2 * waiting_->fontMetrics().height() + 6);
+    waiting_->viewport()->setAutoFillBackground(false);
+    grid->addWidget(waitingCaption_, row, 0);
+    grid->addWidget(waiting_, row, 1, 1, 3);
 }
 
 void AlertsPanel::showWaiting()

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -38,6 +39,7 @@ private:
     void setBusy(bool busy);
     // What waits in the outbox, with a button to try it now.
     void showWaiting();
+    void addWaitingList(QGridLayout* grid, int row);
 
     Settings& settings_;
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
