@@ -4,6 +4,8 @@
 #include <QUuid>
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 
 namespace zelvane {
@@ -125,6 +127,24 @@ QString failureText(CURLcode rc, const QString& detail, long code,
            + (detail.isEmpty() ? QString::fromUtf8(curl_easy_strerror(rc)) : detail);
 }
 
+// libcurl says goodbye (QUIT) after the transfer, where CURLOPT_TIMEOUT no
+// longer holds: only the server-response time-out bounds that wait. So the
+// whole deadline is shared out: a quarter of it, in whole seconds and at least
+// one, for any one reply and for the goodbye; the rest for the transfer.
+struct CurlTimeouts {
+    long replySeconds;
+    long transferMs;
+};
+
+CurlTimeouts curlTimeouts(SmtpDeadlines deadlines)
+{
+    using namespace std::chrono;
+    const milliseconds whole = deadlines.whole;
+    const milliseconds reply = std::max<milliseconds>(seconds(1), duration_cast<seconds>(whole / 4));
+    const milliseconds transfer = std::max(whole - reply, whole / 2);
+    return {long(duration_cast<seconds>(reply).count()), long(transfer.count())};
+}
+
 struct CurlCleanup {
     void operator()(CURL* c) const { curl_easy_cleanup(c); }
     void operator()(curl_mime* m) const { curl_mime_free(m); }
@@ -178,7 +198,13 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
     steps.set(CURLOPT_URL, url.constData());
     steps.set(CURLOPT_NOSIGNAL, 1L);
     steps.set(CURLOPT_CONNECTTIMEOUT_MS, long(deadlines.connect.count()));
-    steps.set(CURLOPT_TIMEOUT_MS, long(deadlines.whole.count()));
+    const CurlTimeouts timeouts = curlTimeouts(deadlines);
+    steps.set(CURLOPT_TIMEOUT_MS, timeouts.transferMs);
+    steps.set(CURLOPT_SERVER_RESPONSE_TIMEOUT, timeouts.replySeconds);
+    // One mail per handle: the goodbye is said before perform returns, on
+    // this handle's time-outs, and what it gets cannot undo a mail the
+    // server took.
+    steps.set(CURLOPT_FORBID_REUSE, 1L);
     if (server.security == SmtpServer::StartTls)
         steps.set(CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     // Certificates are always checked.

@@ -32,6 +32,8 @@ struct MailMessage {
     QString messageId; // made up when not set
 };
 
+// The whole exchange ends within `whole` whatever the server does, its
+// goodbye included; any one reply is waited for a quarter of it at most.
 struct SmtpDeadlines {
     std::chrono::milliseconds connect{15000}; // until the server is reached
     std::chrono::milliseconds whole{60000};   // the whole exchange

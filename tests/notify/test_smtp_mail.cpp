@@ -229,6 +229,43 @@ private slots:
         QCOMPARE(good.messages().size(), 1);
     }
 
+    // A server that goes quiet once the message is out holds a send no longer
+    // than its deadline. Taken and then silent counts as sent, so the outbox
+    // never sends a second copy; silent before taking it is no answer in time.
+    void deadlineHoldsWhenTheServerGoesQuiet_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("delivered");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("no goodbye after the message") << "silent-at-quit" << true << "";
+        QTest::newRow("no answer to the message's end") << "silent-after-data" << false
+                                                        << "mail server 127.0.0.1:%1 did not answer in time";
+    }
+    void deadlineHoldsWhenTheServerGoesQuiet()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, delivered);
+        QFETCH(QString, why);
+        SmtpTestServer server({false, "", mode});
+        QVERIFY(server.start());
+        Settings s(area, clock, freshFolder("program"));
+        pointAt(s, server, SmtpServer::None);
+        MailDeadlines deadlines = shortDeadlines();
+        deadlines.smtp = {2s, 3s};
+        TestPost post(s, deadlines);
+        QElapsedTimer took;
+        took.start();
+        const Delivery d = QCoro::waitFor(post.sender.send(
+            mailEntry(OutboxEntry::Topic::Results, s, "Your Frequent Flyer Results", "Seats", "Seats")));
+        // Only a sanity bound: the deadline is 3 s.
+        QVERIFY2(took.elapsed() < 8000,
+                 qPrintable(QString("took %1 ms: %2").arg(took.elapsed()).arg(d.failure)));
+        QCOMPARE(d.failure, QString(why).replace("%1", QString::number(server.port())));
+        QCOMPARE(d.delivered, delivered);
+        QCOMPARE(post.outbox.count(), delivered ? 0 : 1);
+        QCOMPARE(server.messages().size(), delivered ? 1 : 0);
+    }
+
     // The mail program cannot do its part: nothing leaves, and the reason says why.
     void mailProgramFailuresAreNamed_data()
     {

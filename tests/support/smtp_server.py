@@ -2,7 +2,7 @@
 """A real SMTP server on 127.0.0.1 for the tests (aiosmtpd), with faults.
 
 smtp_server.py --port-file FILE --log FILE [--tls CERT KEY] [--auth USER:PASSWORD]
-               [--mode normal|refuse-rcpt|close-in-data|silent]
+               [--mode normal|refuse-rcpt|close-in-data|silent|silent-after-data|silent-at-quit]
 
 With --tls it offers STARTTLS and asks for it before AUTH and MAIL. Every
 message it accepts is written to the log as one JSON line: the envelope,
@@ -49,6 +49,9 @@ class Handler:
             # The data arrived, but no answer to its end ever does.
             server.transport.close()
             return "421 closing"
+        if self.mode == "silent-after-data":
+            # The data arrived; the connection stays open and says nothing more.
+            await asyncio.Event().wait()
         message = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
         record = {"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
                   "headers": [[k, str(v)] for k, v in message.items()],
@@ -56,6 +59,12 @@ class Handler:
         with open(self.log, "a", encoding="utf-8") as f:
             f.write(json.dumps(record) + "\n")
         return "250 2.0.0 Message accepted for delivery"
+
+    async def handle_QUIT(self, server, session, envelope):
+        if self.mode == "silent-at-quit":
+            # The message was taken; the goodbye never comes.
+            await asyncio.Event().wait()
+        return "221 Bye"
 
 
 def authenticator(expected):
