@@ -188,11 +188,13 @@ private slots:
 
     void failingPushServerIsReported_data()
     {
-        QTest::addColumn<int>("status"); // 0: nobody listens, -1: never answers
+        // 0: nobody listens, -1: never answers, -2: answers drop by drop past the deadline
+        QTest::addColumn<int>("status");
         QTest::addColumn<QString>("why");
         QTest::newRow("error status") << 500 << "Push: the push server answered HTTP 500";
         QTest::newRow("nobody listens") << 0 << "Push: could not reach the push server (connection refused)";
         QTest::newRow("never answers") << -1 << "Push: the push server did not answer in time";
+        QTest::newRow("answers too slowly") << -2 << "Push: the push server did not answer in time";
     }
     void failingPushServerIsReported()
     {
@@ -200,7 +202,12 @@ private slots:
         QFETCH(QString, why);
         LocalHttpServer server;
         server.answer.status = qMax(status, 200);
-        server.answer.stall = status < 0;
+        server.answer.stall = status == -1;
+        if (status == -2) {
+            server.answer.body = QByteArray(20, 'x');
+            server.answer.pieceSize = 1;
+            server.answer.pieceDelayMs = 500;
+        }
         QVERIFY(server.start());
         const QString address = status == 0 ? QString("http://127.0.0.1:%1").arg(LocalHttpServer::closedPort())
                                              : server.base();
