@@ -26,7 +26,7 @@ QString mailRelayBase(const Settings& settings);
 struct MailDeadlines {
     SmtpDeadlines smtp;
     NetTimeouts http;
-    std::chrono::milliseconds secret = kSecretDeadline;
+    std::chrono::milliseconds secret = kSecretStoreLimit;
 };
 
 // SmtpFrom, else the member's own address.

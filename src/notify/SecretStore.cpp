@@ -11,30 +11,36 @@ namespace zelvane {
 
 namespace {
 
-// Runs a started job to its end or its deadline. A job past its deadline is
-// left to finish on its own and then deletes itself.
-QCoro::Task<std::optional<QString>> finish(QKeychain::Job* job, std::chrono::milliseconds deadline)
+// A removal that tidies up is not worth holding a mail or the panel for.
+constexpr std::chrono::milliseconds kOlderCopyRemovalWait{10000};
+
+// Runs a started job to its end or the limit. A job past the limit is left
+// to finish on its own and then deletes itself.
+QCoro::Task<SecretChange> finish(QKeychain::Job* job, std::chrono::milliseconds limit)
 {
     QPointer<QKeychain::Job> guard(job);
     job->setAutoDelete(true);
     job->start();
-    const auto done = co_await qCoro(job, &QKeychain::Job::finished, deadline);
+    const auto done = co_await qCoro(job, &QKeychain::Job::finished, limit);
     if (!done || !guard)
-        co_return QStringLiteral("the secret store did not answer");
+        co_return SecretChange{false, true,
+                               QStringLiteral("no answer within %1 s")
+                                   .arg(std::chrono::duration_cast<std::chrono::seconds>(limit).count())};
     if (job->error() == QKeychain::NoError)
-        co_return std::nullopt;
-    co_return job->errorString().isEmpty() ? QStringLiteral("the secret store refused")
-                                           : job->errorString();
+        co_return SecretChange{true, false, {}};
+    co_return SecretChange{false, false,
+                           job->errorString().isEmpty() ? QStringLiteral("the secret store refused")
+                                                        : job->errorString()};
 }
 
 } // namespace
 
-QCoro::Task<SecretRead> readSecret(QString key, std::chrono::milliseconds deadline)
+QCoro::Task<SecretRead> readSecret(QString key, std::chrono::milliseconds limit)
 {
     auto* job = new QKeychain::ReadPasswordJob(kSecretService);
     job->setKey(key);
     // Read inside the finished signal, before the job deletes itself; shared,
-    // because a job past its deadline may still finish after we are gone.
+    // because a job past the limit may still finish after we are gone.
     struct Found {
         QString secret;
         bool notFound = false;
@@ -44,31 +50,43 @@ QCoro::Task<SecretRead> readSecret(QString key, std::chrono::milliseconds deadli
         found->secret = job->textData();
         found->notFound = job->error() == QKeychain::EntryNotFound;
     });
-    const std::optional<QString> error = co_await finish(job, deadline);
-    if (!error || found->notFound)
+    const SecretChange outcome = co_await finish(job, limit);
+    if (outcome.done || found->notFound)
         co_return SecretRead{true, found->notFound ? QString() : found->secret, {}};
-    co_return SecretRead{false, {}, *error};
+    co_return SecretRead{false, {}, outcome.error};
 }
 
-QCoro::Task<std::optional<QString>> writeSecret(QString key, QString secret,
-                                                std::chrono::milliseconds deadline)
+QCoro::Task<SecretChange> writeSecret(QString key, QString secret, std::chrono::milliseconds limit)
 {
     auto* job = new QKeychain::WritePasswordJob(kSecretService);
     job->setKey(key);
     job->setTextData(secret);
-    co_return co_await finish(job, deadline);
+    co_return co_await finish(job, limit);
 }
 
-QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings, std::chrono::milliseconds deadline)
+QCoro::Task<SecretChange> removeSecret(QString key, std::chrono::milliseconds limit)
+{
+    auto* job = new QKeychain::DeletePasswordJob(kSecretService);
+    job->setKey(key);
+    auto notFound = std::make_shared<bool>(false);
+    QObject::connect(job, &QKeychain::Job::finished, job,
+                     [job, notFound] { *notFound = job->error() == QKeychain::EntryNotFound; });
+    const SecretChange outcome = co_await finish(job, limit);
+    co_return *notFound ? SecretChange{true, false, {}} : outcome;
+}
+
+QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings, std::chrono::milliseconds limit)
 {
     if (settings.smtpUser.trimmed().isEmpty())
         co_return SmtpPassword{};
     const QString kept = settings.smtpPassword;
-    const SecretRead read = co_await readSecret(kSmtpPasswordSecret, deadline);
+    if (!kept.isEmpty()) {
+        co_await removeOlderStoreCopy(settings);
+        co_return SmtpPassword{kept, {}};
+    }
+    const SecretRead read = co_await readSecret(kSmtpPasswordSecret, limit);
     if (read.answered && !read.secret.isEmpty())
         co_return SmtpPassword{read.secret, {}};
-    if (!kept.isEmpty())
-        co_return SmtpPassword{kept, {}};
     if (read.answered)
         co_return SmtpPassword{{}, QStringLiteral("no password for the mail server is stored; "
                                                   "enter it in the Alerts panel")};
@@ -77,13 +95,27 @@ QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings, std::chrono::mi
                                    .arg(read.error)};
 }
 
-QCoro::Task<bool> storeSmtpPassword(Settings& settings, QString password,
-                                    std::chrono::milliseconds deadline)
+QCoro::Task<PasswordPlace> storeSmtpPassword(Settings& settings, QString password,
+                                             std::chrono::milliseconds limit)
 {
-    const std::optional<QString> refused =
-        co_await writeSecret(kSmtpPasswordSecret, password, deadline);
-    settings.smtpPassword = refused ? password : QString();
-    co_return !refused;
+    if (!settings.smtpPassword.isEmpty()) {
+        settings.smtpPassword.clear();
+        settings.save();
+    }
+    const SecretChange stored = co_await writeSecret(kSmtpPasswordSecret, password, limit);
+    if (stored.done)
+        co_return PasswordPlace::Store;
+    if (stored.pending)
+        co_return PasswordPlace::Nowhere;
+    settings.smtpPassword = password;
+    co_return PasswordPlace::File;
+}
+
+QCoro::Task<> removeOlderStoreCopy(const Settings& settings)
+{
+    if (settings.smtpPassword.isEmpty())
+        co_return;
+    co_await removeSecret(kSmtpPasswordSecret, kOlderCopyRemovalWait);
 }
 
 } // namespace zelvane

@@ -162,15 +162,20 @@ QCoro::Task<> AlertsPanel::load()
     announceChangesOnlyCheck_->setChecked(e.announceChangesOnly);
     passwordKept_ = !settings.smtpPassword.isEmpty();
     showPasswordPlace(passwordKept_ ? kPasswordInFile : QString());
-    if (passwordKept_ || settings.smtpUser.trimmed().isEmpty())
+    if (passwordKept_) {
+        co_await removeOlderStoreCopy(settings);
         co_return;
-    // Looked up without holding the window: a locked store may take a while.
-    QPointer<AlertsPanel> self(this);
-    const SecretRead read = co_await readSecret(kSmtpPasswordSecret, kSecretDeadline);
-    if (self && read.answered && !read.secret.isEmpty()) {
-        passwordKept_ = true;
-        showPasswordPlace(kPasswordInStore);
     }
+    if (settings.smtpUser.trimmed().isEmpty())
+        co_return;
+    // Looked up without holding the window: a locked store asks the user first.
+    QPointer<AlertsPanel> self(this);
+    showPasswordPlace(kPasswordWaiting);
+    const SecretRead read = co_await readSecret(kSmtpPasswordSecret, kSecretStoreLimit);
+    if (!self)
+        co_return;
+    passwordKept_ = read.answered && !read.secret.isEmpty();
+    showPasswordPlace(passwordKept_ ? kPasswordInStore : QString());
 }
 
 void AlertsPanel::showPasswordPlace(const QString& text)
@@ -204,12 +209,20 @@ QCoro::Task<bool> AlertsPanel::save()
     setBusy(true);
     applyAlertEntries(settings, e);
     if (!e.smtpPassword.isEmpty()) {
-        const bool inStore = co_await storeSmtpPassword(settings, e.smtpPassword);
+        showPasswordPlace(kPasswordWaiting);
+        const PasswordPlace place = co_await storeSmtpPassword(settings, e.smtpPassword);
         if (!self)
             co_return false;
-        passwordKept_ = true;
-        smtpPasswordEdit_->clear();
-        showPasswordPlace(inStore ? kPasswordInStore : kPasswordInFile);
+        passwordKept_ = place != PasswordPlace::Nowhere;
+        if (passwordKept_)
+            smtpPasswordEdit_->clear();
+        showPasswordPlace(place == PasswordPlace::Store  ? kPasswordInStore
+                          : place == PasswordPlace::File ? kPasswordInFile
+                                                         : kPasswordNotKept);
+    } else {
+        co_await removeOlderStoreCopy(settings);
+        if (!self)
+            co_return false;
     }
     settings.save();
     setBusy(false);

@@ -4,6 +4,7 @@
 #include "app/SettingsArea.h"
 #include "app/Settings.h"
 #include "notify/SecretStore.h"
+#include "support/SecretStorePause.h"
 #include "support/TestSupport.h"
 
 #include <QtTest>
@@ -31,10 +32,11 @@ private slots:
         Settings settings(area, clock, freshFolder("program"));
         settings.smtpUser = "member@example.com";
         settings.smtpPassword = "left from before";
-        const std::optional<QString> refused =
-            QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "probe", 10s));
-        QVERIFY2(!refused, qPrintable(refused.value_or(QString())));
-        QVERIFY(QCoro::waitFor(storeSmtpPassword(settings, "app pässword 1", 10s)));
+        QVERIFY(settings.save().ok());
+        QVERIFY(readFile(area.fileName()).contains("SmtpPassword"));
+        const SecretChange probe = QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "probe", 10s));
+        QVERIFY2(probe.done, qPrintable(probe.error));
+        QCOMPARE(QCoro::waitFor(storeSmtpPassword(settings, "app pässword 1", 10s)), PasswordPlace::Store);
         QVERIFY(settings.save().ok());
         const QByteArray file = readFile(area.fileName());
         QVERIFY(file.contains("SmtpUser"));
@@ -48,14 +50,72 @@ private slots:
         QCOMPARE(read.problem, QString());
     }
 
+    // Saved to the settings file while no store answered, the password is
+    // newer than the one the store still keeps: the next use takes the file's
+    // and removes the store's, which would otherwise be refused as wrong.
+    void aPasswordSavedWhileTheStoreWasDownWins()
+    {
+        const SecretChange older = QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "older", 10s));
+        QVERIFY2(older.done, qPrintable(older.error));
+        QVERIFY(storeless("--save-while-down"));
+
+        NativeSettingsArea area;
+        Settings later(area, clock, freshFolder("program"));
+        QVERIFY(later.load().ok());
+        QCOMPARE(later.smtpPassword, QString("newer"));
+        const SmtpPassword used = QCoro::waitFor(smtpPassword(later, 10s));
+        QCOMPARE(used.password, QString("newer"));
+        const SecretRead store = QCoro::waitFor(readSecret(kSmtpPasswordSecret, 10s));
+        QVERIFY(store.answered);
+        QCOMPARE(store.secret, QString());
+    }
+
+    // A store that takes its time, as it does while it asks the user to
+    // unlock it, is waited for: nothing goes to the file meanwhile, and the
+    // password ends up in the store alone.
+    void aSlowStoreIsWaitedFor()
+    {
+        NativeSettingsArea area;
+        Settings settings(area, clock, freshFolder("program"));
+        QVERIFY(settings.load().ok());
+        settings.smtpUser = "member@example.com";
+        const SecretChange probe = QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "probe", 10s));
+        QVERIFY2(probe.done, qPrintable(probe.error));
+        SecretStorePause pause;
+        QVERIFY(pause.holding());
+        auto saving = storeSmtpPassword(settings, "slow pässword");
+        QTest::qWait(12000); // longer than the store was ever given before
+        QVERIFY(!saving.isReady());
+        QVERIFY(settings.smtpPassword.isEmpty());
+        QVERIFY(!readFile(area.fileName()).contains("SmtpPassword"));
+        pause.release();
+        QCOMPARE(QCoro::waitFor(std::move(saving)), PasswordPlace::Store);
+        QVERIFY(settings.smtpPassword.isEmpty());
+        QVERIFY(settings.save().ok());
+        QVERIFY(!readFile(area.fileName()).contains("SmtpPassword"));
+        QCOMPARE(QCoro::waitFor(readSecret(kSmtpPasswordSecret, 10s)).secret, QString("slow pässword"));
+    }
+
     void withoutAStoreTheFileKeepsIt()
     {
-        // The bus goes away from this process's view: no store answers.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        QVERIFY(storeless("--fallback"));
+    }
+
+private:
+    // Runs this program with `mode` where the bus, and so every store, is
+    // out of its view.
+    static bool storeless(const char* mode)
+    {
         QProcess check;
-        check.start(QCoreApplication::applicationFilePath(), {"--fallback"});
-        QVERIFY(check.waitForFinished(60000));
-        QVERIFY2(check.exitCode() == 0, check.readAll().constData());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        check.setProcessEnvironment(env);
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode)});
+        const bool ended = check.waitForFinished(60000);
+        if (!ended || check.exitCode() != 0)
+            qWarning() << mode << "failed:" << check.exitCode() << check.readAll();
+        return ended && check.exitCode() == 0;
     }
 };
 
@@ -67,7 +127,7 @@ int fallback(int argc, char* argv[])
     MemorySettingsArea area;
     Settings settings(area, clock, QString());
     settings.smtpUser = "member";
-    if (QCoro::waitFor(storeSmtpPassword(settings, "kept here", 10s))) {
+    if (QCoro::waitFor(storeSmtpPassword(settings, "kept here", 10s)) != PasswordPlace::File) {
         std::fputs("a store answered\n", stdout);
         return 1;
     }
@@ -84,10 +144,28 @@ int fallback(int argc, char* argv[])
                ? 0 : 4;
 }
 
+// Saves a password while no store answers, into the settings file that the
+// test reads afterwards.
+int saveWhileDown(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    VirtualClock clock;
+    NativeSettingsArea area;
+    Settings settings(area, clock, QString());
+    if (!settings.load().ok())
+        return 1;
+    settings.smtpUser = "member@example.com";
+    if (QCoro::waitFor(storeSmtpPassword(settings, "newer", 10s)) != PasswordPlace::File)
+        return 2;
+    return settings.save().ok() ? 0 : 3;
+}
+
 int main(int argc, char* argv[])
 {
     if (argc == 2 && qstrcmp(argv[1], "--fallback") == 0)
         return fallback(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--save-while-down") == 0)
+        return saveWhileDown(argc, argv);
     QCoreApplication app(argc, argv);
     TestSecretStore t;
     return QTest::qExec(&t, argc, argv);

@@ -4,7 +4,9 @@
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "support/LocalHttpServer.h"
+#include "notify/SecretStore.h"
 #include "support/MissingTool.h"
+#include "support/SecretStorePause.h"
 #include "support/SmtpTestServer.h"
 #include "ui/AlertsPanel.h"
 #include "ui/ImageButton.h"
@@ -21,23 +23,28 @@
 using namespace zelvane;
 using namespace zelvane::test;
 
+namespace {
+
+MainWindow& openAtAlerts(WindowRig& rig)
+{
+    rig.storeMember();
+    MainWindow& w = rig.open();
+    w.show();
+    click(rig.find<ImageButton>("ImageAlerts"));
+    return w;
+}
+
+void type(WindowRig& rig, const QString& control, const QString& text)
+{
+    auto* e = rig.find<QLineEdit>(control);
+    e->clear();
+    QTest::keyClicks(e, text);
+}
+
+} // namespace
+
 class TestAlertsPanel : public QObject {
     Q_OBJECT
-
-    MainWindow& openAtAlerts(WindowRig& rig)
-    {
-        rig.storeMember();
-        MainWindow& w = rig.open();
-        w.show();
-        click(rig.find<ImageButton>("ImageAlerts"));
-        return w;
-    }
-    static void type(WindowRig& rig, const QString& control, const QString& text)
-    {
-        auto* e = rig.find<QLineEdit>(control);
-        e->clear();
-        QTest::keyClicks(e, text);
-    }
 
 private slots:
     void initTestCase()
@@ -187,7 +194,63 @@ private slots:
         if (!SmtpTestServer::available())
             ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd"); // only the push was checked
     }
+
+    // A store that is slow to answer, as it is while it asks the user to
+    // unlock it: on a bus of its own with a real gnome-keyring (below).
+    void slowStoreIsWaitedForAndSaid()
+    {
+        QByteArray said;
+        const int status =
+            runWithSecretStore(QCoreApplication::applicationFilePath(), {"--slow-store"}, &said);
+        if (status == 77)
+            ZELVANE_SKIP_MISSING_TOOL("gnome-keyring");
+        QVERIFY2(status == 0, said.constData());
+    }
 };
 
-ZELVANE_TEST_MAIN(TestAlertsPanel)
+// The panel over a real secret store that holds still for a while.
+class TestAlertsPanelSlowStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { mailThroughTheMailProgram(); }
+
+    void savingWaitsAndSaysSo()
+    {
+        const SecretChange probe =
+            QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "probe", std::chrono::seconds(10)));
+        QVERIFY2(probe.done, qPrintable(probe.error));
+        WindowRig rig("alerts-slow-store");
+        openAtAlerts(rig);
+        type(rig, "txtSmtpHost", "smtp.example.com");
+        type(rig, "txtSmtpUser", "smith@example.com");
+        type(rig, "txtSmtpPassword", "app password");
+        auto* place = rig.find<QLabel>("lblPasswordPlace");
+        SecretStorePause pause;
+        QVERIFY(pause.holding());
+        click(rig.find<ImageButton>("ImageSaveAlerts"));
+        QTRY_COMPARE(place->text(), kPasswordWaiting);
+        QTest::qWait(12000); // longer than the store was ever given before
+        QCOMPARE(place->text(), kPasswordWaiting);
+        QVERIFY(!rig.area.values.contains("SmtpPassword"));
+        pause.release();
+        QTRY_COMPARE_WITH_TIMEOUT(place->text(), kPasswordInStore, 30000);
+        QVERIFY(!rig.area.values.contains("SmtpPassword"));
+        QCOMPARE(rig.area.values.value("SmtpHost"), QString("smtp.example.com"));
+        const SecretRead kept = QCoro::waitFor(readSecret(kSmtpPasswordSecret, std::chrono::seconds(10)));
+        QCOMPARE(kept.secret, QString("app password"));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    if (argc == 2 && qstrcmp(argv[1], "--slow-store") == 0) {
+        TestAlertsPanelSlowStore slow;
+        return QTest::qExec(&slow, 1, argv);
+    }
+    TestAlertsPanel tc;
+    return zelvane::test::exitStatus(QTest::qExec(&tc, argc, argv));
+}
 #include "test_alerts_panel.moc"
