@@ -24,7 +24,7 @@ QCoro::Task<SecretChange> finish(QKeychain::Job* job, std::chrono::milliseconds 
     const auto done = co_await qCoro(job, &QKeychain::Job::finished, limit);
     if (!done || !guard)
         co_return SecretChange{false, true,
-                               QStringLiteral("no answer within %1 s")
+                               QStringLiteral("still busy after %1 s")
                                    .arg(std::chrono::duration_cast<std::chrono::seconds>(limit).count())};
     if (job->error() == QKeychain::NoError)
         co_return SecretChange{true, false, {}};

@@ -4,7 +4,6 @@
 #include "app/SettingsArea.h"
 #include "app/Settings.h"
 #include "notify/SecretStore.h"
-#include "support/SecretStorePause.h"
 #include "support/TestSupport.h"
 
 #include <QtTest>
@@ -68,32 +67,6 @@ private slots:
         const SecretRead store = QCoro::waitFor(readSecret(kSmtpPasswordSecret, 10s));
         QVERIFY(store.answered);
         QCOMPARE(store.secret, QString());
-    }
-
-    // A store that takes its time, as it does while it asks the user to
-    // unlock it, is waited for: nothing goes to the file meanwhile, and the
-    // password ends up in the store alone.
-    void aSlowStoreIsWaitedFor()
-    {
-        NativeSettingsArea area;
-        Settings settings(area, clock, freshFolder("program"));
-        QVERIFY(settings.load().ok());
-        settings.smtpUser = "member@example.com";
-        const SecretChange probe = QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "probe", 10s));
-        QVERIFY2(probe.done, qPrintable(probe.error));
-        SecretStorePause pause;
-        QVERIFY(pause.holding());
-        auto saving = storeSmtpPassword(settings, "slow pässword");
-        QTest::qWait(12000); // longer than the store was ever given before
-        QVERIFY(!saving.isReady());
-        QVERIFY(settings.smtpPassword.isEmpty());
-        QVERIFY(!readFile(area.fileName()).contains("SmtpPassword"));
-        pause.release();
-        QCOMPARE(QCoro::waitFor(std::move(saving)), PasswordPlace::Store);
-        QVERIFY(settings.smtpPassword.isEmpty());
-        QVERIFY(settings.save().ok());
-        QVERIFY(!readFile(area.fileName()).contains("SmtpPassword"));
-        QCOMPARE(QCoro::waitFor(readSecret(kSmtpPasswordSecret, 10s)).secret, QString("slow pässword"));
     }
 
     void withoutAStoreTheFileKeepsIt()
