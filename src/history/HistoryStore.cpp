@@ -67,6 +67,14 @@ QString reason(const QSqlError& e)
     return e.databaseText().isEmpty() ? e.text() : e.databaseText();
 }
 
+// What quick_check found, without the line naming the database.
+QString damageFound(const QString& report)
+{
+    QStringList lines = report.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& l) { return l.startsWith(QLatin1String("*** in database")); });
+    return lines.join(QStringLiteral("; "));
+}
+
 QString flightsText(const QList<QStringList>& flights)
 {
     QJsonArray rows;
@@ -390,6 +398,21 @@ bool HistoryStore::openForReading(const QString& folder)
             error_ = QStringLiteral("it was written by a newer Zelvane");
         else if (version == 0)
             error_ = QStringLiteral("it holds no history");
+        disconnect();
+        return false;
+    }
+    // The header alone can be whole over damaged tables, which would read as
+    // an empty history.
+    bool whole = false;
+    {
+        QSqlQuery q(database());
+        if (Db::run(q, QStringLiteral("PRAGMA quick_check"), *this) && q.next()) {
+            whole = q.value(0).toString() == QLatin1String("ok");
+            if (!whole)
+                error_ = QStringLiteral("the file is damaged (%1)").arg(damageFound(q.value(0).toString()));
+        }
+    }
+    if (!whole) {
         disconnect();
         return false;
     }

@@ -283,6 +283,29 @@ private slots:
         QCOMPARE(refused.count("History Not Saved: database is locked"), 1);
     }
 
+    // A history whose header is whole over damaged tables is not an empty
+    // one: --history says what SQLite found and ends with 66.
+    void aDamagedHistoryIsReportedNotPrintedEmpty()
+    {
+        const QString folder = QFileInfo(program).absolutePath();
+        writeSettings("1234567", "1234", 2);
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        QCOMPARE(run().exitCode, 0);
+        QFile file(folder + "/history.sqlite");
+        QVERIFY(file.size() > 8192);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(4096);
+        file.write(QByteArray(4096, char(0xff)));
+        file.close();
+        for (const QStringList& args : {QStringList{"--history"}, QStringList{"--history", "--json"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 66);
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(r.err.startsWith("zelvane-check: " + file.fileName() + ": "), qPrintable(r.err));
+            QVERIFY2(r.err.contains("malformed") || r.err.contains("damaged"), qPrintable(r.err));
+        }
+    }
+
     // Each way a check can end short, from where the user stands: the exit
     // code, the reason on standard error, the last status printed, and
     // whether the warning e-mail went out (through the site's relay here).
