@@ -48,9 +48,11 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     return StartResult::Running;
 }
 
-void endProcess(Settings& settings, SingleInstance* instance)
+void endProcess(Settings& settings, HistoryStore& history, SingleInstance* instance)
 {
     settings.save();
+    // Checkpointed and closed: history.sqlite alone then holds every session.
+    history.close();
     if (instance)
         instance->release();
     std::_Exit(0);
@@ -59,7 +61,7 @@ void endProcess(Settings& settings, SingleInstance* instance)
 void endProcessSavingAll(const ProgramParts& parts)
 {
     parts.data.itineraries.save();
-    endProcess(parts.data.settings, &parts.instance);
+    endProcess(parts.data.settings, parts.data.history, &parts.instance);
 }
 
 } // namespace zelvane

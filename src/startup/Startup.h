@@ -68,9 +68,10 @@ void useDataFolder(ProgramParts& parts, const QString& folder);
 StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBoxes& boxes,
                     StartupWindows& windows);
 
-// The exits of the program: settings saved, then the process ends at once
-// without running any window's unload handling.
-[[noreturn]] void endProcess(Settings& settings, SingleInstance* instance = nullptr);
+// The exits of the program: settings saved and the history closed, then the
+// process ends at once without running any window's unload handling.
+[[noreturn]] void endProcess(Settings& settings, HistoryStore& history,
+                             SingleInstance* instance = nullptr);
 
 // The desktop session ends or the process is told to stop: the settings and
 // the watch list are saved, as when the main window is unloaded, and the
