@@ -346,8 +346,13 @@ bool HistoryStore::open(const QString& folder, const QDateTime& now)
         fail(QStringLiteral("Qt's SQLite driver is not installed"));
         return false;
     }
-    // A start leaves no file behind: it is made with the first session.
+    // A start leaves no file behind: it is made with the first session. The
+    // connection and a query on it are made now all the same: Qt makes its
+    // SQL state when first asked, and exit() tears down what was made last
+    // first, so a hook set up after this start that closes the store at exit
+    // still finds that state there.
     if (!QFile::exists(path_)) {
+        const QSqlQuery madeNow(addConnection(true));
         createLater_ = true;
         return true;
     }

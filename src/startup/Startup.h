@@ -78,4 +78,17 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
 // process ends.
 [[noreturn]] void endProcessSavingAll(const ProgramParts& parts);
 
+// Qt's X11 plugin ends the process with exit() when the display goes away.
+// While one of these lives, that exit saves everything and ends as
+// endProcessSavingAll does. Made once start-up has opened what it saves, and
+// gone before those parts are: exit() runs its hook before the library
+// state made earlier is torn down.
+class SaveAllOnExit {
+public:
+    explicit SaveAllOnExit(const ProgramParts& parts);
+    ~SaveAllOnExit();
+    SaveAllOnExit(const SaveAllOnExit&) = delete;
+    SaveAllOnExit& operator=(const SaveAllOnExit&) = delete;
+};
+
 } // namespace zelvane

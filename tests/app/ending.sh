@@ -4,6 +4,7 @@
 #    without starting a running copy;
 #  - told to stop (SIGTERM at log-off, SIGHUP, Ctrl+C) the running program
 #    saves its settings and its watch list first, and gives up its lock;
+#  - so it does when its display goes away (the X server ends under it);
 #  - after a session, history.sqlite alone, copied without its journal as a
 #    backup would copy it, holds that session.
 set -euo pipefail
@@ -61,14 +62,17 @@ for sig in TERM HUP INT; do
   saved "SIG$sig"
 done
 
-# A session against the simulated site, then log-off.
+# Sessions against the simulated site. The display goes first, while the
+# history is new: its file is made after start-up, later than what ends the
+# program.
 echo '{"member": {"number": "1234567", "surname": "Smith", "pin": "0123"}}' >"$home/scenario.json"
 "$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
   --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
 pids+=($!)
 until_ok test -s "$home/port" || fail "the simulator did not start"
 history=$home/program/history.sqlite
-for end in TERM; do
+for end in display TERM; do
+  [ -n "${xvfb:-}" ] || start_display tray
   write_by_hand
   before=$(sessions_in "$history")
   start_program "http://127.0.0.1:$(cat "$home/port")"
@@ -77,10 +81,13 @@ for end in TERM; do
   checked() { [ "$(sessions_in "$history")" -gt "$before" ]; }
   until_ok checked || fail "the program's session was never recorded"
   write_by_hand
-  kill -"$end" "$pid"
-  how=SIG$end
+  case $end in
+    display) kill "$xvfb"; how="the display went away" ;;
+    *) kill -"$end" "$pid"; how="SIG$end" ;;
+  esac
   until_ok ended || fail "$how did not end the program"
   set +e; wait "$pid"; rc=$?; set -e
+  if [ "$end" = display ]; then wait "$xvfb" || true; unset xvfb; fi
   saved "$how"
   alone=$(sessions_in_file_alone "$history")
   [ "$alone" -gt "$before" ] || fail "after $how history.sqlite alone holds $alone sessions, not the $((before + 1)) checked"

@@ -30,7 +30,8 @@ until_ok() { local end=$((SECONDS + 60)); until "$@"; do [ "$SECONDS" -lt "$end"
 start_display() {
   exec 3>"$home/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
-  pids+=($!)
+  xvfb=$! # for a test that takes the display away
+  pids+=($xvfb)
   until_ok test -s "$home/display" || fail "Xvfb did not start"
   export DISPLAY=:$(cat "$home/display")
   [ "${1:-}" = tray ] || return 0
