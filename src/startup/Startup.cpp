@@ -28,7 +28,7 @@ ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& 
     : settings(area, clock, programFolder),
       itineraries(dataFolder),
       cities(dataFolder),
-      parts{instance, {settings, itineraries, cities, history, clock}, programFolder, dataFolder}
+      parts{instance, {settings, itineraries, cities, history, clock}, outbox, programFolder, dataFolder}
 {
 }
 
@@ -57,6 +57,8 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     data.cities.load();
     // A history that cannot be kept says so later; the program runs on.
     data.history.open(parts.dataFolder, data.clock.now());
+    // Alerts that no server took before the last run ended are tried again.
+    parts.outbox.open(parts.dataFolder);
     if (data.settings.memberDetailsMissing())
         windows.showFirstRun();
     windows.loadTrayWindow();

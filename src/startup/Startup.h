@@ -6,6 +6,7 @@
 #include "history/HistoryStore.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
+#include "notify/Outbox.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,7 @@ class SettingsArea;
 struct ProgramParts {
     SingleInstance& instance;
     SessionParts data;
+    Outbox& outbox;
     QString programFolder;
     QString dataFolder; // empty until start-up settles it
 };
@@ -40,6 +42,7 @@ public:
     ItineraryStore itineraries;
     CityLists cities;
     HistoryStore history;
+    Outbox outbox;
     SingleInstance instance;
     ProgramParts parts; // the members above
 };
