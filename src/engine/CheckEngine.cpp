@@ -202,7 +202,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     WebBrowser& browser = browsers_.session;
     view_.setStatus(status::kWaitingLogin);
     idle_ = true;
-    co_await waits_.timedWait(10);
+    co_await waits_.timedWait(kPauseBeforeLogin);
 
     view_.setStatus(status::kSendingLogin);
     view_.showLoginsSent(loginsSent);
@@ -215,7 +215,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     browser.navigate(loginUrl());
     ++loginsSent;
     co_await waits_.busyWait(browser);
-    co_await waits_.timedWait(5);
+    co_await waits_.timedWait(kPauseAfterLogin);
 
     if (browser.locationUrl() == accountUrl()) {
         view_.setStatus(status::kLoginOk);
@@ -263,9 +263,9 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         const std::optional<QString> url = awardSearchUrl(airlineBase(), results_.row(i).cells);
         if (url)
             browser.navigate(*url);
-        co_await waits_.timedWait(15);
+        co_await waits_.timedWait(kPauseAfterSearchSent);
         const bool loaded = co_await waits_.busyWait(browser);
-        co_await waits_.timedWait(15);
+        co_await waits_.timedWait(kPauseAfterSearchLoaded);
         table_.clearResultText(i - 1);
         if (browser.locationUrl() == bareLoginUrl()) {
             noteCheck(i, CheckOutcome::LoggedOut);
