@@ -260,7 +260,8 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
     const int n = results_.count();
     for (int i = 1; i <= n; ++i) {
         view_.setStatus(status::checking(i));
-        const std::optional<QString> url = awardSearchUrl(airlineBase(), results_.row(i).cells);
+        const std::optional<QString> url =
+            awardSearchUrl(airlineBase(), results_.row(i).cells, results_.row(i).adults);
         if (url)
             browser.navigate(*url);
         co_await waits_.timedWait(kPauseAfterSearchSent);

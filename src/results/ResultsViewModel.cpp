@@ -43,7 +43,8 @@ void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultT
         const QString line = store.line(p);
         if (line.isEmpty())
             continue;
-        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line), {}});
+        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line), adultsOfLine(line),
+                      extraDaysOfLine(line), {}});
     }
     if (history_) {
         // One pass over the history for all rows.
