@@ -64,6 +64,7 @@ public:
     static constexpr int kIconRole = Qt::UserRole + 1; // picture number of a row
     // Columns past the six cells of an itinerary.
     static constexpr int kLastSeenColumn = 6;
+    static constexpr int kSeatsColumn = 7;
 
 private:
     QList<Row> rows_;
