@@ -82,7 +82,7 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
     adultsChoice_ = named(new QComboBox(this), "cbAdults");
     for (int a = 1; a <= kMaxAdults; ++a)
         adultsChoice_->addItem(adultsText(a));
-    adultsChoice_->setToolTip(QStringLiteral("Count the flight as available only with a seat for each of them"));
+    adultsChoice_->setToolTip(QStringLiteral("The award search asks for a seat for each of them"));
     auto* adultsCaption = caption(QStringLiteral("Tra&vellers :"), this);
     adultsCaption->setBuddy(adultsChoice_);
     grid->addWidget(adultsCaption, 2, 2);
