@@ -27,14 +27,18 @@ fail() { echo "FAIL: $*"; echo "--- program output"; cat "$home/zelvane.log" 2>/
 until_ok() { local end=$((SECONDS + 60)); until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done; }
 
 # A 1024x768 display; with "tray", a panel at the bottom right holding a tray.
+# The server is asked not to reset when its last client leaves: a reset while
+# a client (the panel, say) is still connecting drops that client.
 start_display() {
+  # The server picks a free display and writes its number, then a newline.
   exec 3>"$home/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
   pids+=($!)
-  until_ok test -s "$home/display" || fail "Xvfb did not start"
+  exec 3>&-
+  until_ok grep -q '^[0-9][0-9]*$' "$home/display" || fail "Xvfb did not start: $(cat "$home/xvfb.log")"
   export DISPLAY=:$(cat "$home/display")
   [ "${1:-}" = tray ] || return 0
   trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
   pids+=($!)
-  until_ok xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+  until_ok xdotool search --name '^panel$' >/dev/null || fail "trayer did not start: $(cat "$home/trayer.log")"
 }
