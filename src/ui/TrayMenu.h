@@ -38,7 +38,7 @@ public:
     // While the site refuses the login the icon shows a warning and the
     // tooltip says why; a good login puts the usual picture back.
     void showLoginTrouble(bool refused);
-    // Shows this window as the icon's menu, near the screen's bottom right.
+    // Shows this window as the icon's menu, near the work area's bottom right.
     void onActivate();
 
     void openSettings();

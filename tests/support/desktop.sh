@@ -26,21 +26,25 @@ fail() { echo "FAIL: $*"; echo "--- program output"; cat "$home/zelvane.log" 2>/
 # many times longer than an idle one, so it is wide.
 until_ok() { local end=$((SECONDS + 60)); until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done; }
 
-# A 1024x768 display. With "wm" a window manager places and focuses the
-# windows; with "tray" a panel at the bottom right holds a tray.
+# A virtual display, 1024x768 unless a size (1366x768) is given. With "wm" a
+# window manager places and focuses the windows; with "tray" a panel at the
+# bottom right holds a tray, 24 pixels high unless "panel=40" says otherwise,
+# and reserves its room, which the window manager takes off the work area.
 # The server is asked not to reset when its last client leaves: a reset while
 # a client (the panel, say) is still connecting drops that client.
 start_display() {
-  local tray= wm= arg
+  local size=1024x768 tray= wm= panel=24 arg
   for arg; do
     case $arg in
       tray) tray=1 ;;
       wm) wm=1 ;;
+      panel=*) panel=${arg#panel=} ;;
+      *x*) size=$arg ;;
     esac
   done
   # The server picks a free display and writes its number, then a newline.
   exec 3>"$home/display"
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 "${size}x24" -nolisten tcp >"$home/xvfb.log" 2>&1 &
   pids+=($!)
   exec 3>&-
   until_ok grep -q '^[0-9][0-9]*$' "$home/display" || fail "Xvfb did not start: $(cat "$home/xvfb.log")"
@@ -52,7 +56,8 @@ start_display() {
     until_ok wm_running || fail "openbox did not start: $(cat "$home/openbox.log")"
   fi
   [ -n "$tray" ] || return 0
-  trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
+  trayer --edge bottom --align right --widthtype request --height "$panel" --SetPartialStrut true \
+    >"$home/trayer.log" 2>&1 &
   pids+=($!)
   until_ok xdotool search --name '^panel$' >/dev/null || fail "trayer did not start: $(cat "$home/trayer.log")"
 }
