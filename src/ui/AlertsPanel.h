@@ -12,6 +12,7 @@ class QPushButton;
 
 namespace zelvane {
 
+class NoteLabel;
 class Settings;
 
 struct AlertEntries;
@@ -40,7 +41,8 @@ private:
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
     QComboBox* smtpSecurityChoice_;
     QCheckBox *notifyDesktopCheck_, *announceChangesOnlyCheck_;
-    QLabel *passwordPlace_, *testOutcome_;
+    QLabel* passwordPlace_;
+    NoteLabel* testOutcome_;
     ImageButton* saveAlertsButton_;
     QPushButton* testAlertButton_;
     bool passwordKept_ = false;

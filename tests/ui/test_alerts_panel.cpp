@@ -158,6 +158,69 @@ private slots:
         if (!SmtpTestServer::available())
             ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd"); // only the push was checked
     }
+
+    // After a test alert whose channels all fail with their reasons, and with
+    // the password kept in the settings file, every line of the panel can be
+    // read: no text cut, squeezed or lying over another. The outcome shows
+    // whole while three lines hold it, and in its tooltip beyond that. The
+    // suite runs this at 100 % and again at 200 %.
+    void everyLineStaysReadable_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("a mail server's name") << "smtp.mail.a-long-provider-name.example.com" << true;
+        QTest::newRow("a name too long for three lines")
+            << "mail-submission-and-relay-for-the-customers-of-a-provider.in-a-region-with-a-long-name"
+               ".behind-a-load-balancer-with-a-long-name-too.example.com"
+            << false;
+    }
+    void everyLineStaysReadable()
+    {
+        QFETCH(QString, host);
+        QFETCH(bool, whole);
+        WindowRig rig("alerts-fit");
+        MainWindow& w = openAtAlerts(rig);
+        type(rig, "txtSmtpHost", host);
+        type(rig, "txtSmtpPort", QString::number(LocalHttpServer::closedPort()));
+        rig.find<QComboBox>("cbSmtpSecurity")->setCurrentIndex(1);
+        type(rig, "txtSmtpUser", "j.smith@example.com");
+        type(rig, "txtSmtpPassword", "app password");
+        type(rig, "txtPushUrl", QString("http://127.0.0.1:%1/seats").arg(LocalHttpServer::closedPort()));
+        rig.find<QPushButton>("cmdTestAlert")->click();
+        auto* outcome = rig.find<QLabel>("lblTestOutcome");
+        const auto told = [outcome] { return outcome->text() + outcome->toolTip(); };
+        QTRY_VERIFY_WITH_TIMEOUT(told().contains("Push: failed"), 20000);
+        QCOMPARE(rig.find<QLabel>("lblPasswordPlace")->text(), kPasswordInFile);
+        QTest::qWait(0); // the layout follows the new text
+        if (whole) {
+            QVERIFY2(outcome->toolTip().isEmpty(), qPrintable(outcome->text()));
+            QVERIFY(outcome->text().startsWith("E-mail: failed (") && outcome->text().contains(host));
+        } else {
+            QVERIFY2(outcome->text().endsWith(QChar(0x2026)), qPrintable(outcome->text()));
+            QVERIFY(outcome->toolTip().startsWith("E-mail: failed (") && outcome->toolTip().contains(host));
+            QVERIFY(outcome->toolTip().contains("Push: failed"));
+        }
+
+        auto* panel = rig.find<QWidget>("PictureAlerts");
+        QList<QWidget*> shown;
+        for (QWidget* c : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c->isVisibleTo(&w))
+                shown << c;
+        for (QWidget* c : shown) {
+            const QString name = c->objectName().isEmpty() ? c->metaObject()->className() : c->objectName();
+            const auto* label = qobject_cast<QLabel*>(c);
+            const int needed = label && label->wordWrap() ? label->heightForWidth(label->width())
+                                                          : c->minimumSizeHint().height();
+            QVERIFY2(c->height() >= needed, qPrintable(QString("%1 is %2 high, its text needs %3: %4")
+                                                          .arg(name).arg(c->height()).arg(needed)
+                                                          .arg(label ? label->text() : QString())));
+            QVERIFY2(c->width() >= c->minimumSizeHint().width(), qPrintable(name + " is too narrow"));
+            QVERIFY2(panel->rect().contains(c->geometry()), qPrintable(name + " runs off the panel"));
+            for (QWidget* other : shown)
+                QVERIFY2(other == c || !c->geometry().intersects(other->geometry()),
+                         qPrintable(name + " lies over " + other->objectName()));
+        }
+    }
 };
 
 ZELVANE_TEST_MAIN(TestAlertsPanel)

@@ -7,6 +7,8 @@
 #include "net/VersionCheck.h"
 #include "startup/Startup.h"
 #include "results/ResultIcons.h"
+#include "ui/AlertsPanel.h"
+#include "ui/NoteLabel.h"
 #include "ui/Skin.h"
 #include "ui/ImageButton.h"
 #include "ui/ResultsPanel.h"
@@ -188,9 +190,20 @@ void shootPanels(MainWindow& w, const ShotOptions& o)
     shootWindow(w, QStringLiteral("results"), o);
     shootHistory(w, o);
     emit w.findChild<ImageButton*>(QStringLiteral("ImageAlerts"))->activated();
-    w.findChild<QLabel*>(QStringLiteral("lblTestOutcome"))
-        ->setText(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
+    auto* outcome = w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"));
+    outcome->setNote(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
     shootWindow(w, QStringLiteral("alerts"), o);
+    // The panel's longest lines: the e-mail and the push failing with their
+    // reasons, and the password kept in the settings file.
+    if (o.dark)
+        return;
+    auto* passwordPlace = w.findChild<QLabel*>(QStringLiteral("lblPasswordPlace"));
+    passwordPlace->setText(kPasswordInFile);
+    passwordPlace->show();
+    outcome->setNote(QStringLiteral(
+        "E-mail: failed (the mail server refused the login (535)) · Desktop: shown · "
+        "Push: failed (could not reach the push server (connection refused))"));
+    shootWindow(w, QStringLiteral("alerts-long-reason"), o);
 }
 
 } // namespace
