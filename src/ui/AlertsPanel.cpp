@@ -2,6 +2,8 @@
 
 #include "app/MessageBoxes.h"
 #include "app/Settings.h"
+#include "notify/AlertSender.h"
+#include "notify/SessionAlerter.h"
 #include "notify/AlertEntries.h"
 #include "notify/SecretStore.h"
 #include "notify/SessionAlerter.h"
@@ -13,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -23,11 +26,11 @@ namespace zelvane {
 AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     : Panel("PictureAlerts", host, parent), settings_(settings)
 {
-    // Four columns of entries and, beside the first rows, the buttons; the
-    // rows under the buttons and the notes below take the whole width, so
-    // that every line fits the panel at any scale, long reasons included.
+    // The buttons beside the first two rows, the user and the password on one
+    // row, and the rows below across the whole width: every line fits the
+    // panel at any scale, long reasons and waiting alerts included.
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(20, 8, 20, 8);
+    grid->setContentsMargins(20, 6, 20, 6);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(5);
     const auto entry = [&](const char* name, const char* label, int row, int column, int span) {
@@ -48,18 +51,18 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     securityCaption->setBuddy(smtpSecurityChoice_);
     grid->addWidget(securityCaption, 1, 0);
     grid->addWidget(smtpSecurityChoice_, 1, 1);
-    smtpUserEdit_ = entry("txtSmtpUser", "&User :", 2, 0, 4);
-    smtpPasswordEdit_ = entry("txtSmtpPassword", "&Password :", 3, 0, 4);
+    smtpUserEdit_ = entry("txtSmtpUser", "&User :", 2, 0, 1);
+    smtpPasswordEdit_ = entry("txtSmtpPassword", "&Password :", 2, 2, 2);
     smtpPasswordEdit_->setEchoMode(QLineEdit::Password);
     // The notes wrap, and their rows take the height the text needs.
     passwordPlace_ = named(new QLabel(this), "lblPasswordPlace");
     passwordPlace_->setWordWrap(true);
     passwordPlace_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     passwordPlace_->setForegroundRole(QPalette::PlaceholderText);
-    grid->addWidget(passwordPlace_, 4, 1, 1, 4);
-    smtpFromEdit_ = entry("txtSmtpFrom", "&From :", 5, 0, 4);
+    grid->addWidget(passwordPlace_, 3, 1, 1, 4);
+    smtpFromEdit_ = entry("txtSmtpFrom", "&From :", 4, 0, 4);
     smtpFromEdit_->setPlaceholderText(QStringLiteral("the e-mail address of the member details"));
-    pushUrlEdit_ = entry("txtPushUrl", "Pus&h address :", 6, 0, 4);
+    pushUrlEdit_ = entry("txtPushUrl", "Pus&h address :", 5, 0, 4);
     pushUrlEdit_->setPlaceholderText(QStringLiteral("https://ntfy.sh/your-topic"));
     notifyDesktopCheck_ = named(new QCheckBox(QStringLiteral("Show &desktop notifications"), this),
                               "chkNotifyDesktop");
@@ -72,13 +75,15 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     checks->addWidget(notifyDesktopCheck_);
     checks->addWidget(announceChangesOnlyCheck_);
     checks->addStretch(1);
-    grid->addLayout(checks, 7, 0, 1, 5);
-    // Three lines hold every channel failing with its reason; a longer line
-    // ends in "…" and is shown whole in its tooltip.
+    grid->addLayout(checks, 6, 0, 1, 5);
+    // Three lines hold every channel failing with its reason, two while what
+    // waits is listed below with its own; a longer line ends in "…" and is
+    // shown whole in its tooltip.
     testOutcome_ = named(new NoteLabel(3, this), "lblTestOutcome");
     testOutcome_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     testOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(testOutcome_, 8, 0, 1, 5);
+    grid->addWidget(testOutcome_, 7, 0, 1, 5);
+    addWaitingList(grid, 8);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(9, 1);
 
@@ -88,15 +93,58 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     connect(saveAlertsButton_, &ImageButton::activated, this, [this] { save(); });
     testAlertButton_ = named(new QPushButton(QStringLiteral("Send &Test Alert"), this), "cmdTestAlert");
     connect(testAlertButton_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
+    sendNowButton_ = named(new QPushButton(QStringLiteral("Send &Now"), this), "cmdSendNow");
+    sendNowButton_->setToolTip(QStringLiteral("Try every alert that waits at once"));
+    connect(sendNowButton_, &QPushButton::clicked, this, [this] { host_.alerts().post().sendWaiting(false); });
     auto* side = new QVBoxLayout;
     side->setSpacing(6);
     side->addWidget(saveAlertsButton_);
     side->addWidget(testAlertButton_);
     side->addStretch(1);
     grid->addLayout(side, 0, 4, 2, 1);
+    grid->addWidget(sendNowButton_, 8, 4, Qt::AlignTop);
+    connect(&host.alerts().post(), &AlertSender::waitingChanged, this, &AlertsPanel::showWaiting);
+    showWaiting();
     setTabOrder(smtpHostEdit_, smtpPortEdit_);
     setTabOrder(smtpPortEdit_, smtpSecurityChoice_);
     setTabOrder(smtpSecurityChoice_, smtpUserEdit_);
+}
+
+void AlertsPanel::addWaitingList(QGridLayout* grid, int row)
+{
+    // Two lines of what waits; each line's tooltip has it whole.
+    waitingCaption_ = caption(QString(), this);
+    waitingCaption_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    waiting_ = named(new QListWidget(this), "lstWaiting");
+    waiting_->setFrameShape(QFrame::NoFrame);
+    waiting_->setFocusPolicy(Qt::NoFocus);
+    waiting_->setSelectionMode(QAbstractItemView::NoSelection);
+    waiting_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    waiting_->setTextElideMode(Qt::ElideRight);
+    waiting_->setFixedHeight(2 * waiting_->fontMetrics().height() + 6);
+    waiting_->viewport()->setAutoFillBackground(false);
+    grid->addWidget(waitingCaption_, row, 0);
+    grid->addWidget(waiting_, row, 1, 1, 3);
+}
+
+void AlertsPanel::showWaiting()
+{
+    const Outbox& outbox = host_.alerts().post().outbox();
+    waiting_->clear();
+    // The newest first: that is what the user just missed.
+    const QList<OutboxEntry> entries = outbox.waiting();
+    for (auto e = entries.crbegin(); e != entries.crend(); ++e) {
+        const QString line =
+            e->describe() + (e->lastReason.isEmpty() ? QString() : QStringLiteral(": ") + e->lastReason);
+        auto* item = new QListWidgetItem(line, waiting_);
+        item->setToolTip(line);
+    }
+    waitingCaption_->setText(outbox.count() == 1 ? QStringLiteral("1 waiting :")
+                                                 : QStringLiteral("%1 waiting :").arg(outbox.count()));
+    for (QWidget* w : {static_cast<QWidget*>(waitingCaption_), static_cast<QWidget*>(waiting_),
+                       static_cast<QWidget*>(sendNowButton_)})
+        w->setVisible(outbox.count() > 0);
+    testOutcome_->setMaxLines(outbox.count() > 0 ? 2 : 3);
 }
 
 AlertEntries AlertsPanel::entries() const

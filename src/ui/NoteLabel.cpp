@@ -18,6 +18,12 @@ void NoteLabel::setNote(const QString& text)
     fit();
 }
 
+void NoteLabel::setMaxLines(int lines)
+{
+    maxLines_ = lines;
+    fit();
+}
+
 void NoteLabel::resizeEvent(QResizeEvent* e)
 {
     QLabel::resizeEvent(e);

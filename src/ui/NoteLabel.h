@@ -14,6 +14,7 @@ public:
 
     void setNote(const QString& text);
     QString note() const { return note_; }
+    void setMaxLines(int lines);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -45,7 +45,8 @@ start_display() {
   # The server picks a free display and writes its number, then a newline.
   exec 3>"$home/display"
   Xvfb -displayfd 3 -noreset -screen 0 "${size}x24" -nolisten tcp >"$home/xvfb.log" 2>&1 &
-  pids+=($!)
+  xvfb=$! # for a test that takes the display away
+  pids+=($xvfb)
   exec 3>&-
   until_ok grep -q '^[0-9][0-9]*$' "$home/display" || fail "Xvfb did not start: $(cat "$home/xvfb.log")"
   export DISPLAY=:$(cat "$home/display")
@@ -73,4 +74,25 @@ windows_of() {
     [ "$WIDTH" -ge "$min" ] && [ "$WIDTH" -le "$max" ] && echo "$w"
   done
   return 0
+}
+
+# The sessions a history file holds by itself, as a backup copying only that
+# file finds them: read from a copy without its journal; 0 when none.
+sessions_in_file_alone() {
+  local copy
+  copy=$(mktemp -d)
+  cp "$1" "$copy/history.sqlite" 2>/dev/null || true
+  sessions_in "$copy/history.sqlite"
+  rm -rf "$copy"
+}
+# The sessions a history holds, journal included, as the program reads it.
+sessions_in() {
+  python3 - "$1" <<'PY'
+import sqlite3, sys
+try:
+    db = sqlite3.connect("file:" + sys.argv[1] + "?mode=ro", uri=True)
+    print(db.execute("SELECT count(*) FROM sessions").fetchone()[0])
+except sqlite3.Error:
+    print(0)
+PY
 }

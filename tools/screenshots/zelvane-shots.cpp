@@ -5,6 +5,8 @@
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
 #include "net/VersionCheck.h"
+#include "notify/AlertSender.h"
+#include "notify/SessionAlerter.h"
 #include "startup/Startup.h"
 #include "results/ResultIcons.h"
 #include "ui/AlertsPanel.h"
@@ -193,16 +195,36 @@ void shootPanels(MainWindow& w, const ShotOptions& o)
     auto* outcome = w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"));
     outcome->setNote(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
     shootWindow(w, QStringLiteral("alerts"), o);
-    // The panel's longest lines: the e-mail and the push failing with their
-    // reasons, and the password kept in the settings file.
-    if (o.dark)
-        return;
+}
+
+// The Alerts panel while the mail server and the push server are down.
+void shootWaiting(MainWindow& w, Outbox& outbox, const ShotOptions& o)
+{
+    const QDateTime at(QDate(2026, 12, 8), QTime(7, 42));
+    OutboxEntry mail;
+    mail.topic = OutboxEntry::Topic::Results;
+    mail.created = at;
+    outbox.failed(outbox.add(mail, at).id, QStringLiteral("could not connect to smtp.example.com:587"), at);
+    OutboxEntry push;
+    push.topic = OutboxEntry::Topic::Seats;
+    push.form = OutboxEntry::Form::Push;
+    push.created = at;
+    outbox.failed(outbox.add(push, at).id, QStringLiteral("the push server answered HTTP 500"), at);
+    emit w.alerts().post().waitingChanged();
+    w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"))->setNote(QString());
+    shootWindow(w, QStringLiteral("alerts-waiting"), o);
+}
+
+// The panel at its fullest: alerts waiting, the password kept in the settings
+// file, and a test alert whose e-mail and push failed with their reasons.
+void shootLongReasons(MainWindow& w, const ShotOptions& o)
+{
     auto* passwordPlace = w.findChild<QLabel*>(QStringLiteral("lblPasswordPlace"));
     passwordPlace->setText(kPasswordInFile);
     passwordPlace->show();
-    outcome->setNote(QStringLiteral(
-        "E-mail: failed (the mail server refused the login (535)) · Desktop: shown · "
-        "Push: failed (could not reach the push server (connection refused))"));
+    w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"))
+        ->setNote(QStringLiteral("E-mail: failed (the mail server refused the login (535)) · Desktop: shown · "
+                                 "Push: failed (could not reach the push server (connection refused))"));
     shootWindow(w, QStringLiteral("alerts-long-reason"), o);
 }
 
@@ -231,7 +253,8 @@ int main(int argc, char* argv[])
     recordSampleHistory(state, state.settings.lastLoginTime);
 
     NoBoxes boxes;
-    MainWindow w(state.parts.data, news, nullptr, &boxes);
+    AlertSender post(state.outbox, state.settings, boxes, SystemClock::instance());
+    MainWindow w(state.parts.data, news, post, nullptr, &boxes);
     showSampleResults(w);
     w.move(40, 40);
     w.show();
@@ -239,5 +262,8 @@ int main(int argc, char* argv[])
 
     QDir().mkpath(options->folder.path());
     shootPanels(w, *options);
+    shootWaiting(w, state.outbox, *options);
+    if (!options->dark)
+        shootLongReasons(w, *options);
     return 0;
 }
