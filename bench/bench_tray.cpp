@@ -188,10 +188,17 @@ void realProgramInTheTray(const QString& exe)
     }
 
     QProcess xvfb;
-    // Xvfb picks a free display and writes its number to standard output.
-    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    xvfb.waitForReadyRead(10000);
-    const QString display = ":" + QString::fromLatin1(xvfb.readAllStandardOutput()).trimmed();
+    // Xvfb picks a free display and writes its number and a newline to
+    // standard output. It must not reset when its last client leaves: a reset
+    // drops a client still connecting.
+    xvfb.start("Xvfb", {"-displayfd", "1", "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    while (!xvfb.canReadLine() && xvfb.waitForReadyRead(60000)) {
+    }
+    if (!xvfb.canReadLine()) {
+        std::printf("tray start and idle: Xvfb did not start\n");
+        return;
+    }
+    const QString display = ":" + QString::fromLatin1(xvfb.readLine()).trimmed();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display);
     env.remove("QT_QPA_PLATFORM");
@@ -203,8 +210,16 @@ void realProgramInTheTray(const QString& exe)
     QProcess trayer;
     trayer.setProcessEnvironment(env);
     trayer.start("trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "request"});
-    QTest::qWait(1000);
     qputenv("DISPLAY", display.toLatin1());
+    QElapsedTimer waited;
+    waited.start();
+    while (run("xdotool", {"search", "--name", "^panel$"}).trimmed().isEmpty()) {
+        if (waited.elapsed() > 60000) {
+            std::printf("tray start and idle: trayer did not start\n");
+            return;
+        }
+        QTest::qWait(100);
+    }
 
     // The floor, beside the program in the same tray: steady, and blinking.
     QProcess floor, floorBlinking;

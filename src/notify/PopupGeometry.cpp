@@ -78,11 +78,11 @@ std::optional<QString> reminderCaption(const QString& announcement)
            + QStringLiteral("\r\n On Date ") + parts[2] + QStringLiteral("\r\n is Available!");
 }
 
-QPoint menuPlace(const QRect& screen, double perPixel, QSize window)
+QPoint menuPlace(const QRect& area, double perPixel, QSize window)
 {
-    const int top = toTwips(screen.height(), perPixel) - window.height() - kMenuAboveBottom;
-    const int left = toTwips(screen.width(), perPixel) - window.width() - kMenuFromRight;
-    return {screen.x() + toPixels(left, perPixel), screen.y() + toPixels(top, perPixel)};
+    const int top = toTwips(area.height(), perPixel) - window.height() - kMenuAboveBottom;
+    const int left = toTwips(area.width(), perPixel) - window.width() - kMenuFromRight;
+    return {area.x() + toPixels(left, perPixel), area.y() + toPixels(top, perPixel)};
 }
 
 } // namespace zelvane

@@ -54,8 +54,8 @@ void slideTick(ReminderFrame& f, int restLine);
 // when the announcement has fewer than three parts.
 std::optional<QString> reminderCaption(const QString& announcement);
 
-// The tray menu's top-left: near the bottom right of the whole screen (not
-// the work area), 400 twips up and 50 in. Pixels in, pixels out.
-QPoint menuPlace(const QRect& screen, double perPixel, QSize window = {kMenuWidth, kMenuHeight});
+// The tray menu's top-left: near the bottom right of `area` (the work area,
+// so above a panel), 400 twips up and 50 in. Pixels in, pixels out.
+QPoint menuPlace(const QRect& area, double perPixel, QSize window = {kMenuWidth, kMenuHeight});
 
 } // namespace zelvane

@@ -1,6 +1,7 @@
 // The executable: joins the logic and the windows.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
+#include "net/Addresses.h"
 #include "net/VersionCheck.h"
 #include "startup/Startup.h"
 #include "ui/AppWindows.h"
@@ -96,6 +97,8 @@ int main(int argc, char* argv[])
     ProgramParts& parts = program.parts;
     ProductNews news;
     AppWindows windows(parts, news, boxes);
+    // Against a simulated site the wait for a panel shortens with the other pauses.
+    windows.trayWaitMs = int(windows.trayWaitMs * timeScale());
 
     // The settings and the watch list are saved before the end, but only by a
     // copy that got past start-up: until then nothing has changed, and a

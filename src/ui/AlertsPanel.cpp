@@ -7,6 +7,7 @@
 #include "notify/AlertEntries.h"
 #include "notify/SecretStore.h"
 #include "notify/SessionAlerter.h"
+#include "ui/NoteLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,10 +26,13 @@ namespace zelvane {
 AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     : Panel("PictureAlerts", host, parent), settings_(settings)
 {
+    // The buttons beside the first two rows, the user and the password on one
+    // row, and the rows below across the whole width: every line fits the
+    // panel at any scale, long reasons and waiting alerts included.
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(20, 12, 20, 12);
+    grid->setContentsMargins(20, 6, 20, 6);
     grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(7);
+    grid->setVerticalSpacing(5);
     const auto entry = [&](const char* name, const char* label, int row, int column, int span) {
         auto* e = named(new QLineEdit(this), name);
         auto* l = caption(QString::fromUtf8(label), this);
@@ -47,31 +51,41 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     securityCaption->setBuddy(smtpSecurityChoice_);
     grid->addWidget(securityCaption, 1, 0);
     grid->addWidget(smtpSecurityChoice_, 1, 1);
-    smtpUserEdit_ = entry("txtSmtpUser", "&User :", 2, 0, 3);
-    smtpPasswordEdit_ = entry("txtSmtpPassword", "&Password :", 3, 0, 3);
+    smtpUserEdit_ = entry("txtSmtpUser", "&User :", 2, 0, 1);
+    smtpPasswordEdit_ = entry("txtSmtpPassword", "&Password :", 2, 2, 2);
     smtpPasswordEdit_->setEchoMode(QLineEdit::Password);
+    // The notes wrap, and their rows take the height the text needs.
     passwordPlace_ = named(new QLabel(this), "lblPasswordPlace");
-    passwordPlace_->setForegroundRole(QPalette::PlaceholderText);
     passwordPlace_->setWordWrap(true);
-    grid->addWidget(passwordPlace_, 4, 1, 1, 3);
-    smtpFromEdit_ = entry("txtSmtpFrom", "&From :", 5, 0, 3);
+    passwordPlace_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    passwordPlace_->setForegroundRole(QPalette::PlaceholderText);
+    grid->addWidget(passwordPlace_, 3, 1, 1, 4);
+    smtpFromEdit_ = entry("txtSmtpFrom", "&From :", 4, 0, 4);
     smtpFromEdit_->setPlaceholderText(QStringLiteral("the e-mail address of the member details"));
-    pushUrlEdit_ = entry("txtPushUrl", "Pus&h address :", 6, 0, 3);
+    pushUrlEdit_ = entry("txtPushUrl", "Pus&h address :", 5, 0, 4);
     pushUrlEdit_->setPlaceholderText(QStringLiteral("https://ntfy.sh/your-topic"));
     notifyDesktopCheck_ = named(new QCheckBox(QStringLiteral("Show &desktop notifications"), this),
                               "chkNotifyDesktop");
-    grid->addWidget(notifyDesktopCheck_, 7, 1, 1, 3);
     announceChangesOnlyCheck_ = named(new QCheckBox(QStringLiteral("&Announce only flights that became available"), this),
                                     "chkAnnounceChangesOnly");
     announceChangesOnlyCheck_->setToolTip(QStringLiteral(
         "Pop-ups, desktop notifications and the push tell only of flights that had no seats at their last check"));
-    grid->addWidget(announceChangesOnlyCheck_, 8, 1, 1, 3);
-    testOutcome_ = named(new QLabel(this), "lblTestOutcome");
-    testOutcome_->setWordWrap(true);
+    auto* checks = new QHBoxLayout;
+    checks->setSpacing(18);
+    checks->addWidget(notifyDesktopCheck_);
+    checks->addWidget(announceChangesOnlyCheck_);
+    checks->addStretch(1);
+    grid->addLayout(checks, 6, 0, 1, 5);
+    // Three lines hold every channel failing with its reason, two while what
+    // waits is listed below with its own; a longer line ends in "…" and is
+    // shown whole in its tooltip.
+    testOutcome_ = named(new NoteLabel(3, this), "lblTestOutcome");
+    testOutcome_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     testOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(testOutcome_, 9, 0, 1, 4);
-    addWaitingList(grid, 10);
+    grid->addWidget(testOutcome_, 7, 0, 1, 5);
+    addWaitingList(grid, 8);
     grid->setColumnStretch(1, 1);
+    grid->setRowStretch(9, 1);
 
     saveAlertsButton_ = listButton("ImageSaveAlerts", 16, host.theme(), this);
     saveAlertsButton_->setFixedSize(128, 30);
@@ -83,12 +97,12 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     sendNowButton_->setToolTip(QStringLiteral("Try every alert that waits at once"));
     connect(sendNowButton_, &QPushButton::clicked, this, [this] { host_.alerts().post().sendWaiting(false); });
     auto* side = new QVBoxLayout;
-    side->setSpacing(9);
+    side->setSpacing(6);
     side->addWidget(saveAlertsButton_);
     side->addWidget(testAlertButton_);
     side->addStretch(1);
-    grid->addLayout(side, 0, 4, 8, 1);
-    grid->addWidget(sendNowButton_, 10, 4, Qt::AlignTop);
+    grid->addLayout(side, 0, 4, 2, 1);
+    grid->addWidget(sendNowButton_, 8, 4, Qt::AlignTop);
     connect(&host.alerts().post(), &AlertSender::waitingChanged, this, &AlertsPanel::showWaiting);
     showWaiting();
     setTabOrder(smtpHostEdit_, smtpPortEdit_);
@@ -130,6 +144,7 @@ void AlertsPanel::showWaiting()
     for (QWidget* w : {static_cast<QWidget*>(waitingCaption_), static_cast<QWidget*>(waiting_),
                        static_cast<QWidget*>(sendNowButton_)})
         w->setVisible(outbox.count() > 0);
+    testOutcome_->setMaxLines(outbox.count() > 0 ? 2 : 3);
 }
 
 AlertEntries AlertsPanel::entries() const
@@ -236,11 +251,11 @@ QCoro::Task<> AlertsPanel::sendTestAlert()
     if (!saved || !self)
         co_return;
     setBusy(true);
-    testOutcome_->setText(QStringLiteral("Sending a test alert…"));
+    testOutcome_->setNote(QStringLiteral("Sending a test alert…"));
     const QList<ChannelOutcome> outcomes = co_await host_.alerts().sendTestAlert();
     if (!self)
         co_return;
-    testOutcome_->setText(outcomeLine(outcomes));
+    testOutcome_->setNote(outcomeLine(outcomes));
     setBusy(false);
 }
 

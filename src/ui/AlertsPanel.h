@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace zelvane {
 
+class NoteLabel;
 class Settings;
 
 struct AlertEntries;
@@ -45,7 +46,8 @@ private:
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
     QComboBox* smtpSecurityChoice_;
     QCheckBox *notifyDesktopCheck_, *announceChangesOnlyCheck_;
-    QLabel *passwordPlace_, *testOutcome_, *waitingCaption_;
+    QLabel *passwordPlace_, *waitingCaption_;
+    NoteLabel* testOutcome_;
     QListWidget* waiting_;
     ImageButton* saveAlertsButton_;
     QPushButton *testAlertButton_, *sendNowButton_;

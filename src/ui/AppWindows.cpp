@@ -14,10 +14,15 @@
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QSystemTrayIcon>
+#include <QWindow>
+#include <utility>
 
 namespace zelvane {
 
 namespace {
+
+// The longest the no-tray notice waits for the main window to be placed.
+constexpr int kPlacedWithinMs = 3000;
 
 // Qt puts its icon on a StatusNotifier host when the watcher says one is
 // registered, and on an XEmbed tray otherwise.
@@ -28,6 +33,43 @@ bool statusNotifierHostRegistered()
                            QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
     return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
 }
+
+// Runs `then` once from the event loop, as soon as `w` is on the screen. A
+// window manager places a window only after it is shown, so a box parented
+// to it and shown before then is centred over where it is not; it must come
+// even where no exposure is ever reported, so waiting ends after `latestMs`.
+class WhenShown final : public QObject {
+public:
+    WhenShown(QWidget& w, int latestMs, std::function<void()> then) : QObject(&w), then_(std::move(then))
+    {
+        QWindow* window = w.windowHandle();
+        if (window && window->isExposed()) {
+            go();
+            return;
+        }
+        if (window)
+            window->installEventFilter(this);
+        QTimer::singleShot(latestMs, this, [this] { go(); });
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
+            go();
+        return false;
+    }
+
+private:
+    void go()
+    {
+        if (!then_)
+            return;
+        // Out of the handler that saw the window come up: the box runs a loop of its own.
+        QTimer::singleShot(0, parent(), std::exchange(then_, nullptr));
+        deleteLater();
+    }
+
+    std::function<void()> then_;
+};
 
 } // namespace
 
@@ -159,7 +201,8 @@ void AppWindows::lookForTray()
         noTrayTold_ = true;
         trayLook_->setInterval(std::max(trayPollMs, 5000));
         showMainWindow();
-        boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok);
+        new WhenShown(mainWindow(), kPlacedWithinMs,
+                      [this] { boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok); });
     }
 }
 

@@ -1,10 +1,18 @@
 #include "ui/ImageButton.h"
 
+#include "ui/HeldKeys.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace zelvane {
+
+namespace {
+// Half of a repeat comes straight after its release, from the same moment at
+// the display; a press that has not come by then never will.
+constexpr int kRepeatPairWaitMs = 60;
+} // namespace
 
 ImageButton::ImageButton(const QString& objectName, Picture pressed, Picture normal, Picture hover,
                          Trigger trigger, QWidget* parent)
@@ -16,6 +24,11 @@ ImageButton::ImageButton(const QString& objectName, Picture pressed, Picture nor
     setCursor(Qt::PointingHandCursor);
     // Reachable from the keyboard too: Space or Enter act like a click.
     setFocusPolicy(Qt::TabFocus);
+    // Watching from now on, so the release before a repeat's press is known.
+    HeldKeys::watch();
+    keyUpWait_.setSingleShot(true);
+    keyUpWait_.setInterval(kRepeatPairWaitMs);
+    connect(&keyUpWait_, &QTimer::timeout, this, &ImageButton::actOnKeyUp);
     setPicture(normal_);
 }
 
@@ -84,15 +97,24 @@ bool actionKey(const QKeyEvent* e)
 
 // A key acts once, when it comes up: held down, it would repeat the action
 // (fifteen identical itineraries) and, still down when a question opens,
-// answer it unseen.
+// answer it unseen. Under X a held key repeats as a release and a press with
+// one timestamp, which Qt does not always mark as a repeat: a release acts
+// only once no such press has followed it.
 void ImageButton::keyPressEvent(QKeyEvent* e)
 {
     if (!actionKey(e))
         return QWidget::keyPressEvent(e);
-    if (!e->isAutoRepeat()) {
-        keyDown_ = e->key();
-        setPicture(pressed_);
+    if (HeldKeys::watch().isRepeat(*e)) {
+        if (e->key() == keyDown_)
+            keyUpWait_.stop(); // the key never came up
+        return;
     }
+    if (keyUpWait_.isActive()) {
+        keyUpWait_.stop();
+        actOnKeyUp();
+    }
+    keyDown_ = e->key();
+    setPicture(pressed_);
 }
 
 void ImageButton::keyReleaseEvent(QKeyEvent* e)
@@ -101,6 +123,15 @@ void ImageButton::keyReleaseEvent(QKeyEvent* e)
         return QWidget::keyReleaseEvent(e);
     if (e->isAutoRepeat() || e->key() != keyDown_)
         return;
+    // An event without a time has no repeat to pair with.
+    if (e->timestamp() == 0)
+        actOnKeyUp();
+    else
+        keyUpWait_.start();
+}
+
+void ImageButton::actOnKeyUp()
+{
     keyDown_ = 0;
     setPicture(normal_);
     emit activated();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QTimer>
 #include <QWidget>
 
 namespace zelvane {
@@ -40,6 +41,7 @@ protected:
 
 private:
     void setPicture(const Picture& p);
+    void actOnKeyUp();
 
     Picture pressed_, normal_, hover_;
     Trigger trigger_;
@@ -47,6 +49,7 @@ private:
     QIcon currentIcon_;
     Qt::MouseButton pressedWith_ = Qt::NoButton;
     int keyDown_ = 0; // Space or Enter pressed on this button and not yet released
+    QTimer keyUpWait_; // a release waiting to be told from half of a repeat
 };
 
 } // namespace zelvane

@@ -161,9 +161,10 @@ void TrayMenu::showWaiting(const QString& summary)
 
 void TrayMenu::onActivate()
 {
+    // From the work area: above a panel at the bottom, not over it and the icon.
     QScreen* s = QGuiApplication::primaryScreen();
     if (s)
-        move(menuPlace(s->geometry(), screenTwipsPerPixel(s)));
+        move(menuPlace(s->availableGeometry(), screenTwipsPerPixel(s)));
     highlight(nullptr);
     show();
     raise();

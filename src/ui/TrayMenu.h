@@ -40,7 +40,7 @@ public:
     void showLoginTrouble(bool refused);
     // "1 alert waiting to be sent: …", or empty when nothing waits.
     void showWaiting(const QString& summary);
-    // Shows this window as the icon's menu, near the screen's bottom right.
+    // Shows this window as the icon's menu, near the work area's bottom right.
     void onActivate();
 
     void openSettings();

@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(reminderCaption(announcement).value_or(QString()), caption);
     }
 
-    void trayMenuSitsNearTheWholeScreensBottomRight_data()
+    void trayMenuSitsNearTheAreasBottomRight_data()
     {
         QTest::addColumn<QRect>("screen");
         QTest::addColumn<double>("dpi");
@@ -136,7 +136,7 @@ private slots:
         QTest::newRow("second screen") << QRect(1024, 0, 1024, 768) << 96.0 << QPoint(1889, 623);
         QTest::newRow("144 dpi") << QRect(0, 0, 1536, 1152) << 144.0 << QPoint(1297, 935);
     }
-    void trayMenuSitsNearTheWholeScreensBottomRight()
+    void trayMenuSitsNearTheAreasBottomRight()
     {
         QFETCH(QRect, screen);
         QFETCH(double, dpi);

@@ -26,18 +26,54 @@ fail() { echo "FAIL: $*"; echo "--- program output"; cat "$home/zelvane.log" 2>/
 # many times longer than an idle one, so it is wide.
 until_ok() { local end=$((SECONDS + 60)); until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done; }
 
-# A 1024x768 display; with "tray", a panel at the bottom right holding a tray.
+# A virtual display, 1024x768 unless a size (1366x768) is given. With "wm" a
+# window manager places and focuses the windows; with "tray" a panel at the
+# bottom right holds a tray, 24 pixels high unless "panel=40" says otherwise,
+# and reserves its room, which the window manager takes off the work area.
+# The server is asked not to reset when its last client leaves: a reset while
+# a client (the panel, say) is still connecting drops that client.
 start_display() {
+  local size=1024x768 tray= wm= panel=24 arg
+  for arg; do
+    case $arg in
+      tray) tray=1 ;;
+      wm) wm=1 ;;
+      panel=*) panel=${arg#panel=} ;;
+      *x*) size=$arg ;;
+    esac
+  done
+  # The server picks a free display and writes its number, then a newline.
   exec 3>"$home/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 "${size}x24" -nolisten tcp >"$home/xvfb.log" 2>&1 &
   xvfb=$! # for a test that takes the display away
   pids+=($xvfb)
-  until_ok test -s "$home/display" || fail "Xvfb did not start"
+  exec 3>&-
+  until_ok grep -q '^[0-9][0-9]*$' "$home/display" || fail "Xvfb did not start: $(cat "$home/xvfb.log")"
   export DISPLAY=:$(cat "$home/display")
-  [ "${1:-}" = tray ] || return 0
-  trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
+  if [ -n "$wm" ]; then
+    openbox >"$home/openbox.log" 2>&1 &
+    pids+=($!)
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    until_ok wm_running || fail "openbox did not start: $(cat "$home/openbox.log")"
+  fi
+  [ -n "$tray" ] || return 0
+  trayer --edge bottom --align right --widthtype request --height "$panel" --SetPartialStrut true \
+    >"$home/trayer.log" 2>&1 &
   pids+=($!)
-  until_ok xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+  until_ok xdotool search --name '^panel$' >/dev/null || fail "trayer did not start: $(cat "$home/trayer.log")"
+}
+
+# The visible windows of process PID named NAME whose width lies between MIN
+# and MAX: pop-ups, menu and main window differ in size, and the title alone
+# does not tell them apart from the tray icon's own window.
+windows_of() {
+  local pid=$1 name=$2 min=$3 max=$4 w geometry
+  for w in $(xdotool search --onlyvisible --pid "$pid" --name "$name" 2>/dev/null); do
+    geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue # gone meanwhile
+    eval "$geometry"
+    [ "$WIDTH" -ge "$min" ] && [ "$WIDTH" -le "$max" ] && echo "$w"
+  done
+  return 0
 }
 
 # The sessions a history file holds by itself, as a backup copying only that

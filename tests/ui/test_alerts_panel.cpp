@@ -206,6 +206,89 @@ private slots:
             ZELVANE_SKIP_MISSING_TOOL("gnome-keyring");
         QVERIFY2(status == 0, said.constData());
     }
+
+    // After a test alert whose channels all fail with their reasons, with the
+    // password kept in the settings file and alerts waiting to be sent, every
+    // line of the panel can be read: no text cut, squeezed or lying over
+    // another. The outcome shows whole while three lines hold it (two while
+    // what waits is listed with its own reasons), and in its tooltip beyond
+    // that. The suite runs this at 100 % and again at 200 %.
+    void everyLineStaysReadable_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("waiting");
+        QTest::addColumn<bool>("whole");
+        const QString server = "smtp.mail.a-long-provider-name.example.com";
+        const QString tooLong = "mail-submission-and-relay-for-the-customers-of-a-provider.in-a-region-with-a-long-name"
+                                ".behind-a-load-balancer-with-a-long-name-too.example.com";
+        QTest::newRow("every channel failing") << server << false << true;
+        QTest::newRow("a name too long for three lines") << tooLong << false << false;
+        QTest::newRow("alerts waiting as well") << "127.0.0.1" << true << true;
+        QTest::newRow("alerts waiting and a long name") << server << true << false;
+    }
+    void everyLineStaysReadable()
+    {
+        QFETCH(QString, host);
+        QFETCH(bool, waiting);
+        QFETCH(bool, whole);
+        WindowRig rig("alerts-fit");
+        MainWindow& w = openAtAlerts(rig);
+        type(rig, "txtSmtpHost", host);
+        type(rig, "txtSmtpPort", QString::number(LocalHttpServer::closedPort()));
+        rig.find<QComboBox>("cbSmtpSecurity")->setCurrentIndex(1);
+        type(rig, "txtSmtpUser", "j.smith@example.com");
+        type(rig, "txtSmtpPassword", "app password");
+        type(rig, "txtPushUrl", QString("http://127.0.0.1:%1/seats").arg(LocalHttpServer::closedPort()));
+        rig.find<QPushButton>("cmdTestAlert")->click();
+        auto* outcome = rig.find<QLabel>("lblTestOutcome");
+        const auto told = [outcome] { return outcome->text() + outcome->toolTip(); };
+        QTRY_VERIFY_WITH_TIMEOUT(told().contains("Push: failed"), 20000);
+        QCOMPARE(rig.find<QLabel>("lblPasswordPlace")->text(), kPasswordInFile);
+        if (waiting) {
+            for (const char* route : {"Sydney → London", "Perth → Darwin"})
+                QCoro::waitFor(w.alerts().post().send(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", route, "default", ""})));
+        }
+        QCOMPARE(rig.find<QListWidget>("lstWaiting")->count(), waiting ? 2 : 0);
+        QTest::qWait(0); // the layout follows the new text
+        const QString line = outcome->toolTip().isEmpty() ? outcome->text() : outcome->toolTip();
+        QVERIFY2(line.startsWith("E-mail: failed (") && line.contains(host) && line.contains("Push: failed"),
+                 qPrintable(line));
+        if (whole) {
+            QVERIFY2(outcome->toolTip().isEmpty(), qPrintable(outcome->text()));
+        } else {
+            QVERIFY2(outcome->text().endsWith(QChar(0x2026)), qPrintable(outcome->text()));
+            QVERIFY(outcome->toolTip().startsWith(outcome->text().section('\n', 0, 0)));
+        }
+
+        auto* panel = rig.find<QWidget>("PictureAlerts");
+        QList<QWidget*> shown;
+        for (QWidget* c : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c->isVisibleTo(&w))
+                shown << c;
+        for (QWidget* c : shown) {
+            const QString name = c->objectName().isEmpty() ? c->metaObject()->className() : c->objectName();
+            const auto* label = qobject_cast<QLabel*>(c);
+            const auto* list = qobject_cast<QListWidget*>(c);
+            // Each line of what waits is whole in height; a long one ends in
+            // "…" and has its tooltip.
+            for (int i = 0; list && i < list->count(); ++i) {
+                const QRect line = list->visualItemRect(list->item(i));
+                QVERIFY2(line.top() >= 0 && line.bottom() <= list->viewport()->rect().bottom(),
+                         qPrintable(QString("line %1 of what waits is cut").arg(i + 1)));
+            }
+            const int needed = label && label->wordWrap() ? label->heightForWidth(label->width())
+                               : list                     ? 0
+                                                          : c->minimumSizeHint().height();
+            QVERIFY2(c->height() >= needed, qPrintable(QString("%1 is %2 high, its text needs %3: %4")
+                                                          .arg(name).arg(c->height()).arg(needed)
+                                                          .arg(label ? label->text() : QString())));
+            QVERIFY2(c->width() >= c->minimumSizeHint().width(), qPrintable(name + " is too narrow"));
+            QVERIFY2(panel->rect().contains(c->geometry()), qPrintable(name + " runs off the panel"));
+            for (QWidget* other : shown)
+                QVERIFY2(other == c || !c->geometry().intersects(other->geometry()),
+                         qPrintable(name + " lies over " + other->objectName()));
+        }
+    }
 };
 
 // The panel over a real secret store that holds still for a while.

@@ -38,18 +38,7 @@ ZELVANE_AIRLINE_URL=$base ZELVANE_SITE_URL=$base ZELVANE_TIME_SCALE=0.05 \
 zelvane=$!
 pids+=($zelvane)
 
-# Windows of the program by size: pop-up, menu and main window differ, and
-# the title alone does not tell them apart from the tray icon's own window.
-windows_of() {
-  local name=$1 min=$2 max=$3
-  for w in $(xdotool search --onlyvisible --pid "$zelvane" --name "$name" 2>/dev/null); do
-    geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue # gone meanwhile
-    eval "$geometry"
-    [ "$WIDTH" -ge "$min" ] && [ "$WIDTH" -le "$max" ] && echo "$w"
-  done
-  return 0
-}
-popups() { windows_of '^Reminder$' 200 300; }
+popups() { windows_of "$zelvane" '^Reminder$' 200 300; }
 two_popups() { [ "$(popups | wc -l)" -eq 2 ]; }
 until_ok two_popups || fail "two pop-ups did not come up (saw $(popups | wc -l))"
 # Where the two pop-ups are; they slide up at their own pace, slower on a busy
@@ -76,7 +65,7 @@ until_ok has_mail || fail "no results e-mail reached the simulator"
 grep '"kind":"email"' "$home/requests.jsonl" | grep -q 'You%20have%20(2)Available%20and%20(1)%20Unavailable' \
   || fail "the results e-mail has the wrong counts: $(grep '"kind":"email"' "$home/requests.jsonl")"
 
-main_window() { windows_of '^Zelvane$' 301 5000 | grep .; }
+main_window() { windows_of "$zelvane" '^Zelvane$' 301 5000 | grep .; }
 main_window >/dev/null && fail "the main window was up before anything asked for it"
 
 # The main window was made hidden for the session; a double click on the
@@ -96,7 +85,7 @@ until_ok one_popup || fail "the clicked pop-up did not close"
 
 # Exit from the icon's menu.
 xdotool mousemove "$icon_x" "$icon_y" click 3
-menu_window() { windows_of '^Zelvane$' 100 199 | grep .; }
+menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
 until_ok menu_window >/dev/null || fail "a right click on the tray icon did not show the menu"
 menu=$(menu_window)
 xdotool mousemove --window "$menu" 60 108 click 1

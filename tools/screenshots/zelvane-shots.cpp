@@ -10,6 +10,8 @@
 #include "notify/SessionAlerter.h"
 #include "startup/Startup.h"
 #include "results/ResultIcons.h"
+#include "ui/AlertsPanel.h"
+#include "ui/NoteLabel.h"
 #include "ui/Skin.h"
 #include "ui/ImageButton.h"
 #include "ui/ResultsPanel.h"
@@ -192,8 +194,8 @@ void shootPanels(MainWindow& w, const ShotOptions& o)
     shootWindow(w, QStringLiteral("results"), o);
     shootHistory(w, o);
     emit w.findChild<ImageButton*>(QStringLiteral("ImageAlerts"))->activated();
-    w.findChild<QLabel*>(QStringLiteral("lblTestOutcome"))
-        ->setText(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
+    auto* outcome = w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"));
+    outcome->setNote(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
     shootWindow(w, QStringLiteral("alerts"), o);
 }
 
@@ -211,8 +213,21 @@ void shootWaiting(MainWindow& w, Outbox& outbox, const ShotOptions& o)
     push.created = at;
     outbox.failed(outbox.add(push, at).id, QStringLiteral("the push server answered HTTP 500"), at);
     emit w.alerts().post().waitingChanged();
-    w.findChild<QLabel*>(QStringLiteral("lblTestOutcome"))->clear();
+    w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"))->setNote(QString());
     shootWindow(w, QStringLiteral("alerts-waiting"), o);
+}
+
+// The panel at its fullest: alerts waiting, the password kept in the settings
+// file, and a test alert whose e-mail and push failed with their reasons.
+void shootLongReasons(MainWindow& w, const ShotOptions& o)
+{
+    auto* passwordPlace = w.findChild<QLabel*>(QStringLiteral("lblPasswordPlace"));
+    passwordPlace->setText(kPasswordInFile);
+    passwordPlace->show();
+    w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"))
+        ->setNote(QStringLiteral("E-mail: failed (the mail server refused the login (535)) · Desktop: shown · "
+                                 "Push: failed (could not reach the push server (connection refused))"));
+    shootWindow(w, QStringLiteral("alerts-long-reason"), o);
 }
 
 // The itinerary panel as a party plans trips of a few days' leeway: the
@@ -278,6 +293,8 @@ int main(int argc, char* argv[])
     QDir().mkpath(options->folder.path());
     shootPanels(w, *options);
     shootWaiting(w, state.outbox, *options);
+    if (!options->dark)
+        shootLongReasons(w, *options);
     shootTravellers(w, *options);
     return 0;
 }

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Where the real program puts its tray menu and its no-tray notice, on X
+# servers with a window manager:
+#  - at 1366x768 with a 40-pixel panel at the bottom, the menu of the tray
+#    icon sits above the panel, clear of it and of the icon;
+#  - with no tray at all, the notice that says so comes up over the main
+#    window it speaks of, once the window manager has placed that window.
+set -euo pipefail
+exe=$1
+source "$(dirname "$0")/../support/desktop.sh"
+need_tools Xvfb trayer openbox xdotool xprop
+
+cp "$exe" "$home/program/"
+# Stored details: the program starts in the tray, with no window of its own.
+printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+start_program() {
+  ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 ZELVANE_TIME_SCALE=0.05 \
+    "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
+  zelvane=$!
+  pids+=($zelvane)
+}
+stop_program() {
+  kill "$zelvane"
+  set +e; wait "$zelvane"; set -e
+}
+# The outer rectangle of a window, frame included: left top right bottom.
+edges() {
+  local w=$1 frame
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  # X and Y are the client's; a window manager's frame adds to each side.
+  frame=$(xprop -id "$w" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' | tr -d ' ') || true
+  IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
+  echo $((X - ${fl:-0})) $((Y - ${ft:-0})) $((X + WIDTH + ${fr:-0})) $((Y + HEIGHT + ${fb:-0}))
+}
+
+# The tray menu above a 40-pixel panel.
+start_display 1366x768 tray wm panel=40
+# The work area of the first desktop, as the window manager says it.
+work_area() { xprop -root _NET_WORKAREA | grep -o '= [0-9, ]*' | tr -d '=,' | cut -d' ' -f2-5; }
+panel_kept() { [ "$(work_area)" = "0 0 1366 728" ]; }
+until_ok panel_kept || fail "the panel did not take 40 pixels off the work area: $(xprop -root _NET_WORKAREA)"
+area_width=1366 area_height=728
+start_program
+until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 3
+menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
+until_ok menu_window >/dev/null || fail "a right click on the tray icon did not show the menu"
+problems=()
+read -r left top right bottom < <(edges "$(menu_window)")
+if [ "$bottom" -gt "$area_height" ]; then
+  problems+=("the menu reaches down to y=$bottom, over the panel that starts at y=$area_height")
+elif [ "$right" -gt "$area_width" ] || [ "$right" -le $((area_width - 100)) ] || [ "$bottom" -le $((area_height - 100)) ]; then
+  problems+=("the menu at $left,$top-$right,$bottom is not near the work area's bottom right")
+fi
+stop_program
+
+# No tray: the notice over the main window.
+start_display wm
+start_program
+notice() { windows_of "$zelvane" '^Zelvane$' 200 599 | grep .; }
+until_ok notice >/dev/null || fail "no notice that there is no tray"
+main=$(windows_of "$zelvane" '^Zelvane$' 600 700)
+[ -n "$main" ] || fail "the notice came without the main window"
+read -r mleft mtop mright mbottom < <(edges "$main")
+read -r left top right bottom < <(edges "$(notice)")
+[ "$left" -ge "$mleft" ] && [ "$right" -le "$mright" ] && [ "$top" -ge "$mtop" ] && [ "$bottom" -le "$mbottom" ] \
+  || problems+=("the notice at $left,$top-$right,$bottom is not over the main window at $mleft,$mtop-$mright,$mbottom")
+
+[ ${#problems[@]} -eq 0 ] || fail "$(printf '%s; ' "${problems[@]}")"
+echo ok
