@@ -53,6 +53,11 @@ std::optional<qint16> Settings::pinNumber(const QString& typed)
     return qint16(n);
 }
 
+bool Settings::pinIsDigitsOnly(const QString& typed)
+{
+    return allDigits(typed);
+}
+
 bool Settings::setPinText(const QString& typed)
 {
     const auto number = pinNumber(typed);
@@ -65,7 +70,7 @@ bool Settings::setPinText(const QString& typed)
 
 bool Settings::memberDetailsMissing() const
 {
-    return memberNo == 0 && surname.trimmed().isEmpty() && pin == 0;
+    return memberNo == 0 && surname.trimmed().isEmpty() && pinText() == QLatin1String("0");
 }
 
 SettingsStatus Settings::load()

@@ -51,6 +51,7 @@ private slots:
         QTest::newRow("nothing stored: empty boxes, not 0") << 0.0 << "0" << "" << "" << false;
         QTest::newRow("stored details") << 1234567.0 << "1234" << "1234567" << "1234" << true;
         QTest::newRow("PIN keeps its leading zeros") << 1234567.0 << "0042" << "1234567" << "0042" << true;
+        QTest::newRow("a PIN of zeros is a PIN") << 1234567.0 << "0000" << "1234567" << "0000" << true;
     }
     void loadShowsStoredDetails()
     {
@@ -276,15 +277,20 @@ private slots:
         QTest::newRow("six-digit PIN changes nothing")
             << "1234567" << "Smith" << "123456" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
         QTest::newRow("PIN with a letter")
-            << "1234567" << "Smith" << "12a4" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+            << "1234567" << "Smith" << "12a4" << false << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("PIN past 16 bits") << "1234567" << "Smith" << "32768" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("largest PIN kept") << "1234567" << "Smith" << "32767" << false << "" << "" << 1234567.0 << "32767" << "Smith";
+        QTest::newRow("PIN of zeros kept") << "1234567" << "Smith" << "0000" << false << "" << "" << 1234567.0 << "0000" << "Smith";
         QTest::newRow("blanks keep the stored number")
             << "   " << "Smith" << "1234" << false << "" << "" << 7654321.0 << "1234" << "Smith";
         QTest::newRow("leading zeros kept") << "1234567" << "Smith" << "0042" << false << "" << "" << 1234567.0 << "0042" << "Smith";
         QTest::newRow("PIN 0123 kept as typed") << "1234567" << "Smith" << "0123" << false << "" << "" << 1234567.0 << "0123" << "Smith";
         // A PIN is digits only: nothing is rounded, trimmed or read another way.
-        for (const char* pin : {"1234.6", "1234.4", "12e3", " 1234", "+123", "0x12", "\uff11\uff12\uff13\uff14", "99999"})
+        for (const char* pin : {"1234.6", "1234.4", "12e3", " 1234", "+123", "0x12", "\uff11\uff12\uff13\uff14"})
             QTest::addRow("PIN \"%s\" refused", pin)
-                << "1234567" << "Smith" << QString::fromUtf8(pin) << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+                << "1234567" << "Smith" << QString::fromUtf8(pin) << false << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("PIN \"99999\" refused")
+            << "1234567" << "Smith" << "99999" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
     }
     void memberSave()
     {
@@ -336,6 +342,37 @@ private slots:
             QCOMPARE(rig.area.values.value("MailSendType"), QString("3"));
             QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
         }
+    }
+
+    // A PIN of zeros saved once stays saved: the next start shows it and asks
+    // for nothing.
+    void aPinOfZerosSurvivesTheNextStart_data()
+    {
+        QTest::addColumn<QString>("pin");
+        QTest::newRow("0000") << "0000";
+        QTest::newRow("00") << "00";
+        QTest::newRow("0") << "0";
+    }
+    void aPinOfZerosSurvivesTheNextStart()
+    {
+        QFETCH(QString, pin);
+        WindowRig rig("zeros");
+        MainWindow& w = rig.open();
+        w.openAtMemberDetails();
+        rig.find<QLineEdit>("txtMemNo")->setText("1234567");
+        rig.find<QLineEdit>("txtMemLName")->setText("Smith");
+        rig.find<QLineEdit>("txtPIN")->setText(pin);
+        rig.find<QLineEdit>("txtEmail")->setText("smith@example.com");
+        rig.find<QComboBox>("Combo1")->setCurrentIndex(1); // the choice saves
+        QVERIFY(rig.boxes.shown.isEmpty());
+
+        // The next start reads the stored settings and builds the window again.
+        rig.state.settings.load();
+        QVERIFY(!rig.state.settings.memberDetailsMissing());
+        rig.open();
+        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
+        QCOMPARE(rig.find<QLineEdit>("txtPIN")->text(), pin);
+        QVERIFY(rig.find<ImageButton>("ImageItin")->isEnabled());
     }
 
     void intervalChoiceSetsTheSchedule_data()
