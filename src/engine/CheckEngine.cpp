@@ -314,6 +314,11 @@ QCoro::Task<SessionOutcome> CheckEngine::checkNow()
         co_return SessionOutcome::Refused;
     refreshResults();
     view_.showNewVersion();
+    // The details come first: without them no list can be checked.
+    if (parts_.settings.memberDetailsMissing()) {
+        view_.setStatus(kFillAllRequired);
+        co_return SessionOutcome::NoMember;
+    }
     if (parts_.itineraries.count() == 0) {
         view_.setStatus(status::kWaitingItineraries);
         co_return SessionOutcome::NoItineraries;

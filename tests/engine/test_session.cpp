@@ -546,6 +546,32 @@ private slots:
         QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
     }
 
+    // Before any member details are stored a check cannot start: a press
+    // says what is missing, whatever the watch list holds.
+    void checkNowWithoutMemberDetailsAsksForThem_data()
+    {
+        QTest::addColumn<int>("itineraries");
+        QTest::newRow("empty watch list") << 0;
+        QTest::newRow("itineraries entered") << 1;
+    }
+    void checkNowWithoutMemberDetailsAsksForThem()
+    {
+        QFETCH(int, itineraries);
+        startSite();
+        Rig rig;
+        Settings& s = rig.state.settings;
+        s.memberNo = 0;
+        s.surname.clear();
+        s.pin = 0;
+        s.typedPin.clear();
+        QVERIFY(s.memberDetailsMissing());
+        rig.watch(kTrips.mid(0, itineraries));
+        QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::NoMember);
+        QCOMPARE(rig.view.statuses.value(rig.view.statuses.size() - 1), kFillAllRequired);
+        QVERIFY(!rig.view.statuses.contains(st::kWaitingItineraries));
+        QVERIFY(sim->requests("login").isEmpty());
+    }
+
     void loginTestUsesTheSessionCacheAndIsNotThrottled()
     {
         startSite();

@@ -131,6 +131,12 @@ private slots:
         rig.find<ImageButton>("ImageItin")->setEnabled(true);
         QVERIFY(face(rig.find<ImageButton>("ImageItin")) != dimmed);
         rig.find<ImageButton>("ImageItin")->setEnabled(false);
+        // Nothing can be checked yet: "Check Now" is dimmed with the tabs, and
+        // a press leaves the request to fill the details in.
+        QVERIFY(!rig.find<ImageButton>("Image5")->isEnabled());
+        QVERIFY(!rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
+        click(rig.find<ImageButton>("Image5"));
+        QCOMPARE(w.status(), kFillAllRequired);
         // Typing starts in the first box; the keyboard needs no click first.
         w.show();
         QCOMPARE(w.focusWidget(), rig.find<QWidget>("txtMemNo"));
@@ -142,6 +148,8 @@ private slots:
         rig.find<QComboBox>("Combo1")->setCurrentIndex(1); // the choice saves
         QVERIFY(rig.boxes.shown.isEmpty());
         QVERIFY(rig.find<ImageButton>("ImageItin")->isEnabled());
+        QVERIFY(rig.find<ImageButton>("Image5")->isEnabled());
+        QVERIFY(rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
         // The request to fill everything in has been answered.
         QCOMPARE(w.status(), zelvane::status::kWaitingItineraries);
     }
