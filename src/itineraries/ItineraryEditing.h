@@ -75,6 +75,8 @@ inline const QString kDeleteItinerary = QStringLiteral("Delete Itinerary");
 inline const QString kReallyDeleteAll = QStringLiteral("Really Delete All Items?");
 inline const QString kDeleteAllItineraries = QStringLiteral("Delete All Itineraries");
 inline const QString kItineraryAdded = QStringLiteral("New Itinerary Added!");
+inline const QString kItineraryDeleted = QStringLiteral("Itinerary Deleted!");
+inline const QString kAllItinerariesDeleted = QStringLiteral("All Itineraries Deleted!");
 inline const QString kResultsAfterProcess =
     QStringLiteral("Results Will Be Updated After Current Process...");
 inline const QString kItineraryNotAdded =

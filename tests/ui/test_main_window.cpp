@@ -502,15 +502,17 @@ private slots:
         QTest::addColumn<int>("selected"); // row of the five, from 0
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("left");
-        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5;
-        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5;
-        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << 2 << kReallyDelete << 5;
-        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << 2 << kReallyDeleteAll << 5;
-        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << 2 << kReallyDelete << 4;
-        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << 2 << kReallyDeleteAll << 0;
-        QTest::newRow("one, the last row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 4 << kReallyDelete << 4;
-        QTest::newRow("all, the last row selected") << "Image6" << true << int(MsgAnswer::Yes) << 4 << kReallyDeleteAll << 0;
-        QTest::newRow("one, the first row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 0 << kReallyDelete << 4;
+        QTest::addColumn<QString>("status"); // after "New Itinerary Added!"
+        const QString added = kItineraryAdded;
+        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
+        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
+        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << 2 << kReallyDelete << 5 << added;
+        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << 2 << kReallyDeleteAll << 5 << added;
+        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << 2 << kReallyDelete << 4 << kItineraryDeleted;
+        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << 2 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
+        QTest::newRow("one, the last row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 4 << kReallyDelete << 4 << kItineraryDeleted;
+        QTest::newRow("all, the last row selected") << "Image6" << true << int(MsgAnswer::Yes) << 4 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
+        QTest::newRow("one, the first row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 0 << kReallyDelete << 4 << kItineraryDeleted;
     }
     void deleteRules()
     {
@@ -520,11 +522,13 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, left);
         QFETCH(int, selected);
+        QFETCH(QString, status);
         WindowRig rig("delete");
         rig.watch(5);
         rig.state.itineraries.save();
         const QByteArray file = readFile(rig.folder + "/Query.txt");
         rig.open();
+        rig.window->setStatus(kItineraryAdded); // as the last add left it
         rig.window->engine().setIdle(idle);
         rig.boxes.answers = {MsgAnswer(answer)};
         auto* list = rig.find<QTreeWidget>("ListView1");
@@ -541,6 +545,7 @@ private slots:
             QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(left));
         // What goes is the selected itinerary.
         QCOMPARE(rig.state.itineraries.lines().contains(chosen), left == 5);
+        QCOMPARE(rig.window->status(), status);
     }
 
     // Enter held on a focused image button: the repeats of the key neither
