@@ -69,6 +69,12 @@ QString CheckEngine::loginUrl() const
     return loginUrlFor(airlineBase(), cachedMemberNo_, cachedSurname_, cachedPin_);
 }
 
+QString CheckEngine::memberLoginUrl() const
+{
+    return loginUrlFor(airlineBase(), parts_.settings.memberNo, parts_.settings.surname,
+                       parts_.settings.pinText());
+}
+
 QString CheckEngine::accountUrl() const
 {
     return airlineBase() + kAccountPath;
@@ -333,7 +339,7 @@ QCoro::Task<> CheckEngine::testLogin()
     RunningGuard guard(testRunning_);
     WebBrowser& browser = browsers_.test;
     view_.setStatus(status::kAttempting);
-    browser.navigate(loginUrl());
+    browser.navigate(memberLoginUrl());
     co_await waits_.busyWait(browser);
     co_await waits_.timedWait(15);
     view_.setStatus(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);

@@ -347,7 +347,7 @@ QCoro::Task<> MainWindow::updateCities()
     };
     steps.refillResults = [this] { refreshResults(); };
     steps.versionCheck = versionCheck;
-    co_await zelvane::updateCities(*pageBrowser_, engine_->loginUrl(), parts_.cities, *this, *waits_,
+    co_await zelvane::updateCities(*pageBrowser_, engine_->memberLoginUrl(), parts_.cities, *this, *waits_,
                                   std::move(steps));
 }
 
