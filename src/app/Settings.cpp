@@ -96,6 +96,8 @@ SettingsStatus Settings::load()
     // A missing key never fails the load: its default is written in a form
     // that reads back.
     const auto nowText = [this] { return storedDateTimeText(clock_.now()); };
+    // No login has happened before the key is first written.
+    const auto neverText = [] { return storedDateTimeText(zeroDate()); };
 
     struct Key {
         const char* name;
@@ -127,7 +129,7 @@ SettingsStatus Settings::load()
         {"TimeHou", [] { return QStringLiteral("0"); }, int16Into(intervalHours)},
         {"TimeDay", [] { return QStringLiteral("1"); }, int16Into(intervalDays)},
         {"TimeIndex", [] { return QStringLiteral("1"); }, int16Into(intervalChoice)},
-        {"LastLoginTime", nowText, dateInto(lastLoginTime)},
+        {"LastLoginTime", neverText, dateInto(lastLoginTime)},
         {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(mailSendType)},
     };
     for (const Key& k : keys) {

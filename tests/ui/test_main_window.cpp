@@ -4,6 +4,7 @@
 #include "WindowRig.h"
 
 #include "app/MemberDetails.h"
+#include "app/TextConversions.h"
 #include "engine/CheckEngine.h"
 #include "engine/Scheduler.h"
 #include "itineraries/ItineraryEditing.h"
@@ -790,6 +791,30 @@ private slots:
             QVERIFY(d.printer);
         else
             QCOMPARE(QFileInfo(d.pdfFile).fileName(), QFileInfo(expected).fileName());
+    }
+
+    // No login yet, no time of one: a first run shows none, also when the
+    // window comes to the front; a stored time reads as it always did.
+    void lastLoginShowsOnlyALoginThatHappened_data()
+    {
+        QTest::addColumn<QString>("stored"); // LastLoginTime in the settings file; empty: no key
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("first run") << "" << "";
+        QTest::newRow("a login stored")
+            << storedDateTimeText(QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9))) << "07/12/2026 21:05:09";
+    }
+    void lastLoginShowsOnlyALoginThatHappened()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        WindowRig rig("lastlogin");
+        if (!stored.isEmpty())
+            rig.area.values["LastLoginTime"] = stored;
+        QVERIFY(rig.state.settings.load().ok());
+        MainWindow& w = rig.open();
+        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), shown);
+        w.onActivate();
+        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), shown);
     }
 
     void activationStopsTheBlink()
