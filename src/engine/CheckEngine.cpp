@@ -118,6 +118,13 @@ void CheckEngine::raisePopup()
         popupCount = 0;
 }
 
+void CheckEngine::showNotChecked(int row)
+{
+    // What an earlier check found is no answer of this one.
+    table_.resetEntry(row - 1);
+    results_.setIcon(row, kIconNotChecked);
+}
+
 void CheckEngine::noteCheck(int row, CheckOutcome outcome)
 {
     CheckRecord c;
@@ -274,6 +281,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         co_await waits_.timedWait(15);
         table_.clearResultText(i - 1);
         if (browser.locationUrl() == bareLoginUrl()) {
+            showNotChecked(i);
             noteCheck(i, CheckOutcome::LoggedOut);
             co_return SearchStep::LoggedOut;
         }
@@ -286,7 +294,9 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         noteCheck(i, !url || !loaded ? CheckOutcome::Failed
                      : available     ? CheckOutcome::Available
                                      : CheckOutcome::NotAvailable);
-        if (table_.entry(i - 1).resultText.isEmpty()) {
+        if (!url || !loaded) {
+            showNotChecked(i);
+        } else if (table_.entry(i - 1).resultText.isEmpty()) {
             table_.markNotAvailableIfEmpty(i - 1);
             results_.setIcon(i, kIconNotAvailable);
         }

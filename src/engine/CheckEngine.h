@@ -153,6 +153,9 @@ private:
     // the user hears only of flights that became available and this one
     // had seats at its last check too.
     void announce(int row);
+    // Row `row` was not checked (logged out, no search made, no page): it
+    // shows so, as the history records it.
+    void showNotChecked(int row);
     // The latest outcome of row i in this session; a later pass after a
     // logout replaces it.
     void noteCheck(int row, CheckOutcome outcome);

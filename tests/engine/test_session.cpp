@@ -261,6 +261,32 @@ private slots:
         QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
     }
 
+    // A check that did not happen is not a flight without seats: the row
+    // the site logged the session out on shows as not checked, as the
+    // history records it, not as what an earlier session found.
+    void aRowLoggedOutOnShowsAsNotChecked()
+    {
+        startSite();
+        Rig rig;
+        QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
+        rig.watch(kTrips.mid(0, 4));
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(rig.results.row(3).icon, int(kIconNotAvailable));
+        rig.idleMinutes(5);
+
+        startSite({{"logoutAfterSearches", 2}, {"failLoginsFrom", 2}});
+        QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
+        const ItineraryKey third = rig.results.row(3).historyKey();
+        QCOMPARE(rig.state.history.summaries({third}).value(0).lastOutcome, CheckOutcome::LoggedOut);
+        QCOMPARE(rig.results.row(3).icon, int(kIconNotChecked));
+        rig.results.refreshResults(rig.state.itineraries, rig.table);
+        QCOMPARE(rig.results.row(3).icon, int(kIconNotChecked));
+        // Rows before it were checked again; the one after keeps its last check.
+        QCOMPARE(rig.results.row(2).icon, int(kIconNotAvailable));
+        QCOMPARE(rig.results.row(4).icon, int(kIconNotAvailable));
+        rig.state.history.close();
+    }
+
     void fourthFailedPassGivesUpAndRetriesOnce()
     {
         startSite({{"logoutAfterSearches", 5}, {"failLoginsFrom", 4}});
