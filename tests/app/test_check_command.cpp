@@ -227,6 +227,7 @@ private slots:
         r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY2(!r.out.contains("Mail"), qPrintable(r.out));
+        QVERIFY2(r.out.contains(" No change since the last check: no e-mail sent\n"), qPrintable(r.out));
         QCOMPARE(mail.messages().size(), 1);
         QCOMPARE(pushes().size(), 1);
     }
