@@ -286,6 +286,14 @@ private slots:
         const QStringList statuses = lines.filter(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d "));
         QCOMPARE(statuses.isEmpty() ? QString() : statuses.last().mid(9), lastStatus);
         QCOMPARE(site->requests("relay").size(), warnings);
+        // A first refusal is told as it is: no failed attempts counted, no
+        // retry promised; that is the give-up's warning.
+        for (const QJsonObject& post : site->requests("relay")) {
+            const QString body = post["body"].toString().replace("%20", " ");
+            QVERIFY2(body.contains("Login failed!") && body.contains("member number, surname or PIN"),
+                     qPrintable(body));
+            QVERIFY2(!body.contains("attempts") && !body.contains("15 minute"), qPrintable(body));
+        }
         // With nothing set up, nothing is written either.
         if (memberNo.isEmpty())
             QVERIFY(!QFile::exists(settingsFile));

@@ -148,7 +148,7 @@ private slots:
         s.smtpFrom.clear(); // the member's own address then
         RecordingMessageBoxes boxes;
         TestPost post(s, shortDeadlines(), &boxes);
-        const Delivery d = QCoro::waitFor(sendLoginFailMail(s, post.sender));
+        const Delivery d = QCoro::waitFor(sendLoginFailMail(s, post.sender, SessionOutcome::GaveUp));
         QVERIFY2(d.delivered, qPrintable(d.failure));
         QCOMPARE(server.messages().size(), 1);
         const QJsonObject m = server.messages().first();
