@@ -30,7 +30,7 @@ public:
     struct Options {
         bool tls = false;         // STARTTLS with the test CA's certificate, needed before AUTH
         QString auth;             // "user:password": AUTH required
-        QString mode = QStringLiteral("normal"); // refuse-rcpt, close-in-data, silent
+        QString mode = QStringLiteral("normal"); // refuse-rcpt, close-in-data, silent, greet-421
     };
     explicit SmtpTestServer(Options options);
     SmtpTestServer() : SmtpTestServer(Options{}) {}
