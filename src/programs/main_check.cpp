@@ -218,7 +218,10 @@ QCoro::Task<> runTestAlert(SessionAlerter& alerts, int& code)
         reached = reached || o.delivery.delivered;
         failed = failed || (o.counts && !o.delivery.delivered);
     }
-    if (!reached)
+    // Each channel's failure is printed above; what is left to say is whether any was set up.
+    if (!reached && failed)
+        fail(QStringLiteral("no alert reached you: every channel that is set up failed"));
+    else if (!reached)
         fail(QStringLiteral("no alert reached you: set up e-mail or a push address in the "
                             "Alerts panel of Zelvane"));
     code = failed || !reached ? kExitAlertUndelivered : kExitCompleted;

@@ -378,6 +378,10 @@ private slots:
         const Run down = run({"--test-alert"});
         QCOMPARE(down.exitCode, 8);
         QVERIFY2(down.out.startsWith("E-mail: failed (could not connect to 127.0.0.1:"), qPrintable(down.out));
+        // Mail is set up: what failed is told above, not that nothing is set up.
+        QVERIFY2(!down.err.contains("set up e-mail or a push address"), qPrintable(down.err));
+        QVERIFY2(down.err.contains("no alert reached you: every channel that is set up failed"),
+                 qPrintable(down.err));
     }
 
     // The mail server is down when seats open: the results mail waits in the
