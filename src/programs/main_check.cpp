@@ -228,12 +228,13 @@ QCoro::Task<> runTestAlert(SessionAlerter& alerts, int& code)
     QCoreApplication::exit(code);
 }
 
-// --history [N] [--json]; nothing when the arguments ask for something else.
+// --history [N] [--json], in any order; nothing when the arguments ask for something else.
 std::optional<int> historyCommand(const QStringList& args)
 {
-    if (args.value(0) != QLatin1String("--history"))
+    if (!args.contains(QLatin1String("--history")))
         return std::nullopt;
-    QStringList rest = args.mid(1);
+    QStringList rest = args;
+    rest.removeOne(QStringLiteral("--history"));
     const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
     bool ok = rest.isEmpty();
     const int sessions = rest.isEmpty() ? 10 : rest.first().toInt(&ok);

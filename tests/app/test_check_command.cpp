@@ -167,6 +167,11 @@ private slots:
 
         r = run({"--history", "--json"});
         QCOMPARE(r.exitCode, 0);
+        // The options in either order.
+        const Run jsonFirst = run({"--json", "--history"});
+        QCOMPARE(jsonFirst.exitCode, 0);
+        QCOMPARE(jsonFirst.out, r.out);
+        QCOMPARE(run({"--json", "--history", "1"}).out.count('\n'), 2);
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4); // both sessions
         const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
