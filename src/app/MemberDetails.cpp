@@ -12,7 +12,8 @@ MemberEntries memberEntriesFrom(const Settings& s)
     MemberEntries e;
     e.memNo = s.memberNo == 0 ? QString() : QString::number(std::round(s.memberNo), 'f', 0);
     e.lastName = s.surname.trimmed();
-    e.pin = s.pin == 0 ? QString() : s.pinText().trimmed();
+    // The PIN as the login sends it, zeros and all, once any detail is stored.
+    e.pin = s.memberDetailsMissing() ? QString() : s.pinText().trimmed();
     e.email = s.email.trimmed();
     e.combo2Index = s.mailSendType;
     return e;
@@ -28,7 +29,8 @@ MemberSave saveMemberDetails(Settings& s, const MemberEntries& e, MessageBoxes& 
     }
     // Nothing is taken until the PIN is known good.
     if (!Settings::pinNumber(e.pin)) {
-        boxes.show(kPinTooLong, kPinInvalidTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+        boxes.show(Settings::pinIsDigitsOnly(e.pin) ? kPinTooLong : kPinNotDigits, kPinInvalidTitle,
+                   MsgIcon::Exclamation, MsgButtons::Ok);
         return MemberSave::PinInvalid;
     }
     bool isNumber = false;

@@ -16,8 +16,8 @@ struct MemberEntries {
     int combo2Index = -1; // when the results e-mail goes out
 };
 
-// What the panel shows for the stored details: a number or PIN of 0 is an
-// empty box, not "0".
+// What the panel shows for the stored details: a number of 0 is an empty
+// box, not "0"; so is the PIN while no detail at all is stored.
 MemberEntries memberEntriesFrom(const Settings& settings);
 
 enum class MemberSave { Missing, PinInvalid, Saved };
@@ -34,6 +34,7 @@ QString lastLoginText(const QDateTime& lastLogin);
 inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Required Information.");
 inline const QString kFillAllInformation = QStringLiteral("Please fill all information then save!");
 inline const QString kPinTooLong = QStringLiteral("Invalid PIN. PIN too long!");
+inline const QString kPinNotDigits = QStringLiteral("Invalid PIN. Use digits only!");
 inline const QString kPinInvalidTitle = QStringLiteral("PIN Invalid");
 
 } // namespace zelvane

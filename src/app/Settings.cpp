@@ -53,6 +53,11 @@ std::optional<qint16> Settings::pinNumber(const QString& typed)
     return qint16(n);
 }
 
+bool Settings::pinIsDigitsOnly(const QString& typed)
+{
+    return allDigits(typed);
+}
+
 bool Settings::setPinText(const QString& typed)
 {
     const auto number = pinNumber(typed);
@@ -65,7 +70,7 @@ bool Settings::setPinText(const QString& typed)
 
 bool Settings::memberDetailsMissing() const
 {
-    return memberNo == 0 && surname.trimmed().isEmpty() && pin == 0;
+    return memberNo == 0 && surname.trimmed().isEmpty() && pinText() == QLatin1String("0");
 }
 
 SettingsStatus Settings::load()
@@ -91,6 +96,8 @@ SettingsStatus Settings::load()
     // A missing key never fails the load: its default is written in a form
     // that reads back.
     const auto nowText = [this] { return storedDateTimeText(clock_.now()); };
+    // No login has happened before the key is first written.
+    const auto neverText = [] { return storedDateTimeText(zeroDate()); };
 
     struct Key {
         const char* name;
@@ -122,7 +129,7 @@ SettingsStatus Settings::load()
         {"TimeHou", [] { return QStringLiteral("0"); }, int16Into(intervalHours)},
         {"TimeDay", [] { return QStringLiteral("1"); }, int16Into(intervalDays)},
         {"TimeIndex", [] { return QStringLiteral("1"); }, int16Into(intervalChoice)},
-        {"LastLoginTime", nowText, dateInto(lastLoginTime)},
+        {"LastLoginTime", neverText, dateInto(lastLoginTime)},
         {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(mailSendType)},
     };
     for (const Key& k : keys) {

@@ -82,11 +82,15 @@ public:
     // fits pin; anything else ("1234.6", " 1234", "+12", full-width digits)
     // is no PIN rather than a rounded or trimmed one the site would refuse.
     static std::optional<qint16> pinNumber(const QString& typed);
+    // ASCII digits only, nothing around them; whether the number fits is pinNumber's.
+    static bool pinIsDigitsOnly(const QString& typed);
     // Takes a typed PIN: the number into pin, the digits into typedPin.
     // False (nothing changed) when it is no PIN.
     bool setPinText(const QString& typed);
 
-    // Member details count as missing only when number, surname and PIN all are.
+    // Member details count as missing only when number, surname and PIN all
+    // are. The PIN is judged by its digits, not its number: "0000" is a PIN,
+    // the stored "0" of a store that never had one is not.
     bool memberDetailsMissing() const;
 
 private:

@@ -69,6 +69,12 @@ QString CheckEngine::loginUrl() const
     return loginUrlFor(airlineBase(), cachedMemberNo_, cachedSurname_, cachedPin_);
 }
 
+QString CheckEngine::memberLoginUrl() const
+{
+    return loginUrlFor(airlineBase(), parts_.settings.memberNo, parts_.settings.surname,
+                       parts_.settings.pinText());
+}
+
 QString CheckEngine::accountUrl() const
 {
     return airlineBase() + kAccountPath;
@@ -110,6 +116,13 @@ void CheckEngine::raisePopup()
     view_.raisePopup(popupCount - 1, lastAnnouncement, popupCount);
     if (popupCount == kPopupPlaces)
         popupCount = 0;
+}
+
+void CheckEngine::showNotChecked(int row)
+{
+    // What an earlier check found is no answer of this one.
+    table_.resetEntry(row - 1);
+    results_.setIcon(row, kIconNotChecked);
 }
 
 void CheckEngine::noteCheck(int row, CheckOutcome outcome)
@@ -269,6 +282,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         co_await waits_.timedWait(kPauseAfterSearchLoaded);
         table_.clearResultText(i - 1);
         if (browser.locationUrl() == bareLoginUrl()) {
+            showNotChecked(i);
             noteCheck(i, CheckOutcome::LoggedOut);
             co_return SearchStep::LoggedOut;
         }
@@ -281,7 +295,9 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         noteCheck(i, !url || !loaded ? CheckOutcome::Failed
                      : available     ? CheckOutcome::Available
                                      : CheckOutcome::NotAvailable);
-        if (table_.entry(i - 1).resultText.isEmpty()) {
+        if (!url || !loaded) {
+            showNotChecked(i);
+        } else if (table_.entry(i - 1).resultText.isEmpty()) {
             table_.markNotAvailableIfEmpty(i - 1);
             results_.setIcon(i, kIconNotAvailable);
         }
@@ -315,6 +331,11 @@ QCoro::Task<SessionOutcome> CheckEngine::checkNow()
         co_return SessionOutcome::Refused;
     refreshResults();
     view_.showNewVersion();
+    // The details come first: without them no list can be checked.
+    if (parts_.settings.memberDetailsMissing()) {
+        view_.setStatus(kFillAllRequired);
+        co_return SessionOutcome::NoMember;
+    }
     if (parts_.itineraries.count() == 0) {
         view_.setStatus(status::kWaitingItineraries);
         co_return SessionOutcome::NoItineraries;
@@ -329,7 +350,7 @@ QCoro::Task<> CheckEngine::testLogin()
     RunningGuard guard(testRunning_);
     WebBrowser& browser = browsers_.test;
     view_.setStatus(status::kAttempting);
-    browser.navigate(loginUrl());
+    browser.navigate(memberLoginUrl());
     co_await waits_.busyWait(browser);
     co_await waits_.timedWait(15);
     view_.setStatus(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);

@@ -93,7 +93,7 @@ public:
 
     // "Check Itinerary Now".
     QCoro::Task<SessionOutcome> checkNow();
-    // "Test": a login in the test browser with the session's cached details.
+    // "Test": a login in the test browser with the stored details.
     QCoro::Task<> testLogin();
     // "Cancel".
     void cancelTestLogin();
@@ -103,6 +103,9 @@ public:
     // The login address from the session's cached details (before the first
     // session: number 0, no surname, PIN 0).
     QString loginUrl() const;
+    // The login address from the stored details, for what logs in outside a
+    // session (the login test, the city update).
+    QString memberLoginUrl() const;
     QString accountUrl() const;
     QString bareLoginUrl() const;
 
@@ -150,6 +153,9 @@ private:
     // the user hears only of flights that became available and this one
     // had seats at its last check too.
     void announce(int row);
+    // Row `row` was not checked (logged out, no search made, no page): it
+    // shows so, as the history records it.
+    void showNotChecked(int row);
     // The latest outcome of row i in this session; a later pass after a
     // logout replaces it.
     void noteCheck(int row, CheckOutcome outcome);

@@ -7,9 +7,9 @@
 
 namespace zelvane {
 
-void readCitiesFromPage(const WebBrowser& browser, CityLists& cities)
+bool readCitiesFromPage(const WebBrowser& browser, CityLists& cities)
 {
-    cities.readCitiesFromMarkup(browser.documentHtml().value_or(QString()));
+    return cities.readCitiesFromMarkup(browser.documentHtml().value_or(QString()));
 }
 
 QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
@@ -20,12 +20,13 @@ QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, CityLis
     status.setStatus(QStringLiteral("Qantas Website Update Successfull."));
     co_await waits.busyWait(browser);
     status.setStatus(QStringLiteral("Getting Updates From Qantas Website..."));
-    readCitiesFromPage(browser, cities);
+    const bool found = readCitiesFromPage(browser, cities);
     if (steps.reloadLists)
         steps.reloadLists();
     if (steps.refillResults)
         steps.refillResults();
-    status.setStatus(QStringLiteral("Update From Qantas Website Successfully Completed..."));
+    status.setStatus(found ? QStringLiteral("Update From Qantas Website Successfully Completed...")
+                           : kCityUpdateFailed);
     if (steps.versionCheck)
         co_await steps.versionCheck();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoro/QCoroTask>
+#include <QString>
 #include <functional>
 
 namespace zelvane {
@@ -11,8 +12,9 @@ class Waits;
 class WebBrowser;
 
 // Reads the city arrays from the page the browser shows and saves the lists
-// that have grown. A browser without a page cuts nothing.
-void readCitiesFromPage(const WebBrowser& browser, CityLists& cities);
+// that have grown. A browser without a page cuts nothing. True when the page
+// held both lists.
+bool readCitiesFromPage(const WebBrowser& browser, CityLists& cities);
 
 // What the city list update needs around the browser steps.
 struct CityUpdateSteps {
@@ -22,8 +24,12 @@ struct CityUpdateSteps {
 };
 
 // The city list update: logs in with the given address in the update browser,
-// reads the arrays from where it lands and refreshes what shows them.
+// reads the arrays from where it lands and refreshes what shows them. A page
+// without them (a refused login, another page) is told as a failure.
 QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
                           StatusLine& status, Waits& waits, CityUpdateSteps steps);
+
+inline const QString kCityUpdateFailed =
+    QStringLiteral("Update From Qantas Website Failed: No City List Found...");
 
 } // namespace zelvane

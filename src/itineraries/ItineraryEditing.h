@@ -80,6 +80,8 @@ inline const QString kDeleteAllItineraries = QStringLiteral("Delete All Itinerar
 QString tooManySearchesText(int searches);
 
 inline const QString kItineraryAdded = QStringLiteral("New Itinerary Added!");
+inline const QString kItineraryDeleted = QStringLiteral("Itinerary Deleted!");
+inline const QString kAllItinerariesDeleted = QStringLiteral("All Itineraries Deleted!");
 inline const QString kResultsAfterProcess =
     QStringLiteral("Results Will Be Updated After Current Process...");
 inline const QString kItineraryNotAdded =

@@ -8,9 +8,18 @@
 
 namespace zelvane {
 
-QString loginFailBody()
+QString loginFailBody(SessionOutcome outcome)
 {
     const QString crlf = QStringLiteral("\r\n");
+    if (outcome != SessionOutcome::GaveUp)
+        return QLatin1String("Hi There,") + crlf + crlf
+               + QLatin1String("Login failed!") + crlf
+               + QLatin1String("Qantas did not accept the member number, surname or PIN.") + crlf
+               + QLatin1String("Please check your member details in Zelvane. Until a login gets ")
+               + QLatin1String("through, this warning is not sent again.") + crlf + crlf
+               + QLatin1String("Thank you,") + crlf + crlf
+               + QLatin1String("Zelvane Alert") + crlf + crlf
+               + kProductWebAddress;
     return QLatin1String("Hi There,") + crlf + crlf
            + QLatin1String("Login 3 time attempts failed!") + crlf
            + QLatin1String("IF Qantas site is down or Login details incorrect.") + crlf
@@ -23,12 +32,12 @@ QString loginFailBody()
            + kProductWebAddress;
 }
 
-QString loginFailFormData(const QString& to)
+QString loginFailFormData(const QString& to, SessionOutcome outcome)
 {
     // The address is escaped like the results mail's: in a form body a "+"
     // would arrive as a blank and an "&" would start a new field.
     return QLatin1String("to=") + escapeQueryBreakers(to) + QLatin1String("&sub=") + kMailSubject
-           + QLatin1String("&body=") + encodeMailText(loginFailBody());
+           + QLatin1String("&body=") + encodeMailText(loginFailBody(outcome));
 }
 
 QString loginFailAddress(const QString& relay)
@@ -36,14 +45,16 @@ QString loginFailAddress(const QString& relay)
     return relay + kRelayMailPath;
 }
 
-QCoro::Task<Delivery> sendLoginFailMail(const Settings& settings, AlertSender& post)
+QCoro::Task<Delivery> sendLoginFailMail(const Settings& settings, AlertSender& post,
+                                        SessionOutcome outcome)
 {
     using Topic = OutboxEntry::Topic;
     switch (mailWay(settings)) {
     case MailWay::NotSetUp:
         co_return Delivery::failed(kMailNotSetUpReason);
     case MailWay::Smtp: {
-        const QString html = mailHtml(loginFailBody()), plain = mailPlain(loginFailBody());
+        const QString body = loginFailBody(outcome);
+        const QString html = mailHtml(body), plain = mailPlain(body);
         const Delivery mailed =
             co_await post.send(mailEntry(Topic::LoginWarning, settings, kMailSubjectText, html, plain));
         co_return mailed;
@@ -51,7 +62,7 @@ QCoro::Task<Delivery> sendLoginFailMail(const Settings& settings, AlertSender& p
     case MailWay::Site: break;
     }
     const Delivery posted = co_await post.send(sitePostEntry(
-        Topic::LoginWarning, loginFailAddress(mailRelayBase(settings)), loginFailFormData(settings.email)));
+        Topic::LoginWarning, loginFailAddress(mailRelayBase(settings)), loginFailFormData(settings.email, outcome)));
     co_return posted;
 }
 

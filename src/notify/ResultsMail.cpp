@@ -131,8 +131,12 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
         startJustSent();
     const bool wanted = sendType == kMailAlways || (sendType == kMailIfAvailable && mail.available > 0)
                         || (sendType == kMailOnChange && changed);
-    if (!wanted)
+    if (!wanted) {
+        // Mail only on a change: the user hears why none came.
+        if (sendType == kMailOnChange)
+            status.setStatus(kNoChangeNoMail);
         co_return std::nullopt;
+    }
 
     Delivery delivery;
     switch (mailWay(settings)) {

@@ -24,6 +24,7 @@ inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");
 inline const QString kMailSubjectText = QStringLiteral("Your Frequent Flyer Results");
 inline const QString kMailSubject = QStringLiteral("Your%20Frequent%20Flyer%20Results");
 inline const QString kResultsMailPath = QStringLiteral("/dev/mainsite/zlv/admin/email.php");
+inline const QString kNoChangeNoMail = QStringLiteral("No change since the last check: no e-mail sent");
 
 // The two replacements every mailed text gets, after escaping those letters:
 // blanks become "%20", then CR LF becomes "<br>".
@@ -55,7 +56,8 @@ QString mailNotSentStatus(int sendType, int available, int unavailable, const QS
 // call, mail or not, so that a second session ending soon after sends none.
 // The mail goes through `post`'s outbox: one no server took waits there.
 // The status line says "Mail Sent" only when a server took the message, and
-// otherwise what failed. Nothing when no mail was wanted.
+// otherwise what failed; with mail only on a change and none, that nothing
+// changed. Nothing when no mail was wanted otherwise.
 // `settings`, `status` and `post` must outlive the call (they belong to the
 // process and the main window).
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,

@@ -102,7 +102,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
     undelivered.clear();
     checks_ = std::move(checks);
     if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) {
-        co_await announceLoginFailure();
+        co_await announceLoginFailure(outcome);
         showWaiting();
         co_return;
     }
@@ -169,13 +169,13 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight>
     co_return outcomes;
 }
 
-QCoro::Task<> SessionAlerter::announceLoginFailure()
+QCoro::Task<> SessionAlerter::announceLoginFailure(SessionOutcome outcome)
 {
     // Told once per failing streak; a good login clears the mark.
     if (settings_.loginFailTold)
         co_return;
     QList<ChannelOutcome> outcomes;
-    const Delivery mailed = co_await sendLoginFailMail(settings_, post_);
+    const Delivery mailed = co_await sendLoginFailMail(settings_, post_, outcome);
     // Without any way to mail, the other channels tell; that is the user's choice.
     outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
                                mailWay(settings_) != MailWay::NotSetUp};

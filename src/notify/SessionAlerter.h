@@ -78,7 +78,7 @@ private:
         bool once = false; // a test: tried once, never kept
     };
     QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
-    QCoro::Task<> announceLoginFailure();
+    QCoro::Task<> announceLoginFailure(SessionOutcome outcome);
     void note(const ChannelOutcome& outcome);
     // What waits in the outbox, on the status line where the user looks.
     void showWaiting();

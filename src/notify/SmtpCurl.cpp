@@ -91,6 +91,9 @@ QString failureText(CURLcode rc, const QString& detail, long code,
                     const SmtpServer& server)
 {
     const QString where = server.host + QLatin1Char(':') + QString::number(server.port);
+    // 421 at any step: the server is busy or going down, and says to come back later.
+    if (code == 421)
+        return QStringLiteral("the mail server is not accepting mail now") + codeText(code);
     switch (rc) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return QStringLiteral("mail server %1 not found").arg(server.host);

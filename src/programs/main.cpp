@@ -3,6 +3,7 @@
 #include "app/SettingsArea.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
+#include "startup/CommandLine.h"
 #include "startup/Startup.h"
 #include "ui/AppWindows.h"
 #include "ui/QtMessageBoxes.h"
@@ -21,14 +22,15 @@ using namespace zelvane;
 
 namespace {
 
+const char* const kUsage = "Usage: zelvane [--help | --version | --again]\n";
 const char* const kHelp =
-    "Usage: zelvane [--help | --version]\n"
     "\n"
     "Watches frequent-flyer award seats from the desktop tray: logs in to the\n"
     "airline's site at the chosen interval, searches every itinerary of the watch\n"
     "list, announces available flights and mails a summary. Only one copy runs per\n"
-    "user; any other argument lets this copy run beside it. For a machine without\n"
-    "a display, see zelvane-check.\n";
+    "user; --again, or any of Qt's own options (-platform, -style, -session ...),\n"
+    "lets this copy run beside it. For a machine without a display, see\n"
+    "zelvane-check.\n";
 
 int signalPipe[2] = {-1, -1};
 
@@ -59,20 +61,28 @@ void onTermination(QObject* context, std::function<void()> stop)
 
 int main(int argc, char* argv[])
 {
-    // Taken before the toolkit removes its own options: any argument at all counts.
+    // Taken before the toolkit removes its own options: any argument at all
+    // lifts the one-copy rule.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
     // Answered before any display is opened and without taking the one-copy lock.
-    if (arguments == QStringList{QStringLiteral("--help")} || arguments == QStringList{QStringLiteral("-h")}) {
+    const TrayCommandLine asked = readTrayCommandLine(arguments);
+    switch (asked.ask) {
+    case TrayCommandLine::Ask::Help:
+        std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
         return 0;
-    }
-    if (arguments == QStringList{QStringLiteral("--version")}) {
+    case TrayCommandLine::Ask::Version:
         std::printf("zelvane %d.%d.%d\n", ZELVANE_VERSION_MAJOR, ZELVANE_VERSION_MINOR,
                     ZELVANE_VERSION_PATCH);
         return 0;
+    case TrayCommandLine::Ask::Usage:
+        std::fprintf(stderr, "zelvane: %s\n", qPrintable(asked.problem));
+        std::fputs(kUsage, stderr);
+        return kUsageExitCode;
+    case TrayCommandLine::Ask::Run: break;
     }
 
     // Pop-ups and the tray menu are placed in the screen's corner, which

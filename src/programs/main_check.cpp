@@ -222,19 +222,23 @@ QCoro::Task<> runTestAlert(SessionAlerter& alerts, int& code)
         reached = reached || o.delivery.delivered;
         failed = failed || (o.counts && !o.delivery.delivered);
     }
-    if (!reached)
+    // Each channel's failure is printed above; what is left to say is whether any was set up.
+    if (!reached && failed)
+        fail(QStringLiteral("no alert reached you: every channel that is set up failed"));
+    else if (!reached)
         fail(QStringLiteral("no alert reached you: set up e-mail or a push address in the "
                             "Alerts panel of Zelvane"));
     code = failed || !reached ? kExitAlertUndelivered : kExitCompleted;
     QCoreApplication::exit(code);
 }
 
-// --history [N] [--json]; nothing when the arguments ask for something else.
+// --history [N] [--json], in any order; nothing when the arguments ask for something else.
 std::optional<int> historyCommand(const QStringList& args)
 {
-    if (args.value(0) != QLatin1String("--history"))
+    if (!args.contains(QLatin1String("--history")))
         return std::nullopt;
-    QStringList rest = args.mid(1);
+    QStringList rest = args;
+    rest.removeOne(QStringLiteral("--history"));
     const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
     bool ok = rest.isEmpty();
     const int sessions = rest.isEmpty() ? 10 : rest.first().toInt(&ok);

@@ -249,12 +249,18 @@ void ItineraryPanel::afterEdit(bool redraw)
 
 void ItineraryPanel::deleteSelected()
 {
-    afterEdit(editing_.deleteOne(selectedItinerary(), host_.engine().idle()) != ItineraryEditing::Delete::Refused);
+    const auto outcome = editing_.deleteOne(selectedItinerary(), host_.engine().idle());
+    afterEdit(outcome != ItineraryEditing::Delete::Refused);
+    if (outcome == ItineraryEditing::Delete::Deleted)
+        host_.setStatus(kItineraryDeleted);
 }
 
 void ItineraryPanel::deleteAll()
 {
-    afterEdit(editing_.deleteAll(selectedItinerary(), host_.engine().idle()) != ItineraryEditing::Delete::Refused);
+    const auto outcome = editing_.deleteAll(selectedItinerary(), host_.engine().idle());
+    afterEdit(outcome != ItineraryEditing::Delete::Refused);
+    if (outcome == ItineraryEditing::Delete::Deleted)
+        host_.setStatus(kAllItinerariesDeleted);
 }
 
 bool ItineraryPanel::eventFilter(QObject* watched, QEvent* e)

@@ -347,7 +347,7 @@ QCoro::Task<> MainWindow::updateCities()
     };
     steps.refillResults = [this] { refreshResults(); };
     steps.versionCheck = versionCheck;
-    co_await zelvane::updateCities(*pageBrowser_, engine_->loginUrl(), parts_.cities, *this, *waits_,
+    co_await zelvane::updateCities(*pageBrowser_, engine_->memberLoginUrl(), parts_.cities, *this, *waits_,
                                   std::move(steps));
 }
 
@@ -365,6 +365,8 @@ void MainWindow::memberDetailsSaved()
     showPanel(member_);
     for (ImageButton* tab : tabs_)
         tab->setEnabled(true);
+    checkNowButton_->setEnabled(true);
+    checkNowKey_->setEnabled(true);
     // The request to fill them in is answered; say what comes next.
     if (status() == kFillAllRequired)
         setStatus(parts_.itineraries.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
@@ -380,7 +382,7 @@ void MainWindow::showPanel(Panel* panel)
     resultsHint_->setVisible(results);
     for (QWidget* w : legend_)
         w->setVisible(results);
-    checkNowKey_->setEnabled(true);
+    checkNowKey_->setEnabled(checkNowButton_->isEnabled());
     if (!results && showNewVersionLabel(news_)) {
         newVersionLabel_->show();
         resultsHint_->hide();
@@ -416,6 +418,9 @@ void MainWindow::openAtMemberDetails()
     showPanel(member_);
     for (int i = 0; i < tabs_.size(); ++i)
         tabs_[i]->setEnabled(panels_.value(i) == member_);
+    // Nothing can be checked without the details.
+    checkNowButton_->setEnabled(false);
+    checkNowKey_->setEnabled(false);
     setStatus(kFillAllRequired);
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # How the real program ends where no window of its own is involved:
 #  - `zelvane --help` and `--version` print and end, without a display and
-#    without starting a running copy;
+#    without starting a running copy; so does an argument it does not know,
+#    with a usage line and status 64;
 #  - told to stop (SIGTERM at log-off, SIGHUP, Ctrl+C) the running program
 #    saves its settings and its watch list first, and gives up its lock;
 #  - so it does when its display goes away (the X server ends under it);
@@ -22,7 +23,28 @@ for arg in --help -h --version; do
     *) grep -q '^Usage: zelvane' <<<"$out" || fail "zelvane $arg printed: $out" ;;
   esac
 done
-[ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help or --version took the lock or wrote settings"
+# Asked in any order, with the toolkit's own options beside them; anything
+# else is refused with the usage, before the toolkit would need a display.
+while read -r expected_rc printed args; do
+  set +e; out=$(timeout 20 "$exe" $args 2>&1); rc=$?; set -e
+  [ "$rc" -eq "$expected_rc" ] || fail "zelvane $args without a display ended with status $rc: $out"
+  case $printed in
+    version) grep -qE '^zelvane [0-9]+\.[0-9]+\.[0-9]+$' <<<"$out" || fail "zelvane $args printed: $out" ;;
+    *) grep -q '^Usage: zelvane' <<<"$out" || fail "zelvane $args printed: $out" ;;
+  esac
+done <<'ARGS'
+0 usage --help --version
+0 usage --version -h
+0 version -platform offscreen --version
+0 usage -style=Fusion --help
+64 usage -help
+64 usage --Help
+64 usage -v
+64 usage --bogus
+64 usage --version extra
+64 usage --help -platform
+ARGS
+[ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help, --version or a wrong argument took the lock or wrote settings"
 
 # Stored details without the keys the program writes itself, and a watch list
 # written by hand: both come back whole and in the program's own form.

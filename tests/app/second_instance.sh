@@ -14,7 +14,7 @@ start_display
 printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
 
 # However the first copy was started, it holds the lock.
-"$exe" --started-by-hand >"$home/first.log" 2>&1 &
+"$exe" --again >"$home/first.log" 2>&1 &
 pids+=($!); first=$!
 for _ in $(seq 100); do [ -e "$home/run/Zelvane.lock" ] && break; sleep 0.1; done
 [ -e "$home/run/Zelvane.lock" ] || { echo "first copy never took the lock"; exit 1; }

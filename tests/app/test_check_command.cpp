@@ -125,9 +125,12 @@ private slots:
     void completedSessionPrintsStatusesAndResults()
     {
         writeSettings("1234567", "1234");
+        // The third has a date no search can be made for: it is not checked,
+        // and counts neither way in the mail.
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
-                  "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
+                  "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n"
+                  "Adelaide;Hobart;31/02/2027;Morning;ADL;HBA\r\n");
         const Run r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
@@ -137,9 +140,10 @@ private slots:
         QVERIFY(r.out.contains(" Login Successfull!\n"));
         QVERIFY(r.out.contains(" Session completed...See Results\n"));
         QVERIFY(r.out.contains(" (1)Available and (1)Unavailable Results Found, Mail Sent\n"));
-        QCOMPARE(lines.mid(lines.size() - 2),
+        QCOMPARE(lines.mid(lines.size() - 3),
                  QStringList({"1\tSydney\tMelbourne\t25/12/2026\tEvening\tavailable",
-                              "2\tPerth\tDarwin\t03/01/2027\tMorning\tnot available"}));
+                              "2\tPerth\tDarwin\t03/01/2027\tMorning\tnot available",
+                              "3\tAdelaide\tHobart\t31/02/2027\tMorning\tnot checked"}));
         const auto mails = site->requests("email");
         QCOMPARE(mails.size(), 1);
         QVERIFY(mails[0]["query"].toString().startsWith("to=me%2Bflights@example.com&"));
@@ -192,6 +196,11 @@ private slots:
 
         r = run({"--history", "--json"});
         QCOMPARE(r.exitCode, 0);
+        // The options in either order.
+        const Run jsonFirst = run({"--json", "--history"});
+        QCOMPARE(jsonFirst.exitCode, 0);
+        QCOMPARE(jsonFirst.out, r.out);
+        QCOMPARE(run({"--json", "--history", "1"}).out.count('\n'), 2);
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4); // both sessions
         const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
@@ -252,6 +261,7 @@ private slots:
         r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY2(!r.out.contains("Mail"), qPrintable(r.out));
+        QVERIFY2(r.out.contains(" No change since the last check: no e-mail sent\n"), qPrintable(r.out));
         QCOMPARE(mail.messages().size(), 1);
         QCOMPARE(pushes().size(), 1);
     }
@@ -378,6 +388,14 @@ private slots:
         const QStringList statuses = lines.filter(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d "));
         QCOMPARE(statuses.isEmpty() ? QString() : statuses.last().mid(9), lastStatus);
         QCOMPARE(site->requests("relay").size(), warnings);
+        // A first refusal is told as it is: no failed attempts counted, no
+        // retry promised; that is the give-up's warning.
+        for (const QJsonObject& post : site->requests("relay")) {
+            const QString body = post["body"].toString().replace("%20", " ");
+            QVERIFY2(body.contains("Login failed!") && body.contains("member number, surname or PIN"),
+                     qPrintable(body));
+            QVERIFY2(!body.contains("attempts") && !body.contains("15 minute"), qPrintable(body));
+        }
         // With nothing set up, nothing is written either.
         if (memberNo.isEmpty())
             QVERIFY(!QFile::exists(settingsFile));
@@ -462,6 +480,10 @@ private slots:
         const Run down = run({"--test-alert"});
         QCOMPARE(down.exitCode, 8);
         QVERIFY2(down.out.startsWith("E-mail: failed (could not connect to 127.0.0.1:"), qPrintable(down.out));
+        // Mail is set up: what failed is told above, not that nothing is set up.
+        QVERIFY2(!down.err.contains("set up e-mail or a push address"), qPrintable(down.err));
+        QVERIFY2(down.err.contains("no alert reached you: every channel that is set up failed"),
+                 qPrintable(down.err));
     }
 
     // The mail server is down when seats open: the results mail waits in the

@@ -55,7 +55,7 @@ private slots:
         QCOMPARE(s.intervalDays, qint16(1));
         QCOMPARE(s.mailSendType, qint16(0));
         QCOMPARE(s.lastSessionTime, clock.now());
-        QCOMPARE(s.lastLoginTime, clock.now());
+        QCOMPARE(s.lastLoginTime, Settings::zeroDate()); // no login yet
         QCOMPARE(s.programDirectory, QString("/opt/zelvane"));
         QVERIFY(s.memberDetailsMissing());
     }

@@ -262,6 +262,32 @@ private slots:
         QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
     }
 
+    // A check that did not happen is not a flight without seats: the row
+    // the site logged the session out on shows as not checked, as the
+    // history records it, not as what an earlier session found.
+    void aRowLoggedOutOnShowsAsNotChecked()
+    {
+        startSite();
+        Rig rig;
+        QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
+        rig.watch(kTrips.mid(0, 4));
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(rig.results.row(3).icon, int(kIconNotAvailable));
+        rig.idleMinutes(5);
+
+        startSite({{"logoutAfterSearches", 2}, {"failLoginsFrom", 2}});
+        QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
+        const ItineraryKey third = rig.results.row(3).historyKey();
+        QCOMPARE(rig.state.history.summaries({third}).value(0).lastOutcome, CheckOutcome::LoggedOut);
+        QCOMPARE(rig.results.row(3).icon, int(kIconNotChecked));
+        rig.results.refreshResults(rig.state.itineraries, rig.table);
+        QCOMPARE(rig.results.row(3).icon, int(kIconNotChecked));
+        // Rows before it were checked again; the one after keeps its last check.
+        QCOMPARE(rig.results.row(2).icon, int(kIconNotAvailable));
+        QCOMPARE(rig.results.row(4).icon, int(kIconNotAvailable));
+        rig.state.history.close();
+    }
+
     void fourthFailedPassGivesUpAndRetriesOnce()
     {
         startSite({{"logoutAfterSearches", 5}, {"failLoginsFrom", 4}});
@@ -572,43 +598,65 @@ private slots:
         QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
     }
 
-    void loginTestUsesTheSessionCacheAndIsNotThrottled()
+    // Before any member details are stored a check cannot start: a press
+    // says what is missing, whatever the watch list holds.
+    void checkNowWithoutMemberDetailsAsksForThem_data()
+    {
+        QTest::addColumn<int>("itineraries");
+        QTest::newRow("empty watch list") << 0;
+        QTest::newRow("itineraries entered") << 1;
+    }
+    void checkNowWithoutMemberDetailsAsksForThem()
+    {
+        QFETCH(int, itineraries);
+        startSite();
+        Rig rig;
+        Settings& s = rig.state.settings;
+        s.memberNo = 0;
+        s.surname.clear();
+        s.pin = 0;
+        s.typedPin.clear();
+        QVERIFY(s.memberDetailsMissing());
+        rig.watch(kTrips.mid(0, itineraries));
+        QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::NoMember);
+        QCOMPARE(rig.view.statuses.value(rig.view.statuses.size() - 1), kFillAllRequired);
+        QVERIFY(!rig.view.statuses.contains(st::kWaitingItineraries));
+        QVERIFY(sim->requests("login").isEmpty());
+    }
+
+    void loginTestUsesTheStoredDetailsAndIsNotThrottled()
     {
         startSite();
         Rig rig;
         const QDateTime start = rig.clock.now();
+        // Before any session of this run, with the details as stored.
+        QCoro::waitFor(rig.engine.testLogin());
+        QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestOk}));
+        QCOMPARE(rig.secondsSince(start), 15);
+        QVERIFY(sim->requests("login").value(0)["query"].toString().endsWith(
+            "login_ffNumber=1234567&login_surname=Smith&login_pin=1234"));
+        QCOMPARE(rig.engine.loginsSent, 0);
+
+        // Details changed since the last session are the ones tested.
+        rig.watch({kTrips[0]});
+        rig.run();
+        QVERIFY(rig.state.settings.setPinText("9999"));
+        rig.view.statuses.clear();
         QCoro::waitFor(rig.engine.testLogin());
         // Only the session browser reports a wrong login on its own.
         QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestFailed}));
-        QCOMPARE(rig.secondsSince(start), 15);
-        QVERIFY(sim->requests("login").value(0)["query"].toString().endsWith(
-            "login_ffNumber=0&login_surname=&login_pin=0"));
-        QCOMPARE(rig.engine.loginsSent, 0);
-
-        // After a session the cache holds the member: the test now logs in.
-        rig.watch({kTrips[0]});
-        rig.run();
-        rig.view.statuses.clear();
-        QCoro::waitFor(rig.engine.testLogin());
-        QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestOk}));
     }
 
     void cityUpdateLogsInAndSavesTheLongerLists()
     {
         startSite();
         Rig rig;
-        rig.state.settings.memberNo = 0; // the update uses the session's cache
-        rig.watch({kTrips[0]});
-        rig.run();
-        rig.state.settings.memberNo = 1234567;
-        rig.idleMinutes(5);
-        rig.run(); // fills the cache with the member
         QFile::remove(rig.folder + "/City.txt");
         rig.state.cities.names = {"Adelaide"};
         HttpBrowser b2;
         QStringList steps;
         rig.view.statuses.clear();
-        QCoro::waitFor(updateCities(b2, rig.engine.loginUrl(), rig.state.cities, rig.view, rig.waits,
+        QCoro::waitFor(updateCities(b2, rig.engine.memberLoginUrl(), rig.state.cities, rig.view, rig.waits,
                                    {[&] { steps << "lists"; }, [&] { steps << "results"; },
                                     [&]() -> QCoro::Task<> {
                                         steps << "version";

@@ -3,6 +3,9 @@
 #include "app/Settings.h"
 #include "net/FormPost.h"
 #include "notify/LoginFailMail.h"
+#include "notify/SessionAlerter.h"
+#include "results/ResultsViewModel.h"
+#include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
 #include "support/TestPost.h"
 #include "support/TestSupport.h"
@@ -13,6 +16,8 @@
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(zelvane::SessionOutcome)
 
 using namespace zelvane;
 using namespace zelvane::test;
@@ -71,7 +76,7 @@ private slots:
     {
         QFETCH(QString, to);
         QFETCH(QString, form);
-        QCOMPARE(loginFailFormData(to), form);
+        QCOMPARE(loginFailFormData(to, SessionOutcome::GaveUp), form);
         const QMap<QString, QString> f = serverFields(form);
         QCOMPARE(f.value("to"), to);
         QCOMPARE(f.value("sub"), QString("Your Frequent Flyer Results"));
@@ -89,13 +94,13 @@ private slots:
         RecordingMessageBoxes boxes;
 
         TestPost post(settings, {{}, kShort}, &boxes);
-        QCoro::waitFor(sendLoginFailMail(settings, post.sender));
+        QCoro::waitFor(sendLoginFailMail(settings, post.sender, SessionOutcome::GaveUp));
 
         const QList<QJsonObject> posts = sim.requests("relay");
         QCOMPARE(posts.size(), 1);
         QCOMPARE(posts.front().value("method").toString(), QString("POST"));
         QCOMPARE(posts.front().value("path").toString(), QString("/dev/email.asp"));
-        QCOMPARE(posts.front().value("body").toString(), loginFailFormData("jo+flights@example.com"));
+        QCOMPARE(posts.front().value("body").toString(), loginFailFormData("jo+flights@example.com", SessionOutcome::GaveUp));
         QCOMPARE(serverFields(posts.front().value("body").toString()).value("to"),
                  QString("jo+flights@example.com"));
         QVERIFY(boxes.shown.isEmpty());
@@ -110,7 +115,7 @@ private slots:
         Settings settings(area, clock, freshFolder("program"));
         RecordingMessageBoxes boxes;
         TestPost post(settings, {{}, kShort}, &boxes);
-        QCoro::waitFor(sendLoginFailMail(settings, post.sender));
+        QCoro::waitFor(sendLoginFailMail(settings, post.sender, SessionOutcome::GaveUp));
         QCOMPARE(relay.requests("relay").size(), 1);
         QVERIFY(relay.requests("relay").front().value("body").toString().startsWith("to=&sub="));
     }
@@ -121,9 +126,44 @@ private slots:
         QVERIFY(sim.start());
         RecordingMessageBoxes boxes;
         const QString reply = QCoro::waitFor(
-            postForm(sim.baseUrl() + "/dev/email.asp", loginFailFormData("a@b.c"), boxes, kShort));
+            postForm(sim.baseUrl() + "/dev/email.asp", loginFailFormData("a@b.c", SessionOutcome::GaveUp), boxes, kShort));
         QCOMPARE(reply.size(), 70000);
         QCOMPARE(reply, QString("0123456789abcdef").repeated(4375));
+    }
+
+    // What a session's end hands the relay: the first refusal is told as
+    // it is, the give-up with its failed attempts and its retry.
+    void eachEndOfALoginSendsItsOwnWarning_data()
+    {
+        QTest::addColumn<SessionOutcome>("outcome");
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("never");
+        QTest::newRow("refused") << SessionOutcome::LoginFailed
+                                 << "Qantas did not accept the member number, surname or PIN."
+                                 << "attempts";
+        QTest::newRow("gave up") << SessionOutcome::GaveUp << "Login 3 time attempts failed!"
+                                 << "did not accept";
+    }
+    void eachEndOfALoginSendsItsOwnWarning()
+    {
+        QFETCH(SessionOutcome, outcome);
+        QFETCH(QString, says);
+        QFETCH(QString, never);
+        SiteSim sim("{}", false);
+        QVERIFY(sim.start());
+        qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
+        area.values.clear();
+        Settings settings(area, clock, freshFolder("program"));
+        settings.email = "member@example.com";
+        settings.notifyDesktop = 0;
+        TestPost post(settings, {{}, kShort});
+        ResultsViewModel results;
+        RecordingSessionView view(clock);
+        SessionAlerter alerts(results, settings, view, post.sender);
+        QCoro::waitFor(alerts.sessionEnded(outcome, false));
+        QCOMPARE(sim.requests("relay").size(), 1);
+        const QString body = serverFields(sim.requests("relay").front().value("body").toString()).value("body");
+        QVERIFY2(body.contains(says) && !body.contains(never), qPrintable(body));
     }
 
     void failuresPassQuietly_data()
@@ -145,7 +185,7 @@ private slots:
         bool finished = false;
         auto run = [&]() -> QCoro::Task<> {
             try {
-                co_await sendLoginFailMail(settings, post.sender);
+                co_await sendLoginFailMail(settings, post.sender, SessionOutcome::GaveUp);
                 finished = true;
             } catch (...) {
             }

@@ -36,14 +36,17 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("gap");
         QTest::addColumn<int>("finalTop");
+        QTest::addColumn<int>("slideRest"); // 3680 twips above the work area's bottom
         const QRect screen(0, 0, 1024, 768); // 11520 twips high at 96 dpi
         QTest::newRow("40 px bar at the bottom, place 1")
-            << QRect(0, 0, 1024, 728) << 1 << 600 << 11520 - 3315;
-        QTest::newRow("place 2 one window higher") << QRect(0, 0, 1024, 728) << 2 << 600 << 5490;
-        QTest::newRow("place 3") << QRect(0, 0, 1024, 728) << 3 << 600 << 2775;
-        QTest::newRow("place 4") << QRect(0, 0, 1024, 728) << 4 << 600 << 60;
-        QTest::newRow("bar at the top") << QRect(0, 40, 1024, 728) << 1 << 0 << 11520 - 2715;
-        QTest::newRow("bar at the left") << QRect(60, 0, 964, 768) << 1 << 0 << 11520 - 2715;
+            << QRect(0, 0, 1024, 728) << 1 << 600 << 11520 - 3315 << 7240;
+        QTest::newRow("place 2 one window higher") << QRect(0, 0, 1024, 728) << 2 << 600 << 5490 << 7240;
+        QTest::newRow("place 3") << QRect(0, 0, 1024, 728) << 3 << 600 << 2775 << 7240;
+        QTest::newRow("place 4") << QRect(0, 0, 1024, 728) << 4 << 600 << 60 << 7240;
+        QTest::newRow("48 px bar at the bottom") << QRect(0, 0, 1024, 720) << 1 << 720 << 8085 << 7120;
+        QTest::newRow("bar at the top") << QRect(0, 40, 1024, 728) << 1 << 0 << 11520 - 2715 << 7840;
+        QTest::newRow("bar at the left") << QRect(60, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840;
+        QTest::newRow("bar at the right") << QRect(0, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840;
     }
     void placesRestAboveTheTaskBar()
     {
@@ -51,9 +54,11 @@ private slots:
         QFETCH(int, index);
         QFETCH(int, gap);
         QFETCH(int, finalTop);
+        QFETCH(int, slideRest);
         const ReminderStart s = reminderStart(QRect(0, 0, 1024, 768), work, twipsPerPixel(96), index);
         QCOMPARE(s.taskbarGap, gap);
         QCOMPARE(s.finalTop, finalTop);
+        QCOMPARE(s.slideRest, slideRest);
         QCOMPARE(s.left + kReminderWidth, 15360); // right edge on the screen's right edge
         QCOMPARE(s.top, 11520 - 500);
         QCOMPARE(s.fullHeight, 2715);

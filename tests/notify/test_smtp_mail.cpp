@@ -148,7 +148,7 @@ private slots:
         s.smtpFrom.clear(); // the member's own address then
         RecordingMessageBoxes boxes;
         TestPost post(s, shortDeadlines(), &boxes);
-        const Delivery d = QCoro::waitFor(sendLoginFailMail(s, post.sender));
+        const Delivery d = QCoro::waitFor(sendLoginFailMail(s, post.sender, SessionOutcome::GaveUp));
         QVERIFY2(d.delivered, qPrintable(d.failure));
         QCOMPARE(server.messages().size(), 1);
         const QJsonObject m = server.messages().first();
@@ -183,6 +183,8 @@ private slots:
                                                 << "the connection to the mail server was lost";
         QTest::newRow("server silent") << "silent" << false << "" << true
                                        << "mail server 127.0.0.1:%1 did not answer in time";
+        QTest::newRow("server not accepting mail now") << "greet-421" << false << "" << true
+                                                       << "the mail server is not accepting mail now (421)";
         QTest::newRow("certificate not trusted") << "normal" << true << "app password" << false
                                                  << "TLS failed: the mail server's certificate is not trusted";
         QTest::newRow("password in clear text elsewhere") << "none" << false << "app password" << true

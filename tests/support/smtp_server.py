@@ -2,7 +2,7 @@
 """A real SMTP server on 127.0.0.1 for the tests (aiosmtpd), with faults.
 
 smtp_server.py --port-file FILE --log FILE [--tls CERT KEY] [--auth USER:PASSWORD]
-               [--mode normal|refuse-rcpt|close-in-data|silent|silent-after-data|silent-at-quit]
+               [--mode normal|refuse-rcpt|close-in-data|silent|silent-after-data|silent-at-quit|greet-421]
 
 With --tls it offers STARTTLS and asks for it before AUTH and MAIL. Every
 message it accepts is written to the log as one JSON line: the envelope,
@@ -31,6 +31,14 @@ def parts_of(message):
                     "encoding": part.get("Content-Transfer-Encoding"),
                     "text": part.get_content()})
     return out
+
+
+class NotAcceptingMail(asyncio.Protocol):
+    """Greets with 421, as a server that is busy or going down does, and hangs up."""
+
+    def connection_made(self, transport):
+        transport.write(b"421 4.3.2 mail.test Service not available, try again later\r\n")
+        transport.close()
 
 
 class Handler:
@@ -88,6 +96,8 @@ async def main():
     if a.mode == "silent":
         # Takes the connection and never says a word.
         server = await loop.create_server(asyncio.Protocol, "127.0.0.1", 0)
+    elif a.mode == "greet-421":
+        server = await loop.create_server(NotAcceptingMail, "127.0.0.1", 0)
     else:
         context = None
         if a.tls:

@@ -2,6 +2,7 @@
 // before anything is saved, the password's place told, and "Send Test Alert"
 // reporting every channel in one line.
 #include "notify/AlertSender.h"
+#include "notify/MailProgram.h"
 #include "notify/SessionAlerter.h"
 #include "support/LocalHttpServer.h"
 #include "notify/SecretStore.h"
@@ -9,6 +10,7 @@
 #include "support/SecretStorePause.h"
 #include "support/SmtpTestServer.h"
 #include "ui/AlertsPanel.h"
+#include "ui/AppWindows.h"
 #include "ui/ImageButton.h"
 #include "WindowRig.h"
 
@@ -288,6 +290,43 @@ private slots:
                 QVERIFY2(other == c || !c->geometry().intersects(other->geometry()),
                          qPrintable(name + " lies over " + other->objectName()));
         }
+    }
+
+    // However a mail server behaves, a mail ends within the program's own
+    // limits: 15 s to reach the server, a minute in all. The tray program hands
+    // them to its mail program with each mail; zelvane-check makes its sender
+    // the same way and hands them to libcurl.
+    void mailGoesWithTheProgramsDeadlines()
+    {
+        // A mail program that keeps what it is handed and says the mail went.
+        const QString program = freshFolder("mailer") + "/zelvane-mail";
+        writeFile(program, "#!/bin/sh\ncat >\"$0.request\"\necho '{\"delivered\": true}'\n");
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        setSmtpSender([program](const SmtpServer& server, const MailMessage& message, SmtpDeadlines deadlines) {
+            return sendSmtpByProgram(program, server, message, deadlines);
+        });
+        WindowRig rig("alerts-deadlines");
+        rig.storeMember();
+        AppWindows windows(rig.state.parts, rig.news, rig.boxes);
+        windows.loadTrayWindow(); // as start-up leaves the tray program
+        windows.showMainWindow();
+        MainWindow& w = windows.mainWindow();
+        click(w.findChild<ImageButton*>("ImageAlerts"));
+        w.findChild<QCheckBox*>("chkNotifyDesktop")->setChecked(false);
+        w.findChild<QLineEdit*>("txtSmtpHost")->setText("127.0.0.1");
+        w.findChild<QComboBox*>("cbSmtpSecurity")->setCurrentIndex(0);
+        w.findChild<QPushButton*>("cmdTestAlert")->click();
+        auto* outcome = w.findChild<QLabel*>("lblTestOutcome");
+        QTRY_COMPARE_WITH_TIMEOUT(outcome->text(), QString("E-mail: sent"), 20000);
+        mailThroughTheMailProgram();
+
+        const std::optional<MailRequest> handed = mailRequestFromJson(readFile(program + ".request"));
+        QVERIFY(handed);
+        QCOMPARE(handed->deadlines.connect, std::chrono::milliseconds(15000));
+        QCOMPARE(handed->deadlines.whole, std::chrono::milliseconds(60000));
+        const AlertSender checkCommands(rig.state.outbox, rig.state.settings, rig.boxes, rig.clock);
+        QCOMPARE(checkCommands.deadlines.smtp.connect, std::chrono::milliseconds(15000));
+        QCOMPARE(checkCommands.deadlines.smtp.whole, std::chrono::milliseconds(60000));
     }
 };
 

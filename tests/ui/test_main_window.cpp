@@ -4,6 +4,7 @@
 #include "WindowRig.h"
 
 #include "app/MemberDetails.h"
+#include "app/TextConversions.h"
 #include "engine/CheckEngine.h"
 #include "engine/Scheduler.h"
 #include "itineraries/ItineraryEditing.h"
@@ -51,6 +52,7 @@ private slots:
         QTest::newRow("nothing stored: empty boxes, not 0") << 0.0 << "0" << "" << "" << false;
         QTest::newRow("stored details") << 1234567.0 << "1234" << "1234567" << "1234" << true;
         QTest::newRow("PIN keeps its leading zeros") << 1234567.0 << "0042" << "1234567" << "0042" << true;
+        QTest::newRow("a PIN of zeros is a PIN") << 1234567.0 << "0000" << "1234567" << "0000" << true;
     }
     void loadShowsStoredDetails()
     {
@@ -130,6 +132,12 @@ private slots:
         rig.find<ImageButton>("ImageItin")->setEnabled(true);
         QVERIFY(face(rig.find<ImageButton>("ImageItin")) != dimmed);
         rig.find<ImageButton>("ImageItin")->setEnabled(false);
+        // Nothing can be checked yet: "Check Now" is dimmed with the tabs, and
+        // a press leaves the request to fill the details in.
+        QVERIFY(!rig.find<ImageButton>("Image5")->isEnabled());
+        QVERIFY(!rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
+        click(rig.find<ImageButton>("Image5"));
+        QCOMPARE(w.status(), kFillAllRequired);
         // Typing starts in the first box; the keyboard needs no click first.
         w.show();
         QCOMPARE(w.focusWidget(), rig.find<QWidget>("txtMemNo"));
@@ -141,6 +149,8 @@ private slots:
         rig.find<QComboBox>("Combo1")->setCurrentIndex(1); // the choice saves
         QVERIFY(rig.boxes.shown.isEmpty());
         QVERIFY(rig.find<ImageButton>("ImageItin")->isEnabled());
+        QVERIFY(rig.find<ImageButton>("Image5")->isEnabled());
+        QVERIFY(rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
         // The request to fill everything in has been answered.
         QCOMPARE(w.status(), zelvane::status::kWaitingItineraries);
     }
@@ -276,15 +286,20 @@ private slots:
         QTest::newRow("six-digit PIN changes nothing")
             << "1234567" << "Smith" << "123456" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
         QTest::newRow("PIN with a letter")
-            << "1234567" << "Smith" << "12a4" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+            << "1234567" << "Smith" << "12a4" << false << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("PIN past 16 bits") << "1234567" << "Smith" << "32768" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("largest PIN kept") << "1234567" << "Smith" << "32767" << false << "" << "" << 1234567.0 << "32767" << "Smith";
+        QTest::newRow("PIN of zeros kept") << "1234567" << "Smith" << "0000" << false << "" << "" << 1234567.0 << "0000" << "Smith";
         QTest::newRow("blanks keep the stored number")
             << "   " << "Smith" << "1234" << false << "" << "" << 7654321.0 << "1234" << "Smith";
         QTest::newRow("leading zeros kept") << "1234567" << "Smith" << "0042" << false << "" << "" << 1234567.0 << "0042" << "Smith";
         QTest::newRow("PIN 0123 kept as typed") << "1234567" << "Smith" << "0123" << false << "" << "" << 1234567.0 << "0123" << "Smith";
         // A PIN is digits only: nothing is rounded, trimmed or read another way.
-        for (const char* pin : {"1234.6", "1234.4", "12e3", " 1234", "+123", "0x12", "\uff11\uff12\uff13\uff14", "99999"})
+        for (const char* pin : {"1234.6", "1234.4", "12e3", " 1234", "+123", "0x12", "\uff11\uff12\uff13\uff14"})
             QTest::addRow("PIN \"%s\" refused", pin)
-                << "1234567" << "Smith" << QString::fromUtf8(pin) << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+                << "1234567" << "Smith" << QString::fromUtf8(pin) << false << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("PIN \"99999\" refused")
+            << "1234567" << "Smith" << "99999" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
     }
     void memberSave()
     {
@@ -336,6 +351,37 @@ private slots:
             QCOMPARE(rig.area.values.value("MailSendType"), QString("3"));
             QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
         }
+    }
+
+    // A PIN of zeros saved once stays saved: the next start shows it and asks
+    // for nothing.
+    void aPinOfZerosSurvivesTheNextStart_data()
+    {
+        QTest::addColumn<QString>("pin");
+        QTest::newRow("0000") << "0000";
+        QTest::newRow("00") << "00";
+        QTest::newRow("0") << "0";
+    }
+    void aPinOfZerosSurvivesTheNextStart()
+    {
+        QFETCH(QString, pin);
+        WindowRig rig("zeros");
+        MainWindow& w = rig.open();
+        w.openAtMemberDetails();
+        rig.find<QLineEdit>("txtMemNo")->setText("1234567");
+        rig.find<QLineEdit>("txtMemLName")->setText("Smith");
+        rig.find<QLineEdit>("txtPIN")->setText(pin);
+        rig.find<QLineEdit>("txtEmail")->setText("smith@example.com");
+        rig.find<QComboBox>("Combo1")->setCurrentIndex(1); // the choice saves
+        QVERIFY(rig.boxes.shown.isEmpty());
+
+        // The next start reads the stored settings and builds the window again.
+        rig.state.settings.load();
+        QVERIFY(!rig.state.settings.memberDetailsMissing());
+        rig.open();
+        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
+        QCOMPARE(rig.find<QLineEdit>("txtPIN")->text(), pin);
+        QVERIFY(rig.find<ImageButton>("ImageItin")->isEnabled());
     }
 
     void intervalChoiceSetsTheSchedule_data()
@@ -457,15 +503,17 @@ private slots:
         QTest::addColumn<int>("selected"); // row of the five, from 0
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("left");
-        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5;
-        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5;
-        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << 2 << kReallyDelete << 5;
-        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << 2 << kReallyDeleteAll << 5;
-        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << 2 << kReallyDelete << 4;
-        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << 2 << kReallyDeleteAll << 0;
-        QTest::newRow("one, the last row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 4 << kReallyDelete << 4;
-        QTest::newRow("all, the last row selected") << "Image6" << true << int(MsgAnswer::Yes) << 4 << kReallyDeleteAll << 0;
-        QTest::newRow("one, the first row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 0 << kReallyDelete << 4;
+        QTest::addColumn<QString>("status"); // after "New Itinerary Added!"
+        const QString added = kItineraryAdded;
+        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
+        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
+        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << 2 << kReallyDelete << 5 << added;
+        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << 2 << kReallyDeleteAll << 5 << added;
+        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << 2 << kReallyDelete << 4 << kItineraryDeleted;
+        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << 2 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
+        QTest::newRow("one, the last row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 4 << kReallyDelete << 4 << kItineraryDeleted;
+        QTest::newRow("all, the last row selected") << "Image6" << true << int(MsgAnswer::Yes) << 4 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
+        QTest::newRow("one, the first row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 0 << kReallyDelete << 4 << kItineraryDeleted;
     }
     void deleteRules()
     {
@@ -475,11 +523,13 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, left);
         QFETCH(int, selected);
+        QFETCH(QString, status);
         WindowRig rig("delete");
         rig.watch(5);
         rig.state.itineraries.save();
         const QByteArray file = readFile(rig.folder + "/Query.txt");
         rig.open();
+        rig.window->setStatus(kItineraryAdded); // as the last add left it
         rig.window->engine().setIdle(idle);
         rig.boxes.answers = {MsgAnswer(answer)};
         auto* list = rig.find<QTreeWidget>("ListView1");
@@ -496,6 +546,7 @@ private slots:
             QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(left));
         // What goes is the selected itinerary.
         QCOMPARE(rig.state.itineraries.lines().contains(chosen), left == 5);
+        QCOMPARE(rig.window->status(), status);
     }
 
     // Enter held on a focused image button: the repeats of the key neither
@@ -740,6 +791,30 @@ private slots:
             QVERIFY(d.printer);
         else
             QCOMPARE(QFileInfo(d.pdfFile).fileName(), QFileInfo(expected).fileName());
+    }
+
+    // No login yet, no time of one: a first run shows none, also when the
+    // window comes to the front; a stored time reads as it always did.
+    void lastLoginShowsOnlyALoginThatHappened_data()
+    {
+        QTest::addColumn<QString>("stored"); // LastLoginTime in the settings file; empty: no key
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("first run") << "" << "";
+        QTest::newRow("a login stored")
+            << storedDateTimeText(QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9))) << "07/12/2026 21:05:09";
+    }
+    void lastLoginShowsOnlyALoginThatHappened()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        WindowRig rig("lastlogin");
+        if (!stored.isEmpty())
+            rig.area.values["LastLoginTime"] = stored;
+        QVERIFY(rig.state.settings.load().ok());
+        MainWindow& w = rig.open();
+        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), shown);
+        w.onActivate();
+        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), shown);
     }
 
     void activationStopsTheBlink()

@@ -4,6 +4,7 @@
 #include "WindowRig.h"
 
 #include "engine/CheckEngine.h"
+#include "engine/CityUpdate.h"
 #include "support/SiteSim.h"
 
 #include "itineraries/CityLists.h"
@@ -94,6 +95,44 @@ private slots:
                  qPrintable(rig.find<QTextEdit>("RichTextBox1")->toPlainText()));
     }
 
+    // "Check For Updates" and the login "Test" before any check of this run
+    // log in with the stored details; an update that finds no city list
+    // says so rather than that it succeeded.
+    void updateAndLoginTestUseTheStoredDetails_data()
+    {
+        QTest::addColumn<QString>("cities");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("the site lists its cities")
+            << R"({"names": ["Adelaide", "Albany", "Brisbane", "Melbourne", "Perth", "Sydney"],
+                   "codes": ["ADL", "ALH", "BNE", "MEL", "PER", "SYD"]})"
+            << "Update From Qantas Website Successfully Completed...";
+        QTest::newRow("no city list on the page") << "null" << kCityUpdateFailed;
+    }
+    void updateAndLoginTestUseTheStoredDetails()
+    {
+        QFETCH(QString, cities);
+        QFETCH(QString, said);
+        SiteSim sim(QString(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "0000"},
+                                "cities": %1, "site": {"alert": null, "version": null}})").arg(cities));
+        QVERIFY(pointAtSimulator(sim));
+        WindowRig rig("stored", true);
+        rig.storeMember();
+        QVERIFY(rig.state.settings.setPinText("0000"));
+        auto& w = rig.open<RecordingWindow>();
+
+        w.updateCities();
+        QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(said), 60000);
+        QVERIFY(!w.statuses.contains(said == kCityUpdateFailed ? "Update From Qantas Website Successfully Completed..."
+                                                                : kCityUpdateFailed));
+        QCOMPARE(sim.requests("login").value(0)["accepted"].toBool(), true);
+        QCOMPARE(readFile(rig.folder + "/City.txt").count("\r\n"), said == kCityUpdateFailed ? 5 : 6);
+
+        w.showMemberPanel();
+        rig.find<QPushButton>("cndTest")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kTestOk) || w.statuses.contains(st::kTestFailed), 60000);
+        QCOMPARE(w.status(), st::kTestOk);
+    }
+
     // "Check For Updates" brings a list with a city inserted before the ones
     // already shown: a flight added afterwards carries its own cities' codes,
     // not those of the cities one line further up.
@@ -113,7 +152,6 @@ private slots:
         rig.storeMember();
         rig.state.itineraries.append("Melbourne;Tamworth;25/12/2026;Morning;MEL;TMW");
         auto& w = rig.open<RecordingWindow>();
-        // The update logs in with what the last session used.
         rig.find<QPushButton>("cmdCheckItinerary")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 60000);
         w.updateCities();

@@ -387,6 +387,7 @@ private slots:
             QVERIFY(rig.child("PictureMember")->isVisible());
             QVERIFY(!rig.child("ImageItin")->isEnabled());
             QVERIFY(!rig.child("ImageResult")->isEnabled());
+            QVERIFY(!rig.child("Image5")->isEnabled());
             QCOMPARE(rig.windows.mainWindow().status(), kFillAllRequired);
         }
     }
