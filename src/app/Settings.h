@@ -82,8 +82,8 @@ public:
     // fits pin; anything else ("1234.6", " 1234", "+12", full-width digits)
     // is no PIN rather than a rounded or trimmed one the site would refuse.
     static std::optional<qint16> pinNumber(const QString& typed);
-    // Takes a typed PIN: the number into pin, the digits into typedPin.
-    // False (nothing changed) when it is no PIN.
+    // Takes a typed PIN, or what pinText() gave: the number into pin, the
+    // digits into typedPin. False (nothing changed) when it is neither.
     bool setPinText(const QString& typed);
 
     // Member details count as missing only when number, surname and PIN all are.
