@@ -442,9 +442,12 @@ void MainWindow::offerNewVersion()
 
 void MainWindow::setStatus(const QString& text)
 {
+    const bool changed = text != statusText_;
     statusText_ = text;
     if (built_)
         showStatusText();
+    if (changed)
+        emit statusChanged(text);
 }
 
 void MainWindow::showStatusText()
