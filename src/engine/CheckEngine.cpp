@@ -202,7 +202,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     WebBrowser& browser = browsers_.session;
     view_.setStatus(status::kWaitingLogin);
     idle_ = true;
-    co_await waits_.timedWait(10);
+    co_await waits_.timedWait(kPauseBeforeLogin);
 
     view_.setStatus(status::kSendingLogin);
     view_.showLoginsSent(loginsSent);
@@ -215,7 +215,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     browser.navigate(loginUrl());
     ++loginsSent;
     co_await waits_.busyWait(browser);
-    co_await waits_.timedWait(5);
+    co_await waits_.timedWait(kPauseAfterLogin);
 
     if (browser.locationUrl() == accountUrl()) {
         view_.setStatus(status::kLoginOk);
@@ -260,12 +260,13 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
     const int n = results_.count();
     for (int i = 1; i <= n; ++i) {
         view_.setStatus(status::checking(i));
-        const std::optional<QString> url = awardSearchUrl(airlineBase(), results_.row(i).cells);
+        const std::optional<QString> url =
+            awardSearchUrl(airlineBase(), results_.row(i).cells, results_.row(i).adults);
         if (url)
             browser.navigate(*url);
-        co_await waits_.timedWait(15);
+        co_await waits_.timedWait(kPauseAfterSearchSent);
         const bool loaded = co_await waits_.busyWait(browser);
-        co_await waits_.timedWait(15);
+        co_await waits_.timedWait(kPauseAfterSearchLoaded);
         table_.clearResultText(i - 1);
         if (browser.locationUrl() == bareLoginUrl()) {
             noteCheck(i, CheckOutcome::LoggedOut);

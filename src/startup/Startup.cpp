@@ -4,9 +4,24 @@
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace zelvane {
+
+namespace {
+
+// What an exit() would save; taken by whichever end comes first, so nothing
+// is saved twice.
+std::atomic<const ProgramParts*> savedOnExit{nullptr};
+
+void saveAllOnExit()
+{
+    if (const ProgramParts* parts = savedOnExit.exchange(nullptr))
+        endProcessSavingAll(*parts);
+}
+
+} // namespace
 
 ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& programFolder,
                          const QString& dataFolder)
@@ -50,9 +65,12 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     return StartResult::Running;
 }
 
-void endProcess(Settings& settings, SingleInstance* instance)
+void endProcess(Settings& settings, HistoryStore& history, SingleInstance* instance)
 {
+    savedOnExit = nullptr;
     settings.save();
+    // Checkpointed and closed: history.sqlite alone then holds every session.
+    history.close();
     if (instance)
         instance->release();
     std::_Exit(0);
@@ -60,8 +78,22 @@ void endProcess(Settings& settings, SingleInstance* instance)
 
 void endProcessSavingAll(const ProgramParts& parts)
 {
+    savedOnExit = nullptr;
     parts.data.itineraries.save();
-    endProcess(parts.data.settings, &parts.instance);
+    endProcess(parts.data.settings, parts.data.history, &parts.instance);
+}
+
+SaveAllOnExit::SaveAllOnExit(const ProgramParts& parts)
+{
+    savedOnExit = &parts;
+    // Registered once; hooks run in the reverse order of registration, so
+    // this one runs before the teardown of anything set up before it.
+    [[maybe_unused]] static const bool registered = std::atexit(saveAllOnExit) == 0;
+}
+
+SaveAllOnExit::~SaveAllOnExit()
+{
+    savedOnExit = nullptr;
 }
 
 } // namespace zelvane

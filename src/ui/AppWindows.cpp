@@ -50,7 +50,7 @@ AppWindows::~AppWindows()
 
 void AppWindows::endProgram()
 {
-    endProcess(parts_.data.settings, &parts_.instance);
+    endProcess(parts_.data.settings, parts_.data.history, &parts_.instance);
 }
 
 MainWindow& AppWindows::mainWindow()

@@ -96,7 +96,7 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post,
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    endProgram = [this] { endProcess(parts_.settings); };
+    endProgram = [this] { endProcess(parts_.settings, parts_.history); };
     openPage = [](const QString& address) {
         QString page = address;
         showWebPage(page);

@@ -12,8 +12,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QtTest>
+#include <functional>
 
 using namespace zelvane::test;
 
@@ -62,9 +65,11 @@ class TestCheckCommand : public QObject {
         return more;
     }
 
-    // `down` names a site that nobody answers for; `more` adds to the environment.
+    // `down` names a site that nobody answers for; `more` adds to the environment;
+    // `then` runs once the program has printed `printed` (or has ended).
     Run run(const QStringList& args = {}, const QString& down = {},
-            const QMap<QString, QString>& more = {})
+            const QMap<QString, QString>& more = {}, const QString& printed = {},
+            const std::function<void()>& then = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -77,10 +82,16 @@ class TestCheckCommand : public QObject {
         env.insert("ZELVANE_TIME_SCALE", "0");
         p.setProcessEnvironment(env);
         p.start(program, args);
+        QByteArray out;
+        if (then) {
+            while (!out.contains(printed.toUtf8()) && p.waitForReadyRead(60000))
+                out += p.readAllStandardOutput();
+            then();
+        }
         if (!p.waitForFinished(60000))
             p.kill();
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        out += p.readAllStandardOutput();
+        return {p.exitCode(), QString::fromUtf8(out), QString::fromUtf8(p.readAllStandardError())};
     }
 
 private slots:
@@ -135,6 +146,24 @@ private slots:
         // The session's time is kept for the tray program.
         QVERIFY(readFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf")
                     .contains("LastLoginTime"));
+    }
+
+    // One trip watched for other seats or more days: each result line says
+    // which it is; the plain one reads as it always did.
+    void resultLinesTellTheSeatsApart()
+    {
+        writeSettings("1234567", "1234");
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;First\r\n"
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;Any;2;3\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.mid(lines.size() - 3),
+                 QStringList({"1\tSydney\tMelbourne\t25/12/2026\tEvening\tavailable",
+                              "2\tSydney\tMelbourne\t25/12/2026\tEvening\tFirst\tnot available",
+                              "3\tSydney\tMelbourne\t25/12/2026 +3\tEvening\t2 adults\tavailable"}));
     }
 
     void historyPrintsTheLastSessions()
@@ -225,6 +254,74 @@ private slots:
         QVERIFY2(!r.out.contains("Mail"), qPrintable(r.out));
         QCOMPARE(mail.messages().size(), 1);
         QCOMPARE(pushes().size(), 1);
+    }
+
+    // "Send only when availability changes", and one session's write refused
+    // by another program holding the history past the wait. That session
+    // still mails its change and says the history was not saved; what it
+    // found goes into the file once the hold goes, so the next session,
+    // finding the same, mails nothing; and the history records again.
+    void aSessionTheHistoryRefusedIsNotMailedAgain()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 3, mailTo(mail));
+        const QString folder = QFileInfo(program).absolutePath();
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(mail.messages().size(), 1);
+
+        // The seats go, while another connection holds the history's write lock.
+        airline = std::make_unique<SiteSim>("{}", true);
+        QVERIFY(airline->start());
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "holder");
+            db.setDatabaseName(folder + "/history.sqlite");
+            QVERIFY(db.open());
+            QSqlQuery hold(db);
+            QVERIFY(hold.exec("BEGIN IMMEDIATE"));
+            r = run({}, {}, {}, "History ", [&hold] { hold.exec("ROLLBACK"); });
+        }
+        QSqlDatabase::removeDatabase("holder");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(mail.messages().size(), 2);
+        const QString refused = r.out;
+
+        r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(!r.out.contains("Mail") && !r.out.contains("History"), qPrintable(r.out));
+        QCOMPARE(mail.messages().size(), 2);
+        const QStringList recorded = run({"--history", "--json"}).out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(recorded.size(), 3);
+        QCOMPARE(QJsonDocument::fromJson(recorded[1].toUtf8()).object()["outcome"].toString(),
+                 QString("not available"));
+        QCOMPARE(refused.count("History Not Saved: database is locked"), 1);
+    }
+
+    // A history whose header is whole over damaged tables is not an empty
+    // one: --history says what SQLite found and ends with 66.
+    void aDamagedHistoryIsReportedNotPrintedEmpty()
+    {
+        const QString folder = QFileInfo(program).absolutePath();
+        writeSettings("1234567", "1234", 2);
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        QCOMPARE(run().exitCode, 0);
+        QFile file(folder + "/history.sqlite");
+        QVERIFY(file.size() > 8192);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(4096);
+        file.write(QByteArray(4096, char(0xff)));
+        file.close();
+        for (const QStringList& args : {QStringList{"--history"}, QStringList{"--history", "--json"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 66);
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(r.err.startsWith("zelvane-check: " + file.fileName() + ": "), qPrintable(r.err));
+            QVERIFY2(r.err.contains("malformed") || r.err.contains("damaged"), qPrintable(r.err));
+        }
     }
 
     // Each way a check can end short, from where the user stands: the exit
