@@ -105,4 +105,9 @@ install(FILES resources/debian/copyright ${CMAKE_BINARY_DIR}/doc/changelog.Debia
         DESTINATION ${ZELVANE_DOC_DIR})
 install(FILES resources/debian/lintian-overrides DESTINATION share/lintian/overrides RENAME zelvane)
 
+# Everything the install steps above take from the build, so that a package
+# can be made from a build folder where nothing else was built.
+add_custom_target(installed-files)
+add_dependencies(installed-files zelvane zelvane-check zelvane-mail manuals changelog)
+
 include(CPack)

@@ -60,7 +60,15 @@ bool Settings::pinIsDigitsOnly(const QString& typed)
 
 bool Settings::setPinText(const QString& typed)
 {
-    const auto number = pinNumber(typed);
+    auto number = pinNumber(typed);
+    // What pinText() gives is taken back as well: an older file may hold a
+    // negative PIN, which must save as it loaded.
+    if (!number) {
+        bool ok = false;
+        const int n = typed.toInt(&ok);
+        if (ok && n >= std::numeric_limits<qint16>::min() && n < 0 && int16Text(qint16(n)) == typed)
+            number = qint16(n);
+    }
     if (!number)
         return false;
     pin = *number;

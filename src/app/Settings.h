@@ -84,8 +84,8 @@ public:
     static std::optional<qint16> pinNumber(const QString& typed);
     // ASCII digits only, nothing around them; whether the number fits is pinNumber's.
     static bool pinIsDigitsOnly(const QString& typed);
-    // Takes a typed PIN: the number into pin, the digits into typedPin.
-    // False (nothing changed) when it is no PIN.
+    // Takes a typed PIN, or what pinText() gave: the number into pin, the
+    // digits into typedPin. False (nothing changed) when it is neither.
     bool setPinText(const QString& typed);
 
     // Member details count as missing only when number, surname and PIN all

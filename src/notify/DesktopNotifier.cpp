@@ -23,9 +23,11 @@ QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::millisecon
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kNotificationsService, kNotificationsPath,
                                                        kNotificationsService, QStringLiteral("Notify"));
-    const QStringList actions = note.showResultsAction
-                                    ? QStringList{kShowResultsAction, QStringLiteral("Show results")}
-                                    : QStringList{};
+    // Offered only where a program stays to answer it: a note outlives
+    // zelvane-check, and its button would do nothing.
+    const bool offered = note.showResultsAction && showResults;
+    const QStringList actions = offered ? QStringList{kShowResultsAction, QStringLiteral("Show results")}
+                                        : QStringList{};
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), kIconName);
     call << QStringLiteral("Zelvane") << uint(0) << kIconName << note.summary << note.body << actions
@@ -33,7 +35,7 @@ QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::millisecon
     const QDBusMessage reply = co_await bus.asyncCall(call, int(deadline.count()));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         co_return Delivery::failed(QStringLiteral("no desktop notification service answered"));
-    if (note.showResultsAction)
+    if (offered)
         withResults_.insert(reply.arguments().constFirst().toUInt());
     co_return Delivery::ok();
 }

@@ -20,12 +20,13 @@ public:
 
     struct Note {
         QString summary, body;
-        bool showResultsAction = false; // offers "Show results"
+        bool showResultsAction = false; // offers "Show results" where showResults is set
     };
     QCoro::Task<Delivery> notify(Note note,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
-    // Run when the user picks "Show results" on one of this program's notes.
+    // Run when the user picks "Show results" on one of this program's notes;
+    // unset in a program that ends after its check, whose notes then offer none.
     std::function<void()> showResults;
 
 private slots:

@@ -165,10 +165,10 @@ void append(CurlSteps& steps, CurlOwned<curl_slist>& list, const QByteArray& lin
         list.reset(head); // the first line makes the list; the others go on its end
 }
 
-void addTextPart(CurlSteps& steps, curl_mime* alternative, const char* type, const QByteArray& text)
+void addTextPart(CurlSteps& steps, curl_mime* alternatives, const char* type, const QByteArray& text)
 {
     // A part that cannot be added is null, which the calls below refuse.
-    curl_mimepart* part = curl_mime_addpart(alternative);
+    curl_mimepart* part = curl_mime_addpart(alternatives);
     const QString what = QStringLiteral("the %1 part").arg(QLatin1String(type));
     steps.check(curl_mime_data(part, text.constData(), size_t(text.size())), what);
     steps.check(curl_mime_type(part, type), what);
@@ -235,26 +235,22 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
                               ? QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@'
                                     + domainOf(message.from)
                               : message.messageId.toUtf8();
+    // The message itself is the choice between the two texts: libcurl would
+    // make it multipart/mixed, so its type is named here; libcurl adds the
+    // boundary.
     CurlOwned<curl_slist> headers;
     for (const QByteArray& line : {"Date: " + date.toString(Qt::RFC2822Date).toLatin1(),
                                    "From: Zelvane <" + from + '>', "To: <" + to + '>',
                                    "Message-ID: <" + id + '>',
-                                   "Subject: " + headerWord(message.subject)})
+                                   "Subject: " + headerWord(message.subject),
+                                   QByteArray("Content-Type: multipart/alternative")})
         append(steps, headers, line);
     steps.set(CURLOPT_HTTPHEADER, headers.get());
 
-    // One part holding the two alternatives, plain first as mail readers expect.
+    // Plain first, as mail readers expect: they show the last one they can.
     const CurlOwned<curl_mime> mime(curl_mime_init(c));
-    CurlOwned<curl_mime> alternative(curl_mime_init(c));
-    addTextPart(steps, alternative.get(), "text/plain; charset=UTF-8", message.plain.toUtf8());
-    addTextPart(steps, alternative.get(), "text/html; charset=UTF-8", message.html.toUtf8());
-    curl_mimepart* holder = curl_mime_addpart(mime.get());
-    const QString parts = QStringLiteral("the message's parts");
-    const CURLcode held = curl_mime_subparts(holder, alternative.get());
-    steps.check(held, parts);
-    if (held == CURLE_OK)
-        (void)alternative.release(); // the holder owns it now
-    steps.check(curl_mime_type(holder, "multipart/alternative"), parts);
+    addTextPart(steps, mime.get(), "text/plain; charset=UTF-8", message.plain.toUtf8());
+    addTextPart(steps, mime.get(), "text/html; charset=UTF-8", message.html.toUtf8());
     steps.set(CURLOPT_MIMEPOST, mime.get());
     if (!steps.ok())
         return Delivery::failed(steps.refused());

@@ -6,11 +6,13 @@
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
 #include "ui/AppWindows.h"
+#include "ui/MainWindow.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTime>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
@@ -109,6 +111,15 @@ int main(int argc, char* argv[])
     AppWindows windows(parts, news, boxes);
     // Against a simulated site the wait for a panel shortens with the other pauses.
     windows.trayWaitMs = int(windows.trayWaitMs * timeScale());
+    // The status line's texts on standard output as well, each with its time,
+    // as zelvane-check prints them: a terminal can follow a check.
+    if (qEnvironmentVariable("ZELVANE_PRINT_STATUS") == QLatin1String("1"))
+        QObject::connect(&windows.mainWindow(), &MainWindow::statusChanged, &app, [](const QString& text) {
+            const QByteArray line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8()
+                                    + ' ' + text.toUtf8() + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+            std::fflush(stdout);
+        });
 
     // The settings and the watch list are saved before the end, but only by a
     // copy that got past start-up: until then nothing has changed, and a

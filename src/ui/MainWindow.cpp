@@ -106,6 +106,8 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post,
     testBrowser_ = std::make_unique<HttpBrowser>();
     waits_ = std::make_unique<RealWaits>(parts_.clock, timeScale());
     alerts_ = std::make_unique<SessionAlerter>(results_, parts_.settings, *this, post_);
+    // This window stays to answer "Show results" on a desktop note.
+    alerts_->desktop().showResults = [this] { showResultsPanel(); };
     engine_ = std::make_unique<CheckEngine>(parts_, results_, table_,
                                             CheckEngine::Browsers{*sessionBrowser_, *testBrowser_},
                                             *waits_, *this, *alerts_, this);
@@ -445,9 +447,12 @@ void MainWindow::offerNewVersion()
 
 void MainWindow::setStatus(const QString& text)
 {
+    const bool changed = text != statusText_;
     statusText_ = text;
     if (built_)
         showStatusText();
+    if (changed)
+        emit statusChanged(text);
 }
 
 void MainWindow::showStatusText()

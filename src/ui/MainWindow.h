@@ -93,6 +93,8 @@ signals:
     void trayPictureChanged(int picture);
     void loginTroubleChanged(bool refused);
     void windowActivated();
+    // The status line took a new text.
+    void statusChanged(const QString& text);
 
 protected:
     bool event(QEvent* e) override;

@@ -395,6 +395,42 @@ private slots:
         QCOMPARE(back.pinText(), QString("4321"));
         QVERIFY(!(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
     }
+
+    // Whatever a file holds, the PIN it loads with is the PIN a save of it
+    // writes: loaded, taken back as the PIN and saved, it loads the same.
+    void storedPinReadsBackAfterASave_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("pin");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("negative, section unclosed") << QByteArray("[Settings\nPin=-5") << -5 << "-5";
+        QTest::newRow("negative fraction") << QByteArray("[Settings]\nPin=-2.5\n") << -2 << "-2";
+        QTest::newRow("leading zeros") << QByteArray("[Settings]\nPin=0042\n") << 42 << "0042";
+        QTest::newRow("fraction") << QByteArray("[Settings]\nPin=12.5\n") << 12 << "12";
+        QTest::newRow("lowest") << QByteArray("[Settings]\nPin=-32768\n") << -32768 << "-32768";
+    }
+    void storedPinReadsBackAfterASave()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, pin);
+        QFETCH(QString, text);
+        freshHome();
+        writeFile(NativeSettingsArea().fileName(), file);
+        {
+            NativeSettingsArea area;
+            Settings s(area, clock, "/p");
+            QVERIFY(s.load().ok());
+            QCOMPARE(int(s.pin), pin);
+            QCOMPARE(s.pinText(), text);
+            QVERIFY(s.setPinText(s.pinText()));
+            QVERIFY(s.save().ok());
+        }
+        NativeSettingsArea again;
+        Settings back(again, clock, "/p");
+        QVERIFY(back.load().ok());
+        QCOMPARE(int(back.pin), pin);
+        QCOMPARE(back.pinText(), text);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

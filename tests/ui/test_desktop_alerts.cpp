@@ -1,11 +1,13 @@
 // Desktop notifications on a session bus of their own, with a recording
 // notification service: one note per flight found, one listing them when
 // there are more than three, one for a refused login (once per streak), and
-// "Show results" bringing up the results panel.
+// "Show results" bringing up the results panel; zelvane-check's notes, left
+// behind when it ends, offering nothing to click.
 #include "results/ResultIcons.h"
 #include "notify/SessionAlerter.h"
 #include "ui/AppWindows.h"
 #include "ui/MainWindow.h"
+#include "support/SiteSim.h"
 #include "WindowRig.h"
 
 #include <QDBusConnection>
@@ -14,6 +16,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
 #include <QtTest>
 
 using namespace zelvane;
@@ -148,6 +152,44 @@ private slots:
         QTRY_VERIFY(w.isVisible());
         QVERIFY(w.findChild<QWidget*>("PictureResult")->isVisible());
         QVERIFY(!w.findChild<QWidget*>("PictureItinerary")->isVisible());
+    }
+
+    // zelvane-check ends with its check, so nothing would answer a "Show
+    // results" on the note it leaves: run as from a timer, it offers none.
+    void checkCommandNotesOfferNothingToClick()
+    {
+        SiteSim airline(R"({"available": [{"from": "SYD", "to": "MEL", "date": "25/12/2026"}]})");
+        SiteSim site("{}", false);
+        QVERIFY(airline.start());
+        QVERIFY(site.start());
+        const QString folder = freshFolder("check-program");
+        QVERIFY(QFile::copy(ZELVANE_CHECK_PATH, folder + "/zelvane-check"));
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                                         "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
+        QSettings settings(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf",
+                           QSettings::IniFormat);
+        settings.remove("");
+        for (const auto& [key, value] : {std::pair{"MemberNo", "1234567"}, {"LastName", "Smith"},
+                                         {"Pin", "1234"}, {"Mail", "me@example.com"},
+                                         {"MailSendType", "2"}})
+            settings.setValue(QString("Settings/") + key, value);
+        settings.sync();
+
+        QProcess check;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ZELVANE_AIRLINE_URL", airline.baseUrl());
+        env.insert("ZELVANE_CA_FILE", airline.caFile());
+        env.insert("ZELVANE_SITE_URL", site.baseUrl());
+        env.insert("ZELVANE_TIME_SCALE", "0");
+        check.setProcessEnvironment(env);
+        check.start(folder + "/zelvane-check");
+        QVERIFY(check.waitForFinished(60000));
+        QVERIFY2(check.exitCode() == 0, check.readAll().constData());
+
+        QCOMPARE(notes().size(), 1);
+        QCOMPARE(notes().first()["summary"].toString(), QString("Seats found"));
+        QCOMPARE(notes().first()["body"].toString(), QString("Sydney → Melbourne, 25/12/2026, Evening"));
+        QCOMPARE(notes().first()["actions"].toArray(), QJsonArray());
     }
 };
 
