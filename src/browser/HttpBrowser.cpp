@@ -116,6 +116,7 @@ void HttpBrowser::navigate(const QString& url)
     connectTimer_.stop();
     page_.reset();
     frame_.reset();
+    status_ = {};
     error_.clear();
     frameLocation_.clear();
     location_ = url;
@@ -210,6 +211,8 @@ void HttpBrowser::onFinished()
 
     const QByteArray location = r->rawHeader("Location").trimmed();
     if (!isRedirect(status) || location.isEmpty()) {
+        if (stage_ == Stage::Page)
+            status_ = {status, r->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()};
         documentArrived(r->rawHeader("Content-Type"));
         return;
     }
