@@ -71,12 +71,16 @@ const char* const kHelp =
     "  3  no member details are stored\n"
     "  4  the watch list is empty\n"
     "  5  three logins were sent in the last five minutes\n"
-    "  6  the site refused the login (member number, surname or PIN)\n"
+    "  6  the site refused the login (member number, surname or PIN): its own\n"
+    "     page answered, and it was not the account page\n"
     "  7  the site refused the login four times; a retry follows in the tray program\n"
     "  8  the check ran, but an alert could not be delivered (the reason is printed);\n"
     "     with --test-alert: a channel failed, or none reached you\n"
     "  9  the airline's site could not be reached (no network, no such host,\n"
-    "     connection refused or timed out): the details were not judged\n"
+    "     connection refused or timed out) or could not be used (an HTTP error\n"
+    "     such as 503 Service Unavailable, a page from another host such as a\n"
+    "     network's sign-in page), at the login or at a search: the reason is\n"
+    "     printed; no fault of the member details, and the next run tries again\n"
     " 64  wrong usage\n"
     " 66  --history: the history cannot be read\n";
 
@@ -146,6 +150,7 @@ int exitFor(SessionOutcome outcome)
         fail(QStringLiteral("the login failed four times; check the member number, surname and PIN"));
         return kExitGaveUp;
     case SessionOutcome::Unreachable:
+    case SessionOutcome::SiteTrouble:
         return kExitSiteUnreachable;
     case SessionOutcome::Refused: break;
     }
@@ -170,7 +175,11 @@ QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
     if (outcome == SessionOutcome::Unreachable)
         fail(QStringLiteral("the airline's site could not be reached (%1); check the network "
                             "connection. The member details were not judged.")
-                 .arg(engine.unreachableReason));
+                 .arg(engine.siteTroubleReason));
+    if (outcome == SessionOutcome::SiteTrouble)
+        fail(QStringLiteral("the airline's site could not be used: %1. That is the site's "
+                            "trouble, not the member details; the next run tries again.")
+                 .arg(engine.siteTroubleReason));
     for (const QString& reason : alerts.undelivered)
         fail(QStringLiteral("an alert could not be delivered: ") + reason);
     code = exitFor(outcome);

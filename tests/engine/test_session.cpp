@@ -204,7 +204,7 @@ private slots:
         rig.view.statuses.clear();
         QCOMPARE(rig.run(), SessionOutcome::Unreachable);
         QCOMPARE(rig.view.statuses.last(), st::kSiteUnreachable);
-        QVERIFY(!rig.engine.unreachableReason.isEmpty());
+        QVERIFY(!rig.engine.siteTroubleReason.isEmpty());
         QVERIFY(rig.mail.calls.isEmpty());
         QVERIFY(!rig.engine.loginLockout());
         QCOMPARE(rig.retriesArmed, 0);
@@ -565,6 +565,18 @@ private slots:
         rig.view.statuses.clear();
         QCoro::waitFor(rig.engine.testLogin());
         QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestOk}));
+    }
+
+    // "Test" on a site in maintenance says so rather than blame the details.
+    void loginTestTellsSiteTroubleFromWrongDetails()
+    {
+        startSite({{"loginFaults", QJsonObject{{"1", "status:503"}}}});
+        Rig rig;
+        QCoro::waitFor(rig.engine.testLogin());
+        QCOMPARE(rig.view.statuses,
+                 QStringList({st::kAttempting, st::siteNotUsable("HTTP 503 Service Unavailable")}));
+        QCoro::waitFor(rig.engine.testLogin());
+        QCOMPARE(rig.view.statuses.last(), st::kTestFailed);
     }
 
     void cityUpdateLogsInAndSavesTheLongerLists()

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace zelvane {
+
+class WebBrowser;
+
+// Why a page of the session is not the airline's own answer. Either way it
+// is the site's trouble, never the member's details.
+struct SiteTrouble {
+    bool pageArrived = false; // false: no page at all (no network, refused, time-out, TLS)
+    QString reason;           // in words: "HTTP 503 Service Unavailable"
+};
+
+// What `browser` shows after a navigation on the airline's site at
+// `airlineBase`: nothing when it is the site's own page (HTTP 2xx from the
+// site's host, after redirects), otherwise the trouble. `loaded` is false
+// when the wait for the page ran out first.
+std::optional<SiteTrouble> siteTrouble(const WebBrowser& browser, bool loaded,
+                                       const QString& airlineBase);
+
+} // namespace zelvane
