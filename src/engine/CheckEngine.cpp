@@ -178,6 +178,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         if (refused) {
             idle_ = true;
             setLoginTrouble(true);
+            keepSiteTroubleStreak(std::nullopt); // the site itself answered
             co_await alerts_.sessionEnded(SessionOutcome::LoginFailed, false);
             co_return SessionOutcome::LoginFailed;
         }
@@ -190,6 +191,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
             co_return ended;
         }
         case LoginStep::GaveUp:
+            keepSiteTroubleStreak(std::nullopt);
             co_await alerts_.sessionEnded(SessionOutcome::GaveUp, false);
             co_return SessionOutcome::GaveUp;
         }
@@ -312,6 +314,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
 
 QCoro::Task<> CheckEngine::finishSession()
 {
+    keepSiteTroubleStreak(std::nullopt);
     // Before the e-mail, which may go only for what changed.
     recordHistory(true);
     view_.showResultsPanel();
@@ -334,7 +337,24 @@ QCoro::Task<SessionOutcome> CheckEngine::endOnSiteTrouble()
     view_.setStatus(trouble_.pageArrived ? status::siteNotUsable(trouble_.reason)
                                          : status::kSiteUnreachable);
     idle_ = true;
-    co_return trouble_.pageArrived ? SessionOutcome::SiteTrouble : SessionOutcome::Unreachable;
+    keepSiteTroubleStreak(trouble_.reason);
+    // A list the site cut short gets no results e-mail, which sums up whole
+    // checks; seats found before the trouble had their pop-ups as they came.
+    const bool searched = !sessionChecks_.isEmpty();
+    recordHistory(false);
+    // Named, not a temporary beside the co_await: g++ 12 frees those twice.
+    const QList<CheckRecord> checks = searched ? lastChecks_ : QList<CheckRecord>();
+    const SessionOutcome outcome =
+        trouble_.pageArrived ? SessionOutcome::SiteTrouble : SessionOutcome::Unreachable;
+    co_await alerts_.sessionEnded(outcome, false, checks);
+    co_return outcome;
+}
+
+void CheckEngine::keepSiteTroubleStreak(const std::optional<QString>& trouble)
+{
+    Settings& settings = parts_.settings;
+    settings.siteTrouble = nextSiteTroubleStreak(settings.siteTrouble, trouble, sessionStart_);
+    settings.save();
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::checkNow()

@@ -151,6 +151,9 @@ private:
     QCoro::Task<> finishSession();
     // The end of a session that the site's trouble `trouble_` cut short.
     QCoro::Task<SessionOutcome> endOnSiteTrouble();
+    // Counts a check the site failed (`trouble`) into the streak the user is
+    // told of, or ends the streak.
+    void keepSiteTroubleStreak(const std::optional<QString>& trouble);
     void refreshResults();
     // Row `row` has seats: its icon, and the pop-up and the blink unless
     // the user hears only of flights that became available and this one

@@ -27,4 +27,25 @@ std::optional<SiteTrouble> siteTrouble(const WebBrowser& browser, bool loaded,
     return std::nullopt;
 }
 
+SiteTroubleStreak nextSiteTroubleStreak(SiteTroubleStreak streak,
+                                        const std::optional<QString>& trouble,
+                                        const QDateTime& checkTime)
+{
+    if (!trouble)
+        return {};
+    if (streak.checks == 0 || !streak.since.isValid())
+        streak = {checkTime, 0, false, {}};
+    ++streak.checks;
+    streak.reason = *trouble;
+    return streak;
+}
+
+std::optional<QString> siteTroubleNotice(const SiteTroubleStreak& streak)
+{
+    if (streak.told || streak.checks < kSiteTroubleChecksBeforeNotice || !streak.since.isValid())
+        return std::nullopt;
+    return QStringLiteral("Zelvane has not been able to check for seats since %1: %2")
+        .arg(streak.since.toString(QStringLiteral("dd/MM/yyyy HH:mm")), streak.reason);
+}
+
 } // namespace zelvane

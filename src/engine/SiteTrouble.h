@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QString>
 #include <optional>
 
@@ -20,5 +22,17 @@ struct SiteTrouble {
 // when the wait for the page ran out first.
 std::optional<SiteTrouble> siteTrouble(const WebBrowser& browser, bool loaded,
                                        const QString& airlineBase);
+
+// The streak after one more check, made at `checkTime`: `trouble` is why
+// the site could not be used, nothing when the check got through.
+SiteTroubleStreak nextSiteTroubleStreak(SiteTroubleStreak streak,
+                                        const std::optional<QString>& trouble,
+                                        const QDateTime& checkTime);
+
+inline constexpr int kSiteTroubleChecksBeforeNotice = 3;
+
+// What the user is told now about the streak, or nothing: once per streak,
+// from its third check on, until a check gets through again.
+std::optional<QString> siteTroubleNotice(const SiteTroubleStreak& streak);
 
 } // namespace zelvane

@@ -5,6 +5,7 @@
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
 #include "notify/Push.h"
+#include "notify/SiteTroubleMail.h"
 #include "results/ResultsViewModel.h"
 
 #include <algorithm>
@@ -99,6 +100,10 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
         co_await announceLoginFailure();
         co_return;
     }
+    if (outcome == SessionOutcome::SiteTrouble || outcome == SessionOutcome::Unreachable) {
+        co_await announceSiteTrouble();
+        co_return;
+    }
     if (outcome != SessionOutcome::Completed)
         co_return;
     if (resultsMailDue) {
@@ -181,6 +186,36 @@ QCoro::Task<> SessionAlerter::announceLoginFailure()
     } else {
         // Kept unmarked: the next refusal tries again.
         status_.setStatus(status_.status() + QStringLiteral(" (Warning Not Sent: ")
+                          + undelivered.join(QStringLiteral("; ")) + QLatin1Char(')'));
+    }
+}
+
+QCoro::Task<> SessionAlerter::announceSiteTrouble()
+{
+    // Whether it is due is the streak's to say; told once until a check works.
+    const std::optional<QString> notice = siteTroubleNotice(settings_.siteTrouble);
+    if (!notice)
+        co_return;
+    const QString text = *notice;
+    QList<ChannelOutcome> outcomes;
+    const Delivery mailed = co_await mailSiteTroubleNotice(settings_, text, deadlines);
+    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
+                               mailWay(settings_) != MailWay::NotSetUp};
+    const Alert alert{kSiteTroubleTitle, {text}, false, QStringLiteral("high"),
+                      QStringLiteral("warning")};
+    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
+    outcomes << noted;
+    bool told = true;
+    for (const ChannelOutcome& o : outcomes) {
+        note(o);
+        told = told && (o.delivery.delivered || !o.counts);
+    }
+    if (told) {
+        settings_.siteTrouble.told = true;
+        settings_.save();
+    } else {
+        // Kept unmarked: the next failed check tries again.
+        status_.setStatus(status_.status() + QStringLiteral(" (Notice Not Sent: ")
                           + undelivered.join(QStringLiteral("; ")) + QLatin1Char(')'));
     }
 }

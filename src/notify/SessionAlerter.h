@@ -76,6 +76,8 @@ private:
     };
     QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
     QCoro::Task<> announceLoginFailure();
+    // The checks have not worked for a while: told once, as the login warning is.
+    QCoro::Task<> announceSiteTrouble();
     void note(const ChannelOutcome& outcome);
 
     const ResultsViewModel& results_;
