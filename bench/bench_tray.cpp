@@ -16,7 +16,6 @@
 #include "app/Clock.h"
 #include "net/VersionCheck.h"
 #include "startup/Startup.h"
-#include "net/TlsLibrary.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
@@ -285,7 +284,6 @@ void realProgramInTheTray(const QString& exe)
 void tlsLibraryCost()
 {
     const qint64 before = usageOf(QCoreApplication::applicationPid()).rssKb;
-    prepareTlsLibrary();
     const QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     std::printf("TLS library, loaded by the first https address: +%lld kB resident\n",
                 usageOf(QCoreApplication::applicationPid()).rssKb - before);

@@ -1,7 +1,8 @@
-# The installed layout: PREFIX/lib/zelvane holds both programs and the shipped
-# city lists (the data-folder rule looks beside the executable), PREFIX/bin
-# links there, and the desktop gets a menu entry, an icon, software-centre
-# metadata, manuals and a user timer for the headless check.
+# The installed layout: PREFIX/lib/zelvane holds both programs, the mail
+# program the tray program starts, and the shipped city lists (the data-folder
+# rule looks beside the executable), PREFIX/bin links to the two programs, and
+# the desktop gets a menu entry, an icon, software-centre metadata, manuals
+# and a user timer for the headless check.
 
 set(ZELVANE_APP_ID example.zelvane.Zelvane)
 set(ZELVANE_PROGRAM_DIR lib/zelvane)
@@ -9,8 +10,8 @@ set(ZELVANE_PROGRAM_DIR lib/zelvane)
 # Nothing of ours is a shared library, so no library search path. Qt's default
 # one ($ORIGIN/../lib) is also why the build pads the path with colons, and the
 # loader reads an empty entry as the working folder.
-set_target_properties(zelvane zelvane-check PROPERTIES INSTALL_RPATH "")
-install(TARGETS zelvane zelvane-check RUNTIME DESTINATION ${ZELVANE_PROGRAM_DIR})
+set_target_properties(zelvane zelvane-check zelvane-mail PROPERTIES INSTALL_RPATH "")
+install(TARGETS zelvane zelvane-check zelvane-mail RUNTIME DESTINATION ${ZELVANE_PROGRAM_DIR})
 install(FILES ${ZELVANE_DATA_FILES} DESTINATION ${ZELVANE_PROGRAM_DIR})
 
 # Relative links, made at configure time and installed as links, so the tree
@@ -82,13 +83,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.zelvane.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The libraries the programs link (Qt Charts for the history's picture among
-# them) come from shlibdeps. The tray needs a display plugin, which Qt only
-# recommends, and the history Qt's SQLite plugin, which no library links; mail
-# needs libcurl (7.77 for a certificate bundle in memory) and TLS OpenSSL, both
-# opened when first used rather than linked, so the linker records neither;
-# https needs the CA list.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libcurl4 (>= 7.77.0), libssl3")
+# The libraries the programs link (Qt Charts for the history's picture and
+# libcurl for mail among them) come from shlibdeps; OpenSSL comes with Qt's
+# network library and libcurl. Named here is what no program links: the tray
+# needs a display plugin, which Qt only recommends, and the history Qt's
+# SQLite plugin; https needs the CA list.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "systemd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

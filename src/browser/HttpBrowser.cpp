@@ -1,7 +1,5 @@
 #include "browser/HttpBrowser.h"
 
-#include "net/TlsLibrary.h"
-
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
@@ -94,7 +92,6 @@ HttpBrowser::HttpBrowser(QNetworkCookieJar* jar, QObject* parent)
 const QSslConfiguration& HttpBrowser::tlsConfiguration()
 {
     if (!tls_) {
-        prepareTlsLibrary(); // before Qt's TLS backend first loads OpenSSL
         tls_ = QSslConfiguration::defaultConfiguration();
         tls_->setPeerVerifyMode(QSslSocket::VerifyPeer);
         if (!caFile_.isEmpty() && !tls_->addCaCertificates(caFile_, QSsl::Pem))

@@ -4,11 +4,42 @@
 
 #include "history/HistorySql.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
 
 namespace zelvane {
+
+namespace history {
+
+QList<QStringList> flightsFromText(const QString& text)
+{
+    QList<QStringList> flights;
+    if (text.isEmpty())
+        return flights;
+    for (const QJsonValue& row : QJsonDocument::fromJson(text.toUtf8()).array()) {
+        QStringList cells;
+        for (const QJsonValue& c : row.toArray())
+            cells << c.toString();
+        flights << cells;
+    }
+    return flights;
+}
+
+CheckOutcome outcomeOf(const QVariant& v)
+{
+    const int o = v.toInt();
+    return o >= 0 && o <= 3 ? CheckOutcome(o) : CheckOutcome::Failed;
+}
+
+QDateTime timeOf(const QVariant& v)
+{
+    return QDateTime::fromSecsSinceEpoch(v.toLongLong());
+}
+
+} // namespace history
 
 using history::flightsFromText;
 using history::outcomeOf;
@@ -22,25 +53,62 @@ std::optional<CheckOutcome> HistoryStore::lastCheckedOutcome(const ItineraryKey&
 QList<std::optional<CheckOutcome>> HistoryStore::lastCheckedOutcomes(const QList<ItineraryKey>& keys) const
 {
     QList<std::optional<CheckOutcome>> out(keys.size());
-    if (!open_)
-        return out;
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT outcome FROM checks WHERE itinerary = ? AND outcome IN (0, 1)"
-                             " ORDER BY session DESC LIMIT 1"));
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const std::optional<qint64> id = itineraryId(keys[i]);
-        if (!id)
-            continue;
-        q.addBindValue(*id);
-        if (q.exec() && q.next())
-            out[i] = outcomeOf(q.value(0));
-        q.finish();
+    if (open_) {
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        q.prepare(QStringLiteral("SELECT outcome FROM checks WHERE itinerary = ? AND outcome IN (0, 1)"
+                                 " ORDER BY session DESC LIMIT 1"));
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const std::optional<qint64> id = itineraryId(keys[i]);
+            if (!id)
+                continue;
+            q.addBindValue(*id);
+            // Unreadable now (held by another program): each further key would
+            // only wait as long again.
+            if (!q.exec())
+                break;
+            if (q.next())
+                out[i] = outcomeOf(q.value(0));
+            q.finish();
+        }
     }
+    // Sessions not written yet are newer than anything in the file.
+    QHash<ItineraryKey, CheckOutcome> unsaved;
+    for (const Session& s : unsaved_)
+        for (const CheckRecord& c : s.checks)
+            if (wasChecked(c.outcome))
+                unsaved.insert(c.key, c.outcome);
+    for (qsizetype i = 0; i < keys.size() && !unsaved.isEmpty(); ++i)
+        if (const auto it = unsaved.constFind(keys[i]); it != unsaved.constEnd())
+            out[i] = *it;
     return out;
 }
 
 QList<ItinerarySummary> HistoryStore::summaries(const QList<ItineraryKey>& keys) const
+{
+    QList<ItinerarySummary> out = summariesInFile(keys);
+    QHash<ItineraryKey, ItinerarySummary> unsaved;
+    for (const Session& s : unsaved_)
+        for (const CheckRecord& c : s.checks) {
+            ItinerarySummary& u = unsaved[c.key];
+            u.lastOutcome = c.outcome;
+            u.lastTime = s.start;
+            if (c.outcome == CheckOutcome::Available)
+                u.lastAvailable = s.start;
+        }
+    for (qsizetype i = 0; i < keys.size() && !unsaved.isEmpty(); ++i) {
+        const auto it = unsaved.constFind(keys[i]);
+        if (it == unsaved.constEnd())
+            continue;
+        out[i].lastOutcome = it->lastOutcome;
+        out[i].lastTime = it->lastTime;
+        if (it->lastAvailable.isValid())
+            out[i].lastAvailable = it->lastAvailable;
+    }
+    return out;
+}
+
+QList<ItinerarySummary> HistoryStore::summariesInFile(const QList<ItineraryKey>& keys) const
 {
     QList<ItinerarySummary> out(keys.size());
     if (!open_)
@@ -59,7 +127,9 @@ QList<ItinerarySummary> HistoryStore::summaries(const QList<ItineraryKey>& keys)
         if (!id)
             continue;
         last.addBindValue(*id);
-        if (last.exec() && last.next()) {
+        if (!last.exec())
+            break; // unreadable now, as above
+        if (last.next()) {
             out[i].lastOutcome = outcomeOf(last.value(0));
             out[i].lastTime = timeOf(last.value(1));
         }
@@ -73,6 +143,16 @@ QList<ItinerarySummary> HistoryStore::summaries(const QList<ItineraryKey>& keys)
 }
 
 QList<TimelinePoint> HistoryStore::timeline(const ItineraryKey& key) const
+{
+    QList<TimelinePoint> points = timelineInFile(key);
+    for (const Session& s : unsaved_)
+        for (const CheckRecord& c : s.checks)
+            if (c.key == key)
+                points.append({s.start, c.outcome});
+    return points;
+}
+
+QList<TimelinePoint> HistoryStore::timelineInFile(const ItineraryKey& key) const
 {
     QList<TimelinePoint> points;
     const std::optional<qint64> id = open_ ? itineraryId(key) : std::nullopt;
@@ -90,6 +170,19 @@ QList<TimelinePoint> HistoryStore::timeline(const ItineraryKey& key) const
 }
 
 QList<HistoryCheck> HistoryStore::checks(int sessions) const
+{
+    // The newest sessions may still be in memory only.
+    const qsizetype unsaved = sessions > 0 ? std::min<qsizetype>(sessions, unsaved_.size()) : unsaved_.size();
+    QList<HistoryCheck> out;
+    if (sessions <= 0 || sessions > unsaved)
+        out = checksInFile(sessions > 0 ? sessions - int(unsaved) : 0);
+    for (qsizetype s = unsaved_.size() - unsaved; s < unsaved_.size(); ++s)
+        for (const CheckRecord& c : unsaved_[s].checks)
+            out.append({unsaved_[s].start, c});
+    return out;
+}
+
+QList<HistoryCheck> HistoryStore::checksInFile(int sessions) const
 {
     QList<HistoryCheck> out;
     if (!open_)

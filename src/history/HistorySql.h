@@ -1,7 +1,7 @@
 #pragma once
 
-// What the history's writing and its queries share: how a stored value
-// reads back.
+// How a stored value reads back, for the history's queries (the writing
+// side stores the flight table as the JSON these read).
 
 #include "history/HistoryStore.h"
 

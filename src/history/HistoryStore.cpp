@@ -1,7 +1,5 @@
 #include "history/HistoryStore.h"
 
-#include "history/HistorySql.h"
-
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -17,7 +15,13 @@ namespace zelvane {
 namespace {
 
 constexpr int kSchemaVersion = 1;
+// How long a statement waits for another connection's lock, and how often a
+// session's transaction is tried while the database stays busy.
 constexpr int kBusyTimeoutMs = 3000;
+constexpr int kWriteAttempts = 2;
+// Sessions kept in memory while the file cannot be written: a month at the
+// shortest interval, so a history broken for long cannot eat the memory.
+constexpr int kUnsavedSessionsKept = 60;
 // Flight tables whose ids are kept in memory: most checks find the table
 // their itinerary had last time.
 constexpr int kKnownTables = 4096;
@@ -39,25 +43,36 @@ const char* const kSchema1[] = {
     "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
 };
 
-// SQLite's primary result codes that mean the file itself is bad, as
-// opposed to busy, read-only or full, where the file is kept as it is.
+// SQLite's primary result codes that mean the file itself is damaged. Any
+// other failure (busy, read-only, a full disk, a file that cannot be opened
+// now) says nothing about the file, which is kept as it is.
 bool fileIsBad(int code)
 {
-    switch (code & 0xff) {
-    case 11: // SQLITE_CORRUPT
-    case 26: // SQLITE_NOTADB
-    case 14: // SQLITE_CANTOPEN
-    case 10: // SQLITE_IOERR
-        return true;
-    default:
-        return false;
-    }
+    const int primary = code & 0xff;
+    return primary == 11   // SQLITE_CORRUPT
+        || primary == 26;  // SQLITE_NOTADB
+}
+
+// Another connection holds the lock: worth waiting for and trying again.
+bool isBusy(int code)
+{
+    const int primary = code & 0xff;
+    return primary == 5    // SQLITE_BUSY
+        || primary == 6;   // SQLITE_LOCKED
 }
 
 // SQLite's own words ("file is not a database"), without Qt's.
 QString reason(const QSqlError& e)
 {
     return e.databaseText().isEmpty() ? e.text() : e.databaseText();
+}
+
+// What quick_check found, without the line naming the database.
+QString damageFound(const QString& report)
+{
+    QStringList lines = report.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& l) { return l.startsWith(QLatin1String("*** in database")); });
+    return lines.join(QStringLiteral("; "));
 }
 
 QString flightsText(const QList<QStringList>& flights)
@@ -78,35 +93,6 @@ void bindKey(QSqlQuery& q, const ItineraryKey& k)
 }
 
 } // namespace
-
-namespace history {
-
-QList<QStringList> flightsFromText(const QString& text)
-{
-    QList<QStringList> flights;
-    if (text.isEmpty())
-        return flights;
-    for (const QJsonValue& row : QJsonDocument::fromJson(text.toUtf8()).array()) {
-        QStringList cells;
-        for (const QJsonValue& c : row.toArray())
-            cells << c.toString();
-        flights << cells;
-    }
-    return flights;
-}
-
-CheckOutcome outcomeOf(const QVariant& v)
-{
-    const int o = v.toInt();
-    return o >= 0 && o <= 3 ? CheckOutcome(o) : CheckOutcome::Failed;
-}
-
-QDateTime timeOf(const QVariant& v)
-{
-    return QDateTime::fromSecsSinceEpoch(v.toLongLong());
-}
-
-} // namespace history
 
 QString outcomeName(CheckOutcome outcome)
 {
@@ -165,6 +151,19 @@ QSqlDatabase HistoryStore::database() const
 
 void HistoryStore::close()
 {
+    // Sessions not yet written get one more try, and the journal goes into
+    // the file, which a backup then copies alone.
+    if (!unsaved_.isEmpty() && !off_ && !readOnly_
+        && (open_ || openFileForWriting(unsaved_.last().start)))
+        writeUnsaved(unsaved_.last().start);
+    if (open_ && !readOnly_)
+        checkpoint();
+    disconnect();
+    unsaved_.clear();
+}
+
+void HistoryStore::disconnect()
+{
     if (!connection_.isEmpty()) {
         {
             QSqlDatabase db = database();
@@ -186,15 +185,27 @@ QString HistoryStore::takeNotice()
 
 void HistoryStore::fail(const QString& why)
 {
-    close();
-    // Told through notice() alone: the windows and the headless check each
-    // show it once, where their user looks.
-    notice_ = QStringLiteral("History not kept: ") + why;
+    disconnect();
+    off_ = true;
+    tell(QStringLiteral("History not kept: ") + why);
 }
 
-bool HistoryStore::openFile(bool forWriting)
+void HistoryStore::tell(const QString& text)
 {
-    close();
+    // Told through notice() alone: the windows and the headless check each
+    // show it once, where their user looks.
+    notice_ = notice_.isEmpty() ? text : notice_ + QStringLiteral("; ") + text;
+}
+
+void HistoryStore::checkpoint()
+{
+    QSqlQuery q(database());
+    Db::run(q, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), *this);
+}
+
+QSqlDatabase HistoryStore::addConnection(bool forWriting)
+{
+    disconnect();
     static QAtomicInt serial;
     connection_ = QStringLiteral("zelvane-history-%1").arg(serial.fetchAndAddRelaxed(1));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
@@ -204,6 +215,12 @@ bool HistoryStore::openFile(bool forWriting)
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options);
     readOnly_ = !forWriting;
+    return db;
+}
+
+bool HistoryStore::openFile(bool forWriting)
+{
+    QSqlDatabase db = addConnection(forWriting);
     if (db.open())
         return true;
     error_ = reason(db.lastError());
@@ -258,7 +275,8 @@ bool HistoryStore::prepareForWriting(const QDateTime& now)
             return false;
         }
     }
-    return prune(now);
+    // Dropping old checks can wait for a start when nobody holds the file.
+    return prune(now) || !fileIsBad(lastCode_);
 }
 
 bool HistoryStore::prune(const QDateTime& now)
@@ -295,7 +313,7 @@ bool HistoryStore::prune(const QDateTime& now)
 
 bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
 {
-    close();
+    disconnect();
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside;
     for (int n = 0;; ++n) {
@@ -312,22 +330,29 @@ bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
     for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
         if (QFile::exists(path_ + suffix) && !QFile::rename(path_ + suffix, aside + suffix))
             QFile::remove(path_ + suffix);
-    notice_ = QStringLiteral("History unreadable (%1): moved to %2, a new one started")
-                  .arg(why, QDir(folder_).relativeFilePath(aside));
+    tell(QStringLiteral("History unreadable (%1): moved to %2, a new one started")
+             .arg(why, QDir(folder_).relativeFilePath(aside)));
     return true;
 }
 
 bool HistoryStore::open(const QString& folder, const QDateTime& now)
 {
     close();
+    off_ = false;
+    toldUnsaved_ = false;
     folder_ = folder;
     path_ = QDir(folder).filePath(kHistoryFile);
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
         fail(QStringLiteral("Qt's SQLite driver is not installed"));
         return false;
     }
-    // A start leaves no file behind: it is made with the first session.
+    // A start leaves no file behind: it is made with the first session. The
+    // connection and a query on it are made now all the same: Qt makes its
+    // SQL state when first asked, and exit() tears down what was made last
+    // first, so a hook set up after this start that closes the store at exit
+    // still finds that state there.
     if (!QFile::exists(path_)) {
+        const QSqlQuery madeNow(addConnection(true));
         createLater_ = true;
         return true;
     }
@@ -337,20 +362,23 @@ bool HistoryStore::open(const QString& folder, const QDateTime& now)
 bool HistoryStore::openFileForWriting(const QDateTime& now)
 {
     const bool existed = QFile::exists(path_);
-    if (openFile(true) && prepareForWriting(now))
+    if (openFile(true) && prepareForWriting(now)) {
+        createLater_ = false;
         return open_ = true;
-    const QString why = error_;
-    if (!existed || newerSchema_ || !fileIsBad(lastCode_)) {
-        fail(why);
-        return false;
     }
-    if (!moveAside(now, why)) {
+    if (newerSchema_) {
         fail(error_);
         return false;
     }
+    // Busy, read-only, full: the file stays as it is and is tried again later.
+    const QString why = error_;
+    if (!existed || !fileIsBad(lastCode_) || !moveAside(now, why)) {
+        disconnect();
+        return false;
+    }
     if (openFile(true) && prepareForWriting(now))
         return open_ = true;
-    fail(error_);
+    disconnect();
     return false;
 }
 
@@ -375,7 +403,22 @@ bool HistoryStore::openForReading(const QString& folder)
             error_ = QStringLiteral("it was written by a newer Zelvane");
         else if (version == 0)
             error_ = QStringLiteral("it holds no history");
-        close();
+        disconnect();
+        return false;
+    }
+    // The header alone can be whole over damaged tables, which would read as
+    // an empty history.
+    bool whole = false;
+    {
+        QSqlQuery q(database());
+        if (Db::run(q, QStringLiteral("PRAGMA quick_check"), *this) && q.next()) {
+            whole = q.value(0).toString() == QLatin1String("ok");
+            if (!whole)
+                error_ = QStringLiteral("the file is damaged (%1)").arg(damageFound(q.value(0).toString()));
+        }
+    }
+    if (!whole) {
+        disconnect();
         return false;
     }
     return open_ = true;
@@ -412,11 +455,11 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
                                 const QList<CheckRecord>& checks)
 {
     QSqlDatabase db = database();
-    if (!db.transaction()) {
-        error_ = reason(db.lastError());
-        lastCode_ = db.lastError().nativeErrorCode().toInt();
+    QSqlQuery q(db);
+    // The write lock is taken first, through the busy wait: a transaction
+    // that read first is refused at once when another one wrote meanwhile.
+    if (!Db::run(q, QStringLiteral("BEGIN IMMEDIATE"), *this))
         return false;
-    }
     const auto rollback = [&] {
         db.rollback();
         // Ids made in this transaction are gone.
@@ -424,7 +467,6 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
         tableIds_.clear();
         return false;
     };
-    QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO sessions(started, completed) VALUES(?, ?)"));
     q.addBindValue(start.toSecsSinceEpoch());
     q.addBindValue(completed ? 1 : 0);
@@ -475,8 +517,49 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
     return true;
 }
 
+bool HistoryStore::writeWithRetry(const Session& session)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (writeSession(session.start, session.completed, session.checks))
+            return true;
+        if (!isBusy(lastCode_) || attempt == kWriteAttempts)
+            return false;
+    }
+}
+
+bool HistoryStore::writeUnsaved(const QDateTime& now)
+{
+    if (!open_ || readOnly_)
+        return false;
+    bool movedAside = false;
+    while (!unsaved_.isEmpty()) {
+        if (writeWithRetry(unsaved_.first())) {
+            unsaved_.removeFirst();
+            continue;
+        }
+        // Busy, read-only, full: the file stays open for reading, and the
+        // sessions wait for the next write.
+        if (movedAside || !fileIsBad(lastCode_))
+            return false;
+        // A file that went bad under us is moved aside, once, and the
+        // sessions go into a new one.
+        const QString why = error_;
+        if (!moveAside(now, why) || !openFile(true) || !prepareForWriting(now)) {
+            disconnect();
+            return false;
+        }
+        movedAside = open_ = true;
+    }
+    toldUnsaved_ = false; // the next failure is told again
+    return true;
+}
+
 void HistoryStore::recordSession(const QDateTime& start, bool completed, QList<CheckRecord>& checks)
 {
+    // A file that could not be opened before may be back, and what it holds
+    // counts in the comparison below; a missing one is made now.
+    if (!open_ && !off_ && !readOnly_ && (!checks.isEmpty() || QFile::exists(path_)))
+        openFileForWriting(start);
     // Against what was there before this session, so an itinerary listed
     // twice is judged the same way both times.
     QList<ItineraryKey> keys;
@@ -485,24 +568,13 @@ void HistoryStore::recordSession(const QDateTime& start, bool completed, QList<C
     const QList<std::optional<CheckOutcome>> before = lastCheckedOutcomes(keys);
     for (qsizetype i = 0; i < checks.size(); ++i)
         checks[i].changed = outcomeChanged(before[i], checks[i].outcome);
-    if (createLater_ && !checks.isEmpty()) {
-        createLater_ = false;
-        if (!openFileForWriting(start))
-            return;
-    }
-    if (!open_ || readOnly_ || checks.isEmpty())
+    if (checks.isEmpty() || readOnly_)
         return;
-    if (writeSession(start, completed, checks))
-        return;
-    // A file that went bad under us is moved aside and the session goes
-    // into a new one; anything else only stops the history for this run.
-    const QString why = error_;
-    if (fileIsBad(lastCode_) && moveAside(start, why) && openFile(true) && prepareForWriting(start)) {
-        open_ = true;
-        if (writeSession(start, completed, checks))
-            return;
-    }
-    fail(QStringLiteral("the session could not be written (%1)").arg(error_));
+    unsaved_.append({start, completed, checks});
+    if (unsaved_.size() > kUnsavedSessionsKept)
+        unsaved_.removeFirst();
+    if (!writeUnsaved(start) && !off_ && !std::exchange(toldUnsaved_, true))
+        tell(QStringLiteral("History Not Saved: ") + error_);
 }
 
 } // namespace zelvane

@@ -72,8 +72,10 @@ struct TimelinePoint {
 };
 
 // The history of checks: a SQLite file in the data folder, one transaction
-// per session. Nothing here may fail a check: when the file cannot be kept,
-// the store says so once through notice() and records nothing.
+// per session. Nothing here may fail a check, and nothing turns the history
+// off: a session that cannot be written is kept in memory, counts in every
+// answer, and goes into the file with the next session that can be written
+// (or when the store is closed). The store says so once through notice().
 class HistoryStore {
 public:
     HistoryStore();
@@ -83,13 +85,16 @@ public:
 
     // Opens folder/history.sqlite, bringing its tables up to date (a missing
     // file is made when the first session is recorded), and drops checks
-    // older than kHistoryKeepDays before `now`. A file
-    // that is not a readable history is moved aside (with its journal) and a
-    // new one started. False when no history can be kept in this run.
+    // older than kHistoryKeepDays before `now`. A file SQLite calls damaged
+    // is moved aside (with its journal) and a new one started; one that is
+    // only busy, read-only or on a full disk is left as it is and opened
+    // again by the next session. False when it could not be opened now.
     bool open(const QString& folder, const QDateTime& now);
     // Reads only: nothing is created, changed or moved. False (with error())
     // when there is no file or it cannot be read.
     bool openForReading(const QString& folder);
+    // Writes what is still held in memory when it can, then checkpoints, so
+    // that history.sqlite alone holds every session, and closes the file.
     void close();
     bool isOpen() const { return open_ || createLater_; }
     QString filePath() const { return path_; }
@@ -114,17 +119,31 @@ public:
 
 private:
     struct Db;
+    struct Session {
+        QDateTime start;
+        bool completed = false;
+        QList<CheckRecord> checks;
+    };
     QSqlDatabase database() const;
+    void disconnect();
+    QSqlDatabase addConnection(bool forWriting);
     bool openFile(bool forWriting);
     int schemaVersion();
     bool openFileForWriting(const QDateTime& now);
     bool prepareForWriting(const QDateTime& now);
     bool prune(const QDateTime& now);
     bool moveAside(const QDateTime& now, const QString& why);
+    bool writeUnsaved(const QDateTime& now);
+    bool writeWithRetry(const Session& session);
     bool writeSession(const QDateTime& start, bool completed, const QList<CheckRecord>& checks);
+    void checkpoint();
     std::optional<qint64> itineraryId(const ItineraryKey& key, bool create);
     std::optional<qint64> itineraryId(const ItineraryKey& key) const;
+    QList<ItinerarySummary> summariesInFile(const QList<ItineraryKey>& keys) const;
+    QList<TimelinePoint> timelineInFile(const ItineraryKey& key) const;
+    QList<HistoryCheck> checksInFile(int sessions) const;
     void fail(const QString& why);
+    void tell(const QString& text);
 
     QString connection_;
     QString folder_;
@@ -136,6 +155,9 @@ private:
     bool readOnly_ = false;
     bool createLater_ = false; // no file yet: made by the first session
     bool newerSchema_ = false;
+    bool off_ = false;         // nothing can be written in this run
+    bool toldUnsaved_ = false; // of the sessions not written since the last one that was
+    QList<Session> unsaved_;   // oldest first, all newer than the file's
     QHash<ItineraryKey, qint64> itineraryIds_;
     QHash<QString, qint64> tableIds_; // flight table text to id
 };

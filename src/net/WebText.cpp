@@ -1,7 +1,5 @@
 #include "net/WebText.h"
 
-#include "net/TlsLibrary.h"
-
 #include <QCoroNetworkReply>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -24,7 +22,6 @@ void trustExtraCertificates(QNetworkRequest& request)
 {
     if (!isSecure(request.url()))
         return;
-    prepareTlsLibrary(); // before Qt's TLS backend first loads OpenSSL
     const QString file = qEnvironmentVariable("ZELVANE_CA_FILE");
     if (file.isEmpty())
         return;
@@ -52,13 +49,6 @@ QCoro::Task<HttpReply> httpExchange(QNetworkRequest request, QByteArray verb, QB
     auto* manager = new QNetworkAccessManager;
     QNetworkReply* reply = verb == "POST" ? manager->post(request, body)
                                           : manager->sendCustomRequest(request, verb, body);
-
-    // Qt follows a redirect on its own, after telling of it: a plain address
-    // sent on to a secure one gets OpenSSL prepared before the TLS backend loads.
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [](const QUrl& to) {
-        if (isSecure(to))
-            prepareTlsLibrary();
-    });
 
     auto received = std::make_shared<QByteArray>();
     auto connectExpired = std::make_shared<bool>(false);

@@ -3,8 +3,7 @@
 #include "app/Settings.h"
 #include "net/Addresses.h"
 #include "net/QueryText.h"
-#include "net/Url.h"
-#include "net/FormPost.h"
+#include "notify/AlertSender.h"
 #include "notify/ResultsMail.h"
 
 namespace zelvane {
@@ -37,31 +36,23 @@ QString loginFailAddress(const QString& relay)
     return relay + kRelayMailPath;
 }
 
-QCoro::Task<Delivery> QFLoginFailMail(const Settings& settings, MessageBoxes& boxes,
-                                      MailDeadlines deadlines)
+QCoro::Task<Delivery> sendLoginFailMail(const Settings& settings, AlertSender& post)
 {
+    using Topic = OutboxEntry::Topic;
     switch (mailWay(settings)) {
     case MailWay::NotSetUp:
         co_return Delivery::failed(kMailNotSetUpReason);
-    case MailWay::Smtp:
-    {
+    case MailWay::Smtp: {
         const QString html = mailHtml(loginFailBody()), plain = mailPlain(loginFailBody());
-        const Delivery mailed = co_await mailBySmtp(settings, kMailSubjectText, html, plain, deadlines);
+        const Delivery mailed =
+            co_await post.send(mailEntry(Topic::LoginWarning, settings, kMailSubjectText, html, plain));
         co_return mailed;
     }
     case MailWay::Site: break;
     }
-    const QString form = loginFailFormData(settings.email);
-    try {
-        const QString address = loginFailAddress(mailRelayBase(settings));
-        const std::optional<HttpReply> reply =
-            co_await postFormExchange(address, form, boxes, deadlines.http);
-        if (reply)
-            co_return httpDelivery(*reply, QStringLiteral("the mail relay"));
-    } catch (const UrlError&) {
-        // A relay address the parser cannot take apart: no mail, no box.
-    }
-    co_return Delivery::failed(QStringLiteral("the mail relay's address is not usable"));
+    const Delivery posted = co_await post.send(sitePostEntry(
+        Topic::LoginWarning, loginFailAddress(mailRelayBase(settings)), loginFailFormData(settings.email)));
+    co_return posted;
 }
 
 } // namespace zelvane

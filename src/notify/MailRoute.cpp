@@ -39,16 +39,15 @@ MailWay mailWay(const Settings& settings)
     return mailSiteBase(settings) ? MailWay::Site : MailWay::NotSetUp;
 }
 
-QCoro::Task<Delivery> mailBySmtp(const Settings& settings, QString subject, QString html,
-                                 QString plain, MailDeadlines deadlines)
+QString mailFrom(const Settings& settings)
 {
-    MailMessage message;
+    return settings.smtpFrom.trimmed().isEmpty() ? settings.email.trimmed() : settings.smtpFrom.trimmed();
+}
+
+QCoro::Task<Delivery> mailBySmtp(const Settings& settings, MailMessage message, MailDeadlines deadlines)
+{
     message.to = settings.email.trimmed();
-    message.from = settings.smtpFrom.trimmed().isEmpty() ? message.to
-                                                              : settings.smtpFrom.trimmed();
-    message.subject = subject;
-    message.html = html;
-    message.plain = plain;
+    message.from = mailFrom(settings);
     if (message.to.isEmpty())
         co_return Delivery::failed(QStringLiteral("no e-mail address in the member details"));
     SmtpServer server = smtpServerFrom(settings);

@@ -29,11 +29,13 @@ struct MailDeadlines {
     std::chrono::milliseconds secret = kSecretDeadline;
 };
 
-// One e-mail to the member through their mail server: from SmtpFrom (else
-// the member's own address), the password from the secret store or the
-// settings file.
-QCoro::Task<Delivery> mailBySmtp(const Settings& settings, QString subject, QString html,
-                                 QString plain, MailDeadlines deadlines);
+// SmtpFrom, else the member's own address.
+QString mailFrom(const Settings& settings);
+// One e-mail to the member through their mail server, from mailFrom(), the
+// password from the secret store or the settings file. `message` brings the
+// subject, the parts and, for a mail tried again, its Message-ID and date.
+QCoro::Task<Delivery> mailBySmtp(const Settings& settings, MailMessage message,
+                                 MailDeadlines deadlines);
 
 inline const QString kMailNotSetUp = QStringLiteral(" E-mail Not Set Up");
 inline const QString kMailNotSetUpReason =

@@ -1,5 +1,6 @@
 #include "notify/ResultsMail.h"
 
+#include "notify/AlertSender.h"
 #include "app/Settings.h"
 #include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
@@ -121,7 +122,7 @@ QList<MailRow> htmlEscaped(QList<MailRow> rows)
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
                                               StatusLine& status,
                                               std::function<void()> startJustSent,
-                                              MailDeadlines deadlines, bool changed)
+                                              AlertSender& post, bool changed)
 {
     const ResultsMail mail = buildResultsMail(rows);
     const qint16 sendType = settings.mailSendType;
@@ -142,7 +143,8 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
     {
         const QString html = mailHtml(buildResultsMail(htmlEscaped(rows)).body);
         const QString plain = mailPlain(mail.body);
-        delivery = co_await mailBySmtp(settings, kMailSubjectText, html, plain, deadlines);
+        delivery = co_await post.send(mailEntry(OutboxEntry::Topic::Results, settings, kMailSubjectText,
+                                                html, plain));
         if (delivery.delivered)
             delivery.reply = QStringLiteral("Mail Sent");
         break;
@@ -150,9 +152,7 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
     case MailWay::Site: {
         const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
                                                    settings.email, encodeMailText(mail.body));
-        const QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
-        const HttpReply reply = co_await httpExchange(request, "GET", QByteArray(), deadlines.http);
-        delivery = httpDelivery(reply, QStringLiteral("the product site"));
+        delivery = co_await post.send(siteGetEntry(OutboxEntry::Topic::Results, address));
         break;
     }
     }

@@ -10,6 +10,7 @@
 
 namespace zelvane {
 
+class AlertSender;
 class StatusLine;
 class Settings;
 
@@ -52,13 +53,14 @@ QString mailNotSentStatus(int sendType, int available, int unavailable, const QS
 // something is available, type 3 when `changed` (some itinerary's outcome
 // differs from its last check), any other type never. startJustSent runs on every
 // call, mail or not, so that a second session ending soon after sends none.
+// The mail goes through `post`'s outbox: one no server took waits there.
 // The status line says "Mail Sent" only when a server took the message, and
 // otherwise what failed. Nothing when no mail was wanted.
-// `settings` and `status` must outlive the call (they belong to the process
-// and the main window).
+// `settings`, `status` and `post` must outlive the call (they belong to the
+// process and the main window).
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
                                               StatusLine& status,
                                               std::function<void()> startJustSent,
-                                              MailDeadlines deadlines = {}, bool changed = true);
+                                              AlertSender& post, bool changed = true);
 
 } // namespace zelvane

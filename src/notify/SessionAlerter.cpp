@@ -60,9 +60,15 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes)
 }
 
 SessionAlerter::SessionAlerter(const ResultsViewModel& results, Settings& settings,
-                               StatusLine& status, MessageBoxes& boxes)
-    : results_(results), settings_(settings), status_(status), boxes_(boxes)
+                               StatusLine& status, AlertSender& post)
+    : results_(results), settings_(settings), status_(status), post_(post)
 {
+}
+
+void SessionAlerter::showWaiting()
+{
+    if (const QString waiting = post_.outbox().summary(); !waiting.isEmpty())
+        status_.setStatus(waiting);
 }
 
 void SessionAlerter::note(const ChannelOutcome& o)
@@ -98,20 +104,25 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
     checks_ = std::move(checks);
     if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) {
         co_await announceLoginFailure();
+        showWaiting();
         co_return;
     }
     if (outcome == SessionOutcome::SiteTrouble || outcome == SessionOutcome::Unreachable) {
         co_await announceSiteTrouble();
+        showWaiting();
         co_return;
     }
     if (outcome != SessionOutcome::Completed)
         co_return;
+    // The login got through: a warning still waiting would be false now.
+    post_.drop(OutboxEntry::Topic::LoginWarning);
+    post_.drop(OutboxEntry::Topic::SiteNotice);
     if (resultsMailDue) {
         const QList<MailRow> rows = mailRows(results_);
         const bool changed = std::any_of(checks_.cbegin(), checks_.cend(),
                                          [](const CheckRecord& c) { return c.changed; });
         const std::optional<Delivery> mail =
-            co_await sendmail(rows, settings_, status_, startJustSent, deadlines, changed);
+            co_await sendmail(rows, settings_, status_, startJustSent, post_, changed);
         if (mail)
             note({QStringLiteral("E-mail"), *mail});
     }
@@ -119,6 +130,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
     const QList<ChannelOutcome> others = co_await announceFlights(flights);
     for (const ChannelOutcome& o : others)
         note(o);
+    showWaiting();
 }
 
 // Every co_await below stands in a statement of its own and takes named
@@ -138,7 +150,12 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
     }
     if (!settings_.pushUrl.trimmed().isEmpty()) {
         const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
-        const Delivery pushed = co_await sendPush(settings_.pushUrl, push, deadlines.http);
+        const OutboxEntry entry = pushEntry(alert.topic, push);
+        Delivery pushed;
+        if (alert.once)
+            pushed = co_await post_.sendOnce(entry);
+        else
+            pushed = co_await post_.send(entry);
         outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
     }
     co_return outcomes;
@@ -165,29 +182,23 @@ QCoro::Task<> SessionAlerter::announceLoginFailure()
     if (settings_.loginFailTold)
         co_return;
     QList<ChannelOutcome> outcomes;
-    const Delivery mailed = co_await QFLoginFailMail(settings_, boxes_, deadlines);
+    const Delivery mailed = co_await sendLoginFailMail(settings_, post_);
     // Without any way to mail, the other channels tell; that is the user's choice.
     outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
                                mailWay(settings_) != MailWay::NotSetUp};
     const Alert alert{kLoginTroubleText,
                       {QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
                                       "Check the member details.")},
-                      false, QStringLiteral("high"), QStringLiteral("warning")};
+                      false, QStringLiteral("high"), QStringLiteral("warning"),
+                      OutboxEntry::Topic::LoginWarning};
     const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
     outcomes << noted;
-    bool told = true;
-    for (const ChannelOutcome& o : outcomes) {
+    for (const ChannelOutcome& o : outcomes)
         note(o);
-        told = told && (o.delivery.delivered || !o.counts);
-    }
-    if (told) {
-        settings_.loginFailTold = 1;
-        settings_.save();
-    } else {
-        // Kept unmarked: the next refusal tries again.
-        status_.setStatus(status_.status() + QStringLiteral(" (Warning Not Sent: ")
-                          + undelivered.join(QStringLiteral("; ")) + QLatin1Char(')'));
-    }
+    // Handed to every channel: what one could not take waits in the outbox,
+    // so the rest of the streak sends nothing again.
+    settings_.loginFailTold = 1;
+    settings_.save();
 }
 
 QCoro::Task<> SessionAlerter::announceSiteTrouble()
@@ -198,26 +209,18 @@ QCoro::Task<> SessionAlerter::announceSiteTrouble()
         co_return;
     const QString text = *notice;
     QList<ChannelOutcome> outcomes;
-    const Delivery mailed = co_await mailSiteTroubleNotice(settings_, text, deadlines);
+    const Delivery mailed = co_await sendSiteTroubleMail(settings_, text, post_);
     outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
                                mailWay(settings_) != MailWay::NotSetUp};
     const Alert alert{kSiteTroubleTitle, {text}, false, QStringLiteral("high"),
-                      QStringLiteral("warning")};
+                      QStringLiteral("warning"), OutboxEntry::Topic::SiteNotice};
     const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
     outcomes << noted;
-    bool told = true;
-    for (const ChannelOutcome& o : outcomes) {
+    for (const ChannelOutcome& o : outcomes)
         note(o);
-        told = told && (o.delivery.delivered || !o.counts);
-    }
-    if (told) {
-        settings_.siteTrouble.told = true;
-        settings_.save();
-    } else {
-        // Kept unmarked: the next failed check tries again.
-        status_.setStatus(status_.status() + QStringLiteral(" (Notice Not Sent: ")
-                          + undelivered.join(QStringLiteral("; ")) + QLatin1Char(')'));
-    }
+    // Handed to every channel: what one could not take waits in the outbox.
+    settings_.siteTrouble.told = true;
+    settings_.save();
 }
 
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
@@ -226,11 +229,12 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
     // The site's endpoints carry only the two e-mails they were made for.
     if (mailWay(settings_) == MailWay::Smtp) {
         const QString html = mailHtml(testAlertBody()), plain = mailPlain(testAlertBody());
-        const Delivery mailed = co_await mailBySmtp(settings_, kTestAlertTitle, html, plain, deadlines);
+        const Delivery mailed =
+            co_await post_.sendOnce(mailEntry(OutboxEntry::Topic::Results, settings_, kTestAlertTitle, html, plain));
         outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed};
     }
     const Alert alert{kTestAlertTitle, {QStringLiteral("This is a test alert from Zelvane.")}, false,
-                      QStringLiteral("default"), QStringLiteral("bell")};
+                      QStringLiteral("default"), QStringLiteral("bell"), OutboxEntry::Topic::Seats, true};
     const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
     outcomes << noted;
     co_return outcomes;

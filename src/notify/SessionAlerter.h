@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CheckEngine.h"
+#include "notify/AlertSender.h"
 #include "notify/DesktopNotifier.h"
 #include "notify/MailRoute.h"
 #include "notify/ResultsMail.h"
@@ -40,7 +41,7 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes);
 class SessionAlerter final : public SessionAlerts {
 public:
     SessionAlerter(const ResultsViewModel& results, Settings& settings, StatusLine& status,
-                   MessageBoxes& boxes);
+                   AlertSender& post);
 
     QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
                                QList<CheckRecord> checks = {}) override;
@@ -53,7 +54,7 @@ public:
     // The just-sent window of the engine, started on every results e-mail.
     std::function<void()> startJustSent;
     DesktopNotifier& desktop() { return desktop_; }
-    MailDeadlines deadlines;
+    AlertSender& post() { return post_; }
     std::chrono::milliseconds desktopDeadline{5000};
 
 private:
@@ -73,17 +74,21 @@ private:
         QStringList notes;
         bool showResults = false;
         QString priority, tags;
+        OutboxEntry::Topic topic = OutboxEntry::Topic::Seats;
+        bool once = false; // a test: tried once, never kept
     };
     QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
     QCoro::Task<> announceLoginFailure();
     // The checks have not worked for a while: told once, as the login warning is.
     QCoro::Task<> announceSiteTrouble();
     void note(const ChannelOutcome& outcome);
+    // What waits in the outbox, on the status line where the user looks.
+    void showWaiting();
 
     const ResultsViewModel& results_;
     Settings& settings_;
     StatusLine& status_;
-    MessageBoxes& boxes_;
+    AlertSender& post_;
     DesktopNotifier desktop_;
     QList<CheckRecord> checks_; // of the session that ended last
 };

@@ -1,10 +1,8 @@
 #include "notify/SiteTroubleMail.h"
 
 #include "app/Settings.h"
+#include "notify/AlertSender.h"
 #include "notify/ResultsMail.h"
-
-#include <QNetworkRequest>
-#include <QUrl>
 
 namespace zelvane {
 
@@ -17,25 +15,27 @@ QString siteTroubleBody(const QString& notice)
            + crlf + crlf + QLatin1String("Zelvane Alert");
 }
 
-QCoro::Task<Delivery> mailSiteTroubleNotice(const Settings& settings, QString notice,
-                                            MailDeadlines deadlines)
+// Every co_await takes named values: g++ 12 frees temporaries beside one twice.
+QCoro::Task<Delivery> sendSiteTroubleMail(const Settings& settings, QString notice,
+                                          AlertSender& post)
 {
     const QString body = siteTroubleBody(notice);
     switch (mailWay(settings)) {
     case MailWay::NotSetUp:
         co_return Delivery::failed(kMailNotSetUpReason);
     case MailWay::Smtp: {
-        const QString html = mailHtml(body.toHtmlEscaped()), plain = mailPlain(body);
-        const Delivery mailed = co_await mailBySmtp(settings, kSiteTroubleTitle, html, plain, deadlines);
+        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::SiteNotice, settings, kSiteTroubleTitle,
+                                            mailHtml(body.toHtmlEscaped()), mailPlain(body));
+        const Delivery mailed = co_await post.send(entry);
         co_return mailed;
     }
     case MailWay::Site: break;
     }
-    const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
-                                               settings.email, encodeMailText(body));
-    const QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
-    const HttpReply reply = co_await httpExchange(request, "GET", QByteArray(), deadlines.http);
-    co_return httpDelivery(reply, QStringLiteral("the product site"));
+    const OutboxEntry entry = siteGetEntry(
+        OutboxEntry::Topic::SiteNotice,
+        resultsMailAddress(mailSiteBase(settings).value_or(QString()), settings.email, encodeMailText(body)));
+    const Delivery sent = co_await post.send(entry);
+    co_return sent;
 }
 
 } // namespace zelvane

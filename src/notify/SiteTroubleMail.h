@@ -7,6 +7,7 @@
 
 namespace zelvane {
 
+class AlertSender;
 class Settings;
 
 inline const QString kSiteTroubleTitle = QStringLiteral("Zelvane cannot check for seats");
@@ -16,8 +17,9 @@ inline const QString kSiteTroubleTitle = QStringLiteral("Zelvane cannot check fo
 QString siteTroubleBody(const QString& notice);
 
 // Sends it the way the results e-mail goes (mailWay()): the member's mail
-// server, else the product site's mail endpoint. `settings` must outlive the call.
-QCoro::Task<Delivery> mailSiteTroubleNotice(const Settings& settings, QString notice,
-                                            MailDeadlines deadlines = {});
+// server, else the product site's mail endpoint, through `post`'s outbox.
+// `settings` and `post` must outlive the call.
+QCoro::Task<Delivery> sendSiteTroubleMail(const Settings& settings, QString notice,
+                                          AlertSender& post);
 
 } // namespace zelvane

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace zelvane {
@@ -46,9 +47,17 @@ bool isLocalHost(const QString& host);
 // A password is never sent in clear text to another machine.
 std::optional<QString> smtpSetupProblem(const SmtpServer& server);
 
-// Sends on the calling thread, which it blocks: run it off the window's thread.
+// Sends with libcurl on the calling thread, which it blocks: run it off the
+// window's thread. Only what links zelvane_mail has it.
 Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message,
                      SmtpDeadlines deadlines = {});
+
+// What sendSmtp runs on its worker thread. Unless a program that links
+// libcurl chooses sendSmtpNow, each mail goes through the mail program
+// (MailProgram.h); choose once, before the first mail.
+using SmtpSender = std::function<Delivery(const SmtpServer&, const MailMessage&, SmtpDeadlines)>;
+void setSmtpSender(SmtpSender send);
+
 // Sends on a worker thread; the event loop runs on meanwhile.
 QCoro::Task<Delivery> sendSmtp(SmtpServer server, MailMessage message,
                                SmtpDeadlines deadlines = {});

@@ -109,6 +109,8 @@ int main(int argc, char* argv[])
     if (startUp(parts, arguments, boxes, windows) == StartResult::AlreadyRunning)
         return 1;
     started = true;
+    // The display going away ends the run through exit(): saved as at log-off.
+    const SaveAllOnExit savedWhenTheDisplayGoes(parts);
     // A session manager asks before it ends the desktop session.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
         program.settings.save();

@@ -13,12 +13,18 @@
 #include "history/HistoryExport.h"
 #include "net/Addresses.h"
 #include "results/ResultsViewModel.h"
+#include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
+#include "notify/SmtpMail.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 using namespace zelvane;
 
@@ -39,7 +45,7 @@ enum ExitCode {
 };
 
 const char* const kHelp =
-    "Usage: zelvane-check [--help | --test-alert]\n"
+    "Usage: zelvane-check [--help | --test-alert | --send-waiting]\n"
     "       zelvane-check --history [N] [--json]\n"
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
@@ -52,6 +58,14 @@ const char* const kHelp =
     "after three runs in a row that could not use the airline's site a notice,\n"
     "once until a check works.\n"
     "\n"
+    "An alert for a server (an e-mail, a push) is kept in the outbox\n"
+    "(outbox.sqlite in the data folder) until the server takes it. Each run first\n"
+    "sends what waits there, then checks; the tray program tries again on its own,\n"
+    "after 1, 2, 4 ... minutes, at most an hour apart. A newer results e-mail\n"
+    "replaces one still waiting; a login that gets through drops a waiting warning,\n"
+    "a check that works a waiting site notice.\n"
+    "\n"
+    "  --send-waiting  send what waits in the outbox and end; no check is made\n"
     "  --test-alert  send a test through every alert channel that is set up,\n"
     "                print each one's outcome and end; no check is made\n"
     "\n"
@@ -68,7 +82,7 @@ const char* const kHelp =
     "                program runs.\n"
     "\n"
     "Exit status:\n"
-    "  0  the session completed and every alert was delivered\n"
+    "  0  the session completed and nothing waits in the outbox\n"
     "  2  the tray program is running\n"
     "  3  no member details are stored\n"
     "  4  the watch list is empty\n"
@@ -76,8 +90,9 @@ const char* const kHelp =
     "  6  the site refused the login (member number, surname or PIN): its own\n"
     "     page answered, and it was not the account page\n"
     "  7  the site refused the login four times; a retry follows in the tray program\n"
-    "  8  the check ran, but an alert could not be delivered (the reason is printed);\n"
-    "     with --test-alert: a channel failed, or none reached you\n"
+    "  8  the check ran, but an alert is still waiting in the outbox (each one and\n"
+    "     why is printed); with --send-waiting: something still waits; with\n"
+    "     --test-alert: a channel failed, or none reached you\n"
     "  9  the airline's site could not be reached (no network, no such host,\n"
     "     connection refused or timed out) or could not be used (an HTTP error\n"
     "     such as 503 Service Unavailable, a page from another host such as a\n"
@@ -159,11 +174,22 @@ int exitFor(SessionOutcome outcome)
     return kExitAlreadyRunning;
 }
 
+// Each alert still in the outbox, and why, on a line of its own. True when none waits.
+bool reportWaiting(const Outbox& outbox)
+{
+    for (const OutboxEntry& e : outbox.waiting())
+        fail(QStringLiteral("an alert could not be delivered and waits in the outbox: ") + e.describe()
+             + QStringLiteral(": ") + e.lastReason);
+    return outbox.count() == 0;
+}
+
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
-QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
+QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
                          const ResultsViewModel& results, Settings& settings, int& code)
 {
+    // What earlier runs could not deliver goes first: it is older news.
+    co_await alerts.post().sendWaiting(false);
     const SessionOutcome outcome = co_await engine.runCheck();
     for (int i = 1; i <= results.count(); ++i) {
         const ResultsViewModel::Row& r = results.row(i);
@@ -182,11 +208,16 @@ QCoro::Task<> runSession(CheckEngine& engine, const SessionAlerter& alerts,
         fail(QStringLiteral("the airline's site could not be used: %1. That is the site's "
                             "trouble, not the member details; the next run tries again.")
                  .arg(engine.siteTroubleReason));
-    for (const QString& reason : alerts.undelivered)
-        fail(QStringLiteral("an alert could not be delivered: ") + reason);
     code = exitFor(outcome);
-    if (code == kExitCompleted && !alerts.undelivered.isEmpty())
+    if (!reportWaiting(alerts.post().outbox()) && code == kExitCompleted)
         code = kExitAlertUndelivered;
+    QCoreApplication::exit(code);
+}
+
+QCoro::Task<> sendWaiting(AlertSender& post, int& code)
+{
+    co_await post.sendWaiting(false);
+    code = reportWaiting(post.outbox()) ? kExitCompleted : kExitAlertUndelivered;
     QCoreApplication::exit(code);
 }
 
@@ -233,9 +264,9 @@ std::optional<int> historyCommand(const QStringList& args)
     return kExitCompleted;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+// The whole run: everything it makes, the application included, has ended
+// (saved, closed, its lock released) when it returns.
+int runCheck(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
@@ -246,11 +277,14 @@ int main(int argc, char* argv[])
     if (const std::optional<int> code = historyCommand(args))
         return *code;
     const bool testAlert = args == QStringList{QStringLiteral("--test-alert")};
-    if (!args.isEmpty() && !testAlert) {
+    const bool sendOnly = args == QStringList{QStringLiteral("--send-waiting")};
+    if (!args.isEmpty() && !testAlert && !sendOnly) {
         fail(QStringLiteral("unknown argument \"%1\"; see --help").arg(args.first()));
         return kExitUsage;
     }
 
+    // This program links libcurl: its mail goes from here.
+    setSmtpSender(sendSmtpNow);
     const QString programFolder = QCoreApplication::applicationDirPath();
     NativeSettingsArea area;
     const Clock& clock = SystemClock::instance();
@@ -260,7 +294,8 @@ int main(int argc, char* argv[])
     ResultsViewModel results;
     ConsoleView view(clock);
     ConsoleBoxes boxes;
-    SessionAlerter alerts(results, settings, view, boxes);
+    AlertSender post(program.outbox, settings, boxes, clock);
+    SessionAlerter alerts(results, settings, view, post);
     int code = kExitCompleted;
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
@@ -277,9 +312,16 @@ int main(int argc, char* argv[])
     }
     settings.load();
     // The details first: with nothing set up nothing is written, not even defaults.
-    if (settings.memberNo == 0)
+    if (settings.memberNo == 0 && !sendOnly)
         return exitFor(SessionOutcome::NoMember);
     useDataFolder(parts, resolveDataFolder(programFolder, userDataFolder()));
+    if (!program.outbox.open(parts.dataFolder))
+        fail(program.outbox.filePath() + QStringLiteral(": ") + program.outbox.error());
+    if (sendOnly) {
+        QTimer::singleShot(0, &app, [&] { sendWaiting(post, code); });
+        app.exec();
+        return code;
+    }
     program.itineraries.load();
     program.cities.load();
     program.history.open(parts.dataFolder, clock.now());
@@ -296,4 +338,20 @@ int main(int argc, char* argv[])
     QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, settings, code); });
     app.exec();
     return code;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const int code = runCheck(argc, argv);
+    // Ended as the tray program ends, without the exit handlers: Qt counts a
+    // network thread as finished before the thread has freed its OpenSSL
+    // state, and OpenSSL's clean-up at exit, run beside it, now and then freed
+    // the same memory twice. No thread's work is lost: the run has ended.
+    std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check(); // the sanitizer's own check would run at exit
+#endif
+    std::_Exit(code);
 }

@@ -4,16 +4,31 @@
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace zelvane {
+
+namespace {
+
+// What an exit() would save; taken by whichever end comes first, so nothing
+// is saved twice.
+std::atomic<const ProgramParts*> savedOnExit{nullptr};
+
+void saveAllOnExit()
+{
+    if (const ProgramParts* parts = savedOnExit.exchange(nullptr))
+        endProcessSavingAll(*parts);
+}
+
+} // namespace
 
 ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& programFolder,
                          const QString& dataFolder)
     : settings(area, clock, programFolder),
       itineraries(dataFolder),
       cities(dataFolder),
-      parts{instance, {settings, itineraries, cities, history, clock}, programFolder, dataFolder}
+      parts{instance, {settings, itineraries, cities, history, clock}, outbox, programFolder, dataFolder}
 {
 }
 
@@ -42,15 +57,20 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     data.cities.load();
     // A history that cannot be kept says so later; the program runs on.
     data.history.open(parts.dataFolder, data.clock.now());
+    // Alerts that no server took before the last run ended are tried again.
+    parts.outbox.open(parts.dataFolder);
     if (data.settings.memberDetailsMissing())
         windows.showFirstRun();
     windows.loadTrayWindow();
     return StartResult::Running;
 }
 
-void endProcess(Settings& settings, SingleInstance* instance)
+void endProcess(Settings& settings, HistoryStore& history, SingleInstance* instance)
 {
+    savedOnExit = nullptr;
     settings.save();
+    // Checkpointed and closed: history.sqlite alone then holds every session.
+    history.close();
     if (instance)
         instance->release();
     std::_Exit(0);
@@ -58,8 +78,22 @@ void endProcess(Settings& settings, SingleInstance* instance)
 
 void endProcessSavingAll(const ProgramParts& parts)
 {
+    savedOnExit = nullptr;
     parts.data.itineraries.save();
-    endProcess(parts.data.settings, &parts.instance);
+    endProcess(parts.data.settings, parts.data.history, &parts.instance);
+}
+
+SaveAllOnExit::SaveAllOnExit(const ProgramParts& parts)
+{
+    savedOnExit = &parts;
+    // Registered once; hooks run in the reverse order of registration, so
+    // this one runs before the teardown of anything set up before it.
+    [[maybe_unused]] static const bool registered = std::atexit(saveAllOnExit) == 0;
+}
+
+SaveAllOnExit::~SaveAllOnExit()
+{
+    savedOnExit = nullptr;
 }
 
 } // namespace zelvane

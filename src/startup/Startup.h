@@ -6,6 +6,7 @@
 #include "history/HistoryStore.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
+#include "notify/Outbox.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,7 @@ class SettingsArea;
 struct ProgramParts {
     SingleInstance& instance;
     SessionParts data;
+    Outbox& outbox;
     QString programFolder;
     QString dataFolder; // empty until start-up settles it
 };
@@ -40,6 +42,7 @@ public:
     ItineraryStore itineraries;
     CityLists cities;
     HistoryStore history;
+    Outbox outbox;
     SingleInstance instance;
     ProgramParts parts; // the members above
 };
@@ -68,13 +71,27 @@ void useDataFolder(ProgramParts& parts, const QString& folder);
 StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBoxes& boxes,
                     StartupWindows& windows);
 
-// The exits of the program: settings saved, then the process ends at once
-// without running any window's unload handling.
-[[noreturn]] void endProcess(Settings& settings, SingleInstance* instance = nullptr);
+// The exits of the program: settings saved and the history closed, then the
+// process ends at once without running any window's unload handling.
+[[noreturn]] void endProcess(Settings& settings, HistoryStore& history,
+                             SingleInstance* instance = nullptr);
 
 // The desktop session ends or the process is told to stop: the settings and
 // the watch list are saved, as when the main window is unloaded, and the
 // process ends.
 [[noreturn]] void endProcessSavingAll(const ProgramParts& parts);
+
+// Qt's X11 plugin ends the process with exit() when the display goes away.
+// While one of these lives, that exit saves everything and ends as
+// endProcessSavingAll does. Made once start-up has opened what it saves, and
+// gone before those parts are: exit() runs its hook before the library
+// state made earlier is torn down.
+class SaveAllOnExit {
+public:
+    explicit SaveAllOnExit(const ProgramParts& parts);
+    ~SaveAllOnExit();
+    SaveAllOnExit(const SaveAllOnExit&) = delete;
+    SaveAllOnExit& operator=(const SaveAllOnExit&) = delete;
+};
 
 } // namespace zelvane

@@ -2,6 +2,8 @@
 
 #include "app/MessageBoxes.h"
 #include "app/Settings.h"
+#include "notify/AlertSender.h"
+#include "notify/SessionAlerter.h"
 #include "notify/AlertEntries.h"
 #include "notify/SecretStore.h"
 #include "notify/SessionAlerter.h"
@@ -12,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -67,6 +70,7 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     testOutcome_->setWordWrap(true);
     testOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(testOutcome_, 9, 0, 1, 4);
+    addWaitingList(grid, 10);
     grid->setColumnStretch(1, 1);
 
     saveAlertsButton_ = listButton("ImageSaveAlerts", 16, host.theme(), this);
@@ -75,15 +79,57 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     connect(saveAlertsButton_, &ImageButton::activated, this, [this] { save(); });
     testAlertButton_ = named(new QPushButton(QStringLiteral("Send &Test Alert"), this), "cmdTestAlert");
     connect(testAlertButton_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
+    sendNowButton_ = named(new QPushButton(QStringLiteral("Send &Now"), this), "cmdSendNow");
+    sendNowButton_->setToolTip(QStringLiteral("Try every alert that waits at once"));
+    connect(sendNowButton_, &QPushButton::clicked, this, [this] { host_.alerts().post().sendWaiting(false); });
     auto* side = new QVBoxLayout;
     side->setSpacing(9);
     side->addWidget(saveAlertsButton_);
     side->addWidget(testAlertButton_);
     side->addStretch(1);
     grid->addLayout(side, 0, 4, 8, 1);
+    grid->addWidget(sendNowButton_, 10, 4, Qt::AlignTop);
+    connect(&host.alerts().post(), &AlertSender::waitingChanged, this, &AlertsPanel::showWaiting);
+    showWaiting();
     setTabOrder(smtpHostEdit_, smtpPortEdit_);
     setTabOrder(smtpPortEdit_, smtpSecurityChoice_);
     setTabOrder(smtpSecurityChoice_, smtpUserEdit_);
+}
+
+void AlertsPanel::addWaitingList(QGridLayout* grid, int row)
+{
+    // Two lines of what waits; each line's tooltip has it whole.
+    waitingCaption_ = caption(QString(), this);
+    waitingCaption_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    waiting_ = named(new QListWidget(this), "lstWaiting");
+    waiting_->setFrameShape(QFrame::NoFrame);
+    waiting_->setFocusPolicy(Qt::NoFocus);
+    waiting_->setSelectionMode(QAbstractItemView::NoSelection);
+    waiting_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    waiting_->setTextElideMode(Qt::ElideRight);
+    waiting_->setFixedHeight(2 * waiting_->fontMetrics().height() + 6);
+    waiting_->viewport()->setAutoFillBackground(false);
+    grid->addWidget(waitingCaption_, row, 0);
+    grid->addWidget(waiting_, row, 1, 1, 3);
+}
+
+void AlertsPanel::showWaiting()
+{
+    const Outbox& outbox = host_.alerts().post().outbox();
+    waiting_->clear();
+    // The newest first: that is what the user just missed.
+    const QList<OutboxEntry> entries = outbox.waiting();
+    for (auto e = entries.crbegin(); e != entries.crend(); ++e) {
+        const QString line =
+            e->describe() + (e->lastReason.isEmpty() ? QString() : QStringLiteral(": ") + e->lastReason);
+        auto* item = new QListWidgetItem(line, waiting_);
+        item->setToolTip(line);
+    }
+    waitingCaption_->setText(outbox.count() == 1 ? QStringLiteral("1 waiting :")
+                                                 : QStringLiteral("%1 waiting :").arg(outbox.count()));
+    for (QWidget* w : {static_cast<QWidget*>(waitingCaption_), static_cast<QWidget*>(waiting_),
+                       static_cast<QWidget*>(sendNowButton_)})
+        w->setVisible(outbox.count() > 0);
 }
 
 AlertEntries AlertsPanel::entries() const

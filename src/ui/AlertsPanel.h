@@ -6,8 +6,10 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 namespace zelvane {
@@ -35,14 +37,18 @@ private:
     AlertEntries entries() const;
     void showPasswordPlace(const QString& text);
     void setBusy(bool busy);
+    // What waits in the outbox, with a button to try it now.
+    void showWaiting();
+    void addWaitingList(QGridLayout* grid, int row);
 
     Settings& settings_;
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
     QComboBox* smtpSecurityChoice_;
     QCheckBox *notifyDesktopCheck_, *announceChangesOnlyCheck_;
-    QLabel *passwordPlace_, *testOutcome_;
+    QLabel *passwordPlace_, *testOutcome_, *waitingCaption_;
+    QListWidget* waiting_;
     ImageButton* saveAlertsButton_;
-    QPushButton* testAlertButton_;
+    QPushButton *testAlertButton_, *sendNowButton_;
     bool passwordKept_ = false;
     bool busy_ = false;
 };

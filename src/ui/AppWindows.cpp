@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
+#include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "startup/Startup.h"
 #include "ui/AboutWindow.h"
@@ -34,7 +35,9 @@ AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& box
     : trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
       statusNotifierTray(&statusNotifierHostRegistered),
       // Runs on by itself; the status line tells how it goes.
-      callUpdates([](MainWindow& w) { w.updateCities(); }), parts_(parts), news_(news), boxes_(boxes)
+      callUpdates([](MainWindow& w) { w.updateCities(); }), parts_(parts), news_(news),
+      post_(std::make_unique<AlertSender>(parts.outbox, parts.data.settings, boxes, parts.data.clock)),
+      boxes_(boxes)
 {
 }
 
@@ -47,13 +50,13 @@ AppWindows::~AppWindows()
 
 void AppWindows::endProgram()
 {
-    endProcess(parts_.data.settings, &parts_.instance);
+    endProcess(parts_.data.settings, parts_.data.history, &parts_.instance);
 }
 
 MainWindow& AppWindows::mainWindow()
 {
     if (!main_) {
-        main_ = std::make_unique<MainWindow>(parts_.data, news_, nullptr, &boxes_);
+        main_ = std::make_unique<MainWindow>(parts_.data, news_, *post_, nullptr, &boxes_);
         joinMainWindow(*main_);
     }
     return *main_;
@@ -123,6 +126,11 @@ void AppWindows::loadTrayWindow()
         return;
     menu_ = std::make_unique<TrayMenu>(parts_.data.settings, parts_.data.itineraries, parts_.data.clock, news_, *this);
     menu_->onLoad();
+    // Alerts left waiting by an earlier run go out without waiting for a check.
+    const auto showWaiting = [this] { menu_->showWaiting(post_->outbox().summary()); };
+    QObject::connect(post_.get(), &AlertSender::waitingChanged, menu_.get(), showWaiting);
+    showWaiting();
+    post_->retryWhenDue();
     if (!trayShown()) {
         trayLook_ = new QTimer(menu_.get());
         QObject::connect(trayLook_, &QTimer::timeout, menu_.get(), [this] { lookForTray(); });

@@ -12,6 +12,7 @@ namespace zelvane {
 
 class MessageBoxes;
 struct ProductNews;
+class AlertSender;
 class AboutWindow;
 class SeatPopup;
 class MainWindow;
@@ -67,6 +68,7 @@ private:
 
     ProgramParts& parts_;
     ProductNews& news_;
+    std::unique_ptr<AlertSender> post_;
     MessageBoxes& boxes_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;

@@ -12,6 +12,7 @@
 #include "engine/Waits.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
+#include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "ui/AlertsPanel.h"
 #include "ui/ImageButton.h"
@@ -76,10 +77,12 @@ QIcon noticeIcon(bool over)
 
 } // namespace
 
-MainWindow::MainWindow(SessionParts parts, ProductNews& news, QWidget* parent, MessageBoxes* boxes)
+MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post, QWidget* parent,
+                       MessageBoxes* boxes)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       parts_(parts),
       news_(news),
+      post_(post),
       ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>()),
       boxes_(boxes ? *boxes : *ownBoxes_),
       theme_(currentTheme())
@@ -93,7 +96,7 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, QWidget* parent, M
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    endProgram = [this] { endProcess(parts_.settings); };
+    endProgram = [this] { endProcess(parts_.settings, parts_.history); };
     openPage = [](const QString& address) {
         QString page = address;
         showWebPage(page);
@@ -102,11 +105,18 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, QWidget* parent, M
     sessionBrowser_ = std::make_unique<HttpBrowser>();
     testBrowser_ = std::make_unique<HttpBrowser>();
     waits_ = std::make_unique<RealWaits>(parts_.clock, timeScale());
-    alerts_ = std::make_unique<SessionAlerter>(results_, parts_.settings, *this, boxes_);
+    alerts_ = std::make_unique<SessionAlerter>(results_, parts_.settings, *this, post_);
     engine_ = std::make_unique<CheckEngine>(parts_, results_, table_,
                                             CheckEngine::Browsers{*sessionBrowser_, *testBrowser_},
                                             *waits_, *this, *alerts_, this);
     alerts_->startJustSent = [this] { engine_->justSentTimer.start(); };
+    // A retry's outcome replaces what the status line said of the outbox.
+    connect(&post_, &AlertSender::waitingChanged, this, [this] {
+        const QString waiting = post_.outbox().summary();
+        if (!waitingShown_.isEmpty() && status() == waitingShown_)
+            setStatus(waiting.isEmpty() ? kWaitingAlertsSent : waiting);
+        waitingShown_ = waiting;
+    });
     results_.setIconProvider([](int picture) { return listPicture(picture); });
     results_.setHistory(&parts_.history);
 }

@@ -23,6 +23,7 @@ class MemberPanel;
 class MessageBoxes;
 class ResultsPanel;
 class RealWaits;
+class AlertSender;
 class SessionAlerter;
 struct ProductNews;
 
@@ -33,7 +34,7 @@ class MainWindow : public QWidget, public SessionView, private PanelHost {
     Q_OBJECT
 public:
     // Without `boxes` the window asks with real message boxes.
-    MainWindow(SessionParts parts, ProductNews& news, QWidget* parent = nullptr,
+    MainWindow(SessionParts parts, ProductNews& news, AlertSender& post, QWidget* parent = nullptr,
                MessageBoxes* boxes = nullptr);
     ~MainWindow() override;
 
@@ -124,6 +125,8 @@ private:
 
     SessionParts parts_;
     ProductNews& news_;
+    AlertSender& post_;
+    QString waitingShown_; // the outbox as the status line may still show it
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
     Theme theme_;

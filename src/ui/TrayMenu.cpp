@@ -139,8 +139,10 @@ void TrayMenu::setTrayIcon(const QIcon& mainIcon)
     if (!shown.isNull() && shown.cacheKey() != tray_->icon().cacheKey())
         tray_->setIcon(shown);
     // No tooltip until the main window has been seen, unless there is trouble to tell.
-    const QString tip = loginTrouble_ ? kTrayLoginTrouble
-                        : lastMainIcon_.isNull() ? QString() : kTrayToolTip;
+    const QString tip = loginTrouble_          ? kTrayLoginTrouble
+                        : !waiting_.isEmpty()    ? waiting_
+                        : lastMainIcon_.isNull() ? QString()
+                                                 : kTrayToolTip;
     if (tray_->toolTip() != tip)
         tray_->setToolTip(tip);
 }
@@ -148,6 +150,12 @@ void TrayMenu::setTrayIcon(const QIcon& mainIcon)
 void TrayMenu::showLoginTrouble(bool refused)
 {
     loginTrouble_ = refused;
+    setTrayIcon({});
+}
+
+void TrayMenu::showWaiting(const QString& summary)
+{
+    waiting_ = summary;
     setTrayIcon({});
 }
 

@@ -38,6 +38,8 @@ public:
     // While the site refuses the login the icon shows a warning and the
     // tooltip says why; a good login puts the usual picture back.
     void showLoginTrouble(bool refused);
+    // "1 alert waiting to be sent: …", or empty when nothing waits.
+    void showWaiting(const QString& summary);
     // Shows this window as the icon's menu, near the screen's bottom right.
     void onActivate();
 
@@ -59,6 +61,7 @@ private:
     const Settings& settings_;
     ProductNews& news_;
     bool loginTrouble_ = false; // shown until a login gets through
+    QString waiting_;
     AppWindows& windows_;
     Scheduler scheduler_;
     QSystemTrayIcon* tray_ = nullptr;

@@ -3,11 +3,14 @@
 #  - `zelvane --help` and `--version` print and end, without a display and
 #    without starting a running copy;
 #  - told to stop (SIGTERM at log-off, SIGHUP, Ctrl+C) the running program
-#    saves its settings and its watch list first, and gives up its lock.
+#    saves its settings and its watch list first, and gives up its lock;
+#  - so it does when its display goes away (the X server ends under it);
+#  - after a session, history.sqlite alone, copied without its journal as a
+#    backup would copy it, holds that session.
 set -euo pipefail
-exe=$1
+exe=$1 sitesim=$2
 source "$(dirname "$0")/../support/desktop.sh"
-need_tools Xvfb trayer xdotool
+need_tools Xvfb trayer xdotool python3
 cp "$exe" "$home/program/"
 exe=$home/program/zelvane
 
@@ -21,30 +24,73 @@ for arg in --help -h --version; do
 done
 [ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help or --version took the lock or wrote settings"
 
-start_display tray
-
-for sig in TERM HUP INT; do
-  # Stored details without the keys the program writes itself, and a watch
-  # list written by hand: both come back whole and in the program's own form.
+# Stored details without the keys the program writes itself, and a watch list
+# written by hand: both come back whole and in the program's own form.
+write_by_hand() {
   printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
   printf '  Sydney;Perth;01/02/2028;Morning;SYD;PER  \n\nPerth;Darwin;03/01/2028;Evening;PER;DRW' >"$home/program/Query.txt"
-  ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 \
-    "$exe" >"$home/zelvane.log" 2>&1 &
+}
+saved() {
+  local how=$1 key expected
+  for key in ProgDirectory strCurrTime TimeIndex LastLoginTime MailSendType; do
+    grep -q "^$key=" "$conf" || fail "after $how the settings were not saved ($key missing)"
+  done
+  grep -q '^Pin=0123$' "$conf" || fail "after $how the PIN was not kept as typed"
+  expected=$(printf 'Sydney;Perth;01/02/2028;Morning;SYD;PER\r\nPerth;Darwin;03/01/2028;Evening;PER;DRW\r\n')
+  [ "$(cat "$home/program/Query.txt")" = "$expected" ] || fail "after $how the watch list was not saved"
+  [ ! -e "$home/run/Zelvane.lock" ] || fail "after $how the lock was left behind"
+}
+# Starts the program against `$1` as the airline's and the product site.
+start_program() {
+  ZELVANE_AIRLINE_URL=$1 ZELVANE_SITE_URL=$1 ZELVANE_TIME_SCALE=0.05 "$exe" >"$home/zelvane.log" 2>&1 &
   pid=$!
   pids+=($pid)
   until_ok test -e "$home/run/Zelvane.lock" || fail "the program never took its lock"
   until_ok xdotool search --pid "$pid" >/dev/null || fail "the program never showed its tray icon"
+}
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+
+start_display tray
+
+for sig in TERM HUP INT; do
+  write_by_hand
+  start_program http://127.0.0.1:9
   kill -"$sig" "$pid"
-  ended() { ! kill -0 "$pid" 2>/dev/null; }
   until_ok ended || fail "SIG$sig did not end the program"
   set +e; wait "$pid"; rc=$?; set -e
   [ "$rc" -eq 0 ] || fail "after SIG$sig the program ended with status $rc"
-  for key in ProgDirectory strCurrTime TimeIndex LastLoginTime MailSendType; do
-    grep -q "^$key=" "$conf" || fail "after SIG$sig the settings were not saved ($key missing)"
-  done
-  grep -q '^Pin=0123$' "$conf" || fail "after SIG$sig the PIN was not kept as typed"
-  expected=$(printf 'Sydney;Perth;01/02/2028;Morning;SYD;PER\r\nPerth;Darwin;03/01/2028;Evening;PER;DRW\r\n')
-  [ "$(cat "$home/program/Query.txt")" = "$expected" ] || fail "after SIG$sig the watch list was not saved"
-  [ ! -e "$home/run/Zelvane.lock" ] || fail "after SIG$sig the lock was left behind"
+  saved "SIG$sig"
+done
+
+# Sessions against the simulated site. The display goes first, while the
+# history is new: its file is made after start-up, later than what ends the
+# program.
+echo '{"member": {"number": "1234567", "surname": "Smith", "pin": "0123"}}' >"$home/scenario.json"
+"$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
+  --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
+pids+=($!)
+until_ok test -s "$home/port" || fail "the simulator did not start"
+history=$home/program/history.sqlite
+for end in display TERM; do
+  [ -n "${xvfb:-}" ] || start_display tray
+  write_by_hand
+  before=$(sessions_in "$history")
+  start_program "http://127.0.0.1:$(cat "$home/port")"
+  # Its first session, which starts by itself, is in the history; the files
+  # are as the user left them again, so only the end can save them.
+  checked() { [ "$(sessions_in "$history")" -gt "$before" ]; }
+  until_ok checked || fail "the program's session was never recorded"
+  write_by_hand
+  case $end in
+    display) kill "$xvfb"; how="the display went away" ;;
+    *) kill -"$end" "$pid"; how="SIG$end" ;;
+  esac
+  until_ok ended || fail "$how did not end the program"
+  set +e; wait "$pid"; rc=$?; set -e
+  if [ "$end" = display ]; then wait "$xvfb" || true; unset xvfb; fi
+  saved "$how"
+  alone=$(sessions_in_file_alone "$history")
+  [ "$alone" -gt "$before" ] || fail "after $how history.sqlite alone holds $alone sessions, not the $((before + 1)) checked"
+  [ "$rc" -eq 0 ] || fail "after $how the program ended with status $rc"
 done
 echo ok

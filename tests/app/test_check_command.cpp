@@ -12,8 +12,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QtTest>
+#include <functional>
 
 using namespace zelvane::test;
 
@@ -62,9 +65,11 @@ class TestCheckCommand : public QObject {
         return more;
     }
 
-    // `down` names a site that nobody answers for; `more` adds to the environment.
+    // `down` names a site that nobody answers for; `more` adds to the environment;
+    // `then` runs once the program has printed `printed` (or has ended).
     Run run(const QStringList& args = {}, const QString& down = {},
-            const QMap<QString, QString>& more = {})
+            const QMap<QString, QString>& more = {}, const QString& printed = {},
+            const std::function<void()>& then = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -77,10 +82,16 @@ class TestCheckCommand : public QObject {
         env.insert("ZELVANE_TIME_SCALE", "0");
         p.setProcessEnvironment(env);
         p.start(program, args);
+        QByteArray out;
+        if (then) {
+            while (!out.contains(printed.toUtf8()) && p.waitForReadyRead(60000))
+                out += p.readAllStandardOutput();
+            then();
+        }
         if (!p.waitForFinished(60000))
             p.kill();
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        out += p.readAllStandardOutput();
+        return {p.exitCode(), QString::fromUtf8(out), QString::fromUtf8(p.readAllStandardError())};
     }
 
 private slots:
@@ -227,6 +238,74 @@ private slots:
         QCOMPARE(pushes().size(), 1);
     }
 
+    // "Send only when availability changes", and one session's write refused
+    // by another program holding the history past the wait. That session
+    // still mails its change and says the history was not saved; what it
+    // found goes into the file once the hold goes, so the next session,
+    // finding the same, mails nothing; and the history records again.
+    void aSessionTheHistoryRefusedIsNotMailedAgain()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 3, mailTo(mail));
+        const QString folder = QFileInfo(program).absolutePath();
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(mail.messages().size(), 1);
+
+        // The seats go, while another connection holds the history's write lock.
+        airline = std::make_unique<SiteSim>("{}", true);
+        QVERIFY(airline->start());
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "holder");
+            db.setDatabaseName(folder + "/history.sqlite");
+            QVERIFY(db.open());
+            QSqlQuery hold(db);
+            QVERIFY(hold.exec("BEGIN IMMEDIATE"));
+            r = run({}, {}, {}, "History ", [&hold] { hold.exec("ROLLBACK"); });
+        }
+        QSqlDatabase::removeDatabase("holder");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(mail.messages().size(), 2);
+        const QString refused = r.out;
+
+        r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(!r.out.contains("Mail") && !r.out.contains("History"), qPrintable(r.out));
+        QCOMPARE(mail.messages().size(), 2);
+        const QStringList recorded = run({"--history", "--json"}).out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(recorded.size(), 3);
+        QCOMPARE(QJsonDocument::fromJson(recorded[1].toUtf8()).object()["outcome"].toString(),
+                 QString("not available"));
+        QCOMPARE(refused.count("History Not Saved: database is locked"), 1);
+    }
+
+    // A history whose header is whole over damaged tables is not an empty
+    // one: --history says what SQLite found and ends with 66.
+    void aDamagedHistoryIsReportedNotPrintedEmpty()
+    {
+        const QString folder = QFileInfo(program).absolutePath();
+        writeSettings("1234567", "1234", 2);
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        QCOMPARE(run().exitCode, 0);
+        QFile file(folder + "/history.sqlite");
+        QVERIFY(file.size() > 8192);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(4096);
+        file.write(QByteArray(4096, char(0xff)));
+        file.close();
+        for (const QStringList& args : {QStringList{"--history"}, QStringList{"--history", "--json"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 66);
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(r.err.startsWith("zelvane-check: " + file.fileName() + ": "), qPrintable(r.err));
+            QVERIFY2(r.err.contains("malformed") || r.err.contains("damaged"), qPrintable(r.err));
+        }
+    }
+
     // Each way a check can end short, from where the user stands: the exit
     // code, the reason on standard error, the last status printed, and
     // whether the warning e-mail went out (through the site's relay here).
@@ -254,10 +333,8 @@ private slots:
             << "Qantas Website Could Not Be Reached...Check Your Connection" << 0;
         QTest::newRow("results e-mail not delivered")
             << "1234567" << "1234" << true << "site" << 8
-            << "an alert could not be delivered: E-mail: could not reach the product site "
-               "(connection refused)"
-            << "(1)Available and (0)Unavailable Results Found, Mail Not Sent: could not reach "
-               "the product site (connection refused)"
+            << "an alert could not be delivered and waits in the outbox: Results e-mail of "
+            << "1 alert waiting to be sent: could not reach the product site (connection refused)"
             << 0;
     }
     void failuresEndWithAReasonAndTheirOwnStatus()
@@ -392,10 +469,10 @@ private slots:
     }
 
     // The whole road: a check against the simulated airline whose results
-    // reach a real mail server, and what --test-alert says of it, also
-    // without the mail library. Whether a secure session or a mail comes
-    // first, OpenSSL's clean-up at exit, which now and then freed memory
-    // twice as the program ended, is never registered.
+    // reach a real mail server, what --test-alert says of it, of an option
+    // the mail library refuses, and without the mail library. OpenSSL's
+    // clean-up at exit, which freed memory twice now and then when it ran
+    // beside a network thread still ending, never runs beside another thread.
     void resultsReachTheUsersMailServer()
     {
         if (!SmtpTestServer::available())
@@ -409,31 +486,79 @@ private slots:
         const QMap<QString, QString> probe{
             {"LD_PRELOAD", ZELVANE_EXIT_PROBE},
             {"ASAN_OPTIONS", qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0"}};
-        const QString registered = "OPENSSL_cleanup registered";
+        // The probe was there and watched the clean-up, and it never ran beside another thread.
+        const auto probed = [](const Run& run) {
+            return run.err.contains("openssl_exit_probe: loaded\n")
+                   && run.err.contains("OPENSSL_cleanup registered to run at exit, watched\n")
+                   && !run.err.contains("OPENSSL_cleanup ran beside other threads");
+        };
         const Run r = run({}, {}, probe);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY(r.out.contains(" (1)Available and (0)Unavailable Results Found, Mail Sent\n"));
-        QVERIFY2(!r.err.contains(registered), qPrintable(r.err));
+        QVERIFY2(probed(r), qPrintable(r.err));
         QCOMPARE(mail.messages().size(), 1);
         QVERIFY(site->requests("email").isEmpty()); // the user's server, not the site
         const Run test = run({"--test-alert"}, {}, probe);
         QCOMPARE(test.exitCode, 0);
         QCOMPARE(test.out, QString("E-mail: sent\n"));
-        QVERIFY2(!test.err.contains(registered), qPrintable(test.err));
+        QVERIFY2(probed(test), qPrintable(test.err));
         QCOMPARE(mail.messages().size(), 2);
 
-        // A broken libcurl.so.4 found first, as a missing one would be.
+        // libcurl takes no text over 8 MB: the refused user name ends the
+        // send, named, where it used to be dropped and the mail sent without a login.
+        writeSettings("1234567", "1234", 0,
+                      mailTo(mail, {{"SmtpUser", QString(8'000'001, 'u')}, {"SmtpPassword", "pw"}}));
+        const Run refused = run({"--test-alert"});
+        QCOMPARE(refused.exitCode, 8);
+        QCOMPARE(refused.out, QString("E-mail: failed (sending failed: the mail library refused "
+                                      "CURLOPT_USERNAME (A libcurl function was given a bad argument))\n"));
+        QCOMPARE(mail.messages().size(), 2);
+        writeSettings("1234567", "1234", 0, mailTo(mail, {{"SmtpUser", ""}, {"SmtpPassword", ""}}));
+
+        // A broken libcurl.so.4 found first, as a missing one would be: linked
+        // the ordinary way, it stops the program at its start, before any
+        // check or mail.
         const QString libraries = freshFolder("libraries");
         writeFile(libraries + "/libcurl.so.4", "not a library");
         const Run broken = run({"--test-alert"}, {}, {{"LD_LIBRARY_PATH", libraries}});
-        QCOMPARE(broken.exitCode, 8);
-        QCOMPARE(broken.out, QString("E-mail: failed (the mail library could not be loaded)\n"));
+        QCOMPARE(broken.exitCode, 127);
+        QVERIFY2(broken.err.contains("libcurl.so.4"), qPrintable(broken.err));
         QCOMPARE(mail.messages().size(), 2);
 
         mail.stop();
         const Run down = run({"--test-alert"});
         QCOMPARE(down.exitCode, 8);
         QVERIFY2(down.out.startsWith("E-mail: failed (could not connect to 127.0.0.1:"), qPrintable(down.out));
+    }
+
+    // The mail server is down when seats open: the results mail waits in the
+    // outbox, a later check that finds no change does not lose it, and once
+    // the server is back it arrives once.
+    void anUndeliveredMailWaitsAndArrivesOnce()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer down;
+        QVERIFY(down.start());
+        down.stop();
+        writeSettings("1234567", "1234", 3, mailTo(down));
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        for (int i = 0; i < 2; ++i) {
+            const Run r = run();
+            QCOMPARE(r.exitCode, 8);
+            QVERIFY2(r.err.contains("waits in the outbox: Results e-mail of "), qPrintable(r.err));
+        }
+        SmtpTestServer back;
+        QVERIFY(back.start());
+        writeSettings("1234567", "1234", 3, mailTo(back));
+        const Run sent = run({"--send-waiting"});
+        QVERIFY2(sent.exitCode == 0, qPrintable(sent.out + sent.err));
+        QCOMPARE(back.messages().size(), 1);
+        QCOMPARE(airline->requests("login").size(), 2); // it checked nothing
+        const Run after = run();
+        QCOMPARE(after.exitCode, 0);
+        QCOMPARE(back.messages().size(), 1);
     }
 
     void refusesWhileTheTrayProgramRuns()

@@ -165,7 +165,7 @@ private slots:
             if (!state.instance.acquire())
                 _exit(3);
             state.settings.surname = "Leaving";
-            endProcess(state.settings, &state.instance);
+            endProcess(state.settings, state.history, &state.instance);
         }
         int status = 0;
         waitpid(child, &status, 0);

@@ -9,6 +9,7 @@
 #include "results/ResultTable.h"
 #include "engine/Scheduler.h"
 #include "results/ResultsViewModel.h"
+#include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
@@ -259,7 +260,8 @@ private slots:
         rig.state.settings.pushUrl = product.baseUrl() + "/";
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
-        SessionAlerter alerter(rig.results, rig.state.settings, rig.view, boxes);
+        AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
+        SessionAlerter alerter(rig.results, rig.state.settings, rig.view, post);
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
             QStringList bodies;

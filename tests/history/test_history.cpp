@@ -1,6 +1,7 @@
 // The history file: what a session writes is there after a restart, a new or
-// empty file gets its tables, a bad file is moved aside, old checks go, and
-// what counts as a change.
+// empty file gets its tables, a bad file is moved aside while a busy or
+// unopenable one is waited for and kept, a session the file could not take
+// still counts, old checks go, and what counts as a change.
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
 #include "support/TestSupport.h"
@@ -13,6 +14,8 @@
 #include <QSqlQuery>
 #include <QtTest>
 #include <ctime>
+#include <future>
+#include <thread>
 
 using namespace zelvane;
 using namespace zelvane::test;
@@ -66,9 +69,38 @@ QStringList brokenFiles(const QString& folder)
     return QDir(folder).entryList({"history-broken-*"}, QDir::Files);
 }
 
+// Another program's connection to the history holding a lock on it until
+// this goes: the write lock, or (`everything`) every access.
+class Hold {
+public:
+    Hold(const QString& file, bool everything) : name_(everything ? "hold-all" : "hold-write")
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name_);
+        db.setDatabaseName(file);
+        db.open();
+        QSqlQuery q(db);
+        if (everything)
+            q.exec("PRAGMA locking_mode=EXCLUSIVE");
+        held_ = q.exec("BEGIN EXCLUSIVE") && q.exec("DELETE FROM sessions WHERE id < 0");
+    }
+    ~Hold()
+    {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    bool held() const { return held_; }
+
+private:
+    QString name_;
+    bool held_ = false;
+};
+
+enum class Fault { LockedForAMoment, LockedPastTheWait, HeldFromTheStart, JournalUnopenable, Damaged };
+
 } // namespace
 
 Q_DECLARE_METATYPE(zelvane::CheckOutcome)
+Q_DECLARE_METATYPE(Fault)
 
 class TestHistory : public QObject {
     Q_OBJECT
@@ -186,6 +218,94 @@ private slots:
         QVERIFY(store.checks().isEmpty());
         record(store, kNow.addDays(1), {check(1, kSydMel, CheckOutcome::NotAvailable)});
         QCOMPARE(store.checks().size(), 1);
+    }
+
+    // A session recorded while the file is held by another program, cannot
+    // be opened or is damaged. Only the damaged file is moved aside; a
+    // session the file could not take is told once, still counts ("Last
+    // seen", what the next session is compared with) and is written as soon
+    // as the file takes writes again.
+    void aFileIsWaitedForAndOnlyADamagedOneMovedAside_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("notice"); // after the session under the fault
+        QTest::addColumn<int>("sessions");   // in the file in the end
+        QTest::addColumn<bool>("movedAside");
+        const QString locked = "History Not Saved: database is locked";
+        QTest::newRow("locked for a moment") << Fault::LockedForAMoment << QString() << 3 << false;
+        QTest::newRow("locked past the wait") << Fault::LockedPastTheWait << locked << 3 << false;
+        QTest::newRow("held from the start") << Fault::HeldFromTheStart << locked << 3 << false;
+        QTest::newRow("journal cannot be opened")
+            << Fault::JournalUnopenable << "History Not Saved: unable to open database file" << 3 << false;
+        QTest::newRow("damaged") << Fault::Damaged << "moved to history-broken-" << 2 << true;
+    }
+    void aFileIsWaitedForAndOnlyADamagedOneMovedAside()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, notice);
+        QFETCH(int, sessions);
+        QFETCH(bool, movedAside);
+        const QString file = folder + "/" + kHistoryFile;
+        {
+            HistoryStore store;
+            QVERIFY(store.open(folder, kNow));
+            record(store, kNow, {check(1, kSydMel, CheckOutcome::NotAvailable, kFlights)});
+        }
+        std::unique_ptr<Hold> hold;
+        if (fault == Fault::HeldFromTheStart) {
+            hold = std::make_unique<Hold>(file, true);
+            QVERIFY(hold->held());
+        } else if (fault == Fault::JournalUnopenable) {
+            QVERIFY(QDir().mkdir(file + "-wal"));
+        } else if (fault == Fault::Damaged) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(4096);
+            f.write(QByteArray(8192, char(0xff)));
+        }
+        HistoryStore store;
+        store.open(folder, kNow.addDays(1));
+        std::thread moment;
+        if (fault == Fault::LockedPastTheWait) {
+            hold = std::make_unique<Hold>(file, false);
+            QVERIFY(hold->held());
+        } else if (fault == Fault::LockedForAMoment) {
+            // Let go from another thread while this one waits to write.
+            std::promise<bool> held;
+            std::future<bool> isHeld = held.get_future();
+            moment = std::thread([&file, held = std::move(held)]() mutable {
+                {
+                    Hold brief(file, false);
+                    held.set_value(brief.held());
+                    QThread::msleep(300);
+                }
+            });
+            QVERIFY(isHeld.get());
+        }
+
+        const QDateTime first = kNow.addDays(1), second = first.addSecs(3600);
+        QVERIFY(record(store, first, {check(1, kSydMel, CheckOutcome::Available)})[0].changed);
+        const QString told = store.takeNotice();
+        QCOMPARE(store.summaries({kSydMel})[0].lastAvailable, first);
+
+        if (moment.joinable())
+            moment.join();
+        hold.reset();
+        QDir().rmdir(file + "-wal");
+        // Compared with the session before, written or not.
+        QVERIFY(!record(store, second, {check(1, kSydMel, CheckOutcome::Available)})[0].changed);
+        store.close();
+
+        QCOMPARE(brokenFiles(folder).size(), movedAside ? 1 : 0);
+        HistoryStore again;
+        QVERIFY(again.open(folder, second));
+        const QList<HistoryCheck> all = again.checks();
+        QCOMPARE(all.size(), sessions);
+        QCOMPARE(all.last().session, second);
+        QCOMPARE(all[all.size() - 2].session, first);
+        // Told once, in the program's words.
+        QVERIFY2(notice.isEmpty() ? told.isEmpty() : told.contains(notice), qPrintable(told));
+        QVERIFY(store.takeNotice().isEmpty());
     }
 
     void aHistoryOfANewerProgramIsLeftAlone()

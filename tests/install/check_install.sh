@@ -18,6 +18,9 @@ for p in zelvane zelvane-check; do
     || fail "bin/$p leads to $(readlink -f "$dir/bin/$p")"
   ! readelf -d "$dir/lib/zelvane/$p" | grep -Eq 'R(UN)?PATH' || fail "lib/zelvane/$p carries a library search path"
 done
+# The mail program the tray program starts for each mail, beside it and only there.
+file -b "$dir/lib/zelvane/zelvane-mail" | grep -q '^ELF.*executable' || fail "lib/zelvane/zelvane-mail is not a program"
+! readelf -d "$dir/lib/zelvane/zelvane-mail" | grep -Eq 'R(UN)?PATH' || fail "lib/zelvane/zelvane-mail carries a library search path"
 for f in City.txt "City Code.txt"; do
   cmp -s "$src/data/$f" "$dir/lib/zelvane/$f" || fail "lib/zelvane/$f differs from the shipped list"
 done

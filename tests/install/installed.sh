@@ -64,7 +64,7 @@ for f in City.txt "City Code.txt"; do
   cmp -s "$prefix/lib/zelvane/$f" "$home/.local/share/Zelvane/$f" \
     || fail "the user's data folder was not filled with $f"
 done
-[ "$(ls "$prefix/lib/zelvane" | wc -l)" -eq 4 ] || fail "the run left files in the program folder"
+[ "$(ls "$prefix/lib/zelvane" | wc -l)" -eq 5 ] || fail "the run left files in the program folder"
 
 # The tray program, started from the menu's link, enters that link for autostart.
 "${as_user[@]}" "$prefix/bin/zelvane" >"$tmp/zelvane.log" 2>&1 &

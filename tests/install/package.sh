@@ -17,9 +17,10 @@ fi
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = zelvane ] || fail "package name '$(field Package)'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture '$(field Architecture)'"
-# The dependencies come from the libraries the programs link, and from those
-# they open when first needed (mail, TLS).
-for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6charts6 libxml2 libqcoro6core0 libcurl4 libssl3; do
+# The dependencies come from the libraries the programs link (shlibdeps),
+# and from the plugins that no program links, named by hand.
+for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6charts6 libxml2 libqcoro6core0 libcurl4 \
+           qt6-qpa-plugins libqt6sql6-sqlite; do
   field Depends | grep -q "\b$lib\b" || fail "Depends lacks $lib: $(field Depends)"
 done
 
@@ -29,7 +30,7 @@ dpkg -x "$deb" "$tmp/root"
 [ "$(ls -A "$tmp/root")" = usr ] || fail "the package installs outside /usr: $(ls -A "$tmp/root")"
 expected="bin/zelvane bin/zelvane-check lib/systemd/user/zelvane-check.service
 lib/systemd/user/zelvane-check.timer lib/zelvane/City Code.txt lib/zelvane/City.txt
-lib/zelvane/zelvane lib/zelvane/zelvane-check
+lib/zelvane/zelvane lib/zelvane/zelvane-check lib/zelvane/zelvane-mail
 share/applications/example.zelvane.Zelvane.desktop
 share/doc/zelvane/changelog.Debian.gz share/doc/zelvane/copyright
 share/icons/hicolor/scalable/apps/example.zelvane.Zelvane.svg share/lintian/overrides/zelvane

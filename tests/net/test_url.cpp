@@ -24,7 +24,7 @@ UrlError raised(F&& f)
 
 } // namespace
 
-class TestCUrl : public QObject {
+class TestUrl : public QObject {
     Q_OBJECT
 
 private slots:
@@ -282,5 +282,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestCUrl)
+QTEST_APPLESS_MAIN(TestUrl)
 #include "test_url.moc"

@@ -4,6 +4,7 @@
 #include "net/FormPost.h"
 #include "notify/LoginFailMail.h"
 #include "support/SiteSim.h"
+#include "support/TestPost.h"
 #include "support/TestSupport.h"
 #include "MailWire.h"
 
@@ -87,7 +88,8 @@ private slots:
         settings.email = "jo+flights@example.com";
         RecordingMessageBoxes boxes;
 
-        QCoro::waitFor(QFLoginFailMail(settings, boxes, {{}, kShort}));
+        TestPost post(settings, {{}, kShort}, &boxes);
+        QCoro::waitFor(sendLoginFailMail(settings, post.sender));
 
         const QList<QJsonObject> posts = sim.requests("relay");
         QCOMPARE(posts.size(), 1);
@@ -107,7 +109,8 @@ private slots:
         qputenv("ZELVANE_RELAY_URL", relay.baseUrl().toUtf8());
         Settings settings(area, clock, freshFolder("program"));
         RecordingMessageBoxes boxes;
-        QCoro::waitFor(QFLoginFailMail(settings, boxes, {{}, kShort}));
+        TestPost post(settings, {{}, kShort}, &boxes);
+        QCoro::waitFor(sendLoginFailMail(settings, post.sender));
         QCOMPARE(relay.requests("relay").size(), 1);
         QVERIFY(relay.requests("relay").front().value("body").toString().startsWith("to=&sub="));
     }
@@ -138,10 +141,11 @@ private slots:
         Settings settings(area, clock, freshFolder("program"));
         settings.email = "member@example.com";
         RecordingMessageBoxes boxes;
+        TestPost post(settings, {{}, kShort}, &boxes);
         bool finished = false;
         auto run = [&]() -> QCoro::Task<> {
             try {
-                co_await QFLoginFailMail(settings, boxes, {{}, kShort});
+                co_await sendLoginFailMail(settings, post.sender);
                 finished = true;
             } catch (...) {
             }

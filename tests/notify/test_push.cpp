@@ -8,6 +8,7 @@
 #include "history/HistoryStore.h"
 #include "startup/Startup.h"
 #include "results/ResultsViewModel.h"
+#include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
@@ -67,14 +68,15 @@ class TestPush : public QObject {
         ResultTable table;
         Line line;
         RecordingMessageBoxes boxes;
-        SessionAlerter alerts{results, state.settings, line, boxes};
+        AlertSender post{state.outbox, state.settings, boxes, clock};
+        SessionAlerter alerts{results, state.settings, line, post};
 
         explicit Rig(const QString& pushUrl)
         {
             state.settings.pushUrl = pushUrl;
             state.settings.notifyDesktop = 0;
             state.settings.mailSendType = 2;
-            alerts.deadlines.http = {2000ms, 3000ms};
+            post.deadlines.http = {2000ms, 3000ms};
             state.itineraries.append("Sydney;London;25/12/2026;Evening;SYD;LON");
             state.itineraries.append("Perth;Darwin;03/01/2027;Morning;PER;DRW");
             state.itineraries.append("Hobart;Cairns;04/01/2027;Morning;HBA;CNS");
@@ -205,9 +207,12 @@ private slots:
         Rig rig(address);
         QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::Completed, false));
         QCOMPARE(rig.alerts.undelivered, QStringList{why});
-        // A refused login whose push failed is tried again at the next refusal.
+        // A refused login whose push failed is told all the same: the push
+        // waits in the outbox beside the seats', and the streak sends no more.
         QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::LoginFailed, false));
-        QCOMPARE(rig.state.settings.loginFailTold, 0);
+        QCOMPARE(rig.state.settings.loginFailTold, 1);
+        QCOMPARE(rig.state.outbox.count(), 2);
+        QCOMPARE(rig.line.status(), "2 alerts waiting to be sent: " + why.mid(6));
     }
 };
 

@@ -6,6 +6,7 @@
 #include "engine/StatusLine.h"
 #include "notify/ResultsMail.h"
 #include "support/SiteSim.h"
+#include "support/TestPost.h"
 #include "support/TestSupport.h"
 #include "MailWire.h"
 #include "support/LocalHttpServer.h"
@@ -148,7 +149,8 @@ private slots:
         line.setStatus("previous");
         int justSent = 0;
 
-        QCoro::waitFor(sendmail(rows, settings, line, [&] { ++justSent; }, {{}, kShort}, changed));
+        TestPost post(settings, {{}, kShort});
+        QCoro::waitFor(sendmail(rows, settings, line, [&] { ++justSent; }, post.sender, changed));
 
         QCOMPARE(justSent, 1); // mail or not
         QCOMPARE(sim.requests("email").size(), mails);
@@ -178,7 +180,8 @@ private slots:
         const QList<MailRow> rows{{"SYDNEY", "LONDON", "01/02/2009", kIconAvailable},
                                   {"SAO PAULO", "B&B #1 100%", "03/04/2009", kIconNotAvailable}};
 
-        QCoro::waitFor(sendmail(rows, settings, line, {}, {{}, kShort}));
+        TestPost post(settings, {{}, kShort});
+        QCoro::waitFor(sendmail(rows, settings, line, {}, post.sender));
 
         QCOMPARE(sim.requests("email").size(), 1);
         const QJsonObject request = sim.requests("email").front();
@@ -231,8 +234,8 @@ private slots:
         settings.email = "member@example.com";
         settings.mailSendType = qint16(sendType);
         RecordingStatus line;
-        const std::optional<Delivery> d =
-            QCoro::waitFor(sendmail(kMixedRows, settings, line, {}, {{}, kShort}));
+        TestPost post(settings, {{}, kShort});
+        const std::optional<Delivery> d = QCoro::waitFor(sendmail(kMixedRows, settings, line, {}, post.sender));
         QCOMPARE(line.texts, QStringList{status});
         QVERIFY(d && !d->delivered);
     }

@@ -1,12 +1,16 @@
-// Both e-mails through a real SMTP server on loopback (aiosmtpd): once plain,
-// once with STARTTLS and a login, and every way a server lets a user down.
+// Both e-mails through a real SMTP server on loopback (aiosmtpd), each handed
+// to the mail program as the tray program sends it: once plain, once with
+// STARTTLS and a login, every way a server lets a user down, and the mail
+// program's own failures.
 #include "app/Settings.h"
 #include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
+#include "notify/MailProgram.h"
 #include "notify/ResultsMail.h"
 #include "support/MissingTool.h"
 #include "support/SmtpTestServer.h"
+#include "support/TestPost.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -94,6 +98,7 @@ private slots:
         if (!SmtpTestServer::available())
             ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         QVERIFY(testCa().ok);
+        mailThroughTheMailProgram();
     }
     void init()
     {
@@ -108,7 +113,8 @@ private slots:
         Settings s(area, clock, freshFolder("program"));
         pointAt(s, server, SmtpServer::None);
         RecordingStatus line;
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        TestPost postd(s, shortDeadlines());
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, postd.sender));
         QVERIFY2(d && d->delivered, qPrintable(d ? d->failure : "no mail"));
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Sent"});
 
@@ -141,7 +147,8 @@ private slots:
         pointAt(s, server, SmtpServer::StartTls, "member", "app password");
         s.smtpFrom.clear(); // the member's own address then
         RecordingMessageBoxes boxes;
-        const Delivery d = QCoro::waitFor(QFLoginFailMail(s, boxes, shortDeadlines()));
+        TestPost post(s, shortDeadlines(), &boxes);
+        const Delivery d = QCoro::waitFor(sendLoginFailMail(s, post.sender));
         QVERIFY2(d.delivered, qPrintable(d.failure));
         QCOMPARE(server.messages().size(), 1);
         const QJsonObject m = server.messages().first();
@@ -203,7 +210,8 @@ private slots:
         RecordingStatus line;
         QElapsedTimer took;
         took.start();
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        TestPost postd(s, shortDeadlines());
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, postd.sender));
         QVERIFY(took.elapsed() < 15000); // the deadline holds
         QVERIFY(d && !d->delivered);
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Not Sent: "
@@ -215,9 +223,48 @@ private slots:
         SmtpTestServer good;
         QVERIFY(good.start());
         pointAt(s, good, SmtpServer::None);
-        const auto again = QCoro::waitFor(sendmail(kRows, s, line, {}, shortDeadlines()));
+        TestPost postagain(s, shortDeadlines());
+        const auto again = QCoro::waitFor(sendmail(kRows, s, line, {}, postagain.sender));
         QVERIFY2(again && again->delivered, qPrintable(again ? again->failure : "no mail"));
         QCOMPARE(good.messages().size(), 1);
+    }
+
+    // The mail program cannot do its part: nothing leaves, and the reason says why.
+    void mailProgramFailuresAreNamed_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("brokenLibrary");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("mail library broken") << ZELVANE_MAIL_PROGRAM_PATH << true
+                                             << "the mail library could not be loaded";
+        QTest::newRow("mail program missing") << freshFolder("nothing") + "/zelvane-mail" << false
+                                              << "the mail program could not be started (";
+    }
+    void mailProgramFailuresAreNamed()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, brokenLibrary);
+        QFETCH(QString, why);
+        SmtpTestServer server;
+        QVERIFY(server.start());
+        // A broken libcurl.so.4 found first, as a missing one would be.
+        const QString libraries = freshFolder("libraries");
+        writeFile(libraries + "/libcurl.so.4", "not a library");
+        const QByteArray searched = qgetenv("LD_LIBRARY_PATH");
+        if (brokenLibrary)
+            qputenv("LD_LIBRARY_PATH", libraries.toUtf8());
+        SmtpServer to;
+        to.host = "127.0.0.1";
+        to.port = server.port();
+        to.security = SmtpServer::None;
+        MailMessage message;
+        message.from = "alerts@example.com";
+        message.to = "member@example.com";
+        const Delivery d = sendSmtpByProgram(program, to, message, {3s, 4s});
+        searched.isNull() ? qunsetenv("LD_LIBRARY_PATH") : qputenv("LD_LIBRARY_PATH", searched);
+        QVERIFY(!d.delivered);
+        QVERIFY2(d.failure.startsWith(why), qPrintable(d.failure));
+        QVERIFY(server.messages().isEmpty());
     }
 };
 

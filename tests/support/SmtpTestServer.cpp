@@ -1,5 +1,6 @@
 #include "support/SmtpTestServer.h"
 
+#include "notify/MailProgram.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -54,6 +55,13 @@ const TestCa& testCa()
         return ca;
     }();
     return made;
+}
+
+void mailThroughTheMailProgram()
+{
+    setSmtpSender([](const SmtpServer& server, const MailMessage& message, SmtpDeadlines deadlines) {
+        return sendSmtpByProgram(QStringLiteral(ZELVANE_MAIL_PROGRAM_PATH), server, message, deadlines);
+    });
 }
 
 SmtpTestServer::SmtpTestServer(Options options) : options_(std::move(options)) {}

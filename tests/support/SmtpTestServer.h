@@ -18,6 +18,10 @@ struct TestCa {
 };
 const TestCa& testCa();
 
+// Mail from this process goes as the tray program sends it: each mail through
+// this build's mail program.
+void mailThroughTheMailProgram();
+
 // A real SMTP server (aiosmtpd, tests/support/smtp_server.py) on a free
 // loopback port, with the faults a user meets. start() is false, with a
 // warning, when python3-aiosmtpd is missing.

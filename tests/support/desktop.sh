@@ -30,11 +30,33 @@ until_ok() { local end=$((SECONDS + 60)); until "$@"; do [ "$SECONDS" -lt "$end"
 start_display() {
   exec 3>"$home/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
-  pids+=($!)
+  xvfb=$! # for a test that takes the display away
+  pids+=($xvfb)
   until_ok test -s "$home/display" || fail "Xvfb did not start"
   export DISPLAY=:$(cat "$home/display")
   [ "${1:-}" = tray ] || return 0
   trayer --edge bottom --align right --widthtype request --height 24 >"$home/trayer.log" 2>&1 &
   pids+=($!)
   until_ok xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+}
+
+# The sessions a history file holds by itself, as a backup copying only that
+# file finds them: read from a copy without its journal; 0 when none.
+sessions_in_file_alone() {
+  local copy
+  copy=$(mktemp -d)
+  cp "$1" "$copy/history.sqlite" 2>/dev/null || true
+  sessions_in "$copy/history.sqlite"
+  rm -rf "$copy"
+}
+# The sessions a history holds, journal included, as the program reads it.
+sessions_in() {
+  python3 - "$1" <<'PY'
+import sqlite3, sys
+try:
+    db = sqlite3.connect("file:" + sys.argv[1] + "?mode=ro", uri=True)
+    print(db.execute("SELECT count(*) FROM sessions").fetchone()[0])
+except sqlite3.Error:
+    print(0)
+PY
 }

@@ -2,6 +2,7 @@
 
 #include "app/Clock.h"
 #include "net/VersionCheck.h"
+#include "notify/AlertSender.h"
 #include "startup/Startup.h"
 #include "support/TestSupport.h"
 #include "ui/MainWindow.h"
@@ -20,6 +21,7 @@ struct WindowRig {
     ProgramData state;
     ProductNews news;
     RecordingMessageBoxes boxes;
+    AlertSender post{state.outbox, state.settings, boxes, state.parts.data.clock};
     std::unique_ptr<MainWindow> window;
     int ended = 0;
 
@@ -49,7 +51,7 @@ struct WindowRig {
     template <typename Window = MainWindow>
     Window& open()
     {
-        auto* w = new Window(state.parts.data, news, nullptr, &boxes);
+        auto* w = new Window(state.parts.data, news, post, nullptr, &boxes);
         w->ensureBuilt(); // loaded as when it is first shown
         window.reset(w);
         window->endProgram = [this] { ++ended; };

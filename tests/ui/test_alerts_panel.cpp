@@ -1,6 +1,7 @@
 // The Alerts panel as a user meets it: a fourth tab, its entries checked
 // before anything is saved, the password's place told, and "Send Test Alert"
 // reporting every channel in one line.
+#include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "support/LocalHttpServer.h"
 #include "support/MissingTool.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
@@ -43,6 +45,7 @@ private slots:
         freshHome();
         // No secret store answers here: the settings file keeps the password.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        mailThroughTheMailProgram();
     }
 
     void fourthTabShowsOnlyTheAlerts()
@@ -124,6 +127,32 @@ private slots:
         QCOMPARE(rig.find<QLabel>("lblPasswordPlace")->text(), kPasswordInFile);
         QVERIFY(rig.find<QLineEdit>("txtSmtpPassword")->text().isEmpty());
         QVERIFY(rig.boxes.shown.isEmpty());
+    }
+
+    // A push the server refused waits, listed with its reason; "Send Now"
+    // delivers it once the server takes pushes again.
+    void whatWaitsIsListedAndSentNow()
+    {
+        LocalHttpServer push;
+        push.answer.status = 503;
+        QVERIFY(push.start());
+        WindowRig rig("alerts-waiting");
+        rig.state.settings.pushUrl = push.base() + "/seats";
+        MainWindow& w = openAtAlerts(rig);
+        auto* waiting = rig.find<QListWidget>("lstWaiting");
+        auto* sendNow = rig.find<QPushButton>("cmdSendNow");
+        QVERIFY(!waiting->isVisible() && !sendNow->isVisible());
+        QCoro::waitFor(w.alerts().post().send(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", "Sydney → London"})));
+        QVERIFY(waiting->isVisible() && sendNow->isVisible());
+        QCOMPARE(waiting->count(), 1);
+        const QString line = waiting->item(0)->text();
+        QVERIFY2(line.startsWith("Seats found push of ") && line.endsWith(": the push server answered HTTP 503"),
+                 qPrintable(line));
+        push.answer.status = 200;
+        sendNow->click();
+        QTRY_VERIFY(!waiting->isVisible());
+        QCOMPARE(rig.state.outbox.count(), 0);
+        QCOMPARE(push.requests.size(), 2);
     }
 
     void testAlertReportsEveryChannel()

@@ -6,7 +6,9 @@
 #include "app/MemberDetails.h"
 #include "net/VersionCheck.h"
 #include "startup/Startup.h"
+#include "notify/AlertSender.h"
 #include "notify/PopupGeometry.h"
+#include "support/LocalHttpServer.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
@@ -229,6 +231,27 @@ private slots:
             main.setTrayIcon(picture);
             QCOMPARE(menu.tray()->icon().cacheKey(), listPicture(picture).cacheKey());
         }
+    }
+
+    // A push an earlier run could not deliver is tried as soon as the tray
+    // program starts, and the tooltip says it still waits, and why.
+    void aWaitingAlertIsTriedAtStartAndToldInTheTooltip()
+    {
+        LocalHttpServer push;
+        push.answer.status = 503;
+        QVERIFY(push.start());
+        Rig rig;
+        rig.area.values.insert("PushUrl", push.base() + "/seats");
+        {
+            Outbox earlier;
+            QVERIFY(earlier.open(rig.data));
+            earlier.add(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", "Sydney → London"}),
+                        QDateTime::currentDateTime());
+        }
+        QCOMPARE(startUp(rig.state.parts, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
+        TrayMenu& menu = *rig.windows.trayWindow();
+        QTRY_COMPARE(menu.tray()->toolTip(), QString("1 alert waiting to be sent: the push server answered HTTP 503"));
+        QCOMPARE(push.requests.size(), 1);
     }
 
     // A refused login shows the warning picture and says why, over the

@@ -3,11 +3,12 @@
 # simulator: the session starts by itself, two pop-ups stack at the bottom
 # right, the results e-mail arrives, a click on a pop-up's message brings up
 # the main window, so does a double click on the tray icon, and Exit from the
-# tray menu ends the program with its settings saved.
+# tray menu ends the program with its settings saved and its session in
+# history.sqlite itself, as a backup of that one file would find it.
 set -euo pipefail
 exe=$1 sitesim=$2 datadir=$3
 source "$(dirname "$0")/../support/desktop.sh"
-need_tools Xvfb trayer xdotool xprop
+need_tools Xvfb trayer xdotool xprop python3
 
 cp "$exe" "$home/program/"
 cp "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
@@ -105,4 +106,6 @@ until_ok ended || fail "Exit did not end the program"
 set +e; wait "$zelvane"; rc=$?; set -e
 [ "$rc" -eq 0 ] || fail "the program ended with status $rc"
 grep -q '^ProgDirectory=' "$conf" || fail "the settings were not saved on Exit"
+alone=$(sessions_in_file_alone "$home/program/history.sqlite")
+[ "$alone" -eq 1 ] || fail "after Exit history.sqlite alone holds $alone sessions, not the one checked"
 echo ok

@@ -5,6 +5,8 @@
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
 #include "net/VersionCheck.h"
+#include "notify/AlertSender.h"
+#include "notify/SessionAlerter.h"
 #include "startup/Startup.h"
 #include "results/ResultIcons.h"
 #include "ui/Skin.h"
@@ -193,6 +195,24 @@ void shootPanels(MainWindow& w, const ShotOptions& o)
     shootWindow(w, QStringLiteral("alerts"), o);
 }
 
+// The Alerts panel while the mail server and the push server are down.
+void shootWaiting(MainWindow& w, Outbox& outbox, const ShotOptions& o)
+{
+    const QDateTime at(QDate(2026, 12, 8), QTime(7, 42));
+    OutboxEntry mail;
+    mail.topic = OutboxEntry::Topic::Results;
+    mail.created = at;
+    outbox.failed(outbox.add(mail, at).id, QStringLiteral("could not connect to smtp.example.com:587"), at);
+    OutboxEntry push;
+    push.topic = OutboxEntry::Topic::Seats;
+    push.form = OutboxEntry::Form::Push;
+    push.created = at;
+    outbox.failed(outbox.add(push, at).id, QStringLiteral("the push server answered HTTP 500"), at);
+    emit w.alerts().post().waitingChanged();
+    w.findChild<QLabel*>(QStringLiteral("lblTestOutcome"))->clear();
+    shootWindow(w, QStringLiteral("alerts-waiting"), o);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -218,7 +238,8 @@ int main(int argc, char* argv[])
     recordSampleHistory(state, state.settings.lastLoginTime);
 
     NoBoxes boxes;
-    MainWindow w(state.parts.data, news, nullptr, &boxes);
+    AlertSender post(state.outbox, state.settings, boxes, SystemClock::instance());
+    MainWindow w(state.parts.data, news, post, nullptr, &boxes);
     showSampleResults(w);
     w.move(40, 40);
     w.show();
@@ -226,5 +247,6 @@ int main(int argc, char* argv[])
 
     QDir().mkpath(options->folder.path());
     shootPanels(w, *options);
+    shootWaiting(w, state.outbox, *options);
     return 0;
 }
