@@ -218,7 +218,7 @@ bool benchNavigation(bool tls)
                       "&login_surname=Smith&login_pin=1234");
     waitIdle(b);
     const QString search = *awardSearchUrl(
-        base, {"Sydney", "Melbourne", "24/12/2026", "Morning", "SYD", "MEL"});
+        base, {"Sydney", "Melbourne", "24/12/2026", "Morning", "SYD", "MEL"}, 1);
 
     // The bare client logs in through the same jar and knows frame 0's address.
     QNetworkAccessManager nam;

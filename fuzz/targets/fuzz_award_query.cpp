@@ -45,13 +45,13 @@ int plainNumber(const QString& text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const QStringList kKeys = keysOf(
-        awardSearchUrl(kBase, itineraryCells(QStringLiteral("Sydney;London;25/12/2006;Evening;SYD;LON")))
+        awardSearchUrl(kBase, itineraryCells(QStringLiteral("Sydney;London;25/12/2006;Evening;SYD;LON")), 1)
             ->section(QLatin1Char('?'), 1)
             .split(QLatin1Char('&')));
 
     const QString line = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     const ItineraryCells cells = itineraryCells(line);
-    const std::optional<QString> url = awardSearchUrl(kBase, cells);
+    const std::optional<QString> url = awardSearchUrl(kBase, cells, adultsOfLine(line));
     if (!url)
         return 0;
     const QString prefix = kBase + kAwardBookingPath + QLatin1Char('?');

@@ -2,7 +2,6 @@
 
 #include "net/QueryText.h"
 
-#include <QDate>
 
 namespace zelvane {
 
@@ -51,20 +50,12 @@ TimeOfDayRow timeOfDayRowOrMorning(const QString& choice)
     return timeOfDayRow(choice).value_or(rowOfHour(1));
 }
 
-std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells& cells)
+std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells& cells, int adults)
 {
-    const QStringList parts = cells[2].split(QLatin1Char('/'));
-    if (parts.size() != 3)
+    const std::optional<QDate> date = departureDate(cells[2]);
+    if (!date)
         return std::nullopt;
-    bool okDay = false, okMonth = false, okYear = false;
-    const int day = parts[0].trimmed().toInt(&okDay);
-    const int month = parts[1].trimmed().toInt(&okMonth);
-    const QString yearText = parts[2].trimmed();
-    const int year = yearText.toInt(&okYear);
-    // "06" is not 2006: a year has four digits.
-    const bool fourDigits = yearText.size() == 4 && yearText.front().isDigit();
-    if (!okDay || !okMonth || !okYear || !fourDigits || !QDate(year, month, day).isValid())
-        return std::nullopt;
+    const int year = date->year(), month = date->month(), day = date->day();
 
     const TimeOfDayRow time = timeOfDayRowOrMorning(cells[3]);
     const QString y = QString::number(year);
@@ -88,7 +79,7 @@ std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells&
         QStringLiteral("QAB_availabilitySearch_departureDay=") + QString::number(day),
         QStringLiteral("QAB_availabilitySearch_departureHour=Morning"),
         QStringLiteral("QAB_availabilitySearch_arrivalCity=") + escapeQueryBreakers(cells[5]),
-        QStringLiteral("QAB_passengerForm_numberOfAdultPassengers=1"),
+        QStringLiteral("QAB_passengerForm_numberOfAdultPassengers=") + QString::number(adults),
         QStringLiteral("QAB_passengerForm_numberOfChildPassengers=0"),
         QStringLiteral("QAB_passengerForm_numberOfInfantPassengers=0"),
     };

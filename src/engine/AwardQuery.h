@@ -30,7 +30,8 @@ TimeOfDayRow timeOfDayRowOrMorning(const QString& choice);
 // airline site. Nothing when the date cell is not a real dd/mm/yyyy date:
 // searching anyway would read whatever page was shown last. The city codes
 // go as they are but for the characters that would end or add a parameter.
-std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells& cells);
+// `adults` is how many travel together, all of them needing a seat.
+std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells& cells, int adults);
 
 inline const QString kAwardBookingPath = QStringLiteral("/fflyer/dyns/auth/AwardBooking");
 

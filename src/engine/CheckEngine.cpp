@@ -212,7 +212,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     WebBrowser& browser = browsers_.session;
     view_.setStatus(status::kWaitingLogin);
     idle_ = true;
-    co_await waits_.timedWait(10);
+    co_await waits_.timedWait(kPauseBeforeLogin);
 
     view_.setStatus(status::kSendingLogin);
     view_.showLoginsSent(loginsSent);
@@ -225,7 +225,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     browser.navigate(loginUrl());
     ++loginsSent;
     const bool loaded = co_await waits_.busyWait(browser);
-    co_await waits_.timedWait(5);
+    co_await waits_.timedWait(kPauseAfterLogin);
 
     // Only the airline's own page can refuse the details: no page, an error
     // page or another host's page never judged them.
@@ -269,12 +269,13 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
     const int n = results_.count();
     for (int i = 1; i <= n; ++i) {
         view_.setStatus(status::checking(i));
-        const std::optional<QString> url = awardSearchUrl(airlineBase(), results_.row(i).cells);
+        const std::optional<QString> url =
+            awardSearchUrl(airlineBase(), results_.row(i).cells, results_.row(i).adults);
         if (url)
             browser.navigate(*url);
-        co_await waits_.timedWait(15);
+        co_await waits_.timedWait(kPauseAfterSearchSent);
         const bool loaded = co_await waits_.busyWait(browser);
-        co_await waits_.timedWait(15);
+        co_await waits_.timedWait(kPauseAfterSearchLoaded);
         table_.clearResultText(i - 1);
         // A search the site fails would most likely be followed by more: the
         // list stops here rather than asking a site in trouble 100 times, the

@@ -8,6 +8,14 @@ namespace zelvane {
 class Clock;
 class WebBrowser;
 
+// The fixed pauses of a check session, in seconds: the airline's pages get
+// time to load and the site sees a person's pace. The itinerary panel tells
+// the length of a check from these same figures.
+inline constexpr int kPauseBeforeLogin = 10;
+inline constexpr int kPauseAfterLogin = 5;
+inline constexpr int kPauseAfterSearchSent = 15;
+inline constexpr int kPauseAfterSearchLoaded = 15;
+
 // The two ways the check session waits, both keeping the event loop running.
 class Waits {
 public:

@@ -2,6 +2,8 @@
 
 #include "app/MessageBoxes.h"
 
+#include <algorithm>
+
 namespace zelvane {
 
 ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const CityLists& cities,
@@ -14,6 +16,11 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
     if (choice.originIndex < 0 || choice.destinationIndex < 0) {
         boxes_.show(kSelectCities, kSelectItinerary, MsgIcon::Information, MsgButtons::Ok);
         return Add::NoCities;
+    }
+    const int searches = store_.searchesPerCheck() + searchesFor(std::clamp(choice.extraDays, 0, kMaxExtraDays));
+    if (searches > kMaxSearchesPerCheck) {
+        boxes_.show(tooManySearchesText(searches), kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        return Add::TooManySearches;
     }
     const bool added = store_.add(choice, cities);
     if (added)
@@ -67,6 +74,15 @@ QString ItineraryEditing::statusAfterAdd(Add outcome, bool idle)
     if (outcome == Add::NotComposed)
         return kItineraryNotAdded;
     return idle ? kItineraryAdded : kResultsAfterProcess;
+}
+
+QString tooManySearchesText(int searches)
+{
+    return QStringLiteral("With this itinerary the watch list would make %1 per check; the limit is %2. "
+                          "Remove %3 first: delete itineraries or search fewer days.")
+        .arg(searchCountText(searches))
+        .arg(kMaxSearchesPerCheck)
+        .arg(searchCountText(searches - kMaxSearchesPerCheck));
 }
 
 QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today)

@@ -34,8 +34,9 @@ public:
     ItineraryEditing(ItineraryStore& store, PositionFollower& table, MessageBoxes& boxes)
         : store_(store), table_(table), boxes_(boxes) {}
 
-    enum class Add { Full, NoCities, Added, NotComposed };
-    // `rows` is what the list view shows; the limit is checked on it.
+    enum class Add { Full, NoCities, TooManySearches, Added, NotComposed };
+    // `rows` is what the list view shows; the limit of itineraries is checked
+    // on it, the limit of searches on the watch list.
     Add add(const ItineraryChoice& choice, const CityLists& cities, int rows);
 
     // No selection, the user said No, a session is running (nothing saved or
@@ -74,6 +75,10 @@ inline const QString kReallyDelete = QStringLiteral("Really Delete Selected Item
 inline const QString kDeleteItinerary = QStringLiteral("Delete Itinerary");
 inline const QString kReallyDeleteAll = QStringLiteral("Really Delete All Items?");
 inline const QString kDeleteAllItineraries = QStringLiteral("Delete All Itineraries");
+// The refusal of an itinerary that would take a check to `searches`, past
+// kMaxSearchesPerCheck, saying how many have to go.
+QString tooManySearchesText(int searches);
+
 inline const QString kItineraryAdded = QStringLiteral("New Itinerary Added!");
 inline const QString kResultsAfterProcess =
     QStringLiteral("Results Will Be Updated After Current Process...");

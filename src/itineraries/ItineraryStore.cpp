@@ -6,6 +6,7 @@
 #include "app/TextFile.h"
 
 #include <QDir>
+#include <algorithm>
 #include <utility>
 
 namespace zelvane {
@@ -43,6 +44,89 @@ Cabin cabinFromName(const QString& name)
 Cabin cabinOfLine(const QString& line)
 {
     return cabinFromName(line.section(QLatin1Char(';'), 6, 6));
+}
+
+namespace {
+
+// The field at `index` (from 0) as a number within [low, high], or `fallback`.
+int numberField(const QString& line, int index, int low, int high, int fallback)
+{
+    bool ok = false;
+    const int n = line.section(QLatin1Char(';'), index, index).trimmed().toInt(&ok);
+    return ok && n >= low && n <= high ? n : fallback;
+}
+
+} // namespace
+
+int adultsOfLine(const QString& line)
+{
+    return numberField(line, 7, 1, kMaxAdults, 1);
+}
+
+int extraDaysOfLine(const QString& line)
+{
+    return numberField(line, 8, 0, kMaxExtraDays, 0);
+}
+
+QString adultsText(int adults)
+{
+    return adults == 1 ? QStringLiteral("1 adult") : QStringLiteral("%1 adults").arg(adults);
+}
+
+QString datesText(const QString& dateCell, int extraDays)
+{
+    return extraDays > 0 ? dateCell + QStringLiteral(" +%1").arg(extraDays) : dateCell;
+}
+
+QString seatsText(int adults, Cabin cabin)
+{
+    return cabin == Cabin::Any ? adultsText(adults) : adultsText(adults) + QStringLiteral(", ") + cabinName(cabin);
+}
+
+QString seatsChoiceText(int adults, Cabin cabin)
+{
+    if (adults == 1)
+        return cabin == Cabin::Any ? QString() : cabinName(cabin);
+    return seatsText(adults, cabin);
+}
+
+std::optional<QDate> departureDate(const QString& dateCell)
+{
+    const QStringList parts = dateCell.split(QLatin1Char('/'));
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool okDay = false, okMonth = false, okYear = false;
+    const int day = parts[0].trimmed().toInt(&okDay);
+    const int month = parts[1].trimmed().toInt(&okMonth);
+    const QString yearText = parts[2].trimmed();
+    const int year = yearText.toInt(&okYear);
+    // "06" is not 2006: a year has four digits.
+    const bool fourDigits = yearText.size() == 4 && yearText.front().isDigit();
+    const QDate date(year, month, day);
+    if (!okDay || !okMonth || !okYear || !fourDigits || !date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+QList<QDate> departureDates(const QString& line)
+{
+    const std::optional<QDate> first = departureDate(itineraryCells(line)[2]);
+    if (!first)
+        return {};
+    QList<QDate> dates;
+    for (int d = 0; d <= extraDaysOfLine(line); ++d)
+        dates << first->addDays(d);
+    return dates;
+}
+
+int searchesOfLine(const QString& line)
+{
+    return searchesFor(extraDaysOfLine(line));
+}
+
+QString searchCountText(int searches)
+{
+    return searches == 1 ? QStringLiteral("1 search") : QStringLiteral("%1 searches").arg(searches);
 }
 
 ItineraryStore::ItineraryStore(QString dataFolder) : dataFolder_(std::move(dataFolder)) {}
@@ -88,8 +172,12 @@ bool ItineraryStore::add(const ItineraryChoice& c, const CityLists& cities)
         *originCode,
         *destinationCode,
     };
-    if (c.cabin != Cabin::Any)
-        fields << cabinName(c.cabin);
+    const int adults = std::clamp(c.adults, 1, kMaxAdults);
+    const int extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
+    const QStringList options = {cabinName(c.cabin), QString::number(adults), QString::number(extraDays)};
+    // Defaults at the end are left out: older copies read the same line.
+    const int needed = extraDays != 0 ? 3 : adults != 1 ? 2 : c.cabin != Cabin::Any ? 1 : 0;
+    fields << options.mid(0, needed);
     append(fields.join(QLatin1Char(';')));
     return true;
 }
@@ -97,6 +185,14 @@ bool ItineraryStore::add(const ItineraryChoice& c, const CityLists& cities)
 QString ItineraryStore::line(int position) const
 {
     return position >= 1 && position <= lines_.size() ? lines_[position - 1] : QString();
+}
+
+int ItineraryStore::searchesPerCheck() const
+{
+    int searches = 0;
+    for (qsizetype i = 0; i < lines_.size() && i < kMaxItineraries; ++i)
+        searches += searchesOfLine(lines_[i]);
+    return searches;
 }
 
 void ItineraryStore::removeAt(int position)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 namespace zelvane {
 
@@ -11,6 +13,8 @@ class CityLists;
 
 // The watch list never shows, checks or stores results for more than this.
 inline constexpr int kMaxItineraries = 100;
+// The airline takes no more award searches than this in one session.
+inline constexpr int kMaxSearchesPerCheck = 100;
 
 // The six cells of an itinerary line: origin, destination, date, time, origin
 // code, destination code. Missing fields are empty, fields after the sixth are
@@ -28,6 +32,36 @@ QString cabinName(Cabin cabin);
 Cabin cabinFromName(const QString& name);
 Cabin cabinOfLine(const QString& line);
 
+// After the cabin come the adults travelling together (the eighth field) and
+// the days after the date that are searched too (the ninth). A line carries
+// only the fields up to the last one that is not its default, so 1 adult on
+// the exact date writes neither. Anything unreadable or out of range reads
+// as the default.
+inline constexpr int kMaxAdults = 9;
+inline constexpr int kMaxExtraDays = 6;
+int adultsOfLine(const QString& line);    // 1 ... kMaxAdults
+int extraDaysOfLine(const QString& line); // 0 ... kMaxExtraDays
+QString adultsText(int adults);           // "1 adult", "2 adults"
+// The date cell as the lists show it: "25/12/2026", or "25/12/2026 +3" with
+// three days after it.
+QString datesText(const QString& dateCell, int extraDays);
+// What seats the itinerary asks for: "1 adult", "2 adults, Business".
+QString seatsText(int adults, Cabin cabin);
+// Only what differs from one seat in any cabin: "", "Business", "2 adults",
+// "2 adults, Business"; for texts that were written before either choice.
+QString seatsChoiceText(int adults, Cabin cabin);
+
+// The date cell read as the award search reads it: day/month/year, leading
+// zeros optional, a four-digit year. Nothing when it is no real date.
+std::optional<QDate> departureDate(const QString& dateCell);
+// Every departure date the itinerary asks about, its date first and then
+// each extra day; empty when the date cell is unreadable.
+QList<QDate> departureDates(const QString& line);
+// Each departure date is one award search.
+inline int searchesFor(int extraDays) { return 1 + extraDays; }
+int searchesOfLine(const QString& line);
+QString searchCountText(int searches); // "1 search", "34 searches"
+
 // What the itinerary panel has chosen when the user adds an itinerary.
 // A list position is -1 when nothing is selected.
 struct ItineraryChoice {
@@ -38,6 +72,8 @@ struct ItineraryChoice {
     QDate date;
     QString timeText;
     Cabin cabin = Cabin::Any;
+    int adults = 1;
+    int extraDays = 0;
 };
 
 // The watch list: one trimmed, non-empty text line per itinerary, in order,
@@ -66,6 +102,9 @@ public:
     void clear() { lines_.clear(); }
     void append(const QString& line);
     const QStringList& lines() const { return lines_; }
+    // The award searches of one check: those of the itineraries a session
+    // goes through.
+    int searchesPerCheck() const;
 
 private:
     QString dataFolder_;

@@ -193,9 +193,13 @@ QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
     const SessionOutcome outcome = co_await engine.runCheck();
     for (int i = 1; i <= results.count(); ++i) {
         const ResultsViewModel::Row& r = results.row(i);
-        out(QStringList{QString::number(i), r.cells[0], r.cells[1], r.cells[2], r.cells[3],
-                        stateText(r.icon)}
-                .join(QLatin1Char('\t')));
+        QStringList line{QString::number(i), r.cells[0], r.cells[1], datesText(r.cells[2], r.extraDays),
+                         r.cells[3]};
+        // Lines of one trip for other seats must not read alike; one seat in
+        // any cabin prints as it always did.
+        if (!r.seatsChoice().isEmpty())
+            line << r.seatsChoice();
+        out((line << stateText(r.icon)).join(QLatin1Char('\t')));
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.
     if (outcome != SessionOutcome::NoItineraries && outcome != SessionOutcome::NoMember)

@@ -13,7 +13,7 @@ const QStringList& columnTitles()
     static const QStringList titles = {QStringLiteral("Origin"),  QStringLiteral("Destination"),
                                        QStringLiteral("Date"),    QStringLiteral("Time"),
                                        QStringLiteral("OriCode"), QStringLiteral("DesCode"),
-                                       QStringLiteral("Last seen")};
+                                       QStringLiteral("Last seen"), QStringLiteral("Seats")};
     return titles;
 }
 
@@ -43,7 +43,8 @@ void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultT
         const QString line = store.line(p);
         if (line.isEmpty())
             continue;
-        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line), {}});
+        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line), adultsOfLine(line),
+                      extraDaysOfLine(line), {}});
     }
     if (history_) {
         // One pass over the history for all rows.
@@ -104,6 +105,10 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
         if (index.column() == kLastSeenColumn)
             return r.history.lastAvailable.isValid()
                        ? r.history.lastAvailable.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+        if (index.column() == kSeatsColumn)
+            return r.seats();
+        if (index.column() == 2)
+            return datesText(r.cells[2], r.extraDays);
         return r.cells[size_t(index.column())];
     case Qt::ToolTipRole:
         return history_ ? historyTip(r.history) : QVariant();

@@ -22,12 +22,18 @@ public:
         ItineraryCells cells;
         int icon = 0; // picture number
         Cabin cabin = Cabin::Any;
+        int adults = 1;
+        int extraDays = 0;
         ItinerarySummary history; // what earlier runs found; empty without a history
         // How the history knows this itinerary: codes, date, time, cabin.
         ItineraryKey historyKey() const
         {
             return {cells[4], cells[5], cells[2], cells[3], cabinName(cabin)};
         }
+        // Tells apart rows of one trip that ask for different seats:
+        // "1 adult", "2 adults, Business".
+        QString seats() const { return seatsText(adults, cabin); }
+        QString seatsChoice() const { return seatsChoiceText(adults, cabin); }
     };
 
     explicit ResultsViewModel(QObject* parent = nullptr);
@@ -58,6 +64,7 @@ public:
     static constexpr int kIconRole = Qt::UserRole + 1; // picture number of a row
     // Columns past the six cells of an itinerary.
     static constexpr int kLastSeenColumn = 6;
+    static constexpr int kSeatsColumn = 7;
 
 private:
     QList<Row> rows_;

@@ -7,6 +7,7 @@
 #include "itineraries/CityLists.h"
 #include "itineraries/ItineraryStore.h"
 #include "engine/CheckEngine.h"
+#include "engine/SessionSize.h"
 #include "results/ResultTable.h"
 
 #include <QComboBox>
@@ -14,8 +15,10 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
+#include <iterator>
 
 namespace zelvane {
 
@@ -66,6 +69,25 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
     grid->addWidget(cabinCaption, 1, 2);
     grid->addWidget(cabinChoice_, 1, 3, 1, 2);
 
+    extraDaysChoice_ = named(new QComboBox(this), "cbExtraDays");
+    extraDaysChoice_->addItem(QStringLiteral("Exact date"));
+    extraDaysChoice_->addItem(QStringLiteral("Up to 1 day later"));
+    for (int d = 2; d <= kMaxExtraDays; ++d)
+        extraDaysChoice_->addItem(QStringLiteral("Up to %1 days later").arg(d));
+    extraDaysChoice_->setToolTip(QStringLiteral("Search the days after the date too; each day is one more search"));
+    auto* extraDaysCaption = caption(QStringLiteral("F&lexible :"), this);
+    extraDaysCaption->setBuddy(extraDaysChoice_);
+    grid->addWidget(extraDaysCaption, 2, 0);
+    grid->addWidget(extraDaysChoice_, 2, 1);
+    adultsChoice_ = named(new QComboBox(this), "cbAdults");
+    for (int a = 1; a <= kMaxAdults; ++a)
+        adultsChoice_->addItem(adultsText(a));
+    adultsChoice_->setToolTip(QStringLiteral("The award search asks for a seat for each of them"));
+    auto* adultsCaption = caption(QStringLiteral("Tra&vellers :"), this);
+    adultsCaption->setBuddy(adultsChoice_);
+    grid->addWidget(adultsCaption, 2, 2);
+    grid->addWidget(adultsChoice_, 2, 3, 1, 2);
+
     addButton_ = listButton("ImageSaveQuery", 16, t, this);
     deleteButton_ = listButton("Imagedelete", 19, t, this);
     deleteAllButton_ = holderButton("Image6", "imgCADown", "imgCAoff", "imgCAover", ImageButton::Trigger::Release, t, this);
@@ -74,31 +96,43 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
     connect(addButton_, &ImageButton::activated, this, &ItineraryPanel::addItinerary);
     connect(deleteButton_, &ImageButton::activated, this, &ItineraryPanel::deleteSelected);
     connect(deleteAllButton_, &ImageButton::activated, this, &ItineraryPanel::deleteAll);
+    // What a check of the list takes sits left of the commands that change it.
+    sessionSize_ = named(new QLabel(this), "lblSessionSize");
+    sessionSize_->setWordWrap(true);
+    sessionSize_->setToolTip(
+        QStringLiteral("Each day of each itinerary is one award search; a check pauses around every search "
+                       "while the airline's pages load"));
     auto* commands = new QHBoxLayout;
     commands->setSpacing(8);
+    commands->addWidget(sessionSize_, 1);
     commands->addWidget(addButton_);
     commands->addWidget(deleteButton_);
     commands->addWidget(deleteAllButton_);
     addButton_->setFixedSize(84, 28);
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
-    grid->addLayout(commands, 2, 0, 1, 5, Qt::AlignRight);
+    grid->addLayout(commands, 3, 0, 1, 5);
 
     itineraryList_ = named(new QTreeWidget(this), "ListView1");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
                                  QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode"),
-                                 QStringLiteral("Cabin")});
+                                 QStringLiteral("Cabin"), QStringLiteral("Travellers")});
     itineraryList_->setRootIsDecorated(false);
     itineraryList_->setAlternatingRowColors(true);
     itineraryList_->setUniformRowHeights(true);
     itineraryList_->hideColumn(4);
     itineraryList_->hideColumn(5);
-    itineraryList_->setColumnWidth(0, 146);
-    itineraryList_->setColumnWidth(1, 146);
-    itineraryList_->setColumnWidth(2, 94);
-    itineraryList_->setColumnWidth(3, 94);
-    grid->addWidget(itineraryList_, 3, 0, 1, 5);
-    grid->setRowStretch(3, 1);
+    // The last column stretches but keeps its own width as the least, so
+    // the columns fit beside a scroll bar without scrolling sideways.
+    QHeaderView* header = itineraryList_->header();
+    header->setStretchLastSection(false);
+    const int widths[] = {116, 116, 100, 80, 0, 0, 80, 80};
+    for (int c = 0; c < int(std::size(widths)); ++c)
+        if (widths[c])
+            itineraryList_->setColumnWidth(c, widths[c]);
+    header->setStretchLastSection(true);
+    grid->addWidget(itineraryList_, 4, 0, 1, 5);
+    grid->setRowStretch(4, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }
@@ -114,6 +148,8 @@ void ItineraryPanel::load()
     timeChoice_->addItems(timeOfDayChoices());
     timeChoice_->setCurrentIndex(0);
     cabinChoice_->setCurrentIndex(int(Cabin::Any));
+    adultsChoice_->setCurrentIndex(0);
+    extraDaysChoice_->setCurrentIndex(0);
     datePicked_ = false;
 }
 
@@ -147,9 +183,12 @@ void ItineraryPanel::showItineraries()
     QList<QTreeWidgetItem*> items;
     for (const QString& line : itineraries_.lines()) {
         const ItineraryCells cells = itineraryCells(line);
-        items << new QTreeWidgetItem(QStringList(cells.begin(), cells.end()) << cabinName(cabinOfLine(line)));
+        QStringList columns(cells.begin(), cells.end());
+        columns[2] = datesText(cells[2], extraDaysOfLine(line));
+        items << new QTreeWidgetItem(columns << cabinName(cabinOfLine(line)) << adultsText(adultsOfLine(line)));
     }
     itineraryList_->addTopLevelItems(items);
+    sessionSize_->setText(sessionSizeText(itineraries_.searchesPerCheck()));
 }
 
 void ItineraryPanel::refreshCitiesIfRewritten()
@@ -180,10 +219,15 @@ void ItineraryPanel::addItinerary()
     choice.date = chosenDate(datePicked_, datePicker_->date(), clock_.now().date());
     choice.timeText = timeChoice_->currentText();
     choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
+    choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
+    choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
     const auto outcome = editing_.add(choice, cities_, itineraryList_->topLevelItemCount());
-    if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities)
+    if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities
+        || outcome == ItineraryEditing::Add::TooManySearches)
         return;
     afterEdit(true);
+    if (outcome == ItineraryEditing::Add::Added)
+        itineraryList_->scrollToBottom(); // where the new one is
     host_.setStatus(ItineraryEditing::statusAfterAdd(outcome, host_.engine().idle()));
 }
 

@@ -5,6 +5,7 @@
 
 class QComboBox;
 class QDateEdit;
+class QLabel;
 class QTreeWidget;
 
 namespace zelvane {
@@ -14,7 +15,8 @@ class Clock;
 class ItineraryStore;
 
 // The itinerary panel (PictureItinerary): origin, destination, date and time
-// of a flight to watch, the watch list, and the add / delete / delete all
+// of a flight to watch, its cabin, travellers and extra days, the watch list
+// with the searches a check makes, and the add / delete / delete all
 // commands.
 class ItineraryPanel final : public Panel {
     Q_OBJECT
@@ -53,8 +55,10 @@ private:
 
     ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
     QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
+    QComboBox *adultsChoice_, *extraDaysChoice_;
     QDateEdit* datePicker_;
     QTreeWidget* itineraryList_;
+    QLabel* sessionSize_;
 };
 
 } // namespace zelvane

@@ -58,16 +58,28 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     resultsList_->setAlternatingRowColors(true);
     resultsList_->setUniformRowHeights(true);
     resultsList_->setIconSize(QSize(16, 16));
-    const auto hideCodes = [this] {
+    const auto arrangeColumns = [this] {
         resultsList_->setColumnHidden(4, true);
         resultsList_->setColumnHidden(5, true);
+        // The seats belong with the trip, before what the history found.
+        QHeaderView* header = resultsList_->header();
+        const int seatsAt = header->visualIndex(ResultsViewModel::kSeatsColumn);
+        const int lastSeenAt = header->visualIndex(ResultsViewModel::kLastSeenColumn);
+        if (seatsAt > lastSeenAt && lastSeenAt >= 0)
+            header->moveSection(seatsAt, lastSeenAt);
     };
-    hideCodes();
-    resultsList_->setColumnWidth(0, 146);
-    resultsList_->setColumnWidth(1, 146);
-    resultsList_->setColumnWidth(2, 90);
-    resultsList_->setColumnWidth(3, 90);
-    connect(&results, &QAbstractItemModel::modelReset, this, hideCodes);
+    // The last column stretches but keeps its own width as the least, so
+    // the columns fit beside a scroll bar without scrolling sideways.
+    resultsList_->header()->setStretchLastSection(false);
+    resultsList_->setColumnWidth(0, 108);
+    resultsList_->setColumnWidth(1, 104);
+    resultsList_->setColumnWidth(2, 96);
+    resultsList_->setColumnWidth(3, 74);
+    resultsList_->setColumnWidth(ResultsViewModel::kSeatsColumn, 118);
+    resultsList_->setColumnWidth(ResultsViewModel::kLastSeenColumn, 78);
+    arrangeColumns();
+    resultsList_->header()->setStretchLastSection(true);
+    connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);
     // The details follow the current row, however it became current: a click
     // or the arrow keys.
     const auto follow = [this](const QModelIndex& i) {
@@ -159,9 +171,9 @@ void ResultsPanel::showHistory(int position)
         return;
     }
     const ResultsViewModel::Row& r = results.row(position);
-    QString title = flightLine(r.cells[0], r.cells[1], r.cells[2], r.cells[3]);
-    if (r.cabin != Cabin::Any)
-        title += QStringLiteral(", ") + cabinName(r.cabin);
+    QString title = flightLine(r.cells[0], r.cells[1], datesText(r.cells[2], r.extraDays), r.cells[3]);
+    if (!r.seatsChoice().isEmpty())
+        title += QStringLiteral(", ") + r.seatsChoice();
     if (historyWindow_)
         historyWindow_->close();
     historyWindow_ = new HistoryWindow(title, historyStore_.timeline(r.historyKey()), host_.theme(), this);

@@ -148,6 +148,24 @@ private slots:
                     .contains("LastLoginTime"));
     }
 
+    // One trip watched for other seats or more days: each result line says
+    // which it is; the plain one reads as it always did.
+    void resultLinesTellTheSeatsApart()
+    {
+        writeSettings("1234567", "1234");
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;First\r\n"
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;Any;2;3\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.mid(lines.size() - 3),
+                 QStringList({"1\tSydney\tMelbourne\t25/12/2026\tEvening\tavailable",
+                              "2\tSydney\tMelbourne\t25/12/2026\tEvening\tFirst\tnot available",
+                              "3\tSydney\tMelbourne\t25/12/2026 +3\tEvening\t2 adults\tavailable"}));
+    }
+
     void historyPrintsTheLastSessions()
     {
         const QString folder = QFileInfo(program).absolutePath();

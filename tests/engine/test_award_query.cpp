@@ -64,13 +64,13 @@ private slots:
     {
         QFETCH(QString, named);
         QFETCH(QString, hour);
-        QCOMPARE(awardSearchUrl("https://h", cells("01/02/2027", named)),
-                 awardSearchUrl("https://h", cells("01/02/2027", hour)));
+        QCOMPARE(awardSearchUrl("https://h", cells("01/02/2027", named), 1),
+                 awardSearchUrl("https://h", cells("01/02/2027", hour), 1));
     }
 
     void addressCarriesTheTwentyOneParametersInOrder()
     {
-        const auto url = awardSearchUrl("https://www.example.com", cells("25/12/2006", "Evening"));
+        const auto url = awardSearchUrl("https://www.example.com", cells("25/12/2006", "Evening"), 1);
         QVERIFY(url);
         QVERIFY(url->startsWith("https://www.example.com/fflyer/dyns/auth/AwardBooking?action="));
         const QList<QPair<QString, QString>> expected = {
@@ -100,9 +100,27 @@ private slots:
         QVERIFY(url->contains("&QAB_passengerForm_promoCode=&QAB_availabilitySearch_departureCity="));
     }
 
+    // Every adult needs a seat: the search asks for all of them and is
+    // otherwise the same search.
+    void adultsTravelTogether_data()
+    {
+        QTest::addColumn<int>("adults");
+        QTest::newRow("two") << 2;
+        QTest::newRow("nine") << 9;
+    }
+    void adultsTravelTogether()
+    {
+        QFETCH(int, adults);
+        auto one = params(*awardSearchUrl("https://h", cells("25/12/2026", "Evening"), 1));
+        const auto many = params(*awardSearchUrl("https://h", cells("25/12/2026", "Evening"), adults));
+        QCOMPARE(many[18], qMakePair(QString("QAB_passengerForm_numberOfAdultPassengers"), QString::number(adults)));
+        one[18].second = QString::number(adults);
+        QCOMPARE(many, one);
+    }
+
     void datePartsLoseTheirLeadingZeros()
     {
-        const auto p = params(*awardSearchUrl("https://h", cells("05/01/2007", "23:00")));
+        const auto p = params(*awardSearchUrl("https://h", cells("05/01/2007", "23:00"), 1));
         QCOMPARE(p[6].second, QString("2007"));
         QCOMPARE(p[7].second, QString("1"));
         QCOMPARE(p[14].second, QString("1,2007"));
@@ -113,16 +131,16 @@ private slots:
 
     void handEditedTimeSearchesFromTheStartOfTheDay()
     {
-        QCOMPARE(awardSearchUrl("https://h", cells("01/02/2027", "7pm")),
-                 awardSearchUrl("https://h", cells("01/02/2027", "Morning")));
-        QCOMPARE(awardSearchUrl("https://h", cells("01/02/2027", "")),
-                 awardSearchUrl("https://h", cells("01/02/2027", "01:00")));
+        QCOMPARE(awardSearchUrl("https://h", cells("01/02/2027", "7pm"), 1),
+                 awardSearchUrl("https://h", cells("01/02/2027", "Morning"), 1));
+        QCOMPARE(awardSearchUrl("https://h", cells("01/02/2027", ""), 1),
+                 awardSearchUrl("https://h", cells("01/02/2027", "01:00"), 1));
     }
 
     // Codes come from the airline's page and from a file anyone can edit.
     void cityCodesCannotAddOrCutParameters()
     {
-        const auto url = awardSearchUrl("https://h", itineraryCells("A;B;01/01/2027;Morning;SY&D=1;P#E+R%"));
+        const auto url = awardSearchUrl("https://h", itineraryCells("A;B;01/01/2027;Morning;SY&D=1;P#E+R%"), 1);
         QVERIFY(url);
         const auto p = params(*url);
         QCOMPARE(p.size(), 21);
@@ -145,7 +163,7 @@ private slots:
     void unreadableDateBuildsNoAddress()
     {
         QFETCH(QString, date);
-        QVERIFY(!awardSearchUrl("https://h", cells(date, "Morning")));
+        QVERIFY(!awardSearchUrl("https://h", cells(date, "Morning"), 1));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "browser/HttpBrowser.h"
 #include "results/ResultTable.h"
 #include "engine/Scheduler.h"
+#include "engine/SessionSize.h"
 #include "results/ResultsViewModel.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
@@ -533,6 +534,31 @@ private slots:
         QCOMPARE(checks[4].check.outcome, CheckOutcome::NotAvailable);
         QVERIFY(checks[4].check.flights.isEmpty());
         QCOMPARE(reopened.summaries({checks[2].check.key})[0].lastAvailable, checks[5].session);
+    }
+
+    // Two travelling together ask the site for two seats, on a line of
+    // their own beside the same trip for one; the check takes as long as
+    // the itinerary panel tells beforehand.
+    void twoAdultsAskForTwoSeats()
+    {
+        startSite({{"available", QJsonArray{availableEntry(kTrips[0])}}});
+        Rig rig;
+        rig.watch({kTrips[0], kTrips[1]});
+        rig.state.itineraries.append(rig.state.itineraries.line(1) + ";Business;2");
+        const QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+
+        const QList<QJsonObject> searches = sim->requests("search");
+        QList<int> adults;
+        for (const QJsonObject& search : searches) {
+            QVERIFY2(search["valid"].toBool(), qPrintable(search["query"].toString()));
+            adults << search["adults"].toInt();
+        }
+        QCOMPARE(adults, QList<int>({1, 1, 2}));
+        QVERIFY(searches[2]["query"].toString().contains("&QAB_passengerForm_numberOfAdultPassengers=2&"));
+        QCOMPARE(rig.results.row(3).seats(), QString("2 adults, Business"));
+        QVERIFY(rig.results.row(3).seats() != rig.results.row(1).seats());
+        QCOMPARE(rig.secondsSince(start), checkPauseSeconds(rig.state.itineraries.searchesPerCheck()));
     }
 
     void resultsMailFollowsTheSettingAndTheJustSentWindow()

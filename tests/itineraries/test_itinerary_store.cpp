@@ -74,36 +74,63 @@ private slots:
         QCOMPARE(store.count(), 1);
     }
 
-    // A list written before cabins existed, and one with cabins, both come
-    // back from a load and a save byte for byte.
+    // A list written before cabins existed, one with cabins, and lines with
+    // adults and extra days all come back from a load and a save byte for
+    // byte.
     void watchListsRoundTripUnchanged_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QList<Cabin>>("cabins");
+        QTest::addColumn<QList<int>>("adults");
+        QTest::addColumn<QList<int>>("extraDays");
         QTest::newRow("six fields")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON\r\nPerth;Darwin;03/04/2027;13:00;PER;DRW\r\n")
-            << QList<Cabin>{Cabin::Any, Cabin::Any};
+            << QList<Cabin>{Cabin::Any, Cabin::Any} << QList<int>{1, 1} << QList<int>{0, 0};
         QTest::newRow("seven fields")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Business\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;first\r\n"
                           "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any\r\n"
                           "Adelaide;Perth;07/08/2027;Evening;ADL;PER; economy\r\n")
-            << QList<Cabin>{Cabin::Business, Cabin::First, Cabin::Any, Cabin::Economy};
+            << QList<Cabin>{Cabin::Business, Cabin::First, Cabin::Any, Cabin::Economy}
+            << QList<int>{1, 1, 1, 1} << QList<int>{0, 0, 0, 0};
         QTest::newRow("a cabin this program does not know")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Premium Economy\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;;\r\n")
-            << QList<Cabin>{Cabin::Any, Cabin::Any};
+            << QList<Cabin>{Cabin::Any, Cabin::Any} << QList<int>{1, 1} << QList<int>{0, 0};
+        QTest::newRow("eight fields: adults")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;2\r\n"
+                          "Perth;Darwin;03/04/2027;13:00;PER;DRW;Business;9\r\n"
+                          "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;;1\r\n")
+            << QList<Cabin>{Cabin::Any, Cabin::Business, Cabin::Any} << QList<int>{2, 9, 1}
+            << QList<int>{0, 0, 0};
+        QTest::newRow("nine fields: extra days")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;1;3\r\n"
+                          "Perth;Darwin;03/04/2027;13:00;PER;DRW;First;4;6\r\n"
+                          "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Economy;2;0\r\n")
+            << QList<Cabin>{Cabin::Any, Cabin::First, Cabin::Economy} << QList<int>{1, 4, 2}
+            << QList<int>{3, 6, 0};
+        QTest::newRow("adults and days out of range or unreadable")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;0;7\r\n"
+                          "Perth;Darwin;03/04/2027;13:00;PER;DRW;Business;10;-1\r\n"
+                          "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any;two;3 days\r\n"
+                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;2;2;later fields\r\n")
+            << QList<Cabin>{Cabin::Any, Cabin::Business, Cabin::Any, Cabin::Any} << QList<int>{1, 1, 1, 2}
+            << QList<int>{0, 0, 0, 2};
     }
     void watchListsRoundTripUnchanged()
     {
         QFETCH(QByteArray, file);
         QFETCH(QList<Cabin>, cabins);
+        QFETCH(QList<int>, adults);
+        QFETCH(QList<int>, extraDays);
         writeFile(folder + "/Query.txt", file);
         ItineraryStore store(folder);
         store.load();
         QCOMPARE(store.count(), cabins.size());
         for (int p = 1; p <= store.count(); ++p) {
             QCOMPARE(cabinOfLine(store.line(p)), cabins[p - 1]);
+            QCOMPARE(adultsOfLine(store.line(p)), adults[p - 1]);
+            QCOMPARE(extraDaysOfLine(store.line(p)), extraDays[p - 1]);
             QCOMPARE(itineraryCells(store.line(p))[5].size(), 3); // the six cells are as before
         }
         QVERIFY(store.save());
@@ -122,6 +149,65 @@ private slots:
                                              "Sydney;London;01/02/2027;Morning;SYD;LON;Economy",
                                              "Sydney;London;01/02/2027;Morning;SYD;LON;Business",
                                              "Sydney;London;01/02/2027;Morning;SYD;LON;First"}));
+    }
+
+    // A line ends at its last field that is not the default, so older
+    // copies read every line they can.
+    void choicesWriteOnlyTheFieldsTheyNeed_data()
+    {
+        QTest::addColumn<Cabin>("cabin");
+        QTest::addColumn<int>("adults");
+        QTest::addColumn<int>("extraDays");
+        QTest::addColumn<QString>("tail"); // after "...;SYD;LON"
+        QTest::newRow("1 adult, exact date") << Cabin::Any << 1 << 0 << "";
+        QTest::newRow("2 adults") << Cabin::Any << 2 << 0 << ";Any;2";
+        QTest::newRow("3 days later") << Cabin::Any << 1 << 3 << ";Any;1;3";
+        QTest::newRow("business for 2") << Cabin::Business << 2 << 0 << ";Business;2";
+        QTest::newRow("everything") << Cabin::First << 9 << 6 << ";First;9;6";
+    }
+    void choicesWriteOnlyTheFieldsTheyNeed()
+    {
+        QFETCH(Cabin, cabin);
+        QFETCH(int, adults);
+        QFETCH(int, extraDays);
+        QFETCH(QString, tail);
+        CityLists codes;
+        codes.names = {"Sydney", "London"};
+        codes.codes = {"SYD", "LON"};
+        ItineraryStore store(folder);
+        ItineraryChoice choice{"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", cabin};
+        choice.adults = adults;
+        choice.extraDays = extraDays;
+        QVERIFY(store.add(choice, codes));
+        QVERIFY(store.save());
+        QCOMPARE(readFile(folder + "/Query.txt"), ("Sydney;London;01/02/2027;Morning;SYD;LON" + tail + "\r\n").toUtf8());
+        ItineraryStore back(folder); // what was written reads back as chosen
+        back.load();
+        QCOMPARE(cabinOfLine(back.line(1)), cabin);
+        QCOMPARE(adultsOfLine(back.line(1)), adults);
+        QCOMPARE(extraDaysOfLine(back.line(1)), extraDays);
+    }
+
+    // The days a flexible itinerary asks about run on over month and year
+    // ends and leap days, and a hand-written date is read as the search reads it.
+    void departureDatesRunOnFromTheDate_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QList<QDate>>("dates");
+        QTest::newRow("exact date") << "A;B;25/12/2026;Morning;SYD;LON" << QList<QDate>{QDate(2026, 12, 25)};
+        QTest::newRow("over the new year")
+            << "A;B;30/12/2026;Morning;SYD;LON;Any;1;3"
+            << QList<QDate>{QDate(2026, 12, 30), QDate(2026, 12, 31), QDate(2027, 1, 1), QDate(2027, 1, 2)};
+        QTest::newRow("over a leap day")
+            << "A;B;28/2/2028;Morning;SYD;LON;Any;1;2"
+            << QList<QDate>{QDate(2028, 2, 28), QDate(2028, 2, 29), QDate(2028, 3, 1)};
+        QTest::newRow("unreadable date") << "A;B;31/02/2027;Morning;SYD;LON;Any;1;3" << QList<QDate>{};
+    }
+    void departureDatesRunOnFromTheDate()
+    {
+        QFETCH(QString, line);
+        QFETCH(QList<QDate>, dates);
+        QCOMPARE(departureDates(line), dates);
     }
 
     void linesSplitIntoSixCells()
@@ -154,6 +240,7 @@ private slots:
         ItineraryStore store(folder);
         store.load();
         QCOMPARE(store.count(), 130);
+        QCOMPARE(store.searchesPerCheck(), 100); // a session goes through the first 100 only
         QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"), file);
     }

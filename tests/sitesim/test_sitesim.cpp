@@ -354,7 +354,13 @@ void TestSiteSim::searchParameters_data()
                                  << "QAB_availabilitySearch_departureDay";
     QTest::newRow("empty origin") << "set departureCity=" << "QAB_availabilitySearch_departureCity";
     QTest::newRow("extra parameter") << "add QAB_extra=1" << "QAB_extra";
-    QTest::newRow("two adults") << "set AdultPassengers=2" << "QAB_passengerForm_numberOfAdultPassengers";
+    QTest::newRow("two adults") << "set AdultPassengers=2" << "";
+    QTest::newRow("nine adults") << "set AdultPassengers=9" << "";
+    QTest::newRow("ten adults") << "set AdultPassengers=10" << "QAB_passengerForm_numberOfAdultPassengers";
+    QTest::newRow("no adults") << "set AdultPassengers=0" << "QAB_passengerForm_numberOfAdultPassengers";
+    QTest::newRow("adults with a leading zero") << "set AdultPassengers=02"
+                                                << "QAB_passengerForm_numberOfAdultPassengers";
+    QTest::newRow("a child") << "set ChildPassengers=1" << "QAB_passengerForm_numberOfChildPassengers";
 }
 
 void TestSiteSim::searchParameters()

@@ -142,7 +142,7 @@ private slots:
         auto* waiting = rig.find<QListWidget>("lstWaiting");
         auto* sendNow = rig.find<QPushButton>("cmdSendNow");
         QVERIFY(!waiting->isVisible() && !sendNow->isVisible());
-        QCoro::waitFor(w.alerts().post().send(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", "Sydney → London"})));
+        QCoro::waitFor(w.alerts().post().send(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", "Sydney → London", "default", ""})));
         QVERIFY(waiting->isVisible() && sendNow->isVisible());
         QCOMPARE(waiting->count(), 1);
         const QString line = waiting->item(0)->text();

@@ -245,7 +245,7 @@ private slots:
         {
             Outbox earlier;
             QVERIFY(earlier.open(rig.data));
-            earlier.add(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", "Sydney → London"}),
+            earlier.add(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", "Sydney → London", "default", ""}),
                         QDateTime::currentDateTime());
         }
         QCOMPARE(startUp(rig.state.parts, {"--test"}, rig.boxes, rig.windows), StartResult::Running);

@@ -1,5 +1,6 @@
 // Shows the main window with a sample watch list and history and writes one
-// picture per panel and one of the first itinerary's history window:
+// picture per panel, one of the first itinerary's history window and one of
+// the itinerary panel with flexible trips for several travellers:
 // zelvane-shots [--dark] [--suffix TEXT] FOLDER
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -213,6 +215,34 @@ void shootWaiting(MainWindow& w, Outbox& outbox, const ShotOptions& o)
     shootWindow(w, QStringLiteral("alerts-waiting"), o);
 }
 
+// The itinerary panel as a party plans trips of a few days' leeway: the
+// choices, the list with them and what a check of it all will take.
+void shootTravellers(MainWindow& w, const ShotOptions& o)
+{
+    w.showItineraryPanel();
+    const auto choose = [&w](const char* box, const QString& text) {
+        auto* choice = w.findChild<QComboBox*>(QLatin1String(box));
+        choice->setCurrentIndex(choice->findText(text));
+    };
+    const auto add = [&](const QString& from, const QString& to, const QDate& date, const QString& adults,
+                         const QString& days) {
+        choose("cbOrigin", from);
+        choose("cbDestation", to);
+        w.findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(date);
+        choose("cbAdults", adults);
+        choose("cbExtraDays", days);
+        emit w.findChild<ImageButton*>(QStringLiteral("ImageSaveQuery"))->activated();
+    };
+    choose("cbCabin", QStringLiteral("Any"));
+    choose("cbTime", QStringLiteral("Morning"));
+    add(QStringLiteral("Melbourne"), QStringLiteral("Tokyo"), QDate(2027, 4, 16), QStringLiteral("4 adults"),
+        QStringLiteral("Up to 2 days later"));
+    choose("cbCabin", QStringLiteral("Business"));
+    add(QStringLiteral("Sydney"), QStringLiteral("Los Angeles"), QDate(2027, 9, 3), QStringLiteral("2 adults"),
+        QStringLiteral("Up to 3 days later"));
+    shootWindow(w, QStringLiteral("itineraries-travellers"), o);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -248,5 +278,6 @@ int main(int argc, char* argv[])
     QDir().mkpath(options->folder.path());
     shootPanels(w, *options);
     shootWaiting(w, state.outbox, *options);
+    shootTravellers(w, *options);
     return 0;
 }

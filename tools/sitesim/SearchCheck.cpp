@@ -33,7 +33,7 @@ const Param kParams[] = {
     {"QAB_availabilitySearch_departureDay", std::nullopt},
     {"QAB_availabilitySearch_departureHour", "Morning"},
     {"QAB_availabilitySearch_arrivalCity", std::nullopt},
-    {"QAB_passengerForm_numberOfAdultPassengers", "1"},
+    {"QAB_passengerForm_numberOfAdultPassengers", std::nullopt},
     {"QAB_passengerForm_numberOfChildPassengers", "0"},
     {"QAB_passengerForm_numberOfInfantPassengers", "0"},
 };
@@ -47,6 +47,10 @@ const QString kFormatted = QStringLiteral("QAB_availabilitySearch_departureForma
 const QString kMonthYear = QStringLiteral("QAB_availabilitySearch_departureMonthYear");
 const QString kFrom = QStringLiteral("QAB_availabilitySearch_departureCity");
 const QString kTo = QStringLiteral("QAB_availabilitySearch_arrivalCity");
+const QString kAdults = QStringLiteral("QAB_passengerForm_numberOfAdultPassengers");
+
+// The booking form offers one to nine adults.
+constexpr int kMaxAdults = 9;
 
 // The hour slots of the booking form all sit on 30 June 2005 (UTC).
 constexpr qint64 kFirstSlotMs = 1120068000000;
@@ -242,6 +246,8 @@ SearchCheck checkAwardSearch(const QString& rawQuery)
     result.date = checkDepartureDate(given.value, problems);
     checkDepartureSlot(given.value, problems);
     checkCities(given.value, problems);
+    if (given.value.contains(kAdults))
+        result.adults = plainNumber(kAdults, given.value.value(kAdults), 1, 1, 1, kMaxAdults, problems).value_or(0);
     result.from = given.value.value(kFrom);
     result.to = given.value.value(kTo);
 

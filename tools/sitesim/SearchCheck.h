@@ -19,6 +19,7 @@ struct SearchCheck {
     QStringList problems; // one text per bad parameter, naming it
     QDate date;           // set when valid
     QString from, to;     // departure and arrival city codes
+    int adults = 0;       // 1 to 9 when readable, whatever else is wrong
 };
 
 SearchCheck checkAwardSearch(const QString& rawQuery);

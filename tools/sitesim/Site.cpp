@@ -298,6 +298,8 @@ void Site::search(Incoming& in, httplib::Response& res)
     const SearchCheck check = checkAwardSearch(in.query);
     in.entry.insert(QStringLiteral("valid"), check.valid);
     in.entry.insert(QStringLiteral("problems"), QJsonArray::fromStringList(check.problems));
+    if (check.adults > 0)
+        in.entry.insert(QStringLiteral("adults"), check.adults);
 
     std::optional<FaultSpec> fault;
     bool live = false;

@@ -1,0 +1,41 @@
+#include "engine/SessionSize.h"
+
+#include "engine/Waits.h"
+#include "itineraries/ItineraryStore.h"
+
+namespace zelvane {
+
+namespace {
+
+QString minutesText(int minutes)
+{
+    return minutes == 1 ? QStringLiteral("1 minute") : QStringLiteral("%1 minutes").arg(minutes);
+}
+
+} // namespace
+
+int checkPauseSeconds(int searches)
+{
+    return kPauseBeforeLogin + kPauseAfterLogin
+           + searches * (kPauseAfterSearchSent + kPauseAfterSearchLoaded);
+}
+
+QString sessionSizeText(int searches)
+{
+    if (searches == 0)
+        return QStringLiteral("No searches yet: add the flights to watch");
+    // Rounded up: the pages' loading only adds to the pauses.
+    const int minutes = (checkPauseSeconds(searches) + 59) / 60;
+    QString length = minutesText(minutes);
+    if (minutes >= 60) {
+        length = minutes / 60 == 1 ? QStringLiteral("1 hour") : QStringLiteral("%1 hours").arg(minutes / 60);
+        if (minutes % 60)
+            length += QLatin1Char(' ') + minutesText(minutes % 60);
+    }
+    QString text = QStringLiteral("%1, about %2 per check").arg(searchCountText(searches), length);
+    if (searches > kMaxSearchesPerCheck)
+        text += QStringLiteral(" (the limit is %1)").arg(kMaxSearchesPerCheck);
+    return text;
+}
+
+} // namespace zelvane

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace zelvane {
+
+// The fixed pauses of one check: a login, then `searches` award searches.
+// The pages' own loading comes on top.
+int checkPauseSeconds(int searches);
+
+// What the itinerary panel tells of the watch list before a check runs:
+// "34 searches, about 18 minutes per check".
+QString sessionSizeText(int searches);
+
+} // namespace zelvane
