@@ -4,7 +4,8 @@
 // with every fault the site can throw mixed into the searches, the browser's
 // time limits scaled down: memory along the way, the longest session against
 // what the limits allow, and after every session the state the engine must
-// leave (idle again, each row available or not as its answer says).
+// leave (idle again, each row available or not as its answer says, the list
+// ended at a search the site failed).
 // Prints figures; never fails on time, only on a wrong state.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
@@ -178,21 +179,31 @@ int longRun(ProgramData& state, CheckEngine& engine, ResultsViewModel& results, 
             longestSession = s;
         }
 
-        // What the engine must leave: idle again, no load under way, and each
-        // row available exactly when its search was answered and has seats.
+        // What the engine must leave: idle again, no load under way, each row
+        // available exactly when its search was answered and has seats, and
+        // the list ended at the first search the site failed, that row not
+        // checked: an error page is the site's trouble, no page at all leaves
+        // it unreachable.
+        const QList<QJsonObject> searches = log.next();
+        int faultAt = 0;
+        for (int i = 1; i <= searches.size() && !faultAt; ++i)
+            faultAt = searches[i - 1].contains("fault") ? i : 0;
+        const QString fault = faultAt ? searches[faultAt - 1].value("fault").toString() : QString();
+        const SessionOutcome expected = !faultAt                        ? SessionOutcome::Completed
+                                        : fault.startsWith("status:") ? SessionOutcome::SiteTrouble
+                                                                        : SessionOutcome::Unreachable;
         QStringList problems;
-        if (outcome != SessionOutcome::Completed)
-            problems << "not completed";
+        if (outcome != expected)
+            problems << QStringLiteral("ended %1, not %2").arg(int(outcome)).arg(int(expected));
         if (!engine.idle() || engine.running() || browser.busy())
             problems << "not idle";
-        const QList<QJsonObject> searches = log.next();
-        if (searches.size() != kLongItineraries)
+        if (searches.size() != (faultAt ? faultAt : kLongItineraries))
             problems << QStringLiteral("%1 searches").arg(searches.size());
         for (int i = 1; i <= kLongItineraries && i <= searches.size(); ++i) {
-            const bool faulted = searches[i - 1].contains("fault");
+            const bool faulted = i == faultAt;
             const bool seats = !faulted && i % 2 == 1;
-            if (results.row(i).icon != (seats ? kIconAvailable : kIconNotAvailable)
-                || table.entry(i - 1).resultText.isEmpty() == seats)
+            const int icon = faulted ? kIconNotChecked : seats ? kIconAvailable : kIconNotAvailable;
+            if (results.row(i).icon != icon || table.entry(i - 1).resultText.isEmpty() == seats)
                 problems << QStringLiteral("row %1 (%2)").arg(i).arg(
                     faulted ? searches[i - 1].value("fault").toString() : QStringLiteral("no fault"));
         }

@@ -22,6 +22,7 @@ public:
     void navigate(const QString&) override {}
     bool busy() const override { return false; }
     QString locationUrl() const override { return {}; }
+    PageStatus pageStatus() const override { return {200, QStringLiteral("OK")}; }
     std::optional<QString> documentText() const override { return page; }
     std::optional<QString> frameText(int index) const override
     {

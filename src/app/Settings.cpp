@@ -147,6 +147,7 @@ SettingsStatus Settings::load()
             return {name, QStringLiteral("cannot convert \"%1\"").arg(text)};
     }
     loadAlertSettings();
+    loadSiteTrouble();
     return {};
 }
 
@@ -205,6 +206,35 @@ SettingsStatus Settings::saveAlertSettings()
     return {};
 }
 
+// After every older key; a value that does not read back starts no streak.
+void Settings::loadSiteTrouble()
+{
+    siteTrouble.since =
+        QDateTime::fromString(area_.get(QStringLiteral("SiteTroubleSince"), QString()), Qt::ISODate);
+    bool ok = false;
+    const int checks = area_.get(QStringLiteral("SiteTroubleChecks"), QStringLiteral("0")).trimmed().toInt(&ok);
+    siteTrouble.checks = ok && checks > 0 && siteTrouble.since.isValid() ? checks : 0;
+    siteTrouble.told = area_.get(QStringLiteral("SiteTroubleTold"), QStringLiteral("0")).trimmed()
+                       == QLatin1String("1");
+    siteTrouble.reason = area_.get(QStringLiteral("SiteTroubleReason"), QString());
+}
+
+SettingsStatus Settings::saveSiteTrouble()
+{
+    const std::pair<const char*, QString> values[] = {
+        {"SiteTroubleSince", siteTrouble.since.isValid() ? siteTrouble.since.toString(Qt::ISODate) : QString()},
+        {"SiteTroubleChecks", QString::number(siteTrouble.checks)},
+        {"SiteTroubleTold", QString::number(int(siteTrouble.told))},
+        {"SiteTroubleReason", siteTrouble.reason},
+    };
+    for (const auto& [key, text] : values) {
+        const QString name = QString::fromLatin1(key);
+        if (!area_.save(name, text))
+            return {name, QStringLiteral("cannot write")};
+    }
+    return {};
+}
+
 SettingsStatus Settings::save()
 {
     const std::pair<const char*, QString> values[] = {
@@ -227,7 +257,9 @@ SettingsStatus Settings::save()
         if (!area_.save(name, text))
             return {name, QStringLiteral("cannot write")};
     }
-    return saveAlertSettings();
+    if (const SettingsStatus alerts = saveAlertSettings(); !alerts.ok())
+        return alerts;
+    return saveSiteTrouble();
 }
 
 } // namespace zelvane

@@ -18,6 +18,16 @@ enum MailSendType : qint16 {
     kMailOnChange = 3,
 };
 
+// The checks in a row for which the airline's site could not be used (no
+// answer, an HTTP error, another host's page), kept across restarts and runs
+// of the headless check.
+struct SiteTroubleStreak {
+    QDateTime since; // the first of them; invalid while the site works
+    int checks = 0;
+    bool told = false; // the user has heard of this streak
+    QString reason;    // why the last of them failed, in words
+};
+
 // Outcome of a load or save: the first key that failed, if any.
 struct SettingsStatus {
     QString failedKey;
@@ -71,6 +81,7 @@ public:
     // The pop-up, the desktop notes and the push tell only of flights that
     // became available since their last check.
     int announceChangesOnly = 0;
+    SiteTroubleStreak siteTrouble;
 
     SettingsStatus load();
     SettingsStatus save();
@@ -96,6 +107,8 @@ public:
 private:
     void loadAlertSettings();
     SettingsStatus saveAlertSettings();
+    void loadSiteTrouble();
+    SettingsStatus saveSiteTrouble();
 
     SettingsArea& area_;
     const Clock& clock_;

@@ -113,6 +113,7 @@ void HttpBrowser::navigate(const QString& url)
     connectTimer_.stop();
     page_.reset();
     frame_.reset();
+    status_ = {};
     error_.clear();
     frameLocation_.clear();
     location_ = url;
@@ -207,6 +208,8 @@ void HttpBrowser::onFinished()
 
     const QByteArray location = r->rawHeader("Location").trimmed();
     if (!isRedirect(status) || location.isEmpty()) {
+        if (stage_ == Stage::Page)
+            status_ = {status, r->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()};
         documentArrived(r->rawHeader("Content-Type"));
         return;
     }

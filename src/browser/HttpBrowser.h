@@ -30,7 +30,7 @@ namespace zelvane {
 // A navigation that cannot give a page (no connection, time-out, too large,
 // not a web page, too many redirects) ends with busy false and the reads
 // giving nothing. An HTTP error status with a page (500, 404, ...) is a page
-// like any other: it is what the site showed.
+// like any other: it is what the site showed, and pageStatus() tells which.
 class HttpBrowser final : public WebBrowser {
     Q_OBJECT
 public:
@@ -51,6 +51,7 @@ public:
     // Where the navigation got to: the last address asked for, a redirect's
     // Location exactly as sent (resolved only when relative).
     QString locationUrl() const override { return location_; }
+    PageStatus pageStatus() const override { return page_ && !busy() ? status_ : PageStatus(); }
 
     std::optional<QString> documentText() const override;
     std::optional<QString> frameText(int index) const override;
@@ -94,6 +95,7 @@ private:
     int redirects_ = 0;
 
     QString location_;      // the page's address
+    PageStatus status_;     // the page's answer, frames aside
     QString frameLocation_; // frame 0's address
     std::optional<HtmlDocument> page_;
     std::optional<HtmlDocument> frame_;

@@ -8,6 +8,12 @@
 
 namespace zelvane {
 
+// The HTTP answer that brought the page now shown, after redirects.
+struct PageStatus {
+    int code = 0;   // 0: no page arrived
+    QString reason; // the server's reason phrase, "Service Unavailable"
+};
+
 // What the program asks of a web browser: navigate, tell when loading is done,
 // where it ended up and what the page says. The reads give nothing (not an
 // empty text) when there is no such document or frame.
@@ -23,6 +29,9 @@ public:
     virtual bool busy() const = 0;
     // The whole address of the page now shown, after redirects, as the server gave it.
     virtual QString locationUrl() const = 0;
+    // The status of the page now shown: a page is not yet the site's answer,
+    // a 503 maintenance page is a page too.
+    virtual PageStatus pageStatus() const = 0;
 
     // The visible text of the page (documentElement.innerText).
     virtual std::optional<QString> documentText() const = 0;

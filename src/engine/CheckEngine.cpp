@@ -191,6 +191,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         if (refused) {
             idle_ = true;
             setLoginTrouble(true);
+            keepSiteTroubleStreak(std::nullopt); // the site itself answered
             co_await alerts_.sessionEnded(SessionOutcome::LoginFailed, false);
             co_return SessionOutcome::LoginFailed;
         }
@@ -198,12 +199,21 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         case LoginStep::Accepted: break;
         case LoginStep::Refused: refused = true; continue;
         case LoginStep::Throttled: co_return SessionOutcome::Throttled;
-        case LoginStep::Unreachable: co_return SessionOutcome::Unreachable;
+        case LoginStep::SiteTrouble: {
+            const SessionOutcome ended = co_await endOnSiteTrouble();
+            co_return ended;
+        }
         case LoginStep::GaveUp:
+            keepSiteTroubleStreak(std::nullopt);
             co_await alerts_.sessionEnded(SessionOutcome::GaveUp, false);
             co_return SessionOutcome::GaveUp;
         }
-        if (co_await searchAll() == SearchStep::Completed)
+        const SearchStep searched = co_await searchAll();
+        if (searched == SearchStep::SiteTrouble) {
+            const SessionOutcome ended = co_await endOnSiteTrouble();
+            co_return ended;
+        }
+        if (searched == SearchStep::Completed)
             break;
     }
     co_await finishSession();
@@ -227,10 +237,13 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     }
     browser.navigate(loginUrl());
     ++loginsSent;
-    co_await waits_.busyWait(browser);
+    const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(kPauseAfterLogin);
 
-    if (browser.locationUrl() == accountUrl()) {
+    // Only the airline's own page can refuse the details: no page, an error
+    // page or another host's page never judged them.
+    const std::optional<SiteTrouble> trouble = siteTrouble(browser, loaded, airlineBase());
+    if (!trouble && browser.locationUrl() == accountUrl()) {
         view_.setStatus(status::kLoginOk);
         // A failing streak ends here: the next refusal is told again.
         parts_.settings.loginFailTold = 0;
@@ -241,13 +254,9 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
         if (stopLockoutRetry)
             stopLockoutRetry();
         view_.showItineraries();
-    } else if (!browser.documentText() && !browser.loadError().isEmpty()) {
-        // No page at all: no network, no name, a refused connection. The
-        // member's details were never judged.
-        unreachableReason = browser.loadError();
-        view_.setStatus(status::kSiteUnreachable);
-        idle_ = true;
-        co_return LoginStep::Unreachable;
+    } else if (trouble) {
+        trouble_ = *trouble;
+        co_return LoginStep::SiteTrouble;
     } else if (loginAttempts_ > kGiveUpAfterPasses) {
         view_.setStatus(status::kGaveUp);
         loginLockout_ = true;
@@ -281,6 +290,19 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         const bool loaded = co_await waits_.busyWait(browser);
         co_await waits_.timedWait(kPauseAfterSearchLoaded);
         table_.clearResultText(i - 1);
+        // A search the site fails would most likely be followed by more: the
+        // list stops here rather than asking a site in trouble 100 times, the
+        // rows not reached stay not checked (never "not available", which
+        // would be a false answer), and what was found so far still counts.
+        if (url && loaded) {
+            if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, true, airlineBase())) {
+                trouble_ = *trouble;
+                table_.resetEntry(i - 1);
+                results_.setIcon(i, kIconNotChecked);
+                noteCheck(i, CheckOutcome::Failed);
+                co_return SearchStep::SiteTrouble;
+            }
+        }
         if (browser.locationUrl() == bareLoginUrl()) {
             showNotChecked(i);
             noteCheck(i, CheckOutcome::LoggedOut);
@@ -309,6 +331,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
 
 QCoro::Task<> CheckEngine::finishSession()
 {
+    keepSiteTroubleStreak(std::nullopt);
     // Before the e-mail, which may go only for what changed.
     recordHistory(true);
     view_.showResultsPanel();
@@ -323,6 +346,32 @@ QCoro::Task<> CheckEngine::finishSession()
                                   lastChecks_);
     idle_ = true;
     refreshResults();
+}
+
+QCoro::Task<SessionOutcome> CheckEngine::endOnSiteTrouble()
+{
+    siteTroubleReason = trouble_.reason;
+    view_.setStatus(trouble_.pageArrived ? status::siteNotUsable(trouble_.reason)
+                                         : status::kSiteUnreachable);
+    idle_ = true;
+    keepSiteTroubleStreak(trouble_.reason);
+    // A list the site cut short gets no results e-mail, which sums up whole
+    // checks; seats found before the trouble had their pop-ups as they came.
+    const bool searched = !sessionChecks_.isEmpty();
+    recordHistory(false);
+    // Named, not a temporary beside the co_await: g++ 12 frees those twice.
+    const QList<CheckRecord> checks = searched ? lastChecks_ : QList<CheckRecord>();
+    const SessionOutcome outcome =
+        trouble_.pageArrived ? SessionOutcome::SiteTrouble : SessionOutcome::Unreachable;
+    co_await alerts_.sessionEnded(outcome, false, checks);
+    co_return outcome;
+}
+
+void CheckEngine::keepSiteTroubleStreak(const std::optional<QString>& trouble)
+{
+    Settings& settings = parts_.settings;
+    settings.siteTrouble = nextSiteTroubleStreak(settings.siteTrouble, trouble, sessionStart_);
+    settings.save();
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::checkNow()
@@ -351,9 +400,13 @@ QCoro::Task<> CheckEngine::testLogin()
     WebBrowser& browser = browsers_.test;
     view_.setStatus(status::kAttempting);
     browser.navigate(memberLoginUrl());
-    co_await waits_.busyWait(browser);
+    const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(15);
-    view_.setStatus(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
+    if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, loaded, airlineBase()))
+        view_.setStatus(trouble->pageArrived ? status::siteNotUsable(trouble->reason)
+                                             : status::kSiteUnreachable);
+    else
+        view_.setStatus(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
 }
 
 void CheckEngine::cancelTestLogin()
@@ -363,7 +416,9 @@ void CheckEngine::cancelTestLogin()
 
 void CheckEngine::onSessionPageLoaded()
 {
-    if (browsers_.session.locationUrl().toLower().contains(QLatin1String("error")))
+    // A maintenance page at an address with "error" in it says nothing of the details.
+    if (browsers_.session.locationUrl().toLower().contains(QLatin1String("error"))
+        && !siteTrouble(browsers_.session, true, airlineBase()))
         view_.setStatus(status::kLoginIncorrect);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SessionParts.h"
+#include "engine/SiteTrouble.h"
 #include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
 
@@ -48,6 +49,8 @@ enum class SessionOutcome {
     LoginFailed,
     GaveUp,        // the login failed on the fourth pass: warning sent, retry armed
     Unreachable,   // the airline's site gave no page at all: not the member's details
+    SiteTrouble,   // it answered, but not with a page of its own (an HTTP error, another
+                   // host's page): not the member's details either
     Completed,
 };
 
@@ -126,8 +129,9 @@ public:
     void stopBlink() { blinkTimer.stop(); }
     int trayPicture() const { return trayPicture_; }
 
-    // Why the last login gave no page at all (the site could not be reached).
-    QString unreachableReason;
+    // Why the airline's site could not be used in the last session that
+    // ended Unreachable or SiteTrouble, in words.
+    QString siteTroubleReason;
     // What the last session that searched anything found, one record per
     // itinerary in list order, each marked changed or not against the
     // history: what alerts that announce only changes go by.
@@ -140,14 +144,19 @@ public:
 private:
     QCoro::Task<SessionOutcome> runSession();
     // One pass of the login; the session decides from what it gives.
-    enum class LoginStep { Accepted, Refused, Throttled, Unreachable, GaveUp };
+    enum class LoginStep { Accepted, Refused, Throttled, SiteTrouble, GaveUp };
     QCoro::Task<LoginStep> logIn();
     // Every row of the results view searched in turn, unless the site logs
-    // the session out on the way.
-    enum class SearchStep { Completed, LoggedOut };
+    // the session out or fails on the way.
+    enum class SearchStep { Completed, LoggedOut, SiteTrouble };
     QCoro::Task<SearchStep> searchAll();
     // The session's record, the results panel, the last login time and the alerts.
     QCoro::Task<> finishSession();
+    // The end of a session that the site's trouble `trouble_` cut short.
+    QCoro::Task<SessionOutcome> endOnSiteTrouble();
+    // Counts a check the site failed (`trouble`) into the streak the user is
+    // told of, or ends the streak.
+    void keepSiteTroubleStreak(const std::optional<QString>& trouble);
     void refreshResults();
     // Row `row` has seats: its icon, and the pop-up and the blink unless
     // the user hears only of flights that became available and this one
@@ -177,6 +186,7 @@ private:
     QString cachedPin_ = QStringLiteral("0");
     int loginAttempts_ = 0;
 
+    SiteTrouble trouble_;
     QDateTime sessionStart_;
     QMap<int, CheckRecord> sessionChecks_;
     QList<CheckRecord> lastChecks_;
@@ -207,6 +217,10 @@ inline const QString kTestOk = QStringLiteral("Login Successful!");
 inline const QString kTestFailed = QStringLiteral("Login Failed Check your MyDetails");
 inline const QString kSiteUnreachable =
     QStringLiteral("Qantas Website Could Not Be Reached...Check Your Connection");
+inline QString siteNotUsable(const QString& reason)
+{
+    return QStringLiteral(" Qantas Website Could Not Be Used: ") + reason;
+}
 inline QString checking(int i) { return QStringLiteral("Checking Itinerary #") + QString::number(i); }
 inline QString processed(int i)
 {

@@ -5,6 +5,7 @@
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
 #include "notify/Push.h"
+#include "notify/SiteTroubleMail.h"
 #include "results/ResultsViewModel.h"
 
 #include <algorithm>
@@ -106,10 +107,16 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
         showWaiting();
         co_return;
     }
+    if (outcome == SessionOutcome::SiteTrouble || outcome == SessionOutcome::Unreachable) {
+        co_await announceSiteTrouble();
+        showWaiting();
+        co_return;
+    }
     if (outcome != SessionOutcome::Completed)
         co_return;
     // The login got through: a warning still waiting would be false now.
     post_.drop(OutboxEntry::Topic::LoginWarning);
+    post_.drop(OutboxEntry::Topic::SiteNotice);
     if (resultsMailDue) {
         const QList<MailRow> rows = mailRows(results_);
         const bool changed = std::any_of(checks_.cbegin(), checks_.cend(),
@@ -191,6 +198,28 @@ QCoro::Task<> SessionAlerter::announceLoginFailure(SessionOutcome outcome)
     // Handed to every channel: what one could not take waits in the outbox,
     // so the rest of the streak sends nothing again.
     settings_.loginFailTold = 1;
+    settings_.save();
+}
+
+QCoro::Task<> SessionAlerter::announceSiteTrouble()
+{
+    // Whether it is due is the streak's to say; told once until a check works.
+    const std::optional<QString> notice = siteTroubleNotice(settings_.siteTrouble);
+    if (!notice)
+        co_return;
+    const QString text = *notice;
+    QList<ChannelOutcome> outcomes;
+    const Delivery mailed = co_await sendSiteTroubleMail(settings_, text, post_);
+    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
+                               mailWay(settings_) != MailWay::NotSetUp};
+    const Alert alert{kSiteTroubleTitle, {text}, false, QStringLiteral("high"),
+                      QStringLiteral("warning"), OutboxEntry::Topic::SiteNotice};
+    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
+    outcomes << noted;
+    for (const ChannelOutcome& o : outcomes)
+        note(o);
+    // Handed to every channel: what one could not take waits in the outbox.
+    settings_.siteTrouble.told = true;
     settings_.save();
 }
 

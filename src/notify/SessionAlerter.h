@@ -79,6 +79,8 @@ private:
     };
     QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
     QCoro::Task<> announceLoginFailure(SessionOutcome outcome);
+    // The checks have not worked for a while: told once, as the login warning is.
+    QCoro::Task<> announceSiteTrouble();
     void note(const ChannelOutcome& outcome);
     // What waits in the outbox, on the status line where the user looks.
     void showWaiting();

@@ -54,13 +54,16 @@ const char* const kHelp =
     "origin, destination, date, time of day and state (available, not available,\n"
     "not checked), separated by tabs. The alerts the settings ask for go out:\n"
     "the results e-mail, desktop notifications where a desktop answers, a push\n"
-    "to the phone; after a refused login a warning, once until a login succeeds.\n"
+    "to the phone; after a refused login a warning, once until a login succeeds;\n"
+    "after three runs in a row that could not use the airline's site a notice,\n"
+    "once until a check works.\n"
     "\n"
     "An alert for a server (an e-mail, a push) is kept in the outbox\n"
     "(outbox.sqlite in the data folder) until the server takes it. Each run first\n"
     "sends what waits there, then checks; the tray program tries again on its own,\n"
     "after 1, 2, 4 ... minutes, at most an hour apart. A newer results e-mail\n"
-    "replaces one still waiting; a login that gets through drops a waiting warning.\n"
+    "replaces one still waiting; a login that gets through drops a waiting warning,\n"
+    "a check that works a waiting site notice.\n"
     "\n"
     "  --send-waiting  send what waits in the outbox and end; no check is made\n"
     "  --test-alert  send a test through every alert channel that is set up,\n"
@@ -84,13 +87,17 @@ const char* const kHelp =
     "  3  no member details are stored\n"
     "  4  the watch list is empty\n"
     "  5  three logins were sent in the last five minutes\n"
-    "  6  the site refused the login (member number, surname or PIN)\n"
+    "  6  the site refused the login (member number, surname or PIN): its own\n"
+    "     page answered, and it was not the account page\n"
     "  7  the site refused the login four times; a retry follows in the tray program\n"
     "  8  the check ran, but an alert is still waiting in the outbox (each one and\n"
     "     why is printed); with --send-waiting: something still waits; with\n"
     "     --test-alert: a channel failed, or none reached you\n"
     "  9  the airline's site could not be reached (no network, no such host,\n"
-    "     connection refused or timed out): the details were not judged\n"
+    "     connection refused or timed out) or could not be used (an HTTP error\n"
+    "     such as 503 Service Unavailable, a page from another host such as a\n"
+    "     network's sign-in page), at the login or at a search: the reason is\n"
+    "     printed; no fault of the member details, and the next run tries again\n"
     " 64  wrong usage\n"
     " 66  --history: the history cannot be read\n";
 
@@ -160,6 +167,7 @@ int exitFor(SessionOutcome outcome)
         fail(QStringLiteral("the login failed four times; check the member number, surname and PIN"));
         return kExitGaveUp;
     case SessionOutcome::Unreachable:
+    case SessionOutcome::SiteTrouble:
         return kExitSiteUnreachable;
     case SessionOutcome::Refused: break;
     }
@@ -199,7 +207,11 @@ QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
     if (outcome == SessionOutcome::Unreachable)
         fail(QStringLiteral("the airline's site could not be reached (%1); check the network "
                             "connection. The member details were not judged.")
-                 .arg(engine.unreachableReason));
+                 .arg(engine.siteTroubleReason));
+    if (outcome == SessionOutcome::SiteTrouble)
+        fail(QStringLiteral("the airline's site could not be used: %1. That is the site's "
+                            "trouble, not the member details; the next run tries again.")
+                 .arg(engine.siteTroubleReason));
     code = exitFor(outcome);
     if (!reportWaiting(alerts.post().outbox()) && code == kExitCompleted)
         code = kExitAlertUndelivered;

@@ -401,6 +401,91 @@ private slots:
             QVERIFY(!QFile::exists(settingsFile));
     }
 
+    // Only the airline's own page can refuse a login. A maintenance page, a
+    // network's sign-in page or a search the site fails is the site's
+    // trouble: exit 9 with the reason, no login warning on any channel, the
+    // refusal mark left alone, and the failed search in the history as
+    // failed, never as "not available".
+    void siteTroubleIsNotARefusedLogin_data()
+    {
+        QTest::addColumn<QString>("scenario"); // of the airline
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("lastStatus");
+        QTest::addColumn<QStringList>("states");   // the lines printed at the end
+        QTest::addColumn<QStringList>("recorded"); // the history's outcomes
+        QTest::addColumn<bool>("warned");
+        const QString sydMel = R"("available": [{"from": "SYD", "to": "MEL", "date": "25/12/2026"}])";
+        QTest::newRow("503 maintenance at the login")
+            << "{" + sydMel + R"(, "loginFaults": {"1": "status:503"}})" << "1234" << 9
+            << "the airline's site could not be used: HTTP 503 Service Unavailable."
+            << " Qantas Website Could Not Be Used: HTTP 503 Service Unavailable"
+            << QStringList{"not checked", "not checked"} << QStringList{} << false;
+        QTest::newRow("sign-in page of another host")
+            << "{" + sydMel + R"(, "loginFaults": {"1": "portal"}})" << "1234" << 9
+            << "the airline's site could not be used: redirected to another host (localhost)."
+            << " Qantas Website Could Not Be Used: redirected to another host (localhost)"
+            << QStringList{"not checked", "not checked"} << QStringList{} << false;
+        QTest::newRow("refused by the airline's own page")
+            << "{" + sydMel + "}" << "9999" << 6
+            << "the login failed; check the member number, surname and PIN"
+            << "Login Failed...Check Details and Try Again"
+            << QStringList{"not checked", "not checked"} << QStringList{} << true;
+        QTest::newRow("503 at the second search")
+            << "{" + sydMel + R"(, "searchFaults": {"2": "status:503"}})" << "1234" << 9
+            << "the airline's site could not be used: HTTP 503 Service Unavailable."
+            << " Qantas Website Could Not Be Used: HTTP 503 Service Unavailable"
+            << QStringList{"available", "not checked"}
+            << QStringList{"available", "not checked (failed)"} << false;
+    }
+    void siteTroubleIsNotARefusedLogin()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(QString, pin);
+        QFETCH(int, exitCode);
+        QFETCH(QString, reason);
+        QFETCH(QString, lastStatus);
+        QFETCH(QStringList, states);
+        QFETCH(QStringList, recorded);
+        QFETCH(bool, warned);
+        airline = std::make_unique<SiteSim>(scenario, true);
+        QVERIFY(airline->start());
+        writeSettings("1234567", pin, 2, {{"PushUrl", site->baseUrl() + "/"}, {"NotifyDesktop", "0"}});
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                  "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
+        QVERIFY2(r.err.startsWith("zelvane-check: " + reason), qPrintable(r.err));
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        const QStringList statuses = lines.filter(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d "));
+        QCOMPARE(statuses.last().mid(9), lastStatus);
+        QVERIFY2(!r.out.contains("Login Details Incorrect") || warned, qPrintable(r.out));
+        QStringList shown;
+        for (const QString& line : lines.mid(lines.size() - 2))
+            shown << line.section('\t', 5);
+        QCOMPARE(shown, states);
+
+        // The login warning: by mail through the relay, by push, and the mark that it was told.
+        QCOMPARE(site->requests("relay").size(), warned ? 1 : 0);
+        int warningPushes = 0;
+        for (const QJsonObject& q : site->requests())
+            warningPushes += q["method"].toString() == "POST" && q["path"].toString() == "/"
+                             && q["body"].toString().startsWith("Zelvane could not log in");
+        QCOMPARE(warningPushes, warned ? 1 : 0);
+        QSettings file(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf",
+                       QSettings::IniFormat);
+        QCOMPARE(file.value("Settings/LoginFailTold", "0").toString(), QString(warned ? "1" : "0"));
+
+        const Run history = run({"--history", "--json"});
+        QCOMPARE(history.exitCode, 0);
+        QStringList outcomes;
+        for (const QString& line : history.out.split('\n', Qt::SkipEmptyParts))
+            outcomes << QJsonDocument::fromJson(line.toUtf8()).object()["outcome"].toString();
+        QCOMPARE(outcomes, recorded);
+    }
+
     // The warning goes once per failing streak: three refused checks in a row
     // mail once; after a good login the next refusal mails again.
     void refusedLoginIsToldOncePerStreak()

@@ -17,12 +17,16 @@ const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostar
                                 // After the first thirteen keys, which older copies read alone.
                                 "SmtpHost", "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom",
                                 "SmtpPassword", "SiteUrl", "NotifyDesktop", "PushUrl",
-                                "LoginFailTold", "AnnounceChangesOnly"};
+                                "LoginFailTold", "AnnounceChangesOnly",
+                                "SiteTroubleSince", "SiteTroubleChecks", "SiteTroubleTold",
+                                "SiteTroubleReason"};
 const QStringList kSaveOrder = {"MemberNo", "LastName", "Pin", "ProgDirectory", "strCurrTime",
                                 "Autostartup", "Mail", "TimeMin", "TimeHou", "TimeDay",
                                 "TimeIndex", "LastLoginTime", "MailSendType", "SmtpHost",
                                 "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom", "SiteUrl",
-                                "NotifyDesktop", "PushUrl", "LoginFailTold", "AnnounceChangesOnly"};
+                                "NotifyDesktop", "PushUrl", "LoginFailTold", "AnnounceChangesOnly",
+                                "SiteTroubleSince", "SiteTroubleChecks", "SiteTroubleTold",
+                                "SiteTroubleReason"};
 
 } // namespace
 

@@ -10,6 +10,8 @@
 #include "engine/Scheduler.h"
 #include "engine/SessionSize.h"
 #include "results/ResultsViewModel.h"
+#include "notify/AlertSender.h"
+#include "notify/SessionAlerter.h"
 #include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
@@ -134,6 +136,7 @@ private slots:
     void cleanup()
     {
         sim.reset();
+        qunsetenv("ZELVANE_SITE_URL");
         qunsetenv("TZ");
         tzset();
     }
@@ -205,11 +208,111 @@ private slots:
         rig.view.statuses.clear();
         QCOMPARE(rig.run(), SessionOutcome::Unreachable);
         QCOMPARE(rig.view.statuses.last(), st::kSiteUnreachable);
-        QVERIFY(!rig.engine.unreachableReason.isEmpty());
+        QVERIFY(!rig.engine.siteTroubleReason.isEmpty());
         QVERIFY(rig.mail.calls.isEmpty());
         QVERIFY(!rig.engine.loginLockout());
         QCOMPARE(rig.retriesArmed, 0);
         QVERIFY(rig.engine.idle());
+    }
+
+    // Checks the airline's site could not be used for, whatever the trouble:
+    // the status says why, the tray stays plain, no login warning, and after
+    // three in a row the user hears once, dated from the first of them, by
+    // mail and push; a check that gets through, or a login the site itself
+    // refuses, starts the count again. The settings are read afresh before
+    // every check, as each timer run of zelvane-check does.
+    void siteTroubleIsToldOnceAfterThreeChecksInARow_data()
+    {
+        QTest::addColumn<QStringList>("answers"); // the site at each check's login
+        QTest::addColumn<QList<int>>("toldAfter"); // the checks a notice followed
+        QTest::addColumn<QList<int>>("since");     // the check each notice dates from
+        QTest::newRow("three in a row, then no more")
+            << QStringList{"503", "503", "503", "503"} << QList<int>{3} << QList<int>{1};
+        QTest::newRow("every kind of trouble counts")
+            << QStringList{"no page", "portal", "503"} << QList<int>{3} << QList<int>{1};
+        QTest::newRow("a check that works starts over")
+            << QStringList{"503", "503", "ok", "503", "503", "503"} << QList<int>{6} << QList<int>{4};
+        QTest::newRow("told again after a check that works")
+            << QStringList{"503", "503", "503", "ok", "portal", "portal", "portal"}
+            << QList<int>{3, 7} << QList<int>{1, 5};
+        QTest::newRow("a refused login is no site trouble")
+            << QStringList{"503", "503", "refused", "503", "503"} << QList<int>{} << QList<int>{};
+    }
+    void siteTroubleIsToldOnceAfterThreeChecksInARow()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QList<int>, toldAfter);
+        QFETCH(QList<int>, since);
+        const QMap<QString, QString> faults{{"503", "status:503"}, {"portal", "portal"}, {"no page", "drop"}};
+        const QMap<QString, QString> reasons{{"503", "HTTP 503 Service Unavailable"},
+                                             {"portal", "redirected to another host (localhost)"}};
+        QJsonObject loginFaults;
+        for (int i = 0; i < answers.size(); ++i)
+            if (faults.contains(answers[i]))
+                loginFaults[QString::number(i + 1)] = faults[answers[i]];
+        startSite({{"loginFaults", loginFaults}});
+        SiteSim product("{}", false);
+        QVERIFY(product.start());
+        qputenv("ZELVANE_SITE_URL", product.baseUrl().toUtf8());
+        Rig rig;
+        rig.watch({kTrips[0]});
+        rig.state.settings.mailSendType = 2; // the notice is the only mail
+        rig.state.settings.notifyDesktop = 0;
+        rig.state.settings.pushUrl = product.baseUrl() + "/";
+        rig.state.settings.save();
+        RecordingMessageBoxes boxes;
+        AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
+        SessionAlerter alerter(rig.results, rig.state.settings, rig.view, post);
+        rig.mail.forwardTo = &alerter;
+        const auto notices = [&product] {
+            QStringList bodies;
+            for (const QJsonObject& r : product.requests())
+                if (r["method"].toString() == "POST" && r["body"].toString().startsWith("Zelvane has not"))
+                    bodies << r["body"].toString();
+            return bodies;
+        };
+
+        QList<QDateTime> starts;
+        QList<int> told;
+        for (int i = 0; i < answers.size(); ++i) {
+            const QString& answer = answers[i];
+            rig.state.settings.load();
+            rig.state.settings.setPinText(answer == "refused" ? "9999" : "1234");
+            starts << rig.clock.now();
+            const SessionOutcome outcome = rig.run();
+            if (answer == "ok") {
+                QCOMPARE(outcome, SessionOutcome::Completed);
+            } else if (answer == "refused") {
+                QCOMPARE(outcome, SessionOutcome::LoginFailed);
+            } else if (answer == "no page") {
+                QCOMPARE(outcome, SessionOutcome::Unreachable);
+                QCOMPARE(rig.view.statuses.last(), st::kSiteUnreachable);
+            } else {
+                QCOMPARE(outcome, SessionOutcome::SiteTrouble);
+                QCOMPARE(rig.view.statuses.last(), st::siteNotUsable(reasons[answer]));
+            }
+            if (notices().size() > told.size())
+                told << i + 1;
+            QCOMPARE(product.requests("email").size(), told.size()); // and a mail with each
+            rig.idleMinutes(5);
+            rig.clock.advance(12 * 3600 * 1000);
+        }
+        QCOMPARE(told, toldAfter);
+        QStringList expected;
+        for (qsizetype k = 0; k < told.size(); ++k)
+            expected << "Zelvane has not been able to check for seats since "
+                            + starts[since[k] - 1].toString("dd/MM/yyyy HH:mm") + ": "
+                            + reasons[answers[told[k] - 1]];
+        QCOMPARE(notices(), expected);
+        for (const QJsonObject& mail : product.requests("email"))
+            QVERIFY(mail["query"].toString().contains("has%20not%20been%20able%20to%20check%20for%20seats"));
+        // Only the site's own refusal is the member's trouble.
+        const bool refused = answers.contains("refused");
+        QCOMPARE(rig.view.loginTroubleShown.contains(true), refused);
+        QCOMPARE(rig.state.settings.loginFailTold, int(refused));
+        QCOMPARE(product.requests("relay").size(), int(refused));
+        QVERIFY(!rig.engine.loginLockout());
+        QCOMPARE(rig.retriesArmed, 0);
     }
 
     void fourthLoginInFiveMinutesIsRefused()
@@ -645,6 +748,18 @@ private slots:
         QCoro::waitFor(rig.engine.testLogin());
         // Only the session browser reports a wrong login on its own.
         QCOMPARE(rig.view.statuses, QStringList({st::kAttempting, st::kTestFailed}));
+    }
+
+    // "Test" on a site in maintenance says so rather than blame the details.
+    void loginTestTellsSiteTroubleFromWrongDetails()
+    {
+        startSite({{"loginFaults", QJsonObject{{"1", "status:503"}}}});
+        Rig rig;
+        QCoro::waitFor(rig.engine.testLogin());
+        QCOMPARE(rig.view.statuses,
+                 QStringList({st::kAttempting, st::siteNotUsable("HTTP 503 Service Unavailable")}));
+        QCoro::waitFor(rig.engine.testLogin());
+        QCOMPARE(rig.view.statuses.last(), st::kTestFailed);
     }
 
     void cityUpdateLogsInAndSavesTheLongerLists()

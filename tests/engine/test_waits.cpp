@@ -30,6 +30,7 @@ public:
     }
     bool busy() const override { return busy_; }
     QString locationUrl() const override { return location_; }
+    PageStatus pageStatus() const override { return {200, "OK"}; }
     std::optional<QString> documentText() const override { return QString("Award Availability"); }
     std::optional<QString> frameText(int) const override
     {
@@ -64,6 +65,7 @@ public:
     }
     bool busy() const override { return busy_; }
     QString locationUrl() const override { return {}; }
+    PageStatus pageStatus() const override { return {}; }
     std::optional<QString> documentText() const override { return std::nullopt; }
     std::optional<QString> frameText(int) const override { return std::nullopt; }
     std::optional<QString> documentHtml() const override { return std::nullopt; }

@@ -482,6 +482,7 @@ void TestSiteSim::faults_data()
     QTest::newRow("oversize") << "/fault/oversize?mb=3" << 10000 << 200 << 3 * 1024 * 1024 << false;
     QTest::newRow("redirect loop") << "/fault/redirectloop" << 5000 << 302 << -1 << true;
     QTest::newRow("binary") << "/fault/binary?kb=3" << 5000 << 200 << 3 * 1024 << false;
+    QTest::newRow("sign-in page of another host") << "/fault/portal" << 5000 << 200 << -1 << false;
 }
 
 void TestSiteSim::faults()
@@ -501,6 +502,8 @@ void TestSiteSim::faults()
         QCOMPARE(r.body.size(), bytes);
     if (path.contains(QLatin1String("binary")))
         QCOMPARE(r.contentType, QByteArray("application/octet-stream"));
+    if (path.contains(QLatin1String("portal")))
+        QCOMPARE(r.url.host(), QStringLiteral("localhost"));
     QVERIFY(!sim.requests(QStringLiteral("fault")).isEmpty());
 }
 

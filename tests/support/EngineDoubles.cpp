@@ -62,7 +62,8 @@ QCoro::Task<> RecordingMail::sessionEnded(SessionOutcome outcome, bool resultsMa
         calls << call;
         callTimes << (clock ? clock->now() : QDateTime());
     }
-    co_return;
+    if (forwardTo)
+        co_await forwardTo->sessionEnded(outcome, resultsMailDue, checks);
 }
 
 void ThrottleDriver::second()

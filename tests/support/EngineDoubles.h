@@ -42,6 +42,7 @@ public:
     void raisePopup(int slot, const QString& text, int noPopup) override;
     void setTrayIcon(int picture) override { trayPictures << picture; }
     void showNewVersion() override { ++newVersionShown; }
+    void showLoginTrouble(bool refused) override { loginTroubleShown << refused; }
 
     struct Popup {
         int slot;
@@ -52,6 +53,7 @@ public:
     QList<QDateTime> statusTimes;
     QList<Popup> popups;
     QList<int> overKillShown, checkNowShown, trayPictures;
+    QList<bool> loginTroubleShown;
     QString lastLoginTime;
     int fillLists = 0, resultsPanelShown = 0, newVersionShown = 0;
     std::function<void(const QString&)> onStatus;
@@ -63,7 +65,8 @@ private:
 
 // Records the alerts a session asks for: "sendmail" for a results e-mail
 // that is due (which, like the real one, starts the just-sent window),
-// "loginRefused" and "gaveUp" for the two ends of a refused login.
+// "loginRefused" and "gaveUp" for the two ends of a refused login. With
+// `forwardTo` the real alerts follow.
 class RecordingMail final : public SessionAlerts {
 public:
     QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
@@ -73,6 +76,7 @@ public:
     QStringList calls;
     QList<QDateTime> callTimes;
     const Clock* clock = nullptr;
+    SessionAlerts* forwardTo = nullptr;
 };
 
 // Fires the engine's throttle tick every 60 virtual seconds while it runs,

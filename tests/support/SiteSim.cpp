@@ -42,7 +42,7 @@ const Certificate& certificate()
                        QStringLiteral("-keyout"), c.key, QStringLiteral("-out"), c.cert,
                        QStringLiteral("-days"), QStringLiteral("30"), QStringLiteral("-subj"),
                        QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                       QStringLiteral("subjectAltName=IP:127.0.0.1")});
+                       QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")});
         if (!openssl.waitForFinished(kCertificateTimeoutMs) || openssl.exitStatus() != QProcess::NormalExit
             || openssl.exitCode() != 0) {
             qWarning() << "SiteSim: openssl could not make a certificate:" << openssl.readAll();

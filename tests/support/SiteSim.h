@@ -21,8 +21,9 @@ public:
     SiteSim(const SiteSim&) = delete;
     SiteSim& operator=(const SiteSim&) = delete;
 
-    // Makes (once per test process) a self-signed certificate for 127.0.0.1,
-    // starts the simulator and waits until it listens. False, with a warning,
+    // Makes (once per test process) a self-signed certificate for 127.0.0.1
+    // and localhost (the "portal" fault's other host), starts the simulator
+    // and waits until it listens. False, with a warning,
     // when it could not.
     bool start();
     void stop();

@@ -141,6 +141,12 @@ bool waitOnClient(const httplib::Request& req, qint64 ms)
     return false;
 }
 
+bool isPortalHost(const httplib::Request& req)
+{
+    const std::string host = req.get_header_value("Host");
+    return host.substr(0, host.rfind(':')) == kPortalHost;
+}
+
 std::optional<FaultSpec> faultFromAddress(const QString& path, const QString& rawQuery)
 {
     if (!path.startsWith(QLatin1String("/fault/")))
@@ -159,7 +165,7 @@ std::optional<FaultSpec> faultFromAddress(const QString& path, const QString& ra
 }
 
 void answerFault(const FaultSpec& fault, const httplib::Request& req, httplib::Response& res,
-                 const std::string& loopUrl)
+                 const FaultAddresses& addresses)
 {
     const QString& name = fault.name;
     if (name == QLatin1String("status")) {
@@ -210,7 +216,14 @@ void answerFault(const FaultSpec& fault, const httplib::Request& req, httplib::R
                                      return sink.write(chunk->data(), std::min(length, chunk->size()));
                                  });
     } else if (name == QLatin1String("redirectloop")) {
-        redirect(res, loopUrl);
+        redirect(res, addresses.loop);
+    } else if (name == QLatin1String("portal")) {
+        if (isPortalHost(req)) {
+            plainAnswer(res, 200, QStringLiteral("Sign in to the network"),
+                        QStringLiteral("Welcome! Accept the terms of use to get on the internet."));
+        } else {
+            redirect(res, addresses.portal);
+        }
     } else if (name == QLatin1String("binary")) {
         const qint64 kb = fault.argument > 0 ? std::min(fault.argument, kMaxBinaryKb) : kDefaultBinaryKb;
         std::string bytes(size_t(kb * 1024), '\0');

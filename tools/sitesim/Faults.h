@@ -23,10 +23,21 @@ bool waitOnClient(const httplib::Request& req, qint64 ms);
 // A 302 to url, with the little "moved" page servers of the time sent along.
 void redirect(httplib::Response& res, const std::string& url);
 
-// Answers req with the given fault. selfUrl is the absolute address of the
-// redirect loop.
+// The "portal" fault's sign-in page is served under this simulator's other
+// name, as if by another host: a network that sends every request to its
+// own page.
+inline const std::string kPortalHost = "localhost";
+bool isPortalHost(const httplib::Request& req);
+
+// Where the faults that redirect send the client, as absolute addresses.
+struct FaultAddresses {
+    std::string loop;   // the redirect loop: the address itself
+    std::string portal; // the sign-in page under kPortalHost
+};
+
+// Answers req with the given fault.
 void answerFault(const FaultSpec& fault, const httplib::Request& req, httplib::Response& res,
-                 const std::string& loopUrl);
+                 const FaultAddresses& addresses);
 
 // The fault named by a /fault/<name>?<args> address, or nothing.
 std::optional<FaultSpec> faultFromAddress(const QString& path, const QString& rawQuery);

@@ -197,16 +197,20 @@ QString readCounts(const QJsonObject& root, Scenario* s)
     return QString();
 }
 
-QString readSearchFaults(const QJsonObject& root, Scenario* s)
+// "searchFaults" and "loginFaults": request number -> fault.
+QString readFaults(const QJsonObject& root, Scenario* s)
 {
-    const QJsonObject faults = root.value(QLatin1String("searchFaults")).toObject();
-    for (auto it = faults.begin(); it != faults.end(); ++it) {
-        bool ok = false;
-        const int n = it.key().toInt(&ok);
-        const auto fault = parseFault(it.value().toString());
-        if (!ok || n < 1 || !fault)
-            return QStringLiteral("bad searchFaults entry \"%1\"").arg(it.key());
-        s->searchFaults.insert(n, *fault);
+    for (const auto& [key, map] : {std::pair{QStringLiteral("searchFaults"), &s->searchFaults},
+                                   std::pair{QStringLiteral("loginFaults"), &s->loginFaults}}) {
+        const QJsonObject faults = root.value(key).toObject();
+        for (auto it = faults.begin(); it != faults.end(); ++it) {
+            bool ok = false;
+            const int n = it.key().toInt(&ok);
+            const auto fault = parseFault(it.value().toString());
+            if (!ok || n < 1 || !fault)
+                return QStringLiteral("bad %1 entry \"%2\"").arg(key, it.key());
+            map->insert(n, *fault);
+        }
     }
     return QString();
 }
@@ -243,7 +247,8 @@ std::optional<FaultSpec> parseFault(const QString& text)
                                               QStringLiteral("oversize"),
                                               QStringLiteral("binary")};
     static const QStringList kBare = {QStringLiteral("silent"), QStringLiteral("drop"),
-                                      QStringLiteral("redirectloop"), QStringLiteral("binary")};
+                                      QStringLiteral("redirectloop"), QStringLiteral("binary"),
+                                      QStringLiteral("portal")};
     FaultSpec f;
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     f.name = colon < 0 ? text : text.left(colon);
@@ -280,6 +285,7 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
                                                QStringLiteral("available"), QStringLiteral("frameStyle"),
                                                QStringLiteral("logoutAfterSearches"),
                                                QStringLiteral("failLoginsFrom"), QStringLiteral("searchFaults"),
+                                               QStringLiteral("loginFaults"),
                                                QStringLiteral("site")});
         !why.isEmpty())
         return fail(why);
@@ -289,7 +295,7 @@ std::optional<Scenario> parseScenario(const QByteArray& json, QString* error)
     s.cityCodes = kDefaultCodes;
     // Only the first problem is told, so the order decides which one.
     for (const auto read : {readMember, readCities, readAvailable, readFrameStyle, readCounts,
-                            readSearchFaults, readSite}) {
+                            readFaults, readSite}) {
         if (const QString why = read(root, &s); !why.isEmpty())
             return fail(why);
     }

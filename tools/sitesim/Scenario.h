@@ -17,7 +17,8 @@ struct Availability {
 };
 
 // A fault to answer with, as written in the scenario: "status:500",
-// "slow:2000", "silent", "drop", "oversize:5", "redirectloop", "binary".
+// "slow:2000", "silent", "drop", "oversize:5", "redirectloop", "binary",
+// "portal".
 struct FaultSpec {
     QString name;
     qint64 argument = 0;
@@ -39,6 +40,7 @@ struct Scenario {
     int logoutAfterSearches = 0; // 0: never
     int failLoginsFrom = 0;      // 0: never
     QMap<int, FaultSpec> searchFaults; // 1-based search number -> fault
+    QMap<int, FaultSpec> loginFaults;  // 1-based login number -> fault
 
     std::optional<QString> version = QStringLiteral("1.1,http://www.zelvane.example/download.html");
     std::optional<QString> alert = QString();

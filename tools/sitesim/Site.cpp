@@ -69,6 +69,12 @@ Scenario normalized(Scenario s)
     return s;
 }
 
+// A fault as the log shows it: "status:503", "silent".
+QString faultText(const FaultSpec& fault)
+{
+    return fault.name + (fault.argument ? QStringLiteral(":%1").arg(fault.argument) : QString());
+}
+
 QString repeatedTo(const QString& text, qint64 bytes)
 {
     const QByteArray unit = text.isEmpty() ? QByteArray("x") : text.toUtf8();
@@ -224,7 +230,7 @@ void Site::handle(const httplib::Request& req, httplib::Response& res, const std
         frame(in, res);
     } else if (const auto fault = faultFromAddress(in.path, in.query)) {
         record("fault");
-        answerFault(*fault, req, res, absolute(req, path));
+        answerFault(*fault, req, res, faultAddresses(req, path));
     } else if (path.rfind("/fault/", 0) == 0) {
         record("fault");
         res.status = 400;
@@ -251,18 +257,30 @@ void Site::login(Incoming& in, httplib::Response& res)
     const bool rightDetails = number == scenario_.memberNumber && surname == scenario_.surname
         && pin == scenario_.pin;
     std::string id;
+    std::optional<FaultSpec> fault;
     {
         std::lock_guard lock(mutex_);
         const int n = ++logins_;
+        if (scenario_.loginFaults.contains(n))
+            fault = scenario_.loginFaults.value(n);
         const bool refused = scenario_.failLoginsFrom > 0 && n >= scenario_.failLoginsFrom;
-        if (rightDetails && !refused)
+        // A site in trouble judges no details and opens no session.
+        if (rightDetails && !refused && (!fault || fault->name == QLatin1String("slow")))
             id = newSession();
     }
+    if (fault)
+        in.entry.insert(QStringLiteral("fault"), faultText(*fault));
     in.entry.insert(QStringLiteral("accepted"), !id.empty());
     in.entry.insert(QStringLiteral("kind"), QStringLiteral("login"));
     log_.write(in.entry);
     t_logged = true;
 
+    if (fault && fault->name != QLatin1String("slow")) {
+        answerFault(*fault, in.req, res, faultAddresses(in.req, "/fault/redirectloop"));
+        return;
+    }
+    if (fault && !waitOnClient(in.req, fault->argument))
+        return;
     if (id.empty()) {
         redirect(res, absolute(in.req, kLoginError));
         return;
@@ -308,8 +326,7 @@ void Site::search(Incoming& in, httplib::Response& res)
         }
     }
     if (fault)
-        in.entry.insert(QStringLiteral("fault"),
-                        fault->name + (fault->argument ? QStringLiteral(":%1").arg(fault->argument) : QString()));
+        in.entry.insert(QStringLiteral("fault"), faultText(*fault));
     in.entry.insert(QStringLiteral("session"), live);
     if (loggedOut)
         in.entry.insert(QStringLiteral("loggedOut"), true);
@@ -318,7 +335,7 @@ void Site::search(Incoming& in, httplib::Response& res)
     t_logged = true;
 
     if (fault && fault->name != QLatin1String("slow")) {
-        answerFault(*fault, in.req, res, absolute(in.req, "/fault/redirectloop"));
+        answerFault(*fault, in.req, res, faultAddresses(in.req, "/fault/redirectloop"));
         return;
     }
     if (fault && !waitOnClient(in.req, fault->argument))
@@ -468,6 +485,13 @@ std::string Site::absolute(const httplib::Request& req, const std::string& pathA
     if (host.empty())
         host = "127.0.0.1:" + std::to_string(port_);
     return std::string(tls_ ? "https://" : "http://") + host + pathAndQuery;
+}
+
+FaultAddresses Site::faultAddresses(const httplib::Request& req, const std::string& loopPath) const
+{
+    const std::string port = ":" + std::to_string(port_);
+    return {absolute(req, loopPath),
+            std::string(tls_ ? "https://" : "http://") + kPortalHost + port + "/fault/portal"};
 }
 
 int Site::matchAvailability(const QDate& date, const QString& from, const QString& to) const

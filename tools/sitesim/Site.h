@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Faults.h"
 #include "RequestLog.h"
 #include "Scenario.h"
 
@@ -37,6 +38,7 @@ private:
     std::string liveSessionLocked(const std::string& cookieHeader) const;
     std::string newSession();
     std::string absolute(const httplib::Request& req, const std::string& pathAndQuery) const;
+    FaultAddresses faultAddresses(const httplib::Request& req, const std::string& loopPath) const;
     int matchAvailability(const QDate& date, const QString& from, const QString& to) const;
 
     const Scenario scenario_;
