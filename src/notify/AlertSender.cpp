@@ -88,9 +88,9 @@ QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e)
         co_return httpDelivery(reply, QStringLiteral("the product site"));
     }
     case OutboxEntry::Form::SitePost: {
+        const QString address = str(p, "address"), form = str(p, "form");
         try {
-            const std::optional<HttpReply> reply =
-                co_await postFormExchange(str(p, "address"), str(p, "form"), boxes_, deadlines.http);
+            const std::optional<HttpReply> reply = co_await postFormExchange(address, form, boxes_, deadlines.http);
             if (reply)
                 co_return httpDelivery(*reply, QStringLiteral("the mail relay"));
         } catch (const UrlError&) {

@@ -55,14 +55,15 @@ QCoro::Task<Delivery> sendLoginFailMail(const Settings& settings, AlertSender& p
     case MailWay::Smtp: {
         const QString body = loginFailBody(outcome);
         const QString html = mailHtml(body), plain = mailPlain(body);
-        const Delivery mailed =
-            co_await post.send(mailEntry(Topic::LoginWarning, settings, kMailSubjectText, html, plain));
+        const OutboxEntry entry = mailEntry(Topic::LoginWarning, settings, kMailSubjectText, html, plain);
+        const Delivery mailed = co_await post.send(entry);
         co_return mailed;
     }
     case MailWay::Site: break;
     }
-    const Delivery posted = co_await post.send(sitePostEntry(
-        Topic::LoginWarning, loginFailAddress(mailRelayBase(settings)), loginFailFormData(settings.email, outcome)));
+    const OutboxEntry entry = sitePostEntry(Topic::LoginWarning, loginFailAddress(mailRelayBase(settings)),
+                                            loginFailFormData(settings.email, outcome));
+    const Delivery posted = co_await post.send(entry);
     co_return posted;
 }
 

@@ -147,8 +147,8 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
     {
         const QString html = mailHtml(buildResultsMail(htmlEscaped(rows)).body);
         const QString plain = mailPlain(mail.body);
-        delivery = co_await post.send(mailEntry(OutboxEntry::Topic::Results, settings, kMailSubjectText,
-                                                html, plain));
+        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, settings, kMailSubjectText, html, plain);
+        delivery = co_await post.send(entry);
         if (delivery.delivered)
             delivery.reply = QStringLiteral("Mail Sent");
         break;
@@ -156,7 +156,8 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
     case MailWay::Site: {
         const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
                                                    settings.email, encodeMailText(mail.body));
-        delivery = co_await post.send(siteGetEntry(OutboxEntry::Topic::Results, address));
+        const OutboxEntry entry = siteGetEntry(OutboxEntry::Topic::Results, address);
+        delivery = co_await post.send(entry);
         break;
     }
     }

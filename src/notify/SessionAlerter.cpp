@@ -229,8 +229,8 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
     // The site's endpoints carry only the two e-mails they were made for.
     if (mailWay(settings_) == MailWay::Smtp) {
         const QString html = mailHtml(testAlertBody()), plain = mailPlain(testAlertBody());
-        const Delivery mailed =
-            co_await post_.sendOnce(mailEntry(OutboxEntry::Topic::Results, settings_, kTestAlertTitle, html, plain));
+        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, settings_, kTestAlertTitle, html, plain);
+        const Delivery mailed = co_await post_.sendOnce(entry);
         outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed};
     }
     const Alert alert{kTestAlertTitle, {QStringLiteral("This is a test alert from Zelvane.")}, false,
