@@ -758,6 +758,8 @@ private slots:
         QCoro::waitFor(rig.engine.testLogin());
         QCOMPARE(rig.view.statuses,
                  QStringList({st::kAttempting, st::siteNotUsable("HTTP 503 Service Unavailable")}));
+        // The site answers again: now a wrong PIN is the details' fault.
+        QVERIFY(rig.state.settings.setPinText("9999"));
         QCoro::waitFor(rig.engine.testLogin());
         QCOMPARE(rig.view.statuses.last(), st::kTestFailed);
     }
