@@ -33,6 +33,7 @@ struct Step {
     bool mailUp = true;
     int pushStatus = 200;
     bool historyLocked = false; // another program holds the history while the check writes it
+    const char* loginFault = nullptr; // how the site answers the login instead of the login page
 };
 
 const char* const kSydney = "Sydney → Melbourne, 25/12/2026, Evening";
@@ -44,6 +45,8 @@ const QList<Step> kWeek = {
     {"none", true, false},                                     // Sydney opens
     {"site unreachable", true, false, Airline::Unreachable},
     {"site unreachable", true, false, Airline::Unreachable},
+    {"maintenance, HTTP 503", true, false, Airline::Up, true, 200, false, "status:503"},
+    {"captive portal", true, false, Airline::Up, true, 200, false, "portal"},
     {"mail server down a day", true, true, Airline::Up, false}, // Perth opens
     {"mail server down a day", true, true, Airline::Up, false},
     {"none", true, true},
@@ -149,13 +152,17 @@ private slots:
                 available.append(QJsonObject{{"from", "SYD"}, {"to", "MEL"}, {"date", "25/12/2026"}});
             if (s.perth)
                 available.append(QJsonObject{{"from", "PER"}, {"to", "DRW"}, {"date", "03/01/2027"}});
-            SiteSim airline(QString::fromUtf8(QJsonDocument(QJsonObject{{"available", available}}).toJson()), true);
+            QJsonObject scenario{{"available", available}};
+            if (s.loginFault)
+                scenario.insert("loginFaults", QJsonObject{{"1", s.loginFault}});
+            SiteSim airline(QString::fromUtf8(QJsonDocument(scenario).toJson()), true);
             QVERIFY(airline.start());
             settings(s.mailUp ? mail.port() : closed, push.base() + "/seats");
             push.answer.status = s.pushStatus;
-            const bool checked = s.airline == Airline::Up;
-            const auto [code, out] = check(airline, checked ? airline.baseUrl() : QString("https://127.0.0.1:%1").arg(closed),
-                                   s.historyLocked);
+            const bool checked = s.airline == Airline::Up && !s.loginFault;
+            const auto [code, out] = check(airline, s.airline == Airline::Up ? airline.baseUrl()
+                                                                             : QString("https://127.0.0.1:%1").arg(closed),
+                                           s.historyLocked);
             QVERIFY2(code == 0 || code == 8 || code == 9, qPrintable(QString("step %1 ended %2").arg(i).arg(code)));
             QCOMPARE(out.contains("History Not Saved"), s.historyLocked);
             if (checked) {
@@ -186,8 +193,15 @@ private slots:
             table[s.fault].falseAlarm += int(told.filter("log in").size());
         }
 
+        // The site out of use for three checks in a row: told once on each channel.
+        const QString noticeText = "not been able to check for seats";
+        const QStringList noticePushes = told.filter(noticeText);
         // Pushes: each opening once.
         QStringList remaining = told;
+        for (const QString& n : noticePushes)
+            remaining.removeOne(n);
+        remaining.removeAll(QString());
+        remaining.removeIf([](const QString& line) { return !line.contains(" → "); });
         for (const QString& opening : openings) {
             const QString trip = opening.section('#', 0, 0);
             Tally& t = table[faultOf[opening]];
@@ -200,7 +214,15 @@ private slots:
             ++table[openings.filter(extra).isEmpty() ? QString("none") : faultOf[openings.filter(extra).last()]].duplicated;
 
         // Results mails: one per change, none twice.
-        const QList<QJsonObject> mails = mail.messages();
+        QList<QJsonObject> mails = mail.messages();
+        const int noticeMails = int(mails.removeIf([&](const QJsonObject& m) {
+            return QJsonDocument(m).toJson().contains(noticeText.toUtf8());
+        }));
+        Tally& notice = table["site out of use, notice"];
+        notice.expected = 2; // an e-mail and a push
+        notice.delivered = std::min(1, noticeMails) + std::min<int>(1, int(noticePushes.size()));
+        notice.duplicated = std::max(0, noticeMails - 1) + std::max<int>(0, int(noticePushes.size()) - 1);
+        notice.lost = notice.expected - notice.delivered;
         QSet<QString> ids;
         for (const QJsonObject& m : mails) {
             for (const QJsonValue& h : m["headers"].toArray()) {
