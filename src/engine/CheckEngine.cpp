@@ -297,8 +297,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         if (url && loaded) {
             if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, true, airlineBase())) {
                 trouble_ = *trouble;
-                table_.resetEntry(i - 1);
-                results_.setIcon(i, kIconNotChecked);
+                showNotChecked(i);
                 noteCheck(i, CheckOutcome::Failed);
                 co_return SearchStep::SiteTrouble;
             }
