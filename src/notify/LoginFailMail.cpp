@@ -11,25 +11,20 @@ namespace zelvane {
 QString loginFailBody(SessionOutcome outcome)
 {
     const QString crlf = QStringLiteral("\r\n");
-    if (outcome != SessionOutcome::GaveUp)
-        return QLatin1String("Hi There,") + crlf + crlf
-               + QLatin1String("Login failed!") + crlf
-               + QLatin1String("Qantas did not accept the member number, surname or PIN.") + crlf
-               + QLatin1String("Please check your member details in Zelvane. Until a login gets ")
-               + QLatin1String("through, this warning is not sent again.") + crlf + crlf
-               + QLatin1String("Thank you,") + crlf + crlf
-               + QLatin1String("Zelvane Alert") + crlf + crlf
-               + kProductWebAddress;
-    return QLatin1String("Hi There,") + crlf + crlf
-           + QLatin1String("Login 3 time attempts failed!") + crlf
-           + QLatin1String("IF Qantas site is down or Login details incorrect.") + crlf
-           + QLatin1String(" Qantas Program check after 15 minute wait") + crlf
-           + QLatin1String("and after 15 minute trying again.") + crlf
-           + QLatin1String(" For more detailed results plus booking times please ")
-           + QLatin1String("check the results in your Frequent Flyer Program. ") + crlf + crlf
-           + QLatin1String("Thank you,") + crlf + crlf
-           + QLatin1String("Zelvane Alert") + crlf + crlf
-           + kProductWebAddress;
+    const QString middle =
+        outcome != SessionOutcome::GaveUp
+            ? QLatin1String("Login failed!") + crlf
+                  + QLatin1String("Qantas did not accept the member number, surname or PIN.") + crlf
+                  + QLatin1String("Please check your member details in Zelvane. Until a login gets ")
+                  + QLatin1String("through, this warning is not sent again.")
+            : QLatin1String("Login 3 time attempts failed!") + crlf
+                  + QLatin1String("IF Qantas site is down or Login details incorrect.") + crlf
+                  + QLatin1String(" Qantas Program check after 15 minute wait") + crlf
+                  + QLatin1String("and after 15 minute trying again.") + crlf
+                  + QLatin1String(" For more detailed results plus booking times please ")
+                  + QLatin1String("check the results in your Frequent Flyer Program. ");
+    return QLatin1String("Hi There,") + crlf + crlf + middle + crlf + crlf + QLatin1String("Thank you,") + crlf
+           + crlf + QLatin1String("Zelvane Alert") + crlf + crlf + kProductWebAddress;
 }
 
 QString loginFailFormData(const QString& to, SessionOutcome outcome)
