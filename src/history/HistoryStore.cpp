@@ -114,7 +114,7 @@ bool outcomeChanged(std::optional<CheckOutcome> lastChecked, CheckOutcome now)
 
 size_t qHash(const ItineraryKey& k, size_t seed)
 {
-    return qHashMulti(seed, k.origin, k.destination, k.date, k.time, k.cabin);
+    return qHashMulti(seed, k.origin, k.destination, k.date, k.time, k.cabin, k.adults);
 }
 
 // Keeps the last SQL error of a store: its text and SQLite's code.

@@ -40,6 +40,7 @@ struct ItineraryKey {
     QString date;        // dd/mm/yyyy
     QString time;        // time of day
     QString cabin;       // "Any", "Economy", ...
+    int adults = 1;      // travelling together, each needing a seat
     bool operator==(const ItineraryKey&) const = default;
 };
 size_t qHash(const ItineraryKey& key, size_t seed = 0);
@@ -47,7 +48,8 @@ size_t qHash(const ItineraryKey& key, size_t seed = 0);
 // One itinerary's check in a session.
 struct CheckRecord {
     int position = 0; // in the watch list, from 1
-    ItineraryKey key;
+    int day = 0;      // of the itinerary's dates: 0 its own, 1 the day after, ...
+    ItineraryKey key; // its date is the day searched
     CheckOutcome outcome = CheckOutcome::NotAvailable;
     QList<QStringList> flights; // the flight table's rows
     bool changed = false;       // filled in when the session is recorded

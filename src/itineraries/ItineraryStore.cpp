@@ -119,6 +119,15 @@ QList<QDate> departureDates(const QString& line)
     return dates;
 }
 
+QStringList searchedDateCells(const QString& dateCell, int extraDays)
+{
+    QStringList cells{dateCell};
+    if (const std::optional<QDate> first = departureDate(dateCell))
+        for (int d = 1; d <= extraDays; ++d)
+            cells << first->addDays(d).toString(QStringLiteral("dd/MM/yyyy"));
+    return cells;
+}
+
 int searchesOfLine(const QString& line)
 {
     return searchesFor(extraDaysOfLine(line));

@@ -57,6 +57,10 @@ std::optional<QDate> departureDate(const QString& dateCell);
 // Every departure date the itinerary asks about, its date first and then
 // each extra day; empty when the date cell is unreadable.
 QList<QDate> departureDates(const QString& line);
+// The date cell of each award search: the itinerary's own cell as written,
+// then each extra day as dd/mm/yyyy. Only the cell when it is no real date,
+// whose one search cannot be made.
+QStringList searchedDateCells(const QString& dateCell, int extraDays);
 // Each departure date is one award search.
 inline int searchesFor(int extraDays) { return 1 + extraDays; }
 int searchesOfLine(const QString& line);

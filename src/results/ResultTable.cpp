@@ -2,6 +2,8 @@
 
 #include "browser/WebBrowser.h"
 
+#include <QLocale>
+
 namespace zelvane {
 
 const ResultEntry& ResultTable::entry(int k) const
@@ -28,6 +30,65 @@ void ResultTable::setFlights(int k, const QList<FlightRow>& flights)
 {
     if (inRange(k))
         entries_[k].flights = flights;
+}
+
+void ResultTable::setDays(int k, const QList<DayResult>& days)
+{
+    if (!inRange(k))
+        return;
+    ResultEntry& e = entries_[k];
+    e.days = days;
+    e.resultText.clear();
+    e.flights = days.isEmpty() ? QList<FlightRow>() : days.first().flights;
+    bool flightsChosen = false;
+    for (const DayResult& d : days) {
+        if (!d.available)
+            continue;
+        if (days.size() > 1)
+            e.resultText += fullDayName(d.date) + QStringLiteral("\r\n");
+        e.resultText += d.resultText;
+        if (days.size() > 1)
+            e.resultText += QStringLiteral("\r\n\r\n");
+        if (!flightsChosen)
+            e.flights = d.flights;
+        flightsChosen = true;
+    }
+}
+
+QString shortDayName(const QDate& date)
+{
+    // English like every other text of the program, whatever the locale.
+    return QLocale::c().dayName(date.dayOfWeek(), QLocale::ShortFormat) + QLatin1Char(' ')
+           + QString::number(date.day());
+}
+
+QString fullDayName(const QDate& date)
+{
+    return QLocale::c().dayName(date.dayOfWeek(), QLocale::ShortFormat) + QLatin1Char(' ')
+           + date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QList<QDate> seatDays(const ResultEntry& entry)
+{
+    QList<QDate> days;
+    for (const DayResult& d : entry.days)
+        if (d.available)
+            days << d.date;
+    return days;
+}
+
+QString seatDaysSummary(const ResultEntry& entry)
+{
+    if (entry.days.size() < 2)
+        return {};
+    const QList<QDate> found = seatDays(entry);
+    QString text = QStringLiteral("%1 of %2 days").arg(found.size()).arg(entry.days.size());
+    QStringList names;
+    for (const QDate& d : found)
+        names << shortDayName(d);
+    if (!names.isEmpty())
+        text += QStringLiteral(": ") + names.join(QStringLiteral(", "));
+    return text;
 }
 
 void ResultTable::clearResultText(int k)
@@ -91,14 +152,19 @@ ResultPageReading withFlights(ResultPageReading reading,
     return reading;
 }
 
-bool readResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin)
+ResultPageReading readResultPage(const WebBrowser& browser, Cabin cabin)
 {
     const std::optional<QString> page = browser.documentText();
     // The frame is only worth reading once the page itself qualifies, and
     // its tables only once it shows a flight table.
     ResultPageReading reading = readResultPage(page, page ? browser.frameText(0) : std::nullopt);
     const auto tables = reading.available ? browser.frameTables(0) : std::nullopt;
-    reading = withFlights(std::move(reading), tables, cabin);
+    return withFlights(std::move(reading), tables, cabin);
+}
+
+bool readResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin)
+{
+    const ResultPageReading reading = readResultPage(browser, cabin);
     table.setResultText(k, reading.resultText);
     table.setFlights(k, reading.flights);
     return reading.available;

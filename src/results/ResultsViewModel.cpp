@@ -32,6 +32,14 @@ QString historyTip(const ItinerarySummary& h)
 
 } // namespace
 
+QList<ItineraryKey> ResultsViewModel::Row::historyKeys() const
+{
+    QList<ItineraryKey> keys;
+    for (const QString& date : dateCells())
+        keys << historyKey(date);
+    return keys;
+}
+
 ResultsViewModel::ResultsViewModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultTable& table)

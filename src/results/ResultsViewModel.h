@@ -25,11 +25,17 @@ public:
         int adults = 1;
         int extraDays = 0;
         ItinerarySummary history; // what earlier runs found; empty without a history
-        // How the history knows this itinerary: codes, date, time, cabin.
-        ItineraryKey historyKey() const
+        // The date cell of each award search of the row, its own date first.
+        QStringList dateCells() const { return searchedDateCells(cells[2], extraDays); }
+        // How the history knows the search of one date cell: codes, date,
+        // time, cabin, adults.
+        ItineraryKey historyKey(const QString& dateCell) const
         {
-            return {cells[4], cells[5], cells[2], cells[3], cabinName(cabin)};
+            return {cells[4], cells[5], dateCell, cells[3], cabinName(cabin), adults};
         }
+        ItineraryKey historyKey() const { return historyKey(cells[2]); }
+        // One per date searched, in date order.
+        QList<ItineraryKey> historyKeys() const;
         // Tells apart rows of one trip that ask for different seats:
         // "1 adult", "2 adults, Business".
         QString seats() const { return seatsText(adults, cabin); }
