@@ -96,12 +96,22 @@ void CheckEngine::announce(int row)
     const ResultsViewModel::Row& r = results_.row(row);
     lastAnnouncement = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
     // Judged against the history as it was before this session, as the
-    // other channels are when it ends.
-    if (parts_.settings.announceChangesOnly
-        && !outcomeChanged(parts_.history.lastCheckedOutcome(r.historyKey()), CheckOutcome::Available))
+    // other channels are when it ends: seats on a date that had none.
+    if (parts_.settings.announceChangesOnly && !seatsBecameAvailable(row))
         return;
     raisePopup();
     blinkTimer.start();
+}
+
+bool CheckEngine::seatsBecameAvailable(int row) const
+{
+    const ResultsViewModel::Row& r = results_.row(row);
+    const QList<QDate> withSeats = seatDays(table_.entry(row - 1));
+    for (const QString& date : r.dateCells())
+        if (withSeats.contains(departureDate(date).value_or(QDate()))
+            && outcomeChanged(parts_.history.lastCheckedOutcome(r.historyKey(date)), CheckOutcome::Available))
+            return true;
+    return false;
 }
 
 void CheckEngine::setLoginTrouble(bool refused)
@@ -125,14 +135,16 @@ void CheckEngine::showNotChecked(int row)
     results_.setIcon(row, kIconNotChecked);
 }
 
-void CheckEngine::noteCheck(int row, CheckOutcome outcome)
+void CheckEngine::noteCheck(int row, int day, CheckOutcome outcome, const QList<FlightRow>& flights)
 {
+    const ResultsViewModel::Row& r = results_.row(row);
     CheckRecord c;
     c.position = row;
-    c.key = results_.row(row).historyKey();
+    c.day = day;
+    c.key = r.historyKey(r.dateCells().value(day));
     c.outcome = outcome;
-    c.flights = table_.entry(row - 1).flights;
-    sessionChecks_.insert(row, c);
+    c.flights = flights;
+    sessionChecks_.insert({row, day}, c);
 }
 
 void CheckEngine::recordHistory(bool completed)
@@ -277,48 +289,37 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
 
 QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
 {
-    WebBrowser& browser = browsers_.session;
     // The rows as they are now; an itinerary added meanwhile waits for the next session.
     const int n = results_.count();
     for (int i = 1; i <= n; ++i) {
         view_.setStatus(status::checking(i));
-        const std::optional<QString> url =
-            awardSearchUrl(airlineBase(), results_.row(i).cells, results_.row(i).adults);
-        if (url)
-            browser.navigate(*url);
-        co_await waits_.timedWait(kPauseAfterSearchSent);
-        const bool loaded = co_await waits_.busyWait(browser);
-        co_await waits_.timedWait(kPauseAfterSearchLoaded);
         table_.clearResultText(i - 1);
-        // A search the site fails would most likely be followed by more: the
-        // list stops here rather than asking a site in trouble 100 times, the
-        // rows not reached stay not checked (never "not available", which
-        // would be a false answer), and what was found so far still counts.
-        if (url && loaded) {
-            if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, true, airlineBase())) {
-                trouble_ = *trouble;
+        const QStringList dates = results_.row(i).dateCells();
+        QList<DayResult> days;
+        bool allRead = true;
+        for (int d = 0; d < dates.size(); ++d) {
+            // One search per date, each with every pause a search has.
+            if (dates.size() > 1)
+                view_.setStatus(status::checkingDay(i, departureDate(dates[d]).value_or(QDate())));
+            const DateSearch searched = co_await searchDate(i, d, dates[d]);
+            if (searched.step == DateSearch::SiteTrouble || searched.step == DateSearch::LoggedOut) {
                 showNotChecked(i);
-                noteCheck(i, CheckOutcome::Failed);
-                co_return SearchStep::SiteTrouble;
+                co_return searched.step == DateSearch::SiteTrouble ? SearchStep::SiteTrouble
+                                                                   : SearchStep::LoggedOut;
             }
+            if (searched.step == DateSearch::Read)
+                days << searched.day;
+            allRead = allRead && searched.step == DateSearch::Read;
         }
-        if (browser.locationUrl() == bareLoginUrl()) {
-            showNotChecked(i);
-            noteCheck(i, CheckOutcome::LoggedOut);
-            co_return SearchStep::LoggedOut;
-        }
-        // Without its own search (an unreadable date) or a finished load,
-        // the page shown is not this itinerary's answer.
-        const Cabin cabin = results_.row(i).cabin;
-        const bool available = url && loaded && readResultPage(browser, table_, i - 1, cabin);
-        if (available)
+        table_.setDays(i - 1, days);
+        // Seats found on any date are an answer; without them, a date that
+        // could not be searched leaves the row not checked, never "not
+        // available", which would be a false answer.
+        if (!table_.entry(i - 1).resultText.isEmpty()) {
             announce(i);
-        noteCheck(i, !url || !loaded ? CheckOutcome::Failed
-                     : available     ? CheckOutcome::Available
-                                     : CheckOutcome::NotAvailable);
-        if (!url || !loaded) {
+        } else if (!allRead) {
             showNotChecked(i);
-        } else if (table_.entry(i - 1).resultText.isEmpty()) {
+        } else {
             table_.markNotAvailableIfEmpty(i - 1);
             results_.setIcon(i, kIconNotAvailable);
         }
@@ -326,6 +327,46 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
         co_await waits_.pumpOnce();
     }
     co_return SearchStep::Completed;
+}
+
+QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int row, int day, QString dateCell)
+{
+    WebBrowser& browser = browsers_.session;
+    const ResultsViewModel::Row& r = results_.row(row);
+    ItineraryCells cells = r.cells;
+    cells[2] = dateCell;
+    const std::optional<QString> url = awardSearchUrl(airlineBase(), cells, r.adults);
+    if (url)
+        browser.navigate(*url);
+    co_await waits_.timedWait(kPauseAfterSearchSent);
+    const bool loaded = co_await waits_.busyWait(browser);
+    co_await waits_.timedWait(kPauseAfterSearchLoaded);
+    DateSearch searched;
+    // A search the site fails would most likely be followed by more: the
+    // list stops here rather than asking a site in trouble 100 times, and
+    // what was found so far still counts.
+    if (url && loaded) {
+        if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, true, airlineBase())) {
+            trouble_ = *trouble;
+            searched.step = DateSearch::SiteTrouble;
+        }
+    }
+    if (searched.step != DateSearch::SiteTrouble && browser.locationUrl() == bareLoginUrl())
+        searched.step = DateSearch::LoggedOut;
+    // Without its own search (an unreadable date) or a finished load, the
+    // page shown is not this date's answer.
+    else if (searched.step != DateSearch::SiteTrouble && url && loaded) {
+        const ResultPageReading reading = readResultPage(browser, r.cabin);
+        searched = {DateSearch::Read,
+                    {departureDate(dateCell).value_or(QDate()), reading.available, reading.resultText,
+                     reading.flights}};
+    }
+    const CheckOutcome outcome = searched.step == DateSearch::LoggedOut ? CheckOutcome::LoggedOut
+                                 : searched.step != DateSearch::Read    ? CheckOutcome::Failed
+                                 : searched.day.available               ? CheckOutcome::Available
+                                                                        : CheckOutcome::NotAvailable;
+    noteCheck(row, day, outcome, searched.day.flights);
+    co_return searched;
 }
 
 QCoro::Task<> CheckEngine::finishSession()

@@ -4,6 +4,7 @@
 #include "engine/SiteTrouble.h"
 #include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
+#include "results/ResultTable.h"
 
 #include <QCoro/QCoroTask>
 #include <QMap>
@@ -150,6 +151,12 @@ private:
     // the session out or fails on the way.
     enum class SearchStep { Completed, LoggedOut, SiteTrouble };
     QCoro::Task<SearchStep> searchAll();
+    // The award search of one date (`day` of the row's dates) and its reading.
+    struct DateSearch {
+        enum Step { Read, Failed, LoggedOut, SiteTrouble } step = Failed;
+        DayResult day;
+    };
+    QCoro::Task<DateSearch> searchDate(int row, int day, QString dateCell);
     // The session's record, the results panel, the last login time and the alerts.
     QCoro::Task<> finishSession();
     // The end of a session that the site's trouble `trouble_` cut short.
@@ -165,9 +172,11 @@ private:
     // Row `row` was not checked (logged out, no search made, no page): it
     // shows so, as the history records it.
     void showNotChecked(int row);
-    // The latest outcome of row i in this session; a later pass after a
-    // logout replaces it.
-    void noteCheck(int row, CheckOutcome outcome);
+    // The latest outcome of one date of row `row` in this session; a later
+    // pass after a logout replaces it.
+    void noteCheck(int row, int day, CheckOutcome outcome, const QList<FlightRow>& flights);
+    // Seats on a date of the row that had none at its last check.
+    bool seatsBecameAvailable(int row) const;
     // Writes the session's checks into the history, once.
     void recordHistory(bool completed);
     void setLoginTrouble(bool refused);
@@ -188,7 +197,7 @@ private:
 
     SiteTrouble trouble_;
     QDateTime sessionStart_;
-    QMap<int, CheckRecord> sessionChecks_;
+    QMap<std::pair<int, int>, CheckRecord> sessionChecks_; // by row and day
     QList<CheckRecord> lastChecks_;
 
     bool running_ = false;
@@ -222,6 +231,11 @@ inline QString siteNotUsable(const QString& reason)
     return QStringLiteral(" Qantas Website Could Not Be Used: ") + reason;
 }
 inline QString checking(int i) { return QStringLiteral("Checking Itinerary #") + QString::number(i); }
+// One date of an itinerary of several: "Checking Itinerary #3 (Wed 4)".
+inline QString checkingDay(int i, const QDate& date)
+{
+    return checking(i) + QStringLiteral(" (") + shortDayName(date) + QLatin1Char(')');
+}
 inline QString processed(int i)
 {
     return QStringLiteral("Itinerary Process ") + QString::number(i) + QStringLiteral(" Complete....");

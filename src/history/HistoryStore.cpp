@@ -14,7 +14,7 @@ namespace zelvane {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 // How long a statement waits for another connection's lock, and how often a
 // session's transaction is tried while the database stays busy.
 constexpr int kBusyTimeoutMs = 3000;
@@ -26,20 +26,41 @@ constexpr int kUnsavedSessionsKept = 60;
 // their itinerary had last time.
 constexpr int kKnownTables = 4096;
 
-// Schema 1, from an empty file. Checks point at their itinerary and at a
-// flight table, so a year of the same itineraries and mostly unchanged
-// tables is stored once.
-const char* const kSchema1[] = {
+// From an empty file. Checks point at their itinerary and at a flight table,
+// so a year of the same itineraries and mostly unchanged tables is stored
+// once. A check is one date searched: a flexible itinerary has a check per day.
+const char* const kSchema[] = {
     "CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
     " completed INTEGER NOT NULL)",
     "CREATE INDEX sessions_started ON sessions(started)",
     "CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
     " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
-    " UNIQUE(origin, destination, date, time, cabin))",
+    " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
     "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
     "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
-    " itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL, flights INTEGER,"
-    " PRIMARY KEY(session, position)) WITHOUT ROWID",
+    " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
+    " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+    "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
+};
+
+// Version 1 to 2: itineraries told apart by their adults, and a day per check.
+// Ids are kept, so every check still points at its itinerary; what version 1
+// recorded was one adult on the itinerary's own date.
+const char* const kFromVersion1[] = {
+    "CREATE TABLE itineraries2(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+    " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+    " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
+    "INSERT INTO itineraries2(id, origin, destination, date, time, cabin)"
+    " SELECT id, origin, destination, date, time, cabin FROM itineraries",
+    "DROP TABLE itineraries",
+    "ALTER TABLE itineraries2 RENAME TO itineraries",
+    "CREATE TABLE checks2(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+    " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
+    " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+    "INSERT INTO checks2(session, position, itinerary, outcome, flights)"
+    " SELECT session, position, itinerary, outcome, flights FROM checks",
+    "DROP TABLE checks",
+    "ALTER TABLE checks2 RENAME TO checks",
     "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
 };
 
@@ -261,20 +282,24 @@ bool HistoryStore::prepareForWriting(const QDateTime& now)
     if (!Db::run(q, QStringLiteral("PRAGMA journal_mode=WAL"), *this)
         || !Db::run(q, QStringLiteral("PRAGMA synchronous=NORMAL"), *this))
         return false;
-    if (version < 1) {
+    if (version < kSchemaVersion) {
+        // All or nothing: a file left half way would be read by neither version.
         QSqlDatabase db = database();
         db.transaction();
-        for (const char* sql : kSchema1)
-            if (!Db::run(q, QString::fromLatin1(sql), *this)) {
-                db.rollback();
-                return false;
-            }
-        if (!Db::run(q, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), *this)
+        const auto run = [&](const auto& statements) {
+            for (const char* sql : statements)
+                if (!Db::run(q, QString::fromLatin1(sql), *this))
+                    return false;
+            return true;
+        };
+        if (!(version < 1 ? run(kSchema) : run(kFromVersion1))
+            || !Db::run(q, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), *this)
             || !db.commit()) {
             db.rollback();
             return false;
         }
     }
+    schema_ = kSchemaVersion;
     // Dropping old checks can wait for a start when nobody holds the file.
     return prune(now) || !fileIsBad(lastCode_);
 }
@@ -398,7 +423,8 @@ bool HistoryStore::openForReading(const QString& folder)
     if (!openFile(false))
         return false;
     const int version = schemaVersion();
-    if (version != kSchemaVersion) {
+    // An older file is read as it is; the next check brings it up to date.
+    if (version < 1 || version > kSchemaVersion) {
         if (version > kSchemaVersion)
             error_ = QStringLiteral("it was written by a newer Zelvane");
         else if (version == 0)
@@ -406,6 +432,7 @@ bool HistoryStore::openForReading(const QString& folder)
         disconnect();
         return false;
     }
+    schema_ = version;
     // The header alone can be whole over damaged tables, which would read as
     // an empty history.
     bool whole = false;
@@ -431,14 +458,22 @@ std::optional<qint64> HistoryStore::itineraryId(const ItineraryKey& key, bool cr
     QSqlQuery q(database());
     if (create) {
         q.prepare(QStringLiteral("INSERT OR IGNORE INTO itineraries(origin, destination, date,"
-                                 " time, cabin) VALUES(?, ?, ?, ?, ?)"));
+                                 " time, cabin, adults) VALUES(?, ?, ?, ?, ?, ?)"));
         bindKey(q, key);
+        q.addBindValue(key.adults);
         if (!Db::run(q, *this))
             return std::nullopt;
     }
+    // A file of the first version, read as it is, knows one adult only.
+    const bool knowsAdults = schema_ >= 2;
+    if (!knowsAdults && key.adults != 1)
+        return std::nullopt;
     q.prepare(QStringLiteral("SELECT id FROM itineraries WHERE origin = ? AND destination = ?"
-                             " AND date = ? AND time = ? AND cabin = ?"));
+                             " AND date = ? AND time = ? AND cabin = ?")
+              + (knowsAdults ? QStringLiteral(" AND adults = ?") : QString()));
     bindKey(q, key);
+    if (knowsAdults)
+        q.addBindValue(key.adults);
     if (!Db::run(q, *this) || !q.next())
         return std::nullopt;
     const qint64 id = q.value(0).toLongLong();
@@ -478,8 +513,8 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
     findTable.setForwardOnly(true);
     addTable.prepare(QStringLiteral("INSERT OR IGNORE INTO flight_tables(rows) VALUES(?)"));
     findTable.prepare(QStringLiteral("SELECT id FROM flight_tables WHERE rows = ?"));
-    addCheck.prepare(QStringLiteral("INSERT INTO checks(session, position, itinerary, outcome,"
-                                    " flights) VALUES(?, ?, ?, ?, ?)"));
+    addCheck.prepare(QStringLiteral("INSERT INTO checks(session, position, day, itinerary,"
+                                    " outcome, flights) VALUES(?, ?, ?, ?, ?, ?)"));
     for (const CheckRecord& c : checks) {
         const std::optional<qint64> itinerary = itineraryId(c.key, true);
         if (!itinerary)
@@ -503,6 +538,7 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
         }
         addCheck.addBindValue(session);
         addCheck.addBindValue(c.position);
+        addCheck.addBindValue(c.day);
         addCheck.addBindValue(*itinerary);
         addCheck.addBindValue(int(c.outcome));
         addCheck.addBindValue(table);

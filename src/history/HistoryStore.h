@@ -157,6 +157,7 @@ private:
     bool readOnly_ = false;
     bool createLater_ = false; // no file yet: made by the first session
     bool newerSchema_ = false;
+    int schema_ = 0;           // of the open file
     bool off_ = false;         // nothing can be written in this run
     bool toldUnsaved_ = false; // of the sessions not written since the last one that was
     QList<Session> unsaved_;   // oldest first, all newer than the file's

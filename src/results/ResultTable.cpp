@@ -162,12 +162,4 @@ ResultPageReading readResultPage(const WebBrowser& browser, Cabin cabin)
     return withFlights(std::move(reading), tables, cabin);
 }
 
-bool readResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin)
-{
-    const ResultPageReading reading = readResultPage(browser, cabin);
-    table.setResultText(k, reading.resultText);
-    table.setFlights(k, reading.flights);
-    return reading.available;
-}
-
 } // namespace zelvane

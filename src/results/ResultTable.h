@@ -93,8 +93,6 @@ ResultPageReading withFlights(ResultPageReading reading,
 // Reads the page now shown in the browser for an itinerary that wants seats
 // in `cabin`.
 ResultPageReading readResultPage(const WebBrowser& browser, Cabin cabin);
-// The same, into entry k as its only day; true when available.
-bool readResultPage(const WebBrowser& browser, ResultTable& table, int k, Cabin cabin = Cabin::Any);
 
 inline const QString kNoFlightsMarker =
     QStringLiteral("Frequent Flyer - Award Bookings - No available flights");

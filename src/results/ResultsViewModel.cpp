@@ -40,6 +40,25 @@ QList<ItineraryKey> ResultsViewModel::Row::historyKeys() const
     return keys;
 }
 
+ItinerarySummary combinedSummary(const QList<ItinerarySummary>& days)
+{
+    ItinerarySummary all;
+    for (const ItinerarySummary& d : days) {
+        if (d.lastAvailable.isValid() && (!all.lastAvailable.isValid() || d.lastAvailable > all.lastAvailable))
+            all.lastAvailable = d.lastAvailable;
+        if (!d.lastOutcome)
+            continue;
+        // The newest check speaks for the row; seats on any date of it win.
+        const bool newer = !all.lastOutcome || d.lastTime > all.lastTime;
+        const bool sameCheckWithSeats = d.lastTime == all.lastTime && d.lastOutcome == CheckOutcome::Available;
+        if (newer || sameCheckWithSeats) {
+            all.lastOutcome = d.lastOutcome;
+            all.lastTime = d.lastTime;
+        }
+    }
+    return all;
+}
+
 ResultsViewModel::ResultsViewModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultTable& table)
@@ -55,13 +74,17 @@ void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultT
                       extraDaysOfLine(line), {}});
     }
     if (history_) {
-        // One pass over the history for all rows.
+        // One pass over the history for all rows and all their dates.
         QList<ItineraryKey> keys;
         for (const Row& r : rows_)
-            keys << r.historyKey();
+            keys << r.historyKeys();
         const QList<ItinerarySummary> summaries = history_->summaries(keys);
-        for (qsizetype i = 0; i < rows_.size() && i < summaries.size(); ++i)
-            rows_[i].history = summaries[i];
+        qsizetype next = 0;
+        for (Row& r : rows_) {
+            const qsizetype days = r.dateCells().size();
+            r.history = combinedSummary(summaries.mid(next, days));
+            next += days;
+        }
     }
     endResetModel();
 }

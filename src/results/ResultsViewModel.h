@@ -12,6 +12,10 @@ namespace zelvane {
 
 class ResultTable;
 
+// What the history knows of an itinerary of several dates, from what it knows
+// of each: the newest check (seats on any of its dates win) and the last seats.
+ItinerarySummary combinedSummary(const QList<ItinerarySummary>& days);
+
 // The rows of the results view: one per watch-list position (at most 100),
 // six cells and a result icon. The check engine reads its itineraries from
 // here, so the view and the engine always agree on what row i is.

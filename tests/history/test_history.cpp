@@ -174,7 +174,7 @@ private slots:
             QCOMPARE(QFile::exists(file), emptyFileFirst); // a start alone makes no file
             record(store, kNow, {check(1, kSydMel, CheckOutcome::Available)});
         }
-        QCOMPARE(pragma(file, "user_version").toInt(), 1);
+        QCOMPARE(pragma(file, "user_version").toInt(), 2);
         QCOMPARE(pragma(file, "journal_mode").toString(), QString("wal"));
         HistoryStore again;
         QVERIFY(again.open(folder, kNow));
@@ -373,6 +373,69 @@ private slots:
         // Another itinerary's outcomes must not count.
         record(store, at, {check(2, kPerDrw, CheckOutcome::Failed)});
         QCOMPARE(record(store, at.addSecs(60), {check(1, kSydMel, now)})[0].changed, changed);
+    }
+
+    // A file the previous version wrote (one adult, one date per check) is
+    // read as it is, and brought up to date by the first session that writes,
+    // keeping every check; then two adults and each day of a flexible
+    // itinerary are checks of their own.
+    void aFileOfTheFirstVersionIsReadThenBroughtUpToDate()
+    {
+        const QString file = folder + "/" + kHistoryFile;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v1");
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            for (const char* sql :
+                 {"CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
+                  " completed INTEGER NOT NULL)",
+                  "CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+                  " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+                  " UNIQUE(origin, destination, date, time, cabin))",
+                  "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
+                  "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+                  " itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL, flights INTEGER,"
+                  " PRIMARY KEY(session, position)) WITHOUT ROWID",
+                  "INSERT INTO sessions VALUES(7, 1796000000, 1)",
+                  "INSERT INTO itineraries VALUES(3, 'SYD', 'MEL', '25/12/2026', 'Morning', 'Any')",
+                  "INSERT INTO checks VALUES(7, 1, 3, 1, NULL)", "PRAGMA user_version=1"})
+                QVERIFY2(q.exec(sql), sql);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("v1");
+        {
+            HistoryStore reader;
+            QVERIFY2(reader.openForReading(folder), qPrintable(reader.error()));
+            QCOMPARE(reader.checks().size(), 1);
+            QCOMPARE(reader.checks()[0].check.key, kSydMel);
+            QCOMPARE(reader.lastCheckedOutcome(kSydMel), CheckOutcome::Available);
+            ItineraryKey twoAdults = kSydMel;
+            twoAdults.adults = 2;
+            QVERIFY(!reader.lastCheckedOutcome(twoAdults));
+        }
+        QCOMPARE(pragma(file, "user_version").toInt(), 1); // reading changed nothing
+
+        ItineraryKey twoAdults = kSydMel, nextDay = kSydMel;
+        twoAdults.adults = 2;
+        nextDay.date = "26/12/2026";
+        HistoryStore store;
+        QVERIFY(store.open(folder, kNow));
+        QList<CheckRecord> checks{check(1, kSydMel, CheckOutcome::Available),
+                                  check(1, nextDay, CheckOutcome::NotAvailable),
+                                  check(2, twoAdults, CheckOutcome::Available)};
+        checks[1].day = 1;
+        store.recordSession(kNow, true, checks);
+        QCOMPARE(pragma(file, "user_version").toInt(), 2);
+        QVERIFY(!checks[0].changed); // seats again, as the old file knew
+        QVERIFY(checks[1].changed && checks[2].changed);
+        const QList<HistoryCheck> all = store.checks();
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all[0].check.key, kSydMel);
+        QCOMPARE(all[2].check.key, nextDay);
+        QCOMPARE(all[2].check.day, 1);
+        QCOMPARE(all[3].check.key, twoAdults);
+        QVERIFY(store.takeNotice().isEmpty());
     }
 
     void anItineraryListedTwiceIsRecordedTwice()
