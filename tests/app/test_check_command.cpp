@@ -1,6 +1,7 @@
 // zelvane-check run as a user would run it from cron, against the simulated
 // airline and product sites.
 #include "app/SingleInstance.h"
+#include "history/HistoryStore.h"
 #include "support/MissingTool.h"
 #include "support/SiteSim.h"
 #include "support/SmtpTestServer.h"
@@ -599,6 +600,42 @@ private slots:
         const Run after = run();
         QCOMPARE(after.exitCode, 0);
         QCOMPARE(back.messages().size(), 1);
+    }
+
+    // A watch of four dates and a party of two: every date is searched, in
+    // order, with the party's adult count, and each is a check in the history.
+    void aFlexibleWatchSearchesEveryDateWithItsAdults()
+    {
+        airline = std::make_unique<SiteSim>(R"({"available": [
+            {"from": "SYD", "to": "MEL", "date": "03/02/2027"},
+            {"from": "SYD", "to": "MEL", "date": "05/02/2027"},
+            {"from": "PER", "to": "DRW", "date": "10/02/2027"}]})", true);
+        QVERIFY(airline->start());
+        writeSettings("1234567", "1234", 2);
+        const QString folder = QFileInfo(program).absolutePath();
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;03/02/2027;Morning;SYD;MEL;Any;1;3\r\n"
+                                         "Perth;Darwin;10/02/2027;Evening;PER;DRW;Any;2\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QStringList searched;
+        for (const QJsonObject& s : airline->requests("search")) {
+            QVERIFY2(s["valid"].toBool(), qPrintable(QJsonDocument(s).toJson()));
+            searched << s["date"].toString() + " x" + QString::number(s["adults"].toInt());
+        }
+        QCOMPARE(searched, QStringList({"03/02/2027 x1", "04/02/2027 x1", "05/02/2027 x1",
+                                        "06/02/2027 x1", "10/02/2027 x2"}));
+        QVERIFY(r.out.contains("Checking Itinerary #1 (Thu 4)\n"));
+
+        zelvane::HistoryStore history;
+        QVERIFY(history.openForReading(folder));
+        QStringList recorded;
+        for (const zelvane::HistoryCheck& h : history.checks())
+            recorded << QString("%1.%2 %3 x%4 %5")
+                            .arg(h.check.position).arg(h.check.day).arg(h.check.key.date)
+                            .arg(h.check.key.adults).arg(zelvane::outcomeName(h.check.outcome));
+        QCOMPARE(recorded, QStringList({"1.0 03/02/2027 x1 available", "1.1 04/02/2027 x1 not available",
+                                        "1.2 05/02/2027 x1 available", "1.3 06/02/2027 x1 not available",
+                                        "2.0 10/02/2027 x2 available"}));
     }
 
     void refusesWhileTheTrayProgramRuns()

@@ -300,6 +300,8 @@ void Site::search(Incoming& in, httplib::Response& res)
     in.entry.insert(QStringLiteral("problems"), QJsonArray::fromStringList(check.problems));
     if (check.adults > 0)
         in.entry.insert(QStringLiteral("adults"), check.adults);
+    if (check.date.isValid())
+        in.entry.insert(QStringLiteral("date"), check.date.toString(QStringLiteral("dd/MM/yyyy")));
 
     std::optional<FaultSpec> fault;
     bool live = false;
