@@ -587,6 +587,62 @@ private slots:
         QCOMPARE(rig.secondsSince(start), checkPauseSeconds(rig.state.itineraries.searchesPerCheck()));
     }
 
+    // Four dates of one trip: each is searched with a search's pauses, the
+    // row speaks for all of them, a logout on the third leaves the row not
+    // checked with what the first two found in the history, and with
+    // "announce only changes" a date that gains seats is announced though
+    // another had them already.
+    void aFlexibleRowAnswersForEachOfItsDates()
+    {
+        Trip trip = kTrips[0];
+        trip.date = "03/02/2027";
+        Trip fifth = trip;
+        fifth.date = "05/02/2027";
+        startSite({{"available", QJsonArray{availableEntry(trip)}}});
+        Rig rig;
+        QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
+        rig.state.settings.announceChangesOnly = 1;
+        rig.watch({trip});
+        rig.state.itineraries.append(rig.state.itineraries.line(1) + ";Any;1;3");
+        rig.state.itineraries.removeAt(1);
+        QDateTime start = rig.clock.now();
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(rig.secondsSince(start), checkPauseSeconds(4));
+        QCOMPARE(rig.results.row(1).icon, int(kIconAvailable));
+        QCOMPARE(seatDaysSummary(rig.table.entry(0)), QString("1 of 4 days: Wed 3"));
+        QVERIFY(rig.view.statuses.contains(st::checkingDay(1, QDate(2027, 2, 6))));
+        QCOMPARE(rig.view.popups.size(), 1);
+
+        const auto session = [&](const QJsonObject& site) {
+            rig.idleMinutes(5);
+            startSite(site);
+            return rig.run();
+        };
+        // Seats again on the 3rd, new ones on the 5th: told.
+        QCOMPARE(session({{"available", QJsonArray{availableEntry(trip), availableEntry(fifth)}}}),
+                 SessionOutcome::Completed);
+        QCOMPARE(seatDaysSummary(rig.table.entry(0)), QString("2 of 4 days: Wed 3, Fri 5"));
+        QCOMPARE(rig.view.popups.size(), 2);
+        // The same again: nothing new to tell.
+        QCOMPARE(session({{"available", QJsonArray{availableEntry(trip), availableEntry(fifth)}}}),
+                 SessionOutcome::Completed);
+        QCOMPARE(rig.view.popups.size(), 2);
+
+        QCOMPARE(session({{"available", QJsonArray{availableEntry(fifth)}},
+                          {"logoutAfterSearches", 2}, {"failLoginsFrom", 2}}),
+                 SessionOutcome::LoginFailed);
+        QCOMPARE(rig.results.row(1).icon, int(kIconNotChecked));
+        const QList<ItineraryKey> keys = rig.results.row(1).historyKeys();
+        QCOMPARE(keys.size(), 4);
+        QCOMPARE(keys[2].date, QString("05/02/2027"));
+        QList<std::optional<CheckOutcome>> last;
+        for (const ItinerarySummary& d : rig.state.history.summaries(keys))
+            last << d.lastOutcome;
+        QCOMPARE(last, (QList<std::optional<CheckOutcome>>{CheckOutcome::NotAvailable, CheckOutcome::NotAvailable,
+                                                           CheckOutcome::LoggedOut, CheckOutcome::NotAvailable}));
+        rig.state.history.close();
+    }
+
     void resultsMailFollowsTheSettingAndTheJustSentWindow()
     {
         startSite();
