@@ -18,9 +18,12 @@ env -u DISPLAY -u WAYLAND_DISPLAY BUILD_DIR="$build" "$src/scripts/demo" >"$tmp/
 out=$(cat "$tmp/out")
 status() { grep -Eq "^[0-9]{2}:[0-9]{2}:[0-9]{2} +$1\$" <<<"$out" || { echo "$out"; fail "no status line '$1'"; }; }
 status "Login Successfull!"
-status "Checking Itinerary #3"
+status "Checking Itinerary #4 \(Thu 17\)"
 status "Session completed\.\.\.See Results"
-status "\(2\)Available and \(1\)Unavailable Results Found, Mail Sent"
+status "\(3\)Available and \(1\)Unavailable Results Found, Mail Sent"
+# Every date of the four-day watch, and the party of two, reached the airline.
+grep -q "^  BNE-CNS  18/02/2028  adults 1$" <<<"$out" || { echo "$out"; fail "the fourth date was not searched"; }
+grep -q "^  PER-DRW  03/01/2028  adults 2$" <<<"$out" || { echo "$out"; fail "the party of two was not searched"; }
 
 shot=$(sed -n 's/^Screenshot of the screen with the pop-ups: //p' <<<"$out")
 [ -n "$shot" ] || { echo "$out"; fail "the demo names no screenshot"; }
