@@ -186,7 +186,8 @@ bool reportWaiting(const Outbox& outbox)
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
 QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
-                         const ResultsViewModel& results, Settings& settings, int& code)
+                         const ResultsViewModel& results, const ResultTable& table,
+                         Settings& settings, int& code)
 {
     // What earlier runs could not deliver goes first: it is older news.
     co_await alerts.post().sendWaiting(false);
@@ -195,10 +196,13 @@ QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
         const ResultsViewModel::Row& r = results.row(i);
         QStringList line{QString::number(i), r.cells[0], r.cells[1], datesText(r.cells[2], r.extraDays),
                          r.cells[3]};
-        // Lines of one trip for other seats must not read alike; one seat in
-        // any cabin prints as it always did.
+        // Lines of one trip for other seats or days must not read alike; one
+        // seat in any cabin on one date prints as it always did, and the
+        // state stays the last field.
         if (!r.seatsChoice().isEmpty())
             line << r.seatsChoice();
+        if (const QString days = seatDaysSummary(table.entry(i - 1)); !days.isEmpty())
+            line << days;
         out((line << stateText(r.icon)).join(QLatin1Char('\t')));
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.
@@ -300,10 +304,11 @@ int runCheck(int argc, char* argv[])
     ProgramParts& parts = program.parts;
     Settings& settings = program.settings;
     ResultsViewModel results;
+    ResultTable table;
     ConsoleView view(clock);
     ConsoleBoxes boxes;
     AlertSender post(program.outbox, settings, boxes, clock);
-    SessionAlerter alerts(results, settings, view, post);
+    SessionAlerter alerts(results, table, settings, view, post);
     int code = kExitCompleted;
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
@@ -337,13 +342,12 @@ int runCheck(int argc, char* argv[])
     if (const QString notice = program.history.takeNotice(); !notice.isEmpty())
         view.setStatus(notice);
 
-    ResultTable table;
     HttpBrowser session, test;
     RealWaits waits(clock, timeScale());
     CheckEngine engine(parts.data, results, table, {session, test}, waits, view, alerts);
     alerts.startJustSent = [&engine] { engine.justSentTimer.start(); };
 
-    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, settings, code); });
+    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, table, settings, code); });
     app.exec();
     return code;
 }

@@ -262,7 +262,7 @@ private slots:
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
         AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
-        SessionAlerter alerter(rig.results, rig.state.settings, rig.view, post);
+        SessionAlerter alerter(rig.results, rig.table, rig.state.settings, rig.view, post);
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
             QStringList bodies;
