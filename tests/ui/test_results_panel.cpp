@@ -239,7 +239,7 @@ private slots:
         if (written) {
             QCOMPARE(w.status(), "History Exported To " + path);
             const QList<QByteArray> lines = readFile(path).split('\n');
-            QCOMPARE(lines.first(), QByteArray("session,origin,destination,date,time,cabin,outcome,flights\r"));
+            QCOMPARE(lines.first(), QByteArray("session,origin,destination,date,time,cabin,outcome,flights,adults\r"));
             QCOMPARE(lines.size(), 1 + 2 * sessions + 1); // the heading, a row per check, the last line end
         }
     }
