@@ -4,6 +4,7 @@
 // history as a picture and its export; the cabin an itinerary is added with;
 // and a history moved aside, told when the window opens. Offscreen.
 #include "WindowRig.h"
+#include "support/CheckedDays.h"
 
 #include "history/HistoryStore.h"
 #include "results/FlightTableModel.h"
@@ -13,6 +14,7 @@
 
 #include <QChart>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -131,6 +133,22 @@ private slots:
         makeCurrent(rig, 1);
         QCOMPARE(m->rowCount(), 0);
         QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+    }
+
+    // A flexible itinerary's days with seats stand beside its seats once it
+    // was checked; a list without any keeps the column out of the way.
+    void daysWithSeatsStandBesideTheSeats()
+    {
+        WindowRig rig("days");
+        MainWindow& w = openResults(rig, {kSydPer, kSydPer + ";Any;1;3"});
+        auto* list = rig.find<QTreeView>("ListViewQuery");
+        QVERIFY(list->isColumnHidden(ResultsViewModel::kDaysColumn));
+        w.resultTable().setDays(1, checkedDays(QDate(2027, 1, 1), "-Y--"));
+        w.refreshResults();
+        QVERIFY(!list->isColumnHidden(ResultsViewModel::kDaysColumn));
+        QCOMPARE(list->model()->index(1, ResultsViewModel::kDaysColumn).data().toString(), QString("1 of 4 days: Sat 2"));
+        QCOMPARE(list->header()->visualIndex(ResultsViewModel::kDaysColumn),
+                 list->header()->visualIndex(ResultsViewModel::kSeatsColumn) + 1);
     }
 
     // After a restart every row is "Not Checked Yet", and beside it the
