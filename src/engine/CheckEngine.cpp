@@ -13,6 +13,7 @@
 #include "net/Addresses.h"
 #include "net/QueryText.h"
 #include "results/ResultsViewModel.h"
+#include "results/SeatTexts.h"
 
 #include <cmath>
 
@@ -94,7 +95,7 @@ void CheckEngine::announce(int row)
 {
     results_.setIcon(row, kIconAvailable);
     const ResultsViewModel::Row& r = results_.row(row);
-    lastAnnouncement = r.cells[0] + QLatin1Char(':') + r.cells[1] + QLatin1Char(':') + r.cells[2];
+    lastAnnouncement = seatAnnouncement(r, table_.entry(row - 1));
     // Judged against the history as it was before this session, as the
     // other channels are when it ends: seats on a date that had none.
     if (parts_.settings.announceChangesOnly && !seatsBecameAvailable(row))

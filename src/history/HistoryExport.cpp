@@ -39,6 +39,7 @@ QStringList cellsOf(const HistoryCheck& h, const QString& session)
     const ItineraryKey& k = h.check.key;
     return {session, k.origin, k.destination, k.date, k.time, k.cabin, outcomeName(h.check.outcome)};
 }
+constexpr qsizetype kOutcomeCell = 6; // of cellsOf
 
 // The session's time as text, worked out once for all checks of a session.
 class SessionTimes {
@@ -68,11 +69,13 @@ QString tableTime(const QDateTime& t)
 
 QByteArray historyCsv(const QList<HistoryCheck>& checks)
 {
-    QString out = QStringLiteral("session,origin,destination,date,time,cabin,outcome,flights\r\n");
+    // Adults came later: last, so a reader of the older columns finds them where they were.
+    QString out = QStringLiteral("session,origin,destination,date,time,cabin,outcome,flights,adults\r\n");
     SessionTimes times(isoTime);
     for (const HistoryCheck& h : checks) {
         QStringList fields;
-        const QStringList cells = cellsOf(h, times.of(h.session)) << flightLines(h.check.flights);
+        const QStringList cells = cellsOf(h, times.of(h.session)) << flightLines(h.check.flights)
+                                                                  << QString::number(h.check.key.adults);
         for (const QString& c : cells)
             fields << csvField(c);
         out += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
@@ -115,6 +118,7 @@ QByteArray historyJsonLines(const QList<HistoryCheck>& checks)
                             {QStringLiteral("date"), k.date},
                             {QStringLiteral("time"), k.time},
                             {QStringLiteral("cabin"), k.cabin},
+                            {QStringLiteral("adults"), k.adults},
                             {QStringLiteral("outcome"), outcomeName(h.check.outcome)},
                             {QStringLiteral("flights"), flights}};
         out += QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
@@ -127,10 +131,13 @@ QString historyTable(const QList<HistoryCheck>& checks)
     QList<QStringList> rows = {{QStringLiteral("Session"), QStringLiteral("From"),
                                 QStringLiteral("To"), QStringLiteral("Date"),
                                 QStringLiteral("Time"), QStringLiteral("Cabin"),
-                                QStringLiteral("Outcome"), QStringLiteral("Flights")}};
+                                QStringLiteral("Adults"), QStringLiteral("Outcome"),
+                                QStringLiteral("Flights")}};
     SessionTimes times(tableTime);
     for (const HistoryCheck& h : checks) {
         QStringList cells = cellsOf(h, times.of(h.session));
+        // Beside the cabin, where a reader of the terminal looks for the seats.
+        cells.insert(kOutcomeCell, QString::number(h.check.key.adults));
         rows << (cells << QString::number(h.check.flights.size()));
     }
     QList<qsizetype> widths(rows.first().size(), 0);

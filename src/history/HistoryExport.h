@@ -10,7 +10,7 @@ namespace zelvane {
 // The checks as CSV (RFC 4180: CR LF line ends, fields quoted when they hold
 // a comma, quote or line break, quotes doubled), UTF-8, one row per check
 // after a heading row. The flights column holds one flight a line, its cells
-// joined by " | ".
+// joined by " | "; the adults come after it, the last column.
 QByteArray historyCsv(const QList<HistoryCheck>& checks);
 // Writes historyCsv to `path` through a temporary file; false with `error`
 // set when it could not be written or there is no check to write.

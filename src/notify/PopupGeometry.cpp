@@ -74,8 +74,14 @@ std::optional<QString> reminderCaption(const QString& announcement)
     const QStringList parts = announcement.split(QLatin1Char(':'));
     if (parts.size() < 3)
         return std::nullopt;
-    return QStringLiteral("Flight ") + parts[0] + QStringLiteral("\r\n To ") + parts[1]
-           + QStringLiteral("\r\n On Date ") + parts[2] + QStringLiteral("\r\n is Available!");
+    // One date has two slashes; the days with seats of a flexible itinerary may have more.
+    const QString on = parts[2].count(QLatin1Char('/')) > 2 ? QStringLiteral("\r\n On Dates ")
+                                                             : QStringLiteral("\r\n On Date ");
+    QString caption =
+        QStringLiteral("Flight ") + parts[0] + QStringLiteral("\r\n To ") + parts[1] + on + parts[2];
+    if (parts.size() > 3 && !parts[3].isEmpty())
+        caption += QStringLiteral("\r\n For ") + parts[3];
+    return caption + QStringLiteral("\r\n is Available!");
 }
 
 QPoint menuPlace(const QRect& area, double perPixel, QSize window)

@@ -51,7 +51,8 @@ void growTick(ReminderFrame& f, int fullHeight, int finalTop);
 void slideTick(ReminderFrame& f, int restLine);
 
 // "Flight A\r\n To B\r\n On Date D\r\n is Available!" from "A:B:D"; nothing
-// when the announcement has fewer than three parts.
+// when the announcement has fewer than three parts. A fourth part, the seats
+// asked for, gets a line of its own before the last ("\r\n For 2 adults").
 std::optional<QString> reminderCaption(const QString& announcement);
 
 // The tray menu's top-left: near the bottom right of `area` (the work area,

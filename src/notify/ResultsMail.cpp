@@ -18,9 +18,11 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString flightLine(const MailRow& row)
 {
+    const QString seats = row.seats.isEmpty() ? QString() : QLatin1String(" (") + row.seats + QLatin1Char(')');
     return QLatin1String("<br>") + QLatin1String("<B>Flight ") + row.origin
-           + QLatin1String(" TO ") + row.destination + QLatin1String(" On Date ") + row.date
-           + QLatin1String("</B> ") + kCrLf;
+           + QLatin1String(" TO ") + row.destination
+           + (row.severalDates ? QLatin1String(" On Dates ") : QLatin1String(" On Date ")) + row.date
+           + seats + QLatin1String("</B> ") + kCrLf;
 }
 
 } // namespace
@@ -112,7 +114,7 @@ namespace {
 QList<MailRow> htmlEscaped(QList<MailRow> rows)
 {
     for (MailRow& r : rows)
-        for (QString* text : {&r.origin, &r.destination, &r.date})
+        for (QString* text : {&r.origin, &r.destination, &r.date, &r.seats})
             *text = text->toHtmlEscaped();
     return rows;
 }

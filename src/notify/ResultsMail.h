@@ -15,9 +15,13 @@ class StatusLine;
 class Settings;
 
 // One row of the results view as the mail reads it; icon is a ResultIcon.
+// `date` is the date cell, or the days with seats of an itinerary of several
+// dates (seatTexts); `seats` only what differs from one seat in any cabin.
 struct MailRow {
     QString origin, destination, date;
     int icon;
+    QString seats{};
+    bool severalDates = false;
 };
 
 inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");

@@ -6,7 +6,9 @@
 #include "notify/LoginFailMail.h"
 #include "notify/Push.h"
 #include "notify/SiteTroubleMail.h"
+#include "results/ResultTable.h"
 #include "results/ResultsViewModel.h"
+#include "results/SeatTexts.h"
 
 #include <algorithm>
 
@@ -26,21 +28,25 @@ QString testAlertBody()
 
 } // namespace
 
-QList<MailRow> mailRows(const ResultsViewModel& results)
+QList<MailRow> mailRows(const ResultsViewModel& results, const ResultTable& table)
 {
     QList<MailRow> rows;
     for (int i = 1; i <= results.count(); ++i) {
         const ResultsViewModel::Row& r = results.row(i);
-        rows.append({r.cells[0], r.cells[1], r.cells[2], r.icon});
+        const SeatTexts texts = seatTexts(r, table.entry(i - 1));
+        rows.append({r.cells[0], r.cells[1], texts.dates, r.icon, texts.seats, texts.severalDates});
     }
     return rows;
 }
 
 QString flightLine(const QString& origin, const QString& destination, const QString& date,
-                   const QString& timeOfDay)
+                   const QString& timeOfDay, const QString& seats)
 {
-    return origin + QStringLiteral(" → ") + destination + QStringLiteral(", ") + date
-           + QStringLiteral(", ") + timeOfDay;
+    QString line = origin + QStringLiteral(" → ") + destination + QStringLiteral(", ") + date
+                   + QStringLiteral(", ") + timeOfDay;
+    if (!seats.isEmpty())
+        line += QStringLiteral(" (") + seats + QLatin1Char(')');
+    return line;
 }
 
 QString outcomeLine(const QList<ChannelOutcome>& outcomes)
@@ -59,9 +65,9 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes)
     return parts.join(QStringLiteral(" · "));
 }
 
-SessionAlerter::SessionAlerter(const ResultsViewModel& results, Settings& settings,
-                               StatusLine& status, AlertSender& post)
-    : results_(results), settings_(settings), status_(status), post_(post)
+SessionAlerter::SessionAlerter(const ResultsViewModel& results, const ResultTable& table,
+                               Settings& settings, StatusLine& status, AlertSender& post)
+    : results_(results), table_(table), settings_(settings), status_(status), post_(post)
 {
 }
 
@@ -79,10 +85,10 @@ void SessionAlerter::note(const ChannelOutcome& o)
 
 bool SessionAlerter::becameAvailable(int position) const
 {
-    for (const CheckRecord& c : checks_)
-        if (c.position == position)
-            return c.changed && c.outcome == CheckOutcome::Available;
-    return false;
+    // A flexible itinerary has a record per day: new seats on any of them count.
+    return std::any_of(checks_.cbegin(), checks_.cend(), [position](const CheckRecord& c) {
+        return c.position == position && c.changed && c.outcome == CheckOutcome::Available;
+    });
 }
 
 QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
@@ -91,8 +97,10 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
     QList<Flight> flights;
     for (int i = 1; i <= results_.count(); ++i) {
         const ResultsViewModel::Row& r = results_.row(i);
-        if (r.icon == kIconAvailable && (!changesOnly || becameAvailable(i)))
-            flights.append({flightLine(r.cells[0], r.cells[1], r.cells[2], r.cells[3])});
+        if (r.icon != kIconAvailable || (changesOnly && !becameAvailable(i)))
+            continue;
+        const SeatTexts texts = seatTexts(r, table_.entry(i - 1));
+        flights.append({flightLine(r.cells[0], r.cells[1], texts.dates, r.cells[3], texts.seats)});
     }
     return flights;
 }
@@ -118,7 +126,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
     post_.drop(OutboxEntry::Topic::LoginWarning);
     post_.drop(OutboxEntry::Topic::SiteNotice);
     if (resultsMailDue) {
-        const QList<MailRow> rows = mailRows(results_);
+        const QList<MailRow> rows = mailRows(results_, table_);
         const bool changed = std::any_of(checks_.cbegin(), checks_.cend(),
                                          [](const CheckRecord& c) { return c.changed; });
         const std::optional<Delivery> mail =

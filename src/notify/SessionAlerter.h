@@ -14,17 +14,20 @@
 namespace zelvane {
 
 class MessageBoxes;
+class ResultTable;
 class ResultsViewModel;
 class StatusLine;
 class Settings;
 
-// The rows of the results view as the results e-mail lists them.
-QList<MailRow> mailRows(const ResultsViewModel& results);
+// The rows of the results view as the results e-mail lists them, with what
+// the last check of each found on each of its days.
+QList<MailRow> mailRows(const ResultsViewModel& results, const ResultTable& table);
 
 // One flight to announce, as the notes and the push show it:
-// "Sydney → London, 25/12/2026, Evening".
+// "Sydney → London, 25/12/2026, Evening", and the seats when other than one
+// in any cabin: "…, Evening (2 adults, Business)".
 QString flightLine(const QString& origin, const QString& destination, const QString& date,
-                   const QString& timeOfDay);
+                   const QString& timeOfDay, const QString& seats = {});
 
 // One channel's part in an alert.
 struct ChannelOutcome {
@@ -40,8 +43,8 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes);
 // warning on each of them, once per failing streak.
 class SessionAlerter final : public SessionAlerts {
 public:
-    SessionAlerter(const ResultsViewModel& results, Settings& settings, StatusLine& status,
-                   AlertSender& post);
+    SessionAlerter(const ResultsViewModel& results, const ResultTable& table, Settings& settings,
+                   StatusLine& status, AlertSender& post);
 
     QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
                                QList<CheckRecord> checks = {}) override;
@@ -86,6 +89,7 @@ private:
     void showWaiting();
 
     const ResultsViewModel& results_;
+    const ResultTable& table_;
     Settings& settings_;
     StatusLine& status_;
     AlertSender& post_;

@@ -50,13 +50,16 @@ const char* const kHelp =
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
     "list, as the Zelvane tray program would, and then ends. Every status change\n"
-    "is printed with the time; at the end one line per itinerary: position,\n"
-    "origin, destination, date, time of day and state (available, not available,\n"
-    "not checked), separated by tabs. The alerts the settings ask for go out:\n"
-    "the results e-mail, desktop notifications where a desktop answers, a push\n"
-    "to the phone; after a refused login a warning, once until a login succeeds;\n"
-    "after three runs in a row that could not use the airline's site a notice,\n"
-    "once until a check works.\n"
+    "is printed with the time; at the end one line per itinerary, its fields\n"
+    "separated by tabs: position, origin, destination, date (\"25/12/2026 +3\" when\n"
+    "the three days after it are searched too), time of day, the seats when other\n"
+    "than one adult in any cabin (\"2 adults, Business\"), for an itinerary of\n"
+    "several dates how many of them had seats and which (\"2 of 4 days: Fri 25,\n"
+    "Sun 27\"), and last the state (available, not available, not checked). The\n"
+    "alerts the settings ask for go out: the results e-mail, desktop notifications\n"
+    "where a desktop answers, a push to the phone; after a refused login a\n"
+    "warning, once until a login succeeds; after three runs in a row that could\n"
+    "not use the airline's site a notice, once until a check works.\n"
     "\n"
     "An alert for a server (an e-mail, a push) is kept in the outbox\n"
     "(outbox.sqlite in the data folder) until the server takes it. Each run first\n"
@@ -76,10 +79,11 @@ const char* const kHelp =
     "  --history [N] print the checks of the last N sessions (10 when N is not\n"
     "                given) from the history file and end, without logging in:\n"
     "                one line per check with the session's start, the itinerary,\n"
-    "                its cabin, the outcome and the number of flights in the\n"
-    "                table. With --json each check is one JSON object on a line\n"
-    "                of its own, flights included. It may run while the tray\n"
-    "                program runs.\n"
+    "                its cabin and adults, the outcome and the number of flights\n"
+    "                in the table; an itinerary of several dates has a line for\n"
+    "                each date searched. With --json each check is one JSON\n"
+    "                object on a line of its own, flights included. It may run\n"
+    "                while the tray program runs.\n"
     "\n"
     "Exit status:\n"
     "  0  the session completed and nothing waits in the outbox\n"
@@ -186,7 +190,8 @@ bool reportWaiting(const Outbox& outbox)
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
 QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
-                         const ResultsViewModel& results, Settings& settings, int& code)
+                         const ResultsViewModel& results, const ResultTable& table,
+                         Settings& settings, int& code)
 {
     // What earlier runs could not deliver goes first: it is older news.
     co_await alerts.post().sendWaiting(false);
@@ -195,10 +200,13 @@ QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
         const ResultsViewModel::Row& r = results.row(i);
         QStringList line{QString::number(i), r.cells[0], r.cells[1], datesText(r.cells[2], r.extraDays),
                          r.cells[3]};
-        // Lines of one trip for other seats must not read alike; one seat in
-        // any cabin prints as it always did.
+        // Lines of one trip for other seats or days must not read alike; one
+        // seat in any cabin on one date prints as it always did, and the
+        // state stays the last field.
         if (!r.seatsChoice().isEmpty())
             line << r.seatsChoice();
+        if (const QString days = seatDaysSummary(table.entry(i - 1)); !days.isEmpty())
+            line << days;
         out((line << stateText(r.icon)).join(QLatin1Char('\t')));
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.
@@ -300,10 +308,11 @@ int runCheck(int argc, char* argv[])
     ProgramParts& parts = program.parts;
     Settings& settings = program.settings;
     ResultsViewModel results;
+    ResultTable table;
     ConsoleView view(clock);
     ConsoleBoxes boxes;
     AlertSender post(program.outbox, settings, boxes, clock);
-    SessionAlerter alerts(results, settings, view, post);
+    SessionAlerter alerts(results, table, settings, view, post);
     int code = kExitCompleted;
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
@@ -337,13 +346,12 @@ int runCheck(int argc, char* argv[])
     if (const QString notice = program.history.takeNotice(); !notice.isEmpty())
         view.setStatus(notice);
 
-    ResultTable table;
     HttpBrowser session, test;
     RealWaits waits(clock, timeScale());
     CheckEngine engine(parts.data, results, table, {session, test}, waits, view, alerts);
     alerts.startJustSent = [&engine] { engine.justSentTimer.start(); };
 
-    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, settings, code); });
+    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, table, settings, code); });
     app.exec();
     return code;
 }

@@ -13,7 +13,8 @@ const QStringList& columnTitles()
     static const QStringList titles = {QStringLiteral("Origin"),  QStringLiteral("Destination"),
                                        QStringLiteral("Date"),    QStringLiteral("Time"),
                                        QStringLiteral("OriCode"), QStringLiteral("DesCode"),
-                                       QStringLiteral("Last seen"), QStringLiteral("Seats")};
+                                       QStringLiteral("Last seen"), QStringLiteral("Seats"),
+                                       QStringLiteral("Days")};
     return titles;
 }
 
@@ -71,7 +72,7 @@ void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultT
         if (line.isEmpty())
             continue;
         rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line), adultsOfLine(line),
-                      extraDaysOfLine(line), {}});
+                      extraDaysOfLine(line), {}, seatDaysSummary(table.entry(p - 1))});
     }
     if (history_) {
         // One pass over the history for all rows and all their dates.
@@ -138,6 +139,8 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
                        ? r.history.lastAvailable.toString(QStringLiteral("dd/MM/yyyy")) : QString();
         if (index.column() == kSeatsColumn)
             return r.seats();
+        if (index.column() == kDaysColumn)
+            return r.daysSummary;
         if (index.column() == 2)
             return datesText(r.cells[2], r.extraDays);
         return r.cells[size_t(index.column())];

@@ -29,6 +29,9 @@ public:
         int adults = 1;
         int extraDays = 0;
         ItinerarySummary history; // what earlier runs found; empty without a history
+        // Which days of a flexible itinerary had seats at its last check:
+        // "3 of 7 days: Tue 3, Thu 5, Fri 6"; empty for one date.
+        QString daysSummary;
         // The date cell of each award search of the row, its own date first.
         QStringList dateCells() const { return searchedDateCells(cells[2], extraDays); }
         // How the history knows the search of one date cell: codes, date,
@@ -75,6 +78,7 @@ public:
     // Columns past the six cells of an itinerary.
     static constexpr int kLastSeenColumn = 6;
     static constexpr int kSeatsColumn = 7;
+    static constexpr int kDaysColumn = 8;
 
 private:
     QList<Row> rows_;

@@ -105,7 +105,7 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post,
     sessionBrowser_ = std::make_unique<HttpBrowser>();
     testBrowser_ = std::make_unique<HttpBrowser>();
     waits_ = std::make_unique<RealWaits>(parts_.clock, timeScale());
-    alerts_ = std::make_unique<SessionAlerter>(results_, parts_.settings, *this, post_);
+    alerts_ = std::make_unique<SessionAlerter>(results_, table_, parts_.settings, *this, post_);
     // This window stays to answer "Show results" on a desktop note.
     alerts_->desktop().showResults = [this] { showResultsPanel(); };
     engine_ = std::make_unique<CheckEngine>(parts_, results_, table_,

@@ -58,15 +58,24 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     resultsList_->setAlternatingRowColors(true);
     resultsList_->setUniformRowHeights(true);
     resultsList_->setIconSize(QSize(16, 16));
-    const auto arrangeColumns = [this] {
+    const auto arrangeColumns = [this, &results] {
         resultsList_->setColumnHidden(4, true);
         resultsList_->setColumnHidden(5, true);
-        // The seats belong with the trip, before what the history found.
+        // The seats and the days with seats belong with the trip, before
+        // what the history found.
         QHeaderView* header = resultsList_->header();
-        const int seatsAt = header->visualIndex(ResultsViewModel::kSeatsColumn);
-        const int lastSeenAt = header->visualIndex(ResultsViewModel::kLastSeenColumn);
-        if (seatsAt > lastSeenAt && lastSeenAt >= 0)
-            header->moveSection(seatsAt, lastSeenAt);
+        for (const int column : {ResultsViewModel::kSeatsColumn, ResultsViewModel::kDaysColumn}) {
+            const int at = header->visualIndex(column);
+            const int lastSeenAt = header->visualIndex(ResultsViewModel::kLastSeenColumn);
+            if (at > lastSeenAt && lastSeenAt >= 0)
+                header->moveSection(at, lastSeenAt);
+        }
+        // Only a flexible itinerary's check has days to show; without one
+        // the column would push "Last seen" out of sight for nothing.
+        bool days = false;
+        for (int p = 1; p <= results.count() && !days; ++p)
+            days = !results.row(p).daysSummary.isEmpty();
+        resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, !days);
     };
     // The last column stretches but keeps its own width as the least, so
     // the columns fit beside a scroll bar without scrolling sideways.
@@ -77,6 +86,7 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     resultsList_->setColumnWidth(3, 74);
     resultsList_->setColumnWidth(ResultsViewModel::kSeatsColumn, 118);
     resultsList_->setColumnWidth(ResultsViewModel::kLastSeenColumn, 78);
+    resultsList_->setColumnWidth(ResultsViewModel::kDaysColumn, 170);
     arrangeColumns();
     resultsList_->header()->setStretchLastSection(true);
     connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);

@@ -2,6 +2,7 @@
 
 #include "ui/Skin.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -18,6 +19,29 @@ QFont arialBold(double points)
     f.setPointSizeF(points);
     f.setBold(true);
     return f;
+}
+
+constexpr double kCaptionPoints = 12;
+constexpr double kSmallestCaptionPoints = 8;
+constexpr int kDesignedCaptionLines = 4; // origin, destination, date, "is Available!"
+
+// Whether `text` in `font` fits all of `label`, broken into lines where it may be.
+bool fitsIn(const QFont& font, const QLabel* label, const QString& text)
+{
+    const QRect box = label->rect();
+    const QRect needed =
+        QFontMetrics(font, label).boundingRect(box, Qt::AlignCenter | Qt::TextWordWrap, text);
+    return needed.width() <= box.width() && needed.height() <= box.height();
+}
+
+// A number stays on the line of the word before it: a day beside its
+// date, "For 9" together.
+QString numbersKeptWithTheirWords(QString text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == QLatin1Char(' ') && text[i + 1].isDigit())
+            text[i] = QChar::Nbsp;
+    return text;
 }
 
 // A palette, not a style sheet: a style sheet per pop-up costs memory that
@@ -56,9 +80,10 @@ SeatPopup::SeatPopup(QWidget* parent)
 
     caption_ = new QLabel(this);
     caption_->setObjectName(QStringLiteral("lblCaption"));
-    caption_->setFont(arialBold(12));
-    caption_->setGeometry(px(180), px(540), px(3660), px(1845));
+    caption_->setFont(arialBold(kCaptionPoints));
+    caption_->setGeometry(captionArea());
     caption_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    caption_->setWordWrap(true);
     setTextColour(caption_, QColor(0x13, 0x34, 0x5a));
     caption_->setCursor(Qt::PointingHandCursor);
     caption_->installEventFilter(this);
@@ -100,13 +125,40 @@ void SeatPopup::start(const QString& text, int slot)
     // An announcement that cannot be split leaves the caption empty; the
     // pop-up still comes up.
     if (const auto caption = reminderCaption(text))
-        caption_->setText(*caption);
+        setCaption(*caption);
     place();
     show();
     growTimer.start();
     keepOnTop();
     applyShape();
     slideTimer.start();
+}
+
+void SeatPopup::setCaption(const QString& text)
+{
+    caption_->setGeometry(captionArea());
+    QFont font = arialBold(kCaptionPoints);
+    QString shown = text;
+    const QFontMetrics designed(font, caption_);
+    if (text.count(QLatin1Char('\n')) >= kDesignedCaptionLines
+        || designed.boundingRect(caption_->rect(), Qt::AlignCenter, text).width() > caption_->width()) {
+        // Four lines in the designed font, centred in the label, end just
+        // above "Check Results!". The days and seats of a longer caption get
+        // the label down to there, and a smaller font when they need one.
+        const int fourLines = designed.height() + (kDesignedCaptionLines - 1) * designed.lineSpacing();
+        caption_->resize(caption_->width(), (caption_->height() + fourLines) / 2);
+        shown = numbersKeptWithTheirWords(text);
+        while (font.pointSizeF() > kSmallestCaptionPoints && !fitsIn(font, caption_, shown))
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    caption_->setFont(font);
+    caption_->setText(shown);
+}
+
+QRect SeatPopup::captionArea() const
+{
+    return {toPixels(180, perPixel_), toPixels(540, perPixel_), toPixels(3660, perPixel_),
+            toPixels(1845, perPixel_)};
 }
 
 void SeatPopup::keepOnTop()

@@ -17,8 +17,8 @@ class SeatPopup : public QWidget {
 public:
     explicit SeatPopup(QWidget* parent = nullptr);
 
-    // Places, shows and animates the pop-up for `text` ("origin:destination:date")
-    // in stacking place `Index` (1-4).
+    // Places, shows and animates the pop-up for `text` ("origin:destination:date",
+    // and ":seats" when other than one in any cabin) in stacking place `slot` (1-4).
     void start(const QString& text, int slot);
 
     QTimer growTimer;     // 10 ms: grow
@@ -36,6 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    QRect captionArea() const; // lblCaption's place as designed
+    void setCaption(const QString& text);
     void keepOnTop();
     void applyShape();
     void place();

@@ -190,9 +190,9 @@ private slots:
         const QStringList table = r.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(table.size(), 3);
         QVERIFY(table[0].startsWith("Session"));
-        QVERIFY2(table[1].contains(QRegularExpression("SYD +MEL +25/12/2026 +Evening +Any +available +1$")),
+        QVERIFY2(table[1].contains(QRegularExpression("SYD +MEL +25/12/2026 +Evening +Any +1 +available +1$")),
                  qPrintable(table[1]));
-        QVERIFY2(table[2].contains(QRegularExpression("PER +DRW +03/01/2027 +Morning +First +not available +0$")),
+        QVERIFY2(table[2].contains(QRegularExpression("PER +DRW +03/01/2027 +Morning +First +1 +not available +0$")),
                  qPrintable(table[2]));
 
         r = run({"--history", "--json"});
@@ -206,6 +206,7 @@ private slots:
         QCOMPARE(lines.size(), 4); // both sessions
         const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
         QCOMPARE(first["destination"].toString(), QString("MEL"));
+        QCOMPARE(first["adults"].toInt(), 1);
         QCOMPARE(first["flights"].toArray().size(), 1);
         QVERIFY(QDateTime::fromString(first["session"].toString(), Qt::ISODate).isValid());
 

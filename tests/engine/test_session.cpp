@@ -262,7 +262,7 @@ private slots:
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
         AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
-        SessionAlerter alerter(rig.results, rig.state.settings, rig.view, post);
+        SessionAlerter alerter(rig.results, rig.table, rig.state.settings, rig.view, post);
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
             QStringList bodies;
@@ -524,6 +524,9 @@ private slots:
         QCOMPARE(icons, QList<int>({kIconAvailable, kIconNotAvailable, kIconAvailable,
                                     kIconAvailable, kIconNotAvailable}));
         QCOMPARE(rig.view.popups.size(), 3);
+        // Two pop-ups of one trip say which cabin each is for.
+        QCOMPARE(rig.view.popups[0].text, QString("Sydney:Melbourne:25/12/2026"));
+        QCOMPARE(rig.view.popups[1].text, QString("Sydney:Melbourne:25/12/2026:First"));
         QCOMPARE(rig.table.entry(1).flights.size(), 2); // the rows stay, no Business seat among them
         QCOMPARE(rig.table.entry(1).flights[1][6], QString());
         QCOMPARE(rig.table.entry(0).resultText, rig.table.entry(3).resultText);

@@ -459,11 +459,11 @@ private slots:
         const QString csvFile = folder + "/export.csv";
         QVERIFY(exportHistoryCsv(store, csvFile));
         QCOMPARE(readFile(csvFile),
-                 QByteArray("session,origin,destination,date,time,cabin,outcome,flights\r\n"
+                 QByteArray("session,origin,destination,date,time,cabin,outcome,flights,adults\r\n"
                             "2026-12-08T10:00:00Z,SYD,MEL,25/12/2026,Morning,Any,available,"
                             "\"09:05 SYD | 11:15 MEL | QF 401 | 738 | 0 | Yes | No | No\n"
-                            "13:05 SYD | 15:15 MEL | QF 9, \"\"late\"\" | 738 | 1 | No |  | 4\"\r\n"
-                            "2026-12-08T10:00:00Z,ZRH,SYD,01/02/2027,13:00,First,not checked (failed),\r\n"));
+                            "13:05 SYD | 15:15 MEL | QF 9, \"\"late\"\" | 738 | 1 | No |  | 4\",1\r\n"
+                            "2026-12-08T10:00:00Z,ZRH,SYD,01/02/2027,13:00,First,not checked (failed),,1\r\n"));
         QString error;
         QVERIFY(!exportHistoryCsv(store, folder + "/no such folder/x.csv", &error));
         QVERIFY(!error.isEmpty());
@@ -480,6 +480,14 @@ private slots:
         QCOMPARE(table.size(), 3);
         QVERIFY(table[1].startsWith("2026-12-08 10:00:00  SYD"));
         QCOMPARE(table[1].indexOf("available"), table[0].indexOf("Outcome"));
+
+        // The adults of a check in every form.
+        const QList<HistoryCheck> forTwo{{kNow, check(3, {"SYD", "LON", "05/02/2027", "Evening", "Business", 2},
+                                                       CheckOutcome::Available)}};
+        QVERIFY(historyCsv(forTwo).endsWith(",05/02/2027,Evening,Business,available,,2\r\n"));
+        QCOMPARE(QJsonDocument::fromJson(historyJsonLines(forTwo)).object()["adults"].toInt(), 2);
+        const QStringList twoTable = historyTable(forTwo).split('\n');
+        QCOMPARE(twoTable[1].indexOf(" 2 ") + 1, twoTable[0].indexOf("Adults"));
     }
 };
 

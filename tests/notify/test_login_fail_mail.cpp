@@ -4,6 +4,7 @@
 #include "net/FormPost.h"
 #include "notify/LoginFailMail.h"
 #include "notify/SessionAlerter.h"
+#include "results/ResultTable.h"
 #include "results/ResultsViewModel.h"
 #include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
@@ -158,8 +159,9 @@ private slots:
         settings.notifyDesktop = 0;
         TestPost post(settings, {{}, kShort});
         ResultsViewModel results;
+        ResultTable table;
         RecordingSessionView view(clock);
-        SessionAlerter alerts(results, settings, view, post.sender);
+        SessionAlerter alerts(results, table, settings, view, post.sender);
         QCoro::waitFor(alerts.sessionEnded(outcome, false));
         QCOMPARE(sim.requests("relay").size(), 1);
         const QString body = serverFields(sim.requests("relay").front().value("body").toString()).value("body");

@@ -121,6 +121,15 @@ private slots:
         QTest::newRow("three parts")
             << "Sydney:Melbourne:25/12/2026"
             << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!";
+        QTest::newRow("seats on a line of their own")
+            << "Sydney:Melbourne:25/12/2026:2 adults, Business"
+            << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults, Business\r\n is Available!";
+        QTest::newRow("days with seats")
+            << "Sydney:Melbourne:Fri 25/12/2026, Sun 27/12/2026"
+            << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026, Sun 27/12/2026\r\n is Available!";
+        QTest::newRow("days in a row")
+            << "Sydney:Melbourne:Fri 25/12/2026 to Sun 27/12/2026"
+            << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026 to Sun 27/12/2026\r\n is Available!";
         QTest::newRow("no separator") << "Sydney Melbourne" << QString();
         QTest::newRow("two parts") << "Sydney:Melbourne" << QString();
     }

@@ -10,8 +10,10 @@
 #include "results/ResultsViewModel.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
+#include "support/CheckedDays.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
+#include "MailWire.h"
 
 #include <QtTest>
 
@@ -69,7 +71,7 @@ class TestPush : public QObject {
         Line line;
         RecordingMessageBoxes boxes;
         AlertSender post{state.outbox, state.settings, boxes, clock};
-        SessionAlerter alerts{results, state.settings, line, post};
+        SessionAlerter alerts{results, table, state.settings, line, post};
 
         explicit Rig(const QString& pushUrl)
         {
@@ -107,6 +109,49 @@ private slots:
         QCOMPARE(QString::fromUtf8(body(r)), QString("Sydney → London, 25/12/2026, Evening\n"
                                                      "Hobart → Cairns, 04/01/2027, Morning"));
         QVERIFY(rig.alerts.undelivered.isEmpty());
+    }
+
+    // Rows of one trip for other seats or days never read alike, in the push
+    // and in the results e-mail of one session; the plain row reads as ever.
+    void theSeatsAndTheDaysWithSeatsAreNamed()
+    {
+        LocalHttpServer server;
+        QVERIFY(server.start());
+        Rig rig(server.base() + "/push");
+        rig.state.settings.siteUrl = server.base();
+        rig.state.settings.email = "member@example.com";
+        rig.state.settings.mailSendType = kMailAlways;
+        rig.state.itineraries.clear();
+        rig.table.clearAll();
+        const QList<QPair<QString, QString>> rows{{"", "Y"},           {";Business;2", "Y"},     {";Any;1;3", "Y-Y-"},
+                                                  {";First;1;3", "----"}, {";Any;1;6", "YYY-YY-"}, {";Business;9;6", "YYYYYYY"}};
+        for (int k = 0; k < rows.size(); ++k) {
+            rig.state.itineraries.append("Sydney;London;03/02/2027;Evening;SYD;LON" + rows[k].first);
+            rig.table.setDays(k, checkedDays(QDate(2027, 2, 3), rows[k].second));
+            rig.table.markNotAvailableIfEmpty(k);
+        }
+        rig.results.refreshResults(rig.state.itineraries, rig.table);
+        QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::Completed, true));
+
+        const QList<QByteArray> pushed = requestsTo(server, "POST /push");
+        QCOMPARE(pushed.size(), 1);
+        QCOMPARE(QString::fromUtf8(body(pushed[0])),
+                 QString("Sydney → London, 03/02/2027, Evening\n"
+                         "Sydney → London, 03/02/2027, Evening (2 adults, Business)\n"
+                         "Sydney → London, Wed 03/02/2027, Fri 05/02/2027, Evening\n"
+                         "Sydney → London, Wed 03/02/2027 to Fri 05/02/2027, Sun 07/02/2027, Mon 08/02/2027, Evening\n"
+                         "Sydney → London, Wed 03/02/2027 to Tue 09/02/2027, Evening (9 adults, Business)"));
+        const QList<QByteArray> mailed = requestsTo(server, "GET /dev/mainsite/zlv/admin/email.php");
+        QCOMPARE(mailed.size(), 1);
+        const QByteArray target = LocalHttpServer::headLines(mailed[0]).first().split(' ').value(1);
+        const QString mail = serverFields(QString::fromUtf8(target.mid(target.indexOf('?') + 1))).value("body");
+        QVERIFY2(mail.contains("<B>Available:</B><br>"
+                               "<br><B>Flight Sydney TO London On Date 03/02/2027</B> <br>"
+                               "<br><B>Flight Sydney TO London On Date 03/02/2027 (2 adults, Business)</B> <br>"
+                               "<br><B>Flight Sydney TO London On Dates Wed 03/02/2027, Fri 05/02/2027</B> <br>")
+                     && mail.contains("<B>Unavailable:</B> <br>"
+                                      "<br><B>Flight Sydney TO London On Date 03/02/2027 +3, none of 4 days (First)</B> <br>"),
+                 qPrintable(mail));
     }
 
     void refusedLoginIsPushedOnce()

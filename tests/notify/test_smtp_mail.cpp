@@ -31,7 +31,8 @@ public:
 };
 
 const QList<MailRow> kRows{{"Sydney", "London", "01/02/2027", kIconAvailable},
-                           {"Zürich", "B&B <Bay>", "03/04/2027", kIconNotAvailable}};
+                           {"Zürich", "B&B <Bay>", "03/04/2027 +3, none of 4 days", kIconNotAvailable,
+                            "2 adults, Business"}};
 
 const QString kPlain =
     "Hi There,\r\n\r\n"
@@ -40,7 +41,7 @@ const QString kPlain =
     "Available:\r\n"
     "Flight Sydney TO London On Date 01/02/2027\r\n\r\n\r\n"
     "Unavailable:\r\n"
-    "Flight Zürich TO B&B <Bay> On Date 03/04/2027\r\n\r\n\r\n"
+    "Flight Zürich TO B&B <Bay> On Date 03/04/2027 +3, none of 4 days (2 adults, Business)\r\n\r\n\r\n"
     "For more detailed itinerary information check the results at Zelvane. To make the booking "
     "contact your airline.\r\n\r\n"
     "Thank you,\r\n\r\nZelvane Alert\r\n\r\nhttp://www.zelvane.example\r\n\r\n"
@@ -146,7 +147,8 @@ private slots:
         QCOMPARE(parts["text/plain"], kPlain);
         const QString html = parts["text/html"];
         QVERIFY(html.contains("<B>Available:</B><br>\r\n<br><B>Flight Sydney TO London On Date 01/02/2027</B> <br>\r\n"));
-        QVERIFY(html.contains("<B>Flight Zürich TO B&amp;B &lt;Bay&gt; On Date 03/04/2027</B>"));
+        QVERIFY(html.contains("<B>Flight Zürich TO B&amp;B &lt;Bay&gt; On Date 03/04/2027 +3, none of 4 days "
+                              "(2 adults, Business)</B>"));
         QVERIFY(!html.contains("%20"));
     }
 

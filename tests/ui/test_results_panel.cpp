@@ -4,6 +4,7 @@
 // history as a picture and its export; the cabin an itinerary is added with;
 // and a history moved aside, told when the window opens. Offscreen.
 #include "WindowRig.h"
+#include "support/CheckedDays.h"
 
 #include "history/HistoryStore.h"
 #include "results/FlightTableModel.h"
@@ -13,6 +14,7 @@
 
 #include <QChart>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -133,6 +135,22 @@ private slots:
         QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
     }
 
+    // A flexible itinerary's days with seats stand beside its seats once it
+    // was checked; a list without any keeps the column out of the way.
+    void daysWithSeatsStandBesideTheSeats()
+    {
+        WindowRig rig("days");
+        MainWindow& w = openResults(rig, {kSydPer, kSydPer + ";Any;1;3"});
+        auto* list = rig.find<QTreeView>("ListViewQuery");
+        QVERIFY(list->isColumnHidden(ResultsViewModel::kDaysColumn));
+        w.resultTable().setDays(1, checkedDays(QDate(2027, 1, 1), "-Y--"));
+        w.refreshResults();
+        QVERIFY(!list->isColumnHidden(ResultsViewModel::kDaysColumn));
+        QCOMPARE(list->model()->index(1, ResultsViewModel::kDaysColumn).data().toString(), QString("1 of 4 days: Sat 2"));
+        QCOMPARE(list->header()->visualIndex(ResultsViewModel::kDaysColumn),
+                 list->header()->visualIndex(ResultsViewModel::kSeatsColumn) + 1);
+    }
+
     // After a restart every row is "Not Checked Yet", and beside it the
     // history tells when seats were last seen and how the last check went.
     void lastSeenAndLastOutcomeSurviveARestart()
@@ -239,7 +257,7 @@ private slots:
         if (written) {
             QCOMPARE(w.status(), "History Exported To " + path);
             const QList<QByteArray> lines = readFile(path).split('\n');
-            QCOMPARE(lines.first(), QByteArray("session,origin,destination,date,time,cabin,outcome,flights\r"));
+            QCOMPARE(lines.first(), QByteArray("session,origin,destination,date,time,cabin,outcome,flights,adults\r"));
             QCOMPARE(lines.size(), 1 + 2 * sessions + 1); // the heading, a row per check, the last line end
         }
     }

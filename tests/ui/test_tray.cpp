@@ -466,6 +466,41 @@ private slots:
         QCOMPARE(rig.child("PictureResult")->isVisibleTo(&main), resultsShown);
     }
 
+    // However many days had seats, the whole caption is in the pop-up, in a
+    // smaller font if need be; one that fits keeps the designed one.
+    void popupCaptionFitsItsLabel_data()
+    {
+        QTest::addColumn<QString>("announcement");
+        QTest::addColumn<bool>("designedFont");
+        QTest::newRow("one date") << "Sydney:Melbourne:25/12/2026" << true;
+        QTest::newRow("two adults in Business") << "Sydney:Melbourne:25/12/2026:2 adults, Business" << false;
+        QTest::newRow("five days of a week, nine adults in Business")
+            << "Sydney:Melbourne:Wed 03/02/2027, Thu 04/02/2027, Sat 06/02/2027, Mon 08/02/2027, "
+               "Tue 09/02/2027:9 adults, Business"
+            << false;
+    }
+    void popupCaptionFitsItsLabel()
+    {
+        QFETCH(QString, announcement);
+        QFETCH(bool, designedFont);
+        Rig rig;
+        rig.tray();
+        emit rig.windows.mainWindow().popupRequested(0, announcement, 1);
+        SeatPopup* popup = rig.windows.popup(0);
+        auto* caption = popup->findChild<QLabel*>("lblCaption");
+        QCOMPARE(caption->text().replace(QChar::Nbsp, ' '), reminderCaption(announcement).value_or(""));
+        const int needed = caption->heightForWidth(caption->width());
+        QVERIFY(needed <= caption->height());
+        // Its last line stays above the letters of "Check Results!".
+        const auto* heading = popup->findChild<QLabel*>("Label1");
+        const QFontMetrics c(caption->font(), caption), h(heading->font(), heading);
+        QVERIFY(caption->y() + (caption->height() + needed) / 2 - c.descent()
+                <= heading->y() + (heading->height() - h.height()) / 2 + h.ascent() - h.capHeight());
+        QCOMPARE(caption->font().pointSizeF() == 12, designedFont);
+        QVERIFY(caption->font().pointSizeF() >= 8);
+        popup->close();
+    }
+
     void popupsStackInFourPlacesAndTheFifthStartsAgain()
     {
         Rig rig;

@@ -1,0 +1,56 @@
+#include "results/SeatTexts.h"
+
+#include <QStringList>
+
+namespace zelvane {
+
+namespace {
+
+// Three or more days in a row go by their first and last, so a week of seats
+// stays short: "Wed 03/02/2027 to Fri 05/02/2027, Sun 07/02/2027".
+QString dayNames(const QList<QDate>& days)
+{
+    QStringList names;
+    for (qsizetype first = 0, last = 0; first < days.size(); first = ++last) {
+        while (last + 1 < days.size() && days[last].daysTo(days[last + 1]) == 1)
+            ++last;
+        if (last - first >= 2) {
+            names << fullDayName(days[first]) + QStringLiteral(" to ") + fullDayName(days[last]);
+            continue;
+        }
+        for (qsizetype d = first; d <= last; ++d)
+            names << fullDayName(days[d]);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+SeatTexts seatTexts(const ResultsViewModel::Row& row, const ResultEntry& entry)
+{
+    SeatTexts texts{datesText(row.cells[2], row.extraDays), false, row.seatsChoice()};
+    // One date searched (or none yet): the dates as the list shows them.
+    if (entry.days.size() < 2)
+        return texts;
+    const QList<QDate> found = seatDays(entry);
+    if (found.isEmpty()) {
+        texts.dates += QStringLiteral(", none of %1 days").arg(entry.days.size());
+        return texts;
+    }
+    // No date cell stands beside these, so each day carries its whole date.
+    texts.dates = dayNames(found);
+    texts.severalDates = found.size() > 1;
+    return texts;
+}
+
+QString seatAnnouncement(const ResultsViewModel::Row& row, const ResultEntry& entry)
+{
+    const SeatTexts texts = seatTexts(row, entry);
+    QString announcement =
+        row.cells[0] + QLatin1Char(':') + row.cells[1] + QLatin1Char(':') + texts.dates;
+    if (!texts.seats.isEmpty())
+        announcement += QLatin1Char(':') + texts.seats;
+    return announcement;
+}
+
+} // namespace zelvane

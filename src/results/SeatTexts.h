@@ -1,0 +1,29 @@
+#pragma once
+
+#include "results/ResultTable.h"
+#include "results/ResultsViewModel.h"
+
+#include <QString>
+
+namespace zelvane {
+
+// How the alerts name an itinerary's dates and seats, so that two lines of
+// one trip for other seats or days never read alike. One seat in any cabin
+// on one date reads as it always did: the date cell and nothing more.
+struct SeatTexts {
+    // The date cell; for an itinerary of several dates the days with seats
+    // ("Wed 03/02/2027, Fri 05/02/2027", "Wed 03/02/2027 to Tue 09/02/2027"),
+    // or when none had any its dates and how many were searched
+    // ("03/02/2027 +3, none of 4 days").
+    QString dates;
+    bool severalDates = false; // `dates` names more than one day with seats
+    // Only what differs from one seat in any cabin: "", "2 adults, Business".
+    QString seats;
+};
+SeatTexts seatTexts(const ResultsViewModel::Row& row, const ResultEntry& entry);
+
+// What the pop-up of an available itinerary is raised with:
+// "origin:destination:dates", then ":seats" when there is a seats choice.
+QString seatAnnouncement(const ResultsViewModel::Row& row, const ResultEntry& entry);
+
+} // namespace zelvane
