@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(lines.mid(lines.size() - 3),
                  QStringList({"1\tSydney\tMelbourne\t25/12/2026\tEvening\tavailable",
                               "2\tSydney\tMelbourne\t25/12/2026\tEvening\tFirst\tnot available",
-                              "3\tSydney\tMelbourne\t25/12/2026 +3\tEvening\t2 adults\tavailable"}));
+                              "3\tSydney\tMelbourne\t25/12/2026 +3\tEvening\t2 adults\t1 of 4 days: Fri 25\tavailable"}));
     }
 
     void historyPrintsTheLastSessions()
@@ -637,6 +637,11 @@ private slots:
         QCOMPARE(recorded, QStringList({"1.0 03/02/2027 x1 available", "1.1 04/02/2027 x1 not available",
                                         "1.2 05/02/2027 x1 available", "1.3 06/02/2027 x1 not available",
                                         "2.0 10/02/2027 x2 available"}));
+        QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t03/02/2027 +3\tMorning\t2 of 4 days: Wed 3, Fri 5\tavailable\n"),
+                 qPrintable(r.out));
+        const Run printed = run({"--history", "1"});
+        QVERIFY2(printed.out.contains(QRegularExpression("PER +DRW +10/02/2027 +Evening +Any +2 +available +1\n")),
+                 qPrintable(printed.out));
     }
 
     void refusesWhileTheTrayProgramRuns()
