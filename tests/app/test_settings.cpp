@@ -19,7 +19,7 @@ const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostar
                                 "SmtpPassword", "SiteUrl", "NotifyDesktop", "PushUrl",
                                 "LoginFailTold", "AnnounceChangesOnly",
                                 "SiteTroubleSince", "SiteTroubleChecks", "SiteTroubleTold",
-                                "SiteTroubleReason"};
+                                "SiteTroubleReason", "WindowSize"};
 const QStringList kSaveOrder = {"MemberNo", "LastName", "Pin", "ProgDirectory", "strCurrTime",
                                 "Autostartup", "Mail", "TimeMin", "TimeHou", "TimeDay",
                                 "TimeIndex", "LastLoginTime", "MailSendType", "SmtpHost",
@@ -127,6 +127,39 @@ private slots:
                                             {"AnnounceChangesOnly", s.announceChangesOnly}};
         QCOMPARE(numbers.value(key), loaded);
         QCOMPARE(s.mailSendType, qint16(1));
+    }
+
+    // The main window's size and state: read back as written, and anything
+    // else opens the window as the first time, without stopping the load.
+    void windowSizeReadsBackOrIsNone_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("a size") << "1180x720" << QSize(1180, 720) << false;
+        QTest::newRow("maximised") << "1180x720 maximised" << QSize(1180, 720) << true;
+        QTest::newRow("no key") << "" << QSize() << false;
+        QTest::newRow("one side") << "1180" << QSize() << false;
+        QTest::newRow("not numbers") << "wide x tall maximised" << QSize() << false;
+        QTest::newRow("no width") << "0x720" << QSize() << false;
+        QTest::newRow("negative") << "-1180x720" << QSize() << false;
+    }
+    void windowSizeReadsBackOrIsNone()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QSize, size);
+        QFETCH(bool, maximised);
+        MemorySettingsArea area;
+        if (!stored.isEmpty())
+            area.values["WindowSize"] = stored;
+        Settings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.load().ok());
+        QCOMPARE(s.windowSize, size);
+        QCOMPARE(s.windowMaximised, maximised);
+        // A file without a size stays without one.
+        area.values.remove("WindowSize");
+        QVERIFY(s.save().ok());
+        QCOMPARE(area.values.value("WindowSize", "none"), size.isValid() ? stored : QString("none"));
     }
 
     void saveBeforeAnyLoadWritesZeroValuesAndZeroDate()
