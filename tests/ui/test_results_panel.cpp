@@ -122,6 +122,11 @@ private slots:
                                  m->index(r, 7).data(FlightTableModel::kSeatsRole).toBool()};
         QCOMPARE(seats, (QList<QList<bool>>{{true, false, false}, {false, true, false}}));
         QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Seats in Business (4)"));
+        // Every cell tells its whole text when hovered, however narrow its column.
+        for (int r = 0; r < m->rowCount(); ++r)
+            for (int c = 0; c < m->columnCount(); ++c)
+                QVERIFY2(m->index(r, c).data(Qt::ToolTipRole).toString().contains(m->index(r, c).data().toString()),
+                         qPrintable(QString("row %1, column %2").arg(r).arg(c)));
         QVERIFY(!m->index(0, 4).data(FlightTableModel::kSeatsRole).isValid()); // stops are no cabin
         QVERIFY(m->headerData(6, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QVERIFY(!m->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
