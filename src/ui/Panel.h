@@ -62,6 +62,8 @@ W* named(W* w, const char* name)
 QLabel* caption(const QString& text, QWidget* parent);
 // A button of the picture list: `pressed`, the normal one after it, then the hover one.
 ImageButton* listButton(const char* name, int pressed, const Theme& theme, QWidget* parent);
+// A picture that holds its own name ("imgCNOff").
+ImageButton::Picture holderFace(const char* holder, const Theme& theme);
 // A button whose pictures hold their own names.
 ImageButton* holderButton(const char* name, const char* pressed, const char* normal, const char* hover,
                           ImageButton::Trigger trigger, const Theme& theme, QWidget* parent);

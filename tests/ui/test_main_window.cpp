@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QTreeView>
@@ -184,6 +185,144 @@ private slots:
         QVERIFY(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
     }
 
+    // Larger, the window gives what it gains to the panel; every control
+    // keeps its distance to the edge it sits by, and stays inside the shape.
+    // Smaller than it first opens it cannot be.
+    void controlsKeepToTheirEdges_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("as first opened") << QSize(660, 452) << QSize(660, 452);
+        QTest::newRow("a laptop's work area") << QSize(1280, 776) << QSize(1280, 776);
+        QTest::newRow("odd sizes") << QSize(901, 613) << QSize(901, 613);
+        QTest::newRow("smaller than first opened") << QSize(400, 300) << QSize(660, 452);
+    }
+    void controlsKeepToTheirEdges()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, size);
+        const QStringList left{"ImageMyD", "ImageAlerts", "lblStatus", "Image2", "Label18"};
+        const QStringList right{"ImageClose", "ImageMax", "ImageMin", "imgabout", "Image5", "lblLastLoginTime",
+                                "Label25"};
+        const QStringList bottom{"lblStatus", "lblLastLoginTime", "Label24", "Image4", "Label10"};
+        const auto place = [&](WindowRig& rig) {
+            QMap<QString, QRect> at;
+            for (const QString& name : left + right + bottom + QStringList{"PictureResult"})
+                at[name] = rig.find<QWidget>(name)->geometry();
+            return at;
+        };
+        WindowRig first("edges-first");
+        first.open().show();
+        const QMap<QString, QRect> before = place(first);
+        WindowRig rig("edges");
+        MainWindow& w = rig.open();
+        w.show();
+        w.resize(asked);
+        QCOMPARE(w.size(), size);
+        const QMap<QString, QRect> after = place(rig);
+        const QSize grown = size - QSize(660, 452);
+        for (const QString& name : left)
+            QCOMPARE(after[name].left(), before[name].left());
+        for (const QString& name : right)
+            QCOMPARE(after[name].right(), before[name].right() + grown.width());
+        for (const QString& name : bottom)
+            QCOMPARE(after[name].bottom(), before[name].bottom() + grown.height());
+        QCOMPARE(after["PictureResult"].size(), before["PictureResult"].size() + grown);
+        for (const QString& name : after.keys())
+            QVERIFY2(w.mask().contains(after[name]), qPrintable(name));
+    }
+
+    // The window's holes are where its face, as painted at that size, shows
+    // the key colour: the rounded corners, and none when maximised.
+    void shapeFollowsTheFace_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("as first opened") << QSize(660, 452) << false;
+        QTest::newRow("larger, odd sizes") << QSize(1001, 733) << false;
+        QTest::newRow("maximised") << QSize() << true;
+    }
+    void shapeFollowsTheFace()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, maximised);
+        WindowRig rig("face");
+        MainWindow& w = rig.open();
+        if (maximised)
+            w.showMaximized();
+        else {
+            w.show();
+            w.resize(size);
+        }
+        QCOMPARE(w.isMaximized(), maximised);
+        const QImage face = w.grab().toImage();
+        QCOMPARE(w.mask(), shapeFromPicture(face));
+        QCOMPARE(w.mask() == QRegion(w.rect()), maximised);
+    }
+
+    // Opened at the size and in the state it was left in; a size left on a
+    // larger screen is cut to this one's work area.
+    void opensAsItWasLeft_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QSize>("opened");
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("never sized") << "" << QSize(660, 452) << false;
+        QTest::newRow("larger") << "700x500" << QSize(700, 500) << false;
+        QTest::newRow("maximised") << "700x500 maximised" << QSize(700, 500) << true;
+        QTest::newRow("left on a larger screen") << "3000x2000" << QSize() << false;
+        QTest::newRow("smaller than first opened") << "300x200" << QSize(660, 452) << false;
+    }
+    void opensAsItWasLeft()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QSize, opened);
+        QFETCH(bool, maximised);
+        WindowRig rig("left");
+        if (!stored.isEmpty())
+            rig.area.values["WindowSize"] = stored;
+        QVERIFY(rig.state.settings.load().ok());
+        MainWindow& w = rig.open();
+        w.show();
+        const QSize area = w.screen()->availableGeometry().size();
+        QCOMPARE(w.isMaximized(), maximised);
+        // A window never sized by hand leaves the settings file without a size.
+        QVERIFY(rig.state.settings.save().ok());
+        QCOMPARE(rig.area.values.contains("WindowSize"), !stored.isEmpty());
+        if (maximised)
+            w.showNormal();
+        QCOMPARE(w.size(), opened.isValid() ? opened : area);
+    }
+
+    // Sized by hand, then maximised, the window keeps the hand's size to come
+    // back to: also when the window manager sizes it to the work area before
+    // it says the window is maximised.
+    void maximisedKeepsTheSizeToComeBackTo_data()
+    {
+        QTest::addColumn<bool>("sizedFirst");
+        QTest::newRow("told first") << false;
+        QTest::newRow("sized first") << true;
+    }
+    void maximisedKeepsTheSizeToComeBackTo()
+    {
+        QFETCH(bool, sizedFirst);
+        WindowRig rig("maximised");
+        MainWindow& w = rig.open();
+        w.show();
+        w.resize(720, 480);
+        if (sizedFirst)
+            w.resize(w.screen()->availableGeometry().size());
+        click(rig.find<ImageButton>("ImageMax"));
+        QVERIFY(w.isMaximized());
+        QCOMPARE(rig.find<ImageButton>("ImageMax")->picture(), QString("imgRestoreOff"));
+        QVERIFY(rig.state.settings.save().ok());
+        QCOMPARE(rig.area.values.value("WindowSize"), QString("720x480 maximised"));
+        click(rig.find<ImageButton>("ImageMax"));
+        QVERIFY(!w.isMaximized());
+        QVERIFY(rig.state.settings.save().ok());
+        QCOMPARE(rig.area.values.value("WindowSize"), QString("720x480"));
+    }
+
     void imageButtonsGoBackByTheirSurface_data()
     {
         QTest::addColumn<QString>("button");
@@ -195,6 +334,7 @@ private slots:
         QTest::newRow("results tab over background") << "ImageResult" << "frmmain" << "13" << "15" << "14";
         QTest::newRow("close over background") << "ImageClose" << "frmmain" << "22" << "24" << "23";
         QTest::newRow("minimise over background") << "ImageMin" << "frmmain" << "25" << "27" << "26";
+        QTest::newRow("maximise over background") << "ImageMax" << "frmmain" << "imgMaxDown" << "imgMaxOver" << "imgMaxOff";
         QTest::newRow("check now over background") << "Image5" << "frmmain" << "imgCNDown" << "imgCNOver" << "imgCNOff";
         QTest::newRow("help over background") << "imgabout" << "frmmain" << "imgHelpDown" << "imgHelpOver" << "imgHelpOff";
         QTest::newRow("add over its panel") << "ImageSaveQuery" << "PictureItinerary" << "16" << "18" << "17";
