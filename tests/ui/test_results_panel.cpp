@@ -11,6 +11,7 @@
 #include "ui/ResultsPanel.h"
 #include "ui/HistoryWindow.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QComboBox>
 #include <QLabel>
@@ -53,6 +54,26 @@ QList<QDateTime> recordSessions(WindowRig& rig, const QList<ItineraryKey>& keys,
         history.recordSession(times.last(), true, checks);
     }
     return times;
+}
+
+// `n` flights of one day, told apart by their flight numbers; seats on the
+// first of them when `seats`.
+QList<FlightRow> flightsOfDay(int n, int firstNumber, bool seats)
+{
+    QList<FlightRow> rows;
+    for (int i = 0; i < n; ++i)
+        rows << FlightRow{"09:05 SYD", "11:15 PER", QString("QF %1").arg(firstNumber + i), "738", "0",
+                          seats && i == 0 ? "Yes" : "No", "No", "No"};
+    return rows;
+}
+
+// The rows of a view whole in sight.
+int rowsInSight(QAbstractItemView* view)
+{
+    int n = 0;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        n += view->viewport()->rect().contains(view->visualRect(view->model()->index(r, 0))) ? 1 : 0;
+    return n;
 }
 
 QString day(const QDateTime& t)
@@ -136,6 +157,110 @@ private slots:
         makeCurrent(rig, 1);
         QCOMPARE(m->rowCount(), 0);
         QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+    }
+
+    // An itinerary of several dates has a day to choose above its flights,
+    // the first day with seats chosen; the keyboard reaches it and another
+    // day shows that day's flights. A single date shows no choice, and the
+    // flights stay where they were.
+    void dayChoiceShowsThatDaysFlights_data()
+    {
+        QTest::addColumn<QList<bool>>("seats"); // per day searched
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("one date") << QList<bool>{true} << -1;
+        QTest::newRow("seats on the second of three") << QList<bool>{false, true, true} << 1;
+        QTest::newRow("no seats on any") << QList<bool>{false, false} << 0;
+    }
+    void dayChoiceShowsThatDaysFlights()
+    {
+        QFETCH(QList<bool>, seats);
+        QFETCH(int, chosen);
+        WindowRig rig("days");
+        MainWindow& w = openResults(rig, {kSydPer + ";Any;1;" + QString::number(seats.size() - 1), kSydPer});
+        w.show();
+        QList<DayResult> days;
+        QStringList names;
+        for (int d = 0; d < seats.size(); ++d) {
+            const QDate date = QDate(2027, 2, 2).addDays(d);
+            days << DayResult{date, seats[d], seats[d] ? "QF 100" : "", flightsOfDay(d + 1, 100 * (d + 1), seats[d])};
+            names << fullDayName(date) + (seats[d] ? " — seats" : " — no seats");
+        }
+        w.resultTable().setDays(0, days);
+        w.refreshResults();
+        auto* table = rig.find<QTableView>("tblFlights");
+        const QRect flightsWithoutChoice = table->geometry();
+        makeCurrent(rig, 0);
+        auto* choice = rig.find<QComboBox>("cbDay");
+        QCOMPARE(choice->isVisible(), chosen >= 0);
+        QCOMPARE(table->geometry(), flightsWithoutChoice);
+        const auto flightNumbers = [table] {
+            QStringList numbers;
+            for (int r = 0; r < table->model()->rowCount(); ++r)
+                numbers << table->model()->index(r, 2).data().toString();
+            return numbers;
+        };
+        if (chosen < 0) {
+            QCOMPARE(flightNumbers(), QStringList{"QF 100"});
+            return;
+        }
+        QStringList items;
+        for (int i = 0; i < choice->count(); ++i)
+            items << choice->itemText(i);
+        QCOMPARE(items, names);
+        QCOMPARE(choice->currentIndex(), chosen);
+        QCOMPARE(table->model()->rowCount(), chosen + 1);
+
+        // From the list, Tab goes to the day; Down chooses the next one.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* list = rig.find<QTreeView>("ListViewQuery");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), choice);
+        QTest::keyClick(choice, Qt::Key_Down);
+        const int next = std::min(chosen + 1, int(seats.size()) - 1);
+        QCOMPARE(choice->currentIndex(), next);
+        QCOMPARE(flightNumbers().value(0), QString("QF %1").arg(100 * (next + 1)));
+        QCOMPARE(table->model()->rowCount(), next + 1);
+
+        // Another row shows its own flights, with no choice of days.
+        makeCurrent(rig, 1);
+        QVERIFY(choice->isHidden());
+        QCOMPARE(table->model()->rowCount(), 0);
+    }
+
+    // However large the window, the list and the flights share it: maximised
+    // on a 1920x1080 screen above a panel, twenty itineraries and a dozen
+    // flights are in sight at once; at the least size, what always was.
+    void aLargerWindowShowsMoreRows_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("itineraries");
+        QTest::addColumn<int>("flights");
+        QTest::newRow("least size") << QSize(660, 452) << 5 << 3;
+        QTest::newRow("1920x1080 less a panel") << QSize(1920, 1056) << 20 << 12;
+    }
+    void aLargerWindowShowsMoreRows()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, itineraries);
+        QFETCH(int, flights);
+        WindowRig rig("rows");
+        rig.storeMember();
+        rig.watch(30);
+        MainWindow& w = rig.open();
+        w.resultTable().setResultText(0, "QF 100");
+        w.resultTable().setFlights(0, flightsOfDay(20, 100, true));
+        w.refreshResults();
+        w.showResultsPanel();
+        w.resize(size);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), size);
+        makeCurrent(rig, 0);
+        QCoreApplication::processEvents(); // the layout, as before the window is painted
+        QVERIFY(rowsInSight(rig.find<QTreeView>("ListViewQuery")) >= itineraries);
+        QVERIFY(rowsInSight(rig.find<QTableView>("tblFlights")) >= flights);
     }
 
     // After a restart every row is "Not Checked Yet", and beside it the
