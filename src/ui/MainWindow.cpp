@@ -37,7 +37,6 @@ namespace {
 // The window's geometry, in logical pixels. The least size is the one the
 // controls were laid out for; a larger window gives what it gains to the
 // panel, and the controls keep to the edge nearest them.
-constexpr QSize kLeastSize(660, 452);
 constexpr int kHeader = 46;
 constexpr int kTabTop = 56;
 constexpr int kTabHeight = 30;
@@ -45,6 +44,8 @@ constexpr int kTabWidth = 112;
 constexpr int kSide = 16;             // between the panel and the window's sides
 constexpr int kPanelTop = 96;
 constexpr int kBelowPanel = 64;       // the legend's row and the status strip
+// The panel's frame is a pixel wider on each side than the panel within.
+constexpr QSize kLeastSize = kPanelLeastSize + QSize(2 * kSide + 2, kPanelTop + kBelowPanel + 2);
 constexpr int kLegendFromBottom = 58;
 constexpr int kStatusHeight = 32;
 constexpr int kRound = 28;            // the round buttons of the header

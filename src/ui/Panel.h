@@ -37,6 +37,10 @@ protected:
     ~PanelHost() = default;
 };
 
+// A panel's size in the main window at its least size. The forms were laid
+// out for it and keep it in a larger window, where the lists take the room.
+inline constexpr QSize kPanelLeastSize(626, 290);
+
 // One of the panels that take turns in the middle of the main window. It is
 // a surface of its own for the pointer: a press on it never moves the window,
 // and moving over it puts its own image buttons back to their normal picture.

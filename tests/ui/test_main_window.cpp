@@ -207,7 +207,8 @@ private slots:
         const QStringList bottom{"lblStatus", "lblLastLoginTime", "Label24", "Image4", "Label10"};
         const auto place = [&](WindowRig& rig) {
             QMap<QString, QRect> at;
-            for (const QString& name : left + right + bottom + QStringList{"PictureResult"})
+            for (const QString& name : left + right + bottom + QStringList{"PictureResult", "PictureItinerary",
+                                                                            "PictureMember", "PictureAlerts"})
                 at[name] = rig.find<QWidget>(name)->geometry();
             return at;
         };
@@ -227,7 +228,11 @@ private slots:
             QCOMPARE(after[name].right(), before[name].right() + grown.width());
         for (const QString& name : bottom)
             QCOMPARE(after[name].bottom(), before[name].bottom() + grown.height());
-        QCOMPARE(after["PictureResult"].size(), before["PictureResult"].size() + grown);
+        // The lists take the room; the forms keep their places.
+        for (const char* grows : {"PictureResult", "PictureItinerary"})
+            QCOMPARE(after[grows].size(), before[grows].size() + grown);
+        for (const char* form : {"PictureMember", "PictureAlerts"})
+            QCOMPARE(after[form], before[form]);
         for (const QString& name : after.keys())
             QVERIFY2(w.mask().contains(after[name]), qPrintable(name));
     }
