@@ -232,6 +232,7 @@ void shootWide(MainWindow& w, ProgramData& state, const ShotOptions& o)
     w.showMaximized();
     settle(600);
     showFirstResult(w);
+    w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"))->setFocus(); // as after a click on it
     shootWindow(w, QStringLiteral("results-wide"), o);
     auto* days = w.findChild<QComboBox*>(QStringLiteral("cbDay"));
     days->setFocus();
@@ -346,7 +347,7 @@ int main(int argc, char* argv[])
     NoBoxes boxes;
     AlertSender post(state.outbox, state.settings, boxes, SystemClock::instance());
     MainWindow w(state.parts.data, news, post, nullptr, &boxes);
-    showSampleResults(w, options->wide ? 14 : 4);
+    showSampleResults(w, options->wide ? 12 : 4);
     w.move(40, 40);
     w.show();
     settle(800);
