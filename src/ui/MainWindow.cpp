@@ -165,7 +165,6 @@ void MainWindow::ensureBuilt()
     buildPanels();
     buildStatusRow();
     placeControls();
-    restoreWindowSize();
     onLoad();
     // What a check reported meanwhile.
     loginsSentLabel_->setText(overKill_);
@@ -178,6 +177,13 @@ void MainWindow::setVisible(bool visible)
 {
     if (visible)
         ensureBuilt();
+    // Shown for the first time, or made again after the tray kept it: a new
+    // native window starts out normal, whatever the window was left in.
+    if (visible && !testAttribute(Qt::WA_WState_Created)) {
+        restoreWindowSize();
+        create();
+        windowHandle()->setWindowStates(windowState() & ~Qt::WindowActive);
+    }
     QWidget::setVisible(visible);
     // Hidden in the tray, often for days: the native window and the picture
     // of it that the display shares with us (a megabyte, four at 200 %) go,

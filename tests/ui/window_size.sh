@@ -6,8 +6,9 @@
 #  - a double click on its header maximises it over the work area and another
 #    brings back the size it had; its maximise button does the same from the
 #    keyboard;
-#  - after Exit, the next start opens it maximised as it was left, and
-#    restoring it brings back the size it had before.
+#  - after Exit, the next start opens it maximised as it was left, and so
+#    does showing it again from the tray; restoring it brings back the size
+#    it had before.
 set -euo pipefail
 exe=$1 datadir=$2
 source "$(dirname "$0")/../support/desktop.sh"
@@ -65,7 +66,7 @@ drag_corner 240 148
 expect_size 900x600 "dragged larger again"
 
 double_click_header
-until_ok maximised || problems+=("a double click on the header did not maximise the window")
+until_ok maximised || fail "a double click on the header did not maximise the window"
 expect_size $work_area "maximised"
 double_click_header
 expect_size 900x600 "restored by a second double click"
@@ -88,8 +89,16 @@ grep -qx 'WindowSize=900x600 maximised' "$conf" || problems+=("the settings keep
 
 start_program
 show_window
-until_ok maximised || problems+=("the next start did not open the window maximised")
+until_ok maximised || fail "the next start did not open the window maximised"
 expect_size $work_area "opened again"
+# Hidden to the tray by "–" and shown again, it comes back maximised.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove $((X + WIDTH - 86)) $((Y + 23)) click 1
+hidden() { ! main_window >/dev/null; }
+until_ok hidden || fail "\"–\" did not hide the window"
+show_window
+until_ok maximised || fail "shown again from the tray, the window was no longer maximised"
+expect_size $work_area "shown again from the tray"
 double_click_header
 expect_size 900x600 "restored after the restart"
 
