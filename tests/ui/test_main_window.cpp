@@ -185,147 +185,71 @@ private slots:
         QVERIFY(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
     }
 
-    // Larger, the window gives what it gains to the panel; every control
-    // keeps its distance to the edge it sits by, and stays inside the shape.
-    // Smaller than it first opens it cannot be.
+    // Larger, the window gives what it gains to the lists: every control keeps
+    // to its edge (l, r, b), the lists grow (g), the forms stay (f), all inside
+    // a shape that follows the face as painted. It is never smaller than at first.
     void controlsKeepToTheirEdges_data()
     {
         QTest::addColumn<QSize>("asked");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("as first opened") << QSize(660, 452) << QSize(660, 452);
         QTest::newRow("a laptop's work area") << QSize(1280, 776) << QSize(1280, 776);
         QTest::newRow("odd sizes") << QSize(901, 613) << QSize(901, 613);
-        QTest::newRow("smaller than first opened") << QSize(400, 300) << QSize(660, 452);
+        QTest::newRow("smaller than at first") << QSize(400, 300) << QSize(660, 452);
     }
     void controlsKeepToTheirEdges()
     {
         QFETCH(QSize, asked);
         QFETCH(QSize, size);
-        const QStringList left{"ImageMyD", "ImageAlerts", "lblStatus", "Image2", "Label18"};
-        const QStringList right{"ImageClose", "ImageMax", "ImageMin", "imgabout", "Image5", "lblLastLoginTime",
-                                "Label25"};
-        const QStringList bottom{"lblStatus", "lblLastLoginTime", "Label24", "Image4", "Label10"};
-        const auto place = [&](WindowRig& rig) {
-            QMap<QString, QRect> at;
-            for (const QString& name : left + right + bottom + QStringList{"PictureResult", "PictureItinerary",
-                                                                            "PictureMember", "PictureAlerts"})
-                at[name] = rig.find<QWidget>(name)->geometry();
-            return at;
-        };
-        WindowRig first("edges-first");
+        const QMap<QString, QString> controls{
+            {"ImageMyD", "l"},   {"ImageAlerts", "l"},     {"Image2", "lb"},          {"lblStatus", "lb"},
+            {"ImageClose", "r"}, {"ImageMax", "r"},        {"imgabout", "r"},         {"Image5", "r"},
+            {"Label24", "rb"},   {"lblLastLoginTime", "rb"}, {"PictureResult", "g"}, {"PictureItinerary", "g"},
+            {"PictureMember", "f"}, {"PictureAlerts", "f"}};
+        WindowRig first("edges-first"), rig("edges");
         first.open().show();
-        const QMap<QString, QRect> before = place(first);
-        WindowRig rig("edges");
         MainWindow& w = rig.open();
         w.show();
         w.resize(asked);
         QCOMPARE(w.size(), size);
-        const QMap<QString, QRect> after = place(rig);
-        const QSize grown = size - QSize(660, 452);
-        for (const QString& name : left)
-            QCOMPARE(after[name].left(), before[name].left());
-        for (const QString& name : right)
-            QCOMPARE(after[name].right(), before[name].right() + grown.width());
-        for (const QString& name : bottom)
-            QCOMPARE(after[name].bottom(), before[name].bottom() + grown.height());
-        // The lists take the room; the forms keep their places.
-        for (const char* grows : {"PictureResult", "PictureItinerary"})
-            QCOMPARE(after[grows].size(), before[grows].size() + grown);
-        for (const char* form : {"PictureMember", "PictureAlerts"})
-            QCOMPARE(after[form], before[form]);
-        for (const QString& name : after.keys())
-            QVERIFY2(w.mask().contains(after[name]), qPrintable(name));
-    }
-
-    // The window's holes are where its face, as painted at that size, shows
-    // the key colour: the rounded corners, and none when maximised.
-    void shapeFollowsTheFace_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("maximised");
-        QTest::newRow("as first opened") << QSize(660, 452) << false;
-        QTest::newRow("larger, odd sizes") << QSize(1001, 733) << false;
-        QTest::newRow("maximised") << QSize() << true;
-    }
-    void shapeFollowsTheFace()
-    {
-        QFETCH(QSize, size);
-        QFETCH(bool, maximised);
-        WindowRig rig("face");
-        MainWindow& w = rig.open();
-        if (maximised)
-            w.showMaximized();
-        else {
-            w.show();
-            w.resize(size);
+        const QSize grown = size - first.window->size();
+        for (auto [name, edges] : controls.asKeyValueRange()) {
+            const QRect b = first.find<QWidget>(name)->geometry(), a = rig.find<QWidget>(name)->geometry();
+            if (edges.contains('l'))
+                QCOMPARE(a.left(), b.left());
+            if (edges.contains('r'))
+                QCOMPARE(a.right(), b.right() + grown.width());
+            if (edges.contains('b'))
+                QCOMPARE(a.bottom(), b.bottom() + grown.height());
+            QCOMPARE(a.size(), edges == "g" ? b.size() + grown : edges == "f" ? b.size() : a.size());
+            QVERIFY2(w.mask().contains(a), qPrintable(name));
         }
-        QCOMPARE(w.isMaximized(), maximised);
-        const QImage face = w.grab().toImage();
-        QCOMPARE(w.mask(), shapeFromPicture(face));
-        QCOMPARE(w.mask() == QRegion(w.rect()), maximised);
+        QCOMPARE(w.mask(), shapeFromPicture(w.grab().toImage()));
     }
 
-    // Opened at the size and in the state it was left in; a size left on a
-    // larger screen is cut to this one's work area.
-    void opensAsItWasLeft_data()
+    // Maximised by its button, the window has no holes and keeps the size
+    // given by hand to come back to, also when the window manager sizes it to
+    // the work area before it says it is maximised. A size left on a larger
+    // screen opens cut to this one's.
+    void maximisedKeepsTheSizeToComeBackTo()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QSize>("opened");
-        QTest::addColumn<bool>("maximised");
-        QTest::newRow("never sized") << "" << QSize(660, 452) << false;
-        QTest::newRow("larger") << "700x500" << QSize(700, 500) << false;
-        QTest::newRow("maximised") << "700x500 maximised" << QSize(700, 500) << true;
-        QTest::newRow("left on a larger screen") << "3000x2000" << QSize() << false;
-        QTest::newRow("smaller than first opened") << "300x200" << QSize(660, 452) << false;
-    }
-    void opensAsItWasLeft()
-    {
-        QFETCH(QString, stored);
-        QFETCH(QSize, opened);
-        QFETCH(bool, maximised);
-        WindowRig rig("left");
-        if (!stored.isEmpty())
-            rig.area.values["WindowSize"] = stored;
+        WindowRig rig("maximised");
+        rig.area.values["WindowSize"] = "3000x2000";
         QVERIFY(rig.state.settings.load().ok());
         MainWindow& w = rig.open();
         w.show();
         const QSize area = w.screen()->availableGeometry().size();
-        QCOMPARE(w.isMaximized(), maximised);
-        // A window never sized by hand leaves the settings file without a size.
-        QVERIFY(rig.state.settings.save().ok());
-        QCOMPARE(rig.area.values.contains("WindowSize"), !stored.isEmpty());
-        if (maximised)
-            w.showNormal();
-        QCOMPARE(w.size(), opened.isValid() ? opened : area);
-    }
-
-    // Sized by hand, then maximised, the window keeps the hand's size to come
-    // back to: also when the window manager sizes it to the work area before
-    // it says the window is maximised.
-    void maximisedKeepsTheSizeToComeBackTo_data()
-    {
-        QTest::addColumn<bool>("sizedFirst");
-        QTest::newRow("told first") << false;
-        QTest::newRow("sized first") << true;
-    }
-    void maximisedKeepsTheSizeToComeBackTo()
-    {
-        QFETCH(bool, sizedFirst);
-        WindowRig rig("maximised");
-        MainWindow& w = rig.open();
-        w.show();
+        QCOMPARE(w.size(), area);
         w.resize(720, 480);
-        if (sizedFirst)
-            w.resize(w.screen()->availableGeometry().size());
-        click(rig.find<ImageButton>("ImageMax"));
-        QVERIFY(w.isMaximized());
-        QCOMPARE(rig.find<ImageButton>("ImageMax")->picture(), QString("imgRestoreOff"));
-        QVERIFY(rig.state.settings.save().ok());
-        QCOMPARE(rig.area.values.value("WindowSize"), QString("720x480 maximised"));
-        click(rig.find<ImageButton>("ImageMax"));
-        QVERIFY(!w.isMaximized());
-        QVERIFY(rig.state.settings.save().ok());
-        QCOMPARE(rig.area.values.value("WindowSize"), QString("720x480"));
+        w.resize(area);
+        auto* button = rig.find<ImageButton>("ImageMax");
+        for (const QString written : {"720x480 maximised", "720x480"}) {
+            click(button);
+            QCOMPARE(w.isMaximized(), written.endsWith("maximised"));
+            QCOMPARE(button->picture(), w.isMaximized() ? QString("imgRestoreOff") : QString("imgMaxOff"));
+            QCOMPARE(w.mask() == QRegion(w.rect()), w.isMaximized());
+            QVERIFY(rig.state.settings.save().ok());
+            QCOMPARE(rig.area.values.value("WindowSize"), written);
+        }
     }
 
     void imageButtonsGoBackByTheirSurface_data()
