@@ -148,6 +148,7 @@ SettingsStatus Settings::load()
     }
     loadAlertSettings();
     loadSiteTrouble();
+    loadWindowSize();
     return {};
 }
 
@@ -235,6 +236,41 @@ SettingsStatus Settings::saveSiteTrouble()
     return {};
 }
 
+namespace {
+
+const QString kWindowSizeKey = QStringLiteral("WindowSize");
+const QString kMaximised = QStringLiteral(" maximised");
+
+} // namespace
+
+// "1180x720", or "1180x720 maximised"; anything else is no size, and the
+// window opens as it does the first time.
+void Settings::loadWindowSize()
+{
+    QString text = area_.get(kWindowSizeKey, QString()).trimmed();
+    windowMaximised = text.endsWith(kMaximised);
+    if (windowMaximised)
+        text.chop(kMaximised.size());
+    const QStringList sides = text.split(QLatin1Char('x'));
+    bool wide = false, high = false;
+    const QSize size = sides.size() == 2 ? QSize(sides[0].toInt(&wide), sides[1].toInt(&high)) : QSize();
+    windowSize = wide && high && !size.isEmpty() ? size : QSize();
+    if (!windowSize.isValid())
+        windowMaximised = false;
+}
+
+SettingsStatus Settings::saveWindowSize()
+{
+    // Never written before the user sized the window: older files stay as they were.
+    if (!windowSize.isValid())
+        return {};
+    const QString text = QStringLiteral("%1x%2").arg(windowSize.width()).arg(windowSize.height())
+                         + (windowMaximised ? kMaximised : QString());
+    if (!area_.save(kWindowSizeKey, text))
+        return {kWindowSizeKey, QStringLiteral("cannot write")};
+    return {};
+}
+
 SettingsStatus Settings::save()
 {
     const std::pair<const char*, QString> values[] = {
@@ -259,7 +295,9 @@ SettingsStatus Settings::save()
     }
     if (const SettingsStatus alerts = saveAlertSettings(); !alerts.ok())
         return alerts;
-    return saveSiteTrouble();
+    if (const SettingsStatus trouble = saveSiteTrouble(); !trouble.ok())
+        return trouble;
+    return saveWindowSize();
 }
 
 } // namespace zelvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QSize>
 #include <QString>
 #include <optional>
 
@@ -82,6 +83,10 @@ public:
     // became available since their last check.
     int announceChangesOnly = 0;
     SiteTroubleStreak siteTrouble;
+    // The main window as the user left it: its size when not maximised (none
+    // until the user changes it) and whether it was maximised.
+    QSize windowSize;
+    bool windowMaximised = false;
 
     SettingsStatus load();
     SettingsStatus save();
@@ -109,6 +114,8 @@ private:
     SettingsStatus saveAlertSettings();
     void loadSiteTrouble();
     SettingsStatus saveSiteTrouble();
+    void loadWindowSize();
+    SettingsStatus saveWindowSize();
 
     SettingsArea& area_;
     const Clock& clock_;

@@ -34,12 +34,16 @@ QVariant FlightTableModel::data(const QModelIndex& index, int role) const
     case kSeatsRole:
         return cabin == Cabin::Any ? QVariant() : QVariant(cellHasSeats(cell));
     case Qt::ToolTipRole:
-    case Qt::AccessibleTextRole:
+    case Qt::AccessibleTextRole: {
+        // The whole text, which a narrow column cuts short.
         if (cabin == Cabin::Any)
-            return role == Qt::ToolTipRole ? QVariant() : QVariant(cell);
+            return cell.trimmed().isEmpty() ? QVariant() : QVariant(cell);
         // The site's own word stays readable behind the mark.
-        return cellHasSeats(cell) ? QStringLiteral("Seats in %1 (%2)").arg(cabinName(cabin), cell)
-                                  : QStringLiteral("No seats in %1").arg(cabinName(cabin));
+        if (cellHasSeats(cell))
+            return QStringLiteral("Seats in %1 (%2)").arg(cabinName(cabin), cell);
+        const QString none = QStringLiteral("No seats in %1").arg(cabinName(cabin));
+        return cell.trimmed().isEmpty() ? none : none + QStringLiteral(" (%1)").arg(cell);
+    }
     case Qt::TextAlignmentRole:
         return index.column() >= 4 ? QVariant(Qt::AlignCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     default:

@@ -26,6 +26,7 @@ namespace zelvane {
 AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     : Panel("PictureAlerts", host, parent), settings_(settings)
 {
+    setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
     // The buttons beside the first two rows, the user and the password on one
     // row, and the rows below across the whole width: every line fits the
     // panel at any scale, long reasons and waiting alerts included.

@@ -147,10 +147,10 @@ void AppWindows::joinMainWindow(MainWindow& w)
 void AppWindows::showMainWindow()
 {
     MainWindow& w = mainWindow();
+    // Back as it was left: maximised stays maximised.
     if (w.isMinimized())
-        w.showNormal();
-    else
-        w.show();
+        w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
+    w.show();
     w.raise();
     w.activateWindow();
 }

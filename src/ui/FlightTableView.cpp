@@ -111,6 +111,11 @@ void FlightTableView::setEmptyText(const QString& text)
     viewport()->update();
 }
 
+int FlightTableView::heightForRows(int rows) const
+{
+    return horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() + 2 * frameWidth();
+}
+
 void FlightTableView::paintEvent(QPaintEvent* e)
 {
     QTableView::paintEvent(e);

@@ -14,6 +14,8 @@ public:
 
     // Shown in place of the rows when the model has none.
     void setEmptyText(const QString& text);
+    // The height that shows `rows` flights under the headings.
+    int heightForRows(int rows) const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -32,6 +32,14 @@ ImageButton::ImageButton(const QString& objectName, Picture pressed, Picture nor
     setPicture(normal_);
 }
 
+void ImageButton::setPictures(Picture pressed, Picture normal, Picture hover)
+{
+    pressed_ = std::move(pressed);
+    normal_ = std::move(normal);
+    hover_ = std::move(hover);
+    setPicture(normal_);
+}
+
 void ImageButton::setPicture(const Picture& p)
 {
     current_ = p.name;

@@ -25,6 +25,8 @@ public:
                 Trigger trigger, QWidget* parent);
 
     void resetPicture() { setPicture(normal_); }
+    // A button whose action turns into another (maximise, then restore).
+    void setPictures(Picture pressed, Picture normal, Picture hover);
     QString picture() const { return current_; }
 
 signals:

@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <iterator>
 
 namespace zelvane {
@@ -31,8 +32,16 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
       editing_(itineraries, host.resultTable(), host.boxes())
 {
     const Theme& t = host.theme();
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(16, 14, 16, 14);
+    // The choices and commands keep the width they were laid out for; in a
+    // larger window the list below them takes the room.
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(16, 14, 16, 14);
+    box->setSpacing(9);
+    auto* form = new QWidget(this);
+    form->setFixedWidth(kPanelLeastSize.width() - 32);
+    box->addWidget(form, 0, Qt::AlignLeft);
+    auto* grid = new QGridLayout(form);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(9);
 
@@ -131,8 +140,7 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
         if (widths[c])
             itineraryList_->setColumnWidth(c, widths[c]);
     header->setStretchLastSection(true);
-    grid->addWidget(itineraryList_, 4, 0, 1, 5);
-    grid->setRowStretch(4, 1);
+    box->addWidget(itineraryList_, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }

@@ -21,28 +21,36 @@
 #include "ui/QtMessageBoxes.h"
 #include "ui/ResultsPanel.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QWindow>
 
 namespace zelvane {
 
 namespace {
 
-// The window's geometry, in logical pixels.
-constexpr int kWidth = 660;
-constexpr int kHeight = 452;
+// The window's geometry, in logical pixels. The least size is the one the
+// controls were laid out for; a larger window gives what it gains to the
+// panel, and the controls keep to the edge nearest them.
 constexpr int kHeader = 46;
 constexpr int kTabTop = 56;
 constexpr int kTabHeight = 30;
 constexpr int kTabWidth = 112;
-constexpr QRect kPanel(16, 96, 628, 292);
-constexpr int kLegendTop = 394;
-constexpr int kStatusTop = 420;
+constexpr int kSide = 16;             // between the panel and the window's sides
+constexpr int kPanelTop = 96;
+constexpr int kBelowPanel = 64;       // the legend's row and the status strip
+// The panel's frame is a pixel wider on each side than the panel within.
+constexpr QSize kLeastSize = kPanelLeastSize + QSize(2 * kSide + 2, kPanelTop + kBelowPanel + 2);
+constexpr int kLegendFromBottom = 58;
+constexpr int kStatusHeight = 32;
+constexpr int kRound = 28;            // the round buttons of the header
+constexpr int kEdge = 5;              // the band along the edges that resizes
+constexpr int kGrip = 18;             // the corner that resizes
 
 // The tab buttons, in the order of the panels they show.
 const struct {
@@ -53,9 +61,31 @@ const struct {
              {"ImageItin", 4, "Add/Modify Itinerary Details"},
              {"ImageResult", 13, "View Your Results Here"}};
 
-BackgroundLayout windowLayout()
+// The edges of a window of `size` that a press at `at` takes hold of.
+Qt::Edges edgesAt(QPoint at, QSize size)
 {
-    return {QSize(kWidth, kHeight), kHeader, kPanel, kStatusTop};
+    if (at.x() >= size.width() - kGrip && at.y() >= size.height() - kGrip)
+        return Qt::RightEdge | Qt::BottomEdge;
+    Qt::Edges edges;
+    if (at.x() < kEdge)
+        edges |= Qt::LeftEdge;
+    if (at.x() >= size.width() - kEdge)
+        edges |= Qt::RightEdge;
+    if (at.y() < kEdge)
+        edges |= Qt::TopEdge;
+    if (at.y() >= size.height() - kEdge)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+Qt::CursorShape resizeCursor(Qt::Edges edges)
+{
+    const bool across = edges & (Qt::LeftEdge | Qt::RightEdge), along = edges & (Qt::TopEdge | Qt::BottomEdge);
+    if (across && along) {
+        const bool falling = edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
+        return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    }
+    return across ? Qt::SizeHorCursor : Qt::SizeVerCursor;
 }
 
 QIcon noticeIcon(bool over)
@@ -90,7 +120,8 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post,
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kProductTitle);
     setWindowIcon(listPicture(kIconBlinkA));
-    setFixedSize(kWidth, kHeight);
+    setMinimumSize(kLeastSize);
+    resize(kLeastSize);
     setMouseTracking(true);
     setPalette(paletteFor(theme_));
     setAutoFillBackground(false);
@@ -133,6 +164,7 @@ void MainWindow::ensureBuilt()
     buildHeader();
     buildPanels();
     buildStatusRow();
+    placeControls();
     onLoad();
     // What a check reported meanwhile.
     loginsSentLabel_->setText(overKill_);
@@ -145,6 +177,13 @@ void MainWindow::setVisible(bool visible)
 {
     if (visible)
         ensureBuilt();
+    // Shown for the first time, or made again after the tray kept it: a new
+    // native window starts out normal, whatever the window was left in.
+    if (visible && !testAttribute(Qt::WA_WState_Created)) {
+        restoreWindowSize();
+        create();
+        windowHandle()->setWindowStates(windowState() & ~Qt::WindowActive);
+    }
     QWidget::setVisible(visible);
     // Hidden in the tray, often for days: the native window and the picture
     // of it that the display shares with us (a megabyte, four at 200 %) go,
@@ -174,27 +213,23 @@ void MainWindow::buildHeader()
     tabs_ << alerts;
 
     checkNowButton_ = holderButton("Image5", "imgCNDown", "imgCNOff", "imgCNOver", ImageButton::Trigger::Release, t, this);
-    checkNowButton_->setGeometry(kWidth - 16 - 156, kTabTop, 156, kTabHeight);
     checkNowButton_->setToolTip(QStringLiteral("Initiate Process Now"));
     connect(checkNowButton_, &ImageButton::activated, this, &MainWindow::checkNow);
 
     // The command button does what Image5 does; the skin shows Image5 in its place.
     checkNowKey_ = named(new QPushButton(QStringLiteral("Check Itinerary Now"), this), "cmdCheckItinerary");
-    checkNowKey_->setGeometry(checkNowButton_->geometry());
     checkNowKey_->hide();
     connect(checkNowKey_, &QPushButton::clicked, this, &MainWindow::checkNow);
 
-    const int round = 28, top = (kHeader - round) / 2;
     closeButton_ = listButton("ImageClose", 22, t, this);
-    closeButton_->setGeometry(kWidth - 12 - round, top, round, round);
     closeButton_->setAccessibleName(QStringLiteral("Exit"));
     connect(closeButton_, &ImageButton::activated, this, [this] { endProgram(); });
+    maximizeButton_ = holderButton("ImageMax", "imgMaxDown", "imgMaxOff", "imgMaxOver", ImageButton::Trigger::Click, t, this);
+    connect(maximizeButton_, &ImageButton::activated, this, &MainWindow::toggleMaximized);
     minimizeButton_ = listButton("ImageMin", 25, t, this);
-    minimizeButton_->setGeometry(kWidth - 12 - 2 * round - 4, top, round, round);
     connect(minimizeButton_, &ImageButton::activated, this, &MainWindow::minimize);
     aboutButton_ = holderButton("imgabout", "imgHelpDown", "imgHelpOff", "imgHelpOver", ImageButton::Trigger::Release,
                              t, this);
-    aboutButton_->setGeometry(kWidth - 12 - 3 * round - 8, top, round, round);
     connect(aboutButton_, &ImageButton::activated, this, [this] {
         if (showAbout)
             showAbout();
@@ -203,13 +238,11 @@ void MainWindow::buildHeader()
     const ImageButton::Picture notice{noticeIcon(false), QStringLiteral("imgInfo")};
     noticeButton_ = new ImageButton(QStringLiteral("imgInfo"), notice, notice,
                                {noticeIcon(true), QStringLiteral("imgInfo")}, ImageButton::Trigger::Click, this);
-    noticeButton_->setGeometry(kWidth - 12 - 4 * round - 20, top + 2, 24, 24);
     noticeButton_->setToolTip(QStringLiteral("There Is An Alert: Click To Read!"));
     noticeButton_->hide();
     connect(noticeButton_, &ImageButton::activated, this, [this] { showNotice(news_, boxes_); });
 
     newVersionLabel_ = named(new QLabel(kNewVersionCaption, this), "lblNewVer");
-    newVersionLabel_->setGeometry(256, 0, noticeButton_->x() - 10 - 256, kHeader);
     newVersionLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     newVersionLabel_->setCursor(Qt::PointingHandCursor);
     newVersionLabel_->setStyleSheet(QStringLiteral("color: #ffd43b; text-decoration: underline; font-weight: 600; font-size: 12px;"));
@@ -230,8 +263,6 @@ void MainWindow::buildPanels()
     resultsPanel_ = new ResultsPanel(*this, parts_.history, parts_.clock, this);
     alertsPanel_ = new AlertsPanel(*this, parts_.settings, this);
     panels_ = {member_, itinerary_, resultsPanel_, alertsPanel_};
-    for (Panel* p : panels_)
-        p->setGeometry(kPanel.adjusted(1, 1, -1, -1));
 }
 
 void MainWindow::buildStatusRow()
@@ -249,43 +280,102 @@ void MainWindow::buildStatusRow()
     for (const auto& l : legend) {
         auto* image = named(new QLabel(this), l.image);
         image->setPixmap(listPicture(l.picture).pixmap(QSize(16, 16), qGuiApp->devicePixelRatio()));
-        image->setGeometry(x, kLegendTop + 2, 16, 16);
+        image->setGeometry(x, 0, 16, 16);
         auto* text = named(new QLabel(QString::fromUtf8(l.text), this), l.label);
         text->adjustSize();
-        text->setGeometry(x + 21, kLegendTop, text->width() + 4, 20);
+        text->setGeometry(x + 21, 0, text->width() + 4, 20);
         x += 21 + text->width() + 20;
         legend_ << image << text;
     }
     // The hint sits above the list it speaks of.
     resultsHint_ = named(new QLabel(QStringLiteral("Please Click on the List and See Results Below  "), this), "Label4");
-    resultsHint_->setGeometry(kPanel.x() + 16, kPanel.y() + 6, kPanel.width() - 32, 22);
     resultsHint_->setForegroundRole(QPalette::PlaceholderText);
     for (QWidget* w : legend_)
         w->hide();
     resultsHint_->hide();
 
     statusLabel_ = named(new QLabel(this), "lblStatus");
-    statusLabel_->setGeometry(18, kStatusTop, 430, kHeight - kStatusTop);
     QFont f = statusLabel_->font();
     f.setBold(true);
     statusLabel_->setFont(f);
     // A check may have reported before the controls were made.
     if (statusText_.isEmpty())
         statusText_ = status::kWaitingItineraries;
-    showStatusText();
     // Throttle figures of the engine: logins sent, minutes into the window.
     loginsSentLabel_ = named(new QLabel(this), "Label25");
-    loginsSentLabel_->setGeometry(452, kStatusTop, 22, kHeight - kStatusTop);
     loginsSentLabel_->setToolTip(QStringLiteral("Logins sent in the last five minutes"));
     throttleMinutesLabel_ = named(new QLabel(this), "Label24");
-    throttleMinutesLabel_->setGeometry(476, kStatusTop, 22, kHeight - kStatusTop);
     throttleMinutesLabel_->setToolTip(QStringLiteral("Minutes since the first of those logins"));
     lastLoginLabel_ = named(new QLabel(this), "lblLastLoginTime");
-    lastLoginLabel_->setGeometry(500, kStatusTop, kWidth - 18 - 500, kHeight - kStatusTop);
     lastLoginLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lastLoginLabel_->setToolTip(QStringLiteral("Last completed check"));
     for (QLabel* l : {throttleMinutesLabel_, loginsSentLabel_, lastLoginLabel_})
         l->setForegroundRole(QPalette::PlaceholderText);
+}
+
+QRect MainWindow::panelRect() const
+{
+    return {kSide, kPanelTop, width() - 2 * kSide, height() - kPanelTop - kBelowPanel};
+}
+
+BackgroundLayout MainWindow::backgroundLayout() const
+{
+    // Filling the screen, the card has no corners to round.
+    return {size(), kHeader, panelRect(), height() - kStatusHeight, isMaximized() || isFullScreen()};
+}
+
+void MainWindow::placeControls()
+{
+    const int w = width(), h = height();
+    checkNowButton_->setGeometry(w - kSide - 156, kTabTop, 156, kTabHeight);
+    checkNowKey_->setGeometry(checkNowButton_->geometry());
+    // The round buttons from the right: close, maximise, minimise, about;
+    // close together, so the new-version notice fits beside the name.
+    const int top = (kHeader - kRound) / 2;
+    const QList<ImageButton*> round{closeButton_, maximizeButton_, minimizeButton_, aboutButton_};
+    for (int i = 0; i < round.size(); ++i)
+        round[i]->setGeometry(w - 12 - (i + 1) * kRound - i * 2, top, kRound, kRound);
+    noticeButton_->setGeometry(aboutButton_->x() - 30, top + 2, 24, 24);
+    newVersionLabel_->setGeometry(256, 0, noticeButton_->x() - 8 - 256, kHeader);
+
+    const QRect panel = panelRect();
+    for (Panel* p : panels_)
+        p->setGeometry(panel.adjusted(1, 1, -1, -1));
+    resultsHint_->setGeometry(panel.x() + 16, panel.y() + 6, panel.width() - 32, 22);
+    // Each picture and caption of the legend centred on its row.
+    for (QWidget* l : legend_)
+        l->move(l->x(), h - kLegendFromBottom + (20 - l->height()) / 2);
+
+    // The status line takes the width; the throttle figures and the last
+    // login keep to the right, clear of the resizing corner.
+    const int statusTop = h - kStatusHeight;
+    statusLabel_->setGeometry(18, statusTop, w - 230, kStatusHeight);
+    loginsSentLabel_->setGeometry(w - 208, statusTop, 22, kStatusHeight);
+    throttleMinutesLabel_->setGeometry(w - 184, statusTop, 22, kStatusHeight);
+    lastLoginLabel_->setGeometry(w - 160, statusTop, 160 - kGrip - 6, kStatusHeight);
+    showStatusText();
+}
+
+void MainWindow::restoreWindowSize()
+{
+    const Settings& s = parts_.settings;
+    if (s.windowSize.isValid()) {
+        // A size left on a larger screen still fits this one.
+        QSize size = s.windowSize;
+        if (const QScreen* where = screen())
+            size = size.boundedTo(where->availableGeometry().size());
+        resize(size.expandedTo(kLeastSize));
+    }
+    if (s.windowMaximised)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::toggleMaximized()
+{
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
 }
 
 void MainWindow::onLoad()
@@ -524,7 +614,7 @@ void MainWindow::refreshSkin()
 {
     // The shape, in logical pixels, from a picture drawn for it and let go:
     // the window paints its face anew, holding no megabyte picture of it.
-    setMask(shapeFromPicture(mainBackground(windowLayout(), 1.0, theme_)));
+    setMask(mainShape(backgroundLayout()));
 }
 
 bool MainWindow::event(QEvent* e)
@@ -532,6 +622,7 @@ bool MainWindow::event(QEvent* e)
     switch (e->type()) {
     case QEvent::WindowActivate: onActivate(); break;
     case QEvent::ScreenChangeInternal: refreshSkin(); break;
+    case QEvent::WindowStateChange: showWindowState(); break;
     case QEvent::Show: setWindowIcon(listPicture(picture_)); break;
     default: break;
     }
@@ -541,7 +632,10 @@ bool MainWindow::event(QEvent* e)
 void MainWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    drawMainBackground(p, windowLayout(), theme_);
+    const BackgroundLayout layout = backgroundLayout();
+    drawMainBackground(p, layout, theme_);
+    if (!layout.square)
+        drawSizeGrip(p, QRectF(width() - kGrip + 2, height() - kGrip + 2, 10, 10), theme_.dim);
     // A bar under the tab of the panel in view.
     const int i = int(panels_.indexOf(current_));
     if (i < 0)
@@ -554,18 +648,92 @@ void MainWindow::paintEvent(QPaintEvent*)
 
 void MainWindow::mousePressEvent(QMouseEvent* e)
 {
-    // The background is the title bar.
-    if (windowHandle())
-        windowHandle()->startSystemMove();
+    e->accept();
+    const Qt::Edges edges = isMaximized() ? Qt::Edges() : edgesAt(e->position().toPoint(), size());
+    if (edges && e->button() == Qt::LeftButton && windowHandle()) {
+        windowHandle()->startSystemResize(edges);
+        return;
+    }
+    // The background is the title bar. The move waits for the pointer to
+    // go somewhere, so that a double click on the header is still one.
+    dragFrom_ = e->position().toPoint();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* e)
+{
+    if (e->buttons() == Qt::NoButton) {
+        dragFrom_.reset();
+        const Qt::Edges edges = isMaximized() ? Qt::Edges() : edgesAt(e->position().toPoint(), size());
+        if (edges)
+            setCursor(resizeCursor(edges));
+        else
+            unsetCursor();
+    } else if (dragFrom_ && (e->position().toPoint() - *dragFrom_).manhattanLength() >= QApplication::startDragDistance()) {
+        dragFrom_.reset();
+        if (windowHandle())
+            windowHandle()->startSystemMove();
+    }
+    for (ImageButton* b : tabs_)
+        b->resetPicture();
+    for (ImageButton* b : {minimizeButton_, maximizeButton_, closeButton_, checkNowButton_, aboutButton_})
+        b->resetPicture();
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* e)
+{
+    dragFrom_.reset();
     e->accept();
 }
 
-void MainWindow::mouseMoveEvent(QMouseEvent*)
+void MainWindow::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    for (ImageButton* b : tabs_)
-        b->resetPicture();
-    for (ImageButton* b : {minimizeButton_, closeButton_, checkNowButton_, aboutButton_})
-        b->resetPicture();
+    dragFrom_.reset();
+    e->accept();
+    if (e->button() == Qt::LeftButton && e->position().y() < kHeader)
+        toggleMaximized();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    if (!built_)
+        return;
+    placeControls();
+    refreshSkin();
+    // The size to come back to. One that fills the work area is the window
+    // manager maximising the window before it says so; the first size is
+    // no choice of the user's, and is left unwritten.
+    const QScreen* where = screen();
+    Settings& s = parts_.settings;
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        && !(where && size() == where->availableGeometry().size()) && (s.windowSize.isValid() || size() != kLeastSize))
+        s.windowSize = size();
+}
+
+void MainWindow::showWindowState()
+{
+    if (!built_)
+        return;
+    const bool maximised = isMaximized();
+    const Theme& t = theme_;
+    if (maximised)
+        maximizeButton_->setPictures(holderFace("imgRestoreDown", t), holderFace("imgRestoreOff", t),
+                                     holderFace("imgRestoreOver", t));
+    else
+        maximizeButton_->setPictures(holderFace("imgMaxDown", t), holderFace("imgMaxOff", t), holderFace("imgMaxOver", t));
+    const QString what = maximised ? QStringLiteral("Restore") : QStringLiteral("Maximise");
+    maximizeButton_->setToolTip(what);
+    maximizeButton_->setAccessibleName(what);
+    unsetCursor();
+    refreshSkin();
+    update();
+    // Hidden to the tray or minimised, the window keeps the state it comes back in.
+    if (isMinimized() || !isVisible())
+        return;
+    // Never resized, the window comes back at the size it opened at.
+    if (!parts_.settings.windowSize.isValid())
+        parts_.settings.windowSize = kLeastSize;
+    parts_.settings.windowMaximised = maximised;
 }
 
 void MainWindow::minimize()

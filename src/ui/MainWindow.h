@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -29,7 +30,9 @@ struct ProductNews;
 
 // The main window: a skinned, frameless card whose panels take turns in one
 // place (member details, itineraries, results), a row of image buttons, the
-// status line and the check engine whose sessions it shows.
+// status line and the check engine whose sessions it shows. It is resized by
+// its edges and its bottom right corner, maximised by its button or a double
+// click on the header, and opens again at the size it was left at.
 class MainWindow : public QWidget, public SessionView, private PanelHost {
     Q_OBJECT
 public:
@@ -101,6 +104,9 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -112,12 +118,21 @@ private:
     void memberDetailsSaved() override;
 
     void minimize();
+    void toggleMaximized();
     void showStatusText();
     void buildHeader();
     void buildPanels();
     void buildStatusRow();
     void onLoad();
     void showPanel(Panel* panel);
+    // Where the panel and the controls go at the window's present size.
+    QRect panelRect() const;
+    BackgroundLayout backgroundLayout() const;
+    void placeControls();
+    // The size and state the user left the window in, from the settings.
+    void restoreWindowSize();
+    // The maximise button, the shape and the settings follow the window's state.
+    void showWindowState();
     void refreshSkin();
     QPoint tabLeft(int i) const;
 
@@ -154,8 +169,9 @@ private:
     QList<ImageButton*> tabs_;
     Panel* current_ = nullptr;
 
-    ImageButton *checkNowButton_ = nullptr, *minimizeButton_ = nullptr, *closeButton_ = nullptr, *aboutButton_ = nullptr,
-                *noticeButton_ = nullptr;
+    ImageButton *checkNowButton_ = nullptr, *minimizeButton_ = nullptr, *maximizeButton_ = nullptr,
+                *closeButton_ = nullptr, *aboutButton_ = nullptr, *noticeButton_ = nullptr;
+    std::optional<QPoint> dragFrom_; // a press on the background that may become a move
     QString statusText_; // the whole text; the label may show it shortened
     QLabel *statusLabel_ = nullptr, *lastLoginLabel_ = nullptr, *newVersionLabel_ = nullptr, *resultsHint_ = nullptr,
            *throttleMinutesLabel_ = nullptr, *loginsSentLabel_ = nullptr;

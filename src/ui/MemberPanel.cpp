@@ -19,6 +19,7 @@ namespace zelvane {
 MemberPanel::MemberPanel(PanelHost& host, Settings& settings, QWidget* parent)
     : Panel("PictureMember", host, parent), settings_(settings)
 {
+    setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
     const Theme& t = host.theme();
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(20, 16, 20, 16);

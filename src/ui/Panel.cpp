@@ -11,6 +11,8 @@ Panel::Panel(const char* name, PanelHost& host, QWidget* parent) : QWidget(paren
 {
     setObjectName(QLatin1String(name));
     setMouseTracking(true);
+    // Its own, so the window's resizing cursor never spreads over it.
+    setCursor(Qt::ArrowCursor);
 }
 
 bool Panel::event(QEvent* e)
@@ -41,14 +43,17 @@ ImageButton* listButton(const char* name, int pressed, const Theme& theme, QWidg
                            ImageButton::Trigger::Click, parent);
 }
 
+ImageButton::Picture holderFace(const char* holder, const Theme& theme)
+{
+    const QString n = QLatin1String(holder);
+    return {holderPicture(n, theme), n};
+}
+
 ImageButton* holderButton(const char* name, const char* pressed, const char* normal, const char* hover,
                           ImageButton::Trigger trigger, const Theme& theme, QWidget* parent)
 {
-    const auto picture = [&](const char* holder) {
-        const QString n = QLatin1String(holder);
-        return ImageButton::Picture{holderPicture(n, theme), n};
-    };
-    return new ImageButton(QLatin1String(name), picture(pressed), picture(normal), picture(hover), trigger, parent);
+    return new ImageButton(QLatin1String(name), holderFace(pressed, theme), holderFace(normal, theme),
+                           holderFace(hover, theme), trigger, parent);
 }
 
 } // namespace zelvane

@@ -37,6 +37,10 @@ protected:
     ~PanelHost() = default;
 };
 
+// A panel's size in the main window at its least size. The forms were laid
+// out for it and keep it in a larger window, where the lists take the room.
+inline constexpr QSize kPanelLeastSize(626, 290);
+
 // One of the panels that take turns in the middle of the main window. It is
 // a surface of its own for the pointer: a press on it never moves the window,
 // and moving over it puts its own image buttons back to their normal picture.
@@ -62,6 +66,8 @@ W* named(W* w, const char* name)
 QLabel* caption(const QString& text, QWidget* parent);
 // A button of the picture list: `pressed`, the normal one after it, then the hover one.
 ImageButton* listButton(const char* name, int pressed, const Theme& theme, QWidget* parent);
+// A picture that holds its own name ("imgCNOff").
+ImageButton::Picture holderFace(const char* holder, const Theme& theme);
 // A button whose pictures hold their own names.
 ImageButton* holderButton(const char* name, const char* pressed, const char* normal, const char* hover,
                           ImageButton::Trigger trigger, const Theme& theme, QWidget* parent);

@@ -1,7 +1,6 @@
 #include "ui/ResultsPanel.h"
 
 #include "app/Clock.h"
-#include "app/Clock.h"
 #include "history/HistoryStore.h"
 #include "results/ResultTable.h"
 #include "history/HistoryExport.h"
@@ -12,6 +11,7 @@
 #include "ui/FlightTableView.h"
 #include "ui/HistoryWindow.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -23,6 +23,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -30,6 +31,19 @@
 #include <QVBoxLayout>
 
 namespace zelvane {
+
+namespace {
+
+// The columns of the results list and their widths at the window's least size.
+const std::pair<int, int> kListColumns[] = {{0, 108}, {1, 104}, {2, 96}, {3, 74},
+                                            {ResultsViewModel::kSeatsColumn, 118},
+                                            {ResultsViewModel::kLastSeenColumn, 78},
+                                            {ResultsViewModel::kDaysColumn, 170}};
+// Flights of one day that the table shows without scrolling once the window
+// is tall enough; few days have more.
+constexpr int kFlightsInView = 12;
+
+} // namespace
 
 ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& clock, QWidget* parent)
     : Panel("PictureResult", host, parent), historyStore_(history), clock_(clock)
@@ -42,7 +56,9 @@ ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& 
     details->setSpacing(8);
     details->addWidget(makeDetailTabs(), 1);
     details->addLayout(makeCommands());
-    box->addLayout(details, 1);
+    box->addLayout(details);
+    setTabOrder(resultsList_, dayChoice_);
+    setTabOrder(dayChoice_, detailTabs_);
 
     chooseExportFile = [this](const QString& suggested) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Export history"), suggested,
@@ -76,17 +92,12 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
         for (int p = 1; p <= results.count() && !days; ++p)
             days = !results.row(p).daysSummary.isEmpty();
         resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, !days);
+        fitColumns();
     };
     // The last column stretches but keeps its own width as the least, so
     // the columns fit beside a scroll bar without scrolling sideways.
     resultsList_->header()->setStretchLastSection(false);
-    resultsList_->setColumnWidth(0, 108);
-    resultsList_->setColumnWidth(1, 104);
-    resultsList_->setColumnWidth(2, 96);
-    resultsList_->setColumnWidth(3, 74);
-    resultsList_->setColumnWidth(ResultsViewModel::kSeatsColumn, 118);
-    resultsList_->setColumnWidth(ResultsViewModel::kLastSeenColumn, 78);
-    resultsList_->setColumnWidth(ResultsViewModel::kDaysColumn, 170);
+    resultsList_->viewport()->installEventFilter(this);
     arrangeColumns();
     resultsList_->header()->setStretchLastSection(true);
     connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);
@@ -131,6 +142,14 @@ QTabWidget* ResultsPanel::makeDetailTabs()
     detailsText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     detailsText_->setPlaceholderText(QStringLiteral("Flight details of the itinerary you click, as printed"));
     detailTabs_->addTab(detailsText_, QStringLiteral("&Text"));
+    // The days of a flexible itinerary, beside the tabs and so above the
+    // flights; a single date hides it without moving anything.
+    dayChoice_ = named(new QComboBox(this), "cbDay");
+    dayChoice_->setToolTip(QStringLiteral("The day whose flights the table shows"));
+    dayChoice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    dayChoice_->hide();
+    detailTabs_->setCornerWidget(dayChoice_, Qt::TopRightCorner);
+    connect(dayChoice_, &QComboBox::activated, this, &ResultsPanel::showDay);
     return detailTabs_;
 }
 
@@ -157,6 +176,37 @@ QVBoxLayout* ResultsPanel::makeCommands()
     return commands;
 }
 
+void ResultsPanel::resizeEvent(QResizeEvent* e)
+{
+    Panel::resizeEvent(e);
+    // The flights take half the height until a day's worth of them fits; the
+    // list, which may hold a hundred itineraries, takes the rest.
+    const QMargins m = layout()->contentsMargins();
+    const int room = height() - m.top() - m.bottom() - layout()->spacing();
+    const int dayOfFlights = detailTabs_->tabBar()->sizeHint().height() + flightTable_->heightForRows(kFlightsInView);
+    detailTabs_->setFixedHeight(std::min(room / 2, dayOfFlights));
+}
+
+bool ResultsPanel::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == resultsList_->viewport() && e->type() == QEvent::Resize)
+        fitColumns();
+    return Panel::eventFilter(watched, e);
+}
+
+void ResultsPanel::fitColumns()
+{
+    // Wider than at the least size, the list widens every column alike
+    // rather than leaving it all to the last: long dates show whole.
+    int least = 0;
+    for (const auto& [column, width] : kListColumns)
+        if (!resultsList_->isColumnHidden(column))
+            least += width;
+    const double widen = std::max(1.0, double(resultsList_->viewport()->width()) / least);
+    for (const auto& [column, width] : kListColumns)
+        resultsList_->setColumnWidth(column, int(width * widen));
+}
+
 int ResultsPanel::currentPosition() const
 {
     const QModelIndex i = resultsList_->currentIndex();
@@ -165,12 +215,34 @@ int ResultsPanel::currentPosition() const
 
 void ResultsPanel::showDetails(int position)
 {
+    shownPosition_ = position;
     const ResultEntry& entry = host_.resultTable().entry(position - 1);
     detailsText_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), position));
     flights_->setFlights(entry.flights, host_.resultsModel().row(position).cabin);
     flightTable_->setEmptyText(entry.resultText.isEmpty() && !entry.notAvailable
                                   ? QStringLiteral("Not checked since Zelvane started")
                                   : QStringLiteral("The check found no flight table"));
+    dayChoice_->clear();
+    dayChoice_->setVisible(entry.days.size() > 1);
+    if (entry.days.size() < 2)
+        return;
+    // The table shows the first day with seats, or the first day.
+    int shown = -1;
+    for (const DayResult& d : entry.days) {
+        dayChoice_->addItem(fullDayName(d.date)
+                            + (d.available ? QStringLiteral(" — seats") : QStringLiteral(" — no seats")));
+        if (shown < 0 && d.available)
+            shown = dayChoice_->count() - 1;
+    }
+    dayChoice_->setCurrentIndex(std::max(shown, 0));
+}
+
+void ResultsPanel::showDay(int day)
+{
+    const ResultEntry& entry = host_.resultTable().entry(shownPosition_ - 1);
+    if (day < 0 || day >= entry.days.size())
+        return;
+    flights_->setFlights(entry.days[day].flights, host_.resultsModel().row(shownPosition_).cabin);
 }
 
 void ResultsPanel::showHistory(int position)

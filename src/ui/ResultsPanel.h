@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <functional>
 
+class QComboBox;
 class QTabWidget;
 class QTextEdit;
 class QTreeView;
@@ -20,9 +21,10 @@ class FlightTableView;
 class HistoryWindow;
 
 // The results panel (PictureResult): the results view with the date seats
-// were last seen, the flights of the row in view as a table (and as the
-// text that is printed), "Print", a picture of the row's history and the
-// export of the whole history.
+// were last seen, the flights of the row in view as a table (of the day
+// chosen, for an itinerary of several dates) and as the text that is
+// printed, "Print", a picture of the row's history and the export of the
+// whole history.
 class ResultsPanel final : public Panel {
     Q_OBJECT
 public:
@@ -35,11 +37,18 @@ public:
     void showHistory(int position);
     void exportHistory();
 
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
+    void fitColumns();
     QTreeView* makeResultsList(ResultsViewModel& results);
     QTabWidget* makeDetailTabs();
     QVBoxLayout* makeCommands();
     void showDetails(int position);
+    // The flights of day `day` (from 0) of the itinerary in view.
+    void showDay(int day);
     void printResults();
     int currentPosition() const;
 
@@ -47,6 +56,8 @@ private:
     const Clock& clock_;
     QTreeView* resultsList_;
     QTabWidget* detailTabs_;
+    QComboBox* dayChoice_;
+    int shownPosition_ = 0; // the itinerary whose details are shown
     FlightTableModel* flights_;
     FlightTableView* flightTable_;
     QTextEdit* detailsText_;

@@ -35,7 +35,9 @@ void drawPlane(QPainter& p, const QRectF& r, const QColor& colour)
     p.restore();
 }
 
-enum class Glyph { None, Person, List, Results, Check, Trash, TrashAll, Close, Minimise, Help, Play, Pencil, Bell };
+enum class Glyph {
+    None, Person, List, Results, Check, Trash, TrashAll, Close, Minimise, Maximise, Restore, Help, Play, Pencil, Bell
+};
 enum class State { Pressed, Normal, Hover };
 
 struct Face {
@@ -89,6 +91,12 @@ void drawGlyph(QPainter& p, Glyph g, const QRectF& box, const QColor& c)
         p.drawLine(at(0.8, 0.2), at(0.2, 0.8));
         break;
     case Glyph::Minimise: p.drawLine(at(0.2, 0.72), at(0.8, 0.72)); break;
+    case Glyph::Maximise: p.drawRoundedRect(QRectF(at(0.2, 0.2), at(0.8, 0.8)), s * 0.06, s * 0.06); break;
+    case Glyph::Restore:
+        // The window it goes back to, in front of the one it fills now.
+        p.drawRoundedRect(QRectF(at(0.14, 0.34), at(0.66, 0.86)), s * 0.05, s * 0.05);
+        p.drawPolyline(QPolygonF{at(0.34, 0.34), at(0.34, 0.14), at(0.86, 0.14), at(0.86, 0.66), at(0.66, 0.66)});
+        break;
     case Glyph::Help: {
         QFont f = p.font();
         f.setPixelSize(std::max(6, int(s * 1.0)));
@@ -309,6 +317,8 @@ QIcon holderPicture(const QString& name, const Theme& theme)
         {"imgHelp", {QString(), Glyph::Help, false, true}},
         {"imgCh", {QStringLiteral("Change"), Glyph::Pencil}},
         {"imgAl", {QStringLiteral("Alerts"), Glyph::Bell}},
+        {"imgMax", {QString(), Glyph::Maximise, false, true}},
+        {"imgRestore", {QString(), Glyph::Restore, false, true}},
     };
     for (const Holder& h : holders) {
         const QString prefix = QLatin1String(h.prefix);
@@ -409,17 +419,64 @@ QImage mainBackground(const BackgroundLayout& l, qreal dpr, const Theme& t)
     return img;
 }
 
-void drawMainBackground(QPainter& p, const BackgroundLayout& l, const Theme& t)
+namespace {
+
+constexpr int kCardRadius = 14;
+
+// The card on the colour key; its outline, for what is drawn on it.
+QPainterPath drawCard(QPainter& p, QSize size, bool square, const QColor& card)
 {
-    p.save();
-    p.fillRect(QRect(QPoint(0, 0), l.size), kColourKey);
+    p.fillRect(QRect(QPoint(0, 0), size), kColourKey);
     // The outline is drawn without smoothing: a blended edge pixel would be
     // neither the key nor the card, and would show as a pink fringe.
     p.setRenderHint(QPainter::Antialiasing, false);
     QPainterPath outline;
-    outline.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(l.size)), 14, 14);
+    const int radius = square ? 0 : kCardRadius;
+    outline.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), radius, radius);
     p.setPen(Qt::NoPen);
-    p.fillPath(outline, t.card);
+    p.fillPath(outline, card);
+    return outline;
+}
+
+} // namespace
+
+QRegion mainShape(const BackgroundLayout& l)
+{
+    const QRect whole(QPoint(0, 0), l.size);
+    const int c = kCardRadius + 1; // a corner's arc lies within c x c
+    if (l.square || l.size.width() < 2 * c || l.size.height() < 2 * c)
+        return whole;
+    QImage corners(2 * c, 2 * c, QImage::Format_RGB32);
+    QPainter p(&corners);
+    drawCard(p, corners.size(), false, Qt::white);
+    p.end();
+    const QRegion small = shapeFromPicture(corners);
+    // The middle and the straight edges are whole; each quarter of the small
+    // card goes to its own corner of the window.
+    QRegion shape = QRegion(whole.adjusted(c, 0, -c, 0)) + QRegion(whole.adjusted(0, c, 0, -c));
+    for (const QPoint quarter : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}) {
+        QRegion part = small & QRect(quarter * c, QSize(c, c));
+        part.translate(quarter.x() * (l.size.width() - 2 * c), quarter.y() * (l.size.height() - 2 * c));
+        shape += part;
+    }
+    return shape;
+}
+
+void drawSizeGrip(QPainter& p, const QRectF& r, const QColor& colour)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(colour, 1.4, Qt::SolidLine, Qt::RoundCap));
+    // Three ridges across the corner, shorter towards it.
+    for (qreal f : {0.15, 0.45, 0.75})
+        p.drawLine(QPointF(r.left() + r.width() * f, r.bottom()), QPointF(r.right(), r.top() + r.height() * f));
+    p.restore();
+}
+
+void drawMainBackground(QPainter& p, const BackgroundLayout& l, const Theme& t)
+{
+    p.save();
+    const QPainterPath outline = drawCard(p, l.size, l.square, t.card);
     QLinearGradient header(0, 0, 0, l.headerHeight);
     header.setColorAt(0, t.headerTop);
     header.setColorAt(1, t.headerBottom);

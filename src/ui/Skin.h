@@ -44,16 +44,25 @@ inline const QColor kColourKey = QColor(255, 0, 255);
 QRegion shapeFromPicture(const QImage& picture);
 
 // The main window's background: a card with rounded corners on the colour
-// key, the header band, the panel area and the status strip.
+// key (square when it fills the screen), the header band, the panel area and
+// the status strip. Drawn for the size it is given, so it stretches to any
+// window without blurring.
 struct BackgroundLayout {
     QSize size;
     int headerHeight = 0;
     QRect panel;
     int statusTop = 0;
+    bool square = false;
 };
 QImage mainBackground(const BackgroundLayout& layout, qreal devicePixelRatio, const Theme& theme);
 // The same, painted straight onto a window.
 void drawMainBackground(QPainter& p, const BackgroundLayout& layout, const Theme& theme);
+// The outline of that background, as shapeFromPicture reads it from the
+// whole picture, but read from a picture of the corners alone: a maximised
+// window would otherwise draw and scan two million pixels at every resize.
+QRegion mainShape(const BackgroundLayout& layout);
+// The little ridges of the corner that resizes the window.
+void drawSizeGrip(QPainter& p, const QRectF& r, const QColor& colour);
 
 // The shape of a window whose face is drawn by `draw`: every pixel but those
 // of the colour at the face's top-left corner. Drawn without smoothing, so

@@ -19,7 +19,7 @@ const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostar
                                 "SmtpPassword", "SiteUrl", "NotifyDesktop", "PushUrl",
                                 "LoginFailTold", "AnnounceChangesOnly",
                                 "SiteTroubleSince", "SiteTroubleChecks", "SiteTroubleTold",
-                                "SiteTroubleReason"};
+                                "SiteTroubleReason", "WindowSize"};
 const QStringList kSaveOrder = {"MemberNo", "LastName", "Pin", "ProgDirectory", "strCurrTime",
                                 "Autostartup", "Mail", "TimeMin", "TimeHou", "TimeDay",
                                 "TimeIndex", "LastLoginTime", "MailSendType", "SmtpHost",
@@ -127,6 +127,33 @@ private slots:
                                             {"AnnounceChangesOnly", s.announceChangesOnly}};
         QCOMPARE(numbers.value(key), loaded);
         QCOMPARE(s.mailSendType, qint16(1));
+    }
+
+    // The main window's size and state read back as written; anything else
+    // is no size, never a failed load, and is not written back.
+    void windowSizeReadsBackOrIsNone_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("a size") << "1180x720" << QSize(1180, 720);
+        QTest::newRow("maximised") << "1180x720 maximised" << QSize(1180, 720);
+        QTest::newRow("one side") << "1180 maximised" << QSize();
+        QTest::newRow("not numbers") << "wide x tall" << QSize();
+        QTest::newRow("no width") << "0x720" << QSize();
+    }
+    void windowSizeReadsBackOrIsNone()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QSize, size);
+        MemorySettingsArea area;
+        area.values["WindowSize"] = stored;
+        Settings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.load().ok());
+        QCOMPARE(s.windowSize, size);
+        QCOMPARE(s.windowMaximised, size.isValid() && stored.endsWith("maximised"));
+        area.values.clear();
+        QVERIFY(s.save().ok());
+        QCOMPARE(area.values.value("WindowSize", "none"), size.isValid() ? stored : QString("none"));
     }
 
     void saveBeforeAnyLoadWritesZeroValuesAndZeroDate()

@@ -55,7 +55,7 @@ added() { [ "$(rows)" -gt "$before" ]; }
 until_ok added || fail "Return held on Save added nothing"
 # Keys and clicks are handled in turn: once "–" has hidden the window, the
 # whole hold has been.
-xdotool mousemove --window "$window" 601 23 click 1
+xdotool mousemove --window "$window" 574 23 click 1
 until_ok hidden || fail "the window did not hide"
 [ "$(rows)" -eq $((before + 1)) ] || problems+=("Return held on Save added $(($(rows) - before)) itineraries, not one")
 

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QTreeView>
@@ -184,6 +185,73 @@ private slots:
         QVERIFY(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
     }
 
+    // Larger, the window gives what it gains to the lists: every control keeps
+    // to its edge (l, r, b), the lists grow (g), the forms stay (f), all inside
+    // a shape that follows the face as painted. It is never smaller than at first.
+    void controlsKeepToTheirEdges_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("a laptop's work area") << QSize(1280, 776) << QSize(1280, 776);
+        QTest::newRow("odd sizes") << QSize(901, 613) << QSize(901, 613);
+        QTest::newRow("smaller than at first") << QSize(400, 300) << QSize(660, 452);
+    }
+    void controlsKeepToTheirEdges()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, size);
+        const QMap<QString, QString> controls{
+            {"ImageMyD", "l"},   {"ImageAlerts", "l"},     {"Image2", "lb"},          {"lblStatus", "lb"},
+            {"ImageClose", "r"}, {"ImageMax", "r"},        {"imgabout", "r"},         {"Image5", "r"},
+            {"Label24", "rb"},   {"lblLastLoginTime", "rb"}, {"PictureResult", "g"}, {"PictureItinerary", "g"},
+            {"PictureMember", "f"}, {"PictureAlerts", "f"}};
+        WindowRig first("edges-first"), rig("edges");
+        first.open().show();
+        MainWindow& w = rig.open();
+        w.show();
+        w.resize(asked);
+        QCOMPARE(w.size(), size);
+        const QSize grown = size - first.window->size();
+        for (auto [name, edges] : controls.asKeyValueRange()) {
+            const QRect b = first.find<QWidget>(name)->geometry(), a = rig.find<QWidget>(name)->geometry();
+            if (edges.contains('l'))
+                QCOMPARE(a.left(), b.left());
+            if (edges.contains('r'))
+                QCOMPARE(a.right(), b.right() + grown.width());
+            if (edges.contains('b'))
+                QCOMPARE(a.bottom(), b.bottom() + grown.height());
+            QCOMPARE(a.size(), edges == "g" ? b.size() + grown : edges == "f" ? b.size() : a.size());
+            QVERIFY2(w.mask().contains(a), qPrintable(name));
+        }
+        QCOMPARE(w.mask(), shapeFromPicture(w.grab().toImage()));
+    }
+
+    // Maximised by its button, the window has no holes and keeps the size
+    // given by hand to come back to, also when the window manager sizes it to
+    // the work area before it says it is maximised. A size left on a larger
+    // screen opens cut to this one's.
+    void maximisedKeepsTheSizeToComeBackTo()
+    {
+        WindowRig rig("maximised");
+        rig.area.values["WindowSize"] = "3000x2000";
+        QVERIFY(rig.state.settings.load().ok());
+        MainWindow& w = rig.open();
+        w.show();
+        const QSize area = w.screen()->availableGeometry().size();
+        QCOMPARE(w.size(), area);
+        w.resize(720, 480);
+        w.resize(area);
+        auto* button = rig.find<ImageButton>("ImageMax");
+        for (const QString written : {"720x480 maximised", "720x480"}) {
+            click(button);
+            QCOMPARE(w.isMaximized(), written.endsWith("maximised"));
+            QCOMPARE(button->picture(), w.isMaximized() ? QString("imgRestoreOff") : QString("imgMaxOff"));
+            QCOMPARE(w.mask() == QRegion(w.rect()), w.isMaximized());
+            QVERIFY(rig.state.settings.save().ok());
+            QCOMPARE(rig.area.values.value("WindowSize"), written);
+        }
+    }
+
     void imageButtonsGoBackByTheirSurface_data()
     {
         QTest::addColumn<QString>("button");
@@ -195,6 +263,7 @@ private slots:
         QTest::newRow("results tab over background") << "ImageResult" << "frmmain" << "13" << "15" << "14";
         QTest::newRow("close over background") << "ImageClose" << "frmmain" << "22" << "24" << "23";
         QTest::newRow("minimise over background") << "ImageMin" << "frmmain" << "25" << "27" << "26";
+        QTest::newRow("maximise over background") << "ImageMax" << "frmmain" << "imgMaxDown" << "imgMaxOver" << "imgMaxOff";
         QTest::newRow("check now over background") << "Image5" << "frmmain" << "imgCNDown" << "imgCNOver" << "imgCNOff";
         QTest::newRow("help over background") << "imgabout" << "frmmain" << "imgHelpDown" << "imgHelpOver" << "imgHelpOff";
         QTest::newRow("add over its panel") << "ImageSaveQuery" << "PictureItinerary" << "16" << "18" << "17";

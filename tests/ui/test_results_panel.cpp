@@ -12,6 +12,7 @@
 #include "ui/ResultsPanel.h"
 #include "ui/HistoryWindow.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QComboBox>
 #include <QHeaderView>
@@ -55,6 +56,26 @@ QList<QDateTime> recordSessions(WindowRig& rig, const QList<ItineraryKey>& keys,
         history.recordSession(times.last(), true, checks);
     }
     return times;
+}
+
+// `n` flights of one day, told apart by their flight numbers; seats on the
+// first of them when `seats`.
+QList<FlightRow> flightsOfDay(int n, int firstNumber, bool seats)
+{
+    QList<FlightRow> rows;
+    for (int i = 0; i < n; ++i)
+        rows << FlightRow{"09:05 SYD", "11:15 PER", QString("QF %1").arg(firstNumber + i), "738", "0",
+                          seats && i == 0 ? "Yes" : "No", "No", "No"};
+    return rows;
+}
+
+// The rows of a view whole in sight.
+int rowsInSight(QAbstractItemView* view)
+{
+    int n = 0;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        n += view->viewport()->rect().contains(view->visualRect(view->model()->index(r, 0))) ? 1 : 0;
+    return n;
 }
 
 QString day(const QDateTime& t)
@@ -124,6 +145,11 @@ private slots:
                                  m->index(r, 7).data(FlightTableModel::kSeatsRole).toBool()};
         QCOMPARE(seats, (QList<QList<bool>>{{true, false, false}, {false, true, false}}));
         QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Seats in Business (4)"));
+        // Every cell tells its whole text when hovered, however narrow its column.
+        for (int r = 0; r < m->rowCount(); ++r)
+            for (int c = 0; c < m->columnCount(); ++c)
+                QVERIFY2(m->index(r, c).data(Qt::ToolTipRole).toString().contains(m->index(r, c).data().toString()),
+                         qPrintable(QString("row %1, column %2").arg(r).arg(c)));
         QVERIFY(!m->index(0, 4).data(FlightTableModel::kSeatsRole).isValid()); // stops are no cabin
         QVERIFY(m->headerData(6, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QVERIFY(!m->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
@@ -149,6 +175,89 @@ private slots:
         QCOMPARE(list->model()->index(1, ResultsViewModel::kDaysColumn).data().toString(), QString("1 of 4 days: Sat 2"));
         QCOMPARE(list->header()->visualIndex(ResultsViewModel::kDaysColumn),
                  list->header()->visualIndex(ResultsViewModel::kSeatsColumn) + 1);
+    }
+
+    // An itinerary of several dates has its days to choose above the flights,
+    // the first with seats chosen; Tab from the list reaches them, and Down
+    // shows the next day's flights. A single date shows no choice, and the
+    // flights stay where they were.
+    void dayChoiceShowsThatDaysFlights_data()
+    {
+        QTest::addColumn<QList<bool>>("seats"); // per day searched
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("one date") << QList<bool>{true} << -1;
+        QTest::newRow("seats on the second of three") << QList<bool>{false, true, true} << 1;
+        QTest::newRow("no seats on any") << QList<bool>{false, false} << 0;
+    }
+    void dayChoiceShowsThatDaysFlights()
+    {
+        QFETCH(QList<bool>, seats);
+        QFETCH(int, chosen);
+        WindowRig rig("days");
+        MainWindow& w = openResults(rig, {kSydPer + ";Any;1;" + QString::number(seats.size() - 1)});
+        w.show();
+        QList<DayResult> days;
+        QStringList names;
+        for (int d = 0; d < seats.size(); ++d) {
+            const QDate date = QDate(2027, 2, 2).addDays(d);
+            days << DayResult{date, seats[d], seats[d] ? "QF 1" : "", flightsOfDay(d + 1, 100 * d, seats[d])};
+            names << fullDayName(date) + (seats[d] ? " — seats" : " — no seats");
+        }
+        w.resultTable().setDays(0, days);
+        w.refreshResults();
+        auto* table = rig.find<QTableView>("tblFlights");
+        const QRect flightsWithoutChoice = table->geometry();
+        makeCurrent(rig, 0);
+        auto* choice = rig.find<QComboBox>("cbDay");
+        QCOMPARE(table->geometry(), flightsWithoutChoice);
+        QCOMPARE(choice->isVisible(), chosen >= 0);
+        QStringList items;
+        for (int i = 0; i < choice->count(); ++i)
+            items << choice->itemText(i);
+        QCOMPARE(items, chosen < 0 ? QStringList() : names);
+        QCOMPARE(table->model()->rowCount(), std::max(chosen, 0) + 1);
+        if (chosen < 0)
+            return;
+        QCOMPARE(choice->currentIndex(), chosen);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        rig.find<QTreeView>("ListViewQuery")->setFocus();
+        QTest::keyClick(rig.find<QTreeView>("ListViewQuery"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), choice);
+        QTest::keyClick(choice, Qt::Key_Down);
+        const int next = std::min(chosen + 1, int(seats.size()) - 1);
+        QCOMPARE(table->model()->index(0, 2).data().toString(), QString("QF %1").arg(100 * next));
+        QCOMPARE(table->model()->rowCount(), next + 1);
+    }
+
+    // Maximised on a 1920x1080 screen above a panel, twenty itineraries and a
+    // dozen flights are in sight at once; at the least size, what always was.
+    void aLargerWindowShowsMoreRows_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("itineraries");
+        QTest::addColumn<int>("flights");
+        QTest::newRow("least size") << QSize(660, 452) << 5 << 3;
+        QTest::newRow("1920x1080 less a panel") << QSize(1920, 1056) << 20 << 12;
+    }
+    void aLargerWindowShowsMoreRows()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, itineraries);
+        QFETCH(int, flights);
+        WindowRig rig("rows");
+        rig.storeMember();
+        rig.watch(30);
+        MainWindow& w = rig.open();
+        w.resultTable().setFlights(0, flightsOfDay(20, 100, true));
+        w.showResultsPanel();
+        w.resize(size);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        makeCurrent(rig, 0);
+        QCoreApplication::processEvents(); // the layout, as before the window is painted
+        QVERIFY(rowsInSight(rig.find<QTreeView>("ListViewQuery")) >= itineraries);
+        QVERIFY(rowsInSight(rig.find<QTableView>("tblFlights")) >= flights);
     }
 
     // After a restart every row is "Not Checked Yet", and beside it the

@@ -2,6 +2,9 @@
 // picture per panel, one of the first itinerary's history window and one of
 // the itinerary panel with flexible trips for several travellers:
 // zelvane-shots [--dark] [--suffix TEXT] FOLDER
+// With --wide, the results panel of a long watch list in the window
+// maximised, and the days of a flexible itinerary being chosen. With
+// --linger the window stays open afterwards, to be looked at.
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
@@ -20,6 +23,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QScreen>
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
@@ -88,6 +92,8 @@ void recordSampleHistory(ProgramData& state, const QDateTime& last)
 
 struct ShotOptions {
     bool dark = false;
+    bool wide = false;
+    bool linger = false;
     QString suffix; // ends every file name, after the theme
     QDir folder;
 };
@@ -96,6 +102,8 @@ std::optional<ShotOptions> parseArguments(QStringList args)
 {
     ShotOptions o;
     o.dark = args.removeAll(QStringLiteral("--dark")) > 0;
+    o.wide = args.removeAll(QStringLiteral("--wide")) > 0;
+    o.linger = args.removeAll(QStringLiteral("--linger")) > 0;
     if (const qsizetype i = args.indexOf(QStringLiteral("--suffix")); i >= 0 && i + 1 < args.size()) {
         o.suffix = args[i + 1];
         args.remove(i, 2);
@@ -141,21 +149,40 @@ ProductNews sampleNews()
 
 void addSampleItineraries(ProgramData& state)
 {
-    for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON;Business", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
+    for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON;Business;1;3", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
                              "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
                              "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW"})
         state.itineraries.append(QString::fromLatin1(line));
 }
 
-// Flights for the first itinerary, none for the second, one line for the fourth.
-void showSampleResults(MainWindow& w)
+// The flights of one day from London: `count` of them, an hour or so apart,
+// seats here and there.
+QList<FlightRow> sampleFlights(int count, int seed)
 {
-    w.resultTable().setResultText(0, QStringLiteral(
-        "Departing\tArriving\tFlight\tAircraft\tStops\r\n09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. No"));
-    w.resultTable().setFlights(0, {{"09:05 SYD", "06:10 LHR", "QF 1", "388", "1", "Yes", "No", "No"},
-                                   {"16:15 SYD", "05:20 LHR", "QF 9", "789", "1", "Yes", "2", "-"},
-                                   {"21:25 SYD", "12:45 LHR", "QF 31", "333", "1", "No", "Yes", "No"},
-                                   {"23:55 SYD", "14:10 LHR", "QF 35", "789", "1", "No", "No", "1"}});
+    static const char* const aircraft[] = {"388", "789", "333", "332", "738"};
+    QList<FlightRow> flights;
+    for (int i = 0; i < count; ++i) {
+        const QTime leaves = QTime(6, 5).addSecs(i * 4200 + seed * 600);
+        const auto cabin = [&](int every) { return (i + seed) % every == 0 ? QStringLiteral("Yes") : QStringLiteral("No"); };
+        flights << FlightRow{leaves.toString("hh:mm") + " SYD", leaves.addSecs(22 * 3600 + 5 * 60).toString("hh:mm") + " LHR",
+                             QStringLiteral("QF %1").arg(1 + 2 * i), QLatin1String(aircraft[(i + seed) % 5]),
+                             QString::number(1 + i % 2), cabin(2), i == 1 ? QStringLiteral("2") : cabin(4), cabin(7)};
+    }
+    return flights;
+}
+
+// Four days searched for the first itinerary, seats on two of them; none
+// for the second, one line for the fourth.
+void showSampleResults(MainWindow& w, int flightsPerDay)
+{
+    QList<DayResult> days;
+    for (int d = 0; d < 4; ++d) {
+        const bool seats = d == 1 || d == 3;
+        days << DayResult{QDate(2027, 3, 14).addDays(d), seats,
+                          seats ? QStringLiteral("09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. 2") : QString(),
+                          sampleFlights(seats ? flightsPerDay : 2, d)};
+    }
+    w.resultTable().setDays(0, days);
     w.resultTable().markNotAvailableIfEmpty(1);
     w.resultTable().setResultText(3, QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"));
     w.refreshResults();
@@ -179,6 +206,44 @@ void shootHistory(MainWindow& w, const ShotOptions& o)
     }
 }
 
+void showFirstResult(MainWindow& w)
+{
+    w.showResultsPanel();
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    emit list->clicked(list->model()->index(0, 0));
+}
+
+// The results of a long watch list with the window maximised, and the days
+// of the first itinerary with the list of them open (a window of its own,
+// so the picture is taken of the screen).
+void shootWide(MainWindow& w, ProgramData& state, const ShotOptions& o)
+{
+    const QStringList cities{"Adelaide", "Brisbane", "Cairns", "Darwin", "Hobart", "Perth", "Sydney"};
+    const QStringList codes{"ADL", "BNE", "CNS", "DRW", "HBA", "PER", "SYD"};
+    for (int i = 0; i < 19; ++i)
+        state.itineraries.append(QStringLiteral("%1;%2;%3;Morning;%4;%5")
+                                     .arg(cities[i % 7], cities[(i + 3) % 7],
+                                          QDate(2027, 8, 1).addDays(i * 5).toString("dd/MM/yyyy"), codes[i % 7],
+                                          codes[(i + 3) % 7]));
+    for (int k = 5; k < 24; k += 3)
+        w.resultTable().markNotAvailableIfEmpty(k);
+    w.refreshResults();
+    w.showMaximized();
+    settle(600);
+    showFirstResult(w);
+    w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"))->setFocus(); // as after a click on it
+    shootWindow(w, QStringLiteral("results-wide"), o);
+    auto* days = w.findChild<QComboBox*>(QStringLiteral("cbDay"));
+    days->setFocus();
+    days->showPopup();
+    settle(400);
+    const QRect around = w.frameGeometry();
+    savePicture(w.screen()->grabWindow(0, around.x(), around.y(), around.width(), around.height()).toImage(),
+                QStringLiteral("results-days"), o);
+    days->hidePopup();
+}
+
 void shootPanels(MainWindow& w, const ShotOptions& o)
 {
     w.showMemberPanel();
@@ -187,10 +252,7 @@ void shootPanels(MainWindow& w, const ShotOptions& o)
     auto* cabin = w.findChild<QComboBox*>(QStringLiteral("cbCabin"));
     cabin->setCurrentIndex(cabin->findText(QStringLiteral("Business")));
     shootWindow(w, QStringLiteral("itineraries"), o);
-    w.showResultsPanel();
-    auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
-    list->setCurrentIndex(list->model()->index(0, 0));
-    emit list->clicked(list->model()->index(0, 0));
+    showFirstResult(w);
     shootWindow(w, QStringLiteral("results"), o);
     shootHistory(w, o);
     emit w.findChild<ImageButton*>(QStringLiteral("ImageAlerts"))->activated();
@@ -265,7 +327,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const std::optional<ShotOptions> options = parseArguments(app.arguments().mid(1));
     if (!options) {
-        qWarning("usage: zelvane-shots [--dark] [--suffix TEXT] FOLDER");
+        qWarning("usage: zelvane-shots [--wide] [--linger] [--dark] [--suffix TEXT] FOLDER");
         return 64;
     }
     QApplication::setPalette(paletteFor(options->dark ? darkTheme() : lightTheme()));
@@ -285,16 +347,20 @@ int main(int argc, char* argv[])
     NoBoxes boxes;
     AlertSender post(state.outbox, state.settings, boxes, SystemClock::instance());
     MainWindow w(state.parts.data, news, post, nullptr, &boxes);
-    showSampleResults(w);
+    showSampleResults(w, options->wide ? 12 : 4);
     w.move(40, 40);
     w.show();
     settle(800);
 
     QDir().mkpath(options->folder.path());
-    shootPanels(w, *options);
-    shootWaiting(w, state.outbox, *options);
-    if (!options->dark)
-        shootLongReasons(w, *options);
-    shootTravellers(w, *options);
-    return 0;
+    if (options->wide) {
+        shootWide(w, state, *options);
+    } else {
+        shootPanels(w, *options);
+        shootWaiting(w, state.outbox, *options);
+        if (!options->dark)
+            shootLongReasons(w, *options);
+        shootTravellers(w, *options);
+    }
+    return options->linger ? app.exec() : 0;
 }

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The main window sized by hand on an X server with a window manager: its
+# corner grip drags it larger, never smaller than at first; a double click on
+# its header, or Space on its maximise button, maximises it over the work area
+# and back; after Exit, and after hiding to the tray, it comes back maximised,
+# and restoring it brings back the size it had.
+set -euo pipefail
+exe=$1 datadir=$2
+source "$(dirname "$0")/../support/desktop.sh"
+need_tools Xvfb trayer openbox xdotool xprop
+
+cp "$exe" "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
+# Stored details: the program starts in the tray; no interval, so no check runs.
+printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+start_display 1280x800 tray wm
+work_area=1280x776 # less the panel
+
+start_program() {
+  ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 \
+    "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
+  zelvane=$!
+  pids+=($zelvane)
+  until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
+}
+main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
+hidden() { ! main_window >/dev/null; }
+show_window() { # a double click on the tray icon
+  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
+  until_ok main_window >/dev/null || fail "a double click on the tray icon did not show the main window"
+  window=$(main_window)
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+sized() { eval "$(xdotool getwindowgeometry --shell "$window")"; [ "${WIDTH}x$HEIGHT" = "$1" ]; }
+maximised() { xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_HORZ; }
+expect() { # SIZE [maximised] WHEN
+  until_ok sized "$1" || fail "$3: the window is ${WIDTH}x$HEIGHT, not $1"
+  [ "$2" != maximised ] || maximised || fail "$3: the window manager does not hold it maximised"
+}
+# The grip dragged in small steps, as a hand moves (the corner's last pixels
+# are cut away by its rounding).
+drag_corner() {
+  local s
+  xdotool mousemove $((X + WIDTH - 10)) $((Y + HEIGHT - 10)) mousedown 1
+  for s in $(seq 1 20); do
+    xdotool mousemove $((X + WIDTH - 10 + $1 * s / 20)) $((Y + HEIGHT - 10 + $2 * s / 20)); sleep 0.03
+  done
+  xdotool mouseup 1
+}
+double_click_header() { xdotool mousemove --window "$window" 300 20 click --repeat 2 --delay 100 1; }
+click_header_button() { xdotool mousemove $((X + WIDTH - $1)) $((Y + 23)) click 1; } # from the right edge
+
+start_program
+show_window
+expect 660x452 - "opened for the first time"
+drag_corner -300 -200
+expect 660x452 - "dragged smaller than at first"
+drag_corner 240 148
+expect 900x600 - "dragged larger by its grip"
+double_click_header
+expect $work_area maximised "double-clicked on the header"
+double_click_header
+expect 900x600 - "double-clicked again"
+# The focus starts on the first tab; the maximise button follows the four
+# tabs, Check Now and Exit.
+xdotool key Tab Tab Tab Tab Tab Tab space
+expect $work_area maximised "Space on the maximise button"
+xdotool key space
+expect 900x600 - "Space on the button again"
+xdotool key space
+expect $work_area maximised "left maximised"
+click_header_button 26 # Exit
+until_ok hidden || fail "Exit did not end the program"
+grep -qx 'WindowSize=900x600 maximised' "$conf" || fail "the settings keep $(grep WindowSize "$conf" || echo no size)"
+
+start_program
+show_window
+expect $work_area maximised "started again"
+click_header_button 86 # "–"
+until_ok hidden || fail "\"–\" did not hide the window"
+show_window
+expect $work_area maximised "shown again from the tray"
+double_click_header
+expect 900x600 - "restored"
+echo ok
