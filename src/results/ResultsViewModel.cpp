@@ -2,6 +2,7 @@
 
 #include "results/ResultTable.h"
 
+#include <QMap>
 #include <utility>
 
 namespace zelvane {
@@ -58,6 +59,24 @@ ItinerarySummary combinedSummary(const QList<ItinerarySummary>& days)
         }
     }
     return all;
+}
+
+QList<TimelinePoint> combinedTimeline(const QList<QList<TimelinePoint>>& days)
+{
+    const auto rank = [](CheckOutcome o) {
+        return o == CheckOutcome::Available ? 2 : o == CheckOutcome::NotAvailable ? 1 : 0;
+    };
+    QMap<QDateTime, CheckOutcome> sessions;
+    for (const QList<TimelinePoint>& day : days)
+        for (const TimelinePoint& p : day) {
+            const auto it = sessions.constFind(p.when);
+            if (it == sessions.constEnd() || rank(p.outcome) > rank(*it))
+                sessions.insert(p.when, p.outcome);
+        }
+    QList<TimelinePoint> points;
+    for (auto it = sessions.cbegin(); it != sessions.cend(); ++it)
+        points.append({it.key(), it.value()});
+    return points;
 }
 
 ResultsViewModel::ResultsViewModel(QObject* parent) : QAbstractTableModel(parent) {}

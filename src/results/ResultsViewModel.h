@@ -15,6 +15,9 @@ class ResultTable;
 // What the history knows of an itinerary of several dates, from what it knows
 // of each: the newest check (seats on any of its dates win) and the last seats.
 ItinerarySummary combinedSummary(const QList<ItinerarySummary>& days);
+// Its checks along the time, one point per session: seats on any date, else
+// no seats on a date checked, else not checked.
+QList<TimelinePoint> combinedTimeline(const QList<QList<TimelinePoint>>& days);
 
 // The rows of the results view: one per watch-list position (at most 100),
 // six cells and a result icon. The check engine reads its itineraries from

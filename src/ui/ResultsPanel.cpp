@@ -258,7 +258,10 @@ void ResultsPanel::showHistory(int position)
         title += QStringLiteral(", ") + r.seatsChoice();
     if (historyWindow_)
         historyWindow_->close();
-    historyWindow_ = new HistoryWindow(title, historyStore_.timeline(r.historyKey()), host_.theme(), this);
+    QList<QList<TimelinePoint>> days;
+    for (const ItineraryKey& key : r.historyKeys())
+        days << historyStore_.timeline(key);
+    historyWindow_ = new HistoryWindow(title, combinedTimeline(days), host_.theme(), this);
     historyWindow_->setWindowFlag(Qt::Window);
     historyWindow_->show();
     historyWindow_->raise();

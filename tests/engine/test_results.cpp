@@ -194,6 +194,64 @@ private slots:
         QCOMPARE(ResultsViewModel::rowClickText(table, 1), QString());
         QCOMPARE(model.row(101).cells[0], QString());
     }
+
+    // A row of several dates speaks for all of them: its last check is the
+    // newest session's, seats on any of its dates winning; a session whose
+    // dates all went unchecked shows as not checked; its history picture has
+    // one point per session.
+    void aFlexibleRowSpeaksForItsDates_data()
+    {
+        using O = CheckOutcome;
+        QTest::addColumn<QList<QList<int>>>("days"); // per date: outcome per session, -1 none
+        QTest::addColumn<int>("last");               // -1: never checked
+        QTest::addColumn<int>("lastSeatsSession");   // -1: none
+        QTest::addColumn<QList<int>>("timeline");
+        QTest::newRow("seats on the second date")
+            << QList<QList<int>>{{int(O::NotAvailable)}, {int(O::Available)}} << int(O::Available) << 0
+            << QList<int>{int(O::Available)};
+        QTest::newRow("seats earlier, none now")
+            << QList<QList<int>>{{int(O::Available), int(O::NotAvailable)}, {int(O::NotAvailable), int(O::NotAvailable)}}
+            << int(O::NotAvailable) << 0 << QList<int>{int(O::Available), int(O::NotAvailable)};
+        QTest::newRow("a date not searched in the last session")
+            << QList<QList<int>>{{int(O::NotAvailable), int(O::LoggedOut)}, {int(O::Available), -1}}
+            << int(O::LoggedOut) << 0 << QList<int>{int(O::Available), int(O::LoggedOut)};
+        QTest::newRow("never checked") << QList<QList<int>>{{}, {}} << -1 << -1 << QList<int>{};
+    }
+    void aFlexibleRowSpeaksForItsDates()
+    {
+        QFETCH(QList<QList<int>>, days);
+        QFETCH(int, last);
+        QFETCH(int, lastSeatsSession);
+        QFETCH(QList<int>, timeline);
+        const QDateTime start(QDate(2026, 12, 1), QTime(8, 0));
+        QList<ItinerarySummary> summaries;
+        QList<QList<TimelinePoint>> points;
+        for (const QList<int>& day : days) {
+            ItinerarySummary s;
+            QList<TimelinePoint> p;
+            for (int session = 0; session < day.size(); ++session) {
+                if (day[session] < 0)
+                    continue;
+                const QDateTime when = start.addDays(session);
+                s.lastOutcome = CheckOutcome(day[session]);
+                s.lastTime = when;
+                if (s.lastOutcome == CheckOutcome::Available)
+                    s.lastAvailable = when;
+                p.append({when, CheckOutcome(day[session])});
+            }
+            summaries << s;
+            points << p;
+        }
+        const ItinerarySummary row = combinedSummary(summaries);
+        QCOMPARE(row.lastOutcome.has_value(), last >= 0);
+        if (last >= 0)
+            QCOMPARE(int(*row.lastOutcome), last);
+        QCOMPARE(row.lastAvailable, lastSeatsSession < 0 ? QDateTime() : start.addDays(lastSeatsSession));
+        QList<int> drawn;
+        for (const TimelinePoint& p : combinedTimeline(points))
+            drawn << int(p.outcome);
+        QCOMPARE(drawn, timeline);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestResults)
