@@ -333,7 +333,8 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
 QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int row, int day, QString dateCell)
 {
     WebBrowser& browser = browsers_.session;
-    const ResultsViewModel::Row& r = results_.row(row);
+    // Copied: the row is not looked at again across the waits.
+    const ResultsViewModel::Row r = results_.row(row);
     ItineraryCells cells = r.cells;
     cells[2] = dateCell;
     const std::optional<QString> url = awardSearchUrl(airlineBase(), cells, r.adults);
@@ -342,21 +343,20 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int row, int day, Q
     co_await waits_.timedWait(kPauseAfterSearchSent);
     const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(kPauseAfterSearchLoaded);
-    DateSearch searched;
     // A search the site fails would most likely be followed by more: the
     // list stops here rather than asking a site in trouble 100 times, and
     // what was found so far still counts.
-    if (url && loaded) {
-        if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, true, airlineBase())) {
-            trouble_ = *trouble;
-            searched.step = DateSearch::SiteTrouble;
-        }
-    }
-    if (searched.step != DateSearch::SiteTrouble && browser.locationUrl() == bareLoginUrl())
+    const std::optional<SiteTrouble> trouble =
+        url && loaded ? siteTrouble(browser, true, airlineBase()) : std::nullopt;
+    DateSearch searched;
+    if (trouble) {
+        trouble_ = *trouble;
+        searched.step = DateSearch::SiteTrouble;
+    } else if (browser.locationUrl() == bareLoginUrl()) {
         searched.step = DateSearch::LoggedOut;
-    // Without its own search (an unreadable date) or a finished load, the
-    // page shown is not this date's answer.
-    else if (searched.step != DateSearch::SiteTrouble && url && loaded) {
+    } else if (url && loaded) {
+        // Without its own search (an unreadable date) or a finished load,
+        // the page shown would not be this date's answer.
         const ResultPageReading reading = readResultPage(browser, r.cabin);
         searched = {DateSearch::Read,
                     {departureDate(dateCell).value_or(QDate()), reading.available, reading.resultText,
