@@ -308,9 +308,9 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
                 co_return searched.step == DateSearch::SiteTrouble ? SearchStep::SiteTrouble
                                                                    : SearchStep::LoggedOut;
             }
-            if (searched.step == DateSearch::Read)
-                days << searched.day;
-            allRead = allRead && searched.step == DateSearch::Read;
+            // A date whose search failed still counts among the dates.
+            days << searched.day;
+            allRead = allRead && searched.day.checked;
         }
         table_.setDays(i - 1, days);
         // Seats found on any date are an answer; without them, a date that
@@ -349,6 +349,7 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int row, int day, Q
     const std::optional<SiteTrouble> trouble =
         url && loaded ? siteTrouble(browser, true, airlineBase()) : std::nullopt;
     DateSearch searched;
+    searched.day = {departureDate(dateCell).value_or(QDate()), false, {}, {}, false};
     if (trouble) {
         trouble_ = *trouble;
         searched.step = DateSearch::SiteTrouble;
@@ -359,8 +360,7 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int row, int day, Q
         // the page shown would not be this date's answer.
         const ResultPageReading reading = readResultPage(browser, r.cabin);
         searched = {DateSearch::Read,
-                    {departureDate(dateCell).value_or(QDate()), reading.available, reading.resultText,
-                     reading.flights}};
+                    {searched.day.date, reading.available, reading.resultText, reading.flights}};
     }
     const CheckOutcome outcome = searched.step == DateSearch::LoggedOut ? CheckOutcome::LoggedOut
                                  : searched.step != DateSearch::Read    ? CheckOutcome::Failed

@@ -20,6 +20,7 @@ struct DayResult {
     bool available = false;
     QString resultText;       // the page's flight table text when seats were found
     QList<FlightRow> flights; // also when none had seats in the cabin
+    bool checked = true;      // false: its search failed, so it says nothing
 };
 
 // What the last check of one itinerary found. Held in memory only.

@@ -230,7 +230,9 @@ void ResultsPanel::showDetails(int position)
     int shown = -1;
     for (const DayResult& d : entry.days) {
         dayChoice_->addItem(fullDayName(d.date)
-                            + (d.available ? QStringLiteral(" — seats") : QStringLiteral(" — no seats")));
+                            + (d.available ? QStringLiteral(" — seats")
+                             : d.checked ? QStringLiteral(" — no seats")
+                                         : QStringLiteral(" — not checked")));
         if (shown < 0 && d.available)
             shown = dayChoice_->count() - 1;
     }

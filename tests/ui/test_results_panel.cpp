@@ -183,15 +183,16 @@ private slots:
     // flights stay where they were.
     void dayChoiceShowsThatDaysFlights_data()
     {
-        QTest::addColumn<QList<bool>>("seats"); // per day searched
+        QTest::addColumn<QList<int>>("seats"); // per day searched: 1 seats, 0 none, -1 not checked
         QTest::addColumn<int>("chosen");
-        QTest::newRow("one date") << QList<bool>{true} << -1;
-        QTest::newRow("seats on the second of three") << QList<bool>{false, true, true} << 1;
-        QTest::newRow("no seats on any") << QList<bool>{false, false} << 0;
+        QTest::newRow("one date") << QList<int>{1} << -1;
+        QTest::newRow("seats on the second of three") << QList<int>{0, 1, 1} << 1;
+        QTest::newRow("no seats on any") << QList<int>{0, 0} << 0;
+        QTest::newRow("the first not checked") << QList<int>{-1, 0, 1} << 2;
     }
     void dayChoiceShowsThatDaysFlights()
     {
-        QFETCH(QList<bool>, seats);
+        QFETCH(QList<int>, seats);
         QFETCH(int, chosen);
         WindowRig rig("days");
         MainWindow& w = openResults(rig, {kSydPer + ";Any;1;" + QString::number(seats.size() - 1)});
@@ -200,8 +201,9 @@ private slots:
         QStringList names;
         for (int d = 0; d < seats.size(); ++d) {
             const QDate date = QDate(2027, 2, 2).addDays(d);
-            days << DayResult{date, seats[d], seats[d] ? "QF 1" : "", flightsOfDay(d + 1, 100 * d, seats[d])};
-            names << fullDayName(date) + (seats[d] ? " — seats" : " — no seats");
+            const bool found = seats[d] > 0;
+            days << DayResult{date, found, found ? "QF 1" : "", flightsOfDay(d + 1, 100 * d, found), seats[d] >= 0};
+            names << fullDayName(date) + (found ? " — seats" : seats[d] == 0 ? " — no seats" : " — not checked");
         }
         w.resultTable().setDays(0, days);
         w.refreshResults();
