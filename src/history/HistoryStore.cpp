@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include "history/HistorySchema.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -14,7 +16,6 @@ namespace zelvane {
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
 // How long a statement waits for another connection's lock, and how often a
 // session's transaction is tried while the database stays busy.
 constexpr int kBusyTimeoutMs = 3000;
@@ -25,44 +26,6 @@ constexpr int kUnsavedSessionsKept = 60;
 // Flight tables whose ids are kept in memory: most checks find the table
 // their itinerary had last time.
 constexpr int kKnownTables = 4096;
-
-// From an empty file. Checks point at their itinerary and at a flight table,
-// so a year of the same itineraries and mostly unchanged tables is stored
-// once. A check is one date searched: a flexible itinerary has a check per day.
-const char* const kSchema[] = {
-    "CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
-    " completed INTEGER NOT NULL)",
-    "CREATE INDEX sessions_started ON sessions(started)",
-    "CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
-    " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
-    " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
-    "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
-    "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
-    " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
-    " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
-    "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
-};
-
-// Version 1 to 2: itineraries told apart by their adults, and a day per check.
-// Ids are kept, so every check still points at its itinerary; what version 1
-// recorded was one adult on the itinerary's own date.
-const char* const kFromVersion1[] = {
-    "CREATE TABLE itineraries2(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
-    " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
-    " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
-    "INSERT INTO itineraries2(id, origin, destination, date, time, cabin)"
-    " SELECT id, origin, destination, date, time, cabin FROM itineraries",
-    "DROP TABLE itineraries",
-    "ALTER TABLE itineraries2 RENAME TO itineraries",
-    "CREATE TABLE checks2(session INTEGER NOT NULL, position INTEGER NOT NULL,"
-    " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
-    " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
-    "INSERT INTO checks2(session, position, itinerary, outcome, flights)"
-    " SELECT session, position, itinerary, outcome, flights FROM checks",
-    "DROP TABLE checks",
-    "ALTER TABLE checks2 RENAME TO checks",
-    "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
-};
 
 // SQLite's primary result codes that mean the file itself is damaged. Any
 // other failure (busy, read-only, a full disk, a file that cannot be opened
@@ -286,14 +249,13 @@ bool HistoryStore::prepareForWriting(const QDateTime& now)
         // All or nothing: a file left half way would be read by neither version.
         QSqlDatabase db = database();
         db.transaction();
-        const auto run = [&](const auto& statements) {
-            for (const char* sql : statements)
-                if (!Db::run(q, QString::fromLatin1(sql), *this))
+        const auto run = [&] {
+            for (const QString& sql : schemaSteps(version))
+                if (!Db::run(q, sql, *this))
                     return false;
             return true;
         };
-        if (!(version < 1 ? run(kSchema) : run(kFromVersion1))
-            || !Db::run(q, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), *this)
+        if (!run() || !Db::run(q, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), *this)
             || !db.commit()) {
             db.rollback();
             return false;

@@ -1,0 +1,59 @@
+#include "history/HistorySchema.h"
+
+namespace zelvane {
+
+namespace {
+
+// From an empty file. Checks point at their itinerary and at a flight table,
+// so a year of the same itineraries and mostly unchanged tables is stored
+// once. A check is one date searched: a flexible itinerary has a check per day.
+const char* const kSchema[] = {
+    "CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
+    " completed INTEGER NOT NULL)",
+    "CREATE INDEX sessions_started ON sessions(started)",
+    "CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+    " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+    " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
+    "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
+    "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+    " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
+    " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+    "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
+};
+
+// Version 1 to 2: itineraries told apart by their adults, and a day per check.
+// Ids are kept, so every check still points at its itinerary; what version 1
+// recorded was one adult on the itinerary's own date.
+const char* const kFromVersion1[] = {
+    "CREATE TABLE itineraries2(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+    " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+    " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
+    "INSERT INTO itineraries2(id, origin, destination, date, time, cabin)"
+    " SELECT id, origin, destination, date, time, cabin FROM itineraries",
+    "DROP TABLE itineraries",
+    "ALTER TABLE itineraries2 RENAME TO itineraries",
+    "CREATE TABLE checks2(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+    " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
+    " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+    "INSERT INTO checks2(session, position, itinerary, outcome, flights)"
+    " SELECT session, position, itinerary, outcome, flights FROM checks",
+    "DROP TABLE checks",
+    "ALTER TABLE checks2 RENAME TO checks",
+    "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
+};
+
+} // namespace
+
+QStringList schemaSteps(int version)
+{
+    QStringList steps;
+    if (version < 1)
+        for (const char* sql : kSchema)
+            steps << QString::fromLatin1(sql);
+    else if (version < 2)
+        for (const char* sql : kFromVersion1)
+            steps << QString::fromLatin1(sql);
+    return steps;
+}
+
+} // namespace zelvane
