@@ -20,14 +20,14 @@
 #include "ui/MemberPanel.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/ResultsPanel.h"
+#include "ui/WindowFrame.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QWindow>
 
 namespace zelvane {
@@ -49,8 +49,7 @@ constexpr QSize kLeastSize = kPanelLeastSize + QSize(2 * kSide + 2, kPanelTop + 
 constexpr int kLegendFromBottom = 58;
 constexpr int kStatusHeight = 32;
 constexpr int kRound = 28;            // the round buttons of the header
-constexpr int kEdge = 5;              // the band along the edges that resizes
-constexpr int kGrip = 18;             // the corner that resizes
+constexpr int kGrip = WindowFrame::kGrip;
 
 // The tab buttons, in the order of the panels they show.
 const struct {
@@ -60,33 +59,6 @@ const struct {
 } kTabs[] = {{"ImageMyD", 1, "Add/Modify Qantas Login Details"},
              {"ImageItin", 4, "Add/Modify Itinerary Details"},
              {"ImageResult", 13, "View Your Results Here"}};
-
-// The edges of a window of `size` that a press at `at` takes hold of.
-Qt::Edges edgesAt(QPoint at, QSize size)
-{
-    if (at.x() >= size.width() - kGrip && at.y() >= size.height() - kGrip)
-        return Qt::RightEdge | Qt::BottomEdge;
-    Qt::Edges edges;
-    if (at.x() < kEdge)
-        edges |= Qt::LeftEdge;
-    if (at.x() >= size.width() - kEdge)
-        edges |= Qt::RightEdge;
-    if (at.y() < kEdge)
-        edges |= Qt::TopEdge;
-    if (at.y() >= size.height() - kEdge)
-        edges |= Qt::BottomEdge;
-    return edges;
-}
-
-Qt::CursorShape resizeCursor(Qt::Edges edges)
-{
-    const bool across = edges & (Qt::LeftEdge | Qt::RightEdge), along = edges & (Qt::TopEdge | Qt::BottomEdge);
-    if (across && along) {
-        const bool falling = edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
-        return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
-    }
-    return across ? Qt::SizeHorCursor : Qt::SizeVerCursor;
-}
 
 QIcon noticeIcon(bool over)
 {
@@ -120,9 +92,8 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post,
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kProductTitle);
     setWindowIcon(listPicture(kIconBlinkA));
-    setMinimumSize(kLeastSize);
     resize(kLeastSize);
-    setMouseTracking(true);
+    frame_ = new WindowFrame(*this, parts_.settings, kLeastSize, kHeader);
     setPalette(paletteFor(theme_));
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -180,7 +151,7 @@ void MainWindow::setVisible(bool visible)
     // Shown for the first time, or made again after the tray kept it: a new
     // native window starts out normal, whatever the window was left in.
     if (visible && !testAttribute(Qt::WA_WState_Created)) {
-        restoreWindowSize();
+        frame_->restore();
         create();
         windowHandle()->setWindowStates(windowState() & ~Qt::WindowActive);
     }
@@ -225,7 +196,7 @@ void MainWindow::buildHeader()
     closeButton_->setAccessibleName(QStringLiteral("Exit"));
     connect(closeButton_, &ImageButton::activated, this, [this] { endProgram(); });
     maximizeButton_ = holderButton("ImageMax", "imgMaxDown", "imgMaxOff", "imgMaxOver", ImageButton::Trigger::Click, t, this);
-    connect(maximizeButton_, &ImageButton::activated, this, &MainWindow::toggleMaximized);
+    connect(maximizeButton_, &ImageButton::activated, frame_, &WindowFrame::toggleMaximized);
     minimizeButton_ = listButton("ImageMin", 25, t, this);
     connect(minimizeButton_, &ImageButton::activated, this, &MainWindow::minimize);
     aboutButton_ = holderButton("imgabout", "imgHelpDown", "imgHelpOff", "imgHelpOver", ImageButton::Trigger::Release,
@@ -354,28 +325,6 @@ void MainWindow::placeControls()
     throttleMinutesLabel_->setGeometry(w - 184, statusTop, 22, kStatusHeight);
     lastLoginLabel_->setGeometry(w - 160, statusTop, 160 - kGrip - 6, kStatusHeight);
     showStatusText();
-}
-
-void MainWindow::restoreWindowSize()
-{
-    const Settings& s = parts_.settings;
-    if (s.windowSize.isValid()) {
-        // A size left on a larger screen still fits this one.
-        QSize size = s.windowSize;
-        if (const QScreen* where = screen())
-            size = size.boundedTo(where->availableGeometry().size());
-        resize(size.expandedTo(kLeastSize));
-    }
-    if (s.windowMaximised)
-        setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void MainWindow::toggleMaximized()
-{
-    if (isMaximized())
-        showNormal();
-    else
-        showMaximized();
 }
 
 void MainWindow::onLoad()
@@ -535,81 +484,6 @@ void MainWindow::offerNewVersion()
     offerUpdate(news_, boxes_, openPage, endProgram);
 }
 
-void MainWindow::setStatus(const QString& text)
-{
-    const bool changed = text != statusText_;
-    statusText_ = text;
-    if (built_)
-        showStatusText();
-    if (changed)
-        emit statusChanged(text);
-}
-
-void MainWindow::showStatusText()
-{
-    // A long text (a PDF's path) is shortened in the middle, where the
-    // figures beside it cannot cover it; the whole of it is the tooltip.
-    const QString shown = statusLabel_->fontMetrics().elidedText(statusText_, Qt::ElideMiddle,
-                                                               statusLabel_->contentsRect().width());
-    statusLabel_->setText(shown);
-    statusLabel_->setToolTip(shown == statusText_ ? QString() : statusText_.trimmed());
-}
-
-QString MainWindow::status() const
-{
-    return statusText_;
-}
-
-void MainWindow::showLoginsSent(int count)
-{
-    overKill_ = QString::number(count);
-    if (built_)
-        loginsSentLabel_->setText(overKill_);
-}
-
-void MainWindow::showThrottleMinutes(int minutes)
-{
-    checkNowCount_ = QString::number(minutes);
-    if (built_)
-        throttleMinutesLabel_->setText(checkNowCount_);
-}
-
-void MainWindow::showLastLoginTime(const QString& text)
-{
-    // Unmade, the load reads the same time from the settings.
-    if (built_)
-        lastLoginLabel_->setText(text);
-}
-
-void MainWindow::raisePopup(int slot, const QString& announcement, int popupCount)
-{
-    emit popupRequested(slot, announcement, popupCount);
-}
-
-void MainWindow::setTrayIcon(int picture)
-{
-    picture_ = picture;
-    // Ten times a second while the tray blinks: a hidden window's icon is seen
-    // by nobody, and setting it would tell every control of the window.
-    if (isVisible())
-        setWindowIcon(listPicture(picture));
-    emit trayPictureChanged(picture);
-}
-
-void MainWindow::showNewVersion()
-{
-    // Unmade, the load shows it from the flag.
-    if (!built_ || !showNewVersionLabel(news_))
-        return;
-    newVersionLabel_->show();
-    resultsHint_->hide();
-}
-
-void MainWindow::showLoginTrouble(bool refused)
-{
-    emit loginTroubleChanged(refused);
-}
-
 void MainWindow::refreshSkin()
 {
     // The shape, in logical pixels, from a picture drawn for it and let go:
@@ -646,51 +520,12 @@ void MainWindow::paintEvent(QPaintEvent*)
     p.drawRoundedRect(QRectF(tabLeft(i).x() + 10, kTabTop + kTabHeight + 3, kTabWidth - 20, 3), 1.5, 1.5);
 }
 
-void MainWindow::mousePressEvent(QMouseEvent* e)
+void MainWindow::mouseMoveEvent(QMouseEvent*)
 {
-    e->accept();
-    const Qt::Edges edges = isMaximized() ? Qt::Edges() : edgesAt(e->position().toPoint(), size());
-    if (edges && e->button() == Qt::LeftButton && windowHandle()) {
-        windowHandle()->startSystemResize(edges);
-        return;
-    }
-    // The background is the title bar. The move waits for the pointer to
-    // go somewhere, so that a double click on the header is still one.
-    dragFrom_ = e->position().toPoint();
-}
-
-void MainWindow::mouseMoveEvent(QMouseEvent* e)
-{
-    if (e->buttons() == Qt::NoButton) {
-        dragFrom_.reset();
-        const Qt::Edges edges = isMaximized() ? Qt::Edges() : edgesAt(e->position().toPoint(), size());
-        if (edges)
-            setCursor(resizeCursor(edges));
-        else
-            unsetCursor();
-    } else if (dragFrom_ && (e->position().toPoint() - *dragFrom_).manhattanLength() >= QApplication::startDragDistance()) {
-        dragFrom_.reset();
-        if (windowHandle())
-            windowHandle()->startSystemMove();
-    }
     for (ImageButton* b : tabs_)
         b->resetPicture();
     for (ImageButton* b : {minimizeButton_, maximizeButton_, closeButton_, checkNowButton_, aboutButton_})
         b->resetPicture();
-}
-
-void MainWindow::mouseReleaseEvent(QMouseEvent* e)
-{
-    dragFrom_.reset();
-    e->accept();
-}
-
-void MainWindow::mouseDoubleClickEvent(QMouseEvent* e)
-{
-    dragFrom_.reset();
-    e->accept();
-    if (e->button() == Qt::LeftButton && e->position().y() < kHeader)
-        toggleMaximized();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* e)
@@ -700,14 +535,6 @@ void MainWindow::resizeEvent(QResizeEvent* e)
         return;
     placeControls();
     refreshSkin();
-    // The size to come back to. One that fills the work area is the window
-    // manager maximising the window before it says so; the first size is
-    // no choice of the user's, and is left unwritten.
-    const QScreen* where = screen();
-    Settings& s = parts_.settings;
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
-        && !(where && size() == where->availableGeometry().size()) && (s.windowSize.isValid() || size() != kLeastSize))
-        s.windowSize = size();
 }
 
 void MainWindow::showWindowState()
@@ -724,16 +551,8 @@ void MainWindow::showWindowState()
     const QString what = maximised ? QStringLiteral("Restore") : QStringLiteral("Maximise");
     maximizeButton_->setToolTip(what);
     maximizeButton_->setAccessibleName(what);
-    unsetCursor();
     refreshSkin();
     update();
-    // Hidden to the tray or minimised, the window keeps the state it comes back in.
-    if (isMinimized() || !isVisible())
-        return;
-    // Never resized, the window comes back at the size it opened at.
-    if (!parts_.settings.windowSize.isValid())
-        parts_.settings.windowSize = kLeastSize;
-    parts_.settings.windowMaximised = maximised;
 }
 
 void MainWindow::minimize()

@@ -23,6 +23,7 @@ class ItineraryPanel;
 class MemberPanel;
 class MessageBoxes;
 class ResultsPanel;
+class WindowFrame;
 class RealWaits;
 class AlertSender;
 class SessionAlerter;
@@ -102,10 +103,7 @@ signals:
 protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
-    void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -118,7 +116,6 @@ private:
     void memberDetailsSaved() override;
 
     void minimize();
-    void toggleMaximized();
     void showStatusText();
     void buildHeader();
     void buildPanels();
@@ -129,9 +126,7 @@ private:
     QRect panelRect() const;
     BackgroundLayout backgroundLayout() const;
     void placeControls();
-    // The size and state the user left the window in, from the settings.
-    void restoreWindowSize();
-    // The maximise button, the shape and the settings follow the window's state.
+    // The maximise button and the shape follow the window's state.
     void showWindowState();
     void refreshSkin();
     QPoint tabLeft(int i) const;
@@ -171,7 +166,7 @@ private:
 
     ImageButton *checkNowButton_ = nullptr, *minimizeButton_ = nullptr, *maximizeButton_ = nullptr,
                 *closeButton_ = nullptr, *aboutButton_ = nullptr, *noticeButton_ = nullptr;
-    std::optional<QPoint> dragFrom_; // a press on the background that may become a move
+    WindowFrame* frame_ = nullptr; // moves, sizes and maximises the frameless window
     QString statusText_; // the whole text; the label may show it shortened
     QLabel *statusLabel_ = nullptr, *lastLoginLabel_ = nullptr, *newVersionLabel_ = nullptr, *resultsHint_ = nullptr,
            *throttleMinutesLabel_ = nullptr, *loginsSentLabel_ = nullptr;

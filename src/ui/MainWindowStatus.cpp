@@ -1,0 +1,89 @@
+// What a check session shows on the main window: the status line, the
+// throttle figures, the last login, the pop-ups, the tray picture and the
+// new-version notice. A window not made yet keeps what it is told and shows
+// it when it is made.
+#include "ui/MainWindow.h"
+
+#include "net/VersionCheck.h"
+#include "ui/Skin.h"
+
+#include <QLabel>
+
+namespace zelvane {
+
+void MainWindow::setStatus(const QString& text)
+{
+    const bool changed = text != statusText_;
+    statusText_ = text;
+    if (built_)
+        showStatusText();
+    if (changed)
+        emit statusChanged(text);
+}
+
+void MainWindow::showStatusText()
+{
+    // A long text (a PDF's path) is shortened in the middle, where the
+    // figures beside it cannot cover it; the whole of it is the tooltip.
+    const QString shown = statusLabel_->fontMetrics().elidedText(statusText_, Qt::ElideMiddle,
+                                                               statusLabel_->contentsRect().width());
+    statusLabel_->setText(shown);
+    statusLabel_->setToolTip(shown == statusText_ ? QString() : statusText_.trimmed());
+}
+
+QString MainWindow::status() const
+{
+    return statusText_;
+}
+
+void MainWindow::showLoginsSent(int count)
+{
+    overKill_ = QString::number(count);
+    if (built_)
+        loginsSentLabel_->setText(overKill_);
+}
+
+void MainWindow::showThrottleMinutes(int minutes)
+{
+    checkNowCount_ = QString::number(minutes);
+    if (built_)
+        throttleMinutesLabel_->setText(checkNowCount_);
+}
+
+void MainWindow::showLastLoginTime(const QString& text)
+{
+    // Unmade, the load reads the same time from the settings.
+    if (built_)
+        lastLoginLabel_->setText(text);
+}
+
+void MainWindow::raisePopup(int slot, const QString& announcement, int popupCount)
+{
+    emit popupRequested(slot, announcement, popupCount);
+}
+
+void MainWindow::setTrayIcon(int picture)
+{
+    picture_ = picture;
+    // Ten times a second while the tray blinks: a hidden window's icon is seen
+    // by nobody, and setting it would tell every control of the window.
+    if (isVisible())
+        setWindowIcon(listPicture(picture));
+    emit trayPictureChanged(picture);
+}
+
+void MainWindow::showNewVersion()
+{
+    // Unmade, the load shows it from the flag.
+    if (!built_ || !showNewVersionLabel(news_))
+        return;
+    newVersionLabel_->show();
+    resultsHint_->hide();
+}
+
+void MainWindow::showLoginTrouble(bool refused)
+{
+    emit loginTroubleChanged(refused);
+}
+
+} // namespace zelvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QSize>
+#include <optional>
+
+class QWidget;
+
+namespace zelvane {
+
+class Settings;
+
+// What a title bar and a border give other windows, for a frameless one: a
+// drag on its background moves it, its edges and bottom-right corner resize
+// it, a double click on its header maximises or restores it, and the size
+// and state the user left it in are kept in the settings.
+class WindowFrame : public QObject {
+public:
+    static constexpr int kGrip = 18; // the corner that resizes
+
+    WindowFrame(QWidget& window, Settings& settings, QSize leastSize, int headerHeight);
+
+    // Before the window is made: the size and state it was left in, the
+    // size cut to the screen it opens on.
+    void restore();
+    void toggleMaximized();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void pressed(QPoint at, Qt::MouseButton button);
+    void moved(QPoint at, bool buttonHeld);
+    void noteSize();
+    void noteState();
+
+    QWidget& window_;
+    Settings& settings_;
+    QSize leastSize_;
+    int headerHeight_;
+    std::optional<QPoint> dragFrom_; // a press on the background that may become a move
+};
+
+} // namespace zelvane
