@@ -217,8 +217,8 @@ bool benchNavigation(bool tls)
     b.navigate(base + "/fflyer/dyns/dologin?action=login&origin=homepage&login_ffNumber=1234567"
                       "&login_surname=Smith&login_pin=1234");
     waitIdle(b);
-    const QString search = *awardSearchUrl(
-        base, {"Sydney", "Melbourne", "24/12/2026", "Morning", "SYD", "MEL"}, 1);
+    const QString search = awardSearchUrl(
+        base, {{"Sydney", "SYD"}, {"Melbourne", "MEL"}, QDate(2026, 12, 24), "Morning"}, QDate(2026, 12, 24));
 
     // The bare client logs in through the same jar and knows frame 0's address.
     QNetworkAccessManager nam;

@@ -6,7 +6,9 @@
 // Never fails on time, only when the history does not hold what was written.
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
-#include "results/ResultTable.h"
+#include "results/CheckResults.h"
+#include "itineraries/WatchList.h"
+#include "itineraries/WatchListFile.h"
 #include "results/ResultsViewModel.h"
 #include "support/TestSupport.h"
 
@@ -180,18 +182,18 @@ int main(int argc, char* argv[])
           "<= 50 ms");
     // The whole view as the window rebuilds it: rows from the watch list,
     // icons from the result table, "Last seen" and tooltips from the history.
-    ItineraryStore watchList;
+    WatchList watchList;
     for (const ItineraryKey& k : keys) {
         QStringList fields = {k.origin, k.destination, k.date, k.time, k.origin, k.destination};
         if (k.cabin != QLatin1String("Any"))
             fields << k.cabin;
-        watchList.append(fields.join(QLatin1Char(';')));
+        watchList.add(readItineraryLine(fields.join(QLatin1Char(';'))).itinerary);
     }
-    ResultTable table;
-    ResultsViewModel view;
+    CheckResults results(watchList);
+    ResultsViewModel view(watchList, results);
     view.setHistory(&store);
     print("results view of 100 rows with \"Last seen\"",
-          figures(timed(50, [&] { view.refreshResults(watchList, table); })), "<= 50 ms");
+          figures(timed(50, [&] { view.refreshHistory(); })), "<= 50 ms");
     int timelinePoints = 0;
     int k = 0;
     print("timeline of one itinerary", figures(timed(100, [&] {
@@ -211,7 +213,8 @@ int main(int argc, char* argv[])
     const int expected = kItineraries * kSessionsPerDay * kDays;
     if (all.size() != expected || timelinePoints != kSessionsPerDay * kDays
         || lastFive.size() != 5 * kItineraries || !summaries[0].lastOutcome
-        || view.row(kItineraries).history.lastTime != summaries.last().lastTime) {
+        || view.index(kItineraries - 1, ResultsViewModel::kLastSeenColumn).data().toString()
+               != summaries.last().lastAvailable.toString("dd/MM/yyyy")) {
         std::printf("FAIL: the history does not hold what was written\n");
         return 1;
     }

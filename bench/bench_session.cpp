@@ -13,9 +13,8 @@
 #include "browser/BrowserLimits.h"
 #include "engine/CheckEngine.h"
 #include "browser/HttpBrowser.h"
-#include "results/ResultTable.h"
 #include "engine/Waits.h"
-#include "results/ResultsViewModel.h"
+#include "itineraries/WatchListFile.h"
 #include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
@@ -91,14 +90,12 @@ private:
     QHash<QString, QString> values_;
 };
 
-class QuietView final : public SessionView {
-public:
-    void setStatus(const QString& t) override { status_ = t; }
-    QString status() const override { return status_; }
-
-private:
-    QString status_;
-};
+void watchLines(WatchList& list, const QStringList& lines)
+{
+    list.clear();
+    for (const QString& l : lines)
+        list.add(readItineraryLine(l).itinerary);
+}
 
 qint64 rssKb()
 {
@@ -133,8 +130,7 @@ private:
 
 // kLongSessions sessions of four itineraries, rows 1 and 3 available, every seventh
 // search of the run a fault. Returns how many sessions left a wrong state.
-int longRun(ProgramData& state, CheckEngine& engine, ResultsViewModel& results, ResultTable& table,
-            HttpBrowser& browser)
+int longRun(ProgramData& state, CheckEngine& engine, HttpBrowser& browser)
 {
     const BrowserLimits limits = longRunLimits();
     browser.setLimits(limits);
@@ -156,10 +152,7 @@ int longRun(ProgramData& state, CheckEngine& engine, ResultsViewModel& results, 
     if (!sim.start())
         return 1;
     qputenv("ZELVANE_AIRLINE_URL", sim.baseUrl().toUtf8());
-    state.itineraries.clear();
-    for (const QString& l : lines)
-        state.itineraries.append(l);
-    table.clearAll();
+    watchLines(state.watchList, lines);
 
     SearchLog log(sim.logFile());
     int wrong = 0;
@@ -171,7 +164,7 @@ int longRun(ProgramData& state, CheckEngine& engine, ResultsViewModel& results, 
     std::printf("%d sessions of %d itineraries, every %dth search a fault (%s):\n", kLongSessions,
                 kLongItineraries, kFaultEvery, qPrintable(kFaults.join(", ")));
     for (int s = 1; s <= kLongSessions; ++s) {
-        engine.loginsSent = 0;
+        resetThrottle(engine);
         one.start();
         const SessionOutcome outcome = QCoro::waitFor(engine.runCheck());
         const qint64 ms = one.elapsed();
@@ -203,8 +196,10 @@ int longRun(ProgramData& state, CheckEngine& engine, ResultsViewModel& results, 
         for (int i = 1; i <= kLongItineraries && i <= searches.size(); ++i) {
             const bool faulted = i == faultAt;
             const bool seats = !faulted && i % 2 == 1;
-            const int icon = faulted ? kIconNotChecked : seats ? kIconAvailable : kIconNotAvailable;
-            if (results.row(i).icon != icon || table.entry(i - 1).resultText.isEmpty() == seats)
+            const Availability state = faulted ? Availability::NotKnown : seats ? Availability::Seats
+                                                                                : Availability::NoSeats;
+            const ItineraryResult& r = engine.results().at(i);
+            if (r.availability() != state || r.pageText().isEmpty() == seats)
                 problems << QStringLiteral("row %1 (%2)").arg(i).arg(
                     faulted ? searches[i - 1].value("fault").toString() : QStringLiteral("no fault"));
         }
@@ -266,18 +261,15 @@ int main(int argc, char* argv[])
     state.settings.surname = "Smith";
     state.settings.setPinText("1234");
     state.settings.mailSendType = 2;
-    for (const QString& l : lines)
-        state.itineraries.append(l);
-    ResultsViewModel results;
-    ResultTable table;
+    watchLines(state.watchList, lines);
+    CheckResults results(state.watchList);
     HttpBrowser b1, b3;
     RealWaits waits(SystemClock::instance(), 0.0);
-    QuietView view;
     RecordingMail mail;
-    CheckEngine engine(state.parts.data, results, table, {b1, b3}, waits, view, mail);
+    CheckEngine engine(state.parts.data, results, {b1, b3}, waits, mail);
 
     const auto session = [&] {
-        engine.loginsSent = 0; // back to back, far faster than the login throttle allows
+        resetThrottle(engine); // back to back, far faster than the login throttle allows
         return QCoro::waitFor(engine.runCheck());
     };
 
@@ -291,20 +283,17 @@ int main(int argc, char* argv[])
     };
     Figures single, flexible;
     const auto measure = [&](const QStringList& watch, Figures& f) {
-        state.itineraries.clear();
-        for (const QString& l : watch)
-            state.itineraries.append(l);
-        table.clearAll();
+        watchLines(state.watchList, watch);
         QElapsedTimer wall;
         const double cpu0 = cpuSeconds();
         wall.start();
         f.completed = session() == SessionOutcome::Completed && f.completed;
-        f.wallMs << double(wall.elapsed()) / state.itineraries.searchesPerCheck();
-        f.cpuMs << (cpuSeconds() - cpu0) * 1000 / state.itineraries.searchesPerCheck();
+        f.wallMs << double(wall.elapsed()) / state.watchList.searchesPerCheck();
+        f.cpuMs << (cpuSeconds() - cpu0) * 1000 / state.watchList.searchesPerCheck();
         f.rssKb = rssKb();
         f.available = 0;
         for (int i = 1; i <= results.count(); ++i)
-            f.available += int(seatDays(table.entry(i - 1)).size());
+            f.available += int(results.at(i).seatDays().size());
     };
     for (int round = 0; round < 3; ++round) {
         measure(lines, single);
@@ -327,6 +316,6 @@ int main(int argc, char* argv[])
     const bool completed = single.completed && flexible.completed;
 
     sim.stop();
-    const int wrong = longRun(state, engine, results, table, b1);
+    const int wrong = longRun(state, engine, b1);
     return completed && wrong == 0 ? 0 : 1;
 }

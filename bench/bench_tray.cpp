@@ -318,13 +318,13 @@ void popupsRaisedAndClosed()
     RecordingMessageBoxes boxes;
     ProductNews news;
     AppWindows windows(state.parts, news, boxes);
-    MainWindow& main = windows.mainWindow();
+    windows.mainWindow();
     const int perRound = setting("BENCH_TRAY_POPUPS", 10);
     std::printf("pop-ups raised and closed, resident memory:");
     for (int round = 0; round <= kRounds; ++round) {
         if (round > 0) {
             for (int i = 0; i < perRound; ++i) {
-                emit main.popupRequested(i % 4, "Sydney:Melbourne:24/12/2027", i % 4 + 1);
+                windows.announce({"Sydney", "Melbourne", "24/12/2027"});
                 QPointer<SeatPopup> p = windows.popup(i % 4);
                 if (!QTest::qWaitFor([&p] { return !p->growTimer.isActive() && !p->slideTimer.isActive(); })) {
                     std::printf("\na pop-up did not come to rest: figures stop here\n");
@@ -342,7 +342,7 @@ void popupsRaisedAndClosed()
                     mallinfo2().uordblks / 1024);
     }
     std::printf(" (after each %d; goal: flat)\n", perRound);
-    main.hide();
+    windows.mainWindow().hide();
     tlsLibraryCost();
 }
 

@@ -34,7 +34,7 @@ declare -A allowed=(
   [results]="app history browser itineraries"
   [engine]="app history net browser itineraries results"
   [notify]="app history net browser itineraries results engine"
-  [startup]="app history itineraries engine notify"
+  [startup]="app history net browser itineraries results engine notify"
   [ui]="app history net browser itineraries results engine notify startup"
   [programs]="app history net browser itineraries results engine notify startup ui"
 )

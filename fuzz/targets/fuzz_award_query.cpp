@@ -1,8 +1,10 @@
-// The cells of a watch-list line come from a file anyone can edit and from
-// the airline's city codes: whatever they hold, an address is built only for
-// a real date, and it always carries the search form's parameters, each once
-// and in its place, so a cell can never add, drop or cut one off.
+// A watch-list line comes from a file anyone can edit and from the airline's
+// city codes: whatever it holds, a search is made only for a line that reads
+// as an itinerary, and its address always carries the search form's
+// parameters, each once and in its place, so a field can never add, drop or
+// cut one off.
 #include "engine/AwardQuery.h"
+#include "itineraries/WatchListFile.h"
 
 #include <QDate>
 #include <cstddef>
@@ -40,31 +42,19 @@ int plainNumber(const QString& text)
     return v;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+void checkAddress(const QString& url, const QStringList& keys, const QDate& date)
 {
-    static const QStringList kKeys = keysOf(
-        awardSearchUrl(kBase, itineraryCells(QStringLiteral("Sydney;London;25/12/2006;Evening;SYD;LON")), 1)
-            ->section(QLatin1Char('?'), 1)
-            .split(QLatin1Char('&')));
-
-    const QString line = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
-    const ItineraryCells cells = itineraryCells(line);
-    const std::optional<QString> url = awardSearchUrl(kBase, cells, adultsOfLine(line));
-    if (!url)
-        return 0;
     const QString prefix = kBase + kAwardBookingPath + QLatin1Char('?');
-    if (!url->startsWith(prefix) || url->contains(QLatin1Char('#')))
+    if (!url.startsWith(prefix) || url.contains(QLatin1Char('#')))
         __builtin_trap();
-    const QStringList params = url->mid(prefix.size()).split(QLatin1Char('&'));
-    if (keysOf(params) != kKeys)
+    const QStringList params = url.mid(prefix.size()).split(QLatin1Char('&'));
+    if (keysOf(params) != keys)
         __builtin_trap();
 
     const int year = plainNumber(valueOf(params, QStringLiteral("QAB_availabilitySearch_departureYear")));
     const int month = plainNumber(valueOf(params, QStringLiteral("QAB_availabilitySearch_departureMonth")));
     const int day = plainNumber(valueOf(params, QStringLiteral("QAB_availabilitySearch_departureDay")));
-    if (!QDate(year, month, day).isValid())
+    if (QDate(year, month, day) != date)
         __builtin_trap();
 
     // Any time text searches with the two values of one offered choice.
@@ -77,5 +67,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!known)
         __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const Itinerary kSample = readItineraryLine(QStringLiteral("Sydney;London;25/12/2006;Evening;SYD;LON")).itinerary;
+    static const QStringList kKeys =
+        keysOf(awardSearchUrl(kBase, kSample, kSample.date).section(QLatin1Char('?'), 1).split(QLatin1Char('&')));
+
+    const ReadLine read = readItineraryLine(QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)));
+    if (!read.problem.isEmpty())
+        return 0;
+    const QList<QDate> dates = read.itinerary.dates();
+    if (dates.size() != read.itinerary.searches())
+        __builtin_trap();
+    for (const QDate& date : dates)
+        checkAddress(awardSearchUrl(kBase, read.itinerary, date), kKeys, date);
     return 0;
 }

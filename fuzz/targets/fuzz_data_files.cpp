@@ -1,13 +1,13 @@
 // "Query.txt" and the city files may be edited by hand or come from another
 // system: whatever bytes they hold, they split into lines without line ends,
-// the watch list keeps only trimmed non-empty lines and shows at most the
-// table's 100, and what the program writes back reads back the same.
+// the watch list reads each trimmed non-empty line once, keeps one it cannot
+// read as it stands, writes back exactly what it read, and what it composes
+// for an itinerary reads back as the same itinerary.
 #include "app/DataFolder.h"
 #include "app/TextFile.h"
-#include "results/ResultTable.h"
 #include "itineraries/CityLists.h"
-#include "itineraries/ItineraryStore.h"
-#include "results/ResultsViewModel.h"
+#include "itineraries/WatchList.h"
+#include "itineraries/WatchListFile.h"
 #include "FuzzFolder.h"
 
 #include <QDir>
@@ -32,29 +32,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     // A CR before the CR LF stays (the trim of each reader takes it), but no
     // line may carry a line feed.
-    for (const QString& l : *lines)
+    QStringList kept;
+    for (const QString& l : *lines) {
         if (l.contains(QLatin1Char('\n')))
             __builtin_trap();
+        if (!l.trimmed().isEmpty())
+            kept << l.trimmed();
+    }
 
-    ItineraryStore store(fuzzFolder());
-    store.load();
-    for (const QString& l : store.lines())
-        if (l.isEmpty() || l != l.trimmed())
-            __builtin_trap();
-    ResultsViewModel view;
-    ResultTable table;
-    view.refreshResults(store, table);
-    if (view.count() != std::min(store.count(), kMaxItineraries))
+    WatchList list(fuzzFolder());
+    list.load();
+    if (list.count() != kept.size())
         __builtin_trap();
-    for (int i = 1; i <= view.count(); ++i)
-        if (view.row(i).cells != itineraryCells(store.line(i)))
+    for (int p = 1; p <= list.count(); ++p) {
+        const ReadLine again = readItineraryLine(kept[p - 1]);
+        if (!(again.itinerary == list.at(p)) || again.problem != list.problem(p))
             __builtin_trap();
+        if (list.readable(p) && !(readItineraryLine(itineraryLine(list.at(p))).itinerary == list.at(p)))
+            __builtin_trap();
+    }
 
-    if (!store.save())
+    if (!list.save())
         __builtin_trap();
-    ItineraryStore reread(fuzzFolder());
-    reread.load();
-    if (reread.lines() != store.lines())
+    const std::optional<QStringList> written = readTextLines(dir.filePath(kQueryFile));
+    if (!written || *written != kept)
         __builtin_trap();
 
     CityLists cities(fuzzFolder());

@@ -50,14 +50,10 @@ TimeOfDayRow timeOfDayRowOrMorning(const QString& choice)
     return timeOfDayRow(choice).value_or(rowOfHour(1));
 }
 
-std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells& cells, int adults)
+QString awardSearchUrl(const QString& base, const Itinerary& itinerary, const QDate& date)
 {
-    const std::optional<QDate> date = departureDate(cells[2]);
-    if (!date)
-        return std::nullopt;
-    const int year = date->year(), month = date->month(), day = date->day();
-
-    const TimeOfDayRow time = timeOfDayRowOrMorning(cells[3]);
+    const int year = date.year(), month = date.month(), day = date.day();
+    const TimeOfDayRow time = timeOfDayRowOrMorning(itinerary.timeOfDay);
     const QString y = QString::number(year);
     const QString m = QString::number(month);
     const QStringList params = {
@@ -74,12 +70,12 @@ std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells&
         QStringLiteral("QAB_availabilitySearch_departureBookLeadFormatted=200506120000"),
         QStringLiteral("QAB_passengerForm_selfTravelling=true"),
         QStringLiteral("QAB_passengerForm_promoCode="),
-        QStringLiteral("QAB_availabilitySearch_departureCity=") + escapeQueryBreakers(cells[4]),
+        QStringLiteral("QAB_availabilitySearch_departureCity=") + escapeQueryBreakers(itinerary.origin.code),
         QStringLiteral("QAB_availabilitySearch_departureMonthYear=") + m + QLatin1Char(',') + y,
         QStringLiteral("QAB_availabilitySearch_departureDay=") + QString::number(day),
         QStringLiteral("QAB_availabilitySearch_departureHour=Morning"),
-        QStringLiteral("QAB_availabilitySearch_arrivalCity=") + escapeQueryBreakers(cells[5]),
-        QStringLiteral("QAB_passengerForm_numberOfAdultPassengers=") + QString::number(adults),
+        QStringLiteral("QAB_availabilitySearch_arrivalCity=") + escapeQueryBreakers(itinerary.destination.code),
+        QStringLiteral("QAB_passengerForm_numberOfAdultPassengers=") + QString::number(itinerary.adults),
         QStringLiteral("QAB_passengerForm_numberOfChildPassengers=0"),
         QStringLiteral("QAB_passengerForm_numberOfInfantPassengers=0"),
     };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "itineraries/ItineraryStore.h"
+#include "itineraries/Itinerary.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,12 +26,11 @@ std::optional<TimeOfDayRow> timeOfDayRow(const QString& choice);
 // like "Morning", so no flight of that day is missed.
 TimeOfDayRow timeOfDayRowOrMorning(const QString& choice);
 
-// The award search address for one itinerary: base is scheme and host of the
-// airline site. Nothing when the date cell is not a real dd/mm/yyyy date:
-// searching anyway would read whatever page was shown last. The city codes
-// go as they are but for the characters that would end or add a parameter.
-// `adults` is how many travel together, all of them needing a seat.
-std::optional<QString> awardSearchUrl(const QString& base, const ItineraryCells& cells, int adults);
+// The award search address for one date of an itinerary: base is scheme and
+// host of the airline site. The city codes go as they are but for the
+// characters that would end or add a parameter; every adult travelling
+// together needs a seat.
+QString awardSearchUrl(const QString& base, const Itinerary& itinerary, const QDate& date);
 
 inline const QString kAwardBookingPath = QStringLiteral("/fflyer/dyns/auth/AwardBooking");
 

@@ -3,17 +3,16 @@
 #include "app/Clock.h"
 #include "app/MemberDetails.h"
 #include "app/Settings.h"
-#include "history/HistoryStore.h"
-#include "itineraries/ItineraryStore.h"
+#include "browser/WebBrowser.h"
 #include "engine/AwardQuery.h"
 #include "engine/CityUpdate.h"
-#include "results/ResultTable.h"
 #include "engine/Waits.h"
-#include "browser/WebBrowser.h"
+#include "history/HistoryStore.h"
+#include "itineraries/WatchList.h"
 #include "net/Addresses.h"
 #include "net/QueryText.h"
-#include "results/ResultsViewModel.h"
-#include "results/SeatTexts.h"
+#include "results/CheckRecords.h"
+#include "results/ResultPage.h"
 
 #include <cmath>
 
@@ -23,7 +22,6 @@ namespace {
 
 constexpr int kLoginsPerWindow = 3;
 constexpr int kThrottleWindowMinutes = 5;
-constexpr int kPopupPlaces = 4;
 constexpr int kGiveUpAfterPasses = 3;
 
 // Clears `flag` when the scope ends, however the session ends.
@@ -33,7 +31,17 @@ struct RunningGuard {
     ~RunningGuard() { flag = false; }
 };
 
+const QString kLoggedOutReason = QStringLiteral("the site logged the session out");
+const QString kNotLoadedReason = QStringLiteral("the result page did not load");
+const QString kLoginAfterLogoutRefused =
+    QStringLiteral("the site logged the session out and did not let it log in again");
+
 } // namespace
+
+QString stoppedBeforeText(int stoppedAt, const QString& trouble)
+{
+    return QStringLiteral("the check stopped at #%1: %2").arg(stoppedAt).arg(trouble);
+}
 
 QString loginUrlFor(const QString& base, double memberNo, const QString& surname,
                     const QString& pinDigits)
@@ -43,26 +51,23 @@ QString loginUrlFor(const QString& base, double memberNo, const QString& surname
            + escapeQueryBreakers(surname) + QStringLiteral("&login_pin=") + pinDigits;
 }
 
-CheckEngine::CheckEngine(SessionParts parts, ResultsViewModel& results, ResultTable& table,
-                         Browsers browsers, Waits& waits, SessionView& view, SessionAlerts& alerts,
-                         QObject* parent)
+CheckEngine::CheckEngine(SessionParts parts, CheckResults& results, Browsers browsers, Waits& waits,
+                         SessionAlerts& alerts, QObject* parent)
     : QObject(parent),
       parts_(parts),
-      results_(results),
-      table_(table),
       browsers_(browsers),
       waits_(waits),
-      view_(view),
-      alerts_(alerts)
+      alerts_(alerts),
+      results_(results)
 {
-    throttleTimer.setInterval(60000);
-    justSentTimer.setInterval(5000);
-    blinkTimer.setInterval(100);
-    connect(&throttleTimer, &QTimer::timeout, this, &CheckEngine::onThrottleTick);
-    connect(&justSentTimer, &QTimer::timeout, this, &CheckEngine::onJustSentTick);
-    connect(&blinkTimer, &QTimer::timeout, this, &CheckEngine::onBlinkTick);
-    connect(&browsers_.session, &WebBrowser::documentComplete, this,
-            &CheckEngine::onSessionPageLoaded);
+    throttleTimer_.setInterval(60000);
+    connect(&throttleTimer_, &QTimer::timeout, this, &CheckEngine::tickThrottle);
+    // A maintenance page at an address with "error" in it says nothing of the details.
+    connect(&browsers_.session, &WebBrowser::documentComplete, this, [this] {
+        if (browsers_.session.locationUrl().toLower().contains(QLatin1String("error"))
+            && !siteTrouble(browsers_.session, true, airlineBase()))
+            say(status::kLoginIncorrect);
+    });
 }
 
 QString CheckEngine::loginUrl() const
@@ -86,31 +91,30 @@ QString CheckEngine::bareLoginUrl() const
     return airlineBase() + kBareLoginPath;
 }
 
-void CheckEngine::refreshResults()
+void CheckEngine::say(const QString& text)
 {
-    results_.refreshResults(parts_.itineraries, table_);
+    status_ = text;
+    emit statusChanged(text);
 }
 
-void CheckEngine::announce(int row)
+void CheckEngine::announce(int position)
 {
-    results_.setIcon(row, kIconAvailable);
-    const ResultsViewModel::Row& r = results_.row(row);
-    lastAnnouncement = seatAnnouncement(r, table_.entry(row - 1));
+    // Once a session: a logout makes the session search an itinerary again.
+    if (announced_.contains(position))
+        return;
+    announced_.insert(position);
     // Judged against the history as it was before this session, as the
     // other channels are when it ends: seats on a date that had none.
-    if (parts_.settings.announceChangesOnly && !seatsBecameAvailable(row))
+    if (parts_.settings.announceChangesOnly && !seatsBecameAvailable(position))
         return;
-    raisePopup();
-    blinkTimer.start();
+    emit seatsAnnounced(seatAnnouncement(parts_.watchList.at(position), results_.at(position)));
 }
 
-bool CheckEngine::seatsBecameAvailable(int row) const
+bool CheckEngine::seatsBecameAvailable(int position) const
 {
-    const ResultsViewModel::Row& r = results_.row(row);
-    const QList<QDate> withSeats = seatDays(table_.entry(row - 1));
-    for (const QString& date : r.dateCells())
-        if (withSeats.contains(departureDate(date).value_or(QDate()))
-            && outcomeChanged(parts_.history.lastCheckedOutcome(r.historyKey(date)), CheckOutcome::Available))
+    const Itinerary& it = parts_.watchList.at(position);
+    for (const QDate& date : results_.at(position).seatDays())
+        if (outcomeChanged(parts_.history.lastCheckedOutcome(historyKey(it, date)), CheckOutcome::Available))
             return true;
     return false;
 }
@@ -118,43 +122,39 @@ bool CheckEngine::seatsBecameAvailable(int row) const
 void CheckEngine::setLoginTrouble(bool refused)
 {
     loginTrouble_ = refused;
-    view_.showLoginTrouble(refused);
+    emit loginTroubleChanged(refused);
 }
 
-void CheckEngine::raisePopup()
+void CheckEngine::setLoginLockout(bool locked)
 {
-    popupCount = popupCount + 1;
-    view_.raisePopup(popupCount - 1, lastAnnouncement, popupCount);
-    if (popupCount == kPopupPlaces)
-        popupCount = 0;
+    loginLockout_ = locked;
+    emit loginLockoutChanged(locked);
 }
 
-void CheckEngine::showNotChecked(int row)
+void CheckEngine::endLoginLockout()
 {
-    // What an earlier check found is no answer of this one.
-    table_.resetEntry(row - 1);
-    results_.setIcon(row, kIconNotChecked);
+    setLoginLockout(false);
 }
 
-void CheckEngine::noteCheck(int row, int day, CheckOutcome outcome, const QList<FlightRow>& flights)
+void CheckEngine::noteCheck(int position, int day, const Itinerary& itinerary, const SearchOutcome& outcome)
 {
-    const ResultsViewModel::Row& r = results_.row(row);
     CheckRecord c;
-    c.position = row;
+    c.position = position;
     c.day = day;
-    c.key = r.historyKey(r.dateCells().value(day));
-    c.outcome = outcome;
-    c.flights = flights;
-    sessionChecks_.insert({row, day}, c);
+    c.key = historyKey(itinerary, outcome.date);
+    c.outcome = historyOutcome(outcome);
+    c.flights = outcome.flights;
+    sessionChecks_.insert({position, day}, c);
 }
 
-void CheckEngine::recordHistory(bool completed)
+QList<CheckRecord> CheckEngine::recordHistory(bool completed)
 {
     if (sessionChecks_.isEmpty())
-        return;
+        return {};
     lastChecks_ = sessionChecks_.values();
     sessionChecks_.clear();
     parts_.history.recordSession(sessionStart_, completed, lastChecks_);
+    return lastChecks_;
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::runCheck()
@@ -164,25 +164,37 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     RunningGuard guard(running_);
     sessionStart_ = parts_.clock.now();
     sessionChecks_.clear();
+    announced_.clear();
+    stoppedAt_ = 0;
+    trouble_ = {};
+    emit sessionStarted();
     const SessionOutcome outcome = co_await runSession();
-    // A session that ended on a login after a logout keeps what it checked.
-    recordHistory(false);
+    if (stoppedAt_ > 0)
+        markCutShort(trouble_.reason.isEmpty() ? kLoginAfterLogoutRefused : trouble_.reason);
+    // Recorded before the alerts, which tell what changed against it.
+    SessionReport report;
+    report.outcome = outcome;
+    report.checks = recordHistory(outcome == SessionOutcome::Completed);
+    report.trouble = trouble_.reason;
+    report.stoppedAt = stoppedAt_;
+    if (outcome != SessionOutcome::Refused && outcome != SessionOutcome::NoItineraries
+        && outcome != SessionOutcome::NoMember && outcome != SessionOutcome::Throttled)
+        co_await alerts_.sessionEnded(std::move(report));
+    idle_ = true;
     // The history going wrong stops no check, but the user hears of it.
     const QString notice = parts_.history.takeNotice();
     if (!notice.isEmpty())
-        view_.setStatus(notice);
+        say(notice);
+    emit sessionEnded(outcome);
     co_return outcome;
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::runSession()
 {
-    refreshResults();
-    view_.setStatus(parts_.itineraries.count() > 0 ? status::kWaitingNewSession
-                                                   : status::kWaitingItineraries);
-    if (parts_.itineraries.count() == 0) {
-        refreshResults();
+    const WatchList& list = parts_.watchList;
+    say(list.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
+    if (list.count() == 0)
         co_return SessionOutcome::NoItineraries;
-    }
     idle_ = false;
 
     cachedMemberNo_ = parts_.settings.memberNo;
@@ -190,66 +202,60 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
     cachedPin_ = parts_.settings.pinText();
     loginAttempts_ = 0;
     if (cachedMemberNo_ == 0) {
-        view_.setStatus(kFillAllRequired);
-        idle_ = true;
+        say(kFillAllRequired);
         co_return SessionOutcome::NoMember;
     }
 
     // The session comes back to the login after a refused login (which then
-    // ends it) and when the site has logged it out.
+    // ends it) and when the site has logged it out, to go on where it was.
     bool refused = false;
+    int from = 1;
     for (;;) {
         ++loginAttempts_;
-        view_.showItineraries();
         if (refused) {
-            idle_ = true;
             setLoginTrouble(true);
             keepSiteTroubleStreak(std::nullopt); // the site itself answered
-            co_await alerts_.sessionEnded(SessionOutcome::LoginFailed, false);
             co_return SessionOutcome::LoginFailed;
         }
         switch (co_await logIn()) {
         case LoginStep::Accepted: break;
         case LoginStep::Refused: refused = true; continue;
         case LoginStep::Throttled: co_return SessionOutcome::Throttled;
-        case LoginStep::SiteTrouble: {
-            const SessionOutcome ended = co_await endOnSiteTrouble();
-            co_return ended;
-        }
+        case LoginStep::SiteTrouble: co_return endOnSiteTrouble();
         case LoginStep::GaveUp:
             keepSiteTroubleStreak(std::nullopt);
-            co_await alerts_.sessionEnded(SessionOutcome::GaveUp, false);
             co_return SessionOutcome::GaveUp;
         }
-        const SearchStep searched = co_await searchAll();
-        if (searched == SearchStep::SiteTrouble) {
-            const SessionOutcome ended = co_await endOnSiteTrouble();
-            co_return ended;
-        }
+        if (from == 1)
+            markNotSearched(list.count());
+        const SearchStep searched = co_await searchFrom(from);
+        if (searched == SearchStep::SiteTrouble)
+            co_return endOnSiteTrouble();
         if (searched == SearchStep::Completed)
             break;
+        from = stoppedAt_;
     }
-    co_await finishSession();
+    finishSession();
     co_return SessionOutcome::Completed;
 }
 
 QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
 {
     WebBrowser& browser = browsers_.session;
-    view_.setStatus(status::kWaitingLogin);
+    say(status::kWaitingLogin);
     idle_ = true;
     co_await waits_.timedWait(kPauseBeforeLogin);
 
-    view_.setStatus(status::kSendingLogin);
-    view_.showLoginsSent(loginsSent);
-    if (!throttleTimer.isActive())
-        throttleTimer.start();
-    if (loginsSent >= kLoginsPerWindow) {
-        view_.setStatus(status::kMaxLogins);
+    say(status::kSendingLogin);
+    emit throttleChanged(loginsSent_, throttleMinutes_);
+    if (!throttleTimer_.isActive())
+        throttleTimer_.start();
+    if (loginsSent_ >= kLoginsPerWindow) {
+        say(status::kMaxLogins);
         co_return LoginStep::Throttled;
     }
     browser.navigate(loginUrl());
-    ++loginsSent;
+    ++loginsSent_;
     const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(kPauseAfterLogin);
 
@@ -257,155 +263,159 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     // page or another host's page never judged them.
     const std::optional<SiteTrouble> trouble = siteTrouble(browser, loaded, airlineBase());
     if (!trouble && browser.locationUrl() == accountUrl()) {
-        view_.setStatus(status::kLoginOk);
+        say(status::kLoginOk);
         // A failing streak ends here: the next refusal is told again.
         parts_.settings.loginFailTold = 0;
         parts_.settings.save();
         setLoginTrouble(false);
         idle_ = false;
-        loginLockout_ = false;
-        if (stopLockoutRetry)
-            stopLockoutRetry();
-        view_.showItineraries();
+        if (loginLockout_)
+            setLoginLockout(false);
     } else if (trouble) {
         trouble_ = *trouble;
         co_return LoginStep::SiteTrouble;
     } else if (loginAttempts_ > kGiveUpAfterPasses) {
-        view_.setStatus(status::kGaveUp);
-        loginLockout_ = true;
+        say(status::kGaveUp);
         parts_.settings.lastSessionTime = parts_.clock.now();
-        if (startLockoutRetry)
-            startLockoutRetry();
-        idle_ = true;
+        setLoginLockout(true);
         setLoginTrouble(true);
         co_return LoginStep::GaveUp;
     }
     readCitiesFromPage(browser, parts_.cities);
     if (browser.locationUrl() != accountUrl()) {
-        view_.setStatus(status::kLoginFailed);
+        say(status::kLoginFailed);
         co_return LoginStep::Refused;
     }
     co_return LoginStep::Accepted;
 }
 
-QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchAll()
+void CheckEngine::markNotSearched(int upTo)
 {
-    // The rows as they are now; an itinerary added meanwhile waits for the next session.
-    const int n = results_.count();
-    for (int i = 1; i <= n; ++i) {
-        view_.setStatus(status::checking(i));
-        table_.clearResultText(i - 1);
-        const QStringList dates = results_.row(i).dateCells();
-        QList<DayResult> days;
-        bool allRead = true;
+    // The airline takes so many searches in one session; what lies past them
+    // waits, and says so, rather than being skipped unseen.
+    const WatchList& list = parts_.watchList;
+    int budget = kMaxSearchesPerCheck;
+    searchable_ = 0;
+    bool past = false;
+    for (int p = 1; p <= upTo; ++p) {
+        QString why = list.problem(p);
+        if (why.isEmpty()) {
+            past = past || p > kMaxItineraries || list.at(p).searches() > budget;
+            if (past)
+                why = kPastTheLimit;
+            else
+                budget -= list.at(p).searches();
+        }
+        if (!why.isEmpty())
+            results_.set(p, ItineraryResult{{}, why});
+        else
+            searchable_ = p;
+    }
+}
+
+QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
+{
+    // The list as it is now; an itinerary added meanwhile waits for the next session.
+    const WatchList& list = parts_.watchList;
+    const int last = std::min(searchable_, list.count());
+    for (int p = from; p <= last; ++p) {
+        if (!results_.at(p).notSearched.isEmpty())
+            continue;
+        // Copied: the list is not looked at again across the waits.
+        const Itinerary itinerary = list.at(p);
+        say(status::checking(p));
+        results_.set(p, {});
+        const QList<QDate> dates = itinerary.dates();
+        ItineraryResult result;
         for (int d = 0; d < dates.size(); ++d) {
             // One search per date, each with every pause a search has.
             if (dates.size() > 1)
-                view_.setStatus(status::checkingDay(i, departureDate(dates[d]).value_or(QDate())));
-            const DateSearch searched = co_await searchDate(i, d, dates[d]);
-            if (searched.step == DateSearch::SiteTrouble || searched.step == DateSearch::LoggedOut) {
-                showNotChecked(i);
-                co_return searched.step == DateSearch::SiteTrouble ? SearchStep::SiteTrouble
-                                                                   : SearchStep::LoggedOut;
-            }
-            // A date whose search failed still counts among the dates.
-            days << searched.day;
-            allRead = allRead && searched.day.checked;
+                say(status::checkingDay(p, dates[d]));
+            const DateSearch searched = co_await searchDate(p, d, itinerary, dates[d]);
+            result.days << searched.outcome;
+            if (searched.step == DateSearch::Read)
+                continue;
+            // What was found so far stands and is told; the rest is not known.
+            stoppedAt_ = p;
+            const QString stopped = searched.step == DateSearch::LoggedOut ? searched.outcome.reason
+                                                                           : stoppedBeforeText(p, trouble_.reason);
+            for (int rest = d + 1; rest < dates.size(); ++rest)
+                result.days << SearchOutcome::notKnown(dates[rest], stopped, searched.step == DateSearch::LoggedOut);
+            results_.set(p, result);
+            if (result.availability() == Availability::Seats)
+                announce(p);
+            // Logged in again, the session goes on from this itinerary.
+            co_return searched.step == DateSearch::LoggedOut ? SearchStep::LoggedOut : SearchStep::SiteTrouble;
         }
-        table_.setDays(i - 1, days);
-        // Seats found on any date are an answer; without them, a date that
-        // could not be searched leaves the row not checked, never "not
-        // available", which would be a false answer.
-        if (!table_.entry(i - 1).resultText.isEmpty()) {
-            announce(i);
-        } else if (!allRead) {
-            showNotChecked(i);
-        } else {
-            table_.markNotAvailableIfEmpty(i - 1);
-            results_.setIcon(i, kIconNotAvailable);
-        }
-        view_.setStatus(status::processed(i));
+        results_.set(p, result);
+        if (result.availability() == Availability::Seats)
+            announce(p);
+        say(status::processed(p));
         co_await waits_.pumpOnce();
     }
+    stoppedAt_ = 0;
     co_return SearchStep::Completed;
 }
 
-QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int row, int day, QString dateCell)
+void CheckEngine::markCutShort(const QString& why)
+{
+    // The list was begun but not finished: what lies after the stop is not
+    // known in this check, whatever an earlier one found.
+    const QString stopped = stoppedBeforeText(stoppedAt_, why);
+    for (int p = stoppedAt_ + 1; p <= std::min(searchable_, parts_.watchList.count()); ++p)
+        if (results_.at(p).notSearched.isEmpty())
+            results_.set(p, ItineraryResult{{}, stopped});
+}
+
+QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int day, Itinerary itinerary,
+                                                             QDate date)
 {
     WebBrowser& browser = browsers_.session;
-    // Copied: the row is not looked at again across the waits.
-    const ResultsViewModel::Row r = results_.row(row);
-    ItineraryCells cells = r.cells;
-    cells[2] = dateCell;
-    const std::optional<QString> url = awardSearchUrl(airlineBase(), cells, r.adults);
-    if (url)
-        browser.navigate(*url);
+    browser.navigate(awardSearchUrl(airlineBase(), itinerary, date));
     co_await waits_.timedWait(kPauseAfterSearchSent);
     const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(kPauseAfterSearchLoaded);
     // A search the site fails would most likely be followed by more: the
     // list stops here rather than asking a site in trouble 100 times, and
     // what was found so far still counts.
-    const std::optional<SiteTrouble> trouble =
-        url && loaded ? siteTrouble(browser, true, airlineBase()) : std::nullopt;
+    const std::optional<SiteTrouble> trouble = loaded ? siteTrouble(browser, true, airlineBase()) : std::nullopt;
     DateSearch searched;
-    searched.day = {departureDate(dateCell).value_or(QDate()), false, {}, {}, false};
     if (trouble) {
         trouble_ = *trouble;
         searched.step = DateSearch::SiteTrouble;
+        searched.outcome = SearchOutcome::notKnown(date, trouble->reason);
     } else if (browser.locationUrl() == bareLoginUrl()) {
         searched.step = DateSearch::LoggedOut;
-    } else if (url && loaded) {
-        // Without its own search (an unreadable date) or a finished load,
-        // the page shown would not be this date's answer.
-        const ResultPageReading reading = readResultPage(browser, r.cabin);
-        searched = {DateSearch::Read,
-                    {searched.day.date, reading.available, reading.resultText, reading.flights}};
+        searched.outcome = SearchOutcome::notKnown(date, kLoggedOutReason, true);
+    } else if (!loaded) {
+        // The page shown would not be this date's answer.
+        searched.outcome = SearchOutcome::notKnown(date, kNotLoadedReason);
+    } else {
+        const ResultPageReading reading = readResultPage(browser, itinerary.cabin);
+        searched.outcome.availability = reading.availability;
+        searched.outcome.date = date;
+        searched.outcome.flights = reading.flights;
+        searched.outcome.pageText = reading.resultText;
     }
-    const CheckOutcome outcome = searched.step == DateSearch::LoggedOut ? CheckOutcome::LoggedOut
-                                 : searched.step != DateSearch::Read    ? CheckOutcome::Failed
-                                 : searched.day.available               ? CheckOutcome::Available
-                                                                        : CheckOutcome::NotAvailable;
-    noteCheck(row, day, outcome, searched.day.flights);
+    noteCheck(position, day, itinerary, searched.outcome);
     co_return searched;
 }
 
-QCoro::Task<> CheckEngine::finishSession()
+void CheckEngine::finishSession()
 {
     keepSiteTroubleStreak(std::nullopt);
-    // Before the e-mail, which may go only for what changed.
-    recordHistory(true);
-    view_.showResultsPanel();
     const QDateTime now = parts_.clock.now();
     parts_.settings.lastLoginTime =
         QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
-    view_.showLastLoginTime(now.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
-    view_.setStatus(status::kCompleted);
-    const int mailType = parts_.settings.mailSendType;
-    const bool mailWanted = mailType == kMailAlways || mailType == kMailIfAvailable || mailType == kMailOnChange;
-    co_await alerts_.sessionEnded(SessionOutcome::Completed, mailWanted && !justSentTimer.isActive(),
-                                  lastChecks_);
-    idle_ = true;
-    refreshResults();
+    emit lastLoginChanged(now);
+    say(status::kCompleted);
 }
 
-QCoro::Task<SessionOutcome> CheckEngine::endOnSiteTrouble()
+SessionOutcome CheckEngine::endOnSiteTrouble()
 {
-    siteTroubleReason = trouble_.reason;
-    view_.setStatus(trouble_.pageArrived ? status::siteNotUsable(trouble_.reason)
-                                         : status::kSiteUnreachable);
-    idle_ = true;
+    say(trouble_.pageArrived ? status::siteNotUsable(trouble_.reason) : status::kSiteUnreachable);
     keepSiteTroubleStreak(trouble_.reason);
-    // A list the site cut short gets no results e-mail, which sums up whole
-    // checks; seats found before the trouble had their pop-ups as they came.
-    const bool searched = !sessionChecks_.isEmpty();
-    recordHistory(false);
-    // Named, not a temporary beside the co_await: g++ 12 frees those twice.
-    const QList<CheckRecord> checks = searched ? lastChecks_ : QList<CheckRecord>();
-    const SessionOutcome outcome =
-        trouble_.pageArrived ? SessionOutcome::SiteTrouble : SessionOutcome::Unreachable;
-    co_await alerts_.sessionEnded(outcome, false, checks);
-    co_return outcome;
+    return trouble_.pageArrived ? SessionOutcome::SiteTrouble : SessionOutcome::Unreachable;
 }
 
 void CheckEngine::keepSiteTroubleStreak(const std::optional<QString>& trouble)
@@ -419,15 +429,13 @@ QCoro::Task<SessionOutcome> CheckEngine::checkNow()
 {
     if (running_)
         co_return SessionOutcome::Refused;
-    refreshResults();
-    view_.showNewVersion();
     // The details come first: without them no list can be checked.
     if (parts_.settings.memberDetailsMissing()) {
-        view_.setStatus(kFillAllRequired);
+        say(kFillAllRequired);
         co_return SessionOutcome::NoMember;
     }
-    if (parts_.itineraries.count() == 0) {
-        view_.setStatus(status::kWaitingItineraries);
+    if (parts_.watchList.count() == 0) {
+        say(status::kWaitingItineraries);
         co_return SessionOutcome::NoItineraries;
     }
     co_return co_await runCheck();
@@ -439,15 +447,14 @@ QCoro::Task<> CheckEngine::testLogin()
         co_return;
     RunningGuard guard(testRunning_);
     WebBrowser& browser = browsers_.test;
-    view_.setStatus(status::kAttempting);
+    say(status::kAttempting);
     browser.navigate(memberLoginUrl());
     const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(15);
     if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, loaded, airlineBase()))
-        view_.setStatus(trouble->pageArrived ? status::siteNotUsable(trouble->reason)
-                                             : status::kSiteUnreachable);
+        say(trouble->pageArrived ? status::siteNotUsable(trouble->reason) : status::kSiteUnreachable);
     else
-        view_.setStatus(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
+        say(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
 }
 
 void CheckEngine::cancelTestLogin()
@@ -455,29 +462,15 @@ void CheckEngine::cancelTestLogin()
     parts_.settings.save();
 }
 
-void CheckEngine::onSessionPageLoaded()
+void CheckEngine::tickThrottle()
 {
-    // A maintenance page at an address with "error" in it says nothing of the details.
-    if (browsers_.session.locationUrl().toLower().contains(QLatin1String("error"))
-        && !siteTrouble(browsers_.session, true, airlineBase()))
-        view_.setStatus(status::kLoginIncorrect);
-}
-
-void CheckEngine::onThrottleTick()
-{
-    throttleMinutes = throttleMinutes + 1;
-    view_.showThrottleMinutes(throttleMinutes);
-    if (throttleMinutes >= kThrottleWindowMinutes) {
-        loginsSent = 0;
-        throttleMinutes = 0;
-        throttleTimer.stop();
+    throttleMinutes_ = throttleMinutes_ + 1;
+    if (throttleMinutes_ >= kThrottleWindowMinutes) {
+        loginsSent_ = 0;
+        throttleMinutes_ = 0;
+        throttleTimer_.stop();
     }
-}
-
-void CheckEngine::onBlinkTick()
-{
-    trayPicture_ = trayPicture_ == kIconBlinkA ? kIconBlinkB : kIconBlinkA;
-    view_.setTrayIcon(trayPicture_);
+    emit throttleChanged(loginsSent_, throttleMinutes_);
 }
 
 } // namespace zelvane

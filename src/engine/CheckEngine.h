@@ -2,46 +2,24 @@
 
 #include "engine/SessionParts.h"
 #include "engine/SiteTrouble.h"
-#include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
-#include "results/ResultTable.h"
+#include "itineraries/Itinerary.h"
+#include "results/CheckResults.h"
+#include "results/SeatTexts.h"
 
 #include <QCoro/QCoroTask>
 #include <QMap>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 
 namespace zelvane {
 
-class CityLists;
-class ResultTable;
-class ResultsViewModel;
 class Waits;
 class WebBrowser;
 
-// What a check session shows on the main window besides its status line.
-// Every call has a do-nothing default, so a window-less run shows nothing.
-class SessionView : public StatusLine {
-public:
-    virtual void showItineraries() {}                                  // itinerary list view
-    virtual void showResultsPanel() {}                         // results panel forward
-    virtual void showLoginsSent(int /*count*/) {}                 // Label25
-    virtual void showThrottleMinutes(int /*minutes*/) {}          // Label24
-    virtual void showLastLoginTime(const QString& /*text*/) {}  // lblLastLoginTime
-    // One availability pop-up in place `slot` (0-based) of the stack.
-    virtual void raisePopup(int /*slot*/, const QString& /*announcement*/, int /*popupCount*/) {}
-    virtual void setTrayIcon(int /*picture*/) {}                   // tray icon picture
-    // "Check Itinerary Now" was pressed: lblNewVer over Label4 when a newer
-    // release is known.
-    virtual void showNewVersion() {}
-    // The site refused the login (true) until a login gets through (false):
-    // the tray shows a warning picture meanwhile.
-    virtual void showLoginTrouble(bool /*refused*/) {}
-};
-
-// How a session ended; the tray program ignores it, the headless check reports it.
+// How a session ended; the tray program shows it, the headless check reports it.
 enum class SessionOutcome {
     Refused,       // another session was running
     NoItineraries,
@@ -55,57 +33,74 @@ enum class SessionOutcome {
     Completed,
 };
 
+// What the alerts are told when a session ends.
+struct SessionReport {
+    SessionOutcome outcome = SessionOutcome::Completed;
+    // This session's searches, one record per date searched, each marked
+    // changed or not against the history as it was before.
+    QList<CheckRecord> checks{};
+    // Why the site could not be used (Unreachable, SiteTrouble), in words.
+    QString trouble{};
+    // The itinerary the list stopped at because of it; 0 when it did not stop.
+    int stoppedAt = 0;
+};
+
 // Every channel that tells the user how a session went (e-mail, desktop
 // notification, push) is fed from this one place, after the session.
 class SessionAlerts {
 public:
     virtual ~SessionAlerts() = default;
-    // `resultsMailDue`: the member's e-mail choice allows a results e-mail
-    // and none was asked for moments ago. `checks`: what the session found,
-    // one record per itinerary searched, each marked changed or not.
-    virtual QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
-                                       QList<CheckRecord> checks = {}) = 0;
+    virtual QCoro::Task<> sessionEnded(SessionReport report) = 0;
 };
 
-// The check session engine of the main window: logs in, searches every
-// itinerary of the results view and records what it finds, one session at a
-// time. The login throttle, the just-sent window and the tray blink live here.
+// The check session engine: logs in, searches every itinerary of the watch
+// list and keeps what it finds, one session at a time. It tells what happens
+// through its signals; the windows, the alerts and the headless check watch it.
 class CheckEngine : public QObject {
     Q_OBJECT
 public:
     struct Browsers {
-        WebBrowser& session; // WebBrowser1
-        WebBrowser& test;    // WebBrowser3
+        WebBrowser& session;
+        WebBrowser& test; // the login test's, so a test never disturbs a session's page
     };
 
-    CheckEngine(SessionParts parts, ResultsViewModel& results, ResultTable& table, Browsers browsers,
-                Waits& waits, SessionView& view, SessionAlerts& alerts, QObject* parent = nullptr);
+    // `results` are kept by the engine: what the checks of this run found,
+    // one result per watch-list position.
+    CheckEngine(SessionParts parts, CheckResults& results, Browsers browsers, Waits& waits,
+                SessionAlerts& alerts, QObject* parent = nullptr);
+
+    const CheckResults& results() const { return results_; }
 
     // One whole session. A start while one runs is refused: two sessions
     // would share one browser.
     QCoro::Task<SessionOutcome> runCheck();
-    bool running() const { return running_; }
-    // No session is working through the list (also while one waits for its
-    // login): the schedule may start one and itineraries may be deleted.
-    bool idle() const { return idle_; }
-    void setIdle(bool idle) { idle_ = idle; }
-    // The last session gave up on the login; the lockout retry ends it.
-    bool loginLockout() const { return loginLockout_; }
-    void setLoginLockout(bool locked) { loginLockout_ = locked; }
-    // The site refused the last login and no login has got through since.
-    bool loginTrouble() const { return loginTrouble_; }
-
-    // "Check Itinerary Now".
+    // "Check Itinerary Now": the details and the list are asked for first.
     QCoro::Task<SessionOutcome> checkNow();
     // "Test": a login in the test browser with the stored details.
     QCoro::Task<> testLogin();
     // "Cancel".
     void cancelTestLogin();
-    // Document complete of the session browser.
-    void onSessionPageLoaded();
 
-    // The login address from the session's cached details (before the first
-    // session: number 0, no surname, PIN 0).
+    bool running() const { return running_; }
+    // No session is working through the list (also while one waits for its
+    // login): the schedule may start one and itineraries may be deleted.
+    bool idle() const { return idle_; }
+    // The last session gave up on the login; the lockout retry ends it.
+    bool loginLockout() const { return loginLockout_; }
+    void endLoginLockout();
+    // The site refused the last login and no login has got through since.
+    bool loginTrouble() const { return loginTrouble_; }
+    // The status line as the engine last set it.
+    QString status() const { return status_; }
+
+    // Throttle: login requests sent in this window, minutes the window has run.
+    int loginsSent() const { return loginsSent_; }
+    int throttleMinutes() const { return throttleMinutes_; }
+    bool throttleWindowOpen() const { return throttleTimer_.isActive(); }
+    // The throttle window's minute tick (its timer's, or a test's).
+    void tickThrottle();
+
+    // The login address from the session's cached details.
     QString loginUrl() const;
     // The login address from the stored details, for what logs in outside a
     // session (the login test, the city update).
@@ -113,81 +108,73 @@ public:
     QString accountUrl() const;
     QString bareLoginUrl() const;
 
-    // Throttle: login requests sent in this window, minutes the window has run.
-    int loginsSent = 0;
-    int throttleMinutes = 0;
-    int popupCount = 0;   // pop-ups raised, wrapping after four
-    QString lastAnnouncement; // of the last available itinerary
-    // One pop-up with the last announcement in the next place ("test popup").
-    void raisePopup();
-    QTimer throttleTimer; // 60 s: closes the throttle window after five ticks
-    QTimer justSentTimer; // 5 s: a results e-mail was just asked for
-    QTimer blinkTimer;      // 100 ms: tray icon blink
-    void onThrottleTick();
-    void onJustSentTick() { justSentTimer.stop(); }
-    void onBlinkTick();
-    // The main window was activated: the announcement has been seen.
-    void stopBlink() { blinkTimer.stop(); }
-    int trayPicture() const { return trayPicture_; }
-
     // Why the airline's site could not be used in the last session that
     // ended Unreachable or SiteTrouble, in words.
-    QString siteTroubleReason;
+    QString siteTroubleReason() const { return trouble_.reason; }
     // What the last session that searched anything found, one record per
-    // itinerary in list order, each marked changed or not against the
-    // history: what alerts that announce only changes go by.
+    // date searched, each marked changed or not against the history.
     const QList<CheckRecord>& lastSessionChecks() const { return lastChecks_; }
 
-    // The lockout retry tick belongs to the tray window.
-    std::function<void()> startLockoutRetry;
-    std::function<void()> stopLockoutRetry;
+signals:
+    void statusChanged(const QString& text);
+    void throttleChanged(int loginsSent, int minutes);
+    // A session completed at this time.
+    void lastLoginChanged(const QDateTime& when);
+    // The site refused the login (true) until a login gets through (false).
+    void loginTroubleChanged(bool refused);
+    // The session gave up on the login (true): a retry is due in a while.
+    void loginLockoutChanged(bool locked);
+    void sessionStarted();
+    // An itinerary has seats and the user is to hear of it now: a pop-up,
+    // the tray icon's blink.
+    void seatsAnnounced(const Announcement& announcement);
+    void sessionEnded(SessionOutcome outcome);
 
 private:
     QCoro::Task<SessionOutcome> runSession();
     // One pass of the login; the session decides from what it gives.
     enum class LoginStep { Accepted, Refused, Throttled, SiteTrouble, GaveUp };
     QCoro::Task<LoginStep> logIn();
-    // Every row of the results view searched in turn, unless the site logs
-    // the session out or fails on the way.
+    // The itineraries from `from` on, each searched in turn, unless the site
+    // logs the session out or fails on the way; `stoppedAt_` says where.
     enum class SearchStep { Completed, LoggedOut, SiteTrouble };
-    QCoro::Task<SearchStep> searchAll();
-    // The award search of one date (`day` of the row's dates) and its reading.
+    QCoro::Task<SearchStep> searchFrom(int from);
+    // The award search of one date of the itinerary at `position` and its reading.
     struct DateSearch {
-        enum Step { Read, Failed, LoggedOut, SiteTrouble } step = Failed;
-        DayResult day;
+        enum Step { Read, LoggedOut, SiteTrouble } step = Read;
+        SearchOutcome outcome;
     };
-    QCoro::Task<DateSearch> searchDate(int row, int day, QString dateCell);
-    // The session's record, the results panel, the last login time and the alerts.
-    QCoro::Task<> finishSession();
+    QCoro::Task<DateSearch> searchDate(int position, int day, Itinerary itinerary, QDate date);
+    // The itineraries a check makes no search for: lines that cannot be read,
+    // and what lies past the limits of one session.
+    void markNotSearched(int searchedUpTo);
+    // The itineraries after the one the list stopped at, for `why`.
+    void markCutShort(const QString& why);
+    // A session through the whole list: the last login time, the status.
+    void finishSession();
     // The end of a session that the site's trouble `trouble_` cut short.
-    QCoro::Task<SessionOutcome> endOnSiteTrouble();
+    SessionOutcome endOnSiteTrouble();
     // Counts a check the site failed (`trouble`) into the streak the user is
     // told of, or ends the streak.
     void keepSiteTroubleStreak(const std::optional<QString>& trouble);
-    void refreshResults();
-    // Row `row` has seats: its icon, and the pop-up and the blink unless
-    // the user hears only of flights that became available and this one
-    // had seats at its last check too.
-    void announce(int row);
-    // Row `row` was not checked (logged out, no search made, no page): it
-    // shows so, as the history records it.
-    void showNotChecked(int row);
-    // The latest outcome of one date of row `row` in this session; a later
-    // pass after a logout replaces it.
-    void noteCheck(int row, int day, CheckOutcome outcome, const QList<FlightRow>& flights);
-    // Seats on a date of the row that had none at its last check.
-    bool seatsBecameAvailable(int row) const;
-    // Writes the session's checks into the history, once.
-    void recordHistory(bool completed);
+    // The itinerary at `position` has seats: told now unless the user hears
+    // only of flights that became available and this one had seats at its
+    // last check too.
+    void announce(int position);
+    bool seatsBecameAvailable(int position) const;
+    void noteCheck(int position, int day, const Itinerary& itinerary, const SearchOutcome& outcome);
+    // Writes the session's checks into the history, once; they come back
+    // marked changed or not.
+    QList<CheckRecord> recordHistory(bool completed);
     void setLoginTrouble(bool refused);
+    void setLoginLockout(bool locked);
+    void say(const QString& text);
 
     SessionParts parts_;
-    ResultsViewModel& results_;
-    ResultTable& table_;
     Browsers browsers_;
     Waits& waits_;
-    SessionView& view_;
     SessionAlerts& alerts_;
+    CheckResults& results_;
 
     // Copied from the settings when a session starts.
     double cachedMemberNo_ = 0;
@@ -195,14 +182,21 @@ private:
     QString cachedPin_ = QStringLiteral("0");
     int loginAttempts_ = 0;
 
+    QTimer throttleTimer_; // a minute: closes the throttle window after five ticks
+    int loginsSent_ = 0;
+    int throttleMinutes_ = 0;
+
     SiteTrouble trouble_;
+    int stoppedAt_ = 0; // where the list stopped for a logout or the site's trouble
+    int searchable_ = 0; // the itineraries this session may search, from the first
     QDateTime sessionStart_;
-    QMap<std::pair<int, int>, CheckRecord> sessionChecks_; // by row and day
+    QMap<std::pair<int, int>, CheckRecord> sessionChecks_; // by position and day
+    QSet<int> announced_; // positions told of in this session
     QList<CheckRecord> lastChecks_;
+    QString status_;
 
     bool running_ = false;
     bool testRunning_ = false;
-    int trayPicture_ = 0;
     bool idle_ = true;
     bool loginLockout_ = false;
     bool loginTrouble_ = false;
@@ -241,6 +235,10 @@ inline QString processed(int i)
     return QStringLiteral("Itinerary Process ") + QString::number(i) + QStringLiteral(" Complete....");
 }
 } // namespace status
+
+// Why an itinerary was not searched, as the results say it.
+inline const QString kPastTheLimit = QStringLiteral("past the 100 searches a check may make");
+QString stoppedBeforeText(int stoppedAt, const QString& trouble);
 
 inline const QString kAccountPath = QStringLiteral("/fflyer/do/dyns/auth/youraccount/yourAccount");
 inline const QString kBareLoginPath = QStringLiteral("/fflyer/dyns/dologin?action=login");

@@ -23,8 +23,6 @@ QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, CityLis
     const bool found = readCitiesFromPage(browser, cities);
     if (steps.reloadLists)
         steps.reloadLists();
-    if (steps.refillResults)
-        steps.refillResults();
     status.setStatus(found ? QStringLiteral("Update From Qantas Website Successfully Completed...")
                            : kCityUpdateFailed);
     if (steps.versionCheck)

@@ -19,7 +19,6 @@ bool readCitiesFromPage(const WebBrowser& browser, CityLists& cities);
 // What the city list update needs around the browser steps.
 struct CityUpdateSteps {
     std::function<void()> reloadLists;         // itinerary list, city drop-downs
-    std::function<void()> refillResults;       // results view
     std::function<QCoro::Task<>()> versionCheck;
 };
 

@@ -3,8 +3,9 @@
 #include "app/Clock.h"
 #include "app/TextConversions.h"
 #include "app/Settings.h"
-#include "itineraries/ItineraryStore.h"
+#include "itineraries/WatchList.h"
 #include "engine/CheckEngine.h"
+#include "engine/StatusLine.h"
 
 #include <utility>
 
@@ -34,13 +35,13 @@ QDateTime addClockHours(const QDateTime& t, qint64 hours)
 
 } // namespace
 
-Scheduler::Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+Scheduler::Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
                      CheckEngine& engine, std::function<StatusLine&()> status, QObject* parent)
     : Scheduler(settings, itineraries, clock, EngineSource([&engine](bool) { return &engine; }), std::move(status), parent)
 {
 }
 
-Scheduler::Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+Scheduler::Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
                      EngineSource engine, std::function<StatusLine&()> status, QObject* parent)
     : QObject(parent), settings_(settings), itineraries_(itineraries), clock_(clock), engine_(std::move(engine)), status_(std::move(status))
 {
@@ -86,7 +87,7 @@ QCoro::Task<> Scheduler::onLockoutRetryTick()
         <= kLockoutRetryMinutes)
         co_return;
     co_await made->runCheck();
-    made->setLoginLockout(false);
+    made->endLoginLockout();
 }
 
 qint64 minuteChangesBetween(const QDateTime& from, const QDateTime& to)

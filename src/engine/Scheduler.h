@@ -14,7 +14,7 @@ class CheckEngine;
 class Clock;
 class StatusLine;
 class Settings;
-class ItineraryStore;
+class WatchList;
 
 // The tray window's two ticks: the regular schedule and the one retry after a
 // login lockout.
@@ -22,13 +22,13 @@ class Scheduler : public QObject {
     Q_OBJECT
 public:
     // `status` gives the main window's status line, making the window if need be.
-    Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+    Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
               CheckEngine& engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
     // The engine as the tray sees it: it belongs to the main window, which is
     // made only once a session is due. With `make` false it is nullptr until then.
     using EngineSource = std::function<CheckEngine*(bool make)>;
-    Scheduler(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+    Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
               EngineSource engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
 
@@ -44,7 +44,7 @@ public:
 private:
 
     const Settings& settings_;
-    const ItineraryStore& itineraries_;
+    const WatchList& itineraries_;
     const Clock& clock_;
     EngineSource engine_;
     std::function<StatusLine&()> status_;

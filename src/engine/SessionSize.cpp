@@ -1,7 +1,7 @@
 #include "engine/SessionSize.h"
 
 #include "engine/Waits.h"
-#include "itineraries/ItineraryStore.h"
+#include "itineraries/WatchList.h"
 
 namespace zelvane {
 

@@ -1,15 +1,34 @@
 #include "itineraries/ItineraryEditing.h"
 
 #include "app/MessageBoxes.h"
+#include "itineraries/CityLists.h"
 
 #include <algorithm>
 
 namespace zelvane {
 
-ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const CityLists& cities,
-                                            int rows)
+std::optional<Itinerary> itineraryOf(const ItineraryChoice& c, const CityLists& cities)
 {
-    if (rows >= kMaxItineraries) {
+    if (c.originIndex < 0 || c.destinationIndex < 0 || !c.date.isValid())
+        return std::nullopt;
+    const std::optional<QString> originCode = cities.codeFor(c.origin, c.originIndex);
+    const std::optional<QString> destinationCode = cities.codeFor(c.destination, c.destinationIndex);
+    if (!originCode || !destinationCode)
+        return std::nullopt;
+    Itinerary it;
+    it.origin = {c.origin, *originCode};
+    it.destination = {c.destination, *destinationCode};
+    it.date = c.date;
+    it.timeOfDay = c.timeText.trimmed();
+    it.cabin = c.cabin;
+    it.adults = std::clamp(c.adults, 1, kMaxAdults);
+    it.extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
+    return it;
+}
+
+ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const CityLists& cities)
+{
+    if (list_.count() >= kMaxItineraries) {
         boxes_.show(kMaxItinerariesText, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
         return Add::Full;
     }
@@ -17,22 +36,22 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
         boxes_.show(kSelectCities, kSelectItinerary, MsgIcon::Information, MsgButtons::Ok);
         return Add::NoCities;
     }
-    const int searches = store_.searchesPerCheck() + searchesFor(std::clamp(choice.extraDays, 0, kMaxExtraDays));
+    const int searches = list_.searchesPerCheck() + 1 + std::clamp(choice.extraDays, 0, kMaxExtraDays);
     if (searches > kMaxSearchesPerCheck) {
         boxes_.show(tooManySearchesText(searches), kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
         return Add::TooManySearches;
     }
-    const bool added = store_.add(choice, cities);
-    if (added)
-        table_.resetEntry(store_.count() - 1);
-    store_.save();
-    return added ? Add::Added : Add::NotComposed;
+    const std::optional<Itinerary> itinerary = itineraryOf(choice, cities);
+    if (itinerary)
+        list_.add(*itinerary);
+    list_.save();
+    return itinerary ? Add::Added : Add::NotComposed;
 }
 
 ItineraryEditing::Delete ItineraryEditing::confirm(int selected, bool idle, const QString& question,
                                                    const QString& title)
 {
-    if (selected < 1 || selected > store_.count())
+    if (selected < 1 || selected > list_.count())
         return Delete::NothingSelected;
     if (!idle) {
         boxes_.show(kWaitBeforeDeleting, kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
@@ -45,26 +64,21 @@ ItineraryEditing::Delete ItineraryEditing::confirm(int selected, bool idle, cons
 
 ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
 {
-    const int before = store_.count();
     const Delete d = confirm(selected, idle, kReallyDelete, kDeleteItinerary);
-    if (d == Delete::Deleted) {
-        store_.removeAt(selected);
-        table_.removePosition(selected, before);
-    }
+    if (d == Delete::Deleted)
+        list_.removeAt(selected);
     if (d != Delete::Refused)
-        store_.save();
+        list_.save();
     return d;
 }
 
 ItineraryEditing::Delete ItineraryEditing::deleteAll(int selected, bool idle)
 {
     const Delete d = confirm(selected, idle, kReallyDeleteAll, kDeleteAllItineraries);
-    if (d == Delete::Deleted) {
-        store_.clear();
-        table_.clearAll();
-    }
+    if (d == Delete::Deleted)
+        list_.clear();
     if (d != Delete::Refused)
-        store_.save();
+        list_.save();
     return d;
 }
 

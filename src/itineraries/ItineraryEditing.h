@@ -1,43 +1,43 @@
 #pragma once
 
-#include "itineraries/ItineraryStore.h"
+#include "itineraries/WatchList.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace zelvane {
 
 class CityLists;
 class MessageBoxes;
 
-// Whatever keeps something per watch-list position follows the edits, so
-// that each itinerary keeps its result when others are deleted.
-class PositionFollower {
-public:
-    // A new itinerary at entry k (0-based) starts unchecked.
-    virtual void resetEntry(int k) = 0;
-    // Position p (1-based) of n itineraries was deleted: later entries move up
-    // and the freed last entry is cleared.
-    virtual void removePosition(int p, int n) = 0;
-    virtual void clearAll() = 0;
-
-protected:
-    ~PositionFollower() = default;
+// What the itinerary panel has chosen when the user adds an itinerary.
+// A list position is -1 when nothing is selected.
+struct ItineraryChoice {
+    QString origin;
+    int originIndex = -1;
+    QString destination;
+    int destinationIndex = -1;
+    QDate date;
+    QString timeText;
+    Cabin cabin = Cabin::Any;
+    int adults = 1;
+    int extraDays = 0;
 };
 
-// The commands of the itinerary panel on the watch list, followed by the
-// result table.
-// The panel redraws its lists afterwards as the outcome says.
+// The itinerary the choices make, its city codes from the city lists;
+// nothing when a city has no code or no date is chosen.
+std::optional<Itinerary> itineraryOf(const ItineraryChoice& choice, const CityLists& cities);
+
+// The commands of the itinerary panel on the watch list; whatever keeps
+// something per position follows the list's own signals.
 class ItineraryEditing {
 public:
-    ItineraryEditing(ItineraryStore& store, PositionFollower& table, MessageBoxes& boxes)
-        : store_(store), table_(table), boxes_(boxes) {}
+    ItineraryEditing(WatchList& list, MessageBoxes& boxes) : list_(list), boxes_(boxes) {}
 
     enum class Add { Full, NoCities, TooManySearches, Added, NotComposed };
-    // `rows` is what the list view shows; the limit of itineraries is checked
-    // on it, the limit of searches on the watch list.
-    Add add(const ItineraryChoice& choice, const CityLists& cities, int rows);
+    Add add(const ItineraryChoice& choice, const CityLists& cities);
 
     // No selection, the user said No, a session is running (nothing saved or
     // redrawn), or the delete went through.
@@ -52,8 +52,7 @@ public:
 private:
     Delete confirm(int selected, bool idle, const QString& question, const QString& title);
 
-    ItineraryStore& store_;
-    PositionFollower& table_;
+    WatchList& list_;
     MessageBoxes& boxes_;
 };
 

@@ -69,18 +69,14 @@ void slideTick(ReminderFrame& f, int restLine)
     }
 }
 
-std::optional<QString> reminderCaption(const QString& announcement)
+std::optional<QString> reminderCaption(const Announcement& a)
 {
-    const QStringList parts = announcement.split(QLatin1Char(':'));
-    if (parts.size() < 3)
+    if (a.origin.isEmpty() && a.destination.isEmpty())
         return std::nullopt;
-    // One date has two slashes; the days with seats of a flexible itinerary may have more.
-    const QString on = parts[2].count(QLatin1Char('/')) > 2 ? QStringLiteral("\r\n On Dates ")
-                                                             : QStringLiteral("\r\n On Date ");
-    QString caption =
-        QStringLiteral("Flight ") + parts[0] + QStringLiteral("\r\n To ") + parts[1] + on + parts[2];
-    if (parts.size() > 3 && !parts[3].isEmpty())
-        caption += QStringLiteral("\r\n For ") + parts[3];
+    const QString on = a.severalDates ? QStringLiteral("\r\n On Dates ") : QStringLiteral("\r\n On Date ");
+    QString caption = QStringLiteral("Flight ") + a.origin + QStringLiteral("\r\n To ") + a.destination + on + a.dates;
+    if (!a.seats.isEmpty())
+        caption += QStringLiteral("\r\n For ") + a.seats;
     return caption + QStringLiteral("\r\n is Available!");
 }
 

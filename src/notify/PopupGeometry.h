@@ -1,5 +1,7 @@
 #pragma once
 
+#include "results/SeatTexts.h"
+
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -50,10 +52,10 @@ void growTick(ReminderFrame& f, int fullHeight, int finalTop);
 // slideTimer: moves up until it reaches its rest line.
 void slideTick(ReminderFrame& f, int restLine);
 
-// "Flight A\r\n To B\r\n On Date D\r\n is Available!" from "A:B:D"; nothing
-// when the announcement has fewer than three parts. A fourth part, the seats
-// asked for, gets a line of its own before the last ("\r\n For 2 adults").
-std::optional<QString> reminderCaption(const QString& announcement);
+// "Flight A\r\n To B\r\n On Date D\r\n is Available!"; nothing for an
+// announcement without its cities. The seats asked for, when other than one
+// in any cabin, get a line of their own before the last ("\r\n For 2 adults").
+std::optional<QString> reminderCaption(const Announcement& announcement);
 
 // The tray menu's top-left: near the bottom right of `area` (the work area,
 // so above a panel), 400 twips up and 50 in. Pixels in, pixels out.

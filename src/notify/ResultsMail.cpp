@@ -2,7 +2,6 @@
 
 #include "notify/AlertSender.h"
 #include "app/Settings.h"
-#include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "net/Addresses.h"
 
@@ -40,10 +39,10 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows)
     QString availableLines;
     QString unavailableLines;
     for (const MailRow& row : rows) {
-        if (row.icon == kIconNotAvailable) {
+        if (row.availability == Availability::NoSeats) {
             unavailableLines += flightLine(row);
             ++mail.unavailable;
-        } else if (row.icon == kIconAvailable) {
+        } else if (row.availability == Availability::Seats) {
             availableLines += flightLine(row);
             ++mail.available;
         }
@@ -122,15 +121,10 @@ QList<MailRow> htmlEscaped(QList<MailRow> rows)
 } // namespace
 
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
-                                              StatusLine& status,
-                                              std::function<void()> startJustSent,
-                                              AlertSender& post, bool changed)
+                                              StatusLine& status, AlertSender& post, bool changed)
 {
     const ResultsMail mail = buildResultsMail(rows);
     const qint16 sendType = settings.mailSendType;
-
-    if (startJustSent)
-        startJustSent();
     const bool wanted = sendType == kMailAlways || (sendType == kMailIfAvailable && mail.available > 0)
                         || (sendType == kMailOnChange && changed);
     if (!wanted) {

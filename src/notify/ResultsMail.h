@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notify/MailRoute.h"
+#include "results/Outcome.h"
 
 #include <QCoroTask>
 #include <QList>
@@ -14,12 +15,12 @@ class AlertSender;
 class StatusLine;
 class Settings;
 
-// One row of the results view as the mail reads it; icon is a ResultIcon.
-// `date` is the date cell, or the days with seats of an itinerary of several
-// dates (seatTexts); `seats` only what differs from one seat in any cabin.
+// One itinerary as the mail reads it. `date` is its date, or the days with
+// seats of an itinerary of several dates (seatTexts); `seats` only what
+// differs from one seat in any cabin.
 struct MailRow {
     QString origin, destination, date;
-    int icon;
+    Availability availability = Availability::NotKnown;
     QString seats{};
     bool severalDates = false;
 };
@@ -56,8 +57,7 @@ QString mailNotSentStatus(int sendType, int available, int unavailable, const QS
 
 // Mails the results, the way mailWay() says: type 0 always, type 1 when
 // something is available, type 3 when `changed` (some itinerary's outcome
-// differs from its last check), any other type never. startJustSent runs on every
-// call, mail or not, so that a second session ending soon after sends none.
+// differs from its last check), any other type never.
 // The mail goes through `post`'s outbox: one no server took waits there.
 // The status line says "Mail Sent" only when a server took the message, and
 // otherwise what failed; with mail only on a change and none, that nothing
@@ -65,8 +65,6 @@ QString mailNotSentStatus(int sendType, int available, int unavailable, const QS
 // `settings`, `status` and `post` must outlive the call (they belong to the
 // process and the main window).
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
-                                              StatusLine& status,
-                                              std::function<void()> startJustSent,
-                                              AlertSender& post, bool changed = true);
+                                              StatusLine& status, AlertSender& post, bool changed = true);
 
 } // namespace zelvane

@@ -1,13 +1,13 @@
 #include "notify/SessionAlerter.h"
 
+#include "app/Clock.h"
 #include "app/Settings.h"
-#include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
+#include "itineraries/WatchList.h"
+#include "results/CheckResults.h"
 #include "notify/LoginFailMail.h"
 #include "notify/Push.h"
 #include "notify/SiteTroubleMail.h"
-#include "results/ResultTable.h"
-#include "results/ResultsViewModel.h"
 #include "results/SeatTexts.h"
 
 #include <algorithm>
@@ -17,6 +17,8 @@ namespace zelvane {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+// A results e-mail asked for this shortly after another is none.
+constexpr qint64 kJustSentMs = 5000;
 
 QString testAlertBody()
 {
@@ -28,13 +30,15 @@ QString testAlertBody()
 
 } // namespace
 
-QList<MailRow> mailRows(const ResultsViewModel& results, const ResultTable& table)
+QList<MailRow> mailRows(const WatchList& list, const CheckResults& results)
 {
     QList<MailRow> rows;
-    for (int i = 1; i <= results.count(); ++i) {
-        const ResultsViewModel::Row& r = results.row(i);
-        const SeatTexts texts = seatTexts(r, table.entry(i - 1));
-        rows.append({r.cells[0], r.cells[1], texts.dates, r.icon, texts.seats, texts.severalDates});
+    for (int p = 1; p <= list.count(); ++p) {
+        const Itinerary& it = list.at(p);
+        const ItineraryResult& r = results.at(p);
+        const SeatTexts texts = seatTexts(it, r);
+        rows.append({it.origin.name, it.destination.name, texts.dates, r.availability(), texts.seats,
+                     texts.severalDates});
     }
     return rows;
 }
@@ -65,10 +69,22 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes)
     return parts.join(QStringLiteral(" · "));
 }
 
-SessionAlerter::SessionAlerter(const ResultsViewModel& results, const ResultTable& table,
-                               Settings& settings, StatusLine& status, AlertSender& post)
-    : results_(results), table_(table), settings_(settings), status_(status), post_(post)
+SessionAlerter::SessionAlerter(const WatchList& list, const CheckResults& results, Settings& settings,
+                               StatusLine& status, AlertSender& post, const Clock& clock)
+    : list_(list), results_(results), settings_(settings), status_(status), post_(post), clock_(clock)
 {
+}
+
+bool SessionAlerter::resultsMailDue()
+{
+    const qint16 type = settings_.mailSendType;
+    if (type != kMailAlways && type != kMailIfAvailable && type != kMailOnChange)
+        return false;
+    const QDateTime now = clock_.now();
+    if (lastResultsMail_.isValid() && lastResultsMail_.msecsTo(now) < kJustSentMs)
+        return false;
+    lastResultsMail_ = now;
+    return true;
 }
 
 void SessionAlerter::showWaiting()
@@ -95,21 +111,22 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
 {
     const bool changesOnly = settings_.announceChangesOnly != 0;
     QList<Flight> flights;
-    for (int i = 1; i <= results_.count(); ++i) {
-        const ResultsViewModel::Row& r = results_.row(i);
-        if (r.icon != kIconAvailable || (changesOnly && !becameAvailable(i)))
+    for (int p = 1; p <= results_.count(); ++p) {
+        const ItineraryResult& r = results_.at(p);
+        if (r.availability() != Availability::Seats || (changesOnly && !becameAvailable(p)))
             continue;
-        const SeatTexts texts = seatTexts(r, table_.entry(i - 1));
-        flights.append({flightLine(r.cells[0], r.cells[1], texts.dates, r.cells[3], texts.seats)});
+        const Itinerary& it = list_.at(p);
+        const SeatTexts texts = seatTexts(it, r);
+        flights.append({flightLine(it.origin.name, it.destination.name, texts.dates, it.timeOfDay, texts.seats)});
     }
     return flights;
 }
 
-QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsMailDue,
-                                           QList<CheckRecord> checks)
+QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
 {
     undelivered.clear();
-    checks_ = std::move(checks);
+    checks_ = std::move(report.checks);
+    const SessionOutcome outcome = report.outcome;
     if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) {
         co_await announceLoginFailure(outcome);
         showWaiting();
@@ -125,12 +142,11 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionOutcome outcome, bool resultsM
     // The login got through: a warning still waiting would be false now.
     post_.drop(OutboxEntry::Topic::LoginWarning);
     post_.drop(OutboxEntry::Topic::SiteNotice);
-    if (resultsMailDue) {
-        const QList<MailRow> rows = mailRows(results_, table_);
+    if (resultsMailDue()) {
+        const QList<MailRow> rows = mailRows(list_, results_);
         const bool changed = std::any_of(checks_.cbegin(), checks_.cend(),
                                          [](const CheckRecord& c) { return c.changed; });
-        const std::optional<Delivery> mail =
-            co_await sendmail(rows, settings_, status_, startJustSent, post_, changed);
+        const std::optional<Delivery> mail = co_await sendmail(rows, settings_, status_, post_, changed);
         if (mail)
             note({QStringLiteral("E-mail"), *mail});
     }

@@ -9,19 +9,19 @@
 #include <QCoroTask>
 #include <QList>
 #include <QStringList>
-#include <functional>
 
 namespace zelvane {
 
+class CheckResults;
+class Clock;
 class MessageBoxes;
-class ResultTable;
-class ResultsViewModel;
 class StatusLine;
 class Settings;
+class WatchList;
 
-// The rows of the results view as the results e-mail lists them, with what
-// the last check of each found on each of its days.
-QList<MailRow> mailRows(const ResultsViewModel& results, const ResultTable& table);
+// The itineraries as the results e-mail lists them, with what the last check
+// of each found on each of its days.
+QList<MailRow> mailRows(const WatchList& list, const CheckResults& results);
 
 // One flight to announce, as the notes and the push show it:
 // "Sydney → London, 25/12/2026, Evening", and the seats when other than one
@@ -43,19 +43,16 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes);
 // warning on each of them, once per failing streak.
 class SessionAlerter final : public SessionAlerts {
 public:
-    SessionAlerter(const ResultsViewModel& results, const ResultTable& table, Settings& settings,
-                   StatusLine& status, AlertSender& post);
+    SessionAlerter(const WatchList& list, const CheckResults& results, Settings& settings,
+                   StatusLine& status, AlertSender& post, const Clock& clock);
 
-    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
-                               QList<CheckRecord> checks = {}) override;
+    QCoro::Task<> sessionEnded(SessionReport report) override;
     // A test through every channel that is set up.
     QCoro::Task<QList<ChannelOutcome>> sendTestAlert();
 
     // What could not reach the user in the last session's alerts, one reason each.
     QStringList undelivered;
 
-    // The just-sent window of the engine, started on every results e-mail.
-    std::function<void()> startJustSent;
     DesktopNotifier& desktop() { return desktop_; }
     AlertSender& post() { return post_; }
     std::chrono::milliseconds desktopDeadline{5000};
@@ -67,8 +64,10 @@ private:
     // The flights this session announces. Every channel takes them from
     // here, so announcing only what changed is decided in this one place.
     QList<Flight> flightsToAnnounce() const;
-    // Whether row `position` became available in this session.
+    // Whether the itinerary at `position` became available in this session.
     bool becameAvailable(int position) const;
+    // The member's choice allows a results e-mail, and none was made moments ago.
+    bool resultsMailDue();
     QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights);
     // One alert on the desktop (a note per entry of `notes`, when wanted)
     // and to the phone (all of them in one push, when set up).
@@ -88,13 +87,17 @@ private:
     // What waits in the outbox, on the status line where the user looks.
     void showWaiting();
 
-    const ResultsViewModel& results_;
-    const ResultTable& table_;
+    const WatchList& list_;
+    const CheckResults& results_;
     Settings& settings_;
     StatusLine& status_;
     AlertSender& post_;
+    const Clock& clock_;
     DesktopNotifier desktop_;
     QList<CheckRecord> checks_; // of the session that ended last
+    // When a session last asked for a results e-mail: a second session
+    // ending moments later sends none.
+    QDateTime lastResultsMail_;
 };
 
 inline const QString kSeatsFound = QStringLiteral("Seats found");

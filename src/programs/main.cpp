@@ -138,7 +138,7 @@ int main(int argc, char* argv[])
     // A session manager asks before it ends the desktop session.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
         program.settings.save();
-        program.itineraries.save();
+        program.watchList.save();
     });
     return app.exec();
 }

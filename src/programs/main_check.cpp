@@ -5,14 +5,9 @@
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
+#include "startup/CheckRig.h"
 #include "startup/Startup.h"
-#include "engine/CheckEngine.h"
-#include "browser/HttpBrowser.h"
-#include "results/ResultTable.h"
-#include "engine/Waits.h"
 #include "history/HistoryExport.h"
-#include "net/Addresses.h"
-#include "results/ResultsViewModel.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "notify/SmtpMail.h"
@@ -117,20 +112,10 @@ void fail(const QString& reason)
 }
 
 // Status changes go to standard output with the time they happened.
-class ConsoleView final : public SessionView {
-public:
-    explicit ConsoleView(const Clock& clock) : clock_(clock) {}
-    void setStatus(const QString& text) override
-    {
-        status_ = text;
-        out(clock_.now().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + text);
-    }
-    QString status() const override { return status_; }
-
-private:
-    const Clock& clock_;
-    QString status_;
-};
+void printStatus(const Clock& clock, const QString& text)
+{
+    out(clock.now().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + text);
+}
 
 // Nobody can answer a box here: its text goes to standard error.
 class ConsoleBoxes final : public MessageBoxes {
@@ -142,13 +127,14 @@ public:
     }
 };
 
-QString stateText(int icon)
+QString stateText(const ItineraryResult& result)
 {
-    switch (icon) {
-    case kIconAvailable: return QStringLiteral("available");
-    case kIconNotAvailable: return QStringLiteral("not available");
-    default: return QStringLiteral("not checked");
+    switch (result.availability()) {
+    case Availability::Seats: return QStringLiteral("available");
+    case Availability::NoSeats: return QStringLiteral("not available");
+    case Availability::NotKnown: break;
     }
+    return QStringLiteral("not checked");
 }
 
 int exitFor(SessionOutcome outcome)
@@ -189,25 +175,24 @@ bool reportWaiting(const Outbox& outbox)
 
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
-QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
-                         const ResultsViewModel& results, const ResultTable& table,
-                         Settings& settings, int& code)
+QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& settings, int& code)
 {
+    CheckEngine& engine = rig.engine();
     // What earlier runs could not deliver goes first: it is older news.
-    co_await alerts.post().sendWaiting(false);
+    co_await rig.alerts().post().sendWaiting(false);
     const SessionOutcome outcome = co_await engine.runCheck();
-    for (int i = 1; i <= results.count(); ++i) {
-        const ResultsViewModel::Row& r = results.row(i);
-        QStringList line{QString::number(i), r.cells[0], r.cells[1], datesText(r.cells[2], r.extraDays),
-                         r.cells[3]};
+    for (int p = 1; p <= list.count(); ++p) {
+        const Itinerary& it = list.at(p);
+        const ItineraryResult& r = engine.results().at(p);
+        QStringList line{QString::number(p), it.origin.name, it.destination.name, list.datesText(p), it.timeOfDay};
         // Lines of one trip for other seats or days must not read alike; one
         // seat in any cabin on one date prints as it always did, and the
         // state stays the last field.
-        if (!r.seatsChoice().isEmpty())
-            line << r.seatsChoice();
-        if (const QString days = seatDaysSummary(table.entry(i - 1)); !days.isEmpty())
+        if (!it.seatsChoice().isEmpty())
+            line << it.seatsChoice();
+        if (const QString days = r.daysSummary(); !days.isEmpty())
             line << days;
-        out((line << stateText(r.icon)).join(QLatin1Char('\t')));
+        out((line << stateText(r)).join(QLatin1Char('\t')));
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.
     if (outcome != SessionOutcome::NoItineraries && outcome != SessionOutcome::NoMember)
@@ -215,13 +200,13 @@ QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
     if (outcome == SessionOutcome::Unreachable)
         fail(QStringLiteral("the airline's site could not be reached (%1); check the network "
                             "connection. The member details were not judged.")
-                 .arg(engine.siteTroubleReason));
+                 .arg(engine.siteTroubleReason()));
     if (outcome == SessionOutcome::SiteTrouble)
         fail(QStringLiteral("the airline's site could not be used: %1. That is the site's "
                             "trouble, not the member details; the next run tries again.")
-                 .arg(engine.siteTroubleReason));
+                 .arg(engine.siteTroubleReason()));
     code = exitFor(outcome);
-    if (!reportWaiting(alerts.post().outbox()) && code == kExitCompleted)
+    if (!reportWaiting(rig.alerts().post().outbox()) && code == kExitCompleted)
         code = kExitAlertUndelivered;
     QCoreApplication::exit(code);
 }
@@ -233,9 +218,9 @@ QCoro::Task<> sendWaiting(AlertSender& post, int& code)
     QCoreApplication::exit(code);
 }
 
-QCoro::Task<> runTestAlert(SessionAlerter& alerts, int& code)
+QCoro::Task<> runTestAlert(CheckRig& rig, int& code)
 {
-    const QList<ChannelOutcome> outcomes = co_await alerts.sendTestAlert();
+    const QList<ChannelOutcome> outcomes = co_await rig.alerts().sendTestAlert();
     bool reached = false, failed = false;
     for (const ChannelOutcome& o : outcomes) {
         out(outcomeLine({o}));
@@ -307,17 +292,16 @@ int runCheck(int argc, char* argv[])
     ProgramData program(area, clock, programFolder, QString());
     ProgramParts& parts = program.parts;
     Settings& settings = program.settings;
-    ResultsViewModel results;
-    ResultTable table;
-    ConsoleView view(clock);
     ConsoleBoxes boxes;
     AlertSender post(program.outbox, settings, boxes, clock);
-    SessionAlerter alerts(results, table, settings, view, post);
+    CheckRig rig(parts.data, post);
+    QObject::connect(&rig.status(), &SessionStatus::changed, &app,
+                     [&clock](const QString& text) { printStatus(clock, text); });
     int code = kExitCompleted;
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
         settings.load();
-        QTimer::singleShot(0, &app, [&] { runTestAlert(alerts, code); });
+        QTimer::singleShot(0, &app, [&] { runTestAlert(rig, code); });
         app.exec();
         return code;
     }
@@ -339,19 +323,16 @@ int runCheck(int argc, char* argv[])
         app.exec();
         return code;
     }
-    program.itineraries.load();
+    program.watchList.load();
+    for (const QString& problem : program.watchList.problems())
+        fail(problem);
     program.cities.load();
     program.history.open(parts.dataFolder, clock.now());
     // Said here, once, before the check: the session takes none later.
     if (const QString notice = program.history.takeNotice(); !notice.isEmpty())
-        view.setStatus(notice);
+        rig.status().setStatus(notice);
 
-    HttpBrowser session, test;
-    RealWaits waits(clock, timeScale());
-    CheckEngine engine(parts.data, results, table, {session, test}, waits, view, alerts);
-    alerts.startJustSent = [&engine] { engine.justSentTimer.start(); };
-
-    QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, table, settings, code); });
+    QTimer::singleShot(0, &app, [&] { runSession(rig, program.watchList, settings, code); });
     app.exec();
     return code;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browser/HtmlDocument.h"
-#include "itineraries/ItineraryStore.h"
+#include "itineraries/Itinerary.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,9 +1,10 @@
 #include "results/ResultsViewModel.h"
 
-#include "results/ResultTable.h"
+#include "itineraries/WatchList.h"
+#include "results/CheckRecords.h"
+#include "results/CheckResults.h"
 
 #include <QMap>
-#include <utility>
 
 namespace zelvane {
 
@@ -20,7 +21,7 @@ const QStringList& columnTitles()
 }
 
 // "Last checked 08/12/2026 07:42: not available"; the row's state in this
-// run is its icon, so the tooltip speaks of what the history knows.
+// run is its picture, so the tooltip speaks of what the history knows.
 QString historyTip(const ItinerarySummary& h)
 {
     if (!h.lastOutcome)
@@ -33,14 +34,6 @@ QString historyTip(const ItinerarySummary& h)
 }
 
 } // namespace
-
-QList<ItineraryKey> ResultsViewModel::Row::historyKeys() const
-{
-    QList<ItineraryKey> keys;
-    for (const QString& date : dateCells())
-        keys << historyKey(date);
-    return keys;
-}
 
 ItinerarySummary combinedSummary(const QList<ItinerarySummary>& days)
 {
@@ -79,98 +72,90 @@ QList<TimelinePoint> combinedTimeline(const QList<QList<TimelinePoint>>& days)
     return points;
 }
 
-ResultsViewModel::ResultsViewModel(QObject* parent) : QAbstractTableModel(parent) {}
+ResultsViewModel::ResultsViewModel(const WatchList& list, const CheckResults& results, QObject* parent)
+    : QAbstractTableModel(parent), list_(list), results_(results)
+{
+    connect(&results_, &CheckResults::reset, this, &ResultsViewModel::rebuild);
+    connect(&results_, &CheckResults::changed, this, [this](int position) {
+        emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
+    });
+    rebuild();
+}
 
-void ResultsViewModel::refreshResults(const ItineraryStore& store, const ResultTable& table)
+void ResultsViewModel::setHistory(const HistoryStore* history)
+{
+    history_ = history;
+    rebuild();
+}
+
+void ResultsViewModel::rebuild()
 {
     beginResetModel();
-    rows_.clear();
-    // Only the positions the result table has room for become rows.
-    for (int p = 1; p <= store.count() && rows_.size() < kMaxItineraries; ++p) {
-        const QString line = store.line(p);
-        if (line.isEmpty())
-            continue;
-        rows_.append({itineraryCells(line), table.icon(p - 1), cabinOfLine(line), adultsOfLine(line),
-                      extraDaysOfLine(line), {}, seatDaysSummary(table.entry(p - 1))});
-    }
+    summaries_.clear();
     if (history_) {
         // One pass over the history for all rows and all their dates.
         QList<ItineraryKey> keys;
-        for (const Row& r : rows_)
-            keys << r.historyKeys();
-        const QList<ItinerarySummary> summaries = history_->summaries(keys);
+        QList<qsizetype> dates;
+        for (int p = 1; p <= results_.count(); ++p) {
+            const QList<ItineraryKey> k = historyKeys(list_.at(p));
+            keys << k;
+            dates << k.size();
+        }
+        const QList<ItinerarySummary> found = history_->summaries(keys);
         qsizetype next = 0;
-        for (Row& r : rows_) {
-            const qsizetype days = r.dateCells().size();
-            r.history = combinedSummary(summaries.mid(next, days));
-            next += days;
+        for (const qsizetype n : dates) {
+            summaries_ << combinedSummary(found.mid(next, n));
+            next += n;
         }
     }
     endResetModel();
 }
 
-const ResultsViewModel::Row& ResultsViewModel::row(int position) const
+void ResultsViewModel::refreshHistory()
 {
-    static const Row none;
-    return position >= 1 && position <= rows_.size() ? rows_[position - 1] : none;
-}
-
-void ResultsViewModel::setIcon(int position, int icon)
-{
-    if (position < 1 || position > rows_.size())
-        return;
-    rows_[position - 1].icon = icon;
-    const QModelIndex i = index(position - 1, 0);
-    emit dataChanged(i, i, {Qt::DecorationRole, kIconRole});
-}
-
-QString ResultsViewModel::rowClickText(const ResultTable& table, int position)
-{
-    return table.entry(position - 1).resultText;
-}
-
-void ResultsViewModel::setIconProvider(std::function<QIcon(int)> provider)
-{
-    iconProvider_ = std::move(provider);
-    if (!rows_.isEmpty())
-        emit dataChanged(index(0, 0), index(rows_.size() - 1, 0), {Qt::DecorationRole});
+    if (history_)
+        rebuild();
 }
 
 int ResultsViewModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : rows_.size();
+    // The results follow the list; their count is the rows'.
+    return parent.isValid() ? 0 : results_.count();
 }
 
 int ResultsViewModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : columnTitles().size();
+    return parent.isValid() ? 0 : int(columnTitles().size());
 }
 
 QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rows_.size())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Row& r = rows_[index.row()];
+    const int position = index.row() + 1;
+    const Itinerary& it = list_.at(position);
+    const ItineraryResult& result = results_.at(position);
+    const ItinerarySummary summary = summaries_.value(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        if (index.column() == kLastSeenColumn)
-            return r.history.lastAvailable.isValid()
-                       ? r.history.lastAvailable.toString(QStringLiteral("dd/MM/yyyy")) : QString();
-        if (index.column() == kSeatsColumn)
-            return r.seats();
-        if (index.column() == kDaysColumn)
-            return r.daysSummary;
-        if (index.column() == 2)
-            return datesText(r.cells[2], r.extraDays);
-        return r.cells[size_t(index.column())];
-    case Qt::ToolTipRole:
-        return history_ ? historyTip(r.history) : QVariant();
-    case kIconRole:
-        return r.icon;
-    case Qt::DecorationRole:
-        if (index.column() == 0 && iconProvider_)
-            return iconProvider_(r.icon);
+        switch (index.column()) {
+        case kOriginColumn: return it.origin.name;
+        case kDestinationColumn: return it.destination.name;
+        case kDateColumn: return list_.datesText(position);
+        case kTimeColumn: return it.timeOfDay;
+        case kOriginCodeColumn: return it.origin.code;
+        case kDestinationCodeColumn: return it.destination.code;
+        case kLastSeenColumn:
+            return summary.lastAvailable.isValid() ? summary.lastAvailable.toString(QStringLiteral("dd/MM/yyyy"))
+                                                   : QString();
+        case kSeatsColumn: return it.seatsText();
+        case kDaysColumn: return result.daysSummary();
+        }
         return {};
+    case Qt::ToolTipRole:
+        return history_ ? historyTip(summary) : QVariant();
+    case kAvailabilityRole:
+        return int(result.availability());
     default:
         return {};
     }

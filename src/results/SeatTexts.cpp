@@ -26,31 +26,27 @@ QString dayNames(const QList<QDate>& days)
 
 } // namespace
 
-SeatTexts seatTexts(const ResultsViewModel::Row& row, const ResultEntry& entry)
+SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
 {
-    SeatTexts texts{datesText(row.cells[2], row.extraDays), false, row.seatsChoice()};
+    SeatTexts texts{itinerary.datesText(), false, itinerary.seatsChoice()};
     // One date searched (or none yet): the dates as the list shows them.
-    if (entry.days.size() < 2)
+    if (result.days.size() < 2)
         return texts;
-    const QList<QDate> found = seatDays(entry);
+    const QList<QDate> found = result.seatDays();
     if (found.isEmpty()) {
-        texts.dates += QStringLiteral(", none of %1 days").arg(entry.days.size());
+        texts.dates += QStringLiteral(", none of %1 days").arg(result.days.size());
         return texts;
     }
-    // No date cell stands beside these, so each day carries its whole date.
+    // No date stands beside these, so each day carries its whole date.
     texts.dates = dayNames(found);
     texts.severalDates = found.size() > 1;
     return texts;
 }
 
-QString seatAnnouncement(const ResultsViewModel::Row& row, const ResultEntry& entry)
+Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult& result)
 {
-    const SeatTexts texts = seatTexts(row, entry);
-    QString announcement =
-        row.cells[0] + QLatin1Char(':') + row.cells[1] + QLatin1Char(':') + texts.dates;
-    if (!texts.seats.isEmpty())
-        announcement += QLatin1Char(':') + texts.seats;
-    return announcement;
+    const SeatTexts texts = seatTexts(itinerary, result);
+    return {itinerary.origin.name, itinerary.destination.name, texts.dates, texts.severalDates, texts.seats};
 }
 
 } // namespace zelvane

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "results/ResultTable.h"
-#include "results/ResultsViewModel.h"
+#include "itineraries/Itinerary.h"
+#include "results/Outcome.h"
 
 #include <QString>
 
@@ -9,9 +9,9 @@ namespace zelvane {
 
 // How the alerts name an itinerary's dates and seats, so that two lines of
 // one trip for other seats or days never read alike. One seat in any cabin
-// on one date reads as it always did: the date cell and nothing more.
+// on one date reads as it always did: the date and nothing more.
 struct SeatTexts {
-    // The date cell; for an itinerary of several dates the days with seats
+    // The date; for an itinerary of several dates the days with seats
     // ("Wed 03/02/2027, Fri 05/02/2027", "Wed 03/02/2027 to Tue 09/02/2027"),
     // or when none had any its dates and how many were searched
     // ("03/02/2027 +3, none of 4 days").
@@ -20,10 +20,16 @@ struct SeatTexts {
     // Only what differs from one seat in any cabin: "", "2 adults, Business".
     QString seats;
 };
-SeatTexts seatTexts(const ResultsViewModel::Row& row, const ResultEntry& entry);
+SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result);
 
-// What the pop-up of an available itinerary is raised with:
-// "origin:destination:dates", then ":seats" when there is a seats choice.
-QString seatAnnouncement(const ResultsViewModel::Row& row, const ResultEntry& entry);
+// What an availability pop-up says of an itinerary with seats.
+struct Announcement {
+    QString origin{}, destination{};
+    QString dates{};
+    bool severalDates = false;
+    QString seats{}; // empty for one seat in any cabin
+    bool operator==(const Announcement&) const = default;
+};
+Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult& result);
 
 } // namespace zelvane

@@ -26,16 +26,16 @@ void saveAllOnExit()
 ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& programFolder,
                          const QString& dataFolder)
     : settings(area, clock, programFolder),
-      itineraries(dataFolder),
+      watchList(dataFolder),
       cities(dataFolder),
-      parts{instance, {settings, itineraries, cities, history, clock}, outbox, programFolder, dataFolder}
+      parts{instance, {settings, watchList, cities, history, clock}, outbox, programFolder, dataFolder}
 {
 }
 
 void useDataFolder(ProgramParts& parts, const QString& folder)
 {
     parts.dataFolder = folder;
-    parts.data.itineraries.setDataFolder(folder);
+    parts.data.watchList.setDataFolder(folder);
     parts.data.cities.setDataFolder(folder);
 }
 
@@ -53,7 +53,7 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
         useDataFolder(parts, resolveDataFolder(parts.programFolder, userDataFolder()));
     SessionParts& data = parts.data;
     data.settings.load(); // a failed value keeps its default; start-up goes on
-    data.itineraries.load();
+    data.watchList.load();
     data.cities.load();
     // A history that cannot be kept says so later; the program runs on.
     data.history.open(parts.dataFolder, data.clock.now());
@@ -79,7 +79,7 @@ void endProcess(Settings& settings, HistoryStore& history, SingleInstance* insta
 void endProcessSavingAll(const ProgramParts& parts)
 {
     savedOnExit = nullptr;
-    parts.data.itineraries.save();
+    parts.data.watchList.save();
     endProcess(parts.data.settings, parts.data.history, &parts.instance);
 }
 

@@ -5,7 +5,7 @@
 #include "engine/SessionParts.h"
 #include "history/HistoryStore.h"
 #include "itineraries/CityLists.h"
-#include "itineraries/ItineraryStore.h"
+#include "itineraries/WatchList.h"
 #include "notify/Outbox.h"
 
 #include <QString>
@@ -39,7 +39,7 @@ public:
     ProgramData& operator=(const ProgramData&) = delete;
 
     Settings settings;
-    ItineraryStore itineraries;
+    WatchList watchList;
     CityLists cities;
     HistoryStore history;
     Outbox outbox;

@@ -23,8 +23,9 @@
 
 namespace zelvane {
 
-AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
-    : Panel("PictureAlerts", host, parent), settings_(settings)
+AlertsPanel::AlertsPanel(Settings& settings, SessionAlerter& alerts, MessageBoxes& boxes, const Theme& theme,
+                         QWidget* parent)
+    : Panel("PictureAlerts", theme, parent), settings_(settings), alerts_(alerts), boxes_(boxes)
 {
     setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
     // The buttons beside the first two rows, the user and the password on one
@@ -88,7 +89,7 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(9, 1);
 
-    saveAlertsButton_ = listButton("ImageSaveAlerts", 16, host.theme(), this);
+    saveAlertsButton_ = listButton("ImageSaveAlerts", 16, theme, this);
     saveAlertsButton_->setFixedSize(128, 30);
     resetOnMove_ = {saveAlertsButton_};
     connect(saveAlertsButton_, &ImageButton::activated, this, [this] { save(); });
@@ -96,7 +97,7 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     connect(testAlertButton_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
     sendNowButton_ = named(new QPushButton(QStringLiteral("Send &Now"), this), "cmdSendNow");
     sendNowButton_->setToolTip(QStringLiteral("Try every alert that waits at once"));
-    connect(sendNowButton_, &QPushButton::clicked, this, [this] { host_.alerts().post().sendWaiting(false); });
+    connect(sendNowButton_, &QPushButton::clicked, this, [this] { alerts_.post().sendWaiting(false); });
     auto* side = new QVBoxLayout;
     side->setSpacing(6);
     side->addWidget(saveAlertsButton_);
@@ -104,7 +105,7 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     side->addStretch(1);
     grid->addLayout(side, 0, 4, 2, 1);
     grid->addWidget(sendNowButton_, 8, 4, Qt::AlignTop);
-    connect(&host.alerts().post(), &AlertSender::waitingChanged, this, &AlertsPanel::showWaiting);
+    connect(&alerts_.post(), &AlertSender::waitingChanged, this, &AlertsPanel::showWaiting);
     showWaiting();
     setTabOrder(smtpHostEdit_, smtpPortEdit_);
     setTabOrder(smtpPortEdit_, smtpSecurityChoice_);
@@ -130,7 +131,7 @@ void AlertsPanel::addWaitingList(QGridLayout* grid, int row)
 
 void AlertsPanel::showWaiting()
 {
-    const Outbox& outbox = host_.alerts().post().outbox();
+    const Outbox& outbox = alerts_.post().outbox();
     waiting_->clear();
     // The newest first: that is what the user just missed.
     const QList<OutboxEntry> entries = outbox.waiting();
@@ -215,7 +216,7 @@ QCoro::Task<bool> AlertsPanel::save()
         co_return false;
     const AlertEntries e = entries();
     if (const auto problem = checkAlertEntries(e, passwordKept_)) {
-        host_.boxes().show(problem->message, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+        boxes_.show(problem->message, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         if (auto* w = findChild<QWidget*>(QLatin1String(problem->control)))
             w->setFocus();
         co_return false;
@@ -253,7 +254,7 @@ QCoro::Task<> AlertsPanel::sendTestAlert()
         co_return;
     setBusy(true);
     testOutcome_->setNote(QStringLiteral("Sending a test alert…"));
-    const QList<ChannelOutcome> outcomes = co_await host_.alerts().sendTestAlert();
+    const QList<ChannelOutcome> outcomes = co_await alerts_.sendTestAlert();
     if (!self)
         co_return;
     testOutcome_->setNote(outcomeLine(outcomes));

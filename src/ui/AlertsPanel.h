@@ -14,7 +14,9 @@ class QPushButton;
 
 namespace zelvane {
 
+class MessageBoxes;
 class NoteLabel;
+class SessionAlerter;
 class Settings;
 
 struct AlertEntries;
@@ -25,7 +27,8 @@ struct AlertEntries;
 class AlertsPanel final : public Panel {
     Q_OBJECT
 public:
-    AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent);
+    AlertsPanel(Settings& settings, SessionAlerter& alerts, MessageBoxes& boxes, const Theme& theme,
+                QWidget* parent);
 
     // The entries from the settings; where the password is kept is looked up.
     QCoro::Task<> load();
@@ -43,6 +46,8 @@ private:
     void addWaitingList(QGridLayout* grid, int row);
 
     Settings& settings_;
+    SessionAlerter& alerts_;
+    MessageBoxes& boxes_;
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;
     QComboBox* smtpSecurityChoice_;
     QCheckBox *notifyDesktopCheck_, *announceChangesOnlyCheck_;

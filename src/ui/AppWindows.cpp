@@ -4,11 +4,13 @@
 #include "engine/Scheduler.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
+#include "startup/CheckRig.h"
 #include "startup/Startup.h"
 #include "ui/AboutWindow.h"
 #include "ui/Skin.h"
 #include "ui/SeatPopup.h"
 #include "ui/MainWindow.h"
+#include "ui/TrayBlink.h"
 #include "ui/TrayMenu.h"
 
 #include <QDBusConnection>
@@ -23,6 +25,8 @@ namespace {
 
 // The longest the no-tray notice waits for the main window to be placed.
 constexpr int kPlacedWithinMs = 3000;
+// The pop-ups stack up in this many places before the first is used again.
+constexpr int kPopupPlaces = 4;
 
 // Qt puts its icon on a StatusNotifier host when the watcher says one is
 // registered, and on an XEmbed tray otherwise.
@@ -79,8 +83,15 @@ AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& box
       // Runs on by itself; the status line tells how it goes.
       callUpdates([](MainWindow& w) { w.updateCities(); }), parts_(parts), news_(news),
       post_(std::make_unique<AlertSender>(parts.outbox, parts.data.settings, boxes, parts.data.clock)),
-      boxes_(boxes)
+      boxes_(boxes),
+      blink_(std::make_unique<TrayBlink>())
 {
+    QObject::connect(blink_.get(), &TrayBlink::pictureChanged, blink_.get(), [this](int picture) {
+        if (menu_)
+            menu_->setTrayIcon(listPicture(picture));
+        if (main_)
+            main_->showPicture(picture);
+    });
 }
 
 AppWindows::~AppWindows()
@@ -98,33 +109,33 @@ void AppWindows::endProgram()
 MainWindow& AppWindows::mainWindow()
 {
     if (!main_) {
-        main_ = std::make_unique<MainWindow>(parts_.data, news_, *post_, nullptr, &boxes_);
+        rig_ = std::make_unique<CheckRig>(parts_.data, *post_);
+        main_ = std::make_unique<MainWindow>(parts_.data, *rig_, news_, nullptr, &boxes_);
         joinMainWindow(*main_);
     }
     return *main_;
 }
 
+CheckRig& AppWindows::checkRig()
+{
+    mainWindow();
+    return *rig_;
+}
+
 void AppWindows::joinMainWindow(MainWindow& w)
 {
-    QObject::connect(&w, &MainWindow::popupRequested, &w,
-                     [this](int slot, const QString& text, int popupCount) {
-                         raisePopup(slot, text, popupCount);
-                     });
-    const auto updateTray = [this](int picture) {
-        if (menu_)
-            menu_->setTrayIcon(listPicture(picture));
-    };
-    QObject::connect(&w, &MainWindow::trayPictureChanged, &w, updateTray);
-    QObject::connect(&w, &MainWindow::loginTroubleChanged, &w, [this](bool refused) {
+    CheckEngine& engine = rig_->engine();
+    QObject::connect(&engine, &CheckEngine::seatsAnnounced, &w,
+                     [this](const Announcement& a) { announce(a); });
+    QObject::connect(&w, &MainWindow::testPopupAsked, &w, [this] { raiseTestPopup(); });
+    QObject::connect(&engine, &CheckEngine::loginTroubleChanged, &w, [this](bool refused) {
         if (menu_)
             menu_->showLoginTrouble(refused);
     });
     // "Show results" on a desktop note brings the window up at the results.
-    w.alerts().desktop().showResults = [this] { showResultsFromPopup(); };
-    QObject::connect(&w, &MainWindow::windowActivated, &w, [updateTray, &w] {
-        w.engine().stopBlink();
-        updateTray(kIconBlinkA);
-    });
+    rig_->alerts().desktop().showResults = [this] { showResultsFromPopup(); };
+    // The announcement has been seen.
+    QObject::connect(&w, &MainWindow::windowActivated, &w, [this] { blink_->stop(); });
     w.endProgram = [this] { endProgram(); };
     w.showAbout = [this] { showAbout(); };
     w.trayShown = [this] { return trayShown(); };
@@ -134,14 +145,14 @@ void AppWindows::joinMainWindow(MainWindow& w)
     };
     // The lockout retry ticks on the tray window; the tray window may come
     // after the main window on a first run, so it is looked up when needed.
-    w.engine().startLockoutRetry = [this] {
-        if (menu_)
+    QObject::connect(&engine, &CheckEngine::loginLockoutChanged, &w, [this](bool locked) {
+        if (!menu_)
+            return;
+        if (locked)
             menu_->scheduler().lockoutRetryTimer.start();
-    };
-    w.engine().stopLockoutRetry = [this] {
-        if (menu_)
+        else
             menu_->scheduler().lockoutRetryTimer.stop();
-    };
+    });
 }
 
 void AppWindows::showMainWindow()
@@ -166,7 +177,7 @@ void AppWindows::loadTrayWindow()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<TrayMenu>(parts_.data.settings, parts_.data.itineraries, parts_.data.clock, news_, *this);
+    menu_ = std::make_unique<TrayMenu>(parts_.data.settings, parts_.data.watchList, parts_.data.clock, news_, *this);
     menu_->onLoad();
     // Alerts left waiting by an earlier run go out without waiting for a check.
     const auto showWaiting = [this] { menu_->showWaiting(post_->outbox().summary()); };
@@ -215,7 +226,24 @@ bool AppWindows::resultsPanelVisible()
     return panel && panel->isVisibleTo(main_.get());
 }
 
-void AppWindows::raisePopup(int slot, const QString& announcement, int popupCount)
+void AppWindows::announce(const Announcement& announcement)
+{
+    lastAnnouncement_ = std::make_unique<Announcement>(announcement);
+    raiseTestPopup();
+    blink_->start();
+}
+
+void AppWindows::raiseTestPopup()
+{
+    // Nothing announced yet: the pop-up still comes up, with no caption.
+    const Announcement shown = lastAnnouncement_ ? *lastAnnouncement_ : Announcement();
+    popupCount_ = popupCount_ + 1;
+    raisePopup(popupCount_ - 1, shown, popupCount_);
+    if (popupCount_ == kPopupPlaces)
+        popupCount_ = 0;
+}
+
+void AppWindows::raisePopup(int slot, const Announcement& announcement, int popupCount)
 {
     if (slot < 0 || slot >= int(popups_.size()))
         return;

@@ -10,13 +10,16 @@
 
 namespace zelvane {
 
-class MessageBoxes;
-struct ProductNews;
-class AlertSender;
 class AboutWindow;
-class SeatPopup;
+class AlertSender;
+class CheckRig;
 class MainWindow;
+class MessageBoxes;
+class SeatPopup;
+class TrayBlink;
 class TrayMenu;
+struct Announcement;
+struct ProductNews;
 
 // Owns the windows of the run and joins them: the tray window, the main
 // window (made the first time anything needs it, then kept, shown or
@@ -31,7 +34,10 @@ public:
     void showFirstRun() override;
     void loadTrayWindow() override;
 
+    // The main window and the check sessions it shows, made together the
+    // first time either is needed.
     MainWindow& mainWindow();
+    CheckRig& checkRig();
     bool mainWindowMade() const { return main_ != nullptr; }
     // Shown, restored from minimised and brought to the front.
     void showMainWindow();
@@ -39,9 +45,13 @@ public:
 
     bool resultsPanelVisible();
 
-    // One availability pop-up in place `slot` (0-based) of the stack.
-    void raisePopup(int slot, const QString& announcement, int popupCount);
+    // Seats were found: a pop-up in the next place of the stack and the
+    // tray icon's blink until the main window is seen.
+    void announce(const Announcement& announcement);
+    // "test popup": the last announcement again, in the next place.
+    void raiseTestPopup();
     SeatPopup* popup(int slot) const;
+    TrayBlink& blink() { return *blink_; }
     // A click on a pop-up's message text.
     void showResultsFromPopup();
 
@@ -65,14 +75,20 @@ public:
 private:
     void joinMainWindow(MainWindow& w);
     void lookForTray();
+    // One availability pop-up in place `slot` (0-based) of the stack.
+    void raisePopup(int slot, const Announcement& announcement, int popupCount);
 
     ProgramParts& parts_;
     ProductNews& news_;
     std::unique_ptr<AlertSender> post_;
     MessageBoxes& boxes_;
+    std::unique_ptr<CheckRig> rig_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;
+    std::unique_ptr<TrayBlink> blink_;
     std::array<QPointer<SeatPopup>, 100> popups_;
+    int popupCount_ = 0; // pop-ups raised, wrapping after four
+    std::unique_ptr<Announcement> lastAnnouncement_;
     QPointer<AboutWindow> about_;
     QTimer* trayLook_ = nullptr;
     bool noTrayTold_ = false;

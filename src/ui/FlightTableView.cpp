@@ -1,6 +1,6 @@
 #include "ui/FlightTableView.h"
 
-#include "results/FlightTableModel.h"
+#include "ui/FlightTableModel.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -3,12 +3,9 @@
 #include "app/Clock.h"
 #include "app/TextFile.h"
 #include "engine/AwardQuery.h"
-#include "app/Clock.h"
-#include "itineraries/CityLists.h"
-#include "itineraries/ItineraryStore.h"
-#include "engine/CheckEngine.h"
 #include "engine/SessionSize.h"
-#include "results/ResultTable.h"
+#include "itineraries/CityLists.h"
+#include "itineraries/WatchList.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -23,15 +20,17 @@
 
 namespace zelvane {
 
-ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, CityLists& cities,
-                               const Clock& clock, QWidget* parent)
-    : Panel("PictureItinerary", host, parent),
-      itineraries_(itineraries),
+ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock,
+                               std::function<bool()> sessionIdle, MessageBoxes& boxes, const Theme& theme,
+                               QWidget* parent)
+    : Panel("PictureItinerary", theme, parent),
+      list_(list),
       cities_(cities),
       clock_(clock),
-      editing_(itineraries, host.resultTable(), host.boxes())
+      sessionIdle_(std::move(sessionIdle)),
+      editing_(list, boxes)
 {
-    const Theme& t = host.theme();
+    const Theme& t = theme;
     // The choices and commands keep the width they were laid out for; in a
     // larger window the list below them takes the room.
     auto* box = new QVBoxLayout(this);
@@ -143,6 +142,11 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
     box->addWidget(itineraryList_, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+
+    // The list shows the watch list as it is, however it changed.
+    connect(&list_, &WatchList::added, this, &ItineraryPanel::showItineraries);
+    connect(&list_, &WatchList::removed, this, &ItineraryPanel::showItineraries);
+    connect(&list_, &WatchList::reset, this, &ItineraryPanel::showItineraries);
 }
 
 void ItineraryPanel::load()
@@ -189,14 +193,21 @@ void ItineraryPanel::showItineraries()
 {
     itineraryList_->clear();
     QList<QTreeWidgetItem*> items;
-    for (const QString& line : itineraries_.lines()) {
-        const ItineraryCells cells = itineraryCells(line);
-        QStringList columns(cells.begin(), cells.end());
-        columns[2] = datesText(cells[2], extraDaysOfLine(line));
-        items << new QTreeWidgetItem(columns << cabinName(cabinOfLine(line)) << adultsText(adultsOfLine(line)));
+    for (int p = 1; p <= list_.count(); ++p) {
+        const Itinerary& it = list_.at(p);
+        auto* item = new QTreeWidgetItem({it.origin.name, it.destination.name, list_.datesText(p), it.timeOfDay,
+                                          it.origin.code, it.destination.code, cabinName(it.cabin),
+                                          adultsText(it.adults)});
+        // A line that cannot be read says why where the user looks.
+        if (!list_.readable(p))
+            for (int c = 0; c < item->columnCount(); ++c)
+                item->setToolTip(c, QStringLiteral("This line of the watch list cannot be read (%1); it is kept "
+                                                   "as it is and not checked.")
+                                        .arg(list_.problem(p)));
+        items << item;
     }
     itineraryList_->addTopLevelItems(items);
-    sessionSize_->setText(sessionSizeText(itineraries_.searchesPerCheck()));
+    sessionSize_->setText(sessionSizeText(list_.searchesPerCheck()));
 }
 
 void ItineraryPanel::refreshCitiesIfRewritten()
@@ -229,14 +240,13 @@ void ItineraryPanel::addItinerary()
     choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
     choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
     choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
-    const auto outcome = editing_.add(choice, cities_, itineraryList_->topLevelItemCount());
+    const auto outcome = editing_.add(choice, cities_);
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities
         || outcome == ItineraryEditing::Add::TooManySearches)
         return;
-    afterEdit(true);
     if (outcome == ItineraryEditing::Add::Added)
         itineraryList_->scrollToBottom(); // where the new one is
-    host_.setStatus(ItineraryEditing::statusAfterAdd(outcome, host_.engine().idle()));
+    emit statusMessage(ItineraryEditing::statusAfterAdd(outcome, sessionIdle_()));
 }
 
 int ItineraryPanel::selectedItinerary() const
@@ -245,30 +255,18 @@ int ItineraryPanel::selectedItinerary() const
     return item && item->isSelected() ? itineraryList_->indexOfTopLevelItem(item) + 1 : 0;
 }
 
-void ItineraryPanel::afterEdit(bool redraw)
-{
-    if (!redraw)
-        return;
-    showItineraries();
-    // While a session runs the results view keeps the rows it is working through.
-    if (host_.engine().idle())
-        host_.refreshResults();
-}
-
 void ItineraryPanel::deleteSelected()
 {
-    const auto outcome = editing_.deleteOne(selectedItinerary(), host_.engine().idle());
-    afterEdit(outcome != ItineraryEditing::Delete::Refused);
+    const auto outcome = editing_.deleteOne(selectedItinerary(), sessionIdle_());
     if (outcome == ItineraryEditing::Delete::Deleted)
-        host_.setStatus(kItineraryDeleted);
+        emit statusMessage(kItineraryDeleted);
 }
 
 void ItineraryPanel::deleteAll()
 {
-    const auto outcome = editing_.deleteAll(selectedItinerary(), host_.engine().idle());
-    afterEdit(outcome != ItineraryEditing::Delete::Refused);
+    const auto outcome = editing_.deleteAll(selectedItinerary(), sessionIdle_());
     if (outcome == ItineraryEditing::Delete::Deleted)
-        host_.setStatus(kAllItinerariesDeleted);
+        emit statusMessage(kAllItinerariesDeleted);
 }
 
 bool ItineraryPanel::eventFilter(QObject* watched, QEvent* e)

@@ -3,6 +3,8 @@
 #include "itineraries/ItineraryEditing.h"
 #include "ui/Panel.h"
 
+#include <functional>
+
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -12,7 +14,8 @@ namespace zelvane {
 
 class CityLists;
 class Clock;
-class ItineraryStore;
+class MessageBoxes;
+class WatchList;
 
 // The itinerary panel (PictureItinerary): origin, destination, date and time
 // of a flight to watch, its cabin, travellers and extra days, the watch list
@@ -21,8 +24,10 @@ class ItineraryStore;
 class ItineraryPanel final : public Panel {
     Q_OBJECT
 public:
-    ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, CityLists& cities, const Clock& clock,
-                   QWidget* parent);
+    // `sessionIdle` tells whether no session is working through the list,
+    // so that deleting may go on.
+    ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock, std::function<bool()> sessionIdle,
+                   MessageBoxes& boxes, const Theme& theme, QWidget* parent);
 
     // The city choices, the watch list and the dates and times on offer.
     void load();
@@ -44,11 +49,11 @@ private:
     void deleteSelected();
     void deleteAll();
     int selectedItinerary() const;
-    void afterEdit(bool redraw);
 
-    ItineraryStore& itineraries_;
+    WatchList& list_;
     CityLists& cities_;
     const Clock& clock_;
+    std::function<bool()> sessionIdle_;
     ItineraryEditing editing_;
     bool datePicked_ = false;
     int cityRevision_ = -1; // of the city lists the drop-downs show

@@ -1,19 +1,19 @@
 #include "ui/MainWindow.h"
 
+#include "app/DataFolder.h"
 #include "app/MemberDetails.h"
 #include "app/MessageBoxes.h"
 #include "app/ShowWebPage.h"
 #include "app/Settings.h"
-#include "history/HistoryStore.h"
-#include "itineraries/ItineraryStore.h"
-#include "startup/Startup.h"
-#include "engine/CityUpdate.h"
 #include "browser/HttpBrowser.h"
-#include "engine/Waits.h"
-#include "net/Addresses.h"
+#include "engine/CityUpdate.h"
+#include "history/HistoryStore.h"
+#include "itineraries/WatchList.h"
 #include "net/VersionCheck.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
+#include "startup/CheckRig.h"
+#include "startup/Startup.h"
 #include "ui/AlertsPanel.h"
 #include "ui/ImageButton.h"
 #include "ui/ItineraryPanel.h"
@@ -79,19 +79,20 @@ QIcon noticeIcon(bool over)
 
 } // namespace
 
-MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post, QWidget* parent,
+MainWindow::MainWindow(SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent,
                        MessageBoxes* boxes)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       parts_(parts),
+      rig_(rig),
       news_(news),
-      post_(post),
       ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>()),
       boxes_(boxes ? *boxes : *ownBoxes_),
-      theme_(currentTheme())
+      theme_(currentTheme()),
+      results_(parts.watchList, rig.results())
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kProductTitle);
-    setWindowIcon(listPicture(kIconBlinkA));
+    setWindowIcon(listPicture(kBlinkPictureA));
     resize(kLeastSize);
     frame_ = new WindowFrame(*this, parts_.settings, kLeastSize, kHeader);
     setPalette(paletteFor(theme_));
@@ -104,25 +105,43 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post,
         showWebPage(page);
     };
 
-    sessionBrowser_ = std::make_unique<HttpBrowser>();
-    testBrowser_ = std::make_unique<HttpBrowser>();
-    waits_ = std::make_unique<RealWaits>(parts_.clock, timeScale());
-    alerts_ = std::make_unique<SessionAlerter>(results_, table_, parts_.settings, *this, post_);
     // This window stays to answer "Show results" on a desktop note.
-    alerts_->desktop().showResults = [this] { showResultsPanel(); };
-    engine_ = std::make_unique<CheckEngine>(parts_, results_, table_,
-                                            CheckEngine::Browsers{*sessionBrowser_, *testBrowser_},
-                                            *waits_, *this, *alerts_, this);
-    alerts_->startJustSent = [this] { engine_->justSentTimer.start(); };
+    rig_.alerts().desktop().showResults = [this] { showResultsPanel(); };
+    // What the session says goes on the status line; what it finds shows as it comes.
+    CheckEngine& engine = rig_.engine();
+    connect(&rig_.status(), &SessionStatus::changed, this, &MainWindow::setStatus);
+    connect(&engine, &CheckEngine::throttleChanged, this, &MainWindow::showThrottle);
+    connect(&engine, &CheckEngine::lastLoginChanged, this, &MainWindow::showLastLogin);
+    connect(&engine, &CheckEngine::sessionEnded, this, &MainWindow::sessionEnded);
     // A retry's outcome replaces what the status line said of the outbox.
-    connect(&post_, &AlertSender::waitingChanged, this, [this] {
-        const QString waiting = post_.outbox().summary();
+    AlertSender& post = rig_.alerts().post();
+    connect(&post, &AlertSender::waitingChanged, this, [this, &post] {
+        const QString waiting = post.outbox().summary();
         if (!waitingShown_.isEmpty() && status() == waitingShown_)
             setStatus(waiting.isEmpty() ? kWaitingAlertsSent : waiting);
         waitingShown_ = waiting;
     });
-    results_.setIconProvider([](int picture) { return listPicture(picture); });
     results_.setHistory(&parts_.history);
+}
+
+CheckEngine& MainWindow::engine()
+{
+    return rig_.engine();
+}
+
+SessionAlerter& MainWindow::alerts()
+{
+    return rig_.alerts();
+}
+
+void MainWindow::sessionEnded(SessionOutcome outcome)
+{
+    // "Last seen" and the tooltips read what the check added to the history.
+    results_.refreshHistory();
+    if (outcome == SessionOutcome::Completed)
+        showResultsPanel();
+    if (outcome == SessionOutcome::NoMember)
+        askForMemberDetails();
 }
 
 MainWindow::~MainWindow() = default;
@@ -138,8 +157,8 @@ void MainWindow::ensureBuilt()
     placeControls();
     onLoad();
     // What a check reported meanwhile.
-    loginsSentLabel_->setText(overKill_);
-    throttleMinutesLabel_->setText(checkNowCount_);
+    loginsSentLabel_->setText(loginsSentText_);
+    throttleMinutesLabel_->setText(throttleMinutesText_);
     if (resultsAsked_)
         showResultsPanel();
 }
@@ -185,12 +204,12 @@ void MainWindow::buildHeader()
 
     checkNowButton_ = holderButton("Image5", "imgCNDown", "imgCNOff", "imgCNOver", ImageButton::Trigger::Release, t, this);
     checkNowButton_->setToolTip(QStringLiteral("Initiate Process Now"));
-    connect(checkNowButton_, &ImageButton::activated, this, &MainWindow::checkNow);
+    connect(checkNowButton_, &ImageButton::activated, this, [this] { checkNow(); });
 
     // The command button does what Image5 does; the skin shows Image5 in its place.
     checkNowKey_ = named(new QPushButton(QStringLiteral("Check Itinerary Now"), this), "cmdCheckItinerary");
     checkNowKey_->hide();
-    connect(checkNowKey_, &QPushButton::clicked, this, &MainWindow::checkNow);
+    connect(checkNowKey_, &QPushButton::clicked, this, [this] { checkNow(); });
 
     closeButton_ = listButton("ImageClose", 22, t, this);
     closeButton_->setAccessibleName(QStringLiteral("Exit"));
@@ -229,11 +248,20 @@ QPoint MainWindow::tabLeft(int i) const
 void MainWindow::buildPanels()
 {
     // Made in the order of their tabs, which is also the order the keyboard visits them.
-    member_ = new MemberPanel(*this, parts_.settings, this);
-    itinerary_ = new ItineraryPanel(*this, parts_.itineraries, parts_.cities, parts_.clock, this);
-    resultsPanel_ = new ResultsPanel(*this, parts_.history, parts_.clock, this);
-    alertsPanel_ = new AlertsPanel(*this, parts_.settings, this);
+    CheckEngine& engine = rig_.engine();
+    member_ = new MemberPanel(parts_.settings, boxes_, theme_, this);
+    connect(member_, &MemberPanel::detailsSaved, this, &MainWindow::memberDetailsSaved);
+    connect(member_, &MemberPanel::loginTestAsked, this, [&engine] { engine.testLogin(); });
+    connect(member_, &MemberPanel::loginTestCancelled, &engine, &CheckEngine::cancelTestLogin);
+    connect(member_, &MemberPanel::testPopupAsked, this, &MainWindow::testPopupAsked);
+    itinerary_ = new ItineraryPanel(parts_.watchList, parts_.cities, parts_.clock,
+                                    [&engine] { return engine.idle(); }, boxes_, theme_, this);
+    resultsPanel_ = new ResultsPanel(results_, parts_.watchList, rig_.results(), parts_.history, parts_.clock,
+                                     theme_, this);
+    alertsPanel_ = new AlertsPanel(parts_.settings, rig_.alerts(), boxes_, theme_, this);
     panels_ = {member_, itinerary_, resultsPanel_, alertsPanel_};
+    for (Panel* p : panels_)
+        connect(p, &Panel::statusMessage, this, &MainWindow::setStatus);
 }
 
 void MainWindow::buildStatusRow()
@@ -244,9 +272,9 @@ void MainWindow::buildStatusRow()
         int picture;
         const char* label;
         const char* text;
-    } legend[] = {{"Image2", kIconAvailable, "Label10", "Flight Available"},
-                  {"Image3", kIconNotAvailable, "Label13", "Flight Not Available"},
-                  {"Image4", kIconNotChecked, "Label18", "Not Checked Yet"}};
+    } legend[] = {{"Image2", kSeatsPicture, "Label10", "Flight Available"},
+                  {"Image3", kNoSeatsPicture, "Label13", "Flight Not Available"},
+                  {"Image4", kNotCheckedPicture, "Label18", "Not Checked Yet"}};
     int x = 20;
     for (const auto& l : legend) {
         auto* image = named(new QLabel(this), l.image);
@@ -336,7 +364,6 @@ void MainWindow::onLoad()
     member_->load();
     alertsPanel_->load();
     itinerary_->load();
-    refreshResults();
     showItineraryPanel();
     if (showNewVersionLabel(news_)) {
         newVersionLabel_->show();
@@ -346,6 +373,13 @@ void MainWindow::onLoad()
     // not only after the next check.
     if (const QString notice = parts_.history.takeNotice(); !notice.isEmpty())
         setStatus(notice);
+    // So is a line of the watch list that cannot be read.
+    if (const QStringList problems = parts_.watchList.problems(); !problems.isEmpty())
+        setStatus(problems.size() == 1 ? problems.first()
+                                       : QStringLiteral("%1 lines of %2 cannot be read; they are kept as they are "
+                                                        "and not checked")
+                                             .arg(problems.size())
+                                             .arg(kQueryFile));
     fetchNotice();
 }
 
@@ -365,17 +399,6 @@ void MainWindow::fillCityChoices()
         itinerary_->fillCityChoices();
 }
 
-void MainWindow::showItineraries()
-{
-    if (built_)
-        itinerary_->showItineraries();
-}
-
-void MainWindow::refreshResults()
-{
-    results_.refreshResults(parts_.itineraries, table_);
-}
-
 QCoro::Task<> MainWindow::updateCities()
 {
     // Its own browser, so an update never disturbs a session's page.
@@ -386,10 +409,9 @@ QCoro::Task<> MainWindow::updateCities()
         if (built_)
             itinerary_->reloadLists();
     };
-    steps.refillResults = [this] { refreshResults(); };
     steps.versionCheck = versionCheck;
-    co_await zelvane::updateCities(*pageBrowser_, engine_->memberLoginUrl(), parts_.cities, *this, *waits_,
-                                  std::move(steps));
+    co_await zelvane::updateCities(*pageBrowser_, rig_.engine().memberLoginUrl(), parts_.cities, *this,
+                                   rig_.waits(), std::move(steps));
 }
 
 void MainWindow::lockMemberDetails()
@@ -409,8 +431,14 @@ void MainWindow::memberDetailsSaved()
     checkNowButton_->setEnabled(true);
     checkNowKey_->setEnabled(true);
     // The request to fill them in is answered; say what comes next.
-    if (status() == kFillAllRequired)
-        setStatus(parts_.itineraries.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
+    if (askingForDetails_)
+        setStatus(parts_.watchList.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
+}
+
+void MainWindow::askForMemberDetails()
+{
+    setStatus(kFillAllRequired);
+    askingForDetails_ = true;
 }
 
 void MainWindow::showPanel(Panel* panel)
@@ -462,21 +490,23 @@ void MainWindow::openAtMemberDetails()
     // Nothing can be checked without the details.
     checkNowButton_->setEnabled(false);
     checkNowKey_->setEnabled(false);
-    setStatus(kFillAllRequired);
+    askForMemberDetails();
 }
 
 void MainWindow::onActivate()
 {
     lastLoginLabel_->setText(lastLoginText(parts_.settings.lastLoginTime));
-    engine_->stopBlink();
-    setTrayIcon(kIconBlinkA);
     emit windowActivated();
 }
 
-void MainWindow::checkNow()
+QCoro::Task<> MainWindow::checkNow()
 {
+    showNewVersion();
     // Runs on; the engine refuses a second session while one is going.
-    engine_->checkNow();
+    QPointer<MainWindow> self(this);
+    const SessionOutcome outcome = co_await rig_.engine().checkNow();
+    if (self && outcome == SessionOutcome::NoMember)
+        self->askForMemberDetails();
 }
 
 void MainWindow::offerNewVersion()
@@ -569,7 +599,7 @@ void MainWindow::closeEvent(QCloseEvent* e)
     if (!trayShown())
         return endProgram();
     parts_.settings.save();
-    parts_.itineraries.save();
+    parts_.watchList.save();
     QWidget::closeEvent(e);
 }
 

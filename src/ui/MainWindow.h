@@ -1,7 +1,8 @@
 #pragma once
 
 #include "engine/CheckEngine.h"
-#include "results/ResultTable.h"
+#include "engine/SessionParts.h"
+#include "engine/StatusLine.h"
 #include "results/ResultsViewModel.h"
 #include "ui/Panel.h"
 #include "ui/Skin.h"
@@ -17,34 +18,33 @@ class QPushButton;
 
 namespace zelvane {
 
-class HttpBrowser;
 class AlertsPanel;
+class CheckRig;
+class HttpBrowser;
 class ItineraryPanel;
 class MemberPanel;
 class MessageBoxes;
 class ResultsPanel;
-class WindowFrame;
-class RealWaits;
-class AlertSender;
 class SessionAlerter;
+class WindowFrame;
 struct ProductNews;
 
 // The main window: a skinned, frameless card whose panels take turns in one
-// place (member details, itineraries, results), a row of image buttons, the
-// status line and the check engine whose sessions it shows. It is resized by
-// its edges and its bottom right corner, maximised by its button or a double
-// click on the header, and opens again at the size it was left at.
-class MainWindow : public QWidget, public SessionView, private PanelHost {
+// place (member details, itineraries, results, alerts), a row of image
+// buttons and the status line; it shows the check sessions of `rig` as they
+// go. It is resized by its edges and its bottom right corner, maximised by
+// its button or a double click on the header, and opens again at the size it
+// was left at.
+class MainWindow : public QWidget, public StatusLine {
     Q_OBJECT
 public:
     // Without `boxes` the window asks with real message boxes.
-    MainWindow(SessionParts parts, ProductNews& news, AlertSender& post, QWidget* parent = nullptr,
+    MainWindow(SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent = nullptr,
                MessageBoxes* boxes = nullptr);
     ~MainWindow() override;
 
-    CheckEngine& engine() override { return *engine_; }
-    ResultTable& resultTable() override { return table_; }
-    SessionAlerter& alerts() override { return *alerts_; }
+    CheckEngine& engine();
+    SessionAlerter& alerts();
     const ResultsViewModel& results() const { return results_; }
 
     // The controls are made, and the window loaded, the first time it is shown
@@ -57,7 +57,7 @@ public:
     // The panel switches.
     void showMemberPanel();
     void showItineraryPanel();
-    void showResultsPanel() override;
+    void showResultsPanel();
     // First run: only the member details panel can be reached.
     void openAtMemberDetails();
     // Entries locked and panels chosen by whether member details are stored.
@@ -65,19 +65,14 @@ public:
     // The window became the program's active window.
     void onActivate();
 
-    // SessionView
+    // The status line.
     void setStatus(const QString& text) override;
     QString status() const override;
-    void showItineraries() override;
-    void showLoginsSent(int count) override;
-    void showThrottleMinutes(int minutes) override;
-    void showLastLoginTime(const QString& text) override;
-    void raisePopup(int slot, const QString& announcement, int popupCount) override;
-    void setTrayIcon(int picture) override;
-    void showNewVersion() override;
-    void showLoginTrouble(bool refused) override;
+    // The window's icon follows the tray's while it blinks.
+    void showPicture(int picture);
+    // The new-version notice, once the version check found one.
+    void showNewVersion();
 
-    void refreshResults() override;
     void fillCityChoices();
     // The city list update, reached from the about window.
     QCoro::Task<> updateCities();
@@ -93,9 +88,8 @@ public:
     std::function<QCoro::Task<>()> versionCheck;
 
 signals:
-    void popupRequested(int slot, const QString& announcement, int popupCount);
-    void trayPictureChanged(int picture);
-    void loginTroubleChanged(bool refused);
+    // "test popup" on the member details.
+    void testPopupAsked();
     void windowActivated();
     // The status line took a new text.
     void statusChanged(const QString& text);
@@ -109,11 +103,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    // PanelHost
-    MessageBoxes& boxes() override { return boxes_; }
-    ResultsViewModel& resultsModel() override { return results_; }
-    const Theme& theme() const override { return theme_; }
-    void memberDetailsSaved() override;
+    void memberDetailsSaved();
+    // The status line asks for the member details until they are saved.
+    void askForMemberDetails();
+    void showThrottle(int loginsSent, int minutes);
+    void showLastLogin(const QDateTime& when);
+    void sessionEnded(SessionOutcome outcome);
 
     void minimize();
     void showStatusText();
@@ -131,29 +126,26 @@ private:
     void refreshSkin();
     QPoint tabLeft(int i) const;
 
-    void checkNow();
+    QCoro::Task<> checkNow();
     void offerNewVersion();
     QCoro::Task<> fetchNotice();
 
     SessionParts parts_;
+    CheckRig& rig_;
     ProductNews& news_;
-    AlertSender& post_;
     QString waitingShown_; // the outbox as the status line may still show it
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
     Theme theme_;
-    int picture_ = kIconBlinkA; // the window's icon, one of the blink's two
+    int picture_ = kBlinkPictureA; // the window's icon, one of the blink's two
 
     ResultsViewModel results_;
-    ResultTable table_;
-    std::unique_ptr<HttpBrowser> sessionBrowser_, pageBrowser_, testBrowser_;
-    std::unique_ptr<RealWaits> waits_;
-    std::unique_ptr<SessionAlerter> alerts_;
-    std::unique_ptr<CheckEngine> engine_;
+    std::unique_ptr<HttpBrowser> pageBrowser_; // the city update's own
 
     bool built_ = false;
     bool resultsAsked_ = false; // a check ended before the controls were made
-    QString overKill_, checkNowCount_;
+    bool askingForDetails_ = false; // the status line asks for the member details
+    QString loginsSentText_, throttleMinutesText_;
 
     MemberPanel* member_ = nullptr;
     ItineraryPanel* itinerary_ = nullptr;

@@ -13,6 +13,7 @@ namespace zelvane {
 
 void MainWindow::setStatus(const QString& text)
 {
+    askingForDetails_ = false;
     const bool changed = text != statusText_;
     statusText_ = text;
     if (built_)
@@ -36,40 +37,30 @@ QString MainWindow::status() const
     return statusText_;
 }
 
-void MainWindow::showLoginsSent(int count)
+void MainWindow::showThrottle(int loginsSent, int minutes)
 {
-    overKill_ = QString::number(count);
-    if (built_)
-        loginsSentLabel_->setText(overKill_);
+    loginsSentText_ = QString::number(loginsSent);
+    throttleMinutesText_ = QString::number(minutes);
+    if (built_) {
+        loginsSentLabel_->setText(loginsSentText_);
+        throttleMinutesLabel_->setText(throttleMinutesText_);
+    }
 }
 
-void MainWindow::showThrottleMinutes(int minutes)
-{
-    checkNowCount_ = QString::number(minutes);
-    if (built_)
-        throttleMinutesLabel_->setText(checkNowCount_);
-}
-
-void MainWindow::showLastLoginTime(const QString& text)
+void MainWindow::showLastLogin(const QDateTime& when)
 {
     // Unmade, the load reads the same time from the settings.
     if (built_)
-        lastLoginLabel_->setText(text);
+        lastLoginLabel_->setText(when.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
 }
 
-void MainWindow::raisePopup(int slot, const QString& announcement, int popupCount)
-{
-    emit popupRequested(slot, announcement, popupCount);
-}
-
-void MainWindow::setTrayIcon(int picture)
+void MainWindow::showPicture(int picture)
 {
     picture_ = picture;
     // Ten times a second while the tray blinks: a hidden window's icon is seen
     // by nobody, and setting it would tell every control of the window.
     if (isVisible())
         setWindowIcon(listPicture(picture));
-    emit trayPictureChanged(picture);
 }
 
 void MainWindow::showNewVersion()
@@ -79,11 +70,6 @@ void MainWindow::showNewVersion()
         return;
     newVersionLabel_->show();
     resultsHint_->hide();
-}
-
-void MainWindow::showLoginTrouble(bool refused)
-{
-    emit loginTroubleChanged(refused);
 }
 
 } // namespace zelvane

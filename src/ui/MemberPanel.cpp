@@ -1,7 +1,6 @@
 #include "ui/MemberPanel.h"
 
 #include "app/MemberDetails.h"
-#include "engine/CheckEngine.h"
 #include "engine/Scheduler.h"
 #include "app/Settings.h"
 #include "notify/ResultsMail.h"
@@ -16,11 +15,11 @@
 
 namespace zelvane {
 
-MemberPanel::MemberPanel(PanelHost& host, Settings& settings, QWidget* parent)
-    : Panel("PictureMember", host, parent), settings_(settings)
+MemberPanel::MemberPanel(Settings& settings, MessageBoxes& boxes, const Theme& theme, QWidget* parent)
+    : Panel("PictureMember", theme, parent), settings_(settings), boxes_(boxes)
 {
     setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
-    const Theme& t = host.theme();
+    const Theme& t = theme;
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(20, 16, 20, 16);
     grid->setHorizontalSpacing(12);
@@ -71,9 +70,9 @@ MemberPanel::MemberPanel(PanelHost& host, Settings& settings, QWidget* parent)
     auto* cndTest = named(new QPushButton(QStringLiteral("Test"), this), "cndTest");
     auto* cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
     auto* testPopup = named(new QPushButton(QStringLiteral("test popup"), this), "cmdTestPopup");
-    connect(cndTest, &QPushButton::clicked, this, [this] { host_.engine().testLogin(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { host_.engine().cancelTestLogin(); });
-    connect(testPopup, &QPushButton::clicked, this, [this] { host_.engine().raisePopup(); });
+    connect(cndTest, &QPushButton::clicked, this, &MemberPanel::loginTestAsked);
+    connect(cmdCancel, &QPushButton::clicked, this, &MemberPanel::loginTestCancelled);
+    connect(testPopup, &QPushButton::clicked, this, &MemberPanel::testPopupAsked);
     auto* pair = new QHBoxLayout;
     pair->addWidget(cndTest);
     pair->addWidget(cmdCancel);
@@ -142,13 +141,13 @@ void MemberPanel::storeMemberDetails()
 {
     const MemberEntries entries{memberNoEdit_->text(),      surnameEdit_->text(),     pinEdit_->text(),
                                 emailEdit_->text(),      intervalChoice_->currentIndex(), mailChoice_->currentIndex()};
-    const MemberSave saved = saveMemberDetails(settings_, entries, host_.boxes());
+    const MemberSave saved = saveMemberDetails(settings_, entries, boxes_);
     if (saved == MemberSave::Missing)
         memberNoEdit_->setFocus();
     if (saved != MemberSave::Saved)
         return;
     lockEntries(true);
-    host_.memberDetailsSaved();
+    emit detailsSaved();
 }
 
 void MemberPanel::chooseInterval(int index)

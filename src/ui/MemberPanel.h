@@ -7,6 +7,7 @@ class QLineEdit;
 
 namespace zelvane {
 
+class MessageBoxes;
 class Settings;
 
 // The member details panel (PictureMember): the frequent-flyer login, the
@@ -15,12 +16,19 @@ class Settings;
 class MemberPanel final : public Panel {
     Q_OBJECT
 public:
-    MemberPanel(PanelHost& host, Settings& settings, QWidget* parent);
+    MemberPanel(Settings& settings, MessageBoxes& boxes, const Theme& theme, QWidget* parent);
 
     // The entries and the interval controls from the settings.
     void load();
     // Stored details are locked against slips until the user unlocks them.
     void lockEntries(bool locked);
+
+signals:
+    void detailsSaved();
+    // "Test", "Cancel" and "test popup".
+    void loginTestAsked();
+    void loginTestCancelled();
+    void testPopupAsked();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -32,6 +40,7 @@ private:
     void chooseInterval(int index);
 
     Settings& settings_;
+    MessageBoxes& boxes_;
     ImageButton *saveButton_, *unlockButton_;
     QLineEdit *memberNoEdit_, *surnameEdit_, *pinEdit_, *emailEdit_, *intervalCountEdit_;
     QComboBox *intervalChoice_, *mailChoice_, *intervalUnitChoice_;

@@ -7,7 +7,7 @@
 
 namespace zelvane {
 
-Panel::Panel(const char* name, PanelHost& host, QWidget* parent) : QWidget(parent), host_(host)
+Panel::Panel(const char* name, const Theme& theme, QWidget* parent) : QWidget(parent), theme_(theme)
 {
     setObjectName(QLatin1String(name));
     setMouseTracking(true);

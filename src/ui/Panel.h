@@ -9,33 +9,7 @@ class QLabel;
 
 namespace zelvane {
 
-class CheckEngine;
-class MessageBoxes;
-class ResultTable;
-class ResultsViewModel;
-class SessionAlerter;
 struct Theme;
-
-// What a panel may ask of the main window that holds it. Panels never reach
-// each other: whatever one panel's command changes in another goes through
-// the window.
-class PanelHost {
-public:
-    virtual MessageBoxes& boxes() = 0;
-    virtual CheckEngine& engine() = 0;
-    virtual ResultTable& resultTable() = 0;
-    virtual ResultsViewModel& resultsModel() = 0;
-    virtual SessionAlerter& alerts() = 0;
-    virtual const Theme& theme() const = 0;
-    virtual void setStatus(const QString& text) = 0;
-    // The results view rebuilt from the watch list and the result table.
-    virtual void refreshResults() = 0;
-    // The member details were stored: the window opens its other panels.
-    virtual void memberDetailsSaved() = 0;
-
-protected:
-    ~PanelHost() = default;
-};
 
 // A panel's size in the main window at its least size. The forms were laid
 // out for it and keep it in a larger window, where the lists take the room.
@@ -47,12 +21,16 @@ inline constexpr QSize kPanelLeastSize(626, 290);
 class Panel : public QWidget {
     Q_OBJECT
 public:
-    Panel(const char* name, PanelHost& host, QWidget* parent);
+    Panel(const char* name, const Theme& theme, QWidget* parent);
+
+signals:
+    // A text for the main window's status line.
+    void statusMessage(const QString& text);
 
 protected:
     bool event(QEvent* e) override;
 
-    PanelHost& host_;
+    const Theme& theme_;
     QList<ImageButton*> resetOnMove_;
 };
 

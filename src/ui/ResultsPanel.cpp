@@ -1,15 +1,18 @@
 #include "ui/ResultsPanel.h"
 
 #include "app/Clock.h"
-#include "history/HistoryStore.h"
-#include "results/ResultTable.h"
 #include "history/HistoryExport.h"
-#include "results/FlightTableModel.h"
+#include "history/HistoryStore.h"
+#include "itineraries/WatchList.h"
 #include "notify/ResultsPrint.h"
-#include "results/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
+#include "results/CheckRecords.h"
+#include "results/CheckResults.h"
+#include "results/ResultsViewModel.h"
+#include "ui/FlightTableModel.h"
 #include "ui/FlightTableView.h"
 #include "ui/HistoryWindow.h"
+#include "ui/Skin.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -19,6 +22,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QItemSelectionModel>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -43,15 +47,33 @@ const std::pair<int, int> kListColumns[] = {{0, 108}, {1, 104}, {2, 96}, {3, 74}
 // is tall enough; few days have more.
 constexpr int kFlightsInView = 12;
 
+// The rows with the picture of their state beside the origin.
+class RowPictures final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::DecorationRole && index.column() == ResultsViewModel::kOriginColumn)
+            return availabilityIcon(Availability(index.data(ResultsViewModel::kAvailabilityRole).toInt()));
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
 } // namespace
 
-ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& clock, QWidget* parent)
-    : Panel("PictureResult", host, parent), historyStore_(history), clock_(clock)
+ResultsPanel::ResultsPanel(ResultsViewModel& rows, const WatchList& list, const CheckResults& results,
+                           HistoryStore& history, const Clock& clock, const Theme& theme, QWidget* parent)
+    : Panel("PictureResult", theme, parent),
+      rows_(rows),
+      list_(list),
+      results_(results),
+      historyStore_(history),
+      clock_(clock)
 {
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(14, 30, 14, 10);
     box->setSpacing(6);
-    box->addWidget(makeResultsList(host.resultsModel()), 1);
+    box->addWidget(makeResultsList(rows), 1);
     auto* details = new QHBoxLayout;
     details->setSpacing(8);
     details->addWidget(makeDetailTabs(), 1);
@@ -69,14 +91,16 @@ ResultsPanel::ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& 
 QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
 {
     resultsList_ = named(new QTreeView(this), "ListViewQuery");
-    resultsList_->setModel(&results);
+    auto* pictures = new RowPictures(this);
+    pictures->setSourceModel(&results);
+    resultsList_->setModel(pictures);
     resultsList_->setRootIsDecorated(false);
     resultsList_->setAlternatingRowColors(true);
     resultsList_->setUniformRowHeights(true);
     resultsList_->setIconSize(QSize(16, 16));
     const auto arrangeColumns = [this, &results] {
-        resultsList_->setColumnHidden(4, true);
-        resultsList_->setColumnHidden(5, true);
+        resultsList_->setColumnHidden(ResultsViewModel::kOriginCodeColumn, true);
+        resultsList_->setColumnHidden(ResultsViewModel::kDestinationCodeColumn, true);
         // The seats and the days with seats belong with the trip, before
         // what the history found.
         QHeaderView* header = resultsList_->header();
@@ -89,18 +113,28 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
         // Only a flexible itinerary's check has days to show; without one
         // the column would push "Last seen" out of sight for nothing.
         bool days = false;
-        for (int p = 1; p <= results.count() && !days; ++p)
-            days = !results.row(p).daysSummary.isEmpty();
-        resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, !days);
-        fitColumns();
+        for (int r = 0; r < results.rowCount() && !days; ++r)
+            days = !results.index(r, ResultsViewModel::kDaysColumn).data().toString().isEmpty();
+        if (days == resultsList_->isColumnHidden(ResultsViewModel::kDaysColumn)) {
+            resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, !days);
+            fitColumns();
+        }
     };
     // The last column stretches but keeps its own width as the least, so
     // the columns fit beside a scroll bar without scrolling sideways.
     resultsList_->header()->setStretchLastSection(false);
     resultsList_->viewport()->installEventFilter(this);
+    resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, true);
     arrangeColumns();
+    fitColumns();
     resultsList_->header()->setStretchLastSection(true);
     connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);
+    connect(&results, &QAbstractItemModel::dataChanged, this, arrangeColumns);
+    // What a check finds about the itinerary in view shows as it comes.
+    connect(&results_, &CheckResults::changed, this, [this](int position) {
+        if (position == shownPosition_)
+            showDetails(position);
+    });
     // The details follow the current row, however it became current: a click
     // or the arrow keys.
     const auto follow = [this](const QModelIndex& i) {
@@ -216,24 +250,25 @@ int ResultsPanel::currentPosition() const
 void ResultsPanel::showDetails(int position)
 {
     shownPosition_ = position;
-    const ResultEntry& entry = host_.resultTable().entry(position - 1);
-    detailsText_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), position));
-    flights_->setFlights(entry.flights, host_.resultsModel().row(position).cabin);
-    flightTable_->setEmptyText(entry.resultText.isEmpty() && !entry.notAvailable
-                                  ? QStringLiteral("Not checked since Zelvane started")
-                                  : QStringLiteral("The check found no flight table"));
+    const ItineraryResult& result = results_.at(position);
+    detailsText_->setPlainText(result.pageText());
+    flights_->setFlights(result.flights(), list_.at(position).cabin);
+    flightTable_->setEmptyText(!result.checked() ? QStringLiteral("Not checked since Zelvane started")
+                               : result.availability() == Availability::NotKnown
+                                   ? QStringLiteral("Not checked: ") + result.reason()
+                                   : QStringLiteral("The check found no flight table"));
     dayChoice_->clear();
-    dayChoice_->setVisible(entry.days.size() > 1);
-    if (entry.days.size() < 2)
+    dayChoice_->setVisible(result.days.size() > 1);
+    if (result.days.size() < 2)
         return;
     // The table shows the first day with seats, or the first day.
     int shown = -1;
-    for (const DayResult& d : entry.days) {
+    for (const SearchOutcome& d : result.days) {
         dayChoice_->addItem(fullDayName(d.date)
-                            + (d.available ? QStringLiteral(" — seats")
-                             : d.checked ? QStringLiteral(" — no seats")
-                                         : QStringLiteral(" — not checked")));
-        if (shown < 0 && d.available)
+                            + (d.seats()                                       ? QStringLiteral(" — seats")
+                               : d.availability == Availability::NoSeats ? QStringLiteral(" — no seats")
+                                                                         : QStringLiteral(" — not checked")));
+        if (shown < 0 && d.seats())
             shown = dayChoice_->count() - 1;
     }
     dayChoice_->setCurrentIndex(std::max(shown, 0));
@@ -241,29 +276,28 @@ void ResultsPanel::showDetails(int position)
 
 void ResultsPanel::showDay(int day)
 {
-    const ResultEntry& entry = host_.resultTable().entry(shownPosition_ - 1);
-    if (day < 0 || day >= entry.days.size())
+    const ItineraryResult& result = results_.at(shownPosition_);
+    if (day < 0 || day >= result.days.size())
         return;
-    flights_->setFlights(entry.days[day].flights, host_.resultsModel().row(shownPosition_).cabin);
+    flights_->setFlights(result.days[day].flights, list_.at(shownPosition_).cabin);
 }
 
 void ResultsPanel::showHistory(int position)
 {
-    const ResultsViewModel& results = host_.resultsModel();
-    if (position < 1 || position > results.count()) {
-        host_.setStatus(QStringLiteral("Please Select An Itinerary To See Its History"));
+    if (position < 1 || position > list_.count()) {
+        emit statusMessage(QStringLiteral("Please Select An Itinerary To See Its History"));
         return;
     }
-    const ResultsViewModel::Row& r = results.row(position);
-    QString title = flightLine(r.cells[0], r.cells[1], datesText(r.cells[2], r.extraDays), r.cells[3]);
-    if (!r.seatsChoice().isEmpty())
-        title += QStringLiteral(", ") + r.seatsChoice();
+    const Itinerary& it = list_.at(position);
+    QString title = flightLine(it.origin.name, it.destination.name, it.datesText(), it.timeOfDay);
+    if (!it.seatsChoice().isEmpty())
+        title += QStringLiteral(", ") + it.seatsChoice();
     if (historyWindow_)
         historyWindow_->close();
     QList<QList<TimelinePoint>> days;
-    for (const ItineraryKey& key : r.historyKeys())
+    for (const ItineraryKey& key : historyKeys(it))
         days << historyStore_.timeline(key);
-    historyWindow_ = new HistoryWindow(title, combinedTimeline(days), host_.theme(), this);
+    historyWindow_ = new HistoryWindow(title, combinedTimeline(days), theme_, this);
     historyWindow_->setWindowFlag(Qt::Window);
     historyWindow_->show();
     historyWindow_->raise();
@@ -285,9 +319,9 @@ void ResultsPanel::exportHistory()
         return;
     QString error;
     if (exportHistoryCsv(historyStore_, path, &error))
-        host_.setStatus(kHistoryExported + QDir::toNativeSeparators(path));
+        emit statusMessage(kHistoryExported + QDir::toNativeSeparators(path));
     else
-        host_.setStatus(kHistoryNotExported + error);
+        emit statusMessage(kHistoryNotExported + error);
 }
 
 void ResultsPanel::printResults()
@@ -301,13 +335,13 @@ void ResultsPanel::printResults()
     if (where.printer) {
         QPrinter device(printer, QPrinter::HighResolution);
         detailsText_->document()->print(&device);
-        host_.setStatus(device.printerState() == QPrinter::Error ? printFailed(where, QStringLiteral("printer error"))
+        emit statusMessage(device.printerState() == QPrinter::Error ? printFailed(where, QStringLiteral("printer error"))
                                                                  : printedTo(where));
         return;
     }
     const QFileInfo target(where.pdfFile);
     if (!QDir().mkpath(target.absolutePath())) {
-        host_.setStatus(printFailed(where, QStringLiteral("no folder")));
+        emit statusMessage(printFailed(where, QStringLiteral("no folder")));
         return;
     }
     // Written beside the target and moved over it only when whole.
@@ -321,10 +355,10 @@ void ResultsPanel::printResults()
         QFile::remove(target.absoluteFilePath());
     if (!written || !QFile::rename(part, target.absoluteFilePath())) {
         QFile::remove(part);
-        host_.setStatus(printFailed(where, QStringLiteral("could not write the file")));
+        emit statusMessage(printFailed(where, QStringLiteral("could not write the file")));
         return;
     }
-    host_.setStatus(printedTo(where));
+    emit statusMessage(printedTo(where));
 }
 
 } // namespace zelvane

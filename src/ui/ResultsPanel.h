@@ -13,10 +13,12 @@ class QVBoxLayout;
 
 namespace zelvane {
 
+class CheckResults;
 class Clock;
 class FlightTableModel;
 class HistoryStore;
 class ResultsViewModel;
+class WatchList;
 class FlightTableView;
 class HistoryWindow;
 
@@ -28,7 +30,8 @@ class HistoryWindow;
 class ResultsPanel final : public Panel {
     Q_OBJECT
 public:
-    ResultsPanel(PanelHost& host, HistoryStore& history, const Clock& clock, QWidget* parent);
+    ResultsPanel(ResultsViewModel& rows, const WatchList& list, const CheckResults& results,
+                 HistoryStore& history, const Clock& clock, const Theme& theme, QWidget* parent);
 
     // Where "Export history…" writes; an empty answer is a cancel. Tests answer it.
     std::function<QString(const QString& suggested)> chooseExportFile;
@@ -52,6 +55,9 @@ private:
     void printResults();
     int currentPosition() const;
 
+    ResultsViewModel& rows_;
+    const WatchList& list_;
+    const CheckResults& results_;
     HistoryStore& historyStore_;
     const Clock& clock_;
     QTreeView* resultsList_;

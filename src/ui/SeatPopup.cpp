@@ -113,7 +113,7 @@ SeatPopup::SeatPopup(QWidget* parent)
     applyShape();
 }
 
-void SeatPopup::start(const QString& text, int slot)
+void SeatPopup::start(const Announcement& announcement, int slot)
 {
     QRect work = screen_;
     if (QScreen* s = QGuiApplication::primaryScreen())
@@ -122,9 +122,9 @@ void SeatPopup::start(const QString& text, int slot)
     frame_ = {};
     frame_.top = start_.top;
     frame_.height = 0;
-    // An announcement that cannot be split leaves the caption empty; the
-    // pop-up still comes up.
-    if (const auto caption = reminderCaption(text))
+    // An announcement without cities leaves the caption empty; the pop-up
+    // still comes up.
+    if (const auto caption = reminderCaption(announcement))
         setCaption(*caption);
     place();
     show();

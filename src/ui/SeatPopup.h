@@ -17,9 +17,9 @@ class SeatPopup : public QWidget {
 public:
     explicit SeatPopup(QWidget* parent = nullptr);
 
-    // Places, shows and animates the pop-up for `text` ("origin:destination:date",
-    // and ":seats" when other than one in any cabin) in stacking place `slot` (1-4).
-    void start(const QString& text, int slot);
+    // Places, shows and animates the pop-up for an announcement in stacking
+    // place `slot` (1-4).
+    void start(const Announcement& announcement, int slot);
 
     QTimer growTimer;     // 10 ms: grow
     QTimer slideTimer; // 20 ms: slide

@@ -385,6 +385,16 @@ QIcon listPicture(int index)
     return icon;
 }
 
+QIcon availabilityIcon(Availability availability)
+{
+    switch (availability) {
+    case Availability::Seats: return listPicture(kSeatsPicture);
+    case Availability::NoSeats: return listPicture(kNoSeatsPicture);
+    case Availability::NotKnown: break;
+    }
+    return listPicture(kNotCheckedPicture);
+}
+
 QRegion shapeFromPicture(const QImage& picture)
 {
     // Read in logical pixels: a window's mask is set in them.

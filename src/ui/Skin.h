@@ -1,5 +1,7 @@
 #pragma once
 
+#include "results/Outcome.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QImage>
@@ -34,9 +36,18 @@ QIcon loginTroubleIcon();
 QIcon imageList1(int index, const Theme& theme);
 // The pictures of the image buttons that hold their own (imgCNOff, imgHelpOver...).
 QIcon holderPicture(const QString& name, const Theme& theme);
-// Picture `index` of the icon list: 2, 5, 6 the result states (told apart by
-// shape as well as colour), 3 and 4 the two tray pictures of the blink.
+// The pictures of the icon list: the result states (told apart by shape as
+// well as colour) and the two tray pictures the blink alternates between.
+enum ListPicture : int {
+    kNotCheckedPicture = 2,
+    kBlinkPictureA = 3,
+    kBlinkPictureB = 4,
+    kNoSeatsPicture = 5,
+    kSeatsPicture = 6,
+};
 QIcon listPicture(int index);
+// The picture of a result state.
+QIcon availabilityIcon(Availability availability);
 
 // The colour key of the window shapes: a pixel of exactly this colour is a hole.
 inline const QColor kColourKey = QColor(255, 0, 255);

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "net/VersionCheck.h"
 #include "notify/PopupGeometry.h"
+#include "startup/CheckRig.h"
 #include "ui/AppWindows.h"
 #include "ui/Skin.h"
 #include "ui/MainWindow.h"
@@ -28,18 +29,18 @@ double screenTwipsPerPixel(QScreen* s)
 
 } // namespace
 
-TrayMenu::TrayMenu(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+TrayMenu::TrayMenu(const Settings& settings, const WatchList& list, const Clock& clock,
                    ProductNews& news, AppWindows& windows, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       settings_(settings),
       news_(news),
       windows_(windows),
       scheduler_(
-          settings, itineraries, clock,
+          settings, list, clock,
           [&windows](bool make) -> CheckEngine* {
               if (!make && !windows.mainWindowMade())
                   return nullptr;
-              return &windows.mainWindow().engine();
+              return &windows.checkRig().engine();
           },
           [&windows]() -> StatusLine& { return windows.mainWindow(); }, this)
 {
@@ -99,7 +100,7 @@ QCoro::Task<> TrayMenu::checkVersion()
         co_await zelvane::checkVersion(news_, [&windows] { return windows.resultsPanelVisible(); });
     // A window made later shows the news at its load, from the flag.
     if (self && outcome == VersionCheckOutcome::NewVersion && windows_.mainWindowMade())
-        static_cast<SessionView&>(windows_.mainWindow()).showNewVersion();
+        windows_.mainWindow().showNewVersion();
 }
 
 void TrayMenu::makeTrayIcon()

@@ -13,7 +13,7 @@ namespace zelvane {
 
 class AppWindows;
 class Clock;
-class ItineraryStore;
+class WatchList;
 class Settings;
 struct ProductNews;
 
@@ -22,7 +22,7 @@ struct ProductNews;
 class TrayMenu : public QWidget {
     Q_OBJECT
 public:
-    TrayMenu(const Settings& settings, const ItineraryStore& itineraries, const Clock& clock,
+    TrayMenu(const Settings& settings, const WatchList& list, const Clock& clock,
              ProductNews& news, AppWindows& windows, QWidget* parent = nullptr);
 
     // The window's load: tray icon, autostart entry when asked for, version

@@ -7,6 +7,7 @@
 #include "app/SettingsArea.h"
 #include "startup/Startup.h"
 #include "SoakRound.h"
+#include "itineraries/WatchListFile.h"
 
 #include <QCoreApplication>
 #include <sys/stat.h>
@@ -24,16 +25,16 @@ int main(int argc, char* argv[])
     NativeSettingsArea area;
     ProgramData state(area, SystemClock::instance(), folder, folder);
     // Go on from what the last run left, through the program's own loading.
-    state.itineraries.load();
+    state.watchList.load();
     state.settings.load();
     state.history.open(folder, QDateTime::currentDateTime());
-    int round = state.itineraries.line(1).section(QLatin1Char(' '), 1, 1).toInt();
+    int round = state.watchList.at(1).origin.name.section(QLatin1Char(' '), 1, 1).toInt();
     for (;;) {
         ++round;
-        state.itineraries.clear();
+        state.watchList.clear();
         for (const QString& line : soakItineraries(round))
-            state.itineraries.append(line);
-        state.itineraries.save();
+            state.watchList.add(readItineraryLine(line).itinerary);
+        state.watchList.save();
         QList<CheckRecord> checks = soakChecks(round);
         state.history.recordSession(QDateTime::currentDateTime(), true, checks);
         state.cities.webNames = soakNames(round);

@@ -53,13 +53,13 @@ private slots:
         QCOMPARE(boxes.shown[0].buttons, MsgButtons::Ok);
         QVERIFY(area.reads.isEmpty());
         QVERIFY(area.writes.isEmpty());
-        QCOMPARE(state.itineraries.count(), 0);
+        QCOMPARE(state.watchList.count(), 0);
         QVERIFY(windows.calls.isEmpty());
 
         // Any argument at all lifts the rule.
         QCOMPARE(startUp(state.parts, {"--again"}, boxes, windows), StartResult::Running);
         QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(state.itineraries.count(), 1);
+        QCOMPARE(state.watchList.count(), 1);
     }
 
     void lockOfACrashedCopyIsTakenOver()
@@ -115,7 +115,7 @@ private slots:
         RecordingMessageBoxes boxes;
         RecordingWindows windows;
         startUp(state.parts, {}, boxes, windows);
-        QCOMPARE(state.itineraries.count(), 0);
+        QCOMPARE(state.watchList.count(), 0);
         QVERIFY(state.cities.names.isEmpty());
         QVERIFY(state.cities.codes.isEmpty());
         QVERIFY(QDir(data).entryList(QDir::Files).isEmpty());

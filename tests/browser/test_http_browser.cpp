@@ -41,7 +41,7 @@ QString loginUrl(const QString& base, const QString& pin = QStringLiteral("1234"
 
 QString searchUrl(const QString& base)
 {
-    return *awardSearchUrl(base, {"Sydney", "Melbourne", "24/12/2026", "Morning", "SYD", "MEL"}, 1);
+    return awardSearchUrl(base, {{"Sydney", "SYD"}, {"Melbourne", "MEL"}, QDate(2026, 12, 24), "Morning"}, QDate(2026, 12, 24));
 }
 
 // Short bounds so that every failure shows in a second or two.

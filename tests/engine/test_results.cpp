@@ -1,13 +1,18 @@
-// Reading result pages into the result table, the flight rows and the cabin
-// an itinerary asks for, and the rows of the results view.
-#include "results/ResultTable.h"
+// Reading result pages, the flight rows and the cabin an itinerary asks
+// for, what an itinerary's dates come to, and the rows of the results view.
+#include "itineraries/WatchList.h"
+#include "itineraries/WatchListFile.h"
+#include "results/CheckResults.h"
+#include "results/ResultPage.h"
 #include "results/ResultsViewModel.h"
+#include "support/CheckedDays.h"
 
 #include "Pages.h"
 
 #include <QtTest>
 
 using namespace zelvane;
+using namespace zelvane::test;
 
 namespace {
 
@@ -72,9 +77,9 @@ private slots:
         QFETCH(QString, text);
         const ResultPageReading r =
             readResultPage(page, hasFrame ? std::optional<QString>(frame) : std::nullopt);
-        QCOMPARE(r.available, available);
+        QCOMPARE(r.seats(), available);
         QCOMPARE(r.resultText, text);
-        QCOMPARE(readResultPage(std::nullopt, frame).available, false);
+        QCOMPARE(readResultPage(std::nullopt, frame).seats(), false);
     }
 
     void theCabinAsksForSeatsInItsColumn_data()
@@ -105,7 +110,7 @@ private slots:
         QFETCH(Cabin, cabin);
         QFETCH(bool, available);
         const ResultPageReading r = readWithTable(rows, cabin);
-        QCOMPARE(r.available, available);
+        QCOMPARE(r.seats(), available);
         // The text of the e-mail and print goes with the seats; the rows stay for the table.
         QCOMPARE(r.resultText.isEmpty(), !available);
         QCOMPARE(r.flights.size(), rows.size());
@@ -131,68 +136,77 @@ private slots:
         QVERIFY(withFlights(readResultPage("Login", "x"), page.tables(), Cabin::Any).flights.isEmpty());
     }
 
-    void iconFollowsTheResultState()
+    // Seats on any date are an answer; "no seats" only when every date was
+    // read; anything else is not known, with the reason of the first date
+    // that is not.
+    void anItinerarysDatesComeToOneAnswer_data()
     {
-        ResultTable t;
-        QCOMPARE(t.icon(0), int(kIconNotChecked));
-        t.markNotAvailableIfEmpty(0);
-        QCOMPARE(t.icon(0), int(kIconNotAvailable));
-        t.setResultText(0, "QF1"); // found later: available, though once not
-        QCOMPARE(t.icon(0), int(kIconAvailable));
-        t.markNotAvailableIfEmpty(0);
-        QCOMPARE(t.icon(0), int(kIconAvailable));
-        // Outside the table nothing happens and nothing is found.
-        t.setResultText(100, "x");
-        t.setResultText(-1, "x");
-        QCOMPARE(t.icon(100), int(kIconNotChecked));
+        QTest::addColumn<QString>("marks"); // per date: Y seats, - none, ? not read
+        QTest::addColumn<int>("availability");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not checked yet") << "" << int(Availability::NotKnown) << "";
+        QTest::newRow("no seats") << "-" << int(Availability::NoSeats) << "";
+        QTest::newRow("seats") << "Y" << int(Availability::Seats) << "";
+        QTest::newRow("no seats on the days read, one not read")
+            << "-?-" << int(Availability::NotKnown) << "the result page did not load";
+        QTest::newRow("seats beside a day not read") << "?Y" << int(Availability::Seats) << "the result page did not load";
+    }
+    void anItinerarysDatesComeToOneAnswer()
+    {
+        QFETCH(QString, marks);
+        QFETCH(int, availability);
+        QFETCH(QString, reason);
+        const ItineraryResult r = checkedDays(QDate(2027, 2, 1), marks);
+        QCOMPARE(int(r.availability()), availability);
+        QCOMPARE(r.reason(), reason);
+        QCOMPARE(r.pageText().isEmpty(), !marks.contains('Y'));
     }
 
-    void deletingAPositionMovesLaterResultsUp()
+    // Each itinerary keeps its result when others are added or deleted; a
+    // new one and a list loaded again start not checked.
+    void resultsFollowTheWatchList()
     {
-        ResultTable t;
-        for (int k = 0; k < 5; ++k)
-            t.setResultText(k, QString("R%1").arg(k + 1));
-        t.markNotAvailableIfEmpty(3);
-        t.clearResultText(3);
-        t.markNotAvailableIfEmpty(3); // position 4: not available
-        t.removePosition(3, 5);
-        QCOMPARE(t.entry(1).resultText, QString("R2"));
-        QCOMPARE(t.entry(2).resultText, QString());
-        QVERIFY(t.entry(2).notAvailable); // position 4 moved to 3
-        QCOMPARE(t.entry(3).resultText, QString("R5"));
-        QCOMPARE(t.entry(4).resultText, QString());
-        QVERIFY(!t.entry(4).notAvailable);
-
-        // With more lines than the table, the last entry is freed.
-        ResultTable big;
-        big.setResultText(99, "last");
-        big.removePosition(50, 130);
-        QCOMPARE(big.entry(98).resultText, QString("last"));
-        QCOMPARE(big.entry(99).resultText, QString());
+        WatchList list;
+        for (int i = 1; i <= 5; ++i)
+            list.add(readItineraryLine(QString("City%1;Perth;01/01/2027;Evening;SYD;PER").arg(i)).itinerary);
+        CheckResults results(list);
+        QCOMPARE(results.count(), 5);
+        results.set(2, checkedDays(QDate(2027, 1, 1), "Y"));
+        results.set(4, checkedDays(QDate(2027, 1, 1), "-"));
+        list.removeAt(3);
+        QCOMPARE(results.count(), 4);
+        QCOMPARE(results.at(2).availability(), Availability::Seats);
+        QCOMPARE(results.at(3).availability(), Availability::NoSeats); // position 4 moved to 3
+        QVERIFY(!results.at(4).checked());
+        list.add(list.at(1));
+        QCOMPARE(results.count(), 5);
+        QVERIFY(!results.at(5).checked());
+        list.clear();
+        QCOMPARE(results.count(), 0);
+        results.set(1, checkedDays(QDate(2027, 1, 1), "Y")); // nowhere to go
+        QCOMPARE(results.count(), 0);
     }
 
-    void viewRowsMirrorTheWatchListUpToAHundred()
+    void viewRowsMirrorTheWatchList()
     {
-        ItineraryStore store;
+        WatchList list;
         for (int i = 1; i <= 130; ++i)
-            store.append(QString("City%1;Perth;01/01/2027;Evening").arg(i));
-        ResultTable table;
-        table.setResultText(1, "QF9");
-        table.markNotAvailableIfEmpty(2);
-        ResultsViewModel model;
-        model.refreshResults(store, table);
-        QCOMPARE(model.count(), 100);
-        QCOMPARE(model.rowCount(), 100);
-        QCOMPARE(model.row(100).cells[0], QString("City100"));
-        QCOMPARE(model.row(1).icon, int(kIconNotChecked));
-        QCOMPARE(model.row(2).icon, int(kIconAvailable));
-        QCOMPARE(model.row(3).icon, int(kIconNotAvailable));
-        QCOMPARE(model.row(1).cells[4], QString()); // missing code cells stay empty
+            list.add(readItineraryLine(QString("City%1;Perth;01/01/2027;Evening;SYD;PER").arg(i)).itinerary);
+        CheckResults results(list);
+        ResultsViewModel model(list, results);
+        results.set(2, checkedDays(QDate(2027, 1, 1), "Y"));
+        results.set(3, checkedDays(QDate(2027, 1, 1), "-"));
+        QCOMPARE(model.rowCount(), 130); // past the hundred a check makes too: they say why they wait
+        QCOMPARE(model.index(129, 0).data().toString(), QString("City130"));
+        const auto state = [&model](int row) {
+            return Availability(model.index(row, 0).data(ResultsViewModel::kAvailabilityRole).toInt());
+        };
+        QCOMPARE(state(0), Availability::NotKnown);
+        QCOMPARE(state(1), Availability::Seats);
+        QCOMPARE(state(2), Availability::NoSeats);
         QCOMPARE(model.data(model.index(1, 3)).toString(), QString("Evening"));
         QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("OriCode"));
-        QCOMPARE(ResultsViewModel::rowClickText(table, 2), QString("QF9"));
-        QCOMPARE(ResultsViewModel::rowClickText(table, 1), QString());
-        QCOMPARE(model.row(101).cells[0], QString());
+        QVERIFY(!model.index(130, 0).isValid());
     }
 
     // A row of several dates speaks for all of them: its last check is the

@@ -6,10 +6,10 @@
 #include "engine/CheckEngine.h"
 #include "engine/CityUpdate.h"
 #include "browser/HttpBrowser.h"
-#include "results/ResultTable.h"
 #include "engine/Scheduler.h"
 #include "engine/SessionSize.h"
-#include "results/ResultsViewModel.h"
+#include "itineraries/WatchListFile.h"
+#include "results/CheckRecords.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "support/EngineDoubles.h"
@@ -60,15 +60,13 @@ struct Rig {
     MemorySettingsArea area;
     QString folder = freshFolder("session");
     ProgramData state{area, clock, folder, folder};
-    ResultsViewModel results;
-    ResultTable table;
+    CheckResults results{state.watchList};
     HttpBrowser b1, b3;
     VirtualWaits waits{clock};
-    RecordingSessionView view{clock};
     RecordingMail mail;
-    CheckEngine engine{state.parts.data, results, table, {b1, b3}, waits, view, mail};
+    CheckEngine engine{state.parts.data, results, {b1, b3}, waits, mail};
+    SessionRecorder view{engine, clock};
     ThrottleDriver throttle{engine, clock};
-    int retriesArmed = 0;
 
     Rig()
     {
@@ -76,17 +74,19 @@ struct Rig {
         state.settings.surname = "Smith";
         state.settings.setPinText("1234");
         waits.onSecond = [this] { throttle.second(); };
-        mail.startJustSent = [this] { engine.justSentTimer.start(); };
         mail.clock = &clock;
-        engine.startLockoutRetry = [this] { ++retriesArmed; };
     }
 
-    void watch(const QList<Trip>& trips)
+    // The trips, each with `tail` after its six fields (";Business;2").
+    void watch(const QList<Trip>& trips, const QString& tail = {})
     {
         for (const Trip& t : trips)
-            state.itineraries.append(QStringList{t.from, t.to, t.date, t.time, t.fromCode, t.toCode}
-                                         .join(';'));
+            state.watchList.add(
+                readItineraryLine(QStringList{t.from, t.to, t.date, t.time, t.fromCode, t.toCode}.join(';') + tail)
+                    .itinerary);
     }
+    int retriesArmed() const { return int(view.lockoutShown.count(true)); }
+    Availability availability(int position) const { return results.at(position).availability(); }
 
     SessionOutcome run() { return QCoro::waitFor(engine.runCheck()); }
     // Lets virtual minutes pass between sessions, the throttle ticking as it would.
@@ -145,11 +145,10 @@ private slots:
     {
         startSite();
         Rig rig;
-        rig.engine.setIdle(false);
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::NoItineraries);
         QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
-        QVERIFY(!rig.engine.idle());
+        QVERIFY(rig.mail.calls.isEmpty());
         QCOMPARE(rig.secondsSince(start), 0);
         QVERIFY(sim->requests().isEmpty());
     }
@@ -160,7 +159,6 @@ private slots:
         Rig rig;
         rig.watch({kTrips[0]});
         rig.state.settings.memberNo = 0;
-        rig.engine.setIdle(false);
         QCOMPARE(rig.run(), SessionOutcome::NoMember);
         QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, kFillAllRequired}));
         QVERIFY(rig.engine.idle());
@@ -183,7 +181,7 @@ private slots:
         QCOMPARE(rig.waits.timedWaits, QList<int>({10, 5}));
         QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
         QVERIFY(!rig.engine.loginLockout());
-        QCOMPARE(rig.engine.loginsSent, 1);
+        QCOMPARE(rig.engine.loginsSent(), 1);
         // The city arrays were still looked for on the page shown.
         QVERIFY(rig.state.cities.webNames.isEmpty());
         const auto logins = sim->requests("login");
@@ -208,10 +206,10 @@ private slots:
         rig.view.statuses.clear();
         QCOMPARE(rig.run(), SessionOutcome::Unreachable);
         QCOMPARE(rig.view.statuses.last(), st::kSiteUnreachable);
-        QVERIFY(!rig.engine.siteTroubleReason.isEmpty());
+        QVERIFY(!rig.engine.siteTroubleReason().isEmpty());
         QVERIFY(rig.mail.calls.isEmpty());
         QVERIFY(!rig.engine.loginLockout());
-        QCOMPARE(rig.retriesArmed, 0);
+        QCOMPARE(rig.retriesArmed(), 0);
         QVERIFY(rig.engine.idle());
     }
 
@@ -262,7 +260,7 @@ private slots:
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
         AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
-        SessionAlerter alerter(rig.results, rig.table, rig.state.settings, rig.view, post);
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.settings, rig.view, post, rig.clock);
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
             QStringList bodies;
@@ -312,7 +310,7 @@ private slots:
         QCOMPARE(rig.state.settings.loginFailTold, int(refused));
         QCOMPARE(product.requests("relay").size(), int(refused));
         QVERIFY(!rig.engine.loginLockout());
-        QCOMPARE(rig.retriesArmed, 0);
+        QCOMPARE(rig.retriesArmed(), 0);
     }
 
     void fourthLoginInFiveMinutesIsRefused()
@@ -329,45 +327,48 @@ private slots:
         QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, st::kWaitingLogin,
                                                  st::kSendingLogin, st::kMaxLogins}));
         QCOMPARE(rig.secondsSince(start), 10);
-        QCOMPARE(rig.engine.loginsSent, 3);
+        QCOMPARE(rig.engine.loginsSent(), 3);
         QCOMPARE(sim->requests("login").size(), 3);
 
-        // The window closes five minutes after it opened; Label24 counts them.
+        // The window closes five minutes after it opened; the status row counts them.
+        rig.view.minutesShown.clear();
         rig.idleMinutes(5);
-        QCOMPARE(rig.view.checkNowShown, QList<int>({1, 2, 3, 4, 5}));
-        QCOMPARE(rig.engine.loginsSent, 0);
-        QVERIFY(!rig.engine.throttleTimer.isActive());
+        QCOMPARE(rig.view.minutesShown, QList<int>({1, 2, 3, 4, 0}));
+        QCOMPARE(rig.engine.loginsSent(), 0);
+        QVERIFY(!rig.engine.throttleWindowOpen());
         rig.state.settings.setPinText("1234");
         QCOMPARE(rig.run(), SessionOutcome::Completed);
     }
 
-    void loggedOutMidListLogsInAgainAndStartsOver()
+    // A logout mid-list: the session logs in again and goes on from the
+    // itinerary the site logged it out on, neither searching the others
+    // again nor telling of their seats twice.
+    void loggedOutMidListLogsInAgainAndGoesOn()
     {
-        startSite({{"logoutAfterSearches", 5}, {"failLoginsFrom", 3}});
+        startSite({{"logoutAfterSearches", 5}, {"available", QJsonArray{availableEntry(kTrips[1])}}});
         Rig rig;
         rig.watch(kTrips);
         const QDateTime start = rig.clock.now();
-        QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
-        const QStringList fromCodes = searchedFrom(sim->requests("search"));
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
         QStringList expected;
-        for (int pass = 0; pass < 2; ++pass)
-            for (int i = 0; i < 6; ++i)
-                expected << kTrips[i].fromCode;
-        QCOMPARE(fromCodes, expected);
+        for (int i : {0, 1, 2, 3, 4, 5, 5, 6, 7, 8, 9})
+            expected << kTrips[i].fromCode;
+        QCOMPARE(searchedFrom(sim->requests("search")), expected);
         const QStringList& s = rig.view.statuses;
         const qsizetype sixth = s.indexOf(st::checking(6));
-        QVERIFY(sixth > 0);
-        QCOMPARE(s.mid(sixth, 3), QStringList({st::checking(6), st::kWaitingLogin, st::kSendingLogin}));
-        QCOMPARE(s[sixth + 4], st::checking(1));
-        QVERIFY(!s.contains(st::processed(6)));
-        // Two passes of a login and six searches, then the failed third login.
-        QCOMPARE(rig.secondsSince(start), 2 * (15 + 6 * 30) + 15);
-        QCOMPARE(rig.mail.calls, QStringList{"loginRefused"});
+        QCOMPARE(s.mid(sixth, 5), QStringList({st::checking(6), st::kWaitingLogin, st::kSendingLogin,
+                                               st::kLoginOk, st::checking(6)}));
+        QCOMPARE(s.count(st::processed(6)), 1);
+        QCOMPARE(rig.secondsSince(start), 2 * 15 + 11 * 30);
+        QCOMPARE(rig.view.announcements.size(), 1);
+        QCOMPARE(rig.availability(6), Availability::NoSeats);
+        QCOMPARE(rig.mail.calls, QStringList{"completed"});
     }
 
     // A check that did not happen is not a flight without seats: the row
-    // the site logged the session out on shows as not checked, as the
-    // history records it, not as what an earlier session found.
+    // the site logged the session out on, and those after it, show as not
+    // checked with the reason, not as what an earlier session found; the
+    // history records the logout.
     void aRowLoggedOutOnShowsAsNotChecked()
     {
         startSite();
@@ -375,39 +376,46 @@ private slots:
         QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
         rig.watch(kTrips.mid(0, 4));
         QCOMPARE(rig.run(), SessionOutcome::Completed);
-        QCOMPARE(rig.results.row(3).icon, int(kIconNotAvailable));
+        QCOMPARE(rig.availability(3), Availability::NoSeats);
         rig.idleMinutes(5);
 
         startSite({{"logoutAfterSearches", 2}, {"failLoginsFrom", 2}});
         QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
-        const ItineraryKey third = rig.results.row(3).historyKey();
+        const ItineraryKey third = historyKey(rig.state.watchList.at(3), rig.state.watchList.at(3).date);
         QCOMPARE(rig.state.history.summaries({third}).value(0).lastOutcome, CheckOutcome::LoggedOut);
-        QCOMPARE(rig.results.row(3).icon, int(kIconNotChecked));
-        rig.results.refreshResults(rig.state.itineraries, rig.table);
-        QCOMPARE(rig.results.row(3).icon, int(kIconNotChecked));
-        // Rows before it were checked again; the one after keeps its last check.
-        QCOMPARE(rig.results.row(2).icon, int(kIconNotAvailable));
-        QCOMPARE(rig.results.row(4).icon, int(kIconNotAvailable));
+        QCOMPARE(rig.availability(3), Availability::NotKnown);
+        QCOMPARE(rig.results.at(3).reason(), QString("the site logged the session out"));
+        // Rows before it were checked again; the one after was not reached.
+        QCOMPARE(rig.availability(2), Availability::NoSeats);
+        QCOMPARE(rig.availability(4), Availability::NotKnown);
+        QCOMPARE(rig.results.at(4).reason(),
+                 QString("the check stopped at #3: the site logged the session out and did not let it log in again"));
         rig.state.history.close();
+    }
+
+    // Logged out three times, the fourth login refused: the session gives up.
+    void giveUp(Rig& rig)
+    {
+        startSite({{"logoutAfterSearches", 2}, {"failLoginsFrom", 4}});
+        rig.watch(kTrips);
+        QCOMPARE(rig.run(), SessionOutcome::GaveUp);
     }
 
     void fourthFailedPassGivesUpAndRetriesOnce()
     {
-        startSite({{"logoutAfterSearches", 5}, {"failLoginsFrom", 4}});
         Rig rig;
-        rig.watch(kTrips);
-        QCOMPARE(rig.run(), SessionOutcome::GaveUp);
+        giveUp(rig);
         QCOMPARE(rig.view.statuses.last(), st::kGaveUp);
         QCOMPARE(rig.mail.calls, QStringList{"gaveUp"});
         QVERIFY(rig.engine.loginLockout());
         QVERIFY(rig.engine.idle());
-        QCOMPARE(rig.retriesArmed, 1);
+        QCOMPARE(rig.retriesArmed(), 1);
         const QDateTime lockedAt = rig.state.settings.lastSessionTime;
         QCOMPARE(lockedAt, rig.clock.now());
         QCOMPARE(sim->requests("login").size(), 4);
 
         // The retry tick runs a session once, 15 to 16 minutes later.
-        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         const int loginsBefore = sim->requests("login").size();
         QDateTime retryAt;
         rig.view.onStatus = [&](const QString& t) {
@@ -427,12 +435,13 @@ private slots:
 
     void retryWaitsForTheSixteenthMinuteChange()
     {
-        startSite();
         Rig rig;
-        rig.watch({kTrips[0]});
-        rig.engine.setLoginLockout(true);
+        giveUp(rig);
+        startSite();
+        rig.view.statuses.clear();
+        rig.view.statusTimes.clear();
         rig.state.settings.lastSessionTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30));
-        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59)));
         QCoro::waitFor(scheduler.onLockoutRetryTick());
         QVERIFY(rig.view.statuses.isEmpty());
@@ -457,41 +466,28 @@ private slots:
         QCOMPARE(rig.run(), SessionOutcome::Completed);
 
         QCOMPARE(rig.secondsSince(start), 15 + 6 * 30);
-        QList<int> places, counts;
-        for (const auto& p : rig.view.popups) {
-            places << p.slot;
-            counts << p.noPopup;
-        }
-        QCOMPARE(places, QList<int>({0, 1, 2, 3, 0}));
-        QCOMPARE(counts, QList<int>({1, 2, 3, 4, 1}));
-        QCOMPARE(rig.view.popups[0].text, QString("Sydney:Melbourne:25/12/2026"));
-        QCOMPARE(rig.view.popups[1].text, QString("Perth:Darwin:03/01/2027"));
-        QVERIFY(rig.engine.blinkTimer.isActive());
-        // The tray icon alternates between the two blink pictures until the window is seen.
-        for (int t = 0; t < 3; ++t)
-            rig.engine.onBlinkTick();
-        QCOMPARE(rig.view.trayPictures, QList<int>({kIconBlinkA, kIconBlinkB, kIconBlinkA}));
-        rig.engine.stopBlink();
-        QVERIFY(!rig.engine.blinkTimer.isActive());
+        QList<Announcement> told;
+        for (int i : {0, 1, 3, 4, 5})
+            told << Announcement{kTrips[i].from, kTrips[i].to, kTrips[i].date};
+        QCOMPARE(rig.view.announcements, told);
 
         for (int i : {1, 2, 4, 5, 6})
-            QCOMPARE(rig.results.row(i).icon, int(kIconAvailable));
-        QCOMPARE(rig.results.row(3).icon, int(kIconNotAvailable));
-        QVERIFY(rig.table.entry(2).notAvailable);
-        QVERIFY(rig.table.entry(0).resultText.contains("09:05 SYD"));
-        QVERIFY(!rig.table.entry(0).resultText.contains("DepartingArriving"));
+            QCOMPARE(rig.availability(i), Availability::Seats);
+        QCOMPARE(rig.availability(3), Availability::NoSeats);
+        QVERIFY(rig.results.at(1).pageText().contains("09:05 SYD"));
+        QVERIFY(!rig.results.at(1).pageText().contains("DepartingArriving"));
 
         const QStringList& s = rig.view.statuses;
         QCOMPARE(s.mid(0, 4), QStringList({st::kWaitingNewSession, st::kWaitingLogin,
                                            st::kSendingLogin, st::kLoginOk}));
         QCOMPARE(s.mid(4, 2), QStringList({st::checking(1), st::processed(1)}));
         QCOMPARE(s.last(), st::kCompleted);
-        QCOMPARE(rig.view.resultsPanelShown, 1);
-        QCOMPARE(rig.view.lastLoginTime, rig.clock.now().toString("dd/MM/yyyy HH:mm:ss"));
+        QCOMPARE(rig.view.ended, QList<SessionOutcome>{SessionOutcome::Completed});
+        QCOMPARE(rig.view.lastLogin, rig.clock.now());
         // A good login ends a failing streak: the next refusal is told again.
         QCOMPARE(rig.state.settings.loginFailTold, 0);
         QCOMPARE(rig.state.settings.lastLoginTime, rig.clock.now());
-        QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
+        QCOMPARE(rig.mail.calls, QStringList{"completed"});
         QVERIFY(rig.engine.idle());
         for (const QJsonObject& search : sim->requests("search"))
             QVERIFY2(search["valid"].toBool(), qPrintable(search["query"].toString()));
@@ -512,24 +508,24 @@ private slots:
         Rig rig;
         rig.watch({kTrips[0]});
         for (const char* cabin : {"Business", "First", "Economy"})
-            rig.state.itineraries.append(rig.state.itineraries.line(1) + ";" + cabin);
+            rig.watch({kTrips[0]}, QString(";") + cabin);
         rig.watch({kTrips[1]});
         QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
 
-        QList<int> icons;
+        QList<Availability> states;
         for (int i = 1; i <= 5; ++i)
-            icons << rig.results.row(i).icon;
-        QCOMPARE(icons, QList<int>({kIconAvailable, kIconNotAvailable, kIconAvailable,
-                                    kIconAvailable, kIconNotAvailable}));
-        QCOMPARE(rig.view.popups.size(), 3);
+            states << rig.availability(i);
+        QCOMPARE(states, QList<Availability>({Availability::Seats, Availability::NoSeats, Availability::Seats,
+                                              Availability::Seats, Availability::NoSeats}));
+        QCOMPARE(rig.view.announcements.size(), 3);
         // Two pop-ups of one trip say which cabin each is for.
-        QCOMPARE(rig.view.popups[0].text, QString("Sydney:Melbourne:25/12/2026"));
-        QCOMPARE(rig.view.popups[1].text, QString("Sydney:Melbourne:25/12/2026:First"));
-        QCOMPARE(rig.table.entry(1).flights.size(), 2); // the rows stay, no Business seat among them
-        QCOMPARE(rig.table.entry(1).flights[1][6], QString());
-        QCOMPARE(rig.table.entry(0).resultText, rig.table.entry(3).resultText);
+        QCOMPARE(rig.view.announcements[0], (Announcement{"Sydney", "Melbourne", "25/12/2026"}));
+        QCOMPARE(rig.view.announcements[1], (Announcement{"Sydney", "Melbourne", "25/12/2026", false, "First"}));
+        QCOMPARE(rig.results.at(2).flights().size(), 2); // the rows stay, no Business seat among them
+        QCOMPARE(rig.results.at(2).flights()[1][6], QString());
+        QCOMPARE(rig.results.at(1).pageText(), rig.results.at(4).pageText());
 
         QList<bool> changed;
         for (const CheckRecord& c : rig.engine.lastSessionChecks())
@@ -539,15 +535,13 @@ private slots:
         // A second session finds the same: nothing changed, and a user who
         // hears only of flights that became available gets no pop-up.
         rig.state.settings.announceChangesOnly = 1;
-        rig.engine.stopBlink();
         rig.idleMinutes(10);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         changed.clear();
         for (const CheckRecord& c : rig.engine.lastSessionChecks())
             changed << c.changed;
         QCOMPARE(changed, QList<bool>(5, false));
-        QCOMPARE(rig.view.popups.size(), 3);
-        QVERIFY(!rig.engine.blinkTimer.isActive());
+        QCOMPARE(rig.view.announcements.size(), 3);
         QCOMPARE(rig.mail.lastChecks.size(), 5); // the alerts judge by the same records
         rig.state.history.close();
 
@@ -573,7 +567,7 @@ private slots:
         startSite({{"available", QJsonArray{availableEntry(kTrips[0])}}});
         Rig rig;
         rig.watch({kTrips[0], kTrips[1]});
-        rig.state.itineraries.append(rig.state.itineraries.line(1) + ";Business;2");
+        rig.watch({kTrips[0]}, ";Business;2");
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
 
@@ -585,9 +579,9 @@ private slots:
         }
         QCOMPARE(adults, QList<int>({1, 1, 2}));
         QVERIFY(searches[2]["query"].toString().contains("&QAB_passengerForm_numberOfAdultPassengers=2&"));
-        QCOMPARE(rig.results.row(3).seats(), QString("2 adults, Business"));
-        QVERIFY(rig.results.row(3).seats() != rig.results.row(1).seats());
-        QCOMPARE(rig.secondsSince(start), checkPauseSeconds(rig.state.itineraries.searchesPerCheck()));
+        QCOMPARE(rig.state.watchList.at(3).seatsText(), QString("2 adults, Business"));
+        QVERIFY(rig.state.watchList.at(3).seatsText() != rig.state.watchList.at(1).seatsText());
+        QCOMPARE(rig.secondsSince(start), checkPauseSeconds(rig.state.watchList.searchesPerCheck()));
     }
 
     // Four dates of one trip: each is searched with a search's pauses, the
@@ -605,16 +599,14 @@ private slots:
         Rig rig;
         QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
         rig.state.settings.announceChangesOnly = 1;
-        rig.watch({trip});
-        rig.state.itineraries.append(rig.state.itineraries.line(1) + ";Any;1;3");
-        rig.state.itineraries.removeAt(1);
+        rig.watch({trip}, ";Any;1;3");
         QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         QCOMPARE(rig.secondsSince(start), checkPauseSeconds(4));
-        QCOMPARE(rig.results.row(1).icon, int(kIconAvailable));
-        QCOMPARE(seatDaysSummary(rig.table.entry(0)), QString("1 of 4 days: Wed 3"));
+        QCOMPARE(rig.availability(1), Availability::Seats);
+        QCOMPARE(rig.results.at(1).daysSummary(), QString("1 of 4 days: Wed 3"));
         QVERIFY(rig.view.statuses.contains(st::checkingDay(1, QDate(2027, 2, 6))));
-        QCOMPARE(rig.view.popups.size(), 1);
+        QCOMPARE(rig.view.announcements.size(), 1);
 
         const auto session = [&](const QJsonObject& site) {
             rig.idleMinutes(5);
@@ -624,18 +616,18 @@ private slots:
         // Seats again on the 3rd, new ones on the 5th: told.
         QCOMPARE(session({{"available", QJsonArray{availableEntry(trip), availableEntry(fifth)}}}),
                  SessionOutcome::Completed);
-        QCOMPARE(seatDaysSummary(rig.table.entry(0)), QString("2 of 4 days: Wed 3, Fri 5"));
-        QCOMPARE(rig.view.popups.size(), 2);
+        QCOMPARE(rig.results.at(1).daysSummary(), QString("2 of 4 days: Wed 3, Fri 5"));
+        QCOMPARE(rig.view.announcements.size(), 2);
         // The same again: nothing new to tell.
         QCOMPARE(session({{"available", QJsonArray{availableEntry(trip), availableEntry(fifth)}}}),
                  SessionOutcome::Completed);
-        QCOMPARE(rig.view.popups.size(), 2);
+        QCOMPARE(rig.view.announcements.size(), 2);
 
         QCOMPARE(session({{"available", QJsonArray{availableEntry(fifth)}},
                           {"logoutAfterSearches", 2}, {"failLoginsFrom", 2}}),
                  SessionOutcome::LoginFailed);
-        QCOMPARE(rig.results.row(1).icon, int(kIconNotChecked));
-        const QList<ItineraryKey> keys = rig.results.row(1).historyKeys();
+        QCOMPARE(rig.availability(1), Availability::NotKnown);
+        const QList<ItineraryKey> keys = historyKeys(rig.state.watchList.at(1));
         QCOMPARE(keys.size(), 4);
         QCOMPARE(keys[2].date, QString("05/02/2027"));
         QList<std::optional<CheckOutcome>> last;
@@ -646,27 +638,37 @@ private slots:
         rig.state.history.close();
     }
 
+    // The results e-mail follows the member's choice, and a session ending
+    // moments after another that asked for one sends none.
     void resultsMailFollowsTheSettingAndTheJustSentWindow()
     {
         startSite();
+        SiteSim product("{}", false);
+        QVERIFY(product.start());
+        qputenv("ZELVANE_SITE_URL", product.baseUrl().toUtf8());
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.mailSendType = 2;
-        QCOMPARE(rig.run(), SessionOutcome::Completed);
-        QVERIFY(rig.mail.calls.isEmpty());
+        rig.state.settings.notifyDesktop = 0;
+        RecordingMessageBoxes boxes;
+        AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.settings, rig.view, post, rig.clock);
+        rig.mail.forwardTo = &alerter;
+        const auto mails = [&product] { return product.requests("email").size(); };
 
-        rig.state.settings.mailSendType = 1;
+        rig.state.settings.mailSendType = kMailNever;
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(mails(), 0);
+
+        rig.state.settings.mailSendType = kMailAlways;
         rig.idleMinutes(5);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
-        QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
-        QVERIFY(rig.engine.justSentTimer.isActive());
-        // A mail asked for moments ago: this session sends none.
-        QCOMPARE(rig.run(), SessionOutcome::Completed);
-        QCOMPARE(rig.mail.calls, QStringList{"sendmail"});
-        rig.engine.onJustSentTick();
+        QCOMPARE(mails(), 1);
+        // Another session ending at the same moment asks for none.
+        QCoro::waitFor(alerter.sessionEnded({SessionOutcome::Completed}));
+        QCOMPARE(mails(), 1);
         rig.idleMinutes(5);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
-        QCOMPARE(rig.mail.calls.size(), 2);
+        QCOMPARE(mails(), 2);
     }
 
     // Hours count on the wall clock, also across the nights the clocks change.
@@ -694,7 +696,7 @@ private slots:
         rig.state.settings.intervalChoice = 1;
         rig.state.settings.intervalHours = 24;
         rig.clock.set(first);
-        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
 
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statusTimes.value(0), first);
@@ -718,7 +720,7 @@ private slots:
         Rig rig;
         rig.state.settings.intervalChoice = 1;
         rig.state.settings.intervalHours = 12;
-        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         // Due at once, but nothing to check: the schedule still moves on.
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(scheduler.lastCheckTime, std::optional<QDateTime>(rig.clock.now()));
@@ -739,11 +741,11 @@ private slots:
         Rig rig;
         rig.watch(kTrips.mid(0, 2));
         rig.state.settings.intervalChoice = 1;
-        Scheduler scheduler(rig.state.settings, rig.state.itineraries, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         QCoro::Task<SessionOutcome> first = rig.engine.runCheck();
         QVERIFY(rig.engine.running());
+        QVERIFY(rig.engine.idle()); // waiting for its login
         QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::Refused);
-        rig.engine.setIdle(true); // as during the wait for a login
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(QCoro::waitFor(first), SessionOutcome::Completed);
         QCOMPARE(sim->requests("login").size(), 1);
@@ -751,12 +753,11 @@ private slots:
         QVERIFY(!rig.engine.running());
     }
 
-    void checkNowShowsTheNewVersionAndNeedsItineraries()
+    void checkNowNeedsItineraries()
     {
         startSite();
         Rig rig;
         QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::NoItineraries);
-        QCOMPARE(rig.view.newVersionShown, 1);
         QCOMPARE(rig.view.statuses, QStringList{st::kWaitingItineraries});
     }
 
@@ -797,7 +798,7 @@ private slots:
         QCOMPARE(rig.secondsSince(start), 15);
         QVERIFY(sim->requests("login").value(0)["query"].toString().endsWith(
             "login_ffNumber=1234567&login_surname=Smith&login_pin=1234"));
-        QCOMPARE(rig.engine.loginsSent, 0);
+        QCOMPARE(rig.engine.loginsSent(), 0);
 
         // Details changed since the last session are the ones tested.
         rig.watch({kTrips[0]});
@@ -833,7 +834,7 @@ private slots:
         QStringList steps;
         rig.view.statuses.clear();
         QCoro::waitFor(updateCities(b2, rig.engine.memberLoginUrl(), rig.state.cities, rig.view, rig.waits,
-                                   {[&] { steps << "lists"; }, [&] { steps << "results"; },
+                                   {[&] { steps << "lists"; },
                                     [&]() -> QCoro::Task<> {
                                         steps << "version";
                                         co_return;
@@ -843,7 +844,7 @@ private slots:
                               "Qantas Website Update Successfull.",
                               "Getting Updates From Qantas Website...",
                               "Update From Qantas Website Successfully Completed..."}));
-        QCOMPARE(steps, QStringList({"lists", "results", "version"}));
+        QCOMPARE(steps, QStringList({"lists", "version"}));
         QCOMPARE(rig.state.cities.webNames.size(), 14);
         QVERIFY(readFile(rig.folder + "/City.txt").startsWith("Adelaide\r\nAlbany\r\n"));
     }

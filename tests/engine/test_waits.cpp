@@ -3,11 +3,10 @@
 // hold a session nor pass off an old page as the answer.
 #include "startup/Startup.h"
 #include "engine/CheckEngine.h"
-#include "results/ResultTable.h"
+#include "itineraries/WatchListFile.h"
 #include "engine/Waits.h"
 #include "browser/WebBrowser.h"
 #include "net/Addresses.h"
-#include "results/ResultsViewModel.h"
 #include "support/EngineDoubles.h"
 
 #include <QElapsedTimer>
@@ -141,23 +140,22 @@ private slots:
         ProgramData state(area, SystemClock::instance(), folder, folder);
         state.settings.memberNo = 42;
         state.settings.mailSendType = 2;
-        state.itineraries.append("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
-        ResultsViewModel results;
-        ResultTable table;
+        state.watchList.add(readItineraryLine("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL").itinerary);
+        CheckResults results(state.watchList);
         StuckBrowser b1, b3;
         RealWaits waits(SystemClock::instance(), 0.0, 50ms);
-        RecordingSessionView view(SystemClock::instance());
         RecordingMail mail;
-        CheckEngine engine(state.parts.data, results, table, {b1, b3}, waits, view, mail);
+        CheckEngine engine(state.parts.data, results, {b1, b3}, waits, mail);
+        SessionRecorder view(engine, SystemClock::instance());
 
         QElapsedTimer t;
         t.start();
         QCOMPARE(QCoro::waitFor(engine.runCheck()), SessionOutcome::Completed);
         QVERIFY(t.elapsed() < 5000);
         // No page came: not checked, as the history records it, not "not available".
-        QCOMPARE(results.row(1).icon, int(kIconNotChecked));
-        QVERIFY(table.entry(0).resultText.isEmpty());
-        QVERIFY(view.popups.isEmpty());
+        QCOMPARE(results.at(1).availability(), Availability::NotKnown);
+        QCOMPARE(results.at(1).reason(), QString("the result page did not load"));
+        QVERIFY(view.announcements.isEmpty());
         qunsetenv("ZELVANE_AIRLINE_URL");
     }
 };

@@ -4,8 +4,8 @@
 #include "net/FormPost.h"
 #include "notify/LoginFailMail.h"
 #include "notify/SessionAlerter.h"
-#include "results/ResultTable.h"
-#include "results/ResultsViewModel.h"
+#include "itineraries/WatchList.h"
+#include "results/CheckResults.h"
 #include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
 #include "support/TestPost.h"
@@ -158,11 +158,11 @@ private slots:
         settings.email = "member@example.com";
         settings.notifyDesktop = 0;
         TestPost post(settings, {{}, kShort});
-        ResultsViewModel results;
-        ResultTable table;
-        RecordingSessionView view(clock);
-        SessionAlerter alerts(results, table, settings, view, post.sender);
-        QCoro::waitFor(alerts.sessionEnded(outcome, false));
+        WatchList list;
+        CheckResults results(list);
+        RecordingStatus view;
+        SessionAlerter alerts(list, results, settings, view, post.sender, clock);
+        QCoro::waitFor(alerts.sessionEnded({outcome}));
         QCOMPARE(sim.requests("relay").size(), 1);
         const QString body = serverFields(sim.requests("relay").front().value("body").toString()).value("body");
         QVERIFY2(body.contains(says) && !body.contains(never), qPrintable(body));

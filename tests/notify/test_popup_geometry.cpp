@@ -6,6 +6,8 @@
 
 using namespace zelvane;
 
+Q_DECLARE_METATYPE(zelvane::Announcement)
+
 namespace {
 
 // Runs the two animations side by side as their timers would (10 ms and 20 ms).
@@ -116,26 +118,25 @@ private slots:
 
     void captionBreaksTheAnnouncementIntoLines_data()
     {
-        QTest::addColumn<QString>("announcement");
+        QTest::addColumn<Announcement>("announcement");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("three parts")
-            << "Sydney:Melbourne:25/12/2026"
+        QTest::newRow("one date")
+            << Announcement{"Sydney", "Melbourne", "25/12/2026"}
             << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!";
         QTest::newRow("seats on a line of their own")
-            << "Sydney:Melbourne:25/12/2026:2 adults, Business"
+            << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "2 adults, Business"}
             << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults, Business\r\n is Available!";
         QTest::newRow("days with seats")
-            << "Sydney:Melbourne:Fri 25/12/2026, Sun 27/12/2026"
+            << Announcement{"Sydney", "Melbourne", "Fri 25/12/2026, Sun 27/12/2026", true}
             << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026, Sun 27/12/2026\r\n is Available!";
         QTest::newRow("days in a row")
-            << "Sydney:Melbourne:Fri 25/12/2026 to Sun 27/12/2026"
+            << Announcement{"Sydney", "Melbourne", "Fri 25/12/2026 to Sun 27/12/2026", true}
             << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026 to Sun 27/12/2026\r\n is Available!";
-        QTest::newRow("no separator") << "Sydney Melbourne" << QString();
-        QTest::newRow("two parts") << "Sydney:Melbourne" << QString();
+        QTest::newRow("nothing announced yet") << Announcement{} << QString();
     }
     void captionBreaksTheAnnouncementIntoLines()
     {
-        QFETCH(QString, announcement);
+        QFETCH(Announcement, announcement);
         QFETCH(QString, caption);
         QCOMPARE(reminderCaption(announcement).value_or(QString()), caption);
     }

@@ -2,12 +2,12 @@
 // with seats found and after a refused login, and how a failing push server
 // is reported; and the change-only choices, which decide for the push and
 // the results e-mail alike.
-#include "results/ResultIcons.h"
-#include "results/ResultTable.h"
+#include "itineraries/WatchListFile.h"
+#include "results/CheckRecords.h"
+#include "results/CheckResults.h"
 #include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
 #include "startup/Startup.h"
-#include "results/ResultsViewModel.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "support/CheckedDays.h"
@@ -66,12 +66,11 @@ class TestPush : public QObject {
         MemorySettingsArea area;
         QString folder = freshFolder("push");
         ProgramData state{area, clock, folder, folder};
-        ResultsViewModel results;
-        ResultTable table;
+        CheckResults results{state.watchList};
         Line line;
         RecordingMessageBoxes boxes;
         AlertSender post{state.outbox, state.settings, boxes, clock};
-        SessionAlerter alerts{results, table, state.settings, line, post};
+        SessionAlerter alerts{state.watchList, results, state.settings, line, post, clock};
 
         explicit Rig(const QString& pushUrl)
         {
@@ -79,13 +78,16 @@ class TestPush : public QObject {
             state.settings.notifyDesktop = 0;
             state.settings.mailSendType = 2;
             post.deadlines.http = {2000ms, 3000ms};
-            state.itineraries.append("Sydney;London;25/12/2026;Evening;SYD;LON");
-            state.itineraries.append("Perth;Darwin;03/01/2027;Morning;PER;DRW");
-            state.itineraries.append("Hobart;Cairns;04/01/2027;Morning;HBA;CNS");
-            table.setResultText(0, "09:05 flight");
-            table.setResultText(2, "10:05 flight");
-            table.markNotAvailableIfEmpty(1);
-            results.refreshResults(state.itineraries, table);
+            watch("Sydney;London;25/12/2026;Evening;SYD;LON", "Y");
+            watch("Perth;Darwin;03/01/2027;Morning;PER;DRW", "-");
+            watch("Hobart;Cairns;04/01/2027;Morning;HBA;CNS", "Y");
+        }
+        // An itinerary and what its last check found on each of its days.
+        void watch(const QString& line, const QString& days)
+        {
+            state.watchList.add(readItineraryLine(line).itinerary);
+            const int p = state.watchList.count();
+            results.set(p, checkedDays(state.watchList.at(p).date, days));
         }
     };
 
@@ -97,7 +99,7 @@ private slots:
         LocalHttpServer server;
         QVERIFY(server.start());
         Rig rig(server.base() + "/zelvane-seats");
-        QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::Completed, false));
+        QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::Completed}));
         QCOMPARE(server.requests.size(), 1);
         const QByteArray r = server.requests.first();
         QVERIFY(r.startsWith("POST /zelvane-seats HTTP/1.1\r\n"));
@@ -121,17 +123,12 @@ private slots:
         rig.state.settings.siteUrl = server.base();
         rig.state.settings.email = "member@example.com";
         rig.state.settings.mailSendType = kMailAlways;
-        rig.state.itineraries.clear();
-        rig.table.clearAll();
+        rig.state.watchList.clear();
         const QList<QPair<QString, QString>> rows{{"", "Y"},           {";Business;2", "Y"},     {";Any;1;3", "Y-Y-"},
                                                   {";First;1;3", "----"}, {";Any;1;6", "YYY-YY-"}, {";Business;9;6", "YYYYYYY"}};
-        for (int k = 0; k < rows.size(); ++k) {
-            rig.state.itineraries.append("Sydney;London;03/02/2027;Evening;SYD;LON" + rows[k].first);
-            rig.table.setDays(k, checkedDays(QDate(2027, 2, 3), rows[k].second));
-            rig.table.markNotAvailableIfEmpty(k);
-        }
-        rig.results.refreshResults(rig.state.itineraries, rig.table);
-        QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::Completed, true));
+        for (const auto& [tail, days] : rows)
+            rig.watch("Sydney;London;03/02/2027;Evening;SYD;LON" + tail, days);
+        QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::Completed}));
 
         const QList<QByteArray> pushed = requestsTo(server, "POST /push");
         QCOMPARE(pushed.size(), 1);
@@ -159,8 +156,8 @@ private slots:
         LocalHttpServer server;
         QVERIFY(server.start());
         Rig rig(server.base());
-        QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::LoginFailed, false));
-        QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::LoginFailed, false));
+        QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::LoginFailed}));
+        QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::LoginFailed}));
         QCOMPARE(server.requests.size(), 1);
         // The header goes as an encoded word: it is not ASCII.
         QCOMPARE(headers(server.requests.first())["title"],
@@ -200,24 +197,21 @@ private slots:
         };
         qsizetype mails = 0, pushes = 0;
         for (const auto& session : sessions) {
-            rig.table.clearAll();
             QList<CheckRecord> checks;
             for (int i = 0; i < session.outcomes.size(); ++i) {
-                if (session.outcomes[i] == O::Available)
-                    rig.table.setResultText(i, "09:05 flight");
-                else if (session.outcomes[i] == O::NotAvailable)
-                    rig.table.markNotAvailableIfEmpty(i);
+                const QString mark = session.outcomes[i] == O::Available      ? "Y"
+                                     : session.outcomes[i] == O::NotAvailable ? "-"
+                                                                              : "?";
+                rig.results.set(i + 1, checkedDays(rig.state.watchList.at(i + 1).date, mark));
                 CheckRecord c;
                 c.position = i + 1;
                 c.outcome = session.outcomes[i];
+                c.key = historyKey(rig.state.watchList.at(i + 1), rig.state.watchList.at(i + 1).date);
                 checks << c;
             }
-            rig.results.refreshResults(rig.state.itineraries, rig.table);
-            for (CheckRecord& c : checks)
-                c.key = rig.results.row(c.position).historyKey();
             rig.clock.advance(12 * 3600 * 1000);
             rig.state.history.recordSession(rig.clock.now(), true, checks);
-            QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::Completed, true, checks));
+            QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::Completed, checks}));
 
             const QList<QByteArray> mailed = requestsTo(server, "GET /dev/mainsite/zlv/admin/email.php");
             const QList<QByteArray> pushed = requestsTo(server, "POST /push");
@@ -257,11 +251,11 @@ private slots:
         const QString address = status == 0 ? QString("http://127.0.0.1:%1").arg(LocalHttpServer::closedPort())
                                              : server.base();
         Rig rig(address);
-        QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::Completed, false));
+        QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::Completed}));
         QCOMPARE(rig.alerts.undelivered, QStringList{why});
         // A refused login whose push failed is told all the same: the push
         // waits in the outbox beside the seats', and the streak sends no more.
-        QCoro::waitFor(rig.alerts.sessionEnded(SessionOutcome::LoginFailed, false));
+        QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::LoginFailed}));
         QCOMPARE(rig.state.settings.loginFailTold, 1);
         QCOMPARE(rig.state.outbox.count(), 2);
         QCOMPARE(rig.line.status(), "2 alerts waiting to be sent: " + why.mid(6));

@@ -3,7 +3,6 @@
 // STARTTLS and a login, every way a server lets a user down, and the mail
 // program's own failures.
 #include "app/Settings.h"
-#include "results/ResultIcons.h"
 #include "engine/StatusLine.h"
 #include "notify/LoginFailMail.h"
 #include "notify/MailProgram.h"
@@ -30,8 +29,8 @@ public:
     QStringList texts;
 };
 
-const QList<MailRow> kRows{{"Sydney", "London", "01/02/2027", kIconAvailable},
-                           {"Zürich", "B&B <Bay>", "03/04/2027 +3, none of 4 days", kIconNotAvailable,
+const QList<MailRow> kRows{{"Sydney", "London", "01/02/2027", Availability::Seats},
+                           {"Zürich", "B&B <Bay>", "03/04/2027 +3, none of 4 days", Availability::NoSeats,
                             "2 adults, Business"}};
 
 const QString kPlain =
@@ -124,7 +123,7 @@ private slots:
         pointAt(s, server, SmtpServer::None);
         RecordingStatus line;
         TestPost postd(s, shortDeadlines());
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, postd.sender));
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, postd.sender));
         QVERIFY2(d && d->delivered, qPrintable(d ? d->failure : "no mail"));
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Sent"});
 
@@ -228,7 +227,7 @@ private slots:
         QElapsedTimer took;
         took.start();
         TestPost postd(s, shortDeadlines());
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, {}, postd.sender));
+        const auto d = QCoro::waitFor(sendmail(kRows, s, line, postd.sender));
         QVERIFY(took.elapsed() < 15000); // the deadline holds
         QVERIFY(d && !d->delivered);
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Not Sent: "
@@ -241,7 +240,7 @@ private slots:
         QVERIFY(good.start());
         pointAt(s, good, SmtpServer::None);
         TestPost postagain(s, shortDeadlines());
-        const auto again = QCoro::waitFor(sendmail(kRows, s, line, {}, postagain.sender));
+        const auto again = QCoro::waitFor(sendmail(kRows, s, line, postagain.sender));
         QVERIFY2(again && again->delivered, qPrintable(again ? again->failure : "no mail"));
         QCOMPARE(good.messages().size(), 1);
     }

@@ -1,18 +1,27 @@
 #pragma once
 
-#include "results/ResultTable.h"
+#include "results/Outcome.h"
 
 namespace zelvane::test {
 
-// One check of a day each from `first`, "Y" one with seats: "Y-Y-".
-inline QList<DayResult> checkedDays(const QDate& first, const QString& marks)
+// One check of a day each from `first`: "Y" one with seats, "-" one without,
+// "?" one that could not be read: "Y-?Y".
+inline ItineraryResult checkedDays(const QDate& first, const QString& marks)
 {
-    QList<DayResult> days;
+    ItineraryResult result;
     for (qsizetype d = 0; d < marks.size(); ++d) {
-        const bool seats = marks[d] == QLatin1Char('Y');
-        days << DayResult{first.addDays(d), seats, seats ? QStringLiteral("QF 1") : QString(), {}};
+        const QDate date = first.addDays(d);
+        if (marks[d] == QLatin1Char('?')) {
+            result.days << SearchOutcome::notKnown(date, QStringLiteral("the result page did not load"));
+            continue;
+        }
+        SearchOutcome o;
+        o.date = date;
+        o.availability = marks[d] == QLatin1Char('Y') ? Availability::Seats : Availability::NoSeats;
+        o.pageText = o.seats() ? QStringLiteral("QF 1") : QString();
+        result.days << o;
     }
-    return days;
+    return result;
 }
 
 } // namespace zelvane::test

@@ -30,7 +30,25 @@ QCoro::Task<> VirtualWaits::pumpOnce()
     co_await QCoro::sleepFor(0ms);
 }
 
-void RecordingSessionView::setStatus(const QString& text)
+SessionRecorder::SessionRecorder(CheckEngine& engine, const Clock& clock) : clock_(clock)
+{
+    QObject::connect(&engine, &CheckEngine::statusChanged, &engine, [this](const QString& t) { setStatus(t); });
+    QObject::connect(&engine, &CheckEngine::seatsAnnounced, &engine,
+                     [this](const Announcement& a) { announcements << a; });
+    QObject::connect(&engine, &CheckEngine::throttleChanged, &engine, [this](int sent, int minutes) {
+        loginsSentShown << sent;
+        minutesShown << minutes;
+    });
+    QObject::connect(&engine, &CheckEngine::loginTroubleChanged, &engine,
+                     [this](bool refused) { loginTroubleShown << refused; });
+    QObject::connect(&engine, &CheckEngine::loginLockoutChanged, &engine,
+                     [this](bool locked) { lockoutShown << locked; });
+    QObject::connect(&engine, &CheckEngine::sessionEnded, &engine, [this](SessionOutcome o) { ended << o; });
+    QObject::connect(&engine, &CheckEngine::lastLoginChanged, &engine,
+                     [this](const QDateTime& when) { lastLogin = when; });
+}
+
+void SessionRecorder::setStatus(const QString& text)
 {
     status_ = text;
     statuses << text;
@@ -39,36 +57,28 @@ void RecordingSessionView::setStatus(const QString& text)
         onStatus(text);
 }
 
-void RecordingSessionView::raisePopup(int slot, const QString& text, int noPopup)
+QCoro::Task<> RecordingMail::sessionEnded(SessionReport report)
 {
-    popups.append({slot, text, noPopup});
-}
-
-QCoro::Task<> RecordingMail::sessionEnded(SessionOutcome outcome, bool resultsMailDue,
-                                          QList<CheckRecord> checks)
-{
-    lastChecks = checks;
+    lastChecks = report.checks;
+    lastReport = report;
     QString call;
-    if (outcome == SessionOutcome::Completed && resultsMailDue) {
-        call = QStringLiteral("sendmail");
-        if (startJustSent)
-            startJustSent();
-    } else if (outcome == SessionOutcome::LoginFailed) {
+    if (report.outcome == SessionOutcome::Completed)
+        call = QStringLiteral("completed");
+    else if (report.outcome == SessionOutcome::LoginFailed)
         call = QStringLiteral("loginRefused");
-    } else if (outcome == SessionOutcome::GaveUp) {
+    else if (report.outcome == SessionOutcome::GaveUp)
         call = QStringLiteral("gaveUp");
-    }
     if (!call.isEmpty()) {
         calls << call;
         callTimes << (clock ? clock->now() : QDateTime());
     }
     if (forwardTo)
-        co_await forwardTo->sessionEnded(outcome, resultsMailDue, checks);
+        co_await forwardTo->sessionEnded(std::move(report));
 }
 
 void ThrottleDriver::second()
 {
-    if (!engine_.throttleTimer.isActive()) {
+    if (!engine_.throttleWindowOpen()) {
         since_ = QDateTime();
         return;
     }
@@ -77,7 +87,13 @@ void ThrottleDriver::second()
         return;
     }
     if (since_.secsTo(clock_.now()) % 60 == 0)
-        engine_.onThrottleTick();
+        engine_.tickThrottle();
+}
+
+void resetThrottle(CheckEngine& engine)
+{
+    while (engine.loginsSent() > 0 || engine.throttleMinutes() > 0)
+        engine.tickThrottle();
 }
 
 } // namespace zelvane::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CheckEngine.h"
+#include "engine/StatusLine.h"
 #include "engine/Waits.h"
 #include "support/TestSupport.h"
 
@@ -27,35 +28,22 @@ private:
     VirtualClock& clock_;
 };
 
-// A main window that records what the session showed, each status with the
-// virtual time it appeared at.
-class RecordingSessionView final : public SessionView {
+// Records what a session told through the engine's signals, each status
+// with the virtual time it appeared at. It is a status line too, for what
+// writes to one (the schedule, the city update).
+class SessionRecorder final : public StatusLine {
 public:
-    explicit RecordingSessionView(const Clock& clock) : clock_(clock) {}
+    SessionRecorder(CheckEngine& engine, const Clock& clock);
     void setStatus(const QString& text) override;
     QString status() const override { return status_; }
-    void showItineraries() override { ++fillLists; }
-    void showResultsPanel() override { ++resultsPanelShown; }
-    void showLoginsSent(int count) override { overKillShown << count; }
-    void showThrottleMinutes(int minutes) override { checkNowShown << minutes; }
-    void showLastLoginTime(const QString& text) override { lastLoginTime = text; }
-    void raisePopup(int slot, const QString& text, int noPopup) override;
-    void setTrayIcon(int picture) override { trayPictures << picture; }
-    void showNewVersion() override { ++newVersionShown; }
-    void showLoginTrouble(bool refused) override { loginTroubleShown << refused; }
 
-    struct Popup {
-        int slot;
-        QString text;
-        int noPopup;
-    };
     QStringList statuses;
     QList<QDateTime> statusTimes;
-    QList<Popup> popups;
-    QList<int> overKillShown, checkNowShown, trayPictures;
-    QList<bool> loginTroubleShown;
-    QString lastLoginTime;
-    int fillLists = 0, resultsPanelShown = 0, newVersionShown = 0;
+    QList<Announcement> announcements;
+    QList<int> loginsSentShown, minutesShown;
+    QList<bool> loginTroubleShown, lockoutShown;
+    QList<SessionOutcome> ended;
+    QDateTime lastLogin;
     std::function<void(const QString&)> onStatus;
 
 private:
@@ -63,16 +51,22 @@ private:
     QString status_;
 };
 
-// Records the alerts a session asks for: "sendmail" for a results e-mail
-// that is due (which, like the real one, starts the just-sent window),
-// "loginRefused" and "gaveUp" for the two ends of a refused login. With
-// `forwardTo` the real alerts follow.
+// A status line that keeps every text it was given.
+class RecordingStatus final : public StatusLine {
+public:
+    void setStatus(const QString& text) override { texts << text; }
+    QString status() const override { return texts.value(texts.size() - 1); }
+    QStringList texts;
+};
+
+// Records the alerts a session asks for: "completed" for a session through
+// the list, "loginRefused" and "gaveUp" for the two ends of a refused login.
+// With `forwardTo` the real alerts follow.
 class RecordingMail final : public SessionAlerts {
 public:
-    QCoro::Task<> sessionEnded(SessionOutcome outcome, bool resultsMailDue,
-                               QList<CheckRecord> checks = {}) override;
+    QCoro::Task<> sessionEnded(SessionReport report) override;
     QList<CheckRecord> lastChecks; // handed over with the last call
-    std::function<void()> startJustSent;
+    SessionReport lastReport;
     QStringList calls;
     QList<QDateTime> callTimes;
     const Clock* clock = nullptr;
@@ -91,5 +85,8 @@ private:
     VirtualClock& clock_;
     QDateTime since_;
 };
+
+// Closes the throttle's window at once, for sessions back to back.
+void resetThrottle(CheckEngine& engine);
 
 } // namespace zelvane::test

@@ -2,8 +2,11 @@
 
 #include "app/Clock.h"
 #include "net/VersionCheck.h"
+#include "itineraries/WatchListFile.h"
 #include "notify/AlertSender.h"
+#include "startup/CheckRig.h"
 #include "startup/Startup.h"
+#include "support/CheckedDays.h"
 #include "support/TestSupport.h"
 #include "ui/MainWindow.h"
 
@@ -22,6 +25,7 @@ struct WindowRig {
     ProductNews news;
     RecordingMessageBoxes boxes;
     AlertSender post{state.outbox, state.settings, boxes, state.parts.data.clock};
+    CheckRig checks{state.parts.data, post};
     std::unique_ptr<MainWindow> window;
     int ended = 0;
 
@@ -46,12 +50,19 @@ struct WindowRig {
     void watch(int n)
     {
         for (int i = 1; i <= n; ++i)
-            state.itineraries.append(QString("Sydney;Perth;%1/01/2027;Morning;SYD;PER").arg(i, 2, 10, QChar('0')));
+            watchLine(QString("Sydney;Perth;%1/01/2027;Morning;SYD;PER").arg(i, 2, 10, QChar('0')));
+    }
+    // One itinerary as the watch list's file would hold it.
+    void watchLine(const QString& line) { state.watchList.add(readItineraryLine(line).itinerary); }
+    // What a check found for the itinerary at `position`, day by day ("Y-").
+    void found(int position, const QString& marks)
+    {
+        checks.results().set(position, checkedDays(state.watchList.at(position).date, marks));
     }
     template <typename Window = MainWindow>
     Window& open()
     {
-        auto* w = new Window(state.parts.data, news, post, nullptr, &boxes);
+        auto* w = new Window(state.parts.data, checks, news, nullptr, &boxes);
         w->ensureBuilt(); // loaded as when it is first shown
         window.reset(w);
         window->endProgram = [this] { ++ended; };

@@ -70,8 +70,8 @@ if until_ok question >/dev/null; then
   xdotool key Escape
   until_ok no_question || fail "Escape did not answer the question"
   [ "$(rows)" -eq "$before" ] || problems+=("after No the watch list holds $(rows) itineraries, not $before")
-  # The list is drawn again: the itinerary is chosen anew.
-  xdotool mousemove --window "$window" 330 350 click 1 key Home shift+Tab Return
+  # The itinerary is chosen anew (a click below the rows lets go of it).
+  xdotool mousemove --window "$window" 330 350 click 1 key End Home shift+Tab Return
   until_ok question >/dev/null || fail "Return on Delete All did not ask again"
   xdotool key Return
   until_ok no_question || fail "a fresh Return did not answer the question"

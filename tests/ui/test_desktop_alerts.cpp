@@ -3,7 +3,6 @@
 // there are more than three, one for a refused login (once per streak), and
 // "Show results" bringing up the results panel; zelvane-check's notes, left
 // behind when it ends, offering nothing to click.
-#include "results/ResultIcons.h"
 #include "notify/SessionAlerter.h"
 #include "ui/AppWindows.h"
 #include "ui/MainWindow.h"
@@ -51,11 +50,10 @@ class TestDesktopAlerts : public QObject {
         rig.storeMember();
         rig.state.settings.mailSendType = 2;
         for (const QString& t : kTrips)
-            rig.state.itineraries.append(t);
+            rig.watchLine(t);
         MainWindow& w = rig.open();
-        for (int i = 0; i < available; ++i)
-            w.resultTable().setResultText(i, "09:05 flight");
-        w.refreshResults();
+        for (int i = 1; i <= available; ++i)
+            rig.found(i, "Y");
         return w;
     }
 
@@ -87,7 +85,7 @@ private slots:
         QFETCH(QStringList, bodies);
         WindowRig rig("desktop-notes");
         MainWindow& w = sessionWith(rig, available);
-        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
+        QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::Completed}));
         QStringList seen;
         for (const QJsonObject& n : notes()) {
             seen << n["body"].toString();
@@ -105,7 +103,7 @@ private slots:
         WindowRig rig("desktop-off");
         MainWindow& w = sessionWith(rig, 2);
         rig.state.settings.notifyDesktop = 0;
-        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
+        QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::Completed}));
         QVERIFY(notes().isEmpty());
     }
 
@@ -113,13 +111,13 @@ private slots:
     {
         WindowRig rig("desktop-login");
         MainWindow& w = sessionWith(rig, 0);
-        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::LoginFailed, false));
-        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::GaveUp, false));
+        QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::LoginFailed}));
+        QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::GaveUp}));
         QCOMPARE(notes().size(), 1);
         QCOMPARE(notes().first()["summary"].toString(), QString("Login failed — check your details"));
         QCOMPARE(notes().first()["actions"].toArray(), QJsonArray());
         rig.state.settings.loginFailTold = 0; // as a good login does
-        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::LoginFailed, false));
+        QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::LoginFailed}));
         QCOMPARE(notes().size(), 2);
     }
 
@@ -128,14 +126,13 @@ private slots:
         WindowRig rig("desktop-action");
         rig.storeMember();
         for (const QString& t : kTrips)
-            rig.state.itineraries.append(t);
+            rig.watchLine(t);
         AppWindows windows(rig.state.parts, rig.news, rig.boxes);
         MainWindow& w = windows.mainWindow();
-        w.resultTable().setResultText(0, "09:05 flight");
-        w.refreshResults();
+        windows.checkRig().results().set(1, checkedDays(rig.state.watchList.at(1).date, "Y"));
         w.showItineraryPanel();
         QVERIFY(!w.isVisible());
-        QCoro::waitFor(w.alerts().sessionEnded(SessionOutcome::Completed, false));
+        QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::Completed}));
         QCOMPARE(notes().size(), 1);
 
         // Another program's note with the same action does nothing here.

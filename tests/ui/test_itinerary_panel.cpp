@@ -33,9 +33,9 @@ void choose(const WindowRig& rig, const char* box, const QString& text)
 void watchFlexible(WindowRig& rig, int n, int extraDays)
 {
     for (int i = 0; i < n; ++i)
-        rig.state.itineraries.append(QString("Sydney;Perth;%1/01/2027;Morning;SYD;PER;Any;1;%2")
-                                         .arg(i % 28 + 1, 2, 10, QChar('0'))
-                                         .arg(extraDays));
+        rig.watchLine(QString("Sydney;Perth;%1/01/2027;Morning;SYD;PER;Any;1;%2")
+                          .arg(i % 28 + 1, 2, 10, QChar('0'))
+                          .arg(extraDays));
 }
 
 } // namespace
@@ -55,7 +55,7 @@ private slots:
         WindowRig rig("travellers");
         rig.storeMember();
         rig.watch(5);
-        rig.state.itineraries.save();
+        rig.state.watchList.save();
         MainWindow& w = rig.open();
         w.showItineraryPanel();
         auto* size = rig.find<QLabel>("lblSessionSize");
@@ -92,14 +92,14 @@ private slots:
     }
 
     // Rows of one trip for other seats read differently in the results
-    // view, whose seats column stays beside the trip after every refresh.
+    // view, whose seats column stays beside the trip after every check.
     void resultRowsTellTheSeatsApart()
     {
         WindowRig rig("seats");
         rig.storeMember();
         const QString trip = "Sydney;Perth;01/01/2027;Morning;SYD;PER";
         for (const char* tail : {"", ";Business", ";Any;2", ";Business;2;1"})
-            rig.state.itineraries.append(trip + tail);
+            rig.watchLine(trip + tail);
         MainWindow& w = rig.open();
         w.showResultsPanel();
         auto* view = rig.find<QTreeView>("ListViewQuery");
@@ -113,7 +113,7 @@ private slots:
             QVERIFY(view->header()->visualIndex(ResultsViewModel::kSeatsColumn)
                     < view->header()->visualIndex(ResultsViewModel::kLastSeenColumn));
             QVERIFY(!view->isColumnHidden(ResultsViewModel::kSeatsColumn));
-            w.refreshResults();
+            rig.found(4, "Y-");
         }
     }
 
@@ -147,7 +147,7 @@ private slots:
         WindowRig rig("limit");
         rig.storeMember();
         watchFlexible(rig, itineraries, 3);
-        rig.state.itineraries.save();
+        rig.state.watchList.save();
         const QByteArray before = readFile(rig.folder + "/Query.txt");
         MainWindow& w = rig.open();
         w.setStatus("before");

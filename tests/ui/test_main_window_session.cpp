@@ -68,11 +68,11 @@ private slots:
         WindowRig rig("session", true);
         rig.storeMember();
         rig.state.settings.mailSendType = 2;
-        rig.state.itineraries.append("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
-        rig.state.itineraries.append("Perth;Darwin;03/01/2027;Evening;PER;DRW");
+        rig.watchLine("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
+        rig.watchLine("Perth;Darwin;03/01/2027;Evening;PER;DRW");
         auto& w = rig.open<RecordingWindow>();
         w.show();
-        QSignalSpy popups(&w, &MainWindow::popupRequested);
+        QSignalSpy popups(&w.engine(), &CheckEngine::seatsAnnounced);
 
         rig.find<QPushButton>("cmdCheckItinerary")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 120000);
@@ -82,10 +82,10 @@ private slots:
                                       st::checking(2),        st::processed(2),  st::kCompleted};
         QCOMPARE(w.statuses.mid(0, expected.size()), expected);
         QCOMPARE(popups.count(), 1);
-        QCOMPARE(popups[0][1].toString(), QString("Sydney:Melbourne:25/12/2026"));
+        QCOMPARE(popups[0][0].value<Announcement>(), (Announcement{"Sydney", "Melbourne", "25/12/2026"}));
         QVERIFY(!rig.find<QWidget>("PictureResult")->isHidden());
-        QCOMPARE(w.results().row(1).icon, int(kIconAvailable));
-        QCOMPARE(w.results().row(2).icon, int(kIconNotAvailable));
+        QCOMPARE(w.results().index(0, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::Seats));
+        QCOMPARE(w.results().index(1, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NoSeats));
         QVERIFY(!rig.find<QLabel>("lblLastLoginTime")->text().isEmpty());
         QCOMPARE(rig.find<QLabel>("Label25")->text(), QString("0"));
 
@@ -150,7 +150,7 @@ private slots:
         rig.state.cities = CityLists(rig.folder);
         rig.state.cities.load();
         rig.storeMember();
-        rig.state.itineraries.append("Melbourne;Tamworth;25/12/2026;Morning;MEL;TMW");
+        rig.watchLine("Melbourne;Tamworth;25/12/2026;Morning;MEL;TMW");
         auto& w = rig.open<RecordingWindow>();
         rig.find<QPushButton>("cmdCheckItinerary")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 60000);
@@ -164,8 +164,9 @@ private slots:
         origin->setCurrentIndex(origin->findText("Sydney"));
         destination->setCurrentIndex(destination->findText("Melbourne"));
         click(rig.find<ImageButton>("ImageSaveQuery"));
-        QCOMPARE(rig.state.itineraries.count(), 2);
-        QVERIFY2(rig.state.itineraries.line(2).endsWith(";SYD;MEL"), qPrintable(rig.state.itineraries.line(2)));
+        QCOMPARE(rig.state.watchList.count(), 2);
+        QCOMPARE(rig.state.watchList.at(2).origin, (City{"Sydney", "SYD"}));
+        QCOMPARE(rig.state.watchList.at(2).destination, (City{"Melbourne", "MEL"}));
     }
 };
 

@@ -7,7 +7,7 @@
 #include "support/CheckedDays.h"
 
 #include "history/HistoryStore.h"
-#include "results/FlightTableModel.h"
+#include "ui/FlightTableModel.h"
 #include "ui/ImageButton.h"
 #include "ui/ResultsPanel.h"
 #include "ui/HistoryWindow.h"
@@ -103,7 +103,7 @@ class TestResultsPanel : public QObject {
     {
         rig.storeMember();
         for (const QString& l : lines)
-            rig.state.itineraries.append(l);
+            rig.watchLine(l);
         rig.state.history.open(rig.folder, rig.clock.now());
         MainWindow& w = rig.open();
         w.showResultsPanel();
@@ -128,11 +128,12 @@ private slots:
     void flightsOfTheRowInView()
     {
         WindowRig rig("flights");
-        MainWindow& w = openResults(rig, {kSydPer + ";Business", kSydPer});
-        w.resultTable().setResultText(0, "09:05 SYD 11:15 PER QF 401");
-        w.resultTable().setFlights(0, {{"09:05 SYD", "11:15 PER", "QF 401", "738", "0", "Y", "None", "-"},
-                                       {"13:05 SYD", "15:15 PER", "QF 409", "A330", "1", "0", "4", ""}});
-        w.refreshResults();
+        openResults(rig, {kSydPer + ";Business", kSydPer});
+        ItineraryResult found = checkedDays(QDate(2027, 1, 1), "Y");
+        found.days[0].pageText = "09:05 SYD 11:15 PER QF 401";
+        found.days[0].flights = {{"09:05 SYD", "11:15 PER", "QF 401", "738", "0", "Y", "None", "-"},
+                                 {"13:05 SYD", "15:15 PER", "QF 409", "A330", "1", "0", "4", ""}};
+        rig.checks.results().set(1, found);
         makeCurrent(rig, 0);
 
         const QAbstractItemModel* m = rig.find<QTableView>("tblFlights")->model();
@@ -166,11 +167,10 @@ private slots:
     void daysWithSeatsStandBesideTheSeats()
     {
         WindowRig rig("days");
-        MainWindow& w = openResults(rig, {kSydPer, kSydPer + ";Any;1;3"});
+        openResults(rig, {kSydPer, kSydPer + ";Any;1;3"});
         auto* list = rig.find<QTreeView>("ListViewQuery");
         QVERIFY(list->isColumnHidden(ResultsViewModel::kDaysColumn));
-        w.resultTable().setDays(1, checkedDays(QDate(2027, 1, 1), "-Y--"));
-        w.refreshResults();
+        rig.found(2, "-Y--");
         QVERIFY(!list->isColumnHidden(ResultsViewModel::kDaysColumn));
         QCOMPARE(list->model()->index(1, ResultsViewModel::kDaysColumn).data().toString(), QString("1 of 4 days: Sat 2"));
         QCOMPARE(list->header()->visualIndex(ResultsViewModel::kDaysColumn),
@@ -197,16 +197,20 @@ private slots:
         WindowRig rig("days");
         MainWindow& w = openResults(rig, {kSydPer + ";Any;1;" + QString::number(seats.size() - 1)});
         w.show();
-        QList<DayResult> days;
+        ItineraryResult days;
         QStringList names;
         for (int d = 0; d < seats.size(); ++d) {
             const QDate date = QDate(2027, 2, 2).addDays(d);
             const bool found = seats[d] > 0;
-            days << DayResult{date, found, found ? "QF 1" : "", flightsOfDay(d + 1, 100 * d, found), seats[d] >= 0};
+            SearchOutcome o = seats[d] < 0 ? SearchOutcome::notKnown(date, "the result page did not load") : SearchOutcome();
+            o.availability = seats[d] < 0 ? Availability::NotKnown : found ? Availability::Seats : Availability::NoSeats;
+            o.date = date;
+            o.pageText = found ? "QF 1" : "";
+            o.flights = flightsOfDay(d + 1, 100 * d, found);
+            days.days << o;
             names << fullDayName(date) + (found ? " — seats" : seats[d] == 0 ? " — no seats" : " — not checked");
         }
-        w.resultTable().setDays(0, days);
-        w.refreshResults();
+        rig.checks.results().set(1, days);
         auto* table = rig.find<QTableView>("tblFlights");
         const QRect flightsWithoutChoice = table->geometry();
         makeCurrent(rig, 0);
@@ -251,7 +255,9 @@ private slots:
         rig.storeMember();
         rig.watch(30);
         MainWindow& w = rig.open();
-        w.resultTable().setFlights(0, flightsOfDay(20, 100, true));
+        ItineraryResult found = checkedDays(QDate(2027, 1, 1), "Y");
+        found.days[0].flights = flightsOfDay(20, 100, true);
+        rig.checks.results().set(1, found);
         w.showResultsPanel();
         w.resize(size);
         w.show();
@@ -271,12 +277,12 @@ private slots:
         const QList<QDateTime> t = recordSessions(rig, {kSydPerAny, kSydPerBusiness},
                                                   {{O::Available, O::NotAvailable},
                                                    {O::NotAvailable, O::LoggedOut}});
-        MainWindow& w = openResults(rig, {kSydPer, kSydPer + ";Business", "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
+        openResults(rig, {kSydPer, kSydPer + ";Business", "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
         const QAbstractItemModel* m = rig.find<QTreeView>("ListViewQuery")->model();
         QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QString("Last seen"));
         QStringList lastSeen, tips;
         for (int r = 0; r < 3; ++r) {
-            QCOMPARE(w.results().row(r + 1).icon, int(kIconNotChecked));
+            QCOMPARE(m->index(r, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NotKnown));
             lastSeen << m->index(r, 6).data().toString();
             tips << m->index(r, 0).data(Qt::ToolTipRole).toString();
         }
@@ -398,7 +404,9 @@ private slots:
         click(rig.find<ImageButton>("ImageSaveQuery"));
         QCOMPARE(readFile(rig.folder + "/Query.txt"), (line + "\r\n").toUtf8());
         QCOMPARE(rig.find<QTreeWidget>("ListView1")->topLevelItem(0)->text(6), cabin);
-        QCOMPARE(w.results().row(1).cabin, cabinFromName(cabin));
+        QCOMPARE(rig.state.watchList.at(1).cabin, cabinFromName(cabin));
+        QCOMPARE(w.results().index(0, ResultsViewModel::kSeatsColumn).data().toString(),
+                 rig.state.watchList.at(1).seatsText());
     }
 
     // A history found unreadable at start-up is told as soon as the window

@@ -5,6 +5,7 @@
 #include "app/ShowWebPage.h"
 #include "app/MemberDetails.h"
 #include "net/VersionCheck.h"
+#include "startup/CheckRig.h"
 #include "startup/Startup.h"
 #include "notify/AlertSender.h"
 #include "notify/PopupGeometry.h"
@@ -16,6 +17,7 @@
 #include "ui/AboutWindow.h"
 #include "ui/SeatPopup.h"
 #include "ui/MainWindow.h"
+#include "ui/TrayBlink.h"
 #include "ui/TrayMenu.h"
 
 #include <QCheckBox>
@@ -30,6 +32,8 @@
 
 using namespace zelvane;
 using namespace zelvane::test;
+
+Q_DECLARE_METATYPE(zelvane::Announcement)
 
 namespace {
 
@@ -226,11 +230,14 @@ private slots:
         QCOMPARE(menu.tray()->toolTip(), QString());
         emit main.windowActivated();
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
-        // Each picture of the blink reaches the tray, also from a window never shown.
-        for (int picture : {kIconBlinkB, kIconBlinkA}) {
-            main.setTrayIcon(picture);
-            QCOMPARE(menu.tray()->icon().cacheKey(), listPicture(picture).cacheKey());
-        }
+        // Each picture of the blink reaches the tray, also from a window never
+        // shown, until the window is seen.
+        rig.windows.blink().start();
+        QTRY_COMPARE(menu.tray()->icon().cacheKey(), listPicture(kBlinkPictureB).cacheKey());
+        QTRY_COMPARE(menu.tray()->icon().cacheKey(), listPicture(kBlinkPictureA).cacheKey());
+        emit main.windowActivated();
+        QVERIFY(!rig.windows.blink().blinking());
+        QCOMPARE(menu.tray()->icon().cacheKey(), listPicture(kBlinkPictureA).cacheKey());
     }
 
     // A push an earlier run could not deliver is tried as soon as the tray
@@ -261,16 +268,18 @@ private slots:
         Rig rig;
         TrayMenu& menu = rig.tray();
         MainWindow& main = rig.windows.mainWindow();
+        CheckEngine& engine = rig.windows.checkRig().engine();
         emit main.windowActivated();
-        main.showLoginTrouble(true);
+        emit engine.loginTroubleChanged(true);
         QCOMPARE(menu.tray()->toolTip(), QString("Login failed — check your details"));
         QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
-        main.setTrayIcon(kIconBlinkB);
+        rig.windows.blink().start();
+        QTRY_COMPARE(rig.windows.blink().picture(), int(kBlinkPictureB));
         QCOMPARE(menu.tray()->icon().cacheKey(), loginTroubleIcon().cacheKey());
-        main.showLoginTrouble(false);
+        emit engine.loginTroubleChanged(false);
         QCOMPARE(menu.tray()->toolTip(), QString("ZelvaneEnabled"));
         // Back to the picture the blink last set.
-        QCOMPARE(menu.tray()->icon().cacheKey(), listPicture(kIconBlinkB).cacheKey());
+        QCOMPARE(menu.tray()->icon().cacheKey(), listPicture(rig.windows.blink().picture()).cacheKey());
     }
 
     void newVersionReachesTheMainWindow_data()
@@ -318,7 +327,7 @@ private slots:
         const auto refused = qScopeGuard([] { qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:9"); });
         Rig rig;
         writeFile(rig.data + "/Query.txt", watchList);
-        rig.state.itineraries.load();
+        rig.state.watchList.load();
         TrayMenu& menu = rig.tray();
         // The version check fails at once here; the schedule starts after it.
         QTRY_VERIFY(menu.scheduler().scheduleTimer.isActive());
@@ -330,14 +339,15 @@ private slots:
         QVERIFY(!main.isVisible()); // made hidden for the session
         QTRY_VERIFY(!main.status().isEmpty()); // the session is reporting
         // The engine's give-up arms the retry on the tray window; a good login stops it.
-        main.engine().startLockoutRetry();
+        emit main.engine().loginLockoutChanged(true);
         QVERIFY(menu.scheduler().lockoutRetryTimer.isActive());
-        main.engine().stopLockoutRetry();
+        emit main.engine().loginLockoutChanged(false);
         QVERIFY(!menu.scheduler().lockoutRetryTimer.isActive());
         // Opened after the check, the window shows what the check last said,
         // on the results it brought forward.
         QTRY_VERIFY_WITH_TIMEOUT(!main.engine().running(), 30000);
-        QCOMPARE(main.results().row(1).icon, int(kIconAvailable));
+        QCOMPARE(main.results().index(0, 0).data(ResultsViewModel::kAvailabilityRole).toInt(),
+                 int(Availability::Seats));
         const QString last = main.status();
         rig.windows.showMainWindow();
         // Whole, or shortened with the whole of it as the tooltip.
@@ -447,7 +457,7 @@ private slots:
         main.showMemberPanel();
         if (mainState == Qt::WindowMinimized)
             main.showMinimized();
-        emit main.popupRequested(0, "Sydney:Melbourne:25/12/2026", 1);
+        rig.windows.announce({"Sydney", "Melbourne", "25/12/2026"});
         QPointer<SeatPopup> popup = rig.windows.popup(0);
         QVERIFY(popup && popup->isVisible());
         QCOMPARE(popup->findChild<QLabel*>("lblCaption")->text(),
@@ -470,22 +480,24 @@ private slots:
     // smaller font if need be; one that fits keeps the designed one.
     void popupCaptionFitsItsLabel_data()
     {
-        QTest::addColumn<QString>("announcement");
+        QTest::addColumn<Announcement>("announcement");
         QTest::addColumn<bool>("designedFont");
-        QTest::newRow("one date") << "Sydney:Melbourne:25/12/2026" << true;
-        QTest::newRow("two adults in Business") << "Sydney:Melbourne:25/12/2026:2 adults, Business" << false;
+        QTest::newRow("one date") << Announcement{"Sydney", "Melbourne", "25/12/2026"} << true;
+        QTest::newRow("two adults in Business")
+            << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "2 adults, Business"} << false;
         QTest::newRow("five days of a week, nine adults in Business")
-            << "Sydney:Melbourne:Wed 03/02/2027, Thu 04/02/2027, Sat 06/02/2027, Mon 08/02/2027, "
-               "Tue 09/02/2027:9 adults, Business"
+            << Announcement{"Sydney", "Melbourne",
+                            "Wed 03/02/2027, Thu 04/02/2027, Sat 06/02/2027, Mon 08/02/2027, Tue 09/02/2027", true,
+                            "9 adults, Business"}
             << false;
     }
     void popupCaptionFitsItsLabel()
     {
-        QFETCH(QString, announcement);
+        QFETCH(Announcement, announcement);
         QFETCH(bool, designedFont);
         Rig rig;
         rig.tray();
-        emit rig.windows.mainWindow().popupRequested(0, announcement, 1);
+        rig.windows.announce(announcement);
         SeatPopup* popup = rig.windows.popup(0);
         auto* caption = popup->findChild<QLabel*>("lblCaption");
         QCOMPARE(caption->text().replace(QChar::Nbsp, ' '), reminderCaption(announcement).value_or(""));
@@ -505,11 +517,10 @@ private slots:
     {
         Rig rig;
         rig.tray();
-        MainWindow& main = rig.windows.mainWindow();
         const QList<int> counts = {1, 2, 3, 4, 1};
         QList<QPointer<SeatPopup>> raised;
         for (int n : counts) {
-            emit main.popupRequested(n - 1, "Perth:Darwin:03/01/2027", n);
+            rig.windows.announce({"Perth", "Darwin", "03/01/2027"});
             raised << rig.windows.popup(n - 1);
         }
         for (auto& p : raised)

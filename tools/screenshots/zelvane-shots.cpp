@@ -11,8 +11,10 @@
 #include "net/VersionCheck.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
+#include "itineraries/WatchListFile.h"
+#include "results/CheckRecords.h"
+#include "startup/CheckRig.h"
 #include "startup/Startup.h"
-#include "results/ResultIcons.h"
 #include "ui/AlertsPanel.h"
 #include "ui/NoteLabel.h"
 #include "ui/Skin.h"
@@ -69,10 +71,8 @@ void recordSampleHistory(ProgramData& state, const QDateTime& last)
 {
     state.history.open(state.parts.dataFolder, last);
     QList<ItineraryKey> keys;
-    for (const QString& line : state.itineraries.lines()) {
-        const ItineraryCells c = itineraryCells(line);
-        keys << ItineraryKey{c[4], c[5], c[2], c[3], cabinName(cabinOfLine(line))};
-    }
+    for (int p = 1; p <= state.watchList.count(); ++p)
+        keys << historyKey(state.watchList.at(p), state.watchList.at(p).date);
     const int sessions = 120;
     for (int n = 0; n < sessions; ++n) {
         QList<CheckRecord> checks;
@@ -152,7 +152,7 @@ void addSampleItineraries(ProgramData& state)
     for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON;Business;1;3", "Melbourne;Singapore;02/04/2027;Morning;MEL;SIN",
                              "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy", "Perth;Sydney;30/06/2027;Afternoon;PER;SYD",
                              "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW"})
-        state.itineraries.append(QString::fromLatin1(line));
+        state.watchList.add(readItineraryLine(QString::fromLatin1(line)).itinerary);
 }
 
 // The flights of one day from London: `count` of them, an hour or so apart,
@@ -173,19 +173,30 @@ QList<FlightRow> sampleFlights(int count, int seed)
 
 // Four days searched for the first itinerary, seats on two of them; none
 // for the second, one line for the fourth.
-void showSampleResults(MainWindow& w, int flightsPerDay)
+SearchOutcome sampleOutcome(const QDate& date, bool seats, const QString& text, const QList<FlightRow>& flights)
 {
-    QList<DayResult> days;
+    SearchOutcome o;
+    o.availability = seats ? Availability::Seats : Availability::NoSeats;
+    o.date = date;
+    o.pageText = seats ? text : QString();
+    o.flights = flights;
+    return o;
+}
+
+void showSampleResults(MainWindow& w, CheckResults& results, int flightsPerDay)
+{
+    ItineraryResult first;
     for (int d = 0; d < 4; ++d) {
         const bool seats = d == 1 || d == 3;
-        days << DayResult{QDate(2027, 3, 14).addDays(d), seats,
-                          seats ? QStringLiteral("09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. 2") : QString(),
-                          sampleFlights(seats ? flightsPerDay : 2, d)};
+        first.days << sampleOutcome(QDate(2027, 3, 14).addDays(d), seats,
+                                    QStringLiteral("09:05 SYD\t06:10 LHR\tQF 1\t388\t1\tEcon. Yes  Bus. 2"),
+                                    sampleFlights(seats ? flightsPerDay : 2, d));
     }
-    w.resultTable().setDays(0, days);
-    w.resultTable().markNotAvailableIfEmpty(1);
-    w.resultTable().setResultText(3, QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"));
-    w.refreshResults();
+    results.set(1, first);
+    results.set(2, ItineraryResult{{sampleOutcome(QDate(2027, 4, 2), false, {}, {})}});
+    results.set(4, ItineraryResult{{sampleOutcome(QDate(2027, 6, 30), true,
+                                                  QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"),
+                                                  {})}});
     w.setStatus(QStringLiteral("Session completed...See Results"));
 }
 
@@ -217,18 +228,21 @@ void showFirstResult(MainWindow& w)
 // The results of a long watch list with the window maximised, and the days
 // of the first itinerary with the list of them open (a window of its own,
 // so the picture is taken of the screen).
-void shootWide(MainWindow& w, ProgramData& state, const ShotOptions& o)
+void shootWide(MainWindow& w, ProgramData& state, CheckResults& results, const ShotOptions& o)
 {
     const QStringList cities{"Adelaide", "Brisbane", "Cairns", "Darwin", "Hobart", "Perth", "Sydney"};
     const QStringList codes{"ADL", "BNE", "CNS", "DRW", "HBA", "PER", "SYD"};
-    for (int i = 0; i < 19; ++i)
-        state.itineraries.append(QStringLiteral("%1;%2;%3;Morning;%4;%5")
-                                     .arg(cities[i % 7], cities[(i + 3) % 7],
-                                          QDate(2027, 8, 1).addDays(i * 5).toString("dd/MM/yyyy"), codes[i % 7],
-                                          codes[(i + 3) % 7]));
-    for (int k = 5; k < 24; k += 3)
-        w.resultTable().markNotAvailableIfEmpty(k);
-    w.refreshResults();
+    for (int i = 0; i < 19; ++i) {
+        Itinerary it;
+        it.origin = {cities[i % 7], codes[i % 7]};
+        it.destination = {cities[(i + 3) % 7], codes[(i + 3) % 7]};
+        it.date = QDate(2027, 8, 1).addDays(i * 5);
+        it.timeOfDay = QStringLiteral("Morning");
+        state.watchList.add(it);
+    }
+    for (int p = 6; p <= 24; p += 3)
+        if (results.at(p).days.isEmpty())
+            results.set(p, ItineraryResult{{sampleOutcome(state.watchList.at(p).date, false, {}, {})}});
     w.showMaximized();
     settle(600);
     showFirstResult(w);
@@ -346,15 +360,16 @@ int main(int argc, char* argv[])
 
     NoBoxes boxes;
     AlertSender post(state.outbox, state.settings, boxes, SystemClock::instance());
-    MainWindow w(state.parts.data, news, post, nullptr, &boxes);
-    showSampleResults(w, options->wide ? 12 : 4);
+    CheckRig rig(state.parts.data, post);
+    MainWindow w(state.parts.data, rig, news, nullptr, &boxes);
+    showSampleResults(w, rig.results(), options->wide ? 12 : 4);
     w.move(40, 40);
     w.show();
     settle(800);
 
     QDir().mkpath(options->folder.path());
     if (options->wide) {
-        shootWide(w, state, *options);
+        shootWide(w, state, rig.results(), *options);
     } else {
         shootPanels(w, *options);
         shootWaiting(w, state.outbox, *options);

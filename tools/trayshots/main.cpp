@@ -6,6 +6,7 @@
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
 #include "net/VersionCheck.h"
+#include "results/SeatTexts.h"
 #include "startup/Startup.h"
 #include "ui/AppWindows.h"
 #include "ui/AboutWindow.h"
@@ -36,10 +37,11 @@ int main(int argc, char* argv[])
         if (what == QLatin1String("menu")) {
             windows.trayWindow()->onActivate();
         } else if (what == QLatin1String("popups")) {
-            const QStringList flights = {"Sydney:Melbourne:24/12/2027", "Perth:Darwin:03/01/2028",
-                                         "Brisbane:Cairns:15/02/2028"};
-            for (int i = 0; i < flights.size(); ++i)
-                emit windows.mainWindow().popupRequested(i, flights[i], i + 1);
+            const QList<Announcement> flights = {{"Sydney", "Melbourne", "24/12/2027"},
+                                                 {"Perth", "Darwin", "03/01/2028"},
+                                                 {"Brisbane", "Cairns", "15/02/2028"}};
+            for (const Announcement& flight : flights)
+                windows.announce(flight);
         } else if (what == QLatin1String("about")) {
             windows.showAbout().move(120, 120);
         }

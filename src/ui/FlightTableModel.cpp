@@ -1,4 +1,4 @@
-#include "results/FlightTableModel.h"
+#include "ui/FlightTableModel.h"
 
 #include <QFont>
 

@@ -1,6 +1,8 @@
 // The watch list file: loading, composing, saving, and surviving a crash mid-save.
 #include "itineraries/CityLists.h"
-#include "itineraries/ItineraryStore.h"
+#include "itineraries/ItineraryEditing.h"
+#include "itineraries/WatchList.h"
+#include "itineraries/WatchListFile.h"
 #include "support/TestSupport.h"
 
 #include <QtTest>
@@ -14,7 +16,7 @@ using namespace zelvane::test;
 
 Q_DECLARE_METATYPE(zelvane::Cabin)
 
-class TestItineraryStore : public QObject {
+class TestWatchList : public QObject {
     Q_OBJECT
 
     QString folder;
@@ -30,12 +32,13 @@ private slots:
                   "   \r\n"
                   "Perth;Tokyo;03/04/2027;13:00;PER;NRT\n"   // a bare LF line end
                   "Cairns;Darwin;05/06/2027;Evening;CNS;DRW"); // no last line end
-        ItineraryStore store(folder);
+        WatchList store(folder);
         store.load();
         QCOMPARE(store.count(), 3);
-        QCOMPARE(store.line(1), QString("Sydney;London;01/02/2009;Morning;SYD;LHR"));
-        QCOMPARE(store.line(2), QString("Perth;Tokyo;03/04/2027;13:00;PER;NRT"));
-        QCOMPARE(store.line(3), QString("Cairns;Darwin;05/06/2027;Evening;CNS;DRW"));
+        QCOMPARE(store.at(1).origin, (City{"Sydney", "SYD"}));
+        QCOMPARE(store.at(2).timeOfDay, QString("13:00"));
+        QCOMPARE(store.at(3).destination, (City{"Darwin", "DRW"}));
+        QCOMPARE(store.at(3).date, QDate(2027, 6, 5));
 
         QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"),
@@ -46,7 +49,7 @@ private slots:
 
     void missingFileLoadsNothingAndEmptyListSavesZeroBytes()
     {
-        ItineraryStore store(folder);
+        WatchList store(folder);
         store.load();
         QCOMPARE(store.count(), 0);
         QVERIFY(!QFile::exists(folder + "/Query.txt"));
@@ -60,18 +63,13 @@ private slots:
         CityLists codes;
         codes.names = {"Adelaide", "Albany", "Sydney"};
         codes.codes = {"ADL", " ALH ", "SYD"};
-        ItineraryStore store(folder);
-        QVERIFY(store.add(
-            {"Adelaide", 0, "Albany", 1, QDate(2005, 6, 5), " Evening "}, codes));
-        QCOMPARE(store.line(1), QString("Adelaide;Albany;05/06/2005;Evening;ADL;ALH"));
-        QCOMPARE(itineraryCells(store.line(1))[2].size(), 10);
+        const std::optional<Itinerary> made = itineraryOf({"Adelaide", 0, "Albany", 1, QDate(2005, 6, 5), " Evening "}, codes);
+        QVERIFY(made);
+        QCOMPARE(itineraryLine(*made), QString("Adelaide;Albany;05/06/2005;Evening;ADL;ALH"));
 
-        // A choice without a code at its position appends nothing.
-        QVERIFY(!store.add({"Sydney", 2, "Nowhere", 3, QDate(2027, 1, 1), "Morning"},
-                                         codes));
-        QVERIFY(!store.add({"Sydney", 2, "", -1, QDate(2027, 1, 1), "Morning"},
-                                         codes));
-        QCOMPARE(store.count(), 1);
+        // A choice without a code at its position makes nothing.
+        QVERIFY(!itineraryOf({"Sydney", 2, "Nowhere", 3, QDate(2027, 1, 1), "Morning"}, codes));
+        QVERIFY(!itineraryOf({"Sydney", 2, "", -1, QDate(2027, 1, 1), "Morning"}, codes));
     }
 
     // A list written before cabins existed, one with cabins, and lines with
@@ -124,31 +122,18 @@ private slots:
         QFETCH(QList<int>, adults);
         QFETCH(QList<int>, extraDays);
         writeFile(folder + "/Query.txt", file);
-        ItineraryStore store(folder);
+        WatchList store(folder);
         store.load();
         QCOMPARE(store.count(), cabins.size());
         for (int p = 1; p <= store.count(); ++p) {
-            QCOMPARE(cabinOfLine(store.line(p)), cabins[p - 1]);
-            QCOMPARE(adultsOfLine(store.line(p)), adults[p - 1]);
-            QCOMPARE(extraDaysOfLine(store.line(p)), extraDays[p - 1]);
-            QCOMPARE(itineraryCells(store.line(p))[5].size(), 3); // the six cells are as before
+            QVERIFY(store.readable(p));
+            QCOMPARE(store.at(p).cabin, cabins[p - 1]);
+            QCOMPARE(store.at(p).adults, adults[p - 1]);
+            QCOMPARE(store.at(p).extraDays, extraDays[p - 1]);
+            QCOMPARE(store.at(p).destination.code.size(), 3); // the six fields are as before
         }
         QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"), file);
-    }
-
-    void aChosenCabinIsTheSeventhField()
-    {
-        CityLists codes;
-        codes.names = {"Sydney", "London"};
-        codes.codes = {"SYD", "LON"};
-        ItineraryStore store(folder);
-        for (Cabin c : {Cabin::Any, Cabin::Economy, Cabin::Business, Cabin::First})
-            QVERIFY(store.add({"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", c}, codes));
-        QCOMPARE(store.lines(), QStringList({"Sydney;London;01/02/2027;Morning;SYD;LON",
-                                             "Sydney;London;01/02/2027;Morning;SYD;LON;Economy",
-                                             "Sydney;London;01/02/2027;Morning;SYD;LON;Business",
-                                             "Sydney;London;01/02/2027;Morning;SYD;LON;First"}));
     }
 
     // A line ends at its last field that is not the default, so older
@@ -160,6 +145,8 @@ private slots:
         QTest::addColumn<int>("extraDays");
         QTest::addColumn<QString>("tail"); // after "...;SYD;LON"
         QTest::newRow("1 adult, exact date") << Cabin::Any << 1 << 0 << "";
+        QTest::newRow("economy") << Cabin::Economy << 1 << 0 << ";Economy";
+        QTest::newRow("first") << Cabin::First << 1 << 0 << ";First";
         QTest::newRow("2 adults") << Cabin::Any << 2 << 0 << ";Any;2";
         QTest::newRow("3 days later") << Cabin::Any << 1 << 3 << ";Any;1;3";
         QTest::newRow("business for 2") << Cabin::Business << 2 << 0 << ";Business;2";
@@ -174,18 +161,16 @@ private slots:
         CityLists codes;
         codes.names = {"Sydney", "London"};
         codes.codes = {"SYD", "LON"};
-        ItineraryStore store(folder);
+        WatchList store(folder);
         ItineraryChoice choice{"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", cabin};
         choice.adults = adults;
         choice.extraDays = extraDays;
-        QVERIFY(store.add(choice, codes));
+        store.add(*itineraryOf(choice, codes));
         QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"), ("Sydney;London;01/02/2027;Morning;SYD;LON" + tail + "\r\n").toUtf8());
-        ItineraryStore back(folder); // what was written reads back as chosen
+        WatchList back(folder); // what was written reads back as chosen
         back.load();
-        QCOMPARE(cabinOfLine(back.line(1)), cabin);
-        QCOMPARE(adultsOfLine(back.line(1)), adults);
-        QCOMPARE(extraDaysOfLine(back.line(1)), extraDays);
+        QCOMPARE(back.at(1), store.at(1));
     }
 
     // The days a flexible itinerary asks about run on over month and year
@@ -201,32 +186,57 @@ private slots:
         QTest::newRow("over a leap day")
             << "A;B;28/2/2028;Morning;SYD;LON;Any;1;2"
             << QList<QDate>{QDate(2028, 2, 28), QDate(2028, 2, 29), QDate(2028, 3, 1)};
-        QTest::newRow("unreadable date") << "A;B;31/02/2027;Morning;SYD;LON;Any;1;3" << QList<QDate>{};
     }
     void departureDatesRunOnFromTheDate()
     {
         QFETCH(QString, line);
         QFETCH(QList<QDate>, dates);
-        QCOMPARE(departureDates(line), dates);
+        QCOMPARE(readItineraryLine(line).itinerary.dates(), dates);
     }
 
-    void linesSplitIntoSixCells()
+    // A line that is no itinerary is kept as it stands, says why, and makes
+    // no search; the others around it are read as usual.
+    void aLineThatCannotBeReadIsKeptAndTold_data()
     {
-        const ItineraryCells shortLine = itineraryCells("Sydney;London;01/02/2009;Evening");
-        QCOMPARE(shortLine[3], QString("Evening"));
-        QCOMPARE(shortLine[4], QString());
-        QCOMPARE(shortLine[5], QString());
-        const ItineraryCells longLine = itineraryCells("a;b;c;d;e;f;g;h");
-        QCOMPARE(longLine[5], QString("f"));
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("no such day") << "A;B;31/02/2027;Morning;SYD;LON" << "its date \"31/02/2027\" is no day of the calendar";
+        QTest::newRow("words") << "A;B;tomorrow;Morning;SYD;LON" << "its date \"tomorrow\" is no day of the calendar";
+        QTest::newRow("empty date") << "A;B;;Morning;SYD;LON" << "its date \"\" is no day of the calendar";
+        QTest::newRow("two parts") << "A;B;01/2027;Morning;SYD;LON" << "its date \"01/2027\" is no day of the calendar";
+        QTest::newRow("two-digit year") << "A;B;25/12/06;Morning;SYD;LON" << "its date \"25/12/06\" is no day of the calendar";
+        QTest::newRow("signed year") << "A;B;25/12/+206;Morning;SYD;LON" << "its date \"25/12/+206\" is no day of the calendar";
+        QTest::newRow("four fields") << "Sydney;London;01/02/2009;Evening" << "it has 4 of the six fields an itinerary needs";
+        QTest::newRow("no code") << "A;B;01/02/2027;Morning;;LON" << "it has no city code";
+    }
+    void aLineThatCannotBeReadIsKeptAndTold()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, why);
+        const QByteArray file = ("Sydney;London;01/02/2027;Morning;SYD;LON\r\n" + line + "\r\n"
+                                 "Perth;Darwin;03/04/2027;13:00;PER;DRW;Any;1;2\r\n").toUtf8();
+        writeFile(folder + "/Query.txt", file);
+        WatchList store(folder);
+        store.load();
+        QCOMPARE(store.count(), 3);
+        QCOMPARE(store.problem(2), why);
+        QVERIFY(store.readable(1) && store.readable(3));
+        QCOMPARE(store.problems(), QStringList{"Itinerary #2 of Query.txt cannot be read (" + why
+                                               + "): the line is kept as it is and not checked"});
+        QCOMPARE(store.searchesPerCheck(), 1 + 3);
+        QVERIFY(store.save());
+        QCOMPARE(readFile(folder + "/Query.txt"), file);
     }
 
     void removeMovesLaterLinesUp()
     {
-        ItineraryStore store(folder);
-        for (const char* l : {"a;1", "b;2", "c;3"})
-            store.append(l);
+        WatchList store(folder);
+        for (const char* l : {"A;B;01/02/2027;Morning;SYD;LON", "C;D;01/02/2027;Morning;PER;DRW",
+                              "E;F;01/02/2027;Morning;CNS;HBA"})
+            store.add(readItineraryLine(l).itinerary);
         store.removeAt(2);
-        QCOMPARE(store.lines(), QStringList({"a;1", "c;3"}));
+        QCOMPARE(store.count(), 2);
+        QCOMPARE(store.at(2).origin.name, QString("E"));
         store.removeAt(9); // nothing there
         QCOMPARE(store.count(), 2);
     }
@@ -237,7 +247,7 @@ private slots:
         for (int i = 1; i <= 130; ++i)
             file += QByteArray("City") + QByteArray::number(i) + ";B;01/01/2027;Morning;AAA;BBB\r\n";
         writeFile(folder + "/Query.txt", file);
-        ItineraryStore store(folder);
+        WatchList store(folder);
         store.load();
         QCOMPARE(store.count(), 130);
         QCOMPARE(store.searchesPerCheck(), 100); // a session goes through the first 100 only
@@ -249,9 +259,9 @@ private slots:
     {
         const QByteArray old = "Sydney;London;01/02/2009;Morning;SYD;LHR\r\n";
         writeFile(folder + "/Query.txt", old);
-        ItineraryStore store(folder);
+        WatchList store(folder);
         for (int i = 0; i < 100; ++i)
-            store.append(QString("Melbourne%1;Los Angeles;24/12/2027;23:00;MEL;LAX").arg(i));
+            store.add(readItineraryLine(QString("Melbourne%1;Los Angeles;24/12/2027;23:00;MEL;LAX").arg(i)).itinerary);
 
         // The child may write only a few hundred bytes: the kernel kills it
         // (SIGXFSZ) in the middle of the save.
@@ -270,11 +280,11 @@ private slots:
 
         // The next save goes through and replaces it.
         QVERIFY(store.save());
-        ItineraryStore back(folder);
+        WatchList back(folder);
         back.load();
         QCOMPARE(back.count(), 100);
     }
 };
 
-QTEST_GUILESS_MAIN(TestItineraryStore)
-#include "test_itinerary_store.moc"
+QTEST_GUILESS_MAIN(TestWatchList)
+#include "test_watch_list.moc"

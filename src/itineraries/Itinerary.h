@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace zelvane {
+
+// The airline takes no more award searches than this in one session, and a
+// check goes through no more itineraries than this.
+inline constexpr int kMaxItineraries = 100;
+inline constexpr int kMaxSearchesPerCheck = 100;
+inline constexpr int kMaxAdults = 9;
+inline constexpr int kMaxExtraDays = 6;
+
+// The cabin an itinerary wants seats in.
+enum class Cabin { Any, Economy, Business, First };
+const QStringList& cabinNames(); // in Cabin order: "Any", "Economy", "Business", "First"
+QString cabinName(Cabin cabin);
+// Any letter case, blanks around it allowed; anything else is Any.
+Cabin cabinFromName(const QString& name);
+
+// A city as the airline knows it.
+struct City {
+    QString name; // "Sydney"
+    QString code; // "SYD"
+    bool operator==(const City&) const = default;
+};
+
+// One flight the user watches: from where to where, on which day (and the
+// days after it that are searched too), at which time of day, in which
+// cabin, for how many adults travelling together.
+struct Itinerary {
+    City origin;
+    City destination;
+    QDate date;
+    QString timeOfDay; // "Morning", "Afternoon", "Evening", "13:00"
+    Cabin cabin = Cabin::Any;
+    int adults = 1;
+    int extraDays = 0;
+
+    bool operator==(const Itinerary&) const = default;
+
+    // Every departure date asked about, the date first; each is one award search.
+    QList<QDate> dates() const;
+    int searches() const { return 1 + extraDays; }
+    // "25/12/2026", or "25/12/2026 +3" with three days after it.
+    QString datesText() const;
+    // What seats it asks for: "1 adult", "2 adults, Business".
+    QString seatsText() const;
+    // Only what differs from one seat in any cabin: "", "Business", "2 adults",
+    // "2 adults, Business"; for texts that were written before either choice.
+    QString seatsChoice() const;
+};
+
+// A date as the lists, the files and the mails write it: "05/02/2027".
+QString dateText(const QDate& date);
+// "Tue 3": a day of a flexible itinerary as the results list names it.
+QString shortDayName(const QDate& date);
+// "Tue 03/02/2027": the same where no date stands beside it.
+QString fullDayName(const QDate& date);
+QString adultsText(int adults);        // "1 adult", "2 adults"
+QString searchCountText(int searches); // "1 search", "34 searches"
+
+} // namespace zelvane

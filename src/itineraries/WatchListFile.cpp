@@ -1,0 +1,74 @@
+#include "itineraries/WatchListFile.h"
+
+#include <QStringList>
+#include <array>
+#include <optional>
+
+namespace zelvane {
+
+namespace {
+
+constexpr int kFieldsNeeded = 6;
+const QChar kSeparator = QLatin1Char(';');
+
+// The number in a field within [low, high]; anything else is the default.
+int numberField(const QStringList& fields, int index, int low, int high, int fallback)
+{
+    bool ok = false;
+    const int n = fields.value(index).trimmed().toInt(&ok);
+    return ok && n >= low && n <= high ? n : fallback;
+}
+
+// day/month/year, leading zeros optional, a year of four digits ("06" is not 2006).
+std::optional<QDate> dateField(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char('/'));
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool okDay = false, okMonth = false, okYear = false;
+    const int day = parts[0].trimmed().toInt(&okDay);
+    const int month = parts[1].trimmed().toInt(&okMonth);
+    const QString year = parts[2].trimmed();
+    const QDate date(year.toInt(&okYear), month, day);
+    if (!okDay || !okMonth || !okYear || year.size() != 4 || !year.front().isDigit() || !date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+} // namespace
+
+ReadLine readItineraryLine(const QString& line)
+{
+    const QStringList f = line.split(kSeparator);
+    ReadLine read;
+    Itinerary& it = read.itinerary;
+    it.origin = {f.value(0), f.value(4)};
+    it.destination = {f.value(1), f.value(5)};
+    it.timeOfDay = f.value(3);
+    it.cabin = cabinFromName(f.value(6));
+    it.adults = numberField(f, 7, 1, kMaxAdults, 1);
+    it.extraDays = numberField(f, 8, 0, kMaxExtraDays, 0);
+    const std::optional<QDate> date = dateField(f.value(2));
+    it.date = date.value_or(QDate());
+    read.dateField = f.value(2);
+    if (f.size() < kFieldsNeeded)
+        read.problem = QStringLiteral("it has %1 of the six fields an itinerary needs").arg(f.size());
+    else if (!date)
+        read.problem = QStringLiteral("its date \"%1\" is no day of the calendar").arg(f.value(2));
+    else if (it.origin.code.trimmed().isEmpty() || it.destination.code.trimmed().isEmpty())
+        read.problem = QStringLiteral("it has no city code");
+    return read;
+}
+
+QString itineraryLine(const Itinerary& it)
+{
+    QStringList fields = {it.origin.name, it.destination.name, dateText(it.date), it.timeOfDay,
+                          it.origin.code, it.destination.code};
+    const QStringList options = {cabinName(it.cabin), QString::number(it.adults), QString::number(it.extraDays)};
+    // Defaults at the end are left out: older copies read the same line.
+    const int needed = it.extraDays != 0 ? 3 : it.adults != 1 ? 2 : it.cabin != Cabin::Any ? 1 : 0;
+    fields << options.mid(0, needed);
+    return fields.join(kSeparator);
+}
+
+} // namespace zelvane

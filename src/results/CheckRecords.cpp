@@ -1,0 +1,28 @@
+#include "results/CheckRecords.h"
+
+namespace zelvane {
+
+ItineraryKey historyKey(const Itinerary& it, const QDate& date)
+{
+    return {it.origin.code, it.destination.code, dateText(date), it.timeOfDay, cabinName(it.cabin), it.adults};
+}
+
+QList<ItineraryKey> historyKeys(const Itinerary& it)
+{
+    QList<ItineraryKey> keys;
+    for (const QDate& date : it.dates())
+        keys << historyKey(it, date);
+    return keys;
+}
+
+CheckOutcome historyOutcome(const SearchOutcome& o)
+{
+    switch (o.availability) {
+    case Availability::Seats: return CheckOutcome::Available;
+    case Availability::NoSeats: return CheckOutcome::NotAvailable;
+    case Availability::NotKnown: break;
+    }
+    return o.loggedOut ? CheckOutcome::LoggedOut : CheckOutcome::Failed;
+}
+
+} // namespace zelvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "results/FlightTable.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+namespace zelvane {
+
+// What the program knows of seats: the site showed seats for the party, the
+// site said there are none, or it does not know (not searched, no page, a
+// page it could not read), never taken for either.
+enum class Availability { Seats, NoSeats, NotKnown };
+
+// What one award search came to.
+struct SearchOutcome {
+    Availability availability = Availability::NotKnown;
+    QDate date;               // the departure date searched
+    QList<FlightRow> flights; // the flight table as read, also when none of it counts
+    QString pageText;         // the flight table as the page shows it, with seats only
+    QString reason;           // not known: why, in words
+    bool loggedOut = false;   // not known because the site logged the session out
+
+    static SearchOutcome notKnown(const QDate& date, const QString& reason, bool loggedOut = false)
+    {
+        SearchOutcome o;
+        o.date = date;
+        o.reason = reason;
+        o.loggedOut = loggedOut;
+        return o;
+    }
+    bool seats() const { return availability == Availability::Seats; }
+};
+
+// What the last check of one itinerary found: one outcome per date it
+// searched, in date order. No dates while it was not checked in this run.
+struct ItineraryResult {
+    QList<SearchOutcome> days;
+    // Why no search was made for it in the last check; empty when one was,
+    // or before the first check of this run.
+    QString notSearched{};
+
+    // Seats when a date had seats; no seats only when every date was read
+    // and none had them; otherwise not known.
+    Availability availability() const;
+    bool checked() const { return !days.isEmpty() || !notSearched.isEmpty(); }
+    // Why it is not known, in words; empty before its first check.
+    QString reason() const;
+    QList<QDate> seatDays() const;
+    // For an itinerary of several dates: "3 of 7 days: Tue 3, Thu 5, Fri 6",
+    // "0 of 4 days"; empty for one date or no check.
+    QString daysSummary() const;
+    // The flight tables of the days with seats as the pages showed them, each
+    // under its day when there are several dates: what is printed.
+    QString pageText() const;
+    // The flights of the first day with seats, or of the first day.
+    QList<FlightRow> flights() const;
+};
+
+} // namespace zelvane

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "browser/HttpBrowser.h"
+#include "engine/CheckEngine.h"
+#include "engine/StatusLine.h"
+#include "engine/Waits.h"
+#include "notify/SessionAlerter.h"
+
+#include <QObject>
+
+namespace zelvane {
+
+class AlertSender;
+
+// The status line of a check: what the engine and the alerts last said,
+// told on to whatever shows it.
+class SessionStatus final : public QObject, public StatusLine {
+    Q_OBJECT
+public:
+    void setStatus(const QString& text) override;
+    QString status() const override { return text_; }
+
+signals:
+    void changed(const QString& text);
+
+private:
+    QString text_;
+};
+
+// One check session's parts, put together alike for the tray program and the
+// headless check: the session's browsers, its waits at the program's pace,
+// the alerts and the engine, whose results and status the windows watch.
+class CheckRig {
+public:
+    CheckRig(SessionParts parts, AlertSender& post);
+    CheckRig(const CheckRig&) = delete;
+    CheckRig& operator=(const CheckRig&) = delete;
+
+    CheckEngine& engine() { return engine_; }
+    CheckResults& results() { return results_; }
+    SessionAlerter& alerts() { return alerts_; }
+    SessionStatus& status() { return status_; }
+    Waits& waits() { return waits_; }
+
+private:
+    SessionStatus status_;
+    CheckResults results_;
+    HttpBrowser sessionBrowser_, testBrowser_;
+    RealWaits waits_;
+    SessionAlerter alerts_;
+    CheckEngine engine_;
+};
+
+} // namespace zelvane
