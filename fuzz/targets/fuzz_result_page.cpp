@@ -1,6 +1,8 @@
 // Any page text and frame text the site shows: seats are reported only from
 // a real availability page with a flight table in its frame, only with the
-// flight table's text, and never without seats in the cabin asked for.
+// flight table's text, and never without seats for the party in the cabin
+// asked for; no seats only from the site's own no-availability page or a
+// flight table it read; anything else is not known, with why.
 #include "browser/WebBrowser.h"
 #include "results/ResultPage.h"
 
@@ -30,13 +32,15 @@ public:
 
 } // namespace
 
-// Byte 0: which texts there are; byte 1: the cabin asked for; bytes 2 and 3
-// are kept for later choices; then the page text, a NUL, the frame text.
+// Byte 0: which texts there are; byte 1: the cabin asked for; byte 2: the
+// adults; byte 3 is kept for later choices; then the page text, a NUL, the
+// frame text.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 4)
         return 0;
     const Cabin cabin = Cabin(data[1] % 4);
+    const int adults = 1 + data[2] % 9;
     const char* text = reinterpret_cast<const char*>(data + 4);
     const size_t textSize = size - 4;
     const char* nul = static_cast<const char*>(std::memchr(text, 0, textSize));
@@ -49,24 +53,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         browser.frame = nul ? QString::fromUtf8(nul + 1, qsizetype(textSize - pageSize - 1))
                             : QString();
 
+    // From the texts alone nothing is seats; not known always says why.
     const ResultPageReading reading = readResultPage(browser.page, browser.frame);
-    if (reading.seats() != !reading.resultText.isEmpty())
+    if (reading.seats() || (reading.availability == Availability::NotKnown) == reading.reason.isEmpty())
         __builtin_trap();
-    if (reading.seats()
-        && (!browser.page || !browser.frame || !browser.page->contains(kAvailabilityMarker)
-            || browser.page->contains(kNoFlightsMarker)
-            || browser.page->contains(kStartAgainMarker)
-            || !browser.frame->contains(kDeparting)))
+    if (reading.availability == Availability::NoSeats && !browser.page->contains(kNoFlightsMarker))
         __builtin_trap();
 
-    // Through the browser, as a check reads it: never seats the plain
-    // reading did not find, nor seats without any in the cabin.
-    const ResultPageReading shown = readResultPage(browser, cabin);
-    if (shown.seats() != !shown.resultText.isEmpty() || (shown.seats() && !reading.seats()))
+    // Through the browser, as a check reads it. This browser tells no
+    // tables, so no flight table is read: an availability page with a frame
+    // stays not known, and never becomes seats or no seats.
+    const ResultPageReading shown = readResultPage(browser, cabin, adults);
+    if (shown.seats() || shown.availability != reading.availability)
         __builtin_trap();
-    if (shown.seats() && !cabinHasSeats(cabin, shown.flights))
+    if (shown.availability == Availability::NotKnown && shown.unreadable == UnreadablePage::None)
         __builtin_trap();
-    if (cabin == Cabin::Any && shown.seats() != reading.seats())
+
+    // The flight table decides seats for the party, and only with its text.
+    const QList<HtmlTable> tables{HtmlTable{flightColumns(), {"09:05 SYD", "10:35 MEL", "QF 1", "738", "0", "2", "Yes", ""}}};
+    const ResultPageReading decided = withFlights(reading, tables, cabin, adults);
+    if (decided.seats() != !decided.resultText.isEmpty() || (decided.seats() && !seatsFor(cabin, adults, decided.flights)))
+        __builtin_trap();
+    if (reading.unreadable == UnreadablePage::FlightTable && decided.availability == Availability::NotKnown)
         __builtin_trap();
     return 0;
 }

@@ -218,6 +218,13 @@ void Settings::loadSiteTrouble()
     siteTrouble.told = area_.get(QStringLiteral("SiteTroubleTold"), QStringLiteral("0")).trimmed()
                        == QLatin1String("1");
     siteTrouble.reason = area_.get(QStringLiteral("SiteTroubleReason"), QString());
+
+    UnreadablePagesStreak& pages = unreadablePages;
+    pages.since = QDateTime::fromString(area_.get(QStringLiteral("UnreadablePagesSince"), QString()), Qt::ISODate);
+    const int unread = area_.get(QStringLiteral("UnreadablePagesChecks"), QStringLiteral("0")).trimmed().toInt(&ok);
+    pages.checks = ok && unread > 0 && pages.since.isValid() ? unread : 0;
+    pages.told = area_.get(QStringLiteral("UnreadablePagesTold"), QStringLiteral("0")).trimmed() == QLatin1String("1");
+    pages.keptPage = area_.get(QStringLiteral("UnreadablePagesKept"), QString());
 }
 
 SettingsStatus Settings::saveSiteTrouble()
@@ -227,6 +234,11 @@ SettingsStatus Settings::saveSiteTrouble()
         {"SiteTroubleChecks", QString::number(siteTrouble.checks)},
         {"SiteTroubleTold", QString::number(int(siteTrouble.told))},
         {"SiteTroubleReason", siteTrouble.reason},
+        {"UnreadablePagesSince",
+         unreadablePages.since.isValid() ? unreadablePages.since.toString(Qt::ISODate) : QString()},
+        {"UnreadablePagesChecks", QString::number(unreadablePages.checks)},
+        {"UnreadablePagesTold", QString::number(int(unreadablePages.told))},
+        {"UnreadablePagesKept", unreadablePages.keptPage},
     };
     for (const auto& [key, text] : values) {
         const QString name = QString::fromLatin1(key);

@@ -29,6 +29,15 @@ struct SiteTroubleStreak {
     QString reason;    // why the last of them failed, in words
 };
 
+// The checks in a row in which a result page could not be read, kept across
+// restarts like the streak above: the airline may have changed its pages.
+struct UnreadablePagesStreak {
+    QDateTime since; // the first of them; invalid while pages are read
+    int checks = 0;
+    bool told = false;
+    QString keptPage; // where the last page that could not be read is kept
+};
+
 // Outcome of a load or save: the first key that failed, if any.
 struct SettingsStatus {
     QString failedKey;
@@ -83,6 +92,7 @@ public:
     // became available since their last check.
     int announceChangesOnly = 0;
     SiteTroubleStreak siteTrouble;
+    UnreadablePagesStreak unreadablePages;
     // The main window as the user left it: its size when not maximised (none
     // until the user changes it) and whether it was maximised.
     QSize windowSize;

@@ -6,13 +6,18 @@
 #include "browser/WebBrowser.h"
 #include "engine/AwardQuery.h"
 #include "engine/CityUpdate.h"
+#include "engine/KeptPages.h"
 #include "engine/Waits.h"
 #include "history/HistoryStore.h"
 #include "itineraries/WatchList.h"
 #include "net/Addresses.h"
 #include "net/QueryText.h"
+#include "results/AnnouncedSeats.h"
 #include "results/CheckRecords.h"
 #include "results/ResultPage.h"
+
+#include <QMetaMethod>
+#include <utility>
 
 #include <cmath>
 
@@ -107,15 +112,20 @@ void CheckEngine::announce(int position)
     // other channels are when it ends: seats on a date that had none.
     if (parts_.settings.announceChangesOnly && !seatsBecameAvailable(position))
         return;
+    // Shown, when a window shows pop-ups: told, as a mail handed on would be.
+    if (isSignalConnected(QMetaMethod::fromSignal(&CheckEngine::seatsAnnounced)))
+        shown_.insert(position);
     emit seatsAnnounced(seatAnnouncement(parts_.watchList.at(position), results_.at(position)));
 }
 
 bool CheckEngine::seatsBecameAvailable(int position) const
 {
     const Itinerary& it = parts_.watchList.at(position);
-    for (const QDate& date : results_.at(position).seatDays())
-        if (outcomeChanged(parts_.history.lastCheckedOutcome(historyKey(it, date)), CheckOutcome::Available))
+    for (const QDate& date : results_.at(position).seatDays()) {
+        const ItineraryKey key = historyKey(it, date);
+        if (parts_.announced.isOpening(key, outcomeChanged(parts_.history.lastCheckedOutcome(key), CheckOutcome::Available)))
             return true;
+    }
     return false;
 }
 
@@ -165,7 +175,11 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     sessionStart_ = parts_.clock.now();
     sessionChecks_.clear();
     announced_.clear();
+    shown_.clear();
     stoppedAt_ = 0;
+    leftOut_ = 0;
+    pagesRead_ = pagesUnread_ = 0;
+    keptPage_.clear();
     trouble_ = {};
     emit sessionStarted();
     const SessionOutcome outcome = co_await runSession();
@@ -177,6 +191,11 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     report.checks = recordHistory(outcome == SessionOutcome::Completed);
     report.trouble = trouble_.reason;
     report.stoppedAt = stoppedAt_;
+    report.unreadablePages = pagesUnread_;
+    report.keptPage = keptPage_;
+    report.shown = shown_;
+    report.leftOut = leftOut_;
+    keepUnreadablePagesStreak();
     if (outcome != SessionOutcome::Refused && outcome != SessionOutcome::NoItineraries
         && outcome != SessionOutcome::NoMember && outcome != SessionOutcome::Throttled)
         co_await alerts_.sessionEnded(std::move(report));
@@ -296,14 +315,16 @@ void CheckEngine::markNotSearched(int upTo)
     const WatchList& list = parts_.watchList;
     int budget = kMaxSearchesPerCheck;
     searchable_ = 0;
+    leftOut_ = 0;
     bool past = false;
     for (int p = 1; p <= upTo; ++p) {
         QString why = list.problem(p);
         if (why.isEmpty()) {
             past = past || p > kMaxItineraries || list.at(p).searches() > budget;
-            if (past)
+            if (past) {
                 why = kPastTheLimit;
-            else
+                ++leftOut_;
+            } else
                 budget -= list.at(p).searches();
         }
         if (!why.isEmpty())
@@ -391,11 +412,21 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int d
         // The page shown would not be this date's answer.
         searched.outcome = SearchOutcome::notKnown(date, kNotLoadedReason);
     } else {
-        const ResultPageReading reading = readResultPage(browser, itinerary.cabin);
+        const ResultPageReading reading = readResultPage(browser, itinerary.cabin, itinerary.adults);
         searched.outcome.availability = reading.availability;
         searched.outcome.date = date;
         searched.outcome.flights = reading.flights;
         searched.outcome.pageText = reading.resultText;
+        searched.outcome.reason = reading.reason;
+        searched.outcome.unreadable = reading.unreadable;
+        // A page it cannot read is kept for a report; never taken for no seats.
+        if (reading.unreadable != UnreadablePage::None) {
+            ++pagesUnread_;
+            if (const QString kept = parts_.keptPages.keep(reading.unreadable, browser); !kept.isEmpty())
+                keptPage_ = kept;
+        } else {
+            ++pagesRead_;
+        }
     }
     noteCheck(position, day, itinerary, searched.outcome);
     co_return searched;
@@ -408,7 +439,19 @@ void CheckEngine::finishSession()
     parts_.settings.lastLoginTime =
         QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
     emit lastLoginChanged(now);
-    say(status::kCompleted);
+    say(leftOut_ > 0 ? status::completedLeavingOut(leftOut_) : status::kCompleted);
+}
+
+void CheckEngine::keepUnreadablePagesStreak()
+{
+    Settings& settings = parts_.settings;
+    const UnreadablePagesStreak next =
+        nextUnreadablePagesStreak(settings.unreadablePages, pagesRead_, pagesUnread_, keptPage_, sessionStart_);
+    if (next.checks == settings.unreadablePages.checks && next.since == settings.unreadablePages.since
+        && next.keptPage == settings.unreadablePages.keptPage)
+        return;
+    settings.unreadablePages = next;
+    settings.save();
 }
 
 SessionOutcome CheckEngine::endOnSiteTrouble()

@@ -43,6 +43,14 @@ struct SessionReport {
     QString trouble{};
     // The itinerary the list stopped at because of it; 0 when it did not stop.
     int stoppedAt = 0;
+    // Result pages of this session the program could not read, and where
+    // the last of them is kept.
+    int unreadablePages = 0;
+    QString keptPage{};
+    // Itineraries whose seats a pop-up showed in this session.
+    QSet<int> shown{};
+    // Itineraries left for a later check: past what one session may search.
+    int leftOut = 0;
 };
 
 // Every channel that tells the user how a session went (e-mail, desktop
@@ -157,6 +165,9 @@ private:
     // Counts a check the site failed (`trouble`) into the streak the user is
     // told of, or ends the streak.
     void keepSiteTroubleStreak(const std::optional<QString>& trouble);
+    // Counts a check with result pages it could not read into their streak,
+    // or ends it when it read them all.
+    void keepUnreadablePagesStreak();
     // The itinerary at `position` has seats: told now unless the user hears
     // only of flights that became available and this one had seats at its
     // last check too.
@@ -188,10 +199,14 @@ private:
 
     SiteTrouble trouble_;
     int stoppedAt_ = 0; // where the list stopped for a logout or the site's trouble
+    int leftOut_ = 0;   // itineraries past the session's limits
+    int pagesRead_ = 0, pagesUnread_ = 0;
+    QString keptPage_;
     int searchable_ = 0; // the itineraries this session may search, from the first
     QDateTime sessionStart_;
     QMap<std::pair<int, int>, CheckRecord> sessionChecks_; // by position and day
     QSet<int> announced_; // positions told of in this session
+    QSet<int> shown_;     // and of those, the ones a pop-up showed
     QList<CheckRecord> lastChecks_;
     QString status_;
 
@@ -214,6 +229,13 @@ inline const QString kLoginOk = QStringLiteral("Login Successfull!");
 inline const QString kGaveUp = QStringLiteral("Login Details Incorrect...3 login attempts failed!");
 inline const QString kLoginFailed = QStringLiteral("Login Failed...Check Details and Try Again");
 inline const QString kCompleted = QStringLiteral("Session completed...See Results");
+// The same, when the list had more than one session may search.
+inline QString completedLeavingOut(int leftOut)
+{
+    return kCompleted
+           + QStringLiteral("; %1 past the 100 searches a check may make not checked")
+                 .arg(leftOut == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(leftOut));
+}
 inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect.  Please Try Again...");
 inline const QString kAttempting = QStringLiteral("Atempting to Login!");
 inline const QString kTestOk = QStringLiteral("Login Successful!");

@@ -48,4 +48,28 @@ std::optional<QString> siteTroubleNotice(const SiteTroubleStreak& streak)
         .arg(streak.since.toString(QStringLiteral("dd/MM/yyyy HH:mm")), streak.reason);
 }
 
+UnreadablePagesStreak nextUnreadablePagesStreak(UnreadablePagesStreak streak, int read, int unread,
+                                                const QString& keptPage, const QDateTime& checkTime)
+{
+    if (unread == 0)
+        return read > 0 ? UnreadablePagesStreak{} : streak;
+    if (streak.checks == 0 || !streak.since.isValid())
+        streak = {checkTime, 0, false, {}};
+    ++streak.checks;
+    if (!keptPage.isEmpty())
+        streak.keptPage = keptPage;
+    return streak;
+}
+
+std::optional<QString> unreadablePagesNotice(const UnreadablePagesStreak& streak)
+{
+    if (streak.told || streak.checks < kUnreadableChecksBeforeNotice || !streak.since.isValid())
+        return std::nullopt;
+    QString text = QStringLiteral("Zelvane cannot read the airline's result pages since %1; the site may have changed.")
+                       .arg(streak.since.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    if (!streak.keptPage.isEmpty())
+        text += QStringLiteral(" The last page is kept at %1.").arg(streak.keptPage);
+    return text;
+}
+
 } // namespace zelvane

@@ -30,6 +30,16 @@ SiteTroubleStreak nextSiteTroubleStreak(SiteTroubleStreak streak,
                                         const QDateTime& checkTime);
 
 inline constexpr int kSiteTroubleChecksBeforeNotice = 3;
+inline constexpr int kUnreadableChecksBeforeNotice = 2;
+
+// The streak after a check that read `read` result pages and could not read
+// `unread`, keeping `keptPage` of the last of them: a check with none
+// unread ends it, a check without result pages leaves it as it was.
+UnreadablePagesStreak nextUnreadablePagesStreak(UnreadablePagesStreak streak, int read, int unread,
+                                                const QString& keptPage, const QDateTime& checkTime);
+// What the user is told now about it, or nothing: once per streak, from its
+// second check on.
+std::optional<QString> unreadablePagesNotice(const UnreadablePagesStreak& streak);
 
 // What the user is told now about the streak, or nothing: once per streak,
 // from its third check on, until a check gets through again.

@@ -31,7 +31,7 @@ QList<QStringList> flightsFromText(const QString& text)
 CheckOutcome outcomeOf(const QVariant& v)
 {
     const int o = v.toInt();
-    return o >= 0 && o <= 3 ? CheckOutcome(o) : CheckOutcome::Failed;
+    return o >= 0 && o <= int(CheckOutcome::Unreadable) ? CheckOutcome(o) : CheckOutcome::Failed;
 }
 
 QDateTime timeOf(const QVariant& v)

@@ -84,6 +84,7 @@ QString outcomeName(CheckOutcome outcome)
     case CheckOutcome::Available: return QStringLiteral("available");
     case CheckOutcome::NotAvailable: return QStringLiteral("not available");
     case CheckOutcome::LoggedOut: return QStringLiteral("not checked (logged out)");
+    case CheckOutcome::Unreadable: return QStringLiteral("not checked (page not read)");
     case CheckOutcome::Failed: break;
     }
     return QStringLiteral("not checked (failed)");

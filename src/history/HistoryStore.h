@@ -21,8 +21,10 @@ enum class CheckOutcome {
     Available = 1,
     LoggedOut = 2, // not checked: the site logged the session out first
     Failed = 3,    // not checked: the search could not be made or its page did not load
+    Unreadable = 4, // not checked: the result page came but could not be read
 };
-// "available", "not available", "not checked (logged out)", "not checked (failed)".
+// "available", "not available", "not checked (logged out)", "not checked (failed)",
+// "not checked (page not read)".
 QString outcomeName(CheckOutcome outcome);
 inline bool wasChecked(CheckOutcome o)
 {

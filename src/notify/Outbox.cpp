@@ -23,6 +23,7 @@ QString topicText(OutboxEntry::Topic t)
     case OutboxEntry::Topic::Seats: return QStringLiteral("Seats found");
     case OutboxEntry::Topic::LoginWarning: return QStringLiteral("Login warning");
     case OutboxEntry::Topic::SiteNotice: return QStringLiteral("Site notice");
+    case OutboxEntry::Topic::PagesNotice: return QStringLiteral("Result pages notice");
     }
     return {};
 }

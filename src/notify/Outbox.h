@@ -12,7 +12,7 @@ struct OutboxEntry {
     // What the alert is about decides what replaces or drops it: a newer
     // results mail replaces a waiting one, a login that gets through drops a
     // waiting login warning, a check that works drops a waiting site notice.
-    enum class Topic { Results, Seats, LoginWarning, SiteNotice };
+    enum class Topic { Results, Seats, LoginWarning, SiteNotice, PagesNotice };
     // How it leaves: the user's mail server, the product site's mail
     // endpoint (GET) or relay (form POST), a push address.
     enum class Form { Smtp, SiteGet, SitePost, Push };

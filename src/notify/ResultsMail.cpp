@@ -18,10 +18,11 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString flightLine(const MailRow& row)
 {
     const QString seats = row.seats.isEmpty() ? QString() : QLatin1String(" (") + row.seats + QLatin1Char(')');
+    const QString why = row.availability == Availability::NotKnown ? QLatin1String(": ") + row.reason : QString();
     return QLatin1String("<br>") + QLatin1String("<B>Flight ") + row.origin
            + QLatin1String(" TO ") + row.destination
            + (row.severalDates ? QLatin1String(" On Dates ") : QLatin1String(" On Date ")) + row.date
-           + seats + QLatin1String("</B> ") + kCrLf;
+           + seats + QLatin1String("</B>") + why + QLatin1String(" ") + kCrLf;
 }
 
 } // namespace
@@ -33,11 +34,12 @@ QString encodeMailText(const QString& text)
         .replace(kCrLf, QLatin1String("<br>"));
 }
 
-ResultsMail buildResultsMail(const QList<MailRow>& rows)
+ResultsMail buildResultsMail(const QList<MailRow>& rows, const QString& trouble)
 {
     ResultsMail mail;
     QString availableLines;
     QString unavailableLines;
+    QString notCheckedLines;
     for (const MailRow& row : rows) {
         if (row.availability == Availability::NoSeats) {
             unavailableLines += flightLine(row);
@@ -45,20 +47,32 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows)
         } else if (row.availability == Availability::Seats) {
             availableLines += flightLine(row);
             ++mail.available;
+        } else if (!row.reason.isEmpty()) {
+            notCheckedLines += flightLine(row);
+            ++mail.notChecked;
         }
     }
     const QString a = QString::number(mail.available);
     const QString u = QString::number(mail.unavailable);
+    // What a check could not answer is neither: said apart, and only when there is some.
+    const QString counts = mail.notChecked == 0
+                               ? QLatin1String("Available and (") + u + QLatin1String(") Unavailable  Flights ")
+                               : QLatin1String("Available, (") + u + QLatin1String(") Unavailable and (")
+                                     + QString::number(mail.notChecked) + QLatin1String(") Not checked  Flights ");
+    const QString notChecked = mail.notChecked == 0 ? QString()
+                                                    : kCrLf + kCrLf + QLatin1String(" <B>Not checked:</B> ") + kCrLf
+                                                          + notCheckedLines;
+    const QString stopped = trouble.isEmpty() ? QString() : trouble + QLatin1Char('.') + kCrLf;
     mail.body = QLatin1String("Hi There,") + kCrLf + kCrLf
                 + QLatin1String("Below are your scheduled results from a check that just took place. ")
-                + kCrLf
+                + kCrLf + stopped
                 + QLatin1String("You have (") + a + QLatin1String(")")
-                + QLatin1String("Available and (") + u
-                + QLatin1String(") Unavailable  Flights ") + kCrLf
+                + counts + kCrLf
                 + QLatin1String(" <BR><B>Available:</B>") + kCrLf
                 + availableLines
                 + kCrLf + kCrLf + QLatin1String(" <B>Unavailable:</B> ") + kCrLf
                 + unavailableLines
+                + notChecked
                 + kCrLf + kCrLf
                 + QLatin1String(" For more detailed itinerary information check ")
                 + QLatin1String("the results at Zelvane. To make the booking contact your airline.")
@@ -92,19 +106,31 @@ QString availableResultsStatus(int available, const QString& reply)
            + QLatin1String(" )Available Results Found, ") + reply;
 }
 
-QString mailSentStatus(int available, int unavailable)
+namespace {
+
+// "(2)Available and (1)Unavailable Results Found, ", with "(1)Not Checked"
+// among them when a check could not answer some.
+QString foundCounts(const ResultsMail& mail)
 {
-    return QLatin1String("(") + QString::number(available) + QLatin1String(")Available and (")
-           + QString::number(unavailable) + QLatin1String(")Unavailable Results Found, Mail Sent");
+    const QString a = QLatin1String("(") + QString::number(mail.available) + QLatin1String(")Available");
+    const QString u = QLatin1String("(") + QString::number(mail.unavailable) + QLatin1String(")Unavailable");
+    if (mail.notChecked == 0)
+        return a + QLatin1String(" and ") + u + QLatin1String(" Results Found, ");
+    return a + QLatin1String(", ") + u + QLatin1String(" and (") + QString::number(mail.notChecked)
+           + QLatin1String(")Not Checked Results Found, ");
 }
 
-QString mailNotSentStatus(int sendType, int available, int unavailable, const QString& why)
+} // namespace
+
+QString mailSentStatus(const ResultsMail& mail)
 {
-    const QString prefix = sendType == kMailIfAvailable
-                               ? availableResultsStatus(available, QString())
-                               : QLatin1String("(") + QString::number(available)
-                                     + QLatin1String(")Available and (") + QString::number(unavailable)
-                                     + QLatin1String(")Unavailable Results Found, ");
+    return foundCounts(mail) + QLatin1String("Mail Sent");
+}
+
+QString mailNotSentStatus(int sendType, const ResultsMail& mail, const QString& why)
+{
+    const QString prefix =
+        sendType == kMailIfAvailable ? availableResultsStatus(mail.available, QString()) : foundCounts(mail);
     return prefix + QLatin1String("Mail Not Sent: ") + why;
 }
 
@@ -113,7 +139,7 @@ namespace {
 QList<MailRow> htmlEscaped(QList<MailRow> rows)
 {
     for (MailRow& r : rows)
-        for (QString* text : {&r.origin, &r.destination, &r.date, &r.seats})
+        for (QString* text : {&r.origin, &r.destination, &r.date, &r.seats, &r.reason})
             *text = text->toHtmlEscaped();
     return rows;
 }
@@ -121,9 +147,9 @@ QList<MailRow> htmlEscaped(QList<MailRow> rows)
 } // namespace
 
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
-                                              StatusLine& status, AlertSender& post, bool changed)
+                                              StatusLine& status, AlertSender& post, bool changed, QString trouble)
 {
-    const ResultsMail mail = buildResultsMail(rows);
+    const ResultsMail mail = buildResultsMail(rows, trouble);
     const qint16 sendType = settings.mailSendType;
     const bool wanted = sendType == kMailAlways || (sendType == kMailIfAvailable && mail.available > 0)
                         || (sendType == kMailOnChange && changed);
@@ -141,7 +167,7 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
         co_return Delivery::failed(kMailNotSetUpReason);
     case MailWay::Smtp:
     {
-        const QString html = mailHtml(buildResultsMail(htmlEscaped(rows)).body);
+        const QString html = mailHtml(buildResultsMail(htmlEscaped(rows), trouble.toHtmlEscaped()).body);
         const QString plain = mailPlain(mail.body);
         const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, settings, kMailSubjectText, html, plain);
         delivery = co_await post.send(entry);
@@ -158,11 +184,11 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
     }
     }
     if (!delivery.delivered)
-        status.setStatus(mailNotSentStatus(sendType, mail.available, mail.unavailable, delivery.failure));
+        status.setStatus(mailNotSentStatus(sendType, mail, delivery.failure));
     else if (sendType == kMailIfAvailable)
         status.setStatus(availableResultsStatus(mail.available, delivery.reply));
     else
-        status.setStatus(mailSentStatus(mail.available, mail.unavailable));
+        status.setStatus(mailSentStatus(mail));
     co_return delivery;
 }
 

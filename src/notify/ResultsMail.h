@@ -23,6 +23,7 @@ struct MailRow {
     Availability availability = Availability::NotKnown;
     QString seats{};
     bool severalDates = false;
+    QString reason{}; // not known: why; empty for one not checked yet
 };
 
 inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");
@@ -39,10 +40,13 @@ struct ResultsMail {
     QString body; // not yet encoded
     int available = 0;
     int unavailable = 0;
+    int notChecked = 0;
 };
-// Available and unavailable rows, each in its own section in list order;
-// rows not yet checked are in neither.
-ResultsMail buildResultsMail(const QList<MailRow>& rows);
+// Available and unavailable rows, each in its own section in list order,
+// and those a check could not answer in a section of their own with why;
+// rows not yet checked are in none. `trouble` says why the check stopped
+// short, when it did.
+ResultsMail buildResultsMail(const QList<MailRow>& rows, const QString& trouble = {});
 
 // The GET address of the mail endpoint of the product site at `site`.
 QString resultsMailAddress(const QString& site, const QString& to, const QString& encodedBody);
@@ -51,9 +55,9 @@ QString resultsMailAddress(const QString& site, const QString& to, const QString
 const QStringList& mailSendChoices();
 
 QString availableResultsStatus(int available, const QString& reply); // send type 1
-QString mailSentStatus(int available, int unavailable);              // send type 0
+QString mailSentStatus(const ResultsMail& mail);                      // send type 0
 // A wanted mail that no server took, for either send type.
-QString mailNotSentStatus(int sendType, int available, int unavailable, const QString& why);
+QString mailNotSentStatus(int sendType, const ResultsMail& mail, const QString& why);
 
 // Mails the results, the way mailWay() says: type 0 always, type 1 when
 // something is available, type 3 when `changed` (some itinerary's outcome
@@ -65,6 +69,7 @@ QString mailNotSentStatus(int sendType, int available, int unavailable, const QS
 // `settings`, `status` and `post` must outlive the call (they belong to the
 // process and the main window).
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
-                                              StatusLine& status, AlertSender& post, bool changed = true);
+                                              StatusLine& status, AlertSender& post, bool changed = true,
+                                              QString trouble = {});
 
 } // namespace zelvane

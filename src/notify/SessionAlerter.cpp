@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "engine/StatusLine.h"
 #include "itineraries/WatchList.h"
+#include "results/AnnouncedSeats.h"
 #include "results/CheckResults.h"
 #include "notify/LoginFailMail.h"
 #include "notify/Push.h"
@@ -38,7 +39,7 @@ QList<MailRow> mailRows(const WatchList& list, const CheckResults& results)
         const ItineraryResult& r = results.at(p);
         const SeatTexts texts = seatTexts(it, r);
         rows.append({it.origin.name, it.destination.name, texts.dates, r.availability(), texts.seats,
-                     texts.severalDates});
+                     texts.severalDates, r.reason()});
     }
     return rows;
 }
@@ -69,9 +70,10 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes)
     return parts.join(QStringLiteral(" · "));
 }
 
-SessionAlerter::SessionAlerter(const WatchList& list, const CheckResults& results, Settings& settings,
-                               StatusLine& status, AlertSender& post, const Clock& clock)
-    : list_(list), results_(results), settings_(settings), status_(status), post_(post), clock_(clock)
+SessionAlerter::SessionAlerter(const WatchList& list, const CheckResults& results, AnnouncedSeats& announced,
+                               Settings& settings, StatusLine& status, AlertSender& post, const Clock& clock)
+    : list_(list), results_(results), announced_(announced), settings_(settings), status_(status), post_(post),
+      clock_(clock)
 {
 }
 
@@ -99,12 +101,55 @@ void SessionAlerter::note(const ChannelOutcome& o)
         undelivered << o.channel + QStringLiteral(": ") + o.delivery.failure;
 }
 
+namespace {
+
+Availability answerOf(const CheckRecord& c)
+{
+    return c.outcome == CheckOutcome::Available      ? Availability::Seats
+           : c.outcome == CheckOutcome::NotAvailable ? Availability::NoSeats
+                                                     : Availability::NotKnown;
+}
+
+} // namespace
+
 bool SessionAlerter::becameAvailable(int position) const
 {
     // A flexible itinerary has a record per day: new seats on any of them count.
-    return std::any_of(checks_.cbegin(), checks_.cend(), [position](const CheckRecord& c) {
-        return c.position == position && c.changed && c.outcome == CheckOutcome::Available;
+    return std::any_of(checks_.cbegin(), checks_.cend(), [this, position](const CheckRecord& c) {
+        return c.position == position && c.outcome == CheckOutcome::Available
+               && announced_.isOpening(c.key, c.changed);
     });
+}
+
+bool SessionAlerter::availabilityChanged() const
+{
+    return std::any_of(checks_.cbegin(), checks_.cend(),
+                       [this](const CheckRecord& c) { return announced_.isChange(c.key, answerOf(c), c.changed); });
+}
+
+QString SessionAlerter::troubleLine(int flightsFound) const
+{
+    if (report_.stoppedAt == 0)
+        return {};
+    const QString why = report_.trouble.isEmpty()
+                            ? QStringLiteral("the site logged the session out and did not let it log in again")
+                            : report_.trouble;
+    const QString found = flightsFound == 1 ? QStringLiteral("Seats found on 1 itinerary")
+                                            : QStringLiteral("Seats found on %1 itineraries").arg(flightsFound);
+    return found + QStringLiteral("; the check stopped at #%1: %2").arg(report_.stoppedAt).arg(why);
+}
+
+void SessionAlerter::rememberTold(bool seatsCarried)
+{
+    for (const CheckRecord& c : std::as_const(checks_)) {
+        const Availability now = answerOf(c);
+        // Seats no channel carried stay news for the next check.
+        if (now == Availability::Seats && !seatsCarried && !report_.shown.contains(c.position)
+            && announced_.isOpening(c.key, c.changed))
+            continue;
+        announced_.remember(c.key, now);
+    }
+    announced_.save(clock_.now().date());
 }
 
 QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
@@ -125,35 +170,41 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
 QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
 {
     undelivered.clear();
-    checks_ = std::move(report.checks);
-    const SessionOutcome outcome = report.outcome;
-    if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) {
+    report_ = std::move(report);
+    checks_ = report_.checks;
+    const SessionOutcome outcome = report_.outcome;
+    if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp)
         co_await announceLoginFailure(outcome);
-        showWaiting();
-        co_return;
-    }
-    if (outcome == SessionOutcome::SiteTrouble || outcome == SessionOutcome::Unreachable) {
+    if (outcome == SessionOutcome::SiteTrouble || outcome == SessionOutcome::Unreachable)
         co_await announceSiteTrouble();
+    if (outcome == SessionOutcome::Completed) {
+        // The login got through: a warning still waiting would be false now.
+        post_.drop(OutboxEntry::Topic::LoginWarning);
+        post_.drop(OutboxEntry::Topic::SiteNotice);
+    }
+    if (outcome != SessionOutcome::Completed && checks_.isEmpty()) {
         showWaiting();
         co_return;
     }
-    if (outcome != SessionOutcome::Completed)
-        co_return;
-    // The login got through: a warning still waiting would be false now.
-    post_.drop(OutboxEntry::Topic::LoginWarning);
-    post_.drop(OutboxEntry::Topic::SiteNotice);
+    // Whatever happened after them, the seats a session found are told.
+    bool carried = false;
+    const QList<Flight> flights = flightsToAnnounce();
     if (resultsMailDue()) {
         const QList<MailRow> rows = mailRows(list_, results_);
-        const bool changed = std::any_of(checks_.cbegin(), checks_.cend(),
-                                         [](const CheckRecord& c) { return c.changed; });
-        const std::optional<Delivery> mail = co_await sendmail(rows, settings_, status_, post_, changed);
-        if (mail)
+        const std::optional<Delivery> mail =
+            co_await sendmail(rows, settings_, status_, post_, availabilityChanged(), troubleLine(int(flights.size())));
+        if (mail) {
             note({QStringLiteral("E-mail"), *mail});
+            carried = carried || mail->delivered || mailWay(settings_) != MailWay::NotSetUp;
+        }
     }
-    const QList<Flight> flights = flightsToAnnounce();
-    const QList<ChannelOutcome> others = co_await announceFlights(flights);
-    for (const ChannelOutcome& o : others)
+    const QList<ChannelOutcome> others = co_await announceFlights(flights, troubleLine(int(flights.size())));
+    for (const ChannelOutcome& o : others) {
         note(o);
+        carried = carried || o.delivery.delivered || o.channel == QLatin1String("Push");
+    }
+    rememberTold(carried);
+    co_await announceUnreadablePages();
     showWaiting();
 }
 
@@ -185,7 +236,7 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
     co_return outcomes;
 }
 
-QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight> flights)
+QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight> flights, QString trouble)
 {
     if (flights.isEmpty())
         co_return QList<ChannelOutcome>();
@@ -196,6 +247,9 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight>
     // More than a few become one note that lists them all.
     if (lines.size() > kNotesBeforeGrouping)
         alert.notes = QStringList{lines.join(QLatin1Char('\n'))};
+    // A check cut short says so beside what it found.
+    if (!trouble.isEmpty())
+        alert.notes.last() += QLatin1Char('\n') + trouble;
     const QList<ChannelOutcome> outcomes = co_await noteAndPush(alert);
     co_return outcomes;
 }
@@ -225,25 +279,42 @@ QCoro::Task<> SessionAlerter::announceLoginFailure(SessionOutcome outcome)
     settings_.save();
 }
 
+QCoro::Task<> SessionAlerter::announceNotice(QString title, QString text, OutboxEntry::Topic topic)
+{
+    QList<ChannelOutcome> outcomes;
+    const QString body = topic == OutboxEntry::Topic::SiteNotice ? siteTroubleBody(text)
+                                                                 : noticeBody(text, kAfterPagesWereRead);
+    const Delivery mailed = co_await sendNoticeMail(settings_, title, body, topic, post_);
+    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed, mailWay(settings_) != MailWay::NotSetUp};
+    const Alert alert{title, {text}, false, QStringLiteral("high"), QStringLiteral("warning"), topic};
+    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
+    outcomes << noted;
+    for (const ChannelOutcome& o : outcomes)
+        note(o);
+}
+
 QCoro::Task<> SessionAlerter::announceSiteTrouble()
 {
     // Whether it is due is the streak's to say; told once until a check works.
     const std::optional<QString> notice = siteTroubleNotice(settings_.siteTrouble);
     if (!notice)
         co_return;
-    const QString text = *notice;
-    QList<ChannelOutcome> outcomes;
-    const Delivery mailed = co_await sendSiteTroubleMail(settings_, text, post_);
-    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
-                               mailWay(settings_) != MailWay::NotSetUp};
-    const Alert alert{kSiteTroubleTitle, {text}, false, QStringLiteral("high"),
-                      QStringLiteral("warning"), OutboxEntry::Topic::SiteNotice};
-    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
-    outcomes << noted;
-    for (const ChannelOutcome& o : outcomes)
-        note(o);
+    co_await announceNotice(kSiteTroubleTitle, *notice, OutboxEntry::Topic::SiteNotice);
     // Handed to every channel: what one could not take waits in the outbox.
     settings_.siteTrouble.told = true;
+    settings_.save();
+}
+
+QCoro::Task<> SessionAlerter::announceUnreadablePages()
+{
+    // Pages read again: a notice still waiting would be false now.
+    if (report_.unreadablePages == 0 && !checks_.isEmpty())
+        post_.drop(OutboxEntry::Topic::PagesNotice);
+    const std::optional<QString> notice = unreadablePagesNotice(settings_.unreadablePages);
+    if (!notice)
+        co_return;
+    co_await announceNotice(kUnreadablePagesTitle, *notice, OutboxEntry::Topic::PagesNotice);
+    settings_.unreadablePages.told = true;
     settings_.save();
 }
 

@@ -12,6 +12,7 @@
 
 namespace zelvane {
 
+class AnnouncedSeats;
 class CheckResults;
 class Clock;
 class MessageBoxes;
@@ -43,8 +44,8 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes);
 // warning on each of them, once per failing streak.
 class SessionAlerter final : public SessionAlerts {
 public:
-    SessionAlerter(const WatchList& list, const CheckResults& results, Settings& settings,
-                   StatusLine& status, AlertSender& post, const Clock& clock);
+    SessionAlerter(const WatchList& list, const CheckResults& results, AnnouncedSeats& announced,
+                   Settings& settings, StatusLine& status, AlertSender& post, const Clock& clock);
 
     QCoro::Task<> sessionEnded(SessionReport report) override;
     // A test through every channel that is set up.
@@ -64,11 +65,20 @@ private:
     // The flights this session announces. Every channel takes them from
     // here, so announcing only what changed is decided in this one place.
     QList<Flight> flightsToAnnounce() const;
-    // Whether the itinerary at `position` became available in this session.
+    // Whether the itinerary at `position` became available in this session:
+    // seats on a date the user was not last told had seats.
     bool becameAvailable(int position) const;
+    // Some date's answer differs from what the user was last told.
+    bool availabilityChanged() const;
+    // The session's trouble, told with what it found: "Seats found on 2
+    // itineraries; the check stopped at #5: HTTP 503 Service Unavailable".
+    QString troubleLine(int flightsFound) const;
+    // What this session told is remembered: seats once a channel carried
+    // them (a pop-up, a note, a push or a mail handed on), their absence at once.
+    void rememberTold(bool seatsCarried);
     // The member's choice allows a results e-mail, and none was made moments ago.
     bool resultsMailDue();
-    QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights);
+    QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights, QString trouble);
     // One alert on the desktop (a note per entry of `notes`, when wanted)
     // and to the phone (all of them in one push, when set up).
     struct Alert {
@@ -83,18 +93,24 @@ private:
     QCoro::Task<> announceLoginFailure(SessionOutcome outcome);
     // The checks have not worked for a while: told once, as the login warning is.
     QCoro::Task<> announceSiteTrouble();
+    // The result pages have not been read for a while: told once, the same way.
+    QCoro::Task<> announceUnreadablePages();
+    // A notice on every channel: the e-mail, the notes, the push.
+    QCoro::Task<> announceNotice(QString title, QString text, OutboxEntry::Topic topic);
     void note(const ChannelOutcome& outcome);
     // What waits in the outbox, on the status line where the user looks.
     void showWaiting();
 
     const WatchList& list_;
     const CheckResults& results_;
+    AnnouncedSeats& announced_;
     Settings& settings_;
     StatusLine& status_;
     AlertSender& post_;
     const Clock& clock_;
     DesktopNotifier desktop_;
     QList<CheckRecord> checks_; // of the session that ended last
+    SessionReport report_;
     // When a session last asked for a results e-mail: a second session
     // ending moments later sends none.
     QDateTime lastResultsMail_;
@@ -103,6 +119,7 @@ private:
 inline const QString kSeatsFound = QStringLiteral("Seats found");
 inline const QString kLoginTroubleText = QStringLiteral("Login failed — check your details");
 inline const QString kTestAlertTitle = QStringLiteral("Zelvane test alert");
+inline const QString kUnreadablePagesTitle = QStringLiteral("Zelvane cannot read the result pages");
 // More notes than this in one session become one that lists them.
 inline constexpr int kNotesBeforeGrouping = 3;
 

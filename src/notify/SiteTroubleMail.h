@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notify/MailRoute.h"
+#include "notify/Outbox.h"
 
 #include <QCoroTask>
 #include <QString>
@@ -12,14 +13,25 @@ class Settings;
 
 inline const QString kSiteTroubleTitle = QStringLiteral("Zelvane cannot check for seats");
 
-// The mail that tells the member checks have not worked for a while;
-// `notice` says since when and why. Not yet encoded.
+// A mail that tells the member something has not worked for a while:
+// `notice` says what and since when, `after` when they hear of it again.
+// Not yet encoded.
+QString noticeBody(const QString& notice, const QString& after);
+// The checks have not worked: `notice` says since when and why.
 QString siteTroubleBody(const QString& notice);
 
-// Sends it the way the results e-mail goes (mailWay()): the member's mail
-// server, else the product site's mail endpoint, through `post`'s outbox.
-// `settings` and `post` must outlive the call.
+// Sends a notice the way the results e-mail goes (mailWay()): the member's
+// mail server, else the product site's mail endpoint, through `post`'s
+// outbox. `settings` and `post` must outlive the call.
+QCoro::Task<Delivery> sendNoticeMail(const Settings& settings, QString title, QString body,
+                                     OutboxEntry::Topic topic, AlertSender& post);
 QCoro::Task<Delivery> sendSiteTroubleMail(const Settings& settings, QString notice,
                                           AlertSender& post);
+
+inline const QString kAfterACheckWorked =
+    QStringLiteral("Zelvane keeps checking on its schedule and tells you again only after a check has worked.");
+inline const QString kAfterPagesWereRead = QStringLiteral(
+    "Zelvane keeps checking on its schedule; meanwhile every itinerary whose page it cannot read shows as not "
+    "checked, never as without seats. It tells you again only after it could read the pages again.");
 
 } // namespace zelvane

@@ -13,6 +13,7 @@
 #include "notify/SmtpMail.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
@@ -35,6 +36,7 @@ enum ExitCode {
     kExitGaveUp = 7,
     kExitAlertUndelivered = 8,
     kExitSiteUnreachable = 9,
+    kExitPageUnreadable = 10,
     kExitUsage = 64,
     kExitNoHistory = 66,
 };
@@ -134,7 +136,8 @@ QString stateText(const ItineraryResult& result)
     case Availability::NoSeats: return QStringLiteral("not available");
     case Availability::NotKnown: break;
     }
-    return QStringLiteral("not checked");
+    const QString why = result.reason();
+    return why.isEmpty() ? QStringLiteral("not checked") : QStringLiteral("not checked: ") + why;
 }
 
 int exitFor(SessionOutcome outcome)
@@ -175,15 +178,18 @@ bool reportWaiting(const Outbox& outbox)
 
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
-QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& settings, int& code)
+QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& settings, QString dataFolder, int& code)
 {
     CheckEngine& engine = rig.engine();
     // What earlier runs could not deliver goes first: it is older news.
     co_await rig.alerts().post().sendWaiting(false);
     const SessionOutcome outcome = co_await engine.runCheck();
+    int unreadablePages = 0;
     for (int p = 1; p <= list.count(); ++p) {
         const Itinerary& it = list.at(p);
         const ItineraryResult& r = engine.results().at(p);
+        for (const SearchOutcome& d : r.days)
+            unreadablePages += d.unreadable != UnreadablePage::None ? 1 : 0;
         QStringList line{QString::number(p), it.origin.name, it.destination.name, list.datesText(p), it.timeOfDay};
         // Lines of one trip for other seats or days must not read alike; one
         // seat in any cabin on one date prints as it always did, and the
@@ -208,6 +214,16 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
     code = exitFor(outcome);
     if (!reportWaiting(rig.alerts().post().outbox()) && code == kExitCompleted)
         code = kExitAlertUndelivered;
+    // Not known is never no seats: a page it could not read is its own news.
+    if (unreadablePages > 0) {
+        fail(QStringLiteral("%1 could not be read, so %2 not checked; the site may have changed. "
+                            "The last page of each kind is kept in %3")
+                 .arg(unreadablePages == 1 ? QStringLiteral("a result page") : QStringLiteral("%1 result pages").arg(unreadablePages),
+                      unreadablePages == 1 ? QStringLiteral("its itinerary is") : QStringLiteral("their itineraries are"),
+                      QDir::toNativeSeparators(dataFolder)));
+        if (code == kExitCompleted || code == kExitAlertUndelivered)
+            code = kExitPageUnreadable;
+    }
     QCoreApplication::exit(code);
 }
 
@@ -328,11 +344,12 @@ int runCheck(int argc, char* argv[])
         fail(problem);
     program.cities.load();
     program.history.open(parts.dataFolder, clock.now());
+    program.announced.load();
     // Said here, once, before the check: the session takes none later.
     if (const QString notice = program.history.takeNotice(); !notice.isEmpty())
         rig.status().setStatus(notice);
 
-    QTimer::singleShot(0, &app, [&] { runSession(rig, program.watchList, settings, code); });
+    QTimer::singleShot(0, &app, [&] { runSession(rig, program.watchList, settings, parts.dataFolder, code); });
     app.exec();
     return code;
 }

@@ -22,7 +22,9 @@ CheckOutcome historyOutcome(const SearchOutcome& o)
     case Availability::NoSeats: return CheckOutcome::NotAvailable;
     case Availability::NotKnown: break;
     }
-    return o.loggedOut ? CheckOutcome::LoggedOut : CheckOutcome::Failed;
+    if (o.loggedOut)
+        return CheckOutcome::LoggedOut;
+    return o.unreadable != UnreadablePage::None ? CheckOutcome::Unreadable : CheckOutcome::Failed;
 }
 
 } // namespace zelvane

@@ -54,7 +54,7 @@ const QStringList& flightColumns()
     return columns;
 }
 
-QList<FlightRow> flightRows(const QList<HtmlTable>& tables)
+std::optional<QList<FlightRow>> readFlightTable(const QList<HtmlTable>& tables)
 {
     for (const HtmlTable& table : tables) {
         qsizetype heading = 0;
@@ -80,7 +80,7 @@ QList<FlightRow> flightRows(const QList<HtmlTable>& tables)
         }
         return flights;
     }
-    return {};
+    return std::nullopt;
 }
 
 bool cellHasSeats(const QString& cell)
@@ -92,14 +92,23 @@ bool cellHasSeats(const QString& cell)
     return !t.isEmpty() && !none.contains(t.toLower());
 }
 
-bool cabinHasSeats(Cabin cabin, const QList<FlightRow>& flights)
+bool cellHasSeatsFor(const QString& cell, int adults)
 {
-    const int column = cabinColumn(cabin);
-    if (column < 0)
-        return true;
+    if (!cellHasSeats(cell))
+        return false;
+    bool isCount = false;
+    const int count = cellText(cell).toInt(&isCount);
+    return !isCount || count >= adults;
+}
+
+bool seatsFor(Cabin cabin, int adults, const QList<FlightRow>& flights)
+{
+    const QList<Cabin> cabins =
+        cabin == Cabin::Any ? QList<Cabin>{Cabin::Economy, Cabin::Business, Cabin::First} : QList<Cabin>{cabin};
     for (const FlightRow& f : flights)
-        if (f.size() > column && cellHasSeats(f[column]))
-            return true;
+        for (const Cabin c : cabins)
+            if (f.size() > cabinColumn(c) && cellHasSeatsFor(f[cabinColumn(c)], adults))
+                return true;
     return false;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <optional>
 
 namespace zelvane {
 
@@ -18,8 +19,9 @@ inline constexpr int kFlightCells = 8;
 
 // The flights of the first table that has the heading row: the rows after
 // it with one cell per heading, empty rows and repeated heading rows left
-// out. No such table gives no flights.
-QList<FlightRow> flightRows(const QList<HtmlTable>& tables);
+// out. Nothing when no table has the heading row: then there is no flight
+// table to read, which is not a table without flights.
+std::optional<QList<FlightRow>> readFlightTable(const QList<HtmlTable>& tables);
 
 // The cell of a flight row that tells of seats in `cabin`; -1 for Any.
 int cabinColumn(Cabin cabin);
@@ -30,8 +32,12 @@ Cabin cabinOfColumn(int column);
 // blank) and the words for none ("No", "N", "None", "-", "0", any case).
 bool cellHasSeats(const QString& cell);
 
-// Whether some flight has seats in the cabin; Any asks nothing of the
-// cabins, so it is true whatever the rows.
-bool cabinHasSeats(Cabin cabin, const QList<FlightRow>& flights);
+// Whether a cabin cell offers seats for `adults` travelling together: it
+// offers seats, and when it gives a number, that number is at least them.
+bool cellHasSeatsFor(const QString& cell, int adults);
+
+// Whether some flight has seats for all `adults` in the cabin; with Any, in
+// any one of its cabins.
+bool seatsFor(Cabin cabin, int adults, const QList<FlightRow>& flights);
 
 } // namespace zelvane

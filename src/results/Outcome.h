@@ -13,6 +13,10 @@ namespace zelvane {
 // page it could not read), never taken for either.
 enum class Availability { Seats, NoSeats, NotKnown };
 
+// The kinds of result page the program cannot read, each kept apart so the
+// user can send the last of each with a report.
+enum class UnreadablePage { None, StartAgain, OtherPage, NoFrame, FlightTable };
+
 // What one award search came to.
 struct SearchOutcome {
     Availability availability = Availability::NotKnown;
@@ -21,6 +25,8 @@ struct SearchOutcome {
     QString pageText;         // the flight table as the page shows it, with seats only
     QString reason;           // not known: why, in words
     bool loggedOut = false;   // not known because the site logged the session out
+    // Not known because its result page could not be read: the kind of page.
+    UnreadablePage unreadable = UnreadablePage::None;
 
     static SearchOutcome notKnown(const QDate& date, const QString& reason, bool loggedOut = false)
     {

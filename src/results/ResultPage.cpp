@@ -2,45 +2,94 @@
 
 #include "browser/WebBrowser.h"
 
-
 namespace zelvane {
+
+namespace {
+
+ResultPageReading notKnown(UnreadablePage kind, const QString& reason)
+{
+    ResultPageReading r;
+    r.unreadable = kind;
+    r.reason = reason;
+    return r;
+}
+
+} // namespace
+
+QString unreadablePageName(UnreadablePage kind)
+{
+    switch (kind) {
+    case UnreadablePage::StartAgain: return QStringLiteral("start-again");
+    case UnreadablePage::OtherPage: return QStringLiteral("other-page");
+    case UnreadablePage::NoFrame: return QStringLiteral("no-frame");
+    case UnreadablePage::FlightTable: return QStringLiteral("flight-table");
+    case UnreadablePage::None: break;
+    }
+    return {};
+}
 
 ResultPageReading readResultPage(const std::optional<QString>& pageText,
                                  const std::optional<QString>& frameText)
 {
-    if (!pageText || pageText->contains(kNoFlightsMarker) || pageText->contains(kStartAgainMarker)
-        || !pageText->contains(kAvailabilityMarker) || !frameText)
-        return {};
+    if (!pageText)
+        return notKnown(UnreadablePage::OtherPage, QStringLiteral("the result page could not be read"));
+    // The site says so itself; its page carries "Availability" too.
+    if (pageText->contains(kNoFlightsMarker)) {
+        ResultPageReading none;
+        none.availability = Availability::NoSeats;
+        return none;
+    }
+    if (pageText->contains(kStartAgainMarker))
+        return notKnown(UnreadablePage::StartAgain, QStringLiteral("the site did not take the search (it asked to start again)"));
+    if (!pageText->contains(kAvailabilityMarker))
+        return notKnown(UnreadablePage::OtherPage, QStringLiteral("the site answered with a page that is no result page"));
+    if (!frameText)
+        return notKnown(UnreadablePage::NoFrame, QStringLiteral("the result page has no flight table to read"));
+    ResultPageReading reading = notKnown(UnreadablePage::FlightTable,
+                                         QStringLiteral("the flight table of the result page could not be read"));
     const qsizetype at = frameText->indexOf(kDeparting);
-    if (at < 0)
-        return {};
-    QString rest = frameText->mid(at);
-    rest.remove(kFlightTableHeadings);
-    return {rest.isEmpty() ? Availability::NoSeats : Availability::Seats, rest, {}};
-}
-
-ResultPageReading withFlights(ResultPageReading reading,
-                              const std::optional<QList<HtmlTable>>& frameTables, Cabin cabin)
-{
-    if (!reading.seats())
-        return reading;
-    if (frameTables)
-        reading.flights = flightRows(*frameTables);
-    if (!cabinHasSeats(cabin, reading.flights)) {
-        reading.availability = Availability::NoSeats;
-        reading.resultText.clear();
+    if (at >= 0) {
+        reading.resultText = frameText->mid(at);
+        reading.resultText.remove(kFlightTableHeadings);
     }
     return reading;
 }
 
-ResultPageReading readResultPage(const WebBrowser& browser, Cabin cabin)
+ResultPageReading withFlights(ResultPageReading reading, const std::optional<QList<HtmlTable>>& frameTables,
+                              Cabin cabin, int adults)
+{
+    // Only an availability page with a frame gets this far undecided.
+    if (reading.unreadable != UnreadablePage::FlightTable)
+        return reading;
+    const std::optional<QList<FlightRow>> flights = frameTables ? readFlightTable(*frameTables) : std::nullopt;
+    if (!flights) {
+        reading.resultText.clear();
+        return reading;
+    }
+    reading.flights = *flights;
+    reading.unreadable = UnreadablePage::None;
+    reading.reason.clear();
+    reading.availability = seatsFor(cabin, adults, *flights) ? Availability::Seats : Availability::NoSeats;
+    if (!reading.seats()) {
+        reading.resultText.clear();
+    } else if (reading.resultText.isEmpty()) {
+        // What is printed of seats is never nothing.
+        QStringList rows;
+        for (const FlightRow& f : *flights)
+            rows << f.join(QLatin1Char('\t'));
+        reading.resultText = rows.join(QStringLiteral("\r\n"));
+    }
+    return reading;
+}
+
+ResultPageReading readResultPage(const WebBrowser& browser, Cabin cabin, int adults)
 {
     const std::optional<QString> page = browser.documentText();
     // The frame is only worth reading once the page itself qualifies, and
-    // its tables only once it shows a flight table.
+    // its tables only once it is an availability page with a frame.
     ResultPageReading reading = readResultPage(page, page ? browser.frameText(0) : std::nullopt);
-    const auto tables = reading.seats() ? browser.frameTables(0) : std::nullopt;
-    return withFlights(std::move(reading), tables, cabin);
+    const auto tables = reading.unreadable == UnreadablePage::FlightTable ? browser.frameTables(0) : std::nullopt;
+    return withFlights(std::move(reading), tables, cabin, adults);
 }
 
 } // namespace zelvane

@@ -28,8 +28,11 @@ ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& 
     : settings(area, clock, programFolder),
       watchList(dataFolder),
       cities(dataFolder),
-      parts{instance, {settings, watchList, cities, history, clock}, outbox, programFolder, dataFolder}
+      parts{instance, {settings, watchList, cities, history, clock, announced, keptPages}, outbox, programFolder,
+            dataFolder}
 {
+    announced.setFolder(dataFolder);
+    keptPages.setFolder(dataFolder);
 }
 
 void useDataFolder(ProgramParts& parts, const QString& folder)
@@ -37,6 +40,8 @@ void useDataFolder(ProgramParts& parts, const QString& folder)
     parts.dataFolder = folder;
     parts.data.watchList.setDataFolder(folder);
     parts.data.cities.setDataFolder(folder);
+    parts.data.announced.setFolder(folder);
+    parts.data.keptPages.setFolder(folder);
 }
 
 StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBoxes& boxes,
@@ -57,6 +62,7 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     data.cities.load();
     // A history that cannot be kept says so later; the program runs on.
     data.history.open(parts.dataFolder, data.clock.now());
+    data.announced.load();
     // Alerts that no server took before the last run ended are tried again.
     parts.outbox.open(parts.dataFolder);
     if (data.settings.memberDetailsMissing())

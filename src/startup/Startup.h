@@ -2,11 +2,13 @@
 
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
+#include "engine/KeptPages.h"
 #include "engine/SessionParts.h"
 #include "history/HistoryStore.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/WatchList.h"
 #include "notify/Outbox.h"
+#include "results/AnnouncedSeats.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,6 +44,8 @@ public:
     WatchList watchList;
     CityLists cities;
     HistoryStore history;
+    AnnouncedSeats announced;
+    KeptPages keptPages;
     Outbox outbox;
     SingleInstance instance;
     ProgramParts parts; // the members above

@@ -54,7 +54,8 @@ qreal HistoryWindow::levelOf(CheckOutcome outcome)
     case CheckOutcome::Available: return kAvailableLevel;
     case CheckOutcome::NotAvailable: return kNotAvailableLevel;
     case CheckOutcome::LoggedOut:
-    case CheckOutcome::Failed: break;
+    case CheckOutcome::Failed:
+    case CheckOutcome::Unreadable: break;
     }
     return kNotCheckedLevel;
 }

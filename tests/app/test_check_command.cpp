@@ -126,7 +126,7 @@ private slots:
     {
         writeSettings("1234567", "1234");
         // The third has a date no search can be made for: it is not checked,
-        // and counts neither way in the mail.
+        // says why, and the mail counts it apart.
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
                   "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n"
@@ -139,11 +139,12 @@ private slots:
         QCOMPARE(lines.value(0).mid(9), QString(" Waiting For New Session To Start..."));
         QVERIFY(r.out.contains(" Login Successfull!\n"));
         QVERIFY(r.out.contains(" Session completed...See Results\n"));
-        QVERIFY(r.out.contains(" (1)Available and (1)Unavailable Results Found, Mail Sent\n"));
+        QVERIFY(r.out.contains(" (1)Available, (1)Unavailable and (1)Not Checked Results Found, Mail Sent\n"));
         QCOMPARE(lines.mid(lines.size() - 3),
                  QStringList({"1\tSydney\tMelbourne\t25/12/2026\tEvening\tavailable",
                               "2\tPerth\tDarwin\t03/01/2027\tMorning\tnot available",
-                              "3\tAdelaide\tHobart\t31/02/2027\tMorning\tnot checked"}));
+                              "3\tAdelaide\tHobart\t31/02/2027\tMorning\tnot checked: its date \"31/02/2027\" is no "
+                              "day of the calendar"}));
         const auto mails = site->requests("email");
         QCOMPARE(mails.size(), 1);
         QVERIFY(mails[0]["query"].toString().startsWith("to=me%2Bflights@example.com&"));
@@ -437,7 +438,7 @@ private slots:
             << "{" + sydMel + R"(, "searchFaults": {"2": "status:503"}})" << "1234" << 9
             << "the airline's site could not be used: HTTP 503 Service Unavailable."
             << " Qantas Website Could Not Be Used: HTTP 503 Service Unavailable"
-            << QStringList{"available", "not checked"}
+            << QStringList{"available", "not checked: HTTP 503 Service Unavailable"}
             << QStringList{"available", "not checked (failed)"} << false;
     }
     void siteTroubleIsNotARefusedLogin()

@@ -19,14 +19,16 @@ const QStringList kLoadOrder = {"MemberNo", "LastName", "Pin", "Mail", "Autostar
                                 "SmtpPassword", "SiteUrl", "NotifyDesktop", "PushUrl",
                                 "LoginFailTold", "AnnounceChangesOnly",
                                 "SiteTroubleSince", "SiteTroubleChecks", "SiteTroubleTold",
-                                "SiteTroubleReason", "WindowSize"};
+                                "SiteTroubleReason", "UnreadablePagesSince", "UnreadablePagesChecks",
+                                "UnreadablePagesTold", "UnreadablePagesKept", "WindowSize"};
 const QStringList kSaveOrder = {"MemberNo", "LastName", "Pin", "ProgDirectory", "strCurrTime",
                                 "Autostartup", "Mail", "TimeMin", "TimeHou", "TimeDay",
                                 "TimeIndex", "LastLoginTime", "MailSendType", "SmtpHost",
                                 "SmtpPort", "SmtpSecurity", "SmtpUser", "SmtpFrom", "SiteUrl",
                                 "NotifyDesktop", "PushUrl", "LoginFailTold", "AnnounceChangesOnly",
                                 "SiteTroubleSince", "SiteTroubleChecks", "SiteTroubleTold",
-                                "SiteTroubleReason"};
+                                "SiteTroubleReason", "UnreadablePagesSince", "UnreadablePagesChecks",
+                                "UnreadablePagesTold", "UnreadablePagesKept"};
 
 } // namespace
 

@@ -27,89 +27,127 @@ QStringList flight(const QString& economy, const QString& business, const QStrin
     return {"09:05 SYD", "10:15 MEL", "QF 400", "738", "0", economy, business, first};
 }
 
-// A page that found flights, with its frame's table holding `rows`.
-ResultPageReading readWithTable(const QList<QStringList>& rows, Cabin cabin)
+// An availability page whose frame's table holds `rows`, read for `adults` in `cabin`.
+ResultPageReading readWithTable(const QList<QStringList>& rows, Cabin cabin, int adults = 1)
 {
     return withFlights(readResultPage(kAvailabilityPage, kHeadings + "\r\nQF 400"),
-                       QList<HtmlTable>{HtmlTable{kHeadingCells} + rows}, cabin);
+                       QList<HtmlTable>{HtmlTable{kHeadingCells} + rows}, cabin, adults);
 }
 
 } // namespace
 
 Q_DECLARE_METATYPE(zelvane::Cabin)
+Q_DECLARE_METATYPE(zelvane::UnreadablePage)
 
 class TestResults : public QObject {
     Q_OBJECT
 
 private slots:
+    // Three answers, never two: seats, none (the site said so, or a flight
+    // table it can read shows none), or not known with why, and the kind of
+    // page kept for a report.
     void pagesDecideAvailability_data()
     {
         QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("frame");
         QTest::addColumn<bool>("hasFrame");
-        QTest::addColumn<bool>("available");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QList<HtmlTable>>("tables");
+        QTest::addColumn<int>("availability");
+        QTest::addColumn<UnreadablePage>("unreadable");
         QTest::addColumn<QString>("text");
         const QString rows = kHeadings + "\r\n09:05 SYD10:15 MELQF 40073801YesNo";
+        const QList<HtmlTable> table{HtmlTable{kHeadingCells, flight("Yes", "No", "No")}};
+        const int seats = int(Availability::Seats), none = int(Availability::NoSeats),
+                  unknown = int(Availability::NotKnown);
         QTest::newRow("flights found")
-            << kAvailabilityPage << rows << true << true << "\r\n09:05 SYD10:15 MELQF 40073801YesNo";
-        QTest::newRow("no-flights page despite the word Availability")
-            << "Award Availability\r\nFrequent Flyer - Award Bookings - No available flights"
-            << rows << true << false << "";
-        QTest::newRow("start-again page") << "Availability < Start again Help? Close" << rows
-                                          << true << false << "";
-        QTest::newRow("login page") << "Member login" << rows << true << false << "";
-        QTest::newRow("no frame") << kAvailabilityPage << "" << false << false << "";
-        QTest::newRow("headings and nothing else") << kAvailabilityPage << kHeadings << true
-                                                   << false << "";
+            << kAvailabilityPage << true << rows << table << seats << UnreadablePage::None
+            << "\r\n09:05 SYD10:15 MELQF 40073801YesNo";
+        QTest::newRow("the site's no-flights page, the word Availability on it too")
+            << "Award Availability\r\nFrequent Flyer - Award Bookings - No available flights" << true << rows << table
+            << none << UnreadablePage::None << "";
+        QTest::newRow("a flight table without a flight")
+            << kAvailabilityPage << true << kHeadings << QList<HtmlTable>{HtmlTable{kHeadingCells}} << none
+            << UnreadablePage::None << "";
         QTest::newRow("text before the table is dropped")
-            << kAvailabilityPage << "Select a flight\r\n" + kHeadings + "QF1" << true << true << "QF1";
+            << kAvailabilityPage << true << "Select a flight\r\n" + kHeadings + "QF1" << table << seats
+            << UnreadablePage::None << "QF1";
         QTest::newRow("every headings line removed")
-            << kAvailabilityPage << kHeadings + "QF1\r\n" + kHeadings + "QF2" << true << true
-            << "QF1\r\nQF2";
-        QTest::newRow("no table in the frame") << kAvailabilityPage << "Sorry" << true << false << "";
+            << kAvailabilityPage << true << kHeadings + "QF1\r\n" + kHeadings + "QF2" << table << seats
+            << UnreadablePage::None << "QF1\r\nQF2";
+        QTest::newRow("start-again page") << "Availability < Start again Help? Close" << true << rows << table
+                                          << unknown << UnreadablePage::StartAgain << "";
+        QTest::newRow("a page of another kind") << "Member login" << true << rows << table << unknown
+                                                << UnreadablePage::OtherPage << "";
+        QTest::newRow("no frame") << kAvailabilityPage << false << "" << table << unknown << UnreadablePage::NoFrame
+                                  << "";
+        QTest::newRow("no table in the frame") << kAvailabilityPage << true << "Sorry" << QList<HtmlTable>{}
+                                               << unknown << UnreadablePage::FlightTable << "";
+        QTest::newRow("a flight table of new headings")
+            << kAvailabilityPage << true << "Depart Arrive Flight Economy Business First"
+            << QList<HtmlTable>{HtmlTable{{"Depart", "Arrive", "Flight", "Economy", "Business", "First"},
+                                          {"09:05 SYD", "10:15 MEL", "QF 400", "Yes", "Yes", "Yes"}}}
+            << unknown << UnreadablePage::FlightTable << "";
     }
     void pagesDecideAvailability()
     {
         QFETCH(QString, page);
-        QFETCH(QString, frame);
         QFETCH(bool, hasFrame);
-        QFETCH(bool, available);
+        QFETCH(QString, frame);
+        QFETCH(QList<HtmlTable>, tables);
+        QFETCH(int, availability);
+        QFETCH(UnreadablePage, unreadable);
         QFETCH(QString, text);
-        const ResultPageReading r =
-            readResultPage(page, hasFrame ? std::optional<QString>(frame) : std::nullopt);
-        QCOMPARE(r.seats(), available);
+        const ResultPageReading r = withFlights(
+            readResultPage(page, hasFrame ? std::optional<QString>(frame) : std::nullopt), tables, Cabin::Any, 1);
+        QCOMPARE(int(r.availability), availability);
+        QCOMPARE(r.unreadable, unreadable);
+        QCOMPARE(r.reason.isEmpty(), availability != int(Availability::NotKnown));
         QCOMPARE(r.resultText, text);
-        QCOMPARE(readResultPage(std::nullopt, frame).seats(), false);
+        QCOMPARE(int(readResultPage(std::nullopt, frame).availability), int(Availability::NotKnown));
     }
 
+    // Seats for the whole party in the cabin asked: a count below the party
+    // is no seats for it.
     void theCabinAsksForSeatsInItsColumn_data()
     {
         QTest::addColumn<QList<QStringList>>("rows");
         QTest::addColumn<Cabin>("cabin");
+        QTest::addColumn<int>("adults");
         QTest::addColumn<bool>("available");
         const QString nbsp = QString(QChar(0xA0));
-        QTest::newRow("Yes") << QList<QStringList>{flight("Yes", "No", "No")} << Cabin::Economy << true;
-        QTest::newRow("Y") << QList<QStringList>{flight("No", "Y", "No")} << Cabin::Business << true;
-        QTest::newRow("a count of seats") << QList<QStringList>{flight("No", "No", "4")} << Cabin::First << true;
-        QTest::newRow("blanks around Yes") << QList<QStringList>{flight(" Yes ", "", "")} << Cabin::Economy << true;
-        QTest::newRow("No") << QList<QStringList>{flight("Yes", "No", "Yes")} << Cabin::Business << false;
-        QTest::newRow("no-break space") << QList<QStringList>{flight("Yes", nbsp, "Yes")} << Cabin::Business << false;
-        QTest::newRow("&nbsp; left as text") << QList<QStringList>{flight("Yes", " &NBSP; ", "Yes")} << Cabin::Business << false;
-        QTest::newRow("-") << QList<QStringList>{flight("-", "Yes", "Yes")} << Cabin::Economy << false;
-        QTest::newRow("0") << QList<QStringList>{flight("Yes", "Yes", "0")} << Cabin::First << false;
-        QTest::newRow("NONE, n, empty") << QList<QStringList>{flight("NONE", "n", "")} << Cabin::Economy << false;
+        QTest::newRow("Yes") << QList<QStringList>{flight("Yes", "No", "No")} << Cabin::Economy << 1 << true;
+        QTest::newRow("Y") << QList<QStringList>{flight("No", "Y", "No")} << Cabin::Business << 1 << true;
+        QTest::newRow("a count of seats") << QList<QStringList>{flight("No", "No", "4")} << Cabin::First << 1 << true;
+        QTest::newRow("blanks around Yes") << QList<QStringList>{flight(" Yes ", "", "")} << Cabin::Economy << 1 << true;
+        QTest::newRow("No") << QList<QStringList>{flight("Yes", "No", "Yes")} << Cabin::Business << 1 << false;
+        QTest::newRow("no-break space") << QList<QStringList>{flight("Yes", nbsp, "Yes")} << Cabin::Business << 1 << false;
+        QTest::newRow("&nbsp; left as text") << QList<QStringList>{flight("Yes", " &NBSP; ", "Yes")} << Cabin::Business << 1 << false;
+        QTest::newRow("-") << QList<QStringList>{flight("-", "Yes", "Yes")} << Cabin::Economy << 1 << false;
+        QTest::newRow("0") << QList<QStringList>{flight("Yes", "Yes", "0")} << Cabin::First << 1 << false;
+        QTest::newRow("NONE, n, empty") << QList<QStringList>{flight("NONE", "n", "")} << Cabin::Economy << 1 << false;
         QTest::newRow("seats on the second flight")
-            << QList<QStringList>{flight("No", "No", "No"), flight("No", "2", "No")} << Cabin::Business << true;
-        QTest::newRow("seats only in another cabin") << QList<QStringList>{flight("No", "Yes", "No")} << Cabin::First << false;
-        QTest::newRow("Any takes any flight, even without a seat mark")
-            << QList<QStringList>{flight("No", "No", "No")} << Cabin::Any << true;
+            << QList<QStringList>{flight("No", "No", "No"), flight("No", "2", "No")} << Cabin::Business << 1 << true;
+        QTest::newRow("seats only in another cabin") << QList<QStringList>{flight("No", "Yes", "No")} << Cabin::First << 1 << false;
+        QTest::newRow("Any takes seats in any cabin")
+            << QList<QStringList>{flight("No", "No", "Yes")} << Cabin::Any << 1 << true;
+        QTest::newRow("Any finds none in a flight without seats")
+            << QList<QStringList>{flight("No", "No", "No")} << Cabin::Any << 1 << false;
+        QTest::newRow("two seats for nine") << QList<QStringList>{flight("No", "2", "No")} << Cabin::Business << 9 << false;
+        QTest::newRow("nine seats for nine") << QList<QStringList>{flight("No", "9", "No")} << Cabin::Business << 9 << true;
+        QTest::newRow("Yes for nine: the site gives no count") << QList<QStringList>{flight("No", "Yes", "No")}
+                                                               << Cabin::Business << 9 << true;
+        QTest::newRow("Any: one cabin seats the party")
+            << QList<QStringList>{flight("4", "2", "No"), flight("1", "3", "No")} << Cabin::Any << 3 << true;
+        QTest::newRow("Any: no cabin seats the party")
+            << QList<QStringList>{flight("2", "2", "No")} << Cabin::Any << 3 << false;
     }
     void theCabinAsksForSeatsInItsColumn()
     {
         QFETCH(QList<QStringList>, rows);
         QFETCH(Cabin, cabin);
+        QFETCH(int, adults);
         QFETCH(bool, available);
-        const ResultPageReading r = readWithTable(rows, cabin);
+        const ResultPageReading r = readWithTable(rows, cabin, adults);
         QCOMPARE(r.seats(), available);
         // The text of the e-mail and print goes with the seats; the rows stay for the table.
         QCOMPARE(r.resultText.isEmpty(), !available);
@@ -122,18 +160,18 @@ private slots:
         const HtmlTable flights = {{"Select a flight"}, kHeadingCells, flight("Yes", "No", "No"),
                                    {"Fares include taxes"}, kHeadingCells,
                                    {"", "", "", "", "", "", "", ""}, flight("No", "Yes", "No")};
-        QCOMPARE(flightRows({layout, flights, {kHeadingCells, flight("x", "x", "x")}}),
+        QCOMPARE(readFlightTable({layout, flights, {kHeadingCells, flight("x", "x", "x")}}),
                  QList<QStringList>({flight("Yes", "No", "No"), flight("No", "Yes", "No")}));
-        QVERIFY(flightRows({layout}).isEmpty());
+        QVERIFY(!readFlightTable({layout})); // no flight table at all: nothing to read
         // The simulator's own page, as its site sends it.
         const QList<QStringList> rows = {{"06:00 SYD", "07:35 MEL", "QF 401 & 7401", "767", "0", "Yes", "<none>", "-"},
                                          {"18:00 SYD", "19:35 MEL", "QF 499", "A330", "1", "No", "4", QString(QChar(0xA0))}};
         const HtmlDocument page = HtmlDocument::parse(sitesim::pages::flightTable(rows).toLatin1(), "ISO-8859-1");
         QList<QStringList> expected = rows;
         expected[1][7] = ""; // a no-break space alone is a blank cell
-        QCOMPARE(flightRows(page.tables()), expected);
-        // A page without seats leaves no flights, whatever its frame shows.
-        QVERIFY(withFlights(readResultPage("Login", "x"), page.tables(), Cabin::Any).flights.isEmpty());
+        QCOMPARE(readFlightTable(page.tables()), expected);
+        // A page of another kind leaves no flights, whatever its frame shows.
+        QVERIFY(withFlights(readResultPage("Login", "x"), page.tables(), Cabin::Any, 1).flights.isEmpty());
     }
 
     // Seats on any date are an answer; "no seats" only when every date was

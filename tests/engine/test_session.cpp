@@ -260,7 +260,7 @@ private slots:
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
         AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
-        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.settings, rig.view, post, rig.clock);
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings, rig.view, post, rig.clock);
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
             QStringList bodies;
@@ -651,7 +651,7 @@ private slots:
         rig.state.settings.notifyDesktop = 0;
         RecordingMessageBoxes boxes;
         AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
-        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.settings, rig.view, post, rig.clock);
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings, rig.view, post, rig.clock);
         rig.mail.forwardTo = &alerter;
         const auto mails = [&product] { return product.requests("email").size(); };
 

@@ -5,6 +5,7 @@
 #include "notify/LoginFailMail.h"
 #include "notify/SessionAlerter.h"
 #include "itineraries/WatchList.h"
+#include "results/AnnouncedSeats.h"
 #include "results/CheckResults.h"
 #include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
@@ -161,7 +162,8 @@ private slots:
         WatchList list;
         CheckResults results(list);
         RecordingStatus view;
-        SessionAlerter alerts(list, results, settings, view, post.sender, clock);
+        AnnouncedSeats announced;
+        SessionAlerter alerts(list, results, announced, settings, view, post.sender, clock);
         QCoro::waitFor(alerts.sessionEnded({outcome}));
         QCOMPARE(sim.requests("relay").size(), 1);
         const QString body = serverFields(sim.requests("relay").front().value("body").toString()).value("body");

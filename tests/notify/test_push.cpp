@@ -70,7 +70,7 @@ class TestPush : public QObject {
         Line line;
         RecordingMessageBoxes boxes;
         AlertSender post{state.outbox, state.settings, boxes, clock};
-        SessionAlerter alerts{state.watchList, results, state.settings, line, post, clock};
+        SessionAlerter alerts{state.watchList, results, state.announced, state.settings, line, post, clock};
 
         explicit Rig(const QString& pushUrl)
         {

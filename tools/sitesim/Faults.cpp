@@ -224,6 +224,15 @@ void answerFault(const FaultSpec& fault, const httplib::Request& req, httplib::R
         } else {
             redirect(res, addresses.portal);
         }
+    } else if (name == QLatin1String("redesigned")) {
+        // An availability page as a changed site might send it: its frame
+        // holds the flights under headings of a new design.
+        res.status = 200;
+        res.set_content(pages::availability(QStringLiteral("/fault/redesignedframe"), false).toLatin1().toStdString(),
+                        pages::kHtmlType);
+    } else if (name == QLatin1String("redesignedframe")) {
+        res.status = 200;
+        res.set_content(pages::redesignedFlightTable().toLatin1().toStdString(), pages::kHtmlType);
     } else if (name == QLatin1String("binary")) {
         const qint64 kb = fault.argument > 0 ? std::min(fault.argument, kMaxBinaryKb) : kDefaultBinaryKb;
         std::string bytes(size_t(kb * 1024), '\0');

@@ -195,6 +195,16 @@ QString flightTable(const QList<QStringList>& rows)
     return page;
 }
 
+QString redesignedFlightTable()
+{
+    return head(QStringLiteral("Award Availability"))
+        + QStringLiteral(
+            "<BODY>\n<TABLE CLASS=\"flights\">\n"
+            "<TR><TH>Depart<TH>Arrive<TH>Flight no.<TH>Economy<TH>Premium<TH>Business<TH>First\n"
+            "<TR><TD>09:05 SYD<TD>10:35 MEL<TD>QF 401<TD>Yes<TD>No<TD>Yes<TD>No\n"
+            "</TABLE>\n</BODY>\n</HTML>\n");
+}
+
 QString frameExpired()
 {
     return head(QStringLiteral("Award Booking"))

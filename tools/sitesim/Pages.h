@@ -21,6 +21,8 @@ QString account(const QString& surname, bool cityArrays, const QStringList& name
                 const QStringList& codes);
 QString availability(const QString& frameSource, bool frameset);
 QString flightTable(const QList<QStringList>& rows);
+// A flight table under the headings of a new design, as a changed site might send it.
+QString redesignedFlightTable();
 QString frameExpired();
 QString noAvailability();
 // The problems go into a comment, which a reader of the page text never sees.

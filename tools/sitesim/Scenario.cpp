@@ -248,7 +248,8 @@ std::optional<FaultSpec> parseFault(const QString& text)
                                               QStringLiteral("binary")};
     static const QStringList kBare = {QStringLiteral("silent"), QStringLiteral("drop"),
                                       QStringLiteral("redirectloop"), QStringLiteral("binary"),
-                                      QStringLiteral("portal")};
+                                      QStringLiteral("portal"), QStringLiteral("redesigned"),
+                                      QStringLiteral("redesignedframe")};
     FaultSpec f;
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     f.name = colon < 0 ? text : text.left(colon);

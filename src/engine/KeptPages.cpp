@@ -1,0 +1,32 @@
+#include "engine/KeptPages.h"
+
+#include "browser/WebBrowser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace zelvane {
+
+QString KeptPages::keep(UnreadablePage kind, const WebBrowser& browser) const
+{
+    if (folder_.isEmpty() || kind == UnreadablePage::None)
+        return {};
+    const QString path = QDir(folder_).filePath(QStringLiteral("unreadable-%1.html").arg(unreadablePageName(kind)));
+    QString page = QStringLiteral("<!-- %1 -->\n").arg(browser.locationUrl().toHtmlEscaped())
+                   + browser.documentHtml().value_or(QString());
+    if (const std::optional<QString> frame = browser.frameText(0))
+        page += QStringLiteral("\n<!-- the text of its first frame: -->\n<pre>") + frame->toHtmlEscaped()
+                + QStringLiteral("</pre>\n");
+    QSaveFile file(path);
+    // What the airline shows the member is theirs alone.
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(page.toUtf8()) < 0 || !file.commit())
+        return {};
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace zelvane

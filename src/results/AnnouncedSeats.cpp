@@ -1,0 +1,99 @@
+#include "results/AnnouncedSeats.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace zelvane {
+
+namespace {
+
+const QString kSeats = QStringLiteral("seats");
+const QString kNoSeats = QStringLiteral("no seats");
+
+} // namespace
+
+QString AnnouncedSeats::filePath() const
+{
+    return QDir(folder_).filePath(kAnnouncedFile);
+}
+
+void AnnouncedSeats::load()
+{
+    told_.clear();
+    QFile file(filePath());
+    if (folder_.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonArray entries = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("told")).toArray();
+    for (const QJsonValue& v : entries) {
+        const QJsonObject o = v.toObject();
+        const ItineraryKey key{o.value(QStringLiteral("origin")).toString(), o.value(QStringLiteral("destination")).toString(),
+                               o.value(QStringLiteral("date")).toString(),   o.value(QStringLiteral("time")).toString(),
+                               o.value(QStringLiteral("cabin")).toString(),  o.value(QStringLiteral("adults")).toInt(1)};
+        const QString said = o.value(QStringLiteral("told")).toString();
+        if (said == kSeats || said == kNoSeats)
+            told_.insert(key, said == kSeats ? Availability::Seats : Availability::NoSeats);
+    }
+}
+
+bool AnnouncedSeats::save(const QDate& today)
+{
+    if (folder_.isEmpty())
+        return false;
+    QJsonArray entries;
+    for (auto it = told_.cbegin(); it != told_.cend(); ++it) {
+        const ItineraryKey& k = it.key();
+        // A flight that has left needs no memory.
+        const QDate date = QDate::fromString(k.date, QStringLiteral("dd/MM/yyyy"));
+        if (date.isValid() && date < today)
+            continue;
+        entries.append(QJsonObject{{QStringLiteral("origin"), k.origin},
+                                   {QStringLiteral("destination"), k.destination},
+                                   {QStringLiteral("date"), k.date},
+                                   {QStringLiteral("time"), k.time},
+                                   {QStringLiteral("cabin"), k.cabin},
+                                   {QStringLiteral("adults"), k.adults},
+                                   {QStringLiteral("told"), it.value() == Availability::Seats ? kSeats : kNoSeats}});
+    }
+    QSaveFile file(filePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // The trips the user watches are theirs alone.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(QJsonDocument(QJsonObject{{QStringLiteral("told"), entries}}).toJson(QJsonDocument::Indented));
+    if (!file.commit())
+        return false;
+    return QFile::setPermissions(filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+std::optional<Availability> AnnouncedSeats::told(const ItineraryKey& key) const
+{
+    if (const auto it = told_.constFind(key); it != told_.constEnd())
+        return *it;
+    return std::nullopt;
+}
+
+bool AnnouncedSeats::isOpening(const ItineraryKey& key, bool fromHistory) const
+{
+    const std::optional<Availability> last = told(key);
+    return last ? *last != Availability::Seats : fromHistory;
+}
+
+bool AnnouncedSeats::isChange(const ItineraryKey& key, Availability now, bool fromHistory) const
+{
+    if (now == Availability::NotKnown)
+        return false;
+    const std::optional<Availability> last = told(key);
+    return last ? *last != now : fromHistory;
+}
+
+void AnnouncedSeats::remember(const ItineraryKey& key, Availability told)
+{
+    if (told != Availability::NotKnown)
+        told_.insert(key, told);
+}
+
+} // namespace zelvane
