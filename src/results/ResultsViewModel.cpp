@@ -16,7 +16,7 @@ const QStringList& columnTitles()
                                        QStringLiteral("Date"),    QStringLiteral("Time"),
                                        QStringLiteral("OriCode"), QStringLiteral("DesCode"),
                                        QStringLiteral("Last seen"), QStringLiteral("Seats"),
-                                       QStringLiteral("Days")};
+                                       QStringLiteral("Days"), QStringLiteral("Check")};
     return titles;
 }
 
@@ -31,6 +31,14 @@ QString historyTip(const ItinerarySummary& h)
     if (h.lastAvailable.isValid() && *h.lastOutcome != CheckOutcome::Available)
         tip += QStringLiteral("\nSeats last seen ") + h.lastAvailable.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
     return tip;
+}
+
+// "not checked: HTTP 503 Service Unavailable"; empty when the check answered
+// or there was none yet.
+QString notCheckedText(const ItineraryResult& result)
+{
+    const QString why = result.availability() == Availability::NotKnown ? result.reason() : QString();
+    return why.isEmpty() ? QString() : QStringLiteral("not checked: ") + why;
 }
 
 } // namespace
@@ -150,10 +158,18 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
                                                    : QString();
         case kSeatsColumn: return it.seatsText();
         case kDaysColumn: return result.daysSummary();
+        case kNotCheckedColumn: return notCheckedText(result);
         }
         return {};
-    case Qt::ToolTipRole:
-        return history_ ? historyTip(summary) : QVariant();
+    case Qt::ToolTipRole: {
+        // What this run's check could not tell comes first: it is today's news.
+        const QString notChecked = notCheckedText(result);
+        const QString history = history_ ? historyTip(summary) : QString();
+        if (notChecked.isEmpty())
+            return history.isEmpty() ? QVariant() : QVariant(history);
+        const QString first = notChecked.left(1).toUpper() + notChecked.mid(1);
+        return history.isEmpty() ? first : first + QStringLiteral("\n") + history;
+    }
     case kAvailabilityRole:
         return int(result.availability());
     default:

@@ -50,6 +50,8 @@ public:
     static constexpr int kLastSeenColumn = 6;
     static constexpr int kSeatsColumn = 7;
     static constexpr int kDaysColumn = 8;
+    // Why the last check could not answer, for a row it could not.
+    static constexpr int kNotCheckedColumn = 9;
 
 private:
     void rebuild();

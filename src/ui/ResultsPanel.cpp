@@ -42,7 +42,8 @@ namespace {
 const std::pair<int, int> kListColumns[] = {{0, 108}, {1, 104}, {2, 96}, {3, 74},
                                             {ResultsViewModel::kSeatsColumn, 118},
                                             {ResultsViewModel::kLastSeenColumn, 78},
-                                            {ResultsViewModel::kDaysColumn, 170}};
+                                            {ResultsViewModel::kDaysColumn, 170},
+                                            {ResultsViewModel::kNotCheckedColumn, 220}};
 // Flights of one day that the table shows without scrolling once the window
 // is tall enough; few days have more.
 constexpr int kFlightsInView = 12;
@@ -101,10 +102,11 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     const auto arrangeColumns = [this, &results] {
         resultsList_->setColumnHidden(ResultsViewModel::kOriginCodeColumn, true);
         resultsList_->setColumnHidden(ResultsViewModel::kDestinationCodeColumn, true);
-        // The seats and the days with seats belong with the trip, before
-        // what the history found.
+        // The seats, the days with seats and why a check could not answer
+        // belong with the trip, before what the history found.
         QHeaderView* header = resultsList_->header();
-        for (const int column : {ResultsViewModel::kSeatsColumn, ResultsViewModel::kDaysColumn}) {
+        for (const int column : {ResultsViewModel::kSeatsColumn, ResultsViewModel::kDaysColumn,
+                                 ResultsViewModel::kNotCheckedColumn}) {
             const int at = header->visualIndex(column);
             const int lastSeenAt = header->visualIndex(ResultsViewModel::kLastSeenColumn);
             if (at > lastSeenAt && lastSeenAt >= 0)
@@ -112,19 +114,26 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
         }
         // Only a flexible itinerary's check has days to show; without one
         // the column would push "Last seen" out of sight for nothing.
-        bool days = false;
-        for (int r = 0; r < results.rowCount() && !days; ++r)
-            days = !results.index(r, ResultsViewModel::kDaysColumn).data().toString().isEmpty();
-        if (days == resultsList_->isColumnHidden(ResultsViewModel::kDaysColumn)) {
-            resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, !days);
-            fitColumns();
+        // So for a column of why a check could not answer.
+        bool changed = false;
+        for (const int column : {ResultsViewModel::kDaysColumn, ResultsViewModel::kNotCheckedColumn}) {
+            bool any = false;
+            for (int r = 0; r < results.rowCount() && !any; ++r)
+                any = !results.index(r, column).data().toString().isEmpty();
+            if (any == resultsList_->isColumnHidden(column)) {
+                resultsList_->setColumnHidden(column, !any);
+                changed = true;
+            }
         }
+        if (changed)
+            fitColumns();
     };
     // The last column stretches but keeps its own width as the least, so
     // the columns fit beside a scroll bar without scrolling sideways.
     resultsList_->header()->setStretchLastSection(false);
     resultsList_->viewport()->installEventFilter(this);
     resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, true);
+    resultsList_->setColumnHidden(ResultsViewModel::kNotCheckedColumn, true);
     arrangeColumns();
     fitColumns();
     resultsList_->header()->setStretchLastSection(true);

@@ -177,6 +177,29 @@ private slots:
                  list->header()->visualIndex(ResultsViewModel::kSeatsColumn) + 1);
     }
 
+    // A check that could not answer says so, and why, in the list and in the
+    // row's tooltip, never as a row without seats; the column stays out of
+    // the way while every row was answered.
+    void aRowNotCheckedSaysWhy()
+    {
+        WindowRig rig("why");
+        openResults(rig, {kSydPer, "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
+        auto* list = rig.find<QTreeView>("ListViewQuery");
+        QVERIFY(list->isColumnHidden(ResultsViewModel::kNotCheckedColumn));
+        rig.found(1, "-");
+        ItineraryResult unread = checkedDays(QDate(2027, 1, 3), "?");
+        unread.days[0].reason = "the flight table of the result page could not be read";
+        rig.checks.results().set(2, unread);
+        QVERIFY(!list->isColumnHidden(ResultsViewModel::kNotCheckedColumn));
+        const QAbstractItemModel* m = list->model();
+        QCOMPARE(m->index(0, ResultsViewModel::kNotCheckedColumn).data().toString(), QString());
+        QCOMPARE(m->index(1, ResultsViewModel::kNotCheckedColumn).data().toString(),
+                 QString("not checked: the flight table of the result page could not be read"));
+        QVERIFY(m->index(1, 0).data(Qt::ToolTipRole).toString().startsWith(
+            "Not checked: the flight table of the result page could not be read\n"));
+        QCOMPARE(m->index(1, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NotKnown));
+    }
+
     // An itinerary of several dates has its days to choose above the flights,
     // the first with seats chosen; Tab from the list reaches them, and Down
     // shows the next day's flights. A single date shows no choice, and the
