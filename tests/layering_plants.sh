@@ -26,7 +26,7 @@ plant() { # name, file under src/, line to add (or a new folder to make)
 plant "a widget header in logic" engine/Waits.cpp '#include <QPushButton>'
 plant "a lower folder including a higher one" net/WebText.cpp '#include "engine/Waits.h"'
 plant "an include reaching up through ../" history/HistorySql.h '#include "../notify/Push.h"'
-plant "a logic folder including ui/" results/ResultTable.cpp '#include "ui/Skin.h"'
+plant "a logic folder including ui/" results/ResultPage.cpp '#include "ui/Skin.h"'
 plant "a folder without a rule" extras/Extra.h '#include "app/Clock.h"'
 plant "the ground floor including a folder" app/Clock.cpp '#include "history/HistoryStore.h"'
 exit $fails

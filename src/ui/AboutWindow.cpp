@@ -1,7 +1,7 @@
 #include "ui/AboutWindow.h"
 
 #include "app/AutoStart.h"
-#include "app/ShowWebPage.h"
+#include "ui/ShowWebPage.h"
 #include "app/Settings.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"

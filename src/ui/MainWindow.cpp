@@ -3,7 +3,7 @@
 #include "app/DataFolder.h"
 #include "app/MemberDetails.h"
 #include "app/MessageBoxes.h"
-#include "app/ShowWebPage.h"
+#include "ui/ShowWebPage.h"
 #include "app/Settings.h"
 #include "browser/HttpBrowser.h"
 #include "engine/CityUpdate.h"

@@ -2,7 +2,7 @@
 // menu, the schedule on the tray window, the pop-ups and the about window.
 #include "app/AutoStart.h"
 #include "app/Clock.h"
-#include "app/ShowWebPage.h"
+#include "ui/ShowWebPage.h"
 #include "app/MemberDetails.h"
 #include "net/VersionCheck.h"
 #include "startup/CheckRig.h"

@@ -1,4 +1,4 @@
-#include "app/ShowWebPage.h"
+#include "ui/ShowWebPage.h"
 
 #include <QDesktopServices>
 #include <utility>
