@@ -2,9 +2,12 @@
 
 #include "history/HistorySchema.h"
 
+#include "app/PrivateFiles.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlDatabase>
@@ -18,8 +21,9 @@ namespace {
 
 // How long a statement waits for another connection's lock, and how often a
 // session's transaction is tried while the database stays busy.
-constexpr int kBusyTimeoutMs = 3000;
 constexpr int kWriteAttempts = 2;
+// What SQLite keeps beside the file while it is open or was not closed.
+const QStringList kCompanions = {QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")};
 // Sessions kept in memory while the file cannot be written: a month at the
 // shortest interval, so a history broken for long cannot eat the memory.
 constexpr int kUnsavedSessionsKept = 60;
@@ -194,7 +198,7 @@ QSqlDatabase HistoryStore::addConnection(bool forWriting)
     connection_ = QStringLiteral("zelvane-history-%1").arg(serial.fetchAndAddRelaxed(1));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db.setDatabaseName(path_);
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyWait_.count());
     if (!forWriting)
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options);
@@ -314,9 +318,12 @@ bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
         return false;
     }
     // Its journal goes with it: left behind, it would be read into the new file.
-    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
+    keepPrivate(aside);
+    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (QFile::exists(path_ + suffix) && !QFile::rename(path_ + suffix, aside + suffix))
             QFile::remove(path_ + suffix);
+        keepPrivate(aside + suffix);
+    }
     tell(QStringLiteral("History unreadable (%1): moved to %2, a new one started")
              .arg(why, QDir(folder_).relativeFilePath(aside)));
     return true;
@@ -346,9 +353,40 @@ bool HistoryStore::open(const QString& folder, const QDateTime& now)
     return openFileForWriting(now);
 }
 
+void HistoryStore::repairModes()
+{
+    keepPrivate(path_);
+    // A run that could only read the file leaves its journals with the
+    // file's read-only mode, and SQLite could then never write again: a
+    // file its owner may write gets journals he may write too.
+    const bool writable = QFileInfo(path_).isWritable();
+    for (const QString& suffix : kCompanions) {
+        if (writable)
+            makeWritable(path_ + suffix);
+        else
+            keepPrivate(path_ + suffix);
+    }
+}
+
+QString HistoryStore::unwritableCompanion() const
+{
+    if (!QFileInfo(path_).isWritable())
+        return {};
+    for (const QString& suffix : kCompanions) {
+        const QFileInfo companion(path_ + suffix);
+        if (companion.exists() && !companion.isWritable())
+            return companion.fileName();
+    }
+    return {};
+}
+
 bool HistoryStore::openFileForWriting(const QDateTime& now)
 {
     const bool existed = QFile::exists(path_);
+    repairModes();
+    // Born private: SQLite gives its journals the file's own mode.
+    if (!existed)
+        createPrivate(path_);
     if (openFile(true) && prepareForWriting(now)) {
         createLater_ = false;
         return open_ = true;
@@ -571,8 +609,27 @@ void HistoryStore::recordSession(const QDateTime& start, bool completed, QList<C
     unsaved_.append({start, completed, checks});
     if (unsaved_.size() > kUnsavedSessionsKept)
         unsaved_.removeFirst();
-    if (!writeUnsaved(start) && !off_ && !std::exchange(toldUnsaved_, true))
-        tell(QStringLiteral("History Not Saved: ") + error_);
+    if (!writeUnsaved(start) && !off_ && !std::exchange(toldUnsaved_, true)) {
+        const QString companion = unwritableCompanion();
+        tell(QStringLiteral("History Not Saved: ")
+             + (companion.isEmpty() ? error_
+                                    : QStringLiteral("%1 is read-only and could not be made writable")
+                                          .arg(companion)));
+    }
+}
+
+bool HistoryStore::hasUnsaved() const
+{
+    return !unsaved_.isEmpty() && !off_;
+}
+
+bool HistoryStore::saveUnsaved(const QDateTime& now)
+{
+    if (unsaved_.isEmpty())
+        return true;
+    if (off_ || (!open_ && !openFileForWriting(now)))
+        return false;
+    return writeUnsaved(now);
 }
 
 } // namespace zelvane
