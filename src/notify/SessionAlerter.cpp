@@ -100,7 +100,10 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
         if (r.icon != kIconAvailable || (changesOnly && !becameAvailable(i)))
             continue;
         const SeatTexts texts = seatTexts(r, table_.entry(i - 1));
-        flights.append({flightLine(r.cells[0], r.cells[1], texts.dates, r.cells[3], texts.seats)});
+        const ItineraryKey k = r.historyKey();
+        const QString key = QStringList{k.origin, k.destination, k.date, QString::number(r.extraDays),
+                                        k.time, k.cabin, QString::number(k.adults)}.join(QLatin1Char(';'));
+        flights.append({flightLine(r.cells[0], r.cells[1], texts.dates, r.cells[3], texts.seats), key});
     }
     return flights;
 }
@@ -158,7 +161,7 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
     }
     if (!settings_.pushUrl.trimmed().isEmpty()) {
         const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
-        const OutboxEntry entry = pushEntry(alert.topic, push);
+        const OutboxEntry entry = pushEntry(alert.topic, push, alert.pushLines);
         Delivery pushed;
         if (alert.once)
             pushed = co_await post_.sendOnce(entry);
@@ -177,6 +180,8 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight>
     for (const Flight& f : flights)
         lines << f.line;
     Alert alert{kSeatsFound, lines, true, QStringLiteral("high"), QStringLiteral("airplane")};
+    for (const Flight& f : flights)
+        alert.pushLines.append({f.key, f.line, QDateTime::currentDateTime()});
     // More than a few become one note that lists them all.
     if (lines.size() > kNotesBeforeGrouping)
         alert.notes = QStringList{lines.join(QLatin1Char('\n'))};

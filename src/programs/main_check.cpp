@@ -5,6 +5,7 @@
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
+#include "app/StopSignals.h"
 #include "startup/Startup.h"
 #include "engine/CheckEngine.h"
 #include "browser/HttpBrowser.h"
@@ -16,6 +17,7 @@
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "notify/SmtpMail.h"
+#include "notify/WaitingAfterSession.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -178,13 +180,25 @@ int exitFor(SessionOutcome outcome)
     return kExitAlreadyRunning;
 }
 
-// Each alert still in the outbox, and why, on a line of its own. True when none waits.
-bool reportWaiting(const Outbox& outbox)
+// Each alert still in the outbox, and why, on a line of its own; then each
+// one the session wanted that no channel could carry (nothing set up). True
+// when nothing was left undone.
+bool reportUndelivered(const Outbox& outbox, const QStringList& undelivered = {})
 {
-    for (const OutboxEntry& e : outbox.waiting())
+    QStringList waitingReasons;
+    for (const OutboxEntry& e : outbox.waiting()) {
         fail(QStringLiteral("an alert could not be delivered and waits in the outbox: ") + e.describe()
              + QStringLiteral(": ") + e.lastReason);
-    return outbox.count() == 0;
+        waitingReasons << e.lastReason;
+    }
+    bool lost = false;
+    for (const QString& channelFailure : undelivered) {
+        if (waitingReasons.contains(channelFailure.section(QStringLiteral(": "), 1)))
+            continue;
+        fail(QStringLiteral("an alert could not be sent: ") + channelFailure);
+        lost = true;
+    }
+    return outbox.count() == 0 && !lost;
 }
 
 // A plain function, not a capturing lambda: the coroutine outlives the call
@@ -193,8 +207,12 @@ QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
                          const ResultsViewModel& results, const ResultTable& table,
                          Settings& settings, int& code)
 {
-    // What earlier runs could not deliver goes first: it is older news.
-    co_await alerts.post().sendWaiting(false);
+    // What earlier runs could not deliver goes first: it is older news. A
+    // seat push that waits is held for the session's own, which takes it
+    // in (one push, not two), and goes after the session otherwise.
+    WaitingRound first;
+    first.holdSeatPushes = true;
+    co_await alerts.post().sendWaiting(first);
     const SessionOutcome outcome = co_await engine.runCheck();
     for (int i = 1; i <= results.count(); ++i) {
         const ResultsViewModel::Row& r = results.row(i);
@@ -221,15 +239,15 @@ QCoro::Task<> runSession(CheckEngine& engine, SessionAlerter& alerts,
                             "trouble, not the member details; the next run tries again.")
                  .arg(engine.siteTroubleReason));
     code = exitFor(outcome);
-    if (!reportWaiting(alerts.post().outbox()) && code == kExitCompleted)
+    if (!reportUndelivered(alerts.post().outbox(), alerts.undelivered) && code == kExitCompleted)
         code = kExitAlertUndelivered;
     QCoreApplication::exit(code);
 }
 
 QCoro::Task<> sendWaiting(AlertSender& post, int& code)
 {
-    co_await post.sendWaiting(false);
-    code = reportWaiting(post.outbox()) ? kExitCompleted : kExitAlertUndelivered;
+    co_await post.sendWaiting();
+    code = reportUndelivered(post.outbox()) ? kExitCompleted : kExitAlertUndelivered;
     QCoreApplication::exit(code);
 }
 
@@ -312,8 +330,25 @@ int runCheck(int argc, char* argv[])
     ConsoleView view(clock);
     ConsoleBoxes boxes;
     AlertSender post(program.outbox, settings, boxes, clock);
+    post.setPauseScale(timeScale());
     SessionAlerter alerts(results, table, settings, view, post);
     int code = kExitCompleted;
+    // Stopped while a mail or push is under way, that send ends first
+    // (within its deadline): cut off after the server took a mail, it would
+    // go again with the next run. Otherwise the run ends at once.
+    onStopSignal(&app, [&post](int signal) {
+        post.stop();
+        // Ended as a signal would end it, with the status that tells so;
+        // what was delivered is marked in the outbox by then.
+        const auto end = [signal] {
+            std::fflush(nullptr);
+            std::_Exit(128 + signal);
+        };
+        if (post.sending())
+            QObject::connect(&post, &AlertSender::idle, &post, end);
+        else
+            end();
+    });
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
         settings.load();
@@ -348,7 +383,8 @@ int runCheck(int argc, char* argv[])
 
     HttpBrowser session, test;
     RealWaits waits(clock, timeScale());
-    CheckEngine engine(parts.data, results, table, {session, test}, waits, view, alerts);
+    WaitingAfterSession alertsThenWaiting(alerts, post, clock);
+    CheckEngine engine(parts.data, results, table, {session, test}, waits, view, alertsThenWaiting);
     alerts.startJustSent = [&engine] { engine.justSentTimer.start(); };
 
     QTimer::singleShot(0, &app, [&] { runSession(engine, alerts, results, table, settings, code); });

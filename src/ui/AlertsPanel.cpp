@@ -96,7 +96,7 @@ AlertsPanel::AlertsPanel(PanelHost& host, Settings& settings, QWidget* parent)
     connect(testAlertButton_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
     sendNowButton_ = named(new QPushButton(QStringLiteral("Send &Now"), this), "cmdSendNow");
     sendNowButton_->setToolTip(QStringLiteral("Try every alert that waits at once"));
-    connect(sendNowButton_, &QPushButton::clicked, this, [this] { host_.alerts().post().sendWaiting(false); });
+    connect(sendNowButton_, &QPushButton::clicked, this, [this] { host_.alerts().post().sendWaiting(); });
     auto* side = new QVBoxLayout;
     side->setSpacing(6);
     side->addWidget(saveAlertsButton_);

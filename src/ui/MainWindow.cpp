@@ -14,6 +14,7 @@
 #include "net/VersionCheck.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
+#include "notify/WaitingAfterSession.h"
 #include "ui/AlertsPanel.h"
 #include "ui/ImageButton.h"
 #include "ui/ItineraryPanel.h"
@@ -110,9 +111,10 @@ MainWindow::MainWindow(SessionParts parts, ProductNews& news, AlertSender& post,
     alerts_ = std::make_unique<SessionAlerter>(results_, table_, parts_.settings, *this, post_);
     // This window stays to answer "Show results" on a desktop note.
     alerts_->desktop().showResults = [this] { showResultsPanel(); };
+    afterSession_ = std::make_unique<WaitingAfterSession>(*alerts_, post_, parts_.clock);
     engine_ = std::make_unique<CheckEngine>(parts_, results_, table_,
                                             CheckEngine::Browsers{*sessionBrowser_, *testBrowser_},
-                                            *waits_, *this, *alerts_, this);
+                                            *waits_, *this, *afterSession_, this);
     alerts_->startJustSent = [this] { engine_->justSentTimer.start(); };
     // A retry's outcome replaces what the status line said of the outbox.
     connect(&post_, &AlertSender::waitingChanged, this, [this] {

@@ -27,6 +27,7 @@ class WindowFrame;
 class RealWaits;
 class AlertSender;
 class SessionAlerter;
+class WaitingAfterSession;
 struct ProductNews;
 
 // The main window: a skinned, frameless card whose panels take turns in one
@@ -149,6 +150,7 @@ private:
     std::unique_ptr<HttpBrowser> sessionBrowser_, pageBrowser_, testBrowser_;
     std::unique_ptr<RealWaits> waits_;
     std::unique_ptr<SessionAlerter> alerts_;
+    std::unique_ptr<WaitingAfterSession> afterSession_;
     std::unique_ptr<CheckEngine> engine_;
 
     bool built_ = false;
