@@ -324,6 +324,8 @@ bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
             QFile::remove(path_ + suffix);
         keepPrivate(aside + suffix);
     }
+    // The new one is as private as the old.
+    createPrivate(path_);
     tell(QStringLiteral("History unreadable (%1): moved to %2, a new one started")
              .arg(why, QDir(folder_).relativeFilePath(aside)));
     return true;
