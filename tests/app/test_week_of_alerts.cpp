@@ -57,11 +57,6 @@ struct Tally {
     int expected = 0, delivered = 0, duplicated = 0, lost = 0, falseAlarm = 0;
 };
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-};
-
 // One user: the folder of the programs, which is their data folder, and a home.
 struct Profile {
     QString program;
@@ -142,8 +137,9 @@ class TestWeekOfAlerts : public QObject {
                       p.runAs.isEmpty() ? QStringList() : p.runAs.mid(1) << path);
     }
 
-    // zelvane-check to its end; the push server answers on this thread meanwhile.
-    Run check(const Profile& p, const SiteSim& airline, const QStringList& unset = {})
+    // zelvane-check to its end, its exit status and output; the push server
+    // answers on this thread meanwhile.
+    std::pair<int, QByteArray> check(const Profile& p, const SiteSim& airline, const QStringList& unset = {})
     {
         QProcess c;
         start(c, p, "zelvane-check", airline, unset);
@@ -198,35 +194,28 @@ class TestWeekOfAlerts : public QObject {
                 trips.insert(trip);
         }
         const QList<QJsonObject> all = mail ? mail->messages() : QList<QJsonObject>();
-        const QStringList fresh = messageIds(all.mid(mailsSeen));
-        mailsSeen = int(all.size());
         int newIds = 0;
-        for (const QString& id : fresh) {
-            if (ids.contains(id)) {
-                ++t.duplicated;
-                continue;
-            }
+        for (const QString& id : messageIds(all.mid(std::exchange(mailsSeen, int(all.size()))))) {
+            (ids.contains(id) ? t.duplicated : newIds) += 1;
             ids.insert(id);
-            ++newIds;
         }
         t.delivered += std::min(newIds, mails);
         t.lost += std::max(0, mails - newIds);
         t.falseAlarm += std::max(0, newIds - mails);
     }
 
-    // How many sends the outbox file of `p` still holds.
-    static int waitingIn(const Profile& p)
+    // The rows of `table` in the program's data file `file` (0 without the file).
+    static int rowsIn(const Profile& p, const QString& file, const QString& table)
     {
-        const QString path = p.program + "/outbox.sqlite";
-        if (!QFile::exists(path))
+        if (!QFile::exists(p.program + "/" + file))
             return 0;
         int n = -1;
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "look");
-            db.setDatabaseName(path);
-            db.setConnectOptions("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000");
+            db.setDatabaseName(p.program + "/" + file);
+            db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1000");
             QSqlQuery q(db);
-            if (db.open() && q.exec("SELECT count(*) FROM outbox") && q.next())
+            if (db.open() && q.exec("SELECT count(*) FROM " + table) && q.next())
                 n = q.value(0).toInt();
         }
         QSqlDatabase::removeDatabase("look");
@@ -328,12 +317,12 @@ void TestWeekOfAlerts::weekOf(Fault fault, Tally& t)
                                                         : QFile::ReadOwner | QFile::WriteOwner);
             SiteSim airline(seats(sydney[run]), false);
             QVERIFY(airline.start());
-            const Run r = check(p, airline);
+            const auto [code, out] = check(p, airline);
             const bool opened = sydney[run] && (run == 0 || !sydney[run - 1]);
             account(t, opened ? QMap<QString, bool>{{kSydney, false}} : QMap<QString, bool>{},
                     opened || run == 4 ? 1 : 0);
             // After the spell the history is written again.
-            QVERIFY2(run < 4 || !r.out.contains("History Not Saved"), r.out.constData());
+            QVERIFY2(run < 4 || !out.contains("History Not Saved"), out.constData());
         }
         break;
     }
@@ -351,18 +340,6 @@ void TestWeekOfAlerts::weekOf(Fault fault, Tally& t)
         QVERIFY(airline.start() && desk.start());
         check(p, airline);
         account(t, {}, 1);
-        const auto sessions = [&p] {
-            int n = -1;
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "count");
-                db.setDatabaseName(p.program + "/history.sqlite");
-                QSqlQuery q(db);
-                if (db.open() && q.exec("SELECT count(*) FROM sessions") && q.next())
-                    n = q.value(0).toInt();
-            }
-            QSqlDatabase::removeDatabase("count");
-            return n;
-        };
         QProcess tray;
         {
             QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
@@ -375,7 +352,7 @@ void TestWeekOfAlerts::weekOf(Fault fault, Tally& t)
         }
         QSqlDatabase::removeDatabase("holder");
         account(t, {}, 1);
-        const bool written = waitUntil([&] { return sessions() == 2; });
+        const bool written = waitUntil([&] { return rowsIn(p, "history.sqlite", "sessions") == 2; });
         stopProcess(tray);
         QVERIFY2(written, "the session waited in memory after the history was free");
         break;
@@ -438,7 +415,7 @@ void TestWeekOfAlerts::weekOf(Fault fault, Tally& t)
         tray.waitForFinished();
         startTray(restarted, p, airline, desk);
         waitUntil([&] {
-            return restarted.peek(1 << 20).contains("No change since the last check") && waitingIn(p) == 0
+            return restarted.peek(1 << 20).contains("No change since the last check") && rowsIn(p, "outbox.sqlite", "outbox") == 0
                    && !mailProgramRunning(p);
         });
         account(t, {}, 1);
@@ -485,12 +462,12 @@ void TestWeekOfAlerts::weekOf(Fault fault, Tally& t)
         QProcess tray;
         startTray(tray, p, airline, desk);
         waitUntil([&] { return !server.messages().isEmpty(); });
-        const Run r = check(p, airline, {"XDG_RUNTIME_DIR"});
+        const auto [code, out] = check(p, airline, {"XDG_RUNTIME_DIR"});
         account(t, {}, 1);
         // A second results mail of the same check's news is a second telling.
         t.duplicated += std::exchange(t.falseAlarm, 0);
         stopProcess(tray);
-        QVERIFY2(r.exitCode == 2, r.out.constData());
+        QVERIFY2(code == 2, out.constData());
         break;
     }
     }

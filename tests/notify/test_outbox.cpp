@@ -104,6 +104,18 @@ private slots:
         QCOMPARE(texts(again), QStringList({"results", "more"}));
     }
 
+    // The tooltip and the status line give the reason of the last try,
+    // whichever alert it was.
+    void theReasonShownIsTheLastTrys()
+    {
+        Outbox outbox;
+        const OutboxEntry mail = outbox.add(entry(Topic::Results, Form::Smtp, "mail"), kNow);
+        const OutboxEntry push = outbox.add(entry(Topic::SiteNotice, Form::Push, "push"), kNow);
+        outbox.failed(push.id, "the push server answered HTTP 500", kNow);
+        outbox.failed(mail.id, "the mail server did not answer in time", kNow.addSecs(60));
+        QCOMPARE(outbox.summary(), QString("2 alerts waiting to be sent: the mail server did not answer in time"));
+    }
+
     void thePauseGrowsToAnHour_data()
     {
         QTest::addColumn<int>("tries");
