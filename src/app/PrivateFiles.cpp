@@ -42,21 +42,10 @@ void createPrivate(const QString& path)
         ::close(fd);
 }
 
-bool makeWritable(const QString& path)
-{
-    mode_t mode = 0;
-    if (!ownMode(path, mode))
-        return false;
-    if ((mode & 0600) == 0600 && (mode & 077) == 0)
-        return true;
-    return ::chmod(QFile::encodeName(path).constData(), (mode & 0700) | 0600) == 0;
-}
-
 #else
 
 bool keepPrivate(const QString&) { return true; }
 void createPrivate(const QString&) {}
-bool makeWritable(const QString&) { return true; }
 
 #endif
 

@@ -16,9 +16,5 @@ bool keepPrivate(const QString& path);
 // fills it afterwards (SQLite, which copies a database's mode to its
 // journals) is private from the start.
 void createPrivate(const QString& path);
-// An existing file of ours that its owner cannot write (a journal left
-// read-only by a run that could not write the database) is made writable
-// again, and private.
-bool makeWritable(const QString& path);
 
 } // namespace zelvane

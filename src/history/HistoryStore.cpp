@@ -2,8 +2,6 @@
 
 #include "history/HistorySchema.h"
 
-#include "app/PrivateFiles.h"
-
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -22,8 +20,6 @@ namespace {
 // How long a statement waits for another connection's lock, and how often a
 // session's transaction is tried while the database stays busy.
 constexpr int kWriteAttempts = 2;
-// What SQLite keeps beside the file while it is open or was not closed.
-const QStringList kCompanions = {QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")};
 // Sessions kept in memory while the file cannot be written: a month at the
 // shortest interval, so a history broken for long cannot eat the memory.
 constexpr int kUnsavedSessionsKept = 60;
@@ -302,35 +298,6 @@ bool HistoryStore::prune(const QDateTime& now)
     return db.commit();
 }
 
-bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
-{
-    disconnect();
-    const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside;
-    for (int n = 0;; ++n) {
-        aside = QDir(folder_).filePath(QStringLiteral("history-broken-%1%2.sqlite")
-                                           .arg(stamp, n ? QStringLiteral("-%1").arg(n) : QString()));
-        if (!QFile::exists(aside))
-            break;
-    }
-    if (!QFile::rename(path_, aside)) {
-        error_ = QStringLiteral("%1 is unreadable (%2) and could not be moved aside").arg(kHistoryFile, why);
-        return false;
-    }
-    // Its journal goes with it: left behind, it would be read into the new file.
-    keepPrivate(aside);
-    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
-        if (QFile::exists(path_ + suffix) && !QFile::rename(path_ + suffix, aside + suffix))
-            QFile::remove(path_ + suffix);
-        keepPrivate(aside + suffix);
-    }
-    // The new one is as private as the old.
-    createPrivate(path_);
-    tell(QStringLiteral("History unreadable (%1): moved to %2, a new one started")
-             .arg(why, QDir(folder_).relativeFilePath(aside)));
-    return true;
-}
-
 bool HistoryStore::open(const QString& folder, const QDateTime& now)
 {
     close();
@@ -355,40 +322,10 @@ bool HistoryStore::open(const QString& folder, const QDateTime& now)
     return openFileForWriting(now);
 }
 
-void HistoryStore::repairModes()
-{
-    keepPrivate(path_);
-    // A run that could only read the file leaves its journals with the
-    // file's read-only mode, and SQLite could then never write again: a
-    // file its owner may write gets journals he may write too.
-    const bool writable = QFileInfo(path_).isWritable();
-    for (const QString& suffix : kCompanions) {
-        if (writable)
-            makeWritable(path_ + suffix);
-        else
-            keepPrivate(path_ + suffix);
-    }
-}
-
-QString HistoryStore::unwritableCompanion() const
-{
-    if (!QFileInfo(path_).isWritable())
-        return {};
-    for (const QString& suffix : kCompanions) {
-        const QFileInfo companion(path_ + suffix);
-        if (companion.exists() && !companion.isWritable())
-            return companion.fileName();
-    }
-    return {};
-}
-
 bool HistoryStore::openFileForWriting(const QDateTime& now)
 {
     const bool existed = QFile::exists(path_);
     repairModes();
-    // Born private: SQLite gives its journals the file's own mode.
-    if (!existed)
-        createPrivate(path_);
     if (openFile(true) && prepareForWriting(now)) {
         createLater_ = false;
         return open_ = true;

@@ -141,7 +141,8 @@ private:
     bool openFile(bool forWriting);
     int schemaVersion();
     bool openFileForWriting(const QDateTime& now);
-    // Private files, and journals the owner can write when he can write the file.
+    // A private file (made empty if missing), and journals the owner can
+    // write when he can write the file.
     void repairModes();
     // The name of a journal that stops a writable file from being written.
     QString unwritableCompanion() const;

@@ -90,6 +90,7 @@ class TestWeekOfAlerts : public QObject {
         p.program = home + "/program";
         for (const QString& dir : {p.program, home + "/config/Zelvapp", home + "/data", home + "/run"})
             QDir().mkpath(dir);
+        QFile::setPermissions(home + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         for (const QString& exe : {QString(ZELVANE_CHECK_PATH), QString(ZELVANE_TRAY_PATH), QString(ZELVANE_MAIL_PROGRAM_PATH)})
             QFile::copy(exe, p.program + "/" + QFileInfo(exe).fileName());
         writeFile(p.program + "/Query.txt", kWatchList);
