@@ -17,6 +17,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -208,6 +210,28 @@ int main(int argc, char* argv[])
     QByteArray csv;
     print("CSV of every check, from those read", figures(timed(3, [&] { csv = historyCsv(all); })), "none");
     std::printf("%-44s %7.2f MB\n", "CSV size", double(csv.size()) / (1024.0 * 1024.0));
+
+    // A session's write while another program holds the file: how long the
+    // thread that writes it waits, as zelvane-check waits and as the tray
+    // program's window does.
+    store.close();
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(file);
+        QSqlQuery hold(holder);
+        if (holder.open() && hold.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            for (const auto& [who, wait] : {std::pair{"a session's write, file held (zelvane-check)", 3000},
+                                            std::pair{"a session's write, file held (tray program)", 100}}) {
+                HistoryStore held;
+                held.setBusyWait(std::chrono::milliseconds(wait));
+                held.open(folder, now);
+                QList<CheckRecord> one{{1, 0, keys[0], CheckOutcome::Available, {}, false}};
+                print(who, figures(timed(1, [&] { held.recordSession(now, true, one); })), "none");
+            }
+            hold.exec(QStringLiteral("ROLLBACK"));
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
 
     // What was written must be what is read.
     const int expected = kItineraries * kSessionsPerDay * kDays;

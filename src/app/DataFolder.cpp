@@ -1,5 +1,7 @@
 #include "app/DataFolder.h"
 
+#include "app/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,15 +23,7 @@ bool folderWritable(const QString& folder)
     return true;
 }
 
-} // namespace
-
-QString userDataFolder()
-{
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-        .filePath(QStringLiteral("Zelvane"));
-}
-
-QString resolveDataFolder(const QString& programFolder, const QString& userFolder)
+QString chooseDataFolder(const QString& programFolder, const QString& userFolder)
 {
     if (folderWritable(programFolder))
         return programFolder;
@@ -45,6 +39,23 @@ QString resolveDataFolder(const QString& programFolder, const QString& userFolde
         }
     }
     return userFolder;
+}
+
+} // namespace
+
+QString userDataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Zelvane"));
+}
+
+QString resolveDataFolder(const QString& programFolder, const QString& userFolder)
+{
+    const QString folder = chooseDataFolder(programFolder, userFolder);
+    // The watch list holds the user's trips: a file an older version left
+    // open to everyone is closed.
+    keepPrivate(QDir(folder).filePath(kQueryFile));
+    return folder;
 }
 
 } // namespace zelvane

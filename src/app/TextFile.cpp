@@ -23,9 +23,14 @@ std::optional<QStringList> readTextLines(const QString& path)
 
 bool writeTextLines(const QString& path, const QStringList& lines)
 {
+    const bool existed = QFile::exists(path);
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
+    // A new file is the user's alone before anything is in it; an existing
+    // one keeps its mode.
+    if (!existed)
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     for (const QString& line : lines) {
         f.write(line.toLocal8Bit());
         f.write("\r\n", 2);

@@ -13,7 +13,8 @@ std::optional<QStringList> readTextLines(const QString& path);
 
 // Rewrites a data file with each line followed by CR LF. The text goes to a
 // temporary file beside it that replaces the old file only when complete, so
-// a crash in the middle leaves the old file whole.
+// a crash in the middle leaves the old file whole. A file that was not there
+// is made readable by its owner only.
 bool writeTextLines(const QString& path, const QStringList& lines);
 
 } // namespace zelvane

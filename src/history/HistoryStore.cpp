@@ -5,6 +5,7 @@
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlDatabase>
@@ -18,7 +19,6 @@ namespace {
 
 // How long a statement waits for another connection's lock, and how often a
 // session's transaction is tried while the database stays busy.
-constexpr int kBusyTimeoutMs = 3000;
 constexpr int kWriteAttempts = 2;
 // Sessions kept in memory while the file cannot be written: a month at the
 // shortest interval, so a history broken for long cannot eat the memory.
@@ -195,7 +195,7 @@ QSqlDatabase HistoryStore::addConnection(bool forWriting)
     connection_ = QStringLiteral("zelvane-history-%1").arg(serial.fetchAndAddRelaxed(1));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db.setDatabaseName(path_);
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyWait_.count());
     if (!forWriting)
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options);
@@ -299,30 +299,6 @@ bool HistoryStore::prune(const QDateTime& now)
     return db.commit();
 }
 
-bool HistoryStore::moveAside(const QDateTime& now, const QString& why)
-{
-    disconnect();
-    const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside;
-    for (int n = 0;; ++n) {
-        aside = QDir(folder_).filePath(QStringLiteral("history-broken-%1%2.sqlite")
-                                           .arg(stamp, n ? QStringLiteral("-%1").arg(n) : QString()));
-        if (!QFile::exists(aside))
-            break;
-    }
-    if (!QFile::rename(path_, aside)) {
-        error_ = QStringLiteral("%1 is unreadable (%2) and could not be moved aside").arg(kHistoryFile, why);
-        return false;
-    }
-    // Its journal goes with it: left behind, it would be read into the new file.
-    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
-        if (QFile::exists(path_ + suffix) && !QFile::rename(path_ + suffix, aside + suffix))
-            QFile::remove(path_ + suffix);
-    tell(QStringLiteral("History unreadable (%1): moved to %2, a new one started")
-             .arg(why, QDir(folder_).relativeFilePath(aside)));
-    return true;
-}
-
 bool HistoryStore::open(const QString& folder, const QDateTime& now)
 {
     close();
@@ -350,6 +326,7 @@ bool HistoryStore::open(const QString& folder, const QDateTime& now)
 bool HistoryStore::openFileForWriting(const QDateTime& now)
 {
     const bool existed = QFile::exists(path_);
+    repairModes();
     if (openFile(true) && prepareForWriting(now)) {
         createLater_ = false;
         return open_ = true;
@@ -572,8 +549,27 @@ void HistoryStore::recordSession(const QDateTime& start, bool completed, QList<C
     unsaved_.append({start, completed, checks});
     if (unsaved_.size() > kUnsavedSessionsKept)
         unsaved_.removeFirst();
-    if (!writeUnsaved(start) && !off_ && !std::exchange(toldUnsaved_, true))
-        tell(QStringLiteral("History Not Saved: ") + error_);
+    if (!writeUnsaved(start) && !off_ && !std::exchange(toldUnsaved_, true)) {
+        const QString companion = unwritableCompanion();
+        tell(QStringLiteral("History Not Saved: ")
+             + (companion.isEmpty() ? error_
+                                    : QStringLiteral("%1 is read-only and could not be made writable")
+                                          .arg(companion)));
+    }
+}
+
+bool HistoryStore::hasUnsaved() const
+{
+    return !unsaved_.isEmpty() && !off_;
+}
+
+bool HistoryStore::saveUnsaved(const QDateTime& now)
+{
+    if (unsaved_.isEmpty())
+        return true;
+    if (off_ || (!open_ && !openFileForWriting(now)))
+        return false;
+    return writeUnsaved(now);
 }
 
 } // namespace zelvane

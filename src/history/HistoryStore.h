@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <optional>
 
 class QSqlDatabase;
@@ -110,6 +111,14 @@ public:
     // Writes one session's checks, all or nothing, and sets each record's
     // `changed` against what was recorded before this session.
     void recordSession(const QDateTime& start, bool completed, QList<CheckRecord>& checks);
+    // How long a statement waits while another program holds the file; set
+    // before open(). A program with windows waits briefly and writes what
+    // it kept later (saveUnsaved), so its windows never freeze meanwhile.
+    void setBusyWait(std::chrono::milliseconds wait) { busyWait_ = wait; }
+    // Sessions are held in memory that the file has not taken yet.
+    bool hasUnsaved() const;
+    // Tries to write them now; true when none is left.
+    bool saveUnsaved(const QDateTime& now);
 
     // The last outcome that was a real check (available or not), if any.
     std::optional<CheckOutcome> lastCheckedOutcome(const ItineraryKey& key) const;
@@ -134,6 +143,11 @@ private:
     bool openFile(bool forWriting);
     int schemaVersion();
     bool openFileForWriting(const QDateTime& now);
+    // A private file (made empty if missing), and journals the owner can
+    // write when he can write the file.
+    void repairModes();
+    // The name of a journal that stops a writable file from being written.
+    QString unwritableCompanion() const;
     bool prepareForWriting(const QDateTime& now);
     bool prune(const QDateTime& now);
     bool moveAside(const QDateTime& now, const QString& why);
@@ -149,6 +163,7 @@ private:
     void fail(const QString& why);
     void tell(const QString& text);
 
+    std::chrono::milliseconds busyWait_{3000};
     QString connection_;
     QString folder_;
     QString path_;

@@ -6,6 +6,7 @@
 #include "net/Url.h"
 #include "notify/SmtpMail.h"
 
+#include <QDeadlineTimer>
 #include <QJsonObject>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -14,6 +15,14 @@
 namespace zelvane {
 
 namespace {
+
+using std::chrono::milliseconds;
+
+// A timer may fire a little early: what falls due by then counts as due.
+constexpr qint64 kEarlyMs = 1000;
+// For a sender to start and end, beyond its alert's own deadline.
+constexpr milliseconds kLeaseGrace{10000};
+const QDateTime kAnyTime(QDate(9999, 12, 31), QTime(23, 59));
 
 QString str(const QJsonObject& o, const char* key)
 {
@@ -53,11 +62,15 @@ OutboxEntry sitePostEntry(OutboxEntry::Topic topic, const QString& address, cons
     return entry(topic, OutboxEntry::Form::SitePost, {{"address", address}, {"form", form}});
 }
 
-OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message)
+OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message, const QList<PushLine>& lines)
 {
-    return entry(topic, OutboxEntry::Form::Push,
-                 {{"title", message.title}, {"text", message.text}, {"priority", message.priority},
-                  {"tags", message.tags}});
+    QJsonObject payload{{"title", message.title}, {"text", message.text}, {"priority", message.priority},
+                        {"tags", message.tags}};
+    if (!lines.isEmpty()) {
+        payload.insert(QStringLiteral("lines"), pushLinesJson(lines));
+        payload.insert(QStringLiteral("text"), pushText(lines, false));
+    }
+    return entry(topic, OutboxEntry::Form::Push, payload);
 }
 
 AlertSender::AlertSender(Outbox& outbox, const Settings& settings, MessageBoxes& boxes,
@@ -65,10 +78,19 @@ AlertSender::AlertSender(Outbox& outbox, const Settings& settings, MessageBoxes&
     : QObject(parent), outbox_(outbox), settings_(settings), boxes_(boxes), clock_(clock)
 {
     retry_.setSingleShot(true);
-    connect(&retry_, &QTimer::timeout, this, [this] { sendWaiting(true); });
+    // A coarse timer may fire early, by up to a twentieth of its wait.
+    retry_.setTimerType(Qt::PreciseTimer);
+    connect(&retry_, &QTimer::timeout, this, [this] { sendWaiting({true}); });
 }
 
-QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e)
+milliseconds AlertSender::leaseLength(const OutboxEntry& e) const
+{
+    if (e.form == OutboxEntry::Form::Smtp)
+        return deadlines.secret + deadlines.smtp.whole + kLeaseGrace;
+    return deadlines.http.connect + deadlines.http.transfer + kLeaseGrace;
+}
+
+QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e, NetTimeouts http)
 {
     const QJsonObject& p = e.payload;
     switch (e.form) {
@@ -79,18 +101,19 @@ QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e)
         message.plain = str(p, "plain");
         message.messageId = str(p, "messageId");
         message.date = QDateTime::fromString(str(p, "date"), Qt::ISODate);
+        message.receipt = {outbox_.filePath(), e.id};
         const Delivery mailed = co_await mailBySmtp(settings_, message, deadlines);
         co_return mailed;
     }
     case OutboxEntry::Form::SiteGet: {
         const QNetworkRequest request(QUrl(str(p, "address"), QUrl::TolerantMode));
-        const HttpReply reply = co_await httpExchange(request, "GET", QByteArray(), deadlines.http);
+        const HttpReply reply = co_await httpExchange(request, "GET", QByteArray(), http);
         co_return httpDelivery(reply, QStringLiteral("the product site"));
     }
     case OutboxEntry::Form::SitePost: {
         const QString address = str(p, "address"), form = str(p, "form");
         try {
-            const std::optional<HttpReply> reply = co_await postFormExchange(address, form, boxes_, deadlines.http);
+            const std::optional<HttpReply> reply = co_await postFormExchange(address, form, boxes_, http);
             if (reply)
                 co_return httpDelivery(*reply, QStringLiteral("the mail relay"));
         } catch (const UrlError&) {
@@ -99,19 +122,34 @@ QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e)
         co_return Delivery::failed(QStringLiteral("the mail relay's address is not usable"));
     }
     case OutboxEntry::Form::Push: {
-        const PushMessage push{str(p, "title"), str(p, "text"), str(p, "priority"), str(p, "tags")};
-        const Delivery pushed = co_await sendPush(settings_.pushUrl, push, deadlines.http);
+        const QJsonArray lines = p.value(QLatin1String("lines")).toArray();
+        // A push that waited says when what it tells was seen.
+        const QString text = lines.isEmpty() ? str(p, "text") : pushText(pushLinesFromJson(lines), e.tries > 0);
+        const PushMessage push{str(p, "title"), text, str(p, "priority"), str(p, "tags")};
+        const Delivery pushed = co_await sendPush(settings_.pushUrl, push, http);
         co_return pushed;
     }
     }
     co_return Delivery::failed(QStringLiteral("an alert of a kind this copy does not know"));
 }
 
-QCoro::Task<Delivery> AlertSender::tryEntry(OutboxEntry e)
+QCoro::Task<Delivery> AlertSender::tryEntry(OutboxEntry e, NetTimeouts http)
 {
+    // Told to stop: it waits for the next run.
+    if (stopping_)
+        co_return Delivery::failed(QStringLiteral("not sent: the program was told to stop"));
+    if (inFlight_.contains(e.id))
+        co_return Delivery::failed(QStringLiteral("it is being sent"));
+    const QDateTime now = clock_.now();
+    if (!outbox_.lease(e.id, now.addMSecs(leaseLength(e).count()), now)) {
+        // Delivered or being sent by another program.
+        emit waitingChanged();
+        armRetry();
+        co_return Delivery::failed(QStringLiteral("another program is sending it"));
+    }
     inFlight_.insert(e.id);
     QPointer<AlertSender> self(this);
-    const Delivery d = co_await deliver(e);
+    const Delivery d = co_await deliver(e, http);
     if (!self)
         co_return d;
     inFlight_.remove(e.id);
@@ -121,6 +159,8 @@ QCoro::Task<Delivery> AlertSender::tryEntry(OutboxEntry e)
         outbox_.failed(e.id, d.failure, clock_.now());
     emit waitingChanged();
     armRetry();
+    if (inFlight_.isEmpty())
+        emit idle();
     co_return d;
 }
 
@@ -128,53 +168,80 @@ QCoro::Task<Delivery> AlertSender::send(OutboxEntry e)
 {
     const OutboxEntry kept = outbox_.add(std::move(e), clock_.now());
     emit waitingChanged();
-    const Delivery d = co_await tryEntry(kept);
+    const Delivery d = co_await tryEntry(kept, deadlines.http);
     co_return d;
 }
 
 QCoro::Task<Delivery> AlertSender::sendOnce(OutboxEntry e)
 {
-    const Delivery d = co_await deliver(std::move(e));
+    const Delivery d = co_await deliver(std::move(e), deadlines.http);
     co_return d;
 }
 
-QCoro::Task<> AlertSender::sendWaiting(bool dueOnly)
+QCoro::Task<> AlertSender::sendWaiting(WaitingRound round)
 {
     QPointer<AlertSender> self(this);
-    const QList<OutboxEntry> entries = dueOnly ? outbox_.due(clock_.now()) : outbox_.waiting();
+    const QDateTime now = clock_.now();
+    const QList<OutboxEntry> entries = outbox_.due(now, round.dueOnly ? now.addMSecs(kEarlyMs) : kAnyTime);
+    std::optional<QDeadlineTimer> pushes;
     for (const OutboxEntry& e : entries) {
-        if (!self)
+        if (!self || stopping_)
             co_return;
         // Sent meanwhile by another try, or replaced by a newer alert.
         if (inFlight_.contains(e.id) || !outbox_.contains(e.id))
             continue;
-        co_await tryEntry(e);
+        if ((round.holdSeatPushes && e.isSeatsPush())
+            || (round.untriedSince.isValid() && e.lastTry.isValid() && e.lastTry >= round.untriedSince))
+            continue;
+        NetTimeouts http = deadlines.http;
+        if (e.form == OutboxEntry::Form::Push) {
+            if (!pushes)
+                pushes = QDeadlineTimer(deadlines.http.transfer);
+            const milliseconds left(pushes->remainingTime());
+            // The round's time for pushes is spent: the rest wait for the next.
+            if (left <= milliseconds(0))
+                continue;
+            http.connect = std::min(http.connect, left);
+            http.transfer = std::min(http.transfer, left);
+        }
+        co_await tryEntry(e, http);
     }
+    if (self)
+        armRetry();
 }
 
 void AlertSender::drop(OutboxEntry::Topic topic)
 {
     outbox_.drop(topic);
     emit waitingChanged();
+    armRetry();
 }
 
 void AlertSender::retryWhenDue()
 {
     retrying_ = true;
-    armRetry();
+    // What an earlier run left is tried at once, not at its old time.
+    QTimer::singleShot(0, this, [this] { sendWaiting(); });
+}
+
+void AlertSender::stop()
+{
+    stopping_ = true;
+    retry_.stop();
 }
 
 void AlertSender::armRetry()
 {
-    if (!retrying_)
+    if (!retrying_ || stopping_)
         return;
-    const QDateTime next = outbox_.nextDue();
+    const QDateTime now = clock_.now();
+    const QDateTime next = outbox_.nextDue(now);
     if (!next.isValid()) {
         retry_.stop();
         return;
     }
-    const qint64 ms = std::max<qint64>(0, clock_.now().msecsTo(next));
-    retry_.start(int(std::min<qint64>(ms, 3600 * 1000)));
+    const qint64 ms = std::clamp<qint64>(now.msecsTo(next), 0, 3600 * 1000);
+    retry_.start(int(ms));
 }
 
 } // namespace zelvane

@@ -6,6 +6,7 @@
 #include "notify/Push.h"
 
 #include <QCoroTask>
+#include <QDateTime>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -22,14 +23,27 @@ OutboxEntry mailEntry(OutboxEntry::Topic topic, const Settings& settings, const 
                       const QString& html, const QString& plain);
 OutboxEntry siteGetEntry(OutboxEntry::Topic topic, const QString& address);
 OutboxEntry sitePostEntry(OutboxEntry::Topic topic, const QString& address, const QString& form);
-OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message);
+// A push; given `lines` (each about one itinerary, with when it was seen),
+// its text is made of them, and a seat push waiting for its server takes
+// in a newer one line by line instead of going twice.
+OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message,
+                      const QList<PushLine>& lines = {});
 
 inline const QString kWaitingAlertsSent = QStringLiteral("Alerts that waited have been sent");
+
+// Which of what waits one round of tries takes.
+struct WaitingRound {
+    bool dueOnly = false;        // only what has fallen due
+    bool holdSeatPushes = false; // a check follows whose own seat push takes them in
+    QDateTime untriedSince{};    // leaves what was tried at or after this
+};
 
 // Sends the alerts meant for a server through the outbox: written there
 // first, removed when the server took it, tried again with a growing pause
 // while it did not. The server settings are read at each try, so a mail
-// server the user mends is used by the next one.
+// server the user mends is used by the next one. While an alert is tried it
+// is leased to its sender (the mail program, for the tray program's mail)
+// until its deadline, so no other program sends it meanwhile.
 class AlertSender final : public QObject {
     Q_OBJECT
 public:
@@ -40,12 +54,20 @@ public:
     QCoro::Task<Delivery> send(OutboxEntry entry);
     // Tried once and kept nowhere (a test alert).
     QCoro::Task<Delivery> sendOnce(OutboxEntry entry);
-    // Tries what waits: all of it, or what is due.
-    QCoro::Task<> sendWaiting(bool dueOnly);
+    // Tries what waits, as the round says. Every push of one round shares
+    // one deadline: a push server that does not answer holds the round up
+    // once, not once per push.
+    QCoro::Task<> sendWaiting(WaitingRound round = {});
     void drop(OutboxEntry::Topic topic);
 
-    // From now on what waits is tried whenever it falls due.
+    // From now on what waits is tried at once and then whenever it falls due.
     void retryWhenDue();
+    // The pauses between tries, shortened against a simulated site.
+    void setPauseScale(double scale) { outbox_.setPauseScale(scale); }
+    // Nothing more is tried from now on (the program is told to stop); a
+    // send under way goes on to its end, within its deadline.
+    void stop();
+    bool sending() const { return !inFlight_.isEmpty(); }
 
     const Outbox& outbox() const { return outbox_; }
     MailDeadlines deadlines;
@@ -53,10 +75,13 @@ public:
 signals:
     // Something was added to, tried from or left the outbox.
     void waitingChanged();
+    // The last send under way has ended.
+    void idle();
 
 private:
-    QCoro::Task<Delivery> deliver(OutboxEntry entry);
-    QCoro::Task<Delivery> tryEntry(OutboxEntry entry);
+    QCoro::Task<Delivery> deliver(OutboxEntry entry, NetTimeouts http);
+    QCoro::Task<Delivery> tryEntry(OutboxEntry entry, NetTimeouts http);
+    std::chrono::milliseconds leaseLength(const OutboxEntry& entry) const;
     void armRetry();
 
     Outbox& outbox_;
@@ -66,6 +91,7 @@ private:
     QSet<qint64> inFlight_; // a retry never sends what a send is still sending
     QTimer retry_;
     bool retrying_ = false;
+    bool stopping_ = false;
 };
 
 } // namespace zelvane

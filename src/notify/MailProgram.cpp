@@ -44,6 +44,8 @@ QByteArray mailRequestJson(const MailRequest& r)
         {"messageId", r.message.messageId},
         {"connectMs", qint64(r.deadlines.connect.count())},
         {"wholeMs", qint64(r.deadlines.whole.count())},
+        {"outbox", r.message.receipt.outbox},
+        {"outboxId", r.message.receipt.id},
     };
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
@@ -66,6 +68,7 @@ std::optional<MailRequest> mailRequestFromJson(const QByteArray& text)
     r.message.plain = json["plain"].toString();
     r.message.date = QDateTime::fromString(json["date"].toString(), Qt::ISODateWithMs);
     r.message.messageId = json["messageId"].toString();
+    r.message.receipt = {json["outbox"].toString(), json["outboxId"].toInteger()};
     r.deadlines.connect = std::chrono::milliseconds(json["connectMs"].toInteger(r.deadlines.connect.count()));
     r.deadlines.whole = std::chrono::milliseconds(json["wholeMs"].toInteger(r.deadlines.whole.count()));
     return r;

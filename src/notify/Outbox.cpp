@@ -1,20 +1,33 @@
 #include "notify/Outbox.h"
 
+#include "app/PrivateFiles.h"
+#include "notify/Push.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QVariant>
 
 #include <algorithm>
+#include <cerrno>
+
+#ifndef Q_OS_WIN
+#include <signal.h>
+#endif
 
 namespace zelvane {
 
 namespace {
 
 const QString kFileName = QStringLiteral("outbox.sqlite");
+// How often an entry held by another live sender is looked at again.
+constexpr qint64 kLeaseLookMs = 5000;
 
 QString topicText(OutboxEntry::Topic t)
 {
@@ -35,13 +48,79 @@ QString formText(OutboxEntry::Form f)
 
 QString timeText(const QDateTime& t)
 {
-    return t.toString(Qt::ISODateWithMs);
+    return t.isValid() ? t.toString(Qt::ISODateWithMs) : QString();
 }
 
 QDateTime timeFrom(const QVariant& v)
 {
     return QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
 }
+
+qint64 ownPid()
+{
+    return QCoreApplication::applicationPid();
+}
+
+bool processAlive(qint64 pid)
+{
+#ifndef Q_OS_WIN
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+#else
+    return pid > 0;
+#endif
+}
+
+// A seat push's lines; an entry of an older copy has its text alone.
+QList<PushLine> linesOf(const OutboxEntry& e)
+{
+    const QJsonArray lines = e.payload.value(QLatin1String("lines")).toArray();
+    if (!lines.isEmpty())
+        return pushLinesFromJson(lines);
+    const QString text = e.payload.value(QLatin1String("text")).toString();
+    return {{text, text, e.created, false}};
+}
+
+void setLines(OutboxEntry& e, const QList<PushLine>& lines)
+{
+    e.payload.insert(QStringLiteral("lines"), pushLinesJson(lines));
+    e.payload.insert(QStringLiteral("text"), pushText(lines, false));
+}
+
+// A connection of its own to an outbox file that is there; nothing otherwise.
+class FileConnection {
+public:
+    explicit FileConnection(const QString& path)
+        : name_(QStringLiteral("outbox-file-%1").arg(quintptr(this)))
+    {
+        if (!QFile::exists(path))
+            return;
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+        open_ = db.open();
+    }
+    ~FileConnection()
+    {
+        if (!QSqlDatabase::contains(name_))
+            return;
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    bool run(const QString& sql, const QVariantList& values)
+    {
+        if (!open_)
+            return false;
+        QSqlQuery q(QSqlDatabase::database(name_, false));
+        q.prepare(sql);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        return q.exec();
+    }
+
+private:
+    QString name_;
+    bool open_ = false;
+};
 
 } // namespace
 
@@ -82,6 +161,12 @@ bool Outbox::open(const QString& folder)
 
 bool Outbox::openFile()
 {
+    // Born private, and an older file made private: it holds the mails.
+    if (QFile::exists(path_))
+        keepPrivate(path_);
+    else
+        createPrivate(path_);
+    keepPrivate(path_ + QStringLiteral("-journal"));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
         db.setDatabaseName(path_);
@@ -90,8 +175,21 @@ bool Outbox::openFile()
         if (!db.open()
             || !q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS outbox(id INTEGER PRIMARY KEY, "
                                       "topic INTEGER, form INTEGER, payload TEXT, created TEXT, "
-                                      "tries INTEGER, next_try TEXT, last_reason TEXT)"))) {
+                                      "tries INTEGER, next_try TEXT, last_reason TEXT, last_try TEXT, "
+                                      "leased_until TEXT, lease_pid INTEGER, lease_host TEXT)"))) {
             error_ = db.isOpen() ? q.lastError().text() : db.lastError().text();
+        } else {
+            // A file of an earlier version gains the columns it lacks; older
+            // copies read the columns they know.
+            QStringList columns;
+            q.exec(QStringLiteral("PRAGMA table_info(outbox)"));
+            while (q.next())
+                columns << q.value(1).toString();
+            for (const char* column : {"last_try TEXT", "leased_until TEXT", "lease_pid INTEGER", "lease_host TEXT"}) {
+                const QString c = QString::fromLatin1(column);
+                if (!columns.contains(c.section(QLatin1Char(' '), 0, 0)))
+                    q.exec(QStringLiteral("ALTER TABLE outbox ADD COLUMN ") + c);
+            }
         }
     }
     if (!error_.isEmpty()) {
@@ -113,8 +211,8 @@ void Outbox::load()
 {
     entries_.clear();
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (!q.exec(QStringLiteral("SELECT id, topic, form, payload, created, tries, next_try, last_reason "
-                               "FROM outbox ORDER BY id")))
+    if (!q.exec(QStringLiteral("SELECT id, topic, form, payload, created, tries, next_try, last_reason, "
+                               "last_try, leased_until, lease_pid, lease_host FROM outbox ORDER BY id")))
         return;
     while (q.next()) {
         OutboxEntry e;
@@ -126,6 +224,8 @@ void Outbox::load()
         e.tries = q.value(5).toInt();
         e.nextTry = timeFrom(q.value(6));
         e.lastReason = q.value(7).toString();
+        e.lastTry = timeFrom(q.value(8));
+        e.lease = {timeFrom(q.value(9)), q.value(10).toLongLong(), q.value(11).toString()};
         entries_ << e;
         nextId_ = std::max(nextId_, e.id + 1);
     }
@@ -137,11 +237,13 @@ void Outbox::store(const OutboxEntry& e)
         return;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO outbox(id, topic, form, payload, created, tries, "
-                             "next_try, last_reason) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
+                             "next_try, last_reason, last_try, leased_until, lease_pid, lease_host) "
+                             "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant& v : {QVariant(e.id), QVariant(int(e.topic)), QVariant(int(e.form)),
                               QVariant(QString::fromUtf8(QJsonDocument(e.payload).toJson(QJsonDocument::Compact))),
                               QVariant(timeText(e.created)), QVariant(e.tries), QVariant(timeText(e.nextTry)),
-                              QVariant(e.lastReason)})
+                              QVariant(e.lastReason), QVariant(timeText(e.lastTry)),
+                              QVariant(timeText(e.lease.until)), QVariant(e.lease.pid), QVariant(e.lease.host)})
         q.addBindValue(v);
     if (!q.exec())
         error_ = q.lastError().text();
@@ -158,9 +260,38 @@ void Outbox::remove(qint64 id)
     q.exec();
 }
 
+bool Outbox::leasedElsewhere(const OutboxEntry& e, const QDateTime& now)
+{
+    const OutboxEntry::Lease& l = e.lease;
+    if (!l.until.isValid() || l.until <= now)
+        return false;
+    const bool here = l.host.isEmpty() || l.host == QSysInfo::machineHostName();
+    if (here && l.pid == ownPid())
+        return false;
+    // A sender on another machine is believed until its deadline.
+    return !here || processAlive(l.pid);
+}
+
+void Outbox::mergeSeatPushes(OutboxEntry& into, const QDateTime& now)
+{
+    QList<PushLine> older;
+    QList<qint64> merged;
+    for (const OutboxEntry& e : std::as_const(entries_)) {
+        // One a sender holds may be delivered any moment: it stays apart.
+        if (e.id == into.id || !e.isSeatsPush() || (e.lease.until.isValid() && e.lease.until > now))
+            continue;
+        older = mergePushLines(older, linesOf(e));
+        merged << e.id;
+    }
+    if (merged.isEmpty())
+        return;
+    setLines(into, mergePushLines(older, linesOf(into)));
+    for (qint64 id : merged)
+        remove(id);
+}
+
 OutboxEntry Outbox::add(OutboxEntry entry, const QDateTime& now)
 {
-    // Every seat opening is its own news; the other topics keep only the newest.
     if (entry.topic != OutboxEntry::Topic::Seats) {
         QList<qint64> obsolete;
         for (const OutboxEntry& e : std::as_const(entries_))
@@ -173,9 +304,58 @@ OutboxEntry Outbox::add(OutboxEntry entry, const QDateTime& now)
     entry.created = entry.created.isValid() ? entry.created : now;
     entry.tries = 0;
     entry.nextTry = now;
+    entry.lastTry = QDateTime();
+    entry.lease = {};
+    if (entry.isSeatsPush())
+        mergeSeatPushes(entry, now);
     entries_ << entry;
     store(entry);
     return entry;
+}
+
+bool Outbox::lease(qint64 id, const QDateTime& until, const QDateTime& now)
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(),
+                                 [id](const OutboxEntry& e) { return e.id == id; });
+    if (it == entries_.end())
+        return false;
+    const OutboxEntry::Lease mine{until, ownPid(), QSysInfo::machineHostName()};
+    if (!QSqlDatabase::contains(connection_)) {
+        if (leasedElsewhere(*it, now))
+            return false;
+        it->lease = mine;
+        return true;
+    }
+    // As the file has it now: another program may have sent it meanwhile.
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    const bool locked = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    const auto commit = [&q, locked] {
+        if (locked)
+            q.exec(QStringLiteral("COMMIT"));
+    };
+    q.prepare(QStringLiteral("SELECT leased_until, lease_pid, lease_host FROM outbox WHERE id = ?"));
+    q.addBindValue(id);
+    if (q.exec()) {
+        if (!q.next()) {
+            q.finish();
+            commit();
+            entries_.erase(it);
+            return false;
+        }
+        it->lease = {timeFrom(q.value(0)), q.value(1).toLongLong(), q.value(2).toString()};
+        q.finish();
+    }
+    if (leasedElsewhere(*it, now)) {
+        commit();
+        return false;
+    }
+    it->lease = mine;
+    q.prepare(QStringLiteral("UPDATE outbox SET leased_until = ?, lease_pid = ?, lease_host = ? WHERE id = ?"));
+    for (const QVariant& v : {QVariant(timeText(mine.until)), QVariant(mine.pid), QVariant(mine.host), QVariant(id)})
+        q.addBindValue(v);
+    q.exec();
+    commit();
+    return true;
 }
 
 void Outbox::delivered(qint64 id)
@@ -185,14 +365,33 @@ void Outbox::delivered(qint64 id)
 
 void Outbox::failed(qint64 id, const QString& reason, const QDateTime& now)
 {
-    for (OutboxEntry& e : entries_) {
-        if (e.id != id)
-            continue;
-        ++e.tries;
-        e.lastReason = reason;
-        e.nextTry = now.addSecs(60 * retryMinutes(e.tries));
-        store(e);
+    const auto it = std::find_if(entries_.begin(), entries_.end(),
+                                 [id](const OutboxEntry& e) { return e.id == id; });
+    if (it == entries_.end())
+        return;
+    ++it->tries;
+    it->lastReason = reason;
+    it->lastTry = now;
+    it->lease = {};
+    const qint64 pauseMs = qint64(60000.0 * retryMinutes(it->tries) * pauseScale_);
+    it->nextTry = now.addMSecs(std::max<qint64>(pauseMs, 1));
+    OutboxEntry e = *it;
+    if (e.isSeatsPush()) {
+        // A newer seat push came while this one was tried: they go as one.
+        const auto newer = std::find_if(entries_.crbegin(), entries_.crend(), [&e, &now](const OutboxEntry& n) {
+            return n.id > e.id && n.isSeatsPush() && !(n.lease.until.isValid() && n.lease.until > now);
+        });
+        if (newer != entries_.crend()) {
+            OutboxEntry into = *newer;
+            mergeSeatPushes(into, now);
+            for (OutboxEntry& n : entries_)
+                if (n.id == into.id)
+                    n = into;
+            store(into);
+            return;
+        }
     }
+    store(e);
 }
 
 void Outbox::drop(OutboxEntry::Topic topic)
@@ -215,21 +414,35 @@ QList<OutboxEntry> Outbox::waiting() const
     return entries_;
 }
 
-QList<OutboxEntry> Outbox::due(const QDateTime& now) const
+QList<OutboxEntry> Outbox::due(const QDateTime& now, const QDateTime& dueBy) const
 {
     QList<OutboxEntry> due;
     for (const OutboxEntry& e : entries_)
-        if (e.nextTry <= now)
+        if (e.nextTry <= dueBy && !held(e, now))
             due << e;
     return due;
 }
 
-QDateTime Outbox::nextDue() const
+bool Outbox::held(const OutboxEntry& e, const QDateTime& now)
+{
+    const bool mine = e.lease.pid == ownPid()
+                      && (e.lease.host.isEmpty() || e.lease.host == QSysInfo::machineHostName());
+    return e.lease.until.isValid() && e.lease.until > now && (mine || leasedElsewhere(e, now));
+}
+
+QDateTime Outbox::nextDue(const QDateTime& now) const
 {
     QDateTime next;
-    for (const OutboxEntry& e : entries_)
-        if (!next.isValid() || e.nextTry < next)
-            next = e.nextTry;
+    for (const OutboxEntry& e : entries_) {
+        // One this program is sending comes back when its try ends.
+        if (held(e, now) && !leasedElsewhere(e, now))
+            continue;
+        const QDateTime at = leasedElsewhere(e, now)
+                                 ? std::min(e.lease.until, now.addMSecs(kLeaseLookMs))
+                                 : e.nextTry;
+        if (!next.isValid() || at < next)
+            next = at;
+    }
     return next;
 }
 
@@ -237,14 +450,28 @@ QString Outbox::summary() const
 {
     if (entries_.isEmpty())
         return {};
-    QString reason;
+    // The reason of the try that came last, whichever entry it was.
+    const OutboxEntry* last = nullptr;
     for (const OutboxEntry& e : entries_)
-        if (!e.lastReason.isEmpty())
-            reason = e.lastReason;
+        if (!e.lastReason.isEmpty() && (!last || e.lastTry >= last->lastTry))
+            last = &e;
     const int n = int(entries_.size());
-    QString text = n == 1 ? QStringLiteral("1 alert waiting to be sent")
-                          : QStringLiteral("%1 alerts waiting to be sent").arg(n);
-    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
+    const QString text = n == 1 ? QStringLiteral("1 alert waiting to be sent")
+                                : QStringLiteral("%1 alerts waiting to be sent").arg(n);
+    return last ? text + QStringLiteral(": ") + last->lastReason : text;
+}
+
+void Outbox::takeOverLease(const QString& path, qint64 id)
+{
+    FileConnection file(path);
+    file.run(QStringLiteral("UPDATE outbox SET lease_pid = ?, lease_host = ? WHERE id = ?"),
+             {ownPid(), QSysInfo::machineHostName(), id});
+}
+
+void Outbox::markDelivered(const QString& path, qint64 id)
+{
+    FileConnection file(path);
+    file.run(QStringLiteral("DELETE FROM outbox WHERE id = ?"), {id});
 }
 
 } // namespace zelvane

@@ -1,7 +1,10 @@
 #include "notify/Push.h"
 
+#include <QJsonObject>
 #include <QNetworkRequest>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace zelvane {
 
@@ -39,6 +42,51 @@ QCoro::Task<Delivery> sendPush(QString address, PushMessage message, NetTimeouts
     const QByteArray body = message.text.toUtf8();
     const HttpReply reply = co_await httpExchange(request, "POST", body, timeouts);
     co_return httpDelivery(reply, QStringLiteral("the push server"));
+}
+
+QJsonArray pushLinesJson(const QList<PushLine>& lines)
+{
+    QJsonArray out;
+    for (const PushLine& l : lines)
+        out.append(QJsonObject{{"key", l.key}, {"text", l.text},
+                               {"seen", l.seen.toString(Qt::ISODateWithMs)}, {"carried", l.carried}});
+    return out;
+}
+
+QList<PushLine> pushLinesFromJson(const QJsonArray& lines)
+{
+    QList<PushLine> out;
+    for (const QJsonValue& v : lines)
+        out.append({v[QLatin1String("key")].toString(), v[QLatin1String("text")].toString(),
+                    QDateTime::fromString(v[QLatin1String("seen")].toString(), Qt::ISODateWithMs),
+                    v[QLatin1String("carried")].toBool()});
+    return out;
+}
+
+QList<PushLine> mergePushLines(const QList<PushLine>& older, const QList<PushLine>& newer)
+{
+    QList<PushLine> merged;
+    for (PushLine l : older) {
+        const bool replaced = std::any_of(newer.cbegin(), newer.cend(),
+                                          [&l](const PushLine& n) { return n.key == l.key; });
+        if (replaced)
+            continue;
+        l.carried = true;
+        merged << l;
+    }
+    return merged << newer;
+}
+
+QString pushText(const QList<PushLine>& lines, bool waited)
+{
+    QStringList out;
+    for (const PushLine& l : lines) {
+        const bool late = (waited || l.carried) && l.seen.isValid();
+        out << (late ? l.text + QStringLiteral(" (seen ")
+                           + l.seen.toString(QStringLiteral("dd/MM/yyyy HH:mm")) + QLatin1Char(')')
+                     : l.text);
+    }
+    return out.join(QLatin1Char('\n'));
 }
 
 } // namespace zelvane

@@ -162,13 +162,24 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
             continue;
         const Itinerary& it = list_.at(p);
         const SeatTexts texts = seatTexts(it, r);
-        flights.append({flightLine(it.origin.name, it.destination.name, texts.dates, it.timeOfDay, texts.seats)});
+        // One waiting push per itinerary: a newer one takes its place.
+        const QString key = QStringList{it.origin.code,       it.destination.code,
+                                        dateText(it.date),    QString::number(it.extraDays),
+                                        it.timeOfDay,         cabinName(it.cabin),
+                                        QString::number(it.adults)}
+                                .join(QLatin1Char(';'));
+        flights.append({flightLine(it.origin.name, it.destination.name, texts.dates, it.timeOfDay, texts.seats), key});
     }
     return flights;
 }
 
 QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
 {
+    // What waited from before and this session did not try goes after its
+    // own alerts: a server that was down may be back, and the user expects
+    // news after a check, not at the next hour's retry.
+    WaitingRound rest;
+    rest.untriedSince = clock_.now();
     undelivered.clear();
     report_ = std::move(report);
     checks_ = report_.checks;
@@ -183,6 +194,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
         post_.drop(OutboxEntry::Topic::SiteNotice);
     }
     if (outcome != SessionOutcome::Completed && checks_.isEmpty()) {
+        co_await post_.sendWaiting(rest);
         showWaiting();
         co_return;
     }
@@ -205,6 +217,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
     }
     rememberTold(carried);
     co_await announceUnreadablePages();
+    co_await post_.sendWaiting(rest);
     showWaiting();
 }
 
@@ -225,7 +238,7 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
     }
     if (!settings_.pushUrl.trimmed().isEmpty()) {
         const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
-        const OutboxEntry entry = pushEntry(alert.topic, push);
+        const OutboxEntry entry = pushEntry(alert.topic, push, alert.pushLines);
         Delivery pushed;
         if (alert.once)
             pushed = co_await post_.sendOnce(entry);
@@ -244,12 +257,16 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight>
     for (const Flight& f : flights)
         lines << f.line;
     Alert alert{kSeatsFound, lines, true, QStringLiteral("high"), QStringLiteral("airplane")};
+    for (const Flight& f : flights)
+        alert.pushLines.append({f.key, f.line, clock_.now()});
     // More than a few become one note that lists them all.
     if (lines.size() > kNotesBeforeGrouping)
         alert.notes = QStringList{lines.join(QLatin1Char('\n'))};
-    // A check cut short says so beside what it found.
-    if (!trouble.isEmpty())
+    // A check cut short says so beside what it found; a newer check's word replaces it.
+    if (!trouble.isEmpty()) {
         alert.notes.last() += QLatin1Char('\n') + trouble;
+        alert.pushLines.append({QStringLiteral("stopped"), trouble, clock_.now()});
+    }
     const QList<ChannelOutcome> outcomes = co_await noteAndPush(alert);
     co_return outcomes;
 }

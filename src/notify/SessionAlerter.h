@@ -61,6 +61,7 @@ public:
 private:
     struct Flight {
         QString line;
+        QString key; // which itinerary: a waiting push keeps one line per key
     };
     // The flights this session announces. Every channel takes them from
     // here, so announcing only what changed is decided in this one place.
@@ -88,6 +89,7 @@ private:
         QString priority, tags;
         OutboxEntry::Topic topic = OutboxEntry::Topic::Seats;
         bool once = false; // a test: tried once, never kept
+        QList<PushLine> pushLines{}; // the push's lines by itinerary; none: the notes
     };
     QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
     QCoro::Task<> announceLoginFailure(SessionOutcome outcome);

@@ -24,12 +24,21 @@ struct SmtpServer {
 };
 SmtpServer smtpServerFrom(const Settings& settings); // without the password
 
+// The outbox entry a mail is sent for: whoever talks to the server marks it
+// delivered there the moment the server took it. Empty for a mail kept
+// nowhere.
+struct OutboxReceipt {
+    QString outbox; // the file
+    qint64 id = 0;
+};
+
 // One e-mail, sent as multipart/alternative in UTF-8: the HTML part and the
 // plain part with the same text (see mailHtml and mailPlain).
 struct MailMessage {
     QString from, to, subject, html, plain;
     QDateTime date;    // now when not set
     QString messageId; // made up when not set
+    OutboxReceipt receipt;
 };
 
 // The whole exchange ends within `whole` whatever the server does, its

@@ -1,8 +1,10 @@
 // The executable: joins the logic and the windows.
 #include "app/Clock.h"
 #include "app/SettingsArea.h"
+#include "app/StopSignals.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
+#include "notify/AlertSender.h"
 #include "startup/CommandLine.h"
 #include "startup/Startup.h"
 #include "ui/AppWindows.h"
@@ -11,14 +13,10 @@
 #include "ui/Skin.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTime>
-#include <csignal>
+#include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace zelvane;
 
@@ -33,31 +31,6 @@ const char* const kHelp =
     "user; --again, or any of Qt's own options (-platform, -style, -session ...),\n"
     "lets this copy run beside it. For a machine without a display, see\n"
     "zelvane-check.\n";
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
-}
-
-// SIGTERM at log-off (or from a service manager), SIGHUP when the terminal
-// goes, Ctrl+C. The handler only wakes the event loop; what to do is decided
-// there, by `stop`.
-void onTermination(QObject* context, std::function<void()> stop)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, std::move(stop));
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGHUP, SIGINT})
-        sigaction(sig, &action, nullptr);
-}
 
 } // namespace
 
@@ -111,6 +84,11 @@ int main(int argc, char* argv[])
     AppWindows windows(parts, news, boxes);
     // Against a simulated site the wait for a panel shortens with the other pauses.
     windows.trayWaitMs = int(windows.trayWaitMs * timeScale());
+    windows.historyRetryMs = std::max(100, int(windows.historyRetryMs * timeScale()));
+    windows.alertSender().setPauseScale(timeScale());
+    // The window's thread never waits long for a history another program
+    // holds: the session is kept and written later.
+    program.history.setBusyWait(std::chrono::milliseconds(100));
     // The status line's texts on standard output as well, each with its time,
     // as zelvane-check prints them: a terminal can follow a check.
     if (qEnvironmentVariable("ZELVANE_PRINT_STATUS") == QLatin1String("1"))
@@ -120,12 +98,24 @@ int main(int argc, char* argv[])
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
             std::fflush(stdout);
         });
+    // And what waits in the outbox, as the tooltip tells it.
+    if (qEnvironmentVariable("ZELVANE_PRINT_STATUS") == QLatin1String("1"))
+        QObject::connect(&windows.alertSender(), &AlertSender::waitingChanged, &app, [&windows] {
+            const QString summary = windows.alertSender().outbox().summary();
+            const QByteArray line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8()
+                                    + " outbox: " + (summary.isEmpty() ? "nothing waits" : summary.toUtf8())
+                                    + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+            std::fflush(stdout);
+        });
 
     // The settings and the watch list are saved before the end, but only by a
     // copy that got past start-up: until then nothing has changed, and a
     // refused copy has read nothing to save.
     bool started = false;
-    onTermination(&app, [&] {
+    // A mail the mail program is sending meanwhile is its own: it marks it
+    // delivered, and the next start does not send it again.
+    onStopSignal(&app, [&](int) {
         if (started)
             endProcessSavingAll(parts);
         std::_Exit(1);

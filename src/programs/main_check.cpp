@@ -5,6 +5,8 @@
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
+#include "app/StopSignals.h"
+#include "net/Addresses.h"
 #include "startup/CheckRig.h"
 #include "startup/Startup.h"
 #include "history/HistoryExport.h"
@@ -65,18 +67,23 @@ const char* const kHelp =
     "\n"
     "An alert for a server (an e-mail, a push) is kept in the outbox\n"
     "(outbox.sqlite in the data folder) until the server takes it. Each run first\n"
-    "sends what waits there, then checks; the tray program tries again on its own,\n"
-    "after 1, 2, 4 ... minutes, at most an hour apart. A newer results e-mail\n"
-    "replaces one still waiting; a login that gets through drops a waiting warning,\n"
-    "a check that works a waiting site notice.\n"
+    "sends what waits there, then checks, then tries what still waits; the tray\n"
+    "program tries again on its own, after 1, 2, 4 ... minutes, at most an hour\n"
+    "apart. A newer results e-mail replaces one still waiting; a login that gets\n"
+    "through drops a waiting warning, a check that works a waiting site notice.\n"
+    "Waiting pushes of seats found are one push, a line that waited saying when\n"
+    "its seats were seen. An alert being sent belongs to its sender until its\n"
+    "deadline, so no other run sends it meanwhile.\n"
     "\n"
     "  --send-waiting  send what waits in the outbox and end; no check is made\n"
     "  --test-alert  send a test through every alert channel that is set up,\n"
     "                print each one's outcome and end; no check is made\n"
     "\n"
     "It refuses to run a check while the tray program runs: both would log in and\n"
-    "write the same settings. Each run keeps its own login throttle (three logins\n"
-    "in five minutes), so schedule it no more often than every five minutes.\n"
+    "write the same settings; their lock lies beside the settings file, so a job\n"
+    "without XDG_RUNTIME_DIR finds it too. Each run keeps its own login throttle\n"
+    "(three logins in five minutes), so schedule it no more often than every five\n"
+    "minutes. Stopped by a signal, it first finishes a mail or push under way.\n"
     "\n"
     "  --history [N] print the checks of the last N sessions (10 when N is not\n"
     "                given) from the history file and end, without logging in:\n"
@@ -96,9 +103,10 @@ const char* const kHelp =
     "  6  the site refused the login (member number, surname or PIN): its own\n"
     "     page answered, and it was not the account page\n"
     "  7  the site refused the login four times; a retry follows in the tray program\n"
-    "  8  the check ran, but an alert is still waiting in the outbox (each one and\n"
-    "     why is printed); with --send-waiting: something still waits; with\n"
-    "     --test-alert: a channel failed, or none reached you\n"
+    "  8  the check ran, but an alert is still waiting in the outbox, or one the\n"
+    "     settings ask for could not go out on any channel (nothing set up): each\n"
+    "     one and why is printed; with --send-waiting: something still waits;\n"
+    "     with --test-alert: a channel failed, or none reached you\n"
     "  9  the airline's site could not be reached (no network, no such host,\n"
     "     connection refused or timed out) or could not be used (an HTTP error\n"
     "     such as 503 Service Unavailable, a page from another host such as a\n"
@@ -109,7 +117,8 @@ const char* const kHelp =
     "     changed): its itinerary is not checked; the last page of each kind is\n"
     "     kept as unreadable-KIND.html in the data folder (before 8)\n"
     " 64  wrong usage\n"
-    " 66  --history: the history cannot be read\n";
+    " 66  --history: the history cannot be read\n"
+    "129, 130, 143  stopped by SIGHUP, SIGINT, SIGTERM (after a send under way)\n";
 
 void out(const QString& line)
 {
@@ -176,13 +185,25 @@ int exitFor(SessionOutcome outcome)
     return kExitAlreadyRunning;
 }
 
-// Each alert still in the outbox, and why, on a line of its own. True when none waits.
-bool reportWaiting(const Outbox& outbox)
+// Each alert still in the outbox, and why, on a line of its own; then each
+// one the session wanted that no channel could carry (nothing set up). True
+// when nothing was left undone.
+bool reportUndelivered(const Outbox& outbox, const QStringList& undelivered = {})
 {
-    for (const OutboxEntry& e : outbox.waiting())
+    QStringList waitingReasons;
+    for (const OutboxEntry& e : outbox.waiting()) {
         fail(QStringLiteral("an alert could not be delivered and waits in the outbox: ") + e.describe()
              + QStringLiteral(": ") + e.lastReason);
-    return outbox.count() == 0;
+        waitingReasons << e.lastReason;
+    }
+    bool lost = false;
+    for (const QString& channelFailure : undelivered) {
+        if (waitingReasons.contains(channelFailure.section(QStringLiteral(": "), 1)))
+            continue;
+        fail(QStringLiteral("an alert could not be sent: ") + channelFailure);
+        lost = true;
+    }
+    return outbox.count() == 0 && !lost;
 }
 
 // A plain function, not a capturing lambda: the coroutine outlives the call
@@ -190,8 +211,12 @@ bool reportWaiting(const Outbox& outbox)
 QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& settings, QString dataFolder, int& code)
 {
     CheckEngine& engine = rig.engine();
-    // What earlier runs could not deliver goes first: it is older news.
-    co_await rig.alerts().post().sendWaiting(false);
+    // What earlier runs could not deliver goes first: it is older news. A
+    // seat push that waits is held for the session's own, which takes it
+    // in (one push, not two), and goes after the session otherwise.
+    WaitingRound first;
+    first.holdSeatPushes = true;
+    co_await rig.alerts().post().sendWaiting(first);
     const SessionOutcome outcome = co_await engine.runCheck();
     int unreadablePages = 0;
     for (int p = 1; p <= list.count(); ++p) {
@@ -221,7 +246,7 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
                             "trouble, not the member details; the next run tries again.")
                  .arg(engine.siteTroubleReason()));
     code = exitFor(outcome);
-    if (!reportWaiting(rig.alerts().post().outbox()) && code == kExitCompleted)
+    if (!reportUndelivered(rig.alerts().post().outbox(), rig.alerts().undelivered) && code == kExitCompleted)
         code = kExitAlertUndelivered;
     // Not known is never no seats: a page it could not read is its own news.
     if (unreadablePages > 0) {
@@ -238,8 +263,8 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
 
 QCoro::Task<> sendWaiting(AlertSender& post, int& code)
 {
-    co_await post.sendWaiting(false);
-    code = reportWaiting(post.outbox()) ? kExitCompleted : kExitAlertUndelivered;
+    co_await post.sendWaiting();
+    code = reportUndelivered(post.outbox()) ? kExitCompleted : kExitAlertUndelivered;
     QCoreApplication::exit(code);
 }
 
@@ -319,10 +344,27 @@ int runCheck(int argc, char* argv[])
     Settings& settings = program.settings;
     ConsoleBoxes boxes;
     AlertSender post(program.outbox, settings, boxes, clock);
+    post.setPauseScale(timeScale());
     CheckRig rig(parts.data, post);
     QObject::connect(&rig.status(), &SessionStatus::changed, &app,
                      [&clock](const QString& text) { printStatus(clock, text); });
     int code = kExitCompleted;
+    // Stopped while a mail or push is under way, that send ends first
+    // (within its deadline): cut off after the server took a mail, it would
+    // go again with the next run. Otherwise the run ends at once.
+    onStopSignal(&app, [&post](int signal) {
+        post.stop();
+        // Ended as a signal would end it, with the status that tells so;
+        // what was delivered is marked in the outbox by then.
+        const auto end = [signal] {
+            std::fflush(nullptr);
+            std::_Exit(128 + signal);
+        };
+        if (post.sending())
+            QObject::connect(&post, &AlertSender::idle, &post, end);
+        else
+            end();
+    });
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
         settings.load();

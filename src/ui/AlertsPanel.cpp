@@ -97,7 +97,7 @@ AlertsPanel::AlertsPanel(Settings& settings, SessionAlerter& alerts, MessageBoxe
     connect(testAlertButton_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
     sendNowButton_ = named(new QPushButton(QStringLiteral("Send &Now"), this), "cmdSendNow");
     sendNowButton_->setToolTip(QStringLiteral("Try every alert that waits at once"));
-    connect(sendNowButton_, &QPushButton::clicked, this, [this] { alerts_.post().sendWaiting(false); });
+    connect(sendNowButton_, &QPushButton::clicked, this, [this] { alerts_.post().sendWaiting(); });
     auto* side = new QVBoxLayout;
     side->setSpacing(6);
     side->addWidget(saveAlertsButton_);

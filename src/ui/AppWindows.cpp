@@ -1,5 +1,6 @@
 #include "ui/AppWindows.h"
 
+#include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
 #include "notify/AlertSender.h"
@@ -184,6 +185,15 @@ void AppWindows::loadTrayWindow()
     QObject::connect(post_.get(), &AlertSender::waitingChanged, menu_.get(), showWaiting);
     showWaiting();
     post_->retryWhenDue();
+    // A session the history could not take (another program held it) is
+    // written once it can be, a try at a time: nothing waits for the file.
+    auto* historyRetry = new QTimer(menu_.get());
+    QObject::connect(historyRetry, &QTimer::timeout, menu_.get(), [this] {
+        HistoryStore& history = parts_.data.history;
+        if (history.hasUnsaved())
+            history.saveUnsaved(parts_.data.clock.now());
+    });
+    historyRetry->start(historyRetryMs);
     if (!trayShown()) {
         trayLook_ = new QTimer(menu_.get());
         QObject::connect(trayLook_, &QTimer::timeout, menu_.get(), [this] { lookForTray(); });

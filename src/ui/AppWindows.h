@@ -67,6 +67,10 @@ public:
     // tray before the window is shown instead, and how often to look.
     int trayWaitMs = 30000;
     int trayPollMs = 1000;
+    // How often a session the history could not take is tried again.
+    int historyRetryMs = 30000;
+    // Every alert for a server goes through this one sender.
+    AlertSender& alertSender() { return *post_; }
     // The icon is in a tray now.
     bool trayShown() const;
     // The main window's city list update, run from the about window.

@@ -79,6 +79,8 @@ class TestCheckCommand : public QObject {
         env.insert("ZELVANE_AIRLINE_URL", down == "airline" ? closed : airline->baseUrl());
         env.insert("ZELVANE_CA_FILE", airline->caFile());
         env.insert("ZELVANE_SITE_URL", down == "site" ? closed : site->baseUrl());
+        if (down == "mail")
+            env.remove("ZELVANE_SITE_URL"); // no mail server and no site: no way to mail
         env.insert("ZELVANE_TIME_SCALE", "0");
         p.setProcessEnvironment(env);
         p.start(program, args);
@@ -336,6 +338,47 @@ private slots:
         }
     }
 
+    // What holds the user's data (the trips, the history, the mails waiting)
+    // is readable by the user alone, as the settings file is: what a run
+    // makes, what an older version left open to everyone, and the copy of a
+    // damaged history moved aside.
+    void theUsersDataIsTheirsAlone_data()
+    {
+        QTest::addColumn<bool>("older");   // files an older version left open to everyone
+        QTest::addColumn<bool>("damaged"); // a history SQLite finds damaged
+        QTest::newRow("made by a run") << false << false;
+        QTest::newRow("left open by an older version") << true << false;
+        QTest::newRow("a damaged history moved aside") << false << true;
+    }
+    void theUsersDataIsTheirsAlone()
+    {
+        QFETCH(bool, older);
+        QFETCH(bool, damaged);
+        const QString folder = QFileInfo(program).absolutePath();
+        const QStringList data{"Query.txt", "history*", "outbox*", "announced.json"};
+        // The site is down: the results mail waits in the outbox.
+        writeSettings("1234567", "1234");
+        writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        if (older || damaged)
+            QCOMPARE(run({}, "site").exitCode, 8);
+        for (const QFileInfo& f : QDir(folder).entryInfoList(data, QDir::Files))
+            if (older)
+                QFile::setPermissions(f.filePath(), f.permissions() | QFile::ReadGroup | QFile::ReadOther);
+        if (damaged) {
+            QFile file(folder + "/history.sqlite");
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.size() > 8192);
+            file.seek(4096);
+            file.write(QByteArray(4096, char(0xff)));
+        }
+        QCOMPARE(run({}, "site").exitCode, 8);
+        QStringList open;
+        for (const QFileInfo& f : QDir(folder).entryInfoList(data, QDir::Files))
+            if (f.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther))
+                open << f.fileName();
+        QVERIFY2(open.isEmpty(), qPrintable(open.join(", ")));
+        QCOMPARE(QDir(folder).entryList({"history-broken-*"}).isEmpty(), !damaged);
+    }
+
     // Each way a check can end short, from where the user stands: the exit
     // code, the reason on standard error, the last status printed, and
     // whether the warning e-mail went out (through the site's relay here).
@@ -344,7 +387,7 @@ private slots:
         QTest::addColumn<QString>("memberNo");
         QTest::addColumn<QString>("pin");
         QTest::addColumn<bool>("watchList");
-        QTest::addColumn<QString>("down"); // "airline" or "site": nobody listens there
+        QTest::addColumn<QString>("down"); // "airline" or "site": nobody listens there; "mail": none set up
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("lastStatus");
@@ -366,6 +409,10 @@ private slots:
             << "an alert could not be delivered and waits in the outbox: Results e-mail of "
             << "1 alert waiting to be sent: could not reach the product site (connection refused)"
             << 0;
+        QTest::newRow("results e-mail wanted, no way to send it")
+            << "1234567" << "1234" << true << "mail" << 8
+            << "an alert could not be sent: E-mail: e-mail is not set up: enter a mail server in the Alerts panel"
+            << " E-mail Not Set Up" << 0;
     }
     void failuresEndWithAReasonAndTheirOwnStatus()
     {

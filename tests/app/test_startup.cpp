@@ -64,9 +64,9 @@ private slots:
 
     void lockOfACrashedCopyIsTakenOver()
     {
-        // A lock file naming a process that no longer exists.
-        const QString lockPath = SingleInstance::defaultLockPath();
-        writeFile(lockPath, "999999\nzelvane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        // Lock files naming a process that no longer exists.
+        for (const QString& lockPath : SingleInstance::defaultLockPaths())
+            writeFile(lockPath, "999999\nzelvane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         SingleInstance instance;
         QVERIFY(instance.acquire());
     }

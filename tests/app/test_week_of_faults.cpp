@@ -182,7 +182,8 @@ private slots:
             // What the push server answered with an error was not delivered.
             for (int r = pushesBefore; r < push.requests.size() && s.pushStatus == 200; ++r) {
                 const QByteArray body = push.requests[r].mid(push.requests[r].indexOf("\r\n\r\n") + 4);
-                told << QString::fromUtf8(body).split('\n');
+                // A line that waited says when it was seen; the trip is the same.
+                told << QString::fromUtf8(body).remove(QRegularExpression(" \\(seen [^)]*\\)")).split('\n');
             }
             pushesBefore = int(push.requests.size());
             // A login warning in a week without a refused login is a false alarm.

@@ -50,8 +50,11 @@ private slots:
         QTest::newRow("results by another way: both")
             << QList<OutboxEntry>{entry(Topic::Results, Form::Smtp, "mail"), entry(Topic::Results, Form::Push, "push")}
             << QStringList{"mail", "push"};
-        QTest::newRow("every seat opening is its own news")
+        QTest::newRow("waiting seat pushes go as one, the older line saying when it was seen")
             << QList<OutboxEntry>{entry(Topic::Seats, Form::Push, "SYD"), entry(Topic::Seats, Form::Push, "MEL")}
+            << QStringList{"SYD (seen 09/12/2026 10:00)\nMEL"};
+        QTest::newRow("a seat mail is not a push")
+            << QList<OutboxEntry>{entry(Topic::Seats, Form::Push, "SYD"), entry(Topic::Seats, Form::Smtp, "MEL")}
             << QStringList{"SYD", "MEL"};
         QTest::newRow("one login warning, the newest")
             << QList<OutboxEntry>{entry(Topic::LoginWarning, Form::SitePost, "a"),
@@ -95,10 +98,22 @@ private slots:
         QCOMPARE(again.due(kNow).size(), 1); // the results, never tried
         QCOMPARE(again.summary(), QString("2 alerts waiting to be sent: the push server answered HTTP 500"));
         // New entries never take the id of one that waits.
-        const OutboxEntry next = again.add(entry(Topic::Seats, Form::Push, "more"), kNow);
+        const OutboxEntry next = again.add(entry(Topic::SiteNotice, Form::Push, "more"), kNow);
         QVERIFY(next.id > seats.id);
         again.delivered(seats.id);
         QCOMPARE(texts(again), QStringList({"results", "more"}));
+    }
+
+    // The tooltip and the status line give the reason of the last try,
+    // whichever alert it was.
+    void theReasonShownIsTheLastTrys()
+    {
+        Outbox outbox;
+        const OutboxEntry mail = outbox.add(entry(Topic::Results, Form::Smtp, "mail"), kNow);
+        const OutboxEntry push = outbox.add(entry(Topic::SiteNotice, Form::Push, "push"), kNow);
+        outbox.failed(push.id, "the push server answered HTTP 500", kNow);
+        outbox.failed(mail.id, "the mail server did not answer in time", kNow.addSecs(60));
+        QCOMPARE(outbox.summary(), QString("2 alerts waiting to be sent: the mail server did not answer in time"));
     }
 
     void thePauseGrowsToAnHour_data()

@@ -93,6 +93,8 @@ bool SmtpTestServer::start()
     }
     if (!options_.auth.isEmpty())
         args << QStringLiteral("--auth") << options_.auth;
+    if (options_.port > 0)
+        args << QStringLiteral("--port") << QString::number(options_.port);
     process_ = std::make_unique<QProcess>();
     port_ = startListening(*process_, kPython, args,
                            dir_->filePath(QStringLiteral("port")), "SMTP server");

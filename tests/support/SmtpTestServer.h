@@ -32,6 +32,7 @@ public:
         QString auth;             // "user:password": AUTH required
         QString mode = QStringLiteral("normal"); // refuse-rcpt, close-in-data, silent,
                                                  // silent-after-data, silent-at-quit, greet-421
+        int port = 0; // 0: a free one; else a server back where it was
     };
     explicit SmtpTestServer(Options options);
     SmtpTestServer() : SmtpTestServer(Options{}) {}

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A real SMTP server on 127.0.0.1 for the tests (aiosmtpd), with faults.
 
-smtp_server.py --port-file FILE --log FILE [--tls CERT KEY] [--auth USER:PASSWORD]
+smtp_server.py --port-file FILE --log FILE [--port N] [--tls CERT KEY] [--auth USER:PASSWORD]
                [--mode normal|refuse-rcpt|close-in-data|silent|silent-after-data|silent-at-quit|greet-421]
 
 With --tls it offers STARTTLS and asks for it before AUTH and MAIL. Every
@@ -90,14 +90,15 @@ async def main():
     p.add_argument("--tls", nargs=2)
     p.add_argument("--auth")
     p.add_argument("--mode", default="normal")
+    p.add_argument("--port", type=int, default=0)  # a server back on the port it had
     a = p.parse_args()
 
     loop = asyncio.get_running_loop()
     if a.mode == "silent":
         # Takes the connection and never says a word.
-        server = await loop.create_server(asyncio.Protocol, "127.0.0.1", 0)
+        server = await loop.create_server(asyncio.Protocol, "127.0.0.1", a.port)
     elif a.mode == "greet-421":
-        server = await loop.create_server(NotAcceptingMail, "127.0.0.1", 0)
+        server = await loop.create_server(NotAcceptingMail, "127.0.0.1", a.port)
     else:
         context = None
         if a.tls:
@@ -109,7 +110,7 @@ async def main():
                           auth_require_tls=bool(context))
         handler = Handler(a.mode, a.log)
         server = await loop.create_server(lambda: SMTP(handler, hostname="mail.test", **kwargs),
-                                          "127.0.0.1", 0)
+                                          "127.0.0.1", a.port)
     port = server.sockets[0].getsockname()[1]
     with open(a.port_file + ".part", "w") as f:
         f.write(str(port))
