@@ -257,10 +257,12 @@ int main(int argc, char* argv[])
     PlainSettingsArea area;
     const QString folder = freshFolder("bench");
     ProgramData state(area, SystemClock::instance(), folder, folder);
-    state.settings.memberNo = 1234567;
-    state.settings.surname = "Smith";
-    state.settings.setPinText("1234");
-    state.settings.mailSendType = 2;
+    state.settings.member.change([](Member& m) {
+        m.number = 1234567;
+        m.surname = "Smith";
+        m.setPinText("1234");
+    });
+    state.settings.mailPolicy.set(MailPolicy::Never);
     watchLines(state.watchList, lines);
     CheckResults results(state.watchList);
     HttpBrowser b1, b3;

@@ -1,32 +1,33 @@
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QDateTime>
 #include <QString>
 
 namespace zelvane {
 
 class MessageBoxes;
-class Settings;
 
 // What the member details panel holds when the user saves. A list position
 // is -1 when nothing is chosen.
 struct MemberEntries {
-    QString memNo, lastName, pin, email;
-    int combo1Index = -1; // check interval
-    int combo2Index = -1; // when the results e-mail goes out
+    QString memberNumber, surname, pin, email;
+    int intervalIndex = -1; // check interval
+    int mailIndex = -1;     // when the results e-mail goes out
 };
 
 // What the panel shows for the stored details: a number of 0 is an empty
 // box, not "0"; so is the PIN while no detail at all is stored.
-MemberEntries memberEntriesFrom(const Settings& settings);
+MemberEntries memberEntriesFrom(const Member& member, MailPolicy mail);
 
 enum class MemberSave { Missing, PinInvalid, Saved };
 
 // The save command: checks the entries, then takes them into the settings
 // and writes the store. A refused save leaves the settings as they were, so
 // a later save (Cancel, closing) cannot write half-checked values.
-MemberSave saveMemberDetails(Settings& settings, const MemberEntries& entries,
-                             MessageBoxes& boxes);
+MemberSave saveMemberDetails(SettingsGroup<Member>& member, SettingsGroup<MailPolicy>& mail,
+                             const MemberEntries& entries, MessageBoxes& boxes);
 
 // lblLastLoginTime: empty while no session has completed.
 QString lastLoginText(const QDateTime& lastLogin);

@@ -29,12 +29,7 @@ QString int16Text(qint16 v)
 
 } // namespace
 
-Settings::Settings(SettingsArea& area, const Clock& clock, QString programFolder)
-    : area_(area), clock_(clock), programFolder_(std::move(programFolder))
-{
-}
-
-QString Settings::pinText() const
+QString Member::pinText() const
 {
     const QString typed = typedPin.trimmed();
     if (allDigits(typed) && leadingNumber(typed) == pin)
@@ -42,7 +37,7 @@ QString Settings::pinText() const
     return int16Text(pin);
 }
 
-std::optional<qint16> Settings::pinNumber(const QString& typed)
+std::optional<qint16> Member::pinNumber(const QString& typed)
 {
     if (!allDigits(typed))
         return std::nullopt;
@@ -53,12 +48,12 @@ std::optional<qint16> Settings::pinNumber(const QString& typed)
     return qint16(n);
 }
 
-bool Settings::pinIsDigitsOnly(const QString& typed)
+bool Member::pinIsDigitsOnly(const QString& typed)
 {
     return allDigits(typed);
 }
 
-bool Settings::setPinText(const QString& typed)
+bool Member::setPinText(const QString& typed)
 {
     auto number = pinNumber(typed);
     // What pinText() gives is taken back as well: an older file may hold a
@@ -76,9 +71,18 @@ bool Settings::setPinText(const QString& typed)
     return true;
 }
 
-bool Settings::memberDetailsMissing() const
+bool Member::missing() const
 {
-    return memberNo == 0 && surname.trimmed().isEmpty() && pinText() == QLatin1String("0");
+    return number == 0 && surname.trimmed().isEmpty() && pinText() == QLatin1String("0");
+}
+
+Settings::Settings(SettingsArea& area, const Clock& clock, QString programFolder)
+    : area_(area), clock_(clock), programFolder_(std::move(programFolder))
+{
+    // A change is kept at once: nothing the user set waits for the program's end.
+    for (SettingsChange* group : std::initializer_list<SettingsChange*>{&member, &schedule, &mailPolicy, &channels,
+                                                                         &window, &told, &start})
+        QObject::connect(group, &SettingsChange::changed, group, [this] { save(); });
 }
 
 SettingsStatus Settings::load()
@@ -107,6 +111,9 @@ SettingsStatus Settings::load()
     // No login has happened before the key is first written.
     const auto neverText = [] { return storedDateTimeText(zeroDate()); };
 
+    Member& m = member.value_;
+    Schedule& s = schedule.value_;
+    qint16 mailType = qint16(mailPolicy.value_);
     struct Key {
         const char* name;
         std::function<QString()> defaultText;
@@ -114,40 +121,48 @@ SettingsStatus Settings::load()
     };
     const Key keys[] = {
         {"MemberNo", [] { return QStringLiteral("0"); },
-         [this](const QString& t) { memberNo = leadingNumber(t); return true; }},
+         [&m](const QString& t) { m.number = leadingNumber(t); return true; }},
         {"LastName", [] { return QString(); },
-         [this](const QString& t) { surname = t; return true; }},
+         [&m](const QString& t) { m.surname = t; return true; }},
         {"Pin", [] { return QStringLiteral("0"); },
-         [this](const QString& t) {
+         [&m](const QString& t) {
              const auto number = roundToInt16(leadingNumber(t));
              if (!number)
                  return false;
-             pin = *number;
+             m.pin = *number;
              const QString typed = t.trimmed();
-             typedPin = allDigits(typed) ? typed : int16Text(*number);
+             m.typedPin = allDigits(typed) ? typed : int16Text(*number);
              return true;
          }},
         {"Mail", [] { return QString(); },
-         [this](const QString& t) { email = t; return true; }},
-        {"Autostartup", [] { return QStringLiteral("1"); }, int16Into(autoStart)},
+         [&m](const QString& t) { m.email = t; return true; }},
+        {"Autostartup", [] { return QStringLiteral("1"); }, int16Into(start.value_.autoStart)},
         {"ProgDirectory", [this] { return programFolder_; },
-         [this](const QString& t) { programDirectory = t; return true; }},
-        {"strCurrTime", nowText, dateInto(lastSessionTime)},
-        {"TimeMin", [] { return QStringLiteral("10"); }, int16Into(intervalMinutes)},
-        {"TimeHou", [] { return QStringLiteral("0"); }, int16Into(intervalHours)},
-        {"TimeDay", [] { return QStringLiteral("1"); }, int16Into(intervalDays)},
-        {"TimeIndex", [] { return QStringLiteral("1"); }, int16Into(intervalChoice)},
-        {"LastLoginTime", neverText, dateInto(lastLoginTime)},
-        {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(mailSendType)},
+         [this](const QString& t) { start.value_.programDirectory = t; return true; }},
+        {"strCurrTime", nowText, dateInto(s.lastSessionTime)},
+        {"TimeMin", [] { return QStringLiteral("10"); }, int16Into(storedMinutes_)},
+        {"TimeHou", [] { return QStringLiteral("0"); }, int16Into(storedHours_)},
+        {"TimeDay", [] { return QStringLiteral("1"); }, int16Into(storedDays_)},
+        {"TimeIndex", [] { return QStringLiteral("1"); }, int16Into(storedUnit_)},
+        {"LastLoginTime", neverText, dateInto(s.lastLoginTime)},
+        {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(mailType)},
     };
+    SettingsStatus status;
     for (const Key& k : keys) {
         const QString name = QString::fromLatin1(k.name);
         const QString text = area_.get(name, k.defaultText());
-        if (!k.apply(text))
-            return {name, QStringLiteral("cannot convert \"%1\"").arg(text)};
+        if (!k.apply(text)) {
+            status = {name, QStringLiteral("cannot convert \"%1\"").arg(text)};
+            break;
+        }
     }
+    mailPolicy.value_ = MailPolicy(mailType);
+    // Hours are the one unit on offer; a count of none is no interval.
+    s.everyHours = storedUnit_ == 1 && storedHours_ > 0 ? storedHours_ : 0;
+    if (!status.ok())
+        return status;
     loadAlertSettings();
-    loadSiteTrouble();
+    loadTold();
     loadWindowSize();
     return {};
 }
@@ -157,50 +172,72 @@ namespace {
 // The alert keys, in the order they are written; each with its default.
 struct AlertKey {
     const char* name;
-    QString Settings::*text = nullptr;
-    int Settings::*number = nullptr;
+    QString AlertChannels::*text = nullptr;
     int lowest = 0, highest = 0, fallback = 0;
 };
 
 const AlertKey kAlertKeys[] = {
-    {"SmtpHost", &Settings::smtpHost},
-    {"SmtpPort", nullptr, &Settings::smtpPort, 1, 65535, 587},
-    {"SmtpSecurity", nullptr, &Settings::smtpSecurity, 0, 2, 1},
-    {"SmtpUser", &Settings::smtpUser},
-    {"SmtpFrom", &Settings::smtpFrom},
-    {"SmtpPassword", &Settings::smtpPassword},
-    {"SiteUrl", &Settings::siteUrl},
-    {"NotifyDesktop", nullptr, &Settings::notifyDesktop, 0, 1, 1},
-    {"PushUrl", &Settings::pushUrl},
-    {"LoginFailTold", nullptr, &Settings::loginFailTold, 0, 1, 0},
-    {"AnnounceChangesOnly", nullptr, &Settings::announceChangesOnly, 0, 1, 0},
+    {"SmtpHost", &AlertChannels::smtpHost},
+    {"SmtpPort", nullptr, 1, 65535, 587},
+    {"SmtpSecurity", nullptr, 0, 2, 1},
+    {"SmtpUser", &AlertChannels::smtpUser},
+    {"SmtpFrom", &AlertChannels::smtpFrom},
+    {"SmtpPassword", &AlertChannels::smtpPassword},
+    {"SiteUrl", &AlertChannels::siteUrl},
+    {"NotifyDesktop", nullptr, 0, 1, 1},
+    {"PushUrl", &AlertChannels::pushUrl},
+    {"LoginFailTold", nullptr, 0, 1, 0},
+    {"AnnounceChangesOnly", nullptr, 0, 1, 0},
 };
 
 } // namespace
 
 void Settings::loadAlertSettings()
 {
+    AlertChannels& c = channels.value_;
     for (const AlertKey& k : kAlertKeys) {
         const QString name = QString::fromLatin1(k.name);
         if (k.text) {
-            this->*k.text = area_.get(name, QString());
+            c.*k.text = area_.get(name, QString());
             continue;
         }
         bool ok = false;
-        const int v = area_.get(name, QString::number(k.fallback)).trimmed().toInt(&ok);
-        this->*k.number = ok && v >= k.lowest && v <= k.highest ? v : k.fallback;
+        int v = area_.get(name, QString::number(k.fallback)).trimmed().toInt(&ok);
+        v = ok && v >= k.lowest && v <= k.highest ? v : k.fallback;
+        if (name == QLatin1String("SmtpPort"))
+            c.smtpPort = v;
+        else if (name == QLatin1String("SmtpSecurity"))
+            c.smtpSecurity = SmtpSecurity(v);
+        else if (name == QLatin1String("NotifyDesktop"))
+            c.notifyDesktop = v == 1;
+        else if (name == QLatin1String("LoginFailTold"))
+            told.value_.loginFailure = v == 1;
+        else
+            c.announceChangesOnly = v == 1;
     }
 }
 
 SettingsStatus Settings::saveAlertSettings()
 {
+    const AlertChannels& c = *channels;
     for (const AlertKey& k : kAlertKeys) {
         const QString name = QString::fromLatin1(k.name);
-        const QString text = k.text ? this->*k.text : QString::number(this->*k.number);
+        QString text;
+        if (k.text)
+            text = c.*k.text;
+        else if (name == QLatin1String("SmtpPort"))
+            text = QString::number(c.smtpPort);
+        else if (name == QLatin1String("SmtpSecurity"))
+            text = QString::number(int(c.smtpSecurity));
+        else if (name == QLatin1String("NotifyDesktop"))
+            text = QString::number(int(c.notifyDesktop));
+        else if (name == QLatin1String("LoginFailTold"))
+            text = QString::number(int(told->loginFailure));
+        else
+            text = QString::number(int(c.announceChangesOnly));
         // A password the secret store keeps leaves no trace in the file.
-        const bool ok = k.text == &Settings::smtpPassword && text.isEmpty()
-                            ? area_.remove(name)
-                            : area_.save(name, text);
+        const bool ok = k.text == &AlertChannels::smtpPassword && text.isEmpty() ? area_.remove(name)
+                                                                                : area_.save(name, text);
         if (!ok)
             return {name, QStringLiteral("cannot write")};
     }
@@ -208,18 +245,17 @@ SettingsStatus Settings::saveAlertSettings()
 }
 
 // After every older key; a value that does not read back starts no streak.
-void Settings::loadSiteTrouble()
+void Settings::loadTold()
 {
-    siteTrouble.since =
-        QDateTime::fromString(area_.get(QStringLiteral("SiteTroubleSince"), QString()), Qt::ISODate);
+    SiteTroubleStreak& site = told.value_.siteTrouble;
+    site.since = QDateTime::fromString(area_.get(QStringLiteral("SiteTroubleSince"), QString()), Qt::ISODate);
     bool ok = false;
     const int checks = area_.get(QStringLiteral("SiteTroubleChecks"), QStringLiteral("0")).trimmed().toInt(&ok);
-    siteTrouble.checks = ok && checks > 0 && siteTrouble.since.isValid() ? checks : 0;
-    siteTrouble.told = area_.get(QStringLiteral("SiteTroubleTold"), QStringLiteral("0")).trimmed()
-                       == QLatin1String("1");
-    siteTrouble.reason = area_.get(QStringLiteral("SiteTroubleReason"), QString());
+    site.checks = ok && checks > 0 && site.since.isValid() ? checks : 0;
+    site.told = area_.get(QStringLiteral("SiteTroubleTold"), QStringLiteral("0")).trimmed() == QLatin1String("1");
+    site.reason = area_.get(QStringLiteral("SiteTroubleReason"), QString());
 
-    UnreadablePagesStreak& pages = unreadablePages;
+    UnreadablePagesStreak& pages = told.value_.unreadablePages;
     pages.since = QDateTime::fromString(area_.get(QStringLiteral("UnreadablePagesSince"), QString()), Qt::ISODate);
     const int unread = area_.get(QStringLiteral("UnreadablePagesChecks"), QStringLiteral("0")).trimmed().toInt(&ok);
     pages.checks = ok && unread > 0 && pages.since.isValid() ? unread : 0;
@@ -227,18 +263,19 @@ void Settings::loadSiteTrouble()
     pages.keptPage = area_.get(QStringLiteral("UnreadablePagesKept"), QString());
 }
 
-SettingsStatus Settings::saveSiteTrouble()
+SettingsStatus Settings::saveTold()
 {
+    const SiteTroubleStreak& site = told->siteTrouble;
+    const UnreadablePagesStreak& pages = told->unreadablePages;
     const std::pair<const char*, QString> values[] = {
-        {"SiteTroubleSince", siteTrouble.since.isValid() ? siteTrouble.since.toString(Qt::ISODate) : QString()},
-        {"SiteTroubleChecks", QString::number(siteTrouble.checks)},
-        {"SiteTroubleTold", QString::number(int(siteTrouble.told))},
-        {"SiteTroubleReason", siteTrouble.reason},
-        {"UnreadablePagesSince",
-         unreadablePages.since.isValid() ? unreadablePages.since.toString(Qt::ISODate) : QString()},
-        {"UnreadablePagesChecks", QString::number(unreadablePages.checks)},
-        {"UnreadablePagesTold", QString::number(int(unreadablePages.told))},
-        {"UnreadablePagesKept", unreadablePages.keptPage},
+        {"SiteTroubleSince", site.since.isValid() ? site.since.toString(Qt::ISODate) : QString()},
+        {"SiteTroubleChecks", QString::number(site.checks)},
+        {"SiteTroubleTold", QString::number(int(site.told))},
+        {"SiteTroubleReason", site.reason},
+        {"UnreadablePagesSince", pages.since.isValid() ? pages.since.toString(Qt::ISODate) : QString()},
+        {"UnreadablePagesChecks", QString::number(pages.checks)},
+        {"UnreadablePagesTold", QString::number(int(pages.told))},
+        {"UnreadablePagesKept", pages.keptPage},
     };
     for (const auto& [key, text] : values) {
         const QString name = QString::fromLatin1(key);
@@ -259,25 +296,27 @@ const QString kMaximised = QStringLiteral(" maximised");
 // window opens as it does the first time.
 void Settings::loadWindowSize()
 {
+    WindowPlacement& w = window.value_;
     QString text = area_.get(kWindowSizeKey, QString()).trimmed();
-    windowMaximised = text.endsWith(kMaximised);
-    if (windowMaximised)
+    w.maximised = text.endsWith(kMaximised);
+    if (w.maximised)
         text.chop(kMaximised.size());
     const QStringList sides = text.split(QLatin1Char('x'));
     bool wide = false, high = false;
     const QSize size = sides.size() == 2 ? QSize(sides[0].toInt(&wide), sides[1].toInt(&high)) : QSize();
-    windowSize = wide && high && !size.isEmpty() ? size : QSize();
-    if (!windowSize.isValid())
-        windowMaximised = false;
+    w.size = wide && high && !size.isEmpty() ? size : QSize();
+    if (!w.size.isValid())
+        w.maximised = false;
 }
 
 SettingsStatus Settings::saveWindowSize()
 {
+    const WindowPlacement& w = *window;
     // Never written before the user sized the window: older files stay as they were.
-    if (!windowSize.isValid())
+    if (!w.size.isValid())
         return {};
-    const QString text = QStringLiteral("%1x%2").arg(windowSize.width()).arg(windowSize.height())
-                         + (windowMaximised ? kMaximised : QString());
+    const QString text =
+        QStringLiteral("%1x%2").arg(w.size.width()).arg(w.size.height()) + (w.maximised ? kMaximised : QString());
     if (!area_.save(kWindowSizeKey, text))
         return {kWindowSizeKey, QStringLiteral("cannot write")};
     return {};
@@ -285,20 +324,24 @@ SettingsStatus Settings::saveWindowSize()
 
 SettingsStatus Settings::save()
 {
+    const Member& m = *member;
+    const Schedule& s = *schedule;
+    // An interval chosen is in hours; otherwise the unit and count stored stay.
+    const bool hours = s.everyHours > 0;
     const std::pair<const char*, QString> values[] = {
-        {"MemberNo", numberText(memberNo)},
-        {"LastName", surname},
-        {"Pin", pinText()},
-        {"ProgDirectory", programDirectory},
-        {"strCurrTime", storedDateTimeText(lastSessionTime)},
-        {"Autostartup", int16Text(autoStart)},
-        {"Mail", email},
-        {"TimeMin", int16Text(intervalMinutes)},
-        {"TimeHou", int16Text(intervalHours)},
-        {"TimeDay", int16Text(intervalDays)},
-        {"TimeIndex", int16Text(intervalChoice)},
-        {"LastLoginTime", storedDateTimeText(lastLoginTime)},
-        {"MailSendType", int16Text(mailSendType)},
+        {"MemberNo", numberText(m.number)},
+        {"LastName", m.surname},
+        {"Pin", m.pinText()},
+        {"ProgDirectory", start->programDirectory},
+        {"strCurrTime", storedDateTimeText(s.lastSessionTime)},
+        {"Autostartup", int16Text(start->autoStart)},
+        {"Mail", m.email},
+        {"TimeMin", int16Text(storedMinutes_)},
+        {"TimeHou", int16Text(hours ? qint16(s.everyHours) : storedHours_)},
+        {"TimeDay", int16Text(storedDays_)},
+        {"TimeIndex", int16Text(hours ? qint16(1) : storedUnit_)},
+        {"LastLoginTime", storedDateTimeText(s.lastLoginTime)},
+        {"MailSendType", int16Text(qint16(*mailPolicy))},
     };
     for (const auto& [key, text] : values) {
         const QString name = QString::fromLatin1(key);
@@ -307,8 +350,8 @@ SettingsStatus Settings::save()
     }
     if (const SettingsStatus alerts = saveAlertSettings(); !alerts.ok())
         return alerts;
-    if (const SettingsStatus trouble = saveSiteTrouble(); !trouble.ok())
-        return trouble;
+    if (const SettingsStatus streaks = saveTold(); !streaks.ok())
+        return streaks;
     return saveWindowSize();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QObject>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -10,13 +11,80 @@ namespace zelvane {
 class Clock;
 class SettingsArea;
 
-// Values of mailSendType. Older copies send nothing for a value they do
-// not know, so mail only on a change was added last.
-enum MailSendType : qint16 {
-    kMailAlways = 0,
-    kMailIfAvailable = 1,
-    kMailNever = 2,
-    kMailOnChange = 3,
+// The date-time that stands for "never": the zero of the date arithmetic the
+// stored texts come from.
+inline QDateTime zeroDate() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
+
+// The member's frequent-flyer login and the address the results go to.
+struct Member {
+    double number = 0;
+    QString surname;
+    qint16 pin = 0;
+    // The PIN as the user typed it: leading zeros belong to a PIN and must
+    // reach the login unchanged. pin keeps its number for the range and
+    // "not entered" rules.
+    QString typedPin;
+    QString email;
+
+    bool operator==(const Member&) const = default;
+    // The PIN digits to store and send: as typed when they still stand for
+    // pin, otherwise the plain number.
+    QString pinText() const;
+    // Takes a typed PIN, or what pinText() gave: the number into pin, the
+    // digits into typedPin. False (nothing changed) when it is neither.
+    bool setPinText(const QString& typed);
+    // Missing only when number, surname and PIN all are. The PIN is judged by
+    // its digits, not its number: "0000" is a PIN, the stored "0" of a store
+    // that never had one is not.
+    bool missing() const;
+
+    // A PIN as typed is ASCII digits only, nothing around them, and its number
+    // fits pin; anything else ("1234.6", " 1234", "+12", full-width digits)
+    // is no PIN rather than a rounded or trimmed one the site would refuse.
+    static std::optional<qint16> pinNumber(const QString& typed);
+    // ASCII digits only, nothing around them; whether the number fits is pinNumber's.
+    static bool pinIsDigitsOnly(const QString& typed);
+};
+
+// How often the program checks, and when it last did.
+struct Schedule {
+    int everyHours = 0;                     // 12, 24, 36 or 48; 0 while none is chosen
+    QDateTime lastSessionTime = zeroDate(); // the session that last gave up on its login
+    QDateTime lastLoginTime = zeroDate();   // the last check that went through the list
+    bool operator==(const Schedule&) const = default;
+};
+
+// When the results e-mail goes. Older copies send nothing for a value they do
+// not know, so mail only on a change was added last; a stored value this
+// program does not know either sends none, and saves as it was.
+enum class MailPolicy : qint16 { Always = 0, IfAvailable = 1, Never = 2, OnChange = 3 };
+
+enum class SmtpSecurity { None = 0, StartTls = 1, Tls = 2 };
+
+// Where alerts go besides the pop-ups.
+struct AlertChannels {
+    QString smtpHost; // empty: no mail server of the user's own
+    int smtpPort = 587;
+    SmtpSecurity smtpSecurity = SmtpSecurity::StartTls;
+    QString smtpUser;
+    QString smtpFrom; // empty: the member's own address
+    // Only where no secret store answers; empty otherwise, and then not written.
+    QString smtpPassword;
+    QString siteUrl; // the product site, for its e-mail endpoints
+    bool notifyDesktop = true;
+    QString pushUrl;
+    // The pop-up, the desktop notes and the push tell only of flights that
+    // became available since they were last told of.
+    bool announceChangesOnly = false;
+    bool operator==(const AlertChannels&) const = default;
+};
+
+// The main window as the user left it: its size when not maximised (none
+// until the user changes it) and whether it was maximised.
+struct WindowPlacement {
+    QSize size;
+    bool maximised = false;
+    bool operator==(const WindowPlacement&) const = default;
 };
 
 // The checks in a row for which the airline's site could not be used (no
@@ -27,15 +95,69 @@ struct SiteTroubleStreak {
     int checks = 0;
     bool told = false; // the user has heard of this streak
     QString reason;    // why the last of them failed, in words
+    bool operator==(const SiteTroubleStreak&) const = default;
 };
 
-// The checks in a row in which a result page could not be read, kept across
-// restarts like the streak above: the airline may have changed its pages.
+// The checks in a row in which a result page could not be read, kept like
+// the streak above: the airline may have changed its pages.
 struct UnreadablePagesStreak {
     QDateTime since; // the first of them; invalid while pages are read
     int checks = 0;
     bool told = false;
     QString keptPage; // where the last page that could not be read is kept
+    bool operator==(const UnreadablePagesStreak&) const = default;
+};
+
+// What the user has been told of what keeps going wrong, so each is told once.
+struct Told {
+    bool loginFailure = false; // the login has failed since the last good one
+    SiteTroubleStreak siteTrouble;
+    UnreadablePagesStreak unreadablePages;
+    bool operator==(const Told&) const = default;
+};
+
+// How the program starts with the desktop.
+struct StartChoice {
+    qint16 autoStart = 1;     // 1: written into the desktop's autostart list at every start
+    QString programDirectory; // where the program was started from
+    bool operator==(const StartChoice&) const = default;
+    bool startsWithDesktop() const { return autoStart == 1; }
+};
+
+// Tells when a group of settings changed.
+class SettingsChange : public QObject {
+    Q_OBJECT
+signals:
+    void changed();
+};
+
+// One group of the settings. Each part of the program is given the groups it
+// uses; a change is told by changed() and saved at once.
+template <typename T>
+class SettingsGroup final : public SettingsChange {
+public:
+    const T& get() const { return value_; }
+    const T& operator*() const { return value_; }
+    const T* operator->() const { return &value_; }
+    void set(const T& value)
+    {
+        if (value == value_)
+            return;
+        value_ = value;
+        emit changed();
+    }
+    // Edits a copy and sets it: group.change([](Member& m) { m.email = ...; }).
+    template <typename Edit>
+    void change(Edit edit)
+    {
+        T v = value_;
+        edit(v);
+        set(v);
+    }
+
+private:
+    friend class Settings;
+    T value_{};
 };
 
 // Outcome of a load or save: the first key that failed, if any.
@@ -45,91 +167,41 @@ struct SettingsStatus {
     bool ok() const { return failedKey.isEmpty(); }
 };
 
-// The user's settings. Fields are public and read and written directly by the
-// rest of the program; load and save move them to and from the
-// settings area, one key at a time, stopping at the first failure.
+// The user's settings: the groups above, moved to and from the settings area
+// one key at a time by load and save, each stopping at its first failure. A
+// group that changes is saved whole with the others; the keys and their texts
+// are those older copies read and write.
 class Settings {
 public:
-    // The date-time that stands for "never": the zero of the date arithmetic
-    // the stored texts come from.
-    static QDateTime zeroDate() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
-
     Settings(SettingsArea& area, const Clock& clock, QString programFolder);
+    Settings(const Settings&) = delete;
+    Settings& operator=(const Settings&) = delete;
 
-    double memberNo = 0;
-    QString surname;
-    qint16 pin = 0;
-    QString email;
-    QDateTime lastSessionTime = zeroDate();
-    qint16 autoStart = 0;
-    qint16 intervalMinutes = 0;
-    qint16 intervalHours = 0;
-    qint16 intervalDays = 0;
-    QDateTime lastLoginTime = zeroDate();
-    qint16 intervalChoice = 0;
-    QString programDirectory;
-    qint16 mailSendType = 0;
-    // The PIN as the user typed it: leading zeros belong to a PIN and must
-    // reach the login unchanged. pin keeps its number for the range and
-    // "not entered" rules.
-    QString typedPin;
-
-    // Where alerts go. Kept beside the keys above, which older copies read
-    // alone; a value that does not read back takes its default.
-    QString smtpHost;       // empty: no mail server of the user's own
-    int smtpPort = 587;     // up to 65535, past the 16-bit fields above
-    int smtpSecurity = 1;   // 0 none, 1 STARTTLS, 2 TLS
-    QString smtpUser;
-    QString smtpFrom;       // empty: the member's own address
-    // Only where no secret store answers; empty otherwise, and then not written.
-    QString smtpPassword;
-    QString siteUrl;        // the product site, for its e-mail endpoints
-    int notifyDesktop = 1;
-    QString pushUrl;
-    // The login has failed since the last good one and the user was told.
-    int loginFailTold = 0;
-    // The pop-up, the desktop notes and the push tell only of flights that
-    // became available since their last check.
-    int announceChangesOnly = 0;
-    SiteTroubleStreak siteTrouble;
-    UnreadablePagesStreak unreadablePages;
-    // The main window as the user left it: its size when not maximised (none
-    // until the user changes it) and whether it was maximised.
-    QSize windowSize;
-    bool windowMaximised = false;
+    SettingsGroup<Member> member;
+    SettingsGroup<Schedule> schedule;
+    SettingsGroup<MailPolicy> mailPolicy;
+    SettingsGroup<AlertChannels> channels;
+    SettingsGroup<WindowPlacement> window;
+    SettingsGroup<Told> told;
+    SettingsGroup<StartChoice> start;
 
     SettingsStatus load();
     SettingsStatus save();
 
-    // The PIN digits to store and send: as typed when they still stand for
-    // pin, otherwise the plain number.
-    QString pinText() const;
-    // A PIN as typed is ASCII digits only, nothing around them, and its number
-    // fits pin; anything else ("1234.6", " 1234", "+12", full-width digits)
-    // is no PIN rather than a rounded or trimmed one the site would refuse.
-    static std::optional<qint16> pinNumber(const QString& typed);
-    // ASCII digits only, nothing around them; whether the number fits is pinNumber's.
-    static bool pinIsDigitsOnly(const QString& typed);
-    // Takes a typed PIN, or what pinText() gave: the number into pin, the
-    // digits into typedPin. False (nothing changed) when it is neither.
-    bool setPinText(const QString& typed);
-
-    // Member details count as missing only when number, surname and PIN all
-    // are. The PIN is judged by its digits, not its number: "0000" is a PIN,
-    // the stored "0" of a store that never had one is not.
-    bool memberDetailsMissing() const;
-
 private:
     void loadAlertSettings();
     SettingsStatus saveAlertSettings();
-    void loadSiteTrouble();
-    SettingsStatus saveSiteTrouble();
+    void loadTold();
+    SettingsStatus saveTold();
     void loadWindowSize();
     SettingsStatus saveWindowSize();
 
     SettingsArea& area_;
     const Clock& clock_;
     QString programFolder_;
+    // The interval's units other than hours are no longer offered; what an
+    // older file holds of them is written back as it was.
+    qint16 storedMinutes_ = 0, storedHours_ = 0, storedDays_ = 0, storedUnit_ = 1;
 };
 
 } // namespace zelvane

@@ -82,8 +82,8 @@ QString CheckEngine::loginUrl() const
 
 QString CheckEngine::memberLoginUrl() const
 {
-    return loginUrlFor(airlineBase(), parts_.settings.memberNo, parts_.settings.surname,
-                       parts_.settings.pinText());
+    const Member& member = *parts_.member;
+    return loginUrlFor(airlineBase(), member.number, member.surname, member.pinText());
 }
 
 QString CheckEngine::accountUrl() const
@@ -110,7 +110,7 @@ void CheckEngine::announce(int position)
     announced_.insert(position);
     // Judged against the history as it was before this session, as the
     // other channels are when it ends: seats on a date that had none.
-    if (parts_.settings.announceChangesOnly && !seatsBecameAvailable(position))
+    if (parts_.channels->announceChangesOnly && !seatsBecameAvailable(position))
         return;
     // Shown, when a window shows pop-ups: told, as a mail handed on would be.
     if (isSignalConnected(QMetaMethod::fromSignal(&CheckEngine::seatsAnnounced)))
@@ -216,9 +216,9 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         co_return SessionOutcome::NoItineraries;
     idle_ = false;
 
-    cachedMemberNo_ = parts_.settings.memberNo;
-    cachedSurname_ = parts_.settings.surname;
-    cachedPin_ = parts_.settings.pinText();
+    cachedMemberNo_ = parts_.member->number;
+    cachedSurname_ = parts_.member->surname;
+    cachedPin_ = parts_.member->pinText();
     loginAttempts_ = 0;
     if (cachedMemberNo_ == 0) {
         say(kFillAllRequired);
@@ -284,8 +284,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     if (!trouble && browser.locationUrl() == accountUrl()) {
         say(status::kLoginOk);
         // A failing streak ends here: the next refusal is told again.
-        parts_.settings.loginFailTold = 0;
-        parts_.settings.save();
+        parts_.told.change([](Told& told) { told.loginFailure = false; });
         setLoginTrouble(false);
         idle_ = false;
         if (loginLockout_)
@@ -295,7 +294,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
         co_return LoginStep::SiteTrouble;
     } else if (loginAttempts_ > kGiveUpAfterPasses) {
         say(status::kGaveUp);
-        parts_.settings.lastSessionTime = parts_.clock.now();
+        parts_.schedule.change([this](Schedule& s) { s.lastSessionTime = parts_.clock.now(); });
         setLoginLockout(true);
         setLoginTrouble(true);
         co_return LoginStep::GaveUp;
@@ -436,22 +435,21 @@ void CheckEngine::finishSession()
 {
     keepSiteTroubleStreak(std::nullopt);
     const QDateTime now = parts_.clock.now();
-    parts_.settings.lastLoginTime =
-        QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    parts_.schedule.change([&now](Schedule& s) {
+        s.lastLoginTime = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    });
     emit lastLoginChanged(now);
     say(leftOut_ > 0 ? status::completedLeavingOut(leftOut_) : status::kCompleted);
 }
 
 void CheckEngine::keepUnreadablePagesStreak()
 {
-    Settings& settings = parts_.settings;
+    const UnreadablePagesStreak& last = parts_.told->unreadablePages;
     const UnreadablePagesStreak next =
-        nextUnreadablePagesStreak(settings.unreadablePages, pagesRead_, pagesUnread_, keptPage_, sessionStart_);
-    if (next.checks == settings.unreadablePages.checks && next.since == settings.unreadablePages.since
-        && next.keptPage == settings.unreadablePages.keptPage)
+        nextUnreadablePagesStreak(last, pagesRead_, pagesUnread_, keptPage_, sessionStart_);
+    if (next.checks == last.checks && next.since == last.since && next.keptPage == last.keptPage)
         return;
-    settings.unreadablePages = next;
-    settings.save();
+    parts_.told.change([&next](Told& told) { told.unreadablePages = next; });
 }
 
 SessionOutcome CheckEngine::endOnSiteTrouble()
@@ -463,9 +461,9 @@ SessionOutcome CheckEngine::endOnSiteTrouble()
 
 void CheckEngine::keepSiteTroubleStreak(const std::optional<QString>& trouble)
 {
-    Settings& settings = parts_.settings;
-    settings.siteTrouble = nextSiteTroubleStreak(settings.siteTrouble, trouble, sessionStart_);
-    settings.save();
+    parts_.told.change([&](Told& told) {
+        told.siteTrouble = nextSiteTroubleStreak(told.siteTrouble, trouble, sessionStart_);
+    });
 }
 
 QCoro::Task<SessionOutcome> CheckEngine::checkNow()
@@ -473,7 +471,7 @@ QCoro::Task<SessionOutcome> CheckEngine::checkNow()
     if (running_)
         co_return SessionOutcome::Refused;
     // The details come first: without them no list can be checked.
-    if (parts_.settings.memberDetailsMissing()) {
+    if (parts_.member->missing()) {
         say(kFillAllRequired);
         co_return SessionOutcome::NoMember;
     }
@@ -498,11 +496,6 @@ QCoro::Task<> CheckEngine::testLogin()
         say(trouble->pageArrived ? status::siteNotUsable(trouble->reason) : status::kSiteUnreachable);
     else
         say(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
-}
-
-void CheckEngine::cancelTestLogin()
-{
-    parts_.settings.save();
 }
 
 void CheckEngine::tickThrottle()

@@ -86,8 +86,6 @@ public:
     QCoro::Task<SessionOutcome> checkNow();
     // "Test": a login in the test browser with the stored details.
     QCoro::Task<> testLogin();
-    // "Cancel".
-    void cancelTestLogin();
 
     bool running() const { return running_; }
     // No session is working through the list (also while one waits for its

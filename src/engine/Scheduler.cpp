@@ -1,8 +1,6 @@
 #include "engine/Scheduler.h"
 
 #include "app/Clock.h"
-#include "app/TextConversions.h"
-#include "app/Settings.h"
 #include "itineraries/WatchList.h"
 #include "engine/CheckEngine.h"
 #include "engine/StatusLine.h"
@@ -12,14 +10,6 @@
 namespace zelvane {
 
 namespace {
-
-std::optional<int> combo1IndexOf(const QString& count)
-{
-    const int i = QStringList{QStringLiteral("12"), QStringLiteral("24"), QStringLiteral("36"),
-                              QStringLiteral("48")}
-                      .indexOf(count);
-    return i < 0 ? std::nullopt : std::optional<int>(i);
-}
 
 // Hours on the wall clock: a session at 08:00 with 24 hours is due at 08:00
 // the next day, also on the days the clock is put forward or back.
@@ -35,15 +25,15 @@ QDateTime addClockHours(const QDateTime& t, qint64 hours)
 
 } // namespace
 
-Scheduler::Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
+Scheduler::Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
                      CheckEngine& engine, std::function<StatusLine&()> status, QObject* parent)
-    : Scheduler(settings, itineraries, clock, EngineSource([&engine](bool) { return &engine; }), std::move(status), parent)
+    : Scheduler(schedule, itineraries, clock, EngineSource([&engine](bool) { return &engine; }), std::move(status), parent)
 {
 }
 
-Scheduler::Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
+Scheduler::Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
                      EngineSource engine, std::function<StatusLine&()> status, QObject* parent)
-    : QObject(parent), settings_(settings), itineraries_(itineraries), clock_(clock), engine_(std::move(engine)), status_(std::move(status))
+    : QObject(parent), schedule_(schedule), itineraries_(itineraries), clock_(clock), engine_(std::move(engine)), status_(std::move(status))
 {
     nextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
     scheduleTimer.setInterval(1000);
@@ -60,8 +50,8 @@ QCoro::Task<> Scheduler::onScheduleTick()
     if (made && (!made->idle() || made->running()))
         co_return;
     const QDateTime now = clock_.now();
-    if (settings_.intervalChoice == 1) {
-        const qint64 hours = settings_.intervalHours;
+    // No interval chosen, or one of none: nothing is due, which the status says.
+    if (const qint64 hours = schedule_->everyHours; hours > 0) {
         if (!lastCheckTime)
             lastCheckTime = addClockHours(now, -hours);
         nextCheckTime = addClockHours(*lastCheckTime, hours);
@@ -83,7 +73,7 @@ QCoro::Task<> Scheduler::onLockoutRetryTick()
     CheckEngine* made = engine_(false);
     if (!made || !made->loginLockout() || made->running())
         co_return;
-    if (minuteChangesBetween(settings_.lastSessionTime, clock_.now())
+    if (minuteChangesBetween(schedule_->lastSessionTime, clock_.now())
         <= kLockoutRetryMinutes)
         co_return;
     co_await made->runCheck();
@@ -103,39 +93,14 @@ const QStringList& intervalChoices()
     return choices;
 }
 
-IntervalControls loadIntervalControls(const Settings& s)
+int intervalHoursAt(int index)
 {
-    IntervalControls c;
-    c.combo3Index = s.intervalChoice;
-    if (s.intervalChoice == 1)
-        c.combo1Index = combo1IndexOf(QString::number(s.intervalHours)).value_or(-1);
-    else if (s.intervalChoice == 0)
-        c.txtTIme = QString::number(s.intervalMinutes);
-    else
-        c.txtTIme = QString::number(s.intervalDays);
-    return c;
+    return (index + 1) * 12;
 }
 
-std::optional<int> setIntervalCount(Settings& s, const QString& txtTIme, const QString& combo1Text)
+int intervalIndexOf(int hours)
 {
-    const auto asInt = [](const QString& t) { return strictInt16(t); };
-    if (s.intervalChoice == 0) {
-        if (const auto v = asInt(txtTIme.trimmed()))
-            s.intervalMinutes = *v;
-    } else if (s.intervalChoice == 1) {
-        // The number at the start of "24 Hours".
-        if (const auto v = roundToInt16(leadingNumber(combo1Text)))
-            s.intervalHours = *v;
-    } else {
-        if (const auto v = asInt(txtTIme.trimmed()))
-            s.intervalDays = *v;
-    }
-    return combo1IndexOf(txtTIme);
-}
-
-void setIntervalUnit(Settings& s, int index)
-{
-    s.intervalChoice = qint16(index);
+    return hours > 0 && hours % 12 == 0 && hours / 12 <= intervalChoices().size() ? hours / 12 - 1 : -1;
 }
 
 } // namespace zelvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QCoro/QCoroTask>
 #include <QDateTime>
 #include <QObject>
@@ -13,7 +15,6 @@ namespace zelvane {
 class CheckEngine;
 class Clock;
 class StatusLine;
-class Settings;
 class WatchList;
 
 // The tray window's two ticks: the regular schedule and the one retry after a
@@ -22,13 +23,13 @@ class Scheduler : public QObject {
     Q_OBJECT
 public:
     // `status` gives the main window's status line, making the window if need be.
-    Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
+    Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
               CheckEngine& engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
     // The engine as the tray sees it: it belongs to the main window, which is
     // made only once a session is due. With `make` false it is nullptr until then.
     using EngineSource = std::function<CheckEngine*(bool make)>;
-    Scheduler(const Settings& settings, const WatchList& itineraries, const Clock& clock,
+    Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
               EngineSource engine, std::function<StatusLine&()> status,
               QObject* parent = nullptr);
 
@@ -43,7 +44,7 @@ public:
 
 private:
 
-    const Settings& settings_;
+    const SettingsGroup<Schedule>& schedule_;
     const WatchList& itineraries_;
     const Clock& clock_;
     EngineSource engine_;
@@ -56,22 +57,10 @@ qint64 minuteChangesBetween(const QDateTime& from, const QDateTime& to);
 inline constexpr int kLockoutRetryMinutes = 15;
 inline const QString kInvalidInterval = QStringLiteral("Invalid Check Interval Format.");
 
-// The interval controls: the hidden unit chooser Combo3 and count box txtTIme,
-// and the visible Combo1 ("12 Hours" ... "48 Hours").
+// The intervals on offer, "12 Hours" to "48 Hours", and the hours of each.
 const QStringList& intervalChoices();
-
-struct IntervalControls {
-    int combo3Index = -1;  // unit: 0 minutes, 1 hours, 2 days
-    int combo1Index = -1;  // -1: no entry selected
-    QString txtTIme;       // count shown for minutes and days
-};
-
-// What the controls show for the stored interval when the main window loads.
-IntervalControls loadIntervalControls(const Settings& settings);
-// The count box changed: stores the interval; returns the Combo1 entry to select, if any.
-std::optional<int> setIntervalCount(Settings& settings, const QString& txtTIme,
-                                  const QString& combo1Text);
-// The unit chooser changed.
-void setIntervalUnit(Settings& settings, int index);
+int intervalHoursAt(int index);
+// The entry for an interval of `hours`; -1 for one not on offer.
+int intervalIndexOf(int hours);
 
 } // namespace zelvane

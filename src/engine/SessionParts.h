@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Settings.h"
+
 namespace zelvane {
 
 class AnnouncedSeats;
@@ -8,13 +10,17 @@ class Clock;
 class HistoryStore;
 class KeptPages;
 class WatchList;
-class Settings;
 
 // What a check session reads and writes besides its browsers: the member's
-// settings, the watch list, the airline's city lists, the history, what the
+// login, the schedule's times, where alerts go and when the results mail
+// does, what the user was told of trouble, the watch list, the airline's city lists, the history, what the
 // user was told of seats, and the pages it could not read.
 struct SessionParts {
-    Settings& settings;
+    SettingsGroup<Member>& member;
+    SettingsGroup<Schedule>& schedule;
+    const SettingsGroup<AlertChannels>& channels;
+    const SettingsGroup<MailPolicy>& mailPolicy;
+    SettingsGroup<Told>& told;
     WatchList& watchList;
     CityLists& cities;
     HistoryStore& history;

@@ -1,6 +1,5 @@
 #include "notify/AlertEntries.h"
 
-#include "app/Settings.h"
 #include "notify/Push.h"
 #include "notify/SmtpMail.h"
 
@@ -8,17 +7,17 @@
 
 namespace zelvane {
 
-AlertEntries alertEntriesFrom(const Settings& s)
+AlertEntries alertEntriesFrom(const AlertChannels& c)
 {
     AlertEntries e;
-    e.smtpHost = s.smtpHost;
-    e.smtpPort = QString::number(s.smtpPort);
-    e.smtpSecurity = s.smtpSecurity;
-    e.smtpUser = s.smtpUser;
-    e.smtpFrom = s.smtpFrom;
-    e.pushUrl = s.pushUrl;
-    e.notifyDesktop = s.notifyDesktop != 0;
-    e.announceChangesOnly = s.announceChangesOnly != 0;
+    e.smtpHost = c.smtpHost;
+    e.smtpPort = QString::number(c.smtpPort);
+    e.smtpSecurity = c.smtpSecurity;
+    e.smtpUser = c.smtpUser;
+    e.smtpFrom = c.smtpFrom;
+    e.pushUrl = c.pushUrl;
+    e.notifyDesktop = c.notifyDesktop;
+    e.announceChangesOnly = c.announceChangesOnly;
     return e;
 }
 
@@ -57,16 +56,18 @@ std::optional<EntryProblem> checkAlertEntries(const AlertEntries& e, bool passwo
     return std::nullopt;
 }
 
-void applyAlertEntries(Settings& s, const AlertEntries& e)
+void applyAlertEntries(SettingsGroup<AlertChannels>& channels, const AlertEntries& e)
 {
-    s.smtpHost = e.smtpHost.trimmed();
-    s.smtpPort = e.smtpPort.trimmed().toInt();
-    s.smtpSecurity = e.smtpSecurity;
-    s.smtpUser = e.smtpUser.trimmed();
-    s.smtpFrom = e.smtpFrom.trimmed();
-    s.pushUrl = e.pushUrl.trimmed();
-    s.notifyDesktop = e.notifyDesktop ? 1 : 0;
-    s.announceChangesOnly = e.announceChangesOnly ? 1 : 0;
+    channels.change([&e](AlertChannels& c) {
+        c.smtpHost = e.smtpHost.trimmed();
+        c.smtpPort = e.smtpPort.trimmed().toInt();
+        c.smtpSecurity = e.smtpSecurity;
+        c.smtpUser = e.smtpUser.trimmed();
+        c.smtpFrom = e.smtpFrom.trimmed();
+        c.pushUrl = e.pushUrl.trimmed();
+        c.notifyDesktop = e.notifyDesktop;
+        c.announceChangesOnly = e.announceChangesOnly;
+    });
 }
 
 } // namespace zelvane

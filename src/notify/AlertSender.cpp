@@ -1,7 +1,6 @@
 #include "notify/AlertSender.h"
 
 #include "app/Clock.h"
-#include "app/Settings.h"
 #include "net/FormPost.h"
 #include "net/Url.h"
 #include "notify/SmtpMail.h"
@@ -40,10 +39,10 @@ OutboxEntry entry(OutboxEntry::Topic topic, OutboxEntry::Form form, QJsonObject 
 
 } // namespace
 
-OutboxEntry mailEntry(OutboxEntry::Topic topic, const Settings& settings, const QString& subject,
+OutboxEntry mailEntry(OutboxEntry::Topic topic, const MailTarget& target, const QString& subject,
                       const QString& html, const QString& plain)
 {
-    const QString from = mailFrom(settings);
+    const QString from = mailFrom(target);
     const QString domain = from.contains(QLatin1Char('@')) ? from.section(QLatin1Char('@'), -1)
                                                             : QStringLiteral("zelvane.invalid");
     return entry(topic, OutboxEntry::Form::Smtp,
@@ -73,9 +72,9 @@ OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message, cons
     return entry(topic, OutboxEntry::Form::Push, payload);
 }
 
-AlertSender::AlertSender(Outbox& outbox, const Settings& settings, MessageBoxes& boxes,
-                         const Clock& clock, QObject* parent)
-    : QObject(parent), outbox_(outbox), settings_(settings), boxes_(boxes), clock_(clock)
+AlertSender::AlertSender(Outbox& outbox, const SettingsGroup<AlertChannels>& channels,
+                         const SettingsGroup<Member>& member, MessageBoxes& boxes, const Clock& clock, QObject* parent)
+    : QObject(parent), outbox_(outbox), channels_(channels), member_(member), boxes_(boxes), clock_(clock)
 {
     retry_.setSingleShot(true);
     // A coarse timer may fire early, by up to a twentieth of its wait.
@@ -102,7 +101,7 @@ QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e, NetTimeouts http)
         message.messageId = str(p, "messageId");
         message.date = QDateTime::fromString(str(p, "date"), Qt::ISODate);
         message.receipt = {outbox_.filePath(), e.id};
-        const Delivery mailed = co_await mailBySmtp(settings_, message, deadlines);
+        const Delivery mailed = co_await mailBySmtp(mailTarget(), message, deadlines);
         co_return mailed;
     }
     case OutboxEntry::Form::SiteGet: {
@@ -126,7 +125,7 @@ QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e, NetTimeouts http)
         // A push that waited says when what it tells was seen.
         const QString text = lines.isEmpty() ? str(p, "text") : pushText(pushLinesFromJson(lines), e.tries > 0);
         const PushMessage push{str(p, "title"), text, str(p, "priority"), str(p, "tags")};
-        const Delivery pushed = co_await sendPush(settings_.pushUrl, push, http);
+        const Delivery pushed = co_await sendPush(channels_->pushUrl, push, http);
         co_return pushed;
     }
     }

@@ -15,11 +15,10 @@ namespace zelvane {
 
 class Clock;
 class MessageBoxes;
-class Settings;
 
 // The ways an alert leaves, as outbox entries. A mail gets its Message-ID
 // and date here, so every try of it is the same message.
-OutboxEntry mailEntry(OutboxEntry::Topic topic, const Settings& settings, const QString& subject,
+OutboxEntry mailEntry(OutboxEntry::Topic topic, const MailTarget& target, const QString& subject,
                       const QString& html, const QString& plain);
 OutboxEntry siteGetEntry(OutboxEntry::Topic topic, const QString& address);
 OutboxEntry sitePostEntry(OutboxEntry::Topic topic, const QString& address, const QString& form);
@@ -47,8 +46,12 @@ struct WaitingRound {
 class AlertSender final : public QObject {
     Q_OBJECT
 public:
-    AlertSender(Outbox& outbox, const Settings& settings, MessageBoxes& boxes, const Clock& clock,
-                QObject* parent = nullptr);
+    AlertSender(Outbox& outbox, const SettingsGroup<AlertChannels>& channels, const SettingsGroup<Member>& member,
+                MessageBoxes& boxes, const Clock& clock, QObject* parent = nullptr);
+
+    // Where alerts go as the settings say now.
+    const AlertChannels& channels() const { return *channels_; }
+    MailTarget mailTarget() const { return {*channels_, member_->email}; }
 
     // Into the outbox and tried at once; a failure waits there.
     QCoro::Task<Delivery> send(OutboxEntry entry);
@@ -85,7 +88,8 @@ private:
     void armRetry();
 
     Outbox& outbox_;
-    const Settings& settings_;
+    const SettingsGroup<AlertChannels>& channels_;
+    const SettingsGroup<Member>& member_;
     MessageBoxes& boxes_;
     const Clock& clock_;
     QSet<qint64> inFlight_; // a retry never sends what a send is still sending

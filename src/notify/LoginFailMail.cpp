@@ -1,6 +1,5 @@
 #include "notify/LoginFailMail.h"
 
-#include "app/Settings.h"
 #include "net/Addresses.h"
 #include "net/QueryText.h"
 #include "notify/AlertSender.h"
@@ -40,24 +39,24 @@ QString loginFailAddress(const QString& relay)
     return relay + kRelayMailPath;
 }
 
-QCoro::Task<Delivery> sendLoginFailMail(const Settings& settings, AlertSender& post,
-                                        SessionOutcome outcome)
+QCoro::Task<Delivery> sendLoginFailMail(AlertSender& post, SessionOutcome outcome)
 {
     using Topic = OutboxEntry::Topic;
-    switch (mailWay(settings)) {
+    const MailTarget target = post.mailTarget();
+    switch (mailWay(target.channels)) {
     case MailWay::NotSetUp:
         co_return Delivery::failed(kMailNotSetUpReason);
     case MailWay::Smtp: {
         const QString body = loginFailBody(outcome);
         const QString html = mailHtml(body), plain = mailPlain(body);
-        const OutboxEntry entry = mailEntry(Topic::LoginWarning, settings, kMailSubjectText, html, plain);
+        const OutboxEntry entry = mailEntry(Topic::LoginWarning, target, kMailSubjectText, html, plain);
         const Delivery mailed = co_await post.send(entry);
         co_return mailed;
     }
     case MailWay::Site: break;
     }
-    const OutboxEntry entry = sitePostEntry(Topic::LoginWarning, loginFailAddress(mailRelayBase(settings)),
-                                            loginFailFormData(settings.email, outcome));
+    const OutboxEntry entry = sitePostEntry(Topic::LoginWarning, loginFailAddress(mailRelayBase(target.channels)),
+                                            loginFailFormData(target.memberEmail, outcome));
     const Delivery posted = co_await post.send(entry);
     co_return posted;
 }

@@ -9,7 +9,6 @@
 namespace zelvane {
 
 class AlertSender;
-class Settings;
 
 inline const QString kRelayMailPath = QStringLiteral("/dev/email.asp");
 
@@ -24,8 +23,7 @@ QString loginFailAddress(const QString& relay); // the relay's form
 // through `post`'s outbox. Through the relay, a 2xx answer means it took the
 // form; an address the URL parser refuses fails quietly, a request that
 // cannot be opened is reported by the form POST client.
-// `settings` and `post` must outlive the call.
-QCoro::Task<Delivery> sendLoginFailMail(const Settings& settings, AlertSender& post,
-                                        SessionOutcome outcome);
+// `post` must outlive the call.
+QCoro::Task<Delivery> sendLoginFailMail(AlertSender& post, SessionOutcome outcome);
 
 } // namespace zelvane

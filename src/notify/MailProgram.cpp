@@ -32,7 +32,7 @@ QByteArray mailRequestJson(const MailRequest& r)
     const QJsonObject json{
         {"host", r.server.host},
         {"port", r.server.port},
-        {"security", r.server.security},
+        {"security", int(r.server.security)},
         {"user", r.server.user},
         {"password", r.server.password},
         {"from", r.message.from},
@@ -58,7 +58,7 @@ std::optional<MailRequest> mailRequestFromJson(const QByteArray& text)
     MailRequest r;
     r.server.host = json["host"].toString();
     r.server.port = json["port"].toInt();
-    r.server.security = json["security"].toInt();
+    r.server.security = SmtpSecurity(json["security"].toInt());
     r.server.user = json["user"].toString();
     r.server.password = json["password"].toString();
     r.message.from = json["from"].toString();

@@ -16,9 +16,9 @@ QString trimmedBase(QString address)
 
 } // namespace
 
-std::optional<QString> mailSiteBase(const Settings& settings)
+std::optional<QString> mailSiteBase(const AlertChannels& channels)
 {
-    for (const QString& given : {qEnvironmentVariable("ZELVANE_SITE_URL"), settings.siteUrl}) {
+    for (const QString& given : {qEnvironmentVariable("ZELVANE_SITE_URL"), channels.siteUrl}) {
         const QString base = trimmedBase(given);
         if (!base.isEmpty())
             return base;
@@ -26,32 +26,33 @@ std::optional<QString> mailSiteBase(const Settings& settings)
     return std::nullopt;
 }
 
-QString mailRelayBase(const Settings& settings)
+QString mailRelayBase(const AlertChannels& channels)
 {
     const QString relay = trimmedBase(qEnvironmentVariable("ZELVANE_RELAY_URL"));
-    return relay.isEmpty() ? mailSiteBase(settings).value_or(QString()) : relay;
+    return relay.isEmpty() ? mailSiteBase(channels).value_or(QString()) : relay;
 }
 
-MailWay mailWay(const Settings& settings)
+MailWay mailWay(const AlertChannels& channels)
 {
-    if (!settings.smtpHost.trimmed().isEmpty())
+    if (!channels.smtpHost.trimmed().isEmpty())
         return MailWay::Smtp;
-    return mailSiteBase(settings) ? MailWay::Site : MailWay::NotSetUp;
+    return mailSiteBase(channels) ? MailWay::Site : MailWay::NotSetUp;
 }
 
-QString mailFrom(const Settings& settings)
+QString mailFrom(const MailTarget& target)
 {
-    return settings.smtpFrom.trimmed().isEmpty() ? settings.email.trimmed() : settings.smtpFrom.trimmed();
+    const QString from = target.channels.smtpFrom.trimmed();
+    return from.isEmpty() ? target.memberEmail.trimmed() : from;
 }
 
-QCoro::Task<Delivery> mailBySmtp(const Settings& settings, MailMessage message, MailDeadlines deadlines)
+QCoro::Task<Delivery> mailBySmtp(MailTarget target, MailMessage message, MailDeadlines deadlines)
 {
-    message.to = settings.email.trimmed();
-    message.from = mailFrom(settings);
+    message.to = target.memberEmail.trimmed();
+    message.from = mailFrom(target);
     if (message.to.isEmpty())
         co_return Delivery::failed(QStringLiteral("no e-mail address in the member details"));
-    SmtpServer server = smtpServerFrom(settings);
-    const SmtpPassword password = co_await smtpPassword(settings, deadlines.secret);
+    SmtpServer server = smtpServerFrom(target.channels);
+    const SmtpPassword password = co_await smtpPassword(target.channels, deadlines.secret);
     if (!password.problem.isEmpty())
         co_return Delivery::failed(password.problem);
     server.password = password.password;

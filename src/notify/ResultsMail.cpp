@@ -1,7 +1,6 @@
 #include "notify/ResultsMail.h"
 
 #include "notify/AlertSender.h"
-#include "app/Settings.h"
 #include "engine/StatusLine.h"
 #include "net/Addresses.h"
 
@@ -127,10 +126,10 @@ QString mailSentStatus(const ResultsMail& mail)
     return foundCounts(mail) + QLatin1String("Mail Sent");
 }
 
-QString mailNotSentStatus(int sendType, const ResultsMail& mail, const QString& why)
+QString mailNotSentStatus(MailPolicy policy, const ResultsMail& mail, const QString& why)
 {
     const QString prefix =
-        sendType == kMailIfAvailable ? availableResultsStatus(mail.available, QString()) : foundCounts(mail);
+        policy == MailPolicy::IfAvailable ? availableResultsStatus(mail.available, QString()) : foundCounts(mail);
     return prefix + QLatin1String("Mail Not Sent: ") + why;
 }
 
@@ -146,22 +145,22 @@ QList<MailRow> htmlEscaped(QList<MailRow> rows)
 
 } // namespace
 
-QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
+QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, MailPolicy policy,
                                               StatusLine& status, AlertSender& post, bool changed, QString trouble)
 {
     const ResultsMail mail = buildResultsMail(rows, trouble);
-    const qint16 sendType = settings.mailSendType;
-    const bool wanted = sendType == kMailAlways || (sendType == kMailIfAvailable && mail.available > 0)
-                        || (sendType == kMailOnChange && changed);
+    const bool wanted = policy == MailPolicy::Always || (policy == MailPolicy::IfAvailable && mail.available > 0)
+                        || (policy == MailPolicy::OnChange && changed);
     if (!wanted) {
         // Mail only on a change: the user hears why none came.
-        if (sendType == kMailOnChange)
+        if (policy == MailPolicy::OnChange)
             status.setStatus(kNoChangeNoMail);
         co_return std::nullopt;
     }
 
+    const MailTarget target = post.mailTarget();
     Delivery delivery;
-    switch (mailWay(settings)) {
+    switch (mailWay(target.channels)) {
     case MailWay::NotSetUp:
         status.setStatus(kMailNotSetUp);
         co_return Delivery::failed(kMailNotSetUpReason);
@@ -169,23 +168,23 @@ QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Setting
     {
         const QString html = mailHtml(buildResultsMail(htmlEscaped(rows), trouble.toHtmlEscaped()).body);
         const QString plain = mailPlain(mail.body);
-        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, settings, kMailSubjectText, html, plain);
+        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, target, kMailSubjectText, html, plain);
         delivery = co_await post.send(entry);
         if (delivery.delivered)
             delivery.reply = QStringLiteral("Mail Sent");
         break;
     }
     case MailWay::Site: {
-        const QString address = resultsMailAddress(mailSiteBase(settings).value_or(QString()),
-                                                   settings.email, encodeMailText(mail.body));
+        const QString address = resultsMailAddress(mailSiteBase(target.channels).value_or(QString()),
+                                                   target.memberEmail, encodeMailText(mail.body));
         const OutboxEntry entry = siteGetEntry(OutboxEntry::Topic::Results, address);
         delivery = co_await post.send(entry);
         break;
     }
     }
     if (!delivery.delivered)
-        status.setStatus(mailNotSentStatus(sendType, mail, delivery.failure));
-    else if (sendType == kMailIfAvailable)
+        status.setStatus(mailNotSentStatus(policy, mail, delivery.failure));
+    else if (policy == MailPolicy::IfAvailable)
         status.setStatus(availableResultsStatus(mail.available, delivery.reply));
     else
         status.setStatus(mailSentStatus(mail));

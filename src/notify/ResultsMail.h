@@ -13,7 +13,6 @@ namespace zelvane {
 
 class AlertSender;
 class StatusLine;
-class Settings;
 
 // One itinerary as the mail reads it. `date` is its date, or the days with
 // seats of an itinerary of several dates (seatTexts); `seats` only what
@@ -51,24 +50,24 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows, const QString& trouble 
 // The GET address of the mail endpoint of the product site at `site`.
 QString resultsMailAddress(const QString& site, const QString& to, const QString& encodedBody);
 
-// The e-mail choices of the member details, in the order of their values (MailSendType).
+// The e-mail choices of the member details, in the order of their values.
 const QStringList& mailSendChoices();
 
 QString availableResultsStatus(int available, const QString& reply); // send type 1
 QString mailSentStatus(const ResultsMail& mail);                      // send type 0
 // A wanted mail that no server took, for either send type.
-QString mailNotSentStatus(int sendType, const ResultsMail& mail, const QString& why);
+QString mailNotSentStatus(MailPolicy policy, const ResultsMail& mail, const QString& why);
 
-// Mails the results, the way mailWay() says: type 0 always, type 1 when
-// something is available, type 3 when `changed` (some itinerary's outcome
-// differs from its last check), any other type never.
+// Mails the results, the way mailWay() says, as `policy` wants: when
+// something is available, or when `changed` (some itinerary's outcome
+// differs from its last check); a policy this copy does not know, never.
 // The mail goes through `post`'s outbox: one no server took waits there.
 // The status line says "Mail Sent" only when a server took the message, and
 // otherwise what failed; with mail only on a change and none, that nothing
 // changed. Nothing when no mail was wanted otherwise.
-// `settings`, `status` and `post` must outlive the call (they belong to the
-// process and the main window).
-QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, const Settings& settings,
+// `status` and `post` must outlive the call (they belong to the process and
+// the main window).
+QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, MailPolicy policy,
                                               StatusLine& status, AlertSender& post, bool changed = true,
                                               QString trouble = {});
 

@@ -75,13 +75,13 @@ QCoro::Task<SecretChange> removeSecret(QString key, std::chrono::milliseconds li
     co_return *notFound ? SecretChange{true, false, {}} : outcome;
 }
 
-QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings, std::chrono::milliseconds limit)
+QCoro::Task<SmtpPassword> smtpPassword(AlertChannels channels, std::chrono::milliseconds limit)
 {
-    if (settings.smtpUser.trimmed().isEmpty())
+    if (channels.smtpUser.trimmed().isEmpty())
         co_return SmtpPassword{};
-    const QString kept = settings.smtpPassword;
+    const QString kept = channels.smtpPassword;
     if (!kept.isEmpty()) {
-        co_await removeOlderStoreCopy(settings);
+        co_await removeOlderStoreCopy(channels);
         co_return SmtpPassword{kept, {}};
     }
     const SecretRead read = co_await readSecret(kSmtpPasswordSecret, limit);
@@ -95,25 +95,23 @@ QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings, std::chrono::mi
                                    .arg(read.error)};
 }
 
-QCoro::Task<PasswordPlace> storeSmtpPassword(Settings& settings, QString password,
+QCoro::Task<PasswordPlace> storeSmtpPassword(SettingsGroup<AlertChannels>& channels, QString password,
                                              std::chrono::milliseconds limit)
 {
-    if (!settings.smtpPassword.isEmpty()) {
-        settings.smtpPassword.clear();
-        settings.save();
-    }
+    // Saved at once, before the store is asked.
+    channels.change([](AlertChannels& c) { c.smtpPassword.clear(); });
     const SecretChange stored = co_await writeSecret(kSmtpPasswordSecret, password, limit);
     if (stored.done)
         co_return PasswordPlace::Store;
     if (stored.pending)
         co_return PasswordPlace::Nowhere;
-    settings.smtpPassword = password;
+    channels.change([&password](AlertChannels& c) { c.smtpPassword = password; });
     co_return PasswordPlace::File;
 }
 
-QCoro::Task<> removeOlderStoreCopy(const Settings& settings)
+QCoro::Task<> removeOlderStoreCopy(AlertChannels channels)
 {
-    if (settings.smtpPassword.isEmpty())
+    if (channels.smtpPassword.isEmpty())
         co_return;
     co_await removeSecret(kSmtpPasswordSecret, kOlderCopyRemovalWait);
 }

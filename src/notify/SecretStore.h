@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QCoroTask>
 #include <QString>
 #include <chrono>
@@ -7,7 +9,6 @@
 
 namespace zelvane {
 
-class Settings;
 
 // A request to the store may be waiting on the user: a locked store asks for
 // its password first, a new one for a password to lock it with, and the
@@ -48,7 +49,7 @@ struct SmtpPassword {
     QString password;
     QString problem;
 };
-QCoro::Task<SmtpPassword> smtpPassword(const Settings& settings,
+QCoro::Task<SmtpPassword> smtpPassword(AlertChannels channels,
                                        std::chrono::milliseconds limit = kSecretStoreLimit);
 
 // Where a password typed in the alerts panel went.
@@ -61,12 +62,12 @@ enum class PasswordPlace {
 // first (the settings are saved then), so a store that takes the new one late
 // never has an older one beside it that would win. Until the store answers
 // nothing goes to the file.
-QCoro::Task<PasswordPlace> storeSmtpPassword(Settings& settings, QString password,
+QCoro::Task<PasswordPlace> storeSmtpPassword(SettingsGroup<AlertChannels>& channels, QString password,
                                              std::chrono::milliseconds limit = kSecretStoreLimit);
 
 // Removes the store's copy when the settings file keeps the password: that
 // copy is older and would be taken for it. Waited for a short while only;
 // a removal the store is still at goes on by itself.
-QCoro::Task<> removeOlderStoreCopy(const Settings& settings);
+QCoro::Task<> removeOlderStoreCopy(AlertChannels channels);
 
 } // namespace zelvane

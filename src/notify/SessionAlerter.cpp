@@ -71,16 +71,17 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes)
 }
 
 SessionAlerter::SessionAlerter(const WatchList& list, const CheckResults& results, AnnouncedSeats& announced,
-                               Settings& settings, StatusLine& status, AlertSender& post, const Clock& clock)
-    : list_(list), results_(results), announced_(announced), settings_(settings), status_(status), post_(post),
-      clock_(clock)
+                               const SettingsGroup<MailPolicy>& mailPolicy, SettingsGroup<Told>& told,
+                               StatusLine& status, AlertSender& post, const Clock& clock)
+    : list_(list), results_(results), announced_(announced), mailPolicy_(mailPolicy), told_(told), status_(status),
+      post_(post), clock_(clock)
 {
 }
 
 bool SessionAlerter::resultsMailDue()
 {
-    const qint16 type = settings_.mailSendType;
-    if (type != kMailAlways && type != kMailIfAvailable && type != kMailOnChange)
+    const MailPolicy policy = *mailPolicy_;
+    if (policy != MailPolicy::Always && policy != MailPolicy::IfAvailable && policy != MailPolicy::OnChange)
         return false;
     const QDateTime now = clock_.now();
     if (lastResultsMail_.isValid() && lastResultsMail_.msecsTo(now) < kJustSentMs)
@@ -92,7 +93,7 @@ bool SessionAlerter::resultsMailDue()
 void SessionAlerter::showWaiting()
 {
     if (const QString waiting = post_.outbox().summary(); !waiting.isEmpty())
-        status_.setStatus(waiting);
+        status_.setOutboxStatus(waiting);
 }
 
 void SessionAlerter::note(const ChannelOutcome& o)
@@ -154,7 +155,7 @@ void SessionAlerter::rememberTold(bool seatsCarried)
 
 QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
 {
-    const bool changesOnly = settings_.announceChangesOnly != 0;
+    const bool changesOnly = post_.channels().announceChangesOnly;
     QList<Flight> flights;
     for (int p = 1; p <= results_.count(); ++p) {
         const ItineraryResult& r = results_.at(p);
@@ -204,10 +205,10 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
     if (resultsMailDue()) {
         const QList<MailRow> rows = mailRows(list_, results_);
         const std::optional<Delivery> mail =
-            co_await sendmail(rows, settings_, status_, post_, availabilityChanged(), troubleLine(int(flights.size())));
+            co_await sendmail(rows, *mailPolicy_, status_, post_, availabilityChanged(), troubleLine(int(flights.size())));
         if (mail) {
             note({QStringLiteral("E-mail"), *mail});
-            carried = carried || mail->delivered || mailWay(settings_) != MailWay::NotSetUp;
+            carried = carried || mail->delivered || mailWay(post_.channels()) != MailWay::NotSetUp;
         }
     }
     const QList<ChannelOutcome> others = co_await announceFlights(flights, troubleLine(int(flights.size())));
@@ -228,7 +229,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
 {
     QList<ChannelOutcome> outcomes;
-    if (settings_.notifyDesktop) {
+    if (post_.channels().notifyDesktop) {
         for (const QString& body : alert.notes) {
             const DesktopNotifier::Note note{alert.title, body, alert.showResults};
             const Delivery shown = co_await desktop_.notify(note, desktopDeadline);
@@ -236,7 +237,7 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
             outcomes << ChannelOutcome{QStringLiteral("Desktop"), shown, false};
         }
     }
-    if (!settings_.pushUrl.trimmed().isEmpty()) {
+    if (!post_.channels().pushUrl.trimmed().isEmpty()) {
         const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
         const OutboxEntry entry = pushEntry(alert.topic, push, alert.pushLines);
         Delivery pushed;
@@ -274,13 +275,13 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight>
 QCoro::Task<> SessionAlerter::announceLoginFailure(SessionOutcome outcome)
 {
     // Told once per failing streak; a good login clears the mark.
-    if (settings_.loginFailTold)
+    if (told_->loginFailure)
         co_return;
     QList<ChannelOutcome> outcomes;
-    const Delivery mailed = co_await sendLoginFailMail(settings_, post_, outcome);
+    const Delivery mailed = co_await sendLoginFailMail(post_, outcome);
     // Without any way to mail, the other channels tell; that is the user's choice.
     outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
-                               mailWay(settings_) != MailWay::NotSetUp};
+                               mailWay(post_.channels()) != MailWay::NotSetUp};
     const Alert alert{kLoginTroubleText,
                       {QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
                                       "Check the member details.")},
@@ -292,8 +293,7 @@ QCoro::Task<> SessionAlerter::announceLoginFailure(SessionOutcome outcome)
         note(o);
     // Handed to every channel: what one could not take waits in the outbox,
     // so the rest of the streak sends nothing again.
-    settings_.loginFailTold = 1;
-    settings_.save();
+    told_.change([](Told& told) { told.loginFailure = true; });
 }
 
 QCoro::Task<> SessionAlerter::announceNotice(QString title, QString text, OutboxEntry::Topic topic)
@@ -301,8 +301,8 @@ QCoro::Task<> SessionAlerter::announceNotice(QString title, QString text, Outbox
     QList<ChannelOutcome> outcomes;
     const QString body = topic == OutboxEntry::Topic::SiteNotice ? siteTroubleBody(text)
                                                                  : noticeBody(text, kAfterPagesWereRead);
-    const Delivery mailed = co_await sendNoticeMail(settings_, title, body, topic, post_);
-    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed, mailWay(settings_) != MailWay::NotSetUp};
+    const Delivery mailed = co_await sendNoticeMail(title, body, topic, post_);
+    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed, mailWay(post_.channels()) != MailWay::NotSetUp};
     const Alert alert{title, {text}, false, QStringLiteral("high"), QStringLiteral("warning"), topic};
     const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
     outcomes << noted;
@@ -313,13 +313,12 @@ QCoro::Task<> SessionAlerter::announceNotice(QString title, QString text, Outbox
 QCoro::Task<> SessionAlerter::announceSiteTrouble()
 {
     // Whether it is due is the streak's to say; told once until a check works.
-    const std::optional<QString> notice = siteTroubleNotice(settings_.siteTrouble);
+    const std::optional<QString> notice = siteTroubleNotice(told_->siteTrouble);
     if (!notice)
         co_return;
     co_await announceNotice(kSiteTroubleTitle, *notice, OutboxEntry::Topic::SiteNotice);
     // Handed to every channel: what one could not take waits in the outbox.
-    settings_.siteTrouble.told = true;
-    settings_.save();
+    told_.change([](Told& told) { told.siteTrouble.told = true; });
 }
 
 QCoro::Task<> SessionAlerter::announceUnreadablePages()
@@ -327,21 +326,20 @@ QCoro::Task<> SessionAlerter::announceUnreadablePages()
     // Pages read again: a notice still waiting would be false now.
     if (report_.unreadablePages == 0 && !checks_.isEmpty())
         post_.drop(OutboxEntry::Topic::PagesNotice);
-    const std::optional<QString> notice = unreadablePagesNotice(settings_.unreadablePages);
+    const std::optional<QString> notice = unreadablePagesNotice(told_->unreadablePages);
     if (!notice)
         co_return;
     co_await announceNotice(kUnreadablePagesTitle, *notice, OutboxEntry::Topic::PagesNotice);
-    settings_.unreadablePages.told = true;
-    settings_.save();
+    told_.change([](Told& told) { told.unreadablePages.told = true; });
 }
 
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()
 {
     QList<ChannelOutcome> outcomes;
     // The site's endpoints carry only the two e-mails they were made for.
-    if (mailWay(settings_) == MailWay::Smtp) {
+    if (mailWay(post_.channels()) == MailWay::Smtp) {
         const QString html = mailHtml(testAlertBody()), plain = mailPlain(testAlertBody());
-        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, settings_, kTestAlertTitle, html, plain);
+        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, post_.mailTarget(), kTestAlertTitle, html, plain);
         const Delivery mailed = co_await post_.sendOnce(entry);
         outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed};
     }

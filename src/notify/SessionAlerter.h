@@ -17,7 +17,6 @@ class CheckResults;
 class Clock;
 class MessageBoxes;
 class StatusLine;
-class Settings;
 class WatchList;
 
 // The itineraries as the results e-mail lists them, with what the last check
@@ -45,7 +44,8 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes);
 class SessionAlerter final : public SessionAlerts {
 public:
     SessionAlerter(const WatchList& list, const CheckResults& results, AnnouncedSeats& announced,
-                   Settings& settings, StatusLine& status, AlertSender& post, const Clock& clock);
+                   const SettingsGroup<MailPolicy>& mailPolicy, SettingsGroup<Told>& told, StatusLine& status,
+                   AlertSender& post, const Clock& clock);
 
     QCoro::Task<> sessionEnded(SessionReport report) override;
     // A test through every channel that is set up.
@@ -106,7 +106,8 @@ private:
     const WatchList& list_;
     const CheckResults& results_;
     AnnouncedSeats& announced_;
-    Settings& settings_;
+    const SettingsGroup<MailPolicy>& mailPolicy_;
+    SettingsGroup<Told>& told_;
     StatusLine& status_;
     AlertSender& post_;
     const Clock& clock_;

@@ -1,6 +1,5 @@
 #include "notify/SiteTroubleMail.h"
 
-#include "app/Settings.h"
 #include "notify/AlertSender.h"
 #include "notify/ResultsMail.h"
 
@@ -19,29 +18,29 @@ QString siteTroubleBody(const QString& notice)
 }
 
 // Every co_await takes named values: g++ 12 frees temporaries beside one twice.
-QCoro::Task<Delivery> sendNoticeMail(const Settings& settings, QString title, QString body,
-                                     OutboxEntry::Topic topic, AlertSender& post)
+QCoro::Task<Delivery> sendNoticeMail(QString title, QString body, OutboxEntry::Topic topic, AlertSender& post)
 {
-    switch (mailWay(settings)) {
+    const MailTarget target = post.mailTarget();
+    switch (mailWay(target.channels)) {
     case MailWay::NotSetUp:
         co_return Delivery::failed(kMailNotSetUpReason);
     case MailWay::Smtp: {
-        const OutboxEntry entry = mailEntry(topic, settings, title, mailHtml(body.toHtmlEscaped()), mailPlain(body));
+        const OutboxEntry entry = mailEntry(topic, target, title, mailHtml(body.toHtmlEscaped()), mailPlain(body));
         const Delivery mailed = co_await post.send(entry);
         co_return mailed;
     }
     case MailWay::Site: break;
     }
     const OutboxEntry entry = siteGetEntry(
-        topic, resultsMailAddress(mailSiteBase(settings).value_or(QString()), settings.email, encodeMailText(body)));
+        topic, resultsMailAddress(mailSiteBase(target.channels).value_or(QString()), target.memberEmail, encodeMailText(body)));
     const Delivery sent = co_await post.send(entry);
     co_return sent;
 }
 
-QCoro::Task<Delivery> sendSiteTroubleMail(const Settings& settings, QString notice, AlertSender& post)
+QCoro::Task<Delivery> sendSiteTroubleMail(QString notice, AlertSender& post)
 {
     const QString body = siteTroubleBody(notice);
-    const Delivery sent = co_await sendNoticeMail(settings, kSiteTroubleTitle, body, OutboxEntry::Topic::SiteNotice, post);
+    const Delivery sent = co_await sendNoticeMail(kSiteTroubleTitle, body, OutboxEntry::Topic::SiteNotice, post);
     co_return sent;
 }
 

@@ -9,7 +9,6 @@
 namespace zelvane {
 
 class AlertSender;
-class Settings;
 
 inline const QString kSiteTroubleTitle = QStringLiteral("Zelvane cannot check for seats");
 
@@ -22,11 +21,9 @@ QString siteTroubleBody(const QString& notice);
 
 // Sends a notice the way the results e-mail goes (mailWay()): the member's
 // mail server, else the product site's mail endpoint, through `post`'s
-// outbox. `settings` and `post` must outlive the call.
-QCoro::Task<Delivery> sendNoticeMail(const Settings& settings, QString title, QString body,
-                                     OutboxEntry::Topic topic, AlertSender& post);
-QCoro::Task<Delivery> sendSiteTroubleMail(const Settings& settings, QString notice,
-                                          AlertSender& post);
+// outbox. `post` must outlive the call.
+QCoro::Task<Delivery> sendNoticeMail(QString title, QString body, OutboxEntry::Topic topic, AlertSender& post);
+QCoro::Task<Delivery> sendSiteTroubleMail(QString notice, AlertSender& post);
 
 inline const QString kAfterACheckWorked =
     QStringLiteral("Zelvane keeps checking on its schedule and tells you again only after a check has worked.");

@@ -195,7 +195,7 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
     char detail[CURL_ERROR_SIZE] = {};
     steps.set(CURLOPT_ERRORBUFFER, detail);
 
-    const bool implicitTls = server.security == SmtpServer::Tls;
+    const bool implicitTls = server.security == SmtpSecurity::Tls;
     const QByteArray url = (implicitTls ? "smtps://" : "smtp://") + server.host.trimmed().toUtf8()
                            + ':' + QByteArray::number(server.port);
     steps.set(CURLOPT_URL, url.constData());
@@ -208,7 +208,7 @@ Delivery sendSmtpNow(const SmtpServer& server, const MailMessage& message, SmtpD
     // this handle's time-outs, and what it gets cannot undo a mail the
     // server took.
     steps.set(CURLOPT_FORBID_REUSE, 1L);
-    if (server.security == SmtpServer::StartTls)
+    if (server.security == SmtpSecurity::StartTls)
         steps.set(CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     // Certificates are always checked.
     steps.set(CURLOPT_SSL_VERIFYPEER, 1L);

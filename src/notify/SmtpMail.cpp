@@ -25,13 +25,13 @@ SmtpSender& sender()
 
 } // namespace
 
-SmtpServer smtpServerFrom(const Settings& s)
+SmtpServer smtpServerFrom(const AlertChannels& c)
 {
     SmtpServer server;
-    server.host = s.smtpHost.trimmed();
-    server.port = s.smtpPort;
-    server.security = s.smtpSecurity;
-    server.user = s.smtpUser.trimmed();
+    server.host = c.smtpHost.trimmed();
+    server.port = c.smtpPort;
+    server.security = c.smtpSecurity;
+    server.user = c.smtpUser.trimmed();
     return server;
 }
 
@@ -68,7 +68,7 @@ std::optional<QString> smtpSetupProblem(const SmtpServer& server)
         return QStringLiteral("no mail server is set up");
     if (server.port < 1 || server.port > 65535)
         return QStringLiteral("the mail server's port must be 1 to 65535");
-    if (server.security == SmtpServer::None && !server.password.isEmpty()
+    if (server.security == SmtpSecurity::None && !server.password.isEmpty()
         && !isLocalHost(server.host))
         return QStringLiteral("a password is never sent unencrypted to another machine: "
                               "choose STARTTLS or TLS");

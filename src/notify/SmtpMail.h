@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Settings.h"
 #include "notify/Delivery.h"
 
 #include <QCoroTask>
@@ -11,18 +12,15 @@
 
 namespace zelvane {
 
-class Settings;
-
 // The user's own mail server, as the alerts panel stores it.
 struct SmtpServer {
-    enum Security { None = 0, StartTls = 1, Tls = 2 };
     QString host;
     int port = 587;
-    int security = StartTls;
+    SmtpSecurity security = SmtpSecurity::StartTls;
     QString user;     // empty: no login
     QString password;
 };
-SmtpServer smtpServerFrom(const Settings& settings); // without the password
+SmtpServer smtpServerFrom(const AlertChannels& channels); // without the password
 
 // The outbox entry a mail is sent for: whoever talks to the server marks it
 // delivered there the moment the server took it. Empty for a mail kept

@@ -343,7 +343,7 @@ int runCheck(int argc, char* argv[])
     ProgramParts& parts = program.parts;
     Settings& settings = program.settings;
     ConsoleBoxes boxes;
-    AlertSender post(program.outbox, settings, boxes, clock);
+    AlertSender post(program.outbox, settings.channels, settings.member, boxes, clock);
     post.setPauseScale(timeScale());
     CheckRig rig(parts.data, post);
     QObject::connect(&rig.status(), &SessionStatus::changed, &app,
@@ -380,7 +380,7 @@ int runCheck(int argc, char* argv[])
     }
     settings.load();
     // The details first: with nothing set up nothing is written, not even defaults.
-    if (settings.memberNo == 0 && !sendOnly)
+    if (settings.member->number == 0 && !sendOnly)
         return exitFor(SessionOutcome::NoMember);
     useDataFolder(parts, resolveDataFolder(programFolder, userDataFolder()));
     if (!program.outbox.open(parts.dataFolder))

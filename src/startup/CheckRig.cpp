@@ -10,10 +10,16 @@ void SessionStatus::setStatus(const QString& text)
     emit changed(text);
 }
 
+void SessionStatus::setOutboxStatus(const QString& text)
+{
+    setStatus(text);
+    emit outboxShown();
+}
+
 CheckRig::CheckRig(SessionParts parts, AlertSender& post)
     : results_(parts.watchList),
       waits_(parts.clock, timeScale()),
-      alerts_(parts.watchList, results_, parts.announced, parts.settings, status_, post, parts.clock),
+      alerts_(parts.watchList, results_, parts.announced, parts.mailPolicy, parts.told, status_, post, parts.clock),
       engine_(parts, results_, {sessionBrowser_, testBrowser_}, waits_, alerts_)
 {
     QObject::connect(&engine_, &CheckEngine::statusChanged, &status_, &SessionStatus::setStatus);

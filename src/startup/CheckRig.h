@@ -19,9 +19,12 @@ class SessionStatus final : public QObject, public StatusLine {
 public:
     void setStatus(const QString& text) override;
     QString status() const override { return text_; }
+    void setOutboxStatus(const QString& text) override;
 
 signals:
     void changed(const QString& text);
+    // After changed(): the text is what waits in the outbox.
+    void outboxShown();
 
 private:
     QString text_;

@@ -28,7 +28,12 @@ ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& 
     : settings(area, clock, programFolder),
       watchList(dataFolder),
       cities(dataFolder),
-      parts{instance, {settings, watchList, cities, history, clock, announced, keptPages}, outbox, programFolder,
+      parts{instance,
+            settings,
+            {settings.member, settings.schedule, settings.channels, settings.mailPolicy, settings.told, watchList, cities, history, clock,
+             announced, keptPages},
+            outbox,
+            programFolder,
             dataFolder}
 {
     announced.setFolder(dataFolder);
@@ -57,7 +62,7 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     if (parts.dataFolder.isEmpty())
         useDataFolder(parts, resolveDataFolder(parts.programFolder, userDataFolder()));
     SessionParts& data = parts.data;
-    data.settings.load(); // a failed value keeps its default; start-up goes on
+    parts.settings.load(); // a failed value keeps its default; start-up goes on
     data.watchList.load();
     data.cities.load();
     // A history that cannot be kept says so later; the program runs on.
@@ -65,7 +70,7 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     data.announced.load();
     // Alerts that no server took before the last run ended are tried again.
     parts.outbox.open(parts.dataFolder);
-    if (data.settings.memberDetailsMissing())
+    if (parts.settings.member->missing())
         windows.showFirstRun();
     windows.loadTrayWindow();
     return StartResult::Running;
@@ -86,7 +91,7 @@ void endProcessSavingAll(const ProgramParts& parts)
 {
     savedOnExit = nullptr;
     parts.data.watchList.save();
-    endProcess(parts.data.settings, parts.data.history, &parts.instance);
+    endProcess(parts.settings, parts.data.history, &parts.instance);
 }
 
 SaveAllOnExit::SaveAllOnExit(const ProgramParts& parts)

@@ -24,6 +24,7 @@ class SettingsArea;
 // sees them together.
 struct ProgramParts {
     SingleInstance& instance;
+    Settings& settings; // the windows hand each panel its groups
     SessionParts data;
     Outbox& outbox;
     QString programFolder;

@@ -49,8 +49,8 @@ QPixmap closePicture(int picture, qreal dpr)
 
 } // namespace
 
-AboutWindow::AboutWindow(Settings& settings, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), settings_(settings)
+AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), start_(start)
 {
     setObjectName(QStringLiteral("frmAboutus"));
     setWindowTitle(QStringLiteral("Help / About Menu"));
@@ -110,7 +110,7 @@ AboutWindow::AboutWindow(Settings& settings, QWidget* parent)
     setMask(colourKeyMask(size(), [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); }));
 
     // Opening with the entry asked for writes it again.
-    launchAtLoginCheck_->setChecked(settings_.autoStart == 1);
+    launchAtLoginCheck_->setChecked(start_->startsWithDesktop());
 }
 
 QLabel* AboutWindow::text_(const char* name, const QString& text, int left, int top, Text kind)
@@ -141,9 +141,7 @@ QLabel* AboutWindow::link(const char* name, const QString& text, int left, int t
 void AboutWindow::saveLaunchAtLogin()
 {
     const bool on = launchAtLoginCheck_->isChecked();
-    settings_.autoStart = on ? 1 : 0;
-    settings_.save();
-    settings_.load();
+    start_.change([on](StartChoice& s) { s.autoStart = on ? 1 : 0; });
     setAutoStart(on);
 }
 

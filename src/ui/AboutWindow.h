@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QWidget>
 #include <functional>
 
@@ -8,7 +10,6 @@ class QLabel;
 
 namespace zelvane {
 
-class Settings;
 
 // Help / about: the version, the start-with-the-desktop choice, the city list
 // update and the product site's pages. Borderless, moved by its background;
@@ -16,7 +17,7 @@ class Settings;
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit AboutWindow(Settings& settings, QWidget* parent = nullptr);
+    explicit AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent = nullptr);
 
     void saveLaunchAtLogin();
     void toggleLaunchAtLogin();
@@ -36,7 +37,7 @@ private:
     QLabel* text_(const char* name, const QString& text, int left, int top, Text kind);
     QLabel* link(const char* name, const QString& text, int left, int top);
 
-    Settings& settings_;
+    SettingsGroup<StartChoice>& start_;
     double perPixel_ = 15.0;
     QCheckBox* launchAtLoginCheck_;
     QLabel* image_;

@@ -23,9 +23,9 @@
 
 namespace zelvane {
 
-AlertsPanel::AlertsPanel(Settings& settings, SessionAlerter& alerts, MessageBoxes& boxes, const Theme& theme,
+AlertsPanel::AlertsPanel(SettingsGroup<AlertChannels>& channels, SessionAlerter& alerts, MessageBoxes& boxes, const Theme& theme,
                          QWidget* parent)
-    : Panel("PictureAlerts", theme, parent), settings_(settings), alerts_(alerts), boxes_(boxes)
+    : Panel("PictureAlerts", theme, parent), channels_(channels), alerts_(alerts), boxes_(boxes)
 {
     setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
     // The buttons beside the first two rows, the user and the password on one
@@ -154,7 +154,7 @@ AlertEntries AlertsPanel::entries() const
     AlertEntries e;
     e.smtpHost = smtpHostEdit_->text();
     e.smtpPort = smtpPortEdit_->text();
-    e.smtpSecurity = smtpSecurityChoice_->currentIndex();
+    e.smtpSecurity = SmtpSecurity(smtpSecurityChoice_->currentIndex());
     e.smtpUser = smtpUserEdit_->text();
     e.smtpPassword = smtpPasswordEdit_->text();
     e.smtpFrom = smtpFromEdit_->text();
@@ -166,24 +166,24 @@ AlertEntries AlertsPanel::entries() const
 
 QCoro::Task<> AlertsPanel::load()
 {
-    const Settings& settings = settings_;
-    const AlertEntries e = alertEntriesFrom(settings);
+    const AlertChannels& channels = *channels_;
+    const AlertEntries e = alertEntriesFrom(channels);
     smtpHostEdit_->setText(e.smtpHost);
     smtpPortEdit_->setText(e.smtpPort);
-    smtpSecurityChoice_->setCurrentIndex(e.smtpSecurity);
+    smtpSecurityChoice_->setCurrentIndex(int(e.smtpSecurity));
     smtpUserEdit_->setText(e.smtpUser);
     smtpPasswordEdit_->clear();
     smtpFromEdit_->setText(e.smtpFrom);
     pushUrlEdit_->setText(e.pushUrl);
     notifyDesktopCheck_->setChecked(e.notifyDesktop);
     announceChangesOnlyCheck_->setChecked(e.announceChangesOnly);
-    passwordKept_ = !settings.smtpPassword.isEmpty();
+    passwordKept_ = !channels.smtpPassword.isEmpty();
     showPasswordPlace(passwordKept_ ? kPasswordInFile : QString());
     if (passwordKept_) {
-        co_await removeOlderStoreCopy(settings);
+        co_await removeOlderStoreCopy(channels);
         co_return;
     }
-    if (settings.smtpUser.trimmed().isEmpty())
+    if (channels.smtpUser.trimmed().isEmpty())
         co_return;
     // Looked up without holding the window: a locked store asks the user first.
     QPointer<AlertsPanel> self(this);
@@ -222,12 +222,11 @@ QCoro::Task<bool> AlertsPanel::save()
         co_return false;
     }
     QPointer<AlertsPanel> self(this);
-    Settings& settings = settings_;
     setBusy(true);
-    applyAlertEntries(settings, e);
+    applyAlertEntries(channels_, e);
     if (!e.smtpPassword.isEmpty()) {
         showPasswordPlace(kPasswordWaiting);
-        const PasswordPlace place = co_await storeSmtpPassword(settings, e.smtpPassword);
+        const PasswordPlace place = co_await storeSmtpPassword(channels_, e.smtpPassword);
         if (!self)
             co_return false;
         passwordKept_ = place != PasswordPlace::Nowhere;
@@ -237,11 +236,10 @@ QCoro::Task<bool> AlertsPanel::save()
                           : place == PasswordPlace::File ? kPasswordInFile
                                                          : kPasswordNotKept);
     } else {
-        co_await removeOlderStoreCopy(settings);
+        co_await removeOlderStoreCopy(*channels_);
         if (!self)
             co_return false;
     }
-    settings.save();
     setBusy(false);
     co_return true;
 }

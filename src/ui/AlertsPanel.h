@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Settings.h"
 #include "ui/Panel.h"
 
 #include <QCoro/QCoroTask>
@@ -17,7 +18,7 @@ namespace zelvane {
 class MessageBoxes;
 class NoteLabel;
 class SessionAlerter;
-class Settings;
+
 
 struct AlertEntries;
 
@@ -27,7 +28,7 @@ struct AlertEntries;
 class AlertsPanel final : public Panel {
     Q_OBJECT
 public:
-    AlertsPanel(Settings& settings, SessionAlerter& alerts, MessageBoxes& boxes, const Theme& theme,
+    AlertsPanel(SettingsGroup<AlertChannels>& channels, SessionAlerter& alerts, MessageBoxes& boxes, const Theme& theme,
                 QWidget* parent);
 
     // The entries from the settings; where the password is kept is looked up.
@@ -45,7 +46,7 @@ private:
     void showWaiting();
     void addWaitingList(QGridLayout* grid, int row);
 
-    Settings& settings_;
+    SettingsGroup<AlertChannels>& channels_;
     SessionAlerter& alerts_;
     MessageBoxes& boxes_;
     QLineEdit *smtpHostEdit_, *smtpPortEdit_, *smtpUserEdit_, *smtpPasswordEdit_, *smtpFromEdit_, *pushUrlEdit_;

@@ -83,7 +83,8 @@ AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& box
       statusNotifierTray(&statusNotifierHostRegistered),
       // Runs on by itself; the status line tells how it goes.
       callUpdates([](MainWindow& w) { w.updateCities(); }), parts_(parts), news_(news),
-      post_(std::make_unique<AlertSender>(parts.outbox, parts.data.settings, boxes, parts.data.clock)),
+      post_(std::make_unique<AlertSender>(parts.outbox, parts.settings.channels, parts.settings.member, boxes,
+                                          parts.data.clock)),
       boxes_(boxes),
       blink_(std::make_unique<TrayBlink>())
 {
@@ -104,14 +105,14 @@ AppWindows::~AppWindows()
 
 void AppWindows::endProgram()
 {
-    endProcess(parts_.data.settings, parts_.data.history, &parts_.instance);
+    endProcess(parts_.settings, parts_.data.history, &parts_.instance);
 }
 
 MainWindow& AppWindows::mainWindow()
 {
     if (!main_) {
         rig_ = std::make_unique<CheckRig>(parts_.data, *post_);
-        main_ = std::make_unique<MainWindow>(parts_.data, *rig_, news_, nullptr, &boxes_);
+        main_ = std::make_unique<MainWindow>(parts_.settings, parts_.data, *rig_, news_, nullptr, &boxes_);
         joinMainWindow(*main_);
     }
     return *main_;
@@ -178,7 +179,7 @@ void AppWindows::loadTrayWindow()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<TrayMenu>(parts_.data.settings, parts_.data.watchList, parts_.data.clock, news_, *this);
+    menu_ = std::make_unique<TrayMenu>(parts_.settings.start, parts_.settings.schedule, parts_.data.watchList, parts_.data.clock, news_, *this);
     menu_->onLoad();
     // Alerts left waiting by an earlier run go out without waiting for a check.
     const auto showWaiting = [this] { menu_->showWaiting(post_->outbox().summary()); };
@@ -280,7 +281,7 @@ void AppWindows::showResultsFromPopup()
 AboutWindow& AppWindows::showAbout()
 {
     if (!about_) {
-        about_ = new AboutWindow(parts_.data.settings);
+        about_ = new AboutWindow(parts_.settings.start);
         about_->checkForUpdates = [this] {
             MainWindow& w = mainWindow();
             if (callUpdates)

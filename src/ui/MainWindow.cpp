@@ -79,9 +79,10 @@ QIcon noticeIcon(bool over)
 
 } // namespace
 
-MainWindow::MainWindow(SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent,
+MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent,
                        MessageBoxes* boxes)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      settings_(settings),
       parts_(parts),
       rig_(rig),
       news_(news),
@@ -94,12 +95,15 @@ MainWindow::MainWindow(SessionParts parts, CheckRig& rig, ProductNews& news, QWi
     setWindowTitle(kProductTitle);
     setWindowIcon(listPicture(kBlinkPictureA));
     resize(kLeastSize);
-    frame_ = new WindowFrame(*this, parts_.settings, kLeastSize, kHeader);
+    frame_ = new WindowFrame(*this, settings_.window, kLeastSize, kHeader);
     setPalette(paletteFor(theme_));
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    endProgram = [this] { endProcess(parts_.settings, parts_.history); };
+    endProgram = [this] {
+        frame_->keepPlacement();
+        endProcess(settings_, parts_.history);
+    };
     openPage = [](const QString& address) {
         QString page = address;
         showWebPage(page);
@@ -110,16 +114,18 @@ MainWindow::MainWindow(SessionParts parts, CheckRig& rig, ProductNews& news, QWi
     // What the session says goes on the status line; what it finds shows as it comes.
     CheckEngine& engine = rig_.engine();
     connect(&rig_.status(), &SessionStatus::changed, this, &MainWindow::setStatus);
+    connect(&rig_.status(), &SessionStatus::outboxShown, this, [this] { outboxOnStatusLine_ = true; });
     connect(&engine, &CheckEngine::throttleChanged, this, &MainWindow::showThrottle);
     connect(&engine, &CheckEngine::lastLoginChanged, this, &MainWindow::showLastLogin);
     connect(&engine, &CheckEngine::sessionEnded, this, &MainWindow::sessionEnded);
     // A retry's outcome replaces what the status line said of the outbox.
     AlertSender& post = rig_.alerts().post();
     connect(&post, &AlertSender::waitingChanged, this, [this, &post] {
+        if (!outboxOnStatusLine_)
+            return;
         const QString waiting = post.outbox().summary();
-        if (!waitingShown_.isEmpty() && status() == waitingShown_)
-            setStatus(waiting.isEmpty() ? kWaitingAlertsSent : waiting);
-        waitingShown_ = waiting;
+        setStatus(waiting.isEmpty() ? kWaitingAlertsSent : waiting);
+        outboxOnStatusLine_ = !waiting.isEmpty();
     });
     results_.setHistory(&parts_.history);
 }
@@ -249,16 +255,17 @@ void MainWindow::buildPanels()
 {
     // Made in the order of their tabs, which is also the order the keyboard visits them.
     CheckEngine& engine = rig_.engine();
-    member_ = new MemberPanel(parts_.settings, boxes_, theme_, this);
+    member_ = new MemberPanel(settings_.member, settings_.mailPolicy, settings_.schedule, boxes_, theme_, this);
     connect(member_, &MemberPanel::detailsSaved, this, &MainWindow::memberDetailsSaved);
     connect(member_, &MemberPanel::loginTestAsked, this, [&engine] { engine.testLogin(); });
-    connect(member_, &MemberPanel::loginTestCancelled, &engine, &CheckEngine::cancelTestLogin);
+    // "Cancel" writes the settings file again, whatever else wrote it meanwhile.
+    connect(member_, &MemberPanel::loginTestCancelled, this, [this] { settings_.save(); });
     connect(member_, &MemberPanel::testPopupAsked, this, &MainWindow::testPopupAsked);
     itinerary_ = new ItineraryPanel(parts_.watchList, parts_.cities, parts_.clock,
                                     [&engine] { return engine.idle(); }, boxes_, theme_, this);
     resultsPanel_ = new ResultsPanel(results_, parts_.watchList, rig_.results(), parts_.history, parts_.clock,
                                      theme_, this);
-    alertsPanel_ = new AlertsPanel(parts_.settings, rig_.alerts(), boxes_, theme_, this);
+    alertsPanel_ = new AlertsPanel(settings_.channels, rig_.alerts(), boxes_, theme_, this);
     panels_ = {member_, itinerary_, resultsPanel_, alertsPanel_};
     for (Panel* p : panels_)
         connect(p, &Panel::statusMessage, this, &MainWindow::setStatus);
@@ -359,7 +366,7 @@ void MainWindow::onLoad()
 {
     // Each step stands on its own: one that finds nothing to do leaves the next to run.
     refreshSkin();
-    lastLoginLabel_->setText(lastLoginText(parts_.settings.lastLoginTime));
+    lastLoginLabel_->setText(lastLoginText(parts_.schedule->lastLoginTime));
     lockMemberDetails();
     member_->load();
     alertsPanel_->load();
@@ -416,7 +423,7 @@ QCoro::Task<> MainWindow::updateCities()
 
 void MainWindow::lockMemberDetails()
 {
-    const bool missing = parts_.settings.memberDetailsMissing();
+    const bool missing = parts_.member->missing();
     member_->lockEntries(!missing);
     if (missing)
         showPanel(itinerary_);
@@ -495,7 +502,7 @@ void MainWindow::openAtMemberDetails()
 
 void MainWindow::onActivate()
 {
-    lastLoginLabel_->setText(lastLoginText(parts_.settings.lastLoginTime));
+    lastLoginLabel_->setText(lastLoginText(parts_.schedule->lastLoginTime));
     emit windowActivated();
 }
 
@@ -598,7 +605,8 @@ void MainWindow::closeEvent(QCloseEvent* e)
     // Without a tray icon nothing would be left to bring the window back.
     if (!trayShown())
         return endProgram();
-    parts_.settings.save();
+    frame_->keepPlacement();
+    settings_.save();
     parts_.watchList.save();
     QWidget::closeEvent(e);
 }

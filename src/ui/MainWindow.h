@@ -39,7 +39,7 @@ class MainWindow : public QWidget, public StatusLine {
     Q_OBJECT
 public:
     // Without `boxes` the window asks with real message boxes.
-    MainWindow(SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent = nullptr,
+    MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent = nullptr,
                MessageBoxes* boxes = nullptr);
     ~MainWindow() override;
 
@@ -130,10 +130,11 @@ private:
     void offerNewVersion();
     QCoro::Task<> fetchNotice();
 
+    Settings& settings_; // each panel is handed its groups
     SessionParts parts_;
     CheckRig& rig_;
     ProductNews& news_;
-    QString waitingShown_; // the outbox as the status line may still show it
+    bool outboxOnStatusLine_ = false; // the status line tells what waits in the outbox
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
     Theme theme_;

@@ -14,6 +14,7 @@ namespace zelvane {
 void MainWindow::setStatus(const QString& text)
 {
     askingForDetails_ = false;
+    outboxOnStatusLine_ = false;
     const bool changed = text != statusText_;
     statusText_ = text;
     if (built_)

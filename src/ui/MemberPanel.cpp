@@ -2,7 +2,6 @@
 
 #include "app/MemberDetails.h"
 #include "engine/Scheduler.h"
-#include "app/Settings.h"
 #include "notify/ResultsMail.h"
 
 #include <QComboBox>
@@ -11,12 +10,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace zelvane {
 
-MemberPanel::MemberPanel(Settings& settings, MessageBoxes& boxes, const Theme& theme, QWidget* parent)
-    : Panel("PictureMember", theme, parent), settings_(settings), boxes_(boxes)
+MemberPanel::MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy>& mailPolicy,
+                         SettingsGroup<Schedule>& schedule, MessageBoxes& boxes, const Theme& theme, QWidget* parent)
+    : Panel("PictureMember", theme, parent), member_(member), mailPolicy_(mailPolicy), schedule_(schedule),
+      boxes_(boxes)
 {
     setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
     const Theme& t = theme;
@@ -81,37 +83,19 @@ MemberPanel::MemberPanel(Settings& settings, MessageBoxes& boxes, const Theme& t
     grid->addLayout(side, 0, 3, 5, 1);
 
     connect(intervalChoice_, &QComboBox::currentIndexChanged, this, &MemberPanel::chooseInterval);
-
-    // Kept off the window: the unit and count of the interval.
-    intervalUnitChoice_ = named(new QComboBox(this), "Combo3");
-    intervalUnitChoice_->addItems({QStringLiteral("Minutes"), QStringLiteral("Hours"), QStringLiteral("Days")});
-    intervalUnitChoice_->setCurrentIndex(-1);
-    intervalUnitChoice_->hide();
-    connect(intervalUnitChoice_, &QComboBox::currentIndexChanged, this,
-            [this](int i) { setIntervalUnit(settings_, i); });
-    intervalCountEdit_ = named(new QLineEdit(this), "txtTIme");
-    intervalCountEdit_->hide();
-    connect(intervalCountEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (const auto entry = setIntervalCount(settings_, text, intervalChoice_->currentText()))
-            intervalChoice_->setCurrentIndex(*entry);
-    });
 }
 
 void MemberPanel::load()
 {
-    Settings& settings = settings_;
-    const MemberEntries e = memberEntriesFrom(settings);
-    memberNoEdit_->setText(e.memNo);
-    surnameEdit_->setText(e.lastName);
+    const MemberEntries e = memberEntriesFrom(*member_, *mailPolicy_);
+    memberNoEdit_->setText(e.memberNumber);
+    surnameEdit_->setText(e.surname);
     pinEdit_->setText(e.pin);
     emailEdit_->setText(e.email);
-    mailChoice_->setCurrentIndex(e.combo2Index >= 0 && e.combo2Index < mailChoice_->count() ? e.combo2Index : -1);
-    const IntervalControls c = loadIntervalControls(settings);
-    intervalUnitChoice_->setCurrentIndex(c.combo3Index >= 0 && c.combo3Index < intervalUnitChoice_->count() ? c.combo3Index : -1);
-    if (c.combo1Index >= 0)
-        intervalChoice_->setCurrentIndex(c.combo1Index); // runs the interval choice, as a user's would
-    else if (!c.txtTIme.isEmpty())
-        intervalCountEdit_->setText(c.txtTIme);
+    mailChoice_->setCurrentIndex(e.mailIndex >= 0 && e.mailIndex < mailChoice_->count() ? e.mailIndex : -1);
+    // Shown, not chosen: loading stores nothing.
+    const QSignalBlocker quiet(intervalChoice_);
+    intervalChoice_->setCurrentIndex(intervalIndexOf(schedule_->everyHours));
 }
 
 void MemberPanel::lockEntries(bool locked)
@@ -139,9 +123,9 @@ void MemberPanel::focusFirstEmpty()
 
 void MemberPanel::storeMemberDetails()
 {
-    const MemberEntries entries{memberNoEdit_->text(),      surnameEdit_->text(),     pinEdit_->text(),
-                                emailEdit_->text(),      intervalChoice_->currentIndex(), mailChoice_->currentIndex()};
-    const MemberSave saved = saveMemberDetails(settings_, entries, boxes_);
+    const MemberEntries entries{memberNoEdit_->text(), surnameEdit_->text(), pinEdit_->text(),
+                                emailEdit_->text(), intervalChoice_->currentIndex(), mailChoice_->currentIndex()};
+    const MemberSave saved = saveMemberDetails(member_, mailPolicy_, entries, boxes_);
     if (saved == MemberSave::Missing)
         memberNoEdit_->setFocus();
     if (saved != MemberSave::Saved)
@@ -154,8 +138,7 @@ void MemberPanel::chooseInterval(int index)
 {
     if (index < 0)
         return;
-    settings_.intervalChoice = 1;
-    intervalCountEdit_->setText(intervalChoice_->itemText(index).left(2));
+    schedule_.change([index](Schedule& s) { s.everyHours = intervalHoursAt(index); });
     storeMemberDetails();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Settings.h"
 #include "ui/Panel.h"
 
 class QComboBox;
@@ -8,17 +9,17 @@ class QLineEdit;
 namespace zelvane {
 
 class MessageBoxes;
-class Settings;
 
 // The member details panel (PictureMember): the frequent-flyer login, the
-// e-mail address, how often to check and when to mail, the login test
-// buttons, and the hidden unit and count of the check interval.
+// e-mail address, how often to check and when to mail, and the login test
+// buttons.
 class MemberPanel final : public Panel {
     Q_OBJECT
 public:
-    MemberPanel(Settings& settings, MessageBoxes& boxes, const Theme& theme, QWidget* parent);
+    MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy>& mailPolicy,
+                SettingsGroup<Schedule>& schedule, MessageBoxes& boxes, const Theme& theme, QWidget* parent);
 
-    // The entries and the interval controls from the settings.
+    // The entries from the settings.
     void load();
     // Stored details are locked against slips until the user unlocks them.
     void lockEntries(bool locked);
@@ -39,11 +40,13 @@ private:
     void storeMemberDetails();
     void chooseInterval(int index);
 
-    Settings& settings_;
+    SettingsGroup<Member>& member_;
+    SettingsGroup<MailPolicy>& mailPolicy_;
+    SettingsGroup<Schedule>& schedule_;
     MessageBoxes& boxes_;
     ImageButton *saveButton_, *unlockButton_;
-    QLineEdit *memberNoEdit_, *surnameEdit_, *pinEdit_, *emailEdit_, *intervalCountEdit_;
-    QComboBox *intervalChoice_, *mailChoice_, *intervalUnitChoice_;
+    QLineEdit *memberNoEdit_, *surnameEdit_, *pinEdit_, *emailEdit_;
+    QComboBox *intervalChoice_, *mailChoice_;
 };
 
 } // namespace zelvane

@@ -29,14 +29,15 @@ double screenTwipsPerPixel(QScreen* s)
 
 } // namespace
 
-TrayMenu::TrayMenu(const Settings& settings, const WatchList& list, const Clock& clock,
+TrayMenu::TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<Schedule>& schedule,
+                   const WatchList& list, const Clock& clock,
                    ProductNews& news, AppWindows& windows, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      settings_(settings),
+      start_(start),
       news_(news),
       windows_(windows),
       scheduler_(
-          settings, list, clock,
+          schedule, list, clock,
           [&windows](bool make) -> CheckEngine* {
               if (!make && !windows.mainWindowMade())
                   return nullptr;
@@ -84,7 +85,7 @@ TrayMenu::TrayMenu(const Settings& settings, const WatchList& list, const Clock&
 QCoro::Task<> TrayMenu::onLoad()
 {
     makeTrayIcon();
-    if (settings_.autoStart == 1)
+    if (start_->startsWithDesktop())
         setAutoStart(true);
     const QPointer<TrayMenu> self(this);
     co_await checkVersion();

@@ -14,7 +14,6 @@ namespace zelvane {
 class AppWindows;
 class Clock;
 class WatchList;
-class Settings;
 struct ProductNews;
 
 // The tray window: owns the tray icon and the schedule, stays loaded for the
@@ -22,7 +21,7 @@ struct ProductNews;
 class TrayMenu : public QWidget {
     Q_OBJECT
 public:
-    TrayMenu(const Settings& settings, const WatchList& list, const Clock& clock,
+    TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<Schedule>& schedule, const WatchList& list, const Clock& clock,
              ProductNews& news, AppWindows& windows, QWidget* parent = nullptr);
 
     // The window's load: tray icon, autostart entry when asked for, version
@@ -58,7 +57,7 @@ protected:
 private:
     void highlight(QLabel* item);
 
-    const Settings& settings_;
+    const SettingsGroup<StartChoice>& start_;
     ProductNews& news_;
     bool loginTrouble_ = false; // shown until a login gets through
     QString waiting_;

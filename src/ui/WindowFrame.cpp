@@ -43,9 +43,14 @@ Qt::CursorShape resizeCursor(Qt::Edges edges)
 
 } // namespace
 
-WindowFrame::WindowFrame(QWidget& window, Settings& settings, QSize leastSize, int headerHeight)
-    : QObject(&window), window_(window), settings_(settings), leastSize_(leastSize), headerHeight_(headerHeight)
+WindowFrame::WindowFrame(QWidget& window, SettingsGroup<WindowPlacement>& placement, QSize leastSize,
+                         int headerHeight)
+    : QObject(&window), window_(window), kept_(placement), placement_(*placement), leastSize_(leastSize),
+      headerHeight_(headerHeight)
 {
+    resting_.setSingleShot(true);
+    resting_.setInterval(500);
+    connect(&resting_, &QTimer::timeout, this, &WindowFrame::keepPlacement);
     window_.setMinimumSize(leastSize_);
     window_.setMouseTracking(true);
     window_.installEventFilter(this);
@@ -53,14 +58,15 @@ WindowFrame::WindowFrame(QWidget& window, Settings& settings, QSize leastSize, i
 
 void WindowFrame::restore()
 {
-    if (settings_.windowSize.isValid()) {
+    placement_ = *kept_;
+    if (placement_.size.isValid()) {
         // A size left on a larger screen still fits this one.
-        QSize size = settings_.windowSize;
+        QSize size = placement_.size;
         if (const QScreen* where = window_.screen())
             size = size.boundedTo(where->availableGeometry().size());
         window_.resize(size.expandedTo(leastSize_));
     }
-    if (settings_.windowMaximised)
+    if (placement_.maximised)
         window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
 }
 
@@ -96,6 +102,7 @@ bool WindowFrame::eventFilter(QObject* watched, QEvent* e)
         return true;
     }
     case QEvent::Resize: noteSize(); return false;
+    case QEvent::Hide: keepPlacement(); return false;
     case QEvent::WindowStateChange:
         window_.unsetCursor();
         noteState();
@@ -141,8 +148,16 @@ void WindowFrame::noteSize()
     const QSize size = window_.size();
     if (!(window_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         && !(where && size == where->availableGeometry().size())
-        && (settings_.windowSize.isValid() || size != leastSize_))
-        settings_.windowSize = size;
+        && (placement_.size.isValid() || size != leastSize_)) {
+        placement_.size = size;
+        resting_.start();
+    }
+}
+
+void WindowFrame::keepPlacement()
+{
+    resting_.stop();
+    kept_.set(placement_);
 }
 
 void WindowFrame::noteState()
@@ -151,9 +166,10 @@ void WindowFrame::noteState()
     if (window_.isMinimized() || !window_.isVisible())
         return;
     // Never resized, the window comes back at the size it opened at.
-    if (!settings_.windowSize.isValid())
-        settings_.windowSize = leastSize_;
-    settings_.windowMaximised = window_.isMaximized();
+    if (!placement_.size.isValid())
+        placement_.size = leastSize_;
+    placement_.maximised = window_.isMaximized();
+    keepPlacement();
 }
 
 } // namespace zelvane

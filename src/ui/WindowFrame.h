@@ -1,15 +1,16 @@
 #pragma once
 
+#include "app/Settings.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QSize>
+#include <QTimer>
 #include <optional>
 
 class QWidget;
 
 namespace zelvane {
-
-class Settings;
 
 // What a title bar and a border give other windows, for a frameless one: a
 // drag on its background moves it, its edges and bottom-right corner resize
@@ -19,12 +20,15 @@ class WindowFrame : public QObject {
 public:
     static constexpr int kGrip = 18; // the corner that resizes
 
-    WindowFrame(QWidget& window, Settings& settings, QSize leastSize, int headerHeight);
+    WindowFrame(QWidget& window, SettingsGroup<WindowPlacement>& placement, QSize leastSize, int headerHeight);
 
     // Before the window is made: the size and state it was left in, the
     // size cut to the screen it opens on.
     void restore();
     void toggleMaximized();
+    // Into the settings now: a resize is kept once it rests, and the program
+    // may end before that.
+    void keepPlacement();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -36,7 +40,9 @@ private:
     void noteState();
 
     QWidget& window_;
-    Settings& settings_;
+    SettingsGroup<WindowPlacement>& kept_;
+    WindowPlacement placement_;
+    QTimer resting_; // a drag resizes many times a second; the settings are written once
     QSize leastSize_;
     int headerHeight_;
     std::optional<QPoint> dragFrom_; // a press on the background that may become a move

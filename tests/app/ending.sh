@@ -49,7 +49,7 @@ ARGS
 # Stored details without the keys the program writes itself, and a watch list
 # written by hand: both come back whole and in the program's own form.
 write_by_hand() {
-  printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+  printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\nTimeHou=24\n' >"$conf"
   printf '  Sydney;Perth;01/02/2028;Morning;SYD;PER  \n\nPerth;Darwin;03/01/2028;Evening;PER;DRW' >"$home/program/Query.txt"
 }
 saved() {

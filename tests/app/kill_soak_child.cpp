@@ -41,8 +41,9 @@ int main(int argc, char* argv[])
         state.cities.webCodes = soakCodes(round);
         state.cities.saveCityNames();
         state.cities.saveCityCodes();
-        state.settings.memberNo = round;
-        state.settings.surname = soakTag(round);
-        state.settings.save();
+        state.settings.member.change([round](Member& m) {
+            m.number = round;
+            m.surname = soakTag(round);
+        });
     }
 }

@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zelvane;
@@ -50,47 +51,61 @@ private slots:
         Settings s(area, clock, "/opt/zelvane");
         QVERIFY(s.load().ok());
         QCOMPARE(area.reads, kLoadOrder);
-        QCOMPARE(s.memberNo, 0.0);
-        QCOMPARE(s.surname, QString());
-        QCOMPARE(s.pin, qint16(0));
-        QCOMPARE(s.email, QString());
-        QCOMPARE(s.autoStart, qint16(1));
-        QCOMPARE(s.intervalChoice, qint16(1));
-        QCOMPARE(s.intervalMinutes, qint16(10));
-        QCOMPARE(s.intervalHours, qint16(0));
-        QCOMPARE(s.intervalDays, qint16(1));
-        QCOMPARE(s.mailSendType, qint16(0));
-        QCOMPARE(s.lastSessionTime, clock.now());
-        QCOMPARE(s.lastLoginTime, Settings::zeroDate()); // no login yet
-        QCOMPARE(s.programDirectory, QString("/opt/zelvane"));
-        QVERIFY(s.memberDetailsMissing());
+        QCOMPARE(s.member->number, 0.0);
+        QCOMPARE(s.member->surname, QString());
+        QCOMPARE(s.member->pinText(), QString("0"));
+        QCOMPARE(s.member->email, QString());
+        QVERIFY(s.member->missing());
+        QCOMPARE(s.start->autoStart, qint16(1));
+        QCOMPARE(s.start->programDirectory, QString("/opt/zelvane"));
+        QCOMPARE(s.schedule->everyHours, 0); // none chosen yet
+        QCOMPARE(s.schedule->lastSessionTime, clock.now());
+        QCOMPARE(s.schedule->lastLoginTime, zeroDate()); // no login yet
+        QCOMPARE(*s.mailPolicy, MailPolicy::Always);
+        QCOMPARE(*s.channels, AlertChannels());
+        QCOMPARE(*s.told, Told());
+        // The units no longer offered keep their defaults in the file.
+        QVERIFY(s.save().ok());
+        QCOMPARE(area.values["TimeMin"], QString("10"));
+        QCOMPARE(area.values["TimeHou"], QString("0"));
+        QCOMPARE(area.values["TimeDay"], QString("1"));
+        QCOMPARE(area.values["TimeIndex"], QString("1"));
     }
 
     void saveWritesEveryKeyInOrderAsText()
     {
         MemorySettingsArea area;
         Settings s(area, clock, "/opt/zelvane");
-        s.memberNo = 1234567890;
-        s.surname = "Smith";
-        s.pin = 4321;
-        s.email = "a@b.com";
-        s.intervalHours = 24;
-        s.intervalMinutes = -5;
-        s.lastSessionTime = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
-        QVERIFY(s.save().ok());
+        QSignalSpy memberChanged(&s.member, &SettingsChange::changed);
+        // A change is written at once, every key in order.
+        s.member.change([](Member& m) {
+            m.number = 1234567890;
+            m.surname = "Smith";
+            m.pin = 4321;
+            m.email = "a@b.com";
+        });
+        QCOMPARE(memberChanged.count(), 1);
         QCOMPARE(area.writes, kSaveOrder);
         QCOMPARE(area.values["MemberNo"], QString("1234567890"));
         QCOMPARE(area.values["Pin"], QString("4321"));
+        // The same value again is no change and writes nothing.
+        area.writes.clear();
+        s.member.set(*s.member);
+        QCOMPARE(memberChanged.count(), 1);
+        QVERIFY(area.writes.isEmpty());
+
+        s.schedule.change([](Schedule& t) {
+            t.everyHours = 24;
+            t.lastSessionTime = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
+        });
         QCOMPARE(area.values["TimeHou"], QString("24"));
-        QCOMPARE(area.values["TimeMin"], QString("-5"));
+        QCOMPARE(area.values["TimeIndex"], QString("1"));
         QCOMPARE(area.values["strCurrTime"], QString("4/3/2026 5:05:09 PM"));
         // No password in the file unless the secret store did not take it.
         QVERIFY(!area.values.contains("SmtpPassword"));
-        s.smtpPassword = "app password";
-        QVERIFY(s.save().ok());
+        s.channels.change([](AlertChannels& c) { c.smtpPassword = "app password"; });
         QCOMPARE(area.values["SmtpPassword"], QString("app password"));
-        s.smtpPassword.clear();
-        QVERIFY(s.save().ok());
+        s.channels.change([](AlertChannels& c) { c.smtpPassword.clear(); });
         QVERIFY(!area.values.contains("SmtpPassword"));
     }
 
@@ -107,6 +122,7 @@ private slots:
         QTest::newRow("port not a number") << "SmtpPort" << "smtp" << 587;
         QTest::newRow("port zero") << "SmtpPort" << "0" << 587;
         QTest::newRow("security TLS") << "SmtpSecurity" << "2" << 2;
+        QTest::newRow("security none") << "SmtpSecurity" << "0" << 0;
         QTest::newRow("security unknown") << "SmtpSecurity" << "3" << 1;
         QTest::newRow("notifications off") << "NotifyDesktop" << "0" << 0;
         QTest::newRow("notifications garbled") << "NotifyDesktop" << "yes" << 1;
@@ -123,12 +139,13 @@ private slots:
         area.values["MailSendType"] = "1";
         Settings s(area, clock, "/opt/zelvane");
         QVERIFY(s.load().ok());
-        const QMap<QString, int> numbers{{"SmtpPort", s.smtpPort},
-                                            {"SmtpSecurity", s.smtpSecurity},
-                                            {"NotifyDesktop", s.notifyDesktop},
-                                            {"AnnounceChangesOnly", s.announceChangesOnly}};
+        const AlertChannels& c = *s.channels;
+        const QMap<QString, int> numbers{{"SmtpPort", c.smtpPort},
+                                         {"SmtpSecurity", int(c.smtpSecurity)},
+                                         {"NotifyDesktop", int(c.notifyDesktop)},
+                                         {"AnnounceChangesOnly", int(c.announceChangesOnly)}};
         QCOMPARE(numbers.value(key), loaded);
-        QCOMPARE(s.mailSendType, qint16(1));
+        QCOMPARE(*s.mailPolicy, MailPolicy::IfAvailable);
     }
 
     // The main window's size and state read back as written; anything else
@@ -151,8 +168,8 @@ private slots:
         area.values["WindowSize"] = stored;
         Settings s(area, clock, "/opt/zelvane");
         QVERIFY(s.load().ok());
-        QCOMPARE(s.windowSize, size);
-        QCOMPARE(s.windowMaximised, size.isValid() && stored.endsWith("maximised"));
+        QCOMPARE(s.window->size, size);
+        QCOMPARE(s.window->maximised, size.isValid() && stored.endsWith("maximised"));
         area.values.clear();
         QVERIFY(s.save().ok());
         QCOMPARE(area.values.value("WindowSize", "none"), size.isValid() ? stored : QString("none"));
@@ -170,7 +187,7 @@ private slots:
         // ... and what it wrote loads again.
         Settings back(area, clock, "/x");
         QVERIFY(back.load().ok());
-        QCOMPARE(back.lastLoginTime, Settings::zeroDate());
+        QCOMPARE(back.schedule->lastLoginTime, zeroDate());
     }
 
     void loadStopsAtFirstValueItCannotConvert()
@@ -181,19 +198,17 @@ private slots:
                        {"strCurrTime", "1/2/2026 3:04:05 am"}, {"TimeMin", "ten"},
                        {"TimeHou", "12"}, {"TimeDay", "3"}, {"MailSendType", "2"}};
         Settings s(area, clock, "/opt/zelvane");
-        s.intervalHours = 48; // held before the load
         const SettingsStatus st = s.load();
         QCOMPARE(st.failedKey, QString("TimeMin"));
-        QCOMPARE(s.memberNo, 111.0);
-        QCOMPARE(s.surname, QString("Jones"));
-        QCOMPARE(s.pin, qint16(22));
-        QCOMPARE(s.email, QString("j@x.org"));
-        QCOMPARE(s.autoStart, qint16(0));
-        QCOMPARE(s.programDirectory, QString("/p"));
-        QCOMPARE(s.lastSessionTime, QDateTime(QDate(2026, 2, 1), QTime(3, 4, 5)));
-        QCOMPARE(s.intervalMinutes, qint16(0));
-        QCOMPARE(s.intervalHours, qint16(48));
-        QCOMPARE(s.mailSendType, qint16(0));
+        QCOMPARE(s.member->number, 111.0);
+        QCOMPARE(s.member->surname, QString("Jones"));
+        QCOMPARE(s.member->pin, qint16(22));
+        QCOMPARE(s.member->email, QString("j@x.org"));
+        QCOMPARE(s.start->autoStart, qint16(0));
+        QCOMPARE(s.start->programDirectory, QString("/p"));
+        QCOMPARE(s.schedule->lastSessionTime, QDateTime(QDate(2026, 2, 1), QTime(3, 4, 5)));
+        QCOMPARE(s.schedule->everyHours, 0); // TimeHou was never reached
+        QCOMPARE(*s.mailPolicy, MailPolicy::Always);
         QCOMPARE(area.reads.last(), QString("TimeMin"));
     }
 
@@ -226,7 +241,7 @@ private slots:
         area.values["MemberNo"] = stored;
         Settings s(area, clock, "/p");
         QVERIFY(s.load().ok());
-        QCOMPARE(s.memberNo, memberNo);
+        QCOMPARE(s.member->number, memberNo);
     }
 
     // The reader takes no exponent, so what a save writes must not need one.
@@ -243,11 +258,10 @@ private slots:
         QFETCH(double, memberNo);
         MemorySettingsArea area;
         Settings s(area, clock, "/p");
-        s.memberNo = memberNo;
-        QVERIFY(s.save().ok());
+        s.member.change([memberNo](Member& m) { m.number = memberNo; });
         Settings back(area, clock, "/p");
         QVERIFY(back.load().ok());
-        QCOMPARE(back.memberNo, memberNo);
+        QCOMPARE(back.member->number, memberNo);
     }
 
     void pinRoundsHalfToEvenAndRefusesOutOfRange_data()
@@ -273,10 +287,10 @@ private slots:
         Settings s(area, clock, "/p");
         const SettingsStatus st = s.load();
         QCOMPARE(st.ok(), ok);
-        QCOMPARE(int(s.pin), pin);
+        QCOMPARE(int(s.member->pin), pin);
         if (!ok) {
             QCOMPARE(st.failedKey, QString("Pin"));
-            QCOMPARE(s.email, QString()); // later keys untouched
+            QCOMPARE(s.member->email, QString()); // later keys untouched
         }
     }
 
@@ -284,29 +298,29 @@ private slots:
     {
         MemorySettingsArea area;
         Settings s(area, clock, "/p");
-        QVERIFY(s.setPinText("0123"));
-        QCOMPARE(s.pin, qint16(123));
-        QVERIFY(s.save().ok());
+        s.member.change([](Member& m) { QVERIFY(m.setPinText("0123")); });
+        QCOMPARE(s.member->pin, qint16(123));
         QCOMPARE(area.values["Pin"], QString("0123"));
 
         Settings back(area, clock, "/p");
         QVERIFY(back.load().ok());
-        QCOMPARE(back.pin, qint16(123));
-        QCOMPARE(back.pinText(), QString("0123"));
+        QCOMPARE(back.member->pin, qint16(123));
+        QCOMPARE(back.member->pinText(), QString("0123"));
 
         // A PIN stored by an older release as its plain number still loads.
         area.values["Pin"] = "4567";
         QVERIFY(back.load().ok());
-        QCOMPARE(back.pinText(), QString("4567"));
+        QCOMPARE(back.member->pinText(), QString("4567"));
         area.values["Pin"] = "12.5";
         QVERIFY(back.load().ok());
-        QCOMPARE(back.pinText(), QString("12"));
+        QCOMPARE(back.member->pinText(), QString("12"));
 
         // Code that sets the number directly is not contradicted by old digits.
-        back.pin = 99;
-        QCOMPARE(back.pinText(), QString("99"));
-        QVERIFY(!back.setPinText("12a"));
-        QCOMPARE(back.pin, qint16(99));
+        Member m = *back.member;
+        m.pin = 99;
+        QCOMPARE(m.pinText(), QString("99"));
+        QVERIFY(!m.setPinText("12a"));
+        QCOMPARE(m.pin, qint16(99));
     }
 
     void strictIntegersRefuseText_data()
@@ -335,16 +349,16 @@ private slots:
     {
         MemorySettingsArea area;
         Settings s(area, clock, "/p");
-        s.lastSessionTime = QDateTime(QDate(2026, 1, 31), QTime(0, 0));
-        s.lastLoginTime = QDateTime(QDate(2026, 12, 25), QTime(23, 59, 58));
-        QVERIFY(s.save().ok());
+        s.schedule.change([](Schedule& t) {
+            t.lastSessionTime = QDateTime(QDate(2026, 1, 31), QTime(0, 0));
+            t.lastLoginTime = QDateTime(QDate(2026, 12, 25), QTime(23, 59, 58));
+        });
         QCOMPARE(area.values["strCurrTime"], QString("31/1/2026"));
         QCOMPARE(area.values["LastLoginTime"], QString("25/12/2026 11:59:58 PM"));
 
         Settings back(area, clock, "/p");
         QVERIFY(back.load().ok());
-        QCOMPARE(back.lastSessionTime, s.lastSessionTime);
-        QCOMPARE(back.lastLoginTime, s.lastLoginTime);
+        QCOMPARE(*back.schedule, *s.schedule);
 
         // Another region reads its own form back just as well.
         const QLocale us(QLocale::English, QLocale::UnitedStates);
@@ -373,13 +387,12 @@ private slots:
         Settings s(area, afternoon, "/p");
         QCOMPARE(s.load().failedKey, QString());
         for (const QDateTime& t : {QDateTime(QDate(2027, 1, 5), QTime(9, 5, 7)), afternoon.now()}) {
-            s.lastSessionTime = s.lastLoginTime = t;
-            s.mailSendType = 2;
-            QVERIFY(s.save().ok());
+            s.schedule.change([&t](Schedule& times) { times.lastSessionTime = times.lastLoginTime = t; });
+            s.mailPolicy.set(MailPolicy::Never);
             Settings back(area, afternoon, "/p");
             QCOMPARE(back.load().failedKey, QString());
-            QCOMPARE(back.lastSessionTime, t);
-            QCOMPARE(back.mailSendType, qint16(2));
+            QCOMPARE(back.schedule->lastSessionTime, t);
+            QCOMPARE(*back.mailPolicy, MailPolicy::Never);
         }
     }
 
@@ -389,9 +402,10 @@ private slots:
         NativeSettingsArea area;
         Settings s(area, clock, "/p");
         QVERIFY(s.load().ok());
-        s.surname = "O'Neil, Jr";
-        s.setPinText("0042");
-        QVERIFY(s.save().ok());
+        s.member.change([](Member& m) {
+            m.surname = "O'Neil, Jr";
+            m.setPinText("0042");
+        });
         QVERIFY(area.fileName().contains("Zelvapp/Zelvapp.conf"));
         const auto perms = QFileInfo(area.fileName()).permissions();
         QVERIFY(perms & QFile::ReadOwner);
@@ -401,9 +415,9 @@ private slots:
         NativeSettingsArea again;
         Settings back(again, clock, "/q");
         QVERIFY(back.load().ok());
-        QCOMPARE(back.surname, QString("O'Neil, Jr"));
-        QCOMPARE(back.pinText(), QString("0042"));
-        QCOMPARE(back.programDirectory, QString("/p"));
+        QCOMPARE(back.member->surname, QString("O'Neil, Jr"));
+        QCOMPARE(back.member->pinText(), QString("0042"));
+        QCOMPARE(back.start->programDirectory, QString("/p"));
     }
 
     // A hand edit that leaves the file unreadable in places must not make
@@ -417,15 +431,16 @@ private slots:
             NativeSettingsArea area;
             Settings s(area, clock, "/p");
             s.load();
-            s.surname = "Jones";
-            s.setPinText("4321");
-            QVERIFY(s.save().ok());
+            s.member.change([](Member& m) {
+                m.surname = "Jones";
+                m.setPinText("4321");
+            });
         }
         NativeSettingsArea again;
         Settings back(again, clock, "/p");
         QVERIFY(back.load().ok());
-        QCOMPARE(back.surname, QString("Jones"));
-        QCOMPARE(back.pinText(), QString("4321"));
+        QCOMPARE(back.member->surname, QString("Jones"));
+        QCOMPARE(back.member->pinText(), QString("4321"));
         QVERIFY(!(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
     }
 
@@ -453,16 +468,46 @@ private slots:
             NativeSettingsArea area;
             Settings s(area, clock, "/p");
             QVERIFY(s.load().ok());
-            QCOMPARE(int(s.pin), pin);
-            QCOMPARE(s.pinText(), text);
-            QVERIFY(s.setPinText(s.pinText()));
+            QCOMPARE(int(s.member->pin), pin);
+            QCOMPARE(s.member->pinText(), text);
+            Member m = *s.member;
+            QVERIFY(m.setPinText(m.pinText()));
+            s.member.set(m);
             QVERIFY(s.save().ok());
         }
         NativeSettingsArea again;
         Settings back(again, clock, "/p");
         QVERIFY(back.load().ok());
-        QCOMPARE(int(back.pin), pin);
-        QCOMPARE(back.pinText(), text);
+        QCOMPARE(int(back.member->pin), pin);
+        QCOMPARE(back.member->pinText(), text);
+    }
+
+    // A file an earlier release wrote loads and saves byte for byte as that
+    // release saved it: every key, or the first thirteen alone with the
+    // interval in units no longer offered, a mail choice this copy does not
+    // know and a negative PIN.
+    void olderFilesSaveAsTheyDid_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("everyHours");
+        QTest::newRow("every key") << "settings-every-key" << 24;
+        QTest::newRow("thirteen keys, minutes") << "settings-thirteen-keys" << 0;
+    }
+    void olderFilesSaveAsTheyDid()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, everyHours);
+        freshHome();
+        const QString data = QFINDTESTDATA("data/" + name + ".conf");
+        const QString path = NativeSettingsArea().fileName();
+        QDir().mkpath(QFileInfo(path).path());
+        QVERIFY(QFile::copy(data, path));
+        NativeSettingsArea area;
+        Settings s(area, clock, "/opt/zelvane");
+        QVERIFY(s.load().ok());
+        QCOMPARE(s.schedule->everyHours, everyHours);
+        QVERIFY(s.save().ok());
+        QCOMPARE(readFile(path), readFile(QFINDTESTDATA("data/" + name + ".saved")));
     }
 };
 

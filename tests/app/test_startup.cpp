@@ -164,7 +164,9 @@ private slots:
             ProgramData state(area, clock, "/p", freshFolder("end"));
             if (!state.instance.acquire())
                 _exit(3);
-            state.settings.surname = "Leaving";
+            state.settings.member.change([](Member& m) { m.surname = "Leaving"; });
+            // Written at the change already; the end must write it again.
+            QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf");
             endProcess(state.settings, state.history, &state.instance);
         }
         int status = 0;

@@ -1,4 +1,4 @@
-// The interval controls and the pause scale.
+// The stored interval, the lockout's minutes and the pause scale.
 #include "app/Settings.h"
 #include "engine/Scheduler.h"
 #include "net/Addresses.h"
@@ -16,51 +16,32 @@ class TestInterval : public QObject {
     VirtualClock clock;
 
 private slots:
-    void controlsShowTheStoredInterval_data()
+    // Hours are the one unit on offer; a file with another unit, or with
+    // none of them, has no interval until the user chooses one.
+    void storedIntervalIsShownWhenOffered_data()
     {
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<int>("hours");
-        QTest::addColumn<int>("combo1");
-        QTest::addColumn<QString>("txtTIme");
-        QTest::newRow("24 hours") << 1 << 24 << 1 << "";
-        QTest::newRow("48 hours") << 1 << 48 << 3 << "";
-        QTest::newRow("hours not offered") << 1 << 6 << -1 << "";
-        QTest::newRow("minutes") << 0 << 24 << -1 << "10";
-        QTest::newRow("days") << 2 << 24 << -1 << "1";
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<int>("everyHours");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("24 hours") << "1" << "24" << 24 << 1;
+        QTest::newRow("48 hours") << "1" << "48" << 48 << 3;
+        QTest::newRow("hours not offered") << "1" << "6" << 6 << -1;
+        QTest::newRow("no hours") << "1" << "0" << 0 << -1;
+        QTest::newRow("minutes") << "0" << "24" << 0 << -1;
+        QTest::newRow("days") << "2" << "24" << 0 << -1;
     }
-    void controlsShowTheStoredInterval()
+    void storedIntervalIsShownWhenOffered()
     {
-        QFETCH(int, unit);
-        QFETCH(int, hours);
-        QFETCH(int, combo1);
-        QFETCH(QString, txtTIme);
+        QFETCH(QString, unit);
+        QFETCH(QString, hours);
+        QFETCH(int, everyHours);
+        QFETCH(int, shown);
+        area.values = {{"TimeIndex", unit}, {"TimeHou", hours}};
         Settings s(area, clock, "/p");
-        s.intervalChoice = qint16(unit);
-        s.intervalHours = qint16(hours);
-        s.intervalMinutes = 10;
-        s.intervalDays = 1;
-        const IntervalControls c = loadIntervalControls(s);
-        QCOMPARE(c.combo3Index, unit);
-        QCOMPARE(c.combo1Index, combo1);
-        QCOMPARE(c.txtTIme, txtTIme);
-    }
-
-    void countBoxStoresTheIntervalOfItsUnit()
-    {
-        Settings s(area, clock, "/p");
-        s.intervalChoice = 1;
-        QCOMPARE(setIntervalCount(s, "36", "36 Hours"), std::optional<int>(2));
-        QCOMPARE(s.intervalHours, qint16(36));
-        setIntervalUnit(s, 0);
-        QCOMPARE(s.intervalChoice, qint16(0));
-        QCOMPARE(setIntervalCount(s, " 45 ", "36 Hours"), std::nullopt);
-        QCOMPARE(s.intervalMinutes, qint16(45));
-        setIntervalUnit(s, 2);
-        setIntervalCount(s, "3", "");
-        QCOMPARE(s.intervalDays, qint16(3));
-        setIntervalCount(s, "soon", ""); // not a number: the count stays
-        QCOMPARE(s.intervalDays, qint16(3));
-        QCOMPARE(intervalChoices().value(3), QString("48 Hours"));
+        QVERIFY(s.load().ok());
+        QCOMPARE(s.schedule->everyHours, everyHours);
+        QCOMPARE(intervalIndexOf(s.schedule->everyHours), shown);
     }
 
     void minutesCountAsChangesOfTheClocksMinute()

@@ -70,9 +70,11 @@ struct Rig {
 
     Rig()
     {
-        state.settings.memberNo = 1234567;
-        state.settings.surname = "Smith";
-        state.settings.setPinText("1234");
+        state.settings.member.change([](Member& m) {
+            m.number = 1234567;
+            m.surname = "Smith";
+            m.setPinText("1234");
+        });
         waits.onSecond = [this] { throttle.second(); };
         mail.clock = &clock;
     }
@@ -158,7 +160,7 @@ private slots:
         startSite();
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.memberNo = 0;
+        rig.state.settings.member.change([&](Member& m) { m.number = 0; });
         QCOMPARE(rig.run(), SessionOutcome::NoMember);
         QCOMPARE(rig.view.statuses, QStringList({st::kWaitingNewSession, kFillAllRequired}));
         QVERIFY(rig.engine.idle());
@@ -170,7 +172,7 @@ private slots:
         startSite();
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.setPinText("9999");
+        rig.state.settings.member.change([&](Member& m) { m.setPinText("9999"); });
         rig.state.cities.webNames = {"stale"};
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
@@ -254,13 +256,15 @@ private slots:
         qputenv("ZELVANE_SITE_URL", product.baseUrl().toUtf8());
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.mailSendType = 2; // the notice is the only mail
-        rig.state.settings.notifyDesktop = 0;
-        rig.state.settings.pushUrl = product.baseUrl() + "/";
+        rig.state.settings.mailPolicy.set(MailPolicy::Never); // the notice is the only mail
+        rig.state.settings.channels.change([&](AlertChannels& c) {
+            c.notifyDesktop = false;
+            c.pushUrl = product.baseUrl() + "/";
+        });
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
-        AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
-        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings, rig.view, post, rig.clock);
+        AlertSender post{rig.state.outbox, rig.state.settings.channels, rig.state.settings.member, boxes, rig.clock};
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock);
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
             QStringList bodies;
@@ -275,7 +279,7 @@ private slots:
         for (int i = 0; i < answers.size(); ++i) {
             const QString& answer = answers[i];
             rig.state.settings.load();
-            rig.state.settings.setPinText(answer == "refused" ? "9999" : "1234");
+            rig.state.settings.member.change([&](Member& m) { m.setPinText(answer == "refused" ? "9999" : "1234"); });
             starts << rig.clock.now();
             const SessionOutcome outcome = rig.run();
             if (answer == "ok") {
@@ -307,7 +311,7 @@ private slots:
         // Only the site's own refusal is the member's trouble.
         const bool refused = answers.contains("refused");
         QCOMPARE(rig.view.loginTroubleShown.contains(true), refused);
-        QCOMPARE(rig.state.settings.loginFailTold, int(refused));
+        QCOMPARE(rig.state.settings.told->loginFailure, refused);
         QCOMPARE(product.requests("relay").size(), int(refused));
         QVERIFY(!rig.engine.loginLockout());
         QCOMPARE(rig.retriesArmed(), 0);
@@ -318,7 +322,7 @@ private slots:
         startSite();
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.setPinText("9999");
+        rig.state.settings.member.change([&](Member& m) { m.setPinText("9999"); });
         for (int i = 0; i < 3; ++i)
             QCOMPARE(rig.run(), SessionOutcome::LoginFailed);
         rig.view.statuses.clear();
@@ -336,7 +340,7 @@ private slots:
         QCOMPARE(rig.view.minutesShown, QList<int>({1, 2, 3, 4, 0}));
         QCOMPARE(rig.engine.loginsSent(), 0);
         QVERIFY(!rig.engine.throttleWindowOpen());
-        rig.state.settings.setPinText("1234");
+        rig.state.settings.member.change([&](Member& m) { m.setPinText("1234"); });
         QCOMPARE(rig.run(), SessionOutcome::Completed);
     }
 
@@ -410,12 +414,12 @@ private slots:
         QVERIFY(rig.engine.loginLockout());
         QVERIFY(rig.engine.idle());
         QCOMPARE(rig.retriesArmed(), 1);
-        const QDateTime lockedAt = rig.state.settings.lastSessionTime;
+        const QDateTime lockedAt = rig.state.settings.schedule->lastSessionTime;
         QCOMPARE(lockedAt, rig.clock.now());
         QCOMPARE(sim->requests("login").size(), 4);
 
         // The retry tick runs a session once, 15 to 16 minutes later.
-        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         const int loginsBefore = sim->requests("login").size();
         QDateTime retryAt;
         rig.view.onStatus = [&](const QString& t) {
@@ -440,8 +444,8 @@ private slots:
         startSite();
         rig.view.statuses.clear();
         rig.view.statusTimes.clear();
-        rig.state.settings.lastSessionTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30));
-        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        rig.state.settings.schedule.change([&](Schedule& s) { s.lastSessionTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30)); });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59)));
         QCoro::waitFor(scheduler.onLockoutRetryTick());
         QVERIFY(rig.view.statuses.isEmpty());
@@ -461,7 +465,7 @@ private slots:
         startSite({{"available", available}, {"frameStyle", "frameset"}});
         Rig rig;
         rig.watch(kTrips.mid(0, 6));
-        rig.state.settings.loginFailTold = 1;
+        rig.state.settings.told.change([&](Told& t) { t.loginFailure = true; });
         const QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
 
@@ -485,8 +489,8 @@ private slots:
         QCOMPARE(rig.view.ended, QList<SessionOutcome>{SessionOutcome::Completed});
         QCOMPARE(rig.view.lastLogin, rig.clock.now());
         // A good login ends a failing streak: the next refusal is told again.
-        QCOMPARE(rig.state.settings.loginFailTold, 0);
-        QCOMPARE(rig.state.settings.lastLoginTime, rig.clock.now());
+        QVERIFY(!rig.state.settings.told->loginFailure);
+        QCOMPARE(rig.state.settings.schedule->lastLoginTime, rig.clock.now());
         QCOMPARE(rig.mail.calls, QStringList{"completed"});
         QVERIFY(rig.engine.idle());
         for (const QJsonObject& search : sim->requests("search"))
@@ -534,7 +538,7 @@ private slots:
 
         // A second session finds the same: nothing changed, and a user who
         // hears only of flights that became available gets no pop-up.
-        rig.state.settings.announceChangesOnly = 1;
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.announceChangesOnly = true; });
         rig.idleMinutes(10);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         changed.clear();
@@ -598,7 +602,7 @@ private slots:
         startSite({{"available", QJsonArray{availableEntry(trip)}}});
         Rig rig;
         QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
-        rig.state.settings.announceChangesOnly = 1;
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.announceChangesOnly = true; });
         rig.watch({trip}, ";Any;1;3");
         QDateTime start = rig.clock.now();
         QCOMPARE(rig.run(), SessionOutcome::Completed);
@@ -648,18 +652,18 @@ private slots:
         qputenv("ZELVANE_SITE_URL", product.baseUrl().toUtf8());
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.notifyDesktop = 0;
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.notifyDesktop = false; });
         RecordingMessageBoxes boxes;
-        AlertSender post{rig.state.outbox, rig.state.settings, boxes, rig.clock};
-        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings, rig.view, post, rig.clock);
+        AlertSender post{rig.state.outbox, rig.state.settings.channels, rig.state.settings.member, boxes, rig.clock};
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock);
         rig.mail.forwardTo = &alerter;
         const auto mails = [&product] { return product.requests("email").size(); };
 
-        rig.state.settings.mailSendType = kMailNever;
+        rig.state.settings.mailPolicy.set(MailPolicy(MailPolicy::Never));
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         QCOMPARE(mails(), 0);
 
-        rig.state.settings.mailSendType = kMailAlways;
+        rig.state.settings.mailPolicy.set(MailPolicy(MailPolicy::Always));
         rig.idleMinutes(5);
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         QCOMPARE(mails(), 1);
@@ -693,10 +697,9 @@ private slots:
         startSite();
         Rig rig;
         rig.watch(kTrips.mid(0, 3));
-        rig.state.settings.intervalChoice = 1;
-        rig.state.settings.intervalHours = 24;
+        rig.state.settings.schedule.change([&](Schedule& s) { s.everyHours = 24; });
         rig.clock.set(first);
-        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
 
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statusTimes.value(0), first);
@@ -718,9 +721,8 @@ private slots:
     {
         startSite();
         Rig rig;
-        rig.state.settings.intervalChoice = 1;
-        rig.state.settings.intervalHours = 12;
-        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        rig.state.settings.schedule.change([&](Schedule& s) { s.everyHours = 12; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         // Due at once, but nothing to check: the schedule still moves on.
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(scheduler.lastCheckTime, std::optional<QDateTime>(rig.clock.now()));
@@ -729,7 +731,7 @@ private slots:
         QCoro::waitFor(scheduler.onScheduleTick());
         QVERIFY(rig.view.statuses.isEmpty());
 
-        rig.state.settings.intervalChoice = 0;
+        rig.state.settings.schedule.change([](Schedule& s) { s.everyHours = 0; }); // none chosen
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statuses, QStringList{kInvalidInterval});
         QVERIFY(sim->requests().isEmpty());
@@ -740,8 +742,8 @@ private slots:
         startSite();
         Rig rig;
         rig.watch(kTrips.mid(0, 2));
-        rig.state.settings.intervalChoice = 1;
-        Scheduler scheduler(rig.state.settings, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        rig.state.settings.schedule.change([](Schedule& s) { s.everyHours = 12; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
         QCoro::Task<SessionOutcome> first = rig.engine.runCheck();
         QVERIFY(rig.engine.running());
         QVERIFY(rig.engine.idle()); // waiting for its login
@@ -775,11 +777,13 @@ private slots:
         startSite();
         Rig rig;
         Settings& s = rig.state.settings;
-        s.memberNo = 0;
-        s.surname.clear();
-        s.pin = 0;
-        s.typedPin.clear();
-        QVERIFY(s.memberDetailsMissing());
+        s.member.change([&](Member& m) {
+            m.number = 0;
+            m.surname.clear();
+            m.pin = 0;
+            m.typedPin.clear();
+        });
+        QVERIFY(s.member->missing());
         rig.watch(kTrips.mid(0, itineraries));
         QCOMPARE(QCoro::waitFor(rig.engine.checkNow()), SessionOutcome::NoMember);
         QCOMPARE(rig.view.statuses.value(rig.view.statuses.size() - 1), kFillAllRequired);
@@ -803,7 +807,7 @@ private slots:
         // Details changed since the last session are the ones tested.
         rig.watch({kTrips[0]});
         rig.run();
-        QVERIFY(rig.state.settings.setPinText("9999"));
+        rig.state.settings.member.change([&](Member& m) { QVERIFY(m.setPinText("9999")); });
         rig.view.statuses.clear();
         QCoro::waitFor(rig.engine.testLogin());
         // Only the session browser reports a wrong login on its own.
@@ -819,7 +823,7 @@ private slots:
         QCOMPARE(rig.view.statuses,
                  QStringList({st::kAttempting, st::siteNotUsable("HTTP 503 Service Unavailable")}));
         // The site answers again: now a wrong PIN is the details' fault.
-        QVERIFY(rig.state.settings.setPinText("9999"));
+        rig.state.settings.member.change([&](Member& m) { QVERIFY(m.setPinText("9999")); });
         QCoro::waitFor(rig.engine.testLogin());
         QCOMPARE(rig.view.statuses.last(), st::kTestFailed);
     }
@@ -855,8 +859,10 @@ private slots:
                                           {"pin", "0123"}}}});
         Rig rig;
         rig.watch({kTrips[0]});
-        rig.state.settings.surname = "O'Neil & Co";
-        QVERIFY(rig.state.settings.setPinText("0123"));
+        rig.state.settings.member.change([&](Member& m) {
+            m.surname = "O'Neil & Co";
+            QVERIFY(m.setPinText("0123"));
+        });
         QCOMPARE(rig.run(), SessionOutcome::Completed);
         const QString q = sim->requests("login").value(0)["query"].toString();
         QVERIFY2(q.endsWith("login_surname=O'Neil%20%26%20Co&login_pin=0123"), qPrintable(q));

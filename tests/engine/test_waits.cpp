@@ -138,8 +138,8 @@ private slots:
         MemorySettingsArea area;
         const QString folder = freshFolder("waits");
         ProgramData state(area, SystemClock::instance(), folder, folder);
-        state.settings.memberNo = 42;
-        state.settings.mailSendType = 2;
+        state.settings.member.change([](Member& m) { m.number = 42; });
+        state.settings.mailPolicy.set(MailPolicy::Never);
         state.watchList.add(readItineraryLine("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL").itinerary);
         CheckResults results(state.watchList);
         StuckBrowser b1, b3;

@@ -92,11 +92,11 @@ private slots:
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
         Settings settings(area, clock, freshFolder("program"));
-        settings.email = "jo+flights@example.com";
+        settings.member.change([&](Member& m) { m.email = "jo+flights@example.com"; });
         RecordingMessageBoxes boxes;
 
         TestPost post(settings, {{}, kShort}, &boxes);
-        QCoro::waitFor(sendLoginFailMail(settings, post.sender, SessionOutcome::GaveUp));
+        QCoro::waitFor(sendLoginFailMail(post.sender, SessionOutcome::GaveUp));
 
         const QList<QJsonObject> posts = sim.requests("relay");
         QCOMPARE(posts.size(), 1);
@@ -117,7 +117,7 @@ private slots:
         Settings settings(area, clock, freshFolder("program"));
         RecordingMessageBoxes boxes;
         TestPost post(settings, {{}, kShort}, &boxes);
-        QCoro::waitFor(sendLoginFailMail(settings, post.sender, SessionOutcome::GaveUp));
+        QCoro::waitFor(sendLoginFailMail(post.sender, SessionOutcome::GaveUp));
         QCOMPARE(relay.requests("relay").size(), 1);
         QVERIFY(relay.requests("relay").front().value("body").toString().startsWith("to=&sub="));
     }
@@ -156,14 +156,14 @@ private slots:
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
         area.values.clear();
         Settings settings(area, clock, freshFolder("program"));
-        settings.email = "member@example.com";
-        settings.notifyDesktop = 0;
+        settings.member.change([&](Member& m) { m.email = "member@example.com"; });
+        settings.channels.change([&](AlertChannels& c) { c.notifyDesktop = false; });
         TestPost post(settings, {{}, kShort});
         WatchList list;
         CheckResults results(list);
         RecordingStatus view;
         AnnouncedSeats announced;
-        SessionAlerter alerts(list, results, announced, settings, view, post.sender, clock);
+        SessionAlerter alerts(list, results, announced, settings.mailPolicy, settings.told, view, post.sender, clock);
         QCoro::waitFor(alerts.sessionEnded({outcome}));
         QCOMPARE(sim.requests("relay").size(), 1);
         const QString body = serverFields(sim.requests("relay").front().value("body").toString()).value("body");
@@ -183,13 +183,13 @@ private slots:
         qputenv("ZELVANE_SITE_URL", closedAddress().toUtf8());
         qputenv("ZELVANE_RELAY_URL", relay.toUtf8());
         Settings settings(area, clock, freshFolder("program"));
-        settings.email = "member@example.com";
+        settings.member.change([&](Member& m) { m.email = "member@example.com"; });
         RecordingMessageBoxes boxes;
         TestPost post(settings, {{}, kShort}, &boxes);
         bool finished = false;
         auto run = [&]() -> QCoro::Task<> {
             try {
-                co_await sendLoginFailMail(settings, post.sender, SessionOutcome::GaveUp);
+                co_await sendLoginFailMail(post.sender, SessionOutcome::GaveUp);
                 finished = true;
             } catch (...) {
             }

@@ -69,14 +69,16 @@ class TestPush : public QObject {
         CheckResults results{state.watchList};
         Line line;
         RecordingMessageBoxes boxes;
-        AlertSender post{state.outbox, state.settings, boxes, clock};
-        SessionAlerter alerts{state.watchList, results, state.announced, state.settings, line, post, clock};
+        AlertSender post{state.outbox, state.settings.channels, state.settings.member, boxes, clock};
+        SessionAlerter alerts{state.watchList, results, state.announced, state.settings.mailPolicy, state.settings.told, line, post, clock};
 
         explicit Rig(const QString& pushUrl)
         {
-            state.settings.pushUrl = pushUrl;
-            state.settings.notifyDesktop = 0;
-            state.settings.mailSendType = 2;
+            state.settings.channels.change([&](AlertChannels& c) {
+                c.pushUrl = pushUrl;
+                c.notifyDesktop = false;
+            });
+            state.settings.mailPolicy.set(MailPolicy(2));
             post.deadlines.http = {2000ms, 3000ms};
             watch("Sydney;London;25/12/2026;Evening;SYD;LON", "Y");
             watch("Perth;Darwin;03/01/2027;Morning;PER;DRW", "-");
@@ -120,9 +122,9 @@ private slots:
         LocalHttpServer server;
         QVERIFY(server.start());
         Rig rig(server.base() + "/push");
-        rig.state.settings.siteUrl = server.base();
-        rig.state.settings.email = "member@example.com";
-        rig.state.settings.mailSendType = kMailAlways;
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.siteUrl = server.base(); });
+        rig.state.settings.member.change([&](Member& m) { m.email = "member@example.com"; });
+        rig.state.settings.mailPolicy.set(MailPolicy(MailPolicy::Always));
         rig.state.watchList.clear();
         const QList<QPair<QString, QString>> rows{{"", "Y"},           {";Business;2", "Y"},     {";Any;1;3", "Y-Y-"},
                                                   {";First;1;3", "----"}, {";Any;1;6", "YYY-YY-"}, {";Business;9;6", "YYYYYYY"}};
@@ -174,10 +176,10 @@ private slots:
         LocalHttpServer server;
         QVERIFY(server.start());
         Rig rig(server.base() + "/push");
-        rig.state.settings.siteUrl = server.base(); // the results e-mail goes to the same server
-        rig.state.settings.email = "member@example.com";
-        rig.state.settings.mailSendType = kMailOnChange;
-        rig.state.settings.announceChangesOnly = 1;
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.siteUrl = server.base(); }); // the results e-mail goes to the same server
+        rig.state.settings.member.change([&](Member& m) { m.email = "member@example.com"; });
+        rig.state.settings.mailPolicy.set(MailPolicy(MailPolicy::OnChange));
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.announceChangesOnly = true; });
         QVERIFY(rig.state.history.open(rig.folder, rig.clock.now()));
         using O = CheckOutcome;
         const struct {
@@ -256,7 +258,7 @@ private slots:
         // A refused login whose push failed is told all the same: the push
         // waits in the outbox beside the seats', and the streak sends no more.
         QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::LoginFailed}));
-        QCOMPARE(rig.state.settings.loginFailTold, 1);
+        QCOMPARE(rig.state.settings.told->loginFailure, 1);
         QCOMPARE(rig.state.outbox.count(), 2);
         QCOMPARE(rig.line.status(), "2 alerts waiting to be sent: " + why.mid(6));
     }

@@ -142,13 +142,13 @@ private slots:
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
         Settings settings(area, clock, freshFolder("program"));
-        settings.email = "member@example.com";
-        settings.mailSendType = qint16(sendType);
+        settings.member.change([&](Member& m) { m.email = "member@example.com"; });
+        settings.mailPolicy.set(MailPolicy(qint16(sendType)));
         RecordingStatus line;
         line.setStatus("previous");
 
         TestPost post(settings, {{}, kShort});
-        QCoro::waitFor(sendmail(rows, settings, line, post.sender, changed));
+        QCoro::waitFor(sendmail(rows, *settings.mailPolicy, line, post.sender, changed));
 
         QCOMPARE(sim.requests("email").size(), mails);
         QCOMPARE(line.status(), status);
@@ -171,14 +171,14 @@ private slots:
         QVERIFY(sim.start());
         qputenv("ZELVANE_SITE_URL", sim.baseUrl().toUtf8());
         Settings settings(area, clock, freshFolder("program"));
-        settings.email = "jo+flights&co@example.com";
-        settings.mailSendType = 0;
+        settings.member.change([&](Member& m) { m.email = "jo+flights&co@example.com"; });
+        settings.mailPolicy.set(MailPolicy(0));
         RecordingStatus line;
         const QList<MailRow> rows{{"SYDNEY", "LONDON", "01/02/2009", Availability::Seats},
                                   {"SAO PAULO", "B&B #1 100%", "03/04/2009", Availability::NoSeats}};
 
         TestPost post(settings, {{}, kShort});
-        QCoro::waitFor(sendmail(rows, settings, line, post.sender));
+        QCoro::waitFor(sendmail(rows, *settings.mailPolicy, line, post.sender));
 
         QCOMPARE(sim.requests("email").size(), 1);
         const QJsonObject request = sim.requests("email").front();
@@ -228,11 +228,11 @@ private slots:
         else
             qputenv("ZELVANE_SITE_URL", (httpStatus ? endpoint.base() : closed).toUtf8());
         Settings settings(area, clock, freshFolder("program"));
-        settings.email = "member@example.com";
-        settings.mailSendType = qint16(sendType);
+        settings.member.change([&](Member& m) { m.email = "member@example.com"; });
+        settings.mailPolicy.set(MailPolicy(qint16(sendType)));
         RecordingStatus line;
         TestPost post(settings, {{}, kShort});
-        const std::optional<Delivery> d = QCoro::waitFor(sendmail(kMixedRows, settings, line, post.sender));
+        const std::optional<Delivery> d = QCoro::waitFor(sendmail(kMixedRows, *settings.mailPolicy, line, post.sender));
         QCOMPARE(line.texts, QStringList{status});
         QVERIFY(d && !d->delivered);
     }

@@ -29,13 +29,15 @@ private slots:
     {
         NativeSettingsArea area;
         Settings settings(area, clock, freshFolder("program"));
-        settings.smtpUser = "member@example.com";
-        settings.smtpPassword = "left from before";
+        settings.channels.change([](AlertChannels& c) {
+            c.smtpUser = "member@example.com";
+            c.smtpPassword = "left from before";
+        });
         QVERIFY(settings.save().ok());
         QVERIFY(readFile(area.fileName()).contains("SmtpPassword"));
         const SecretChange probe = QCoro::waitFor(writeSecret(kSmtpPasswordSecret, "probe", 10s));
         QVERIFY2(probe.done, qPrintable(probe.error));
-        QCOMPARE(QCoro::waitFor(storeSmtpPassword(settings, "app pässword 1", 10s)), PasswordPlace::Store);
+        QCOMPARE(QCoro::waitFor(storeSmtpPassword(settings.channels, "app pässword 1", 10s)), PasswordPlace::Store);
         QVERIFY(settings.save().ok());
         const QByteArray file = readFile(area.fileName());
         QVERIFY(file.contains("SmtpUser"));
@@ -44,7 +46,7 @@ private slots:
 
         Settings later(area, clock, freshFolder("program"));
         QVERIFY(later.load().ok());
-        const SmtpPassword read = QCoro::waitFor(smtpPassword(later, 10s));
+        const SmtpPassword read = QCoro::waitFor(smtpPassword(*later.channels, 10s));
         QCOMPARE(read.password, QString("app pässword 1"));
         QCOMPARE(read.problem, QString());
     }
@@ -61,8 +63,8 @@ private slots:
         NativeSettingsArea area;
         Settings later(area, clock, freshFolder("program"));
         QVERIFY(later.load().ok());
-        QCOMPARE(later.smtpPassword, QString("newer"));
-        const SmtpPassword used = QCoro::waitFor(smtpPassword(later, 10s));
+        QCOMPARE(later.channels->smtpPassword, QString("newer"));
+        const SmtpPassword used = QCoro::waitFor(smtpPassword(*later.channels, 10s));
         QCOMPARE(used.password, QString("newer"));
         const SecretRead store = QCoro::waitFor(readSecret(kSmtpPasswordSecret, 10s));
         QVERIFY(store.answered);
@@ -99,19 +101,19 @@ int fallback(int argc, char* argv[])
     VirtualClock clock;
     MemorySettingsArea area;
     Settings settings(area, clock, QString());
-    settings.smtpUser = "member";
-    if (QCoro::waitFor(storeSmtpPassword(settings, "kept here", 10s)) != PasswordPlace::File) {
+    settings.channels.change([&](AlertChannels& c) { c.smtpUser = "member"; });
+    if (QCoro::waitFor(storeSmtpPassword(settings.channels, "kept here", 10s)) != PasswordPlace::File) {
         std::fputs("a store answered\n", stdout);
         return 1;
     }
     settings.save();
     if (area.values.value("SmtpPassword") != "kept here")
         return 2;
-    const SmtpPassword read = QCoro::waitFor(smtpPassword(settings, 10s));
+    const SmtpPassword read = QCoro::waitFor(smtpPassword(*settings.channels, 10s));
     if (read.password != "kept here")
         return 3;
-    settings.smtpPassword.clear();
-    const SmtpPassword none = QCoro::waitFor(smtpPassword(settings, 10s));
+    settings.channels.change([](AlertChannels& c) { c.smtpPassword.clear(); });
+    const SmtpPassword none = QCoro::waitFor(smtpPassword(*settings.channels, 10s));
     std::fputs(qPrintable(none.problem + "\n"), stdout);
     return none.problem.startsWith("no password for the mail server: the secret store did not answer")
                ? 0 : 4;
@@ -127,8 +129,8 @@ int saveWhileDown(int argc, char* argv[])
     Settings settings(area, clock, QString());
     if (!settings.load().ok())
         return 1;
-    settings.smtpUser = "member@example.com";
-    if (QCoro::waitFor(storeSmtpPassword(settings, "newer", 10s)) != PasswordPlace::File)
+    settings.channels.change([&](AlertChannels& c) { c.smtpUser = "member@example.com"; });
+    if (QCoro::waitFor(storeSmtpPassword(settings.channels, "newer", 10s)) != PasswordPlace::File)
         return 2;
     return settings.save().ok() ? 0 : 3;
 }

@@ -89,16 +89,18 @@ class TestSmtpMail : public QObject {
     MemorySettingsArea area;
     VirtualClock clock;
 
-    void pointAt(Settings& s, const SmtpTestServer& server, int security, const QString& user = {},
+    void pointAt(Settings& s, const SmtpTestServer& server, SmtpSecurity security, const QString& user = {},
                  const QString& password = {})
     {
-        s.email = "member@example.com";
-        s.smtpFrom = "alerts@example.com";
-        s.smtpHost = "127.0.0.1";
-        s.smtpPort = server.port();
-        s.smtpSecurity = security;
-        s.smtpUser = user;
-        s.smtpPassword = password; // as kept where no secret store answers
+        s.member.change([](Member& m) { m.email = "member@example.com"; });
+        s.channels.change([&](AlertChannels& c) {
+            c.smtpFrom = "alerts@example.com";
+            c.smtpHost = "127.0.0.1";
+            c.smtpPort = server.port();
+            c.smtpSecurity = security;
+            c.smtpUser = user;
+            c.smtpPassword = password; // as kept where no secret store answers
+        });
     }
 
 private slots:
@@ -120,10 +122,10 @@ private slots:
         SmtpTestServer server;
         QVERIFY(server.start());
         Settings s(area, clock, freshFolder("program"));
-        pointAt(s, server, SmtpServer::None);
+        pointAt(s, server, SmtpSecurity::None);
         RecordingStatus line;
         TestPost postd(s, shortDeadlines());
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, postd.sender));
+        const auto d = QCoro::waitFor(sendmail(kRows, *s.mailPolicy, line, postd.sender));
         QVERIFY2(d && d->delivered, qPrintable(d ? d->failure : "no mail"));
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Sent"});
 
@@ -157,11 +159,11 @@ private slots:
         QVERIFY(server.start());
         qputenv("ZELVANE_CA_FILE", testCa().caFile.toUtf8());
         Settings s(area, clock, freshFolder("program"));
-        pointAt(s, server, SmtpServer::StartTls, "member", "app password");
-        s.smtpFrom.clear(); // the member's own address then
+        pointAt(s, server, SmtpSecurity::StartTls, "member", "app password");
+        s.channels.change([](AlertChannels& c) { c.smtpFrom.clear(); }); // the member's own address then
         RecordingMessageBoxes boxes;
         TestPost post(s, shortDeadlines(), &boxes);
-        const Delivery d = QCoro::waitFor(sendLoginFailMail(s, post.sender, SessionOutcome::GaveUp));
+        const Delivery d = QCoro::waitFor(sendLoginFailMail(post.sender, SessionOutcome::GaveUp));
         QVERIFY2(d.delivered, qPrintable(d.failure));
         QCOMPARE(server.messages().size(), 1);
         const QJsonObject m = server.messages().first();
@@ -218,16 +220,17 @@ private slots:
             qputenv("ZELVANE_CA_FILE", testCa().caFile.toUtf8());
         area.values.clear();
         Settings s(area, clock, freshFolder("program"));
-        pointAt(s, server, tls ? SmtpServer::StartTls : SmtpServer::None,
+        pointAt(s, server, tls ? SmtpSecurity::StartTls : SmtpSecurity::None,
                 password.isEmpty() ? "" : "member", password);
         if (mode == "none")
-            s.smtpHost = "mail.example.com";
-        s.mailSendType = 0;
+            s.channels.change([&](AlertChannels& c) { c.smtpHost = "mail.example.com"; });
+        s.mailPolicy.set(MailPolicy::Always);
+        area.writes.clear(); // the setup's own
         RecordingStatus line;
         QElapsedTimer took;
         took.start();
         TestPost postd(s, shortDeadlines());
-        const auto d = QCoro::waitFor(sendmail(kRows, s, line, postd.sender));
+        const auto d = QCoro::waitFor(sendmail(kRows, *s.mailPolicy, line, postd.sender));
         QVERIFY(took.elapsed() < 15000); // the deadline holds
         QVERIFY(d && !d->delivered);
         QCOMPARE(line.texts, QStringList{"(1)Available and (1)Unavailable Results Found, Mail Not Sent: "
@@ -238,9 +241,9 @@ private slots:
         // The server mends; the next session's mail arrives.
         SmtpTestServer good;
         QVERIFY(good.start());
-        pointAt(s, good, SmtpServer::None);
+        pointAt(s, good, SmtpSecurity::None);
         TestPost postagain(s, shortDeadlines());
-        const auto again = QCoro::waitFor(sendmail(kRows, s, line, postagain.sender));
+        const auto again = QCoro::waitFor(sendmail(kRows, *s.mailPolicy, line, postagain.sender));
         QVERIFY2(again && again->delivered, qPrintable(again ? again->failure : "no mail"));
         QCOMPARE(good.messages().size(), 1);
     }
@@ -265,14 +268,14 @@ private slots:
         SmtpTestServer server({false, "", mode});
         QVERIFY(server.start());
         Settings s(area, clock, freshFolder("program"));
-        pointAt(s, server, SmtpServer::None);
+        pointAt(s, server, SmtpSecurity::None);
         MailDeadlines deadlines = shortDeadlines();
         deadlines.smtp = {2s, 3s};
         TestPost post(s, deadlines);
         QElapsedTimer took;
         took.start();
         const Delivery d = QCoro::waitFor(post.sender.send(
-            mailEntry(OutboxEntry::Topic::Results, s, "Your Frequent Flyer Results", "Seats", "Seats")));
+            mailEntry(OutboxEntry::Topic::Results, MailTarget{*s.channels, s.member->email}, "Your Frequent Flyer Results", "Seats", "Seats")));
         // Only a sanity bound: the deadline is 3 s.
         QVERIFY2(took.elapsed() < 8000,
                  qPrintable(QString("took %1 ms: %2").arg(took.elapsed()).arg(d.failure)));
@@ -309,7 +312,7 @@ private slots:
         SmtpServer to;
         to.host = "127.0.0.1";
         to.port = server.port();
-        to.security = SmtpServer::None;
+        to.security = SmtpSecurity::None;
         MailMessage message;
         message.from = "alerts@example.com";
         message.to = "member@example.com";

@@ -24,7 +24,7 @@ struct WindowRig {
     ProgramData state;
     ProductNews news;
     RecordingMessageBoxes boxes;
-    AlertSender post{state.outbox, state.settings, boxes, state.parts.data.clock};
+    AlertSender post{state.outbox, state.settings.channels, state.settings.member, boxes, state.parts.data.clock};
     CheckRig checks{state.parts.data, post};
     std::unique_ptr<MainWindow> window;
     int ended = 0;
@@ -40,12 +40,13 @@ struct WindowRig {
     }
     void storeMember()
     {
-        state.settings.memberNo = 1234567;
-        state.settings.surname = "Smith";
-        state.settings.setPinText("1234");
-        state.settings.email = "smith@example.com";
-        state.settings.intervalChoice = 1;
-        state.settings.intervalHours = 24;
+        state.settings.member.change([](Member& m) {
+            m.number = 1234567;
+            m.surname = "Smith";
+            m.setPinText("1234");
+            m.email = "smith@example.com";
+        });
+        state.settings.schedule.change([](Schedule& s) { s.everyHours = 24; });
     }
     void watch(int n)
     {
@@ -62,7 +63,7 @@ struct WindowRig {
     template <typename Window = MainWindow>
     Window& open()
     {
-        auto* w = new Window(state.parts.data, checks, news, nullptr, &boxes);
+        auto* w = new Window(state.settings, state.parts.data, checks, news, nullptr, &boxes);
         w->ensureBuilt(); // loaded as when it is first shown
         window.reset(w);
         window->endProgram = [this] { ++ended; };

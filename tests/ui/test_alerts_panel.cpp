@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(rig.boxes.shown[0].text, message);
         QCOMPARE(rig.boxes.shown[0].title, QString("Zelvane"));
         QVERIFY(rig.area.writes.isEmpty());
-        QCOMPARE(rig.state.settings.smtpHost, QString());
+        QCOMPARE(rig.state.settings.channels->smtpHost, QString());
         // The keyboard is put where the mistake is.
         const QString focus = control == "txtSmtpPassword" ? QString("cbSmtpSecurity") : control;
         QCOMPARE(rig.window->focusWidget(), rig.find<QWidget>(focus));
@@ -126,7 +126,8 @@ private slots:
         rig.find<QCheckBox>("chkNotifyDesktop")->setChecked(false);
         rig.find<QCheckBox>("chkAnnounceChangesOnly")->setChecked(true);
         click(rig.find<ImageButton>("ImageSaveAlerts"));
-        QTRY_COMPARE(rig.area.values.value("SmtpHost"), QString("smtp.example.com"));
+        QTRY_COMPARE(rig.find<QLabel>("lblPasswordPlace")->text(), kPasswordInFile);
+        QCOMPARE(rig.area.values.value("SmtpHost"), QString("smtp.example.com"));
         QCOMPARE(rig.area.values.value("AnnounceChangesOnly"), QString("1"));
         QCOMPARE(rig.area.values.value("SmtpPort"), QString("465"));
         QCOMPARE(rig.area.values.value("SmtpSecurity"), QString("2"));
@@ -146,7 +147,7 @@ private slots:
         push.answer.status = 503;
         QVERIFY(push.start());
         WindowRig rig("alerts-waiting");
-        rig.state.settings.pushUrl = push.base() + "/seats";
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.pushUrl = push.base() + "/seats"; });
         MainWindow& w = openAtAlerts(rig);
         auto* waiting = rig.find<QListWidget>("lstWaiting");
         auto* sendNow = rig.find<QPushButton>("cmdSendNow");
@@ -325,7 +326,7 @@ private slots:
         QVERIFY(handed);
         QCOMPARE(handed->deadlines.connect, std::chrono::milliseconds(15000));
         QCOMPARE(handed->deadlines.whole, std::chrono::milliseconds(60000));
-        const AlertSender checkCommands(rig.state.outbox, rig.state.settings, rig.boxes, rig.clock);
+        const AlertSender checkCommands(rig.state.outbox, rig.state.settings.channels, rig.state.settings.member, rig.boxes, rig.clock);
         QCOMPARE(checkCommands.deadlines.smtp.connect, std::chrono::milliseconds(15000));
         QCOMPARE(checkCommands.deadlines.smtp.whole, std::chrono::milliseconds(60000));
     }

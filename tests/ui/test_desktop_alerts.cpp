@@ -48,7 +48,7 @@ class TestDesktopAlerts : public QObject {
     MainWindow& sessionWith(WindowRig& rig, int available)
     {
         rig.storeMember();
-        rig.state.settings.mailSendType = 2;
+        rig.state.settings.mailPolicy.set(MailPolicy(2));
         for (const QString& t : kTrips)
             rig.watchLine(t);
         MainWindow& w = rig.open();
@@ -102,7 +102,7 @@ private slots:
     {
         WindowRig rig("desktop-off");
         MainWindow& w = sessionWith(rig, 2);
-        rig.state.settings.notifyDesktop = 0;
+        rig.state.settings.channels.change([&](AlertChannels& c) { c.notifyDesktop = false; });
         QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::Completed}));
         QVERIFY(notes().isEmpty());
     }
@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(notes().size(), 1);
         QCOMPARE(notes().first()["summary"].toString(), QString("Login failed — check your details"));
         QCOMPARE(notes().first()["actions"].toArray(), QJsonArray());
-        rig.state.settings.loginFailTold = 0; // as a good login does
+        rig.state.settings.told.change([](Told& t) { t.loginFailure = false; }); // as a good login does
         QCoro::waitFor(w.alerts().sessionEnded({SessionOutcome::LoginFailed}));
         QCOMPARE(notes().size(), 2);
     }

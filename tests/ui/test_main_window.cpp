@@ -106,8 +106,10 @@ private slots:
         QFETCH(QString, shownPin);
         QFETCH(bool, locked);
         WindowRig rig("load");
-        rig.state.settings.memberNo = memberNo;
-        rig.state.settings.setPinText(pin);
+        rig.state.settings.member.change([&](Member& m) {
+            m.number = memberNo;
+            m.setPinText(pin);
+        });
         rig.open();
         QCOMPARE(rig.find<QLineEdit>("txtMemNo")->text(), shownNo);
         QCOMPARE(rig.find<QLineEdit>("txtPIN")->text(), shownPin);
@@ -203,7 +205,7 @@ private slots:
     {
         WindowRig rig("focus");
         rig.storeMember();
-        rig.state.settings.email.clear();
+        rig.state.settings.member.change([](Member& m) { m.email.clear(); });
         MainWindow& w = rig.open();
         w.show();
         w.showMemberPanel();
@@ -425,10 +427,12 @@ private slots:
         QFETCH(QString, storedPin);
         QFETCH(QString, storedSurname);
         WindowRig rig("save");
-        rig.state.settings.memberNo = 7654321;
-        rig.state.settings.surname = "Jones";
-        rig.state.settings.setPinText("1111");
-        rig.state.settings.email = "jones@example.com";
+        rig.state.settings.member.change([&](Member& m) {
+            m.number = 7654321;
+            m.surname = "Jones";
+            m.setPinText("1111");
+            m.email = "jones@example.com";
+        });
         rig.state.settings.save();
         rig.open();
         click(rig.find<ImageButton>("ImageClear"));
@@ -454,12 +458,12 @@ private slots:
         // What a save leaves in the settings is what the next save writes.
         rig.state.settings.save();
         QCOMPARE(rig.area.values.value("MemberNo").toDouble(), storedNo);
-        QCOMPARE(rig.state.settings.pinText(), storedPin);
-        QCOMPARE(rig.state.settings.surname, storedSurname);
+        QCOMPARE(rig.state.settings.member->pinText(), storedPin);
+        QCOMPARE(rig.state.settings.member->surname, storedSurname);
         // A good save locks the entries and opens the other panels; a refused one leaves them open.
         QCOMPARE(rig.find<QLineEdit>("txtMemNo")->isEnabled(), !message.isEmpty());
         if (message.isEmpty()) {
-            QCOMPARE(rig.state.settings.mailSendType, qint16(kMailOnChange));
+            QCOMPARE(*rig.state.settings.mailPolicy, MailPolicy::OnChange);
             QCOMPARE(rig.area.values.value("MailSendType"), QString("3"));
             QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
         }
@@ -489,7 +493,7 @@ private slots:
 
         // The next start reads the stored settings and builds the window again.
         rig.state.settings.load();
-        QVERIFY(!rig.state.settings.memberDetailsMissing());
+        QVERIFY(!rig.state.settings.member->missing());
         rig.open();
         QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
         QCOMPARE(rig.find<QLineEdit>("txtPIN")->text(), pin);
@@ -517,7 +521,7 @@ private slots:
         QFETCH(int, hours);
         WindowRig rig("interval");
         rig.storeMember();
-        rig.state.settings.intervalHours = qint16(storedHours);
+        rig.state.settings.schedule.change([&](Schedule& s) { s.everyHours = qint16(storedHours); });
         rig.state.settings.save();
         MainWindow& w = rig.open();
         auto* combo = rig.find<QComboBox>("Combo1");
@@ -533,7 +537,7 @@ private slots:
         QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
         QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
         // The schedule reads what was stored: the check after the first comes `hours` later.
-        Scheduler schedule(rig.state.settings, rig.state.watchList, rig.clock, Scheduler::EngineSource([](bool) { return nullptr; }),
+        Scheduler schedule(rig.state.settings.schedule, rig.state.watchList, rig.clock, Scheduler::EngineSource([](bool) { return nullptr; }),
                            [&w]() -> StatusLine& { return w; });
         schedule.onScheduleTick();
         schedule.onScheduleTick();
@@ -931,10 +935,28 @@ private slots:
         QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), shown);
     }
 
+    // What the status line says of the outbox follows its tries until
+    // something else is said there.
+    void outboxWordFollowsItsTries()
+    {
+        WindowRig rig("outbox-word");
+        MainWindow& w = rig.open();
+        SessionStatus& line = rig.checks.status();
+        line.setOutboxStatus("1 alert waiting");
+        emit rig.post.waitingChanged();
+        QCOMPARE(w.status(), kWaitingAlertsSent);
+        emit rig.post.waitingChanged();
+        QCOMPARE(w.status(), kWaitingAlertsSent);
+        line.setOutboxStatus("1 alert waiting");
+        line.setStatus("1 alert waiting"); // the same words, said by the session
+        emit rig.post.waitingChanged();
+        QCOMPARE(w.status(), QString("1 alert waiting"));
+    }
+
     void activationTellsTheAnnouncementWasSeen()
     {
         WindowRig rig("activate");
-        rig.state.settings.lastLoginTime = QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9));
+        rig.state.settings.schedule.change([&](Schedule& s) { s.lastLoginTime = QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9)); });
         MainWindow& w = rig.open();
         QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), QString("07/12/2026 21:05:09"));
         QSignalSpy activated(&w, &MainWindow::windowActivated);
@@ -960,7 +982,8 @@ private slots:
         MainWindow& w = rig.open();
         w.show();
         rig.watchLine("Perth;Sydney;01/02/2027;Morning;PER;SYD");
-        rig.state.settings.email = "new@example.com";
+        rig.state.settings.member.change([](Member& m) { m.email = "new@example.com"; });
+        rig.area.values.clear(); // written at the change; the way out must write it again
         if (how.isEmpty())
             w.close();
         else
@@ -969,6 +992,7 @@ private slots:
         QCOMPARE(w.isHidden(), how != "ImageClose");
         QCOMPARE(QFileInfo::exists(rig.folder + "/Query.txt"), saved);
         QCOMPARE(rig.area.values.value("Mail") == "new@example.com", saved);
+        QCOMPARE(rig.area.values.contains("Mail"), saved);
     }
 
     void noticeAndUpdateOffer()

@@ -67,7 +67,7 @@ private slots:
 
         WindowRig rig("session", true);
         rig.storeMember();
-        rig.state.settings.mailSendType = 2;
+        rig.state.settings.mailPolicy.set(MailPolicy(2));
         rig.watchLine("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
         rig.watchLine("Perth;Darwin;03/01/2027;Evening;PER;DRW");
         auto& w = rig.open<RecordingWindow>();
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(pointAtSimulator(sim));
         WindowRig rig("stored", true);
         rig.storeMember();
-        QVERIFY(rig.state.settings.setPinText("0000"));
+        rig.state.settings.member.change([&](Member& m) { QVERIFY(m.setPinText("0000")); });
         auto& w = rig.open<RecordingWindow>();
 
         w.updateCities();

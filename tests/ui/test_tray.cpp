@@ -208,7 +208,7 @@ private slots:
             AppWindows windows(state.parts, news, boxes);
             windows.trayAvailable = [] { return true; };
             windows.loadTrayWindow();
-            state.settings.surname = "Leaving";
+            state.settings.member.change([&](Member& m) { m.surname = "Leaving"; });
             windows.trayWindow()->onActivate();
             QTest::mouseClick(windows.trayWindow()->findChild<QLabel*>("lblExit"), Qt::LeftButton);
             _exit(3); // not reached when the item ends the program
@@ -586,7 +586,7 @@ private slots:
         click(w);
         QVERIFY(!QFile::exists(autoStartEntryPath()));
         QCOMPARE(rig.area.values["Autostartup"], QString("0"));
-        QCOMPARE(rig.state.settings.autoStart, 0);
+        QCOMPARE(rig.state.settings.start->autoStart, 0);
     }
 
     void aboutWithAutostartOnWritesTheEntryAgain()

@@ -125,17 +125,22 @@ void savePicture(const QImage& picture, const QString& name, const ShotOptions& 
 
 void fillSampleSettings(Settings& s)
 {
-    s.memberNo = 1234567;
-    s.surname = QStringLiteral("Smith");
-    s.setPinText(QStringLiteral("1234"));
-    s.email = QStringLiteral("j.smith@example.com");
-    s.intervalChoice = 1;
-    s.intervalHours = 24;
-    s.mailSendType = 1;
-    s.lastLoginTime = QDateTime(QDate(2026, 12, 8), QTime(7, 42, 15));
-    s.smtpHost = QStringLiteral("smtp.example.com");
-    s.smtpUser = QStringLiteral("j.smith@example.com");
-    s.pushUrl = QStringLiteral("https://ntfy.sh/smith-seats");
+    s.member.change([](Member& m) {
+        m.number = 1234567;
+        m.surname = QStringLiteral("Smith");
+        m.setPinText(QStringLiteral("1234"));
+        m.email = QStringLiteral("j.smith@example.com");
+    });
+    s.schedule.change([](Schedule& t) {
+        t.everyHours = 24;
+        t.lastLoginTime = QDateTime(QDate(2026, 12, 8), QTime(7, 42, 15));
+    });
+    s.mailPolicy.set(MailPolicy::IfAvailable);
+    s.channels.change([](AlertChannels& c) {
+        c.smtpHost = QStringLiteral("smtp.example.com");
+        c.smtpUser = QStringLiteral("j.smith@example.com");
+        c.pushUrl = QStringLiteral("https://ntfy.sh/smith-seats");
+    });
 }
 
 ProductNews sampleNews()
@@ -356,12 +361,12 @@ int main(int argc, char* argv[])
     fillSampleSettings(state.settings);
     ProductNews news = sampleNews();
     addSampleItineraries(state);
-    recordSampleHistory(state, state.settings.lastLoginTime);
+    recordSampleHistory(state, state.settings.schedule->lastLoginTime);
 
     NoBoxes boxes;
-    AlertSender post(state.outbox, state.settings, boxes, SystemClock::instance());
+    AlertSender post(state.outbox, state.settings.channels, state.settings.member, boxes, SystemClock::instance());
     CheckRig rig(state.parts.data, post);
-    MainWindow w(state.parts.data, rig, news, nullptr, &boxes);
+    MainWindow w(state.settings, state.parts.data, rig, news, nullptr, &boxes);
     showSampleResults(w, rig.results(), options->wide ? 12 : 4);
     w.move(40, 40);
     w.show();
