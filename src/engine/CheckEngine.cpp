@@ -328,8 +328,12 @@ void CheckEngine::markNotSearched(int upTo)
         }
         if (!why.isEmpty())
             results_.set(p, ItineraryResult{{}, why});
-        else
+        else {
             searchable_ = p;
+            // Why it went unsearched last time no longer holds: it is searched now.
+            if (!results_.at(p).notSearched.isEmpty())
+                results_.set(p, {});
+        }
     }
 }
 

@@ -394,6 +394,13 @@ private slots:
         QCOMPARE(rig.availability(4), Availability::NotKnown);
         QCOMPARE(rig.results.at(4).reason(),
                  QString("the check stopped at #3: the site logged the session out and did not let it log in again"));
+
+        // The next session searches every row again, those cut short included.
+        rig.idleMinutes(5);
+        startSite();
+        QCOMPARE(rig.run(), SessionOutcome::Completed);
+        QCOMPARE(sim->requests("search").size(), 4);
+        QCOMPARE(rig.availability(4), Availability::NoSeats);
         rig.state.history.close();
     }
 

@@ -64,5 +64,7 @@ for code in $(sed -n 's/^ *kExit[A-Za-z]* = \([0-9]*\),$/\1/p' "$src/src/program
 done
 
 # The installed check command runs through its link.
-"$dir/bin/zelvane-check" --help | grep -q '^Usage: zelvane-check' || fail "zelvane-check --help"
+# Read whole first: grep -q leaving early would break the pipe under the help.
+help=$("$dir/bin/zelvane-check" --help) || fail "zelvane-check --help ended with status $?"
+grep -q '^Usage: zelvane-check' <<<"$help" || fail "zelvane-check --help"
 echo "installed tree under '$dir' is complete"
