@@ -473,7 +473,7 @@ private slots:
         QTest::addColumn<QString>("announcement");
         QTest::addColumn<bool>("designedFont");
         QTest::newRow("one date") << "Sydney:Melbourne:25/12/2026" << true;
-        QTest::newRow("two adults in Business") << "Sydney:Melbourne:25/12/2026:2 adults, Business" << false;
+        QTest::newRow("two adults in Business") << "Sydney:Melbourne:25/12/2026:2 adults, Business" << true;
         QTest::newRow("five days of a week, nine adults in Business")
             << "Sydney:Melbourne:Wed 03/02/2027, Thu 04/02/2027, Sat 06/02/2027, Mon 08/02/2027, "
                "Tue 09/02/2027:9 adults, Business"
