@@ -15,10 +15,40 @@ rm -rf "$home"; mkdir -p "$home/config/Zelvapp" "$home/data" "$home/run" "$home/
 chmod 700 "$home/run"
 export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+# The tests' own few fonts, whatever else is installed (fonts.conf).
+export FONTCONFIG_FILE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/fonts.conf
+[ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ] \
+  || { echo "SKIP: fonts-dejavu-core is not installed (scripts/bootstrap installs it)"; exit 77; }
 conf=$home/config/Zelvapp/Zelvapp.conf
 
 pids=()
-cleanup() { local p; for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+# The processes still running that were started from this test: they carry
+# its home. Read in this shell, so no helper process is counted.
+left_running() {
+  local f pid var
+  for f in /proc/[0-9]*/environ; do
+    pid=${f#/proc/}; pid=${pid%/environ}
+    [ "$pid" != "$$" ] || continue
+    while IFS= read -r -d '' var; do
+      [ "$var" = "HOME=$home" ] && { echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"; break; }
+    done <"$f" 2>/dev/null || true
+  done
+}
+# Everything the test started ends with it, and has ended before the test
+# does: a process still writing into the home would keep the next run from
+# clearing it. One that outlives its killing fails the test.
+cleanup() {
+  local status=$? p survivors
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  survivors=$(left_running)
+  if [ -n "$survivors" ]; then
+    echo "FAIL: still running after the test:"; echo "$survivors"
+    for p in $(cut -d' ' -f1 <<<"$survivors"); do kill -9 "$p" 2>/dev/null || true; done
+    [ "$status" -ne 0 ] || status=1
+  fi
+  exit "$status"
+}
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; echo "--- program output"; cat "$home/zelvane.log" 2>/dev/null; exit 1; }
 # Polls a condition every tenth of a second until it holds. The bound only ends
