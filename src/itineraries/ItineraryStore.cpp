@@ -108,17 +108,6 @@ std::optional<QDate> departureDate(const QString& dateCell)
     return date;
 }
 
-QList<QDate> departureDates(const QString& line)
-{
-    const std::optional<QDate> first = departureDate(itineraryCells(line)[2]);
-    if (!first)
-        return {};
-    QList<QDate> dates;
-    for (int d = 0; d <= extraDaysOfLine(line); ++d)
-        dates << first->addDays(d);
-    return dates;
-}
-
 QStringList searchedDateCells(const QString& dateCell, int extraDays)
 {
     QStringList cells{dateCell};

@@ -54,9 +54,6 @@ QString seatsChoiceText(int adults, Cabin cabin);
 // The date cell read as the award search reads it: day/month/year, leading
 // zeros optional, a four-digit year. Nothing when it is no real date.
 std::optional<QDate> departureDate(const QString& dateCell);
-// Every departure date the itinerary asks about, its date first and then
-// each extra day; empty when the date cell is unreadable.
-QList<QDate> departureDates(const QString& line);
 // The date cell of each award search: the itinerary's own cell as written,
 // then each extra day as dd/mm/yyyy. Only the cell when it is no real date,
 // whose one search cannot be made.

@@ -188,26 +188,28 @@ private slots:
         QCOMPARE(extraDaysOfLine(back.line(1)), extraDays);
     }
 
-    // The days a flexible itinerary asks about run on over month and year
-    // ends and leap days, and a hand-written date is read as the search reads it.
-    void departureDatesRunOnFromTheDate_data()
+    // The dates a flexible itinerary's searches ask for run on over month and
+    // year ends and leap days; a hand-written date is searched as written.
+    void searchedDatesRunOnFromTheDate_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QList<QDate>>("dates");
-        QTest::newRow("exact date") << "A;B;25/12/2026;Morning;SYD;LON" << QList<QDate>{QDate(2026, 12, 25)};
+        QTest::addColumn<QString>("dateCell");
+        QTest::addColumn<int>("extraDays");
+        QTest::addColumn<QStringList>("searched");
+        QTest::newRow("exact date") << "25/12/2026" << 0 << QStringList{"25/12/2026"};
+        QTest::newRow("over a month's end")
+            << "31/01/2027" << 2 << QStringList{"31/01/2027", "01/02/2027", "02/02/2027"};
         QTest::newRow("over the new year")
-            << "A;B;30/12/2026;Morning;SYD;LON;Any;1;3"
-            << QList<QDate>{QDate(2026, 12, 30), QDate(2026, 12, 31), QDate(2027, 1, 1), QDate(2027, 1, 2)};
+            << "30/12/2026" << 3 << QStringList{"30/12/2026", "31/12/2026", "01/01/2027", "02/01/2027"};
         QTest::newRow("over a leap day")
-            << "A;B;28/2/2028;Morning;SYD;LON;Any;1;2"
-            << QList<QDate>{QDate(2028, 2, 28), QDate(2028, 2, 29), QDate(2028, 3, 1)};
-        QTest::newRow("unreadable date") << "A;B;31/02/2027;Morning;SYD;LON;Any;1;3" << QList<QDate>{};
+            << "28/2/2028" << 2 << QStringList{"28/2/2028", "29/02/2028", "01/03/2028"};
+        QTest::newRow("unreadable date") << "31/02/2027" << 3 << QStringList{"31/02/2027"};
     }
-    void departureDatesRunOnFromTheDate()
+    void searchedDatesRunOnFromTheDate()
     {
-        QFETCH(QString, line);
-        QFETCH(QList<QDate>, dates);
-        QCOMPARE(departureDates(line), dates);
+        QFETCH(QString, dateCell);
+        QFETCH(int, extraDays);
+        QFETCH(QStringList, searched);
+        QCOMPARE(searchedDateCells(dateCell, extraDays), searched);
     }
 
     void linesSplitIntoSixCells()
