@@ -29,9 +29,9 @@ left_running() {
   for f in /proc/[0-9]*/environ; do
     pid=${f#/proc/}; pid=${pid%/environ}
     [ "$pid" != "$$" ] || continue
-    while IFS= read -r -d '' var; do
-      [ "$var" = "HOME=$home" ] && { echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"; break; }
-    done <"$f" 2>/dev/null || true
+    { while IFS= read -r -d '' var; do
+      [ "$var" = "HOME=$home" ] && { echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline")"; break; }
+    done <"$f"; } 2>/dev/null || true # gone meanwhile
   done
 }
 # Everything the test started ends with it, and has ended before the test
