@@ -59,6 +59,19 @@ void onTermination(QObject* context, std::function<void()> stop)
         sigaction(sig, &action, nullptr);
 }
 
+// Without a display the toolkit gives up with a fatal message that blames the
+// installation; the user is told what is missing and where to go instead.
+QtMessageHandler toolkitMessages = nullptr;
+
+void onToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
+        std::fputs(kNoDisplayText, stderr);
+        std::_Exit(kNoDisplayExitCode);
+    }
+    toolkitMessages(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -93,6 +106,7 @@ int main(int argc, char* argv[])
         && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
+    toolkitMessages = qInstallMessageHandler(onToolkitMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductTitle);
     QApplication::setWindowIcon(applicationIcon());
