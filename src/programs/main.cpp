@@ -123,8 +123,6 @@ int main(int argc, char* argv[])
     ProgramParts& parts = program.parts;
     ProductNews news;
     AppWindows windows(parts, news, boxes);
-    // Against a simulated site the wait for a panel shortens with the other pauses.
-    windows.trayWaitMs = int(windows.trayWaitMs * timeScale());
     // The status line's texts on standard output as well, each with its time,
     // as zelvane-check prints them: a terminal can follow a check.
     if (qEnvironmentVariable("ZELVANE_PRINT_STATUS") == QLatin1String("1"))

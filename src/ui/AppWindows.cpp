@@ -174,6 +174,8 @@ void AppWindows::loadTrayWindow()
     showWaiting();
     post_->retryWhenDue();
     if (!trayShown()) {
+        showWithoutTray();
+        // It keeps looking, so the icon still docks in a panel that starts later.
         trayLook_ = new QTimer(menu_.get());
         QObject::connect(trayLook_, &QTimer::timeout, menu_.get(), [this] { lookForTray(); });
         trayLook_->start(trayPollMs);
@@ -187,23 +189,23 @@ bool AppWindows::trayShown() const
 
 void AppWindows::lookForTray()
 {
-    trayWaited_ += trayPollMs;
-    if (trayShown()) {
-        // A panel that came up late (or again): the icon goes into it now.
-        menu_->tray()->hide();
-        menu_->tray()->show();
-        trayLook_->stop();
+    if (!trayShown())
         return;
-    }
-    // Without a tray the icon would be nowhere: the window is the way in.
-    // It keeps looking, so an icon still docks when a panel starts later.
-    if (trayWaited_ >= trayWaitMs && !noTrayTold_) {
-        noTrayTold_ = true;
-        trayLook_->setInterval(std::max(trayPollMs, 5000));
-        showMainWindow();
-        new WhenShown(mainWindow(), kPlacedWithinMs,
-                      [this] { boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok); });
-    }
+    // A panel that came up late (or again): the icon goes into it now.
+    menu_->tray()->hide();
+    menu_->tray()->show();
+    trayLook_->stop();
+}
+
+void AppWindows::showWithoutTray()
+{
+    // Without a tray the icon would be nowhere, and the program would run unseen.
+    if (noTrayTold_)
+        return;
+    noTrayTold_ = true;
+    showMainWindow();
+    new WhenShown(mainWindow(), kPlacedWithinMs,
+                  [this] { boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok); });
 }
 
 bool AppWindows::resultsPanelVisible()

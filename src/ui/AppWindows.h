@@ -53,9 +53,8 @@ public:
     // Whether that tray is a StatusNotifier host (KDE, GNOME with
     // AppIndicator), which reports a click as Trigger and never DoubleClick.
     std::function<bool()> statusNotifierTray;
-    // A panel may come up after the program at log-in: how long to wait for a
-    // tray before the window is shown instead, and how often to look.
-    int trayWaitMs = 30000;
+    // A panel may come up after the program at log-in: how often to look for
+    // a tray to put the icon in.
     int trayPollMs = 1000;
     // The icon is in a tray now.
     bool trayShown() const;
@@ -65,6 +64,8 @@ public:
 private:
     void joinMainWindow(MainWindow& w);
     void lookForTray();
+    // No tray: the window is the way in, shown with a notice that says why.
+    void showWithoutTray();
 
     ProgramParts& parts_;
     ProductNews& news_;
@@ -76,7 +77,6 @@ private:
     QPointer<AboutWindow> about_;
     QTimer* trayLook_ = nullptr;
     bool noTrayTold_ = false;
-    qint64 trayWaited_ = 0;
 };
 
 inline const QString kNoTrayText = QStringLiteral(

@@ -76,5 +76,8 @@ read -r left top right bottom < <(edges "$(notice)")
 [ "$left" -ge "$mleft" ] && [ "$right" -le "$mright" ] && [ "$top" -ge "$mtop" ] && [ "$bottom" -le "$mbottom" ] \
   || problems+=("the notice at $left,$top-$right,$bottom is not over the main window at $mleft,$mtop-$mright,$mbottom")
 
+[ "$(grep -c 'no system tray' "$home/zelvane.log")" -eq 1 ] \
+  || problems+=("the notice was given $(grep -c 'no system tray' "$home/zelvane.log") times")
+
 [ ${#problems[@]} -eq 0 ] || fail "$(printf '%s; ' "${problems[@]}")"
 echo ok
