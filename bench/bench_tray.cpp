@@ -325,12 +325,13 @@ void popupsRaisedAndClosed()
         if (round > 0) {
             for (int i = 0; i < perRound; ++i) {
                 emit main.popupRequested(i % 4, "Sydney:Melbourne:24/12/2027", i % 4 + 1);
-                QPointer<SeatPopup> p = windows.popup(i % 4);
+                QPointer<SeatPopup> p = windows.popup(0); // the last one closed, it takes the lowest place
                 if (!QTest::qWaitFor([&p] { return !p->growTimer.isActive() && !p->slideTimer.isActive(); })) {
                     std::printf("\na pop-up did not come to rest: figures stop here\n");
                     return;
                 }
-                QTest::mouseClick(p->findChild<QLabel*>("Label1"), Qt::LeftButton);
+                // Closed where no text is, which closes it only.
+                QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(4, p->height() / 2));
                 if (!QTest::qWaitFor([&p] { return !p; })) {
                     std::printf("\na clicked pop-up did not close: figures stop here\n");
                     return;

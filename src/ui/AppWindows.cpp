@@ -3,6 +3,7 @@
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
 #include "notify/AlertSender.h"
+#include "notify/PopupGeometry.h"
 #include "notify/SessionAlerter.h"
 #include "startup/Startup.h"
 #include "ui/AboutWindow.h"
@@ -12,6 +13,8 @@
 #include "ui/TrayMenu.h"
 
 #include <QDBusConnection>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDBusInterface>
 #include <QSystemTrayIcon>
 #include <QWindow>
@@ -85,7 +88,8 @@ AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& box
 
 AppWindows::~AppWindows()
 {
-    for (auto& p : popups_)
+    waitingPopups_.clear();
+    for (auto& p : places_)
         delete p.data();
     delete about_.data();
 }
@@ -106,10 +110,9 @@ MainWindow& AppWindows::mainWindow()
 
 void AppWindows::joinMainWindow(MainWindow& w)
 {
+    // The places are chosen here, where the pop-ups are: the engine's count is not needed.
     QObject::connect(&w, &MainWindow::popupRequested, &w,
-                     [this](int slot, const QString& text, int popupCount) {
-                         raisePopup(slot, text, popupCount);
-                     });
+                     [this](int, const QString& text, int) { raisePopup(text); });
     const auto updateTray = [this](int picture) {
         if (menu_)
             menu_->setTrayIcon(listPicture(picture));
@@ -217,20 +220,89 @@ bool AppWindows::resultsPanelVisible()
     return panel && panel->isVisibleTo(main_.get());
 }
 
-void AppWindows::raisePopup(int slot, const QString& announcement, int popupCount)
+int AppWindows::popupPlaces() const
 {
-    if (slot < 0 || slot >= int(popups_.size()))
-        return;
-    // The pop-up that held the slot stays up until it is clicked.
-    auto* p = new SeatPopup;
-    popups_[size_t(slot)] = p;
-    QObject::connect(p, &SeatPopup::captionClicked, p, [this] { showResultsFromPopup(); });
-    p->start(announcement, popupCount);
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? reminderPlaces(s->availableGeometry(), twipsPerPixel(s->logicalDotsPerInchY())) : 1;
 }
 
-SeatPopup* AppWindows::popup(int slot) const
+int AppWindows::freePopupPlace() const
 {
-    return slot >= 0 && slot < int(popups_.size()) ? popups_[size_t(slot)].data() : nullptr;
+    const int places = popupPlaces();
+    for (int i = 0; i < places; ++i)
+        if (i >= places_.size() || !places_[i])
+            return i;
+    return -1;
+}
+
+void AppWindows::raisePopup(const QString& announcement)
+{
+    // Told in the order found: a free place only once none waits before it.
+    if (const int place = freePopupPlace(); place >= 0 && waitingPopups_.isEmpty()) {
+        showPopupIn(place, announcement);
+        return;
+    }
+    waitingPopups_ << announcement;
+    tellWaitingPopups();
+}
+
+void AppWindows::showPopupIn(int place, const QString& announcement)
+{
+    auto* p = new SeatPopup;
+    if (places_.size() <= place)
+        places_.resize(place + 1);
+    places_[place] = p;
+    QObject::connect(p, &SeatPopup::resultsAsked, p, [this] { showResultsFromPopup(); });
+    // Gone from its place, it leaves the place to the next that waits.
+    QObject::connect(p, &QObject::destroyed, &popupContext_,
+                     [this] { QTimer::singleShot(0, &popupContext_, [this] { fillFreedPlaces(); }); });
+    p->start(announcement, place + 1);
+}
+
+void AppWindows::tellWaitingPopups()
+{
+    if (morePopup_) {
+        morePopup_->setMore(int(waitingPopups_.size()));
+        return;
+    }
+    const int last = popupPlaces() - 1;
+    if (places_.size() <= last)
+        places_.resize(last + 1);
+    // The last place's own announcement waits with the others from now on.
+    if (SeatPopup* resting = places_[last]) {
+        QObject::disconnect(resting, &QObject::destroyed, &popupContext_, nullptr);
+        waitingPopups_.prepend(resting->announcement());
+        delete resting;
+    }
+    morePopup_ = new SeatPopup;
+    places_[last] = morePopup_;
+    // Seen in the results, what waited is told.
+    QObject::connect(morePopup_, &SeatPopup::resultsAsked, morePopup_, [this] {
+        waitingPopups_.clear();
+        showResultsFromPopup();
+    });
+    morePopup_->startMore(int(waitingPopups_.size()), last + 1);
+}
+
+void AppWindows::fillFreedPlaces()
+{
+    while (!waitingPopups_.isEmpty()) {
+        const int place = freePopupPlace();
+        if (place < 0)
+            break;
+        showPopupIn(place, waitingPopups_.takeFirst());
+    }
+    if (!morePopup_)
+        return;
+    if (waitingPopups_.isEmpty())
+        morePopup_->close();
+    else
+        morePopup_->setMore(int(waitingPopups_.size()));
+}
+
+SeatPopup* AppWindows::popup(int place) const
+{
+    return places_.value(place).data();
 }
 
 void AppWindows::showResultsFromPopup()
@@ -250,6 +322,20 @@ AboutWindow& AppWindows::showAbout()
             if (callUpdates)
                 callUpdates(w);
         };
+        // In the middle of the screen the user is looking at: the main
+        // window's, else the tray's.
+        QScreen* screen = nullptr;
+        if (main_ && main_->isVisible())
+            screen = main_->screen();
+        else if (menu_ && menu_->tray() && menu_->tray()->geometry().isValid())
+            screen = QGuiApplication::screenAt(menu_->tray()->geometry().center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect placed(QPoint(), about_->size());
+            placed.moveCenter(screen->availableGeometry().center());
+            about_->move(placed.topLeft());
+        }
     }
     about_->show();
     about_->raise();

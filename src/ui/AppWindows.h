@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QTimer>
-#include <array>
 #include <functional>
 #include <memory>
 
@@ -39,10 +38,13 @@ public:
 
     bool resultsPanelVisible();
 
-    // One availability pop-up in place `slot` (0-based) of the stack.
-    void raisePopup(int slot, const QString& announcement, int popupCount);
-    SeatPopup* popup(int slot) const;
-    // A click on a pop-up's message text.
+    // One availability pop-up, in the lowest place free in the work area. With
+    // every place taken, the last one tells how many more wait for a place,
+    // and each takes the next place that frees; none hides another.
+    void raisePopup(const QString& announcement);
+    // The pop-up resting in place `place` (0 at the bottom), if any.
+    SeatPopup* popup(int place) const;
+    // A click on a pop-up's message text or "Check Results!".
     void showResultsFromPopup();
 
     // Opened not modal; asked again while open, it is only brought up.
@@ -63,6 +65,12 @@ public:
 
 private:
     void joinMainWindow(MainWindow& w);
+    int popupPlaces() const;
+    int freePopupPlace() const;
+    void showPopupIn(int place, const QString& announcement);
+    // The last place tells of the announcements waiting, or frees when none does.
+    void tellWaitingPopups();
+    void fillFreedPlaces();
     void lookForTray();
     // No tray: the window is the way in, shown with a notice that says why.
     void showWithoutTray();
@@ -73,7 +81,10 @@ private:
     MessageBoxes& boxes_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;
-    std::array<QPointer<SeatPopup>, 100> popups_;
+    QList<QPointer<SeatPopup>> places_; // from the bottom; null where none rests
+    QStringList waitingPopups_;          // announcements without a place yet
+    QPointer<SeatPopup> morePopup_;      // "and N more", in the last place
+    QObject popupContext_;
     QPointer<AboutWindow> about_;
     QTimer* trayLook_ = nullptr;
     bool noTrayTold_ = false;

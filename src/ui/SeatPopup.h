@@ -18,8 +18,14 @@ public:
     explicit SeatPopup(QWidget* parent = nullptr);
 
     // Places, shows and animates the pop-up for `text` ("origin:destination:date",
-    // and ":seats" when other than one in any cabin) in stacking place `slot` (1-4).
+    // and ":seats" when other than one in any cabin) in stacking place `slot`
+    // (1 at the bottom).
     void start(const QString& text, int slot);
+    // The same in the last place, telling of `more` announcements that found
+    // no place; a click anywhere on it asks for the results.
+    void startMore(int more, int slot);
+    void setMore(int more);
+    QString announcement() const { return text_; }
 
     QTimer growTimer;     // 10 ms: grow
     QTimer slideTimer; // 20 ms: slide
@@ -27,8 +33,9 @@ public:
     int finalTop() const { return start_.finalTop; }
 
 signals:
-    // The message text was clicked: the user wants to see the results.
-    void captionClicked();
+    // The message text or "Check Results!" was clicked: the user wants to see
+    // the results.
+    void resultsAsked();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -46,6 +53,8 @@ private:
     QLabel* heading_;
     QLabel* image_;
     QPixmap face_;
+    QString text_;
+    bool more_ = false; // tells of the announcements without a place
     QRect screen_;
     double perPixel_ = 15.0;
     ReminderStart start_;
