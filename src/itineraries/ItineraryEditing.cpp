@@ -29,11 +29,8 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
     return added ? Add::Added : Add::NotComposed;
 }
 
-ItineraryEditing::Delete ItineraryEditing::confirm(int selected, bool idle, const QString& question,
-                                                   const QString& title)
+ItineraryEditing::Delete ItineraryEditing::confirm(bool idle, const QString& question, const QString& title)
 {
-    if (selected < 1 || selected > store_.count())
-        return Delete::NothingSelected;
     if (!idle) {
         boxes_.show(kWaitBeforeDeleting, kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
         return Delete::Refused;
@@ -46,7 +43,9 @@ ItineraryEditing::Delete ItineraryEditing::confirm(int selected, bool idle, cons
 ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
 {
     const int before = store_.count();
-    const Delete d = confirm(selected, idle, kReallyDelete, kDeleteItinerary);
+    if (selected < 1 || selected > before)
+        return Delete::NothingSelected;
+    const Delete d = confirm(idle, kReallyDelete, kDeleteItinerary);
     if (d == Delete::Deleted) {
         store_.removeAt(selected);
         table_.removePosition(selected, before);
@@ -56,9 +55,11 @@ ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
     return d;
 }
 
-ItineraryEditing::Delete ItineraryEditing::deleteAll(int selected, bool idle)
+ItineraryEditing::Delete ItineraryEditing::deleteAll(bool idle)
 {
-    const Delete d = confirm(selected, idle, kReallyDeleteAll, kDeleteAllItineraries);
+    if (store_.count() == 0)
+        return Delete::Empty;
+    const Delete d = confirm(idle, kReallyDeleteAll, kDeleteAllItineraries);
     if (d == Delete::Deleted) {
         store_.clear();
         table_.clearAll();

@@ -141,6 +141,7 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
             itineraryList_->setColumnWidth(c, widths[c]);
     header->setStretchLastSection(true);
     box->addWidget(itineraryList_, 1);
+    ringWhenFocused(itineraryList_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }
@@ -258,6 +259,11 @@ void ItineraryPanel::afterEdit(bool redraw)
 void ItineraryPanel::deleteSelected()
 {
     const auto outcome = editing_.deleteOne(selectedItinerary(), host_.engine().idle());
+    // A command that does nothing says why.
+    if (outcome == ItineraryEditing::Delete::NothingSelected) {
+        host_.setStatus(kSelectToDelete);
+        return;
+    }
     afterEdit(outcome != ItineraryEditing::Delete::Refused);
     if (outcome == ItineraryEditing::Delete::Deleted)
         host_.setStatus(kItineraryDeleted);
@@ -265,7 +271,11 @@ void ItineraryPanel::deleteSelected()
 
 void ItineraryPanel::deleteAll()
 {
-    const auto outcome = editing_.deleteAll(selectedItinerary(), host_.engine().idle());
+    const auto outcome = editing_.deleteAll(host_.engine().idle());
+    if (outcome == ItineraryEditing::Delete::Empty) {
+        host_.setStatus(kNothingToDelete);
+        return;
+    }
     afterEdit(outcome != ItineraryEditing::Delete::Refused);
     if (outcome == ItineraryEditing::Delete::Deleted)
         host_.setStatus(kAllItinerariesDeleted);
