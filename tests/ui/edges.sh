@@ -41,7 +41,7 @@ start_program() {
   pids+=($zelvane)
 }
 stop_program() {
-  kill "$zelvane"
+  kill "$zelvane" 2>/dev/null || problems+=("the program had ended by itself ($edge)")
   set +e; wait "$zelvane"; set -e
 }
 # The outer rectangle of a window, frame included: left top right bottom (exclusive).
