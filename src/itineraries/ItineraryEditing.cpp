@@ -101,4 +101,24 @@ QDate latestDeparture(const QDate& today)
     return earliestDeparture(today).addDays(352);
 }
 
+std::optional<QString> departureProblem(const QDate& date, int extraDays, const QDate& today)
+{
+    const QString format = QStringLiteral("dd/MM/yyyy");
+    const QDate first = earliestDeparture(today), last = latestDeparture(today);
+    if (!date.isValid() || date < first || date > last)
+        return QStringLiteral("Please choose a date from %1 to %2: the airline's award search goes no further.")
+            .arg(first.toString(format), last.toString(format));
+    const qint64 fit = date.daysTo(last);
+    if (extraDays <= fit)
+        return std::nullopt;
+    return QStringLiteral("%1 and the %2 days after it reach past %3, the last date the airline searches: "
+                          "choose %4.")
+        .arg(date.toString(format))
+        .arg(extraDays)
+        .arg(last.toString(format),
+             fit == 0 ? QStringLiteral("the exact date")
+             : fit == 1 ? QStringLiteral("up to 1 day later")
+                        : QStringLiteral("up to %1 days later").arg(fit));
+}
+
 } // namespace zelvane

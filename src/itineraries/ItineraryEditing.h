@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace zelvane {
 
@@ -64,6 +65,9 @@ QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today);
 // The dates the picker offers: tomorrow up to 352 days after it.
 QDate earliestDeparture(const QDate& today);
 QDate latestDeparture(const QDate& today);
+// Why `date`, and the `extraDays` after it, cannot be watched from `today`:
+// a day the airline's award search does not reach. Nothing when they can.
+std::optional<QString> departureProblem(const QDate& date, int extraDays, const QDate& today);
 
 inline const QString kMaxItinerariesText = QStringLiteral("Maximum of 100 itineraries entered.");
 inline const QString kZlvAlert = QStringLiteral("ZLV Alert");

@@ -1,6 +1,7 @@
 #include "ui/ItineraryPanel.h"
 
 #include "app/Clock.h"
+#include "app/MessageBoxes.h"
 #include "app/TextFile.h"
 #include "engine/AwardQuery.h"
 #include "app/Clock.h"
@@ -9,14 +10,16 @@
 #include "engine/CheckEngine.h"
 #include "engine/SessionSize.h"
 #include "results/ResultTable.h"
+#include "ui/DateField.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <iterator>
@@ -57,11 +60,9 @@ ItineraryPanel::ItineraryPanel(PanelHost& host, ItineraryStore& itineraries, Cit
     grid->addWidget(caption(QStringLiteral("Destination :"), this), 0, 2);
     grid->addWidget(destinationChoice_, 0, 3, 1, 2);
 
-    datePicker_ = named(new QDateEdit(this), "DTPicker1");
-    datePicker_->setCalendarPopup(true);
-    datePicker_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    datePicker_->installEventFilter(this);
-    connect(datePicker_, &QDateEdit::dateChanged, this, [this] { datePicked_ = true; });
+    datePicker_ = named(new DateField(this), "DTPicker1");
+    datePicker_->lineEdit()->installEventFilter(this);
+    connect(datePicker_, &DateField::dateChanged, this, [this] { datePicked_ = true; });
     timeChoice_ = named(new QComboBox(this), "cbTime");
     auto* dateCaption = caption(QStringLiteral("Date && Time :"), this);
     dateCaption->setBuddy(datePicker_);
@@ -151,8 +152,11 @@ void ItineraryPanel::load()
     fillCityChoices();
     chooseFirstCities();
     showItineraries();
+    // A typed date is judged on Save, whole; the calendar offers only the
+    // dates the airline searches.
     const QDate today = clock_.now().date();
-    datePicker_->setDateRange(earliestDeparture(today), latestDeparture(today));
+    datePicker_->setDate(earliestDeparture(today));
+    datePicker_->setOffered(earliestDeparture(today), latestDeparture(today));
     timeChoice_->clear();
     timeChoice_->addItems(timeOfDayChoices());
     timeChoice_->setCurrentIndex(0);
@@ -230,6 +234,10 @@ void ItineraryPanel::addItinerary()
     choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
     choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
     choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
+    if (const auto problem = departureProblem(choice.date, choice.extraDays, clock_.now().date())) {
+        host_.boxes().show(*problem, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        return;
+    }
     const auto outcome = editing_.add(choice, cities_, itineraryList_->topLevelItemCount());
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities
         || outcome == ItineraryEditing::Add::TooManySearches)
@@ -283,8 +291,8 @@ void ItineraryPanel::deleteAll()
 
 bool ItineraryPanel::eventFilter(QObject* watched, QEvent* e)
 {
-    // A click on the picker counts as a choice even when the date stays.
-    if (watched == datePicker_ && e->type() == QEvent::MouseButtonPress)
+    // A click on the date counts as a choice even when it stays.
+    if (watched == datePicker_->lineEdit() && e->type() == QEvent::MouseButtonPress)
         datePicked_ = true;
     return Panel::eventFilter(watched, e);
 }

@@ -4,7 +4,6 @@
 #include "ui/Panel.h"
 
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QTreeWidget;
 
@@ -12,6 +11,7 @@ namespace zelvane {
 
 class CityLists;
 class Clock;
+class DateField;
 class ItineraryStore;
 
 // The itinerary panel (PictureItinerary): origin, destination, date and time
@@ -56,7 +56,7 @@ private:
     ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
     QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
     QComboBox *adultsChoice_, *extraDaysChoice_;
-    QDateEdit* datePicker_;
+    DateField* datePicker_;
     QTreeWidget* itineraryList_;
     QLabel* sessionSize_;
 };

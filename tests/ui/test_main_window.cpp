@@ -12,12 +12,13 @@
 #include "notify/ResultsPrint.h"
 #include "support/MissingTool.h"
 #include "support/SiteSim.h"
+#include "ui/DateField.h"
 #include "ui/ImageButton.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -75,8 +76,10 @@ private slots:
         QCOMPARE(rig.find<QComboBox>("cbOrigin")->currentIndex(), 0);
         QCOMPARE(rig.find<QComboBox>("cbDestation")->currentIndex(), -1);
         QCOMPARE(rig.find<QComboBox>("cbTime")->currentText(), QString("Morning"));
-        QCOMPARE(rig.find<QDateEdit>("DTPicker1")->minimumDate(), QDate(2026, 12, 9));
-        QCOMPARE(rig.find<QDateEdit>("DTPicker1")->maximumDate(), QDate(2027, 11, 26));
+        // It shows tomorrow, and its calendar offers the dates the airline searches.
+        QCOMPARE(rig.find<DateField>("DTPicker1")->date(), QDate(2026, 12, 9));
+        QCOMPARE(rig.find<DateField>("DTPicker1")->calendarWidget()->minimumDate(), QDate(2026, 12, 9));
+        QCOMPARE(rig.find<DateField>("DTPicker1")->calendarWidget()->maximumDate(), QDate(2027, 11, 26));
         QVERIFY(rig.boxes.shown.isEmpty());
     }
 
@@ -552,7 +555,7 @@ private slots:
         QFETCH(QString, date);
         WindowRig rig("date");
         rig.open();
-        auto* picker = rig.find<QDateEdit>("DTPicker1");
+        auto* picker = rig.find<DateField>("DTPicker1");
         picker->blockSignals(!userPicked);
         picker->setDate(QDate(2027, 2, 20));
         picker->blockSignals(false);
