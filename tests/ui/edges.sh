@@ -82,7 +82,6 @@ for edge in right top; do
   placed() {
     local w l t r b others=() o
     problem=
-    [ "$(popups | wc -l)" -eq 4 ] || { problem="$(popups | wc -l) pop-ups, not four"; return 1; }
     for w in $(popups); do
       read -r l t r b < <(edges "$w") || return 1 # gone meanwhile
       inside_work_area "$l" "$t" "$r" "$b" \
@@ -95,6 +94,7 @@ for edge in right top; do
       done
       others+=("$l $t $r $b")
     done
+    [ "${#others[@]}" -eq 4 ] || { problem="${#others[@]} pop-ups, not four"; return 1; }
   }
   until_ok placed || problems+=("panel at the $edge: $problem")
 

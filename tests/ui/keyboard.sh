@@ -3,7 +3,8 @@
 # presses on an X server with a window manager: Tab shows where it is, on
 # Check Now and on the itinerary list as on the other controls; Delete with
 # no itinerary chosen says so; Delete All needs no choice: it asks, and
-# Return empties the watch list.
+# Return empties the watch list; a date is typed whole, and one whose flexible
+# days reach past the last date the airline searches is refused.
 set -euo pipefail
 exe=$1 datadir=$2
 source "$(dirname "$0")/../support/desktop.sh"
@@ -69,7 +70,7 @@ shot check-now-on "$check_now"
 [ "$(differing check-now-off check-now-on)" -ge 40 ] \
   || problems+=("Check Now shows no focus mark: $(differing check-now-off check-now-on) pixels change")
 # On through the header's buttons and the panel's controls to the list.
-for _ in $(seq 17); do xdotool key Tab; done
+for _ in $(seq 15); do xdotool key Tab; done
 sleep_until_drawn
 shot list-on "$around_list"
 [ "$(differing list-off list-on)" -ge 400 ] \
@@ -90,6 +91,33 @@ if until_ok question >/dev/null; then
 else
   problems+=("Delete All with no itinerary chosen did not ask")
 fi
+
+# A date typed whole: the first of the month three months on, whose parts,
+# typed one after the other over tomorrow's date, pass through dates before
+# tomorrow. Tab from the destination selects the date to type over; five
+# more reach Save.
+typed=$(date -d "$(date +%Y-%m-01) +3 months" +%d/%m/%Y)
+xdotool mousemove --window "$window" 525 122 click 1 sleep 0.5 type --delay 50 Melb
+xdotool key Return Tab
+xdotool type --delay 50 "$typed"
+xdotool key Tab Tab Tab Tab Tab space
+added() { grep -q ";$typed;" "$list"; }
+until_ok added || problems+=("$typed typed into the date was not added: $(tr '\r\n' '  ' <"$list")")
+
+# The last date the airline searches, and six days after it: refused, said why.
+last=$(date -d "tomorrow +352 days" +%d/%m/%Y)
+before=$(rows)
+xdotool key shift+Tab shift+Tab End shift+Tab shift+Tab shift+Tab
+xdotool type --delay 50 "$last"
+xdotool key Tab Tab Tab Tab Tab space
+told() { grep -q "reach past $last" "$home/zelvane.log"; }
+alert() { xdotool search --onlyvisible --name '^ZLV Alert$' | grep .; }
+if until_ok told; then
+  until_ok alert >/dev/null && xdotool key Return
+else
+  problems+=("$last and six days after it were not refused")
+fi
+[ "$(rows)" -eq "$before" ] || problems+=("$last and six days after it were added: $(tr '\r\n' '  ' <"$list")")
 
 [ ${#problems[@]} -eq 0 ] || fail "$(printf '%s; ' "${problems[@]}")"
 echo ok
