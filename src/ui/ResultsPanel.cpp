@@ -4,10 +4,12 @@
 #include "history/HistoryStore.h"
 #include "results/ResultTable.h"
 #include "history/HistoryExport.h"
+#include "results/FlightTable.h"
 #include "results/FlightTableModel.h"
 #include "notify/ResultsPrint.h"
 #include "results/ResultsViewModel.h"
 #include "notify/SessionAlerter.h"
+#include "ui/ColumnFit.h"
 #include "ui/FlightTableView.h"
 #include "ui/HistoryWindow.h"
 
@@ -34,14 +36,55 @@ namespace zelvane {
 
 namespace {
 
-// The columns of the results list and their widths at the window's least size.
-const std::pair<int, int> kListColumns[] = {{0, 108}, {1, 104}, {2, 96}, {3, 74},
-                                            {ResultsViewModel::kSeatsColumn, 118},
-                                            {ResultsViewModel::kLastSeenColumn, 78},
-                                            {ResultsViewModel::kDaysColumn, 170}};
 // Flights of one day that the table shows without scrolling once the window
 // is tall enough; few days have more.
 constexpr int kFlightsInView = 12;
+
+// The flights as the Text tab shows them and Print prints them: a line per
+// flight under the headings, each cell in a column of its own. The page's
+// own text runs the cells together ("16:00 SYD05:35 LHRQF1").
+QString flightsText(const QList<FlightRow>& flights)
+{
+    if (flights.isEmpty())
+        return {};
+    QList<QStringList> lines{flightColumns()};
+    for (const FlightRow& f : flights)
+        lines << f;
+    QList<qsizetype> widths;
+    for (const QStringList& line : lines)
+        for (qsizetype c = 0; c < line.size(); ++c) {
+            if (widths.size() <= c)
+                widths << 0;
+            widths[c] = std::max(widths[c], line[c].trimmed().size());
+        }
+    QStringList text;
+    for (const QStringList& line : lines) {
+        QString row;
+        for (qsizetype c = 0; c < line.size(); ++c)
+            row += c + 1 < line.size() ? line[c].trimmed().leftJustified(widths[c] + 2) : line[c].trimmed();
+        text << row.trimmed();
+    }
+    return text.join(QStringLiteral("\r\n"));
+}
+
+// What the Text tab shows of an itinerary's last check: its flights, under
+// each day's name for several days; the page's text where no flight table
+// could be read.
+QString detailsTextOf(const ResultEntry& entry, const QString& pageText)
+{
+    if (entry.days.size() > 1) {
+        QStringList days;
+        bool anyFlights = false;
+        for (const DayResult& d : entry.days) {
+            const QString flights = flightsText(d.flights);
+            anyFlights = anyFlights || !flights.isEmpty();
+            days << fullDayName(d.date) + (flights.isEmpty() ? QString() : QStringLiteral("\r\n") + flights);
+        }
+        return anyFlights ? days.join(QStringLiteral("\r\n\r\n")) : pageText;
+    }
+    const QString flights = flightsText(entry.flights);
+    return flights.isEmpty() ? pageText : flights;
+}
 
 } // namespace
 
@@ -73,6 +116,9 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     resultsList_->setRootIsDecorated(false);
     resultsList_->setAlternatingRowColors(true);
     resultsList_->setUniformRowHeights(true);
+    // The columns are fitted to its width: nothing to scroll sideways to.
+    resultsList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    growRowsWithWrappedCells(*resultsList_);
     resultsList_->setIconSize(QSize(16, 16));
     const auto arrangeColumns = [this, &results] {
         resultsList_->setColumnHidden(4, true);
@@ -94,13 +140,11 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
         resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, !days);
         fitColumns();
     };
-    // The last column stretches but keeps its own width as the least, so
-    // the columns fit beside a scroll bar without scrolling sideways.
-    resultsList_->header()->setStretchLastSection(false);
     resultsList_->viewport()->installEventFilter(this);
     arrangeColumns();
-    resultsList_->header()->setStretchLastSection(true);
     connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);
+    // A check's outcome changes what the cells hold.
+    connect(&results, &QAbstractItemModel::dataChanged, this, [this] { fitColumns(); });
     // The details follow the current row, however it became current: a click
     // or the arrow keys.
     const auto follow = [this](const QModelIndex& i) {
@@ -124,17 +168,14 @@ QTabWidget* ResultsPanel::makeDetailTabs()
     flightTable_ = named(new FlightTableView(this), "tblFlights");
     flightTable_->setModel(flights_);
     flightTable_->setEmptyText(QStringLiteral("Click an itinerary to see the flights its last check found"));
-    // The times and airports take what the narrow columns leave: no
-    // sideways scrolling in a table this small.
+    // Each column as wide as what it holds; no sideways scrolling in a table
+    // this small: short of room the widest cells are shortened, whole in
+    // their tooltips.
     flightTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QHeaderView* header = flightTable_->horizontalHeader();
-    header->setStretchLastSection(false);
-    const int widths[] = {0, 0, 58, 60, 44, 48, 48, 48};
-    for (int c = 0; c < int(std::size(widths)); ++c) {
-        header->setSectionResizeMode(c, widths[c] ? QHeaderView::Fixed : QHeaderView::Stretch);
-        if (widths[c])
-            header->resizeSection(c, widths[c]);
-    }
+    flightTable_->viewport()->installEventFilter(this);
+    connect(flights_, &QAbstractItemModel::modelReset, this, [this] {
+        fitColumnsToContents(*flightTable_, *flightTable_->horizontalHeader(), false);
+    });
     detailTabs_->addTab(flightTable_, QStringLiteral("&Flights"));
     detailsText_ = named(new QTextEdit(this), "RichTextBox1");
     detailsText_->setAcceptRichText(false);
@@ -189,22 +230,25 @@ void ResultsPanel::resizeEvent(QResizeEvent* e)
 
 bool ResultsPanel::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == resultsList_->viewport() && e->type() == QEvent::Resize)
-        fitColumns();
+    if (e->type() == QEvent::Resize) {
+        if (watched == resultsList_->viewport())
+            fitColumns();
+        else if (watched == flightTable_->viewport())
+            fitColumnsToContents(*flightTable_, *flightTable_->horizontalHeader(), false);
+    }
     return Panel::eventFilter(watched, e);
 }
 
 void ResultsPanel::fitColumns()
 {
-    // Wider than at the least size, the list widens every column alike
-    // rather than leaving it all to the last: long dates show whole.
-    int least = 0;
-    for (const auto& [column, width] : kListColumns)
-        if (!resultsList_->isColumnHidden(column))
-            least += width;
-    const double widen = std::max(1.0, double(resultsList_->viewport()->width()) / least);
-    for (const auto& [column, width] : kListColumns)
-        resultsList_->setColumnWidth(column, int(width * widen));
+    // Short of room, a long date or list of days takes a second line rather
+    // than being cut; the rows take the height their cells then need.
+    const bool wraps = fitColumnsToContents(*resultsList_, *resultsList_->header(), true);
+    if (wraps != resultsList_->wordWrap()) {
+        resultsList_->setWordWrap(wraps);
+        resultsList_->setUniformRowHeights(!wraps);
+    }
+    resultsList_->doItemsLayout();
 }
 
 int ResultsPanel::currentPosition() const
@@ -217,7 +261,7 @@ void ResultsPanel::showDetails(int position)
 {
     shownPosition_ = position;
     const ResultEntry& entry = host_.resultTable().entry(position - 1);
-    detailsText_->setPlainText(ResultsViewModel::rowClickText(host_.resultTable(), position));
+    detailsText_->setPlainText(detailsTextOf(entry, ResultsViewModel::rowClickText(host_.resultTable(), position)));
     flights_->setFlights(entry.flights, host_.resultsModel().row(position).cabin);
     flightTable_->setEmptyText(entry.resultText.isEmpty() && !entry.notAvailable
                                   ? QStringLiteral("Not checked since Zelvane started")
