@@ -53,12 +53,18 @@ WindowFrame::WindowFrame(QWidget& window, Settings& settings, QSize leastSize, i
 
 void WindowFrame::restore()
 {
+    const QScreen* where = window_.screen();
     if (settings_.windowSize.isValid()) {
         // A size left on a larger screen still fits this one.
         QSize size = settings_.windowSize;
-        if (const QScreen* where = window_.screen())
+        if (where)
             size = size.boundedTo(where->availableGeometry().size());
         window_.resize(size.expandedTo(leastSize_));
+    } else if (where && window_.size() == leastSize_) {
+        // Never sized by the user: larger than the least, where the screen
+        // has the room, so the results read whole.
+        opened_ = kFirstSize.boundedTo(where->availableGeometry().size() * 0.9).expandedTo(leastSize_);
+        window_.resize(opened_);
     }
     if (settings_.windowMaximised)
         window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
@@ -141,7 +147,7 @@ void WindowFrame::noteSize()
     const QSize size = window_.size();
     if (!(window_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         && !(where && size == where->availableGeometry().size())
-        && (settings_.windowSize.isValid() || size != leastSize_))
+        && (settings_.windowSize.isValid() || (size != leastSize_ && size != opened_)))
         settings_.windowSize = size;
 }
 
@@ -152,7 +158,7 @@ void WindowFrame::noteState()
         return;
     // Never resized, the window comes back at the size it opened at.
     if (!settings_.windowSize.isValid())
-        settings_.windowSize = leastSize_;
+        settings_.windowSize = opened_.isValid() ? opened_ : leastSize_;
     settings_.windowMaximised = window_.isMaximized();
 }
 

@@ -30,7 +30,7 @@ pids+=($zelvane)
 until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
 
 rows() { grep -c . "$list" || true; }
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 700 | grep .; }
+main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
 question() { xdotool search --onlyvisible --name '^Delete All Itineraries$' | grep .; }
 no_question() { ! question >/dev/null; }
 hidden() { ! main_window >/dev/null; }
@@ -60,7 +60,8 @@ for hold in 1 2 3; do
 done
 # Keys and clicks are handled in turn: once "–" has hidden the window, the
 # whole hold has been.
-xdotool mousemove --window "$window" 574 23 click 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --window "$window" $((WIDTH - 86)) 23 click 1 # "–"
 until_ok hidden || fail "the window did not hide"
 [ "$(rows)" -eq $((before + 3)) ] || problems+=("Return held three times on Save added $(($(rows) - before)) itineraries, not three")
 

@@ -25,7 +25,7 @@ pids+=($zelvane)
 until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
 
 rows() { grep -c . "$list" || true; }
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 700 | grep .; }
+main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
 question() { xdotool search --onlyvisible --name '^Delete All Itineraries$' | grep .; }
 has_focus() { local focus; focus=$(xdotool getwindowfocus 2>/dev/null) && "$1" | grep -qx "$focus"; }
 eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"

@@ -58,7 +58,7 @@ start_display wm
 start_program
 notice() { windows_of "$zelvane" '^Zelvane$' 200 599 | grep .; }
 until_ok notice >/dev/null || fail "no notice that there is no tray"
-main=$(windows_of "$zelvane" '^Zelvane$' 600 700)
+main=$(windows_of "$zelvane" '^Zelvane$' 600 5000)
 [ -n "$main" ] || fail "the notice came without the main window"
 read -r mleft mtop mright mbottom < <(edges "$main")
 read -r left top right bottom < <(edges "$(notice)")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main window sized by hand on an X server with a window manager: its
-# corner grip drags it larger, never smaller than at first; a double click on
+# The main window sized by hand on an X server with a window manager: it
+# opens at 940x620 on a screen with the room, its corner grip drags it
+# smaller, never below 660x452, and larger; a double click on
 # its header, or Space on its maximise button, maximises it over the work area
 # and back; after Exit, and after hiding to the tray, it comes back maximised,
 # and restoring it brings back the size it had.
@@ -56,9 +57,9 @@ click_header_button() { xdotool mousemove $((X + WIDTH - $1)) $((Y + 23)) click 
 
 start_program
 show_window
-expect 660x452 - "opened for the first time"
+expect 940x620 - "opened for the first time, larger than its least size where the screen has room"
 drag_corner -300 -200 660x452
-expect 660x452 - "dragged smaller than at first"
+expect 660x452 - "dragged smaller than its least size"
 drag_corner 240 148 900x600
 expect 900x600 - "dragged larger by its grip"
 double_click_header
