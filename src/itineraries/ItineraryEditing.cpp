@@ -48,11 +48,8 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
     return itinerary ? Add::Added : Add::NotComposed;
 }
 
-ItineraryEditing::Delete ItineraryEditing::confirm(int selected, bool idle, const QString& question,
-                                                   const QString& title)
+ItineraryEditing::Delete ItineraryEditing::confirm(bool idle, const QString& question, const QString& title)
 {
-    if (selected < 1 || selected > list_.count())
-        return Delete::NothingSelected;
     if (!idle) {
         boxes_.show(kWaitBeforeDeleting, kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
         return Delete::Refused;
@@ -64,7 +61,9 @@ ItineraryEditing::Delete ItineraryEditing::confirm(int selected, bool idle, cons
 
 ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
 {
-    const Delete d = confirm(selected, idle, kReallyDelete, kDeleteItinerary);
+    if (selected < 1 || selected > list_.count())
+        return Delete::NothingSelected;
+    const Delete d = confirm(idle, kReallyDelete, kDeleteItinerary);
     if (d == Delete::Deleted)
         list_.removeAt(selected);
     if (d != Delete::Refused)
@@ -72,9 +71,11 @@ ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
     return d;
 }
 
-ItineraryEditing::Delete ItineraryEditing::deleteAll(int selected, bool idle)
+ItineraryEditing::Delete ItineraryEditing::deleteAll(bool idle)
 {
-    const Delete d = confirm(selected, idle, kReallyDeleteAll, kDeleteAllItineraries);
+    if (list_.count() == 0)
+        return Delete::Empty;
+    const Delete d = confirm(idle, kReallyDeleteAll, kDeleteAllItineraries);
     if (d == Delete::Deleted)
         list_.clear();
     if (d != Delete::Refused)
@@ -112,6 +113,26 @@ QDate earliestDeparture(const QDate& today)
 QDate latestDeparture(const QDate& today)
 {
     return earliestDeparture(today).addDays(352);
+}
+
+std::optional<QString> departureProblem(const QDate& date, int extraDays, const QDate& today)
+{
+    const QString format = QStringLiteral("dd/MM/yyyy");
+    const QDate first = earliestDeparture(today), last = latestDeparture(today);
+    if (!date.isValid() || date < first || date > last)
+        return QStringLiteral("Please choose a date from %1 to %2: the airline's award search goes no further.")
+            .arg(first.toString(format), last.toString(format));
+    const qint64 fit = date.daysTo(last);
+    if (extraDays <= fit)
+        return std::nullopt;
+    return QStringLiteral("%1 and the %2 days after it reach past %3, the last date the airline searches: "
+                          "choose %4.")
+        .arg(date.toString(format))
+        .arg(extraDays)
+        .arg(last.toString(format),
+             fit == 0 ? QStringLiteral("the exact date")
+             : fit == 1 ? QStringLiteral("up to 1 day later")
+                        : QStringLiteral("up to %1 days later").arg(fit));
 }
 
 } // namespace zelvane

@@ -39,18 +39,19 @@ public:
     enum class Add { Full, NoCities, TooManySearches, Added, NotComposed };
     Add add(const ItineraryChoice& choice, const CityLists& cities);
 
-    // No selection, the user said No, a session is running (nothing saved or
-    // redrawn), or the delete went through.
-    enum class Delete { NothingSelected, Kept, Refused, Deleted };
+    // No selection, an empty list, the user said No, a session is running
+    // (nothing saved or redrawn), or the delete went through.
+    enum class Delete { NothingSelected, Empty, Kept, Refused, Deleted };
     // `selected` is the 1-based row of the list view, 0 when none.
     Delete deleteOne(int selected, bool idle);
-    Delete deleteAll(int selected, bool idle);
+    // Needs no selection: every itinerary goes.
+    Delete deleteAll(bool idle);
 
     // The status line after an add.
     static QString statusAfterAdd(Add outcome, bool idle);
 
 private:
-    Delete confirm(int selected, bool idle, const QString& question, const QString& title);
+    Delete confirm(bool idle, const QString& question, const QString& title);
 
     WatchList& list_;
     MessageBoxes& boxes_;
@@ -62,6 +63,9 @@ QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today);
 // The dates the picker offers: tomorrow up to 352 days after it.
 QDate earliestDeparture(const QDate& today);
 QDate latestDeparture(const QDate& today);
+// Why `date`, and the `extraDays` after it, cannot be watched from `today`:
+// a day the airline's award search does not reach. Nothing when they can.
+std::optional<QString> departureProblem(const QDate& date, int extraDays, const QDate& today);
 
 inline const QString kMaxItinerariesText = QStringLiteral("Maximum of 100 itineraries entered.");
 inline const QString kZlvAlert = QStringLiteral("ZLV Alert");
@@ -81,6 +85,8 @@ QString tooManySearchesText(int searches);
 inline const QString kItineraryAdded = QStringLiteral("New Itinerary Added!");
 inline const QString kItineraryDeleted = QStringLiteral("Itinerary Deleted!");
 inline const QString kAllItinerariesDeleted = QStringLiteral("All Itineraries Deleted!");
+inline const QString kSelectToDelete = QStringLiteral("Please Select An Itinerary To Delete");
+inline const QString kNothingToDelete = QStringLiteral("There Are No Itineraries To Delete");
 inline const QString kResultsAfterProcess =
     QStringLiteral("Results Will Be Updated After Current Process...");
 inline const QString kItineraryNotAdded =

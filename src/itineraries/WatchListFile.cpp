@@ -19,8 +19,9 @@ int numberField(const QStringList& fields, int index, int low, int high, int fal
     return ok && n >= low && n <= high ? n : fallback;
 }
 
-// day/month/year, leading zeros optional, a year of four digits ("06" is not 2006).
-std::optional<QDate> dateField(const QString& text)
+} // namespace
+
+std::optional<QDate> readDate(const QString& text)
 {
     const QStringList parts = text.split(QLatin1Char('/'));
     if (parts.size() != 3)
@@ -35,8 +36,6 @@ std::optional<QDate> dateField(const QString& text)
     return date;
 }
 
-} // namespace
-
 ReadLine readItineraryLine(const QString& line)
 {
     const QStringList f = line.split(kSeparator);
@@ -48,7 +47,7 @@ ReadLine readItineraryLine(const QString& line)
     it.cabin = cabinFromName(f.value(6));
     it.adults = numberField(f, 7, 1, kMaxAdults, 1);
     it.extraDays = numberField(f, 8, 0, kMaxExtraDays, 0);
-    const std::optional<QDate> date = dateField(f.value(2));
+    const std::optional<QDate> date = readDate(f.value(2));
     it.date = date.value_or(QDate());
     read.dateField = f.value(2);
     if (f.size() < kFieldsNeeded)

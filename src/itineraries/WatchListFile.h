@@ -3,6 +3,7 @@
 #include "itineraries/Itinerary.h"
 
 #include <QString>
+#include <optional>
 
 namespace zelvane {
 
@@ -17,6 +18,9 @@ struct ReadLine {
     QString dateField;   // the date as written
 };
 ReadLine readItineraryLine(const QString& line);
+// A date as the file holds it and the user types it: day/month/year, leading
+// zeros optional, a year of four digits ("06" is not 2006).
+std::optional<QDate> readDate(const QString& text);
 QString itineraryLine(const Itinerary& itinerary);
 
 } // namespace zelvane

@@ -1,6 +1,7 @@
 #include "notify/PopupGeometry.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace zelvane {
@@ -31,16 +32,23 @@ ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double p
 {
     ReminderStart s;
     const int screenHeight = toTwips(screen.height(), perPixel);
-    const int screenWidth = toTwips(screen.width(), perPixel);
-    // The work area's bottom edge, exclusive, relative to the screen.
+    // The work area's bottom and right edges, exclusive, relative to the screen.
     const int workBottom = workArea.y() + workArea.height() - screen.y();
+    const int workRight = workArea.x() + workArea.width() - screen.x();
     s.taskbarGap = toTwips(screen.height() - workBottom, perPixel);
-    s.left = screenWidth - window.width();
+    s.left = toTwips(workRight, perPixel) - window.width();
     s.finalTop = screenHeight - (window.height() * index + s.taskbarGap);
     s.fullHeight = window.height();
-    s.top = screenHeight - kReminderStartAboveBottom;
+    // It appears low on the screen, but never over a panel at the bottom.
+    s.top = std::min(screenHeight - kReminderStartAboveBottom, screenHeight - s.taskbarGap);
     s.slideRest = screenHeight - s.taskbarGap - kReminderSlideRestAboveBottom;
     return s;
+}
+
+int reminderPlaces(const QRect& workArea, double perPixel, int windowHeight)
+{
+    constexpr int kMostPlaces = 4;
+    return std::clamp(toTwips(workArea.height(), perPixel) / std::max(1, windowHeight), 1, kMostPlaces);
 }
 
 void growTick(ReminderFrame& f, int fullHeight, int finalTop)
@@ -80,11 +88,30 @@ std::optional<QString> reminderCaption(const Announcement& a)
     return caption + QStringLiteral("\r\n is Available!");
 }
 
-QPoint menuPlace(const QRect& area, double perPixel, QSize window)
+QPoint menuPlace(const QRect& area, const QRect& icon, double perPixel, QSize window)
 {
-    const int top = toTwips(area.height(), perPixel) - window.height() - kMenuAboveBottom;
-    const int left = toTwips(area.width(), perPixel) - window.width() - kMenuFromRight;
-    return {area.x() + toPixels(left, perPixel), area.y() + toPixels(top, perPixel)};
+    const QSize size(toPixels(window.width(), perPixel), toPixels(window.height(), perPixel));
+    QPoint at;
+    if (!icon.isValid()) {
+        const int top = toTwips(area.height(), perPixel) - window.height() - kMenuAboveBottom;
+        const int left = toTwips(area.width(), perPixel) - window.width() - kMenuFromRight;
+        at = {area.x() + toPixels(left, perPixel), area.y() + toPixels(top, perPixel)};
+    } else if (icon.top() > area.bottom()) { // a panel at the bottom: above the icon
+        at = {icon.right() + 1 - size.width(), area.bottom() + 1 - size.height()};
+    } else if (icon.bottom() < area.top()) { // at the top: below it
+        at = {icon.right() + 1 - size.width(), area.top()};
+    } else if (icon.left() > area.right()) { // at the right: to its left
+        at = {area.right() + 1 - size.width(), icon.top()};
+    } else if (icon.right() < area.left()) { // at the left: to its right
+        at = {area.left(), icon.top()};
+    } else { // over the work area (a panel that reserves no room): above it, or below
+        const bool above = icon.top() - size.height() >= area.top();
+        at = {icon.right() + 1 - size.width(), above ? icon.top() - size.height() : icon.bottom() + 1};
+    }
+    // Whole inside the work area, however near its corner the icon is.
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    return at;
 }
 
 } // namespace zelvane

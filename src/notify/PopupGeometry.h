@@ -26,7 +26,9 @@ inline constexpr int kMenuHeight = 1770;
 double twipsPerPixel(double logicalDpi);
 int toPixels(int twips, double perPixel);
 
-// Where a pop-up is placed when it is raised in stacking place `index` (1-4).
+// Where a pop-up is placed when it is raised in stacking place `index` (1 at
+// the bottom). It keeps to the work area, whichever edge a panel takes: its
+// right edge on the work area's, resting one window higher for each place.
 struct ReminderStart {
     int taskbarGap = 0; // strip between the work area and the screen's bottom
     int finalTop = 0;   // where the grow animation leaves the window's top
@@ -35,9 +37,13 @@ struct ReminderStart {
     int fullHeight = 0;
     int slideRest = 0;  // where slideTimer stops
 };
-// `screen` and `workArea` in pixels, as the screen reports them.
+// `screen` and `workArea` in pixels, as the screen reports them; the result
+// in twips from the screen's top left.
 ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
                             QSize window = {kReminderWidth, kReminderHeight});
+// How many pop-ups stack in the work area without one reaching over its top:
+// four at most, one at least.
+int reminderPlaces(const QRect& workArea, double perPixel, int windowHeight = kReminderHeight);
 
 // One frame of the two animations that run side by side.
 struct ReminderFrame {
@@ -57,8 +63,11 @@ void slideTick(ReminderFrame& f, int restLine);
 // in any cabin, get a line of their own before the last ("\r\n For 2 adults").
 std::optional<QString> reminderCaption(const Announcement& announcement);
 
-// The tray menu's top-left: near the bottom right of `area` (the work area,
-// so above a panel), 400 twips up and 50 in. Pixels in, pixels out.
-QPoint menuPlace(const QRect& area, double perPixel, QSize window = {kMenuWidth, kMenuHeight});
+// The tray menu's top-left, in pixels, inside `area` (the work area): beside
+// `icon`, the tray icon's place on the screen (or the pointer's), on the side
+// of the work area the icon's panel is; without an icon, near the area's
+// bottom right, 400 twips up and 50 in.
+QPoint menuPlace(const QRect& area, const QRect& icon, double perPixel,
+                 QSize window = {kMenuWidth, kMenuHeight});
 
 } // namespace zelvane

@@ -32,6 +32,19 @@ const char* const kHelp =
     "lets this copy run beside it. For a machine without a display, see\n"
     "zelvane-check.\n";
 
+// Without a display the toolkit gives up with a fatal message that blames the
+// installation; the user is told what is missing and where to go instead.
+QtMessageHandler toolkitMessages = nullptr;
+
+void onToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
+        std::fputs(kNoDisplayText, stderr);
+        std::_Exit(kNoDisplayExitCode);
+    }
+    toolkitMessages(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -66,6 +79,7 @@ int main(int argc, char* argv[])
         && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
+    toolkitMessages = qInstallMessageHandler(onToolkitMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductTitle);
     QApplication::setWindowIcon(applicationIcon());
@@ -82,8 +96,6 @@ int main(int argc, char* argv[])
     ProgramParts& parts = program.parts;
     ProductNews news;
     AppWindows windows(parts, news, boxes);
-    // Against a simulated site the wait for a panel shortens with the other pauses.
-    windows.trayWaitMs = int(windows.trayWaitMs * timeScale());
     windows.historyRetryMs = std::max(100, int(windows.historyRetryMs * timeScale()));
     windows.alertSender().setPauseScale(timeScale());
     // The window's thread never waits long for a history another program

@@ -17,5 +17,10 @@ struct TrayCommandLine {
 TrayCommandLine readTrayCommandLine(const QStringList& arguments);
 
 inline constexpr int kUsageExitCode = 64;
+// No display to show the windows on (EX_UNAVAILABLE).
+inline constexpr int kNoDisplayExitCode = 69;
+inline const char* const kNoDisplayText =
+    "zelvane: there is no display to show its windows on; it runs in a desktop session.\n"
+    "To check for seats without a display, run zelvane-check (see man zelvane-check).\n";
 
 } // namespace zelvane

@@ -8,7 +8,9 @@
 #include "notify/PopupGeometry.h"
 #include "ui/Skin.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -109,6 +111,19 @@ AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
 
     setMask(colourKeyMask(size(), [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); }));
 
+    // Tab goes down the links and the box to the close button; the one in
+    // focus is ringed.
+    image_->setFocusPolicy(Qt::StrongFocus);
+    image_->setAccessibleName(QStringLiteral("Close"));
+    QWidget* previous = nullptr;
+    for (const char* name : {"lblWEBLink", "Check1", "Label6", "Label7", "Label8", "Label9", "Image1"}) {
+        auto* w = findChild<QWidget*>(QString::fromLatin1(name));
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+    connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
+
     // Opening with the entry asked for writes it again.
     launchAtLoginCheck_->setChecked(start_->startsWithDesktop());
 }
@@ -135,7 +150,30 @@ QLabel* AboutWindow::link(const char* name, const QString& text, int left, int t
     QLabel* l = text_(name, text, left, top, Text::Link);
     l->setCursor(Qt::PointingHandCursor);
     l->installEventFilter(this);
+    l->setFocusPolicy(Qt::StrongFocus);
+    l->setAccessibleName(text);
     return l;
+}
+
+void AboutWindow::follow(QObject* link)
+{
+    if (link == launchAtLoginLink_) {
+        toggleLaunchAtLogin();
+    } else if (link->objectName() == QLatin1String("Label6")) {
+        if (checkForUpdates)
+            checkForUpdates();
+    } else if (const QVariant address = link->property("address"); address.isValid()) {
+        QString url = address.toString();
+        showWebPage(url);
+    }
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(e);
 }
 
 void AboutWindow::saveLaunchAtLogin()
@@ -172,10 +210,28 @@ void AboutWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     drawAboutFace(p, rect(), true);
+    // The link, box or button the keyboard is on.
+    const QWidget* focused = focusWidget();
+    if (!focused || focused == this || !focused->hasFocus())
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(focused->geometry()).adjusted(-3.5, -1.5, 3.5, 1.5), 3, 3);
 }
 
 bool AboutWindow::eventFilter(QObject* watched, QEvent* e)
 {
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        if (watched == image_)
+            close();
+        else
+            follow(watched);
+        return true;
+    }
     if (watched == image_) {
         if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter)
             setClosePicture(kHover);
@@ -190,15 +246,7 @@ bool AboutWindow::eventFilter(QObject* watched, QEvent* e)
     if (e->type() != QEvent::MouseButtonRelease
         || static_cast<QMouseEvent*>(e)->button() != Qt::LeftButton)
         return QWidget::eventFilter(watched, e);
-    if (watched == launchAtLoginLink_) {
-        toggleLaunchAtLogin();
-    } else if (watched->objectName() == QLatin1String("Label6")) {
-        if (checkForUpdates)
-            checkForUpdates();
-    } else if (const QVariant address = watched->property("address"); address.isValid()) {
-        QString url = address.toString();
-        showWebPage(url);
-    }
+    follow(watched);
     return true;
 }
 

@@ -13,7 +13,8 @@ namespace zelvane {
 
 // Help / about: the version, the start-with-the-desktop choice, the city list
 // update and the product site's pages. Borderless, moved by its background;
-// closing it deletes it.
+// Tab reaches every link and the close button, Escape closes it; closing it
+// deletes it.
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +26,7 @@ public:
     std::function<void()> checkForUpdates;
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent*) override;
@@ -36,6 +38,8 @@ private:
     enum class Text { Plain, Heading, Link };
     QLabel* text_(const char* name, const QString& text, int left, int top, Text kind);
     QLabel* link(const char* name, const QString& text, int left, int top);
+    // What a click on a link, or Return on it, does.
+    void follow(QObject* link);
 
     SettingsGroup<StartChoice>& start_;
     double perPixel_ = 15.0;

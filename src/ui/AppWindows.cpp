@@ -4,6 +4,7 @@
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
 #include "notify/AlertSender.h"
+#include "notify/PopupGeometry.h"
 #include "notify/SessionAlerter.h"
 #include "startup/CheckRig.h"
 #include "startup/Startup.h"
@@ -15,6 +16,8 @@
 #include "ui/TrayMenu.h"
 
 #include <QDBusConnection>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDBusInterface>
 #include <QSystemTrayIcon>
 #include <QWindow>
@@ -98,7 +101,8 @@ AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& box
 
 AppWindows::~AppWindows()
 {
-    for (auto& p : popups_)
+    waitingPopups_.clear();
+    for (auto& p : places_)
         delete p.data();
     delete about_.data();
 }
@@ -196,6 +200,8 @@ void AppWindows::loadTrayWindow()
     });
     historyRetry->start(historyRetryMs);
     if (!trayShown()) {
+        showWithoutTray();
+        // It keeps looking, so the icon still docks in a panel that starts later.
         trayLook_ = new QTimer(menu_.get());
         QObject::connect(trayLook_, &QTimer::timeout, menu_.get(), [this] { lookForTray(); });
         trayLook_->start(trayPollMs);
@@ -209,23 +215,23 @@ bool AppWindows::trayShown() const
 
 void AppWindows::lookForTray()
 {
-    trayWaited_ += trayPollMs;
-    if (trayShown()) {
-        // A panel that came up late (or again): the icon goes into it now.
-        menu_->tray()->hide();
-        menu_->tray()->show();
-        trayLook_->stop();
+    if (!trayShown())
         return;
-    }
-    // Without a tray the icon would be nowhere: the window is the way in.
-    // It keeps looking, so an icon still docks when a panel starts later.
-    if (trayWaited_ >= trayWaitMs && !noTrayTold_) {
-        noTrayTold_ = true;
-        trayLook_->setInterval(std::max(trayPollMs, 5000));
-        showMainWindow();
-        new WhenShown(mainWindow(), kPlacedWithinMs,
-                      [this] { boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok); });
-    }
+    // A panel that came up late (or again): the icon goes into it now.
+    menu_->tray()->hide();
+    menu_->tray()->show();
+    trayLook_->stop();
+}
+
+void AppWindows::showWithoutTray()
+{
+    // Without a tray the icon would be nowhere, and the program would run unseen.
+    if (noTrayTold_)
+        return;
+    noTrayTold_ = true;
+    showMainWindow();
+    new WhenShown(mainWindow(), kPlacedWithinMs,
+                  [this] { boxes_.show(kNoTrayText, kProductTitle, MsgIcon::Information, MsgButtons::Ok); });
 }
 
 bool AppWindows::resultsPanelVisible()
@@ -240,34 +246,99 @@ bool AppWindows::resultsPanelVisible()
 void AppWindows::announce(const Announcement& announcement)
 {
     lastAnnouncement_ = std::make_unique<Announcement>(announcement);
-    raiseTestPopup();
+    raisePopup(announcement);
     blink_->start();
 }
 
 void AppWindows::raiseTestPopup()
 {
     // Nothing announced yet: the pop-up still comes up, with no caption.
-    const Announcement shown = lastAnnouncement_ ? *lastAnnouncement_ : Announcement();
-    popupCount_ = popupCount_ + 1;
-    raisePopup(popupCount_ - 1, shown, popupCount_);
-    if (popupCount_ == kPopupPlaces)
-        popupCount_ = 0;
+    raisePopup(lastAnnouncement_ ? *lastAnnouncement_ : Announcement());
 }
 
-void AppWindows::raisePopup(int slot, const Announcement& announcement, int popupCount)
+int AppWindows::popupPlaces() const
 {
-    if (slot < 0 || slot >= int(popups_.size()))
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? reminderPlaces(s->availableGeometry(), twipsPerPixel(s->logicalDotsPerInchY())) : 1;
+}
+
+int AppWindows::freePopupPlace() const
+{
+    const int places = popupPlaces();
+    for (int i = 0; i < places; ++i)
+        if (i >= places_.size() || !places_[i])
+            return i;
+    return -1;
+}
+
+void AppWindows::raisePopup(const Announcement& announcement)
+{
+    // Told in the order found: a free place only once none waits before it.
+    if (const int place = freePopupPlace(); place >= 0 && waitingPopups_.isEmpty()) {
+        showPopupIn(place, announcement);
         return;
-    // The pop-up that held the slot stays up until it is clicked.
-    auto* p = new SeatPopup;
-    popups_[size_t(slot)] = p;
-    QObject::connect(p, &SeatPopup::captionClicked, p, [this] { showResultsFromPopup(); });
-    p->start(announcement, popupCount);
+    }
+    waitingPopups_ << announcement;
+    tellWaitingPopups();
 }
 
-SeatPopup* AppWindows::popup(int slot) const
+void AppWindows::showPopupIn(int place, const Announcement& announcement)
 {
-    return slot >= 0 && slot < int(popups_.size()) ? popups_[size_t(slot)].data() : nullptr;
+    auto* p = new SeatPopup;
+    if (places_.size() <= place)
+        places_.resize(place + 1);
+    places_[place] = p;
+    QObject::connect(p, &SeatPopup::resultsAsked, p, [this] { showResultsFromPopup(); });
+    // Gone from its place, it leaves the place to the next that waits.
+    QObject::connect(p, &QObject::destroyed, &popupContext_,
+                     [this] { QTimer::singleShot(0, &popupContext_, [this] { fillFreedPlaces(); }); });
+    p->start(announcement, place + 1);
+}
+
+void AppWindows::tellWaitingPopups()
+{
+    if (morePopup_) {
+        morePopup_->setMore(int(waitingPopups_.size()));
+        return;
+    }
+    const int last = popupPlaces() - 1;
+    if (places_.size() <= last)
+        places_.resize(last + 1);
+    // The last place's own announcement waits with the others from now on.
+    if (SeatPopup* resting = places_[last]) {
+        QObject::disconnect(resting, &QObject::destroyed, &popupContext_, nullptr);
+        waitingPopups_.prepend(resting->announcement());
+        delete resting;
+    }
+    morePopup_ = new SeatPopup;
+    places_[last] = morePopup_;
+    // Seen in the results, what waited is told.
+    QObject::connect(morePopup_, &SeatPopup::resultsAsked, morePopup_, [this] {
+        waitingPopups_.clear();
+        showResultsFromPopup();
+    });
+    morePopup_->startMore(int(waitingPopups_.size()), last + 1);
+}
+
+void AppWindows::fillFreedPlaces()
+{
+    while (!waitingPopups_.isEmpty()) {
+        const int place = freePopupPlace();
+        if (place < 0)
+            break;
+        showPopupIn(place, waitingPopups_.takeFirst());
+    }
+    if (!morePopup_)
+        return;
+    if (waitingPopups_.isEmpty())
+        morePopup_->close();
+    else
+        morePopup_->setMore(int(waitingPopups_.size()));
+}
+
+SeatPopup* AppWindows::popup(int place) const
+{
+    return places_.value(place).data();
 }
 
 void AppWindows::showResultsFromPopup()
@@ -287,6 +358,20 @@ AboutWindow& AppWindows::showAbout()
             if (callUpdates)
                 callUpdates(w);
         };
+        // In the middle of the screen the user is looking at: the main
+        // window's, else the tray's.
+        QScreen* screen = nullptr;
+        if (main_ && main_->isVisible())
+            screen = main_->screen();
+        else if (menu_ && menu_->tray() && menu_->tray()->geometry().isValid())
+            screen = QGuiApplication::screenAt(menu_->tray()->geometry().center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect placed(QPoint(), about_->size());
+            placed.moveCenter(screen->availableGeometry().center());
+            about_->move(placed.topLeft());
+        }
     }
     about_->show();
     about_->raise();

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "results/SeatTexts.h"
 #include "startup/Startup.h"
 
 #include <QPointer>
 #include <QTimer>
-#include <array>
 #include <functional>
 #include <memory>
 
@@ -18,7 +18,6 @@ class MessageBoxes;
 class SeatPopup;
 class TrayBlink;
 class TrayMenu;
-struct Announcement;
 struct ProductNews;
 
 // Owns the windows of the run and joins them: the tray window, the main
@@ -45,14 +44,17 @@ public:
 
     bool resultsPanelVisible();
 
-    // Seats were found: a pop-up in the next place of the stack and the
-    // tray icon's blink until the main window is seen.
+    // Seats were found: a pop-up in the lowest free place and the tray
+    // icon's blink until the main window is seen. With every place taken,
+    // the last one tells how many more wait for a place, and each takes the
+    // next place that frees; none hides another.
     void announce(const Announcement& announcement);
-    // "test popup": the last announcement again, in the next place.
+    // "test popup": the last announcement again.
     void raiseTestPopup();
-    SeatPopup* popup(int slot) const;
+    // The pop-up resting in place `place` (0 at the bottom), if any.
+    SeatPopup* popup(int place) const;
     TrayBlink& blink() { return *blink_; }
-    // A click on a pop-up's message text.
+    // A click on a pop-up's message text or "Check Results!".
     void showResultsFromPopup();
 
     // Opened not modal; asked again while open, it is only brought up.
@@ -63,9 +65,8 @@ public:
     // Whether that tray is a StatusNotifier host (KDE, GNOME with
     // AppIndicator), which reports a click as Trigger and never DoubleClick.
     std::function<bool()> statusNotifierTray;
-    // A panel may come up after the program at log-in: how long to wait for a
-    // tray before the window is shown instead, and how often to look.
-    int trayWaitMs = 30000;
+    // A panel may come up after the program at log-in: how often to look for
+    // a tray to put the icon in.
     int trayPollMs = 1000;
     // How often a session the history could not take is tried again.
     int historyRetryMs = 30000;
@@ -78,9 +79,16 @@ public:
 
 private:
     void joinMainWindow(MainWindow& w);
+    int popupPlaces() const;
+    int freePopupPlace() const;
+    void raisePopup(const Announcement& announcement);
+    void showPopupIn(int place, const Announcement& announcement);
+    // The last place tells of the announcements waiting, or frees when none does.
+    void tellWaitingPopups();
+    void fillFreedPlaces();
     void lookForTray();
-    // One availability pop-up in place `slot` (0-based) of the stack.
-    void raisePopup(int slot, const Announcement& announcement, int popupCount);
+    // No tray: the window is the way in, shown with a notice that says why.
+    void showWithoutTray();
 
     ProgramParts& parts_;
     ProductNews& news_;
@@ -90,13 +98,14 @@ private:
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;
     std::unique_ptr<TrayBlink> blink_;
-    std::array<QPointer<SeatPopup>, 100> popups_;
-    int popupCount_ = 0; // pop-ups raised, wrapping after four
     std::unique_ptr<Announcement> lastAnnouncement_;
+    QList<QPointer<SeatPopup>> places_; // from the bottom; null where none rests
+    QList<Announcement> waitingPopups_;  // announcements without a place yet
+    QPointer<SeatPopup> morePopup_;      // "and N more", in the last place
+    QObject popupContext_;
     QPointer<AboutWindow> about_;
     QTimer* trayLook_ = nullptr;
     bool noTrayTold_ = false;
-    qint64 trayWaited_ = 0;
 };
 
 inline const QString kNoTrayText = QStringLiteral(

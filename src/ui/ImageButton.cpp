@@ -55,10 +55,15 @@ void ImageButton::paintEvent(QPaintEvent*)
         p.setOpacity(0.35);
     currentIcon_.paint(&p, rect());
     if (hasFocus()) {
+        // Dots of the highlight colour on a light line: seen on a light face
+        // and on a strong one (Check Now) alike.
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(palette().color(QPalette::Highlight), 1.5, Qt::DotLine));
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 5, 5);
+        const QRectF ring = QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5);
+        p.setPen(QPen(QColor(255, 255, 255, 235), 2.5));
+        p.drawRoundedRect(ring, 5, 5);
+        p.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 1.5, Qt::DotLine));
+        p.drawRoundedRect(ring, 5, 5);
     }
 }
 

@@ -1,19 +1,22 @@
 #include "ui/ItineraryPanel.h"
 
 #include "app/Clock.h"
+#include "app/MessageBoxes.h"
 #include "app/TextFile.h"
 #include "engine/AwardQuery.h"
 #include "engine/SessionSize.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/WatchList.h"
+#include "ui/DateField.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <iterator>
@@ -28,6 +31,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
       cities_(cities),
       clock_(clock),
       sessionIdle_(std::move(sessionIdle)),
+      boxes_(boxes),
       editing_(list, boxes)
 {
     const Theme& t = theme;
@@ -56,11 +60,9 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(caption(QStringLiteral("Destination :"), this), 0, 2);
     grid->addWidget(destinationChoice_, 0, 3, 1, 2);
 
-    datePicker_ = named(new QDateEdit(this), "DTPicker1");
-    datePicker_->setCalendarPopup(true);
-    datePicker_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    datePicker_->installEventFilter(this);
-    connect(datePicker_, &QDateEdit::dateChanged, this, [this] { datePicked_ = true; });
+    datePicker_ = named(new DateField(this), "DTPicker1");
+    datePicker_->lineEdit()->installEventFilter(this);
+    connect(datePicker_, &DateField::dateChanged, this, [this] { datePicked_ = true; });
     timeChoice_ = named(new QComboBox(this), "cbTime");
     auto* dateCaption = caption(QStringLiteral("Date && Time :"), this);
     dateCaption->setBuddy(datePicker_);
@@ -140,6 +142,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
             itineraryList_->setColumnWidth(c, widths[c]);
     header->setStretchLastSection(true);
     box->addWidget(itineraryList_, 1);
+    ringWhenFocused(itineraryList_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -154,8 +157,11 @@ void ItineraryPanel::load()
     fillCityChoices();
     chooseFirstCities();
     showItineraries();
+    // A typed date is judged on Save, whole; the calendar offers only the
+    // dates the airline searches.
     const QDate today = clock_.now().date();
-    datePicker_->setDateRange(earliestDeparture(today), latestDeparture(today));
+    datePicker_->setDate(earliestDeparture(today));
+    datePicker_->setOffered(earliestDeparture(today), latestDeparture(today));
     timeChoice_->clear();
     timeChoice_->addItems(timeOfDayChoices());
     timeChoice_->setCurrentIndex(0);
@@ -240,6 +246,10 @@ void ItineraryPanel::addItinerary()
     choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
     choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
     choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
+    if (const auto problem = departureProblem(choice.date, choice.extraDays, clock_.now().date())) {
+        boxes_.show(*problem, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        return;
+    }
     const auto outcome = editing_.add(choice, cities_);
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities
         || outcome == ItineraryEditing::Add::TooManySearches)
@@ -258,21 +268,30 @@ int ItineraryPanel::selectedItinerary() const
 void ItineraryPanel::deleteSelected()
 {
     const auto outcome = editing_.deleteOne(selectedItinerary(), sessionIdle_());
+    // A command that does nothing says why.
+    if (outcome == ItineraryEditing::Delete::NothingSelected) {
+        emit statusMessage(kSelectToDelete);
+        return;
+    }
     if (outcome == ItineraryEditing::Delete::Deleted)
         emit statusMessage(kItineraryDeleted);
 }
 
 void ItineraryPanel::deleteAll()
 {
-    const auto outcome = editing_.deleteAll(selectedItinerary(), sessionIdle_());
+    const auto outcome = editing_.deleteAll(sessionIdle_());
+    if (outcome == ItineraryEditing::Delete::Empty) {
+        emit statusMessage(kNothingToDelete);
+        return;
+    }
     if (outcome == ItineraryEditing::Delete::Deleted)
         emit statusMessage(kAllItinerariesDeleted);
 }
 
 bool ItineraryPanel::eventFilter(QObject* watched, QEvent* e)
 {
-    // A click on the picker counts as a choice even when the date stays.
-    if (watched == datePicker_ && e->type() == QEvent::MouseButtonPress)
+    // A click on the date counts as a choice even when it stays.
+    if (watched == datePicker_->lineEdit() && e->type() == QEvent::MouseButtonPress)
         datePicked_ = true;
     return Panel::eventFilter(watched, e);
 }

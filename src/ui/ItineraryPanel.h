@@ -6,7 +6,6 @@
 #include <functional>
 
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QTreeWidget;
 
@@ -14,6 +13,7 @@ namespace zelvane {
 
 class CityLists;
 class Clock;
+class DateField;
 class MessageBoxes;
 class WatchList;
 
@@ -54,6 +54,7 @@ private:
     CityLists& cities_;
     const Clock& clock_;
     std::function<bool()> sessionIdle_;
+    MessageBoxes& boxes_;
     ItineraryEditing editing_;
     bool datePicked_ = false;
     int cityRevision_ = -1; // of the city lists the drop-downs show
@@ -61,7 +62,7 @@ private:
     ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
     QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
     QComboBox *adultsChoice_, *extraDaysChoice_;
-    QDateEdit* datePicker_;
+    DateField* datePicker_;
     QTreeWidget* itineraryList_;
     QLabel* sessionSize_;
 };

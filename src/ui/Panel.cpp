@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPainter>
 
 namespace zelvane {
 
@@ -27,6 +28,69 @@ bool Panel::event(QEvent* e)
     case QEvent::MouseButtonPress: return true;
     default: return QWidget::event(e);
     }
+}
+
+namespace {
+
+// Drawn over the band just outside its target, on the target's parent, and
+// only there: the target itself and the pointer are not touched.
+class FocusRing final : public QWidget {
+public:
+    explicit FocusRing(QWidget* target) : QWidget(target->parentWidget()), target_(target)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        target_->installEventFilter(this);
+        follow();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::FocusIn:
+        case QEvent::FocusOut: follow(); break;
+        default: break;
+        }
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), kWidth));
+        p.drawRoundedRect(QRectF(rect()).adjusted(kWidth / 2, kWidth / 2, -kWidth / 2, -kWidth / 2), 3, 3);
+    }
+
+private:
+    static constexpr qreal kWidth = 2;
+    static constexpr int kOut = 3; // beyond the target's edge
+
+    void follow()
+    {
+        const bool shown = target_->isVisible() && target_->hasFocus();
+        setVisible(shown);
+        if (!shown)
+            return;
+        setGeometry(target_->geometry().adjusted(-kOut, -kOut, kOut, kOut));
+        const QRect outer = rect();
+        setMask(QRegion(outer).subtracted(QRegion(outer.adjusted(kOut, kOut, -kOut, -kOut))));
+        raise();
+    }
+
+    QWidget* target_;
+};
+
+} // namespace
+
+void ringWhenFocused(QWidget* target)
+{
+    new FocusRing(target);
 }
 
 QLabel* caption(const QString& text, QWidget* parent)

@@ -46,6 +46,9 @@ QLabel* caption(const QString& text, QWidget* parent);
 ImageButton* listButton(const char* name, int pressed, const Theme& theme, QWidget* parent);
 // A picture that holds its own name ("imgCNOff").
 ImageButton::Picture holderFace(const char* holder, const Theme& theme);
+// Rings `target` in the highlight colour while it has the keyboard focus, just
+// outside its frame: a list's own focus mark is one dotted cell, if any.
+void ringWhenFocused(QWidget* target);
 // A button whose pictures hold their own names.
 ImageButton* holderButton(const char* name, const char* pressed, const char* normal, const char* hover,
                           ImageButton::Trigger trigger, const Theme& theme, QWidget* parent);

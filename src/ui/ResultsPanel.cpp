@@ -8,7 +8,9 @@
 #include "notify/SessionAlerter.h"
 #include "results/CheckRecords.h"
 #include "results/CheckResults.h"
+#include "results/FlightTable.h"
 #include "results/ResultsViewModel.h"
+#include "ui/ColumnFit.h"
 #include "ui/FlightTableModel.h"
 #include "ui/FlightTableView.h"
 #include "ui/HistoryWindow.h"
@@ -38,12 +40,6 @@ namespace zelvane {
 
 namespace {
 
-// The columns of the results list and their widths at the window's least size.
-const std::pair<int, int> kListColumns[] = {{0, 108}, {1, 104}, {2, 96}, {3, 74},
-                                            {ResultsViewModel::kSeatsColumn, 118},
-                                            {ResultsViewModel::kLastSeenColumn, 78},
-                                            {ResultsViewModel::kDaysColumn, 170},
-                                            {ResultsViewModel::kNotCheckedColumn, 220}};
 // Flights of one day that the table shows without scrolling once the window
 // is tall enough; few days have more.
 constexpr int kFlightsInView = 12;
@@ -59,6 +55,52 @@ public:
         return QIdentityProxyModel::data(index, role);
     }
 };
+
+// The flights as the Text tab shows them and Print prints them: a line per
+// flight under the headings, each cell in a column of its own. The page's
+// own text runs the cells together ("16:00 SYD05:35 LHRQF1").
+QString flightsText(const QList<FlightRow>& flights)
+{
+    if (flights.isEmpty())
+        return {};
+    QList<QStringList> lines{flightColumns()};
+    for (const FlightRow& f : flights)
+        lines << f;
+    QList<qsizetype> widths;
+    for (const QStringList& line : lines)
+        for (qsizetype c = 0; c < line.size(); ++c) {
+            if (widths.size() <= c)
+                widths << 0;
+            widths[c] = std::max(widths[c], line[c].trimmed().size());
+        }
+    QStringList text;
+    for (const QStringList& line : lines) {
+        QString row;
+        for (qsizetype c = 0; c < line.size(); ++c)
+            row += c + 1 < line.size() ? line[c].trimmed().leftJustified(widths[c] + 2) : line[c].trimmed();
+        text << row.trimmed();
+    }
+    return text.join(QStringLiteral("\r\n"));
+}
+
+// What the Text tab shows of an itinerary's last check: its flights, under
+// each day's name for several days; the page's text where no flight table
+// could be read.
+QString detailsTextOf(const ItineraryResult& result)
+{
+    if (result.days.size() > 1) {
+        QStringList days;
+        bool anyFlights = false;
+        for (const SearchOutcome& d : result.days) {
+            const QString flights = flightsText(d.flights);
+            anyFlights = anyFlights || !flights.isEmpty();
+            days << fullDayName(d.date) + (flights.isEmpty() ? QString() : QStringLiteral("\r\n") + flights);
+        }
+        return anyFlights ? days.join(QStringLiteral("\r\n\r\n")) : result.pageText();
+    }
+    const QString flights = flightsText(result.flights());
+    return flights.isEmpty() ? result.pageText() : flights;
+}
 
 } // namespace
 
@@ -98,6 +140,9 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     resultsList_->setRootIsDecorated(false);
     resultsList_->setAlternatingRowColors(true);
     resultsList_->setUniformRowHeights(true);
+    // The columns are fitted to its width: nothing to scroll sideways to.
+    resultsList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    growRowsWithWrappedCells(*resultsList_);
     resultsList_->setIconSize(QSize(16, 16));
     const auto arrangeColumns = [this, &results] {
         resultsList_->setColumnHidden(ResultsViewModel::kOriginCodeColumn, true);
@@ -115,28 +160,19 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
         // Only a flexible itinerary's check has days to show; without one
         // the column would push "Last seen" out of sight for nothing.
         // So for a column of why a check could not answer.
-        bool changed = false;
         for (const int column : {ResultsViewModel::kDaysColumn, ResultsViewModel::kNotCheckedColumn}) {
             bool any = false;
             for (int r = 0; r < results.rowCount() && !any; ++r)
                 any = !results.index(r, column).data().toString().isEmpty();
-            if (any == resultsList_->isColumnHidden(column)) {
+            if (any == resultsList_->isColumnHidden(column))
                 resultsList_->setColumnHidden(column, !any);
-                changed = true;
-            }
         }
-        if (changed)
-            fitColumns();
+        fitColumns();
     };
-    // The last column stretches but keeps its own width as the least, so
-    // the columns fit beside a scroll bar without scrolling sideways.
-    resultsList_->header()->setStretchLastSection(false);
     resultsList_->viewport()->installEventFilter(this);
     resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, true);
     resultsList_->setColumnHidden(ResultsViewModel::kNotCheckedColumn, true);
     arrangeColumns();
-    fitColumns();
-    resultsList_->header()->setStretchLastSection(true);
     connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);
     connect(&results, &QAbstractItemModel::dataChanged, this, arrangeColumns);
     // What a check finds about the itinerary in view shows as it comes.
@@ -167,17 +203,14 @@ QTabWidget* ResultsPanel::makeDetailTabs()
     flightTable_ = named(new FlightTableView(this), "tblFlights");
     flightTable_->setModel(flights_);
     flightTable_->setEmptyText(QStringLiteral("Click an itinerary to see the flights its last check found"));
-    // The times and airports take what the narrow columns leave: no
-    // sideways scrolling in a table this small.
+    // Each column as wide as what it holds; no sideways scrolling in a table
+    // this small: short of room the widest cells are shortened, whole in
+    // their tooltips.
     flightTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QHeaderView* header = flightTable_->horizontalHeader();
-    header->setStretchLastSection(false);
-    const int widths[] = {0, 0, 58, 60, 44, 48, 48, 48};
-    for (int c = 0; c < int(std::size(widths)); ++c) {
-        header->setSectionResizeMode(c, widths[c] ? QHeaderView::Fixed : QHeaderView::Stretch);
-        if (widths[c])
-            header->resizeSection(c, widths[c]);
-    }
+    flightTable_->viewport()->installEventFilter(this);
+    connect(flights_, &QAbstractItemModel::modelReset, this, [this] {
+        fitColumnsToContents(*flightTable_, *flightTable_->horizontalHeader(), false);
+    });
     detailTabs_->addTab(flightTable_, QStringLiteral("&Flights"));
     detailsText_ = named(new QTextEdit(this), "RichTextBox1");
     detailsText_->setAcceptRichText(false);
@@ -232,22 +265,25 @@ void ResultsPanel::resizeEvent(QResizeEvent* e)
 
 bool ResultsPanel::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == resultsList_->viewport() && e->type() == QEvent::Resize)
-        fitColumns();
+    if (e->type() == QEvent::Resize) {
+        if (watched == resultsList_->viewport())
+            fitColumns();
+        else if (watched == flightTable_->viewport())
+            fitColumnsToContents(*flightTable_, *flightTable_->horizontalHeader(), false);
+    }
     return Panel::eventFilter(watched, e);
 }
 
 void ResultsPanel::fitColumns()
 {
-    // Wider than at the least size, the list widens every column alike
-    // rather than leaving it all to the last: long dates show whole.
-    int least = 0;
-    for (const auto& [column, width] : kListColumns)
-        if (!resultsList_->isColumnHidden(column))
-            least += width;
-    const double widen = std::max(1.0, double(resultsList_->viewport()->width()) / least);
-    for (const auto& [column, width] : kListColumns)
-        resultsList_->setColumnWidth(column, int(width * widen));
+    // Short of room, a long date or list of days takes a second line rather
+    // than being cut; the rows take the height their cells then need.
+    const bool wraps = fitColumnsToContents(*resultsList_, *resultsList_->header(), true);
+    if (wraps != resultsList_->wordWrap()) {
+        resultsList_->setWordWrap(wraps);
+        resultsList_->setUniformRowHeights(!wraps);
+    }
+    resultsList_->doItemsLayout();
 }
 
 int ResultsPanel::currentPosition() const
@@ -260,7 +296,7 @@ void ResultsPanel::showDetails(int position)
 {
     shownPosition_ = position;
     const ItineraryResult& result = results_.at(position);
-    detailsText_->setPlainText(result.pageText());
+    detailsText_->setPlainText(detailsTextOf(result));
     flights_->setFlights(result.flights(), list_.at(position).cabin);
     flightTable_->setEmptyText(!result.checked() ? QStringLiteral("Not checked since Zelvane started")
                                : result.availability() == Availability::NotKnown

@@ -113,8 +113,22 @@ SeatPopup::SeatPopup(QWidget* parent)
     applyShape();
 }
 
+void SeatPopup::startMore(int more, int slot)
+{
+    more_ = true;
+    start(Announcement(), slot);
+    setMore(more);
+}
+
+void SeatPopup::setMore(int more)
+{
+    setCaption(more == 1 ? QStringLiteral("and 1 more flight\r\nwith seats")
+                         : QStringLiteral("and %1 more flights\r\nwith seats").arg(more));
+}
+
 void SeatPopup::start(const Announcement& announcement, int slot)
 {
+    announcement_ = announcement;
     QRect work = screen_;
     if (QScreen* s = QGuiApplication::primaryScreen())
         work = s->availableGeometry();
@@ -192,8 +206,11 @@ void SeatPopup::paintEvent(QPaintEvent*)
 
 void SeatPopup::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
-        close();
+    if (e->button() != Qt::LeftButton || !rect().contains(e->position().toPoint()))
+        return;
+    close();
+    if (more_)
+        emit resultsAsked();
 }
 
 bool SeatPopup::eventFilter(QObject* watched, QEvent* e)
@@ -202,15 +219,14 @@ bool SeatPopup::eventFilter(QObject* watched, QEvent* e)
         return QWidget::eventFilter(watched, e);
     auto* me = static_cast<QMouseEvent*>(e);
     auto* label = qobject_cast<QWidget*>(watched);
-    // The banner takes no clicks; everything else acts on a left release over itself.
+    // The banner takes no clicks; either text acts on a left release over itself.
     if (watched == image_)
         return true;
     if (e->type() == QEvent::MouseButtonPress || me->button() != Qt::LeftButton || !label
         || !label->rect().contains(me->position().toPoint()))
         return true;
     close();
-    if (watched == caption_)
-        emit captionClicked();
+    emit resultsAsked();
     return true;
 }
 

@@ -18,8 +18,13 @@ public:
     explicit SeatPopup(QWidget* parent = nullptr);
 
     // Places, shows and animates the pop-up for an announcement in stacking
-    // place `slot` (1-4).
+    // place `slot` (1 at the bottom).
     void start(const Announcement& announcement, int slot);
+    // The same in the last place, telling of `more` announcements that found
+    // no place; a click anywhere on it asks for the results.
+    void startMore(int more, int slot);
+    void setMore(int more);
+    const Announcement& announcement() const { return announcement_; }
 
     QTimer growTimer;     // 10 ms: grow
     QTimer slideTimer; // 20 ms: slide
@@ -27,8 +32,9 @@ public:
     int finalTop() const { return start_.finalTop; }
 
 signals:
-    // The message text was clicked: the user wants to see the results.
-    void captionClicked();
+    // The message text or "Check Results!" was clicked: the user wants to see
+    // the results.
+    void resultsAsked();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -46,6 +52,8 @@ private:
     QLabel* heading_;
     QLabel* image_;
     QPixmap face_;
+    Announcement announcement_;
+    bool more_ = false; // tells of the announcements without a place
     QRect screen_;
     double perPixel_ = 15.0;
     ReminderStart start_;

@@ -10,7 +10,9 @@
 #include "ui/Skin.h"
 #include "ui/MainWindow.h"
 
+#include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -47,6 +49,8 @@ TrayMenu::TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<
 {
     setObjectName(QStringLiteral("frmmenu"));
     setWindowTitle(kProductTitle);
+    // The arrows, Tab, Return and Escape work the menu too.
+    setFocusPolicy(Qt::StrongFocus);
     const double perPixel = screenTwipsPerPixel(QGuiApplication::primaryScreen());
     const auto px = [perPixel](int twips) { return toPixels(twips, perPixel); };
     setFixedSize(px(kMenuWidth), px(kMenuHeight));
@@ -163,14 +167,21 @@ void TrayMenu::showWaiting(const QString& summary)
 
 void TrayMenu::onActivate()
 {
-    // From the work area: above a panel at the bottom, not over it and the icon.
-    QScreen* s = QGuiApplication::primaryScreen();
+    // Beside the icon, inside the work area, whichever edge its panel is on.
+    // A tray that does not say where the icon is was clicked where the pointer is.
+    QRect icon = tray_ ? tray_->geometry() : QRect();
+    if (!icon.isValid())
+        icon = QRect(QCursor::pos(), QSize(1, 1));
+    QScreen* s = QGuiApplication::screenAt(icon.center());
+    if (!s)
+        s = QGuiApplication::primaryScreen();
     if (s)
-        move(menuPlace(s->availableGeometry(), screenTwipsPerPixel(s)));
+        move(menuPlace(s->availableGeometry(), icon, screenTwipsPerPixel(s)));
     highlight(nullptr);
     show();
     raise();
     activateWindow();
+    setFocus(Qt::PopupFocusReason);
 }
 
 // The window's own panel switches: each panel comes with its own parts (the
@@ -194,8 +205,44 @@ void TrayMenu::exitProgram()
     windows_.endProgram();
 }
 
+void TrayMenu::keyPressEvent(QKeyEvent* e)
+{
+    const QList<QLabel*> items{settingsItem_, resultsItem_, exitItem_};
+    const auto at = items.indexOf(highlighted_);
+    switch (e->key()) {
+    case Qt::Key_Escape: hide(); return;
+    case Qt::Key_Down:
+    case Qt::Key_Tab: highlight(items[at < 0 ? 0 : (at + 1) % items.size()]); return;
+    case Qt::Key_Up:
+    case Qt::Key_Backtab: highlight(items[at <= 0 ? items.size() - 1 : at - 1]); return;
+    case Qt::Key_Home: highlight(items.first()); return;
+    case Qt::Key_End: highlight(items.last()); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: choose(highlighted_); return;
+    default: QWidget::keyPressEvent(e);
+    }
+}
+
+bool TrayMenu::focusNextPrevChild(bool)
+{
+    // Tab moves along the items, as the arrows do: there is nothing else to go to.
+    return false;
+}
+
+void TrayMenu::choose(QLabel* item)
+{
+    if (item == settingsItem_)
+        openSettings();
+    else if (item == resultsItem_)
+        showResults();
+    else if (item == exitItem_)
+        exitProgram();
+}
+
 void TrayMenu::highlight(QLabel* under)
 {
+    highlighted_ = under;
     const QColor lit = palette().color(QPalette::Active, QPalette::HighlightedText);
     for (QLabel* l : {settingsItem_, resultsItem_, exitItem_}) {
         QPalette p = l->palette();
@@ -214,12 +261,7 @@ bool TrayMenu::eventFilter(QObject* watched, QEvent* e)
             highlight(qobject_cast<QLabel*>(watched));
     } else if (e->type() == QEvent::MouseButtonRelease
                && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-        if (watched == settingsItem_)
-            openSettings();
-        else if (watched == resultsItem_)
-            showResults();
-        else if (watched == exitItem_)
-            exitProgram();
+        choose(qobject_cast<QLabel*>(watched));
     }
     return QWidget::eventFilter(watched, e);
 }

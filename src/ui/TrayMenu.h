@@ -39,7 +39,9 @@ public:
     void showLoginTrouble(bool refused);
     // "1 alert waiting to be sent: …", or empty when nothing waits.
     void showWaiting(const QString& summary);
-    // Shows this window as the icon's menu, near the work area's bottom right.
+    // Shows this window as the icon's menu, beside the icon inside the work
+    // area; the arrow keys (or Tab) choose an item, Return takes it, Escape
+    // closes the menu.
     void onActivate();
 
     void openSettings();
@@ -51,11 +53,14 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
     void changeEvent(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
 
 private:
     void highlight(QLabel* item);
+    void choose(QLabel* item);
 
     const SettingsGroup<StartChoice>& start_;
     ProductNews& news_;
@@ -69,6 +74,7 @@ private:
     QLabel* settingsItem_;
     QLabel* resultsItem_;
     QLabel* exitItem_;
+    QLabel* highlighted_ = nullptr;
 };
 
 inline const QString kTrayToolTip = QStringLiteral("Zelvane") + QStringLiteral("Enabled");

@@ -59,12 +59,18 @@ WindowFrame::WindowFrame(QWidget& window, SettingsGroup<WindowPlacement>& placem
 void WindowFrame::restore()
 {
     placement_ = *kept_;
+    const QScreen* where = window_.screen();
     if (placement_.size.isValid()) {
         // A size left on a larger screen still fits this one.
         QSize size = placement_.size;
-        if (const QScreen* where = window_.screen())
+        if (where)
             size = size.boundedTo(where->availableGeometry().size());
         window_.resize(size.expandedTo(leastSize_));
+    } else if (where && window_.size() == leastSize_) {
+        // Never sized by the user: larger than the least, where the screen
+        // has the room, so the results read whole.
+        opened_ = kFirstSize.boundedTo(where->availableGeometry().size() * 0.9).expandedTo(leastSize_);
+        window_.resize(opened_);
     }
     if (placement_.maximised)
         window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
@@ -148,7 +154,7 @@ void WindowFrame::noteSize()
     const QSize size = window_.size();
     if (!(window_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         && !(where && size == where->availableGeometry().size())
-        && (placement_.size.isValid() || size != leastSize_)) {
+        && (placement_.size.isValid() || (size != leastSize_ && size != opened_))) {
         placement_.size = size;
         resting_.start();
     }
@@ -167,7 +173,7 @@ void WindowFrame::noteState()
         return;
     // Never resized, the window comes back at the size it opened at.
     if (!placement_.size.isValid())
-        placement_.size = leastSize_;
+        placement_.size = opened_.isValid() ? opened_ : leastSize_;
     placement_.maximised = window_.isMaximized();
     keepPlacement();
 }

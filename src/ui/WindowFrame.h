@@ -19,11 +19,14 @@ namespace zelvane {
 class WindowFrame : public QObject {
 public:
     static constexpr int kGrip = 18; // the corner that resizes
+    // The size a window never sized by the user opens at, where the screen
+    // has 10 % more room.
+    static constexpr QSize kFirstSize{940, 620};
 
     WindowFrame(QWidget& window, SettingsGroup<WindowPlacement>& placement, QSize leastSize, int headerHeight);
 
     // Before the window is made: the size and state it was left in, the
-    // size cut to the screen it opens on.
+    // size cut to the screen it opens on; never sized, kFirstSize.
     void restore();
     void toggleMaximized();
     // Into the settings now: a resize is kept once it rests, and the program
@@ -44,6 +47,7 @@ private:
     WindowPlacement placement_;
     QTimer resting_; // a drag resizes many times a second; the settings are written once
     QSize leastSize_;
+    QSize opened_; // the first size, when the user has chosen none yet
     int headerHeight_;
     std::optional<QPoint> dragFrom_; // a press on the background that may become a move
 };

@@ -2,7 +2,8 @@
 # How the real program ends where no window of its own is involved:
 #  - `zelvane --help` and `--version` print and end, without a display and
 #    without starting a running copy; so does an argument it does not know,
-#    with a usage line and status 64;
+#    with a usage line and status 64; with no display it says that one is
+#    needed, points to zelvane-check and ends with status 69;
 #  - told to stop (SIGTERM at log-off, SIGHUP, Ctrl+C) the running program
 #    saves its settings and its watch list first, and gives up its lock;
 #  - so it does when its display goes away (the X server ends under it);
@@ -44,7 +45,15 @@ done <<'ARGS'
 64 usage --version extra
 64 usage --help -platform
 ARGS
-[ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help, --version or a wrong argument took the lock or wrote settings"
+# Started with no display at all, or one that is gone: it says what it needs
+# and where to go instead, and ends with a status of its own.
+for display in '' :77; do
+  set +e; out=$(DISPLAY=$display timeout 20 "$exe" 2>&1); rc=$?; set -e
+  [ "$rc" -eq 69 ] || fail "zelvane with DISPLAY='$display' ended with status $rc: $out"
+  grep -q 'no display' <<<"$out" && grep -q 'zelvane-check' <<<"$out" && ! grep -q 'Reinstalling' <<<"$out" \
+    || fail "zelvane with DISPLAY='$display' said: $out"
+done
+[ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help, --version, a wrong argument or no display took the lock or wrote settings"
 
 # Stored details without the keys the program writes itself, and a watch list
 # written by hand: both come back whole and in the program's own form.

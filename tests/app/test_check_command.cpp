@@ -650,6 +650,35 @@ private slots:
         QCOMPARE(back.messages().size(), 1);
     }
 
+    // A refused login's warning waits while the mail server is down; the next
+    // check's login gets through, so the warning is no longer true and never
+    // arrives, while that check's results mail does.
+    void aLoginThatWorksDropsTheWaitingWarning()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer down;
+        QVERIFY(down.start());
+        down.stop();
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeSettings("1234567", "9999", 0, mailTo(down));
+        const Run refused = run();
+        QCOMPARE(refused.exitCode, 6);
+        QVERIFY2(refused.err.contains("waits in the outbox"), qPrintable(refused.err));
+        writeSettings("1234567", "1234", 0, mailTo(down));
+        const Run good = run();
+        QCOMPARE(good.exitCode, 8);
+        SmtpTestServer back;
+        QVERIFY(back.start());
+        writeSettings("1234567", "1234", 0, mailTo(back));
+        const Run sent = run({"--send-waiting"});
+        QVERIFY2(sent.exitCode == 0, qPrintable(sent.out + sent.err));
+        const QList<QJsonObject> mails = back.messages();
+        QCOMPARE(mails.size(), 1);
+        QVERIFY(QJsonDocument(mails.first()).toJson().contains("Flight Sydney TO Melbourne On Date 25/12/2026"));
+    }
+
     // A watch of four dates and a party of two: every date is searched, in
     // order, with the party's adult count, and each is a check in the history.
     void aFlexibleWatchSearchesEveryDateWithItsAdults()

@@ -3,7 +3,7 @@
 # folder where nothing was built yet, scripts/package builds what the package
 # holds and makes a .deb that installs every file (it runs package.sh on it);
 # then scripts/demo, whose programs are not all built yet, says it is building
-# and keeps the compiler's lines to itself.
+# and how far it is, and keeps the compiler's lines to itself.
 #   fresh_clone.sh SOURCE
 set -euo pipefail
 src=$1
@@ -27,4 +27,8 @@ first=$(grep -v '^bootstrap' "$tmp/demo.out" | head -1)
   || { cat "$tmp/demo.out"; fail "the demo's first build does not say so first"; }
 ! grep -Eq '^\[[0-9]+/[0-9]+\] |^-- |Building CXX|Linking CXX' "$tmp/demo.out" \
   || { cat "$tmp/demo.out"; fail "the demo shows the build's lines though the build went well"; }
+# Minutes of building are not minutes of silence: every tenth of it is told.
+progress=$(grep -E '^  [0-9]+% built$' "$tmp/demo.out" | tr -dc '0-9\n' | tr '\n' ' ')
+[ "$progress" = "0 10 20 30 40 50 60 70 80 90 100 " ] \
+  || { cat "$tmp/demo.out"; fail "the demo's build told its progress as: ${progress:-nothing}"; }
 echo ok

@@ -180,6 +180,9 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QList<QDate>>("dates");
         QTest::newRow("exact date") << "A;B;25/12/2026;Morning;SYD;LON" << QList<QDate>{QDate(2026, 12, 25)};
+        QTest::newRow("over a month's end")
+            << "A;B;31/01/2027;Morning;SYD;LON;Any;1;2"
+            << QList<QDate>{QDate(2027, 1, 31), QDate(2027, 2, 1), QDate(2027, 2, 2)};
         QTest::newRow("over the new year")
             << "A;B;30/12/2026;Morning;SYD;LON;Any;1;3"
             << QList<QDate>{QDate(2026, 12, 30), QDate(2026, 12, 31), QDate(2027, 1, 1), QDate(2027, 1, 2)};

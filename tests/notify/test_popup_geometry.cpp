@@ -32,38 +32,61 @@ class TestPopupGeometry : public QObject {
     Q_OBJECT
 
 private slots:
-    void placesRestAboveTheTaskBar_data()
+    // Inside the work area whichever edge the panel takes: on its bottom, its
+    // right edge on the area's right edge, never over the panel.
+    void placesRestInTheWorkArea_data()
     {
         QTest::addColumn<QRect>("work");
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("gap");
         QTest::addColumn<int>("finalTop");
         QTest::addColumn<int>("slideRest"); // 3680 twips above the work area's bottom
-        const QRect screen(0, 0, 1024, 768); // 11520 twips high at 96 dpi
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("top");       // where it appears, collapsed
+        // 1024x768 at 96 dpi: 15360 x 11520 twips.
         QTest::newRow("40 px bar at the bottom, place 1")
-            << QRect(0, 0, 1024, 728) << 1 << 600 << 11520 - 3315 << 7240;
-        QTest::newRow("place 2 one window higher") << QRect(0, 0, 1024, 728) << 2 << 600 << 5490 << 7240;
-        QTest::newRow("place 3") << QRect(0, 0, 1024, 728) << 3 << 600 << 2775 << 7240;
-        QTest::newRow("place 4") << QRect(0, 0, 1024, 728) << 4 << 600 << 60 << 7240;
-        QTest::newRow("48 px bar at the bottom") << QRect(0, 0, 1024, 720) << 1 << 720 << 8085 << 7120;
-        QTest::newRow("bar at the top") << QRect(0, 40, 1024, 728) << 1 << 0 << 11520 - 2715 << 7840;
-        QTest::newRow("bar at the left") << QRect(60, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840;
-        QTest::newRow("bar at the right") << QRect(0, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840;
+            << QRect(0, 0, 1024, 728) << 1 << 600 << 11520 - 3315 << 7240 << 15360 << 10920;
+        QTest::newRow("place 2 one window higher") << QRect(0, 0, 1024, 728) << 2 << 600 << 5490 << 7240 << 15360 << 10920;
+        QTest::newRow("place 3") << QRect(0, 0, 1024, 728) << 3 << 600 << 2775 << 7240 << 15360 << 10920;
+        QTest::newRow("place 4") << QRect(0, 0, 1024, 728) << 4 << 600 << 60 << 7240 << 15360 << 10920;
+        QTest::newRow("24 px bar at the bottom") << QRect(0, 0, 1024, 744) << 1 << 360 << 8445 << 7480 << 15360 << 11020;
+        QTest::newRow("bar at the top") << QRect(0, 40, 1024, 728) << 1 << 0 << 11520 - 2715 << 7840 << 15360 << 11020;
+        QTest::newRow("bar at the left") << QRect(60, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840 << 15360 << 11020;
+        QTest::newRow("bar at the right") << QRect(0, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840 << 14460 << 11020;
     }
-    void placesRestAboveTheTaskBar()
+    void placesRestInTheWorkArea()
     {
         QFETCH(QRect, work);
         QFETCH(int, index);
         QFETCH(int, gap);
         QFETCH(int, finalTop);
         QFETCH(int, slideRest);
+        QFETCH(int, right);
+        QFETCH(int, top);
         const ReminderStart s = reminderStart(QRect(0, 0, 1024, 768), work, twipsPerPixel(96), index);
         QCOMPARE(s.taskbarGap, gap);
         QCOMPARE(s.finalTop, finalTop);
         QCOMPARE(s.slideRest, slideRest);
-        QCOMPARE(s.left + kReminderWidth, 15360); // right edge on the screen's right edge
-        QCOMPARE(s.top, 11520 - 500);
+        QCOMPARE(s.left + kReminderWidth, right);
+        QCOMPARE(s.top, top);
         QCOMPARE(s.fullHeight, 2715);
+    }
+
+    // As many places as the work area holds whole, four at most.
+    void placesFitTheWorkArea_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("places");
+        QTest::newRow("1080 px") << 1040 << 4;
+        QTest::newRow("768 px") << 728 << 4;
+        QTest::newRow("600 px") << 560 << 3;
+        QTest::newRow("a sliver") << 100 << 1;
+    }
+    void placesFitTheWorkArea()
+    {
+        QFETCH(int, height);
+        QFETCH(int, places);
+        QCOMPARE(reminderPlaces(QRect(0, 0, 1024, height), 15.0), places);
     }
 
     void growIsClampedOnTheTickAfterPassingTheFullHeight()
@@ -141,22 +164,40 @@ private slots:
         QCOMPARE(reminderCaption(announcement).value_or(QString()), caption);
     }
 
-    void trayMenuSitsNearTheAreasBottomRight_data()
+    // The menu (156x118 px at 96 dpi) opens beside the icon, on the side of
+    // the work area its panel is on, whole inside the area.
+    void trayMenuOpensBesideTheIcon_data()
     {
-        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("icon");
         QTest::addColumn<double>("dpi");
         QTest::addColumn<QPoint>("topLeft");
         // 1770 + 400 twips above the bottom, 2340 + 50 in from the right.
-        QTest::newRow("1024x768 at 96 dpi") << QRect(0, 0, 1024, 768) << 96.0 << QPoint(865, 623);
-        QTest::newRow("second screen") << QRect(1024, 0, 1024, 768) << 96.0 << QPoint(1889, 623);
-        QTest::newRow("144 dpi") << QRect(0, 0, 1536, 1152) << 144.0 << QPoint(1297, 935);
+        QTest::newRow("no icon, 1024x768") << QRect(0, 0, 1024, 768) << QRect() << 96.0 << QPoint(865, 623);
+        QTest::newRow("no icon, second screen") << QRect(1024, 0, 1024, 768) << QRect() << 96.0 << QPoint(1889, 623);
+        QTest::newRow("no icon, 144 dpi") << QRect(0, 0, 1536, 1152) << QRect() << 144.0 << QPoint(1297, 935);
+        QTest::newRow("panel at the bottom")
+            << QRect(0, 0, 1366, 728) << QRect(1300, 736, 24, 24) << 96.0 << QPoint(1324 - 156, 728 - 118);
+        QTest::newRow("panel at the top")
+            << QRect(0, 40, 1366, 728) << QRect(1300, 8, 24, 24) << 96.0 << QPoint(1324 - 156, 40);
+        QTest::newRow("panel at the right")
+            << QRect(0, 0, 1326, 768) << QRect(1334, 700, 24, 24) << 96.0 << QPoint(1326 - 156, 768 - 118);
+        QTest::newRow("panel at the right, icon at the top")
+            << QRect(0, 0, 1326, 768) << QRect(1334, 4, 24, 24) << 96.0 << QPoint(1326 - 156, 4);
+        QTest::newRow("panel at the left")
+            << QRect(40, 0, 1326, 768) << QRect(8, 300, 24, 24) << 96.0 << QPoint(40, 300);
+        QTest::newRow("icon at the top left corner")
+            << QRect(0, 30, 1366, 738) << QRect(2, 3, 24, 24) << 96.0 << QPoint(0, 30);
+        QTest::newRow("panel reserving nothing")
+            << QRect(0, 0, 1366, 768) << QRect(1300, 744, 24, 24) << 96.0 << QPoint(1324 - 156, 744 - 118);
     }
-    void trayMenuSitsNearTheAreasBottomRight()
+    void trayMenuOpensBesideTheIcon()
     {
-        QFETCH(QRect, screen);
+        QFETCH(QRect, area);
+        QFETCH(QRect, icon);
         QFETCH(double, dpi);
         QFETCH(QPoint, topLeft);
-        QCOMPARE(menuPlace(screen, twipsPerPixel(dpi)), topLeft);
+        QCOMPARE(menuPlace(area, icon, twipsPerPixel(dpi)), topLeft);
     }
 };
 

@@ -31,7 +31,7 @@ public:
         bool tls = false;         // STARTTLS with the test CA's certificate, needed before AUTH
         QString auth;             // "user:password": AUTH required
         QString mode = QStringLiteral("normal"); // refuse-rcpt, close-in-data, silent,
-                                                 // silent-after-data, silent-at-quit, greet-421
+                                                 // silent-after-data, silent-at-quit, greet-421, slow
         int port = 0; // 0: a free one; else a server back where it was
     };
     explicit SmtpTestServer(Options options);

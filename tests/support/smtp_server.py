@@ -2,7 +2,10 @@
 """A real SMTP server on 127.0.0.1 for the tests (aiosmtpd), with faults.
 
 smtp_server.py --port-file FILE --log FILE [--port N] [--tls CERT KEY] [--auth USER:PASSWORD]
-               [--mode normal|refuse-rcpt|close-in-data|silent|silent-after-data|silent-at-quit|greet-421]
+               [--mode normal|refuse-rcpt|close-in-data|silent|silent-after-data|silent-at-quit|greet-421|slow]
+
+silent-after-data logs the message it was sent and then never answers its
+end; slow answers every command, each reply 0.6 s after it.
 
 With --tls it offers STARTTLS and asks for it before AUTH and MAIL. Every
 message it accepts is written to the log as one JSON line: the envelope,
@@ -57,15 +60,16 @@ class Handler:
             # The data arrived, but no answer to its end ever does.
             server.transport.close()
             return "421 closing"
-        if self.mode == "silent-after-data":
-            # The data arrived; the connection stays open and says nothing more.
-            await asyncio.Event().wait()
         message = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
         record = {"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
                   "headers": [[k, str(v)] for k, v in message.items()],
                   "parts": parts_of(message)}
         with open(self.log, "a", encoding="utf-8") as f:
             f.write(json.dumps(record) + "\n")
+        if self.mode == "silent-after-data":
+            # The message is here, but the sender never hears so: the
+            # connection stays open and says nothing more.
+            await asyncio.Event().wait()
         return "250 2.0.0 Message accepted for delivery"
 
     async def handle_QUIT(self, server, session, envelope):
@@ -73,6 +77,17 @@ class Handler:
             # The message was taken; the goodbye never comes.
             await asyncio.Event().wait()
         return "221 Bye"
+
+
+class SlowSMTP(SMTP):
+    """Answers every command, each a while after it: never silent for long,
+    but the whole exchange takes longer than a sender may wait."""
+
+    async def push(self, status):
+        text = status.decode() if isinstance(status, bytes) else status
+        if len(text) < 4 or text[3] != "-":  # the last line of a reply
+            await asyncio.sleep(0.6)
+        await super().push(status)
 
 
 def authenticator(expected):
@@ -109,7 +124,8 @@ async def main():
             kwargs.update(authenticator=authenticator(a.auth), auth_required=True,
                           auth_require_tls=bool(context))
         handler = Handler(a.mode, a.log)
-        server = await loop.create_server(lambda: SMTP(handler, hostname="mail.test", **kwargs),
+        kind = SlowSMTP if a.mode == "slow" else SMTP
+        server = await loop.create_server(lambda: kind(handler, hostname="mail.test", **kwargs),
                                           "127.0.0.1", a.port)
     port = server.sockets[0].getsockname()[1]
     with open(a.port_file + ".part", "w") as f:

@@ -69,6 +69,21 @@ QList<FlightRow> flightsOfDay(int n, int firstNumber, bool seats)
     return rows;
 }
 
+// Whether a cell's text shows whole in its place, as the view lays it out:
+// on one line, or wrapped where the view wraps. Shortened, it does not.
+bool readsWhole(QAbstractItemView* view, const QModelIndex& i, bool wraps)
+{
+    const QString text = i.data().toString();
+    QRect place = view->visualRect(i);
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    place.adjust(margin, 0, -margin, 0);
+    if (!i.data(Qt::DecorationRole).isNull())
+        place.setLeft(place.left() + view->iconSize().width() + 2 * margin);
+    const QRect needed = QFontMetrics(view->font())
+                             .boundingRect(place, Qt::AlignLeft | Qt::AlignVCenter | (wraps ? Qt::TextWordWrap : 0), text);
+    return needed.width() <= place.width() && needed.height() <= place.height();
+}
+
 // The rows of a view whole in sight.
 int rowsInSight(QAbstractItemView* view)
 {
@@ -124,7 +139,8 @@ private slots:
     }
 
     // Each cabin cell marked by what the site's word means, the cabin the
-    // itinerary asks for marked in the heading, the printed text untouched.
+    // itinerary asks for marked in the heading; the text to print has each
+    // cell apart, where the page's own text runs them together.
     void flightsOfTheRowInView()
     {
         WindowRig rig("flights");
@@ -154,7 +170,12 @@ private slots:
         QVERIFY(!m->index(0, 4).data(FlightTableModel::kSeatsRole).isValid()); // stops are no cabin
         QVERIFY(m->headerData(6, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QVERIFY(!m->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
-        QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("09:05 SYD 11:15 PER QF 401"));
+        QStringList lines;
+        for (const QString& line : rig.find<QTextEdit>("RichTextBox1")->toPlainText().split('\n'))
+            lines << line.split(QRegularExpression("\\s{2,}")).join('|');
+        QCOMPARE(lines, QStringList({"Departing|Arriving|Flight|Aircraft|Stops|Econ.|Bus.|First",
+                                     "09:05 SYD|11:15 PER|QF 401|738|0|Y|None|-",
+                                     "13:05 SYD|15:15 PER|QF 409|A330|1|0|4"}));
 
         // The row below was not checked in this run: no flights, no text.
         makeCurrent(rig, 1);
@@ -257,6 +278,50 @@ private slots:
         const int next = std::min(chosen + 1, int(seats.size()) - 1);
         QCOMPARE(table->model()->index(0, 2).data().toString(), QString("QF %1").arg(100 * next));
         QCOMPARE(table->model()->rowCount(), next + 1);
+    }
+
+    // What a check found reads whole, not cut short with a tooltip to say the
+    // rest: in the results list at the least size, a long date or list of
+    // days on a second line where need be; maximised, the flights' cells
+    // too, each column as wide as what it holds.
+    void cellsReadWhole_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("least size") << QSize(660, 452);
+        QTest::newRow("1920x1080 less a panel, maximised") << QSize(1920, 1056);
+    }
+    void cellsReadWhole()
+    {
+        QFETCH(QSize, size);
+        WindowRig rig("whole");
+        MainWindow& w = openResults(rig, {kSydPer, "Brisbane;London;25/02/2027;Evening;BNE;LHR;Business;2;6"});
+        QList<FlightRow> flights = flightsOfDay(3, 401, true);
+        flights[1][2] = "QF 1 / BA 7 / QF 9"; // the flight, and the aircraft
+        flights[1][3] = "Boeing 787-9 Dreamliner";
+        ItineraryResult days = checkedDays(QDate(2027, 2, 25), "Y-Y-Y--");
+        days.days[0].flights = flights;
+        rig.checks.results().set(2, days);
+        w.resize(size);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        makeCurrent(rig, 1);
+        QCoreApplication::processEvents();
+        auto* list = rig.find<QTreeView>("ListViewQuery");
+        QVERIFY(!list->isColumnHidden(ResultsViewModel::kDaysColumn));
+        for (int r = 0; r < list->model()->rowCount(); ++r)
+            for (int c = 0; c < list->model()->columnCount(); ++c)
+                if (!list->isColumnHidden(c))
+                    QVERIFY2(readsWhole(list, list->model()->index(r, c), list->wordWrap()),
+                             qPrintable(list->model()->index(r, c).data().toString()));
+        if (size.width() < 1920)
+            return;
+        auto* table = rig.find<QTableView>("tblFlights");
+        QCOMPARE(table->model()->rowCount(), 3);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < table->model()->columnCount(); ++c)
+                if (!table->model()->index(r, c).data(FlightTableModel::kSeatsRole).isValid())
+                    QVERIFY2(readsWhole(table, table->model()->index(r, c), false),
+                             qPrintable(table->model()->index(r, c).data().toString()));
     }
 
     // Maximised on a 1920x1080 screen above a panel, twenty itineraries and a

@@ -15,6 +15,7 @@
 #include "results/CheckRecords.h"
 #include "startup/CheckRig.h"
 #include "startup/Startup.h"
+#include "ui/DateField.h"
 #include "ui/AlertsPanel.h"
 #include "ui/NoteLabel.h"
 #include "ui/Skin.h"
@@ -26,7 +27,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QScreen>
-#include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -324,7 +324,7 @@ void shootTravellers(MainWindow& w, const ShotOptions& o)
                          const QString& days) {
         choose("cbOrigin", from);
         choose("cbDestation", to);
-        w.findChild<QDateEdit*>(QStringLiteral("DTPicker1"))->setDate(date);
+        w.findChild<DateField*>(QStringLiteral("DTPicker1"))->setDate(date);
         choose("cbAdults", adults);
         choose("cbExtraDays", days);
         emit w.findChild<ImageButton*>(QStringLiteral("ImageSaveQuery"))->activated();
