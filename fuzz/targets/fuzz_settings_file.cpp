@@ -25,20 +25,22 @@ public:
 };
 
 struct Loaded {
-    double memberNo;
-    QString lastName, pin, mail, progDirectory;
-    QDateTime currTime, lastLoginTime;
-    qint16 autostart, timeMin, timeHou, timeDay, timeIndex, mailSendType;
+    Member member;
+    Schedule schedule;
+    MailPolicy mailPolicy;
+    StartChoice start;
     // A save keeps 15 significant digits of the member number and every
     // other value whole.
-    bool sameAfterSave(Loaded other) const
+    // The PIN as it is sent, not how it is held.
+    bool sameAfterSave(const Loaded& other) const
     {
-        if (std::abs(other.memberNo - memberNo) > std::abs(memberNo) * 1e-14)
+        if (std::abs(other.member.number - member.number) > std::abs(member.number) * 1e-14)
             return false;
-        other.memberNo = memberNo;
-        return other == *this;
+        const Member& a = member;
+        const Member& b = other.member;
+        return a.surname == b.surname && a.pinText() == b.pinText() && a.email == b.email
+               && schedule == other.schedule && mailPolicy == other.mailPolicy && start == other.start;
     }
-    bool operator==(const Loaded&) const = default;
 };
 
 Loaded load(const FixedClock& clock)
@@ -46,29 +48,17 @@ Loaded load(const FixedClock& clock)
     NativeSettingsArea area;
     Settings s(area, clock, QStringLiteral("/opt/zelvane"));
     s.load();
-    return {s.memberNo,   s.surname,    s.pinText(),       s.email,
-            s.programDirectory, s.lastSessionTime, s.lastLoginTime, s.autoStart,
-            s.intervalMinutes,    s.intervalHours,       s.intervalDays,      s.intervalChoice,
-            s.mailSendType};
+    return {*s.member, *s.schedule, *s.mailPolicy, *s.start};
 }
 
 void save(const Loaded& v, const FixedClock& clock)
 {
     NativeSettingsArea area;
     Settings s(area, clock, QStringLiteral("/opt/zelvane"));
-    s.memberNo = v.memberNo;
-    s.surname = v.lastName;
-    s.setPinText(v.pin);
-    s.email = v.mail;
-    s.programDirectory = v.progDirectory;
-    s.lastSessionTime = v.currTime;
-    s.lastLoginTime = v.lastLoginTime;
-    s.autoStart = v.autostart;
-    s.intervalMinutes = v.timeMin;
-    s.intervalHours = v.timeHou;
-    s.intervalDays = v.timeDay;
-    s.intervalChoice = v.timeIndex;
-    s.mailSendType = v.mailSendType;
+    s.member.set(v.member);
+    s.schedule.set(v.schedule);
+    s.mailPolicy.set(v.mailPolicy);
+    s.start.set(v.start);
     if (!s.save().ok())
         __builtin_trap();
 }
