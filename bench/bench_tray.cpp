@@ -337,7 +337,7 @@ void popupsRaisedAndClosed()
                     std::printf("\na pop-up did not come to rest: figures stop here\n");
                     return;
                 }
-                QTest::mouseClick(p->findChild<QLabel*>("Label1"), Qt::LeftButton);
+                QTest::mouseClick(p->findChild<QLabel*>("checkResultsLink"), Qt::LeftButton);
                 if (!QTest::qWaitFor([&p] { return !p; })) {
                     std::printf("\na clicked pop-up did not close: figures stop here\n");
                     return;

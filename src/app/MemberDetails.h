@@ -29,7 +29,7 @@ enum class MemberSave { Missing, PinInvalid, Saved };
 MemberSave saveMemberDetails(SettingsGroup<Member>& member, SettingsGroup<MailPolicy>& mail,
                              const MemberEntries& entries, MessageBoxes& boxes);
 
-// lblLastLoginTime: empty while no session has completed.
+// The last login time as the window shows it: empty while no session has completed.
 QString lastLoginText(const QDateTime& lastLogin);
 
 inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Required Information.");

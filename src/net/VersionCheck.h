@@ -52,7 +52,7 @@ enum class VersionCheckOutcome {
     NotNewer,     // nothing announced
     ResultsShown, // the results panel was up: flag and label left as they were
     NoAddress,    // newer, but no web page to get it from: nothing announced
-    NewVersion,   // show lblNewVer; the address is in updateAddress
+    NewVersion,   // offer the new version; the address is in updateAddress
 };
 
 // The decisions of the version check on an already fetched body (nothing when
@@ -70,7 +70,7 @@ QCoro::Task<VersionCheckOutcome> checkVersion(ProductNews& news, std::function<b
 // What the main window shows from the outcome, at each load and panel switch.
 bool showNewVersionLabel(const ProductNews& news);
 
-// A click on lblNewVer: with an update address, asks; on Yes opens the page
+// A click on the new-version offer: with an update address, asks; on Yes opens the page
 // and ends the program (the caller's endProgram saves the settings first).
 // True when the offer was accepted.
 bool offerUpdate(const ProductNews& news, MessageBoxes& boxes,
@@ -80,9 +80,9 @@ bool offerUpdate(const ProductNews& news, MessageBoxes& boxes,
 // Fetches the notice; only a successful fetch replaces the stored text (an
 // empty file empties it). True when it was replaced.
 QCoro::Task<bool> fetchNotice(ProductNews& news, QString address, NetTimeouts timeouts = {});
-// imgInfo is shown when there is a notice to read.
+// The notice button is shown when there is a notice to read.
 bool showNoticeButton(const ProductNews& news);
-// A click on imgInfo: the whole notice, lines and all.
+// A click on the notice button: the whole notice, lines and all.
 void showNotice(const ProductNews& news, MessageBoxes& boxes);
 
 } // namespace zelvane

@@ -28,30 +28,30 @@ std::optional<EntryProblem> checkAlertEntries(const AlertEntries& e, bool passwo
         QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?"
                        "(\\.[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?)*)$"));
     if (!host.isEmpty() && !hostName.match(host).hasMatch())
-        return EntryProblem{"txtSmtpHost", QStringLiteral("The mail server must be a host name such as "
+        return EntryProblem{AlertEntry::SmtpHost, QStringLiteral("The mail server must be a host name such as "
                                                           "smtp.example.com.")};
     bool isNumber = false;
     const int port = e.smtpPort.trimmed().toInt(&isNumber);
     if (!isNumber || port < 1 || port > 65535)
-        return EntryProblem{"txtSmtpPort", QStringLiteral("The port must be a number from 1 to 65535.")};
+        return EntryProblem{AlertEntry::SmtpPort, QStringLiteral("The port must be a number from 1 to 65535.")};
     const bool needsHost = !e.smtpUser.trimmed().isEmpty() || !e.smtpPassword.isEmpty()
                            || !e.smtpFrom.trimmed().isEmpty();
     if (host.isEmpty() && needsHost)
-        return EntryProblem{"txtSmtpHost", QStringLiteral("Please enter the mail server these details "
+        return EntryProblem{AlertEntry::SmtpHost, QStringLiteral("Please enter the mail server these details "
                                                           "belong to.")};
     const QString from = e.smtpFrom.trimmed();
     static const QRegularExpression address(QStringLiteral("^[^@\\s]+@[^@\\s]+$"));
     if (!from.isEmpty() && !address.match(from).hasMatch())
-        return EntryProblem{"txtSmtpFrom", QStringLiteral("The sender must be an e-mail address with "
+        return EntryProblem{AlertEntry::SmtpFrom, QStringLiteral("The sender must be an e-mail address with "
                                                           "one \"@\", such as me@example.com.")};
     SmtpServer server{host, port, e.smtpSecurity, e.smtpUser.trimmed(),
                       e.smtpPassword.isEmpty() && passwordKept && !e.smtpUser.trimmed().isEmpty()
                           ? QStringLiteral("kept") : e.smtpPassword};
     if (!host.isEmpty())
         if (const auto problem = smtpSetupProblem(server))
-            return EntryProblem{"cbSmtpSecurity", problem->left(1).toUpper() + problem->mid(1) + '.'};
+            return EntryProblem{AlertEntry::SmtpSecurity, problem->left(1).toUpper() + problem->mid(1) + '.'};
     if (!e.pushUrl.trimmed().isEmpty() && !isPushAddress(e.pushUrl))
-        return EntryProblem{"txtPushUrl", QStringLiteral("The push address must be a web address "
+        return EntryProblem{AlertEntry::PushAddress, QStringLiteral("The push address must be a web address "
                                                          "starting with https:// or http://.")};
     return std::nullopt;
 }

@@ -17,8 +17,10 @@ struct AlertEntries {
 AlertEntries alertEntriesFrom(const AlertChannels& channels); // the password stays empty
 
 // The first entry that cannot be saved: its control and what to tell the user.
+// Which entry a problem is about, so the window can take the user there.
+enum class AlertEntry { SmtpHost, SmtpPort, SmtpSecurity, SmtpFrom, PushAddress };
 struct EntryProblem {
-    const char* control;
+    AlertEntry entry;
     QString message;
 };
 // `passwordKept`: a password is stored already (typing none keeps it).

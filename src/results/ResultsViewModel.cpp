@@ -12,11 +12,10 @@ namespace {
 
 const QStringList& columnTitles()
 {
-    static const QStringList titles = {QStringLiteral("Origin"),  QStringLiteral("Destination"),
-                                       QStringLiteral("Date"),    QStringLiteral("Time"),
-                                       QStringLiteral("OriCode"), QStringLiteral("DesCode"),
-                                       QStringLiteral("Last seen"), QStringLiteral("Seats"),
-                                       QStringLiteral("Days"), QStringLiteral("Check")};
+    static const QStringList titles = {QStringLiteral("Origin"), QStringLiteral("Destination"),
+                                       QStringLiteral("Date"),   QStringLiteral("Time"),
+                                       QStringLiteral("Seats"),  QStringLiteral("Days"),
+                                       QStringLiteral("Check"),  QStringLiteral("Last seen")};
     return titles;
 }
 
@@ -151,8 +150,6 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
         case kDestinationColumn: return it.destination.name;
         case kDateColumn: return list_.datesText(position);
         case kTimeColumn: return it.timeOfDay;
-        case kOriginCodeColumn: return it.origin.code;
-        case kDestinationCodeColumn: return it.destination.code;
         case kLastSeenColumn:
             return summary.lastAvailable.isValid() ? summary.lastAvailable.toString(QStringLiteral("dd/MM/yyyy"))
                                                    : QString();

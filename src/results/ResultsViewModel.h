@@ -45,13 +45,12 @@ public:
     static constexpr int kDestinationColumn = 1;
     static constexpr int kDateColumn = 2;
     static constexpr int kTimeColumn = 3;
-    static constexpr int kOriginCodeColumn = 4;
-    static constexpr int kDestinationCodeColumn = 5;
-    static constexpr int kLastSeenColumn = 6;
-    static constexpr int kSeatsColumn = 7;
-    static constexpr int kDaysColumn = 8;
+    // What the trip asks and found, before what the history found.
+    static constexpr int kSeatsColumn = 4;
+    static constexpr int kDaysColumn = 5;
     // Why the last check could not answer, for a row it could not.
-    static constexpr int kNotCheckedColumn = 9;
+    static constexpr int kNotCheckedColumn = 6;
+    static constexpr int kLastSeenColumn = 7;
 
 private:
     void rebuild();

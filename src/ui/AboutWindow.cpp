@@ -5,7 +5,6 @@
 #include "app/Settings.h"
 #include "net/Addresses.h"
 #include "net/VersionCheck.h"
-#include "notify/PopupGeometry.h"
 #include "ui/Skin.h"
 
 #include <QApplication>
@@ -22,8 +21,8 @@ namespace zelvane {
 
 namespace {
 
-constexpr int kWidth = 5715;
-constexpr int kHeight = 4170;
+constexpr int kWidth = 381;
+constexpr int kHeight = 278;
 
 QString siteHost()
 {
@@ -54,56 +53,53 @@ QPixmap closePicture(int picture, qreal dpr)
 AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), start_(start)
 {
-    setObjectName(QStringLiteral("frmAboutus"));
+    setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(QStringLiteral("Help / About Menu"));
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        perPixel_ = twipsPerPixel(s->logicalDotsPerInchY());
-    const auto px = [this](int twips) { return toPixels(twips, perPixel_); };
-    setFixedSize(px(kWidth), px(kHeight));
+    setFixedSize(kWidth, kHeight);
 
     const auto label = [this](const char* name, const QString& text, int left, int top, bool bold) {
         return text_(name, text, left, top, bold ? Text::Heading : Text::Plain);
     };
-    QLabel* title = label("Label1", QStringLiteral("Help / About Menu"), 180, 90, true);
+    QLabel* title = label("aboutTitle", QStringLiteral("Help / About Menu"), 12, 6, true);
     QPalette white = title->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     title->setPalette(white);
-    label("Label2", QStringLiteral("Version :"), 300, 660, true);
-    label("lblVersion", editionVersionText(), 1350, 660, false);
-    label("Label10", QStringLiteral("About:"), 300, 1080, true);
-    label("Label4", QStringLiteral("Quick Support:"), 300, 1620, true);
+    label("versionCaption", QStringLiteral("Version :"), 20, 44, true);
+    label("versionLabel", editionVersionText(), 90, 44, false);
+    label("aboutHeading", QStringLiteral("About:"), 20, 72, true);
+    label("supportHeading", QStringLiteral("Quick Support:"), 20, 108, true);
 
     const auto line = [&](const char* name, int top) {
         auto* l = new QFrame(this);
         l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(px(300), px(top), px(kWidth - 600), 1);
+        l->setGeometry(20, top, kWidth - 40, 1);
         l->setStyleSheet(QStringLiteral("background: #7a9bb8"));
     };
-    line("Line1", 960);
-    line("Line2", 1500);
+    line("Line1", 64);
+    line("Line2", 100);
 
     const QString host = siteHost();
-    link("lblWEBLink", host, 1350, 1080)->setProperty("address", QStringLiteral("http://") + host);
+    link("webLink", host, 90, 72)->setProperty("address", QStringLiteral("http://") + host);
 
     launchAtLoginCheck_ = new QCheckBox(this);
-    launchAtLoginCheck_->setObjectName(QStringLiteral("Check1"));
+    launchAtLoginCheck_->setObjectName(QStringLiteral("launchAtLoginCheck"));
     connect(launchAtLoginCheck_, &QCheckBox::toggled, this, [this] { saveLaunchAtLogin(); });
-    launchAtLoginLink_ = link("Label5", kLaunchAtStartText, 840, 1995);
+    launchAtLoginLink_ = link("launchAtLoginLink", kLaunchAtStartText, 56, 133);
     // The box sits on its caption's middle line, whatever the font's height.
     const int box = launchAtLoginCheck_->sizeHint().height();
-    launchAtLoginCheck_->setGeometry(px(540), launchAtLoginLink_->y() + (launchAtLoginLink_->height() - box) / 2, box, box);
-    link("Label6", QStringLiteral("Check For Updates"), 840, 2370);
-    link("Label7", QStringLiteral("Report A Problem"), 840, 2745)
+    launchAtLoginCheck_->setGeometry(36, launchAtLoginLink_->y() + (launchAtLoginLink_->height() - box) / 2, box, box);
+    updatesLink_ = link("checkForUpdatesLink", QStringLiteral("Check For Updates"), 56, 158);
+    link("reportProblemLink", QStringLiteral("Report A Problem"), 56, 183)
         ->setProperty("address", host + QStringLiteral("/support.html#contact"));
-    link("Label8", QStringLiteral("Online Help"), 840, 3120)
+    link("onlineHelpLink", QStringLiteral("Online Help"), 56, 208)
         ->setProperty("address", host + QStringLiteral("/support.html"));
-    link("Label9", QStringLiteral("Online FAQ"), 840, 3495)
+    link("onlineFaqLink", QStringLiteral("Online FAQ"), 56, 233)
         ->setProperty("address", host + QStringLiteral("/faq.html"));
 
     image_ = new QLabel(this);
-    image_->setObjectName(QStringLiteral("Image1"));
+    image_->setObjectName(QStringLiteral("closePicture"));
     image_->setGeometry(width() - 26, 6, 18, 18);
     image_->setMouseTracking(true);
     image_->installEventFilter(this);
@@ -116,7 +112,7 @@ AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
     image_->setFocusPolicy(Qt::StrongFocus);
     image_->setAccessibleName(QStringLiteral("Close"));
     QWidget* previous = nullptr;
-    for (const char* name : {"lblWEBLink", "Check1", "Label6", "Label7", "Label8", "Label9", "Image1"}) {
+    for (const char* name : {"webLink", "launchAtLoginCheck", "checkForUpdatesLink", "reportProblemLink", "onlineHelpLink", "onlineFaqLink", "closePicture"}) {
         auto* w = findChild<QWidget*>(QString::fromLatin1(name));
         if (previous)
             setTabOrder(previous, w);
@@ -140,7 +136,7 @@ QLabel* AboutWindow::text_(const char* name, const QString& text, int left, int 
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, kind == Text::Link ? QColor(0x1d, 0x5f, 0x99) : QColor(0x13, 0x34, 0x5a));
     l->setPalette(p);
-    l->move(toPixels(left, perPixel_), toPixels(top, perPixel_));
+    l->move(left, top);
     l->adjustSize();
     return l;
 }
@@ -159,7 +155,7 @@ void AboutWindow::follow(QObject* link)
 {
     if (link == launchAtLoginLink_) {
         toggleLaunchAtLogin();
-    } else if (link->objectName() == QLatin1String("Label6")) {
+    } else if (link == updatesLink_) {
         if (checkForUpdates)
             checkForUpdates();
     } else if (const QVariant address = link->property("address"); address.isValid()) {

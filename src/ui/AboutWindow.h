@@ -42,10 +42,10 @@ private:
     void follow(QObject* link);
 
     SettingsGroup<StartChoice>& start_;
-    double perPixel_ = 15.0;
     QCheckBox* launchAtLoginCheck_;
     QLabel* image_;
     QLabel* launchAtLoginLink_;
+    QLabel* updatesLink_;
 };
 
 // The start-with-the-desktop caption, in the words of the desktop it runs on.

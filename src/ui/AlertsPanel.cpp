@@ -25,7 +25,7 @@ namespace zelvane {
 
 AlertsPanel::AlertsPanel(SettingsGroup<AlertChannels>& channels, SessionAlerter& alerts, MessageBoxes& boxes, const Theme& theme,
                          QWidget* parent)
-    : Panel("PictureAlerts", theme, parent), channels_(channels), alerts_(alerts), boxes_(boxes)
+    : Panel("alertsPanel", theme, parent), channels_(channels), alerts_(alerts), boxes_(boxes)
 {
     setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
     // The buttons beside the first two rows, the user and the password on one
@@ -43,33 +43,33 @@ AlertsPanel::AlertsPanel(SettingsGroup<AlertChannels>& channels, SessionAlerter&
         grid->addWidget(e, row, column + 1, 1, span);
         return e;
     };
-    smtpHostEdit_ = entry("txtSmtpHost", "Mail &server :", 0, 0, 1);
+    smtpHostEdit_ = entry("smtpHostEdit", "Mail &server :", 0, 0, 1);
     smtpHostEdit_->setPlaceholderText(QStringLiteral("smtp.example.com"));
-    smtpPortEdit_ = entry("txtSmtpPort", "P&ort :", 0, 2, 1);
+    smtpPortEdit_ = entry("smtpPortEdit", "P&ort :", 0, 2, 1);
     smtpPortEdit_->setMaximumWidth(64);
-    smtpSecurityChoice_ = named(new QComboBox(this), "cbSmtpSecurity");
+    smtpSecurityChoice_ = named(new QComboBox(this), "smtpSecurityChoice");
     smtpSecurityChoice_->addItems({QStringLiteral("None"), QStringLiteral("STARTTLS"), QStringLiteral("TLS")});
     auto* securityCaption = caption(QStringLiteral("Se&curity :"), this);
     securityCaption->setBuddy(smtpSecurityChoice_);
     grid->addWidget(securityCaption, 1, 0);
     grid->addWidget(smtpSecurityChoice_, 1, 1);
-    smtpUserEdit_ = entry("txtSmtpUser", "&User :", 2, 0, 1);
-    smtpPasswordEdit_ = entry("txtSmtpPassword", "&Password :", 2, 2, 2);
+    smtpUserEdit_ = entry("smtpUserEdit", "&User :", 2, 0, 1);
+    smtpPasswordEdit_ = entry("smtpPasswordEdit", "&Password :", 2, 2, 2);
     smtpPasswordEdit_->setEchoMode(QLineEdit::Password);
     // The notes wrap, and their rows take the height the text needs.
-    passwordPlace_ = named(new QLabel(this), "lblPasswordPlace");
+    passwordPlace_ = named(new QLabel(this), "passwordPlaceLabel");
     passwordPlace_->setWordWrap(true);
     passwordPlace_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     passwordPlace_->setForegroundRole(QPalette::PlaceholderText);
     grid->addWidget(passwordPlace_, 3, 1, 1, 4);
-    smtpFromEdit_ = entry("txtSmtpFrom", "&From :", 4, 0, 4);
+    smtpFromEdit_ = entry("smtpFromEdit", "&From :", 4, 0, 4);
     smtpFromEdit_->setPlaceholderText(QStringLiteral("the e-mail address of the member details"));
-    pushUrlEdit_ = entry("txtPushUrl", "Pus&h address :", 5, 0, 4);
+    pushUrlEdit_ = entry("pushAddressEdit", "Pus&h address :", 5, 0, 4);
     pushUrlEdit_->setPlaceholderText(QStringLiteral("https://ntfy.sh/your-topic"));
     notifyDesktopCheck_ = named(new QCheckBox(QStringLiteral("Show &desktop notifications"), this),
-                              "chkNotifyDesktop");
+                              "desktopNotesCheck");
     announceChangesOnlyCheck_ = named(new QCheckBox(QStringLiteral("&Announce only flights that became available"), this),
-                                    "chkAnnounceChangesOnly");
+                                    "changesOnlyCheck");
     announceChangesOnlyCheck_->setToolTip(QStringLiteral(
         "Pop-ups, desktop notifications and the push tell only of flights that had no seats at their last check"));
     auto* checks = new QHBoxLayout;
@@ -81,7 +81,7 @@ AlertsPanel::AlertsPanel(SettingsGroup<AlertChannels>& channels, SessionAlerter&
     // Three lines hold every channel failing with its reason, two while what
     // waits is listed below with its own; a longer line ends in "…" and is
     // shown whole in its tooltip.
-    testOutcome_ = named(new NoteLabel(3, this), "lblTestOutcome");
+    testOutcome_ = named(new NoteLabel(3, this), "testOutcomeLabel");
     testOutcome_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     testOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(testOutcome_, 7, 0, 1, 5);
@@ -89,13 +89,13 @@ AlertsPanel::AlertsPanel(SettingsGroup<AlertChannels>& channels, SessionAlerter&
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(9, 1);
 
-    saveAlertsButton_ = listButton("ImageSaveAlerts", 16, theme, this);
+    saveAlertsButton_ = listButton("saveAlertsButton", 16, theme, this);
     saveAlertsButton_->setFixedSize(128, 30);
     resetOnMove_ = {saveAlertsButton_};
     connect(saveAlertsButton_, &ImageButton::activated, this, [this] { save(); });
-    testAlertButton_ = named(new QPushButton(QStringLiteral("Send &Test Alert"), this), "cmdTestAlert");
+    testAlertButton_ = named(new QPushButton(QStringLiteral("Send &Test Alert"), this), "testAlertButton");
     connect(testAlertButton_, &QPushButton::clicked, this, [this] { sendTestAlert(); });
-    sendNowButton_ = named(new QPushButton(QStringLiteral("Send &Now"), this), "cmdSendNow");
+    sendNowButton_ = named(new QPushButton(QStringLiteral("Send &Now"), this), "sendNowButton");
     sendNowButton_->setToolTip(QStringLiteral("Try every alert that waits at once"));
     connect(sendNowButton_, &QPushButton::clicked, this, [this] { alerts_.post().sendWaiting(); });
     auto* side = new QVBoxLayout;
@@ -117,7 +117,7 @@ void AlertsPanel::addWaitingList(QGridLayout* grid, int row)
     // Two lines of what waits; each line's tooltip has it whole.
     waitingCaption_ = caption(QString(), this);
     waitingCaption_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    waiting_ = named(new QListWidget(this), "lstWaiting");
+    waiting_ = named(new QListWidget(this), "waitingList");
     waiting_->setFrameShape(QFrame::NoFrame);
     waiting_->setFocusPolicy(Qt::NoFocus);
     waiting_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -217,8 +217,8 @@ QCoro::Task<bool> AlertsPanel::save()
     const AlertEntries e = entries();
     if (const auto problem = checkAlertEntries(e, passwordKept_)) {
         boxes_.show(problem->message, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
-        if (auto* w = findChild<QWidget*>(QLatin1String(problem->control)))
-            w->setFocus();
+        QWidget* const entryOf[] = {smtpHostEdit_, smtpPortEdit_, smtpSecurityChoice_, smtpFromEdit_, pushUrlEdit_};
+        entryOf[int(problem->entry)]->setFocus();
         co_return false;
     }
     QPointer<AlertsPanel> self(this);

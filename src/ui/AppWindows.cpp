@@ -239,7 +239,7 @@ bool AppWindows::resultsPanelVisible()
     // A window not made (or not loaded) yet shows no panel, and is not made only to say so.
     if (!main_ || !main_->built())
         return false;
-    const auto* panel = main_->findChild<QWidget*>(QStringLiteral("PictureResult"));
+    const auto* panel = main_->findChild<QWidget*>(QStringLiteral("resultsPanel"));
     return panel && panel->isVisibleTo(main_.get());
 }
 

@@ -131,7 +131,8 @@ bool fitColumnsToContents(QAbstractItemView& view, QHeaderView& header, bool wra
         for (const Need& n : needs)
             widths << std::max(n.least, std::min(n.whole, low));
     }
-    header.setStretchLastSection(false);
+    if (header.stretchLastSection())
+        header.setStretchLastSection(false);
     for (int i = 0; i < needs.size(); ++i)
         header.resizeSection(needs[i].logical, widths[i]);
     return whole > room;

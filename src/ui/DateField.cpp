@@ -23,7 +23,7 @@ DateField::DateField(QWidget* parent) : QWidget(parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     text_ = new QLineEdit(this);
-    text_->setObjectName(QStringLiteral("txtDate"));
+    text_->setObjectName(QStringLiteral("dateText"));
     // Digits and slashes as far as a date goes: no part is judged before the
     // whole is typed.
     text_->setValidator(new QRegularExpressionValidator(
@@ -32,7 +32,7 @@ DateField::DateField(QWidget* parent) : QWidget(parent)
     text_->setToolTip(QStringLiteral("Type the date as day/month/year, or press Alt+Down for a calendar"));
     row->addWidget(text_, 1);
     opener_ = new QToolButton(this);
-    opener_->setObjectName(QStringLiteral("cmdCalendar"));
+    opener_->setObjectName(QStringLiteral("calendarButton"));
     opener_->setArrowType(Qt::DownArrow);
     opener_->setFocusPolicy(Qt::NoFocus); // Alt+Down opens it from the text
     opener_->setAccessibleName(QStringLiteral("Calendar"));
@@ -44,7 +44,7 @@ DateField::DateField(QWidget* parent) : QWidget(parent)
     auto* box = new QVBoxLayout(popup_);
     box->setContentsMargins(1, 1, 1, 1);
     calendar_ = new QCalendarWidget(popup_);
-    calendar_->setObjectName(QStringLiteral("calDate"));
+    calendar_->setObjectName(QStringLiteral("calendar"));
     calendar_->setGridVisible(true);
     box->addWidget(calendar_);
 

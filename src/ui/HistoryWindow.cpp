@@ -172,20 +172,20 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint
                              const Theme& theme, QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmHistory"));
+    setObjectName(QStringLiteral("historyWindow"));
     setWindowTitle(QStringLiteral("History — ") + itinerary);
     setAttribute(Qt::WA_DeleteOnClose);
     setPalette(paletteFor(theme));
 
     view_ = new QChartView(timelineChart(points, theme), this);
-    view_->setObjectName(QStringLiteral("chartHistory"));
+    view_->setObjectName(QStringLiteral("historyChart"));
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setMinimumSize(520, 280);
     view_->setVisible(!points.isEmpty());
     view_->setFocusPolicy(Qt::NoFocus);
 
     auto* figures = new QLabel(historyFigures(points), this);
-    figures->setObjectName(QStringLiteral("lblHistoryFigures"));
+    figures->setObjectName(QStringLiteral("historyFigures"));
     figures->setWordWrap(true);
     figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
 

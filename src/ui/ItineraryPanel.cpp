@@ -26,7 +26,7 @@ namespace zelvane {
 ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock,
                                std::function<bool()> sessionIdle, MessageBoxes& boxes, const Theme& theme,
                                QWidget* parent)
-    : Panel("PictureItinerary", theme, parent),
+    : Panel("itineraryPanel", theme, parent),
       list_(list),
       cities_(cities),
       clock_(clock),
@@ -48,8 +48,8 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(9);
 
-    originChoice_ = named(new QComboBox(this), "cbOrigin");
-    destinationChoice_ = named(new QComboBox(this), "cbDestation");
+    originChoice_ = named(new QComboBox(this), "originChoice");
+    destinationChoice_ = named(new QComboBox(this), "destinationChoice");
     for (QComboBox* c : {originChoice_, destinationChoice_}) {
         c->setMaxVisibleItems(20);
         c->setMinimumContentsLength(12);
@@ -60,10 +60,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(caption(QStringLiteral("Destination :"), this), 0, 2);
     grid->addWidget(destinationChoice_, 0, 3, 1, 2);
 
-    datePicker_ = named(new DateField(this), "DTPicker1");
+    datePicker_ = named(new DateField(this), "dateField");
     datePicker_->lineEdit()->installEventFilter(this);
     connect(datePicker_, &DateField::dateChanged, this, [this] { datePicked_ = true; });
-    timeChoice_ = named(new QComboBox(this), "cbTime");
+    timeChoice_ = named(new QComboBox(this), "timeChoice");
     auto* dateCaption = caption(QStringLiteral("Date && Time :"), this);
     dateCaption->setBuddy(datePicker_);
     grid->addWidget(dateCaption, 1, 0);
@@ -71,7 +71,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     when->addWidget(datePicker_, 3);
     when->addWidget(timeChoice_, 2);
     grid->addLayout(when, 1, 1);
-    cabinChoice_ = named(new QComboBox(this), "cbCabin");
+    cabinChoice_ = named(new QComboBox(this), "cabinChoice");
     cabinChoice_->addItems(cabinNames());
     cabinChoice_->setToolTip(QStringLiteral("Count the flight as available only with seats in this cabin"));
     auto* cabinCaption = caption(QStringLiteral("&Cabin :"), this);
@@ -79,7 +79,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(cabinCaption, 1, 2);
     grid->addWidget(cabinChoice_, 1, 3, 1, 2);
 
-    extraDaysChoice_ = named(new QComboBox(this), "cbExtraDays");
+    extraDaysChoice_ = named(new QComboBox(this), "extraDaysChoice");
     extraDaysChoice_->addItem(QStringLiteral("Exact date"));
     extraDaysChoice_->addItem(QStringLiteral("Up to 1 day later"));
     for (int d = 2; d <= kMaxExtraDays; ++d)
@@ -89,7 +89,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     extraDaysCaption->setBuddy(extraDaysChoice_);
     grid->addWidget(extraDaysCaption, 2, 0);
     grid->addWidget(extraDaysChoice_, 2, 1);
-    adultsChoice_ = named(new QComboBox(this), "cbAdults");
+    adultsChoice_ = named(new QComboBox(this), "adultsChoice");
     for (int a = 1; a <= kMaxAdults; ++a)
         adultsChoice_->addItem(adultsText(a));
     adultsChoice_->setToolTip(QStringLiteral("The award search asks for a seat for each of them"));
@@ -98,16 +98,16 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(adultsCaption, 2, 2);
     grid->addWidget(adultsChoice_, 2, 3, 1, 2);
 
-    addButton_ = listButton("ImageSaveQuery", 16, t, this);
-    deleteButton_ = listButton("Imagedelete", 19, t, this);
-    deleteAllButton_ = holderButton("Image6", "imgCADown", "imgCAoff", "imgCAover", ImageButton::Trigger::Release, t, this);
+    addButton_ = listButton("addItineraryButton", 16, t, this);
+    deleteButton_ = listButton("deleteItineraryButton", 19, t, this);
+    deleteAllButton_ = faceButton("deleteAllButton", ButtonFace::DeleteAll, ImageButton::Trigger::Release, t, this);
     resetOnMove_ = {addButton_, deleteButton_, deleteAllButton_};
     addButton_->setToolTip(QStringLiteral("Add this itinerary"));
     connect(addButton_, &ImageButton::activated, this, &ItineraryPanel::addItinerary);
     connect(deleteButton_, &ImageButton::activated, this, &ItineraryPanel::deleteSelected);
     connect(deleteAllButton_, &ImageButton::activated, this, &ItineraryPanel::deleteAll);
     // What a check of the list takes sits left of the commands that change it.
-    sessionSize_ = named(new QLabel(this), "lblSessionSize");
+    sessionSize_ = named(new QLabel(this), "sessionSizeLabel");
     sessionSize_->setWordWrap(true);
     sessionSize_->setToolTip(
         QStringLiteral("Each day of each itinerary is one award search; a check pauses around every search "
@@ -123,7 +123,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     deleteAllButton_->setFixedSize(110, 28);
     grid->addLayout(commands, 3, 0, 1, 5);
 
-    itineraryList_ = named(new QTreeWidget(this), "ListView1");
+    itineraryList_ = named(new QTreeWidget(this), "itineraryList");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
                                  QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode"),
                                  QStringLiteral("Cabin"), QStringLiteral("Travellers")});

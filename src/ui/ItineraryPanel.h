@@ -17,7 +17,7 @@ class DateField;
 class MessageBoxes;
 class WatchList;
 
-// The itinerary panel (PictureItinerary): origin, destination, date and time
+// The itinerary panel: origin, destination, date and time
 // of a flight to watch, its cabin, travellers and extra days, the watch list
 // with the searches a check makes, and the add / delete / delete all
 // commands.

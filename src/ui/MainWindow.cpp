@@ -56,9 +56,9 @@ const struct {
     const char* name;
     int pressed; // the first of its three pictures
     const char* tip;
-} kTabs[] = {{"ImageMyD", 1, "Add/Modify Qantas Login Details"},
-             {"ImageItin", 4, "Add/Modify Itinerary Details"},
-             {"ImageResult", 13, "View Your Results Here"}};
+} kTabs[] = {{"memberTabButton", 1, "Add/Modify Qantas Login Details"},
+             {"itineraryTabButton", 4, "Add/Modify Itinerary Details"},
+             {"resultsTabButton", 13, "View Your Results Here"}};
 
 QIcon noticeIcon(bool over)
 {
@@ -91,7 +91,7 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
       theme_(currentTheme()),
       results_(parts.watchList, rig.results())
 {
-    setObjectName(QStringLiteral("frmmain"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kProductTitle);
     setWindowIcon(listPicture(kBlinkPictureA));
     resize(kLeastSize);
@@ -200,7 +200,7 @@ void MainWindow::buildHeader()
         tabs_ << b;
     }
     // The fourth tab draws its own pictures: the button list holds three tabs only.
-    auto* alerts = holderButton("ImageAlerts", "imgAlDown", "imgAlOff", "imgAlOver",
+    auto* alerts = faceButton("alertsTabButton", ButtonFace::Alerts,
                                 ImageButton::Trigger::Click, t, this);
     alerts->setGeometry(QRect(tabLeft(int(tabs_.size())), QSize(kTabWidth, kTabHeight)));
     alerts->setToolTip(QStringLiteral("Where alerts go: e-mail, phone, desktop"));
@@ -208,37 +208,37 @@ void MainWindow::buildHeader()
     connect(alerts, &ImageButton::activated, this, [this, alertsTab] { showPanel(panels_.value(alertsTab)); });
     tabs_ << alerts;
 
-    checkNowButton_ = holderButton("Image5", "imgCNDown", "imgCNOff", "imgCNOver", ImageButton::Trigger::Release, t, this);
+    checkNowButton_ = faceButton("checkNowButton", ButtonFace::CheckNow, ImageButton::Trigger::Release, t, this);
     checkNowButton_->setToolTip(QStringLiteral("Initiate Process Now"));
     connect(checkNowButton_, &ImageButton::activated, this, [this] { checkNow(); });
 
-    // The command button does what Image5 does; the skin shows Image5 in its place.
-    checkNowKey_ = named(new QPushButton(QStringLiteral("Check Itinerary Now"), this), "cmdCheckItinerary");
+    // The command button does what Check Now does; the skin shows the picture button in its place.
+    checkNowKey_ = named(new QPushButton(QStringLiteral("Check Itinerary Now"), this), "checkNowKey");
     checkNowKey_->hide();
     connect(checkNowKey_, &QPushButton::clicked, this, [this] { checkNow(); });
 
-    closeButton_ = listButton("ImageClose", 22, t, this);
+    closeButton_ = listButton("closeButton", 22, t, this);
     closeButton_->setAccessibleName(QStringLiteral("Exit"));
     connect(closeButton_, &ImageButton::activated, this, [this] { endProgram(); });
-    maximizeButton_ = holderButton("ImageMax", "imgMaxDown", "imgMaxOff", "imgMaxOver", ImageButton::Trigger::Click, t, this);
+    maximizeButton_ = faceButton("maximizeButton", ButtonFace::Maximise, ImageButton::Trigger::Click, t, this);
     connect(maximizeButton_, &ImageButton::activated, frame_, &WindowFrame::toggleMaximized);
-    minimizeButton_ = listButton("ImageMin", 25, t, this);
+    minimizeButton_ = listButton("minimizeButton", 25, t, this);
     connect(minimizeButton_, &ImageButton::activated, this, &MainWindow::minimize);
-    aboutButton_ = holderButton("imgabout", "imgHelpDown", "imgHelpOff", "imgHelpOver", ImageButton::Trigger::Release,
+    aboutButton_ = faceButton("aboutButton", ButtonFace::Help, ImageButton::Trigger::Release,
                              t, this);
     connect(aboutButton_, &ImageButton::activated, this, [this] {
         if (showAbout)
             showAbout();
     });
 
-    const ImageButton::Picture notice{noticeIcon(false), QStringLiteral("imgInfo")};
-    noticeButton_ = new ImageButton(QStringLiteral("imgInfo"), notice, notice,
-                               {noticeIcon(true), QStringLiteral("imgInfo")}, ImageButton::Trigger::Click, this);
+    const ImageButton::Picture notice{noticeIcon(false), QStringLiteral("noticeButton")};
+    noticeButton_ = new ImageButton(QStringLiteral("noticeButton"), notice, notice,
+                               {noticeIcon(true), QStringLiteral("noticeButton")}, ImageButton::Trigger::Click, this);
     noticeButton_->setToolTip(QStringLiteral("There Is An Alert: Click To Read!"));
     noticeButton_->hide();
     connect(noticeButton_, &ImageButton::activated, this, [this] { showNotice(news_, boxes_); });
 
-    newVersionLabel_ = named(new QLabel(kNewVersionCaption, this), "lblNewVer");
+    newVersionLabel_ = named(new QLabel(kNewVersionCaption, this), "newVersionLabel");
     newVersionLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     newVersionLabel_->setCursor(Qt::PointingHandCursor);
     newVersionLabel_->setStyleSheet(QStringLiteral("color: #ffd43b; text-decoration: underline; font-weight: 600; font-size: 12px;"));
@@ -279,9 +279,9 @@ void MainWindow::buildStatusRow()
         int picture;
         const char* label;
         const char* text;
-    } legend[] = {{"Image2", kSeatsPicture, "Label10", "Flight Available"},
-                  {"Image3", kNoSeatsPicture, "Label13", "Flight Not Available"},
-                  {"Image4", kNotCheckedPicture, "Label18", "Not Checked Yet"}};
+    } legend[] = {{"seatsLegendPicture", kSeatsPicture, "seatsLegend", "Flight Available"},
+                  {"noSeatsLegendPicture", kNoSeatsPicture, "noSeatsLegend", "Flight Not Available"},
+                  {"notCheckedLegendPicture", kNotCheckedPicture, "notCheckedLegend", "Not Checked Yet"}};
     int x = 20;
     for (const auto& l : legend) {
         auto* image = named(new QLabel(this), l.image);
@@ -294,13 +294,13 @@ void MainWindow::buildStatusRow()
         legend_ << image << text;
     }
     // The hint sits above the list it speaks of.
-    resultsHint_ = named(new QLabel(QStringLiteral("Please Click on the List and See Results Below  "), this), "Label4");
+    resultsHint_ = named(new QLabel(QStringLiteral("Please Click on the List and See Results Below  "), this), "resultsHint");
     resultsHint_->setForegroundRole(QPalette::PlaceholderText);
     for (QWidget* w : legend_)
         w->hide();
     resultsHint_->hide();
 
-    statusLabel_ = named(new QLabel(this), "lblStatus");
+    statusLabel_ = named(new QLabel(this), "statusLabel");
     QFont f = statusLabel_->font();
     f.setBold(true);
     statusLabel_->setFont(f);
@@ -308,11 +308,11 @@ void MainWindow::buildStatusRow()
     if (statusText_.isEmpty())
         statusText_ = status::kWaitingItineraries;
     // Throttle figures of the engine: logins sent, minutes into the window.
-    loginsSentLabel_ = named(new QLabel(this), "Label25");
+    loginsSentLabel_ = named(new QLabel(this), "loginsSentLabel");
     loginsSentLabel_->setToolTip(QStringLiteral("Logins sent in the last five minutes"));
-    throttleMinutesLabel_ = named(new QLabel(this), "Label24");
+    throttleMinutesLabel_ = named(new QLabel(this), "throttleMinutesLabel");
     throttleMinutesLabel_->setToolTip(QStringLiteral("Minutes since the first of those logins"));
-    lastLoginLabel_ = named(new QLabel(this), "lblLastLoginTime");
+    lastLoginLabel_ = named(new QLabel(this), "lastLoginLabel");
     lastLoginLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lastLoginLabel_->setToolTip(QStringLiteral("Last completed check"));
     for (QLabel* l : {throttleMinutesLabel_, loginsSentLabel_, lastLoginLabel_})
@@ -580,11 +580,7 @@ void MainWindow::showWindowState()
         return;
     const bool maximised = isMaximized();
     const Theme& t = theme_;
-    if (maximised)
-        maximizeButton_->setPictures(holderFace("imgRestoreDown", t), holderFace("imgRestoreOff", t),
-                                     holderFace("imgRestoreOver", t));
-    else
-        maximizeButton_->setPictures(holderFace("imgMaxDown", t), holderFace("imgMaxOff", t), holderFace("imgMaxOver", t));
+    setButtonFace(*maximizeButton_, maximised ? ButtonFace::Restore : ButtonFace::Maximise, t);
     const QString what = maximised ? QStringLiteral("Restore") : QStringLiteral("Maximise");
     maximizeButton_->setToolTip(what);
     maximizeButton_->setAccessibleName(what);

@@ -17,7 +17,7 @@ namespace zelvane {
 
 MemberPanel::MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy>& mailPolicy,
                          SettingsGroup<Schedule>& schedule, MessageBoxes& boxes, const Theme& theme, QWidget* parent)
-    : Panel("PictureMember", theme, parent), member_(member), mailPolicy_(mailPolicy), schedule_(schedule),
+    : Panel("memberPanel", theme, parent), member_(member), mailPolicy_(mailPolicy), schedule_(schedule),
       boxes_(boxes)
 {
     setMaximumSize(kPanelLeastSize); // a form: in a larger window it keeps its place
@@ -33,17 +33,17 @@ MemberPanel::MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy
         grid->addWidget(e, row, 1);
         return e;
     };
-    memberNoEdit_ = entry("txtMemNo", 0, "Freq Flyer No. :");
-    surnameEdit_ = entry("txtMemLName", 1, "Last Name :");
-    pinEdit_ = entry("txtPIN", 2, "PIN :");
+    memberNoEdit_ = entry("memberNumberEdit", 0, "Freq Flyer No. :");
+    surnameEdit_ = entry("surnameEdit", 1, "Last Name :");
+    pinEdit_ = entry("pinEdit", 2, "PIN :");
     pinEdit_->setEchoMode(QLineEdit::Password);
-    emailEdit_ = entry("txtEmail", 3, "Email Address :");
-    intervalChoice_ = named(new QComboBox(this), "Combo1");
+    emailEdit_ = entry("emailEdit", 3, "Email Address :");
+    intervalChoice_ = named(new QComboBox(this), "intervalChoice");
     intervalChoice_->addItems(intervalChoices());
     intervalChoice_->setCurrentIndex(-1);
     grid->addWidget(caption(QStringLiteral("Check Availability Every.."), this), 4, 0);
     grid->addWidget(intervalChoice_, 4, 1);
-    mailChoice_ = named(new QComboBox(this), "Combo2");
+    mailChoice_ = named(new QComboBox(this), "mailChoice");
     mailChoice_->addItems(mailSendChoices());
     mailChoice_->setCurrentIndex(-1);
     grid->addWidget(caption(QStringLiteral("Email Frequency:"), this), 5, 0);
@@ -51,8 +51,8 @@ MemberPanel::MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(2, 14);
 
-    saveButton_ = listButton("ImageSave", 16, t, this);
-    unlockButton_ = holderButton("ImageClear", "imgChDown", "imgChOff", "imgChOver", ImageButton::Trigger::Click, t, this);
+    saveButton_ = listButton("saveDetailsButton", 16, t, this);
+    unlockButton_ = faceButton("changeDetailsButton", ButtonFace::Change, ImageButton::Trigger::Click, t, this);
     resetOnMove_ = {saveButton_, unlockButton_};
     connect(saveButton_, &ImageButton::activated, this, &MemberPanel::storeMemberDetails);
     connect(unlockButton_, &ImageButton::activated, this, [this] {
@@ -69,15 +69,15 @@ MemberPanel::MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy
     auto* loginTest = new QLabel(QStringLiteral("Login test"), this);
     loginTest->setForegroundRole(QPalette::PlaceholderText);
     side->addWidget(loginTest);
-    auto* cndTest = named(new QPushButton(QStringLiteral("Test"), this), "cndTest");
-    auto* cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
-    auto* testPopup = named(new QPushButton(QStringLiteral("test popup"), this), "cmdTestPopup");
-    connect(cndTest, &QPushButton::clicked, this, &MemberPanel::loginTestAsked);
-    connect(cmdCancel, &QPushButton::clicked, this, &MemberPanel::loginTestCancelled);
+    auto* loginTestButton = named(new QPushButton(QStringLiteral("Test"), this), "loginTestButton");
+    auto* cancelButton = named(new QPushButton(QStringLiteral("Cancel"), this), "cancelButton");
+    auto* testPopup = named(new QPushButton(QStringLiteral("test popup"), this), "testPopupButton");
+    connect(loginTestButton, &QPushButton::clicked, this, &MemberPanel::loginTestAsked);
+    connect(cancelButton, &QPushButton::clicked, this, &MemberPanel::loginTestCancelled);
     connect(testPopup, &QPushButton::clicked, this, &MemberPanel::testPopupAsked);
     auto* pair = new QHBoxLayout;
-    pair->addWidget(cndTest);
-    pair->addWidget(cmdCancel);
+    pair->addWidget(loginTestButton);
+    pair->addWidget(cancelButton);
     side->addLayout(pair);
     side->addWidget(testPopup);
     grid->addLayout(side, 0, 3, 5, 1);

@@ -10,7 +10,7 @@ namespace zelvane {
 
 class MessageBoxes;
 
-// The member details panel (PictureMember): the frequent-flyer login, the
+// The member details panel: the frequent-flyer login, the
 // e-mail address, how often to check and when to mail, and the login test
 // buttons.
 class MemberPanel final : public Panel {

@@ -107,17 +107,23 @@ ImageButton* listButton(const char* name, int pressed, const Theme& theme, QWidg
                            ImageButton::Trigger::Click, parent);
 }
 
-ImageButton::Picture holderFace(const char* holder, const Theme& theme)
+ImageButton::Picture facePicture(ButtonFace face, FaceState state, const Theme& theme)
 {
-    const QString n = QLatin1String(holder);
-    return {holderPicture(n, theme), n};
+    return {buttonFacePicture(face, state, theme), buttonFaceName(face, state)};
 }
 
-ImageButton* holderButton(const char* name, const char* pressed, const char* normal, const char* hover,
-                          ImageButton::Trigger trigger, const Theme& theme, QWidget* parent)
+ImageButton* faceButton(const char* name, ButtonFace face, ImageButton::Trigger trigger, const Theme& theme,
+                        QWidget* parent)
 {
-    return new ImageButton(QLatin1String(name), holderFace(pressed, theme), holderFace(normal, theme),
-                           holderFace(hover, theme), trigger, parent);
+    return new ImageButton(QLatin1String(name), facePicture(face, FaceState::Pressed, theme),
+                           facePicture(face, FaceState::Normal, theme), facePicture(face, FaceState::Hover, theme),
+                           trigger, parent);
+}
+
+void setButtonFace(ImageButton& button, ButtonFace face, const Theme& theme)
+{
+    button.setPictures(facePicture(face, FaceState::Pressed, theme), facePicture(face, FaceState::Normal, theme),
+                       facePicture(face, FaceState::Hover, theme));
 }
 
 } // namespace zelvane

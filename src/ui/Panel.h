@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/ImageButton.h"
+#include "ui/Skin.h"
 
 #include <QList>
 #include <QWidget>
@@ -44,13 +45,14 @@ W* named(W* w, const char* name)
 QLabel* caption(const QString& text, QWidget* parent);
 // A button of the picture list: `pressed`, the normal one after it, then the hover one.
 ImageButton* listButton(const char* name, int pressed, const Theme& theme, QWidget* parent);
-// A picture that holds its own name ("imgCNOff").
-ImageButton::Picture holderFace(const char* holder, const Theme& theme);
+// One state of a button's own face.
+ImageButton::Picture facePicture(ButtonFace face, FaceState state, const Theme& theme);
 // Rings `target` in the highlight colour while it has the keyboard focus, just
 // outside its frame: a list's own focus mark is one dotted cell, if any.
 void ringWhenFocused(QWidget* target);
-// A button whose pictures hold their own names.
-ImageButton* holderButton(const char* name, const char* pressed, const char* normal, const char* hover,
-                          ImageButton::Trigger trigger, const Theme& theme, QWidget* parent);
+// A button that draws a face of its own.
+ImageButton* faceButton(const char* name, ButtonFace face, ImageButton::Trigger trigger, const Theme& theme,
+                        QWidget* parent);
+void setButtonFace(ImageButton& button, ButtonFace face, const Theme& theme);
 
 } // namespace zelvane

@@ -1,6 +1,7 @@
 #include "ui/QtMessageBoxes.h"
 
 #include "ui/HeldKeys.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -65,7 +66,7 @@ QWidget* boxParent()
     if (QWidget* active = QApplication::activeWindow())
         return active;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("frmmain") && w->isVisible())
+        if (qobject_cast<MainWindow*>(w) && w->isVisible())
             return w;
     return nullptr;
 }

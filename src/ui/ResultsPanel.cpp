@@ -106,7 +106,7 @@ QString detailsTextOf(const ItineraryResult& result)
 
 ResultsPanel::ResultsPanel(ResultsViewModel& rows, const WatchList& list, const CheckResults& results,
                            HistoryStore& history, const Clock& clock, const Theme& theme, QWidget* parent)
-    : Panel("PictureResult", theme, parent),
+    : Panel("resultsPanel", theme, parent),
       rows_(rows),
       list_(list),
       results_(results),
@@ -133,7 +133,7 @@ ResultsPanel::ResultsPanel(ResultsViewModel& rows, const WatchList& list, const 
 
 QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
 {
-    resultsList_ = named(new QTreeView(this), "ListViewQuery");
+    resultsList_ = named(new QTreeView(this), "resultsList");
     auto* pictures = new RowPictures(this);
     pictures->setSourceModel(&results);
     resultsList_->setModel(pictures);
@@ -145,18 +145,6 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     growRowsWithWrappedCells(*resultsList_);
     resultsList_->setIconSize(QSize(16, 16));
     const auto arrangeColumns = [this, &results] {
-        resultsList_->setColumnHidden(ResultsViewModel::kOriginCodeColumn, true);
-        resultsList_->setColumnHidden(ResultsViewModel::kDestinationCodeColumn, true);
-        // The seats, the days with seats and why a check could not answer
-        // belong with the trip, before what the history found.
-        QHeaderView* header = resultsList_->header();
-        for (const int column : {ResultsViewModel::kSeatsColumn, ResultsViewModel::kDaysColumn,
-                                 ResultsViewModel::kNotCheckedColumn}) {
-            const int at = header->visualIndex(column);
-            const int lastSeenAt = header->visualIndex(ResultsViewModel::kLastSeenColumn);
-            if (at > lastSeenAt && lastSeenAt >= 0)
-                header->moveSection(at, lastSeenAt);
-        }
         // Only a flexible itinerary's check has days to show; without one
         // the column would push "Last seen" out of sight for nothing.
         // So for a column of why a check could not answer.
@@ -164,14 +152,14 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
             bool any = false;
             for (int r = 0; r < results.rowCount() && !any; ++r)
                 any = !results.index(r, column).data().toString().isEmpty();
-            if (any == resultsList_->isColumnHidden(column))
-                resultsList_->setColumnHidden(column, !any);
+            resultsList_->setColumnHidden(column, !any);
         }
         fitColumns();
     };
     resultsList_->viewport()->installEventFilter(this);
-    resultsList_->setColumnHidden(ResultsViewModel::kDaysColumn, true);
-    resultsList_->setColumnHidden(ResultsViewModel::kNotCheckedColumn, true);
+    // The columns are given their widths here: a header that stretches its
+    // last section keeps room for a hidden section that no cell fills.
+    resultsList_->header()->setStretchLastSection(false);
     arrangeColumns();
     connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);
     connect(&results, &QAbstractItemModel::dataChanged, this, arrangeColumns);
@@ -197,10 +185,10 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
 
 QTabWidget* ResultsPanel::makeDetailTabs()
 {
-    detailTabs_ = named(new QTabWidget(this), "tabDetails");
+    detailTabs_ = named(new QTabWidget(this), "detailTabs");
     detailTabs_->setDocumentMode(true);
     flights_ = new FlightTableModel(this);
-    flightTable_ = named(new FlightTableView(this), "tblFlights");
+    flightTable_ = named(new FlightTableView(this), "flightTable");
     flightTable_->setModel(flights_);
     flightTable_->setEmptyText(QStringLiteral("Click an itinerary to see the flights its last check found"));
     // Each column as wide as what it holds; no sideways scrolling in a table
@@ -212,7 +200,7 @@ QTabWidget* ResultsPanel::makeDetailTabs()
         fitColumnsToContents(*flightTable_, *flightTable_->horizontalHeader(), false);
     });
     detailTabs_->addTab(flightTable_, QStringLiteral("&Flights"));
-    detailsText_ = named(new QTextEdit(this), "RichTextBox1");
+    detailsText_ = named(new QTextEdit(this), "detailsText");
     detailsText_->setAcceptRichText(false);
     detailsText_->setLineWrapMode(QTextEdit::NoWrap);
     detailsText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -220,7 +208,7 @@ QTabWidget* ResultsPanel::makeDetailTabs()
     detailTabs_->addTab(detailsText_, QStringLiteral("&Text"));
     // The days of a flexible itinerary, beside the tabs and so above the
     // flights; a single date hides it without moving anything.
-    dayChoice_ = named(new QComboBox(this), "cbDay");
+    dayChoice_ = named(new QComboBox(this), "dayChoice");
     dayChoice_->setToolTip(QStringLiteral("The day whose flights the table shows"));
     dayChoice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     dayChoice_->hide();
@@ -233,13 +221,13 @@ QVBoxLayout* ResultsPanel::makeCommands()
 {
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
-    auto* historyButton = named(new QPushButton(QStringLiteral("&History…"), this), "cmdHistory");
+    auto* historyButton = named(new QPushButton(QStringLiteral("&History…"), this), "historyButton");
     historyButton->setToolTip(QStringLiteral("What every check of this itinerary found, as a picture"));
     connect(historyButton, &QPushButton::clicked, this, [this] { showHistory(currentPosition()); });
-    auto* exporter = named(new QPushButton(QStringLiteral("E&xport history…"), this), "cmdExportHistory");
+    auto* exporter = named(new QPushButton(QStringLiteral("E&xport history…"), this), "exportHistoryButton");
     exporter->setToolTip(QStringLiteral("Every check of every itinerary as a CSV file"));
     connect(exporter, &QPushButton::clicked, this, &ResultsPanel::exportHistory);
-    auto* print = named(new QPushButton(QStringLiteral("Print"), this), "Command2");
+    auto* print = named(new QPushButton(QStringLiteral("Print"), this), "printButton");
     connect(print, &QPushButton::clicked, this, &ResultsPanel::printResults);
     for (QPushButton* b : {historyButton, exporter, print}) {
         b->setMinimumWidth(118);

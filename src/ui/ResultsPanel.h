@@ -22,7 +22,7 @@ class WatchList;
 class FlightTableView;
 class HistoryWindow;
 
-// The results panel (PictureResult): the results view with the date seats
+// The results panel: the results view with the date seats
 // were last seen, the flights of the row in view as a table (of the day
 // chosen, for an itinerary of several dates) and as the text that is
 // printed, "Print", a picture of the row's history and the export of the

@@ -59,7 +59,7 @@ SeatPopup::SeatPopup(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                           | Qt::WindowDoesNotAcceptFocus)
 {
-    setObjectName(QStringLiteral("frmReminder"));
+    setObjectName(QStringLiteral("seatPopup"));
     setWindowTitle(QStringLiteral("Reminder"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -73,13 +73,13 @@ SeatPopup::SeatPopup(QWidget* parent)
     resize(full);
 
     image_ = new QLabel(this);
-    image_->setObjectName(QStringLiteral("Image1"));
+    image_->setObjectName(QStringLiteral("popupPicture"));
     image_->setGeometry((full.width() - 200) / 2, px(150), 200, 22);
     image_->setPixmap(reminderBanner(QSize(200, 22), devicePixelRatioF()));
     image_->installEventFilter(this);
 
     caption_ = new QLabel(this);
-    caption_->setObjectName(QStringLiteral("lblCaption"));
+    caption_->setObjectName(QStringLiteral("captionLabel"));
     caption_->setFont(arialBold(kCaptionPoints));
     caption_->setGeometry(captionArea());
     caption_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -89,7 +89,7 @@ SeatPopup::SeatPopup(QWidget* parent)
     caption_->installEventFilter(this);
 
     heading_ = new QLabel(QStringLiteral("Check Results!"), this);
-    heading_->setObjectName(QStringLiteral("Label1"));
+    heading_->setObjectName(QStringLiteral("checkResultsLink"));
     heading_->setFont(arialBold(14.25));
     heading_->setGeometry(px(600), px(2055), px(3660), px(435));
     setTextColour(heading_, QColor(0xb3, 0x12, 0x2e));

@@ -42,7 +42,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    QRect captionArea() const; // lblCaption's place as designed
+    QRect captionArea() const; // the caption's place as designed
     void setCaption(const QString& text);
     void keepOnTop();
     void applyShape();

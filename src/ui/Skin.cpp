@@ -38,7 +38,7 @@ void drawPlane(QPainter& p, const QRectF& r, const QColor& colour)
 enum class Glyph {
     None, Person, List, Results, Check, Trash, TrashAll, Close, Minimise, Maximise, Restore, Help, Play, Pencil, Bell
 };
-enum class State { Pressed, Normal, Hover };
+using State = FaceState;
 
 struct Face {
     QString caption;
@@ -305,33 +305,25 @@ QIcon imageList1(int index, const Theme& theme)
     return faceIcon(faces[(index - 1) / 3], state, theme);
 }
 
-QIcon holderPicture(const QString& name, const Theme& theme)
+QIcon buttonFacePicture(ButtonFace face, FaceState state, const Theme& theme)
 {
-    struct Holder {
-        const char* prefix;
-        Face face;
+    static const Face faces[] = {
+        {QStringLiteral("Check Now"), Glyph::Play, true},  // CheckNow
+        {QStringLiteral("Delete All"), Glyph::TrashAll},   // DeleteAll
+        {QString(), Glyph::Help, false, true},             // Help
+        {QStringLiteral("Change"), Glyph::Pencil},         // Change
+        {QStringLiteral("Alerts"), Glyph::Bell},           // Alerts
+        {QString(), Glyph::Maximise, false, true},         // Maximise
+        {QString(), Glyph::Restore, false, true},          // Restore
     };
-    static const Holder holders[] = {
-        {"imgCN", {QStringLiteral("Check Now"), Glyph::Play, true}},
-        {"imgCA", {QStringLiteral("Delete All"), Glyph::TrashAll}},
-        {"imgHelp", {QString(), Glyph::Help, false, true}},
-        {"imgCh", {QStringLiteral("Change"), Glyph::Pencil}},
-        {"imgAl", {QStringLiteral("Alerts"), Glyph::Bell}},
-        {"imgMax", {QString(), Glyph::Maximise, false, true}},
-        {"imgRestore", {QString(), Glyph::Restore, false, true}},
-    };
-    for (const Holder& h : holders) {
-        const QString prefix = QLatin1String(h.prefix);
-        if (!name.startsWith(prefix))
-            continue;
-        const QString rest = name.mid(prefix.size());
-        // The holders' names differ in case ("imgCNOver", "imgCAover").
-        const State state = rest.compare(QLatin1String("Down"), Qt::CaseInsensitive) == 0 ? State::Pressed
-                            : rest.compare(QLatin1String("Over"), Qt::CaseInsensitive) == 0 ? State::Hover
-                                                                                             : State::Normal;
-        return faceIcon(h.face, state, theme);
-    }
-    return {};
+    return faceIcon(faces[int(face)], state, theme);
+}
+
+QString buttonFaceName(ButtonFace face, FaceState state)
+{
+    static const char* const faces[] = {"checkNow", "deleteAll", "help", "change", "alerts", "maximise", "restore"};
+    static const char* const states[] = {"pressed", "normal", "hover"};
+    return QLatin1String(faces[int(face)]) + QLatin1Char(':') + QLatin1String(states[int(state)]);
 }
 
 static PaintedDraw drawImageList2(int index)

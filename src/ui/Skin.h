@@ -34,8 +34,13 @@ QIcon loginTroubleIcon();
 // Picture `index` (1..27) of the image buttons' list: three per button in the
 // order pressed, normal, hover.
 QIcon imageList1(int index, const Theme& theme);
-// The pictures of the image buttons that hold their own (imgCNOff, imgHelpOver...).
-QIcon holderPicture(const QString& name, const Theme& theme);
+// The buttons that draw a face of their own rather than one of the list's,
+// each pressed, normal and under the pointer.
+enum class ButtonFace { CheckNow, DeleteAll, Help, Change, Alerts, Maximise, Restore };
+enum class FaceState { Pressed, Normal, Hover };
+QIcon buttonFacePicture(ButtonFace face, FaceState state, const Theme& theme);
+// "checkNow:hover": which face a button shows, for tests and tooltips.
+QString buttonFaceName(ButtonFace face, FaceState state);
 // The pictures of the icon list: the result states (told apart by shape as
 // well as colour) and the two tray pictures the blink alternates between.
 enum ListPicture : int {

@@ -47,7 +47,7 @@ TrayMenu::TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<
           },
           [&windows]() -> StatusLine& { return windows.mainWindow(); }, this)
 {
-    setObjectName(QStringLiteral("frmmenu"));
+    setObjectName(QStringLiteral("trayWindow"));
     setWindowTitle(kProductTitle);
     // The arrows, Tab, Return and Escape work the menu too.
     setFocusPolicy(Qt::StrongFocus);
@@ -59,10 +59,10 @@ TrayMenu::TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<
     title.setPointSize(12);
     title.setBold(true);
     heading_ = new QLabel(QStringLiteral("Options"), this);
-    heading_->setObjectName(QStringLiteral("Label1"));
+    heading_->setObjectName(QStringLiteral("menuHeading"));
     heading_->setFont(title);
     heading_->setStyleSheet(QStringLiteral("color: white"));
-    heading_->setGeometry(px(495), px(0), px(1860), px(330));
+    heading_->setGeometry(33, 0, 124, 22);
 
     QFont itemFont(QStringLiteral("Arial"));
     itemFont.setPointSizeF(9.75);
@@ -72,15 +72,15 @@ TrayMenu::TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<
         l->setObjectName(QString::fromLatin1(name));
         l->setFont(itemFont);
         l->setAutoFillBackground(true);
-        l->setGeometry(px(495), px(top), px(1950), px(height));
+        l->setGeometry(33, top, 130, height);
         l->setMouseTracking(true);
         l->setCursor(Qt::PointingHandCursor);
         l->installEventFilter(this);
         return l;
     };
-    settingsItem_ = item("lblsettings", QStringLiteral("Settings"), 720, 285);
-    resultsItem_ = item("lblResult", QStringLiteral("Show Results"), 1080, 285);
-    exitItem_ = item("lblExit", QStringLiteral("Exit"), 1485, 330);
+    settingsItem_ = item("settingsItem", QStringLiteral("Settings"), 48, 19);
+    resultsItem_ = item("resultsItem", QStringLiteral("Show Results"), 72, 19);
+    exitItem_ = item("exitItem", QStringLiteral("Exit"), 99, 22);
     heading_->setMouseTracking(true);
     heading_->installEventFilter(this);
     highlight(nullptr);

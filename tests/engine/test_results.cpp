@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(state(1), Availability::Seats);
         QCOMPARE(state(2), Availability::NoSeats);
         QCOMPARE(model.data(model.index(1, 3)).toString(), QString("Evening"));
-        QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("OriCode"));
+        QCOMPARE(model.headerData(ResultsViewModel::kSeatsColumn, Qt::Horizontal).toString(), QString("Seats"));
         QVERIFY(!model.index(130, 0).isValid());
     }
 

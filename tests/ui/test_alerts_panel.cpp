@@ -32,7 +32,7 @@ MainWindow& openAtAlerts(WindowRig& rig)
     rig.storeMember();
     MainWindow& w = rig.open();
     w.show();
-    click(rig.find<ImageButton>("ImageAlerts"));
+    click(rig.find<ImageButton>("alertsTabButton"));
     return w;
 }
 
@@ -61,12 +61,12 @@ private slots:
     {
         WindowRig rig("alerts-tab");
         openAtAlerts(rig);
-        for (const char* panel : {"PictureMember", "PictureItinerary", "PictureResult"})
+        for (const char* panel : {"memberPanel", "itineraryPanel", "resultsPanel"})
             QVERIFY(!rig.find<QWidget>(panel)->isVisible());
-        QVERIFY(rig.find<QWidget>("PictureAlerts")->isVisible());
-        QCOMPARE(rig.find<QLineEdit>("txtSmtpPort")->text(), QString("587"));
-        QCOMPARE(rig.find<QComboBox>("cbSmtpSecurity")->currentText(), QString("STARTTLS"));
-        QVERIFY(rig.find<QCheckBox>("chkNotifyDesktop")->isChecked());
+        QVERIFY(rig.find<QWidget>("alertsPanel")->isVisible());
+        QCOMPARE(rig.find<QLineEdit>("smtpPortEdit")->text(), QString("587"));
+        QCOMPARE(rig.find<QComboBox>("smtpSecurityChoice")->currentText(), QString("STARTTLS"));
+        QVERIFY(rig.find<QCheckBox>("desktopNotesCheck")->isChecked());
     }
 
     void badInputIsNamedAndNothingSaved_data()
@@ -75,18 +75,18 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message");
         const QString port = "The port must be a number from 1 to 65535.";
-        QTest::newRow("port 0") << "txtSmtpPort" << "0" << port;
-        QTest::newRow("port 70000") << "txtSmtpPort" << "70000" << port;
-        QTest::newRow("port in words") << "txtSmtpPort" << "smtp" << port;
-        QTest::newRow("host with a blank") << "txtSmtpHost" << "smtp example.com"
+        QTest::newRow("port 0") << "smtpPortEdit" << "0" << port;
+        QTest::newRow("port 70000") << "smtpPortEdit" << "70000" << port;
+        QTest::newRow("port in words") << "smtpPortEdit" << "smtp" << port;
+        QTest::newRow("host with a blank") << "smtpHostEdit" << "smtp example.com"
                                            << "The mail server must be a host name such as smtp.example.com.";
-        QTest::newRow("sender with two @") << "txtSmtpFrom" << "a@b@example.com"
+        QTest::newRow("sender with two @") << "smtpFromEdit" << "a@b@example.com"
                                            << "The sender must be an e-mail address with one \"@\", such as me@example.com.";
-        QTest::newRow("sender without @") << "txtSmtpFrom" << "smith"
+        QTest::newRow("sender without @") << "smtpFromEdit" << "smith"
                                           << "The sender must be an e-mail address with one \"@\", such as me@example.com.";
-        QTest::newRow("push not on the web") << "txtPushUrl" << "ftp://example.com/x"
+        QTest::newRow("push not on the web") << "pushAddressEdit" << "ftp://example.com/x"
                                              << "The push address must be a web address starting with https:// or http://.";
-        QTest::newRow("clear-text password elsewhere") << "txtSmtpPassword" << "secret"
+        QTest::newRow("clear-text password elsewhere") << "smtpPasswordEdit" << "secret"
                                                        << "A password is never sent unencrypted to another machine: "
                                                           "choose STARTTLS or TLS.";
     }
@@ -97,19 +97,19 @@ private slots:
         QFETCH(QString, message);
         WindowRig rig("alerts-bad");
         openAtAlerts(rig);
-        type(rig, "txtSmtpHost", "smtp.example.com");
-        type(rig, "txtSmtpUser", "smith");
-        rig.find<QComboBox>("cbSmtpSecurity")->setCurrentIndex(control == "txtSmtpPassword" ? 0 : 1);
+        type(rig, "smtpHostEdit", "smtp.example.com");
+        type(rig, "smtpUserEdit", "smith");
+        rig.find<QComboBox>("smtpSecurityChoice")->setCurrentIndex(control == "smtpPasswordEdit" ? 0 : 1);
         type(rig, control, value);
         rig.area.writes.clear();
-        click(rig.find<ImageButton>("ImageSaveAlerts"));
+        click(rig.find<ImageButton>("saveAlertsButton"));
         QTRY_COMPARE(rig.boxes.shown.size(), 1);
         QCOMPARE(rig.boxes.shown[0].text, message);
         QCOMPARE(rig.boxes.shown[0].title, QString("Zelvane"));
         QVERIFY(rig.area.writes.isEmpty());
         QCOMPARE(rig.state.settings.channels->smtpHost, QString());
         // The keyboard is put where the mistake is.
-        const QString focus = control == "txtSmtpPassword" ? QString("cbSmtpSecurity") : control;
+        const QString focus = control == "smtpPasswordEdit" ? QString("smtpSecurityChoice") : control;
         QCOMPARE(rig.window->focusWidget(), rig.find<QWidget>(focus));
     }
 
@@ -117,16 +117,16 @@ private slots:
     {
         WindowRig rig("alerts-good");
         openAtAlerts(rig);
-        type(rig, "txtSmtpHost", "smtp.example.com");
-        type(rig, "txtSmtpPort", "465");
-        rig.find<QComboBox>("cbSmtpSecurity")->setCurrentIndex(2);
-        type(rig, "txtSmtpUser", "smith@example.com");
-        type(rig, "txtSmtpPassword", "app password");
-        type(rig, "txtPushUrl", "https://ntfy.example/smith");
-        rig.find<QCheckBox>("chkNotifyDesktop")->setChecked(false);
-        rig.find<QCheckBox>("chkAnnounceChangesOnly")->setChecked(true);
-        click(rig.find<ImageButton>("ImageSaveAlerts"));
-        QTRY_COMPARE(rig.find<QLabel>("lblPasswordPlace")->text(), kPasswordInFile);
+        type(rig, "smtpHostEdit", "smtp.example.com");
+        type(rig, "smtpPortEdit", "465");
+        rig.find<QComboBox>("smtpSecurityChoice")->setCurrentIndex(2);
+        type(rig, "smtpUserEdit", "smith@example.com");
+        type(rig, "smtpPasswordEdit", "app password");
+        type(rig, "pushAddressEdit", "https://ntfy.example/smith");
+        rig.find<QCheckBox>("desktopNotesCheck")->setChecked(false);
+        rig.find<QCheckBox>("changesOnlyCheck")->setChecked(true);
+        click(rig.find<ImageButton>("saveAlertsButton"));
+        QTRY_COMPARE(rig.find<QLabel>("passwordPlaceLabel")->text(), kPasswordInFile);
         QCOMPARE(rig.area.values.value("SmtpHost"), QString("smtp.example.com"));
         QCOMPARE(rig.area.values.value("AnnounceChangesOnly"), QString("1"));
         QCOMPARE(rig.area.values.value("SmtpPort"), QString("465"));
@@ -134,8 +134,8 @@ private slots:
         QCOMPARE(rig.area.values.value("PushUrl"), QString("https://ntfy.example/smith"));
         QCOMPARE(rig.area.values.value("NotifyDesktop"), QString("0"));
         QCOMPARE(rig.area.values.value("SmtpPassword"), QString("app password"));
-        QCOMPARE(rig.find<QLabel>("lblPasswordPlace")->text(), kPasswordInFile);
-        QVERIFY(rig.find<QLineEdit>("txtSmtpPassword")->text().isEmpty());
+        QCOMPARE(rig.find<QLabel>("passwordPlaceLabel")->text(), kPasswordInFile);
+        QVERIFY(rig.find<QLineEdit>("smtpPasswordEdit")->text().isEmpty());
         QVERIFY(rig.boxes.shown.isEmpty());
     }
 
@@ -149,8 +149,8 @@ private slots:
         WindowRig rig("alerts-waiting");
         rig.state.settings.channels.change([&](AlertChannels& c) { c.pushUrl = push.base() + "/seats"; });
         MainWindow& w = openAtAlerts(rig);
-        auto* waiting = rig.find<QListWidget>("lstWaiting");
-        auto* sendNow = rig.find<QPushButton>("cmdSendNow");
+        auto* waiting = rig.find<QListWidget>("waitingList");
+        auto* sendNow = rig.find<QPushButton>("sendNowButton");
         QVERIFY(!waiting->isVisible() && !sendNow->isVisible());
         QCoro::waitFor(w.alerts().post().send(pushEntry(OutboxEntry::Topic::Seats, {"Seats found", "Sydney → London", "default", ""})));
         QVERIFY(waiting->isVisible() && sendNow->isVisible());
@@ -173,15 +173,15 @@ private slots:
         QVERIFY(push.start());
         WindowRig rig("alerts-test");
         openAtAlerts(rig);
-        rig.find<QCheckBox>("chkNotifyDesktop")->setChecked(false);
-        type(rig, "txtPushUrl", push.base() + "/seats");
+        rig.find<QCheckBox>("desktopNotesCheck")->setChecked(false);
+        type(rig, "pushAddressEdit", push.base() + "/seats");
         if (haveMail) {
-            type(rig, "txtSmtpHost", "127.0.0.1");
-            type(rig, "txtSmtpPort", QString::number(mail.port()));
-            rig.find<QComboBox>("cbSmtpSecurity")->setCurrentIndex(0);
+            type(rig, "smtpHostEdit", "127.0.0.1");
+            type(rig, "smtpPortEdit", QString::number(mail.port()));
+            rig.find<QComboBox>("smtpSecurityChoice")->setCurrentIndex(0);
         }
-        rig.find<QPushButton>("cmdTestAlert")->click();
-        auto* outcome = rig.find<QLabel>("lblTestOutcome");
+        rig.find<QPushButton>("testAlertButton")->click();
+        auto* outcome = rig.find<QLabel>("testOutcomeLabel");
         QTRY_VERIFY_WITH_TIMEOUT(!outcome->text().endsWith("…") && !outcome->text().isEmpty(), 20000);
         QCOMPARE(outcome->text(), haveMail ? QString("E-mail: sent · Push: sent") : QString("Push: sent"));
         QCOMPARE(push.requests.size(), 1);
@@ -189,9 +189,9 @@ private slots:
             QCOMPARE(mail.messages().size(), 1);
 
         // A push server that is gone is named in the same line.
-        type(rig, "txtPushUrl", QString("http://127.0.0.1:%1/seats").arg(LocalHttpServer::closedPort()));
-        type(rig, "txtSmtpHost", "");
-        rig.find<QPushButton>("cmdTestAlert")->click();
+        type(rig, "pushAddressEdit", QString("http://127.0.0.1:%1/seats").arg(LocalHttpServer::closedPort()));
+        type(rig, "smtpHostEdit", "");
+        rig.find<QPushButton>("testAlertButton")->click();
         QTRY_VERIFY_WITH_TIMEOUT(outcome->text().startsWith("Push: failed"), 20000);
         QCOMPARE(outcome->text(), QString("Push: failed (could not reach the push server (connection refused))"));
         if (!SmtpTestServer::available())
@@ -236,23 +236,23 @@ private slots:
         QFETCH(bool, whole);
         WindowRig rig("alerts-fit");
         MainWindow& w = openAtAlerts(rig);
-        type(rig, "txtSmtpHost", host);
-        type(rig, "txtSmtpPort", QString::number(LocalHttpServer::closedPort()));
-        rig.find<QComboBox>("cbSmtpSecurity")->setCurrentIndex(1);
-        type(rig, "txtSmtpUser", "j.smith@example.com");
-        type(rig, "txtSmtpPassword", "app password");
-        type(rig, "txtPushUrl", QString("http://127.0.0.1:%1/seats").arg(LocalHttpServer::closedPort()));
-        rig.find<QPushButton>("cmdTestAlert")->click();
-        auto* outcome = rig.find<QLabel>("lblTestOutcome");
+        type(rig, "smtpHostEdit", host);
+        type(rig, "smtpPortEdit", QString::number(LocalHttpServer::closedPort()));
+        rig.find<QComboBox>("smtpSecurityChoice")->setCurrentIndex(1);
+        type(rig, "smtpUserEdit", "j.smith@example.com");
+        type(rig, "smtpPasswordEdit", "app password");
+        type(rig, "pushAddressEdit", QString("http://127.0.0.1:%1/seats").arg(LocalHttpServer::closedPort()));
+        rig.find<QPushButton>("testAlertButton")->click();
+        auto* outcome = rig.find<QLabel>("testOutcomeLabel");
         const auto told = [outcome] { return outcome->text() + outcome->toolTip(); };
         QTRY_VERIFY_WITH_TIMEOUT(told().contains("Push: failed"), 20000);
-        QCOMPARE(rig.find<QLabel>("lblPasswordPlace")->text(), kPasswordInFile);
+        QCOMPARE(rig.find<QLabel>("passwordPlaceLabel")->text(), kPasswordInFile);
         if (waiting) {
             // Two of a kind would go as one push.
             for (const auto topic : {OutboxEntry::Topic::Seats, OutboxEntry::Topic::SiteNotice})
                 QCoro::waitFor(w.alerts().post().send(pushEntry(topic, {"Seats found", "Sydney → London", "default", ""})));
         }
-        QCOMPARE(rig.find<QListWidget>("lstWaiting")->count(), waiting ? 2 : 0);
+        QCOMPARE(rig.find<QListWidget>("waitingList")->count(), waiting ? 2 : 0);
         QTest::qWait(0); // the layout follows the new text
         const QString line = outcome->toolTip().isEmpty() ? outcome->text() : outcome->toolTip();
         QVERIFY2(line.startsWith("E-mail: failed (") && line.contains(host) && line.contains("Push: failed"),
@@ -264,7 +264,7 @@ private slots:
             QVERIFY(outcome->toolTip().startsWith(outcome->text().section('\n', 0, 0)));
         }
 
-        auto* panel = rig.find<QWidget>("PictureAlerts");
+        auto* panel = rig.find<QWidget>("alertsPanel");
         QList<QWidget*> shown;
         for (QWidget* c : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (c->isVisibleTo(&w))
@@ -313,12 +313,12 @@ private slots:
         windows.loadTrayWindow(); // as start-up leaves the tray program
         windows.showMainWindow();
         MainWindow& w = windows.mainWindow();
-        click(w.findChild<ImageButton*>("ImageAlerts"));
-        w.findChild<QCheckBox*>("chkNotifyDesktop")->setChecked(false);
-        w.findChild<QLineEdit*>("txtSmtpHost")->setText("127.0.0.1");
-        w.findChild<QComboBox*>("cbSmtpSecurity")->setCurrentIndex(0);
-        w.findChild<QPushButton*>("cmdTestAlert")->click();
-        auto* outcome = w.findChild<QLabel*>("lblTestOutcome");
+        click(w.findChild<ImageButton*>("alertsTabButton"));
+        w.findChild<QCheckBox*>("desktopNotesCheck")->setChecked(false);
+        w.findChild<QLineEdit*>("smtpHostEdit")->setText("127.0.0.1");
+        w.findChild<QComboBox*>("smtpSecurityChoice")->setCurrentIndex(0);
+        w.findChild<QPushButton*>("testAlertButton")->click();
+        auto* outcome = w.findChild<QLabel*>("testOutcomeLabel");
         QTRY_COMPARE_WITH_TIMEOUT(outcome->text(), QString("E-mail: sent"), 20000);
         mailThroughTheMailProgram();
 
@@ -346,13 +346,13 @@ private slots:
         QVERIFY2(probe.done, qPrintable(probe.error));
         WindowRig rig("alerts-slow-store");
         openAtAlerts(rig);
-        type(rig, "txtSmtpHost", "smtp.example.com");
-        type(rig, "txtSmtpUser", "smith@example.com");
-        type(rig, "txtSmtpPassword", "app password");
-        auto* place = rig.find<QLabel>("lblPasswordPlace");
+        type(rig, "smtpHostEdit", "smtp.example.com");
+        type(rig, "smtpUserEdit", "smith@example.com");
+        type(rig, "smtpPasswordEdit", "app password");
+        auto* place = rig.find<QLabel>("passwordPlaceLabel");
         SecretStorePause pause;
         QVERIFY(pause.holding());
-        click(rig.find<ImageButton>("ImageSaveAlerts"));
+        click(rig.find<ImageButton>("saveAlertsButton"));
         QTRY_COMPARE(place->text(), kPasswordWaiting);
         QTest::qWait(12000); // longer than the store was ever given before
         QCOMPARE(place->text(), kPasswordWaiting);

@@ -147,8 +147,8 @@ private slots:
         QVERIFY(!w.isVisible());
         invoke(uint(notes().first()["id"].toInt()));
         QTRY_VERIFY(w.isVisible());
-        QVERIFY(w.findChild<QWidget*>("PictureResult")->isVisible());
-        QVERIFY(!w.findChild<QWidget*>("PictureItinerary")->isVisible());
+        QVERIFY(w.findChild<QWidget*>("resultsPanel")->isVisible());
+        QVERIFY(!w.findChild<QWidget*>("itineraryPanel")->isVisible());
     }
 
     // zelvane-check ends with its check, so nothing would answer a "Show

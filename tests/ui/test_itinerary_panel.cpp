@@ -58,21 +58,21 @@ private slots:
         rig.state.watchList.save();
         MainWindow& w = rig.open();
         w.showItineraryPanel();
-        auto* size = rig.find<QLabel>("lblSessionSize");
+        auto* size = rig.find<QLabel>("sessionSizeLabel");
         QCOMPARE(size->text(), QString("5 searches, about 3 minutes per check"));
-        QCOMPARE(rig.find<QComboBox>("cbAdults")->currentText(), QString("1 adult"));
-        QCOMPARE(rig.find<QComboBox>("cbExtraDays")->currentText(), QString("Exact date"));
+        QCOMPARE(rig.find<QComboBox>("adultsChoice")->currentText(), QString("1 adult"));
+        QCOMPARE(rig.find<QComboBox>("extraDaysChoice")->currentText(), QString("Exact date"));
 
-        choose(rig, "cbOrigin", "Sydney");
-        choose(rig, "cbDestation", "Perth");
-        choose(rig, "cbAdults", "2 adults");
-        choose(rig, "cbExtraDays", "Up to 3 days later");
-        click(rig.find<ImageButton>("ImageSaveQuery"));
+        choose(rig, "originChoice", "Sydney");
+        choose(rig, "destinationChoice", "Perth");
+        choose(rig, "adultsChoice", "2 adults");
+        choose(rig, "extraDaysChoice", "Up to 3 days later");
+        click(rig.find<ImageButton>("addItineraryButton"));
         QVERIFY(rig.boxes.shown.isEmpty());
         const QByteArray file = readFile(rig.folder + "/Query.txt");
         QVERIFY2(file.endsWith("\r\nSydney;Perth;09/12/2026;Morning;SYD;PER;Any;2;3\r\n"), file.constData());
 
-        auto* list = rig.find<QTreeWidget>("ListView1");
+        auto* list = rig.find<QTreeWidget>("itineraryList");
         QCOMPARE(list->topLevelItemCount(), 6);
         const auto row = [list](int r) {
             return QStringList{list->topLevelItem(r)->text(2), list->topLevelItem(r)->text(7)};
@@ -80,14 +80,14 @@ private slots:
         QCOMPARE(row(0), QStringList({"01/01/2027", "1 adult"}));
         QCOMPARE(row(5), QStringList({"09/12/2026 +3", "2 adults"}));
         QCOMPARE(size->text(), QString("9 searches, about 5 minutes per check"));
-        const QAbstractItemModel* results = rig.find<QTreeView>("ListViewQuery")->model();
+        const QAbstractItemModel* results = rig.find<QTreeView>("resultsList")->model();
         QCOMPARE(results->index(5, 2).data().toString(), QString("09/12/2026 +3"));
         QCOMPARE(results->index(5, ResultsViewModel::kSeatsColumn).data().toString(), QString("2 adults"));
 
         // Deleting it gives the searches back.
         list->setCurrentItem(list->topLevelItem(5));
         rig.boxes.answers = {MsgAnswer::Yes};
-        click(rig.find<ImageButton>("Imagedelete"));
+        click(rig.find<ImageButton>("deleteItineraryButton"));
         QCOMPARE(size->text(), QString("5 searches, about 3 minutes per check"));
     }
 
@@ -102,7 +102,7 @@ private slots:
             rig.watchLine(trip + tail);
         MainWindow& w = rig.open();
         w.showResultsPanel();
-        auto* view = rig.find<QTreeView>("ListViewQuery");
+        auto* view = rig.find<QTreeView>("resultsList");
         for (int pass = 0; pass < 2; ++pass) {
             QStringList shown;
             for (int r = 0; r < 4; ++r)
@@ -151,9 +151,9 @@ private slots:
         const QByteArray before = readFile(rig.folder + "/Query.txt");
         MainWindow& w = rig.open();
         w.setStatus("before");
-        choose(rig, "cbDestation", "Perth");
-        choose(rig, "cbExtraDays", extraDays);
-        click(rig.find<ImageButton>("ImageSaveQuery"));
+        choose(rig, "destinationChoice", "Perth");
+        choose(rig, "extraDaysChoice", extraDays);
+        click(rig.find<ImageButton>("addItineraryButton"));
 
         const bool refused = !message.isEmpty();
         QCOMPARE(rig.boxes.shown.size(), refused ? 1 : 0);
@@ -163,8 +163,8 @@ private slots:
             QCOMPARE(readFile(rig.folder + "/Query.txt"), before);
             QCOMPARE(w.status(), QString("before"));
         }
-        QCOMPARE(rig.find<QTreeWidget>("ListView1")->topLevelItemCount(), itineraries + (refused ? 0 : 1));
-        QCOMPARE(rig.find<QLabel>("lblSessionSize")->text(), size);
+        QCOMPARE(rig.find<QTreeWidget>("itineraryList")->topLevelItemCount(), itineraries + (refused ? 0 : 1));
+        QCOMPARE(rig.find<QLabel>("sessionSizeLabel")->text(), size);
     }
 };
 

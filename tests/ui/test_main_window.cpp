@@ -112,19 +112,19 @@ private slots:
             m.setPinText(pin);
         });
         rig.open();
-        QCOMPARE(rig.find<QLineEdit>("txtMemNo")->text(), shownNo);
-        QCOMPARE(rig.find<QLineEdit>("txtPIN")->text(), shownPin);
-        QCOMPARE(rig.find<QLineEdit>("txtPIN")->echoMode(), QLineEdit::Password);
-        QCOMPARE(!rig.find<QLineEdit>("txtMemNo")->isEnabled(), locked);
+        QCOMPARE(rig.find<QLineEdit>("memberNumberEdit")->text(), shownNo);
+        QCOMPARE(rig.find<QLineEdit>("pinEdit")->text(), shownPin);
+        QCOMPARE(rig.find<QLineEdit>("pinEdit")->echoMode(), QLineEdit::Password);
+        QCOMPARE(!rig.find<QLineEdit>("memberNumberEdit")->isEnabled(), locked);
         // The load ends on the itinerary panel, the destination not yet chosen.
-        QVERIFY(!rig.find<QWidget>("PictureItinerary")->isHidden());
-        QCOMPARE(rig.find<QComboBox>("cbOrigin")->currentIndex(), 0);
-        QCOMPARE(rig.find<QComboBox>("cbDestation")->currentIndex(), -1);
-        QCOMPARE(rig.find<QComboBox>("cbTime")->currentText(), QString("Morning"));
+        QVERIFY(!rig.find<QWidget>("itineraryPanel")->isHidden());
+        QCOMPARE(rig.find<QComboBox>("originChoice")->currentIndex(), 0);
+        QCOMPARE(rig.find<QComboBox>("destinationChoice")->currentIndex(), -1);
+        QCOMPARE(rig.find<QComboBox>("timeChoice")->currentText(), QString("Morning"));
         // It shows tomorrow, and its calendar offers the dates the airline searches.
-        QCOMPARE(rig.find<DateField>("DTPicker1")->date(), QDate(2026, 12, 9));
-        QCOMPARE(rig.find<DateField>("DTPicker1")->calendarWidget()->minimumDate(), QDate(2026, 12, 9));
-        QCOMPARE(rig.find<DateField>("DTPicker1")->calendarWidget()->maximumDate(), QDate(2027, 11, 26));
+        QCOMPARE(rig.find<DateField>("dateField")->date(), QDate(2026, 12, 9));
+        QCOMPARE(rig.find<DateField>("dateField")->calendarWidget()->minimumDate(), QDate(2026, 12, 9));
+        QCOMPARE(rig.find<DateField>("dateField")->calendarWidget()->maximumDate(), QDate(2027, 11, 26));
         QVERIFY(rig.boxes.shown.isEmpty());
     }
 
@@ -135,13 +135,13 @@ private slots:
         QTest::addColumn<QString>("panel");
         QTest::addColumn<bool>("legend");
         QTest::addColumn<bool>("newVerLabel");
-        QTest::newRow("details") << "ImageMyD" << false << "PictureMember" << false << false;
-        QTest::newRow("itineraries") << "ImageItin" << false << "PictureItinerary" << false << false;
-        QTest::newRow("results") << "ImageResult" << false << "PictureResult" << true << false;
-        QTest::newRow("details, new version") << "ImageMyD" << true << "PictureMember" << false << true;
-        QTest::newRow("itineraries, new version") << "ImageItin" << true << "PictureItinerary" << false << true;
+        QTest::newRow("details") << "memberTabButton" << false << "memberPanel" << false << false;
+        QTest::newRow("itineraries") << "itineraryTabButton" << false << "itineraryPanel" << false << false;
+        QTest::newRow("results") << "resultsTabButton" << false << "resultsPanel" << true << false;
+        QTest::newRow("details, new version") << "memberTabButton" << true << "memberPanel" << false << true;
+        QTest::newRow("itineraries, new version") << "itineraryTabButton" << true << "itineraryPanel" << false << true;
         // The results switch leaves the label as the load left it.
-        QTest::newRow("results, new version") << "ImageResult" << true << "PictureResult" << true << true;
+        QTest::newRow("results, new version") << "resultsTabButton" << true << "resultsPanel" << true << true;
     }
     void panelSwitching()
     {
@@ -155,15 +155,15 @@ private slots:
         rig.news.newVersion = newVersion;
         rig.news.updateAddress = "http://www.zelvane.example/get";
         rig.open();
-        QCOMPARE(!rig.find<QLabel>("lblNewVer")->isHidden(), rig.news.newVersion);
+        QCOMPARE(!rig.find<QLabel>("newVersionLabel")->isHidden(), rig.news.newVersion);
         click(rig.find<ImageButton>(button));
-        for (const char* p : {"PictureMember", "PictureItinerary", "PictureResult"})
+        for (const char* p : {"memberPanel", "itineraryPanel", "resultsPanel"})
             QCOMPARE(!rig.find<QWidget>(p)->isHidden(), panel == QLatin1String(p));
-        for (const char* l : {"Image2", "Image3", "Image4", "Label10", "Label13", "Label18"})
+        for (const char* l : {"seatsLegendPicture", "noSeatsLegendPicture", "notCheckedLegendPicture", "seatsLegend", "noSeatsLegend", "notCheckedLegend"})
             QCOMPARE(!rig.find<QWidget>(l)->isHidden(), legend);
-        QCOMPARE(!rig.find<QLabel>("Label4")->isHidden(), legend);
-        QCOMPARE(!rig.find<QLabel>("lblNewVer")->isHidden(), newVerLabel);
-        QVERIFY(rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
+        QCOMPARE(!rig.find<QLabel>("resultsHint")->isHidden(), legend);
+        QCOMPARE(!rig.find<QLabel>("newVersionLabel")->isHidden(), newVerLabel);
+        QVERIFY(rig.find<QPushButton>("checkNowKey")->isEnabled());
     }
 
     void firstRunReachesOnlyTheDetails()
@@ -171,35 +171,35 @@ private slots:
         WindowRig rig("firstrun");
         MainWindow& w = rig.open();
         w.openAtMemberDetails();
-        QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
-        QVERIFY(!rig.find<ImageButton>("ImageItin")->isEnabled());
-        QVERIFY(!rig.find<ImageButton>("ImageResult")->isEnabled());
+        QVERIFY(!rig.find<QWidget>("memberPanel")->isHidden());
+        QVERIFY(!rig.find<ImageButton>("itineraryTabButton")->isEnabled());
+        QVERIFY(!rig.find<ImageButton>("resultsTabButton")->isEnabled());
         // A tab that cannot be used does not look like one that can.
         const auto face = [](QWidget* b) { return b->grab().toImage(); };
-        QVERIFY(face(rig.find<ImageButton>("ImageResult")) != face(rig.find<ImageButton>("ImageMyD")));
-        const QImage dimmed = face(rig.find<ImageButton>("ImageItin"));
-        rig.find<ImageButton>("ImageItin")->setEnabled(true);
-        QVERIFY(face(rig.find<ImageButton>("ImageItin")) != dimmed);
-        rig.find<ImageButton>("ImageItin")->setEnabled(false);
+        QVERIFY(face(rig.find<ImageButton>("resultsTabButton")) != face(rig.find<ImageButton>("memberTabButton")));
+        const QImage dimmed = face(rig.find<ImageButton>("itineraryTabButton"));
+        rig.find<ImageButton>("itineraryTabButton")->setEnabled(true);
+        QVERIFY(face(rig.find<ImageButton>("itineraryTabButton")) != dimmed);
+        rig.find<ImageButton>("itineraryTabButton")->setEnabled(false);
         // Nothing can be checked yet: "Check Now" is dimmed with the tabs, and
         // a press leaves the request to fill the details in.
-        QVERIFY(!rig.find<ImageButton>("Image5")->isEnabled());
-        QVERIFY(!rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
-        click(rig.find<ImageButton>("Image5"));
+        QVERIFY(!rig.find<ImageButton>("checkNowButton")->isEnabled());
+        QVERIFY(!rig.find<QPushButton>("checkNowKey")->isEnabled());
+        click(rig.find<ImageButton>("checkNowButton"));
         QCOMPARE(w.status(), kFillAllRequired);
         // Typing starts in the first box; the keyboard needs no click first.
         w.show();
-        QCOMPARE(w.focusWidget(), rig.find<QWidget>("txtMemNo"));
+        QCOMPARE(w.focusWidget(), rig.find<QWidget>("memberNumberEdit"));
 
-        rig.find<QLineEdit>("txtMemNo")->setText("1234567");
-        rig.find<QLineEdit>("txtMemLName")->setText("Smith");
-        rig.find<QLineEdit>("txtPIN")->setText("1234");
-        rig.find<QLineEdit>("txtEmail")->setText("smith@example.com");
-        rig.find<QComboBox>("Combo1")->setCurrentIndex(1); // the choice saves
+        rig.find<QLineEdit>("memberNumberEdit")->setText("1234567");
+        rig.find<QLineEdit>("surnameEdit")->setText("Smith");
+        rig.find<QLineEdit>("pinEdit")->setText("1234");
+        rig.find<QLineEdit>("emailEdit")->setText("smith@example.com");
+        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1); // the choice saves
         QVERIFY(rig.boxes.shown.isEmpty());
-        QVERIFY(rig.find<ImageButton>("ImageItin")->isEnabled());
-        QVERIFY(rig.find<ImageButton>("Image5")->isEnabled());
-        QVERIFY(rig.find<QPushButton>("cmdCheckItinerary")->isEnabled());
+        QVERIFY(rig.find<ImageButton>("itineraryTabButton")->isEnabled());
+        QVERIFY(rig.find<ImageButton>("checkNowButton")->isEnabled());
+        QVERIFY(rig.find<QPushButton>("checkNowKey")->isEnabled());
         // The request to fill everything in has been answered.
         QCOMPARE(w.status(), zelvane::status::kWaitingItineraries);
     }
@@ -212,8 +212,8 @@ private slots:
         MainWindow& w = rig.open();
         w.show();
         w.showMemberPanel();
-        click(rig.find<ImageButton>("ImageClear"));
-        QCOMPARE(w.focusWidget(), rig.find<QWidget>("txtEmail"));
+        click(rig.find<ImageButton>("changeDetailsButton"));
+        QCOMPARE(w.focusWidget(), rig.find<QWidget>("emailEdit"));
     }
 
     void magentaIsAHole()
@@ -249,10 +249,10 @@ private slots:
         QFETCH(QSize, asked);
         QFETCH(QSize, size);
         const QMap<QString, QString> controls{
-            {"ImageMyD", "l"},   {"ImageAlerts", "l"},     {"Image2", "lb"},          {"lblStatus", "lb"},
-            {"ImageClose", "r"}, {"ImageMax", "r"},        {"imgabout", "r"},         {"Image5", "r"},
-            {"Label24", "rb"},   {"lblLastLoginTime", "rb"}, {"PictureResult", "g"}, {"PictureItinerary", "g"},
-            {"PictureMember", "f"}, {"PictureAlerts", "f"}};
+            {"memberTabButton", "l"},   {"alertsTabButton", "l"},     {"seatsLegendPicture", "lb"},          {"statusLabel", "lb"},
+            {"closeButton", "r"}, {"maximizeButton", "r"},        {"aboutButton", "r"},         {"checkNowButton", "r"},
+            {"throttleMinutesLabel", "rb"},   {"lastLoginLabel", "rb"}, {"resultsPanel", "g"}, {"itineraryPanel", "g"},
+            {"memberPanel", "f"}, {"alertsPanel", "f"}};
         WindowRig first("edges-first"), rig("edges");
         first.open().show();
         MainWindow& w = rig.open();
@@ -289,11 +289,11 @@ private slots:
         QCOMPARE(w.size(), area);
         w.resize(720, 480);
         w.resize(area);
-        auto* button = rig.find<ImageButton>("ImageMax");
+        auto* button = rig.find<ImageButton>("maximizeButton");
         for (const QString written : {"720x480 maximised", "720x480"}) {
             click(button);
             QCOMPARE(w.isMaximized(), written.endsWith("maximised"));
-            QCOMPARE(button->picture(), w.isMaximized() ? QString("imgRestoreOff") : QString("imgMaxOff"));
+            QCOMPARE(button->picture(), w.isMaximized() ? QString("restore:normal") : QString("maximise:normal"));
             QCOMPARE(w.mask() == QRegion(w.rect()), w.isMaximized());
             QVERIFY(rig.state.settings.save().ok());
             QCOMPARE(rig.area.values.value("WindowSize"), written);
@@ -307,21 +307,21 @@ private slots:
         QTest::addColumn<QString>("pressed");
         QTest::addColumn<QString>("hover");
         QTest::addColumn<QString>("after");
-        QTest::newRow("tab over background") << "ImageMyD" << "frmmain" << "1" << "3" << "2";
-        QTest::newRow("results tab over background") << "ImageResult" << "frmmain" << "13" << "15" << "14";
-        QTest::newRow("close over background") << "ImageClose" << "frmmain" << "22" << "24" << "23";
-        QTest::newRow("minimise over background") << "ImageMin" << "frmmain" << "25" << "27" << "26";
-        QTest::newRow("maximise over background") << "ImageMax" << "frmmain" << "imgMaxDown" << "imgMaxOver" << "imgMaxOff";
-        QTest::newRow("check now over background") << "Image5" << "frmmain" << "imgCNDown" << "imgCNOver" << "imgCNOff";
-        QTest::newRow("help over background") << "imgabout" << "frmmain" << "imgHelpDown" << "imgHelpOver" << "imgHelpOff";
-        QTest::newRow("add over its panel") << "ImageSaveQuery" << "PictureItinerary" << "16" << "18" << "17";
-        QTest::newRow("delete over its panel") << "Imagedelete" << "PictureItinerary" << "19" << "21" << "20";
-        QTest::newRow("delete all over its panel") << "Image6" << "PictureItinerary" << "imgCADown" << "imgCAover" << "imgCAoff";
-        QTest::newRow("save over its panel") << "ImageSave" << "PictureMember" << "16" << "18" << "17";
-        QTest::newRow("change over its panel") << "ImageClear" << "PictureMember" << "imgChDown" << "imgChOver" << "imgChOff";
-        QTest::newRow("save over the other panel stays") << "ImageSave" << "PictureItinerary" << "16" << "18" << "18";
-        QTest::newRow("tab over a panel stays") << "ImageItin" << "PictureMember" << "4" << "6" << "6";
-        QTest::newRow("the results panel resets nothing") << "ImageMyD" << "PictureResult" << "1" << "3" << "3";
+        QTest::newRow("tab over background") << "memberTabButton" << "mainWindow" << "1" << "3" << "2";
+        QTest::newRow("results tab over background") << "resultsTabButton" << "mainWindow" << "13" << "15" << "14";
+        QTest::newRow("close over background") << "closeButton" << "mainWindow" << "22" << "24" << "23";
+        QTest::newRow("minimise over background") << "minimizeButton" << "mainWindow" << "25" << "27" << "26";
+        QTest::newRow("maximise over background") << "maximizeButton" << "mainWindow" << "maximise:pressed" << "maximise:hover" << "maximise:normal";
+        QTest::newRow("check now over background") << "checkNowButton" << "mainWindow" << "checkNow:pressed" << "checkNow:hover" << "checkNow:normal";
+        QTest::newRow("help over background") << "aboutButton" << "mainWindow" << "help:pressed" << "help:hover" << "help:normal";
+        QTest::newRow("add over its panel") << "addItineraryButton" << "itineraryPanel" << "16" << "18" << "17";
+        QTest::newRow("delete over its panel") << "deleteItineraryButton" << "itineraryPanel" << "19" << "21" << "20";
+        QTest::newRow("delete all over its panel") << "deleteAllButton" << "itineraryPanel" << "deleteAll:pressed" << "deleteAll:hover" << "deleteAll:normal";
+        QTest::newRow("save over its panel") << "saveDetailsButton" << "memberPanel" << "16" << "18" << "17";
+        QTest::newRow("change over its panel") << "changeDetailsButton" << "memberPanel" << "change:pressed" << "change:hover" << "change:normal";
+        QTest::newRow("save over the other panel stays") << "saveDetailsButton" << "itineraryPanel" << "16" << "18" << "18";
+        QTest::newRow("tab over a panel stays") << "itineraryTabButton" << "memberPanel" << "4" << "6" << "6";
+        QTest::newRow("the results panel resets nothing") << "memberTabButton" << "resultsPanel" << "1" << "3" << "3";
     }
     void imageButtonsGoBackByTheirSurface()
     {
@@ -334,7 +334,7 @@ private slots:
         rig.storeMember();
         rig.open();
         auto* b = rig.find<ImageButton>(button);
-        QWidget* over = surface == "frmmain" ? rig.window.get() : rig.find<QWidget>(surface);
+        QWidget* over = surface == "mainWindow" ? rig.window.get() : rig.find<QWidget>(surface);
         mouse(b, QEvent::MouseButtonPress, Qt::MiddleButton); // no action on a middle press
         QCOMPARE(b->picture(), pressed);
         mouse(b, QEvent::MouseMove);
@@ -349,12 +349,12 @@ private slots:
         QTest::addColumn<int>("mouseButton");
         QTest::addColumn<bool>("acts");
         QTest::addColumn<QString>("pictureAfter");
-        QTest::newRow("check now, right release") << "Image5" << int(Qt::RightButton) << true << "imgCNDown";
-        QTest::newRow("delete all, right release") << "Image6" << int(Qt::RightButton) << true << "imgCADown";
-        QTest::newRow("help, right release") << "imgabout" << int(Qt::RightButton) << true << "imgHelpDown";
-        QTest::newRow("tab, left click") << "ImageResult" << int(Qt::LeftButton) << true << "14";
-        QTest::newRow("tab, right click does nothing") << "ImageResult" << int(Qt::RightButton) << false << "14";
-        QTest::newRow("change, left click") << "ImageClear" << int(Qt::LeftButton) << true << "imgChOff";
+        QTest::newRow("check now, right release") << "checkNowButton" << int(Qt::RightButton) << true << "checkNow:pressed";
+        QTest::newRow("delete all, right release") << "deleteAllButton" << int(Qt::RightButton) << true << "deleteAll:pressed";
+        QTest::newRow("help, right release") << "aboutButton" << int(Qt::RightButton) << true << "help:pressed";
+        QTest::newRow("tab, left click") << "resultsTabButton" << int(Qt::LeftButton) << true << "14";
+        QTest::newRow("tab, right click does nothing") << "resultsTabButton" << int(Qt::RightButton) << false << "14";
+        QTest::newRow("change, left click") << "changeDetailsButton" << int(Qt::LeftButton) << true << "change:normal";
     }
     void imageButtonReleaseRules()
     {
@@ -366,20 +366,20 @@ private slots:
         rig.storeMember();
         // Check now with an empty list starts no session, which would still be
         // waiting on the rig's clock when the rig goes.
-        if (button != "Image5")
+        if (button != "checkNowButton")
             rig.watch(2);
         int abouts = 0;
         rig.open().showAbout = [&] { ++abouts; };
         rig.boxes.answers = {MsgAnswer::No};
         auto* b = rig.find<ImageButton>(button);
         QSignalSpy acted(b, &ImageButton::activated);
-        rig.find<QTreeWidget>("ListView1")->setCurrentItem(rig.find<QTreeWidget>("ListView1")->topLevelItem(0));
+        rig.find<QTreeWidget>("itineraryList")->setCurrentItem(rig.find<QTreeWidget>("itineraryList")->topLevelItem(0));
         click(b, Qt::MouseButton(mouseButton));
         QCOMPARE(acted.count() == 1, acts);
         QCOMPARE(b->picture(), pictureAfter);
-        if (b->objectName() == "imgabout")
+        if (b->objectName() == "aboutButton")
             QCOMPARE(abouts, 1);
-        if (b->objectName() == "Image6")
+        if (b->objectName() == "deleteAllButton")
             QCOMPARE(rig.boxes.shown.value(0).title, kDeleteAllItineraries);
     }
 
@@ -438,19 +438,19 @@ private slots:
         });
         rig.state.settings.save();
         rig.open();
-        click(rig.find<ImageButton>("ImageClear"));
-        QVERIFY(rig.find<QLineEdit>("txtMemNo")->isEnabled());
-        rig.find<QLineEdit>("txtMemNo")->setText(memNo);
-        rig.find<QLineEdit>("txtMemLName")->setText(surname);
-        rig.find<QLineEdit>("txtPIN")->setText(pin);
-        rig.find<QComboBox>("Combo2")->setCurrentIndex(3); // only when availability changes
+        click(rig.find<ImageButton>("changeDetailsButton"));
+        QVERIFY(rig.find<QLineEdit>("memberNumberEdit")->isEnabled());
+        rig.find<QLineEdit>("memberNumberEdit")->setText(memNo);
+        rig.find<QLineEdit>("surnameEdit")->setText(surname);
+        rig.find<QLineEdit>("pinEdit")->setText(pin);
+        rig.find<QComboBox>("mailChoice")->setCurrentIndex(3); // only when availability changes
         if (byInterval) {
-            rig.find<QComboBox>("Combo1")->setCurrentIndex(2);
+            rig.find<QComboBox>("intervalChoice")->setCurrentIndex(2);
         } else {
-            rig.find<QComboBox>("Combo1")->blockSignals(true);
-            rig.find<QComboBox>("Combo1")->setCurrentIndex(1);
-            rig.find<QComboBox>("Combo1")->blockSignals(false);
-            click(rig.find<ImageButton>("ImageSave"));
+            rig.find<QComboBox>("intervalChoice")->blockSignals(true);
+            rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1);
+            rig.find<QComboBox>("intervalChoice")->blockSignals(false);
+            click(rig.find<ImageButton>("saveDetailsButton"));
         }
         QCOMPARE(rig.boxes.shown.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
@@ -464,11 +464,11 @@ private slots:
         QCOMPARE(rig.state.settings.member->pinText(), storedPin);
         QCOMPARE(rig.state.settings.member->surname, storedSurname);
         // A good save locks the entries and opens the other panels; a refused one leaves them open.
-        QCOMPARE(rig.find<QLineEdit>("txtMemNo")->isEnabled(), !message.isEmpty());
+        QCOMPARE(rig.find<QLineEdit>("memberNumberEdit")->isEnabled(), !message.isEmpty());
         if (message.isEmpty()) {
             QCOMPARE(*rig.state.settings.mailPolicy, MailPolicy::OnChange);
             QCOMPARE(rig.area.values.value("MailSendType"), QString("3"));
-            QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
+            QVERIFY(!rig.find<QWidget>("memberPanel")->isHidden());
         }
     }
 
@@ -487,11 +487,11 @@ private slots:
         WindowRig rig("zeros");
         MainWindow& w = rig.open();
         w.openAtMemberDetails();
-        rig.find<QLineEdit>("txtMemNo")->setText("1234567");
-        rig.find<QLineEdit>("txtMemLName")->setText("Smith");
-        rig.find<QLineEdit>("txtPIN")->setText(pin);
-        rig.find<QLineEdit>("txtEmail")->setText("smith@example.com");
-        rig.find<QComboBox>("Combo1")->setCurrentIndex(1); // the choice saves
+        rig.find<QLineEdit>("memberNumberEdit")->setText("1234567");
+        rig.find<QLineEdit>("surnameEdit")->setText("Smith");
+        rig.find<QLineEdit>("pinEdit")->setText(pin);
+        rig.find<QLineEdit>("emailEdit")->setText("smith@example.com");
+        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1); // the choice saves
         QVERIFY(rig.boxes.shown.isEmpty());
 
         // The next start reads the stored settings and builds the window again.
@@ -499,14 +499,14 @@ private slots:
         QVERIFY(!rig.state.settings.member->missing());
         rig.open();
         QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
-        QCOMPARE(rig.find<QLineEdit>("txtPIN")->text(), pin);
-        QVERIFY(rig.find<ImageButton>("ImageItin")->isEnabled());
+        QCOMPARE(rig.find<QLineEdit>("pinEdit")->text(), pin);
+        QVERIFY(rig.find<ImageButton>("itineraryTabButton")->isEnabled());
     }
 
     void intervalChoiceSetsTheSchedule_data()
     {
         QTest::addColumn<int>("storedHours"); // before the window opens
-        QTest::addColumn<int>("chosen");      // entry of Combo1 the user picks; -1 none
+        QTest::addColumn<int>("chosen");      // interval the user picks; -1 none
         QTest::addColumn<bool>("saveClicked");
         QTest::addColumn<int>("hours");       // the schedule's interval after
         QTest::newRow("12 Hours chosen") << 24 << 0 << false << 12;
@@ -527,16 +527,16 @@ private slots:
         rig.state.settings.schedule.change([&](Schedule& s) { s.everyHours = qint16(storedHours); });
         rig.state.settings.save();
         MainWindow& w = rig.open();
-        auto* combo = rig.find<QComboBox>("Combo1");
+        auto* combo = rig.find<QComboBox>("intervalChoice");
         QCOMPARE(combo->currentText(), QString("%1 Hours").arg(storedHours));
         if (chosen >= 0 || saveClicked)
-            click(rig.find<ImageButton>("ImageClear"));
+            click(rig.find<ImageButton>("changeDetailsButton"));
         if (chosen >= 0)
             combo->setCurrentIndex(chosen);
         if (saveClicked)
-            click(rig.find<ImageButton>("ImageSave"));
+            click(rig.find<ImageButton>("saveDetailsButton"));
         QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
-        QVERIFY(!rig.find<QLineEdit>("txtMemNo")->isEnabled()); // saved and locked
+        QVERIFY(!rig.find<QLineEdit>("memberNumberEdit")->isEnabled()); // saved and locked
         QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
         QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
         // The schedule reads what was stored: the check after the first comes `hours` later.
@@ -579,12 +579,12 @@ private slots:
         if (status == kItineraryNotAdded)
             rig.state.cities.codes.removeLast();
         w.setStatus("before");
-        rig.find<QComboBox>("cbDestation")->setCurrentIndex(destination);
-        click(rig.find<ImageButton>("ImageSaveQuery"));
+        rig.find<QComboBox>("destinationChoice")->setCurrentIndex(destination);
+        click(rig.find<ImageButton>("addItineraryButton"));
         QCOMPARE(rig.boxes.shown.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty())
             QCOMPARE(rig.boxes.shown[0].text, message);
-        QCOMPARE(rig.find<QTreeWidget>("ListView1")->topLevelItemCount(), after);
+        QCOMPARE(rig.find<QTreeWidget>("itineraryList")->topLevelItemCount(), after);
         QCOMPARE(readFile(rig.folder + "/Query.txt").count("\r\n"), qsizetype(message.isEmpty() ? after : 0));
         QCOMPARE(w.status(), status.isEmpty() ? QString("before") : status);
         // The results list shows every itinerary, the one added in a session too.
@@ -604,14 +604,14 @@ private slots:
         QFETCH(QString, date);
         WindowRig rig("date");
         rig.open();
-        auto* picker = rig.find<DateField>("DTPicker1");
+        auto* picker = rig.find<DateField>("dateField");
         picker->blockSignals(!userPicked);
         picker->setDate(QDate(2027, 2, 20));
         picker->blockSignals(false);
-        rig.find<QComboBox>("cbOrigin")->setCurrentIndex(4);
-        rig.find<QComboBox>("cbDestation")->setCurrentIndex(1);
-        rig.find<QComboBox>("cbTime")->setCurrentText("13:00");
-        click(rig.find<ImageButton>("ImageSaveQuery"));
+        rig.find<QComboBox>("originChoice")->setCurrentIndex(4);
+        rig.find<QComboBox>("destinationChoice")->setCurrentIndex(1);
+        rig.find<QComboBox>("timeChoice")->setCurrentText("13:00");
+        click(rig.find<ImageButton>("addItineraryButton"));
         QCOMPARE(readFile(rig.folder + "/Query.txt"),
                  QString("Sydney;Brisbane;%1;13:00;SYD;BNE\r\n").arg(date).toUtf8());
     }
@@ -626,18 +626,18 @@ private slots:
         QTest::addColumn<int>("left");
         QTest::addColumn<QString>("status"); // after "New Itinerary Added!"
         const QString added = kItineraryAdded;
-        QTest::newRow("one, during a session") << "Imagedelete" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
-        QTest::newRow("all, during a session") << "Image6" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
-        QTest::newRow("one, No") << "Imagedelete" << true << int(MsgAnswer::No) << 2 << kReallyDelete << 5 << added;
-        QTest::newRow("all, No") << "Image6" << true << int(MsgAnswer::No) << 2 << kReallyDeleteAll << 5 << added;
-        QTest::newRow("one, Yes") << "Imagedelete" << true << int(MsgAnswer::Yes) << 2 << kReallyDelete << 4 << kItineraryDeleted;
-        QTest::newRow("all, Yes") << "Image6" << true << int(MsgAnswer::Yes) << 2 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
-        QTest::newRow("one, the last row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 4 << kReallyDelete << 4 << kItineraryDeleted;
-        QTest::newRow("all, the last row selected") << "Image6" << true << int(MsgAnswer::Yes) << 4 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
-        QTest::newRow("one, the first row") << "Imagedelete" << true << int(MsgAnswer::Yes) << 0 << kReallyDelete << 4 << kItineraryDeleted;
+        QTest::newRow("one, during a session") << "deleteItineraryButton" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
+        QTest::newRow("all, during a session") << "deleteAllButton" << false << int(MsgAnswer::Yes) << 2 << kWaitBeforeDeleting << 5 << added;
+        QTest::newRow("one, No") << "deleteItineraryButton" << true << int(MsgAnswer::No) << 2 << kReallyDelete << 5 << added;
+        QTest::newRow("all, No") << "deleteAllButton" << true << int(MsgAnswer::No) << 2 << kReallyDeleteAll << 5 << added;
+        QTest::newRow("one, Yes") << "deleteItineraryButton" << true << int(MsgAnswer::Yes) << 2 << kReallyDelete << 4 << kItineraryDeleted;
+        QTest::newRow("all, Yes") << "deleteAllButton" << true << int(MsgAnswer::Yes) << 2 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
+        QTest::newRow("one, the last row") << "deleteItineraryButton" << true << int(MsgAnswer::Yes) << 4 << kReallyDelete << 4 << kItineraryDeleted;
+        QTest::newRow("all, the last row selected") << "deleteAllButton" << true << int(MsgAnswer::Yes) << 4 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
+        QTest::newRow("one, the first row") << "deleteItineraryButton" << true << int(MsgAnswer::Yes) << 0 << kReallyDelete << 4 << kItineraryDeleted;
         // Delete needs a choice and says so; Delete All needs none.
-        QTest::newRow("one, none chosen") << "Imagedelete" << true << int(MsgAnswer::Yes) << -1 << QString() << 5 << kSelectToDelete;
-        QTest::newRow("all, none chosen") << "Image6" << true << int(MsgAnswer::Yes) << -1 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
+        QTest::newRow("one, none chosen") << "deleteItineraryButton" << true << int(MsgAnswer::Yes) << -1 << QString() << 5 << kSelectToDelete;
+        QTest::newRow("all, none chosen") << "deleteAllButton" << true << int(MsgAnswer::Yes) << -1 << kReallyDeleteAll << 0 << kAllItinerariesDeleted;
     }
     void deleteRules()
     {
@@ -658,7 +658,7 @@ private slots:
             QVERIFY(busy.busy());
         rig.window->setStatus(kItineraryAdded); // as the last add left it
         rig.boxes.answers = {MsgAnswer(answer)};
-        auto* list = rig.find<QTreeWidget>("ListView1");
+        auto* list = rig.find<QTreeWidget>("itineraryList");
         if (selected >= 0)
             list->setCurrentItem(list->topLevelItem(selected));
         const Itinerary chosen = rig.state.watchList.at(std::max(selected, 0) + 1);
@@ -687,8 +687,8 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("questions");
         QTest::addColumn<int>("left");
-        QTest::newRow("add") << "ImageSaveQuery" << 0 << 3;
-        QTest::newRow("delete all, answered No") << "Image6" << 1 << 2;
+        QTest::newRow("add") << "addItineraryButton" << 0 << 3;
+        QTest::newRow("delete all, answered No") << "deleteAllButton" << 1 << 2;
     }
     void aHeldKeyActsOnce()
     {
@@ -698,8 +698,8 @@ private slots:
         WindowRig rig("held");
         rig.watch(2);
         rig.open();
-        rig.find<QComboBox>("cbDestation")->setCurrentIndex(1);
-        auto* list = rig.find<QTreeWidget>("ListView1");
+        rig.find<QComboBox>("destinationChoice")->setCurrentIndex(1);
+        auto* list = rig.find<QTreeWidget>("itineraryList");
         list->setCurrentItem(list->topLevelItem(1));
         rig.boxes.answers = {MsgAnswer::No};
         auto* b = rig.find<ImageButton>(button);
@@ -755,12 +755,12 @@ private slots:
         MainWindow& w = rig.open();
         rig.found(2, "Y");
         w.showResultsPanel();
-        auto* view = rig.find<QTreeView>("ListViewQuery");
+        auto* view = rig.find<QTreeView>("resultsList");
         view->setCurrentIndex(view->model()->index(0, 0));
         QTest::keyClick(view, Qt::Key_Down);
-        QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("QF 1"));
+        QCOMPARE(rig.find<QTextEdit>("detailsText")->toPlainText(), QString("QF 1"));
         QTest::keyClick(view, Qt::Key_Down);
-        QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+        QVERIFY(rig.find<QTextEdit>("detailsText")->toPlainText().isEmpty());
     }
 
     void deleteKeepsEachItineraryItsResult()
@@ -771,18 +771,18 @@ private slots:
         rig.found(4, "Y");
         rig.found(5, "-");
         rig.boxes.answers = {MsgAnswer::Yes};
-        auto* list = rig.find<QTreeWidget>("ListView1");
+        auto* list = rig.find<QTreeWidget>("itineraryList");
         list->setCurrentItem(list->topLevelItem(2));
-        click(rig.find<ImageButton>("Imagedelete"));
+        click(rig.find<ImageButton>("deleteItineraryButton"));
         const QAbstractItemModel& rows = w.results();
         QCOMPARE(rows.rowCount(), 4);
         QCOMPARE(rows.index(2, ResultsViewModel::kDateColumn).data().toString(), QString("04/01/2027"));
         QCOMPARE(rows.index(2, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::Seats));
         QCOMPARE(rows.index(3, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NoSeats));
-        auto* view = rig.find<QTreeView>("ListViewQuery");
+        auto* view = rig.find<QTreeView>("resultsList");
         w.showResultsPanel();
         emit view->clicked(view->model()->index(2, 0));
-        QCOMPARE(rig.find<QTextEdit>("RichTextBox1")->toPlainText(), QString("QF 1"));
+        QCOMPARE(rig.find<QTextEdit>("detailsText")->toPlainText(), QString("QF 1"));
     }
 
     void deleteAllThenAddLeavesNoStaleResult()
@@ -792,19 +792,19 @@ private slots:
         MainWindow& w = rig.open();
         rig.found(1, "Y");
         rig.boxes.answers = {MsgAnswer::Yes};
-        auto* list = rig.find<QTreeWidget>("ListView1");
+        auto* list = rig.find<QTreeWidget>("itineraryList");
         list->setCurrentItem(list->topLevelItem(0));
-        click(rig.find<ImageButton>("Image6"), Qt::RightButton);
+        click(rig.find<ImageButton>("deleteAllButton"), Qt::RightButton);
         QCOMPARE(rig.state.watchList.count(), 0);
-        rig.find<QComboBox>("cbDestation")->setCurrentIndex(1);
-        click(rig.find<ImageButton>("ImageSaveQuery"));
+        rig.find<QComboBox>("destinationChoice")->setCurrentIndex(1);
+        click(rig.find<ImageButton>("addItineraryButton"));
         QCOMPARE(w.results().rowCount(), 1);
         QCOMPARE(w.results().index(0, 0).data(ResultsViewModel::kAvailabilityRole).toInt(),
                  int(Availability::NotKnown));
-        auto* view = rig.find<QTreeView>("ListViewQuery");
-        rig.find<QTextEdit>("RichTextBox1")->setPlainText("old");
+        auto* view = rig.find<QTreeView>("resultsList");
+        rig.find<QTextEdit>("detailsText")->setPlainText("old");
         emit view->clicked(view->model()->index(0, 0));
-        QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+        QVERIFY(rig.find<QTextEdit>("detailsText")->toPlainText().isEmpty());
     }
 
     void legendPicturesMatchTheRows_data()
@@ -813,9 +813,9 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("row"); // the results row in that state
-        QTest::newRow("available") << "Image2" << "Label10" << "Flight Available" << 0;
-        QTest::newRow("not available") << "Image3" << "Label13" << "Flight Not Available" << 1;
-        QTest::newRow("not checked") << "Image4" << "Label18" << "Not Checked Yet" << 2;
+        QTest::newRow("available") << "seatsLegendPicture" << "seatsLegend" << "Flight Available" << 0;
+        QTest::newRow("not available") << "noSeatsLegendPicture" << "noSeatsLegend" << "Flight Not Available" << 1;
+        QTest::newRow("not checked") << "notCheckedLegendPicture" << "notCheckedLegend" << "Not Checked Yet" << 2;
     }
     void legendPicturesMatchTheRows()
     {
@@ -835,7 +835,7 @@ private slots:
         // The picture is the one just before its caption, on the same line.
         QVERIFY(picture->geometry().right() < text->x() && text->x() - picture->geometry().right() < 12);
         QVERIFY(qAbs(picture->geometry().center().y() - text->geometry().center().y()) < 4);
-        const QAbstractItemModel* model = rig.find<QTreeView>("ListViewQuery")->model();
+        const QAbstractItemModel* model = rig.find<QTreeView>("resultsList")->model();
         const QIcon shown = model->data(model->index(row, 0), Qt::DecorationRole).value<QIcon>();
         const QImage inRow = shown.pixmap(picture->pixmap().size()).toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(picture->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), inRow);
@@ -860,8 +860,8 @@ private slots:
         qputenv("ZELVANE_PRINT_PDF", target.toUtf8());
         MainWindow& w = rig.open();
         w.showResultsPanel();
-        rig.find<QTextEdit>("RichTextBox1")->setPlainText("QF 401 09:05 SYD 11:15 PER");
-        auto* print = rig.find<QPushButton>("Command2");
+        rig.find<QTextEdit>("detailsText")->setPlainText("QF 401 09:05 SYD 11:15 PER");
+        auto* print = rig.find<QPushButton>("printButton");
         print->click();
         print->click();
         qunsetenv("ZELVANE_PRINT_PDF");
@@ -870,7 +870,7 @@ private slots:
         QVERIFY2(w.status().contains(QDir::toNativeSeparators(target)), qPrintable(w.status()));
         // A status too long for its place is shortened in the middle, not cut
         // at the end, and told whole in its tooltip.
-        auto* line = rig.find<QLabel>("lblStatus");
+        auto* line = rig.find<QLabel>("statusLabel");
         QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <= line->contentsRect().width());
         if (made)
             QVERIFY(line->text().contains(QChar(0x2026)));
@@ -938,9 +938,9 @@ private slots:
             rig.area.values["LastLoginTime"] = stored;
         QVERIFY(rig.state.settings.load().ok());
         MainWindow& w = rig.open();
-        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), shown);
+        QCOMPARE(rig.find<QLabel>("lastLoginLabel")->text(), shown);
         w.onActivate();
-        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), shown);
+        QCOMPARE(rig.find<QLabel>("lastLoginLabel")->text(), shown);
     }
 
     // What the status line says of the outbox follows its tries until
@@ -966,7 +966,7 @@ private slots:
         WindowRig rig("activate");
         rig.state.settings.schedule.change([&](Schedule& s) { s.lastLoginTime = QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9)); });
         MainWindow& w = rig.open();
-        QCOMPARE(rig.find<QLabel>("lblLastLoginTime")->text(), QString("07/12/2026 21:05:09"));
+        QCOMPARE(rig.find<QLabel>("lastLoginLabel")->text(), QString("07/12/2026 21:05:09"));
         QSignalSpy activated(&w, &MainWindow::windowActivated);
         w.onActivate();
         QCOMPARE(activated.count(), 1);
@@ -977,8 +977,8 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("ended");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("close button ends the program") << "ImageClose" << 1 << false;
-        QTest::newRow("minimise only hides") << "ImageMin" << 0 << false;
+        QTest::newRow("close button ends the program") << "closeButton" << 1 << false;
+        QTest::newRow("minimise only hides") << "minimizeButton" << 0 << false;
         QTest::newRow("closed by the desktop: settings and list saved") << "" << 0 << true;
     }
     void waysOut()
@@ -997,7 +997,7 @@ private slots:
         else
             click(rig.find<ImageButton>(how));
         QCOMPARE(rig.ended, ended);
-        QCOMPARE(w.isHidden(), how != "ImageClose");
+        QCOMPARE(w.isHidden(), how != "closeButton");
         QCOMPARE(QFileInfo::exists(rig.folder + "/Query.txt"), saved);
         QCOMPARE(rig.area.values.value("Mail") == "new@example.com", saved);
         QCOMPARE(rig.area.values.contains("Mail"), saved);
@@ -1015,7 +1015,7 @@ private slots:
         MainWindow& w = rig.open();
         w.openPage = [&](const QString& a) { opened = a; };
         qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:1");
-        auto* info = rig.find<ImageButton>("imgInfo");
+        auto* info = rig.find<ImageButton>("noticeButton");
         QVERIFY(info->isHidden()); // the load does not wait for the site
         QTRY_VERIFY_WITH_TIMEOUT(!info->isHidden(), 10000);
         click(info);
@@ -1023,7 +1023,7 @@ private slots:
         QCOMPARE(rig.boxes.shown.value(0).title, kNoticeTitle);
 
         rig.boxes.answers = {MsgAnswer::No, MsgAnswer::Yes};
-        auto* label = rig.find<QLabel>("lblNewVer");
+        auto* label = rig.find<QLabel>("newVersionLabel");
         mouse(label, QEvent::MouseButtonRelease);
         QCOMPARE(rig.boxes.shown.value(1).title, kUpdateOfferTitle);
         QCOMPARE(rig.ended, 0);

@@ -74,7 +74,7 @@ private slots:
         w.show();
         QSignalSpy popups(&w.engine(), &CheckEngine::seatsAnnounced);
 
-        rig.find<QPushButton>("cmdCheckItinerary")->click();
+        rig.find<QPushButton>("checkNowKey")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 120000);
 
         const QStringList expected = {st::kWaitingNewSession, st::kWaitingLogin, st::kSendingLogin,
@@ -83,16 +83,16 @@ private slots:
         QCOMPARE(w.statuses.mid(0, expected.size()), expected);
         QCOMPARE(popups.count(), 1);
         QCOMPARE(popups[0][0].value<Announcement>(), (Announcement{"Sydney", "Melbourne", "25/12/2026"}));
-        QVERIFY(!rig.find<QWidget>("PictureResult")->isHidden());
+        QVERIFY(!rig.find<QWidget>("resultsPanel")->isHidden());
         QCOMPARE(w.results().index(0, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::Seats));
         QCOMPARE(w.results().index(1, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NoSeats));
-        QVERIFY(!rig.find<QLabel>("lblLastLoginTime")->text().isEmpty());
-        QCOMPARE(rig.find<QLabel>("Label25")->text(), QString("0"));
+        QVERIFY(!rig.find<QLabel>("lastLoginLabel")->text().isEmpty());
+        QCOMPARE(rig.find<QLabel>("loginsSentLabel")->text(), QString("0"));
 
-        auto* view = rig.find<QTreeView>("ListViewQuery");
+        auto* view = rig.find<QTreeView>("resultsList");
         emit view->clicked(view->model()->index(0, 0));
-        QVERIFY2(rig.find<QTextEdit>("RichTextBox1")->toPlainText().contains("QF 401"),
-                 qPrintable(rig.find<QTextEdit>("RichTextBox1")->toPlainText()));
+        QVERIFY2(rig.find<QTextEdit>("detailsText")->toPlainText().contains("QF 401"),
+                 qPrintable(rig.find<QTextEdit>("detailsText")->toPlainText()));
     }
 
     // "Check For Updates" and the login "Test" before any check of this run
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(readFile(rig.folder + "/City.txt").count("\r\n"), said == kCityUpdateFailed ? 5 : 6);
 
         w.showMemberPanel();
-        rig.find<QPushButton>("cndTest")->click();
+        rig.find<QPushButton>("loginTestButton")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kTestOk) || w.statuses.contains(st::kTestFailed), 60000);
         QCOMPARE(w.status(), st::kTestOk);
     }
@@ -152,18 +152,18 @@ private slots:
         rig.storeMember();
         rig.watchLine("Melbourne;Tamworth;25/12/2026;Morning;MEL;TMW");
         auto& w = rig.open<RecordingWindow>();
-        rig.find<QPushButton>("cmdCheckItinerary")->click();
+        rig.find<QPushButton>("checkNowKey")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 60000);
         w.updateCities();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains("Update From Qantas Website Successfully Completed..."), 60000);
         QCOMPARE(readFile(rig.folder + "/City.txt"), QByteArray("Ballina\r\nMelbourne\r\nSydney\r\nTamworth\r\n"));
 
         w.showItineraryPanel();
-        auto* origin = rig.find<QComboBox>("cbOrigin");
-        auto* destination = rig.find<QComboBox>("cbDestation");
+        auto* origin = rig.find<QComboBox>("originChoice");
+        auto* destination = rig.find<QComboBox>("destinationChoice");
         origin->setCurrentIndex(origin->findText("Sydney"));
         destination->setCurrentIndex(destination->findText("Melbourne"));
-        click(rig.find<ImageButton>("ImageSaveQuery"));
+        click(rig.find<ImageButton>("addItineraryButton"));
         QCOMPARE(rig.state.watchList.count(), 2);
         QCOMPARE(rig.state.watchList.at(2).origin, (City{"Sydney", "SYD"}));
         QCOMPARE(rig.state.watchList.at(2).destination, (City{"Melbourne", "MEL"}));

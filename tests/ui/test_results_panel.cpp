@@ -127,7 +127,7 @@ class TestResultsPanel : public QObject {
 
     void makeCurrent(WindowRig& rig, int row)
     {
-        auto* list = rig.find<QTreeView>("ListViewQuery");
+        auto* list = rig.find<QTreeView>("resultsList");
         list->setCurrentIndex(list->model()->index(row, 0));
     }
 
@@ -152,7 +152,7 @@ private slots:
         rig.checks.results().set(1, found);
         makeCurrent(rig, 0);
 
-        const QAbstractItemModel* m = rig.find<QTableView>("tblFlights")->model();
+        const QAbstractItemModel* m = rig.find<QTableView>("flightTable")->model();
         QCOMPARE(m->rowCount(), 2);
         QCOMPARE(m->index(1, 2).data().toString(), QString("QF 409"));
         QList<QList<bool>> seats;
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(m->headerData(6, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QVERIFY(!m->headerData(5, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QStringList lines;
-        for (const QString& line : rig.find<QTextEdit>("RichTextBox1")->toPlainText().split('\n'))
+        for (const QString& line : rig.find<QTextEdit>("detailsText")->toPlainText().split('\n'))
             lines << line.split(QRegularExpression("\\s{2,}")).join('|');
         QCOMPARE(lines, QStringList({"Departing|Arriving|Flight|Aircraft|Stops|Econ.|Bus.|First",
                                      "09:05 SYD|11:15 PER|QF 401|738|0|Y|None|-",
@@ -180,7 +180,7 @@ private slots:
         // The row below was not checked in this run: no flights, no text.
         makeCurrent(rig, 1);
         QCOMPARE(m->rowCount(), 0);
-        QVERIFY(rig.find<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+        QVERIFY(rig.find<QTextEdit>("detailsText")->toPlainText().isEmpty());
     }
 
     // A flexible itinerary's days with seats stand beside its seats once it
@@ -189,10 +189,20 @@ private slots:
     {
         WindowRig rig("days");
         openResults(rig, {kSydPer, kSydPer + ";Any;1;3"});
-        auto* list = rig.find<QTreeView>("ListViewQuery");
+        auto* list = rig.find<QTreeView>("resultsList");
         QVERIFY(list->isColumnHidden(ResultsViewModel::kDaysColumn));
         rig.found(2, "-Y--");
         QVERIFY(!list->isColumnHidden(ResultsViewModel::kDaysColumn));
+        // The columns follow one another: no stretch of header that no cell fills.
+        const QHeaderView* header = list->header();
+        int end = 0;
+        for (int v = 0; v < header->count(); ++v) {
+            const int l = header->logicalIndex(v);
+            if (header->isSectionHidden(l))
+                continue;
+            QCOMPARE(header->sectionPosition(l), end);
+            end += header->sectionSize(l);
+        }
         QCOMPARE(list->model()->index(1, ResultsViewModel::kDaysColumn).data().toString(), QString("1 of 4 days: Sat 2"));
         QCOMPARE(list->header()->visualIndex(ResultsViewModel::kDaysColumn),
                  list->header()->visualIndex(ResultsViewModel::kSeatsColumn) + 1);
@@ -205,7 +215,7 @@ private slots:
     {
         WindowRig rig("why");
         openResults(rig, {kSydPer, "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
-        auto* list = rig.find<QTreeView>("ListViewQuery");
+        auto* list = rig.find<QTreeView>("resultsList");
         QVERIFY(list->isColumnHidden(ResultsViewModel::kNotCheckedColumn));
         rig.found(1, "-");
         ItineraryResult unread = checkedDays(QDate(2027, 1, 3), "?");
@@ -255,10 +265,10 @@ private slots:
             names << fullDayName(date) + (found ? " — seats" : seats[d] == 0 ? " — no seats" : " — not checked");
         }
         rig.checks.results().set(1, days);
-        auto* table = rig.find<QTableView>("tblFlights");
+        auto* table = rig.find<QTableView>("flightTable");
         const QRect flightsWithoutChoice = table->geometry();
         makeCurrent(rig, 0);
-        auto* choice = rig.find<QComboBox>("cbDay");
+        auto* choice = rig.find<QComboBox>("dayChoice");
         QCOMPARE(table->geometry(), flightsWithoutChoice);
         QCOMPARE(choice->isVisible(), chosen >= 0);
         QStringList items;
@@ -271,8 +281,8 @@ private slots:
         QCOMPARE(choice->currentIndex(), chosen);
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        rig.find<QTreeView>("ListViewQuery")->setFocus();
-        QTest::keyClick(rig.find<QTreeView>("ListViewQuery"), Qt::Key_Tab);
+        rig.find<QTreeView>("resultsList")->setFocus();
+        QTest::keyClick(rig.find<QTreeView>("resultsList"), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), choice);
         QTest::keyClick(choice, Qt::Key_Down);
         const int next = std::min(chosen + 1, int(seats.size()) - 1);
@@ -306,7 +316,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         makeCurrent(rig, 1);
         QCoreApplication::processEvents();
-        auto* list = rig.find<QTreeView>("ListViewQuery");
+        auto* list = rig.find<QTreeView>("resultsList");
         QVERIFY(!list->isColumnHidden(ResultsViewModel::kDaysColumn));
         for (int r = 0; r < list->model()->rowCount(); ++r)
             for (int c = 0; c < list->model()->columnCount(); ++c)
@@ -315,7 +325,7 @@ private slots:
                              qPrintable(list->model()->index(r, c).data().toString()));
         if (size.width() < 1920)
             return;
-        auto* table = rig.find<QTableView>("tblFlights");
+        auto* table = rig.find<QTableView>("flightTable");
         QCOMPARE(table->model()->rowCount(), 3);
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < table->model()->columnCount(); ++c)
@@ -352,8 +362,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         makeCurrent(rig, 0);
         QCoreApplication::processEvents(); // the layout, as before the window is painted
-        QVERIFY(rowsInSight(rig.find<QTreeView>("ListViewQuery")) >= itineraries);
-        QVERIFY(rowsInSight(rig.find<QTableView>("tblFlights")) >= flights);
+        QVERIFY(rowsInSight(rig.find<QTreeView>("resultsList")) >= itineraries);
+        QVERIFY(rowsInSight(rig.find<QTableView>("flightTable")) >= flights);
     }
 
     // After a restart every row is "Not Checked Yet", and beside it the
@@ -366,12 +376,12 @@ private slots:
                                                   {{O::Available, O::NotAvailable},
                                                    {O::NotAvailable, O::LoggedOut}});
         openResults(rig, {kSydPer, kSydPer + ";Business", "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
-        const QAbstractItemModel* m = rig.find<QTreeView>("ListViewQuery")->model();
-        QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QString("Last seen"));
+        const QAbstractItemModel* m = rig.find<QTreeView>("resultsList")->model();
+        QCOMPARE(m->headerData(ResultsViewModel::kLastSeenColumn, Qt::Horizontal).toString(), QString("Last seen"));
         QStringList lastSeen, tips;
         for (int r = 0; r < 3; ++r) {
             QCOMPARE(m->index(r, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NotKnown));
-            lastSeen << m->index(r, 6).data().toString();
+            lastSeen << m->index(r, ResultsViewModel::kLastSeenColumn).data().toString();
             tips << m->index(r, 0).data(Qt::ToolTipRole).toString();
         }
         const QString last = t[1].toString("dd/MM/yyyy HH:mm");
@@ -393,9 +403,9 @@ private slots:
                                                                       {O::LoggedOut}, {O::NotAvailable},
                                                                       {O::Available}});
         openResults(rig, {kSydPer, "Perth;Darwin;03/01/2027;Evening;PER;DRW"});
-        auto* list = rig.find<QTreeView>("ListViewQuery");
+        auto* list = rig.find<QTreeView>("resultsList");
         emit list->doubleClicked(list->model()->index(0, 0));
-        QPointer<HistoryWindow> history = rig.window->findChild<HistoryWindow*>("frmHistory");
+        QPointer<HistoryWindow> history = rig.window->findChild<HistoryWindow*>("historyWindow");
         QVERIFY(history && history->isVisible());
         QVERIFY(history->windowTitle().endsWith("Sydney → Perth, 01/01/2027, Morning"));
 
@@ -412,17 +422,17 @@ private slots:
         QCOMPARE(points(seriesNamed<QScatterSeries>(chart, "Not checked")), QList<QPointF>({at(2, 0)}));
         QCOMPARE(points(seriesNamed<QLineSeries>(chart, "Seats")),
                  QList<QPointF>({at(0, 2), at(1, 2), at(1, 1), at(3, 1), at(4, 1), at(4, 2)}));
-        QCOMPARE(history->findChild<QLabel*>("lblHistoryFigures")->text(),
+        QCOMPARE(history->findChild<QLabel*>("historyFigures")->text(),
                  QString("5 checks from %1 to %2 · seats found: 2 · last seen %2").arg(day(t[0]), day(t[4])));
 
         // The button opens the row in view instead; one never checked says so.
         makeCurrent(rig, 1);
-        rig.find<QPushButton>("cmdHistory")->click();
+        rig.find<QPushButton>("historyButton")->click();
         QTRY_VERIFY(history.isNull());
-        history = rig.window->findChild<HistoryWindow*>("frmHistory");
+        history = rig.window->findChild<HistoryWindow*>("historyWindow");
         QVERIFY(history && history->isVisible());
-        QVERIFY(history->findChild<QWidget*>("chartHistory")->isHidden());
-        QCOMPARE(history->findChild<QLabel*>("lblHistoryFigures")->text(),
+        QVERIFY(history->findChild<QWidget*>("historyChart")->isHidden());
+        QCOMPARE(history->findChild<QLabel*>("historyFigures")->text(),
                  QString("No check of this itinerary has been recorded yet."));
     }
 
@@ -446,7 +456,7 @@ private slots:
         recordSessions(rig, {kSydPerAny, kSydPerBusiness},
                        QList<QList<CheckOutcome>>(sessions, {CheckOutcome::Available, CheckOutcome::NotAvailable}));
         MainWindow& w = openResults(rig, {kSydPer});
-        auto* panel = rig.find<ResultsPanel>("PictureResult");
+        auto* panel = rig.find<ResultsPanel>("resultsPanel");
         const QString path = file.isEmpty() ? QString() : rig.folder + "/" + file;
         QString suggested;
         panel->chooseExportFile = [&](const QString& s) {
@@ -454,7 +464,7 @@ private slots:
             return path;
         };
         w.setStatus("before");
-        rig.find<QPushButton>("cmdExportHistory")->click();
+        rig.find<QPushButton>("exportHistoryButton")->click();
         QVERIFY(suggested.endsWith("/zelvane-history-2026-12-08.csv"));
         QVERIFY2(w.status().startsWith(status), qPrintable(w.status()));
         const bool written = status == "History Exported To ";
@@ -484,14 +494,14 @@ private slots:
         rig.storeMember();
         MainWindow& w = rig.open();
         w.showItineraryPanel();
-        auto* choice = rig.find<QComboBox>("cbCabin");
+        auto* choice = rig.find<QComboBox>("cabinChoice");
         QCOMPARE(choice->currentText(), QString("Any"));
-        rig.find<QComboBox>("cbOrigin")->setCurrentIndex(rig.find<QComboBox>("cbOrigin")->findText("Sydney"));
-        rig.find<QComboBox>("cbDestation")->setCurrentIndex(rig.find<QComboBox>("cbDestation")->findText("Perth"));
+        rig.find<QComboBox>("originChoice")->setCurrentIndex(rig.find<QComboBox>("originChoice")->findText("Sydney"));
+        rig.find<QComboBox>("destinationChoice")->setCurrentIndex(rig.find<QComboBox>("destinationChoice")->findText("Perth"));
         choice->setCurrentIndex(choice->findText(cabin));
-        click(rig.find<ImageButton>("ImageSaveQuery"));
+        click(rig.find<ImageButton>("addItineraryButton"));
         QCOMPARE(readFile(rig.folder + "/Query.txt"), (line + "\r\n").toUtf8());
-        QCOMPARE(rig.find<QTreeWidget>("ListView1")->topLevelItem(0)->text(6), cabin);
+        QCOMPARE(rig.find<QTreeWidget>("itineraryList")->topLevelItem(0)->text(6), cabin);
         QCOMPARE(rig.state.watchList.at(1).cabin, cabinFromName(cabin));
         QCOMPARE(w.results().index(0, ResultsViewModel::kSeatsColumn).data().toString(),
                  rig.state.watchList.at(1).seatsText());

@@ -136,7 +136,7 @@ private slots:
         if (menuShown) {
             QScreen* s = QGuiApplication::primaryScreen();
             QVERIFY(s->availableGeometry().contains(menu.frameGeometry()));
-            for (const char* item : {"Label1", "lblsettings", "lblResult", "lblExit"})
+            for (const char* item : {"menuHeading", "settingsItem", "resultsItem", "exitItem"})
                 QVERIFY(menu.findChild<QLabel*>(item)->isVisible());
         }
     }
@@ -145,8 +145,8 @@ private slots:
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("panel");
-        QTest::newRow("Settings") << "lblsettings" << "PictureMember";
-        QTest::newRow("Show Results") << "lblResult" << "PictureResult";
+        QTest::newRow("Settings") << "settingsItem" << "memberPanel";
+        QTest::newRow("Show Results") << "resultsItem" << "resultsPanel";
     }
     void menuItemsChoosePanels()
     {
@@ -155,27 +155,27 @@ private slots:
         Rig rig;
         TrayMenu& menu = rig.tray();
         // The other item first: what it showed must not stay over this panel.
-        for (const QString& choice : {item == "lblResult" ? QString("lblsettings") : QString("lblResult"), item}) {
+        for (const QString& choice : {item == "resultsItem" ? QString("settingsItem") : QString("resultsItem"), item}) {
             menu.onActivate();
             click(menu.findChild<QLabel*>(choice));
         }
         QVERIFY(!menu.isVisible());
         MainWindow& main = rig.windows.mainWindow();
         QVERIFY(main.isVisible());
-        for (const char* p : {"PictureMember", "PictureItinerary", "PictureResult"})
+        for (const char* p : {"memberPanel", "itineraryPanel", "resultsPanel"})
             QCOMPARE(rig.child(p)->isVisible(), panel == QLatin1String(p));
-        for (const char* part : {"Label4", "Image2", "Image3", "Image4", "Label10", "Label13", "Label18"})
-            QCOMPARE(rig.child(part)->isVisible(), panel == "PictureResult");
+        for (const char* part : {"resultsHint", "seatsLegendPicture", "noSeatsLegendPicture", "notCheckedLegendPicture", "seatsLegend", "noSeatsLegend", "notCheckedLegend"})
+            QCOMPARE(rig.child(part)->isVisible(), panel == "resultsPanel");
         // The bar under the tabs marks the panel in view, and only that one.
         const QImage shown = main.grab().toImage();
         const auto marker = [&](const char* tab) {
             const QRect r = rig.child(tab)->geometry();
             return shown.pixel(r.center().x(), r.bottom() + 5);
         };
-        const char* marked = panel == "PictureMember" ? "ImageMyD" : "ImageResult";
-        const char* other = panel == "PictureMember" ? "ImageResult" : "ImageMyD";
-        QVERIFY(marker(marked) != marker("ImageItin"));
-        QCOMPARE(marker(other), marker("ImageItin"));
+        const char* marked = panel == "memberPanel" ? "memberTabButton" : "resultsTabButton";
+        const char* other = panel == "memberPanel" ? "resultsTabButton" : "memberTabButton";
+        QVERIFY(marker(marked) != marker("itineraryTabButton"));
+        QCOMPARE(marker(other), marker("itineraryTabButton"));
     }
 
     void menuHidesOnItsTitleAndHighlightsTheItemUnderThePointer()
@@ -183,8 +183,8 @@ private slots:
         Rig rig;
         TrayMenu& menu = rig.tray();
         menu.onActivate();
-        auto* result = menu.findChild<QLabel*>("lblResult");
-        auto* exit = menu.findChild<QLabel*>("lblExit");
+        auto* result = menu.findChild<QLabel*>("resultsItem");
+        auto* exit = menu.findChild<QLabel*>("exitItem");
         QTest::mouseMove(result);
         QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), result->mapToGlobal(QPointF(5, 5)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(exit->palette().color(QPalette::Window), kMenuItemColour);
         QMouseEvent overTitle(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
                               Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(menu.findChild<QLabel*>("Label1"), &overTitle);
+        QApplication::sendEvent(menu.findChild<QLabel*>("menuHeading"), &overTitle);
         QVERIFY(!menu.isVisible());
     }
 
@@ -210,7 +210,7 @@ private slots:
             windows.loadTrayWindow();
             state.settings.member.change([&](Member& m) { m.surname = "Leaving"; });
             windows.trayWindow()->onActivate();
-            QTest::mouseClick(windows.trayWindow()->findChild<QLabel*>("lblExit"), Qt::LeftButton);
+            QTest::mouseClick(windows.trayWindow()->findChild<QLabel*>("exitItem"), Qt::LeftButton);
             _exit(3); // not reached when the item ends the program
         }
         int status = 0;
@@ -304,7 +304,7 @@ private slots:
         // Nothing is brought up for the news: the window shows it when it is opened.
         QCOMPARE(rig.windows.mainWindowMade(), openBefore);
         rig.windows.showMainWindow();
-        QVERIFY(rig.child("lblNewVer")->isVisible());
+        QVERIFY(rig.child("newVersionLabel")->isVisible());
         QCOMPARE(rig.news.updateAddress, QString("http://www.zelvane.example/get"));
     }
 
@@ -351,9 +351,9 @@ private slots:
         const QString last = main.status();
         rig.windows.showMainWindow();
         // Whole, or shortened with the whole of it as the tooltip.
-        const auto* status = main.findChild<QLabel*>("lblStatus");
+        const auto* status = main.findChild<QLabel*>("statusLabel");
         QVERIFY2(status->text() == last || status->toolTip() == last.trimmed(), qPrintable(status->text()));
-        QVERIFY(rig.child("PictureResult")->isVisible());
+        QVERIFY(rig.child("resultsPanel")->isVisible());
     }
 
     // Without a tray the main window and the notice that says so come at
@@ -396,10 +396,10 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), boxes);
         QCOMPARE(rig.windows.trayShown(), trayAfterMs >= 0);
         if (!stored) {
-            QVERIFY(rig.child("PictureMember")->isVisible());
-            QVERIFY(!rig.child("ImageItin")->isEnabled());
-            QVERIFY(!rig.child("ImageResult")->isEnabled());
-            QVERIFY(!rig.child("Image5")->isEnabled());
+            QVERIFY(rig.child("memberPanel")->isVisible());
+            QVERIFY(!rig.child("itineraryTabButton")->isEnabled());
+            QVERIFY(!rig.child("resultsTabButton")->isEnabled());
+            QVERIFY(!rig.child("checkNowButton")->isEnabled());
             QCOMPARE(rig.windows.mainWindow().status(), kFillAllRequired);
         }
     }
@@ -422,7 +422,7 @@ private slots:
         MainWindow& main = rig.windows.mainWindow();
         int ended = 0;
         main.endProgram = [&ended] { ++ended; };
-        click(rig.child("ImageMin"));
+        click(rig.child("minimizeButton"));
         QCOMPARE(main.isHidden(), tray);
         QCOMPARE(main.isMinimized(), !tray);
         // Hidden in the tray it holds no native window nor picture of itself,
@@ -441,12 +441,12 @@ private slots:
         QTest::addColumn<int>("mainState");
         QTest::addColumn<bool>("resultsShown");
         QTest::newRow("message text, main window hidden")
-            << "lblCaption" << int(Qt::WindowNoState) << true;
+            << "captionLabel" << int(Qt::WindowNoState) << true;
         QTest::newRow("message text, main window minimised")
-            << "lblCaption" << int(Qt::WindowMinimized) << true;
-        QTest::newRow("Check Results!") << "Label1" << int(Qt::WindowNoState) << true;
-        QTest::newRow("the window itself") << "frmReminder" << int(Qt::WindowNoState) << false;
-        QTest::newRow("banner") << "Image1" << int(Qt::WindowNoState) << false;
+            << "captionLabel" << int(Qt::WindowMinimized) << true;
+        QTest::newRow("Check Results!") << "checkResultsLink" << int(Qt::WindowNoState) << true;
+        QTest::newRow("the window itself") << "seatPopup" << int(Qt::WindowNoState) << false;
+        QTest::newRow("banner") << "popupPicture" << int(Qt::WindowNoState) << false;
     }
     void popupClicks()
     {
@@ -462,20 +462,20 @@ private slots:
         rig.windows.announce({"Sydney", "Melbourne", "25/12/2026"});
         QPointer<SeatPopup> popup = rig.windows.popup(0);
         QVERIFY(popup && popup->isVisible());
-        QCOMPARE(popup->findChild<QLabel*>("lblCaption")->text(),
+        QCOMPARE(popup->findChild<QLabel*>("captionLabel")->text(),
                  QString("Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!"));
         QTRY_VERIFY(!popup->growTimer.isActive() && !popup->slideTimer.isActive());
-        QWidget* w = target == "frmReminder" ? popup.data() : popup->findChild<QWidget*>(target);
+        QWidget* w = target == "seatPopup" ? popup.data() : popup->findChild<QWidget*>(target);
         // The window itself is clicked where none of its labels is.
-        click(w, target == "frmReminder" ? QPoint(4, popup->height() / 2) : QPoint());
-        if (target == "Image1") {
+        click(w, target == "seatPopup" ? QPoint(4, popup->height() / 2) : QPoint());
+        if (target == "popupPicture") {
             QVERIFY(popup);
             QVERIFY(popup->isVisible());
             return;
         }
         QTRY_VERIFY(!popup);
         QCOMPARE(main.isVisible() && !main.isMinimized(), resultsShown);
-        QCOMPARE(rig.child("PictureResult")->isVisibleTo(&main), resultsShown);
+        QCOMPARE(rig.child("resultsPanel")->isVisibleTo(&main), resultsShown);
     }
 
     // However many days had seats, the whole caption is in the pop-up, in a
@@ -501,12 +501,12 @@ private slots:
         rig.tray();
         rig.windows.announce(announcement);
         SeatPopup* popup = rig.windows.popup(0);
-        auto* caption = popup->findChild<QLabel*>("lblCaption");
+        auto* caption = popup->findChild<QLabel*>("captionLabel");
         QCOMPARE(caption->text().replace(QChar::Nbsp, ' '), reminderCaption(announcement).value_or(""));
         const int needed = caption->heightForWidth(caption->width());
         QVERIFY(needed <= caption->height());
         // Its last line stays above the letters of "Check Results!".
-        const auto* heading = popup->findChild<QLabel*>("Label1");
+        const auto* heading = popup->findChild<QLabel*>("checkResultsLink");
         const QFontMetrics c(caption->font(), caption), h(heading->font(), heading);
         QVERIFY(caption->y() + (caption->height() + needed) / 2 - c.descent()
                 <= heading->y() + (heading->height() - h.height()) / 2 + h.ascent() - h.capHeight());
@@ -545,7 +545,7 @@ private slots:
             QStringList dates;
             int more = 0;
             for (SeatPopup* p : resting()) {
-                const QString caption = p->findChild<QLabel*>("lblCaption")->text();
+                const QString caption = p->findChild<QLabel*>("captionLabel")->text();
                 const auto m = QRegularExpression("^and (\\d+) more").match(caption);
                 if (m.hasMatch())
                     more = m.captured(1).toInt();
@@ -579,13 +579,13 @@ private slots:
 
         // "Check Results!" on the last place shows them all; its place frees.
         QPointer<SeatPopup> last = rig.windows.popup(int(first.size()) - 1);
-        click(last->findChild<QLabel*>("Label1"));
+        click(last->findChild<QLabel*>("checkResultsLink"));
         QTRY_VERIFY(!last);
         QVERIFY(main.isVisible());
-        QVERIFY(rig.child("PictureResult")->isVisibleTo(&main));
+        QVERIFY(rig.child("resultsPanel")->isVisibleTo(&main));
         rig.windows.announce({"Perth", "Darwin", "09/01/2027"});
         QTRY_VERIFY(rig.windows.popup(int(first.size()) - 1));
-        QVERIFY(rig.windows.popup(int(first.size()) - 1)->findChild<QLabel*>("lblCaption")->text().contains("09/01/2027"));
+        QVERIFY(rig.windows.popup(int(first.size()) - 1)->findChild<QLabel*>("captionLabel")->text().contains("09/01/2027"));
     }
 
     void shapedWindowsLoseOnlyTheirKeyedCorners()
@@ -607,12 +607,12 @@ private slots:
         Rig rig;
         AboutWindow& about = rig.windows.showAbout();
         QPointer<AboutWindow> first = &about;
-        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QString("1.1.0 Qantas Edition"));
+        QCOMPARE(about.findChild<QLabel*>("versionLabel")->text(), QString("1.1.0 Qantas Edition"));
         // Said in the words of this desktop, not of another system.
-        QCOMPARE(about.findChild<QLabel*>("Label5")->text(), QString("Launch When I Log In"));
+        QCOMPARE(about.findChild<QLabel*>("launchAtLoginLink")->text(), QString("Launch When I Log In"));
         QVERIFY(!about.isModal());
         QCOMPARE(&rig.windows.showAbout(), first.data());
-        QTest::mousePress(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
+        QTest::mousePress(about.findChild<QLabel*>("closePicture"), Qt::LeftButton);
         QTRY_VERIFY(!first);
         QVERIFY(&rig.windows.showAbout() != nullptr);
     }
@@ -620,8 +620,8 @@ private slots:
     void aboutBoxAndCaptionFlipTheAutostartEntry_data()
     {
         QTest::addColumn<QString>("control");
-        QTest::newRow("box") << "Check1";
-        QTest::newRow("caption") << "Label5";
+        QTest::newRow("box") << "launchAtLoginCheck";
+        QTest::newRow("caption") << "launchAtLoginLink";
     }
     void aboutBoxAndCaptionFlipTheAutostartEntry()
     {
@@ -633,7 +633,7 @@ private slots:
         click(w);
         QVERIFY(QFile::exists(autoStartEntryPath()));
         QCOMPARE(rig.area.values["Autostartup"], QString("1"));
-        QVERIFY(about.findChild<QCheckBox*>("Check1")->isChecked());
+        QVERIFY(about.findChild<QCheckBox*>("launchAtLoginCheck")->isChecked());
         click(w);
         QVERIFY(!QFile::exists(autoStartEntryPath()));
         QCOMPARE(rig.area.values["Autostartup"], QString("0"));
@@ -646,7 +646,7 @@ private slots:
         rig.area.values["Autostartup"] = "1";
         rig.state.settings.load();
         AboutWindow& about = rig.windows.showAbout();
-        QVERIFY(about.findChild<QCheckBox*>("Check1")->isChecked());
+        QVERIFY(about.findChild<QCheckBox*>("launchAtLoginCheck")->isChecked());
         QVERIFY(QFile::exists(autoStartEntryPath()));
     }
 
@@ -654,11 +654,11 @@ private slots:
     {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("url");
-        QTest::newRow("Report A Problem") << "Label7" << "http://127.0.0.1:9/support.html#contact";
-        QTest::newRow("Online Help") << "Label8" << "http://127.0.0.1:9/support.html";
-        QTest::newRow("Online FAQ") << "Label9" << "http://127.0.0.1:9/faq.html";
-        QTest::newRow("site") << "lblWEBLink" << "http://127.0.0.1:9";
-        QTest::newRow("Check For Updates") << "Label6" << QString();
+        QTest::newRow("Report A Problem") << "reportProblemLink" << "http://127.0.0.1:9/support.html#contact";
+        QTest::newRow("Online Help") << "onlineHelpLink" << "http://127.0.0.1:9/support.html";
+        QTest::newRow("Online FAQ") << "onlineFaqLink" << "http://127.0.0.1:9/faq.html";
+        QTest::newRow("site") << "webLink" << "http://127.0.0.1:9";
+        QTest::newRow("Check For Updates") << "checkForUpdatesLink" << QString();
     }
     void aboutLinksAndUpdates()
     {

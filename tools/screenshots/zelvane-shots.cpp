@@ -177,7 +177,7 @@ QList<FlightRow> sampleFlights(int count, int seed)
 }
 
 // Four days searched for the first itinerary, seats on two of them; none
-// for the second, one line for the fourth.
+// for the second, one line for the fourth; the fifth's page unreadable.
 SearchOutcome sampleOutcome(const QDate& date, bool seats, const QString& text, const QList<FlightRow>& flights)
 {
     SearchOutcome o;
@@ -202,6 +202,9 @@ void showSampleResults(MainWindow& w, CheckResults& results, int flightsPerDay)
     results.set(4, ItineraryResult{{sampleOutcome(QDate(2027, 6, 30), true,
                                                   QStringLiteral("13:20 PER\t18:45 SYD\tQF 644\t332\t0\tEcon. Yes"),
                                                   {})}});
+    // A page it could not read is not "no seats": the row says so and why.
+    results.set(5, ItineraryResult{{SearchOutcome::notKnown(
+                       QDate(2027, 7, 11), QStringLiteral("the flight table of the result page could not be read"))}});
     w.setStatus(QStringLiteral("Session completed...See Results"));
 }
 
@@ -214,9 +217,9 @@ void shootWindow(MainWindow& w, const QString& name, const ShotOptions& o)
 // The history of the first itinerary, in its own window.
 void shootHistory(MainWindow& w, const ShotOptions& o)
 {
-    w.findChild<ResultsPanel*>(QStringLiteral("PictureResult"))->showHistory(1);
+    w.findChild<ResultsPanel*>(QStringLiteral("resultsPanel"))->showHistory(1);
     settle(400);
-    if (auto* history = w.findChild<HistoryWindow*>(QStringLiteral("frmHistory"))) {
+    if (auto* history = w.findChild<HistoryWindow*>(QStringLiteral("historyWindow"))) {
         savePicture(history->grab().toImage(), QStringLiteral("history"), o);
         history->close();
     }
@@ -225,7 +228,7 @@ void shootHistory(MainWindow& w, const ShotOptions& o)
 void showFirstResult(MainWindow& w)
 {
     w.showResultsPanel();
-    auto* list = w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"));
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
     list->setCurrentIndex(list->model()->index(0, 0));
     emit list->clicked(list->model()->index(0, 0));
 }
@@ -251,9 +254,9 @@ void shootWide(MainWindow& w, ProgramData& state, CheckResults& results, const S
     w.showMaximized();
     settle(600);
     showFirstResult(w);
-    w.findChild<QTreeView*>(QStringLiteral("ListViewQuery"))->setFocus(); // as after a click on it
+    w.findChild<QTreeView*>(QStringLiteral("resultsList"))->setFocus(); // as after a click on it
     shootWindow(w, QStringLiteral("results-wide"), o);
-    auto* days = w.findChild<QComboBox*>(QStringLiteral("cbDay"));
+    auto* days = w.findChild<QComboBox*>(QStringLiteral("dayChoice"));
     days->setFocus();
     days->showPopup();
     settle(400);
@@ -268,14 +271,14 @@ void shootPanels(MainWindow& w, const ShotOptions& o)
     w.showMemberPanel();
     shootWindow(w, QStringLiteral("member"), o);
     w.showItineraryPanel();
-    auto* cabin = w.findChild<QComboBox*>(QStringLiteral("cbCabin"));
+    auto* cabin = w.findChild<QComboBox*>(QStringLiteral("cabinChoice"));
     cabin->setCurrentIndex(cabin->findText(QStringLiteral("Business")));
     shootWindow(w, QStringLiteral("itineraries"), o);
     showFirstResult(w);
     shootWindow(w, QStringLiteral("results"), o);
     shootHistory(w, o);
-    emit w.findChild<ImageButton*>(QStringLiteral("ImageAlerts"))->activated();
-    auto* outcome = w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"));
+    emit w.findChild<ImageButton*>(QStringLiteral("alertsTabButton"))->activated();
+    auto* outcome = w.findChild<NoteLabel*>(QStringLiteral("testOutcomeLabel"));
     outcome->setNote(QStringLiteral("E-mail: sent · Desktop: shown · Push: sent"));
     shootWindow(w, QStringLiteral("alerts"), o);
 }
@@ -294,7 +297,7 @@ void shootWaiting(MainWindow& w, Outbox& outbox, const ShotOptions& o)
     push.created = at;
     outbox.failed(outbox.add(push, at).id, QStringLiteral("the push server answered HTTP 500"), at);
     emit w.alerts().post().waitingChanged();
-    w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"))->setNote(QString());
+    w.findChild<NoteLabel*>(QStringLiteral("testOutcomeLabel"))->setNote(QString());
     shootWindow(w, QStringLiteral("alerts-waiting"), o);
 }
 
@@ -302,10 +305,10 @@ void shootWaiting(MainWindow& w, Outbox& outbox, const ShotOptions& o)
 // file, and a test alert whose e-mail and push failed with their reasons.
 void shootLongReasons(MainWindow& w, const ShotOptions& o)
 {
-    auto* passwordPlace = w.findChild<QLabel*>(QStringLiteral("lblPasswordPlace"));
+    auto* passwordPlace = w.findChild<QLabel*>(QStringLiteral("passwordPlaceLabel"));
     passwordPlace->setText(kPasswordInFile);
     passwordPlace->show();
-    w.findChild<NoteLabel*>(QStringLiteral("lblTestOutcome"))
+    w.findChild<NoteLabel*>(QStringLiteral("testOutcomeLabel"))
         ->setNote(QStringLiteral("E-mail: failed (the mail server refused the login (535)) · Desktop: shown · "
                                  "Push: failed (could not reach the push server (connection refused))"));
     shootWindow(w, QStringLiteral("alerts-long-reason"), o);
@@ -322,18 +325,18 @@ void shootTravellers(MainWindow& w, const ShotOptions& o)
     };
     const auto add = [&](const QString& from, const QString& to, const QDate& date, const QString& adults,
                          const QString& days) {
-        choose("cbOrigin", from);
-        choose("cbDestation", to);
-        w.findChild<DateField*>(QStringLiteral("DTPicker1"))->setDate(date);
-        choose("cbAdults", adults);
-        choose("cbExtraDays", days);
-        emit w.findChild<ImageButton*>(QStringLiteral("ImageSaveQuery"))->activated();
+        choose("originChoice", from);
+        choose("destinationChoice", to);
+        w.findChild<DateField*>(QStringLiteral("dateField"))->setDate(date);
+        choose("adultsChoice", adults);
+        choose("extraDaysChoice", days);
+        emit w.findChild<ImageButton*>(QStringLiteral("addItineraryButton"))->activated();
     };
-    choose("cbCabin", QStringLiteral("Any"));
-    choose("cbTime", QStringLiteral("Morning"));
+    choose("cabinChoice", QStringLiteral("Any"));
+    choose("timeChoice", QStringLiteral("Morning"));
     add(QStringLiteral("Melbourne"), QStringLiteral("Tokyo"), QDate(2027, 4, 16), QStringLiteral("4 adults"),
         QStringLiteral("Up to 2 days later"));
-    choose("cbCabin", QStringLiteral("Business"));
+    choose("cabinChoice", QStringLiteral("Business"));
     add(QStringLiteral("Sydney"), QStringLiteral("Los Angeles"), QDate(2027, 9, 3), QStringLiteral("2 adults"),
         QStringLiteral("Up to 3 days later"));
     shootWindow(w, QStringLiteral("itineraries-travellers"), o);
