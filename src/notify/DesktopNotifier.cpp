@@ -29,8 +29,8 @@ QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::millisecon
     const QStringList actions = offered ? QStringList{kShowResultsAction, QStringLiteral("Show results")}
                                         : QStringList{};
     QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), kIconName);
-    call << QStringLiteral("Zelvane") << uint(0) << kIconName << note.summary << note.body << actions
+    hints.insert(QStringLiteral("desktop-entry"), kProgramIconName);
+    call << QStringLiteral("Zelvane") << uint(0) << kProgramIconName << note.summary << note.body << actions
          << hints << int(-1);
     const QDBusMessage reply = co_await bus.asyncCall(call, int(deadline.count()));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())

@@ -41,6 +41,6 @@ inline const QString kNotificationsService = QStringLiteral("org.freedesktop.Not
 inline const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 inline const QString kShowResultsAction = QStringLiteral("show-results");
 // The program's icon by its installed name.
-inline const QString kIconName = QStringLiteral("example.zelvane.Zelvane");
+inline const QString kProgramIconName = QStringLiteral("example.zelvane.Zelvane");
 
 } // namespace zelvane

@@ -14,12 +14,12 @@ QString cellText(const QString& cell)
     return t.trimmed();
 }
 
-bool isHeadingRow(const QStringList& cells)
+bool isHeadingRow(const QStringList& row)
 {
-    if (cells.size() != kFlightCells)
+    if (row.size() != kFlightCells)
         return false;
     for (int c = 0; c < kFlightCells; ++c)
-        if (cellText(cells[c]) != flightColumns()[c])
+        if (cellText(row[c]) != flightColumns()[c])
             return false;
     return true;
 }

@@ -77,8 +77,8 @@ AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
         l->setGeometry(20, top, kWidth - 40, 1);
         l->setStyleSheet(QStringLiteral("background: #7a9bb8"));
     };
-    line("Line1", 64);
-    line("Line2", 100);
+    line("versionRule", 64);
+    line("aboutRule", 100);
 
     const QString host = siteHost();
     link("webLink", host, 90, 72)->setProperty("address", QStringLiteral("http://") + host);
