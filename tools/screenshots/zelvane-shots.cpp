@@ -32,6 +32,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QLabel>
+#include <QToolTip>
 #include <QTreeView>
 #include <optional>
 
@@ -266,6 +267,25 @@ void shootWide(MainWindow& w, ProgramData& state, CheckResults& results, const S
     days->hidePopup();
 }
 
+// The row whose result page could not be read, with the tooltip that says
+// why: a window of its own, so the picture is taken of the screen.
+void shootNotChecked(MainWindow& w, const ShotOptions& o)
+{
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
+    const QModelIndex row = list->model()->index(4, 0);
+    list->setCurrentIndex(row);
+    emit list->clicked(row);
+    settle(200);
+    const QRect cell = list->visualRect(row);
+    QToolTip::showText(list->viewport()->mapToGlobal(cell.center()), row.data(Qt::ToolTipRole).toString(),
+                       list->viewport());
+    settle(600);
+    const QRect around = w.frameGeometry();
+    savePicture(w.screen()->grabWindow(0, around.x(), around.y(), around.width(), around.height()).toImage(),
+                QStringLiteral("results-not-checked"), o);
+    QToolTip::hideText();
+}
+
 void shootPanels(MainWindow& w, const ShotOptions& o)
 {
     w.showMemberPanel();
@@ -276,6 +296,8 @@ void shootPanels(MainWindow& w, const ShotOptions& o)
     shootWindow(w, QStringLiteral("itineraries"), o);
     showFirstResult(w);
     shootWindow(w, QStringLiteral("results"), o);
+    shootNotChecked(w, o);
+    showFirstResult(w);
     shootHistory(w, o);
     emit w.findChild<ImageButton*>(QStringLiteral("alertsTabButton"))->activated();
     auto* outcome = w.findChild<NoteLabel*>(QStringLiteral("testOutcomeLabel"));
