@@ -223,7 +223,7 @@ inline const QString kWaitingItineraries =
 inline const QString kWaitingLogin = QStringLiteral(" Waiting For Next Qantas Login...");
 inline const QString kSendingLogin = QStringLiteral(" Sending Qantas Login Request...");
 inline const QString kMaxLogins = QStringLiteral(" Max Logins Reached, Try Again In 5 Mins...");
-inline const QString kLoginOk = QStringLiteral("Login Successfull!");
+inline const QString kLoginOk = QStringLiteral("Login Successful!");
 inline const QString kGaveUp = QStringLiteral("Login Details Incorrect...3 login attempts failed!");
 inline const QString kLoginFailed = QStringLiteral("Login Failed...Check Details and Try Again");
 inline const QString kCompleted = QStringLiteral("Session completed...See Results");
@@ -235,8 +235,8 @@ inline QString completedLeavingOut(int leftOut)
                  .arg(leftOut == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(leftOut));
 }
 inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect.  Please Try Again...");
-inline const QString kAttempting = QStringLiteral("Atempting to Login!");
-inline const QString kTestOk = QStringLiteral("Login Successful!");
+inline const QString kAttempting = QStringLiteral("Attempting to Login!");
+inline const QString kTestOk = kLoginOk;
 inline const QString kTestFailed = QStringLiteral("Login Failed Check your MyDetails");
 inline const QString kSiteUnreachable =
     QStringLiteral("Qantas Website Could Not Be Reached...Check Your Connection");

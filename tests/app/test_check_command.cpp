@@ -139,7 +139,7 @@ private slots:
         QRegularExpression timed("^\\d\\d:\\d\\d:\\d\\d ");
         QVERIFY(timed.match(lines.value(0)).hasMatch());
         QCOMPARE(lines.value(0).mid(9), QString(" Waiting For New Session To Start..."));
-        QVERIFY(r.out.contains(" Login Successfull!\n"));
+        QVERIFY(r.out.contains(" Login Successful!\n"));
         QVERIFY(r.out.contains(" Session completed...See Results\n"));
         QVERIFY(r.out.contains(" (1)Available, (1)Unavailable and (1)Not Checked Results Found, Mail Sent\n"));
         QCOMPARE(lines.mid(lines.size() - 3),
