@@ -84,8 +84,9 @@ public:
     QCoro::Task<SessionOutcome> runCheck();
     // "Check Itinerary Now": the details and the list are asked for first.
     QCoro::Task<SessionOutcome> checkNow();
-    // "Test": a login in the test browser with the stored details.
-    QCoro::Task<> testLogin();
+    // "Test": a login in the test browser with the stored details. False,
+    // with nothing sent, when the details are not there to test.
+    QCoro::Task<bool> testLogin();
 
     bool running() const { return running_; }
     // No session is working through the list (also while one waits for its

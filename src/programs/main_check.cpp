@@ -3,6 +3,7 @@
 // e-mails as the tray program, which must not run at the same time.
 #include "app/Clock.h"
 #include "app/DataFolder.h"
+#include "app/MemberDetails.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
 #include "app/StopSignals.h"
@@ -41,6 +42,7 @@ enum ExitCode {
     kExitPageUnreadable = 10,
     kExitUsage = 64,
     kExitNoHistory = 66,
+    kExitStoredDetailWrong = 78,
 };
 
 const char* const kHelp =
@@ -118,6 +120,8 @@ const char* const kHelp =
     "     kept as unreadable-KIND.html in the data folder (before 8)\n"
     " 64  wrong usage\n"
     " 66  --history: the history cannot be read\n"
+    " 78  a stored member detail cannot be sent to the airline (such as a PIN\n"
+    "     that is not digits only): which one is printed; nothing is sent\n"
     "129, 130, 143  stopped by SIGHUP, SIGINT, SIGTERM (after a send under way)\n";
 
 void out(const QString& line)
@@ -382,6 +386,12 @@ int runCheck(int argc, char* argv[])
     // The details first: with nothing set up nothing is written, not even defaults.
     if (settings.member->number == 0 && !sendOnly)
         return exitFor(SessionOutcome::NoMember);
+    // Nor is a detail sent that the airline could only refuse.
+    if (const QString problem = storedDetailProblem(*settings.member); !problem.isEmpty() && !sendOnly) {
+        fail(problem + QStringLiteral("; enter the member details again in Zelvane. Nothing was sent "
+                                      "to the airline."));
+        return kExitStoredDetailWrong;
+    }
     useDataFolder(parts, resolveDataFolder(programFolder, userDataFolder()));
     if (!program.outbox.open(parts.dataFolder))
         fail(program.outbox.filePath() + QStringLiteral(": ") + program.outbox.error());

@@ -257,7 +257,7 @@ void MainWindow::buildPanels()
     CheckEngine& engine = rig_.engine();
     member_ = new MemberPanel(settings_.member, settings_.mailPolicy, settings_.schedule, boxes_, theme_, this);
     connect(member_, &MemberPanel::detailsSaved, this, &MainWindow::memberDetailsSaved);
-    connect(member_, &MemberPanel::loginTestAsked, this, [&engine] { engine.testLogin(); });
+    connect(member_, &MemberPanel::loginTestAsked, this, &MainWindow::testLogin);
     // "Cancel" writes the settings file again, whatever else wrote it meanwhile.
     connect(member_, &MemberPanel::loginTestCancelled, this, [this] { settings_.save(); });
     connect(member_, &MemberPanel::testPopupAsked, this, &MainWindow::testPopupAsked);
@@ -417,35 +417,8 @@ QCoro::Task<> MainWindow::updateCities()
             itinerary_->reloadLists();
     };
     steps.versionCheck = versionCheck;
-    co_await zelvane::updateCities(*pageBrowser_, rig_.engine().memberLoginUrl(), parts_.cities, *this,
-                                   rig_.waits(), std::move(steps));
-}
-
-void MainWindow::lockMemberDetails()
-{
-    const bool missing = parts_.member->missing();
-    member_->lockEntries(!missing);
-    if (missing)
-        showPanel(itinerary_);
-}
-
-void MainWindow::memberDetailsSaved()
-{
-    lockMemberDetails();
-    showPanel(member_);
-    for (ImageButton* tab : tabs_)
-        tab->setEnabled(true);
-    checkNowButton_->setEnabled(true);
-    checkNowKey_->setEnabled(true);
-    // The request to fill them in is answered; say what comes next.
-    if (askingForDetails_)
-        setStatus(parts_.watchList.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
-}
-
-void MainWindow::askForMemberDetails()
-{
-    setStatus(kFillAllRequired);
-    askingForDetails_ = true;
+    co_await zelvane::updateCities(*pageBrowser_, rig_.engine().memberLoginUrl(), rig_.engine().accountUrl(),
+                                   parts_.cities, *this, rig_.waits(), std::move(steps));
 }
 
 void MainWindow::showPanel(Panel* panel)
@@ -486,18 +459,6 @@ void MainWindow::showResultsPanel()
         return;
     }
     showPanel(resultsPanel_);
-}
-
-void MainWindow::openAtMemberDetails()
-{
-    ensureBuilt();
-    showPanel(member_);
-    for (int i = 0; i < tabs_.size(); ++i)
-        tabs_[i]->setEnabled(panels_.value(i) == member_);
-    // Nothing can be checked without the details.
-    checkNowButton_->setEnabled(false);
-    checkNowKey_->setEnabled(false);
-    askForMemberDetails();
 }
 
 void MainWindow::onActivate()

@@ -106,6 +106,8 @@ private:
     void memberDetailsSaved();
     // The status line asks for the member details until they are saved.
     void askForMemberDetails();
+    // "Test": the login with the stored details, or the request for them.
+    QCoro::Task<> testLogin();
     void showThrottle(int loginsSent, int minutes);
     void showLastLogin(const QDateTime& when);
     void sessionEnded(SessionOutcome outcome);

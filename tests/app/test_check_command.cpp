@@ -394,6 +394,9 @@ private slots:
         QTest::addColumn<int>("warnings");
         QTest::newRow("nothing set up") << "" << "" << false << "" << 3
                                         << "no member details stored" << "" << 0;
+        QTest::newRow("a stored PIN that is no PIN")
+            << "1234567" << "-5" << true << "" << 78
+            << "the stored PIN is not digits only; enter the member details again in Zelvane" << "" << 0;
         QTest::newRow("details, no watch list") << "1234567" << "1234" << false << "" << 4
                                                 << "the watch list is empty"
                                                 << " Waiting For Itinerary Details To Be Entered..." << 0;
@@ -445,6 +448,9 @@ private slots:
                      qPrintable(body));
             QVERIFY2(!body.contains("attempts") && !body.contains("15 minute"), qPrintable(body));
         }
+        // Details it cannot log in with never reach the airline.
+        if (exitCode == 3 || exitCode == 78)
+            QCOMPARE(airline->requests().size(), 0);
         // With nothing set up, nothing is written either.
         if (memberNo.isEmpty())
             QVERIFY(!QFile::exists(settingsFile));

@@ -4,6 +4,7 @@
 #include "WindowRig.h"
 
 #include "engine/CheckEngine.h"
+#include "app/MemberDetails.h"
 #include "engine/CityUpdate.h"
 #include "support/SiteSim.h"
 
@@ -12,6 +13,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeView>
@@ -97,40 +99,105 @@ private slots:
 
     // "Check For Updates" and the login "Test" before any check of this run
     // log in with the stored details; an update that finds no city list
-    // says so rather than that it succeeded.
+    // says so rather than that it succeeded, and one the airline refused the
+    // login to says that.
     void updateAndLoginTestUseTheStoredDetails_data()
     {
         QTest::addColumn<QString>("cities");
+        QTest::addColumn<QString>("pin"); // stored; the airline's is 0000
         QTest::addColumn<QString>("said");
-        QTest::newRow("the site lists its cities")
-            << R"({"names": ["Adelaide", "Albany", "Brisbane", "Melbourne", "Perth", "Sydney"],
-                   "codes": ["ADL", "ALH", "BNE", "MEL", "PER", "SYD"]})"
-            << "Update From Qantas Website Successfully Completed...";
-        QTest::newRow("no city list on the page") << "null" << kCityUpdateFailed;
+        const QString lists = R"({"names": ["Adelaide", "Albany", "Brisbane", "Melbourne", "Perth", "Sydney"],
+                                  "codes": ["ADL", "ALH", "BNE", "MEL", "PER", "SYD"]})";
+        QTest::newRow("the site lists its cities") << lists << "0000" << kCityUpdateDone;
+        QTest::newRow("no city list on the page") << "null" << "0000" << kCityUpdateFailed;
+        QTest::newRow("the login refused") << lists << "9999" << kCityUpdateLoginRefused;
     }
     void updateAndLoginTestUseTheStoredDetails()
     {
         QFETCH(QString, cities);
+        QFETCH(QString, pin);
         QFETCH(QString, said);
         SiteSim sim(QString(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "0000"},
                                 "cities": %1, "site": {"alert": null, "version": null}})").arg(cities));
         QVERIFY(pointAtSimulator(sim));
         WindowRig rig("stored", true);
         rig.storeMember();
-        rig.state.settings.member.change([&](Member& m) { QVERIFY(m.setPinText("0000")); });
+        rig.state.settings.member.change([&](Member& m) { QVERIFY(m.setPinText(pin)); });
         auto& w = rig.open<RecordingWindow>();
 
         w.updateCities();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(said), 60000);
-        QVERIFY(!w.statuses.contains(said == kCityUpdateFailed ? "Update From Qantas Website Successfully Completed..."
-                                                                : kCityUpdateFailed));
-        QCOMPARE(sim.requests("login").value(0)["accepted"].toBool(), true);
-        QCOMPARE(readFile(rig.folder + "/City.txt").count("\r\n"), said == kCityUpdateFailed ? 5 : 6);
+        for (const QString& other : {kCityUpdateDone, kCityUpdateFailed, kCityUpdateLoginRefused})
+            QVERIFY2(other == said || !w.statuses.contains(other), qPrintable(other));
+        QCOMPARE(sim.requests("login").value(0)["accepted"].toBool(), pin == "0000");
+        QCOMPARE(readFile(rig.folder + "/City.txt").count("\r\n"), said == kCityUpdateDone ? 6 : 5);
 
         w.showMemberPanel();
         rig.find<QPushButton>("cndTest")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kTestOk) || w.statuses.contains(st::kTestFailed), 60000);
-        QCOMPARE(w.status(), st::kTestOk);
+        QCOMPARE(w.status(), pin == "0000" ? st::kTestOk : st::kTestFailed);
+    }
+
+    // "Test" on a first run, nothing stored: nothing goes to the airline and
+    // the details are asked for. Wrong ones saved, the test says so until
+    // they are saved again.
+    void theLoginTestAsksForDetailsItCannotTest()
+    {
+        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                        "site": {"alert": null, "version": null}})");
+        QVERIFY(pointAtSimulator(sim));
+        WindowRig rig("firsttest", true);
+        auto& w = rig.open<RecordingWindow>();
+        w.openAtMemberDetails();
+        rig.find<QPushButton>("cndTest")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.status() != st::kAttempting, 60000);
+        QCOMPARE(w.status(), kFillAllRequired);
+        QVERIFY(sim.requests("login").isEmpty());
+        QVERIFY(!rig.find<QWidget>("PictureMember")->isHidden());
+
+        const auto save = [&](const QString& pin) {
+            rig.find<QLineEdit>("txtMemNo")->setText("1234567");
+            rig.find<QLineEdit>("txtMemLName")->setText("Smith");
+            rig.find<QLineEdit>("txtPIN")->setText(pin);
+            rig.find<QLineEdit>("txtEmail")->setText("smith@example.com");
+            rig.find<QComboBox>("Combo1")->setCurrentIndex(1);
+            click(rig.find<ImageButton>("ImageSave"));
+        };
+        save("9999");
+        rig.find<QPushButton>("cndTest")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kTestFailed), 60000);
+        QCOMPARE(sim.requests("login").size(), 1);
+        click(rig.find<ImageButton>("ImageClear"));
+        save("1234");
+        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
+        QCOMPARE(w.status(), st::kWaitingItineraries);
+    }
+
+    // A hand-edited PIN the airline cannot be sent: the window names the
+    // detail without a box, and neither a check nor the test sends it.
+    void aStoredPinThatIsNoPinIsNamedAndNotSent()
+    {
+        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                        "site": {"alert": null, "version": null}})");
+        QVERIFY(pointAtSimulator(sim));
+        WindowRig rig("badpin", true);
+        rig.storeMember();
+        rig.area.values.insert("Pin", "-5");
+        rig.state.settings.load();
+        rig.watchLine("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
+        auto& w = rig.open<RecordingWindow>();
+        w.show();
+        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
+
+        rig.find<QPushButton>("cmdCheckItinerary")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.status().contains("the stored PIN is not digits only"), 60000);
+        w.showMemberPanel();
+        rig.find<QPushButton>("cndTest")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.status() != st::kAttempting, 60000);
+        QVERIFY2(w.status().contains("the stored PIN is not digits only"), qPrintable(w.status()));
+        QVERIFY(sim.requests("login").isEmpty());
+        QVERIFY(rig.find<QLineEdit>("txtPIN")->isEnabled()); // open to be put right
+        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
     }
 
     // "Check For Updates" brings a list with a city inserted before the ones
