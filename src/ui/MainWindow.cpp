@@ -315,7 +315,12 @@ void MainWindow::buildStatusRow()
     lastLoginLabel_ = named(new QLabel(this), "lblLastLoginTime");
     lastLoginLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lastLoginLabel_->setToolTip(QStringLiteral("Last completed check"));
-    for (QLabel* l : {throttleMinutesLabel_, loginsSentLabel_, lastLoginLabel_})
+    // Each figure says what it is where it is shown, not only in its tooltip.
+    loginsSentCaption_ = named(new QLabel(QStringLiteral("Logins"), this), "loginsSentCaption");
+    throttleMinutesCaption_ = named(new QLabel(QStringLiteral("Minutes"), this), "throttleMinutesCaption");
+    loginsSentCaption_->setToolTip(loginsSentLabel_->toolTip());
+    throttleMinutesCaption_->setToolTip(throttleMinutesLabel_->toolTip());
+    for (QLabel* l : {throttleMinutesLabel_, loginsSentLabel_, lastLoginLabel_, loginsSentCaption_, throttleMinutesCaption_})
         l->setForegroundRole(QPalette::PlaceholderText);
 }
 
@@ -355,9 +360,15 @@ void MainWindow::placeControls()
     // The status line takes the width; the throttle figures and the last
     // login keep to the right, clear of the resizing corner.
     const int statusTop = h - kStatusHeight;
-    statusLabel_->setGeometry(18, statusTop, w - 230, kStatusHeight);
-    loginsSentLabel_->setGeometry(w - 208, statusTop, 22, kStatusHeight);
-    throttleMinutesLabel_->setGeometry(w - 184, statusTop, 22, kStatusHeight);
+    int left = w - 160; // from the last login leftwards: each figure, its caption before it
+    for (auto [caption, figure] :
+         {std::pair{throttleMinutesCaption_, throttleMinutesLabel_}, {loginsSentCaption_, loginsSentLabel_}}) {
+        figure->setGeometry(left -= 22, statusTop, 22, kStatusHeight);
+        const int width = caption->sizeHint().width();
+        caption->setGeometry(left -= width + 3, statusTop, width, kStatusHeight);
+        left -= 6;
+    }
+    statusLabel_->setGeometry(18, statusTop, left - 18, kStatusHeight);
     lastLoginLabel_->setGeometry(w - 160, statusTop, 160 - kGrip - 6, kStatusHeight);
     showStatusText();
 }

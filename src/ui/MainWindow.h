@@ -165,6 +165,7 @@ private:
     QString statusText_; // the whole text; the label may show it shortened
     QLabel *statusLabel_ = nullptr, *lastLoginLabel_ = nullptr, *newVersionLabel_ = nullptr, *resultsHint_ = nullptr,
            *throttleMinutesLabel_ = nullptr, *loginsSentLabel_ = nullptr;
+    QLabel *throttleMinutesCaption_ = nullptr, *loginsSentCaption_ = nullptr;
     QList<QWidget*> legend_;
     QPushButton* checkNowKey_ = nullptr;
 };

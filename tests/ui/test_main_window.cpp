@@ -572,6 +572,37 @@ private slots:
         QCOMPARE(schedule.nextCheckTime, rig.clock.now().addSecs(hours * 3600));
     }
 
+    // The two figures of the status row say what they are beside them, in
+    // words the status line does not cover.
+    void statusFiguresSayWhatTheyAre_data()
+    {
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("logins sent") << "Label25" << "Logins";
+        QTest::newRow("minutes since the first") << "Label24" << "Minutes";
+    }
+    void statusFiguresSayWhatTheyAre()
+    {
+        QFETCH(QString, figure);
+        QFETCH(QString, word);
+        WindowRig rig("figures");
+        MainWindow& w = rig.open();
+        const auto* number = rig.find<QLabel>(figure);
+        const QList<QLabel*> row = w.findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+        // The nearest label on its row to the left of it.
+        QLabel* before = nullptr;
+        for (QLabel* l : row)
+            if (!l->isHidden() && l->geometry().right() < number->x() && l->y() == number->y()
+                && (!before || l->geometry().right() > before->geometry().right()))
+                before = l;
+        QVERIFY(before);
+        QCOMPARE(before->text(), word);
+        QVERIFY(before->width() >= before->sizeHint().width());
+        for (QLabel* l : row)
+            QVERIFY2(l == before || l->isHidden() || !l->geometry().intersects(before->geometry()),
+                     qPrintable(l->objectName()));
+    }
+
     void addRules_data()
     {
         QTest::addColumn<int>("before");
