@@ -122,6 +122,7 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith("Usage: zelvane-check"));
         QCOMPARE(run({"--bogus"}).exitCode, 64);
+        QVERIFY(r.out.contains("\n  --json "));
     }
 
     void completedSessionPrintsStatusesAndResults()
@@ -213,7 +214,7 @@ private slots:
         QVERIFY(QDateTime::fromString(first["session"].toString(), Qt::ISODate).isValid());
 
         for (const QStringList& wrong : {QStringList{"--history", "0"}, QStringList{"--history", "x"},
-                                         QStringList{"--json"}, QStringList{"--history", "2", "3"}})
+                                         QStringList{"--history", "2", "3"}})
             QCOMPARE(run(wrong).exitCode, 64);
 
         // Unreadable: said so, and the file is left as it is for the tray program to deal with.
@@ -557,6 +558,76 @@ private slots:
         writeSettings("1234567", "9999", 2);
         QCOMPARE(run().exitCode, 6);
         QCOMPARE(site->requests("relay").size(), 2);
+    }
+
+    // The warning of a refused login is not titled as results.
+    void theLoginWarningHasASubjectOfItsOwn()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeSettings("1234567", "9999", 0, mailTo(mail));
+        QCOMPARE(run().exitCode, 6);
+        writeSettings("1234567", "1234", 0, mailTo(mail));
+        QCOMPARE(run().exitCode, 0);
+        QStringList subjects;
+        for (const QJsonObject& m : mail.messages())
+            for (const QJsonValue& h : m["headers"].toArray())
+                if (h[0].toString() == "Subject")
+                    subjects << h[1].toString();
+        QCOMPARE(subjects, QStringList({"Zelvane could not log in to your frequent flyer account",
+                                        "Your Frequent Flyer Results"}));
+    }
+
+    // Watches of several days across a month end, one with seats and one
+    // without: the days name their months, the mail says in words what none
+    // of the days had, and --json gives the same lines as JSON objects.
+    void daysAcrossAMonthEndReadWhole()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        airline = std::make_unique<SiteSim>(R"({"available": [
+            {"from": "SYD", "to": "MEL", "date": "28/02/2027"},
+            {"from": "SYD", "to": "MEL", "date": "02/03/2027"}]})", true);
+        QVERIFY(airline->start());
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 0, mailTo(mail));
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;26/02/2027;Morning;SYD;MEL;Any;1;4\r\n"
+                  "Perth;Darwin;25/02/2027;Evening;PER;DRW;Any;1;3\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t26/02/2027 +4\tMorning\t2 of 5 days: Sun 28 Feb, Tue 2 Mar\tavailable\n"),
+                 qPrintable(r.out));
+        QVERIFY2(r.out.contains("2\tPerth\tDarwin\t25/02/2027 +3\tEvening\t0 of 4 days\tnot available\n"),
+                 qPrintable(r.out));
+        QCOMPARE(mail.messages().size(), 1);
+        const QByteArray mailed = QJsonDocument(mail.messages().first()).toJson();
+        QVERIFY2(mailed.contains("Flight Perth TO Darwin On Date 25/02/2027 and the 3 days after: "
+                                 "no seats on any of the 4 days"),
+                 mailed.constData());
+
+        const Run json = run({"--json"});
+        QVERIFY2(json.exitCode == 0, qPrintable(json.out + json.err));
+        const QStringList lines = json.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2); // the status lines go to standard error
+        QVERIFY2(json.err.contains(" Session completed...See Results\n"), qPrintable(json.err));
+        const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+        const QJsonObject second = QJsonDocument::fromJson(lines[1].toUtf8()).object();
+        QCOMPARE(first["position"].toInt(), 1);
+        QCOMPARE(first["origin"].toString(), QString("SYD"));
+        QCOMPARE(first["date"].toString(), QString("26/02/2027"));
+        QCOMPARE(first["days"].toInt(), 5);
+        QCOMPARE(first["state"].toString(), QString("available"));
+        QCOMPARE(first["seatDays"].toArray(), QJsonArray({"28/02/2027", "02/03/2027"}));
+        QVERIFY(!first["flights"].toArray().isEmpty());
+        QCOMPARE(second["destination"].toString(), QString("DRW"));
+        QCOMPARE(second["state"].toString(), QString("not available"));
+        QCOMPARE(second["seatDays"].toArray(), QJsonArray());
     }
 
     // The whole road: a check against the simulated airline whose results
