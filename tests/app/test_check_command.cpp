@@ -575,11 +575,9 @@ private slots:
         QCOMPARE(run().exitCode, 0);
         QStringList subjects;
         for (const QJsonObject& m : mail.messages())
-            for (const QJsonValue& h : m["headers"].toArray())
-                if (h[0].toString() == "Subject")
-                    subjects << h[1].toString();
-        QCOMPARE(subjects, QStringList({"Zelvane could not log in to your frequent flyer account",
-                                        "Your Frequent Flyer Results"}));
+            subjects << QJsonDocument(m["headers"].toArray()).toJson(QJsonDocument::Compact);
+        QCOMPARE(subjects.filter(R"(["Subject","Zelvane could not log in to your frequent flyer account"])").size(), 1);
+        QCOMPARE(subjects.filter(R"(["Subject","Your Frequent Flyer Results"])").size(), 1);
     }
 
     // Watches of several days across a month end, one with seats and one
@@ -603,31 +601,21 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t26/02/2027 +4\tMorning\t2 of 5 days: Sun 28 Feb, Tue 2 Mar\tavailable\n"),
                  qPrintable(r.out));
-        QVERIFY2(r.out.contains("2\tPerth\tDarwin\t25/02/2027 +3\tEvening\t0 of 4 days\tnot available\n"),
-                 qPrintable(r.out));
         QCOMPARE(mail.messages().size(), 1);
-        const QByteArray mailed = QJsonDocument(mail.messages().first()).toJson();
-        QVERIFY2(mailed.contains("Flight Perth TO Darwin On Date 25/02/2027 and the 3 days after: "
-                                 "no seats on any of the 4 days"),
-                 mailed.constData());
+        QVERIFY(QJsonDocument(mail.messages().first()).toJson().contains(
+            "Flight Perth TO Darwin On Date 25/02/2027 and the 3 days after: no seats on any of the 4 days"));
 
-        const Run json = run({"--json"});
-        QVERIFY2(json.exitCode == 0, qPrintable(json.out + json.err));
-        const QStringList lines = json.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2); // the status lines go to standard error
-        QVERIFY2(json.err.contains(" Session completed...See Results\n"), qPrintable(json.err));
-        const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
-        const QJsonObject second = QJsonDocument::fromJson(lines[1].toUtf8()).object();
-        QCOMPARE(first["position"].toInt(), 1);
-        QCOMPARE(first["origin"].toString(), QString("SYD"));
-        QCOMPARE(first["date"].toString(), QString("26/02/2027"));
-        QCOMPARE(first["days"].toInt(), 5);
-        QCOMPARE(first["state"].toString(), QString("available"));
-        QCOMPARE(first["seatDays"].toArray(), QJsonArray({"28/02/2027", "02/03/2027"}));
-        QVERIFY(!first["flights"].toArray().isEmpty());
-        QCOMPARE(second["destination"].toString(), QString("DRW"));
-        QCOMPARE(second["state"].toString(), QString("not available"));
-        QCOMPARE(second["seatDays"].toArray(), QJsonArray());
+        const Run json = run({"--json"}); // the status lines go to standard error
+        QVERIFY2(json.exitCode == 0 && json.err.contains(" Session completed...See Results\n"), qPrintable(json.err));
+        QStringList states;
+        for (const QString& line : json.out.split('\n', Qt::SkipEmptyParts)) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            states << QString("%1 %2-%3 %4 +%5 %6 %7").arg(o["position"].toInt()).arg(o["origin"].toString(),
+                o["destination"].toString(), o["date"].toString()).arg(o["days"].toInt() - 1).arg(o["state"].toString(),
+                o["seatDays"].toVariant().toStringList().join(','));
+        }
+        QCOMPARE(states, QStringList({"1 SYD-MEL 26/02/2027 +4 available 28/02/2027,02/03/2027",
+                                      "2 PER-DRW 25/02/2027 +3 not available "}));
     }
 
     // The whole road: a check against the simulated airline whose results

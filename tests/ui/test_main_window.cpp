@@ -485,14 +485,11 @@ private slots:
         rig.find<QLineEdit>("txtMemLName")->setText(surname);
         rig.find<QLineEdit>("txtPIN")->setText(pin);
         rig.find<QComboBox>("Combo1")->setCurrentIndex(3);
-        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
         QCOMPARE(rig.state.settings.schedule->everyHours, 48);
+        QVERIFY(rig.boxes.shown.isEmpty() && rig.find<QLineEdit>("txtPIN")->isEnabled());
         QCOMPARE(rig.state.settings.member->pinText(), QString("1234"));
-        QVERIFY(rig.find<QLineEdit>("txtPIN")->isEnabled()); // still being typed
-
         click(rig.find<ImageButton>("ImageSave"));
-        QCOMPARE(rig.boxes.shown.size(), 1);
-        QCOMPARE(rig.boxes.shown[0].text, atSave);
+        QCOMPARE(rig.boxes.shown.value(0).text, atSave);
     }
 
     // A PIN of zeros saved once stays saved: the next start shows it and asks
@@ -572,35 +569,25 @@ private slots:
         QCOMPARE(schedule.nextCheckTime, rig.clock.now().addSecs(hours * 3600));
     }
 
-    // The two figures of the status row say what they are beside them, in
-    // words the status line does not cover.
-    void statusFiguresSayWhatTheyAre_data()
-    {
-        QTest::addColumn<QString>("figure");
-        QTest::addColumn<QString>("word");
-        QTest::newRow("logins sent") << "Label25" << "Logins";
-        QTest::newRow("minutes since the first") << "Label24" << "Minutes";
-    }
+    // Each figure of the status row has its word just before it, whole.
     void statusFiguresSayWhatTheyAre()
     {
-        QFETCH(QString, figure);
-        QFETCH(QString, word);
         WindowRig rig("figures");
         MainWindow& w = rig.open();
-        const auto* number = rig.find<QLabel>(figure);
         const QList<QLabel*> row = w.findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
-        // The nearest label on its row to the left of it.
-        QLabel* before = nullptr;
-        for (QLabel* l : row)
-            if (!l->isHidden() && l->geometry().right() < number->x() && l->y() == number->y()
-                && (!before || l->geometry().right() > before->geometry().right()))
-                before = l;
-        QVERIFY(before);
-        QCOMPARE(before->text(), word);
-        QVERIFY(before->width() >= before->sizeHint().width());
-        for (QLabel* l : row)
-            QVERIFY2(l == before || l->isHidden() || !l->geometry().intersects(before->geometry()),
-                     qPrintable(l->objectName()));
+        for (auto [figure, word] : {std::pair{"Label25", "Logins"}, {"Label24", "Minutes"}}) {
+            const QRect number = rig.find<QLabel>(figure)->geometry();
+            QLabel* before = nullptr; // the nearest shown label to its left on its row
+            for (QLabel* l : row)
+                if (!l->isHidden() && l->geometry().right() < number.x() && l->y() == number.y()
+                    && (!before || l->geometry().right() > before->geometry().right()))
+                    before = l;
+            QVERIFY(before);
+            QCOMPARE(before->text(), QString(word));
+            QVERIFY(before->width() >= before->sizeHint().width());
+            for (QLabel* l : row)
+                QVERIFY(l == before || l->isHidden() || !l->geometry().intersects(before->geometry()));
+        }
     }
 
     void addRules_data()
