@@ -30,7 +30,7 @@ MemberSave saveMemberDetails(SettingsGroup<Member>& member, SettingsGroup<MailPo
                              const MemberEntries& entries, MessageBoxes& boxes);
 
 // What is wrong with stored details the airline could not be sent (a
-// negative or fractional member number, a PIN that is not 1 to 5 digits, as
+// negative or fractional member number, a PIN that is not digits only, as
 // a hand-edited settings file may hold), in words naming the detail; empty
 // when they can be sent. Nothing stored at all is missing(), not wrong.
 QString storedDetailProblem(const Member& member);

@@ -21,6 +21,9 @@ void MainWindow::lockMemberDetails()
     member_->lockEntries(!missing);
     if (missing)
         showPanel(itinerary_);
+    // Stored details the airline could not be sent are named as soon as the window is made.
+    if (!storedDetailProblem(*parts_.member).isEmpty())
+        askForMemberDetails();
 }
 
 void MainWindow::memberDetailsSaved()

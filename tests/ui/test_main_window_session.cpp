@@ -164,6 +164,8 @@ private slots:
             rig.watchLine("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
         }
         auto& w = rig.open<RecordingWindow>();
+        if (!storedPin.isEmpty())
+            QCOMPARE(w.status(), said); // as the window opens
         w.showMemberPanel();
         rig.find<QPushButton>("cndTest")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.status() != st::kAttempting, 60000);
