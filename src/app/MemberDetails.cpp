@@ -49,6 +49,23 @@ MemberSave saveMemberDetails(SettingsGroup<Member>& member, SettingsGroup<MailPo
     return MemberSave::Saved;
 }
 
+QString storedDetailProblem(const Member& m)
+{
+    if (m.missing())
+        return {};
+    if (m.number < 0 || m.number != std::floor(m.number))
+        return QStringLiteral("the stored frequent flyer number is not a whole number");
+    // The PIN itself is not repeated: it is a secret.
+    if (!Member::pinNumber(m.pinText()))
+        return QStringLiteral("the stored PIN is not digits only");
+    return {};
+}
+
+QString storedDetailWarning(const QString& problem)
+{
+    return QStringLiteral("Not checked: ") + problem + QStringLiteral(". Please enter it again and save.");
+}
+
 QString lastLoginText(const QDateTime& lastLogin)
 {
     if (lastLogin == zeroDate() || !lastLogin.isValid())

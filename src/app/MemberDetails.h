@@ -29,6 +29,14 @@ enum class MemberSave { Missing, PinInvalid, Saved };
 MemberSave saveMemberDetails(SettingsGroup<Member>& member, SettingsGroup<MailPolicy>& mail,
                              const MemberEntries& entries, MessageBoxes& boxes);
 
+// What is wrong with stored details the airline could not be sent (a
+// negative or fractional member number, a PIN that is not digits only, as
+// a hand-edited settings file may hold), in words naming the detail; empty
+// when they can be sent. Nothing stored at all is missing(), not wrong.
+QString storedDetailProblem(const Member& member);
+// The same, as the window says it.
+QString storedDetailWarning(const QString& problem);
+
 // The last login time as the window shows it: empty while no session has completed.
 QString lastLoginText(const QDateTime& lastLogin);
 

@@ -224,6 +224,11 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
         say(kFillAllRequired);
         co_return SessionOutcome::NoMember;
     }
+    // Details the airline could not be sent are not sent.
+    if (const QString problem = storedDetailProblem(*parts_.member); !problem.isEmpty()) {
+        say(storedDetailWarning(problem));
+        co_return SessionOutcome::NoMember;
+    }
 
     // The session comes back to the login after a refused login (which then
     // ends it) and when the site has logged it out, to go on where it was.
@@ -486,10 +491,20 @@ QCoro::Task<SessionOutcome> CheckEngine::checkNow()
     co_return co_await runCheck();
 }
 
-QCoro::Task<> CheckEngine::testLogin()
+QCoro::Task<bool> CheckEngine::testLogin()
 {
     if (testRunning_)
-        co_return;
+        co_return true;
+    // Without whole details there is nothing to test: the details are asked for.
+    const Member& member = *parts_.member;
+    if (member.number == 0 || member.surname.trimmed().isEmpty()) {
+        say(kFillAllRequired);
+        co_return false;
+    }
+    if (const QString problem = storedDetailProblem(member); !problem.isEmpty()) {
+        say(storedDetailWarning(problem));
+        co_return false;
+    }
     RunningGuard guard(testRunning_);
     WebBrowser& browser = browsers_.test;
     say(status::kAttempting);
@@ -500,6 +515,7 @@ QCoro::Task<> CheckEngine::testLogin()
         say(trouble->pageArrived ? status::siteNotUsable(trouble->reason) : status::kSiteUnreachable);
     else
         say(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
+    co_return true;
 }
 
 void CheckEngine::tickThrottle()

@@ -84,8 +84,9 @@ public:
     QCoro::Task<SessionOutcome> runCheck();
     // "Check Itinerary Now": the details and the list are asked for first.
     QCoro::Task<SessionOutcome> checkNow();
-    // "Test": a login in the test browser with the stored details.
-    QCoro::Task<> testLogin();
+    // "Test": a login in the test browser with the stored details. False,
+    // with nothing sent, when the details are not there to test.
+    QCoro::Task<bool> testLogin();
 
     bool running() const { return running_; }
     // No session is working through the list (also while one waits for its
@@ -223,7 +224,7 @@ inline const QString kWaitingItineraries =
 inline const QString kWaitingLogin = QStringLiteral(" Waiting For Next Qantas Login...");
 inline const QString kSendingLogin = QStringLiteral(" Sending Qantas Login Request...");
 inline const QString kMaxLogins = QStringLiteral(" Max Logins Reached, Try Again In 5 Mins...");
-inline const QString kLoginOk = QStringLiteral("Login Successfull!");
+inline const QString kLoginOk = QStringLiteral("Login Successful!");
 inline const QString kGaveUp = QStringLiteral("Login Details Incorrect...3 login attempts failed!");
 inline const QString kLoginFailed = QStringLiteral("Login Failed...Check Details and Try Again");
 inline const QString kCompleted = QStringLiteral("Session completed...See Results");
@@ -235,8 +236,8 @@ inline QString completedLeavingOut(int leftOut)
                  .arg(leftOut == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(leftOut));
 }
 inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect.  Please Try Again...");
-inline const QString kAttempting = QStringLiteral("Atempting to Login!");
-inline const QString kTestOk = QStringLiteral("Login Successful!");
+inline const QString kAttempting = QStringLiteral("Attempting to Login!");
+inline const QString kTestOk = kLoginOk;
 inline const QString kTestFailed = QStringLiteral("Login Failed Check your MyDetails");
 inline const QString kSiteUnreachable =
     QStringLiteral("Qantas Website Could Not Be Reached...Check Your Connection");

@@ -24,11 +24,15 @@ struct CityUpdateSteps {
 
 // The city list update: logs in with the given address in the update browser,
 // reads the arrays from where it lands and refreshes what shows them. A page
-// without them (a refused login, another page) is told as a failure.
-QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, CityLists& cities,
-                          StatusLine& status, Waits& waits, CityUpdateSteps steps);
+// without them is told as a failure, and why: the login refused (the site's
+// own page other than `accountUrl`), the site's trouble, or no list.
+QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, const QString& accountUrl,
+                          CityLists& cities, StatusLine& status, Waits& waits, CityUpdateSteps steps);
 
+inline const QString kCityUpdateDone = QStringLiteral("Update From Qantas Website Successfully Completed...");
 inline const QString kCityUpdateFailed =
     QStringLiteral("Update From Qantas Website Failed: No City List Found...");
+inline const QString kCityUpdateLoginRefused =
+    QStringLiteral("Update From Qantas Website Failed: Login Refused...Check Your Details");
 
 } // namespace zelvane

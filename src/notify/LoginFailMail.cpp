@@ -30,7 +30,7 @@ QString loginFailFormData(const QString& to, SessionOutcome outcome)
 {
     // The address is escaped like the results mail's: in a form body a "+"
     // would arrive as a blank and an "&" would start a new field.
-    return QLatin1String("to=") + escapeQueryBreakers(to) + QLatin1String("&sub=") + kMailSubject
+    return QLatin1String("to=") + escapeQueryBreakers(to) + QLatin1String("&sub=") + encodeMailText(kLoginFailSubject)
            + QLatin1String("&body=") + encodeMailText(loginFailBody(outcome));
 }
 
@@ -49,7 +49,7 @@ QCoro::Task<Delivery> sendLoginFailMail(AlertSender& post, SessionOutcome outcom
     case MailWay::Smtp: {
         const QString body = loginFailBody(outcome);
         const QString html = mailHtml(body), plain = mailPlain(body);
-        const OutboxEntry entry = mailEntry(Topic::LoginWarning, target, kMailSubjectText, html, plain);
+        const OutboxEntry entry = mailEntry(Topic::LoginWarning, target, kLoginFailSubject, html, plain);
         const Delivery mailed = co_await post.send(entry);
         co_return mailed;
     }

@@ -11,6 +11,8 @@ namespace zelvane {
 class AlertSender;
 
 inline const QString kRelayMailPath = QStringLiteral("/dev/email.asp");
+// Not the results mail's subject: a warning must not read as results.
+inline const QString kLoginFailSubject = QStringLiteral("Zelvane could not log in to your frequent flyer account");
 
 // The warning after a refused login (LoginFailed) or after the session gave
 // up on it (GaveUp), which alone has failed attempts to count and a retry to

@@ -3,6 +3,7 @@
 // e-mails as the tray program, which must not run at the same time.
 #include "app/Clock.h"
 #include "app/DataFolder.h"
+#include "app/MemberDetails.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
 #include "app/StopSignals.h"
@@ -17,6 +18,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -41,10 +45,11 @@ enum ExitCode {
     kExitPageUnreadable = 10,
     kExitUsage = 64,
     kExitNoHistory = 66,
+    kExitStoredDetailWrong = 78,
 };
 
 const char* const kHelp =
-    "Usage: zelvane-check [--help | --test-alert | --send-waiting]\n"
+    "Usage: zelvane-check [--help | --test-alert | --send-waiting | --json]\n"
     "       zelvane-check --history [N] [--json]\n"
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
@@ -64,6 +69,14 @@ const char* const kHelp =
     "where a desktop answers, a push to the phone; after a refused login a\n"
     "warning, once until a login succeeds; after three runs in a row that could\n"
     "not use the airline's site a notice, once until a check works.\n"
+    "\n"
+    "  --json        print the line of each itinerary as one JSON object instead,\n"
+    "                as --history --json does: position, origin, destination\n"
+    "                (codes), date, days (the dates searched), time, cabin,\n"
+    "                adults, state (available, not available, not checked),\n"
+    "                reason (why not checked), seatDays (the dates with seats)\n"
+    "                and flights (the flight table's rows); the status lines\n"
+    "                go to standard error\n"
     "\n"
     "An alert for a server (an e-mail, a push) is kept in the outbox\n"
     "(outbox.sqlite in the data folder) until the server takes it. Each run first\n"
@@ -118,6 +131,8 @@ const char* const kHelp =
     "     kept as unreadable-KIND.html in the data folder (before 8)\n"
     " 64  wrong usage\n"
     " 66  --history: the history cannot be read\n"
+    " 78  a stored member detail cannot be sent to the airline (such as a PIN\n"
+    "     that is not digits only): which one is printed; nothing is sent\n"
     "129, 130, 143  stopped by SIGHUP, SIGINT, SIGTERM (after a send under way)\n";
 
 void out(const QString& line)
@@ -131,10 +146,13 @@ void fail(const QString& reason)
     std::fputs(qPrintable(QStringLiteral("zelvane-check: ") + reason + QLatin1Char('\n')), stderr);
 }
 
-// Status changes go to standard output with the time they happened.
-void printStatus(const Clock& clock, const QString& text)
+// Status changes go with the time they happened to standard output, or to
+// standard error where that is kept for JSON alone.
+void printStatus(const Clock& clock, const QString& text, std::FILE* to)
 {
-    out(clock.now().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + text);
+    const QString line = clock.now().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + text + QLatin1Char('\n');
+    std::fputs(qPrintable(line), to);
+    std::fflush(to);
 }
 
 // Nobody can answer a box here: its text goes to standard error.
@@ -146,6 +164,39 @@ public:
         return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
     }
 };
+
+QString stateName(Availability availability)
+{
+    switch (availability) {
+    case Availability::Seats: return QStringLiteral("available");
+    case Availability::NoSeats: return QStringLiteral("not available");
+    case Availability::NotKnown: break;
+    }
+    return QStringLiteral("not checked");
+}
+
+// One itinerary's line of the session as a JSON object on a line of its own.
+QByteArray itineraryJson(int position, const Itinerary& it, const ItineraryResult& result)
+{
+    QJsonArray seatDays, flights;
+    for (const QDate& d : result.seatDays())
+        seatDays.append(dateText(d));
+    for (const FlightRow& f : result.flights())
+        flights.append(QJsonArray::fromStringList(f));
+    const QJsonObject o{{QStringLiteral("position"), position},
+                        {QStringLiteral("origin"), it.origin.code},
+                        {QStringLiteral("destination"), it.destination.code},
+                        {QStringLiteral("date"), dateText(it.date)},
+                        {QStringLiteral("days"), it.searches()},
+                        {QStringLiteral("time"), it.timeOfDay},
+                        {QStringLiteral("cabin"), cabinName(it.cabin)},
+                        {QStringLiteral("adults"), it.adults},
+                        {QStringLiteral("state"), stateName(result.availability())},
+                        {QStringLiteral("reason"), result.reason()},
+                        {QStringLiteral("seatDays"), seatDays},
+                        {QStringLiteral("flights"), flights}};
+    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+}
 
 QString stateText(const ItineraryResult& result)
 {
@@ -208,7 +259,8 @@ bool reportUndelivered(const Outbox& outbox, const QStringList& undelivered = {}
 
 // A plain function, not a capturing lambda: the coroutine outlives the call
 // that starts it, and its parameters are kept in its own frame.
-QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& settings, QString dataFolder, int& code)
+QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& settings, QString dataFolder, bool json,
+                         int& code)
 {
     CheckEngine& engine = rig.engine();
     // What earlier runs could not deliver goes first: it is older news. A
@@ -224,6 +276,11 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
         const ItineraryResult& r = engine.results().at(p);
         for (const SearchOutcome& d : r.days)
             unreadablePages += d.unreadable != UnreadablePage::None ? 1 : 0;
+        if (json) {
+            const QByteArray line = itineraryJson(p, it, r);
+            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+            continue;
+        }
         QStringList line{QString::number(p), it.origin.name, it.destination.name, list.datesText(p), it.timeOfDay};
         // Lines of one trip for other seats or days must not read alike; one
         // seat in any cabin on one date prints as it always did, and the
@@ -329,7 +386,8 @@ int runCheck(int argc, char* argv[])
         return *code;
     const bool testAlert = args == QStringList{QStringLiteral("--test-alert")};
     const bool sendOnly = args == QStringList{QStringLiteral("--send-waiting")};
-    if (!args.isEmpty() && !testAlert && !sendOnly) {
+    const bool json = args == QStringList{QStringLiteral("--json")};
+    if (!args.isEmpty() && !testAlert && !sendOnly && !json) {
         fail(QStringLiteral("unknown argument \"%1\"; see --help").arg(args.first()));
         return kExitUsage;
     }
@@ -347,7 +405,7 @@ int runCheck(int argc, char* argv[])
     post.setPauseScale(timeScale());
     CheckRig rig(parts.data, post);
     QObject::connect(&rig.status(), &SessionStatus::changed, &app,
-                     [&clock](const QString& text) { printStatus(clock, text); });
+                     [&clock, json](const QString& text) { printStatus(clock, text, json ? stderr : stdout); });
     int code = kExitCompleted;
     // Stopped while a mail or push is under way, that send ends first
     // (within its deadline): cut off after the server took a mail, it would
@@ -382,6 +440,12 @@ int runCheck(int argc, char* argv[])
     // The details first: with nothing set up nothing is written, not even defaults.
     if (settings.member->number == 0 && !sendOnly)
         return exitFor(SessionOutcome::NoMember);
+    // Nor is a detail sent that the airline could only refuse.
+    if (const QString problem = storedDetailProblem(*settings.member); !problem.isEmpty() && !sendOnly) {
+        fail(problem + QStringLiteral("; enter the member details again in Zelvane. Nothing was sent "
+                                      "to the airline."));
+        return kExitStoredDetailWrong;
+    }
     useDataFolder(parts, resolveDataFolder(programFolder, userDataFolder()));
     if (!program.outbox.open(parts.dataFolder))
         fail(program.outbox.filePath() + QStringLiteral(": ") + program.outbox.error());
@@ -400,7 +464,7 @@ int runCheck(int argc, char* argv[])
     if (const QString notice = program.history.takeNotice(); !notice.isEmpty())
         rig.status().setStatus(notice);
 
-    QTimer::singleShot(0, &app, [&] { runSession(rig, program.watchList, settings, parts.dataFolder, code); });
+    QTimer::singleShot(0, &app, [&] { runSession(rig, program.watchList, settings, parts.dataFolder, json, code); });
     app.exec();
     return code;
 }

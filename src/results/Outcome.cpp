@@ -2,6 +2,7 @@
 
 #include "itineraries/Itinerary.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <algorithm>
 
@@ -44,9 +45,12 @@ QString ItineraryResult::daysSummary() const
         return {};
     const QList<QDate> found = seatDays();
     QString text = QStringLiteral("%1 of %2 days").arg(found.size()).arg(days.size());
+    // Days that run into the next month say which month each is in.
+    const bool crossesMonth = days.first().date.month() != days.last().date.month();
     QStringList names;
     for (const QDate& d : found)
-        names << shortDayName(d);
+        names << (crossesMonth ? shortDayName(d) + QLatin1Char(' ') + QLocale::c().monthName(d.month(), QLocale::ShortFormat)
+                               : shortDayName(d));
     if (!names.isEmpty())
         text += QStringLiteral(": ") + names.join(QStringLiteral(", "));
     return text;

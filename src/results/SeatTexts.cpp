@@ -34,7 +34,10 @@ SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
         return texts;
     const QList<QDate> found = result.seatDays();
     if (found.isEmpty()) {
-        texts.dates += QStringLiteral(", none of %1 days").arg(result.days.size());
+        texts.dates = QStringLiteral("%1 and the %2 after: no seats on any of the %3 days")
+                          .arg(dateText(itinerary.date),
+                               itinerary.extraDays == 1 ? QStringLiteral("day") : QStringLiteral("%1 days").arg(itinerary.extraDays))
+                          .arg(result.days.size());
         return texts;
     }
     // No date stands beside these, so each day carries its whole date.

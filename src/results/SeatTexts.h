@@ -14,7 +14,7 @@ struct SeatTexts {
     // The date; for an itinerary of several dates the days with seats
     // ("Wed 03/02/2027, Fri 05/02/2027", "Wed 03/02/2027 to Tue 09/02/2027"),
     // or when none had any its dates and how many were searched
-    // ("03/02/2027 +3, none of 4 days").
+    // ("03/02/2027 and the 3 days after: no seats on any of the 4 days").
     QString dates;
     bool severalDates = false; // `dates` names more than one day with seats
     // Only what differs from one seat in any cabin: "", "2 adults, Business".

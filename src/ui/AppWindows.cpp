@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "engine/Scheduler.h"
+#include "itineraries/Itinerary.h"
 #include "notify/AlertSender.h"
 #include "notify/PopupGeometry.h"
 #include "notify/SessionAlerter.h"
@@ -245,15 +246,22 @@ bool AppWindows::resultsPanelVisible()
 
 void AppWindows::announce(const Announcement& announcement)
 {
-    lastAnnouncement_ = std::make_unique<Announcement>(announcement);
     raisePopup(announcement);
     blink_->start();
 }
 
 void AppWindows::raiseTestPopup()
 {
-    // Nothing announced yet: the pop-up still comes up, with no caption.
-    raisePopup(lastAnnouncement_ ? *lastAnnouncement_ : Announcement());
+    // Only in a free place: a test never pushes an alert aside or waits among them.
+    const int place = freePopupPlace();
+    if (place < 0 || !waitingPopups_.isEmpty())
+        return;
+    // A flight that reads as one, marked so it is not taken for seats found.
+    const QDate date = parts_.data.clock.now().date().addMonths(1);
+    SeatPopup* p = showPopupIn(place, {QStringLiteral("Sydney"), QStringLiteral("Melbourne"),
+                                       dateText(date) + QStringLiteral(" (test)")});
+    // Nothing was found, so nothing waits to be seen: it goes by itself.
+    QTimer::singleShot(testPopupMs, p, &QWidget::close);
 }
 
 int AppWindows::popupPlaces() const
@@ -282,7 +290,7 @@ void AppWindows::raisePopup(const Announcement& announcement)
     tellWaitingPopups();
 }
 
-void AppWindows::showPopupIn(int place, const Announcement& announcement)
+SeatPopup* AppWindows::showPopupIn(int place, const Announcement& announcement)
 {
     auto* p = new SeatPopup;
     if (places_.size() <= place)
@@ -293,6 +301,7 @@ void AppWindows::showPopupIn(int place, const Announcement& announcement)
     QObject::connect(p, &QObject::destroyed, &popupContext_,
                      [this] { QTimer::singleShot(0, &popupContext_, [this] { fillFreedPlaces(); }); });
     p->start(announcement, place + 1);
+    return p;
 }
 
 void AppWindows::tellWaitingPopups()

@@ -49,7 +49,7 @@ public:
     // the last one tells how many more wait for a place, and each takes the
     // next place that frees; none hides another.
     void announce(const Announcement& announcement);
-    // "test popup": the last announcement again.
+    // "test popup": a sample flight marked as a test, gone after testPopupMs.
     void raiseTestPopup();
     // The pop-up resting in place `place` (0 at the bottom), if any.
     SeatPopup* popup(int place) const;
@@ -68,6 +68,7 @@ public:
     // A panel may come up after the program at log-in: how often to look for
     // a tray to put the icon in.
     int trayPollMs = 1000;
+    int testPopupMs = 8000;
     // How often a session the history could not take is tried again.
     int historyRetryMs = 30000;
     // Every alert for a server goes through this one sender.
@@ -82,7 +83,7 @@ private:
     int popupPlaces() const;
     int freePopupPlace() const;
     void raisePopup(const Announcement& announcement);
-    void showPopupIn(int place, const Announcement& announcement);
+    SeatPopup* showPopupIn(int place, const Announcement& announcement);
     // The last place tells of the announcements waiting, or frees when none does.
     void tellWaitingPopups();
     void fillFreedPlaces();
@@ -98,7 +99,6 @@ private:
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;
     std::unique_ptr<TrayBlink> blink_;
-    std::unique_ptr<Announcement> lastAnnouncement_;
     QList<QPointer<SeatPopup>> places_; // from the bottom; null where none rests
     QList<Announcement> waitingPopups_;  // announcements without a place yet
     QPointer<SeatPopup> morePopup_;      // "and N more", in the last place

@@ -257,7 +257,7 @@ void MainWindow::buildPanels()
     CheckEngine& engine = rig_.engine();
     member_ = new MemberPanel(settings_.member, settings_.mailPolicy, settings_.schedule, boxes_, theme_, this);
     connect(member_, &MemberPanel::detailsSaved, this, &MainWindow::memberDetailsSaved);
-    connect(member_, &MemberPanel::loginTestAsked, this, [&engine] { engine.testLogin(); });
+    connect(member_, &MemberPanel::loginTestAsked, this, &MainWindow::testLogin);
     // "Cancel" writes the settings file again, whatever else wrote it meanwhile.
     connect(member_, &MemberPanel::loginTestCancelled, this, [this] { settings_.save(); });
     connect(member_, &MemberPanel::testPopupAsked, this, &MainWindow::testPopupAsked);
@@ -315,7 +315,12 @@ void MainWindow::buildStatusRow()
     lastLoginLabel_ = named(new QLabel(this), "lastLoginLabel");
     lastLoginLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lastLoginLabel_->setToolTip(QStringLiteral("Last completed check"));
-    for (QLabel* l : {throttleMinutesLabel_, loginsSentLabel_, lastLoginLabel_})
+    // Each figure says what it is where it is shown, not only in its tooltip.
+    loginsSentCaption_ = named(new QLabel(QStringLiteral("Logins"), this), "loginsSentCaption");
+    throttleMinutesCaption_ = named(new QLabel(QStringLiteral("Minutes"), this), "throttleMinutesCaption");
+    loginsSentCaption_->setToolTip(loginsSentLabel_->toolTip());
+    throttleMinutesCaption_->setToolTip(throttleMinutesLabel_->toolTip());
+    for (QLabel* l : {throttleMinutesLabel_, loginsSentLabel_, lastLoginLabel_, loginsSentCaption_, throttleMinutesCaption_})
         l->setForegroundRole(QPalette::PlaceholderText);
 }
 
@@ -355,9 +360,15 @@ void MainWindow::placeControls()
     // The status line takes the width; the throttle figures and the last
     // login keep to the right, clear of the resizing corner.
     const int statusTop = h - kStatusHeight;
-    statusLabel_->setGeometry(18, statusTop, w - 230, kStatusHeight);
-    loginsSentLabel_->setGeometry(w - 208, statusTop, 22, kStatusHeight);
-    throttleMinutesLabel_->setGeometry(w - 184, statusTop, 22, kStatusHeight);
+    int left = w - 160; // from the last login leftwards: each figure, its caption before it
+    for (auto [caption, figure] :
+         {std::pair{throttleMinutesCaption_, throttleMinutesLabel_}, {loginsSentCaption_, loginsSentLabel_}}) {
+        figure->setGeometry(left -= 22, statusTop, 22, kStatusHeight);
+        const int width = caption->sizeHint().width();
+        caption->setGeometry(left -= width + 3, statusTop, width, kStatusHeight);
+        left -= 6;
+    }
+    statusLabel_->setGeometry(18, statusTop, left - 18, kStatusHeight);
     lastLoginLabel_->setGeometry(w - 160, statusTop, 160 - kGrip - 6, kStatusHeight);
     showStatusText();
 }
@@ -417,35 +428,8 @@ QCoro::Task<> MainWindow::updateCities()
             itinerary_->reloadLists();
     };
     steps.versionCheck = versionCheck;
-    co_await zelvane::updateCities(*pageBrowser_, rig_.engine().memberLoginUrl(), parts_.cities, *this,
-                                   rig_.waits(), std::move(steps));
-}
-
-void MainWindow::lockMemberDetails()
-{
-    const bool missing = parts_.member->missing();
-    member_->lockEntries(!missing);
-    if (missing)
-        showPanel(itinerary_);
-}
-
-void MainWindow::memberDetailsSaved()
-{
-    lockMemberDetails();
-    showPanel(member_);
-    for (ImageButton* tab : tabs_)
-        tab->setEnabled(true);
-    checkNowButton_->setEnabled(true);
-    checkNowKey_->setEnabled(true);
-    // The request to fill them in is answered; say what comes next.
-    if (askingForDetails_)
-        setStatus(parts_.watchList.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
-}
-
-void MainWindow::askForMemberDetails()
-{
-    setStatus(kFillAllRequired);
-    askingForDetails_ = true;
+    co_await zelvane::updateCities(*pageBrowser_, rig_.engine().memberLoginUrl(), rig_.engine().accountUrl(),
+                                   parts_.cities, *this, rig_.waits(), std::move(steps));
 }
 
 void MainWindow::showPanel(Panel* panel)
@@ -486,18 +470,6 @@ void MainWindow::showResultsPanel()
         return;
     }
     showPanel(resultsPanel_);
-}
-
-void MainWindow::openAtMemberDetails()
-{
-    ensureBuilt();
-    showPanel(member_);
-    for (int i = 0; i < tabs_.size(); ++i)
-        tabs_[i]->setEnabled(panels_.value(i) == member_);
-    // Nothing can be checked without the details.
-    checkNowButton_->setEnabled(false);
-    checkNowKey_->setEnabled(false);
-    askForMemberDetails();
 }
 
 void MainWindow::onActivate()

@@ -106,6 +106,8 @@ private:
     void memberDetailsSaved();
     // The status line asks for the member details until they are saved.
     void askForMemberDetails();
+    // "Test": the login with the stored details, or the request for them.
+    QCoro::Task<> testLogin();
     void showThrottle(int loginsSent, int minutes);
     void showLastLogin(const QDateTime& when);
     void sessionEnded(SessionOutcome outcome);
@@ -163,6 +165,7 @@ private:
     QString statusText_; // the whole text; the label may show it shortened
     QLabel *statusLabel_ = nullptr, *lastLoginLabel_ = nullptr, *newVersionLabel_ = nullptr, *resultsHint_ = nullptr,
            *throttleMinutesLabel_ = nullptr, *loginsSentLabel_ = nullptr;
+    QLabel *throttleMinutesCaption_ = nullptr, *loginsSentCaption_ = nullptr;
     QList<QWidget*> legend_;
     QPushButton* checkNowKey_ = nullptr;
 };

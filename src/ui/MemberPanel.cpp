@@ -138,8 +138,8 @@ void MemberPanel::chooseInterval(int index)
 {
     if (index < 0)
         return;
+    // Only the interval: the details being typed are judged when saved.
     schedule_.change([index](Schedule& s) { s.everyHours = intervalHoursAt(index); });
-    storeMemberDetails();
 }
 
 } // namespace zelvane

@@ -122,6 +122,7 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith("Usage: zelvane-check"));
         QCOMPARE(run({"--bogus"}).exitCode, 64);
+        QVERIFY(r.out.contains("\n  --json "));
     }
 
     void completedSessionPrintsStatusesAndResults()
@@ -139,7 +140,7 @@ private slots:
         QRegularExpression timed("^\\d\\d:\\d\\d:\\d\\d ");
         QVERIFY(timed.match(lines.value(0)).hasMatch());
         QCOMPARE(lines.value(0).mid(9), QString(" Waiting For New Session To Start..."));
-        QVERIFY(r.out.contains(" Login Successfull!\n"));
+        QVERIFY(r.out.contains(" Login Successful!\n"));
         QVERIFY(r.out.contains(" Session completed...See Results\n"));
         QVERIFY(r.out.contains(" (1)Available, (1)Unavailable and (1)Not Checked Results Found, Mail Sent\n"));
         QCOMPARE(lines.mid(lines.size() - 3),
@@ -213,7 +214,7 @@ private slots:
         QVERIFY(QDateTime::fromString(first["session"].toString(), Qt::ISODate).isValid());
 
         for (const QStringList& wrong : {QStringList{"--history", "0"}, QStringList{"--history", "x"},
-                                         QStringList{"--json"}, QStringList{"--history", "2", "3"}})
+                                         QStringList{"--history", "2", "3"}})
             QCOMPARE(run(wrong).exitCode, 64);
 
         // Unreadable: said so, and the file is left as it is for the tray program to deal with.
@@ -394,6 +395,9 @@ private slots:
         QTest::addColumn<int>("warnings");
         QTest::newRow("nothing set up") << "" << "" << false << "" << 3
                                         << "no member details stored" << "" << 0;
+        QTest::newRow("a stored PIN that is no PIN")
+            << "1234567" << "-5" << true << "" << 78
+            << "the stored PIN is not digits only; enter the member details again in Zelvane" << "" << 0;
         QTest::newRow("details, no watch list") << "1234567" << "1234" << false << "" << 4
                                                 << "the watch list is empty"
                                                 << " Waiting For Itinerary Details To Be Entered..." << 0;
@@ -445,6 +449,9 @@ private slots:
                      qPrintable(body));
             QVERIFY2(!body.contains("attempts") && !body.contains("15 minute"), qPrintable(body));
         }
+        // Details it cannot log in with never reach the airline.
+        if (exitCode == 3 || exitCode == 78)
+            QCOMPARE(airline->requests().size(), 0);
         // With nothing set up, nothing is written either.
         if (memberNo.isEmpty())
             QVERIFY(!QFile::exists(settingsFile));
@@ -551,6 +558,64 @@ private slots:
         writeSettings("1234567", "9999", 2);
         QCOMPARE(run().exitCode, 6);
         QCOMPARE(site->requests("relay").size(), 2);
+    }
+
+    // The warning of a refused login is not titled as results.
+    void theLoginWarningHasASubjectOfItsOwn()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeSettings("1234567", "9999", 0, mailTo(mail));
+        QCOMPARE(run().exitCode, 6);
+        writeSettings("1234567", "1234", 0, mailTo(mail));
+        QCOMPARE(run().exitCode, 0);
+        QStringList subjects;
+        for (const QJsonObject& m : mail.messages())
+            subjects << QJsonDocument(m["headers"].toArray()).toJson(QJsonDocument::Compact);
+        QCOMPARE(subjects.filter(R"(["Subject","Zelvane could not log in to your frequent flyer account"])").size(), 1);
+        QCOMPARE(subjects.filter(R"(["Subject","Your Frequent Flyer Results"])").size(), 1);
+    }
+
+    // Watches of several days across a month end, one with seats and one
+    // without: the days name their months, the mail says in words what none
+    // of the days had, and --json gives the same lines as JSON objects.
+    void daysAcrossAMonthEndReadWhole()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        airline = std::make_unique<SiteSim>(R"({"available": [
+            {"from": "SYD", "to": "MEL", "date": "28/02/2027"},
+            {"from": "SYD", "to": "MEL", "date": "02/03/2027"}]})", true);
+        QVERIFY(airline->start());
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 0, mailTo(mail));
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;26/02/2027;Morning;SYD;MEL;Any;1;4\r\n"
+                  "Perth;Darwin;25/02/2027;Evening;PER;DRW;Any;1;3\r\n");
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t26/02/2027 +4\tMorning\t2 of 5 days: Sun 28 Feb, Tue 2 Mar\tavailable\n"),
+                 qPrintable(r.out));
+        QCOMPARE(mail.messages().size(), 1);
+        QVERIFY(QJsonDocument(mail.messages().first()).toJson().contains(
+            "Flight Perth TO Darwin On Date 25/02/2027 and the 3 days after: no seats on any of the 4 days"));
+
+        const Run json = run({"--json"}); // the status lines go to standard error
+        QVERIFY2(json.exitCode == 0 && json.err.contains(" Session completed...See Results\n"), qPrintable(json.err));
+        QStringList states;
+        for (const QString& line : json.out.split('\n', Qt::SkipEmptyParts)) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            states << QString("%1 %2-%3 %4 +%5 %6 %7").arg(o["position"].toInt()).arg(o["origin"].toString(),
+                o["destination"].toString(), o["date"].toString()).arg(o["days"].toInt() - 1).arg(o["state"].toString(),
+                o["seatDays"].toVariant().toStringList().join(','));
+        }
+        QCOMPARE(states, QStringList({"1 SYD-MEL 26/02/2027 +4 available 28/02/2027,02/03/2027",
+                                      "2 PER-DRW 25/02/2027 +3 not available "}));
     }
 
     // The whole road: a check against the simulated airline whose results

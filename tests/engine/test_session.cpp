@@ -844,7 +844,7 @@ private slots:
         HttpBrowser b2;
         QStringList steps;
         rig.view.statuses.clear();
-        QCoro::waitFor(updateCities(b2, rig.engine.memberLoginUrl(), rig.state.cities, rig.view, rig.waits,
+        QCoro::waitFor(updateCities(b2, rig.engine.memberLoginUrl(), rig.engine.accountUrl(), rig.state.cities, rig.view, rig.waits,
                                    {[&] { steps << "lists"; },
                                     [&]() -> QCoro::Task<> {
                                         steps << "version";

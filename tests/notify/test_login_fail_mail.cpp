@@ -69,7 +69,7 @@ private slots:
     {
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("form");
-        const QString rest = "&sub=Your%20Frequent%20Flyer%20Results&body=" + kEncodedBody;
+        const QString rest = "&sub=Zelvane%20could%20not%20log%20in%20to%20your%20frequent%20flyer%20account&body=" + kEncodedBody;
         QTest::newRow("plain address") << "member@example.com" << "to=member@example.com" + rest;
         QTest::newRow("no address still posts") << "" << "to=" + rest;
         QTest::newRow("plus and ampersand escaped") << "a+b&c@x.y" << "to=a%2Bb%26c@x.y" + rest;
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(loginFailFormData(to, SessionOutcome::GaveUp), form);
         const QMap<QString, QString> f = serverFields(form);
         QCOMPARE(f.value("to"), to);
-        QCOMPARE(f.value("sub"), QString("Your Frequent Flyer Results"));
+        QCOMPARE(f.value("sub"), QString("Zelvane could not log in to your frequent flyer account"));
         // No line break after the site address at the very end.
         QVERIFY(f.value("body").endsWith("Zelvane Alert<br><br>http://www.zelvane.example"));
     }

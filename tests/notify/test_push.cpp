@@ -149,7 +149,7 @@ private slots:
                                "<br><B>Flight Sydney TO London On Date 03/02/2027 (2 adults, Business)</B> <br>"
                                "<br><B>Flight Sydney TO London On Dates Wed 03/02/2027, Fri 05/02/2027</B> <br>")
                      && mail.contains("<B>Unavailable:</B> <br>"
-                                      "<br><B>Flight Sydney TO London On Date 03/02/2027 +3, none of 4 days (First)</B> <br>"),
+                                      "<br><B>Flight Sydney TO London On Date 03/02/2027 and the 3 days after: no seats on any of the 4 days (First)</B> <br>"),
                  qPrintable(mail));
     }
 

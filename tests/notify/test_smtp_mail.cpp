@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(server.messages().size(), 1);
         const QJsonObject m = server.messages().first();
         QCOMPARE(headersOf(m)["From"], QString("Zelvane <member@example.com>"));
-        QCOMPARE(headersOf(m)["Subject"], QString("Your Frequent Flyer Results"));
+        QCOMPARE(headersOf(m)["Subject"], QString("Zelvane could not log in to your frequent flyer account"));
         QCOMPARE(textParts(m)["text/plain"],
                  QString("Hi There,\r\n\r\nLogin 3 time attempts failed!\r\n"
                          "IF Qantas site is down or Login details incorrect.\r\n"

@@ -17,7 +17,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY BUILD_DIR="$build" "$src/scripts/demo" >"$tmp/
   || { cat "$tmp/out"; fail "the demo failed"; }
 out=$(cat "$tmp/out")
 status() { grep -Eq "^[0-9]{2}:[0-9]{2}:[0-9]{2} +$1\$" <<<"$out" || { echo "$out"; fail "no status line '$1'"; }; }
-status "Login Successfull!"
+status "Login Successful!"
 status "Checking Itinerary #4 \(Thu 17\)"
 status "Session completed\.\.\.See Results"
 status "\(3\)Available and \(1\)Unavailable Results Found, Mail Sent"

@@ -195,7 +195,8 @@ private slots:
         rig.find<QLineEdit>("surnameEdit")->setText("Smith");
         rig.find<QLineEdit>("pinEdit")->setText("1234");
         rig.find<QLineEdit>("emailEdit")->setText("smith@example.com");
-        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1); // the choice saves
+        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1);
+        click(rig.find<ImageButton>("saveDetailsButton"));
         QVERIFY(rig.boxes.shown.isEmpty());
         QVERIFY(rig.find<ImageButton>("itineraryTabButton")->isEnabled());
         QVERIFY(rig.find<ImageButton>("checkNowButton")->isEnabled());
@@ -388,35 +389,32 @@ private slots:
         QTest::addColumn<QString>("memNo");
         QTest::addColumn<QString>("surname");
         QTest::addColumn<QString>("pin");
-        QTest::addColumn<bool>("byInterval");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("title");
         QTest::addColumn<double>("storedNo");
         QTest::addColumn<QString>("storedPin");
         QTest::addColumn<QString>("storedSurname");
         // Stored before each row: 7654321, "Jones", PIN 1111.
-        QTest::newRow("all good") << "1234567" << "Smith" << "1234" << false << "" << "" << 1234567.0 << "1234" << "Smith";
-        QTest::newRow("interval choice with blank surname")
-            << "1234567" << "  " << "1234" << true << kFillAllInformation << "Zelvane" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("all good") << "1234567" << "Smith" << "1234" << "" << "" << 1234567.0 << "1234" << "Smith";
         QTest::newRow("empty member number")
-            << "" << "Smith" << "1234" << false << kFillAllInformation << "Zelvane" << 7654321.0 << "1111" << "Jones";
+            << "" << "Smith" << "1234" << kFillAllInformation << "Zelvane" << 7654321.0 << "1111" << "Jones";
         QTest::newRow("six-digit PIN changes nothing")
-            << "1234567" << "Smith" << "123456" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+            << "1234567" << "Smith" << "123456" << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
         QTest::newRow("PIN with a letter")
-            << "1234567" << "Smith" << "12a4" << false << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
-        QTest::newRow("PIN past 16 bits") << "1234567" << "Smith" << "32768" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
-        QTest::newRow("largest PIN kept") << "1234567" << "Smith" << "32767" << false << "" << "" << 1234567.0 << "32767" << "Smith";
-        QTest::newRow("PIN of zeros kept") << "1234567" << "Smith" << "0000" << false << "" << "" << 1234567.0 << "0000" << "Smith";
+            << "1234567" << "Smith" << "12a4" << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("PIN past 16 bits") << "1234567" << "Smith" << "32768" << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+        QTest::newRow("largest PIN kept") << "1234567" << "Smith" << "32767" << "" << "" << 1234567.0 << "32767" << "Smith";
+        QTest::newRow("PIN of zeros kept") << "1234567" << "Smith" << "0000" << "" << "" << 1234567.0 << "0000" << "Smith";
         QTest::newRow("blanks keep the stored number")
-            << "   " << "Smith" << "1234" << false << "" << "" << 7654321.0 << "1234" << "Smith";
-        QTest::newRow("leading zeros kept") << "1234567" << "Smith" << "0042" << false << "" << "" << 1234567.0 << "0042" << "Smith";
-        QTest::newRow("PIN 0123 kept as typed") << "1234567" << "Smith" << "0123" << false << "" << "" << 1234567.0 << "0123" << "Smith";
+            << "   " << "Smith" << "1234" << "" << "" << 7654321.0 << "1234" << "Smith";
+        QTest::newRow("leading zeros kept") << "1234567" << "Smith" << "0042" << "" << "" << 1234567.0 << "0042" << "Smith";
+        QTest::newRow("PIN 0123 kept as typed") << "1234567" << "Smith" << "0123" << "" << "" << 1234567.0 << "0123" << "Smith";
         // A PIN is digits only: nothing is rounded, trimmed or read another way.
         for (const char* pin : {"1234.6", "1234.4", "12e3", " 1234", "+123", "0x12", "\uff11\uff12\uff13\uff14"})
             QTest::addRow("PIN \"%s\" refused", pin)
-                << "1234567" << "Smith" << QString::fromUtf8(pin) << false << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+                << "1234567" << "Smith" << QString::fromUtf8(pin) << kPinNotDigits << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
         QTest::newRow("PIN \"99999\" refused")
-            << "1234567" << "Smith" << "99999" << false << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
+            << "1234567" << "Smith" << "99999" << kPinTooLong << "PIN Invalid" << 7654321.0 << "1111" << "Jones";
     }
     void memberSave()
     {
@@ -424,7 +422,6 @@ private slots:
         QFETCH(QString, memNo);
         QFETCH(QString, surname);
         QFETCH(QString, pin);
-        QFETCH(bool, byInterval);
         QFETCH(QString, title);
         QFETCH(double, storedNo);
         QFETCH(QString, storedPin);
@@ -444,14 +441,8 @@ private slots:
         rig.find<QLineEdit>("surnameEdit")->setText(surname);
         rig.find<QLineEdit>("pinEdit")->setText(pin);
         rig.find<QComboBox>("mailChoice")->setCurrentIndex(3); // only when availability changes
-        if (byInterval) {
-            rig.find<QComboBox>("intervalChoice")->setCurrentIndex(2);
-        } else {
-            rig.find<QComboBox>("intervalChoice")->blockSignals(true);
-            rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1);
-            rig.find<QComboBox>("intervalChoice")->blockSignals(false);
-            click(rig.find<ImageButton>("saveDetailsButton"));
-        }
+        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1);
+        click(rig.find<ImageButton>("saveDetailsButton"));
         QCOMPARE(rig.boxes.shown.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             QCOMPARE(rig.boxes.shown[0].text, message);
@@ -470,6 +461,35 @@ private slots:
             QCOMPARE(rig.area.values.value("MailSendType"), QString("3"));
             QVERIFY(!rig.find<QWidget>("memberPanel")->isHidden());
         }
+    }
+
+    // Choosing how often to check while the details are half typed asks
+    // nothing of them: only Save judges what was typed.
+    void intervalChoiceJudgesNoTypedDetail_data()
+    {
+        QTest::addColumn<QString>("surname");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<QString>("atSave");
+        QTest::newRow("PIN half typed with a slip") << "Smith" << "12a" << kPinNotDigits;
+        QTest::newRow("surname not typed yet") << "" << "1234" << kFillAllInformation;
+    }
+    void intervalChoiceJudgesNoTypedDetail()
+    {
+        QFETCH(QString, surname);
+        QFETCH(QString, pin);
+        QFETCH(QString, atSave);
+        WindowRig rig("halftyped");
+        rig.storeMember();
+        rig.open();
+        click(rig.find<ImageButton>("changeDetailsButton"));
+        rig.find<QLineEdit>("surnameEdit")->setText(surname);
+        rig.find<QLineEdit>("pinEdit")->setText(pin);
+        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(3);
+        QCOMPARE(rig.state.settings.schedule->everyHours, 48);
+        QVERIFY(rig.boxes.shown.isEmpty() && rig.find<QLineEdit>("pinEdit")->isEnabled());
+        QCOMPARE(rig.state.settings.member->pinText(), QString("1234"));
+        click(rig.find<ImageButton>("saveDetailsButton"));
+        QCOMPARE(rig.boxes.shown.value(0).text, atSave);
     }
 
     // A PIN of zeros saved once stays saved: the next start shows it and asks
@@ -491,7 +511,8 @@ private slots:
         rig.find<QLineEdit>("surnameEdit")->setText("Smith");
         rig.find<QLineEdit>("pinEdit")->setText(pin);
         rig.find<QLineEdit>("emailEdit")->setText("smith@example.com");
-        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1); // the choice saves
+        rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1);
+        click(rig.find<ImageButton>("saveDetailsButton"));
         QVERIFY(rig.boxes.shown.isEmpty());
 
         // The next start reads the stored settings and builds the window again.
@@ -536,7 +557,8 @@ private slots:
         if (saveClicked)
             click(rig.find<ImageButton>("saveDetailsButton"));
         QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
-        QVERIFY(!rig.find<QLineEdit>("memberNumberEdit")->isEnabled()); // saved and locked
+        // Locked again only by a save.
+        QCOMPARE(!rig.find<QLineEdit>("memberNumberEdit")->isEnabled(), saveClicked || chosen < 0);
         QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
         QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
         // The schedule reads what was stored: the check after the first comes `hours` later.
@@ -545,6 +567,27 @@ private slots:
         schedule.onScheduleTick();
         schedule.onScheduleTick();
         QCOMPARE(schedule.nextCheckTime, rig.clock.now().addSecs(hours * 3600));
+    }
+
+    // Each figure of the status row has its word just before it, whole.
+    void statusFiguresSayWhatTheyAre()
+    {
+        WindowRig rig("figures");
+        MainWindow& w = rig.open();
+        const QList<QLabel*> row = w.findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+        for (auto [figure, word] : {std::pair{"loginsSentLabel", "Logins"}, {"throttleMinutesLabel", "Minutes"}}) {
+            const QRect number = rig.find<QLabel>(figure)->geometry();
+            QLabel* before = nullptr; // the nearest shown label to its left on its row
+            for (QLabel* l : row)
+                if (!l->isHidden() && l->geometry().right() < number.x() && l->y() == number.y()
+                    && (!before || l->geometry().right() > before->geometry().right()))
+                    before = l;
+            QVERIFY(before);
+            QCOMPARE(before->text(), QString(word));
+            QVERIFY(before->width() >= before->sizeHint().width());
+            for (QLabel* l : row)
+                QVERIFY(l == before || l->isHidden() || !l->geometry().intersects(before->geometry()));
+        }
     }
 
     void addRules_data()

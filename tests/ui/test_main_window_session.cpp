@@ -4,6 +4,7 @@
 #include "WindowRig.h"
 
 #include "engine/CheckEngine.h"
+#include "app/MemberDetails.h"
 #include "engine/CityUpdate.h"
 #include "support/SiteSim.h"
 
@@ -12,6 +13,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeView>
@@ -97,40 +99,97 @@ private slots:
 
     // "Check For Updates" and the login "Test" before any check of this run
     // log in with the stored details; an update that finds no city list
-    // says so rather than that it succeeded.
+    // says so rather than that it succeeded, and one the airline refused the
+    // login to says that.
     void updateAndLoginTestUseTheStoredDetails_data()
     {
         QTest::addColumn<QString>("cities");
+        QTest::addColumn<QString>("pin"); // stored; the airline's is 0000
         QTest::addColumn<QString>("said");
-        QTest::newRow("the site lists its cities")
-            << R"({"names": ["Adelaide", "Albany", "Brisbane", "Melbourne", "Perth", "Sydney"],
-                   "codes": ["ADL", "ALH", "BNE", "MEL", "PER", "SYD"]})"
-            << "Update From Qantas Website Successfully Completed...";
-        QTest::newRow("no city list on the page") << "null" << kCityUpdateFailed;
+        const QString lists = R"({"names": ["Adelaide", "Albany", "Brisbane", "Melbourne", "Perth", "Sydney"],
+                                  "codes": ["ADL", "ALH", "BNE", "MEL", "PER", "SYD"]})";
+        QTest::newRow("the site lists its cities") << lists << "0000" << kCityUpdateDone;
+        QTest::newRow("no city list on the page") << "null" << "0000" << kCityUpdateFailed;
+        QTest::newRow("the login refused") << lists << "9999" << kCityUpdateLoginRefused;
     }
     void updateAndLoginTestUseTheStoredDetails()
     {
         QFETCH(QString, cities);
+        QFETCH(QString, pin);
         QFETCH(QString, said);
         SiteSim sim(QString(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "0000"},
                                 "cities": %1, "site": {"alert": null, "version": null}})").arg(cities));
         QVERIFY(pointAtSimulator(sim));
         WindowRig rig("stored", true);
         rig.storeMember();
-        rig.state.settings.member.change([&](Member& m) { QVERIFY(m.setPinText("0000")); });
+        rig.state.settings.member.change([&](Member& m) { QVERIFY(m.setPinText(pin)); });
         auto& w = rig.open<RecordingWindow>();
 
         w.updateCities();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(said), 60000);
-        QVERIFY(!w.statuses.contains(said == kCityUpdateFailed ? "Update From Qantas Website Successfully Completed..."
-                                                                : kCityUpdateFailed));
-        QCOMPARE(sim.requests("login").value(0)["accepted"].toBool(), true);
-        QCOMPARE(readFile(rig.folder + "/City.txt").count("\r\n"), said == kCityUpdateFailed ? 5 : 6);
+        for (const QString& other : {kCityUpdateDone, kCityUpdateFailed, kCityUpdateLoginRefused})
+            QVERIFY2(other == said || !w.statuses.contains(other), qPrintable(other));
+        QCOMPARE(sim.requests("login").value(0)["accepted"].toBool(), pin == "0000");
+        QCOMPARE(readFile(rig.folder + "/City.txt").count("\r\n"), said == kCityUpdateDone ? 6 : 5);
 
         w.showMemberPanel();
         rig.find<QPushButton>("loginTestButton")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kTestOk) || w.statuses.contains(st::kTestFailed), 60000);
-        QCOMPARE(w.status(), st::kTestOk);
+        QCOMPARE(w.status(), pin == "0000" ? st::kTestOk : st::kTestFailed);
+    }
+
+    // "Test" and "Check Itinerary Now" with details the airline cannot be
+    // sent (none on a first run, a hand-edited PIN) send nothing and say what
+    // is missing or wrong, without a box; the test's word on wrong details
+    // saved goes once they are saved again.
+    void detailsThatCannotBeSentAreNamedNotSent_data()
+    {
+        QTest::addColumn<QString>("storedPin"); // "": nothing stored
+        QTest::addColumn<QString>("said");
+        QTest::newRow("first run") << "" << kFillAllRequired;
+        QTest::newRow("PIN -5") << "-5" << storedDetailWarning("the stored PIN is not digits only");
+    }
+    void detailsThatCannotBeSentAreNamedNotSent()
+    {
+        QFETCH(QString, storedPin);
+        QFETCH(QString, said);
+        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                        "site": {"alert": null, "version": null}})");
+        QVERIFY(pointAtSimulator(sim));
+        WindowRig rig("unsendable", true);
+        if (!storedPin.isEmpty()) {
+            rig.storeMember();
+            rig.area.values.insert("Pin", storedPin);
+            rig.state.settings.load();
+            rig.watchLine("Sydney;Melbourne;25/12/2026;Morning;SYD;MEL");
+        }
+        auto& w = rig.open<RecordingWindow>();
+        if (!storedPin.isEmpty())
+            QCOMPARE(w.status(), said); // as the window opens
+        w.showMemberPanel();
+        rig.find<QPushButton>("loginTestButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.status() != st::kAttempting, 60000);
+        QCOMPARE(w.status(), said);
+        rig.find<QPushButton>("checkNowKey")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.status(), said, 60000);
+        QVERIFY(sim.requests("login").isEmpty());
+        QVERIFY(rig.find<QLineEdit>("pinEdit")->isEnabled()); // open to be put right
+        QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
+
+        const auto save = [&](const QString& pin) {
+            for (auto [name, text] :
+                 {std::pair{"memberNumberEdit", "1234567"}, {"surnameEdit", "Smith"}, {"emailEdit", "s@example.com"}})
+                rig.find<QLineEdit>(name)->setText(text);
+            rig.find<QLineEdit>("pinEdit")->setText(pin);
+            rig.find<QComboBox>("intervalChoice")->setCurrentIndex(1);
+            click(rig.find<ImageButton>("saveDetailsButton"));
+            click(rig.find<ImageButton>("changeDetailsButton"));
+        };
+        save("9999");
+        rig.find<QPushButton>("loginTestButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.status(), st::kTestFailed, 60000);
+        save("1234");
+        QCOMPARE(w.status(), storedPin.isEmpty() ? st::kWaitingItineraries : st::kWaitingNewSession);
     }
 
     // "Check For Updates" brings a list with a city inserted before the ones

@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -433,6 +434,25 @@ private slots:
         QVERIFY(!main.mask().isEmpty());
         main.close();
         QCOMPARE(ended, tray ? 0 : 1);
+    }
+
+    // "test popup" shows a flight that reads as one, marked as a test, and
+    // goes by itself: nothing was found, so nothing waits to be seen.
+    void testPopupShowsASampleFlightAndGoes()
+    {
+        Rig rig;
+        rig.tray();
+        rig.windows.testPopupMs = 200;
+        MainWindow& main = rig.windows.mainWindow();
+        main.showMemberPanel();
+        qobject_cast<QPushButton*>(rig.child("testPopupButton"))->click();
+        QPointer<SeatPopup> popup = rig.windows.popup(0);
+        QVERIFY(popup && popup->isVisible());
+        const QString monthAhead = QDate::currentDate().addMonths(1).toString("dd/MM/yyyy");
+        QCOMPARE(popup->findChild<QLabel*>("captionLabel")->text(),
+                 "Flight Sydney\r\n To Melbourne\r\n On Date " + monthAhead + " (test)\r\n is Available!");
+        QTRY_VERIFY_WITH_TIMEOUT(!popup, 10000);
+        QVERIFY(!main.isVisible()); // it asked for no results
     }
 
     void popupClicks_data()
