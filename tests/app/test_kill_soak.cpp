@@ -116,6 +116,7 @@ private slots:
             QProcess child;
             child.start(QStringLiteral(ZELVANE_SOAK_CHILD), {folder});
             QVERIFY(child.waitForStarted());
+            QVERIFY(child.waitForReadyRead(60000)); // its rounds begin
             QTest::qSleep(int(random.bounded(20, 150)));
             ::kill(pid_t(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished());
