@@ -313,18 +313,20 @@ void CheckEngine::markNotSearched(int upTo)
     // waits, and says so, rather than being skipped unseen.
     const WatchList& list = parts_.watchList;
     int budget = kMaxSearchesPerCheck;
+    const QDate today = parts_.clock.now().date();
     searchable_ = 0;
     leftOut_ = 0;
     bool past = false;
     for (int p = 1; p <= upTo; ++p) {
         QString why = list.problem(p);
         if (why.isEmpty()) {
-            past = past || p > kMaxItineraries || list.at(p).searches() > budget;
+            const int searches = list.at(p).searches(today);
+            past = past || p > kMaxItineraries || searches > budget;
             if (past) {
                 why = kPastTheLimit;
                 ++leftOut_;
             } else
-                budget -= list.at(p).searches();
+                budget -= searches;
         }
         if (!why.isEmpty())
             results_.set(p, ItineraryResult{{}, why});
@@ -349,7 +351,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
         const Itinerary itinerary = list.at(p);
         say(status::checking(p));
         results_.set(p, {});
-        const QList<QDate> dates = itinerary.dates();
+        const QList<QDate> dates = itinerary.dates(parts_.clock.now().date());
         ItineraryResult result;
         for (int d = 0; d < dates.size(); ++d) {
             // One search per date, each with every pause a search has.

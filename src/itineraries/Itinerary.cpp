@@ -1,6 +1,7 @@
 #include "itineraries/Itinerary.h"
 
 #include <QLocale>
+#include <algorithm>
 
 namespace zelvane {
 
@@ -25,20 +26,33 @@ Cabin cabinFromName(const QString& name)
     return Cabin::Any;
 }
 
-QList<QDate> Itinerary::dates() const
+QList<QDate> Itinerary::dates(const QDate& today) const
 {
     QList<QDate> days;
     if (!date.isValid())
         return days;
-    for (int d = 0; d <= extraDays; ++d)
-        days << date.addDays(d);
+    QDate first = date.addDays(-daysBefore);
+    // The date itself stays, as it always did; only the days before it give way.
+    if (today.isValid() && first <= today)
+        first = std::min(date, today.addDays(1));
+    for (QDate d = first; d <= date.addDays(extraDays); d = d.addDays(1))
+        days << d;
     return days;
+}
+
+int Itinerary::searches(const QDate& today) const
+{
+    return int(dates(today).size());
 }
 
 QString Itinerary::datesText() const
 {
-    const QString first = dateText(date);
-    return extraDays > 0 ? first + QStringLiteral(" +%1").arg(extraDays) : first;
+    QString text = dateText(date);
+    if (daysBefore > 0)
+        text += QStringLiteral(" -%1").arg(daysBefore);
+    if (extraDays > 0)
+        text += QStringLiteral(" +%1").arg(extraDays);
+    return text;
 }
 
 QString Itinerary::seatsText() const

@@ -13,6 +13,9 @@ inline constexpr int kMaxItineraries = 100;
 inline constexpr int kMaxSearchesPerCheck = 100;
 inline constexpr int kMaxAdults = 9;
 inline constexpr int kMaxExtraDays = 6;
+inline constexpr int kMaxDaysBefore = 3;
+// The days before, the date and the days after together.
+inline constexpr int kMaxFlexibleDays = 7;
 
 // The cabin an itinerary wants seats in.
 enum class Cabin { Any, Economy, Business, First };
@@ -29,8 +32,8 @@ struct City {
 };
 
 // One flight the user watches: from where to where, on which day (and the
-// days after it that are searched too), at which time of day, in which
-// cabin, for how many adults travelling together.
+// days before and after it that are searched too), at which time of day, in
+// which cabin, for how many adults travelling together.
 struct Itinerary {
     City origin;
     City destination;
@@ -38,14 +41,18 @@ struct Itinerary {
     QString timeOfDay; // "Morning", "Afternoon", "Evening", "13:00"
     Cabin cabin = Cabin::Any;
     int adults = 1;
-    int extraDays = 0;
+    int extraDays = 0;  // after the date
+    int daysBefore = 0; // before the date
 
     bool operator==(const Itinerary&) const = default;
 
-    // Every departure date asked about, the date first; each is one award search.
-    QList<QDate> dates() const;
-    int searches() const { return 1 + extraDays; }
-    // "25/12/2026", or "25/12/2026 +3" with three days after it.
+    // Every departure date asked about, in date order; each is one award
+    // search. Given today, the days before the date that are no longer
+    // ahead are left out: a flight that has gone is not searched.
+    QList<QDate> dates(const QDate& today = QDate()) const;
+    int searches(const QDate& today = QDate()) const;
+    // "25/12/2026", "25/12/2026 +3" with three days after it, "25/12/2026 -2 +3"
+    // with two before it too.
     QString datesText() const;
     // What seats it asks for: "1 adult", "2 adults, Business".
     QString seatsText() const;

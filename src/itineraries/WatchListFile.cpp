@@ -1,7 +1,8 @@
 #include "itineraries/WatchListFile.h"
 
 #include <QStringList>
-#include <array>
+#include <algorithm>
+#include <utility>
 #include <optional>
 
 namespace zelvane {
@@ -47,6 +48,9 @@ ReadLine readItineraryLine(const QString& line)
     it.cabin = cabinFromName(f.value(6));
     it.adults = numberField(f, 7, 1, kMaxAdults, 1);
     it.extraDays = numberField(f, 8, 0, kMaxExtraDays, 0);
+    // A hand-made line asking for more days than a watch may have keeps the
+    // days after, which older copies read too.
+    it.daysBefore = std::min(numberField(f, 9, 0, kMaxDaysBefore, 0), kMaxFlexibleDays - 1 - it.extraDays);
     const std::optional<QDate> date = readDate(f.value(2));
     it.date = date.value_or(QDate());
     read.dateField = f.value(2);
@@ -63,10 +67,20 @@ QString itineraryLine(const Itinerary& it)
 {
     QStringList fields = {it.origin.name, it.destination.name, dateText(it.date), it.timeOfDay,
                           it.origin.code, it.destination.code};
-    const QStringList options = {cabinName(it.cabin), QString::number(it.adults), QString::number(it.extraDays)};
-    // Defaults at the end are left out: older copies read the same line.
-    const int needed = it.extraDays != 0 ? 3 : it.adults != 1 ? 2 : it.cabin != Cabin::Any ? 1 : 0;
-    fields << options.mid(0, needed);
+    // Each later field with its default; defaults at the end are left out,
+    // so older copies read the same line and a line they wrote reads back
+    // as it was.
+    const QList<std::pair<QString, QString>> options = {
+        {cabinName(it.cabin), cabinName(Cabin::Any)},
+        {QString::number(it.adults), QStringLiteral("1")},
+        {QString::number(it.extraDays), QStringLiteral("0")},
+        {QString::number(it.daysBefore), QStringLiteral("0")},
+    };
+    qsizetype needed = options.size();
+    while (needed > 0 && options[needed - 1].first == options[needed - 1].second)
+        --needed;
+    for (qsizetype i = 0; i < needed; ++i)
+        fields << options[i].first;
     return fields.join(kSeparator);
 }
 

@@ -79,6 +79,13 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(cabinCaption, 1, 2);
     grid->addWidget(cabinChoice_, 1, 3, 1, 2);
 
+    daysBeforeChoice_ = named(new QComboBox(this), "daysBeforeChoice");
+    daysBeforeChoice_->addItem(QStringLiteral("From the date"));
+    daysBeforeChoice_->addItem(QStringLiteral("From 1 day earlier"));
+    for (int d = 2; d <= kMaxDaysBefore; ++d)
+        daysBeforeChoice_->addItem(QStringLiteral("From %1 days earlier").arg(d));
+    daysBeforeChoice_->setToolTip(
+        QStringLiteral("Search the days before the date too, from tomorrow on; each day is one more search"));
     extraDaysChoice_ = named(new QComboBox(this), "cbExtraDays");
     extraDaysChoice_->addItem(QStringLiteral("Exact date"));
     extraDaysChoice_->addItem(QStringLiteral("Up to 1 day later"));
@@ -86,9 +93,12 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
         extraDaysChoice_->addItem(QStringLiteral("Up to %1 days later").arg(d));
     extraDaysChoice_->setToolTip(QStringLiteral("Search the days after the date too; each day is one more search"));
     auto* extraDaysCaption = caption(QStringLiteral("F&lexible :"), this);
-    extraDaysCaption->setBuddy(extraDaysChoice_);
+    extraDaysCaption->setBuddy(daysBeforeChoice_);
     grid->addWidget(extraDaysCaption, 2, 0);
-    grid->addWidget(extraDaysChoice_, 2, 1);
+    auto* flexible = new QHBoxLayout;
+    flexible->addWidget(daysBeforeChoice_, 1);
+    flexible->addWidget(extraDaysChoice_, 1);
+    grid->addLayout(flexible, 2, 1);
     adultsChoice_ = named(new QComboBox(this), "cbAdults");
     for (int a = 1; a <= kMaxAdults; ++a)
         adultsChoice_->addItem(adultsText(a));
@@ -168,6 +178,7 @@ void ItineraryPanel::load()
     cabinChoice_->setCurrentIndex(int(Cabin::Any));
     adultsChoice_->setCurrentIndex(0);
     extraDaysChoice_->setCurrentIndex(0);
+    daysBeforeChoice_->setCurrentIndex(0);
     datePicked_ = false;
 }
 
@@ -246,7 +257,8 @@ void ItineraryPanel::addItinerary()
     choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
     choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
     choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
-    if (const auto problem = departureProblem(choice.date, choice.extraDays, clock_.now().date())) {
+    choice.daysBefore = std::max(0, daysBeforeChoice_->currentIndex());
+    if (const auto problem = departureProblem(choice.date, choice.extraDays, choice.daysBefore, clock_.now().date())) {
         boxes_.show(*problem, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
         return;
     }

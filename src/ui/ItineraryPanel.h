@@ -18,7 +18,7 @@ class MessageBoxes;
 class WatchList;
 
 // The itinerary panel (PictureItinerary): origin, destination, date and time
-// of a flight to watch, its cabin, travellers and extra days, the watch list
+// of a flight to watch, its cabin, travellers and the days either side of it, the watch list
 // with the searches a check makes, and the add / delete / delete all
 // commands.
 class ItineraryPanel final : public Panel {
@@ -61,7 +61,7 @@ private:
 
     ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
     QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
-    QComboBox *adultsChoice_, *extraDaysChoice_;
+    QComboBox *adultsChoice_, *extraDaysChoice_, *daysBeforeChoice_;
     DateField* datePicker_;
     QTreeWidget* itineraryList_;
     QLabel* sessionSize_;

@@ -716,6 +716,31 @@ private slots:
                                         "10/02/2027 x2 available"}));
     }
 
+    // Days before the date are searched with it, in date order, from
+    // tomorrow on: a day already gone is never asked about.
+    void daysBeforeTheDateAreSearchedFromTomorrow()
+    {
+        const QDate soon = QDate::currentDate().addDays(2);
+        const QString fmt = "dd/MM/yyyy";
+        airline = std::make_unique<SiteSim>(QString(R"({"available": [
+            {"from": "SYD", "to": "MEL", "date": "03/02/2027"},
+            {"from": "PER", "to": "DRW", "date": "%1"}]})").arg(soon.toString(fmt)), true);
+        QVERIFY(airline->start());
+        writeSettings("1234567", "1234", 2);
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  QString("Sydney;Melbourne;05/02/2027;Morning;SYD;MEL;Any;1;1;2\r\n"
+                          "Perth;Darwin;%1;Evening;PER;DRW;Any;1;0;3\r\n").arg(soon.toString(fmt)).toUtf8());
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QStringList searched;
+        for (const QJsonObject& s : airline->requests("search"))
+            searched << s["from"].toString() + " " + s["date"].toString();
+        QCOMPARE(searched, QStringList({"SYD 03/02/2027", "SYD 04/02/2027", "SYD 05/02/2027", "SYD 06/02/2027",
+                                        "PER " + soon.addDays(-1).toString(fmt), "PER " + soon.toString(fmt)}));
+        QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t05/02/2027 -2 +1\tMorning\t1 of 4 days: Wed 3\tavailable\n"),
+                 qPrintable(r.out));
+    }
+
     void refusesWhileTheTrayProgramRuns()
     {
         writeSettings("1234567", "1234");

@@ -6,6 +6,7 @@
 
 #include "itineraries/ItineraryEditing.h"
 #include "results/ResultsViewModel.h"
+#include "ui/DateField.h"
 #include "ui/ImageButton.h"
 
 #include <QComboBox>
@@ -89,6 +90,68 @@ private slots:
         rig.boxes.answers = {MsgAnswer::Yes};
         click(rig.find<ImageButton>("Imagedelete"));
         QCOMPARE(size->text(), QString("5 searches, about 3 minutes per check"));
+    }
+
+    // Days either side of the date: the line written and the dates listed,
+    // or the refusal that says what can be chosen, with nothing written.
+    void daysEitherSideOfTheDate_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("message"); // empty when added
+        QTest::addColumn<QString>("listed"); // the dates the list shows; the fields after the sixth
+        QTest::newRow("two before, one after")
+            << QDate(2026, 12, 20) << "From 2 days earlier" << "Up to 1 day later" << ""
+            << "20/12/2026 -2 +1;Any;1;1;2";
+        QTest::newRow("three before, back to tomorrow")
+            << QDate(2026, 12, 12) << "From 3 days earlier" << "Exact date" << "" << "12/12/2026 -3;Any;1;0;3";
+        QTest::newRow("before tomorrow")
+            << QDate(2026, 12, 10) << "From 2 days earlier" << "Exact date"
+            << "10/12/2026 with 2 days before it reaches back past 09/12/2026, the first date the airline "
+               "searches: choose from 1 day earlier."
+            << "";
+        QTest::newRow("more than seven days")
+            << QDate(2027, 1, 20) << "From 3 days earlier" << "Up to 4 days later"
+            << "A watch searches at most 7 days: with 4 days later, choose from 2 days earlier." << "";
+        QTest::newRow("past the last date")
+            << QDate(2027, 11, 25) << "From 1 day earlier" << "Up to 2 days later"
+            << "25/11/2027 and the 2 days after it reach past 26/11/2027, the last date the airline searches: "
+               "choose up to 1 day later."
+            << "";
+    }
+    void daysEitherSideOfTheDate()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QString, message);
+        QFETCH(QString, listed);
+        WindowRig rig("either side");
+        rig.storeMember();
+        rig.open();
+        rig.find<DateField>("DTPicker1")->setDate(date);
+        choose(rig, "cbOrigin", "Sydney");
+        choose(rig, "cbDestation", "Perth");
+        choose(rig, "daysBeforeChoice", before);
+        choose(rig, "cbExtraDays", after);
+        click(rig.find<ImageButton>("ImageSaveQuery"));
+        auto* list = rig.find<QTreeWidget>("ListView1");
+        if (!message.isEmpty()) {
+            QCOMPARE(rig.boxes.shown.size(), 1);
+            QCOMPARE(rig.boxes.shown[0].text, message);
+            QCOMPARE(list->topLevelItemCount(), 0);
+            QVERIFY(!QFile::exists(rig.folder + "/Query.txt"));
+            return;
+        }
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QCOMPARE(list->topLevelItemCount(), 1);
+        const QStringList expected = listed.split(';');
+        QCOMPARE(list->topLevelItem(0)->text(2), expected[0]);
+        QCOMPARE(readFile(rig.folder + "/Query.txt"),
+                 QString("Sydney;Perth;%1;Morning;SYD;PER;%2\r\n")
+                     .arg(date.toString("dd/MM/yyyy"), expected.mid(1).join(';'))
+                     .toUtf8());
     }
 
     // Rows of one trip for other seats read differently in the results
