@@ -45,6 +45,13 @@ int Itinerary::searches(const QDate& today) const
     return int(dates(today).size());
 }
 
+QString Itinerary::searchesBreakdown() const
+{
+    const int days = daysBefore + 1 + extraDays;
+    return QStringLiteral("%1 = %2").arg(days == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(days),
+                                         searchCountText(searches()));
+}
+
 QString Itinerary::datesText() const
 {
     QString text = dateText(date);

@@ -51,6 +51,9 @@ struct Itinerary {
     // ahead are left out: a flight that has gone is not searched.
     QList<QDate> dates(const QDate& today = QDate()) const;
     int searches(const QDate& today = QDate()) const;
+    // How its searches come about, each factor one of its choices:
+    // "4 days = 4 searches".
+    QString searchesBreakdown() const;
     // "25/12/2026", "25/12/2026 +3" with three days after it, "25/12/2026 -2 +3"
     // with two before it too.
     QString datesText() const;

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <iterator>
 
 namespace zelvane {
@@ -108,6 +109,16 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(adultsCaption, 2, 2);
     grid->addWidget(adultsChoice_, 2, 3, 1, 2);
 
+    // What this watch costs, told while it is being made.
+    watchCost_ = named(new QLabel(this), "watchCostLabel");
+    watchCost_->setWordWrap(true);
+    watchCost_->setToolTip(QStringLiteral("Each day searched is one award search; a check makes at most %1")
+                               .arg(kMaxSearchesPerCheck));
+    grid->addWidget(watchCost_, 3, 1, 1, 4);
+    for (QComboBox* c : {daysBeforeChoice_, extraDaysChoice_})
+        connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+    connect(datePicker_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
+
     addButton_ = listButton("ImageSaveQuery", 16, t, this);
     deleteButton_ = listButton("Imagedelete", 19, t, this);
     deleteAllButton_ = holderButton("Image6", "imgCADown", "imgCAoff", "imgCAover", ImageButton::Trigger::Release, t, this);
@@ -131,7 +142,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addButton_->setFixedSize(84, 28);
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
-    grid->addLayout(commands, 3, 0, 1, 5);
+    grid->addLayout(commands, 4, 0, 1, 5);
 
     itineraryList_ = named(new QTreeWidget(this), "ListView1");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
@@ -225,6 +236,17 @@ void ItineraryPanel::showItineraries()
     }
     itineraryList_->addTopLevelItems(items);
     sessionSize_->setText(sessionSizeText(list_.searchesPerCheck()));
+    showWatchCost();
+}
+
+void ItineraryPanel::showWatchCost()
+{
+    const ItineraryChoice c = currentChoice();
+    Itinerary watch;
+    watch.date = c.date;
+    watch.extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
+    watch.daysBefore = std::clamp(c.daysBefore, 0, kMaxDaysBefore);
+    watchCost_->setText(watchCostText(watch, list_.searchesPerCheck()));
 }
 
 void ItineraryPanel::refreshCitiesIfRewritten()
@@ -247,17 +269,7 @@ void ItineraryPanel::showEvent(QShowEvent* e)
 void ItineraryPanel::addItinerary()
 {
     refreshCitiesIfRewritten();
-    ItineraryChoice choice;
-    choice.origin = originChoice_->currentText();
-    choice.originIndex = originChoice_->currentIndex();
-    choice.destination = destinationChoice_->currentText();
-    choice.destinationIndex = destinationChoice_->currentIndex();
-    choice.date = chosenDate(datePicked_, datePicker_->date(), clock_.now().date());
-    choice.timeText = timeChoice_->currentText();
-    choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
-    choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
-    choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
-    choice.daysBefore = std::max(0, daysBeforeChoice_->currentIndex());
+    const ItineraryChoice choice = currentChoice();
     if (const auto problem = departureProblem(choice.date, choice.extraDays, choice.daysBefore, clock_.now().date())) {
         boxes_.show(*problem, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
         return;
@@ -269,6 +281,22 @@ void ItineraryPanel::addItinerary()
     if (outcome == ItineraryEditing::Add::Added)
         itineraryList_->scrollToBottom(); // where the new one is
     emit statusMessage(ItineraryEditing::statusAfterAdd(outcome, sessionIdle_()));
+}
+
+ItineraryChoice ItineraryPanel::currentChoice() const
+{
+    ItineraryChoice choice;
+    choice.origin = originChoice_->currentText();
+    choice.originIndex = originChoice_->currentIndex();
+    choice.destination = destinationChoice_->currentText();
+    choice.destinationIndex = destinationChoice_->currentIndex();
+    choice.date = chosenDate(datePicked_, datePicker_->date(), clock_.now().date());
+    choice.timeText = timeChoice_->currentText();
+    choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
+    choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
+    choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
+    choice.daysBefore = std::max(0, daysBeforeChoice_->currentIndex());
+    return choice;
 }
 
 int ItineraryPanel::selectedItinerary() const

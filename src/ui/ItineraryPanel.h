@@ -49,6 +49,10 @@ private:
     void deleteSelected();
     void deleteAll();
     int selectedItinerary() const;
+    // What the panel's choices make, as far as they go (no codes before the
+    // cities are chosen).
+    ItineraryChoice currentChoice() const;
+    void showWatchCost();
 
     WatchList& list_;
     CityLists& cities_;
@@ -64,7 +68,7 @@ private:
     QComboBox *adultsChoice_, *extraDaysChoice_, *daysBeforeChoice_;
     DateField* datePicker_;
     QTreeWidget* itineraryList_;
-    QLabel* sessionSize_;
+    QLabel *sessionSize_, *watchCost_;
 };
 
 } // namespace zelvane

@@ -154,6 +154,42 @@ private slots:
                      .toUtf8());
     }
 
+    // What a watch costs is told while it is made, before Save, and says by
+    // how much it would take the list past the limit of a check.
+    void aWatchTellsItsCostBeforeItIsAdded_data()
+    {
+        QTest::addColumn<int>("itineraries"); // each up to 3 days later: 4 searches
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("cost");
+        QTest::newRow("the exact date") << 0 << "From the date" << "Exact date" << "This watch: 1 day = 1 search";
+        QTest::newRow("days either side")
+            << 2 << "From 2 days earlier" << "Up to 3 days later" << "This watch: 6 days = 6 searches";
+        QTest::newRow("up to the limit")
+            << 24 << "From the date" << "Up to 3 days later" << "This watch: 4 days = 4 searches";
+        QTest::newRow("past the limit")
+            << 24 << "From 1 day earlier" << "Up to 5 days later"
+            << "This watch: 7 days = 7 searches, 3 searches past the limit of 100 with the list's 96";
+    }
+    void aWatchTellsItsCostBeforeItIsAdded()
+    {
+        QFETCH(int, itineraries);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QString, cost);
+        WindowRig rig("cost");
+        rig.storeMember();
+        watchFlexible(rig, itineraries, 3);
+        rig.state.watchList.save();
+        rig.open();
+        rig.find<DateField>("DTPicker1")->setDate(QDate(2027, 1, 20));
+        choose(rig, "daysBeforeChoice", before);
+        choose(rig, "cbExtraDays", after);
+        auto* label = rig.find<QLabel>("watchCostLabel");
+        QVERIFY(label);
+        QCOMPARE(label->text(), cost);
+    }
+
     // Rows of one trip for other seats read differently in the results
     // view, whose seats column stays beside the trip after every check.
     void resultRowsTellTheSeatsApart()
