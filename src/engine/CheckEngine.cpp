@@ -121,8 +121,10 @@ void CheckEngine::announce(int position)
 bool CheckEngine::seatsBecameAvailable(int position) const
 {
     const Itinerary& it = parts_.watchList.at(position);
-    for (const QDate& date : results_.at(position).seatDays()) {
-        const ItineraryKey key = historyKey(it, date);
+    for (const SearchOutcome& d : results_.at(position).days) {
+        if (!d.seats())
+            continue;
+        const ItineraryKey key = historyKey(it.leg(d.leg), d.date);
         if (parts_.announced.isOpening(key, outcomeChanged(parts_.history.lastCheckedOutcome(key), CheckOutcome::Available)))
             return true;
     }
@@ -351,13 +353,16 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
         const Itinerary itinerary = list.at(p);
         say(status::checking(p));
         results_.set(p, {});
-        const QList<QDate> dates = itinerary.dates(parts_.clock.now().date());
+        const QList<Itinerary::Search> dates = itinerary.plannedSearches(parts_.clock.now().date());
+        const Itinerary legs[] = {itinerary.leg(Itinerary::Outbound), itinerary.leg(Itinerary::Return)};
         ItineraryResult result;
+        result.wholeTripOnly = itinerary.wholeTripOnly;
         for (int d = 0; d < dates.size(); ++d) {
-            // One search per date, each with every pause a search has.
+            // One search per date of each leg, each with every pause a search has.
             if (dates.size() > 1)
-                say(status::checkingDay(p, dates[d]));
-            const DateSearch searched = co_await searchDate(p, d, itinerary, dates[d]);
+                say(status::checkingDay(p, dates[d].date));
+            DateSearch searched = co_await searchDate(p, d, legs[dates[d].leg], dates[d].date);
+            searched.outcome.leg = dates[d].leg;
             result.days << searched.outcome;
             if (searched.step == DateSearch::Read)
                 continue;
@@ -365,8 +370,10 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             stoppedAt_ = p;
             const QString stopped = searched.step == DateSearch::LoggedOut ? searched.outcome.reason
                                                                            : stoppedBeforeText(p, trouble_.reason);
-            for (int rest = d + 1; rest < dates.size(); ++rest)
-                result.days << SearchOutcome::notKnown(dates[rest], stopped, searched.step == DateSearch::LoggedOut);
+            for (int rest = d + 1; rest < dates.size(); ++rest) {
+                result.days << SearchOutcome::notKnown(dates[rest].date, stopped, searched.step == DateSearch::LoggedOut);
+                result.days.last().leg = dates[rest].leg;
+            }
             results_.set(p, result);
             if (result.availability() == Availability::Seats)
                 announce(p);

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <utility>
 
 namespace zelvane {
 
@@ -40,25 +41,70 @@ QList<QDate> Itinerary::dates(const QDate& today) const
     return days;
 }
 
+Itinerary Itinerary::leg(int which) const
+{
+    Itinerary one = *this;
+    one.returnDate = QDate();
+    one.returnExtraDays = one.returnDaysBefore = 0;
+    one.wholeTripOnly = false;
+    if (which == Return) {
+        std::swap(one.origin, one.destination);
+        one.date = returnDate;
+        one.extraDays = returnExtraDays;
+        one.daysBefore = returnDaysBefore;
+    }
+    return one;
+}
+
+QList<Itinerary::Search> Itinerary::plannedSearches(const QDate& today) const
+{
+    QList<Search> all;
+    for (int l = 0; l < legs(); ++l)
+        for (const QDate& d : leg(l).dates(today))
+            all.append({l, d});
+    return all;
+}
+
 int Itinerary::searches(const QDate& today) const
 {
-    return int(dates(today).size());
+    return int(plannedSearches(today).size());
 }
+
+namespace {
+
+QString daysText(int days)
+{
+    return days == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(days);
+}
+
+QString oneLegDates(const QDate& date, int before, int after)
+{
+    QString text = dateText(date);
+    if (before > 0)
+        text += QStringLiteral(" -%1").arg(before);
+    if (after > 0)
+        text += QStringLiteral(" +%1").arg(after);
+    return text;
+}
+
+} // namespace
 
 QString Itinerary::searchesBreakdown() const
 {
-    const int days = daysBefore + 1 + extraDays;
-    return QStringLiteral("%1 = %2").arg(days == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(days),
-                                         searchCountText(searches()));
+    const int out = daysBefore + 1 + extraDays;
+    const int back = returnDaysBefore + 1 + returnExtraDays;
+    QString factors = daysText(out);
+    if (isReturn())
+        factors = out == back ? QStringLiteral("2 legs × ") + daysText(out)
+                              : QStringLiteral("%1 out + %2 back").arg(daysText(out), daysText(back));
+    return QStringLiteral("%1 = %2").arg(factors, searchCountText(searches()));
 }
 
 QString Itinerary::datesText() const
 {
-    QString text = dateText(date);
-    if (daysBefore > 0)
-        text += QStringLiteral(" -%1").arg(daysBefore);
-    if (extraDays > 0)
-        text += QStringLiteral(" +%1").arg(extraDays);
+    QString text = oneLegDates(date, daysBefore, extraDays);
+    if (isReturn())
+        text += QStringLiteral(", back ") + oneLegDates(returnDate, returnDaysBefore, returnExtraDays);
     return text;
 }
 
@@ -89,6 +135,11 @@ QString shortDayName(const QDate& date)
 QString fullDayName(const QDate& date)
 {
     return QLocale::c().dayName(date.dayOfWeek(), QLocale::ShortFormat) + QLatin1Char(' ') + dateText(date);
+}
+
+QString legName(int leg)
+{
+    return leg == Itinerary::Return ? QStringLiteral("Return") : QStringLiteral("Outbound");
 }
 
 QString adultsText(int adults)

@@ -24,6 +24,13 @@ std::optional<Itinerary> itineraryOf(const ItineraryChoice& c, const CityLists& 
     it.adults = std::clamp(c.adults, 1, kMaxAdults);
     it.extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
     it.daysBefore = std::clamp(c.daysBefore, 0, std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - it.extraDays));
+    if (c.returnTrip && c.returnDate.isValid()) {
+        it.returnDate = c.returnDate;
+        it.returnExtraDays = std::clamp(c.returnExtraDays, 0, kMaxExtraDays);
+        it.returnDaysBefore = std::clamp(c.returnDaysBefore, 0,
+                                         std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - it.returnExtraDays));
+        it.wholeTripOnly = c.wholeTripOnly;
+    }
     return it;
 }
 
@@ -99,6 +106,20 @@ QString tooManySearchesText(int searches)
         .arg(searchCountText(searches))
         .arg(kMaxSearchesPerCheck)
         .arg(searchCountText(searches - kMaxSearchesPerCheck));
+}
+
+std::optional<QString> choiceProblem(const ItineraryChoice& c, const QDate& today)
+{
+    if (auto problem = departureProblem(c.date, c.extraDays, c.daysBefore, today))
+        return problem;
+    if (!c.returnTrip)
+        return std::nullopt;
+    if (!c.returnDate.isValid() || c.returnDate < c.date)
+        return QStringLiteral("Please choose a return date on or after the departure date, %1.")
+            .arg(c.date.toString(QStringLiteral("dd/MM/yyyy")));
+    if (auto problem = departureProblem(c.returnDate, c.returnExtraDays, c.returnDaysBefore, today))
+        return QStringLiteral("Return: ") + *problem;
+    return std::nullopt;
 }
 
 QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today)

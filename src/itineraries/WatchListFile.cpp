@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kFieldsNeeded = 6;
 const QChar kSeparator = QLatin1Char(';');
+const QString kWholeTrip = QStringLiteral("trip");
 
 // The number in a field within [low, high]; anything else is the default.
 int numberField(const QStringList& fields, int index, int low, int high, int fallback)
@@ -54,10 +55,22 @@ ReadLine readItineraryLine(const QString& line)
     const std::optional<QDate> date = readDate(f.value(2));
     it.date = date.value_or(QDate());
     read.dateField = f.value(2);
+    const QString returnField = f.value(10).trimmed();
+    const std::optional<QDate> returnDate = readDate(returnField);
+    if (returnDate) {
+        it.returnDate = *returnDate;
+        it.returnExtraDays = numberField(f, 11, 0, kMaxExtraDays, 0);
+        it.returnDaysBefore =
+            std::min(numberField(f, 12, 0, kMaxDaysBefore, 0), kMaxFlexibleDays - 1 - it.returnExtraDays);
+        it.wholeTripOnly = f.value(13).trimmed().compare(kWholeTrip, Qt::CaseInsensitive) == 0;
+    }
     if (f.size() < kFieldsNeeded)
         read.problem = QStringLiteral("it has %1 of the six fields an itinerary needs").arg(f.size());
     else if (!date)
         read.problem = QStringLiteral("its date \"%1\" is no day of the calendar").arg(f.value(2));
+    else if (!returnField.isEmpty() && !returnDate)
+        // Never watched as one way: the user asked for a way back.
+        read.problem = QStringLiteral("its return date \"%1\" is no day of the calendar").arg(returnField);
     else if (it.origin.code.trimmed().isEmpty() || it.destination.code.trimmed().isEmpty())
         read.problem = QStringLiteral("it has no city code");
     return read;
@@ -75,6 +88,10 @@ QString itineraryLine(const Itinerary& it)
         {QString::number(it.adults), QStringLiteral("1")},
         {QString::number(it.extraDays), QStringLiteral("0")},
         {QString::number(it.daysBefore), QStringLiteral("0")},
+        {it.isReturn() ? dateText(it.returnDate) : QString(), QString()},
+        {QString::number(it.returnExtraDays), QStringLiteral("0")},
+        {QString::number(it.returnDaysBefore), QStringLiteral("0")},
+        {it.wholeTripOnly ? kWholeTrip : QString(), QString()},
     };
     qsizetype needed = options.size();
     while (needed > 0 && options[needed - 1].first == options[needed - 1].second)

@@ -10,6 +10,7 @@
 #include "ui/DateField.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -23,6 +24,32 @@
 #include <iterator>
 
 namespace zelvane {
+
+namespace {
+
+QComboBox* daysBeforeBox(QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->addItem(QStringLiteral("From the date"));
+    box->addItem(QStringLiteral("From 1 day earlier"));
+    for (int d = 2; d <= kMaxDaysBefore; ++d)
+        box->addItem(QStringLiteral("From %1 days earlier").arg(d));
+    box->setToolTip(QStringLiteral("Search the days before the date too, from tomorrow on; each day is one more search"));
+    return box;
+}
+
+QComboBox* daysAfterBox(QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->addItem(QStringLiteral("Exact date"));
+    box->addItem(QStringLiteral("Up to 1 day later"));
+    for (int d = 2; d <= kMaxExtraDays; ++d)
+        box->addItem(QStringLiteral("Up to %1 days later").arg(d));
+    box->setToolTip(QStringLiteral("Search the days after the date too; each day is one more search"));
+    return box;
+}
+
+} // namespace
 
 ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock,
                                std::function<bool()> sessionIdle, MessageBoxes& boxes, const Theme& theme,
@@ -80,19 +107,8 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(cabinCaption, 1, 2);
     grid->addWidget(cabinChoice_, 1, 3, 1, 2);
 
-    daysBeforeChoice_ = named(new QComboBox(this), "daysBeforeChoice");
-    daysBeforeChoice_->addItem(QStringLiteral("From the date"));
-    daysBeforeChoice_->addItem(QStringLiteral("From 1 day earlier"));
-    for (int d = 2; d <= kMaxDaysBefore; ++d)
-        daysBeforeChoice_->addItem(QStringLiteral("From %1 days earlier").arg(d));
-    daysBeforeChoice_->setToolTip(
-        QStringLiteral("Search the days before the date too, from tomorrow on; each day is one more search"));
-    extraDaysChoice_ = named(new QComboBox(this), "cbExtraDays");
-    extraDaysChoice_->addItem(QStringLiteral("Exact date"));
-    extraDaysChoice_->addItem(QStringLiteral("Up to 1 day later"));
-    for (int d = 2; d <= kMaxExtraDays; ++d)
-        extraDaysChoice_->addItem(QStringLiteral("Up to %1 days later").arg(d));
-    extraDaysChoice_->setToolTip(QStringLiteral("Search the days after the date too; each day is one more search"));
+    daysBeforeChoice_ = named(daysBeforeBox(this), "daysBeforeChoice");
+    extraDaysChoice_ = named(daysAfterBox(this), "cbExtraDays");
     auto* extraDaysCaption = caption(QStringLiteral("F&lexible :"), this);
     extraDaysCaption->setBuddy(daysBeforeChoice_);
     grid->addWidget(extraDaysCaption, 2, 0);
@@ -100,6 +116,36 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     flexible->addWidget(daysBeforeChoice_, 1);
     flexible->addWidget(extraDaysChoice_, 1);
     grid->addLayout(flexible, 2, 1);
+
+    // The way back, when there is one: its date and its own days either side.
+    returnCheck_ = named(new QCheckBox(QStringLiteral("&Return :"), this), "returnCheck");
+    returnCheck_->setToolTip(QStringLiteral("Watch the flight back too, from the destination to the origin"));
+    returnDateField_ = named(new DateField(this), "returnDateField");
+    returnDaysBeforeChoice_ = named(daysBeforeBox(this), "returnDaysBeforeChoice");
+    returnDaysAfterChoice_ = named(daysAfterBox(this), "returnDaysAfterChoice");
+    wholeTripCheck_ = named(new QCheckBox(QStringLiteral("Tell me only when both legs have seats on dates that "
+                                                         "make a &trip"),
+                                          this),
+                            "wholeTripCheck");
+    wholeTripCheck_->setToolTip(QStringLiteral("Seats out count only with seats back on a later day"));
+    grid->addWidget(returnCheck_, 3, 0);
+    grid->addWidget(returnDateField_, 3, 1);
+    auto* returnDays = new QHBoxLayout;
+    returnDays->addWidget(returnDaysBeforeChoice_, 1);
+    returnDays->addWidget(returnDaysAfterChoice_, 1);
+    grid->addLayout(returnDays, 3, 2, 1, 3);
+    grid->addWidget(wholeTripCheck_, 4, 1, 1, 4);
+    const auto showReturn = [this](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{returnDateField_, returnDaysBeforeChoice_,
+                                                          returnDaysAfterChoice_, wholeTripCheck_})
+            w->setEnabled(on);
+        showWatchCost();
+    };
+    connect(returnCheck_, &QCheckBox::toggled, this, showReturn);
+    for (QComboBox* c : {returnDaysBeforeChoice_, returnDaysAfterChoice_})
+        connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+    connect(returnDateField_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
+    showReturn(false);
     adultsChoice_ = named(new QComboBox(this), "cbAdults");
     for (int a = 1; a <= kMaxAdults; ++a)
         adultsChoice_->addItem(adultsText(a));
@@ -114,7 +160,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     watchCost_->setWordWrap(true);
     watchCost_->setToolTip(QStringLiteral("Each day searched is one award search; a check makes at most %1")
                                .arg(kMaxSearchesPerCheck));
-    grid->addWidget(watchCost_, 3, 1, 1, 4);
+    grid->addWidget(watchCost_, 5, 1, 1, 4);
     for (QComboBox* c : {daysBeforeChoice_, extraDaysChoice_})
         connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
     connect(datePicker_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
@@ -142,7 +188,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addButton_->setFixedSize(84, 28);
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
-    grid->addLayout(commands, 4, 0, 1, 5);
+    grid->addLayout(commands, 6, 0, 1, 5);
 
     itineraryList_ = named(new QTreeWidget(this), "ListView1");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
@@ -190,6 +236,12 @@ void ItineraryPanel::load()
     adultsChoice_->setCurrentIndex(0);
     extraDaysChoice_->setCurrentIndex(0);
     daysBeforeChoice_->setCurrentIndex(0);
+    returnDateField_->setDate(earliestDeparture(today));
+    returnDateField_->setOffered(earliestDeparture(today), latestDeparture(today));
+    returnDaysBeforeChoice_->setCurrentIndex(0);
+    returnDaysAfterChoice_->setCurrentIndex(0);
+    returnCheck_->setChecked(false);
+    wholeTripCheck_->setChecked(false);
     datePicked_ = false;
 }
 
@@ -241,11 +293,19 @@ void ItineraryPanel::showItineraries()
 
 void ItineraryPanel::showWatchCost()
 {
+    if (!watchCost_) // still being built
+        return;
     const ItineraryChoice c = currentChoice();
     Itinerary watch;
     watch.date = c.date;
     watch.extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
     watch.daysBefore = std::clamp(c.daysBefore, 0, kMaxDaysBefore);
+    if (c.returnTrip) {
+        // Counted as chosen even while the date is still being typed.
+        watch.returnDate = c.returnDate.isValid() ? c.returnDate : c.date;
+        watch.returnExtraDays = std::clamp(c.returnExtraDays, 0, kMaxExtraDays);
+        watch.returnDaysBefore = std::clamp(c.returnDaysBefore, 0, kMaxDaysBefore);
+    }
     watchCost_->setText(watchCostText(watch, list_.searchesPerCheck()));
 }
 
@@ -270,7 +330,7 @@ void ItineraryPanel::addItinerary()
 {
     refreshCitiesIfRewritten();
     const ItineraryChoice choice = currentChoice();
-    if (const auto problem = departureProblem(choice.date, choice.extraDays, choice.daysBefore, clock_.now().date())) {
+    if (const auto problem = choiceProblem(choice, clock_.now().date())) {
         boxes_.show(*problem, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
         return;
     }
@@ -296,6 +356,11 @@ ItineraryChoice ItineraryPanel::currentChoice() const
     choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
     choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
     choice.daysBefore = std::max(0, daysBeforeChoice_->currentIndex());
+    choice.returnTrip = returnCheck_->isChecked();
+    choice.returnDate = returnDateField_->date();
+    choice.returnExtraDays = std::max(0, returnDaysAfterChoice_->currentIndex());
+    choice.returnDaysBefore = std::max(0, returnDaysBeforeChoice_->currentIndex());
+    choice.wholeTripOnly = choice.returnTrip && wholeTripCheck_->isChecked();
     return choice;
 }
 

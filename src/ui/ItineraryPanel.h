@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QTreeWidget;
@@ -66,9 +67,11 @@ private:
     ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
     QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
     QComboBox *adultsChoice_, *extraDaysChoice_, *daysBeforeChoice_;
-    DateField* datePicker_;
+    QCheckBox *returnCheck_, *wholeTripCheck_;
+    DateField *datePicker_, *returnDateField_;
+    QComboBox *returnDaysBeforeChoice_, *returnDaysAfterChoice_;
     QTreeWidget* itineraryList_;
-    QLabel *sessionSize_, *watchCost_;
+    QLabel *sessionSize_ = nullptr, *watchCost_ = nullptr;
 };
 
 } // namespace zelvane

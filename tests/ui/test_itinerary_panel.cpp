@@ -9,6 +9,7 @@
 #include "ui/DateField.h"
 #include "ui/ImageButton.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -188,6 +189,68 @@ private slots:
         auto* label = rig.find<QLabel>("watchCostLabel");
         QVERIFY(label);
         QCOMPARE(label->text(), cost);
+    }
+
+    // A return journey made on the panel: its cost told beforehand, the line
+    // written with the way back, or the refusal of a way back that cannot be.
+    void aReturnJourneyIsMadeOnThePanel_data()
+    {
+        QTest::addColumn<QDate>("back");
+        QTest::addColumn<QString>("backAfter");
+        QTest::addColumn<bool>("wholeTrip");
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<QString>("message"); // empty when added
+        QTest::addColumn<QString>("tail");    // after "...;SYD;PER;Any;1;1;1"
+        QTest::newRow("same days both ways")
+            << QDate(2027, 1, 30) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches" << ""
+            << ";30/01/2027;1;1";
+        QTest::newRow("a whole trip, other days")
+            << QDate(2027, 1, 30) << "Exact date" << true << "This watch: 3 days out + 2 days back = 5 searches" << ""
+            << ";30/01/2027;0;1;trip";
+        QTest::newRow("back before out")
+            << QDate(2027, 1, 19) << "Exact date" << false << "This watch: 3 days out + 2 days back = 5 searches"
+            << "Please choose a return date on or after the departure date, 20/01/2027." << "";
+        QTest::newRow("back past the last date")
+            << QDate(2027, 11, 26) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches"
+            << "Return: 26/11/2027 and the 1 days after it reach past 26/11/2027, the last date the airline "
+               "searches: choose the exact date."
+            << "";
+    }
+    void aReturnJourneyIsMadeOnThePanel()
+    {
+        QFETCH(QDate, back);
+        QFETCH(QString, backAfter);
+        QFETCH(bool, wholeTrip);
+        QFETCH(QString, cost);
+        QFETCH(QString, message);
+        QFETCH(QString, tail);
+        WindowRig rig("return");
+        rig.storeMember();
+        rig.open();
+        rig.find<DateField>("DTPicker1")->setDate(QDate(2027, 1, 20));
+        choose(rig, "cbOrigin", "Sydney");
+        choose(rig, "cbDestation", "Perth");
+        choose(rig, "daysBeforeChoice", "From 1 day earlier");
+        choose(rig, "cbExtraDays", "Up to 1 day later");
+        auto* returnCheck = rig.find<QCheckBox>("returnCheck");
+        QVERIFY(returnCheck);
+        QVERIFY(!rig.find<QWidget>("returnDateField")->isEnabled());
+        returnCheck->setChecked(true);
+        rig.find<DateField>("returnDateField")->setDate(back);
+        choose(rig, "returnDaysBeforeChoice", "From 1 day earlier");
+        choose(rig, "returnDaysAfterChoice", backAfter);
+        rig.find<QCheckBox>("wholeTripCheck")->setChecked(wholeTrip);
+        QCOMPARE(rig.find<QLabel>("watchCostLabel")->text(), cost);
+        click(rig.find<ImageButton>("ImageSaveQuery"));
+        if (!message.isEmpty()) {
+            QCOMPARE(rig.boxes.shown.size(), 1);
+            QCOMPARE(rig.boxes.shown[0].text, message);
+            QVERIFY(!QFile::exists(rig.folder + "/Query.txt"));
+            return;
+        }
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QCOMPARE(readFile(rig.folder + "/Query.txt"),
+                 ("Sydney;Perth;20/01/2027;Morning;SYD;PER;Any;1;1;1" + tail + "\r\n").toUtf8());
     }
 
     // Rows of one trip for other seats read differently in the results
