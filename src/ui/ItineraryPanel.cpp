@@ -111,11 +111,13 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     extraDaysChoice_ = named(daysAfterBox(this), "cbExtraDays");
     auto* extraDaysCaption = caption(QStringLiteral("F&lexible :"), this);
     extraDaysCaption->setBuddy(daysBeforeChoice_);
-    grid->addWidget(extraDaysCaption, 2, 0);
+    // The days either side take the whole row, as the way back's do.
+    grid->addWidget(extraDaysCaption, 3, 0);
     auto* flexible = new QHBoxLayout;
     flexible->addWidget(daysBeforeChoice_, 1);
     flexible->addWidget(extraDaysChoice_, 1);
-    grid->addLayout(flexible, 2, 1);
+    flexible->addStretch(1);
+    grid->addLayout(flexible, 3, 1, 1, 4);
 
     // The way back, when there is one: its date and its own days either side.
     returnCheck_ = named(new QCheckBox(QStringLiteral("&Return :"), this), "returnCheck");
@@ -128,13 +130,13 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
                                           this),
                             "wholeTripCheck");
     wholeTripCheck_->setToolTip(QStringLiteral("Seats out count only with seats back on a later day"));
-    grid->addWidget(returnCheck_, 3, 0);
-    grid->addWidget(returnDateField_, 3, 1);
+    grid->addWidget(returnCheck_, 4, 0);
     auto* returnDays = new QHBoxLayout;
+    returnDays->addWidget(returnDateField_, 1);
     returnDays->addWidget(returnDaysBeforeChoice_, 1);
     returnDays->addWidget(returnDaysAfterChoice_, 1);
-    grid->addLayout(returnDays, 3, 2, 1, 3);
-    grid->addWidget(wholeTripCheck_, 4, 1, 1, 4);
+    grid->addLayout(returnDays, 4, 1, 1, 4);
+    grid->addWidget(wholeTripCheck_, 5, 1, 1, 4);
     const auto showReturn = [this](bool on) {
         for (QWidget* w : std::initializer_list<QWidget*>{returnDateField_, returnDaysBeforeChoice_,
                                                           returnDaysAfterChoice_, wholeTripCheck_})
@@ -152,15 +154,21 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     adultsChoice_->setToolTip(QStringLiteral("The award search asks for a seat for each of them"));
     auto* adultsCaption = caption(QStringLiteral("Tra&vellers :"), this);
     adultsCaption->setBuddy(adultsChoice_);
-    grid->addWidget(adultsCaption, 2, 2);
-    grid->addWidget(adultsChoice_, 2, 3, 1, 2);
+    grid->addWidget(adultsCaption, 2, 0);
+    grid->addWidget(adultsChoice_, 2, 1);
+
+    // The keys go as the eye reads the rows.
+    setTabOrder(cabinChoice_, adultsChoice_);
+    setTabOrder(adultsChoice_, daysBeforeChoice_);
+    setTabOrder(daysBeforeChoice_, extraDaysChoice_);
+    setTabOrder(extraDaysChoice_, returnCheck_);
 
     // What this watch costs, told while it is being made.
     watchCost_ = named(new QLabel(this), "watchCostLabel");
     watchCost_->setWordWrap(true);
     watchCost_->setToolTip(QStringLiteral("Each day searched is one award search; a check makes at most %1")
                                .arg(kMaxSearchesPerCheck));
-    grid->addWidget(watchCost_, 5, 1, 1, 4);
+    grid->addWidget(watchCost_, 6, 1, 1, 4);
     for (QComboBox* c : {daysBeforeChoice_, extraDaysChoice_})
         connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
     connect(datePicker_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
@@ -188,7 +196,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addButton_->setFixedSize(84, 28);
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
-    grid->addLayout(commands, 6, 0, 1, 5);
+    grid->addLayout(commands, 7, 0, 1, 5);
 
     itineraryList_ = named(new QTreeWidget(this), "ListView1");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),

@@ -107,7 +107,7 @@ until_ok added || problems+=("$typed typed into the date was not added: $(tr '\r
 # The last date the airline searches, and six days after it: refused, said why.
 last=$(date -d "tomorrow +352 days" +%d/%m/%Y)
 before=$(rows)
-xdotool key shift+Tab shift+Tab shift+Tab End shift+Tab shift+Tab shift+Tab shift+Tab
+xdotool key shift+Tab shift+Tab End shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab
 xdotool type --delay 50 "$last"
 xdotool key Tab Tab Tab Tab Tab Tab Tab space
 told() { grep -q "reach past $last" "$home/zelvane.log"; }
