@@ -121,8 +121,10 @@ void CheckEngine::announce(int position)
 bool CheckEngine::seatsBecameAvailable(int position) const
 {
     const Itinerary& it = parts_.watchList.at(position);
-    for (const QDate& date : results_.at(position).seatDays()) {
-        const ItineraryKey key = historyKey(it, date);
+    for (const SearchOutcome& d : results_.at(position).days) {
+        if (!d.seats())
+            continue;
+        const ItineraryKey key = historyKey(it.leg(d.leg), d.date);
         if (parts_.announced.isOpening(key, outcomeChanged(parts_.history.lastCheckedOutcome(key), CheckOutcome::Available)))
             return true;
     }
@@ -318,18 +320,20 @@ void CheckEngine::markNotSearched(int upTo)
     // waits, and says so, rather than being skipped unseen.
     const WatchList& list = parts_.watchList;
     int budget = kMaxSearchesPerCheck;
+    const QDate today = parts_.clock.now().date();
     searchable_ = 0;
     leftOut_ = 0;
     bool past = false;
     for (int p = 1; p <= upTo; ++p) {
         QString why = list.problem(p);
         if (why.isEmpty()) {
-            past = past || p > kMaxItineraries || list.at(p).searches() > budget;
+            const int searches = list.at(p).searches(today);
+            past = past || p > kMaxItineraries || searches > budget;
             if (past) {
                 why = kPastTheLimit;
                 ++leftOut_;
             } else
-                budget -= list.at(p).searches();
+                budget -= searches;
         }
         if (!why.isEmpty())
             results_.set(p, ItineraryResult{{}, why});
@@ -354,13 +358,16 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
         const Itinerary itinerary = list.at(p);
         say(status::checking(p));
         results_.set(p, {});
-        const QList<QDate> dates = itinerary.dates();
+        const QList<Itinerary::Search> dates = itinerary.plannedSearches(parts_.clock.now().date());
+        const Itinerary legs[] = {itinerary.leg(Itinerary::Outbound), itinerary.leg(Itinerary::Return)};
         ItineraryResult result;
+        result.wholeTripOnly = itinerary.wholeTripOnly;
         for (int d = 0; d < dates.size(); ++d) {
-            // One search per date, each with every pause a search has.
+            // One search per date of each leg, each with every pause a search has.
             if (dates.size() > 1)
-                say(status::checkingDay(p, dates[d]));
-            const DateSearch searched = co_await searchDate(p, d, itinerary, dates[d]);
+                say(status::checkingDay(p, dates[d].date));
+            DateSearch searched = co_await searchDate(p, d, legs[dates[d].leg], dates[d].date);
+            searched.outcome.leg = dates[d].leg;
             result.days << searched.outcome;
             if (searched.step == DateSearch::Read)
                 continue;
@@ -368,8 +375,10 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             stoppedAt_ = p;
             const QString stopped = searched.step == DateSearch::LoggedOut ? searched.outcome.reason
                                                                            : stoppedBeforeText(p, trouble_.reason);
-            for (int rest = d + 1; rest < dates.size(); ++rest)
-                result.days << SearchOutcome::notKnown(dates[rest], stopped, searched.step == DateSearch::LoggedOut);
+            for (int rest = d + 1; rest < dates.size(); ++rest) {
+                result.days << SearchOutcome::notKnown(dates[rest].date, stopped, searched.step == DateSearch::LoggedOut);
+                result.days.last().leg = dates[rest].leg;
+            }
             results_.set(p, result);
             if (result.availability() == Availability::Seats)
                 announce(p);

@@ -38,4 +38,16 @@ QString sessionSizeText(int searches)
     return text;
 }
 
+QString watchCostText(const Itinerary& watch, int listSearches)
+{
+    QString text = QStringLiteral("This watch: ") + watch.searchesBreakdown();
+    const int over = listSearches + watch.searches() - kMaxSearchesPerCheck;
+    if (over > 0)
+        text += QStringLiteral(", %1 past the limit of %2 with the list's %3")
+                    .arg(searchCountText(over))
+                    .arg(kMaxSearchesPerCheck)
+                    .arg(listSearches);
+    return text;
+}
+
 } // namespace zelvane

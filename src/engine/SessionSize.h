@@ -12,4 +12,10 @@ int checkPauseSeconds(int searches);
 // "34 searches, about 18 minutes per check".
 QString sessionSizeText(int searches);
 
+struct Itinerary;
+// What adding `watch` to a list of `listSearches` per check costs, told
+// before it is added: "This watch: 4 days = 4 searches", and by how much it
+// would pass the limit of a check.
+QString watchCostText(const Itinerary& watch, int listSearches);
+
 } // namespace zelvane

@@ -1,6 +1,8 @@
 #include "itineraries/Itinerary.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <utility>
 
 namespace zelvane {
 
@@ -25,20 +27,85 @@ Cabin cabinFromName(const QString& name)
     return Cabin::Any;
 }
 
-QList<QDate> Itinerary::dates() const
+QList<QDate> Itinerary::dates(const QDate& today) const
 {
     QList<QDate> days;
     if (!date.isValid())
         return days;
-    for (int d = 0; d <= extraDays; ++d)
-        days << date.addDays(d);
+    QDate first = date.addDays(-daysBefore);
+    // The date itself stays, as it always did; only the days before it give way.
+    if (today.isValid() && first <= today)
+        first = std::min(date, today.addDays(1));
+    for (QDate d = first; d <= date.addDays(extraDays); d = d.addDays(1))
+        days << d;
     return days;
+}
+
+Itinerary Itinerary::leg(int which) const
+{
+    Itinerary one = *this;
+    one.returnDate = QDate();
+    one.returnExtraDays = one.returnDaysBefore = 0;
+    one.wholeTripOnly = false;
+    if (which == Return) {
+        std::swap(one.origin, one.destination);
+        one.date = returnDate;
+        one.extraDays = returnExtraDays;
+        one.daysBefore = returnDaysBefore;
+    }
+    return one;
+}
+
+QList<Itinerary::Search> Itinerary::plannedSearches(const QDate& today) const
+{
+    QList<Search> all;
+    for (int l = 0; l < legs(); ++l)
+        for (const QDate& d : leg(l).dates(today))
+            all.append({l, d});
+    return all;
+}
+
+int Itinerary::searches(const QDate& today) const
+{
+    return int(plannedSearches(today).size());
+}
+
+namespace {
+
+QString daysText(int days)
+{
+    return days == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(days);
+}
+
+QString oneLegDates(const QDate& date, int before, int after)
+{
+    QString text = dateText(date);
+    if (before > 0)
+        text += QStringLiteral(" -%1").arg(before);
+    if (after > 0)
+        text += QStringLiteral(" +%1").arg(after);
+    return text;
+}
+
+} // namespace
+
+QString Itinerary::searchesBreakdown() const
+{
+    const int out = daysBefore + 1 + extraDays;
+    const int back = returnDaysBefore + 1 + returnExtraDays;
+    QString factors = daysText(out);
+    if (isReturn())
+        factors = out == back ? QStringLiteral("2 legs × ") + daysText(out)
+                              : QStringLiteral("%1 out + %2 back").arg(daysText(out), daysText(back));
+    return QStringLiteral("%1 = %2").arg(factors, searchCountText(searches()));
 }
 
 QString Itinerary::datesText() const
 {
-    const QString first = dateText(date);
-    return extraDays > 0 ? first + QStringLiteral(" +%1").arg(extraDays) : first;
+    QString text = oneLegDates(date, daysBefore, extraDays);
+    if (isReturn())
+        text += QStringLiteral(", back ") + oneLegDates(returnDate, returnDaysBefore, returnExtraDays);
+    return text;
 }
 
 QString Itinerary::seatsText() const
@@ -68,6 +135,11 @@ QString shortDayName(const QDate& date)
 QString fullDayName(const QDate& date)
 {
     return QLocale::c().dayName(date.dayOfWeek(), QLocale::ShortFormat) + QLatin1Char(' ') + dateText(date);
+}
+
+QString legName(int leg)
+{
+    return leg == Itinerary::Return ? QStringLiteral("Return") : QStringLiteral("Outbound");
 }
 
 QString adultsText(int adults)

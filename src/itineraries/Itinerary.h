@@ -13,6 +13,9 @@ inline constexpr int kMaxItineraries = 100;
 inline constexpr int kMaxSearchesPerCheck = 100;
 inline constexpr int kMaxAdults = 9;
 inline constexpr int kMaxExtraDays = 6;
+inline constexpr int kMaxDaysBefore = 3;
+// The days before, the date and the days after together.
+inline constexpr int kMaxFlexibleDays = 7;
 
 // The cabin an itinerary wants seats in.
 enum class Cabin { Any, Economy, Business, First };
@@ -29,8 +32,8 @@ struct City {
 };
 
 // One flight the user watches: from where to where, on which day (and the
-// days after it that are searched too), at which time of day, in which
-// cabin, for how many adults travelling together.
+// days before and after it that are searched too), at which time of day, in
+// which cabin, for how many adults travelling together.
 struct Itinerary {
     City origin;
     City destination;
@@ -38,14 +41,41 @@ struct Itinerary {
     QString timeOfDay; // "Morning", "Afternoon", "Evening", "13:00"
     Cabin cabin = Cabin::Any;
     int adults = 1;
-    int extraDays = 0;
+    int extraDays = 0;  // after the date
+    int daysBefore = 0; // before the date
+    // A return journey: the date back, with its own days either side; no
+    // date for one way.
+    QDate returnDate;
+    int returnExtraDays = 0;
+    int returnDaysBefore = 0;
+    // Seats count only when both legs have them on dates that make a trip.
+    bool wholeTripOnly = false;
 
     bool operator==(const Itinerary&) const = default;
 
-    // Every departure date asked about, the date first; each is one award search.
-    QList<QDate> dates() const;
-    int searches() const { return 1 + extraDays; }
-    // "25/12/2026", or "25/12/2026 +3" with three days after it.
+    enum Leg { Outbound = 0, Return = 1 };
+    bool isReturn() const { return returnDate.isValid(); }
+    int legs() const { return isReturn() ? 2 : 1; }
+    // One leg as a one-way flight: the return flies from the destination
+    // back to the origin, on its own dates.
+    Itinerary leg(int which) const;
+    // Each award search of a check, leg by leg, each leg's dates in order.
+    struct Search {
+        int leg = Outbound;
+        QDate date;
+    };
+    QList<Search> plannedSearches(const QDate& today = QDate()) const;
+
+    // Every departure date of the outbound leg, in date order; each is one
+    // award search. Given today, the days before the date that are no longer
+    // ahead are left out: a flight that has gone is not searched.
+    QList<QDate> dates(const QDate& today = QDate()) const;
+    int searches(const QDate& today = QDate()) const;
+    // How its searches come about, each factor one of its choices:
+    // "4 days = 4 searches".
+    QString searchesBreakdown() const;
+    // "25/12/2026", "25/12/2026 +3" with three days after it, "25/12/2026 -2 +3"
+    // with two before it too; a return journey adds ", back 03/01/2027 +1".
     QString datesText() const;
     // What seats it asks for: "1 adult", "2 adults, Business".
     QString seatsText() const;
@@ -60,6 +90,7 @@ QString dateText(const QDate& date);
 QString shortDayName(const QDate& date);
 // "Tue 03/02/2027": the same where no date stands beside it.
 QString fullDayName(const QDate& date);
+QString legName(int leg);              // "Outbound", "Return"
 QString adultsText(int adults);        // "1 adult", "2 adults"
 QString searchCountText(int searches); // "1 search", "34 searches"
 

@@ -23,6 +23,14 @@ std::optional<Itinerary> itineraryOf(const ItineraryChoice& c, const CityLists& 
     it.cabin = c.cabin;
     it.adults = std::clamp(c.adults, 1, kMaxAdults);
     it.extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
+    it.daysBefore = std::clamp(c.daysBefore, 0, std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - it.extraDays));
+    if (c.returnTrip && c.returnDate.isValid()) {
+        it.returnDate = c.returnDate;
+        it.returnExtraDays = std::clamp(c.returnExtraDays, 0, kMaxExtraDays);
+        it.returnDaysBefore = std::clamp(c.returnDaysBefore, 0,
+                                         std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - it.returnExtraDays));
+        it.wholeTripOnly = c.wholeTripOnly;
+    }
     return it;
 }
 
@@ -36,12 +44,12 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
         boxes_.show(kSelectCities, kSelectItinerary, MsgIcon::Information, MsgButtons::Ok);
         return Add::NoCities;
     }
-    const int searches = list_.searchesPerCheck() + 1 + std::clamp(choice.extraDays, 0, kMaxExtraDays);
+    const std::optional<Itinerary> itinerary = itineraryOf(choice, cities);
+    const int searches = list_.searchesPerCheck() + (itinerary ? itinerary->searches() : 1);
     if (searches > kMaxSearchesPerCheck) {
         boxes_.show(tooManySearchesText(searches), kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
         return Add::TooManySearches;
     }
-    const std::optional<Itinerary> itinerary = itineraryOf(choice, cities);
     if (itinerary)
         list_.add(*itinerary);
     list_.save();
@@ -100,6 +108,20 @@ QString tooManySearchesText(int searches)
         .arg(searchCountText(searches - kMaxSearchesPerCheck));
 }
 
+std::optional<QString> choiceProblem(const ItineraryChoice& c, const QDate& today)
+{
+    if (auto problem = departureProblem(c.date, c.extraDays, c.daysBefore, today))
+        return problem;
+    if (!c.returnTrip)
+        return std::nullopt;
+    if (!c.returnDate.isValid() || c.returnDate < c.date)
+        return QStringLiteral("Please choose a return date on or after the departure date, %1.")
+            .arg(c.date.toString(QStringLiteral("dd/MM/yyyy")));
+    if (auto problem = departureProblem(c.returnDate, c.returnExtraDays, c.returnDaysBefore, today))
+        return QStringLiteral("Return: ") + *problem;
+    return std::nullopt;
+}
+
 QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today)
 {
     return datePicked ? picked : today.addDays(1);
@@ -115,13 +137,36 @@ QDate latestDeparture(const QDate& today)
     return earliestDeparture(today).addDays(352);
 }
 
-std::optional<QString> departureProblem(const QDate& date, int extraDays, const QDate& today)
+namespace {
+
+QString daysEarlierText(qint64 days)
+{
+    return days == 0   ? QStringLiteral("from the date")
+           : days == 1 ? QStringLiteral("from 1 day earlier")
+                       : QStringLiteral("from %1 days earlier").arg(days);
+}
+
+} // namespace
+
+std::optional<QString> departureProblem(const QDate& date, int extraDays, int daysBefore, const QDate& today)
 {
     const QString format = QStringLiteral("dd/MM/yyyy");
     const QDate first = earliestDeparture(today), last = latestDeparture(today);
     if (!date.isValid() || date < first || date > last)
         return QStringLiteral("Please choose a date from %1 to %2: the airline's award search goes no further.")
             .arg(first.toString(format), last.toString(format));
+    if (daysBefore + 1 + extraDays > kMaxFlexibleDays)
+        return QStringLiteral("A watch searches at most %1 days: with %2 days later, choose %3.")
+            .arg(kMaxFlexibleDays)
+            .arg(extraDays)
+            .arg(daysEarlierText(std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - extraDays)));
+    const qint64 before = first.daysTo(date);
+    if (daysBefore > before)
+        return QStringLiteral("%1 with %2 before it reaches back past %3, the first date the airline "
+                              "searches: choose %4.")
+            .arg(date.toString(format),
+                 daysBefore == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(daysBefore),
+                 first.toString(format), daysEarlierText(before));
     const qint64 fit = date.daysTo(last);
     if (extraDays <= fit)
         return std::nullopt;

@@ -24,6 +24,12 @@ struct ItineraryChoice {
     Cabin cabin = Cabin::Any;
     int adults = 1;
     int extraDays = 0;
+    int daysBefore = 0;
+    bool returnTrip = false;
+    QDate returnDate;
+    int returnExtraDays = 0;
+    int returnDaysBefore = 0;
+    bool wholeTripOnly = false;
 };
 
 // The itinerary the choices make, its city codes from the city lists;
@@ -63,9 +69,12 @@ QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today);
 // The dates the picker offers: tomorrow up to 352 days after it.
 QDate earliestDeparture(const QDate& today);
 QDate latestDeparture(const QDate& today);
-// Why `date`, and the `extraDays` after it, cannot be watched from `today`:
-// a day the airline's award search does not reach. Nothing when they can.
-std::optional<QString> departureProblem(const QDate& date, int extraDays, const QDate& today);
+// Why `date`, with the `daysBefore` before it and the `extraDays` after it,
+// cannot be watched from `today`: more days than a watch takes, or a day the
+// airline's award search does not reach. Nothing when they can.
+std::optional<QString> departureProblem(const QDate& date, int extraDays, int daysBefore, const QDate& today);
+// The same for a whole choice, its return leg too.
+std::optional<QString> choiceProblem(const ItineraryChoice& choice, const QDate& today);
 
 inline const QString kMaxItinerariesText = QStringLiteral("Maximum of 100 itineraries entered.");
 inline const QString kZlvAlert = QStringLiteral("ZLV Alert");

@@ -1,7 +1,8 @@
 #include "itineraries/WatchListFile.h"
 
 #include <QStringList>
-#include <array>
+#include <algorithm>
+#include <utility>
 #include <optional>
 
 namespace zelvane {
@@ -10,6 +11,7 @@ namespace {
 
 constexpr int kFieldsNeeded = 6;
 const QChar kSeparator = QLatin1Char(';');
+const QString kWholeTrip = QStringLiteral("trip");
 
 // The number in a field within [low, high]; anything else is the default.
 int numberField(const QStringList& fields, int index, int low, int high, int fallback)
@@ -47,13 +49,28 @@ ReadLine readItineraryLine(const QString& line)
     it.cabin = cabinFromName(f.value(6));
     it.adults = numberField(f, 7, 1, kMaxAdults, 1);
     it.extraDays = numberField(f, 8, 0, kMaxExtraDays, 0);
+    // A hand-made line asking for more days than a watch may have keeps the
+    // days after, which older copies read too.
+    it.daysBefore = std::min(numberField(f, 9, 0, kMaxDaysBefore, 0), kMaxFlexibleDays - 1 - it.extraDays);
     const std::optional<QDate> date = readDate(f.value(2));
     it.date = date.value_or(QDate());
     read.dateField = f.value(2);
+    const QString returnField = f.value(10).trimmed();
+    const std::optional<QDate> returnDate = readDate(returnField);
+    if (returnDate) {
+        it.returnDate = *returnDate;
+        it.returnExtraDays = numberField(f, 11, 0, kMaxExtraDays, 0);
+        it.returnDaysBefore =
+            std::min(numberField(f, 12, 0, kMaxDaysBefore, 0), kMaxFlexibleDays - 1 - it.returnExtraDays);
+        it.wholeTripOnly = f.value(13).trimmed().compare(kWholeTrip, Qt::CaseInsensitive) == 0;
+    }
     if (f.size() < kFieldsNeeded)
         read.problem = QStringLiteral("it has %1 of the six fields an itinerary needs").arg(f.size());
     else if (!date)
         read.problem = QStringLiteral("its date \"%1\" is no day of the calendar").arg(f.value(2));
+    else if (!returnField.isEmpty() && !returnDate)
+        // Never watched as one way: the user asked for a way back.
+        read.problem = QStringLiteral("its return date \"%1\" is no day of the calendar").arg(returnField);
     else if (it.origin.code.trimmed().isEmpty() || it.destination.code.trimmed().isEmpty())
         read.problem = QStringLiteral("it has no city code");
     return read;
@@ -63,10 +80,24 @@ QString itineraryLine(const Itinerary& it)
 {
     QStringList fields = {it.origin.name, it.destination.name, dateText(it.date), it.timeOfDay,
                           it.origin.code, it.destination.code};
-    const QStringList options = {cabinName(it.cabin), QString::number(it.adults), QString::number(it.extraDays)};
-    // Defaults at the end are left out: older copies read the same line.
-    const int needed = it.extraDays != 0 ? 3 : it.adults != 1 ? 2 : it.cabin != Cabin::Any ? 1 : 0;
-    fields << options.mid(0, needed);
+    // Each later field with its default; defaults at the end are left out,
+    // so older copies read the same line and a line they wrote reads back
+    // as it was.
+    const QList<std::pair<QString, QString>> options = {
+        {cabinName(it.cabin), cabinName(Cabin::Any)},
+        {QString::number(it.adults), QStringLiteral("1")},
+        {QString::number(it.extraDays), QStringLiteral("0")},
+        {QString::number(it.daysBefore), QStringLiteral("0")},
+        {it.isReturn() ? dateText(it.returnDate) : QString(), QString()},
+        {QString::number(it.returnExtraDays), QStringLiteral("0")},
+        {QString::number(it.returnDaysBefore), QStringLiteral("0")},
+        {it.wholeTripOnly ? kWholeTrip : QString(), QString()},
+    };
+    qsizetype needed = options.size();
+    while (needed > 0 && options[needed - 1].first == options[needed - 1].second)
+        --needed;
+    for (qsizetype i = 0; i < needed; ++i)
+        fields << options[i].first;
     return fields.join(kSeparator);
 }
 

@@ -9,9 +9,11 @@ namespace zelvane {
 
 // The only code that knows the fields of a watch-list line: origin name,
 // destination name, date (dd/mm/yyyy), time of day, origin code,
-// destination code, then the cabin, the adults and the days after the date.
-// The three last are written only up to the last one that is not its
-// default, so a line with none of them reads in older copies too.
+// destination code, then the cabin, the adults, the days after the date,
+// the days before it, and for a return journey its date, days after and
+// days before, and "trip" when only seats both ways count. Every field after the sixth is written only up to the
+// last one that is not its default, so older copies, which read only the
+// fields they know, read such a line as the same flight.
 struct ReadLine {
     Itinerary itinerary; // as much as could be read
     QString problem;     // why the line is no itinerary; empty when it is one

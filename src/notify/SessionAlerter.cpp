@@ -164,11 +164,12 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
         const Itinerary& it = list_.at(p);
         const SeatTexts texts = seatTexts(it, r);
         // One waiting push per itinerary: a newer one takes its place.
-        const QString key = QStringList{it.origin.code,       it.destination.code,
-                                        dateText(it.date),    QString::number(it.extraDays),
-                                        it.timeOfDay,         cabinName(it.cabin),
-                                        QString::number(it.adults)}
-                                .join(QLatin1Char(';'));
+        QStringList keyParts{it.origin.code, it.destination.code, dateText(it.date), QString::number(it.extraDays),
+                             it.timeOfDay,   cabinName(it.cabin),   QString::number(it.adults)};
+        // Only when it has some: a push waiting from before keeps its key.
+        if (it.daysBefore > 0)
+            keyParts << QString::number(it.daysBefore);
+        const QString key = keyParts.join(QLatin1Char(';'));
         flights.append({flightLine(it.origin.name, it.destination.name, texts.dates, it.timeOfDay, texts.seats), key});
     }
     return flights;

@@ -10,8 +10,8 @@ ItineraryKey historyKey(const Itinerary& it, const QDate& date)
 QList<ItineraryKey> historyKeys(const Itinerary& it)
 {
     QList<ItineraryKey> keys;
-    for (const QDate& date : it.dates())
-        keys << historyKey(it, date);
+    for (const Itinerary::Search& s : it.plannedSearches())
+        keys << historyKey(it.leg(s.leg), s.date);
     return keys;
 }
 

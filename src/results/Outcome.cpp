@@ -8,10 +8,25 @@
 
 namespace zelvane {
 
+bool ItineraryResult::hasReturnLeg() const
+{
+    return std::any_of(days.cbegin(), days.cend(), [](const SearchOutcome& d) { return d.leg == Itinerary::Return; });
+}
+
 Availability ItineraryResult::availability() const
 {
     if (days.isEmpty())
         return Availability::NotKnown;
+    if (wholeTripOnly && hasReturnLeg()) {
+        const QList<QDate> out = seatDays(Itinerary::Outbound), back = seatDays(Itinerary::Return);
+        if (!out.isEmpty() && !back.isEmpty() && out.first() < back.last())
+            return Availability::Seats;
+        // No trip for sure only when every search was read.
+        const bool allRead = std::all_of(days.cbegin(), days.cend(), [](const SearchOutcome& d) {
+            return d.availability != Availability::NotKnown;
+        });
+        return allRead ? Availability::NoSeats : Availability::NotKnown;
+    }
     if (std::any_of(days.cbegin(), days.cend(), [](const SearchOutcome& d) { return d.seats(); }))
         return Availability::Seats;
     const bool allRead = std::all_of(days.cbegin(), days.cend(), [](const SearchOutcome& d) {
@@ -39,8 +54,45 @@ QList<QDate> ItineraryResult::seatDays() const
     return found;
 }
 
+QList<QDate> ItineraryResult::seatDays(int leg) const
+{
+    QList<QDate> found;
+    for (const SearchOutcome& d : days)
+        if (d.seats() && d.leg == leg)
+            found << d.date;
+    return found;
+}
+
+QString ItineraryResult::dayName(const SearchOutcome& d) const
+{
+    return hasReturnLeg() ? legName(d.leg) + QLatin1Char(' ') + fullDayName(d.date) : fullDayName(d.date);
+}
+
 QString ItineraryResult::daysSummary() const
 {
+    if (hasReturnLeg()) {
+        QStringList legs;
+        for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
+            QStringList names;
+            bool unknown = false;
+            int searched = 0;
+            for (const SearchOutcome& d : days) {
+                if (d.leg != leg)
+                    continue;
+                ++searched;
+                unknown = unknown || d.availability == Availability::NotKnown;
+                if (d.seats())
+                    names << shortDayName(d.date);
+            }
+            // A leg without seats says whether it knows.
+            QString told = names.join(QStringLiteral(", "));
+            if (names.isEmpty())
+                told = unknown ? QStringLiteral("not known")
+                               : searched == 1 ? QStringLiteral("none") : QStringLiteral("none of %1 days").arg(searched);
+            legs << legName(leg) + QStringLiteral(": ") + told;
+        }
+        return legs.join(QStringLiteral(" · "));
+    }
     if (days.size() < 2)
         return {};
     const QList<QDate> found = seatDays();
@@ -63,7 +115,7 @@ QString ItineraryResult::pageText() const
         if (!d.seats())
             continue;
         if (days.size() > 1)
-            text += fullDayName(d.date) + QStringLiteral("\r\n");
+            text += dayName(d) + QStringLiteral("\r\n");
         text += d.pageText;
         if (days.size() > 1)
             text += QStringLiteral("\r\n\r\n");

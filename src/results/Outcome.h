@@ -21,6 +21,7 @@ enum class UnreadablePage { None, StartAgain, OtherPage, NoFrame, FlightTable };
 struct SearchOutcome {
     Availability availability = Availability::NotKnown;
     QDate date;               // the departure date searched
+    int leg = 0;              // of a return journey: 0 outbound, 1 return
     QList<FlightRow> flights; // the flight table as read, also when none of it counts
     QString pageText;         // the flight table as the page shows it, with seats only
     QString reason;           // not known: why, in words
@@ -46,16 +47,24 @@ struct ItineraryResult {
     // Why no search was made for it in the last check; empty when one was,
     // or before the first check of this run.
     QString notSearched{};
+    // Seats count only when both legs have them, the return on a later day.
+    bool wholeTripOnly = false;
 
-    // Seats when a date had seats; no seats only when every date was read
-    // and none had them; otherwise not known.
+    // Seats when a date had seats (for a whole trip only: an outbound day
+    // and a later return day); no seats only when every date was read and
+    // none had them (no trip); otherwise not known.
     Availability availability() const;
+    bool hasReturnLeg() const;
     bool checked() const { return !days.isEmpty() || !notSearched.isEmpty(); }
     // Why it is not known, in words; empty before its first check.
     QString reason() const;
     QList<QDate> seatDays() const;
+    QList<QDate> seatDays(int leg) const;
+    // "Tue 03/02/2027"; with the leg before it on a return journey.
+    QString dayName(const SearchOutcome& day) const;
     // For an itinerary of several dates: "3 of 7 days: Tue 3, Thu 5, Fri 6",
-    // "0 of 4 days"; empty for one date or no check.
+    // "0 of 4 days"; for a return journey each leg by name:
+    // "Outbound: Tue 15, Thu 17 · Return: Sun 27"; empty for one date or no check.
     QString daysSummary() const;
     // The flight tables of the days with seats as the pages showed them, each
     // under its day when there are several dates: what is printed.

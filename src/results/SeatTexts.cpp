@@ -29,6 +29,19 @@ QString dayNames(const QList<QDate>& days)
 SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
 {
     SeatTexts texts{itinerary.datesText(), false, itinerary.seatsChoice()};
+    // A return journey names each leg and the days it had seats.
+    if (result.hasReturnLeg()) {
+        QStringList legs;
+        int named = 0;
+        for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
+            const QList<QDate> found = result.seatDays(leg);
+            named += int(found.size());
+            legs << legName(leg) + QStringLiteral(": ") + (found.isEmpty() ? QStringLiteral("none") : dayNames(found));
+        }
+        texts.dates = legs.join(QStringLiteral(" · "));
+        texts.severalDates = named > 1;
+        return texts;
+    }
     // One date searched (or none yet): the dates as the list shows them.
     if (result.days.size() < 2)
         return texts;

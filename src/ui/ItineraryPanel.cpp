@@ -10,6 +10,7 @@
 #include "ui/DateField.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -19,9 +20,36 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <iterator>
 
 namespace zelvane {
+
+namespace {
+
+QComboBox* daysBeforeBox(QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->addItem(QStringLiteral("From the date"));
+    box->addItem(QStringLiteral("From 1 day earlier"));
+    for (int d = 2; d <= kMaxDaysBefore; ++d)
+        box->addItem(QStringLiteral("From %1 days earlier").arg(d));
+    box->setToolTip(QStringLiteral("Search the days before the date too, from tomorrow on; each day is one more search"));
+    return box;
+}
+
+QComboBox* daysAfterBox(QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->addItem(QStringLiteral("Exact date"));
+    box->addItem(QStringLiteral("Up to 1 day later"));
+    for (int d = 2; d <= kMaxExtraDays; ++d)
+        box->addItem(QStringLiteral("Up to %1 days later").arg(d));
+    box->setToolTip(QStringLiteral("Search the days after the date too; each day is one more search"));
+    return box;
+}
+
+} // namespace
 
 ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock,
                                std::function<bool()> sessionIdle, MessageBoxes& boxes, const Theme& theme,
@@ -79,24 +107,71 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(cabinCaption, 1, 2);
     grid->addWidget(cabinChoice_, 1, 3, 1, 2);
 
-    extraDaysChoice_ = named(new QComboBox(this), "extraDaysChoice");
-    extraDaysChoice_->addItem(QStringLiteral("Exact date"));
-    extraDaysChoice_->addItem(QStringLiteral("Up to 1 day later"));
-    for (int d = 2; d <= kMaxExtraDays; ++d)
-        extraDaysChoice_->addItem(QStringLiteral("Up to %1 days later").arg(d));
-    extraDaysChoice_->setToolTip(QStringLiteral("Search the days after the date too; each day is one more search"));
+    daysBeforeChoice_ = named(daysBeforeBox(this), "daysBeforeChoice");
+    extraDaysChoice_ = named(daysAfterBox(this), "extraDaysChoice");
     auto* extraDaysCaption = caption(QStringLiteral("F&lexible :"), this);
-    extraDaysCaption->setBuddy(extraDaysChoice_);
-    grid->addWidget(extraDaysCaption, 2, 0);
-    grid->addWidget(extraDaysChoice_, 2, 1);
+    extraDaysCaption->setBuddy(daysBeforeChoice_);
+    // The days either side take the whole row, as the way back's do.
+    grid->addWidget(extraDaysCaption, 3, 0);
+    auto* flexible = new QHBoxLayout;
+    flexible->addWidget(daysBeforeChoice_, 1);
+    flexible->addWidget(extraDaysChoice_, 1);
+    flexible->addStretch(1);
+    grid->addLayout(flexible, 3, 1, 1, 4);
+
+    // The way back, when there is one: its date and its own days either side.
+    returnCheck_ = named(new QCheckBox(QStringLiteral("&Return :"), this), "returnCheck");
+    returnCheck_->setToolTip(QStringLiteral("Watch the flight back too, from the destination to the origin"));
+    returnDateField_ = named(new DateField(this), "returnDateField");
+    returnDaysBeforeChoice_ = named(daysBeforeBox(this), "returnDaysBeforeChoice");
+    returnDaysAfterChoice_ = named(daysAfterBox(this), "returnDaysAfterChoice");
+    wholeTripCheck_ = named(new QCheckBox(QStringLiteral("Tell me only when both legs have seats on dates that "
+                                                         "make a &trip"),
+                                          this),
+                            "wholeTripCheck");
+    wholeTripCheck_->setToolTip(QStringLiteral("Seats out count only with seats back on a later day"));
+    grid->addWidget(returnCheck_, 4, 0);
+    auto* returnDays = new QHBoxLayout;
+    returnDays->addWidget(returnDateField_, 1);
+    returnDays->addWidget(returnDaysBeforeChoice_, 1);
+    returnDays->addWidget(returnDaysAfterChoice_, 1);
+    grid->addLayout(returnDays, 4, 1, 1, 4);
+    grid->addWidget(wholeTripCheck_, 5, 1, 1, 4);
+    const auto showReturn = [this](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{returnDateField_, returnDaysBeforeChoice_,
+                                                          returnDaysAfterChoice_, wholeTripCheck_})
+            w->setEnabled(on);
+        showWatchCost();
+    };
+    connect(returnCheck_, &QCheckBox::toggled, this, showReturn);
+    for (QComboBox* c : {returnDaysBeforeChoice_, returnDaysAfterChoice_})
+        connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+    connect(returnDateField_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
+    showReturn(false);
     adultsChoice_ = named(new QComboBox(this), "adultsChoice");
     for (int a = 1; a <= kMaxAdults; ++a)
         adultsChoice_->addItem(adultsText(a));
     adultsChoice_->setToolTip(QStringLiteral("The award search asks for a seat for each of them"));
     auto* adultsCaption = caption(QStringLiteral("Tra&vellers :"), this);
     adultsCaption->setBuddy(adultsChoice_);
-    grid->addWidget(adultsCaption, 2, 2);
-    grid->addWidget(adultsChoice_, 2, 3, 1, 2);
+    grid->addWidget(adultsCaption, 2, 0);
+    grid->addWidget(adultsChoice_, 2, 1);
+
+    // The keys go as the eye reads the rows.
+    setTabOrder(cabinChoice_, adultsChoice_);
+    setTabOrder(adultsChoice_, daysBeforeChoice_);
+    setTabOrder(daysBeforeChoice_, extraDaysChoice_);
+    setTabOrder(extraDaysChoice_, returnCheck_);
+
+    // What this watch costs, told while it is being made.
+    watchCost_ = named(new QLabel(this), "watchCostLabel");
+    watchCost_->setWordWrap(true);
+    watchCost_->setToolTip(QStringLiteral("Each day searched is one award search; a check makes at most %1")
+                               .arg(kMaxSearchesPerCheck));
+    grid->addWidget(watchCost_, 6, 1, 1, 4);
+    for (QComboBox* c : {daysBeforeChoice_, extraDaysChoice_})
+        connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+    connect(datePicker_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
 
     addButton_ = listButton("addItineraryButton", 16, t, this);
     deleteButton_ = listButton("deleteItineraryButton", 19, t, this);
@@ -121,7 +196,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addButton_->setFixedSize(84, 28);
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
-    grid->addLayout(commands, 3, 0, 1, 5);
+    grid->addLayout(commands, 7, 0, 1, 5);
 
     itineraryList_ = named(new QTreeWidget(this), "itineraryList");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
@@ -168,6 +243,13 @@ void ItineraryPanel::load()
     cabinChoice_->setCurrentIndex(int(Cabin::Any));
     adultsChoice_->setCurrentIndex(0);
     extraDaysChoice_->setCurrentIndex(0);
+    daysBeforeChoice_->setCurrentIndex(0);
+    returnDateField_->setDate(earliestDeparture(today));
+    returnDateField_->setOffered(earliestDeparture(today), latestDeparture(today));
+    returnDaysBeforeChoice_->setCurrentIndex(0);
+    returnDaysAfterChoice_->setCurrentIndex(0);
+    returnCheck_->setChecked(false);
+    wholeTripCheck_->setChecked(false);
     datePicked_ = false;
 }
 
@@ -214,6 +296,25 @@ void ItineraryPanel::showItineraries()
     }
     itineraryList_->addTopLevelItems(items);
     sessionSize_->setText(sessionSizeText(list_.searchesPerCheck()));
+    showWatchCost();
+}
+
+void ItineraryPanel::showWatchCost()
+{
+    if (!watchCost_) // still being built
+        return;
+    const ItineraryChoice c = currentChoice();
+    Itinerary watch;
+    watch.date = c.date;
+    watch.extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
+    watch.daysBefore = std::clamp(c.daysBefore, 0, kMaxDaysBefore);
+    if (c.returnTrip) {
+        // Counted as chosen even while the date is still being typed.
+        watch.returnDate = c.returnDate.isValid() ? c.returnDate : c.date;
+        watch.returnExtraDays = std::clamp(c.returnExtraDays, 0, kMaxExtraDays);
+        watch.returnDaysBefore = std::clamp(c.returnDaysBefore, 0, kMaxDaysBefore);
+    }
+    watchCost_->setText(watchCostText(watch, list_.searchesPerCheck()));
 }
 
 void ItineraryPanel::refreshCitiesIfRewritten()
@@ -236,17 +337,8 @@ void ItineraryPanel::showEvent(QShowEvent* e)
 void ItineraryPanel::addItinerary()
 {
     refreshCitiesIfRewritten();
-    ItineraryChoice choice;
-    choice.origin = originChoice_->currentText();
-    choice.originIndex = originChoice_->currentIndex();
-    choice.destination = destinationChoice_->currentText();
-    choice.destinationIndex = destinationChoice_->currentIndex();
-    choice.date = chosenDate(datePicked_, datePicker_->date(), clock_.now().date());
-    choice.timeText = timeChoice_->currentText();
-    choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
-    choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
-    choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
-    if (const auto problem = departureProblem(choice.date, choice.extraDays, clock_.now().date())) {
+    const ItineraryChoice choice = currentChoice();
+    if (const auto problem = choiceProblem(choice, clock_.now().date())) {
         boxes_.show(*problem, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
         return;
     }
@@ -257,6 +349,27 @@ void ItineraryPanel::addItinerary()
     if (outcome == ItineraryEditing::Add::Added)
         itineraryList_->scrollToBottom(); // where the new one is
     emit statusMessage(ItineraryEditing::statusAfterAdd(outcome, sessionIdle_()));
+}
+
+ItineraryChoice ItineraryPanel::currentChoice() const
+{
+    ItineraryChoice choice;
+    choice.origin = originChoice_->currentText();
+    choice.originIndex = originChoice_->currentIndex();
+    choice.destination = destinationChoice_->currentText();
+    choice.destinationIndex = destinationChoice_->currentIndex();
+    choice.date = chosenDate(datePicked_, datePicker_->date(), clock_.now().date());
+    choice.timeText = timeChoice_->currentText();
+    choice.cabin = Cabin(std::max(0, cabinChoice_->currentIndex()));
+    choice.adults = std::max(0, adultsChoice_->currentIndex()) + 1;
+    choice.extraDays = std::max(0, extraDaysChoice_->currentIndex());
+    choice.daysBefore = std::max(0, daysBeforeChoice_->currentIndex());
+    choice.returnTrip = returnCheck_->isChecked();
+    choice.returnDate = returnDateField_->date();
+    choice.returnExtraDays = std::max(0, returnDaysAfterChoice_->currentIndex());
+    choice.returnDaysBefore = std::max(0, returnDaysBeforeChoice_->currentIndex());
+    choice.wholeTripOnly = choice.returnTrip && wholeTripCheck_->isChecked();
+    return choice;
 }
 
 int ItineraryPanel::selectedItinerary() const

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QTreeWidget;
@@ -18,7 +19,7 @@ class MessageBoxes;
 class WatchList;
 
 // The itinerary panel: origin, destination, date and time
-// of a flight to watch, its cabin, travellers and extra days, the watch list
+// of a flight to watch, its cabin, travellers and the days either side of it, the watch list
 // with the searches a check makes, and the add / delete / delete all
 // commands.
 class ItineraryPanel final : public Panel {
@@ -49,6 +50,10 @@ private:
     void deleteSelected();
     void deleteAll();
     int selectedItinerary() const;
+    // What the panel's choices make, as far as they go (no codes before the
+    // cities are chosen).
+    ItineraryChoice currentChoice() const;
+    void showWatchCost();
 
     WatchList& list_;
     CityLists& cities_;
@@ -61,10 +66,12 @@ private:
 
     ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
     QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
-    QComboBox *adultsChoice_, *extraDaysChoice_;
-    DateField* datePicker_;
+    QComboBox *adultsChoice_, *extraDaysChoice_, *daysBeforeChoice_;
+    QCheckBox *returnCheck_, *wholeTripCheck_;
+    DateField *datePicker_, *returnDateField_;
+    QComboBox *returnDaysBeforeChoice_, *returnDaysAfterChoice_;
     QTreeWidget* itineraryList_;
-    QLabel* sessionSize_;
+    QLabel *sessionSize_ = nullptr, *watchCost_ = nullptr;
 };
 
 } // namespace zelvane

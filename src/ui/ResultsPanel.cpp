@@ -94,7 +94,7 @@ QString detailsTextOf(const ItineraryResult& result)
         for (const SearchOutcome& d : result.days) {
             const QString flights = flightsText(d.flights);
             anyFlights = anyFlights || !flights.isEmpty();
-            days << fullDayName(d.date) + (flights.isEmpty() ? QString() : QStringLiteral("\r\n") + flights);
+            days << result.dayName(d) + (flights.isEmpty() ? QString() : QStringLiteral("\r\n") + flights);
         }
         return anyFlights ? days.join(QStringLiteral("\r\n\r\n")) : result.pageText();
     }
@@ -297,7 +297,7 @@ void ResultsPanel::showDetails(int position)
     // The table shows the first day with seats, or the first day.
     int shown = -1;
     for (const SearchOutcome& d : result.days) {
-        dayChoice_->addItem(fullDayName(d.date)
+        dayChoice_->addItem(result.dayName(d)
                             + (d.seats()                                       ? QStringLiteral(" — seats")
                                : d.availability == Availability::NoSeats ? QStringLiteral(" — no seats")
                                                                          : QStringLiteral(" — not checked")));

@@ -781,6 +781,76 @@ private slots:
                                         "10/02/2027 x2 available"}));
     }
 
+    // Days before the date are searched with it, in date order, from
+    // tomorrow on: a day already gone is never asked about.
+    void daysBeforeTheDateAreSearchedFromTomorrow()
+    {
+        const QDate soon = QDate::currentDate().addDays(2);
+        const QString fmt = "dd/MM/yyyy";
+        airline = std::make_unique<SiteSim>(QString(R"({"available": [
+            {"from": "SYD", "to": "MEL", "date": "03/02/2027"},
+            {"from": "PER", "to": "DRW", "date": "%1"}]})").arg(soon.toString(fmt)), true);
+        QVERIFY(airline->start());
+        writeSettings("1234567", "1234", 2);
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  QString("Sydney;Melbourne;05/02/2027;Morning;SYD;MEL;Any;1;1;2\r\n"
+                          "Perth;Darwin;%1;Evening;PER;DRW;Any;1;0;3\r\n").arg(soon.toString(fmt)).toUtf8());
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QStringList searched;
+        for (const QJsonObject& s : airline->requests("search"))
+            searched << s["from"].toString() + " " + s["date"].toString();
+        QCOMPARE(searched, QStringList({"SYD 03/02/2027", "SYD 04/02/2027", "SYD 05/02/2027", "SYD 06/02/2027",
+                                        "PER " + soon.addDays(-1).toString(fmt), "PER " + soon.toString(fmt)}));
+        QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t05/02/2027 -2 +1\tMorning\t1 of 4 days: Wed 3\tavailable\n"),
+                 qPrintable(r.out));
+    }
+
+    // A return journey searches its outbound days, then its return days from
+    // the destination back, each an award search of its own; the line names
+    // each leg's days with seats. A whole trip needs a return after the outbound.
+    void aReturnJourneySearchesBothLegs_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("searched");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("either leg")
+            << "Sydney;Melbourne;05/02/2027;Morning;SYD;MEL;Any;1;0;1;14/02/2027;1"
+            << QStringList{"SYD-MEL 04/02/2027", "SYD-MEL 05/02/2027", "MEL-SYD 14/02/2027", "MEL-SYD 15/02/2027"}
+            << "05/02/2027 -1, back 14/02/2027 +1\tMorning\tOutbound: Thu 4 · Return: Sun 14\tavailable";
+        QTest::newRow("a whole trip")
+            << "Sydney;Melbourne;04/02/2027;Morning;SYD;MEL;Any;1;0;0;14/02/2027;0;0;trip"
+            << QStringList{"SYD-MEL 04/02/2027", "MEL-SYD 14/02/2027"}
+            << "04/02/2027, back 14/02/2027\tMorning\tOutbound: Thu 4 · Return: Sun 14\tavailable";
+        QTest::newRow("no way back after the way out")
+            << "Sydney;Melbourne;05/02/2027;Morning;SYD;MEL;Any;1;0;0;05/02/2027;0;0;trip"
+            << QStringList{"SYD-MEL 05/02/2027", "MEL-SYD 05/02/2027"}
+            << "05/02/2027, back 05/02/2027\tMorning\tOutbound: none · Return: none\tnot available";
+        QTest::newRow("the way back is before the way out")
+            << "Sydney;Melbourne;14/02/2027;Morning;SYD;MEL;Any;1;0;0;15/02/2027;0;1;trip"
+            << QStringList{"SYD-MEL 14/02/2027", "MEL-SYD 14/02/2027", "MEL-SYD 15/02/2027"}
+            << "14/02/2027, back 15/02/2027 -1\tMorning\tOutbound: none · Return: Sun 14\tnot available";
+    }
+    void aReturnJourneySearchesBothLegs()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, searched);
+        QFETCH(QString, told);
+        airline = std::make_unique<SiteSim>(R"({"available": [
+            {"from": "SYD", "to": "MEL", "date": "04/02/2027"},
+            {"from": "MEL", "to": "SYD", "date": "14/02/2027"}]})", true);
+        QVERIFY(airline->start());
+        writeSettings("1234567", "1234", 2);
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt", (line + "\r\n").toUtf8());
+        const Run r = run();
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QStringList asked;
+        for (const QJsonObject& s : airline->requests("search"))
+            asked << s["from"].toString() + "-" + s["to"].toString() + " " + s["date"].toString();
+        QCOMPARE(asked, searched);
+        QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t" + told + "\n"), qPrintable(r.out));
+    }
+
     void refusesWhileTheTrayProgramRuns()
     {
         writeSettings("1234567", "1234");

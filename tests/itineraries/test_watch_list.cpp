@@ -81,39 +81,54 @@ private slots:
         QTest::addColumn<QList<Cabin>>("cabins");
         QTest::addColumn<QList<int>>("adults");
         QTest::addColumn<QList<int>>("extraDays");
+        QTest::addColumn<QList<int>>("daysBefore");
         QTest::newRow("six fields")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON\r\nPerth;Darwin;03/04/2027;13:00;PER;DRW\r\n")
-            << QList<Cabin>{Cabin::Any, Cabin::Any} << QList<int>{1, 1} << QList<int>{0, 0};
+            << QList<Cabin>{Cabin::Any, Cabin::Any} << QList<int>{1, 1} << QList<int>{0, 0} << QList<int>{0, 0};
         QTest::newRow("seven fields")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Business\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;first\r\n"
                           "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any\r\n"
                           "Adelaide;Perth;07/08/2027;Evening;ADL;PER; economy\r\n")
             << QList<Cabin>{Cabin::Business, Cabin::First, Cabin::Any, Cabin::Economy}
-            << QList<int>{1, 1, 1, 1} << QList<int>{0, 0, 0, 0};
+            << QList<int>{1, 1, 1, 1} << QList<int>{0, 0, 0, 0} << QList<int>{0, 0, 0, 0};
         QTest::newRow("a cabin this program does not know")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Premium Economy\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;;\r\n")
-            << QList<Cabin>{Cabin::Any, Cabin::Any} << QList<int>{1, 1} << QList<int>{0, 0};
+            << QList<Cabin>{Cabin::Any, Cabin::Any} << QList<int>{1, 1} << QList<int>{0, 0} << QList<int>{0, 0};
         QTest::newRow("eight fields: adults")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;2\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;Business;9\r\n"
                           "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;;1\r\n")
             << QList<Cabin>{Cabin::Any, Cabin::Business, Cabin::Any} << QList<int>{2, 9, 1}
-            << QList<int>{0, 0, 0};
+            << QList<int>{0, 0, 0} << QList<int>{0, 0, 0};
         QTest::newRow("nine fields: extra days")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;1;3\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;First;4;6\r\n"
                           "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Economy;2;0\r\n")
             << QList<Cabin>{Cabin::Any, Cabin::First, Cabin::Economy} << QList<int>{1, 4, 2}
-            << QList<int>{3, 6, 0};
+            << QList<int>{3, 6, 0} << QList<int>{0, 0, 0};
         QTest::newRow("adults and days out of range or unreadable")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;0;7\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;Business;10;-1\r\n"
                           "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any;two;3 days\r\n"
                           "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;2;2;later fields\r\n")
             << QList<Cabin>{Cabin::Any, Cabin::Business, Cabin::Any, Cabin::Any} << QList<int>{1, 1, 1, 2}
-            << QList<int>{0, 0, 0, 2};
+            << QList<int>{0, 0, 0, 2} << QList<int>{0, 0, 0, 0};
+        QTest::newRow("ten fields: days before")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;1;0;3\r\n"
+                          "Perth;Darwin;03/04/2027;13:00;PER;DRW;First;2;3;2\r\n"
+                          "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any;1;0;0\r\n"
+                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;1;1;1;;0;0;;later fields\r\n")
+            << QList<Cabin>{Cabin::Any, Cabin::First, Cabin::Any, Cabin::Any} << QList<int>{1, 2, 1, 1}
+            << QList<int>{0, 3, 0, 1} << QList<int>{3, 2, 0, 1};
+        QTest::newRow("days before out of range or past seven days in all")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;1;0;4\r\n"
+                          "Perth;Darwin;03/04/2027;13:00;PER;DRW;Any;1;6;2\r\n"
+                          "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any;1;5;3\r\n"
+                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;1;2;-1\r\n")
+            << QList<Cabin>{Cabin::Any, Cabin::Any, Cabin::Any, Cabin::Any} << QList<int>{1, 1, 1, 1}
+            << QList<int>{0, 6, 5, 2} << QList<int>{0, 0, 1, 0};
     }
     void watchListsRoundTripUnchanged()
     {
@@ -121,6 +136,7 @@ private slots:
         QFETCH(QList<Cabin>, cabins);
         QFETCH(QList<int>, adults);
         QFETCH(QList<int>, extraDays);
+        QFETCH(QList<int>, daysBefore);
         writeFile(folder + "/Query.txt", file);
         WatchList store(folder);
         store.load();
@@ -130,6 +146,7 @@ private slots:
             QCOMPARE(store.at(p).cabin, cabins[p - 1]);
             QCOMPARE(store.at(p).adults, adults[p - 1]);
             QCOMPARE(store.at(p).extraDays, extraDays[p - 1]);
+            QCOMPARE(store.at(p).daysBefore, daysBefore[p - 1]);
             QCOMPARE(store.at(p).destination.code.size(), 3); // the six fields are as before
         }
         QVERIFY(store.save());
@@ -143,20 +160,24 @@ private slots:
         QTest::addColumn<Cabin>("cabin");
         QTest::addColumn<int>("adults");
         QTest::addColumn<int>("extraDays");
+        QTest::addColumn<int>("daysBefore");
         QTest::addColumn<QString>("tail"); // after "...;SYD;LON"
-        QTest::newRow("1 adult, exact date") << Cabin::Any << 1 << 0 << "";
-        QTest::newRow("economy") << Cabin::Economy << 1 << 0 << ";Economy";
-        QTest::newRow("first") << Cabin::First << 1 << 0 << ";First";
-        QTest::newRow("2 adults") << Cabin::Any << 2 << 0 << ";Any;2";
-        QTest::newRow("3 days later") << Cabin::Any << 1 << 3 << ";Any;1;3";
-        QTest::newRow("business for 2") << Cabin::Business << 2 << 0 << ";Business;2";
-        QTest::newRow("everything") << Cabin::First << 9 << 6 << ";First;9;6";
+        QTest::newRow("1 adult, exact date") << Cabin::Any << 1 << 0 << 0 << "";
+        QTest::newRow("economy") << Cabin::Economy << 1 << 0 << 0 << ";Economy";
+        QTest::newRow("first") << Cabin::First << 1 << 0 << 0 << ";First";
+        QTest::newRow("2 adults") << Cabin::Any << 2 << 0 << 0 << ";Any;2";
+        QTest::newRow("3 days later") << Cabin::Any << 1 << 3 << 0 << ";Any;1;3";
+        QTest::newRow("business for 2") << Cabin::Business << 2 << 0 << 0 << ";Business;2";
+        QTest::newRow("2 days earlier") << Cabin::Any << 1 << 0 << 2 << ";Any;1;0;2";
+        QTest::newRow("3 days either side") << Cabin::Economy << 1 << 3 << 3 << ";Economy;1;3;3";
+        QTest::newRow("everything") << Cabin::First << 9 << 6 << 0 << ";First;9;6";
     }
     void choicesWriteOnlyTheFieldsTheyNeed()
     {
         QFETCH(Cabin, cabin);
         QFETCH(int, adults);
         QFETCH(int, extraDays);
+        QFETCH(int, daysBefore);
         QFETCH(QString, tail);
         CityLists codes;
         codes.names = {"Sydney", "London"};
@@ -165,6 +186,7 @@ private slots:
         ItineraryChoice choice{"Sydney", 0, "London", 1, QDate(2027, 2, 1), "Morning", cabin};
         choice.adults = adults;
         choice.extraDays = extraDays;
+        choice.daysBefore = daysBefore;
         store.add(*itineraryOf(choice, codes));
         QVERIFY(store.save());
         QCOMPARE(readFile(folder + "/Query.txt"), ("Sydney;London;01/02/2027;Morning;SYD;LON" + tail + "\r\n").toUtf8());
@@ -189,12 +211,78 @@ private slots:
         QTest::newRow("over a leap day")
             << "A;B;28/2/2028;Morning;SYD;LON;Any;1;2"
             << QList<QDate>{QDate(2028, 2, 28), QDate(2028, 2, 29), QDate(2028, 3, 1)};
+        QTest::newRow("days before, back over a month's start")
+            << "A;B;02/03/2027;Morning;SYD;LON;Any;1;1;3"
+            << QList<QDate>{QDate(2027, 2, 27), QDate(2027, 2, 28), QDate(2027, 3, 1), QDate(2027, 3, 2),
+                            QDate(2027, 3, 3)};
+        QTest::newRow("days before only")
+            << "A;B;01/01/2027;Morning;SYD;LON;Any;1;0;2"
+            << QList<QDate>{QDate(2026, 12, 30), QDate(2026, 12, 31), QDate(2027, 1, 1)};
     }
     void departureDatesRunOnFromTheDate()
     {
         QFETCH(QString, line);
         QFETCH(QList<QDate>, dates);
         QCOMPARE(readItineraryLine(line).itinerary.dates(), dates);
+    }
+
+    // A return journey's fields follow the tenth: its date, its days after
+    // and before, and whether only a whole trip counts. Each reads back as
+    // written; a way back that cannot be read leaves the line unwatched
+    // rather than watched one way.
+    void returnJourneysKeepTheirWayBack_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("dates");
+        QTest::addColumn<int>("searches");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("one way") << "A;B;05/02/2027;Morning;SYD;LON" << "05/02/2027" << 1 << "";
+        QTest::newRow("a return date") << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;14/02/2027"
+                                       << "05/02/2027, back 14/02/2027" << 2 << "";
+        QTest::newRow("days either side of both")
+            << "A;B;05/02/2027;Morning;SYD;LON;Business;2;1;2;14/02/2027;3;1;trip"
+            << "05/02/2027 -2 +1, back 14/02/2027 -1 +3" << 9 << "";
+        QTest::newRow("a way back that is no date")
+            << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;31/02/2027" << "" << 0
+            << "its return date \"31/02/2027\" is no day of the calendar";
+    }
+    void returnJourneysKeepTheirWayBack()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, dates);
+        QFETCH(int, searches);
+        QFETCH(QString, problem);
+        const ReadLine read = readItineraryLine(line);
+        QCOMPARE(read.problem, problem);
+        if (!problem.isEmpty())
+            return;
+        QCOMPARE(read.itinerary.datesText(), dates);
+        QCOMPARE(read.itinerary.searches(), searches);
+        QCOMPARE(itineraryLine(read.itinerary), line);
+        // The way back flies the other way.
+        if (read.itinerary.isReturn())
+            QCOMPARE(read.itinerary.leg(Itinerary::Return).origin.code, QString("LON"));
+    }
+
+    // As the date comes near, the days before it that are gone are no
+    // longer searched; the date and the days after it stay.
+    void daysBeforeStartTomorrow_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QList<QDate>>("dates");
+        const QDate d(2027, 1, 10);
+        QTest::newRow("all ahead") << QDate(2027, 1, 6) << QList<QDate>{d.addDays(-3), d.addDays(-2), d.addDays(-1), d, d.addDays(1)};
+        QTest::newRow("the first is today") << QDate(2027, 1, 7) << QList<QDate>{d.addDays(-2), d.addDays(-1), d, d.addDays(1)};
+        QTest::newRow("the date is tomorrow") << QDate(2027, 1, 9) << QList<QDate>{d, d.addDays(1)};
+        QTest::newRow("the date has gone") << QDate(2027, 1, 12) << QList<QDate>{d, d.addDays(1)};
+    }
+    void daysBeforeStartTomorrow()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QList<QDate>, dates);
+        const Itinerary it = readItineraryLine("A;B;10/01/2027;Morning;SYD;LON;Any;1;1;3").itinerary;
+        QCOMPARE(it.dates(today), dates);
+        QCOMPARE(it.searches(today), dates.size());
     }
 
     // A line that is no itinerary is kept as it stands, says why, and makes

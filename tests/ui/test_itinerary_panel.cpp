@@ -6,8 +6,10 @@
 
 #include "itineraries/ItineraryEditing.h"
 #include "results/ResultsViewModel.h"
+#include "ui/DateField.h"
 #include "ui/ImageButton.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -89,6 +91,166 @@ private slots:
         rig.boxes.answers = {MsgAnswer::Yes};
         click(rig.find<ImageButton>("deleteItineraryButton"));
         QCOMPARE(size->text(), QString("5 searches, about 3 minutes per check"));
+    }
+
+    // Days either side of the date: the line written and the dates listed,
+    // or the refusal that says what can be chosen, with nothing written.
+    void daysEitherSideOfTheDate_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("message"); // empty when added
+        QTest::addColumn<QString>("listed"); // the dates the list shows; the fields after the sixth
+        QTest::newRow("two before, one after")
+            << QDate(2026, 12, 20) << "From 2 days earlier" << "Up to 1 day later" << ""
+            << "20/12/2026 -2 +1;Any;1;1;2";
+        QTest::newRow("three before, back to tomorrow")
+            << QDate(2026, 12, 12) << "From 3 days earlier" << "Exact date" << "" << "12/12/2026 -3;Any;1;0;3";
+        QTest::newRow("before tomorrow")
+            << QDate(2026, 12, 10) << "From 2 days earlier" << "Exact date"
+            << "10/12/2026 with 2 days before it reaches back past 09/12/2026, the first date the airline "
+               "searches: choose from 1 day earlier."
+            << "";
+        QTest::newRow("more than seven days")
+            << QDate(2027, 1, 20) << "From 3 days earlier" << "Up to 4 days later"
+            << "A watch searches at most 7 days: with 4 days later, choose from 2 days earlier." << "";
+        QTest::newRow("past the last date")
+            << QDate(2027, 11, 25) << "From 1 day earlier" << "Up to 2 days later"
+            << "25/11/2027 and the 2 days after it reach past 26/11/2027, the last date the airline searches: "
+               "choose up to 1 day later."
+            << "";
+    }
+    void daysEitherSideOfTheDate()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QString, message);
+        QFETCH(QString, listed);
+        WindowRig rig("either side");
+        rig.storeMember();
+        rig.open();
+        rig.find<DateField>("dateField")->setDate(date);
+        choose(rig, "originChoice", "Sydney");
+        choose(rig, "destinationChoice", "Perth");
+        choose(rig, "daysBeforeChoice", before);
+        choose(rig, "extraDaysChoice", after);
+        click(rig.find<ImageButton>("addItineraryButton"));
+        auto* list = rig.find<QTreeWidget>("itineraryList");
+        if (!message.isEmpty()) {
+            QCOMPARE(rig.boxes.shown.size(), 1);
+            QCOMPARE(rig.boxes.shown[0].text, message);
+            QCOMPARE(list->topLevelItemCount(), 0);
+            QVERIFY(!QFile::exists(rig.folder + "/Query.txt"));
+            return;
+        }
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QCOMPARE(list->topLevelItemCount(), 1);
+        const QStringList expected = listed.split(';');
+        QCOMPARE(list->topLevelItem(0)->text(2), expected[0]);
+        QCOMPARE(readFile(rig.folder + "/Query.txt"),
+                 QString("Sydney;Perth;%1;Morning;SYD;PER;%2\r\n")
+                     .arg(date.toString("dd/MM/yyyy"), expected.mid(1).join(';'))
+                     .toUtf8());
+    }
+
+    // What a watch costs is told while it is made, before Save, and says by
+    // how much it would take the list past the limit of a check.
+    void aWatchTellsItsCostBeforeItIsAdded_data()
+    {
+        QTest::addColumn<int>("itineraries"); // each up to 3 days later: 4 searches
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("cost");
+        QTest::newRow("the exact date") << 0 << "From the date" << "Exact date" << "This watch: 1 day = 1 search";
+        QTest::newRow("days either side")
+            << 2 << "From 2 days earlier" << "Up to 3 days later" << "This watch: 6 days = 6 searches";
+        QTest::newRow("up to the limit")
+            << 24 << "From the date" << "Up to 3 days later" << "This watch: 4 days = 4 searches";
+        QTest::newRow("past the limit")
+            << 24 << "From 1 day earlier" << "Up to 5 days later"
+            << "This watch: 7 days = 7 searches, 3 searches past the limit of 100 with the list's 96";
+    }
+    void aWatchTellsItsCostBeforeItIsAdded()
+    {
+        QFETCH(int, itineraries);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QString, cost);
+        WindowRig rig("cost");
+        rig.storeMember();
+        watchFlexible(rig, itineraries, 3);
+        rig.state.watchList.save();
+        rig.open();
+        rig.find<DateField>("dateField")->setDate(QDate(2027, 1, 20));
+        choose(rig, "daysBeforeChoice", before);
+        choose(rig, "extraDaysChoice", after);
+        auto* label = rig.find<QLabel>("watchCostLabel");
+        QVERIFY(label);
+        QCOMPARE(label->text(), cost);
+    }
+
+    // A return journey made on the panel: its cost told beforehand, the line
+    // written with the way back, or the refusal of a way back that cannot be.
+    void aReturnJourneyIsMadeOnThePanel_data()
+    {
+        QTest::addColumn<QDate>("back");
+        QTest::addColumn<QString>("backAfter");
+        QTest::addColumn<bool>("wholeTrip");
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<QString>("message"); // empty when added
+        QTest::addColumn<QString>("tail");    // after "...;SYD;PER;Any;1;1;1"
+        QTest::newRow("same days both ways")
+            << QDate(2027, 1, 30) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches" << ""
+            << ";30/01/2027;1;1";
+        QTest::newRow("a whole trip, other days")
+            << QDate(2027, 1, 30) << "Exact date" << true << "This watch: 3 days out + 2 days back = 5 searches" << ""
+            << ";30/01/2027;0;1;trip";
+        QTest::newRow("back before out")
+            << QDate(2027, 1, 19) << "Exact date" << false << "This watch: 3 days out + 2 days back = 5 searches"
+            << "Please choose a return date on or after the departure date, 20/01/2027." << "";
+        QTest::newRow("back past the last date")
+            << QDate(2027, 11, 26) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches"
+            << "Return: 26/11/2027 and the 1 days after it reach past 26/11/2027, the last date the airline "
+               "searches: choose the exact date."
+            << "";
+    }
+    void aReturnJourneyIsMadeOnThePanel()
+    {
+        QFETCH(QDate, back);
+        QFETCH(QString, backAfter);
+        QFETCH(bool, wholeTrip);
+        QFETCH(QString, cost);
+        QFETCH(QString, message);
+        QFETCH(QString, tail);
+        WindowRig rig("return");
+        rig.storeMember();
+        rig.open();
+        rig.find<DateField>("dateField")->setDate(QDate(2027, 1, 20));
+        choose(rig, "originChoice", "Sydney");
+        choose(rig, "destinationChoice", "Perth");
+        choose(rig, "daysBeforeChoice", "From 1 day earlier");
+        choose(rig, "extraDaysChoice", "Up to 1 day later");
+        auto* returnCheck = rig.find<QCheckBox>("returnCheck");
+        QVERIFY(returnCheck);
+        QVERIFY(!rig.find<QWidget>("returnDateField")->isEnabled());
+        returnCheck->setChecked(true);
+        rig.find<DateField>("returnDateField")->setDate(back);
+        choose(rig, "returnDaysBeforeChoice", "From 1 day earlier");
+        choose(rig, "returnDaysAfterChoice", backAfter);
+        rig.find<QCheckBox>("wholeTripCheck")->setChecked(wholeTrip);
+        QCOMPARE(rig.find<QLabel>("watchCostLabel")->text(), cost);
+        click(rig.find<ImageButton>("addItineraryButton"));
+        if (!message.isEmpty()) {
+            QCOMPARE(rig.boxes.shown.size(), 1);
+            QCOMPARE(rig.boxes.shown[0].text, message);
+            QVERIFY(!QFile::exists(rig.folder + "/Query.txt"));
+            return;
+        }
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QCOMPARE(readFile(rig.folder + "/Query.txt"),
+                 ("Sydney;Perth;20/01/2027;Morning;SYD;PER;Any;1;1;1" + tail + "\r\n").toUtf8());
     }
 
     // Rows of one trip for other seats read differently in the results

@@ -25,7 +25,9 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QTreeWidget>
 #include <QScreen>
 #include <QDir>
 #include <QElapsedTimer>
@@ -364,6 +366,44 @@ void shootTravellers(MainWindow& w, const ShotOptions& o)
     shootWindow(w, QStringLiteral("itineraries-travellers"), o);
 }
 
+// A return journey being made, then its results with the days of each leg.
+void shootReturnTrip(MainWindow& w, CheckResults& results, const ShotOptions& o)
+{
+    w.showItineraryPanel();
+    const auto choose = [&w](const char* box, const QString& text) {
+        auto* choice = w.findChild<QComboBox*>(QLatin1String(box));
+        choice->setCurrentIndex(choice->findText(text));
+    };
+    choose("originChoice", QStringLiteral("Sydney"));
+    choose("destinationChoice", QStringLiteral("Melbourne"));
+    choose("cabinChoice", QStringLiteral("Any"));
+    choose("adultsChoice", QStringLiteral("2 adults"));
+    w.findChild<DateField*>(QStringLiteral("dateField"))->setDate(QDate(2027, 6, 15));
+    choose("daysBeforeChoice", QStringLiteral("From 1 day earlier"));
+    choose("extraDaysChoice", QStringLiteral("Up to 2 days later"));
+    w.findChild<QCheckBox*>(QStringLiteral("returnCheck"))->setChecked(true);
+    w.findChild<DateField*>(QStringLiteral("returnDateField"))->setDate(QDate(2027, 6, 27));
+    choose("returnDaysBeforeChoice", QStringLiteral("From 1 day earlier"));
+    choose("returnDaysAfterChoice", QStringLiteral("Up to 2 days later"));
+    w.findChild<QCheckBox*>(QStringLiteral("wholeTripCheck"))->setChecked(true);
+    shootWindow(w, QStringLiteral("itineraries-return"), o);
+
+    emit w.findChild<ImageButton*>(QStringLiteral("addItineraryButton"))->activated();
+    ItineraryResult trip;
+    trip.wholeTripOnly = true;
+    for (int d = 0; d < 4; ++d)
+        trip.days << sampleOutcome(QDate(2027, 6, 14).addDays(d), d == 1 || d == 3, QString(), sampleFlights(3, d));
+    for (int d = 0; d < 4; ++d) {
+        trip.days << sampleOutcome(QDate(2027, 6, 26).addDays(d), d == 1, QString(), sampleFlights(3, d + 1));
+        trip.days.last().leg = Itinerary::Return;
+    }
+    results.set(w.findChild<QTreeWidget*>(QStringLiteral("itineraryList"))->topLevelItemCount(), trip);
+    w.showResultsPanel();
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
+    list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
+    shootWindow(w, QStringLiteral("results-return"), o);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -406,6 +446,7 @@ int main(int argc, char* argv[])
         if (!options->dark)
             shootLongReasons(w, *options);
         shootTravellers(w, *options);
+        shootReturnTrip(w, rig.results(), *options);
     }
     return options->linger ? app.exec() : 0;
 }

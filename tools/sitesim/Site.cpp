@@ -302,6 +302,10 @@ void Site::search(Incoming& in, httplib::Response& res)
         in.entry.insert(QStringLiteral("adults"), check.adults);
     if (check.date.isValid())
         in.entry.insert(QStringLiteral("date"), check.date.toString(QStringLiteral("dd/MM/yyyy")));
+    if (!check.from.isEmpty())
+        in.entry.insert(QStringLiteral("from"), check.from);
+    if (!check.to.isEmpty())
+        in.entry.insert(QStringLiteral("to"), check.to);
 
     std::optional<FaultSpec> fault;
     bool live = false;
