@@ -144,17 +144,37 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     resultsList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     growRowsWithWrappedCells(*resultsList_);
     resultsList_->setIconSize(QSize(16, 16));
-    const auto arrangeColumns = [this, &results] {
-        // Only a flexible itinerary's check has days to show; without one
-        // the column would push "Last seen" out of sight for nothing.
-        // So for a column of why a check could not answer.
-        for (const int column : {ResultsViewModel::kDaysColumn, ResultsViewModel::kNotCheckedColumn}) {
-            bool any = false;
-            for (int r = 0; r < results.rowCount() && !any; ++r)
-                any = !results.index(r, column).data().toString().isEmpty();
-            resultsList_->setColumnHidden(column, !any);
-        }
+    // Only a flexible itinerary's check has days to show; without one the
+    // column would push "Last seen" out of sight for nothing. So for a
+    // column of why a check could not answer.
+    const auto anyIn = [&results](int column) {
+        for (int r = 0; r < results.rowCount(); ++r)
+            if (!results.index(r, column).data().toString().isEmpty())
+                return true;
+        return false;
+    };
+    const auto arrangeColumns = [this, anyIn] {
+        for (const int column : {ResultsViewModel::kDaysColumn, ResultsViewModel::kNotCheckedColumn})
+            resultsList_->setColumnHidden(column, !anyIn(column));
         fitColumns();
+    };
+    // A session changes its rows one by one: a row shows a column it needs
+    // at once, the whole list is looked through only when a shown column
+    // may have emptied, and the widths are fitted once the changes rest.
+    fitLater_.setSingleShot(true);
+    fitLater_.setInterval(0);
+    connect(&fitLater_, &QTimer::timeout, this, &ResultsPanel::fitColumns);
+    const auto rowsChanged = [this, &results, anyIn](const QModelIndex& from, const QModelIndex& to) {
+        for (const int column : {ResultsViewModel::kDaysColumn, ResultsViewModel::kNotCheckedColumn}) {
+            bool filled = false;
+            for (int r = from.row(); r <= to.row() && !filled; ++r)
+                filled = !results.index(r, column).data().toString().isEmpty();
+            if (filled)
+                resultsList_->setColumnHidden(column, false);
+            else if (!resultsList_->isColumnHidden(column))
+                resultsList_->setColumnHidden(column, !anyIn(column));
+        }
+        fitLater_.start();
     };
     resultsList_->viewport()->installEventFilter(this);
     // The columns are given their widths here: a header that stretches its
@@ -162,7 +182,7 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
     resultsList_->header()->setStretchLastSection(false);
     arrangeColumns();
     connect(&results, &QAbstractItemModel::modelReset, this, arrangeColumns);
-    connect(&results, &QAbstractItemModel::dataChanged, this, arrangeColumns);
+    connect(&results, &QAbstractItemModel::dataChanged, this, rowsChanged);
     // What a check finds about the itinerary in view shows as it comes.
     connect(&results_, &CheckResults::changed, this, [this](int position) {
         if (position == shownPosition_)

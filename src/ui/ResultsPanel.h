@@ -3,6 +3,7 @@
 #include "ui/Panel.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 
 class QComboBox;
@@ -46,6 +47,7 @@ protected:
 
 private:
     void fitColumns();
+    QTimer fitLater_; // the widths fitted once a burst of changes rests
     QTreeView* makeResultsList(ResultsViewModel& results);
     QTabWidget* makeDetailTabs();
     QVBoxLayout* makeCommands();
