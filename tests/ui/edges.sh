@@ -44,14 +44,6 @@ stop_program() {
   kill "$zelvane" 2>/dev/null || problems+=("the program had ended by itself ($edge)")
   set +e; wait "$zelvane"; set -e
 }
-# The outer rectangle of a window, frame included: left top right bottom (exclusive).
-edges() {
-  local w=$1 frame
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  frame=$(xprop -id "$w" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' | tr -d ' ') || true
-  IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
-  echo $((X - ${fl:-0})) $((Y - ${ft:-0})) $((X + WIDTH + ${fr:-0})) $((Y + HEIGHT + ${fb:-0}))
-}
 popups() { windows_of "$zelvane" '^Reminder$' 200 300; }
 menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
 no_menu() { ! menu_window >/dev/null; }

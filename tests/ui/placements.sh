@@ -23,15 +23,6 @@ stop_program() {
   kill "$zelvane"
   set +e; wait "$zelvane"; set -e
 }
-# The outer rectangle of a window, frame included: left top right bottom.
-edges() {
-  local w=$1 frame
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  # X and Y are the client's; a window manager's frame adds to each side.
-  frame=$(xprop -id "$w" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' | tr -d ' ') || true
-  IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
-  echo $((X - ${fl:-0})) $((Y - ${ft:-0})) $((X + WIDTH + ${fr:-0})) $((Y + HEIGHT + ${fb:-0}))
-}
 
 # The tray menu above a 40-pixel panel.
 start_display 1366x768 tray wm panel=40
