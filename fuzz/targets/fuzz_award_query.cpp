@@ -80,10 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const ReadLine read = readItineraryLine(QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!read.problem.isEmpty())
         return 0;
-    const QList<QDate> dates = read.itinerary.dates();
-    if (dates.size() != read.itinerary.searches())
+    // A return journey searches its way back too, each leg as a one-way flight.
+    const QList<Itinerary::Search> searches = read.itinerary.plannedSearches();
+    if (searches.size() != read.itinerary.searches())
         __builtin_trap();
-    for (const QDate& date : dates)
-        checkAddress(awardSearchUrl(kBase, read.itinerary, date), kKeys, date);
+    for (const Itinerary::Search& search : searches)
+        checkAddress(awardSearchUrl(kBase, read.itinerary.leg(search.leg), search.date), kKeys, search.date);
     return 0;
 }
