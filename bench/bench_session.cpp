@@ -246,6 +246,19 @@ int main(int argc, char* argv[])
             flexibleLines << QStringList{from, to, date, "Morning", from, to, "Any", "1", "3"}.join(';');
         }
     }
+    // And 10 trips of 10 searches each: two origins, a day before the date
+    // out, two days after the date back.
+    QStringList tripLines;
+    for (int i = 0; i < kItineraries / 10; ++i) {
+        const QString from = codes[i % codes.size()], nearby = codes[(i + 1) % codes.size()],
+                      to = codes[(i + 4) % codes.size()];
+        const QDate out = QDate(2027, 2, 1).addDays(3 * i);
+        tripLines << QStringList{from, to, out.toString("dd/MM/yyyy"), "Morning", from, to, "Any", "1", "0", "1",
+                                 out.addDays(10).toString("dd/MM/yyyy"), "2", "0", "", nearby + "/" + nearby}
+                         .join(';');
+        available << QJsonObject{{"from", nearby}, {"to", to}, {"date", out.toString("dd/MM/yyyy")}}
+                  << QJsonObject{{"from", to}, {"to", from}, {"date", out.addDays(11).toString("dd/MM/yyyy")}};
+    }
     SiteSim sim(QString::fromUtf8(QJsonDocument(QJsonObject{{"available", available}})
                                       .toJson(QJsonDocument::Compact)),
                 true);
@@ -283,7 +296,7 @@ int main(int argc, char* argv[])
         int available = 0;
         bool completed = true;
     };
-    Figures single, flexible;
+    Figures single, flexible, trips;
     const auto measure = [&](const QStringList& watch, Figures& f) {
         watchLines(state.watchList, watch);
         QElapsedTimer wall;
@@ -300,22 +313,26 @@ int main(int argc, char* argv[])
     for (int round = 0; round < 3; ++round) {
         measure(lines, single);
         measure(flexibleLines, flexible);
+        measure(tripLines, trips);
     }
     const auto middle = [](QList<double> v) {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
     for (const auto& [name, f] : {std::pair{"100 itineraries of one date", &single},
-                                  std::pair{"25 itineraries of four dates", &flexible}})
+                                  std::pair{"25 itineraries of four dates", &flexible},
+                                  std::pair{"10 return trips from two airports, days either side", &trips}})
         std::printf("%s, 100 searches over HTTPS, pauses scaled to 0 (%s, %d dates with seats):\n"
                     "  per search: wall %.2f ms, engine CPU %.2f ms; VmRSS after %lld kB\n",
                     name, f->completed ? "completed" : "NOT completed", f->available,
                     middle(f->wallMs), middle(f->cpuMs), f->rssKb);
+    std::printf("  trips against single: CPU per search %+.1f %%, VmRSS %+lld kB  [goal: within 10 %%, flat]\n",
+                (middle(trips.cpuMs) / middle(single.cpuMs) - 1) * 100, trips.rssKb - single.rssKb);
     std::printf("  flexible against single: CPU per search %+.1f %%  [goal: within 10 %%]\n"
                 "  whole session: wall %.2f s, peak memory (VmHWM) %s  [goal: < 3 s wall, < 80 MB]\n",
                 (middle(flexible.cpuMs) / middle(single.cpuMs) - 1) * 100,
                 middle(single.wallMs) * kItineraries / 1000, procStatus("VmHWM:").constData());
-    const bool completed = single.completed && flexible.completed;
+    const bool completed = single.completed && flexible.completed && trips.completed;
 
     sim.stop();
     const int wrong = longRun(state, engine, b1);

@@ -124,7 +124,7 @@ bool CheckEngine::seatsBecameAvailable(int position) const
     for (const SearchOutcome& d : results_.at(position).days) {
         if (!d.seats())
             continue;
-        const ItineraryKey key = historyKey(it.leg(d.leg), d.date);
+        const ItineraryKey key = historyKey(it, d);
         if (parts_.announced.isOpening(key, outcomeChanged(parts_.history.lastCheckedOutcome(key), CheckOutcome::Available)))
             return true;
     }
@@ -359,26 +359,32 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
         say(status::checking(p));
         results_.set(p, {});
         const QList<Itinerary::Search> dates = itinerary.plannedSearches(parts_.clock.now().date());
-        const Itinerary legs[] = {itinerary.leg(Itinerary::Outbound), itinerary.leg(Itinerary::Return)};
+        // The pair and the leg a search was for go with what it found.
+        const auto searchedFor = [&itinerary](SearchOutcome o, const Itinerary::Search& s) {
+            const Itinerary one = itinerary.searched(s);
+            o.leg = s.leg;
+            o.from = one.origin;
+            o.to = one.destination;
+            return o;
+        };
         ItineraryResult result;
         result.wholeTripOnly = itinerary.wholeTripOnly;
         for (int d = 0; d < dates.size(); ++d) {
             // One search per date of each leg, each with every pause a search has.
             if (dates.size() > 1)
                 say(status::checkingDay(p, dates[d].date));
-            DateSearch searched = co_await searchDate(p, d, legs[dates[d].leg], dates[d].date);
-            searched.outcome.leg = dates[d].leg;
-            result.days << searched.outcome;
+            DateSearch searched = co_await searchDate(p, d, itinerary.searched(dates[d]), dates[d].date);
+            result.days << searchedFor(searched.outcome, dates[d]);
             if (searched.step == DateSearch::Read)
                 continue;
             // What was found so far stands and is told; the rest is not known.
             stoppedAt_ = p;
             const QString stopped = searched.step == DateSearch::LoggedOut ? searched.outcome.reason
                                                                            : stoppedBeforeText(p, trouble_.reason);
-            for (int rest = d + 1; rest < dates.size(); ++rest) {
-                result.days << SearchOutcome::notKnown(dates[rest].date, stopped, searched.step == DateSearch::LoggedOut);
-                result.days.last().leg = dates[rest].leg;
-            }
+            for (int rest = d + 1; rest < dates.size(); ++rest)
+                result.days << searchedFor(SearchOutcome::notKnown(dates[rest].date, stopped,
+                                                                   searched.step == DateSearch::LoggedOut),
+                                           dates[rest]);
             results_.set(p, result);
             if (result.availability() == Availability::Seats)
                 announce(p);

@@ -41,12 +41,48 @@ QList<QDate> Itinerary::dates(const QDate& today) const
     return days;
 }
 
-Itinerary Itinerary::leg(int which) const
+QList<City> Itinerary::origins() const
+{
+    return QList<City>{origin} + moreOrigins;
+}
+
+QList<City> Itinerary::destinations() const
+{
+    return QList<City>{destination} + moreDestinations;
+}
+
+namespace {
+
+QString cityNames(const QList<City>& cities)
+{
+    QStringList names;
+    for (const City& c : cities)
+        names << c.name;
+    return names.join(QStringLiteral(" or "));
+}
+
+} // namespace
+
+QString Itinerary::originNames() const
+{
+    return cityNames(origins());
+}
+
+QString Itinerary::destinationNames() const
+{
+    return cityNames(destinations());
+}
+
+Itinerary Itinerary::leg(int which, int originAt, int destinationAt) const
 {
     Itinerary one = *this;
     one.returnDate = QDate();
     one.returnExtraDays = one.returnDaysBefore = 0;
     one.wholeTripOnly = false;
+    one.origin = origins().value(originAt, origin);
+    one.destination = destinations().value(destinationAt, destination);
+    one.moreOrigins.clear();
+    one.moreDestinations.clear();
     if (which == Return) {
         std::swap(one.origin, one.destination);
         one.date = returnDate;
@@ -59,9 +95,14 @@ Itinerary Itinerary::leg(int which) const
 QList<Itinerary::Search> Itinerary::plannedSearches(const QDate& today) const
 {
     QList<Search> all;
-    for (int l = 0; l < legs(); ++l)
-        for (const QDate& d : leg(l).dates(today))
-            all.append({l, d});
+    const int from = int(moreOrigins.size()) + 1, to = int(moreDestinations.size()) + 1;
+    for (int l = 0; l < legs(); ++l) {
+        const QList<QDate> days = leg(l).dates(today);
+        for (int o = 0; o < from; ++o)
+            for (int d = 0; d < to; ++d)
+                for (const QDate& day : days)
+                    all.append({l, day, o, d});
+    }
     return all;
 }
 
@@ -93,10 +134,12 @@ QString Itinerary::searchesBreakdown() const
 {
     const int out = daysBefore + 1 + extraDays;
     const int back = returnDaysBefore + 1 + returnExtraDays;
-    QString factors = daysText(out);
+    const QString pairsFactor = pairs() > 1 ? QStringLiteral("%1 pairs × ").arg(pairs()) : QString();
+    QString factors = pairsFactor + daysText(out);
     if (isReturn())
-        factors = out == back ? QStringLiteral("2 legs × ") + daysText(out)
-                              : QStringLiteral("%1 out + %2 back").arg(daysText(out), daysText(back));
+        factors = out == back ? QStringLiteral("2 legs × ") + pairsFactor + daysText(out)
+                  : pairs() > 1 ? QStringLiteral("%1(%2 out + %3 back)").arg(pairsFactor, daysText(out), daysText(back))
+                                : QStringLiteral("%1 out + %2 back").arg(daysText(out), daysText(back));
     return QStringLiteral("%1 = %2").arg(factors, searchCountText(searches()));
 }
 

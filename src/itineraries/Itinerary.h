@@ -16,6 +16,9 @@ inline constexpr int kMaxExtraDays = 6;
 inline constexpr int kMaxDaysBefore = 3;
 // The days before, the date and the days after together.
 inline constexpr int kMaxFlexibleDays = 7;
+// Nearby airports: a watch flies from one of up to three cities to one of
+// up to three, each pair its own searches.
+inline constexpr int kMaxCitiesEachEnd = 3;
 
 // The cabin an itinerary wants seats in.
 enum class Cabin { Any, Economy, Business, First };
@@ -50,20 +53,35 @@ struct Itinerary {
     int returnDaysBefore = 0;
     // Seats count only when both legs have them on dates that make a trip.
     bool wholeTripOnly = false;
+    // Nearby airports: the other cities it may fly from and to, after
+    // `origin` and `destination`; each holds at most kMaxCitiesEachEnd - 1.
+    QList<City> moreOrigins;
+    QList<City> moreDestinations;
 
     bool operator==(const Itinerary&) const = default;
 
     enum Leg { Outbound = 0, Return = 1 };
     bool isReturn() const { return returnDate.isValid(); }
     int legs() const { return isReturn() ? 2 : 1; }
-    // One leg as a one-way flight: the return flies from the destination
-    // back to the origin, on its own dates.
-    Itinerary leg(int which) const;
-    // Each award search of a check, leg by leg, each leg's dates in order.
+    // The cities at each end, `origin` and `destination` first.
+    QList<City> origins() const;
+    QList<City> destinations() const;
+    int pairs() const { return int((1 + moreOrigins.size()) * (1 + moreDestinations.size())); }
+    // "Sydney", "Sydney or Newcastle"
+    QString originNames() const;
+    QString destinationNames() const;
+    // One leg between one pair of its cities as a one-way flight: the
+    // return flies from the destination back to the origin, on its own dates.
+    Itinerary leg(int which, int originAt = 0, int destinationAt = 0) const;
+    // Each award search of a check: leg by leg, in each leg pair by pair
+    // (origins(), destinations() positions), each pair's dates in order.
     struct Search {
         int leg = Outbound;
         QDate date;
+        int origin = 0;
+        int destination = 0;
     };
+    Itinerary searched(const Search& search) const { return leg(search.leg, search.origin, search.destination); }
     QList<Search> plannedSearches(const QDate& today = QDate()) const;
 
     // Every departure date of the outbound leg, in date order; each is one
@@ -72,7 +90,7 @@ struct Itinerary {
     QList<QDate> dates(const QDate& today = QDate()) const;
     int searches(const QDate& today = QDate()) const;
     // How its searches come about, each factor one of its choices:
-    // "4 days = 4 searches".
+    // "4 days = 4 searches", "2 legs × 2 pairs × 4 days = 16 searches".
     QString searchesBreakdown() const;
     // "25/12/2026", "25/12/2026 +3" with three days after it, "25/12/2026 -2 +3"
     // with two before it too; a return journey adds ", back 03/01/2027 +1".

@@ -31,6 +31,22 @@ std::optional<Itinerary> itineraryOf(const ItineraryChoice& c, const CityLists& 
                                          std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - it.returnExtraDays));
         it.wholeTripOnly = c.wholeTripOnly;
     }
+    const auto nearby = [&cities](const QList<CityChoice>& chosen, const City& first, QList<City>& more) {
+        for (const CityChoice& city : chosen) {
+            if (city.index < 0)
+                continue;
+            const std::optional<QString> code = cities.codeFor(city.name, city.index);
+            if (!code)
+                return false;
+            const City c{city.name, *code};
+            if (c.code != first.code && std::none_of(more.cbegin(), more.cend(), [&c](const City& m) { return m.code == c.code; })
+                && more.size() < kMaxCitiesEachEnd - 1)
+                more.append(c);
+        }
+        return true;
+    };
+    if (!nearby(c.moreOrigins, it.origin, it.moreOrigins) || !nearby(c.moreDestinations, it.destination, it.moreDestinations))
+        return std::nullopt;
     return it;
 }
 

@@ -12,6 +12,12 @@ namespace zelvane {
 class CityLists;
 class MessageBoxes;
 
+// A city chosen from the city list: its name and list position.
+struct CityChoice {
+    QString name;
+    int index = -1;
+};
+
 // What the itinerary panel has chosen when the user adds an itinerary.
 // A list position is -1 when nothing is selected.
 struct ItineraryChoice {
@@ -26,14 +32,18 @@ struct ItineraryChoice {
     int extraDays = 0;
     int daysBefore = 0;
     bool returnTrip = false;
-    QDate returnDate;
+    QDate returnDate{};
     int returnExtraDays = 0;
     int returnDaysBefore = 0;
     bool wholeTripOnly = false;
+    // Nearby airports; one with no position is left out.
+    QList<CityChoice> moreOrigins{};
+    QList<CityChoice> moreDestinations{};
 };
 
 // The itinerary the choices make, its city codes from the city lists;
-// nothing when a city has no code or no date is chosen.
+// nothing when a city has no code or no date is chosen. A nearby airport
+// chosen twice, or the same as the first, is searched once.
 std::optional<Itinerary> itineraryOf(const ItineraryChoice& choice, const CityLists& cities);
 
 // The commands of the itinerary panel on the watch list; whatever keeps

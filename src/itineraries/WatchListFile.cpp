@@ -12,6 +12,33 @@ namespace {
 constexpr int kFieldsNeeded = 6;
 const QChar kSeparator = QLatin1Char(';');
 const QString kWholeTrip = QStringLiteral("trip");
+const QChar kCitySeparator = QLatin1Char('|');
+const QChar kCodeSeparator = QLatin1Char('/');
+
+// "Newcastle/NTL|Maitland/MTL": the code after a name's last "/", so a name
+// may hold one ("Dallas/Fort Worth/DFW"). Nothing when a city has no code.
+std::optional<QList<City>> readCities(const QString& field)
+{
+    QList<City> cities;
+    if (field.trimmed().isEmpty())
+        return cities;
+    for (const QString& part : field.split(kCitySeparator)) {
+        const qsizetype at = part.lastIndexOf(kCodeSeparator);
+        const QString code = at < 0 ? QString() : part.mid(at + 1).trimmed();
+        if (code.isEmpty())
+            return std::nullopt;
+        cities.append({part.left(at), code});
+    }
+    return cities;
+}
+
+QString citiesField(const QList<City>& cities)
+{
+    QStringList parts;
+    for (const City& c : cities)
+        parts << c.name + kCodeSeparator + c.code;
+    return parts.join(kCitySeparator);
+}
 
 // The number in a field within [low, high]; anything else is the default.
 int numberField(const QStringList& fields, int index, int low, int high, int fallback)
@@ -64,6 +91,10 @@ ReadLine readItineraryLine(const QString& line)
             std::min(numberField(f, 12, 0, kMaxDaysBefore, 0), kMaxFlexibleDays - 1 - it.returnExtraDays);
         it.wholeTripOnly = f.value(13).trimmed().compare(kWholeTrip, Qt::CaseInsensitive) == 0;
     }
+    const std::optional<QList<City>> moreOrigins = readCities(f.value(14));
+    const std::optional<QList<City>> moreDestinations = readCities(f.value(15));
+    it.moreOrigins = moreOrigins.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
+    it.moreDestinations = moreDestinations.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
     if (f.size() < kFieldsNeeded)
         read.problem = QStringLiteral("it has %1 of the six fields an itinerary needs").arg(f.size());
     else if (!date)
@@ -73,6 +104,9 @@ ReadLine readItineraryLine(const QString& line)
         read.problem = QStringLiteral("its return date \"%1\" is no day of the calendar").arg(returnField);
     else if (it.origin.code.trimmed().isEmpty() || it.destination.code.trimmed().isEmpty())
         read.problem = QStringLiteral("it has no city code");
+    else if (!moreOrigins || !moreDestinations)
+        // Never watched from fewer airports than the user asked for.
+        read.problem = QStringLiteral("a nearby airport in it has no city code");
     return read;
 }
 
@@ -92,6 +126,8 @@ QString itineraryLine(const Itinerary& it)
         {QString::number(it.returnExtraDays), QStringLiteral("0")},
         {QString::number(it.returnDaysBefore), QStringLiteral("0")},
         {it.wholeTripOnly ? kWholeTrip : QString(), QString()},
+        {citiesField(it.moreOrigins), QString()},
+        {citiesField(it.moreDestinations), QString()},
     };
     qsizetype needed = options.size();
     while (needed > 0 && options[needed - 1].first == options[needed - 1].second)

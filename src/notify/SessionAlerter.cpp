@@ -38,7 +38,7 @@ QList<MailRow> mailRows(const WatchList& list, const CheckResults& results)
         const Itinerary& it = list.at(p);
         const ItineraryResult& r = results.at(p);
         const SeatTexts texts = seatTexts(it, r);
-        rows.append({it.origin.name, it.destination.name, texts.dates, r.availability(), texts.seats,
+        rows.append({it.originNames(), it.destinationNames(), texts.dates, r.availability(), texts.seats,
                      texts.severalDates, r.reason()});
     }
     return rows;
@@ -169,8 +169,21 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
         // Only when it has some: a push waiting from before keeps its key.
         if (it.daysBefore > 0)
             keyParts << QString::number(it.daysBefore);
+        // A way back or nearby airports make another watch, whose push must
+        // not take the place of this one's.
+        if (it.isReturn())
+            keyParts << dateText(it.returnDate) << QString::number(it.returnDaysBefore)
+                     << QString::number(it.returnExtraDays) << QString::number(int(it.wholeTripOnly));
+        for (const QList<City>& more : {it.moreOrigins, it.moreDestinations}) {
+            if (more.isEmpty())
+                continue;
+            QStringList codes;
+            for (const City& c : more)
+                codes << c.code;
+            keyParts << codes.join(QLatin1Char('|'));
+        }
         const QString key = keyParts.join(QLatin1Char(';'));
-        flights.append({flightLine(it.origin.name, it.destination.name, texts.dates, it.timeOfDay, texts.seats), key});
+        flights.append({flightLine(it.originNames(), it.destinationNames(), texts.dates, it.timeOfDay, texts.seats), key});
     }
     return flights;
 }

@@ -183,7 +183,20 @@ QByteArray itineraryJson(int position, const Itinerary& it, const ItineraryResul
         seatDays.append(dateText(d));
     for (const FlightRow& f : result.flights())
         flights.append(QJsonArray::fromStringList(f));
-    const QJsonObject o{{QStringLiteral("position"), position},
+    // Each search as made: its leg, its pair and what it found.
+    QJsonArray searches;
+    for (const SearchOutcome& d : result.days)
+        searches.append(QJsonObject{{QStringLiteral("leg"), legName(d.leg)},
+                                    {QStringLiteral("from"), d.from.code},
+                                    {QStringLiteral("to"), d.to.code},
+                                    {QStringLiteral("date"), dateText(d.date)},
+                                    {QStringLiteral("state"), stateName(d.availability)}});
+    QJsonArray origins, destinations;
+    for (const City& c : it.origins())
+        origins.append(c.code);
+    for (const City& c : it.destinations())
+        destinations.append(c.code);
+    QJsonObject o{{QStringLiteral("position"), position},
                         {QStringLiteral("origin"), it.origin.code},
                         {QStringLiteral("destination"), it.destination.code},
                         {QStringLiteral("date"), dateText(it.date)},
@@ -194,7 +207,14 @@ QByteArray itineraryJson(int position, const Itinerary& it, const ItineraryResul
                         {QStringLiteral("state"), stateName(result.availability())},
                         {QStringLiteral("reason"), result.reason()},
                         {QStringLiteral("seatDays"), seatDays},
-                        {QStringLiteral("flights"), flights}};
+                        {QStringLiteral("flights"), flights},
+                        {QStringLiteral("searches"), searches}};
+    if (it.pairs() > 1) {
+        o.insert(QStringLiteral("origins"), origins);
+        o.insert(QStringLiteral("destinations"), destinations);
+    }
+    if (it.isReturn())
+        o.insert(QStringLiteral("returnDate"), dateText(it.returnDate));
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }
 
@@ -281,7 +301,7 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
             continue;
         }
-        QStringList line{QString::number(p), it.origin.name, it.destination.name, list.datesText(p), it.timeOfDay};
+        QStringList line{QString::number(p), it.originNames(), it.destinationNames(), list.datesText(p), it.timeOfDay};
         // Lines of one trip for other seats or days must not read alike; one
         // seat in any cabin on one date prints as it always did, and the
         // state stays the last field.

@@ -7,11 +7,19 @@ ItineraryKey historyKey(const Itinerary& it, const QDate& date)
     return {it.origin.code, it.destination.code, dateText(date), it.timeOfDay, cabinName(it.cabin), it.adults};
 }
 
+ItineraryKey historyKey(const Itinerary& it, const SearchOutcome& searched)
+{
+    ItineraryKey key = historyKey(it, searched.date);
+    key.origin = searched.from.code;
+    key.destination = searched.to.code;
+    return key;
+}
+
 QList<ItineraryKey> historyKeys(const Itinerary& it)
 {
     QList<ItineraryKey> keys;
     for (const Itinerary::Search& s : it.plannedSearches())
-        keys << historyKey(it.leg(s.leg), s.date);
+        keys << historyKey(it.searched(s), s.date);
     return keys;
 }
 

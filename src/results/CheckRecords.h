@@ -9,8 +9,10 @@ namespace zelvane {
 // How the history knows the search of one date of an itinerary: codes,
 // date, time of day, cabin, adults.
 ItineraryKey historyKey(const Itinerary& itinerary, const QDate& date);
-// One per date searched, leg by leg, each in date order; the return leg's
-// under its own direction.
+// The same for one search of a watch, under the pair it searched.
+ItineraryKey historyKey(const Itinerary& itinerary, const SearchOutcome& searched);
+// One per search, in the order they are made; the return leg's under its
+// own direction, each pair of nearby airports under its own codes.
 QList<ItineraryKey> historyKeys(const Itinerary& itinerary);
 // What the history records of a search.
 CheckOutcome historyOutcome(const SearchOutcome& outcome);

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <algorithm>
+#include <utility>
 
 namespace zelvane {
 
@@ -45,13 +46,37 @@ QString ItineraryResult::reason() const
     return {};
 }
 
+namespace {
+
+QList<QDate> inDateOrder(QList<QDate> days)
+{
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    return days;
+}
+
+// The pair as the watch names it, whichever way the leg flies.
+std::pair<QString, QString> watchPair(const SearchOutcome& d)
+{
+    return d.leg == Itinerary::Return ? std::pair(d.to.code, d.from.code) : std::pair(d.from.code, d.to.code);
+}
+
+QString noSeatsText(bool notKnown, int searched, const QString& unit)
+{
+    return notKnown ? QStringLiteral("not known")
+           : searched == 1 ? QStringLiteral("none")
+                           : QStringLiteral("none of %1 %2").arg(searched).arg(unit);
+}
+
+} // namespace
+
 QList<QDate> ItineraryResult::seatDays() const
 {
     QList<QDate> found;
     for (const SearchOutcome& d : days)
         if (d.seats())
             found << d.date;
-    return found;
+    return inDateOrder(found);
 }
 
 QList<QDate> ItineraryResult::seatDays(int leg) const
@@ -60,38 +85,85 @@ QList<QDate> ItineraryResult::seatDays(int leg) const
     for (const SearchOutcome& d : days)
         if (d.seats() && d.leg == leg)
             found << d.date;
-    return found;
+    return inDateOrder(found);
+}
+
+bool ItineraryResult::severalPairs() const
+{
+    return std::any_of(days.cbegin(), days.cend(),
+                       [this](const SearchOutcome& d) { return watchPair(d) != watchPair(days.first()); });
+}
+
+QString ItineraryResult::pairName(const City& from, const City& to)
+{
+    return from.name + QStringLiteral(" → ") + to.name;
+}
+
+QList<ItineraryResult::Route> ItineraryResult::routes() const
+{
+    QList<Route> all;
+    for (const SearchOutcome& d : days) {
+        auto at = std::find_if(all.begin(), all.end(), [&d](const Route& r) {
+            return r.leg == d.leg && r.from.code == d.from.code && r.to.code == d.to.code;
+        });
+        if (at == all.end()) {
+            all.append({d.leg, d.from, d.to, {}, 0, false});
+            at = all.end() - 1;
+        }
+        ++at->searched;
+        at->notKnown = at->notKnown || d.availability == Availability::NotKnown;
+        if (d.seats())
+            at->seatDays << d.date;
+    }
+    for (Route& r : all)
+        r.seatDays = inDateOrder(r.seatDays);
+    return all;
 }
 
 QString ItineraryResult::dayName(const SearchOutcome& d) const
 {
-    return hasReturnLeg() ? legName(d.leg) + QLatin1Char(' ') + fullDayName(d.date) : fullDayName(d.date);
+    QString name = fullDayName(d.date);
+    if (severalPairs())
+        name = pairName(d.from, d.to) + QLatin1Char(' ') + name;
+    return hasReturnLeg() ? legName(d.leg) + QLatin1Char(' ') + name : name;
 }
 
 QString ItineraryResult::daysSummary() const
 {
-    if (hasReturnLeg()) {
-        QStringList legs;
+    if (hasReturnLeg() || severalPairs()) {
+        const bool pairs = severalPairs(), legs = hasReturnLeg();
+        const QList<Route> all = routes();
+        QStringList told;
         for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
-            QStringList names;
-            bool unknown = false;
+            QStringList found;
+            bool notKnown = false;
             int searched = 0;
-            for (const SearchOutcome& d : days) {
-                if (d.leg != leg)
+            for (const Route& r : all) {
+                if (r.leg != leg)
                     continue;
-                ++searched;
-                unknown = unknown || d.availability == Availability::NotKnown;
-                if (d.seats())
-                    names << shortDayName(d.date);
+                searched += r.searched;
+                notKnown = notKnown || r.notKnown;
+                if (r.seatDays.isEmpty())
+                    continue;
+                QStringList names;
+                for (const QDate& day : r.seatDays)
+                    names << shortDayName(day);
+                // Each pair says which of the leg's days it had.
+                const QString prefix = !pairs ? legName(leg)
+                                       : legs ? legName(leg) + QLatin1Char(' ') + pairName(r.from, r.to)
+                                              : pairName(r.from, r.to);
+                found << prefix + QStringLiteral(": ") + names.join(QStringLiteral(", "));
             }
+            if (searched == 0)
+                continue;
             // A leg without seats says whether it knows.
-            QString told = names.join(QStringLiteral(", "));
-            if (names.isEmpty())
-                told = unknown ? QStringLiteral("not known")
-                               : searched == 1 ? QStringLiteral("none") : QStringLiteral("none of %1 days").arg(searched);
-            legs << legName(leg) + QStringLiteral(": ") + told;
+            if (found.isEmpty()) {
+                const QString none = noSeatsText(notKnown, searched, pairs ? QStringLiteral("searches") : QStringLiteral("days"));
+                found << (legs ? legName(leg) + QStringLiteral(": ") + none : none);
+            }
+            told << found;
         }
-        return legs.join(QStringLiteral(" · "));
+        return told.join(QStringLiteral(" · "));
     }
     if (days.size() < 2)
         return {};

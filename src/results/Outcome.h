@@ -1,5 +1,6 @@
 #pragma once
 
+#include "itineraries/Itinerary.h"
 #include "results/FlightTable.h"
 
 #include <QDate>
@@ -22,6 +23,7 @@ struct SearchOutcome {
     Availability availability = Availability::NotKnown;
     QDate date;               // the departure date searched
     int leg = 0;              // of a return journey: 0 outbound, 1 return
+    City from, to;            // the pair searched, as this leg flies
     QList<FlightRow> flights; // the flight table as read, also when none of it counts
     QString pageText;         // the flight table as the page shows it, with seats only
     QString reason;           // not known: why, in words
@@ -55,16 +57,34 @@ struct ItineraryResult {
     // none had them (no trip); otherwise not known.
     Availability availability() const;
     bool hasReturnLeg() const;
+    // Nearby airports: more than one pair of cities was searched.
+    bool severalPairs() const;
+    // "Newcastle → London"
+    static QString pairName(const City& from, const City& to);
     bool checked() const { return !days.isEmpty() || !notSearched.isEmpty(); }
     // Why it is not known, in words; empty before its first check.
     QString reason() const;
+    // The days with seats, in date order, each once whichever pair had them.
     QList<QDate> seatDays() const;
     QList<QDate> seatDays(int leg) const;
-    // "Tue 03/02/2027"; with the leg before it on a return journey.
+    // One leg between one pair of cities, as searched.
+    struct Route {
+        int leg = 0;
+        City from, to;
+        QList<QDate> seatDays; // in date order
+        int searched = 0;
+        bool notKnown = false; // some search of it is not known
+    };
+    // In the order they were searched.
+    QList<Route> routes() const;
+    // "Tue 03/02/2027"; with the leg before it on a return journey, and the
+    // pair when there are several.
     QString dayName(const SearchOutcome& day) const;
     // For an itinerary of several dates: "3 of 7 days: Tue 3, Thu 5, Fri 6",
     // "0 of 4 days"; for a return journey each leg by name:
-    // "Outbound: Tue 15, Thu 17 · Return: Sun 27"; empty for one date or no check.
+    // "Outbound: Tue 15, Thu 17 · Return: Sun 27"; with nearby airports each
+    // pair with seats: "Newcastle → London: Tue 15"; empty for one date or no
+    // check.
     QString daysSummary() const;
     // The flight tables of the days with seats as the pages showed them, each
     // under its day when there are several dates: what is printed.

@@ -146,8 +146,8 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case kOriginColumn: return it.origin.name;
-        case kDestinationColumn: return it.destination.name;
+        case kOriginColumn: return it.originNames();
+        case kDestinationColumn: return it.destinationNames();
         case kDateColumn: return list_.datesText(position);
         case kTimeColumn: return it.timeOfDay;
         case kLastSeenColumn:

@@ -29,16 +29,31 @@ QString dayNames(const QList<QDate>& days)
 SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
 {
     SeatTexts texts{itinerary.datesText(), false, itinerary.seatsChoice()};
-    // A return journey names each leg and the days it had seats.
-    if (result.hasReturnLeg()) {
-        QStringList legs;
+    // A return journey names each leg and the days it had seats; with
+    // nearby airports each pair that had seats.
+    if (result.hasReturnLeg() || result.severalPairs()) {
+        const bool legs = result.hasReturnLeg(), pairs = result.severalPairs();
+        const QList<ItineraryResult::Route> routes = result.routes();
+        QStringList told;
         int named = 0;
         for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
-            const QList<QDate> found = result.seatDays(leg);
-            named += int(found.size());
-            legs << legName(leg) + QStringLiteral(": ") + (found.isEmpty() ? QStringLiteral("none") : dayNames(found));
+            const QString legPrefix = legs ? legName(leg) : QString();
+            bool found = false, searched = false;
+            for (const ItineraryResult::Route& r : routes) {
+                searched = searched || r.leg == leg;
+                if (r.leg != leg || r.seatDays.isEmpty())
+                    continue;
+                found = true;
+                named += int(r.seatDays.size());
+                QString label = legPrefix;
+                if (pairs)
+                    label += (legs ? QStringLiteral(" ") : QString()) + ItineraryResult::pairName(r.from, r.to);
+                told << label + QStringLiteral(": ") + dayNames(r.seatDays);
+            }
+            if (searched && !found)
+                told << (legs ? legPrefix + QStringLiteral(": none") : QStringLiteral("no seats from any of the %1 pairs").arg(itinerary.pairs()));
         }
-        texts.dates = legs.join(QStringLiteral(" · "));
+        texts.dates = told.join(QStringLiteral(" · "));
         texts.severalDates = named > 1;
         return texts;
     }
@@ -62,7 +77,7 @@ SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
 Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult& result)
 {
     const SeatTexts texts = seatTexts(itinerary, result);
-    return {itinerary.origin.name, itinerary.destination.name, texts.dates, texts.severalDates, texts.seats};
+    return {itinerary.originNames(), itinerary.destinationNames(), texts.dates, texts.severalDates, texts.seats};
 }
 
 } // namespace zelvane

@@ -49,6 +49,19 @@ QComboBox* daysAfterBox(QWidget* parent)
     return box;
 }
 
+// A nearby airport: none at first, then the cities of the list.
+QComboBox* nearbyCityBox(const QString& end, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setMaxVisibleItems(20);
+    box->setMinimumContentsLength(6);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setToolTip(QStringLiteral("Another %1 airport to search too; each pair of cities is searched on each day").arg(end));
+    return box;
+}
+
+const QString kNoNearbyCity = QStringLiteral("—");
+
 } // namespace
 
 ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock,
@@ -87,6 +100,29 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(originChoice_, 0, 1);
     grid->addWidget(caption(QStringLiteral("Destination :"), this), 0, 2);
     grid->addWidget(destinationChoice_, 0, 3, 1, 2);
+    // Nearby airports: each pair of the cities at either end is searched.
+    auto* moreOrigins = new QHBoxLayout;
+    auto* moreDestinations = new QHBoxLayout;
+    const char* names[2][2] = {{"secondOriginChoice", "thirdOriginChoice"},
+                               {"secondDestinationChoice", "thirdDestinationChoice"}};
+    for (int i = 0; i < kMaxCitiesEachEnd - 1; ++i) {
+        moreOriginChoices_ << named(nearbyCityBox(QStringLiteral("origin"), this), names[0][i]);
+        moreDestinationChoices_ << named(nearbyCityBox(QStringLiteral("destination"), this), names[1][i]);
+        moreOrigins->addWidget(moreOriginChoices_.last(), 1);
+        moreDestinations->addWidget(moreDestinationChoices_.last(), 1);
+        connect(moreOriginChoices_.last(), &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+        connect(moreDestinationChoices_.last(), &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+    }
+    auto* orFromCaption = caption(QStringLiteral("Or &from :"), this);
+    orFromCaption->setBuddy(moreOriginChoices_.first());
+    auto* orToCaption = caption(QStringLiteral("Or t&o :"), this);
+    orToCaption->setBuddy(moreDestinationChoices_.first());
+    grid->addWidget(orFromCaption, 1, 0);
+    grid->addLayout(moreOrigins, 1, 1);
+    grid->addWidget(orToCaption, 1, 2);
+    grid->addLayout(moreDestinations, 1, 3, 1, 2);
+    connect(originChoice_, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+    connect(destinationChoice_, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
 
     datePicker_ = named(new DateField(this), "dateField");
     datePicker_->lineEdit()->installEventFilter(this);
@@ -94,30 +130,30 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     timeChoice_ = named(new QComboBox(this), "timeChoice");
     auto* dateCaption = caption(QStringLiteral("Date && Time :"), this);
     dateCaption->setBuddy(datePicker_);
-    grid->addWidget(dateCaption, 1, 0);
+    grid->addWidget(dateCaption, 2, 0);
     auto* when = new QHBoxLayout;
     when->addWidget(datePicker_, 3);
     when->addWidget(timeChoice_, 2);
-    grid->addLayout(when, 1, 1);
+    grid->addLayout(when, 2, 1);
     cabinChoice_ = named(new QComboBox(this), "cabinChoice");
     cabinChoice_->addItems(cabinNames());
     cabinChoice_->setToolTip(QStringLiteral("Count the flight as available only with seats in this cabin"));
     auto* cabinCaption = caption(QStringLiteral("&Cabin :"), this);
     cabinCaption->setBuddy(cabinChoice_);
-    grid->addWidget(cabinCaption, 1, 2);
-    grid->addWidget(cabinChoice_, 1, 3, 1, 2);
+    grid->addWidget(cabinCaption, 2, 2);
+    grid->addWidget(cabinChoice_, 2, 3, 1, 2);
 
     daysBeforeChoice_ = named(daysBeforeBox(this), "daysBeforeChoice");
     extraDaysChoice_ = named(daysAfterBox(this), "extraDaysChoice");
     auto* extraDaysCaption = caption(QStringLiteral("F&lexible :"), this);
     extraDaysCaption->setBuddy(daysBeforeChoice_);
     // The days either side take the whole row, as the way back's do.
-    grid->addWidget(extraDaysCaption, 3, 0);
+    grid->addWidget(extraDaysCaption, 4, 0);
     auto* flexible = new QHBoxLayout;
     flexible->addWidget(daysBeforeChoice_, 1);
     flexible->addWidget(extraDaysChoice_, 1);
     flexible->addStretch(1);
-    grid->addLayout(flexible, 3, 1, 1, 4);
+    grid->addLayout(flexible, 4, 1, 1, 4);
 
     // The way back, when there is one: its date and its own days either side.
     returnCheck_ = named(new QCheckBox(QStringLiteral("&Return :"), this), "returnCheck");
@@ -130,13 +166,13 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
                                           this),
                             "wholeTripCheck");
     wholeTripCheck_->setToolTip(QStringLiteral("Seats out count only with seats back on a later day"));
-    grid->addWidget(returnCheck_, 4, 0);
+    grid->addWidget(returnCheck_, 5, 0);
     auto* returnDays = new QHBoxLayout;
     returnDays->addWidget(returnDateField_, 1);
     returnDays->addWidget(returnDaysBeforeChoice_, 1);
     returnDays->addWidget(returnDaysAfterChoice_, 1);
-    grid->addLayout(returnDays, 4, 1, 1, 4);
-    grid->addWidget(wholeTripCheck_, 5, 1, 1, 4);
+    grid->addLayout(returnDays, 5, 1, 1, 4);
+    grid->addWidget(wholeTripCheck_, 6, 1, 1, 4);
     const auto showReturn = [this](bool on) {
         for (QWidget* w : std::initializer_list<QWidget*>{returnDateField_, returnDaysBeforeChoice_,
                                                           returnDaysAfterChoice_, wholeTripCheck_})
@@ -154,10 +190,14 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     adultsChoice_->setToolTip(QStringLiteral("The award search asks for a seat for each of them"));
     auto* adultsCaption = caption(QStringLiteral("Tra&vellers :"), this);
     adultsCaption->setBuddy(adultsChoice_);
-    grid->addWidget(adultsCaption, 2, 0);
-    grid->addWidget(adultsChoice_, 2, 1);
+    grid->addWidget(adultsCaption, 3, 0);
+    grid->addWidget(adultsChoice_, 3, 1);
 
     // The keys go as the eye reads the rows.
+    QWidget* cityKeys[] = {originChoice_, destinationChoice_, moreOriginChoices_[0], moreOriginChoices_[1],
+                         moreDestinationChoices_[0], moreDestinationChoices_[1], datePicker_};
+    for (int i = 0; i + 1 < int(std::size(cityKeys)); ++i)
+        setTabOrder(cityKeys[i], cityKeys[i + 1]);
     setTabOrder(cabinChoice_, adultsChoice_);
     setTabOrder(adultsChoice_, daysBeforeChoice_);
     setTabOrder(daysBeforeChoice_, extraDaysChoice_);
@@ -168,7 +208,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     watchCost_->setWordWrap(true);
     watchCost_->setToolTip(QStringLiteral("Each day searched is one award search; a check makes at most %1")
                                .arg(kMaxSearchesPerCheck));
-    grid->addWidget(watchCost_, 6, 1, 1, 4);
+    grid->addWidget(watchCost_, 7, 1, 1, 4);
     for (QComboBox* c : {daysBeforeChoice_, extraDaysChoice_})
         connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
     connect(datePicker_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
@@ -196,7 +236,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addButton_->setFixedSize(84, 28);
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
-    grid->addLayout(commands, 7, 0, 1, 5);
+    grid->addLayout(commands, 8, 0, 1, 5);
 
     itineraryList_ = named(new QTreeWidget(this), "itineraryList");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
@@ -264,6 +304,8 @@ void ItineraryPanel::chooseFirstCities()
 {
     originChoice_->setCurrentIndex(originChoice_->count() > 0 ? 0 : -1);
     destinationChoice_->setCurrentIndex(-1);
+    for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_)
+        c->setCurrentIndex(0);
 }
 
 void ItineraryPanel::fillCityChoices()
@@ -271,9 +313,15 @@ void ItineraryPanel::fillCityChoices()
     cityRevision_ = cities_.revision();
     originChoice_->clear();
     destinationChoice_->clear();
+    for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_) {
+        c->clear();
+        c->addItem(kNoNearbyCity);
+    }
     if (const auto lines = readTextLines(cities_.cityFilePath())) {
         originChoice_->addItems(*lines);
         destinationChoice_->addItems(*lines);
+        for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_)
+            c->addItems(*lines);
     }
 }
 
@@ -283,7 +331,7 @@ void ItineraryPanel::showItineraries()
     QList<QTreeWidgetItem*> items;
     for (int p = 1; p <= list_.count(); ++p) {
         const Itinerary& it = list_.at(p);
-        auto* item = new QTreeWidgetItem({it.origin.name, it.destination.name, list_.datesText(p), it.timeOfDay,
+        auto* item = new QTreeWidgetItem({it.originNames(), it.destinationNames(), list_.datesText(p), it.timeOfDay,
                                           it.origin.code, it.destination.code, cabinName(it.cabin),
                                           adultsText(it.adults)});
         // A line that cannot be read says why where the user looks.
@@ -314,6 +362,17 @@ void ItineraryPanel::showWatchCost()
         watch.returnExtraDays = std::clamp(c.returnExtraDays, 0, kMaxExtraDays);
         watch.returnDaysBefore = std::clamp(c.returnDaysBefore, 0, kMaxDaysBefore);
     }
+    // Each other city counts once, whatever its code turns out to be.
+    const auto more = [](const QList<CityChoice>& chosen, int first, QList<City>& cities) {
+        QList<int> seen{first};
+        for (const CityChoice& city : chosen)
+            if (city.index >= 0 && !seen.contains(city.index)) {
+                seen << city.index;
+                cities.append({city.name, QString::number(city.index)});
+            }
+    };
+    more(c.moreOrigins, c.originIndex, watch.moreOrigins);
+    more(c.moreDestinations, c.destinationIndex, watch.moreDestinations);
     watchCost_->setText(watchCostText(watch, list_.searchesPerCheck()));
 }
 
@@ -323,9 +382,15 @@ void ItineraryPanel::refreshCitiesIfRewritten()
         return;
     const QString origin = originChoice_->currentText(), destination = destinationChoice_->currentText();
     const int originAt = originChoice_->currentIndex(), destinationAt = destinationChoice_->currentIndex();
+    QStringList nearby;
+    for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_)
+        nearby << c->currentText();
     fillCityChoices();
     originChoice_->setCurrentIndex(originAt < 0 ? -1 : originChoice_->findText(origin));
     destinationChoice_->setCurrentIndex(destinationAt < 0 ? -1 : destinationChoice_->findText(destination));
+    const QList<QComboBox*> nearbyChoices = moreOriginChoices_ + moreDestinationChoices_;
+    for (int i = 0; i < nearbyChoices.size(); ++i)
+        nearbyChoices[i]->setCurrentIndex(std::max(0, nearbyChoices[i]->findText(nearby[i])));
 }
 
 void ItineraryPanel::showEvent(QShowEvent* e)
@@ -369,6 +434,11 @@ ItineraryChoice ItineraryPanel::currentChoice() const
     choice.returnExtraDays = std::max(0, returnDaysAfterChoice_->currentIndex());
     choice.returnDaysBefore = std::max(0, returnDaysBeforeChoice_->currentIndex());
     choice.wholeTripOnly = choice.returnTrip && wholeTripCheck_->isChecked();
+    // The first entry of a nearby choice is none; the cities follow it.
+    for (QComboBox* c : moreOriginChoices_)
+        choice.moreOrigins.append({c->currentText(), c->currentIndex() - 1});
+    for (QComboBox* c : moreDestinationChoices_)
+        choice.moreDestinations.append({c->currentText(), c->currentIndex() - 1});
     return choice;
 }
 

@@ -70,6 +70,7 @@ private:
     QCheckBox *returnCheck_, *wholeTripCheck_;
     DateField *datePicker_, *returnDateField_;
     QComboBox *returnDaysBeforeChoice_, *returnDaysAfterChoice_;
+    QList<QComboBox*> moreOriginChoices_, moreDestinationChoices_; // nearby airports
     QTreeWidget* itineraryList_;
     QLabel *sessionSize_ = nullptr, *watchCost_ = nullptr;
 };

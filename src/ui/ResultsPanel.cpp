@@ -342,7 +342,7 @@ void ResultsPanel::showHistory(int position)
         return;
     }
     const Itinerary& it = list_.at(position);
-    QString title = flightLine(it.origin.name, it.destination.name, it.datesText(), it.timeOfDay);
+    QString title = flightLine(it.originNames(), it.destinationNames(), it.datesText(), it.timeOfDay);
     if (!it.seatsChoice().isEmpty())
         title += QStringLiteral(", ") + it.seatsChoice();
     if (historyWindow_)

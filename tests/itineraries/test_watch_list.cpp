@@ -119,7 +119,7 @@ private slots:
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;1;0;3\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;First;2;3;2\r\n"
                           "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any;1;0;0\r\n"
-                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;1;1;1;;0;0;;later fields\r\n")
+                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;1;1;1;;0;0;;;;;later fields\r\n")
             << QList<Cabin>{Cabin::Any, Cabin::First, Cabin::Any, Cabin::Any} << QList<int>{1, 2, 1, 1}
             << QList<int>{0, 3, 0, 1} << QList<int>{3, 2, 0, 1};
         QTest::newRow("days before out of range or past seven days in all")
@@ -227,9 +227,9 @@ private slots:
     }
 
     // A return journey's fields follow the tenth: its date, its days after
-    // and before, and whether only a whole trip counts. Each reads back as
-    // written; a way back that cannot be read leaves the line unwatched
-    // rather than watched one way.
+    // and before, and whether only a whole trip counts; the nearby airports
+    // follow them. Each reads back as written; a way back or an airport that
+    // cannot be read leaves the line unwatched rather than watched for less.
     void returnJourneysKeepTheirWayBack_data()
     {
         QTest::addColumn<QString>("line");
@@ -242,6 +242,15 @@ private slots:
         QTest::newRow("days either side of both")
             << "A;B;05/02/2027;Morning;SYD;LON;Business;2;1;2;14/02/2027;3;1;trip"
             << "05/02/2027 -2 +1, back 14/02/2027 -1 +3" << 9 << "";
+        QTest::newRow("nearby airports")
+            << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;;0;0;;Newcastle/NTL|Dallas/Fort Worth/DFW;Manchester/MAN"
+            << "05/02/2027" << 6 << "";
+        QTest::newRow("nearby airports both ways")
+            << "A;B;05/02/2027;Morning;SYD;LON;Any;1;1;0;14/02/2027;0;0;;Newcastle/NTL" << "05/02/2027 +1, back 14/02/2027"
+            << 6 << "";
+        QTest::newRow("a nearby airport with no code")
+            << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;;0;0;;Newcastle" << "" << 0
+            << "a nearby airport in it has no city code";
         QTest::newRow("a way back that is no date")
             << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;31/02/2027" << "" << 0
             << "its return date \"31/02/2027\" is no day of the calendar";

@@ -201,20 +201,32 @@ private slots:
         QTest::addColumn<QString>("cost");
         QTest::addColumn<QString>("message"); // empty when added
         QTest::addColumn<QString>("tail");    // after "...;SYD;PER;Any;1;1;1"
+        QTest::addColumn<QStringList>("nearby"); // second origin, third origin, second destination
         QTest::newRow("same days both ways")
             << QDate(2027, 1, 30) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches" << ""
-            << ";30/01/2027;1;1";
+            << ";30/01/2027;1;1" << QStringList();
+        QTest::newRow("from either of two cities")
+            << QDate(2027, 1, 30) << "Up to 1 day later" << false
+            << "This watch: 2 legs × 2 pairs × 3 days = 12 searches" << "" << ";30/01/2027;1;1;;Brisbane/BNE"
+            << QStringList{"Brisbane"};
+        QTest::newRow("between either of three and either of two")
+            << QDate(2027, 1, 30) << "Exact date" << false
+            << "This watch: 6 pairs × (3 days out + 2 days back) = 30 searches" << ""
+            << ";30/01/2027;0;1;;Brisbane/BNE|Melbourne/MEL;Adelaide/ADL" << QStringList{"Brisbane", "Melbourne", "Adelaide"};
+        QTest::newRow("a city chosen twice is searched once")
+            << QDate(2027, 1, 30) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches" << ""
+            << ";30/01/2027;1;1" << QStringList{"Sydney", "", "Perth"};
         QTest::newRow("a whole trip, other days")
             << QDate(2027, 1, 30) << "Exact date" << true << "This watch: 3 days out + 2 days back = 5 searches" << ""
-            << ";30/01/2027;0;1;trip";
+            << ";30/01/2027;0;1;trip" << QStringList();
         QTest::newRow("back before out")
             << QDate(2027, 1, 19) << "Exact date" << false << "This watch: 3 days out + 2 days back = 5 searches"
-            << "Please choose a return date on or after the departure date, 20/01/2027." << "";
+            << "Please choose a return date on or after the departure date, 20/01/2027." << "" << QStringList();
         QTest::newRow("back past the last date")
             << QDate(2027, 11, 26) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches"
             << "Return: 26/11/2027 and the 1 days after it reach past 26/11/2027, the last date the airline "
                "searches: choose the exact date."
-            << "";
+            << "" << QStringList();
     }
     void aReturnJourneyIsMadeOnThePanel()
     {
@@ -224,12 +236,17 @@ private slots:
         QFETCH(QString, cost);
         QFETCH(QString, message);
         QFETCH(QString, tail);
+        QFETCH(QStringList, nearby);
         WindowRig rig("return");
         rig.storeMember();
         rig.open();
         rig.find<DateField>("dateField")->setDate(QDate(2027, 1, 20));
         choose(rig, "originChoice", "Sydney");
         choose(rig, "destinationChoice", "Perth");
+        const char* nearbyChoices[] = {"secondOriginChoice", "thirdOriginChoice", "secondDestinationChoice"};
+        for (int i = 0; i < nearby.size(); ++i)
+            if (!nearby[i].isEmpty())
+                choose(rig, nearbyChoices[i], nearby[i]);
         choose(rig, "daysBeforeChoice", "From 1 day earlier");
         choose(rig, "extraDaysChoice", "Up to 1 day later");
         auto* returnCheck = rig.find<QCheckBox>("returnCheck");
