@@ -148,20 +148,19 @@ QString ItineraryResult::daysSummary() const
                 QStringList names;
                 for (const QDate& day : r.seatDays)
                     names << shortDayName(day);
-                // Each pair says which of the leg's days it had.
-                const QString prefix = !pairs ? legName(leg)
-                                       : legs ? legName(leg) + QLatin1Char(' ') + pairName(r.from, r.to)
-                                              : pairName(r.from, r.to);
-                found << prefix + QStringLiteral(": ") + names.join(QStringLiteral(", "));
+                // Each pair by its codes, to keep a row short, with the days it had.
+                const QString pair = pairs ? r.from.code + QStringLiteral("→") + r.to.code : QString();
+                found << (pair.isEmpty() ? QString() : pair + QStringLiteral(": ")) + names.join(QStringLiteral(", "));
             }
             if (searched == 0)
                 continue;
             // A leg without seats says whether it knows.
-            if (found.isEmpty()) {
-                const QString none = noSeatsText(notKnown, searched, pairs ? QStringLiteral("searches") : QStringLiteral("days"));
-                found << (legs ? legName(leg) + QStringLiteral(": ") + none : none);
-            }
-            told << found;
+            const bool seats = !found.isEmpty();
+            if (!seats)
+                found << noSeatsText(notKnown, searched, pairs ? QStringLiteral("searches") : QStringLiteral("days"));
+            // "Outbound: Tue 15", "Outbound SYD→MEL: Tue 15; NTL→MEL: Wed 16"
+            const QString legTold = legs ? legName(leg) + (pairs && seats ? QStringLiteral(" ") : QStringLiteral(": ")) : QString();
+            told << legTold + found.join(QStringLiteral("; "));
         }
         return told.join(QStringLiteral(" · "));
     }

@@ -83,8 +83,8 @@ struct ItineraryResult {
     // For an itinerary of several dates: "3 of 7 days: Tue 3, Thu 5, Fri 6",
     // "0 of 4 days"; for a return journey each leg by name:
     // "Outbound: Tue 15, Thu 17 · Return: Sun 27"; with nearby airports each
-    // pair with seats: "Newcastle → London: Tue 15"; empty for one date or no
-    // check.
+    // pair with seats by its codes: "Outbound SYD→MEL: Tue 15; NTL→MEL: Wed 16 ·
+    // Return: none"; empty for one date or no check.
     QString daysSummary() const;
     // The flight tables of the days with seats as the pages showed them, each
     // under its day when there are several dates: what is printed.

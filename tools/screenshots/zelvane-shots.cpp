@@ -375,6 +375,7 @@ void shootReturnTrip(MainWindow& w, CheckResults& results, const ShotOptions& o)
         choice->setCurrentIndex(choice->findText(text));
     };
     choose("originChoice", QStringLiteral("Sydney"));
+    choose("secondOriginChoice", QStringLiteral("Newcastle"));
     choose("destinationChoice", QStringLiteral("Melbourne"));
     choose("cabinChoice", QStringLiteral("Any"));
     choose("adultsChoice", QStringLiteral("2 adults"));
@@ -389,14 +390,21 @@ void shootReturnTrip(MainWindow& w, CheckResults& results, const ShotOptions& o)
     shootWindow(w, QStringLiteral("itineraries-return"), o);
 
     emit w.findChild<ImageButton*>(QStringLiteral("addItineraryButton"))->activated();
+    // Seats out of Sydney on two days and of Newcastle on one, back to Sydney on one.
     ItineraryResult trip;
     trip.wholeTripOnly = true;
-    for (int d = 0; d < 4; ++d)
-        trip.days << sampleOutcome(QDate(2027, 6, 14).addDays(d), d == 1 || d == 3, QString(), sampleFlights(3, d));
-    for (int d = 0; d < 4; ++d) {
-        trip.days << sampleOutcome(QDate(2027, 6, 26).addDays(d), d == 1, QString(), sampleFlights(3, d + 1));
-        trip.days.last().leg = Itinerary::Return;
-    }
+    const City sydney{QStringLiteral("Sydney"), QStringLiteral("SYD")}, newcastle{QStringLiteral("Newcastle"), QStringLiteral("NTL")},
+        melbourne{QStringLiteral("Melbourne"), QStringLiteral("MEL")};
+    for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)})
+        for (const City& end : {sydney, newcastle})
+            for (int d = 0; d < 4; ++d) {
+                const bool seats = leg == Itinerary::Outbound ? (end == sydney ? d == 1 || d == 3 : d == 2) : end == sydney && d == 1;
+                trip.days << sampleOutcome(QDate(2027, 6, leg == Itinerary::Outbound ? 14 : 26).addDays(d), seats, QString(),
+                                           sampleFlights(3, d + leg));
+                trip.days.last().leg = leg;
+                trip.days.last().from = leg == Itinerary::Outbound ? end : melbourne;
+                trip.days.last().to = leg == Itinerary::Outbound ? melbourne : end;
+            }
     results.set(w.findChild<QTreeWidget*>(QStringLiteral("itineraryList"))->topLevelItemCount(), trip);
     w.showResultsPanel();
     auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
