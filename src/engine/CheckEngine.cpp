@@ -371,9 +371,13 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
         result.wholeTripOnly = itinerary.wholeTripOnly;
         for (int d = 0; d < dates.size(); ++d) {
             // One search per date of each leg, each with every pause a search has.
+            const Itinerary one = itinerary.searched(dates[d]);
+            // The pair is told once a watch has more than one.
+            const bool pairs = itinerary.pairs() > 1 || itinerary.isReturn();
             if (dates.size() > 1)
-                say(status::checkingDay(p, dates[d].date));
-            DateSearch searched = co_await searchDate(p, d, itinerary.searched(dates[d]), dates[d].date);
+                say(status::checkingDay(p, dates[d].date,
+                                        pairs ? one.origin.code + QStringLiteral("→") + one.destination.code : QString()));
+            DateSearch searched = co_await searchDate(p, d, one, dates[d].date);
             result.days << searchedFor(searched.outcome, dates[d]);
             if (searched.step == DateSearch::Read)
                 continue;

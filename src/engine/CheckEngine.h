@@ -246,10 +246,13 @@ inline QString siteNotUsable(const QString& reason)
     return QStringLiteral(" Qantas Website Could Not Be Used: ") + reason;
 }
 inline QString checking(int i) { return QStringLiteral("Checking Itinerary #") + QString::number(i); }
-// One date of an itinerary of several: "Checking Itinerary #3 (Wed 4)".
-inline QString checkingDay(int i, const QDate& date)
+// One date of an itinerary of several: "Checking Itinerary #3 (Wed 4)";
+// with its pair when the itinerary has a way back or nearby airports:
+// "Checking Itinerary #3 (NTL→MEL Wed 4)".
+inline QString checkingDay(int i, const QDate& date, const QString& pair = {})
 {
-    return checking(i) + QStringLiteral(" (") + shortDayName(date) + QLatin1Char(')');
+    return checking(i) + QStringLiteral(" (") + (pair.isEmpty() ? QString() : pair + QLatin1Char(' '))
+           + shortDayName(date) + QLatin1Char(')');
 }
 inline QString processed(int i)
 {

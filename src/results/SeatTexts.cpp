@@ -37,21 +37,24 @@ SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
         QStringList told;
         int named = 0;
         for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
-            const QString legPrefix = legs ? legName(leg) : QString();
-            bool found = false, searched = false;
+            QStringList found;
+            bool searched = false;
             for (const ItineraryResult::Route& r : routes) {
                 searched = searched || r.leg == leg;
                 if (r.leg != leg || r.seatDays.isEmpty())
                     continue;
-                found = true;
                 named += int(r.seatDays.size());
-                QString label = legPrefix;
-                if (pairs)
-                    label += (legs ? QStringLiteral(" ") : QString()) + ItineraryResult::pairName(r.from, r.to);
-                told << label + QStringLiteral(": ") + dayNames(r.seatDays);
+                found << (pairs ? ItineraryResult::pairName(r.from, r.to) + QStringLiteral(": ") : QString())
+                             + dayNames(r.seatDays);
             }
-            if (searched && !found)
-                told << (legs ? legPrefix + QStringLiteral(": none") : QStringLiteral("no seats from any of the %1 pairs").arg(itinerary.pairs()));
+            if (!searched)
+                continue;
+            // "Outbound: Thu 04/02/2027", "Outbound Sydney → Melbourne: Thu 04/02/2027; Newcastle → ..."
+            if (found.isEmpty())
+                found << (legs ? QStringLiteral("none") : QStringLiteral("no seats from any of the %1 pairs").arg(itinerary.pairs()));
+            const bool pairsNamed = pairs && !result.seatDays(leg).isEmpty();
+            const QString legTold = legs ? legName(leg) + (pairsNamed ? QStringLiteral(" ") : QStringLiteral(": ")) : QString();
+            told << legTold + found.join(QStringLiteral("; "));
         }
         texts.dates = told.join(QStringLiteral(" · "));
         texts.severalDates = named > 1;
