@@ -128,41 +128,51 @@ QString ItineraryResult::dayName(const SearchOutcome& d) const
     return hasReturnLeg() ? legName(d.leg) + QLatin1Char(' ') + name : name;
 }
 
+QString ItineraryResult::tripText(const TripWords& words) const
+{
+    const bool pairs = severalPairs(), legs = hasReturnLeg();
+    const QList<Route> all = routes();
+    QStringList told;
+    for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
+        QStringList found;
+        bool notKnown = false;
+        int searched = 0;
+        for (const Route& r : all) {
+            if (r.leg != leg)
+                continue;
+            searched += r.searched;
+            notKnown = notKnown || r.notKnown;
+            if (!r.seatDays.isEmpty())
+                found << (pairs ? words.pair(r.from, r.to) + QStringLiteral(": ") : QString()) + words.days(r.seatDays);
+        }
+        if (searched == 0)
+            continue;
+        // A leg without seats says whether it knows.
+        const bool seats = !found.isEmpty();
+        if (!seats)
+            found << words.none(notKnown, searched);
+        // "Outbound: Tue 15", "Outbound SYD→MEL: Tue 15; NTL→MEL: Wed 16"
+        const QString legTold = legs ? legName(leg) + (pairs && seats ? QStringLiteral(" ") : QStringLiteral(": ")) : QString();
+        told << legTold + found.join(QStringLiteral("; "));
+    }
+    return told.join(QStringLiteral(" · "));
+}
+
 QString ItineraryResult::daysSummary() const
 {
     if (hasReturnLeg() || severalPairs()) {
-        const bool pairs = severalPairs(), legs = hasReturnLeg();
-        const QList<Route> all = routes();
-        QStringList told;
-        for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
-            QStringList found;
-            bool notKnown = false;
-            int searched = 0;
-            for (const Route& r : all) {
-                if (r.leg != leg)
-                    continue;
-                searched += r.searched;
-                notKnown = notKnown || r.notKnown;
-                if (r.seatDays.isEmpty())
-                    continue;
-                QStringList names;
-                for (const QDate& day : r.seatDays)
-                    names << shortDayName(day);
-                // Each pair by its codes, to keep a row short, with the days it had.
-                const QString pair = pairs ? r.from.code + QStringLiteral("→") + r.to.code : QString();
-                found << (pair.isEmpty() ? QString() : pair + QStringLiteral(": ")) + names.join(QStringLiteral(", "));
-            }
-            if (searched == 0)
-                continue;
-            // A leg without seats says whether it knows.
-            const bool seats = !found.isEmpty();
-            if (!seats)
-                found << noSeatsText(notKnown, searched, pairs ? QStringLiteral("searches") : QStringLiteral("days"));
-            // "Outbound: Tue 15", "Outbound SYD→MEL: Tue 15; NTL→MEL: Wed 16"
-            const QString legTold = legs ? legName(leg) + (pairs && seats ? QStringLiteral(" ") : QStringLiteral(": ")) : QString();
-            told << legTold + found.join(QStringLiteral("; "));
-        }
-        return told.join(QStringLiteral(" · "));
+        const bool pairs = severalPairs();
+        return tripText({[](const QList<QDate>& found) {
+                             QStringList names;
+                             for (const QDate& day : found)
+                                 names << shortDayName(day);
+                             return names.join(QStringLiteral(", "));
+                         },
+                         // By codes, to keep a row short.
+                         [](const City& from, const City& to) { return from.code + QStringLiteral("→") + to.code; },
+                         [pairs](bool notKnown, int searched) {
+                             return noSeatsText(notKnown, searched, pairs ? QStringLiteral("searches") : QStringLiteral("days"));
+                         }});
     }
     if (days.size() < 2)
         return {};

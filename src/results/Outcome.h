@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace zelvane {
 
@@ -77,6 +78,14 @@ struct ItineraryResult {
     };
     // In the order they were searched.
     QList<Route> routes() const;
+    // A trip's seats leg by leg, pair by pair, in the words given:
+    // "Outbound: Tue 15 · Return: none", "Outbound SYD→MEL: Tue 15; NTL→MEL: Wed 16".
+    struct TripWords {
+        std::function<QString(const QList<QDate>& seatDays)> days;
+        std::function<QString(const City& from, const City& to)> pair;
+        std::function<QString(bool notKnown, int searched)> none; // a leg without seats
+    };
+    QString tripText(const TripWords& words) const;
     // "Tue 03/02/2027"; with the leg before it on a return journey, and the
     // pair when there are several.
     QString dayName(const SearchOutcome& day) const;

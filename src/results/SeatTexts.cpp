@@ -32,31 +32,14 @@ SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
     // A return journey names each leg and the days it had seats; with
     // nearby airports each pair that had seats.
     if (result.hasReturnLeg() || result.severalPairs()) {
-        const bool legs = result.hasReturnLeg(), pairs = result.severalPairs();
-        const QList<ItineraryResult::Route> routes = result.routes();
-        QStringList told;
+        const bool legs = result.hasReturnLeg();
+        texts.dates = result.tripText({dayNames, &ItineraryResult::pairName, [&](bool, int) {
+                                           return legs ? QStringLiteral("none")
+                                                       : QStringLiteral("no seats from any of the %1 pairs").arg(itinerary.pairs());
+                                       }});
         int named = 0;
-        for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
-            QStringList found;
-            bool searched = false;
-            for (const ItineraryResult::Route& r : routes) {
-                searched = searched || r.leg == leg;
-                if (r.leg != leg || r.seatDays.isEmpty())
-                    continue;
-                named += int(r.seatDays.size());
-                found << (pairs ? ItineraryResult::pairName(r.from, r.to) + QStringLiteral(": ") : QString())
-                             + dayNames(r.seatDays);
-            }
-            if (!searched)
-                continue;
-            // "Outbound: Thu 04/02/2027", "Outbound Sydney → Melbourne: Thu 04/02/2027; Newcastle → ..."
-            if (found.isEmpty())
-                found << (legs ? QStringLiteral("none") : QStringLiteral("no seats from any of the %1 pairs").arg(itinerary.pairs()));
-            const bool pairsNamed = pairs && !result.seatDays(leg).isEmpty();
-            const QString legTold = legs ? legName(leg) + (pairsNamed ? QStringLiteral(" ") : QStringLiteral(": ")) : QString();
-            told << legTold + found.join(QStringLiteral("; "));
-        }
-        texts.dates = told.join(QStringLiteral(" · "));
+        for (const ItineraryResult::Route& r : result.routes())
+            named += int(r.seatDays.size());
         texts.severalDates = named > 1;
         return texts;
     }

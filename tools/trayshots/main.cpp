@@ -37,7 +37,11 @@ int main(int argc, char* argv[])
         if (what == QLatin1String("menu")) {
             windows.trayWindow()->onActivate();
         } else if (what == QLatin1String("popups")) {
-            const QList<Announcement> flights = {{"Sydney", "Melbourne", "24/12/2027"},
+            const QList<Announcement> flights = {{"Sydney or Newcastle", "Melbourne",
+                                                  "Outbound Sydney → Melbourne: Thu 04/02/2027; Newcastle → Melbourne: "
+                                                  "Fri 05/02/2027 · Return Melbourne → Sydney: Sun 14/02/2027",
+                                                  true},
+                                                 {"Sydney", "Melbourne", "24/12/2027"},
                                                  {"Perth", "Darwin", "03/01/2028"},
                                                  {"Brisbane", "Cairns", "15/02/2028"}};
             for (const Announcement& flight : flights)
