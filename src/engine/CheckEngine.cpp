@@ -150,13 +150,7 @@ void CheckEngine::endLoginLockout()
 
 void CheckEngine::noteCheck(int position, int day, const Itinerary& itinerary, const SearchOutcome& outcome)
 {
-    CheckRecord c;
-    c.position = position;
-    c.day = day;
-    c.key = historyKey(itinerary, outcome.date);
-    c.outcome = historyOutcome(outcome);
-    c.flights = outcome.flights;
-    sessionChecks_.insert({position, day}, c);
+    sessionChecks_.insert({position, day}, historyRecord(position, day, itinerary, outcome));
 }
 
 QList<CheckRecord> CheckEngine::recordHistory(bool completed)
@@ -366,8 +360,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             // One search per date of each leg, each with every pause a search has.
             if (dates.size() > 1)
                 say(status::checkingDay(p, dates[d].date));
-            DateSearch searched = co_await searchDate(p, d, legs[dates[d].leg], dates[d].date);
-            searched.outcome.leg = dates[d].leg;
+            DateSearch searched = co_await searchDate(p, d, dates[d].leg, legs[dates[d].leg], dates[d].date);
             result.days << searched.outcome;
             if (searched.step == DateSearch::Read)
                 continue;
@@ -405,7 +398,7 @@ void CheckEngine::markCutShort(const QString& why)
             results_.set(p, ItineraryResult{{}, stopped});
 }
 
-QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int day, Itinerary itinerary,
+QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int day, int leg, Itinerary itinerary,
                                                              QDate date)
 {
     WebBrowser& browser = browsers_.session;
@@ -445,6 +438,7 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int d
             ++pagesRead_;
         }
     }
+    searched.outcome.leg = leg;
     noteCheck(position, day, itinerary, searched.outcome);
     co_return searched;
 }
