@@ -351,7 +351,7 @@ void ResultsPanel::showHistory(int position)
     const QList<ItineraryKey> keys = historyKeys(it);
     for (const ItineraryKey& key : keys)
         days << historyStore_.timeline(key);
-    HistoryView view{combinedTimeline(days), {}, {}, {it.origin.code, it.destination.code}};
+    HistoryView view{combinedTimeline(days), {}, {}, {it.origin.code, it.destination.code}, it.dates().value(0)};
     const QList<HistoryCheck> all = historyStore_.checks();
     for (const HistoryCheck& h : all)
         if (keys.contains(h.check.key))

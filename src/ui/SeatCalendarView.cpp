@@ -76,7 +76,7 @@ SeatMonthGrid::SeatMonthGrid(const Theme& theme, QWidget* parent) : QCalendarWid
     setWeekdayTextFormat(Qt::Sunday, weekend);
 }
 
-void SeatMonthGrid::setCalendar(const RouteCalendar& calendar)
+void SeatMonthGrid::setCalendar(const RouteCalendar& calendar, const QDate& near)
 {
     calendar_ = calendar;
     setDateTextFormat(QDate(), QTextCharFormat());
@@ -95,8 +95,7 @@ void SeatMonthGrid::setCalendar(const RouteCalendar& calendar)
         return;
     }
     setDateRange(months.first(), months.last().addMonths(1).addDays(-1));
-    // The first day searched from today on, else the last one searched.
-    const auto ahead = calendar.days.lowerBound(QDate::currentDate());
+    const auto ahead = calendar.days.lowerBound(near);
     setSelectedDate(ahead != calendar.days.cend() ? ahead.key() : calendar.days.lastKey());
 }
 
@@ -111,8 +110,8 @@ void SeatMonthGrid::paintCell(QPainter* painter, const QRect& rect, QDate date) 
 }
 
 SeatCalendarView::SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred,
-                                   const Theme& theme, QWidget* parent)
-    : QWidget(parent), calendars_(calendars)
+                                   const QDate& near, const Theme& theme, QWidget* parent)
+    : QWidget(parent), calendars_(calendars), near_(near)
 {
     setObjectName(QStringLiteral("seatCalendarView"));
     routeChoice_ = new QComboBox(this);
@@ -172,7 +171,7 @@ void SeatCalendarView::showRoute(int index)
 {
     if (index < 0 || index >= calendars_.size())
         return;
-    grid_->setCalendar(calendars_[index]);
+    grid_->setCalendar(calendars_[index], near_);
     tellDay();
 }
 

@@ -19,7 +19,8 @@ class SeatMonthGrid final : public QCalendarWidget {
     Q_OBJECT
 public:
     SeatMonthGrid(const Theme& theme, QWidget* parent = nullptr);
-    void setCalendar(const RouteCalendar& calendar);
+    // Shows `calendar` at its first day searched from `near` on, else at its last.
+    void setCalendar(const RouteCalendar& calendar, const QDate& near);
     const RouteCalendar& routeCalendar() const { return calendar_; }
 
 protected:
@@ -35,15 +36,16 @@ private:
 class SeatCalendarView final : public QWidget {
     Q_OBJECT
 public:
-    // `preferred` is shown first when the history knows it.
-    SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred, const Theme& theme,
-                     QWidget* parent = nullptr);
+    // `preferred` is shown first when the history knows it, from `near` on.
+    SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred, const QDate& near,
+                     const Theme& theme, QWidget* parent = nullptr);
 
 private:
     void showRoute(int index);
     void tellDay();
 
     QList<RouteCalendar> calendars_;
+    QDate near_;
     QComboBox* routeChoice_;
     SeatMonthGrid* grid_;
     QLabel* dayLine_;
