@@ -1,6 +1,8 @@
 #include "ui/SeatCalendarView.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -24,11 +26,10 @@ QColor markColour(Availability state, const Theme& theme)
 
 // A tick, a cross or a question mark in `box`: the shape tells the state
 // where the colour cannot.
-void paintMark(QPainter& p, const QRectF& box, Availability state, const Theme& theme)
+void paintMark(QPainter& p, const QRectF& box, Availability state, const QColor& colour)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor colour = markColour(state, theme);
     QPen pen(colour, std::max(1.5, box.width() / 6), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
     const QRectF b = box.adjusted(box.width() / 6, box.height() / 6, -box.width() / 6, -box.height() / 6);
@@ -57,7 +58,7 @@ QPixmap markPicture(Availability state, const Theme& theme, int size, qreal rati
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    paintMark(p, QRectF(0, 0, size, size), state, theme);
+    paintMark(p, QRectF(0, 0, size, size), state, markColour(state, theme));
     return pixmap;
 }
 
@@ -74,6 +75,18 @@ SeatMonthGrid::SeatMonthGrid(const Theme& theme, QWidget* parent) : QCalendarWid
     weekend.setForeground(theme.text);
     setWeekdayTextFormat(Qt::Saturday, weekend);
     setWeekdayTextFormat(Qt::Sunday, weekend);
+    // The chosen day looks the same with or without the keyboard; its frame
+    // says where the keys go.
+    days_ = findChild<QAbstractItemView*>();
+    if (days_)
+        days_->installEventFilter(this);
+}
+
+bool SeatMonthGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == days_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        static_cast<QAbstractItemView*>(days_)->viewport()->update();
+    return QCalendarWidget::eventFilter(watched, event);
 }
 
 void SeatMonthGrid::setCalendar(const RouteCalendar& calendar, const QDate& near)
@@ -102,11 +115,21 @@ void SeatMonthGrid::setCalendar(const RouteCalendar& calendar, const QDate& near
 void SeatMonthGrid::paintCell(QPainter* painter, const QRect& rect, QDate date) const
 {
     QCalendarWidget::paintCell(painter, rect, date);
+    if (date == selectedDate() && days_ && days_->hasFocus()) {
+        painter->save();
+        QPen pen(theme_.dark ? theme_.text : theme_.onAccent, 2, Qt::DashLine);
+        painter->setPen(pen);
+        painter->drawRect(QRectF(rect).adjusted(3, 3, -3, -3));
+        painter->restore();
+    }
     const auto day = calendar_.days.constFind(date);
     if (day == calendar_.days.cend())
         return;
     const qreal side = std::min(rect.width(), rect.height()) * 0.4;
-    paintMark(*painter, QRectF(rect.right() - side - 1, rect.top() + 1, side, side), day->state, theme_);
+    // On the chosen day's highlight a mark in its own colour would fade.
+    const QColor colour = date == selectedDate() ? palette().color(QPalette::HighlightedText)
+                                                 : markColour(day->state, theme_);
+    paintMark(*painter, QRectF(rect.right() - side - 1, rect.top() + 1, side, side), day->state, colour);
 }
 
 SeatCalendarView::SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred,

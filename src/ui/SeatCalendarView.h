@@ -25,10 +25,12 @@ public:
 
 protected:
     void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Theme theme_;
     RouteCalendar calendar_;
+    QWidget* days_ = nullptr; // the grid's own view of the days, which takes the keys
 };
 
 // The calendar of the history window: the route to show, its months, and a
