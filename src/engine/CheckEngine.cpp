@@ -150,13 +150,7 @@ void CheckEngine::endLoginLockout()
 
 void CheckEngine::noteCheck(int position, int day, const Itinerary& itinerary, const SearchOutcome& outcome)
 {
-    CheckRecord c;
-    c.position = position;
-    c.day = day;
-    c.key = historyKey(itinerary, outcome.date);
-    c.outcome = historyOutcome(outcome);
-    c.flights = outcome.flights;
-    sessionChecks_.insert({position, day}, c);
+    sessionChecks_.insert({position, day}, historyRecord(position, day, itinerary, outcome));
 }
 
 QList<CheckRecord> CheckEngine::recordHistory(bool completed)
@@ -377,8 +371,8 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             if (dates.size() > 1)
                 say(status::checkingDay(p, dates[d].date,
                                         pairs ? one.origin.code + QStringLiteral("→") + one.destination.code : QString()));
-            DateSearch searched = co_await searchDate(p, d, one, dates[d].date);
-            result.days << searchedFor(searched.outcome, dates[d]);
+            DateSearch searched = co_await searchDate(p, d, dates[d].leg, one, dates[d].date);
+            result.days << searched.outcome;
             if (searched.step == DateSearch::Read)
                 continue;
             // What was found so far stands and is told; the rest is not known.
@@ -415,7 +409,7 @@ void CheckEngine::markCutShort(const QString& why)
             results_.set(p, ItineraryResult{{}, stopped});
 }
 
-QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int day, Itinerary itinerary,
+QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int day, int leg, Itinerary itinerary,
                                                              QDate date)
 {
     WebBrowser& browser = browsers_.session;
@@ -455,6 +449,9 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int d
             ++pagesRead_;
         }
     }
+    searched.outcome.leg = leg;
+    searched.outcome.from = itinerary.origin;
+    searched.outcome.to = itinerary.destination;
     noteCheck(position, day, itinerary, searched.outcome);
     co_return searched;
 }

@@ -151,7 +151,7 @@ private:
         enum Step { Read, LoggedOut, SiteTrouble } step = Read;
         SearchOutcome outcome;
     };
-    QCoro::Task<DateSearch> searchDate(int position, int day, Itinerary itinerary, QDate date);
+    QCoro::Task<DateSearch> searchDate(int position, int day, int leg, Itinerary itinerary, QDate date);
     // The itineraries a check makes no search for: lines that cannot be read,
     // and what lies past the limits of one session.
     void markNotSearched(int searchedUpTo);

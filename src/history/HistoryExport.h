@@ -16,9 +16,22 @@ QByteArray historyCsv(const QList<HistoryCheck>& checks);
 // set when it could not be written or there is no check to write.
 bool exportHistoryCsv(const HistoryStore& store, const QString& path, QString* error = nullptr);
 
-// One JSON object a line per check, for scripts.
-QByteArray historyJsonLines(const QList<HistoryCheck>& checks);
-// A table in columns for a terminal, one line per check.
-QString historyTable(const QList<HistoryCheck>& checks);
+// A session's start as the files give it: local time with its offset, so a
+// script reading it needs no time zone ("2026-12-08T10:00:00+01:00").
+QString isoTime(const QDateTime& t);
+// As a terminal's table gives it: "2026-12-08 10:00:00".
+QString tableTime(const QDateTime& t);
+
+// The session's time as text, worked out once for all checks of a session.
+class SessionTimes {
+public:
+    explicit SessionTimes(QString (*format)(const QDateTime&)) : format_(format) {}
+    const QString& of(const QDateTime& t);
+
+private:
+    QString (*format_)(const QDateTime&);
+    QDateTime last_;
+    QString text_;
+};
 
 } // namespace zelvane

@@ -189,17 +189,19 @@ QList<HistoryCheck> HistoryStore::checksInFile(int sessions) const
         return out;
     QSqlQuery q(database());
     q.setForwardOnly(true);
-    // A file of the first version has one adult and one day per check.
+    // A file of the first version has one adult and one day per check; one
+    // older than legs, outbound checks only.
     const bool hasDays = schema_ >= 2;
     q.prepare(QStringLiteral(
         "SELECT s.started, c.position, i.origin, i.destination, i.date, i.time, i.cabin,"
-        " c.outcome, c.flights, t.rows, %1, %2 AS day FROM checks c JOIN sessions s ON s.id = c.session"
+        " c.outcome, c.flights, t.rows, %1, %2 AS day, %3 FROM checks c JOIN sessions s ON s.id = c.session"
         " JOIN itineraries i ON i.id = c.itinerary LEFT JOIN flight_tables t ON t.id = c.flights"
         " WHERE c.session >= (SELECT coalesce(min(id), 0) FROM"
         " (SELECT id FROM sessions ORDER BY id DESC LIMIT ?))"
         " ORDER BY c.session, c.position, day")
                   .arg(hasDays ? QStringLiteral("i.adults") : QStringLiteral("1"),
-                       hasDays ? QStringLiteral("c.day") : QStringLiteral("0")));
+                       hasDays ? QStringLiteral("c.day") : QStringLiteral("0"),
+                       schema_ >= 3 ? QStringLiteral("c.leg") : QStringLiteral("0")));
     q.addBindValue(sessions > 0 ? sessions : -1);
     if (!q.exec())
         return out;
@@ -218,6 +220,7 @@ QList<HistoryCheck> HistoryStore::checksInFile(int sessions) const
         h.check.key = {q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
                        q.value(5).toString(), q.value(6).toString(), q.value(10).toInt()};
         h.check.day = q.value(11).toInt();
+        h.check.leg = q.value(12).toInt();
         h.check.outcome = outcomeOf(q.value(7));
         if (!q.value(8).isNull()) {
             const qint64 table = q.value(8).toLongLong();

@@ -6,7 +6,8 @@ namespace {
 
 // From an empty file. Checks point at their itinerary and at a flight table,
 // so a year of the same itineraries and mostly unchanged tables is stored
-// once. A check is one date searched: a flexible itinerary has a check per day.
+// once. A check is one date searched: a flexible itinerary has a check per day,
+// a return journey's way back checks of its own, leg 1.
 const char* const kSchema[] = {
     "CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
     " completed INTEGER NOT NULL)",
@@ -17,7 +18,7 @@ const char* const kSchema[] = {
     "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
     "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
     " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
-    " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+    " flights INTEGER, leg INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
     "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
 };
 
@@ -42,17 +43,32 @@ const char* const kFromVersion1[] = {
     "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
 };
 
+// Version 2 to 3: the leg of a return journey each check searched; every
+// check before it was of an outbound leg.
+const char* const kFromVersion2[] = {
+    "ALTER TABLE checks ADD COLUMN leg INTEGER NOT NULL DEFAULT 0",
+};
+
+template <size_t N>
+void append(QStringList& steps, const char* const (&sql)[N])
+{
+    for (const char* s : sql)
+        steps << QString::fromLatin1(s);
+}
+
 } // namespace
 
 QStringList schemaSteps(int version)
 {
     QStringList steps;
-    if (version < 1)
-        for (const char* sql : kSchema)
-            steps << QString::fromLatin1(sql);
-    else if (version < 2)
-        for (const char* sql : kFromVersion1)
-            steps << QString::fromLatin1(sql);
+    if (version < 1) {
+        append(steps, kSchema);
+        return steps;
+    }
+    if (version < 2)
+        append(steps, kFromVersion1);
+    if (version < 3)
+        append(steps, kFromVersion2);
     return steps;
 }
 

@@ -454,7 +454,7 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
     addTable.prepare(QStringLiteral("INSERT OR IGNORE INTO flight_tables(rows) VALUES(?)"));
     findTable.prepare(QStringLiteral("SELECT id FROM flight_tables WHERE rows = ?"));
     addCheck.prepare(QStringLiteral("INSERT INTO checks(session, position, day, itinerary,"
-                                    " outcome, flights) VALUES(?, ?, ?, ?, ?, ?)"));
+                                    " outcome, flights, leg) VALUES(?, ?, ?, ?, ?, ?, ?)"));
     for (const CheckRecord& c : checks) {
         const std::optional<qint64> itinerary = itineraryId(c.key, true);
         if (!itinerary)
@@ -482,6 +482,7 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
         addCheck.addBindValue(*itinerary);
         addCheck.addBindValue(int(c.outcome));
         addCheck.addBindValue(table);
+        addCheck.addBindValue(c.leg);
         if (!Db::run(addCheck, *this))
             return rollback();
     }

@@ -51,11 +51,12 @@ size_t qHash(const ItineraryKey& key, size_t seed = 0);
 // One itinerary's check in a session.
 struct CheckRecord {
     int position = 0; // in the watch list, from 1
-    int day = 0;      // of the itinerary's dates: 0 its own, 1 the day after, ...
+    int day = 0;      // of the itinerary's searches, in the order they were made
     ItineraryKey key; // its date is the day searched
     CheckOutcome outcome = CheckOutcome::NotAvailable;
     QList<QStringList> flights; // the flight table's rows
     bool changed = false;       // filled in when the session is recorded
+    int leg = 0;                // of a return journey: 0 outbound, 1 the way back
 };
 
 // A recorded check with the session it belongs to.

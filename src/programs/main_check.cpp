@@ -10,7 +10,8 @@
 #include "net/Addresses.h"
 #include "startup/CheckRig.h"
 #include "startup/Startup.h"
-#include "history/HistoryExport.h"
+#include "results/HistoryLines.h"
+#include "results/SeatCalendar.h"
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "notify/SmtpMail.h"
@@ -50,7 +51,7 @@ enum ExitCode {
 
 const char* const kHelp =
     "Usage: zelvane-check [--help | --test-alert | --send-waiting | --json]\n"
-    "       zelvane-check --history [N] [--json]\n"
+    "       zelvane-check --history [N] [--calendar] [--json]\n"
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
     "list, as the Zelvane tray program would, and then ends. Every status change\n"
@@ -104,8 +105,19 @@ const char* const kHelp =
     "                its cabin and adults, the outcome and the number of flights\n"
     "                in the table; an itinerary of several dates has a line for\n"
     "                each date searched. With --json each check is one JSON\n"
-    "                object on a line of its own, flights included. It may run\n"
-    "                while the tray program runs.\n"
+    "                object on a line of its own, flights included. Each check\n"
+    "                names its leg (Outbound, or Return for the way back of a\n"
+    "                return journey, whose cities read the way it flies). It\n"
+    "                may run while the tray program runs.\n"
+    "  --history [N] --calendar\n"
+    "                print each route's days (a pair of city codes, the way\n"
+    "                back a route of its own) month by month, from every\n"
+    "                session or the last N: each day one mark, S seats (the\n"
+    "                last check of the day found seats), . no seats, ? not\n"
+    "                known (searched, but never checked), blank when not\n"
+    "                searched. With --json one object a line per day searched:\n"
+    "                origin, destination, date, state (seats, no seats, not\n"
+    "                known), cabins (with seats), lastChecked and lastTried.\n"
     "\n"
     "Exit status:\n"
     "  0  the session completed and nothing waits in the outbox\n"
@@ -364,7 +376,7 @@ QCoro::Task<> runTestAlert(CheckRig& rig, int& code)
     QCoreApplication::exit(code);
 }
 
-// --history [N] [--json], in any order; nothing when the arguments ask for something else.
+// --history [N] [--calendar] [--json], in any order; nothing when the arguments ask for something else.
 std::optional<int> historyCommand(const QStringList& args)
 {
     if (!args.contains(QLatin1String("--history")))
@@ -372,10 +384,12 @@ std::optional<int> historyCommand(const QStringList& args)
     QStringList rest = args;
     rest.removeOne(QStringLiteral("--history"));
     const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
+    const bool calendar = rest.removeAll(QStringLiteral("--calendar")) > 0;
     bool ok = rest.isEmpty();
-    const int sessions = rest.isEmpty() ? 10 : rest.first().toInt(&ok);
-    if (!ok || sessions < 1 || rest.size() > 1) {
-        fail(QStringLiteral("--history takes a number of sessions and --json; see --help"));
+    // A calendar shows every month checked unless asked for fewer sessions.
+    const int sessions = rest.isEmpty() ? (calendar ? 0 : 10) : rest.first().toInt(&ok);
+    if (!ok || (!rest.isEmpty() && sessions < 1) || rest.size() > 1) {
+        fail(QStringLiteral("--history takes a number of sessions, --calendar and --json; see --help"));
         return kExitUsage;
     }
     HistoryStore history;
@@ -385,6 +399,14 @@ std::optional<int> historyCommand(const QStringList& args)
         return QFile::exists(history.filePath()) ? kExitNoHistory : kExitCompleted;
     }
     const QList<HistoryCheck> checks = history.checks(sessions);
+    if (calendar) {
+        const QList<RouteCalendar> calendars = seatCalendars(checks);
+        if (json)
+            std::fputs(calendarJsonLines(calendars).constData(), stdout);
+        else
+            std::fputs(qPrintable(calendarText(calendars)), stdout);
+        return kExitCompleted;
+    }
     if (json)
         std::fputs(historyJsonLines(checks).constData(), stdout);
     else

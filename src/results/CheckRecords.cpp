@@ -35,4 +35,16 @@ CheckOutcome historyOutcome(const SearchOutcome& o)
     return o.unreadable != UnreadablePage::None ? CheckOutcome::Unreadable : CheckOutcome::Failed;
 }
 
+CheckRecord historyRecord(int position, int day, const Itinerary& searched, const SearchOutcome& outcome)
+{
+    CheckRecord c;
+    c.position = position;
+    c.day = day;
+    c.leg = outcome.leg;
+    c.key = historyKey(searched, outcome.date);
+    c.outcome = historyOutcome(outcome);
+    c.flights = outcome.flights;
+    return c;
+}
+
 } // namespace zelvane

@@ -16,5 +16,9 @@ ItineraryKey historyKey(const Itinerary& itinerary, const SearchOutcome& searche
 QList<ItineraryKey> historyKeys(const Itinerary& itinerary);
 // What the history records of a search.
 CheckOutcome historyOutcome(const SearchOutcome& outcome);
+// The record of one search of the watch at `position`: `searched` is the leg
+// as it was flown (its cities the pair searched), `day` the search's place
+// among the watch's searches; the leg is the outcome's.
+CheckRecord historyRecord(int position, int day, const Itinerary& searched, const SearchOutcome& outcome);
 
 } // namespace zelvane

@@ -1,5 +1,6 @@
 #include "ui/HistoryWindow.h"
 
+#include "ui/SeatCalendarView.h"
 #include "ui/Skin.h"
 
 #include <QCategoryAxis>
@@ -12,6 +13,8 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace zelvane {
@@ -166,12 +169,33 @@ QChart* timelineChart(const QList<TimelinePoint>& points, const Theme& theme)
     return chart;
 }
 
+// Newest first: what the user opens the list for.
+QTreeWidget* checksList(const QList<HistoryCheck>& checks, QWidget* parent)
+{
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("historyChecks"));
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setHeaderLabels({QStringLiteral("Session"), QStringLiteral("Leg"), QStringLiteral("From"),
+                           QStringLiteral("To"), QStringLiteral("Date"), QStringLiteral("Outcome")});
+    for (auto h = checks.crbegin(); h != checks.crend(); ++h) {
+        const ItineraryKey& k = h->check.key;
+        list->addTopLevelItem(new QTreeWidgetItem(
+            {h->session.toString(QStringLiteral("dd/MM/yyyy HH:mm")), legName(h->check.leg), k.origin,
+             k.destination, k.date, outcomeName(h->check.outcome)}));
+    }
+    for (int c = 0; c < list->columnCount(); ++c)
+        list->resizeColumnToContents(c);
+    return list;
+}
+
 } // namespace
 
-HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint>& points,
-                             const Theme& theme, QWidget* parent)
+HistoryWindow::HistoryWindow(const QString& itinerary, const HistoryView& history, const Theme& theme,
+                             QWidget* parent)
     : QDialog(parent)
 {
+    const QList<TimelinePoint>& points = history.timeline;
     setObjectName(QStringLiteral("historyWindow"));
     setWindowTitle(QStringLiteral("History — ") + itinerary);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -193,9 +217,19 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const QList<TimelinePoint
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     buttons->button(QDialogButtonBox::Close)->setDefault(true);
 
+    auto* timeline = new QWidget(this);
+    auto* timelineBox = new QVBoxLayout(timeline);
+    timelineBox->addWidget(view_, 1);
+    timelineBox->addWidget(figures);
+
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("historyTabs"));
+    tabs->addTab(timeline, QStringLiteral("&Timeline"));
+    tabs->addTab(checksList(history.checks, this), QStringLiteral("C&hecks"));
+    tabs->addTab(new SeatCalendarView(history.calendars, history.route, history.date, theme, this), QStringLiteral("C&alendar"));
+
     auto* box = new QVBoxLayout(this);
-    box->addWidget(view_, 1);
-    box->addWidget(figures);
+    box->addWidget(tabs, 1);
     box->addWidget(buttons);
 }
 

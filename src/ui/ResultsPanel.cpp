@@ -348,9 +348,16 @@ void ResultsPanel::showHistory(int position)
     if (historyWindow_)
         historyWindow_->close();
     QList<QList<TimelinePoint>> days;
-    for (const ItineraryKey& key : historyKeys(it))
+    const QList<ItineraryKey> keys = historyKeys(it);
+    for (const ItineraryKey& key : keys)
         days << historyStore_.timeline(key);
-    historyWindow_ = new HistoryWindow(title, combinedTimeline(days), theme_, this);
+    HistoryView view{combinedTimeline(days), {}, {}, {it.origin.code, it.destination.code}, it.dates().value(0)};
+    const QList<HistoryCheck> all = historyStore_.checks();
+    for (const HistoryCheck& h : all)
+        if (keys.contains(h.check.key))
+            view.checks << h;
+    view.calendars = seatCalendars(all);
+    historyWindow_ = new HistoryWindow(title, view, theme_, this);
     historyWindow_->setWindowFlag(Qt::Window);
     historyWindow_->show();
     historyWindow_->raise();

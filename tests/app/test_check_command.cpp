@@ -214,6 +214,7 @@ private slots:
         QVERIFY(QDateTime::fromString(first["session"].toString(), Qt::ISODate).isValid());
 
         for (const QStringList& wrong : {QStringList{"--history", "0"}, QStringList{"--history", "x"},
+                                         QStringList{"--history", "--calendar", "0"},
                                          QStringList{"--history", "2", "3"}})
             QCOMPARE(run(wrong).exitCode, 64);
 
@@ -774,7 +775,7 @@ private slots:
         QStringList recorded;
         for (const QString& line : run({"--history", "1"}).out.split('\n', Qt::SkipEmptyParts).mid(1)) {
             const QStringList cells = line.split(QRegularExpression(" {2,}"));
-            recorded << cells.value(3) + " x" + cells.value(6) + " " + cells.value(7);
+            recorded << cells.value(4) + " x" + cells.value(7) + " " + cells.value(8);
         }
         QCOMPARE(recorded, QStringList({"03/02/2027 x1 available", "04/02/2027 x1 not available",
                                         "05/02/2027 x1 available", "06/02/2027 x1 not available",
@@ -863,6 +864,63 @@ private slots:
             asked << s["from"].toString() + "-" + s["to"].toString() + " " + s["date"].toString();
         QCOMPARE(asked, searched);
         QVERIFY2(r.out.contains("1\t" + told + "\n"), qPrintable(r.out));
+    }
+
+    // Three real sessions of a return journey, each against the simulator as
+    // the site then was, make the history; --history names each check's leg
+    // and --history --calendar shows each route's days: the last check of a
+    // day decides, a search that failed later leaves it, a day only ever
+    // failed is not known, and the way back is a route of its own.
+    void historyCalendarShowsEachRoutesDays()
+    {
+        writeSettings("1234567", "1234", 2);
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;04/02/2027;Morning;SYD;MEL;Any;1;1;0;14/02/2027;1\r\n");
+        // Searches: SYD-MEL 04 and 05, MEL-SYD 14 and 15.
+        const QStringList sessions{
+            R"({"searchFaults": {"4": "status:503"}})",
+            R"({"available": [{"from": "SYD", "to": "MEL", "date": "04/02/2027", "rows":
+                [["09:05 SYD", "10:35 MEL", "QF 401", "738", "0", "No", "2", "Yes"]]},
+                {"from": "MEL", "to": "SYD", "date": "14/02/2027"}], "searchFaults": {"4": "status:503"}})",
+            R"({"searchFaults": {"1": "status:503"}})"};
+        for (const QString& scenario : sessions) {
+            airline = std::make_unique<SiteSim>(scenario, true);
+            QVERIFY(airline->start());
+            const Run r = run();
+            QVERIFY2(r.exitCode == 9, qPrintable(r.out + r.err));
+        }
+
+        const QStringList table = run({"--history"}).out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(table[0].contains(QRegularExpression("^Session +Leg +From +To ")), qPrintable(table[0]));
+        QVERIFY2(table[3].contains(QRegularExpression(" Return +MEL +SYD +14/02/2027 ")), qPrintable(table[3]));
+        const QJsonObject back = QJsonDocument::fromJson(run({"--history", "--json"}).out.section('\n', 3, 3).toUtf8()).object();
+        QCOMPARE(back["leg"].toString() + " " + back["origin"].toString() + " " + back["date"].toString(),
+                 QString("Return MEL 15/02/2027"));
+
+        const Run calendar = run({"--history", "--calendar"});
+        QCOMPARE(calendar.exitCode, 0);
+        const QString weekdays = "February 2027\nMo  Tu  We  Th  Fr  Sa  Su\n";
+        QVERIFY2(calendar.out.startsWith("S seats   . no seats   ? not known"), qPrintable(calendar.out));
+        QVERIFY2(calendar.out.contains("\nMEL -> SYD\n\n" + weekdays + " 1   2   3   4   5   6   7\n"
+                                       " 8   9  10  11  12  13  14S\n15? 16  17  18  19  20  21\n"),
+                 qPrintable(calendar.out));
+        QVERIFY2(calendar.out.contains("\nSYD -> MEL\n\n" + weekdays + " 1   2   3   4S  5.  6   7\n"),
+                 qPrintable(calendar.out));
+
+        QMap<QString, QJsonObject> days;
+        for (const QString& line : run({"--history", "--calendar", "--json"}).out.split('\n', Qt::SkipEmptyParts)) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            days.insert(o["origin"].toString() + " " + o["date"].toString(), o);
+        }
+        QCOMPARE(days.keys(), QStringList({"MEL 14/02/2027", "MEL 15/02/2027", "SYD 04/02/2027", "SYD 05/02/2027"}));
+        const QJsonObject seats = days["SYD 04/02/2027"];
+        QCOMPARE(seats["state"].toString(), QString("seats"));
+        QCOMPARE(seats["cabins"].toArray(), QJsonArray({"Business", "First"}));
+        QVERIFY(seats["lastChecked"].toString() < seats["lastTried"].toString()
+                || seats["lastChecked"] == seats["lastTried"]);
+        QCOMPARE(days["MEL 15/02/2027"]["state"].toString(), QString("not known"));
+        QVERIFY(days["MEL 15/02/2027"]["lastChecked"].isNull());
+        QCOMPARE(days["SYD 05/02/2027"]["state"].toString(), QString("no seats"));
     }
 
     void refusesWhileTheTrayProgramRuns()

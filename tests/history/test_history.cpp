@@ -3,6 +3,7 @@
 // unopenable one is waited for and kept, a session the file could not take
 // still counts, old checks go, and what counts as a change.
 #include "history/HistoryExport.h"
+#include "results/HistoryLines.h"
 #include "history/HistoryStore.h"
 #include "support/TestSupport.h"
 
@@ -174,7 +175,7 @@ private slots:
             QCOMPARE(QFile::exists(file), emptyFileFirst); // a start alone makes no file
             record(store, kNow, {check(1, kSydMel, CheckOutcome::Available)});
         }
-        QCOMPARE(pragma(file, "user_version").toInt(), 2);
+        QCOMPARE(pragma(file, "user_version").toInt(), 3);
         QCOMPARE(pragma(file, "journal_mode").toString(), QString("wal"));
         HistoryStore again;
         QVERIFY(again.open(folder, kNow));
@@ -375,66 +376,95 @@ private slots:
         QCOMPARE(record(store, at.addSecs(60), {check(1, kSydMel, now)})[0].changed, changed);
     }
 
-    // A file the previous version wrote (one adult, one date per check) is
-    // read as it is, and brought up to date by the first session that writes,
-    // keeping every check; then two adults and each day of a flexible
-    // itinerary are checks of their own.
-    void aFileOfTheFirstVersionIsReadThenBroughtUpToDate()
+    // A file an earlier version wrote is read as it is, and brought up to
+    // date by the first session that writes, keeping every check: the first
+    // version knew one adult and one date per check, the second no legs, so
+    // all their checks are outbound. Then two adults, each day of a flexible
+    // itinerary and a way back are checks of their own.
+    void anOlderFileIsReadThenBroughtUpToDate_data()
     {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QStringList>("tables");
+        QTest::newRow("first version")
+            << 1
+            << QStringList{"CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+                           " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+                           " UNIQUE(origin, destination, date, time, cabin))",
+                           "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+                           " itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL, flights INTEGER,"
+                           " PRIMARY KEY(session, position)) WITHOUT ROWID",
+                           "INSERT INTO itineraries VALUES(3, 'SYD', 'MEL', '25/12/2026', 'Morning', 'Any')",
+                           "INSERT INTO checks VALUES(7, 1, 3, 1, NULL)"};
+        QTest::newRow("second version, before legs")
+            << 2
+            << QStringList{"CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+                           " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+                           " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
+                           "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+                           " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
+                           " flights INTEGER, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+                           "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
+                           "INSERT INTO itineraries VALUES(3, 'SYD', 'MEL', '25/12/2026', 'Morning', 'Any', 1)",
+                           "INSERT INTO checks VALUES(7, 1, 0, 3, 1, NULL)"};
+    }
+    void anOlderFileIsReadThenBroughtUpToDate()
+    {
+        QFETCH(int, version);
+        QFETCH(QStringList, tables);
         const QString file = folder + "/" + kHistoryFile;
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v1");
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "older");
             db.setDatabaseName(file);
             QVERIFY(db.open());
             QSqlQuery q(db);
-            for (const char* sql :
-                 {"CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
-                  " completed INTEGER NOT NULL)",
-                  "CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
-                  " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
-                  " UNIQUE(origin, destination, date, time, cabin))",
-                  "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
-                  "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
-                  " itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL, flights INTEGER,"
-                  " PRIMARY KEY(session, position)) WITHOUT ROWID",
-                  "INSERT INTO sessions VALUES(7, 1796000000, 1)",
-                  "INSERT INTO itineraries VALUES(3, 'SYD', 'MEL', '25/12/2026', 'Morning', 'Any')",
-                  "INSERT INTO checks VALUES(7, 1, 3, 1, NULL)", "PRAGMA user_version=1"})
-                QVERIFY2(q.exec(sql), sql);
+            tables << "CREATE TABLE sessions(id INTEGER PRIMARY KEY, started INTEGER NOT NULL,"
+                      " completed INTEGER NOT NULL)"
+                   << "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)"
+                   << "INSERT INTO sessions VALUES(7, 1796000000, 1)"
+                   << QString("PRAGMA user_version=%1").arg(version);
+            for (const QString& sql : tables)
+                QVERIFY2(q.exec(sql), qPrintable(sql));
             db.close();
         }
-        QSqlDatabase::removeDatabase("v1");
+        QSqlDatabase::removeDatabase("older");
         {
             HistoryStore reader;
             QVERIFY2(reader.openForReading(folder), qPrintable(reader.error()));
             QCOMPARE(reader.checks().size(), 1);
             QCOMPARE(reader.checks()[0].check.key, kSydMel);
+            QCOMPARE(reader.checks()[0].check.leg, 0);
             QCOMPARE(reader.lastCheckedOutcome(kSydMel), CheckOutcome::Available);
             ItineraryKey twoAdults = kSydMel;
             twoAdults.adults = 2;
             QVERIFY(!reader.lastCheckedOutcome(twoAdults));
         }
-        QCOMPARE(pragma(file, "user_version").toInt(), 1); // reading changed nothing
+        QCOMPARE(pragma(file, "user_version").toInt(), version); // reading changed nothing
 
-        ItineraryKey twoAdults = kSydMel, nextDay = kSydMel;
+        ItineraryKey twoAdults = kSydMel, nextDay = kSydMel, back{"MEL", "SYD", "03/01/2027", "Morning", "Any"};
         twoAdults.adults = 2;
         nextDay.date = "26/12/2026";
         HistoryStore store;
         QVERIFY(store.open(folder, kNow));
         QList<CheckRecord> checks{check(1, kSydMel, CheckOutcome::Available),
                                   check(1, nextDay, CheckOutcome::NotAvailable),
+                                  check(1, back, CheckOutcome::Available),
                                   check(2, twoAdults, CheckOutcome::Available)};
         checks[1].day = 1;
+        checks[2].day = 2;
+        checks[2].leg = 1;
         store.recordSession(kNow, true, checks);
-        QCOMPARE(pragma(file, "user_version").toInt(), 2);
+        QCOMPARE(pragma(file, "user_version").toInt(), 3);
         QVERIFY(!checks[0].changed); // seats again, as the old file knew
-        QVERIFY(checks[1].changed && checks[2].changed);
+        QVERIFY(checks[1].changed && checks[2].changed && checks[3].changed);
         const QList<HistoryCheck> all = store.checks();
-        QCOMPARE(all.size(), 4);
+        QCOMPARE(all.size(), 5);
         QCOMPARE(all[0].check.key, kSydMel);
         QCOMPARE(all[2].check.key, nextDay);
         QCOMPARE(all[2].check.day, 1);
-        QCOMPARE(all[3].check.key, twoAdults);
+        QCOMPARE(all[3].check.key, back);
+        QCOMPARE(all[3].check.leg, 1);
+        QCOMPARE(all[4].check.key, twoAdults);
+        QCOMPARE(all[4].check.leg, 0);
         QVERIFY(store.takeNotice().isEmpty());
     }
 
@@ -478,7 +508,7 @@ private slots:
 
         const QStringList table = historyTable(store.checks()).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(table.size(), 3);
-        QVERIFY(table[1].startsWith("2026-12-08 10:00:00  SYD"));
+        QVERIFY(table[1].startsWith("2026-12-08 10:00:00  Outbound  SYD"));
         QCOMPARE(table[1].indexOf("available"), table[0].indexOf("Outcome"));
 
         // The adults of a check in every form.

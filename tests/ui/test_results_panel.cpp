@@ -13,6 +13,8 @@
 #include "ui/HistoryWindow.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QTabWidget>
 #include <QChart>
 #include <QComboBox>
 #include <QHeaderView>
@@ -434,6 +436,89 @@ private slots:
         QVERIFY(history->findChild<QWidget*>("historyChart")->isHidden());
         QCOMPARE(history->findChild<QLabel*>("historyFigures")->text(),
                  QString("No check of this itinerary has been recorded yet."));
+    }
+
+    // The history window of a return journey lists each check with its leg,
+    // and its calendar is walked by the keyboard: the arrow keys move over
+    // the days, PageDown to the next month, and the line below the calendar
+    // tells the day under focus what its tooltip tells.
+    void historyCalendarIsWalkedByTheKeyboard()
+    {
+        WindowRig rig("calendar");
+        const auto record = [](int day, int leg, const ItineraryKey& key, CheckOutcome outcome,
+                               const QList<FlightRow>& flights = {}) {
+            CheckRecord c;
+            c.position = 1;
+            c.day = day;
+            c.leg = leg;
+            c.key = key;
+            c.outcome = outcome;
+            c.flights = flights;
+            return c;
+        };
+        const ItineraryKey first = kSydPerAny, second{"SYD", "PER", "02/01/2027", "Morning", "Any"},
+                           back{"PER", "SYD", "10/01/2027", "Morning", "Any"},
+                           later{"SYD", "PER", "03/02/2027", "Morning", "Any"};
+        {
+            HistoryStore history;
+            history.open(rig.folder, rig.clock.now());
+            QList<CheckRecord> checks{
+                record(0, 0, first, CheckOutcome::Available,
+                       {FlightRow{"09:05 SYD", "11:15 PER", "QF 1", "738", "0", "No", "Yes", "No"}}),
+                record(1, 0, second, CheckOutcome::LoggedOut), record(2, 1, back, CheckOutcome::NotAvailable)};
+            history.recordSession(rig.clock.now().addDays(-1), true, checks);
+            QList<CheckRecord> another{record(0, 0, later, CheckOutcome::NotAvailable)};
+            history.recordSession(rig.clock.now().addDays(-1).addSecs(60), true, another);
+        }
+        openResults(rig, {kSydPer + ";Any;1;1;0;10/01/2027"});
+        auto* list = rig.find<QTreeView>("resultsList");
+        emit list->doubleClicked(list->model()->index(0, 0));
+        auto* history = rig.window->findChild<HistoryWindow*>("historyWindow");
+        QVERIFY(history && history->isVisible());
+
+        auto* checks = history->findChild<QTreeWidget*>("historyChecks");
+        QCOMPARE(checks->headerItem()->text(1), QString("Leg"));
+        QStringList legs;
+        for (int i = 0; i < checks->topLevelItemCount(); ++i)
+            legs << checks->topLevelItem(i)->text(1) + " " + checks->topLevelItem(i)->text(2);
+        QCOMPARE(legs, QStringList({"Return PER", "Outbound SYD", "Outbound SYD"}));
+
+        auto* tabs = history->findChild<QTabWidget*>("historyTabs");
+        tabs->setCurrentWidget(history->findChild<QWidget*>("seatCalendarView"));
+        auto* route = history->findChild<QComboBox*>("routeChoice");
+        QCOMPARE(route->currentText(), QString("SYD -> PER"));
+        QCOMPARE(route->count(), 2);
+        auto* calendar = history->findChild<QCalendarWidget*>("seatCalendar");
+        auto* line = history->findChild<QLabel*>("calendarDayLine");
+        const auto tells = [&](const QString& start) {
+            const QString text = line->text();
+            return text.startsWith(start) && text == calendar->dateTextFormat(calendar->selectedDate()).toolTip()
+                       ? QString() : text + " | " + calendar->dateTextFormat(calendar->selectedDate()).toolTip();
+        };
+        QCOMPARE(calendar->selectedDate(), QDate(2027, 1, 1));
+        QVERIFY2(line->text().startsWith("Fri 01/01/2027: seats in Business · last checked "), qPrintable(line->text()));
+        QCOMPARE(tells("Fri 01/01/2027: seats in Business"), QString());
+
+        // Tab from the route choice reaches the days.
+        QApplication::setActiveWindow(history);
+        QVERIFY(QTest::qWaitForWindowActive(history));
+        route->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), route);
+        QTest::keyClick(route, Qt::Key_Tab);
+        QWidget* days = QApplication::focusWidget();
+        QVERIFY2(days && calendar->isAncestorOf(days), days ? qPrintable(days->objectName() + " " + days->metaObject()->className()) : "none");
+        QTest::keyClick(days, Qt::Key_Right);
+        QCOMPARE(tells("Sat 02/01/2027: not known, never checked · last tried "), QString());
+        QTest::keyClick(days, Qt::Key_PageDown);
+        QCOMPARE(calendar->selectedDate(), QDate(2027, 2, 2));
+        QCOMPARE(line->text(), QString("Tue 02/02/2027: not searched"));
+        QTest::keyClick(days, Qt::Key_Right);
+        QCOMPARE(tells("Wed 03/02/2027: no seats · last checked "), QString());
+
+        // The way back is a route of its own.
+        route->setCurrentIndex(route->findText("PER -> SYD"));
+        QCOMPARE(calendar->selectedDate(), QDate(2027, 1, 10));
+        QCOMPARE(tells("Sun 10/01/2027: no seats"), QString());
     }
 
     void exportWritesEveryCheckOrSaysWhy_data()
