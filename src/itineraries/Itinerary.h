@@ -48,15 +48,15 @@ struct Itinerary {
     int daysBefore = 0; // before the date
     // A return journey: the date back, with its own days either side; no
     // date for one way.
-    QDate returnDate;
+    QDate returnDate{};
     int returnExtraDays = 0;
     int returnDaysBefore = 0;
     // Seats count only when both legs have them on dates that make a trip.
     bool wholeTripOnly = false;
     // Nearby airports: the other cities it may fly from and to, after
     // `origin` and `destination`; each holds at most kMaxCitiesEachEnd - 1.
-    QList<City> moreOrigins;
-    QList<City> moreDestinations;
+    QList<City> moreOrigins{};
+    QList<City> moreDestinations{};
 
     bool operator==(const Itinerary&) const = default;
 

@@ -161,9 +161,11 @@ PY
 
 # The outer rectangle of a window, frame included: left top right bottom
 # (exclusive). X and Y are the client's; a window manager's frame adds to each side.
+# Nothing, and false, for a window that has gone meanwhile.
 edges() {
-  local w=$1 frame
-  eval "$(xdotool getwindowgeometry --shell "$w")"
+  local w=$1 frame geometry
+  geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || return 1
+  eval "$geometry"
   frame=$(xprop -id "$w" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' | tr -d ' ') || true
   IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
   echo $((X - ${fl:-0})) $((Y - ${ft:-0})) $((X + WIDTH + ${fr:-0})) $((Y + HEIGHT + ${fb:-0}))

@@ -70,7 +70,7 @@ shot check-now-on "$check_now"
 [ "$(differing check-now-off check-now-on)" -ge 40 ] \
   || problems+=("Check Now shows no focus mark: $(differing check-now-off check-now-on) pixels change")
 # On through the header's buttons and the panel's controls to the list.
-for _ in $(seq 17); do xdotool key Tab; done
+for _ in $(seq 21); do xdotool key Tab; done
 sleep_until_drawn
 shot list-on "$around_list"
 [ "$(differing list-off list-on)" -ge 400 ] \
@@ -94,11 +94,11 @@ fi
 
 # A date typed whole: the first of the month three months on, whose parts,
 # typed one after the other over tomorrow's date, pass through dates before
-# tomorrow. Tab from the destination selects the date to type over; seven
-# more reach Save.
+# tomorrow. Tab from the destination passes the four nearby airports and
+# selects the date to type over; seven more reach Save.
 typed=$(date -d "$(date +%Y-%m-01) +3 months" +%d/%m/%Y)
 xdotool mousemove --window "$window" 525 122 click 1 sleep 0.5 type --delay 50 Melb
-xdotool key Return Tab
+xdotool key Return Tab Tab Tab Tab Tab
 xdotool type --delay 50 "$typed"
 xdotool key Tab Tab Tab Tab Tab Tab Tab space
 added() { grep -q ";$typed;" "$list"; }
