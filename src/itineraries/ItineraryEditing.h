@@ -30,6 +30,7 @@ struct ItineraryChoice {
     int returnExtraDays = 0;
     int returnDaysBefore = 0;
     bool wholeTripOnly = false;
+    bool fewerThanParty = false;
 };
 
 // The itinerary the choices make, its city codes from the city lists;

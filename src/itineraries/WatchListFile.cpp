@@ -12,6 +12,7 @@ namespace {
 constexpr int kFieldsNeeded = 6;
 const QChar kSeparator = QLatin1Char(';');
 const QString kWholeTrip = QStringLiteral("trip");
+const QString kFewerThanParty = QStringLiteral("fewer");
 
 // The number in a field within [low, high]; anything else is the default.
 int numberField(const QStringList& fields, int index, int low, int high, int fallback)
@@ -64,6 +65,7 @@ ReadLine readItineraryLine(const QString& line)
             std::min(numberField(f, 12, 0, kMaxDaysBefore, 0), kMaxFlexibleDays - 1 - it.returnExtraDays);
         it.wholeTripOnly = f.value(13).trimmed().compare(kWholeTrip, Qt::CaseInsensitive) == 0;
     }
+    it.fewerThanParty = f.value(16).trimmed().compare(kFewerThanParty, Qt::CaseInsensitive) == 0;
     if (f.size() < kFieldsNeeded)
         read.problem = QStringLiteral("it has %1 of the six fields an itinerary needs").arg(f.size());
     else if (!date)
@@ -92,6 +94,10 @@ QString itineraryLine(const Itinerary& it)
         {QString::number(it.returnExtraDays), QStringLiteral("0")},
         {QString::number(it.returnDaysBefore), QStringLiteral("0")},
         {it.wholeTripOnly ? kWholeTrip : QString(), QString()},
+        // Fields 15 and 16: more origins and more destinations.
+        {QString(), QString()},
+        {QString(), QString()},
+        {it.fewerThanParty ? kFewerThanParty : QString(), QString()},
     };
     qsizetype needed = options.size();
     while (needed > 0 && options[needed - 1].first == options[needed - 1].second)

@@ -11,7 +11,8 @@ namespace zelvane {
 // destination name, date (dd/mm/yyyy), time of day, origin code,
 // destination code, then the cabin, the adults, the days after the date,
 // the days before it, and for a return journey its date, days after and
-// days before, and "trip" when only seats both ways count. Every field after the sixth is written only up to the
+// days before, and "trip" when only seats both ways count; the seventeenth
+// is "fewer" when fewer seats than the adults are news too. Every field after the sixth is written only up to the
 // last one that is not its default, so older copies, which read only the
 // fields they know, read such a line as the same flight.
 struct ReadLine {

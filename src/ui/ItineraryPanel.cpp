@@ -156,10 +156,20 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     adultsCaption->setBuddy(adultsChoice_);
     grid->addWidget(adultsCaption, 2, 0);
     grid->addWidget(adultsChoice_, 2, 1);
+    // A party may take fewer seats than it needs as news: some travel apart,
+    // some wait for the rest to open.
+    partyOnlyCheck_ = named(new QCheckBox(this), "partyOnlyCheck");
+    partyOnlyCheck_->setChecked(true);
+    partyOnlyCheck_->setToolTip(QStringLiteral("Unchecked, seats in the cabin are news even when fewer than the "
+                                               "travellers; the alerts say how many"));
+    grid->addWidget(partyOnlyCheck_, 2, 2, 1, 3);
+    connect(adultsChoice_, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showPartyChoice);
+    showPartyChoice();
 
     // The keys go as the eye reads the rows.
     setTabOrder(cabinChoice_, adultsChoice_);
-    setTabOrder(adultsChoice_, daysBeforeChoice_);
+    setTabOrder(adultsChoice_, partyOnlyCheck_);
+    setTabOrder(partyOnlyCheck_, daysBeforeChoice_);
     setTabOrder(daysBeforeChoice_, extraDaysChoice_);
     setTabOrder(extraDaysChoice_, returnCheck_);
 
@@ -250,6 +260,7 @@ void ItineraryPanel::load()
     returnDaysAfterChoice_->setCurrentIndex(0);
     returnCheck_->setChecked(false);
     wholeTripCheck_->setChecked(false);
+    partyOnlyCheck_->setChecked(true);
     datePicked_ = false;
 }
 
@@ -277,6 +288,15 @@ void ItineraryPanel::fillCityChoices()
     }
 }
 
+void ItineraryPanel::showPartyChoice()
+{
+    // One traveller has no party to fall short of.
+    const int adults = std::max(0, adultsChoice_->currentIndex()) + 1;
+    partyOnlyCheck_->setText(QStringLiteral("&Only when there are seats for all %1").arg(adults));
+    partyOnlyCheck_->setVisible(adults > 1);
+    partyOnlyCheck_->setEnabled(adults > 1);
+}
+
 void ItineraryPanel::showItineraries()
 {
     itineraryList_->clear();
@@ -285,7 +305,7 @@ void ItineraryPanel::showItineraries()
         const Itinerary& it = list_.at(p);
         auto* item = new QTreeWidgetItem({it.origin.name, it.destination.name, list_.datesText(p), it.timeOfDay,
                                           it.origin.code, it.destination.code, cabinName(it.cabin),
-                                          adultsText(it.adults)});
+                                          it.partyText()});
         // A line that cannot be read says why where the user looks.
         if (!list_.readable(p))
             for (int c = 0; c < item->columnCount(); ++c)
@@ -369,6 +389,7 @@ ItineraryChoice ItineraryPanel::currentChoice() const
     choice.returnExtraDays = std::max(0, returnDaysAfterChoice_->currentIndex());
     choice.returnDaysBefore = std::max(0, returnDaysBeforeChoice_->currentIndex());
     choice.wholeTripOnly = choice.returnTrip && wholeTripCheck_->isChecked();
+    choice.fewerThanParty = choice.adults > 1 && !partyOnlyCheck_->isChecked();
     return choice;
 }
 
