@@ -39,18 +39,20 @@ QList<MailRow> mailRows(const WatchList& list, const CheckResults& results)
         const ItineraryResult& r = results.at(p);
         const SeatTexts texts = seatTexts(it, r);
         rows.append({it.origin.name, it.destination.name, texts.dates, r.availability(), texts.seats,
-                     texts.severalDates, r.reason()});
+                     texts.severalDates, r.reason(), texts.counts});
     }
     return rows;
 }
 
 QString flightLine(const QString& origin, const QString& destination, const QString& date,
-                   const QString& timeOfDay, const QString& seats)
+                   const QString& timeOfDay, const QString& seats, const QString& counts)
 {
     QString line = origin + QStringLiteral(" → ") + destination + QStringLiteral(", ") + date
                    + QStringLiteral(", ") + timeOfDay;
     if (!seats.isEmpty())
         line += QStringLiteral(" (") + seats + QLatin1Char(')');
+    if (!counts.isEmpty())
+        line += QStringLiteral(" · ") + counts;
     return line;
 }
 
@@ -170,7 +172,9 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
         if (it.daysBefore > 0)
             keyParts << QString::number(it.daysBefore);
         const QString key = keyParts.join(QLatin1Char(';'));
-        flights.append({flightLine(it.origin.name, it.destination.name, texts.dates, it.timeOfDay, texts.seats), key});
+        flights.append({flightLine(it.origin.name, it.destination.name, texts.dates, it.timeOfDay, texts.seats,
+                                      texts.counts),
+                           key});
     }
     return flights;
 }
