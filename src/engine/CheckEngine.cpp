@@ -433,7 +433,7 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int d
         // The page shown would not be this date's answer.
         searched.outcome = SearchOutcome::notKnown(date, kNotLoadedReason);
     } else {
-        const ResultPageReading reading = readResultPage(browser, itinerary.cabin, itinerary.adults);
+        const ResultPageReading reading = readResultPage(browser, itinerary.cabin, itinerary.seatsNeeded());
         searched.outcome.availability = reading.availability;
         searched.outcome.date = date;
         searched.outcome.flights = reading.flights;

@@ -151,9 +151,15 @@ QString Itinerary::datesText() const
     return text;
 }
 
+QString Itinerary::partyText() const
+{
+    // Two watches of one trip that differ only here must not read alike.
+    return fewerThanParty && adults > 1 ? adultsText(adults) + QStringLiteral(" or fewer") : adultsText(adults);
+}
+
 QString Itinerary::seatsText() const
 {
-    return cabin == Cabin::Any ? adultsText(adults) : adultsText(adults) + QStringLiteral(", ") + cabinName(cabin);
+    return cabin == Cabin::Any ? partyText() : partyText() + QStringLiteral(", ") + cabinName(cabin);
 }
 
 QString Itinerary::seatsChoice() const

@@ -57,6 +57,9 @@ struct Itinerary {
     // `origin` and `destination`; each holds at most kMaxCitiesEachEnd - 1.
     QList<City> moreOrigins{};
     QList<City> moreDestinations{};
+    // Told of seats in its cabin even when fewer than its adults: the count
+    // then says how many. By default only seats for all of them count.
+    bool fewerThanParty = false;
 
     bool operator==(const Itinerary&) const = default;
 
@@ -95,11 +98,16 @@ struct Itinerary {
     // "25/12/2026", "25/12/2026 +3" with three days after it, "25/12/2026 -2 +3"
     // with two before it too; a return journey adds ", back 03/01/2027 +1".
     QString datesText() const;
-    // What seats it asks for: "1 adult", "2 adults, Business".
+    // "1 adult", "2 adults", "2 adults or fewer".
+    QString partyText() const;
+    // What seats it asks for: "1 adult", "2 adults, Business", "2 adults or
+    // fewer, Business" when fewer seats than the party are news too.
     QString seatsText() const;
     // Only what differs from one seat in any cabin: "", "Business", "2 adults",
     // "2 adults, Business"; for texts that were written before either choice.
     QString seatsChoice() const;
+    // The seats a flight must offer in a cabin for this watch to hear of it.
+    int seatsNeeded() const { return fewerThanParty ? 1 : adults; }
 };
 
 // A date as the lists, the files and the mails write it: "05/02/2027".

@@ -24,6 +24,8 @@ std::optional<Itinerary> itineraryOf(const ItineraryChoice& c, const CityLists& 
     it.adults = std::clamp(c.adults, 1, kMaxAdults);
     it.extraDays = std::clamp(c.extraDays, 0, kMaxExtraDays);
     it.daysBefore = std::clamp(c.daysBefore, 0, std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - it.extraDays));
+    // One traveller has no party to fall short of.
+    it.fewerThanParty = c.fewerThanParty && it.adults > 1;
     if (c.returnTrip && c.returnDate.isValid()) {
         it.returnDate = c.returnDate;
         it.returnExtraDays = std::clamp(c.returnExtraDays, 0, kMaxExtraDays);

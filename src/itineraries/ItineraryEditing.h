@@ -39,6 +39,7 @@ struct ItineraryChoice {
     // Nearby airports; one with no position is left out.
     QList<CityChoice> moreOrigins{};
     QList<CityChoice> moreDestinations{};
+    bool fewerThanParty = false;
 };
 
 // The itinerary the choices make, its city codes from the city lists;

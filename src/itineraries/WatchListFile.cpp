@@ -39,6 +39,7 @@ QString citiesField(const QList<City>& cities)
         parts << c.name + kCodeSeparator + c.code;
     return parts.join(kCitySeparator);
 }
+const QString kFewerThanParty = QStringLiteral("fewer");
 
 // The number in a field within [low, high]; anything else is the default.
 int numberField(const QStringList& fields, int index, int low, int high, int fallback)
@@ -95,6 +96,7 @@ ReadLine readItineraryLine(const QString& line)
     const std::optional<QList<City>> moreDestinations = readCities(f.value(15));
     it.moreOrigins = moreOrigins.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
     it.moreDestinations = moreDestinations.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
+    it.fewerThanParty = f.value(16).trimmed().compare(kFewerThanParty, Qt::CaseInsensitive) == 0;
     if (f.size() < kFieldsNeeded)
         read.problem = QStringLiteral("it has %1 of the six fields an itinerary needs").arg(f.size());
     else if (!date)
@@ -128,6 +130,7 @@ QString itineraryLine(const Itinerary& it)
         {it.wholeTripOnly ? kWholeTrip : QString(), QString()},
         {citiesField(it.moreOrigins), QString()},
         {citiesField(it.moreDestinations), QString()},
+        {it.fewerThanParty ? kFewerThanParty : QString(), QString()},
     };
     qsizetype needed = options.size();
     while (needed > 0 && options[needed - 1].first == options[needed - 1].second)

@@ -13,8 +13,9 @@ namespace zelvane {
 // the days before it, and for a return journey its date, days after and
 // days before, and "trip" when only seats both ways count; then the nearby
 // airports, the other origins and the other destinations, each as
-// "Name/CODE" joined by "|". Every field after the sixth is written only up
-// to the last one that is not its default, so older copies, which read only the
+// "Name/CODE" joined by "|"; the seventeenth is "fewer" when fewer seats
+// than the adults are news too. Every field after the sixth is written only
+// up to the last one that is not its default, so older copies, which read only the
 // fields they know, read such a line as the same flight.
 struct ReadLine {
     Itinerary itinerary; // as much as could be read

@@ -85,7 +85,10 @@ std::optional<QString> reminderCaption(const Announcement& a)
     QString caption = QStringLiteral("Flight ") + a.origin + QStringLiteral("\r\n To ") + a.destination + on + a.dates;
     if (!a.seats.isEmpty())
         caption += QStringLiteral("\r\n For ") + a.seats;
-    return caption + QStringLiteral("\r\n is Available!");
+    caption += QStringLiteral("\r\n is Available!");
+    if (!a.counts.isEmpty())
+        caption += QStringLiteral("\r\n ") + a.counts;
+    return caption;
 }
 
 QPoint menuPlace(const QRect& area, const QRect& icon, double perPixel, QSize window)

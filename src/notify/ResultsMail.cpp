@@ -18,10 +18,11 @@ QString flightLine(const MailRow& row)
 {
     const QString seats = row.seats.isEmpty() ? QString() : QLatin1String(" (") + row.seats + QLatin1Char(')');
     const QString why = row.availability == Availability::NotKnown ? QLatin1String(": ") + row.reason : QString();
+    const QString counts = row.counts.isEmpty() ? QString() : QStringLiteral(" · ") + row.counts;
     return QLatin1String("<br>") + QLatin1String("<B>Flight ") + row.origin
            + QLatin1String(" TO ") + row.destination
            + (row.severalDates ? QLatin1String(" On Dates ") : QLatin1String(" On Date ")) + row.date
-           + seats + QLatin1String("</B>") + why + QLatin1String(" ") + kCrLf;
+           + seats + QLatin1String("</B>") + counts + why + QLatin1String(" ") + kCrLf;
 }
 
 } // namespace
@@ -138,7 +139,7 @@ namespace {
 QList<MailRow> htmlEscaped(QList<MailRow> rows)
 {
     for (MailRow& r : rows)
-        for (QString* text : {&r.origin, &r.destination, &r.date, &r.seats, &r.reason})
+        for (QString* text : {&r.origin, &r.destination, &r.date, &r.seats, &r.reason, &r.counts})
             *text = text->toHtmlEscaped();
     return rows;
 }

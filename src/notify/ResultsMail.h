@@ -23,6 +23,7 @@ struct MailRow {
     QString seats{};
     bool severalDates = false;
     QString reason{}; // not known: why; empty for one not checked yet
+    QString counts{}; // seats: how many the site gave, "Business: 2 seats"
 };
 
 inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");

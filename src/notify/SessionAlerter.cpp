@@ -39,18 +39,20 @@ QList<MailRow> mailRows(const WatchList& list, const CheckResults& results)
         const ItineraryResult& r = results.at(p);
         const SeatTexts texts = seatTexts(it, r);
         rows.append({it.originNames(), it.destinationNames(), texts.dates, r.availability(), texts.seats,
-                     texts.severalDates, r.reason()});
+                     texts.severalDates, r.reason(), texts.counts});
     }
     return rows;
 }
 
 QString flightLine(const QString& origin, const QString& destination, const QString& date,
-                   const QString& timeOfDay, const QString& seats)
+                   const QString& timeOfDay, const QString& seats, const QString& counts)
 {
     QString line = origin + QStringLiteral(" → ") + destination + QStringLiteral(", ") + date
                    + QStringLiteral(", ") + timeOfDay;
     if (!seats.isEmpty())
         line += QStringLiteral(" (") + seats + QLatin1Char(')');
+    if (!counts.isEmpty())
+        line += QStringLiteral(" · ") + counts;
     return line;
 }
 
@@ -183,7 +185,9 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
             keyParts << codes.join(QLatin1Char('|'));
         }
         const QString key = keyParts.join(QLatin1Char(';'));
-        flights.append({flightLine(it.originNames(), it.destinationNames(), texts.dates, it.timeOfDay, texts.seats), key});
+        flights.append({flightLine(it.originNames(), it.destinationNames(), texts.dates, it.timeOfDay, texts.seats,
+                                   texts.counts),
+                        key});
     }
     return flights;
 }

@@ -25,9 +25,10 @@ QList<MailRow> mailRows(const WatchList& list, const CheckResults& results);
 
 // One flight to announce, as the notes and the push show it:
 // "Sydney → London, 25/12/2026, Evening", and the seats when other than one
-// in any cabin: "…, Evening (2 adults, Business)".
+// in any cabin: "…, Evening (2 adults, Business)", and how many the site gave:
+// "… · Business: 2 seats".
 QString flightLine(const QString& origin, const QString& destination, const QString& date,
-                   const QString& timeOfDay, const QString& seats = {});
+                   const QString& timeOfDay, const QString& seats = {}, const QString& counts = {});
 
 // One channel's part in an alert.
 struct ChannelOutcome {

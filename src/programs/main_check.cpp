@@ -15,6 +15,7 @@
 #include "notify/AlertSender.h"
 #include "notify/SessionAlerter.h"
 #include "notify/SmtpMail.h"
+#include "results/SeatTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -60,9 +61,11 @@ const char* const kHelp =
     "the three days after it are searched too), time of day, the seats when other\n"
     "than one adult in any cabin (\"2 adults, Business\"), for an itinerary of\n"
     "several dates how many of them had seats and which (\"2 of 4 days: Fri 25,\n"
-    "Sun 27\"), and last the state: available, not available, or not checked\n"
-    "and why (\"not checked: HTTP 503 Service Unavailable\"). Available means the\n"
-    "flight table shows seats for every adult in the cabin asked; not available\n"
+    "Sun 27\"), how many seats the airline gave in the cabin when it gave a\n"
+    "number (\"Business: 2 seats\"), and last the state: available, not\n"
+    "available, or not checked and why (\"not checked: HTTP 503 Service\n"
+    "Unavailable\"). Available means the flight table shows seats for every adult\n"
+    "in the cabin asked (or any seats, for a watch told of fewer); not available\n"
     "that the airline said there are none; anything it could not read is not\n"
     "checked, never not available. A check makes at most 100 searches; what lies\n"
     "past them prints \"not checked: past the 100 searches a check may make\". The\n"
@@ -321,6 +324,8 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
             line << it.seatsChoice();
         if (const QString days = r.daysSummary(); !days.isEmpty())
             line << days;
+        if (const QString counts = seatTexts(it, r).counts; !counts.isEmpty())
+            line << counts;
         out((line << stateText(r)).join(QLatin1Char('\t')));
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.

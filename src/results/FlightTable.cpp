@@ -96,9 +96,17 @@ bool cellHasSeatsFor(const QString& cell, int adults)
 {
     if (!cellHasSeats(cell))
         return false;
+    const std::optional<int> count = seatCount(cell);
+    return !count || *count >= adults;
+}
+
+std::optional<int> seatCount(const QString& cell)
+{
+    if (!cellHasSeats(cell))
+        return std::nullopt;
     bool isCount = false;
     const int count = cellText(cell).toInt(&isCount);
-    return !isCount || count >= adults;
+    return isCount ? std::optional<int>(count) : std::nullopt;
 }
 
 bool seatsFor(Cabin cabin, int adults, const QList<FlightRow>& flights)

@@ -36,6 +36,10 @@ bool cellHasSeats(const QString& cell);
 // offers seats, and when it gives a number, that number is at least them.
 bool cellHasSeatsFor(const QString& cell, int adults);
 
+// How many seats a cabin cell offers, when it gives them as a number;
+// nothing for a cell that only says there are seats, or none.
+std::optional<int> seatCount(const QString& cell);
+
 // Whether some flight has seats for all `adults` in the cabin; with Any, in
 // any one of its cabins.
 bool seatsFor(Cabin cabin, int adults, const QList<FlightRow>& flights);

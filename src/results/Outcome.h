@@ -26,8 +26,8 @@ struct SearchOutcome {
     int leg = 0;              // of a return journey: 0 outbound, 1 return
     City from, to;            // the pair searched, as this leg flies
     QList<FlightRow> flights; // the flight table as read, also when none of it counts
-    QString pageText;         // the flight table as the page shows it, with seats only
-    QString reason;           // not known: why, in words
+    QString pageText{};       // the flight table as the page shows it, with seats only
+    QString reason{};         // not known: why, in words
     bool loggedOut = false;   // not known because the site logged the session out
     // Not known because its result page could not be read: the kind of page.
     UnreadablePage unreadable = UnreadablePage::None;

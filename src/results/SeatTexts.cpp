@@ -1,6 +1,7 @@
 #include "results/SeatTexts.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace zelvane {
 
@@ -26,9 +27,40 @@ QString dayNames(const QList<QDate>& days)
 
 } // namespace
 
+QString seatCountText(Cabin cabin, int count)
+{
+    return cabinName(cabin) + (count == 1 ? QStringLiteral(": 1 seat") : QStringLiteral(": %1 seats").arg(count));
+}
+
+QString seatCounts(Cabin cabin, const QList<SearchOutcome>& days)
+{
+    const QList<Cabin> cabins =
+        cabin == Cabin::Any ? QList<Cabin>{Cabin::Economy, Cabin::Business, Cabin::First} : QList<Cabin>{cabin};
+    QStringList counts;
+    for (const Cabin c : cabins) {
+        int most = 0;
+        bool uncounted = false;
+        for (const SearchOutcome& day : days) {
+            if (!day.seats())
+                continue;
+            for (const FlightRow& f : day.flights) {
+                const QString cell = f.value(cabinColumn(c));
+                if (!cellHasSeats(cell))
+                    continue;
+                const std::optional<int> count = seatCount(cell);
+                uncounted = uncounted || !count;
+                most = std::max(most, count.value_or(0));
+            }
+        }
+        if (most > 0 && !uncounted)
+            counts << seatCountText(c, most);
+    }
+    return counts.join(QStringLiteral(", "));
+}
+
 SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
 {
-    SeatTexts texts{itinerary.datesText(), false, itinerary.seatsChoice()};
+    SeatTexts texts{itinerary.datesText(), false, itinerary.seatsChoice(), seatCounts(itinerary.cabin, result.days)};
     // A return journey names each leg and the days it had seats; with
     // nearby airports each pair that had seats.
     if (result.hasReturnLeg() || result.severalPairs()) {
@@ -63,7 +95,8 @@ SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
 Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult& result)
 {
     const SeatTexts texts = seatTexts(itinerary, result);
-    return {itinerary.originNames(), itinerary.destinationNames(), texts.dates, texts.severalDates, texts.seats};
+    return {itinerary.originNames(), itinerary.destinationNames(), texts.dates, texts.severalDates, texts.seats,
+            texts.counts};
 }
 
 } // namespace zelvane

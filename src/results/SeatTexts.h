@@ -19,6 +19,9 @@ struct SeatTexts {
     bool severalDates = false; // `dates` names more than one day with seats
     // Only what differs from one seat in any cabin: "", "2 adults, Business".
     QString seats;
+    // How many seats the site gave in each cabin asked for, on the days with
+    // seats: "Business: 2 seats"; empty where it gave no number.
+    QString counts{};
 };
 SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result);
 
@@ -28,8 +31,16 @@ struct Announcement {
     QString dates{};
     bool severalDates = false;
     QString seats{}; // empty for one seat in any cabin
+    QString counts{}; // "Business: 2 seats"; empty when the site gave no number
     bool operator==(const Announcement&) const = default;
 };
+// "Business: 2 seats", "Economy: 1 seat".
+QString seatCountText(Cabin cabin, int count);
+// The most seats a flight offers in each cabin the itinerary asks for (each
+// cabin for Any), over `days` that had seats, joined by ", ". A cabin with a
+// seat cell that gives no number has no count, so none is made up for it.
+QString seatCounts(Cabin cabin, const QList<SearchOutcome>& days);
+
 Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult& result);
 
 } // namespace zelvane

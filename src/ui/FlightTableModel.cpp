@@ -1,5 +1,7 @@
 #include "ui/FlightTableModel.h"
 
+#include "results/SeatTexts.h"
+
 #include <QFont>
 
 namespace zelvane {
@@ -39,6 +41,8 @@ QVariant FlightTableModel::data(const QModelIndex& index, int role) const
         if (cabin == Cabin::Any)
             return cell.trimmed().isEmpty() ? QVariant() : QVariant(cell);
         // The site's own word stays readable behind the mark.
+        if (const std::optional<int> count = seatCount(cell))
+            return seatCountText(cabin, *count);
         if (cellHasSeats(cell))
             return QStringLiteral("Seats in %1 (%2)").arg(cabinName(cabin), cell);
         const QString none = QStringLiteral("No seats in %1").arg(cabinName(cabin));

@@ -192,6 +192,15 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     adultsCaption->setBuddy(adultsChoice_);
     grid->addWidget(adultsCaption, 3, 0);
     grid->addWidget(adultsChoice_, 3, 1);
+    // A party may take fewer seats than it needs as news: some travel apart,
+    // some wait for the rest to open.
+    partyOnlyCheck_ = named(new QCheckBox(this), "partyOnlyCheck");
+    partyOnlyCheck_->setChecked(true);
+    partyOnlyCheck_->setToolTip(QStringLiteral("Unchecked, seats in the cabin are news even when fewer than the "
+                                               "travellers; the alerts say how many"));
+    grid->addWidget(partyOnlyCheck_, 3, 2, 1, 3);
+    connect(adultsChoice_, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showPartyChoice);
+    showPartyChoice();
 
     // The keys go as the eye reads the rows.
     QWidget* cityKeys[] = {originChoice_, destinationChoice_, moreOriginChoices_[0], moreOriginChoices_[1],
@@ -199,7 +208,8 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     for (int i = 0; i + 1 < int(std::size(cityKeys)); ++i)
         setTabOrder(cityKeys[i], cityKeys[i + 1]);
     setTabOrder(cabinChoice_, adultsChoice_);
-    setTabOrder(adultsChoice_, daysBeforeChoice_);
+    setTabOrder(adultsChoice_, partyOnlyCheck_);
+    setTabOrder(partyOnlyCheck_, daysBeforeChoice_);
     setTabOrder(daysBeforeChoice_, extraDaysChoice_);
     setTabOrder(extraDaysChoice_, returnCheck_);
 
@@ -290,6 +300,7 @@ void ItineraryPanel::load()
     returnDaysAfterChoice_->setCurrentIndex(0);
     returnCheck_->setChecked(false);
     wholeTripCheck_->setChecked(false);
+    partyOnlyCheck_->setChecked(true);
     datePicked_ = false;
 }
 
@@ -325,6 +336,15 @@ void ItineraryPanel::fillCityChoices()
     }
 }
 
+void ItineraryPanel::showPartyChoice()
+{
+    // One traveller has no party to fall short of.
+    const int adults = std::max(0, adultsChoice_->currentIndex()) + 1;
+    partyOnlyCheck_->setText(QStringLiteral("&Only when there are seats for all %1").arg(adults));
+    partyOnlyCheck_->setVisible(adults > 1);
+    partyOnlyCheck_->setEnabled(adults > 1);
+}
+
 void ItineraryPanel::showItineraries()
 {
     itineraryList_->clear();
@@ -333,7 +353,7 @@ void ItineraryPanel::showItineraries()
         const Itinerary& it = list_.at(p);
         auto* item = new QTreeWidgetItem({it.originNames(), it.destinationNames(), list_.datesText(p), it.timeOfDay,
                                           it.origin.code, it.destination.code, cabinName(it.cabin),
-                                          adultsText(it.adults)});
+                                          it.partyText()});
         // A line that cannot be read says why where the user looks.
         if (!list_.readable(p))
             for (int c = 0; c < item->columnCount(); ++c)
@@ -439,6 +459,7 @@ ItineraryChoice ItineraryPanel::currentChoice() const
         choice.moreOrigins.append({c->currentText(), c->currentIndex() - 1});
     for (QComboBox* c : moreDestinationChoices_)
         choice.moreDestinations.append({c->currentText(), c->currentIndex() - 1});
+    choice.fewerThanParty = choice.adults > 1 && !partyOnlyCheck_->isChecked();
     return choice;
 }
 

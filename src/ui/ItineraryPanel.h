@@ -54,6 +54,7 @@ private:
     // cities are chosen).
     ItineraryChoice currentChoice() const;
     void showWatchCost();
+    void showPartyChoice();
 
     WatchList& list_;
     CityLists& cities_;
@@ -67,7 +68,7 @@ private:
     ImageButton *addButton_, *deleteButton_, *deleteAllButton_;
     QComboBox *originChoice_, *destinationChoice_, *timeChoice_, *cabinChoice_;
     QComboBox *adultsChoice_, *extraDaysChoice_, *daysBeforeChoice_;
-    QCheckBox *returnCheck_, *wholeTripCheck_;
+    QCheckBox *returnCheck_, *wholeTripCheck_, *partyOnlyCheck_;
     DateField *datePicker_, *returnDateField_;
     QComboBox *returnDaysBeforeChoice_, *returnDaysAfterChoice_;
     QList<QComboBox*> moreOriginChoices_, moreDestinationChoices_; // nearby airports

@@ -214,6 +214,14 @@ private slots:
         const QJsonObject twoInBusiness{
             {"available", QJsonArray{seatsOn("SYD", "MEL", "25/12/2026",
                                              {QJsonArray{"09:05 SYD", "10:35 MEL", "QF 401", "738", "0", "Yes", "2", "No"}})}}};
+        // The airline's count of Business seats on the one flight.
+        const auto business = [](const char* seats) {
+            return QJsonObject{{"available", QJsonArray{seatsOn("SYD", "MEL", "25/12/2026",
+                                                                {QJsonArray{"09:05 SYD", "10:35 MEL", "QF 401", "738",
+                                                                            "0", "No", seats, "No"}})}}};
+        };
+        const QString twoSeats = kSydney + " (2 adults, Business) · Business: 2 seats";
+        const QString oneOfTwo = kSydney + " (2 adults or fewer, Business) · Business: 1 seat";
         QStringList week;
         for (int i = 1; i <= 15; ++i)
             week << QString("Sydney;Melbourne;%1/01/2027;Evening;SYD;MEL;Any;1;6").arg(i, 2, 10, QChar('0'));
@@ -238,6 +246,19 @@ private slots:
             {"a party larger than the seats",
              {kSydMel + ";Business;9"},
              {{twoInBusiness, 0, {"9 adults, Business\tnot available"}, {}, {}}}},
+            {"a party's seats dropping below it and back",
+             {kSydMel + ";Business;2"},
+             {{business("2"), 0, {"2 adults, Business\tBusiness: 2 seats\tavailable", "Business) · Business: 2 seats"},
+               {}, {twoSeats}},
+              {business("3"), 0, {"2 adults, Business\tBusiness: 3 seats\tavailable"}, {}, {}},
+              {business("1"), 0, {"2 adults, Business\tnot available"}, {"1 seat"}, {}},
+              {business("2"), 0, {"Business) · Business: 2 seats"}, {}, {twoSeats}}}},
+            {"a party told of fewer seats",
+             {kSydMel + ";Business;2;0;0;;0;0;;;;fewer"},
+             {{business("1"), 0,
+               {"2 adults or fewer, Business\tBusiness: 1 seat\tavailable", "Business) · Business: 1 seat"}, {},
+               {oneOfTwo}},
+              {business("Yes"), 0, {"2 adults or fewer, Business\tavailable"}, {"seats\tavailable"}, {}}}},
             {"a list of 105 searches",
              week,
              {{QJsonObject{}, 0,

@@ -5,6 +5,7 @@
 #include "results/CheckResults.h"
 #include "results/ResultPage.h"
 #include "results/ResultsViewModel.h"
+#include "results/SeatTexts.h"
 #include "support/CheckedDays.h"
 
 #include "Pages.h"
@@ -152,6 +153,45 @@ private slots:
         // The text of the e-mail and print goes with the seats; the rows stay for the table.
         QCOMPARE(r.resultText.isEmpty(), !available);
         QCOMPARE(r.flights.size(), rows.size());
+    }
+
+    // Where the site gives a number, the alerts say how many seats the
+    // cabin has, the most one flight offers on the days with seats; a party
+    // told of fewer seats hears of them. A "Yes" gives no count.
+    void theAlertsSayHowManySeats_data()
+    {
+        QTest::addColumn<QList<QList<QStringList>>>("days"); // the flights of each date
+        QTest::addColumn<Cabin>("cabin");
+        QTest::addColumn<bool>("fewer"); // for two adults
+        QTest::addColumn<QString>("counts"); // "-" for no seats
+        using Days = QList<QList<QStringList>>;
+        QTest::newRow("two") << Days{{flight("No", "2", "No")}} << Cabin::Business << false << "Business: 2 seats";
+        QTest::newRow("one for two") << Days{{flight("No", "1", "No")}} << Cabin::Business << false << "-";
+        QTest::newRow("one for two who hear of fewer")
+            << Days{{flight("No", "1", "No")}} << Cabin::Business << true << "Business: 1 seat";
+        QTest::newRow("the most one flight offers")
+            << Days{{flight("No", "2", "No"), flight("No", "4", "No")}} << Cabin::Business << false << "Business: 4 seats";
+        QTest::newRow("Yes beside a count") << Days{{flight("No", "Yes", "No"), flight("No", "3", "No")}}
+                                            << Cabin::Business << false << "";
+        QTest::newRow("Any, a date without seats for two")
+            << Days{{flight("1", "1", "No")}, {flight("4", "2", "No")}} << Cabin::Any << false
+            << "Economy: 4 seats, Business: 2 seats";
+    }
+    void theAlertsSayHowManySeats()
+    {
+        QFETCH(QList<QList<QStringList>>, days);
+        QFETCH(Cabin, cabin);
+        QFETCH(bool, fewer);
+        QFETCH(QString, counts);
+        Itinerary it{{"Sydney", "SYD"}, {"Melbourne", "MEL"}, QDate(2027, 2, 1), "Morning", cabin, 2};
+        it.fewerThanParty = fewer;
+        ItineraryResult result;
+        for (const QList<QStringList>& flights : days) {
+            const ResultPageReading page = readWithTable(flights, cabin, it.seatsNeeded());
+            result.days << SearchOutcome{page.availability, it.date.addDays(result.days.size()), 0, it.origin, it.destination, page.flights};
+        }
+        QCOMPARE(result.availability() == Availability::Seats, counts != "-");
+        QCOMPARE(seatTexts(it, result).counts, counts == "-" ? QString() : counts);
     }
 
     void flightRowsAreTheRowsUnderTheHeadings()

@@ -531,9 +531,12 @@ private slots:
         QCOMPARE(states, QList<Availability>({Availability::Seats, Availability::NoSeats, Availability::Seats,
                                               Availability::Seats, Availability::NoSeats}));
         QCOMPARE(rig.view.announcements.size(), 3);
-        // Two pop-ups of one trip say which cabin each is for.
-        QCOMPARE(rig.view.announcements[0], (Announcement{"Sydney", "Melbourne", "25/12/2026"}));
-        QCOMPARE(rig.view.announcements[1], (Announcement{"Sydney", "Melbourne", "25/12/2026", false, "First"}));
+        // Two pop-ups of one trip say which cabin each is for, and how many
+        // seats a cabin has where the site says: Economy's "Yes" gives no count.
+        QCOMPARE(rig.view.announcements[0],
+                 (Announcement{"Sydney", "Melbourne", "25/12/2026", false, "", "First: 4 seats"}));
+        QCOMPARE(rig.view.announcements[1],
+                 (Announcement{"Sydney", "Melbourne", "25/12/2026", false, "First", "First: 4 seats"}));
         QCOMPARE(rig.results.at(2).flights().size(), 2); // the rows stay, no Business seat among them
         QCOMPARE(rig.results.at(2).flights()[1][6], QString());
         QCOMPARE(rig.results.at(1).pageText(), rig.results.at(4).pageText());

@@ -122,6 +122,9 @@ private slots:
                           "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;1;1;1;;0;0;;;;;later fields\r\n")
             << QList<Cabin>{Cabin::Any, Cabin::First, Cabin::Any, Cabin::Any} << QList<int>{1, 2, 1, 1}
             << QList<int>{0, 3, 0, 1} << QList<int>{3, 2, 0, 1};
+        QTest::newRow("seventeen fields: nearby airports and fewer seats")
+            << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;2;0;0;;0;0;;Melbourne/MEL;Manchester/MAN;fewer\r\n")
+            << QList<Cabin>{Cabin::Any} << QList<int>{2} << QList<int>{0} << QList<int>{0};
         QTest::newRow("days before out of range or past seven days in all")
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;1;0;4\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;Any;1;6;2\r\n"
@@ -251,6 +254,11 @@ private slots:
         QTest::newRow("a nearby airport with no code")
             << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;;0;0;;Newcastle" << "" << 0
             << "a nearby airport in it has no city code";
+        QTest::newRow("a party told of fewer seats")
+            << "A;B;05/02/2027;Morning;SYD;LON;Business;2;0;0;;0;0;;;;fewer" << "05/02/2027" << 1 << "";
+        QTest::newRow("a whole trip, fewer seats too")
+            << "A;B;05/02/2027;Morning;SYD;LON;Any;3;0;0;14/02/2027;0;0;trip;;;fewer" << "05/02/2027, back 14/02/2027"
+            << 2 << "";
         QTest::newRow("a way back that is no date")
             << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;31/02/2027" << "" << 0
             << "its return date \"31/02/2027\" is no day of the calendar";

@@ -149,6 +149,10 @@ private slots:
         QTest::newRow("seats on a line of their own")
             << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "2 adults, Business"}
             << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults, Business\r\n is Available!";
+        QTest::newRow("how many seats, last")
+            << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "2 adults or fewer, Business", "Business: 1 seat"}
+            << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults or fewer, Business\r\n"
+               " is Available!\r\n Business: 1 seat";
         QTest::newRow("days with seats")
             << Announcement{"Sydney", "Melbourne", "Fri 25/12/2026, Sun 27/12/2026", true}
             << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026, Sun 27/12/2026\r\n is Available!";

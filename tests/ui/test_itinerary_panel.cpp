@@ -67,7 +67,12 @@ private slots:
 
         choose(rig, "originChoice", "Sydney");
         choose(rig, "destinationChoice", "Perth");
+        // Only a party is asked whether fewer seats than it needs are news.
+        auto* party = rig.find<QCheckBox>("partyOnlyCheck");
+        QVERIFY(party && !party->isVisibleTo(&w));
         choose(rig, "adultsChoice", "2 adults");
+        QVERIFY(party->isVisibleTo(&w) && party->isChecked());
+        QCOMPARE(party->text().remove('&'), QString("Only when there are seats for all 2"));
         choose(rig, "extraDaysChoice", "Up to 3 days later");
         click(rig.find<ImageButton>("addItineraryButton"));
         QVERIFY(rig.boxes.shown.isEmpty());
@@ -91,6 +96,13 @@ private slots:
         rig.boxes.answers = {MsgAnswer::Yes};
         click(rig.find<ImageButton>("deleteItineraryButton"));
         QCOMPARE(size->text(), QString("5 searches, about 3 minutes per check"));
+
+        // Unchecked, the line and the list say so.
+        party->setFocus();
+        QTest::keyClick(party, Qt::Key_Space);
+        click(rig.find<ImageButton>("addItineraryButton"));
+        QVERIFY(readFile(rig.folder + "/Query.txt").endsWith(";Any;2;3;0;;0;0;;;;fewer\r\n"));
+        QCOMPARE(list->topLevelItem(5)->text(7), QString("2 adults or fewer"));
     }
 
     // Days either side of the date: the line written and the dates listed,

@@ -163,7 +163,7 @@ private slots:
                                  m->index(r, 6).data(FlightTableModel::kSeatsRole).toBool(),
                                  m->index(r, 7).data(FlightTableModel::kSeatsRole).toBool()};
         QCOMPARE(seats, (QList<QList<bool>>{{true, false, false}, {false, true, false}}));
-        QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Seats in Business (4)"));
+        QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Business: 4 seats"));
         // Every cell tells its whole text when hovered, however narrow its column.
         for (int r = 0; r < m->rowCount(); ++r)
             for (int c = 0; c < m->columnCount(); ++c)

@@ -507,6 +507,10 @@ private slots:
         QTest::newRow("one date") << Announcement{"Sydney", "Melbourne", "25/12/2026"} << true;
         QTest::newRow("two adults in Business")
             << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "2 adults, Business"} << true;
+        QTest::newRow("the seats counted, any cabin")
+            << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "9 adults or fewer",
+                            "Economy: 4 seats, Business: 2 seats, First: 1 seat"}
+            << false;
         QTest::newRow("five days of a week, nine adults in Business")
             << Announcement{"Sydney", "Melbourne",
                             "Wed 03/02/2027, Thu 04/02/2027, Sat 06/02/2027, Mon 08/02/2027, Tue 09/02/2027", true,

@@ -23,6 +23,8 @@
 #include "ui/ResultsPanel.h"
 #include "ui/HistoryWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/SeatPopup.h"
+#include "results/SeatTexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -412,6 +414,49 @@ void shootReturnTrip(MainWindow& w, CheckResults& results, const ShotOptions& o)
     shootWindow(w, QStringLiteral("results-return"), o);
 }
 
+// A party of two that hears of fewer seats: the choice on the panel, the
+// counts in the flight table and the pop-up that tells of one seat.
+void shootParty(MainWindow& w, const WatchList& watchList, CheckResults& results, const ShotOptions& o)
+{
+    w.showItineraryPanel();
+    const auto choose = [&w](const char* box, const QString& text) {
+        auto* choice = w.findChild<QComboBox*>(QLatin1String(box));
+        choice->setCurrentIndex(choice->findText(text));
+    };
+    choose("originChoice", QStringLiteral("Sydney"));
+    choose("destinationChoice", QStringLiteral("Melbourne"));
+    choose("cabinChoice", QStringLiteral("Business"));
+    choose("adultsChoice", QStringLiteral("2 adults"));
+    // The exact date: the first of either side's choices.
+    w.findChild<QComboBox*>(QStringLiteral("daysBeforeChoice"))->setCurrentIndex(0);
+    w.findChild<QComboBox*>(QStringLiteral("extraDaysChoice"))->setCurrentIndex(0);
+    w.findChild<QCheckBox*>(QStringLiteral("returnCheck"))->setChecked(false);
+    w.findChild<DateField*>(QStringLiteral("dateField"))->setDate(QDate(2027, 8, 20));
+    w.findChild<QCheckBox*>(QStringLiteral("partyOnlyCheck"))->setChecked(false);
+    shootWindow(w, QStringLiteral("itineraries-party"), o);
+
+    emit w.findChild<ImageButton*>(QStringLiteral("addItineraryButton"))->activated();
+    const int position = w.findChild<QTreeWidget*>(QStringLiteral("itineraryList"))->topLevelItemCount();
+    const QList<FlightRow> flights = {
+        {"07:00 SYD", "08:35 MEL", "QF 401", "738", "0", "Yes", "1", "No"},
+        {"09:00 SYD", "10:35 MEL", "QF 409", "A330", "0", "4", "No", "No"},
+        {"12:00 SYD", "13:35 MEL", "QF 421", "738", "0", "No", "No", "No"},
+        {"18:00 SYD", "19:35 MEL", "QF 459", "A330", "0", "9", "1", "No"}};
+    const ItineraryResult found{{sampleOutcome(QDate(2027, 8, 20), true, QString(), flights)}};
+    results.set(position, found);
+    w.showResultsPanel();
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
+    list->setCurrentIndex(list->model()->index(position - 1, 0));
+    emit list->clicked(list->model()->index(position - 1, 0));
+    shootWindow(w, QStringLiteral("results-party"), o);
+
+    SeatPopup popup;
+    popup.start(seatAnnouncement(watchList.at(position), found), 1);
+    settle(1500);
+    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-party"), o);
+    popup.hide();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -455,6 +500,7 @@ int main(int argc, char* argv[])
             shootLongReasons(w, *options);
         shootTravellers(w, *options);
         shootReturnTrip(w, rig.results(), *options);
+        shootParty(w, state.watchList, rig.results(), *options);
     }
     return options->linger ? app.exec() : 0;
 }
