@@ -124,13 +124,25 @@ stop_display() {
   display_pids=()
 }
 
+# The windows xdotool's search finds for ARGS, an id a line. A window that goes
+# while xdotool walks the tree ends it with an X error and nothing found, which
+# is not "no such window": the search is asked again.
+find_windows() {
+  local out try
+  for try in 1 2 3 4 5 6 7 8 9 10; do
+    out=$(xdotool search "$@" 2>&1) || true
+    grep -q 'X Error' <<<"$out" || break
+  done
+  grep -x '[0-9][0-9]*' <<<"$out" || true
+}
+
 # The visible windows of process PID named NAME whose width lies between MIN
 # and MAX: pop-ups, menu and main window differ in size, and the title alone
 # does not tell them apart from the tray icon's own window.
 windows_of() {
   local pid=$1 name=$2 min=$3 max=$4 w geometry
   # --all: of that process and so named; by itself xdotool takes either.
-  for w in $(xdotool search --all --onlyvisible --pid "$pid" --name "$name" 2>/dev/null); do
+  for w in $(find_windows --all --onlyvisible --pid "$pid" --name "$name"); do
     geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue # gone meanwhile
     eval "$geometry"
     [ "$WIDTH" -ge "$min" ] && [ "$WIDTH" -le "$max" ] && echo "$w"

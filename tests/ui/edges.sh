@@ -91,7 +91,7 @@ for edge in right top; do
   until_ok placed || problems+=("panel at the $edge: $problem")
 
   # The tray menu, beside the icon on the panel's side of the work area.
-  read -r pl pt pr pb < <(edges "$(xdotool search --name '^panel$' | head -n1)")
+  read -r pl pt pr pb < <(edges "$(find_windows --name '^panel$' | head -n1)")
   # Clicked again as a hand would when nothing came: the icon may not sit in
   # the moved panel yet.
   right_click_icon() {

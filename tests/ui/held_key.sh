@@ -31,13 +31,13 @@ until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never s
 
 rows() { grep -c . "$list" || true; }
 main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
-question() { xdotool search --onlyvisible --name '^Delete All Itineraries$' | grep .; }
+question() { find_windows --onlyvisible --name '^Delete All Itineraries$' | grep .; }
 no_question() { ! question >/dev/null; }
 hidden() { ! main_window >/dev/null; }
 # The main window from the tray icon, and its list of itineraries in focus
 # with the first one chosen.
 show_list() {
-  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+  eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
   until_ok main_window >/dev/null || fail "a double click on the tray icon did not show the main window"
   window=$(main_window)

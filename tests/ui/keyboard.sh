@@ -26,9 +26,9 @@ until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never s
 
 rows() { grep -c . "$list" || true; }
 main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
-question() { xdotool search --onlyvisible --name '^Delete All Itineraries$' | grep .; }
+question() { find_windows --onlyvisible --name '^Delete All Itineraries$' | grep .; }
 has_focus() { local focus; focus=$(xdotool getwindowfocus 2>/dev/null) && "$1" | grep -qx "$focus"; }
-eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
 until_ok main_window >/dev/null || fail "a double click on the tray icon did not show the main window"
 window=$(main_window)
@@ -111,7 +111,7 @@ xdotool key shift+Tab shift+Tab End shift+Tab shift+Tab shift+Tab shift+Tab shif
 xdotool type --delay 50 "$last"
 xdotool key Tab Tab Tab Tab Tab Tab Tab space
 told() { grep -q "reach past $last" "$home/zelvane.log"; }
-alert() { xdotool search --onlyvisible --name '^ZLV Alert$' | grep .; }
+alert() { find_windows --onlyvisible --name '^ZLV Alert$' | grep .; }
 if until_ok told; then
   until_ok alert >/dev/null && xdotool key Return
 else

@@ -30,7 +30,7 @@ start_display 1366x768 tray wm panel=40
 area_width=1366 area_height=728
 start_program
 until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
-eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
 icon_x=$((X + WIDTH / 2)) icon_y=$((Y + HEIGHT / 2))
 menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
 # Clicked again as a hand would when nothing came: the icon may not sit in

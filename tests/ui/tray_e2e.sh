@@ -70,7 +70,7 @@ main_window >/dev/null && fail "the main window was up before anything asked for
 
 # The main window was made hidden for the session; a double click on the
 # tray icon shows it.
-eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
 icon_x=$((X + WIDTH / 2)) icon_y=$((Y + HEIGHT / 2))
 xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
 until_ok main_window >/dev/null || fail "a double click on the tray icon did not show the main window"

@@ -26,7 +26,7 @@ start_program() {
 main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
 hidden() { ! main_window >/dev/null; }
 show_window() { # a double click on the tray icon
-  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^panel$' | head -n1)")"
+  eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
   until_ok main_window >/dev/null || fail "a double click on the tray icon did not show the main window"
   window=$(main_window)
