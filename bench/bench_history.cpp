@@ -225,7 +225,11 @@ int main(int argc, char* argv[])
                 HistoryStore held;
                 held.setBusyWait(std::chrono::milliseconds(wait));
                 held.open(folder, now);
-                QList<CheckRecord> one{{1, 0, keys[0], CheckOutcome::Available, {}, false}};
+                CheckRecord first;
+                first.position = 1;
+                first.key = keys[0];
+                first.outcome = CheckOutcome::Available;
+                QList<CheckRecord> one{first};
                 print(who, figures(timed(1, [&] { held.recordSession(now, true, one); })), "none");
             }
             hold.exec(QStringLiteral("ROLLBACK"));

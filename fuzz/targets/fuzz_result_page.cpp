@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                             : QString();
 
     // From the texts alone nothing is seats; not known always says why.
-    const ResultPageReading reading = readResultPage(browser.page, browser.frame);
+    const SearchOutcome reading = readResultPage(browser.page, browser.frame);
     if (reading.seats() || (reading.availability == Availability::NotKnown) == reading.reason.isEmpty())
         __builtin_trap();
     if (reading.availability == Availability::NoSeats && !browser.page->contains(kNoFlightsMarker))
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Through the browser, as a check reads it. This browser tells no
     // tables, so no flight table is read: an availability page with a frame
     // stays not known, and never becomes seats or no seats.
-    const ResultPageReading shown = readResultPage(browser, cabin, adults);
+    const SearchOutcome shown = readResultPage(browser, cabin, adults);
     if (shown.seats() || shown.availability != reading.availability)
         __builtin_trap();
     if (shown.availability == Availability::NotKnown && shown.unreadable == UnreadablePage::None)
@@ -71,9 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The flight table decides seats for the party, and only with its text.
     const QList<HtmlTable> tables{HtmlTable{flightColumns(), {"09:05 SYD", "10:35 MEL", "QF 1", "738", "0", "2", "Yes", ""}}};
-    const ResultPageReading decided = withFlights(reading, tables, cabin, adults);
-    if (decided.seats() != !decided.resultText.isEmpty() || (decided.seats() && !seatsFor(cabin, adults, decided.flights)))
+    const SearchOutcome decided = withFlights(reading, tables, cabin, adults);
+    // Seats exactly when some flight seats the party, each offer a cabin the
+    // watch takes with enough seats.
+    if (decided.seats() != !decided.pageText.isEmpty() || decided.seats() != !decided.offers.isEmpty())
         __builtin_trap();
+    for (const SeatOffer& o : decided.offers)
+        if (!cabinsOf(cabin).contains(o.cabin) || !decided.flights.value(o.flight).seats(o.cabin).seats(adults))
+            __builtin_trap();
     if (reading.unreadable == UnreadablePage::FlightTable && decided.availability == Availability::NotKnown)
         __builtin_trap();
     return 0;

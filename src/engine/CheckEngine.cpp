@@ -17,6 +17,7 @@
 #include "results/ResultPage.h"
 
 #include <QMetaMethod>
+#include <algorithm>
 #include <utility>
 
 #include <cmath>
@@ -120,15 +121,8 @@ void CheckEngine::announce(int position)
 
 bool CheckEngine::seatsBecameAvailable(int position) const
 {
-    const Itinerary& it = parts_.watchList.at(position);
-    for (const SearchOutcome& d : results_.at(position).days) {
-        if (!d.seats())
-            continue;
-        const ItineraryKey key = historyKey(it, d);
-        if (parts_.announced.isOpening(key, outcomeChanged(parts_.history.lastCheckedOutcome(key), CheckOutcome::Available)))
-            return true;
-    }
-    return false;
+    return std::any_of(sessionChecks_.cbegin(), sessionChecks_.cend(),
+                       [position](const CheckRecord& c) { return c.position == position && c.opening; });
 }
 
 void CheckEngine::setLoginTrouble(bool refused)
@@ -148,9 +142,16 @@ void CheckEngine::endLoginLockout()
     setLoginLockout(false);
 }
 
-void CheckEngine::noteCheck(int position, int day, const Itinerary& itinerary, const SearchOutcome& outcome)
+void CheckEngine::noteChecks(int position, const Itinerary& watch, const ItineraryResult& result, int searched)
 {
-    sessionChecks_.insert({position, day}, historyRecord(position, day, itinerary, outcome));
+    QList<CheckRecord> checks;
+    for (int day = 0; day < searched; ++day)
+        checks << historyRecord(position, day, watch, result.days[day]);
+    // Judged against what was known before this session: the history holds
+    // none of it yet.
+    parts_.announced.markNews(checks, parts_.history);
+    for (const CheckRecord& c : std::as_const(checks))
+        sessionChecks_.insert({position, c.day}, c);
 }
 
 QList<CheckRecord> CheckEngine::recordHistory(bool completed)
@@ -320,6 +321,9 @@ void CheckEngine::markNotSearched(int upTo)
     bool past = false;
     for (int p = 1; p <= upTo; ++p) {
         QString why = list.problem(p);
+        // A watch that cannot be searched today costs no part of the limit.
+        if (why.isEmpty())
+            why = list.at(p).unsearchable(today);
         if (why.isEmpty()) {
             const int searches = list.at(p).searches(today);
             past = past || p > kMaxItineraries || searches > budget;
@@ -371,7 +375,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             if (dates.size() > 1)
                 say(status::checkingDay(p, dates[d].date,
                                         pairs ? one.origin.code + QStringLiteral("→") + one.destination.code : QString()));
-            DateSearch searched = co_await searchDate(p, d, dates[d].leg, one, dates[d].date);
+            DateSearch searched = co_await searchDate(dates[d].leg, one, dates[d].date, itinerary.seatsNeeded());
             result.days << searched.outcome;
             if (searched.step == DateSearch::Read)
                 continue;
@@ -383,12 +387,16 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
                 result.days << searchedFor(SearchOutcome::notKnown(dates[rest].date, stopped,
                                                                    searched.step == DateSearch::LoggedOut),
                                            dates[rest]);
+            result.keepWholeTripsOnly();
+            noteChecks(p, itinerary, result, d + 1);
             results_.set(p, result);
             if (result.availability() == Availability::Seats)
                 announce(p);
             // Logged in again, the session goes on from this itinerary.
             co_return searched.step == DateSearch::LoggedOut ? SearchStep::LoggedOut : SearchStep::SiteTrouble;
         }
+        result.keepWholeTripsOnly();
+        noteChecks(p, itinerary, result, int(result.days.size()));
         results_.set(p, result);
         if (result.availability() == Availability::Seats)
             announce(p);
@@ -409,8 +417,8 @@ void CheckEngine::markCutShort(const QString& why)
             results_.set(p, ItineraryResult{{}, stopped});
 }
 
-QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int day, int leg, Itinerary itinerary,
-                                                             QDate date)
+QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int leg, Itinerary itinerary, QDate date,
+                                                             int seatsNeeded)
 {
     WebBrowser& browser = browsers_.session;
     browser.navigate(awardSearchUrl(airlineBase(), itinerary, date));
@@ -433,17 +441,12 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int d
         // The page shown would not be this date's answer.
         searched.outcome = SearchOutcome::notKnown(date, kNotLoadedReason);
     } else {
-        const ResultPageReading reading = readResultPage(browser, itinerary.cabin, itinerary.seatsNeeded());
-        searched.outcome.availability = reading.availability;
+        searched.outcome = readResultPage(browser, itinerary.cabin, seatsNeeded);
         searched.outcome.date = date;
-        searched.outcome.flights = reading.flights;
-        searched.outcome.pageText = reading.resultText;
-        searched.outcome.reason = reading.reason;
-        searched.outcome.unreadable = reading.unreadable;
         // A page it cannot read is kept for a report; never taken for no seats.
-        if (reading.unreadable != UnreadablePage::None) {
+        if (searched.outcome.unreadable != UnreadablePage::None) {
             ++pagesUnread_;
-            if (const QString kept = parts_.keptPages.keep(reading.unreadable, browser); !kept.isEmpty())
+            if (const QString kept = parts_.keptPages.keep(searched.outcome.unreadable, browser); !kept.isEmpty())
                 keptPage_ = kept;
         } else {
             ++pagesRead_;
@@ -452,7 +455,6 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int position, int d
     searched.outcome.leg = leg;
     searched.outcome.from = itinerary.origin;
     searched.outcome.to = itinerary.destination;
-    noteCheck(position, day, itinerary, searched.outcome);
     co_return searched;
 }
 

@@ -151,7 +151,7 @@ private:
         enum Step { Read, LoggedOut, SiteTrouble } step = Read;
         SearchOutcome outcome;
     };
-    QCoro::Task<DateSearch> searchDate(int position, int day, int leg, Itinerary itinerary, QDate date);
+    QCoro::Task<DateSearch> searchDate(int leg, Itinerary itinerary, QDate date, int seatsNeeded);
     // The itineraries a check makes no search for: lines that cannot be read,
     // and what lies past the limits of one session.
     void markNotSearched(int searchedUpTo);
@@ -172,7 +172,9 @@ private:
     // last check too.
     void announce(int position);
     bool seatsBecameAvailable(int position) const;
-    void noteCheck(int position, int day, const Itinerary& itinerary, const SearchOutcome& outcome);
+    // The watch's searches so far go into the session's history, each with
+    // whether it is news.
+    void noteChecks(int position, const Itinerary& watch, const ItineraryResult& result, int searched);
     // Writes the session's checks into the history, once; they come back
     // marked changed or not.
     QList<CheckRecord> recordHistory(bool completed);

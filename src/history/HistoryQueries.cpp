@@ -194,14 +194,15 @@ QList<HistoryCheck> HistoryStore::checksInFile(int sessions) const
     const bool hasDays = schema_ >= 2;
     q.prepare(QStringLiteral(
         "SELECT s.started, c.position, i.origin, i.destination, i.date, i.time, i.cabin,"
-        " c.outcome, c.flights, t.rows, %1, %2 AS day, %3 FROM checks c JOIN sessions s ON s.id = c.session"
+        " c.outcome, c.flights, t.rows, %1, %2 AS day, %3, %4 FROM checks c JOIN sessions s ON s.id = c.session"
         " JOIN itineraries i ON i.id = c.itinerary LEFT JOIN flight_tables t ON t.id = c.flights"
         " WHERE c.session >= (SELECT coalesce(min(id), 0) FROM"
         " (SELECT id FROM sessions ORDER BY id DESC LIMIT ?))"
         " ORDER BY c.session, c.position, day")
                   .arg(hasDays ? QStringLiteral("i.adults") : QStringLiteral("1"),
                        hasDays ? QStringLiteral("c.day") : QStringLiteral("0"),
-                       schema_ >= 3 ? QStringLiteral("c.leg") : QStringLiteral("0")));
+                       schema_ >= 3 ? QStringLiteral("c.leg") : QStringLiteral("0"),
+                       schema_ >= 4 ? QStringLiteral("i.watch, c.cabins") : QStringLiteral("'', NULL")));
     q.addBindValue(sessions > 0 ? sessions : -1);
     if (!q.exec())
         return out;
@@ -221,6 +222,9 @@ QList<HistoryCheck> HistoryStore::checksInFile(int sessions) const
                        q.value(5).toString(), q.value(6).toString(), q.value(10).toInt()};
         h.check.day = q.value(11).toInt();
         h.check.leg = q.value(12).toInt();
+        h.check.key.watch = q.value(13).toString();
+        if (!q.value(14).isNull())
+            h.check.seatCabins = q.value(14).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
         h.check.outcome = outcomeOf(q.value(7));
         if (!q.value(8).isNull()) {
             const qint64 table = q.value(8).toLongLong();

@@ -14,11 +14,13 @@ const char* const kSchema[] = {
     "CREATE INDEX sessions_started ON sessions(started)",
     "CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
     " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
-    " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
+    " adults INTEGER NOT NULL DEFAULT 1, watch TEXT NOT NULL DEFAULT '',"
+    " UNIQUE(origin, destination, date, time, cabin, adults, watch))",
     "CREATE TABLE flight_tables(id INTEGER PRIMARY KEY, rows TEXT NOT NULL UNIQUE)",
     "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
     " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
-    " flights INTEGER, leg INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+    " flights INTEGER, leg INTEGER NOT NULL DEFAULT 0, cabins TEXT,"
+    " PRIMARY KEY(session, position, day)) WITHOUT ROWID",
     "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
 };
 
@@ -49,6 +51,21 @@ const char* const kFromVersion2[] = {
     "ALTER TABLE checks ADD COLUMN leg INTEGER NOT NULL DEFAULT 0",
 };
 
+// Version 3 to 4: a search's checks told apart by the watch they were made
+// for (older ones belong to none yet), and the cabins that seated it. Ids
+// are kept.
+const char* const kFromVersion3[] = {
+    "CREATE TABLE itineraries2(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+    " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+    " adults INTEGER NOT NULL DEFAULT 1, watch TEXT NOT NULL DEFAULT '',"
+    " UNIQUE(origin, destination, date, time, cabin, adults, watch))",
+    "INSERT INTO itineraries2(id, origin, destination, date, time, cabin, adults)"
+    " SELECT id, origin, destination, date, time, cabin, adults FROM itineraries",
+    "DROP TABLE itineraries",
+    "ALTER TABLE itineraries2 RENAME TO itineraries",
+    "ALTER TABLE checks ADD COLUMN cabins TEXT",
+};
+
 template <size_t N>
 void append(QStringList& steps, const char* const (&sql)[N])
 {
@@ -69,6 +86,8 @@ QStringList schemaSteps(int version)
         append(steps, kFromVersion1);
     if (version < 3)
         append(steps, kFromVersion2);
+    if (version < 4)
+        append(steps, kFromVersion3);
     return steps;
 }
 

@@ -67,6 +67,12 @@ QString flightsText(const QList<QStringList>& flights)
     return QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact));
 }
 
+// A null text would bind as NULL.
+QString watchText(const ItineraryKey& k)
+{
+    return k.watch.isEmpty() ? QStringLiteral("") : k.watch;
+}
+
 void bindKey(QSqlQuery& q, const ItineraryKey& k)
 {
     q.addBindValue(k.origin);
@@ -90,16 +96,9 @@ QString outcomeName(CheckOutcome outcome)
     return QStringLiteral("not checked (failed)");
 }
 
-bool outcomeChanged(std::optional<CheckOutcome> lastChecked, CheckOutcome now)
-{
-    if (!wasChecked(now))
-        return false;
-    return !lastChecked || *lastChecked != now;
-}
-
 size_t qHash(const ItineraryKey& k, size_t seed)
 {
-    return qHashMulti(seed, k.origin, k.destination, k.date, k.time, k.cabin, k.adults);
+    return qHashMulti(seed, k.origin, k.destination, k.date, k.time, k.cabin, k.adults, k.watch);
 }
 
 // Keeps the last SQL error of a store: its text and SQLite's code.
@@ -395,29 +394,52 @@ std::optional<qint64> HistoryStore::itineraryId(const ItineraryKey& key, bool cr
 {
     if (const auto it = itineraryIds_.constFind(key); it != itineraryIds_.constEnd())
         return *it;
-    QSqlQuery q(database());
-    if (create) {
-        q.prepare(QStringLiteral("INSERT OR IGNORE INTO itineraries(origin, destination, date,"
-                                 " time, cabin, adults) VALUES(?, ?, ?, ?, ?, ?)"));
-        bindKey(q, key);
-        q.addBindValue(key.adults);
-        if (!Db::run(q, *this))
-            return std::nullopt;
-    }
     // A file of the first version, read as it is, knows one adult only.
     const bool knowsAdults = schema_ >= 2;
     if (!knowsAdults && key.adults != 1)
         return std::nullopt;
-    q.prepare(QStringLiteral("SELECT id FROM itineraries WHERE origin = ? AND destination = ?"
-                             " AND date = ? AND time = ? AND cabin = ?")
-              + (knowsAdults ? QStringLiteral(" AND adults = ?") : QString()));
+    // The watch's own row, else one recorded before watches were told apart.
+    const bool knowsWatches = schema_ >= 4;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT id%1 FROM itineraries WHERE origin = ? AND destination = ?"
+                             " AND date = ? AND time = ? AND cabin = ?%2%3")
+                  .arg(knowsWatches ? QStringLiteral(", watch") : QString(),
+                       knowsAdults ? QStringLiteral(" AND adults = ?") : QString(),
+                       knowsWatches ? QStringLiteral(" AND watch IN (?, '') ORDER BY watch = '' LIMIT 1") : QString()));
     bindKey(q, key);
     if (knowsAdults)
         q.addBindValue(key.adults);
-    if (!Db::run(q, *this) || !q.next())
+    if (knowsWatches)
+        q.addBindValue(watchText(key));
+    if (!Db::run(q, *this))
         return std::nullopt;
-    const qint64 id = q.value(0).toLongLong();
-    itineraryIds_.insert(key, id);
+    std::optional<qint64> id;
+    bool older = false;
+    if (q.next()) {
+        id = q.value(0).toLongLong();
+        older = knowsWatches && q.value(1).toString().isEmpty() && !key.watch.isEmpty();
+    }
+    q.finish();
+    if (create && id && older) {
+        // The first watch recorded of a search takes over what was recorded
+        // of it before; another watch of the same search starts its own.
+        q.prepare(QStringLiteral("UPDATE itineraries SET watch = ? WHERE id = ?"));
+        q.addBindValue(key.watch);
+        q.addBindValue(*id);
+        if (!Db::run(q, *this))
+            return std::nullopt;
+    } else if (create && !id) {
+        q.prepare(QStringLiteral("INSERT INTO itineraries(origin, destination, date, time, cabin, adults, watch)"
+                                 " VALUES(?, ?, ?, ?, ?, ?, ?)"));
+        bindKey(q, key);
+        q.addBindValue(key.adults);
+        q.addBindValue(watchText(key));
+        if (!Db::run(q, *this))
+            return std::nullopt;
+        id = q.lastInsertId().toLongLong();
+    }
+    if (id && (create || !older))
+        itineraryIds_.insert(key, *id);
     return id;
 }
 
@@ -454,7 +476,7 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
     addTable.prepare(QStringLiteral("INSERT OR IGNORE INTO flight_tables(rows) VALUES(?)"));
     findTable.prepare(QStringLiteral("SELECT id FROM flight_tables WHERE rows = ?"));
     addCheck.prepare(QStringLiteral("INSERT INTO checks(session, position, day, itinerary,"
-                                    " outcome, flights, leg) VALUES(?, ?, ?, ?, ?, ?, ?)"));
+                                    " outcome, flights, leg, cabins) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const CheckRecord& c : checks) {
         const std::optional<qint64> itinerary = itineraryId(c.key, true);
         if (!itinerary)
@@ -483,6 +505,8 @@ bool HistoryStore::writeSession(const QDateTime& start, bool completed,
         addCheck.addBindValue(int(c.outcome));
         addCheck.addBindValue(table);
         addCheck.addBindValue(c.leg);
+        addCheck.addBindValue(c.seatCabins ? QVariant(c.seatCabins->join(QLatin1Char(',')))
+                                           : QVariant(QMetaType::fromType<QString>()));
         if (!Db::run(addCheck, *this))
             return rollback();
     }
@@ -531,20 +555,12 @@ bool HistoryStore::writeUnsaved(const QDateTime& now)
     return true;
 }
 
-void HistoryStore::recordSession(const QDateTime& start, bool completed, QList<CheckRecord>& checks)
+void HistoryStore::recordSession(const QDateTime& start, bool completed, const QList<CheckRecord>& checks)
 {
-    // A file that could not be opened before may be back, and what it holds
-    // counts in the comparison below; a missing one is made now.
+    // A file that could not be opened before may be back; a missing one is
+    // made now.
     if (!open_ && !off_ && !readOnly_ && (!checks.isEmpty() || QFile::exists(path_)))
         openFileForWriting(start);
-    // Against what was there before this session, so an itinerary listed
-    // twice is judged the same way both times.
-    QList<ItineraryKey> keys;
-    for (const CheckRecord& c : checks)
-        keys << c.key;
-    const QList<std::optional<CheckOutcome>> before = lastCheckedOutcomes(keys);
-    for (qsizetype i = 0; i < checks.size(); ++i)
-        checks[i].changed = outcomeChanged(before[i], checks[i].outcome);
     if (checks.isEmpty() || readOnly_)
         return;
     unsaved_.append({start, completed, checks});

@@ -32,10 +32,6 @@ inline bool wasChecked(CheckOutcome o)
     return o == CheckOutcome::Available || o == CheckOutcome::NotAvailable;
 }
 
-// Whether a check counts as a change against the last checked outcome of
-// its itinerary: the first check does, a check that did not happen never.
-bool outcomeChanged(std::optional<CheckOutcome> lastChecked, CheckOutcome now);
-
 // What makes two checks the same itinerary across sessions and list edits.
 struct ItineraryKey {
     QString origin;      // city codes
@@ -44,6 +40,10 @@ struct ItineraryKey {
     QString time;        // time of day
     QString cabin;       // "Any", "Economy", ...
     int adults = 1;      // travelling together, each needing a seat
+    // The watch it was searched for, by its identity; empty in a check
+    // recorded before watches were told apart, which any watch of the same
+    // search reads as its own until one records it.
+    QString watch{};
     bool operator==(const ItineraryKey&) const = default;
 };
 size_t qHash(const ItineraryKey& key, size_t seed = 0);
@@ -54,9 +54,16 @@ struct CheckRecord {
     int day = 0;      // of the itinerary's searches, in the order they were made
     ItineraryKey key; // its date is the day searched
     CheckOutcome outcome = CheckOutcome::NotAvailable;
-    QList<QStringList> flights; // the flight table's rows
-    bool changed = false;       // filled in when the session is recorded
+    QList<QStringList> flights; // the flight table's rows, as the site wrote them
+    // The cabins whose seats seated the watch (names); nothing in a check
+    // recorded before they were kept.
+    std::optional<QStringList> seatCabins{};
     int leg = 0;                // of a return journey: 0 outbound, 1 the way back
+    // News to the user, decided once when the search is noted: seats where
+    // they were not last told of seats, and an answer (seats or none) other
+    // than the one last told. Not kept in the file.
+    bool opening = false;
+    bool changed = false;
 };
 
 // A recorded check with the session it belongs to.
@@ -109,9 +116,8 @@ public:
     // all is well.
     QString takeNotice();
 
-    // Writes one session's checks, all or nothing, and sets each record's
-    // `changed` against what was recorded before this session.
-    void recordSession(const QDateTime& start, bool completed, QList<CheckRecord>& checks);
+    // Writes one session's checks, all or nothing.
+    void recordSession(const QDateTime& start, bool completed, const QList<CheckRecord>& checks);
     // How long a statement waits while another program holds the file; set
     // before open(). A program with windows waits briefly and writes what
     // it kept later (saveUnsaved), so its windows never freeze meanwhile.

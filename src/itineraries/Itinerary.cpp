@@ -32,11 +32,14 @@ QList<QDate> Itinerary::dates(const QDate& today) const
     QList<QDate> days;
     if (!date.isValid())
         return days;
-    QDate first = date.addDays(-daysBefore);
-    // The date itself stays, as it always did; only the days before it give way.
-    if (today.isValid() && first <= today)
-        first = std::min(date, today.addDays(1));
-    for (QDate d = first; d <= date.addDays(extraDays); d = d.addDays(1))
+    QDate first = date.addDays(-daysBefore), last = date.addDays(extraDays);
+    // A flight that has gone, or one the airline does not offer yet, costs
+    // no search.
+    if (today.isValid()) {
+        first = std::max(first, earliestDeparture(today));
+        last = std::min(last, latestDeparture(today));
+    }
+    for (QDate d = first; d <= last; d = d.addDays(1))
         days << d;
     return days;
 }
@@ -199,6 +202,64 @@ QString adultsText(int adults)
 QString searchCountText(int searches)
 {
     return searches == 1 ? QStringLiteral("1 search") : QStringLiteral("%1 searches").arg(searches);
+}
+
+QString Itinerary::routeProblem() const
+{
+    for (const City& from : origins())
+        for (const City& to : destinations())
+            if (from.code.compare(to.code, Qt::CaseInsensitive) == 0)
+                return QStringLiteral("%1 is at both ends of it").arg(from.name.isEmpty() ? from.code : from.name);
+    if (isReturn() && returnDate < date)
+        return QStringLiteral("its way back, %1, leaves before its way out, %2").arg(dateText(returnDate), dateText(date));
+    return {};
+}
+
+QString Itinerary::unsearchable(const QDate& today) const
+{
+    if (!date.isValid() || !plannedSearches(today).isEmpty())
+        return {};
+    const QDate lastDay = isReturn() ? returnDate.addDays(returnExtraDays) : date.addDays(extraDays);
+    if (lastDay < earliestDeparture(today))
+        return QStringLiteral("past");
+    // The airline opens a day for search this many days ahead.
+    const QDate firstDay = date.addDays(-daysBefore);
+    return QStringLiteral("not yet bookable: from %1")
+        .arg(dateText(firstDay.addDays(-earliestDeparture(today).daysTo(latestDeparture(today)) - 1)));
+}
+
+QDate earliestDeparture(const QDate& today)
+{
+    return today.addDays(1);
+}
+
+QDate latestDeparture(const QDate& today)
+{
+    return earliestDeparture(today).addDays(352);
+}
+
+QString Itinerary::identity() const
+{
+    QStringList parts{origin.code, destination.code, dateText(date), QString::number(extraDays),
+                      timeOfDay,   cabinName(cabin),   QString::number(adults)};
+    if (daysBefore > 0)
+        parts << QString::number(daysBefore);
+    if (isReturn())
+        parts << dateText(returnDate) << QString::number(returnDaysBefore) << QString::number(returnExtraDays)
+              << QString::number(int(wholeTripOnly));
+    // The other destinations are marked, or "or from Newcastle" and "or to
+    // Newcastle" would name one watch.
+    for (const QList<City>* more : {&moreOrigins, &moreDestinations}) {
+        if (more->isEmpty())
+            continue;
+        QStringList codes;
+        for (const City& c : *more)
+            codes << c.code;
+        parts << (more == &moreDestinations ? QStringLiteral(">") : QString()) + codes.join(QLatin1Char('|'));
+    }
+    if (fewerThanParty)
+        parts << QStringLiteral("fewer");
+    return parts.join(QLatin1Char(';'));
 }
 
 } // namespace zelvane

@@ -88,8 +88,8 @@ struct Itinerary {
     QList<Search> plannedSearches(const QDate& today = QDate()) const;
 
     // Every departure date of the outbound leg, in date order; each is one
-    // award search. Given today, the days before the date that are no longer
-    // ahead are left out: a flight that has gone is not searched.
+    // award search. Given today, the days the airline does not search (gone,
+    // or past the last bookable day) are left out.
     QList<QDate> dates(const QDate& today = QDate()) const;
     int searches(const QDate& today = QDate()) const;
     // How its searches come about, each factor one of its choices:
@@ -108,7 +108,24 @@ struct Itinerary {
     QString seatsChoice() const;
     // The seats a flight must offer in a cabin for this watch to hear of it.
     int seatsNeeded() const { return fewerThanParty ? 1 : adults; }
+    // Why it cannot be flown whatever the date: the same city at both ends,
+    // or a way back that leaves before the way out. Empty when it can.
+    QString routeProblem() const;
+    // Why no search of it is made from `today` on: every date has gone
+    // ("past"), or none is bookable yet ("not yet bookable: from 12/03/2027").
+    // Empty while some date can be searched.
+    QString unsearchable(const QDate& today) const;
+
+    // What names this watch wherever it is remembered (the history, what the
+    // user was told, a waiting push): every choice that changes what is
+    // searched or told. A choice left at its default adds nothing, so a
+    // watch keeps the name it had before the choice existed.
+    QString identity() const;
 };
+
+// The first and the last day the airline's award search takes from `today`.
+QDate earliestDeparture(const QDate& today);
+QDate latestDeparture(const QDate& today);
 
 // A date as the lists, the files and the mails write it: "05/02/2027".
 QString dateText(const QDate& date);

@@ -63,6 +63,10 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
         return Add::NoCities;
     }
     const std::optional<Itinerary> itinerary = itineraryOf(choice, cities);
+    if (const QString problem = itinerary ? itinerary->routeProblem() : QString(); !problem.isEmpty()) {
+        boxes_.show(kCannotBeFlown.arg(problem), kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        return Add::CannotBeFlown;
+    }
     const int searches = list_.searchesPerCheck() + (itinerary ? itinerary->searches() : 1);
     if (searches > kMaxSearchesPerCheck) {
         boxes_.show(tooManySearchesText(searches), kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
@@ -143,16 +147,6 @@ std::optional<QString> choiceProblem(const ItineraryChoice& c, const QDate& toda
 QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today)
 {
     return datePicked ? picked : today.addDays(1);
-}
-
-QDate earliestDeparture(const QDate& today)
-{
-    return today.addDays(1);
-}
-
-QDate latestDeparture(const QDate& today)
-{
-    return earliestDeparture(today).addDays(352);
 }
 
 namespace {

@@ -53,7 +53,7 @@ class ItineraryEditing {
 public:
     ItineraryEditing(WatchList& list, MessageBoxes& boxes) : list_(list), boxes_(boxes) {}
 
-    enum class Add { Full, NoCities, TooManySearches, Added, NotComposed };
+    enum class Add { Full, NoCities, CannotBeFlown, TooManySearches, Added, NotComposed };
     Add add(const ItineraryChoice& choice, const CityLists& cities);
 
     // No selection, an empty list, the user said No, a session is running
@@ -77,9 +77,6 @@ private:
 // The date an added itinerary gets: the picker's only once the user has
 // touched it, tomorrow otherwise.
 QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today);
-// The dates the picker offers: tomorrow up to 352 days after it.
-QDate earliestDeparture(const QDate& today);
-QDate latestDeparture(const QDate& today);
 // Why `date`, with the `daysBefore` before it and the `extraDays` after it,
 // cannot be watched from `today`: more days than a watch takes, or a day the
 // airline's award search does not reach. Nothing when they can.
@@ -87,6 +84,7 @@ std::optional<QString> departureProblem(const QDate& date, int extraDays, int da
 // The same for a whole choice, its return leg too.
 std::optional<QString> choiceProblem(const ItineraryChoice& choice, const QDate& today);
 
+inline const QString kCannotBeFlown = QStringLiteral("This itinerary cannot be flown: %1. Please choose other cities.");
 inline const QString kMaxItinerariesText = QStringLiteral("Maximum of 100 itineraries entered.");
 inline const QString kZlvAlert = QStringLiteral("ZLV Alert");
 inline const QString kSelectCities = QStringLiteral("Please Select Origin and Destination");

@@ -109,6 +109,8 @@ ReadLine readItineraryLine(const QString& line)
     else if (!moreOrigins || !moreDestinations)
         // Never watched from fewer airports than the user asked for.
         read.problem = QStringLiteral("a nearby airport in it has no city code");
+    else
+        read.problem = it.routeProblem();
     return read;
 }
 

@@ -118,16 +118,13 @@ Availability answerOf(const CheckRecord& c)
 bool SessionAlerter::becameAvailable(int position) const
 {
     // A flexible itinerary has a record per day: new seats on any of them count.
-    return std::any_of(checks_.cbegin(), checks_.cend(), [this, position](const CheckRecord& c) {
-        return c.position == position && c.outcome == CheckOutcome::Available
-               && announced_.isOpening(c.key, c.changed);
-    });
+    return std::any_of(checks_.cbegin(), checks_.cend(),
+                       [position](const CheckRecord& c) { return c.position == position && c.opening; });
 }
 
 bool SessionAlerter::availabilityChanged() const
 {
-    return std::any_of(checks_.cbegin(), checks_.cend(),
-                       [this](const CheckRecord& c) { return announced_.isChange(c.key, answerOf(c), c.changed); });
+    return std::any_of(checks_.cbegin(), checks_.cend(), [](const CheckRecord& c) { return c.changed; });
 }
 
 QString SessionAlerter::troubleLine(int flightsFound) const
@@ -147,8 +144,7 @@ void SessionAlerter::rememberTold(bool seatsCarried)
     for (const CheckRecord& c : std::as_const(checks_)) {
         const Availability now = answerOf(c);
         // Seats no channel carried stay news for the next check.
-        if (now == Availability::Seats && !seatsCarried && !report_.shown.contains(c.position)
-            && announced_.isOpening(c.key, c.changed))
+        if (c.opening && !seatsCarried && !report_.shown.contains(c.position))
             continue;
         announced_.remember(c.key, now);
     }
@@ -165,26 +161,8 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
             continue;
         const Itinerary& it = list_.at(p);
         const SeatTexts texts = seatTexts(it, r);
-        // One waiting push per itinerary: a newer one takes its place.
-        QStringList keyParts{it.origin.code, it.destination.code, dateText(it.date), QString::number(it.extraDays),
-                             it.timeOfDay,   cabinName(it.cabin),   QString::number(it.adults)};
-        // Only when it has some: a push waiting from before keeps its key.
-        if (it.daysBefore > 0)
-            keyParts << QString::number(it.daysBefore);
-        // A way back or nearby airports make another watch, whose push must
-        // not take the place of this one's.
-        if (it.isReturn())
-            keyParts << dateText(it.returnDate) << QString::number(it.returnDaysBefore)
-                     << QString::number(it.returnExtraDays) << QString::number(int(it.wholeTripOnly));
-        for (const QList<City>& more : {it.moreOrigins, it.moreDestinations}) {
-            if (more.isEmpty())
-                continue;
-            QStringList codes;
-            for (const City& c : more)
-                codes << c.code;
-            keyParts << codes.join(QLatin1Char('|'));
-        }
-        const QString key = keyParts.join(QLatin1Char(';'));
+        // One waiting push per watch: a newer one takes its place.
+        const QString key = it.identity();
         flights.append({flightLine(it.originNames(), it.destinationNames(), texts.dates, it.timeOfDay, texts.seats,
                                    texts.counts),
                         key});

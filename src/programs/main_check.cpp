@@ -197,7 +197,7 @@ QByteArray itineraryJson(int position, const Itinerary& it, const ItineraryResul
     for (const QDate& d : result.seatDays())
         seatDays.append(dateText(d));
     for (const FlightRow& f : result.flights())
-        flights.append(QJsonArray::fromStringList(f));
+        flights.append(QJsonArray::fromStringList(f.cells()));
     // Each search as made: its leg, its pair and what it found.
     QJsonArray searches;
     for (const SearchOutcome& d : result.days)

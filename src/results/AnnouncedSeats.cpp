@@ -32,7 +32,8 @@ void AnnouncedSeats::load()
         const QJsonObject o = v.toObject();
         const ItineraryKey key{o.value(QStringLiteral("origin")).toString(), o.value(QStringLiteral("destination")).toString(),
                                o.value(QStringLiteral("date")).toString(),   o.value(QStringLiteral("time")).toString(),
-                               o.value(QStringLiteral("cabin")).toString(),  o.value(QStringLiteral("adults")).toInt(1)};
+                               o.value(QStringLiteral("cabin")).toString(),  o.value(QStringLiteral("adults")).toInt(1),
+                               o.value(QStringLiteral("watch")).toString()};
         const QString said = o.value(QStringLiteral("told")).toString();
         if (said == kSeats || said == kNoSeats)
             told_.insert(key, said == kSeats ? Availability::Seats : Availability::NoSeats);
@@ -50,13 +51,16 @@ bool AnnouncedSeats::save(const QDate& today)
         const QDate date = QDate::fromString(k.date, QStringLiteral("dd/MM/yyyy"));
         if (date.isValid() && date < today)
             continue;
-        entries.append(QJsonObject{{QStringLiteral("origin"), k.origin},
-                                   {QStringLiteral("destination"), k.destination},
-                                   {QStringLiteral("date"), k.date},
-                                   {QStringLiteral("time"), k.time},
-                                   {QStringLiteral("cabin"), k.cabin},
-                                   {QStringLiteral("adults"), k.adults},
-                                   {QStringLiteral("told"), it.value() == Availability::Seats ? kSeats : kNoSeats}});
+        QJsonObject entry{{QStringLiteral("origin"), k.origin},
+                          {QStringLiteral("destination"), k.destination},
+                          {QStringLiteral("date"), k.date},
+                          {QStringLiteral("time"), k.time},
+                          {QStringLiteral("cabin"), k.cabin},
+                          {QStringLiteral("adults"), k.adults},
+                          {QStringLiteral("told"), it.value() == Availability::Seats ? kSeats : kNoSeats}};
+        if (!k.watch.isEmpty())
+            entry.insert(QStringLiteral("watch"), k.watch);
+        entries.append(entry);
     }
     QSaveFile file(filePath());
     if (!file.open(QIODevice::WriteOnly))
@@ -73,21 +77,41 @@ std::optional<Availability> AnnouncedSeats::told(const ItineraryKey& key) const
 {
     if (const auto it = told_.constFind(key); it != told_.constEnd())
         return *it;
+    ItineraryKey older = key;
+    older.watch.clear();
+    if (const auto it = told_.constFind(older); it != told_.constEnd())
+        return *it;
     return std::nullopt;
 }
 
-bool AnnouncedSeats::isOpening(const ItineraryKey& key, bool fromHistory) const
+AnnouncedSeats::News AnnouncedSeats::news(const ItineraryKey& key, Availability now,
+                                          std::optional<CheckOutcome> lastChecked) const
 {
-    const std::optional<Availability> last = told(key);
-    return last ? *last != Availability::Seats : fromHistory;
+    std::optional<Availability> last = told(key);
+    if (!last && lastChecked && wasChecked(*lastChecked))
+        last = *lastChecked == CheckOutcome::Available ? Availability::Seats : Availability::NoSeats;
+    News news;
+    news.opening = now == Availability::Seats && last != Availability::Seats;
+    // A first answer after none known is news only when it is seats.
+    news.changed = now != Availability::NotKnown && (last ? *last != now : now == Availability::Seats);
+    return news;
 }
 
-bool AnnouncedSeats::isChange(const ItineraryKey& key, Availability now, bool fromHistory) const
+void AnnouncedSeats::markNews(QList<CheckRecord>& checks, const HistoryStore& history) const
 {
-    if (now == Availability::NotKnown)
-        return false;
-    const std::optional<Availability> last = told(key);
-    return last ? *last != now : fromHistory;
+    QList<ItineraryKey> keys;
+    for (const CheckRecord& c : checks)
+        keys << c.key;
+    const QList<std::optional<CheckOutcome>> before = history.lastCheckedOutcomes(keys);
+    for (qsizetype i = 0; i < checks.size(); ++i) {
+        const CheckOutcome o = checks[i].outcome;
+        const Availability now = o == CheckOutcome::Available      ? Availability::Seats
+                                 : o == CheckOutcome::NotAvailable ? Availability::NoSeats
+                                                                   : Availability::NotKnown;
+        const News n = news(checks[i].key, now, before[i]);
+        checks[i].opening = n.opening;
+        checks[i].changed = n.changed;
+    }
 }
 
 void AnnouncedSeats::remember(const ItineraryKey& key, Availability told)

@@ -26,15 +26,21 @@ public:
     // Writes it whole, owner-only, dropping dates that have passed.
     bool save(const QDate& today);
 
-    // Seats or none as last told; nothing when never told.
+    // Seats or none as last told of the watch's search; nothing when never
+    // told. What was told before watches were told apart stands for every
+    // watch of the search.
     std::optional<Availability> told(const ItineraryKey& key) const;
-    // Seats now where the user was not last told of seats: an opening.
-    // `fromHistory` says whether the history's last check found none, for a
-    // date never told.
-    bool isOpening(const ItineraryKey& key, bool fromHistory) const;
-    // An answer (seats or none) other than the one last told; `fromHistory`
-    // whether it differs from the history's last check, for a date never told.
-    bool isChange(const ItineraryKey& key, Availability now, bool fromHistory) const;
+    // Whether what a search found is news to the user; the one place that
+    // says so. Against what they were last told, else the history's last
+    // checked answer (`lastChecked`), else nothing: then only seats are news.
+    struct News {
+        bool opening = false; // seats where they were not last told of seats
+        bool changed = false; // seats or none, other than last told
+    };
+    News news(const ItineraryKey& key, Availability now, std::optional<CheckOutcome> lastChecked) const;
+    // Sets each record's `opening` and `changed`, against what the user was
+    // told and what `history` held before these checks were recorded.
+    void markNews(QList<CheckRecord>& checks, const HistoryStore& history) const;
     void remember(const ItineraryKey& key, Availability told);
 
 private:

@@ -1,5 +1,7 @@
 #include "results/FlightTable.h"
 
+#include <algorithm>
+
 namespace zelvane {
 
 namespace {
@@ -24,6 +26,26 @@ bool isHeadingRow(const QStringList& row)
     return true;
 }
 
+// Anything but blank and the words for none ("No", "N", "None", "-", "0",
+// any case) offers seats; a number says how many.
+CabinSeats cabinSeats(const QString& cell)
+{
+    static const QStringList none = {QStringLiteral("no"), QStringLiteral("n"), QStringLiteral("none"),
+                                     QStringLiteral("-"), QStringLiteral("0")};
+    CabinSeats s;
+    s.text = cellText(cell);
+    if (s.text.isEmpty() || none.contains(s.text.toLower()))
+        return s;
+    bool isCount = false;
+    const int count = s.text.toInt(&isCount);
+    // A number below one seats nobody.
+    if (isCount && count < 1)
+        return s;
+    s.kind = isCount ? CabinSeats::Count : CabinSeats::Seats;
+    s.count = isCount ? count : 0;
+    return s;
+}
+
 } // namespace
 
 int cabinColumn(Cabin cabin)
@@ -45,6 +67,11 @@ Cabin cabinOfColumn(int column)
     return Cabin::Any;
 }
 
+QList<Cabin> cabinsOf(Cabin cabin)
+{
+    return cabin == Cabin::Any ? QList<Cabin>{Cabin::Economy, Cabin::Business, Cabin::First} : QList<Cabin>{cabin};
+}
+
 const QStringList& flightColumns()
 {
     static const QStringList columns = {
@@ -52,6 +79,37 @@ const QStringList& flightColumns()
         QStringLiteral("Aircraft"),  QStringLiteral("Stops"),    QStringLiteral("Econ."),
         QStringLiteral("Bus."),      QStringLiteral("First")};
     return columns;
+}
+
+const CabinSeats& FlightRow::seats(Cabin cabin) const
+{
+    static const CabinSeats nothing;
+    switch (cabin) {
+    case Cabin::Economy: return economy;
+    case Cabin::Business: return business;
+    case Cabin::First: return first;
+    case Cabin::Any: break;
+    }
+    return nothing;
+}
+
+QStringList FlightRow::cells() const
+{
+    return {departing, arriving, flight, aircraft, stops, economy.text, business.text, first.text};
+}
+
+FlightRow FlightRow::fromCells(const QStringList& cells)
+{
+    FlightRow row;
+    row.departing = cellText(cells.value(0));
+    row.arriving = cellText(cells.value(1));
+    row.flight = cellText(cells.value(2));
+    row.aircraft = cellText(cells.value(3));
+    row.stops = cellText(cells.value(4));
+    row.economy = cabinSeats(cells.value(5));
+    row.business = cabinSeats(cells.value(6));
+    row.first = cabinSeats(cells.value(7));
+    return row;
 }
 
 std::optional<QList<FlightRow>> readFlightTable(const QList<HtmlTable>& tables)
@@ -69,55 +127,26 @@ std::optional<QList<FlightRow>> readFlightTable(const QList<HtmlTable>& tables)
             // the table) is no flight.
             if (cells.size() != kFlightCells || isHeadingRow(cells))
                 continue;
-            FlightRow row;
-            bool any = false;
-            for (const QString& c : cells) {
-                row << cellText(c);
-                any = any || !row.last().isEmpty();
-            }
+            const bool any = std::any_of(cells.cbegin(), cells.cend(),
+                                         [](const QString& c) { return !cellText(c).isEmpty(); });
             if (any)
-                flights << row;
+                flights << FlightRow::fromCells(cells);
         }
         return flights;
     }
     return std::nullopt;
 }
 
-bool cellHasSeats(const QString& cell)
+QList<SeatOffer> seatOffers(const QList<FlightRow>& flights, Cabin cabin, int needed)
 {
-    static const QStringList none = {QStringLiteral("no"), QStringLiteral("n"),
-                                     QStringLiteral("none"), QStringLiteral("-"),
-                                     QStringLiteral("0")};
-    const QString t = cellText(cell);
-    return !t.isEmpty() && !none.contains(t.toLower());
-}
-
-bool cellHasSeatsFor(const QString& cell, int adults)
-{
-    if (!cellHasSeats(cell))
-        return false;
-    const std::optional<int> count = seatCount(cell);
-    return !count || *count >= adults;
-}
-
-std::optional<int> seatCount(const QString& cell)
-{
-    if (!cellHasSeats(cell))
-        return std::nullopt;
-    bool isCount = false;
-    const int count = cellText(cell).toInt(&isCount);
-    return isCount ? std::optional<int>(count) : std::nullopt;
-}
-
-bool seatsFor(Cabin cabin, int adults, const QList<FlightRow>& flights)
-{
-    const QList<Cabin> cabins =
-        cabin == Cabin::Any ? QList<Cabin>{Cabin::Economy, Cabin::Business, Cabin::First} : QList<Cabin>{cabin};
-    for (const FlightRow& f : flights)
-        for (const Cabin c : cabins)
-            if (f.size() > cabinColumn(c) && cellHasSeatsFor(f[cabinColumn(c)], adults))
-                return true;
-    return false;
+    QList<SeatOffer> offers;
+    for (int f = 0; f < flights.size(); ++f)
+        for (const Cabin c : cabinsOf(cabin)) {
+            const CabinSeats& s = flights[f].seats(c);
+            if (s.seats(needed))
+                offers.append({f, c, s.kind == CabinSeats::Count ? std::optional<int>(s.count) : std::nullopt});
+        }
+    return offers;
 }
 
 } // namespace zelvane

@@ -9,9 +9,33 @@
 
 namespace zelvane {
 
-// A flight of the result page's flight table: its eight cells in the order
-// of the headings below.
-using FlightRow = QStringList;
+// What a flight's cabin offers, as its cell on the result page says it.
+struct CabinSeats {
+    enum Kind { None, Seats, Count };
+    Kind kind = None; // no seats; seats without a number; a number of seats
+    int count = 0;    // for Count
+    QString text{};   // the cell as the site wrote it
+
+    bool any() const { return kind != None; }
+    // Seats for `needed` travelling together: a number must be at least them.
+    bool seats(int needed) const { return kind == Seats || (kind == Count && count >= needed); }
+    bool operator==(const CabinSeats&) const = default;
+};
+
+// A flight of the result page's flight table.
+struct FlightRow {
+    QString departing, arriving, flight, aircraft, stops;
+    CabinSeats economy, business, first;
+
+    // The seats of one of the three cabins; nothing offered for Any.
+    const CabinSeats& seats(Cabin cabin) const;
+    // The cells as the site wrote them, in the order of flightColumns().
+    QStringList cells() const;
+    // The one place a cell's text is read: a row of the page, or one the
+    // history kept.
+    static FlightRow fromCells(const QStringList& cells);
+    bool operator==(const FlightRow&) const = default;
+};
 
 // The headings of the flight table, one per cell.
 const QStringList& flightColumns(); // "Departing" ... "Econ.", "Bus.", "First"
@@ -27,21 +51,20 @@ std::optional<QList<FlightRow>> readFlightTable(const QList<HtmlTable>& tables);
 int cabinColumn(Cabin cabin);
 // The cabin whose seats column `column` tells of; Any for the other columns.
 Cabin cabinOfColumn(int column);
+// The cabins a watch for `cabin` takes seats in: the three for Any.
+QList<Cabin> cabinsOf(Cabin cabin);
 
-// Whether a cabin cell offers seats: anything but blank (&nbsp; counts as a
-// blank) and the words for none ("No", "N", "None", "-", "0", any case).
-bool cellHasSeats(const QString& cell);
+// A flight that seats a watch: which flight of the table, in which cabin,
+// and how many seats when the site said.
+struct SeatOffer {
+    int flight = 0;
+    Cabin cabin = Cabin::Economy;
+    std::optional<int> count{};
+    bool operator==(const SeatOffer&) const = default;
+};
 
-// Whether a cabin cell offers seats for `adults` travelling together: it
-// offers seats, and when it gives a number, that number is at least them.
-bool cellHasSeatsFor(const QString& cell, int adults);
-
-// How many seats a cabin cell offers, when it gives them as a number;
-// nothing for a cell that only says there are seats, or none.
-std::optional<int> seatCount(const QString& cell);
-
-// Whether some flight has seats for all `adults` in the cabin; with Any, in
-// any one of its cabins.
-bool seatsFor(Cabin cabin, int adults, const QList<FlightRow>& flights);
+// Decides which flights seat a watch: for each flight each cabin it takes
+// (every cabin for Any) that has seats for `needed` travelling together.
+QList<SeatOffer> seatOffers(const QList<FlightRow>& flights, Cabin cabin, int needed);
 
 } // namespace zelvane

@@ -18,22 +18,50 @@ Availability ItineraryResult::availability() const
 {
     if (days.isEmpty())
         return Availability::NotKnown;
-    if (wholeTripOnly && hasReturnLeg()) {
-        const QList<QDate> out = seatDays(Itinerary::Outbound), back = seatDays(Itinerary::Return);
-        if (!out.isEmpty() && !back.isEmpty() && out.first() < back.last())
-            return Availability::Seats;
-        // No trip for sure only when every search was read.
-        const bool allRead = std::all_of(days.cbegin(), days.cend(), [](const SearchOutcome& d) {
-            return d.availability != Availability::NotKnown;
-        });
-        return allRead ? Availability::NoSeats : Availability::NotKnown;
-    }
     if (std::any_of(days.cbegin(), days.cend(), [](const SearchOutcome& d) { return d.seats(); }))
         return Availability::Seats;
     const bool allRead = std::all_of(days.cbegin(), days.cend(), [](const SearchOutcome& d) {
         return d.availability == Availability::NoSeats;
     });
     return allRead ? Availability::NoSeats : Availability::NotKnown;
+}
+
+void SearchOutcome::dropSeats(Availability now, const QString& why)
+{
+    availability = now;
+    offers.clear();
+    pageText.clear();
+    reason = why;
+}
+
+void ItineraryResult::keepWholeTripsOnly()
+{
+    if (!wholeTripOnly || !hasReturnLeg())
+        return;
+    // A day partners the other leg's days that come after it (outbound) or
+    // before it (the way back).
+    const auto partners = [](const SearchOutcome& day, const SearchOutcome& other) {
+        return other.leg != day.leg && (day.leg == Itinerary::Outbound ? day.date < other.date : other.date < day.date);
+    };
+    QList<SearchOutcome> settled = days;
+    for (SearchOutcome& day : settled) {
+        if (!day.seats())
+            continue;
+        bool trip = false, maybe = false;
+        for (const SearchOutcome& other : std::as_const(days)) {
+            if (!partners(day, other))
+                continue;
+            trip = trip || other.seats();
+            maybe = maybe || other.availability == Availability::NotKnown;
+        }
+        if (trip)
+            continue;
+        if (maybe)
+            day.dropSeats(Availability::NotKnown, QStringLiteral("no trip known: the other leg was not all checked"));
+        else
+            day.dropSeats(Availability::NoSeats, {});
+    }
+    days = settled;
 }
 
 QString ItineraryResult::reason() const
@@ -204,12 +232,18 @@ QString ItineraryResult::pageText() const
     return text;
 }
 
-QList<FlightRow> ItineraryResult::flights() const
+const SearchOutcome* ItineraryResult::shownDay() const
 {
     for (const SearchOutcome& d : days)
         if (d.seats())
-            return d.flights;
-    return days.isEmpty() ? QList<FlightRow>() : days.first().flights;
+            return &d;
+    return days.isEmpty() ? nullptr : &days.first();
+}
+
+QList<FlightRow> ItineraryResult::flights() const
+{
+    const SearchOutcome* day = shownDay();
+    return day ? day->flights : QList<FlightRow>();
 }
 
 } // namespace zelvane

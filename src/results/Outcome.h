@@ -19,13 +19,15 @@ enum class Availability { Seats, NoSeats, NotKnown };
 // user can send the last of each with a report.
 enum class UnreadablePage { None, StartAgain, OtherPage, NoFrame, FlightTable };
 
-// What one award search came to.
+// What one award search came to. Reading its page decides, once, which
+// flights seat the watch (`offers`); every view reads that decision.
 struct SearchOutcome {
     Availability availability = Availability::NotKnown;
     QDate date;               // the departure date searched
     int leg = 0;              // of a return journey: 0 outbound, 1 return
     City from, to;            // the pair searched, as this leg flies
     QList<FlightRow> flights; // the flight table as read, also when none of it counts
+    QList<SeatOffer> offers;  // the flights and cabins that seat the watch
     QString pageText{};       // the flight table as the page shows it, with seats only
     QString reason{};         // not known: why, in words
     bool loggedOut = false;   // not known because the site logged the session out
@@ -41,6 +43,8 @@ struct SearchOutcome {
         return o;
     }
     bool seats() const { return availability == Availability::Seats; }
+    // Seats no longer count: the day seats the party but is no part of a trip.
+    void dropSeats(Availability now, const QString& why);
 };
 
 // What the last check of one itinerary found: one outcome per date it
@@ -53,10 +57,13 @@ struct ItineraryResult {
     // Seats count only when both legs have them, the return on a later day.
     bool wholeTripOnly = false;
 
-    // Seats when a date had seats (for a whole trip only: an outbound day
-    // and a later return day); no seats only when every date was read and
-    // none had them (no trip); otherwise not known.
+    // Seats when a date had seats; no seats only when every date was read
+    // and none had them; otherwise not known.
     Availability availability() const;
+    // For a watch of whole trips only, decided once when its searches are
+    // in: seats on a day that makes no trip with a day of the other leg are
+    // none for it, or not known while a day that could make one is.
+    void keepWholeTripsOnly();
     bool hasReturnLeg() const;
     // Nearby airports: more than one pair of cities was searched.
     bool severalPairs() const;
@@ -98,7 +105,9 @@ struct ItineraryResult {
     // The flight tables of the days with seats as the pages showed them, each
     // under its day when there are several dates: what is printed.
     QString pageText() const;
-    // The flights of the first day with seats, or of the first day.
+    // The first day with seats, or the first day; none before a check.
+    const SearchOutcome* shownDay() const;
+    // Its flights.
     QList<FlightRow> flights() const;
 };
 

@@ -6,9 +6,9 @@ namespace zelvane {
 
 namespace {
 
-ResultPageReading notKnown(UnreadablePage kind, const QString& reason)
+SearchOutcome notKnown(UnreadablePage kind, const QString& reason)
 {
-    ResultPageReading r;
+    SearchOutcome r;
     r.unreadable = kind;
     r.reason = reason;
     return r;
@@ -28,14 +28,14 @@ QString unreadablePageName(UnreadablePage kind)
     return {};
 }
 
-ResultPageReading readResultPage(const std::optional<QString>& pageText,
+SearchOutcome readResultPage(const std::optional<QString>& pageText,
                                  const std::optional<QString>& frameText)
 {
     if (!pageText)
         return notKnown(UnreadablePage::OtherPage, QStringLiteral("the result page could not be read"));
     // The site says so itself; its page carries "Availability" too.
     if (pageText->contains(kNoFlightsMarker)) {
-        ResultPageReading none;
+        SearchOutcome none;
         none.availability = Availability::NoSeats;
         return none;
     }
@@ -45,51 +45,52 @@ ResultPageReading readResultPage(const std::optional<QString>& pageText,
         return notKnown(UnreadablePage::OtherPage, QStringLiteral("the site answered with a page that is no result page"));
     if (!frameText)
         return notKnown(UnreadablePage::NoFrame, QStringLiteral("the result page has no flight table to read"));
-    ResultPageReading reading = notKnown(UnreadablePage::FlightTable,
+    SearchOutcome reading = notKnown(UnreadablePage::FlightTable,
                                          QStringLiteral("the flight table of the result page could not be read"));
     const qsizetype at = frameText->indexOf(kDeparting);
     if (at >= 0) {
-        reading.resultText = frameText->mid(at);
-        reading.resultText.remove(kFlightTableHeadings);
+        reading.pageText = frameText->mid(at);
+        reading.pageText.remove(kFlightTableHeadings);
     }
     return reading;
 }
 
-ResultPageReading withFlights(ResultPageReading reading, const std::optional<QList<HtmlTable>>& frameTables,
-                              Cabin cabin, int adults)
+SearchOutcome withFlights(SearchOutcome reading, const std::optional<QList<HtmlTable>>& frameTables, Cabin cabin,
+                          int needed)
 {
     // Only an availability page with a frame gets this far undecided.
     if (reading.unreadable != UnreadablePage::FlightTable)
         return reading;
     const std::optional<QList<FlightRow>> flights = frameTables ? readFlightTable(*frameTables) : std::nullopt;
     if (!flights) {
-        reading.resultText.clear();
+        reading.pageText.clear();
         return reading;
     }
     reading.flights = *flights;
     reading.unreadable = UnreadablePage::None;
     reading.reason.clear();
-    reading.availability = seatsFor(cabin, adults, *flights) ? Availability::Seats : Availability::NoSeats;
+    reading.offers = seatOffers(*flights, cabin, needed);
+    reading.availability = reading.offers.isEmpty() ? Availability::NoSeats : Availability::Seats;
     if (!reading.seats()) {
-        reading.resultText.clear();
-    } else if (reading.resultText.isEmpty()) {
+        reading.pageText.clear();
+    } else if (reading.pageText.isEmpty()) {
         // What is printed of seats is never nothing.
         QStringList rows;
         for (const FlightRow& f : *flights)
-            rows << f.join(QLatin1Char('\t'));
-        reading.resultText = rows.join(QStringLiteral("\r\n"));
+            rows << f.cells().join(QLatin1Char('\t'));
+        reading.pageText = rows.join(QStringLiteral("\r\n"));
     }
     return reading;
 }
 
-ResultPageReading readResultPage(const WebBrowser& browser, Cabin cabin, int adults)
+SearchOutcome readResultPage(const WebBrowser& browser, Cabin cabin, int needed)
 {
     const std::optional<QString> page = browser.documentText();
     // The frame is only worth reading once the page itself qualifies, and
     // its tables only once it is an availability page with a frame.
-    ResultPageReading reading = readResultPage(page, page ? browser.frameText(0) : std::nullopt);
+    SearchOutcome reading = readResultPage(page, page ? browser.frameText(0) : std::nullopt);
     const auto tables = reading.unreadable == UnreadablePage::FlightTable ? browser.frameTables(0) : std::nullopt;
-    return withFlights(std::move(reading), tables, cabin, adults);
+    return withFlights(std::move(reading), tables, cabin, needed);
 }
 
 } // namespace zelvane

@@ -7,23 +7,29 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <algorithm>
 
 namespace zelvane {
 
 namespace {
 
-constexpr Cabin kCabins[] = {Cabin::Economy, Cabin::Business, Cabin::First};
-
-// The cabins of a flight table with seats for every one of `adults`.
-QList<Cabin> cabinsWithSeats(const QList<QStringList>& flights, int adults)
+// The cabins that seated the watch, as the check recorded them; for a check
+// recorded before they were kept, as its flights decide for its party.
+QList<Cabin> cabinsWithSeats(const CheckRecord& check)
 {
     QList<Cabin> cabins;
-    for (Cabin c : kCabins)
-        for (const QStringList& row : flights)
-            if (row.size() > cabinColumn(c) && cellHasSeatsFor(row[cabinColumn(c)], adults)) {
-                cabins << c;
-                break;
-            }
+    if (check.seatCabins) {
+        for (const QString& name : *check.seatCabins)
+            cabins << cabinFromName(name);
+        return cabins;
+    }
+    QList<FlightRow> rows;
+    for (const QStringList& cells : check.flights)
+        rows << FlightRow::fromCells(cells);
+    const QList<SeatOffer> offers = seatOffers(rows, cabinFromName(check.key.cabin), check.key.adults);
+    for (const Cabin c : {Cabin::Economy, Cabin::Business, Cabin::First})
+        if (std::any_of(offers.cbegin(), offers.cend(), [c](const SeatOffer& o) { return o.cabin == c; }))
+            cabins << c;
     return cabins;
 }
 
@@ -37,7 +43,7 @@ void fold(CalendarDay& day, const HistoryCheck& h)
     const bool seats = h.check.outcome == CheckOutcome::Available;
     day.lastChecked = h.session;
     day.state = seats ? Availability::Seats : Availability::NoSeats;
-    day.cabins = seats ? cabinsWithSeats(h.check.flights, h.check.key.adults) : QList<Cabin>();
+    day.cabins = seats ? cabinsWithSeats(h.check) : QList<Cabin>();
 }
 
 QString stateName(Availability state)
@@ -99,15 +105,16 @@ CalendarDay RouteCalendar::day(const QDate& date) const
 
 QList<RouteCalendar> seatCalendars(const QList<HistoryCheck>& checks)
 {
-    QMap<Route, RouteCalendar> routes;
+    QMap<std::pair<Route, QString>, RouteCalendar> routes;
     for (const HistoryCheck& h : checks) {
         const ItineraryKey& k = h.check.key;
         const QDate date = QDate::fromString(k.date, QStringLiteral("dd/MM/yyyy"));
         if (!date.isValid())
             continue;
         const Route route{k.origin, k.destination};
-        RouteCalendar& calendar = routes[route];
+        RouteCalendar& calendar = routes[{route, k.watch}];
         calendar.route = route;
+        calendar.watch = k.watch;
         auto day = calendar.days.find(date);
         if (day == calendar.days.end()) {
             day = calendar.days.insert(date, {});
@@ -115,7 +122,15 @@ QList<RouteCalendar> seatCalendars(const QList<HistoryCheck>& checks)
         }
         fold(*day, h);
     }
-    return routes.values();
+    QList<RouteCalendar> calendars = routes.values();
+    for (RouteCalendar& c : calendars) {
+        const bool shared = std::count_if(calendars.cbegin(), calendars.cend(),
+                                          [&c](const RouteCalendar& o) { return o.route == c.route; }) > 1;
+        c.name = routeName(c.route);
+        if (shared)
+            c.name += QStringLiteral(" (watch %1)").arg(c.watch.isEmpty() ? QStringLiteral("recorded earlier") : c.watch);
+    }
+    return calendars;
 }
 
 QString dayDescription(const CalendarDay& day)
@@ -146,7 +161,7 @@ QString calendarText(const QList<RouteCalendar>& calendars)
     // Four columns a day: its number, its mark, a blank.
     const QString weekdays = QStringLiteral("Mo  Tu  We  Th  Fr  Sa  Su\n");
     for (const RouteCalendar& c : calendars) {
-        out += QLatin1Char('\n') + routeName(c.route) + QLatin1Char('\n');
+        out += QLatin1Char('\n') + c.name + QLatin1Char('\n');
         for (const QDate& month : c.months()) {
             out += QLatin1Char('\n') + monthTitle(month) + QLatin1Char('\n') + weekdays;
             QString week(4 * (month.dayOfWeek() - 1), QLatin1Char(' '));
@@ -175,6 +190,7 @@ QByteArray calendarJsonLines(const QList<RouteCalendar>& calendars)
             const QJsonObject o{
                 {QStringLiteral("origin"), c.route.origin},
                 {QStringLiteral("destination"), c.route.destination},
+                {QStringLiteral("watch"), c.watch},
                 {QStringLiteral("date"), dateText(d.date)},
                 {QStringLiteral("state"), stateName(d.state)},
                 {QStringLiteral("cabins"), cabins},

@@ -41,9 +41,12 @@ struct CalendarDay {
     bool searched() const { return lastTried.isValid(); }
 };
 
-// One route's days over the months the history searched it.
+// One route's days of one watch over the months the history searched it.
 struct RouteCalendar {
     Route route;
+    QString watch; // its identity; empty for checks recorded before watches were told apart
+    // "SYD -> MEL"; where watches share the route, with the watch after it.
+    QString name;
     QMap<QDate, CalendarDay> days; // the days searched
     // The first day of each month from the first day searched to the last.
     QList<QDate> months() const;
@@ -52,7 +55,8 @@ struct RouteCalendar {
 };
 
 // The checks, oldest session first as the history gives them, folded into
-// days: one calendar per route, in the order of their codes.
+// days: one calendar per watch and route, in the order of their codes. Two
+// watches of one route (other cabins, parties) never share a day.
 QList<RouteCalendar> seatCalendars(const QList<HistoryCheck>& checks);
 
 // What a day tells, in words: "Tue 03/02/2027: seats in Business, First ·
@@ -63,7 +67,7 @@ QString dayDescription(const CalendarDay& day);
 // first, each day with one mark ("S" seats, "." no seats, "?" not known,
 // blank when not searched).
 QString calendarText(const QList<RouteCalendar>& calendars);
-// One JSON object a line per day searched: origin, destination, date,
+// One JSON object a line per day searched: origin, destination, watch, date,
 // state ("seats", "no seats", "not known"), cabins, lastChecked, lastTried.
 QByteArray calendarJsonLines(const QList<RouteCalendar>& calendars);
 

@@ -32,35 +32,40 @@ QString seatCountText(Cabin cabin, int count)
     return cabinName(cabin) + (count == 1 ? QStringLiteral(": 1 seat") : QStringLiteral(": %1 seats").arg(count));
 }
 
-QString seatCounts(Cabin cabin, const QList<SearchOutcome>& days)
+QString seatCounts(const ItineraryResult& result)
 {
-    const QList<Cabin> cabins =
-        cabin == Cabin::Any ? QList<Cabin>{Cabin::Economy, Cabin::Business, Cabin::First} : QList<Cabin>{cabin};
+    const bool legs = result.hasReturnLeg();
+    const bool severalDates = result.days.size() > 1;
     QStringList counts;
-    for (const Cabin c : cabins) {
-        int most = 0;
-        bool uncounted = false;
-        for (const SearchOutcome& day : days) {
-            if (!day.seats())
-                continue;
-            for (const FlightRow& f : day.flights) {
-                const QString cell = f.value(cabinColumn(c));
-                if (!cellHasSeats(cell))
+    for (const int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
+        for (const Cabin c : {Cabin::Economy, Cabin::Business, Cabin::First}) {
+            // The flight that seats the most in this cabin on this leg, the
+            // first day it did; an offer without a number gives none.
+            int most = 0;
+            QDate on;
+            for (const SearchOutcome& day : result.days) {
+                if (day.leg != leg)
                     continue;
-                const std::optional<int> count = seatCount(cell);
-                uncounted = uncounted || !count;
-                most = std::max(most, count.value_or(0));
+                for (const SeatOffer& o : day.offers)
+                    if (o.cabin == c && o.count.value_or(0) > most) {
+                        most = *o.count;
+                        on = day.date;
+                    }
             }
+            if (most == 0)
+                continue;
+            QString text = seatCountText(c, most);
+            if (severalDates)
+                text += QStringLiteral(" on ") + shortDayName(on);
+            counts << (legs ? legName(leg) + QLatin1Char(' ') + text : text);
         }
-        if (most > 0 && !uncounted)
-            counts << seatCountText(c, most);
     }
     return counts.join(QStringLiteral(", "));
 }
 
 SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
 {
-    SeatTexts texts{itinerary.datesText(), false, itinerary.seatsChoice(), seatCounts(itinerary.cabin, result.days)};
+    SeatTexts texts{itinerary.datesText(), false, itinerary.seatsChoice(), seatCounts(result)};
     // A return journey names each leg and the days it had seats; with
     // nearby airports each pair that had seats.
     if (result.hasReturnLeg() || result.severalPairs()) {

@@ -19,8 +19,8 @@ struct SeatTexts {
     bool severalDates = false; // `dates` names more than one day with seats
     // Only what differs from one seat in any cabin: "", "2 adults, Business".
     QString seats;
-    // How many seats the site gave in each cabin asked for, on the days with
-    // seats: "Business: 2 seats"; empty where it gave no number.
+    // How many seats the flights that seat the watch offer: "Business: 2
+    // seats"; empty where the site gave no number.
     QString counts{};
 };
 SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result);
@@ -36,10 +36,11 @@ struct Announcement {
 };
 // "Business: 2 seats", "Economy: 1 seat".
 QString seatCountText(Cabin cabin, int count);
-// The most seats a flight offers in each cabin the itinerary asks for (each
-// cabin for Any), over `days` that had seats, joined by ", ". A cabin with a
-// seat cell that gives no number has no count, so none is made up for it.
-QString seatCounts(Cabin cabin, const QList<SearchOutcome>& days);
+// Of the flights that seat the watch, the most one offers in each cabin, leg
+// by leg, with the day when the watch searched several: "Economy: 4 seats
+// on Tue 15, Business: 2 seats on Wed 16". Offers that give no number make
+// none up.
+QString seatCounts(const ItineraryResult& result);
 
 Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult& result);
 

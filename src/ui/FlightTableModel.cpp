@@ -3,13 +3,15 @@
 #include "results/SeatTexts.h"
 
 #include <QFont>
+#include <algorithm>
 
 namespace zelvane {
 
-void FlightTableModel::setFlights(const QList<FlightRow>& flights, Cabin wanted)
+void FlightTableModel::setFlights(const QList<FlightRow>& flights, const QList<SeatOffer>& offers, Cabin wanted)
 {
     beginResetModel();
     flights_ = flights;
+    offers_ = offers;
     wanted_ = wanted;
     endResetModel();
 }
@@ -28,25 +30,32 @@ QVariant FlightTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= flights_.size())
         return {};
-    const QString cell = flights_[index.row()].value(index.column());
+    const FlightRow& flight = flights_[index.row()];
+    const QString cell = flight.cells().value(index.column());
     const Cabin cabin = cabinOfColumn(index.column());
+    const CabinSeats& seats = flight.seats(cabin);
+    const bool seatsWatch = std::any_of(offers_.cbegin(), offers_.cend(), [&](const SeatOffer& o) {
+        return o.flight == index.row() && o.cabin == cabin;
+    });
     switch (role) {
     case Qt::DisplayRole:
         return cell;
     case kSeatsRole:
-        return cabin == Cabin::Any ? QVariant() : QVariant(cellHasSeats(cell));
+        return cabin == Cabin::Any ? QVariant() : QVariant(seatsWatch);
     case Qt::ToolTipRole:
     case Qt::AccessibleTextRole: {
         // The whole text, which a narrow column cuts short.
         if (cabin == Cabin::Any)
-            return cell.trimmed().isEmpty() ? QVariant() : QVariant(cell);
+            return cell.isEmpty() ? QVariant() : QVariant(cell);
         // The site's own word stays readable behind the mark.
-        if (const std::optional<int> count = seatCount(cell))
-            return seatCountText(cabin, *count);
-        if (cellHasSeats(cell))
-            return QStringLiteral("Seats in %1 (%2)").arg(cabinName(cabin), cell);
+        const QString offered = seats.kind == CabinSeats::Count ? seatCountText(cabin, seats.count)
+                                : QStringLiteral("Seats in %1 (%2)").arg(cabinName(cabin), cell);
+        if (seatsWatch)
+            return offered;
+        if (seats.any())
+            return offered + QStringLiteral(" — not what this itinerary asks for");
         const QString none = QStringLiteral("No seats in %1").arg(cabinName(cabin));
-        return cell.trimmed().isEmpty() ? none : none + QStringLiteral(" (%1)").arg(cell);
+        return cell.isEmpty() ? none : none + QStringLiteral(" (%1)").arg(cell);
     }
     case Qt::TextAlignmentRole:
         return index.column() >= 4 ? QVariant(Qt::AlignCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);

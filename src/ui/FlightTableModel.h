@@ -6,16 +6,18 @@
 
 namespace zelvane {
 
-// The flight table of one itinerary's last check as rows of eight cells
-// (Departing ... First). The three cabin columns say through kSeatsRole
-// whether the cell offers seats, so a view can mark them rather than show
-// the site's words; the cabin the itinerary asks for is marked in the heading.
+// The flight table of one search as rows of eight cells (Departing ...
+// First). The three cabin columns say through kSeatsRole whether the cell
+// seats the watch, as its search decided, so a view can mark them rather
+// than show the site's words; the cabin the watch asks for is marked in the
+// heading.
 class FlightTableModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setFlights(const QList<FlightRow>& flights, Cabin wanted);
+    // The flights of one search, the offers it decided, the watch's cabin.
+    void setFlights(const QList<FlightRow>& flights, const QList<SeatOffer>& offers, Cabin wanted);
     Cabin wantedCabin() const { return wanted_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -29,6 +31,7 @@ public:
 
 private:
     QList<FlightRow> flights_;
+    QList<SeatOffer> offers_;
     Cabin wanted_ = Cabin::Any;
 };
 

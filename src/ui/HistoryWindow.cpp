@@ -226,7 +226,7 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const HistoryView& histor
     tabs->setObjectName(QStringLiteral("historyTabs"));
     tabs->addTab(timeline, QStringLiteral("&Timeline"));
     tabs->addTab(checksList(history.checks, this), QStringLiteral("C&hecks"));
-    tabs->addTab(new SeatCalendarView(history.calendars, history.route, history.date, theme, this), QStringLiteral("C&alendar"));
+    tabs->addTab(new SeatCalendarView(history.calendars, history.route, history.watch, history.date, theme, this), QStringLiteral("C&alendar"));
 
     auto* box = new QVBoxLayout(this);
     box->addWidget(tabs, 1);

@@ -18,6 +18,7 @@ struct HistoryView {
     QList<HistoryCheck> checks;    // the same with their days and legs
     QList<RouteCalendar> calendars; // every route of the history
     Route route;                    // the itinerary's, shown first
+    QString watch;                  // the itinerary's identity: its own calendar of the route first
     QDate date;                     // the calendar shows its days from this one on
 };
 

@@ -429,7 +429,7 @@ void ItineraryPanel::addItinerary()
     }
     const auto outcome = editing_.add(choice, cities_);
     if (outcome == ItineraryEditing::Add::Full || outcome == ItineraryEditing::Add::NoCities
-        || outcome == ItineraryEditing::Add::TooManySearches)
+        || outcome == ItineraryEditing::Add::CannotBeFlown || outcome == ItineraryEditing::Add::TooManySearches)
         return;
     if (outcome == ItineraryEditing::Add::Added)
         itineraryList_->scrollToBottom(); // where the new one is

@@ -17,6 +17,7 @@
 #include "ui/Skin.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -65,7 +66,7 @@ QString flightsText(const QList<FlightRow>& flights)
         return {};
     QList<QStringList> lines{flightColumns()};
     for (const FlightRow& f : flights)
-        lines << f;
+        lines << f.cells();
     QList<qsizetype> widths;
     for (const QStringList& line : lines)
         for (qsizetype c = 0; c < line.size(); ++c) {
@@ -305,7 +306,10 @@ void ResultsPanel::showDetails(int position)
     shownPosition_ = position;
     const ItineraryResult& result = results_.at(position);
     detailsText_->setPlainText(detailsTextOf(result));
-    flights_->setFlights(result.flights(), list_.at(position).cabin);
+    if (const SearchOutcome* day = result.shownDay())
+        flights_->setFlights(day->flights, day->offers, list_.at(position).cabin);
+    else
+        flights_->setFlights({}, {}, list_.at(position).cabin);
     flightTable_->setEmptyText(!result.checked() ? QStringLiteral("Not checked since Zelvane started")
                                : result.availability() == Availability::NotKnown
                                    ? QStringLiteral("Not checked: ") + result.reason()
@@ -332,7 +336,7 @@ void ResultsPanel::showDay(int day)
     const ItineraryResult& result = results_.at(shownPosition_);
     if (day < 0 || day >= result.days.size())
         return;
-    flights_->setFlights(result.days[day].flights, list_.at(shownPosition_).cabin);
+    flights_->setFlights(result.days[day].flights, result.days[day].offers, list_.at(shownPosition_).cabin);
 }
 
 void ResultsPanel::showHistory(int position)
@@ -351,12 +355,18 @@ void ResultsPanel::showHistory(int position)
     const QList<ItineraryKey> keys = historyKeys(it);
     for (const ItineraryKey& key : keys)
         days << historyStore_.timeline(key);
-    HistoryView view{combinedTimeline(days), {}, {}, {it.origin.code, it.destination.code}, it.dates().value(0)};
+    HistoryView view{combinedTimeline(days), {}, {}, {it.origin.code, it.destination.code}, it.identity(),
+                     it.dates().value(0)};
     const QList<HistoryCheck> all = historyStore_.checks();
     for (const HistoryCheck& h : all)
-        if (keys.contains(h.check.key))
+        if (std::any_of(keys.cbegin(), keys.cend(), [&h](const ItineraryKey& k) { return isCheckOf(h.check.key, k); }))
             view.checks << h;
     view.calendars = seatCalendars(all);
+    // A watch of the list goes by its place there.
+    for (RouteCalendar& c : view.calendars)
+        for (int p = 1; p <= list_.count() && c.name != routeName(c.route); ++p)
+            if (!c.watch.isEmpty() && list_.at(p).identity() == c.watch)
+                c.name = routeName(c.route) + QStringLiteral(" (itinerary #%1)").arg(p);
     historyWindow_ = new HistoryWindow(title, view, theme_, this);
     historyWindow_->setWindowFlag(Qt::Window);
     historyWindow_->show();

@@ -132,19 +132,25 @@ void SeatMonthGrid::paintCell(QPainter* painter, const QRect& rect, QDate date) 
     paintMark(*painter, QRectF(rect.right() - side - 1, rect.top() + 1, side, side), day->state, colour);
 }
 
-SeatCalendarView::SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred,
+SeatCalendarView::SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred, const QString& watch,
                                    const QDate& near, const Theme& theme, QWidget* parent)
     : QWidget(parent), calendars_(calendars), near_(near)
 {
     setObjectName(QStringLiteral("seatCalendarView"));
     routeChoice_ = new QComboBox(this);
     routeChoice_->setObjectName(QStringLiteral("routeChoice"));
-    int shown = 0;
+    // The watch's own calendar of the route, else what was recorded of the
+    // route before watches were told apart.
+    int shown = -1, older = 0;
     for (const RouteCalendar& c : calendars_) {
-        if (c.route == preferred)
+        if (c.route == preferred && c.watch == watch)
             shown = routeChoice_->count();
-        routeChoice_->addItem(routeName(c.route));
+        if (c.route == preferred && c.watch.isEmpty())
+            older = routeChoice_->count();
+        routeChoice_->addItem(c.name);
     }
+    if (shown < 0)
+        shown = older;
     auto* routeLabel = new QLabel(QStringLiteral("&Route:"), this);
     routeLabel->setBuddy(routeChoice_);
 

@@ -39,7 +39,7 @@ class SeatCalendarView final : public QWidget {
     Q_OBJECT
 public:
     // `preferred` is shown first when the history knows it, from `near` on.
-    SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred, const QDate& near,
+    SeatCalendarView(const QList<RouteCalendar>& calendars, const Route& preferred, const QString& watch, const QDate& near,
                      const Theme& theme, QWidget* parent = nullptr);
 
 private:

@@ -807,6 +807,19 @@ private slots:
             << QString("Perth\tDarwin\t%1 -3\tEvening\t1 of 2 days: %2\tavailable")
                    .arg(soon.toString(fmt), QLocale::c().toString(soon, "ddd d")
                                                 + (soon.day() == 1 ? QLocale::c().toString(soon, " MMM") : QString()));
+        // What the airline cannot sell is never searched, and says why.
+        const QDate gone = QDate::currentDate().addDays(-1), last = QDate::currentDate().addDays(353);
+        QTest::newRow("a date gone")
+            << QString("Perth;Darwin;%1;Evening;PER;DRW").arg(gone.toString(fmt)) << QStringList{}
+            << QString("Perth\tDarwin\t%1\tEvening\tnot checked: past").arg(gone.toString(fmt));
+        QTest::newRow("not bookable yet")
+            << "Perth;Darwin;29/02/2028;Evening;PER;DRW" << QStringList{}
+            << QString("Perth\tDarwin\t29/02/2028\tEvening\tnot checked: not yet bookable: from %1")
+                   .arg(QDate(2028, 2, 29).addDays(-353).toString(fmt));
+        QTest::newRow("days past the last bookable one")
+            << QString("Perth;Darwin;%1;Evening;PER;DRW;Any;1;2").arg(last.toString(fmt))
+            << QStringList{"PER-DRW " + last.toString(fmt)}
+            << QString("Perth\tDarwin\t%1 +2\tEvening\tnot available").arg(last.toString(fmt));
         QTest::newRow("either leg")
             << "Sydney;Melbourne;05/02/2027;Morning;SYD;MEL;Any;1;0;1;14/02/2027;1"
             << QStringList{"SYD-MEL 04/02/2027", "SYD-MEL 05/02/2027", "MEL-SYD 14/02/2027", "MEL-SYD 15/02/2027"}
@@ -822,7 +835,8 @@ private slots:
         QTest::newRow("the way back is before the way out")
             << "Sydney;Melbourne;14/02/2027;Morning;SYD;MEL;Any;1;0;0;15/02/2027;0;1;trip"
             << QStringList{"SYD-MEL 14/02/2027", "MEL-SYD 14/02/2027", "MEL-SYD 15/02/2027"}
-            << "Sydney\tMelbourne\t14/02/2027, back 15/02/2027 -1\tMorning\tOutbound: none · Return: Sun 14\tnot available";
+            // Seats back before any out make no trip: none for this watch.
+            << "Sydney\tMelbourne\t14/02/2027, back 15/02/2027 -1\tMorning\tOutbound: none · Return: none of 2 days\tnot available";
         QTest::newRow("two origins both ways")
             << "Sydney;Melbourne;05/02/2027;Morning;SYD;MEL;Any;1;0;1;14/02/2027;0;0;;Newcastle/NTL"
             << QStringList{"SYD-MEL 04/02/2027", "SYD-MEL 05/02/2027", "NTL-MEL 04/02/2027", "NTL-MEL 05/02/2027",

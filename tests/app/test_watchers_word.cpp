@@ -222,6 +222,15 @@ private slots:
         };
         const QString twoSeats = kSydney + " (2 adults, Business) · Business: 2 seats";
         const QString oneOfTwo = kSydney + " (2 adults or fewer, Business) · Business: 1 seat";
+        // A family of four: three in Business seat nobody, and a "Y" on the
+        // first day hides no count of the second.
+        const QJsonObject fourSeatsOnTheSecondDay{
+            {"available",
+             QJsonArray{seatsOn("SYD", "MEL", "25/12/2026",
+                                {QJsonArray{"09:05 SYD", "10:35 MEL", "QF 401", "738", "0", "Y", "3", "No"}}),
+                        seatsOn("SYD", "MEL", "26/12/2026",
+                                {QJsonArray{"09:05 SYD", "10:35 MEL", "QF 401", "738", "0", "4", "No", "No"}})}}};
+        const QString family = "Sydney → Melbourne, Fri 25/12/2026, Sat 26/12/2026, Evening (4 adults) · Economy: 4 seats on Sat 26";
         QStringList week;
         for (int i = 1; i <= 15; ++i)
             week << QString("Sydney;Melbourne;%1/01/2027;Evening;SYD;MEL;Any;1;6").arg(i, 2, 10, QChar('0'));
@@ -259,6 +268,21 @@ private slots:
                {"2 adults or fewer, Business\tBusiness: 1 seat\tavailable", "Business) · Business: 1 seat"}, {},
                {oneOfTwo}},
               {business("Yes"), 0, {"2 adults or fewer, Business\tavailable"}, {"seats\tavailable"}, {}}}},
+            // Two watches of one route that differ only in "or fewer" are
+            // remembered apart: each is told once, then nothing.
+            {"one route watched with and without \"or fewer\"",
+             {kSydMel + ";Business;2;0;0;;0;0;;;;fewer", kSydMel + ";Business;2"},
+             {{business("1"), 0, {"2 adults or fewer, Business\tBusiness: 1 seat\tavailable", "2 adults, Business\tnot available"},
+               {}, {oneOfTwo}},
+              {business("1"), 0, {}, {"Flight Sydney TO Melbourne"}, {}},
+              {business("1"), 0, {}, {"Flight Sydney TO Melbourne"}, {}}}},
+            {"a family of four",
+             {kSydMel + ";Any;4;1"},
+             {{fourSeatsOnTheSecondDay, 0, {"Economy: 4 seats on Sat 26"}, {"Business: 3"}, {family}}}},
+            // Seats out and none back make no trip: no seats, anywhere.
+            {"a whole trip with seats one way only",
+             {kSydMel + ";Any;1;0;0;03/01/2027;0;0;trip"},
+             {{sydney, 0, {"\tnot available"}, {"\tavailable", "Seats found"}, {}}}},
             {"a list of 105 searches",
              week,
              {{QJsonObject{}, 0,

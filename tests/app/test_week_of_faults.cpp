@@ -173,7 +173,8 @@ private slots:
                         ++table[s.fault].expected;
                     }
                 }
-                if (firstCheck || s.sydney != sydney || s.perth != perth)
+                // A first answer is news only when it is seats.
+                if (firstCheck ? s.sydney || s.perth : s.sydney != sydney || s.perth != perth)
                     changes << i;
                 sydney = s.sydney;
                 perth = s.perth;

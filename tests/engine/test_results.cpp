@@ -28,8 +28,19 @@ QStringList flight(const QString& economy, const QString& business, const QStrin
     return {"09:05 SYD", "10:15 MEL", "QF 400", "738", "0", economy, business, first};
 }
 
+// The cells of the flights read, as the site wrote them.
+std::optional<QList<QStringList>> cellsOf(const std::optional<QList<FlightRow>>& flights)
+{
+    if (!flights)
+        return std::nullopt;
+    QList<QStringList> cells;
+    for (const FlightRow& f : *flights)
+        cells << f.cells();
+    return cells;
+}
+
 // An availability page whose frame's table holds `rows`, read for `adults` in `cabin`.
-ResultPageReading readWithTable(const QList<QStringList>& rows, Cabin cabin, int adults = 1)
+SearchOutcome readWithTable(const QList<QStringList>& rows, Cabin cabin, int adults = 1)
 {
     return withFlights(readResultPage(kAvailabilityPage, kHeadings + "\r\nQF 400"),
                        QList<HtmlTable>{HtmlTable{kHeadingCells} + rows}, cabin, adults);
@@ -98,12 +109,12 @@ private slots:
         QFETCH(int, availability);
         QFETCH(UnreadablePage, unreadable);
         QFETCH(QString, text);
-        const ResultPageReading r = withFlights(
+        const SearchOutcome r = withFlights(
             readResultPage(page, hasFrame ? std::optional<QString>(frame) : std::nullopt), tables, Cabin::Any, 1);
         QCOMPARE(int(r.availability), availability);
         QCOMPARE(r.unreadable, unreadable);
         QCOMPARE(r.reason.isEmpty(), availability != int(Availability::NotKnown));
-        QCOMPARE(r.resultText, text);
+        QCOMPARE(r.pageText, text);
         QCOMPARE(int(readResultPage(std::nullopt, frame).availability), int(Availability::NotKnown));
     }
 
@@ -148,47 +159,57 @@ private slots:
         QFETCH(Cabin, cabin);
         QFETCH(int, adults);
         QFETCH(bool, available);
-        const ResultPageReading r = readWithTable(rows, cabin, adults);
+        const SearchOutcome r = readWithTable(rows, cabin, adults);
         QCOMPARE(r.seats(), available);
         // The text of the e-mail and print goes with the seats; the rows stay for the table.
-        QCOMPARE(r.resultText.isEmpty(), !available);
+        QCOMPARE(r.pageText.isEmpty(), !available);
         QCOMPARE(r.flights.size(), rows.size());
     }
 
     // Where the site gives a number, the alerts say how many seats the
-    // cabin has, the most one flight offers on the days with seats; a party
-    // told of fewer seats hears of them. A "Yes" gives no count.
+    // cabin has: the most one flight that seats the party offers, and on
+    // which day when several were searched; a party told of fewer seats
+    // hears of them. A "Yes" gives no count and hides none.
     void theAlertsSayHowManySeats_data()
     {
         QTest::addColumn<QList<QList<QStringList>>>("days"); // the flights of each date
         QTest::addColumn<Cabin>("cabin");
-        QTest::addColumn<bool>("fewer"); // for two adults
+        QTest::addColumn<int>("adults");
+        QTest::addColumn<bool>("fewer");
         QTest::addColumn<QString>("counts"); // "-" for no seats
         using Days = QList<QList<QStringList>>;
-        QTest::newRow("two") << Days{{flight("No", "2", "No")}} << Cabin::Business << false << "Business: 2 seats";
-        QTest::newRow("one for two") << Days{{flight("No", "1", "No")}} << Cabin::Business << false << "-";
+        QTest::newRow("two") << Days{{flight("No", "2", "No")}} << Cabin::Business << 2 << false << "Business: 2 seats";
+        QTest::newRow("one for two") << Days{{flight("No", "1", "No")}} << Cabin::Business << 2 << false << "-";
         QTest::newRow("one for two who hear of fewer")
-            << Days{{flight("No", "1", "No")}} << Cabin::Business << true << "Business: 1 seat";
+            << Days{{flight("No", "1", "No")}} << Cabin::Business << 2 << true << "Business: 1 seat";
         QTest::newRow("the most one flight offers")
-            << Days{{flight("No", "2", "No"), flight("No", "4", "No")}} << Cabin::Business << false << "Business: 4 seats";
+            << Days{{flight("No", "2", "No"), flight("No", "4", "No")}} << Cabin::Business << 2 << false
+            << "Business: 4 seats";
         QTest::newRow("Yes beside a count") << Days{{flight("No", "Yes", "No"), flight("No", "3", "No")}}
-                                            << Cabin::Business << false << "";
+                                            << Cabin::Business << 2 << false << "Business: 3 seats";
         QTest::newRow("Any, a date without seats for two")
-            << Days{{flight("1", "1", "No")}, {flight("4", "2", "No")}} << Cabin::Any << false
-            << "Economy: 4 seats, Business: 2 seats";
+            << Days{{flight("1", "1", "No")}, {flight("4", "2", "No")}} << Cabin::Any << 2 << false
+            << "Economy: 4 seats on Tue 2, Business: 2 seats on Tue 2";
+        // Three in Business seat no family of four, and a "Y" on another
+        // day hides no Economy count that seats it.
+        QTest::newRow("a family of four")
+            << Days{{flight("Y", "3", "No")}, {flight("4", "No", "No")}} << Cabin::Any << 4 << false
+            << "Economy: 4 seats on Tue 2";
     }
     void theAlertsSayHowManySeats()
     {
         QFETCH(QList<QList<QStringList>>, days);
         QFETCH(Cabin, cabin);
+        QFETCH(int, adults);
         QFETCH(bool, fewer);
         QFETCH(QString, counts);
-        Itinerary it{{"Sydney", "SYD"}, {"Melbourne", "MEL"}, QDate(2027, 2, 1), "Morning", cabin, 2};
+        Itinerary it{{"Sydney", "SYD"}, {"Melbourne", "MEL"}, QDate(2027, 2, 1), "Morning", cabin, adults};
         it.fewerThanParty = fewer;
         ItineraryResult result;
         for (const QList<QStringList>& flights : days) {
-            const ResultPageReading page = readWithTable(flights, cabin, it.seatsNeeded());
-            result.days << SearchOutcome{page.availability, it.date.addDays(result.days.size()), 0, it.origin, it.destination, page.flights};
+            SearchOutcome page = readWithTable(flights, cabin, it.seatsNeeded());
+            page.date = it.date.addDays(result.days.size());
+            result.days << page;
         }
         QCOMPARE(result.availability() == Availability::Seats, counts != "-");
         QCOMPARE(seatTexts(it, result).counts, counts == "-" ? QString() : counts);
@@ -200,7 +221,7 @@ private slots:
         const HtmlTable flights = {{"Select a flight"}, kHeadingCells, flight("Yes", "No", "No"),
                                    {"Fares include taxes"}, kHeadingCells,
                                    {"", "", "", "", "", "", "", ""}, flight("No", "Yes", "No")};
-        QCOMPARE(readFlightTable({layout, flights, {kHeadingCells, flight("x", "x", "x")}}),
+        QCOMPARE(cellsOf(readFlightTable({layout, flights, {kHeadingCells, flight("x", "x", "x")}})),
                  QList<QStringList>({flight("Yes", "No", "No"), flight("No", "Yes", "No")}));
         QVERIFY(!readFlightTable({layout})); // no flight table at all: nothing to read
         // The simulator's own page, as its site sends it.
@@ -209,7 +230,7 @@ private slots:
         const HtmlDocument page = HtmlDocument::parse(sitesim::pages::flightTable(rows).toLatin1(), "ISO-8859-1");
         QList<QStringList> expected = rows;
         expected[1][7] = ""; // a no-break space alone is a blank cell
-        QCOMPARE(readFlightTable(page.tables()), expected);
+        QCOMPARE(cellsOf(readFlightTable(page.tables())), expected);
         // A page of another kind leaves no flights, whatever its frame shows.
         QVERIFY(withFlights(readResultPage("Login", "x"), page.tables(), Cabin::Any, 1).flights.isEmpty());
     }

@@ -25,6 +25,16 @@ HistoryCheck checkAt(int session, const QString& from, const QString& to, CheckO
     return h;
 }
 
+// A check of the watch named `watch`, with the cabins that seated it.
+HistoryCheck checkOf(const QString& watch, CheckOutcome outcome, const QStringList& cabins,
+                     const QList<QStringList>& flights = {})
+{
+    HistoryCheck h = checkAt(0, "SYD", "MEL", outcome, flights, 2);
+    h.check.key.watch = watch;
+    h.check.seatCabins = cabins;
+    return h;
+}
+
 QStringList flight(const QString& econ, const QString& bus, const QString& first)
 {
     return {"09:05 SYD", "10:35 MEL", "QF 401", "738", "0", econ, bus, first};
@@ -79,6 +89,21 @@ private slots:
                                    checkAt(0, "PER", "DRW", O::NotAvailable)}
             << "PER -> DRW" << kDay << int(Availability::NoSeats) << QStringList{} << 0 << 2;
 
+        // Two watches of one route: each keeps its own days, whichever is listed first.
+        const HistoryCheck business2 = checkOf("in Business", O::Available, {"Business"}),
+                           economy2 = checkOf("in Economy", O::NotAvailable, {});
+        QTest::newRow("two watches of a route, the one with seats first")
+            << QList<HistoryCheck>{business2, economy2} << "SYD -> MEL (watch in Business)" << kDay
+            << int(Availability::Seats) << QStringList{"Business"} << 0 << 2;
+        QTest::newRow("two watches of a route, the one with seats second")
+            << QList<HistoryCheck>{economy2, business2} << "SYD -> MEL (watch in Business)" << kDay
+            << int(Availability::Seats) << QStringList{"Business"} << 0 << 2;
+        // The cabins that seated the watch are as its check decided: one
+        // seat for two who hear of fewer.
+        QTest::newRow("cabins as the check decided them")
+            << QList<HistoryCheck>{checkOf("or fewer", O::Available, {"Business"}, {flight("No", "1", "No")})}
+            << "SYD -> MEL" << kDay << int(Availability::Seats) << QStringList{"Business"} << 0 << 1;
+
         // A return journey as a check records it: the way back under its own route.
         Itinerary trip;
         trip.origin = {"Sydney", "SYD"};
@@ -93,8 +118,12 @@ private slots:
             o.date = s.date;
             o.leg = s.leg;
             o.availability = s.leg == Itinerary::Return ? Availability::Seats : Availability::NoSeats;
-            o.flights = {flight("Yes", "No", "No")};
-            both << HistoryCheck{kFirst, historyRecord(1, day++, trip.leg(s.leg), o)};
+            o.from = trip.searched(s).origin;
+            o.to = trip.searched(s).destination;
+            o.flights = {FlightRow::fromCells(flight("Yes", "No", "No"))};
+            if (o.seats())
+                o.offers = seatOffers(o.flights, trip.cabin, trip.seatsNeeded());
+            both << HistoryCheck{kFirst, historyRecord(1, day++, trip, o)};
         }
         QTest::newRow("return leg under its own route")
             << both << "MEL -> SYD" << kDay.addDays(10) << int(Availability::Seats) << QStringList{"Economy"} << 0 << 2;
@@ -114,7 +143,7 @@ private slots:
         const QList<RouteCalendar> calendars = seatCalendars(checks);
         QCOMPARE(calendars.size(), routes);
         const auto it = std::find_if(calendars.cbegin(), calendars.cend(),
-                                     [&](const RouteCalendar& c) { return routeName(c.route) == route; });
+                                     [&](const RouteCalendar& c) { return c.name == route; });
         QVERIFY(it != calendars.cend());
         const CalendarDay d = it->day(day);
         QCOMPARE(int(d.state), state);

@@ -291,7 +291,10 @@ private slots:
         QTest::newRow("all ahead") << QDate(2027, 1, 6) << QList<QDate>{d.addDays(-3), d.addDays(-2), d.addDays(-1), d, d.addDays(1)};
         QTest::newRow("the first is today") << QDate(2027, 1, 7) << QList<QDate>{d.addDays(-2), d.addDays(-1), d, d.addDays(1)};
         QTest::newRow("the date is tomorrow") << QDate(2027, 1, 9) << QList<QDate>{d, d.addDays(1)};
-        QTest::newRow("the date has gone") << QDate(2027, 1, 12) << QList<QDate>{d, d.addDays(1)};
+        // Gone is gone: the date itself is not searched once it has left.
+        QTest::newRow("the date has gone") << QDate(2027, 1, 10) << QList<QDate>{d.addDays(1)};
+        QTest::newRow("all gone") << QDate(2027, 1, 12) << QList<QDate>{};
+        QTest::newRow("the last days not bookable yet") << d.addDays(-353) << QList<QDate>{d.addDays(-3), d.addDays(-2), d.addDays(-1), d};
     }
     void daysBeforeStartTomorrow()
     {
@@ -316,6 +319,11 @@ private slots:
         QTest::newRow("signed year") << "A;B;25/12/+206;Morning;SYD;LON" << "its date \"25/12/+206\" is no day of the calendar";
         QTest::newRow("four fields") << "Sydney;London;01/02/2009;Evening" << "it has 4 of the six fields an itinerary needs";
         QTest::newRow("no code") << "A;B;01/02/2027;Morning;;LON" << "it has no city code";
+        QTest::newRow("one city at both ends") << "Sydney;Sydney;01/02/2027;Morning;SYD;SYD" << "Sydney is at both ends of it";
+        QTest::newRow("a nearby city at the other end")
+            << "Sydney;Newcastle;01/02/2027;Morning;SYD;NTL;Any;1;0;0;;0;0;;Newcastle/NTL" << "Newcastle is at both ends of it";
+        QTest::newRow("back before out") << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;01/02/2027"
+                                         << "its way back, 01/02/2027, leaves before its way out, 05/02/2027";
     }
     void aLineThatCannotBeReadIsKeptAndTold()
     {

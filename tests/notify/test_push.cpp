@@ -208,10 +208,11 @@ private slots:
                 CheckRecord c;
                 c.position = i + 1;
                 c.outcome = session.outcomes[i];
-                c.key = historyKey(rig.state.watchList.at(i + 1), rig.state.watchList.at(i + 1).date);
+                c.key = historyKeys(rig.state.watchList.at(i + 1)).value(0);
                 checks << c;
             }
             rig.clock.advance(12 * 3600 * 1000);
+            rig.state.announced.markNews(checks, rig.state.history);
             rig.state.history.recordSession(rig.clock.now(), true, checks);
             QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::Completed, checks}));
 

@@ -24,4 +24,14 @@ inline ItineraryResult checkedDays(const QDate& first, const QString& marks)
     return result;
 }
 
+// The day's flights, from their cells, and the ones that seat the watch as
+// reading its page decides.
+inline void setFlights(SearchOutcome& day, const QList<QStringList>& cells, Cabin cabin = Cabin::Any, int needed = 1)
+{
+    day.flights.clear();
+    for (const QStringList& c : cells)
+        day.flights << FlightRow::fromCells(c);
+    day.offers = day.seats() ? seatOffers(day.flights, cabin, needed) : QList<SeatOffer>();
+}
+
 } // namespace zelvane::test

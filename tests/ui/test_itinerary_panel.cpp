@@ -231,6 +231,11 @@ private slots:
         QTest::newRow("a whole trip, other days")
             << QDate(2027, 1, 30) << "Exact date" << true << "This watch: 3 days out + 2 days back = 5 searches" << ""
             << ";30/01/2027;0;1;trip" << QStringList();
+        QTest::newRow("a nearby city at the other end")
+            << QDate(2027, 1, 30) << "Up to 1 day later" << false
+            << "This watch: 2 legs × 2 pairs × 3 days = 12 searches"
+            << "This itinerary cannot be flown: Sydney is at both ends of it. Please choose other cities." << ""
+            << QStringList{"", "", "Sydney"};
         QTest::newRow("back before out")
             << QDate(2027, 1, 19) << "Exact date" << false << "This watch: 3 days out + 2 days back = 5 searches"
             << "Please choose a return date on or after the departure date, 20/01/2027." << "" << QStringList();

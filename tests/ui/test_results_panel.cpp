@@ -62,12 +62,12 @@ QList<QDateTime> recordSessions(WindowRig& rig, const QList<ItineraryKey>& keys,
 
 // `n` flights of one day, told apart by their flight numbers; seats on the
 // first of them when `seats`.
-QList<FlightRow> flightsOfDay(int n, int firstNumber, bool seats)
+QList<QStringList> flightsOfDay(int n, int firstNumber, bool seats)
 {
-    QList<FlightRow> rows;
+    QList<QStringList> rows;
     for (int i = 0; i < n; ++i)
-        rows << FlightRow{"09:05 SYD", "11:15 PER", QString("QF %1").arg(firstNumber + i), "738", "0",
-                          seats && i == 0 ? "Yes" : "No", "No", "No"};
+        rows << QStringList{"09:05 SYD", "11:15 PER", QString("QF %1").arg(firstNumber + i), "738", "0",
+                            seats && i == 0 ? "Yes" : "No", "No", "No"};
     return rows;
 }
 
@@ -149,8 +149,9 @@ private slots:
         openResults(rig, {kSydPer + ";Business", kSydPer});
         ItineraryResult found = checkedDays(QDate(2027, 1, 1), "Y");
         found.days[0].pageText = "09:05 SYD 11:15 PER QF 401";
-        found.days[0].flights = {{"09:05 SYD", "11:15 PER", "QF 401", "738", "0", "Y", "None", "-"},
-                                 {"13:05 SYD", "15:15 PER", "QF 409", "A330", "1", "0", "4", ""}};
+        setFlights(found.days[0], {{"09:05 SYD", "11:15 PER", "QF 401", "738", "0", "Y", "None", "-"},
+                                   {"13:05 SYD", "15:15 PER", "QF 409", "A330", "1", "0", "4", ""}},
+                   Cabin::Business);
         rig.checks.results().set(1, found);
         makeCurrent(rig, 0);
 
@@ -162,8 +163,12 @@ private slots:
             seats << QList<bool>{m->index(r, 5).data(FlightTableModel::kSeatsRole).toBool(),
                                  m->index(r, 6).data(FlightTableModel::kSeatsRole).toBool(),
                                  m->index(r, 7).data(FlightTableModel::kSeatsRole).toBool()};
-        QCOMPARE(seats, (QList<QList<bool>>{{true, false, false}, {false, true, false}}));
+        // Marked as the search decided: the Economy seats are not what a
+        // Business watch asks for, and say so.
+        QCOMPARE(seats, (QList<QList<bool>>{{false, false, false}, {false, true, false}}));
         QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Business: 4 seats"));
+        QCOMPARE(m->index(0, 5).data(Qt::ToolTipRole).toString(),
+                 QString("Seats in Economy (Y) — not what this itinerary asks for"));
         // Every cell tells its whole text when hovered, however narrow its column.
         for (int r = 0; r < m->rowCount(); ++r)
             for (int c = 0; c < m->columnCount(); ++c)
@@ -262,7 +267,7 @@ private slots:
             o.availability = seats[d] < 0 ? Availability::NotKnown : found ? Availability::Seats : Availability::NoSeats;
             o.date = date;
             o.pageText = found ? "QF 1" : "";
-            o.flights = flightsOfDay(d + 1, 100 * d, found);
+            setFlights(o, flightsOfDay(d + 1, 100 * d, found));
             days.days << o;
             names << fullDayName(date) + (found ? " — seats" : seats[d] == 0 ? " — no seats" : " — not checked");
         }
@@ -307,11 +312,11 @@ private slots:
         QFETCH(QSize, size);
         WindowRig rig("whole");
         MainWindow& w = openResults(rig, {kSydPer, "Brisbane;London;25/02/2027;Evening;BNE;LHR;Business;2;6"});
-        QList<FlightRow> flights = flightsOfDay(3, 401, true);
+        QList<QStringList> flights = flightsOfDay(3, 401, true);
         flights[1][2] = "QF 1 / BA 7 / QF 9"; // the flight, and the aircraft
         flights[1][3] = "Boeing 787-9 Dreamliner";
         ItineraryResult days = checkedDays(QDate(2027, 2, 25), "Y-Y-Y--");
-        days.days[0].flights = flights;
+        setFlights(days.days[0], flights);
         rig.checks.results().set(2, days);
         w.resize(size);
         w.show();
@@ -356,7 +361,7 @@ private slots:
         rig.watch(30);
         MainWindow& w = rig.open();
         ItineraryResult found = checkedDays(QDate(2027, 1, 1), "Y");
-        found.days[0].flights = flightsOfDay(20, 100, true);
+        setFlights(found.days[0], flightsOfDay(20, 100, true));
         rig.checks.results().set(1, found);
         w.showResultsPanel();
         w.resize(size);
@@ -446,7 +451,7 @@ private slots:
     {
         WindowRig rig("calendar");
         const auto record = [](int day, int leg, const ItineraryKey& key, CheckOutcome outcome,
-                               const QList<FlightRow>& flights = {}) {
+                               const QList<QStringList>& flights = {}) {
             CheckRecord c;
             c.position = 1;
             c.day = day;
@@ -464,7 +469,7 @@ private slots:
             history.open(rig.folder, rig.clock.now());
             QList<CheckRecord> checks{
                 record(0, 0, first, CheckOutcome::Available,
-                       {FlightRow{"09:05 SYD", "11:15 PER", "QF 1", "738", "0", "No", "Yes", "No"}}),
+                       {QStringList{"09:05 SYD", "11:15 PER", "QF 1", "738", "0", "No", "Yes", "No"}}),
                 record(1, 0, second, CheckOutcome::LoggedOut), record(2, 1, back, CheckOutcome::NotAvailable)};
             history.recordSession(rig.clock.now().addDays(-1), true, checks);
             QList<CheckRecord> another{record(0, 0, later, CheckOutcome::NotAvailable)};

@@ -309,20 +309,22 @@ private slots:
         QCOMPARE(rig.news.updateAddress, QString("http://www.zelvane.example/get"));
     }
 
+    // A day the airline searches, whenever the test runs.
+    static QString soon() { return QDate::currentDate().addDays(30).toString("dd/MM/yyyy"); }
     void scheduleRunsOnTheTrayWindow_data()
     {
         QTest::addColumn<QByteArray>("watchList");
         QTest::addColumn<bool>("sessionStarted");
         QTest::newRow("empty watch list") << QByteArray() << false;
         QTest::newRow("one itinerary")
-            << QByteArray("Sydney;Melbourne;25/12/2027;Morning;SYD;MEL\r\n") << true;
+            << "Sydney;Melbourne;" + soon().toUtf8() + ";Morning;SYD;MEL\r\n" << true;
     }
     void scheduleRunsOnTheTrayWindow()
     {
         QFETCH(QByteArray, watchList);
         QFETCH(bool, sessionStarted);
         // The airline's site, where the itinerary has seats.
-        SiteSim airline("{\"available\": [{\"from\": \"SYD\", \"to\": \"MEL\", \"date\": \"25/12/2027\"}]}", false);
+        SiteSim airline("{\"available\": [{\"from\": \"SYD\", \"to\": \"MEL\", \"date\": \"" + soon() + "\"}]}", false);
         QVERIFY(airline.start());
         qputenv("ZELVANE_AIRLINE_URL", airline.baseUrl().toUtf8());
         const auto refused = qScopeGuard([] { qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:9"); });

@@ -77,7 +77,7 @@ void recordSampleHistory(ProgramData& state, const QDateTime& last)
     state.history.open(state.parts.dataFolder, last);
     QList<ItineraryKey> keys;
     for (int p = 1; p <= state.watchList.count(); ++p)
-        keys << historyKey(state.watchList.at(p), state.watchList.at(p).date);
+        keys << historyKeys(state.watchList.at(p)).value(0);
     const int sessions = 120;
     for (int n = 0; n < sessions; ++n) {
         QList<CheckRecord> checks;
@@ -167,29 +167,40 @@ void addSampleItineraries(ProgramData& state)
 
 // The flights of one day from London: `count` of them, an hour or so apart,
 // seats here and there.
+QList<FlightRow> rowsOf(const QList<QStringList>& cells)
+{
+    QList<FlightRow> rows;
+    for (const QStringList& c : cells)
+        rows << FlightRow::fromCells(c);
+    return rows;
+}
+
 QList<FlightRow> sampleFlights(int count, int seed)
 {
     static const char* const aircraft[] = {"388", "789", "333", "332", "738"};
-    QList<FlightRow> flights;
+    QList<QStringList> flights;
     for (int i = 0; i < count; ++i) {
         const QTime leaves = QTime(6, 5).addSecs(i * 4200 + seed * 600);
         const auto cabin = [&](int every) { return (i + seed) % every == 0 ? QStringLiteral("Yes") : QStringLiteral("No"); };
-        flights << FlightRow{leaves.toString("hh:mm") + " SYD", leaves.addSecs(22 * 3600 + 5 * 60).toString("hh:mm") + " LHR",
+        flights << QStringList{leaves.toString("hh:mm") + " SYD", leaves.addSecs(22 * 3600 + 5 * 60).toString("hh:mm") + " LHR",
                              QStringLiteral("QF %1").arg(1 + 2 * i), QLatin1String(aircraft[(i + seed) % 5]),
                              QString::number(1 + i % 2), cabin(2), i == 1 ? QStringLiteral("2") : cabin(4), cabin(7)};
     }
-    return flights;
+    return rowsOf(flights);
 }
 
 // Four days searched for the first itinerary, seats on two of them; none
 // for the second, one line for the fourth; the fifth's page unreadable.
-SearchOutcome sampleOutcome(const QDate& date, bool seats, const QString& text, const QList<FlightRow>& flights)
+SearchOutcome sampleOutcome(const QDate& date, bool seats, const QString& text, const QList<FlightRow>& flights,
+                            Cabin cabin = Cabin::Any, int needed = 1)
 {
     SearchOutcome o;
     o.availability = seats ? Availability::Seats : Availability::NoSeats;
     o.date = date;
     o.pageText = seats ? text : QString();
     o.flights = flights;
+    if (seats)
+        o.offers = seatOffers(flights, cabin, needed);
     return o;
 }
 
@@ -437,12 +448,14 @@ void shootParty(MainWindow& w, const WatchList& watchList, CheckResults& results
 
     emit w.findChild<ImageButton*>(QStringLiteral("addItineraryButton"))->activated();
     const int position = w.findChild<QTreeWidget*>(QStringLiteral("itineraryList"))->topLevelItemCount();
-    const QList<FlightRow> flights = {
+    const QList<FlightRow> flights = rowsOf({
         {"07:00 SYD", "08:35 MEL", "QF 401", "738", "0", "Yes", "1", "No"},
         {"09:00 SYD", "10:35 MEL", "QF 409", "A330", "0", "4", "No", "No"},
         {"12:00 SYD", "13:35 MEL", "QF 421", "738", "0", "No", "No", "No"},
-        {"18:00 SYD", "19:35 MEL", "QF 459", "A330", "0", "9", "1", "No"}};
-    const ItineraryResult found{{sampleOutcome(QDate(2027, 8, 20), true, QString(), flights)}};
+        {"18:00 SYD", "19:35 MEL", "QF 459", "A330", "0", "9", "1", "No"}});
+    const Itinerary& party = watchList.at(position);
+    const ItineraryResult found{
+        {sampleOutcome(QDate(2027, 8, 20), true, QString(), flights, party.cabin, party.seatsNeeded())}};
     results.set(position, found);
     w.showResultsPanel();
     auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
