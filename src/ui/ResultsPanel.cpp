@@ -362,11 +362,16 @@ void ResultsPanel::showHistory(int position)
         if (std::any_of(keys.cbegin(), keys.cend(), [&h](const ItineraryKey& k) { return isCheckOf(h.check.key, k); }))
             view.checks << h;
     view.calendars = seatCalendars(all);
-    // A watch of the list goes by its place there.
-    for (RouteCalendar& c : view.calendars)
-        for (int p = 1; p <= list_.count() && c.name != routeName(c.route); ++p)
-            if (!c.watch.isEmpty() && list_.at(p).identity() == c.watch)
+    // Where watches share a route, one of the list goes by its place there.
+    for (RouteCalendar& c : view.calendars) {
+        if (c.watch.isEmpty() || c.name == routeName(c.route))
+            continue;
+        for (int p = 1; p <= list_.count(); ++p)
+            if (list_.at(p).identity() == c.watch) {
                 c.name = routeName(c.route) + QStringLiteral(" (itinerary #%1)").arg(p);
+                break;
+            }
+    }
     historyWindow_ = new HistoryWindow(title, view, theme_, this);
     historyWindow_->setWindowFlag(Qt::Window);
     historyWindow_->show();

@@ -5,6 +5,7 @@
 #include "results/CheckResults.h"
 #include "results/ResultPage.h"
 #include "results/ResultsViewModel.h"
+#include "engine/SiteTrouble.h"
 #include "results/SeatTexts.h"
 #include "support/CheckedDays.h"
 
@@ -213,6 +214,37 @@ private slots:
         }
         QCOMPARE(result.availability() == Availability::Seats, counts != "-");
         QCOMPARE(seatTexts(it, result).counts, counts == "-" ? QString() : counts);
+    }
+
+    // Result pages that cannot be read are told from the second check in a
+    // row that could read none, once a streak; a check that read its pages
+    // ends the streak, one without result pages leaves it as it was.
+    void unreadablePagesAreToldOncePerStreak_data()
+    {
+        QTest::addColumn<QString>("checks"); // U: pages not read, R: read, -: no result page
+        QTest::addColumn<QList<int>>("told");  // the checks after which the user is told
+        QTest::newRow("one check is no streak") << "URUR" << QList<int>{};
+        QTest::newRow("told from the second") << "UUU" << QList<int>{1};
+        QTest::newRow("told again after pages were read") << "UURUUU" << QList<int>{1, 4};
+        QTest::newRow("a check without pages keeps it") << "U-U" << QList<int>{2};
+    }
+    void unreadablePagesAreToldOncePerStreak()
+    {
+        QFETCH(QString, checks);
+        QFETCH(QList<int>, told);
+        UnreadablePagesStreak streak;
+        QList<int> tellings;
+        const QDateTime first(QDate(2026, 12, 1), QTime(8, 0));
+        for (int i = 0; i < checks.size(); ++i) {
+            const int read = checks[i] == 'R' ? 3 : 0, unread = checks[i] == 'U' ? 3 : 0;
+            streak = nextUnreadablePagesStreak(streak, read, unread, {}, first.addSecs(i * 3600));
+            // As the alerts do: a notice handed on is not told again in its streak.
+            if (unreadablePagesNotice(streak)) {
+                tellings << i;
+                streak.told = true;
+            }
+        }
+        QCOMPARE(tellings, told);
     }
 
     void flightRowsAreTheRowsUnderTheHeadings()

@@ -507,6 +507,20 @@ private slots:
         QVERIFY(QFile::exists(rig.folder + "/City.txt"));
     }
 
+    // Seats on the first day of an itinerary are shown in a pop-up though a
+    // later day's search fails and stops the check.
+    void seatsBeforeALaterDayFailedArePoppedUp()
+    {
+        startSite({{"available", QJsonArray{availableEntry(kTrips[0])}},
+                   {"searchFaults", QJsonObject{{"2", "status:503"}}}});
+        Rig rig;
+        rig.watch({kTrips[0]}, ";Any;1;1");
+        QCOMPARE(rig.run(), SessionOutcome::SiteTrouble);
+        QCOMPARE(rig.availability(1), Availability::Seats);
+        QCOMPARE(rig.view.announcements.size(), 1);
+        QCOMPARE(rig.view.announcements[0].dates, QString("Fri 25/12/2026"));
+    }
+
     // Each itinerary's cabin decides from the flight rows of the site's real
     // frame, and every session lands in the history, which a restart reads.
     void cabinsDecideAndSessionsAreKept()

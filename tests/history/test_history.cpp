@@ -412,6 +412,17 @@ private slots:
                            "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
                            "INSERT INTO itineraries VALUES(3, 'SYD', 'MEL', '25/12/2026', 'Morning', 'Any', 1)",
                            "INSERT INTO checks VALUES(7, 1, 0, 3, 1, NULL)"};
+        QTest::newRow("third version, before watches were told apart")
+            << 3
+            << QStringList{"CREATE TABLE itineraries(id INTEGER PRIMARY KEY, origin TEXT NOT NULL,"
+                           " destination TEXT NOT NULL, date TEXT NOT NULL, time TEXT NOT NULL, cabin TEXT NOT NULL,"
+                           " adults INTEGER NOT NULL DEFAULT 1, UNIQUE(origin, destination, date, time, cabin, adults))",
+                           "CREATE TABLE checks(session INTEGER NOT NULL, position INTEGER NOT NULL,"
+                           " day INTEGER NOT NULL DEFAULT 0, itinerary INTEGER NOT NULL, outcome INTEGER NOT NULL,"
+                           " flights INTEGER, leg INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(session, position, day)) WITHOUT ROWID",
+                           "CREATE INDEX checks_itinerary ON checks(itinerary, session)",
+                           "INSERT INTO itineraries VALUES(3, 'SYD', 'MEL', '25/12/2026', 'Morning', 'Any', 1)",
+                           "INSERT INTO checks VALUES(7, 1, 0, 3, 1, NULL, 0)"};
     }
     void anOlderFileIsReadThenBroughtUpToDate()
     {
@@ -471,7 +482,43 @@ private slots:
         QCOMPARE(all[3].check.leg, 1);
         QCOMPARE(all[4].check.key, twoAdults);
         QCOMPARE(all[4].check.leg, 0);
+
+        // What was recorded before watches were told apart is any watch's
+        // of the search until one records it; then it is that watch's, and
+        // another watch of the same search starts its own.
+        ItineraryKey mine = kSydMel, other = kSydMel;
+        mine.watch = "SYD;MEL;25/12/2026;0;Morning;Any;1";
+        other.watch = mine.watch + ";fewer";
+        QCOMPARE(store.lastCheckedOutcome(other), CheckOutcome::Available);
+        record(store, kNow.addSecs(60), {check(1, mine, CheckOutcome::NotAvailable)});
+        QCOMPARE(store.lastCheckedOutcome(mine), CheckOutcome::NotAvailable);
+        QVERIFY(!store.lastCheckedOutcome(other));
+        QCOMPARE(store.checks().first().check.key, mine);
         QVERIFY(store.takeNotice().isEmpty());
+    }
+
+    // announced.json as the program wrote it before watches were told apart:
+    // what it says stands for every watch of the search until that watch is
+    // told something itself.
+    void whatWasToldBeforeWatchesWereToldApartStandsForEach()
+    {
+        writeFile(folder + "/" + kAnnouncedFile,
+                  R"({"told": [{"origin": "SYD", "destination": "MEL", "date": "25/12/2026", "time": "Morning",
+                                "cabin": "Any", "adults": 1, "told": "seats"}]})");
+        ItineraryKey mine = kSydMel, other = kSydMel;
+        mine.watch = "SYD;MEL;25/12/2026;0;Morning;Any;1";
+        other.watch = mine.watch + ";fewer";
+        AnnouncedSeats told;
+        told.setFolder(folder);
+        told.load();
+        QVERIFY(!told.news(mine, Availability::Seats, std::nullopt).opening);
+        told.remember(mine, Availability::NoSeats);
+        QVERIFY(told.save(QDate(2026, 12, 1)));
+        AnnouncedSeats again;
+        again.setFolder(folder);
+        again.load();
+        QCOMPARE(again.told(mine), Availability::NoSeats);
+        QCOMPARE(again.told(other), Availability::Seats);
     }
 
     void anItineraryListedTwiceIsRecordedTwice()

@@ -228,6 +228,10 @@ private slots:
         QTest::newRow("a city chosen twice is searched once")
             << QDate(2027, 1, 30) << "Up to 1 day later" << false << "This watch: 2 legs × 3 days = 6 searches" << ""
             << ";30/01/2027;1;1" << QStringList{"Sydney", "", "Perth"};
+        QTest::newRow("a nearby city chosen in two places is searched once")
+            << QDate(2027, 1, 30) << "Up to 1 day later" << false
+            << "This watch: 2 legs × 2 pairs × 3 days = 12 searches" << "" << ";30/01/2027;1;1;;Brisbane/BNE"
+            << QStringList{"Brisbane", "Brisbane"};
         QTest::newRow("a whole trip, other days")
             << QDate(2027, 1, 30) << "Exact date" << true << "This watch: 3 days out + 2 days back = 5 searches" << ""
             << ";30/01/2027;0;1;trip" << QStringList();
