@@ -470,6 +470,32 @@ void shootParty(MainWindow& w, const WatchList& watchList, CheckResults& results
     popup.hide();
 }
 
+// A family of four in any cabin over two days: three seats in Business seat
+// nobody, a "Y" on the first day hides no count of the second. The results
+// row and the pop-up.
+void shootFamily(MainWindow& w, WatchList& watchList, CheckResults& results, const ShotOptions& o)
+{
+    Itinerary family = readItineraryLine(QStringLiteral("Sydney;Melbourne;20/08/2027;Morning;SYD;MEL;Any;4;1")).itinerary;
+    watchList.add(family);
+    const int position = watchList.count();
+    const QList<FlightRow> first = rowsOf({{"07:00 SYD", "08:35 MEL", "QF 401", "738", "0", "Y", "3", "No"}}),
+                           second = rowsOf({{"09:00 SYD", "10:35 MEL", "QF 409", "A330", "0", "4", "No", "No"}});
+    const ItineraryResult found{{sampleOutcome(QDate(2027, 8, 20), true, QString(), first, family.cabin, family.seatsNeeded()),
+                                 sampleOutcome(QDate(2027, 8, 21), true, QString(), second, family.cabin, family.seatsNeeded())}};
+    results.set(position, found);
+    w.showResultsPanel();
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
+    list->setCurrentIndex(list->model()->index(position - 1, 0));
+    emit list->clicked(list->model()->index(position - 1, 0));
+    shootWindow(w, QStringLiteral("results-family"), o);
+
+    SeatPopup popup;
+    popup.start(seatAnnouncement(family, found), 1);
+    settle(1500);
+    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-family"), o);
+    popup.hide();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -514,6 +540,7 @@ int main(int argc, char* argv[])
         shootTravellers(w, *options);
         shootReturnTrip(w, rig.results(), *options);
         shootParty(w, state.watchList, rig.results(), *options);
+        shootFamily(w, state.watchList, rig.results(), *options);
     }
     return options->linger ? app.exec() : 0;
 }
