@@ -165,7 +165,7 @@ private slots:
             if (!state.instance.acquire())
                 _exit(3);
             state.settings.member.change([](Member& m) { m.surname = "Leaving"; });
-            // Written at the change already; the end must write it again.
+            // Whatever a file holds by then, the end writes the change.
             QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf");
             endProcess(state.settings, state.history, &state.instance);
         }
