@@ -71,19 +71,17 @@ double cpuSeconds()
 // Keeps the last value only: a recording double would grow with every session.
 class PlainSettingsArea final : public SettingsArea {
 public:
-    bool save(const QString& key, const QString& value) override
-    {
-        values_[key] = value;
-        return true;
-    }
     QString get(const QString& key, const QString& fallback) override
     {
         return values_.value(key, fallback);
     }
-    bool remove(const QString& key) override
+    QString write(const SettingsTexts& values, const QStringList& removed) override
     {
-        values_.remove(key);
-        return true;
+        for (const auto& [key, text] : values)
+            values_[key] = text;
+        for (const QString& key : removed)
+            values_.remove(key);
+        return {};
     }
 
 private:

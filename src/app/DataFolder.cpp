@@ -34,8 +34,7 @@ QString chooseDataFolder(const QString& programFolder, const QString& userFolder
         if (!QFileInfo::exists(target) && QFileInfo::exists(shipped)) {
             QFile::copy(shipped, target);
             // Copies keep the installed file's read-only bits; the user's copy must be writable.
-            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                              | QFile::ReadOther);
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
         }
     }
     return userFolder;
@@ -52,8 +51,15 @@ QString userDataFolder()
 QString resolveDataFolder(const QString& programFolder, const QString& userFolder)
 {
     const QString folder = chooseDataFolder(programFolder, userFolder);
-    // The watch list holds the user's trips: a file an older version left
-    // open to everyone is closed.
+    // The user's trips, the history and the mails waiting are the user's
+    // alone: the folder and what an older version left open in it are
+    // closed. A program folder is shared with the program itself and keeps
+    // its mode; its watch list is closed all the same.
+    if (folder == userFolder) {
+        keepPrivate(folder);
+        for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+            keepPrivate(f.filePath());
+    }
     keepPrivate(QDir(folder).filePath(kQueryFile));
     return folder;
 }

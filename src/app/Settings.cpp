@@ -4,6 +4,7 @@
 #include "app/SettingsArea.h"
 #include "app/TextConversions.h"
 
+#include <QMetaObject>
 #include <functional>
 #include <limits>
 #include <utility>
@@ -79,16 +80,64 @@ bool Member::missing() const
 Settings::Settings(SettingsArea& area, const Clock& clock, QString programFolder)
     : area_(area), clock_(clock), programFolder_(std::move(programFolder))
 {
-    // A change is kept at once: nothing the user set waits for the program's end.
     for (SettingsChange* group : std::initializer_list<SettingsChange*>{&member, &schedule, &mailPolicy, &channels,
                                                                          &window, &told, &start})
-        QObject::connect(group, &SettingsChange::changed, group, [this] { save(); });
+        QObject::connect(group, &SettingsChange::changed, this, &Settings::saveSoon);
+}
+
+Settings::~Settings()
+{
+    saveWaiting();
+}
+
+void Settings::saveSoon()
+{
+    unsaved_ = true;
+    if (saveSoon_)
+        return;
+    saveSoon_ = true;
+    // A session's end changes several groups in a row: one write for all.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            saveSoon_ = false;
+            saveWaiting();
+        },
+        Qt::QueuedConnection);
+}
+
+void Settings::saveWaiting()
+{
+    if (unsaved_)
+        save();
+}
+
+QString Settings::takeNotice()
+{
+    QStringList notices;
+    for (QString* notice : {&loadNotice_, &writeNotice_})
+        if (!notice->isEmpty())
+            notices << std::exchange(*notice, QString());
+    return notices.join(QLatin1Char(' '));
+}
+
+QString SettingsStatus::message() const
+{
+    QStringList said;
+    if (unreadKeys.size() == 1)
+        said << QStringLiteral("The setting %1 could not be read; it is kept as it was.").arg(unreadKeys.first());
+    else if (!unreadKeys.isEmpty())
+        said << QStringLiteral("The settings %1 and %2 could not be read; they are kept as they were.")
+                    .arg(unreadKeys.mid(0, unreadKeys.size() - 1).join(QLatin1String(", ")), unreadKeys.last());
+    if (!writeError.isEmpty())
+        said << QStringLiteral("The settings could not be saved: %1; the file keeps what it had.").arg(writeError);
+    return said.join(QLatin1Char(' '));
 }
 
 SettingsStatus Settings::load()
 {
-    // Each step reads one key and converts it; the first that cannot be
-    // converted stops the load and leaves the later fields as they were.
+    // Each step reads one key and converts it; one that cannot be converted
+    // loads as a missing key would, and the next step runs.
     const auto int16Into = [](qint16& field) {
         return [&field](const QString& text) {
             const auto v = strictInt16(text);
@@ -99,7 +148,7 @@ SettingsStatus Settings::load()
     };
     const auto dateInto = [](QDateTime& field) {
         return [&field](const QString& text) {
-            const auto v = parseGeneralDateTime(text);
+            const auto v = parseStoredDateTime(text);
             if (v)
                 field = *v;
             return v.has_value();
@@ -148,23 +197,29 @@ SettingsStatus Settings::load()
         {"MailSendType", [] { return QStringLiteral("0"); }, int16Into(mailType)},
     };
     SettingsStatus status;
+    QMap<QString, QString> unread;
     for (const Key& k : keys) {
         const QString name = QString::fromLatin1(k.name);
         const QString text = area_.get(name, k.defaultText());
-        if (!k.apply(text)) {
-            status = {name, QStringLiteral("cannot convert \"%1\"").arg(text)};
-            break;
-        }
+        if (k.apply(text))
+            continue;
+        k.apply(k.defaultText());
+        status.unreadKeys << name;
+        unread.insert(name, text);
     }
     mailPolicy.value_ = MailPolicy(mailType);
     // Hours are the one unit on offer; a count of none is no interval.
     s.everyHours = storedUnit_ == 1 && storedHours_ > 0 ? storedHours_ : 0;
-    if (!status.ok())
-        return status;
     loadAlertSettings();
     loadTold();
     loadWindowSize();
-    return {};
+    kept_.clear();
+    QStringList removed;
+    for (const auto& [key, text] : texts(removed))
+        if (unread.contains(key))
+            kept_.insert(key, {unread.value(key), text});
+    loadNotice_ = status.message();
+    return status;
 }
 
 namespace {
@@ -217,7 +272,7 @@ void Settings::loadAlertSettings()
     }
 }
 
-SettingsStatus Settings::saveAlertSettings()
+void Settings::appendAlertTexts(SettingsTexts& out, QStringList& removed) const
 {
     const AlertChannels& c = *channels;
     for (const AlertKey& k : kAlertKeys) {
@@ -236,12 +291,11 @@ SettingsStatus Settings::saveAlertSettings()
         else
             text = QString::number(int(c.announceChangesOnly));
         // A password the secret store keeps leaves no trace in the file.
-        const bool ok = k.text == &AlertChannels::smtpPassword && text.isEmpty() ? area_.remove(name)
-                                                                                : area_.save(name, text);
-        if (!ok)
-            return {name, QStringLiteral("cannot write")};
+        if (k.text == &AlertChannels::smtpPassword && text.isEmpty())
+            removed << name;
+        else
+            out.append({name, text});
     }
-    return {};
 }
 
 // After every older key; a value that does not read back starts no streak.
@@ -263,7 +317,7 @@ void Settings::loadTold()
     pages.keptPage = area_.get(QStringLiteral("UnreadablePagesKept"), QString());
 }
 
-SettingsStatus Settings::saveTold()
+void Settings::appendToldTexts(SettingsTexts& out) const
 {
     const SiteTroubleStreak& site = told->siteTrouble;
     const UnreadablePagesStreak& pages = told->unreadablePages;
@@ -277,12 +331,8 @@ SettingsStatus Settings::saveTold()
         {"UnreadablePagesTold", QString::number(int(pages.told))},
         {"UnreadablePagesKept", pages.keptPage},
     };
-    for (const auto& [key, text] : values) {
-        const QString name = QString::fromLatin1(key);
-        if (!area_.save(name, text))
-            return {name, QStringLiteral("cannot write")};
-    }
-    return {};
+    for (const auto& [key, text] : values)
+        out.append({QString::fromLatin1(key), text});
 }
 
 namespace {
@@ -309,20 +359,7 @@ void Settings::loadWindowSize()
         w.maximised = false;
 }
 
-SettingsStatus Settings::saveWindowSize()
-{
-    const WindowPlacement& w = *window;
-    // Never written before the user sized the window: older files stay as they were.
-    if (!w.size.isValid())
-        return {};
-    const QString text =
-        QStringLiteral("%1x%2").arg(w.size.width()).arg(w.size.height()) + (w.maximised ? kMaximised : QString());
-    if (!area_.save(kWindowSizeKey, text))
-        return {kWindowSizeKey, QStringLiteral("cannot write")};
-    return {};
-}
-
-SettingsStatus Settings::save()
+SettingsTexts Settings::texts(QStringList& removed) const
 {
     const Member& m = *member;
     const Schedule& s = *schedule;
@@ -343,16 +380,39 @@ SettingsStatus Settings::save()
         {"LastLoginTime", storedDateTimeText(s.lastLoginTime)},
         {"MailSendType", int16Text(qint16(*mailPolicy))},
     };
-    for (const auto& [key, text] : values) {
-        const QString name = QString::fromLatin1(key);
-        if (!area_.save(name, text))
-            return {name, QStringLiteral("cannot write")};
+    SettingsTexts out;
+    for (const auto& [key, text] : values)
+        out.append({QString::fromLatin1(key), text});
+    appendAlertTexts(out, removed);
+    appendToldTexts(out);
+    // Never written before the user sized the window: older files stay as they were.
+    const WindowPlacement& w = *window;
+    if (w.size.isValid())
+        out.append({kWindowSizeKey, QStringLiteral("%1x%2").arg(w.size.width()).arg(w.size.height())
+                                        + (w.maximised ? kMaximised : QString())});
+    return out;
+}
+
+SettingsStatus Settings::save()
+{
+    QStringList removed;
+    SettingsTexts values = texts(removed);
+    for (auto& [key, text] : values) {
+        const auto k = kept_.find(key);
+        if (k == kept_.end())
+            continue;
+        if (text == k->loadedAs)
+            text = k->stored;
+        else
+            kept_.erase(k); // a new value took its place
     }
-    if (const SettingsStatus alerts = saveAlertSettings(); !alerts.ok())
-        return alerts;
-    if (const SettingsStatus streaks = saveTold(); !streaks.ok())
-        return streaks;
-    return saveWindowSize();
+    SettingsStatus status;
+    status.writeError = area_.write(values, removed);
+    unsaved_ = !status.ok();
+    writeNotice_ = status.message();
+    if (!status.ok())
+        emit problem(writeNotice_);
+    return status;
 }
 
 } // namespace zelvane

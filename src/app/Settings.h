@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/SettingsArea.h"
+
 #include <QDateTime>
+#include <QMap>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -9,7 +12,6 @@
 namespace zelvane {
 
 class Clock;
-class SettingsArea;
 
 // The date-time that stands for "never": the zero of the date arithmetic the
 // stored texts come from.
@@ -132,7 +134,7 @@ signals:
 };
 
 // One group of the settings. Each part of the program is given the groups it
-// uses; a change is told by changed() and saved at once.
+// uses; a change is told by changed(), and the settings save it.
 template <typename T>
 class SettingsGroup final : public SettingsChange {
 public:
@@ -160,20 +162,27 @@ private:
     T value_{};
 };
 
-// Outcome of a load or save: the first key that failed, if any.
+// Outcome of a load or save.
 struct SettingsStatus {
-    QString failedKey;
-    QString reason;
-    bool ok() const { return failedKey.isEmpty(); }
+    QStringList unreadKeys; // load: values no form reads, kept in the file as they are
+    QString writeError;     // save: why nothing was written; the file keeps what it had
+    bool ok() const { return unreadKeys.isEmpty() && writeError.isEmpty(); }
+    // What the user is told of it; empty when all went well.
+    QString message() const;
 };
 
-// The user's settings: the groups above, moved to and from the settings area
-// one key at a time by load and save, each stopping at its first failure. A
-// group that changes is saved whole with the others; the keys and their texts
-// are those older copies read and write.
-class Settings {
+// The user's settings: the groups above, read from the settings area one key
+// at a time and written to it whole. A value that cannot be read loads as if
+// it were missing and goes back as it was stored until a new value takes its
+// place; the keys after it load all the same. Groups that change in one turn
+// of the event loop are saved together, in one write, when it turns; whoever
+// ends the program saves what still waits. The keys and their texts are those
+// older copies read and write.
+class Settings final : public QObject {
+    Q_OBJECT
 public:
     Settings(SettingsArea& area, const Clock& clock, QString programFolder);
+    ~Settings() override;
     Settings(const Settings&) = delete;
     Settings& operator=(const Settings&) = delete;
 
@@ -186,15 +195,26 @@ public:
     SettingsGroup<StartChoice> start;
 
     SettingsStatus load();
+    // Every key, now, in one write.
     SettingsStatus save();
+    // Saves a change that has not reached the file yet, if there is one.
+    void saveWaiting();
+    // What the last load could not read, or why the last save failed, until
+    // a window takes it to tell; empty once taken.
+    QString takeNotice();
+
+signals:
+    // A save failed; the text says so, for the user.
+    void problem(const QString& text);
 
 private:
+    void saveSoon();
+    SettingsTexts texts(QStringList& removed) const;
+    void appendAlertTexts(SettingsTexts& out, QStringList& removed) const;
+    void appendToldTexts(SettingsTexts& out) const;
     void loadAlertSettings();
-    SettingsStatus saveAlertSettings();
     void loadTold();
-    SettingsStatus saveTold();
     void loadWindowSize();
-    SettingsStatus saveWindowSize();
 
     SettingsArea& area_;
     const Clock& clock_;
@@ -202,6 +222,15 @@ private:
     // The interval's units other than hours are no longer offered; what an
     // older file holds of them is written back as it was.
     qint16 storedMinutes_ = 0, storedHours_ = 0, storedDays_ = 0, storedUnit_ = 1;
+    // A value that could not be read: its stored text, and the text of the
+    // value it loaded as, which it stands for until that changes.
+    struct Kept {
+        QString stored, loadedAs;
+    };
+    QMap<QString, Kept> kept_;
+    bool unsaved_ = false;  // a change has not reached the file
+    bool saveSoon_ = false; // a save waits for the event loop
+    QString loadNotice_, writeNotice_;
 };
 
 } // namespace zelvane

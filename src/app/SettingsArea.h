@@ -1,21 +1,27 @@
 #pragma once
 
+#include <QList>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <utility>
 
 namespace zelvane {
+
+// Keys and their texts, in the order they are written.
+using SettingsTexts = QList<std::pair<QString, QString>>;
 
 // The per-user store of named text values that the settings live in.
 class SettingsArea {
 public:
     virtual ~SettingsArea() = default;
-    // Stores one value; false when it could not be written.
-    virtual bool save(const QString& key, const QString& value) = 0;
     // The stored text, or defaultValue when the key does not exist.
     virtual QString get(const QString& key, const QString& defaultValue) = 0;
-    // The key is gone (or was never there); false when it could not be removed.
-    virtual bool remove(const QString& key) = 0;
+    // Stores every value and removes the keys named, in one write: the store
+    // then holds all of them or, when the write fails, what it held before.
+    // Empty when written; otherwise why it was not, in words.
+    virtual QString write(const SettingsTexts& values, const QStringList& removed) = 0;
 };
 
 // The platform's settings area: the registry on Windows, an ini file under the
@@ -25,15 +31,12 @@ public:
 // not have read it.
 class NativeSettingsArea final : public SettingsArea {
 public:
-    bool save(const QString& key, const QString& value) override;
     QString get(const QString& key, const QString& defaultValue) override;
-    bool remove(const QString& key) override;
+    QString write(const SettingsTexts& values, const QStringList& removed) override;
     QString fileName();
 
 private:
     QSettings& settings();
-    void ensurePrivateFile();
-    void restrictToOwner();
     std::unique_ptr<QSettings> settings_;
 };
 

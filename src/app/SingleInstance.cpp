@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "app/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,6 +56,8 @@ bool SingleInstance::acquire()
         // Held for the whole run: never stale by age, only when its process is gone.
         lock->setStaleLockTime(0);
         if (lock->tryLock(0)) {
+            // Made with the usual mode; it names this machine and process.
+            keepPrivate(path);
             usable = true;
             locks_.push_back(std::move(lock));
         } else if (lock->error() == QLockFile::LockFailedError) {

@@ -29,6 +29,22 @@ QString longTimeFormat(const QLocale& locale)
     return fmt.simplified();
 }
 
+// A locale's own forms: its short date with its long time (how older copies
+// wrote it) or its short time, or the date alone.
+std::optional<QDateTime> readRegionalDateTime(const QString& text, const QLocale& locale)
+{
+    const QString date = shortDateFormat(locale);
+    for (const QString& time : {longTimeFormat(locale), locale.timeFormat(QLocale::ShortFormat)}) {
+        const QDateTime dt = locale.toDateTime(text, date + QLatin1Char(' ') + time);
+        if (dt.isValid())
+            return dt;
+    }
+    const QDate d = locale.toDate(text, date);
+    if (d.isValid())
+        return QDateTime(d, QTime(0, 0));
+    return std::nullopt;
+}
+
 } // namespace
 
 double leadingNumber(QStringView text)
@@ -94,38 +110,28 @@ QString numberText(double value)
                : text;
 }
 
-QString generalDateTimeText(const QDateTime& value, const QLocale& locale)
-{
-    const QString date = locale.toString(value.date(), shortDateFormat(locale));
-    const QTime t = value.time();
-    if (t.hour() == 0 && t.minute() == 0 && t.second() == 0)
-        return date;
-    return date + QLatin1Char(' ') + locale.toString(t, longTimeFormat(locale));
-}
-
-std::optional<QDateTime> parseGeneralDateTime(QStringView text, const QLocale& locale)
+std::optional<QDateTime> parseStoredDateTime(QStringView text, const QLocale& locale)
 {
     const QString t = text.trimmed().toString();
+    // The user's own region first: its reading of an ambiguous "4/3/2026" is
+    // the one the file was most likely written in.
+    for (const QLocale& l : {locale, QLocale::c()})
+        if (const auto v = readRegionalDateTime(t, l))
+            return v;
     const QDateTime iso = QDateTime::fromString(t, Qt::ISODate);
     if (iso.isValid())
         return iso;
-    const QString dateFmt = shortDateFormat(locale);
-    QDateTime dt = locale.toDateTime(t, dateFmt + QLatin1Char(' ') + longTimeFormat(locale));
-    if (dt.isValid())
-        return dt;
-    const QDate d = locale.toDate(t, dateFmt);
-    if (d.isValid())
-        return QDateTime(d, QTime(0, 0));
+    for (const char* name : {"en_AU", "en_US", "de_DE"})
+        if (const auto v = readRegionalDateTime(t, QLocale(QString::fromLatin1(name))))
+            return v;
     return std::nullopt;
 }
 
-QString storedDateTimeText(const QDateTime& value, const QLocale& locale)
+QString storedDateTimeText(const QDateTime& value)
 {
+    const QTime t = value.time();
     QDateTime whole = value;
-    whole.setTime(QTime(value.time().hour(), value.time().minute(), value.time().second()));
-    const QString regional = generalDateTimeText(whole, locale);
-    if (parseGeneralDateTime(regional, locale) == std::optional<QDateTime>(whole))
-        return regional;
+    whole.setTime(QTime(t.hour(), t.minute(), t.second()));
     return whole.toString(Qt::ISODate);
 }
 

@@ -25,16 +25,13 @@ std::optional<qint16> strictInt16(QStringView text);
 // tiny ones) in full, never with an exponent, so leadingNumber reads them back.
 QString numberText(double value);
 
-// The regional general date-time form: short date, a blank and the long time
-// (seconds included); midnight is written as the date alone. Two-digit years
-// are widened to four so the text reads back to the same day.
-QString generalDateTimeText(const QDateTime& value, const QLocale& locale = QLocale());
-// Reads the regional form back, or ISO 8601 ("2026-12-08T17:28:43").
-std::optional<QDateTime> parseGeneralDateTime(QStringView text,
-                                              const QLocale& locale = QLocale());
-// The text a date-time is kept as: the regional form where this locale reads
-// it back to the same second, ISO 8601 where it does not (some locales' day
-// periods and digits do not survive the trip).
-QString storedDateTimeText(const QDateTime& value, const QLocale& locale = QLocale());
+// Reads a stored date-time wherever it was written: the regional form (short
+// date with the time, or the date alone for midnight) of `locale`, then of C,
+// then ISO 8601, then the forms of the regions older copies kept it in
+// (Australia, the US, Germany). Nothing when no form reads it.
+std::optional<QDateTime> parseStoredDateTime(QStringView text, const QLocale& locale = QLocale());
+// The text a date-time is kept as: ISO 8601 to the second
+// ("2026-12-08T17:28:43"), which reads back the same in every locale.
+QString storedDateTimeText(const QDateTime& value);
 
 } // namespace zelvane

@@ -454,11 +454,15 @@ int runCheck(int argc, char* argv[])
     QObject::connect(&rig.status(), &SessionStatus::changed, &app,
                      [&clock, json](const QString& text) { printStatus(clock, text, json ? stderr : stdout); });
     int code = kExitCompleted;
+    // A save that fails is said at once: the file keeps its earlier values.
+    QObject::connect(&settings, &Settings::problem, &app, [](const QString& text) { fail(text); });
     // Stopped while a mail or push is under way, that send ends first
     // (within its deadline): cut off after the server took a mail, it would
-    // go again with the next run. Otherwise the run ends at once.
-    onStopSignal(&app, [&post](int signal) {
+    // go again with the next run. Otherwise the run ends at once, with what
+    // the settings still wait to write written first.
+    onStopSignal(&app, [&post, &settings](int signal) {
         post.stop();
+        settings.saveWaiting();
         // Ended as a signal would end it, with the status that tells so;
         // what was delivered is marked in the outbox by then.
         const auto end = [signal] {
@@ -472,7 +476,8 @@ int runCheck(int argc, char* argv[])
     });
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
-        settings.load();
+        if (const SettingsStatus loaded = settings.load(); !loaded.ok())
+            fail(loaded.message());
         QTimer::singleShot(0, &app, [&] { runTestAlert(rig, code); });
         app.exec();
         return code;
@@ -483,7 +488,8 @@ int runCheck(int argc, char* argv[])
                             "close it to check from here"));
         return kExitAlreadyRunning;
     }
-    settings.load();
+    if (const SettingsStatus loaded = settings.load(); !loaded.ok())
+        fail(loaded.message());
     // The details first: with nothing set up nothing is written, not even defaults.
     if (settings.member->number == 0 && !sendOnly)
         return exitFor(SessionOutcome::NoMember);

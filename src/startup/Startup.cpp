@@ -62,7 +62,9 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     if (parts.dataFolder.isEmpty())
         useDataFolder(parts, resolveDataFolder(parts.programFolder, userDataFolder()));
     SessionParts& data = parts.data;
-    parts.settings.load(); // a failed value keeps its default; start-up goes on
+    // A value that cannot be read is kept as stored and told when the window
+    // is first shown; start-up goes on.
+    parts.settings.load();
     data.watchList.load();
     data.cities.load();
     // A history that cannot be kept says so later; the program runs on.

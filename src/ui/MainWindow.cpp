@@ -114,6 +114,7 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
     // What the session says goes on the status line; what it finds shows as it comes.
     CheckEngine& engine = rig_.engine();
     connect(&rig_.status(), &SessionStatus::changed, this, &MainWindow::setStatus);
+    connect(&settings_, &Settings::problem, this, &MainWindow::setStatus);
     connect(&rig_.status(), &SessionStatus::outboxShown, this, [this] { outboxOnStatusLine_ = true; });
     connect(&engine, &CheckEngine::throttleChanged, this, &MainWindow::showThrottle);
     connect(&engine, &CheckEngine::lastLoginChanged, this, &MainWindow::showLastLogin);
@@ -398,6 +399,9 @@ void MainWindow::onLoad()
                                                         "and not checked")
                                              .arg(problems.size())
                                              .arg(kQueryFile));
+    // And settings that could not be read, or saved before the window was made.
+    if (const QString notice = settings_.takeNotice(); !notice.isEmpty())
+        setStatus(notice);
     fetchNotice();
 }
 

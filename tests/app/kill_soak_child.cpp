@@ -49,5 +49,6 @@ int main(int argc, char* argv[])
             m.number = round;
             m.surname = soakTag(round);
         });
+        QCoreApplication::processEvents(); // the change is saved as the event loop turns
     }
 }

@@ -929,6 +929,45 @@ private slots:
         QCOMPARE(days["SYD 05/02/2027"]["state"].toString(), QString("no seats"));
     }
 
+    // The settings one run wrote are read by the next wherever it runs: the
+    // tray program on an Australian desktop, then cron under C, or the other
+    // way round; every key after the dates keeps its value. A value no form
+    // reads is named, kept as it is, and the keys after it still load.
+    void settingsReadInAnyRegion_data()
+    {
+        QTest::addColumn<QString>("written"); // locale of a run that writes the file first; empty: none
+        QTest::addColumn<QString>("read");    // locale of the run that reads it
+        QTest::addColumn<QString>("hours");   // TimeHou as stored
+        QTest::newRow("Australian desktop, then cron under C") << "en_AU.UTF-8" << "C" << "24";
+        QTest::newRow("cron under C, then an American desktop") << "C" << "en_US.UTF-8" << "24";
+        QTest::newRow("cron under C, then a German desktop") << "C" << "de_DE.UTF-8" << "24";
+        QTest::newRow("hours no form reads") << "" << "C" << "twelve";
+    }
+    void settingsReadInAnyRegion()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, read);
+        QFETCH(QString, hours);
+        for (const QString& locale : {written, read})
+            if (!locale.isEmpty() && locale != "C" && QLocale(locale.section('.', 0, 0)).language() == QLocale::C)
+                QSKIP(qPrintable(locale + " is a locale this Qt does not know"));
+        writeSettings("1234567", "1234", 2, {{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(closedPort())},
+                                             {"NotifyDesktop", "0"}, {"TimeIndex", "1"}, {"TimeHou", hours}});
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        QList<Run> runs;
+        for (const QString& locale : {written, read})
+            if (!locale.isEmpty())
+                runs << run({}, {}, {{"LANG", locale}, {"LC_ALL", locale}});
+        for (const Run& r : runs)
+            QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(runs.last().err.contains("zelvane-check: The setting TimeHou could not be read; it is kept as it was.\n"),
+                 hours != "24");
+        QSettings file(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf", QSettings::IniFormat);
+        QCOMPARE(file.value("Settings/TimeHou").toString(), hours);
+        QCOMPARE(file.value("Settings/MailSendType").toString(), QString("2"));
+        QCOMPARE(file.value("Settings/SmtpHost").toString(), QString("127.0.0.1"));
+    }
+
     void refusesWhileTheTrayProgramRuns()
     {
         writeSettings("1234567", "1234");

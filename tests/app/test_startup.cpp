@@ -69,6 +69,9 @@ private slots:
             writeFile(lockPath, "999999\nzelvane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         SingleInstance instance;
         QVERIFY(instance.acquire());
+        // Each names this machine and process: for the user's eyes alone.
+        for (const QString& lockPath : SingleInstance::defaultLockPaths())
+            QVERIFY2(!(QFileInfo(lockPath).permissions() & (QFile::ReadGroup | QFile::ReadOther)), qPrintable(lockPath));
     }
 
     void firstRunOpensTheMemberPanelBeforeTheTray_data()
@@ -144,6 +147,10 @@ private slots:
             if (readFile(user + "/City Code.txt") != "ADL\r\nALH\r\n"
                 || readFile(user + "/City.txt") != "Adelaide\r\nAlbany\r\n")
                 _exit(2);
+            // The user's folder and what is in it are the user's alone.
+            for (const QString& made : {user, user + "/City.txt", user + "/City Code.txt"})
+                if (QFileInfo(made).permissions() & (QFile::ReadGroup | QFile::ReadOther))
+                    _exit(4);
             _exit(0);
         }
         int status = 0;
@@ -165,7 +172,7 @@ private slots:
             if (!state.instance.acquire())
                 _exit(3);
             state.settings.member.change([](Member& m) { m.surname = "Leaving"; });
-            // Written at the change already; the end must write it again.
+            // Whatever a file holds by then, the end writes the change.
             QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Zelvapp/Zelvapp.conf");
             endProcess(state.settings, state.history, &state.instance);
         }

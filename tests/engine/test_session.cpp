@@ -278,6 +278,7 @@ private slots:
         QList<int> told;
         for (int i = 0; i < answers.size(); ++i) {
             const QString& answer = answers[i];
+            rig.state.settings.saveWaiting(); // as the end of a run does
             rig.state.settings.load();
             rig.state.settings.member.change([&](Member& m) { m.setPinText(answer == "refused" ? "9999" : "1234"); });
             starts << rig.clock.now();

@@ -225,7 +225,8 @@ private slots:
         if (mode == "none")
             s.channels.change([&](AlertChannels& c) { c.smtpHost = "mail.example.com"; });
         s.mailPolicy.set(MailPolicy::Always);
-        area.writes.clear(); // the setup's own
+        QCoreApplication::processEvents(); // the setup's own changes are saved
+        area.writes.clear();
         RecordingStatus line;
         QElapsedTimer took;
         took.start();

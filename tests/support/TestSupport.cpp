@@ -30,21 +30,21 @@ void skipWithoutTestFonts()
 
 Q_COREAPP_STARTUP_FUNCTION(skipWithoutTestFonts)
 
-bool MemorySettingsArea::save(const QString& key, const QString& value)
+QString MemorySettingsArea::write(const SettingsTexts& texts, const QStringList& removed)
 {
-    if (key == refuseKey)
-        return false;
-    values[key] = value;
-    writes << key;
-    return true;
-}
-
-bool MemorySettingsArea::remove(const QString& key)
-{
-    if (key == refuseKey)
-        return false;
-    values.remove(key);
-    return true;
+    for (const auto& [key, text] : texts)
+        if (key == refuseKey)
+            return QStringLiteral("%1 is refused").arg(key);
+    if (removed.contains(refuseKey))
+        return QStringLiteral("%1 is refused").arg(refuseKey);
+    for (const auto& [key, text] : texts) {
+        values[key] = text;
+        writes << key;
+    }
+    for (const QString& key : removed)
+        values.remove(key);
+    ++commits;
+    return {};
 }
 
 QString MemorySettingsArea::get(const QString& key, const QString& defaultValue)

@@ -30,14 +30,14 @@ private:
 // can refuse a key.
 class MemorySettingsArea final : public SettingsArea {
 public:
-    bool save(const QString& key, const QString& value) override;
     QString get(const QString& key, const QString& defaultValue) override;
-    bool remove(const QString& key) override;
+    QString write(const SettingsTexts& values, const QStringList& removed) override;
 
     QMap<QString, QString> values;
     QStringList writes; // keys in the order they were written
     QStringList reads;  // keys in the order they were read
-    QString refuseKey;  // save() of this key fails
+    QString refuseKey;  // a write that holds this key fails, and changes nothing
+    int commits = 0;    // times the store was written
 };
 
 // Records every message box and answers from a queue (Ok / Yes by default).

@@ -516,6 +516,7 @@ private slots:
         QVERIFY(rig.boxes.shown.isEmpty());
 
         // The next start reads the stored settings and builds the window again.
+        QCoreApplication::processEvents(); // saved as the event loop turns
         rig.state.settings.load();
         QVERIFY(!rig.state.settings.member->missing());
         rig.open();
@@ -559,6 +560,7 @@ private slots:
         QVERIFY2(rig.boxes.shown.isEmpty(), qPrintable(rig.boxes.shown.value(0).text));
         // Locked again only by a save.
         QCOMPARE(!rig.find<QLineEdit>("memberNumberEdit")->isEnabled(), saveClicked || chosen < 0);
+        QCoreApplication::processEvents(); // saved as the event loop turns
         QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
         QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
         // The schedule reads what was stored: the check after the first comes `hours` later.
@@ -963,27 +965,47 @@ private slots:
     }
 
     // No login yet, no time of one: a first run shows none, also when the
-    // window comes to the front; a stored time reads as it always did.
+    // window comes to the front; a stored time reads as it always did. A
+    // time no form reads shows none, and the status line names its key.
     void lastLoginShowsOnlyALoginThatHappened_data()
     {
         QTest::addColumn<QString>("stored"); // LastLoginTime in the settings file; empty: no key
         QTest::addColumn<QString>("shown");
-        QTest::newRow("first run") << "" << "";
+        QTest::addColumn<QString>("told"); // on the status line
+        QTest::newRow("first run") << "" << "" << "";
         QTest::newRow("a login stored")
-            << storedDateTimeText(QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9))) << "07/12/2026 21:05:09";
+            << storedDateTimeText(QDateTime(QDate(2026, 12, 7), QTime(21, 5, 9))) << "07/12/2026 21:05:09" << "";
+        QTest::newRow("a login no form reads")
+            << "gestern 21:05" << "" << "The setting LastLoginTime could not be read; it is kept as it was.";
     }
     void lastLoginShowsOnlyALoginThatHappened()
     {
         QFETCH(QString, stored);
         QFETCH(QString, shown);
+        QFETCH(QString, told);
         WindowRig rig("lastlogin");
         if (!stored.isEmpty())
             rig.area.values["LastLoginTime"] = stored;
-        QVERIFY(rig.state.settings.load().ok());
+        QCOMPARE(rig.state.settings.load().ok(), told.isEmpty());
         MainWindow& w = rig.open();
         QCOMPARE(rig.find<QLabel>("lastLoginLabel")->text(), shown);
+        if (!told.isEmpty())
+            QCOMPARE(w.status(), told);
         w.onActivate();
         QCOMPARE(rig.find<QLabel>("lastLoginLabel")->text(), shown);
+    }
+
+    // Settings that cannot be written are said where the user looks; the
+    // file keeps what it had.
+    void settingsThatCannotBeWrittenAreTold()
+    {
+        WindowRig rig("unwritable-settings");
+        MainWindow& w = rig.open();
+        rig.area.refuseKey = "MailSendType";
+        rig.state.settings.mailPolicy.set(MailPolicy::Never);
+        QCoreApplication::processEvents();
+        QVERIFY2(w.status().startsWith("The settings could not be saved"), qPrintable(w.status()));
+        QVERIFY(!rig.area.values.contains("MailSendType"));
     }
 
     // What the status line says of the outbox follows its tries until

@@ -658,10 +658,12 @@ private slots:
         QVERIFY(!QFile::exists(autoStartEntryPath()));
         auto* w = about.findChild<QWidget*>(control);
         click(w);
+        QCoreApplication::processEvents(); // saved as the event loop turns
         QVERIFY(QFile::exists(autoStartEntryPath()));
         QCOMPARE(rig.area.values["Autostartup"], QString("1"));
         QVERIFY(about.findChild<QCheckBox*>("launchAtLoginCheck")->isChecked());
         click(w);
+        QCoreApplication::processEvents();
         QVERIFY(!QFile::exists(autoStartEntryPath()));
         QCOMPARE(rig.area.values["Autostartup"], QString("0"));
         QCOMPARE(rig.state.settings.start->autoStart, 0);
