@@ -53,7 +53,8 @@ QVariant FlightTableModel::data(const QModelIndex& index, int role) const
         if (seatsWatch)
             return offered;
         if (seats.any())
-            return offered + QStringLiteral(" — not what this itinerary asks for");
+            return offered + (cabinsOf(wanted_).contains(cabin) ? QStringLiteral(" — fewer than this itinerary's party")
+                                                                : QStringLiteral(" — not the cabin this itinerary asks for"));
         const QString none = QStringLiteral("No seats in %1").arg(cabinName(cabin));
         return cell.isEmpty() ? none : none + QStringLiteral(" (%1)").arg(cell);
     }

@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(seats, (QList<QList<bool>>{{false, false, false}, {false, true, false}}));
         QCOMPARE(m->index(1, 6).data(Qt::ToolTipRole).toString(), QString("Business: 4 seats"));
         QCOMPARE(m->index(0, 5).data(Qt::ToolTipRole).toString(),
-                 QString("Seats in Economy (Y) — not what this itinerary asks for"));
+                 QString("Seats in Economy (Y) — not the cabin this itinerary asks for"));
         // Every cell tells its whole text when hovered, however narrow its column.
         for (int r = 0; r < m->rowCount(); ++r)
             for (int c = 0; c < m->columnCount(); ++c)
