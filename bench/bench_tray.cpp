@@ -173,14 +173,17 @@ void realProgramInTheTray(const QString& exe)
     QDir().mkpath(home + "/run");
     QFile::copy(exe, program + "/zelvane");
     QFile(program + "/zelvane").setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    writeFile(program + "/Query.txt", "Sydney;Melbourne;24/12/2027;Morning;SYD;MEL\r\n"
-                                      "Perth;Darwin;03/01/2028;Afternoon;PER;DRW\r\n"
-                                      "Brisbane;Cairns;15/02/2028;Morning;BNE;CNS\r\n");
+    // Days the airline searches whenever the benchmark runs.
+    const auto day = [](int ahead) { return QDate::currentDate().addDays(ahead).toString("dd/MM/yyyy").toUtf8(); };
+    writeFile(program + "/Query.txt", "Sydney;Melbourne;" + day(60) + ";Morning;SYD;MEL\r\n"
+                                      "Perth;Darwin;" + day(90) + ";Afternoon;PER;DRW\r\n"
+                                      "Brisbane;Cairns;" + day(120) + ";Morning;BNE;CNS\r\n");
     writeFile(home + "/config/Zelvapp/Zelvapp.conf",
               "[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\n"
               "TimeIndex=1\nTimeHou=24\nAutostartup=0\n");
-    SiteSim site(R"({"available": [{"from": "SYD", "to": "MEL", "date": "24/12/2027"},
-                                  {"from": "PER", "to": "DRW", "date": "03/01/2028"}]})",
+    SiteSim site(QString(R"({"available": [{"from": "SYD", "to": "MEL", "date": "%1"},
+                                          {"from": "PER", "to": "DRW", "date": "%2"}]})")
+                     .arg(QString::fromUtf8(day(60)), QString::fromUtf8(day(90))),
                  qEnvironmentVariableIsSet("BENCH_TRAY_TLS"));
     if (!site.start()) {
         std::printf("tray start and idle: the simulator did not start\n");

@@ -57,9 +57,11 @@ done
 
 # Stored details without the keys the program writes itself, and a watch list
 # written by hand: both come back whole and in the program's own form.
+# Days the airline searches whenever the test runs.
+perth_day=$(date -d '+60 days' +%d/%m/%Y) darwin_day=$(date -d '+30 days' +%d/%m/%Y)
 write_by_hand() {
   printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\nTimeHou=24\n' >"$conf"
-  printf '  Sydney;Perth;01/02/2028;Morning;SYD;PER  \n\nPerth;Darwin;03/01/2028;Evening;PER;DRW' >"$home/program/Query.txt"
+  printf '  Sydney;Perth;%s;Morning;SYD;PER  \n\nPerth;Darwin;%s;Evening;PER;DRW' "$perth_day" "$darwin_day" >"$home/program/Query.txt"
 }
 saved() {
   local how=$1 key expected
@@ -67,7 +69,7 @@ saved() {
     grep -q "^$key=" "$conf" || fail "after $how the settings were not saved ($key missing)"
   done
   grep -q '^Pin=0123$' "$conf" || fail "after $how the PIN was not kept as typed"
-  expected=$(printf 'Sydney;Perth;01/02/2028;Morning;SYD;PER\r\nPerth;Darwin;03/01/2028;Evening;PER;DRW\r\n')
+  expected=$(printf 'Sydney;Perth;%s;Morning;SYD;PER\r\nPerth;Darwin;%s;Evening;PER;DRW\r\n' "$perth_day" "$darwin_day")
   [ "$(cat "$home/program/Query.txt")" = "$expected" ] || fail "after $how the watch list was not saved"
   [ ! -e "$home/run/Zelvane.lock" ] || fail "after $how the lock was left behind"
 }

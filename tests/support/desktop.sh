@@ -2,6 +2,10 @@
 # programs take for the user's, a virtual display with a tray on asking, and
 # everything a test starts stopped when it ends.
 
+# A day N days ahead, as the watch list writes it: the airline searches no
+# day gone and none more than a year ahead, so the tests' trips move with the clock.
+day() { date -d "+$1 days" +%d/%m/%Y; }
+
 # Skips the test (status 77) where a tool it drives is missing.
 need_tools() {
   local tool

@@ -20,8 +20,8 @@ trips=(SYD:MEL:Sydney:Melbourne PER:DRW:Perth:Darwin BNE:CNS:Brisbane:Cairns ADL
 available=
 for trip in "${trips[@]}"; do
   IFS=: read -r from to origin destination <<<"$trip"
-  printf '%s;%s;24/12/2027;Morning;%s;%s\r\n' "$origin" "$destination" "$from" "$to" >>"$home/program/Query.txt"
-  available+="${available:+, }{\"from\": \"$from\", \"to\": \"$to\", \"date\": \"24/12/2027\"}"
+  printf '%s;%s;%s;Morning;%s;%s\r\n' "$origin" "$destination" "$(day 60)" "$from" "$to" >>"$home/program/Query.txt"
+  available+="${available:+, }{\"from\": \"$from\", \"to\": \"$to\", \"date\": \"$(day 60)\"}"
 done
 echo "{\"available\": [$available]}" >"$home/scenario.json"
 "$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \

@@ -15,7 +15,7 @@ need_tools Xvfb trayer openbox xdotool xprop xset
 cp "$exe" "$home/program/"
 cp "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
 list=$home/program/Query.txt
-printf 'Sydney;Melbourne;24/12/2027;Morning;SYD;MEL\r\nPerth;Darwin;03/01/2028;Afternoon;PER;DRW\r\n' >"$list"
+printf 'Sydney;Melbourne;%s;Morning;SYD;MEL\r\nPerth;Darwin;%s;Afternoon;PER;DRW\r\n' "$(day 60)" "$(day 90)" >"$list"
 # Stored details open every panel; no interval chosen, so no check runs.
 printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
 

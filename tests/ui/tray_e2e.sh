@@ -12,11 +12,11 @@ need_tools Xvfb trayer xdotool xprop python3
 
 cp "$exe" "$home/program/"
 cp "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
-printf 'Sydney;Melbourne;24/12/2027;Morning;SYD;MEL\r\nPerth;Darwin;03/01/2028;Afternoon;PER;DRW\r\nBrisbane;Cairns;15/02/2028;Morning;BNE;CNS\r\n' \
+printf 'Sydney;Melbourne;%s;Morning;SYD;MEL\r\nPerth;Darwin;%s;Afternoon;PER;DRW\r\nBrisbane;Cairns;%s;Morning;BNE;CNS\r\n' "$(day 60)" "$(day 90)" "$(day 120)" \
   >"$home/program/Query.txt"
-cat >"$home/scenario.json" <<'JSON'
-{"available": [{"from": "SYD", "to": "MEL", "date": "24/12/2027"},
-               {"from": "PER", "to": "DRW", "date": "03/01/2028"}]}
+cat >"$home/scenario.json" <<JSON
+{"available": [{"from": "SYD", "to": "MEL", "date": "$(day 60)"},
+               {"from": "PER", "to": "DRW", "date": "$(day 90)"}]}
 JSON
 printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\nTimeIndex=1\nTimeHou=24\nAutostartup=0\nMailSendType=0\n' \
   >"$conf"
