@@ -425,6 +425,25 @@ void shootReturnTrip(MainWindow& w, CheckResults& results, const ShotOptions& o)
     shootWindow(w, QStringLiteral("results-return"), o);
 }
 
+// What a check found of the watch at `position`: its results row with its
+// flights ("results-NAME"), and its pop-up ("popup-NAME").
+void shootFound(MainWindow& w, const Itinerary& watch, int position, const ItineraryResult& found,
+                CheckResults& results, const QString& name, const ShotOptions& o)
+{
+    results.set(position, found);
+    w.showResultsPanel();
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
+    list->setCurrentIndex(list->model()->index(position - 1, 0));
+    emit list->clicked(list->model()->index(position - 1, 0));
+    shootWindow(w, QStringLiteral("results-") + name, o);
+
+    SeatPopup popup;
+    popup.start(seatAnnouncement(watch, found), 1);
+    settle(1500);
+    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-") + name, o);
+    popup.hide();
+}
+
 // A party of two that hears of fewer seats: the choice on the panel, the
 // counts in the flight table and the pop-up that tells of one seat.
 void shootParty(MainWindow& w, const WatchList& watchList, CheckResults& results, const ShotOptions& o)
@@ -456,18 +475,7 @@ void shootParty(MainWindow& w, const WatchList& watchList, CheckResults& results
     const Itinerary& party = watchList.at(position);
     const ItineraryResult found{
         {sampleOutcome(QDate(2027, 8, 20), true, QString(), flights, party.cabin, party.seatsNeeded())}};
-    results.set(position, found);
-    w.showResultsPanel();
-    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
-    list->setCurrentIndex(list->model()->index(position - 1, 0));
-    emit list->clicked(list->model()->index(position - 1, 0));
-    shootWindow(w, QStringLiteral("results-party"), o);
-
-    SeatPopup popup;
-    popup.start(seatAnnouncement(watchList.at(position), found), 1);
-    settle(1500);
-    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-party"), o);
-    popup.hide();
+    shootFound(w, watchList.at(position), position, found, results, QStringLiteral("party"), o);
 }
 
 // A family of four in any cabin over two days: three seats in Business seat
@@ -482,18 +490,7 @@ void shootFamily(MainWindow& w, WatchList& watchList, CheckResults& results, con
                            second = rowsOf({{"09:00 SYD", "10:35 MEL", "QF 409", "A330", "0", "4", "No", "No"}});
     const ItineraryResult found{{sampleOutcome(QDate(2027, 8, 20), true, QString(), first, family.cabin, family.seatsNeeded()),
                                  sampleOutcome(QDate(2027, 8, 21), true, QString(), second, family.cabin, family.seatsNeeded())}};
-    results.set(position, found);
-    w.showResultsPanel();
-    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
-    list->setCurrentIndex(list->model()->index(position - 1, 0));
-    emit list->clicked(list->model()->index(position - 1, 0));
-    shootWindow(w, QStringLiteral("results-family"), o);
-
-    SeatPopup popup;
-    popup.start(seatAnnouncement(family, found), 1);
-    settle(1500);
-    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-family"), o);
-    popup.hide();
+    shootFound(w, family, position, found, results, QStringLiteral("family"), o);
 }
 
 } // namespace
