@@ -18,4 +18,15 @@ public:
     static SystemClock& instance();
 };
 
+// The system clock moved by whole days: a simulated site's tests and demo
+// keep their trips' dates inside the airline's year ahead whenever they run.
+class ShiftedClock final : public Clock {
+public:
+    explicit ShiftedClock(qint64 days) : days_(days) {}
+    QDateTime now() const override { return QDateTime::currentDateTime().addDays(days_); }
+
+private:
+    qint64 days_;
+};
+
 } // namespace zelvane

@@ -1,5 +1,7 @@
 #include "net/Addresses.h"
 
+#include <QDate>
+
 #include <QUrl>
 #include <QtGlobal>
 
@@ -32,6 +34,14 @@ QString siteBase()
 QString relayBase()
 {
     return fromEnvironment("ZELVANE_RELAY_URL", siteBase());
+}
+
+qint64 simulatedDayShift()
+{
+    if (QUrl(airlineBase()).host() == QUrl(kRealAirline).host())
+        return 0;
+    const QDate today = QDate::fromString(qEnvironmentVariable("ZELVANE_TODAY"), Qt::ISODate);
+    return today.isValid() ? QDate::currentDate().daysTo(today) : 0;
 }
 
 double timeScale()

@@ -20,4 +20,9 @@ inline const QString kProductWebAddress = QStringLiteral("http://www.zelvane.exa
 // asked faster than the pauses allow.
 double timeScale();
 
+// The day a run against a simulated site takes for today (ZELVANE_TODAY,
+// yyyy-mm-dd), as days from the real one; 0 against the real site, where the
+// real date always holds.
+qint64 simulatedDayShift();
+
 } // namespace zelvane

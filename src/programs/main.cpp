@@ -91,7 +91,7 @@ int main(int argc, char* argv[])
     NativeSettingsArea area;
     // No data folder yet: start-up settles it after the one-copy rule, so a
     // refused second copy touches no file.
-    const Clock& clock = SystemClock::instance();
+    const Clock& clock = programClock();
     ProgramData program(area, clock, programFolder, QString());
     ProgramParts& parts = program.parts;
     ProductNews news;

@@ -443,7 +443,7 @@ int runCheck(int argc, char* argv[])
     setSmtpSender(sendSmtpNow);
     const QString programFolder = QCoreApplication::applicationDirPath();
     NativeSettingsArea area;
-    const Clock& clock = SystemClock::instance();
+    const Clock& clock = programClock();
     ProgramData program(area, clock, programFolder, QString());
     ProgramParts& parts = program.parts;
     Settings& settings = program.settings;

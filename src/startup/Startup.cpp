@@ -1,5 +1,7 @@
 #include "startup/Startup.h"
 
+#include "net/Addresses.h"
+
 #include "app/Clock.h"
 #include "app/DataFolder.h"
 #include "app/MessageBoxes.h"
@@ -107,6 +109,14 @@ SaveAllOnExit::SaveAllOnExit(const ProgramParts& parts)
 SaveAllOnExit::~SaveAllOnExit()
 {
     savedOnExit = nullptr;
+}
+
+const Clock& programClock()
+{
+    static const ShiftedClock shifted(simulatedDayShift());
+    if (simulatedDayShift() == 0)
+        return SystemClock::instance();
+    return shifted;
 }
 
 } // namespace zelvane

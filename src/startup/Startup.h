@@ -99,4 +99,8 @@ public:
     SaveAllOnExit& operator=(const SaveAllOnExit&) = delete;
 };
 
+// The clock a program runs on: the system's, or against a simulated site
+// the day its tests chose for today.
+const Clock& programClock();
+
 } // namespace zelvane

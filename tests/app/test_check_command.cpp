@@ -795,7 +795,7 @@ private slots:
         QTest::addColumn<QStringList>("searched");
         QTest::addColumn<QString>("told");
         // Days before the date are searched from tomorrow on: a day gone is never asked about.
-        const QDate soon = QDate::currentDate().addDays(2);
+        const QDate soon = testToday().addDays(2);
         const QString fmt = "dd/MM/yyyy";
         QTest::newRow("days either side")
             << "Sydney;Melbourne;05/02/2027;Morning;SYD;MEL;Any;1;1;2"
@@ -808,7 +808,7 @@ private slots:
                    .arg(soon.toString(fmt), QLocale::c().toString(soon, "ddd d")
                                                 + (soon.day() == 1 ? QLocale::c().toString(soon, " MMM") : QString()));
         // What the airline cannot sell is never searched, and says why.
-        const QDate gone = QDate::currentDate().addDays(-1), last = QDate::currentDate().addDays(353);
+        const QDate gone = testToday().addDays(-1), last = testToday().addDays(353);
         QTest::newRow("a date gone")
             << QString("Perth;Darwin;%1;Evening;PER;DRW").arg(gone.toString(fmt)) << QStringList{}
             << QString("Perth\tDarwin\t%1\tEvening\tnot checked: past").arg(gone.toString(fmt));
@@ -858,7 +858,7 @@ private slots:
             {"from": "SYD", "to": "MEL", "date": "04/02/2027"},
             {"from": "NTL", "to": "MEL", "date": "05/02/2027"},
             {"from": "MEL", "to": "SYD", "date": "14/02/2027"},
-            {"from": "PER", "to": "DRW", "date": "%1"}]})").arg(QDate::currentDate().addDays(2).toString("dd/MM/yyyy")),
+            {"from": "PER", "to": "DRW", "date": "%1"}]})").arg(testToday().addDays(2).toString("dd/MM/yyyy")),
                                             true);
         QVERIFY(airline->start());
         writeSettings("1234567", "1234", 2);

@@ -164,4 +164,10 @@ void stopProcess(QProcess& process)
     }
 }
 
+QDate testToday()
+{
+    const QDate pinned = QDate::fromString(qEnvironmentVariable("ZELVANE_TODAY"), Qt::ISODate);
+    return pinned.isValid() ? pinned : QDate::currentDate();
+}
+
 } // namespace zelvane::test

@@ -56,6 +56,9 @@ public:
 
 // The test's own home (set by CTest), emptied and made again.
 QString freshHome();
+// The day the programs a test starts take for today (ZELVANE_TODAY), else the
+// real one.
+QDate testToday();
 // A new empty folder under the test's home.
 QString freshFolder(const QString& name);
 // Writes raw bytes to a file, making its folder.
