@@ -162,6 +162,20 @@ private:
     T value_{};
 };
 
+// One field of a group, for a part that reads nothing else of it: whoever
+// only needs the member's address is not handed the PIN with it.
+template <typename T, typename F>
+class SettingsField final {
+public:
+    SettingsField(const SettingsGroup<T>& group, F T::*field) : group_(group), field_(field) {}
+    const F& operator*() const { return group_.get().*field_; }
+    const F* operator->() const { return &**this; }
+
+private:
+    const SettingsGroup<T>& group_;
+    F T::*field_;
+};
+
 // Outcome of a load or save.
 struct SettingsStatus {
     QStringList unreadKeys; // load: values no form reads, kept in the file as they are

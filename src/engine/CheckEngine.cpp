@@ -111,7 +111,7 @@ void CheckEngine::announce(int position)
     announced_.insert(position);
     // Judged against the history as it was before this session, as the
     // other channels are when it ends: seats on a date that had none.
-    if (parts_.channels->announceChangesOnly && !seatsBecameAvailable(position))
+    if (*parts_.announceChangesOnly && !seatsBecameAvailable(position))
         return;
     // Shown, when a window shows pop-ups: told, as a mail handed on would be.
     if (isSignalConnected(QMetaMethod::fromSignal(&CheckEngine::seatsAnnounced)))

@@ -12,13 +12,13 @@ class KeptPages;
 class WatchList;
 
 // What a check session reads and writes besides its browsers: the member's
-// login, the schedule's times, where alerts go and when the results mail
-// does, what the user was told of trouble, the watch list, the airline's city lists, the history, what the
+// login, the schedule's times, whether only changes are announced, when the
+// results mail goes, what the user was told of trouble, the watch list, the airline's city lists, the history, what the
 // user was told of seats, and the pages it could not read.
 struct SessionParts {
     SettingsGroup<Member>& member;
     SettingsGroup<Schedule>& schedule;
-    const SettingsGroup<AlertChannels>& channels;
+    SettingsField<AlertChannels, bool> announceChangesOnly;
     const SettingsGroup<MailPolicy>& mailPolicy;
     SettingsGroup<Told>& told;
     WatchList& watchList;

@@ -73,8 +73,8 @@ OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message, cons
 }
 
 AlertSender::AlertSender(Outbox& outbox, const SettingsGroup<AlertChannels>& channels,
-                         const SettingsGroup<Member>& member, MessageBoxes& boxes, const Clock& clock, QObject* parent)
-    : QObject(parent), outbox_(outbox), channels_(channels), member_(member), boxes_(boxes), clock_(clock)
+                         SettingsField<Member, QString> email, MessageBoxes& boxes, const Clock& clock, QObject* parent)
+    : QObject(parent), outbox_(outbox), channels_(channels), email_(email), boxes_(boxes), clock_(clock)
 {
     retry_.setSingleShot(true);
     // A coarse timer may fire early, by up to a twentieth of its wait.

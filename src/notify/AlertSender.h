@@ -46,12 +46,12 @@ struct WaitingRound {
 class AlertSender final : public QObject {
     Q_OBJECT
 public:
-    AlertSender(Outbox& outbox, const SettingsGroup<AlertChannels>& channels, const SettingsGroup<Member>& member,
+    AlertSender(Outbox& outbox, const SettingsGroup<AlertChannels>& channels, SettingsField<Member, QString> email,
                 MessageBoxes& boxes, const Clock& clock, QObject* parent = nullptr);
 
     // Where alerts go as the settings say now.
     const AlertChannels& channels() const { return *channels_; }
-    MailTarget mailTarget() const { return {*channels_, member_->email}; }
+    MailTarget mailTarget() const { return {*channels_, *email_}; }
 
     // Into the outbox and tried at once; a failure waits there.
     QCoro::Task<Delivery> send(OutboxEntry entry);
@@ -89,7 +89,7 @@ private:
 
     Outbox& outbox_;
     const SettingsGroup<AlertChannels>& channels_;
-    const SettingsGroup<Member>& member_;
+    SettingsField<Member, QString> email_; // where mail goes when no other address is set
     MessageBoxes& boxes_;
     const Clock& clock_;
     QSet<qint64> inFlight_; // a retry never sends what a send is still sending

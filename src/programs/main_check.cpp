@@ -448,7 +448,7 @@ int runCheck(int argc, char* argv[])
     ProgramParts& parts = program.parts;
     Settings& settings = program.settings;
     ConsoleBoxes boxes;
-    AlertSender post(program.outbox, settings.channels, settings.member, boxes, clock);
+    AlertSender post(program.outbox, settings.channels, {settings.member, &Member::email}, boxes, clock);
     post.setPauseScale(timeScale());
     CheckRig rig(parts.data, post);
     QObject::connect(&rig.status(), &SessionStatus::changed, &app,

@@ -32,7 +32,7 @@ ProgramData::ProgramData(SettingsArea& area, const Clock& clock, const QString& 
       cities(dataFolder),
       parts{instance,
             settings,
-            {settings.member, settings.schedule, settings.channels, settings.mailPolicy, settings.told, watchList, cities, history, clock,
+            {settings.member, settings.schedule, {settings.channels, &AlertChannels::announceChangesOnly}, settings.mailPolicy, settings.told, watchList, cities, history, clock,
              announced, keptPages},
             outbox,
             programFolder,

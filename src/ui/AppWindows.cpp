@@ -87,7 +87,8 @@ AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& box
       statusNotifierTray(&statusNotifierHostRegistered),
       // Runs on by itself; the status line tells how it goes.
       callUpdates([](MainWindow& w) { w.updateCities(); }), parts_(parts), news_(news),
-      post_(std::make_unique<AlertSender>(parts.outbox, parts.settings.channels, parts.settings.member, boxes,
+      post_(std::make_unique<AlertSender>(parts.outbox, parts.settings.channels,
+                                          SettingsField<Member, QString>{parts.settings.member, &Member::email}, boxes,
                                           parts.data.clock)),
       boxes_(boxes),
       blink_(std::make_unique<TrayBlink>())

@@ -263,7 +263,7 @@ private slots:
         });
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
-        AlertSender post{rig.state.outbox, rig.state.settings.channels, rig.state.settings.member, boxes, rig.clock};
+        AlertSender post{rig.state.outbox, rig.state.settings.channels, {rig.state.settings.member, &Member::email}, boxes, rig.clock};
         SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock);
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
@@ -681,7 +681,7 @@ private slots:
         rig.watch({kTrips[0]});
         rig.state.settings.channels.change([&](AlertChannels& c) { c.notifyDesktop = false; });
         RecordingMessageBoxes boxes;
-        AlertSender post{rig.state.outbox, rig.state.settings.channels, rig.state.settings.member, boxes, rig.clock};
+        AlertSender post{rig.state.outbox, rig.state.settings.channels, {rig.state.settings.member, &Member::email}, boxes, rig.clock};
         SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock);
         rig.mail.forwardTo = &alerter;
         const auto mails = [&product] { return product.requests("email").size(); };

@@ -69,7 +69,7 @@ class TestPush : public QObject {
         CheckResults results{state.watchList};
         Line line;
         RecordingMessageBoxes boxes;
-        AlertSender post{state.outbox, state.settings.channels, state.settings.member, boxes, clock};
+        AlertSender post{state.outbox, state.settings.channels, {state.settings.member, &Member::email}, boxes, clock};
         SessionAlerter alerts{state.watchList, results, state.announced, state.settings.mailPolicy, state.settings.told, line, post, clock};
 
         explicit Rig(const QString& pushUrl)

@@ -10,7 +10,7 @@ namespace zelvane::test {
 // A sender over an outbox of its own, held in memory: for tests of one alert.
 struct TestPost {
     explicit TestPost(const Settings& settings, MailDeadlines deadlines = {}, MessageBoxes* boxes = nullptr)
-        : sender(outbox, settings.channels, settings.member, boxes ? *boxes : ownBoxes, SystemClock::instance())
+        : sender(outbox, settings.channels, {settings.member, &Member::email}, boxes ? *boxes : ownBoxes, SystemClock::instance())
     {
         sender.deadlines = deadlines;
     }

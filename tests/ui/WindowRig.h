@@ -24,7 +24,7 @@ struct WindowRig {
     ProgramData state;
     ProductNews news;
     RecordingMessageBoxes boxes;
-    AlertSender post{state.outbox, state.settings.channels, state.settings.member, boxes, state.parts.data.clock};
+    AlertSender post{state.outbox, state.settings.channels, {state.settings.member, &Member::email}, boxes, state.parts.data.clock};
     CheckRig checks{state.parts.data, post};
     std::unique_ptr<MainWindow> window;
     int ended = 0;

@@ -326,7 +326,7 @@ private slots:
         QVERIFY(handed);
         QCOMPARE(handed->deadlines.connect, std::chrono::milliseconds(15000));
         QCOMPARE(handed->deadlines.whole, std::chrono::milliseconds(60000));
-        const AlertSender checkCommands(rig.state.outbox, rig.state.settings.channels, rig.state.settings.member, rig.boxes, rig.clock);
+        const AlertSender checkCommands(rig.state.outbox, rig.state.settings.channels, {rig.state.settings.member, &Member::email}, rig.boxes, rig.clock);
         QCOMPARE(checkCommands.deadlines.smtp.connect, std::chrono::milliseconds(15000));
         QCOMPARE(checkCommands.deadlines.smtp.whole, std::chrono::milliseconds(60000));
     }

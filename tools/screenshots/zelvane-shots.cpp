@@ -518,7 +518,7 @@ int main(int argc, char* argv[])
     recordSampleHistory(state, state.settings.schedule->lastLoginTime);
 
     NoBoxes boxes;
-    AlertSender post(state.outbox, state.settings.channels, state.settings.member, boxes, SystemClock::instance());
+    AlertSender post(state.outbox, state.settings.channels, {state.settings.member, &Member::email}, boxes, SystemClock::instance());
     CheckRig rig(state.parts.data, post);
     MainWindow w(state.settings, state.parts.data, rig, news, nullptr, &boxes);
     showSampleResults(w, rig.results(), options->wide ? 12 : 4);
