@@ -82,20 +82,11 @@ bool showNewVersionLabel(const ProductNews& news)
     return news.newVersion;
 }
 
-bool offerUpdate(const ProductNews& news, MessageBoxes& boxes,
-                 const std::function<void(const QString&)>& openPage,
-                 const std::function<void()>& endProgram)
+bool offerUpdate(const ProductNews& news, MessageBoxes& boxes)
 {
-    if (news.updateAddress.isEmpty())
-        return false;
-    if (boxes.show(kUpdateOfferText, kUpdateOfferTitle, MsgIcon::Information, MsgButtons::YesNo)
-        != MsgAnswer::Yes)
-        return false;
-    if (openPage)
-        openPage(news.updateAddress);
-    if (endProgram)
-        endProgram();
-    return true;
+    return !news.updateAddress.isEmpty()
+           && boxes.show(kUpdateOfferText, kUpdateOfferTitle, MsgIcon::Information, MsgButtons::YesNo)
+                  == MsgAnswer::Yes;
 }
 
 QCoro::Task<bool> fetchNotice(ProductNews& news, QString address, NetTimeouts timeouts)

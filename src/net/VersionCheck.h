@@ -70,12 +70,9 @@ QCoro::Task<VersionCheckOutcome> checkVersion(ProductNews& news, std::function<b
 // What the main window shows from the outcome, at each load and panel switch.
 bool showNewVersionLabel(const ProductNews& news);
 
-// A click on the new-version offer: with an update address, asks; on Yes opens the page
-// and ends the program (the caller's endProgram saves the settings first).
-// True when the offer was accepted.
-bool offerUpdate(const ProductNews& news, MessageBoxes& boxes,
-                 const std::function<void(const QString&)>& openPage,
-                 const std::function<void()>& endProgram);
+// A click on the new-version offer: with an update address, asks. True on
+// Yes: the caller opens news.updateAddress and ends the program.
+bool offerUpdate(const ProductNews& news, MessageBoxes& boxes);
 
 // Fetches the notice; only a successful fetch replaces the stored text (an
 // empty file empties it). True when it was replaced.

@@ -1,4 +1,5 @@
 #include "ui/AppWindows.h"
+#include "ui/ShowWebPage.h"
 
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
@@ -114,6 +115,18 @@ void AppWindows::endProgram()
     endProcess(parts_.settings, parts_.data.history, &parts_.instance);
 }
 
+void AppWindows::openPage(const QString& address)
+{
+    QString page = address;
+    showWebPage(page);
+}
+
+QCoro::Task<> AppWindows::checkVersion()
+{
+    if (menu_)
+        co_await menu_->checkVersion();
+}
+
 MainWindow& AppWindows::mainWindow()
 {
     if (!main_) {
@@ -144,13 +157,7 @@ void AppWindows::joinMainWindow(MainWindow& w)
     rig_->alerts().desktop().showResults = [this] { showResultsFromPopup(); };
     // The announcement has been seen.
     QObject::connect(&w, &MainWindow::windowActivated, &w, [this] { blink_->stop(); });
-    w.endProgram = [this] { endProgram(); };
-    w.showAbout = [this] { showAbout(); };
-    w.trayShown = [this] { return trayShown(); };
-    w.versionCheck = [this]() -> QCoro::Task<> {
-        if (menu_)
-            co_await menu_->checkVersion();
-    };
+    w.setHost(this);
     // The lockout retry ticks on the tray window; the tray window may come
     // after the main window on a first run, so it is looked up when needed.
     QObject::connect(&engine, &CheckEngine::loginLockoutChanged, &w, [this](bool locked) {

@@ -2,6 +2,7 @@
 
 #include "results/SeatTexts.h"
 #include "startup/Startup.h"
+#include "ui/MainWindow.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -13,7 +14,6 @@ namespace zelvane {
 class AboutWindow;
 class AlertSender;
 class CheckRig;
-class MainWindow;
 class MessageBoxes;
 class SeatPopup;
 class TrayBlink;
@@ -23,11 +23,14 @@ struct ProductNews;
 // Owns the windows of the run and joins them: the tray window, the main
 // window (made the first time anything needs it, then kept, shown or
 // hidden), the pop-ups and the about window.
-class AppWindows final : public StartupWindows {
+class AppWindows final : public StartupWindows, public MainWindowHost {
 public:
     AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes);
     // Settings saved, the one-copy lock let go, the process ended.
-    [[noreturn]] void endProgram();
+    [[noreturn]] void endProgram() override;
+    void openPage(const QString& address) override;
+    void openAbout() override { showAbout(); }
+    QCoro::Task<> checkVersion() override;
     ~AppWindows() override;
 
     void showFirstRun() override;
@@ -74,7 +77,7 @@ public:
     // Every alert for a server goes through this one sender.
     AlertSender& alertSender() { return *post_; }
     // The icon is in a tray now.
-    bool trayShown() const;
+    bool trayShown() const override;
     // The main window's city list update, run from the about window.
     std::function<void(MainWindow&)> callUpdates;
 

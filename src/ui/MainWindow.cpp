@@ -100,15 +100,6 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    endProgram = [this] {
-        frame_->keepPlacement();
-        endProcess(settings_, parts_.history);
-    };
-    openPage = [](const QString& address) {
-        QString page = address;
-        showWebPage(page);
-    };
-
     // This window stays to answer "Show results" on a desktop note.
     rig_.alerts().desktop().showResults = [this] { showResultsPanel(); };
     // What the session says goes on the status line; what it finds shows as it comes.
@@ -228,8 +219,8 @@ void MainWindow::buildHeader()
     aboutButton_ = faceButton("aboutButton", ButtonFace::Help, ImageButton::Trigger::Release,
                              t, this);
     connect(aboutButton_, &ImageButton::activated, this, [this] {
-        if (showAbout)
-            showAbout();
+        if (host_)
+            host_->openAbout();
     });
 
     const ImageButton::Picture notice{noticeIcon(false), QStringLiteral("noticeButton")};
@@ -431,7 +422,8 @@ QCoro::Task<> MainWindow::updateCities()
         if (built_)
             itinerary_->reloadLists();
     };
-    steps.versionCheck = versionCheck;
+    if (host_)
+        steps.versionCheck = [host = host_] { return host->checkVersion(); };
     co_await zelvane::updateCities(*pageBrowser_, rig_.engine().memberLoginUrl(), rig_.engine().accountUrl(),
                                    parts_.cities, *this, rig_.waits(), std::move(steps));
 }
@@ -494,7 +486,10 @@ QCoro::Task<> MainWindow::checkNow()
 
 void MainWindow::offerNewVersion()
 {
-    offerUpdate(news_, boxes_, openPage, endProgram);
+    if (offerUpdate(news_, boxes_)) {
+        openPage(news_.updateAddress);
+        endProgram();
+    }
 }
 
 void MainWindow::refreshSkin()
@@ -562,6 +557,27 @@ void MainWindow::showWindowState()
     maximizeButton_->setAccessibleName(what);
     refreshSkin();
     update();
+}
+
+void MainWindow::endProgram()
+{
+    if (host_)
+        return host_->endProgram();
+    frame_->keepPlacement();
+    endProcess(settings_, parts_.history);
+}
+
+void MainWindow::openPage(const QString& address)
+{
+    if (host_)
+        return host_->openPage(address);
+    QString page = address;
+    showWebPage(page);
+}
+
+bool MainWindow::trayShown() const
+{
+    return !host_ || host_->trayShown();
 }
 
 void MainWindow::minimize()

@@ -9,7 +9,6 @@
 
 #include <QImage>
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,6 +27,21 @@ class ResultsPanel;
 class SessionAlerter;
 class WindowFrame;
 struct ProductNews;
+
+// What the main window asks of the program it belongs to: the tray program
+// answers it. A window without one ends only itself and has no tray.
+class MainWindowHost {
+public:
+    virtual ~MainWindowHost() = default;
+    // Settings saved, the one-copy lock let go, the process ended.
+    virtual void endProgram() = 0;
+    virtual void openPage(const QString& address) = 0;
+    // Whether the program's icon is in a tray now: without one, hiding the
+    // window would lose it, so "–" minimises and closing ends the program.
+    virtual bool trayShown() const = 0;
+    virtual void openAbout() = 0;
+    virtual QCoro::Task<> checkVersion() = 0;
+};
 
 // The main window: a skinned, frameless card whose panels take turns in one
 // place (member details, itineraries, results, alerts), a row of image
@@ -77,15 +91,8 @@ public:
     // The city list update, reached from the about window.
     QCoro::Task<> updateCities();
 
-    // The ways out that end the process; tests replace them.
-    std::function<void()> endProgram;
-    std::function<void(const QString&)> openPage;
-    // Whether the program's icon is in a tray now: without one, hiding the
-    // window would lose it, so "–" minimises and closing ends the program.
-    std::function<bool()> trayShown = [] { return true; };
-    // The about window and the version check belong to the tray program, which sets these.
-    std::function<void()> showAbout;
-    std::function<QCoro::Task<>()> versionCheck;
+    // The program the window belongs to; null: the window alone.
+    void setHost(MainWindowHost* host) { host_ = host; }
 
 signals:
     // "test popup" on the member details.
@@ -112,6 +119,11 @@ private:
     void showLastLogin(const QDateTime& when);
     void sessionEnded(SessionOutcome outcome);
 
+    // What the host does, or the window alone does without one.
+    void endProgram();
+    void openPage(const QString& address);
+    bool trayShown() const;
+
     void minimize();
     void showStatusText();
     void buildHeader();
@@ -136,6 +148,7 @@ private:
     SessionParts parts_;
     CheckRig& rig_;
     ProductNews& news_;
+    MainWindowHost* host_ = nullptr;
     bool outboxOnStatusLine_ = false; // the status line tells what waits in the outbox
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;

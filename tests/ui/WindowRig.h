@@ -16,6 +16,17 @@
 
 namespace zelvane::test {
 
+// The tray program as the window sees it: what it was asked, counted.
+struct RecordingHost final : MainWindowHost {
+    int ended = 0, abouts = 0;
+    QString opened;
+    void endProgram() override { ++ended; }
+    void openPage(const QString& address) override { opened = address; }
+    bool trayShown() const override { return true; }
+    void openAbout() override { ++abouts; }
+    QCoro::Task<> checkVersion() override { co_return; }
+};
+
 // A main window over its own settings, clock, data folder and message boxes.
 struct WindowRig {
     VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))};
@@ -26,8 +37,8 @@ struct WindowRig {
     RecordingMessageBoxes boxes;
     AlertSender post{state.outbox, state.settings.channels, {state.settings.member, &Member::email}, boxes, state.parts.data.clock};
     CheckRig checks{state.parts.data, post};
+    RecordingHost host;
     std::unique_ptr<MainWindow> window;
-    int ended = 0;
 
     // A session waits on the clock: `realTime` gives it the system's.
     explicit WindowRig(const QString& name, bool realTime = false)
@@ -66,8 +77,7 @@ struct WindowRig {
         auto* w = new Window(state.settings, state.parts.data, checks, news, nullptr, &boxes);
         w->ensureBuilt(); // loaded as when it is first shown
         window.reset(w);
-        window->endProgram = [this] { ++ended; };
-        window->openPage = [](const QString&) {};
+        window->setHost(&host);
         return *w;
     }
     template <typename T>

@@ -369,8 +369,7 @@ private slots:
         // waiting on the rig's clock when the rig goes.
         if (button != "checkNowButton")
             rig.watch(2);
-        int abouts = 0;
-        rig.open().showAbout = [&] { ++abouts; };
+        rig.open();
         rig.boxes.answers = {MsgAnswer::No};
         auto* b = rig.find<ImageButton>(button);
         QSignalSpy acted(b, &ImageButton::activated);
@@ -379,7 +378,7 @@ private slots:
         QCOMPARE(acted.count() == 1, acts);
         QCOMPARE(b->picture(), pictureAfter);
         if (b->objectName() == "aboutButton")
-            QCOMPARE(abouts, 1);
+            QCOMPARE(rig.host.abouts, 1);
         if (b->objectName() == "deleteAllButton")
             QCOMPARE(rig.boxes.shown.value(0).title, kDeleteAllItineraries);
     }
@@ -1061,7 +1060,7 @@ private slots:
             w.close();
         else
             click(rig.find<ImageButton>(how));
-        QCOMPARE(rig.ended, ended);
+        QCOMPARE(rig.host.ended, ended);
         QCOMPARE(w.isHidden(), how != "closeButton");
         QCOMPARE(QFileInfo::exists(rig.folder + "/Query.txt"), saved);
         QCOMPARE(rig.area.values.value("Mail") == "new@example.com", saved);
@@ -1076,9 +1075,7 @@ private slots:
         WindowRig rig("notice");
         rig.news.newVersion = true;
         rig.news.updateAddress = "http://www.zelvane.example/get";
-        QString opened;
-        MainWindow& w = rig.open();
-        w.openPage = [&](const QString& a) { opened = a; };
+        rig.open();
         qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:1");
         auto* info = rig.find<ImageButton>("noticeButton");
         QVERIFY(info->isHidden()); // the load does not wait for the site
@@ -1091,10 +1088,10 @@ private slots:
         auto* label = rig.find<QLabel>("newVersionLabel");
         mouse(label, QEvent::MouseButtonRelease);
         QCOMPARE(rig.boxes.shown.value(1).title, kUpdateOfferTitle);
-        QCOMPARE(rig.ended, 0);
+        QCOMPARE(rig.host.ended, 0);
         mouse(label, QEvent::MouseButtonRelease);
-        QCOMPARE(opened, rig.news.updateAddress);
-        QCOMPARE(rig.ended, 1);
+        QCOMPARE(rig.host.opened, rig.news.updateAddress);
+        QCOMPARE(rig.host.ended, 1);
     }
 };
 
