@@ -41,7 +41,9 @@ for page in pages:
             goal = (page.parent / path).resolve() if path else page
             if not goal.exists():
                 faults.append(f"{where}: {target} leads nowhere")
-            elif place and goal.suffix == ".md" and place not in places(goal):
+            elif place and goal.suffix != ".md":
+                faults.append(f"{where}: {target}: only a Markdown page has #places")
+            elif place and place not in places(goal):
                 faults.append(f"{where}: {goal.relative_to(root)} has no heading for #{place}")
 
 readme = (root / "README.md").read_text(encoding="utf-8")
