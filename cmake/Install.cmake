@@ -47,21 +47,23 @@ configure_file(resources/${ZELVANE_APP_ID}.metainfo.xml
                ${CMAKE_BINARY_DIR}/${ZELVANE_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/${ZELVANE_APP_ID}.metainfo.xml DESTINATION share/metainfo)
 
-# Manual pages, compressed as Debian ships them.
+# Manual pages, compressed as Debian ships them, each into the folder of its
+# section: the programs in man1, their files in man5.
 find_program(SCDOC scdoc REQUIRED)
 find_program(GZIP gzip REQUIRED)
 set(manuals)
-foreach(page zelvane.1 zelvane-check.1)
+foreach(page zelvane.1 zelvane-check.1 zelvane.5)
   set(source ${CMAKE_SOURCE_DIR}/docs/man/${page}.scd)
   set(output ${CMAKE_BINARY_DIR}/man/${page}.gz)
+  string(REGEX REPLACE "^.*\\." "" section ${page})
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
     COMMAND sh -c "'${SCDOC}' < '${source}' | '${GZIP}' -9n > '${output}'"
     DEPENDS ${source} VERBATIM)
   list(APPEND manuals ${output})
+  install(FILES ${output} DESTINATION share/man/man${section})
 endforeach()
 add_custom_target(manuals ALL DEPENDS ${manuals})
-install(FILES ${manuals} DESTINATION share/man/man1)
 
 # cpack -G DEB (scripts/package): the dependencies come from the libraries the
 # programs link.

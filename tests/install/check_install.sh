@@ -62,6 +62,13 @@ done
 for code in $(sed -n 's/^ *kExit[A-Za-z]* = \([0-9]*\),$/\1/p' "$src/src/programs/main_check.cpp"); do
   section "$check" "EXIT STATUS" | grep -Eqx " +$code" || fail "zelvane-check(1) does not document exit status $code"
 done
+# The files' manual, in section 5, names every data file the programs write.
+# Wide enough that no name is hyphenated at a line's end.
+files=$(MANWIDTH=1000 man -l "$dir/share/man/man5/zelvane.5.gz" 2>&1)
+grep -qx "THE WATCH LIST" <<<"$files" || fail "zelvane(5) has no THE WATCH LIST section"
+while IFS= read -r name; do
+  grep -qF "$name" <<<"$files" || fail "zelvane(5) does not name $name"
+done < <(grep -rhoE 'k[A-Za-z]*File(Name)? = QStringLiteral\("[^"]+"\)' "$src/src" | sed 's/.*("\(.*\)")/\1/' | sort -u)
 
 # The installed check command runs through its link.
 # Read whole first: grep -q leaving early would break the pipe under the help.

@@ -35,7 +35,7 @@ share/applications/example.zelvane.Zelvane.desktop
 share/doc/zelvane/changelog.Debian.gz share/doc/zelvane/copyright
 share/icons/hicolor/scalable/apps/example.zelvane.Zelvane.svg share/lintian/overrides/zelvane
 share/man/man1/zelvane-check.1.gz
-share/man/man1/zelvane.1.gz share/metainfo/example.zelvane.Zelvane.metainfo.xml"
+share/man/man1/zelvane.1.gz share/man/man5/zelvane.5.gz share/metainfo/example.zelvane.Zelvane.metainfo.xml"
 actual=$(cd "$tmp/root/usr" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort | paste -sd' ')
 [ "$actual" = "$(echo $expected)" ] || fail "package files differ:
  expected: $(echo $expected)

@@ -1,6 +1,8 @@
 // Shows the main window with a sample watch list and history and writes one
-// picture per panel, one of the first itinerary's history window and one of
-// the itinerary panel with flexible trips for several travellers:
+// picture per panel, one of the first itinerary's history window, one of
+// the itinerary panel with flexible trips for several travellers, the rows
+// and pop-ups of what checks found, a whole-trip row with its tooltip and
+// the calendar of a party's flexible week:
 // zelvane-shots [--dark] [--suffix TEXT] FOLDER
 // With --wide, the results panel of a long watch list in the window
 // maximised, and the days of a flexible itinerary being chosen. With
@@ -23,12 +25,14 @@
 #include "ui/ResultsPanel.h"
 #include "ui/HistoryWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/SeatCalendarView.h"
 #include "ui/SeatPopup.h"
 #include "results/SeatTexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QScreen>
 #include <QDir>
@@ -282,13 +286,14 @@ void shootWide(MainWindow& w, ProgramData& state, CheckResults& results, const S
     days->hidePopup();
 }
 
-// The row whose result page could not be read, with the tooltip that says
-// why: a window of its own, so the picture is taken of the screen.
-void shootNotChecked(MainWindow& w, const ShotOptions& o)
+// A row shown with its tooltip: a window of its own, so the picture is taken
+// of the screen.
+void shootRowTooltip(MainWindow& w, int position, const QString& name, const ShotOptions& o)
 {
     auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
-    const QModelIndex row = list->model()->index(4, 0);
+    const QModelIndex row = list->model()->index(position - 1, 0);
     list->setCurrentIndex(row);
+    list->scrollTo(row);
     emit list->clicked(row);
     settle(200);
     const QRect cell = list->visualRect(row);
@@ -297,8 +302,14 @@ void shootNotChecked(MainWindow& w, const ShotOptions& o)
     settle(600);
     const QRect around = w.frameGeometry();
     savePicture(w.screen()->grabWindow(0, around.x(), around.y(), around.width(), around.height()).toImage(),
-                QStringLiteral("results-not-checked"), o);
+                name, o);
     QToolTip::hideText();
+}
+
+// The row whose result page could not be read, with the tooltip that says why.
+void shootNotChecked(MainWindow& w, const ShotOptions& o)
+{
+    shootRowTooltip(w, 5, QStringLiteral("results-not-checked"), o);
 }
 
 void shootPanels(MainWindow& w, const ShotOptions& o)
@@ -493,6 +504,104 @@ void shootFamily(MainWindow& w, WatchList& watchList, CheckResults& results, con
     shootFound(w, family, position, found, results, QStringLiteral("family"), o);
 }
 
+// One search of `watch` on `date`, on the leg and between the cities given.
+SearchOutcome searchOf(const Itinerary& watch, int leg, const City& from, const City& to, const QDate& date,
+                       std::optional<bool> seats, const QList<FlightRow>& flights)
+{
+    SearchOutcome o = seats ? sampleOutcome(date, *seats, QString(), flights, watch.cabin, watch.seatsNeeded())
+                            : SearchOutcome::notKnown(date, QStringLiteral("HTTP 503 Service Unavailable"));
+    o.leg = leg;
+    o.from = from;
+    o.to = to;
+    return o;
+}
+
+// A session of checks of the watch at `position`, written to the history as
+// a check writes it.
+void recordFound(ProgramData& state, int position, const Itinerary& watch, const ItineraryResult& found,
+                 const QDateTime& when)
+{
+    QList<CheckRecord> checks;
+    for (int day = 0; day < found.days.size(); ++day)
+        checks << historyRecord(position, day, watch, found.days[day]);
+    state.history.recordSession(when, true, checks);
+}
+
+// A watch of whole trips only: seats out and back at one check, then seats
+// out on one day and none back after it, so no trip. Its row, with the
+// tooltip of what the history knows of it.
+void shootWholeTrip(MainWindow& w, ProgramData& state, CheckEngine& engine, CheckResults& results,
+                    const ShotOptions& o)
+{
+    const Itinerary trip =
+        readItineraryLine(QStringLiteral("Brisbane;Cairns;15/06/2027;Morning;BNE;CNS;Any;1;1;0;22/06/2027;1;0;trip"))
+            .itinerary;
+    state.watchList.add(trip);
+    const int position = state.watchList.count();
+    const QList<FlightRow> out = rowsOf({{"06:00 BNE", "08:25 CNS", "QF 700", "738", "0", "Yes", "No", "No"},
+                                         {"12:30 BNE", "14:55 CNS", "QF 704", "73H", "0", "No", "No", "No"}}),
+                           back = rowsOf({{"17:10 CNS", "19:35 BNE", "QF 709", "738", "0", "2", "No", "No"},
+                                          {"20:05 CNS", "22:30 BNE", "QF 711", "73H", "0", "No", "No", "No"}}),
+                           none = rowsOf({{"06:00 BNE", "08:25 CNS", "QF 700", "738", "0", "No", "No", "No"}}),
+                           noneBack = rowsOf({{"17:10 CNS", "19:35 BNE", "QF 709", "738", "0", "No", "No", "No"}});
+    ItineraryResult found;
+    for (const bool seatsBack : {true, false}) {
+        found = {};
+        found.wholeTripOnly = true;
+        for (int d = 0; d < 2; ++d)
+            found.days << searchOf(trip, Itinerary::Outbound, trip.origin, trip.destination,
+                                   QDate(2027, 6, 15).addDays(d), d == 1, d == 1 ? out : none);
+        for (int d = 0; d < 2; ++d)
+            found.days << searchOf(trip, Itinerary::Return, trip.destination, trip.origin,
+                                   QDate(2027, 6, 22).addDays(d), seatsBack && d == 1, seatsBack && d == 1 ? back : noneBack);
+        // As a check settles its days before it records them.
+        found.keepWholeTripsOnly();
+        recordFound(state, position, trip, found, QDateTime(QDate(2026, 12, seatsBack ? 7 : 8), QTime(19, 42)));
+    }
+    results.set(position, found);
+    // As after a check: the list reads what it added to the history.
+    emit engine.sessionEnded(SessionOutcome::Completed);
+    settle(200);
+    shootRowTooltip(w, position, QStringLiteral("results-whole-trip"), o);
+}
+
+// The history window's calendar of a party's flexible week, after three
+// checks a day apart: seats kept, seats gone, seats come, a day that was
+// searched but never checked, and a later failure that leaves what was known.
+void shootCalendar(MainWindow& w, ProgramData& state, const ShotOptions& o)
+{
+    const Itinerary week =
+        readItineraryLine(QStringLiteral("Sydney;Melbourne;17/08/2027;Morning;SYD;MEL;Any;2;3;3")).itinerary;
+    state.watchList.add(week);
+    const int position = state.watchList.count();
+    // Per day from Sat 14 to Fri 20: 'S' seats, '.' none, '?' not checked.
+    const QStringList sessions{QStringLiteral(".S.S.?."), QStringLiteral(".SS..?."), QStringLiteral(".S?.S?.")};
+    const QList<FlightRow> seats = rowsOf({{"07:00 SYD", "08:35 MEL", "QF 401", "738", "0", "4", "2", "No"}}),
+                           none = rowsOf({{"07:00 SYD", "08:35 MEL", "QF 401", "738", "0", "1", "No", "No"}});
+    for (int s = 0; s < sessions.size(); ++s) {
+        ItineraryResult found;
+        for (int d = 0; d < 7; ++d) {
+            const QChar mark = sessions[s][d];
+            const std::optional<bool> had = mark == QLatin1Char('?') ? std::nullopt : std::optional<bool>(mark == QLatin1Char('S'));
+            found.days << searchOf(week, Itinerary::Outbound, week.origin, week.destination, QDate(2027, 8, 14).addDays(d),
+                                   had, had.value_or(false) ? seats : none);
+        }
+        recordFound(state, position, week, found, QDateTime(QDate(2026, 12, 6 + s), QTime(7, 42)));
+    }
+    w.findChild<ResultsPanel*>(QStringLiteral("resultsPanel"))->showHistory(position);
+    settle(400);
+    auto* history = w.findChild<HistoryWindow*>(QStringLiteral("historyWindow"));
+    if (!history)
+        return;
+    history->findChild<QTabWidget*>(QStringLiteral("historyTabs"))->setCurrentIndex(2);
+    auto* grid = history->findChild<SeatMonthGrid*>(QStringLiteral("seatCalendar"));
+    grid->setSelectedDate(QDate(2027, 8, 16));
+    grid->setFocus();
+    settle(400);
+    savePicture(history->grab().toImage(), QStringLiteral("history-calendar"), o);
+    history->close();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -538,6 +647,8 @@ int main(int argc, char* argv[])
         shootReturnTrip(w, rig.results(), *options);
         shootParty(w, state.watchList, rig.results(), *options);
         shootFamily(w, state.watchList, rig.results(), *options);
+        shootWholeTrip(w, state, rig.engine(), rig.results(), *options);
+        shootCalendar(w, state, *options);
     }
     return options->linger ? app.exec() : 0;
 }
