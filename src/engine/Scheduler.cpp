@@ -5,7 +5,6 @@
 #include "engine/CheckEngine.h"
 #include "engine/StatusLine.h"
 
-#include <utility>
 
 namespace zelvane {
 
@@ -26,14 +25,8 @@ QDateTime addClockHours(const QDateTime& t, qint64 hours)
 } // namespace
 
 Scheduler::Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
-                     CheckEngine& engine, std::function<StatusLine&()> status, QObject* parent)
-    : Scheduler(schedule, itineraries, clock, EngineSource([&engine](bool) { return &engine; }), std::move(status), parent)
-{
-}
-
-Scheduler::Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
-                     EngineSource engine, std::function<StatusLine&()> status, QObject* parent)
-    : QObject(parent), schedule_(schedule), itineraries_(itineraries), clock_(clock), engine_(std::move(engine)), status_(std::move(status))
+                     ScheduledSessions& sessions, QObject* parent)
+    : QObject(parent), schedule_(schedule), itineraries_(itineraries), clock_(clock), sessions_(sessions)
 {
     nextCheckTime = QDateTime(QDate(100, 1, 1), QTime(0, 0));
     scheduleTimer.setInterval(1000);
@@ -46,7 +39,7 @@ QCoro::Task<> Scheduler::onScheduleTick()
 {
     // A session waiting for its login sets the idle flag too; the schedule
     // still must not start a second one beside it.
-    const CheckEngine* made = engine_(false);
+    const CheckEngine* made = sessions_.engine(false);
     if (made && (!made->idle() || made->running()))
         co_return;
     const QDateTime now = clock_.now();
@@ -56,21 +49,20 @@ QCoro::Task<> Scheduler::onScheduleTick()
             lastCheckTime = addClockHours(now, -hours);
         nextCheckTime = addClockHours(*lastCheckTime, hours);
     } else {
-        if (status_)
-            status_().setStatus(kInvalidInterval);
+        sessions_.statusLine().setStatus(kInvalidInterval);
         co_return;
     }
     if (now >= nextCheckTime) {
         lastCheckTime = now;
         if (itineraries_.count() == 0)
             co_return;
-        co_await engine_(true)->runCheck();
+        co_await sessions_.engine(true)->runCheck();
     }
 }
 
 QCoro::Task<> Scheduler::onLockoutRetryTick()
 {
-    CheckEngine* made = engine_(false);
+    CheckEngine* made = sessions_.engine(false);
     if (!made || !made->loginLockout() || made->running())
         co_return;
     if (minuteChangesBetween(schedule_->lastSessionTime, clock_.now())

@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 #include <optional>
 
 namespace zelvane {
@@ -17,21 +16,25 @@ class Clock;
 class StatusLine;
 class WatchList;
 
-// The tray window's two ticks: the regular schedule and the one retry after a
-// login lockout.
+// What the schedule starts its sessions with, as its owner makes them: the
+// tray program makes the engine, with the main window, only once a session
+// is due.
+class ScheduledSessions {
+public:
+    virtual ~ScheduledSessions() = default;
+    // The engine; with `make` false, null while none was made.
+    virtual CheckEngine* engine(bool make) = 0;
+    // Where the schedule says that no interval is chosen.
+    virtual StatusLine& statusLine() = 0;
+};
+
+// The tray program's two ticks: the regular schedule and the one retry after
+// a login lockout.
 class Scheduler : public QObject {
     Q_OBJECT
 public:
-    // `status` gives the main window's status line, making the window if need be.
     Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
-              CheckEngine& engine, std::function<StatusLine&()> status,
-              QObject* parent = nullptr);
-    // The engine as the tray sees it: it belongs to the main window, which is
-    // made only once a session is due. With `make` false it is nullptr until then.
-    using EngineSource = std::function<CheckEngine*(bool make)>;
-    Scheduler(const SettingsGroup<Schedule>& schedule, const WatchList& itineraries, const Clock& clock,
-              EngineSource engine, std::function<StatusLine&()> status,
-              QObject* parent = nullptr);
+              ScheduledSessions& sessions, QObject* parent = nullptr);
 
     QTimer scheduleTimer; // 1 s: the schedule
     QTimer lockoutRetryTimer; // 1 s: the lockout retry
@@ -47,8 +50,7 @@ private:
     const SettingsGroup<Schedule>& schedule_;
     const WatchList& itineraries_;
     const Clock& clock_;
-    EngineSource engine_;
-    std::function<StatusLine&()> status_;
+    ScheduledSessions& sessions_;
 };
 
 // Minutes between two times counted as changes of the clock's minute.

@@ -92,7 +92,8 @@ AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& box
                                           SettingsField<Member, QString>{parts.settings.member, &Member::email}, boxes,
                                           parts.data.clock)),
       boxes_(boxes),
-      blink_(std::make_unique<TrayBlink>())
+      blink_(std::make_unique<TrayBlink>()),
+      scheduler_(parts.settings.schedule, parts.data.watchList, parts.data.clock, *this)
 {
     QObject::connect(blink_.get(), &TrayBlink::pictureChanged, blink_.get(), [this](int picture) {
         if (menu_)
@@ -137,6 +138,13 @@ MainWindow& AppWindows::mainWindow()
     return *main_;
 }
 
+CheckEngine* AppWindows::engine(bool make)
+{
+    if (!make && !rig_)
+        return nullptr;
+    return &checkRig().engine();
+}
+
 CheckRig& AppWindows::checkRig()
 {
     mainWindow();
@@ -158,15 +166,11 @@ void AppWindows::joinMainWindow(MainWindow& w)
     // The announcement has been seen.
     QObject::connect(&w, &MainWindow::windowActivated, &w, [this] { blink_->stop(); });
     w.setHost(this);
-    // The lockout retry ticks on the tray window; the tray window may come
-    // after the main window on a first run, so it is looked up when needed.
     QObject::connect(&engine, &CheckEngine::loginLockoutChanged, &w, [this](bool locked) {
-        if (!menu_)
-            return;
         if (locked)
-            menu_->scheduler().lockoutRetryTimer.start();
+            scheduler_.lockoutRetryTimer.start();
         else
-            menu_->scheduler().lockoutRetryTimer.stop();
+            scheduler_.lockoutRetryTimer.stop();
     });
 }
 
@@ -192,8 +196,8 @@ void AppWindows::loadTrayWindow()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<TrayMenu>(parts_.settings.start, parts_.settings.schedule, parts_.data.watchList, parts_.data.clock, news_, *this);
-    menu_->onLoad();
+    menu_ = std::make_unique<TrayMenu>(parts_.settings.start, news_, *this);
+    loadTrayThenSchedule();
     // Alerts left waiting by an earlier run go out without waiting for a check.
     const auto showWaiting = [this] { menu_->showWaiting(post_->outbox().summary()); };
     QObject::connect(post_.get(), &AlertSender::waitingChanged, menu_.get(), showWaiting);
@@ -215,6 +219,13 @@ void AppWindows::loadTrayWindow()
         QObject::connect(trayLook_, &QTimer::timeout, menu_.get(), [this] { lookForTray(); });
         trayLook_->start(trayPollMs);
     }
+}
+
+QCoro::Task<> AppWindows::loadTrayThenSchedule()
+{
+    // The schedule ticks once the version check has come back.
+    co_await menu_->onLoad();
+    scheduler_.scheduleTimer.start();
 }
 
 bool AppWindows::trayShown() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/SeatTexts.h"
+#include "engine/Scheduler.h"
 #include "startup/Startup.h"
 #include "ui/MainWindow.h"
 
@@ -23,7 +24,7 @@ struct ProductNews;
 // Owns the windows of the run and joins them: the tray window, the main
 // window (made the first time anything needs it, then kept, shown or
 // hidden), the pop-ups and the about window.
-class AppWindows final : public StartupWindows, public MainWindowHost {
+class AppWindows final : public StartupWindows, public MainWindowHost, public ScheduledSessions {
 public:
     AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes);
     // Settings saved, the one-copy lock let go, the process ended.
@@ -37,13 +38,18 @@ public:
     void loadTrayWindow() override;
 
     // The main window and the check sessions it shows, made together the
-    // first time either is needed.
+    // first time either is needed: by the window, or by the schedule when a
+    // session falls due.
     MainWindow& mainWindow();
     CheckRig& checkRig();
     bool mainWindowMade() const { return main_ != nullptr; }
     // Shown, restored from minimised and brought to the front.
     void showMainWindow();
     TrayMenu* trayWindow() const { return menu_.get(); }
+    // The regular checks and the retry after a lockout, ticking once the tray window is loaded.
+    Scheduler& scheduler() { return scheduler_; }
+    CheckEngine* engine(bool make) override;
+    StatusLine& statusLine() override { return mainWindow(); }
 
     bool resultsPanelVisible();
 
@@ -93,6 +99,8 @@ private:
     void lookForTray();
     // No tray: the window is the way in, shown with a notice that says why.
     void showWithoutTray();
+    // The tray window's load, then the schedule.
+    QCoro::Task<> loadTrayThenSchedule();
 
     ProgramParts& parts_;
     ProductNews& news_;
@@ -102,6 +110,7 @@ private:
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;
     std::unique_ptr<TrayBlink> blink_;
+    Scheduler scheduler_;
     QList<QPointer<SeatPopup>> places_; // from the bottom; null where none rests
     QList<Announcement> waitingPopups_;  // announcements without a place yet
     QPointer<SeatPopup> morePopup_;      // "and N more", in the last place

@@ -31,21 +31,12 @@ double screenTwipsPerPixel(QScreen* s)
 
 } // namespace
 
-TrayMenu::TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<Schedule>& schedule,
-                   const WatchList& list, const Clock& clock,
-                   ProductNews& news, AppWindows& windows, QWidget* parent)
+TrayMenu::TrayMenu(const SettingsGroup<StartChoice>& start, ProductNews& news, AppWindows& windows,
+                   QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       start_(start),
       news_(news),
-      windows_(windows),
-      scheduler_(
-          schedule, list, clock,
-          [&windows](bool make) -> CheckEngine* {
-              if (!make && !windows.mainWindowMade())
-                  return nullptr;
-              return &windows.checkRig().engine();
-          },
-          [&windows]() -> StatusLine& { return windows.mainWindow(); }, this)
+      windows_(windows)
 {
     setObjectName(QStringLiteral("trayWindow"));
     setWindowTitle(kProductTitle);
@@ -91,10 +82,7 @@ QCoro::Task<> TrayMenu::onLoad()
     makeTrayIcon();
     if (start_->startsWithDesktop())
         setAutoStart(true);
-    const QPointer<TrayMenu> self(this);
     co_await checkVersion();
-    if (self)
-        scheduler_.scheduleTimer.start();
 }
 
 QCoro::Task<> TrayMenu::checkVersion()

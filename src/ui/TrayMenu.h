@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Scheduler.h"
+#include "app/Settings.h"
 
 #include <QCoro/QCoroTask>
 #include <QIcon>
@@ -12,20 +12,18 @@ class QSystemTrayIcon;
 namespace zelvane {
 
 class AppWindows;
-class Clock;
-class WatchList;
 struct ProductNews;
 
-// The tray window: owns the tray icon and the schedule, stays loaded for the
-// whole run, and is itself the menu of the icon, shown on a right click.
+// The tray window: owns the tray icon, stays loaded for the whole run, and is
+// itself the menu of the icon, shown on a right click.
 class TrayMenu : public QWidget {
     Q_OBJECT
 public:
-    TrayMenu(const SettingsGroup<StartChoice>& start, const SettingsGroup<Schedule>& schedule, const WatchList& list, const Clock& clock,
-             ProductNews& news, AppWindows& windows, QWidget* parent = nullptr);
+    TrayMenu(const SettingsGroup<StartChoice>& start, ProductNews& news, AppWindows& windows,
+             QWidget* parent = nullptr);
 
-    // The window's load: tray icon, autostart entry when asked for, version
-    // check (waited for without holding up the tray), then the schedule.
+    // The window's load: tray icon, autostart entry when asked for, then the
+    // version check, waited for without holding up the tray.
     QCoro::Task<> onLoad();
     // The version check; a newer version shows its notice on the main window.
     QCoro::Task<> checkVersion();
@@ -49,7 +47,6 @@ public:
     [[noreturn]] void exitProgram();
 
     QSystemTrayIcon* tray() const { return tray_; }
-    Scheduler& scheduler() { return scheduler_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -67,7 +64,6 @@ private:
     bool loginTrouble_ = false; // shown until a login gets through
     QString waiting_;
     AppWindows& windows_;
-    Scheduler scheduler_;
     QSystemTrayIcon* tray_ = nullptr;
     QIcon lastMainIcon_;
     QLabel* heading_;

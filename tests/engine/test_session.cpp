@@ -55,6 +55,15 @@ QJsonObject availableEntry(const Trip& t)
 
 // Everything one session needs, made after the simulator is up (the browser
 // reads the trusted certificate when it is made).
+// The schedule's sessions: one engine, made from the start.
+struct MadeSessions final : ScheduledSessions {
+    CheckEngine& made;
+    StatusLine& line;
+    MadeSessions(CheckEngine& e, StatusLine& l) : made(e), line(l) {}
+    CheckEngine* engine(bool) override { return &made; }
+    StatusLine& statusLine() override { return line; }
+};
+
 struct Rig {
     VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))};
     MemorySettingsArea area;
@@ -67,6 +76,7 @@ struct Rig {
     CheckEngine engine{state.parts.data, results, {b1, b3}, waits, mail};
     SessionRecorder view{engine, clock};
     ThrottleDriver throttle{engine, clock};
+    MadeSessions sessions{engine, view};
 
     Rig()
     {
@@ -427,7 +437,7 @@ private slots:
         QCOMPARE(sim->requests("login").size(), 4);
 
         // The retry tick runs a session once, 15 to 16 minutes later.
-        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.sessions);
         const int loginsBefore = sim->requests("login").size();
         QDateTime retryAt;
         rig.view.onStatus = [&](const QString& t) {
@@ -453,7 +463,7 @@ private slots:
         rig.view.statuses.clear();
         rig.view.statusTimes.clear();
         rig.state.settings.schedule.change([&](Schedule& s) { s.lastSessionTime = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 30)); });
-        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.sessions);
         rig.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 59)));
         QCoro::waitFor(scheduler.onLockoutRetryTick());
         QVERIFY(rig.view.statuses.isEmpty());
@@ -730,7 +740,7 @@ private slots:
         rig.watch(trips);
         rig.state.settings.schedule.change([&](Schedule& s) { s.everyHours = 24; });
         rig.clock.set(first);
-        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.sessions);
 
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(rig.view.statusTimes.value(0), first);
@@ -753,7 +763,7 @@ private slots:
         startSite();
         Rig rig;
         rig.state.settings.schedule.change([&](Schedule& s) { s.everyHours = 12; });
-        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.sessions);
         // Due at once, but nothing to check: the schedule still moves on.
         QCoro::waitFor(scheduler.onScheduleTick());
         QCOMPARE(scheduler.lastCheckTime, std::optional<QDateTime>(rig.clock.now()));
@@ -774,7 +784,7 @@ private slots:
         Rig rig;
         rig.watch(kTrips.mid(0, 2));
         rig.state.settings.schedule.change([](Schedule& s) { s.everyHours = 12; });
-        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.engine, [&rig]() -> StatusLine& { return rig.view; });
+        Scheduler scheduler(rig.state.settings.schedule, rig.state.watchList, rig.clock, rig.sessions);
         QCoro::Task<SessionOutcome> first = rig.engine.runCheck();
         QVERIFY(rig.engine.running());
         QVERIFY(rig.engine.idle()); // waiting for its login

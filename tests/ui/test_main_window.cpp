@@ -563,8 +563,13 @@ private slots:
         QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
         QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
         // The schedule reads what was stored: the check after the first comes `hours` later.
-        Scheduler schedule(rig.state.settings.schedule, rig.state.watchList, rig.clock, Scheduler::EngineSource([](bool) { return nullptr; }),
-                           [&w]() -> StatusLine& { return w; });
+        struct NoSessionYet final : ScheduledSessions {
+            MainWindow& w;
+            explicit NoSessionYet(MainWindow& window) : w(window) {}
+            CheckEngine* engine(bool) override { return nullptr; }
+            StatusLine& statusLine() override { return w; }
+        } sessions(w);
+        Scheduler schedule(rig.state.settings.schedule, rig.state.watchList, rig.clock, sessions);
         schedule.onScheduleTick();
         schedule.onScheduleTick();
         QCOMPARE(schedule.nextCheckTime, rig.clock.now().addSecs(hours * 3600));

@@ -55,8 +55,8 @@ struct Rig {
         // The tray's version check must have come back before its state goes,
         // and so must a session the schedule started; going on would free what
         // they still use.
-        if (TrayMenu* menu = windows.trayWindow();
-            menu && !QTest::qWaitFor([menu] { return menu->scheduler().scheduleTimer.isActive(); }, 5000))
+        if (windows.trayWindow()
+            && !QTest::qWaitFor([this] { return windows.scheduler().scheduleTimer.isActive(); }, 5000))
             qFatal("the tray's version check did not come back");
         if (windows.mainWindowMade()
             && !QTest::qWaitFor([this] { return !windows.mainWindow().engine().running(); }, 30000))
@@ -300,7 +300,7 @@ private slots:
             rig.windows.showMainWindow();
         TrayMenu& menu = rig.tray();
         // The schedule starts once the version check has come back.
-        QTRY_VERIFY(menu.scheduler().scheduleTimer.isActive());
+        QTRY_VERIFY(rig.windows.scheduler().scheduleTimer.isActive());
         qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:9");
         // Nothing is brought up for the news: the window shows it when it is opened.
         QCOMPARE(rig.windows.mainWindowMade(), openBefore);
@@ -333,8 +333,8 @@ private slots:
         rig.state.watchList.load();
         TrayMenu& menu = rig.tray();
         // The version check fails at once here; the schedule starts after it.
-        QTRY_VERIFY(menu.scheduler().scheduleTimer.isActive());
-        QTRY_VERIFY(menu.scheduler().lastCheckTime.has_value());
+        QTRY_VERIFY(rig.windows.scheduler().scheduleTimer.isActive());
+        QTRY_VERIFY(rig.windows.scheduler().lastCheckTime.has_value());
         QCOMPARE(rig.windows.mainWindowMade(), sessionStarted);
         if (!sessionStarted)
             return;
@@ -343,9 +343,9 @@ private slots:
         QTRY_VERIFY(!main.status().isEmpty()); // the session is reporting
         // The engine's give-up arms the retry on the tray window; a good login stops it.
         emit main.engine().loginLockoutChanged(true);
-        QVERIFY(menu.scheduler().lockoutRetryTimer.isActive());
+        QVERIFY(rig.windows.scheduler().lockoutRetryTimer.isActive());
         emit main.engine().loginLockoutChanged(false);
-        QVERIFY(!menu.scheduler().lockoutRetryTimer.isActive());
+        QVERIFY(!rig.windows.scheduler().lockoutRetryTimer.isActive());
         // Opened after the check, the window shows what the check last said,
         // on the results it brought forward.
         QTRY_VERIFY_WITH_TIMEOUT(!main.engine().running(), 30000);
