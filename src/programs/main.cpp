@@ -13,8 +13,13 @@
 #include "ui/Skin.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QSystemTrayIcon>
 #include <QTime>
+#include <QTimer>
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <cstdlib>
 #include <cstdio>
 
@@ -44,6 +49,31 @@ void onToolkitMessage(QtMsgType type, const QMessageLogContext& context, const Q
     }
     toolkitMessages(type, context, text);
 }
+
+// While a check of zelvane-check runs: said on standard error, and in the
+// tray icon's tooltip, or in a small window where there is no tray, so the
+// user sees why nothing else is there yet.
+class WaitingForCheck {
+public:
+    WaitingForCheck()
+    {
+        std::fputs(qPrintable(QStringLiteral("zelvane: ") + kWaitingForCheck + QLatin1Char('\n')), stderr);
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            icon_ = std::make_unique<QSystemTrayIcon>(applicationIcon());
+            icon_->setToolTip(kWaitingForCheck);
+            icon_->show();
+        } else {
+            note_ = std::make_unique<QLabel>(kWaitingForCheck);
+            note_->setWindowTitle(kProductTitle);
+            note_->setMargin(16);
+            note_->show();
+        }
+    }
+
+private:
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    std::unique_ptr<QLabel> note_;
+};
 
 } // namespace
 
@@ -132,15 +162,42 @@ int main(int argc, char* argv[])
             endProcessSavingAll(parts);
         std::_Exit(1);
     });
-    if (startUp(parts, arguments, boxes, windows) == StartResult::AlreadyRunning)
-        return 1;
-    started = true;
     // The display going away ends the run through exit(): saved as at log-off.
-    const SaveAllOnExit savedWhenTheDisplayGoes(parts);
-    // A session manager asks before it ends the desktop session.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
-        program.settings.save();
-        program.watchList.save();
-    });
+    std::optional<SaveAllOnExit> savedWhenTheDisplayGoes;
+    const auto running = [&] {
+        started = true;
+        savedWhenTheDisplayGoes.emplace(parts);
+        // A session manager asks before it ends the desktop session.
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
+            program.settings.save();
+            program.watchList.save();
+        });
+    };
+    const StartResult result = startUp(parts, arguments, boxes, windows);
+    if (result == StartResult::AlreadyRunning)
+        return 1;
+    // Started at log-in while a timer's check runs: this copy waits for the
+    // check to end and then starts, reading what the check wrote and sent.
+    std::unique_ptr<WaitingForCheck> waiting;
+    QTimer poll;
+    if (result == StartResult::CheckRunning) {
+        waiting = std::make_unique<WaitingForCheck>();
+        poll.setInterval(250);
+        QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+            const StartResult again = startUp(parts, arguments, boxes, windows);
+            if (again == StartResult::CheckRunning)
+                return;
+            poll.stop();
+            waiting.reset();
+            if (again == StartResult::AlreadyRunning) {
+                QCoreApplication::exit(1);
+                return;
+            }
+            std::fputs("zelvane: zelvane-check has finished; Zelvane starts\n", stderr);
+            running();
+        });
+        poll.start();
+    } else
+        running();
     return app.exec();
 }
