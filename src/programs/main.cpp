@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 #include <cstdlib>
 #include <cstdio>
 
@@ -39,15 +41,43 @@ const char* const kHelp =
 
 // Without a display the toolkit gives up with a fatal message that blames the
 // installation; the user is told what is missing and where to go instead.
+// What the toolkit says while it opens the display is held back until it has
+// opened it, so that without one the program's own words come first.
 QtMessageHandler toolkitMessages = nullptr;
+
+struct HeldMessage {
+    QtMsgType type;
+    const char* category; // the toolkit's categories are static texts
+    QString text;
+};
+bool holdingToolkitMessages = true;
+std::vector<HeldMessage> heldToolkitMessages;
 
 void onToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
         std::fputs(kNoDisplayText, stderr);
+        // The toolkit's own account after ours, for whoever looks further.
+        for (const HeldMessage& m : heldToolkitMessages)
+            std::fputs(qPrintable(QString::fromLatin1(m.category) + QStringLiteral(": ") + m.text + QLatin1Char('\n')),
+                       stderr);
         std::_Exit(kNoDisplayExitCode);
     }
+    if (holdingToolkitMessages && type != QtFatalMsg) {
+        heldToolkitMessages.push_back({type, context.category, text});
+        return;
+    }
     toolkitMessages(type, context, text);
+}
+
+// The display is open: what was held goes out as it would have.
+void releaseToolkitMessages()
+{
+    holdingToolkitMessages = false;
+    for (const HeldMessage& m : std::exchange(heldToolkitMessages, {})) {
+        const QMessageLogContext context(nullptr, 0, nullptr, m.category);
+        toolkitMessages(m.type, context, m.text);
+    }
 }
 
 // While a check of zelvane-check runs: said on standard error, and in the
@@ -111,6 +141,7 @@ int main(int argc, char* argv[])
 
     toolkitMessages = qInstallMessageHandler(onToolkitMessage);
     QApplication app(argc, argv);
+    releaseToolkitMessages();
     QApplication::setApplicationName(kProductTitle);
     QApplication::setWindowIcon(applicationIcon());
     // The tray window is hidden; closing a shown window must not end the run.
