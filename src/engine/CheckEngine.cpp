@@ -311,14 +311,14 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
 
 void CheckEngine::markNotSearched(int upTo)
 {
-    // The airline takes so many searches in one session; what lies past them
-    // waits, and says so, rather than being skipped unseen.
+    // The airline takes so many searches in one session; a watch that does
+    // not fit in what is left waits, and says so, rather than being skipped
+    // unseen. Each is judged by itself: a smaller one after it may still fit.
     const WatchList& list = parts_.watchList;
     int budget = kMaxSearchesPerCheck;
     const QDate today = parts_.clock.now().date();
     searchable_ = 0;
     leftOut_ = 0;
-    bool past = false;
     for (int p = 1; p <= upTo; ++p) {
         QString why = list.problem(p);
         // A watch that cannot be searched today costs no part of the limit.
@@ -326,8 +326,7 @@ void CheckEngine::markNotSearched(int upTo)
             why = list.at(p).unsearchable(today);
         if (why.isEmpty()) {
             const int searches = list.at(p).searches(today);
-            past = past || p > kMaxItineraries || searches > budget;
-            if (past) {
+            if (p > kMaxItineraries || searches > budget) {
                 why = kPastTheLimit;
                 ++leftOut_;
             } else

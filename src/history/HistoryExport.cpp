@@ -83,7 +83,10 @@ bool exportHistoryCsv(const HistoryStore& store, const QString& path, QString* e
         return false;
     }
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(historyCsv(checks)) >= 0 && file.commit())
+    // Every trip checked and when: the user's alone, like the history itself,
+    // before anything is written into it.
+    if (file.open(QIODevice::WriteOnly) && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        && file.write(historyCsv(checks)) >= 0 && file.commit())
         return true;
     if (error)
         *error = file.errorString();

@@ -13,8 +13,15 @@
 #include "ui/Skin.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QSystemTrayIcon>
 #include <QTime>
+#include <QTimer>
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <cstdlib>
 #include <cstdio>
 
@@ -34,16 +41,69 @@ const char* const kHelp =
 
 // Without a display the toolkit gives up with a fatal message that blames the
 // installation; the user is told what is missing and where to go instead.
+// What the toolkit says while it opens the display is held back until it has
+// opened it, so that without one the program's own words come first.
 QtMessageHandler toolkitMessages = nullptr;
+
+struct HeldMessage {
+    QtMsgType type;
+    const char* category; // the toolkit's categories are static texts
+    QString text;
+};
+bool holdingToolkitMessages = true;
+std::vector<HeldMessage> heldToolkitMessages;
 
 void onToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
         std::fputs(kNoDisplayText, stderr);
+        // The toolkit's own account after ours, for whoever looks further.
+        for (const HeldMessage& m : heldToolkitMessages)
+            std::fputs(qPrintable(QString::fromLatin1(m.category) + QStringLiteral(": ") + m.text + QLatin1Char('\n')),
+                       stderr);
         std::_Exit(kNoDisplayExitCode);
+    }
+    if (holdingToolkitMessages && type != QtFatalMsg) {
+        heldToolkitMessages.push_back({type, context.category, text});
+        return;
     }
     toolkitMessages(type, context, text);
 }
+
+// The display is open: what was held goes out as it would have.
+void releaseToolkitMessages()
+{
+    holdingToolkitMessages = false;
+    for (const HeldMessage& m : std::exchange(heldToolkitMessages, {})) {
+        const QMessageLogContext context(nullptr, 0, nullptr, m.category);
+        toolkitMessages(m.type, context, m.text);
+    }
+}
+
+// While a check of zelvane-check runs: said on standard error, and in the
+// tray icon's tooltip, or in a small window where there is no tray, so the
+// user sees why nothing else is there yet.
+class WaitingForCheck {
+public:
+    WaitingForCheck()
+    {
+        std::fputs(qPrintable(QStringLiteral("zelvane: ") + kWaitingForCheck + QLatin1Char('\n')), stderr);
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            icon_ = std::make_unique<QSystemTrayIcon>(applicationIcon());
+            icon_->setToolTip(kWaitingForCheck);
+            icon_->show();
+        } else {
+            note_ = std::make_unique<QLabel>(kWaitingForCheck);
+            note_->setWindowTitle(kProductTitle);
+            note_->setMargin(16);
+            note_->show();
+        }
+    }
+
+private:
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    std::unique_ptr<QLabel> note_;
+};
 
 } // namespace
 
@@ -81,6 +141,7 @@ int main(int argc, char* argv[])
 
     toolkitMessages = qInstallMessageHandler(onToolkitMessage);
     QApplication app(argc, argv);
+    releaseToolkitMessages();
     QApplication::setApplicationName(kProductTitle);
     QApplication::setWindowIcon(applicationIcon());
     // The tray window is hidden; closing a shown window must not end the run.
@@ -132,15 +193,42 @@ int main(int argc, char* argv[])
             endProcessSavingAll(parts);
         std::_Exit(1);
     });
-    if (startUp(parts, arguments, boxes, windows) == StartResult::AlreadyRunning)
-        return 1;
-    started = true;
     // The display going away ends the run through exit(): saved as at log-off.
-    const SaveAllOnExit savedWhenTheDisplayGoes(parts);
-    // A session manager asks before it ends the desktop session.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
-        program.settings.save();
-        program.watchList.save();
-    });
+    std::optional<SaveAllOnExit> savedWhenTheDisplayGoes;
+    const auto running = [&] {
+        started = true;
+        savedWhenTheDisplayGoes.emplace(parts);
+        // A session manager asks before it ends the desktop session.
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
+            program.settings.save();
+            program.watchList.save();
+        });
+    };
+    const StartResult result = startUp(parts, arguments, boxes, windows);
+    if (result == StartResult::AlreadyRunning)
+        return 1;
+    // Started at log-in while a timer's check runs: this copy waits for the
+    // check to end and then starts, reading what the check wrote and sent.
+    std::unique_ptr<WaitingForCheck> waiting;
+    QTimer poll;
+    if (result == StartResult::CheckRunning) {
+        waiting = std::make_unique<WaitingForCheck>();
+        poll.setInterval(250);
+        QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+            const StartResult again = startUp(parts, arguments, boxes, windows);
+            if (again == StartResult::CheckRunning)
+                return;
+            poll.stop();
+            waiting.reset();
+            if (again == StartResult::AlreadyRunning) {
+                QCoreApplication::exit(1);
+                return;
+            }
+            std::fputs("zelvane: zelvane-check has finished; Zelvane starts\n", stderr);
+            running();
+        });
+        poll.start();
+    } else
+        running();
     return app.exec();
 }

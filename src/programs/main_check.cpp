@@ -67,8 +67,9 @@ const char* const kHelp =
     "Unavailable\"). Available means the flight table shows seats for every adult\n"
     "in the cabin asked (or any seats, for a watch told of fewer); not available\n"
     "that the airline said there are none; anything it could not read is not\n"
-    "checked, never not available. A check makes at most 100 searches; what lies\n"
-    "past them prints \"not checked: past the 100 searches a check may make\". The\n"
+    "checked, never not available. A check makes at most 100 searches; an\n"
+    "itinerary that no longer fits prints \"not checked: past the 100 searches a\n"
+    "check may make\", and a smaller one after it is still checked. The\n"
     "alerts the settings ask for go out: the results e-mail, desktop notifications\n"
     "where a desktop answers, a push to the phone; after a refused login a\n"
     "warning, once until a login succeeds; after three runs in a row that could\n"
@@ -98,7 +99,8 @@ const char* const kHelp =
     "\n"
     "It refuses to run a check while the tray program runs: both would log in and\n"
     "write the same settings; their lock lies beside the settings file, so a job\n"
-    "without XDG_RUNTIME_DIR finds it too. Each run keeps its own login throttle\n"
+    "without XDG_RUNTIME_DIR finds it too. A tray program started during a check\n"
+    "waits for it to end, then starts. Each run keeps its own login throttle\n"
     "(three logins in five minutes), so schedule it no more often than every five\n"
     "minutes. Stopped by a signal, it first finishes a mail or push under way.\n"
     "\n"
@@ -483,6 +485,8 @@ int runCheck(int argc, char* argv[])
         return code;
     }
 
+    // A tray program started meanwhile sees a check and waits for it.
+    program.instance.markAsCheck();
     if (!program.instance.acquire()) {
         fail(QStringLiteral("the Zelvane tray program is running and checks on its own schedule; "
                             "close it to check from here"));

@@ -58,6 +58,9 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     // command see it however it was started; only the own command line
     // decides whether a copy may run without it.
     if (!parts.instance.acquire() && arguments.isEmpty()) {
+        // A check ends by itself: this copy starts after it, reading what it wrote.
+        if (parts.instance.checkRunning())
+            return StartResult::CheckRunning;
         boxes.show(kAlreadyRunning, kProductTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return StartResult::AlreadyRunning;
     }

@@ -62,9 +62,13 @@ public:
     virtual void loadTrayWindow() = 0;
 };
 
-enum class StartResult { Running, AlreadyRunning };
+// CheckRunning: the check command holds the lock; it ends by itself, and
+// start-up may be asked again then. Nothing was read or shown.
+enum class StartResult { Running, AlreadyRunning, CheckRunning };
 
 inline const QString kAlreadyRunning = QStringLiteral("Application already running");
+inline const QString kWaitingForCheck =
+    QStringLiteral("Zelvane waits for zelvane-check to finish its check, then starts");
 
 // Points the watch list and the city lists at the data folder.
 void useDataFolder(ProgramParts& parts, const QString& folder);
@@ -72,7 +76,8 @@ void useDataFolder(ProgramParts& parts, const QString& folder);
 // The start-up sequence. An empty data folder is settled here, after the
 // one-copy rule. Any argument at all lifts the one-copy rule for this copy,
 // which still takes the lock when it is free. A refused second copy has read
-// nothing and must end at once.
+// nothing and must end at once; a copy that finds a check running has read
+// nothing either, and waits for it.
 StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBoxes& boxes,
                     StartupWindows& windows);
 

@@ -52,6 +52,8 @@ for display in '' :77; do
   [ "$rc" -eq 69 ] || fail "zelvane with DISPLAY='$display' ended with status $rc: $out"
   grep -q 'no display' <<<"$out" && grep -q 'zelvane-check' <<<"$out" && ! grep -q 'Reinstalling' <<<"$out" \
     || fail "zelvane with DISPLAY='$display' said: $out"
+  # Its own words first, before anything the toolkit says about its plugins.
+  [[ $out == "zelvane: there is no display"* ]] || fail "zelvane with DISPLAY='$display' began with: $out"
 done
 [ -z "$(find "$home/run" "$home/config/Zelvapp" -mindepth 1)" ] || fail "--help, --version, a wrong argument or no display took the lock or wrote settings"
 

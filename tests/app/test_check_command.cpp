@@ -18,6 +18,7 @@
 #include <QTcpServer>
 #include <QtTest>
 #include <functional>
+#include <sys/stat.h>
 
 using namespace zelvane::test;
 
@@ -349,16 +350,26 @@ private slots:
     {
         QTest::addColumn<bool>("older");   // files an older version left open to everyone
         QTest::addColumn<bool>("damaged"); // a history SQLite finds damaged
-        QTest::newRow("made by a run") << false << false;
-        QTest::newRow("left open by an older version") << true << false;
-        QTest::newRow("a damaged history moved aside") << false << true;
+        QTest::addColumn<bool>("unreadable"); // a result page it cannot read, kept
+        QTest::newRow("made by a run") << false << false << false;
+        QTest::newRow("left open by an older version") << true << false << false;
+        QTest::newRow("a damaged history moved aside") << false << true << false;
+        QTest::newRow("an unreadable result page kept") << false << false << true;
     }
     void theUsersDataIsTheirsAlone()
     {
         QFETCH(bool, older);
         QFETCH(bool, damaged);
+        QFETCH(bool, unreadable);
+        // Files are made open to everyone unless the program closes them.
+        const mode_t mask = ::umask(022);
+        const auto restoreMask = qScopeGuard([mask] { ::umask(mask); });
         const QString folder = QFileInfo(program).absolutePath();
-        const QStringList data{"Query.txt", "history*", "outbox*", "announced.json"};
+        const QStringList data{"Query.txt", "history*", "outbox*", "announced.json", "unreadable-*"};
+        if (unreadable) {
+            airline = std::make_unique<SiteSim>(R"({"searchFaults": {"1": "redesigned"}})", true);
+            QVERIFY(airline->start());
+        }
         // The site is down: the results mail waits in the outbox.
         writeSettings("1234567", "1234");
         writeFile(folder + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
@@ -373,7 +384,8 @@ private slots:
             file.seek(4096);
             file.write(QByteArray(4096, char(0xff)));
         }
-        QCOMPARE(run({}, "site").exitCode, 8);
+        QCOMPARE(run({}, "site").exitCode, unreadable ? 10 : 8);
+        QCOMPARE(QDir(folder).entryList({"unreadable-*"}).isEmpty(), !unreadable);
         QStringList open;
         for (const QFileInfo& f : QDir(folder).entryInfoList(data, QDir::Files))
             if (f.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther))

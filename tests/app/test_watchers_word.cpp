@@ -297,6 +297,22 @@ private slots:
              {{QJsonObject{}, 0, {"not checked: past the 100 searches a check may make"}, {}, {}}},
              0,
              98},
+            // The limit packs what fits: a week that no longer fits is left
+            // out, and the one-day watch after it is still checked.
+            {"a week past the limit, then a day that fits",
+             week.mid(0, 15) << "Sydney;Melbourne;20/01/2027;Evening;SYD;MEL",
+             {{QJsonObject{}, 0, {"1 itinerary past the 100 searches a check may make not checked"},
+               {"2 itineraries past"}, {}}},
+             0,
+             99},
+            // 98 searches and three one-day watches: the last is the 101st.
+            {"a list of 101 searches ending in a one-day watch",
+             week.mid(0, 14) << "Sydney;Melbourne;20/01/2027;Evening;SYD;MEL"
+                             << "Sydney;Melbourne;21/01/2027;Evening;SYD;MEL"
+                             << "Sydney;Melbourne;22/01/2027;Evening;SYD;MEL",
+             {{QJsonObject{}, 0, {"1 itinerary past the 100 searches a check may make not checked"}, {}, {}}},
+             0,
+             100},
             {"the history held for three checks",
              {kSydMel},
              {{QJsonObject{}, 0, {}, {}, {}},

@@ -27,6 +27,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace zelvane;
 using namespace zelvane::test;
@@ -549,6 +550,9 @@ private slots:
         auto* panel = rig.find<ResultsPanel>("resultsPanel");
         const QString path = file.isEmpty() ? QString() : rig.folder + "/" + file;
         QString suggested;
+        // Made open to everyone unless the program closes it.
+        const mode_t mask = ::umask(022);
+        const auto restoreMask = qScopeGuard([mask] { ::umask(mask); });
         panel->chooseExportFile = [&](const QString& s) {
             suggested = s;
             return path;
@@ -564,6 +568,8 @@ private slots:
             const QList<QByteArray> lines = readFile(path).split('\n');
             QCOMPARE(lines.first(), QByteArray("session,origin,destination,date,time,cabin,outcome,flights,adults\r"));
             QCOMPARE(lines.size(), 1 + 2 * sessions + 1); // the heading, a row per check, the last line end
+            QCOMPARE(QFileInfo(path).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+                     QFileDevice::Permissions());
         }
     }
 
