@@ -195,6 +195,7 @@ bool Outbox::openFile()
     else
         createPrivate(path_);
     keepPrivate(path_ + QStringLiteral("-journal"));
+    keepPrivate(reservePath());
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
         db.setDatabaseName(path_);

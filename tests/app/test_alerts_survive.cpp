@@ -297,6 +297,7 @@ private slots:
         // The reason is the real one; no other sender is made up.
         QVERIFY2(out.contains("the data folder is full"), out.constData());
         QVERIFY2(!out.contains("another program is sending it"), out.constData());
+        QVERIFY2(!out.contains("disk I/O error"), out.constData());
         QVERIFY2(out.contains("Mail Sent"), out.constData());
         // Nothing good was replaced by less.
         const QByteArray after = readFile(p.program + "/announced.json");
