@@ -1,12 +1,15 @@
 #include "app/SettingsArea.h"
 
 #include "app/PrivateFiles.h"
+#include "app/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QSaveFile>
 #include <QStorageInfo>
+
+#include <cstring>
 
 namespace zelvane {
 
@@ -166,20 +169,11 @@ QString NativeSettingsArea::write(const SettingsTexts& values, const QStringList
 
     if (!QFileInfo::exists(QFileInfo(path).absolutePath()) && QDir().mkpath(QFileInfo(path).absolutePath()))
         keepPrivate(QFileInfo(path).absolutePath());
-    // Beside the file, complete and synced before it takes the file's name;
-    // written unbuffered, so a disk that fills up fails this write and not a
-    // flush nobody checks.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return whyNotWritten(path, file.errorString());
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = whyNotWritten(path, file.errorString());
-        file.cancelWriting();
-        return why;
-    }
-    if (!file.commit())
-        return whyNotWritten(path, file.errorString());
+    // Beside the file, complete and synced before it takes the file's name,
+    // every write checked: the one helper every data file is written with.
+    const FileWrite written = writeWholeFile(path, bytes, QDir::toNativeSeparators(path));
+    if (!written.ok())
+        return whyNotWritten(path, QString::fromLocal8Bit(std::strerror(written.error)));
     // Read afresh at the next look.
     settings_.reset();
     return {};

@@ -1,7 +1,6 @@
 #include "app/TextFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace zelvane {
 
@@ -23,19 +22,16 @@ std::optional<QStringList> readTextLines(const QString& path)
 
 bool writeTextLines(const QString& path, const QStringList& lines)
 {
-    const bool existed = QFile::exists(path);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    // A new file is the user's alone before anything is in it; an existing
-    // one keeps its mode.
-    if (!existed)
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    for (const QString& line : lines) {
-        f.write(line.toLocal8Bit());
-        f.write("\r\n", 2);
-    }
-    return f.commit();
+    return writeTextFile(path, lines).ok();
+}
+
+FileWrite writeTextFile(const QString& path, const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toLocal8Bit() + "\r\n";
+    // Complete and synced before it takes the old file's place; the user's alone.
+    return writeWholeFile(path, bytes, QStringLiteral("the data folder"));
 }
 
 } // namespace zelvane

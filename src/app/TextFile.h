@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/WholeFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -11,10 +13,11 @@ namespace zelvane {
 // or cannot be read.
 std::optional<QStringList> readTextLines(const QString& path);
 
-// Rewrites a data file with each line followed by CR LF. The text goes to a
-// temporary file beside it that replaces the old file only when complete, so
-// a crash in the middle leaves the old file whole. A file that was not there
-// is made readable by its owner only.
+// Rewrites a data file with each line followed by CR LF, as writeWholeFile
+// does: a full disk or a crash in the middle leaves the old file whole. The
+// file is readable by its owner only.
 bool writeTextLines(const QString& path, const QStringList& lines);
+// The same, with why it failed ("the data folder is full").
+FileWrite writeTextFile(const QString& path, const QStringList& lines);
 
 } // namespace zelvane

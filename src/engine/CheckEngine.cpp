@@ -182,10 +182,12 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     const SessionOutcome outcome = co_await runSession();
     if (stoppedAt_ > 0)
         markCutShort(trouble_.reason.isEmpty() ? kLoginAfterLogoutRefused : trouble_.reason);
-    // Recorded before the alerts, which tell what changed against it.
+    // Every alert is on disk, with the memory of what it tells, before the
+    // history says these checks were made: a stop between the two then
+    // loses no alert (the history alone would make its seats old news).
     SessionReport report;
     report.outcome = outcome;
-    report.checks = recordHistory(outcome == SessionOutcome::Completed);
+    report.checks = sessionChecks_.values();
     report.trouble = trouble_.reason;
     report.stoppedAt = stoppedAt_;
     report.unreadablePages = pagesUnread_;
@@ -193,8 +195,12 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     report.shown = shown_;
     report.leftOut = leftOut_;
     keepUnreadablePagesStreak();
-    if (outcome != SessionOutcome::Refused && outcome != SessionOutcome::NoItineraries
-        && outcome != SessionOutcome::NoMember && outcome != SessionOutcome::Throttled)
+    const bool alerting = outcome != SessionOutcome::Refused && outcome != SessionOutcome::NoItineraries
+                          && outcome != SessionOutcome::NoMember && outcome != SessionOutcome::Throttled;
+    if (alerting)
+        alerts_.keepAlerts(report);
+    recordHistory(outcome == SessionOutcome::Completed);
+    if (alerting)
         co_await alerts_.sessionEnded(std::move(report));
     idle_ = true;
     // The history going wrong stops no check, but the user hears of it.

@@ -58,6 +58,10 @@ struct SessionReport {
 class SessionAlerts {
 public:
     virtual ~SessionAlerts() = default;
+    // Every alert of the session and the memory of what was told go to disk
+    // here, before the history is written and before anything is sent.
+    virtual void keepAlerts(const SessionReport&) {}
+    // Then they are sent.
     virtual QCoro::Task<> sessionEnded(SessionReport report) = 0;
 };
 

@@ -4,7 +4,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include "app/WholeFile.h"
 
 namespace zelvane {
 
@@ -18,14 +18,10 @@ QString KeptPages::keep(UnreadablePage kind, const WebBrowser& browser) const
     if (const std::optional<QString> frame = browser.frameText(0))
         page += QStringLiteral("\n<!-- the text of its first frame: -->\n<pre>") + frame->toHtmlEscaped()
                 + QStringLiteral("</pre>\n");
-    QSaveFile file(path);
-    // What the airline shows the member is theirs alone.
-    if (!file.open(QIODevice::WriteOnly))
+    // What the airline shows the member is theirs alone; a full disk leaves
+    // the page kept before as it was.
+    if (!writeWholeFile(path, page.toUtf8()).ok())
         return {};
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(page.toUtf8()) < 0 || !file.commit())
-        return {};
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return QDir::toNativeSeparators(path);
 }
 

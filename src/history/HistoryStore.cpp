@@ -5,6 +5,7 @@
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
+#include <QStorageInfo>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -46,6 +47,16 @@ bool isBusy(int code)
 }
 
 // SQLite's own words ("file is not a database"), without Qt's.
+// SQLite says "disk I/O error" for a write the disk had no room for, at
+// times: the disk itself tells the real reason.
+bool dataFolderFull(const QString& folder, int sqliteCode)
+{
+    if ((sqliteCode & 0xff) == 13) // SQLITE_FULL
+        return true;
+    const QStorageInfo disk(folder);
+    return disk.isValid() && disk.isReady() && !disk.isReadOnly() && disk.bytesAvailable() < 64 * 1024;
+}
+
 QString reason(const QSqlError& e)
 {
     return e.databaseText().isEmpty() ? e.text() : e.databaseText();
@@ -569,7 +580,8 @@ void HistoryStore::recordSession(const QDateTime& start, bool completed, const Q
     if (!writeUnsaved(start) && !off_ && !std::exchange(toldUnsaved_, true)) {
         const QString companion = unwritableCompanion();
         tell(QStringLiteral("History Not Saved: ")
-             + (companion.isEmpty() ? error_
+             + (companion.isEmpty() ? (dataFolderFull(folder_, lastCode_) ? QStringLiteral("the data folder is full")
+                                                                          : error_)
                                     : QStringLiteral("%1 is read-only and could not be made writable")
                                           .arg(companion)));
     }

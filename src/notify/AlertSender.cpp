@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "net/FormPost.h"
 #include "net/Url.h"
+#include "notify/DesktopNotifier.h"
 #include "notify/SmtpMail.h"
 
 #include <QDeadlineTimer>
@@ -72,6 +73,11 @@ OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message, cons
     return entry(topic, OutboxEntry::Form::Push, payload);
 }
 
+OutboxEntry desktopEntry(OutboxEntry::Topic topic, const QString& summary, const QString& body, bool showResults)
+{
+    return entry(topic, OutboxEntry::Form::Desktop, {{"summary", summary}, {"body", body}, {"showResults", showResults}});
+}
+
 AlertSender::AlertSender(Outbox& outbox, const SettingsGroup<AlertChannels>& channels,
                          SettingsField<Member, QString> email, MessageBoxes& boxes, const Clock& clock, QObject* parent)
     : QObject(parent), outbox_(outbox), channels_(channels), email_(email), boxes_(boxes), clock_(clock)
@@ -86,6 +92,8 @@ milliseconds AlertSender::leaseLength(const OutboxEntry& e) const
 {
     if (e.form == OutboxEntry::Form::Smtp)
         return deadlines.secret + deadlines.smtp.whole + kLeaseGrace;
+    if (e.form == OutboxEntry::Form::Desktop)
+        return desktopDeadline + kLeaseGrace;
     return deadlines.http.connect + deadlines.http.transfer + kLeaseGrace;
 }
 
@@ -128,6 +136,14 @@ QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e, NetTimeouts http)
         const Delivery pushed = co_await sendPush(channels_->pushUrl, push, http);
         co_return pushed;
     }
+    case OutboxEntry::Form::Desktop: {
+        if (!desktop_)
+            co_return Delivery::failed(QStringLiteral("no desktop here"));
+        const DesktopNotifier::Note note{str(p, "summary"), str(p, "body"),
+                                         p.value(QLatin1String("showResults")).toBool()};
+        const Delivery shown = co_await desktop_->notify(note, desktopDeadline);
+        co_return shown;
+    }
     }
     co_return Delivery::failed(QStringLiteral("an alert of a kind this copy does not know"));
 }
@@ -140,10 +156,13 @@ QCoro::Task<Delivery> AlertSender::tryEntry(OutboxEntry e, NetTimeouts http)
     if (inFlight_.contains(e.id))
         co_return Delivery::failed(QStringLiteral("it is being sent"));
     const QDateTime now = clock_.now();
-    if (!outbox_.lease(e.id, now.addMSecs(leaseLength(e).count()), now)) {
-        // Delivered or being sent by another program.
+    const Outbox::Take taken = outbox_.lease(e.id, now.addMSecs(leaseLength(e).count()), now);
+    if (taken != Outbox::Take::Taken) {
         emit waitingChanged();
         armRetry();
+        // Delivered by another program: the user has it.
+        if (taken == Outbox::Take::Gone)
+            co_return Delivery::ok(QStringLiteral("sent by another program"));
         co_return Delivery::failed(QStringLiteral("another program is sending it"));
     }
     inFlight_.insert(e.id);
@@ -171,6 +190,22 @@ QCoro::Task<Delivery> AlertSender::send(OutboxEntry e)
     co_return d;
 }
 
+QList<OutboxEntry> AlertSender::keep(QList<OutboxEntry> entries, const QByteArray& told)
+{
+    const QList<OutboxEntry> kept = outbox_.keep(std::move(entries), told, clock_.now());
+    emit waitingChanged();
+    return kept;
+}
+
+QCoro::Task<Delivery> AlertSender::sendKept(OutboxEntry e)
+{
+    // Sent meanwhile by another program, or taken into a newer one.
+    if (!outbox_.contains(e.id))
+        co_return Delivery::ok(QStringLiteral("sent by another program"));
+    const Delivery d = co_await tryEntry(e, deadlines.http);
+    co_return d;
+}
+
 QCoro::Task<Delivery> AlertSender::sendOnce(OutboxEntry e)
 {
     const Delivery d = co_await deliver(std::move(e), deadlines.http);
@@ -180,6 +215,9 @@ QCoro::Task<Delivery> AlertSender::sendOnce(OutboxEntry e)
 QCoro::Task<> AlertSender::sendWaiting(WaitingRound round)
 {
     QPointer<AlertSender> self(this);
+    // What only memory held (a full disk) is written once there is room.
+    if (outbox_.unstoredCount() > 0 && outbox_.writeUnstored())
+        emit waitingChanged();
     const QDateTime now = clock_.now();
     const QList<OutboxEntry> entries = outbox_.due(now, round.dueOnly ? now.addMSecs(kEarlyMs) : kAnyTime);
     std::optional<QDeadlineTimer> pushes;

@@ -14,6 +14,7 @@
 namespace zelvane {
 
 class Clock;
+class DesktopNotifier;
 class MessageBoxes;
 
 // The ways an alert leaves, as outbox entries. A mail gets its Message-ID
@@ -27,6 +28,8 @@ OutboxEntry sitePostEntry(OutboxEntry::Topic topic, const QString& address, cons
 // in a newer one line by line instead of going twice.
 OutboxEntry pushEntry(OutboxEntry::Topic topic, const PushMessage& message,
                       const QList<PushLine>& lines = {});
+// A note on the desktop, kept like the others until the desktop showed it.
+OutboxEntry desktopEntry(OutboxEntry::Topic topic, const QString& summary, const QString& body, bool showResults);
 
 inline const QString kWaitingAlertsSent = QStringLiteral("Alerts that waited have been sent");
 
@@ -55,6 +58,16 @@ public:
 
     // Into the outbox and tried at once; a failure waits there.
     QCoro::Task<Delivery> send(OutboxEntry entry);
+    // A session's alerts and its memory of what was told into the outbox,
+    // in one transaction, before any is tried; what the file could not take
+    // waits in memory. The entries as kept, to be tried with sendKept().
+    QList<OutboxEntry> keep(QList<OutboxEntry> entries, const QByteArray& told);
+    // Tries an entry keep() returned; a failure waits in the outbox.
+    QCoro::Task<Delivery> sendKept(OutboxEntry entry);
+    // Where desktop notes are shown; none: they wait for a program that has one.
+    void setDesktop(DesktopNotifier* desktop) { desktop_ = desktop; }
+    std::chrono::milliseconds desktopDeadline{5000};
+    Outbox& outboxToWrite() { return outbox_; }
     // Tried once and kept nowhere (a test alert).
     QCoro::Task<Delivery> sendOnce(OutboxEntry entry);
     // Tries what waits, as the round says. Every push of one round shares
@@ -92,6 +105,7 @@ private:
     SettingsField<Member, QString> email_; // where mail goes when no other address is set
     MessageBoxes& boxes_;
     const Clock& clock_;
+    DesktopNotifier* desktop_ = nullptr;
     QSet<qint64> inFlight_; // a retry never sends what a send is still sending
     QTimer retry_;
     bool retrying_ = false;

@@ -2,6 +2,8 @@
 
 #include <QCoroDBusPendingCall>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QVariantMap>
@@ -9,6 +11,17 @@
 namespace zelvane {
 
 DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {}
+
+bool DesktopNotifier::available()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    if (bus.interface()->isServiceRegistered(kNotificationsService).value())
+        return true;
+    const QDBusReply<QStringList> activatable = bus.interface()->activatableServiceNames();
+    return activatable.isValid() && activatable.value().contains(kNotificationsService);
+}
 
 QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::milliseconds deadline)
 {

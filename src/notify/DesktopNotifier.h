@@ -25,6 +25,10 @@ public:
     QCoro::Task<Delivery> notify(Note note,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
+    // A session bus with a notification service on it (running, or one the
+    // bus starts when asked): notes are made for the outbox only then.
+    static bool available();
+
     // Run when the user picks "Show results" on one of this program's notes;
     // unset in a program that ends after its check, whose notes then offer none.
     std::function<void()> showResults;

@@ -39,25 +39,29 @@ QString loginFailAddress(const QString& relay)
     return relay + kRelayMailPath;
 }
 
-QCoro::Task<Delivery> sendLoginFailMail(AlertSender& post, SessionOutcome outcome)
+std::optional<OutboxEntry> loginFailEntry(const MailTarget& target, SessionOutcome outcome)
 {
     using Topic = OutboxEntry::Topic;
-    const MailTarget target = post.mailTarget();
     switch (mailWay(target.channels)) {
     case MailWay::NotSetUp:
-        co_return Delivery::failed(kMailNotSetUpReason);
+        return std::nullopt;
     case MailWay::Smtp: {
         const QString body = loginFailBody(outcome);
-        const QString html = mailHtml(body), plain = mailPlain(body);
-        const OutboxEntry entry = mailEntry(Topic::LoginWarning, target, kLoginFailSubject, html, plain);
-        const Delivery mailed = co_await post.send(entry);
-        co_return mailed;
+        return mailEntry(Topic::LoginWarning, target, kLoginFailSubject, mailHtml(body), mailPlain(body));
     }
     case MailWay::Site: break;
     }
-    const OutboxEntry entry = sitePostEntry(Topic::LoginWarning, loginFailAddress(mailRelayBase(target.channels)),
-                                            loginFailFormData(target.memberEmail, outcome));
-    const Delivery posted = co_await post.send(entry);
+    return sitePostEntry(Topic::LoginWarning, loginFailAddress(mailRelayBase(target.channels)),
+                         loginFailFormData(target.memberEmail, outcome));
+}
+
+QCoro::Task<Delivery> sendLoginFailMail(AlertSender& post, SessionOutcome outcome)
+{
+    const std::optional<OutboxEntry> entry = loginFailEntry(post.mailTarget(), outcome);
+    if (!entry)
+        co_return Delivery::failed(kMailNotSetUpReason);
+    const OutboxEntry e = *entry;
+    const Delivery posted = co_await post.send(e);
     co_return posted;
 }
 

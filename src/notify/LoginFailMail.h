@@ -1,5 +1,9 @@
 #pragma once
 
+#include "notify/MailRoute.h"
+#include "notify/Outbox.h"
+#include <optional>
+
 #include "engine/CheckEngine.h"
 #include "notify/MailRoute.h"
 
@@ -27,5 +31,7 @@ QString loginFailAddress(const QString& relay); // the relay's form
 // cannot be opened is reported by the form POST client.
 // `post` must outlive the call.
 QCoro::Task<Delivery> sendLoginFailMail(AlertSender& post, SessionOutcome outcome);
+// The same warning made ready for the outbox; nothing when no way to mail is set up.
+std::optional<OutboxEntry> loginFailEntry(const MailTarget& target, SessionOutcome outcome);
 
 } // namespace zelvane

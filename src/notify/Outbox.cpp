@@ -1,10 +1,12 @@
 #include "notify/Outbox.h"
 
 #include "app/PrivateFiles.h"
+#include "app/WholeFile.h"
 #include "notify/Push.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,7 +20,9 @@
 #include <cerrno>
 
 #ifndef Q_OS_WIN
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 #endif
 
 namespace zelvane {
@@ -26,6 +30,10 @@ namespace zelvane {
 namespace {
 
 const QString kFileName = QStringLiteral("outbox.sqlite");
+// Room kept beside the outbox for the one write that must not fail: a
+// session's alerts and what they tell, on a disk that filled up.
+const QString kReserveName = QStringLiteral("outbox.reserve");
+constexpr qint64 kReserveBytes = 256 * 1024;
 // How often an entry held by another live sender is looked at again.
 constexpr qint64 kLeaseLookMs = 5000;
 
@@ -43,8 +51,23 @@ QString topicText(OutboxEntry::Topic t)
 
 QString formText(OutboxEntry::Form f)
 {
-    return f == OutboxEntry::Form::Push ? QStringLiteral("push") : QStringLiteral("e-mail");
+    switch (f) {
+    case OutboxEntry::Form::Push: return QStringLiteral("push");
+    case OutboxEntry::Form::Desktop: return QStringLiteral("desktop note");
+    default: return QStringLiteral("e-mail");
+    }
 }
+
+// SQLite's SQLITE_FULL is told as what it is.
+QString sqlReason(const QSqlError& e)
+{
+    if (e.nativeErrorCode() == QLatin1String("13"))
+        return kDataFolderFull;
+    return e.text();
+}
+
+// How often what memory alone holds is tried to be written.
+constexpr qint64 kUnstoredLookMs = 30000;
 
 QString timeText(const QDateTime& t)
 {
@@ -150,6 +173,10 @@ bool Outbox::open(const QString& folder)
     close();
     path_ = QDir(folder).filePath(kFileName);
     error_.clear();
+    entries_.clear();
+    unstored_.clear();
+    unremoved_.clear();
+    toldUnstored_.clear();
     // Made with the first alert that waits, not before.
     if (!QFile::exists(path_))
         return true;
@@ -161,12 +188,14 @@ bool Outbox::open(const QString& folder)
 
 bool Outbox::openFile()
 {
+    error_.clear();
     // Born private, and an older file made private: it holds the mails.
     if (QFile::exists(path_))
         keepPrivate(path_);
     else
         createPrivate(path_);
     keepPrivate(path_ + QStringLiteral("-journal"));
+    keepPrivate(reservePath());
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
         db.setDatabaseName(path_);
@@ -177,8 +206,12 @@ bool Outbox::openFile()
                                       "topic INTEGER, form INTEGER, payload TEXT, created TEXT, "
                                       "tries INTEGER, next_try TEXT, last_reason TEXT, last_try TEXT, "
                                       "leased_until TEXT, lease_pid INTEGER, lease_host TEXT)"))) {
-            error_ = db.isOpen() ? q.lastError().text() : db.lastError().text();
+            error_ = sqlReason(db.isOpen() ? q.lastError() : db.lastError());
         } else {
+            // The memory of what was told, written with the alerts that tell
+            // it; an older file gains it when it can (a full disk may not
+            // let it now, which stops nothing else).
+            q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS told(id INTEGER PRIMARY KEY, body BLOB)"));
             // A file of an earlier version gains the columns it lacks; older
             // copies read the columns they know.
             QStringList columns;
@@ -196,7 +229,30 @@ bool Outbox::openFile()
         QSqlDatabase::removeDatabase(connection_);
         return false;
     }
+    makeReserve();
     return true;
+}
+
+QString Outbox::reservePath() const
+{
+    return QFileInfo(path_).absoluteDir().filePath(kReserveName);
+}
+
+void Outbox::makeReserve()
+{
+#ifndef Q_OS_WIN
+    if (path_.isEmpty() || QFile::exists(reservePath()))
+        return;
+    const QByteArray name = QFile::encodeName(reservePath());
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    const bool ok = ::posix_fallocate(fd, 0, kReserveBytes) == 0 && ::fsync(fd) == 0;
+    ::close(fd);
+    // Only whole, or not at all: a disk without the room keeps none.
+    if (!ok)
+        ::unlink(name.constData());
+#endif
 }
 
 void Outbox::close()
@@ -231,33 +287,216 @@ void Outbox::load()
     }
 }
 
-void Outbox::store(const OutboxEntry& e)
+bool Outbox::ensureFile()
 {
-    if (!QSqlDatabase::contains(connection_) && (path_.isEmpty() || !openFile()))
-        return;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(QStringLiteral("INSERT OR REPLACE INTO outbox(id, topic, form, payload, created, tries, "
-                             "next_try, last_reason, last_try, leased_until, lease_pid, lease_host) "
-                             "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant& v : {QVariant(e.id), QVariant(int(e.topic)), QVariant(int(e.form)),
-                              QVariant(QString::fromUtf8(QJsonDocument(e.payload).toJson(QJsonDocument::Compact))),
-                              QVariant(timeText(e.created)), QVariant(e.tries), QVariant(timeText(e.nextTry)),
-                              QVariant(e.lastReason), QVariant(timeText(e.lastTry)),
-                              QVariant(timeText(e.lease.until)), QVariant(e.lease.pid), QVariant(e.lease.host)})
-        q.addBindValue(v);
-    if (!q.exec())
-        error_ = q.lastError().text();
+    return QSqlDatabase::contains(connection_) || (!path_.isEmpty() && openFile());
+}
+
+bool Outbox::exec(QSqlQuery& q)
+{
+    if (q.exec())
+        return true;
+    error_ = sqlReason(q.lastError());
+    if (inTransaction_)
+        transactionFailed_ = true;
+    return false;
+}
+
+bool Outbox::store(const OutboxEntry& e)
+{
+    // An outbox of no folder keeps its entries in memory by design.
+    if (path_.isEmpty())
+        return true;
+    bool ok = ensureFile();
+    if (ok) {
+        QSqlQuery q(QSqlDatabase::database(connection_, false));
+        q.prepare(QStringLiteral("INSERT OR REPLACE INTO outbox(id, topic, form, payload, created, tries, "
+                                 "next_try, last_reason, last_try, leased_until, lease_pid, lease_host) "
+                                 "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (const QVariant& v : {QVariant(e.id), QVariant(int(e.topic)), QVariant(int(e.form)),
+                                  QVariant(QString::fromUtf8(QJsonDocument(e.payload).toJson(QJsonDocument::Compact))),
+                                  QVariant(timeText(e.created)), QVariant(e.tries), QVariant(timeText(e.nextTry)),
+                                  QVariant(e.lastReason), QVariant(timeText(e.lastTry)),
+                                  QVariant(timeText(e.lease.until)), QVariant(e.lease.pid), QVariant(e.lease.host)})
+            q.addBindValue(v);
+        ok = exec(q);
+    } else if (inTransaction_) {
+        transactionFailed_ = true;
+    }
+    if (inTransaction_) {
+        stored_ << e.id;
+        return ok;
+    }
+    if (ok)
+        unstored_.remove(e.id);
+    else
+        unstored_.insert(e.id);
+    return ok;
 }
 
 void Outbox::remove(qint64 id)
 {
     entries_.removeIf([id](const OutboxEntry& e) { return e.id == id; });
-    if (!QSqlDatabase::contains(connection_))
+    unstored_.remove(id);
+    if (!QSqlDatabase::contains(connection_)) {
+        // The file may hold it still: it goes when the file can be written.
+        if (QFile::exists(path_))
+            unremoved_.insert(id);
         return;
+    }
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.prepare(QStringLiteral("DELETE FROM outbox WHERE id = ?"));
     q.addBindValue(id);
-    q.exec();
+    const bool ok = exec(q);
+    if (inTransaction_)
+        removed_ << id;
+    else if (!ok)
+        unremoved_.insert(id);
+    else
+        unremoved_.remove(id);
+}
+
+void Outbox::begin()
+{
+    inTransaction_ = true;
+    transactionFailed_ = false;
+    stored_.clear();
+    removed_.clear();
+    if (path_.isEmpty())
+        return;
+    if (!ensureFile()) {
+        transactionFailed_ = true;
+        return;
+    }
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        error_ = sqlReason(q.lastError());
+        transactionFailed_ = true;
+    }
+}
+
+bool Outbox::commit()
+{
+    inTransaction_ = false;
+    bool ok = !transactionFailed_;
+    if (QSqlDatabase::contains(connection_)) {
+        QSqlQuery q(QSqlDatabase::database(connection_, false));
+        if (ok && !q.exec(QStringLiteral("COMMIT"))) {
+            error_ = sqlReason(q.lastError());
+            ok = false;
+        }
+        if (!ok)
+            q.exec(QStringLiteral("ROLLBACK"));
+    }
+    // Undone as a whole: memory keeps what the file did not take.
+    for (qint64 id : std::as_const(stored_)) {
+        if (ok || !contains(id))
+            unstored_.remove(id);
+        else
+            unstored_.insert(id);
+    }
+    for (qint64 id : std::as_const(removed_)) {
+        if (ok)
+            unremoved_.remove(id);
+        else
+            unremoved_.insert(id);
+    }
+    stored_.clear();
+    removed_.clear();
+    return ok;
+}
+
+bool Outbox::writeUnstored()
+{
+    if (unstored_.isEmpty() && unremoved_.isEmpty() && toldUnstored_.isEmpty())
+        return true;
+    begin();
+    const QSet<qint64> ids = unstored_;
+    for (const OutboxEntry& e : std::as_const(entries_))
+        if (ids.contains(e.id))
+            store(e);
+    const QSet<qint64> gone = unremoved_;
+    for (qint64 id : gone) {
+        if (!QSqlDatabase::contains(connection_))
+            break;
+        QSqlQuery q(QSqlDatabase::database(connection_, false));
+        q.prepare(QStringLiteral("DELETE FROM outbox WHERE id = ?"));
+        q.addBindValue(id);
+        exec(q);
+        removed_ << id;
+    }
+    const QByteArray told = toldUnstored_;
+    if (!told.isEmpty())
+        storeTold(told);
+    const bool ok = commit();
+    if (ok && toldUnstored_ == told)
+        toldUnstored_.clear();
+    return ok;
+}
+
+bool Outbox::storeTold(const QByteArray& told)
+{
+    if (path_.isEmpty())
+        return true;
+    if (!QSqlDatabase::contains(connection_)) {
+        transactionFailed_ = true;
+        return false;
+    }
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO told(id, body) VALUES(1, ?)"));
+    q.addBindValue(told);
+    return exec(q);
+}
+
+QList<OutboxEntry> Outbox::keep(QList<OutboxEntry> entries, const QByteArray& told, const QDateTime& now)
+{
+    // What an earlier session left in memory goes first, in its own transaction.
+    writeUnstored();
+    begin();
+    QList<OutboxEntry> kept;
+    for (OutboxEntry& e : entries)
+        kept << add(std::move(e), now);
+    if (!told.isEmpty()) {
+        toldUnstored_ = told;
+        storeTold(told);
+    }
+    spentReserve_ = false;
+    if (commit()) {
+        toldUnstored_.clear();
+        makeReserve(); // room again, after a session that spent it
+    } else if (error_ == kDataFolderFull && QFile::remove(reservePath())) {
+        // The disk is full: the room kept for this takes the session, the
+        // user is told, and the room is kept again once there is some.
+        spentReserve_ = true;
+        writeUnstored();
+    }
+    for (OutboxEntry& e : kept)
+        for (const OutboxEntry& w : std::as_const(entries_))
+            if (w.id == e.id)
+                e = w;
+    return kept;
+}
+
+QByteArray Outbox::toldWaiting() const
+{
+    if (!toldUnstored_.isEmpty())
+        return toldUnstored_;
+    if (!QSqlDatabase::contains(connection_))
+        return {};
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (!q.exec(QStringLiteral("SELECT body FROM told WHERE id = 1")) || !q.next())
+        return {};
+    return q.value(0).toByteArray();
+}
+
+void Outbox::toldWritten()
+{
+    toldUnstored_.clear();
+    if (!QSqlDatabase::contains(connection_))
+        return;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    // Left there, it is only written again: the same text.
+    q.exec(QStringLiteral("DELETE FROM told"));
 }
 
 bool Outbox::leasedElsewhere(const OutboxEntry& e, const QDateTime& now)
@@ -313,25 +552,35 @@ OutboxEntry Outbox::add(OutboxEntry entry, const QDateTime& now)
     return entry;
 }
 
-bool Outbox::lease(qint64 id, const QDateTime& until, const QDateTime& now)
+Outbox::Take Outbox::lease(qint64 id, const QDateTime& until, const QDateTime& now)
 {
+    if (unstored_.contains(id))
+        writeUnstored();
     const auto it = std::find_if(entries_.begin(), entries_.end(),
                                  [id](const OutboxEntry& e) { return e.id == id; });
     if (it == entries_.end())
-        return false;
+        return Take::Gone;
     const OutboxEntry::Lease mine{until, ownPid(), QSysInfo::machineHostName()};
-    if (!QSqlDatabase::contains(connection_)) {
+    // Only memory holds it (no file, or a full disk): no other program knows it.
+    if (!QSqlDatabase::contains(connection_) || unstored_.contains(id)) {
         if (leasedElsewhere(*it, now))
-            return false;
+            return Take::HeldElsewhere;
         it->lease = mine;
-        return true;
+        return Take::Taken;
     }
     // As the file has it now: another program may have sent it meanwhile.
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     const bool locked = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // Another program writes the file this very moment (past the busy
+    // wait): it may be taking this entry; it is looked at again later.
+    if (!locked) {
+        const QString code = q.lastError().nativeErrorCode();
+        if (code == QLatin1String("5") || code == QLatin1String("6"))
+            return Take::HeldElsewhere;
+    }
     const auto commit = [&q, locked] {
-        if (locked)
-            q.exec(QStringLiteral("COMMIT"));
+        if (locked && !q.exec(QStringLiteral("COMMIT")))
+            q.exec(QStringLiteral("ROLLBACK"));
     };
     q.prepare(QStringLiteral("SELECT leased_until, lease_pid, lease_host FROM outbox WHERE id = ?"));
     q.addBindValue(id);
@@ -340,22 +589,24 @@ bool Outbox::lease(qint64 id, const QDateTime& until, const QDateTime& now)
             q.finish();
             commit();
             entries_.erase(it);
-            return false;
+            return Take::Gone;
         }
         it->lease = {timeFrom(q.value(0)), q.value(1).toLongLong(), q.value(2).toString()};
         q.finish();
     }
     if (leasedElsewhere(*it, now)) {
         commit();
-        return false;
+        return Take::HeldElsewhere;
     }
     it->lease = mine;
     q.prepare(QStringLiteral("UPDATE outbox SET leased_until = ?, lease_pid = ?, lease_host = ? WHERE id = ?"));
     for (const QVariant& v : {QVariant(timeText(mine.until)), QVariant(mine.pid), QVariant(mine.host), QVariant(id)})
         q.addBindValue(v);
-    q.exec();
+    // A lease the file could not take (a full disk) is held here all the same.
+    if (!q.exec())
+        error_ = sqlReason(q.lastError());
     commit();
-    return true;
+    return Take::Taken;
 }
 
 void Outbox::delivered(qint64 id)
@@ -433,6 +684,9 @@ bool Outbox::held(const OutboxEntry& e, const QDateTime& now)
 QDateTime Outbox::nextDue(const QDateTime& now) const
 {
     QDateTime next;
+    // What memory alone holds is written once the disk has room again.
+    if (!unstored_.isEmpty() || !unremoved_.isEmpty() || !toldUnstored_.isEmpty())
+        next = now.addMSecs(kUnstoredLookMs);
     for (const OutboxEntry& e : entries_) {
         // One this program is sending comes back when its try ends.
         if (held(e, now) && !leasedElsewhere(e, now))
@@ -456,8 +710,13 @@ QString Outbox::summary() const
         if (!e.lastReason.isEmpty() && (!last || e.lastTry >= last->lastTry))
             last = &e;
     const int n = int(entries_.size());
-    const QString text = n == 1 ? QStringLiteral("1 alert waiting to be sent")
-                                : QStringLiteral("%1 alerts waiting to be sent").arg(n);
+    QString text = n == 1 ? QStringLiteral("1 alert waiting to be sent")
+                          : QStringLiteral("%1 alerts waiting to be sent").arg(n);
+    // Kept in memory only: lost if this program ends before the disk has room.
+    if (!unstored_.isEmpty())
+        text += QStringLiteral(" (%1 kept in memory only: %2)")
+                    .arg(unstored_.size() == n ? QStringLiteral("all") : QString::number(unstored_.size()),
+                         error_.isEmpty() ? QStringLiteral("the outbox file could not be written") : error_);
     return last ? text + QStringLiteral(": ") + last->lastReason : text;
 }
 

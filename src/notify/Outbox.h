@@ -3,7 +3,10 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
+#include <QSet>
 #include <QString>
+
+class QSqlQuery;
 
 namespace zelvane {
 
@@ -16,8 +19,9 @@ struct OutboxEntry {
     // pushes become one.
     enum class Topic { Results, Seats, LoginWarning, SiteNotice, PagesNotice };
     // How it leaves: the user's mail server, the product site's mail
-    // endpoint (GET) or relay (form POST), a push address.
-    enum class Form { Smtp, SiteGet, SitePost, Push };
+    // endpoint (GET) or relay (form POST), a push address, a note on the
+    // desktop (an older copy reads it as a kind it does not know, and keeps it).
+    enum class Form { Smtp, SiteGet, SitePost, Push, Desktop };
 
     // A sender trying the entry holds it until its deadline, so no other
     // program (a restarted tray program, the next check) sends it meanwhile.
@@ -33,7 +37,8 @@ struct OutboxEntry {
     Form form = Form::Smtp;
     // Smtp: subject, html, plain, messageId, date; SiteGet: address;
     // SitePost: address, form; Push: title, text, priority, tags, and the
-    // lines of the text with what each is about (pushLinesJson).
+    // lines of the text with what each is about (pushLinesJson); Desktop:
+    // summary, body, showResults.
     QJsonObject payload;
     QDateTime created;
     int tries = 0;
@@ -75,10 +80,33 @@ public:
     // Keeps the entry (its id set), replacing what it makes obsolete. A
     // seat push takes in the lines of one that waits and no sender holds.
     OutboxEntry add(OutboxEntry entry, const QDateTime& now);
+    // Keeps every alert of a session, and `told` (what the user will have
+    // been told, announced.json's text), in one transaction: all of them are
+    // on disk or none. What the file cannot take (a full disk) is kept in
+    // memory, tried and sent from there, and written when it can be.
+    QList<OutboxEntry> keep(QList<OutboxEntry> entries, const QByteArray& told, const QDateTime& now);
+    // The memory of what was told that keep() wrote and nobody has yet
+    // confirmed written to its own file; empty when none waits.
+    QByteArray toldWaiting() const;
+    // It is in its own file now.
+    void toldWritten();
+    // Writes what only memory holds; true when nothing is left there.
+    bool writeUnstored();
+    // The last keep() found the disk full and wrote into the room kept for it.
+    bool spentReserve() const { return spentReserve_; }
+    // Alerts the file does not hold (a full disk); they are sent from memory.
+    int unstoredCount() const { return int(unstored_.size()); }
+    bool isStored(qint64 id) const { return !unstored_.contains(id); }
+
+    enum class Take {
+        Taken,         // this process holds it until its deadline
+        Gone,          // another sender delivered it
+        HeldElsewhere, // a live sender elsewhere holds it
+    };
     // Takes the entry for this process until `until`, as the file has it
-    // now. False when it is gone (another sender delivered it) or a live
-    // sender elsewhere holds it.
-    bool lease(qint64 id, const QDateTime& until, const QDateTime& now);
+    // now. An entry only memory holds is taken here: no other program can
+    // know it.
+    Take lease(qint64 id, const QDateTime& until, const QDateTime& now);
     void delivered(qint64 id);
     void failed(qint64 id, const QString& reason, const QDateTime& now);
     void drop(OutboxEntry::Topic topic);
@@ -109,7 +137,17 @@ public:
 
 private:
     void remove(qint64 id);
-    void store(const OutboxEntry& entry);
+    // True when the file holds it now; otherwise memory alone does.
+    bool store(const OutboxEntry& entry);
+    bool exec(QSqlQuery& q);
+    bool ensureFile();
+    // One transaction: what store() and remove() do between them is on
+    // disk together, or memory keeps it.
+    void begin();
+    bool commit();
+    bool storeTold(const QByteArray& told);
+    QString reservePath() const;
+    void makeReserve();
     void load();
     bool openFile();
     // Waiting seat pushes become the newest one.
@@ -117,6 +155,13 @@ private:
 
     QString path_, connection_, error_;
     QList<OutboxEntry> entries_; // what the file holds, oldest first
+    QSet<qint64> unstored_;      // entries memory alone holds (the file could not take them)
+    QSet<qint64> unremoved_;     // ids gone here that the file could not drop yet
+    QByteArray toldUnstored_;    // a memory of what was told the file could not take
+    QList<qint64> stored_, removed_; // in the transaction under way
+    bool inTransaction_ = false;
+    bool spentReserve_ = false;
+    bool transactionFailed_ = false;
     qint64 nextId_ = 1;          // ids for a run without a file
     double pauseScale_ = 1.0;
 };

@@ -146,50 +146,67 @@ QList<MailRow> htmlEscaped(QList<MailRow> rows)
 
 } // namespace
 
-QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, MailPolicy policy,
-                                              StatusLine& status, AlertSender& post, bool changed, QString trouble)
+ResultsMailPlan planResultsMail(const QList<MailRow>& rows, MailPolicy policy, StatusLine& status,
+                                const MailTarget& target, bool changed, const QString& trouble)
 {
-    const ResultsMail mail = buildResultsMail(rows, trouble);
-    const bool wanted = policy == MailPolicy::Always || (policy == MailPolicy::IfAvailable && mail.available > 0)
-                        || (policy == MailPolicy::OnChange && changed);
-    if (!wanted) {
+    ResultsMailPlan plan;
+    plan.mail = buildResultsMail(rows, trouble);
+    plan.wanted = policy == MailPolicy::Always || (policy == MailPolicy::IfAvailable && plan.mail.available > 0)
+                  || (policy == MailPolicy::OnChange && changed);
+    if (!plan.wanted) {
         // Mail only on a change: the user hears why none came.
         if (policy == MailPolicy::OnChange)
             status.setStatus(kNoChangeNoMail);
-        co_return std::nullopt;
+        return plan;
     }
-
-    const MailTarget target = post.mailTarget();
-    Delivery delivery;
     switch (mailWay(target.channels)) {
     case MailWay::NotSetUp:
         status.setStatus(kMailNotSetUp);
-        co_return Delivery::failed(kMailNotSetUpReason);
-    case MailWay::Smtp:
-    {
+        break;
+    case MailWay::Smtp: {
         const QString html = mailHtml(buildResultsMail(htmlEscaped(rows), trouble.toHtmlEscaped()).body);
-        const QString plain = mailPlain(mail.body);
-        const OutboxEntry entry = mailEntry(OutboxEntry::Topic::Results, target, kMailSubjectText, html, plain);
-        delivery = co_await post.send(entry);
-        if (delivery.delivered)
-            delivery.reply = QStringLiteral("Mail Sent");
+        const QString plain = mailPlain(plan.mail.body);
+        plan.entry = mailEntry(OutboxEntry::Topic::Results, target, kMailSubjectText, html, plain);
         break;
     }
     case MailWay::Site: {
         const QString address = resultsMailAddress(mailSiteBase(target.channels).value_or(QString()),
-                                                   target.memberEmail, encodeMailText(mail.body));
-        const OutboxEntry entry = siteGetEntry(OutboxEntry::Topic::Results, address);
-        delivery = co_await post.send(entry);
+                                                   target.memberEmail, encodeMailText(plan.mail.body));
+        plan.entry = siteGetEntry(OutboxEntry::Topic::Results, address);
         break;
     }
     }
+    return plan;
+}
+
+void tellMailOutcome(StatusLine& status, MailPolicy policy, const ResultsMail& mail, Delivery delivery,
+                     OutboxEntry::Form form)
+{
+    if (delivery.delivered && form == OutboxEntry::Form::Smtp)
+        delivery.reply = QStringLiteral("Mail Sent");
     if (!delivery.delivered)
         status.setStatus(mailNotSentStatus(policy, mail, delivery.failure));
     else if (policy == MailPolicy::IfAvailable)
         status.setStatus(availableResultsStatus(mail.available, delivery.reply));
     else
         status.setStatus(mailSentStatus(mail));
-    co_return delivery;
+}
+
+QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, MailPolicy policy,
+                                              StatusLine& status, AlertSender& post, bool changed, QString trouble)
+{
+    const ResultsMailPlan plan = planResultsMail(rows, policy, status, post.mailTarget(), changed, trouble);
+    if (!plan.wanted)
+        co_return std::nullopt;
+    if (!plan.entry)
+        co_return Delivery::failed(kMailNotSetUpReason);
+    const OutboxEntry entry = *plan.entry;
+    const Delivery delivery = co_await post.send(entry);
+    tellMailOutcome(status, policy, plan.mail, delivery, entry.form);
+    Delivery told = delivery;
+    if (told.delivered && entry.form == OutboxEntry::Form::Smtp)
+        told.reply = QStringLiteral("Mail Sent");
+    co_return told;
 }
 
 } // namespace zelvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notify/MailRoute.h"
+#include "notify/Outbox.h"
 #include "results/Outcome.h"
 
 #include <QCoroTask>
@@ -68,6 +69,20 @@ QString mailNotSentStatus(MailPolicy policy, const ResultsMail& mail, const QStr
 // changed. Nothing when no mail was wanted otherwise.
 // `status` and `post` must outlive the call (they belong to the process and
 // the main window).
+// The results mail a session wants, made ready for the outbox before
+// anything is sent. Not wanted: the status says why when the policy is mail
+// only on a change. Wanted without a way to mail: no entry.
+struct ResultsMailPlan {
+    bool wanted = false;
+    ResultsMail mail;
+    std::optional<OutboxEntry> entry;
+};
+ResultsMailPlan planResultsMail(const QList<MailRow>& rows, MailPolicy policy, StatusLine& status,
+                                const MailTarget& target, bool changed = true, const QString& trouble = {});
+// The status line after a try of the planned mail: "Mail Sent", or what failed.
+void tellMailOutcome(StatusLine& status, MailPolicy policy, const ResultsMail& mail, Delivery delivery,
+                     OutboxEntry::Form form);
+
 QCoro::Task<std::optional<Delivery>> sendmail(QList<MailRow> rows, MailPolicy policy,
                                               StatusLine& status, AlertSender& post, bool changed = true,
                                               QString trouble = {});

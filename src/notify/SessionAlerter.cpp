@@ -11,6 +11,9 @@
 #include "notify/SiteTroubleMail.h"
 #include "results/SeatTexts.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace zelvane {
@@ -78,6 +81,13 @@ SessionAlerter::SessionAlerter(const WatchList& list, const CheckResults& result
     : list_(list), results_(results), announced_(announced), mailPolicy_(mailPolicy), told_(told), status_(status),
       post_(post), clock_(clock)
 {
+    // Notes wait in the outbox with the rest and are shown from there.
+    post_.setDesktop(&desktop_);
+}
+
+SessionAlerter::~SessionAlerter()
+{
+    post_.setDesktop(nullptr);
 }
 
 bool SessionAlerter::resultsMailDue()
@@ -148,7 +158,6 @@ void SessionAlerter::rememberTold(bool seatsCarried)
             continue;
         announced_.remember(c.key, now);
     }
-    announced_.save(clock_.now().date());
 }
 
 QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
@@ -170,6 +179,157 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
     return flights;
 }
 
+void SessionAlerter::plan(OutboxEntry entry, const QString& channel, bool counts, bool resultsMail)
+{
+    plan_.append({std::move(entry), channel, counts, resultsMail});
+}
+
+bool SessionAlerter::planNoteAndPush(const Alert& alert)
+{
+    bool planned = false;
+    // A note where a desktop can show one; it waits for its desktop otherwise.
+    if (post_.channels().notifyDesktop && (desktopAvailable ? desktopAvailable() : DesktopNotifier::available())) {
+        for (const QString& body : alert.notes)
+            plan(desktopEntry(alert.topic, alert.title, body, alert.showResults), QStringLiteral("Desktop"), false);
+        planned = !alert.notes.isEmpty();
+    }
+    if (!post_.channels().pushUrl.trimmed().isEmpty()) {
+        const PushMessage push{alert.title, alert.notes.join(QLatin1Char('\n')), alert.priority, alert.tags};
+        plan(pushEntry(alert.topic, push, alert.pushLines), QStringLiteral("Push"));
+        planned = true;
+    }
+    return planned;
+}
+
+bool SessionAlerter::planFlights(const QList<Flight>& flights, const QString& trouble)
+{
+    if (flights.isEmpty())
+        return false;
+    QStringList lines;
+    for (const Flight& f : flights)
+        lines << f.line;
+    Alert alert{kSeatsFound, lines, true, QStringLiteral("high"), QStringLiteral("airplane")};
+    for (const Flight& f : flights)
+        alert.pushLines.append({f.key, f.line, clock_.now()});
+    // More than a few become one note that lists them all.
+    if (lines.size() > kNotesBeforeGrouping)
+        alert.notes = QStringList{lines.join(QLatin1Char('\n'))};
+    // A check cut short says so beside what it found; a newer check's word replaces it.
+    if (!trouble.isEmpty()) {
+        alert.notes.last() += QLatin1Char('\n') + trouble;
+        alert.pushLines.append({QStringLiteral("stopped"), trouble, clock_.now()});
+    }
+    return planNoteAndPush(alert);
+}
+
+void SessionAlerter::planNotice(const QString& title, const QString& text, OutboxEntry::Topic topic)
+{
+    const QString body = topic == OutboxEntry::Topic::SiteNotice ? siteTroubleBody(text)
+                                                                 : noticeBody(text, kAfterPagesWereRead);
+    if (const std::optional<OutboxEntry> mail = noticeMailEntry(title, body, topic, post_.mailTarget()))
+        plan(*mail, QStringLiteral("E-mail"));
+    else if (mailWay(post_.channels()) != MailWay::NotSetUp)
+        note({QStringLiteral("E-mail"), Delivery::failed(kMailNotSetUpReason)});
+    const Alert alert{title, {text}, false, QStringLiteral("high"), QStringLiteral("warning"), topic};
+    planNoteAndPush(alert);
+}
+
+void SessionAlerter::keepAlerts(const SessionReport& report)
+{
+    undelivered.clear();
+    plan_.clear();
+    mailPlan_ = {};
+    report_ = report;
+    checks_ = report_.checks;
+    bool loginTold = false, siteTold = false, pagesTold = false;
+    const SessionOutcome outcome = report_.outcome;
+    // Told once per failing streak; a good login clears the mark.
+    if ((outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp) && !told_->loginFailure) {
+        if (const std::optional<OutboxEntry> mail = loginFailEntry(post_.mailTarget(), outcome))
+            plan(*mail, QStringLiteral("E-mail"));
+        const Alert alert{kLoginTroubleText,
+                          {QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
+                                          "Check the member details.")},
+                          false, QStringLiteral("high"), QStringLiteral("warning"),
+                          OutboxEntry::Topic::LoginWarning};
+        planNoteAndPush(alert);
+        loginTold = true;
+    }
+    if (outcome == SessionOutcome::SiteTrouble || outcome == SessionOutcome::Unreachable) {
+        // Whether it is due is the streak's to say; told once until a check works.
+        if (const std::optional<QString> notice = siteTroubleNotice(told_->siteTrouble)) {
+            planNotice(kSiteTroubleTitle, *notice, OutboxEntry::Topic::SiteNotice);
+            siteTold = true;
+        }
+    }
+    if (outcome == SessionOutcome::Completed) {
+        // The login got through: a warning still waiting would be false now.
+        post_.drop(OutboxEntry::Topic::LoginWarning);
+        post_.drop(OutboxEntry::Topic::SiteNotice);
+    }
+    const bool checked = outcome == SessionOutcome::Completed || !checks_.isEmpty();
+    if (checked) {
+        // Whatever happened after them, the seats a session found are told.
+        const QList<Flight> flights = flightsToAnnounce();
+        const QString trouble = troubleLine(int(flights.size()));
+        bool carried = false;
+        if (resultsMailDue()) {
+            const QList<MailRow> rows = mailRows(list_, results_);
+            mailPlan_ = planResultsMail(rows, *mailPolicy_, status_, post_.mailTarget(), availabilityChanged(), trouble);
+            if (mailPlan_.wanted && mailPlan_.entry) {
+                plan(*mailPlan_.entry, QStringLiteral("E-mail"), true, true);
+                carried = true;
+            } else if (mailPlan_.wanted) {
+                note({QStringLiteral("E-mail"), Delivery::failed(kMailNotSetUpReason)});
+            }
+        }
+        // In the outbox, an alert is told: it goes out now or with a later try.
+        carried = planFlights(flights, trouble) || carried;
+        rememberTold(carried);
+        // Pages read again: a notice still waiting would be false now.
+        if (report_.unreadablePages == 0 && !checks_.isEmpty())
+            post_.drop(OutboxEntry::Topic::PagesNotice);
+        if (const std::optional<QString> notice = unreadablePagesNotice(told_->unreadablePages)) {
+            planNotice(kUnreadablePagesTitle, *notice, OutboxEntry::Topic::PagesNotice);
+            pagesTold = true;
+        }
+    }
+    // One transaction: every alert and what they tell, before any is tried.
+    const QByteArray told = checked ? announced_.toJson(clock_.now().date()) : QByteArray();
+    QList<OutboxEntry> entries;
+    for (const Planned& p : std::as_const(plan_))
+        entries << p.entry;
+    if (!entries.isEmpty() || !told.isEmpty()) {
+        post_.desktopDeadline = desktopDeadline;
+        const QList<OutboxEntry> kept = post_.keep(entries, told);
+        for (qsizetype i = 0; i < plan_.size() && i < kept.size(); ++i)
+            plan_[i].entry = kept[i];
+    }
+    if (!told.isEmpty()) {
+        // The memory's own file, replaced only by a complete copy; the
+        // outbox holds the same until it is.
+        const QString why = announced_.saveText(told);
+        if (why.isEmpty())
+            post_.outboxToWrite().toldWritten();
+    }
+    if (post_.outbox().unstoredCount() > 0)
+        status_.setStatus(QStringLiteral("Alerts Not Saved: %1; they are sent from memory and written when "
+                                         "there is room").arg(post_.outbox().error()));
+    else if (post_.outbox().spentReserve())
+        status_.setStatus(QStringLiteral("Alerts Saved: the data folder is full (%1); this check's alerts went "
+                                         "into the room kept for them. Free some space there.")
+                              .arg(QDir::toNativeSeparators(QFileInfo(post_.outbox().filePath()).absolutePath())));
+    // Handed to every channel: what one could not take waits in the outbox,
+    // so the rest of the streak sends nothing again.
+    if (loginTold)
+        told_.change([](Told& t) { t.loginFailure = true; });
+    if (siteTold)
+        told_.change([](Told& t) { t.siteTrouble.told = true; });
+    if (pagesTold)
+        told_.change([](Told& t) { t.unreadablePages.told = true; });
+    kept_ = true;
+}
+
 QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
 {
     // What waited from before and this session did not try goes after its
@@ -177,43 +337,21 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
     // news after a check, not at the next hour's retry.
     WaitingRound rest;
     rest.untriedSince = clock_.now();
-    undelivered.clear();
-    report_ = std::move(report);
-    checks_ = report_.checks;
-    const SessionOutcome outcome = report_.outcome;
-    if (outcome == SessionOutcome::LoginFailed || outcome == SessionOutcome::GaveUp)
-        co_await announceLoginFailure(outcome);
-    if (outcome == SessionOutcome::SiteTrouble || outcome == SessionOutcome::Unreachable)
-        co_await announceSiteTrouble();
-    if (outcome == SessionOutcome::Completed) {
-        // The login got through: a warning still waiting would be false now.
-        post_.drop(OutboxEntry::Topic::LoginWarning);
-        post_.drop(OutboxEntry::Topic::SiteNotice);
+    // Kept by the engine before its history write; a caller that only ends
+    // the session has it kept here.
+    if (!kept_)
+        keepAlerts(report);
+    kept_ = false;
+    const QList<Planned> planned = plan_;
+    const MailPolicy policy = *mailPolicy_;
+    const ResultsMail mail = mailPlan_.mail;
+    for (const Planned& p : planned) {
+        const OutboxEntry entry = p.entry;
+        const Delivery d = co_await post_.sendKept(entry);
+        if (p.resultsMail)
+            tellMailOutcome(status_, policy, mail, d, entry.form);
+        note({p.channel, d, p.counts});
     }
-    if (outcome != SessionOutcome::Completed && checks_.isEmpty()) {
-        co_await post_.sendWaiting(rest);
-        showWaiting();
-        co_return;
-    }
-    // Whatever happened after them, the seats a session found are told.
-    bool carried = false;
-    const QList<Flight> flights = flightsToAnnounce();
-    if (resultsMailDue()) {
-        const QList<MailRow> rows = mailRows(list_, results_);
-        const std::optional<Delivery> mail =
-            co_await sendmail(rows, *mailPolicy_, status_, post_, availabilityChanged(), troubleLine(int(flights.size())));
-        if (mail) {
-            note({QStringLiteral("E-mail"), *mail});
-            carried = carried || mail->delivered || mailWay(post_.channels()) != MailWay::NotSetUp;
-        }
-    }
-    const QList<ChannelOutcome> others = co_await announceFlights(flights, troubleLine(int(flights.size())));
-    for (const ChannelOutcome& o : others) {
-        note(o);
-        carried = carried || o.delivery.delivered || o.channel == QLatin1String("Push");
-    }
-    rememberTold(carried);
-    co_await announceUnreadablePages();
     co_await post_.sendWaiting(rest);
     showWaiting();
 }
@@ -223,6 +361,7 @@ QCoro::Task<> SessionAlerter::sessionEnded(SessionReport report)
 // corrupted).
 
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
+
 {
     QList<ChannelOutcome> outcomes;
     if (post_.channels().notifyDesktop) {
@@ -244,89 +383,6 @@ QCoro::Task<QList<ChannelOutcome>> SessionAlerter::noteAndPush(Alert alert)
         outcomes << ChannelOutcome{QStringLiteral("Push"), pushed};
     }
     co_return outcomes;
-}
-
-QCoro::Task<QList<ChannelOutcome>> SessionAlerter::announceFlights(QList<Flight> flights, QString trouble)
-{
-    if (flights.isEmpty())
-        co_return QList<ChannelOutcome>();
-    QStringList lines;
-    for (const Flight& f : flights)
-        lines << f.line;
-    Alert alert{kSeatsFound, lines, true, QStringLiteral("high"), QStringLiteral("airplane")};
-    for (const Flight& f : flights)
-        alert.pushLines.append({f.key, f.line, clock_.now()});
-    // More than a few become one note that lists them all.
-    if (lines.size() > kNotesBeforeGrouping)
-        alert.notes = QStringList{lines.join(QLatin1Char('\n'))};
-    // A check cut short says so beside what it found; a newer check's word replaces it.
-    if (!trouble.isEmpty()) {
-        alert.notes.last() += QLatin1Char('\n') + trouble;
-        alert.pushLines.append({QStringLiteral("stopped"), trouble, clock_.now()});
-    }
-    const QList<ChannelOutcome> outcomes = co_await noteAndPush(alert);
-    co_return outcomes;
-}
-
-QCoro::Task<> SessionAlerter::announceLoginFailure(SessionOutcome outcome)
-{
-    // Told once per failing streak; a good login clears the mark.
-    if (told_->loginFailure)
-        co_return;
-    QList<ChannelOutcome> outcomes;
-    const Delivery mailed = co_await sendLoginFailMail(post_, outcome);
-    // Without any way to mail, the other channels tell; that is the user's choice.
-    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed,
-                               mailWay(post_.channels()) != MailWay::NotSetUp};
-    const Alert alert{kLoginTroubleText,
-                      {QStringLiteral("Zelvane could not log in to the frequent-flyer site. "
-                                      "Check the member details.")},
-                      false, QStringLiteral("high"), QStringLiteral("warning"),
-                      OutboxEntry::Topic::LoginWarning};
-    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
-    outcomes << noted;
-    for (const ChannelOutcome& o : outcomes)
-        note(o);
-    // Handed to every channel: what one could not take waits in the outbox,
-    // so the rest of the streak sends nothing again.
-    told_.change([](Told& told) { told.loginFailure = true; });
-}
-
-QCoro::Task<> SessionAlerter::announceNotice(QString title, QString text, OutboxEntry::Topic topic)
-{
-    QList<ChannelOutcome> outcomes;
-    const QString body = topic == OutboxEntry::Topic::SiteNotice ? siteTroubleBody(text)
-                                                                 : noticeBody(text, kAfterPagesWereRead);
-    const Delivery mailed = co_await sendNoticeMail(title, body, topic, post_);
-    outcomes << ChannelOutcome{QStringLiteral("E-mail"), mailed, mailWay(post_.channels()) != MailWay::NotSetUp};
-    const Alert alert{title, {text}, false, QStringLiteral("high"), QStringLiteral("warning"), topic};
-    const QList<ChannelOutcome> noted = co_await noteAndPush(alert);
-    outcomes << noted;
-    for (const ChannelOutcome& o : outcomes)
-        note(o);
-}
-
-QCoro::Task<> SessionAlerter::announceSiteTrouble()
-{
-    // Whether it is due is the streak's to say; told once until a check works.
-    const std::optional<QString> notice = siteTroubleNotice(told_->siteTrouble);
-    if (!notice)
-        co_return;
-    co_await announceNotice(kSiteTroubleTitle, *notice, OutboxEntry::Topic::SiteNotice);
-    // Handed to every channel: what one could not take waits in the outbox.
-    told_.change([](Told& told) { told.siteTrouble.told = true; });
-}
-
-QCoro::Task<> SessionAlerter::announceUnreadablePages()
-{
-    // Pages read again: a notice still waiting would be false now.
-    if (report_.unreadablePages == 0 && !checks_.isEmpty())
-        post_.drop(OutboxEntry::Topic::PagesNotice);
-    const std::optional<QString> notice = unreadablePagesNotice(told_->unreadablePages);
-    if (!notice)
-        co_return;
-    co_await announceNotice(kUnreadablePagesTitle, *notice, OutboxEntry::Topic::PagesNotice);
-    told_.change([](Told& told) { told.unreadablePages.told = true; });
 }
 
 QCoro::Task<QList<ChannelOutcome>> SessionAlerter::sendTestAlert()

@@ -9,6 +9,7 @@
 #include <QCoroTask>
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 namespace zelvane {
 
@@ -48,6 +49,12 @@ public:
                    const SettingsGroup<MailPolicy>& mailPolicy, SettingsGroup<Told>& told, StatusLine& status,
                    AlertSender& post, const Clock& clock);
 
+    ~SessionAlerter() override;
+
+    // Every alert of the session and what they tell go into the outbox in
+    // one transaction (and announced.json after it), before any is tried.
+    void keepAlerts(const SessionReport& report) override;
+    // Then each is tried, then what waited from before.
     QCoro::Task<> sessionEnded(SessionReport report) override;
     // A test through every channel that is set up.
     QCoro::Task<QList<ChannelOutcome>> sendTestAlert();
@@ -58,6 +65,8 @@ public:
     DesktopNotifier& desktop() { return desktop_; }
     AlertSender& post() { return post_; }
     std::chrono::milliseconds desktopDeadline{5000};
+    // Whether a desktop can show notes; unset: a notification service on the session bus.
+    std::function<bool()> desktopAvailable;
 
 private:
     struct Flight {
@@ -76,11 +85,11 @@ private:
     // itineraries; the check stopped at #5: HTTP 503 Service Unavailable".
     QString troubleLine(int flightsFound) const;
     // What this session told is remembered: seats once a channel carried
-    // them (a pop-up, a note, a push or a mail handed on), their absence at once.
+    // them (a pop-up, or a note, a push or a mail in the outbox, delivered
+    // or not), their absence at once. In memory: keepAlerts() writes it.
     void rememberTold(bool seatsCarried);
     // The member's choice allows a results e-mail, and none was made moments ago.
     bool resultsMailDue();
-    QCoro::Task<QList<ChannelOutcome>> announceFlights(QList<Flight> flights, QString trouble);
     // One alert on the desktop (a note per entry of `notes`, when wanted)
     // and to the phone (all of them in one push, when set up).
     struct Alert {
@@ -93,13 +102,19 @@ private:
         QList<PushLine> pushLines{}; // the push's lines by itinerary; none: the notes
     };
     QCoro::Task<QList<ChannelOutcome>> noteAndPush(Alert alert);
-    QCoro::Task<> announceLoginFailure(SessionOutcome outcome);
-    // The checks have not worked for a while: told once, as the login warning is.
-    QCoro::Task<> announceSiteTrouble();
-    // The result pages have not been read for a while: told once, the same way.
-    QCoro::Task<> announceUnreadablePages();
+    // One planned alert: kept with the rest of the session's, then tried.
+    struct Planned {
+        OutboxEntry entry;
+        QString channel; // "E-mail", "Push", "Desktop"
+        bool counts = true;
+        bool resultsMail = false;
+    };
+    void plan(OutboxEntry entry, const QString& channel, bool counts = true, bool resultsMail = false);
+    // The notes and the push of an alert; true when any channel takes it.
+    bool planNoteAndPush(const Alert& alert);
+    bool planFlights(const QList<Flight>& flights, const QString& trouble);
     // A notice on every channel: the e-mail, the notes, the push.
-    QCoro::Task<> announceNotice(QString title, QString text, OutboxEntry::Topic topic);
+    void planNotice(const QString& title, const QString& text, OutboxEntry::Topic topic);
     void note(const ChannelOutcome& outcome);
     // What waits in the outbox, on the status line where the user looks.
     void showWaiting();
@@ -114,6 +129,9 @@ private:
     const Clock& clock_;
     DesktopNotifier desktop_;
     QList<CheckRecord> checks_; // of the session that ended last
+    QList<Planned> plan_;       // its alerts, kept before any is tried
+    ResultsMailPlan mailPlan_;
+    bool kept_ = false;         // keepAlerts() ran for the session that ends
     SessionReport report_;
     // When a session last asked for a results e-mail: a second session
     // ending moments later sends none.

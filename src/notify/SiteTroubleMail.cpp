@@ -17,6 +17,20 @@ QString siteTroubleBody(const QString& notice)
     return noticeBody(notice + QLatin1Char('.'), kAfterACheckWorked);
 }
 
+std::optional<OutboxEntry> noticeMailEntry(const QString& title, const QString& body, OutboxEntry::Topic topic,
+                                           const MailTarget& target)
+{
+    switch (mailWay(target.channels)) {
+    case MailWay::NotSetUp:
+        return std::nullopt;
+    case MailWay::Smtp:
+        return mailEntry(topic, target, title, mailHtml(body.toHtmlEscaped()), mailPlain(body));
+    case MailWay::Site: break;
+    }
+    return siteGetEntry(topic, resultsMailAddress(mailSiteBase(target.channels).value_or(QString()),
+                                                  target.memberEmail, encodeMailText(body)));
+}
+
 // Every co_await takes named values: g++ 12 frees temporaries beside one twice.
 QCoro::Task<Delivery> sendNoticeMail(QString title, QString body, OutboxEntry::Topic topic, AlertSender& post)
 {

@@ -5,6 +5,7 @@
 
 #include <QCoroTask>
 #include <QString>
+#include <optional>
 
 namespace zelvane {
 
@@ -24,6 +25,9 @@ QString siteTroubleBody(const QString& notice);
 // outbox. `post` must outlive the call.
 QCoro::Task<Delivery> sendNoticeMail(QString title, QString body, OutboxEntry::Topic topic, AlertSender& post);
 QCoro::Task<Delivery> sendSiteTroubleMail(QString notice, AlertSender& post);
+// A notice's mail made ready for the outbox; nothing when no way to mail is set up.
+std::optional<OutboxEntry> noticeMailEntry(const QString& title, const QString& body, OutboxEntry::Topic topic,
+                                           const MailTarget& target);
 
 inline const QString kAfterACheckWorked =
     QStringLiteral("Zelvane keeps checking on its schedule and tells you again only after a check has worked.");

@@ -83,8 +83,14 @@ const char* const kHelp =
     "                and flights (the flight table's rows); the status lines\n"
     "                go to standard error\n"
     "\n"
-    "An alert for a server (an e-mail, a push) is kept in the outbox\n"
-    "(outbox.sqlite in the data folder) until the server takes it. Each run first\n"
+    "Every alert of a session (the e-mail, the push, the desktop notes where a\n"
+    "desktop is there) is kept in the outbox (outbox.sqlite in the data folder),\n"
+    "together with what it tells (announced.json), before the first is sent, and\n"
+    "stays there until its server or the desktop took it: a run stopped at any\n"
+    "moment loses none, and the next run or the tray program sends what is left.\n"
+    "A data folder that is full is said so; the alerts are then sent from memory\n"
+    "(a little room kept beside the outbox takes a session's alerts first), and\n"
+    "no file there is replaced but by a complete copy. Each run first\n"
     "sends what waits there, then checks, then tries what still waits; the tray\n"
     "program tries again on its own, after 1, 2, 4 ... minutes, at most an hour\n"
     "apart. A newer results e-mail replaces one still waiting; a login that gets\n"
@@ -279,7 +285,20 @@ int exitFor(SessionOutcome outcome)
 bool reportUndelivered(const Outbox& outbox, const QStringList& undelivered = {})
 {
     QStringList waitingReasons;
+    int waiting = 0;
     for (const OutboxEntry& e : outbox.waiting()) {
+        // A desktop without a notification service is no failure of the
+        // alert: its note waits for a desktop, as the tray program shows it.
+        if (e.form == OutboxEntry::Form::Desktop)
+            continue;
+        ++waiting;
+        if (!outbox.isStored(e.id)) {
+            fail(QStringLiteral("an alert could not be delivered, nor written to the outbox (%1): ")
+                     .arg(outbox.error())
+                 + e.describe() + QStringLiteral(": ") + e.lastReason);
+            waitingReasons << e.lastReason;
+            continue;
+        }
         fail(QStringLiteral("an alert could not be delivered and waits in the outbox: ") + e.describe()
              + QStringLiteral(": ") + e.lastReason);
         waitingReasons << e.lastReason;
@@ -291,7 +310,7 @@ bool reportUndelivered(const Outbox& outbox, const QStringList& undelivered = {}
         fail(QStringLiteral("an alert could not be sent: ") + channelFailure);
         lost = true;
     }
-    return outbox.count() == 0 && !lost;
+    return waiting == 0 && !lost;
 }
 
 // A plain function, not a capturing lambda: the coroutine outlives the call
@@ -517,6 +536,7 @@ int runCheck(int argc, char* argv[])
     program.cities.load();
     program.history.open(parts.dataFolder, clock.now());
     program.announced.load();
+    settleTold(program.outbox, program.announced);
     // Said here, once, before the check: the session takes none later.
     if (const QString notice = program.history.takeNotice(); !notice.isEmpty())
         rig.status().setStatus(notice);

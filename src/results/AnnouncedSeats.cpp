@@ -1,11 +1,12 @@
 #include "results/AnnouncedSeats.h"
 
+#include "app/WholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace zelvane {
 
@@ -27,7 +28,12 @@ void AnnouncedSeats::load()
     QFile file(filePath());
     if (folder_.isEmpty() || !file.open(QIODevice::ReadOnly))
         return;
-    const QJsonArray entries = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("told")).toArray();
+    readJson(file.readAll());
+}
+
+void AnnouncedSeats::readJson(const QByteArray& json)
+{
+    const QJsonArray entries = QJsonDocument::fromJson(json).object().value(QStringLiteral("told")).toArray();
     for (const QJsonValue& v : entries) {
         const QJsonObject o = v.toObject();
         const ItineraryKey key{o.value(QStringLiteral("origin")).toString(), o.value(QStringLiteral("destination")).toString(),
@@ -40,10 +46,8 @@ void AnnouncedSeats::load()
     }
 }
 
-bool AnnouncedSeats::save(const QDate& today)
+QByteArray AnnouncedSeats::toJson(const QDate& today) const
 {
-    if (folder_.isEmpty())
-        return false;
     QJsonArray entries;
     for (auto it = told_.cbegin(); it != told_.cend(); ++it) {
         const ItineraryKey& k = it.key();
@@ -62,15 +66,29 @@ bool AnnouncedSeats::save(const QDate& today)
             entry.insert(QStringLiteral("watch"), k.watch);
         entries.append(entry);
     }
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // The trips the user watches are theirs alone.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(QJsonDocument(QJsonObject{{QStringLiteral("told"), entries}}).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        return false;
-    return QFile::setPermissions(filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return QJsonDocument(QJsonObject{{QStringLiteral("told"), entries}}).toJson(QJsonDocument::Indented);
+}
+
+bool AnnouncedSeats::save(const QDate& today)
+{
+    return saveText(toJson(today)).isEmpty();
+}
+
+QString AnnouncedSeats::saveText(const QByteArray& json)
+{
+    if (folder_.isEmpty())
+        return QStringLiteral("no data folder");
+    // The trips the user watches are theirs alone; a full disk leaves what
+    // was remembered before whole.
+    const FileWrite written = writeWholeFile(filePath(), json, QStringLiteral("the data folder"));
+    lastProblem_ = written.reason;
+    return written.reason;
+}
+
+void AnnouncedSeats::loadJson(const QByteArray& json)
+{
+    told_.clear();
+    readJson(json);
 }
 
 std::optional<Availability> AnnouncedSeats::told(const ItineraryKey& key) const

@@ -25,6 +25,14 @@ public:
     void load();
     // Writes it whole, owner-only, dropping dates that have passed.
     bool save(const QDate& today);
+    // What save() writes: the memory as it is now, as JSON.
+    QByteArray toJson(const QDate& today) const;
+    // Writes `json` (of toJson) as the file; empty, or why it could not be
+    // written ("the data folder is full"), the file then left as it was.
+    QString saveText(const QByteArray& json);
+    // Takes the memory from `json` as load() would from the file.
+    void loadJson(const QByteArray& json);
+    QString lastProblem() const { return lastProblem_; }
 
     // Seats or none as last told of the watch's search; nothing when never
     // told. What was told before watches were told apart stands for every
@@ -44,7 +52,10 @@ public:
     void remember(const ItineraryKey& key, Availability told);
 
 private:
+    void readJson(const QByteArray& json);
+
     QString folder_;
+    QString lastProblem_;
     QHash<ItineraryKey, Availability> told_;
 };
 

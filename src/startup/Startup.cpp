@@ -77,10 +77,23 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     data.announced.load();
     // Alerts that no server took before the last run ended are tried again.
     parts.outbox.open(parts.dataFolder);
+    settleTold(parts.outbox, data.announced);
     if (parts.settings.member->missing())
         windows.showFirstRun();
     windows.loadTrayWindow();
     return StartResult::Running;
+}
+
+void settleTold(Outbox& outbox, AnnouncedSeats& announced)
+{
+    // A run ended between its alerts' transaction and announced.json: what
+    // they told is in the outbox, and goes to its own file now.
+    const QByteArray told = outbox.toldWaiting();
+    if (told.isEmpty())
+        return;
+    announced.loadJson(told);
+    if (announced.saveText(told).isEmpty())
+        outbox.toldWritten();
 }
 
 void endProcess(Settings& settings, HistoryStore& history, SingleInstance* instance)

@@ -22,6 +22,10 @@ class SettingsArea;
 // The long-lived parts of a running program. The entry points make them and
 // the window factory hands each window only the ones it uses; nothing else
 // sees them together.
+// What the last session told, when its run ended before announced.json took
+// it from the outbox, goes there now (and into `announced`).
+void settleTold(Outbox& outbox, AnnouncedSeats& announced);
+
 struct ProgramParts {
     SingleInstance& instance;
     Settings& settings; // the windows hand each panel its groups

@@ -315,6 +315,46 @@ private slots:
         QVERIFY(store.takeNotice().isEmpty());
     }
 
+    // A session the file could not take waits through every retry that
+    // fails as well, and goes in, in order, once the file can be written.
+    void aSessionNotWrittenWaitsThroughEveryFailedRetry()
+    {
+        const QString file = folder + "/" + kHistoryFile;
+        {
+            HistoryStore store;
+            QVERIFY(store.open(folder, kNow));
+            record(store, kNow, {check(1, kSydMel, CheckOutcome::NotAvailable, kFlights)});
+        }
+        const QDateTime first = kNow.addDays(1), second = first.addSecs(3600), third = second.addSecs(3600);
+        HistoryStore store;
+        store.setBusyWait(std::chrono::milliseconds(50));
+        QVERIFY(store.open(folder, first));
+        auto hold = std::make_unique<Hold>(file, false);
+        QVERIFY(hold->held());
+        record(store, first, {check(1, kSydMel, CheckOutcome::Available)});
+        QVERIFY(store.hasUnsaved());
+        // The retries fail too: the tray program's, then the next session's.
+        QVERIFY(!store.saveUnsaved(first.addSecs(60)));
+        QVERIFY(!store.saveUnsaved(first.addSecs(120)));
+        QVERIFY(store.hasUnsaved());
+        record(store, second, {check(1, kSydMel, CheckOutcome::NotAvailable)});
+        QVERIFY(store.hasUnsaved());
+        // Counted all the while.
+        QCOMPARE(store.summaries({kSydMel})[0].lastAvailable, first);
+        hold.reset();
+        QVERIFY(store.saveUnsaved(third));
+        QVERIFY(!store.hasUnsaved());
+        store.close();
+        HistoryStore again;
+        QVERIFY(again.open(folder, third));
+        const QList<HistoryCheck> all = again.checks();
+        QCOMPARE(all.size(), 3);
+        QCOMPARE(all[0].session, kNow);
+        QCOMPARE(all[1].session, first);
+        QCOMPARE(all[1].check.outcome, CheckOutcome::Available);
+        QCOMPARE(all[2].session, second);
+    }
+
     void aHistoryOfANewerProgramIsLeftAlone()
     {
         const QString file = folder + "/" + kHistoryFile;

@@ -14,6 +14,7 @@
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 #include "MailWire.h"
+#include "results/AnnouncedSeats.h"
 
 #include <QtTest>
 
@@ -226,6 +227,69 @@ private slots:
             pushes = pushed.size();
             QVERIFY2(rig.alerts.undelivered.isEmpty(), qPrintable(rig.alerts.undelivered.join("; ")));
         }
+    }
+
+    // The retry timer may fire a little before the pause ends: what falls
+    // due by then is due, not left for another hour's wait.
+    void aRetryTimerFiringALittleEarlyTriesWhatFallsDue()
+    {
+        LocalHttpServer server;
+        server.answer.status = 500;
+        QVERIFY(server.start());
+        Rig rig(server.base());
+        QCoro::waitFor(rig.alerts.sessionEnded({SessionOutcome::Completed}));
+        QCOMPARE(server.requests.size(), 1);
+        QCOMPARE(rig.state.outbox.count(), 1);
+        const QDateTime due = rig.state.outbox.waiting().first().nextTry;
+        QCOMPARE(due, rig.clock.now().addSecs(60));
+        server.answer.status = 200;
+        // Well before: nothing is tried.
+        rig.clock.set(due.addSecs(-30));
+        WaitingRound timer;
+        timer.dueOnly = true;
+        QCoro::waitFor(rig.post.sendWaiting(timer));
+        QCOMPARE(server.requests.size(), 1);
+        // The timer fired 400 ms early.
+        rig.clock.set(due.addMSecs(-400));
+        QCoro::waitFor(rig.post.sendWaiting(timer));
+        QCOMPARE(server.requests.size(), 2);
+        QCOMPARE(rig.state.outbox.count(), 0);
+    }
+
+    // Every channel fails at once (the mail server, the push server, the
+    // desktop): the seats are told all the same, as they wait in the
+    // outbox; the next check does not take them for news again.
+    void anOpeningInTheOutboxIsToldThoughEveryChannelFailed()
+    {
+        LocalHttpServer server;
+        server.answer.status = 503;
+        QVERIFY(server.start());
+        Rig rig(server.base());
+        rig.state.settings.member.change([](Member& m) { m.email = "member@example.com"; });
+        rig.state.settings.channels.change([](AlertChannels& c) {
+            c.smtpHost = "127.0.0.1";
+            c.smtpPort = LocalHttpServer::closedPort();
+            c.smtpSecurity = SmtpSecurity::None;
+            c.notifyDesktop = true;
+        });
+        rig.state.settings.mailPolicy.set(MailPolicy::Always);
+        rig.alerts.desktopAvailable = [] { return true; }; // a bus, but no note is shown
+        CheckRecord opened;
+        opened.position = 1;
+        opened.key = {"SYD", "LON", "25/12/2026", "Evening", "Any", 1, rig.state.watchList.at(1).identity()};
+        opened.outcome = CheckOutcome::Available;
+        opened.opening = opened.changed = true;
+        SessionReport report{SessionOutcome::Completed};
+        report.checks = {opened};
+        QCoro::waitFor(rig.alerts.sessionEnded(report));
+        QCOMPARE(rig.alerts.undelivered.size(), 2); // the mail and the push; the note does not count
+        QCOMPARE(rig.state.outbox.count(), 4);      // the mail, two notes, the push
+        QCOMPARE(rig.state.announced.told(opened.key), std::optional(Availability::Seats));
+        AnnouncedSeats onDisk;
+        onDisk.setFolder(rig.folder);
+        onDisk.load();
+        QCOMPARE(onDisk.told(opened.key), std::optional(Availability::Seats));
+        QVERIFY(rig.state.outbox.toldWaiting().isEmpty()); // announced.json took it
     }
 
     void failingPushServerIsReported_data()
