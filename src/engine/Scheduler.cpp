@@ -52,11 +52,16 @@ QCoro::Task<> Scheduler::onScheduleTick()
     const QDateTime now = clock_.now();
     // No interval chosen, or one of none: nothing is due, which the status says.
     if (const qint64 hours = schedule_->everyHours; hours > 0) {
+        // The missing interval the line spoke of is chosen now.
+        if (std::exchange(toldNoInterval_, false) && status_)
+            status_().setStatus(status::kWaitingNewSession);
         if (!lastCheckTime)
             lastCheckTime = addClockHours(now, -hours);
         nextCheckTime = addClockHours(*lastCheckTime, hours);
     } else {
-        if (status_)
+        // Only a list waiting to be checked makes the interval matter; a
+        // first run's line says what to do first.
+        if (status_ && itineraries_.count() > 0 && !std::exchange(toldNoInterval_, true))
             status_().setStatus(kInvalidInterval);
         co_return;
     }

@@ -48,6 +48,7 @@ private:
     const WatchList& itineraries_;
     const Clock& clock_;
     EngineSource engine_;
+    bool toldNoInterval_ = false; // said once, not over whatever the line says since
     std::function<StatusLine&()> status_;
 };
 
