@@ -83,6 +83,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductTitle);
     QApplication::setWindowIcon(applicationIcon());
+    useClearCheckBoxes();
     // The tray window is hidden; closing a shown window must not end the run.
     QApplication::setQuitOnLastWindowClosed(false);
 
