@@ -458,7 +458,7 @@ void MainWindow::showPanel(Panel* panel)
     // The focus ring left on a tab moves to the tab of the panel shown (the
     // tray's "Show Results" chooses a panel without a key or a click).
     QWidget* focused = focusWidget();
-    if (ImageButton* tab = tabs_.value(int(panels_.indexOf(panel))); tab && (!focused || tabs_.contains(qobject_cast<ImageButton*>(focused))))
+    if (ImageButton* tab = tabs_.value(int(panels_.indexOf(panel))); tab && focused && tabs_.contains(qobject_cast<ImageButton*>(focused)))
         tab->setFocus();
     if (!results && showNewVersionLabel(news_)) {
         newVersionLabel_->show();
