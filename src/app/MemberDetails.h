@@ -40,7 +40,14 @@ QString storedDetailWarning(const QString& problem);
 // The last login time as the window shows it: empty while no session has completed.
 QString lastLoginText(const QDateTime& lastLogin);
 
-inline const QString kFillAllRequired = QStringLiteral(" Please Fill All Required Information.");
+inline const QString kFillAllRequired = QStringLiteral("Please Fill All Required Information.");
+// The first run's line: what to do before anything else.
+inline const QString kFirstRunHint =
+    QStringLiteral("Welcome! Enter Your Qantas Member Details, Choose How Often To Check, Then Click Save");
+// A good save, and what comes next.
+inline const QString kDetailsSavedAddItinerary =
+    QStringLiteral("Member Details Saved...Now Enter Your Itinerary Details");
+inline const QString kDetailsSaved = QStringLiteral("Member Details Saved...Waiting For New Session To Start");
 inline const QString kFillAllInformation = QStringLiteral("Please fill all information then save!");
 inline const QString kPinTooLong = QStringLiteral("Invalid PIN. PIN too long!");
 inline const QString kPinNotDigits = QStringLiteral("Invalid PIN. Use digits only!");

@@ -274,15 +274,11 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     co_await waits_.timedWait(kPauseBeforeLogin);
 
     say(status::kSendingLogin);
-    emit throttleChanged(loginsSent_, throttleMinutes_);
-    if (!throttleTimer_.isActive())
-        throttleTimer_.start();
-    if (loginsSent_ >= kLoginsPerWindow) {
+    if (!countLogin()) {
         say(status::kMaxLogins);
         co_return LoginStep::Throttled;
     }
     browser.navigate(loginUrl());
-    ++loginsSent_;
     const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(kPauseAfterLogin);
 
@@ -519,13 +515,8 @@ QCoro::Task<bool> CheckEngine::testLogin()
     if (testRunning_)
         co_return true;
     // Without whole details there is nothing to test: the details are asked for.
-    const Member& member = *parts_.member;
-    if (member.number == 0 || member.surname.trimmed().isEmpty()) {
-        say(kFillAllRequired);
-        co_return false;
-    }
-    if (const QString problem = storedDetailProblem(member); !problem.isEmpty()) {
-        say(storedDetailWarning(problem));
+    if (const QString unsendable = unsendableDetails(); !unsendable.isEmpty()) {
+        say(unsendable);
         co_return false;
     }
     RunningGuard guard(testRunning_);
@@ -539,6 +530,28 @@ QCoro::Task<bool> CheckEngine::testLogin()
     else
         say(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
     co_return true;
+}
+
+QString CheckEngine::unsendableDetails() const
+{
+    const Member& member = *parts_.member;
+    if (member.number == 0 || member.surname.trimmed().isEmpty())
+        return kFillAllRequired;
+    if (const QString problem = storedDetailProblem(member); !problem.isEmpty())
+        return storedDetailWarning(problem);
+    return {};
+}
+
+bool CheckEngine::countLogin()
+{
+    if (!throttleTimer_.isActive())
+        throttleTimer_.start();
+    if (loginsSent_ >= kLoginsPerWindow)
+        return false;
+    ++loginsSent_;
+    // Told as it is counted: the figures never lag the login they count.
+    emit throttleChanged(loginsSent_, throttleMinutes_);
+    return true;
 }
 
 void CheckEngine::tickThrottle()

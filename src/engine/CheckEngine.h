@@ -91,6 +91,13 @@ public:
     // "Test": a login in the test browser with the stored details. False,
     // with nothing sent, when the details are not there to test.
     QCoro::Task<bool> testLogin();
+    // Why the stored details cannot be sent to the airline, as the status
+    // line says it; empty when they can. Whatever logs in outside a session
+    // asks this first.
+    QString unsendableDetails() const;
+    // Counts one login outside a session against the throttle window: false,
+    // with nothing counted, when the window's logins are all sent.
+    bool countLogin();
 
     bool running() const { return running_; }
     // No session is working through the list (also while one waits for its
@@ -224,12 +231,12 @@ private:
 
 // Status texts of a session, as the user sees them.
 namespace status {
-inline const QString kWaitingNewSession = QStringLiteral(" Waiting For New Session To Start...");
+inline const QString kWaitingNewSession = QStringLiteral("Waiting For New Session To Start...");
 inline const QString kWaitingItineraries =
-    QStringLiteral(" Waiting For Itinerary Details To Be Entered...");
-inline const QString kWaitingLogin = QStringLiteral(" Waiting For Next Qantas Login...");
-inline const QString kSendingLogin = QStringLiteral(" Sending Qantas Login Request...");
-inline const QString kMaxLogins = QStringLiteral(" Max Logins Reached, Try Again In 5 Mins...");
+    QStringLiteral("Waiting For Itinerary Details To Be Entered...");
+inline const QString kWaitingLogin = QStringLiteral("Waiting For Next Qantas Login...");
+inline const QString kSendingLogin = QStringLiteral("Sending Qantas Login Request...");
+inline const QString kMaxLogins = QStringLiteral("Max Logins Reached, Try Again In 5 Mins...");
 inline const QString kLoginOk = QStringLiteral("Login Successful!");
 inline const QString kGaveUp = QStringLiteral("Login Details Incorrect...3 login attempts failed!");
 inline const QString kLoginFailed = QStringLiteral("Login Failed...Check Details and Try Again");
@@ -244,12 +251,12 @@ inline QString completedLeavingOut(int leftOut)
 inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect.  Please Try Again...");
 inline const QString kAttempting = QStringLiteral("Attempting to Login!");
 inline const QString kTestOk = kLoginOk;
-inline const QString kTestFailed = QStringLiteral("Login Failed Check your MyDetails");
+inline const QString kTestFailed = QStringLiteral("Login Failed...Check Your Member Details");
 inline const QString kSiteUnreachable =
     QStringLiteral("Qantas Website Could Not Be Reached...Check Your Connection");
 inline QString siteNotUsable(const QString& reason)
 {
-    return QStringLiteral(" Qantas Website Could Not Be Used: ") + reason;
+    return QStringLiteral("Qantas Website Could Not Be Used: ") + reason;
 }
 inline QString checking(int i) { return QStringLiteral("Checking Itinerary #") + QString::number(i); }
 // One date of an itinerary of several: "Checking Itinerary #3 (Wed 4)";
@@ -262,7 +269,7 @@ inline QString checkingDay(int i, const QDate& date, const QString& pair = {})
 }
 inline QString processed(int i)
 {
-    return QStringLiteral("Itinerary Process ") + QString::number(i) + QStringLiteral(" Complete....");
+    return QStringLiteral("Itinerary Process ") + QString::number(i) + QStringLiteral(" Complete...");
 }
 } // namespace status
 

@@ -8,6 +8,8 @@
 #include "itineraries/CityLists.h"
 #include "net/Addresses.h"
 
+#include <QCoroSignal>
+
 namespace zelvane {
 
 bool readCitiesFromPage(const WebBrowser& browser, CityLists& cities)
@@ -15,12 +17,21 @@ bool readCitiesFromPage(const WebBrowser& browser, CityLists& cities)
     return cities.readCitiesFromMarkup(browser.documentHtml().value_or(QString()));
 }
 
-QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, const QString& accountUrl,
-                          CityLists& cities, StatusLine& status, Waits& waits, CityUpdateSteps steps)
+QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& cities, StatusLine& status,
+                          Waits& waits, CityUpdateSteps steps)
 {
-    status.setStatus(QStringLiteral("Opening Qantas website for Update... "));
-    browser.navigate(loginUrl);
-    status.setStatus(QStringLiteral("Qantas Website Update Successfull."));
+    // Nothing is sent that the airline could only refuse.
+    if (const QString unsendable = engine.unsendableDetails(); !unsendable.isEmpty()) {
+        status.setStatus(unsendable);
+        co_return;
+    }
+    // Too many logins lock the member's account: the update waits its turn.
+    while (!engine.countLogin()) {
+        status.setStatus(kCityUpdateWaiting);
+        co_await qCoro(&engine, &CheckEngine::throttleChanged);
+    }
+    status.setStatus(kCityUpdateOpening);
+    browser.navigate(engine.memberLoginUrl());
     const bool loaded = co_await waits.busyWait(browser);
     status.setStatus(QStringLiteral("Getting Updates From Qantas Website..."));
     const bool found = readCitiesFromPage(browser, cities);
@@ -33,7 +44,7 @@ QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, const Q
         status.setStatus(trouble->pageArrived ? status::siteNotUsable(trouble->reason) : status::kSiteUnreachable);
     } else {
         // The airline's own page other than the account: it did not take the login.
-        status.setStatus(browser.locationUrl() == accountUrl ? kCityUpdateFailed : kCityUpdateLoginRefused);
+        status.setStatus(browser.locationUrl() == engine.accountUrl() ? kCityUpdateFailed : kCityUpdateLoginRefused);
     }
     if (steps.versionCheck)
         co_await steps.versionCheck();

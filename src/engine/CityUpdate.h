@@ -6,6 +6,7 @@
 
 namespace zelvane {
 
+class CheckEngine;
 class CityLists;
 class StatusLine;
 class Waits;
@@ -22,13 +23,19 @@ struct CityUpdateSteps {
     std::function<QCoro::Task<>()> versionCheck;
 };
 
-// The city list update: logs in with the given address in the update browser,
-// reads the arrays from where it lands and refreshes what shows them. A page
-// without them is told as a failure, and why: the login refused (the site's
-// own page other than `accountUrl`), the site's trouble, or no list.
-QCoro::Task<> updateCities(WebBrowser& browser, const QString& loginUrl, const QString& accountUrl,
-                          CityLists& cities, StatusLine& status, Waits& waits, CityUpdateSteps steps);
+// The city list update: logs in with the stored details in the update
+// browser, reads the arrays from where it lands and refreshes what shows
+// them. Details that cannot be sent send nothing; the login counts against
+// the engine's login limit and waits while the limit is reached. A page
+// without the lists is told as a failure, and why: the login refused (the
+// site's own page other than the account page), the site's trouble, or no
+// list.
+QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& cities, StatusLine& status,
+                          Waits& waits, CityUpdateSteps steps);
 
+inline const QString kCityUpdateOpening = QStringLiteral("Opening Qantas Website For Update...");
+inline const QString kCityUpdateWaiting =
+    QStringLiteral("Max Logins Reached, Update Starts When The 5 Mins Are Up...");
 inline const QString kCityUpdateDone = QStringLiteral("Update From Qantas Website Successfully Completed...");
 inline const QString kCityUpdateFailed =
     QStringLiteral("Update From Qantas Website Failed: No City List Found...");

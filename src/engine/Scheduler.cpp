@@ -5,6 +5,8 @@
 #include "engine/CheckEngine.h"
 #include "engine/StatusLine.h"
 
+#include <utility>
+
 
 namespace zelvane {
 
@@ -45,11 +47,17 @@ QCoro::Task<> Scheduler::onScheduleTick()
     const QDateTime now = clock_.now();
     // No interval chosen, or one of none: nothing is due, which the status says.
     if (const qint64 hours = schedule_->everyHours; hours > 0) {
+        // The missing interval the line spoke of is chosen now.
+        if (std::exchange(toldNoInterval_, false))
+            sessions_.statusLine().setStatus(status::kWaitingNewSession);
         if (!lastCheckTime)
             lastCheckTime = addClockHours(now, -hours);
         nextCheckTime = addClockHours(*lastCheckTime, hours);
     } else {
-        sessions_.statusLine().setStatus(kInvalidInterval);
+        // Only a list waiting to be checked makes the interval matter; a
+        // first run's line says what to do first.
+        if (itineraries_.count() > 0 && !std::exchange(toldNoInterval_, true))
+            sessions_.statusLine().setStatus(kInvalidInterval);
         co_return;
     }
     if (now >= nextCheckTime) {

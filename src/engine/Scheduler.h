@@ -51,6 +51,7 @@ private:
     const WatchList& itineraries_;
     const Clock& clock_;
     ScheduledSessions& sessions_;
+    bool toldNoInterval_ = false; // said once, not over whatever the line says since
 };
 
 // Minutes between two times counted as changes of the clock's minute.

@@ -64,12 +64,12 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
     }
     const std::optional<Itinerary> itinerary = itineraryOf(choice, cities);
     if (const QString problem = itinerary ? itinerary->routeProblem() : QString(); !problem.isEmpty()) {
-        boxes_.show(kCannotBeFlown.arg(problem), kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        boxes_.show(kCannotBeFlown.arg(problem), kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
         return Add::CannotBeFlown;
     }
     const int searches = list_.searchesPerCheck() + (itinerary ? itinerary->searches() : 1);
     if (searches > kMaxSearchesPerCheck) {
-        boxes_.show(tooManySearchesText(searches), kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        boxes_.show(tooManySearchesText(searches), kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
         return Add::TooManySearches;
     }
     if (itinerary)

@@ -39,7 +39,7 @@ QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::millisecon
     // Offered only where a program stays to answer it: a note outlives
     // zelvane-check, and its button would do nothing.
     const bool offered = note.showResultsAction && showResults;
-    const QStringList actions = offered ? QStringList{kShowResultsAction, QStringLiteral("Show results")}
+    const QStringList actions = offered ? QStringList{kShowResultsAction, QStringLiteral("Show Results")}
                                         : QStringList{};
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), kProgramIconName);

@@ -42,7 +42,7 @@ QString mailFrom(const MailTarget& target);
 QCoro::Task<Delivery> mailBySmtp(MailTarget target, MailMessage message,
                                  MailDeadlines deadlines);
 
-inline const QString kMailNotSetUp = QStringLiteral(" E-mail Not Set Up");
+inline const QString kMailNotSetUp = QStringLiteral("E-mail Not Set Up");
 inline const QString kMailNotSetUpReason =
     QStringLiteral("e-mail is not set up: enter a mail server in the Alerts panel");
 

@@ -144,6 +144,7 @@ int main(int argc, char* argv[])
     releaseToolkitMessages();
     QApplication::setApplicationName(kProductTitle);
     QApplication::setWindowIcon(applicationIcon());
+    useClearCheckBoxes();
     // The tray window is hidden; closing a shown window must not end the run.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -58,6 +58,8 @@ AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
     setFixedSize(kWidth, kHeight);
+    // The box and the focus ring take the colours the face is drawn in.
+    setPalette(paletteFor(theme_));
 
     const auto label = [this](const char* name, const QString& text, int left, int top, bool bold) {
         return text_(name, text, left, top, bold ? Text::Heading : Text::Plain);
@@ -105,7 +107,7 @@ AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
     image_->installEventFilter(this);
     setClosePicture(kNormal);
 
-    setMask(colourKeyMask(size(), [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); }));
+    setMask(colourKeyMask(size(), [this](QPainter& p, const QRect& r) { drawAboutFace(p, r, false, theme_); }));
 
     // Tab goes down the links and the box to the close button; the one in
     // focus is ringed.
@@ -134,7 +136,9 @@ QLabel* AboutWindow::text_(const char* name, const QString& text, int left, int 
     f.setUnderline(kind == Text::Link);
     l->setFont(f);
     QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, kind == Text::Link ? QColor(0x1d, 0x5f, 0x99) : QColor(0x13, 0x34, 0x5a));
+    const QColor link = theme_.dark ? QColor(0x8c, 0xc4, 0xf5) : QColor(0x1d, 0x5f, 0x99);
+    const QColor plain = theme_.dark ? theme_.text : QColor(0x13, 0x34, 0x5a);
+    p.setColor(QPalette::WindowText, kind == Text::Link ? link : plain);
     l->setPalette(p);
     l->move(left, top);
     l->adjustSize();
@@ -205,7 +209,7 @@ void AboutWindow::mouseMoveEvent(QMouseEvent*)
 void AboutWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    drawAboutFace(p, rect(), true);
+    drawAboutFace(p, rect(), true, theme_);
     // The link, box or button the keyboard is on.
     const QWidget* focused = focusWidget();
     if (!focused || focused == this || !focused->hasFocus())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "ui/Skin.h"
 
 #include <QWidget>
 #include <functional>
@@ -33,6 +34,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    Theme theme_ = currentTheme();
     enum Picture { kPressed = 1, kNormal = 2, kHover = 3 };
     void setClosePicture(Picture picture);
     enum class Text { Plain, Heading, Link };

@@ -251,7 +251,7 @@ QCoro::Task<> AlertsPanel::sendTestAlert()
     if (!saved || !self)
         co_return;
     setBusy(true);
-    testOutcome_->setNote(QStringLiteral("Sending a test alert…"));
+    testOutcome_->setNote(QStringLiteral("Sending a test alert..."));
     const QList<ChannelOutcome> outcomes = co_await alerts_.sendTestAlert();
     if (!self)
         co_return;

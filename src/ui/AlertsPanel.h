@@ -64,7 +64,7 @@ private:
 inline const QString kPasswordInStore = QStringLiteral("The password is kept in the desktop's secret store.");
 inline const QString kPasswordInFile = QStringLiteral(
     "No secret store answered: the password is kept in the settings file, which only you can read.");
-inline const QString kPasswordWaiting = QStringLiteral("Waiting for the secret store…");
+inline const QString kPasswordWaiting = QStringLiteral("Waiting for the secret store...");
 inline const QString kPasswordNotKept = QStringLiteral(
     "The secret store did not answer in five minutes: the password was not saved. Save it again "
     "once the store answers.");

@@ -97,6 +97,8 @@ FlightTableView::FlightTableView(QWidget* parent) : QTableView(parent)
     setAlternatingRowColors(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab goes on to the buttons after the table; the arrows move in it.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);

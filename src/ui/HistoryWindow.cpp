@@ -215,7 +215,8 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const HistoryView& histor
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    buttons->button(QDialogButtonBox::Close)->setDefault(true);
+    // Not the default: a default button is drawn as if the keyboard were on
+    // it. Escape closes the window, Return closes it from the button.
 
     auto* timeline = new QWidget(this);
     auto* timelineBox = new QVBoxLayout(timeline);

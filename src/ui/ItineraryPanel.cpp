@@ -27,6 +27,12 @@ namespace zelvane {
 
 namespace {
 
+// A way back a week after the way out, within the days the airline searches.
+QDate weekAfter(const QDate& out, const QDate& latest)
+{
+    return std::min(out.addDays(7), latest);
+}
+
 QComboBox* daysBeforeBox(QWidget* parent)
 {
     auto* box = new QComboBox(parent);
@@ -222,6 +228,11 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     for (QComboBox* c : {daysBeforeChoice_, extraDaysChoice_})
         connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
     connect(datePicker_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
+    // The way back follows the way out a week on, until the user ticks it.
+    connect(datePicker_, &DateField::dateChanged, this, [this] {
+        if (!returnCheck_->isChecked())
+            returnDateField_->setDate(weekAfter(datePicker_->date(), latestDeparture(clock_.now().date())));
+    });
 
     addButton_ = listButton("addItineraryButton", 16, t, this);
     deleteButton_ = listButton("deleteItineraryButton", 19, t, this);
@@ -294,7 +305,7 @@ void ItineraryPanel::load()
     adultsChoice_->setCurrentIndex(0);
     extraDaysChoice_->setCurrentIndex(0);
     daysBeforeChoice_->setCurrentIndex(0);
-    returnDateField_->setDate(earliestDeparture(today));
+    returnDateField_->setDate(weekAfter(earliestDeparture(today), latestDeparture(today)));
     returnDateField_->setOffered(earliestDeparture(today), latestDeparture(today));
     returnDaysBeforeChoice_->setCurrentIndex(0);
     returnDaysAfterChoice_->setCurrentIndex(0);
@@ -424,7 +435,7 @@ void ItineraryPanel::addItinerary()
     refreshCitiesIfRewritten();
     const ItineraryChoice choice = currentChoice();
     if (const auto problem = choiceProblem(choice, clock_.now().date())) {
-        boxes_.show(*problem, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
+        boxes_.show(*problem, kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
         return;
     }
     const auto outcome = editing_.add(choice, cities_);

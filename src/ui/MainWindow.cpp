@@ -201,27 +201,28 @@ void MainWindow::buildHeader()
     tabs_ << alerts;
 
     checkNowButton_ = faceButton("checkNowButton", ButtonFace::CheckNow, ImageButton::Trigger::Release, t, this);
-    checkNowButton_->setToolTip(QStringLiteral("Initiate Process Now"));
+    checkNowButton_->setToolTip(QStringLiteral("Check Now: search every itinerary at once"));
     connect(checkNowButton_, &ImageButton::activated, this, [this] { checkNow(); });
 
     // The command button does what Check Now does; the skin shows the picture button in its place.
-    checkNowKey_ = named(new QPushButton(QStringLiteral("Check Itinerary Now"), this), "checkNowKey");
+    checkNowKey_ = named(new QPushButton(QStringLiteral("Check Now"), this), "checkNowKey");
     checkNowKey_->hide();
     connect(checkNowKey_, &QPushButton::clicked, this, [this] { checkNow(); });
 
-    closeButton_ = listButton("closeButton", 22, t, this);
-    closeButton_->setAccessibleName(QStringLiteral("Exit"));
-    connect(closeButton_, &ImageButton::activated, this, [this] { endProgram(); });
-    maximizeButton_ = faceButton("maximizeButton", ButtonFace::Maximise, ImageButton::Trigger::Click, t, this);
-    connect(maximizeButton_, &ImageButton::activated, frame_, &WindowFrame::toggleMaximized);
-    minimizeButton_ = listButton("minimizeButton", 25, t, this);
-    connect(minimizeButton_, &ImageButton::activated, this, &MainWindow::minimize);
+    // Made from left to right, the order Tab visits them.
     aboutButton_ = faceButton("aboutButton", ButtonFace::Help, ImageButton::Trigger::Release,
                              t, this);
     connect(aboutButton_, &ImageButton::activated, this, [this] {
         if (host_)
             host_->openAbout();
     });
+    minimizeButton_ = listButton("minimizeButton", 25, t, this);
+    connect(minimizeButton_, &ImageButton::activated, this, &MainWindow::minimize);
+    maximizeButton_ = faceButton("maximizeButton", ButtonFace::Maximise, ImageButton::Trigger::Click, t, this);
+    connect(maximizeButton_, &ImageButton::activated, frame_, &WindowFrame::toggleMaximized);
+    closeButton_ = listButton("closeButton", 22, t, this);
+    closeButton_->setAccessibleName(QStringLiteral("Exit"));
+    connect(closeButton_, &ImageButton::activated, this, [this] { endProgram(); });
 
     const ImageButton::Picture notice{noticeIcon(false), QStringLiteral("noticeButton")};
     noticeButton_ = new ImageButton(QStringLiteral("noticeButton"), notice, notice,
@@ -414,6 +415,11 @@ void MainWindow::fillCityChoices()
 
 QCoro::Task<> MainWindow::updateCities()
 {
+    // One at a time: more clicks would only send more logins.
+    if (updatingCities_)
+        co_return;
+    QPointer<MainWindow> self(this);
+    updatingCities_ = true;
     // Its own browser, so an update never disturbs a session's page.
     if (!pageBrowser_)
         pageBrowser_ = std::make_unique<HttpBrowser>();
@@ -424,8 +430,10 @@ QCoro::Task<> MainWindow::updateCities()
     };
     if (host_)
         steps.versionCheck = [host = host_] { return host->checkVersion(); };
-    co_await zelvane::updateCities(*pageBrowser_, rig_.engine().memberLoginUrl(), rig_.engine().accountUrl(),
-                                   parts_.cities, *this, rig_.waits(), std::move(steps));
+    co_await zelvane::updateCities(*pageBrowser_, rig_.engine(), parts_.cities, *this, rig_.waits(),
+                                   std::move(steps));
+    if (self)
+        updatingCities_ = false;
 }
 
 void MainWindow::showPanel(Panel* panel)
@@ -439,6 +447,11 @@ void MainWindow::showPanel(Panel* panel)
     for (QWidget* w : legend_)
         w->setVisible(results);
     checkNowKey_->setEnabled(checkNowButton_->isEnabled());
+    // The focus ring left on a tab moves to the tab of the panel shown (the
+    // tray's "Show Results" chooses a panel without a key or a click).
+    QWidget* focused = focusWidget();
+    if (ImageButton* tab = tabs_.value(int(panels_.indexOf(panel))); tab && focused && tabs_.contains(qobject_cast<ImageButton*>(focused)))
+        tab->setFocus();
     if (!results && showNewVersionLabel(news_)) {
         newVersionLabel_->show();
         resultsHint_->hide();

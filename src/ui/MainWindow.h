@@ -157,11 +157,12 @@ private:
 
     ResultsViewModel results_;
     std::unique_ptr<HttpBrowser> pageBrowser_; // the city update's own
+    bool updatingCities_ = false;
 
     bool built_ = false;
     bool resultsAsked_ = false; // a check ended before the controls were made
-    bool askingForDetails_ = false; // the status line asks for the member details
-    QString loginsSentText_, throttleMinutesText_;
+    // Nothing sent yet is a figure too: 0.
+    QString loginsSentText_ = QStringLiteral("0"), throttleMinutesText_ = QStringLiteral("0");
 
     MemberPanel* member_ = nullptr;
     ItineraryPanel* itinerary_ = nullptr;

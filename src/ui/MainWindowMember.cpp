@@ -34,10 +34,8 @@ void MainWindow::memberDetailsSaved()
         tab->setEnabled(true);
     checkNowButton_->setEnabled(true);
     checkNowKey_->setEnabled(true);
-    // The request to fill them in, or the login test's word on the old
-    // ones, is answered; say what comes next.
-    if (askingForDetails_ || statusText_ == status::kTestFailed)
-        setStatus(parts_.watchList.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
+    // Said whatever the line showed before: the save and what comes next.
+    setStatus(parts_.watchList.count() > 0 ? kDetailsSaved : kDetailsSavedAddItinerary);
 }
 
 void MainWindow::askForMemberDetails()
@@ -47,7 +45,6 @@ void MainWindow::askForMemberDetails()
     setStatus(problem.isEmpty() ? kFillAllRequired : storedDetailWarning(problem));
     if (!problem.isEmpty())
         member_->lockEntries(false);
-    askingForDetails_ = true;
 }
 
 void MainWindow::openAtMemberDetails()
@@ -59,7 +56,7 @@ void MainWindow::openAtMemberDetails()
     // Nothing can be checked without the details.
     checkNowButton_->setEnabled(false);
     checkNowKey_->setEnabled(false);
-    askForMemberDetails();
+    setStatus(kFirstRunHint);
 }
 
 QCoro::Task<> MainWindow::testLogin()

@@ -13,7 +13,6 @@ namespace zelvane {
 
 void MainWindow::setStatus(const QString& text)
 {
-    askingForDetails_ = false;
     outboxOnStatusLine_ = false;
     const bool changed = text != statusText_;
     statusText_ = text;

@@ -33,20 +33,20 @@ MemberPanel::MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy
         grid->addWidget(e, row, 1);
         return e;
     };
-    memberNoEdit_ = entry("memberNumberEdit", 0, "Freq Flyer No. :");
-    surnameEdit_ = entry("surnameEdit", 1, "Last Name :");
-    pinEdit_ = entry("pinEdit", 2, "PIN :");
+    memberNoEdit_ = entry("memberNumberEdit", 0, "Frequent Flyer No.:");
+    surnameEdit_ = entry("surnameEdit", 1, "Last Name:");
+    pinEdit_ = entry("pinEdit", 2, "PIN:");
     pinEdit_->setEchoMode(QLineEdit::Password);
-    emailEdit_ = entry("emailEdit", 3, "Email Address :");
+    emailEdit_ = entry("emailEdit", 3, "E-mail Address:");
     intervalChoice_ = named(new QComboBox(this), "intervalChoice");
     intervalChoice_->addItems(intervalChoices());
     intervalChoice_->setCurrentIndex(-1);
-    grid->addWidget(caption(QStringLiteral("Check Availability Every.."), this), 4, 0);
+    grid->addWidget(caption(QStringLiteral("Check Every:"), this), 4, 0);
     grid->addWidget(intervalChoice_, 4, 1);
     mailChoice_ = named(new QComboBox(this), "mailChoice");
     mailChoice_->addItems(mailSendChoices());
     mailChoice_->setCurrentIndex(-1);
-    grid->addWidget(caption(QStringLiteral("Email Frequency:"), this), 5, 0);
+    grid->addWidget(caption(QStringLiteral("E-mail Frequency:"), this), 5, 0);
     grid->addWidget(mailChoice_, 5, 1, 1, 3); // its entries are long
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(2, 14);
@@ -71,7 +71,7 @@ MemberPanel::MemberPanel(SettingsGroup<Member>& member, SettingsGroup<MailPolicy
     side->addWidget(loginTest);
     auto* loginTestButton = named(new QPushButton(QStringLiteral("Test"), this), "loginTestButton");
     auto* cancelButton = named(new QPushButton(QStringLiteral("Cancel"), this), "cancelButton");
-    auto* testPopup = named(new QPushButton(QStringLiteral("test popup"), this), "testPopupButton");
+    auto* testPopup = named(new QPushButton(QStringLiteral("Test Pop-up"), this), "testPopupButton");
     connect(loginTestButton, &QPushButton::clicked, this, &MemberPanel::loginTestAsked);
     connect(cancelButton, &QPushButton::clicked, this, &MemberPanel::loginTestCancelled);
     connect(testPopup, &QPushButton::clicked, this, &MemberPanel::testPopupAsked);

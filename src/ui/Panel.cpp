@@ -2,7 +2,10 @@
 
 #include "ui/Skin.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QPainter>
 
@@ -26,6 +29,18 @@ bool Panel::event(QEvent* e)
             b->resetPicture();
         return true;
     case QEvent::MouseButtonPress: return true;
+    case QEvent::KeyPress: {
+        // A button outside a dialog lets Return pass: here it presses the
+        // button the keyboard is on, as Space does.
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button && isAncestorOf(button)
+            && button->isEnabled()) {
+            button->animateClick();
+            return true;
+        }
+        return QWidget::event(e);
+    }
     default: return QWidget::event(e);
     }
 }

@@ -242,10 +242,10 @@ QVBoxLayout* ResultsPanel::makeCommands()
 {
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
-    auto* historyButton = named(new QPushButton(QStringLiteral("&History…"), this), "historyButton");
+    auto* historyButton = named(new QPushButton(QStringLiteral("&History"), this), "historyButton");
     historyButton->setToolTip(QStringLiteral("What every check of this itinerary found, as a picture"));
     connect(historyButton, &QPushButton::clicked, this, [this] { showHistory(currentPosition()); });
-    auto* exporter = named(new QPushButton(QStringLiteral("E&xport history…"), this), "exportHistoryButton");
+    auto* exporter = named(new QPushButton(QStringLiteral("E&xport History"), this), "exportHistoryButton");
     exporter->setToolTip(QStringLiteral("Every check of every itinerary as a CSV file"));
     connect(exporter, &QPushButton::clicked, this, &ResultsPanel::exportHistory);
     auto* print = named(new QPushButton(QStringLiteral("Print"), this), "printButton");

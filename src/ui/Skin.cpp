@@ -2,7 +2,10 @@
 
 #include "ui/PaintedIcon.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QPainter>
 #include <QPainterPath>
 #include <QBitmap>
@@ -519,6 +522,55 @@ void drawMainBackground(QPainter& p, const BackgroundLayout& l, const Theme& t)
     p.drawText(QRectF(taglineLeft, 2, 220, l.headerHeight), Qt::AlignVCenter | Qt::AlignLeft,
                QStringLiteral("award seat watch"));
     p.restore();
+}
+
+} // namespace zelvane
+
+namespace zelvane {
+
+namespace {
+
+// Only the check box's indicator is drawn here; everything else is the
+// desktop's own style.
+class ClearCheckBoxStyle final : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
+                       const QWidget* widget) const override
+    {
+        if (element != PE_IndicatorCheckBox)
+            return QProxyStyle::drawPrimitive(element, option, p, widget);
+        const QPalette& pal = option->palette;
+        const bool on = option->state & (State_On | State_NoChange);
+        const bool enabled = option->state & State_Enabled;
+        const QRectF box = QRectF(option->rect).adjusted(1.5, 1.5, -1.5, -1.5);
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        const QColor ring = pal.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::Text);
+        p->setPen(QPen(on ? pal.color(QPalette::Highlight) : ring, 1.2));
+        p->setBrush(on ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+        p->drawRoundedRect(box, 2.5, 2.5);
+        if (option->state & State_On) {
+            QPen tick(pal.color(QPalette::HighlightedText), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+            p->setPen(tick);
+            const QPointF tl = box.topLeft();
+            const qreal w = box.width(), h = box.height();
+            p->drawPolyline(QPolygonF{tl + QPointF(w * 0.22, h * 0.52), tl + QPointF(w * 0.42, h * 0.72),
+                                      tl + QPointF(w * 0.78, h * 0.28)});
+        } else if (option->state & State_NoChange) {
+            p->setPen(QPen(pal.color(QPalette::HighlightedText), 2, Qt::SolidLine, Qt::RoundCap));
+            p->drawLine(QPointF(box.left() + box.width() * 0.25, box.center().y()),
+                        QPointF(box.right() - box.width() * 0.25, box.center().y()));
+        }
+        p->restore();
+    }
+};
+
+} // namespace
+
+void useClearCheckBoxes()
+{
+    if (!dynamic_cast<ClearCheckBoxStyle*>(QApplication::style()))
+        QApplication::setStyle(new ClearCheckBoxStyle);
 }
 
 } // namespace zelvane

@@ -90,7 +90,12 @@ void drawReminderFace(QPainter& p, const QRect& r, bool smooth);
 QPixmap reminderBanner(QSize size, qreal dpr);
 // The tray menu's background.
 void drawMenuFace(QPainter& p, const QRect& r);
-// The about window's face.
-void drawAboutFace(QPainter& p, const QRect& r, bool smooth);
+// The about window's face, in the theme's light or dark.
+void drawAboutFace(QPainter& p, const QRect& r, bool smooth, const Theme& theme);
+
+// Check boxes drawn so that a ticked one is told from an empty one in either
+// palette: an empty box is a ringed hollow, a ticked one filled with the
+// highlight and ticked in its text colour. For the whole program.
+void useClearCheckBoxes();
 
 } // namespace zelvane

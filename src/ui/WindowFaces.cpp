@@ -91,9 +91,12 @@ void drawMenuFace(QPainter& p, const QRect& r)
     p.restore();
 }
 
-void drawAboutFace(QPainter& p, const QRect& r, bool smooth)
+void drawAboutFace(QPainter& p, const QRect& r, bool smooth, const Theme& theme)
 {
-    drawPanel(p, r, smooth, QColor(0xfb, 0xfc, 0xfe), QColor(0xd9, 0xe6, 0xf1), 14);
+    if (theme.dark)
+        drawPanel(p, r, smooth, theme.panel, theme.card, 14);
+    else
+        drawPanel(p, r, smooth, QColor(0xfb, 0xfc, 0xfe), QColor(0xd9, 0xe6, 0xf1), 14);
     if (!smooth)
         return;
     p.save();

@@ -141,7 +141,7 @@ private slots:
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         QRegularExpression timed("^\\d\\d:\\d\\d:\\d\\d ");
         QVERIFY(timed.match(lines.value(0)).hasMatch());
-        QCOMPARE(lines.value(0).mid(9), QString(" Waiting For New Session To Start..."));
+        QCOMPARE(lines.value(0).mid(9), QString("Waiting For New Session To Start..."));
         QVERIFY(r.out.contains(" Login Successful!\n"));
         QVERIFY(r.out.contains(" Session completed...See Results\n"));
         QVERIFY(r.out.contains(" (1)Available, (1)Unavailable and (1)Not Checked Results Found, Mail Sent\n"));
@@ -414,7 +414,7 @@ private slots:
             << "the stored PIN is not digits only; enter the member details again in Zelvane" << "" << 0;
         QTest::newRow("details, no watch list") << "1234567" << "1234" << false << "" << 4
                                                 << "the watch list is empty"
-                                                << " Waiting For Itinerary Details To Be Entered..." << 0;
+                                                << "Waiting For Itinerary Details To Be Entered..." << 0;
         QTest::newRow("wrong PIN") << "1234567" << "9999" << true << "" << 6
                                    << "the login failed; check the member number, surname and PIN"
                                    << "Login Failed...Check Details and Try Again" << 1;
@@ -430,7 +430,7 @@ private slots:
         QTest::newRow("results e-mail wanted, no way to send it")
             << "1234567" << "1234" << true << "mail" << 8
             << "an alert could not be sent: E-mail: e-mail is not set up: enter a mail server in the Alerts panel"
-            << " E-mail Not Set Up" << 0;
+            << "E-mail Not Set Up" << 0;
     }
     void failuresEndWithAReasonAndTheirOwnStatus()
     {
@@ -490,12 +490,12 @@ private slots:
         QTest::newRow("503 maintenance at the login")
             << "{" + sydMel + R"(, "loginFaults": {"1": "status:503"}})" << "1234" << 9
             << "the airline's site could not be used: HTTP 503 Service Unavailable."
-            << " Qantas Website Could Not Be Used: HTTP 503 Service Unavailable"
+            << "Qantas Website Could Not Be Used: HTTP 503 Service Unavailable"
             << QStringList{"not checked", "not checked"} << QStringList{} << false;
         QTest::newRow("sign-in page of another host")
             << "{" + sydMel + R"(, "loginFaults": {"1": "portal"}})" << "1234" << 9
             << "the airline's site could not be used: redirected to another host (localhost)."
-            << " Qantas Website Could Not Be Used: redirected to another host (localhost)"
+            << "Qantas Website Could Not Be Used: redirected to another host (localhost)"
             << QStringList{"not checked", "not checked"} << QStringList{} << false;
         QTest::newRow("refused by the airline's own page")
             << "{" + sydMel + "}" << "9999" << 6
@@ -505,7 +505,7 @@ private slots:
         QTest::newRow("503 at the second search")
             << "{" + sydMel + R"(, "searchFaults": {"2": "status:503"}})" << "1234" << 9
             << "the airline's site could not be used: HTTP 503 Service Unavailable."
-            << " Qantas Website Could Not Be Used: HTTP 503 Service Unavailable"
+            << "Qantas Website Could Not Be Used: HTTP 503 Service Unavailable"
             << QStringList{"available", "not checked: HTTP 503 Service Unavailable"}
             << QStringList{"available", "not checked (failed)"} << false;
     }

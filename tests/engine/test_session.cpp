@@ -878,20 +878,59 @@ private slots:
         HttpBrowser b2;
         QStringList steps;
         rig.view.statuses.clear();
-        QCoro::waitFor(updateCities(b2, rig.engine.memberLoginUrl(), rig.engine.accountUrl(), rig.state.cities, rig.view, rig.waits,
+        QCoro::waitFor(updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits,
                                    {[&] { steps << "lists"; },
                                     [&]() -> QCoro::Task<> {
                                         steps << "version";
                                         co_return;
                                     }}));
         QCOMPARE(rig.view.statuses,
-                 QStringList({"Opening Qantas website for Update... ",
-                              "Qantas Website Update Successfull.",
+                 QStringList({kCityUpdateOpening,
                               "Getting Updates From Qantas Website...",
                               "Update From Qantas Website Successfully Completed..."}));
         QCOMPARE(steps, QStringList({"lists", "version"}));
         QCOMPARE(rig.state.cities.webNames.size(), 14);
         QVERIFY(readFile(rig.folder + "/City.txt").startsWith("Adelaide\r\nAlbany\r\n"));
+    }
+
+    // An update of the city lists logs in like a session: never with details
+    // the airline could only refuse, and never past the three logins in five
+    // minutes that lock the account; a fourth waits for the window to close.
+    void cityUpdateKeepsToTheLoginLimit_data()
+    {
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<int>("updates");
+        QTest::addColumn<int>("logins");   // reaching the simulator
+        QTest::addColumn<QString>("said"); // last, on the status line
+        QTest::newRow("nothing stored") << 0.0 << "" << 5 << 0 << kFillAllRequired;
+        QTest::newRow("a PIN that cannot be sent") << 1234567.0 << "-5" << 5 << 0
+                                                   << storedDetailWarning("the stored PIN is not digits only");
+        QTest::newRow("three updates") << 1234567.0 << "1234" << 3 << 3 << kCityUpdateDone;
+        QTest::newRow("a fourth waits") << 1234567.0 << "1234" << 4 << 3 << kCityUpdateWaiting;
+    }
+    void cityUpdateKeepsToTheLoginLimit()
+    {
+        QFETCH(double, number);
+        QFETCH(QString, pin);
+        QFETCH(int, updates);
+        QFETCH(int, logins);
+        QFETCH(QString, said);
+        startSite();
+        Rig rig;
+        rig.area.values.insert("MemberNo", QString::number(number, 'f', 0));
+        rig.area.values.insert("LastName", "Smith");
+        rig.area.values.insert("Pin", pin);
+        rig.state.settings.load();
+        HttpBrowser b2;
+        // One after the other, as the window runs them; the last one may wait.
+        for (int i = 0; i < updates - 1; ++i)
+            QCoro::waitFor(updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits, {}));
+        QCoro::Task<> last = updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits, {});
+        QTRY_COMPARE(rig.view.statuses.value(rig.view.statuses.size() - 1), said);
+        QCOMPARE(sim->requests("login").size(), logins);
+        QCOMPARE(rig.engine.loginsSent(), logins);
+        QCOMPARE(rig.view.loginsSentShown.value(rig.view.loginsSentShown.size() - 1, 0), logins);
     }
 
     void pinWithLeadingZerosLogsIn()

@@ -212,7 +212,7 @@ private slots:
         QTest::newRow("only if available, error status") << 1 << 500 << some + error;
         QTest::newRow("always") << 0 << 0 << all + refused;
         QTest::newRow("always, error status") << 0 << 500 << all + error;
-        QTest::newRow("no site and no mail server") << 0 << -1 << " E-mail Not Set Up";
+        QTest::newRow("no site and no mail server") << 0 << -1 << "E-mail Not Set Up";
     }
     void failedSendSaysWhatFailed()
     {

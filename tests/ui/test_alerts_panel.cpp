@@ -182,7 +182,7 @@ private slots:
         }
         rig.find<QPushButton>("testAlertButton")->click();
         auto* outcome = rig.find<QLabel>("testOutcomeLabel");
-        QTRY_VERIFY_WITH_TIMEOUT(!outcome->text().endsWith("…") && !outcome->text().isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!outcome->text().endsWith("...") && !outcome->text().isEmpty(), 20000);
         QCOMPARE(outcome->text(), haveMail ? QString("E-mail: sent · Push: sent") : QString("Push: sent"));
         QCOMPARE(push.requests.size(), 1);
         if (haveMail)

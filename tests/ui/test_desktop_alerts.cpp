@@ -1,7 +1,7 @@
 // Desktop notifications on a session bus of their own, with a recording
 // notification service: one note per flight found, one listing them when
 // there are more than three, one for a refused login (once per streak), and
-// "Show results" bringing up the results panel; zelvane-check's notes, left
+// "Show Results" bringing up the results panel; zelvane-check's notes, left
 // behind when it ends, offering nothing to click.
 #include "notify/SessionAlerter.h"
 #include "ui/AppWindows.h"
@@ -92,7 +92,7 @@ private slots:
             QCOMPARE(n["summary"].toString(), QString("Seats found"));
             QCOMPARE(n["app"].toString(), QString("Zelvane"));
             QCOMPARE(n["icon"].toString(), QString("example.zelvane.Zelvane"));
-            QCOMPARE(n["actions"].toArray(), QJsonArray({"show-results", "Show results"}));
+            QCOMPARE(n["actions"].toArray(), QJsonArray({"show-results", "Show Results"}));
         }
         QCOMPARE(seen, bodies);
         QVERIFY(w.alerts().undelivered.isEmpty());

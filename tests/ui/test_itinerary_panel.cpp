@@ -359,7 +359,7 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), refused ? 1 : 0);
         if (refused) {
             QCOMPARE(rig.boxes.shown[0].text, message);
-            QCOMPARE(rig.boxes.shown[0].title, kZlvAlert);
+            QCOMPARE(rig.boxes.shown[0].title, kZelvaneAlert);
             QCOMPARE(readFile(rig.folder + "/Query.txt"), before);
             QCOMPARE(w.status(), QString("before"));
         }

@@ -166,11 +166,19 @@ private slots:
         QVERIFY(rig.find<QPushButton>("checkNowKey")->isEnabled());
     }
 
+    // A first run opens on the member details saying what to do first; the
+    // schedule, which has no interval yet, does not talk over it each second,
+    // and a good save says that it saved.
     void firstRunReachesOnlyTheDetails()
     {
         WindowRig rig("firstrun");
         MainWindow& w = rig.open();
+        Scheduler schedule(rig.state.settings.schedule, rig.state.watchList, rig.clock, w.engine(),
+                           [&w]() -> StatusLine& { return w; });
         w.openAtMemberDetails();
+        QCOMPARE(w.status(), kFirstRunHint);
+        QCoro::waitFor(schedule.onScheduleTick());
+        QCOMPARE(w.status(), kFirstRunHint);
         QVERIFY(!rig.find<QWidget>("memberPanel")->isHidden());
         QVERIFY(!rig.find<ImageButton>("itineraryTabButton")->isEnabled());
         QVERIFY(!rig.find<ImageButton>("resultsTabButton")->isEnabled());
@@ -186,7 +194,7 @@ private slots:
         QVERIFY(!rig.find<ImageButton>("checkNowButton")->isEnabled());
         QVERIFY(!rig.find<QPushButton>("checkNowKey")->isEnabled());
         click(rig.find<ImageButton>("checkNowButton"));
-        QCOMPARE(w.status(), kFillAllRequired);
+        QCOMPARE(w.status(), kFirstRunHint);
         // Typing starts in the first box; the keyboard needs no click first.
         w.show();
         QCOMPARE(w.focusWidget(), rig.find<QWidget>("memberNumberEdit"));
@@ -202,7 +210,9 @@ private slots:
         QVERIFY(rig.find<ImageButton>("checkNowButton")->isEnabled());
         QVERIFY(rig.find<QPushButton>("checkNowKey")->isEnabled());
         // The request to fill everything in has been answered.
-        QCOMPARE(w.status(), zelvane::status::kWaitingItineraries);
+        QCOMPARE(w.status(), kDetailsSavedAddItinerary);
+        QCoro::waitFor(schedule.onScheduleTick());
+        QCOMPARE(w.status(), kDetailsSavedAddItinerary);
     }
 
     void changeFocusesTheFirstEmptyEntry()

@@ -75,6 +75,9 @@ private slots:
         auto& w = rig.open<RecordingWindow>();
         w.show();
         QSignalSpy popups(&w.engine(), &CheckEngine::seatsAnnounced);
+        // Nothing sent yet is a figure too.
+        QCOMPARE(rig.find<QLabel>("loginsSentLabel")->text(), QString("0"));
+        QCOMPARE(rig.find<QLabel>("throttleMinutesLabel")->text(), QString("0"));
 
         rig.find<QPushButton>("checkNowKey")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.statuses.contains(st::kCompleted), 120000);
@@ -89,7 +92,8 @@ private slots:
         QCOMPARE(w.results().index(0, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::Seats));
         QCOMPARE(w.results().index(1, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NoSeats));
         QVERIFY(!rig.find<QLabel>("lastLoginLabel")->text().isEmpty());
-        QCOMPARE(rig.find<QLabel>("loginsSentLabel")->text(), QString("0"));
+        // The login the session sent, counted as soon as it went.
+        QCOMPARE(rig.find<QLabel>("loginsSentLabel")->text(), QString("1"));
 
         auto* view = rig.find<QTreeView>("resultsList");
         emit view->clicked(view->model()->index(0, 0));
@@ -189,7 +193,43 @@ private slots:
         rig.find<QPushButton>("loginTestButton")->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.status(), st::kTestFailed, 60000);
         save("1234");
-        QCOMPARE(w.status(), storedPin.isEmpty() ? st::kWaitingItineraries : st::kWaitingNewSession);
+        QCOMPARE(w.status(), storedPin.isEmpty() ? kDetailsSavedAddItinerary : kDetailsSaved);
+    }
+
+    // "Check For Updates" clicked again and again: nothing is sent without
+    // details that can be sent, and never more than three logins in five
+    // minutes, each counted in the status row; the fourth waits.
+    void updatesKeepToTheLoginLimit_data()
+    {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<int>("logins");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("first run") << false << 0 << kFillAllRequired;
+        QTest::newRow("details stored") << true << 3 << kCityUpdateWaiting;
+    }
+    void updatesKeepToTheLoginLimit()
+    {
+        QFETCH(bool, stored);
+        QFETCH(int, logins);
+        QFETCH(QString, said);
+        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                        "site": {"alert": null, "version": null}})");
+        QVERIFY(pointAtSimulator(sim));
+        WindowRig rig("limit", true);
+        if (stored)
+            rig.storeMember();
+        auto& w = rig.open<RecordingWindow>();
+        w.show();
+        for (int click = 1; click <= 5; ++click) {
+            w.updateCities();
+            // The next click once this one has said how it went.
+            QTRY_VERIFY_WITH_TIMEOUT(w.status() != kCityUpdateOpening
+                                         && w.status() != "Getting Updates From Qantas Website...",
+                                     60000);
+        }
+        QCOMPARE(w.status(), said);
+        QCOMPARE(sim.requests("login").size(), logins);
+        QCOMPARE(rig.find<QLabel>("loginsSentLabel")->text(), QString::number(logins));
     }
 
     // "Check For Updates" brings a list with a city inserted before the ones

@@ -403,7 +403,7 @@ private slots:
             QVERIFY(!rig.child("itineraryTabButton")->isEnabled());
             QVERIFY(!rig.child("resultsTabButton")->isEnabled());
             QVERIFY(!rig.child("checkNowButton")->isEnabled());
-            QCOMPARE(rig.windows.mainWindow().status(), kFillAllRequired);
+            QCOMPARE(rig.windows.mainWindow().status(), kFirstRunHint);
         }
     }
 
@@ -630,7 +630,7 @@ private slots:
         for (const auto& draw : {std::function<void(QPainter&, const QRect&)>(
                                      [](QPainter& p, const QRect& r) { drawReminderFace(p, r, false); }),
                                  std::function<void(QPainter&, const QRect&)>(
-                                     [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false); })}) {
+                                     [](QPainter& p, const QRect& r) { drawAboutFace(p, r, false, darkTheme()); })}) {
             const QRegion shape = colourKeyMask(QSize(265, 181), draw);
             QVERIFY(!shape.contains(QPoint(0, 0)));
             QVERIFY(!shape.contains(QPoint(264, 180)));

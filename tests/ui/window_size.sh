@@ -66,8 +66,8 @@ expect $work_area maximised "double-clicked on the header"
 double_click_header
 expect 900x600 - "double-clicked again"
 # The focus starts on the first tab; the maximise button follows the four
-# tabs, Check Now and Exit.
-xdotool key Tab Tab Tab Tab Tab Tab space
+# tabs, Check Now, About and Minimise, left to right.
+xdotool key Tab Tab Tab Tab Tab Tab Tab space
 expect $work_area maximised "Space on the maximise button"
 xdotool key space
 expect 900x600 - "Space on the button again"

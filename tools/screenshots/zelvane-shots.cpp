@@ -17,6 +17,7 @@
 #include "results/CheckRecords.h"
 #include "startup/CheckRig.h"
 #include "startup/Startup.h"
+#include "ui/AboutWindow.h"
 #include "ui/DateField.h"
 #include "ui/AlertsPanel.h"
 #include "ui/NoteLabel.h"
@@ -31,6 +32,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QComboBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -310,6 +312,23 @@ void shootRowTooltip(MainWindow& w, int position, const QString& name, const Sho
 void shootNotChecked(MainWindow& w, const ShotOptions& o)
 {
     shootRowTooltip(w, 5, QStringLiteral("results-not-checked"), o);
+}
+
+// The about window twice: its start-up box empty and ticked.
+void shootAbout(SettingsGroup<StartChoice>& start, const ShotOptions& o)
+{
+    for (const bool ticked : {false, true}) {
+        auto* about = new AboutWindow(start);
+        // Shown ticked, not chosen: no autostart entry is written.
+        auto* box = about->findChild<QCheckBox*>(QStringLiteral("launchAtLoginCheck"));
+        const QSignalBlocker quiet(box);
+        box->setChecked(ticked);
+        about->move(60, 60);
+        about->show();
+        settle(300);
+        savePicture(about->grab().toImage(), ticked ? QStringLiteral("about-ticked") : QStringLiteral("about"), o);
+        about->close();
+    }
 }
 
 void shootPanels(MainWindow& w, const ShotOptions& o)
@@ -613,6 +632,7 @@ int main(int argc, char* argv[])
         return 64;
     }
     QApplication::setPalette(paletteFor(options->dark ? darkTheme() : lightTheme()));
+    useClearCheckBoxes();
 
     QTemporaryDir data;
     QDir source(QStringLiteral(ZELVANE_DATA_DIR));
@@ -640,6 +660,7 @@ int main(int argc, char* argv[])
         shootWide(w, state, rig.results(), *options);
     } else {
         shootPanels(w, *options);
+        shootAbout(state.settings.start, *options);
         shootWaiting(w, state.outbox, *options);
         if (!options->dark)
             shootLongReasons(w, *options);
