@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Clock.h"
+#include "engine/Scheduler.h"
 #include "net/VersionCheck.h"
 #include "itineraries/WatchListFile.h"
 #include "notify/AlertSender.h"
@@ -25,6 +26,14 @@ struct RecordingHost final : MainWindowHost {
     bool trayShown() const override { return true; }
     void openAbout() override { ++abouts; }
     QCoro::Task<> checkVersion() override { co_return; }
+};
+
+// A schedule's sessions on a window's engine and status line.
+struct WindowSessions final : ScheduledSessions {
+    MainWindow& window;
+    explicit WindowSessions(MainWindow& w) : window(w) {}
+    CheckEngine* engine(bool) override { return &window.engine(); }
+    StatusLine& statusLine() override { return window; }
 };
 
 // A main window over its own settings, clock, data folder and message boxes.

@@ -173,8 +173,8 @@ private slots:
     {
         WindowRig rig("firstrun");
         MainWindow& w = rig.open();
-        Scheduler schedule(rig.state.settings.schedule, rig.state.watchList, rig.clock, w.engine(),
-                           [&w]() -> StatusLine& { return w; });
+        WindowSessions sessions(w);
+        Scheduler schedule(rig.state.settings.schedule, rig.state.watchList, rig.clock, sessions);
         w.openAtMemberDetails();
         QCOMPARE(w.status(), kFirstRunHint);
         QCoro::waitFor(schedule.onScheduleTick());
@@ -573,12 +573,7 @@ private slots:
         QCOMPARE(rig.area.values.value("TimeIndex"), QString("1"));
         QCOMPARE(rig.area.values.value("TimeHou"), QString::number(hours));
         // The schedule reads what was stored: the check after the first comes `hours` later.
-        struct NoSessionYet final : ScheduledSessions {
-            MainWindow& w;
-            explicit NoSessionYet(MainWindow& window) : w(window) {}
-            CheckEngine* engine(bool) override { return nullptr; }
-            StatusLine& statusLine() override { return w; }
-        } sessions(w);
+        WindowSessions sessions(w);
         Scheduler schedule(rig.state.settings.schedule, rig.state.watchList, rig.clock, sessions);
         schedule.onScheduleTick();
         schedule.onScheduleTick();
