@@ -35,19 +35,6 @@ struct Tally {
     int runs = 0, expected = 0, delivered = 0, duplicated = 0, lost = 0;
 };
 
-// Polls with the event loop running (the push server answers on this
-// thread); the bound only ends a test that would hang.
-bool waitUntil(const std::function<bool()>& done, int boundMs = 60000)
-{
-    const QDeadlineTimer bound(boundMs);
-    while (!done()) {
-        if (bound.hasExpired())
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
-
 } // namespace
 
 class TestTwoCopies : public QObject {

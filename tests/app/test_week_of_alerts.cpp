@@ -12,7 +12,6 @@
 #include "support/TestSupport.h"
 #include "support/VirtualDesktop.h"
 
-#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QProcess>
 #include <QSettings>
@@ -146,28 +145,6 @@ class TestWeekOfAlerts : public QObject {
         start(c, p, "zelvane-check", airline, unset);
         waitUntil([&] { return c.state() == QProcess::NotRunning; });
         return {c.exitStatus() == QProcess::NormalExit ? c.exitCode() : -1, c.readAll()};
-    }
-
-    // Polls with the event loop running; the bound only ends a test that would hang.
-    static bool waitUntil(const std::function<bool()>& done, int boundMs = 60000)
-    {
-        const QDeadlineTimer bound(boundMs);
-        while (!done()) {
-            if (bound.hasExpired())
-                return false;
-            QTest::qWait(20);
-        }
-        return true;
-    }
-
-    static QStringList messageIds(const QList<QJsonObject>& mails)
-    {
-        QStringList out;
-        for (const QJsonObject& m : mails)
-            for (const QJsonValue& h : m["headers"].toArray())
-                if (h[0].toString() == "Message-ID")
-                    out << h[1].toString();
-        return out;
     }
 
     // What reached the servers since the last look, against what should have:

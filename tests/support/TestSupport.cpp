@@ -5,7 +5,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
+#include <QTest>
 #include <QtDebug>
 #include <cstdio>
 #include <cstdlib>
@@ -107,6 +110,21 @@ QByteArray readFile(const QString& path)
 } // namespace zelvane::test
 
 namespace zelvane::test {
+
+bool waitUntil(const std::function<bool()>& done, int boundMs)
+{
+    return QTest::qWaitFor(done, boundMs);
+}
+
+QStringList messageIds(const QList<QJsonObject>& mails)
+{
+    QStringList out;
+    for (const QJsonObject& m : mails)
+        for (const QJsonValue& h : m["headers"].toArray())
+            if (h[0].toString() == "Message-ID")
+                out << h[1].toString();
+    return out;
+}
 
 QByteArray procStatus(const char* key)
 {

@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
+class QJsonObject;
 class QProcess;
 
 namespace zelvane::test {
@@ -70,6 +72,11 @@ int startListening(QProcess& process, const QString& program, const QStringList&
                    const QString& portFile, const char* who);
 // Ends a helper started that way: politely, then for sure.
 void stopProcess(QProcess& process);
+// Polls with the event loop running (servers on this thread answer); the
+// bound only ends a test that would hang.
+bool waitUntil(const std::function<bool()>& done, int boundMs = 90000);
+// The Message-ID headers of the mails an SMTP test server took.
+QStringList messageIds(const QList<QJsonObject>& mails);
 // A field of /proc/self/status ("VmRSS:", "VmHWM:"), for the benchmarks.
 QByteArray procStatus(const char* key);
 
