@@ -2,7 +2,6 @@
 
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
-#include "app/TextFile.h"
 #include "engine/AwardQuery.h"
 #include "engine/SessionSize.h"
 #include "itineraries/CityLists.h"
@@ -339,12 +338,11 @@ void ItineraryPanel::fillCityChoices()
         c->clear();
         c->addItem(kNoNearbyCity);
     }
-    if (const auto lines = readTextLines(cities_.cityFilePath())) {
-        originChoice_->addItems(*lines);
-        destinationChoice_->addItems(*lines);
-        for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_)
-            c->addItems(*lines);
-    }
+    // The lists in memory are what the file holds, and what codes are looked up in.
+    originChoice_->addItems(cities_.names);
+    destinationChoice_->addItems(cities_.names);
+    for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_)
+        c->addItems(cities_.names);
 }
 
 void ItineraryPanel::showPartyChoice()
