@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     cities.load();
     if (cities.names.size() != lines->size() || cities.codes != cities.names)
         __builtin_trap();
-    if (!writeTextLines(cities.cityFilePath(), cities.names))
+    if (!writeTextFile(cities.cityFilePath(), cities.names))
         __builtin_trap();
     CityLists again(fuzzFolder());
     again.load();
