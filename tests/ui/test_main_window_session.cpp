@@ -25,6 +25,32 @@ namespace st = zelvane::status;
 
 namespace {
 
+// A site whose list inserts Ballina before the cities the program knows.
+const char* const kCitiesSite = R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                                    "cities": {"names": ["Ballina", "Melbourne", "Sydney", "Tamworth"],
+                                               "codes": ["BNK", "MEL", "SYD", "TMW"]},
+                                    "site": {"alert": null, "version": null}})";
+
+// The city files the program starts with, and a member to update with.
+void knowCities(WindowRig& rig, const QByteArray& names, const QByteArray& codes)
+{
+    writeFile(rig.folder + "/City.txt", names);
+    writeFile(rig.folder + "/City Code.txt", codes);
+    rig.state.cities = CityLists(rig.folder);
+    rig.state.cities.load();
+    rig.storeMember();
+}
+
+// Chooses the two cities on the itinerary panel and presses Add.
+void addTrip(WindowRig& rig, const char* from, const char* to)
+{
+    auto* origin = rig.find<QComboBox>("originChoice");
+    auto* destination = rig.find<QComboBox>("destinationChoice");
+    origin->setCurrentIndex(origin->findText(from));
+    destination->setCurrentIndex(destination->findText(to));
+    click(rig.find<ImageButton>("addItineraryButton"));
+}
+
 // The window as the engine sees it, every status kept in order.
 class RecordingWindow final : public MainWindow {
 public:
@@ -237,18 +263,11 @@ private slots:
     // not those of the cities one line further up.
     void itinerariesAddedAfterACityUpdateCarryTheirOwnCodes()
     {
-        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
-                        "cities": {"names": ["Ballina", "Melbourne", "Sydney", "Tamworth"],
-                                   "codes": ["BNK", "MEL", "SYD", "TMW"]},
-                        "site": {"alert": null, "version": null}})");
+        SiteSim sim(kCitiesSite);
         QVERIFY(pointAtSimulator(sim));
 
         WindowRig rig("update", true);
-        writeFile(rig.folder + "/City.txt", "Melbourne\r\nSydney\r\nTamworth\r\n");
-        writeFile(rig.folder + "/City Code.txt", "MEL\r\nSYD\r\nTMW\r\n");
-        rig.state.cities = CityLists(rig.folder);
-        rig.state.cities.load();
-        rig.storeMember();
+        knowCities(rig, "Melbourne\r\nSydney\r\nTamworth\r\n", "MEL\r\nSYD\r\nTMW\r\n");
         rig.watchLine("Melbourne;Tamworth;25/12/2026;Morning;MEL;TMW");
         auto& w = rig.open<RecordingWindow>();
         rig.find<QPushButton>("checkNowKey")->click();
@@ -258,11 +277,7 @@ private slots:
         QCOMPARE(readFile(rig.folder + "/City.txt"), QByteArray("Ballina\r\nMelbourne\r\nSydney\r\nTamworth\r\n"));
 
         w.showItineraryPanel();
-        auto* origin = rig.find<QComboBox>("originChoice");
-        auto* destination = rig.find<QComboBox>("destinationChoice");
-        origin->setCurrentIndex(origin->findText("Sydney"));
-        destination->setCurrentIndex(destination->findText("Melbourne"));
-        click(rig.find<ImageButton>("addItineraryButton"));
+        addTrip(rig, "Sydney", "Melbourne");
         QCOMPARE(rig.state.watchList.count(), 2);
         QCOMPARE(rig.state.watchList.at(2).origin, (City{"Sydney", "SYD"}));
         QCOMPARE(rig.state.watchList.at(2).destination, (City{"Melbourne", "MEL"}));
@@ -274,17 +289,10 @@ private slots:
     // next change writes the whole list.
     void writesThatFailAreTold()
     {
-        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
-                        "cities": {"names": ["Ballina", "Melbourne", "Sydney", "Tamworth"],
-                                   "codes": ["BNK", "MEL", "SYD", "TMW"]},
-                        "site": {"alert": null, "version": null}})");
+        SiteSim sim(kCitiesSite);
         QVERIFY(pointAtSimulator(sim));
         WindowRig rig("gone", true);
-        writeFile(rig.folder + "/City.txt", "Melbourne\r\nSydney\r\n");
-        writeFile(rig.folder + "/City Code.txt", "MEL\r\nSYD\r\n");
-        rig.state.cities = CityLists(rig.folder);
-        rig.state.cities.load();
-        rig.storeMember();
+        knowCities(rig, "Melbourne\r\nSydney\r\n", "MEL\r\nSYD\r\n");
         auto& w = rig.open<RecordingWindow>();
         QVERIFY(QDir(rig.folder).removeRecursively());
 
@@ -293,21 +301,14 @@ private slots:
         QCOMPARE(rig.state.cities.names, QStringList({"Melbourne", "Sydney"}));
 
         w.showItineraryPanel();
-        const auto add = [&](const char* from, const char* to) {
-            auto* origin = rig.find<QComboBox>("originChoice");
-            auto* destination = rig.find<QComboBox>("destinationChoice");
-            origin->setCurrentIndex(origin->findText(from));
-            destination->setCurrentIndex(destination->findText(to));
-            click(rig.find<ImageButton>("addItineraryButton"));
-        };
-        add("Sydney", "Melbourne");
+        addTrip(rig, "Sydney", "Melbourne");
         QCOMPARE(rig.boxes.shown.size(), 1);
         QVERIFY2(rig.boxes.shown[0].text.startsWith("The watch list could not be saved: the data folder"),
                  qPrintable(rig.boxes.shown[0].text));
         QCOMPARE(rig.state.watchList.count(), 1);
 
         QVERIFY(QDir().mkpath(rig.folder));
-        add("Melbourne", "Sydney");
+        addTrip(rig, "Melbourne", "Sydney");
         QCOMPARE(rig.boxes.shown.size(), 1);
         const QByteArray file = readFile(rig.folder + "/Query.txt");
         QVERIFY2(file.startsWith("Sydney;Melbourne;") && file.contains("\r\nMelbourne;Sydney;"), file.constData());
