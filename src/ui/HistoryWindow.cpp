@@ -8,6 +8,7 @@
 #include <QChartView>
 #include <QDateTimeAxis>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -178,12 +179,19 @@ QTreeWidget* checksList(const QList<HistoryCheck>& checks, QWidget* parent)
     list->setUniformRowHeights(true);
     list->setHeaderLabels({QStringLiteral("Session"), QStringLiteral("Leg"), QStringLiteral("From"),
                            QStringLiteral("To"), QStringLiteral("Date"), QStringLiteral("Outcome")});
+    QList<QTreeWidgetItem*> items;
+    items.reserve(checks.size());
     for (auto h = checks.crbegin(); h != checks.crend(); ++h) {
         const ItineraryKey& k = h->check.key;
-        list->addTopLevelItem(new QTreeWidgetItem(
-            {h->session.toString(QStringLiteral("dd/MM/yyyy HH:mm")), legName(h->check.leg), k.origin,
-             k.destination, k.date, outcomeName(h->check.outcome)}));
+        items << new QTreeWidgetItem({h->session.toString(QStringLiteral("dd/MM/yyyy HH:mm")), legName(h->check.leg),
+                                      k.origin, k.destination, k.date, outcomeName(h->check.outcome)});
     }
+    // Added at once, and sized from the first rows: every column but the
+    // last holds texts of one width (times, codes, dates, a leg), and the
+    // last takes what is left. Measuring a year of rows would hold the
+    // window's thread for longer than the user notices.
+    list->addTopLevelItems(items);
+    list->header()->setResizeContentsPrecision(100);
     for (int c = 0; c < list->columnCount(); ++c)
         list->resizeColumnToContents(c);
     return list;
