@@ -2,7 +2,10 @@
 // days (73,000 checks), written session by session as the engine writes
 // them. Prints the time of one session's write, the size of the file, the
 // time to build the "Last seen" data and the whole results view, one itinerary's
-// timeline, opening the file at start-up and a CSV export of it all.
+// timeline, opening the file at start-up and a CSV export of it all, then
+// the history window of one itinerary opened from the results panel: the
+// time to its first page and the longest the window's thread went without
+// turning its event loop (the main window deaf to clicks meanwhile).
 // Never fails on time, only when the history does not hold what was written.
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
@@ -11,8 +14,15 @@
 #include "itineraries/WatchListFile.h"
 #include "results/ResultsViewModel.h"
 #include "support/TestSupport.h"
+#include "app/Clock.h"
+#include "ui/ResultsPanel.h"
+#include "ui/Skin.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -106,11 +116,61 @@ QList<QStringList> flightsOf(const ItineraryKey& k, int variant)
     return rows;
 }
 
+// The history window of the itinerary at `position`, opened from the results
+// panel as a click opens it, in the event loop: from the click, the time
+// until the window shows its first page (its timeline and figures), the time
+// until every tab is read, and the longest gap between two turns of the
+// event loop from the click until then.
+struct WindowFigures {
+    double firstPage = -1, whole = -1, longestStall = 0;
+};
+
+WindowFigures openHistoryWindow(ResultsPanel& panel, int position)
+{
+    WindowFigures f;
+    QElapsedTimer sinceClick;
+    qint64 lastTurn = 0, longest = 0;
+    QEventLoop loop;
+    QTimer turn;
+    turn.setInterval(1);
+    QObject::connect(&turn, &QTimer::timeout, &loop, [&] {
+        const qint64 now = sinceClick.nsecsElapsed();
+        longest = std::max(longest, now - lastTurn);
+        lastTurn = now;
+        auto* window = panel.findChild<QWidget*>(QStringLiteral("historyWindow"));
+        if (!window || !window->isVisible())
+            return;
+        auto* figures = window->findChild<QLabel*>(QStringLiteral("historyFigures"));
+        if (f.firstPage < 0 && figures && !figures->text().startsWith(QLatin1String("Reading")))
+            f.firstPage = ms(now);
+        auto* checks = window->findChild<QTreeWidget*>(QStringLiteral("historyChecks"));
+        if (f.firstPage >= 0 && checks && checks->topLevelItemCount() > 0) {
+            f.whole = ms(now);
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(0, &loop, [&] {
+        sinceClick.start();
+        lastTurn = 0;
+        turn.start();
+        panel.showHistory(position);
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    f.longestStall = ms(longest);
+    if (auto* window = panel.findChild<QWidget*>(QStringLiteral("historyWindow")))
+        window->close();
+    QCoreApplication::processEvents();
+    return f;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const QString folder = freshFolder("bench_history");
     const QDateTime now(QDate(2026, 12, 8), QTime(8, 0));
     const QDateTime first = now.addDays(-kDays);
@@ -210,6 +270,29 @@ int main(int argc, char* argv[])
     QByteArray csv;
     print("CSV of every check, from those read", figures(timed(3, [&] { csv = historyCsv(all); })), "none");
     std::printf("%-44s %7.2f MB\n", "CSV size", double(csv.size()) / (1024.0 * 1024.0));
+
+    // The history window, opened as a click on "History" opens it, of
+    // itineraries spread over the list.
+    {
+        QWidget host;
+        ResultsPanel panel(view, watchList, results, store, SystemClock::instance(), lightTheme(), &host);
+        host.resize(940, 620);
+        host.show();
+        QList<qint64> firstPages, wholes, stalls;
+        for (int position : {1, 25, 50, 75, 100}) {
+            const WindowFigures f = openHistoryWindow(panel, position);
+            if (f.whole < 0) {
+                std::printf("FAIL: the history window of itinerary %d never held its checks\n", position);
+                return 1;
+            }
+            firstPages << qint64(f.firstPage * 1e6);
+            wholes << qint64(f.whole * 1e6);
+            stalls << qint64(f.longestStall * 1e6);
+        }
+        print("history window: click to its first page", figures(firstPages), "<= 100 ms");
+        print("history window: click to every tab read", figures(wholes), "none");
+        print("history window: longest UI-thread stall", figures(stalls), "<= 50 ms");
+    }
 
     // A session's write while another program holds the file: how long the
     // thread that writes it waits, as zelvane-check waits and as the tray

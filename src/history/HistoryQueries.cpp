@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -37,6 +38,11 @@ CheckOutcome outcomeOf(const QVariant& v)
 QDateTime timeOf(const QVariant& v)
 {
     return QDateTime::fromSecsSinceEpoch(v.toLongLong());
+}
+
+QString reason(const QSqlError& e)
+{
+    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
 }
 
 } // namespace history
@@ -166,6 +172,8 @@ QList<TimelinePoint> HistoryStore::timelineInFile(const ItineraryKey& key) const
     if (q.exec())
         while (q.next())
             points.append({timeOf(q.value(0)), outcomeOf(q.value(1))});
+    if (q.lastError().isValid())
+        readError_ = history::reason(q.lastError());
     return points;
 }
 
@@ -204,8 +212,10 @@ QList<HistoryCheck> HistoryStore::checksInFile(int sessions) const
                        schema_ >= 3 ? QStringLiteral("c.leg") : QStringLiteral("0"),
                        schema_ >= 4 ? QStringLiteral("i.watch, c.cabins") : QStringLiteral("'', NULL")));
     q.addBindValue(sessions > 0 ? sessions : -1);
-    if (!q.exec())
+    if (!q.exec()) {
+        readError_ = history::reason(q.lastError());
         return out;
+    }
     // Rows of one session share its time, and most flight tables recur.
     QHash<qint64, QList<QStringList>> tables;
     qint64 started = -1;
@@ -235,6 +245,18 @@ QList<HistoryCheck> HistoryStore::checksInFile(int sessions) const
         }
         out << h;
     }
+    // A step that failed ends the rows as their end would.
+    if (q.lastError().isValid())
+        readError_ = history::reason(q.lastError());
+    return out;
+}
+
+QList<HistoryCheck> HistoryStore::unsavedChecks() const
+{
+    QList<HistoryCheck> out;
+    for (const Session& s : unsaved_)
+        for (const CheckRecord& c : s.checks)
+            out.append({s.start, c});
     return out;
 }
 

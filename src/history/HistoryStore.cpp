@@ -118,6 +118,7 @@ struct HistoryStore::Db {
     {
         if (q.exec())
             return true;
+        ++store.failures_;
         store.error_ = reason(q.lastError());
         store.lastCode_ = q.lastError().nativeErrorCode().toInt();
         return false;
@@ -126,6 +127,7 @@ struct HistoryStore::Db {
     {
         if (q.exec(sql))
             return true;
+        ++store.failures_;
         store.error_ = reason(q.lastError());
         store.lastCode_ = q.lastError().nativeErrorCode().toInt();
         return false;
@@ -362,8 +364,10 @@ bool HistoryStore::openForReading(const QString& folder)
     close();
     folder_ = folder;
     path_ = QDir(folder).filePath(kHistoryFile);
+    holdsNothing_ = false;
     if (!QFile::exists(path_)) {
         error_ = QStringLiteral("there is no history yet");
+        holdsNothing_ = true;
         return false;
     }
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
@@ -377,8 +381,10 @@ bool HistoryStore::openForReading(const QString& folder)
     if (version < 1 || version > kSchemaVersion) {
         if (version > kSchemaVersion)
             error_ = QStringLiteral("it was written by a newer Zelvane");
-        else if (version == 0)
+        else if (version == 0) {
             error_ = QStringLiteral("it holds no history");
+            holdsNothing_ = true;
+        }
         disconnect();
         return false;
     }
@@ -456,7 +462,12 @@ std::optional<qint64> HistoryStore::itineraryId(const ItineraryKey& key, bool cr
 
 std::optional<qint64> HistoryStore::itineraryId(const ItineraryKey& key) const
 {
-    return const_cast<HistoryStore*>(this)->itineraryId(key, false);
+    auto* self = const_cast<HistoryStore*>(this);
+    const int failures = failures_;
+    const std::optional<qint64> id = self->itineraryId(key, false);
+    if (failures_ != failures)
+        readError_ = error_;
+    return id;
 }
 
 bool HistoryStore::writeSession(const QDateTime& start, bool completed,

@@ -104,13 +104,17 @@ public:
     // again by the next session. False when it could not be opened now.
     bool open(const QString& folder, const QDateTime& now);
     // Reads only: nothing is created, changed or moved. False (with error())
-    // when there is no file or it cannot be read.
+    // when there is no file or it cannot be read; holdsNothing() then tells a
+    // history that has simply not begun (no file, or one no session was
+    // written to yet) from one that cannot be read.
     bool openForReading(const QString& folder);
+    bool holdsNothing() const { return holdsNothing_; }
     // Writes what is still held in memory when it can, then checkpoints, so
     // that history.sqlite alone holds every session, and closes the file.
     void close();
     bool isOpen() const { return open_ || createLater_; }
     QString filePath() const { return path_; }
+    QString folder() const { return folder_; }
     QString error() const { return error_; }
     // A status text about the history the user should see, once; empty when
     // all is well.
@@ -136,6 +140,15 @@ public:
     // The checks of the last `sessions` sessions (all when 0 or less),
     // oldest session first, each in watch-list order.
     QList<HistoryCheck> checks(int sessions = 0) const;
+    // The checks of the sessions held in memory only, oldest first: what a
+    // reader of the file on another thread adds to what it reads there.
+    QList<HistoryCheck> unsavedChecks() const;
+    // Why the last timeline() or checks() read less than the file holds
+    // (the file held by another program, a damaged page); empty when every
+    // read since clearReadError() went through. An answer read short is no
+    // answer: "no check recorded" would be untrue.
+    QString readError() const { return readError_; }
+    void clearReadError() { readError_.clear(); }
 
 private:
     struct Db;
@@ -176,6 +189,9 @@ private:
     QString path_;
     QString error_;
     int lastCode_ = 0; // SQLite's code of the last error
+    int failures_ = 0; // statements that failed, counted by Db::run
+    mutable QString readError_;
+    bool holdsNothing_ = false;
     QString notice_;
     bool open_ = false;
     bool readOnly_ = false;

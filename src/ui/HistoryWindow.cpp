@@ -8,6 +8,7 @@
 #include <QChartView>
 #include <QDateTimeAxis>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -178,12 +179,19 @@ QTreeWidget* checksList(const QList<HistoryCheck>& checks, QWidget* parent)
     list->setUniformRowHeights(true);
     list->setHeaderLabels({QStringLiteral("Session"), QStringLiteral("Leg"), QStringLiteral("From"),
                            QStringLiteral("To"), QStringLiteral("Date"), QStringLiteral("Outcome")});
+    QList<QTreeWidgetItem*> items;
+    items.reserve(checks.size());
     for (auto h = checks.crbegin(); h != checks.crend(); ++h) {
         const ItineraryKey& k = h->check.key;
-        list->addTopLevelItem(new QTreeWidgetItem(
-            {h->session.toString(QStringLiteral("dd/MM/yyyy HH:mm")), legName(h->check.leg), k.origin,
-             k.destination, k.date, outcomeName(h->check.outcome)}));
+        items << new QTreeWidgetItem({h->session.toString(QStringLiteral("dd/MM/yyyy HH:mm")), legName(h->check.leg),
+                                      k.origin, k.destination, k.date, outcomeName(h->check.outcome)});
     }
+    // Added at once, and sized from the first rows: every column but the
+    // last holds texts of one width (times, codes, dates, a leg), and the
+    // last takes what is left. Measuring a year of rows would hold the
+    // window's thread for longer than the user notices.
+    list->addTopLevelItems(items);
+    list->header()->setResizeContentsPrecision(100);
     for (int c = 0; c < list->columnCount(); ++c)
         list->resizeColumnToContents(c);
     return list;
@@ -191,27 +199,44 @@ QTreeWidget* checksList(const QList<HistoryCheck>& checks, QWidget* parent)
 
 } // namespace
 
-HistoryWindow::HistoryWindow(const QString& itinerary, const HistoryView& history, const Theme& theme,
-                             QWidget* parent)
-    : QDialog(parent)
+namespace {
+
+// A tab's page while its part of the history is read, or when it cannot be.
+QLabel* waitingPage(const QString& text, QWidget* parent)
 {
-    const QList<TimelinePoint>& points = history.timeline;
+    auto* page = new QLabel(text, parent);
+    page->setObjectName(QStringLiteral("historyWaiting"));
+    page->setAlignment(Qt::AlignCenter);
+    page->setWordWrap(true);
+    page->setMargin(12);
+    page->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return page;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(const QString& itinerary, const Theme& theme, QWidget* parent)
+    : QDialog(parent), theme_(theme)
+{
     setObjectName(QStringLiteral("historyWindow"));
     setWindowTitle(QStringLiteral("History — ") + itinerary);
     setAttribute(Qt::WA_DeleteOnClose);
     setPalette(paletteFor(theme));
 
-    view_ = new QChartView(timelineChart(points, theme), this);
+    // The chart's room is kept while it is read: the window does not grow
+    // under the pointer when the timeline comes.
+    view_ = new QChartView(this);
     view_->setObjectName(QStringLiteral("historyChart"));
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setMinimumSize(520, 280);
-    view_->setVisible(!points.isEmpty());
     view_->setFocusPolicy(Qt::NoFocus);
+    view_->chart()->setBackgroundBrush(theme.panel);
+    view_->chart()->setBackgroundRoundness(0);
 
-    auto* figures = new QLabel(historyFigures(points), this);
-    figures->setObjectName(QStringLiteral("historyFigures"));
-    figures->setWordWrap(true);
-    figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figures_ = new QLabel(kReadingHistory, this);
+    figures_->setObjectName(QStringLiteral("historyFigures"));
+    figures_->setWordWrap(true);
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -221,17 +246,69 @@ HistoryWindow::HistoryWindow(const QString& itinerary, const HistoryView& histor
     auto* timeline = new QWidget(this);
     auto* timelineBox = new QVBoxLayout(timeline);
     timelineBox->addWidget(view_, 1);
-    timelineBox->addWidget(figures);
+    timelineBox->addWidget(figures_);
 
-    auto* tabs = new QTabWidget(this);
-    tabs->setObjectName(QStringLiteral("historyTabs"));
-    tabs->addTab(timeline, QStringLiteral("&Timeline"));
-    tabs->addTab(checksList(history.checks, this), QStringLiteral("C&hecks"));
-    tabs->addTab(new SeatCalendarView(history.calendars, history.route, history.watch, history.date, theme, this), QStringLiteral("C&alendar"));
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("historyTabs"));
+    tabs_->addTab(timeline, QStringLiteral("&Timeline"));
+    tabs_->addTab(waitingPage(kReadingHistory, this), QStringLiteral("C&hecks"));
+    tabs_->addTab(waitingPage(kReadingHistory, this), QStringLiteral("C&alendar"));
 
     auto* box = new QVBoxLayout(this);
-    box->addWidget(tabs, 1);
+    box->addWidget(tabs_, 1);
     box->addWidget(buttons);
+}
+
+void HistoryWindow::showTimeline(const QList<TimelinePoint>& points)
+{
+    if (read_)
+        return;
+    QChart* before = view_->chart();
+    view_->setChart(timelineChart(points, theme_));
+    delete before;
+    view_->setVisible(!points.isEmpty());
+    figures_->setText(historyFigures(points));
+    timelineShown_ = true;
+}
+
+void HistoryWindow::replaceTab(int index, QWidget* page)
+{
+    const QString title = tabs_->tabText(index);
+    const bool current = tabs_->currentIndex() == index;
+    QWidget* before = tabs_->widget(index);
+    tabs_->removeTab(index);
+    tabs_->insertTab(index, page, title);
+    if (current)
+        tabs_->setCurrentIndex(index);
+    delete before;
+}
+
+void HistoryWindow::showChecks(const QList<HistoryCheck>& checks, const QList<RouteCalendar>& calendars,
+                               const Route& route, const QString& watch, const QDate& date)
+{
+    if (read_)
+        return;
+    replaceTab(1, checksList(checks, this));
+    replaceTab(2, new SeatCalendarView(calendars, route, watch, date, theme_, this));
+    read_ = true;
+    emit historyRead();
+}
+
+void HistoryWindow::showFailure(const QString& why)
+{
+    if (read_)
+        return;
+    const QString text = kHistoryUnreadable + why;
+    if (!timelineShown_) {
+        view_->hide();
+        figures_->setText(text);
+    }
+    for (int i = 1; i < tabs_->count(); ++i)
+        if (auto* waiting = qobject_cast<QLabel*>(tabs_->widget(i));
+            waiting && waiting->objectName() == QLatin1String("historyWaiting"))
+            waiting->setText(text);
+    read_ = true;
+    emit historyRead();
 }
 
 QChart* HistoryWindow::chart() const

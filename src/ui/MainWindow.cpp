@@ -446,9 +446,12 @@ void MainWindow::showPanel(Panel* panel)
         w->setVisible(results);
     checkNowKey_->setEnabled(checkNowButton_->isEnabled());
     // The focus ring left on a tab moves to the tab of the panel shown (the
-    // tray's "Show Results" chooses a panel without a key or a click).
+    // tray's "Show Results" chooses a panel without a key or a click), and a
+    // window made for a panel opens with it there: never on one tab while
+    // another panel shows.
     QWidget* focused = focusWidget();
-    if (ImageButton* tab = tabs_.value(int(panels_.indexOf(panel))); tab && focused && tabs_.contains(qobject_cast<ImageButton*>(focused)))
+    if (ImageButton* tab = tabs_.value(int(panels_.indexOf(panel)));
+        tab && (!focused || tabs_.contains(qobject_cast<ImageButton*>(focused))))
         tab->setFocus();
     if (!results && showNewVersionLabel(news_)) {
         newVersionLabel_->show();

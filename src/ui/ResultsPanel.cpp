@@ -9,6 +9,7 @@
 #include "results/CheckRecords.h"
 #include "results/CheckResults.h"
 #include "results/FlightTable.h"
+#include "results/HistoryRead.h"
 #include "results/ResultsViewModel.h"
 #include "ui/ColumnFit.h"
 #include "ui/FlightTableModel.h"
@@ -339,6 +340,12 @@ void ResultsPanel::showDay(int day)
     flights_->setFlights(result.days[day].flights, result.days[day].offers, list_.at(shownPosition_).cabin);
 }
 
+ResultsPanel::~ResultsPanel()
+{
+    // A read still running ends before the program can.
+    HistoryRead::stopAll();
+}
+
 void ResultsPanel::showHistory(int position)
 {
     if (position < 1 || position > list_.count()) {
@@ -351,29 +358,25 @@ void ResultsPanel::showHistory(int position)
         title += QStringLiteral(", ") + it.seatsChoice();
     if (historyWindow_)
         historyWindow_->close();
-    QList<QList<TimelinePoint>> days;
-    const QList<ItineraryKey> keys = historyKeys(it);
-    for (const ItineraryKey& key : keys)
-        days << historyStore_.timeline(key);
-    HistoryView view{combinedTimeline(days), {}, {}, {it.origin.code, it.destination.code}, it.identity(),
-                     it.dates().value(0)};
-    const QList<HistoryCheck> all = historyStore_.checks();
-    for (const HistoryCheck& h : all)
-        if (std::any_of(keys.cbegin(), keys.cend(), [&h](const ItineraryKey& k) { return isCheckOf(h.check.key, k); }))
-            view.checks << h;
-    view.calendars = seatCalendars(all);
-    // Where watches share a route, one of the list goes by its place there.
-    for (RouteCalendar& c : view.calendars) {
-        if (c.watch.isEmpty() || c.name == routeName(c.route))
-            continue;
-        for (int p = 1; p <= list_.count(); ++p)
-            if (list_.at(p).identity() == c.watch) {
-                c.name = routeName(c.route) + QStringLiteral(" (itinerary #%1)").arg(p);
-                break;
-            }
-    }
-    historyWindow_ = new HistoryWindow(title, view, theme_, this);
+    // The window opens at once; the history is read on a thread of its own
+    // (a year of it takes a second), the timeline first.
+    HistoryReadRequest request{historyStore_.folder(), historyKeys(it), historyStore_.unsavedChecks(), {}};
+    for (int p = 1; p <= list_.count(); ++p)
+        if (!request.positions.contains(list_.at(p).identity()))
+            request.positions.insert(list_.at(p).identity(), p);
+    auto* window = new HistoryWindow(title, theme_, this);
+    historyWindow_ = window;
     historyWindow_->setWindowFlag(Qt::Window);
+    HistoryRead* read = HistoryRead::start(std::move(request));
+    connect(read, &HistoryRead::timelineRead, window, &HistoryWindow::showTimeline);
+    connect(read, &HistoryRead::checksRead, window,
+            [window, route = Route{it.origin.code, it.destination.code}, watch = it.identity(),
+             date = it.dates().value(0)](const QList<HistoryCheck>& checks, const QList<RouteCalendar>& calendars) {
+                window->showChecks(checks, calendars, route, watch, date);
+            });
+    connect(read, &HistoryRead::failed, window, &HistoryWindow::showFailure);
+    // Closed before it is read: the read stops at its next step.
+    connect(window, &QObject::destroyed, read, &HistoryRead::cancel);
     historyWindow_->show();
     historyWindow_->raise();
     historyWindow_->activateWindow();

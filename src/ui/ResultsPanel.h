@@ -33,11 +33,13 @@ class ResultsPanel final : public Panel {
 public:
     ResultsPanel(ResultsViewModel& rows, const WatchList& list, const CheckResults& results,
                  HistoryStore& history, const Clock& clock, const Theme& theme, QWidget* parent);
+    ~ResultsPanel() override;
 
     // Where "Export history…" writes; an empty answer is a cancel. Tests answer it.
     std::function<QString(const QString& suggested)> chooseExportFile;
 
-    // The history window of the itinerary at `position` (from 1).
+    // The history window of the itinerary at `position` (from 1): shown at
+    // once, filled as the history is read off this thread.
     void showHistory(int position);
     void exportHistory();
 

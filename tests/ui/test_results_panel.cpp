@@ -17,6 +17,10 @@
 #include <QTabWidget>
 #include <QChart>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
@@ -416,6 +420,7 @@ private slots:
         QPointer<HistoryWindow> history = rig.window->findChild<HistoryWindow*>("historyWindow");
         QVERIFY(history && history->isVisible());
         QVERIFY(history->windowTitle().endsWith("Sydney → Perth, 01/01/2027, Morning"));
+        QTRY_VERIFY(history->isRead());
 
         const auto points = [](QXYSeries* s) {
             QList<QPointF> p;
@@ -439,6 +444,7 @@ private slots:
         QTRY_VERIFY(history.isNull());
         history = rig.window->findChild<HistoryWindow*>("historyWindow");
         QVERIFY(history && history->isVisible());
+        QTRY_VERIFY(history->isRead());
         QVERIFY(history->findChild<QWidget*>("historyChart")->isHidden());
         QCOMPARE(history->findChild<QLabel*>("historyFigures")->text(),
                  QString("No check of this itinerary has been recorded yet."));
@@ -481,6 +487,7 @@ private slots:
         emit list->doubleClicked(list->model()->index(0, 0));
         auto* history = rig.window->findChild<HistoryWindow*>("historyWindow");
         QVERIFY(history && history->isVisible());
+        QTRY_VERIFY(history->isRead());
 
         auto* checks = history->findChild<QTreeWidget*>("historyChecks");
         QCOMPARE(checks->headerItem()->text(1), QString("Leg"));
@@ -525,6 +532,100 @@ private slots:
         route->setCurrentIndex(route->findText("PER -> SYD"));
         QCOMPARE(calendar->selectedDate(), QDate(2027, 1, 10));
         QCOMPARE(tells("Sun 10/01/2027: no seats"), QString());
+    }
+
+    // A year of history is read off the window's thread: the window shows at
+    // once, saying it reads, and the main window keeps answering clicks while
+    // the checks are read. A fault check, not a speed test (bench_history
+    // measures the times): the event loop must turn, a click on the main
+    // window be handled, before the read ends.
+    void historyIsReadWhileTheMainWindowAnswers()
+    {
+        WindowRig rig("bigHistory");
+        QList<ItineraryKey> keys;
+        QStringList lines;
+        for (int i = 0; i < 50; ++i) {
+            const QString date = QDate(2027, 1, 1).addDays(i).toString("dd/MM/yyyy");
+            keys << ItineraryKey{"SYD", "PER", date, "Morning", "Any"};
+            lines << "Sydney;Perth;" + date + ";Morning;SYD;PER";
+        }
+        QList<QList<CheckOutcome>> sessions;
+        for (int s = 0; s < 300; ++s) {
+            QList<CheckOutcome> outcomes;
+            for (int i = 0; i < keys.size(); ++i)
+                outcomes << ((s + i) % 3 ? CheckOutcome::NotAvailable : CheckOutcome::Available);
+            sessions << outcomes;
+        }
+        recordSessions(rig, keys, sessions);
+        MainWindow& w = openResults(rig, lines);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        rig.find<ResultsPanel>("resultsPanel")->showHistory(1);
+        QPointer<HistoryWindow> history = rig.window->findChild<HistoryWindow*>("historyWindow");
+        QVERIFY(history && history->isVisible());
+        // Shown before anything is read, saying so.
+        QVERIFY(!history->isRead());
+        QCOMPARE(history->findChild<QLabel*>("historyFigures")->text(), kReadingHistory);
+
+        // A click on the main window (its Itineraries tab) and the ticks of a
+        // timer, while the history is read.
+        auto* tab = rig.find<QWidget>("itineraryTabButton");
+        QVERIFY(tab);
+        bool clickHandled = false, clickBeforeRead = false;
+        connect(qobject_cast<ImageButton*>(tab), &ImageButton::activated, this,
+                [&] { clickHandled = true; clickBeforeRead = history && !history->isRead(); });
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] {
+            if (history && !history->isRead()) {
+                longestGap = std::max(longestGap, sinceTick.restart());
+                ++ticks;
+            }
+        });
+        sinceTick.start();
+        tick.start(5);
+        const QPoint centre = tab->rect().center();
+        QCoreApplication::postEvent(tab, new QMouseEvent(QEvent::MouseButtonPress, centre, tab->mapToGlobal(centre),
+                                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(tab, new QMouseEvent(QEvent::MouseButtonRelease, centre, tab->mapToGlobal(centre),
+                                                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        QTRY_VERIFY_WITH_TIMEOUT(history->isRead(), 60000);
+        QVERIFY(clickHandled);
+        QVERIFY2(clickBeforeRead, "the click on the main window waited for the history");
+        QVERIFY2(ticks >= 1, "the event loop never turned while the history was read");
+        // Generous: a fault check, not a figure.
+        QVERIFY2(longestGap < 2000, qPrintable(QString("the event loop stood %1 ms").arg(longestGap)));
+        QCOMPARE(history->findChild<QTreeWidget*>("historyChecks")->topLevelItemCount(), 300);
+        QVERIFY(history->findChild<QLabel*>("historyFigures")->text().startsWith("300 checks from "));
+    }
+
+    // A history that cannot be read is told as such in every tab, never as
+    // a history with no check.
+    void unreadableHistoryIsTold()
+    {
+        WindowRig rig("unreadableHistory");
+        recordSessions(rig, {kSydPerAny}, {{CheckOutcome::Available}, {CheckOutcome::NotAvailable}});
+        openResults(rig, {kSydPer});
+        // Damaged after the window opened it.
+        rig.state.history.close();
+        QFile file(rig.folder + "/" + kHistoryFile);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(8192, 'x'));
+        file.close();
+        rig.find<ResultsPanel>("resultsPanel")->showHistory(1);
+        auto* history = rig.window->findChild<HistoryWindow*>("historyWindow");
+        QVERIFY(history);
+        QTRY_VERIFY(history->isRead());
+        const QString figures = history->findChild<QLabel*>("historyFigures")->text();
+        QVERIFY2(figures.startsWith(kHistoryUnreadable), qPrintable(figures));
+        QVERIFY(!figures.contains("No check"));
+        QVERIFY(history->findChild<QWidget*>("historyChart")->isHidden());
+        QVERIFY(!history->findChild<QTreeWidget*>("historyChecks"));
+        for (auto* waiting : history->findChildren<QLabel*>("historyWaiting"))
+            QVERIFY2(waiting->text().startsWith(kHistoryUnreadable), qPrintable(waiting->text()));
+        QCOMPARE(history->findChildren<QLabel*>("historyWaiting").size(), 2);
     }
 
     void exportWritesEveryCheckOrSaysWhy_data()

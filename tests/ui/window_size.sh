@@ -65,9 +65,9 @@ double_click_header
 expect $work_area maximised "double-clicked on the header"
 double_click_header
 expect 900x600 - "double-clicked again"
-# The focus starts on the first tab; the maximise button follows the four
-# tabs, Check Now, About and Minimise, left to right.
-xdotool key Tab Tab Tab Tab Tab Tab Tab space
+# The focus starts on the tab of the panel shown, Itineraries; the maximise
+# button follows the last two tabs, Check Now, About and Minimise, left to right.
+xdotool key Tab Tab Tab Tab Tab Tab space
 expect $work_area maximised "Space on the maximise button"
 xdotool key space
 expect 900x600 - "Space on the button again"
@@ -84,7 +84,7 @@ grep -qx 'WindowSize=900x600 maximised' "$conf" || fail "the settings keep $(gre
 start_program
 show_window
 expect $work_area maximised "started again"
-xdotool key Tab Tab Tab Tab Tab Tab space # "–", before the maximise button
+xdotool key Tab Tab Tab Tab Tab space # "–", before the maximise button
 until_ok hidden || fail "\"–\" did not hide the window"
 show_window
 expect $work_area maximised "shown again from the tray"

@@ -55,6 +55,10 @@ public:
     MsgAnswer show(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgAnswer::Ok; }
 };
 
+// The history window of `position`, once it holds what the history holds:
+// it is read off the window's thread.
+HistoryWindow* readHistoryWindow(MainWindow& w, int position);
+
 void settle(int ms)
 {
     QElapsedTimer t;
@@ -236,12 +240,23 @@ void shootWindow(MainWindow& w, const QString& name, const ShotOptions& o)
     savePicture(withHoles(w.grab().toImage()), name, o);
 }
 
+HistoryWindow* readHistoryWindow(MainWindow& w, int position)
+{
+    w.findChild<ResultsPanel*>(QStringLiteral("resultsPanel"))->showHistory(position);
+    QElapsedTimer t;
+    t.start();
+    HistoryWindow* history = nullptr;
+    while (t.elapsed() < 10000
+           && (!(history = w.findChild<HistoryWindow*>(QStringLiteral("historyWindow"))) || !history->isRead()))
+        settle(20);
+    settle(400);
+    return history;
+}
+
 // The history of the first itinerary, in its own window.
 void shootHistory(MainWindow& w, const ShotOptions& o)
 {
-    w.findChild<ResultsPanel*>(QStringLiteral("resultsPanel"))->showHistory(1);
-    settle(400);
-    if (auto* history = w.findChild<HistoryWindow*>(QStringLiteral("historyWindow"))) {
+    if (auto* history = readHistoryWindow(w, 1)) {
         savePicture(history->grab().toImage(), QStringLiteral("history"), o);
         history->close();
     }
@@ -607,9 +622,7 @@ void shootCalendar(MainWindow& w, ProgramData& state, const ShotOptions& o)
         }
         recordFound(state, position, week, found, QDateTime(QDate(2026, 12, 6 + s), QTime(7, 42)));
     }
-    w.findChild<ResultsPanel*>(QStringLiteral("resultsPanel"))->showHistory(position);
-    settle(400);
-    auto* history = w.findChild<HistoryWindow*>(QStringLiteral("historyWindow"));
+    auto* history = readHistoryWindow(w, position);
     if (!history)
         return;
     history->findChild<QTabWidget*>(QStringLiteral("historyTabs"))->setCurrentIndex(2);
