@@ -105,6 +105,47 @@ private:
     std::unique_ptr<QLabel> note_;
 };
 
+// --help, --version and a command line that cannot be run are answered here,
+// with the exit status; nothing when the program is to run.
+std::optional<int> answerCommandLine(const TrayCommandLine& asked)
+{
+    switch (asked.ask) {
+    case TrayCommandLine::Ask::Help:
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
+    case TrayCommandLine::Ask::Version:
+        std::printf("zelvane %d.%d.%d\n", ZELVANE_VERSION_MAJOR, ZELVANE_VERSION_MINOR, ZELVANE_VERSION_PATCH);
+        return 0;
+    case TrayCommandLine::Ask::Usage:
+        std::fprintf(stderr, "zelvane: %s\n", qPrintable(asked.problem));
+        std::fputs(kUsage, stderr);
+        return kUsageExitCode;
+    case TrayCommandLine::Ask::Run: break;
+    }
+    return std::nullopt;
+}
+
+// One line on standard output with the time of day, as zelvane-check prints.
+void printTimed(const QByteArray& text)
+{
+    const QByteArray line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8() + ' ' + text + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fflush(stdout);
+}
+
+// The status line's texts, and what waits in the outbox as the tooltip tells
+// it, on standard output too: a terminal can follow a check.
+void printStatusLines(QApplication& app, AppWindows& windows)
+{
+    QObject::connect(&windows.mainWindow(), &MainWindow::statusChanged, &app,
+                     [](const QString& text) { printTimed(text.toUtf8()); });
+    QObject::connect(&windows.alertSender(), &AlertSender::waitingChanged, &app, [&windows] {
+        const QString summary = windows.alertSender().outbox().summary();
+        printTimed("outbox: " + (summary.isEmpty() ? QByteArray("nothing waits") : summary.toUtf8()));
+    });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -116,22 +157,8 @@ int main(int argc, char* argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
 
     // Answered before any display is opened and without taking the one-copy lock.
-    const TrayCommandLine asked = readTrayCommandLine(arguments);
-    switch (asked.ask) {
-    case TrayCommandLine::Ask::Help:
-        std::fputs(kUsage, stdout);
-        std::fputs(kHelp, stdout);
-        return 0;
-    case TrayCommandLine::Ask::Version:
-        std::printf("zelvane %d.%d.%d\n", ZELVANE_VERSION_MAJOR, ZELVANE_VERSION_MINOR,
-                    ZELVANE_VERSION_PATCH);
-        return 0;
-    case TrayCommandLine::Ask::Usage:
-        std::fprintf(stderr, "zelvane: %s\n", qPrintable(asked.problem));
-        std::fputs(kUsage, stderr);
-        return kUsageExitCode;
-    case TrayCommandLine::Ask::Run: break;
-    }
+    if (const std::optional<int> answered = answerCommandLine(readTrayCommandLine(arguments)))
+        return *answered;
 
     // Pop-ups and the tray menu are placed in the screen's corner, which
     // Wayland does not let a program do; XWayland does, unless the user chose.
@@ -163,25 +190,8 @@ int main(int argc, char* argv[])
     // The window's thread never waits long for a history another program
     // holds: the session is kept and written later.
     program.history.setBusyWait(std::chrono::milliseconds(100));
-    // The status line's texts on standard output as well, each with its time,
-    // as zelvane-check prints them: a terminal can follow a check.
     if (qEnvironmentVariable("ZELVANE_PRINT_STATUS") == QLatin1String("1"))
-        QObject::connect(&windows.mainWindow(), &MainWindow::statusChanged, &app, [](const QString& text) {
-            const QByteArray line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8()
-                                    + ' ' + text.toUtf8() + '\n';
-            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-            std::fflush(stdout);
-        });
-    // And what waits in the outbox, as the tooltip tells it.
-    if (qEnvironmentVariable("ZELVANE_PRINT_STATUS") == QLatin1String("1"))
-        QObject::connect(&windows.alertSender(), &AlertSender::waitingChanged, &app, [&windows] {
-            const QString summary = windows.alertSender().outbox().summary();
-            const QByteArray line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8()
-                                    + " outbox: " + (summary.isEmpty() ? "nothing waits" : summary.toUtf8())
-                                    + '\n';
-            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-            std::fflush(stdout);
-        });
+        printStatusLines(app, windows);
 
     // The settings and the watch list are saved before the end, but only by a
     // copy that got past start-up: until then nothing has changed, and a
@@ -221,15 +231,14 @@ int main(int argc, char* argv[])
                 return;
             poll.stop();
             waiting.reset();
-            if (again == StartResult::AlreadyRunning) {
-                QCoreApplication::exit(1);
-                return;
-            }
+            if (again == StartResult::AlreadyRunning)
+                return QCoreApplication::exit(1);
             std::fputs("zelvane: zelvane-check has finished; Zelvane starts\n", stderr);
             running();
         });
         poll.start();
-    } else
+    } else {
         running();
+    }
     return app.exec();
 }
