@@ -442,6 +442,28 @@ std::optional<int> historyCommand(const QStringList& args)
 
 // The whole run: everything it makes, the application included, has ended
 // (saved, closed, its lock released) when it returns.
+// Stopped while a mail or push is under way, that send ends first (within
+// its deadline): cut off after the server took a mail, it would go again
+// with the next run. Otherwise the run ends at once, with what the settings
+// still wait to write written first.
+void endOnStopSignal(QCoreApplication& app, AlertSender& post, Settings& settings)
+{
+    onStopSignal(&app, [&post, &settings](int signal) {
+        post.stop();
+        settings.saveWaiting();
+        // Ended as a signal would end it, with the status that tells so;
+        // what was delivered is marked in the outbox by then.
+        const auto end = [signal] {
+            std::fflush(nullptr);
+            std::_Exit(128 + signal);
+        };
+        if (post.sending())
+            QObject::connect(&post, &AlertSender::idle, &post, end);
+        else
+            end();
+    });
+}
+
 int runCheck(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
@@ -477,24 +499,7 @@ int runCheck(int argc, char* argv[])
     int code = kExitCompleted;
     // A save that fails is said at once: the file keeps its earlier values.
     QObject::connect(&settings, &Settings::problem, &app, [](const QString& text) { fail(text); });
-    // Stopped while a mail or push is under way, that send ends first
-    // (within its deadline): cut off after the server took a mail, it would
-    // go again with the next run. Otherwise the run ends at once, with what
-    // the settings still wait to write written first.
-    onStopSignal(&app, [&post, &settings](int signal) {
-        post.stop();
-        settings.saveWaiting();
-        // Ended as a signal would end it, with the status that tells so;
-        // what was delivered is marked in the outbox by then.
-        const auto end = [signal] {
-            std::fflush(nullptr);
-            std::_Exit(128 + signal);
-        };
-        if (post.sending())
-            QObject::connect(&post, &AlertSender::idle, &post, end);
-        else
-            end();
-    });
+    endOnStopSignal(app, post, settings);
     if (testAlert) {
         // Reads the settings only; it may run beside the tray program.
         if (const SettingsStatus loaded = settings.load(); !loaded.ok())
