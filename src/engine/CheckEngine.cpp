@@ -565,6 +565,8 @@ void CheckEngine::tickThrottle()
         throttleTimer_.stop();
     }
     emit throttleChanged(loginsSent_, throttleMinutes_);
+    if (!throttleTimer_.isActive())
+        emit throttleWindowClosed();
 }
 
 } // namespace zelvane

@@ -137,6 +137,8 @@ public:
 signals:
     void statusChanged(const StatusMessage& message);
     void throttleChanged(int loginsSent, int minutes);
+    // Once a window's five minutes are over and its logins may be sent again.
+    void throttleWindowClosed();
     // A session completed at this time.
     void lastLoginChanged(const QDateTime& when);
     // The site refused the login (true) until a login gets through (false).

@@ -28,7 +28,9 @@ QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& 
     // Too many logins lock the member's account: the update waits its turn.
     while (!engine.countLogin()) {
         status.setStatus(kCityUpdateWaiting);
-        co_await qCoro(&engine, &CheckEngine::throttleChanged);
+        // Once a window: the awaiter resumes through a queued call, and a
+        // second emission before it runs would resume a finished wait.
+        co_await qCoro(&engine, &CheckEngine::throttleWindowClosed);
     }
     status.setStatus(kCityUpdateOpening);
     browser.navigate(engine.memberLoginUrl());

@@ -931,6 +931,11 @@ private slots:
         QCOMPARE(sim->requests("login").size(), logins);
         QCOMPARE(rig.engine.loginsSent(), logins);
         QCOMPARE(rig.view.loginsSentShown.value(rig.view.loginsSentShown.size() - 1, 0), logins);
+        // The window closes: a waiting update goes on, and ends.
+        resetThrottle(rig.engine);
+        QCoro::waitFor(last);
+        QCOMPARE(rig.view.statuses.last(), logins > 0 ? kCityUpdateDone : said);
+        QCOMPARE(sim->requests("login").size(), logins > 0 ? updates : 0);
     }
 
     void pinWithLeadingZerosLogsIn()

@@ -6,6 +6,7 @@
 #include "engine/CheckEngine.h"
 #include "app/MemberDetails.h"
 #include "engine/CityUpdate.h"
+#include "support/EngineDoubles.h"
 #include "support/SiteSim.h"
 
 #include "itineraries/CityLists.h"
@@ -256,6 +257,10 @@ private slots:
         QCOMPARE(w.status(), said);
         QCOMPARE(sim.requests("login").size(), logins);
         QCOMPARE(rig.find<QLabel>("loginsSentLabel")->text(), QString::number(logins));
+        // The window closes: the update that waited goes on, and ends.
+        resetThrottle(w.engine());
+        if (stored)
+            QTRY_COMPARE_WITH_TIMEOUT(w.status(), kCityUpdateDone, 60000);
     }
 
     // "Check For Updates" brings a list with a city inserted before the ones

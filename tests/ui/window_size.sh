@@ -41,14 +41,20 @@ expect() { # SIZE [maximised] WHEN
 # The grip dragged in small steps, as a hand moves (the corner's last pixels
 # are cut away by its rounding), and held where it ends until the window has
 # come to SIZE: a busy window manager may still be a step behind the pointer,
-# and catches up with the next movement, a twitch of the hand.
+# or have begun the resize a step late, so the hand goes on by what is still
+# missing, as a user's eye would have it.
 drag_corner() { # DX DY SIZE
   local s
   xdotool mousemove $((X + WIDTH - 10)) $((Y + HEIGHT - 10)) mousedown 1
   for s in $(seq 1 20); do
     xdotool mousemove $((X + WIDTH - 10 + $1 * s / 20)) $((Y + HEIGHT - 10 + $2 * s / 20)); sleep 0.03
   done
-  followed() { sized "$1" || { xdotool mousemove_relative 1 0 mousemove_relative -- -1 0; false; }; }
+  followed() {
+    sized "$1" && return
+    local want_w=${1%x*} want_h=${1#*x}
+    xdotool mousemove_relative -- $((want_w - WIDTH)) $((want_h - HEIGHT))
+    false
+  }
   until_ok followed "$3" || true # expect says how far it came
   xdotool mouseup 1
 }
