@@ -20,11 +20,6 @@ std::optional<QStringList> readTextLines(const QString& path)
     return lines;
 }
 
-bool writeTextLines(const QString& path, const QStringList& lines)
-{
-    return writeTextFile(path, lines).ok();
-}
-
 FileWrite writeTextFile(const QString& path, const QStringList& lines)
 {
     QByteArray bytes;

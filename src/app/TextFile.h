@@ -15,9 +15,8 @@ std::optional<QStringList> readTextLines(const QString& path);
 
 // Rewrites a data file with each line followed by CR LF, as writeWholeFile
 // does: a full disk or a crash in the middle leaves the old file whole. The
-// file is readable by its owner only.
-bool writeTextLines(const QString& path, const QStringList& lines);
-// The same, with why it failed ("the data folder is full").
+// file is readable by its owner only. A failure says why ("the data folder
+// is full").
 FileWrite writeTextFile(const QString& path, const QStringList& lines);
 
 } // namespace zelvane

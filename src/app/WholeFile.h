@@ -11,6 +11,7 @@ struct FileWrite {
     int error = 0;  // errno of the step that failed; 0 when the file was written
     QString reason; // "the data folder is full", "… could not be written (…)"
     bool ok() const { return error == 0 && reason.isEmpty(); }
+    explicit operator bool() const { return ok(); }
     bool diskFull() const;
 };
 

@@ -24,6 +24,8 @@
 
 namespace zelvane {
 
+using Kind = StatusMessage::Kind;
+
 namespace {
 
 constexpr int kLoginsPerWindow = 3;
@@ -72,7 +74,7 @@ CheckEngine::CheckEngine(SessionParts parts, CheckResults& results, Browsers bro
     connect(&browsers_.session, &WebBrowser::documentComplete, this, [this] {
         if (browsers_.session.locationUrl().toLower().contains(QLatin1String("error"))
             && !siteTrouble(browsers_.session, true, airlineBase()))
-            say(status::kLoginIncorrect);
+            say(Kind::LoginIncorrect);
     });
 }
 
@@ -97,10 +99,10 @@ QString CheckEngine::bareLoginUrl() const
     return airlineBase() + kBareLoginPath;
 }
 
-void CheckEngine::say(const QString& text)
+void CheckEngine::say(const StatusMessage& message)
 {
-    status_ = text;
-    emit statusChanged(text);
+    status_ = message;
+    emit statusChanged(message);
 }
 
 void CheckEngine::announce(int position)
@@ -214,7 +216,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
 QCoro::Task<SessionOutcome> CheckEngine::runSession()
 {
     const WatchList& list = parts_.watchList;
-    say(list.count() > 0 ? status::kWaitingNewSession : status::kWaitingItineraries);
+    say(list.count() > 0 ? Kind::WaitingNewSession : Kind::WaitingItineraries);
     if (list.count() == 0)
         co_return SessionOutcome::NoItineraries;
     idle_ = false;
@@ -269,13 +271,13 @@ QCoro::Task<SessionOutcome> CheckEngine::runSession()
 QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
 {
     WebBrowser& browser = browsers_.session;
-    say(status::kWaitingLogin);
+    say(Kind::WaitingLogin);
     idle_ = true;
     co_await waits_.timedWait(kPauseBeforeLogin);
 
-    say(status::kSendingLogin);
+    say(Kind::SendingLogin);
     if (!countLogin()) {
-        say(status::kMaxLogins);
+        say(Kind::MaxLogins);
         co_return LoginStep::Throttled;
     }
     browser.navigate(loginUrl());
@@ -286,7 +288,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     // page or another host's page never judged them.
     const std::optional<SiteTrouble> trouble = siteTrouble(browser, loaded, airlineBase());
     if (!trouble && browser.locationUrl() == accountUrl()) {
-        say(status::kLoginOk);
+        say(Kind::LoginOk);
         // A failing streak ends here: the next refusal is told again.
         parts_.told.change([](Told& told) { told.loginFailure = false; });
         setLoginTrouble(false);
@@ -297,7 +299,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
         trouble_ = *trouble;
         co_return LoginStep::SiteTrouble;
     } else if (loginAttempts_ > kGiveUpAfterPasses) {
-        say(status::kGaveUp);
+        say(Kind::GaveUp);
         parts_.schedule.change([this](Schedule& s) { s.lastSessionTime = parts_.clock.now(); });
         setLoginLockout(true);
         setLoginTrouble(true);
@@ -305,7 +307,7 @@ QCoro::Task<CheckEngine::LoginStep> CheckEngine::logIn()
     }
     readCitiesFromPage(browser, parts_.cities);
     if (browser.locationUrl() != accountUrl()) {
-        say(status::kLoginFailed);
+        say(Kind::LoginFailed);
         co_return LoginStep::Refused;
     }
     co_return LoginStep::Accepted;
@@ -355,7 +357,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             continue;
         // Copied: the list is not looked at again across the waits.
         const Itinerary itinerary = list.at(p);
-        say(status::checking(p));
+        say({Kind::Checking, p});
         results_.set(p, {});
         const QList<Itinerary::Search> dates = itinerary.plannedSearches(parts_.clock.now().date());
         // The pair and the leg a search was for go with what it found.
@@ -374,8 +376,8 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             // The pair is told once a watch has more than one.
             const bool pairs = itinerary.pairs() > 1 || itinerary.isReturn();
             if (dates.size() > 1)
-                say(status::checkingDay(p, dates[d].date,
-                                        pairs ? one.origin.code + QStringLiteral("→") + one.destination.code : QString()));
+                say({Kind::Checking, p, pairs ? one.origin.code + QStringLiteral("→") + one.destination.code : QString(),
+                     dates[d].date});
             DateSearch searched = co_await searchDate(dates[d].leg, one, dates[d].date, itinerary.seatsNeeded());
             result.days << searched.outcome;
             if (searched.step == DateSearch::Read)
@@ -401,7 +403,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
         results_.set(p, result);
         if (result.availability() == Availability::Seats)
             announce(p);
-        say(status::processed(p));
+        say({Kind::Processed, p});
         co_await waits_.pumpOnce();
     }
     stoppedAt_ = 0;
@@ -467,7 +469,7 @@ void CheckEngine::finishSession()
         s.lastLoginTime = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
     });
     emit lastLoginChanged(now);
-    say(leftOut_ > 0 ? status::completedLeavingOut(leftOut_) : status::kCompleted);
+    say({Kind::Completed, leftOut_});
 }
 
 void CheckEngine::keepUnreadablePagesStreak()
@@ -482,7 +484,7 @@ void CheckEngine::keepUnreadablePagesStreak()
 
 SessionOutcome CheckEngine::endOnSiteTrouble()
 {
-    say(trouble_.pageArrived ? status::siteNotUsable(trouble_.reason) : status::kSiteUnreachable);
+    say(trouble_.pageArrived ? StatusMessage(Kind::SiteNotUsable, 0, trouble_.reason) : Kind::SiteUnreachable);
     keepSiteTroubleStreak(trouble_.reason);
     return trouble_.pageArrived ? SessionOutcome::SiteTrouble : SessionOutcome::Unreachable;
 }
@@ -504,7 +506,7 @@ QCoro::Task<SessionOutcome> CheckEngine::checkNow()
         co_return SessionOutcome::NoMember;
     }
     if (parts_.watchList.count() == 0) {
-        say(status::kWaitingItineraries);
+        say(Kind::WaitingItineraries);
         co_return SessionOutcome::NoItineraries;
     }
     co_return co_await runCheck();
@@ -521,14 +523,14 @@ QCoro::Task<bool> CheckEngine::testLogin()
     }
     RunningGuard guard(testRunning_);
     WebBrowser& browser = browsers_.test;
-    say(status::kAttempting);
+    say(Kind::Attempting);
     browser.navigate(memberLoginUrl());
     const bool loaded = co_await waits_.busyWait(browser);
     co_await waits_.timedWait(15);
     if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, loaded, airlineBase()))
-        say(trouble->pageArrived ? status::siteNotUsable(trouble->reason) : status::kSiteUnreachable);
+        say(trouble->pageArrived ? StatusMessage(Kind::SiteNotUsable, 0, trouble->reason) : Kind::SiteUnreachable);
     else
-        say(browser.locationUrl() == accountUrl() ? status::kTestOk : status::kTestFailed);
+        say(browser.locationUrl() == accountUrl() ? Kind::LoginOk : Kind::TestFailed);
     co_return true;
 }
 

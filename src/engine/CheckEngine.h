@@ -2,6 +2,7 @@
 
 #include "engine/SessionParts.h"
 #include "engine/SiteTrouble.h"
+#include "engine/StatusLine.h"
 #include "history/HistoryStore.h"
 #include "itineraries/Itinerary.h"
 #include "results/CheckResults.h"
@@ -109,7 +110,7 @@ public:
     // The site refused the last login and no login has got through since.
     bool loginTrouble() const { return loginTrouble_; }
     // The status line as the engine last set it.
-    QString status() const { return status_; }
+    const StatusMessage& status() const { return status_; }
 
     // Throttle: login requests sent in this window, minutes the window has run.
     int loginsSent() const { return loginsSent_; }
@@ -134,7 +135,7 @@ public:
     const QList<CheckRecord>& lastSessionChecks() const { return lastChecks_; }
 
 signals:
-    void statusChanged(const QString& text);
+    void statusChanged(const StatusMessage& message);
     void throttleChanged(int loginsSent, int minutes);
     // A session completed at this time.
     void lastLoginChanged(const QDateTime& when);
@@ -191,7 +192,7 @@ private:
     QList<CheckRecord> recordHistory(bool completed);
     void setLoginTrouble(bool refused);
     void setLoginLockout(bool locked);
-    void say(const QString& text);
+    void say(const StatusMessage& message);
 
     SessionParts parts_;
     Browsers browsers_;
@@ -220,7 +221,7 @@ private:
     QSet<int> announced_; // positions told of in this session
     QSet<int> shown_;     // and of those, the ones a pop-up showed
     QList<CheckRecord> lastChecks_;
-    QString status_;
+    StatusMessage status_{StatusMessage::Kind::Said};
 
     bool running_ = false;
     bool testRunning_ = false;
@@ -228,50 +229,6 @@ private:
     bool loginLockout_ = false;
     bool loginTrouble_ = false;
 };
-
-// Status texts of a session, as the user sees them.
-namespace status {
-inline const QString kWaitingNewSession = QStringLiteral("Waiting For New Session To Start...");
-inline const QString kWaitingItineraries =
-    QStringLiteral("Waiting For Itinerary Details To Be Entered...");
-inline const QString kWaitingLogin = QStringLiteral("Waiting For Next Qantas Login...");
-inline const QString kSendingLogin = QStringLiteral("Sending Qantas Login Request...");
-inline const QString kMaxLogins = QStringLiteral("Max Logins Reached, Try Again In 5 Mins...");
-inline const QString kLoginOk = QStringLiteral("Login Successful!");
-inline const QString kGaveUp = QStringLiteral("Login Details Incorrect...3 login attempts failed!");
-inline const QString kLoginFailed = QStringLiteral("Login Failed...Check Details and Try Again");
-inline const QString kCompleted = QStringLiteral("Session completed...See Results");
-// The same, when the list had more than one session may search.
-inline QString completedLeavingOut(int leftOut)
-{
-    return kCompleted
-           + QStringLiteral("; %1 past the 100 searches a check may make not checked")
-                 .arg(leftOut == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(leftOut));
-}
-inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect.  Please Try Again...");
-inline const QString kAttempting = QStringLiteral("Attempting to Login!");
-inline const QString kTestOk = kLoginOk;
-inline const QString kTestFailed = QStringLiteral("Login Failed...Check Your Member Details");
-inline const QString kSiteUnreachable =
-    QStringLiteral("Qantas Website Could Not Be Reached...Check Your Connection");
-inline QString siteNotUsable(const QString& reason)
-{
-    return QStringLiteral("Qantas Website Could Not Be Used: ") + reason;
-}
-inline QString checking(int i) { return QStringLiteral("Checking Itinerary #") + QString::number(i); }
-// One date of an itinerary of several: "Checking Itinerary #3 (Wed 4)";
-// with its pair when the itinerary has a way back or nearby airports:
-// "Checking Itinerary #3 (NTL→MEL Wed 4)".
-inline QString checkingDay(int i, const QDate& date, const QString& pair = {})
-{
-    return checking(i) + QStringLiteral(" (") + (pair.isEmpty() ? QString() : pair + QLatin1Char(' '))
-           + shortDayName(date) + QLatin1Char(')');
-}
-inline QString processed(int i)
-{
-    return QStringLiteral("Itinerary Process ") + QString::number(i) + QStringLiteral(" Complete...");
-}
-} // namespace status
 
 // Why an itinerary was not searched, as the results say it.
 inline const QString kPastTheLimit = QStringLiteral("past the 100 searches a check may make");

@@ -37,11 +37,14 @@ QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& 
     const bool found = readCitiesFromPage(browser, cities);
     if (steps.reloadLists)
         steps.reloadLists();
-    if (found) {
+    if (found && !cities.saveProblem().isEmpty()) {
+        status.setStatus(kCityListsNotSaved.arg(cities.saveProblem()));
+    } else if (found) {
         status.setStatus(kCityUpdateDone);
     } else if (const std::optional<SiteTrouble> trouble = siteTrouble(browser, loaded, airlineBase())) {
         // The site's trouble is not a refusal of the details.
-        status.setStatus(trouble->pageArrived ? status::siteNotUsable(trouble->reason) : status::kSiteUnreachable);
+        status.setStatus(trouble->pageArrived ? StatusMessage(StatusMessage::Kind::SiteNotUsable, 0, trouble->reason)
+                                              : StatusMessage::Kind::SiteUnreachable);
     } else {
         // The airline's own page other than the account: it did not take the login.
         status.setStatus(browser.locationUrl() == engine.accountUrl() ? kCityUpdateFailed : kCityUpdateLoginRefused);

@@ -37,6 +37,8 @@ inline const QString kCityUpdateOpening = QStringLiteral("Opening Qantas Website
 inline const QString kCityUpdateWaiting =
     QStringLiteral("Max Logins Reached, Update Starts When The 5 Mins Are Up...");
 inline const QString kCityUpdateDone = QStringLiteral("Update From Qantas Website Successfully Completed...");
+inline const QString kCityListsNotSaved =
+    QStringLiteral("Update From Qantas Website Not Saved: %1; the city lists stay as they were");
 inline const QString kCityUpdateFailed =
     QStringLiteral("Update From Qantas Website Failed: No City List Found...");
 inline const QString kCityUpdateLoginRefused =

@@ -49,7 +49,7 @@ QCoro::Task<> Scheduler::onScheduleTick()
     if (const qint64 hours = schedule_->everyHours; hours > 0) {
         // The missing interval the line spoke of is chosen now.
         if (std::exchange(toldNoInterval_, false))
-            sessions_.statusLine().setStatus(status::kWaitingNewSession);
+            sessions_.statusLine().setStatus(StatusMessage::Kind::WaitingNewSession);
         if (!lastCheckTime)
             lastCheckTime = addClockHours(now, -hours);
         nextCheckTime = addClockHours(*lastCheckTime, hours);

@@ -56,14 +56,14 @@ void CityLists::splitInto(const QString& text, QStringList& list)
     }
 }
 
-bool CityLists::saveCityNames() const
+FileWrite CityLists::saveCityNames() const
 {
-    return writeTextLines(cityFilePath(), webNames);
+    return writeTextFile(cityFilePath(), webNames);
 }
 
-bool CityLists::saveCityCodes() const
+FileWrite CityLists::saveCityCodes() const
 {
-    return writeTextLines(cityCodeFilePath(), webCodes);
+    return writeTextFile(cityCodeFilePath(), webCodes);
 }
 
 bool CityLists::readCitiesFromMarkup(const QString& markup)
@@ -76,14 +76,20 @@ bool CityLists::readCitiesFromMarkup(const QString& markup)
     webCodes.clear();
     if (codesText)
         takeCityCodes(*codesText);
-    if (webNames.size() > names.size() && saveCityNames()) {
-        names = webNames;
+    saveProblem_.clear();
+    // A list is taken only once its file holds it: memory and files agree.
+    const auto keep = [this](const QStringList& web, QStringList& list, const FileWrite& saved) {
+        if (!saved) {
+            saveProblem_ = saved.reason;
+            return;
+        }
+        list = web;
         ++revision_;
-    }
-    if (webCodes.size() > codes.size() && saveCityCodes()) {
-        codes = webCodes;
-        ++revision_;
-    }
+    };
+    if (webNames.size() > names.size())
+        keep(webNames, names, saveCityNames());
+    if (webCodes.size() > codes.size())
+        keep(webCodes, codes, saveCityCodes());
     return namesText && codesText;
 }
 

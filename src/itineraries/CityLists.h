@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/WholeFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,13 +29,15 @@ public:
 
     void takeCityNames(const QString& cName) { splitInto(cName, webNames); }
     void takeCityCodes(const QString& cCode) { splitInto(cCode, webCodes); }
-    bool saveCityNames() const;
-    bool saveCityCodes() const;
+    FileWrite saveCityNames() const;
+    FileWrite saveCityCodes() const;
 
     // Cuts the two arrays out of a page's markup into the web lists and saves
     // each one that is longer than its start-up list. Returns whether both
     // arrays were found.
     bool readCitiesFromMarkup(const QString& markup);
+    // Why the last read's longer lists were not kept; empty when they were.
+    const QString& saveProblem() const { return saveProblem_; }
 
     // The code of the city shown at `index` of a drop-down filled from the
     // names. A drop-down filled before the files were rewritten may show
@@ -51,6 +55,7 @@ public:
 private:
     static void splitInto(const QString& text, QStringList& list);
     QString dataFolder_;
+    QString saveProblem_;
     int revision_ = 0;
 };
 

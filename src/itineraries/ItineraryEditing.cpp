@@ -74,8 +74,15 @@ ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const
     }
     if (itinerary)
         list_.add(*itinerary);
-    list_.save();
+    saveList();
     return itinerary ? Add::Added : Add::NotComposed;
+}
+
+void ItineraryEditing::saveList()
+{
+    // The list stays whole in memory: the next save, or the program's end, writes all of it.
+    if (const FileWrite saved = list_.save(); !saved)
+        boxes_.show(kWatchListNotSaved.arg(saved.reason), kZelvaneAlert, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 ItineraryEditing::Delete ItineraryEditing::confirm(bool idle, const QString& question, const QString& title)
@@ -97,7 +104,7 @@ ItineraryEditing::Delete ItineraryEditing::deleteOne(int selected, bool idle)
     if (d == Delete::Deleted)
         list_.removeAt(selected);
     if (d != Delete::Refused)
-        list_.save();
+        saveList();
     return d;
 }
 
@@ -109,7 +116,7 @@ ItineraryEditing::Delete ItineraryEditing::deleteAll(bool idle)
     if (d == Delete::Deleted)
         list_.clear();
     if (d != Delete::Refused)
-        list_.save();
+        saveList();
     return d;
 }
 

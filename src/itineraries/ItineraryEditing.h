@@ -69,6 +69,7 @@ public:
 
 private:
     Delete confirm(bool idle, const QString& question, const QString& title);
+    void saveList();
 
     WatchList& list_;
     MessageBoxes& boxes_;
@@ -92,6 +93,9 @@ inline const QString kSelectItinerary = QStringLiteral("Select Itinerary");
 inline const QString kWaitBeforeDeleting =
     QStringLiteral("Please wait until all tasks are complete before deleting...");
 inline const QString kZelvaneAlert = QStringLiteral("Zelvane Alert");
+inline const QString kWatchListNotSaved =
+    QStringLiteral("The watch list could not be saved: %1. The change is kept while Zelvane runs; it is "
+                   "written again with the next change and when Zelvane ends.");
 inline const QString kReallyDelete = QStringLiteral("Really Delete Selected Item");
 inline const QString kDeleteItinerary = QStringLiteral("Delete Itinerary");
 inline const QString kReallyDeleteAll = QStringLiteral("Really Delete All Items?");

@@ -32,12 +32,12 @@ void WatchList::load()
     emit reset();
 }
 
-bool WatchList::save() const
+FileWrite WatchList::save() const
 {
     QStringList out;
     for (const Entry& e : entries_)
         out << e.line;
-    return writeTextLines(filePath(), out);
+    return writeTextFile(filePath(), out);
 }
 
 const Itinerary& WatchList::at(int position) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WholeFile.h"
 #include "itineraries/Itinerary.h"
 
 #include <QObject>
@@ -24,7 +25,7 @@ public:
     // Start-up load; a missing file leaves the list empty and creates nothing.
     void load();
     // Rewrites "Query.txt" from the list, every entry of it.
-    bool save() const;
+    FileWrite save() const;
 
     int count() const { return int(entries_.size()); }
     // The itinerary at `position`; an empty one when there is none.

@@ -105,7 +105,7 @@ bool SessionAlerter::resultsMailDue()
 void SessionAlerter::showWaiting()
 {
     if (const QString waiting = post_.outbox().summary(); !waiting.isEmpty())
-        status_.setOutboxStatus(waiting);
+        status_.setStatus({StatusMessage::Kind::Outbox, 0, waiting});
 }
 
 void SessionAlerter::note(const ChannelOutcome& o)

@@ -473,7 +473,7 @@ int runCheck(int argc, char* argv[])
     post.setPauseScale(timeScale());
     CheckRig rig(parts.data, post);
     QObject::connect(&rig.status(), &SessionStatus::changed, &app,
-                     [&clock, json](const QString& text) { printStatus(clock, text, json ? stderr : stdout); });
+                     [&clock, json](const StatusMessage& m) { printStatus(clock, m.words(), json ? stderr : stdout); });
     int code = kExitCompleted;
     // A save that fails is said at once: the file keeps its earlier values.
     QObject::connect(&settings, &Settings::problem, &app, [](const QString& text) { fail(text); });

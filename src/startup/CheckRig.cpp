@@ -4,16 +4,10 @@
 
 namespace zelvane {
 
-void SessionStatus::setStatus(const QString& text)
+void SessionStatus::setStatus(const StatusMessage& message)
 {
-    text_ = text;
-    emit changed(text);
-}
-
-void SessionStatus::setOutboxStatus(const QString& text)
-{
-    setStatus(text);
-    emit outboxShown();
+    message_ = message;
+    emit changed(message);
 }
 
 CheckRig::CheckRig(SessionParts parts, AlertSender& post)

@@ -17,17 +17,14 @@ class AlertSender;
 class SessionStatus final : public QObject, public StatusLine {
     Q_OBJECT
 public:
-    void setStatus(const QString& text) override;
-    QString status() const override { return text_; }
-    void setOutboxStatus(const QString& text) override;
+    void setStatus(const StatusMessage& message) override;
+    QString status() const override { return message_.words(); }
 
 signals:
-    void changed(const QString& text);
-    // After changed(): the text is what waits in the outbox.
-    void outboxShown();
+    void changed(const StatusMessage& message);
 
 private:
-    QString text_;
+    StatusMessage message_{StatusMessage::Kind::Said};
 };
 
 // One check session's parts, put together alike for the tray program and the

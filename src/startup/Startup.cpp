@@ -7,6 +7,7 @@
 #include "app/MessageBoxes.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 namespace zelvane {
@@ -110,7 +111,9 @@ void endProcess(Settings& settings, HistoryStore& history, SingleInstance* insta
 void endProcessSavingAll(const ProgramParts& parts)
 {
     savedOnExit = nullptr;
-    parts.data.watchList.save();
+    // Nobody is left to show a window to: the reason goes where the log is.
+    if (const FileWrite saved = parts.data.watchList.save(); !saved)
+        std::fprintf(stderr, "Zelvane: the watch list could not be saved: %s\n", qPrintable(saved.reason));
     endProcess(parts.settings, parts.data.history, &parts.instance);
 }
 

@@ -160,8 +160,7 @@ void AboutWindow::follow(QObject* link)
     if (link == launchAtLoginLink_) {
         toggleLaunchAtLogin();
     } else if (link == updatesLink_) {
-        if (checkForUpdates)
-            checkForUpdates();
+        emit updatesAsked();
     } else if (const QVariant address = link->property("address"); address.isValid()) {
         QString url = address.toString();
         showWebPage(url);

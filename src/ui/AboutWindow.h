@@ -23,8 +23,9 @@ public:
 
     void saveLaunchAtLogin();
     void toggleLaunchAtLogin();
+signals:
     // "Check For Updates": the main window's city list update.
-    std::function<void()> checkForUpdates;
+    void updatesAsked();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

@@ -86,8 +86,7 @@ private:
 AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes)
     : trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
       statusNotifierTray(&statusNotifierHostRegistered),
-      // Runs on by itself; the status line tells how it goes.
-      callUpdates([](MainWindow& w) { w.updateCities(); }), parts_(parts), news_(news),
+      parts_(parts), news_(news),
       post_(std::make_unique<AlertSender>(parts.outbox, parts.settings.channels,
                                           SettingsField<Member, QString>{parts.settings.member, &Member::email}, boxes,
                                           parts.data.clock)),
@@ -387,11 +386,7 @@ AboutWindow& AppWindows::showAbout()
 {
     if (!about_) {
         about_ = new AboutWindow(parts_.settings.start);
-        about_->checkForUpdates = [this] {
-            MainWindow& w = mainWindow();
-            if (callUpdates)
-                callUpdates(w);
-        };
+        QObject::connect(about_, &AboutWindow::updatesAsked, about_, [this] { mainWindow().updateCities(); });
         // In the middle of the screen the user is looking at: the main
         // window's, else the tray's.
         QScreen* screen = nullptr;

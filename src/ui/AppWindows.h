@@ -84,8 +84,6 @@ public:
     AlertSender& alertSender() { return *post_; }
     // The icon is in a tray now.
     bool trayShown() const override;
-    // The main window's city list update, run from the about window.
-    std::function<void(MainWindow&)> callUpdates;
 
 private:
     void joinMainWindow(MainWindow& w);

@@ -2,7 +2,6 @@
 
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
-#include "app/TextFile.h"
 #include "engine/AwardQuery.h"
 #include "engine/SessionSize.h"
 #include "itineraries/CityLists.h"
@@ -82,7 +81,6 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
       boxes_(boxes),
       editing_(list, boxes)
 {
-    const Theme& t = theme;
     // The choices and commands keep the width they were laid out for; in a
     // larger window the list below them takes the room.
     auto* box = new QVBoxLayout(this);
@@ -96,6 +94,27 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(9);
 
+    addCityChoices(grid);
+    addDateAndCabin(grid);
+    addWayBack(grid);
+    addParty(grid);
+    orderKeys();
+    addWatchCost(grid);
+    addCommands(grid, theme);
+    addItineraryList();
+    box->addWidget(itineraryList_, 1);
+    ringWhenFocused(itineraryList_);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    // The list shows the watch list as it is, however it changed.
+    connect(&list_, &WatchList::added, this, &ItineraryPanel::showItineraries);
+    connect(&list_, &WatchList::removed, this, &ItineraryPanel::showItineraries);
+    connect(&list_, &WatchList::reset, this, &ItineraryPanel::showItineraries);
+}
+
+void ItineraryPanel::addCityChoices(QGridLayout* grid)
+{
     originChoice_ = named(new QComboBox(this), "originChoice");
     destinationChoice_ = named(new QComboBox(this), "destinationChoice");
     for (QComboBox* c : {originChoice_, destinationChoice_}) {
@@ -130,7 +149,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addLayout(moreDestinations, 1, 3, 1, 2);
     connect(originChoice_, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
     connect(destinationChoice_, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
+}
 
+void ItineraryPanel::addDateAndCabin(QGridLayout* grid)
+{
     datePicker_ = named(new DateField(this), "dateField");
     datePicker_->lineEdit()->installEventFilter(this);
     connect(datePicker_, &DateField::dateChanged, this, [this] { datePicked_ = true; });
@@ -161,7 +183,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     flexible->addWidget(extraDaysChoice_, 1);
     flexible->addStretch(1);
     grid->addLayout(flexible, 4, 1, 1, 4);
+}
 
+void ItineraryPanel::addWayBack(QGridLayout* grid)
+{
     // The way back, when there is one: its date and its own days either side.
     returnCheck_ = named(new QCheckBox(QStringLiteral("&Return :"), this), "returnCheck");
     returnCheck_->setToolTip(QStringLiteral("Watch the flight back too, from the destination to the origin"));
@@ -191,6 +216,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
         connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
     connect(returnDateField_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
     showReturn(false);
+}
+
+void ItineraryPanel::addParty(QGridLayout* grid)
+{
     adultsChoice_ = named(new QComboBox(this), "adultsChoice");
     for (int a = 1; a <= kMaxAdults; ++a)
         adultsChoice_->addItem(adultsText(a));
@@ -208,7 +237,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     grid->addWidget(partyOnlyCheck_, 3, 2, 1, 3);
     connect(adultsChoice_, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showPartyChoice);
     showPartyChoice();
+}
 
+void ItineraryPanel::orderKeys()
+{
     // The keys go as the eye reads the rows.
     QWidget* cityKeys[] = {originChoice_, destinationChoice_, moreOriginChoices_[0], moreOriginChoices_[1],
                          moreDestinationChoices_[0], moreDestinationChoices_[1], datePicker_};
@@ -219,7 +251,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     setTabOrder(partyOnlyCheck_, daysBeforeChoice_);
     setTabOrder(daysBeforeChoice_, extraDaysChoice_);
     setTabOrder(extraDaysChoice_, returnCheck_);
+}
 
+void ItineraryPanel::addWatchCost(QGridLayout* grid)
+{
     // What this watch costs, told while it is being made.
     watchCost_ = named(new QLabel(this), "watchCostLabel");
     watchCost_->setWordWrap(true);
@@ -234,10 +269,13 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
         if (!returnCheck_->isChecked())
             returnDateField_->setDate(weekAfter(datePicker_->date(), latestDeparture(clock_.now().date())));
     });
+}
 
-    addButton_ = listButton("addItineraryButton", 16, t, this);
-    deleteButton_ = listButton("deleteItineraryButton", 19, t, this);
-    deleteAllButton_ = faceButton("deleteAllButton", ButtonFace::DeleteAll, ImageButton::Trigger::Release, t, this);
+void ItineraryPanel::addCommands(QGridLayout* grid, const Theme& theme)
+{
+    addButton_ = listButton("addItineraryButton", 16, theme, this);
+    deleteButton_ = listButton("deleteItineraryButton", 19, theme, this);
+    deleteAllButton_ = faceButton("deleteAllButton", ButtonFace::DeleteAll, ImageButton::Trigger::Release, theme, this);
     resetOnMove_ = {addButton_, deleteButton_, deleteAllButton_};
     addButton_->setToolTip(QStringLiteral("Add this itinerary"));
     connect(addButton_, &ImageButton::activated, this, &ItineraryPanel::addItinerary);
@@ -259,7 +297,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
     grid->addLayout(commands, 8, 0, 1, 5);
+}
 
+void ItineraryPanel::addItineraryList()
+{
     itineraryList_ = named(new QTreeWidget(this), "itineraryList");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
                                  QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode"),
@@ -272,15 +313,6 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     // Each column as wide as what it holds, fitted to the list's width;
     // a cell still cut short tells its whole text when hovered.
     fitColumnsAsTheyChange(*itineraryList_);
-    box->addWidget(itineraryList_, 1);
-    ringWhenFocused(itineraryList_);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-
-    // The list shows the watch list as it is, however it changed.
-    connect(&list_, &WatchList::added, this, &ItineraryPanel::showItineraries);
-    connect(&list_, &WatchList::removed, this, &ItineraryPanel::showItineraries);
-    connect(&list_, &WatchList::reset, this, &ItineraryPanel::showItineraries);
 }
 
 void ItineraryPanel::load()
@@ -334,12 +366,11 @@ void ItineraryPanel::fillCityChoices()
         c->clear();
         c->addItem(kNoNearbyCity);
     }
-    if (const auto lines = readTextLines(cities_.cityFilePath())) {
-        originChoice_->addItems(*lines);
-        destinationChoice_->addItems(*lines);
-        for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_)
-            c->addItems(*lines);
-    }
+    // The lists in memory are what the file holds, and what codes are looked up in.
+    originChoice_->addItems(cities_.names);
+    destinationChoice_->addItems(cities_.names);
+    for (QComboBox* c : moreOriginChoices_ + moreDestinationChoices_)
+        c->addItems(cities_.names);
 }
 
 void ItineraryPanel::showPartyChoice()

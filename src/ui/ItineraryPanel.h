@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QTreeWidget;
 
@@ -42,6 +43,16 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // The panel's pieces, made top to bottom: the order they are made in is
+    // the order Tab walks them.
+    void addCityChoices(QGridLayout* grid);
+    void addDateAndCabin(QGridLayout* grid);
+    void addWayBack(QGridLayout* grid);
+    void addParty(QGridLayout* grid);
+    void orderKeys();
+    void addWatchCost(QGridLayout* grid);
+    void addCommands(QGridLayout* grid, const Theme& theme);
+    void addItineraryList();
     void chooseFirstCities();
     // A session that rewrote the city files since the drop-downs were filled:
     // they are filled again, keeping what was chosen.

@@ -108,18 +108,16 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
     CheckEngine& engine = rig_.engine();
     connect(&rig_.status(), &SessionStatus::changed, this, &MainWindow::setStatus);
     connect(&settings_, &Settings::problem, this, &MainWindow::setStatus);
-    connect(&rig_.status(), &SessionStatus::outboxShown, this, [this] { outboxOnStatusLine_ = true; });
     connect(&engine, &CheckEngine::throttleChanged, this, &MainWindow::showThrottle);
     connect(&engine, &CheckEngine::lastLoginChanged, this, &MainWindow::showLastLogin);
     connect(&engine, &CheckEngine::sessionEnded, this, &MainWindow::sessionEnded);
     // A retry's outcome replaces what the status line said of the outbox.
     AlertSender& post = rig_.alerts().post();
     connect(&post, &AlertSender::waitingChanged, this, [this, &post] {
-        if (!outboxOnStatusLine_)
+        if (status_.kind != StatusMessage::Kind::Outbox)
             return;
         const QString waiting = post.outbox().summary();
-        setStatus(waiting.isEmpty() ? kWaitingAlertsSent : waiting);
-        outboxOnStatusLine_ = !waiting.isEmpty();
+        setStatus(waiting.isEmpty() ? StatusMessage(kWaitingAlertsSent) : StatusMessage(StatusMessage::Kind::Outbox, 0, waiting));
     });
     results_.setHistory(&parts_.history);
 }

@@ -80,7 +80,7 @@ public:
     void onActivate();
 
     // The status line.
-    void setStatus(const QString& text) override;
+    void setStatus(const StatusMessage& message) override;
     QString status() const override;
     // The window's icon follows the tray's while it blinks.
     void showPicture(int picture);
@@ -149,7 +149,6 @@ private:
     CheckRig& rig_;
     ProductNews& news_;
     MainWindowHost* host_ = nullptr;
-    bool outboxOnStatusLine_ = false; // the status line tells what waits in the outbox
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
     Theme theme_;
@@ -176,7 +175,8 @@ private:
     ImageButton *checkNowButton_ = nullptr, *minimizeButton_ = nullptr, *maximizeButton_ = nullptr,
                 *closeButton_ = nullptr, *aboutButton_ = nullptr, *noticeButton_ = nullptr;
     WindowFrame* frame_ = nullptr; // moves, sizes and maximises the frameless window
-    QString statusText_; // the whole text; the label may show it shortened
+    StatusMessage status_{StatusMessage::Kind::Said};
+    QString statusText_; // its words in whole; the label may show them shortened
     QLabel *statusLabel_ = nullptr, *lastLoginLabel_ = nullptr, *newVersionLabel_ = nullptr, *resultsHint_ = nullptr,
            *throttleMinutesLabel_ = nullptr, *loginsSentLabel_ = nullptr;
     QLabel *throttleMinutesCaption_ = nullptr, *loginsSentCaption_ = nullptr;

@@ -11,9 +11,10 @@
 
 namespace zelvane {
 
-void MainWindow::setStatus(const QString& text)
+void MainWindow::setStatus(const StatusMessage& message)
 {
-    outboxOnStatusLine_ = false;
+    status_ = message;
+    const QString text = message.words();
     const bool changed = text != statusText_;
     statusText_ = text;
     if (built_)

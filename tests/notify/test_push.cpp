@@ -26,7 +26,7 @@ namespace {
 
 class Line final : public StatusLine {
 public:
-    void setStatus(const QString& text) override { text_ = text; }
+    void setStatus(const StatusMessage& message) override { text_ = message.words(); }
     QString status() const override { return text_; }
     QString text_;
 };

@@ -26,7 +26,7 @@ const NetTimeouts kShort{5000ms, 10000ms};
 
 class RecordingStatus final : public StatusLine {
 public:
-    void setStatus(const QString& text) override { texts << text; }
+    void setStatus(const StatusMessage& message) override { texts << message.words(); }
     QString status() const override { return texts.value(texts.size() - 1); }
     QStringList texts;
 };

@@ -24,7 +24,7 @@ namespace {
 
 class RecordingStatus final : public StatusLine {
 public:
-    void setStatus(const QString& text) override { texts << text; }
+    void setStatus(const StatusMessage& message) override { texts << message.words(); }
     QString status() const override { return texts.value(texts.size() - 1); }
     QStringList texts;
 };

@@ -32,7 +32,7 @@ QCoro::Task<> VirtualWaits::pumpOnce()
 
 SessionRecorder::SessionRecorder(CheckEngine& engine, const Clock& clock) : clock_(clock)
 {
-    QObject::connect(&engine, &CheckEngine::statusChanged, &engine, [this](const QString& t) { setStatus(t); });
+    QObject::connect(&engine, &CheckEngine::statusChanged, &engine, [this](const StatusMessage& m) { setStatus(m); });
     QObject::connect(&engine, &CheckEngine::seatsAnnounced, &engine,
                      [this](const Announcement& a) { announcements << a; });
     QObject::connect(&engine, &CheckEngine::throttleChanged, &engine, [this](int sent, int minutes) {
@@ -48,8 +48,9 @@ SessionRecorder::SessionRecorder(CheckEngine& engine, const Clock& clock) : cloc
                      [this](const QDateTime& when) { lastLogin = when; });
 }
 
-void SessionRecorder::setStatus(const QString& text)
+void SessionRecorder::setStatus(const StatusMessage& message)
 {
+    const QString text = message.words();
     status_ = text;
     statuses << text;
     statusTimes << clock_.now();

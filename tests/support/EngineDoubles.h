@@ -34,7 +34,7 @@ private:
 class SessionRecorder final : public StatusLine {
 public:
     SessionRecorder(CheckEngine& engine, const Clock& clock);
-    void setStatus(const QString& text) override;
+    void setStatus(const StatusMessage& message) override;
     QString status() const override { return status_; }
 
     QStringList statuses;
@@ -54,7 +54,7 @@ private:
 // A status line that keeps every text it was given.
 class RecordingStatus final : public StatusLine {
 public:
-    void setStatus(const QString& text) override { texts << text; }
+    void setStatus(const StatusMessage& message) override { texts << message.words(); }
     QString status() const override { return texts.value(texts.size() - 1); }
     QStringList texts;
 };

@@ -1024,12 +1024,12 @@ private slots:
         WindowRig rig("outbox-word");
         MainWindow& w = rig.open();
         SessionStatus& line = rig.checks.status();
-        line.setOutboxStatus("1 alert waiting");
+        line.setStatus({StatusMessage::Kind::Outbox, 0, "1 alert waiting"});
         emit rig.post.waitingChanged();
         QCOMPARE(w.status(), kWaitingAlertsSent);
         emit rig.post.waitingChanged();
         QCOMPARE(w.status(), kWaitingAlertsSent);
-        line.setOutboxStatus("1 alert waiting");
+        line.setStatus({StatusMessage::Kind::Outbox, 0, "1 alert waiting"});
         line.setStatus("1 alert waiting"); // the same words, said by the session
         emit rig.post.waitingChanged();
         QCOMPARE(w.status(), QString("1 alert waiting"));

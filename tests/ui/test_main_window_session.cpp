@@ -29,10 +29,10 @@ namespace {
 class RecordingWindow final : public MainWindow {
 public:
     using MainWindow::MainWindow;
-    void setStatus(const QString& text) override
+    void setStatus(const StatusMessage& message) override
     {
-        statuses << text;
-        MainWindow::setStatus(text);
+        statuses << message.words();
+        MainWindow::setStatus(message);
     }
     QStringList statuses;
 };
@@ -266,6 +266,51 @@ private slots:
         QCOMPARE(rig.state.watchList.count(), 2);
         QCOMPARE(rig.state.watchList.at(2).origin, (City{"Sydney", "SYD"}));
         QCOMPARE(rig.state.watchList.at(2).destination, (City{"Melbourne", "MEL"}));
+    }
+
+    // The data folder goes away while the program runs (a disk unplugged):
+    // a city update and an added itinerary say they were not saved, nothing
+    // is taken that its file does not hold, and once the folder is back the
+    // next change writes the whole list.
+    void writesThatFailAreTold()
+    {
+        SiteSim sim(R"({"member": {"number": "1234567", "surname": "Smith", "pin": "1234"},
+                        "cities": {"names": ["Ballina", "Melbourne", "Sydney", "Tamworth"],
+                                   "codes": ["BNK", "MEL", "SYD", "TMW"]},
+                        "site": {"alert": null, "version": null}})");
+        QVERIFY(pointAtSimulator(sim));
+        WindowRig rig("gone", true);
+        writeFile(rig.folder + "/City.txt", "Melbourne\r\nSydney\r\n");
+        writeFile(rig.folder + "/City Code.txt", "MEL\r\nSYD\r\n");
+        rig.state.cities = CityLists(rig.folder);
+        rig.state.cities.load();
+        rig.storeMember();
+        auto& w = rig.open<RecordingWindow>();
+        QVERIFY(QDir(rig.folder).removeRecursively());
+
+        w.updateCities();
+        QTRY_VERIFY_WITH_TIMEOUT(w.status().startsWith("Update From Qantas Website Not Saved: the data folder"), 60000);
+        QCOMPARE(rig.state.cities.names, QStringList({"Melbourne", "Sydney"}));
+
+        w.showItineraryPanel();
+        const auto add = [&](const char* from, const char* to) {
+            auto* origin = rig.find<QComboBox>("originChoice");
+            auto* destination = rig.find<QComboBox>("destinationChoice");
+            origin->setCurrentIndex(origin->findText(from));
+            destination->setCurrentIndex(destination->findText(to));
+            click(rig.find<ImageButton>("addItineraryButton"));
+        };
+        add("Sydney", "Melbourne");
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QVERIFY2(rig.boxes.shown[0].text.startsWith("The watch list could not be saved: the data folder"),
+                 qPrintable(rig.boxes.shown[0].text));
+        QCOMPARE(rig.state.watchList.count(), 1);
+
+        QVERIFY(QDir().mkpath(rig.folder));
+        add("Melbourne", "Sydney");
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        const QByteArray file = readFile(rig.folder + "/Query.txt");
+        QVERIFY2(file.startsWith("Sydney;Melbourne;") && file.contains("\r\nMelbourne;Sydney;"), file.constData());
     }
 };
 
