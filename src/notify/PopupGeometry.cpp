@@ -57,12 +57,13 @@ ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double p
     return s;
 }
 
-QPoint firstWindowPlace(const QRect& workArea, QSize size, double perPixel)
+std::optional<QPoint> firstWindowPlace(const QRect& workArea, QSize size, double perPixel)
 {
-    const int column = toPixels(kReminderWidth, perPixel);
-    const int room = workArea.width() - column;
-    const int left = size.width() <= room ? (room - size.width()) / 2 : (workArea.width() - size.width()) / 2;
-    return {workArea.x() + std::max(0, left), workArea.y() + std::max(0, (workArea.height() - size.height()) / 2)};
+    const int room = workArea.width() - toPixels(kReminderWidth, perPixel);
+    if (size.width() > room)
+        return std::nullopt;
+    return QPoint(workArea.x() + (room - size.width()) / 2,
+                  workArea.y() + std::max(0, (workArea.height() - size.height()) / 2));
 }
 
 int reminderPlaces(const QRect& workArea, double perPixel, int windowHeight)

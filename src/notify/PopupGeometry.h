@@ -45,9 +45,9 @@ struct ReminderStart {
 ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
                             QSize window = {kReminderWidth, kReminderHeight}, const QRect& keepClear = {});
 // Where a window of `size` (pixels) first opens in `workArea`: centred in the
-// room the pop-ups leave beside their column, so none comes over it; centred
-// in the whole area where that room is too narrow for it.
-QPoint firstWindowPlace(const QRect& workArea, QSize size, double perPixel);
+// room the pop-ups leave beside their column, so none comes over it. Nothing
+// where that room is too narrow for it: the window manager places it then.
+std::optional<QPoint> firstWindowPlace(const QRect& workArea, QSize size, double perPixel);
 // How many pop-ups stack in the work area without one reaching over its top:
 // four at most, one at least.
 int reminderPlaces(const QRect& workArea, double perPixel, int windowHeight = kReminderHeight);

@@ -172,9 +172,9 @@ void MainWindow::setVisible(bool visible)
         // Its first place of the run leaves the pop-ups' column free, where
         // the screen has the room, so no pop-up comes over it; after that it
         // stays where it was put.
-        if (!testAttribute(Qt::WA_Moved) && !isMaximized())
-            if (const QScreen* s = screen())
-                move(firstWindowPlace(s->availableGeometry(), size(), twipsPerPixel(s->logicalDotsPerInchY())));
+        if (const QScreen* s = screen(); s && !testAttribute(Qt::WA_Moved) && !isMaximized())
+            if (const auto place = firstWindowPlace(s->availableGeometry(), size(), twipsPerPixel(s->logicalDotsPerInchY())))
+                move(*place);
         create();
         windowHandle()->setWindowStates(windowState() & ~Qt::WindowActive);
     }
