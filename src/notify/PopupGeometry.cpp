@@ -28,7 +28,7 @@ int toPixels(int twips, double perPixel)
 }
 
 ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
-                            QSize window)
+                            QSize window, const QRect& keepClear)
 {
     ReminderStart s;
     const int screenHeight = toTwips(screen.height(), perPixel);
@@ -42,7 +42,28 @@ ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double p
     // It appears low on the screen, but never over a panel at the bottom.
     s.top = std::min(screenHeight - kReminderStartAboveBottom, screenHeight - s.taskbarGap);
     s.slideRest = screenHeight - s.taskbarGap - kReminderSlideRestAboveBottom;
+    if (keepClear.isValid()) {
+        // Its way: from where it rests down to the work area's bottom, where it appears.
+        const int clearLeft = toTwips(keepClear.x() - screen.x(), perPixel);
+        const int clearRight = toTwips(keepClear.x() + keepClear.width() - screen.x(), perPixel);
+        const int clearTop = toTwips(keepClear.y() - screen.y(), perPixel);
+        const int clearBottom = toTwips(keepClear.y() + keepClear.height() - screen.y(), perPixel);
+        const bool across = s.left < clearRight && s.left + window.width() > clearLeft
+                            && s.finalTop < clearBottom && screenHeight - s.taskbarGap > clearTop;
+        const int besideLeft = clearLeft - window.width();
+        if (across && besideLeft >= toTwips(workArea.x() - screen.x(), perPixel))
+            s.left = besideLeft;
+    }
     return s;
+}
+
+std::optional<QPoint> firstWindowPlace(const QRect& workArea, QSize size, double perPixel)
+{
+    const int room = workArea.width() - toPixels(kReminderWidth, perPixel);
+    if (size.width() > room)
+        return std::nullopt;
+    return QPoint(workArea.x() + (room - size.width()) / 2,
+                  workArea.y() + std::max(0, (workArea.height() - size.height()) / 2));
 }
 
 int reminderPlaces(const QRect& workArea, double perPixel, int windowHeight)
@@ -89,6 +110,24 @@ std::optional<QString> reminderCaption(const Announcement& a)
     if (!a.counts.isEmpty())
         caption += QStringLiteral("\r\n ") + a.counts;
     return caption;
+}
+
+std::optional<QString> reminderCaption(const Announcement& a, int shownDays)
+{
+    if (a.origin.isEmpty() && a.destination.isEmpty())
+        return std::nullopt;
+    QString caption = QStringLiteral("Flight ") + a.origin + QStringLiteral("\r\n To ") + a.destination;
+    if (!a.seats.isEmpty())
+        caption += QStringLiteral("\r\n For ") + a.seats;
+    const qsizetype shown = std::clamp<qsizetype>(shownDays, 0, a.days.size());
+    for (qsizetype d = 0; d < shown; ++d)
+        caption += QStringLiteral("\r\n ") + a.days[d];
+    const qsizetype more = a.days.size() - shown;
+    if (shown == 0 && more > 0)
+        caption += more == 1 ? QStringLiteral("\r\n On 1 day") : QStringLiteral("\r\n On %1 days").arg(more);
+    else if (more > 0)
+        caption += more == 1 ? QStringLiteral("\r\n and 1 more day") : QStringLiteral("\r\n and %1 more days").arg(more);
+    return caption + QStringLiteral("\r\n is Available!");
 }
 
 QPoint menuPlace(const QRect& area, const QRect& icon, double perPixel, QSize window)

@@ -38,9 +38,16 @@ struct ReminderStart {
     int slideRest = 0;  // where slideTimer stops
 };
 // `screen` and `workArea` in pixels, as the screen reports them; the result
-// in twips from the screen's top left.
+// in twips from the screen's top left. Where `keepClear` (the main window
+// while it is shown, in pixels) lies across its way from where it appears to
+// where it rests, it goes beside the window's left edge when the work area
+// has the room there.
 ReminderStart reminderStart(const QRect& screen, const QRect& workArea, double perPixel, int index,
-                            QSize window = {kReminderWidth, kReminderHeight});
+                            QSize window = {kReminderWidth, kReminderHeight}, const QRect& keepClear = {});
+// Where a window of `size` (pixels) first opens in `workArea`: centred in the
+// room the pop-ups leave beside their column, so none comes over it. Nothing
+// where that room is too narrow for it: the window manager places it then.
+std::optional<QPoint> firstWindowPlace(const QRect& workArea, QSize size, double perPixel);
 // How many pop-ups stack in the work area without one reaching over its top:
 // four at most, one at least.
 int reminderPlaces(const QRect& workArea, double perPixel, int windowHeight = kReminderHeight);
@@ -62,6 +69,11 @@ void slideTick(ReminderFrame& f, int restLine);
 // announcement without its cities. The seats asked for, when other than one
 // in any cabin, get a line of their own before the last ("\r\n For 2 adults").
 std::optional<QString> reminderCaption(const Announcement& announcement);
+// The caption of a trip too long to read whole in a pop-up: the route, the
+// seats asked for, the first `shownDays` of its days with seats, how many
+// more ("and 4 more days"; a click shows them in the results) and "is
+// Available!"; the seat counts are left to the results.
+std::optional<QString> reminderCaption(const Announcement& announcement, int shownDays);
 
 // The tray menu's top-left, in pixels, inside `area` (the work area): beside
 // `icon`, the tray icon's place on the screen (or the pointer's), on the side

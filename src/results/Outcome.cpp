@@ -183,10 +183,10 @@ QString ItineraryResult::tripText(const TripWords& words) const
         const QString legTold = legs ? legName(leg) + (pairs && seats ? QStringLiteral(" ") : QStringLiteral(": ")) : QString();
         told << legTold + found.join(QStringLiteral("; "));
     }
-    return told.join(QStringLiteral(" · "));
+    return told.join(words.betweenLegs);
 }
 
-QString ItineraryResult::daysSummary() const
+QString ItineraryResult::daysSummary(const QString& betweenLegs) const
 {
     if (hasReturnLeg() || severalPairs()) {
         const bool pairs = severalPairs();
@@ -200,7 +200,8 @@ QString ItineraryResult::daysSummary() const
                          [](const City& from, const City& to) { return from.code + QStringLiteral("→") + to.code; },
                          [pairs](bool notKnown, int searched) {
                              return noSeatsText(notKnown, searched, pairs ? QStringLiteral("searches") : QStringLiteral("days"));
-                         }});
+                         },
+                         betweenLegs});
     }
     if (days.size() < 2)
         return {};

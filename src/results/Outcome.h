@@ -91,6 +91,7 @@ struct ItineraryResult {
         std::function<QString(const QList<QDate>& seatDays)> days;
         std::function<QString(const City& from, const City& to)> pair;
         std::function<QString(bool notKnown, int searched)> none; // a leg without seats
+        QString betweenLegs = QStringLiteral(" · ");
     };
     QString tripText(const TripWords& words) const;
     // "Tue 03/02/2027"; with the leg before it on a return journey, and the
@@ -100,8 +101,9 @@ struct ItineraryResult {
     // "0 of 4 days"; for a return journey each leg by name:
     // "Outbound: Tue 15, Thu 17 · Return: Sun 27"; with nearby airports each
     // pair with seats by its codes: "Outbound SYD→MEL: Tue 15; NTL→MEL: Wed 16 ·
-    // Return: none"; empty for one date or no check.
-    QString daysSummary() const;
+    // Return: none"; empty for one date or no check. Where there is room for
+    // a line each, the legs go `betweenLegs` ("\n").
+    QString daysSummary(const QString& betweenLegs = QStringLiteral(" · ")) const;
     // The flight tables of the days with seats as the pages showed them, each
     // under its day when there are several dates: what is printed.
     QString pageText() const;

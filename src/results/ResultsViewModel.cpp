@@ -159,13 +159,19 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case Qt::ToolTipRole: {
-        // What this run's check could not tell comes first: it is today's news.
-        const QString notChecked = notCheckedText(result);
-        const QString history = history_ ? historyTip(summary) : QString();
-        if (notChecked.isEmpty())
-            return history.isEmpty() ? QVariant() : QVariant(history);
-        const QString first = notChecked.left(1).toUpper() + notChecked.mid(1);
-        return history.isEmpty() ? first : first + QStringLiteral("\n") + history;
+        // A trip with days, legs or pairs to tell may be longer than its row
+        // shows: its whole text comes first, a leg to a line.
+        QStringList tip;
+        if (const QString days = result.daysSummary(QStringLiteral("\n")); !days.isEmpty())
+            tip << it.originNames() + QStringLiteral(" → ") + it.destinationNames()
+                << QStringList{list_.datesText(position), it.timeOfDay, it.seatsText()}.join(QStringLiteral(", "))
+                << days;
+        // What this run's check could not tell comes next: it is today's news.
+        if (const QString notChecked = notCheckedText(result); !notChecked.isEmpty())
+            tip << notChecked.left(1).toUpper() + notChecked.mid(1);
+        if (history_)
+            tip << historyTip(summary);
+        return tip.isEmpty() ? QVariant() : QVariant(tip.join(QStringLiteral("\n")));
     }
     case kAvailabilityRole:
         return int(result.availability());

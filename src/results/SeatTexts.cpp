@@ -73,11 +73,23 @@ SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
         texts.dates = result.tripText({dayNames, &ItineraryResult::pairName, [&](bool, int) {
                                            return legs ? QStringLiteral("none")
                                                        : QStringLiteral("no seats from any of the %1 pairs").arg(itinerary.pairs());
-                                       }});
+                                       },
+                                       QStringLiteral(" · ")});
         int named = 0;
         for (const ItineraryResult::Route& r : result.routes())
             named += int(r.seatDays.size());
         texts.severalDates = named > 1;
+        // In the order the trip text tells them: leg by leg, pair by pair.
+        for (const int leg : {int(Itinerary::Outbound), int(Itinerary::Return)})
+            for (const ItineraryResult::Route& r : result.routes()) {
+                if (r.leg != leg)
+                    continue;
+                QString route = legs ? legName(leg) + QLatin1Char(' ') : QString();
+                if (result.severalPairs())
+                    route += r.from.code + QStringLiteral("→") + r.to.code + QLatin1Char(' ');
+                for (const QDate& d : r.seatDays)
+                    texts.days << route + fullDayName(d);
+            }
         return texts;
     }
     // One date searched (or none yet): the dates as the list shows them.
@@ -94,6 +106,8 @@ SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result)
     // No date stands beside these, so each day carries its whole date.
     texts.dates = dayNames(found);
     texts.severalDates = found.size() > 1;
+    for (const QDate& d : found)
+        texts.days << fullDayName(d);
     return texts;
 }
 
@@ -101,7 +115,7 @@ Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult&
 {
     const SeatTexts texts = seatTexts(itinerary, result);
     return {itinerary.originNames(), itinerary.destinationNames(), texts.dates, texts.severalDates, texts.seats,
-            texts.counts};
+            texts.counts, texts.days};
 }
 
 } // namespace zelvane

@@ -4,6 +4,7 @@
 #include "results/Outcome.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace zelvane {
 
@@ -22,6 +23,11 @@ struct SeatTexts {
     // How many seats the flights that seat the watch offer: "Business: 2
     // seats"; empty where the site gave no number.
     QString counts{};
+    // Each day with seats on its own, in the order `dates` tells them, with
+    // its leg and pair where the trip has several: "Outbound SYD→MEL Tue
+    // 15/06/2027". Where there is no room for all of `dates`, the first of
+    // these and how many more. Empty for one date.
+    QStringList days{};
 };
 SeatTexts seatTexts(const Itinerary& itinerary, const ItineraryResult& result);
 
@@ -32,6 +38,7 @@ struct Announcement {
     bool severalDates = false;
     QString seats{}; // empty for one seat in any cabin
     QString counts{}; // "Business: 2 seats"; empty when the site gave no number
+    QStringList days{}; // as SeatTexts::days
     bool operator==(const Announcement&) const = default;
 };
 // "Business: 2 seats", "Economy: 1 seat".

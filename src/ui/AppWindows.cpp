@@ -318,7 +318,7 @@ SeatPopup* AppWindows::showPopupIn(int place, const Announcement& announcement)
     // Gone from its place, it leaves the place to the next that waits.
     QObject::connect(p, &QObject::destroyed, &popupContext_,
                      [this] { QTimer::singleShot(0, &popupContext_, [this] { fillFreedPlaces(); }); });
-    p->start(announcement, place + 1);
+    p->start(announcement, place + 1, mainWindowPlace());
     return p;
 }
 
@@ -344,7 +344,7 @@ void AppWindows::tellWaitingPopups()
         waitingPopups_.clear();
         showResultsFromPopup();
     });
-    morePopup_->startMore(int(waitingPopups_.size()), last + 1);
+    morePopup_->startMore(int(waitingPopups_.size()), last + 1, mainWindowPlace());
 }
 
 void AppWindows::fillFreedPlaces()
@@ -361,6 +361,12 @@ void AppWindows::fillFreedPlaces()
         morePopup_->close();
     else
         morePopup_->setMore(int(waitingPopups_.size()));
+}
+
+QRect AppWindows::mainWindowPlace() const
+{
+    // A pop-up never comes over the window while it is shown.
+    return main_ && main_->isVisible() && !main_->isMinimized() ? main_->frameGeometry() : QRect();
 }
 
 SeatPopup* AppWindows::popup(int place) const

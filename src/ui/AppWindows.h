@@ -88,6 +88,8 @@ public:
 private:
     void joinMainWindow(MainWindow& w);
     int popupPlaces() const;
+    // Where the main window is while it is shown; nothing while it is not.
+    QRect mainWindowPlace() const;
     int freePopupPlace() const;
     void raisePopup(const Announcement& announcement);
     SeatPopup* showPopupIn(int place, const Announcement& announcement);

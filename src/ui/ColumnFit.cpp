@@ -1,8 +1,13 @@
 #include "ui/ColumnFit.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
+#include <QHelpEvent>
+#include <QTextLayout>
+#include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <algorithm>
 
@@ -56,9 +61,62 @@ Need needOf(QAbstractItemView& view, QHeaderView& header, int column, bool wrap)
     return n;
 }
 
+// A row never gets taller than this many lines, however long a cell: the
+// rest of its text is in the row's tooltip and the details.
+constexpr int kMostLines = 3;
+
+// `text` as its first `lines` lines at `width`, the last of them shortened
+// with "…" when more would follow; whole when it takes no more.
+QString firstLines(const QString& text, const QFont& font, int width, int lines)
+{
+    QTextLayout layout(text, font);
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(wrap);
+    layout.beginLayout();
+    QList<std::pair<int, int>> kept; // start and length of each line
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        kept.append({line.textStart(), line.textLength()});
+    }
+    layout.endLayout();
+    if (kept.size() <= lines)
+        return text;
+    QStringList shown;
+    for (int i = 0; i + 1 < lines; ++i)
+        shown << text.mid(kept[i].first, kept[i].second).trimmed();
+    const QString rest = text.mid(kept[lines - 1].first).simplified();
+    shown << QFontMetrics(font).elidedText(rest, Qt::ElideRight, width);
+    return shown.join(QChar::LineSeparator);
+}
+
 class WrappingDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        keepToMostLines(cell, index);
+        const QWidget* w = cell.widget;
+        (w ? w->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &cell, p, w);
+    }
+
+    // While the view wraps, a cell's text as its first lines at its column's width.
+    static void keepToMostLines(QStyleOptionViewItem& cell, const QModelIndex& index)
+    {
+        const auto* view = qobject_cast<const QTreeView*>(cell.widget);
+        if (!view || !view->wordWrap() || cell.text.isEmpty())
+            return;
+        // The room the style gives the text: the cell less its margins and
+        // the picture beside it, a little less to be sure of the same breaks.
+        const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        int width = view->columnWidth(index.column()) - 2 * margin - 2;
+        if (cell.features & QStyleOptionViewItem::HasDecoration)
+            width -= cell.decorationSize.width() + 2 * margin;
+        cell.text = firstLines(cell.text, cell.font, std::max(1, width), kMostLines);
+    }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -69,13 +127,74 @@ public:
         QStyleOptionViewItem cell = option;
         initStyleOption(&cell, index);
         cell.features |= QStyleOptionViewItem::WrapText;
+        keepToMostLines(cell, index);
         cell.rect = QRect(0, 0, view->columnWidth(index.column()), line.height());
         const QSize wrapped = view->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), view);
         return {line.width(), std::max(line.height(), wrapped.height())};
     }
 };
 
+// Where a cell is cut short and says nothing of its own when hovered, its
+// whole text is its tooltip.
+class WholeTextTips final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent* e, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (e->type() != QEvent::ToolTip || !index.isValid() || !index.data(Qt::ToolTipRole).isNull())
+            return QStyledItemDelegate::helpEvent(e, view, option, index);
+        const QString text = index.data().toString();
+        if (!text.isEmpty() && sizeHint(option, index).width() > view->visualRect(index).width()) {
+            QToolTip::showText(e->globalPos(), text, view->viewport(), view->visualRect(index));
+            return true;
+        }
+        QToolTip::hideText();
+        e->ignore();
+        return true;
+    }
+};
+
+// Fits the columns again whenever the view's room or its rows change, once
+// the changes rest.
+class ColumnKeeper final : public QObject {
+public:
+    explicit ColumnKeeper(QTreeView& view) : QObject(&view), view_(view)
+    {
+        later_.setSingleShot(true);
+        later_.setInterval(0);
+        connect(&later_, &QTimer::timeout, this, [this] { fitColumnsToContents(view_, *view_.header(), false); });
+        view.viewport()->installEventFilter(this);
+        QAbstractItemModel* model = view.model();
+        connect(model, &QAbstractItemModel::modelReset, &later_, qOverload<>(&QTimer::start));
+        connect(model, &QAbstractItemModel::layoutChanged, &later_, qOverload<>(&QTimer::start));
+        connect(model, &QAbstractItemModel::rowsInserted, &later_, qOverload<>(&QTimer::start));
+        connect(model, &QAbstractItemModel::rowsRemoved, &later_, qOverload<>(&QTimer::start));
+        connect(model, &QAbstractItemModel::dataChanged, &later_, qOverload<>(&QTimer::start));
+        fitColumnsToContents(view_, *view_.header(), false);
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Resize)
+            fitColumnsToContents(view_, *view_.header(), false);
+        return false;
+    }
+
+private:
+    QTreeView& view_;
+    QTimer later_;
+};
+
 } // namespace
+
+void fitColumnsAsTheyChange(QTreeView& view)
+{
+    view.setItemDelegate(new WholeTextTips(&view));
+    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.setTextElideMode(Qt::ElideRight);
+    new ColumnKeeper(view);
+}
 
 void growRowsWithWrappedCells(QTreeView& view)
 {

@@ -6,6 +6,7 @@
 #include "engine/SessionSize.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/WatchList.h"
+#include "ui/ColumnFit.h"
 #include "ui/DateField.h"
 
 #include <QCalendarWidget>
@@ -309,15 +310,9 @@ void ItineraryPanel::addItineraryList()
     itineraryList_->setUniformRowHeights(true);
     itineraryList_->hideColumn(4);
     itineraryList_->hideColumn(5);
-    // The last column stretches but keeps its own width as the least, so
-    // the columns fit beside a scroll bar without scrolling sideways.
-    QHeaderView* header = itineraryList_->header();
-    header->setStretchLastSection(false);
-    const int widths[] = {116, 116, 100, 80, 0, 0, 80, 80};
-    for (int c = 0; c < int(std::size(widths)); ++c)
-        if (widths[c])
-            itineraryList_->setColumnWidth(c, widths[c]);
-    header->setStretchLastSection(true);
+    // Each column as wide as what it holds, fitted to the list's width;
+    // a cell still cut short tells its whole text when hovered.
+    fitColumnsAsTheyChange(*itineraryList_);
 }
 
 void ItineraryPanel::load()

@@ -11,6 +11,7 @@
 #include "itineraries/WatchList.h"
 #include "net/VersionCheck.h"
 #include "notify/AlertSender.h"
+#include "notify/PopupGeometry.h"
 #include "notify/SessionAlerter.h"
 #include "startup/CheckRig.h"
 #include "startup/Startup.h"
@@ -28,6 +29,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QWindow>
 
 namespace zelvane {
@@ -167,6 +169,12 @@ void MainWindow::setVisible(bool visible)
     // native window starts out normal, whatever the window was left in.
     if (visible && !testAttribute(Qt::WA_WState_Created)) {
         frame_->restore();
+        // Its first place of the run leaves the pop-ups' column free, where
+        // the screen has the room, so no pop-up comes over it; after that it
+        // stays where it was put.
+        if (const QScreen* s = screen(); s && !testAttribute(Qt::WA_Moved) && !isMaximized())
+            if (const auto place = firstWindowPlace(s->availableGeometry(), size(), twipsPerPixel(s->logicalDotsPerInchY())))
+                move(*place);
         create();
         windowHandle()->setWindowStates(windowState() & ~Qt::WindowActive);
     }

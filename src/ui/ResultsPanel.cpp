@@ -87,9 +87,14 @@ QString flightsText(const QList<FlightRow>& flights)
 
 // What the Text tab shows of an itinerary's last check: its flights, under
 // each day's name for several days; the page's text where no flight table
-// could be read.
-QString detailsTextOf(const ItineraryResult& result)
+// could be read. A trip of several days, legs or pairs starts with its whole
+// text, which its row may show only in part.
+QString detailsTextOf(const Itinerary& it, const ItineraryResult& result)
 {
+    QString trip;
+    if (const QString days = result.daysSummary(QStringLiteral("\r\n")); !days.isEmpty())
+        trip = flightLine(it.originNames(), it.destinationNames(), it.datesText(), it.timeOfDay, it.seatsText())
+               + QStringLiteral("\r\n") + days + QStringLiteral("\r\n\r\n");
     if (result.days.size() > 1) {
         QStringList days;
         bool anyFlights = false;
@@ -98,10 +103,10 @@ QString detailsTextOf(const ItineraryResult& result)
             anyFlights = anyFlights || !flights.isEmpty();
             days << result.dayName(d) + (flights.isEmpty() ? QString() : QStringLiteral("\r\n") + flights);
         }
-        return anyFlights ? days.join(QStringLiteral("\r\n\r\n")) : result.pageText();
+        return trip + (anyFlights ? days.join(QStringLiteral("\r\n\r\n")) : result.pageText());
     }
     const QString flights = flightsText(result.flights());
-    return flights.isEmpty() ? result.pageText() : flights;
+    return trip + (flights.isEmpty() ? result.pageText() : flights);
 }
 
 } // namespace
@@ -306,7 +311,7 @@ void ResultsPanel::showDetails(int position)
 {
     shownPosition_ = position;
     const ItineraryResult& result = results_.at(position);
-    detailsText_->setPlainText(detailsTextOf(result));
+    detailsText_->setPlainText(detailsTextOf(list_.at(position), result));
     if (const SearchOutcome* day = result.shownDay())
         flights_->setFlights(day->flights, day->offers, list_.at(position).cabin);
     else

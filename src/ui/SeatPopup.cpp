@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 
 namespace zelvane {
 
@@ -22,7 +23,6 @@ QFont arialBold(double points)
 }
 
 constexpr double kCaptionPoints = 12;
-constexpr double kSmallestCaptionPoints = 8;
 constexpr int kDesignedCaptionLines = 4; // origin, destination, date, "is Available!"
 
 // Whether `text` in `font` fits all of `label`, broken into lines where it may be.
@@ -32,6 +32,17 @@ bool fitsIn(const QFont& font, const QLabel* label, const QString& text)
     const QRect needed =
         QFontMetrics(font, label).boundingRect(box, Qt::AlignCenter | Qt::TextWordWrap, text);
     return needed.width() <= box.width() && needed.height() <= box.height();
+}
+
+// A long caption shrinks no smaller than the rest of the desktop's text: past
+// that it is shortened rather than made hard to read.
+double smallestCaptionPoints()
+{
+    const QFont desktop = QGuiApplication::font();
+    double points = desktop.pointSizeF();
+    if (points <= 0) // set in pixels: the same height in points
+        points = desktop.pixelSize() * 72.0 / 96.0;
+    return std::clamp(points, 1.0, kCaptionPoints);
 }
 
 // A number stays on the line of the word before it: a day beside its
@@ -113,10 +124,10 @@ SeatPopup::SeatPopup(QWidget* parent)
     applyShape();
 }
 
-void SeatPopup::startMore(int more, int slot)
+void SeatPopup::startMore(int more, int slot, const QRect& keepClear)
 {
     more_ = true;
-    start(Announcement(), slot);
+    start(Announcement(), slot, keepClear);
     setMore(more);
 }
 
@@ -126,20 +137,19 @@ void SeatPopup::setMore(int more)
                          : QStringLiteral("and %1 more flights\r\nwith seats").arg(more));
 }
 
-void SeatPopup::start(const Announcement& announcement, int slot)
+void SeatPopup::start(const Announcement& announcement, int slot, const QRect& keepClear)
 {
     announcement_ = announcement;
     QRect work = screen_;
     if (QScreen* s = QGuiApplication::primaryScreen())
         work = s->availableGeometry();
-    start_ = reminderStart(screen_, work, perPixel_, slot);
+    start_ = reminderStart(screen_, work, perPixel_, slot, {kReminderWidth, kReminderHeight}, keepClear);
     frame_ = {};
     frame_.top = start_.top;
     frame_.height = 0;
     // An announcement without cities leaves the caption empty; the pop-up
     // still comes up.
-    if (const auto caption = reminderCaption(announcement))
-        setCaption(*caption);
+    showCaption(announcement);
     place();
     show();
     growTimer.start();
@@ -148,11 +158,29 @@ void SeatPopup::start(const Announcement& announcement, int slot)
     slideTimer.start();
 }
 
-void SeatPopup::setCaption(const QString& text)
+void SeatPopup::showCaption(const Announcement& announcement)
+{
+    const auto whole = reminderCaption(announcement);
+    if (!whole || setCaption(*whole))
+        return;
+    // A trip too long to read whole at the desktop's font size (a return
+    // journey from two or three airports, a week of days) keeps that size
+    // and tells its first days with seats and how many more; a click shows
+    // them all in the results. The pop-up keeps its size rather than growing
+    // to fit: its place in the stack is one of a few of one height, so
+    // however long a trip is no pop-up covers another or leaves the work
+    // area, and the stack holds as many as ever.
+    for (qsizetype shown = announcement.days.size(); shown >= 0; --shown)
+        if (setCaption(*reminderCaption(announcement, int(shown))) || shown == 0)
+            return;
+}
+
+bool SeatPopup::setCaption(const QString& text)
 {
     caption_->setGeometry(captionArea());
     QFont font = arialBold(kCaptionPoints);
     QString shown = text;
+    bool fits = true;
     const QFontMetrics designed(font, caption_);
     if (text.count(QLatin1Char('\n')) >= kDesignedCaptionLines
         || designed.boundingRect(caption_->rect(), Qt::AlignCenter, text).width() > caption_->width()) {
@@ -162,11 +190,17 @@ void SeatPopup::setCaption(const QString& text)
         const int fourLines = designed.height() + (kDesignedCaptionLines - 1) * designed.lineSpacing();
         caption_->resize(caption_->width(), (caption_->height() + fourLines) / 2);
         shown = numbersKeptWithTheirWords(text);
-        while (font.pointSizeF() > kSmallestCaptionPoints && !fitsIn(font, caption_, shown))
+        const double smallest = smallestCaptionPoints();
+        while (font.pointSizeF() - 0.5 >= smallest && !fitsIn(font, caption_, shown))
             font.setPointSizeF(font.pointSizeF() - 0.5);
+        if (!fitsIn(font, caption_, shown)) {
+            font.setPointSizeF(smallest);
+            fits = fitsIn(font, caption_, shown);
+        }
     }
     caption_->setFont(font);
     caption_->setText(shown);
+    return fits;
 }
 
 QRect SeatPopup::captionArea() const

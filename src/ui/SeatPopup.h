@@ -18,11 +18,12 @@ public:
     explicit SeatPopup(QWidget* parent = nullptr);
 
     // Places, shows and animates the pop-up for an announcement in stacking
-    // place `slot` (1 at the bottom).
-    void start(const Announcement& announcement, int slot);
+    // place `slot` (1 at the bottom), beside `keepClear` (the main window
+    // while it is shown) rather than over it where there is room.
+    void start(const Announcement& announcement, int slot, const QRect& keepClear = {});
     // The same in the last place, telling of `more` announcements that found
     // no place; a click anywhere on it asks for the results.
-    void startMore(int more, int slot);
+    void startMore(int more, int slot, const QRect& keepClear = {});
     void setMore(int more);
     const Announcement& announcement() const { return announcement_; }
 
@@ -43,7 +44,10 @@ protected:
 
 private:
     QRect captionArea() const; // the caption's place as designed
-    void setCaption(const QString& text);
+    // The caption of `announcement`, shortened where it does not fit whole.
+    void showCaption(const Announcement& announcement);
+    // Whether `text` fits the label, in a font no smaller than the desktop's.
+    bool setCaption(const QString& text);
     void keepOnTop();
     void applyShape();
     void place();

@@ -33,11 +33,13 @@ class TestPopupGeometry : public QObject {
 
 private slots:
     // Inside the work area whichever edge the panel takes: on its bottom, its
-    // right edge on the area's right edge, never over the panel.
+    // right edge on the area's right edge, never over the panel; beside the
+    // main window, not over it, while it is shown, where the room is.
     void placesRestInTheWorkArea_data()
     {
         QTest::addColumn<QRect>("work");
         QTest::addColumn<int>("index");
+        QTest::addColumn<QRect>("window"); // the main window, in pixels; none while hidden
         QTest::addColumn<int>("gap");
         QTest::addColumn<int>("finalTop");
         QTest::addColumn<int>("slideRest"); // 3680 twips above the work area's bottom
@@ -45,25 +47,42 @@ private slots:
         QTest::addColumn<int>("top");       // where it appears, collapsed
         // 1024x768 at 96 dpi: 15360 x 11520 twips.
         QTest::newRow("40 px bar at the bottom, place 1")
-            << QRect(0, 0, 1024, 728) << 1 << 600 << 11520 - 3315 << 7240 << 15360 << 10920;
-        QTest::newRow("place 2 one window higher") << QRect(0, 0, 1024, 728) << 2 << 600 << 5490 << 7240 << 15360 << 10920;
-        QTest::newRow("place 3") << QRect(0, 0, 1024, 728) << 3 << 600 << 2775 << 7240 << 15360 << 10920;
-        QTest::newRow("place 4") << QRect(0, 0, 1024, 728) << 4 << 600 << 60 << 7240 << 15360 << 10920;
-        QTest::newRow("24 px bar at the bottom") << QRect(0, 0, 1024, 744) << 1 << 360 << 8445 << 7480 << 15360 << 11020;
-        QTest::newRow("bar at the top") << QRect(0, 40, 1024, 728) << 1 << 0 << 11520 - 2715 << 7840 << 15360 << 11020;
-        QTest::newRow("bar at the left") << QRect(60, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840 << 15360 << 11020;
-        QTest::newRow("bar at the right") << QRect(0, 0, 964, 768) << 1 << 0 << 11520 - 2715 << 7840 << 14460 << 11020;
+            << QRect(0, 0, 1024, 728) << 1 << QRect() << 600 << 11520 - 3315 << 7240 << 15360 << 10920;
+        QTest::newRow("place 2 one window higher") << QRect(0, 0, 1024, 728) << 2 << QRect() << 600 << 5490 << 7240 << 15360 << 10920;
+        QTest::newRow("place 3") << QRect(0, 0, 1024, 728) << 3 << QRect() << 600 << 2775 << 7240 << 15360 << 10920;
+        QTest::newRow("place 4") << QRect(0, 0, 1024, 728) << 4 << QRect() << 600 << 60 << 7240 << 15360 << 10920;
+        QTest::newRow("24 px bar at the bottom") << QRect(0, 0, 1024, 744) << 1 << QRect() << 360 << 8445 << 7480 << 15360 << 11020;
+        QTest::newRow("bar at the top") << QRect(0, 40, 1024, 728) << 1 << QRect() << 0 << 11520 - 2715 << 7840 << 15360 << 11020;
+        QTest::newRow("bar at the left") << QRect(60, 0, 964, 768) << 1 << QRect() << 0 << 11520 - 2715 << 7840 << 15360 << 11020;
+        QTest::newRow("bar at the right") << QRect(0, 0, 964, 768) << 1 << QRect() << 0 << 11520 - 2715 << 7840 << 14460 << 11020;
+        // The pop-up's column is 265 px wide: 759 to 1024 here.
+        QTest::newRow("main window clear of the column")
+            << QRect(0, 0, 1024, 728) << 1 << QRect(40, 60, 700, 500) << 600 << 8205 << 7240 << 15360 << 10920;
+        QTest::newRow("main window over the column: beside its left edge")
+            << QRect(0, 0, 1024, 728) << 1 << QRect(300, 100, 600, 500) << 600 << 8205 << 7240 << 4500 << 10920;
+        QTest::newRow("main window over place 4 only")
+            << QRect(0, 0, 1024, 728) << 4 << QRect(500, 0, 400, 150) << 600 << 60 << 7240 << 7500 << 10920;
+        QTest::newRow("main window above the pop-up's way")
+            << QRect(0, 0, 1024, 728) << 1 << QRect(300, 0, 700, 500) << 600 << 8205 << 7240 << 15360 << 10920;
+        QTest::newRow("main window in the way from where it appears")
+            << QRect(0, 0, 1024, 728) << 1 << QRect(700, 700, 200, 28) << 600 << 8205 << 7240 << 10500 << 10920;
+        QTest::newRow("no room beside the main window: at the edge as before")
+            << QRect(0, 0, 1024, 728) << 1 << QRect(200, 50, 824, 678) << 600 << 8205 << 7240 << 15360 << 10920;
+        QTest::newRow("main window beside a bar at the left")
+            << QRect(60, 0, 964, 768) << 1 << QRect(400, 300, 600, 468) << 0 << 11520 - 2715 << 7840 << 6000 << 11020;
     }
     void placesRestInTheWorkArea()
     {
         QFETCH(QRect, work);
         QFETCH(int, index);
+        QFETCH(QRect, window);
         QFETCH(int, gap);
         QFETCH(int, finalTop);
         QFETCH(int, slideRest);
         QFETCH(int, right);
         QFETCH(int, top);
-        const ReminderStart s = reminderStart(QRect(0, 0, 1024, 768), work, twipsPerPixel(96), index);
+        const ReminderStart s = reminderStart(QRect(0, 0, 1024, 768), work, twipsPerPixel(96), index,
+                                              {kReminderWidth, kReminderHeight}, window);
         QCOMPARE(s.taskbarGap, gap);
         QCOMPARE(s.finalTop, finalTop);
         QCOMPARE(s.slideRest, slideRest);
@@ -142,30 +161,52 @@ private slots:
     void captionBreaksTheAnnouncementIntoLines_data()
     {
         QTest::addColumn<Announcement>("announcement");
+        QTest::addColumn<int>("shownDays"); // -1: the whole caption
         QTest::addColumn<QString>("caption");
         QTest::newRow("one date")
             << Announcement{"Sydney", "Melbourne", "25/12/2026"}
-            << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!";
+            << -1 << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n is Available!";
         QTest::newRow("seats on a line of their own")
             << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "2 adults, Business"}
-            << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults, Business\r\n is Available!";
+            << -1 << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults, Business\r\n is Available!";
         QTest::newRow("how many seats, last")
             << Announcement{"Sydney", "Melbourne", "25/12/2026", false, "2 adults or fewer, Business", "Business: 1 seat"}
-            << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults or fewer, Business\r\n"
+            << -1 << "Flight Sydney\r\n To Melbourne\r\n On Date 25/12/2026\r\n For 2 adults or fewer, Business\r\n"
                " is Available!\r\n Business: 1 seat";
         QTest::newRow("days with seats")
             << Announcement{"Sydney", "Melbourne", "Fri 25/12/2026, Sun 27/12/2026", true}
-            << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026, Sun 27/12/2026\r\n is Available!";
+            << -1 << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026, Sun 27/12/2026\r\n is Available!";
         QTest::newRow("days in a row")
             << Announcement{"Sydney", "Melbourne", "Fri 25/12/2026 to Sun 27/12/2026", true}
-            << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026 to Sun 27/12/2026\r\n is Available!";
-        QTest::newRow("nothing announced yet") << Announcement{} << QString();
+            << -1 << "Flight Sydney\r\n To Melbourne\r\n On Dates Fri 25/12/2026 to Sun 27/12/2026\r\n is Available!";
+        // A trip too long for the pop-up: its first days and how many more.
+        const Announcement trip{"Sydney or Newcastle or Canberra", "Melbourne",
+                                "Outbound Sydney → Melbourne: Tue 15/06/2027 · Return: Melbourne → Sydney: Sun 27/06/2027",
+                                true, "2 adults, Business", "Outbound Business: 2 seats on Tue 15",
+                                {"Outbound SYD→MEL Tue 15/06/2027", "Outbound NTL→MEL Wed 16/06/2027",
+                                 "Return MEL→SYD Sun 27/06/2027"}};
+        QTest::newRow("a long trip, two of its days")
+            << trip << 2
+            << "Flight Sydney or Newcastle or Canberra\r\n To Melbourne\r\n For 2 adults, Business\r\n"
+               " Outbound SYD→MEL Tue 15/06/2027\r\n Outbound NTL→MEL Wed 16/06/2027\r\n and 1 more day\r\n is Available!";
+        QTest::newRow("a long trip, all its days")
+            << trip << 3
+            << "Flight Sydney or Newcastle or Canberra\r\n To Melbourne\r\n For 2 adults, Business\r\n"
+               " Outbound SYD→MEL Tue 15/06/2027\r\n Outbound NTL→MEL Wed 16/06/2027\r\n Return MEL→SYD Sun 27/06/2027\r\n"
+               " is Available!";
+        QTest::newRow("a long trip, none of its days")
+            << trip << 0
+            << "Flight Sydney or Newcastle or Canberra\r\n To Melbourne\r\n For 2 adults, Business\r\n On 3 days\r\n"
+               " is Available!";
+        QTest::newRow("nothing announced yet") << Announcement{} << -1 << QString();
     }
     void captionBreaksTheAnnouncementIntoLines()
     {
         QFETCH(Announcement, announcement);
+        QFETCH(int, shownDays);
         QFETCH(QString, caption);
-        QCOMPARE(reminderCaption(announcement).value_or(QString()), caption);
+        QCOMPARE((shownDays < 0 ? reminderCaption(announcement) : reminderCaption(announcement, shownDays)).value_or(QString()),
+                 caption);
     }
 
     // The menu (156x118 px at 96 dpi) opens beside the icon, on the side of

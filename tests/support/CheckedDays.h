@@ -34,4 +34,31 @@ inline void setFlights(SearchOutcome& day, const QList<QStringList>& cells, Cabi
     day.offers = day.seats() ? seatOffers(day.flights, cabin, needed) : QList<SeatOffer>();
 }
 
+// A return journey's check from each of its origins on each of its days,
+// both legs: seats out of an origin on every third day, staggered from one
+// origin to the next, and back on every other of those.
+inline ItineraryResult checkedFromEveryOrigin(const Itinerary& trip)
+{
+    ItineraryResult found;
+    const QList<City> from = trip.origins();
+    for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
+        const QList<QDate> dates = leg == Itinerary::Outbound ? trip.dates() : trip.leg(Itinerary::Return).dates();
+        for (int city = 0; city < from.size(); ++city)
+            for (int d = 0; d < dates.size(); ++d) {
+                SearchOutcome o;
+                o.leg = leg;
+                o.date = dates[d];
+                o.from = leg == Itinerary::Outbound ? from[city] : trip.destination;
+                o.to = leg == Itinerary::Outbound ? trip.destination : from[city];
+                const bool seats = (d + city) % 3 == 0 && (leg == Itinerary::Outbound || d % 2 == 0);
+                o.availability = seats ? Availability::Seats : Availability::NoSeats;
+                o.pageText = seats ? QStringLiteral("QF %1").arg(400 + 10 * city + d) : QString();
+                if (seats)
+                    o.offers = {SeatOffer{0, trip.cabin == Cabin::Any ? Cabin::Economy : trip.cabin, trip.adults}};
+                found.days << o;
+            }
+    }
+    return found;
+}
+
 } // namespace zelvane::test

@@ -2,7 +2,8 @@
 # Where the real program puts its tray menu and its no-tray notice, on X
 # servers with a window manager:
 #  - at 1366x768 with a 40-pixel panel at the bottom, the menu of the tray
-#    icon sits above the panel, clear of it and of the icon;
+#    icon sits above the panel, clear of it and of the icon, and the main
+#    window first comes up clear of the pop-ups' column;
 #  - with no tray at all, the notice that says so comes up over the main
 #    window it speaks of, once the window manager has placed that window.
 set -euo pipefail
@@ -48,6 +49,22 @@ if [ "$bottom" -gt "$area_height" ]; then
 elif [ "$right" -gt "$area_width" ] || [ "$right" -le $((area_width - 100)) ] || [ "$bottom" -le $((area_height - 100)) ]; then
   problems+=("the menu at $left,$top-$right,$bottom is not near the work area's bottom right")
 fi
+# The main window, opened from the icon, first comes up clear of the column
+# the pop-ups stack in along the work area's right edge (265 pixels wide).
+# The menu goes first, as it does when the user clicks elsewhere: a window
+# manager places a new window clear of the windows already open.
+xdotool mousemove 300 300 click 1
+until_ok eval '! menu_window >/dev/null' || fail "a click beside the tray menu did not close it"
+main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
+open_main() {
+  xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+  until_within 5 main_window >/dev/null
+}
+until_ok open_main || fail "a double click on the tray icon did not show the main window"
+sleep 1 # placed by the window manager
+read -r mleft mtop mright mbottom < <(edges "$(main_window)")
+[ "$mright" -le $((area_width - 265)) ] \
+  || problems+=("the main window at $mleft,$mtop-$mright,$mbottom first comes up over the pop-ups' column, from x=$((area_width - 265))")
 stop_program
 stop_display
 

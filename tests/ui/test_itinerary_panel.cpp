@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeView>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -38,6 +39,31 @@ void watchFlexible(WindowRig& rig, int n, int extraDays)
         rig.watchLine(QString("Sydney;Perth;%1/01/2027;Morning;SYD;PER;Any;1;%2")
                           .arg(i % 28 + 1, 2, 10, QChar('0'))
                           .arg(extraDays));
+}
+
+// Ten itineraries of every kind: one way and return, flexible and whole
+// trips, nearby airports at either end, parties and cabins.
+const QStringList kMixedItineraries = {
+    "Sydney;London;14/03/2027;Evening;SYD;LON;Business;1;3",
+    "Sydney;Melbourne;07/02/2027;Morning;SYD;MEL;Any;2;2;1;14/02/2027;1;1;;Newcastle/NTL|Canberra/CBR",
+    "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy",
+    "Perth;Sydney;30/06/2027;Afternoon;PER;SYD;First;4;0;0;;;;;;;fewer",
+    "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW;Any;1;0;0;18/07/2027",
+    "Melbourne;Los Angeles;03/09/2027;Evening;MEL;LAX;Business;2;3;3;24/09/2027;3;3;trip",
+    "Sydney;Tokyo;16/04/2027;Morning;SYD;NRT;Any;3;2;0;;;;;;Haneda/HND",
+    "Cairns;Brisbane;01/08/2027;Afternoon;CNS;BNE",
+    "Hobart;Melbourne;20/10/2027;Morning;HBA;MEL;Economy;2;0;0;27/10/2027;0;0;;Launceston/LST|Devonport/DPO;Avalon/AVV",
+    "Darwin;Singapore;12/11/2027;13:00;DRW;SIN;Business;1;6"};
+
+// The room a cell of `view` gives its text, and the width its text needs.
+int textRoom(QTreeView* view, const QModelIndex& i)
+{
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    return view->visualRect(i).width() - 2 * margin;
+}
+int textNeed(QTreeView* view, const QModelIndex& i)
+{
+    return view->fontMetrics().horizontalAdvance(i.data().toString());
 }
 
 } // namespace
@@ -315,6 +341,62 @@ private slots:
             QVERIFY(!view->isColumnHidden(ResultsViewModel::kSeatsColumn));
             rig.found(4, "Y-");
         }
+    }
+
+    // At the first size, ten itineraries of every kind read whole where the
+    // list has the room: each column as wide as what it holds, the dates with
+    // the return date in sight; a cell still cut short tells its whole text
+    // when hovered, and no column keeps room it does not need meanwhile.
+    void tenMixedItinerariesReadWhole()
+    {
+        WindowRig rig("mixed");
+        rig.storeMember();
+        for (const QString& line : kMixedItineraries)
+            rig.watchLine(line);
+        MainWindow& w = rig.open();
+        w.showItineraryPanel();
+        w.resize(940, 620);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        auto* list = rig.find<QTreeWidget>("itineraryList");
+        QCOMPARE(list->topLevelItemCount(), 10);
+        QAbstractItemModel* m = list->model();
+        const int dateColumn = 2;
+        // The return dates are in sight.
+        for (int r = 0; r < 10; ++r) {
+            const QModelIndex date = m->index(r, dateColumn);
+            QVERIFY2(textNeed(list, date) <= textRoom(list, date),
+                     qPrintable(QString("%1 in %2 px").arg(date.data().toString()).arg(textRoom(list, date))));
+        }
+        QVERIFY(m->index(1, dateColumn).data().toString().contains("back 14/02/2027"));
+        bool anyCut = false;
+        QList<int> widest; // by column: its heading or its widest text, with margins
+        for (int c = 0; c < m->columnCount(); ++c) {
+            widest << list->header()->sectionSizeHint(c);
+            if (list->isColumnHidden(c))
+                continue;
+            for (int r = 0; r < 10; ++r) {
+                const QModelIndex i = m->index(r, c);
+                widest[c] = std::max(widest[c], textNeed(list, i) + list->visualRect(i).width() - textRoom(list, i));
+                if (textNeed(list, i) <= textRoom(list, i))
+                    continue;
+                anyCut = true;
+                // Cut short: hovered, it tells its whole text.
+                const QPoint at = list->visualRect(i).center();
+                QHelpEvent tip(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+                QCoreApplication::sendEvent(list->viewport(), &tip);
+                QTRY_COMPARE(QToolTip::text(), i.data().toString());
+                QToolTip::hideText();
+            }
+        }
+        // The Travellers column once held 380 px of nothing while the dates
+        // were cut: while any cell is cut, no column is wider than it needs.
+        for (int c = 0; c < m->columnCount() && anyCut; ++c)
+            if (!list->isColumnHidden(c))
+                QVERIFY2(list->columnWidth(c) <= widest[c] + 2, qPrintable(m->headerData(c, Qt::Horizontal).toString()));
+        QVERIFY2(list->columnWidth(7) < 2 * widest[7], qPrintable(QString::number(list->columnWidth(7))));
     }
 
     // A check makes at most 100 award searches: an itinerary that would take

@@ -346,6 +346,48 @@ private slots:
                              qPrintable(table->model()->index(r, c).data().toString()));
     }
 
+    // A return journey from three airports, with seats on many days of both
+    // legs: its row is never taller than three lines, its last line ending on
+    // "…"; its whole text, a leg to a line, is in its tooltip and in the Text tab.
+    void aLongTripRowStaysAFewLinesTall_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("first size") << QSize(940, 620);
+        QTest::newRow("least size") << QSize(660, 452);
+    }
+    void aLongTripRowStaysAFewLinesTall()
+    {
+        QFETCH(QSize, size);
+        WindowRig rig("longtrip");
+        const QString line = "Sydney;Melbourne;15/06/2027;Morning;SYD;MEL;Business;2;3;3;27/06/2027;3;3;;"
+                             "Newcastle/NTL|Canberra/CBR";
+        MainWindow& w = openResults(rig, {kSydPer, line});
+        const ItineraryResult found = checkedFromEveryOrigin(rig.state.watchList.at(2));
+        rig.checks.results().set(2, found);
+        w.resize(size);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        makeCurrent(rig, 1);
+        QCoreApplication::processEvents();
+        auto* list = rig.find<QTreeView>("resultsList");
+        const QModelIndex row = list->model()->index(1, ResultsViewModel::kDaysColumn);
+        const QString days = found.daysSummary();
+        QCOMPARE(row.data().toString(), days);
+        const QFontMetrics fm(list->font());
+        QVERIFY2(list->visualRect(row).height() <= 3 * fm.lineSpacing() + 8,
+                 qPrintable(QString("%1 px for lines of %2").arg(list->visualRect(row).height()).arg(fm.lineSpacing())));
+        QVERIFY(!readsWhole(list, row, true)); // cut short, so the rest must be somewhere
+        const QStringList legs = found.daysSummary("\n").split('\n');
+        QCOMPARE(legs.size(), 2);
+        const QString tip = row.data(Qt::ToolTipRole).toString();
+        const QString text = rig.find<QTextEdit>("detailsText")->toPlainText();
+        for (const QString& leg : legs) {
+            QVERIFY2(tip.split('\n').contains(leg), qPrintable(tip));
+            QVERIFY2(text.split('\n').contains(leg), qPrintable(text));
+        }
+        QVERIFY(tip.startsWith("Sydney or Newcastle or Canberra → Melbourne\n"));
+    }
+
     // Maximised on a 1920x1080 screen above a panel, twenty itineraries and a
     // dozen flights are in sight at once; at the least size, what always was.
     void aLargerWindowShowsMoreRows_data()

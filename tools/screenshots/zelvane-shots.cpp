@@ -634,6 +634,61 @@ void shootCalendar(MainWindow& w, ProgramData& state, const ShotOptions& o)
     history->close();
 }
 
+// A return journey's check from each of its origins on each of its days:
+// seats out of an origin on every third day, staggered from one origin to
+// the next, and back on every other of those.
+ItineraryResult checkedFromEveryOrigin(const Itinerary& trip)
+{
+    ItineraryResult found;
+    const QList<City> from = trip.origins();
+    for (int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
+        const QList<QDate> dates = leg == Itinerary::Outbound ? trip.dates() : trip.leg(Itinerary::Return).dates();
+        for (int city = 0; city < from.size(); ++city)
+            for (int d = 0; d < dates.size(); ++d) {
+                const bool seats = (d + city) % 3 == 0 && (leg == Itinerary::Outbound || d % 2 == 0);
+                const QList<FlightRow> flights = rowsOf({{"07:00 " + from[city].code, "08:35 MEL", QStringLiteral("QF %1").arg(400 + d),
+                                                          "738", "0", "No", seats ? "2" : "No", "No"}});
+                found.days << (leg == Itinerary::Outbound ? searchOf(trip, leg, from[city], trip.destination, dates[d], seats, flights)
+                                                          : searchOf(trip, leg, trip.destination, from[city], dates[d], seats, flights));
+            }
+    }
+    return found;
+}
+
+// Ten itineraries of every kind in the list at the first size; then the
+// return journey from three airports among them as a results row with its
+// tooltip, and as its pop-up.
+void shootMixed(MainWindow& w, ProgramData& state, CheckResults& results, const ShotOptions& o)
+{
+    state.watchList.clear();
+    for (const char* line : {"Sydney;London;14/03/2027;Evening;SYD;LON;Business;1;3",
+                             "Sydney;Melbourne;15/06/2027;Morning;SYD;MEL;Business;2;3;3;27/06/2027;3;3;;Newcastle/NTL|Canberra/CBR",
+                             "Brisbane;Auckland;21/05/2027;09:00;BNE;AKL;Economy",
+                             "Perth;Sydney;30/06/2027;Afternoon;PER;SYD;First;4;0;0;;;;;;;fewer",
+                             "Adelaide;Darwin;11/07/2027;18:00;ADL;DRW;Any;1;0;0;18/07/2027",
+                             "Melbourne;Los Angeles;03/09/2027;Evening;MEL;LAX;Business;2;3;3;24/09/2027;3;3;trip",
+                             "Sydney;Tokyo;16/04/2027;Morning;SYD;NRT;Any;3;2;0;;;;;;Haneda/HND",
+                             "Cairns;Brisbane;01/08/2027;Afternoon;CNS;BNE",
+                             "Hobart;Melbourne;20/10/2027;Morning;HBA;MEL;Economy;2;0;0;27/10/2027;0;0;;Launceston/LST|Devonport/DPO;Avalon/AVV",
+                             "Darwin;Singapore;12/11/2027;13:00;DRW;SIN;Business;1;6"})
+        state.watchList.add(readItineraryLine(QString::fromUtf8(line)).itinerary);
+    w.showNormal();
+    w.resize(940, 620);
+    w.showItineraryPanel();
+    shootWindow(w, QStringLiteral("itineraries-mixed"), o);
+
+    const Itinerary& trip = state.watchList.at(2);
+    const ItineraryResult found = checkedFromEveryOrigin(trip);
+    results.set(2, found);
+    w.showResultsPanel();
+    shootRowTooltip(w, 2, QStringLiteral("results-return-three"), o);
+    SeatPopup popup;
+    popup.start(seatAnnouncement(trip, found), 1);
+    settle(1500);
+    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-return-three"), o);
+    popup.hide();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -683,6 +738,7 @@ int main(int argc, char* argv[])
         shootFamily(w, state.watchList, rig.results(), *options);
         shootWholeTrip(w, state, rig.engine(), rig.results(), *options);
         shootCalendar(w, state, *options);
+        shootMixed(w, state, rig.results(), *options);
     }
     return options->linger ? app.exec() : 0;
 }
