@@ -101,16 +101,13 @@ done
 # history is new: its file is made after start-up, later than what ends the
 # program.
 echo '{"member": {"number": "1234567", "surname": "Smith", "pin": "0123"}}' >"$home/scenario.json"
-"$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
-  --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
-pids+=($!)
-until_ok test -s "$home/port" || fail "the simulator did not start"
+start_sitesim
 history=$home/program/history.sqlite
 for end in display TERM; do
   [ -n "${xvfb:-}" ] || start_display tray
   write_by_hand
   before=$(sessions_in "$history")
-  start_program "http://127.0.0.1:$(cat "$home/port")"
+  start_program "$base"
   # Its first session, which starts by itself, is in the history; the files
   # are as the user left them again, so only the end can save them.
   checked() { [ "$(sessions_in "$history")" -gt "$before" ]; }

@@ -60,6 +60,28 @@ fail() { echo "FAIL: $*"; echo "--- program output"; cat "$home/zelvane.log" 2>/
 # many times longer than an idle one, so it is wide.
 until_ok() { local end=$((SECONDS + 60)); until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done; }
 
+# The airline's simulator on a free port, playing $home/scenario.json; its
+# address in $base, its requests in $home/requests.jsonl.
+start_sitesim() {
+  "$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
+    --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
+  pids+=($!)
+  until_ok test -s "$home/port" || fail "the simulator did not start"
+  base=http://127.0.0.1:$(cat "$home/port")
+}
+
+# $window has drawn what the keys changed: two shots of it in a row alike.
+until_drawn() {
+  local previous= now
+  for _ in $(seq 50); do
+    import -window "$window" "$home/frame.png"
+    now=$(md5sum <"$home/frame.png")
+    [ "$now" = "$previous" ] && return 0
+    previous=$now
+    sleep 0.1
+  done
+}
+
 # A virtual display, 1024x768 unless a size (1366x768) is given. With "wm" a
 # window manager places and focuses the windows; with "tray" a panel at the
 # bottom right holds a tray, 24 pixels high unless "panel=40" says otherwise

@@ -24,11 +24,7 @@ for trip in "${trips[@]}"; do
   available+="${available:+, }{\"from\": \"$from\", \"to\": \"$to\", \"date\": \"$(day 60)\"}"
 done
 echo "{\"available\": [$available]}" >"$home/scenario.json"
-"$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
-  --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
-pids+=($!)
-until_ok test -s "$home/port" || fail "the simulator did not start"
-base=http://127.0.0.1:$(cat "$home/port")
+start_sitesim
 
 start_program() {
   # Stored details and an interval: a check starts soon after the start. No mail.

@@ -48,31 +48,20 @@ problems=()
 eval "$(xdotool getwindowgeometry --shell "$window")"
 check_now=164x38+$((WIDTH - 176))+52
 around_list=$((WIDTH - 56))x$((HEIGHT - 79 + 5 - 238))+28+238
-# The window has drawn what the keys changed: two shots in a row alike.
-sleep_until_drawn() {
-  local previous= now
-  for _ in $(seq 50); do
-    import -window "$window" "$home/frame.png"
-    now=$(md5sum <"$home/frame.png")
-    [ "$now" = "$previous" ] && return 0
-    previous=$now
-    sleep 0.1
-  done
-}
 
 # The focus starts on the tab of the panel shown, Itineraries; Check Now
 # follows the last two tabs.
-sleep_until_drawn
+until_drawn
 shot check-now-off "$check_now"
 shot list-off "$around_list"
 xdotool key Tab Tab Tab
-sleep_until_drawn
+until_drawn
 shot check-now-on "$check_now"
 [ "$(differing check-now-off check-now-on)" -ge 40 ] \
   || problems+=("Check Now shows no focus mark: $(differing check-now-off check-now-on) pixels change")
 # On through the header's buttons and the panel's controls to the list.
 for _ in $(seq 21); do xdotool key Tab; done
-sleep_until_drawn
+until_drawn
 shot list-on "$around_list"
 [ "$(differing list-off list-on)" -ge 400 ] \
   || problems+=("the itinerary list shows no focus mark: $(differing list-off list-on) pixels change")

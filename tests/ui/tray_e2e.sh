@@ -21,11 +21,7 @@ JSON
 printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\nTimeIndex=1\nTimeHou=24\nAutostartup=0\nMailSendType=0\n' \
   >"$conf"
 
-"$sitesim" --scenario "$home/scenario.json" --port 0 --port-file "$home/port" \
-  --log "$home/requests.jsonl" >"$home/sitesim.out" 2>&1 &
-pids+=($!)
-until_ok test -s "$home/port" || fail "the simulator did not start"
-base=http://127.0.0.1:$(cat "$home/port")
+start_sitesim
 
 start_display tray
 # There is no window manager to say where the desktop's work area ends; say it
