@@ -6,7 +6,6 @@
 #include "ui/ShowWebPage.h"
 #include "app/Settings.h"
 #include "browser/HttpBrowser.h"
-#include "engine/CityUpdate.h"
 #include "history/HistoryStore.h"
 #include "itineraries/WatchList.h"
 #include "net/VersionCheck.h"
@@ -403,45 +402,6 @@ void MainWindow::onLoad()
     fetchNotice();
 }
 
-QCoro::Task<> MainWindow::fetchNotice()
-{
-    QPointer<MainWindow> self(this);
-    ProductNews& news = news_;
-    // Awaited on the event loop: the window is usable while the site answers.
-    co_await zelvane::fetchNotice(news, noticeAddress());
-    if (self && showNoticeButton(news))
-        self->noticeButton_->show();
-}
-
-void MainWindow::fillCityChoices()
-{
-    if (built_)
-        itinerary_->fillCityChoices();
-}
-
-QCoro::Task<> MainWindow::updateCities()
-{
-    // One at a time: more clicks would only send more logins.
-    if (updatingCities_)
-        co_return;
-    QPointer<MainWindow> self(this);
-    updatingCities_ = true;
-    // Its own browser, so an update never disturbs a session's page.
-    if (!pageBrowser_)
-        pageBrowser_ = std::make_unique<HttpBrowser>();
-    CityUpdateSteps steps;
-    steps.reloadLists = [this] {
-        if (built_)
-            itinerary_->reloadLists();
-    };
-    if (host_)
-        steps.versionCheck = [host = host_] { return host->checkVersion(); };
-    co_await zelvane::updateCities(*pageBrowser_, rig_.engine(), parts_.cities, *this, rig_.waits(),
-                                   std::move(steps));
-    if (self)
-        updatingCities_ = false;
-}
-
 void MainWindow::showPanel(Panel* panel)
 {
     current_ = panel;
@@ -494,24 +454,6 @@ void MainWindow::onActivate()
 {
     lastLoginLabel_->setText(lastLoginText(parts_.schedule->lastLoginTime));
     emit windowActivated();
-}
-
-QCoro::Task<> MainWindow::checkNow()
-{
-    showNewVersion();
-    // Runs on; the engine refuses a second session while one is going.
-    QPointer<MainWindow> self(this);
-    const SessionOutcome outcome = co_await rig_.engine().checkNow();
-    if (self && outcome == SessionOutcome::NoMember)
-        self->askForMemberDetails();
-}
-
-void MainWindow::offerNewVersion()
-{
-    if (offerUpdate(news_, boxes_)) {
-        openPage(news_.updateAddress);
-        endProgram();
-    }
 }
 
 void MainWindow::refreshSkin()
