@@ -13,17 +13,22 @@ for tool in Xvfb trayer xdotool xprop import; do
 done
 
 rm -f "$build/demo-screen.png"
+# The demo dates its trips from today; a run across midnight may use either day.
+days_before=$(date +%F)
 env -u DISPLAY -u WAYLAND_DISPLAY BUILD_DIR="$build" "$src/scripts/demo" >"$tmp/out" 2>&1 \
   || { cat "$tmp/out"; fail "the demo failed"; }
 out=$(cat "$tmp/out")
+days_after=$(date +%F)
+from() { LC_ALL=C date -d "$days_before +$1 days" "$2"; LC_ALL=C date -d "$days_after +$1 days" "$2"; }
+either() { from "$1" "$2" | sort -u | paste -sd'|'; }
 status() { grep -Eq "^[0-9]{2}:[0-9]{2}:[0-9]{2} +$1\$" <<<"$out" || { echo "$out"; fail "no status line '$1'"; }; }
 status "Login Successful!"
-status "Checking Itinerary #4 \($(LC_ALL=C date -d '+122 days' '+%a %-d')\)"
+status "Checking Itinerary #4 \(($(either 122 '+%a %-d'))\)"
 status "Session completed\.\.\.See Results"
 status "\(3\)Available and \(1\)Unavailable Results Found, Mail Sent"
 # The searches the airline received are printed, the four-day watch's last date among them.
-last=$(date -d '+123 days' +%d/%m/%Y)
-grep -q "^  BNE-CNS  $last  adults 1$" <<<"$out" || { echo "$out"; fail "the demo printed no searches"; }
+last=$(either 123 +%d/%m/%Y)
+grep -Eq "^  BNE-CNS  ($last)  adults 1$" <<<"$out" || { echo "$out"; fail "the demo printed no searches"; }
 
 shot=$(sed -n 's/^Screenshot of the screen with the pop-ups: //p' <<<"$out")
 [ -n "$shot" ] || { echo "$out"; fail "the demo names no screenshot"; }
