@@ -60,10 +60,17 @@ struct Itinerary {
     // Told of seats in its cabin even when fewer than its adults: the count
     // then says how many. By default only seats for all of them count.
     bool fewerThanParty = false;
+    // Kept in the list, but neither searched nor counted against the
+    // searches a check may make.
+    bool paused = false;
+    // Searched and kept in the history, but nothing is told of it up to and
+    // including this day.
+    QDate snoozedUntil{};
 
     bool operator==(const Itinerary&) const = default;
 
     enum Leg { Outbound = 0, Return = 1 };
+    bool snoozed(const QDate& today) const { return snoozedUntil.isValid() && today <= snoozedUntil; }
     bool isReturn() const { return returnDate.isValid(); }
     int legs() const { return isReturn() ? 2 : 1; }
     // The cities at each end, `origin` and `destination` first.

@@ -40,6 +40,10 @@ QString citiesField(const QList<City>& cities)
     return parts.join(kCitySeparator);
 }
 const QString kFewerThanParty = QStringLiteral("fewer");
+const QString kPaused = QStringLiteral("paused");
+// Fields 17 to 20 are the legs' stops and hours.
+constexpr int kPausedField = 21;
+constexpr int kSnoozeField = 22;
 
 // The number in a field within [low, high]; anything else is the default.
 int numberField(const QStringList& fields, int index, int low, int high, int fallback)
@@ -97,6 +101,9 @@ ReadLine readItineraryLine(const QString& line)
     it.moreOrigins = moreOrigins.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
     it.moreDestinations = moreDestinations.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
     it.fewerThanParty = f.value(16).trimmed().compare(kFewerThanParty, Qt::CaseInsensitive) == 0;
+    it.paused = f.value(kPausedField).trimmed().compare(kPaused, Qt::CaseInsensitive) == 0;
+    // A snooze that cannot be read tells rather than stays quiet.
+    it.snoozedUntil = readDate(f.value(kSnoozeField)).value_or(QDate());
     if (f.size() < kFieldsNeeded)
         read.problem = QStringLiteral("it has %1 of the six fields an itinerary needs").arg(f.size());
     else if (!date)
@@ -133,6 +140,12 @@ QString itineraryLine(const Itinerary& it)
         {citiesField(it.moreOrigins), QString()},
         {citiesField(it.moreDestinations), QString()},
         {it.fewerThanParty ? kFewerThanParty : QString(), QString()},
+        {QString(), QString()},
+        {QString(), QString()},
+        {QString(), QString()},
+        {QString(), QString()},
+        {it.paused ? kPaused : QString(), QString()},
+        {it.snoozedUntil.isValid() ? dateText(it.snoozedUntil) : QString(), QString()},
     };
     qsizetype needed = options.size();
     while (needed > 0 && options[needed - 1].first == options[needed - 1].second)

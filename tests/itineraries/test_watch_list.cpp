@@ -259,6 +259,8 @@ private slots:
         QTest::newRow("a whole trip, fewer seats too")
             << "A;B;05/02/2027;Morning;SYD;LON;Any;3;0;0;14/02/2027;0;0;trip;;;fewer" << "05/02/2027, back 14/02/2027"
             << 2 << "";
+        QTest::newRow("paused, and snoozed")
+            << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;;0;0;;;;;;;;;paused;12/02/2027" << "05/02/2027" << 1 << "";
         QTest::newRow("a way back that is no date")
             << "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;31/02/2027" << "" << 0
             << "its return date \"31/02/2027\" is no day of the calendar";
