@@ -241,15 +241,13 @@ private slots:
     void aFullDiskIsToldAndLosesNothing()
     {
         Tally& t = table["full disk during a session, then room again"];
-        const QString mount = freshFolder("tmpfs");
         // Room for the program beside its data (a sanitizer's build is large), and 10 MB more.
-        const qint64 size = QFileInfo(ZELVANE_CHECK_PATH).size() + (10 << 20);
-        if (::geteuid() != 0
-            || QProcess::execute("mount", {"-t", "tmpfs", "-o", QString("size=%1,mode=0700").arg(size), "tmpfs", mount}) != 0) {
+        SmallDisk disk(QFileInfo(ZELVANE_CHECK_PATH).size() + (10 << 20));
+        if (disk.path().isEmpty()) {
             noteMissingTool("root to mount a tmpfs");
             QSKIP("a tmpfs cannot be mounted here");
         }
-        const auto unmount = qScopeGuard([&mount] { QProcess::execute("umount", {"-l", mount}); });
+        const QString mount = disk.path();
         SmtpTestServer server;
         LocalHttpServer push;
         QVERIFY(server.start() && push.start());
@@ -266,14 +264,7 @@ private slots:
         const QByteArray told = readFile(p.program + "/announced.json");
         QVERIFY2(told.contains("no seats"), told.constData());
         // Full.
-        {
-            QFile filler(p.program + "/filler");
-            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            const QByteArray block(4096, 'x');
-            while (filler.write(block) == block.size()) {
-            }
-        }
-        QVERIFY(QStorageInfo(p.program).bytesAvailable() < 4096);
+        QVERIFY(disk.fill());
         SiteSim airline(seats(true), false);
         QVERIFY(airline.start());
         const auto [code, out] = check(p, airline);
@@ -288,7 +279,7 @@ private slots:
         QVERIFY2(QJsonDocument::fromJson(after).isObject() && after.contains("\"told\""), after.constData());
         QCOMPARE(readFile(p.program + "/Query.txt"), kWatchList);
         // Room again; the next timer's runs.
-        QVERIFY(QFile::remove(p.program + "/filler"));
+        QVERIFY(disk.room());
         for (int run = 0; run < 2; ++run) {
             const auto [again, said] = check(p, airline);
             ++t.runs;

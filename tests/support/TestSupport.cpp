@@ -8,10 +8,12 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QTest>
 #include <QtDebug>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace zelvane::test {
 
@@ -124,6 +126,37 @@ QStringList messageIds(const QList<QJsonObject>& mails)
             if (h[0].toString() == "Message-ID")
                 out << h[1].toString();
     return out;
+}
+
+SmallDisk::SmallDisk(qint64 bytes)
+    : path_(freshFolder(QStringLiteral("tmpfs")))
+{
+    mounted_ = ::geteuid() == 0
+               && QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o",
+                                                              QStringLiteral("size=%1,mode=0700").arg(bytes),
+                                                              "tmpfs", path_}) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (mounted_)
+        QProcess::execute(QStringLiteral("umount"), {"-l", path_});
+}
+
+bool SmallDisk::fill()
+{
+    QFile filler(path_ + QStringLiteral("/filler"));
+    if (!mounted_ || !filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    return QStorageInfo(path_).bytesAvailable() < block.size();
+}
+
+bool SmallDisk::room()
+{
+    return QFile::remove(path_ + QStringLiteral("/filler"));
 }
 
 QByteArray procStatus(const char* key)

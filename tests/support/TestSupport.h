@@ -77,6 +77,24 @@ void stopProcess(QProcess& process);
 bool waitUntil(const std::function<bool()>& done, int boundMs = 90000);
 // The Message-ID headers of the mails an SMTP test server took.
 QStringList messageIds(const QList<QJsonObject>& mails);
+// A tmpfs of `bytes` on a fresh folder, as a data folder that fills up;
+// unmounted when this goes. No path where this process may not mount (not root).
+class SmallDisk {
+public:
+    explicit SmallDisk(qint64 bytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    QString path() const { return mounted_ ? path_ : QString(); }
+    // Writes a file until the disk takes no more; room() removes it.
+    bool fill();
+    bool room();
+
+private:
+    QString path_;
+    bool mounted_ = false;
+};
+
 // A field of /proc/self/status ("VmRSS:", "VmHWM:"), for the benchmarks.
 QByteArray procStatus(const char* key);
 

@@ -13,6 +13,7 @@
 #include "notify/PopupGeometry.h"
 #include "support/CheckedDays.h"
 #include "support/LocalHttpServer.h"
+#include "support/MissingTool.h"
 #include "support/SiteSim.h"
 #include "support/TestSupport.h"
 #include "ui/AppWindows.h"
@@ -43,7 +44,8 @@ namespace {
 
 // One run's state and windows, with a tray the test says is there.
 struct Rig {
-    explicit Rig(bool stored = true)
+    explicit Rig(bool stored = true, const QString& folder = {})
+        : data(folder.isEmpty() ? freshFolder("data") : folder)
     {
         if (stored) {
             area.values = {{"MemberNo", "1234567"}, {"LastName", "Smith"}, {"Pin", "1234"},
@@ -73,7 +75,7 @@ struct Rig {
     QWidget* child(const char* name) { return windows.mainWindow().findChild<QWidget*>(name); }
 
     MemorySettingsArea area;
-    QString data = freshFolder("data");
+    QString data;
     ProgramData state{area, SystemClock::instance(), data, data};
     ProductNews news;
     RecordingMessageBoxes boxes;
@@ -371,6 +373,37 @@ private slots:
         const auto* status = main.findChild<QLabel*>("statusLabel");
         QVERIFY2(status->text() == last || status->toolTip() == last.trimmed(), qPrintable(status->text()));
         QVERIFY(rig.child("resultsPanel")->isVisible());
+    }
+
+    // A check on a full data folder keeps its alerts in memory, tries them
+    // from there, and the tray says so: in the window's status and the tooltip.
+    void aFullDataFolderIsToldInTheTray()
+    {
+        SmallDisk disk(4 << 20);
+        if (disk.path().isEmpty()) {
+            noteMissingTool("root to mount a tmpfs");
+            QSKIP("a tmpfs cannot be mounted here");
+        }
+        LocalHttpServer push;
+        push.answer.status = 503;
+        QVERIFY(push.start());
+        SiteSim airline("{\"available\": [{\"from\": \"SYD\", \"to\": \"MEL\", \"date\": \"" + soon() + "\"}]}", false);
+        QVERIFY(airline.start());
+        qputenv("ZELVANE_AIRLINE_URL", airline.baseUrl().toUtf8());
+        const auto refused = qScopeGuard([] { qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:9"); });
+        Rig rig(true, disk.path());
+        rig.area.values.insert("PushUrl", push.base() + "/seats");
+        writeFile(rig.data + "/Query.txt", "Sydney;Melbourne;" + soon().toUtf8() + ";Morning;SYD;MEL\r\n");
+        QVERIFY(disk.fill());
+        QCOMPARE(startUp(rig.state.parts, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
+        TrayMenu& menu = *rig.windows.trayWindow();
+        QTRY_VERIFY(rig.windows.scheduler().lastCheckTime.has_value());
+        MainWindow& main = rig.windows.mainWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!main.engine().running(), 30000);
+        QTRY_VERIFY(!push.requests.isEmpty());
+        QTRY_VERIFY2(menu.tray()->toolTip().contains("kept in memory only: the data folder is full"),
+                     qPrintable(menu.tray()->toolTip()));
+        QVERIFY2(main.status().contains("the data folder is full"), qPrintable(main.status()));
     }
 
     // Without a tray the main window and the notice that says so come at
@@ -760,5 +793,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTray)
+ZELVANE_TEST_MAIN(TestTray)
 #include "test_tray.moc"
