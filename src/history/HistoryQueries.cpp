@@ -60,10 +60,8 @@ QList<std::optional<CheckOutcome>> HistoryStore::lastCheckedOutcomes(const QList
 {
     QList<std::optional<CheckOutcome>> out(keys.size());
     if (open_) {
-        QSqlQuery q(database());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT outcome FROM checks WHERE itinerary = ? AND outcome IN (0, 1)"
-                                 " ORDER BY session DESC LIMIT 1"));
+        QSqlQuery& q = statement(QStringLiteral("SELECT outcome FROM checks WHERE itinerary = ? AND outcome IN (0, 1)"
+                                               " ORDER BY session DESC LIMIT 1"));
         for (qsizetype i = 0; i < keys.size(); ++i) {
             const std::optional<qint64> id = itineraryId(keys[i]);
             if (!id)
@@ -71,8 +69,10 @@ QList<std::optional<CheckOutcome>> HistoryStore::lastCheckedOutcomes(const QList
             q.addBindValue(*id);
             // Unreadable now (held by another program): each further key would
             // only wait as long again.
-            if (!q.exec())
+            if (!q.exec()) {
+                q.finish();
                 break;
+            }
             if (q.next())
                 out[i] = outcomeOf(q.value(0));
             q.finish();

@@ -159,8 +159,22 @@ void HistoryStore::close()
     unsaved_.clear();
 }
 
+QSqlQuery& HistoryStore::statement(const QString& sql) const
+{
+    auto [it, made] = statements_.try_emplace(sql, database());
+    QSqlQuery& q = it->second;
+    // One that failed (to compile, or the file was busy) is compiled again.
+    if (made || q.lastError().isValid()) {
+        q.setForwardOnly(true);
+        q.prepare(sql);
+    }
+    return q;
+}
+
 void HistoryStore::disconnect()
 {
+    // Before the connection goes: they belong to it.
+    statements_.clear();
     if (!connection_.isEmpty()) {
         {
             QSqlDatabase db = database();
@@ -417,26 +431,28 @@ std::optional<qint64> HistoryStore::itineraryId(const ItineraryKey& key, bool cr
         return std::nullopt;
     // The watch's own row, else one recorded before watches were told apart.
     const bool knowsWatches = schema_ >= 4;
-    QSqlQuery q(database());
-    q.prepare(QStringLiteral("SELECT id%1 FROM itineraries WHERE origin = ? AND destination = ?"
-                             " AND date = ? AND time = ? AND cabin = ?%2%3")
-                  .arg(knowsWatches ? QStringLiteral(", watch") : QString(),
-                       knowsAdults ? QStringLiteral(" AND adults = ?") : QString(),
-                       knowsWatches ? QStringLiteral(" AND watch IN (?, '') ORDER BY watch = '' LIMIT 1") : QString()));
-    bindKey(q, key);
+    QSqlQuery& find = statement(QStringLiteral("SELECT id%1 FROM itineraries WHERE origin = ? AND destination = ?"
+                                              " AND date = ? AND time = ? AND cabin = ?%2%3")
+                                   .arg(knowsWatches ? QStringLiteral(", watch") : QString(),
+                                        knowsAdults ? QStringLiteral(" AND adults = ?") : QString(),
+                                        knowsWatches ? QStringLiteral(" AND watch IN (?, '') ORDER BY watch = '' LIMIT 1")
+                                                     : QString()));
+    bindKey(find, key);
     if (knowsAdults)
-        q.addBindValue(key.adults);
+        find.addBindValue(key.adults);
     if (knowsWatches)
-        q.addBindValue(watchText(key));
-    if (!Db::run(q, *this))
-        return std::nullopt;
+        find.addBindValue(watchText(key));
+    const bool found = Db::run(find, *this);
     std::optional<qint64> id;
     bool older = false;
-    if (q.next()) {
-        id = q.value(0).toLongLong();
-        older = knowsWatches && q.value(1).toString().isEmpty() && !key.watch.isEmpty();
+    if (found && find.next()) {
+        id = find.value(0).toLongLong();
+        older = knowsWatches && find.value(1).toString().isEmpty() && !key.watch.isEmpty();
     }
-    q.finish();
+    find.finish();
+    if (!found)
+        return std::nullopt;
+    QSqlQuery q(database());
     if (create && id && older) {
         // The first watch recorded of a search takes over what was recorded
         // of it before; another watch of the same search starts its own.

@@ -2,10 +2,12 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSqlQuery>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <map>
 #include <optional>
 
 class QSqlDatabase;
@@ -158,6 +160,10 @@ private:
         QList<CheckRecord> checks;
     };
     QSqlDatabase database() const;
+    // A statement compiled once per connection: a check asks the same
+    // questions of every itinerary it searches. Finished after each use, so
+    // no read stays open.
+    QSqlQuery& statement(const QString& sql) const;
     void disconnect();
     QSqlDatabase addConnection(bool forWriting);
     bool openFile(bool forWriting);
@@ -203,6 +209,7 @@ private:
     QList<Session> unsaved_;   // oldest first, all newer than the file's
     QHash<ItineraryKey, qint64> itineraryIds_;
     QHash<QString, qint64> tableIds_; // flight table text to id
+    mutable std::map<QString, QSqlQuery> statements_; // kept in place while others are added
 };
 
 } // namespace zelvane
