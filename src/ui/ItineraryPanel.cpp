@@ -461,6 +461,11 @@ void ItineraryPanel::showItineraries()
         items << item;
     }
     itineraryList_->addTopLevelItems(items);
+    // The column takes room only while some watch is paused or snoozed.
+    const int holdColumn = itineraryList_->columnCount() - 1;
+    itineraryList_->setColumnHidden(holdColumn, std::none_of(items.cbegin(), items.cend(), [holdColumn](const QTreeWidgetItem* i) {
+        return !i->text(holdColumn).isEmpty();
+    }));
     sessionSize_->setText(sessionSizeText(list_.searchesPerCheck()));
     showWatchCost();
     if (pauseButton_)
