@@ -108,7 +108,8 @@ void CheckEngine::say(const StatusMessage& message)
 void CheckEngine::announce(int position)
 {
     // Once a session: a logout makes the session search an itinerary again.
-    if (announced_.contains(position))
+    // A snoozed watch is told nothing until its snooze is over.
+    if (announced_.contains(position) || quiet_.contains(position))
         return;
     announced_.insert(position);
     // Judged against the history as it was before this session, as the
@@ -177,6 +178,8 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     shown_.clear();
     stoppedAt_ = 0;
     leftOut_ = 0;
+    paused_ = 0;
+    quiet_.clear();
     pagesRead_ = pagesUnread_ = 0;
     keptPage_.clear();
     trouble_ = {};
@@ -196,6 +199,7 @@ QCoro::Task<SessionOutcome> CheckEngine::runCheck()
     report.keptPage = keptPage_;
     report.shown = shown_;
     report.leftOut = leftOut_;
+    report.quiet = quiet_;
     keepUnreadablePagesStreak();
     const bool alerting = outcome != SessionOutcome::Refused && outcome != SessionOutcome::NoItineraries
                           && outcome != SessionOutcome::NoMember && outcome != SessionOutcome::Throttled;
@@ -323,8 +327,20 @@ void CheckEngine::markNotSearched(int upTo)
     const QDate today = parts_.clock.now().date();
     searchable_ = 0;
     leftOut_ = 0;
+    paused_ = 0;
+    quiet_.clear();
     for (int p = 1; p <= upTo; ++p) {
         QString why = list.problem(p);
+        // Paused is a state of its own: no search, no part of the limit,
+        // and nothing said of seats either way.
+        if (why.isEmpty() && list.at(p).paused) {
+            results_.set(p, ItineraryResult::pausedWatch());
+            ++paused_;
+            continue;
+        }
+        // Snoozed: searched and kept, but nothing of it is told this session.
+        if (why.isEmpty() && list.at(p).snoozed(today))
+            quiet_.insert(p);
         // A watch that cannot be searched today costs no part of the limit.
         if (why.isEmpty())
             why = list.at(p).unsearchable(today);
@@ -341,7 +357,7 @@ void CheckEngine::markNotSearched(int upTo)
         else {
             searchable_ = p;
             // Why it went unsearched last time no longer holds: it is searched now.
-            if (!results_.at(p).notSearched.isEmpty())
+            if (results_.at(p).unsearched())
                 results_.set(p, {});
         }
     }
@@ -353,7 +369,7 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
     const WatchList& list = parts_.watchList;
     const int last = std::min(searchable_, list.count());
     for (int p = from; p <= last; ++p) {
-        if (!results_.at(p).notSearched.isEmpty())
+        if (results_.at(p).unsearched())
             continue;
         // Copied: the list is not looked at again across the waits.
         const Itinerary itinerary = list.at(p);
@@ -416,7 +432,7 @@ void CheckEngine::markCutShort(const QString& why)
     // known in this check, whatever an earlier one found.
     const QString stopped = stoppedBeforeText(stoppedAt_, why);
     for (int p = stoppedAt_ + 1; p <= std::min(searchable_, parts_.watchList.count()); ++p)
-        if (results_.at(p).notSearched.isEmpty())
+        if (!results_.at(p).unsearched())
             results_.set(p, ItineraryResult{{}, stopped});
 }
 
@@ -469,7 +485,9 @@ void CheckEngine::finishSession()
         s.lastLoginTime = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
     });
     emit lastLoginChanged(now);
-    say({Kind::Completed, leftOut_});
+    StatusMessage done{Kind::Completed, leftOut_};
+    done.paused = paused_;
+    say(done);
 }
 
 void CheckEngine::keepUnreadablePagesStreak()

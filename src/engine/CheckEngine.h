@@ -52,6 +52,9 @@ struct SessionReport {
     QSet<int> shown{};
     // Itineraries left for a later check: past what one session may search.
     int leftOut = 0;
+    // Snoozed itineraries: searched and recorded, but no channel tells of
+    // them and what they were told stays as it was.
+    QSet<int> quiet{};
 };
 
 // Every channel that tells the user how a session went (e-mail, desktop
@@ -215,6 +218,8 @@ private:
     SiteTrouble trouble_;
     int stoppedAt_ = 0; // where the list stopped for a logout or the site's trouble
     int leftOut_ = 0;   // itineraries past the session's limits
+    int paused_ = 0;    // itineraries the user paused
+    QSet<int> quiet_;   // snoozed: searched, nothing told
     int pagesRead_ = 0, pagesUnread_ = 0;
     QString keptPage_;
     int searchable_ = 0; // the itineraries this session may search, from the first

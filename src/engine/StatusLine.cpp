@@ -19,7 +19,9 @@ QString StatusMessage::words() const
     case K::LoginIncorrect: return status::kLoginIncorrect;
     case K::Attempting: return status::kAttempting;
     case K::TestFailed: return status::kTestFailed;
-    case K::Completed: return number > 0 ? status::completedLeavingOut(number) : status::kCompleted;
+    case K::Completed:
+        return (number > 0 ? status::completedLeavingOut(number) : status::kCompleted)
+               + (paused > 0 ? status::pausedNotChecked(paused) : QString());
     case K::SiteUnreachable: return status::kSiteUnreachable;
     case K::SiteNotUsable: return status::siteNotUsable(detail);
     case K::Checking: return date.isValid() ? status::checkingDay(number, date, detail) : status::checking(number);

@@ -25,7 +25,7 @@ public:
         LoginIncorrect,
         Attempting,
         TestFailed,
-        Completed,     // number: itineraries left out past the search limit
+        Completed,     // number: itineraries left out past the search limit; paused: those paused
         SiteUnreachable,
         SiteNotUsable, // detail: the site's reason
         Checking,      // number: the itinerary; date and detail (its pair) for one day of several
@@ -45,6 +45,7 @@ public:
     int number = 0;
     QString detail;
     QDate date;
+    int paused = 0;
 };
 
 // The main window's status line, as the logic sees it.
@@ -73,6 +74,11 @@ inline QString completedLeavingOut(int leftOut)
     return kCompleted
            + QStringLiteral("; %1 past the 100 searches a check may make not checked")
                  .arg(leftOut == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(leftOut));
+}
+// "; 2 itineraries paused": what a completed check did not search by choice.
+inline QString pausedNotChecked(int paused)
+{
+    return QStringLiteral("; %1 paused").arg(paused == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(paused));
 }
 inline const QString kLoginIncorrect = QStringLiteral("Login Details Incorrect.  Please Try Again...");
 inline const QString kAttempting = QStringLiteral("Attempting to Login!");

@@ -238,6 +238,13 @@ QDate latestDeparture(const QDate& today)
     return earliestDeparture(today).addDays(352);
 }
 
+QString Itinerary::holdText(const QDate& today) const
+{
+    if (paused)
+        return QStringLiteral("paused");
+    return snoozed(today) ? QStringLiteral("snoozed until ") + dateText(snoozedUntil) : QString();
+}
+
 QString Itinerary::identity() const
 {
     QStringList parts{origin.code, destination.code, dateText(date), QString::number(extraDays),

@@ -71,6 +71,8 @@ struct Itinerary {
 
     enum Leg { Outbound = 0, Return = 1 };
     bool snoozed(const QDate& today) const { return snoozedUntil.isValid() && today <= snoozedUntil; }
+    // "paused", "snoozed until 17/12/2026"; empty while it is neither.
+    QString holdText(const QDate& today) const;
     bool isReturn() const { return returnDate.isValid(); }
     int legs() const { return isReturn() ? 2 : 1; }
     // The cities at each end, `origin` and `destination` first.

@@ -128,6 +128,55 @@ QString ItineraryEditing::statusAfterAdd(Add outcome, bool idle)
     return idle ? kItineraryAdded : kResultsAfterProcess;
 }
 
+ItineraryEditing::Hold ItineraryEditing::hold(int position, const HoldChoice& choice)
+{
+    if (position < 1 || position > list_.count())
+        return Hold::NothingSelected;
+    if (!list_.readable(position))
+        return Hold::Unreadable;
+    const Itinerary& watch = list_.at(position);
+    bool paused = watch.paused;
+    QDate until = watch.snoozedUntil;
+    switch (choice.kind) {
+    case HoldChoice::Kind::Pause: paused = true; break;
+    case HoldChoice::Kind::Resume: {
+        if (!paused)
+            break;
+        const int searches = list_.searchesPerCheck() + watch.searches();
+        if (searches > kMaxSearchesPerCheck) {
+            boxes_.show(tooManySearchesText(searches), kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
+            return Hold::TooManySearches;
+        }
+        paused = false;
+        break;
+    }
+    case HoldChoice::Kind::Snooze: until = choice.until; break;
+    case HoldChoice::Kind::Wake: until = QDate(); break;
+    }
+    list_.setHold(position, paused, until);
+    saveList();
+    return Hold::Held;
+}
+
+QString ItineraryEditing::statusAfterHold(Hold outcome, int position, const HoldChoice& choice) const
+{
+    switch (outcome) {
+    case Hold::NothingSelected: return kSelectToHold;
+    case Hold::Unreadable: return kCannotHoldUnreadable;
+    case Hold::TooManySearches: return {};
+    case Hold::Held: break;
+    }
+    const QString which = QStringLiteral("Itinerary #%1").arg(position);
+    switch (choice.kind) {
+    case HoldChoice::Kind::Pause: return which + QStringLiteral(" paused: it is not checked until resumed");
+    case HoldChoice::Kind::Resume: return which + QStringLiteral(" resumed: the next check searches it");
+    case HoldChoice::Kind::Snooze:
+        return which + QStringLiteral(" snoozed until %1: checked, but not alerted").arg(dateText(choice.until));
+    case HoldChoice::Kind::Wake: return which + QStringLiteral(" no longer snoozed");
+    }
+    return {};
+}
+
 QString tooManySearchesText(int searches)
 {
     return QStringLiteral("With this itinerary the watch list would make %1 per check; the limit is %2. "

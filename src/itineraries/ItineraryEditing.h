@@ -47,6 +47,17 @@ struct ItineraryChoice {
 // chosen twice, or the same as the first, is searched once.
 std::optional<Itinerary> itineraryOf(const ItineraryChoice& choice, const CityLists& cities);
 
+// What the user asks of one watch's searches and alerts.
+struct HoldChoice {
+    enum class Kind { Pause, Resume, Snooze, Wake } kind = Kind::Pause;
+    QDate until{}; // Snooze: the last quiet day
+};
+// A snooze of `days` from `today`: quiet up to and including that day.
+inline HoldChoice snoozeFor(int days, const QDate& today)
+{
+    return {HoldChoice::Kind::Snooze, today.addDays(days)};
+}
+
 // The commands of the itinerary panel on the watch list; whatever keeps
 // something per position follows the list's own signals.
 class ItineraryEditing {
@@ -66,6 +77,14 @@ public:
 
     // The status line after an add.
     static QString statusAfterAdd(Add outcome, bool idle);
+
+    // Pause, resume, snooze or wake the watch at `position`, saved at once.
+    // A resume that would take a check past its searches is refused, as an
+    // add would be.
+    enum class Hold { NothingSelected, Unreadable, TooManySearches, Held };
+    Hold hold(int position, const HoldChoice& choice);
+    // The status line after it.
+    QString statusAfterHold(Hold outcome, int position, const HoldChoice& choice) const;
 
 private:
     Delete confirm(bool idle, const QString& question, const QString& title);
@@ -104,6 +123,9 @@ inline const QString kDeleteAllItineraries = QStringLiteral("Delete All Itinerar
 // kMaxSearchesPerCheck, saying how many have to go.
 QString tooManySearchesText(int searches);
 
+inline const QString kSelectToHold = QStringLiteral("Please Select An Itinerary To Pause Or Snooze");
+inline const QString kCannotHoldUnreadable =
+    QStringLiteral("This line of the watch list cannot be read; it is not checked and cannot be paused or snoozed.");
 inline const QString kItineraryAdded = QStringLiteral("New Itinerary Added!");
 inline const QString kItineraryDeleted = QStringLiteral("Itinerary Deleted!");
 inline const QString kAllItinerariesDeleted = QStringLiteral("All Itineraries Deleted!");

@@ -90,11 +90,31 @@ void WatchList::clear()
     emit reset();
 }
 
+bool WatchList::setHold(int position, bool paused, const QDate& snoozedUntil)
+{
+    if (position < 1 || position > count() || !readable(position))
+        return false;
+    Entry& e = entries_[position - 1];
+    e.itinerary.paused = paused;
+    e.itinerary.snoozedUntil = snoozedUntil;
+    e.line = lineWithHold(e.line, e.itinerary);
+    emit held(position);
+    return true;
+}
+
+int WatchList::positionOf(const QString& identity) const
+{
+    for (int p = 1; p <= count(); ++p)
+        if (readable(p) && at(p).identity() == identity)
+            return p;
+    return 0;
+}
+
 int WatchList::searchesPerCheck() const
 {
     int searches = 0;
     for (int p = 1; p <= count() && p <= kMaxItineraries; ++p)
-        if (readable(p))
+        if (readable(p) && !at(p).paused)
             searches += at(p).searches();
     return searches;
 }

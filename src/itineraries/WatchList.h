@@ -42,9 +42,14 @@ public:
     void add(const Itinerary& itinerary);
     void removeAt(int position);
     void clear();
+    // Pauses or resumes, snoozes or wakes the watch at `position`, keeping
+    // the rest of its line as written; false for a line that cannot be read.
+    bool setHold(int position, bool paused, const QDate& snoozedUntil);
+    // The position of the watch `identity` names; 0 when none.
+    int positionOf(const QString& identity) const;
 
     // The award searches of one check: those of the itineraries a check
-    // goes through.
+    // goes through; a paused one makes none.
     int searchesPerCheck() const;
 
 signals:
@@ -52,6 +57,8 @@ signals:
     void removed(int position);
     // Loaded or emptied: every position is new.
     void reset();
+    // Paused, resumed or snoozed: the same watch, told differently.
+    void held(int position);
 
 private:
     struct Entry {

@@ -155,4 +155,19 @@ QString itineraryLine(const Itinerary& it)
     return fields.join(kSeparator);
 }
 
+QString lineWithHold(const QString& line, const Itinerary& it)
+{
+    // Only the two fields of the pause and the snooze change: whatever else
+    // the line holds, a newer copy's fields too, stays as written.
+    QStringList fields = line.split(kSeparator);
+    while (fields.size() <= kSnoozeField)
+        fields << QString();
+    fields[kPausedField] = it.paused ? kPaused : QString();
+    fields[kSnoozeField] = it.snoozedUntil.isValid() ? dateText(it.snoozedUntil) : QString();
+    // Empty fields at the end say nothing: a resumed line reads as before its pause.
+    while (fields.size() > kFieldsNeeded && fields.last().isEmpty())
+        fields.removeLast();
+    return fields.join(kSeparator);
+}
+
 } // namespace zelvane

@@ -27,5 +27,8 @@ ReadLine readItineraryLine(const QString& line);
 // zeros optional, a year of four digits ("06" is not 2006).
 std::optional<QDate> readDate(const QString& text);
 QString itineraryLine(const Itinerary& itinerary);
+// `line` with the pause and the snooze of `itinerary`, every other field as
+// it was written.
+QString lineWithHold(const QString& line, const Itinerary& itinerary);
 
 } // namespace zelvane

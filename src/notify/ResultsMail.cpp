@@ -17,7 +17,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString flightLine(const MailRow& row)
 {
     const QString seats = row.seats.isEmpty() ? QString() : QLatin1String(" (") + row.seats + QLatin1Char(')');
-    const QString why = row.availability == Availability::NotKnown ? QLatin1String(": ") + row.reason : QString();
+    const QString why = row.availability == Availability::NotKnown && !row.paused ? QLatin1String(": ") + row.reason : QString();
     const QString counts = row.counts.isEmpty() ? QString() : QStringLiteral(" · ") + row.counts;
     return QLatin1String("<br>") + QLatin1String("<B>Flight ") + row.origin
            + QLatin1String(" TO ") + row.destination
@@ -40,8 +40,11 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows, const QString& trouble)
     QString availableLines;
     QString unavailableLines;
     QString notCheckedLines;
+    QString pausedLines;
     for (const MailRow& row : rows) {
-        if (row.availability == Availability::NoSeats) {
+        if (row.paused) {
+            pausedLines += flightLine(row);
+        } else if (row.availability == Availability::NoSeats) {
             unavailableLines += flightLine(row);
             ++mail.unavailable;
         } else if (row.availability == Availability::Seats) {
@@ -62,6 +65,8 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows, const QString& trouble)
     const QString notChecked = mail.notChecked == 0 ? QString()
                                                     : kCrLf + kCrLf + QLatin1String(" <B>Not checked:</B> ") + kCrLf
                                                           + notCheckedLines;
+    const QString paused = pausedLines.isEmpty() ? QString()
+                                                 : kCrLf + kCrLf + QLatin1String(" <B>Paused:</B> ") + kCrLf + pausedLines;
     const QString stopped = trouble.isEmpty() ? QString() : trouble + QLatin1Char('.') + kCrLf;
     mail.body = QLatin1String("Hi There,") + kCrLf + kCrLf
                 + QLatin1String("Below are your scheduled results from a check that just took place. ")
@@ -73,6 +78,7 @@ ResultsMail buildResultsMail(const QList<MailRow>& rows, const QString& trouble)
                 + kCrLf + kCrLf + QLatin1String(" <B>Unavailable:</B> ") + kCrLf
                 + unavailableLines
                 + notChecked
+                + paused
                 + kCrLf + kCrLf
                 + QLatin1String(" For more detailed itinerary information check ")
                 + QLatin1String("the results at Zelvane. To make the booking contact your airline.")

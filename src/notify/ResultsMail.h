@@ -25,6 +25,7 @@ struct MailRow {
     bool severalDates = false;
     QString reason{}; // not known: why; empty for one not checked yet
     QString counts{}; // seats: how many the site gave, "Business: 2 seats"
+    bool paused = false; // not searched: the user paused it
 };
 
 inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");
@@ -44,8 +45,8 @@ struct ResultsMail {
     int notChecked = 0;
 };
 // Available and unavailable rows, each in its own section in list order,
-// and those a check could not answer in a section of their own with why;
-// rows not yet checked are in none. `trouble` says why the check stopped
+// and those a check could not answer in a section of their own with why,
+// and the paused ones in one of their own; rows not yet checked are in none. `trouble` says why the check stopped
 // short, when it did.
 ResultsMail buildResultsMail(const QList<MailRow>& rows, const QString& trouble = {});
 

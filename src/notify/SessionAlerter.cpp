@@ -34,15 +34,17 @@ QString testAlertBody()
 
 } // namespace
 
-QList<MailRow> mailRows(const WatchList& list, const CheckResults& results)
+QList<MailRow> mailRows(const WatchList& list, const CheckResults& results, const QSet<int>& quiet)
 {
     QList<MailRow> rows;
     for (int p = 1; p <= list.count(); ++p) {
+        if (quiet.contains(p))
+            continue;
         const Itinerary& it = list.at(p);
         const ItineraryResult& r = results.at(p);
         const SeatTexts texts = seatTexts(it, r);
         rows.append({it.originNames(), it.destinationNames(), texts.dates, r.availability(), texts.seats,
-                     texts.severalDates, r.reason(), texts.counts});
+                     texts.severalDates, r.reason(), texts.counts, r.paused});
     }
     return rows;
 }
@@ -151,6 +153,9 @@ QString SessionAlerter::troubleLine(int flightsFound) const
 
 void SessionAlerter::rememberTold(bool seatsCarried)
 {
+    for (const CheckRecord& c : std::as_const(report_.checks))
+        if (report_.quiet.contains(c.position))
+            announced_.holdBack(c.key);
     for (const CheckRecord& c : std::as_const(checks_)) {
         const Availability now = answerOf(c);
         // Seats no channel carried stay news for the next check.
@@ -166,7 +171,7 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
     QList<Flight> flights;
     for (int p = 1; p <= results_.count(); ++p) {
         const ItineraryResult& r = results_.at(p);
-        if (r.availability() != Availability::Seats || (changesOnly && !becameAvailable(p)))
+        if (r.availability() != Availability::Seats || (changesOnly && !becameAvailable(p)) || report_.quiet.contains(p))
             continue;
         const Itinerary& it = list_.at(p);
         const SeatTexts texts = seatTexts(it, r);
@@ -240,7 +245,13 @@ void SessionAlerter::keepAlerts(const SessionReport& report)
     plan_.clear();
     mailPlan_ = {};
     report_ = report;
-    checks_ = report_.checks;
+    // A snoozed watch's checks are news to nobody: they change no mail's
+    // mind, and what the user was told of them stays, so its seats are news
+    // once the snooze is over.
+    checks_.clear();
+    for (const CheckRecord& c : report_.checks)
+        if (!report_.quiet.contains(c.position))
+            checks_ << c;
     bool loginTold = false, siteTold = false, pagesTold = false;
     const SessionOutcome outcome = report_.outcome;
     // Told once per failing streak; a good login clears the mark.
@@ -267,14 +278,14 @@ void SessionAlerter::keepAlerts(const SessionReport& report)
         post_.drop(OutboxEntry::Topic::LoginWarning);
         post_.drop(OutboxEntry::Topic::SiteNotice);
     }
-    const bool checked = outcome == SessionOutcome::Completed || !checks_.isEmpty();
+    const bool checked = outcome == SessionOutcome::Completed || !report_.checks.isEmpty();
     if (checked) {
         // Whatever happened after them, the seats a session found are told.
         const QList<Flight> flights = flightsToAnnounce();
         const QString trouble = troubleLine(int(flights.size()));
         bool carried = false;
         if (resultsMailDue()) {
-            const QList<MailRow> rows = mailRows(list_, results_);
+            const QList<MailRow> rows = mailRows(list_, results_, report_.quiet);
             mailPlan_ = planResultsMail(rows, *mailPolicy_, status_, post_.mailTarget(), availabilityChanged(), trouble);
             if (mailPlan_.wanted && mailPlan_.entry) {
                 plan(*mailPlan_.entry, QStringLiteral("E-mail"), true, true);
@@ -287,7 +298,7 @@ void SessionAlerter::keepAlerts(const SessionReport& report)
         carried = planFlights(flights, trouble) || carried;
         rememberTold(carried);
         // Pages read again: a notice still waiting would be false now.
-        if (report_.unreadablePages == 0 && !checks_.isEmpty())
+        if (report_.unreadablePages == 0 && !report_.checks.isEmpty())
             post_.drop(OutboxEntry::Topic::PagesNotice);
         if (const std::optional<QString> notice = unreadablePagesNotice(told_->unreadablePages)) {
             planNotice(kUnreadablePagesTitle, *notice, OutboxEntry::Topic::PagesNotice);

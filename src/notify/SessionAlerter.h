@@ -21,8 +21,8 @@ class StatusLine;
 class WatchList;
 
 // The itineraries as the results e-mail lists them, with what the last check
-// of each found on each of its days.
-QList<MailRow> mailRows(const WatchList& list, const CheckResults& results);
+// of each found on each of its days; the `quiet` (snoozed) positions left out.
+QList<MailRow> mailRows(const WatchList& list, const CheckResults& results, const QSet<int>& quiet = {});
 
 // One flight to announce, as the notes and the push show it:
 // "Sydney → London, 25/12/2026, Evening", and the seats when other than one

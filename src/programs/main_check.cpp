@@ -62,9 +62,10 @@ const char* const kHelp =
     "than one adult in any cabin (\"2 adults, Business\"), for an itinerary of\n"
     "several dates how many of them had seats and which (\"2 of 4 days: Fri 25,\n"
     "Sun 27\"), how many seats the airline gave in the cabin when it gave a\n"
-    "number (\"Business: 2 seats\"), and last the state: available, not\n"
-    "available, or not checked and why (\"not checked: HTTP 503 Service\n"
-    "Unavailable\"). Available means the flight table shows seats for every adult\n"
+    "number (\"Business: 2 seats\"), \"snoozed until\" a snoozed watch's last\n"
+    "quiet day (it is searched, but no alert tells of it), and last the state:\n"
+    "available, not available, paused (no search made), or not checked and why\n"
+    "(\"not checked: HTTP 503 Service Unavailable\"). Available means the flight table shows seats for every adult\n"
     "in the cabin asked (or any seats, for a watch told of fewer); not available\n"
     "that the airline said there are none; anything it could not read is not\n"
     "checked, never not available. A check makes at most 100 searches; an\n"
@@ -78,7 +79,8 @@ const char* const kHelp =
     "  --json        print the line of each itinerary as one JSON object instead,\n"
     "                as --history --json does: position, origin, destination\n"
     "                (codes), date, days (the dates searched), time, cabin,\n"
-    "                adults, state (available, not available, not checked),\n"
+    "                adults, state (available, not available, paused,\n"
+    "                not checked),\n"
     "                reason (why not checked), seatDays (the dates with seats)\n"
     "                and flights (the flight table's rows); the status lines\n"
     "                go to standard error\n"
@@ -227,7 +229,7 @@ QByteArray itineraryJson(int position, const Itinerary& it, const ItineraryResul
                         {QStringLiteral("time"), it.timeOfDay},
                         {QStringLiteral("cabin"), cabinName(it.cabin)},
                         {QStringLiteral("adults"), it.adults},
-                        {QStringLiteral("state"), stateName(result.availability())},
+                        {QStringLiteral("state"), result.paused ? QStringLiteral("paused") : stateName(result.availability())},
                         {QStringLiteral("reason"), result.reason()},
                         {QStringLiteral("seatDays"), seatDays},
                         {QStringLiteral("flights"), flights},
@@ -243,6 +245,8 @@ QByteArray itineraryJson(int position, const Itinerary& it, const ItineraryResul
 
 QString stateText(const ItineraryResult& result)
 {
+    if (result.paused)
+        return QStringLiteral("paused");
     switch (result.availability()) {
     case Availability::Seats: return QStringLiteral("available");
     case Availability::NoSeats: return QStringLiteral("not available");
@@ -327,6 +331,7 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
     co_await rig.alerts().post().sendWaiting(first);
     const SessionOutcome outcome = co_await engine.runCheck();
     int unreadablePages = 0;
+    const QDate today = programClock().now().date();
     for (int p = 1; p <= list.count(); ++p) {
         const Itinerary& it = list.at(p);
         const ItineraryResult& r = engine.results().at(p);
@@ -347,6 +352,9 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
             line << days;
         if (const QString counts = seatTexts(it, r).counts; !counts.isEmpty())
             line << counts;
+        // Searched, but told to nobody: the line says why no alert came.
+        if (!r.paused && it.snoozed(today))
+            line << it.holdText(today);
         out((line << stateText(r)).join(QLatin1Char('\t')));
     }
     // Nothing was set up or nothing ran: the settings file is left as it was.

@@ -138,4 +138,10 @@ void AnnouncedSeats::remember(const ItineraryKey& key, Availability told)
         told_.insert(key, told);
 }
 
+void AnnouncedSeats::holdBack(const ItineraryKey& key)
+{
+    if (!told(key))
+        told_.insert(key, Availability::NoSeats);
+}
+
 } // namespace zelvane

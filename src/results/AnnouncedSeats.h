@@ -50,6 +50,10 @@ public:
     // told and what `history` held before these checks were recorded.
     void markNews(QList<CheckRecord>& checks, const HistoryStore& history) const;
     void remember(const ItineraryKey& key, Availability told);
+    // A search whose news was held back (a snoozed watch): the user heard
+    // nothing of it, so once the history holds it, it must not pass for
+    // what they were told. What they were told before stays.
+    void holdBack(const ItineraryKey& key);
 
 private:
     void readJson(const QByteArray& json);

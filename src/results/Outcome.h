@@ -56,6 +56,15 @@ struct ItineraryResult {
     QString notSearched{};
     // Seats count only when both legs have them, the return on a later day.
     bool wholeTripOnly = false;
+    // Not searched because the user paused it: neither seats, nor none, nor
+    // a check that could not answer.
+    bool paused = false;
+    static ItineraryResult pausedWatch()
+    {
+        ItineraryResult r;
+        r.paused = true;
+        return r;
+    }
 
     // Seats when a date had seats; no seats only when every date was read
     // and none had them; otherwise not known.
@@ -69,7 +78,9 @@ struct ItineraryResult {
     bool severalPairs() const;
     // "Newcastle → London"
     static QString pairName(const City& from, const City& to);
-    bool checked() const { return !days.isEmpty() || !notSearched.isEmpty(); }
+    bool checked() const { return !days.isEmpty() || !notSearched.isEmpty() || paused; }
+    // The last check made no search for it, paused or for `notSearched`.
+    bool unsearched() const { return paused || !notSearched.isEmpty(); }
     // Why it is not known, in words; empty before its first check.
     QString reason() const;
     // The days with seats, in date order, each once whichever pair had them.

@@ -36,6 +36,8 @@ QString historyTip(const ItinerarySummary& h)
 // or there was none yet.
 QString notCheckedText(const ItineraryResult& result)
 {
+    if (result.paused)
+        return QStringLiteral("paused");
     const QString why = result.availability() == Availability::NotKnown ? result.reason() : QString();
     return why.isEmpty() ? QString() : QStringLiteral("not checked: ") + why;
 }
@@ -83,9 +85,11 @@ ResultsViewModel::ResultsViewModel(const WatchList& list, const CheckResults& re
     : QAbstractTableModel(parent), list_(list), results_(results)
 {
     connect(&results_, &CheckResults::reset, this, &ResultsViewModel::rebuild);
-    connect(&results_, &CheckResults::changed, this, [this](int position) {
+    const auto rowChanged = [this](int position) {
         emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
-    });
+    };
+    connect(&results_, &CheckResults::changed, this, rowChanged);
+    connect(&list_, &WatchList::held, this, rowChanged);
     rebuild();
 }
 
@@ -155,9 +159,16 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
                                                    : QString();
         case kSeatsColumn: return it.seatsText();
         case kDaysColumn: return result.daysSummary();
-        case kNotCheckedColumn: return notCheckedText(result);
+        case kNotCheckedColumn: {
+            // Snoozed: checked all the same, with why no alert comes.
+            const QString snoozed = today_ && !result.paused && it.snoozed(today_()) ? it.holdText(today_()) : QString();
+            const QString why = notCheckedText(result);
+            return why.isEmpty() || snoozed.isEmpty() ? why + snoozed : why + QStringLiteral("; ") + snoozed;
+        }
         }
         return {};
+    case kPausedRole:
+        return it.paused;
     case Qt::ToolTipRole: {
         // A trip with days, legs or pairs to tell may be longer than its row
         // shows: its whole text comes first, a leg to a line.

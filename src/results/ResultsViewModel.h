@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <functional>
 
 namespace zelvane {
 
@@ -32,6 +33,8 @@ public:
     void setHistory(const HistoryStore* history);
     // Reads again what the history knows of every row (after a check wrote to it).
     void refreshHistory();
+    // The day a snooze is judged on; without it no row says it is snoozed.
+    void setToday(std::function<QDate()> today) { today_ = std::move(today); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -41,6 +44,8 @@ public:
 
     // The row's Availability (as int), on every column.
     static constexpr int kAvailabilityRole = Qt::UserRole + 1;
+    // Whether the row's watch is paused, on every column.
+    static constexpr int kPausedRole = Qt::UserRole + 2;
     static constexpr int kOriginColumn = 0;
     static constexpr int kDestinationColumn = 1;
     static constexpr int kDateColumn = 2;
@@ -48,7 +53,8 @@ public:
     // What the trip asks and found, before what the history found.
     static constexpr int kSeatsColumn = 4;
     static constexpr int kDaysColumn = 5;
-    // Why the last check could not answer, for a row it could not.
+    // Why the last check could not answer, for a row it could not; a paused
+    // or snoozed watch says so here.
     static constexpr int kNotCheckedColumn = 6;
     static constexpr int kLastSeenColumn = 7;
 
@@ -59,6 +65,7 @@ private:
     const CheckResults& results_;
     const HistoryStore* history_ = nullptr;
     QList<ItinerarySummary> summaries_; // by position, when there is a history
+    std::function<QDate()> today_;
 };
 
 } // namespace zelvane

@@ -115,7 +115,7 @@ Announcement seatAnnouncement(const Itinerary& itinerary, const ItineraryResult&
 {
     const SeatTexts texts = seatTexts(itinerary, result);
     return {itinerary.originNames(), itinerary.destinationNames(), texts.dates, texts.severalDates, texts.seats,
-            texts.counts, texts.days};
+            texts.counts, texts.days, itinerary.identity()};
 }
 
 } // namespace zelvane

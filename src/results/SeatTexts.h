@@ -39,7 +39,15 @@ struct Announcement {
     QString seats{}; // empty for one seat in any cabin
     QString counts{}; // "Business: 2 seats"; empty when the site gave no number
     QStringList days{}; // as SeatTexts::days
-    bool operator==(const Announcement&) const = default;
+    // The watch it tells of (its identity), for what the pop-up offers to do
+    // with it; none for a test.
+    QString watch{};
+    // What it says: the same words of the same trip are the same announcement.
+    bool operator==(const Announcement& o) const
+    {
+        return origin == o.origin && destination == o.destination && dates == o.dates && severalDates == o.severalDates
+               && seats == o.seats && counts == o.counts && days == o.days;
+    }
 };
 // "Business: 2 seats", "Economy: 1 seat".
 QString seatCountText(Cabin cabin, int count);

@@ -16,6 +16,7 @@
 #include "ui/MainWindow.h"
 #include "ui/TrayBlink.h"
 #include "ui/TrayMenu.h"
+#include "ui/WatchHolds.h"
 
 #include <QDBusConnection>
 #include <QGuiApplication>
@@ -315,6 +316,9 @@ SeatPopup* AppWindows::showPopupIn(int place, const Announcement& announcement)
         places_.resize(place + 1);
     places_[place] = p;
     QObject::connect(p, &SeatPopup::resultsAsked, p, [this] { showResultsFromPopup(); });
+    QObject::connect(p, &SeatPopup::snoozeAsked, p, [this](const QString& watch) {
+        mainWindow().watchHolds().snoozeWeek(watch);
+    });
     // Gone from its place, it leaves the place to the next that waits.
     QObject::connect(p, &QObject::destroyed, &popupContext_,
                      [this] { QTimer::singleShot(0, &popupContext_, [this] { fillFreedPlaces(); }); });

@@ -18,6 +18,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -79,7 +81,8 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
       clock_(clock),
       sessionIdle_(std::move(sessionIdle)),
       boxes_(boxes),
-      editing_(list, boxes)
+      editing_(list, boxes),
+      holds_(list, boxes, clock)
 {
     // The choices and commands keep the width they were laid out for; in a
     // larger window the list below them takes the room.
@@ -103,6 +106,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addCommands(grid, theme);
     addItineraryList();
     box->addWidget(itineraryList_, 1);
+    box->addLayout(addHoldCommands());
     ringWhenFocused(itineraryList_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
@@ -111,6 +115,58 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     connect(&list_, &WatchList::added, this, &ItineraryPanel::showItineraries);
     connect(&list_, &WatchList::removed, this, &ItineraryPanel::showItineraries);
     connect(&list_, &WatchList::reset, this, &ItineraryPanel::showItineraries);
+    connect(&list_, &WatchList::held, this, [this](int position) {
+        showItineraries();
+        if (QTreeWidgetItem* item = itineraryList_->topLevelItem(position - 1))
+            itineraryList_->setCurrentItem(item);
+    });
+    connect(&holds_, &WatchHolds::statusMessage, this, &ItineraryPanel::statusMessage);
+}
+
+QLayout* ItineraryPanel::addHoldCommands()
+{
+    pauseButton_ = named(new QPushButton(QStringLiteral("&Pause"), this), "pauseButton");
+    pauseButton_->setToolTip(QStringLiteral("A paused itinerary is kept but not checked, and costs no search"));
+    snoozeButton_ = named(new QPushButton(QStringLiteral("&Snooze"), this), "snoozeButton");
+    snoozeButton_->setToolTip(QStringLiteral("Still checked and kept in the history, but no alert of it until the day chosen"));
+    auto* snoozeMenu = new QMenu(snoozeButton_);
+    snoozeMenu->setObjectName(QStringLiteral("snoozeMenu"));
+    // Filled as it opens: the choices follow the watch selected now.
+    connect(snoozeMenu, &QMenu::aboutToShow, this, [this, snoozeMenu] {
+        snoozeMenu->clear();
+        holds_.fillMenu(*snoozeMenu, selectedItinerary(), false);
+    });
+    snoozeButton_->setMenu(snoozeMenu);
+    connect(pauseButton_, &QPushButton::clicked, this, [this] {
+        const int selected = selectedItinerary();
+        holds_.apply(selected, {list_.at(selected).paused ? HoldChoice::Kind::Resume : HoldChoice::Kind::Pause});
+    });
+    for (QPushButton* b : {pauseButton_, snoozeButton_})
+        b->setAutoDefault(false);
+    connect(itineraryList_, &QTreeWidget::itemSelectionChanged, this, &ItineraryPanel::showHoldCommands);
+    // The same commands on the list's own menu.
+    itineraryList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(itineraryList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu;
+        holds_.fillMenu(menu, selectedItinerary());
+        if (!menu.isEmpty())
+            menu.exec(itineraryList_->viewport()->mapToGlobal(at));
+    });
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(pauseButton_);
+    row->addWidget(snoozeButton_);
+    showHoldCommands();
+    return row;
+}
+
+void ItineraryPanel::showHoldCommands()
+{
+    const int selected = selectedItinerary();
+    const bool holdable = selected > 0 && list_.readable(selected);
+    pauseButton_->setEnabled(holdable);
+    snoozeButton_->setEnabled(holdable);
+    pauseButton_->setText(holdable && list_.at(selected).paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
 }
 
 void ItineraryPanel::addCityChoices(QGridLayout* grid)
@@ -304,7 +360,7 @@ void ItineraryPanel::addItineraryList()
     itineraryList_ = named(new QTreeWidget(this), "itineraryList");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
                                  QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode"),
-                                 QStringLiteral("Cabin"), QStringLiteral("Travellers")});
+                                 QStringLiteral("Cabin"), QStringLiteral("Travellers"), QStringLiteral("Watch")});
     itineraryList_->setRootIsDecorated(false);
     itineraryList_->setAlternatingRowColors(true);
     itineraryList_->setUniformRowHeights(true);
@@ -385,12 +441,17 @@ void ItineraryPanel::showPartyChoice()
 void ItineraryPanel::showItineraries()
 {
     itineraryList_->clear();
+    const QDate today = clock_.now().date();
     QList<QTreeWidgetItem*> items;
     for (int p = 1; p <= list_.count(); ++p) {
         const Itinerary& it = list_.at(p);
         auto* item = new QTreeWidgetItem({it.originNames(), it.destinationNames(), list_.datesText(p), it.timeOfDay,
                                           it.origin.code, it.destination.code, cabinName(it.cabin),
-                                          it.partyText()});
+                                          it.partyText(), it.holdText(today)});
+        // A paused watch stays in its place, greyed.
+        if (it.paused)
+            for (int c = 0; c < item->columnCount(); ++c)
+                item->setForeground(c, palette().brush(QPalette::Disabled, QPalette::Text));
         // A line that cannot be read says why where the user looks.
         if (!list_.readable(p))
             for (int c = 0; c < item->columnCount(); ++c)
@@ -400,8 +461,15 @@ void ItineraryPanel::showItineraries()
         items << item;
     }
     itineraryList_->addTopLevelItems(items);
+    // The column takes room only while some watch is paused or snoozed.
+    const int holdColumn = itineraryList_->columnCount() - 1;
+    itineraryList_->setColumnHidden(holdColumn, std::none_of(items.cbegin(), items.cend(), [holdColumn](const QTreeWidgetItem* i) {
+        return !i->text(holdColumn).isEmpty();
+    }));
     sessionSize_->setText(sessionSizeText(list_.searchesPerCheck()));
     showWatchCost();
+    if (pauseButton_)
+        showHoldCommands();
 }
 
 void ItineraryPanel::showWatchCost()

@@ -2,6 +2,7 @@
 
 #include "itineraries/ItineraryEditing.h"
 #include "ui/Panel.h"
+#include "ui/WatchHolds.h"
 
 #include <functional>
 
@@ -9,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
+class QPushButton;
 class QTreeWidget;
 
 namespace zelvane {
@@ -37,6 +39,8 @@ public:
     void reloadLists();
     void fillCityChoices();
     void showItineraries();
+    // Pause, resume and snooze, here and wherever else a watch is shown.
+    WatchHolds& holds() { return holds_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -53,6 +57,9 @@ private:
     void addWatchCost(QGridLayout* grid);
     void addCommands(QGridLayout* grid, const Theme& theme);
     void addItineraryList();
+    // Pause / Resume and Snooze of the selected watch, under the list.
+    QLayout* addHoldCommands();
+    void showHoldCommands();
     void chooseFirstCities();
     // A session that rewrote the city files since the drop-downs were filled:
     // they are filled again, keeping what was chosen.
@@ -73,6 +80,7 @@ private:
     std::function<bool()> sessionIdle_;
     MessageBoxes& boxes_;
     ItineraryEditing editing_;
+    WatchHolds holds_;
     bool datePicked_ = false;
     int cityRevision_ = -1; // of the city lists the drop-downs show
 
@@ -84,6 +92,7 @@ private:
     QComboBox *returnDaysBeforeChoice_, *returnDaysAfterChoice_;
     QList<QComboBox*> moreOriginChoices_, moreDestinationChoices_; // nearby airports
     QTreeWidget* itineraryList_;
+    QPushButton *pauseButton_ = nullptr, *snoozeButton_ = nullptr;
     QLabel *sessionSize_ = nullptr, *watchCost_ = nullptr;
 };
 

@@ -263,6 +263,7 @@ void MainWindow::buildPanels()
                                     [&engine] { return engine.idle(); }, boxes_, theme_, this);
     resultsPanel_ = new ResultsPanel(results_, parts_.watchList, rig_.results(), parts_.history, parts_.clock,
                                      theme_, this);
+    resultsPanel_->setHolds(&itinerary_->holds());
     alertsPanel_ = new AlertsPanel(settings_.channels, rig_.alerts(), boxes_, theme_, this);
     panels_ = {member_, itinerary_, resultsPanel_, alertsPanel_};
     for (Panel* p : panels_)
@@ -438,6 +439,12 @@ void MainWindow::showItineraryPanel()
 {
     ensureBuilt();
     showPanel(itinerary_);
+}
+
+WatchHolds& MainWindow::watchHolds()
+{
+    ensureBuilt();
+    return itinerary_->holds();
 }
 
 void MainWindow::showResultsPanel()

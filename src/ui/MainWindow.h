@@ -24,6 +24,7 @@ class ItineraryPanel;
 class MemberPanel;
 class MessageBoxes;
 class ResultsPanel;
+class WatchHolds;
 class SessionAlerter;
 class WindowFrame;
 struct ProductNews;
@@ -72,6 +73,8 @@ public:
     void showMemberPanel();
     void showItineraryPanel();
     void showResultsPanel();
+    // Pause, resume and snooze of the watches, wherever asked.
+    WatchHolds& watchHolds();
     // First run: only the member details panel can be reached.
     void openAtMemberDetails();
     // Entries locked and panels chosen by whether member details are stored.

@@ -16,6 +16,7 @@
 #include "ui/FlightTableView.h"
 #include "ui/HistoryWindow.h"
 #include "ui/Skin.h"
+#include "ui/WatchHolds.h"
 
 #include <QComboBox>
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -54,6 +56,9 @@ public:
     {
         if (role == Qt::DecorationRole && index.column() == ResultsViewModel::kOriginColumn)
             return availabilityIcon(Availability(index.data(ResultsViewModel::kAvailabilityRole).toInt()));
+        // A paused watch keeps its row, greyed: it is not checked.
+        if (role == Qt::ForegroundRole && index.data(ResultsViewModel::kPausedRole).toBool())
+            return QPalette().brush(QPalette::Disabled, QPalette::Text);
         return QIdentityProxyModel::data(index, role);
     }
 };
@@ -207,6 +212,18 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
         if (i.isValid())
             showHistory(i.row() + 1);
     });
+    resultsList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(resultsList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex i = resultsList_->indexAt(at);
+        if (!holds_ || !i.isValid())
+            return;
+        QMenu menu;
+        menu.setObjectName(QStringLiteral("resultsMenu"));
+        holds_->fillMenu(menu, i.row() + 1);
+        if (!menu.isEmpty())
+            menu.exec(resultsList_->viewport()->mapToGlobal(at));
+    });
+    results.setToday([this] { return clock_.now().date(); });
     return resultsList_;
 }
 
@@ -316,7 +333,8 @@ void ResultsPanel::showDetails(int position)
         flights_->setFlights(day->flights, day->offers, list_.at(position).cabin);
     else
         flights_->setFlights({}, {}, list_.at(position).cabin);
-    flightTable_->setEmptyText(!result.checked() ? QStringLiteral("Not checked since Zelvane started")
+    flightTable_->setEmptyText(result.paused    ? QStringLiteral("Paused: not checked until it is resumed")
+                               : !result.checked() ? QStringLiteral("Not checked since Zelvane started")
                                : result.availability() == Availability::NotKnown
                                    ? QStringLiteral("Not checked: ") + result.reason()
                                    : QStringLiteral("The check found no flight table"));

@@ -22,6 +22,7 @@ class ResultsViewModel;
 class WatchList;
 class FlightTableView;
 class HistoryWindow;
+class WatchHolds;
 
 // The results panel: the results view with the date seats
 // were last seen, the flights of the row in view as a table (of the day
@@ -42,6 +43,8 @@ public:
     // once, filled as the history is read off this thread.
     void showHistory(int position);
     void exportHistory();
+    // Pause, resume and snooze on the list's menu; none without them.
+    void setHolds(WatchHolds* holds) { holds_ = holds; }
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -72,6 +75,7 @@ private:
     FlightTableView* flightTable_;
     QTextEdit* detailsText_;
     QPointer<HistoryWindow> historyWindow_;
+    WatchHolds* holds_ = nullptr;
 };
 
 inline const QString kHistoryExported = QStringLiteral("History Exported To ");

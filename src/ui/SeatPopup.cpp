@@ -107,6 +107,21 @@ SeatPopup::SeatPopup(QWidget* parent)
     heading_->setCursor(Qt::PointingHandCursor);
     heading_->installEventFilter(this);
 
+    // Along the bottom edge, small: the seats are what the pop-up is for.
+    snooze_ = new QLabel(QStringLiteral("Snooze this trip for a week"), this);
+    snooze_->setObjectName(QStringLiteral("snoozeWeekLink"));
+    QFont small(QStringLiteral("Arial"));
+    small.setPointSizeF(7.5);
+    small.setUnderline(true);
+    snooze_->setFont(small);
+    snooze_->setGeometry(px(600), px(2460), px(3180), px(225));
+    snooze_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setTextColour(snooze_, QColor(0x13, 0x34, 0x5a));
+    snooze_->setCursor(Qt::PointingHandCursor);
+    snooze_->setToolTip(QStringLiteral("Still checked and kept in the history, but no alert of this trip for a week"));
+    snooze_->installEventFilter(this);
+    snooze_->hide();
+
     growTimer.setInterval(10);
     slideTimer.setInterval(20);
     connect(&growTimer, &QTimer::timeout, this, [this] {
@@ -150,6 +165,8 @@ void SeatPopup::start(const Announcement& announcement, int slot, const QRect& k
     // An announcement without cities leaves the caption empty; the pop-up
     // still comes up.
     showCaption(announcement);
+    // Only a trip of the watch list can be snoozed: not a test, not "and N more".
+    snooze_->setVisible(!announcement.watch.isEmpty());
     place();
     show();
     growTimer.start();
@@ -260,7 +277,10 @@ bool SeatPopup::eventFilter(QObject* watched, QEvent* e)
         || !label->rect().contains(me->position().toPoint()))
         return true;
     close();
-    emit resultsAsked();
+    if (watched == snooze_)
+        emit snoozeAsked(announcement_.watch);
+    else
+        emit resultsAsked();
     return true;
 }
 

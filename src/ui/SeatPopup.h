@@ -36,6 +36,8 @@ signals:
     // The message text or "Check Results!" was clicked: the user wants to see
     // the results.
     void resultsAsked();
+    // "Snooze this trip for a week": the watch told of, by its identity.
+    void snoozeAsked(const QString& watch);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -54,6 +56,7 @@ private:
 
     QLabel* caption_;
     QLabel* heading_;
+    QLabel* snooze_;
     QLabel* image_;
     QPixmap face_;
     Announcement announcement_;

@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QtTest>
+#include <algorithm>
 #include <functional>
 #include <sys/stat.h>
 
@@ -272,6 +273,69 @@ private slots:
         QVERIFY2(r.out.contains(" No change since the last check: no e-mail sent\n"), qPrintable(r.out));
         QCOMPARE(mail.messages().size(), 1);
         QCOMPARE(pushes().size(), 1);
+    }
+
+    // A paused watch makes no search; a snoozed one is searched and kept in
+    // the history, but neither mailed nor pushed up to and including its
+    // last quiet day, and its seats are told, once, the day after.
+    void pausedAndSnoozedWatches()
+    {
+        if (!SmtpTestServer::available())
+            ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
+        SmtpTestServer mail;
+        QVERIFY(mail.start());
+        writeSettings("1234567", "1234", 3,
+                      mailTo(mail, {{"AnnounceChangesOnly", "1"}, {"PushUrl", site->baseUrl() + "/"}}));
+        // The pause is the line's twenty-second field, the snooze's last day its twenty-third.
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
+                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL" + QByteArray(17, ';') + "17/12/2026\r\n"
+                  "Perth;Darwin;03/01/2027;Morning;PER;DRW" + QByteArray(16, ';') + "paused\r\n"
+                  "Adelaide;Darwin;05/01/2027;Morning;ADL;DRW\r\n");
+        const auto count = [](const QList<QJsonObject>& requests, const QString& from) {
+            return std::count_if(requests.cbegin(), requests.cend(),
+                                 [&from](const QJsonObject& r) { return r["from"].toString() == from; });
+        };
+        const auto pushes = [this] {
+            QStringList bodies;
+            for (const QJsonObject& r : site->requests())
+                if (r["method"].toString() == "POST" && r["path"].toString() == "/")
+                    bodies << r["body"].toString();
+            return bodies;
+        };
+        const QString told = "1\tSydney\tMelbourne\t25/12/2026\tEvening\tavailable\n";
+        const struct {
+            const char* today;
+            QString sydneyLine;
+            int mails, pushes;
+        } days[] = {
+            {"2026-12-10", "1\tSydney\tMelbourne\t25/12/2026\tEvening\tsnoozed until 17/12/2026\tavailable\n", 0, 0},
+            {"2026-12-17", "1\tSydney\tMelbourne\t25/12/2026\tEvening\tsnoozed until 17/12/2026\tavailable\n", 0, 0},
+            {"2026-12-18", told, 1, 1},
+            {"2026-12-19", told, 1, 1},
+        };
+        qsizetype searchedBefore = 0;
+        for (const auto& day : days) {
+            const Run r = run({}, {}, {{"ZELVANE_TODAY", day.today}});
+            QVERIFY2(r.exitCode == 0, qPrintable(day.today + r.out + r.err));
+            const QList<QJsonObject> searches = airline->requests("search").mid(searchedBefore);
+            searchedBefore += searches.size();
+            QCOMPARE(count(searches, "PER"), 0);
+            QCOMPARE(count(searches, "SYD"), 1);
+            QVERIFY2(r.out.contains(day.sydneyLine), qPrintable(day.today + r.out));
+            QVERIFY2(r.out.contains("2\tPerth\tDarwin\t03/01/2027\tMorning\tpaused\n"), qPrintable(r.out));
+            QVERIFY2(r.out.contains(" Session completed...See Results; 1 itinerary paused\n"), qPrintable(r.out));
+            QVERIFY2(!r.out.contains("Checking Itinerary #2"), qPrintable(r.out));
+            QCOMPARE(mail.messages().size(), day.mails);
+            QCOMPARE(pushes().size(), day.pushes);
+        }
+        QCOMPARE(pushes(), QStringList{"Sydney → Melbourne, 25/12/2026, Evening"});
+        // The snoozed days' checks are in the history all the same.
+        int sydneySeats = 0;
+        for (const QString& line : run({"--history", "--json"}).out.split('\n', Qt::SkipEmptyParts)) {
+            const QJsonObject check = QJsonDocument::fromJson(line.toUtf8()).object();
+            sydneySeats += check["origin"].toString() == "SYD" && check["outcome"].toString() == "available";
+        }
+        QCOMPARE(sydneySeats, 4);
     }
 
     // "Send only when availability changes", and one session's write refused

@@ -28,6 +28,7 @@
 #include "ui/MainWindow.h"
 #include "ui/SeatCalendarView.h"
 #include "ui/SeatPopup.h"
+#include "ui/WatchHolds.h"
 #include "results/SeatTexts.h"
 
 #include <QApplication>
@@ -689,6 +690,31 @@ void shootMixed(MainWindow& w, ProgramData& state, CheckResults& results, const 
     popup.hide();
 }
 
+// A paused watch and a snoozed one in both lists, and the pop-up's offer to
+// snooze the trip it tells of.
+void shootHolds(MainWindow& w, const WatchList& watchList, CheckResults& results, const ShotOptions& o)
+{
+    const QDate today = SystemClock::instance().now().date();
+    w.watchHolds().apply(1, {HoldChoice::Kind::Pause});
+    w.watchHolds().apply(2, snoozeFor(7, today));
+    w.showItineraryPanel();
+    auto* list = w.findChild<QTreeWidget*>(QStringLiteral("itineraryList"));
+    // Another row selected, so the paused one shows greyed.
+    list->setCurrentItem(list->topLevelItem(2));
+    list->scrollToTop();
+    shootWindow(w, QStringLiteral("itineraries-paused"), o);
+    w.showResultsPanel();
+    shootWindow(w, QStringLiteral("results-paused"), o);
+
+    SeatPopup popup;
+    popup.start(seatAnnouncement(watchList.at(2), results.at(2)), 1);
+    settle(1500);
+    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-snooze"), o);
+    popup.hide();
+    w.watchHolds().apply(1, {HoldChoice::Kind::Resume});
+    w.watchHolds().apply(2, {HoldChoice::Kind::Wake});
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -739,6 +765,7 @@ int main(int argc, char* argv[])
         shootWholeTrip(w, state, rig.engine(), rig.results(), *options);
         shootCalendar(w, state, *options);
         shootMixed(w, state, rig.results(), *options);
+        shootHolds(w, state.watchList, rig.results(), *options);
     }
     return options->linger ? app.exec() : 0;
 }
