@@ -155,4 +155,15 @@ QString itineraryLine(const Itinerary& it)
     return fields.join(kSeparator);
 }
 
+QString lineWithPaused(const QString& line, bool paused)
+{
+    QStringList f = line.split(kSeparator);
+    while (f.size() <= kPausedField)
+        f << QString();
+    f[kPausedField] = paused ? kPaused : QString();
+    while (f.size() > kFieldsNeeded && f.last().trimmed().isEmpty())
+        f.removeLast();
+    return f.join(kSeparator);
+}
+
 } // namespace zelvane

@@ -27,5 +27,8 @@ ReadLine readItineraryLine(const QString& line);
 // zeros optional, a year of four digits ("06" is not 2006).
 std::optional<QDate> readDate(const QString& text);
 QString itineraryLine(const Itinerary& itinerary);
+// The same line, paused or not, every other field as it was written (fields
+// a newer copy wrote included); fields left empty at its end are dropped.
+QString lineWithPaused(const QString& line, bool paused);
 
 } // namespace zelvane
