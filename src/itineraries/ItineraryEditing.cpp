@@ -52,26 +52,38 @@ std::optional<Itinerary> itineraryOf(const ItineraryChoice& c, const CityLists& 
     return it;
 }
 
+std::optional<AddRefusal> listFullRefusal(const WatchList& list)
+{
+    if (list.count() >= kMaxItineraries)
+        return AddRefusal{ItineraryEditing::Add::Full, kMaxItinerariesText, kZlvAlert};
+    return std::nullopt;
+}
+
+std::optional<AddRefusal> watchRefusal(const WatchList& list, const Itinerary* itinerary)
+{
+    if (const QString problem = itinerary ? itinerary->routeProblem() : QString(); !problem.isEmpty())
+        return AddRefusal{ItineraryEditing::Add::CannotBeFlown, kCannotBeFlown.arg(problem), kZelvaneAlert};
+    const int searches = list.searchesPerCheck() + (itinerary ? itinerary->searches() : 1);
+    if (searches > kMaxSearchesPerCheck)
+        return AddRefusal{ItineraryEditing::Add::TooManySearches, tooManySearchesText(searches), kZelvaneAlert};
+    return std::nullopt;
+}
+
 ItineraryEditing::Add ItineraryEditing::add(const ItineraryChoice& choice, const CityLists& cities)
 {
-    if (list_.count() >= kMaxItineraries) {
-        boxes_.show(kMaxItinerariesText, kZlvAlert, MsgIcon::Information, MsgButtons::Ok);
-        return Add::Full;
-    }
+    const auto refuse = [this](const AddRefusal& r) {
+        boxes_.show(r.text, r.title, MsgIcon::Information, MsgButtons::Ok);
+        return r.outcome;
+    };
+    if (const auto full = listFullRefusal(list_))
+        return refuse(*full);
     if (choice.originIndex < 0 || choice.destinationIndex < 0) {
         boxes_.show(kSelectCities, kSelectItinerary, MsgIcon::Information, MsgButtons::Ok);
         return Add::NoCities;
     }
     const std::optional<Itinerary> itinerary = itineraryOf(choice, cities);
-    if (const QString problem = itinerary ? itinerary->routeProblem() : QString(); !problem.isEmpty()) {
-        boxes_.show(kCannotBeFlown.arg(problem), kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
-        return Add::CannotBeFlown;
-    }
-    const int searches = list_.searchesPerCheck() + (itinerary ? itinerary->searches() : 1);
-    if (searches > kMaxSearchesPerCheck) {
-        boxes_.show(tooManySearchesText(searches), kZelvaneAlert, MsgIcon::Information, MsgButtons::Ok);
-        return Add::TooManySearches;
-    }
+    if (const auto refused = watchRefusal(list_, itinerary ? &*itinerary : nullptr))
+        return refuse(*refused);
     if (itinerary)
         list_.add(*itinerary);
     saveList();
@@ -177,6 +189,16 @@ QString ItineraryEditing::statusAfterHold(Hold outcome, int position, const Hold
     return {};
 }
 
+QString changedElsewhereText(const QStringList& added, const QStringList& removed)
+{
+    QStringList told;
+    if (!added.isEmpty())
+        told << QStringLiteral("added ") + added.join(QStringLiteral("; "));
+    if (!removed.isEmpty())
+        told << QStringLiteral("removed ") + removed.join(QStringLiteral("; "));
+    return QStringLiteral("The watch list was changed by another program: ") + told.join(QStringLiteral("; "));
+}
+
 QString tooManySearchesText(int searches)
 {
     return QStringLiteral("With this itinerary the watch list would make %1 per check; the limit is %2. "
@@ -186,7 +208,17 @@ QString tooManySearchesText(int searches)
         .arg(searchCountText(searches - kMaxSearchesPerCheck));
 }
 
-std::optional<QString> choiceProblem(const ItineraryChoice& c, const QDate& today)
+namespace {
+
+struct TripDates {
+    QDate date;
+    int extraDays, daysBefore;
+    bool returnTrip;
+    QDate returnDate;
+    int returnExtraDays, returnDaysBefore;
+};
+
+std::optional<QString> tripDatesProblem(const TripDates& c, const QDate& today)
 {
     if (auto problem = departureProblem(c.date, c.extraDays, c.daysBefore, today))
         return problem;
@@ -198,6 +230,22 @@ std::optional<QString> choiceProblem(const ItineraryChoice& c, const QDate& toda
     if (auto problem = departureProblem(c.returnDate, c.returnExtraDays, c.returnDaysBefore, today))
         return QStringLiteral("Return: ") + *problem;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> choiceProblem(const ItineraryChoice& c, const QDate& today)
+{
+    return tripDatesProblem({c.date, c.extraDays, c.daysBefore, c.returnTrip, c.returnDate, c.returnExtraDays,
+                             c.returnDaysBefore},
+                            today);
+}
+
+std::optional<QString> datesProblem(const Itinerary& it, const QDate& today)
+{
+    return tripDatesProblem({it.date, it.extraDays, it.daysBefore, it.isReturn(), it.returnDate, it.returnExtraDays,
+                             it.returnDaysBefore},
+                            today);
 }
 
 QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today)

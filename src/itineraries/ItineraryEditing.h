@@ -94,6 +94,18 @@ private:
     MessageBoxes& boxes_;
 };
 
+// The rules a watch added to `list` must keep, shared by the itinerary panel
+// and zelvane-check, each with the words the user reads: room in the list,
+// a route that can be flown, room in the searches of a check.
+struct AddRefusal {
+    ItineraryEditing::Add outcome;
+    QString text;
+    QString title;
+};
+std::optional<AddRefusal> listFullRefusal(const WatchList& list);
+// `itinerary` null: it could not be composed, and costs one search.
+std::optional<AddRefusal> watchRefusal(const WatchList& list, const Itinerary* itinerary);
+
 // The date an added itinerary gets: the picker's only once the user has
 // touched it, tomorrow otherwise.
 QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today);
@@ -103,6 +115,8 @@ QDate chosenDate(bool datePicked, const QDate& picked, const QDate& today);
 std::optional<QString> departureProblem(const QDate& date, int extraDays, int daysBefore, const QDate& today);
 // The same for a whole choice, its return leg too.
 std::optional<QString> choiceProblem(const ItineraryChoice& choice, const QDate& today);
+// The same for an itinerary read from a watch-list line.
+std::optional<QString> datesProblem(const Itinerary& itinerary, const QDate& today);
 
 inline const QString kCannotBeFlown = QStringLiteral("This itinerary cannot be flown: %1. Please choose other cities.");
 inline const QString kMaxItinerariesText = QStringLiteral("Maximum of 100 itineraries entered.");
@@ -126,6 +140,9 @@ QString tooManySearchesText(int searches);
 inline const QString kSelectToHold = QStringLiteral("Please Select An Itinerary To Pause Or Snooze");
 inline const QString kCannotHoldUnreadable =
     QStringLiteral("This line of the watch list cannot be read; it is not checked and cannot be paused or snoozed.");
+// The status line when another program changed the watch list.
+QString changedElsewhereText(const QStringList& added, const QStringList& removed);
+
 inline const QString kItineraryAdded = QStringLiteral("New Itinerary Added!");
 inline const QString kItineraryDeleted = QStringLiteral("Itinerary Deleted!");
 inline const QString kAllItinerariesDeleted = QStringLiteral("All Itineraries Deleted!");

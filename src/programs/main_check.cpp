@@ -16,13 +16,13 @@
 #include "notify/SessionAlerter.h"
 #include "notify/SmtpMail.h"
 #include "results/SeatTexts.h"
+#include "results/WatchJson.h"
+#include "engine/SessionSize.h"
+#include "itineraries/WatchListCommands.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +45,13 @@ enum ExitCode {
     kExitAlertUndelivered = 8,
     kExitSiteUnreachable = 9,
     kExitPageUnreadable = 10,
+    kExitListFull = 11,
+    kExitWatchDates = 12,
+    kExitWatchRoute = 13,
+    kExitWatchSearches = 14,
+    kExitNoSuchWatch = 15,
+    kExitListBusy = 16,
+    kExitListNotWritten = 17,
     kExitUsage = 64,
     kExitNoHistory = 66,
     kExitStoredDetailWrong = 78,
@@ -53,6 +60,7 @@ enum ExitCode {
 const char* const kHelp =
     "Usage: zelvane-check [--help | --test-alert | --send-waiting | --json]\n"
     "       zelvane-check --history [N] [--calendar] [--json]\n"
+    "       zelvane-check --list [--json] | --add \"LINE\" | --remove N | --pause N | --resume N\n"
     "\n"
     "Runs one award-seat check session with the stored member details and watch\n"
     "list, as the Zelvane tray program would, and then ends. Every status change\n"
@@ -76,14 +84,17 @@ const char* const kHelp =
     "warning, once until a login succeeds; after three runs in a row that could\n"
     "not use the airline's site a notice, once until a check works.\n"
     "\n"
-    "  --json        print the line of each itinerary as one JSON object instead,\n"
-    "                as --history --json does: position, origin, destination\n"
-    "                (codes), date, days (the dates searched), time, cabin,\n"
-    "                adults, state (available, not available, paused,\n"
-    "                not checked),\n"
-    "                reason (why not checked), seatDays (the dates with seats)\n"
-    "                and flights (the flight table's rows); the status lines\n"
-    "                go to standard error\n"
+    "  --json        print one JSON document instead of the lines, version 2\n"
+    "                (docs/zelvane-check.schema.json): \"version\", and \"watches\",\n"
+    "                each with its position, status, its options (\"watch\": the\n"
+    "                cities at each end, each leg's date and days before and\n"
+    "                after, time, cabin, adults, orFewer, wholeTripsOnly,\n"
+    "                paused, snoozedUntil, searches) and what the check found\n"
+    "                (\"result\": state, reason, and leg by leg, pair by pair,\n"
+    "                each date searched with its state, seats, no seats or not\n"
+    "                known, and the flights with seats for the watch, each\n"
+    "                cabin with the count the site gave or null); dates are\n"
+    "                yyyy-mm-dd; the status lines go to standard error\n"
     "\n"
     "Every alert of a session (the e-mail, the push, the desktop notes where a\n"
     "desktop is there) is kept in the outbox (outbox.sqlite in the data folder),\n"
@@ -111,6 +122,34 @@ const char* const kHelp =
     "waits for it to end, then starts. Each run keeps its own login throttle\n"
     "(three logins in five minutes), so schedule it no more often than every five\n"
     "minutes. Stopped by a signal, it first finishes a mail or push under way.\n"
+    "\n"
+    "The watch list (Query.txt in the data folder) can be read and changed\n"
+    "from here without logging in, also while the tray program runs: each change\n"
+    "is made under a lock (Query.txt.lock) on the file as it is then, and the\n"
+    "tray program shows it at once; an itinerary changed during its check is\n"
+    "taken in when the check ends. The rules are the itinerary panel's, and so\n"
+    "are its messages: at most 100 itineraries, dates from tomorrow to the last\n"
+    "day the airline searches, two different cities, at most 100 searches per\n"
+    "check.\n"
+    "\n"
+    "  --list        one line per itinerary, its fields separated by tabs:\n"
+    "                position, origin, destination, dates, time of day, seats,\n"
+    "                searches per check, and its state: watched, paused,\n"
+    "                snoozed until a day, past, not yet bookable: from a day,\n"
+    "                or cannot be read: why. The count and the searches of the\n"
+    "                whole list go to standard error. With --json the list as\n"
+    "                --json gives it, without results.\n"
+    "  --add LINE    add an itinerary written as a line of the watch list, in\n"
+    "                quotes: \"Sydney;Melbourne;25/12/2026;Morning;SYD;MEL\" and\n"
+    "                after the sixth field, as the file has them, the cabin,\n"
+    "                adults, days after, days before, return date, its days\n"
+    "                after and before, \"trip\" for whole trips only, the nearby\n"
+    "                origins and destinations (\"Newcastle/NTL|Maitland/MTL\"),\n"
+    "                \"fewer\" for fewer seats than the adults, and in the\n"
+    "                twenty-second field \"paused\"\n"
+    "  --remove N    remove itinerary N, as --list numbers them\n"
+    "  --pause N     keep itinerary N in the list, not searched\n"
+    "  --resume N    search itinerary N again\n"
     "\n"
     "  --history [N] print the checks of the last N sessions (10 when N is not\n"
     "                given) from the history file and end, without logging in:\n"
@@ -154,6 +193,17 @@ const char* const kHelp =
     " 10  the check ran, but a result page could not be read (the site may have\n"
     "     changed): its itinerary is not checked; the last page of each kind is\n"
     "     kept as unreadable-KIND.html in the data folder (before 8)\n"
+    " 11  --add: the watch list holds 100 itineraries already\n"
+    " 12  --add: a date the airline's award search does not reach (gone, past\n"
+    "     the last bookable day, or a way back before the way out)\n"
+    " 13  --add: the line cannot be read, or its route cannot be flown (the same\n"
+    "     city at both ends)\n"
+    " 14  --add: the list would make more than 100 searches per check\n"
+    " 15  --remove, --pause, --resume: there is no itinerary N\n"
+    " 16  another program kept the watch list's lock for 10 seconds: nothing\n"
+    "     was changed\n"
+    " 17  the watch list could not be written (such as a full disk): nothing\n"
+    "     was changed\n"
     " 64  wrong usage\n"
     " 66  --history: the history cannot be read\n"
     " 78  a stored member detail cannot be sent to the airline (such as a PIN\n"
@@ -189,59 +239,6 @@ public:
         return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
     }
 };
-
-QString stateName(Availability availability)
-{
-    switch (availability) {
-    case Availability::Seats: return QStringLiteral("available");
-    case Availability::NoSeats: return QStringLiteral("not available");
-    case Availability::NotKnown: break;
-    }
-    return QStringLiteral("not checked");
-}
-
-// One itinerary's line of the session as a JSON object on a line of its own.
-QByteArray itineraryJson(int position, const Itinerary& it, const ItineraryResult& result)
-{
-    QJsonArray seatDays, flights;
-    for (const QDate& d : result.seatDays())
-        seatDays.append(dateText(d));
-    for (const FlightRow& f : result.flights())
-        flights.append(QJsonArray::fromStringList(f.cells()));
-    // Each search as made: its leg, its pair and what it found.
-    QJsonArray searches;
-    for (const SearchOutcome& d : result.days)
-        searches.append(QJsonObject{{QStringLiteral("leg"), legName(d.leg)},
-                                    {QStringLiteral("from"), d.from.code},
-                                    {QStringLiteral("to"), d.to.code},
-                                    {QStringLiteral("date"), dateText(d.date)},
-                                    {QStringLiteral("state"), stateName(d.availability)}});
-    QJsonArray origins, destinations;
-    for (const City& c : it.origins())
-        origins.append(c.code);
-    for (const City& c : it.destinations())
-        destinations.append(c.code);
-    QJsonObject o{{QStringLiteral("position"), position},
-                        {QStringLiteral("origin"), it.origin.code},
-                        {QStringLiteral("destination"), it.destination.code},
-                        {QStringLiteral("date"), dateText(it.date)},
-                        {QStringLiteral("days"), it.searches()},
-                        {QStringLiteral("time"), it.timeOfDay},
-                        {QStringLiteral("cabin"), cabinName(it.cabin)},
-                        {QStringLiteral("adults"), it.adults},
-                        {QStringLiteral("state"), result.paused ? QStringLiteral("paused") : stateName(result.availability())},
-                        {QStringLiteral("reason"), result.reason()},
-                        {QStringLiteral("seatDays"), seatDays},
-                        {QStringLiteral("flights"), flights},
-                        {QStringLiteral("searches"), searches}};
-    if (it.pairs() > 1) {
-        o.insert(QStringLiteral("origins"), origins);
-        o.insert(QStringLiteral("destinations"), destinations);
-    }
-    if (it.isReturn())
-        o.insert(QStringLiteral("returnDate"), dateText(it.returnDate));
-    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
-}
 
 QString stateText(const ItineraryResult& result)
 {
@@ -332,16 +329,17 @@ QCoro::Task<> runSession(CheckRig& rig, const WatchList& list, Settings& setting
     const SessionOutcome outcome = co_await engine.runCheck();
     int unreadablePages = 0;
     const QDate today = programClock().now().date();
+    if (json) {
+        const QByteArray all = watchListJson(list, &engine.results(), programClock().now().date());
+        std::fwrite(all.constData(), 1, size_t(all.size()), stdout);
+    }
     for (int p = 1; p <= list.count(); ++p) {
         const Itinerary& it = list.at(p);
         const ItineraryResult& r = engine.results().at(p);
         for (const SearchOutcome& d : r.days)
             unreadablePages += d.unreadable != UnreadablePage::None ? 1 : 0;
-        if (json) {
-            const QByteArray line = itineraryJson(p, it, r);
-            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        if (json)
             continue;
-        }
         QStringList line{QString::number(p), it.originNames(), it.destinationNames(), list.datesText(p), it.timeOfDay};
         // Lines of one trip for other seats or days must not read alike; one
         // seat in any cabin on one date prints as it always did, and the
@@ -448,6 +446,67 @@ std::optional<int> historyCommand(const QStringList& args)
     return kExitCompleted;
 }
 
+int exitFor(WatchListChange::Result result)
+{
+    switch (result) {
+    case WatchListChange::Result::Done: return kExitCompleted;
+    case WatchListChange::Result::Full: return kExitListFull;
+    case WatchListChange::Result::Dates: return kExitWatchDates;
+    case WatchListChange::Result::Route: return kExitWatchRoute;
+    case WatchListChange::Result::Searches: return kExitWatchSearches;
+    case WatchListChange::Result::NoSuchWatch: return kExitNoSuchWatch;
+    case WatchListChange::Result::Busy: return kExitListBusy;
+    case WatchListChange::Result::NotWritten: break;
+    }
+    return kExitListNotWritten;
+}
+
+// --list [--json], --add LINE, --remove N, --pause N, --resume N: the watch
+// list read or changed without logging in, also while the tray program runs.
+std::optional<int> watchListCommand(const QStringList& args)
+{
+    static const QStringList commands = {QStringLiteral("--list"), QStringLiteral("--add"), QStringLiteral("--remove"),
+                                         QStringLiteral("--pause"), QStringLiteral("--resume")};
+    if (args.isEmpty() || !commands.contains(args.first()))
+        return std::nullopt;
+    const QString command = args.first();
+    const bool listing = command == commands[0];
+    const bool json = listing && args.size() == 2 && args[1] == QLatin1String("--json");
+    bool number = false;
+    const int position = args.value(1).toInt(&number);
+    const bool usable = listing ? args.size() == 1 || json
+                                : args.size() == 2 && (command == commands[1] || (number && position > 0));
+    if (!usable) {
+        fail(command + (listing ? QStringLiteral(" takes only --json")
+                        : command == commands[1] ? QStringLiteral(" takes one watch-list line, in quotes")
+                                                  : QStringLiteral(" takes the number --list gives an itinerary"))
+             + QStringLiteral("; see --help"));
+        return kExitUsage;
+    }
+    WatchList list(resolveDataFolder(QCoreApplication::applicationDirPath(), userDataFolder()));
+    const QDate today = programClock().now().date();
+    if (listing) {
+        list.load();
+        if (json)
+            std::fputs(watchListJson(list, nullptr, today).constData(), stdout);
+        else
+            for (const QString& line : watchListTable(list, today))
+                out(line);
+        fail(QStringLiteral("%1 in %2: %3")
+                 .arg(list.count() == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(list.count()),
+                      QDir::toNativeSeparators(list.filePath()), sessionSizeText(list.searchesPerCheck())));
+        return kExitCompleted;
+    }
+    const WatchListChange change = command == commands[1] ? addWatch(list, args[1], today)
+                                   : command == commands[2] ? removeWatch(list, position)
+                                                            : pauseWatch(list, position, command == commands[3]);
+    if (change.result == WatchListChange::Result::Done)
+        out(change.message);
+    else
+        fail(change.message);
+    return exitFor(change.result);
+}
+
 // The whole run: everything it makes, the application included, has ended
 // (saved, closed, its lock released) when it returns.
 // Stopped while a mail or push is under way, that send ends first (within
@@ -481,6 +540,8 @@ int runCheck(int argc, char* argv[])
         return kExitCompleted;
     }
     if (const std::optional<int> code = historyCommand(args))
+        return *code;
+    if (const std::optional<int> code = watchListCommand(args))
         return *code;
     const bool testAlert = args == QStringList{QStringLiteral("--test-alert")};
     const bool sendOnly = args == QStringList{QStringLiteral("--send-waiting")};

@@ -1,5 +1,6 @@
 #include "startup/CheckRig.h"
 
+#include "itineraries/WatchList.h"
 #include "net/Addresses.h"
 
 namespace zelvane {
@@ -17,6 +18,11 @@ CheckRig::CheckRig(SessionParts parts, AlertSender& post)
       engine_(parts, results_, {sessionBrowser_, testBrowser_}, waits_, alerts_)
 {
     QObject::connect(&engine_, &CheckEngine::statusChanged, &status_, &SessionStatus::setStatus);
+    // A session goes through the list by position: a change of the file
+    // made meanwhile is taken in when it ends.
+    WatchList& list = parts.watchList;
+    QObject::connect(&engine_, &CheckEngine::sessionStarted, &list, [&list] { list.holdReloads(true); });
+    QObject::connect(&engine_, &CheckEngine::sessionEnded, &list, [&list] { list.holdReloads(false); });
 }
 
 } // namespace zelvane

@@ -72,6 +72,8 @@ StartResult startUp(ProgramParts& parts, const QStringList& arguments, MessageBo
     // is first shown; start-up goes on.
     parts.settings.load();
     data.watchList.load();
+    // zelvane-check may change the list while this copy runs.
+    data.watchList.followFile();
     data.cities.load();
     // A history that cannot be kept says so later; the program runs on.
     data.history.open(parts.dataFolder, data.clock.now());

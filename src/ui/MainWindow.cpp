@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "browser/HttpBrowser.h"
 #include "history/HistoryStore.h"
+#include "itineraries/ItineraryEditing.h"
 #include "itineraries/WatchList.h"
 #include "net/VersionCheck.h"
 #include "notify/AlertSender.h"
@@ -107,6 +108,10 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
     CheckEngine& engine = rig_.engine();
     connect(&rig_.status(), &SessionStatus::changed, this, &MainWindow::setStatus);
     connect(&settings_, &Settings::problem, this, &MainWindow::setStatus);
+    connect(&parts_.watchList, &WatchList::changedElsewhere, this,
+            [this](const QStringList& added, const QStringList& removed) {
+                setStatus(changedElsewhereText(added, removed));
+            });
     connect(&engine, &CheckEngine::throttleChanged, this, &MainWindow::showThrottle);
     connect(&engine, &CheckEngine::lastLoginChanged, this, &MainWindow::showLastLogin);
     connect(&engine, &CheckEngine::sessionEnded, this, &MainWindow::sessionEnded);

@@ -686,14 +686,18 @@ private slots:
         const Run json = run({"--json"}); // the status lines go to standard error
         QVERIFY2(json.exitCode == 0 && json.err.contains(" Session completed...See Results\n"), qPrintable(json.err));
         QStringList states;
-        for (const QString& line : json.out.split('\n', Qt::SkipEmptyParts)) {
-            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-            states << QString("%1 %2-%3 %4 +%5 %6 %7").arg(o["position"].toInt()).arg(o["origin"].toString(),
-                o["destination"].toString(), o["date"].toString()).arg(o["days"].toInt() - 1).arg(o["state"].toString(),
-                o["seatDays"].toVariant().toStringList().join(','));
+        for (const QJsonValue& w : QJsonDocument::fromJson(json.out.toUtf8())["watches"].toArray()) {
+            const QJsonObject watch = w["watch"].toObject(), result = w["result"].toObject();
+            QStringList seatDays;
+            for (const QJsonValue& d : result["legs"][0]["pairs"][0]["dates"].toArray())
+                if (d["state"] == "seats")
+                    seatDays << d["date"].toString();
+            states << QString("%1 %2-%3 %4 +%5 %6 %7").arg(w["position"].toInt()).arg(watch["origins"][0]["code"].toString(),
+                watch["destinations"][0]["code"].toString(), watch["outbound"]["date"].toString())
+                .arg(watch["searches"].toInt() - 1).arg(result["state"].toString(), seatDays.join(','));
         }
-        QCOMPARE(states, QStringList({"1 SYD-MEL 26/02/2027 +4 available 28/02/2027,02/03/2027",
-                                      "2 PER-DRW 25/02/2027 +3 not available "}));
+        QCOMPARE(states, QStringList({"1 SYD-MEL 2027-02-26 +4 available 2027-02-28,2027-03-02",
+                                      "2 PER-DRW 2027-02-25 +3 not available "}));
     }
 
     // The whole road: a check against the simulated airline whose results
