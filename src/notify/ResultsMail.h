@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/BookingLink.h"
 #include "notify/MailRoute.h"
 #include "notify/Outbox.h"
 #include "results/Outcome.h"
@@ -25,6 +26,7 @@ struct MailRow {
     bool severalDates = false;
     QString reason{}; // not known: why; empty for one not checked yet
     QString counts{}; // seats: how many the site gave, "Business: 2 seats"
+    QList<BookingLink> links{}; // seats: the award search of each day with seats
 };
 
 inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");
