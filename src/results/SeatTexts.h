@@ -39,6 +39,7 @@ struct Announcement {
     QString seats{}; // empty for one seat in any cabin
     QString counts{}; // "Business: 2 seats"; empty when the site gave no number
     QStringList days{}; // as SeatTexts::days
+    QString booking{}; // the award search of its first day with seats, to book from
     bool operator==(const Announcement&) const = default;
 };
 // "Business: 2 seats", "Economy: 1 seat".

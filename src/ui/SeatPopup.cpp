@@ -1,5 +1,7 @@
 #include "ui/SeatPopup.h"
 
+#include "engine/BookingLink.h"
+#include "ui/ShowWebPage.h"
 #include "ui/Skin.h"
 
 #include <QFontMetrics>
@@ -107,6 +109,18 @@ SeatPopup::SeatPopup(QWidget* parent)
     heading_->setCursor(Qt::PointingHandCursor);
     heading_->installEventFilter(this);
 
+    // Under "Check Results!", in the strip the face leaves there.
+    book_ = new QLabel(kBookOnAirlineSite, this);
+    book_->setObjectName(QStringLiteral("bookLink"));
+    QFont small = arialBold(7.5);
+    small.setUnderline(true);
+    book_->setFont(small);
+    book_->setGeometry(px(600), px(2415), px(3180), px(210));
+    setTextColour(book_, QColor(0x13, 0x34, 0x5a));
+    book_->setCursor(Qt::PointingHandCursor);
+    book_->installEventFilter(this);
+    book_->hide();
+
     growTimer.setInterval(10);
     slideTimer.setInterval(20);
     connect(&growTimer, &QTimer::timeout, this, [this] {
@@ -150,6 +164,11 @@ void SeatPopup::start(const Announcement& announcement, int slot, const QRect& k
     // An announcement without cities leaves the caption empty; the pop-up
     // still comes up.
     showCaption(announcement);
+    book_->setVisible(!announcement.booking.isEmpty());
+    book_->setToolTip(announcement.booking.isEmpty()
+                          ? QString()
+                          : QStringLiteral("Opens the airline's award search in your browser; it works once you "
+                                           "have signed in there"));
     place();
     show();
     growTimer.start();
@@ -260,6 +279,11 @@ bool SeatPopup::eventFilter(QObject* watched, QEvent* e)
         || !label->rect().contains(me->position().toPoint()))
         return true;
     close();
+    if (watched == book_) {
+        QString address = announcement_.booking;
+        showWebPage(address);
+        return true;
+    }
     emit resultsAsked();
     return true;
 }
