@@ -98,7 +98,7 @@ private slots:
             emit choice->activated(chosen);
         }
         auto* book = rig.find<QPushButton>("bookButton");
-        QVERIFY(book->isVisible());
+        QVERIFY(book && book->isVisible());
         QCOMPARE(book->text().remove('&'), QString("Book on the airline's site"));
         QCOMPARE(book->isEnabled(), !search.isEmpty());
         if (search.isEmpty())
