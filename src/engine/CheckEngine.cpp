@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "browser/WebBrowser.h"
 #include "engine/AwardQuery.h"
+#include "engine/BookingLink.h"
 #include "engine/CityUpdate.h"
 #include "engine/KeptPages.h"
 #include "engine/Waits.h"
@@ -119,7 +120,10 @@ void CheckEngine::announce(int position)
     // Shown, when a window shows pop-ups: told, as a mail handed on would be.
     if (isSignalConnected(QMetaMethod::fromSignal(&CheckEngine::seatsAnnounced)))
         shown_.insert(position);
-    emit seatsAnnounced(seatAnnouncement(parts_.watchList.at(position), results_.at(position)));
+    const Itinerary& watch = parts_.watchList.at(position);
+    Announcement announcement = seatAnnouncement(watch, results_.at(position));
+    announcement.booking = firstBookingAddress(airlineBase(), watch, results_.at(position));
+    emit seatsAnnounced(announcement);
 }
 
 bool CheckEngine::seatsBecameAvailable(int position) const

@@ -132,7 +132,8 @@ QCoro::Task<Delivery> AlertSender::deliver(OutboxEntry e, NetTimeouts http)
         const QJsonArray lines = p.value(QLatin1String("lines")).toArray();
         // A push that waited says when what it tells was seen.
         const QString text = lines.isEmpty() ? str(p, "text") : pushText(pushLinesFromJson(lines), e.tries > 0);
-        const PushMessage push{str(p, "title"), text, str(p, "priority"), str(p, "tags")};
+        const PushMessage push{str(p, "title"), text, str(p, "priority"), str(p, "tags"),
+                               pushClick(pushLinesFromJson(lines))};
         const Delivery pushed = co_await sendPush(channels_->pushUrl, push, http);
         co_return pushed;
     }

@@ -1,5 +1,7 @@
 #include "notify/Push.h"
 
+#include "engine/BookingLink.h"
+
 #include <QJsonObject>
 #include <QNetworkRequest>
 #include <QUrl>
@@ -39,6 +41,8 @@ QCoro::Task<Delivery> sendPush(QString address, PushMessage message, NetTimeouts
     request.setRawHeader("Priority", headerText(message.priority));
     if (!message.tags.isEmpty())
         request.setRawHeader("Tags", headerText(message.tags));
+    if (!message.click.isEmpty())
+        request.setRawHeader("Click", headerText(message.click));
     const QByteArray body = message.text.toUtf8();
     const HttpReply reply = co_await httpExchange(request, "POST", body, timeouts);
     co_return httpDelivery(reply, QStringLiteral("the push server"));
@@ -47,9 +51,13 @@ QCoro::Task<Delivery> sendPush(QString address, PushMessage message, NetTimeouts
 QJsonArray pushLinesJson(const QList<PushLine>& lines)
 {
     QJsonArray out;
-    for (const PushLine& l : lines)
-        out.append(QJsonObject{{"key", l.key}, {"text", l.text},
-                               {"seen", l.seen.toString(Qt::ISODateWithMs)}, {"carried", l.carried}});
+    for (const PushLine& l : lines) {
+        QJsonObject line{{"key", l.key}, {"text", l.text}, {"seen", l.seen.toString(Qt::ISODateWithMs)},
+                         {"carried", l.carried}};
+        if (!l.booking.isEmpty())
+            line.insert(QStringLiteral("booking"), l.booking);
+        out.append(line);
+    }
     return out;
 }
 
@@ -59,7 +67,7 @@ QList<PushLine> pushLinesFromJson(const QJsonArray& lines)
     for (const QJsonValue& v : lines)
         out.append({v[QLatin1String("key")].toString(), v[QLatin1String("text")].toString(),
                     QDateTime::fromString(v[QLatin1String("seen")].toString(), Qt::ISODateWithMs),
-                    v[QLatin1String("carried")].toBool()});
+                    v[QLatin1String("carried")].toBool(), v[QLatin1String("booking")].toString()});
     return out;
 }
 
@@ -85,8 +93,18 @@ QString pushText(const QList<PushLine>& lines, bool waited)
         out << (late ? l.text + QStringLiteral(" (seen ")
                            + l.seen.toString(QStringLiteral("dd/MM/yyyy HH:mm")) + QLatin1Char(')')
                      : l.text);
+        if (!l.booking.isEmpty())
+            out << kBookOnAirlineSite + QStringLiteral(": ") + l.booking;
     }
     return out.join(QLatin1Char('\n'));
+}
+
+QString pushClick(const QList<PushLine>& lines)
+{
+    for (const PushLine& l : lines)
+        if (!l.booking.isEmpty())
+            return l.booking;
+    return {};
 }
 
 } // namespace zelvane

@@ -18,6 +18,7 @@ struct PushMessage {
     QString title, text;
     QString priority = QStringLiteral("default");
     QString tags;
+    QString click{}; // opened when the push is tapped: the first flight's award search
 };
 
 QCoro::Task<Delivery> sendPush(QString address, PushMessage message, NetTimeouts timeouts = {});
@@ -32,6 +33,7 @@ struct PushLine {
     QString text;
     QDateTime seen;
     bool carried = false; // it waited in an earlier push
+    QString booking{};    // the award search to book its seats from
 };
 QJsonArray pushLinesJson(const QList<PushLine>& lines);
 QList<PushLine> pushLinesFromJson(const QJsonArray& lines);
@@ -39,7 +41,10 @@ QList<PushLine> pushLinesFromJson(const QJsonArray& lines);
 // about the same thing, the others stay, carried, after it waited.
 QList<PushLine> mergePushLines(const QList<PushLine>& older, const QList<PushLine>& newer);
 // The text that goes out. Seats may have gone while a push waited, so a
-// line that waited says when it was seen: " (seen 09/12/2026 10:00)".
+// line that waited says when it was seen: " (seen 09/12/2026 10:00)". A line
+// with seats to book is followed by "Book on the airline's site: <address>".
 QString pushText(const QList<PushLine>& lines, bool waited);
+// The award search the push opens when tapped: the first line's that has one.
+QString pushClick(const QList<PushLine>& lines);
 
 } // namespace zelvane

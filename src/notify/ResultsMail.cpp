@@ -14,6 +14,18 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// Under a flight with seats, a line per day with seats: the award search to
+// book from, which works once the member has signed in to the site.
+QString bookingLines(const MailRow& row)
+{
+    QString lines;
+    for (const BookingLink& link : row.links)
+        lines += kBookOnAirlineSite + (link.day.isEmpty() ? QString() : QLatin1String(" (") + link.day + QLatin1Char(')'))
+                 + QLatin1String(": ") + kSignInFirst + QLatin1String(" <A HREF=\"") + link.address
+                 + QLatin1String("\">") + link.address + QLatin1String("</A>") + kCrLf;
+    return lines;
+}
+
 QString flightLine(const MailRow& row)
 {
     const QString seats = row.seats.isEmpty() ? QString() : QLatin1String(" (") + row.seats + QLatin1Char(')');
@@ -22,7 +34,7 @@ QString flightLine(const MailRow& row)
     return QLatin1String("<br>") + QLatin1String("<B>Flight ") + row.origin
            + QLatin1String(" TO ") + row.destination
            + (row.severalDates ? QLatin1String(" On Dates ") : QLatin1String(" On Date ")) + row.date
-           + seats + QLatin1String("</B>") + counts + why + QLatin1String(" ") + kCrLf;
+           + seats + QLatin1String("</B>") + counts + why + QLatin1String(" ") + kCrLf + bookingLines(row);
 }
 
 } // namespace
@@ -144,9 +156,12 @@ namespace {
 
 QList<MailRow> htmlEscaped(QList<MailRow> rows)
 {
-    for (MailRow& r : rows)
+    for (MailRow& r : rows) {
         for (QString* text : {&r.origin, &r.destination, &r.date, &r.seats, &r.reason, &r.counts})
             *text = text->toHtmlEscaped();
+        for (BookingLink& l : r.links)
+            l = {l.day.toHtmlEscaped(), l.address.toHtmlEscaped()};
+    }
     return rows;
 }
 
@@ -176,8 +191,15 @@ ResultsMailPlan planResultsMail(const QList<MailRow>& rows, MailPolicy policy, S
         break;
     }
     case MailWay::Site: {
+        // The endpoint takes the whole mail in its address, which servers
+        // refuse past 8 KB: the award searches to book from (some 600
+        // characters each) stay out of it.
+        QList<MailRow> withoutLinks = rows;
+        for (MailRow& r : withoutLinks)
+            r.links.clear();
+        const QString body = buildResultsMail(withoutLinks, trouble).body;
         const QString address = resultsMailAddress(mailSiteBase(target.channels).value_or(QString()),
-                                                   target.memberEmail, encodeMailText(plan.mail.body));
+                                                   target.memberEmail, encodeMailText(body));
         plan.entry = siteGetEntry(OutboxEntry::Topic::Results, address);
         break;
     }

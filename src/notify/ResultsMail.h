@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/BookingLink.h"
 #include "notify/MailRoute.h"
 #include "notify/Outbox.h"
 #include "results/Outcome.h"
@@ -26,6 +27,7 @@ struct MailRow {
     QString reason{}; // not known: why; empty for one not checked yet
     QString counts{}; // seats: how many the site gave, "Business: 2 seats"
     bool paused = false; // not searched: the user paused it
+    QList<BookingLink> links{}; // seats: the award search of each day with seats
 };
 
 inline const QString kAlertSender = QStringLiteral("alert@zelvane.example");

@@ -3,7 +3,9 @@
 #include "app/Clock.h"
 #include "app/Settings.h"
 #include "engine/StatusLine.h"
+#include "engine/BookingLink.h"
 #include "itineraries/WatchList.h"
+#include "net/Addresses.h"
 #include "results/AnnouncedSeats.h"
 #include "results/CheckResults.h"
 #include "notify/LoginFailMail.h"
@@ -44,7 +46,7 @@ QList<MailRow> mailRows(const WatchList& list, const CheckResults& results, cons
         const ItineraryResult& r = results.at(p);
         const SeatTexts texts = seatTexts(it, r);
         rows.append({it.originNames(), it.destinationNames(), texts.dates, r.availability(), texts.seats,
-                     texts.severalDates, r.reason(), texts.counts, r.paused});
+                     texts.severalDates, r.reason(), texts.counts, r.paused, bookingLinks(airlineBase(), it, r)});
     }
     return rows;
 }
@@ -179,7 +181,7 @@ QList<SessionAlerter::Flight> SessionAlerter::flightsToAnnounce() const
         const QString key = it.identity();
         flights.append({flightLine(it.originNames(), it.destinationNames(), texts.dates, it.timeOfDay, texts.seats,
                                    texts.counts),
-                        key});
+                        key, firstBookingAddress(airlineBase(), it, r)});
     }
     return flights;
 }
@@ -215,7 +217,7 @@ bool SessionAlerter::planFlights(const QList<Flight>& flights, const QString& tr
         lines << f.line;
     Alert alert{kSeatsFound, lines, true, QStringLiteral("high"), QStringLiteral("airplane")};
     for (const Flight& f : flights)
-        alert.pushLines.append({f.key, f.line, clock_.now()});
+        alert.pushLines.append({f.key, f.line, clock_.now(), false, f.booking});
     // More than a few become one note that lists them all.
     if (lines.size() > kNotesBeforeGrouping)
         alert.notes = QStringList{lines.join(QLatin1Char('\n'))};

@@ -72,6 +72,7 @@ private:
     struct Flight {
         QString line;
         QString key; // which itinerary: a waiting push keeps one line per key
+        QString booking{}; // the award search of its first day with seats
     };
     // The flights this session announces. Every channel takes them from
     // here, so announcing only what changed is decided in this one place.

@@ -45,7 +45,7 @@ QString mailHtml(const QString& body)
 QString mailPlain(const QString& body)
 {
     // Only the program's own markup goes: a "<" in a city name stays.
-    static const QRegularExpression tag(QStringLiteral("</?(b|br)>"),
+    static const QRegularExpression tag(QStringLiteral("</?(b|br)>|<a href=\"[^\"<>]*\">|</a>"),
                                         QRegularExpression::CaseInsensitiveOption);
     QStringList lines = QString(body).remove(tag).split(kCrLf);
     for (QString& line : lines)

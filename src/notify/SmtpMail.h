@@ -48,7 +48,8 @@ struct SmtpDeadlines {
 
 // The HTML part: the body's own markup, each line break a <br>.
 QString mailHtml(const QString& body);
-// The plain part: the same text without its markup (<B>, <br>), with real line breaks.
+// The plain part: the same text without its markup (<B>, <br>, a link's
+// <A HREF> around its address), with real line breaks.
 QString mailPlain(const QString& body);
 
 bool isLocalHost(const QString& host);

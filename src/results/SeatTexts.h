@@ -42,6 +42,7 @@ struct Announcement {
     // The watch it tells of (its identity), for what the pop-up offers to do
     // with it; none for a test.
     QString watch{};
+    QString booking{}; // the award search of its first day with seats, to book from
     // What it says: the same words of the same trip are the same announcement.
     bool operator==(const Announcement& o) const
     {

@@ -1,9 +1,11 @@
 #include "ui/ResultsPanel.h"
 
 #include "app/Clock.h"
+#include "engine/BookingLink.h"
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
 #include "itineraries/WatchList.h"
+#include "net/Addresses.h"
 #include "notify/ResultsPrint.h"
 #include "notify/SessionAlerter.h"
 #include "results/CheckRecords.h"
@@ -15,6 +17,7 @@
 #include "ui/FlightTableModel.h"
 #include "ui/FlightTableView.h"
 #include "ui/HistoryWindow.h"
+#include "ui/ShowWebPage.h"
 #include "ui/Skin.h"
 #include "ui/WatchHolds.h"
 
@@ -273,12 +276,20 @@ QVBoxLayout* ResultsPanel::makeCommands()
     connect(exporter, &QPushButton::clicked, this, &ResultsPanel::exportHistory);
     auto* print = named(new QPushButton(QStringLiteral("Print"), this), "printButton");
     connect(print, &QPushButton::clicked, this, &ResultsPanel::printResults);
-    for (QPushButton* b : {historyButton, exporter, print}) {
+    // Beside the flights of the day in view: signing in on the site is the user's own step.
+    bookButton_ = named(new QPushButton(QStringLiteral("&") + kBookOnAirlineSite, this), "bookButton");
+    connect(bookButton_, &QPushButton::clicked, this, [this] {
+        QString address = bookingAddress_;
+        showWebPage(address);
+    });
+    offerBooking(nullptr);
+    for (QPushButton* b : {historyButton, exporter, bookButton_, print}) {
         b->setMinimumWidth(118);
         b->setAutoDefault(false);
     }
     commands->addWidget(historyButton);
     commands->addWidget(exporter);
+    commands->addWidget(bookButton_);
     commands->addStretch(1);
     commands->addWidget(print);
     return commands;
@@ -333,6 +344,7 @@ void ResultsPanel::showDetails(int position)
         flights_->setFlights(day->flights, day->offers, list_.at(position).cabin);
     else
         flights_->setFlights({}, {}, list_.at(position).cabin);
+    offerBooking(result.availability() == Availability::Seats ? result.shownDay() : nullptr);
     flightTable_->setEmptyText(result.paused    ? QStringLiteral("Paused: not checked until it is resumed")
                                : !result.checked() ? QStringLiteral("Not checked since Zelvane started")
                                : result.availability() == Availability::NotKnown
@@ -361,6 +373,19 @@ void ResultsPanel::showDay(int day)
     if (day < 0 || day >= result.days.size())
         return;
     flights_->setFlights(result.days[day].flights, result.days[day].offers, list_.at(shownPosition_).cabin);
+    offerBooking(result.availability() == Availability::Seats ? &result.days[day] : nullptr);
+}
+
+void ResultsPanel::offerBooking(const SearchOutcome* day)
+{
+    const bool seats = day && day->seats() && shownPosition_ >= 1 && shownPosition_ <= list_.count();
+    bookingAddress_ = seats ? bookingAddress(airlineBase(), list_.at(shownPosition_), *day) : QString();
+    bookButton_->setEnabled(seats);
+    bookButton_->setToolTip(
+        seats ? QStringLiteral("Opens the airline's award search for %1 → %2 on %3, %4, in your browser. The "
+                               "search works once you have signed in there.")
+                    .arg(day->from.name, day->to.name, fullDayName(day->date), list_.at(shownPosition_).partyText())
+              : QStringLiteral("Choose a day with seats to open its award search on the airline's site"));
 }
 
 ResultsPanel::~ResultsPanel()

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QComboBox;
+class QPushButton;
 class QTabWidget;
 class QTextEdit;
 class QTreeView;
@@ -15,6 +16,7 @@ class QVBoxLayout;
 namespace zelvane {
 
 class CheckResults;
+struct SearchOutcome;
 class Clock;
 class FlightTableModel;
 class HistoryStore;
@@ -61,6 +63,9 @@ private:
     void showDay(int day);
     void printResults();
     int currentPosition() const;
+    // "Book on the airline's site" opens the award search of `day` of the
+    // itinerary in view when that day has seats; nothing to book otherwise.
+    void offerBooking(const SearchOutcome* day);
 
     ResultsViewModel& rows_;
     const WatchList& list_;
@@ -74,6 +79,8 @@ private:
     FlightTableModel* flights_;
     FlightTableView* flightTable_;
     QTextEdit* detailsText_;
+    QPushButton* bookButton_;
+    QString bookingAddress_; // the award search "Book on the airline's site" opens
     QPointer<HistoryWindow> historyWindow_;
     WatchHolds* holds_ = nullptr;
 };

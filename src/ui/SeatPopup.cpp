@@ -1,5 +1,7 @@
 #include "ui/SeatPopup.h"
 
+#include "engine/BookingLink.h"
+#include "ui/ShowWebPage.h"
 #include "ui/Skin.h"
 
 #include <QFontMetrics>
@@ -107,20 +109,32 @@ SeatPopup::SeatPopup(QWidget* parent)
     heading_->setCursor(Qt::PointingHandCursor);
     heading_->installEventFilter(this);
 
-    // Along the bottom edge, small: the seats are what the pop-up is for.
+    // Along the bottom edge, small, beside the way to book: the seats are
+    // what the pop-up is for.
     snooze_ = new QLabel(QStringLiteral("Snooze this trip for a week"), this);
     snooze_->setObjectName(QStringLiteral("snoozeWeekLink"));
     QFont small(QStringLiteral("Arial"));
-    small.setPointSizeF(7.5);
+    small.setPointSizeF(7);
     small.setUnderline(true);
     snooze_->setFont(small);
-    snooze_->setGeometry(px(600), px(2460), px(3180), px(225));
+    snooze_->setGeometry(px(2010), px(2445), px(1890), px(225));
     snooze_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setTextColour(snooze_, QColor(0x13, 0x34, 0x5a));
     snooze_->setCursor(Qt::PointingHandCursor);
     snooze_->setToolTip(QStringLiteral("Still checked and kept in the history, but no alert of this trip for a week"));
     snooze_->installEventFilter(this);
     snooze_->hide();
+    // Under "Check Results!", in the strip the face leaves there.
+    book_ = new QLabel(kBookOnAirlineSite, this);
+    book_->setObjectName(QStringLiteral("bookLink"));
+    QFont bold = arialBold(7);
+    bold.setUnderline(true);
+    book_->setFont(bold);
+    book_->setGeometry(px(120), px(2445), px(1800), px(225));
+    setTextColour(book_, QColor(0x13, 0x34, 0x5a));
+    book_->setCursor(Qt::PointingHandCursor);
+    book_->installEventFilter(this);
+    book_->hide();
 
     growTimer.setInterval(10);
     slideTimer.setInterval(20);
@@ -167,6 +181,11 @@ void SeatPopup::start(const Announcement& announcement, int slot, const QRect& k
     showCaption(announcement);
     // Only a trip of the watch list can be snoozed: not a test, not "and N more".
     snooze_->setVisible(!announcement.watch.isEmpty());
+    book_->setVisible(!announcement.booking.isEmpty());
+    book_->setToolTip(announcement.booking.isEmpty()
+                          ? QString()
+                          : QStringLiteral("Opens the airline's award search in your browser; it works once you "
+                                           "have signed in there"));
     place();
     show();
     growTimer.start();
@@ -277,6 +296,11 @@ bool SeatPopup::eventFilter(QObject* watched, QEvent* e)
         || !label->rect().contains(me->position().toPoint()))
         return true;
     close();
+    if (watched == book_) {
+        QString address = announcement_.booking;
+        showWebPage(address);
+        return true;
+    }
     if (watched == snooze_)
         emit snoozeAsked(announcement_.watch);
     else

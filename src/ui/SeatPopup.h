@@ -57,6 +57,7 @@ private:
     QLabel* caption_;
     QLabel* heading_;
     QLabel* snooze_;
+    QLabel* book_; // "Book on the airline's site", for an announcement with seats to book
     QLabel* image_;
     QPixmap face_;
     Announcement announcement_;

@@ -265,7 +265,12 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY(r.out.contains(" (1)Available and (1)Unavailable Results Found, Mail Sent\n"));
         QCOMPARE(mail.messages().size(), 1);
-        QCOMPARE(pushes(), QStringList{"Sydney → Melbourne, 25/12/2026, Evening"});
+        QCOMPARE(pushes().size(), 1);
+        // The flight, then the way to book it.
+        const QStringList pushed = pushes()[0].split('\n');
+        QCOMPARE(pushed.size(), 2);
+        QCOMPARE(pushed[0], "Sydney → Melbourne, 25/12/2026, Evening");
+        QVERIFY2(pushed[1].startsWith("Book on the airline's site: https://"), qPrintable(pushed[1]));
 
         r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));

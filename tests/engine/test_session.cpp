@@ -29,6 +29,14 @@ namespace st = zelvane::status;
 
 namespace {
 
+// What the pop-ups tell, the way to book left aside (its own test follows it).
+QList<Announcement> withoutBooking(QList<Announcement> told)
+{
+    for (Announcement& a : told)
+        a.booking.clear();
+    return told;
+}
+
 struct Trip {
     QString from, to, fromCode, toCode, date, time = QStringLiteral("Morning");
 };
@@ -491,7 +499,9 @@ private slots:
         QList<Announcement> told;
         for (int i : {0, 1, 3, 4, 5})
             told << Announcement{kTrips[i].from, kTrips[i].to, kTrips[i].date};
-        QCOMPARE(rig.view.announcements, told);
+        QCOMPARE(withoutBooking(rig.view.announcements), told);
+        for (const Announcement& a : rig.view.announcements)
+            QVERIFY2(a.booking.startsWith(sim->baseUrl() + "/"), qPrintable(a.booking));
 
         for (int i : {1, 2, 4, 5, 6})
             QCOMPARE(rig.availability(i), Availability::Seats);
@@ -558,10 +568,9 @@ private slots:
         QCOMPARE(rig.view.announcements.size(), 3);
         // Two pop-ups of one trip say which cabin each is for, and how many
         // seats a cabin has where the site says: Economy's "Yes" gives no count.
-        QCOMPARE(rig.view.announcements[0],
-                 (Announcement{"Sydney", "Melbourne", "25/12/2026", false, "", "First: 4 seats"}));
-        QCOMPARE(rig.view.announcements[1],
-                 (Announcement{"Sydney", "Melbourne", "25/12/2026", false, "First", "First: 4 seats"}));
+        QCOMPARE(withoutBooking(rig.view.announcements).mid(0, 2),
+                 (QList<Announcement>{{"Sydney", "Melbourne", "25/12/2026", false, "", "First: 4 seats"},
+                                      {"Sydney", "Melbourne", "25/12/2026", false, "First", "First: 4 seats"}}));
         QCOMPARE(rig.results.at(2).flights().size(), 2); // the rows stay, no Business seat among them
         QCOMPARE(rig.results.at(2).flights()[1].business.kind, CabinSeats::None);
         QCOMPARE(rig.results.at(1).pageText(), rig.results.at(4).pageText());

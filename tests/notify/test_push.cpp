@@ -47,6 +47,15 @@ QByteArray body(const QByteArray& request)
     return request.mid(request.indexOf("\r\n\r\n") + 4);
 }
 
+// What a push tells of its flights, without the line after each with seats
+// that says where to book it.
+QString flightsOf(const QByteArray& request)
+{
+    QStringList lines = QString::fromUtf8(body(request)).split('\n');
+    lines.removeIf([](const QString& l) { return l.startsWith("Book on the airline's site: "); });
+    return lines.join('\n');
+}
+
 // The requests of `server` whose request line starts with `start`.
 QList<QByteArray> requestsTo(const LocalHttpServer& server, const QByteArray& start)
 {
@@ -111,8 +120,15 @@ private slots:
         QCOMPARE(h["title"], QByteArray("Seats found"));
         QCOMPARE(h["priority"], QByteArray("high"));
         QCOMPARE(h["tags"], QByteArray("airplane"));
-        QCOMPARE(QString::fromUtf8(body(r)), QString("Sydney → London, 25/12/2026, Evening\n"
-                                                     "Hobart → Cairns, 04/01/2027, Morning"));
+        QCOMPARE(flightsOf(r), QString("Sydney → London, 25/12/2026, Evening\n"
+                                       "Hobart → Cairns, 04/01/2027, Morning"));
+        // Each flight is followed by its award search, the first one opened by a tap.
+        const QStringList lines = QString::fromUtf8(body(r)).split('\n');
+        QCOMPARE(lines.size(), 4);
+        for (const int link : {1, 3})
+            QVERIFY2(lines[link].startsWith("Book on the airline's site: https://"), qPrintable(lines[link]));
+        QVERIFY(lines[1].contains("departureCity=SYD") && lines[3].contains("departureCity=HBA"));
+        QCOMPARE(h["click"], lines[1].section(": ", 1).toUtf8());
         QVERIFY(rig.alerts.undelivered.isEmpty());
     }
 
@@ -135,7 +151,7 @@ private slots:
 
         const QList<QByteArray> pushed = requestsTo(server, "POST /push");
         QCOMPARE(pushed.size(), 1);
-        QCOMPARE(QString::fromUtf8(body(pushed[0])),
+        QCOMPARE(flightsOf(pushed[0]),
                  QString("Sydney → London, 03/02/2027, Evening\n"
                          "Sydney → London, 03/02/2027, Evening (2 adults, Business)\n"
                          "Sydney → London, Wed 03/02/2027, Fri 05/02/2027, Evening\n"
@@ -222,7 +238,7 @@ private slots:
             QVERIFY2(mailed.size() == mails + session.mailed, session.what);
             QVERIFY2(pushed.size() == pushes + !session.pushed.isEmpty(), session.what);
             if (!session.pushed.isEmpty())
-                QCOMPARE(QString::fromUtf8(body(pushed.last())), session.pushed);
+                QCOMPARE(flightsOf(pushed.last()), session.pushed);
             mails = mailed.size();
             pushes = pushed.size();
             QVERIFY2(rig.alerts.undelivered.isEmpty(), qPrintable(rig.alerts.undelivered.join("; ")));

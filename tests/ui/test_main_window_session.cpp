@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeView>
+#include <QUrlQuery>
 #include <QtTest>
 
 using namespace zelvane;
@@ -114,7 +115,13 @@ private slots:
                                       st::checking(2),        st::processed(2),  st::kCompleted};
         QCOMPARE(w.statuses.mid(0, expected.size()), expected);
         QCOMPARE(popups.count(), 1);
-        QCOMPARE(popups[0][0].value<Announcement>(), (Announcement{"Sydney", "Melbourne", "25/12/2026"}));
+        // Told with the way to book: the airline's award search of that day.
+        const Announcement told = popups[0][0].value<Announcement>();
+        QCOMPARE(told, (Announcement{"Sydney", "Melbourne", "25/12/2026", false, {}, {}, {}, told.booking}));
+        const QUrlQuery search{QUrl(told.booking)};
+        QVERIFY2(told.booking.startsWith(sim.baseUrl() + "/") && search.queryItemValue("QAB_availabilitySearch_departureCity") == "SYD"
+                     && search.queryItemValue("QAB_availabilitySearch_departureDay") == "25",
+                 qPrintable(told.booking));
         QVERIFY(!rig.find<QWidget>("resultsPanel")->isHidden());
         QCOMPARE(w.results().index(0, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::Seats));
         QCOMPARE(w.results().index(1, 0).data(ResultsViewModel::kAvailabilityRole).toInt(), int(Availability::NoSeats));

@@ -27,6 +27,8 @@
 #include "ui/HistoryWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SeatCalendarView.h"
+#include "engine/BookingLink.h"
+#include "net/Addresses.h"
 #include "ui/SeatPopup.h"
 #include "ui/WatchHolds.h"
 #include "results/SeatTexts.h"
@@ -43,6 +45,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QToolTip>
 #include <QTreeView>
 #include <optional>
@@ -490,6 +493,34 @@ void shootFound(MainWindow& w, const Itinerary& watch, int position, const Itine
     popup.hide();
 }
 
+// Two adults in Business with seats on a day: "Book on the airline's site"
+// beside that day's flights ("results-book") and on its pop-up ("popup-book").
+void shootBooking(MainWindow& w, WatchList& watchList, CheckResults& results, const ShotOptions& o)
+{
+    const Itinerary pair = readItineraryLine(QStringLiteral("Sydney;Melbourne;15/07/2027;Morning;SYD;MEL;Business;2")).itinerary;
+    watchList.add(pair);
+    const int position = watchList.count();
+    const QList<FlightRow> flights = rowsOf({{"07:00 SYD", "08:35 MEL", "QF 401", "738", "0", "Yes", "2", "No"},
+                                             {"09:00 SYD", "10:35 MEL", "QF 409", "A330", "0", "Yes", "No", "No"}});
+    const ItineraryResult found{{sampleOutcome(QDate(2027, 7, 15), true, QString(), flights, pair.cabin, pair.seatsNeeded())}};
+    results.set(position, found);
+    w.showResultsPanel();
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
+    list->setCurrentIndex(list->model()->index(position - 1, 0));
+    emit list->clicked(list->model()->index(position - 1, 0));
+    auto* book = w.findChild<QPushButton*>(QStringLiteral("bookButton"));
+    book->setFocus();
+    shootWindow(w, QStringLiteral("results-book"), o);
+
+    Announcement told = seatAnnouncement(pair, found);
+    told.booking = firstBookingAddress(airlineBase(), pair, found);
+    SeatPopup popup;
+    popup.start(told, 1);
+    settle(1500);
+    savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-book"), o);
+    popup.hide();
+}
+
 // A party of two that hears of fewer seats: the choice on the panel, the
 // counts in the flight table and the pop-up that tells of one seat.
 void shootParty(MainWindow& w, const WatchList& watchList, CheckResults& results, const ShotOptions& o)
@@ -766,6 +797,7 @@ int main(int argc, char* argv[])
         shootCalendar(w, state, *options);
         shootMixed(w, state, rig.results(), *options);
         shootHolds(w, state.watchList, rig.results(), *options);
+        shootBooking(w, state.watchList, rig.results(), *options);
     }
     return options->linger ? app.exec() : 0;
 }

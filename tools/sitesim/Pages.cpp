@@ -1,5 +1,7 @@
 #include "Pages.h"
 
+#include <QLocale>
+
 namespace sitesim::pages {
 
 namespace {
@@ -141,7 +143,18 @@ QString account(const QString& surname, bool cityArrays, const QStringList& name
         + footer();
 }
 
-QString availability(const QString& frameSource, bool frameset)
+QString searchSummary(const QString& from, const QString& to, const QDate& date, int adults)
+{
+    if (from.isEmpty() || to.isEmpty() || !date.isValid())
+        return {};
+    return QStringLiteral("<TR><TD><FONT FACE=\"Arial\" SIZE=\"2\"><B>") + escape(from)
+        + QStringLiteral(" to ") + escape(to) + QStringLiteral(" &middot; ")
+        + QLocale::c().toString(date, QStringLiteral("dddd d MMMM yyyy")) + QStringLiteral(" &middot; ")
+        + QString::number(adults) + (adults == 1 ? QStringLiteral(" Adult") : QStringLiteral(" Adults"))
+        + QStringLiteral("</B></FONT>\n");
+}
+
+QString availability(const QString& frameSource, bool frameset, const QString& summary)
 {
     const QString title = QStringLiteral("Qantas Frequent Flyer - Award Availability");
     if (frameset) {
@@ -159,7 +172,9 @@ QString availability(const QString& frameSource, bool frameset)
         + QStringLiteral(
             "<TABLE WIDTH=\"760\" BORDER=\"0\">\n"
             "<TR><TD><FONT FACE=\"Arial\" SIZE=\"3\"><B>Award Availability</B></FONT>\n"
-            "<TR><TD><FONT FACE=\"Arial\" SIZE=\"2\">Step 2 of 4 &gt; Select flights</FONT>\n"
+            "<TR><TD><FONT FACE=\"Arial\" SIZE=\"2\">Step 2 of 4 &gt; Select flights</FONT>\n")
+        + summary
+        + QStringLiteral(
             "</TABLE>\n"
             "<IFRAME SRC=\"")
         + frameSource
@@ -212,14 +227,16 @@ QString frameExpired()
                          "</BODY>\n</HTML>\n");
 }
 
-QString noAvailability()
+QString noAvailability(const QString& summary)
 {
     return head(QStringLiteral("Qantas Frequent Flyer - Award Bookings - No available flights"))
         + QStringLiteral("<BODY BGCOLOR=\"#FFFFFF\">\n") + banner()
         + QStringLiteral(
             "<TABLE WIDTH=\"760\" BORDER=\"0\">\n"
             "<TR><TD><FONT FACE=\"Arial\" SIZE=\"3\"><B>Award Availability</B></FONT>\n"
-            "<TR><TD><FONT FACE=\"Arial\" SIZE=\"2\">Frequent Flyer - Award Bookings - No available flights</FONT>\n"
+            "<TR><TD><FONT FACE=\"Arial\" SIZE=\"2\">Frequent Flyer - Award Bookings - No available flights</FONT>\n")
+        + summary
+        + QStringLiteral(
             "</TABLE>\n"
             "<P>There are no Classic Award seats on the date you chose. Try another date or "
             "another class of travel.</P>\n")

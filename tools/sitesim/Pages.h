@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,12 +20,16 @@ QString loginFailed();
 // cityArrays false leaves the two script arrays out.
 QString account(const QString& surname, bool cityArrays, const QStringList& names,
                 const QStringList& codes);
-QString availability(const QString& frameSource, bool frameset);
+// The search a result page answers, as its heading row names it: "Sydney
+// (SYD) to Melbourne (MEL) · Tuesday 15 December 2026 · 2 Adults"; empty
+// when the search did not name a route and a date.
+QString searchSummary(const QString& from, const QString& to, const QDate& date, int adults);
+QString availability(const QString& frameSource, bool frameset, const QString& summary = {});
 QString flightTable(const QList<QStringList>& rows);
 // A flight table under the headings of a new design, as a changed site might send it.
 QString redesignedFlightTable();
 QString frameExpired();
-QString noAvailability();
+QString noAvailability(const QString& summary = {});
 // The problems go into a comment, which a reader of the page text never sees.
 QString startAgain(const QStringList& problems);
 

@@ -104,13 +104,21 @@ Site::Site(Scenario scenario, bool tls, int port, RequestLog& log)
                                          scenario_.cityNames, scenario_.cityCodes)))
     , loginPage_(latin1(pages::loginForm()))
     , loginFailedPage_(latin1(pages::loginFailed()))
-    , noAvailabilityPage_(latin1(pages::noAvailability()))
 {
-    for (qsizetype i = 0; i < scenario_.available.size(); ++i) {
-        const QString src = QString::fromStdString(kFrame + kFrameQuery) + QString::number(i + 1);
-        availabilityPages_.push_back(latin1(pages::availability(src, scenario_.frameset)));
+    for (qsizetype i = 0; i < scenario_.available.size(); ++i)
         framePages_.push_back(latin1(pages::flightTable(scenario_.available[i].rows)));
-    }
+}
+
+QString Site::frameSource(int index) const
+{
+    return QString::fromStdString(kFrame + kFrameQuery) + QString::number(index + 1);
+}
+
+QString Site::cityLabel(const QString& code) const
+{
+    const qsizetype i = scenario_.cityCodes.indexOf(code);
+    return i >= 0 && i < scenario_.cityNames.size() ? scenario_.cityNames[i] + QStringLiteral(" (") + code + QLatin1Char(')')
+                                                    : code;
 }
 
 void Site::install(httplib::Server& server)
@@ -354,11 +362,14 @@ void Site::search(Incoming& in, httplib::Response& res)
         res.set_content(latin1(pages::startAgain(check.problems)), pages::kHtmlType);
         return;
     }
+    // Each result page heads its flights with the search it answers, as the
+    // member sees it after following a search address in a browser.
+    const QString summary = pages::searchSummary(cityLabel(check.from), cityLabel(check.to), check.date, check.adults);
     const int index = matchAvailability(check.date, check.from, check.to);
     if (index >= 0)
-        res.set_content(availabilityPages_[size_t(index)], pages::kHtmlType);
+        res.set_content(latin1(pages::availability(frameSource(index), scenario_.frameset, summary)), pages::kHtmlType);
     else
-        res.set_content(noAvailabilityPage_, pages::kHtmlType);
+        res.set_content(latin1(pages::noAvailability(summary)), pages::kHtmlType);
 }
 
 void Site::frame(Incoming& in, httplib::Response& res)

@@ -40,6 +40,10 @@ private:
     std::string absolute(const httplib::Request& req, const std::string& pathAndQuery) const;
     FaultAddresses faultAddresses(const httplib::Request& req, const std::string& loopPath) const;
     int matchAvailability(const QDate& date, const QString& from, const QString& to) const;
+    // The frame of the `index`-th available entry.
+    QString frameSource(int index) const;
+    // "Sydney (SYD)" for a code of the city list; other codes as they are.
+    QString cityLabel(const QString& code) const;
 
     const Scenario scenario_;
     const bool tls_;
@@ -50,8 +54,6 @@ private:
     const std::string accountPage_;
     const std::string loginPage_;
     const std::string loginFailedPage_;
-    const std::string noAvailabilityPage_;
-    std::vector<std::string> availabilityPages_;
     std::vector<std::string> framePages_;
 
     std::mutex mutex_;
