@@ -210,7 +210,7 @@ SearchOutcome sampleOutcome(const QDate& date, bool seats, const QString& text, 
     o.pageText = seats ? text : QString();
     o.flights = flights;
     if (seats)
-        o.offers = seatOffers(flights, cabin, needed);
+        o.offers = seatOffers(flights, SeatsWanted{cabin, needed});
     return o;
 }
 
