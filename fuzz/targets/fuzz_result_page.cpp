@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Through the browser, as a check reads it. This browser tells no
     // tables, so no flight table is read: an availability page with a frame
     // stays not known, and never becomes seats or no seats.
-    const SearchOutcome shown = readResultPage(browser, cabin, adults);
+    const SearchOutcome shown = readResultPage(browser, SeatsWanted{cabin, adults});
     if (shown.seats() || shown.availability != reading.availability)
         __builtin_trap();
     if (shown.availability == Availability::NotKnown && shown.unreadable == UnreadablePage::None)
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The flight table decides seats for the party, and only with its text.
     const QList<HtmlTable> tables{HtmlTable{flightColumns(), {"09:05 SYD", "10:35 MEL", "QF 1", "738", "0", "2", "Yes", ""}}};
-    const SearchOutcome decided = withFlights(reading, tables, cabin, adults);
+    const SearchOutcome decided = withFlights(reading, tables, SeatsWanted{cabin, adults});
     // Seats exactly when some flight seats the party, each offer a cabin the
     // watch takes with enough seats.
     if (decided.seats() != !decided.pageText.isEmpty() || decided.seats() != !decided.offers.isEmpty())

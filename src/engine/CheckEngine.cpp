@@ -398,7 +398,8 @@ QCoro::Task<CheckEngine::SearchStep> CheckEngine::searchFrom(int from)
             if (dates.size() > 1)
                 say({Kind::Checking, p, pairs ? one.origin.code + QStringLiteral("→") + one.destination.code : QString(),
                      dates[d].date});
-            DateSearch searched = co_await searchDate(dates[d].leg, one, dates[d].date, itinerary.seatsNeeded());
+            DateSearch searched = co_await searchDate(dates[d].leg, one, dates[d].date,
+                                                      seatsWanted(itinerary, dates[d].leg));
             result.days << searched.outcome;
             if (searched.step == DateSearch::Read)
                 continue;
@@ -441,7 +442,7 @@ void CheckEngine::markCutShort(const QString& why)
 }
 
 QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int leg, Itinerary itinerary, QDate date,
-                                                             int seatsNeeded)
+                                                             SeatsWanted wanted)
 {
     WebBrowser& browser = browsers_.session;
     browser.navigate(awardSearchUrl(airlineBase(), itinerary, date));
@@ -464,7 +465,7 @@ QCoro::Task<CheckEngine::DateSearch> CheckEngine::searchDate(int leg, Itinerary 
         // The page shown would not be this date's answer.
         searched.outcome = SearchOutcome::notKnown(date, kNotLoadedReason);
     } else {
-        searched.outcome = readResultPage(browser, itinerary.cabin, seatsNeeded);
+        searched.outcome = readResultPage(browser, wanted);
         searched.outcome.date = date;
         // A page it cannot read is kept for a report; never taken for no seats.
         if (searched.outcome.unreadable != UnreadablePage::None) {

@@ -168,7 +168,7 @@ private:
         enum Step { Read, LoggedOut, SiteTrouble } step = Read;
         SearchOutcome outcome;
     };
-    QCoro::Task<DateSearch> searchDate(int leg, Itinerary itinerary, QDate date, int seatsNeeded);
+    QCoro::Task<DateSearch> searchDate(int leg, Itinerary itinerary, QDate date, SeatsWanted wanted);
     // The itineraries a check makes no search for: lines that cannot be read,
     // and what lies past the limits of one session.
     void markNotSearched(int searchedUpTo);

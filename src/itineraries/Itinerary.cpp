@@ -86,6 +86,8 @@ Itinerary Itinerary::leg(int which, int originAt, int destinationAt) const
     one.destination = destinations().value(destinationAt, destination);
     one.moreOrigins.clear();
     one.moreDestinations.clear();
+    one.outboundFlights = flightsOf(which);
+    one.returnFlights = {};
     if (which == Return) {
         std::swap(one.origin, one.destination);
         one.date = returnDate;
@@ -162,14 +164,59 @@ QString Itinerary::partyText() const
 
 QString Itinerary::seatsText() const
 {
-    return cabin == Cabin::Any ? partyText() : partyText() + QStringLiteral(", ") + cabinName(cabin);
+    QStringList parts{partyText()};
+    if (cabin != Cabin::Any)
+        parts << cabinName(cabin);
+    if (const QString flights = flightsText(); !flights.isEmpty())
+        parts << flights;
+    return parts.join(QStringLiteral(", "));
 }
 
 QString Itinerary::seatsChoice() const
 {
-    if (adults == 1)
-        return cabin == Cabin::Any ? QString() : cabinName(cabin);
-    return seatsText();
+    if (adults > 1)
+        return seatsText();
+    QStringList parts;
+    if (cabin != Cabin::Any)
+        parts << cabinName(cabin);
+    if (const QString flights = flightsText(); !flights.isEmpty())
+        parts << flights;
+    return parts.join(QStringLiteral(", "));
+}
+
+bool LegFilter::inWindow(const QTime& departure) const
+{
+    if (!hasWindow())
+        return true;
+    if (earliest <= latest)
+        return departure >= earliest && departure <= latest;
+    return departure >= earliest || departure <= latest;
+}
+
+QString LegFilter::text() const
+{
+    QStringList parts;
+    if (maxStops == 0)
+        parts << QStringLiteral("direct only");
+    else if (maxStops > 0)
+        parts << (maxStops == 1 ? QStringLiteral("at most 1 stop") : QStringLiteral("at most %1 stops").arg(maxStops));
+    if (hasWindow())
+        parts << earliest.toString(QStringLiteral("HH:mm")) + QChar(0x2013) + latest.toString(QStringLiteral("HH:mm"));
+    return parts.join(QStringLiteral(", "));
+}
+
+QString Itinerary::flightsText() const
+{
+    // Both legs alike read as one choice.
+    if (!isReturn() || outboundFlights == returnFlights)
+        return outboundFlights.text();
+    // Otherwise each leg with a choice is named; a semicolon keeps each
+    // leg's words together.
+    QStringList legs;
+    for (const int l : {int(Outbound), int(Return)})
+        if (!flightsOf(l).any())
+            legs << legName(l).toLower() + QLatin1Char(' ') + flightsOf(l).text();
+    return legs.join(QStringLiteral("; "));
 }
 
 QString dateText(const QDate& date)
@@ -266,6 +313,20 @@ QString Itinerary::identity() const
     }
     if (fewerThanParty)
         parts << QStringLiteral("fewer");
+    // The flights chosen name the watch too: a direct-only watch is not told
+    // of what a watch of any flight was.
+    for (const int l : {int(Outbound), int(Return)}) {
+        const LegFilter& f = flightsOf(l);
+        if (f.any())
+            continue;
+        QString part = l == Return ? QStringLiteral("back") : QStringLiteral("out");
+        if (f.maxStops >= 0)
+            part += QStringLiteral(" stops ") + QString::number(f.maxStops);
+        if (f.hasWindow())
+            part += QStringLiteral(" hours ") + f.earliest.toString(QStringLiteral("HH:mm")) + QLatin1Char('-')
+                    + f.latest.toString(QStringLiteral("HH:mm"));
+        parts << part;
+    }
     return parts.join(QLatin1Char(';'));
 }
 

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 namespace zelvane {
 
@@ -34,6 +35,23 @@ struct City {
     bool operator==(const City&) const = default;
 };
 
+// Which flights of one leg count for a watch: at most so many stops, and
+// leaving between two times of day. The search still asks the site for its
+// time of day; this picks among the flights it shows.
+struct LegFilter {
+    int maxStops = -1;     // -1: any number; 0: direct only
+    QTime earliest{}, latest{}; // the departure window, both ends taken; none when either is unset
+    bool operator==(const LegFilter&) const = default;
+
+    bool any() const { return maxStops < 0 && !hasWindow(); }
+    bool hasWindow() const { return earliest.isValid() && latest.isValid(); }
+    // A window past midnight (22:00 to 06:00) wraps round.
+    bool inWindow(const QTime& departure) const;
+    // "direct only", "at most 1 stop", "07:00–12:00", "direct only, 07:00–12:00"; "" for any.
+    QString text() const;
+};
+inline constexpr int kMaxStopsChoice = 2; // the most stops offered beside any
+
 // One flight the user watches: from where to where, on which day (and the
 // days before and after it that are searched too), at which time of day, in
 // which cabin, for how many adults travelling together.
@@ -60,6 +78,9 @@ struct Itinerary {
     // Told of seats in its cabin even when fewer than its adults: the count
     // then says how many. By default only seats for all of them count.
     bool fewerThanParty = false;
+    // The flights that count on each leg; any by default.
+    LegFilter outboundFlights{};
+    LegFilter returnFlights{};
     // Kept in the list, but neither searched nor counted against the
     // searches a check may make.
     bool paused = false;
@@ -74,6 +95,10 @@ struct Itinerary {
     // "paused", "snoozed until 17/12/2026"; empty while it is neither.
     QString holdText(const QDate& today) const;
     bool isReturn() const { return returnDate.isValid(); }
+    const LegFilter& flightsOf(int which) const { return which == Return ? returnFlights : outboundFlights; }
+    // The flights chosen, leg by leg where the way back has its own: "",
+    // "direct only, 07:00–12:00", "outbound direct only; return at most 1 stop".
+    QString flightsText() const;
     int legs() const { return isReturn() ? 2 : 1; }
     // The cities at each end, `origin` and `destination` first.
     QList<City> origins() const;
@@ -83,7 +108,8 @@ struct Itinerary {
     QString originNames() const;
     QString destinationNames() const;
     // One leg between one pair of its cities as a one-way flight: the
-    // return flies from the destination back to the origin, on its own dates.
+    // return flies from the destination back to the origin, on its own dates
+    // and with its own flights chosen.
     Itinerary leg(int which, int originAt = 0, int destinationAt = 0) const;
     // Each award search of a check: leg by leg, in each leg pair by pair
     // (origins(), destinations() positions), each pair's dates in order.
@@ -110,10 +136,12 @@ struct Itinerary {
     // "1 adult", "2 adults", "2 adults or fewer".
     QString partyText() const;
     // What seats it asks for: "1 adult", "2 adults, Business", "2 adults or
-    // fewer, Business" when fewer seats than the party are news too.
+    // fewer, Business" when fewer seats than the party are news too, and the
+    // flights chosen after them ("1 adult, direct only, 07:00–12:00").
     QString seatsText() const;
-    // Only what differs from one seat in any cabin: "", "Business", "2 adults",
-    // "2 adults, Business"; for texts that were written before either choice.
+    // Only what differs from one seat in any cabin on any flight: "",
+    // "Business", "2 adults", "2 adults, Business", "direct only"; for texts
+    // that were written before these choices.
     QString seatsChoice() const;
     // The seats a flight must offer in a cabin for this watch to hear of it.
     int seatsNeeded() const { return fewerThanParty ? 1 : adults; }

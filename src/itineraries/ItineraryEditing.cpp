@@ -26,7 +26,9 @@ std::optional<Itinerary> itineraryOf(const ItineraryChoice& c, const CityLists& 
     it.daysBefore = std::clamp(c.daysBefore, 0, std::min(kMaxDaysBefore, kMaxFlexibleDays - 1 - it.extraDays));
     // One traveller has no party to fall short of.
     it.fewerThanParty = c.fewerThanParty && it.adults > 1;
+    it.outboundFlights = c.outboundFlights;
     if (c.returnTrip && c.returnDate.isValid()) {
+        it.returnFlights = c.returnFlights;
         it.returnDate = c.returnDate;
         it.returnExtraDays = std::clamp(c.returnExtraDays, 0, kMaxExtraDays);
         it.returnDaysBefore = std::clamp(c.returnDaysBefore, 0,

@@ -40,6 +40,8 @@ struct ItineraryChoice {
     QList<CityChoice> moreOrigins{};
     QList<CityChoice> moreDestinations{};
     bool fewerThanParty = false;
+    LegFilter outboundFlights{};
+    LegFilter returnFlights{}; // taken with a way back only
 };
 
 // The itinerary the choices make, its city codes from the city lists;

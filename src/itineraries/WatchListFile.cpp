@@ -53,6 +53,57 @@ int numberField(const QStringList& fields, int index, int low, int high, int fal
     return ok && n >= low && n <= high ? n : fallback;
 }
 
+// Stops: "" any, "0" direct only, "2" at most two; nothing when unreadable.
+std::optional<int> readStops(const QString& field)
+{
+    const QString t = field.trimmed();
+    if (t.isEmpty())
+        return -1;
+    bool ok = false;
+    const int n = t.toInt(&ok);
+    return ok && n >= 0 && n <= 9 ? std::optional<int>(n) : std::nullopt;
+}
+
+QString stopsField(int maxStops)
+{
+    return maxStops < 0 ? QString() : QString::number(maxStops);
+}
+
+const QString kHoursFormat = QStringLiteral("HH:mm");
+
+// Hours: "07:00-12:00", "" any; nothing when unreadable.
+std::optional<std::pair<QTime, QTime>> readHours(const QString& field)
+{
+    const QString t = field.trimmed();
+    if (t.isEmpty())
+        return std::pair<QTime, QTime>{};
+    const QStringList ends = t.split(QLatin1Char('-'));
+    if (ends.size() != 2)
+        return std::nullopt;
+    const QTime from = QTime::fromString(ends[0].trimmed(), QStringLiteral("H:mm"));
+    const QTime to = QTime::fromString(ends[1].trimmed(), QStringLiteral("H:mm"));
+    if (!from.isValid() || !to.isValid())
+        return std::nullopt;
+    return std::pair{from, to};
+}
+
+QString hoursField(const LegFilter& f)
+{
+    return f.hasWindow() ? f.earliest.toString(kHoursFormat) + QLatin1Char('-') + f.latest.toString(kHoursFormat)
+                         : QString();
+}
+
+// The flights chosen for a leg from its two fields; nothing when either
+// cannot be read, so a watch is never told of flights the user left out.
+std::optional<LegFilter> readLegFilter(const QStringList& fields, int stopsAt)
+{
+    const std::optional<int> stops = readStops(fields.value(stopsAt));
+    const auto hours = readHours(fields.value(stopsAt + 1));
+    if (!stops || !hours)
+        return std::nullopt;
+    return LegFilter{*stops, hours->first, hours->second};
+}
+
 } // namespace
 
 std::optional<QDate> readDate(const QString& text)
@@ -101,6 +152,10 @@ ReadLine readItineraryLine(const QString& line)
     it.moreOrigins = moreOrigins.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
     it.moreDestinations = moreDestinations.value_or(QList<City>()).mid(0, kMaxCitiesEachEnd - 1);
     it.fewerThanParty = f.value(16).trimmed().compare(kFewerThanParty, Qt::CaseInsensitive) == 0;
+    const std::optional<LegFilter> outbound = readLegFilter(f, 17);
+    const std::optional<LegFilter> back = returnDate ? readLegFilter(f, 19) : LegFilter{};
+    it.outboundFlights = outbound.value_or(LegFilter{});
+    it.returnFlights = back.value_or(LegFilter{});
     it.paused = f.value(kPausedField).trimmed().compare(kPaused, Qt::CaseInsensitive) == 0;
     // A snooze that cannot be read tells rather than stays quiet.
     it.snoozedUntil = readDate(f.value(kSnoozeField)).value_or(QDate());
@@ -116,6 +171,12 @@ ReadLine readItineraryLine(const QString& line)
     else if (!moreOrigins || !moreDestinations)
         // Never watched from fewer airports than the user asked for.
         read.problem = QStringLiteral("a nearby airport in it has no city code");
+    else if (!outbound)
+        read.problem = QStringLiteral("its outbound stops \"%1\" or hours \"%2\" cannot be read")
+                           .arg(f.value(17).trimmed(), f.value(18).trimmed());
+    else if (!back)
+        read.problem = QStringLiteral("its return stops \"%1\" or hours \"%2\" cannot be read")
+                           .arg(f.value(19).trimmed(), f.value(20).trimmed());
     else
         read.problem = it.routeProblem();
     return read;
@@ -140,10 +201,10 @@ QString itineraryLine(const Itinerary& it)
         {citiesField(it.moreOrigins), QString()},
         {citiesField(it.moreDestinations), QString()},
         {it.fewerThanParty ? kFewerThanParty : QString(), QString()},
-        {QString(), QString()},
-        {QString(), QString()},
-        {QString(), QString()},
-        {QString(), QString()},
+        {stopsField(it.outboundFlights.maxStops), QString()},
+        {hoursField(it.outboundFlights), QString()},
+        {stopsField(it.returnFlights.maxStops), QString()},
+        {hoursField(it.returnFlights), QString()},
         {it.paused ? kPaused : QString(), QString()},
         {it.snoozedUntil.isValid() ? dateText(it.snoozedUntil) : QString(), QString()},
     };

@@ -14,7 +14,9 @@ namespace zelvane {
 // days before, and "trip" when only seats both ways count; then the nearby
 // airports, the other origins and the other destinations, each as
 // "Name/CODE" joined by "|"; the seventeenth is "fewer" when fewer seats
-// than the adults are news too. Every field after the sixth is written only
+// than the adults are news too; then for the outbound and then the return
+// leg the stops ("" any, "0" direct only, "1" at most one) and the
+// departure hours ("07:00-12:00", "" any). Every field after the sixth is written only
 // up to the last one that is not its default, so older copies, which read only the
 // fields they know, read such a line as the same flight.
 struct ReadLine {

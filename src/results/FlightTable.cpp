@@ -1,5 +1,6 @@
 #include "results/FlightTable.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace zelvane {
@@ -44,6 +45,39 @@ CabinSeats cabinSeats(const QString& cell)
     s.kind = isCount ? CabinSeats::Count : CabinSeats::Seats;
     s.count = isCount ? count : 0;
     return s;
+}
+
+// "0", "1", "2 stops", "Non-stop", "Direct"; nothing for anything else.
+std::optional<int> readStops(const QString& cell)
+{
+    static const QRegularExpression count(QStringLiteral("^(\\d{1,2})(\\s*stops?)?$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression direct(QStringLiteral("^(non[- ]?stop|direct|nil|none)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = count.match(cell); m.hasMatch())
+        return m.captured(1).toInt();
+    if (direct.match(cell).hasMatch())
+        return 0;
+    return std::nullopt;
+}
+
+// "09:05 SYD", "SYD 06:00", "6:00pm": the first time of day in the cell.
+std::optional<QTime> readDeparture(const QString& cell)
+{
+    static const QRegularExpression time(QStringLiteral("(?<!\\d)(\\d{1,2}):(\\d{2})(?!\\d)\\s*([ap]\\.?m\\.?)?"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = time.match(cell);
+    if (!m.hasMatch())
+        return std::nullopt;
+    int hour = m.captured(1).toInt();
+    const QString half = m.captured(3).toLower();
+    if (!half.isEmpty()) {
+        if (hour < 1 || hour > 12)
+            return std::nullopt;
+        hour = hour % 12 + (half.startsWith(QLatin1Char('p')) ? 12 : 0);
+    }
+    const QTime t(hour, m.captured(2).toInt());
+    return t.isValid() ? std::optional<QTime>(t) : std::nullopt;
 }
 
 } // namespace
@@ -106,6 +140,8 @@ FlightRow FlightRow::fromCells(const QStringList& cells)
     row.flight = cellText(cells.value(2));
     row.aircraft = cellText(cells.value(3));
     row.stops = cellText(cells.value(4));
+    row.stopCount = readStops(row.stops);
+    row.departure = readDeparture(row.departing);
     row.economy = cabinSeats(cells.value(5));
     row.business = cabinSeats(cells.value(6));
     row.first = cabinSeats(cells.value(7));
@@ -137,16 +173,49 @@ std::optional<QList<FlightRow>> readFlightTable(const QList<HtmlTable>& tables)
     return std::nullopt;
 }
 
-QList<SeatOffer> seatOffers(const QList<FlightRow>& flights, Cabin cabin, int needed)
+SeatsWanted seatsWanted(const Itinerary& watch, int leg)
 {
-    QList<SeatOffer> offers;
-    for (int f = 0; f < flights.size(); ++f)
-        for (const Cabin c : cabinsOf(cabin)) {
+    return {watch.cabin, watch.seatsNeeded(), watch.flightsOf(leg)};
+}
+
+FlightFit flightFit(const FlightRow& flight, const LegFilter& filter)
+{
+    bool unreadable = false;
+    if (filter.maxStops >= 0) {
+        if (!flight.stopCount)
+            unreadable = true;
+        else if (*flight.stopCount > filter.maxStops)
+            return FlightFit::Outside;
+    }
+    if (filter.hasWindow()) {
+        if (!flight.departure)
+            unreadable = true;
+        else if (!filter.inWindow(*flight.departure))
+            return FlightFit::Outside;
+    }
+    // What can be read and is out leaves it out; otherwise it cannot be told.
+    return unreadable ? FlightFit::NotReadable : FlightFit::Fits;
+}
+
+SeatDecision decideSeats(const QList<FlightRow>& flights, const SeatsWanted& wanted)
+{
+    SeatDecision decision;
+    for (int f = 0; f < flights.size(); ++f) {
+        const FlightFit fit = flightFit(flights[f], wanted.flights);
+        if (fit == FlightFit::Outside)
+            continue;
+        for (const Cabin c : cabinsOf(wanted.cabin)) {
             const CabinSeats& s = flights[f].seats(c);
-            if (s.seats(needed))
-                offers.append({f, c, s.kind == CabinSeats::Count ? std::optional<int>(s.count) : std::nullopt});
+            if (!s.seats(wanted.needed))
+                continue;
+            if (fit == FlightFit::NotReadable) {
+                ++decision.unsure;
+                break;
+            }
+            decision.offers.append({f, c, s.kind == CabinSeats::Count ? std::optional<int>(s.count) : std::nullopt});
         }
-    return offers;
+    }
+    return decision;
 }
 
 } // namespace zelvane

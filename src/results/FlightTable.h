@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QTime>
 #include <optional>
 
 namespace zelvane {
@@ -26,6 +27,10 @@ struct CabinSeats {
 struct FlightRow {
     QString departing, arriving, flight, aircraft, stops;
     CabinSeats economy, business, first;
+    // The stops and the departure time as read from their cells; nothing
+    // where the cell says neither ("via SIN", "--").
+    std::optional<int> stopCount{};
+    std::optional<QTime> departure{};
 
     // The seats of one of the three cabins; nothing offered for Any.
     const CabinSeats& seats(Cabin cabin) const;
@@ -63,8 +68,33 @@ struct SeatOffer {
     bool operator==(const SeatOffer&) const = default;
 };
 
-// Decides which flights seat a watch: for each flight each cabin it takes
-// (every cabin for Any) that has seats for `needed` travelling together.
-QList<SeatOffer> seatOffers(const QList<FlightRow>& flights, Cabin cabin, int needed);
+// What a watch takes for seats on one leg: in its cabin (every cabin for
+// Any), for `needed` travelling together, on the flights its leg's choice
+// lets through.
+struct SeatsWanted {
+    Cabin cabin = Cabin::Any;
+    int needed = 1;
+    LegFilter flights{};
+};
+SeatsWanted seatsWanted(const Itinerary& watch, int leg);
+
+// Whether a flight is one the leg's choice lets through. A flight whose
+// stops or time the choice needs cannot be read is neither in nor out.
+enum class FlightFit { Fits, Outside, NotReadable };
+FlightFit flightFit(const FlightRow& flight, const LegFilter& filter);
+
+// Which flights seat a watch on a leg, decided once: for each flight that
+// fits, each cabin it takes that has seats for the party. Flights with such
+// seats that cannot be told in or out are counted apart: they are not seats,
+// and while one is there, no seats is not known either.
+struct SeatDecision {
+    QList<SeatOffer> offers;
+    int unsure = 0;
+};
+SeatDecision decideSeats(const QList<FlightRow>& flights, const SeatsWanted& wanted);
+inline QList<SeatOffer> seatOffers(const QList<FlightRow>& flights, const SeatsWanted& wanted)
+{
+    return decideSeats(flights, wanted).offers;
+}
 
 } // namespace zelvane

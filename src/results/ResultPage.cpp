@@ -55,8 +55,8 @@ SearchOutcome readResultPage(const std::optional<QString>& pageText,
     return reading;
 }
 
-SearchOutcome withFlights(SearchOutcome reading, const std::optional<QList<HtmlTable>>& frameTables, Cabin cabin,
-                          int needed)
+SearchOutcome withFlights(SearchOutcome reading, const std::optional<QList<HtmlTable>>& frameTables,
+                          const SeatsWanted& wanted)
 {
     // Only an availability page with a frame gets this far undecided.
     if (reading.unreadable != UnreadablePage::FlightTable)
@@ -69,8 +69,17 @@ SearchOutcome withFlights(SearchOutcome reading, const std::optional<QList<HtmlT
     reading.flights = *flights;
     reading.unreadable = UnreadablePage::None;
     reading.reason.clear();
-    reading.offers = seatOffers(*flights, cabin, needed);
-    reading.availability = reading.offers.isEmpty() ? Availability::NoSeats : Availability::Seats;
+    const SeatDecision decision = decideSeats(*flights, wanted);
+    reading.offers = decision.offers;
+    reading.availability = !reading.offers.isEmpty() ? Availability::Seats
+                           : decision.unsure > 0     ? Availability::NotKnown
+                                                     : Availability::NoSeats;
+    if (reading.availability == Availability::NotKnown)
+        // Seats the user may not want are not told, nor taken for none.
+        reading.reason = decision.unsure == 1
+                             ? QStringLiteral("the stops or departure time of a flight with seats could not be read")
+                             : QStringLiteral("the stops or departure times of %1 flights with seats could not be read")
+                                   .arg(decision.unsure);
     if (!reading.seats()) {
         reading.pageText.clear();
     } else if (reading.pageText.isEmpty()) {
@@ -83,14 +92,14 @@ SearchOutcome withFlights(SearchOutcome reading, const std::optional<QList<HtmlT
     return reading;
 }
 
-SearchOutcome readResultPage(const WebBrowser& browser, Cabin cabin, int needed)
+SearchOutcome readResultPage(const WebBrowser& browser, const SeatsWanted& wanted)
 {
     const std::optional<QString> page = browser.documentText();
     // The frame is only worth reading once the page itself qualifies, and
     // its tables only once it is an availability page with a frame.
     SearchOutcome reading = readResultPage(page, page ? browser.frameText(0) : std::nullopt);
     const auto tables = reading.unreadable == UnreadablePage::FlightTable ? browser.frameTables(0) : std::nullopt;
-    return withFlights(std::move(reading), tables, cabin, needed);
+    return withFlights(std::move(reading), tables, wanted);
 }
 
 } // namespace zelvane

@@ -20,16 +20,17 @@ SearchOutcome readResultPage(const std::optional<QString>& pageText,
                                  const std::optional<QString>& frameText);
 
 // The second step, for an availability page: the flights of the frame's
-// tables decide, here and only here. Seats when some flight has seats for
-// `needed` travelling together in `cabin` (any cabin for Any), with those
-// flights as the outcome's offers; none when the table was read and has no
-// such flight; not known when no flight table can be read from the frame.
-SearchOutcome withFlights(SearchOutcome reading, const std::optional<QList<HtmlTable>>& frameTables, Cabin cabin,
-                          int needed);
+// tables decide, here and only here. Seats when some flight the leg's choice
+// lets through has seats for the party in its cabin (any cabin for Any),
+// with those flights as the outcome's offers; none when the table was read
+// and has no such flight; not known when no flight table can be read from
+// the frame, or when the only flights with such seats have stops or a time
+// the choice needs that cannot be read.
+SearchOutcome withFlights(SearchOutcome reading, const std::optional<QList<HtmlTable>>& frameTables,
+                          const SeatsWanted& wanted);
 
-// Reads the page now shown in the browser for a watch that wants seats for
-// `needed` in `cabin`.
-SearchOutcome readResultPage(const WebBrowser& browser, Cabin cabin, int needed);
+// Reads the page now shown in the browser for a watch that wants `wanted`.
+SearchOutcome readResultPage(const WebBrowser& browser, const SeatsWanted& wanted);
 
 inline const QString kNoFlightsMarker =
     QStringLiteral("Frequent Flyer - Award Bookings - No available flights");

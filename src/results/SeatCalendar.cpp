@@ -26,7 +26,8 @@ QList<Cabin> cabinsWithSeats(const CheckRecord& check)
     QList<FlightRow> rows;
     for (const QStringList& cells : check.flights)
         rows << FlightRow::fromCells(cells);
-    const QList<SeatOffer> offers = seatOffers(rows, cabinFromName(check.key.cabin), check.key.adults);
+    // Such a check is older than any choice of flights: every flight counts.
+    const QList<SeatOffer> offers = seatOffers(rows, SeatsWanted{cabinFromName(check.key.cabin), check.key.adults});
     for (const Cabin c : {Cabin::Economy, Cabin::Business, Cabin::First})
         if (std::any_of(offers.cbegin(), offers.cend(), [c](const SeatOffer& o) { return o.cabin == c; }))
             cabins << c;

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimeEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -70,6 +71,9 @@ QComboBox* nearbyCityBox(const QString& end, QWidget* parent)
 
 const QString kNoNearbyCity = QStringLiteral("—");
 
+// The window a leg's hours start from until the user moves them.
+const QTime kFirstEarliest(7, 0), kFirstLatest(12, 0);
+
 } // namespace
 
 ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock,
@@ -101,6 +105,8 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addDateAndCabin(grid);
     addWayBack(grid);
     addParty(grid);
+    addFlightChoice(grid, 5, Itinerary::Outbound);
+    addFlightChoice(grid, 8, Itinerary::Return);
     orderKeys();
     addWatchCost(grid);
     addCommands(grid, theme);
@@ -254,17 +260,18 @@ void ItineraryPanel::addWayBack(QGridLayout* grid)
                                           this),
                             "wholeTripCheck");
     wholeTripCheck_->setToolTip(QStringLiteral("Seats out count only with seats back on a later day"));
-    grid->addWidget(returnCheck_, 5, 0);
+    grid->addWidget(returnCheck_, 6, 0);
     auto* returnDays = new QHBoxLayout;
     returnDays->addWidget(returnDateField_, 1);
     returnDays->addWidget(returnDaysBeforeChoice_, 1);
     returnDays->addWidget(returnDaysAfterChoice_, 1);
-    grid->addLayout(returnDays, 5, 1, 1, 4);
-    grid->addWidget(wholeTripCheck_, 6, 1, 1, 4);
+    grid->addLayout(returnDays, 6, 1, 1, 4);
+    grid->addWidget(wholeTripCheck_, 7, 1, 1, 4);
     const auto showReturn = [this](bool on) {
         for (QWidget* w : std::initializer_list<QWidget*>{returnDateField_, returnDaysBeforeChoice_,
                                                           returnDaysAfterChoice_, wholeTripCheck_})
             w->setEnabled(on);
+        showFlightChoices();
         showWatchCost();
     };
     connect(returnCheck_, &QCheckBox::toggled, this, showReturn);
@@ -295,18 +302,78 @@ void ItineraryPanel::addParty(QGridLayout* grid)
     showPartyChoice();
 }
 
+void ItineraryPanel::addFlightChoice(QGridLayout* grid, int row, int leg)
+{
+    const QString name = leg == Itinerary::Return ? QStringLiteral("return") : QStringLiteral("outbound");
+    FlightChoice& c = flightChoices_[leg];
+    c.stops = named(new QComboBox(this), qPrintable(name + QStringLiteral("StopsChoice")));
+    c.stops->addItems({QStringLiteral("Any"), QStringLiteral("Direct only"), QStringLiteral("At most 1 stop"),
+                       QStringLiteral("At most 2 stops")});
+    c.stops->setToolTip(QStringLiteral("Count only the flights with no more stops than this"));
+    c.hours = named(new QCheckBox(QStringLiteral("Leaving between"), this), qPrintable(name + QStringLiteral("HoursCheck")));
+    c.hours->setToolTip(QStringLiteral("Count only the flights leaving between these times; the search still "
+                                       "asks for the time of day chosen above"));
+    c.earliest = named(new QTimeEdit(kFirstEarliest, this), qPrintable(name + QStringLiteral("EarliestEdit")));
+    c.latest = named(new QTimeEdit(kFirstLatest, this), qPrintable(name + QStringLiteral("LatestEdit")));
+    for (QTimeEdit* t : {c.earliest, c.latest})
+        t->setDisplayFormat(QStringLiteral("HH:mm"));
+    auto* caption = zelvane::caption(leg == Itinerary::Return ? QStringLiteral("Flights &back :")
+                                                              : QStringLiteral("Fli&ghts :"),
+                                     this);
+    caption->setBuddy(c.stops);
+    grid->addWidget(caption, row, 0);
+    auto* line = new QHBoxLayout;
+    line->addWidget(c.stops, 2);
+    line->addWidget(c.hours);
+    line->addWidget(c.earliest, 1);
+    line->addWidget(zelvane::caption(QStringLiteral("and"), this));
+    line->addWidget(c.latest, 1);
+    line->addStretch(1);
+    grid->addLayout(line, row, 1, 1, 4);
+    connect(c.hours, &QCheckBox::toggled, this, &ItineraryPanel::showFlightChoices);
+    showFlightChoices();
+}
+
+void ItineraryPanel::showFlightChoices()
+{
+    for (const int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
+        const FlightChoice& c = flightChoices_[leg];
+        if (!c.latest) // still being built
+            continue;
+        // The way back's flights are chosen with the way back.
+        const bool on = leg == Itinerary::Outbound || returnCheck_->isChecked();
+        c.stops->setEnabled(on);
+        c.hours->setEnabled(on);
+        c.earliest->setEnabled(on && c.hours->isChecked());
+        c.latest->setEnabled(on && c.hours->isChecked());
+    }
+}
+
+LegFilter ItineraryPanel::chosenFlights(int leg) const
+{
+    const FlightChoice& c = flightChoices_[leg];
+    LegFilter f;
+    f.maxStops = std::max(0, c.stops->currentIndex()) - 1;
+    if (c.hours->isChecked()) {
+        f.earliest = c.earliest->time();
+        f.latest = c.latest->time();
+    }
+    return f;
+}
+
 void ItineraryPanel::orderKeys()
 {
     // The keys go as the eye reads the rows.
-    QWidget* cityKeys[] = {originChoice_, destinationChoice_, moreOriginChoices_[0], moreOriginChoices_[1],
-                         moreDestinationChoices_[0], moreDestinationChoices_[1], datePicker_};
-    for (int i = 0; i + 1 < int(std::size(cityKeys)); ++i)
-        setTabOrder(cityKeys[i], cityKeys[i + 1]);
-    setTabOrder(cabinChoice_, adultsChoice_);
-    setTabOrder(adultsChoice_, partyOnlyCheck_);
-    setTabOrder(partyOnlyCheck_, daysBeforeChoice_);
-    setTabOrder(daysBeforeChoice_, extraDaysChoice_);
-    setTabOrder(extraDaysChoice_, returnCheck_);
+    const FlightChoice& out = flightChoices_[Itinerary::Outbound];
+    const FlightChoice& back = flightChoices_[Itinerary::Return];
+    QWidget* keys[] = {originChoice_, destinationChoice_, moreOriginChoices_[0], moreOriginChoices_[1],
+                       moreDestinationChoices_[0], moreDestinationChoices_[1], datePicker_, timeChoice_,
+                       cabinChoice_, adultsChoice_, partyOnlyCheck_, daysBeforeChoice_, extraDaysChoice_,
+                       out.stops, out.hours, out.earliest, out.latest, returnCheck_, returnDateField_,
+                       returnDaysBeforeChoice_, returnDaysAfterChoice_, wholeTripCheck_, back.stops, back.hours,
+                       back.earliest, back.latest};
+    for (int i = 0; i + 1 < int(std::size(keys)); ++i)
+        setTabOrder(keys[i], keys[i + 1]);
 }
 
 void ItineraryPanel::addWatchCost(QGridLayout* grid)
@@ -316,7 +383,7 @@ void ItineraryPanel::addWatchCost(QGridLayout* grid)
     watchCost_->setWordWrap(true);
     watchCost_->setToolTip(QStringLiteral("Each day searched is one award search; a check makes at most %1")
                                .arg(kMaxSearchesPerCheck));
-    grid->addWidget(watchCost_, 7, 1, 1, 4);
+    grid->addWidget(watchCost_, 9, 1, 1, 4);
     for (QComboBox* c : {daysBeforeChoice_, extraDaysChoice_})
         connect(c, &QComboBox::currentIndexChanged, this, &ItineraryPanel::showWatchCost);
     connect(datePicker_, &DateField::dateChanged, this, &ItineraryPanel::showWatchCost);
@@ -352,7 +419,7 @@ void ItineraryPanel::addCommands(QGridLayout* grid, const Theme& theme)
     addButton_->setFixedSize(84, 28);
     deleteButton_->setFixedSize(90, 28);
     deleteAllButton_->setFixedSize(110, 28);
-    grid->addLayout(commands, 8, 0, 1, 5);
+    grid->addLayout(commands, 10, 0, 1, 5);
 }
 
 void ItineraryPanel::addItineraryList()
@@ -360,7 +427,8 @@ void ItineraryPanel::addItineraryList()
     itineraryList_ = named(new QTreeWidget(this), "itineraryList");
     itineraryList_->setHeaderLabels({QStringLiteral("Origin"), QStringLiteral("Destination"), QStringLiteral("Date"),
                                  QStringLiteral("Time"), QStringLiteral("OriCode"), QStringLiteral("DesCode"),
-                                 QStringLiteral("Cabin"), QStringLiteral("Travellers"), QStringLiteral("Watch")});
+                                 QStringLiteral("Cabin"), QStringLiteral("Travellers"), QStringLiteral("Flights"),
+                                 QStringLiteral("Watch")});
     itineraryList_->setRootIsDecorated(false);
     itineraryList_->setAlternatingRowColors(true);
     itineraryList_->setUniformRowHeights(true);
@@ -395,6 +463,12 @@ void ItineraryPanel::load()
     returnCheck_->setChecked(false);
     wholeTripCheck_->setChecked(false);
     partyOnlyCheck_->setChecked(true);
+    for (const FlightChoice& c : flightChoices_) {
+        c.stops->setCurrentIndex(0);
+        c.hours->setChecked(false);
+        c.earliest->setTime(kFirstEarliest);
+        c.latest->setTime(kFirstLatest);
+    }
     datePicked_ = false;
 }
 
@@ -447,7 +521,7 @@ void ItineraryPanel::showItineraries()
         const Itinerary& it = list_.at(p);
         auto* item = new QTreeWidgetItem({it.originNames(), it.destinationNames(), list_.datesText(p), it.timeOfDay,
                                           it.origin.code, it.destination.code, cabinName(it.cabin),
-                                          it.partyText(), it.holdText(today)});
+                                          it.partyText(), it.flightsText(), it.holdText(today)});
         // A paused watch stays in its place, greyed.
         if (it.paused)
             for (int c = 0; c < item->columnCount(); ++c)
@@ -461,11 +535,16 @@ void ItineraryPanel::showItineraries()
         items << item;
     }
     itineraryList_->addTopLevelItems(items);
-    // The column takes room only while some watch is paused or snoozed.
+    // The last two columns take room only while some watch chose its
+    // flights, or is paused or snoozed.
     const int holdColumn = itineraryList_->columnCount() - 1;
     itineraryList_->setColumnHidden(holdColumn, std::none_of(items.cbegin(), items.cend(), [holdColumn](const QTreeWidgetItem* i) {
         return !i->text(holdColumn).isEmpty();
     }));
+    bool anyChoice = false;
+    for (int p = 1; p <= list_.count(); ++p)
+        anyChoice = anyChoice || !list_.at(p).flightsText().isEmpty();
+    itineraryList_->setColumnHidden(holdColumn - 1, !anyChoice);
     sessionSize_->setText(sessionSizeText(list_.searchesPerCheck()));
     showWatchCost();
     if (pauseButton_)
@@ -565,6 +644,9 @@ ItineraryChoice ItineraryPanel::currentChoice() const
     for (QComboBox* c : moreDestinationChoices_)
         choice.moreDestinations.append({c->currentText(), c->currentIndex() - 1});
     choice.fewerThanParty = choice.adults > 1 && !partyOnlyCheck_->isChecked();
+    choice.outboundFlights = chosenFlights(Itinerary::Outbound);
+    if (choice.returnTrip)
+        choice.returnFlights = chosenFlights(Itinerary::Return);
     return choice;
 }
 

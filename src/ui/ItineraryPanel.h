@@ -11,6 +11,7 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class QTimeEdit;
 class QTreeWidget;
 
 namespace zelvane {
@@ -53,6 +54,8 @@ private:
     void addDateAndCabin(QGridLayout* grid);
     void addWayBack(QGridLayout* grid);
     void addParty(QGridLayout* grid);
+    // Which flights of a leg count: its stops and departure hours.
+    void addFlightChoice(QGridLayout* grid, int row, int leg);
     void orderKeys();
     void addWatchCost(QGridLayout* grid);
     void addCommands(QGridLayout* grid, const Theme& theme);
@@ -73,6 +76,8 @@ private:
     ItineraryChoice currentChoice() const;
     void showWatchCost();
     void showPartyChoice();
+    LegFilter chosenFlights(int leg) const;
+    void showFlightChoices();
 
     WatchList& list_;
     CityLists& cities_;
@@ -91,6 +96,13 @@ private:
     DateField *datePicker_, *returnDateField_;
     QComboBox *returnDaysBeforeChoice_, *returnDaysAfterChoice_;
     QList<QComboBox*> moreOriginChoices_, moreDestinationChoices_; // nearby airports
+    // Per leg, outbound then return: the stops, whether hours are chosen, and the hours.
+    struct FlightChoice {
+        QComboBox* stops = nullptr;
+        QCheckBox* hours = nullptr;
+        QTimeEdit *earliest = nullptr, *latest = nullptr;
+    };
+    FlightChoice flightChoices_[2];
     QTreeWidget* itineraryList_;
     QPushButton *pauseButton_ = nullptr, *snoozeButton_ = nullptr;
     QLabel *sessionSize_ = nullptr, *watchCost_ = nullptr;

@@ -231,6 +231,26 @@ private slots:
                         seatsOn("SYD", "MEL", "26/12/2026",
                                 {QJsonArray{"09:05 SYD", "10:35 MEL", "QF 401", "738", "0", "4", "No", "No"}})}}};
         const QString family = "Sydney → Melbourne, Fri 25/12/2026, Sat 26/12/2026, Evening (4 adults) · Economy: 4 seats on Sat 26";
+        // Direct out in the morning, at most one stop back: seats on a
+        // one-stop flight out, on a direct one in the evening and on a
+        // two-stop one back are none of them this watch's.
+        const auto flight = [](const char* departing, const char* stops, const char* economy) {
+            return QJsonArray{departing, "17:45 XXX", "QF 9", "738", stops, economy, "No", "No"};
+        };
+        const QJsonObject noneOfItsFlights{
+            {"available", QJsonArray{seatsOn("SYD", "MEL", "25/12/2026",
+                                             {flight("09:05 SYD", "1", "Yes"), flight("18:30 SYD", "0", "Yes"),
+                                              flight("08:00 SYD", "0", "No")}),
+                                     seatsOn("MEL", "SYD", "03/01/2027", {flight("10:00 MEL", "2", "Yes")})}}};
+        QJsonObject aDirectMorningFlight = noneOfItsFlights;
+        aDirectMorningFlight["available"] =
+            QJsonArray{seatsOn("SYD", "MEL", "25/12/2026", {flight("09:05 SYD", "1", "Yes"), flight("08:00 SYD", "0", "4")}),
+                       seatsOn("MEL", "SYD", "03/01/2027", {flight("10:00 MEL", "2", "Yes")})};
+        const QString steered = kSydMel + ";Any;1;0;0;03/01/2027;0;0;;;;;0;07:00-12:00;1";
+        const QString steeredWords = "outbound direct only, 07:00–12:00; return at most 1 stop";
+        const QString steeredOpening = "Sydney → Melbourne, Outbound: Fri 25/12/2026 · Return: none, Evening (" + steeredWords
+                                       + ") · Outbound Economy: 4 seats on Fri 25";
+
         QStringList week;
         for (int i = 1; i <= 15; ++i)
             week << QString("Sydney;Melbourne;%1/01/2027;Evening;SYD;MEL;Any;1;6").arg(i, 2, 10, QChar('0'));
@@ -283,6 +303,11 @@ private slots:
             {"a whole trip with seats one way only",
              {kSydMel + ";Any;1;0;0;03/01/2027;0;0;trip"},
              {{sydney, 0, {"Outbound: none · Return: none\tnot available"}, {"\tavailable", "Seats found"}, {}}}},
+            {"a direct morning flight out, one stop at most back",
+             {steered},
+             {{noneOfItsFlights, 0, {steeredWords + "\tOutbound: none · Return: none\tnot available"},
+               {"\tavailable", "Seats found", "Economy: "}, {}},
+              {aDirectMorningFlight, 0, {steeredWords + "\tOutbound: Fri 25 · Return: none\tOutbound Economy: 4 seats on Fri 25\tavailable"}, {}, {steeredOpening}}}},
             {"a list of 105 searches",
              week,
              {{QJsonObject{}, 0,

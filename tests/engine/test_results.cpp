@@ -44,7 +44,7 @@ std::optional<QList<QStringList>> cellsOf(const std::optional<QList<FlightRow>>&
 SearchOutcome readWithTable(const QList<QStringList>& rows, Cabin cabin, int adults = 1)
 {
     return withFlights(readResultPage(kAvailabilityPage, kHeadings + "\r\nQF 400"),
-                       QList<HtmlTable>{HtmlTable{kHeadingCells} + rows}, cabin, adults);
+                       QList<HtmlTable>{HtmlTable{kHeadingCells} + rows}, SeatsWanted{cabin, adults});
 }
 
 } // namespace
@@ -111,7 +111,7 @@ private slots:
         QFETCH(UnreadablePage, unreadable);
         QFETCH(QString, text);
         const SearchOutcome r = withFlights(
-            readResultPage(page, hasFrame ? std::optional<QString>(frame) : std::nullopt), tables, Cabin::Any, 1);
+            readResultPage(page, hasFrame ? std::optional<QString>(frame) : std::nullopt), tables, SeatsWanted{});
         QCOMPARE(int(r.availability), availability);
         QCOMPARE(r.unreadable, unreadable);
         QCOMPARE(r.reason.isEmpty(), availability != int(Availability::NotKnown));
@@ -164,6 +164,83 @@ private slots:
         QCOMPARE(r.seats(), available);
         // The text of the e-mail and print goes with the seats; the rows stay for the table.
         QCOMPARE(r.pageText.isEmpty(), !available);
+        QCOMPARE(r.flights.size(), rows.size());
+    }
+
+    // A leg's choice of stops and hours decides which flights are seats, as
+    // the page is read: one outside it is none, and one whose stops or time
+    // cannot be read is neither seats nor taken for none.
+    void theLegsChoiceOfFlightsDecidesSeats_data()
+    {
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<QString>("line"); // the watch-list line whose outbound choice reads the page
+        QTest::addColumn<int>("availability");
+        QTest::addColumn<QList<int>>("offered"); // the flights that seat it
+        const auto row = [](const char* departing, const char* stops, const char* economy) {
+            return QStringList{departing, "17:45 MEL", "QF 9", "738", stops, economy, "No", "No"};
+        };
+        const QString direct = "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;0;0;;0;0;;;;;0";
+        const QString morning = "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;0;0;;0;0;;;;;;07:00-12:00";
+        const int seats = int(Availability::Seats), none = int(Availability::NoSeats),
+                  notKnown = int(Availability::NotKnown);
+        QTest::newRow("direct only: seats on a one-stop flight only")
+            << QList<QStringList>{row("09:05 SYD", "1", "Yes"), row("10:05 SYD", "0", "No")} << direct << none
+            << QList<int>{};
+        QTest::newRow("direct only: the direct flight of two")
+            << QList<QStringList>{row("09:05 SYD", "1", "Yes"), row("10:05 SYD", "0", "4")} << direct << seats
+            << QList<int>{1};
+        QTest::newRow("direct only: \"Non-stop\" is direct")
+            << QList<QStringList>{row("09:05 SYD", "Non-stop", "Yes")} << direct << seats << QList<int>{0};
+        QTest::newRow("direct only: \"2 stops\" is not")
+            << QList<QStringList>{row("09:05 SYD", "2 stops", "Yes")} << direct << none << QList<int>{};
+        QTest::newRow("direct only: stops that cannot be read")
+            << QList<QStringList>{row("09:05 SYD", "via SIN", "Yes")} << direct << notKnown << QList<int>{};
+        QTest::newRow("direct only: unread stops beside a direct flight with seats")
+            << QList<QStringList>{row("09:05 SYD", "via SIN", "Yes"), row("11:00 SYD", "0", "Yes")} << direct << seats
+            << QList<int>{1};
+        QTest::newRow("direct only: unread stops on a flight without seats")
+            << QList<QStringList>{row("09:05 SYD", "via SIN", "No")} << direct << none << QList<int>{};
+        QTest::newRow("at most 1 stop")
+            << QList<QStringList>{row("09:05 SYD", "2", "Yes"), row("13:05 SYD", "1", "Yes")}
+            << "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;0;0;;0;0;;;;;1" << seats << QList<int>{1};
+        QTest::newRow("07:00-12:00: both ends taken, the evening left out")
+            << QList<QStringList>{row("07:00 SYD", "0", "Yes"), row("12:00 SYD", "0", "Y"), row("18:30 SYD", "0", "2")}
+            << morning << seats << QList<int>{0, 1};
+        QTest::newRow("07:00-12:00: seats only at 06:59 and 12:01")
+            << QList<QStringList>{row("06:59 SYD", "0", "Yes"), row("SYD 12:01", "0", "Yes")} << morning << none
+            << QList<int>{};
+        QTest::newRow("07:00-12:00: a time written 9:15am")
+            << QList<QStringList>{row("9:15am", "0", "Yes")} << morning << seats << QList<int>{0};
+        QTest::newRow("07:00-12:00: no time in the cell")
+            << QList<QStringList>{row("SYD", "0", "Yes")} << morning << notKnown << QList<int>{};
+        QTest::newRow("a window past midnight")
+            << QList<QStringList>{row("23:40 SYD", "0", "Yes"), row("05:10 SYD", "0", "Yes"), row("12:00 SYD", "0", "Yes")}
+            << "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;0;0;;0;0;;;;;;22:00-06:00" << seats
+            << QList<int>{0, 1};
+        QTest::newRow("direct in the morning: out on stops though in hours")
+            << QList<QStringList>{row("09:05 SYD", "1", "Yes"), row("19:05 SYD", "0", "Yes")}
+            << "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;0;0;;0;0;;;;;0;07:00-12:00" << none << QList<int>{};
+        QTest::newRow("no choice: every flight, unread stops too")
+            << QList<QStringList>{row("--", "via SIN", "Yes")} << "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL" << seats
+            << QList<int>{0};
+    }
+    void theLegsChoiceOfFlightsDecidesSeats()
+    {
+        QFETCH(QList<QStringList>, rows);
+        QFETCH(QString, line);
+        QFETCH(int, availability);
+        QFETCH(QList<int>, offered);
+        const Itinerary watch = readItineraryLine(line).itinerary;
+        const SearchOutcome r = withFlights(readResultPage(kAvailabilityPage, kHeadings + "\r\nQF 9"),
+                                            QList<HtmlTable>{HtmlTable{kHeadingCells} + rows},
+                                            seatsWanted(watch, Itinerary::Outbound));
+        QCOMPARE(int(r.availability), availability);
+        QList<int> flights;
+        for (const SeatOffer& o : r.offers)
+            flights << o.flight;
+        QCOMPARE(flights, offered);
+        // Not known always says why; the flights stay for the table.
+        QCOMPARE(r.reason.isEmpty(), availability != int(Availability::NotKnown));
         QCOMPARE(r.flights.size(), rows.size());
     }
 
@@ -264,7 +341,7 @@ private slots:
         expected[1][7] = ""; // a no-break space alone is a blank cell
         QCOMPARE(cellsOf(readFlightTable(page.tables())), expected);
         // A page of another kind leaves no flights, whatever its frame shows.
-        QVERIFY(withFlights(readResultPage("Login", "x"), page.tables(), Cabin::Any, 1).flights.isEmpty());
+        QVERIFY(withFlights(readResultPage("Login", "x"), page.tables(), SeatsWanted{}).flights.isEmpty());
     }
 
     // Seats on any date are an answer; "no seats" only when every date was

@@ -122,7 +122,7 @@ private slots:
             o.to = trip.searched(s).destination;
             o.flights = {FlightRow::fromCells(flight("Yes", "No", "No"))};
             if (o.seats())
-                o.offers = seatOffers(o.flights, trip.cabin, trip.seatsNeeded());
+                o.offers = seatOffers(o.flights, seatsWanted(trip, s.leg));
             both << HistoryCheck{kFirst, historyRecord(1, day++, trip, o)};
         }
         QTest::newRow("return leg under its own route")

@@ -119,7 +119,7 @@ private slots:
             << QByteArray("Sydney;London;01/02/2027;Morning;SYD;LON;Any;1;0;3\r\n"
                           "Perth;Darwin;03/04/2027;13:00;PER;DRW;First;2;3;2\r\n"
                           "Cairns;Hobart;05/06/2027;Evening;CNS;HBA;Any;1;0;0\r\n"
-                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;1;1;1;;0;0;;;;;later fields\r\n")
+                          "Adelaide;Perth;07/08/2027;Evening;ADL;PER;Any;1;1;1;;0;0;;;;;;;;;;;later fields\r\n")
             << QList<Cabin>{Cabin::Any, Cabin::First, Cabin::Any, Cabin::Any} << QList<int>{1, 2, 1, 1}
             << QList<int>{0, 3, 0, 1} << QList<int>{3, 2, 0, 1};
         QTest::newRow("seventeen fields: nearby airports and fewer seats")
@@ -281,6 +281,55 @@ private slots:
         // The way back flies the other way.
         if (read.itinerary.isReturn())
             QCOMPARE(read.itinerary.leg(Itinerary::Return).origin.code, QString("LON"));
+    }
+
+    // Each leg's stops and hours go after the fields before them and read
+    // back as written; a choice that cannot be read keeps the line from
+    // being checked rather than let every flight through.
+    void aLegsFlightsAreKeptInItsLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("flights"); // as the list and the alerts name them
+        QTest::addColumn<QString>("problem");
+        const QString out = "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;;0;0;;;;;";
+        const QString both = "A;B;05/02/2027;Morning;SYD;LON;Any;1;0;0;14/02/2027;0;0;;;;;";
+        QTest::newRow("direct only") << out + "0" << "direct only" << "";
+        QTest::newRow("at most 2 stops, two adults") << "A;B;05/02/2027;Morning;SYD;LON;Business;2;0;0;;0;0;;;;;2"
+                                                     << "at most 2 stops" << "";
+        QTest::newRow("hours only") << out + ";07:00-12:00" << "07:00–12:00" << "";
+        QTest::newRow("both, past midnight") << out + "1;22:30-06:00" << "at most 1 stop, 22:30–06:00" << "";
+        QTest::newRow("direct out in the morning, one stop back")
+            << both + "0;07:00-12:00;1" << "outbound direct only, 07:00–12:00; return at most 1 stop" << "";
+        QTest::newRow("the way back only") << both + ";;;18:00-23:30" << "return 18:00–23:30" << "";
+        QTest::newRow("both legs alike") << both + "0;;0" << "direct only" << "";
+        QTest::newRow("stops in words") << out + "two" << "" << "its outbound stops \"two\" or hours \"\" cannot be read";
+        QTest::newRow("hours without minutes")
+            << out + "0;7-12" << "" << "its outbound stops \"0\" or hours \"7-12\" cannot be read";
+        QTest::newRow("no hour 25") << out + ";07:00-25:00" << ""
+                                    << "its outbound stops \"\" or hours \"07:00-25:00\" cannot be read";
+        QTest::newRow("return stops below none")
+            << both + ";;-1" << "" << "its return stops \"-1\" or hours \"\" cannot be read";
+    }
+    void aLegsFlightsAreKeptInItsLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, flights);
+        QFETCH(QString, problem);
+        const ReadLine read = readItineraryLine(line);
+        QCOMPARE(read.problem, problem);
+        if (!problem.isEmpty())
+            return;
+        QCOMPARE(read.itinerary.flightsText(), flights);
+        QCOMPARE(itineraryLine(read.itinerary), line);
+        // The choice names the watch: its history and what it was told are
+        // its own, apart from the same trip on any flight.
+        const QString anyFlight = line.left(line.indexOf(";;;;;") + 1);
+        const Itinerary plain = readItineraryLine(anyFlight).itinerary;
+        QVERIFY(read.itinerary.identity() != plain.identity());
+        // The way back has its own choice.
+        if (read.itinerary.isReturn())
+            QCOMPARE(read.itinerary.leg(Itinerary::Return).flightsOf(Itinerary::Outbound),
+                     read.itinerary.returnFlights);
     }
 
     // As the date comes near, the days before it that are gone are no

@@ -31,7 +31,7 @@ inline void setFlights(SearchOutcome& day, const QList<QStringList>& cells, Cabi
     day.flights.clear();
     for (const QStringList& c : cells)
         day.flights << FlightRow::fromCells(c);
-    day.offers = day.seats() ? seatOffers(day.flights, cabin, needed) : QList<SeatOffer>();
+    day.offers = day.seats() ? seatOffers(day.flights, SeatsWanted{cabin, needed}) : QList<SeatOffer>();
 }
 
 // A return journey's check from each of its origins on each of its days,

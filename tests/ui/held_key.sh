@@ -41,7 +41,7 @@ show_list() {
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
   until_ok main_window >/dev/null || fail "a double click on the tray icon did not show the main window"
   window=$(main_window)
-  xdotool mousemove --window "$window" 330 450 click 1 key Home
+  xdotool mousemove --window "$window" 330 512 click 1 key Home
 }
 hold_return() { xdotool keydown Return; sleep 1.2; xdotool keyup Return; }
 
@@ -51,7 +51,7 @@ problems=()
 show_list
 xdotool mousemove --window "$window" 525 122 click 1 sleep 0.5 type --delay 50 Melb
 xdotool key Return
-xdotool mousemove --window "$window" 330 450 click 1 key shift+Tab shift+Tab shift+Tab
+xdotool mousemove --window "$window" 330 512 click 1 key shift+Tab shift+Tab shift+Tab
 before=$(rows)
 for hold in 1 2 3; do
   hold_return
@@ -77,7 +77,7 @@ if until_ok question >/dev/null; then
   until_ok no_question || fail "Escape did not answer the question"
   [ "$(rows)" -eq "$before" ] || problems+=("after No the watch list holds $(rows) itineraries, not $before")
   # The itinerary is chosen anew (a click below the rows lets go of it).
-  xdotool mousemove --window "$window" 330 450 click 1 key End Home shift+Tab Return
+  xdotool mousemove --window "$window" 330 512 click 1 key End Home shift+Tab Return
   until_ok question >/dev/null || fail "Return on Delete All did not ask again"
   xdotool key Return
   until_ok no_question || fail "a fresh Return did not answer the question"

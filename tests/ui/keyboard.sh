@@ -60,7 +60,7 @@ shot check-now-on "$check_now"
 [ "$(differing check-now-off check-now-on)" -ge 40 ] \
   || problems+=("Check Now shows no focus mark: $(differing check-now-off check-now-on) pixels change")
 # On through the header's buttons and the panel's controls to the list.
-for _ in $(seq 21); do xdotool key Tab; done
+for _ in $(seq 23); do xdotool key Tab; done
 until_drawn
 shot list-on "$around_list"
 [ "$(differing list-off list-on)" -ge 400 ] \
@@ -85,21 +85,21 @@ fi
 # A date typed whole: the first of the month three months on, whose parts,
 # typed one after the other over tomorrow's date, pass through dates before
 # tomorrow. Tab from the destination passes the four nearby airports and
-# selects the date to type over; seven more reach Save.
+# selects the date to type over; nine more, past the outbound flights, reach Save.
 typed=$(date -d "$(date +%Y-%m-01) +3 months" +%d/%m/%Y)
 xdotool mousemove --window "$window" 525 122 click 1 sleep 0.5 type --delay 50 Melb
 xdotool key Return Tab Tab Tab Tab Tab
 xdotool type --delay 50 "$typed"
-xdotool key Tab Tab Tab Tab Tab Tab Tab space
+xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 added() { grep -q ";$typed;" "$list"; }
 until_ok added || problems+=("$typed typed into the date was not added: $(tr '\r\n' '  ' <"$list")")
 
 # The last date the airline searches, and six days after it: refused, said why.
 last=$(date -d "tomorrow +352 days" +%d/%m/%Y)
 before=$(rows)
-xdotool key shift+Tab shift+Tab End shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab
+xdotool key shift+Tab shift+Tab shift+Tab shift+Tab End shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab
 xdotool type --delay 50 "$last"
-xdotool key Tab Tab Tab Tab Tab Tab Tab space
+xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 told() { grep -q "reach past $last" "$home/zelvane.log"; }
 alert() { find_windows --onlyvisible --name '^ZLV Alert$' | grep .; }
 if until_ok told; then

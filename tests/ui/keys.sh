@@ -110,7 +110,7 @@ history_row "Return presses the focused button" "Return on the focused History b
 xdotool mousemove --window "$window" 188 71 click 1 sleep 0.5
 xdotool mousemove --window "$window" 525 122 click 1 sleep 0.5 type --delay 50 Melb
 xdotool key Return sleep 0.3 key alt+r sleep 0.3
-xdotool mousemove --window "$window" 368 368 click 1
+xdotool mousemove --window "$window" 368 430 click 1
 added() { [ "$(grep -c . "$list")" -eq 2 ]; }
 if until_within 10 added; then
   line=$(sed -n 2p "$list" | tr -d '\r')

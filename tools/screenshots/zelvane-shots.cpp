@@ -47,6 +47,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QToolTip>
+#include <QTimeEdit>
 #include <QTreeView>
 #include <optional>
 
@@ -214,7 +215,7 @@ SearchOutcome sampleOutcome(const QDate& date, bool seats, const QString& text, 
     o.pageText = seats ? text : QString();
     o.flights = flights;
     if (seats)
-        o.offers = seatOffers(flights, cabin, needed);
+        o.offers = seatOffers(flights, SeatsWanted{cabin, needed});
     return o;
 }
 
@@ -472,6 +473,39 @@ void shootReturnTrip(MainWindow& w, CheckResults& results, const ShotOptions& o)
     auto* list = w.findChild<QTreeView*>(QStringLiteral("resultsList"));
     list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
     shootWindow(w, QStringLiteral("results-return"), o);
+}
+
+// A return journey whose legs choose their flights: direct in the morning
+// out, at most one stop back, shown on the panel and in the list; taken off
+// the list again so the later pictures stay as they were.
+void shootFlights(MainWindow& w, WatchList& watchList, const ShotOptions& o)
+{
+    w.showItineraryPanel();
+    const auto choose = [&w](const char* box, const QString& text) {
+        auto* choice = w.findChild<QComboBox*>(QLatin1String(box));
+        choice->setCurrentIndex(choice->findText(text));
+    };
+    choose("originChoice", QStringLiteral("Sydney"));
+    choose("secondOriginChoice", QStringLiteral("—"));
+    choose("destinationChoice", QStringLiteral("Melbourne"));
+    choose("adultsChoice", QStringLiteral("1 adult"));
+    choose("daysBeforeChoice", QStringLiteral("From the date"));
+    choose("extraDaysChoice", QStringLiteral("Up to 1 day later"));
+    w.findChild<QCheckBox*>(QStringLiteral("wholeTripCheck"))->setChecked(false);
+    choose("returnDaysBeforeChoice", QStringLiteral("From the date"));
+    choose("returnDaysAfterChoice", QStringLiteral("Exact date"));
+    choose("outboundStopsChoice", QStringLiteral("Direct only"));
+    w.findChild<QCheckBox*>(QStringLiteral("outboundHoursCheck"))->setChecked(true);
+    w.findChild<QTimeEdit*>(QStringLiteral("outboundEarliestEdit"))->setTime(QTime(7, 0));
+    w.findChild<QTimeEdit*>(QStringLiteral("outboundLatestEdit"))->setTime(QTime(12, 0));
+    choose("returnStopsChoice", QStringLiteral("At most 1 stop"));
+    emit w.findChild<ImageButton*>(QStringLiteral("addItineraryButton"))->activated();
+    shootWindow(w, QStringLiteral("itineraries-flights"), o);
+    watchList.removeAt(watchList.count());
+    for (const char* leg : {"outbound", "return"}) {
+        w.findChild<QComboBox*>(QLatin1String(leg) + QStringLiteral("StopsChoice"))->setCurrentIndex(0);
+        w.findChild<QCheckBox*>(QLatin1String(leg) + QStringLiteral("HoursCheck"))->setChecked(false);
+    }
 }
 
 // What a check found of the watch at `position`: its results row with its
@@ -791,6 +825,7 @@ int main(int argc, char* argv[])
             shootLongReasons(w, *options);
         shootTravellers(w, *options);
         shootReturnTrip(w, rig.results(), *options);
+        shootFlights(w, state.watchList, *options);
         shootParty(w, state.watchList, rig.results(), *options);
         shootFamily(w, state.watchList, rig.results(), *options);
         shootWholeTrip(w, state, rig.engine(), rig.results(), *options);
