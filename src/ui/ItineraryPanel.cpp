@@ -95,7 +95,10 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     box->setSpacing(9);
     auto* form = new QWidget(this);
     form->setFixedWidth(kPanelLeastSize.width() - 32);
-    box->addWidget(form, 0, Qt::AlignLeft);
+    // The commands on a chosen watch sit beside the form, so the list keeps its rows.
+    auto* top = new QHBoxLayout;
+    box->addLayout(top);
+    top->addWidget(form, 0, Qt::AlignLeft);
     auto* grid = new QGridLayout(form);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(10);
@@ -112,7 +115,8 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
     addCommands(grid, theme);
     addItineraryList();
     box->addWidget(itineraryList_, 1);
-    box->addLayout(addHoldCommands());
+    top->addLayout(addHoldCommands());
+    top->setAlignment(top->itemAt(1)->layout(), Qt::AlignBottom);
     ringWhenFocused(itineraryList_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);

@@ -17,7 +17,7 @@ const QString kPerthPaused = "Perth;Darwin;03/01/2027;Afternoon;PER;DRW;;;;;;;;;
 const QString kPerth = "Perth;Darwin;03/01/2027;Afternoon;PER;DRW";
 const QString kShort = "Adelaide;Hobart;01/02/2027;Morning;ADL";
 // Fields a newer copy writes after today's (a leg's stops and hours).
-const QString kNewer = "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;0;0;;0;0;;;;;direct;07:00-12:00";
+const QString kNewer = "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;0;0;;0;0;;;;;0;07:00-12:00;;;;;later";
 const QString kWeek = "Sydney;Melbourne;25/12/2026;Morning;SYD;MEL;Any;1;6"; // 7 searches
 
 QStringList times(int n, const QString& line)
@@ -89,8 +89,8 @@ private slots:
                                                    << "There Are No Itineraries To Delete" << QStringList{};
         QTest::newRow("pause keeps a newer copy's fields")
             << QStringList{kSydney, kNewer} << QStringList{"--pause", "2"} << 0
-            << "#2 Sydney → Melbourne, 25/12/2026, Morning, 1 adult paused: kept in the list, not searched.\n"
-            << QStringList{kSydney, kNewer + ";;;paused"};
+            << "#2 Sydney → Melbourne, 25/12/2026, Morning, 1 adult, direct only, 07:00–12:00 paused: kept in the list, not searched.\n"
+            << QStringList{kSydney, QString(kNewer).replace(";;;;;later", ";;;paused;;later")};
         QTest::newRow("resume") << three << QStringList{"--resume", "2"} << 0
                                 << "#2 Perth → Darwin, 03/01/2027, Afternoon, 1 adult resumed: searched from the "
                                    "next check on.\n"

@@ -51,7 +51,7 @@ typed=$(day 150)
 xdotool mousemove --window "$window" 525 122 click 1 sleep 0.5 type --delay 50 Melb
 xdotool key Return Tab Tab Tab Tab Tab
 xdotool type --delay 50 "$typed"
-xdotool key Tab Tab Tab Tab Tab Tab Tab
+xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab
 "$home/program/zelvane-check" --remove 1 >"$home/remove.out" 2>&1 &
 remove=$!
 xdotool key space
