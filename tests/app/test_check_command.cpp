@@ -239,6 +239,16 @@ private slots:
         QCOMPARE(run({"--history", "1"}).out.count('\n'), 3);
     }
 
+    // The pushes the site took, at its root, in order.
+    QStringList pushes() const
+    {
+        QStringList bodies;
+        for (const QJsonObject& r : site->requests())
+            if (r["method"].toString() == "POST" && r["path"].toString() == "/")
+                bodies << r["body"].toString();
+        return bodies;
+    }
+
     // "Send only when availability changes" and "Announce only flights that
     // became available", run from a timer: the first check mails and pushes,
     // the same again does neither. What counts as a change is test_push's.
@@ -253,13 +263,6 @@ private slots:
         writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
                   "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
                   "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
-        const auto pushes = [this] {
-            QStringList bodies;
-            for (const QJsonObject& r : site->requests())
-                if (r["method"].toString() == "POST" && r["path"].toString() == "/")
-                    bodies << r["body"].toString();
-            return bodies;
-        };
 
         Run r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
@@ -299,13 +302,6 @@ private slots:
         const auto count = [](const QList<QJsonObject>& requests, const QString& from) {
             return std::count_if(requests.cbegin(), requests.cend(),
                                  [&from](const QJsonObject& r) { return r["from"].toString() == from; });
-        };
-        const auto pushes = [this] {
-            QStringList bodies;
-            for (const QJsonObject& r : site->requests())
-                if (r["method"].toString() == "POST" && r["path"].toString() == "/")
-                    bodies << r["body"].toString();
-            return bodies;
         };
         const QString told = "1\tSydney\tMelbourne\t25/12/2026\tEvening\tavailable\n";
         const struct {
