@@ -117,7 +117,7 @@ SeatPopup::SeatPopup(QWidget* parent)
     small.setPointSizeF(7);
     small.setUnderline(true);
     snooze_->setFont(small);
-    snooze_->setGeometry(px(2010), px(2445), px(1890), px(225));
+    snooze_->setGeometry(px(1890), px(2445), px(1890), px(225));
     snooze_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setTextColour(snooze_, QColor(0x13, 0x34, 0x5a));
     snooze_->setCursor(Qt::PointingHandCursor);
