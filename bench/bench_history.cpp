@@ -252,7 +252,7 @@ int main(int argc, char* argv[])
         watchList.add(readItineraryLine(fields.join(QLatin1Char(';'))).itinerary);
     }
     CheckResults results(watchList);
-    ResultsViewModel view(watchList, results);
+    ResultsViewModel view(watchList, results, SystemClock::instance());
     view.setHistory(&store);
     print("results view of 100 rows with \"Last seen\"",
           figures(timed(50, [&] { view.refreshHistory(); })), "<= 50 ms");

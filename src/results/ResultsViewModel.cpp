@@ -1,5 +1,6 @@
 #include "results/ResultsViewModel.h"
 
+#include "app/Clock.h"
 #include "itineraries/WatchList.h"
 #include "results/CheckRecords.h"
 #include "results/CheckResults.h"
@@ -81,8 +82,9 @@ QList<TimelinePoint> combinedTimeline(const QList<QList<TimelinePoint>>& days)
     return points;
 }
 
-ResultsViewModel::ResultsViewModel(const WatchList& list, const CheckResults& results, QObject* parent)
-    : QAbstractTableModel(parent), list_(list), results_(results)
+ResultsViewModel::ResultsViewModel(const WatchList& list, const CheckResults& results, const Clock& clock,
+                                   QObject* parent)
+    : QAbstractTableModel(parent), list_(list), results_(results), clock_(clock)
 {
     connect(&results_, &CheckResults::reset, this, &ResultsViewModel::rebuild);
     const auto rowChanged = [this](int position) {
@@ -161,7 +163,8 @@ QVariant ResultsViewModel::data(const QModelIndex& index, int role) const
         case kDaysColumn: return result.daysSummary();
         case kNotCheckedColumn: {
             // Snoozed: checked all the same, with why no alert comes.
-            const QString snoozed = today_ && !result.paused && it.snoozed(today_()) ? it.holdText(today_()) : QString();
+            const QDate today = clock_.now().date();
+            const QString snoozed = !result.paused && it.snoozed(today) ? it.holdText(today) : QString();
             const QString why = notCheckedText(result);
             return why.isEmpty() || snoozed.isEmpty() ? why + snoozed : why + QStringLiteral("; ") + snoozed;
         }

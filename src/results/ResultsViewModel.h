@@ -6,11 +6,11 @@
 
 #include <QAbstractTableModel>
 #include <QList>
-#include <functional>
 
 namespace zelvane {
 
 class CheckResults;
+class Clock;
 class WatchList;
 
 // What the history knows of an itinerary of several dates, from what it knows
@@ -26,16 +26,15 @@ QList<TimelinePoint> combinedTimeline(const QList<QList<TimelinePoint>>& days);
 class ResultsViewModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    ResultsViewModel(const WatchList& list, const CheckResults& results, QObject* parent = nullptr);
+    // `clock` gives the day a snooze is judged on.
+    ResultsViewModel(const WatchList& list, const CheckResults& results, const Clock& clock,
+                     QObject* parent = nullptr);
 
     // The history the rows read "Last seen" and their tooltips from; none
     // leaves both empty.
     void setHistory(const HistoryStore* history);
     // Reads again what the history knows of every row (after a check wrote to it).
     void refreshHistory();
-    // The day a snooze is judged on; without it no row says it is snoozed.
-    void setToday(std::function<QDate()> today) { today_ = std::move(today); }
-
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -65,7 +64,7 @@ private:
     const CheckResults& results_;
     const HistoryStore* history_ = nullptr;
     QList<ItinerarySummary> summaries_; // by position, when there is a history
-    std::function<QDate()> today_;
+    const Clock& clock_;
 };
 
 } // namespace zelvane

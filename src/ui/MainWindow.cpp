@@ -91,7 +91,7 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
       ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>()),
       boxes_(boxes ? *boxes : *ownBoxes_),
       theme_(currentTheme()),
-      results_(parts.watchList, rig.results())
+      results_(parts.watchList, rig.results(), parts.clock)
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kProductTitle);

@@ -226,7 +226,6 @@ QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
         if (!menu.isEmpty())
             menu.exec(resultsList_->viewport()->mapToGlobal(at));
     });
-    results.setToday([this] { return clock_.now().date(); });
     return resultsList_;
 }
 

@@ -1,5 +1,6 @@
 // Reading result pages, the flight rows and the cabin an itinerary asks
 // for, what an itinerary's dates come to, and the rows of the results view.
+#include "app/Clock.h"
 #include "itineraries/WatchList.h"
 #include "itineraries/WatchListFile.h"
 #include "results/CheckResults.h"
@@ -401,7 +402,7 @@ private slots:
         for (int i = 1; i <= 130; ++i)
             list.add(readItineraryLine(QString("City%1;Perth;01/01/2027;Evening;SYD;PER").arg(i)).itinerary);
         CheckResults results(list);
-        ResultsViewModel model(list, results);
+        ResultsViewModel model(list, results, SystemClock::instance());
         results.set(2, checkedDays(QDate(2027, 1, 1), "Y"));
         results.set(3, checkedDays(QDate(2027, 1, 1), "-"));
         QCOMPARE(model.rowCount(), 130); // past the hundred a check makes too: they say why they wait
