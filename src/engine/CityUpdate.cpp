@@ -18,7 +18,7 @@ bool readCitiesFromPage(const WebBrowser& browser, CityLists& cities)
 }
 
 QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& cities, StatusLine& status,
-                          Waits& waits, CityUpdateSteps steps)
+                          Waits& waits, CityUpdateSteps& steps)
 {
     // Nothing is sent that the airline could only refuse.
     if (const QString unsendable = engine.unsendableDetails(); !unsendable.isEmpty()) {
@@ -37,8 +37,7 @@ QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& 
     const bool loaded = co_await waits.busyWait(browser);
     status.setStatus(QStringLiteral("Getting Updates From Qantas Website..."));
     const bool found = readCitiesFromPage(browser, cities);
-    if (steps.reloadLists)
-        steps.reloadLists();
+    steps.reloadLists();
     if (found && !cities.saveProblem().isEmpty()) {
         status.setStatus(kCityListsNotSaved.arg(cities.saveProblem()));
     } else if (found) {
@@ -51,8 +50,7 @@ QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& 
         // The airline's own page other than the account: it did not take the login.
         status.setStatus(browser.locationUrl() == engine.accountUrl() ? kCityUpdateFailed : kCityUpdateLoginRefused);
     }
-    if (steps.versionCheck)
-        co_await steps.versionCheck();
+    co_await steps.checkVersion();
 }
 
 } // namespace zelvane

@@ -2,7 +2,6 @@
 
 #include <QCoro/QCoroTask>
 #include <QString>
-#include <functional>
 
 namespace zelvane {
 
@@ -17,10 +16,14 @@ class WebBrowser;
 // held both lists.
 bool readCitiesFromPage(const WebBrowser& browser, CityLists& cities);
 
-// What the city list update needs around the browser steps.
-struct CityUpdateSteps {
-    std::function<void()> reloadLists;         // itinerary list, city drop-downs
-    std::function<QCoro::Task<>()> versionCheck;
+// What the city list update asks of whatever shows the lists.
+class CityUpdateSteps {
+public:
+    virtual ~CityUpdateSteps() = default;
+    // The page was read: the itinerary list and the city drop-downs are drawn anew.
+    virtual void reloadLists() = 0;
+    // Last, once the update has told how it went.
+    virtual QCoro::Task<> checkVersion() = 0;
 };
 
 // The city list update: logs in with the stored details in the update
@@ -31,7 +34,7 @@ struct CityUpdateSteps {
 // site's own page other than the account page), the site's trouble, or no
 // list.
 QCoro::Task<> updateCities(WebBrowser& browser, CheckEngine& engine, CityLists& cities, StatusLine& status,
-                          Waits& waits, CityUpdateSteps steps);
+                          Waits& waits, CityUpdateSteps& steps);
 
 inline const QString kCityUpdateOpening = QStringLiteral("Opening Qantas Website For Update...");
 inline const QString kCityUpdateWaiting =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CheckEngine.h"
+#include "engine/CityUpdate.h"
 #include "engine/SessionParts.h"
 #include "engine/StatusLine.h"
 #include "results/ResultsViewModel.h"
@@ -50,7 +51,7 @@ public:
 // go. It is resized by its edges and its bottom right corner, maximised by
 // its button or a double click on the header, and opens again at the size it
 // was left at.
-class MainWindow : public QWidget, public StatusLine {
+class MainWindow : public QWidget, public StatusLine, private CityUpdateSteps {
     Q_OBJECT
 public:
     // Without `boxes` the window asks with real message boxes.
@@ -121,6 +122,10 @@ private:
     void showThrottle(int loginsSent, int minutes);
     void showLastLogin(const QDateTime& when);
     void sessionEnded(SessionOutcome outcome);
+
+    // The city list update's steps around the site.
+    void reloadLists() override;
+    QCoro::Task<> checkVersion() override;
 
     // What the host does, or the window alone does without one.
     void endProgram();

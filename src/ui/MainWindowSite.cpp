@@ -3,7 +3,6 @@
 #include "ui/MainWindow.h"
 
 #include "browser/HttpBrowser.h"
-#include "engine/CityUpdate.h"
 #include "net/VersionCheck.h"
 #include "startup/CheckRig.h"
 #include "ui/ItineraryPanel.h"
@@ -39,17 +38,22 @@ QCoro::Task<> MainWindow::updateCities()
     // Its own browser, so an update never disturbs a session's page.
     if (!pageBrowser_)
         pageBrowser_ = std::make_unique<HttpBrowser>();
-    CityUpdateSteps steps;
-    steps.reloadLists = [this] {
-        if (built_)
-            itinerary_->reloadLists();
-    };
-    if (host_)
-        steps.versionCheck = [host = host_] { return host->checkVersion(); };
-    co_await zelvane::updateCities(*pageBrowser_, rig_.engine(), parts_.cities, *this, rig_.waits(),
-                                   std::move(steps));
+    co_await zelvane::updateCities(*pageBrowser_, rig_.engine(), parts_.cities, *this, rig_.waits(), *this);
     if (self)
         updatingCities_ = false;
+}
+
+void MainWindow::reloadLists()
+{
+    if (built_)
+        itinerary_->reloadLists();
+}
+
+QCoro::Task<> MainWindow::checkVersion()
+{
+    // The host is taken before the wait: the window may be gone when it ends.
+    if (MainWindowHost* host = host_)
+        co_await host->checkVersion();
 }
 
 QCoro::Task<> MainWindow::checkNow()

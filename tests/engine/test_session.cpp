@@ -72,6 +72,17 @@ struct MadeSessions final : ScheduledSessions {
     StatusLine& statusLine() override { return line; }
 };
 
+// The city update's steps around the site, in the order they were taken.
+struct RecordedSteps final : CityUpdateSteps {
+    QStringList taken;
+    void reloadLists() override { taken << "lists"; }
+    QCoro::Task<> checkVersion() override
+    {
+        taken << "version";
+        co_return;
+    }
+};
+
 struct Rig {
     VirtualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))};
     MemorySettingsArea area;
@@ -885,19 +896,14 @@ private slots:
         QFile::remove(rig.folder + "/City.txt");
         rig.state.cities.names = {"Adelaide"};
         HttpBrowser b2;
-        QStringList steps;
+        RecordedSteps steps;
         rig.view.statuses.clear();
-        QCoro::waitFor(updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits,
-                                   {[&] { steps << "lists"; },
-                                    [&]() -> QCoro::Task<> {
-                                        steps << "version";
-                                        co_return;
-                                    }}));
+        QCoro::waitFor(updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits, steps));
         QCOMPARE(rig.view.statuses,
                  QStringList({kCityUpdateOpening,
                               "Getting Updates From Qantas Website...",
                               "Update From Qantas Website Successfully Completed..."}));
-        QCOMPARE(steps, QStringList({"lists", "version"}));
+        QCOMPARE(steps.taken, QStringList({"lists", "version"}));
         QCOMPARE(rig.state.cities.webNames.size(), 14);
         QVERIFY(readFile(rig.folder + "/City.txt").startsWith("Adelaide\r\nAlbany\r\n"));
     }
@@ -932,10 +938,11 @@ private slots:
         rig.area.values.insert("Pin", pin);
         rig.state.settings.load();
         HttpBrowser b2;
+        RecordedSteps steps;
         // One after the other, as the window runs them; the last one may wait.
         for (int i = 0; i < updates - 1; ++i)
-            QCoro::waitFor(updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits, {}));
-        QCoro::Task<> last = updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits, {});
+            QCoro::waitFor(updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits, steps));
+        QCoro::Task<> last = updateCities(b2, rig.engine, rig.state.cities, rig.view, rig.waits, steps);
         QTRY_COMPARE(rig.view.statuses.value(rig.view.statuses.size() - 1), said);
         QCOMPARE(sim->requests("login").size(), logins);
         QCOMPARE(rig.engine.loginsSent(), logins);
