@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "app/MessageBoxes.h"
 #include "engine/AwardQuery.h"
+#include "engine/CheckEngine.h"
 #include "engine/SessionSize.h"
 #include "itineraries/CityLists.h"
 #include "itineraries/WatchList.h"
@@ -76,14 +77,13 @@ const QTime kFirstEarliest(7, 0), kFirstLatest(12, 0);
 
 } // namespace
 
-ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock,
-                               std::function<bool()> sessionIdle, MessageBoxes& boxes, const Theme& theme,
-                               QWidget* parent)
+ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock, const CheckEngine& engine,
+                               MessageBoxes& boxes, const Theme& theme, QWidget* parent)
     : Panel("itineraryPanel", theme, parent),
       list_(list),
       cities_(cities),
       clock_(clock),
-      sessionIdle_(std::move(sessionIdle)),
+      engine_(engine),
       boxes_(boxes),
       editing_(list, boxes),
       holds_(list, boxes, clock)
@@ -621,7 +621,7 @@ void ItineraryPanel::addItinerary()
         return;
     if (outcome == ItineraryEditing::Add::Added)
         itineraryList_->scrollToBottom(); // where the new one is
-    emit statusMessage(ItineraryEditing::statusAfterAdd(outcome, sessionIdle_()));
+    emit statusMessage(ItineraryEditing::statusAfterAdd(outcome, engine_.idle()));
 }
 
 ItineraryChoice ItineraryPanel::currentChoice() const
@@ -662,7 +662,7 @@ int ItineraryPanel::selectedItinerary() const
 
 void ItineraryPanel::deleteSelected()
 {
-    const auto outcome = editing_.deleteOne(selectedItinerary(), sessionIdle_());
+    const auto outcome = editing_.deleteOne(selectedItinerary(), engine_.idle());
     // A command that does nothing says why.
     if (outcome == ItineraryEditing::Delete::NothingSelected) {
         emit statusMessage(kSelectToDelete);
@@ -674,7 +674,7 @@ void ItineraryPanel::deleteSelected()
 
 void ItineraryPanel::deleteAll()
 {
-    const auto outcome = editing_.deleteAll(sessionIdle_());
+    const auto outcome = editing_.deleteAll(engine_.idle());
     if (outcome == ItineraryEditing::Delete::Empty) {
         emit statusMessage(kNothingToDelete);
         return;

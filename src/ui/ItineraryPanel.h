@@ -4,8 +4,6 @@
 #include "ui/Panel.h"
 #include "ui/WatchHolds.h"
 
-#include <functional>
-
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
@@ -16,6 +14,7 @@ class QTreeWidget;
 
 namespace zelvane {
 
+class CheckEngine;
 class CityLists;
 class Clock;
 class DateField;
@@ -29,9 +28,9 @@ class WatchList;
 class ItineraryPanel final : public Panel {
     Q_OBJECT
 public:
-    // `sessionIdle` tells whether no session is working through the list,
-    // so that deleting may go on.
-    ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock, std::function<bool()> sessionIdle,
+    // `engine` tells whether no session is working through the list, so
+    // that deleting may go on.
+    ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock, const CheckEngine& engine,
                    MessageBoxes& boxes, const Theme& theme, QWidget* parent);
 
     // The city choices, the watch list and the dates and times on offer.
@@ -82,7 +81,7 @@ private:
     WatchList& list_;
     CityLists& cities_;
     const Clock& clock_;
-    std::function<bool()> sessionIdle_;
+    const CheckEngine& engine_;
     MessageBoxes& boxes_;
     ItineraryEditing editing_;
     WatchHolds holds_;

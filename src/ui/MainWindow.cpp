@@ -264,8 +264,7 @@ void MainWindow::buildPanels()
     // "Cancel" writes the settings file again, whatever else wrote it meanwhile.
     connect(member_, &MemberPanel::loginTestCancelled, this, [this] { settings_.save(); });
     connect(member_, &MemberPanel::testPopupAsked, this, &MainWindow::testPopupAsked);
-    itinerary_ = new ItineraryPanel(parts_.watchList, parts_.cities, parts_.clock,
-                                    [&engine] { return engine.idle(); }, boxes_, theme_, this);
+    itinerary_ = new ItineraryPanel(parts_.watchList, parts_.cities, parts_.clock, engine, boxes_, theme_, this);
     resultsPanel_ = new ResultsPanel(results_, parts_.watchList, rig_.results(), parts_.history, parts_.clock,
                                      theme_, this);
     resultsPanel_->setHolds(&itinerary_->holds());
