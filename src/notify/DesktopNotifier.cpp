@@ -6,6 +6,7 @@
 #include <QDBusReply>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QMetaMethod>
 #include <QVariantMap>
 
 namespace zelvane {
@@ -38,7 +39,8 @@ QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::millisecon
                                                        kNotificationsService, QStringLiteral("Notify"));
     // Offered only where a program stays to answer it: a note outlives
     // zelvane-check, and its button would do nothing.
-    const bool offered = note.showResultsAction && showResults;
+    const bool offered = note.showResultsAction
+                         && isSignalConnected(QMetaMethod::fromSignal(&DesktopNotifier::resultsAsked));
     const QStringList actions = offered ? QStringList{kShowResultsAction, QStringLiteral("Show Results")}
                                         : QStringList{};
     QVariantMap hints;
@@ -56,8 +58,8 @@ QCoro::Task<Delivery> DesktopNotifier::notify(Note note, std::chrono::millisecon
 void DesktopNotifier::ActionInvoked(uint id, const QString& action)
 {
     // The signal goes to every program on the bus; only our own notes count.
-    if (action == kShowResultsAction && withResults_.contains(id) && showResults)
-        showResults();
+    if (action == kShowResultsAction && withResults_.contains(id))
+        emit resultsAsked();
 }
 
 } // namespace zelvane

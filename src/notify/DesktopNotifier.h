@@ -7,7 +7,6 @@
 #include <QSet>
 #include <QString>
 #include <chrono>
-#include <functional>
 
 namespace zelvane {
 
@@ -20,7 +19,7 @@ public:
 
     struct Note {
         QString summary, body;
-        bool showResultsAction = false; // offers "Show results" where showResults is set
+        bool showResultsAction = false; // offers "Show results" where resultsAsked is connected
     };
     QCoro::Task<Delivery> notify(Note note,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(5));
@@ -29,9 +28,10 @@ public:
     // bus starts when asked): notes are made for the outbox only then.
     static bool available();
 
-    // Run when the user picks "Show results" on one of this program's notes;
-    // unset in a program that ends after its check, whose notes then offer none.
-    std::function<void()> showResults;
+signals:
+    // The user picked "Show results" on one of this program's notes. Nothing
+    // listens in a program that ends after its check: its notes offer none.
+    void resultsAsked();
 
 private slots:
     void ActionInvoked(uint id, const QString& action);

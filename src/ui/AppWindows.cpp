@@ -161,8 +161,10 @@ void AppWindows::joinMainWindow(MainWindow& w)
         if (menu_)
             menu_->showLoginTrouble(refused);
     });
-    // "Show results" on a desktop note brings the window up at the results.
-    rig_->alerts().desktop().showResults = [this] { showResultsFromPopup(); };
+    // "Show results" on a desktop note: the window turns to its results by
+    // itself, but a tray program's window is usually hidden, so it comes up.
+    QObject::connect(&rig_->alerts().desktop(), &DesktopNotifier::resultsAsked, &w,
+                     [this] { showResultsFromPopup(); });
     // The announcement has been seen.
     QObject::connect(&w, &MainWindow::windowActivated, &w, [this] { blink_->stop(); });
     w.setHost(this);

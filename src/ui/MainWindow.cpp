@@ -103,7 +103,7 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     // This window stays to answer "Show results" on a desktop note.
-    rig_.alerts().desktop().showResults = [this] { showResultsPanel(); };
+    connect(&rig_.alerts().desktop(), &DesktopNotifier::resultsAsked, this, &MainWindow::showResultsPanel);
     // What the session says goes on the status line; what it finds shows as it comes.
     CheckEngine& engine = rig_.engine();
     connect(&rig_.status(), &SessionStatus::changed, this, &MainWindow::setStatus);
