@@ -15,6 +15,7 @@
 #include "results/ResultsViewModel.h"
 #include "support/TestSupport.h"
 #include "app/Clock.h"
+#include "ui/QtDialogs.h"
 #include "ui/ResultsPanel.h"
 #include "ui/Skin.h"
 
@@ -275,7 +276,8 @@ int main(int argc, char* argv[])
     // itineraries spread over the list.
     {
         QWidget host;
-        ResultsPanel panel(view, watchList, results, store, SystemClock::instance(), lightTheme(), &host);
+        QtDialogs dialogs;
+        ResultsPanel panel(view, watchList, results, store, SystemClock::instance(), dialogs, lightTheme(), &host);
         host.resize(940, 620);
         host.show();
         QList<qint64> firstPages, wholes, stalls;

@@ -2,6 +2,8 @@
 // to the window shown with 100 itineraries loaded, then the process's memory
 // across 1,000 rebuilds of the results view. Prints figures; never fails on time.
 #include "ui/AppWindows.h"
+#include "ui/QtDialogs.h"
+#include "ui/SystemDesktop.h"
 #include "ui/WindowRig.h"
 
 #include <QApplication>
@@ -38,7 +40,9 @@ int main(int argc, char* argv[])
         WindowRig rig(QString("bench%1").arg(i));
         rig.storeMember();
         rig.watch(kItineraries);
-        AppWindows windows(rig.state.parts, rig.news, rig.boxes);
+        QtDialogs dialogs;
+        SystemDesktop desktop;
+        AppWindows windows(rig.state.parts, rig.news, rig.boxes, dialogs, desktop);
         QElapsedTimer t;
         t.start();
         windows.showMainWindow();

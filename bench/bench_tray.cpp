@@ -21,6 +21,8 @@
 #include "ui/AppWindows.h"
 #include "ui/SeatPopup.h"
 #include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
+#include "ui/SystemDesktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -350,7 +352,9 @@ void popupsRaisedAndClosed()
     ProgramData state(area, SystemClock::instance(), data, data);
     RecordingMessageBoxes boxes;
     ProductNews news;
-    AppWindows windows(state.parts, news, boxes);
+    QtDialogs dialogs;
+    SystemDesktop desktop;
+    AppWindows windows(state.parts, news, boxes, dialogs, desktop);
     windows.mainWindow();
     const int perRound = setting("BENCH_TRAY_POPUPS", 10);
     std::printf("pop-ups raised and closed, resident memory:");

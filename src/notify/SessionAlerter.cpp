@@ -81,9 +81,10 @@ QString outcomeLine(const QList<ChannelOutcome>& outcomes)
 
 SessionAlerter::SessionAlerter(const WatchList& list, const CheckResults& results, AnnouncedSeats& announced,
                                const SettingsGroup<MailPolicy>& mailPolicy, SettingsGroup<Told>& told,
-                               StatusLine& status, AlertSender& post, const Clock& clock)
+                               StatusLine& status, AlertSender& post, const Clock& clock,
+                               const DesktopFacts& desktopFacts)
     : list_(list), results_(results), announced_(announced), mailPolicy_(mailPolicy), told_(told), status_(status),
-      post_(post), clock_(clock)
+      post_(post), clock_(clock), desktopFacts_(desktopFacts)
 {
     // Notes wait in the outbox with the rest and are shown from there.
     post_.setDesktop(&desktop_);
@@ -195,7 +196,7 @@ bool SessionAlerter::planNoteAndPush(const Alert& alert)
 {
     bool planned = false;
     // A note where a desktop can show one; it waits for its desktop otherwise.
-    if (post_.channels().notifyDesktop && (desktopAvailable ? desktopAvailable() : DesktopNotifier::available())) {
+    if (post_.channels().notifyDesktop && desktopFacts_.notesAvailable()) {
         for (const QString& body : alert.notes)
             plan(desktopEntry(alert.topic, alert.title, body, alert.showResults), QStringLiteral("Desktop"), false);
         planned = !alert.notes.isEmpty();

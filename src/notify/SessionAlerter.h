@@ -2,6 +2,7 @@
 
 #include "engine/CheckEngine.h"
 #include "notify/AlertSender.h"
+#include "notify/DesktopFacts.h"
 #include "notify/DesktopNotifier.h"
 #include "notify/MailRoute.h"
 #include "notify/ResultsMail.h"
@@ -9,7 +10,6 @@
 #include <QCoroTask>
 #include <QList>
 #include <QStringList>
-#include <functional>
 
 namespace zelvane {
 
@@ -47,7 +47,7 @@ class SessionAlerter final : public SessionAlerts {
 public:
     SessionAlerter(const WatchList& list, const CheckResults& results, AnnouncedSeats& announced,
                    const SettingsGroup<MailPolicy>& mailPolicy, SettingsGroup<Told>& told, StatusLine& status,
-                   AlertSender& post, const Clock& clock);
+                   AlertSender& post, const Clock& clock, const DesktopFacts& desktopFacts);
 
     ~SessionAlerter() override;
 
@@ -65,8 +65,6 @@ public:
     DesktopNotifier& desktop() { return desktop_; }
     AlertSender& post() { return post_; }
     std::chrono::milliseconds desktopDeadline{5000};
-    // Whether a desktop can show notes; unset: a notification service on the session bus.
-    std::function<bool()> desktopAvailable;
 
 private:
     struct Flight {
@@ -128,6 +126,7 @@ private:
     StatusLine& status_;
     AlertSender& post_;
     const Clock& clock_;
+    const DesktopFacts& desktopFacts_; // whether a desktop can show notes
     DesktopNotifier desktop_;
     QList<CheckRecord> checks_; // of the session that ended last
     QList<Planned> plan_;       // its alerts, kept before any is tried

@@ -9,7 +9,9 @@
 #include "startup/Startup.h"
 #include "ui/AppWindows.h"
 #include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
 #include "ui/QtMessageBoxes.h"
+#include "ui/SystemDesktop.h"
 #include "ui/Skin.h"
 
 #include <QApplication>
@@ -177,6 +179,8 @@ int main(int argc, char* argv[])
 
     const QString programFolder = QCoreApplication::applicationDirPath();
     QtMessageBoxes boxes;
+    QtDialogs dialogs;
+    SystemDesktop desktop;
     NativeSettingsArea area;
     // No data folder yet: start-up settles it after the one-copy rule, so a
     // refused second copy touches no file.
@@ -184,7 +188,7 @@ int main(int argc, char* argv[])
     ProgramData program(area, clock, programFolder, QString());
     ProgramParts& parts = program.parts;
     ProductNews news;
-    AppWindows windows(parts, news, boxes);
+    AppWindows windows(parts, news, boxes, dialogs, desktop);
     windows.historyRetryMs = std::max(100, int(windows.historyRetryMs * timeScale()));
     windows.alertSender().setPauseScale(timeScale());
     // The window's thread never waits long for a history another program

@@ -11,10 +11,11 @@ void SessionStatus::setStatus(const StatusMessage& message)
     emit changed(message);
 }
 
-CheckRig::CheckRig(SessionParts parts, AlertSender& post)
+CheckRig::CheckRig(SessionParts parts, AlertSender& post, const DesktopFacts& desktop)
     : results_(parts.watchList),
       waits_(parts.clock, timeScale()),
-      alerts_(parts.watchList, results_, parts.announced, parts.mailPolicy, parts.told, status_, post, parts.clock),
+      alerts_(parts.watchList, results_, parts.announced, parts.mailPolicy, parts.told, status_, post, parts.clock,
+              desktop),
       engine_(parts, results_, {sessionBrowser_, testBrowser_}, waits_, alerts_)
 {
     QObject::connect(&engine_, &CheckEngine::statusChanged, &status_, &SessionStatus::setStatus);

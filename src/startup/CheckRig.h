@@ -32,7 +32,9 @@ private:
 // the alerts and the engine, whose results and status the windows watch.
 class CheckRig {
 public:
-    CheckRig(SessionParts parts, AlertSender& post);
+    // `desktop`: what the tray program's desktop offers; a program without
+    // windows asks the session bus.
+    CheckRig(SessionParts parts, AlertSender& post, const DesktopFacts& desktop = SessionBusDesktop::instance());
     CheckRig(const CheckRig&) = delete;
     CheckRig& operator=(const CheckRig&) = delete;
 

@@ -50,8 +50,8 @@ QPixmap closePicture(int picture, qreal dpr)
 
 } // namespace
 
-AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), start_(start)
+AboutWindow::AboutWindow(SettingsGroup<StartChoice>& start, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), start_(start), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(QStringLiteral("Help / About Menu"));
@@ -163,7 +163,7 @@ void AboutWindow::follow(QObject* link)
         emit updatesAsked();
     } else if (const QVariant address = link->property("address"); address.isValid()) {
         QString url = address.toString();
-        showWebPage(url);
+        showWebPage(url, dialogs_);
     }
 }
 

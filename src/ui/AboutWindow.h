@@ -4,13 +4,13 @@
 #include "ui/Skin.h"
 
 #include <QWidget>
-#include <functional>
 
 class QCheckBox;
 class QLabel;
 
 namespace zelvane {
 
+class Dialogs;
 
 // Help / about: the version, the start-with-the-desktop choice, the city list
 // update and the product site's pages. Borderless, moved by its background;
@@ -19,7 +19,8 @@ namespace zelvane {
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit AboutWindow(SettingsGroup<StartChoice>& start, QWidget* parent = nullptr);
+    // The product site's pages are handed over through `dialogs`.
+    AboutWindow(SettingsGroup<StartChoice>& start, Dialogs& dialogs, QWidget* parent = nullptr);
 
     void saveLaunchAtLogin();
     void toggleLaunchAtLogin();
@@ -45,6 +46,7 @@ private:
     void follow(QObject* link);
 
     SettingsGroup<StartChoice>& start_;
+    Dialogs& dialogs_;
     QCheckBox* launchAtLoginCheck_;
     QLabel* image_;
     QLabel* launchAtLoginLink_;

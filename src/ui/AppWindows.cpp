@@ -18,10 +18,8 @@
 #include "ui/TrayMenu.h"
 #include "ui/WatchHolds.h"
 
-#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QDBusInterface>
 #include <QSystemTrayIcon>
 #include <QWindow>
 #include <utility>
@@ -34,16 +32,6 @@ namespace {
 constexpr int kPlacedWithinMs = 3000;
 // The pop-ups stack up in this many places before the first is used again.
 constexpr int kPopupPlaces = 4;
-
-// Qt puts its icon on a StatusNotifier host when the watcher says one is
-// registered, and on an XEmbed tray otherwise.
-bool statusNotifierHostRegistered()
-{
-    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
-                           QStringLiteral("/StatusNotifierWatcher"),
-                           QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
-}
 
 // Runs `then` once from the event loop, as soon as `w` is on the screen. A
 // window manager places a window only after it is shown, so a box parented
@@ -84,14 +72,15 @@ private:
 
 } // namespace
 
-AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes)
-    : trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
-      statusNotifierTray(&statusNotifierHostRegistered),
-      parts_(parts), news_(news),
+AppWindows::AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes, Dialogs& dialogs,
+                       const DesktopFacts& desktop)
+    : parts_(parts), news_(news),
       post_(std::make_unique<AlertSender>(parts.outbox, parts.settings.channels,
                                           SettingsField<Member, QString>{parts.settings.member, &Member::email}, boxes,
                                           parts.data.clock)),
       boxes_(boxes),
+      dialogs_(dialogs),
+      desktop_(desktop),
       blink_(std::make_unique<TrayBlink>()),
       scheduler_(parts.settings.schedule, parts.data.watchList, parts.data.clock, *this)
 {
@@ -119,7 +108,7 @@ void AppWindows::endProgram()
 void AppWindows::openPage(const QString& address)
 {
     QString page = address;
-    showWebPage(page);
+    showWebPage(page, dialogs_);
 }
 
 QCoro::Task<> AppWindows::checkVersion()
@@ -131,8 +120,8 @@ QCoro::Task<> AppWindows::checkVersion()
 MainWindow& AppWindows::mainWindow()
 {
     if (!main_) {
-        rig_ = std::make_unique<CheckRig>(parts_.data, *post_);
-        main_ = std::make_unique<MainWindow>(parts_.settings, parts_.data, *rig_, news_, nullptr, &boxes_);
+        rig_ = std::make_unique<CheckRig>(parts_.data, *post_, desktop_);
+        main_ = std::make_unique<MainWindow>(parts_.settings, parts_.data, *rig_, news_, nullptr, &boxes_, &dialogs_);
         joinMainWindow(*main_);
     }
     return *main_;
@@ -232,7 +221,7 @@ QCoro::Task<> AppWindows::loadTrayThenSchedule()
 
 bool AppWindows::trayShown() const
 {
-    return menu_ && menu_->tray() && (!trayAvailable || trayAvailable());
+    return menu_ && menu_->tray() && desktop_.trayAvailable();
 }
 
 void AppWindows::lookForTray()
@@ -313,7 +302,7 @@ void AppWindows::raisePopup(const Announcement& announcement)
 
 SeatPopup* AppWindows::showPopupIn(int place, const Announcement& announcement)
 {
-    auto* p = new SeatPopup;
+    auto* p = new SeatPopup(dialogs_);
     if (places_.size() <= place)
         places_.resize(place + 1);
     places_[place] = p;
@@ -343,7 +332,7 @@ void AppWindows::tellWaitingPopups()
         waitingPopups_.prepend(resting->announcement());
         delete resting;
     }
-    morePopup_ = new SeatPopup;
+    morePopup_ = new SeatPopup(dialogs_);
     places_[last] = morePopup_;
     // Seen in the results, what waited is told.
     QObject::connect(morePopup_, &SeatPopup::resultsAsked, morePopup_, [this] {
@@ -391,7 +380,7 @@ void AppWindows::showResultsFromPopup()
 AboutWindow& AppWindows::showAbout()
 {
     if (!about_) {
-        about_ = new AboutWindow(parts_.settings.start);
+        about_ = new AboutWindow(parts_.settings.start, dialogs_);
         QObject::connect(about_, &AboutWindow::updatesAsked, about_, [this] { mainWindow().updateCities(); });
         // In the middle of the screen the user is looking at: the main
         // window's, else the tray's.

@@ -7,7 +7,6 @@
 
 #include <QPointer>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace zelvane {
@@ -15,6 +14,8 @@ namespace zelvane {
 class AboutWindow;
 class AlertSender;
 class CheckRig;
+class DesktopFacts;
+class Dialogs;
 class MessageBoxes;
 class SeatPopup;
 class TrayBlink;
@@ -26,7 +27,8 @@ struct ProductNews;
 // hidden), the pop-ups and the about window.
 class AppWindows final : public StartupWindows, public MainWindowHost, public ScheduledSessions {
 public:
-    AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes);
+    AppWindows(ProgramParts& parts, ProductNews& news, MessageBoxes& boxes, Dialogs& dialogs,
+               const DesktopFacts& desktop);
     // Settings saved, the one-copy lock let go, the process ended.
     [[noreturn]] void endProgram() override;
     void openPage(const QString& address) override;
@@ -69,11 +71,8 @@ public:
     // Opened not modal; asked again while open, it is only brought up.
     AboutWindow& showAbout();
 
-    // Whether the desktop has a tray to put the icon in; tests answer it.
-    std::function<bool()> trayAvailable;
-    // Whether that tray is a StatusNotifier host (KDE, GNOME with
-    // AppIndicator), which reports a click as Trigger and never DoubleClick.
-    std::function<bool()> statusNotifierTray;
+    // The tray and the notification service the desktop offers.
+    const DesktopFacts& desktop() const { return desktop_; }
     // A panel may come up after the program at log-in: how often to look for
     // a tray to put the icon in.
     int trayPollMs = 1000;
@@ -106,6 +105,8 @@ private:
     ProductNews& news_;
     std::unique_ptr<AlertSender> post_;
     MessageBoxes& boxes_;
+    Dialogs& dialogs_;
+    const DesktopFacts& desktop_;
     std::unique_ptr<CheckRig> rig_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayMenu> menu_;

@@ -78,7 +78,7 @@ const QTime kFirstEarliest(7, 0), kFirstLatest(12, 0);
 } // namespace
 
 ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock, const CheckEngine& engine,
-                               MessageBoxes& boxes, const Theme& theme, QWidget* parent)
+                               MessageBoxes& boxes, Dialogs& dialogs, const Theme& theme, QWidget* parent)
     : Panel("itineraryPanel", theme, parent),
       list_(list),
       cities_(cities),
@@ -86,7 +86,7 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
       engine_(engine),
       boxes_(boxes),
       editing_(list, boxes),
-      holds_(list, boxes, clock)
+      holds_(list, boxes, dialogs, clock)
 {
     // The choices and commands keep the width they were laid out for; in a
     // larger window the list below them takes the room.

@@ -18,6 +18,7 @@ class CheckEngine;
 class CityLists;
 class Clock;
 class DateField;
+class Dialogs;
 class MessageBoxes;
 class WatchList;
 
@@ -31,7 +32,7 @@ public:
     // `engine` tells whether no session is working through the list, so
     // that deleting may go on.
     ItineraryPanel(WatchList& list, CityLists& cities, const Clock& clock, const CheckEngine& engine,
-                   MessageBoxes& boxes, const Theme& theme, QWidget* parent);
+                   MessageBoxes& boxes, Dialogs& dialogs, const Theme& theme, QWidget* parent);
 
     // The city choices, the watch list and the dates and times on offer.
     void load();

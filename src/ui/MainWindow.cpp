@@ -19,6 +19,7 @@
 #include "ui/ImageButton.h"
 #include "ui/ItineraryPanel.h"
 #include "ui/MemberPanel.h"
+#include "ui/QtDialogs.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/ResultsPanel.h"
 #include "ui/WindowFrame.h"
@@ -82,7 +83,7 @@ QIcon noticeIcon(bool over)
 } // namespace
 
 MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent,
-                       MessageBoxes* boxes)
+                       MessageBoxes* boxes, Dialogs* dialogs)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       settings_(settings),
       parts_(parts),
@@ -90,6 +91,8 @@ MainWindow::MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, Pr
       news_(news),
       ownBoxes_(boxes ? nullptr : std::make_unique<QtMessageBoxes>()),
       boxes_(boxes ? *boxes : *ownBoxes_),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>()),
+      dialogs_(dialogs ? *dialogs : *ownDialogs_),
       theme_(currentTheme()),
       results_(parts.watchList, rig.results(), parts.clock)
 {
@@ -264,9 +267,10 @@ void MainWindow::buildPanels()
     // "Cancel" writes the settings file again, whatever else wrote it meanwhile.
     connect(member_, &MemberPanel::loginTestCancelled, this, [this] { settings_.save(); });
     connect(member_, &MemberPanel::testPopupAsked, this, &MainWindow::testPopupAsked);
-    itinerary_ = new ItineraryPanel(parts_.watchList, parts_.cities, parts_.clock, engine, boxes_, theme_, this);
+    itinerary_ = new ItineraryPanel(parts_.watchList, parts_.cities, parts_.clock, engine, boxes_, dialogs_, theme_,
+                                    this);
     resultsPanel_ = new ResultsPanel(results_, parts_.watchList, rig_.results(), parts_.history, parts_.clock,
-                                     theme_, this);
+                                     dialogs_, theme_, this);
     resultsPanel_->setHolds(&itinerary_->holds());
     alertsPanel_ = new AlertsPanel(settings_.channels, rig_.alerts(), boxes_, theme_, this);
     panels_ = {member_, itinerary_, resultsPanel_, alertsPanel_};
@@ -547,7 +551,7 @@ void MainWindow::openPage(const QString& address)
     if (host_)
         return host_->openPage(address);
     QString page = address;
-    showWebPage(page);
+    showWebPage(page, dialogs_);
 }
 
 bool MainWindow::trayShown() const

@@ -20,6 +20,7 @@ namespace zelvane {
 
 class AlertsPanel;
 class CheckRig;
+class Dialogs;
 class HttpBrowser;
 class ItineraryPanel;
 class MemberPanel;
@@ -54,9 +55,10 @@ public:
 class MainWindow : public QWidget, public StatusLine, private CityUpdateSteps {
     Q_OBJECT
 public:
-    // Without `boxes` the window asks with real message boxes.
+    // Without `boxes` the window asks with real message boxes, and without
+    // `dialogs` with real dialogs.
     MainWindow(Settings& settings, SessionParts parts, CheckRig& rig, ProductNews& news, QWidget* parent = nullptr,
-               MessageBoxes* boxes = nullptr);
+               MessageBoxes* boxes = nullptr, Dialogs* dialogs = nullptr);
     ~MainWindow() override;
 
     CheckEngine& engine();
@@ -159,6 +161,8 @@ private:
     MainWindowHost* host_ = nullptr;
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes& boxes_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs& dialogs_;
     Theme theme_;
     int picture_ = kBlinkPictureA; // the window's icon, one of the blink's two
 

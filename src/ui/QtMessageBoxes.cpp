@@ -1,7 +1,7 @@
 #include "ui/QtMessageBoxes.h"
 
 #include "ui/HeldKeys.h"
-#include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -59,25 +59,13 @@ private:
     QSet<int> cameUp_; // of those, seen coming up since
 };
 
-// Over the window the user is looking at, else over the main window when it
-// is up; boxes of the tray alone sit in the middle of the screen.
-QWidget* boxParent()
-{
-    if (QWidget* active = QApplication::activeWindow())
-        return active;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<MainWindow*>(w) && w->isVisible())
-            return w;
-    return nullptr;
-}
-
 } // namespace
 
 MsgAnswer QtMessageBoxes::show(const QString& text, const QString& title, MsgIcon icon,
                                MsgButtons buttons)
 {
     std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-    QMessageBox box(boxParent());
+    QMessageBox box(dialogParent());
     box.setWindowTitle(title);
     FreshKeysOnly freshKeys(HeldKeys::watch());
     QApplication::instance()->installEventFilter(&freshKeys);

@@ -1,6 +1,7 @@
 #include "ui/ResultsPanel.h"
 
 #include "app/Clock.h"
+#include "app/Dialogs.h"
 #include "engine/BookingLink.h"
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
@@ -25,7 +26,6 @@
 #include <algorithm>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -120,13 +120,15 @@ QString detailsTextOf(const Itinerary& it, const ItineraryResult& result)
 } // namespace
 
 ResultsPanel::ResultsPanel(ResultsViewModel& rows, const WatchList& list, const CheckResults& results,
-                           HistoryStore& history, const Clock& clock, const Theme& theme, QWidget* parent)
+                           HistoryStore& history, const Clock& clock, Dialogs& dialogs, const Theme& theme,
+                           QWidget* parent)
     : Panel("resultsPanel", theme, parent),
       rows_(rows),
       list_(list),
       results_(results),
       historyStore_(history),
-      clock_(clock)
+      clock_(clock),
+      dialogs_(dialogs)
 {
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(14, 30, 14, 10);
@@ -139,11 +141,6 @@ ResultsPanel::ResultsPanel(ResultsViewModel& rows, const WatchList& list, const 
     box->addLayout(details);
     setTabOrder(resultsList_, dayChoice_);
     setTabOrder(dayChoice_, detailTabs_);
-
-    chooseExportFile = [this](const QString& suggested) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Export history"), suggested,
-                                            QStringLiteral("CSV files (*.csv);;All files (*)"));
-    };
 }
 
 QTreeView* ResultsPanel::makeResultsList(ResultsViewModel& results)
@@ -279,7 +276,7 @@ QVBoxLayout* ResultsPanel::makeCommands()
     bookButton_ = named(new QPushButton(QStringLiteral("&") + kBookOnAirlineSite, this), "bookButton");
     connect(bookButton_, &QPushButton::clicked, this, [this] {
         QString address = bookingAddress_;
-        showWebPage(address);
+        showWebPage(address, dialogs_);
     });
     offerBooking(nullptr);
     for (QPushButton* b : {historyButton, exporter, bookButton_, print}) {
@@ -439,7 +436,7 @@ void ResultsPanel::exportHistory()
     const QString suggested =
         QDir(folder).filePath(QStringLiteral("zelvane-history-%1.csv")
                           .arg(clock_.now().date().toString(Qt::ISODate)));
-    const QString path = chooseExportFile(suggested);
+    const QString path = dialogs_.chooseExportFile(suggested);
     if (path.isEmpty())
         return;
     QString error;

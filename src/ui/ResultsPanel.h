@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QTimer>
-#include <functional>
 
 class QComboBox;
 class QPushButton;
@@ -18,6 +17,7 @@ namespace zelvane {
 class CheckResults;
 struct SearchOutcome;
 class Clock;
+class Dialogs;
 class FlightTableModel;
 class HistoryStore;
 class ResultsViewModel;
@@ -35,11 +35,8 @@ class ResultsPanel final : public Panel {
     Q_OBJECT
 public:
     ResultsPanel(ResultsViewModel& rows, const WatchList& list, const CheckResults& results,
-                 HistoryStore& history, const Clock& clock, const Theme& theme, QWidget* parent);
+                 HistoryStore& history, const Clock& clock, Dialogs& dialogs, const Theme& theme, QWidget* parent);
     ~ResultsPanel() override;
-
-    // Where "Export history…" writes; an empty answer is a cancel. Tests answer it.
-    std::function<QString(const QString& suggested)> chooseExportFile;
 
     // The history window of the itinerary at `position` (from 1): shown at
     // once, filled as the history is read off this thread.
@@ -72,6 +69,7 @@ private:
     const CheckResults& results_;
     HistoryStore& historyStore_;
     const Clock& clock_;
+    Dialogs& dialogs_; // where "Export history…" writes, and the booking's page
     QTreeView* resultsList_;
     QTabWidget* detailTabs_;
     QComboBox* dayChoice_;

@@ -68,9 +68,10 @@ void setTextColour(QWidget* w, const QColor& c)
 
 } // namespace
 
-SeatPopup::SeatPopup(QWidget* parent)
+SeatPopup::SeatPopup(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                          | Qt::WindowDoesNotAcceptFocus)
+                          | Qt::WindowDoesNotAcceptFocus),
+      dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("seatPopup"));
     setWindowTitle(QStringLiteral("Reminder"));
@@ -298,7 +299,7 @@ bool SeatPopup::eventFilter(QObject* watched, QEvent* e)
     close();
     if (watched == book_) {
         QString address = announcement_.booking;
-        showWebPage(address);
+        showWebPage(address, dialogs_);
         return true;
     }
     if (watched == snooze_)

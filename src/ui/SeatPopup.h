@@ -10,12 +10,15 @@ class QLabel;
 
 namespace zelvane {
 
+class Dialogs;
+
 // The availability pop-up: grows up out of the bottom right corner, above the
 // task bar, and stays on top until it is clicked. Closing deletes it.
 class SeatPopup : public QWidget {
     Q_OBJECT
 public:
-    explicit SeatPopup(QWidget* parent = nullptr);
+    // "Book on the airline's site" hands its page over through `dialogs`.
+    explicit SeatPopup(Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Places, shows and animates the pop-up for an announcement in stacking
     // place `slot` (1 at the bottom), beside `keepClear` (the main window
@@ -54,6 +57,7 @@ private:
     void applyShape();
     void place();
 
+    Dialogs& dialogs_;
     QLabel* caption_;
     QLabel* heading_;
     QLabel* snooze_;

@@ -1,17 +1,12 @@
 #include "ui/ShowWebPage.h"
 
-#include <QDesktopServices>
-#include <utility>
+#include "app/Dialogs.h"
+
+#include <QUrl>
 
 namespace zelvane {
 
 namespace {
-
-WebPageOpener& opener()
-{
-    static WebPageOpener current = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    return current;
-}
 
 QString trimBlanks(const QString& s)
 {
@@ -26,7 +21,7 @@ QString trimBlanks(const QString& s)
 
 } // namespace
 
-void showWebPage(QString& page)
+void showWebPage(QString& page, Dialogs& dialogs)
 {
     page = trimBlanks(page);
     if (page.isEmpty())
@@ -34,13 +29,7 @@ void showWebPage(QString& page)
     const bool hasScheme = page.contains(QStringLiteral("://"))
                            || page.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive);
     const QString address = hasScheme ? page : QStringLiteral("http://") + page;
-    if (opener())
-        opener()(QUrl(address, QUrl::TolerantMode));
-}
-
-WebPageOpener setWebPageOpener(WebPageOpener next)
-{
-    return std::exchange(opener(), std::move(next));
+    dialogs.openWebPage(QUrl(address, QUrl::TolerantMode));
 }
 
 } // namespace zelvane

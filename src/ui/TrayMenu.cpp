@@ -4,6 +4,7 @@
 #include "app/MessageBoxes.h"
 #include "app/Settings.h"
 #include "net/VersionCheck.h"
+#include "notify/DesktopFacts.h"
 #include "notify/PopupGeometry.h"
 #include "startup/CheckRig.h"
 #include "ui/AppWindows.h"
@@ -110,8 +111,7 @@ void TrayMenu::addTrayIcon()
         // A StatusNotifier host reports every left click as Trigger and
         // never a double click; on an XEmbed tray a single click does nothing.
         const bool opens = r == QSystemTrayIcon::DoubleClick
-                           || (r == QSystemTrayIcon::Trigger && windows_.statusNotifierTray
-                               && windows_.statusNotifierTray());
+                           || (r == QSystemTrayIcon::Trigger && windows_.desktop().statusNotifierTray());
         if (r == QSystemTrayIcon::Context)
             onActivate();
         else if (opens)

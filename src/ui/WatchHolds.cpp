@@ -1,47 +1,17 @@
 #include "ui/WatchHolds.h"
 
 #include "app/Clock.h"
+#include "app/Dialogs.h"
 #include "itineraries/WatchList.h"
-#include "ui/DateField.h"
 
-#include <QCalendarWidget>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
 #include <QMenu>
-#include <QVBoxLayout>
 
 namespace zelvane {
 
-namespace {
-
-std::optional<QDate> askDate(const QDate& suggested, const QDate& first)
+WatchHolds::WatchHolds(WatchList& list, MessageBoxes& boxes, Dialogs& dialogs, const Clock& clock,
+                       QObject* parent)
+    : QObject(parent), list_(list), dialogs_(dialogs), clock_(clock), editing_(list, boxes)
 {
-    QDialog dialog;
-    dialog.setObjectName(QStringLiteral("snoozeDateDialog"));
-    dialog.setWindowTitle(QStringLiteral("Snooze until"));
-    auto* box = new QVBoxLayout(&dialog);
-    box->addWidget(new QLabel(QStringLiteral("No alerts of this trip up to and including:"), &dialog));
-    auto* field = new DateField(&dialog);
-    field->setObjectName(QStringLiteral("snoozeDateField"));
-    field->setOffered(first, latestDeparture(first));
-    field->setDate(suggested);
-    box->addWidget(field);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    box->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted || !field->date().isValid() || field->date() < first)
-        return std::nullopt;
-    return field->date();
-}
-
-} // namespace
-
-WatchHolds::WatchHolds(WatchList& list, MessageBoxes& boxes, const Clock& clock, QObject* parent)
-    : QObject(parent), list_(list), clock_(clock), editing_(list, boxes)
-{
-    chooseDate = [this](const QDate& suggested) { return askDate(suggested, clock_.now().date()); };
 }
 
 void WatchHolds::fillMenu(QMenu& menu, int position, bool withPause)
@@ -69,7 +39,7 @@ void WatchHolds::fillMenu(QMenu& menu, int position, bool withPause)
     until->setObjectName(QStringLiteral("snoozeUntilAction"));
     connect(until, &QAction::triggered, this, [this, position, today, watch] {
         const QDate suggested = watch.snoozed(today) ? watch.snoozedUntil : today.addDays(7);
-        if (const std::optional<QDate> day = chooseDate(suggested))
+        if (const std::optional<QDate> day = dialogs_.chooseSnoozeEnd(suggested, clock_.now().date()))
             apply(position, {HoldChoice::Kind::Snooze, *day});
     });
     if (watch.snoozed(today))

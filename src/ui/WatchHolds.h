@@ -4,8 +4,6 @@
 
 #include <QDate>
 #include <QObject>
-#include <functional>
-#include <optional>
 
 class QMenu;
 class QWidget;
@@ -13,6 +11,7 @@ class QWidget;
 namespace zelvane {
 
 class Clock;
+class Dialogs;
 class MessageBoxes;
 class WatchList;
 
@@ -22,7 +21,8 @@ class WatchList;
 class WatchHolds final : public QObject {
     Q_OBJECT
 public:
-    WatchHolds(WatchList& list, MessageBoxes& boxes, const Clock& clock, QObject* parent = nullptr);
+    WatchHolds(WatchList& list, MessageBoxes& boxes, Dialogs& dialogs, const Clock& clock,
+               QObject* parent = nullptr);
 
     // The commands for the watch at `position`, each an action named for
     // what it does (pauseAction, resumeAction, snoozeDayAction,
@@ -31,14 +31,13 @@ public:
     void apply(int position, const HoldChoice& choice);
     // The watch a pop-up told of, by its identity: snoozed for a week.
     void snoozeWeek(const QString& identity);
-    // The last quiet day of "Snooze until…"; nothing is a cancel. Tests answer it.
-    std::function<std::optional<QDate>(const QDate& suggested)> chooseDate;
 
 signals:
     void statusMessage(const QString& text);
 
 private:
     WatchList& list_;
+    Dialogs& dialogs_;
     const Clock& clock_;
     ItineraryEditing editing_;
 };

@@ -293,7 +293,8 @@ private slots:
         rig.state.settings.save();
         RecordingMessageBoxes boxes;
         AlertSender post{rig.state.outbox, rig.state.settings.channels, {rig.state.settings.member, &Member::email}, boxes, rig.clock};
-        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock);
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock,
+                               SessionBusDesktop::instance());
         rig.mail.forwardTo = &alerter;
         const auto notices = [&product] {
             QStringList bodies;
@@ -712,7 +713,8 @@ private slots:
         rig.state.settings.channels.change([&](AlertChannels& c) { c.notifyDesktop = false; });
         RecordingMessageBoxes boxes;
         AlertSender post{rig.state.outbox, rig.state.settings.channels, {rig.state.settings.member, &Member::email}, boxes, rig.clock};
-        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock);
+        SessionAlerter alerter(rig.state.watchList, rig.results, rig.state.announced, rig.state.settings.mailPolicy, rig.state.settings.told, rig.view, post, rig.clock,
+                               SessionBusDesktop::instance());
         rig.mail.forwardTo = &alerter;
         const auto mails = [&product] { return product.requests("email").size(); };
 

@@ -163,7 +163,8 @@ private slots:
         CheckResults results(list);
         RecordingStatus view;
         AnnouncedSeats announced;
-        SessionAlerter alerts(list, results, announced, settings.mailPolicy, settings.told, view, post.sender, clock);
+        SessionAlerter alerts(list, results, announced, settings.mailPolicy, settings.told, view, post.sender, clock,
+                              SessionBusDesktop::instance());
         QCoro::waitFor(alerts.sessionEnded({outcome}));
         QCOMPARE(sim.requests("relay").size(), 1);
         const QString body = serverFields(sim.requests("relay").front().value("body").toString()).value("body");

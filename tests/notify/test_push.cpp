@@ -80,7 +80,8 @@ class TestPush : public QObject {
         Line line;
         RecordingMessageBoxes boxes;
         AlertSender post{state.outbox, state.settings.channels, {state.settings.member, &Member::email}, boxes, clock};
-        SessionAlerter alerts{state.watchList, results, state.announced, state.settings.mailPolicy, state.settings.told, line, post, clock};
+        SetDesktop desktop;
+        SessionAlerter alerts{state.watchList, results, state.announced, state.settings.mailPolicy, state.settings.told, line, post, clock, desktop};
 
         explicit Rig(const QString& pushUrl)
         {
@@ -289,7 +290,7 @@ private slots:
             c.notifyDesktop = true;
         });
         rig.state.settings.mailPolicy.set(MailPolicy::Always);
-        rig.alerts.desktopAvailable = [] { return true; }; // a bus, but no note is shown
+        rig.desktop.notes = true; // a bus, but no note is shown
         CheckRecord opened;
         opened.position = 1;
         opened.key = {"SYD", "LON", "25/12/2026", "Evening", "Any", 1, rig.state.watchList.at(1).identity()};

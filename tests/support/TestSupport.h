@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/Clock.h"
+#include "app/Dialogs.h"
 #include "app/MessageBoxes.h"
 #include "app/SettingsArea.h"
+#include "notify/DesktopFacts.h"
 
 #include <QMap>
 #include <QString>
@@ -54,6 +56,32 @@ public:
                    MsgButtons buttons) override;
     std::deque<MsgAnswer> answers;
     QList<Shown> shown;
+};
+
+// Answers the dialogs as the test set them, and records the pages handed to
+// the browser and the file each export suggested.
+class RecordingDialogs final : public Dialogs {
+public:
+    std::optional<QDate> chooseSnoozeEnd(const QDate&, const QDate&) override { return snoozeEnd; }
+    QString chooseExportFile(const QString& suggested) override
+    {
+        suggestedFiles << suggested;
+        return exportFile;
+    }
+    void openWebPage(const QUrl& url) override { opened << url; }
+
+    std::optional<QDate> snoozeEnd; // none: cancelled
+    QString exportFile;             // empty: cancelled
+    QStringList suggestedFiles;
+    QList<QUrl> opened;
+};
+
+// A desktop whose tray and notification service are what the test says.
+struct SetDesktop final : DesktopFacts {
+    bool tray = true, statusNotifier = false, notes = false;
+    bool trayAvailable() const override { return tray; }
+    bool statusNotifierTray() const override { return statusNotifier; }
+    bool notesAvailable() const override { return notes; }
 };
 
 // The test's own home (set by CTest), emptied and made again.

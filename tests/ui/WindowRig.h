@@ -47,6 +47,8 @@ struct WindowRig {
     AlertSender post{state.outbox, state.settings.channels, {state.settings.member, &Member::email}, boxes, state.parts.data.clock};
     CheckRig checks{state.parts.data, post};
     RecordingHost host;
+    // The dialogs a test answers; none: the window's own real ones.
+    Dialogs* dialogs = nullptr;
     std::unique_ptr<MainWindow> window;
 
     // A session waits on the clock: `realTime` gives it the system's.
@@ -83,7 +85,7 @@ struct WindowRig {
     template <typename Window = MainWindow>
     Window& open()
     {
-        auto* w = new Window(state.settings, state.parts.data, checks, news, nullptr, &boxes);
+        auto* w = new Window(state.settings, state.parts.data, checks, news, nullptr, &boxes, dialogs);
         w->ensureBuilt(); // loaded as when it is first shown
         window.reset(w);
         window->setHost(&host);

@@ -12,6 +12,8 @@
 #include "ui/AlertsPanel.h"
 #include "ui/AppWindows.h"
 #include "ui/ImageButton.h"
+#include "ui/QtDialogs.h"
+#include "ui/SystemDesktop.h"
 #include "WindowRig.h"
 
 #include <QCheckBox>
@@ -309,7 +311,9 @@ private slots:
         });
         WindowRig rig("alerts-deadlines");
         rig.storeMember();
-        AppWindows windows(rig.state.parts, rig.news, rig.boxes);
+        QtDialogs dialogs;
+        SystemDesktop desktop;
+        AppWindows windows(rig.state.parts, rig.news, rig.boxes, dialogs, desktop);
         windows.loadTrayWindow(); // as start-up leaves the tray program
         windows.showMainWindow();
         MainWindow& w = windows.mainWindow();

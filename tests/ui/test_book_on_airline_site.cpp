@@ -5,6 +5,7 @@
 #include "WindowRig.h"
 #include "support/CheckedDays.h"
 
+#include "ui/QtDialogs.h"
 #include "ui/SeatPopup.h"
 
 #include <QComboBox>
@@ -44,6 +45,7 @@ class TestBookOnAirlineSite : public QObject {
     Q_OBJECT
 
     Browser browser;
+    QtDialogs dialogs; // the desktop's own handler answers
 
 private slots:
     void initTestCase()
@@ -122,7 +124,7 @@ private slots:
     void popupBooksTheFlightItTells()
     {
         QFETCH(QString, booking);
-        auto* popup = new SeatPopup;
+        auto* popup = new SeatPopup(dialogs);
         QPointer<SeatPopup> alive(popup);
         QSignalSpy results(popup, &SeatPopup::resultsAsked);
         Announcement a{"Sydney", "Perth", "01/01/2027"};

@@ -6,6 +6,8 @@
 #include "notify/SessionAlerter.h"
 #include "ui/AppWindows.h"
 #include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
+#include "ui/SystemDesktop.h"
 #include "support/SiteSim.h"
 #include "WindowRig.h"
 
@@ -127,7 +129,9 @@ private slots:
         rig.storeMember();
         for (const QString& t : kTrips)
             rig.watchLine(t);
-        AppWindows windows(rig.state.parts, rig.news, rig.boxes);
+        QtDialogs dialogs;
+        SystemDesktop desktop;
+        AppWindows windows(rig.state.parts, rig.news, rig.boxes, dialogs, desktop);
         MainWindow& w = windows.mainWindow();
         windows.checkRig().results().set(1, checkedDays(rig.state.watchList.at(1).date, "Y"));
         w.showItineraryPanel();

@@ -687,22 +687,20 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, status);
         WindowRig rig("export");
+        RecordingDialogs dialogs;
+        rig.dialogs = &dialogs;
         recordSessions(rig, {kSydPerAny, kSydPerBusiness},
                        QList<QList<CheckOutcome>>(sessions, {CheckOutcome::Available, CheckOutcome::NotAvailable}));
         MainWindow& w = openResults(rig, {kSydPer});
-        auto* panel = rig.find<ResultsPanel>("resultsPanel");
         const QString path = file.isEmpty() ? QString() : rig.folder + "/" + file;
-        QString suggested;
         // Made open to everyone unless the program closes it.
         const mode_t mask = ::umask(022);
         const auto restoreMask = qScopeGuard([mask] { ::umask(mask); });
-        panel->chooseExportFile = [&](const QString& s) {
-            suggested = s;
-            return path;
-        };
+        dialogs.exportFile = path;
         w.setStatus("before");
         rig.find<QPushButton>("exportHistoryButton")->click();
-        QVERIFY(suggested.endsWith("/zelvane-history-2026-12-08.csv"));
+        QCOMPARE(dialogs.suggestedFiles.size(), 1);
+        QVERIFY(dialogs.suggestedFiles[0].endsWith("/zelvane-history-2026-12-08.csv"));
         QVERIFY2(w.status().startsWith(status), qPrintable(w.status()));
         const bool written = status == "History Exported To ";
         QCOMPARE(QFile::exists(path), written);

@@ -53,7 +53,6 @@ struct Rig {
                            {"Autostartup", "0"}};
         }
         state.settings.load();
-        windows.trayAvailable = [] { return true; };
     }
     ~Rig()
     {
@@ -79,7 +78,9 @@ struct Rig {
     ProgramData state{area, SystemClock::instance(), data, data};
     ProductNews news;
     RecordingMessageBoxes boxes;
-    AppWindows windows{state.parts, news, boxes};
+    RecordingDialogs dialogs;
+    SetDesktop desktop; // with a tray
+    AppWindows windows{state.parts, news, boxes, dialogs, desktop};
 };
 
 // A return journey for two from Sydney, Newcastle or Canberra to Melbourne,
@@ -104,8 +105,6 @@ void click(QWidget* w, QPoint at = {})
 class TestTray : public QObject {
     Q_OBJECT
 
-    QList<QUrl> opened;
-
 private slots:
     void initTestCase()
     {
@@ -113,13 +112,8 @@ private slots:
         qputenv("ZELVANE_SITE_URL", "http://127.0.0.1:9");
         qputenv("ZELVANE_AIRLINE_URL", "https://127.0.0.1:9");
         qputenv("ZELVANE_TIME_SCALE", "0.001");
-        setWebPageOpener([this](const QUrl& url) { opened << url; });
     }
-    void init()
-    {
-        freshHome();
-        opened.clear();
-    }
+    void init() { freshHome(); }
 
     void trayIconActivation_data()
     {
@@ -142,7 +136,7 @@ private slots:
         QFETCH(bool, mainShown);
         QFETCH(bool, menuShown);
         Rig rig;
-        rig.windows.statusNotifierTray = [statusNotifier] { return statusNotifier; };
+        rig.desktop.statusNotifier = statusNotifier;
         TrayMenu& menu = rig.tray();
         QVERIFY(menu.tray()->isVisible());
         QVERIFY(!menu.isVisible());
@@ -222,8 +216,9 @@ private slots:
             ProgramData state(area, SystemClock::instance(), "/p", freshFolder("exit"));
             ProductNews news;
             RecordingMessageBoxes boxes;
-            AppWindows windows(state.parts, news, boxes);
-            windows.trayAvailable = [] { return true; };
+            RecordingDialogs dialogs;
+            SetDesktop desktop;
+            AppWindows windows(state.parts, news, boxes, dialogs, desktop);
             windows.loadTrayWindow();
             state.settings.member.change([&](Member& m) { m.surname = "Leaving"; });
             windows.trayWindow()->onActivate();
@@ -430,7 +425,10 @@ private slots:
         Rig rig(stored);
         QElapsedTimer since;
         since.start();
-        rig.windows.trayAvailable = [&] { return trayAfterMs >= 0 && since.elapsed() >= trayAfterMs; };
+        rig.desktop.tray = trayAfterMs == 0;
+        QObject trayComes; // the tray comes up late, once
+        if (trayAfterMs > 0)
+            QTimer::singleShot(trayAfterMs, &trayComes, [&rig] { rig.desktop.tray = true; });
         rig.windows.trayPollMs = 20;
         QCOMPARE(startUp(rig.state.parts, {"--test"}, rig.boxes, rig.windows), StartResult::Running);
         QVERIFY(rig.windows.trayWindow());
@@ -466,7 +464,7 @@ private slots:
     {
         QFETCH(bool, tray);
         Rig rig;
-        rig.windows.trayAvailable = [tray] { return tray; };
+        rig.desktop.tray = tray;
         rig.tray();
         rig.windows.showMainWindow();
         MainWindow& main = rig.windows.mainWindow();
@@ -763,7 +761,7 @@ private slots:
         QFETCH(QString, url);
         Rig rig;
         click(rig.windows.showAbout().findChild<QLabel*>(label));
-        QCOMPARE(opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
+        QCOMPARE(rig.dialogs.opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
         // The main window's update runs, to its end.
         const MainWindow& w = rig.windows.mainWindow();
         QCOMPARE(w.status(), url.isEmpty() ? kCityUpdateOpening : QString());
@@ -787,9 +785,10 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, trimmed);
         QFETCH(QString, url);
-        showWebPage(address);
+        RecordingDialogs dialogs;
+        showWebPage(address, dialogs);
         QCOMPARE(address, trimmed);
-        QCOMPARE(opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
+        QCOMPARE(dialogs.opened, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
     }
 };
 

@@ -12,6 +12,8 @@
 #include "ui/AppWindows.h"
 #include "ui/DateField.h"
 #include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
+#include "ui/SystemDesktop.h"
 #include "ui/SeatPopup.h"
 
 #include <QApplication>
@@ -131,7 +133,9 @@ private slots:
         state.watchList.load();
         ProductNews news;
         RecordingMessageBoxes boxes;
-        AppWindows windows{state.parts, news, boxes};
+        QtDialogs dialogs; // "Snooze until…" answered in its own window
+        SystemDesktop desktop;
+        AppWindows windows{state.parts, news, boxes, dialogs, desktop};
         MainWindow& w = windows.mainWindow();
         w.ensureBuilt();
         auto* list = w.findChild<QTreeWidget*>("itineraryList");

@@ -26,6 +26,7 @@
 #include "ui/ResultsPanel.h"
 #include "ui/HistoryWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
 #include "ui/SeatCalendarView.h"
 #include "engine/BookingLink.h"
 #include "net/Addresses.h"
@@ -59,6 +60,9 @@ class NoBoxes final : public MessageBoxes {
 public:
     MsgAnswer show(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgAnswer::Ok; }
 };
+
+// The shots click nothing that asks or opens a page.
+QtDialogs realDialogs;
 
 // The history window of `position`, once it holds what the history holds:
 // it is read off the window's thread.
@@ -338,7 +342,7 @@ void shootNotChecked(MainWindow& w, const ShotOptions& o)
 void shootAbout(SettingsGroup<StartChoice>& start, const ShotOptions& o)
 {
     for (const bool ticked : {false, true}) {
-        auto* about = new AboutWindow(start);
+        auto* about = new AboutWindow(start, realDialogs);
         // Shown ticked, not chosen: no autostart entry is written.
         auto* box = about->findChild<QCheckBox*>(QStringLiteral("launchAtLoginCheck"));
         const QSignalBlocker quiet(box);
@@ -520,7 +524,7 @@ void shootFound(MainWindow& w, const Itinerary& watch, int position, const Itine
     emit list->clicked(list->model()->index(position - 1, 0));
     shootWindow(w, QStringLiteral("results-") + name, o);
 
-    SeatPopup popup;
+    SeatPopup popup(realDialogs);
     popup.start(seatAnnouncement(watch, found), 1);
     settle(1500);
     savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-") + name, o);
@@ -548,7 +552,7 @@ void shootBooking(MainWindow& w, WatchList& watchList, CheckResults& results, co
 
     Announcement told = seatAnnouncement(pair, found);
     told.booking = firstBookingAddress(airlineBase(), pair, found);
-    SeatPopup popup;
+    SeatPopup popup(realDialogs);
     popup.start(told, 1);
     settle(1500);
     savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-book"), o);
@@ -748,7 +752,7 @@ void shootMixed(MainWindow& w, ProgramData& state, CheckResults& results, const 
     results.set(2, found);
     w.showResultsPanel();
     shootRowTooltip(w, 2, QStringLiteral("results-return-three"), o);
-    SeatPopup popup;
+    SeatPopup popup(realDialogs);
     popup.start(seatAnnouncement(trip, found), 1);
     settle(1500);
     savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-return-three"), o);
@@ -771,7 +775,7 @@ void shootHolds(MainWindow& w, const WatchList& watchList, CheckResults& results
     w.showResultsPanel();
     shootWindow(w, QStringLiteral("results-paused"), o);
 
-    SeatPopup popup;
+    SeatPopup popup(realDialogs);
     popup.start(seatAnnouncement(watchList.at(2), results.at(2)), 1);
     settle(1500);
     savePicture(withHoles(popup.grab().toImage()), QStringLiteral("popup-snooze"), o);

@@ -10,7 +10,9 @@
 #include "startup/Startup.h"
 #include "ui/AppWindows.h"
 #include "ui/AboutWindow.h"
+#include "ui/QtDialogs.h"
 #include "ui/QtMessageBoxes.h"
+#include "ui/SystemDesktop.h"
 #include "ui/MainWindow.h"
 #include "ui/TrayMenu.h"
 
@@ -30,7 +32,9 @@ int main(int argc, char* argv[])
     state.settings.load();
     QtMessageBoxes boxes;
     ProductNews news;
-    AppWindows windows(state.parts, news, boxes);
+    QtDialogs dialogs;
+    SystemDesktop desktop;
+    AppWindows windows(state.parts, news, boxes, dialogs, desktop);
     windows.loadTrayWindow();
 
     QTimer::singleShot(500, &app, [&] {
