@@ -19,8 +19,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <QTimeEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -71,9 +69,6 @@ QComboBox* nearbyCityBox(const QString& end, QWidget* parent)
 }
 
 const QString kNoNearbyCity = QStringLiteral("—");
-
-// The window a leg's hours start from until the user moves them.
-const QTime kFirstEarliest(7, 0), kFirstLatest(12, 0);
 
 } // namespace
 
@@ -131,52 +126,6 @@ ItineraryPanel::ItineraryPanel(WatchList& list, CityLists& cities, const Clock& 
             itineraryList_->setCurrentItem(item);
     });
     connect(&holds_, &WatchHolds::statusMessage, this, &ItineraryPanel::statusMessage);
-}
-
-QLayout* ItineraryPanel::addHoldCommands()
-{
-    pauseButton_ = named(new QPushButton(QStringLiteral("&Pause"), this), "pauseButton");
-    pauseButton_->setToolTip(QStringLiteral("A paused itinerary is kept but not checked, and costs no search"));
-    snoozeButton_ = named(new QPushButton(QStringLiteral("&Snooze"), this), "snoozeButton");
-    snoozeButton_->setToolTip(QStringLiteral("Still checked and kept in the history, but no alert of it until the day chosen"));
-    auto* snoozeMenu = new QMenu(snoozeButton_);
-    snoozeMenu->setObjectName(QStringLiteral("snoozeMenu"));
-    // Filled as it opens: the choices follow the watch selected now.
-    connect(snoozeMenu, &QMenu::aboutToShow, this, [this, snoozeMenu] {
-        snoozeMenu->clear();
-        holds_.fillMenu(*snoozeMenu, selectedItinerary(), false);
-    });
-    snoozeButton_->setMenu(snoozeMenu);
-    connect(pauseButton_, &QPushButton::clicked, this, [this] {
-        const int selected = selectedItinerary();
-        holds_.apply(selected, {list_.at(selected).paused ? HoldChoice::Kind::Resume : HoldChoice::Kind::Pause});
-    });
-    for (QPushButton* b : {pauseButton_, snoozeButton_})
-        b->setAutoDefault(false);
-    connect(itineraryList_, &QTreeWidget::itemSelectionChanged, this, &ItineraryPanel::showHoldCommands);
-    // The same commands on the list's own menu.
-    itineraryList_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(itineraryList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        QMenu menu;
-        holds_.fillMenu(menu, selectedItinerary());
-        if (!menu.isEmpty())
-            menu.exec(itineraryList_->viewport()->mapToGlobal(at));
-    });
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(pauseButton_);
-    row->addWidget(snoozeButton_);
-    showHoldCommands();
-    return row;
-}
-
-void ItineraryPanel::showHoldCommands()
-{
-    const int selected = selectedItinerary();
-    const bool holdable = selected > 0 && list_.readable(selected);
-    pauseButton_->setEnabled(holdable);
-    snoozeButton_->setEnabled(holdable);
-    pauseButton_->setText(holdable && list_.at(selected).paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
 }
 
 void ItineraryPanel::addCityChoices(QGridLayout* grid)
@@ -306,65 +255,6 @@ void ItineraryPanel::addParty(QGridLayout* grid)
     showPartyChoice();
 }
 
-void ItineraryPanel::addFlightChoice(QGridLayout* grid, int row, int leg)
-{
-    const QString name = leg == Itinerary::Return ? QStringLiteral("return") : QStringLiteral("outbound");
-    FlightChoice& c = flightChoices_[leg];
-    c.stops = named(new QComboBox(this), qPrintable(name + QStringLiteral("StopsChoice")));
-    c.stops->addItems({QStringLiteral("Any"), QStringLiteral("Direct only"), QStringLiteral("At most 1 stop"),
-                       QStringLiteral("At most 2 stops")});
-    c.stops->setToolTip(QStringLiteral("Count only the flights with no more stops than this"));
-    c.hours = named(new QCheckBox(QStringLiteral("Leaving between"), this), qPrintable(name + QStringLiteral("HoursCheck")));
-    c.hours->setToolTip(QStringLiteral("Count only the flights leaving between these times; the search still "
-                                       "asks for the time of day chosen above"));
-    c.earliest = named(new QTimeEdit(kFirstEarliest, this), qPrintable(name + QStringLiteral("EarliestEdit")));
-    c.latest = named(new QTimeEdit(kFirstLatest, this), qPrintable(name + QStringLiteral("LatestEdit")));
-    for (QTimeEdit* t : {c.earliest, c.latest})
-        t->setDisplayFormat(QStringLiteral("HH:mm"));
-    auto* caption = zelvane::caption(leg == Itinerary::Return ? QStringLiteral("Flights &back :")
-                                                              : QStringLiteral("Fli&ghts :"),
-                                     this);
-    caption->setBuddy(c.stops);
-    grid->addWidget(caption, row, 0);
-    auto* line = new QHBoxLayout;
-    line->addWidget(c.stops, 2);
-    line->addWidget(c.hours);
-    line->addWidget(c.earliest, 1);
-    line->addWidget(zelvane::caption(QStringLiteral("and"), this));
-    line->addWidget(c.latest, 1);
-    line->addStretch(1);
-    grid->addLayout(line, row, 1, 1, 4);
-    connect(c.hours, &QCheckBox::toggled, this, &ItineraryPanel::showFlightChoices);
-    showFlightChoices();
-}
-
-void ItineraryPanel::showFlightChoices()
-{
-    for (const int leg : {int(Itinerary::Outbound), int(Itinerary::Return)}) {
-        const FlightChoice& c = flightChoices_[leg];
-        if (!c.latest) // still being built
-            continue;
-        // The way back's flights are chosen with the way back.
-        const bool on = leg == Itinerary::Outbound || returnCheck_->isChecked();
-        c.stops->setEnabled(on);
-        c.hours->setEnabled(on);
-        c.earliest->setEnabled(on && c.hours->isChecked());
-        c.latest->setEnabled(on && c.hours->isChecked());
-    }
-}
-
-LegFilter ItineraryPanel::chosenFlights(int leg) const
-{
-    const FlightChoice& c = flightChoices_[leg];
-    LegFilter f;
-    f.maxStops = std::max(0, c.stops->currentIndex()) - 1;
-    if (c.hours->isChecked()) {
-        f.earliest = c.earliest->time();
-        f.latest = c.latest->time();
-    }
-    return f;
-}
-
 void ItineraryPanel::orderKeys()
 {
     // The keys go as the eye reads the rows.
@@ -467,12 +357,7 @@ void ItineraryPanel::load()
     returnCheck_->setChecked(false);
     wholeTripCheck_->setChecked(false);
     partyOnlyCheck_->setChecked(true);
-    for (const FlightChoice& c : flightChoices_) {
-        c.stops->setCurrentIndex(0);
-        c.hours->setChecked(false);
-        c.earliest->setTime(kFirstEarliest);
-        c.latest->setTime(kFirstLatest);
-    }
+    resetFlightChoices();
     datePicked_ = false;
 }
 

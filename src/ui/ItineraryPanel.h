@@ -78,6 +78,8 @@ private:
     void showPartyChoice();
     LegFilter chosenFlights(int leg) const;
     void showFlightChoices();
+    // Any stops, no hours chosen, the hours at their first window.
+    void resetFlightChoices();
 
     WatchList& list_;
     CityLists& cities_;
