@@ -14,6 +14,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace zelvane {
 
@@ -168,6 +169,7 @@ private:
 
     MemberPanel* member_ = nullptr;
     ItineraryPanel* itinerary_ = nullptr;
+    QScrollArea* itineraryScroll_ = nullptr;
     ResultsPanel* resultsPanel_ = nullptr;
     AlertsPanel* alertsPanel_ = nullptr;
     // The panels in the order of their tabs; tab i shows panels_[i].
