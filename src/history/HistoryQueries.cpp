@@ -2,6 +2,7 @@
 // change-only alerts.
 #include "history/HistoryStore.h"
 
+#include "history/HistoryDb.h"
 #include "history/HistorySql.h"
 
 #include <QJsonArray>
@@ -38,11 +39,6 @@ CheckOutcome outcomeOf(const QVariant& v)
 QDateTime timeOf(const QVariant& v)
 {
     return QDateTime::fromSecsSinceEpoch(v.toLongLong());
-}
-
-QString reason(const QSqlError& e)
-{
-    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
 }
 
 } // namespace history

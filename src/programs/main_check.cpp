@@ -1,6 +1,9 @@
 // zelvane-check: one check session from the command line, for a machine
 // without a display (a home server, cron). Same settings, watch list and
 // e-mails as the tray program, which must not run at the same time.
+#include "CheckConsole.h"
+#include "CheckWatchList.h"
+
 #include "app/Clock.h"
 #include "app/DataFolder.h"
 #include "app/MemberDetails.h"
@@ -17,8 +20,6 @@
 #include "notify/SmtpMail.h"
 #include "results/SeatTexts.h"
 #include "results/WatchJson.h"
-#include "engine/SessionSize.h"
-#include "itineraries/WatchListCommands.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,195 +32,9 @@
 #endif
 
 using namespace zelvane;
+using namespace zelvane::check;
 
 namespace {
-
-enum ExitCode {
-    kExitCompleted = 0,
-    kExitAlreadyRunning = 2,
-    kExitNoMember = 3,
-    kExitNoItineraries = 4,
-    kExitThrottled = 5,
-    kExitLoginFailed = 6,
-    kExitGaveUp = 7,
-    kExitAlertUndelivered = 8,
-    kExitSiteUnreachable = 9,
-    kExitPageUnreadable = 10,
-    kExitListFull = 11,
-    kExitWatchDates = 12,
-    kExitWatchRoute = 13,
-    kExitWatchSearches = 14,
-    kExitNoSuchWatch = 15,
-    kExitListBusy = 16,
-    kExitListNotWritten = 17,
-    kExitUsage = 64,
-    kExitNoHistory = 66,
-    kExitStoredDetailWrong = 78,
-};
-
-const char* const kHelp =
-    "Usage: zelvane-check [--help | --test-alert | --send-waiting | --json]\n"
-    "       zelvane-check --history [N] [--calendar] [--json]\n"
-    "       zelvane-check --list [--json] | --add \"LINE\" | --remove N | --pause N | --resume N\n"
-    "\n"
-    "Runs one award-seat check session with the stored member details and watch\n"
-    "list, as the Zelvane tray program would, and then ends. Every status change\n"
-    "is printed with the time; at the end one line per itinerary, its fields\n"
-    "separated by tabs: position, origin, destination, date (\"25/12/2026 +3\" when\n"
-    "the three days after it are searched too), time of day, the seats when other\n"
-    "than one adult in any cabin (\"2 adults, Business\"), for an itinerary of\n"
-    "several dates how many of them had seats and which (\"2 of 4 days: Fri 25,\n"
-    "Sun 27\"), how many seats the airline gave in the cabin when it gave a\n"
-    "number (\"Business: 2 seats\"), \"snoozed until\" a snoozed watch's last\n"
-    "quiet day (it is searched, but no alert tells of it), and last the state:\n"
-    "available, not available, paused (no search made), or not checked and why\n"
-    "(\"not checked: HTTP 503 Service Unavailable\"). Available means the flight table shows seats for every adult\n"
-    "in the cabin asked (or any seats, for a watch told of fewer); not available\n"
-    "that the airline said there are none; anything it could not read is not\n"
-    "checked, never not available. A check makes at most 100 searches; an\n"
-    "itinerary that no longer fits prints \"not checked: past the 100 searches a\n"
-    "check may make\", and a smaller one after it is still checked. The\n"
-    "alerts the settings ask for go out: the results e-mail, desktop notifications\n"
-    "where a desktop answers, a push to the phone; after a refused login a\n"
-    "warning, once until a login succeeds; after three runs in a row that could\n"
-    "not use the airline's site a notice, once until a check works.\n"
-    "\n"
-    "  --json        print one JSON document instead of the lines, version 2\n"
-    "                (docs/zelvane-check.schema.json): \"version\", and \"watches\",\n"
-    "                each with its position, status, its options (\"watch\": the\n"
-    "                cities at each end, each leg's date and days before and\n"
-    "                after, time, cabin, adults, orFewer, wholeTripsOnly,\n"
-    "                paused, snoozedUntil, searches) and what the check found\n"
-    "                (\"result\": state, reason, and leg by leg, pair by pair,\n"
-    "                each date searched with its state, seats, no seats or not\n"
-    "                known, and the flights with seats for the watch, each\n"
-    "                cabin with the count the site gave or null); dates are\n"
-    "                yyyy-mm-dd; the status lines go to standard error\n"
-    "\n"
-    "Every alert of a session (the e-mail, the push, the desktop notes where a\n"
-    "desktop is there) is kept in the outbox (outbox.sqlite in the data folder),\n"
-    "together with what it tells (announced.json), before the first is sent, and\n"
-    "stays there until its server or the desktop took it: a run stopped at any\n"
-    "moment loses none, and the next run or the tray program sends what is left.\n"
-    "A data folder that is full is said so; the alerts are then sent from memory\n"
-    "(a little room kept beside the outbox takes a session's alerts first), and\n"
-    "no file there is replaced but by a complete copy. Each run first\n"
-    "sends what waits there, then checks, then tries what still waits; the tray\n"
-    "program tries again on its own, after 1, 2, 4 ... minutes, at most an hour\n"
-    "apart. A newer results e-mail replaces one still waiting; a login that gets\n"
-    "through drops a waiting warning, a check that works a waiting site notice.\n"
-    "Waiting pushes of seats found are one push, a line that waited saying when\n"
-    "its seats were seen. An alert being sent belongs to its sender until its\n"
-    "deadline, so no other run sends it meanwhile.\n"
-    "\n"
-    "  --send-waiting  send what waits in the outbox and end; no check is made\n"
-    "  --test-alert  send a test through every alert channel that is set up,\n"
-    "                print each one's outcome and end; no check is made\n"
-    "\n"
-    "It refuses to run a check while the tray program runs: both would log in and\n"
-    "write the same settings; their lock lies beside the settings file, so a job\n"
-    "without XDG_RUNTIME_DIR finds it too. A tray program started during a check\n"
-    "waits for it to end, then starts. Each run keeps its own login throttle\n"
-    "(three logins in five minutes), so schedule it no more often than every five\n"
-    "minutes. Stopped by a signal, it first finishes a mail or push under way.\n"
-    "\n"
-    "The watch list (Query.txt in the data folder) can be read and changed\n"
-    "from here without logging in, also while the tray program runs: each change\n"
-    "is made under a lock (Query.txt.lock) on the file as it is then, and the\n"
-    "tray program shows it at once; an itinerary changed during its check is\n"
-    "taken in when the check ends. The rules are the itinerary panel's, and so\n"
-    "are its messages: at most 100 itineraries, dates from tomorrow to the last\n"
-    "day the airline searches, two different cities, at most 100 searches per\n"
-    "check.\n"
-    "\n"
-    "  --list        one line per itinerary, its fields separated by tabs:\n"
-    "                position, origin, destination, dates, time of day, seats,\n"
-    "                searches per check, and its state: watched, paused,\n"
-    "                snoozed until a day, past, not yet bookable: from a day,\n"
-    "                or cannot be read: why. The count and the searches of the\n"
-    "                whole list go to standard error. With --json the list as\n"
-    "                --json gives it, without results.\n"
-    "  --add LINE    add an itinerary written as a line of the watch list, in\n"
-    "                quotes: \"Sydney;Melbourne;25/12/2026;Morning;SYD;MEL\" and\n"
-    "                after the sixth field, as the file has them, the cabin,\n"
-    "                adults, days after, days before, return date, its days\n"
-    "                after and before, \"trip\" for whole trips only, the nearby\n"
-    "                origins and destinations (\"Newcastle/NTL|Maitland/MTL\"),\n"
-    "                \"fewer\" for fewer seats than the adults, and in the\n"
-    "                twenty-second field \"paused\"\n"
-    "  --remove N    remove itinerary N, as --list numbers them\n"
-    "  --pause N     keep itinerary N in the list, not searched\n"
-    "  --resume N    search itinerary N again\n"
-    "\n"
-    "  --history [N] print the checks of the last N sessions (10 when N is not\n"
-    "                given) from the history file and end, without logging in:\n"
-    "                one line per check with the session's start, the itinerary,\n"
-    "                its cabin and adults, the outcome and the number of flights\n"
-    "                in the table; an itinerary of several dates has a line for\n"
-    "                each date searched. With --json each check is one JSON\n"
-    "                object on a line of its own, flights included. Each check\n"
-    "                names its leg (Outbound, or Return for the way back of a\n"
-    "                return journey, whose cities read the way it flies). It\n"
-    "                may run while the tray program runs.\n"
-    "  --history [N] --calendar\n"
-    "                print each route's days (a pair of city codes, the way\n"
-    "                back a route of its own) month by month, from every\n"
-    "                session or the last N: each day one mark, S seats (the\n"
-    "                last check of the day found seats), . no seats, ? not\n"
-    "                known (searched, but never checked), blank when not\n"
-    "                searched. With --json one object a line per day searched:\n"
-    "                origin, destination, date, state (seats, no seats, not\n"
-    "                known), cabins (with seats), lastChecked and lastTried.\n"
-    "\n"
-    "Exit status:\n"
-    "  0  the session completed and nothing waits in the outbox\n"
-    "  2  the tray program is running\n"
-    "  3  no member details are stored\n"
-    "  4  the watch list is empty\n"
-    "  5  three logins were sent in the last five minutes\n"
-    "  6  the site refused the login (member number, surname or PIN): its own\n"
-    "     page answered, and it was not the account page\n"
-    "  7  the site refused the login four times; a retry follows in the tray program\n"
-    "  8  the check ran, but an alert is still waiting in the outbox, or one the\n"
-    "     settings ask for could not go out on any channel (nothing set up): each\n"
-    "     one and why is printed; with --send-waiting: something still waits;\n"
-    "     with --test-alert: a channel failed, or none reached you\n"
-    "  9  the airline's site could not be reached (no network, no such host,\n"
-    "     connection refused or timed out) or could not be used (an HTTP error\n"
-    "     such as 503 Service Unavailable, a page from another host such as a\n"
-    "     network's sign-in page), at the login or at a search: the reason is\n"
-    "     printed; no fault of the member details, and the next run tries again.\n"
-    "     Seats found before are told all the same\n"
-    " 10  the check ran, but a result page could not be read (the site may have\n"
-    "     changed): its itinerary is not checked; the last page of each kind is\n"
-    "     kept as unreadable-KIND.html in the data folder (before 8)\n"
-    " 11  --add: the watch list holds 100 itineraries already\n"
-    " 12  --add: a date the airline's award search does not reach (gone, past\n"
-    "     the last bookable day, or a way back before the way out)\n"
-    " 13  --add: the line cannot be read, or its route cannot be flown (the same\n"
-    "     city at both ends)\n"
-    " 14  --add: the list would make more than 100 searches per check\n"
-    " 15  --remove, --pause, --resume: there is no itinerary N\n"
-    " 16  another program kept the watch list's lock for 10 seconds: nothing\n"
-    "     was changed\n"
-    " 17  the watch list could not be written (such as a full disk): nothing\n"
-    "     was changed\n"
-    " 64  wrong usage\n"
-    " 66  --history: the history cannot be read\n"
-    " 78  a stored member detail cannot be sent to the airline (such as a PIN\n"
-    "     that is not digits only): which one is printed; nothing is sent\n"
-    "129, 130, 143  stopped by SIGHUP, SIGINT, SIGTERM (after a send under way)\n";
-
-void out(const QString& line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
-}
-
-void fail(const QString& reason)
-{
-    std::fputs(qPrintable(QStringLiteral("zelvane-check: ") + reason + QLatin1Char('\n')), stderr);
-}
 
 // Status changes go with the time they happened to standard output, or to
 // standard error where that is kept for JSON alone.
@@ -446,66 +261,6 @@ std::optional<int> historyCommand(const QStringList& args)
     return kExitCompleted;
 }
 
-int exitFor(WatchListChange::Result result)
-{
-    switch (result) {
-    case WatchListChange::Result::Done: return kExitCompleted;
-    case WatchListChange::Result::Full: return kExitListFull;
-    case WatchListChange::Result::Dates: return kExitWatchDates;
-    case WatchListChange::Result::Route: return kExitWatchRoute;
-    case WatchListChange::Result::Searches: return kExitWatchSearches;
-    case WatchListChange::Result::NoSuchWatch: return kExitNoSuchWatch;
-    case WatchListChange::Result::Busy: return kExitListBusy;
-    case WatchListChange::Result::NotWritten: break;
-    }
-    return kExitListNotWritten;
-}
-
-// --list [--json], --add LINE, --remove N, --pause N, --resume N: the watch
-// list read or changed without logging in, also while the tray program runs.
-std::optional<int> watchListCommand(const QStringList& args)
-{
-    static const QStringList commands = {QStringLiteral("--list"), QStringLiteral("--add"), QStringLiteral("--remove"),
-                                         QStringLiteral("--pause"), QStringLiteral("--resume")};
-    if (args.isEmpty() || !commands.contains(args.first()))
-        return std::nullopt;
-    const QString command = args.first();
-    const bool listing = command == commands[0];
-    const bool json = listing && args.size() == 2 && args[1] == QLatin1String("--json");
-    bool number = false;
-    const int position = args.value(1).toInt(&number);
-    const bool usable = listing ? args.size() == 1 || json
-                                : args.size() == 2 && (command == commands[1] || (number && position > 0));
-    if (!usable) {
-        fail(command + (listing ? QStringLiteral(" takes only --json")
-                        : command == commands[1] ? QStringLiteral(" takes one watch-list line, in quotes")
-                                                  : QStringLiteral(" takes the number --list gives an itinerary"))
-             + QStringLiteral("; see --help"));
-        return kExitUsage;
-    }
-    WatchList list(resolveDataFolder(QCoreApplication::applicationDirPath(), userDataFolder()));
-    const QDate today = programClock().now().date();
-    if (listing) {
-        list.load();
-        if (json)
-            std::fputs(watchListJson(list, nullptr, today).constData(), stdout);
-        else
-            for (const QString& line : watchListTable(list, today))
-                out(line);
-        fail(QStringLiteral("%1 in %2: %3")
-                 .arg(list.count() == 1 ? QStringLiteral("1 itinerary") : QStringLiteral("%1 itineraries").arg(list.count()),
-                      QDir::toNativeSeparators(list.filePath()), sessionSizeText(list.searchesPerCheck())));
-        return kExitCompleted;
-    }
-    const WatchListChange change = command == commands[1] ? addWatch(list, args[1], today)
-                                   : command == commands[2] ? removeWatch(list, position)
-                                                            : pauseWatch(list, position, command == commands[3]);
-    if (change.result == WatchListChange::Result::Done)
-        out(change.message);
-    else
-        fail(change.message);
-    return exitFor(change.result);
-}
 
 // The whole run: everything it makes, the application included, has ended
 // (saved, closed, its lock released) when it returns.

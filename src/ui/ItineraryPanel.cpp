@@ -331,6 +331,11 @@ void ItineraryPanel::addItineraryList()
     // Each column as wide as what it holds, fitted to the list's width;
     // a cell still cut short tells its whole text when hovered.
     fitColumnsAsTheyChange(*itineraryList_);
+    // Three rows under the header are enough to choose from at the first
+    // size; below that the panel scrolls instead.
+    itineraryList_->setMinimumHeight(itineraryList_->header()->sizeHint().height()
+                                     + 3 * (itineraryList_->fontMetrics().height() + 2)
+                                     + 2 * itineraryList_->frameWidth());
 }
 
 void ItineraryPanel::load()

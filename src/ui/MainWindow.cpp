@@ -24,6 +24,7 @@
 #include "ui/ResultsPanel.h"
 #include "ui/WindowFrame.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -31,6 +32,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWindow>
 
 namespace zelvane {
@@ -267,8 +270,22 @@ void MainWindow::buildPanels()
     // "Cancel" writes the settings file again, whatever else wrote it meanwhile.
     connect(member_, &MemberPanel::loginTestCancelled, this, [this] { settings_.save(); });
     connect(member_, &MemberPanel::testPopupAsked, this, &MainWindow::testPopupAsked);
+    // The itinerary form needs more height than the window's least size
+    // leaves (or a small screen at a large scale): it scrolls rather than
+    // squeezing its rows over each other.
+    itineraryScroll_ = named(new QScrollArea(this), "itineraryScroll");
+    itineraryScroll_->setFrameShape(QFrame::NoFrame);
+    itineraryScroll_->setFocusPolicy(Qt::NoFocus);
+    itineraryScroll_->viewport()->setAutoFillBackground(false);
     itinerary_ = new ItineraryPanel(parts_.watchList, parts_.cities, parts_.clock, engine, boxes_, dialogs_, theme_,
                                     this);
+    itineraryScroll_->setWidget(itinerary_);
+    // A control reached by the keyboard comes into view.
+    connect(qApp, &QApplication::focusChanged, itineraryScroll_, [this](QWidget*, QWidget* now) {
+        if (now && itinerary_->isAncestorOf(now))
+            itineraryScroll_->ensureWidgetVisible(now);
+    });
+    itinerary_->setAutoFillBackground(false); // the card behind shows through, as around the others
     resultsPanel_ = new ResultsPanel(results_, parts_.watchList, rig_.results(), parts_.history, parts_.clock,
                                      dialogs_, theme_, this);
     resultsPanel_->setHolds(&itinerary_->holds());
@@ -358,7 +375,20 @@ void MainWindow::placeControls()
 
     const QRect panel = panelRect();
     for (Panel* p : panels_)
-        p->setGeometry(panel.adjusted(1, 1, -1, -1));
+        if (p != itinerary_)
+            p->setGeometry(panel.adjusted(1, 1, -1, -1));
+    if (itineraryScroll_) {
+        itineraryScroll_->setGeometry(panel.adjusted(1, 1, -1, -1));
+        // The form takes the room there is, and never less than it needs:
+        // short of that the area scrolls. (Sized here, not by the area: its
+        // own sizing goes by the form's preferred height, which is the
+        // list's, and would scroll a form that fits.)
+        const QSize room = itineraryScroll_->maximumViewportSize(), least = itinerary_->minimumSizeHint();
+        QSize size = room.expandedTo(least);
+        if (least.height() > room.height())
+            size.setWidth(std::max(least.width(), room.width() - itineraryScroll_->verticalScrollBar()->sizeHint().width()));
+        itinerary_->resize(size);
+    }
     resultsHint_->setGeometry(panel.x() + 16, panel.y() + 6, panel.width() - 32, 22);
     // Each picture and caption of the legend centred on its row.
     for (QWidget* l : legend_)
@@ -416,6 +446,8 @@ void MainWindow::showPanel(Panel* panel)
     current_ = panel;
     for (Panel* p : panels_)
         p->setVisible(p == panel);
+    if (itineraryScroll_)
+        itineraryScroll_->setVisible(panel == itinerary_);
     // The legend and the hint speak of the results view only.
     const bool results = panel == resultsPanel_;
     resultsHint_->setVisible(results);

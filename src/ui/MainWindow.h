@@ -15,6 +15,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace zelvane {
 
@@ -177,6 +178,7 @@ private:
 
     MemberPanel* member_ = nullptr;
     ItineraryPanel* itinerary_ = nullptr;
+    QScrollArea* itineraryScroll_ = nullptr;
     ResultsPanel* resultsPanel_ = nullptr;
     AlertsPanel* alertsPanel_ = nullptr;
     // The panels in the order of their tabs; tab i shows panels_[i].

@@ -59,6 +59,18 @@ class TestCheckCommand : public QObject {
             file.setValue("Settings/" + k.key(), k.value());
     }
 
+    void writeWatchList(const QByteArray& lines)
+    {
+        writeFile(QFileInfo(program).absolutePath() + "/Query.txt", lines);
+    }
+
+    // Results mailed to `mail` and pushed to the site, each only when it changed.
+    void tellChangesOnly(const SmtpTestServer& mail)
+    {
+        writeSettings("1234567", "1234", 3,
+                      mailTo(mail, {{"AnnounceChangesOnly", "1"}, {"PushUrl", site->baseUrl() + "/"}}));
+    }
+
     // The keys that send mail to `mail`, a plain server on this machine, and
     // no desktop notes (no desktop here).
     static QMap<QString, QString> mailTo(const SmtpTestServer& mail, QMap<QString, QString> more = {})
@@ -133,10 +145,9 @@ private slots:
         writeSettings("1234567", "1234");
         // The third has a date no search can be made for: it is not checked,
         // says why, and the mail counts it apart.
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
-                  "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n"
-                  "Adelaide;Hobart;31/02/2027;Morning;ADL;HBA\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                       "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n"
+                       "Adelaide;Hobart;31/02/2027;Morning;ADL;HBA\r\n");
         const Run r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
@@ -164,10 +175,9 @@ private slots:
     void resultLinesTellTheSeatsApart()
     {
         writeSettings("1234567", "1234");
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;First\r\n"
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;Any;2;3\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                       "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;First\r\n"
+                       "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL;Any;2;3\r\n");
         const Run r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
@@ -258,11 +268,9 @@ private slots:
             ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         SmtpTestServer mail;
         QVERIFY(mail.start());
-        writeSettings("1234567", "1234", 3,
-                      mailTo(mail, {{"AnnounceChangesOnly", "1"}, {"PushUrl", site->baseUrl() + "/"}}));
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
-                  "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
+        tellChangesOnly(mail);
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                       "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
 
         Run r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
@@ -292,13 +300,11 @@ private slots:
             ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         SmtpTestServer mail;
         QVERIFY(mail.start());
-        writeSettings("1234567", "1234", 3,
-                      mailTo(mail, {{"AnnounceChangesOnly", "1"}, {"PushUrl", site->baseUrl() + "/"}}));
+        tellChangesOnly(mail);
         // The pause is the line's twenty-second field, the snooze's last day its twenty-third.
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL" + QByteArray(17, ';') + "17/12/2026\r\n"
-                  "Perth;Darwin;03/01/2027;Morning;PER;DRW" + QByteArray(16, ';') + "paused\r\n"
-                  "Adelaide;Darwin;05/01/2027;Morning;ADL;DRW\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL" + QByteArray(17, ';') + "17/12/2026\r\n"
+                       "Perth;Darwin;03/01/2027;Morning;PER;DRW" + QByteArray(16, ';') + "paused\r\n"
+                       "Adelaide;Darwin;05/01/2027;Morning;ADL;DRW\r\n");
         const auto count = [](const QList<QJsonObject>& requests, const QString& from) {
             return std::count_if(requests.cbegin(), requests.cend(),
                                  [&from](const QJsonObject& r) { return r["from"].toString() == from; });
@@ -512,8 +518,7 @@ private slots:
         if (!memberNo.isEmpty())
             writeSettings(memberNo, pin);
         if (watchList)
-            writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                      "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+            writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         const Run r = run({}, down);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.startsWith("zelvane-check: " + reason), qPrintable(r.err));
@@ -588,9 +593,8 @@ private slots:
         airline = std::make_unique<SiteSim>(scenario, true);
         QVERIFY(airline->start());
         writeSettings("1234567", pin, 2, {{"PushUrl", site->baseUrl() + "/"}, {"NotifyDesktop", "0"}});
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
-                  "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n"
+                       "Perth;Darwin;03/01/2027;Morning;PER;DRW\r\n");
         const Run r = run();
         QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
         QVERIFY2(r.err.startsWith("zelvane-check: " + reason), qPrintable(r.err));
@@ -626,8 +630,7 @@ private slots:
     // mail once; after a good login the next refusal mails again.
     void refusedLoginIsToldOncePerStreak()
     {
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         writeSettings("1234567", "9999", 2);
         for (int i = 0; i < 3; ++i)
             QCOMPARE(run().exitCode, 6);
@@ -647,8 +650,7 @@ private slots:
             ZELVANE_SKIP_MISSING_TOOL("python3-aiosmtpd");
         SmtpTestServer mail;
         QVERIFY(mail.start());
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         writeSettings("1234567", "9999", 0, mailTo(mail));
         QCOMPARE(run().exitCode, 6);
         writeSettings("1234567", "1234", 0, mailTo(mail));
@@ -674,9 +676,8 @@ private slots:
         SmtpTestServer mail;
         QVERIFY(mail.start());
         writeSettings("1234567", "1234", 0, mailTo(mail));
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;26/02/2027;Morning;SYD;MEL;Any;1;4\r\n"
-                  "Perth;Darwin;25/02/2027;Evening;PER;DRW;Any;1;3\r\n");
+        writeWatchList("Sydney;Melbourne;26/02/2027;Morning;SYD;MEL;Any;1;4\r\n"
+                       "Perth;Darwin;25/02/2027;Evening;PER;DRW;Any;1;3\r\n");
         const Run r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY2(r.out.contains("1\tSydney\tMelbourne\t26/02/2027 +4\tMorning\t2 of 5 days: Sun 28 Feb, Tue 2 Mar\tavailable\n"),
@@ -714,8 +715,7 @@ private slots:
         SmtpTestServer mail;
         QVERIFY(mail.start());
         writeSettings("1234567", "1234", 0, mailTo(mail));
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         // The sanitizers' runtime need not come first where the probe does.
         const QMap<QString, QString> probe{
             {"LD_PRELOAD", ZELVANE_EXIT_PROBE},
@@ -780,8 +780,7 @@ private slots:
         QVERIFY(down.start());
         down.stop();
         writeSettings("1234567", "1234", 3, mailTo(down));
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         for (int i = 0; i < 2; ++i) {
             const Run r = run();
             QCOMPARE(r.exitCode, 8);
@@ -809,8 +808,7 @@ private slots:
         SmtpTestServer down;
         QVERIFY(down.start());
         down.stop();
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         writeSettings("1234567", "9999", 0, mailTo(down));
         const Run refused = run();
         QCOMPARE(refused.exitCode, 6);
@@ -944,7 +942,7 @@ private slots:
                                             true);
         QVERIFY(airline->start());
         writeSettings("1234567", "1234", 2);
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt", (line + "\r\n").toUtf8());
+        writeWatchList((line + "\r\n").toUtf8());
         const Run r = run();
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QStringList asked;
@@ -962,8 +960,7 @@ private slots:
     void historyCalendarShowsEachRoutesDays()
     {
         writeSettings("1234567", "1234", 2);
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt",
-                  "Sydney;Melbourne;04/02/2027;Morning;SYD;MEL;Any;1;1;0;14/02/2027;1\r\n");
+        writeWatchList("Sydney;Melbourne;04/02/2027;Morning;SYD;MEL;Any;1;1;0;14/02/2027;1\r\n");
         // Searches: SYD-MEL 04 and 05, MEL-SYD 14 and 15.
         const QStringList sessions{
             R"({"searchFaults": {"4": "status:503"}})",
@@ -1035,7 +1032,7 @@ private slots:
                 QSKIP(qPrintable(locale + " is a locale this Qt does not know"));
         writeSettings("1234567", "1234", 2, {{"SmtpHost", "127.0.0.1"}, {"SmtpPort", QString::number(closedPort())},
                                              {"NotifyDesktop", "0"}, {"TimeIndex", "1"}, {"TimeHou", hours}});
-        writeFile(QFileInfo(program).absolutePath() + "/Query.txt", "Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
+        writeWatchList("Sydney;Melbourne;25/12/2026;Evening;SYD;MEL\r\n");
         QList<Run> runs;
         for (const QString& locale : {written, read})
             if (!locale.isEmpty())

@@ -59,7 +59,9 @@ done
 for v in $(grep -rhoE '"ZELVANE_[A-Z_]+"' "$src/src" | tr -d '"' | sort -u); do
   section "$main" ENVIRONMENT | grep -q "$v" || fail "zelvane(1) does not document $v"
 done
-for code in $(sed -n 's/^ *kExit[A-Za-z]* = \([0-9]*\),$/\1/p' "$src/src/programs/main_check.cpp"); do
+codes=$(sed -n 's/^ *kExit[A-Za-z]* = \([0-9]*\),$/\1/p' "$src/src/programs/CheckConsole.h")
+[ -n "$codes" ] || fail "no exit status of zelvane-check found in src/programs/CheckConsole.h"
+for code in $codes; do
   section "$check" "EXIT STATUS" | grep -Eqx " +$code" || fail "zelvane-check(1) does not document exit status $code"
 done
 # The files' manual, in section 5, names every data file the programs write.

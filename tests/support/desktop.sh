@@ -176,6 +176,23 @@ windows_of() {
   return 0
 }
 
+# Stored details open every panel; no interval chosen, so no check runs.
+store_details() { printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"; }
+
+# The copy in $home/program started in the background with NAME=value pairs
+# added to its environment (the airline and the product's site a closed port
+# unless given); its pid in $zelvane, what it prints in $home/zelvane.log.
+start_zelvane() {
+  env ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 "$@" \
+    "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
+  zelvane=$!
+  pids+=($zelvane)
+}
+icon_shown() { until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon${1:+ ($1)}"; }
+main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
+menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
+about_window() { windows_of "$zelvane" '^Help / About Menu$' 200 599 | grep .; }
+
 # The sessions a history file holds by itself, as a backup copying only that
 # file finds them: read from a copy without its journal; 0 when none.
 sessions_in_file_alone() {

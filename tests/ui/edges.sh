@@ -31,20 +31,14 @@ start_program() {
   printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\nTimeIndex=1\nTimeHou=24\nAutostartup=0\nMailSendType=2\n' \
     >"$conf"
   rm -f "$home/program/history.sqlite"
-  ZELVANE_AIRLINE_URL=$base ZELVANE_SITE_URL=$base ZELVANE_TIME_SCALE=0.05 \
-    "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
-  zelvane=$!
-  pids+=($zelvane)
+  start_zelvane ZELVANE_AIRLINE_URL="$base" ZELVANE_SITE_URL="$base" ZELVANE_TIME_SCALE=0.05
 }
 stop_program() {
   kill "$zelvane" 2>/dev/null || problems+=("the program had ended by itself ($edge)")
   set +e; wait "$zelvane"; set -e
 }
 popups() { windows_of "$zelvane" '^Reminder$' 200 300; }
-menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
 no_menu() { ! menu_window >/dev/null; }
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
-about_window() { windows_of "$zelvane" '^Help / About Menu$' 200 599 | grep .; }
 no_about() { ! about_window >/dev/null; }
 # Keys go to the window with the keyboard focus: a new window gets it once the
 # window manager has given it.
@@ -63,7 +57,7 @@ for edge in right top; do
   read -r area_left area_top area_width area_height < <(work_area)
   area_right=$((area_left + area_width)) area_bottom=$((area_top + area_height))
   start_program
-  until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon ($edge)"
+  icon_shown "$edge"
 
   # The work area holds four pop-ups: three flights and how many more wait.
   problem=

@@ -16,21 +16,16 @@ cp "$exe" "$home/program/"
 cp "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
 list=$home/program/Query.txt
 printf 'Sydney;Melbourne;%s;Morning;SYD;MEL\r\nPerth;Darwin;%s;Afternoon;PER;DRW\r\n' "$(day 60)" "$(day 90)" >"$list"
-# Stored details open every panel; no interval chosen, so no check runs.
-printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+store_details
 
 start_display tray wm
 # Repeats start a quarter of a second into a hold, thirty a second.
 xset r rate 250 30
 
-ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 \
-  "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
-zelvane=$!
-pids+=($zelvane)
-until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
+start_zelvane
+icon_shown
 
 rows() { grep -c . "$list" || true; }
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
 question() { find_windows --onlyvisible --name '^Delete All Itineraries$' | grep .; }
 no_question() { ! question >/dev/null; }
 hidden() { ! main_window >/dev/null; }

@@ -13,19 +13,14 @@ need_tools Xvfb trayer openbox xdotool xprop import compare convert
 cp "$exe" "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
 list=$home/program/Query.txt
 printf 'Sydney;Melbourne;%s;Morning;SYD;MEL\r\nPerth;Darwin;%s;Afternoon;PER;DRW\r\n' "$(day 60)" "$(day 90)" >"$list"
-# Stored details open every panel; no interval chosen, so no check runs.
-printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+store_details
 start_display 1280x800 tray wm
 
-# The status line's texts come to standard output.
-ZELVANE_PRINT_STATUS=1 ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 \
-  "$home/program/zelvane" >"$home/status.log" 2>"$home/zelvane.log" &
-zelvane=$!
-pids+=($zelvane)
-until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
+# The status line's texts come to its output.
+start_zelvane ZELVANE_PRINT_STATUS=1
+icon_shown
 
 rows() { grep -c . "$list" || true; }
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
 question() { find_windows --onlyvisible --name '^Delete All Itineraries$' | grep .; }
 has_focus() { local focus; focus=$(xdotool getwindowfocus 2>/dev/null) && "$1" | grep -qx "$focus"; }
 eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
@@ -68,7 +63,7 @@ shot list-on "$around_list"
 
 # Delete, with no itinerary chosen: said so, nothing deleted.
 xdotool key shift+Tab shift+Tab space
-said() { grep -q 'Please Select An Itinerary To Delete' "$home/status.log"; }
+said() { grep -q 'Please Select An Itinerary To Delete' "$home/zelvane.log"; }
 until_ok said || problems+=("Delete with no itinerary chosen said nothing")
 [ "$(rows)" -eq 2 ] || problems+=("Delete with no itinerary chosen left $(rows) itineraries, not 2")
 

@@ -22,18 +22,10 @@ printf 'Sydney;Melbourne;%s;Morning;SYD;MEL\r\n' "$(day 60)" >"$list"
 echo "{\"available\": [{\"from\": \"SYD\", \"to\": \"MEL\", \"date\": \"$(day 60)\"}]}" >"$home/scenario.json"
 start_sitesim
 
-start_program() {
-  ZELVANE_AIRLINE_URL=$base ZELVANE_SITE_URL=$base ZELVANE_TIME_SCALE=0.05 \
-    "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
-  zelvane=$!
-  pids+=($zelvane)
-}
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
+start_program() { start_zelvane ZELVANE_AIRLINE_URL="$base" ZELVANE_SITE_URL="$base" ZELVANE_TIME_SCALE=0.05; }
 history_window() { find_windows --onlyvisible --name '^History ' | grep .; }
 no_history() { ! history_window >/dev/null; }
-about_window() { windows_of "$zelvane" '^Help / About Menu$' 200 599 | grep .; }
 no_about() { ! about_window >/dev/null; }
-menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
 has_focus() { local focus; focus=$(xdotool getwindowfocus 2>/dev/null) && "$1" | grep -qx "$focus"; }
 running() { kill -0 "$zelvane" 2>/dev/null; }
 hidden() { ! main_window >/dev/null; }
@@ -73,7 +65,7 @@ row() { # WHAT OK|FAIL [WHY]
 printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=1234\nMail=me@example.org\nTimeIndex=1\nTimeHou=24\nAutostartup=0\nMailSendType=2\n' >"$conf"
 start_display 1280x800 tray wm
 start_program
-until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
+icon_shown
 checked() { windows_of "$zelvane" '^Reminder$' 200 300 | grep -q .; }
 until_ok checked || fail "the check found no seats"
 

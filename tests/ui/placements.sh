@@ -13,13 +13,7 @@ need_tools Xvfb trayer openbox xdotool xprop
 
 cp "$exe" "$home/program/"
 # Stored details: the program starts in the tray, with no window of its own.
-printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
-start_program() {
-  ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 ZELVANE_TIME_SCALE=0.05 \
-    "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
-  zelvane=$!
-  pids+=($zelvane)
-}
+store_details
 stop_program() {
   kill "$zelvane"
   set +e; wait "$zelvane"; set -e
@@ -29,11 +23,10 @@ stop_program() {
 start_display 1366x768 tray wm panel=40
 [ "$(work_area)" = "0 0 1366 728" ] || fail "the panel did not take 40 pixels off the work area: $(work_area)"
 area_width=1366 area_height=728
-start_program
-until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
+start_zelvane ZELVANE_TIME_SCALE=0.05
+icon_shown
 eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
 icon_x=$((X + WIDTH / 2)) icon_y=$((Y + HEIGHT / 2))
-menu_window() { windows_of "$zelvane" '^Zelvane$' 100 199 | grep .; }
 # Clicked again as a hand would when nothing came: the icon may not sit in
 # the panel yet.
 right_click_icon() {
@@ -55,7 +48,6 @@ fi
 # manager places a new window clear of the windows already open.
 xdotool mousemove 300 300 click 1
 until_ok eval '! menu_window >/dev/null' || fail "a click beside the tray menu did not close it"
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
 open_main() {
   xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
   until_within 5 main_window >/dev/null
@@ -70,7 +62,7 @@ stop_display
 
 # No tray: the notice over the main window.
 start_display wm
-start_program
+start_zelvane ZELVANE_TIME_SCALE=0.05
 notice() { windows_of "$zelvane" '^Zelvane$' 200 599 | grep .; }
 until_ok notice >/dev/null || fail "no notice that there is no tray"
 main=$(windows_of "$zelvane" '^Zelvane$' 600 5000)

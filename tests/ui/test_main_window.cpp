@@ -17,6 +17,8 @@
 #include "ui/QtMessageBoxes.h"
 #include "ui/Skin.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLabel>
@@ -24,6 +26,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QTreeView>
@@ -262,7 +266,7 @@ private slots:
         const QMap<QString, QString> controls{
             {"memberTabButton", "l"},   {"alertsTabButton", "l"},     {"seatsLegendPicture", "lb"},          {"statusLabel", "lb"},
             {"closeButton", "r"}, {"maximizeButton", "r"},        {"aboutButton", "r"},         {"checkNowButton", "r"},
-            {"throttleMinutesLabel", "rb"},   {"lastLoginLabel", "rb"}, {"resultsPanel", "g"}, {"itineraryPanel", "g"},
+            {"throttleMinutesLabel", "rb"},   {"lastLoginLabel", "rb"}, {"resultsPanel", "g"}, {"itineraryScroll", "g"},
             {"memberPanel", "f"}, {"alertsPanel", "f"}};
         WindowRig first("edges-first"), rig("edges");
         first.open().show();
@@ -283,6 +287,47 @@ private slots:
             QVERIFY2(w.mask().contains(a), qPrintable(name));
         }
         QCOMPARE(w.mask(), shapeFromPicture(w.grab().toImage()));
+    }
+
+    // Smaller than the itinerary form needs (the least size, or a small
+    // screen at a large scale), the form scrolls: no control is squeezed
+    // below its height, and one the keyboard reaches comes into view. At the
+    // first size it fits whole.
+    void theItineraryFormScrollsRatherThanSqueezes_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("least size") << QSize(660, 452) << true;
+        QTest::newRow("200 % on a 1920x1080 screen") << QSize(864, 486) << true;
+        QTest::newRow("first size") << QSize(940, 620) << false;
+    }
+    void theItineraryFormScrollsRatherThanSqueezes()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, scrolls);
+        WindowRig rig("form-scrolls");
+        rig.watch(5);
+        MainWindow& w = rig.open();
+        w.show();
+        w.resize(size);
+        w.showItineraryPanel();
+        auto* area = rig.find<QScrollArea>("itineraryScroll");
+        QTRY_COMPARE(area->verticalScrollBar()->isVisible(), scrolls);
+        if (!scrolls)
+            QVERIFY(!area->horizontalScrollBar()->isVisible());
+        for (QWidget* c : rig.find<QWidget>("itineraryPanel")->findChildren<QWidget*>())
+            if (c->isVisible() && (qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractSpinBox*>(c)
+                                   || qobject_cast<QAbstractButton*>(c) || qobject_cast<ImageButton*>(c)))
+                QVERIFY2(c->height() >= c->minimumSizeHint().height(), qPrintable(c->objectName()));
+        auto* save = rig.find<QWidget>("addItineraryButton");
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        rig.find<QWidget>("originChoice")->setFocus();
+        for (int i = 0; i < 40 && QApplication::focusWidget() && !save->hasFocus(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(save->hasFocus());
+        const QRect seen(save->mapTo(area->viewport(), QPoint(0, 0)), save->size());
+        QVERIFY2(area->viewport()->rect().contains(seen), qPrintable(QString("Save at %1,%2").arg(seen.x()).arg(seen.y())));
     }
 
     // Maximised by its button, the window has no holes and keeps the size

@@ -15,17 +15,13 @@ sydney="Sydney;Melbourne;$(day 60);Morning;SYD;MEL"
 perth="Perth;Darwin;$(day 90);Afternoon;PER;DRW"
 brisbane="Brisbane;Cairns;$(day 120);Morning;BNE;CNS"
 printf '%s\r\n' "$sydney" "$perth" >"$list"
-# Stored details open every panel; no interval chosen, so no check runs.
-printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+store_details
 start_display 1280x800 tray wm
 
-ZELVANE_PRINT_STATUS=1 ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 \
-  "$home/program/zelvane" >"$home/status.log" 2>"$home/zelvane.log" &
-zelvane=$!
-pids+=($zelvane)
+start_zelvane ZELVANE_PRINT_STATUS=1
 # The icon comes after start-up has read the list and begun to follow the file.
-until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
-said() { grep -qF "$1" "$home/status.log"; }
+icon_shown
+said() { grep -qF "$1" "$home/zelvane.log"; }
 
 echo "--- the watch list before"; tr -d '\r' <"$list"
 set +e
@@ -34,10 +30,9 @@ rc=$?
 set -e
 [ "$rc" -eq 0 ] || fail "zelvane-check --add ended with $rc: $(cat "$home/add.out")"
 until_ok said "The watch list was changed by another program: added #3 Brisbane → Cairns, $(day 120), Morning" \
-  || fail "the tray program did not show the watch added: $(cat "$home/status.log")"
+  || fail "the tray program did not show the watch added: $(cat "$home/zelvane.log")"
 
 # The main window, its itinerary panel shown first.
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
 has_focus() { local focus; focus=$(xdotool getwindowfocus 2>/dev/null) && "$1" | grep -qx "$focus"; }
 eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
@@ -60,7 +55,7 @@ set +e; wait "$remove"; rc=$?; set -e
 added() { grep -q ";Melbourne;$typed;" "$list"; }
 until_ok added || fail "the itinerary added in the tray is not in the file: $(tr '\r\n' '  ' <"$list")"
 until_ok said "removed Sydney → Melbourne, $(day 60), Morning" \
-  || fail "the tray program did not show the watch removed: $(cat "$home/status.log")"
+  || fail "the tray program did not show the watch removed: $(cat "$home/zelvane.log")"
 
 # The tray ends as at log-out, saving what it holds: nothing it holds is stale.
 kill -TERM "$zelvane"

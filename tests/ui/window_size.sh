@@ -12,18 +12,11 @@ need_tools Xvfb trayer openbox xdotool xprop
 
 cp "$exe" "$datadir/City.txt" "$datadir/City Code.txt" "$home/program/"
 # Stored details: the program starts in the tray; no interval, so no check runs.
-printf '[Settings]\nMemberNo=1234567\nLastName=Smith\nPin=0123\nAutostartup=0\n' >"$conf"
+store_details
 start_display 1280x800 tray wm
 work_area=1280x776 # less the panel
 
-start_program() {
-  ZELVANE_AIRLINE_URL=http://127.0.0.1:9 ZELVANE_SITE_URL=http://127.0.0.1:9 \
-    "$home/program/zelvane" >"$home/zelvane.log" 2>&1 &
-  zelvane=$!
-  pids+=($zelvane)
-  until_ok xdotool search --pid "$zelvane" >/dev/null || fail "the program never showed its tray icon"
-}
-main_window() { windows_of "$zelvane" '^Zelvane$' 600 5000 | grep .; }
+start_program() { start_zelvane; icon_shown; }
 hidden() { ! main_window >/dev/null; }
 show_window() { # a double click on the tray icon
   eval "$(xdotool getwindowgeometry --shell "$(find_windows --name '^panel$' | head -n1)")"
