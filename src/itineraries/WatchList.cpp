@@ -21,6 +21,12 @@ namespace {
 // A change of the file takes a moment; a lock held longer than this belongs
 // to a run that hangs (one whose process is gone is taken over at once).
 constexpr int kLockWaitMs = 10000;
+// A run killed between making the lock file and writing its name in it
+// leaves the file empty, with no process to ask; by age alone it would stand
+// for the whole wait. A second is far longer than that gap, and a file whose
+// holder is alive is never taken over however old (it still holds the
+// file's own lock, which the take-over needs).
+constexpr int kNamelessLockMs = 1000;
 
 // For each line of `a`, the line of `b` it keeps in their longest common
 // subsequence, or -1.
@@ -181,6 +187,7 @@ bool WatchList::lockFile(QString* why)
     }
     const QString path = filePath() + QStringLiteral(".lock");
     lock_ = std::make_unique<QLockFile>(path);
+    lock_->setStaleLockTime(kNamelessLockMs);
     if (lock_->tryLock(kLockWaitMs)) {
         keepPrivate(path);
         ++locks_;

@@ -106,6 +106,9 @@ private slots:
         // Another program holds the list's lock all along: nothing is changed.
         QTest::newRow("busy") << three << QStringList{"--remove", "1", "lock"} << 16
                               << "another program has been changing Query.txt" << three;
+        // A program killed as it took the lock left the file empty.
+        QTest::newRow("lock left empty") << three << QStringList{"--remove", "1", "empty lock"} << 0
+                                         << "Itinerary Deleted! #1" << QStringList{three[1], three[2]};
     }
 
     void eachCommandKeepsThePanelsRules()
@@ -122,6 +125,8 @@ private slots:
         QLockFile lock(list + ".lock");
         if (args.removeAll("lock") > 0)
             QVERIFY(lock.tryLock(0));
+        if (args.removeAll("empty lock") > 0)
+            writeFile(list + ".lock", QByteArray());
 
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
