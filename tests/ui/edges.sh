@@ -113,7 +113,12 @@ for edge in right top; do
   hidden() { ! main_window >/dev/null; }
   until_ok hidden || fail "\"–\" did not hide the main window ($edge)"
 
-  # "Check Results!" on the lowest pop-up.
+  # "Check Results!" on the lowest pop-up, once they are at rest: with the
+  # window gone they go back to their places, and a busy machine shows the
+  # way there.
+  placed() { local w; for w in $(popups); do edges "$w" || true; done; }
+  at_rest() { local before; before=$(placed); sleep 0.3; [ -n "$before" ] && [ "$before" = "$(placed)" ]; }
+  until_ok at_rest || fail "the pop-ups did not come to rest ($edge)"
   lowest= lowest_top=0
   for w in $(popups); do
     read -r l t r b < <(edges "$w") || continue # closed meanwhile
